@@ -1,0 +1,181 @@
+#include "platform/GlobalMemory.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+#include <sys/sysinfo.h>
+
+// A block is a small control record and a separate payload (over-allocated by a 16-byte prefix
+// so that the payload keeps malloc's alignment).
+struct GlobalBlock {
+    uint32_t magic;
+    UINT flags;
+    SIZE_T size;
+    std::atomic<int> locks;
+    BYTE* payload;
+};
+
+namespace {
+constexpr uint32_t kMagic = 0x474C4D42; // "GLMB"
+constexpr uint32_t kDead = 0xDEADB10C;
+constexpr size_t kPrefix = 16;
+
+bool valid(HGLOBAL h) { return h && h->magic == kMagic; }
+
+// Payload pointer -> block, so that GlobalHandle can answer for any pointer without reading
+// memory it does not own.
+std::mutex& registryMutex() {
+    static std::mutex m;
+    return m;
+}
+std::unordered_map<const void*, GlobalBlock*>& registry() {
+    static std::unordered_map<const void*, GlobalBlock*> r;
+    return r;
+}
+void registerPayload(const void* payload, GlobalBlock* b) {
+    std::lock_guard<std::mutex> g(registryMutex());
+    if (b)
+        registry()[payload] = b;
+    else
+        registry().erase(payload);
+}
+
+BYTE* allocPayload(GlobalBlock* owner, SIZE_T bytes, bool zero) {
+    if (bytes > kGlobalMaxBlock)
+        return nullptr;
+    size_t total = kPrefix + (bytes ? bytes : 1);
+    void* raw = zero ? std::calloc(1, total) : std::malloc(total);
+    if (!raw)
+        return nullptr;
+    auto* base = static_cast<BYTE*>(raw);
+    std::memcpy(base, &owner, sizeof owner);
+    return base + kPrefix;
+}
+
+void freePayload(BYTE* payload) {
+    if (payload)
+        std::free(payload - kPrefix);
+}
+} // namespace
+
+HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
+    auto* b = new (std::nothrow) GlobalBlock;
+    if (!b)
+        return nullptr;
+    b->magic = kMagic;
+    b->flags = flags & (GMEM_MOVEABLE | GMEM_ZEROINIT);
+    b->size = bytes;
+    b->locks = 0;
+    b->payload = allocPayload(b, bytes, (flags & GMEM_ZEROINIT) != 0);
+    if (!b->payload) {
+        b->magic = kDead;
+        delete b;
+        return nullptr;
+    }
+    registerPayload(b->payload, b);
+    return b;
+}
+
+HGLOBAL GlobalReAlloc(HGLOBAL h, SIZE_T bytes, UINT flags) {
+    if (!valid(h) || bytes > kGlobalMaxBlock)
+        return nullptr;
+    BYTE* fresh = allocPayload(h, bytes, false);
+    if (!fresh)
+        return nullptr;
+    SIZE_T keep = bytes < h->size ? bytes : h->size;
+    std::memcpy(fresh, h->payload, keep);
+    if (bytes > keep && (flags & GMEM_ZEROINIT))
+        std::memset(fresh + keep, 0, bytes - keep);
+    registerPayload(h->payload, nullptr);
+    freePayload(h->payload);
+    h->payload = fresh;
+    registerPayload(fresh, h);
+    h->size = bytes;
+    return h;
+}
+
+HGLOBAL GlobalFree(HGLOBAL h) {
+    if (!h)
+        return nullptr;
+    if (!valid(h))
+        return h;
+    registerPayload(h->payload, nullptr);
+    freePayload(h->payload);
+    h->magic = kDead;
+    delete h;
+    return nullptr;
+}
+
+void* GlobalLock(HGLOBAL h) {
+    if (!valid(h))
+        return nullptr;
+    h->locks.fetch_add(1);
+    return h->payload;
+}
+
+BOOL GlobalUnlock(HGLOBAL h) {
+    if (!valid(h))
+        return FALSE;
+    int before = h->locks.load();
+    while (before > 0 && !h->locks.compare_exchange_weak(before, before - 1)) {
+    }
+    return before > 1 ? TRUE : FALSE;
+}
+
+SIZE_T GlobalSize(HGLOBAL h) { return valid(h) ? h->size : 0; }
+
+UINT GlobalFlags(HGLOBAL h) {
+    if (!valid(h))
+        return 0;
+    return h->flags | static_cast<UINT>(h->locks.load() & 0xFF);
+}
+
+HGLOBAL GlobalHandle(const void* p) {
+    if (!p)
+        return nullptr;
+    std::lock_guard<std::mutex> g(registryMutex());
+    auto it = registry().find(p);
+    return it == registry().end() ? nullptr : it->second;
+}
+
+namespace {
+// MemAvailable of /proc/meminfo counts reclaimable caches; sysinfo's freeram does not.
+uint64_t memAvailableFromProc() {
+    FILE* f = std::fopen("/proc/meminfo", "r");
+    if (!f)
+        return 0;
+    char line[256];
+    unsigned long long kb = 0;
+    while (std::fgets(line, sizeof line, f)) {
+        if (std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1)
+            break;
+    }
+    std::fclose(f);
+    return static_cast<uint64_t>(kb) * 1024;
+}
+} // namespace
+
+void GlobalMemoryStatus(MEMORYSTATUS* status) {
+    if (!status)
+        return;
+    struct sysinfo si {};
+    *status = MEMORYSTATUS{};
+    if (sysinfo(&si) != 0)
+        return;
+    const uint64_t unit = si.mem_unit ? si.mem_unit : 1;
+    status->ullTotalPhys = static_cast<uint64_t>(si.totalram) * unit;
+    uint64_t avail = memAvailableFromProc();
+    status->ullAvailPhys = avail ? avail : static_cast<uint64_t>(si.freeram + si.bufferram) * unit;
+    status->ullTotalPageFile = static_cast<uint64_t>(si.totalswap) * unit;
+    status->ullAvailPageFile = static_cast<uint64_t>(si.freeswap) * unit;
+}
+
+uint64_t GlobalAvailableBytes() {
+    MEMORYSTATUS ms;
+    GlobalMemoryStatus(&ms);
+    return ms.ullAvailPhys + ms.ullAvailPageFile;
+}

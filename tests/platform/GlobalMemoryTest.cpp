@@ -1,0 +1,50 @@
+#include "platform/GlobalMemory.h"
+
+#include <gtest/gtest.h>
+
+TEST(GlobalMemory, ZeroInitFixedAndMoveableBlocksLockToTheirPayload) {
+    for (UINT flags : {GPTR, GHND}) {
+        HGLOBAL h = GlobalAlloc(flags, 100);
+        ASSERT_NE(h, nullptr);
+        EXPECT_EQ(GlobalSize(h), 100u);
+        auto* p = static_cast<BYTE*>(GlobalLock(h));
+        ASSERT_NE(p, nullptr);
+        for (int i = 0; i < 100; ++i)
+            EXPECT_EQ(p[i], 0) << i;
+        EXPECT_EQ(GlobalHandle(p), h);
+        EXPECT_EQ(GlobalHandle(p + 1), nullptr);
+        GlobalUnlock(h);
+        EXPECT_EQ(GlobalFree(h), nullptr);
+    }
+}
+
+TEST(GlobalMemory, ReAllocKeepsContentsAndHandleAndZeroesTheGrowth) {
+    HGLOBAL h = GlobalAlloc(GHND, 4);
+    auto* p = static_cast<BYTE*>(GlobalLock(h));
+    p[0] = 1, p[3] = 4;
+    GlobalUnlock(h);
+    ASSERT_EQ(GlobalReAlloc(h, 64, GMEM_ZEROINIT), h);
+    EXPECT_EQ(GlobalSize(h), 64u);
+    p = static_cast<BYTE*>(GlobalLock(h));
+    EXPECT_EQ(p[0], 1);
+    EXPECT_EQ(p[3], 4);
+    EXPECT_EQ(p[63], 0);
+    GlobalUnlock(h);
+    GlobalFree(h);
+}
+
+TEST(GlobalMemory, AbsurdSizesFailInsteadOfWrapping) {
+    EXPECT_EQ(GlobalAlloc(GPTR, SIZE_T(-1)), nullptr);
+    EXPECT_EQ(GlobalAlloc(GPTR, kGlobalMaxBlock + 1), nullptr);
+    EXPECT_EQ(GlobalLock(nullptr), nullptr);
+    EXPECT_EQ(GlobalSize(nullptr), 0u);
+}
+
+TEST(GlobalMemory, StatusReportsPhysicalMemory) {
+    MEMORYSTATUS ms;
+    GlobalMemoryStatus(&ms);
+    EXPECT_GT(ms.ullTotalPhys, 0u);
+    EXPECT_GT(ms.ullAvailPhys, 0u);
+    EXPECT_LE(ms.ullAvailPhys, ms.ullTotalPhys);
+    EXPECT_GE(GlobalAvailableBytes(), ms.ullAvailPhys);
+}
