@@ -24,6 +24,13 @@ using LPVOID = void*;
 using LPCSTR = const char*;
 using LPSTR = char*;
 
+// Opaque handles. A window handle names a window of the window layer (ui/), which maps it to
+// its own object; the core passes it through without looking inside.
+struct HWND__;
+using HWND = HWND__*;
+using HMODULE = void*;
+using HINSTANCE = void*;
+
 #ifndef TRUE
 #define TRUE 1
 #endif
