@@ -4,30 +4,38 @@
 
 BOOL CCriticalSection::Lock(DWORD timeout) {
     const auto self = std::this_thread::get_id();
-    if (owner_.load() == self) {
+    std::unique_lock<std::mutex> l(mutex_);
+    if (owner_ == self) {
         ++depth_;
         return TRUE;
     }
+    auto isFree = [this] { return owner_ == std::thread::id(); };
     if (timeout == INFINITE)
-        mutex_.lock();
-    else if (!mutex_.try_lock_for(std::chrono::milliseconds(timeout)))
+        freed_.wait(l, isFree);
+    else if (!freed_.wait_for(l, std::chrono::milliseconds(timeout), isFree))
         return FALSE;
-    owner_.store(self);
+    owner_ = self;
     depth_ = 1;
     return TRUE;
 }
 
 BOOL CCriticalSection::Unlock() {
-    if (owner_.load() != std::this_thread::get_id())
-        return FALSE;
-    if (--depth_ == 0) {
-        owner_.store(std::thread::id());
-        mutex_.unlock();
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        if (owner_ != std::this_thread::get_id())
+            return FALSE;
+        if (--depth_ > 0)
+            return TRUE;
+        owner_ = std::thread::id();
     }
+    freed_.notify_one();
     return TRUE;
 }
 
-bool CCriticalSection::IsHeldByCurrentThread() const { return owner_.load() == std::this_thread::get_id(); }
+bool CCriticalSection::IsHeldByCurrentThread() const {
+    std::lock_guard<std::mutex> g(mutex_);
+    return owner_ == std::this_thread::get_id();
+}
 
 CEvent::CEvent(BOOL initiallySignalled, BOOL manualReset)
     : signalled_(initiallySignalled != FALSE), manual_(manualReset != FALSE) {}

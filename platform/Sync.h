@@ -5,7 +5,6 @@
 #include "platform/Time.h"
 #include "platform/WinTypes.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -37,9 +36,10 @@ public:
     bool IsHeldByCurrentThread() const;
 
 private:
-    std::timed_mutex mutex_;
-    std::atomic<std::thread::id> owner_{};
-    unsigned depth_ = 0; // touched only by the owner
+    mutable std::mutex mutex_;
+    std::condition_variable freed_;
+    std::thread::id owner_{};
+    unsigned depth_ = 0;
 };
 
 // An event: signalled or not. A manual-reset event stays signalled until ResetEvent and
