@@ -12,11 +12,17 @@ struct PlaneReset {
     ~PlaneReset() { DibSelectPlane(0); }
 };
 
+// Frees a bitmap at the end of a scope; declared before the lock guards so it runs after them.
+struct Owned {
+    HDIB h;
+    ~Owned() { GlobalFree(h); }
+};
+
 } // namespace
 
 TEST(DibSamples, RowZeroIsTheLastRowInMemory) {
-    HDIB h = DibCreate(3, 4, DIB_KIND_GREY8);
-    GlobalLockGuard l(h);
+    Owned h{DibCreate(3, 4, DIB_KIND_GREY8)};
+    GlobalLockGuard l(h.h);
     BYTE* bits = DibGetBits(l.get());
     size_t stride = DibStride(3, 8);
     bits[3 * stride + 0] = 11; // last memory row = image row 0
@@ -34,13 +40,12 @@ TEST(DibSamples, RowZeroIsTheLastRowInMemory) {
     DibReadColumn(c, l.get(), 0, 0, 4);
     EXPECT_EQ(c[0], 11);
     EXPECT_EQ(c[3], 99);
-    GlobalFree(h);
 }
 
 TEST(DibSamples, SelectedPlaneAddressesTheRightSampleAt24And48Bits) {
     PlaneReset reset;
-    HDIB h24 = DibCreate(2, 2, DIB_KIND_RGB24);
-    HDIB h48 = DibCreate(2, 2, DIB_KIND_RGB48);
+    Owned o24{DibCreate(2, 2, DIB_KIND_RGB24)}, o48{DibCreate(2, 2, DIB_KIND_RGB48)};
+    HDIB h24 = o24.h, h48 = o48.h;
     GlobalLockGuard l24(h24), l48(h48);
     // Pixel (1, 0): blue, green, red.
     BYTE* p24 = DibGetBits(l24.get()) + DibStride(2, 24) + 3;
@@ -83,14 +88,11 @@ TEST(DibSamples, SelectedPlaneAddressesTheRightSampleAt24And48Bits) {
     DibSetPixel(h24, 1, 0, -1, 77);
     EXPECT_EQ(p24[0], 30);
     EXPECT_EQ(p24[2], 10);
-    GlobalUnlock(h24);
-    GlobalUnlock(h48);
-    GlobalFree(h24);
-    GlobalFree(h48);
 }
 
 TEST(DibSamples, SixteenBitSamplesAndColumnsRoundTrip) {
-    HDIB h = DibCreate(3, 5, DIB_KIND_GREY16);
+    Owned o{DibCreate(3, 5, DIB_KIND_GREY16)};
+    HDIB h = o.h;
     GlobalLockGuard l(h);
     const int col[3] = {65535, 4095, 70000};
     DibWriteColumn(col, l.get(), 2, 1, 3);
@@ -115,8 +117,6 @@ TEST(DibSamples, SixteenBitSamplesAndColumnsRoundTrip) {
     DibReadRow(&untouched, l.get(), 0, 0, 0);
     DibReadColumn(&untouched, l.get(), 0, 0, -3);
     EXPECT_EQ(untouched, -7);
-    GlobalUnlock(h);
-    GlobalFree(h);
 }
 
 TEST(DibSamples, OtherDepthsHoldNoIntegerSamples) {

@@ -265,14 +265,13 @@ TEST(DibColorTable, CopiesTablesAndLeavesTablelessBitmapsAlone) {
 
     // No table at 16, 24, 48 bits: rows untouched, the caller's array untouched.
     for (int kind : {DIB_KIND_GREY16, DIB_KIND_RGB24, DIB_KIND_RGB48}) {
-        HDIB h = DibCreate(40, 40, kind);
+        Locked l(DibCreate(40, 40, kind));
         std::vector<RGBQUAD> marks(256, RGBQUAD{9, 9, 9, 9});
-        EXPECT_EQ(DibSetColorTable(h, marks.data()), 1);
-        EXPECT_EQ(DibGetColorTable(h, marks.data()), 1);
+        EXPECT_EQ(DibSetColorTable(l.h, marks.data()), 1);
+        EXPECT_EQ(DibGetColorTable(l.h, marks.data()), 1);
         EXPECT_EQ(marks[0].rgbBlue, 9);
-        GlobalLockGuard l(h);
-        for (size_t i = 40; i < GlobalSize(h); ++i)
-            ASSERT_EQ(l.get()[i], 0) << kind << " " << i;
+        for (size_t i = 40; i < GlobalSize(l.h); ++i)
+            ASSERT_EQ(l.p[i], 0) << kind << " " << i;
     }
     EXPECT_EQ(DibGetColorTable(nullptr, t.data()), 0);
     GlobalFree(cube);
