@@ -163,9 +163,12 @@ TEST(DibDraw, UnscaledAndStretchedDrawingShowTheSameSourceRows) {
     // The same numbers handed to the stretching call.
     DibDrawPlan plan = DibDrawMapping(dst, src, 40);
     RasterTarget stretched(10, 20);
-    GlobalLockGuard l(h);
-    stretched.StretchDIBits(plan.xDest, plan.yDest, plan.destWidth, plan.destHeight, plan.xSrc, plan.ySrc,
-                            plan.srcWidth, plan.srcHeight, DibGetBits(l.get()), l.get(), DIB_RGB_COLORS, SRCCOPY);
+    {
+        GlobalLockGuard l(h);
+        stretched.StretchDIBits(plan.xDest, plan.yDest, plan.destWidth, plan.destHeight, plan.xSrc, plan.ySrc,
+                                plan.srcWidth, plan.srcHeight, DibGetBits(l.get()), l.get(), DIB_RGB_COLORS,
+                                SRCCOPY);
+    }
     EXPECT_EQ(unscaled.pixels, stretched.pixels);
     for (int y = 0; y < 20; ++y)
         EXPECT_EQ(unscaled.at(3, y), 10 + y);
@@ -176,6 +179,5 @@ TEST(DibDraw, UnscaledAndStretchedDrawingShowTheSameSourceRows) {
     DibDraw(&doubled, &dst2, h, &src, nullptr);
     for (int y = 0; y < 40; ++y)
         EXPECT_EQ(doubled.at(7, y), 10 + y / 2) << y;
-    GlobalUnlock(h);
     GlobalFree(h);
 }
