@@ -82,23 +82,13 @@ TEST(DibLayout, EveryKindWritesItsHeaderAndBlockSize) {
 TEST(DibLayout, GreyRampAndColourCubeTables) {
     Locked grey(DibCreate(2, 2, DIB_KIND_GREY8));
     Locked cube(DibCreate(2, 2, DIB_KIND_CUBE8));
-    for (int i = 0; i < 256; ++i) {
-        const BYTE* e = grey.p + 40 + i * 4;
-        EXPECT_EQ(e[0], i);
-        EXPECT_EQ(e[1], i);
-        EXPECT_EQ(e[2], i);
-        EXPECT_EQ(e[3], 0);
-    }
-    const BYTE* e = cube.p + 40 + 4 * (2 * 36 + 3 * 6 + 4); // red 2, green 3, blue 4
-    EXPECT_EQ(e[0], 4 * 51);
-    EXPECT_EQ(e[1], 3 * 51);
-    EXPECT_EQ(e[2], 2 * 51);
-    const BYTE* last = cube.p + 40 + 215 * 4;
-    EXPECT_EQ(last[0], 255);
-    EXPECT_EQ(last[1], 255);
-    EXPECT_EQ(last[2], 255);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(le::get32(grey.p + 40 + i * 4), DWORD(i) * 0x010101u) << i;
+    // Entry red 2, green 3, blue 4 holds blue, green, red bytes 204, 153, 102.
+    EXPECT_EQ(le::get32(cube.p + 40 + 4 * (2 * 36 + 3 * 6 + 4)), 0x6699CCu);
+    EXPECT_EQ(le::get32(cube.p + 40 + 4 * 215), 0xFFFFFFu);
     for (int i = 216 * 4; i < 1024; ++i)
-        EXPECT_EQ(cube.p[40 + i], 0);
+        ASSERT_EQ(cube.p[40 + i], 0) << i;
 }
 
 TEST(DibLayout, HeaderFormsAndClrUsed) {
@@ -304,4 +294,16 @@ TEST(DibColorTable, CoreHeaderTableIsConvertedToFourByteEntries) {
         EXPECT_EQ(l.get()[15], 10); // next entry starts three bytes on
     }
     GlobalFree(h);
+}
+
+TEST(ImageTypes, FullScaleAndBitmapDepthPerCode) {
+    const struct {
+        int code, fullScale, bits;
+    } cases[] = {{0, 255, 8},    {1, 255, 8},    {3, 255, 24},   {4, 1023, 16},  {5, 4095, 16},
+                 {6, 65535, 16}, {7, 1023, 48},  {8, 4095, 48},  {9, 65535, 48}, {10, 255, 16},
+                 {11, 255, 16},  {12, 255, 16},  {2, 255, 0},    {-1, 255, 0},   {13, 255, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ImageTypeFullScale(c.code), c.fullScale) << c.code;
+        EXPECT_EQ(ImageTypeBitCount(c.code), c.bits) << c.code;
+    }
 }
