@@ -64,7 +64,8 @@ bool tableFits(HDIB bitmap, const void* block) {
 } // namespace
 
 size_t DibStride(int64_t width, int bitCount) {
-    if (width < 1 || bitCount < 1)
+    // No block holds a row of 2^40 pixels; the limit keeps the product inside 64 bits.
+    if (width < 1 || bitCount < 1 || width > (int64_t(1) << 40) || bitCount > 0xFFFF)
         return 0;
     uint64_t bits = static_cast<uint64_t>(width) * static_cast<uint64_t>(bitCount) + 31;
     return static_cast<size_t>((bits >> 5) << 2);

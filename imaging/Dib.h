@@ -31,7 +31,7 @@
 class CPalette;
 
 // Bytes of one pixel row: ((width * bitCount + 31) >> 5) << 2, computed in 64 bits; 0 for a
-// width or bit count below 1.
+// width or bit count below 1 or a width beyond 2^40.
 size_t DibStride(int64_t width, int bitCount);
 
 // Block size DibCreate allocates for a kind: 40 + entries * 4 + height * stride (entries 256
