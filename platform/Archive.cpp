@@ -16,16 +16,22 @@ constexpr DWORD kMaxIndex = 0x3FFFFFFEu;
 
 CArchiveException::CArchiveException(int cause, std::string fileName)
     : m_cause(cause), m_strFileName(std::move(fileName)) {
-    static const char* const names[] = {"none",         "generic error", "store on a loading archive",
-                                        "end of data",  "load on a storing archive",
-                                        "bad object or class index",     "bad class",
+    static const char* const names[] = {"none",
+                                        "generic error",
+                                        "store on a loading archive",
+                                        "end of data",
+                                        "load on a storing archive",
+                                        "bad object or class index",
+                                        "bad class",
                                         "bad schema"};
     text_ = std::string("archive: ") + (cause >= 0 && cause <= badSchema ? names[cause] : "error");
     if (!m_strFileName.empty())
         text_ += ": " + m_strFileName;
 }
 
-const char* CArchiveException::what() const noexcept { return text_.c_str(); }
+const char* CArchiveException::what() const noexcept {
+    return text_.c_str();
+}
 
 // ---- buffer and raw bytes --------------------------------------------------------------------
 

@@ -146,11 +146,12 @@ private:
 };
 
 // Pointer forms for objects: ar << p writes p with its class, ar >> p reads one of p's class.
-inline CArchive& operator<<(CArchive& ar, const CObject* object) { return ar.WriteObject(object), ar; }
+inline CArchive& operator<<(CArchive& ar, const CObject* object) {
+    return ar.WriteObject(object), ar;
+}
 
 template <class T>
-    requires std::is_base_of_v<CObject, T>
-CArchive& operator>>(CArchive& ar, T*& object) {
+requires std::is_base_of_v<CObject, T> CArchive& operator>>(CArchive& ar, T*& object) {
     object = static_cast<T*>(ar.ReadObject(RUNTIME_CLASS(T)));
     return ar;
 }

@@ -13,7 +13,9 @@ std::string Utf8ToCp932(std::string_view utf8, bool* ok = nullptr);
 std::string Cp932ToUtf8(std::string_view cp932, bool* ok = nullptr);
 
 // True for the first byte of a double-byte CP932 character.
-constexpr bool IsCp932LeadByte(BYTE b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+constexpr bool IsCp932LeadByte(BYTE b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // The length of the longest start of the text that fits in maxBytes without splitting a
 // double-byte character (a lead byte without its second byte at the end is left out too).

@@ -60,11 +60,11 @@ int CFileException::OsErrorToCause(int osError) {
 
 const char* CFileException::what() const noexcept {
     if (text_.empty()) {
-        static const char* const names[] = {"none",         "generic error",     "file not found",
-                                            "bad path",     "too many open files", "access denied",
-                                            "invalid file", "current folder",    "folder full",
-                                            "bad seek",     "hardware I/O error", "sharing violation",
-                                            "lock violation", "disk full",       "end of file"};
+        static const char* const names[] = {"none",           "generic error",       "file not found",
+                                            "bad path",       "too many open files", "access denied",
+                                            "invalid file",   "current folder",      "folder full",
+                                            "bad seek",       "hardware I/O error",  "sharing violation",
+                                            "lock violation", "disk full",           "end of file"};
         const char* name = m_cause >= 0 && m_cause <= endOfFile ? names[m_cause] : "file error";
         text_ = std::string(name) + ": " + m_strFileName;
         if (m_lOsError)
@@ -79,7 +79,9 @@ void CFileException::ThrowOsError(int osError, const std::string& fileName) {
     throw e;
 }
 
-void CFileException::Throw(int cause, const std::string& fileName) { throw CFileException(cause, 0, fileName); }
+void CFileException::Throw(int cause, const std::string& fileName) {
+    throw CFileException(cause, 0, fileName);
+}
 
 // ---- CFile -----------------------------------------------------------------------------------
 
@@ -89,7 +91,9 @@ CFile::CFile(const std::string& path, UINT flags) {
         throw e;
 }
 
-CFile::~CFile() { Abort(); }
+CFile::~CFile() {
+    Abort();
+}
 
 BOOL CFile::Open(const std::string& path, UINT flags, CFileException* error) {
     Abort();
@@ -299,7 +303,9 @@ void CMemFile::Write(const void* buffer, UINT count) {
 }
 
 uint64_t CMemFile::Seek(int64_t offset, UINT from) {
-    int64_t base = from == begin ? 0 : from == current ? static_cast<int64_t>(pos_) : static_cast<int64_t>(data_.size());
+    int64_t base = from == begin     ? 0
+                   : from == current ? static_cast<int64_t>(pos_)
+                                     : static_cast<int64_t>(data_.size());
     if (from > end || (offset < 0 && base + offset < 0) || (offset > 0 && base > INT64_MAX - offset))
         CFileException::Throw(CFileException::badSeek, path_);
     pos_ = static_cast<uint64_t>(base + offset);
@@ -342,7 +348,9 @@ std::string resolveTarget(const std::string& target) {
 
 AtomicFileWriter::AtomicFileWriter(std::string target) : target_(std::move(target)) {}
 
-AtomicFileWriter::~AtomicFileWriter() { Abort(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    Abort();
+}
 
 BOOL AtomicFileWriter::Open(CFileException* error) {
     Abort();
@@ -354,7 +362,8 @@ BOOL AtomicFileWriter::Open(CFileException* error) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".%d.%u.tmp", static_cast<int>(::getpid()), counter.fetch_add(1));
+        std::snprintf(suffix, sizeof suffix, ".%d.%u.tmp", static_cast<int>(::getpid()),
+                      counter.fetch_add(1));
         std::string candidate = dir + "." + name + suffix;
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {

@@ -59,7 +59,9 @@ BOOL FreeLibrary(HMODULE module) {
     return TRUE;
 }
 
-std::string GetModuleError() { return lastError; }
+std::string GetModuleError() {
+    return lastError;
+}
 
 std::string GetProgramFilePath() {
     char buf[PATH_MAX];

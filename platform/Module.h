@@ -21,7 +21,6 @@ std::string GetProgramFilePath();
 std::string GetProgramFolder();
 
 // Looks an export up as a typed function pointer.
-template <class F>
-F GetProcAddressAs(HMODULE module, const char* name) {
+template <class F> F GetProcAddressAs(HMODULE module, const char* name) {
     return reinterpret_cast<F>(GetProcAddress(module, name));
 }

@@ -37,6 +37,8 @@ const CRuntimeClass* CObject::GetThisClass() {
     return &cls;
 }
 
-const CRuntimeClass* CObject::GetRuntimeClass() const { return GetThisClass(); }
+const CRuntimeClass* CObject::GetRuntimeClass() const {
+    return GetThisClass();
+}
 
 void CObject::Serialize(CArchive&) {}

@@ -48,31 +48,38 @@ struct CRuntimeClassRegistrar {
 
 #define RUNTIME_CLASS(class_name) (class_name::GetThisClass())
 
-#define DECLARE_DYNAMIC(class_name)                                                                     \
-public:                                                                                                 \
-    static const CRuntimeClass* GetThisClass();                                                         \
+#define DECLARE_DYNAMIC(class_name)                                                                          \
+public:                                                                                                      \
+    static const CRuntimeClass* GetThisClass();                                                              \
     const CRuntimeClass* GetRuntimeClass() const override;
 
-#define DECLARE_DYNCREATE(class_name)                                                                   \
-    DECLARE_DYNAMIC(class_name)                                                                         \
+#define DECLARE_DYNCREATE(class_name)                                                                        \
+    DECLARE_DYNAMIC(class_name)                                                                              \
     static CObject* CreateObject();
 
 #define DECLARE_SERIAL(class_name) DECLARE_DYNCREATE(class_name)
 
-#define VT_IMPLEMENT_RUNTIMECLASS(class_name, base_name, schema, factory)                               \
-    const CRuntimeClass* class_name::GetThisClass() {                                                   \
-        static const CRuntimeClass cls{#class_name, schema, factory, base_name::GetThisClass()};        \
-        return &cls;                                                                                    \
-    }                                                                                                   \
-    const CRuntimeClass* class_name::GetRuntimeClass() const { return GetThisClass(); }                 \
+#define VT_IMPLEMENT_RUNTIMECLASS(class_name, base_name, schema, factory)                                    \
+    const CRuntimeClass* class_name::GetThisClass() {                                                        \
+        static const CRuntimeClass cls{#class_name, schema, factory, base_name::GetThisClass()};             \
+        return &cls;                                                                                         \
+    }                                                                                                        \
+    const CRuntimeClass* class_name::GetRuntimeClass() const {                                               \
+        return GetThisClass();                                                                               \
+    }                                                                                                        \
     static const CRuntimeClassRegistrar vt_registrar_##class_name(class_name::GetThisClass());
 
-#define IMPLEMENT_DYNAMIC(class_name, base_name) VT_IMPLEMENT_RUNTIMECLASS(class_name, base_name, kNoSchema, nullptr)
+#define IMPLEMENT_DYNAMIC(class_name, base_name)                                                             \
+    VT_IMPLEMENT_RUNTIMECLASS(class_name, base_name, kNoSchema, nullptr)
 
-#define IMPLEMENT_DYNCREATE(class_name, base_name)                                                      \
-    CObject* class_name::CreateObject() { return new class_name; }                                      \
+#define IMPLEMENT_DYNCREATE(class_name, base_name)                                                           \
+    CObject* class_name::CreateObject() {                                                                    \
+        return new class_name;                                                                               \
+    }                                                                                                        \
     VT_IMPLEMENT_RUNTIMECLASS(class_name, base_name, kNoSchema, &class_name::CreateObject)
 
-#define IMPLEMENT_SERIAL(class_name, base_name, schema)                                                 \
-    CObject* class_name::CreateObject() { return new class_name; }                                      \
+#define IMPLEMENT_SERIAL(class_name, base_name, schema)                                                      \
+    CObject* class_name::CreateObject() {                                                                    \
+        return new class_name;                                                                               \
+    }                                                                                                        \
     VT_IMPLEMENT_RUNTIMECLASS(class_name, base_name, schema, &class_name::CreateObject)

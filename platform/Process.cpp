@@ -55,8 +55,8 @@ int ReapDetachedProcesses() {
     return n;
 }
 
-BOOL CreateProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
-                   PROCESS_INFORMATION* info) {
+BOOL CreateProcess(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& workDir, PROCESS_INFORMATION* info) {
     ReapDetachedProcesses();
     if (program.empty()) {
         lastError = "no program given";
@@ -91,7 +91,9 @@ BOOL CreateProcess(const std::string& program, const std::vector<std::string>& a
     return TRUE;
 }
 
-std::string GetProcessError() { return lastError; }
+std::string GetProcessError() {
+    return lastError;
+}
 
 DWORD WaitForProcess(pid_t pid, DWORD ms, DWORD* exitCode) {
     if (pid <= 0)

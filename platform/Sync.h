@@ -67,8 +67,12 @@ private:
     const bool manual_;
 };
 
-inline DWORD WaitForSingleObject(CEvent& event, DWORD ms) { return event.Wait(ms); }
-inline DWORD WaitForSingleObject(CEvent* event, DWORD ms) { return event ? event->Wait(ms) : WAIT_FAILED; }
+inline DWORD WaitForSingleObject(CEvent& event, DWORD ms) {
+    return event.Wait(ms);
+}
+inline DWORD WaitForSingleObject(CEvent* event, DWORD ms) {
+    return event ? event->Wait(ms) : WAIT_FAILED;
+}
 
 // Holds a sync object for the time of a scope; unlocks on destruction when it holds it.
 class CSingleLock {

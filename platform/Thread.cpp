@@ -15,14 +15,18 @@ DWORD GetCurrentThreadId() {
     return id;
 }
 
-void SetUiThread() { uiThreadId.store(GetCurrentThreadId()); }
+void SetUiThread() {
+    uiThreadId.store(GetCurrentThreadId());
+}
 
 bool IsUiThread() {
     DWORD ui = uiThreadId.load();
     return ui != 0 && ui == GetCurrentThreadId();
 }
 
-DWORD GetUiThreadId() { return uiThreadId.load(); }
+DWORD GetUiThreadId() {
+    return uiThreadId.load();
+}
 
 CWorkerThread::CWorkerThread(Function function) : function_(std::move(function)) {}
 

@@ -66,4 +66,6 @@ private:
     DWORD threadId_ = 0;
 };
 
-inline DWORD WaitForSingleObject(CWorkerThread& thread, DWORD ms) { return thread.Wait(ms); }
+inline DWORD WaitForSingleObject(CWorkerThread& thread, DWORD ms) {
+    return thread.Wait(ms);
+}

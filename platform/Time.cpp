@@ -38,7 +38,9 @@ std::shared_ptr<const ClockHooks> snapshot() {
 }
 } // namespace
 
-ClockHooks RealClock() { return ClockHooks{realTick, realSleep}; }
+ClockHooks RealClock() {
+    return ClockHooks{realTick, realSleep};
+}
 
 ClockHooks InstallClock(ClockHooks hooks) {
     if (!hooks.tick)
@@ -51,11 +53,17 @@ ClockHooks InstallClock(ClockHooks hooks) {
     return previous;
 }
 
-DWORD GetTickCount() { return snapshot()->tick(); }
+DWORD GetTickCount() {
+    return snapshot()->tick();
+}
 
-void Sleep(DWORD ms) { snapshot()->sleep(ms); }
+void Sleep(DWORD ms) {
+    snapshot()->sleep(ms);
+}
 
-bool IsTimeOver(DWORD start, DWORD timeout) { return static_cast<DWORD>(GetTickCount() - start) >= timeout; }
+bool IsTimeOver(DWORD start, DWORD timeout) {
+    return static_cast<DWORD>(GetTickCount() - start) >= timeout;
+}
 
 ScopedManualClock::ScopedManualClock(DWORD start) : now_(start) {
     previous_ = InstallClock(ClockHooks{[this] { return now_.load(); },
@@ -66,4 +74,6 @@ ScopedManualClock::ScopedManualClock(DWORD start) : now_(start) {
                                         }});
 }
 
-ScopedManualClock::~ScopedManualClock() { InstallClock(std::move(previous_)); }
+ScopedManualClock::~ScopedManualClock() {
+    InstallClock(std::move(previous_));
+}

@@ -21,7 +21,9 @@ void Sleep(DWORD ms);
 // also across a wrap of the counter.
 bool IsTimeOver(DWORD start, DWORD timeout);
 // Milliseconds from start to now in wrap-safe 32-bit arithmetic.
-inline DWORD TicksSince(DWORD start) { return static_cast<DWORD>(GetTickCount() - start); }
+inline DWORD TicksSince(DWORD start) {
+    return static_cast<DWORD>(GetTickCount() - start);
+}
 
 // The tick source and the sleep function in use.
 struct ClockHooks {

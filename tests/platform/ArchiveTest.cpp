@@ -13,8 +13,7 @@ std::vector<BYTE> bytes(std::initializer_list<int> list) {
     return v;
 }
 
-template <class F>
-std::vector<BYTE> stored(F&& write) {
+template <class F> std::vector<BYTE> stored(F&& write) {
     CMemFile mem;
     {
         CArchive ar(&mem, CArchive::store);
@@ -78,10 +77,12 @@ int causeOfLoading(const std::vector<BYTE>& data, const CRuntimeClass* expected)
 
 TEST(Archive, NumbersAreLittleEndianWithBoolAsInt) {
     auto data = stored([](CArchive& ar) {
-        ar << BYTE(0xAB) << WORD(0x1234) << DWORD(0xDEADBEEF) << LONG(-2) << short(-3) << true << 1.5f << -0.25;
+        ar << BYTE(0xAB) << WORD(0x1234) << DWORD(0xDEADBEEF) << LONG(-2) << short(-3) << true << 1.5f
+           << -0.25;
     });
-    EXPECT_EQ(data, bytes({0xAB, 0x34, 0x12, 0xEF, 0xBE, 0xAD, 0xDE, 0xFE, 0xFF, 0xFF, 0xFF, 0xFD, 0xFF, 1, 0, 0,
-                           0, 0x00, 0x00, 0xC0, 0x3F, 0, 0, 0, 0, 0, 0, 0xD0, 0xBF}));
+    EXPECT_EQ(data,
+              bytes({0xAB, 0x34, 0x12, 0xEF, 0xBE, 0xAD, 0xDE, 0xFE, 0xFF, 0xFF, 0xFF, 0xFD, 0xFF, 1,   0,
+                     0,    0,    0x00, 0x00, 0xC0, 0x3F, 0,    0,    0,    0,    0,    0,    0xD0, 0xBF}));
     CMemFile mem(data);
     CArchive ar(&mem, CArchive::load);
     BYTE b;
@@ -183,12 +184,12 @@ TEST(Archive, ObjectTagsGoldenBytes) {
         ar << static_cast<const CObject*>(&a) << static_cast<const CObject*>(&b)
            << static_cast<const CObject*>(nullptr);
     });
-    std::vector<BYTE> expect = bytes({0xFF, 0xFF, 2, 0, 16, 0});    // new class, schema 2, name length
-    for (char c : std::string("CTestNamedRecord"))                 // class gets index 1
+    std::vector<BYTE> expect = bytes({0xFF, 0xFF, 2, 0, 16, 0}); // new class, schema 2, name length
+    for (char c : std::string("CTestNamedRecord"))               // class gets index 1
         expect.push_back(static_cast<BYTE>(c));
-    for (int v : {7, 0, 0, 0, 1, int('A'), 0, 0})                       // a (index 2): value, name, null link
+    for (int v : {7, 0, 0, 0, 1, int('A'), 0, 0}) // a (index 2): value, name, null link
         expect.push_back(static_cast<BYTE>(v));
-    for (int v : {0x01, 0x80, 8, 0, 0, 0, 1, int('B'), 2, 0, 0, 0})     // known class 1, b (index 3), link to 2
+    for (int v : {0x01, 0x80, 8, 0, 0, 0, 1, int('B'), 2, 0, 0, 0}) // known class 1, b (index 3), link to 2
         expect.push_back(static_cast<BYTE>(v));
     EXPECT_EQ(data, expect);
 
@@ -229,12 +230,14 @@ TEST(Archive, MalformedObjectTagsThrowTheirCause) {
     EXPECT_EQ(causeOfLoading(bytes({0xFF, 0x7F, 0x09, 0, 0, 0x80}), nullptr), CArchiveException::badIndex);
     // Cut inside the name, inside the fields, inside the tag.
     auto cut = newClass("CTestRecord", 1);
-    EXPECT_EQ(causeOfLoading(std::vector<BYTE>(cut.begin(), cut.end() - 3), nullptr), CArchiveException::endOfFile);
+    EXPECT_EQ(causeOfLoading(std::vector<BYTE>(cut.begin(), cut.end() - 3), nullptr),
+              CArchiveException::endOfFile);
     cut.push_back(7);
     EXPECT_EQ(causeOfLoading(cut, nullptr), CArchiveException::endOfFile);
     EXPECT_EQ(causeOfLoading(bytes({0xFF}), nullptr), CArchiveException::endOfFile);
     // A name length beyond the data.
-    EXPECT_EQ(causeOfLoading(bytes({0xFF, 0xFF, 1, 0, 0xFF, 0xFF, 'C'}), nullptr), CArchiveException::endOfFile);
+    EXPECT_EQ(causeOfLoading(bytes({0xFF, 0xFF, 1, 0, 0xFF, 0xFF, 'C'}), nullptr),
+              CArchiveException::endOfFile);
 }
 
 TEST(Archive, WrongDirectionAndUnstorableClassesAreRefused) {
@@ -315,4 +318,24 @@ TEST(Archive, RoundTripThroughAFileWrittenAtomically) {
     f.Close();
     ::unlink(path.c_str());
     ::rmdir(tmpl);
+}
+
+TEST(Archive, EveryTruncationOfAStoredRecordThrowsEndOfFile) {
+    CTestNamedRecord a;
+    a.value = 1;
+    a.name = std::string(300, 'n'); // takes the WORD form of the length
+    CTestNamedRecord b;
+    b.link = &a;
+    auto data = stored([&](CArchive& ar) { ar << static_cast<const CObject*>(&b); });
+    ASSERT_GT(data.size(), 300u);
+    for (size_t n = 0; n < data.size(); ++n) {
+        CMemFile mem(data.data(), n);
+        CArchive ar(&mem, CArchive::load, 64);
+        try {
+            std::unique_ptr<CObject> o(ar.ReadObject(RUNTIME_CLASS(CTestRecord)));
+            ADD_FAILURE() << "read a record from " << n << " of " << data.size() << " bytes";
+        } catch (const CArchiveException& e) {
+            EXPECT_EQ(e.m_cause, CArchiveException::endOfFile) << n;
+        }
+    }
 }

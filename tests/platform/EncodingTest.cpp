@@ -4,7 +4,7 @@
 
 namespace {
 const std::string kResultText = "フォーカス合成結果"; // nine double-byte characters
-const std::string kHalfWidth = "ﾌｫｰｶｽ";                // five single-byte kana
+const std::string kHalfWidth = "ﾌｫｰｶｽ";               // five single-byte kana
 } // namespace
 
 TEST(Encoding, JapaneseTextRoundTripsWithTheCp932Bytes) {
@@ -29,14 +29,19 @@ TEST(Encoding, JapaneseTextRoundTripsWithTheCp932Bytes) {
 
 TEST(Encoding, UnconvertibleAndInvalidInputIsMarkedAndReplaced) {
     bool ok = true;
-    EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80" "b", &ok), "a?b"); // an emoji has no CP932 form
+    EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80"
+                          "b",
+                          &ok),
+              "a?b"); // an emoji has no CP932 form
     EXPECT_FALSE(ok);
     EXPECT_EQ(Utf8ToCp932("x\xC3", &ok), "x?"); // cut UTF-8 sequence
     EXPECT_FALSE(ok);
     ok = true;
     EXPECT_EQ(Cp932ToUtf8("a\x83", &ok), "a\xEF\xBF\xBD"); // lead byte without its second byte
     EXPECT_FALSE(ok);
-    std::string afterBad = Cp932ToUtf8("\xFD" "A", &ok); // 0xFD is no CP932 character
+    std::string afterBad = Cp932ToUtf8("\xFD"
+                                       "A",
+                                       &ok); // 0xFD is no CP932 character
     EXPECT_FALSE(ok);
     EXPECT_EQ(afterBad.back(), 'A');
 }

@@ -35,7 +35,8 @@ protected:
 
 TEST(Process, StartsWithArgumentsAndReportsTheExitCode) {
     PROCESS_INFORMATION pi;
-    ASSERT_TRUE(CreateProcess("/bin/sh", {"-c", "exit $(($1 + 1))", "sh", "41"}, {}, &pi)) << GetProcessError();
+    ASSERT_TRUE(CreateProcess("/bin/sh", {"-c", "exit $(($1 + 1))", "sh", "41"}, {}, &pi))
+        << GetProcessError();
     EXPECT_GT(pi.dwProcessId, 0);
     DWORD code = 0;
     EXPECT_EQ(WaitForProcess(pi.dwProcessId, 10000, &code), WAIT_OBJECT_0);

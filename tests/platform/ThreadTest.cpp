@@ -64,7 +64,9 @@ TEST(Thread, DestructorAlwaysJoins) {
 
     // A thread that was never resumed does not run its function.
     std::atomic<bool> ran{false};
-    { CWorkerThread never([&]() -> DWORD { return ran = true, 0; }); }
+    {
+        CWorkerThread never([&]() -> DWORD { return ran = true, 0; });
+    }
     EXPECT_FALSE(ran);
 }
 

@@ -8,7 +8,8 @@ TEST(Time, RealTickCountAdvancesWithSleep) {
     DWORD start = GetTickCount();
     auto t0 = std::chrono::steady_clock::now();
     Sleep(30);
-    auto realMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
+    auto realMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
     EXPECT_GE(realMs.count(), 30);
     DWORD elapsed = TicksSince(start);
     EXPECT_GE(elapsed, 29u); // tick granularity may cut one millisecond
