@@ -11,8 +11,8 @@ std::atomic<DWORD> uiThreadId{0};
 }
 
 DWORD GetCurrentThreadId() {
-    thread_local const DWORD id = static_cast<DWORD>(::syscall(SYS_gettid));
-    return id;
+    // Asked each time (not cached), so that a forked child gets its own id.
+    return static_cast<DWORD>(::syscall(SYS_gettid));
 }
 
 void SetUiThread() {
