@@ -238,7 +238,8 @@ size_t FitUtf8(std::string_view s, size_t room) {
 
 DWORD CopyValue(std::string_view value, LPSTR buffer, DWORD size) {
     size_t n = FitUtf8(value, size - 1);
-    std::memcpy(buffer, value.data(), n);
+    if (n > 0)
+        std::memcpy(buffer, value.data(), n);
     buffer[n] = '\0';
     return static_cast<DWORD>(n);
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 
 TEST(MessageSink, WithoutASinkTheDefaultButtonAnswers) {
     ASSERT_EQ(GetMessageSink(), nullptr);
@@ -56,19 +55,6 @@ TEST(MessageSink, ScriptedAnswererAnswersInOrderRecordsAndRestores) {
         EXPECT_EQ(outer.CountOf(1), 1u);
     }
     EXPECT_EQ(GetMessageSink(), nullptr);
-}
-
-TEST(MessageSink, BoxesFromAnotherThreadReachTheSink) {
-    CScriptedMessageSink sink;
-    std::thread worker([] {
-        for (int i = 0; i < 100; ++i)
-            ShowMessage(static_cast<UINT>(i), MB_OK);
-    });
-    for (int i = 0; i < 100; ++i)
-        ShowMessage(1000, MB_OK);
-    worker.join();
-    EXPECT_EQ(sink.ShownMessages().size(), 200u);
-    EXPECT_EQ(sink.CountOf(1000), 100u);
 }
 
 TEST(MessageSink, ScopeInstallsAnyImplementation) {
