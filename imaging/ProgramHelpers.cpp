@@ -110,7 +110,9 @@ std::string ThreeDigits(long long number) {
 #if defined(__SANITIZE_ADDRESS__)
 // The MIME database of GIO is loaded once and kept for the life of the process; the leak
 // checker would report it at exit.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libgio-2.0.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libgio-2.0.so\n";
+}
 #endif
 
 // ---- settings file --------------------------------------------------------------------------
@@ -199,7 +201,9 @@ void PumpOneMessage(HWND hwnd) {
         hook(hwnd);
 }
 
-SetButtonIconHook SetSetButtonIconHook(SetButtonIconHook hook) { return g_buttonIconHook.exchange(hook); }
+SetButtonIconHook SetSetButtonIconHook(SetButtonIconHook hook) {
+    return g_buttonIconHook.exchange(hook);
+}
 
 void* SetButtonIcon(HWND button, UINT iconId) {
     SetButtonIconHook hook = g_buttonIconHook.load();

@@ -37,8 +37,8 @@ TEST(NumberedFileNames, NextNameAndNumber) {
         {"/cap/base", 1, "/cap/base000", 0},
         {"/cap/base", 7, "/cap/base000", 0},
         {"/cap.v2/base", 3, "/cap.v2/base000", 0}, // a dot in the folder is no extension
-        {"/cap/12/.bmp", 1, "/cap/12/001.bmp", 1},  // the digit run stops at the folder
-        {"img007.a.bmp", 1, "img007.a001.bmp", 1},  // only the last extension counts
+        {"/cap/12/.bmp", 1, "/cap/12/001.bmp", 1}, // the digit run stops at the folder
+        {"img007.a.bmp", 1, "img007.a001.bmp", 1}, // only the last extension counts
         {"007.bmp", 2, "009.bmp", 9},
         {longFolder + "img041.bmp", 1, longFolder + "img042.bmp", 42}, // no truncation
         // A digit run longer than an int is clamped rather than overflowing.

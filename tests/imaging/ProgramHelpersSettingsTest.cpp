@@ -55,8 +55,8 @@ TEST(FormatDoubleText, GivesTheShortTextOfOrdinaryValues) {
         {1.0 / 3.0, "0.3333333333333"},
         {-1.0 / 3.0, "-0.3333333333333"}, // -0 prints as 0: the sign does not count here
         {-1.5 / 0.9, "-1.666666666667"},  // but it does before a whole number
-        {0.00000000000001, "0"},         // below the 13 decimals
-        {9.99999999999999, "10"},        // rounding carries into the integer part
+        {0.00000000000001, "0"},          // below the 13 decimals
+        {9.99999999999999, "10"},         // rounding carries into the integer part
         {2147483647.0, "2147483647"},
         {16777215.0, "16777215"}, // a colour value
         {-2147483648.0, "-2147483648"},
@@ -131,10 +131,13 @@ TEST_F(SettingsFile, ColoursAndLargeValuesRoundTrip) {
     EXPECT_EQ(ReadIniInt("S", "I", 0), std::numeric_limits<int>::min());
 }
 
-TEST(SettingsPath, DefaultsToTheCurrentDirectory) { EXPECT_EQ(GetSettingsFilePath(), "Vantorel.ini"); }
+TEST(SettingsPath, DefaultsToTheCurrentDirectory) {
+    EXPECT_EQ(GetSettingsFilePath(), "Vantorel.ini");
+}
 
 TEST(DecodeLensZoomByte, DecodesEveryNibble) {
-    const double zoom[16] = {0.0, -1.0, 10.0, 9.0, 8.0, 7.0, 6.0, 5.0, 4.0, 3.5, 1.0, 1.5, 2.0, 2.5, 3.0, -1.0};
+    const double zoom[16] = {0.0, -1.0, 10.0, 9.0, 8.0, 7.0, 6.0, 5.0,
+                             4.0, 3.5,  1.0,  1.5, 2.0, 2.5, 3.0, -1.0};
     const int lens[16] = {-1, 90, 30, -1, 300, 420, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     for (int b = 0; b < 256; ++b) {
         int l = 12345;
@@ -159,7 +162,9 @@ void CountingPump(HWND hwnd) {
     ++g_pumped;
     g_lastPumped = hwnd;
 }
-void* FakeIcon(HWND button, UINT iconId) { return reinterpret_cast<char*>(button) + iconId; }
+void* FakeIcon(HWND button, UINT iconId) {
+    return reinterpret_cast<char*>(button) + iconId;
+}
 
 TEST(WindowSeams, PumpRunsOnlyOnTheInstallingThreadAndIconHookIsOptional) {
     HWND window = reinterpret_cast<HWND>(0x1000);

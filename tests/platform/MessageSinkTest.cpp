@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 TEST(MessageSink, WithoutASinkTheDefaultButtonAnswers) {
     ASSERT_EQ(GetMessageSink(), nullptr);
     EXPECT_EQ(ShowMessage(894, MB_OK | MB_ICONSTOP), IDOK);
@@ -60,7 +59,9 @@ TEST(MessageSink, ScriptedAnswererAnswersInOrderRecordsAndRestores) {
 TEST(MessageSink, ScopeInstallsAnyImplementation) {
     struct Counting : CMessageSink {
         int calls = 0;
-        int Show(UINT, UINT, const std::vector<std::string>&) override { return ++calls == 1 ? IDCANCEL : IDOK; }
+        int Show(UINT, UINT, const std::vector<std::string>&) override {
+            return ++calls == 1 ? IDCANCEL : IDOK;
+        }
     } counting;
     {
         CMessageSinkScope scope(&counting);
