@@ -45,9 +45,13 @@ std::string FormatMessageArgs(std::string_view text, const std::vector<std::stri
     return out;
 }
 
-CMessageSink* SetMessageSink(CMessageSink* sink) { return g_sink.exchange(sink); }
+CMessageSink* SetMessageSink(CMessageSink* sink) {
+    return g_sink.exchange(sink);
+}
 
-CMessageSink* GetMessageSink() { return g_sink.load(); }
+CMessageSink* GetMessageSink() {
+    return g_sink.load();
+}
 
 int ShowMessage(UINT stringId, UINT type, std::vector<std::string> args) {
     if (CMessageSink* sink = g_sink.load())

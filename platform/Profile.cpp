@@ -42,7 +42,9 @@ struct ParsedLine {
     std::string_view value; // value, trimmed and unquoted
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front()))
@@ -52,7 +54,9 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -87,8 +91,7 @@ ParsedLine ParseLine(std::string_view line) {
     if (key.empty())
         return p;
     std::string_view value = Trim(t.substr(eq + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     p.kind = LineKind::Key;
     p.name = key;
@@ -238,7 +241,8 @@ size_t FitUtf8(std::string_view s, size_t room) {
 
 DWORD CopyValue(std::string_view value, LPSTR buffer, DWORD size) {
     size_t n = FitUtf8(value, size - 1);
-    std::memcpy(buffer, value.data(), n);
+    if (n > 0)
+        std::memcpy(buffer, value.data(), n);
     buffer[n] = '\0';
     return static_cast<DWORD>(n);
 }
@@ -275,9 +279,13 @@ void AddUnique(std::vector<std::string>& names, std::string_view name) {
     names.emplace_back(name);
 }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
 
-bool AcceptableSection(std::string_view s) { return !HasLineBreak(s) && s.find(']') == std::string_view::npos; }
+bool AcceptableSection(std::string_view s) {
+    return !HasLineBreak(s) && s.find(']') == std::string_view::npos;
+}
 
 bool AcceptableKey(std::string_view k) {
     std::string_view t = Trim(k);
@@ -287,8 +295,7 @@ bool AcceptableKey(std::string_view k) {
 
 } // namespace
 
-DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD size,
-                              LPCSTR file) {
+DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD size, LPCSTR file) {
     if (!buffer || size == 0)
         return 0;
     std::lock_guard<std::recursive_mutex> guard(ProfileLock());

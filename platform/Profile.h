@@ -24,8 +24,7 @@
 // names of all keys of the section; each name ends in a zero and the list ends in a second
 // zero. A list that does not fit is cut so that it still ends in two zeros, and size-2 is
 // returned. A null buffer or a size of 0 returns 0.
-DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD size,
-                              LPCSTR file);
+DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD size, LPCSTR file);
 
 // The value of the key as a decimal integer (optional sign, leading digits, clamped to the
 // range of INT); `def` when the key or the file is absent; 0 when the value has no leading

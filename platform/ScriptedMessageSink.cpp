@@ -3,7 +3,9 @@
 CScriptedMessageSink::CScriptedMessageSink(int defaultAnswer)
     : m_defaultAnswer(defaultAnswer), m_previous(SetMessageSink(this)) {}
 
-CScriptedMessageSink::~CScriptedMessageSink() { SetMessageSink(m_previous); }
+CScriptedMessageSink::~CScriptedMessageSink() {
+    SetMessageSink(m_previous);
+}
 
 void CScriptedMessageSink::Queue(std::initializer_list<int> answers) {
     std::lock_guard<std::mutex> guard(m_lock);

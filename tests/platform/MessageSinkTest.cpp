@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 TEST(MessageSink, WithoutASinkTheDefaultButtonAnswers) {
     ASSERT_EQ(GetMessageSink(), nullptr);
     EXPECT_EQ(ShowMessage(894, MB_OK | MB_ICONSTOP), IDOK);
@@ -58,23 +56,12 @@ TEST(MessageSink, ScriptedAnswererAnswersInOrderRecordsAndRestores) {
     EXPECT_EQ(GetMessageSink(), nullptr);
 }
 
-TEST(MessageSink, BoxesFromAnotherThreadReachTheSink) {
-    CScriptedMessageSink sink;
-    std::thread worker([] {
-        for (int i = 0; i < 100; ++i)
-            ShowMessage(static_cast<UINT>(i), MB_OK);
-    });
-    for (int i = 0; i < 100; ++i)
-        ShowMessage(1000, MB_OK);
-    worker.join();
-    EXPECT_EQ(sink.ShownMessages().size(), 200u);
-    EXPECT_EQ(sink.CountOf(1000), 100u);
-}
-
 TEST(MessageSink, ScopeInstallsAnyImplementation) {
     struct Counting : CMessageSink {
         int calls = 0;
-        int Show(UINT, UINT, const std::vector<std::string>&) override { return ++calls == 1 ? IDCANCEL : IDOK; }
+        int Show(UINT, UINT, const std::vector<std::string>&) override {
+            return ++calls == 1 ? IDCANCEL : IDOK;
+        }
     } counting;
     {
         CMessageSinkScope scope(&counting);

@@ -131,7 +131,8 @@ TEST_F(ProfileFile, ListsSectionsAndKeysAsDoubleZeroTerminatedText) {
         SCOPED_TRACE(c.what);
         Put(c.content);
         std::vector<char> buffer(c.size + 4, 'X');
-        DWORD n = GetPrivateProfileString(c.section, nullptr, "default", buffer.data(), c.size, m_file.c_str());
+        DWORD n =
+            GetPrivateProfileString(c.section, nullptr, "default", buffer.data(), c.size, m_file.c_str());
         EXPECT_EQ(n, c.result);
         EXPECT_EQ(std::string(buffer.data(), c.expected.size()), c.expected);
         EXPECT_EQ(buffer[c.size], 'X') << "wrote past the buffer";
@@ -157,10 +158,12 @@ TEST_F(ProfileFile, WritesKeepEverythingElseInPlace) {
         {"replacement keeps indentation", "[A]\n  k = old\n", "A", "k", "n", TRUE, "[A]\n  k = n\n"},
         {"new key ends its section, before the blank line", two, "A", "n", "3", TRUE,
          "; settings\n[A]\nk=old\nj=2\nn=3\n\n[B]\nx=1\n"},
-        {"new key in the last section", two, "B", "y", "2", TRUE, "; settings\n[A]\nk=old\nj=2\n\n[B]\nx=1\ny=2\n"},
+        {"new key in the last section", two, "B", "y", "2", TRUE,
+         "; settings\n[A]\nk=old\nj=2\n\n[B]\nx=1\ny=2\n"},
         {"new section appended at the end", two, "C", "z", "9", TRUE,
          "; settings\n[A]\nk=old\nj=2\n\n[B]\nx=1\n[C]\nz=9\n"},
-        {"new section after a file without final break", "[A]\nk=v", "B", "x", "1", TRUE, "[A]\nk=v\n[B]\nx=1\n"},
+        {"new section after a file without final break", "[A]\nk=v", "B", "x", "1", TRUE,
+         "[A]\nk=v\n[B]\nx=1\n"},
         {"other text kept", "junk line\n[A]\n;c\nno equals\nk=v\n", "A", "k", "w", TRUE,
          "junk line\n[A]\n;c\nno equals\nk=w\n"},
         {"CRLF file stays CRLF", "[A]\r\nk=v\r\n", "A", "j", "1", TRUE, "[A]\r\nk=v\r\nj=1\r\n"},
@@ -172,7 +175,8 @@ TEST_F(ProfileFile, WritesKeepEverythingElseInPlace) {
         {"section delete removes duplicates", "[A]\nk=1\n[B]\nx=1\n[a]\nk=2\n", "A", nullptr, nullptr, TRUE,
          "[B]\nx=1\n"},
         {"deleting an absent key creates nothing", std::nullopt, "A", "k", nullptr, TRUE, std::nullopt},
-        {"deleting an absent section creates nothing", std::nullopt, "A", nullptr, nullptr, TRUE, std::nullopt},
+        {"deleting an absent section creates nothing", std::nullopt, "A", nullptr, nullptr, TRUE,
+         std::nullopt},
         {"deleting an absent key leaves the file", two, "A", "nokey", nullptr, TRUE, two},
         {"line break in value refused", two, "A", "k", "a\nb", FALSE, two},
         {"equals sign in key refused", two, "A", "k=x", "1", FALSE, two},
