@@ -4,6 +4,11 @@
 
 #include <wx/app.h>
 #include <wx/msgdlg.h>
+#include <wx/thread.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 namespace ui {
 
@@ -14,7 +19,33 @@ std::string MessageText(UINT stringId, const std::vector<std::string>& args) {
     return FormatMessageArgs(base, args);
 }
 
+static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& args);
+
 int WxMessageSink::Show(UINT id, UINT type, const std::vector<std::string>& args) {
+    if (wxThread::IsMain() || !wxTheApp)
+        return showOnUiThread(id, type, args);
+    // GTK must only be used from the UI thread: the box is shown there and this thread waits
+    // for the answer.
+    struct Wait {
+        std::mutex m;
+        std::condition_variable cv;
+        bool done = false;
+        int answer = 0;
+    };
+    auto wait = std::make_shared<Wait>();
+    wxTheApp->CallAfter([wait, id, type, args] {
+        int a = showOnUiThread(id, type, args);
+        std::lock_guard<std::mutex> lock(wait->m);
+        wait->answer = a;
+        wait->done = true;
+        wait->cv.notify_all();
+    });
+    std::unique_lock<std::mutex> lock(wait->m);
+    wait->cv.wait(lock, [&] { return wait->done; });
+    return wait->answer;
+}
+
+static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& args) {
     long style = 0;
     switch (type & MB_TYPEMASK) {
     case MB_OKCANCEL: style = wxOK | wxCANCEL; break;

@@ -7,8 +7,6 @@
 #include <wx/thread.h>
 #include <wx/utils.h>
 
-#include <chrono>
-#include <thread>
 
 namespace ui {
 
@@ -46,13 +44,6 @@ std::optional<COLORREF> realColourDialog(wxWindow* parent, COLORREF initial) {
     return RGB(c.Red(), c.Green(), c.Blue());
 }
 
-DWORD realClock() {
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
-    return static_cast<DWORD>(ms.count());
-}
-
-void realSleep(DWORD ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
 SHORT realKeyState(int vk) {
     if (!wxThread::IsMain())
         return 0;
@@ -68,8 +59,6 @@ SHORT realKeyState(int vk) {
 
 FileDialogService fileService;
 ColourDialogService colourService;
-ClockService clockService;
-SleepService sleepService;
 KeyStateService keyService;
 
 template <class F>
@@ -83,8 +72,6 @@ F swapIn(F& slot, F fresh) {
 
 FileDialogService SetFileDialogService(FileDialogService s) { return swapIn(fileService, std::move(s)); }
 ColourDialogService SetColourDialogService(ColourDialogService s) { return swapIn(colourService, std::move(s)); }
-ClockService SetClockService(ClockService s) { return swapIn(clockService, std::move(s)); }
-SleepService SetSleepService(SleepService s) { return swapIn(sleepService, std::move(s)); }
 KeyStateService SetKeyStateService(KeyStateService s) { return swapIn(keyService, std::move(s)); }
 
 FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& r) {
@@ -93,8 +80,6 @@ FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& r) {
 std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial) {
     return colourService ? colourService(parent, initial) : realColourDialog(parent, initial);
 }
-DWORD TickCount() { return clockService ? clockService() : realClock(); }
-void SleepFor(DWORD ms) { sleepService ? sleepService(ms) : realSleep(ms); }
 SHORT AsyncKeyState(int vk) { return keyService ? keyService(vk) : realKeyState(vk); }
 bool AbortRequested() { return AsyncKeyState(0x1B) != 0 || AsyncKeyState(0x02) != 0; }
 

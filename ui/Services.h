@@ -1,5 +1,6 @@
-// Services that tests replace: the file and colour dialogs, the clock and sleep of the window
-// layer, and the user's abort gesture (Esc or the right mouse button) that long waits poll.
+// Services that tests replace: the file and colour dialogs and the user's abort gesture (Esc or
+// the right mouse button) that long waits poll. The clock and sleep are the platform's
+// (platform/Time.h, InstallClock).
 #pragma once
 
 #include "platform/WinTypes.h"
@@ -31,8 +32,6 @@ struct FileDialogResult {
 
 using FileDialogService = std::function<FileDialogResult(wxWindow* parent, const FileDialogRequest&)>;
 using ColourDialogService = std::function<std::optional<COLORREF>(wxWindow* parent, COLORREF initial)>;
-using ClockService = std::function<DWORD()>;        // milliseconds, wraps at 32 bits
-using SleepService = std::function<void(DWORD ms)>;
 // The state of a key as the asynchronous key state gives it: nonzero (0x8000) while held.
 // Keys known: 0x1B Esc, 0x02 right mouse button, 0x01 left mouse button.
 using KeyStateService = std::function<SHORT(int virtualKey)>;
@@ -40,14 +39,10 @@ using KeyStateService = std::function<SHORT(int virtualKey)>;
 // Each setter returns the service it replaces; an empty function puts the real one back.
 FileDialogService SetFileDialogService(FileDialogService service);
 ColourDialogService SetColourDialogService(ColourDialogService service);
-ClockService SetClockService(ClockService service);
-SleepService SetSleepService(SleepService service);
 KeyStateService SetKeyStateService(KeyStateService service);
 
 FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& request);
 std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial);
-DWORD TickCount();
-void SleepFor(DWORD ms);
 // The key state (0 off the UI thread for the real service). The serial drivers' abort-key source
 // is this function.
 SHORT AsyncKeyState(int virtualKey);
