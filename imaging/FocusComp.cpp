@@ -1,0 +1,473 @@
+// The focus composer: set-up, maps, adding images, height map and output.
+#include "imaging/FocusComp.h"
+
+#include "imaging/DibPlanes.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace {
+
+template <typename T>
+T** AllocRows(int rows, int cols) {
+    if (rows < 1 || cols < 1)
+        return nullptr;
+    T** p = new (std::nothrow) T*[rows]();
+    if (!p)
+        return nullptr;
+    for (int y = 0; y < rows; ++y) {
+        p[y] = new (std::nothrow) T[cols];
+        if (!p[y]) {
+            for (int k = 0; k < y; ++k)
+                delete[] p[k];
+            delete[] p;
+            return nullptr;
+        }
+    }
+    return p;
+}
+
+template <typename T>
+void FreeRowsOf(T**& rows, int count) {
+    if (!rows)
+        return;
+    for (int y = 0; y < count; ++y)
+        delete[] rows[y];
+    delete[] rows;
+    rows = nullptr;
+}
+
+template <typename T>
+void FillRows(T** rows, int count, int cols, T value) {
+    if (!rows)
+        return;
+#pragma omp parallel for schedule(static)
+    for (int y = 0; y < count; ++y)
+        std::fill(rows[y], rows[y] + cols, value);
+}
+
+} // namespace
+
+CFocusComp::CFocusComp() = default;
+
+CFocusComp::~CFocusComp() {
+    FreeAll();
+    FreeWorkMaps(0);
+    FreeRowsOf(m_pMax, m_nMaxRows);
+    if (m_hComposite)
+        GlobalFree(m_hComposite);
+    m_hComposite = nullptr;
+}
+
+void CFocusComp::FreeRows(double** rows, int count) { FreeRowsOf(rows, count); }
+void CFocusComp::FreeRows(int** rows, int count) { FreeRowsOf(rows, count); }
+
+BOOL CFocusComp::Setup(int /*ignored*/, int sizeParam, int scopeType, int bandChoice, int bandPosition, int width,
+                       int height, int alignOn, int matchCount, const POINT* points, int coarseMode, int coarseWidth) {
+    m_nSizeParam = sizeParam;
+    m_nWidth = width;
+    m_nHeight = height;
+
+    m_bAlign = (alignOn && points) ? 1 : 0;
+    m_nPatterns = 0;
+    if (m_bAlign) {
+        m_nPatterns = std::clamp(matchCount, 0, 2) + 2;
+        for (int i = 0; i < 4; ++i)
+            m_Points[i] = points[i];
+    }
+
+    m_bCoarse = 0;
+    m_nCoarseWidth = width;
+    m_nCoarseHeight = height;
+    if (coarseMode && coarseWidth < width && width > 0) {
+        const int ch = static_cast<int>(static_cast<int64_t>(height) * coarseWidth / width);
+        // A grid that rounds to nothing falls back to full resolution.
+        if (coarseWidth >= 1 && ch >= 1) {
+            m_bCoarse = 1;
+            m_nCoarseWidth = coarseWidth;
+            m_nCoarseHeight = ch;
+        }
+    }
+    m_nMapWidth = m_bCoarse ? m_nCoarseWidth : width;
+    m_nMapHeight = m_bCoarse ? m_nCoarseHeight : height;
+
+    m_nWeightWindow = (m_nMapWidth / 200) * 2 + 1;
+    m_nWeightWindow = std::max(m_nWeightWindow, m_bCoarse ? 3 : 9);
+
+    m_nScopeType = scopeType;
+    m_nBandMode = 3;
+    if (scopeType == FOCUS_SCOPE_STEREO) {
+        m_bAlign = 0;
+        m_nPatterns = 0;
+        m_nBandMode = (bandChoice == 1 && bandPosition >= 0 && bandPosition <= 2) ? bandPosition : 3;
+    } else if (scopeType == FOCUS_SCOPE_CONFOCAL) {
+        m_bAlign = 0;
+        m_nPatterns = 0;
+    }
+    static const double kFractions[3] = {0.25, 0.5, 0.75};
+    m_dBandFraction = (m_nBandMode >= 0 && m_nBandMode <= 2) ? kFractions[m_nBandMode] : 0.0;
+    m_dBandHeightFactor = 0.05;
+    m_dSearchFactor = 0.15;
+    m_rcOutput = RECT{0, 0, width, height};
+    m_rcValid = RECT{0, 0, width - 1, height - 1};
+    return 1;
+}
+
+BOOL CFocusComp::AllocMaps() {
+    FreeRowsOf(m_pMax, m_nMaxRows);
+    FreeRowsOf(m_pIndex, m_nMapHeight);
+    FreeRowsOf(m_pWeight, m_nMapHeight);
+    m_pMax = AllocRows<int>(m_nMapHeight, m_nMapWidth);
+    m_pIndex = AllocRows<int>(m_nMapHeight, m_nMapWidth);
+    m_pWeight = AllocRows<double>(m_nMapHeight, m_nMapWidth);
+    m_nMaxRows = m_nMapHeight;
+    m_nMaxCols = m_nMapWidth;
+    if (!m_pMax || !m_pIndex || !m_pWeight) {
+        FreeRowsOf(m_pMax, m_nMaxRows);
+        FreeRowsOf(m_pIndex, m_nMapHeight);
+        FreeRowsOf(m_pWeight, m_nMapHeight);
+        m_nMaxRows = m_nMaxCols = 0;
+        SetLastError(FocusCompError::NoMemory);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CFocusComp::ClearMaxMap() { FillRows(m_pMax, m_nMaxRows, m_nMaxCols, 0); }
+void CFocusComp::ClearIndexMap() { FillRows(m_pIndex, m_nMapHeight, m_nMapWidth, 0); }
+void CFocusComp::ClearWeightMap() { FillRows(m_pWeight, m_nMapHeight, m_nMapWidth, 0.0); }
+
+bool CFocusComp::AllocWorkBuffers(int bitCount) {
+    if (m_bWorkReady)
+        return true;
+    try {
+        const size_t full = static_cast<size_t>(m_nWidth) * m_nHeight;
+        const size_t map = static_cast<size_t>(m_nMapWidth) * m_nMapHeight;
+        m_light.assign(full, 0);
+        m_bufA.assign(map, 0);
+        m_bufB.assign(map, 0);
+        m_wins.assign(map, 0);
+        m_nHalfPeriod = static_cast<int>(static_cast<int64_t>(m_nSizeParam) * m_nMapWidth / 200);
+        if (m_nHalfPeriod != 0) {
+            const double lambda = planes::BandSmoother::LambdaForPeriod(2 * m_nHalfPeriod);
+            m_rowSmoother.Build(m_nMapWidth, lambda);
+            m_colSmoother.Build(m_nMapHeight, lambda);
+        }
+        if (m_nScopeType == FOCUS_SCOPE_STEREO) {
+            for (int b = 0; b < kBandCount; ++b)
+                m_profile[b].assign(static_cast<size_t>(m_nWidth), 0);
+            m_scores.assign(static_cast<size_t>(m_nWidth) + 1, 0.0);
+        }
+    } catch (const std::bad_alloc&) {
+        FreeWorkBuffers();
+        return false;
+    }
+    if (m_nScopeType == FOCUS_SCOPE_STEREO || m_bAlign) {
+        m_hWork = DibCreateOfKind(m_nWidth, m_nHeight, planes::KindOfDepth(bitCount));
+        if (!m_hWork) {
+            FreeWorkBuffers();
+            return false;
+        }
+    }
+    m_bWorkReady = true;
+    return true;
+}
+
+void CFocusComp::FreeWorkBuffers() {
+    std::vector<uint16_t>().swap(m_light);
+    std::vector<uint16_t>().swap(m_bufA);
+    std::vector<uint16_t>().swap(m_bufB);
+    std::vector<uint8_t>().swap(m_wins);
+    for (auto& p : m_profile)
+        std::vector<int>().swap(p);
+    std::vector<double>().swap(m_scores);
+    if (m_hWork)
+        GlobalFree(m_hWork);
+    m_hWork = nullptr;
+    m_bWorkReady = false;
+}
+
+int CFocusComp::AddImage(HDIB image) {
+    SetLastError(FocusCompError::None);
+    if (!image) {
+        SetLastError(FocusCompError::BadImage);
+        return 0;
+    }
+    int w = 0, h = 0, bc = 0;
+    {
+        GlobalLockGuard g(image);
+        if (!g) {
+            SetLastError(FocusCompError::BadImage);
+            return 0;
+        }
+        w = DibGetWidth(g.get());
+        h = DibGetHeight(g.get());
+        bc = DibGetBitCount(g.get());
+    }
+    if (planes::SamplesPerPixel(bc) == 0 || w != m_nWidth || h != m_nHeight || w < 1 || h < 1 ||
+        (m_nImagesAdded > 0 && bc != m_nBits)) {
+        SetLastError(FocusCompError::BadImage);
+        return 0;
+    }
+    if (!m_pMax || !m_pIndex || !m_pWeight) {
+        SetLastError(FocusCompError::NotReady);
+        return 0;
+    }
+    if (m_nImagesAdded == 0 || !m_bWorkReady) {
+        if (m_nImagesAdded > 0 && m_nBits != bc) {
+            SetLastError(FocusCompError::BadImage);
+            return 0;
+        }
+        if (!AllocWorkBuffers(bc)) {
+            SetLastError(FocusCompError::NoMemory);
+            return 0;
+        }
+    }
+
+    if (m_nImagesAdded == 0) {
+        HDIB composite = DibCopyInto(image, nullptr);
+        if (!composite) {
+            SetLastError(FocusCompError::NoMemory);
+            return 0;
+        }
+        if (m_hComposite)
+            GlobalFree(m_hComposite);
+        m_hComposite = composite;
+        m_nBits = bc;
+        if (m_bAlign && !SetAlignReference(image)) {
+            SetLastError(FocusCompError::NoMemory);
+            return 0;
+        }
+        MakeFocusPlane(image);
+        if (m_nScopeType == FOCUS_SCOPE_STEREO) {
+            InitDrift();
+            m_nMinShift = m_nMaxShift = 0;
+        }
+        InitMaxMap(FocusMeasure());
+        m_nImagesAdded = 1;
+        DibSelectPlane(0);
+        return 1;
+    }
+
+    HDIB working = image;
+    if (m_bAlign) {
+        if (!AlignImageInto(image, m_hWork)) {
+            SetLastError(FocusCompError::NoMemory);
+            return 0;
+        }
+        working = m_hWork;
+    } else if (m_nScopeType == FOCUS_SCOPE_STEREO) {
+        GlobalLockGuard s(image);
+        GlobalLockGuard d(m_hWork);
+        const size_t bytes = DibStride(w, bc) * static_cast<size_t>(h);
+        std::memcpy(DibGetBits(d.get()), DibGetBits(s.get()), bytes);
+        working = m_hWork;
+    }
+    MakeFocusPlane(working);
+    if (m_nScopeType == FOCUS_SCOPE_STEREO)
+        CorrectDrift(working);
+    const uint16_t* measure = FocusMeasure();
+    SelectBest(measure);
+    SmoothWeights();
+    BlendImage(working);
+    ++m_nImagesAdded;
+    DibSelectPlane(0);
+    return 1;
+}
+
+HDIB CFocusComp::TakeComposite() {
+    HDIB h = m_hComposite;
+    m_hComposite = nullptr;
+    return h;
+}
+
+double** CFocusComp::TakeHeightRows() {
+    double** p = m_pHeight;
+    m_pHeight = nullptr;
+    m_nHeightRows = 0;
+    return p;
+}
+
+int** CFocusComp::TakeMaxRows() {
+    int** p = m_pMax;
+    m_pMax = nullptr;
+    m_nMaxRows = 0;
+    return p;
+}
+
+void CFocusComp::SetZValues(const double* z, int count) {
+    m_pZ = z;
+    m_nZCount = z ? std::max(count, 0) : 0;
+}
+
+BOOL CFocusComp::BuildHeightMap() {
+    SetLastError(FocusCompError::None);
+    if (m_nImagesAdded < 1 || !m_pIndex || !m_pMax) {
+        SetLastError(FocusCompError::NotReady);
+        return FALSE;
+    }
+    if (!m_pZ || m_nZCount < m_nImagesAdded) {
+        SetLastError(FocusCompError::NoZValues);
+        return FALSE;
+    }
+    // The per-image buffers are done with; a later image allocates them again.
+    FreeWorkBuffers();
+    FreeRowsOf(m_pHeight, m_nHeightRows);
+    const int W = m_nWidth, H = m_nHeight;
+    double** height = AllocRows<double>(H, W);
+    if (!height) {
+        SetLastError(FocusCompError::NoMemory);
+        return FALSE;
+    }
+    const double* z = m_pZ;
+    if (!m_bCoarse) {
+#pragma omp parallel for schedule(static)
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                height[y][x] = z[m_pIndex[y][x]];
+    } else {
+        int** fullMax = AllocRows<int>(H, W);
+        if (!fullMax) {
+            FreeRowsOf(height, H);
+            SetLastError(FocusCompError::NoMemory);
+            return FALSE;
+        }
+        const double ry = static_cast<double>(H) / m_nCoarseHeight;
+        const double rx = static_cast<double>(W) / m_nCoarseWidth;
+        std::vector<int> cellX(static_cast<size_t>(W));
+        for (int x = 0; x < W; ++x)
+            cellX[x] = std::min(static_cast<int>(x / rx), m_nCoarseWidth - 1);
+#pragma omp parallel for schedule(static)
+        for (int y = 0; y < H; ++y) {
+            const int cy = std::min(static_cast<int>(y / ry), m_nCoarseHeight - 1);
+            for (int x = 0; x < W; ++x) {
+                height[y][x] = z[m_pIndex[cy][cellX[x]]];
+                fullMax[y][x] = m_pMax[cy][cellX[x]];
+            }
+        }
+        FreeRowsOf(m_pMax, m_nMaxRows);
+        m_pMax = fullMax;
+        m_nMaxRows = H;
+        m_nMaxCols = W;
+    }
+    m_pHeight = height;
+    m_nHeightRows = H;
+    m_nHeightCols = W;
+    return TRUE;
+}
+
+bool CFocusComp::CropComposite(const RECT& rc) {
+    int bc = 0;
+    {
+        GlobalLockGuard g(m_hComposite);
+        bc = DibGetBitCount(g.get());
+    }
+    const int ow = rc.right - rc.left, oh = rc.bottom - rc.top;
+    HDIB out = DibCreateOfKind(ow, oh, planes::KindOfDepth(bc));
+    if (!out)
+        return false;
+    {
+        GlobalLockGuard s(m_hComposite);
+        GlobalLockGuard d(out);
+        const int bpp = bc / 8;
+        const size_t ss = DibStride(m_nWidth, bc), ds = DibStride(ow, bc);
+        const BYTE* sb = DibGetBits(s.get());
+        BYTE* db = DibGetBits(d.get());
+        // Whole pixels: every plane of a colour composite goes with its row.
+        for (int row = 0; row < oh; ++row) {
+            const BYTE* sr = sb + static_cast<size_t>(m_nHeight - 1 - (rc.top + row)) * ss + rc.left * bpp;
+            BYTE* dr = db + static_cast<size_t>(oh - 1 - row) * ds;
+            std::memcpy(dr, sr, static_cast<size_t>(ow) * bpp);
+        }
+        if (bc == 8) {
+            // An 8-bit composite keeps the colour table of the series.
+            std::memcpy(reinterpret_cast<BYTE*>(d.get()) + DibHeaderSize(d.get()),
+                        reinterpret_cast<const BYTE*>(s.get()) + DibHeaderSize(s.get()),
+                        std::min(DibColorTableSize(s.get()), DibColorTableSize(d.get())));
+        }
+    }
+    GlobalFree(m_hComposite);
+    m_hComposite = out;
+    return true;
+}
+
+// Cuts full-size rows to the rectangle in place: the rows inside it move to the front of the
+// pointer array and their samples to the front of each row; the other rows are freed. No
+// second full-size map is needed, and the blocks stay what new[] gave (FreeRows frees them).
+template <typename T>
+static void CropRowsTo(T** rows, int& rowCount, int& colCount, const RECT& rc) {
+    const int ow = rc.right - rc.left, oh = rc.bottom - rc.top;
+    for (int y = 0; y < rowCount; ++y)
+        if (y < rc.top || y >= rc.top + oh) {
+            delete[] rows[y];
+            rows[y] = nullptr;
+        }
+    for (int y = 0; y < oh; ++y) {
+        T* r = rows[rc.top + y];
+        if (rc.left > 0)
+            std::memmove(r, r + rc.left, sizeof(T) * ow);
+        rows[y] = r;
+    }
+    rowCount = oh;
+    colCount = ow;
+}
+
+bool CFocusComp::CropMaps(const RECT& rc) {
+    if (m_pHeight && m_nHeightRows == m_nHeight && m_nHeightCols == m_nWidth)
+        CropRowsTo(m_pHeight, m_nHeightRows, m_nHeightCols, rc);
+    if (m_pMax && m_nMaxRows == m_nHeight && m_nMaxCols == m_nWidth)
+        CropRowsTo(m_pMax, m_nMaxRows, m_nMaxCols, rc);
+    return true;
+}
+
+BOOL CFocusComp::Compose() {
+    SetLastError(FocusCompError::None);
+    if (!m_hComposite) {
+        SetLastError(FocusCompError::NotReady);
+        return FALSE;
+    }
+    RECT rc{0, 0, m_nWidth, m_nHeight};
+    if (m_nScopeType == FOCUS_SCOPE_STEREO)
+        rc = RECT{m_nMaxShift, 0, m_nWidth + m_nMinShift, m_nHeight};
+    else if (m_bAlign)
+        rc = m_rcValid;
+    rc.left = std::clamp<LONG>(rc.left, 0, m_nWidth);
+    rc.top = std::clamp<LONG>(rc.top, 0, m_nHeight);
+    rc.right = std::clamp<LONG>(rc.right, rc.left, m_nWidth);
+    rc.bottom = std::clamp<LONG>(rc.bottom, rc.top, m_nHeight);
+    if (rc.right - rc.left < 1 || rc.bottom - rc.top < 1) {
+        SetLastError(FocusCompError::BadImage);
+        return FALSE;
+    }
+    const bool whole = rc.left == 0 && rc.top == 0 && rc.right == m_nWidth && rc.bottom == m_nHeight;
+    if (!whole) {
+        if (!CropComposite(rc)) {
+            SetLastError(FocusCompError::NoMemory);
+            return FALSE;
+        }
+        if (m_pHeight && !CropMaps(rc)) {
+            SetLastError(FocusCompError::NoMemory);
+            return FALSE;
+        }
+    }
+    m_rcOutput = rc;
+    return TRUE;
+}
+
+void CFocusComp::FreeAll() {
+    FreeRowsOf(m_pIndex, m_nMapHeight);
+    FreeRowsOf(m_pWeight, m_nMapHeight);
+    for (auto& p : m_BandProfiles)
+        std::vector<int>().swap(p);
+    std::vector<int>().swap(m_RefProfile);
+    FreePatterns();
+    FreeWorkBuffers();
+}
+
+void CFocusComp::FreeWorkMaps(int /*afterCompose*/) {
+    FreeRowsOf(m_pHeight, m_nHeightRows);
+    m_nHeightRows = 0;
+    FreeRowsOf(m_pMax, m_nMaxRows);
+    m_nMaxRows = 0;
+}

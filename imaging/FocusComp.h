@@ -1,0 +1,242 @@
+// The focus composer: turns a focus series (images of one specimen at different focus heights,
+// all of one size and depth) into one all-in-focus composite, a height map and a best-focus
+// map. It is fed one bitmap at a time, in capture order, and keeps running maps of which image
+// was sharpest at every pixel.
+//
+// Calling order: Setup -> AllocMaps -> ClearMaxMap, ClearIndexMap, ClearWeightMap -> AddImage
+// per image -> optionally SetZValues and BuildHeightMap -> Compose -> take the results ->
+// FreeAll -> FreeWorkMaps -> destroy. The composite may be read after any AddImage.
+//
+// Per-pixel maps are arrays of row pointers, top row first, each row its own block allocated
+// with new[]; rows handed to a caller (TakeHeightRows, TakeMaxRows) are freed with FreeRows.
+// Working buffers are allocated once, with the first image, and reused for every later one;
+// the per-image chain runs its rows in parallel and gives the same result for any number of
+// threads. The engine never reads the calling thread's selected plane while it works and
+// leaves plane 0 selected.
+#pragma once
+
+#include "imaging/Dib.h"
+#include "imaging/PatMatching.h"
+#include "imaging/PlaneKernels.h"
+#include "platform/WinTypes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Microscope types.
+constexpr int FOCUS_SCOPE_ORDINARY = 0; // optional alignment
+constexpr int FOCUS_SCOPE_STEREO = 1;   // horizontal drift correction, output cut to common columns
+constexpr int FOCUS_SCOPE_CONFOCAL = 2; // focus measure from the brightness of the red plane
+
+// Why the last operation failed.
+enum class FocusCompError {
+    None,
+    NoMemory,     // a map, a working buffer or a bitmap could not be allocated
+    BadImage,     // null image, unsupported depth, or another size or depth than the series
+    NotReady,     // AddImage before AllocMaps, BuildHeightMap before any image
+    NoZValues,    // BuildHeightMap without Z values or with fewer than the images added
+};
+
+class CFocusComp {
+public:
+    CFocusComp();
+    // Frees whatever the engine still holds (maps, working buffers, and a composite or height
+    // rows that no caller took).
+    ~CFocusComp();
+    CFocusComp(const CFocusComp&) = delete;
+    CFocusComp& operator=(const CFocusComp&) = delete;
+
+    // ---- series of files (file mode, filled by the starter of the composition worker) ----
+    std::vector<std::string> m_FileList; // paths in capture order
+    std::vector<double> m_ZList;         // focus position of each file, same order
+    int m_nImageCount = 0;               // number of files, set by the worker
+
+    // `ignored` has no effect. sizeParam p scales the focus-measure smoothing; scopeType is a
+    // FOCUS_SCOPE_ value; bandChoice 0 automatic / 1 manual with bandPosition 0, 1, 2 (stereo);
+    // alignOn with matchCount 0..2 (2 to 4 patterns) and four points in percent of the inner
+    // 80 % of the image (ordinary microscope only); coarseMode with coarseWidth below width puts
+    // the focus maps on a coarse grid. Always 1.
+    BOOL Setup(int ignored, int sizeParam, int scopeType, int bandChoice, int bandPosition, int width, int height,
+               int alignOn, int matchCount, const POINT* points, int coarseMode, int coarseWidth);
+
+    // Best-focus, index and weight maps at focus-map resolution. FALSE when memory is short
+    // (nothing is kept then).
+    BOOL AllocMaps();
+    void ClearMaxMap();
+    void ClearIndexMap();
+    void ClearWeightMap();
+
+    // Adds the next image of the series (the caller keeps it). Returns 0 and adds nothing for a
+    // null image, a depth other than 8, 16, 24 or 48 bits, an image of another size than the
+    // series or another depth than the first image, before AllocMaps, or when memory is short.
+    int AddImage(HDIB image);
+
+    // Z position of image k at index k; the caller keeps the array alive until BuildHeightMap.
+    void SetZValues(const double* z, int count);
+    // Height rows of the full image size from the index map and the Z values. FALSE (nothing
+    // built) without images, without Z values, with fewer Z values than images added, or when
+    // memory is short. In coarse mode the best-focus map becomes full resolution too.
+    BOOL BuildHeightMap();
+    // Chooses the output rectangle and cuts the composite and, when they exist, the height and
+    // best-focus rows to it. FALSE when there is no composite or memory is short.
+    BOOL Compose();
+
+    // Frees the index and weight maps, the drift state and the alignment patterns; keeps the
+    // composite, the height rows and the best-focus rows.
+    void FreeAll();
+    // Frees the height rows and the best-focus rows. The flag is accepted for the callers'
+    // sake; the engine knows how many rows each map has.
+    void FreeWorkMaps(int afterCompose);
+
+    // ---- file entry points of the composition worker (defined with the worker) ----
+    int LoadImageFile(const char* path, HDIB* image, int* imageType);
+    int AddImageFile(const char* path);
+
+    // ---- results ----
+    HDIB GetComposite() const { return m_hComposite; }
+    // The composite; the caller owns it and the engine forgets it.
+    HDIB TakeComposite();
+    // Drops the composite pointer without freeing it (the worker does this before a run).
+    void ResetComposite() { m_hComposite = nullptr; }
+    double** GetHeightRows() const { return m_pHeight; }
+    int** GetMaxRows() const { return m_pMax; }
+    int** GetIndexRows() const { return m_pIndex; }
+    double** GetWeightRows() const { return m_pWeight; }
+    // Height and best-focus rows handed to the caller (OutputHeight() rows of OutputWidth()).
+    double** TakeHeightRows();
+    int** TakeMaxRows();
+    static void FreeRows(double** rows, int count);
+    static void FreeRows(int** rows, int count);
+
+    int ImagesAdded() const { return m_nImagesAdded; }
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
+    int MapWidth() const { return m_nMapWidth; }
+    int MapHeight() const { return m_nMapHeight; }
+    int OutputWidth() const { return m_rcOutput.right - m_rcOutput.left; }
+    int OutputHeight() const { return m_rcOutput.bottom - m_rcOutput.top; }
+    RECT OutputRect() const { return m_rcOutput; }
+    int WeightWindow() const { return m_nWeightWindow; }
+    int SizeParam() const { return m_nSizeParam; }
+    int ScopeType() const { return m_nScopeType; }
+    int CoarseMode() const { return m_bCoarse; }
+    int AlignOn() const { return m_bAlign; }
+    int PatternCount() const { return m_nPatterns; }
+    int BandMode() const { return m_nBandMode; }
+    double BandFraction() const { return m_dBandFraction; }
+    int BandHeight() const { return m_nBandHeight; }
+    int CumulativeShift() const { return m_nCumShift; }
+    int SmallestShift() const { return m_nMinShift; }
+    int LargestShift() const { return m_nMaxShift; }
+    const int* BandOrder() const { return m_BandOrder; }
+    RECT ValidRect() const { return m_rcValid; }
+    const AlignTransform& LastTransform() const { return m_LastTransform; }
+    FocusCompError LastError() const { return m_LastError; }
+
+    // ---- stereo drift (type 1) ----
+    // Profile of the band of bandHeight rows centred on `row` of a width x height plane: the
+    // integer mean of each column. The band is kept inside the plane.
+    static void BandProfile(const uint16_t* plane, int width, int height, int row, int bandHeight, int* profile);
+    // sum |trunc((a - mean a)(b - mean b))| / (sqrt(sa) sqrt(sb)) over n samples of a from i and
+    // b from j; 0.0 when either window is flat.
+    static double ProfileScore(const int* a, int i, const int* b, int j, int n);
+
+    // ---- alignment (type 0) ----
+    // A new bitmap: the image mapped onto the previous aligned one (the caller frees it).
+    HDIB AlignImage(HDIB image);
+
+private:
+    bool AllocWorkBuffers(int bitCount);
+    void FreeWorkBuffers();
+    void SetLastError(FocusCompError e) { m_LastError = e; }
+
+    // Focus measure (FocusCompMeasure.cpp).
+    void MakeFocusPlane(HDIB image);          // lightness or red plane into m_light
+    const uint16_t* FocusMeasure();           // from m_light; focus-map size
+    void InitMaxMap(const uint16_t* measure);
+    void SelectBest(const uint16_t* measure);
+    void SmoothWeights();
+    void BlendImage(HDIB working);
+
+    // Stereo drift (FocusCompDrift.cpp).
+    void InitDrift();
+    void InitDriftBands();
+    void SortBands();
+    void CorrectDrift(HDIB working);
+    void ShiftImage(HDIB working, int shift);
+    int BestShift(const int* reference, const int* profile, std::vector<double>& scores) const;
+
+    // Alignment (FocusCompAlign.cpp).
+    bool SetAlignReference(HDIB first);
+    bool AlignImageInto(HDIB image, HDIB target);
+    void FreePatterns();
+
+    // Output (FocusComp.cpp).
+    bool CropComposite(const RECT& rc);
+    bool CropMaps(const RECT& rc);
+
+    HDIB m_hComposite = nullptr;
+    double** m_pHeight = nullptr;
+    int m_nHeightRows = 0, m_nHeightCols = 0;
+    int m_nWeightWindow = 9;
+    int m_nSizeParam = 0;
+    int m_bCoarse = 0;
+    int m_nCoarseWidth = 0, m_nCoarseHeight = 0;
+    int m_nScopeType = 0;
+    int m_nBandMode = 3;
+    double m_dBandFraction = 0.0;
+    double m_dBandHeightFactor = 0.05;
+    int m_nBandHeight = 5;
+    double m_dSearchFactor = 0.15;
+
+    // Alignment.
+    int m_bAlign = 0;
+    int m_nPatterns = 0;
+    POINT m_Points[4] = {};
+    HDIB m_hPattern[4] = {};
+    bool m_bPatternUsable[4] = {};
+    RECT m_rcSearch[4] = {};
+    RECT m_rcTemplate[4] = {};
+    CPatMatching m_Matcher;
+    RECT m_rcValid{};
+    AlignTransform m_LastTransform;
+
+    RECT m_rcOutput{};
+    int m_nMinShift = 0, m_nMaxShift = 0;
+
+    // Stereo drift.
+    static constexpr int kBandCount = 5;
+    int m_nBandCount = 0;
+    int m_BandRows[kBandCount] = {};
+    int m_BandOrder[kBandCount] = {0, 1, 2, 3, 4};
+    double m_BandVariance[kBandCount] = {};
+    std::vector<int> m_BandProfiles[kBandCount];
+    int m_nBandRow = 0;
+    std::vector<int> m_RefProfile;
+    int m_nCumShift = 0;
+
+    int m_nWidth = 0, m_nHeight = 0;
+    int m_nMapWidth = 0, m_nMapHeight = 0;
+    const double* m_pZ = nullptr;
+    int m_nZCount = 0;
+    int** m_pMax = nullptr;
+    int m_nMaxRows = 0, m_nMaxCols = 0;
+    int** m_pIndex = nullptr;
+    double** m_pWeight = nullptr;
+    int m_nImagesAdded = 0;
+    int m_nBits = 0; // depth of the series, from the first image
+
+    // Working buffers, allocated with the first image.
+    std::vector<uint16_t> m_light;      // focus plane, full resolution
+    std::vector<uint16_t> m_bufA, m_bufB; // focus-map resolution
+    std::vector<uint8_t> m_wins;        // 1 where the newest image won
+    std::vector<int> m_profile[kBandCount];
+    std::vector<double> m_scores;
+    HDIB m_hWork = nullptr;             // working copy (stereo and alignment)
+    planes::BandSmoother m_rowSmoother, m_colSmoother;
+    int m_nHalfPeriod = 0;
+    bool m_bWorkReady = false;
+
+    FocusCompError m_LastError = FocusCompError::None;
+};

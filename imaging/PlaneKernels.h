@@ -1,0 +1,401 @@
+// Per-plane image kernels shared by the conversions, the filters and the focus composer.
+//
+// A kernel sees one colour plane of an image through a PlaneRef: a pointer to the first sample
+// of the top row, the distance between rows (negative for the bottom-up rows of a bitmap) and
+// the distance between neighbouring samples of a row, all counted in samples. The same kernel
+// thus reads one plane of a 24- or 48-bit bitmap, an 8- or 16-bit bitmap, or a plain buffer.
+//
+// Kernels take everything they need as arguments (never the thread's selected plane) and run
+// their rows in parallel with OpenMP. Every output sample is computed by the same sequence of
+// operations whichever thread runs it, so results do not depend on the number of threads.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <numbers>
+#include <vector>
+
+namespace planes {
+
+template <typename T>
+struct PlaneRef {
+    using value_type = T;
+    T* top = nullptr;        // sample (0, 0), the top-left one
+    ptrdiff_t rowStep = 0;   // samples from row y to row y + 1
+    ptrdiff_t pixStep = 1;   // samples from column x to column x + 1
+    int width = 0;
+    int height = 0;
+
+    T* row(int y) const { return top + y * rowStep; }
+    T& at(int x, int y) const { return top[y * rowStep + x * pixStep]; }
+};
+
+// A plain row-major buffer of width x height samples.
+template <typename T>
+PlaneRef<T> BufferPlane(T* data, int width, int height) {
+    PlaneRef<T> p;
+    p.top = data;
+    p.rowStep = width;
+    p.pixStep = 1;
+    p.width = width;
+    p.height = height;
+    return p;
+}
+
+template <typename Tin, typename Tout>
+void CopyPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst) {
+    const int w = std::min(src.width, dst.width), h = std::min(src.height, dst.height);
+#pragma omp parallel for schedule(static)
+    for (int y = 0; y < h; ++y) {
+        const Tin* s = src.row(y);
+        Tout* d = dst.row(y);
+        for (int x = 0; x < w; ++x)
+            d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
+    }
+}
+
+// (max + min) >> 1 of three planes of one image.
+template <typename Tin, typename Tout>
+void LightnessPlane(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
+                    const PlaneRef<Tout>& dst) {
+    const int w = dst.width, h = dst.height;
+#pragma omp parallel for schedule(static)
+    for (int y = 0; y < h; ++y) {
+        const Tin* pr = r.row(y);
+        const Tin* pg = g.row(y);
+        const Tin* pb = b.row(y);
+        Tout* d = dst.row(y);
+        for (int x = 0; x < w; ++x) {
+            const int vr = pr[x * r.pixStep], vg = pg[x * g.pixStep], vb = pb[x * b.pixStep];
+            const int mx = std::max(vr, std::max(vg, vb));
+            const int mn = std::min(vr, std::min(vg, vb));
+            d[x * dst.pixStep] = static_cast<Tout>((mx + mn) >> 1);
+        }
+    }
+}
+
+// 3 x 3 edge measure |Gx| + |Gy|, capped at maxValue - 1 when it reaches maxValue. Inner rows
+// 1 .. h-2 and columns 1 .. w-3 are computed; column 0 takes column 1, columns w-2 and w-1 take
+// column w-3, row 0 takes row 1 and row h-1 takes row h-2. Images narrower or shorter than 3
+// samples are copied through. Source and target must not overlap.
+template <typename Tin, typename Tout>
+void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue) {
+    const int w = src.width, h = src.height;
+    if (w < 3 || h < 3) {
+        CopyPlane(src, dst);
+        return;
+    }
+    const ptrdiff_t ps = src.pixStep, pd = dst.pixStep;
+#pragma omp parallel for schedule(static)
+    for (int i = 1; i < h - 1; ++i) {
+        const Tin* a = src.row(i - 1);
+        const Tin* c = src.row(i);
+        const Tin* b = src.row(i + 1);
+        Tout* d = dst.row(i);
+        for (int j = 1; j < w - 1; ++j) {
+            const int jl = (j - 1) * ps, jc = j * ps, jr = (j + 1) * ps;
+            const int gx = (a[jr] + 2 * c[jr] + b[jr]) - (a[jl] + 2 * c[jl] + b[jl]);
+            const int gy = (b[jl] + 2 * b[jc] + b[jr]) - (a[jl] + 2 * a[jc] + a[jr]);
+            const int v = std::abs(gx) + std::abs(gy);
+            d[j * pd] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+        }
+        d[0] = d[pd];
+        d[(w - 2) * pd] = d[(w - 3) * pd];
+        d[(w - 1) * pd] = d[(w - 3) * pd];
+    }
+    Tout* r0 = dst.row(0);
+    const Tout* r1 = dst.row(1);
+    Tout* rl = dst.row(h - 1);
+    const Tout* rm = dst.row(h - 2);
+    for (int x = 0; x < w; ++x) {
+        r0[x * pd] = r1[x * pd];
+        rl[x * pd] = rm[x * pd];
+    }
+}
+
+// Moving maximum over a window of winW x winH samples. For odd sizes the window is centred;
+// an even size reaches one sample further up (left) than down (right). Output rows within
+// winH / 2 of the top or bottom and columns within winW / 2 of either side keep the source
+// values. Source and target must not overlap.
+template <typename Tin, typename Tout>
+void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
+    const int w = src.width, h = src.height;
+    const int hw = winW / 2, hh = winH / 2;
+    const int up = hh, down = winH - 1 - hh;   // rows above and below the centre
+    const int left = hw, right = winW - 1 - hw; // columns left and right of the centre
+    const int y0 = hh, y1 = h - hh;             // inner rows [y0, y1)
+    const int x0 = hw, x1 = w - hw;             // inner columns [x0, x1)
+#pragma omp parallel
+    {
+        std::vector<int> colMax(static_cast<size_t>(std::max(w, 1)));
+#pragma omp for schedule(static)
+        for (int y = 0; y < h; ++y) {
+            const Tin* s = src.row(y);
+            Tout* d = dst.row(y);
+            if (y < y0 || y >= y1 || x0 >= x1) {
+                for (int x = 0; x < w; ++x)
+                    d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
+                continue;
+            }
+            for (int x = 0; x < w; ++x) {
+                int m = src.at(x, y - up);
+                for (int r = y - up + 1; r <= y + down; ++r)
+                    m = std::max(m, static_cast<int>(src.at(x, r)));
+                colMax[x] = m;
+            }
+            for (int x = 0; x < x0; ++x)
+                d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
+            for (int x = x0; x < x1; ++x) {
+                int m = colMax[x - left];
+                for (int c = x - left + 1; c <= x + right; ++c)
+                    m = std::max(m, colMax[c]);
+                d[x * dst.pixStep] = static_cast<Tout>(m);
+            }
+            for (int x = std::max(x1, x0); x < w; ++x)
+                d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
+        }
+    }
+}
+
+// Box average to another size: destination (k, i) is the integer mean of the source samples
+// of rows trunc(i * ry) + j (whole j < ry) and columns trunc(k * rx) + l (whole l < rx), with
+// ry and rx the real size ratios; the mean divides by the number of samples actually summed.
+template <typename Tin, typename Tout>
+void ShrinkPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue) {
+    const int sw = src.width, sh = src.height, dw = dst.width, dh = dst.height;
+    if (dw < 1 || dh < 1 || sw < 1 || sh < 1)
+        return;
+    const double ry = static_cast<double>(sh) / dh;
+    const double rx = static_cast<double>(sw) / dw;
+    int nj = 0;
+    while (nj < ry)
+        ++nj;
+    int nl = 0;
+    while (nl < rx)
+        ++nl;
+    std::vector<int> colStart(static_cast<size_t>(dw)), colCount(static_cast<size_t>(dw));
+    for (int k = 0; k < dw; ++k) {
+        const int c0 = static_cast<int>(k * rx);
+        colStart[k] = c0;
+        colCount[k] = std::max(0, std::min(nl, sw - c0));
+    }
+#pragma omp parallel for schedule(static)
+    for (int i = 0; i < dh; ++i) {
+        const int r0 = static_cast<int>(i * ry);
+        const int rows = std::max(0, std::min(nj, sh - r0));
+        Tout* d = dst.row(i);
+        for (int k = 0; k < dw; ++k) {
+            int64_t sum = 0;
+            for (int j = 0; j < rows; ++j) {
+                const Tin* s = src.row(r0 + j);
+                for (int l = 0; l < colCount[k]; ++l)
+                    sum += s[(colStart[k] + l) * src.pixStep];
+            }
+            const int64_t count = static_cast<int64_t>(rows) * colCount[k];
+            int64_t v = count > 0 ? sum / count : 0;
+            v = std::clamp<int64_t>(v, 0, maxValue);
+            d[k * dst.pixStep] = static_cast<Tout>(v);
+        }
+    }
+}
+
+// Penalised least-squares smoother along one dimension: solves (I + lambda D'D) z = scale * y
+// for a run of n samples, D the (n - 2) x n second-difference operator, by banded forward
+// elimination without pivoting and back substitution in double precision. The elimination
+// does not depend on the samples, so it is done once per run length and lambda; each run
+// then costs O(n). Runs of 1 or 2 samples have no second difference: z = scale * y.
+class BandSmoother {
+public:
+    BandSmoother() = default;
+    BandSmoother(int n, double lambda) { Build(n, lambda); }
+
+    // lambda = (1 / (2 sin(pi / period)))^4: the gain is one half at that period.
+    static double LambdaForPeriod(int period) {
+        const double s = 2.0 * std::sin(std::numbers::pi / period);
+        const double q = 1.0 / s;
+        return q * q * q * q;
+    }
+
+    void Build(int n, double lambda) {
+        n_ = n;
+        const size_t sz = static_cast<size_t>(std::max(n, 0));
+        diag_.assign(sz, 0.0);
+        up1_.assign(sz, 0.0);
+        up2_.assign(sz, 0.0);
+        m1_.assign(sz, 0.0);
+        m2_.assign(sz, 0.0);
+        if (n < 3)
+            return;
+        // Integer pattern of D'D: every row of D adds the outer product of (1, -2, 1).
+        std::vector<int> cd(sz, 0), c1(sz, 0), c2(sz, 0);
+        for (int r = 0; r + 2 < n; ++r) {
+            cd[r] += 1;
+            cd[r + 1] += 4;
+            cd[r + 2] += 1;
+            c1[r] -= 2;
+            c1[r + 1] -= 2;
+            c2[r] += 1;
+        }
+        std::vector<double> low1(sz, 0.0), low2(sz, 0.0); // A[i][i-1], A[i][i-2]
+        for (int k = 0; k < n; ++k) {
+            diag_[k] = 1.0 + lambda * cd[k];
+            up1_[k] = lambda * c1[k];
+            up2_[k] = lambda * c2[k];
+        }
+        for (int k = 1; k < n; ++k)
+            low1[k] = up1_[k - 1];
+        for (int k = 2; k < n; ++k)
+            low2[k] = up2_[k - 2];
+        for (int k = 0; k < n; ++k) {
+            const double piv = diag_[k];
+            if (k + 1 < n) {
+                const double m = low1[k + 1] / piv;
+                m1_[k] = m;
+                diag_[k + 1] -= m * up1_[k];
+                if (k + 2 < n)
+                    up1_[k + 1] -= m * up2_[k];
+            }
+            if (k + 2 < n) {
+                const double m = low2[k + 2] / piv;
+                m2_[k] = m;
+                low1[k + 2] -= m * up1_[k];
+                diag_[k + 2] -= m * up2_[k];
+            }
+        }
+    }
+
+    int size() const { return n_; }
+
+    // Solves in place for one run of n values (the right-hand side on entry).
+    void Solve(double* b) const {
+        const int n = n_;
+        if (n < 3)
+            return;
+        for (int k = 0; k < n; ++k) {
+            if (k + 1 < n)
+                b[k + 1] -= m1_[k] * b[k];
+            if (k + 2 < n)
+                b[k + 2] -= m2_[k] * b[k];
+        }
+        b[n - 1] = b[n - 1] / diag_[n - 1];
+        b[n - 2] = (b[n - 2] - up1_[n - 2] * b[n - 1]) / diag_[n - 2];
+        for (int k = n - 3; k >= 0; --k)
+            b[k] = (b[k] - up1_[k] * b[k + 1] - up2_[k] * b[k + 2]) / diag_[k];
+    }
+
+    // Solves in place for `count` interleaved runs: value k of run c is at b[k * count + c].
+    // Each run goes through exactly the operations of Solve.
+    void SolveMany(double* b, int count) const {
+        const int n = n_;
+        if (n < 3)
+            return;
+        const ptrdiff_t cs = count;
+        for (int k = 0; k < n; ++k) {
+            double* bk = b + k * cs;
+            if (k + 1 < n) {
+                const double m = m1_[k];
+                double* bn = bk + cs;
+                for (int c = 0; c < count; ++c)
+                    bn[c] -= m * bk[c];
+            }
+            if (k + 2 < n) {
+                const double m = m2_[k];
+                double* bn = bk + 2 * cs;
+                for (int c = 0; c < count; ++c)
+                    bn[c] -= m * bk[c];
+            }
+        }
+        {
+            double* bl = b + (n - 1) * cs;
+            const double dl = diag_[n - 1];
+            for (int c = 0; c < count; ++c)
+                bl[c] = bl[c] / dl;
+            double* bm = b + (n - 2) * cs;
+            const double u = up1_[n - 2], dm = diag_[n - 2];
+            for (int c = 0; c < count; ++c)
+                bm[c] = (bm[c] - u * bl[c]) / dm;
+        }
+        for (int k = n - 3; k >= 0; --k) {
+            double* bk = b + k * cs;
+            const double* b1 = bk + cs;
+            const double* b2 = bk + 2 * cs;
+            const double u1 = up1_[k], u2 = up2_[k], d = diag_[k];
+            for (int c = 0; c < count; ++c)
+                bk[c] = (bk[c] - u1 * b1[c] - u2 * b2[c]) / d;
+        }
+    }
+
+private:
+    int n_ = 0;
+    std::vector<double> diag_, up1_, up2_, m1_, m2_;
+};
+
+// Output sample of the smoother: trunc((scale / 100 + z) / scale), 0 when negative, maxValue - 1
+// when it reaches maxValue.
+inline int SmoothOutput(double z, double scale, int maxValue) {
+    const double v = (scale / 100.0 + z) / scale;
+    if (!(v > -1.0))
+        return 0; // negative (and NaN) values
+    if (v >= static_cast<double>(maxValue))
+        return maxValue - 1;
+    const int t = static_cast<int>(v);
+    return t < 0 ? 0 : (t >= maxValue ? maxValue - 1 : t);
+}
+
+// Smooths every row of src into dst (they may be the same plane).
+template <typename Tin, typename Tout>
+void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
+                     int maxValue) {
+    const int w = src.width, h = src.height;
+#pragma omp parallel
+    {
+        std::vector<double> b(static_cast<size_t>(std::max(w, 1)));
+#pragma omp for schedule(static)
+        for (int y = 0; y < h; ++y) {
+            const Tin* s = src.row(y);
+            for (int x = 0; x < w; ++x)
+                b[x] = scale * s[x * src.pixStep];
+            sm.Solve(b.data());
+            Tout* d = dst.row(y);
+            for (int x = 0; x < w; ++x)
+                d[x * dst.pixStep] = static_cast<Tout>(SmoothOutput(b[x], scale, maxValue));
+        }
+    }
+}
+
+// Smooths every column of src into dst (they may be the same plane), a block of neighbouring
+// columns at a time so that rows are read in memory order.
+template <typename Tin, typename Tout>
+void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
+                        int maxValue) {
+    const int w = src.width, h = src.height;
+    constexpr int kBlock = 32;
+    const int blocks = (w + kBlock - 1) / kBlock;
+#pragma omp parallel
+    {
+        std::vector<double> b(static_cast<size_t>(std::max(h, 1)) * kBlock);
+#pragma omp for schedule(static)
+        for (int bi = 0; bi < blocks; ++bi) {
+            const int x0 = bi * kBlock;
+            const int cnt = std::min(kBlock, w - x0);
+            for (int y = 0; y < h; ++y) {
+                const Tin* s = src.row(y);
+                double* by = b.data() + static_cast<size_t>(y) * cnt;
+                for (int c = 0; c < cnt; ++c)
+                    by[c] = scale * s[(x0 + c) * src.pixStep];
+            }
+            sm.SolveMany(b.data(), cnt);
+            for (int y = 0; y < h; ++y) {
+                Tout* d = dst.row(y);
+                const double* by = b.data() + static_cast<size_t>(y) * cnt;
+                for (int c = 0; c < cnt; ++c)
+                    d[(x0 + c) * dst.pixStep] = static_cast<Tout>(SmoothOutput(by[c], scale, maxValue));
+            }
+        }
+    }
+}
+
+} // namespace planes
