@@ -36,6 +36,14 @@ extern const char* const kCamUnnamedText;
 // export: message 9227 and the text of string 840. An empty string when the file cannot be loaded.
 std::string GetCamModuleDisplayName(const std::string& path);
 
+// The display names of listed modules in list order, each asked with the current directory its
+// folder rule gives (GetCamModuleDisplayName for each); the caller's directory is restored.
+std::vector<std::string> CamModuleDisplayNames(const std::vector<std::string>& paths);
+
+// Index of the first name that begins with prefix, ASCII letters compared without regard to case
+// (an empty prefix takes the first name); -1 when none does.
+int CamFindNamePrefix(const std::vector<std::string>& names, const std::string& prefix);
+
 class CCamDll {
 public:
     static constexpr int kGrabTries = 300;

@@ -133,6 +133,24 @@ std::string GetCamModuleDisplayName(const std::string& path) {
     return name;
 }
 
+std::vector<std::string> CamModuleDisplayNames(const std::vector<std::string>& paths) {
+    ModuleDirectory dir;
+    std::vector<std::string> names;
+    names.reserve(paths.size());
+    for (const std::string& path : paths) {
+        dir.EnterFor(path);
+        names.push_back(GetCamModuleDisplayName(path));
+    }
+    return names;
+}
+
+int CamFindNamePrefix(const std::vector<std::string>& names, const std::string& prefix) {
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i].size() >= prefix.size() && strncasecmp(names[i].c_str(), prefix.c_str(), prefix.size()) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
 void CCamDll::SetHostTokens(uint32_t mainWindow, uint32_t instance) {
     m_mainWindowToken = mainWindow;
     m_instanceToken = instance;

@@ -200,3 +200,24 @@ TEST_F(CamSearch, DisplayNameIsCopiedBeforeTheModuleIsFreed) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CamSearch, ListedModulesAreNamedInOrderAndFoundByPrefix) {
+    folders.AddCameraModule("a.cam", "tc_dp70");
+    folders.AddCameraModule("b.cam", "tc_noname");
+    folders.AddProgramModule("c.cam", "tc_v44");
+    OpenCamera c("none");
+    c.Open();
+    std::vector<std::string> names = CamModuleDisplayNames(*c.owner.ModuleList());
+    EXPECT_EQ(names, (std::vector<std::string>{"DP70", "名前未登録", "TestCam 44"}));
+    EXPECT_EQ(messages.CountOf(9227), 2u); // once choosing, once naming
+    EXPECT_EQ(CamFindNamePrefix(names, "dp"), 0);
+    EXPECT_EQ(CamFindNamePrefix(names, "testcam"), 2);
+    EXPECT_EQ(CamFindNamePrefix(names, "名前"), 1);
+    EXPECT_EQ(CamFindNamePrefix(names, ""), 0);
+    EXPECT_EQ(CamFindNamePrefix(names, "TestCam 445"), -1);
+    EXPECT_EQ(CamFindNamePrefix({}, ""), -1);
+}
+
+} // namespace
