@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/combobox.h>
+#include <wx/frame.h>
 #include <wx/stattext.h>
 
 using camtest::CamFolders;
@@ -169,6 +170,36 @@ TEST_F(CamDlgGui, TheLoaderShowsBothNoticesAroundASuccessfulSearch) {
     EXPECT_EQ(c.Open(), 1);
     EXPECT_EQ(notices.shown, 2);
     EXPECT_FALSE(wxIsBusy());
+}
+
+// The whole way back from a module to real windows of the window layer.
+TEST_F(CamDlgGui, ModuleMessagesReachTheWindowsOfTheWindowLayer) {
+    folders.AddCameraModule("a.cam", "tc_v44");
+    wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "main");
+    wxFrame* view = new wxFrame(nullptr, wxID_ANY, "picture");
+    ui::MessageTarget mainTarget(frame), viewTarget(view);
+    std::vector<std::pair<char, UINT>> got;
+    for (UINT m : {0x500u, 0x501u, 0x502u}) {
+        mainTarget.OnMessage(m, [&got, m](WPARAM, LPARAM) -> LRESULT {
+            got.push_back({'M', m});
+            return 0;
+        });
+        viewTarget.OnMessage(m, [&got, m](WPARAM, LPARAM) -> LRESULT {
+            got.push_back({'V', m});
+            return 0;
+        });
+    }
+    OpenCamera c("TestCam 44");
+    c.cam.SetHostTokens(mainTarget.Token(), 1);
+    ASSERT_TRUE(c.Ready());
+    c.record.SetFrameWindow(viewTarget.Token());
+    c.cam.StartConnect(&c.record);
+    c.cam.SpecialMonitor(0);
+    c.cam.StopConnect(&c.record);
+    EXPECT_EQ(got, (std::vector<std::pair<char, UINT>>{{'M', 0x500}, {'V', 0x502}, {'M', 0x501}}));
+    frame->Destroy();
+    view->Destroy();
+    ui::testing::Pump(20);
 }
 
 } // namespace
