@@ -20,7 +20,9 @@ CCamNotice::CCamNotice(int templateId) {
     m_busy = true;
 }
 
-CCamNotice::~CCamNotice() { Close(); }
+CCamNotice::~CCamNotice() {
+    Close();
+}
 
 void CCamNotice::Close() {
     if (m_dialog) {
@@ -36,7 +38,15 @@ void CCamNotice::Close() {
 CDeviceSeachDialog::CDeviceSeachDialog(wxWindow*) : CCamNotice(kTemplateId) {}
 CDeviceWaitDialog::CDeviceWaitDialog(wxWindow*) : CCamNotice(kTemplateId) {}
 
-void CCamDllNotices::BeginSearchNotice() { m_search = std::make_unique<CDeviceSeachDialog>(); }
-void CCamDllNotices::EndSearchNotice() { m_search.reset(); }
-void CCamDllNotices::BeginWaitNotice() { m_wait = std::make_unique<CDeviceWaitDialog>(); }
-void CCamDllNotices::EndWaitNotice() { m_wait.reset(); }
+void CCamDllNotices::BeginSearchNotice() {
+    m_search = std::make_unique<CDeviceSeachDialog>();
+}
+void CCamDllNotices::EndSearchNotice() {
+    m_search.reset();
+}
+void CCamDllNotices::BeginWaitNotice() {
+    m_wait = std::make_unique<CDeviceWaitDialog>();
+}
+void CCamDllNotices::EndWaitNotice() {
+    m_wait.reset();
+}

@@ -68,10 +68,10 @@ TEST(CamHost, ModulesReachTheMainAndPictureWindowsByTheirTokens) {
     ASSERT_TRUE(c.Ready());
     c.record.SetFrameWindow(0x20);
 
-    c.cam.StartConnect(&c.record);                       // the module asks for a frame bitmap
+    c.cam.StartConnect(&c.record);                           // the module asks for a frame bitmap
     c.cam.DlogSetParam(c.record.MainWindow(), &c.record, 2); // new settings: a new bitmap
-    c.cam.SpecialMonitor(5);                             // a frame is ready for the picture window
-    c.cam.StopConnect(&c.record);                        // the bitmap can go
+    c.cam.SpecialMonitor(5);                                 // a frame is ready for the picture window
+    c.cam.StopConnect(&c.record);                            // the bitmap can go
     EXPECT_EQ(route.got, (std::vector<Delivered>{{0x10, WM_CAMERA_ALLOC, 0, false},
                                                  {0x10, WM_CAMERA_ALLOC, 0, false},
                                                  {0x20, WM_CAMERA_GRAB, 5, false},
@@ -104,7 +104,8 @@ TEST(CamHost, WithoutARouteTheWindowMessagesDeliver) {
     EXPECT_EQ(VantorelCameraMessage(0x30, WM_CAMERA_FREE, 0, 0, VT_CAMERA_POST), 1);
     EXPECT_EQ(VantorelCameraMessage(0x31, WM_CAMERA_ALLOC, 0, 0, VT_CAMERA_SEND), -1); // no such window
     ClearWindowMessageHooks();
-    EXPECT_EQ(got, (std::vector<Delivered>{{0x30, WM_CAMERA_GRAB, 1, false}, {0x30, WM_CAMERA_FREE, 0, true}}));
+    EXPECT_EQ(got,
+              (std::vector<Delivered>{{0x30, WM_CAMERA_GRAB, 1, false}, {0x30, WM_CAMERA_FREE, 0, true}}));
 }
 
 } // namespace

@@ -159,7 +159,7 @@ TEST_F(CamSearch, ChoosingFromTheListDoesNotSearchAgain) {
     EXPECT_EQ(c.record.Ext1(), 9); // a "PFW" module keeps EXT1
     c.cam.Close();
     EXPECT_EQ(c.cam.LoadSelectedModule("TestCam 44"), 1);
-    EXPECT_EQ(c.record.Ext1(), -1); // every other module starts with EXT1 = -1
+    EXPECT_EQ(c.record.Ext1(), -1);        // every other module starts with EXT1 = -1
     EXPECT_EQ(clock.SleepCalls(), before); // no pauses when choosing
     EXPECT_EQ(c.owner.ModuleList()->size(), 2u);
     EXPECT_TRUE(messages.ShownIds().empty());

@@ -40,8 +40,8 @@ constexpr int kStartCount = VT_CAMPARAM_EXT2 + 4;
 constexpr int kStopCount = VT_CAMPARAM_EXT2 + 8;
 constexpr int kDialogCount = VT_CAMPARAM_EXT2 + 12;
 
-void* g_record = nullptr;     // the record given to initial, for the exports that carry none
-int32_t g_failuresLeft = 0;   // failing tries left in the current grab
+void* g_record = nullptr;   // the record given to initial, for the exports that carry none
+int32_t g_failuresLeft = 0; // failing tries left in the current grab
 int32_t g_frameNumber = 0;
 
 void Geometry(const void* p, int32_t* g) {
@@ -83,7 +83,9 @@ void Tell(void* p, uint32_t window, uint32_t message, uint32_t wParam) {
 } // namespace
 
 #if !defined(TC_NO_VERSION)
-TC_EXPORT int32_t get_dll_version() { return TC_VERSION; }
+TC_EXPORT int32_t get_dll_version() {
+    return TC_VERSION;
+}
 #endif
 
 #if !defined(TC_NO_NAME)
@@ -182,11 +184,15 @@ TC_EXPORT int32_t special_monitor(int32_t value) {
 #endif
 
 #if TC_OFFERS(3) && !defined(TC_OMIT_SetImgNo)
-TC_EXPORT int32_t SetImgNo(int32_t) { return 0; }
+TC_EXPORT int32_t SetImgNo(int32_t) {
+    return 0;
+}
 #endif
 
 #if TC_OFFERS(4) && !defined(TC_OMIT_get_capture_info)
-TC_EXPORT int32_t get_capture_info(void*, int32_t* g) { return g[0] > 0 && g[1] > 0 ? 0 : 1; }
+TC_EXPORT int32_t get_capture_info(void*, int32_t* g) {
+    return g[0] > 0 && g[1] > 0 ? 0 : 1;
+}
 #endif
 
 #if TC_OFFERS(42) && !defined(TC_OMIT_StartConnect)
@@ -206,11 +212,15 @@ TC_EXPORT int32_t StopConnect(void* p) {
 #endif
 
 #if TC_OFFERS(43) && !defined(TC_OMIT_IsHaveLiveMode)
-TC_EXPORT int32_t IsHaveLiveMode() { return 1; }
+TC_EXPORT int32_t IsHaveLiveMode() {
+    return 1;
+}
 #endif
 
 #if TC_OFFERS(43) && !defined(TC_OMIT_IsHaveCaptureButton)
-TC_EXPORT int32_t IsHaveCaptureButton() { return 0; }
+TC_EXPORT int32_t IsHaveCaptureButton() {
+    return 0;
+}
 #endif
 
 #if TC_OFFERS(44) && !defined(TC_OMIT_SetOneShot)

@@ -180,20 +180,32 @@ int32_t Render(const void* p, void* bits, int32_t width, int32_t height, bool li
 }
 } // namespace
 
-TC_EXPORT int32_t get_dll_version() { return VT_CAM_API_44; }
-TC_EXPORT const char* get_display_name() { return kName; }
-TC_EXPORT int32_t initial(void*) { return 0; }
-TC_EXPORT int32_t term(void*) { return 0; }
+TC_EXPORT int32_t get_dll_version() {
+    return VT_CAM_API_44;
+}
+TC_EXPORT const char* get_display_name() {
+    return kName;
+}
+TC_EXPORT int32_t initial(void*) {
+    return 0;
+}
+TC_EXPORT int32_t term(void*) {
+    return 0;
+}
 TC_EXPORT int32_t set_capture_info(void* p, int32_t* g) {
     Geometry(p, g);
     return 0;
 }
-TC_EXPORT int32_t get_capture_info(void*, int32_t* g) { return g[0] > 0 && g[1] > 0 ? 0 : 1; }
+TC_EXPORT int32_t get_capture_info(void*, int32_t* g) {
+    return g[0] > 0 && g[1] > 0 ? 0 : 1;
+}
 TC_EXPORT int32_t param_set(void* p) {
     int mode = Get(p, VT_CAMPARAM_COLORMODE);
     return mode == 0 || mode == 1 ? 0 : 1;
 }
-TC_EXPORT int32_t param_clear(void*) { return 0; }
+TC_EXPORT int32_t param_clear(void*) {
+    return 0;
+}
 TC_EXPORT int32_t set_frameTodib(void* p, void* bits, int32_t width, int32_t height) {
     return Render(p, bits, width, height, true);
 }
@@ -204,8 +216,12 @@ TC_EXPORT int32_t dlog_set_param(uint32_t mainWindow, void*, int32_t) {
     ToProgram(mainWindow, WM_CAMERA_ALLOC, 0, 0, VT_CAMERA_SEND);
     return 0;
 }
-TC_EXPORT int32_t special_monitor(int32_t) { return 0; }
-TC_EXPORT int32_t SetImgNo(int32_t) { return 0; }
+TC_EXPORT int32_t special_monitor(int32_t) {
+    return 0;
+}
+TC_EXPORT int32_t SetImgNo(int32_t) {
+    return 0;
+}
 TC_EXPORT int32_t StartConnect(void* p) {
     ToProgram(Get(p, VT_CAMPARAM_MAINWINDOW), WM_CAMERA_ALLOC, 0, 0, VT_CAMERA_SEND);
     return 0;
@@ -214,5 +230,9 @@ TC_EXPORT int32_t StopConnect(void* p) {
     ToProgram(Get(p, VT_CAMPARAM_MAINWINDOW), WM_CAMERA_FREE, 0, 0, VT_CAMERA_SEND);
     return 0;
 }
-TC_EXPORT int32_t IsHaveLiveMode() { return 1; }
-TC_EXPORT int32_t IsHaveCaptureButton() { return 0; }
+TC_EXPORT int32_t IsHaveLiveMode() {
+    return 1;
+}
+TC_EXPORT int32_t IsHaveCaptureButton() {
+    return 0;
+}

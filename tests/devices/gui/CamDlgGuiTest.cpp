@@ -124,9 +124,10 @@ TEST_F(CamDlgGui, NoticesShowTheirTextWhileOpenAndGoOnClose) {
         int templateId;
         const char* text;
     };
-    for (const Expect& e : {Expect{CDeviceSeachDialog::kTemplateId,
-                                   "画像入力モジュール（CAMファイル）の検索中\nしばらくお待ちください。"},
-                            Expect{CDeviceWaitDialog::kTemplateId, "画像入力ボードの初期化中\nしばらくお待ちください。"}}) {
+    for (const Expect& e :
+         {Expect{CDeviceSeachDialog::kTemplateId,
+                 "画像入力モジュール（CAMファイル）の検索中\nしばらくお待ちください。"},
+          Expect{CDeviceWaitDialog::kTemplateId, "画像入力ボードの初期化中\nしばらくお待ちください。"}}) {
         std::unique_ptr<CCamNotice> notice;
         if (e.templateId == CDeviceSeachDialog::kTemplateId)
             notice = std::make_unique<CDeviceSeachDialog>();
@@ -134,8 +135,8 @@ TEST_F(CamDlgGui, NoticesShowTheirTextWhileOpenAndGoOnClose) {
             notice = std::make_unique<CDeviceWaitDialog>();
         ui::testing::Pump(200);
         ASSERT_NE(notice->Window(), nullptr);
-        ui::testing::Screenshot(notice->Window(),
-                                ui::testing::OutputFolder() + "/camera-notice-" + std::to_string(e.templateId) + ".png");
+        ui::testing::Screenshot(notice->Window(), ui::testing::OutputFolder() + "/camera-notice-" +
+                                                      std::to_string(e.templateId) + ".png");
         EXPECT_TRUE(notice->Window()->IsShown());
         EXPECT_EQ(notice->Window()->GetTitle(), "Vantorel");
         EXPECT_EQ(notice->Window()->GetParent(), nullptr);
