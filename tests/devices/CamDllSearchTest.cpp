@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+#include <fstream>
+
 using camtest::CamFolders;
 using camtest::OpenCamera;
 
@@ -142,6 +144,22 @@ TEST_F(CamSearch, LoadingWritesTheHostTokensAndRestoresTheCurrentDirectory) {
     char after[4096];
     ASSERT_NE(getcwd(after, sizeof after), nullptr);
     EXPECT_STREQ(before, after);
+}
+
+// Modules of the camera folder are loaded with that folder as the current directory, others not.
+TEST_F(CamSearch, CameraFolderModulesFindTheirCompanionFiles) {
+    std::ofstream(folders.Camera() + "/tc_companion.txt") << "x";
+    folders.AddCameraModule("a.cam", "tc_v44");
+    folders.AddProgramModule("b.cam", "tc_v43");
+    OpenCamera inCamera("TestCam 44");
+    ASSERT_EQ(inCamera.Open(), 1);
+    EXPECT_EQ(inCamera.record.GetInt(VT_CAMPARAM_INPCANNEL), 1);
+    OpenCamera inProgram("TestCam 43");
+    ASSERT_EQ(inProgram.Open(), 1);
+    EXPECT_EQ(inProgram.record.GetInt(VT_CAMPARAM_INPCANNEL), 0);
+    inProgram.cam.Close();
+    EXPECT_EQ(inProgram.cam.LoadSelectedModule("TestCam 44"), 1);
+    EXPECT_EQ(inProgram.record.GetInt(VT_CAMPARAM_INPCANNEL), 1);
 }
 
 TEST_F(CamSearch, ChoosingFromTheListDoesNotSearchAgain) {

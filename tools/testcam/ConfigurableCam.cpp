@@ -6,8 +6,11 @@
 // 3: 1 x 1); SAMPLE is the number of failing set_frameTodib tries before one succeeds in each grab
 // (negative: every try fails). It counts its calls in the record: REFPARAM entries 0 set_frameTodib,
 // 1 SetOneShot, 2 param_set, 3 param_clear, 5 initial; EXT2 term, EXT3 StartConnect, EXT4 StopConnect,
-// EXT5 dlog_set_param. REVERSEINP holds the result of its last message to the program.
+// EXT5 dlog_set_param. REVERSEINP holds the result of its last message to the program; initial sets
+// INPCANNEL to 1 when a companion file "tc_companion.txt" lies in the current directory, else 0.
 #include "tools/testcam/TestCamCommon.h"
+
+#include <unistd.h>
 
 #ifndef TC_VERSION
 #define TC_VERSION 44
@@ -102,6 +105,7 @@ TC_EXPORT const char* get_display_name() {
 TC_EXPORT int32_t initial(void* p) {
     g_record = p;
     Count(p, kRefInitial);
+    Set(p, VT_CAMPARAM_INPCANNEL, access("tc_companion.txt", F_OK) == 0 ? 1 : 0);
 #ifdef TC_FAIL_INITIAL
     return 1;
 #else
