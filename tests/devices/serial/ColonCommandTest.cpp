@@ -107,7 +107,8 @@ TEST_F(Mmc2Test, WaitSeesMotionThenRest) {
     ASSERT_TRUE(ctrl.WaitStop());
     EXPECT_EQ(emu->AxisPosition(1), 1500);
     EXPECT_GE(CountOf(*emu, "Q:\r\n"), 2u); // busy at least once, then ready
-    EXPECT_FALSE(Heard(*emu, "L:W\r\n"));
+    Settle(*emu);
+    EXPECT_EQ(CountOf(*emu, "L:W\r\n"), 0u);
 }
 
 TEST_F(Mmc2Test, WaitTimesOutAndStops) {

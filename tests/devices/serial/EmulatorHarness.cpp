@@ -84,7 +84,15 @@ std::string Lines(const std::vector<std::string>& lines) {
     return all;
 }
 
-bool Heard(const ControllerEmulator& emulator, const std::string& line) { return CountOf(emulator, line) > 0; }
+bool Heard(const ControllerEmulator& emulator, const std::string& line) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (CountOf(emulator, line) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
 
 size_t CountOf(const ControllerEmulator& emulator, const std::string& line) {
     auto commands = emulator.Commands();
@@ -102,4 +110,15 @@ std::string LastCommand(const ControllerEmulator& emulator, const std::string& e
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     } while (std::chrono::steady_clock::now() < deadline);
     return last;
+}
+
+void Settle(const ControllerEmulator& emulator) {
+    size_t before = emulator.Received().size();
+    for (int i = 0; i < 100; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        size_t now = emulator.Received().size();
+        if (now == before)
+            return;
+        before = now;
+    }
 }

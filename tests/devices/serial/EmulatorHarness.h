@@ -65,9 +65,11 @@ std::unique_ptr<E> StartOnCom1(std::unique_ptr<E> emulator) {
 std::string Wire(const ControllerEmulator& emulator, size_t expected);
 // The concatenation of lines.
 std::string Lines(const std::vector<std::string>& lines);
-// True when `line` is among the commands received.
+// True when `line` is among the commands received (waits up to a second for it).
 bool Heard(const ControllerEmulator& emulator, const std::string& line);
 // The last command line received, once no more arrive (waits up to a second for `expected`).
 std::string LastCommand(const ControllerEmulator& emulator, const std::string& expected);
+// Waits until no byte has arrived for 20 ms.
+void Settle(const ControllerEmulator& emulator);
 // The number of times `line` was received.
 size_t CountOf(const ControllerEmulator& emulator, const std::string& line);
