@@ -49,7 +49,15 @@ public:
     CXyTblCtrl(const CXyTblCtrl&) = delete;
     CXyTblCtrl& operator=(const CXyTblCtrl&) = delete;
 
-    void SetType(int type) { m_nType = type; }
+    // Selects the controller; the QT driver learns its one- or two-axis use at once (an open
+    // tells it again).
+    void SetType(int type) {
+        m_nType = type;
+        if (type == CTRL_QTCD1 || type == CTRL_QTCM2)
+            m_Qt.SetType(type);
+        if (type == CTRL_MII)
+            m_MII.SetType(type);
+    }
     int GetType() const { return m_nType; }
 
     BOOL Open(int port, int baud, int data, int parity, int stop, int flow);

@@ -189,6 +189,14 @@ void ControllerEmulator::Reply(const std::string& text) {
 void ControllerEmulator::Reject(const std::string& line) { rejected_.push_back(line); }
 
 void ControllerEmulator::WriteAll(const std::string& bytes) {
+    // The reply takes its time on the line: ten bits a character at the configured rate,
+    // shortened by the speed scale like every motion.
+    LineSettings line;
+    if (GetLineSettings(line) && line.baud > 0) {
+        double seconds = bytes.size() * 10.0 / line.baud / (options_.speedScale > 0 ? options_.speedScale : 1.0);
+        if (seconds > 0.0001)
+            std::this_thread::sleep_for(std::chrono::duration<double>(seconds < 0.5 ? seconds : 0.5));
+    }
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
