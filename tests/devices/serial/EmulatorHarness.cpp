@@ -19,9 +19,22 @@ TestClock::TestClock() {
 }
 
 TestClock::~TestClock() {
+    alive_ = false;
     for (auto& t : threads_)
         t.join();
     InstallClock(previous_);
+}
+
+void TestClock::RunFast(bool on) {
+    bool was = fast_.exchange(on);
+    if (on && !was) {
+        threads_.emplace_back([this] {
+            while (alive_ && fast_) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                offset_ += 500;
+            }
+        });
+    }
 }
 
 void TestClock::JumpAfter(int realMs, DWORD ms) {

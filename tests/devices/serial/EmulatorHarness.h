@@ -25,9 +25,14 @@ public:
     void JumpAfter(int realMs, DWORD ms);
     // Jumps `ms` ahead as soon as the emulator has received `count` commands in total.
     void JumpWhenCommands(const ControllerEmulator& emulator, size_t count, DWORD ms);
+    // While on, the clock runs a hundred times faster than real time: every reply limit passes
+    // within tens of milliseconds, while a reply that comes at once still comes in time.
+    void RunFast(bool on);
 
 private:
     std::atomic<DWORD> offset_{0};
+    std::atomic<bool> fast_{false};
+    std::atomic<bool> alive_{true};
     ClockHooks previous_;
     std::vector<std::thread> threads_;
 };
