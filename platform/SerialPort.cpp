@@ -368,11 +368,10 @@ BOOL ReadComm(CommHandle h, void* buffer, DWORD count, DWORD* read) {
             got += static_cast<DWORD>(n);
             continue;
         }
-        if (n == 0)
-            break;
-        if (errno == EINTR)
+        // In raw mode with no minimum count a terminal answers "nothing yet" with 0 bytes.
+        if (n < 0 && errno == EINTR)
             continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             if (read)
                 *read = got;
             return FALSE;
@@ -393,6 +392,8 @@ BOOL ReadComm(CommHandle h, void* buffer, DWORD count, DWORD* read) {
         int r = ::poll(&p, 1, wait);
         if (r == 0)
             break;
+        if (r > 0 && !(p.revents & POLLIN))
+            break; // hung up
         if (r < 0 && errno != EINTR) {
             if (read)
                 *read = got;
