@@ -182,7 +182,7 @@ TEST(ImageFile, FailedSavesLeaveTheExistingFileAlone) {
     EXPECT_FALSE(Exists(dir.Path("d.png")));
     // No temporary file is left behind.
     std::string listing;
-    imgtest::Run("ls -A " + dir.Path(""), &listing);
+    Shell("ls -A " + dir.Path(""), &listing);
     EXPECT_EQ(listing, "a.jpg\nb.tif\nc.tif\n");
     GlobalFree(deep);
     GlobalFree(grey);
