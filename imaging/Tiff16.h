@@ -56,6 +56,7 @@ public:
 
 private:
     void ReadTags();
+    bool ReadLocked(BYTE* block);
     bool ReadContiguous(BYTE* bits, uint64_t stride, BYTE* buffer, uint64_t bufferBytes);
     bool ReadSeparate(BYTE* bits, uint64_t stride, BYTE* buffer, uint64_t bufferBytes);
 

@@ -129,8 +129,10 @@ TEST(ImageFile, RawBmpLoaderTakesEveryUncompressedDepthWithTheSameChecks) {
         CMemFile f(MakeBmp(s));
         HDIB d = LoadDibFromBmp(&f);
         ASSERT_NE(d, nullptr) << bits;
-        GlobalLockGuard l(d);
-        EXPECT_EQ(DibGetBitCount(l.get()), bits);
+        {
+            GlobalLockGuard l(d);
+            EXPECT_EQ(DibGetBitCount(l.get()), bits);
+        }
         GlobalFree(d);
     }
     BmpSpec cut;

@@ -318,8 +318,10 @@ TEST_F(Interop, JpegAndBmpFilesOfImageMagick) {
         ASSERT_EQ(Shell(im_ + " " + dir_.Path(c.src) + " " + c.opts + " " + dir_.Path("i.jpg")), 0);
         HDIB dib = ReadOurs(dir_.Path("i.jpg"));
         ASSERT_NE(dib, nullptr);
-        GlobalLockGuard l(dib);
-        EXPECT_EQ(DibGetBitCount(l.get()), c.channels == 1 ? 8 : 24);
+        {
+            GlobalLockGuard l(dib);
+            EXPECT_EQ(DibGetBitCount(l.get()), c.channels == 1 ? 8 : 24);
+        }
         EXPECT_LE(Deviation(dib, c.channels, 255), 12);
         GlobalFree(dib);
     }
