@@ -159,3 +159,33 @@ TEST(SECJpeg, PaletteScreenGivesColourImagesA256EntryTable) {
     GlobalFree(back);
     GlobalFree(colour);
 }
+
+TEST(SECJpeg, FourAndOneBitRowsAreExpandedNotOverRead) {
+    ScratchDir dir;
+    for (int bpp : {1, 4}) {
+        SECJpeg img;
+        img.m_bitsPerPixel = bpp;
+        img.m_width = 16;
+        img.m_height = 8;
+        img.m_colorCount = static_cast<WORD>(1u << bpp);
+        img.m_bits = SECImage::AllocBlock(SECImage::PaddedRowBytes(bpp, 16) * 8);
+        img.m_rowsPadded = TRUE;
+        img.BuildInfoHeader();
+        img.m_colorTable[4 * 0 + 2] = 220; // index 0 red
+        img.m_colorTable[4 * 1 + 1] = 210; // index 1 green; every pixel is index 0 or 1
+        // The lower half of the image (memory rows 0 to 3) is index 1, the upper half 0.
+        const uint64_t stride = SECImage::PaddedRowBytes(bpp, 16);
+        for (uint64_t i = 0; i < 4 * stride; ++i)
+            img.m_bits[i] = bpp == 1 ? 0xFF : 0x11;
+        img.m_colorMode = 1;
+        img.m_quality = 100;
+        const std::string path = dir.Path("e" + std::to_string(bpp) + ".jpg");
+        ASSERT_TRUE(img.WriteToPath(path.c_str()));
+        HDIB back = ReadImageFile(path, nullptr);
+        ASSERT_NE(back, nullptr);
+        EXPECT_NEAR(DibGetPixel(back, 9, 7, 1), 210, 25) << bpp << ": bottom row green";
+        EXPECT_NEAR(DibGetPixel(back, 9, 7, 0), 0, 25) << bpp;
+        EXPECT_NEAR(DibGetPixel(back, 9, 0, 0), 220, 25) << bpp << ": top row red";
+        GlobalFree(back);
+    }
+}
