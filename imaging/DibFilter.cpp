@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
 
 namespace {
 
@@ -41,7 +42,8 @@ void OnPlanePair(HDIB source, HDIB target, int plane, F&& f) {
     GlobalLockGuard t(target);
     planes::WithDibPlane(s.get(), plane, [&](auto sp) {
         planes::WithDibPlane(t.get(), plane, [&](auto tp) {
-            if constexpr (std::is_same_v<decltype(sp), decltype(tp)>)
+            // (remove_cvref: inside a template GCC names the captured sp with a reference type)
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(sp)>, std::remove_cvref_t<decltype(tp)>>)
                 f(sp, tp);
         });
     });
