@@ -183,9 +183,10 @@ double CPatMatching::Search(POINT* position) {
         }
         return 0.0;
     }
-    // Coarse levels whose sampled template would be narrower than 2 samples are skipped.
+    // Coarse levels whose sampled template would be narrower than 4 samples are skipped: a
+    // template of fewer samples correlates with almost anything (and 0 samples divide by 0).
     int k = m_step;
-    while (k > 1 && (tw / k < 2 || th / k < 2))
+    while (k > 1 && (tw / k < 4 || th / k < 4))
         k /= 2;
     const Range full{0, 0, sw - tw, sh - th};
     bool first = true;
