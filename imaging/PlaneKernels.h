@@ -18,7 +18,20 @@
 #include <numbers>
 #include <vector>
 
+#ifdef _OPENMP
+#include <omp.h>
+#endif
+
 namespace planes {
+
+// Threads of the parallel kernels started from the calling thread; 0 for one per processor.
+inline void SetThreadCount(int threads) {
+#ifdef _OPENMP
+    omp_set_num_threads(threads > 0 ? threads : omp_get_num_procs());
+#else
+    (void)threads;
+#endif
+}
 
 template <typename T>
 struct PlaneRef {
