@@ -236,8 +236,10 @@ AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, 
         mx += destination[i].x - m.x;
         my += destination[i].y - m.y;
     }
-    t.xShift = static_cast<int>(std::trunc(mx / count));
-    t.yShift = static_cast<int>(std::trunc(my / count));
+    // Rounded, not cut toward zero: every image is matched against the previous aligned one,
+    // so a cut would lose up to a pixel per image and the series would drift toward no shift.
+    t.xShift = static_cast<int>(std::lround(mx / count));
+    t.yShift = static_cast<int>(std::lround(my / count));
     return t;
 }
 

@@ -92,6 +92,12 @@ TEST(AlignFit, ScaleFromDistancesShiftFromMeansCoincidentPointsScaleOne) {
     EXPECT_DOUBLE_EQ(u.xScale, 1.0);
     EXPECT_EQ(u.xShift, 3);
     EXPECT_EQ(u.yShift, -1);
+    // The mean shift is rounded: -1.5 gives -2 (a cut would give -1 and drift over a series).
+    const POINT two[2] = {{40, 50}, {40, 50}};
+    const POINT off[2] = {{38, 50}, {39, 50}};
+    const AlignTransform v = FitAlignTransform(two, off, 2, 100, 100);
+    EXPECT_DOUBLE_EQ(v.xScale, 1.0);
+    EXPECT_EQ(v.xShift, -2);
     const POINT q = MapAlignPoint(POINT{10, 90}, AlignTransform{}, 101, 99);
     EXPECT_EQ(q.x, 10);
     EXPECT_EQ(q.y, 90);

@@ -23,6 +23,17 @@ uint32_t Hash(uint32_t x, uint32_t y, uint32_t c, uint32_t seed) {
 
 double Unit(uint32_t h) { return (h & 0xFFFFFF) / static_cast<double>(0xFFFFFF); }
 
+// Value noise with cells of `cell` pixels, interpolated smoothly between the cell corners.
+double SmoothNoise(int x, int y, int cell, uint32_t c, uint32_t seed) {
+    const double u = static_cast<double>(x) / cell, v = static_cast<double>(y) / cell;
+    const int i = static_cast<int>(std::floor(u)), j = static_cast<int>(std::floor(v));
+    double fu = u - i, fv = v - j;
+    fu = fu * fu * (3 - 2 * fu);
+    fv = fv * fv * (3 - 2 * fv);
+    auto n = [&](int a, int b) { return Unit(Hash(static_cast<uint32_t>(a), static_cast<uint32_t>(b), c, seed)); };
+    return (1 - fv) * ((1 - fu) * n(i, j) + fu * n(i + 1, j)) + fv * ((1 - fu) * n(i, j + 1) + fu * n(i + 1, j + 1));
+}
+
 // Three passes of a box of radius r along rows and along columns, edges clamped.
 void BoxBlur(std::vector<float>& plane, int w, int h, int r) {
     if (r <= 0)
@@ -72,9 +83,12 @@ SeriesMaker::SeriesMaker(const SeriesSpec& spec) : spec_(spec) {
             for (int c = 0; c < 3; ++c) {
                 double v = 128.0;
                 if (x < flatFrom) {
+                    // Fine detail for the focus measure, larger structure for the alignment.
                     const double fine = Unit(Hash(x / 3, y / 3, c, spec_.seed));
                     const double coarse = Unit(Hash(x / 9, y / 9, c + 7, spec_.seed));
-                    v = 40.0 + 175.0 * (0.7 * fine + 0.3 * coarse);
+                    const double large = SmoothNoise(x, y, 28, c + 13, spec_.seed);
+                    const double f = std::clamp(spec_.fineDetail, 0.0, 0.85);
+                    v = 30.0 + 195.0 * (f * fine + 0.15 * coarse + (0.85 - f) * large);
                 }
                 texture_[i * 3 + c] = static_cast<uint8_t>(std::lround(v));
             }

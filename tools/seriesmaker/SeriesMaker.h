@@ -25,6 +25,7 @@ struct SeriesSpec {
     double scalePerFrame = 0.0; // frame k is scaled by 1 + k * scalePerFrame about the centre
     double shiftXPerFrame = 0.0, shiftYPerFrame = 0.0; // and shifted by k times these
     double flatFraction = 0.0;  // width fraction of a featureless strip at the right edge
+    double fineDetail = 0.45;   // share of 3-pixel detail in the texture (the rest is larger)
 };
 
 class SeriesMaker {
