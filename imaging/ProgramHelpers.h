@@ -1,0 +1,123 @@
+// Helpers that the whole program uses: typed access to the settings file, the number format of
+// reals in it, a one-message pump for long loops on the UI thread, file-name helpers (name part,
+// type name, thumbnail-cache names, numbered capture names with an overwrite question), the
+// system's text for an error code, icons on buttons, the lens byte of the lens port, and the
+// program-wide critical section.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <mutex>
+#include <string>
+
+// ---- settings file --------------------------------------------------------------------------
+// The settings file every Ini helper reads and writes: "Vantorel.ini" in the current directory
+// until the application object sets its path. Each call reads or writes the file.
+void SetSettingsFilePath(const std::string& path);
+std::string GetSettingsFilePath();
+
+BOOL WriteIniInt(LPCSTR section, LPCSTR key, int value);
+BOOL WriteIniDouble(LPCSTR section, LPCSTR key, double value);
+BOOL WriteIniString(LPCSTR section, LPCSTR key, LPCSTR text);
+// The value (or `def` when the key is absent) into the buffer, cut to size-1 bytes; returns the
+// number of bytes copied.
+DWORD ReadIniString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD size);
+// The same as a string (values up to 4095 bytes).
+std::string ReadIniString(LPCSTR section, LPCSTR key, LPCSTR def);
+// The value as an integer: `def` when absent, 0 when empty, otherwise the leading decimal number
+// of the text (clamped to the range of int).
+int ReadIniInt(LPCSTR section, LPCSTR key, int def);
+// The value as a real: `def` (through its FormatDoubleText text) when absent, 0.0 when empty,
+// otherwise the leading number of the text.
+double ReadIniDouble(LPCSTR section, LPCSTR key, double def);
+
+// The text of a real in the settings file: fixed-point with 14 characters for the integer part
+// and the decimals together, trailing zeros and point removed (0.1 → "0.1", 2.0 → "2",
+// -0.25 → "-0.25"). Values of 1e15 and more in size use 14 significant digits with an exponent;
+// non-finite values give "nan", "inf" or "-inf". Independent of the C locale.
+std::string FormatDoubleText(double value);
+
+// ---- message pump ---------------------------------------------------------------------------
+// Removes and dispatches at most one waiting message for `hwnd` (any window of the UI thread
+// for null); returns at once when none waits. The window layer installs the pump; the thread
+// that installs it is the UI thread, and on any other thread, or before a pump is installed,
+// PumpOneMessage does nothing.
+using PumpOneMessageHook = void (*)(HWND hwnd);
+PumpOneMessageHook SetPumpOneMessageHook(PumpOneMessageHook hook);
+void PumpOneMessage(HWND hwnd);
+
+// ---- button icons ---------------------------------------------------------------------------
+// Loads icon `iconId` from the resources and shows it on `button`; returns the image the button
+// had before, or null when the icon cannot be loaded (the button then stays as it was). The
+// window layer installs the implementation; without one nothing changes and null is returned.
+using SetButtonIconHook = void* (*)(HWND button, UINT iconId);
+SetButtonIconHook SetSetButtonIconHook(SetButtonIconHook hook);
+void* SetButtonIcon(HWND button, UINT iconId);
+
+// ---- file names -----------------------------------------------------------------------------
+// The part after the last '/'; the whole path when there is none.
+std::string GetFileNamePart(const std::string& path);
+
+// The type name of the file from the MIME database ("PNG image" …); for a type the database
+// does not know, the extension in upper case and " File" ("TMP File"), or "File" without one.
+std::string GetFileTypeName(const std::string& path);
+
+// The folder of the thumbnail cache; "Cache" (relative to the current directory) until the
+// main frame sets it.
+void SetThumbCacheFolder(const std::string& folder);
+std::string GetThumbCacheFolder();
+
+// "<cache folder>/<image path>.tmp" with every '/' of the image path made '_' and every ':'
+// made '~': /img/a.bmp gives <cache folder>/_img_a.bmp.tmp.
+std::string MakeThumbCacheName(const std::string& imagePath);
+// False when a name does not fit the file system (a component longer than 255 bytes, or the
+// whole name 4096 bytes or longer): the caller then treats the image as not cached.
+bool IsUsableThumbCacheName(const std::string& cacheName);
+
+// ---- system texts ---------------------------------------------------------------------------
+// The system's text for error number `code` into the buffer; the buffer, or null when the
+// text does not fit (or is empty).
+char* FormatSystemMessage(DWORD code, char* buffer, DWORD size);
+
+// ---- numbered capture names -----------------------------------------------------------------
+// The digits just before the extension of the name part (possibly none) into `text`, "000" when
+// the name has no extension; returns their value (clamped to the range of int).
+int GetFileNumber(const std::string& name, std::string& text);
+
+// The name with the number before its extension replaced by that number plus `increment`,
+// printed with three digits at least and wrapped once at 1000 (img005.bmp +1 → img006.bmp,
+// img999.bmp → img000.bmp, img.bmp → img001.bmp, img1234.bmp → img235.bmp). A name without an
+// extension gets 000 appended whatever the increment. Returns the number. `name` and `out` may
+// be the same string.
+int MakeNumberedFileName(const std::string& name, std::string& out, int increment);
+
+// The numbered name of `name` for increment 0 into `out`, with a question before an existing
+// file is overwritten: message 894 (the name as %1, Yes/No, exclamation icon) is asked for the
+// first existing name; after a Yes, later existing names are taken without asking until a free
+// name is found. Returns the number, or -1 when the user declines. With both arguments null the
+// question is reset and 0 returned.
+int CheckNumberedFileName(const char* name, std::string* out);
+
+// ---- lens port ------------------------------------------------------------------------------
+// The lens number (high four bits: 1 → 90, 2 → 30, 4 → 300, 5 → 420, others → -1) and the zoom
+// factor (low four bits) of the byte that the lens port sends.
+void DecodeLensZoomByte(BYTE lensByte, int& lensNumber, double& zoom);
+
+// ---- program-wide critical section ----------------------------------------------------------
+// Serialises the image browser's thumbnail loader with the list filling around the shared image
+// records. Recursive: the thread that holds it may take it again.
+class CProgramLock {
+public:
+    BOOL Lock() {
+        m_mutex.lock();
+        return TRUE;
+    }
+    BOOL Unlock() {
+        m_mutex.unlock();
+        return TRUE;
+    }
+
+private:
+    std::recursive_mutex m_mutex;
+};
+CProgramLock& GetProgramCriticalSection();

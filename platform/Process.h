@@ -1,0 +1,57 @@
+// Starting other programs, and the guard that lets only one instance of a program run per user.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct PROCESS_INFORMATION {
+    pid_t dwProcessId = 0;
+};
+
+// Starts program with the given arguments (not counting the program itself) in workDir (the
+// current folder when empty). A program name without '/' is looked up in PATH. TRUE when the
+// program is running; FALSE with the reason in GetProcessError() when it could not be started.
+// With info the caller receives the process id and collects the process with WaitForProcess;
+// without it the process is collected by the next CreateProcess or ReapDetachedProcesses call
+// after it has ended.
+BOOL CreateProcess(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& workDir = {}, PROCESS_INFORMATION* info = nullptr);
+std::string GetProcessError();
+// WAIT_OBJECT_0 with the exit code (128 + signal number for a killed process) when the process
+// ended within ms milliseconds, WAIT_TIMEOUT when it still runs, WAIT_FAILED for an unknown id.
+DWORD WaitForProcess(pid_t pid, DWORD ms, DWORD* exitCode = nullptr);
+// Collects the processes started without info that have ended; returns how many.
+int ReapDetachedProcesses();
+
+// The per-user folder for lock files and sockets: $XDG_RUNTIME_DIR/vantorel, or
+// /tmp/vantorel-<uid> without that variable. Created with mode 0700 when missing; empty when it
+// cannot be made or is not a private folder of this user.
+std::string GetRuntimeFolder();
+
+// A named lock held for the life of the process, in place of a named mutex: a lock file in the
+// runtime folder, locked with flock, so that it is free again whenever its holder ends.
+class SingleInstanceGuard {
+public:
+    enum Result { Acquired, AlreadyExists, Failed };
+
+    SingleInstanceGuard() = default;
+    ~SingleInstanceGuard() { Release(); }
+    SingleInstanceGuard(const SingleInstanceGuard&) = delete;
+    SingleInstanceGuard& operator=(const SingleInstanceGuard&) = delete;
+
+    // AlreadyExists when another holder (this process or another) has the name.
+    Result Acquire(const std::string& name);
+    void Release();
+    bool IsHeld() const { return fd_ >= 0; }
+    const std::string& LockPath() const { return path_; }
+
+    // The lock file's name for a lock name: '/' and control characters become '_'.
+    static std::string LockFileName(const std::string& name);
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};

@@ -1,0 +1,180 @@
+#include "platform/File.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+TEST(File, WriteReadSeekAndLengthRoundTrip) {
+    TempDir dir;
+    std::string path = dir / "data.bin";
+    {
+        CFile f(path, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone);
+        f.Write("hello world", 11);
+        EXPECT_EQ(f.GetPosition(), 11u);
+        EXPECT_EQ(f.Seek(-5, CFile::end), 6u);
+        f.Write("WORLD", 5);
+        f.Close();
+    }
+    EXPECT_EQ(TempDir::ReadAll(path), "hello WORLD");
+
+    CFile f;
+    ASSERT_TRUE(f.Open(path, CFile::modeReadWrite));
+    EXPECT_EQ(f.GetLength(), 11u);
+    char buf[32] = {};
+    EXPECT_EQ(f.Read(buf, 5), 5u);
+    EXPECT_EQ(std::string(buf, 5), "hello");
+    EXPECT_EQ(f.Seek(1, CFile::current), 6u);
+    EXPECT_EQ(f.Read(buf, sizeof buf), 5u); // short only at the end
+    EXPECT_EQ(f.Read(buf, sizeof buf), 0u);
+    f.SetLength(4);
+    EXPECT_EQ(f.GetLength(), 4u);
+    f.SetLength(8); // grows with zeros
+    f.SeekToBegin();
+    EXPECT_EQ(f.Read(buf, sizeof buf), 8u);
+    EXPECT_EQ(std::string(buf, 8), std::string("hell\0\0\0\0", 8));
+    EXPECT_THROW(f.Seek(-1, CFile::begin), CFileException);
+    f.Flush();
+    EXPECT_EQ(f.GetFilePath(), path);
+    EXPECT_EQ(f.GetFileName(), "data.bin");
+    EXPECT_EQ(f.GetFileTitle(), "data");
+}
+
+TEST(File, OpenFailuresReturnFalseWithCauseAndPath) {
+    TempDir dir;
+    CFile f;
+    CFileException e;
+    EXPECT_FALSE(f.Open(dir / "missing.bin", CFile::modeRead, &e));
+    EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
+    EXPECT_EQ(e.m_strFileName, dir / "missing.bin");
+    EXPECT_NE(std::string(e.what()).find("missing.bin"), std::string::npos);
+    EXPECT_FALSE(f.IsOpen());
+
+    // A folder opens on Linux; as a file it is refused.
+    EXPECT_FALSE(f.Open(dir.path(), CFile::modeRead, &e));
+    EXPECT_EQ(e.m_cause, CFileException::accessDenied);
+
+    EXPECT_FALSE(f.Open(dir / "no/such/folder.bin", CFile::modeCreate | CFile::modeWrite, &e));
+    EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
+    EXPECT_FALSE(f.Open(dir / "missing.bin", CFile::modeRead)); // no exception object is fine
+
+    EXPECT_THROW(CFile(dir / "missing.bin", CFile::modeRead), CFileException);
+    // Operations on a closed file throw instead of touching descriptor -1.
+    EXPECT_THROW(f.Read(&e, 1), CFileException);
+    EXPECT_THROW(f.Write("x", 1), CFileException);
+}
+
+TEST(File, CreateTruncatesUnlessNoTruncateAndModesRestrictAccess) {
+    TempDir dir;
+    std::string path = dir / "t.txt";
+    TempDir::WriteAll(path, "0123456789");
+    {
+        CFile f(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite);
+        EXPECT_EQ(f.GetLength(), 10u);
+        f.Write("ab", 2);
+    }
+    EXPECT_EQ(TempDir::ReadAll(path), "ab23456789");
+    {
+        CFile f(path, CFile::modeRead);
+        try {
+            f.Write("x", 1);
+            FAIL() << "write on a read-only file succeeded";
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.m_cause, CFileException::accessDenied);
+            EXPECT_EQ(e.m_strFileName, path);
+        }
+    }
+    { CFile f(path, CFile::modeCreate | CFile::modeWrite); }
+    EXPECT_EQ(TempDir::ReadAll(path), "");
+}
+
+TEST(File, FullDiskIsReportedAsDiskFull) {
+    CFile f;
+    if (!f.Open("/dev/full", CFile::modeWrite))
+        GTEST_SKIP() << "/dev/full is not available";
+    try {
+        f.Write("x", 1);
+        FAIL() << "write to a full device succeeded";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_cause, CFileException::diskFull);
+    }
+}
+
+TEST(MemFile, ReadsWritesSeeksAndGrows) {
+    CMemFile m;
+    m.Write("abc", 3);
+    m.Seek(5, CFile::begin);
+    m.Write("z", 1); // the gap is zero-filled
+    EXPECT_EQ(m.GetLength(), 6u);
+    EXPECT_EQ(std::string(m.Data().begin(), m.Data().end()), std::string("abc\0\0z", 6));
+    m.SeekToBegin();
+    char buf[8];
+    EXPECT_EQ(m.Read(buf, 8), 6u);
+    EXPECT_EQ(m.Read(buf, 8), 0u);
+    EXPECT_THROW(m.Seek(-7, CFile::current), CFileException);
+    m.SetLength(2);
+    EXPECT_EQ(m.GetPosition(), 2u);
+    std::vector<BYTE> bytes = m.Detach();
+    EXPECT_EQ(bytes.size(), 2u);
+    EXPECT_EQ(m.GetLength(), 0u);
+
+    CMemFile src("xyz", 3);
+    EXPECT_EQ(src.Read(buf, 2), 2u);
+    EXPECT_EQ(buf[1], 'y');
+    EXPECT_FALSE(src.Open("/tmp/anything", CFile::modeRead));
+}
+
+TEST(AtomicFileWriter, ReplacesWholeOnCommitAndLeavesTheTargetOtherwise) {
+    TempDir dir;
+    std::string target = dir / "out.ini";
+    TempDir::WriteAll(target, "old contents");
+    ::chmod(target.c_str(), 0640);
+    {
+        AtomicFileWriter w(target);
+        ASSERT_TRUE(w.Open());
+        w.File().Write("partial", 7);
+        EXPECT_EQ(TempDir::ReadAll(target), "old contents");
+        EXPECT_EQ(dir.EntryCount(), 2u);
+    } // no Commit: dropped
+    EXPECT_EQ(TempDir::ReadAll(target), "old contents");
+    EXPECT_EQ(dir.EntryCount(), 1u);
+
+    AtomicFileWriter w(target);
+    ASSERT_TRUE(w.Open());
+    EXPECT_EQ(w.TempPath().rfind(dir.path() + "/", 0), 0u); // beside the target
+    w.File().Write("new", 3);
+    ASSERT_TRUE(w.Commit());
+    EXPECT_TRUE(w.IsCommitted());
+    EXPECT_FALSE(w.Commit()); // only once
+    EXPECT_EQ(TempDir::ReadAll(target), "new");
+    EXPECT_EQ(dir.EntryCount(), 1u);
+    struct stat st;
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(AtomicFileWriter, WritesThroughALinkAndByNameOfTheTempFile) {
+    TempDir dir;
+    std::string real = dir / "real.bmp";
+    std::string link = dir / "link.bmp";
+    TempDir::WriteAll(real, "old");
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+
+    AtomicFileWriter w(link);
+    ASSERT_TRUE(w.Open());
+    w.File().Close(); // another library writes by name
+    TempDir::WriteAll(w.TempPath(), "by name");
+    ASSERT_TRUE(w.Commit());
+    struct stat st;
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(TempDir::ReadAll(real), "by name");
+
+    CFileException e;
+    AtomicFileWriter bad(dir / "no/folder/x.bin");
+    EXPECT_FALSE(bad.Open(&e));
+    EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
+    EXPECT_FALSE(bad.Commit());
+}

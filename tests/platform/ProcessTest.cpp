@@ -1,0 +1,131 @@
+#include "platform/Process.h"
+
+#include "platform/Sync.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+// Points the runtime folder at a scratch folder for one test.
+class RuntimeFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("XDG_RUNTIME_DIR");
+        hadOld_ = old != nullptr;
+        if (old)
+            old_ = old;
+        ::setenv("XDG_RUNTIME_DIR", dir_.path().c_str(), 1);
+    }
+    void TearDown() override {
+        if (hadOld_)
+            ::setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
+        else
+            ::unsetenv("XDG_RUNTIME_DIR");
+    }
+    TempDir dir_;
+    bool hadOld_ = false;
+    std::string old_;
+};
+} // namespace
+
+TEST(Process, StartsWithArgumentsAndReportsTheExitCode) {
+    PROCESS_INFORMATION pi;
+    ASSERT_TRUE(CreateProcess("/bin/sh", {"-c", "exit $(($1 + 1))", "sh", "41"}, {}, &pi))
+        << GetProcessError();
+    EXPECT_GT(pi.dwProcessId, 0);
+    DWORD code = 0;
+    EXPECT_EQ(WaitForProcess(pi.dwProcessId, 10000, &code), WAIT_OBJECT_0);
+    EXPECT_EQ(code, 42u);
+    EXPECT_EQ(WaitForProcess(pi.dwProcessId, 0, &code), WAIT_FAILED); // already collected
+}
+
+TEST(Process, RunsInTheWorkFolderAndFindsProgramsOnThePath) {
+    TempDir dir;
+    PROCESS_INFORMATION pi;
+    ASSERT_TRUE(CreateProcess("sh", {"-c", "pwd > here.txt"}, dir.path(), &pi));
+    ASSERT_EQ(WaitForProcess(pi.dwProcessId, 10000), WAIT_OBJECT_0);
+    char real[4096];
+    ASSERT_NE(::realpath(dir.path().c_str(), real), nullptr);
+    EXPECT_EQ(TempDir::ReadAll(dir / "here.txt"), std::string(real) + "\n");
+}
+
+TEST(Process, FailureToStartIsReportedAsFailure) {
+    EXPECT_FALSE(CreateProcess("/nonexistent/Brelvoxa", {}));
+    EXPECT_NE(GetProcessError().find("/nonexistent/Brelvoxa"), std::string::npos);
+    EXPECT_FALSE(CreateProcess("no-such-program-anywhere-on-path", {}));
+    EXPECT_FALSE(CreateProcess("", {}));
+    TempDir dir;
+    EXPECT_FALSE(CreateProcess("/bin/true", {}, dir / "missing-folder"));
+}
+
+TEST(Process, TimedWaitReportsARunningProcessAndDetachedOnesAreCollected) {
+    PROCESS_INFORMATION pi;
+    ASSERT_TRUE(CreateProcess("/bin/sleep", {"5"}, {}, &pi));
+    EXPECT_EQ(WaitForProcess(pi.dwProcessId, 30), WAIT_TIMEOUT);
+    ::kill(pi.dwProcessId, SIGTERM);
+    DWORD code = 0;
+    EXPECT_EQ(WaitForProcess(pi.dwProcessId, 10000, &code), WAIT_OBJECT_0);
+    EXPECT_EQ(code, 128u + SIGTERM);
+
+    ReapDetachedProcesses();
+    ASSERT_TRUE(CreateProcess("/bin/true", {}));
+    int reaped = 0;
+    for (int i = 0; i < 500 && reaped == 0; ++i) {
+        ::usleep(10000);
+        reaped = ReapDetachedProcesses();
+    }
+    EXPECT_EQ(reaped, 1);
+}
+
+TEST_F(RuntimeFolderTest, RuntimeFolderIsPrivate) {
+    std::string folder = GetRuntimeFolder();
+    EXPECT_EQ(folder, dir_.path() + "/vantorel");
+    struct stat st;
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ::chmod(folder.c_str(), 0777);
+    EXPECT_EQ(GetRuntimeFolder(), folder);
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST_F(RuntimeFolderTest, SecondHolderOfTheNameFindsItAlreadyExists) {
+    SingleInstanceGuard first;
+    ASSERT_EQ(first.Acquire("Vantorel Software"), SingleInstanceGuard::Acquired);
+    EXPECT_TRUE(first.IsHeld());
+    EXPECT_EQ(first.LockPath(), dir_.path() + "/vantorel/Vantorel Software.lock");
+
+    SingleInstanceGuard second;
+    EXPECT_EQ(second.Acquire("Vantorel Software"), SingleInstanceGuard::AlreadyExists);
+    EXPECT_FALSE(second.IsHeld());
+    SingleInstanceGuard other;
+    EXPECT_EQ(other.Acquire("Another/Name"), SingleInstanceGuard::Acquired);
+    EXPECT_EQ(SingleInstanceGuard::LockFileName("Another/Name"), "Another_Name.lock");
+    EXPECT_EQ(SingleInstanceGuard::LockFileName(".."), "_...lock");
+
+    // Another process sees the name taken too.
+    pid_t child = ::fork();
+    if (child == 0) {
+        SingleInstanceGuard g;
+        ::_exit(g.Acquire("Vantorel Software") == SingleInstanceGuard::AlreadyExists ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    first.Release();
+    EXPECT_EQ(second.Acquire("Vantorel Software"), SingleInstanceGuard::Acquired);
+}
+
+TEST_F(RuntimeFolderTest, UnusableRuntimeFolderFailsTheGuard) {
+    // The place of the folder is taken by a file.
+    TempDir::WriteAll(dir_ / "vantorel", "not a folder");
+    EXPECT_EQ(GetRuntimeFolder(), "");
+    SingleInstanceGuard g;
+    EXPECT_EQ(g.Acquire("Vantorel Software"), SingleInstanceGuard::Failed);
+}

@@ -1,0 +1,172 @@
+// Commands and update-UI through view → document → frame → application, for menu items of a
+// menu resource and buttons of a template panel docked in the frame.
+#include "ui/DockingBars.h"
+#include "ui/RoutedFrame.h"
+#include "ui/TemplateWindow.h"
+#include "ui/testing/GuiTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/tglbtn.h>
+
+using namespace ui;
+using ui::testing::Click;
+
+namespace {
+
+const char* kResources = R"RES(
+MENU 700
+  POPUP "表示(&V)"
+    ITEM 100 "ビュー優先"
+    ITEM 200 "フレーム"
+    ITEM 300 "アプリ"
+    ITEM 500 "高さ表示" CHECKABLE
+    ITEM 600 "処理なし"
+  END
+END
+DIALOG 710 0 0 120 30 "" NOCAPTION
+  PUSHBUTTON 100 "ビュー" 2 2 30 14
+  PUSHBUTTON 400 "自前" 34 2 30 14
+  PUSHBUTTON 500 "高さ" 66 2 30 14 PUSHLIKE
+  PUSHBUTTON 600 "無し" 98 2 20 14
+END
+)RES";
+
+struct Recorder : CommandTarget {
+    Recorder(std::vector<std::string>& log, std::string name, std::initializer_list<int> ids) {
+        for (int id : ids)
+            OnCommand(id, [&log, name, id] { log.push_back(name + ":" + std::to_string(id)); });
+    }
+};
+
+class CommandRoutingGui : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(reg.LoadText(kResources, "", "routing", &error)) << error;
+        saved = Resources();
+        Resources().MergeFrom(reg);
+        frame = new RoutedFrame(nullptr, "routing", wxDefaultPosition, wxSize(600, 400));
+        ASSERT_TRUE(frame->LoadMenuResource(700));
+        panel = new TemplatePanel(710);
+        panel->OnCommand(400, [this] { log.push_back("panel:400"); });
+        ASSERT_TRUE(panel->Create(frame));
+        bars = std::make_unique<DockingBars>(frame);
+        bars->SetCenter(new wxWindow(frame, wxID_ANY));
+        ASSERT_TRUE(bars->AddBar("bar", panel, DockSide::Top));
+        bars->Update();
+        frame->OnCommand(200, [this] { log.push_back("frame:200"); });
+        frame->OnCommand(100, [this] { log.push_back("frame:100"); });
+        frame->OnCommand(400, [this] { log.push_back("frame:400"); });
+        frame->SetActiveView(&view, &doc);
+        SetAppCommandTarget(&app);
+        frame->Show();
+        ui::testing::Pump(50);
+    }
+    void TearDown() override {
+        SetAppCommandTarget(nullptr);
+        bars.reset();
+        frame->Destroy();
+        ui::testing::Pump(20);
+        Resources() = saved;
+    }
+    void choose(int id) {
+        wxCommandEvent ev(wxEVT_MENU, id);
+        ev.SetEventObject(frame->GetMenuBar()->GetMenu(0));
+        frame->ProcessWindowEvent(ev);
+    }
+
+    ResourceRegistry reg, saved;
+    std::vector<std::string> log;
+    Recorder view{log, "view", {100}};
+    Recorder doc{log, "doc", {100, 200}};
+    Recorder app{log, "app", {100, 200, 300}};
+    RoutedFrame* frame = nullptr;
+    TemplatePanel* panel = nullptr;
+    std::unique_ptr<DockingBars> bars;
+};
+
+TEST_F(CommandRoutingGui, MenuAndBarButtonGoViewDocumentFrameApplication) {
+    choose(100);
+    Click(panel->GetDlgItem(100));
+    choose(200);
+    choose(300);
+    frame->SetActiveView(nullptr, &doc);
+    choose(100);
+    frame->SetActiveView(nullptr, nullptr);
+    choose(100);
+    choose(200);
+    EXPECT_EQ(log, (std::vector<std::string>{"view:100", "view:100", "doc:200", "app:300", "doc:100", "frame:100",
+                                             "frame:200"}));
+}
+
+TEST_F(CommandRoutingGui, PanelHandlesItsOwnButtonsAndPassesTheRestUp) {
+    Click(panel->GetDlgItem(400));
+    EXPECT_EQ(log, (std::vector<std::string>{"panel:400"}));
+    // Core code sends the command to the frame's handle as a menu item would.
+    ::SendMessage(frame->GetSafeHwnd(), WM_COMMAND, 300, 0);
+    EXPECT_EQ(log.back(), "app:300");
+}
+
+TEST_F(CommandRoutingGui, OneUpdateHandlerDrivesMenuItemAndBarButtonAlike) {
+    bool enabled = false;
+    int checked = 1;
+    doc.OnUpdateUI(500, [&](CmdUI& ui) {
+        ui.Enable(enabled);
+        ui.SetCheck(checked);
+        ui.SetText(checked ? wxString::FromUTF8("高さ表示中") : wxString::FromUTF8("高さ表示"));
+    });
+    auto* button = dynamic_cast<wxToggleButton*>(panel->GetDlgItem(500));
+    ASSERT_NE(button, nullptr);
+    wxMenuItem* item = frame->GetMenuBar()->FindItem(500);
+    ASSERT_NE(item, nullptr);
+    auto refresh = [&] {
+        frame->DoMenuUpdates();
+        panel->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    };
+    refresh();
+    EXPECT_FALSE(item->IsEnabled());
+    EXPECT_FALSE(button->IsEnabled());
+    EXPECT_TRUE(item->IsChecked());
+    EXPECT_TRUE(button->GetValue());
+    EXPECT_EQ(item->GetItemLabelText(), wxString::FromUTF8("高さ表示中"));
+    EXPECT_EQ(button->GetLabel(), wxString::FromUTF8("高さ表示中"));
+    enabled = true;
+    checked = 0;
+    refresh();
+    EXPECT_TRUE(item->IsEnabled());
+    EXPECT_TRUE(button->IsEnabled());
+    EXPECT_FALSE(item->IsChecked());
+    EXPECT_FALSE(button->GetValue());
+    EXPECT_EQ(button->GetLabel(), wxString::FromUTF8("高さ表示"));
+}
+
+TEST_F(CommandRoutingGui, ItemsWithoutAnyHandlerAreDisabledInMenusOnly) {
+    frame->DoMenuUpdates();
+    panel->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    EXPECT_FALSE(frame->GetMenuBar()->FindItem(600)->IsEnabled());
+    EXPECT_TRUE(panel->GetDlgItem(600)->IsEnabled());
+    // A command handler without an update handler keeps its item enabled.
+    EXPECT_TRUE(frame->GetMenuBar()->FindItem(300)->IsEnabled());
+    EXPECT_TRUE(frame->GetMenuBar()->FindItem(100)->IsEnabled());
+}
+
+TEST_F(CommandRoutingGui, DockingBarKeepsSideShownFloatingAndExtent) {
+    DockState st = bars->State("bar");
+    EXPECT_EQ(st.side, DockSide::Top);
+    EXPECT_TRUE(st.shown);
+    EXPECT_FALSE(st.floating);
+    bars->ShowBar("bar", false);
+    bars->Update();
+    EXPECT_FALSE(bars->State("bar").shown);
+    EXPECT_FALSE(panel->IsShown());
+    bars->ShowBar("bar", true);
+    bars->SetExtent("bar", 80);
+    bars->Update();
+    ui::testing::Pump(30);
+    EXPECT_EQ(bars->State("bar").extent, 80);
+    EXPECT_FALSE(bars->AddBar("bar", new wxWindow(frame, wxID_ANY), DockSide::Left));
+}
+
+} // namespace

@@ -1,0 +1,204 @@
+// The resource text format, replacement rules and the language bundle lookup.
+#include "ui/ResourceRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace ui;
+
+namespace {
+
+const char* kFull = R"RES(# comment line
+STRING 9201 "データを読み込めません。"  # trailing comment
+STRINGTABLE
+894 "%1\n\nファイルが既に存在します。　上書きしますか？"
+0x200 "*.bmp"
+77 "quote \" backslash \\ tab\t#not a comment"
+END
+DIALOG 35 0 0 187 61 "フォーカス合成中" RESIZE
+  FONT 10 "Noto Sans CJK JP"
+  PROGRESS 36 "" 7 12 173 12
+  PUSHBUTTON 2 "ｷｬﾝｾﾙ" 68 36 50 15 disabled Group
+  LTEXT -1 "ラベル" 1 2 3 4
+END
+MENU 186
+  POPUP "ファイル(&F)"
+    ITEM 57603 "画像保存(&S)\tCtrl+S" CHECKED
+    SEPARATOR
+    POPUP "並べ替え"
+      ITEM 29 "高さ順" RADIO
+    END
+  END
+  POPUP "ヘルプ"
+  END
+END
+ACCELERATORS 105
+  "Ctrl+S" 57603
+  "F5" 32800
+END
+IMAGE 107 "images/start.png"
+ICON 230 "/abs/up.png"
+CURSOR 104 "drag.png" 8 9
+)RES";
+
+TEST(ResourceRegistry, ReadsEveryKindOfEntry) {
+    ResourceRegistry reg;
+    std::string error;
+    ASSERT_TRUE(reg.LoadText(kFull, "/res", "full", &error)) << error;
+    EXPECT_EQ(reg.LoadString(9201), "データを読み込めません。");
+    EXPECT_EQ(reg.LoadString(894), "%1\n\nファイルが既に存在します。　上書きしますか？");
+    EXPECT_EQ(reg.LoadString(512), "*.bmp");
+    EXPECT_EQ(reg.LoadString(77), "quote \" backslash \\ tab\t#not a comment");
+    EXPECT_EQ(reg.FindString(1), nullptr);
+
+    const DialogTemplate* d = reg.FindDialog(35);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->caption, "フォーカス合成中");
+    EXPECT_EQ(d->rect.right, 187);
+    EXPECT_EQ(d->rect.bottom, 61);
+    EXPECT_TRUE(d->HasStyle("RESIZE"));
+    EXPECT_EQ(d->fontPoints, 10);
+    ASSERT_EQ(d->controls.size(), 3u);
+    const ControlTemplate* cancel = d->FindControl(2);
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->kind, "PUSHBUTTON");
+    EXPECT_EQ(cancel->text, "ｷｬﾝｾﾙ");
+    EXPECT_EQ(cancel->rect.left, 68);
+    EXPECT_EQ(cancel->rect.top, 36);
+    EXPECT_EQ(cancel->rect.right, 118);
+    EXPECT_EQ(cancel->rect.bottom, 51);
+    EXPECT_TRUE(cancel->HasStyle("DISABLED"));   // style words are case-insensitive
+    EXPECT_TRUE(cancel->HasStyle("GROUP"));
+    EXPECT_EQ(d->controls[2].id, -1);
+
+    const MenuTemplate* m = reg.FindMenu(186);
+    ASSERT_NE(m, nullptr);
+    ASSERT_EQ(m->items.size(), 2u);
+    const auto& file = m->items[0];
+    EXPECT_EQ(file.kind, MenuItemTemplate::Popup);
+    ASSERT_EQ(file.children.size(), 3u);
+    EXPECT_EQ(file.children[0].id, 57603);
+    EXPECT_EQ(file.children[0].text, "画像保存(&S)\tCtrl+S");
+    EXPECT_EQ(file.children[1].kind, MenuItemTemplate::Separator);
+    ASSERT_EQ(file.children[2].children.size(), 1u);
+    EXPECT_EQ(file.children[2].children[0].id, 29);
+    EXPECT_TRUE(m->items[1].children.empty());
+
+    const auto* acc = reg.FindAccelerators(105);
+    ASSERT_NE(acc, nullptr);
+    ASSERT_EQ(acc->size(), 2u);
+    EXPECT_EQ((*acc)[1].key, "F5");
+    EXPECT_EQ((*acc)[1].command, 32800);
+
+    ASSERT_NE(reg.FindImage(107), nullptr);
+    EXPECT_EQ(reg.FindImage(107)->path, "/res/images/start.png");
+    EXPECT_EQ(reg.FindIcon(230)->path, "/abs/up.png");
+    EXPECT_EQ(reg.FindIcon(107), nullptr);   // icons and bitmaps are separate tables
+    EXPECT_EQ(reg.FindCursor(104)->hotX, 8);
+    EXPECT_EQ(reg.FindCursor(104)->hotY, 9);
+}
+
+TEST(ResourceRegistry, ErrorsNameTheLineAndLeaveNothingHalfRead) {
+    struct Case {
+        const char* text;
+        const char* where;
+    } cases[] = {
+        {"STRING 1 \"ok\"\nSTRING 2 \"open\n", "f:2:"},
+        {"STRINGTABLE\n1 \"a\"\n", "f:2:"},              // no END
+        {"DIALOG 5 0 0 10 10 \"x\"\n PUSHBUTTON 1 \"a\" 1 2 3\nEND\n", "f:2:"},   // rectangle short
+        {"DIALOG 5 0 0 -10 10 \"x\"\nEND\n", "f:1:"},   // negative size
+        {"STRING 12abc \"x\"\n", "f:1:"},
+        {"STRING 1 \"bad \\q escape\"\n", "f:1:"},
+        {"WIDGET 3\n", "f:1:"},
+        {"MENU 1\n ITEM 2 \"a\"\n BOGUS\nEND\n", "f:3:"},
+        {"STRINGTABLE\n1 \"a\" extra\nEND\n", "f:2:"},
+    };
+    for (const auto& c : cases) {
+        ResourceRegistry reg;
+        ASSERT_TRUE(reg.LoadText("STRING 900 \"before\"\n", "", "pre"));
+        std::string error;
+        EXPECT_FALSE(reg.LoadText(c.text, "", "f", &error)) << c.text;
+        EXPECT_EQ(error.rfind(c.where, 0), 0u) << c.text << " -> " << error;
+        EXPECT_EQ(reg.StringCount(), 1u) << c.text;
+        EXPECT_EQ(reg.DialogCount(), 0u);
+    }
+}
+
+TEST(ResourceRegistry, LaterEntriesReplaceAndMergeKeepsTheRest) {
+    ResourceRegistry own;
+    ASSERT_TRUE(own.LoadText("STRING 1 \"own one\"\nSTRING 2 \"own two\"\nDIALOG 35 0 0 10 10 \"own\"\nEND\n", "", "own"));
+    ResourceRegistry bundle;
+    ASSERT_TRUE(bundle.LoadText("STRING 2 \"bundle two\"\nDIALOG 35 0 0 20 20 \"bundle\"\nEND\n", "", "b"));
+    own.MergeFrom(bundle);
+    EXPECT_EQ(own.LoadString(1), "own one");
+    EXPECT_EQ(own.LoadString(2), "bundle two");
+    EXPECT_EQ(own.FindDialog(35)->caption, "bundle");
+    ASSERT_TRUE(own.LoadText("STRING 1 \"again\"\n", "", "c"));
+    EXPECT_EQ(own.LoadString(1), "again");
+}
+
+class BundleFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() / ("vt-bundle-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir / "QV_l_test");
+        saved = Resources();
+        ASSERT_TRUE(Resources().LoadText("STRING 1 \"own\"\nSTRING 2 \"own two\"\n", "", "own"));
+    }
+    void TearDown() override {
+        Resources() = saved;
+        std::filesystem::remove_all(dir);
+    }
+    void write(const std::string& name, const std::string& text) {
+        std::ofstream(dir / "QV_l_test" / name) << text;
+    }
+    std::filesystem::path dir;
+    ResourceRegistry saved;
+};
+
+TEST_F(BundleFolder, ReadsAllTextFilesInNameOrderAndTakesPrecedence) {
+    write("b.txt", "STRING 2 \"from b\"\n");
+    write("a.txt", "STRING 2 \"from a\"\nSTRING 3 \"only a\"\n");
+    write("ignored.rc", "not a resource file");
+    std::string error;
+    ASSERT_TRUE(LoadLanguageBundle((dir / "QV_l_test.dll").string(), &error)) << error;
+    EXPECT_EQ(Resources().LoadString(1), "own");
+    EXPECT_EQ(Resources().LoadString(2), "from b");
+    EXPECT_EQ(Resources().LoadString(3), "only a");
+}
+
+TEST_F(BundleFolder, MissingOrBrokenBundleLeavesTheOwnResources) {
+    EXPECT_FALSE(LoadLanguageBundle((dir / "QV_l_none.dll").string()));
+    EXPECT_FALSE(LoadLanguageBundle(""));
+    write("a.txt", "STRING 2 \"replaced\"\n");
+    write("b.txt", "STRING 4 \"broken\n");
+    std::string error;
+    EXPECT_FALSE(LoadLanguageBundle((dir / "QV_l_test.dll").string(), &error));
+    EXPECT_NE(error.find("b.txt:1"), std::string::npos) << error;
+    EXPECT_EQ(Resources().LoadString(2), "own two");
+    EXPECT_EQ(Resources().FindString(4), nullptr);
+}
+
+TEST(ResourceRegistry, BundleNameMapsToAFolderBesideTheProgram) {
+    EXPECT_EQ(BundleFolderFor("QV_l_jpn.dll"), ProgramFolder() + "/QV_l_jpn");
+    EXPECT_EQ(BundleFolderFor("BRX_l_jpn"), ProgramFolder() + "/BRX_l_jpn");
+    EXPECT_EQ(BundleFolderFor("/opt/lang/QV_l_eng.dll"), "/opt/lang/QV_l_eng");
+    EXPECT_EQ(BundleFolderFor("/opt/v1.2/QV"), "/opt/v1.2/QV");
+}
+
+TEST(ResourceRegistry, ProgramResourcesOfBothProgramsLoad) {
+    ResourceRegistry saved = Resources();
+    std::string error;
+    ASSERT_TRUE(LoadProgramResources("vantorel", &error)) << error;
+    EXPECT_EQ(Resources().FindDialog(35)->caption, "フォーカス合成中");
+    EXPECT_EQ(Resources().LoadString(9201), "データを読み込めません。");
+    EXPECT_NE(Resources().FindString(64003), nullptr);   // common strings too
+    ASSERT_TRUE(LoadProgramResources("brelvoxa", &error)) << error;
+    EXPECT_EQ(Resources().FindDialog(35), nullptr);
+    EXPECT_FALSE(LoadProgramResources("nosuchprogram", &error));
+    Resources() = saved;
+}
+
+} // namespace

@@ -1,0 +1,120 @@
+// The resources of a program by numeric id: strings, dialog templates, menus, accelerator
+// tables, images and cursors. They are read from text files (format in resources/README.md):
+// first the program's own folder (resources/<program>/ and resources/common/), then, at run time,
+// the language bundle named in the settings. An entry of the bundle takes the place of the
+// program's own entry of the same kind and id; what the bundle does not hold stays.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// A control of a dialog template. The rectangle is in dialog units.
+struct ControlTemplate {
+    std::string kind;   // PUSHBUTTON, DEFPUSHBUTTON, LTEXT, EDITTEXT, ... (resources/README.md)
+    int id = -1;        // -1 for statics nobody addresses
+    std::string text;
+    RECT rect{};        // left, top, right, bottom in dialog units
+    std::vector<std::string> styles;
+    bool HasStyle(const std::string& name) const;
+};
+
+struct DialogTemplate {
+    int id = 0;
+    std::string caption;
+    RECT rect{};        // in dialog units; left and top are the position, right/bottom the size
+    std::vector<std::string> styles;
+    std::string fontFace;   // empty: the layer's dialog font
+    int fontPoints = 0;     // 0: the layer's dialog font size
+    std::vector<ControlTemplate> controls;
+    bool HasStyle(const std::string& name) const;
+    const ControlTemplate* FindControl(int controlId) const;
+};
+
+struct MenuItemTemplate {
+    enum Kind { Item, Separator, Popup } kind = Item;
+    int id = 0;
+    std::string text;   // "&" marks the mnemonic; "\t" separates the accelerator text
+    std::vector<std::string> styles;   // GRAYED, CHECKED, RADIO, CHECKABLE
+    std::vector<MenuItemTemplate> children;   // of a popup
+};
+
+struct MenuTemplate {
+    int id = 0;
+    std::vector<MenuItemTemplate> items;   // the top-level popups
+};
+
+struct AcceleratorEntry {
+    std::string key;   // "Ctrl+S", "F5", "Del", "Shift+Ins" as wx spells accelerator keys
+    int command = 0;
+};
+
+struct ImageEntry {
+    std::string path;   // absolute file path
+    int hotX = 0, hotY = 0;   // cursors only
+};
+
+class ResourceRegistry {
+public:
+    // Reads one text file; a later entry of the same kind and id replaces an earlier one.
+    // Returns false (with the reason in error) on a syntax error; what was read before stays.
+    bool LoadFile(const std::string& path, std::string* error = nullptr);
+    // Reads every *.txt of a folder in name order. Returns false when the folder does not exist
+    // or a file has an error.
+    bool LoadFolder(const std::string& folder, std::string* error = nullptr);
+    // Reads the text of a resource file given as a string (name only for messages).
+    bool LoadText(const std::string& text, const std::string& baseFolder, const std::string& name,
+                  std::string* error = nullptr);
+
+    // Lookups: null / empty when the id is unknown.
+    const std::string* FindString(UINT id) const;
+    std::string LoadString(UINT id) const;   // empty when missing
+    const DialogTemplate* FindDialog(int id) const;
+    const MenuTemplate* FindMenu(int id) const;
+    const std::vector<AcceleratorEntry>* FindAccelerators(int id) const;
+    const ImageEntry* FindImage(int id) const;   // bitmaps
+    const ImageEntry* FindIcon(int id) const;
+    const ImageEntry* FindCursor(int id) const;
+
+    size_t StringCount() const { return strings_.size(); }
+    size_t DialogCount() const { return dialogs_.size(); }
+    // Takes every entry of other in place of an entry of the same kind and id.
+    void MergeFrom(const ResourceRegistry& other);
+    void Clear();
+
+private:
+    friend class ResourceParser;
+    std::map<UINT, std::string> strings_;
+    std::map<int, DialogTemplate> dialogs_;
+    std::map<int, MenuTemplate> menus_;
+    std::map<int, std::vector<AcceleratorEntry>> accelerators_;
+    std::map<int, ImageEntry> images_;
+    std::map<int, ImageEntry> icons_;
+    std::map<int, ImageEntry> cursors_;
+};
+
+// The registry every window of the program uses.
+ResourceRegistry& Resources();
+
+// Loads the program's own resources: resources/common and resources/<program> from the folder
+// beside the program (<program folder>/resources), else from the source tree the program was
+// built from. Replaces what Resources() held. Returns false when no folder was found.
+bool LoadProgramResources(const std::string& program, std::string* error = nullptr);
+
+// Loads the language bundle for the library name the settings give ("QV_l_jpn.dll" → the
+// folder "QV_l_jpn" beside the program, or a folder path when the name holds a '/'). A bundle
+// that does not exist or cannot be read is ignored and the program's own resources stay; the
+// result tells whether a bundle was taken.
+bool LoadLanguageBundle(const std::string& libraryName, std::string* error = nullptr);
+// The folder of the running program.
+std::string ProgramFolder();
+// Folder a bundle name resolves to (see LoadLanguageBundle).
+std::string BundleFolderFor(const std::string& libraryName);
+
+} // namespace ui

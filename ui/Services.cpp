@@ -1,0 +1,86 @@
+#include "ui/Services.h"
+
+#include "ui/ResourceWidgets.h"
+
+#include <wx/colordlg.h>
+#include <wx/filedlg.h>
+#include <wx/thread.h>
+#include <wx/utils.h>
+
+
+namespace ui {
+
+namespace {
+
+FileDialogResult realFileDialog(wxWindow* parent, const FileDialogRequest& r) {
+    long style = r.open ? wxFD_OPEN | wxFD_FILE_MUST_EXIST : wxFD_SAVE;
+    if (r.open && r.multiple)
+        style |= wxFD_MULTIPLE;
+    if (!r.open && r.confirmOverwrite)
+        style |= wxFD_OVERWRITE_PROMPT;
+    wxFileDialog dlg(parent, FromUtf8(r.title), FromUtf8(r.folder), FromUtf8(r.fileName), FromUtf8(r.filter), style);
+    dlg.SetFilterIndex(r.filterIndex);
+    FileDialogResult result;
+    if (dlg.ShowModal() != wxID_OK)
+        return result;
+    wxArrayString paths;
+    if (r.open && r.multiple)
+        dlg.GetPaths(paths);
+    else
+        paths.Add(dlg.GetPath());
+    for (const auto& p : paths)
+        result.paths.push_back(ToUtf8(p));
+    result.filterIndex = dlg.GetFilterIndex();
+    return result;
+}
+
+std::optional<COLORREF> realColourDialog(wxWindow* parent, COLORREF initial) {
+    wxColourData data;
+    data.SetColour(wxColour(GetRValue(initial), GetGValue(initial), GetBValue(initial)));
+    wxColourDialog dlg(parent, &data);
+    if (dlg.ShowModal() != wxID_OK)
+        return std::nullopt;
+    wxColour c = dlg.GetColourData().GetColour();
+    return RGB(c.Red(), c.Green(), c.Blue());
+}
+
+SHORT realKeyState(int vk) {
+    if (!wxThread::IsMain())
+        return 0;
+    bool down = false;
+    switch (vk) {
+    case 0x1B: down = wxGetKeyState(WXK_ESCAPE); break;
+    case 0x02: down = wxGetMouseState().RightIsDown(); break;
+    case 0x01: down = wxGetMouseState().LeftIsDown(); break;
+    default: break;
+    }
+    return down ? static_cast<SHORT>(0x8000) : 0;
+}
+
+FileDialogService fileService;
+ColourDialogService colourService;
+KeyStateService keyService;
+
+template <class F>
+F swapIn(F& slot, F fresh) {
+    F old = std::move(slot);
+    slot = std::move(fresh);
+    return old;
+}
+
+} // namespace
+
+FileDialogService SetFileDialogService(FileDialogService s) { return swapIn(fileService, std::move(s)); }
+ColourDialogService SetColourDialogService(ColourDialogService s) { return swapIn(colourService, std::move(s)); }
+KeyStateService SetKeyStateService(KeyStateService s) { return swapIn(keyService, std::move(s)); }
+
+FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& r) {
+    return fileService ? fileService(parent, r) : realFileDialog(parent, r);
+}
+std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial) {
+    return colourService ? colourService(parent, initial) : realColourDialog(parent, initial);
+}
+SHORT AsyncKeyState(int vk) { return keyService ? keyService(vk) : realKeyState(vk); }
+bool AbortRequested() { return AsyncKeyState(0x1B) != 0 || AsyncKeyState(0x02) != 0; }
+
+} // namespace ui

@@ -1,0 +1,113 @@
+// GoogleTest main for gui tests: wx under the X display, a failing assert handler, time-outs.
+#include "ui/UiLayer.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/init.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+class TestApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+void failingAssertHandler(const wxString& file, int line, const wxString& func, const wxString& cond,
+                          const wxString& msg) {
+    ADD_FAILURE_AT(file.utf8_str().data(), line)
+        << "wx assertion in " << func.utf8_str().data() << ": " << cond.utf8_str().data() << " "
+        << msg.utf8_str().data();
+}
+
+// Ends the process when one test runs past the time-out, naming the test.
+class TimeoutListener : public ::testing::EmptyTestEventListener {
+public:
+    explicit TimeoutListener(int seconds) : seconds_(seconds), watchdog_([this] { watch(); }) {}
+    ~TimeoutListener() override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        cv_.notify_all();
+        watchdog_.join();
+    }
+    void OnTestStart(const ::testing::TestInfo& info) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        name_ = std::string(info.test_suite_name()) + "." + info.name();
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds_);
+        running_ = true;
+        cv_.notify_all();
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        running_ = false;
+    }
+
+private:
+    void watch() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!quit_) {
+            if (running_ && std::chrono::steady_clock::now() >= deadline_) {
+                std::fprintf(stderr, "\n*** %s ran longer than %d s: ended\n", name_.c_str(), seconds_);
+                std::fflush(stderr);
+                std::_Exit(3);
+            }
+            cv_.wait_for(lock, std::chrono::milliseconds(200));
+        }
+    }
+    int seconds_;
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    std::string name_;
+    std::chrono::steady_clock::time_point deadline_{};
+    bool running_ = false;
+    bool quit_ = false;
+    std::thread watchdog_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (ctest's discovery) needs no display.
+    if (::testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();
+    wxApp::SetInstance(new TestApp);
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "cannot start wx (is there an X display? run under xvfb-run -a)\n");
+        return 2;
+    }
+    wxTheApp->CallOnInit();
+    wxSetAssertHandler(failingAssertHandler);
+    std::string error;
+    ui::UiLayerOptions options;
+    options.installMessageSink = false;
+    if (!ui::InitUiLayer(options, &error))
+        std::fprintf(stderr, "resources: %s\n", error.c_str());
+
+    // An active loop so that pending GTK events can be dispatched between the test steps.
+    wxGUIEventLoop loop;
+    wxEventLoopBase::SetActive(&loop);
+
+    int seconds = 60;
+    if (const char* t = std::getenv("VT_GUI_TEST_TIMEOUT"))
+        seconds = std::max(1, std::atoi(t));
+    auto* timeouts = new TimeoutListener(seconds);
+    ::testing::UnitTest::GetInstance()->listeners().Append(timeouts);
+    int rc = RUN_ALL_TESTS();
+    delete ::testing::UnitTest::GetInstance()->listeners().Release(timeouts);
+
+    wxEventLoopBase::SetActive(nullptr);
+    wxEntryCleanup();
+    return rc;
+}
