@@ -51,7 +51,8 @@ const uint16_t* CFocusComp::FocusMeasure() {
     auto other = [&](const uint16_t* c) { return c == m_bufA.data() ? m_bufB.data() : m_bufA.data(); };
     if (m_bCoarse) {
         uint16_t* d = other(cur);
-        planes::ShrinkPlane(BufferPlane<uint16_t>(cur, m_nWidth, m_nHeight), BufferPlane(d, mw, mh), maxValue);
+        planes::ShrinkPlane(BufferPlane<uint16_t>(cur, m_nWidth, m_nHeight), BufferPlane(d, mw, mh),
+                            maxValue);
         cur = d;
     }
     if (m_nScopeType != FOCUS_SCOPE_CONFOCAL) {
@@ -66,10 +67,10 @@ const uint16_t* CFocusComp::FocusMeasure() {
     }
     if (m_nHalfPeriod != 0) {
         uint16_t* d = other(cur);
-        planes::SmoothRowsPlane(BufferPlane<uint16_t>(cur, mw, mh), BufferPlane(d, mw, mh), m_rowSmoother, 1.0,
-                                maxValue);
-        planes::SmoothColumnsPlane(BufferPlane<uint16_t>(d, mw, mh), BufferPlane(d, mw, mh), m_colSmoother, 1.0,
-                                   maxValue);
+        planes::SmoothRowsPlane(BufferPlane<uint16_t>(cur, mw, mh), BufferPlane(d, mw, mh), m_rowSmoother,
+                                1.0, maxValue);
+        planes::SmoothColumnsPlane(BufferPlane<uint16_t>(d, mw, mh), BufferPlane(d, mw, mh), m_colSmoother,
+                                   1.0, maxValue);
         cur = d;
     }
     return cur;
@@ -210,7 +211,8 @@ void CFocusComp::BlendImage(HDIB working) {
             if (clearLeft > 0)
                 std::fill(d, d + static_cast<size_t>(clearLeft) * spp, T(0));
             if (clearRight > 0)
-                std::fill(d + static_cast<size_t>(W - clearRight) * spp, d + static_cast<size_t>(W) * spp, T(0));
+                std::fill(d + static_cast<size_t>(W - clearRight) * spp, d + static_cast<size_t>(W) * spp,
+                          T(0));
         }
     };
     if (planes::IsWideDepth(bc))

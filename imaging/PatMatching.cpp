@@ -216,7 +216,8 @@ POINT MapAlignPoint(POINT p, const AlignTransform& t, int width, int height) {
     return q;
 }
 
-AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, int count, int width, int height) {
+AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, int count, int width,
+                                 int height) {
     AlignTransform t;
     if (count < 1)
         return t;
@@ -311,11 +312,11 @@ BOOL DibTransformPlanesInto(HDIB source, HDIB target, const AlignTransform& t) {
     const int maxValue = planes::DepthMax(bc) - 1;
     for (int p = 0; p < planes::PlaneCount(bc); ++p) {
         if (planes::IsWideDepth(bc))
-            TransformPlane(planes::MakeDibPlane<uint16_t>(s.get(), p), planes::MakeDibPlane<uint16_t>(d.get(), p), t,
-                           maxValue);
+            TransformPlane(planes::MakeDibPlane<uint16_t>(s.get(), p),
+                           planes::MakeDibPlane<uint16_t>(d.get(), p), t, maxValue);
         else
-            TransformPlane(planes::MakeDibPlane<uint8_t>(s.get(), p), planes::MakeDibPlane<uint8_t>(d.get(), p), t,
-                           maxValue);
+            TransformPlane(planes::MakeDibPlane<uint8_t>(s.get(), p),
+                           planes::MakeDibPlane<uint8_t>(d.get(), p), t, maxValue);
     }
     DibSelectPlane(0);
     return TRUE;

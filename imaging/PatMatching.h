@@ -81,4 +81,5 @@ POINT MapAlignPoint(POINT p, const AlignTransform& transform, int width, int hei
 // Scale from the pairwise distances of the destination points over those of the source points
 // (1 when the source points coincide), then the mean shift of the mapped source points,
 // rounded to whole pixels.
-AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, int count, int width, int height);
+AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, int count, int width,
+                                 int height);

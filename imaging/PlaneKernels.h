@@ -33,12 +33,11 @@ inline void SetThreadCount(int threads) {
 #endif
 }
 
-template <typename T>
-struct PlaneRef {
+template <typename T> struct PlaneRef {
     using value_type = T;
-    T* top = nullptr;        // sample (0, 0), the top-left one
-    ptrdiff_t rowStep = 0;   // samples from row y to row y + 1
-    ptrdiff_t pixStep = 1;   // samples from column x to column x + 1
+    T* top = nullptr;      // sample (0, 0), the top-left one
+    ptrdiff_t rowStep = 0; // samples from row y to row y + 1
+    ptrdiff_t pixStep = 1; // samples from column x to column x + 1
     int width = 0;
     int height = 0;
 
@@ -47,8 +46,7 @@ struct PlaneRef {
 };
 
 // A plain row-major buffer of width x height samples.
-template <typename T>
-PlaneRef<T> BufferPlane(T* data, int width, int height) {
+template <typename T> PlaneRef<T> BufferPlane(T* data, int width, int height) {
     PlaneRef<T> p;
     p.top = data;
     p.rowStep = width;
@@ -58,8 +56,7 @@ PlaneRef<T> BufferPlane(T* data, int width, int height) {
     return p;
 }
 
-template <typename Tin, typename Tout>
-void CopyPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst) {
+template <typename Tin, typename Tout> void CopyPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst) {
     const int w = std::min(src.width, dst.width), h = std::min(src.height, dst.height);
 #pragma omp parallel for schedule(static)
     for (int y = 0; y < h; ++y) {
@@ -108,12 +105,22 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
         const Tin* c = src.row(i);
         const Tin* b = src.row(i + 1);
         Tout* d = dst.row(i);
-        for (int j = 1; j < w - 1; ++j) {
-            const int jl = (j - 1) * ps, jc = j * ps, jr = (j + 1) * ps;
-            const int gx = (a[jr] + 2 * c[jr] + b[jr]) - (a[jl] + 2 * c[jl] + b[jl]);
-            const int gy = (b[jl] + 2 * b[jc] + b[jr]) - (a[jl] + 2 * a[jc] + a[jr]);
-            const int v = std::abs(gx) + std::abs(gy);
-            d[j * pd] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+        if (ps == 1 && pd == 1) {
+            // Plain buffers: the same arithmetic in a loop the compiler can vectorise.
+            for (int j = 1; j < w - 1; ++j) {
+                const int gx = (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
+                const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
+                const int v = std::abs(gx) + std::abs(gy);
+                d[j] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+            }
+        } else {
+            for (int j = 1; j < w - 1; ++j) {
+                const int jl = (j - 1) * ps, jc = j * ps, jr = (j + 1) * ps;
+                const int gx = (a[jr] + 2 * c[jr] + b[jr]) - (a[jl] + 2 * c[jl] + b[jl]);
+                const int gy = (b[jl] + 2 * b[jc] + b[jr]) - (a[jl] + 2 * a[jc] + a[jr]);
+                const int v = std::abs(gx) + std::abs(gy);
+                d[j * pd] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+            }
         }
         d[0] = d[pd];
         d[(w - 2) * pd] = d[(w - 3) * pd];
@@ -137,13 +144,13 @@ template <typename Tin, typename Tout>
 void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
     const int w = src.width, h = src.height;
     const int hw = winW / 2, hh = winH / 2;
-    const int up = hh, down = winH - 1 - hh;   // rows above and below the centre
-    const int left = hw, right = winW - 1 - hw; // columns left and right of the centre
-    const int y0 = hh, y1 = h - hh;             // inner rows [y0, y1)
-    const int x0 = hw, x1 = w - hw;             // inner columns [x0, x1)
+    const int up = hh, down = winH - 1 - hh; // rows above and below the centre
+    const int y0 = hh, y1 = h - hh;          // inner rows [y0, y1)
+    const int x0 = hw, x1 = w - hw;          // inner columns [x0, x1)
 #pragma omp parallel
     {
         std::vector<int> colMax(static_cast<size_t>(std::max(w, 1)));
+        std::vector<int> rowMax(static_cast<size_t>(std::max(w, 1)));
 #pragma omp for schedule(static)
         for (int y = 0; y < h; ++y) {
             const Tin* s = src.row(y);
@@ -153,20 +160,35 @@ void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int
                     d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
                 continue;
             }
-            for (int x = 0; x < w; ++x) {
-                int m = src.at(x, y - up);
-                for (int r = y - up + 1; r <= y + down; ++r)
-                    m = std::max(m, static_cast<int>(src.at(x, r)));
-                colMax[x] = m;
+            {
+                const Tin* first = src.row(y - up);
+                for (int x = 0; x < w; ++x)
+                    colMax[x] = first[x * src.pixStep];
+            }
+            for (int r = y - up + 1; r <= y + down; ++r) {
+                const Tin* rr = src.row(r);
+                if (src.pixStep == 1) {
+                    for (int x = 0; x < w; ++x)
+                        colMax[x] = std::max(colMax[x], static_cast<int>(rr[x]));
+                } else {
+                    for (int x = 0; x < w; ++x)
+                        colMax[x] = std::max(colMax[x], static_cast<int>(rr[x * src.pixStep]));
+                }
             }
             for (int x = 0; x < x0; ++x)
                 d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
-            for (int x = x0; x < x1; ++x) {
-                int m = colMax[x - left];
-                for (int c = x - left + 1; c <= x + right; ++c)
-                    m = std::max(m, colMax[c]);
-                d[x * dst.pixStep] = static_cast<Tout>(m);
+            // Maximum over the window of column maxima, one window offset at a time.
+            const int inner = x1 - x0;
+            int* acc = rowMax.data();
+            for (int i = 0; i < inner; ++i)
+                acc[i] = colMax[i];
+            for (int c = 1; c < winW; ++c) {
+                const int* cm = colMax.data() + c;
+                for (int i = 0; i < inner; ++i)
+                    acc[i] = std::max(acc[i], cm[i]);
             }
+            for (int i = 0; i < inner; ++i)
+                d[(x0 + i) * dst.pixStep] = static_cast<Tout>(acc[i]);
             for (int x = std::max(x1, x0); x < w; ++x)
                 d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
         }
@@ -358,23 +380,34 @@ inline int SmoothOutput(double z, double scale, int maxValue) {
     return t < 0 ? 0 : (t >= maxValue ? maxValue - 1 : t);
 }
 
-// Smooths every row of src into dst (they may be the same plane).
+// Smooths every row of src into dst (they may be the same plane). Rows go through the solver
+// a block at a time, interleaved, so that the elimination runs across rows instead of along
+// one dependent chain; each row still sees exactly the operations of BandSmoother::Solve.
 template <typename Tin, typename Tout>
-void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
-                     int maxValue) {
+void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                     double scale, int maxValue) {
     const int w = src.width, h = src.height;
+    constexpr int kBlock = 16;
+    const int blocks = (h + kBlock - 1) / kBlock;
 #pragma omp parallel
     {
-        std::vector<double> b(static_cast<size_t>(std::max(w, 1)));
+        std::vector<double> b(static_cast<size_t>(std::max(w, 1)) * kBlock);
 #pragma omp for schedule(static)
-        for (int y = 0; y < h; ++y) {
-            const Tin* s = src.row(y);
-            for (int x = 0; x < w; ++x)
-                b[x] = scale * s[x * src.pixStep];
-            sm.Solve(b.data());
-            Tout* d = dst.row(y);
-            for (int x = 0; x < w; ++x)
-                d[x * dst.pixStep] = static_cast<Tout>(SmoothOutput(b[x], scale, maxValue));
+        for (int bi = 0; bi < blocks; ++bi) {
+            const int y0 = bi * kBlock;
+            const int cnt = std::min(kBlock, h - y0);
+            for (int r = 0; r < cnt; ++r) {
+                const Tin* s = src.row(y0 + r);
+                for (int x = 0; x < w; ++x)
+                    b[static_cast<size_t>(x) * cnt + r] = scale * s[x * src.pixStep];
+            }
+            sm.SolveMany(b.data(), cnt);
+            for (int r = 0; r < cnt; ++r) {
+                Tout* d = dst.row(y0 + r);
+                for (int x = 0; x < w; ++x)
+                    d[x * dst.pixStep] =
+                        static_cast<Tout>(SmoothOutput(b[static_cast<size_t>(x) * cnt + r], scale, maxValue));
+            }
         }
     }
 }
@@ -382,8 +415,8 @@ void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const 
 // Smooths every column of src into dst (they may be the same plane), a block of neighbouring
 // columns at a time so that rows are read in memory order.
 template <typename Tin, typename Tout>
-void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
-                        int maxValue) {
+void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                        double scale, int maxValue) {
     const int w = src.width, h = src.height;
     constexpr int kBlock = 32;
     const int blocks = (w + kBlock - 1) / kBlock;

@@ -28,12 +28,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int Usage() {
-    std::fprintf(stderr, "usage: compose [--size P] [--type 0|1|2] [--align 0|1] [--coarse W] [--z FILE] [--threads N]\n"
-                         "               [--out DIR] FILE...\n");
+    std::fprintf(
+        stderr,
+        "usage: compose [--size P] [--type 0|1|2] [--align 0|1] [--coarse W] [--z FILE] [--threads N]\n"
+        "               [--out DIR] FILE...\n");
     return 2;
 }
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 double PeakResidentMB() {
     rusage u{};
@@ -181,8 +185,8 @@ int main(int argc, char** argv) {
     composing += Clock::now() - t0;
     const double whole = Seconds(Clock::now() - start);
     const double mp = static_cast<double>(width) * height * files.size() / 1e6;
-    std::printf("frames %zu  %dx%d  threads %d  whole %.1f MP/s  composition %.1f MP/s  peak %.0f MB\n", files.size(),
-                width, height, threads, mp / whole, mp / Seconds(composing), PeakResidentMB());
+    std::printf("frames %zu  %dx%d  threads %d  whole %.1f MP/s  composition %.1f MP/s  peak %.0f MB\n",
+                files.size(), width, height, threads, mp / whole, mp / Seconds(composing), PeakResidentMB());
 
     if (!outDir.empty()) {
         HDIB comp = fc.GetComposite();

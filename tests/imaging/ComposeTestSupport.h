@@ -21,8 +21,12 @@ struct DibFree {
 };
 using Dib = std::unique_ptr<GlobalBlock, DibFree>;
 
-inline int KindOf(int bits) { return bits == 8 ? 0 : bits == 16 ? 3 : bits == 24 ? 1 : 4; }
-inline int PlanesOf(int bits) { return bits == 24 || bits == 48 ? 3 : 1; }
+inline int KindOf(int bits) {
+    return bits == 8 ? 0 : bits == 16 ? 3 : bits == 24 ? 1 : 4;
+}
+inline int PlanesOf(int bits) {
+    return bits == 24 || bits == 48 ? 3 : 1;
+}
 
 // A bitmap whose sample of plane p at (x, y) (from the top) is f(x, y, p).
 inline Dib Make(int w, int h, int bits, const std::function<int(int, int, int)>& f) {
@@ -36,7 +40,9 @@ inline Dib Make(int w, int h, int bits, const std::function<int(int, int, int)>&
     return d;
 }
 
-inline int At(HDIB d, int x, int y, int plane = 0) { return DibGetPixel(d, x, y, plane); }
+inline int At(HDIB d, int x, int y, int plane = 0) {
+    return DibGetPixel(d, x, y, plane);
+}
 
 inline int Width(HDIB d) {
     GlobalLockGuard g(d);

@@ -102,7 +102,9 @@ TEST(DibCopyRect, CopiesInsideAndZeroesWhatLiesOutsideTheSource) {
 }
 
 TEST(DibToLightness, HalfOfMaxPlusMinPerPixel) {
-    Dib c = Make(2, 1, 24, [](int x, int, int p) { return x == 0 ? (p == 0 ? 200 : p == 1 ? 51 : 10) : 255; });
+    Dib c = Make(2, 1, 24, [](int x, int, int p) {
+        return x == 0 ? (p == 0 ? 200 : p == 1 ? 51 : 10) : 255;
+    });
     Dib l(DibToLightness(c.get()));
     ASSERT_TRUE(l);
     EXPECT_EQ(Bits(l.get()), 8);
@@ -143,8 +145,8 @@ TEST(DibShrink, AveragesBlocksAndDividesByTheSamplesActuallySummed) {
     // Ratio 2.5: three samples per cell, the last one cut short by the edge.
     Dib five = Make(5, 1, 8, [](int x, int, int) { return 30 * x; });
     Dib cut(DibShrink(five.get(), 2, 1));
-    EXPECT_EQ(At(cut.get(), 0, 0), 30);  // (0 + 30 + 60) / 3
-    EXPECT_EQ(At(cut.get(), 1, 0), 90);  // columns trunc(2.5) = 2 .. 4
+    EXPECT_EQ(At(cut.get(), 0, 0), 30); // (0 + 30 + 60) / 3
+    EXPECT_EQ(At(cut.get(), 1, 0), 90); // columns trunc(2.5) = 2 .. 4
     // Same size: a copy.
     Dib same(DibShrink(row.get(), 3, 1));
     EXPECT_EQ(Rows(same.get()), Rows(row.get()));

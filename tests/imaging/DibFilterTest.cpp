@@ -59,7 +59,9 @@ TEST(DibEdgeFilter, ImagesNarrowerOrShorterThanThreeAreCopiedThrough) {
 }
 
 TEST(DibMaxFilter, WindowOfOneIsACopyAndBordersKeepTheirValues) {
-    Dib src = Make(12, 10, 8, [](int x, int y, int) { return (x == 6 && y == 5) ? 90 : (x == 1 && y == 1) ? 200 : 0; });
+    Dib src = Make(12, 10, 8, [](int x, int y, int) {
+        return (x == 6 && y == 5) ? 90 : (x == 1 && y == 1) ? 200 : 0;
+    });
     Dib one(DibMaxFilter(src.get(), 1, 5));
     EXPECT_EQ(Rows(one.get()), Rows(src.get()));
     Dib m(DibMaxFilter(src.get(), 5, 5));

@@ -21,8 +21,8 @@ struct Options {
 std::unique_ptr<CFocusComp> Compose(const std::vector<HDIB>& images, const Options& o) {
     auto fc = std::make_unique<CFocusComp>();
     static const POINT pts[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
-    fc->Setup(3, o.p, o.type, o.bandChoice, o.bandPos, Width(images[0]), Height(images[0]), o.align, o.match, pts,
-              o.coarse, o.coarseWidth);
+    fc->Setup(3, o.p, o.type, o.bandChoice, o.bandPos, Width(images[0]), Height(images[0]), o.align, o.match,
+              pts, o.coarse, o.coarseWidth);
     EXPECT_TRUE(fc->AllocMaps());
     fc->ClearMaxMap();
     fc->ClearIndexMap();
@@ -169,7 +169,8 @@ TEST(FocusComp, TiesKeepTheEarlierImageAndTheBorderBandShowsTheFirst) {
         if (w > 0.0 && w < 1.0) {
             ++checked;
             for (int c = 0; c < 3; ++c)
-                EXPECT_EQ(At(fc2->GetComposite(), x, 15, c), static_cast<int>(100 * (1.0 - w) + At(half.get(), x, 15, c) * w));
+                EXPECT_EQ(At(fc2->GetComposite(), x, 15, c),
+                          static_cast<int>(100 * (1.0 - w) + At(half.get(), x, 15, c) * w));
         }
     }
     EXPECT_GT(checked, 3);
@@ -179,7 +180,8 @@ TEST(FocusComp, CoarseGridGivesABlockyHeightMap) {
     const int W = 64, H = 48;
     std::vector<Dib> imgs;
     for (int k = 0; k < 3; ++k)
-        imgs.push_back(Make(W, H, 8, [&](int x, int y, int) { return ((x / 16 + y / 12) % 3 == k) ? Noise(x, y, k) : 90; }));
+        imgs.push_back(Make(
+            W, H, 8, [&](int x, int y, int) { return ((x / 16 + y / 12) % 3 == k) ? Noise(x, y, k) : 90; }));
     Options o;
     o.coarse = 1;
     o.coarseWidth = W / 4;
@@ -275,7 +277,8 @@ TEST(FocusCompStereo, ProfilesAndScores) {
 TEST(FocusCompAlign, IdenticalImagesMapWithIdentityAndAFortyEightBitCompositeIsCutWhole) {
     Dib img = Make(200, 150, 48, [](int x, int y, int c) {
         return static_cast<int>(30000 + 12000 * std::sin(x / 9.0 + c) * std::sin(y / 7.0 + x / 23.0) +
-                                9000 * std::cos(x / 17.0 - y / 13.0)) + Noise(x, y, c);
+                                9000 * std::cos(x / 17.0 - y / 13.0)) +
+               Noise(x, y, c);
     });
     Options o;
     o.align = 1;

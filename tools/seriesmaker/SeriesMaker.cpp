@@ -21,7 +21,9 @@ uint32_t Hash(uint32_t x, uint32_t y, uint32_t c, uint32_t seed) {
     return h;
 }
 
-double Unit(uint32_t h) { return (h & 0xFFFFFF) / static_cast<double>(0xFFFFFF); }
+double Unit(uint32_t h) {
+    return (h & 0xFFFFFF) / static_cast<double>(0xFFFFFF);
+}
 
 // Value noise with cells of `cell` pixels, interpolated smoothly between the cell corners.
 double SmoothNoise(int x, int y, int cell, uint32_t c, uint32_t seed) {
@@ -30,8 +32,11 @@ double SmoothNoise(int x, int y, int cell, uint32_t c, uint32_t seed) {
     double fu = u - i, fv = v - j;
     fu = fu * fu * (3 - 2 * fu);
     fv = fv * fv * (3 - 2 * fv);
-    auto n = [&](int a, int b) { return Unit(Hash(static_cast<uint32_t>(a), static_cast<uint32_t>(b), c, seed)); };
-    return (1 - fv) * ((1 - fu) * n(i, j) + fu * n(i + 1, j)) + fv * ((1 - fu) * n(i, j + 1) + fu * n(i + 1, j + 1));
+    auto n = [&](int a, int b) {
+        return Unit(Hash(static_cast<uint32_t>(a), static_cast<uint32_t>(b), c, seed));
+    };
+    return (1 - fv) * ((1 - fu) * n(i, j) + fu * n(i + 1, j)) +
+           fv * ((1 - fu) * n(i, j + 1) + fu * n(i + 1, j + 1));
 }
 
 // Three passes of a box of radius r along rows and along columns, edges clamped.
@@ -130,7 +135,8 @@ SeriesMaker::SeriesMaker(const SeriesSpec& spec) : spec_(spec) {
                 plane[i] = texture_[i * 3 + c];
             BoxBlur(plane, w, h, r);
             for (size_t i = 0; i < n; ++i)
-                levels_[r][i * 3 + c] = static_cast<uint16_t>(std::clamp(std::lround(plane[i] * 256.0f), 0L, 65535L));
+                levels_[r][i * 3 + c] =
+                    static_cast<uint16_t>(std::clamp(std::lround(plane[i] * 256.0f), 0L, 65535L));
         }
     }
 }
@@ -166,7 +172,8 @@ void SeriesMaker::Render(int k, std::vector<uint16_t>& rgb) const {
             int r = 0;
             while (r + 1 < kLevels - 1 && levelSigma_[r + 1] <= sigma)
                 ++r;
-            const double t = std::clamp((sigma - levelSigma_[r]) / (levelSigma_[r + 1] - levelSigma_[r]), 0.0, 1.0);
+            const double t =
+                std::clamp((sigma - levelSigma_[r]) / (levelSigma_[r + 1] - levelSigma_[r]), 0.0, 1.0);
             for (int c = 0; c < 3; ++c) {
                 auto sample = [&](const std::vector<uint16_t>& lv) {
                     const double a = lv[(static_cast<size_t>(y0) * w + x0) * 3 + c];
@@ -176,14 +183,18 @@ void SeriesMaker::Render(int k, std::vector<uint16_t>& rgb) const {
                     return (1 - fy) * ((1 - fx) * a + fx * b) + fy * ((1 - fx) * d + fx * e);
                 };
                 const double val = (1 - t) * sample(levels_[r]) + t * sample(levels_[r + 1]);
-                rgb[(static_cast<size_t>(y) * w + x) * 3 + c] = static_cast<uint16_t>(std::clamp(val, 0.0, 65535.0));
+                rgb[(static_cast<size_t>(y) * w + x) * 3 + c] =
+                    static_cast<uint16_t>(std::clamp(val, 0.0, 65535.0));
             }
         }
     }
 }
 
 HDIB MakeBitmap(int width, int height, int bitCount, const std::vector<uint16_t>& rgb) {
-    const int kind = bitCount == 8 ? DIB_KIND_GREY8 : bitCount == 16 ? DIB_KIND_GREY16 : bitCount == 48 ? DIB_KIND_RGB48 : DIB_KIND_RGB24;
+    const int kind = bitCount == 8    ? DIB_KIND_GREY8
+                     : bitCount == 16 ? DIB_KIND_GREY16
+                     : bitCount == 48 ? DIB_KIND_RGB48
+                                      : DIB_KIND_RGB24;
     HDIB dib = DibCreate(width, height, kind);
     if (!dib)
         return nullptr;

@@ -18,14 +18,14 @@ struct SeriesSpec {
     int width = 256;
     int height = 192;
     int frames = 7;
-    int bitCount = 24;          // 8, 16, 24 or 48
+    int bitCount = 24; // 8, 16, 24 or 48
     unsigned seed = 1;
     double blurPerStep = 1.2;   // Gaussian sigma per frame step of defocus
     double driftPerFrame = 0.0; // horizontal shift of frame k: k * driftPerFrame pixels
     double scalePerFrame = 0.0; // frame k is scaled by 1 + k * scalePerFrame about the centre
     double shiftXPerFrame = 0.0, shiftYPerFrame = 0.0; // and shifted by k times these
-    double flatFraction = 0.0;  // width fraction of a featureless strip at the right edge
-    double fineDetail = 0.45;   // share of 3-pixel detail in the texture (the rest is larger)
+    double flatFraction = 0.0; // width fraction of a featureless strip at the right edge
+    double fineDetail = 0.45;  // share of 3-pixel detail in the texture (the rest is larger)
 };
 
 class SeriesMaker {
@@ -35,7 +35,9 @@ public:
     const SeriesSpec& Spec() const { return spec_; }
     // Ground truth in scene coordinates (those of frame 0 without drift or scaling).
     // Texture sample of plane c (0 red, 1 green, 2 blue) in 0..255.
-    int Texture(int x, int y, int c) const { return texture_[(static_cast<size_t>(y) * spec_.width + x) * 3 + c]; }
+    int Texture(int x, int y, int c) const {
+        return texture_[(static_cast<size_t>(y) * spec_.width + x) * 3 + c];
+    }
     // Height of the surface in frame steps (0 .. frames - 1).
     double Height(int x, int y) const { return height_[static_cast<size_t>(y) * spec_.width + x]; }
     // Local contrast of the texture: standard deviation of the lightness over a 5 x 5 box.

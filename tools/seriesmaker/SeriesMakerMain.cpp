@@ -20,9 +20,10 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: seriesmaker --out DIR [--size WxH] [--frames N] [--format bmp|jpg] [--bits 8|24]\n"
-                         "                   [--quality Q] [--blur SIGMA] [--drift PX] [--scale S] [--shift X,Y]"
-                         " [--seed N]\n");
+    std::fprintf(stderr,
+                 "usage: seriesmaker --out DIR [--size WxH] [--frames N] [--format bmp|jpg] [--bits 8|24]\n"
+                 "                   [--quality Q] [--blur SIGMA] [--drift PX] [--scale S] [--shift X,Y]"
+                 " [--seed N]\n");
     return 2;
 }
 
@@ -77,8 +78,8 @@ int main(int argc, char** argv) {
         else
             return Usage();
     }
-    if (out.empty() || spec.width < 8 || spec.height < 8 || spec.frames < 1 || (format != "bmp" && format != "jpg") ||
-        (spec.bitCount != 8 && spec.bitCount != 24))
+    if (out.empty() || spec.width < 8 || spec.height < 8 || spec.frames < 1 ||
+        (format != "bmp" && format != "jpg") || (spec.bitCount != 8 && spec.bitCount != 24))
         return Usage();
     ::mkdir(out.c_str(), 0777);
 
