@@ -39,7 +39,7 @@ template <typename T> void FreeRowsOf(T**& rows, int count) {
 template <typename T> void FillRows(T** rows, int count, int cols, T value) {
     if (!rows)
         return;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < count; ++y)
         std::fill(rows[y], rows[y] + cols, value);
 }
@@ -330,7 +330,7 @@ BOOL CFocusComp::BuildHeightMap() {
     }
     const double* z = m_pZ;
     if (!m_bCoarse) {
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x)
                 height[y][x] = z[m_pIndex[y][x]];
@@ -346,7 +346,7 @@ BOOL CFocusComp::BuildHeightMap() {
         std::vector<int> cellX(static_cast<size_t>(W));
         for (int x = 0; x < W; ++x)
             cellX[x] = std::min(static_cast<int>(x / rx), m_nCoarseWidth - 1);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
         for (int y = 0; y < H; ++y) {
             const int cy = std::min(static_cast<int>(y / ry), m_nCoarseHeight - 1);
             for (int x = 0; x < W; ++x) {

@@ -109,7 +109,7 @@ int CFocusComp::BestShift(const int* reference, const int* profile, std::vector<
     const int h = (W - L) / 2;
     const int count = 2 * h;
     scores.assign(static_cast<size_t>(std::max(count, 0)), 0.0);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int s = 0; s < count; ++s)
         scores[s] = ProfileScore(reference, s, profile, h, L);
     double best = 0.0;
@@ -186,7 +186,7 @@ void CFocusComp::ShiftImage(HDIB working, int d) {
     const size_t stride = DibStride(W, bc);
     BYTE* bits = DibGetBits(g.get());
     const int keep = W - std::abs(d);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < H; ++y) {
         BYTE* row = bits + static_cast<size_t>(y) * stride;
         if (d > 0)

@@ -265,7 +265,7 @@ void TransformPlane(const planes::PlaneRef<T>& src, const planes::PlaneRef<T>& d
     std::vector<double> fracX(static_cast<size_t>(w));
     for (int x = 0; x < w; ++x)
         SourceCell((x - cx - t.xShift) / t.xScale, cellX[x], fracX[x]);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < h; ++y) {
         int cyl;
         double fy;

@@ -58,7 +58,7 @@ template <typename T> PlaneRef<T> BufferPlane(T* data, int width, int height) {
 
 template <typename Tin, typename Tout> void CopyPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst) {
     const int w = std::min(src.width, dst.width), h = std::min(src.height, dst.height);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < h; ++y) {
         const Tin* s = src.row(y);
         Tout* d = dst.row(y);
@@ -72,7 +72,7 @@ template <typename Tin, typename Tout>
 void LightnessPlane(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
                     const PlaneRef<Tout>& dst) {
     const int w = dst.width, h = dst.height;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < h; ++y) {
         const Tin* pr = r.row(y);
         const Tin* pg = g.row(y);
@@ -99,7 +99,7 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
         return;
     }
     const ptrdiff_t ps = src.pixStep, pd = dst.pixStep;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int i = 1; i < h - 1; ++i) {
         const Tin* a = src.row(i - 1);
         const Tin* c = src.row(i);
@@ -151,7 +151,7 @@ void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int
     {
         std::vector<int> colMax(static_cast<size_t>(std::max(w, 1)));
         std::vector<int> rowMax(static_cast<size_t>(std::max(w, 1)));
-#pragma omp for schedule(static)
+#pragma omp for schedule(dynamic, 4)
         for (int y = 0; y < h; ++y) {
             const Tin* s = src.row(y);
             Tout* d = dst.row(y);
@@ -217,7 +217,7 @@ void ShrinkPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxVal
         colStart[k] = c0;
         colCount[k] = std::max(0, std::min(nl, sw - c0));
     }
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int i = 0; i < dh; ++i) {
         const int r0 = static_cast<int>(i * ry);
         const int rows = std::max(0, std::min(nj, sh - r0));
@@ -392,7 +392,7 @@ void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const 
 #pragma omp parallel
     {
         std::vector<double> b(static_cast<size_t>(std::max(w, 1)) * kBlock);
-#pragma omp for schedule(static)
+#pragma omp for schedule(dynamic, 1)
         for (int bi = 0; bi < blocks; ++bi) {
             const int y0 = bi * kBlock;
             const int cnt = std::min(kBlock, h - y0);
@@ -423,7 +423,7 @@ void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, con
 #pragma omp parallel
     {
         std::vector<double> b(static_cast<size_t>(std::max(h, 1)) * kBlock);
-#pragma omp for schedule(static)
+#pragma omp for schedule(dynamic, 1)
         for (int bi = 0; bi < blocks; ++bi) {
             const int x0 = bi * kBlock;
             const int cnt = std::min(kBlock, w - x0);
