@@ -107,6 +107,7 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
         Tout* d = dst.row(i);
         if (ps == 1 && pd == 1) {
             // Plain buffers: the same arithmetic in a loop the compiler can vectorise.
+#pragma omp simd
             for (int j = 1; j < w - 1; ++j) {
                 const int gx = (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
                 const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
@@ -168,6 +169,7 @@ void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int
             for (int r = y - up + 1; r <= y + down; ++r) {
                 const Tin* rr = src.row(r);
                 if (src.pixStep == 1) {
+#pragma omp simd
                     for (int x = 0; x < w; ++x)
                         colMax[x] = std::max(colMax[x], static_cast<int>(rr[x]));
                 } else {
@@ -184,6 +186,7 @@ void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int
                 acc[i] = colMax[i];
             for (int c = 1; c < winW; ++c) {
                 const int* cm = colMax.data() + c;
+#pragma omp simd
                 for (int i = 0; i < inner; ++i)
                     acc[i] = std::max(acc[i], cm[i]);
             }
@@ -333,12 +336,14 @@ public:
             if (k + 1 < n) {
                 const double m = m1_[k];
                 double* bn = bk + cs;
+#pragma omp simd
                 for (int c = 0; c < count; ++c)
                     bn[c] -= m * bk[c];
             }
             if (k + 2 < n) {
                 const double m = m2_[k];
                 double* bn = bk + 2 * cs;
+#pragma omp simd
                 for (int c = 0; c < count; ++c)
                     bn[c] -= m * bk[c];
             }
@@ -346,10 +351,12 @@ public:
         {
             double* bl = b + (n - 1) * cs;
             const double dl = diag_[n - 1];
+#pragma omp simd
             for (int c = 0; c < count; ++c)
                 bl[c] = bl[c] / dl;
             double* bm = b + (n - 2) * cs;
             const double u = up1_[n - 2], dm = diag_[n - 2];
+#pragma omp simd
             for (int c = 0; c < count; ++c)
                 bm[c] = (bm[c] - u * bl[c]) / dm;
         }
@@ -358,6 +365,7 @@ public:
             const double* b1 = bk + cs;
             const double* b2 = bk + 2 * cs;
             const double u1 = up1_[k], u2 = up2_[k], d = diag_[k];
+#pragma omp simd
             for (int c = 0; c < count; ++c)
                 bk[c] = (bk[c] - u1 * b1[c] - u2 * b2[c]) / d;
         }
@@ -371,7 +379,7 @@ private:
 // Output sample of the smoother: trunc((scale / 100 + z) / scale), 0 when negative, maxValue - 1
 // when it reaches maxValue.
 inline int SmoothOutput(double z, double scale, int maxValue) {
-    const double v = (scale / 100.0 + z) / scale;
+    const double v = scale == 1.0 ? 0.01 + z : (scale / 100.0 + z) / scale; // x / 1.0 is x
     if (!(v > -1.0))
         return 0; // negative (and NaN) values
     if (v >= static_cast<double>(maxValue))
