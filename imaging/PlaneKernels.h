@@ -141,8 +141,11 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
 // an even size reaches one sample further up (left) than down (right). Output rows within
 // winH / 2 of the top or bottom and columns within winW / 2 of either side keep the source
 // values. Source and target must not overlap.
-template <typename Tin, typename Tout>
-void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+void MaxPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
+    // Sample steps known at compile time when they are 1, so the loops vectorise.
+    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+
     const int w = src.width, h = src.height;
     const int hw = winW / 2, hh = winH / 2;
     const int up = hh, down = winH - 1 - hh; // rows above and below the centre
@@ -158,27 +161,22 @@ void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int
             Tout* d = dst.row(y);
             if (y < y0 || y >= y1 || x0 >= x1) {
                 for (int x = 0; x < w; ++x)
-                    d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
+                    d[x * dps] = static_cast<Tout>(s[x * sps]);
                 continue;
             }
             {
                 const Tin* first = src.row(y - up);
                 for (int x = 0; x < w; ++x)
-                    colMax[x] = first[x * src.pixStep];
+                    colMax[x] = first[x * sps];
             }
             for (int r = y - up + 1; r <= y + down; ++r) {
                 const Tin* rr = src.row(r);
-                if (src.pixStep == 1) {
 #pragma omp simd
-                    for (int x = 0; x < w; ++x)
-                        colMax[x] = std::max(colMax[x], static_cast<int>(rr[x]));
-                } else {
-                    for (int x = 0; x < w; ++x)
-                        colMax[x] = std::max(colMax[x], static_cast<int>(rr[x * src.pixStep]));
-                }
+                for (int x = 0; x < w; ++x)
+                    colMax[x] = std::max(colMax[x], static_cast<int>(rr[x * sps]));
             }
             for (int x = 0; x < x0; ++x)
-                d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
+                d[x * dps] = static_cast<Tout>(s[x * sps]);
             // Maximum over the window of column maxima, one window offset at a time.
             const int inner = x1 - x0;
             int* acc = rowMax.data();
@@ -191,11 +189,19 @@ void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int
                     acc[i] = std::max(acc[i], cm[i]);
             }
             for (int i = 0; i < inner; ++i)
-                d[(x0 + i) * dst.pixStep] = static_cast<Tout>(acc[i]);
+                d[(x0 + i) * dps] = static_cast<Tout>(acc[i]);
             for (int x = std::max(x1, x0); x < w; ++x)
-                d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
+                d[x * dps] = static_cast<Tout>(s[x * sps]);
         }
     }
+}
+
+template <typename Tin, typename Tout>
+void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
+    if (src.pixStep == 1 && dst.pixStep == 1)
+        MaxPlaneSteps<1, 1>(src, dst, winW, winH);
+    else
+        MaxPlaneSteps<0, 0>(src, dst, winW, winH);
 }
 
 // Box average to another size: destination (k, i) is the integer mean of the source samples
@@ -391,9 +397,12 @@ inline int SmoothOutput(double z, double scale, int maxValue) {
 // Smooths every row of src into dst (they may be the same plane). Rows go through the solver
 // a block at a time, interleaved, so that the elimination runs across rows instead of along
 // one dependent chain; each row still sees exactly the operations of BandSmoother::Solve.
-template <typename Tin, typename Tout>
-void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
-                     double scale, int maxValue) {
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+void SmoothRowsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                          double scale, int maxValue) {
+    // Sample steps known at compile time when they are 1, so the loops vectorise.
+    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+
     const int w = src.width, h = src.height;
     constexpr int kBlock = 16;
     const int blocks = (h + kBlock - 1) / kBlock;
@@ -407,24 +416,36 @@ void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const 
             for (int r = 0; r < cnt; ++r) {
                 const Tin* s = src.row(y0 + r);
                 for (int x = 0; x < w; ++x)
-                    b[static_cast<size_t>(x) * cnt + r] = scale * s[x * src.pixStep];
+                    b[static_cast<size_t>(x) * cnt + r] = scale * s[x * sps];
             }
             sm.SolveMany(b.data(), cnt);
             for (int r = 0; r < cnt; ++r) {
                 Tout* d = dst.row(y0 + r);
                 for (int x = 0; x < w; ++x)
-                    d[x * dst.pixStep] =
+                    d[x * dps] =
                         static_cast<Tout>(SmoothOutput(b[static_cast<size_t>(x) * cnt + r], scale, maxValue));
             }
         }
     }
 }
 
+template <typename Tin, typename Tout>
+void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                     double scale, int maxValue) {
+    if (src.pixStep == 1 && dst.pixStep == 1)
+        SmoothRowsPlaneSteps<1, 1>(src, dst, sm, scale, maxValue);
+    else
+        SmoothRowsPlaneSteps<0, 0>(src, dst, sm, scale, maxValue);
+}
+
 // Smooths every column of src into dst (they may be the same plane), a block of neighbouring
 // columns at a time so that rows are read in memory order.
-template <typename Tin, typename Tout>
-void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
-                        double scale, int maxValue) {
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+void SmoothColumnsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                             double scale, int maxValue) {
+    // Sample steps known at compile time when they are 1, so the loops vectorise.
+    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+
     const int w = src.width, h = src.height;
     constexpr int kBlock = 32;
     const int blocks = (w + kBlock - 1) / kBlock;
@@ -439,17 +460,26 @@ void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, con
                 const Tin* s = src.row(y);
                 double* by = b.data() + static_cast<size_t>(y) * cnt;
                 for (int c = 0; c < cnt; ++c)
-                    by[c] = scale * s[(x0 + c) * src.pixStep];
+                    by[c] = scale * s[(x0 + c) * sps];
             }
             sm.SolveMany(b.data(), cnt);
             for (int y = 0; y < h; ++y) {
                 Tout* d = dst.row(y);
                 const double* by = b.data() + static_cast<size_t>(y) * cnt;
                 for (int c = 0; c < cnt; ++c)
-                    d[(x0 + c) * dst.pixStep] = static_cast<Tout>(SmoothOutput(by[c], scale, maxValue));
+                    d[(x0 + c) * dps] = static_cast<Tout>(SmoothOutput(by[c], scale, maxValue));
             }
         }
     }
+}
+
+template <typename Tin, typename Tout>
+void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                        double scale, int maxValue) {
+    if (src.pixStep == 1 && dst.pixStep == 1)
+        SmoothColumnsPlaneSteps<1, 1>(src, dst, sm, scale, maxValue);
+    else
+        SmoothColumnsPlaneSteps<0, 0>(src, dst, sm, scale, maxValue);
 }
 
 } // namespace planes
