@@ -2,6 +2,7 @@
 #include "imaging/DibConvert.h"
 
 #include "imaging/DibPlanes.h"
+#include "imaging/SECImage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,10 +92,8 @@ int GreyModeByte(int mode, int r, int g, int b) {
     }
 }
 
-// Bits per pixel of the screen the conversion is for.
-int DibScreenBitsPerPixel() {
-    return 24;
-}
+// Bits per pixel of the screen the conversion is for (the one screen query of the imaging core).
+int DibScreenBitsPerPixel() { return GetScreenCaps().bitsPixel; }
 
 } // namespace
 

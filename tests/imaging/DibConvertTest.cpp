@@ -1,4 +1,5 @@
 #include "imaging/DibConvert.h"
+#include "imaging/SECImage.h"
 
 #include "ComposeTestSupport.h"
 
@@ -69,6 +70,16 @@ TEST(DibConvertForDisplay, GreyModesOfColourOnAPaletteScreen) {
     ASSERT_TRUE(out);
     EXPECT_EQ(Width(out.get()), 5);
     EXPECT_EQ(At(out.get(), 4, 1), 200);
+}
+
+TEST(DibConvertForDisplay, AsksTheScreenItDrawsOn) {
+    Dib src = Make(1, 1, 24, [](int, int, int p) { return p == 0 ? 100 : p == 1 ? 0 : 50; });
+    EXPECT_EQ(DibConvertForDisplay(src.get(), nullptr, 0, 255, 3, 5), nullptr); // 24-bit screen
+    const ScreenCapsFunction old = SetScreenCapsFunction([] { return ScreenCaps{8, 1}; });
+    Dib onPalette(DibConvertForDisplay(src.get(), nullptr, 0, 255, 3, 5));
+    SetScreenCapsFunction(old);
+    ASSERT_TRUE(onPalette);
+    EXPECT_EQ(At(onPalette.get(), 0, 0), 55);
 }
 
 TEST(DibMakeDisplayCopy, GreyRampIsShownAsItIsAndDeepImagesAreConverted) {
