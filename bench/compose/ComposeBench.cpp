@@ -6,9 +6,9 @@
 //
 // One line per run: megapixels per second of the whole job (file decoding included) and of the
 // composition alone, and the peak resident memory. While one image is composed the next file
-// is decoded on a second thread. --z names a text file with one Z value per line (default
-// 0, 1, 2, ...); --out DIR writes DIR/composite.bmp and DIR/height.f64 (little-endian doubles,
-// row-major, top row first) and prints the output size.
+// is decoded on a second thread; --threads N counts both (N - 1 compose, one decodes). --z names a text file
+// with one Z value per line (default 0, 1, 2, ...); --out DIR writes DIR/composite.bmp and DIR/height.f64
+// (little-endian doubles, row-major, top row first) and prints the output size.
 #include "imaging/FocusComp.h"
 #include "imaging/ImageFile.h"
 #include "imaging/PlaneKernels.h"
@@ -21,6 +21,8 @@
 #include <future>
 #include <string>
 #include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -93,6 +95,13 @@ bool WriteHeights(const std::string& path, double** rows, int w, int h) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Threads that wait for the next parallel step sleep instead of spinning: the decoder and
+    // whatever else runs on the machine need those cores. The OpenMP runtime reads the policy
+    // when it is loaded, so the program starts itself once more with it set.
+    if (!std::getenv("OMP_WAIT_POLICY")) {
+        setenv("OMP_WAIT_POLICY", "PASSIVE", 1);
+        execv("/proc/self/exe", argv);
+    }
     int sizeParam = 8, type = 0, align = 0, coarse = 0, threads = 0;
     std::string zFile, outDir;
     std::vector<std::string> files;
@@ -130,7 +139,10 @@ int main(int argc, char** argv) {
         for (size_t k = 0; k < files.size(); ++k)
             z.push_back(static_cast<double>(k));
     }
-    planes::SetThreadCount(threads);
+    // N threads in all: the decoder of the next file takes one, the composition the others.
+    const int available = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
+    const int composeThreads = files.size() > 1 && available > 1 ? available - 1 : std::max(available, 1);
+    planes::SetThreadCount(composeThreads);
 
     const auto start = Clock::now();
     Clock::duration composing{};
@@ -185,8 +197,10 @@ int main(int argc, char** argv) {
     composing += Clock::now() - t0;
     const double whole = Seconds(Clock::now() - start);
     const double mp = static_cast<double>(width) * height * files.size() / 1e6;
-    std::printf("frames %zu  %dx%d  threads %d  whole %.1f MP/s  composition %.1f MP/s  peak %.0f MB\n",
-                files.size(), width, height, threads, mp / whole, mp / Seconds(composing), PeakResidentMB());
+    std::printf("frames %zu  %dx%d  threads %d (%d composing)  whole %.1f MP/s  composition %.1f MP/s  peak "
+                "%.0f MB\n",
+                files.size(), width, height, available, composeThreads, mp / whole, mp / Seconds(composing),
+                PeakResidentMB());
 
     if (!outDir.empty()) {
         HDIB comp = fc.GetComposite();
