@@ -33,8 +33,11 @@ void Type(wxWindow* control, const wxString& text);
 // the code that opens it; the action usually ends the dialog.
 void WhenModal(std::function<void(wxDialog*)> action);
 
-// Saves the window as it is drawn on the screen to a PNG file; false when it could not.
+// Saves the window's client area as it is drawn on the screen to a PNG file; false when it
+// could not.
 bool Screenshot(wxWindow* window, const std::string& path);
+// Saves the whole X screen with ImageMagick's import (as xvfb-run shows it).
+bool ScreenshotRoot(const std::string& path);
 
 // The folder for files a test writes (under the build tree), created on demand.
 std::string OutputFolder();

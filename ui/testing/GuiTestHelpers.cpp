@@ -15,6 +15,8 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
+#include <glib.h>
+
 #include <filesystem>
 #include <thread>
 
@@ -25,6 +27,10 @@ static void pumpOnce() {
     int budget = 200;
     while (loop && loop->Pending() && budget-- > 0)
         loop->Dispatch();
+    // GTK draws in its frame clock's phases; a non-blocking iteration of the main context
+    // lets them run.
+    while (g_main_context_iteration(nullptr, FALSE) && budget-- > 0) {
+    }
     if (wxTheApp) {
         wxTheApp->ProcessPendingEvents();
         wxTheApp->ProcessIdle();
@@ -129,6 +135,16 @@ bool Screenshot(wxWindow* window, const std::string& path) {
     target.Blit(0, 0, size.x, size.y, &source, 0, 0);
     target.SelectObject(wxNullBitmap);
     return bmp.SaveFile(wxString::FromUTF8(path.c_str()), wxBITMAP_TYPE_PNG);
+}
+
+bool ScreenshotRoot(const std::string& path) {
+    for (wxWindow* w : wxTopLevelWindows)
+        w->Update();
+    Pump(300);
+    wxArrayString out, err;
+    long rc = wxExecute(wxString::Format("import -window root %s", wxString::FromUTF8(path.c_str())), out, err,
+                        wxEXEC_SYNC);
+    return rc == 0;
 }
 
 std::string OutputFolder() {
