@@ -4,6 +4,7 @@
 #include <wx/thread.h>
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <unordered_map>
 
@@ -47,15 +48,47 @@ Registry& registry() {
 
 bool deliver(PrivateMessageEvent& ev);
 
+// Posted messages are delivered one after the other: a message that a one-message pump inside
+// another message's handler would deliver waits until that handler has returned, so handlers of
+// a stream of messages (progress reports) run in the order the messages were posted.
+int deliveryDepth = 0;
+int pumpDepth = 0;
+bool draining = false;
+std::deque<PrivateMessageEvent> deferred;
+
+void deliverCounted(PrivateMessageEvent& ev) {
+    ++deliveryDepth;
+    LRESULT r = 0;
+    if (deliver(ev))
+        r = ev.result;
+    --deliveryDepth;
+    if (ev.wait)
+        ev.wait->finish(r);
+}
+
+void drainDeferred() {
+    if (draining)
+        return;
+    draining = true;
+    while (!deferred.empty()) {
+        PrivateMessageEvent next = deferred.front();
+        deferred.pop_front();
+        deliverCounted(next);
+    }
+    draining = false;
+}
+
 class Dispatcher : public wxEvtHandler {
 public:
     Dispatcher() {
         Bind(EVT_PRIVATE_MESSAGE, [](PrivateMessageEvent& ev) {
-            LRESULT r = 0;
-            if (deliver(ev))
-                r = ev.result;
-            if (ev.wait)
-                ev.wait->finish(r);
+            if (pumpDepth > 0 && deliveryDepth > 0 && !ev.wait) {
+                deferred.push_back(ev);
+                return;
+            }
+            deliverCounted(ev);
+            if (deliveryDepth == 0)
+                drainDeferred();
         });
     }
     void deliverNow() {
@@ -232,6 +265,11 @@ void InstallWindowMessageHooks() {
 
 void DeliverQueuedMessages() {
     dispatcher().deliverNow();
+    if (deliveryDepth == 0)
+        drainDeferred();
 }
+
+MessagePumpScope::MessagePumpScope() { ++pumpDepth; }
+MessagePumpScope::~MessagePumpScope() { --pumpDepth; }
 
 } // namespace ui

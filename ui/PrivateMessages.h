@@ -105,4 +105,14 @@ void InstallWindowMessageHooks();
 // Delivers the messages queued so far (used by the one-message pump and by tests).
 void DeliverQueuedMessages();
 
+// Marks a one-message pump: while one runs inside the handler of a posted message, further
+// posted messages are held back and delivered, in order, after that handler has returned.
+class MessagePumpScope {
+public:
+    MessagePumpScope();
+    ~MessagePumpScope();
+    MessagePumpScope(const MessagePumpScope&) = delete;
+    MessagePumpScope& operator=(const MessagePumpScope&) = delete;
+};
+
 } // namespace ui
