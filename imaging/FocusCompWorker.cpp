@@ -7,10 +7,12 @@
 
 namespace {
 
-bool cancelled(CEvent* cancel) { return cancel && cancel->Wait(0) == WAIT_OBJECT_0; }
+bool cancelled(CEvent* cancel) {
+    return cancel && cancel->Wait(0) == WAIT_OBJECT_0;
+}
 
 void report(HWND notify, UINT position) {
-    PumpOneMessage(nullptr);   // a no-op on this thread; kept for the UI-thread callers' sake
+    PumpOneMessage(nullptr); // a no-op on this thread; kept for the UI-thread callers' sake
     PostMessage(notify, WM_WORK_PROGRESS, position, 0);
 }
 
@@ -126,7 +128,7 @@ FocusCompStart StartFocusCompWorker(CFocusComp* composer, HWND notify, CEvent* c
             thread = std::move(worker);
             return why;
         }
-        delete block;   // the thread never ran, so the block is still ours
+        delete block; // the thread never ran, so the block is still ours
         why = FocusCompStart::NoThread;
     }
     PostMessage(notify, WM_WORK_ABORTED, 1, 0);

@@ -31,9 +31,9 @@ constexpr UINT kFocusCompEnd = 0x7FFFFFFFu;
 // Argument block of FocusCompThreadProc, allocated with new by the starter and deleted by the
 // worker as its first action.
 struct FocusCompThreadBlock {
-    CFocusComp* composer = nullptr;   // set up and holding the file list and the Z list
-    HWND notifyWindow = nullptr;      // receives the worker messages
-    CEvent* cancelEvent = nullptr;    // signalled means cancel
+    CFocusComp* composer = nullptr; // set up and holding the file list and the Z list
+    HWND notifyWindow = nullptr;    // receives the worker messages
+    CEvent* cancelEvent = nullptr;  // signalled means cancel
 };
 
 // The worker: 1 after WM_WORK_DONE, (UINT)-1 after WM_WORK_ABORTED.
@@ -41,9 +41,9 @@ UINT FocusCompThreadProc(LPVOID block);
 
 enum class FocusCompStart {
     Started,
-    EmptyFileList,   // nothing to compose
-    ShortZList,      // fewer Z values than files
-    NoThread,        // the system gave no thread
+    EmptyFileList, // nothing to compose
+    ShortZList,    // fewer Z values than files
+    NoThread,      // the system gave no thread
 };
 
 // Checks the series, then creates the worker suspended and resumes it. When it does not start,
@@ -54,10 +54,10 @@ FocusCompStart StartFocusCompWorker(CFocusComp* composer, HWND notifyWindow, CEv
 
 // How reading one image file of a series went.
 enum class ImageFileRead {
-    Read,         // a bitmap came back
-    CannotOpen,   // the file did not open: nothing is shown
-    FileError,    // a file exception while reading: nothing is shown
-    Unreadable,   // no image file name, or the reader gave nothing: message 9201 is due
+    Read,       // a bitmap came back
+    CannotOpen, // the file did not open: nothing is shown
+    FileError,  // a file exception while reading: nothing is shown
+    Unreadable, // no image file name, or the reader gave nothing: message 9201 is due
 };
 
 // Reads one file of a series by the format of its name (string-table entries 512-515); shows

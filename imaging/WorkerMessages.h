@@ -5,13 +5,13 @@
 #include "platform/WindowMessages.h"
 
 // A worker finished (wParam 0, lParam 0).
-constexpr UINT WM_WORK_DONE = WM_USER + 260;        // 0x504
+constexpr UINT WM_WORK_DONE = WM_USER + 260; // 0x504
 // The composition worker stopped without a result: cancelled, refused or failed (wParam 1).
-constexpr UINT WM_WORK_ABORTED = WM_USER + 261;     // 0x505
+constexpr UINT WM_WORK_ABORTED = WM_USER + 261; // 0x505
 // Progress: wParam is the position in the range the receiver gave the progress dialog.
-constexpr UINT WM_WORK_PROGRESS = WM_USER + 292;    // 0x524
+constexpr UINT WM_WORK_PROGRESS = WM_USER + 292; // 0x524
 // The progress dialog's Cancel, posted to its parent (wParam 0, lParam 0).
-constexpr UINT WM_WORK_CANCEL = WM_USER + 293;      // 0x525
+constexpr UINT WM_WORK_CANCEL = WM_USER + 293; // 0x525
 // The composition worker could not read a file of the series and skipped it with its Z value
 // (wParam: index of the file in the list). The notify window shows message 9201 for it: the
 // worker never shows a message box itself.

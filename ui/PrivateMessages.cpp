@@ -42,7 +42,7 @@ struct Registry {
 };
 
 Registry& registry() {
-    static Registry* r = new Registry;   // lives to the end of the process: workers may post late
+    static Registry* r = new Registry; // lives to the end of the process: workers may post late
     return *r;
 }
 
@@ -129,7 +129,9 @@ bool deliver(PrivateMessageEvent& ev) {
     return true;
 }
 
-void queue(PrivateMessageEvent* ev) { wxQueueEvent(&dispatcher(), ev); }
+void queue(PrivateMessageEvent* ev) {
+    wxQueueEvent(&dispatcher(), ev);
+}
 
 } // namespace
 
@@ -149,7 +151,8 @@ MessageTarget::~MessageTarget() {
 }
 
 void MessageTarget::OnMessage(UINT message, Handler handler) {
-    entries_.push_back({message, message, [h = std::move(handler)](UINT, WPARAM w, LPARAM l) { return h(w, l); }});
+    entries_.push_back(
+        {message, message, [h = std::move(handler)](UINT, WPARAM w, LPARAM l) { return h(w, l); }});
 }
 
 void MessageTarget::OnMessageRange(UINT first, UINT last, RangeHandler handler) {
@@ -163,7 +166,7 @@ BOOL MessageTarget::Post(UINT message, WPARAM wParam, LPARAM lParam) const {
 bool MessageTarget::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     for (size_t i = 0; i < entries_.size(); ++i) {
         if (message >= entries_[i].first && message <= entries_[i].last) {
-            RangeHandler h = entries_[i].handler;   // the handler may change the table
+            RangeHandler h = entries_[i].handler; // the handler may change the table
             result = h(message, wParam, lParam);
             return true;
         }
@@ -259,7 +262,9 @@ void InstallWindowMessageHooks() {
     hooks.post = PostMessageTo;
     hooks.send = SendMessageTo;
     hooks.postThread = PostThreadMessageToApp;
-    hooks.isWindow = [](HWND w) -> BOOL { return HandleToToken(w) && exists(HandleToToken(w)) ? TRUE : FALSE; };
+    hooks.isWindow = [](HWND w) -> BOOL {
+        return HandleToToken(w) && exists(HandleToToken(w)) ? TRUE : FALSE;
+    };
     SetWindowMessageHooks(std::move(hooks));
 }
 
@@ -269,7 +274,11 @@ void DeliverQueuedMessages() {
         drainDeferred();
 }
 
-MessagePumpScope::MessagePumpScope() { ++pumpDepth; }
-MessagePumpScope::~MessagePumpScope() { --pumpDepth; }
+MessagePumpScope::MessagePumpScope() {
+    ++pumpDepth;
+}
+MessagePumpScope::~MessagePumpScope() {
+    --pumpDepth;
+}
 
 } // namespace ui

@@ -126,7 +126,7 @@ protected:
         auto posts = rec.Posts();
         EXPECT_FALSE(posts.empty());
         for (const auto& p : posts)
-            EXPECT_NE(p.thread, std::this_thread::get_id());   // the worker posted them
+            EXPECT_NE(p.thread, std::this_thread::get_id()); // the worker posted them
         int ends = 0;
         for (const auto& p : posts)
             ends += p.message == WM_WORK_DONE || p.message == WM_WORK_ABORTED;
@@ -186,7 +186,8 @@ TEST_F(FocusCompWorker, EmptyListOrShortZListIsRefusedBeforeStart) {
     EXPECT_EQ(rec.Messages(true), (std::vector<UINT>{WM_WORK_ABORTED, WM_WORK_ABORTED}));
     EXPECT_EQ(rec.Posts()[0].wParam, 1u);
     // The worker itself refuses an empty list too instead of dividing by zero.
-    EXPECT_EQ(FocusCompThreadProc(new FocusCompThreadBlock{empty.get(), kNotify, &cancel}), static_cast<UINT>(-1));
+    EXPECT_EQ(FocusCompThreadProc(new FocusCompThreadBlock{empty.get(), kNotify, &cancel}),
+              static_cast<UINT>(-1));
     EXPECT_EQ(rec.Messages(true).size(), 3u);
     expectEmpty(*empty);
 }
@@ -212,7 +213,7 @@ TEST_F(FocusCompWorker, UnreadableFilesAreReportedAndSkippedWithTheirZ) {
     double** h = comp->GetHeightRows();
     for (int y = 0; y < comp->OutputHeight(); ++y)
         for (int x = 0; x < comp->OutputWidth(); ++x)
-            EXPECT_LE(h[y][x], 30.0 + 1e-9);   // the Z values of skipped files are not used
+            EXPECT_LE(h[y][x], 30.0 + 1e-9); // the Z values of skipped files are not used
 }
 
 TEST_F(FocusCompWorker, NoReadableFileEndsAborted) {
@@ -278,7 +279,7 @@ TEST_F(FocusCompWorker, LoadImageFileReadsByExtensionAndTellsUnreadableOnes) {
     EXPECT_EQ(comp.LoadImageFile((dir / "a.jpeg").string().c_str(), &dib, &type), 0);
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
     EXPECT_EQ(comp.AddImageFile(bmp.c_str()), 1);
-    EXPECT_EQ(comp.ImagesAdded(), 0);   // before AllocMaps the engine takes nothing; no leak
+    EXPECT_EQ(comp.ImagesAdded(), 0); // before AllocMaps the engine takes nothing; no leak
 }
 
 } // namespace

@@ -20,8 +20,9 @@ bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
 
 // The control with this id below root (root itself included), null when none.
 wxWindow* FindById(wxWindow* root, int id);
-template <class T>
-T* FindById(wxWindow* root, int id) { return dynamic_cast<T*>(FindById(root, id)); }
+template <class T> T* FindById(wxWindow* root, int id) {
+    return dynamic_cast<T*>(FindById(root, id));
+}
 
 // Acts like the user: a click on a button, check box, toggle or radio button sends the event
 // the control sends (and changes its state); typing replaces the text of an edit or combo box

@@ -58,7 +58,9 @@ bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
     return true;
 }
 
-wxWindow* FindById(wxWindow* root, int id) { return root ? root->FindWindow(id) : nullptr; }
+wxWindow* FindById(wxWindow* root, int id) {
+    return root ? root->FindWindow(id) : nullptr;
+}
 
 void Click(wxWindow* control) {
     if (!control)
@@ -90,7 +92,7 @@ void Click(wxWindow* control) {
 
 void Type(wxWindow* control, const wxString& text) {
     if (auto* t = dynamic_cast<wxTextCtrl*>(control))
-        t->SetValue(text);   // sends the text event
+        t->SetValue(text); // sends the text event
     else if (auto* c = dynamic_cast<wxComboBox*>(control))
         c->SetValue(text);
 }
@@ -120,7 +122,9 @@ private:
 
 } // namespace
 
-void WhenModal(std::function<void(wxDialog*)> action) { new ModalWatcher(std::move(action)); }
+void WhenModal(std::function<void(wxDialog*)> action) {
+    new ModalWatcher(std::move(action));
+}
 
 bool Screenshot(wxWindow* window, const std::string& path) {
     if (!window)
@@ -142,8 +146,8 @@ bool ScreenshotRoot(const std::string& path) {
         w->Update();
     Pump(300);
     wxArrayString out, err;
-    long rc = wxExecute(wxString::Format("import -window root %s", wxString::FromUTF8(path.c_str())), out, err,
-                        wxEXEC_SYNC);
+    long rc = wxExecute(wxString::Format("import -window root %s", wxString::FromUTF8(path.c_str())), out,
+                        err, wxEXEC_SYNC);
     return rc == 0;
 }
 

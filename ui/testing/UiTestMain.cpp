@@ -24,9 +24,8 @@ public:
 
 void failingAssertHandler(const wxString& file, int line, const wxString& func, const wxString& cond,
                           const wxString& msg) {
-    ADD_FAILURE_AT(file.utf8_str().data(), line)
-        << "wx assertion in " << func.utf8_str().data() << ": " << cond.utf8_str().data() << " "
-        << msg.utf8_str().data();
+    ADD_FAILURE_AT(file.utf8_str().data(), line) << "wx assertion in " << func.utf8_str().data() << ": "
+                                                 << cond.utf8_str().data() << " " << msg.utf8_str().data();
 }
 
 // Ends the process when one test runs past the time-out, naming the test.

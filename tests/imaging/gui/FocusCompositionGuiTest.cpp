@@ -67,7 +67,7 @@ public:
     LRESULT finish(UINT how) {
         onUiThread &= wxThread::IsMain();
         if (worker)
-            worker->Join();   // never leaves a running thread behind
+            worker->Join(); // never leaves a running thread behind
         ends.push_back(how);
         exitCode = worker ? worker->GetExitCode() : 0;
         worker.reset();

@@ -89,7 +89,7 @@ TEST_F(ProgressDialogGui, NotCancelableStillPostsButKeepsTheFlagClear) {
     CFocusProgDialog dlg(frame);
     dlg.SetCancelable(FALSE);
     ASSERT_TRUE(dlg.Create(true));
-    dlg.SetCancelable(TRUE);   // too late: the window exists; only the flag is cleared
+    dlg.SetCancelable(TRUE); // too late: the window exists; only the flag is cleared
     EXPECT_FALSE(dlg.IsCancelable());
     dlg.SetCancelMessage(WM_WORK_CANCEL);
     Click(dlg.GetDlgItem(IDCANCEL));
@@ -100,7 +100,7 @@ TEST_F(ProgressDialogGui, NotCancelableStillPostsButKeepsTheFlagClear) {
 
 TEST_F(ProgressDialogGui, RangeResetsThePositionAndPositionsStayInside) {
     CFocusProgDialog dlg(frame);
-    dlg.SetRange(50);   // before the window: stored only
+    dlg.SetRange(50); // before the window: stored only
     EXPECT_EQ(dlg.GetRangeUpper(), 50);
     ASSERT_TRUE(dlg.Create(false));
     dlg.SetRange(100);
@@ -108,7 +108,7 @@ TEST_F(ProgressDialogGui, RangeResetsThePositionAndPositionsStayInside) {
     EXPECT_EQ(dlg.GetPos(), 40);
     dlg.SetRange(200);
     EXPECT_EQ(dlg.GetPos(), 0);
-    dlg.SetPos(0x7FFFFFFF);   // beyond the range: held at its end, no assertion
+    dlg.SetPos(0x7FFFFFFF); // beyond the range: held at its end, no assertion
     EXPECT_EQ(dlg.GetPos(), 200);
     dlg.SetPos(-5);
     EXPECT_EQ(dlg.GetPos(), 0);
