@@ -10,16 +10,16 @@
 
 namespace {
 // Export names in the order of the loader's pointer table.
-const char* const kExportNames[] = {
-    "get_display_name", "initial",        "term",          "set_capture_info", "param_set",
-    "param_clear",      "set_frameTodib", "dlog_set_param", "special_monitor", "get_dll_version",
-    "SetImgNo",         "get_capture_info", "StartConnect", "StopConnect",     "IsHaveLiveMode",
-    "IsHaveCaptureButton", "SetOneShot"};
+const char* const kExportNames[] = {"get_display_name",    "initial",        "term",
+                                    "set_capture_info",    "param_set",      "param_clear",
+                                    "set_frameTodib",      "dlog_set_param", "special_monitor",
+                                    "get_dll_version",     "SetImgNo",       "get_capture_info",
+                                    "StartConnect",        "StopConnect",    "IsHaveLiveMode",
+                                    "IsHaveCaptureButton", "SetOneShot"};
 
 template <typename Fn> Fn Bind(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(GetProcAddress(module, name));
 }
-
 
 // Modules that are never retried: their failure means there is no frame to wait for.
 bool IsSingleTryModule(const std::string& name) {
@@ -29,9 +29,9 @@ bool IsSingleTryModule(const std::string& name) {
 
 const std::vector<std::string>& CamRequiredExports(int version) {
     static const std::vector<std::string> none;
-    static const std::vector<std::string> v2 = {"get_display_name", "initial",         "term",
+    static const std::vector<std::string> v2 = {"get_display_name", "initial",          "term",
                                                 "dlog_set_param",   "set_capture_info", "param_set",
-                                                "param_clear",      "set_frameTodib",  "special_monitor"};
+                                                "param_clear",      "set_frameTodib",   "special_monitor"};
     auto extend = [](std::vector<std::string> base, std::initializer_list<const char*> more) {
         for (const char* m : more)
             base.emplace_back(m);
@@ -135,7 +135,9 @@ int CCamDll::GetHeight() const {
     return h;
 }
 
-int CCamDll::GetBitsPerSample() const { return m_version > 2 ? m_geometry[2] : 8; }
+int CCamDll::GetBitsPerSample() const {
+    return m_version > 2 ? m_geometry[2] : 8;
+}
 
 HDIB CCamDll::CreateFrameDib(int width, int height, int* imageType) const {
     if (!m_record)
@@ -179,12 +181,17 @@ int CCamDll::GrabFrame(HDIB bitmap, int width, int height) {
     void* block = GlobalLock(bitmap);
     if (!block)
         return 0;
-    // The module writes width x height pixels: the bitmap must hold that many.
-    if (DibGetWidth(block) != width || DibGetHeight(block) != height || width < 1 || height < 1) {
+    // The module writes width x height pixels of the record's mode and its own depth: the bitmap
+    // must be exactly of that kind, or the module would write past its rows.
+    const int mode = m_record->ColorMode();
+    const int bits = GetBitsPerSample();
+    const int expectedBitCount = (bits == 8 ? 8 : 16) * (mode == 1 ? 3 : 1);
+    if (DibGetWidth(block) != width || DibGetHeight(block) != height || width < 1 || height < 1 ||
+        (mode != 0 && mode != 1) || DibGetBitCount(block) != expectedBitCount) {
         GlobalUnlock(bitmap);
         return 0;
     }
-    BYTE* bits = DibGetBits(block);
+    BYTE* rows = DibGetBits(block);
     if (m_fn.param_set(Param()) != 0) {
         CamShowMessage(kMsgCamBoardInitFailed);
         GlobalUnlock(bitmap);
@@ -192,17 +199,17 @@ int CCamDll::GrabFrame(HDIB bitmap, int width, int height) {
     }
     int result = 1;
     if (m_version == VT_CAM_API_44) {
-        m_fn.SetOneShot(Param(), bits, width, height);
+        m_fn.SetOneShot(Param(), rows, width, height);
     } else {
         std::string name = GetDisplayName();
         bool singleTry = IsSingleTryModule(name);
         result = 0;
         for (int i = 0; i < kGrabTries; ++i) {
-            if (m_fn.set_frameTodib(Param(), bits, width, height) == 0) {
+            if (m_fn.set_frameTodib(Param(), rows, width, height) == 0) {
                 result = 1;
                 break;
             }
-            if (singleTry)
+            if (singleTry || i + 1 == kGrabTries)
                 break;
             RetryDelay();
         }
@@ -255,12 +262,18 @@ std::string CCamDll::GetDisplayName() {
 }
 // The plain wrappers call through the bound pointer; a pointer that was never bound answers "not
 // offered" instead of being called.
-int CCamDll::Initial(CamParamRecord* r) { return m_fn.initial ? m_fn.initial(r->Data()) : VT_CAM_NOT_OFFERED; }
-int CCamDll::Term(CamParamRecord* r) { return m_fn.term ? m_fn.term(r->Data()) : VT_CAM_NOT_OFFERED; }
+int CCamDll::Initial(CamParamRecord* r) {
+    return m_fn.initial ? m_fn.initial(r->Data()) : VT_CAM_NOT_OFFERED;
+}
+int CCamDll::Term(CamParamRecord* r) {
+    return m_fn.term ? m_fn.term(r->Data()) : VT_CAM_NOT_OFFERED;
+}
 int CCamDll::SetCaptureInfo() {
     return m_fn.set_capture_info ? m_fn.set_capture_info(Param(), m_geometry) : VT_CAM_NOT_OFFERED;
 }
-int CCamDll::ParamSet(CamParamRecord* r) { return m_fn.param_set ? m_fn.param_set(r->Data()) : VT_CAM_NOT_OFFERED; }
+int CCamDll::ParamSet(CamParamRecord* r) {
+    return m_fn.param_set ? m_fn.param_set(r->Data()) : VT_CAM_NOT_OFFERED;
+}
 int CCamDll::ParamClear(CamParamRecord* r) {
     return m_fn.param_clear ? m_fn.param_clear(r->Data()) : VT_CAM_NOT_OFFERED;
 }
@@ -276,15 +289,21 @@ int CCamDll::SpecialMonitor(int value) {
 int CCamDll::GetCaptureInfo() {
     return m_fn.get_capture_info ? m_fn.get_capture_info(Param(), m_geometry) : VT_CAM_NOT_OFFERED;
 }
-int CCamDll::GetDllVersion() { return m_version > 2 && m_fn.get_dll_version ? m_fn.get_dll_version() : 2; }
-int CCamDll::SetImgNo(int value) { return m_version > 2 && m_fn.SetImgNo ? m_fn.SetImgNo(value) : VT_CAM_NOT_OFFERED; }
+int CCamDll::GetDllVersion() {
+    return m_version > 2 && m_fn.get_dll_version ? m_fn.get_dll_version() : 2;
+}
+int CCamDll::SetImgNo(int value) {
+    return m_version > 2 && m_fn.SetImgNo ? m_fn.SetImgNo(value) : VT_CAM_NOT_OFFERED;
+}
 int CCamDll::StartConnect(CamParamRecord* r) {
     return HasConnectExports() && m_fn.StartConnect ? m_fn.StartConnect(r->Data()) : VT_CAM_NOT_OFFERED;
 }
 int CCamDll::StopConnect(CamParamRecord* r) {
     return HasConnectExports() && m_fn.StopConnect ? m_fn.StopConnect(r->Data()) : VT_CAM_NOT_OFFERED;
 }
-int CCamDll::IsHaveLiveMode() { return HasLiveExports() && m_fn.IsHaveLiveMode ? m_fn.IsHaveLiveMode() : 0; }
+int CCamDll::IsHaveLiveMode() {
+    return HasLiveExports() && m_fn.IsHaveLiveMode ? m_fn.IsHaveLiveMode() : 0;
+}
 int CCamDll::IsHaveCaptureButton() {
     return HasLiveExports() && m_fn.IsHaveCaptureButton ? m_fn.IsHaveCaptureButton() : 0;
 }

@@ -29,7 +29,7 @@ constexpr int kMsgCamNoBoard = 9222;         // "画像入力ボードが存在�
 constexpr int kMsgCamReselectDevice = 9223;  // "画像入力機器を選択しなおしてください。"
 constexpr int kMsgCamNoName = 9227;          // "名前の登録ができませんでした。"
 constexpr int kMsgCamVersionMismatch = 9311; // "カメラ入力モジュールのバージョンが合っていません。"
-constexpr int kStrCamUnnamed = 840;          // "名前未登録"
+constexpr int kStrCamUnnamed = 840; // "名前未登録"
 extern const char* const kCamUnnamedText;
 
 // Loads the module at path, copies the text of its get_display_name and frees the module. Without the

@@ -1,5 +1,7 @@
 #include "devices/CamDllHost.h"
 
+#include "platform/WindowMessages.h"
+
 #include <mutex>
 
 namespace {
@@ -24,5 +26,13 @@ VantorelCameraMessage(uint32_t window, uint32_t message, uint32_t wParam, int32_
     }
     // The lock is not held while the window handles the message: its handler may call the module,
     // which may send again.
-    return route ? route(window, message, wParam, lParam, mode == VT_CAMERA_POST) : -1;
+    if (route)
+        return route(window, message, wParam, lParam, mode == VT_CAMERA_POST);
+    // Without a route of its own the program's window messages deliver it.
+    HWND target = TokenToHandle(window);
+    if (!IsWindow(target))
+        return -1;
+    if (mode == VT_CAMERA_POST)
+        return PostMessage(target, message, wParam, lParam) ? 1 : -1;
+    return static_cast<int32_t>(SendMessage(target, message, wParam, lParam));
 }

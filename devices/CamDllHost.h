@@ -13,7 +13,9 @@
 using CameraMessageRoute =
     std::function<int32_t(uint32_t window, uint32_t message, uint32_t wParam, int32_t lParam, bool post)>;
 
-// Installs the route (the window layer does this at start-up) and returns the previous one.
+// Installs a route of its own and returns the previous one. Without one (the normal case) the
+// messages go through the platform's window messages (platform/WindowMessages.h), whose hooks the
+// window layer installs.
 CameraMessageRoute SetCameraMessageRoute(CameraMessageRoute route);
 
 // True for WM_CAMERA_ALLOC, WM_CAMERA_FREE and WM_CAMERA_GRAB, the only messages a module may send.

@@ -2,4 +2,6 @@
 
 #include "platform/MessageSink.h"
 
-void CamShowMessage(int id) { ShowMessage(static_cast<UINT>(id), MB_OK); }
+void CamShowMessage(int id) {
+    ShowMessage(static_cast<UINT>(id), MB_OK);
+}

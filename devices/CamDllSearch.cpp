@@ -146,7 +146,8 @@ std::vector<std::string> CamModuleDisplayNames(const std::vector<std::string>& p
 
 int CamFindNamePrefix(const std::vector<std::string>& names, const std::string& prefix) {
     for (size_t i = 0; i < names.size(); ++i)
-        if (names[i].size() >= prefix.size() && strncasecmp(names[i].c_str(), prefix.c_str(), prefix.size()) == 0)
+        if (names[i].size() >= prefix.size() &&
+            strncasecmp(names[i].c_str(), prefix.c_str(), prefix.size()) == 0)
             return static_cast<int>(i);
     return -1;
 }

@@ -57,4 +57,6 @@ void CamParamRecord::SetFloat(int offset, float v) {
     le::put32(bytes_.data() + offset, u);
 }
 
-const std::array<CamParamField, 18>& CamParamRecord::Fields() { return kFields; }
+const std::array<CamParamField, 18>& CamParamRecord::Fields() {
+    return kFields;
+}

@@ -73,4 +73,5 @@ private:
     alignas(8) std::array<BYTE, kSize> bytes_{};
 };
 
-static_assert(sizeof(CamParamRecord) == CamParamRecord::kSize, "the record is exactly the module's 120 bytes");
+static_assert(sizeof(CamParamRecord) == CamParamRecord::kSize,
+              "the record is exactly the module's 120 bytes");

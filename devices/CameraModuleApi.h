@@ -99,32 +99,36 @@ extern "C" {
 /* ---- parameter record ------------------------------------------------------------------------- */
 /* 120 bytes, little-endian, no gaps. "module" marks values that belong to the module; the program
  * stores them in the settings file ([CAMPARAM], key in the comment) and hands them back unchanged. */
+/* clang-format off */
 #define VT_CAMPARAM_SIZE 120
-#define VT_CAMPARAM_COLORMODE 0     /* int32  COLORMODE   0 monochrome, 1 colour */
-#define VT_CAMPARAM_SAMPLE 4        /* int32  SAMPLE      module */
-#define VT_CAMPARAM_REVERSEINP 8    /* int32  REVERSEINP  module */
-#define VT_CAMPARAM_REDUCE 12       /* int32  REDUCE      halvings of width and height done by the program */
-#define VT_CAMPARAM_INPCANNEL 16    /* int32  INPCANNEL   module */
-#define VT_CAMPARAM_EXT1 20         /* int32  EXT1        module; set to -1 on loading unless the display
-                                                          name begins with "PFW" */
-#define VT_CAMPARAM_EXT2 24         /* int32  EXT2..EXT5  module (offsets 24, 28, 32, 36) */
-#define VT_CAMPARAM_EXT6 40         /* float  EXT6        module (marker top + 1 for some modules) */
-#define VT_CAMPARAM_EXT7 44         /* double EXT7        module (marker left + 1 for some modules) */
-#define VT_CAMPARAM_REFPARAM 52     /* 9 x int32 REFPARAM module, except entry 7: */
-#define VT_CAMPARAM_GRABKIND 80     /* int32  REFPARAM entry 7: 1 live, 0 still, -1 first grab of a view */
-#define VT_CAMPARAM_MAINWINDOW 88   /* uint32 token of the program's main window, set on loading */
-#define VT_CAMPARAM_FRAMEWINDOW 92  /* uint32 token of the window that receives the picture */
-#define VT_CAMPARAM_INSTANCE 96     /* uint32 token of the program instance, set on loading */
-#define VT_CAMPARAM_CAPCOND 100     /* int32  CAPCOND     module */
-#define VT_CAMPARAM_BPP 104         /* int32  BPP         bits per sample asked of the module */
-#define VT_CAMPARAM_RANGELOW 108    /* int32  RANGELOW    display range of deep pictures */
-#define VT_CAMPARAM_RANGEHI 112     /* int32  RANGEHI */
-#define VT_CAMPARAM_IMAGESIZESEL 116 /* int32 IMAGESIZESEL module */
+#define VT_CAMPARAM_COLORMODE      0    /* int32  COLORMODE   0 monochrome, 1 colour */
+#define VT_CAMPARAM_SAMPLE         4    /* int32  SAMPLE      module */
+#define VT_CAMPARAM_REVERSEINP     8    /* int32  REVERSEINP  module */
+#define VT_CAMPARAM_REDUCE         12   /* int32  REDUCE      halvings of width and height done by the program */
+#define VT_CAMPARAM_INPCANNEL      16   /* int32  INPCANNEL   module */
+/* EXT1 is set to -1 when a module is loaded whose display name does not begin with "PFW". */
+#define VT_CAMPARAM_EXT1           20   /* int32  EXT1        module */
+#define VT_CAMPARAM_EXT2           24   /* int32  EXT2..EXT5  module (offsets 24, 28, 32, 36) */
+#define VT_CAMPARAM_EXT6           40   /* float  EXT6        module (marker top + 1 for some modules) */
+#define VT_CAMPARAM_EXT7           44   /* double EXT7        module (marker left + 1 for some modules) */
+#define VT_CAMPARAM_REFPARAM       52   /* 9 x int32 REFPARAM module, except entry 7: */
+#define VT_CAMPARAM_GRABKIND       80   /* int32  REFPARAM entry 7: 1 live, 0 still, -1 first grab of a view */
+#define VT_CAMPARAM_MAINWINDOW     88   /* uint32 token of the program's main window, set on loading */
+#define VT_CAMPARAM_FRAMEWINDOW    92   /* uint32 token of the window that receives the picture */
+#define VT_CAMPARAM_INSTANCE       96   /* uint32 token of the program instance, set on loading */
+#define VT_CAMPARAM_CAPCOND        100  /* int32  CAPCOND     module */
+#define VT_CAMPARAM_BPP            104  /* int32  BPP         bits per sample asked of the module */
+#define VT_CAMPARAM_RANGELOW       108  /* int32  RANGELOW    display range of deep pictures */
+#define VT_CAMPARAM_RANGEHI        112  /* int32  RANGEHI */
+#define VT_CAMPARAM_IMAGESIZESEL   116  /* int32 IMAGESIZESEL module */
+
+/* clang-format on */
 
 /* Little-endian access to the record for modules (the record need not be aligned). */
 static inline int32_t vt_campar_get_i32(const void* p, int offset) {
     const uint8_t* b = (const uint8_t*)p + offset;
-    return (int32_t)((uint32_t)b[0] | ((uint32_t)b[1] << 8) | ((uint32_t)b[2] << 16) | ((uint32_t)b[3] << 24));
+    return (int32_t)((uint32_t)b[0] | ((uint32_t)b[1] << 8) | ((uint32_t)b[2] << 16) |
+                     ((uint32_t)b[3] << 24));
 }
 static inline void vt_campar_set_i32(void* p, int offset, int32_t v) {
     uint8_t* b = (uint8_t*)p + offset;
@@ -161,14 +165,14 @@ typedef int32_t (*VantorelCameraMessageFn)(uint32_t window, uint32_t message, ui
 /* ---- export signatures -------------------------------------------------------------------------- */
 typedef int32_t (*VtCamGetDllVersionFn)(void);
 typedef const char* (*VtCamGetDisplayNameFn)(void);
-typedef int32_t (*VtCamRecordFn)(void* P);                      /* initial, term, param_set, param_clear,
-                                                                   StartConnect, StopConnect */
-typedef int32_t (*VtCamGeometryFn)(void* P, int32_t* G);         /* set_capture_info, get_capture_info */
+typedef int32_t (*VtCamRecordFn)(void* P);               /* initial, term, param_set, param_clear,
+                                                            StartConnect, StopConnect */
+typedef int32_t (*VtCamGeometryFn)(void* P, int32_t* G); /* set_capture_info, get_capture_info */
 typedef int32_t (*VtCamFrameFn)(void* P, void* bits, int32_t width, int32_t height); /* set_frameTodib,
                                                                                         SetOneShot */
-typedef int32_t (*VtCamDialogFn)(uint32_t mainWindow, void* P, int32_t mode);      /* dlog_set_param */
-typedef int32_t (*VtCamValueFn)(int32_t value);                  /* special_monitor, SetImgNo */
-typedef int32_t (*VtCamQueryFn)(void);                           /* IsHaveLiveMode, IsHaveCaptureButton */
+typedef int32_t (*VtCamDialogFn)(uint32_t mainWindow, void* P, int32_t mode);        /* dlog_set_param */
+typedef int32_t (*VtCamValueFn)(int32_t value); /* special_monitor, SetImgNo */
+typedef int32_t (*VtCamQueryFn)(void);          /* IsHaveLiveMode, IsHaveCaptureButton */
 
 #ifdef __cplusplus
 }

@@ -3,7 +3,9 @@
 #include <cstring>
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 } // namespace
 
 void TrimBlanks(char* text) {

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -379,7 +380,7 @@ void DecodeLensZoomByte(BYTE lensByte, int& lensNumber, double& zoom) {
 
 // ---- program-wide critical section ----------------------------------------------------------
 
-CProgramLock& GetProgramCriticalSection() {
-    static CProgramLock lock;
+CCriticalSection& GetProgramCriticalSection() {
+    static CCriticalSection lock;
     return lock;
 }

@@ -5,9 +5,9 @@
 // program-wide critical section.
 #pragma once
 
+#include "platform/Sync.h"
 #include "platform/WinTypes.h"
 
-#include <mutex>
 #include <string>
 
 // ---- settings file --------------------------------------------------------------------------
@@ -106,18 +106,4 @@ void DecodeLensZoomByte(BYTE lensByte, int& lensNumber, double& zoom);
 // ---- program-wide critical section ----------------------------------------------------------
 // Serialises the image browser's thumbnail loader with the list filling around the shared image
 // records. Recursive: the thread that holds it may take it again.
-class CProgramLock {
-public:
-    BOOL Lock() {
-        m_mutex.lock();
-        return TRUE;
-    }
-    BOOL Unlock() {
-        m_mutex.unlock();
-        return TRUE;
-    }
-
-private:
-    std::recursive_mutex m_mutex;
-};
-CProgramLock& GetProgramCriticalSection();
+CCriticalSection& GetProgramCriticalSection();

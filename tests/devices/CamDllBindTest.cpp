@@ -13,9 +13,9 @@ using camtest::OpenCamera;
 namespace {
 
 TEST(CamBind, RequiredExportsPerVersion) {
-    const std::vector<std::string> v2 = {"get_display_name", "initial",     "term",          "dlog_set_param",
-                                         "set_capture_info", "param_set",   "param_clear",   "set_frameTodib",
-                                         "special_monitor"};
+    const std::vector<std::string> v2 = {"get_display_name", "initial",          "term",
+                                         "dlog_set_param",   "set_capture_info", "param_set",
+                                         "param_clear",      "set_frameTodib",   "special_monitor"};
     auto with = [](std::vector<std::string> v, std::initializer_list<const char*> more) {
         v.insert(v.end(), more.begin(), more.end());
         return v;
@@ -51,11 +51,16 @@ protected:
 
 TEST_F(CamBindModules, ModulesBindExactlyWhenTheirVersionsExportsArePresent) {
     const std::pair<const char*, int> cases[] = {
-        {"TestCam 4", 1},          {"TestCam 42", 1},
-        {"TestCam 43", 1},         {"TestCam 44", 1},
-        {"TestCam 5", 0},          {"Lacks SetOneShot", 0},
-        {"Lacks IsHaveCaptureButton", 0}, {"Lacks StopConnect", 0},
-        {"Lacks get_capture_info", 0},    {"Lacks special_monitor", 0},
+        {"TestCam 4", 1},
+        {"TestCam 42", 1},
+        {"TestCam 43", 1},
+        {"TestCam 44", 1},
+        {"TestCam 5", 0},
+        {"Lacks SetOneShot", 0},
+        {"Lacks IsHaveCaptureButton", 0},
+        {"Lacks StopConnect", 0},
+        {"Lacks get_capture_info", 0},
+        {"Lacks special_monitor", 0},
     };
     for (const auto& [name, bound] : cases) {
         OpenCamera c(name);
@@ -84,7 +89,8 @@ TEST_F(CamBindModules, VersionGuardedWrappersAnswerForMissingExports) {
         EXPECT_EQ(c.cam.SetImgNo(3), 0);
         EXPECT_EQ(c.cam.StartConnect(&c.record), e.connect) << e.name;
         EXPECT_EQ(c.cam.StopConnect(&c.record), e.connect) << e.name;
-        EXPECT_EQ(c.record.GetInt(VT_CAMPARAM_EXT2 + 4), e.connect == 0 ? 0 : -1); // StartConnect count from -1
+        EXPECT_EQ(c.record.GetInt(VT_CAMPARAM_EXT2 + 4),
+                  e.connect == 0 ? 0 : -1); // StartConnect count from -1
         EXPECT_EQ(c.cam.IsHaveLiveMode(), e.live) << e.name;
         EXPECT_EQ(c.cam.IsHaveCaptureButton(), 0);
         HDIB dib = c.cam.CreateFrameDib(c.cam.GetWidth(), c.cam.GetHeight(), nullptr);

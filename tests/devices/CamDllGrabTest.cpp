@@ -19,8 +19,8 @@ protected:
     ScopedManualClock clock;
 
     void SetUp() override {
-        for (const char* m : {"tc_v43", "tc_v44", "tc_pfw", "tc_vh8000", "tc_kh3000", "tc_fail_frame",
-                              "tc_fail_param_set"})
+        for (const char* m :
+             {"tc_v43", "tc_v44", "tc_pfw", "tc_vh8000", "tc_kh3000", "tc_fail_frame", "tc_fail_param_set"})
             folders.AddCameraModule(std::string(m) + ".cam", m);
     }
 
@@ -124,8 +124,13 @@ TEST_F(CamGrab, StillFrameArrivesTopRowFirstInTheBitmap) {
     // The module's ramp is x + 2y + 1 (+ frame number 0), image row 0 at the top.
     EXPECT_EQ(DibGetPixel(dib, 0, 0, 0), 1);
     EXPECT_EQ(DibGetPixel(dib, 5, 3, 0), 12);
-    // A bitmap of another size than asked for is not handed to the module.
+    // A bitmap of another size or depth than the module writes is not handed to it.
     EXPECT_EQ(c.cam.GrabFrame(dib, 32, 48), 0);
+    c.record.SetBpp(12);
+    ASSERT_EQ(c.cam.UpdateCaptureInfo(&c.record), 1);
+    ZeroCounters(c.record);
+    EXPECT_EQ(c.cam.GrabFrame(dib, 64, 48), 0);
+    EXPECT_EQ(FrameTries(c.record), 0);
     GlobalFree(dib);
 }
 
@@ -169,7 +174,7 @@ TEST_F(CamGrab, PfwModulesPause33msBetweenTries) {
     slept = clock.SleptMs();
     c.record.SetInt(VT_CAMPARAM_SAMPLE, -1);
     EXPECT_EQ(c.cam.GrabFrame(dib, 64, 48), 0);
-    EXPECT_EQ(clock.SleptMs() - slept, 300u * 33u);
+    EXPECT_EQ(clock.SleptMs() - slept, 299u * 33u); // 300 tries, 33 ms apart
     GlobalFree(dib);
 }
 

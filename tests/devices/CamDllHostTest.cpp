@@ -3,6 +3,7 @@
 #include "CamTestFolders.h"
 
 #include "devices/CamDllHost.h"
+#include "platform/WindowMessages.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Time.h"
 
@@ -67,10 +68,10 @@ TEST(CamHost, ModulesReachTheMainAndPictureWindowsByTheirTokens) {
     ASSERT_TRUE(c.Ready());
     c.record.SetFrameWindow(0x20);
 
-    c.cam.StartConnect(&c.record);                       // the module asks for a frame bitmap
+    c.cam.StartConnect(&c.record);                           // the module asks for a frame bitmap
     c.cam.DlogSetParam(c.record.MainWindow(), &c.record, 2); // new settings: a new bitmap
-    c.cam.SpecialMonitor(5);                             // a frame is ready for the picture window
-    c.cam.StopConnect(&c.record);                        // the bitmap can go
+    c.cam.SpecialMonitor(5);                                 // a frame is ready for the picture window
+    c.cam.StopConnect(&c.record);                            // the bitmap can go
     EXPECT_EQ(route.got, (std::vector<Delivered>{{0x10, WM_CAMERA_ALLOC, 0, false},
                                                  {0x10, WM_CAMERA_ALLOC, 0, false},
                                                  {0x20, WM_CAMERA_GRAB, 5, false},
@@ -79,6 +80,32 @@ TEST(CamHost, ModulesReachTheMainAndPictureWindowsByTheirTokens) {
     EXPECT_EQ(WM_CAMERA_ALLOC, 0x500);
     EXPECT_EQ(WM_CAMERA_FREE, 0x501);
     EXPECT_EQ(WM_CAMERA_GRAB, 0x502);
+}
+
+} // namespace
+
+namespace {
+
+// Without a route of its own the entry uses the program's window messages.
+TEST(CamHost, WithoutARouteTheWindowMessagesDeliver) {
+    std::vector<Delivered> got;
+    WindowMessageHooks hooks;
+    hooks.isWindow = [](HWND w) { return HandleToToken(w) == 0x30 ? TRUE : FALSE; };
+    hooks.send = [&](HWND w, UINT m, WPARAM wp, LPARAM) -> LRESULT {
+        got.push_back({HandleToToken(w), m, static_cast<uint32_t>(wp), false});
+        return 0;
+    };
+    hooks.post = [&](HWND w, UINT m, WPARAM wp, LPARAM) -> BOOL {
+        got.push_back({HandleToToken(w), m, static_cast<uint32_t>(wp), true});
+        return TRUE;
+    };
+    SetWindowMessageHooks(hooks);
+    EXPECT_EQ(VantorelCameraMessage(0x30, WM_CAMERA_GRAB, 1, 0, VT_CAMERA_SEND), 0);
+    EXPECT_EQ(VantorelCameraMessage(0x30, WM_CAMERA_FREE, 0, 0, VT_CAMERA_POST), 1);
+    EXPECT_EQ(VantorelCameraMessage(0x31, WM_CAMERA_ALLOC, 0, 0, VT_CAMERA_SEND), -1); // no such window
+    ClearWindowMessageHooks();
+    EXPECT_EQ(got,
+              (std::vector<Delivered>{{0x30, WM_CAMERA_GRAB, 1, false}, {0x30, WM_CAMERA_FREE, 0, true}}));
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+#include <fstream>
+
 using camtest::CamFolders;
 using camtest::OpenCamera;
 
@@ -144,6 +146,22 @@ TEST_F(CamSearch, LoadingWritesTheHostTokensAndRestoresTheCurrentDirectory) {
     EXPECT_STREQ(before, after);
 }
 
+// Modules of the camera folder are loaded with that folder as the current directory, others not.
+TEST_F(CamSearch, CameraFolderModulesFindTheirCompanionFiles) {
+    std::ofstream(folders.Camera() + "/tc_companion.txt") << "x";
+    folders.AddCameraModule("a.cam", "tc_v44");
+    folders.AddProgramModule("b.cam", "tc_v43");
+    OpenCamera inCamera("TestCam 44");
+    ASSERT_EQ(inCamera.Open(), 1);
+    EXPECT_EQ(inCamera.record.GetInt(VT_CAMPARAM_INPCANNEL), 1);
+    OpenCamera inProgram("TestCam 43");
+    ASSERT_EQ(inProgram.Open(), 1);
+    EXPECT_EQ(inProgram.record.GetInt(VT_CAMPARAM_INPCANNEL), 0);
+    inProgram.cam.Close();
+    EXPECT_EQ(inProgram.cam.LoadSelectedModule("TestCam 44"), 1);
+    EXPECT_EQ(inProgram.record.GetInt(VT_CAMPARAM_INPCANNEL), 1);
+}
+
 TEST_F(CamSearch, ChoosingFromTheListDoesNotSearchAgain) {
     folders.AddCameraModule("a.cam", "tc_v44");
     folders.AddCameraModule("b.cam", "tc_pfw");
@@ -159,7 +177,7 @@ TEST_F(CamSearch, ChoosingFromTheListDoesNotSearchAgain) {
     EXPECT_EQ(c.record.Ext1(), 9); // a "PFW" module keeps EXT1
     c.cam.Close();
     EXPECT_EQ(c.cam.LoadSelectedModule("TestCam 44"), 1);
-    EXPECT_EQ(c.record.Ext1(), -1); // every other module starts with EXT1 = -1
+    EXPECT_EQ(c.record.Ext1(), -1);        // every other module starts with EXT1 = -1
     EXPECT_EQ(clock.SleepCalls(), before); // no pauses when choosing
     EXPECT_EQ(c.owner.ModuleList()->size(), 2u);
     EXPECT_TRUE(messages.ShownIds().empty());

@@ -7,7 +7,9 @@
 
 namespace {
 
-std::vector<BYTE> Bytes(const CamParamRecord& r) { return {r.Data(), r.Data() + CamParamRecord::kSize}; }
+std::vector<BYTE> Bytes(const CamParamRecord& r) {
+    return {r.Data(), r.Data() + CamParamRecord::kSize};
+}
 
 // The defaults of the settings keys, written out byte by byte as the module sees them.
 TEST(CamParamRecord, DefaultRecordGoldenBytes) {
@@ -18,9 +20,9 @@ TEST(CamParamRecord, DefaultRecordGoldenBytes) {
     };
     for (int off = 20; off < 40; off += 4) // EXT1..EXT5
         put(off, 0xFFFFFFFFu);
-    put(40, 0xBF800000u); // EXT6 = -1.0f
-    put(44, 0x00000000u); // EXT7 = -1.0 (low word)
-    put(48, 0xBFF00000u); // EXT7 (high word)
+    put(40, 0xBF800000u);  // EXT6 = -1.0f
+    put(44, 0x00000000u);  // EXT7 = -1.0 (low word)
+    put(48, 0xBFF00000u);  // EXT7 (high word)
     put(100, 0xFFFFFFFFu); // CAPCOND
     put(104, 8);           // BPP
     put(112, 255);         // RANGEHI
@@ -52,7 +54,7 @@ TEST(CamParamRecord, FieldsLandAtTheirOffsetsLittleEndian) {
     EXPECT_EQ(le::get32(b + 92), 0x42u);
     EXPECT_EQ(le::get32(b + 96), 0xBEEFu);
     EXPECT_EQ(le::get64(b + 44), 0x4029000000000000ull); // 12.5
-    EXPECT_EQ(le::get32(b + 40), 0x40400000u);            // 3.0f
+    EXPECT_EQ(le::get32(b + 40), 0x40400000u);           // 3.0f
     EXPECT_EQ(r.Ext7(), 12.5);
     EXPECT_EQ(r.Ext6(), 3.0f);
 }

@@ -23,8 +23,12 @@ inline std::string ModuleDir() {
     const char* env = std::getenv("VT_TESTCAM_DIR");
     return env && *env ? std::string(env) : std::string(VT_BINARY_DIR) + "/tools/testcam";
 }
-inline std::string ConfigModule(const std::string& name) { return ModuleDir() + "/config/" + name + ".cam"; }
-inline std::string RenderModule() { return ModuleDir() + "/render/testcam_render.cam"; }
+inline std::string ConfigModule(const std::string& name) {
+    return ModuleDir() + "/config/" + name + ".cam";
+}
+inline std::string RenderModule() {
+    return ModuleDir() + "/render/testcam_render.cam";
+}
 
 class CamFolders {
 public:

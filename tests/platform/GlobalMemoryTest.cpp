@@ -46,5 +46,7 @@ TEST(GlobalMemory, StatusReportsPhysicalMemory) {
     EXPECT_GT(ms.ullTotalPhys, 0u);
     EXPECT_GT(ms.ullAvailPhys, 0u);
     EXPECT_LE(ms.ullAvailPhys, ms.ullTotalPhys);
-    EXPECT_GE(GlobalAvailableBytes(), ms.ullAvailPhys);
+    // Other processes change the free memory between two readings: only bound the figure.
+    EXPECT_GT(GlobalAvailableBytes(), 0u);
+    EXPECT_LE(GlobalAvailableBytes(), ms.ullTotalPhys + ms.ullTotalPageFile);
 }

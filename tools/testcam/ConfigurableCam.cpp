@@ -6,8 +6,11 @@
 // 3: 1 x 1); SAMPLE is the number of failing set_frameTodib tries before one succeeds in each grab
 // (negative: every try fails). It counts its calls in the record: REFPARAM entries 0 set_frameTodib,
 // 1 SetOneShot, 2 param_set, 3 param_clear, 5 initial; EXT2 term, EXT3 StartConnect, EXT4 StopConnect,
-// EXT5 dlog_set_param. REVERSEINP holds the result of its last message to the program.
+// EXT5 dlog_set_param. REVERSEINP holds the result of its last message to the program; initial sets
+// INPCANNEL to 1 when a companion file "tc_companion.txt" lies in the current directory, else 0.
 #include "tools/testcam/TestCamCommon.h"
+
+#include <unistd.h>
 
 #ifndef TC_VERSION
 #define TC_VERSION 44
@@ -40,8 +43,8 @@ constexpr int kStartCount = VT_CAMPARAM_EXT2 + 4;
 constexpr int kStopCount = VT_CAMPARAM_EXT2 + 8;
 constexpr int kDialogCount = VT_CAMPARAM_EXT2 + 12;
 
-void* g_record = nullptr;     // the record given to initial, for the exports that carry none
-int32_t g_failuresLeft = 0;   // failing tries left in the current grab
+void* g_record = nullptr;   // the record given to initial, for the exports that carry none
+int32_t g_failuresLeft = 0; // failing tries left in the current grab
 int32_t g_frameNumber = 0;
 
 void Geometry(const void* p, int32_t* g) {
@@ -83,7 +86,9 @@ void Tell(void* p, uint32_t window, uint32_t message, uint32_t wParam) {
 } // namespace
 
 #if !defined(TC_NO_VERSION)
-TC_EXPORT int32_t get_dll_version() { return TC_VERSION; }
+TC_EXPORT int32_t get_dll_version() {
+    return TC_VERSION;
+}
 #endif
 
 #if !defined(TC_NO_NAME)
@@ -100,6 +105,7 @@ TC_EXPORT const char* get_display_name() {
 TC_EXPORT int32_t initial(void* p) {
     g_record = p;
     Count(p, kRefInitial);
+    Set(p, VT_CAMPARAM_INPCANNEL, access("tc_companion.txt", F_OK) == 0 ? 1 : 0);
 #ifdef TC_FAIL_INITIAL
     return 1;
 #else
@@ -182,11 +188,15 @@ TC_EXPORT int32_t special_monitor(int32_t value) {
 #endif
 
 #if TC_OFFERS(3) && !defined(TC_OMIT_SetImgNo)
-TC_EXPORT int32_t SetImgNo(int32_t) { return 0; }
+TC_EXPORT int32_t SetImgNo(int32_t) {
+    return 0;
+}
 #endif
 
 #if TC_OFFERS(4) && !defined(TC_OMIT_get_capture_info)
-TC_EXPORT int32_t get_capture_info(void*, int32_t* g) { return g[0] > 0 && g[1] > 0 ? 0 : 1; }
+TC_EXPORT int32_t get_capture_info(void*, int32_t* g) {
+    return g[0] > 0 && g[1] > 0 ? 0 : 1;
+}
 #endif
 
 #if TC_OFFERS(42) && !defined(TC_OMIT_StartConnect)
@@ -206,11 +216,15 @@ TC_EXPORT int32_t StopConnect(void* p) {
 #endif
 
 #if TC_OFFERS(43) && !defined(TC_OMIT_IsHaveLiveMode)
-TC_EXPORT int32_t IsHaveLiveMode() { return 1; }
+TC_EXPORT int32_t IsHaveLiveMode() {
+    return 1;
+}
 #endif
 
 #if TC_OFFERS(43) && !defined(TC_OMIT_IsHaveCaptureButton)
-TC_EXPORT int32_t IsHaveCaptureButton() { return 0; }
+TC_EXPORT int32_t IsHaveCaptureButton() {
+    return 0;
+}
 #endif
 
 #if TC_OFFERS(44) && !defined(TC_OMIT_SetOneShot)

@@ -95,6 +95,30 @@ double FocusPosition(const void* p) {
     return Get(p, VT_CAMPARAM_REFPARAM + 8);
 }
 
+// Summed-area table of the texture per plane, so every pixel can average its own blur square
+// cheaply. The specimen does not change, so the table is kept for the last frame size.
+const std::vector<double>& SummedTexture(int width, int height, int planes) {
+    static std::vector<double> sat;
+    static int cachedW = 0, cachedH = 0, cachedPlanes = 0;
+    if (cachedW == width && cachedH == height && cachedPlanes == planes)
+        return sat;
+    const int64_t w = width, h = height;
+    sat.assign(static_cast<size_t>((w + 1) * (h + 1) * planes), 0.0);
+    auto at = [&](int64_t x, int64_t y, int c) -> double& { return sat[((y * (w + 1)) + x) * planes + c]; };
+    for (int64_t y = 0; y < h; ++y)
+        for (int c = 0; c < planes; ++c) {
+            double run = 0;
+            for (int64_t x = 0; x < w; ++x) {
+                run += Texture(static_cast<int>(x), static_cast<int>(y), planes == 3 ? c : 1);
+                at(x + 1, y + 1, c) = at(x + 1, y, c) + run;
+            }
+        }
+    cachedW = width;
+    cachedH = height;
+    cachedPlanes = planes;
+    return sat;
+}
+
 void Geometry(const void* p, int32_t* g) {
     static const int32_t sizes[][2] = {{640, 480}, {320, 240}, {1280, 960}};
     int sel = Get(p, VT_CAMPARAM_IMAGESIZESEL);
@@ -125,17 +149,8 @@ int32_t Render(const void* p, void* bits, int32_t width, int32_t height, bool li
 
     const int planes = mode == 1 ? 3 : 1;
     const int64_t w = width, h = height;
-    // Summed-area table per plane, so every pixel can average its own blur disc cheaply.
-    std::vector<double> sat(static_cast<size_t>((w + 1) * (h + 1) * planes), 0.0);
-    auto at = [&](int64_t x, int64_t y, int c) -> double& { return sat[((y * (w + 1)) + x) * planes + c]; };
-    for (int64_t y = 0; y < h; ++y)
-        for (int c = 0; c < planes; ++c) {
-            double run = 0;
-            for (int64_t x = 0; x < w; ++x) {
-                run += Texture(static_cast<int>(x), static_cast<int>(y), planes == 3 ? c : 1);
-                at(x + 1, y + 1, c) = at(x + 1, y, c) + run;
-            }
-        }
+    const std::vector<double>& sat = SummedTexture(width, height, planes);
+    auto at = [&](int64_t x, int64_t y, int c) { return sat[((y * (w + 1)) + x) * planes + c]; };
 
     const int bitCount = FrameBitCount(mode, bps);
     const bool deep = bps > 8;
@@ -165,20 +180,32 @@ int32_t Render(const void* p, void* bits, int32_t width, int32_t height, bool li
 }
 } // namespace
 
-TC_EXPORT int32_t get_dll_version() { return VT_CAM_API_44; }
-TC_EXPORT const char* get_display_name() { return kName; }
-TC_EXPORT int32_t initial(void*) { return 0; }
-TC_EXPORT int32_t term(void*) { return 0; }
+TC_EXPORT int32_t get_dll_version() {
+    return VT_CAM_API_44;
+}
+TC_EXPORT const char* get_display_name() {
+    return kName;
+}
+TC_EXPORT int32_t initial(void*) {
+    return 0;
+}
+TC_EXPORT int32_t term(void*) {
+    return 0;
+}
 TC_EXPORT int32_t set_capture_info(void* p, int32_t* g) {
     Geometry(p, g);
     return 0;
 }
-TC_EXPORT int32_t get_capture_info(void*, int32_t* g) { return g[0] > 0 && g[1] > 0 ? 0 : 1; }
+TC_EXPORT int32_t get_capture_info(void*, int32_t* g) {
+    return g[0] > 0 && g[1] > 0 ? 0 : 1;
+}
 TC_EXPORT int32_t param_set(void* p) {
     int mode = Get(p, VT_CAMPARAM_COLORMODE);
     return mode == 0 || mode == 1 ? 0 : 1;
 }
-TC_EXPORT int32_t param_clear(void*) { return 0; }
+TC_EXPORT int32_t param_clear(void*) {
+    return 0;
+}
 TC_EXPORT int32_t set_frameTodib(void* p, void* bits, int32_t width, int32_t height) {
     return Render(p, bits, width, height, true);
 }
@@ -189,8 +216,12 @@ TC_EXPORT int32_t dlog_set_param(uint32_t mainWindow, void*, int32_t) {
     ToProgram(mainWindow, WM_CAMERA_ALLOC, 0, 0, VT_CAMERA_SEND);
     return 0;
 }
-TC_EXPORT int32_t special_monitor(int32_t) { return 0; }
-TC_EXPORT int32_t SetImgNo(int32_t) { return 0; }
+TC_EXPORT int32_t special_monitor(int32_t) {
+    return 0;
+}
+TC_EXPORT int32_t SetImgNo(int32_t) {
+    return 0;
+}
 TC_EXPORT int32_t StartConnect(void* p) {
     ToProgram(Get(p, VT_CAMPARAM_MAINWINDOW), WM_CAMERA_ALLOC, 0, 0, VT_CAMERA_SEND);
     return 0;
@@ -199,5 +230,9 @@ TC_EXPORT int32_t StopConnect(void* p) {
     ToProgram(Get(p, VT_CAMPARAM_MAINWINDOW), WM_CAMERA_FREE, 0, 0, VT_CAMERA_SEND);
     return 0;
 }
-TC_EXPORT int32_t IsHaveLiveMode() { return 1; }
-TC_EXPORT int32_t IsHaveCaptureButton() { return 0; }
+TC_EXPORT int32_t IsHaveLiveMode() {
+    return 1;
+}
+TC_EXPORT int32_t IsHaveCaptureButton() {
+    return 0;
+}

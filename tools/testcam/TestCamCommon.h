@@ -13,9 +13,15 @@
 
 namespace testcam {
 
-inline int32_t Get(const void* p, int off) { return vt_campar_get_i32(p, off); }
-inline void Set(void* p, int off, int32_t v) { vt_campar_set_i32(p, off, v); }
-inline void Count(void* p, int off) { Set(p, off, Get(p, off) + 1); }
+inline int32_t Get(const void* p, int off) {
+    return vt_campar_get_i32(p, off);
+}
+inline void Set(void* p, int off, int32_t v) {
+    vt_campar_set_i32(p, off, v);
+}
+inline void Count(void* p, int off) {
+    Set(p, off, Get(p, off) + 1);
+}
 
 // Bits per pixel of the frame bitmap the program makes for a colour mode and a sample depth.
 inline int FrameBitCount(int colourMode, int bitsPerSample) {
