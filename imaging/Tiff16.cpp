@@ -265,7 +265,16 @@ bool CTiff16::ReadContiguous(BYTE* bits, uint64_t stride, BYTE* buffer, uint64_t
         if (TIFFReadScanline(m_tiff, buffer, row, 0) < 1)
             return false;
         BYTE* dst = bits + (static_cast<uint64_t>(m_height) - 1 - row) * stride;
-        if (spp == 3) {
+        if (bps == 8) {
+            if (spp == 3)
+                for (DWORD x = 0; x < m_width; ++x) {
+                    dst[3 * x] = buffer[3 * x + 2];
+                    dst[3 * x + 1] = buffer[3 * x + 1];
+                    dst[3 * x + 2] = buffer[3 * x];
+                }
+            else
+                std::memcpy(dst, buffer, m_width);
+        } else if (spp == 3) {
             if (bps == 16) {
                 for (DWORD x = 0; x < m_width; ++x) {
                     const BYTE* s = buffer + 6 * static_cast<uint64_t>(x);
@@ -302,7 +311,10 @@ bool CTiff16::ReadSeparate(BYTE* bits, uint64_t stride, BYTE* buffer, uint64_t b
             if (TIFFReadScanline(m_tiff, buffer, row, static_cast<uint16_t>(q)) < 1)
                 return false;
             BYTE* dst = bits + (static_cast<uint64_t>(m_height) - 1 - row) * stride;
-            if (bps == 16) {
+            if (bps == 8) {
+                for (DWORD x = 0; x < m_width; ++x)
+                    dst[3ull * x + (2 - q)] = buffer[x];
+            } else if (bps == 16) {
                 for (DWORD x = 0; x < m_width; ++x)
                     le::put16(dst + x * pixelBytes + offset, Native16(buffer + 2 * static_cast<uint64_t>(x)));
             } else {
@@ -318,47 +330,50 @@ bool CTiff16::ReadSeparate(BYTE* bits, uint64_t stride, BYTE* buffer, uint64_t b
 HDIB CTiff16::Read(HDIB dib) {
     if (!dib)
         return nullptr;
-    auto fail = [&]() -> HDIB {
+    // Deep types, and 8-bit grey and colour for thumbnails.
+    bool ok = m_tiff && (m_imageType == 0 || m_imageType == 3 || (m_imageType >= 4 && m_imageType <= 9));
+    if (ok) {
+        // The lock ends before the bitmap may be freed.
+        GlobalLockGuard lock(dib);
+        ok = ReadLocked(lock.get());
+    }
+    if (!ok) {
         GlobalFree(dib);
         return nullptr;
-    };
-    if (!m_tiff || m_imageType < 4 || m_imageType > 9)
-        return fail();
-    const int bps = m_bitsPerSample;
-    const int spp = m_samplesPerPixel;
-    const int wantDepth = spp == 3 ? 48 : 16;
-    {
-        GlobalLockGuard lock(dib);
-        if (!lock)
-            return fail();
-        BYTE* block = lock.get();
-        if (static_cast<DWORD>(DibGetWidth(block)) != m_width || static_cast<DWORD>(DibGetHeight(block)) != m_height ||
-            DibGetBitCount(block) != wantDepth)
-            return fail();
-        const uint64_t stride = DibStride(m_width, wantDepth);
-        const uint64_t rowSamples = m_planarConfig == PLANARCONFIG_SEPARATE ? 1 : static_cast<uint64_t>(spp);
-        const uint64_t needed = (rowSamples * m_width * static_cast<uint64_t>(bps) + 7) / 8;
-        const tmsize_t scan = TIFFScanlineSize(m_tiff);
-        if (scan <= 0 || static_cast<uint64_t>(scan) < needed)
-            return fail();
-        HGLOBAL hbuf = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(scan));
-        if (!hbuf) {
-            ShowMessage(kMsgOutOfMemory, MB_OK | MB_ICONEXCLAMATION);
-            return fail();
-        }
-        bool ok;
-        {
-            GlobalLockGuard buf(hbuf);
-            BYTE* bits = DibGetBits(block);
-            ok = buf && (m_planarConfig == PLANARCONFIG_SEPARATE && spp > 1
-                             ? ReadSeparate(bits, stride, buf.get(), static_cast<uint64_t>(scan))
-                             : ReadContiguous(bits, stride, buf.get(), static_cast<uint64_t>(scan)));
-        }
-        GlobalFree(hbuf);
-        if (!ok)
-            return fail();
     }
     return dib;
+}
+
+bool CTiff16::ReadLocked(BYTE* block) {
+    if (!block)
+        return false;
+    const int bps = m_bitsPerSample;
+    const int spp = m_samplesPerPixel;
+    const int wantDepth = (spp == 3 ? 3 : 1) * (bps == 8 ? 8 : 16);
+    if (static_cast<DWORD>(DibGetWidth(block)) != m_width || static_cast<DWORD>(DibGetHeight(block)) != m_height ||
+        DibGetBitCount(block) != wantDepth)
+        return false;
+    const uint64_t stride = DibStride(m_width, wantDepth);
+    const uint64_t rowSamples = m_planarConfig == PLANARCONFIG_SEPARATE ? 1 : static_cast<uint64_t>(spp);
+    const uint64_t needed = (rowSamples * m_width * static_cast<uint64_t>(bps) + 7) / 8;
+    const tmsize_t scan = TIFFScanlineSize(m_tiff);
+    if (scan <= 0 || static_cast<uint64_t>(scan) < needed)
+        return false;
+    HGLOBAL hbuf = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(scan));
+    if (!hbuf) {
+        ShowMessage(kMsgOutOfMemory, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    bool ok;
+    {
+        GlobalLockGuard buf(hbuf);
+        BYTE* bits = DibGetBits(block);
+        ok = buf && (m_planarConfig == PLANARCONFIG_SEPARATE && spp > 1
+                         ? ReadSeparate(bits, stride, buf.get(), static_cast<uint64_t>(scan))
+                         : ReadContiguous(bits, stride, buf.get(), static_cast<uint64_t>(scan)));
+    }
+    GlobalFree(hbuf);
+    return ok;
 }
 
 BOOL CTiff16::OpenForWrite(const char* path, const char* mode) {

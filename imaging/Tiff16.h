@@ -12,6 +12,10 @@ class AtomicFileWriter;
 typedef struct tiff TIFF;
 class CMyThumbnl;
 
+// Moves a colour's value (its largest channel) along a sine contrast curve by `amount`
+// (-1 flattens, +1 steepens), keeping hue and saturation; used on thumbnail palettes.
+COLORREF AdjustValueContrast(double amount, COLORREF pixel);
+
 // Opens a TIFF file with libtiff's diagnostics silenced and its single allocations capped,
 // so that a crafted file fails instead of taking the machine's memory.
 TIFF* TiffOpenQuiet(const char* path, const char* mode);
@@ -42,6 +46,8 @@ public:
     // now holds the complete file.
     BOOL Close();
 
+    // A new thumbnail of the open file whose longer side has `size` pixels (the owner is the
+    // caller); null for size 0 or below, palette and unsupported types, or failures.
     CMyThumbnl* MakeThumbnail(int size);
 
     // Row packing of 10- and 12-bit samples: the low `bits` bits of each sample, most
@@ -56,6 +62,7 @@ public:
 
 private:
     void ReadTags();
+    bool ReadLocked(BYTE* block);
     bool ReadContiguous(BYTE* bits, uint64_t stride, BYTE* buffer, uint64_t bufferBytes);
     bool ReadSeparate(BYTE* bits, uint64_t stride, BYTE* buffer, uint64_t bufferBytes);
 

@@ -129,8 +129,10 @@ TEST(ImageFile, RawBmpLoaderTakesEveryUncompressedDepthWithTheSameChecks) {
         CMemFile f(MakeBmp(s));
         HDIB d = LoadDibFromBmp(&f);
         ASSERT_NE(d, nullptr) << bits;
-        GlobalLockGuard l(d);
-        EXPECT_EQ(DibGetBitCount(l.get()), bits);
+        {
+            GlobalLockGuard l(d);
+            EXPECT_EQ(DibGetBitCount(l.get()), bits);
+        }
         GlobalFree(d);
     }
     BmpSpec cut;
@@ -182,7 +184,7 @@ TEST(ImageFile, FailedSavesLeaveTheExistingFileAlone) {
     EXPECT_FALSE(Exists(dir.Path("d.png")));
     // No temporary file is left behind.
     std::string listing;
-    imgtest::Run("ls -A " + dir.Path(""), &listing);
+    Shell("ls -A " + dir.Path(""), &listing);
     EXPECT_EQ(listing, "a.jpg\nb.tif\nc.tif\n");
     GlobalFree(deep);
     GlobalFree(grey);

@@ -95,7 +95,7 @@ void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes) {
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
-int Run(const std::string& command, std::string* out) {
+int Shell(const std::string& command, std::string* out) {
     FILE* p = popen((command + " 2>/dev/null").c_str(), "r");
     if (!p)
         return -1;

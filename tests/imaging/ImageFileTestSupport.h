@@ -39,7 +39,7 @@ void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes);
 bool Exists(const std::string& path);
 
 // Runs a shell command; returns its exit status and puts its standard output in `out`.
-int Run(const std::string& command, std::string* out = nullptr);
+int Shell(const std::string& command, std::string* out = nullptr);
 // The path of an installed program among the candidates, or empty.
 std::string FindTool(std::initializer_list<const char*> candidates);
 std::string ImageMagick();

@@ -4,6 +4,7 @@
 
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
+#include "imaging/MyImageData.h"
 #include "imaging/Tiff16.h"
 #include "platform/File.h"
 
@@ -229,4 +230,47 @@ TEST(Tiff16, AFullDiskIsAFailureAndTheOldFileStays) {
     EXPECT_FALSE(tiff48);
     EXPECT_EQ(ReadBytes(path), (std::vector<BYTE>{'o', 'l', 'd'}));
     GlobalFree(big);
+}
+
+TEST(Tiff16, ThumbnailsKeepTheAspectAndShowTheImage) {
+    ScratchDir dir;
+    // A 16-bit grey image: left half dark, right half bright.
+    HDIB grey = DibCreateOfKind(60, 30, 3);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 60; ++x)
+            DibSetPixel(grey, x, y, 0, x < 30 ? 1000 : 64000);
+    ASSERT_TRUE(SaveImageFile(grey, dir.Path("g.tif"), 6, 75));
+    HDIB colour = MakePatternDib(10, 20, 1);
+    ASSERT_TRUE(SaveImageFile(colour, dir.Path("c.tif"), 3, 75));
+    CTiff16 t;
+    ASSERT_TRUE(t.Open(dir.Path("g.tif").c_str(), "r"));
+    EXPECT_EQ(t.MakeThumbnail(0), nullptr);
+    EXPECT_EQ(t.MakeThumbnail(-5), nullptr);
+    std::unique_ptr<CMyThumbnl> th(t.MakeThumbnail(20));
+    ASSERT_NE(th, nullptr);
+    EXPECT_EQ(th->GetWidth(), 20u);
+    EXPECT_EQ(th->GetHeight(), 10u);
+    EXPECT_TRUE(th->m_loaded);
+    EXPECT_EQ(th->m_bitsPerPixel, 24);
+    EXPECT_LT(th->m_bits[0], 20) << "dark left";
+    EXPECT_GT(th->m_bits[3 * 19], 230) << "bright right";
+    t.Close();
+    ASSERT_TRUE(t.Open(dir.Path("c.tif").c_str(), "r"));
+    std::unique_ptr<CMyThumbnl> big(t.MakeThumbnail(40)); // larger than the image
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->GetWidth(), 20u);
+    EXPECT_EQ(big->GetHeight(), 40u);
+    GlobalFree(grey);
+    GlobalFree(colour);
+}
+
+TEST(Tiff16, ValueContrastBendsValuesAndKeepsGreyGrey) {
+    EXPECT_EQ(AdjustValueContrast(-1, RGB(0, 0, 0)), RGB(0, 0, 0));
+    EXPECT_EQ(AdjustValueContrast(-1, RGB(255, 255, 255)), RGB(255, 255, 255));
+    const COLORREF g = AdjustValueContrast(-1, RGB(64, 64, 64));
+    EXPECT_EQ(GetRValue(g), GetBValue(g));
+    EXPECT_GT(GetRValue(g), 64) << "amount -1 lifts dark values towards the middle";
+    const COLORREF c = AdjustValueContrast(1, RGB(200, 100, 50));
+    EXPECT_GT(GetRValue(c), 200);
+    EXPECT_NEAR(GetRValue(c) / 2.0, GetGValue(c), 1.0) << "hue and saturation stay";
 }
