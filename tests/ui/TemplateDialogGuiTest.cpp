@@ -48,6 +48,7 @@ TEST(TemplateDialogGui, StartDialogFromBundleHasIdsTextsAndRoomForThem) {
     }
     EXPECT_NE(dynamic_cast<wxCheckBox*>(dlg.GetDlgItem(1017)), nullptr);
     ui::testing::Screenshot(&dlg, ui::testing::OutputFolder() + "/start-dialog.png");
+    ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/start-dialog-screen.png");
     dlg.Destroy();
 }
 
