@@ -1,5 +1,6 @@
 // compose: composes a focus series of image files the way the composition worker does (read
-// each file, add it to a CFocusComp, then the height map and the cut) and prints the speed.
+// each file with the worker's reader, add it to a CFocusComp, then the height map and the cut)
+// and prints the speed.
 //
 //   compose [--size P] [--type 0|1|2] [--align 0|1] [--coarse W] [--z FILE] [--threads N]
 //           [--out DIR] FILE...
@@ -10,6 +11,7 @@
 // with one Z value per line (default 0, 1, 2, ...); --out DIR writes DIR/composite.bmp and DIR/height.f64
 // (little-endian doubles, row-major, top row first) and prints the output size.
 #include "imaging/FocusComp.h"
+#include "imaging/FocusCompWorker.h"
 #include "imaging/ImageFile.h"
 #include "imaging/PlaneKernels.h"
 
@@ -66,7 +68,8 @@ Loaded Load(const std::string& path) {
     const auto t0 = Clock::now();
     Loaded l;
     int type = -1;
-    l.dib = ReadImageFile(path, &type);
+    if (ReadSeriesImageFile(path, &l.dib, &type) != ImageFileRead::Read)
+        l.dib = nullptr;
     l.seconds = Seconds(Clock::now() - t0);
     return l;
 }
