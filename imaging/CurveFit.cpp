@@ -76,7 +76,9 @@ void* FitAlloc(size_t bytes) {
     return p;
 }
 
-void FitFree(void* block) { std::free(block); }
+void FitFree(void* block) {
+    std::free(block);
+}
 
 int FitPolynomial(int modelType, const double* x, const double* y, int count, double coefficients[5]) {
     const int t = FitTermCount(modelType);

@@ -2,6 +2,7 @@
 #include "imaging/DibConvert.h"
 
 #include "imaging/DibPlanes.h"
+#include "imaging/SECImage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,8 +92,8 @@ int GreyModeByte(int mode, int r, int g, int b) {
     }
 }
 
-// Bits per pixel of the screen the conversion is for.
-int DibScreenBitsPerPixel() { return 24; }
+// Bits per pixel of the screen the conversion is for (the one screen query of the imaging core).
+int DibScreenBitsPerPixel() { return GetScreenCaps().bitsPixel; }
 
 } // namespace
 
@@ -121,7 +122,8 @@ HDIB DibConvertForDisplayOnScreen(HDIB source, HDIB destination, int low, int hi
         bool fits = false;
         {
             GlobalLockGuard d(destination);
-            fits = d && DibGetWidth(d.get()) == w && DibGetHeight(d.get()) == h && DibGetBitCount(d.get()) == targetBits;
+            fits = d && DibGetWidth(d.get()) == w && DibGetHeight(d.get()) == h &&
+                   DibGetBitCount(d.get()) == targetBits;
         }
         if (!fits) {
             GlobalFree(destination);
@@ -189,7 +191,8 @@ HDIB DibConvertForDisplayOnScreen(HDIB source, HDIB destination, int low, int hi
 }
 
 HDIB DibConvertForDisplay(HDIB source, HDIB destination, int low, int high, int type, int greyMode) {
-    return DibConvertForDisplayOnScreen(source, destination, low, high, type, greyMode, DibScreenBitsPerPixel());
+    return DibConvertForDisplayOnScreen(source, destination, low, high, type, greyMode,
+                                        DibScreenBitsPerPixel());
 }
 
 HDIB DibMakeDisplayCopyOnScreen(HDIB bitmap, int screenBits) {
@@ -227,11 +230,14 @@ HDIB DibMakeDisplayCopyOnScreen(HDIB bitmap, int screenBits) {
             type = -1;
         }
     }
-    const HDIB shown = DibConvertForDisplayOnScreen(bitmap, nullptr, 0, ImageTypeFullScale(type), type, -1, screenBits);
+    const HDIB shown =
+        DibConvertForDisplayOnScreen(bitmap, nullptr, 0, ImageTypeFullScale(type), type, -1, screenBits);
     return shown ? shown : bitmap;
 }
 
-HDIB DibMakeDisplayCopy(HDIB bitmap) { return DibMakeDisplayCopyOnScreen(bitmap, DibScreenBitsPerPixel()); }
+HDIB DibMakeDisplayCopy(HDIB bitmap) {
+    return DibMakeDisplayCopyOnScreen(bitmap, DibScreenBitsPerPixel());
+}
 
 HDIB DibCopyRect(HDIB source, HDIB destination, const RECT& rect) {
     if (!source)
@@ -276,7 +282,8 @@ HDIB DibCopyRect(HDIB source, HDIB destination, const RECT& rect) {
             const bool inside = sy >= 0 && sy < sh;
             for (int col = 0; col < cw; ++col) {
                 const bool in = inside && col >= cx0 && col < cx1;
-                dp.at(col, row) = in ? static_cast<typename decltype(dp)::value_type>(sp.at(rect.left + col, sy)) : 0;
+                dp.at(col, row) =
+                    in ? static_cast<typename decltype(dp)::value_type>(sp.at(rect.left + col, sy)) : 0;
             }
         }
     };
@@ -305,11 +312,13 @@ HDIB DibToLightness(HDIB bitmap) {
         return nullptr;
     GlobalLockGuard d(out);
     if (bc == 24) {
-        planes::LightnessPlane(planes::MakeDibPlane<uint8_t>(s.get(), 0), planes::MakeDibPlane<uint8_t>(s.get(), 1),
-                               planes::MakeDibPlane<uint8_t>(s.get(), 2), planes::MakeDibPlane<uint8_t>(d.get(), 0));
+        planes::LightnessPlane(
+            planes::MakeDibPlane<uint8_t>(s.get(), 0), planes::MakeDibPlane<uint8_t>(s.get(), 1),
+            planes::MakeDibPlane<uint8_t>(s.get(), 2), planes::MakeDibPlane<uint8_t>(d.get(), 0));
     } else {
-        planes::LightnessPlane(planes::MakeDibPlane<uint16_t>(s.get(), 0), planes::MakeDibPlane<uint16_t>(s.get(), 1),
-                               planes::MakeDibPlane<uint16_t>(s.get(), 2), planes::MakeDibPlane<uint16_t>(d.get(), 0));
+        planes::LightnessPlane(
+            planes::MakeDibPlane<uint16_t>(s.get(), 0), planes::MakeDibPlane<uint16_t>(s.get(), 1),
+            planes::MakeDibPlane<uint16_t>(s.get(), 2), planes::MakeDibPlane<uint16_t>(d.get(), 0));
     }
     return out;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
 
 namespace {
 
@@ -24,13 +25,13 @@ Info InfoOf(HDIB bitmap) {
 }
 
 bool SameShape(const Info& a, const Info& b) {
-    return a.width == b.width && a.height == b.height && planes::IsWideDepth(a.bits) == planes::IsWideDepth(b.bits) &&
+    return a.width == b.width && a.height == b.height &&
+           planes::IsWideDepth(a.bits) == planes::IsWideDepth(b.bits) &&
            planes::SamplesPerPixel(a.bits) > 0 && planes::SamplesPerPixel(b.bits) > 0;
 }
 
 // Runs f(sourcePlane, targetPlane) on one plane of two bitmaps of one shape.
-template <typename F>
-void OnPlanePair(HDIB source, HDIB target, int plane, F&& f) {
+template <typename F> void OnPlanePair(HDIB source, HDIB target, int plane, F&& f) {
     if (!source || !target || !SameShape(InfoOf(source), InfoOf(target)))
         return;
     GlobalLockGuard s(source);
@@ -41,15 +42,16 @@ void OnPlanePair(HDIB source, HDIB target, int plane, F&& f) {
     GlobalLockGuard t(target);
     planes::WithDibPlane(s.get(), plane, [&](auto sp) {
         planes::WithDibPlane(t.get(), plane, [&](auto tp) {
-            if constexpr (std::is_same_v<decltype(sp), decltype(tp)>)
+            // (remove_cvref: inside a template GCC names the captured sp with a reference type)
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(sp)>,
+                                         std::remove_cvref_t<decltype(tp)>>)
                 f(sp, tp);
         });
     });
 }
 
 // Runs plane filter f(plane) for every plane of the bitmap's depth, then selects plane 0.
-template <typename F>
-void ForEachPlane(int bits, F&& f) {
+template <typename F> void ForEachPlane(int bits, F&& f) {
     for (int p = 0; p < planes::PlaneCount(bits); ++p) {
         DibSelectPlane(p);
         f(p);
@@ -61,7 +63,8 @@ void SmoothRowsOnPlane(HDIB source, HDIB target, int plane, int period, double s
     const Info info = InfoOf(source);
     const planes::BandSmoother sm(info.width, planes::BandSmoother::LambdaForPeriod(period));
     const int maxValue = planes::DepthMax(info.bits);
-    OnPlanePair(source, target, plane, [&](auto sp, auto tp) { planes::SmoothRowsPlane(sp, tp, sm, scale, maxValue); });
+    OnPlanePair(source, target, plane,
+                [&](auto sp, auto tp) { planes::SmoothRowsPlane(sp, tp, sm, scale, maxValue); });
 }
 
 void SmoothColumnsOnPlane(HDIB source, HDIB target, int plane, int period, double scale) {

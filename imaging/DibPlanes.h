@@ -20,16 +20,22 @@ namespace planes {
 inline int SamplesPerPixel(int bitCount) {
     return (bitCount == 8 || bitCount == 16) ? 1 : (bitCount == 24 || bitCount == 48) ? 3 : 0;
 }
-inline bool IsWideDepth(int bitCount) { return bitCount == 16 || bitCount == 48; }
+inline bool IsWideDepth(int bitCount) {
+    return bitCount == 16 || bitCount == 48;
+}
 // Largest sample value of a depth: 255 for 8 and 24 bits, 65535 for 16 and 48 bits.
-inline int DepthMax(int bitCount) { return IsWideDepth(bitCount) ? 65535 : 255; }
+inline int DepthMax(int bitCount) {
+    return IsWideDepth(bitCount) ? 65535 : 255;
+}
 // DibCreateKind that holds a depth: 16 -> 3, 24 -> 1, 48 -> 4, anything else -> 0.
 inline int KindOfDepth(int bitCount) {
-    return bitCount == 16 ? DIB_KIND_GREY16 : bitCount == 24 ? DIB_KIND_RGB24 : bitCount == 48 ? DIB_KIND_RGB48 : DIB_KIND_GREY8;
+    return bitCount == 16   ? DIB_KIND_GREY16
+           : bitCount == 24 ? DIB_KIND_RGB24
+           : bitCount == 48 ? DIB_KIND_RGB48
+                            : DIB_KIND_GREY8;
 }
 
-template <typename T>
-PlaneRef<T> MakeDibPlane(void* block, int plane) {
+template <typename T> PlaneRef<T> MakeDibPlane(void* block, int plane) {
     PlaneRef<T> p;
     const int w = DibGetWidth(block), h = DibGetHeight(block), bc = DibGetBitCount(block);
     const size_t stride = DibStride(w, bc);
@@ -45,8 +51,7 @@ PlaneRef<T> MakeDibPlane(void* block, int plane) {
 }
 
 // False (and f not called) for depths other than 8, 16, 24 and 48 bits or an empty bitmap.
-template <typename F>
-bool WithDibPlane(void* block, int plane, F&& f) {
+template <typename F> bool WithDibPlane(void* block, int plane, F&& f) {
     if (!block || DibGetWidth(block) < 1 || DibGetHeight(block) < 1)
         return false;
     if (plane < 0 || plane > 2)
@@ -66,6 +71,8 @@ bool WithDibPlane(void* block, int plane, F&& f) {
 }
 
 // Plane loop of the public per-plane operations: 0, 1, 2 for 24- and 48-bit bitmaps, else 0.
-inline int PlaneCount(int bitCount) { return SamplesPerPixel(bitCount) == 3 ? 3 : 1; }
+inline int PlaneCount(int bitCount) {
+    return SamplesPerPixel(bitCount) == 3 ? 3 : 1;
+}
 
 } // namespace planes

@@ -9,8 +9,7 @@
 
 namespace {
 
-template <typename T>
-T** AllocRows(int rows, int cols) {
+template <typename T> T** AllocRows(int rows, int cols) {
     if (rows < 1 || cols < 1)
         return nullptr;
     T** p = new (std::nothrow) T*[rows]();
@@ -28,8 +27,7 @@ T** AllocRows(int rows, int cols) {
     return p;
 }
 
-template <typename T>
-void FreeRowsOf(T**& rows, int count) {
+template <typename T> void FreeRowsOf(T**& rows, int count) {
     if (!rows)
         return;
     for (int y = 0; y < count; ++y)
@@ -38,11 +36,10 @@ void FreeRowsOf(T**& rows, int count) {
     rows = nullptr;
 }
 
-template <typename T>
-void FillRows(T** rows, int count, int cols, T value) {
+template <typename T> void FillRows(T** rows, int count, int cols, T value) {
     if (!rows)
         return;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < count; ++y)
         std::fill(rows[y], rows[y] + cols, value);
 }
@@ -60,11 +57,16 @@ CFocusComp::~CFocusComp() {
     m_hComposite = nullptr;
 }
 
-void CFocusComp::FreeRows(double** rows, int count) { FreeRowsOf(rows, count); }
-void CFocusComp::FreeRows(int** rows, int count) { FreeRowsOf(rows, count); }
+void CFocusComp::FreeRows(double** rows, int count) {
+    FreeRowsOf(rows, count);
+}
+void CFocusComp::FreeRows(int** rows, int count) {
+    FreeRowsOf(rows, count);
+}
 
-BOOL CFocusComp::Setup(int /*ignored*/, int sizeParam, int scopeType, int bandChoice, int bandPosition, int width,
-                       int height, int alignOn, int matchCount, const POINT* points, int coarseMode, int coarseWidth) {
+BOOL CFocusComp::Setup(int /*ignored*/, int sizeParam, int scopeType, int bandChoice, int bandPosition,
+                       int width, int height, int alignOn, int matchCount, const POINT* points,
+                       int coarseMode, int coarseWidth) {
     m_nSizeParam = sizeParam;
     m_nWidth = width;
     m_nHeight = height;
@@ -134,9 +136,15 @@ BOOL CFocusComp::AllocMaps() {
     return TRUE;
 }
 
-void CFocusComp::ClearMaxMap() { FillRows(m_pMax, m_nMaxRows, m_nMaxCols, 0); }
-void CFocusComp::ClearIndexMap() { FillRows(m_pIndex, m_nMapHeight, m_nMapWidth, 0); }
-void CFocusComp::ClearWeightMap() { FillRows(m_pWeight, m_nMapHeight, m_nMapWidth, 0.0); }
+void CFocusComp::ClearMaxMap() {
+    FillRows(m_pMax, m_nMaxRows, m_nMaxCols, 0);
+}
+void CFocusComp::ClearIndexMap() {
+    FillRows(m_pIndex, m_nMapHeight, m_nMapWidth, 0);
+}
+void CFocusComp::ClearWeightMap() {
+    FillRows(m_pWeight, m_nMapHeight, m_nMapWidth, 0.0);
+}
 
 bool CFocusComp::AllocWorkBuffers(int bitCount) {
     if (m_bWorkReady)
@@ -322,7 +330,7 @@ BOOL CFocusComp::BuildHeightMap() {
     }
     const double* z = m_pZ;
     if (!m_bCoarse) {
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x)
                 height[y][x] = z[m_pIndex[y][x]];
@@ -338,7 +346,7 @@ BOOL CFocusComp::BuildHeightMap() {
         std::vector<int> cellX(static_cast<size_t>(W));
         for (int x = 0; x < W; ++x)
             cellX[x] = std::min(static_cast<int>(x / rx), m_nCoarseWidth - 1);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
         for (int y = 0; y < H; ++y) {
             const int cy = std::min(static_cast<int>(y / ry), m_nCoarseHeight - 1);
             for (int x = 0; x < W; ++x) {
@@ -395,8 +403,7 @@ bool CFocusComp::CropComposite(const RECT& rc) {
 // Cuts full-size rows to the rectangle in place: the rows inside it move to the front of the
 // pointer array and their samples to the front of each row; the other rows are freed. No
 // second full-size map is needed, and the blocks stay what new[] gave (FreeRows frees them).
-template <typename T>
-static void CropRowsTo(T** rows, int& rowCount, int& colCount, const RECT& rc) {
+template <typename T> static void CropRowsTo(T** rows, int& rowCount, int& colCount, const RECT& rc) {
     const int ow = rc.right - rc.left, oh = rc.bottom - rc.top;
     for (int y = 0; y < rowCount; ++y)
         if (y < rc.top || y >= rc.top + oh) {

@@ -32,10 +32,10 @@ constexpr int FOCUS_SCOPE_CONFOCAL = 2; // focus measure from the brightness of 
 // Why the last operation failed.
 enum class FocusCompError {
     None,
-    NoMemory,     // a map, a working buffer or a bitmap could not be allocated
-    BadImage,     // null image, unsupported depth, or another size or depth than the series
-    NotReady,     // AddImage before AllocMaps, BuildHeightMap before any image
-    NoZValues,    // BuildHeightMap without Z values or with fewer than the images added
+    NoMemory,  // a map, a working buffer or a bitmap could not be allocated
+    BadImage,  // null image, unsupported depth, or another size or depth than the series
+    NotReady,  // AddImage before AllocMaps, BuildHeightMap before any image
+    NoZValues, // BuildHeightMap without Z values or with fewer than the images added
 };
 
 class CFocusComp {
@@ -57,8 +57,8 @@ public:
     // alignOn with matchCount 0..2 (2 to 4 patterns) and four points in percent of the inner
     // 80 % of the image (ordinary microscope only); coarseMode with coarseWidth below width puts
     // the focus maps on a coarse grid. Always 1.
-    BOOL Setup(int ignored, int sizeParam, int scopeType, int bandChoice, int bandPosition, int width, int height,
-               int alignOn, int matchCount, const POINT* points, int coarseMode, int coarseWidth);
+    BOOL Setup(int ignored, int sizeParam, int scopeType, int bandChoice, int bandPosition, int width,
+               int height, int alignOn, int matchCount, const POINT* points, int coarseMode, int coarseWidth);
 
     // Best-focus, index and weight maps at focus-map resolution. FALSE when memory is short
     // (nothing is kept then).
@@ -137,7 +137,8 @@ public:
     // ---- stereo drift (type 1) ----
     // Profile of the band of bandHeight rows centred on `row` of a width x height plane: the
     // integer mean of each column. The band is kept inside the plane.
-    static void BandProfile(const uint16_t* plane, int width, int height, int row, int bandHeight, int* profile);
+    static void BandProfile(const uint16_t* plane, int width, int height, int row, int bandHeight,
+                            int* profile);
     // sum |trunc((a - mean a)(b - mean b))| / (sqrt(sa) sqrt(sb)) over n samples of a from i and
     // b from j; 0.0 when either window is flat.
     static double ProfileScore(const int* a, int i, const int* b, int j, int n);
@@ -152,8 +153,8 @@ private:
     void SetLastError(FocusCompError e) { m_LastError = e; }
 
     // Focus measure (FocusCompMeasure.cpp).
-    void MakeFocusPlane(HDIB image);          // lightness or red plane into m_light
-    const uint16_t* FocusMeasure();           // from m_light; focus-map size
+    void MakeFocusPlane(HDIB image); // lightness or red plane into m_light
+    const uint16_t* FocusMeasure();  // from m_light; focus-map size
     void InitMaxMap(const uint16_t* measure);
     void SelectBest(const uint16_t* measure);
     void SmoothWeights();
@@ -228,12 +229,12 @@ private:
     int m_nBits = 0; // depth of the series, from the first image
 
     // Working buffers, allocated with the first image.
-    std::vector<uint16_t> m_light;      // focus plane, full resolution
+    std::vector<uint16_t> m_light;        // focus plane, full resolution
     std::vector<uint16_t> m_bufA, m_bufB; // focus-map resolution
-    std::vector<uint8_t> m_wins;        // 1 where the newest image won
+    std::vector<uint8_t> m_wins;          // 1 where the newest image won
     std::vector<int> m_profile[kBandCount];
     std::vector<double> m_scores;
-    HDIB m_hWork = nullptr;             // working copy (stereo and alignment)
+    HDIB m_hWork = nullptr; // working copy (stereo and alignment)
     planes::BandSmoother m_rowSmoother, m_colSmoother;
     int m_nHalfPeriod = 0;
     bool m_bWorkReady = false;

@@ -64,7 +64,8 @@ bool CFocusComp::SetAlignReference(HDIB first) {
         const RECT& s = m_rcSearch[i];
         const RECT& t = m_rcTemplate[i];
         // The search image is matched over one row and one column less than the patch.
-        m_bPatternUsable[i] = t.right > t.left && t.bottom > t.top && (t.right - t.left) <= (s.right - s.left) - 1 &&
+        m_bPatternUsable[i] = t.right > t.left && t.bottom > t.top &&
+                              (t.right - t.left) <= (s.right - s.left) - 1 &&
                               (t.bottom - t.top) <= (s.bottom - s.top) - 1;
         if (!m_bPatternUsable[i])
             continue;

@@ -26,7 +26,8 @@ double ProfileVariance(const int* p, int n) {
 
 } // namespace
 
-void CFocusComp::BandProfile(const uint16_t* plane, int width, int height, int row, int bandHeight, int* profile) {
+void CFocusComp::BandProfile(const uint16_t* plane, int width, int height, int row, int bandHeight,
+                             int* profile) {
     const int bh = std::clamp(bandHeight, 1, std::max(height, 1));
     // The band is kept inside the plane however close its centre lies to an edge.
     const int start = std::clamp(row - bandHeight / 2, 0, height - bh);
@@ -78,7 +79,8 @@ void CFocusComp::InitDriftBands() {
     for (int b = 0; b < kBandCount; ++b) {
         m_BandRows[b] = static_cast<int>(m_nHeight * kBandFractions[b]);
         m_BandProfiles[b].assign(static_cast<size_t>(m_nWidth), 0);
-        BandProfile(m_light.data(), m_nWidth, m_nHeight, m_BandRows[b], m_nBandHeight, m_BandProfiles[b].data());
+        BandProfile(m_light.data(), m_nWidth, m_nHeight, m_BandRows[b], m_nBandHeight,
+                    m_BandProfiles[b].data());
         m_BandVariance[b] = ProfileVariance(m_BandProfiles[b].data(), m_nWidth);
     }
     SortBands();
@@ -107,7 +109,7 @@ int CFocusComp::BestShift(const int* reference, const int* profile, std::vector<
     const int h = (W - L) / 2;
     const int count = 2 * h;
     scores.assign(static_cast<size_t>(std::max(count, 0)), 0.0);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int s = 0; s < count; ++s)
         scores[s] = ProfileScore(reference, s, profile, h, L);
     double best = 0.0;
@@ -184,7 +186,7 @@ void CFocusComp::ShiftImage(HDIB working, int d) {
     const size_t stride = DibStride(W, bc);
     BYTE* bits = DibGetBits(g.get());
     const int keep = W - std::abs(d);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < H; ++y) {
         BYTE* row = bits + static_cast<size_t>(y) * stride;
         if (d > 0)

@@ -183,9 +183,10 @@ double CPatMatching::Search(POINT* position) {
         }
         return 0.0;
     }
-    // Coarse levels whose sampled template would be narrower than 2 samples are skipped.
+    // Coarse levels whose sampled template would be narrower than 4 samples are skipped: a
+    // template of fewer samples correlates with almost anything (and 0 samples divide by 0).
     int k = m_step;
-    while (k > 1 && (tw / k < 2 || th / k < 2))
+    while (k > 1 && (tw / k < 4 || th / k < 4))
         k /= 2;
     const Range full{0, 0, sw - tw, sh - th};
     bool first = true;
@@ -215,7 +216,8 @@ POINT MapAlignPoint(POINT p, const AlignTransform& t, int width, int height) {
     return q;
 }
 
-AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, int count, int width, int height) {
+AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, int count, int width,
+                                 int height) {
     AlignTransform t;
     if (count < 1)
         return t;
@@ -235,8 +237,10 @@ AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, 
         mx += destination[i].x - m.x;
         my += destination[i].y - m.y;
     }
-    t.xShift = static_cast<int>(std::trunc(mx / count));
-    t.yShift = static_cast<int>(std::trunc(my / count));
+    // Rounded, not cut toward zero: every image is matched against the previous aligned one,
+    // so a cut would lose up to a pixel per image and the series would drift toward no shift.
+    t.xShift = static_cast<int>(std::lround(mx / count));
+    t.yShift = static_cast<int>(std::lround(my / count));
     return t;
 }
 
@@ -261,7 +265,7 @@ void TransformPlane(const planes::PlaneRef<T>& src, const planes::PlaneRef<T>& d
     std::vector<double> fracX(static_cast<size_t>(w));
     for (int x = 0; x < w; ++x)
         SourceCell((x - cx - t.xShift) / t.xScale, cellX[x], fracX[x]);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < h; ++y) {
         int cyl;
         double fy;
@@ -308,11 +312,11 @@ BOOL DibTransformPlanesInto(HDIB source, HDIB target, const AlignTransform& t) {
     const int maxValue = planes::DepthMax(bc) - 1;
     for (int p = 0; p < planes::PlaneCount(bc); ++p) {
         if (planes::IsWideDepth(bc))
-            TransformPlane(planes::MakeDibPlane<uint16_t>(s.get(), p), planes::MakeDibPlane<uint16_t>(d.get(), p), t,
-                           maxValue);
+            TransformPlane(planes::MakeDibPlane<uint16_t>(s.get(), p),
+                           planes::MakeDibPlane<uint16_t>(d.get(), p), t, maxValue);
         else
-            TransformPlane(planes::MakeDibPlane<uint8_t>(s.get(), p), planes::MakeDibPlane<uint8_t>(d.get(), p), t,
-                           maxValue);
+            TransformPlane(planes::MakeDibPlane<uint8_t>(s.get(), p),
+                           planes::MakeDibPlane<uint8_t>(d.get(), p), t, maxValue);
     }
     DibSelectPlane(0);
     return TRUE;

@@ -79,5 +79,7 @@ BOOL DibTransformPlanesInto(HDIB source, HDIB target, const AlignTransform& tran
 // Maps a point with the transform about the centre of a width x height image, cut toward zero.
 POINT MapAlignPoint(POINT p, const AlignTransform& transform, int width, int height);
 // Scale from the pairwise distances of the destination points over those of the source points
-// (1 when the source points coincide), then the mean shift of the mapped source points.
-AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, int count, int width, int height);
+// (1 when the source points coincide), then the mean shift of the mapped source points,
+// rounded to whole pixels.
+AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, int count, int width,
+                                 int height);

@@ -18,14 +18,26 @@
 #include <numbers>
 #include <vector>
 
+#ifdef _OPENMP
+#include <omp.h>
+#endif
+
 namespace planes {
 
-template <typename T>
-struct PlaneRef {
+// Threads of the parallel kernels started from the calling thread; 0 for one per processor.
+inline void SetThreadCount(int threads) {
+#ifdef _OPENMP
+    omp_set_num_threads(threads > 0 ? threads : omp_get_num_procs());
+#else
+    (void)threads;
+#endif
+}
+
+template <typename T> struct PlaneRef {
     using value_type = T;
-    T* top = nullptr;        // sample (0, 0), the top-left one
-    ptrdiff_t rowStep = 0;   // samples from row y to row y + 1
-    ptrdiff_t pixStep = 1;   // samples from column x to column x + 1
+    T* top = nullptr;      // sample (0, 0), the top-left one
+    ptrdiff_t rowStep = 0; // samples from row y to row y + 1
+    ptrdiff_t pixStep = 1; // samples from column x to column x + 1
     int width = 0;
     int height = 0;
 
@@ -34,8 +46,7 @@ struct PlaneRef {
 };
 
 // A plain row-major buffer of width x height samples.
-template <typename T>
-PlaneRef<T> BufferPlane(T* data, int width, int height) {
+template <typename T> PlaneRef<T> BufferPlane(T* data, int width, int height) {
     PlaneRef<T> p;
     p.top = data;
     p.rowStep = width;
@@ -45,10 +56,9 @@ PlaneRef<T> BufferPlane(T* data, int width, int height) {
     return p;
 }
 
-template <typename Tin, typename Tout>
-void CopyPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst) {
+template <typename Tin, typename Tout> void CopyPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst) {
     const int w = std::min(src.width, dst.width), h = std::min(src.height, dst.height);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < h; ++y) {
         const Tin* s = src.row(y);
         Tout* d = dst.row(y);
@@ -62,7 +72,7 @@ template <typename Tin, typename Tout>
 void LightnessPlane(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
                     const PlaneRef<Tout>& dst) {
     const int w = dst.width, h = dst.height;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < h; ++y) {
         const Tin* pr = r.row(y);
         const Tin* pg = g.row(y);
@@ -89,18 +99,29 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
         return;
     }
     const ptrdiff_t ps = src.pixStep, pd = dst.pixStep;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int i = 1; i < h - 1; ++i) {
         const Tin* a = src.row(i - 1);
         const Tin* c = src.row(i);
         const Tin* b = src.row(i + 1);
         Tout* d = dst.row(i);
-        for (int j = 1; j < w - 1; ++j) {
-            const int jl = (j - 1) * ps, jc = j * ps, jr = (j + 1) * ps;
-            const int gx = (a[jr] + 2 * c[jr] + b[jr]) - (a[jl] + 2 * c[jl] + b[jl]);
-            const int gy = (b[jl] + 2 * b[jc] + b[jr]) - (a[jl] + 2 * a[jc] + a[jr]);
-            const int v = std::abs(gx) + std::abs(gy);
-            d[j * pd] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+        if (ps == 1 && pd == 1) {
+            // Plain buffers: the same arithmetic in a loop the compiler can vectorise.
+#pragma omp simd
+            for (int j = 1; j < w - 1; ++j) {
+                const int gx = (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
+                const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
+                const int v = std::abs(gx) + std::abs(gy);
+                d[j] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+            }
+        } else {
+            for (int j = 1; j < w - 1; ++j) {
+                const int jl = (j - 1) * ps, jc = j * ps, jr = (j + 1) * ps;
+                const int gx = (a[jr] + 2 * c[jr] + b[jr]) - (a[jl] + 2 * c[jl] + b[jl]);
+                const int gy = (b[jl] + 2 * b[jc] + b[jr]) - (a[jl] + 2 * a[jc] + a[jr]);
+                const int v = std::abs(gx) + std::abs(gy);
+                d[j * pd] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+            }
         }
         d[0] = d[pd];
         d[(w - 2) * pd] = d[(w - 3) * pd];
@@ -120,44 +141,67 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
 // an even size reaches one sample further up (left) than down (right). Output rows within
 // winH / 2 of the top or bottom and columns within winW / 2 of either side keep the source
 // values. Source and target must not overlap.
-template <typename Tin, typename Tout>
-void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+void MaxPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
+    // Sample steps known at compile time when they are 1, so the loops vectorise.
+    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+
     const int w = src.width, h = src.height;
     const int hw = winW / 2, hh = winH / 2;
-    const int up = hh, down = winH - 1 - hh;   // rows above and below the centre
-    const int left = hw, right = winW - 1 - hw; // columns left and right of the centre
-    const int y0 = hh, y1 = h - hh;             // inner rows [y0, y1)
-    const int x0 = hw, x1 = w - hw;             // inner columns [x0, x1)
+    const int up = hh, down = winH - 1 - hh; // rows above and below the centre
+    const int y0 = hh, y1 = h - hh;          // inner rows [y0, y1)
+    const int x0 = hw, x1 = w - hw;          // inner columns [x0, x1)
 #pragma omp parallel
     {
         std::vector<int> colMax(static_cast<size_t>(std::max(w, 1)));
-#pragma omp for schedule(static)
+        std::vector<int> rowMax(static_cast<size_t>(std::max(w, 1)));
+#pragma omp for schedule(dynamic, 4)
         for (int y = 0; y < h; ++y) {
             const Tin* s = src.row(y);
             Tout* d = dst.row(y);
             if (y < y0 || y >= y1 || x0 >= x1) {
                 for (int x = 0; x < w; ++x)
-                    d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
+                    d[x * dps] = static_cast<Tout>(s[x * sps]);
                 continue;
             }
-            for (int x = 0; x < w; ++x) {
-                int m = src.at(x, y - up);
-                for (int r = y - up + 1; r <= y + down; ++r)
-                    m = std::max(m, static_cast<int>(src.at(x, r)));
-                colMax[x] = m;
+            {
+                const Tin* first = src.row(y - up);
+                for (int x = 0; x < w; ++x)
+                    colMax[x] = first[x * sps];
+            }
+            for (int r = y - up + 1; r <= y + down; ++r) {
+                const Tin* rr = src.row(r);
+#pragma omp simd
+                for (int x = 0; x < w; ++x)
+                    colMax[x] = std::max(colMax[x], static_cast<int>(rr[x * sps]));
             }
             for (int x = 0; x < x0; ++x)
-                d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
-            for (int x = x0; x < x1; ++x) {
-                int m = colMax[x - left];
-                for (int c = x - left + 1; c <= x + right; ++c)
-                    m = std::max(m, colMax[c]);
-                d[x * dst.pixStep] = static_cast<Tout>(m);
+                d[x * dps] = static_cast<Tout>(s[x * sps]);
+            // Maximum over the window of column maxima, one window offset at a time.
+            const int inner = x1 - x0;
+            int* acc = rowMax.data();
+            for (int i = 0; i < inner; ++i)
+                acc[i] = colMax[i];
+            for (int c = 1; c < winW; ++c) {
+                const int* cm = colMax.data() + c;
+#pragma omp simd
+                for (int i = 0; i < inner; ++i)
+                    acc[i] = std::max(acc[i], cm[i]);
             }
+            for (int i = 0; i < inner; ++i)
+                d[(x0 + i) * dps] = static_cast<Tout>(acc[i]);
             for (int x = std::max(x1, x0); x < w; ++x)
-                d[x * dst.pixStep] = static_cast<Tout>(s[x * src.pixStep]);
+                d[x * dps] = static_cast<Tout>(s[x * sps]);
         }
     }
+}
+
+template <typename Tin, typename Tout>
+void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
+    if (src.pixStep == 1 && dst.pixStep == 1)
+        MaxPlaneSteps<1, 1>(src, dst, winW, winH);
+    else
+        MaxPlaneSteps<0, 0>(src, dst, winW, winH);
 }
 
 // Box average to another size: destination (k, i) is the integer mean of the source samples
@@ -182,7 +226,7 @@ void ShrinkPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxVal
         colStart[k] = c0;
         colCount[k] = std::max(0, std::min(nl, sw - c0));
     }
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 4)
     for (int i = 0; i < dh; ++i) {
         const int r0 = static_cast<int>(i * ry);
         const int rows = std::max(0, std::min(nj, sh - r0));
@@ -298,12 +342,14 @@ public:
             if (k + 1 < n) {
                 const double m = m1_[k];
                 double* bn = bk + cs;
+#pragma omp simd
                 for (int c = 0; c < count; ++c)
                     bn[c] -= m * bk[c];
             }
             if (k + 2 < n) {
                 const double m = m2_[k];
                 double* bn = bk + 2 * cs;
+#pragma omp simd
                 for (int c = 0; c < count; ++c)
                     bn[c] -= m * bk[c];
             }
@@ -311,10 +357,12 @@ public:
         {
             double* bl = b + (n - 1) * cs;
             const double dl = diag_[n - 1];
+#pragma omp simd
             for (int c = 0; c < count; ++c)
                 bl[c] = bl[c] / dl;
             double* bm = b + (n - 2) * cs;
             const double u = up1_[n - 2], dm = diag_[n - 2];
+#pragma omp simd
             for (int c = 0; c < count; ++c)
                 bm[c] = (bm[c] - u * bl[c]) / dm;
         }
@@ -323,6 +371,7 @@ public:
             const double* b1 = bk + cs;
             const double* b2 = bk + 2 * cs;
             const double u1 = up1_[k], u2 = up2_[k], d = diag_[k];
+#pragma omp simd
             for (int c = 0; c < count; ++c)
                 bk[c] = (bk[c] - u1 * b1[c] - u2 * b2[c]) / d;
         }
@@ -336,7 +385,7 @@ private:
 // Output sample of the smoother: trunc((scale / 100 + z) / scale), 0 when negative, maxValue - 1
 // when it reaches maxValue.
 inline int SmoothOutput(double z, double scale, int maxValue) {
-    const double v = (scale / 100.0 + z) / scale;
+    const double v = scale == 1.0 ? 0.01 + z : (scale / 100.0 + z) / scale; // x / 1.0 is x
     if (!(v > -1.0))
         return 0; // negative (and NaN) values
     if (v >= static_cast<double>(maxValue))
@@ -345,39 +394,65 @@ inline int SmoothOutput(double z, double scale, int maxValue) {
     return t < 0 ? 0 : (t >= maxValue ? maxValue - 1 : t);
 }
 
-// Smooths every row of src into dst (they may be the same plane).
-template <typename Tin, typename Tout>
-void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
-                     int maxValue) {
+// Smooths every row of src into dst (they may be the same plane). Rows go through the solver
+// a block at a time, interleaved, so that the elimination runs across rows instead of along
+// one dependent chain; each row still sees exactly the operations of BandSmoother::Solve.
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+void SmoothRowsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                          double scale, int maxValue) {
+    // Sample steps known at compile time when they are 1, so the loops vectorise.
+    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+
     const int w = src.width, h = src.height;
+    constexpr int kBlock = 16;
+    const int blocks = (h + kBlock - 1) / kBlock;
 #pragma omp parallel
     {
-        std::vector<double> b(static_cast<size_t>(std::max(w, 1)));
-#pragma omp for schedule(static)
-        for (int y = 0; y < h; ++y) {
-            const Tin* s = src.row(y);
-            for (int x = 0; x < w; ++x)
-                b[x] = scale * s[x * src.pixStep];
-            sm.Solve(b.data());
-            Tout* d = dst.row(y);
-            for (int x = 0; x < w; ++x)
-                d[x * dst.pixStep] = static_cast<Tout>(SmoothOutput(b[x], scale, maxValue));
+        std::vector<double> b(static_cast<size_t>(std::max(w, 1)) * kBlock);
+#pragma omp for schedule(dynamic, 1)
+        for (int bi = 0; bi < blocks; ++bi) {
+            const int y0 = bi * kBlock;
+            const int cnt = std::min(kBlock, h - y0);
+            for (int r = 0; r < cnt; ++r) {
+                const Tin* s = src.row(y0 + r);
+                for (int x = 0; x < w; ++x)
+                    b[static_cast<size_t>(x) * cnt + r] = scale * s[x * sps];
+            }
+            sm.SolveMany(b.data(), cnt);
+            for (int r = 0; r < cnt; ++r) {
+                Tout* d = dst.row(y0 + r);
+                for (int x = 0; x < w; ++x)
+                    d[x * dps] =
+                        static_cast<Tout>(SmoothOutput(b[static_cast<size_t>(x) * cnt + r], scale, maxValue));
+            }
         }
     }
 }
 
+template <typename Tin, typename Tout>
+void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                     double scale, int maxValue) {
+    if (src.pixStep == 1 && dst.pixStep == 1)
+        SmoothRowsPlaneSteps<1, 1>(src, dst, sm, scale, maxValue);
+    else
+        SmoothRowsPlaneSteps<0, 0>(src, dst, sm, scale, maxValue);
+}
+
 // Smooths every column of src into dst (they may be the same plane), a block of neighbouring
 // columns at a time so that rows are read in memory order.
-template <typename Tin, typename Tout>
-void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
-                        int maxValue) {
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+void SmoothColumnsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                             double scale, int maxValue) {
+    // Sample steps known at compile time when they are 1, so the loops vectorise.
+    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+
     const int w = src.width, h = src.height;
     constexpr int kBlock = 32;
     const int blocks = (w + kBlock - 1) / kBlock;
 #pragma omp parallel
     {
         std::vector<double> b(static_cast<size_t>(std::max(h, 1)) * kBlock);
-#pragma omp for schedule(static)
+#pragma omp for schedule(dynamic, 1)
         for (int bi = 0; bi < blocks; ++bi) {
             const int x0 = bi * kBlock;
             const int cnt = std::min(kBlock, w - x0);
@@ -385,17 +460,26 @@ void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, con
                 const Tin* s = src.row(y);
                 double* by = b.data() + static_cast<size_t>(y) * cnt;
                 for (int c = 0; c < cnt; ++c)
-                    by[c] = scale * s[(x0 + c) * src.pixStep];
+                    by[c] = scale * s[(x0 + c) * sps];
             }
             sm.SolveMany(b.data(), cnt);
             for (int y = 0; y < h; ++y) {
                 Tout* d = dst.row(y);
                 const double* by = b.data() + static_cast<size_t>(y) * cnt;
                 for (int c = 0; c < cnt; ++c)
-                    d[(x0 + c) * dst.pixStep] = static_cast<Tout>(SmoothOutput(by[c], scale, maxValue));
+                    d[(x0 + c) * dps] = static_cast<Tout>(SmoothOutput(by[c], scale, maxValue));
             }
         }
     }
+}
+
+template <typename Tin, typename Tout>
+void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                        double scale, int maxValue) {
+    if (src.pixStep == 1 && dst.pixStep == 1)
+        SmoothColumnsPlaneSteps<1, 1>(src, dst, sm, scale, maxValue);
+    else
+        SmoothColumnsPlaneSteps<0, 0>(src, dst, sm, scale, maxValue);
 }
 
 } // namespace planes

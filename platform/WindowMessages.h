@@ -40,5 +40,9 @@ BOOL PostThreadMessage(UINT message, WPARAM wParam, LPARAM lParam);
 BOOL IsWindow(HWND window);
 
 // Handles travel in 32-bit fields (camera modules, records of other processes).
-inline DWORD HandleToToken(HWND window) { return static_cast<DWORD>(reinterpret_cast<uintptr_t>(window)); }
-inline HWND TokenToHandle(DWORD token) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(token)); }
+inline DWORD HandleToToken(HWND window) {
+    return static_cast<DWORD>(reinterpret_cast<uintptr_t>(window));
+}
+inline HWND TokenToHandle(DWORD token) {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(token));
+}

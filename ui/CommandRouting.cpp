@@ -10,14 +10,18 @@
 
 namespace ui {
 
-void CommandTarget::OnCommandRange(int first, int last, RangeFn fn) { commands_.push_back({first, last, std::move(fn)}); }
+void CommandTarget::OnCommandRange(int first, int last, RangeFn fn) {
+    commands_.push_back({first, last, std::move(fn)});
+}
 
-void CommandTarget::OnUpdateUIRange(int first, int last, UpdateFn fn) { updates_.push_back({first, last, std::move(fn)}); }
+void CommandTarget::OnUpdateUIRange(int first, int last, UpdateFn fn) {
+    updates_.push_back({first, last, std::move(fn)});
+}
 
 bool CommandTarget::HandleCommand(int id) {
     for (size_t i = 0; i < commands_.size(); ++i) {
         if (id >= commands_[i].first && id <= commands_[i].last) {
-            RangeFn fn = commands_[i].fn;   // the handler may add entries
+            RangeFn fn = commands_[i].fn; // the handler may add entries
             fn(id);
             return true;
         }
@@ -44,8 +48,12 @@ bool CommandTarget::HasCommand(int id) const {
 }
 
 static CommandTarget* appTarget = nullptr;
-void SetAppCommandTarget(CommandTarget* target) { appTarget = target; }
-CommandTarget* AppCommandTarget() { return appTarget; }
+void SetAppCommandTarget(CommandTarget* target) {
+    appTarget = target;
+}
+CommandTarget* AppCommandTarget() {
+    return appTarget;
+}
 
 bool RouteCommand(const std::vector<CommandTarget*>& chain, int id) {
     for (CommandTarget* t : chain)
@@ -85,7 +93,8 @@ void CommandRouter::onUpdate(wxUpdateUIEvent& ev) {
     CmdUI ui(ev.GetId());
     bool known = RouteUpdate(chain_(), ui);
     wxObject* from = ev.GetEventObject();
-    bool isMenuOrTool = wxDynamicCast(from, wxMenu) || wxDynamicCast(from, wxToolBar) || wxDynamicCast(from, wxAuiToolBar);
+    bool isMenuOrTool =
+        wxDynamicCast(from, wxMenu) || wxDynamicCast(from, wxToolBar) || wxDynamicCast(from, wxAuiToolBar);
     if (!known) {
         if (isMenuOrTool)
             ev.Enable(false);

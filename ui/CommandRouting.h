@@ -18,8 +18,11 @@ class CmdUI {
 public:
     explicit CmdUI(int id) : m_nID(id) {}
     void Enable(bool on = true) { enabled = on; }
-    void SetCheck(int check = 1) { checked = check; }   // 0 off, 1 on, 2 indeterminate
-    void SetRadio(bool on = true) { checked = on ? 1 : 0; radio = true; }
+    void SetCheck(int check = 1) { checked = check; } // 0 off, 1 on, 2 indeterminate
+    void SetRadio(bool on = true) {
+        checked = on ? 1 : 0;
+        radio = true;
+    }
     void SetText(const wxString& text) { label = text; }
 
     const int m_nID;
@@ -38,17 +41,17 @@ public:
     virtual ~CommandTarget() = default;
 
     // Entries are searched in the order they were added.
-    void OnCommand(int id, CommandFn fn) { OnCommandRange(id, id, [f = std::move(fn)](int) { f(); }); }
+    void OnCommand(int id, CommandFn fn) {
+        OnCommandRange(id, id, [f = std::move(fn)](int) { f(); });
+    }
     void OnCommandRange(int first, int last, RangeFn fn);
     void OnUpdateUI(int id, UpdateFn fn) { OnUpdateUIRange(id, id, std::move(fn)); }
     void OnUpdateUIRange(int first, int last, UpdateFn fn);
-    template <class T>
-    void OnCommand(int id, void (T::*fn)()) {
+    template <class T> void OnCommand(int id, void (T::*fn)()) {
         T* self = static_cast<T*>(this);
         OnCommand(id, [self, fn] { (self->*fn)(); });
     }
-    template <class T>
-    void OnUpdateUI(int id, void (T::*fn)(CmdUI&)) {
+    template <class T> void OnUpdateUI(int id, void (T::*fn)(CmdUI&)) {
         T* self = static_cast<T*>(this);
         OnUpdateUI(id, [self, fn](CmdUI& ui) { (self->*fn)(ui); });
     }

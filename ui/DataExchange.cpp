@@ -88,7 +88,9 @@ DataExchange::DataExchange(TemplateHost* host, bool save)
 
 DataExchange::DataExchange(wxWindow* window, bool save) : m_bSaveAndValidate(save), window_(window) {}
 
-wxWindow* DataExchange::Item(int id) const { return window_ ? window_->FindWindow(id) : nullptr; }
+wxWindow* DataExchange::Item(int id) const {
+    return window_ ? window_->FindWindow(id) : nullptr;
+}
 
 void DataExchange::fail(int id, UINT stringId, const std::string& a1, const std::string& a2) {
     failed_ = true;
@@ -189,7 +191,8 @@ void DataExchange::Radio(int firstId, int& value) {
         return;
     // The group: the first button and the radio buttons that follow it among the window's
     // children, up to the next button that starts a group.
-    const wxWindowList& kids = Item(firstId) ? Item(firstId)->GetParent()->GetChildren() : window_->GetChildren();
+    const wxWindowList& kids =
+        Item(firstId) ? Item(firstId)->GetParent()->GetChildren() : window_->GetChildren();
     bool inGroup = false;
     int index = 0;
     int found = -1;

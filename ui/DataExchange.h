@@ -44,7 +44,7 @@ public:
     void Text(int id, int& value);
     void Text(int id, UINT& value);
     void Text(int id, double& value);
-    void Text(int id, std::string& value);   // UTF-8
+    void Text(int id, std::string& value); // UTF-8
     void Text(int id, wxString& value);
     // Check boxes and push-like buttons: 0, 1 (2 indeterminate).
     void Check(int id, int& value);

@@ -4,9 +4,13 @@
 
 namespace ui {
 
-DockingBars::DockingBars(wxWindow* frame) { manager_.SetManagedWindow(frame); }
+DockingBars::DockingBars(wxWindow* frame) {
+    manager_.SetManagedWindow(frame);
+}
 
-DockingBars::~DockingBars() { manager_.UnInit(); }
+DockingBars::~DockingBars() {
+    manager_.UnInit();
+}
 
 void DockingBars::SetCenter(wxWindow* window) {
     manager_.AddPane(window, wxAuiPaneInfo().Name("center").CenterPane().PaneBorder(false));
@@ -14,21 +18,32 @@ void DockingBars::SetCenter(wxWindow* window) {
 
 static int directionOf(DockSide side) {
     switch (side) {
-    case DockSide::Left: return wxAUI_DOCK_LEFT;
-    case DockSide::Top: return wxAUI_DOCK_TOP;
-    case DockSide::Right: return wxAUI_DOCK_RIGHT;
-    case DockSide::Bottom: return wxAUI_DOCK_BOTTOM;
+    case DockSide::Left:
+        return wxAUI_DOCK_LEFT;
+    case DockSide::Top:
+        return wxAUI_DOCK_TOP;
+    case DockSide::Right:
+        return wxAUI_DOCK_RIGHT;
+    case DockSide::Bottom:
+        return wxAUI_DOCK_BOTTOM;
     }
     return wxAUI_DOCK_LEFT;
 }
 
-static bool across(DockSide side) { return side == DockSide::Left || side == DockSide::Right; }
+static bool across(DockSide side) {
+    return side == DockSide::Left || side == DockSide::Right;
+}
 
-bool DockingBars::AddBar(const std::string& name, wxWindow* bar, DockSide side, int extent, bool shown, bool resizable) {
+bool DockingBars::AddBar(const std::string& name, wxWindow* bar, DockSide side, int extent, bool shown,
+                         bool resizable) {
     if (HasBar(name))
         return false;
     wxAuiPaneInfo info;
-    info.Name(FromUtf8(name)).Direction(directionOf(side)).CaptionVisible(false).CloseButton(false).Show(shown);
+    info.Name(FromUtf8(name))
+        .Direction(directionOf(side))
+        .CaptionVisible(false)
+        .CloseButton(false)
+        .Show(shown);
     info.Floatable(true).Resizable(resizable).PaneBorder(false);
     wxSize best = bar->GetBestSize();
     if (extent > 0)
@@ -69,7 +84,8 @@ void DockingBars::SetExtent(const std::string& name, int extent) {
         else
             s.y = extent;
         p->BestSize(s).MinSize(side ? wxSize(extent, -1) : wxSize(-1, extent));
-        p->window->SetSize(side ? wxSize(extent, p->window->GetSize().y) : wxSize(p->window->GetSize().x, extent));
+        p->window->SetSize(side ? wxSize(extent, p->window->GetSize().y)
+                                : wxSize(p->window->GetSize().x, extent));
     }
 }
 
@@ -79,10 +95,18 @@ DockState DockingBars::State(const std::string& name) const {
     if (!p.IsOk())
         return st;
     switch (p.dock_direction) {
-    case wxAUI_DOCK_TOP: st.side = DockSide::Top; break;
-    case wxAUI_DOCK_RIGHT: st.side = DockSide::Right; break;
-    case wxAUI_DOCK_BOTTOM: st.side = DockSide::Bottom; break;
-    default: st.side = DockSide::Left; break;
+    case wxAUI_DOCK_TOP:
+        st.side = DockSide::Top;
+        break;
+    case wxAUI_DOCK_RIGHT:
+        st.side = DockSide::Right;
+        break;
+    case wxAUI_DOCK_BOTTOM:
+        st.side = DockSide::Bottom;
+        break;
+    default:
+        st.side = DockSide::Left;
+        break;
     }
     st.shown = p.IsShown();
     st.floating = p.IsFloating();
@@ -92,6 +116,8 @@ DockState DockingBars::State(const std::string& name) const {
     return st;
 }
 
-void DockingBars::Update() { manager_.Update(); }
+void DockingBars::Update() {
+    manager_.Update();
+}
 
 } // namespace ui

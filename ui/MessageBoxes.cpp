@@ -48,17 +48,34 @@ int WxMessageSink::Show(UINT id, UINT type, const std::vector<std::string>& args
 static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& args) {
     long style = 0;
     switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: style = wxOK | wxCANCEL; break;
-    case MB_YESNO: style = wxYES_NO; break;
-    case MB_YESNOCANCEL: style = wxYES_NO | wxCANCEL; break;
-    default: style = wxOK; break;
+    case MB_OKCANCEL:
+        style = wxOK | wxCANCEL;
+        break;
+    case MB_YESNO:
+        style = wxYES_NO;
+        break;
+    case MB_YESNOCANCEL:
+        style = wxYES_NO | wxCANCEL;
+        break;
+    default:
+        style = wxOK;
+        break;
     }
     switch (type & MB_ICONMASK) {
-    case MB_ICONSTOP: style |= wxICON_ERROR; break;
-    case MB_ICONQUESTION: style |= wxICON_QUESTION; break;
-    case MB_ICONEXCLAMATION: style |= wxICON_WARNING; break;
-    case MB_ICONINFORMATION: style |= wxICON_INFORMATION; break;
-    default: break;
+    case MB_ICONSTOP:
+        style |= wxICON_ERROR;
+        break;
+    case MB_ICONQUESTION:
+        style |= wxICON_QUESTION;
+        break;
+    case MB_ICONEXCLAMATION:
+        style |= wxICON_WARNING;
+        break;
+    case MB_ICONINFORMATION:
+        style |= wxICON_INFORMATION;
+        break;
+    default:
+        break;
     }
     int def = DefaultButtonOf(type);
     if (def == IDNO)
@@ -69,10 +86,14 @@ static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& ar
     wxString caption = wxTheApp ? wxTheApp->GetAppDisplayName() : wxString();
     wxMessageDialog dlg(parent, FromUtf8(MessageText(id, args)), caption, style);
     switch (dlg.ShowModal()) {
-    case wxID_YES: return IDYES;
-    case wxID_NO: return IDNO;
-    case wxID_CANCEL: return IDCANCEL;
-    default: return IDOK;
+    case wxID_YES:
+        return IDYES;
+    case wxID_NO:
+        return IDNO;
+    case wxID_CANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <wx/thread.h>
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <unordered_map>
 
@@ -41,21 +42,53 @@ struct Registry {
 };
 
 Registry& registry() {
-    static Registry* r = new Registry;   // lives to the end of the process: workers may post late
+    static Registry* r = new Registry; // lives to the end of the process: workers may post late
     return *r;
 }
 
 bool deliver(PrivateMessageEvent& ev);
 
+// Posted messages are delivered one after the other: a message that a one-message pump inside
+// another message's handler would deliver waits until that handler has returned, so handlers of
+// a stream of messages (progress reports) run in the order the messages were posted.
+int deliveryDepth = 0;
+int pumpDepth = 0;
+bool draining = false;
+std::deque<PrivateMessageEvent> deferred;
+
+void deliverCounted(PrivateMessageEvent& ev) {
+    ++deliveryDepth;
+    LRESULT r = 0;
+    if (deliver(ev))
+        r = ev.result;
+    --deliveryDepth;
+    if (ev.wait)
+        ev.wait->finish(r);
+}
+
+void drainDeferred() {
+    if (draining)
+        return;
+    draining = true;
+    while (!deferred.empty()) {
+        PrivateMessageEvent next = deferred.front();
+        deferred.pop_front();
+        deliverCounted(next);
+    }
+    draining = false;
+}
+
 class Dispatcher : public wxEvtHandler {
 public:
     Dispatcher() {
         Bind(EVT_PRIVATE_MESSAGE, [](PrivateMessageEvent& ev) {
-            LRESULT r = 0;
-            if (deliver(ev))
-                r = ev.result;
-            if (ev.wait)
-                ev.wait->finish(r);
+            if (pumpDepth > 0 && deliveryDepth > 0 && !ev.wait) {
+                deferred.push_back(ev);
+                return;
+            }
+            deliverCounted(ev);
+            if (deliveryDepth == 0)
+                drainDeferred();
         });
     }
     void deliverNow() {
@@ -96,7 +129,9 @@ bool deliver(PrivateMessageEvent& ev) {
     return true;
 }
 
-void queue(PrivateMessageEvent* ev) { wxQueueEvent(&dispatcher(), ev); }
+void queue(PrivateMessageEvent* ev) {
+    wxQueueEvent(&dispatcher(), ev);
+}
 
 } // namespace
 
@@ -116,7 +151,8 @@ MessageTarget::~MessageTarget() {
 }
 
 void MessageTarget::OnMessage(UINT message, Handler handler) {
-    entries_.push_back({message, message, [h = std::move(handler)](UINT, WPARAM w, LPARAM l) { return h(w, l); }});
+    entries_.push_back(
+        {message, message, [h = std::move(handler)](UINT, WPARAM w, LPARAM l) { return h(w, l); }});
 }
 
 void MessageTarget::OnMessageRange(UINT first, UINT last, RangeHandler handler) {
@@ -130,7 +166,7 @@ BOOL MessageTarget::Post(UINT message, WPARAM wParam, LPARAM lParam) const {
 bool MessageTarget::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     for (size_t i = 0; i < entries_.size(); ++i) {
         if (message >= entries_[i].first && message <= entries_[i].last) {
-            RangeHandler h = entries_[i].handler;   // the handler may change the table
+            RangeHandler h = entries_[i].handler; // the handler may change the table
             result = h(message, wParam, lParam);
             return true;
         }
@@ -226,12 +262,23 @@ void InstallWindowMessageHooks() {
     hooks.post = PostMessageTo;
     hooks.send = SendMessageTo;
     hooks.postThread = PostThreadMessageToApp;
-    hooks.isWindow = [](HWND w) -> BOOL { return HandleToToken(w) && exists(HandleToToken(w)) ? TRUE : FALSE; };
+    hooks.isWindow = [](HWND w) -> BOOL {
+        return HandleToToken(w) && exists(HandleToToken(w)) ? TRUE : FALSE;
+    };
     SetWindowMessageHooks(std::move(hooks));
 }
 
 void DeliverQueuedMessages() {
     dispatcher().deliverNow();
+    if (deliveryDepth == 0)
+        drainDeferred();
+}
+
+MessagePumpScope::MessagePumpScope() {
+    ++pumpDepth;
+}
+MessagePumpScope::~MessagePumpScope() {
+    --pumpDepth;
 }
 
 } // namespace ui

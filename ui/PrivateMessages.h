@@ -32,7 +32,7 @@ public:
     LPARAM lParam;
     LRESULT result = 0;
     bool handled = false;
-    std::shared_ptr<SendWait> wait;   // set for a send from another thread
+    std::shared_ptr<SendWait> wait; // set for a send from another thread
 };
 
 wxDECLARE_EVENT(EVT_PRIVATE_MESSAGE, PrivateMessageEvent);
@@ -52,8 +52,7 @@ public:
     // message handles it.
     void OnMessage(UINT message, Handler handler);
     void OnMessageRange(UINT first, UINT last, RangeHandler handler);
-    template <class T>
-    void OnMessage(UINT message, LRESULT (T::*fn)(WPARAM, LPARAM)) {
+    template <class T> void OnMessage(UINT message, LRESULT (T::*fn)(WPARAM, LPARAM)) {
         T* self = static_cast<T*>(this);
         OnMessage(message, [self, fn](WPARAM w, LPARAM l) { return (self->*fn)(w, l); });
     }
@@ -104,5 +103,15 @@ void InstallWindowMessageHooks();
 
 // Delivers the messages queued so far (used by the one-message pump and by tests).
 void DeliverQueuedMessages();
+
+// Marks a one-message pump: while one runs inside the handler of a posted message, further
+// posted messages are held back and delivered, in order, after that handler has returned.
+class MessagePumpScope {
+public:
+    MessagePumpScope();
+    ~MessagePumpScope();
+    MessagePumpScope(const MessagePumpScope&) = delete;
+    MessagePumpScope& operator=(const MessagePumpScope&) = delete;
+};
 
 } // namespace ui

@@ -15,6 +15,7 @@ namespace ui {
 void PumpOneMessageImpl(HWND) {
     if (!wxThread::IsMain() || !wxTheApp)
         return;
+    MessagePumpScope pumping;
     if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
         if (loop->Pending())
             loop->Dispatch();

@@ -52,11 +52,21 @@ bool tokenize(const std::string& line, std::vector<Token>& out, std::string& err
                     }
                     char e = line[i++];
                     switch (e) {
-                    case 'n': t.text += '\n'; break;
-                    case 't': t.text += '\t'; break;
-                    case '"': t.text += '"'; break;
-                    case '\\': t.text += '\\'; break;
-                    default: error = std::string("unknown escape \\") + e; return false;
+                    case 'n':
+                        t.text += '\n';
+                        break;
+                    case 't':
+                        t.text += '\t';
+                        break;
+                    case '"':
+                        t.text += '"';
+                        break;
+                    case '\\':
+                        t.text += '\\';
+                        break;
+                    default:
+                        error = std::string("unknown escape \\") + e;
+                        return false;
                     }
                 } else {
                     t.text += d;
@@ -152,25 +162,31 @@ private:
     }
     bool readRect(size_t index, RECT& r, std::string& why) {
         long x, y, w, h;
-        if (!number(index, x, why, "x") || !number(index + 1, y, why, "y") || !number(index + 2, w, why, "width") ||
-            !number(index + 3, h, why, "height"))
+        if (!number(index, x, why, "x") || !number(index + 1, y, why, "y") ||
+            !number(index + 2, w, why, "width") || !number(index + 3, h, why, "height"))
             return false;
         if (w < 0 || h < 0) {
             why = "negative size";
             return false;
         }
-        r = RECT{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + w), static_cast<LONG>(y + h)};
+        r = RECT{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + w),
+                 static_cast<LONG>(y + h)};
         return true;
     }
 
     bool handleLine(std::string& why) {
         const std::string head = toks_[0].quoted ? std::string() : upper(toks_[0].text);
         switch (state_) {
-        case State::Top: return topLine(head, why);
-        case State::Strings: return stringLine(head, why);
-        case State::Dialog: return dialogLine(head, why);
-        case State::Menu: return menuLine(head, why);
-        case State::Accelerators: return accelLine(head, why);
+        case State::Top:
+            return topLine(head, why);
+        case State::Strings:
+            return stringLine(head, why);
+        case State::Dialog:
+            return dialogLine(head, why);
+        case State::Menu:
+            return menuLine(head, why);
+        case State::Accelerators:
+            return accelLine(head, why);
         }
         return false;
     }
@@ -223,7 +239,8 @@ private:
             e.path = resolve(file);
             if (head == "CURSOR") {
                 long hx = 0, hy = 0;
-                if (toks_.size() > 3 && (!number(3, hx, why, "hot spot x") || !number(4, hy, why, "hot spot y")))
+                if (toks_.size() > 3 &&
+                    (!number(3, hx, why, "hot spot x") || !number(4, hy, why, "hot spot y")))
                     return false;
                 e.hotX = static_cast<int>(hx);
                 e.hotY = static_cast<int>(hy);
@@ -276,7 +293,8 @@ private:
         ControlTemplate c;
         long id;
         c.kind = head;
-        if (!number(1, id, why, "control id") || !text(2, c.text, why, "control text") || !readRect(3, c.rect, why))
+        if (!number(1, id, why, "control id") || !text(2, c.text, why, "control text") ||
+            !readRect(3, c.rect, why))
             return false;
         c.id = static_cast<int>(id);
         c.styles = wordsFrom(7);
@@ -284,7 +302,9 @@ private:
         return true;
     }
 
-    std::vector<MenuItemTemplate>& menuLevel() { return stack_.empty() ? menu_.items : stack_.back()->children; }
+    std::vector<MenuItemTemplate>& menuLevel() {
+        return stack_.empty() ? menu_.items : stack_.back()->children;
+    }
 
     bool menuLine(const std::string& head, std::string& why) {
         if (head == "END") {
@@ -348,13 +368,13 @@ private:
     State state_ = State::Top;
     DialogTemplate dialog_;
     MenuTemplate menu_;
-    std::vector<MenuItemTemplate*> stack_;   // open popups; stable while their level is not grown
+    std::vector<MenuItemTemplate*> stack_; // open popups; stable while their level is not grown
     int accelId_ = 0;
     std::vector<AcceleratorEntry> accel_;
 };
 
-bool ResourceRegistry::LoadText(const std::string& text, const std::string& baseFolder, const std::string& name,
-                                std::string* error) {
+bool ResourceRegistry::LoadText(const std::string& text, const std::string& baseFolder,
+                                const std::string& name, std::string* error) {
     // Parse into a scratch registry so that a file with an error leaves nothing half-read.
     ResourceRegistry scratch;
     ResourceParser parser(scratch, baseFolder, name);

@@ -35,31 +35,52 @@ static auto findIn(const Map& map, typename Map::key_type key) -> const typename
     return it == map.end() ? nullptr : &it->second;
 }
 
-const std::string* ResourceRegistry::FindString(UINT id) const { return findIn(strings_, id); }
+const std::string* ResourceRegistry::FindString(UINT id) const {
+    return findIn(strings_, id);
+}
 std::string ResourceRegistry::LoadString(UINT id) const {
     const std::string* s = FindString(id);
     return s ? *s : std::string();
 }
-const DialogTemplate* ResourceRegistry::FindDialog(int id) const { return findIn(dialogs_, id); }
-const MenuTemplate* ResourceRegistry::FindMenu(int id) const { return findIn(menus_, id); }
+const DialogTemplate* ResourceRegistry::FindDialog(int id) const {
+    return findIn(dialogs_, id);
+}
+const MenuTemplate* ResourceRegistry::FindMenu(int id) const {
+    return findIn(menus_, id);
+}
 const std::vector<AcceleratorEntry>* ResourceRegistry::FindAccelerators(int id) const {
     return findIn(accelerators_, id);
 }
-const ImageEntry* ResourceRegistry::FindImage(int id) const { return findIn(images_, id); }
-const ImageEntry* ResourceRegistry::FindIcon(int id) const { return findIn(icons_, id); }
-const ImageEntry* ResourceRegistry::FindCursor(int id) const { return findIn(cursors_, id); }
-
-void ResourceRegistry::MergeFrom(const ResourceRegistry& other) {
-    for (const auto& [k, v] : other.strings_) strings_[k] = v;
-    for (const auto& [k, v] : other.dialogs_) dialogs_[k] = v;
-    for (const auto& [k, v] : other.menus_) menus_[k] = v;
-    for (const auto& [k, v] : other.accelerators_) accelerators_[k] = v;
-    for (const auto& [k, v] : other.images_) images_[k] = v;
-    for (const auto& [k, v] : other.icons_) icons_[k] = v;
-    for (const auto& [k, v] : other.cursors_) cursors_[k] = v;
+const ImageEntry* ResourceRegistry::FindImage(int id) const {
+    return findIn(images_, id);
+}
+const ImageEntry* ResourceRegistry::FindIcon(int id) const {
+    return findIn(icons_, id);
+}
+const ImageEntry* ResourceRegistry::FindCursor(int id) const {
+    return findIn(cursors_, id);
 }
 
-void ResourceRegistry::Clear() { *this = ResourceRegistry(); }
+void ResourceRegistry::MergeFrom(const ResourceRegistry& other) {
+    for (const auto& [k, v] : other.strings_)
+        strings_[k] = v;
+    for (const auto& [k, v] : other.dialogs_)
+        dialogs_[k] = v;
+    for (const auto& [k, v] : other.menus_)
+        menus_[k] = v;
+    for (const auto& [k, v] : other.accelerators_)
+        accelerators_[k] = v;
+    for (const auto& [k, v] : other.images_)
+        images_[k] = v;
+    for (const auto& [k, v] : other.icons_)
+        icons_[k] = v;
+    for (const auto& [k, v] : other.cursors_)
+        cursors_[k] = v;
+}
+
+void ResourceRegistry::Clear() {
+    *this = ResourceRegistry();
+}
 
 bool ResourceRegistry::LoadFolder(const std::string& folder, std::string* error) {
     std::error_code ec;

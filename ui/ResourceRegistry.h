@@ -17,10 +17,10 @@ namespace ui {
 
 // A control of a dialog template. The rectangle is in dialog units.
 struct ControlTemplate {
-    std::string kind;   // PUSHBUTTON, DEFPUSHBUTTON, LTEXT, EDITTEXT, ... (resources/README.md)
-    int id = -1;        // -1 for statics nobody addresses
+    std::string kind; // PUSHBUTTON, DEFPUSHBUTTON, LTEXT, EDITTEXT, ... (resources/README.md)
+    int id = -1;      // -1 for statics nobody addresses
     std::string text;
-    RECT rect{};        // left, top, right, bottom in dialog units
+    RECT rect{}; // left, top, right, bottom in dialog units
     std::vector<std::string> styles;
     bool HasStyle(const std::string& name) const;
 };
@@ -28,10 +28,10 @@ struct ControlTemplate {
 struct DialogTemplate {
     int id = 0;
     std::string caption;
-    RECT rect{};        // in dialog units; left and top are the position, right/bottom the size
+    RECT rect{}; // in dialog units; left and top are the position, right/bottom the size
     std::vector<std::string> styles;
-    std::string fontFace;   // empty: the layer's dialog font
-    int fontPoints = 0;     // 0: the layer's dialog font size
+    std::string fontFace; // empty: the layer's dialog font
+    int fontPoints = 0;   // 0: the layer's dialog font size
     std::vector<ControlTemplate> controls;
     bool HasStyle(const std::string& name) const;
     const ControlTemplate* FindControl(int controlId) const;
@@ -40,24 +40,24 @@ struct DialogTemplate {
 struct MenuItemTemplate {
     enum Kind { Item, Separator, Popup } kind = Item;
     int id = 0;
-    std::string text;   // "&" marks the mnemonic; "\t" separates the accelerator text
-    std::vector<std::string> styles;   // GRAYED, CHECKED, RADIO, CHECKABLE
-    std::vector<MenuItemTemplate> children;   // of a popup
+    std::string text;                       // "&" marks the mnemonic; "\t" separates the accelerator text
+    std::vector<std::string> styles;        // GRAYED, CHECKED, RADIO, CHECKABLE
+    std::vector<MenuItemTemplate> children; // of a popup
 };
 
 struct MenuTemplate {
     int id = 0;
-    std::vector<MenuItemTemplate> items;   // the top-level popups
+    std::vector<MenuItemTemplate> items; // the top-level popups
 };
 
 struct AcceleratorEntry {
-    std::string key;   // "Ctrl+S", "F5", "Del", "Shift+Ins" as wx spells accelerator keys
+    std::string key; // "Ctrl+S", "F5", "Del", "Shift+Ins" as wx spells accelerator keys
     int command = 0;
 };
 
 struct ImageEntry {
-    std::string path;   // absolute file path
-    int hotX = 0, hotY = 0;   // cursors only
+    std::string path;       // absolute file path
+    int hotX = 0, hotY = 0; // cursors only
 };
 
 class ResourceRegistry {
@@ -74,11 +74,11 @@ public:
 
     // Lookups: null / empty when the id is unknown.
     const std::string* FindString(UINT id) const;
-    std::string LoadString(UINT id) const;   // empty when missing
+    std::string LoadString(UINT id) const; // empty when missing
     const DialogTemplate* FindDialog(int id) const;
     const MenuTemplate* FindMenu(int id) const;
     const std::vector<AcceleratorEntry>* FindAccelerators(int id) const;
-    const ImageEntry* FindImage(int id) const;   // bitmaps
+    const ImageEntry* FindImage(int id) const; // bitmaps
     const ImageEntry* FindIcon(int id) const;
     const ImageEntry* FindCursor(int id) const;
 

@@ -9,7 +9,9 @@
 
 namespace ui {
 
-wxString LoadResString(UINT id, const ResourceRegistry& reg) { return FromUtf8(reg.LoadString(id)); }
+wxString LoadResString(UINT id, const ResourceRegistry& reg) {
+    return FromUtf8(reg.LoadString(id));
+}
 
 static wxItemKind kindOf(const MenuItemTemplate& item) {
     if (item.styles.end() != std::find(item.styles.begin(), item.styles.end(), "RADIO"))
@@ -84,15 +86,19 @@ wxAcceleratorTable BuildAccelerators(int tableId, const ResourceRegistry& reg) {
 static wxBitmap loadFile(const ImageEntry* e) {
     if (!e)
         return wxBitmap();
-    wxLogNull quiet;   // a missing file is a null bitmap, not a log window
+    wxLogNull quiet; // a missing file is a null bitmap, not a log window
     wxImage img;
     if (!img.LoadFile(FromUtf8(e->path)))
         return wxBitmap();
     return wxBitmap(img);
 }
 
-wxBitmap LoadBitmapResource(int id, const ResourceRegistry& reg) { return loadFile(reg.FindImage(id)); }
-wxBitmap LoadIconResource(int id, const ResourceRegistry& reg) { return loadFile(reg.FindIcon(id)); }
+wxBitmap LoadBitmapResource(int id, const ResourceRegistry& reg) {
+    return loadFile(reg.FindImage(id));
+}
+wxBitmap LoadIconResource(int id, const ResourceRegistry& reg) {
+    return loadFile(reg.FindIcon(id));
+}
 
 wxCursor LoadCursorResource(int id, const ResourceRegistry& reg) {
     const ImageEntry* e = reg.FindCursor(id);

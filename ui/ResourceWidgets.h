@@ -16,7 +16,9 @@ class wxWindow;
 namespace ui {
 
 // UTF-8 text of the registry as a wx string.
-inline wxString FromUtf8(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
+inline wxString FromUtf8(const std::string& s) {
+    return wxString::FromUTF8(s.data(), s.size());
+}
 inline std::string ToUtf8(const wxString& s) {
     auto b = s.utf8_str();
     return std::string(b.data(), b.length());

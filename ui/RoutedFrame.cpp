@@ -4,8 +4,10 @@
 
 namespace ui {
 
-RoutedFrame::RoutedFrame(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size, long style)
-    : wxFrame(parent, wxID_ANY, title, pos, size, style), MessageTarget(this), router_(this, [this] { return CommandChain(); }) {
+RoutedFrame::RoutedFrame(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size,
+                         long style)
+    : wxFrame(parent, wxID_ANY, title, pos, size, style), MessageTarget(this),
+      router_(this, [this] { return CommandChain(); }) {
     // Bar buttons of panels get their update-UI requests in idle time as menu items do.
     wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_ALL);
 }
@@ -24,7 +26,9 @@ bool RoutedFrame::LoadMenuResource(int menuId) {
     return true;
 }
 
-void RoutedFrame::LoadAcceleratorResource(int tableId) { SetAcceleratorTable(BuildAccelerators(tableId)); }
+void RoutedFrame::LoadAcceleratorResource(int tableId) {
+    SetAcceleratorTable(BuildAccelerators(tableId));
+}
 
 bool RoutedFrame::OnUnhandledMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     result = 0;

@@ -64,7 +64,10 @@ private:
     CommandRouter router_;
 };
 
-class RoutedMdiChildFrame : public wxMDIChildFrame, public CommandTarget, public MessageTarget, public ViewSlot {
+class RoutedMdiChildFrame : public wxMDIChildFrame,
+                            public CommandTarget,
+                            public MessageTarget,
+                            public ViewSlot {
 public:
     RoutedMdiChildFrame(RoutedMdiParentFrame* parent, const wxString& title);
 };

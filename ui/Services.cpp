@@ -7,7 +7,6 @@
 #include <wx/thread.h>
 #include <wx/utils.h>
 
-
 namespace ui {
 
 namespace {
@@ -18,7 +17,8 @@ FileDialogResult realFileDialog(wxWindow* parent, const FileDialogRequest& r) {
         style |= wxFD_MULTIPLE;
     if (!r.open && r.confirmOverwrite)
         style |= wxFD_OVERWRITE_PROMPT;
-    wxFileDialog dlg(parent, FromUtf8(r.title), FromUtf8(r.folder), FromUtf8(r.fileName), FromUtf8(r.filter), style);
+    wxFileDialog dlg(parent, FromUtf8(r.title), FromUtf8(r.folder), FromUtf8(r.fileName), FromUtf8(r.filter),
+                     style);
     dlg.SetFilterIndex(r.filterIndex);
     FileDialogResult result;
     if (dlg.ShowModal() != wxID_OK)
@@ -49,10 +49,17 @@ SHORT realKeyState(int vk) {
         return 0;
     bool down = false;
     switch (vk) {
-    case 0x1B: down = wxGetKeyState(WXK_ESCAPE); break;
-    case 0x02: down = wxGetMouseState().RightIsDown(); break;
-    case 0x01: down = wxGetMouseState().LeftIsDown(); break;
-    default: break;
+    case 0x1B:
+        down = wxGetKeyState(WXK_ESCAPE);
+        break;
+    case 0x02:
+        down = wxGetMouseState().RightIsDown();
+        break;
+    case 0x01:
+        down = wxGetMouseState().LeftIsDown();
+        break;
+    default:
+        break;
     }
     return down ? static_cast<SHORT>(0x8000) : 0;
 }
@@ -61,8 +68,7 @@ FileDialogService fileService;
 ColourDialogService colourService;
 KeyStateService keyService;
 
-template <class F>
-F swapIn(F& slot, F fresh) {
+template <class F> F swapIn(F& slot, F fresh) {
     F old = std::move(slot);
     slot = std::move(fresh);
     return old;
@@ -70,9 +76,15 @@ F swapIn(F& slot, F fresh) {
 
 } // namespace
 
-FileDialogService SetFileDialogService(FileDialogService s) { return swapIn(fileService, std::move(s)); }
-ColourDialogService SetColourDialogService(ColourDialogService s) { return swapIn(colourService, std::move(s)); }
-KeyStateService SetKeyStateService(KeyStateService s) { return swapIn(keyService, std::move(s)); }
+FileDialogService SetFileDialogService(FileDialogService s) {
+    return swapIn(fileService, std::move(s));
+}
+ColourDialogService SetColourDialogService(ColourDialogService s) {
+    return swapIn(colourService, std::move(s));
+}
+KeyStateService SetKeyStateService(KeyStateService s) {
+    return swapIn(keyService, std::move(s));
+}
 
 FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& r) {
     return fileService ? fileService(parent, r) : realFileDialog(parent, r);
@@ -80,7 +92,11 @@ FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& r) {
 std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial) {
     return colourService ? colourService(parent, initial) : realColourDialog(parent, initial);
 }
-SHORT AsyncKeyState(int vk) { return keyService ? keyService(vk) : realKeyState(vk); }
-bool AbortRequested() { return AsyncKeyState(0x1B) != 0 || AsyncKeyState(0x02) != 0; }
+SHORT AsyncKeyState(int vk) {
+    return keyService ? keyService(vk) : realKeyState(vk);
+}
+bool AbortRequested() {
+    return AsyncKeyState(0x1B) != 0 || AsyncKeyState(0x02) != 0;
+}
 
 } // namespace ui

@@ -15,18 +15,18 @@ class wxWindow;
 namespace ui {
 
 struct FileDialogRequest {
-    bool open = true;             // false: save
+    bool open = true; // false: save
     std::string title;
-    std::string folder;           // start folder
-    std::string fileName;         // proposed name
-    std::string filter;           // "BMP (*.bmp)|*.bmp|TIFF (*.tif)|*.tif"
+    std::string folder;   // start folder
+    std::string fileName; // proposed name
+    std::string filter;   // "BMP (*.bmp)|*.bmp|TIFF (*.tif)|*.tif"
     int filterIndex = 0;
     bool multiple = false;        // open only
     bool confirmOverwrite = true; // save only
 };
 
 struct FileDialogResult {
-    std::vector<std::string> paths;   // empty: cancelled
+    std::vector<std::string> paths; // empty: cancelled
     int filterIndex = 0;
 };
 

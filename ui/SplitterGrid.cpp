@@ -5,7 +5,8 @@
 namespace ui {
 
 static wxSplitterWindow* newSplitter(wxWindow* parent) {
-    auto* s = new wxSplitterWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_LIVE_UPDATE | wxSP_3DSASH);
+    auto* s = new wxSplitterWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                   wxSP_LIVE_UPDATE | wxSP_3DSASH);
     s->SetMinimumPaneSize(20);
     return s;
 }

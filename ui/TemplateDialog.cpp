@@ -22,7 +22,8 @@ bool TemplateDialog::build() {
         style |= wxRESIZE_BORDER;
     if (tmpl_->HasStyle("NOCAPTION"))
         style = wxBORDER_SIMPLE;
-    if (!wxDialog::Create(parent, wxID_ANY, FromUtf8(tmpl_->caption), wxDefaultPosition, wxDefaultSize, style))
+    if (!wxDialog::Create(parent, wxID_ANY, FromUtf8(tmpl_->caption), wxDefaultPosition, wxDefaultSize,
+                          style))
         return false;
     built_ = true;
     BuildFromTemplate();
@@ -55,7 +56,9 @@ void TemplateDialog::OnOK() {
         EndDialog(IDOK);
 }
 
-void TemplateDialog::OnCancel() { EndDialog(IDCANCEL); }
+void TemplateDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 void TemplateDialog::EndDialog(int code) {
     result_ = code;

@@ -41,7 +41,9 @@ TemplateHost::TemplateHost(wxWindow* self, int templateId, const ResourceRegistr
     self_->Bind(wxEVT_MENU, &TemplateHost::onCommand, this);
 }
 
-void TemplateHost::ReplaceControl(int controlId, ControlFactory factory) { replacements_[controlId] = std::move(factory); }
+void TemplateHost::ReplaceControl(int controlId, ControlFactory factory) {
+    replacements_[controlId] = std::move(factory);
+}
 
 wxWindow* TemplateHost::GetDlgItem(int controlId) const {
     return controlId == -1 ? nullptr : self_->FindWindow(controlId);
@@ -87,7 +89,9 @@ bool TemplateHost::OnInitDialog() {
     return true;
 }
 
-bool TemplateHost::OnHostCommand(int id) { return HandleCommand(id); }
+bool TemplateHost::OnHostCommand(int id) {
+    return HandleCommand(id);
+}
 
 void TemplateHost::onCommand(wxCommandEvent& ev) {
     // Only controls of this window: a nested panel's commands it did not take come up here too.
@@ -113,7 +117,8 @@ long borderOf(const ControlTemplate& c) {
     return 0;
 }
 
-wxWindow* makeControl(wxWindow* parent, const ControlTemplate& c, const wxRect& r, const ResourceRegistry& reg) {
+wxWindow* makeControl(wxWindow* parent, const ControlTemplate& c, const wxRect& r,
+                      const ResourceRegistry& reg) {
     const wxString text = FromUtf8(c.text);
     const int id = c.id == -1 ? wxID_ANY : c.id;
     const wxPoint pos = r.GetPosition();
@@ -160,7 +165,8 @@ wxWindow* makeControl(wxWindow* parent, const ControlTemplate& c, const wxRect& 
         return new wxComboBox(parent, id, wxString(), pos, wxSize(size.x, -1), 0, nullptr, style);
     }
     if (k == "LISTBOX")
-        return new wxListBox(parent, id, pos, size, 0, nullptr, (c.HasStyle("SORT") ? wxLB_SORT : 0) | borderOf(c));
+        return new wxListBox(parent, id, pos, size, 0, nullptr,
+                             (c.HasStyle("SORT") ? wxLB_SORT : 0) | borderOf(c));
     if (k == "SLIDER") {
         long style = c.HasStyle("VERTICAL") ? wxSL_VERTICAL : wxSL_HORIZONTAL;
         if (c.HasStyle("AUTOTICKS"))
@@ -168,19 +174,22 @@ wxWindow* makeControl(wxWindow* parent, const ControlTemplate& c, const wxRect& 
         return new wxSlider(parent, id, 0, 0, 100, pos, size, style);
     }
     if (k == "PROGRESS")
-        return new wxGauge(parent, id, 100, pos, size, c.HasStyle("VERTICAL") ? long(wxGA_VERTICAL) : long(wxGA_HORIZONTAL));
+        return new wxGauge(parent, id, 100, pos, size,
+                           c.HasStyle("VERTICAL") ? long(wxGA_VERTICAL) : long(wxGA_HORIZONTAL));
     if (k == "LISTVIEW") {
         long style = c.HasStyle("ICONS") ? wxLC_ICON : wxLC_REPORT;
         if (c.HasStyle("SINGLESEL"))
             style |= wxLC_SINGLE_SEL;
         if (c.HasStyle("NOHEADER"))
             style |= wxLC_NO_HEADER;
-        return new wxListCtrl(parent, id, pos, size, style | (borderOf(c) ? borderOf(c) : long(wxBORDER_SUNKEN)));
+        return new wxListCtrl(parent, id, pos, size,
+                              style | (borderOf(c) ? borderOf(c) : long(wxBORDER_SUNKEN)));
     }
     if (k == "TREEVIEW")
         return new wxTreeCtrl(parent, id, pos, size, wxTR_DEFAULT_STYLE | wxTR_HIDE_ROOT | wxBORDER_SUNKEN);
     if (k == "SPIN")
-        return new wxSpinButton(parent, id, pos, size, c.HasStyle("HORIZONTAL") ? long(wxSP_HORIZONTAL) : long(wxSP_VERTICAL));
+        return new wxSpinButton(parent, id, pos, size,
+                                c.HasStyle("HORIZONTAL") ? long(wxSP_HORIZONTAL) : long(wxSP_VERTICAL));
     if (k == "BITMAP") {
         wxBitmap bmp = LoadBitmapResource(std::atoi(c.text.c_str()), reg);
         return new wxStaticBitmap(parent, id, bmp.IsOk() ? bmp : wxBitmap(1, 1), pos, size, borderOf(c));
@@ -202,7 +211,8 @@ bool TemplateHost::BuildFromTemplate() {
     wxFont font = DialogFont(tmpl_);
     self_->SetFont(font);
     units_ = BaseUnitsFor(self_, font);
-    self_->SetClientSize(units_.SizeToPixels(tmpl_->rect.right - tmpl_->rect.left, tmpl_->rect.bottom - tmpl_->rect.top));
+    self_->SetClientSize(
+        units_.SizeToPixels(tmpl_->rect.right - tmpl_->rect.left, tmpl_->rect.bottom - tmpl_->rect.top));
     for (const auto& c : tmpl_->controls) {
         wxRect r = units_.ToPixels(c.rect);
         wxWindow* w = nullptr;

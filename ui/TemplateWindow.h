@@ -29,7 +29,8 @@ namespace ui {
 class DataExchange;
 
 // Makes the window that stands at a template control's place: a custom control class.
-using ControlFactory = std::function<wxWindow*(wxWindow* parent, const ControlTemplate& control, const wxRect& pixels)>;
+using ControlFactory =
+    std::function<wxWindow*(wxWindow* parent, const ControlTemplate& control, const wxRect& pixels)>;
 
 // A factory for CUSTOM controls whose text names the class (for every template).
 void RegisterControlClass(const std::string& className, ControlFactory factory);
@@ -46,8 +47,7 @@ public:
     void ReplaceControl(int controlId, ControlFactory factory);
 
     wxWindow* GetDlgItem(int controlId) const;
-    template <class T>
-    T* Item(int controlId) const { return dynamic_cast<T*>(GetDlgItem(controlId)); }
+    template <class T> T* Item(int controlId) const { return dynamic_cast<T*>(GetDlgItem(controlId)); }
     void SetDlgItemText(int controlId, const wxString& text);
     wxString GetDlgItemText(int controlId) const;
     void EnableItem(int controlId, bool enable);

@@ -10,7 +10,8 @@ namespace ui {
 
 class WindowTimers::Timer : public wxTimer {
 public:
-    Timer(WindowTimers* set, UINT id, std::function<void(UINT)> fn) : set_(set), id_(id), fn_(std::move(fn)) {}
+    Timer(WindowTimers* set, UINT id, std::function<void(UINT)> fn)
+        : set_(set), id_(id), fn_(std::move(fn)) {}
     void Notify() override {
         if (fn_) {
             auto fn = fn_;
@@ -26,6 +27,8 @@ private:
     UINT id_;
     std::function<void(UINT)> fn_;
 };
+
+WindowTimers::WindowTimers(MessageTarget* owner) : owner_(owner) {}
 
 WindowTimers::~WindowTimers() {
     for (auto& [id, t] : timers_)

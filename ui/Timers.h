@@ -21,7 +21,7 @@ class MessageTarget;
 // it with the new period; the timers end with the object.
 class WindowTimers {
 public:
-    explicit WindowTimers(MessageTarget* owner = nullptr) : owner_(owner) {}
+    explicit WindowTimers(MessageTarget* owner = nullptr);
     ~WindowTimers();
     WindowTimers(const WindowTimers&) = delete;
     WindowTimers& operator=(const WindowTimers&) = delete;

@@ -23,8 +23,7 @@ void ApplyCompactControlStyle() {
         "entry { padding: 0px 3px; min-height: 0px; }\n"
         "combobox button, combobox entry { padding-top: 0px; padding-bottom: 0px; min-height: 0px; }\n"
         "spinbutton button { padding: 0px 2px; }\n"
-        "checkbutton, radiobutton { padding: 0px; min-height: 0px; }\n"
-        "progressbar trough, progressbar progress { min-height: 10px; }\n";
+        "checkbutton, radiobutton { padding: 0px; min-height: 0px; }\n";
     GtkCssProvider* provider = gtk_css_provider_new();
     gtk_css_provider_load_from_data(provider, css, -1, nullptr);
     gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),

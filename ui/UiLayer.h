@@ -7,8 +7,8 @@
 namespace ui {
 
 struct UiLayerOptions {
-    std::string program = "vantorel";   // resources/<program>
-    bool installMessageSink = true;     // the wx message boxes (tests install their own)
+    std::string program = "vantorel"; // resources/<program>
+    bool installMessageSink = true;   // the wx message boxes (tests install their own)
 };
 
 // Call once on the UI thread after wx is initialised. False when the resources did not load

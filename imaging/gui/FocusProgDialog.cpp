@@ -43,7 +43,9 @@ void CFocusProgDialog::SetPos(int position) {
         m_Progress->SetValue(std::clamp(position, 0, m_Progress->GetRange()));
 }
 
-int CFocusProgDialog::GetPos() const { return m_Progress ? m_Progress->GetValue() : 0; }
+int CFocusProgDialog::GetPos() const {
+    return m_Progress ? m_Progress->GetValue() : 0;
+}
 
 void CFocusProgDialog::OnCancel() {
     ::PostMessage(ui::WindowHandle(GetParent()), m_nCancelMessage, 0, 0);

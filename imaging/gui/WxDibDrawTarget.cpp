@@ -27,8 +27,8 @@ int CWxDibDrawTarget::SetStretchBltMode(int mode) {
     return old;
 }
 
-bool CWxDibDrawTarget::ExtractRect(const BYTE* info, const void* bits, int xSrc, int ySrc, int width, int height,
-                                   wxImage& out) {
+bool CWxDibDrawTarget::ExtractRect(const BYTE* info, const void* bits, int xSrc, int ySrc, int width,
+                                   int height, wxImage& out) {
     if (!info || !bits || width <= 0 || height <= 0)
         return false;
     BITMAPINFOHEADER h = BITMAPINFOHEADER::Read(info);
@@ -66,7 +66,7 @@ bool CWxDibDrawTarget::ExtractRect(const BYTE* info, const void* bits, int xSrc,
                 break;
             }
             case 16: {
-                BYTE v = row[x * 2 + 1];   // high byte of the grey sample
+                BYTE v = row[x * 2 + 1]; // high byte of the grey sample
                 dst[0] = dst[1] = dst[2] = v;
                 break;
             }
@@ -86,8 +86,8 @@ bool CWxDibDrawTarget::ExtractRect(const BYTE* info, const void* bits, int xSrc,
     return true;
 }
 
-int CWxDibDrawTarget::SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc, UINT,
-                                        UINT, const void* bits, const BYTE* info, UINT) {
+int CWxDibDrawTarget::SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
+                                        UINT, UINT, const void* bits, const BYTE* info, UINT) {
     if (width > 0x7FFFFFFF || height > 0x7FFFFFFF)
         return 0;
     wxImage img;
@@ -98,7 +98,8 @@ int CWxDibDrawTarget::SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD
 }
 
 int CWxDibDrawTarget::StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                                    int srcWidth, int srcHeight, const void* bits, const BYTE* info, UINT, DWORD) {
+                                    int srcWidth, int srcHeight, const void* bits, const BYTE* info, UINT,
+                                    DWORD) {
     if (destWidth <= 0 || destHeight <= 0 || int64_t(destWidth) * destHeight > kMaxPixels)
         return 0;
     wxImage img;

@@ -35,7 +35,9 @@ TEST(WindowMessages, HooksReceiveEveryCallUnchanged) {
         posts.push_back({w, m, wp, lp});
         return TRUE;
     };
-    hooks.send = [](HWND, UINT m, WPARAM wp, LPARAM lp) -> LRESULT { return static_cast<LRESULT>(m + wp) + lp; };
+    hooks.send = [](HWND, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        return static_cast<LRESULT>(m + wp) + lp;
+    };
     hooks.postThread = [&](UINT m, WPARAM, LPARAM) -> BOOL {
         threadMsgs.push_back(m);
         return TRUE;

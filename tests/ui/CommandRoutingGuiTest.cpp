@@ -97,8 +97,8 @@ TEST_F(CommandRoutingGui, MenuAndBarButtonGoViewDocumentFrameApplication) {
     frame->SetActiveView(nullptr, nullptr);
     choose(100);
     choose(200);
-    EXPECT_EQ(log, (std::vector<std::string>{"view:100", "view:100", "doc:200", "app:300", "doc:100", "frame:100",
-                                             "frame:200"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"view:100", "view:100", "doc:200", "app:300", "doc:100",
+                                             "frame:100", "frame:200"}));
 }
 
 TEST_F(CommandRoutingGui, PanelHandlesItsOwnButtonsAndPassesTheRestUp) {
@@ -167,6 +167,38 @@ TEST_F(CommandRoutingGui, DockingBarKeepsSideShownFloatingAndExtent) {
     ui::testing::Pump(30);
     EXPECT_EQ(bars->State("bar").extent, 80);
     EXPECT_FALSE(bars->AddBar("bar", new wxWindow(frame, wxID_ANY), DockSide::Left));
+}
+
+} // namespace
+
+namespace {
+
+// Brelvoxa's MDI frames: the active child's view, document and frame come before the main
+// frame and the application.
+TEST(MdiRoutingGui, ActiveChildComesFirst) {
+    std::vector<std::string> log;
+    auto* main = new RoutedMdiParentFrame("Brelvoxa", wxDefaultPosition, wxSize(700, 500));
+    main->OnCommand(10, [&] { log.push_back("main:10"); });
+    main->OnCommand(11, [&] { log.push_back("main:11"); });
+    main->Show();
+    auto* child = new RoutedMdiChildFrame(main, "3D");
+    Recorder view(log, "view", {10});
+    Recorder doc(log, "doc", {10, 12});
+    child->SetActiveView(&view, &doc);
+    child->Show();
+    child->Activate();
+    ui::testing::Pump(50);
+    ASSERT_EQ(main->ActiveRoutedChild(), child);
+    EXPECT_TRUE(main->RouteCommandId(10));
+    EXPECT_TRUE(main->RouteCommandId(11));
+    EXPECT_TRUE(main->RouteCommandId(12));
+    EXPECT_FALSE(main->RouteCommandId(13));
+    child->Destroy();
+    ui::testing::Pump(50);
+    EXPECT_TRUE(main->RouteCommandId(10));
+    EXPECT_EQ(log, (std::vector<std::string>{"view:10", "main:11", "doc:12", "main:10"}));
+    main->Destroy();
+    ui::testing::Pump(20);
 }
 
 } // namespace

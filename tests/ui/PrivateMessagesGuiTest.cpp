@@ -59,8 +59,14 @@ TEST(PrivateMessagesGui, PostFromWorkerArrivesOnUiThreadInOrder) {
 TEST(PrivateMessagesGui, FirstEntryOfTheTableWinsAndUnhandledGivesZero) {
     Window win;
     std::vector<int> order;
-    win.OnMessage(WM_TEST_A, [&](WPARAM, LPARAM) -> LRESULT { order.push_back(1); return 11; });
-    win.OnMessageRange(WM_TEST_A, WM_TEST_B, [&](UINT, WPARAM, LPARAM) -> LRESULT { order.push_back(2); return 22; });
+    win.OnMessage(WM_TEST_A, [&](WPARAM, LPARAM) -> LRESULT {
+        order.push_back(1);
+        return 11;
+    });
+    win.OnMessageRange(WM_TEST_A, WM_TEST_B, [&](UINT, WPARAM, LPARAM) -> LRESULT {
+        order.push_back(2);
+        return 22;
+    });
     EXPECT_EQ(SendMessageTo(win.GetSafeHwnd(), WM_TEST_A, 0, 0), 11);
     EXPECT_EQ(::SendMessage(win.GetSafeHwnd(), WM_TEST_B, 0, 0), 22);
     EXPECT_EQ(::SendMessage(win.GetSafeHwnd(), WM_USER + 99, 0, 0), 0);
@@ -108,8 +114,14 @@ TEST(PrivateMessagesGui, DestroyedTargetDropsQueuedMessagesAndItsHandleIsNotReus
 TEST(PrivateMessagesGui, ThreadMessagesReachTheApplicationTarget) {
     MessageTarget app(nullptr);
     std::vector<UINT> got;
-    app.OnMessage(0x507, [&](WPARAM, LPARAM) -> LRESULT { got.push_back(0x507); return 0; });
-    app.OnMessage(0x508, [&](WPARAM, LPARAM) -> LRESULT { got.push_back(0x508); return 0; });
+    app.OnMessage(0x507, [&](WPARAM, LPARAM) -> LRESULT {
+        got.push_back(0x507);
+        return 0;
+    });
+    app.OnMessage(0x508, [&](WPARAM, LPARAM) -> LRESULT {
+        got.push_back(0x508);
+        return 0;
+    });
     SetThreadMessageTarget(&app);
     std::thread worker([] { ::PostThreadMessage(0x508, 0, 0); });
     worker.join();

@@ -1,4 +1,5 @@
 // The resource text format, replacement rules and the language bundle lookup.
+#include "ui/MessageBoxes.h"
 #include "ui/ResourceRegistry.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +70,7 @@ TEST(ResourceRegistry, ReadsEveryKindOfEntry) {
     EXPECT_EQ(cancel->rect.top, 36);
     EXPECT_EQ(cancel->rect.right, 118);
     EXPECT_EQ(cancel->rect.bottom, 51);
-    EXPECT_TRUE(cancel->HasStyle("DISABLED"));   // style words are case-insensitive
+    EXPECT_TRUE(cancel->HasStyle("DISABLED")); // style words are case-insensitive
     EXPECT_TRUE(cancel->HasStyle("GROUP"));
     EXPECT_EQ(d->controls[2].id, -1);
 
@@ -95,7 +96,7 @@ TEST(ResourceRegistry, ReadsEveryKindOfEntry) {
     ASSERT_NE(reg.FindImage(107), nullptr);
     EXPECT_EQ(reg.FindImage(107)->path, "/res/images/start.png");
     EXPECT_EQ(reg.FindIcon(230)->path, "/abs/up.png");
-    EXPECT_EQ(reg.FindIcon(107), nullptr);   // icons and bitmaps are separate tables
+    EXPECT_EQ(reg.FindIcon(107), nullptr); // icons and bitmaps are separate tables
     EXPECT_EQ(reg.FindCursor(104)->hotX, 8);
     EXPECT_EQ(reg.FindCursor(104)->hotY, 9);
 }
@@ -106,9 +107,9 @@ TEST(ResourceRegistry, ErrorsNameTheLineAndLeaveNothingHalfRead) {
         const char* where;
     } cases[] = {
         {"STRING 1 \"ok\"\nSTRING 2 \"open\n", "f:2:"},
-        {"STRINGTABLE\n1 \"a\"\n", "f:2:"},              // no END
-        {"DIALOG 5 0 0 10 10 \"x\"\n PUSHBUTTON 1 \"a\" 1 2 3\nEND\n", "f:2:"},   // rectangle short
-        {"DIALOG 5 0 0 -10 10 \"x\"\nEND\n", "f:1:"},   // negative size
+        {"STRINGTABLE\n1 \"a\"\n", "f:2:"},                                     // no END
+        {"DIALOG 5 0 0 10 10 \"x\"\n PUSHBUTTON 1 \"a\" 1 2 3\nEND\n", "f:2:"}, // rectangle short
+        {"DIALOG 5 0 0 -10 10 \"x\"\nEND\n", "f:1:"},                           // negative size
         {"STRING 12abc \"x\"\n", "f:1:"},
         {"STRING 1 \"bad \\q escape\"\n", "f:1:"},
         {"WIDGET 3\n", "f:1:"},
@@ -128,7 +129,8 @@ TEST(ResourceRegistry, ErrorsNameTheLineAndLeaveNothingHalfRead) {
 
 TEST(ResourceRegistry, LaterEntriesReplaceAndMergeKeepsTheRest) {
     ResourceRegistry own;
-    ASSERT_TRUE(own.LoadText("STRING 1 \"own one\"\nSTRING 2 \"own two\"\nDIALOG 35 0 0 10 10 \"own\"\nEND\n", "", "own"));
+    ASSERT_TRUE(own.LoadText("STRING 1 \"own one\"\nSTRING 2 \"own two\"\nDIALOG 35 0 0 10 10 \"own\"\nEND\n",
+                             "", "own"));
     ResourceRegistry bundle;
     ASSERT_TRUE(bundle.LoadText("STRING 2 \"bundle two\"\nDIALOG 35 0 0 20 20 \"bundle\"\nEND\n", "", "b"));
     own.MergeFrom(bundle);
@@ -194,10 +196,24 @@ TEST(ResourceRegistry, ProgramResourcesOfBothProgramsLoad) {
     ASSERT_TRUE(LoadProgramResources("vantorel", &error)) << error;
     EXPECT_EQ(Resources().FindDialog(35)->caption, "フォーカス合成中");
     EXPECT_EQ(Resources().LoadString(9201), "データを読み込めません。");
-    EXPECT_NE(Resources().FindString(64003), nullptr);   // common strings too
+    EXPECT_NE(Resources().FindString(64003), nullptr); // common strings too
     ASSERT_TRUE(LoadProgramResources("brelvoxa", &error)) << error;
     EXPECT_EQ(Resources().FindDialog(35), nullptr);
     EXPECT_FALSE(LoadProgramResources("nosuchprogram", &error));
+    Resources() = saved;
+}
+
+} // namespace
+
+namespace {
+
+TEST(MessageText, FillsArgumentsFromTheStringTable) {
+    ResourceRegistry saved = Resources();
+    ASSERT_TRUE(Resources().LoadText(
+        "STRING 894 \"%1\\n\\nファイルが既に存在します。\"\nSTRING 64003 \"%1 から %2\"\n", "", "m"));
+    EXPECT_EQ(ui::MessageText(894, {"a.bmp"}), "a.bmp\n\nファイルが既に存在します。");
+    EXPECT_EQ(ui::MessageText(64003, {"0", "20"}), "0 から 20");
+    EXPECT_EQ(ui::MessageText(12345, {}), "(12345)"); // a missing entry still shows its id
     Resources() = saved;
 }
 

@@ -31,8 +31,9 @@ TEST(TemplateDialogGui, StartDialogFromBundleHasIdsTextsAndRoomForThem) {
     struct Expect {
         int id;
         const char* text;
-    } expected[] = {{1007, "画像ファイルをサムネイルで選択"}, {1009, "手動で撮影"}, {1012, "自動Zステージを用いて撮影"},
-                    {1014, "Vossa合成"}, {1017, "次回からこの画面を表示しない"}, {2, "Vantorel の終了"}};
+    } expected[] = {{1007, "画像ファイルをサムネイルで選択"}, {1009, "手動で撮影"},
+                    {1012, "自動Zステージを用いて撮影"},      {1014, "Vossa合成"},
+                    {1017, "次回からこの画面を表示しない"},   {2, "Vantorel の終了"}};
     const wxRect client(wxPoint(0, 0), dlg.GetClientSize());
     for (const auto& e : expected) {
         wxWindow* w = dlg.GetDlgItem(e.id);
@@ -40,13 +41,14 @@ TEST(TemplateDialogGui, StartDialogFromBundleHasIdsTextsAndRoomForThem) {
         EXPECT_EQ(w->GetLabel(), wxString::FromUTF8(e.text)) << e.id;
         // The text fits in the control's rectangle and the control in the dialog.
         wxSize need = w->GetTextExtent(w->GetLabel());
-        int extra = dynamic_cast<wxCheckBox*>(w) ? 24 : 8;   // the box of a check box
+        int extra = dynamic_cast<wxCheckBox*>(w) ? 24 : 8; // the box of a check box
         EXPECT_LE(need.x + extra, w->GetSize().x) << e.id;
         EXPECT_LE(need.y, w->GetSize().y) << e.id;
         EXPECT_TRUE(client.Contains(w->GetRect())) << e.id;
     }
     EXPECT_NE(dynamic_cast<wxCheckBox*>(dlg.GetDlgItem(1017)), nullptr);
     ui::testing::Screenshot(&dlg, ui::testing::OutputFolder() + "/start-dialog.png");
+    ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/start-dialog-screen.png");
     dlg.Destroy();
 }
 
@@ -122,7 +124,7 @@ TEST_F(TemplateDataGui, FieldsFillTheControlsAndOkTakesThemBack) {
     EXPECT_DOUBLE_EQ(dlg.interval, -0.25);
     EXPECT_EQ(dlg.name, "新しい名前");
     EXPECT_EQ(dlg.autoPos, 0);
-    EXPECT_EQ(dlg.type, 2);   // 508 starts a group of its own
+    EXPECT_EQ(dlg.type, 2); // 508 starts a group of its own
     EXPECT_TRUE(sink.ShownIds().empty());
     dlg.Destroy();
 }
@@ -142,16 +144,16 @@ TEST_F(TemplateDataGui, RefusedValuesKeepTheDialogOpenAndTellTheUser) {
     SettingsDialog dlg(&reg);
     std::vector<std::vector<UINT>> shownAfter;
     WhenModal([&](wxDialog* d) {
-        Type(FindById(d, 501), "21");   // above the range
+        Type(FindById(d, 501), "21"); // above the range
         Click(FindById(d, 1));
         shownAfter.push_back(sink.ShownIds());
         EXPECT_TRUE(d->IsShown());
         EXPECT_EQ(wxWindow::FindFocus(), FindById(d, 501));
-        Type(FindById(d, 501), "abc");   // not a number
+        Type(FindById(d, 501), "abc"); // not a number
         Click(FindById(d, 1));
         shownAfter.push_back(sink.ShownIds());
         Type(FindById(d, 501), "20");
-        Type(FindById(d, 502), "1e400");   // out of double's range
+        Type(FindById(d, 502), "1e400"); // out of double's range
         Click(FindById(d, 1));
         shownAfter.push_back(sink.ShownIds());
         Type(FindById(d, 502), "1000000");

@@ -20,8 +20,9 @@ bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
 
 // The control with this id below root (root itself included), null when none.
 wxWindow* FindById(wxWindow* root, int id);
-template <class T>
-T* FindById(wxWindow* root, int id) { return dynamic_cast<T*>(FindById(root, id)); }
+template <class T> T* FindById(wxWindow* root, int id) {
+    return dynamic_cast<T*>(FindById(root, id));
+}
 
 // Acts like the user: a click on a button, check box, toggle or radio button sends the event
 // the control sends (and changes its state); typing replaces the text of an edit or combo box
@@ -33,8 +34,11 @@ void Type(wxWindow* control, const wxString& text);
 // the code that opens it; the action usually ends the dialog.
 void WhenModal(std::function<void(wxDialog*)> action);
 
-// Saves the window as it is drawn on the screen to a PNG file; false when it could not.
+// Saves the window's client area as it is drawn on the screen to a PNG file; false when it
+// could not.
 bool Screenshot(wxWindow* window, const std::string& path);
+// Saves the whole X screen with ImageMagick's import (as xvfb-run shows it).
+bool ScreenshotRoot(const std::string& path);
 
 // The folder for files a test writes (under the build tree), created on demand.
 std::string OutputFolder();

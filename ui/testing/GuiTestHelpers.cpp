@@ -15,6 +15,8 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
+#include <glib.h>
+
 #include <filesystem>
 #include <thread>
 
@@ -25,6 +27,10 @@ static void pumpOnce() {
     int budget = 200;
     while (loop && loop->Pending() && budget-- > 0)
         loop->Dispatch();
+    // GTK draws in its frame clock's phases; a non-blocking iteration of the main context
+    // lets them run.
+    while (g_main_context_iteration(nullptr, FALSE) && budget-- > 0) {
+    }
     if (wxTheApp) {
         wxTheApp->ProcessPendingEvents();
         wxTheApp->ProcessIdle();
@@ -52,7 +58,9 @@ bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
     return true;
 }
 
-wxWindow* FindById(wxWindow* root, int id) { return root ? root->FindWindow(id) : nullptr; }
+wxWindow* FindById(wxWindow* root, int id) {
+    return root ? root->FindWindow(id) : nullptr;
+}
 
 void Click(wxWindow* control) {
     if (!control)
@@ -84,7 +92,7 @@ void Click(wxWindow* control) {
 
 void Type(wxWindow* control, const wxString& text) {
     if (auto* t = dynamic_cast<wxTextCtrl*>(control))
-        t->SetValue(text);   // sends the text event
+        t->SetValue(text); // sends the text event
     else if (auto* c = dynamic_cast<wxComboBox*>(control))
         c->SetValue(text);
 }
@@ -114,7 +122,9 @@ private:
 
 } // namespace
 
-void WhenModal(std::function<void(wxDialog*)> action) { new ModalWatcher(std::move(action)); }
+void WhenModal(std::function<void(wxDialog*)> action) {
+    new ModalWatcher(std::move(action));
+}
 
 bool Screenshot(wxWindow* window, const std::string& path) {
     if (!window)
@@ -129,6 +139,16 @@ bool Screenshot(wxWindow* window, const std::string& path) {
     target.Blit(0, 0, size.x, size.y, &source, 0, 0);
     target.SelectObject(wxNullBitmap);
     return bmp.SaveFile(wxString::FromUTF8(path.c_str()), wxBITMAP_TYPE_PNG);
+}
+
+bool ScreenshotRoot(const std::string& path) {
+    for (wxWindow* w : wxTopLevelWindows)
+        w->Update();
+    Pump(300);
+    wxArrayString out, err;
+    long rc = wxExecute(wxString::Format("import -window root %s", wxString::FromUTF8(path.c_str())), out,
+                        err, wxEXEC_SYNC);
+    return rc == 0;
 }
 
 std::string OutputFolder() {

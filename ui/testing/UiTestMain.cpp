@@ -24,9 +24,8 @@ public:
 
 void failingAssertHandler(const wxString& file, int line, const wxString& func, const wxString& cond,
                           const wxString& msg) {
-    ADD_FAILURE_AT(file.utf8_str().data(), line)
-        << "wx assertion in " << func.utf8_str().data() << ": " << cond.utf8_str().data() << " "
-        << msg.utf8_str().data();
+    ADD_FAILURE_AT(file.utf8_str().data(), line) << "wx assertion in " << func.utf8_str().data() << ": "
+                                                 << cond.utf8_str().data() << " " << msg.utf8_str().data();
 }
 
 // Ends the process when one test runs past the time-out, naming the test.
@@ -42,15 +41,24 @@ public:
         watchdog_.join();
     }
     void OnTestStart(const ::testing::TestInfo& info) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        name_ = std::string(info.test_suite_name()) + "." + info.name();
-        deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds_);
-        running_ = true;
-        cv_.notify_all();
+        Arm(std::string(info.test_suite_name()) + "." + info.name(), seconds_);
     }
     void OnTestEnd(const ::testing::TestInfo&) override {
         std::lock_guard<std::mutex> lock(mutex_);
         running_ = false;
+    }
+    void Disarm() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        running_ = false;
+    }
+    // Also watches the start of wx and the clean-up, where a stuck X connection would hang.
+    void Arm(const std::string& what, int seconds) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        name_ = what;
+        limit_ = seconds;
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        running_ = true;
+        cv_.notify_all();
     }
 
 private:
@@ -58,7 +66,7 @@ private:
         std::unique_lock<std::mutex> lock(mutex_);
         while (!quit_) {
             if (running_ && std::chrono::steady_clock::now() >= deadline_) {
-                std::fprintf(stderr, "\n*** %s ran longer than %d s: ended\n", name_.c_str(), seconds_);
+                std::fprintf(stderr, "\n*** %s ran longer than %d s: ended\n", name_.c_str(), limit_);
                 std::fflush(stderr);
                 std::_Exit(3);
             }
@@ -66,6 +74,7 @@ private:
         }
     }
     int seconds_;
+    int limit_ = 0;
     std::mutex mutex_;
     std::condition_variable cv_;
     std::string name_;
@@ -82,9 +91,24 @@ int main(int argc, char** argv) {
     // Listing the tests (ctest's discovery) needs no display.
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
-    wxApp::SetInstance(new TestApp);
-    if (!wxEntryStart(argc, argv)) {
+    int seconds = 60;
+    if (const char* t = std::getenv("VT_GUI_TEST_TIMEOUT"))
+        seconds = std::max(1, std::atoi(t));
+    auto* timeouts = new TimeoutListener(seconds);
+    timeouts->Arm("starting wx", 60);
+
+    // A busy X server now and then refuses a connection while many test processes start at
+    // once: a few more tries before giving up.
+    bool started = false;
+    for (int attempt = 0; attempt < 6 && !started; ++attempt) {
+        if (attempt)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
+        wxApp::SetInstance(new TestApp);
+        started = wxEntryStart(argc, argv);
+    }
+    if (!started) {
         std::fprintf(stderr, "cannot start wx (is there an X display? run under xvfb-run -a)\n");
+        delete timeouts;
         return 2;
     }
     wxTheApp->CallOnInit();
@@ -99,15 +123,13 @@ int main(int argc, char** argv) {
     wxGUIEventLoop loop;
     wxEventLoopBase::SetActive(&loop);
 
-    int seconds = 60;
-    if (const char* t = std::getenv("VT_GUI_TEST_TIMEOUT"))
-        seconds = std::max(1, std::atoi(t));
-    auto* timeouts = new TimeoutListener(seconds);
+    timeouts->Disarm();
     ::testing::UnitTest::GetInstance()->listeners().Append(timeouts);
     int rc = RUN_ALL_TESTS();
-    delete ::testing::UnitTest::GetInstance()->listeners().Release(timeouts);
-
+    ::testing::UnitTest::GetInstance()->listeners().Release(timeouts);
+    timeouts->Arm("cleaning up wx", 30);
     wxEventLoopBase::SetActive(nullptr);
     wxEntryCleanup();
+    delete timeouts;
     return rc;
 }
