@@ -69,32 +69,39 @@ TEST_F(ControllerDialogs, ChooseCt7SetPortAndSpeedsThenDriveTheEmulator) {
         Choose(d, 1256, 8);
         comButtonOnForCt7 = FindById(d, 1257)->IsEnabled();
         couplerOff = !FindById(d, 1276)->IsEnabled();
-        WhenModal([&](wxDialog* com) {
-            auto* baud = FindById<wxComboBox>(com, 1263);
-            baudEntries = static_cast<int>(baud->GetCount());
-            baudShown = baud->GetSelection();
-            stopShown = FindById<wxComboBox>(com, 1267)->GetSelection();
-            Choose(com, 1259, 2);
-            Click(FindById(com, IDOK));
-        });
-        Click(FindById(d, 1257));
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
     EXPECT_TRUE(comButtonOffForNone);
     EXPECT_TRUE(comButtonOnForCt7);
     EXPECT_TRUE(couplerOff);
-    EXPECT_EQ(baudEntries, 15);
-    EXPECT_EQ(baudShown, 9); // 38400
-    EXPECT_EQ(stopShown, 2);
     EXPECT_EQ(dlg.m_nController, 8);
-    EXPECT_EQ(dlg.m_nPort, 2);
     EXPECT_EQ(dlg.m_nBaud, 9);
     EXPECT_EQ(dlg.m_nData, 1);
     EXPECT_EQ(dlg.m_nParity, 0);
     EXPECT_EQ(dlg.m_nStop, 2);
     EXPECT_EQ(dlg.m_nFlow, 0);
     EXPECT_EQ(dlg.m_nZOnly, 1);
+
+    // Its communication dialog (what button 1257 opens for this controller): COM3.
+    CZCtrlComSetDlg com(nullptr, 287);
+    com.m_nBaud = dlg.m_nBaud, com.m_nData = dlg.m_nData, com.m_nParity = dlg.m_nParity;
+    com.m_nPort = dlg.m_nPort, com.m_nStop = dlg.m_nStop, com.m_nFlow = dlg.m_nFlow;
+    com.m_nController = dlg.m_nController;
+    WhenModal([&](wxDialog* d) {
+        auto* baud = FindById<wxComboBox>(d, 1263);
+        baudEntries = static_cast<int>(baud->GetCount());
+        baudShown = baud->GetSelection();
+        stopShown = FindById<wxComboBox>(d, 1267)->GetSelection();
+        Choose(d, 1259, 2);
+        Click(FindById(d, IDOK));
+    });
+    ASSERT_EQ(com.DoModal(), IDOK);
+    EXPECT_EQ(baudEntries, 15);
+    EXPECT_EQ(baudShown, 9); // 38400
+    EXPECT_EQ(stopShown, 2);
+    dlg.m_nPort = com.m_nPort;
+    EXPECT_EQ(dlg.m_nPort, 2);
 
     ControllerCommSettings s;
     s.controller = dlg.m_nController;
