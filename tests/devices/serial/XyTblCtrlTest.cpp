@@ -4,6 +4,7 @@
 #include "devices/XyTblCtrl.h"
 
 #include <functional>
+#include <ostream>
 
 namespace {
 
@@ -20,6 +21,9 @@ struct TypeCase {
     // Puts the focus axis at a program position.
     std::function<void(ControllerEmulator&, long)> place;
 };
+
+// Keeps test names and failure lines readable instead of a byte dump of the case.
+void PrintTo(const TypeCase& c, std::ostream* os) { *os << "type " << c.type << " " << c.protocol; }
 
 std::vector<TypeCase> Cases() {
     auto mmc2 = [](ControllerEmulator& e, long v) { static_cast<Mmc2Emulator&>(e).SetAxisPosition(1, v); };
