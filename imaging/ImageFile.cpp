@@ -26,21 +26,6 @@ bool EqualNoCase(const std::string& a, const char* b) {
     return true;
 }
 
-BmpByteSource FileSource(CFile* file) {
-    return [file](void* buffer, uint64_t count) -> uint64_t {
-        auto* p = static_cast<BYTE*>(buffer);
-        uint64_t done = 0;
-        while (done < count) {
-            const UINT chunk = static_cast<UINT>(std::min<uint64_t>(count - done, 1u << 30));
-            const UINT got = file->Read(p + done, chunk);
-            done += got;
-            if (got < chunk)
-                break;
-        }
-        return done;
-    };
-}
-
 // The checked BMP reader behind DibReadBmpFile and LoadDibFromBmp: a packed bitmap of a
 // 40-byte header, the file's colour table and bottom-up rows.
 HDIB ReadBmpDib(CFile* file, uint64_t depths, bool boundByFileSize) {
@@ -61,7 +46,7 @@ HDIB ReadBmpDib(CFile* file, uint64_t depths, bool boundByFileSize) {
     }
     BmpLayout layout;
     std::vector<BYTE> table;
-    const BmpByteSource source = FileSource(file);
+    const BmpByteSource source = BmpFileSource(file);
     if (!ReadBmpHeaders(source, available, depths, layout, table))
         return nullptr;
     const uint64_t size = BITMAPINFOHEADER::kSize + table.size() + layout.imageBytes;

@@ -27,8 +27,11 @@ bool Skip(const BmpByteSource& source, uint64_t count) {
     return true;
 }
 
-// Wraps a CFile so that sizes beyond what one Read call takes are read in pieces.
-BmpByteSource FileSource(CFile* file) {
+} // namespace
+
+IMPLEMENT_DYNCREATE(SECDib, CObject)
+
+BmpByteSource BmpFileSource(CFile* file) {
     return [file](void* buffer, uint64_t count) -> uint64_t {
         auto* p = static_cast<BYTE*>(buffer);
         uint64_t done = 0;
@@ -42,10 +45,6 @@ BmpByteSource FileSource(CFile* file) {
         return done;
     };
 }
-
-} // namespace
-
-IMPLEMENT_DYNCREATE(SECDib, CObject)
 
 bool ReadBmpHeaders(const BmpByteSource& source, uint64_t length, uint64_t depths, BmpLayout& layout,
                     std::vector<BYTE>& table) {
@@ -202,7 +201,7 @@ BOOL SECDib::ReadBody(CFile* file) {
     if (pos >= len)
         return FALSE;
     SECDib loaded;
-    if (!ReadBmpInto(loaded, FileSource(file), len - pos))
+    if (!ReadBmpInto(loaded, BmpFileSource(file), len - pos))
         return FALSE;
     TakeOver(loaded);
     return TRUE;

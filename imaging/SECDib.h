@@ -23,6 +23,10 @@ public:
 using BmpByteSource = std::function<uint64_t(void* buffer, uint64_t count)>;
 using BmpByteSink = std::function<void(const void* buffer, uint64_t count)>;
 
+// The source reading an open file from its position; sizes beyond what one Read call takes
+// are read in pieces.
+BmpByteSource BmpFileSource(CFile* file);
+
 // What the headers of a BMP file say, after every check: the header normalised to 40 bytes
 // with a positive height, whether the file stores its rows top row first, the row size and
 // the bytes of all rows (present in the source when its length was known).
