@@ -18,18 +18,7 @@ ImageFileRead ReadSeriesImageFile(const std::string& path, HDIB* image, int* ima
         return ImageFileRead::CannotOpen;
     HDIB dib = nullptr;
     try {
-        switch (index) {
-        case 0:
-        case 1:
-            dib = DibReadBmpFile(&file, 0);
-            break;
-        case 2:
-            dib = DibReadTiffFile(&file, imageType);
-            break;
-        default:
-            dib = DibReadJpegFile(&file);
-            break;
-        }
+        dib = DibReadFileOfFormat(&file, index, imageType);
         file.Abort();
     } catch (const CFileException&) {
         if (dib)

@@ -140,6 +140,18 @@ BOOL SaveDibAsBmp(HDIB dib, CFile* file) {
     return TRUE;
 }
 
+HDIB DibReadFileOfFormat(CFile* file, int index, int* imageType) {
+    switch (index) {
+    case 0:
+    case 1:
+        return DibReadBmpFile(file, 0);
+    case 2:
+        return DibReadTiffFile(file, imageType);
+    default:
+        return DibReadJpegFile(file);
+    }
+}
+
 HDIB ReadImageFile(const std::string& path, int* imageType) {
     const int index = ImageFileFormatIndex(path);
     if (index < 0)
@@ -147,18 +159,7 @@ HDIB ReadImageFile(const std::string& path, int* imageType) {
     HDIB dib = nullptr;
     try {
         CFile file(path, CFile::modeRead | CFile::shareDenyWrite);
-        switch (index) {
-        case 0:
-        case 1:
-            dib = DibReadBmpFile(&file, 0);
-            break;
-        case 2:
-            dib = DibReadTiffFile(&file, imageType);
-            break;
-        default:
-            dib = DibReadJpegFile(&file);
-            break;
-        }
+        dib = DibReadFileOfFormat(&file, index, imageType);
         file.Abort();
     } catch (const CFileException&) {
         if (dib)

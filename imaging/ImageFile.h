@@ -49,6 +49,9 @@ BOOL SaveDibAsTiffPath(HDIB dib, const std::string& path, int imageType);
 BOOL SaveDibAsJpegPath(HDIB dib, const std::string& path, int imageType, int quality);
 
 // ---- the callers' routine ----
+// Runs the reader of format index 0 to 3 (as ImageFileFormatIndex gives it) on the open file:
+// BMP/DIB in mode 0, TIFF, JPEG. File exceptions pass to the caller.
+HDIB DibReadFileOfFormat(CFile* file, int index, int* imageType);
 // Reads the file by the format of its name: opens it for reading, runs the reader, takes a
 // file exception as nothing. Null when nothing was read (the caller shows 9201), also for a
 // name that is no image file. imageType receives the type code when the reader sets one.
