@@ -139,16 +139,8 @@ WORD DibGetBitCount(const void* block) {
     }
 }
 
-WORD DibColorCount(const void* block) {
-    HeaderForm form = headerForm(block);
-    if (form == HeaderForm::Unknown)
-        return 0;
-    if (form == HeaderForm::Info) {
-        DWORD used = le::get32(static_cast<const BYTE*>(block) + 32);
-        if (used != 0)
-            return static_cast<WORD>(std::min<DWORD>(used, 0xFFFF));
-    }
-    switch (DibGetBitCount(block)) {
+WORD DibTableEntriesForBitCount(int bitCount) {
+    switch (bitCount) {
     case 1:
         return 2;
     case 4:
@@ -158,6 +150,18 @@ WORD DibColorCount(const void* block) {
     default:
         return 0;
     }
+}
+
+WORD DibColorCount(const void* block) {
+    HeaderForm form = headerForm(block);
+    if (form == HeaderForm::Unknown)
+        return 0;
+    if (form == HeaderForm::Info) {
+        DWORD used = le::get32(static_cast<const BYTE*>(block) + 32);
+        if (used != 0)
+            return static_cast<WORD>(std::min<DWORD>(used, 0xFFFF));
+    }
+    return DibTableEntriesForBitCount(DibGetBitCount(block));
 }
 
 DWORD DibColorTableSize(const void* block) {

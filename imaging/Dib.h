@@ -34,6 +34,10 @@ class CPalette;
 // width or bit count below 1 or a width beyond 2^40.
 size_t DibStride(int64_t width, int bitCount);
 
+// Colour-table entries a bit count implies when the header names no count: 2, 16 or 256 for
+// 1, 4 or 8 bits, 0 for deeper pixels.
+WORD DibTableEntriesForBitCount(int bitCount);
+
 // Block size DibCreate allocates for a kind: 40 + entries * 4 + height * stride (entries 256
 // for kinds 0, 2 and 3, 1 for kinds 1 and 4). 0 when the kind is unknown or the size is
 // refused: width or height below 1, or pixel rows beyond what biSizeImage can record.

@@ -1,6 +1,8 @@
 // In-memory operations of the image-file base class: blocks, row layout, header, palette.
 #include "imaging/SECImage.h"
 
+#include "imaging/Dib.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -70,16 +72,7 @@ void SECImage::StoreInfoHeader(const BITMAPINFOHEADER& h) {
 }
 
 WORD SECImage::ColorCountFromHeader() const {
-    switch (InfoHeader().biBitCount) {
-    case 1:
-        return 2;
-    case 4:
-        return 16;
-    case 8:
-        return 256;
-    default:
-        return 0;
-    }
+    return DibTableEntriesForBitCount(InfoHeader().biBitCount);
 }
 
 BOOL SECImage::FreeImage() {
