@@ -71,6 +71,19 @@ void SECImage::StoreInfoHeader(const BITMAPINFOHEADER& h) {
         h.Write(m_info);
 }
 
+void SECImage::StoreRgbInfoHeader(uint64_t width, uint64_t height, int planes, int bitsPerPixel,
+                                  DWORD sizeImage) {
+    BITMAPINFOHEADER h;
+    h.biSize = 40;
+    h.biWidth = static_cast<LONG>(width);
+    h.biHeight = static_cast<LONG>(height);
+    h.biPlanes = static_cast<WORD>(planes);
+    h.biBitCount = static_cast<WORD>(bitsPerPixel);
+    h.biCompression = BI_RGB;
+    h.biSizeImage = sizeImage;
+    StoreInfoHeader(h);
+}
+
 WORD SECImage::ColorCountFromHeader() const {
     return DibTableEntriesForBitCount(InfoHeader().biBitCount);
 }
@@ -187,17 +200,9 @@ BOOL SECImage::BuildInfoHeader() {
     if (!m_info)
         return FALSE;
     m_colorTable = m_info + BITMAPINFOHEADER::kSize;
-    BITMAPINFOHEADER h;
-    h.biSize = 40;
-    h.biWidth = static_cast<LONG>(m_width);
-    h.biHeight = static_cast<LONG>(m_height);
-    h.biPlanes = static_cast<WORD>(m_planes);
-    h.biBitCount = static_cast<WORD>(m_bitsPerPixel);
-    h.biCompression = BI_RGB;
     const uint64_t bitsPerRow = static_cast<uint64_t>(m_bitsPerPixel) * m_width;
     const uint64_t rowBytes = bitsPerRow % 32 ? bitsPerRow / 32 * 4 + 4 : bitsPerRow / 8;
-    h.biSizeImage = static_cast<DWORD>(rowBytes * m_height);
-    StoreInfoHeader(h);
+    StoreRgbInfoHeader(m_width, m_height, m_planes, m_bitsPerPixel, static_cast<DWORD>(rowBytes * m_height));
     return TRUE;
 }
 

@@ -66,6 +66,8 @@ public:
     // The info block: 40-byte header and colour table; null when empty.
     BITMAPINFOHEADER InfoHeader() const;
     void StoreInfoHeader(const BITMAPINFOHEADER& h);
+    // Stores a 40-byte header of uncompressed rows with these sizes (the other fields 0).
+    void StoreRgbInfoHeader(uint64_t width, uint64_t height, int planes, int bitsPerPixel, DWORD sizeImage);
 
     static uint64_t PackedRowBytes(int bitsPerPixel, uint64_t width);
     static uint64_t PaddedRowBytes(int bitsPerPixel, uint64_t width);

@@ -234,13 +234,7 @@ BOOL SECJpeg::ReadBody(CFile* file) {
     m_width = job.width;
     m_height = job.height;
     m_colorCount = job.colorCount;
-    BITMAPINFOHEADER h;
-    h.biSize = 40;
-    h.biWidth = static_cast<LONG>(job.width);
-    h.biHeight = static_cast<LONG>(job.height);
-    h.biPlanes = 1;
-    h.biBitCount = static_cast<WORD>(job.bitCount);
-    StoreInfoHeader(h);
+    StoreRgbInfoHeader(job.width, job.height, 1, job.bitCount, 0);
     // Rows were stored top row first at the padded size: turn them bottom-up.
     m_rowsPadded = TRUE;
     return FlipRows();

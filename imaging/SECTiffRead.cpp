@@ -306,15 +306,8 @@ bool SECTiff::LoadOpenFile(SECTiff& into) {
     if (!ok)
         return false;
 
-    BITMAPINFOHEADER h;
-    h.biSize = 40;
-    h.biWidth = static_cast<LONG>(width);
-    h.biHeight = static_cast<LONG>(height);
-    h.biPlanes = static_cast<WORD>(m_planes);
-    h.biBitCount = static_cast<WORD>(outBits);
-    h.biCompression = BI_RGB;
-    h.biSizeImage = static_cast<DWORD>(std::min<uint64_t>(stride * height, 0xFFFFFFFFu));
-    into.StoreInfoHeader(h);
+    into.StoreRgbInfoHeader(width, height, m_planes, outBits,
+                            static_cast<DWORD>(std::min<uint64_t>(stride * height, 0xFFFFFFFFu)));
     return into.FlipRows() && into.BuildInfoHeader();
 }
 
