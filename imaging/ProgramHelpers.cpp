@@ -31,6 +31,17 @@ std::mutex g_pathLock;
 std::string g_settingsFile = "Vantorel.ini";
 std::string g_thumbCacheFolder = "Cache";
 
+// The two paths are set and read under g_pathLock.
+void SetPath(std::string& target, const std::string& value) {
+    std::lock_guard<std::mutex> guard(g_pathLock);
+    target = value;
+}
+
+std::string GetPath(const std::string& source) {
+    std::lock_guard<std::mutex> guard(g_pathLock);
+    return source;
+}
+
 std::atomic<PumpOneMessageHook> g_pumpHook{nullptr};
 std::atomic<std::thread::id> g_uiThread{};
 std::atomic<SetButtonIconHook> g_buttonIconHook{nullptr};
@@ -119,13 +130,11 @@ extern "C" const char* __lsan_default_suppressions() {
 // ---- settings file --------------------------------------------------------------------------
 
 void SetSettingsFilePath(const std::string& path) {
-    std::lock_guard<std::mutex> guard(g_pathLock);
-    g_settingsFile = path;
+    SetPath(g_settingsFile, path);
 }
 
 std::string GetSettingsFilePath() {
-    std::lock_guard<std::mutex> guard(g_pathLock);
-    return g_settingsFile;
+    return GetPath(g_settingsFile);
 }
 
 BOOL WriteIniInt(LPCSTR section, LPCSTR key, int value) {
@@ -250,13 +259,11 @@ std::string GetFileTypeName(const std::string& path) {
 }
 
 void SetThumbCacheFolder(const std::string& folder) {
-    std::lock_guard<std::mutex> guard(g_pathLock);
-    g_thumbCacheFolder = folder;
+    SetPath(g_thumbCacheFolder, folder);
 }
 
 std::string GetThumbCacheFolder() {
-    std::lock_guard<std::mutex> guard(g_pathLock);
-    return g_thumbCacheFolder;
+    return GetPath(g_thumbCacheFolder);
 }
 
 std::string MakeThumbCacheName(const std::string& imagePath) {
