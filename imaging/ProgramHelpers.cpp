@@ -50,15 +50,21 @@ std::atomic<SetButtonIconHook> g_buttonIconHook{nullptr};
 // found or the user declines.
 std::atomic<int> g_overwriteAgreed{0};
 
-// The leading decimal integer of `text` after blanks, as atoi reads it, but clamped to the
-// range of int instead of overflowing.
-int ParseLeadingInt(std::string_view text) {
+// Where the number of `text` starts: after leading blanks and one sign, which sets `negative`.
+size_t SkipBlanksAndSign(std::string_view text, bool& negative) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
         ++i;
-    bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
+    return i;
+}
+
+// The leading decimal integer of `text` after blanks, as atoi reads it, but clamped to the
+// range of int instead of overflowing.
+int ParseLeadingInt(std::string_view text) {
+    bool negative = false;
+    size_t i = SkipBlanksAndSign(text, negative);
     long long v = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
         v = std::min<long long>(v * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
@@ -70,12 +76,8 @@ int ParseLeadingInt(std::string_view text) {
 // The leading real number of `text` after blanks, as atof reads it, in the C locale whatever
 // the program's locale is.
 double ParseLeadingDouble(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    size_t i = SkipBlanksAndSign(text, negative);
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         return 0.0; // a second sign is no number
     double v = 0.0;
