@@ -4,6 +4,35 @@
 
 namespace ui {
 
+namespace {
+
+// The menu bar built from the resource replaces the frame's bar; false (bar kept) when the
+// resource gives none.
+bool ReplaceMenuBar(wxFrame& frame, int menuId) {
+    wxMenuBar* bar = BuildMenuBar(menuId);
+    if (!bar)
+        return false;
+    wxMenuBar* old = frame.GetMenuBar();
+    frame.SetMenuBar(bar);
+    delete old;
+    return true;
+}
+
+// Messages no handler took: commands go along the frame's chain, a close request closes it.
+template <class Frame>
+bool HandleFrameMessage(Frame& frame, UINT message, WPARAM wParam, LRESULT& result) {
+    result = 0;
+    if (message == WM_COMMAND)
+        return frame.RouteCommandId(LOWORD(wParam));
+    if (message == WM_CLOSE) {
+        frame.Close();
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 RoutedFrame::RoutedFrame(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size,
                          long style)
     : wxFrame(parent, wxID_ANY, title, pos, size, style), MessageTarget(this),
@@ -17,13 +46,7 @@ std::vector<CommandTarget*> RoutedFrame::CommandChain() {
 }
 
 bool RoutedFrame::LoadMenuResource(int menuId) {
-    wxMenuBar* bar = BuildMenuBar(menuId);
-    if (!bar)
-        return false;
-    wxMenuBar* old = GetMenuBar();
-    SetMenuBar(bar);
-    delete old;
-    return true;
+    return ReplaceMenuBar(*this, menuId);
 }
 
 void RoutedFrame::LoadAcceleratorResource(int tableId) {
@@ -31,14 +54,7 @@ void RoutedFrame::LoadAcceleratorResource(int tableId) {
 }
 
 bool RoutedFrame::OnUnhandledMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-    result = 0;
-    if (message == WM_COMMAND)
-        return RouteCommandId(LOWORD(wParam));
-    if (message == WM_CLOSE) {
-        Close();
-        return true;
-    }
-    return false;
+    return HandleFrameMessage(*this, message, wParam, result);
 }
 
 RoutedMdiParentFrame::RoutedMdiParentFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
@@ -64,24 +80,11 @@ std::vector<CommandTarget*> RoutedMdiParentFrame::CommandChain() {
 }
 
 bool RoutedMdiParentFrame::LoadMenuResource(int menuId) {
-    wxMenuBar* bar = BuildMenuBar(menuId);
-    if (!bar)
-        return false;
-    wxMenuBar* old = GetMenuBar();
-    SetMenuBar(bar);
-    delete old;
-    return true;
+    return ReplaceMenuBar(*this, menuId);
 }
 
 bool RoutedMdiParentFrame::OnUnhandledMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-    result = 0;
-    if (message == WM_COMMAND)
-        return RouteCommandId(LOWORD(wParam));
-    if (message == WM_CLOSE) {
-        Close();
-        return true;
-    }
-    return false;
+    return HandleFrameMessage(*this, message, wParam, result);
 }
 
 RoutedMdiChildFrame::RoutedMdiChildFrame(RoutedMdiParentFrame* parent, const wxString& title)
