@@ -148,27 +148,27 @@ HDIB CCamDll::CreateFrameDib(int width, int height, int* imageType) const {
     // A reduction that leaves no pixel asks for an empty bitmap: there is no frame to take.
     if (width < 1 || height < 1)
         return nullptr;
-    int kind, type;
-    switch (GetBitsPerSample()) {
-    case 8:
-        kind = mode == 0 ? DIB_KIND_GREY8 : DIB_KIND_RGB24;
-        type = mode == 0 ? IMAGE_TYPE_GREY8 : IMAGE_TYPE_RGB24;
-        break;
-    case 10:
-        kind = mode == 0 ? DIB_KIND_GREY16 : DIB_KIND_RGB48;
-        type = mode == 0 ? IMAGE_TYPE_GREY10 : IMAGE_TYPE_RGB30;
-        break;
-    case 12:
-        kind = mode == 0 ? DIB_KIND_GREY16 : DIB_KIND_RGB48;
-        type = mode == 0 ? IMAGE_TYPE_GREY12 : IMAGE_TYPE_RGB36;
-        break;
-    case 16:
-        kind = mode == 0 ? DIB_KIND_GREY16 : DIB_KIND_RGB48;
-        type = mode == 0 ? IMAGE_TYPE_GREY16 : IMAGE_TYPE_RGB48;
-        break;
-    default:
+    // Per bits of a sample: the bitmap kind and image type, grey (mode 0) and colour (mode 1).
+    struct FrameFormat {
+        int bits;
+        int kind[2];
+        int type[2];
+    };
+    static constexpr FrameFormat kFormats[] = {
+        {8, {DIB_KIND_GREY8, DIB_KIND_RGB24}, {IMAGE_TYPE_GREY8, IMAGE_TYPE_RGB24}},
+        {10, {DIB_KIND_GREY16, DIB_KIND_RGB48}, {IMAGE_TYPE_GREY10, IMAGE_TYPE_RGB30}},
+        {12, {DIB_KIND_GREY16, DIB_KIND_RGB48}, {IMAGE_TYPE_GREY12, IMAGE_TYPE_RGB36}},
+        {16, {DIB_KIND_GREY16, DIB_KIND_RGB48}, {IMAGE_TYPE_GREY16, IMAGE_TYPE_RGB48}},
+    };
+    const int bits = GetBitsPerSample();
+    const FrameFormat* format = nullptr;
+    for (const FrameFormat& f : kFormats)
+        if (f.bits == bits)
+            format = &f;
+    if (!format)
         return nullptr;
-    }
+    const int kind = format->kind[mode];
+    const int type = format->type[mode];
     HDIB dib = DibCreate(width, height, kind);
     if (dib && imageType)
         *imageType = type;
