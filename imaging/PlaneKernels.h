@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <numbers>
+#include <type_traits>
 #include <vector>
 
 #ifdef _OPENMP
@@ -145,6 +146,9 @@ template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
 void MaxPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
     // Sample steps known at compile time when they are 1, so the loops vectorise.
     const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+    // Maxima of 8- and 16-bit samples are kept in the sample type: a maximum never leaves the
+    // range of its operands, and narrow lanes put twice or four times as many in a vector.
+    using Acc = std::conditional_t<std::is_unsigned_v<Tin> && sizeof(Tin) <= 2, Tin, int>;
 
     const int w = src.width, h = src.height;
     const int hw = winW / 2, hh = winH / 2;
@@ -153,8 +157,8 @@ void MaxPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW
     const int x0 = hw, x1 = w - hw;          // inner columns [x0, x1)
 #pragma omp parallel
     {
-        std::vector<int> colMax(static_cast<size_t>(std::max(w, 1)));
-        std::vector<int> rowMax(static_cast<size_t>(std::max(w, 1)));
+        std::vector<Acc> colMax(static_cast<size_t>(std::max(w, 1)));
+        std::vector<Acc> rowMax(static_cast<size_t>(std::max(w, 1)));
 #pragma omp for schedule(dynamic, 4)
         for (int y = 0; y < h; ++y) {
             const Tin* s = src.row(y);
@@ -164,32 +168,37 @@ void MaxPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW
                     d[x * dps] = static_cast<Tout>(s[x * sps]);
                 continue;
             }
+            Acc* cmx = colMax.data();
             {
                 const Tin* first = src.row(y - up);
                 for (int x = 0; x < w; ++x)
-                    colMax[x] = first[x * sps];
+                    cmx[x] = static_cast<Acc>(first[x * sps]);
             }
             for (int r = y - up + 1; r <= y + down; ++r) {
                 const Tin* rr = src.row(r);
 #pragma omp simd
-                for (int x = 0; x < w; ++x)
-                    colMax[x] = std::max(colMax[x], static_cast<int>(rr[x * sps]));
+                for (int x = 0; x < w; ++x) {
+                    const Acc v = static_cast<Acc>(rr[x * sps]);
+                    cmx[x] = cmx[x] < v ? v : cmx[x];
+                }
             }
             for (int x = 0; x < x0; ++x)
                 d[x * dps] = static_cast<Tout>(s[x * sps]);
             // Maximum over the window of column maxima, one window offset at a time.
             const int inner = x1 - x0;
-            int* acc = rowMax.data();
+            Acc* acc = rowMax.data();
             for (int i = 0; i < inner; ++i)
-                acc[i] = colMax[i];
+                acc[i] = cmx[i];
             for (int c = 1; c < winW; ++c) {
-                const int* cm = colMax.data() + c;
+                const Acc* cm = cmx + c;
 #pragma omp simd
                 for (int i = 0; i < inner; ++i)
-                    acc[i] = std::max(acc[i], cm[i]);
+                    acc[i] = acc[i] < cm[i] ? cm[i] : acc[i];
             }
+            Tout* dd = d + x0 * dps;
+#pragma omp simd
             for (int i = 0; i < inner; ++i)
-                d[(x0 + i) * dps] = static_cast<Tout>(acc[i]);
+                dd[i * dps] = static_cast<Tout>(acc[i]);
             for (int x = std::max(x1, x0); x < w; ++x)
                 d[x * dps] = static_cast<Tout>(s[x * sps]);
         }
