@@ -403,6 +403,32 @@ inline int SmoothOutput(double z, double scale, int maxValue) {
     return t < 0 ? 0 : (t >= maxValue ? maxValue - 1 : t);
 }
 
+// SmoothOutput of one value already offset and scaled (v), written without branches so that
+// loops over it vectorise: v <= -1 and NaN give 0, v >= maxValue gives maxValue - 1, any other
+// v truncates into 0 .. maxValue - 1 (a v in (-1, 0) truncates to 0).
+inline int SmoothOutputOf(double v, double maxValue) {
+    const double lo = v > -1.0 ? v : 0.0;
+    const double c = lo < maxValue ? lo : maxValue - 1.0;
+    return static_cast<int>(c);
+}
+
+// SmoothOutput of n values z[0 .. n-1] into d[0], d[dstep], ...
+template <ptrdiff_t DS, typename Tout>
+inline void SmoothOutputRun(const double* z, Tout* d, ptrdiff_t dstep, int n, double scale, int maxValue) {
+    const ptrdiff_t ds = DS ? DS : dstep;
+    const double top = static_cast<double>(maxValue);
+    if (scale == 1.0) {
+#pragma omp simd
+        for (int i = 0; i < n; ++i)
+            d[i * ds] = static_cast<Tout>(SmoothOutputOf(0.01 + z[i], top));
+    } else {
+        const double add = scale / 100.0;
+#pragma omp simd
+        for (int i = 0; i < n; ++i)
+            d[i * ds] = static_cast<Tout>(SmoothOutputOf((add + z[i]) / scale, top));
+    }
+}
+
 // Smooths every row of src into dst (they may be the same plane). Rows go through the solver
 // a block at a time, interleaved, so that the elimination runs across rows instead of along
 // one dependent chain; each row still sees exactly the operations of BandSmoother::Solve.
@@ -422,17 +448,32 @@ void SmoothRowsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, c
         for (int bi = 0; bi < blocks; ++bi) {
             const int y0 = bi * kBlock;
             const int cnt = std::min(kBlock, h - y0);
+            // Column by column, the block's rows side by side: the buffer is written and read
+            // in memory order and every row of the plane is walked forwards.
+            const Tin* srow[kBlock];
+            Tout* drow[kBlock];
             for (int r = 0; r < cnt; ++r) {
-                const Tin* s = src.row(y0 + r);
-                for (int x = 0; x < w; ++x)
-                    b[static_cast<size_t>(x) * cnt + r] = scale * s[x * sps];
+                srow[r] = src.row(y0 + r);
+                drow[r] = dst.row(y0 + r);
+            }
+            for (int x = 0; x < w; ++x) {
+                double* bx = b.data() + static_cast<size_t>(x) * cnt;
+                for (int r = 0; r < cnt; ++r)
+                    bx[r] = scale * srow[r][x * sps];
             }
             sm.SolveMany(b.data(), cnt);
-            for (int r = 0; r < cnt; ++r) {
-                Tout* d = dst.row(y0 + r);
-                for (int x = 0; x < w; ++x)
-                    d[x * dps] =
-                        static_cast<Tout>(SmoothOutput(b[static_cast<size_t>(x) * cnt + r], scale, maxValue));
+            constexpr int kTile = 64;
+            double out[kBlock * kTile];
+            for (int xa = 0; xa < w; xa += kTile) {
+                const int nx = std::min(kTile, w - xa);
+                // Transpose a tile back to rows, then convert each row's run in one loop.
+                for (int i = 0; i < nx; ++i) {
+                    const double* bx = b.data() + static_cast<size_t>(xa + i) * cnt;
+                    for (int r = 0; r < cnt; ++r)
+                        out[r * kTile + i] = bx[r];
+                }
+                for (int r = 0; r < cnt; ++r)
+                    SmoothOutputRun<DS>(out + r * kTile, drow[r] + xa * dps, dps, nx, scale, maxValue);
             }
         }
     }
@@ -466,18 +507,16 @@ void SmoothColumnsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst
             const int x0 = bi * kBlock;
             const int cnt = std::min(kBlock, w - x0);
             for (int y = 0; y < h; ++y) {
-                const Tin* s = src.row(y);
+                const Tin* s = src.row(y) + x0 * sps;
                 double* by = b.data() + static_cast<size_t>(y) * cnt;
+#pragma omp simd
                 for (int c = 0; c < cnt; ++c)
-                    by[c] = scale * s[(x0 + c) * sps];
+                    by[c] = scale * s[c * sps];
             }
             sm.SolveMany(b.data(), cnt);
-            for (int y = 0; y < h; ++y) {
-                Tout* d = dst.row(y);
-                const double* by = b.data() + static_cast<size_t>(y) * cnt;
-                for (int c = 0; c < cnt; ++c)
-                    d[(x0 + c) * dps] = static_cast<Tout>(SmoothOutput(by[c], scale, maxValue));
-            }
+            for (int y = 0; y < h; ++y)
+                SmoothOutputRun<DS>(b.data() + static_cast<size_t>(y) * cnt, dst.row(y) + x0 * dps, dps, cnt, scale,
+                                    maxValue);
         }
     }
 }
