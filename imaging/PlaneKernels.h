@@ -405,10 +405,11 @@ inline int SmoothOutput(double z, double scale, int maxValue) {
 
 // SmoothOutput of one value already offset and scaled (v), written without branches so that
 // loops over it vectorise: v <= -1 and NaN give 0, v >= maxValue gives maxValue - 1, any other
-// v truncates into 0 .. maxValue - 1 (a v in (-1, 0) truncates to 0).
-inline int SmoothOutputOf(double v, double maxValue) {
+// v truncates into 0 .. maxValue - 1 (a v in (-1, 0) truncates to 0). Both choices of each
+// select are plain values, so the compiler turns them into vector selects.
+inline int SmoothOutputOf(double v, double maxValue, double maxLess1) {
     const double lo = v > -1.0 ? v : 0.0;
-    const double c = lo < maxValue ? lo : maxValue - 1.0;
+    const double c = lo < maxValue ? lo : maxLess1;
     return static_cast<int>(c);
 }
 
@@ -416,16 +417,16 @@ inline int SmoothOutputOf(double v, double maxValue) {
 template <ptrdiff_t DS, typename Tout>
 inline void SmoothOutputRun(const double* z, Tout* d, ptrdiff_t dstep, int n, double scale, int maxValue) {
     const ptrdiff_t ds = DS ? DS : dstep;
-    const double top = static_cast<double>(maxValue);
+    const double top = static_cast<double>(maxValue), top1 = top - 1.0;
     if (scale == 1.0) {
 #pragma omp simd
         for (int i = 0; i < n; ++i)
-            d[i * ds] = static_cast<Tout>(SmoothOutputOf(0.01 + z[i], top));
+            d[i * ds] = static_cast<Tout>(SmoothOutputOf(0.01 + z[i], top, top1));
     } else {
         const double add = scale / 100.0;
 #pragma omp simd
         for (int i = 0; i < n; ++i)
-            d[i * ds] = static_cast<Tout>(SmoothOutputOf((add + z[i]) / scale, top));
+            d[i * ds] = static_cast<Tout>(SmoothOutputOf((add + z[i]) / scale, top, top1));
     }
 }
 
