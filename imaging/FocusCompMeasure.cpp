@@ -196,14 +196,33 @@ void CFocusComp::BlendImage(HDIB working) {
             const T* s = reinterpret_cast<const T*>(sb + mem * ss);
             T* d = reinterpret_cast<T*>(db + mem * ds);
             if (!m_bCoarse && spp == 3) {
-                // A weight of 0 gives old * 1 + new * 0, the old sample exactly, so every pixel
-                // can take the same arithmetic.
+                // A weight of 0 gives old * 1 + new * 0, the old sample exactly, and a weight of
+                // 1 gives old * 0 + new * 1, the new sample exactly: runs of those are skipped or
+                // copied, the pixels in between take the arithmetic in a vector loop.
+                int x = 0;
+                while (x < W) {
+                    const double w0 = weight[x];
+                    int e = x + 1;
+                    if (w0 == 0.0) {
+                        while (e < W && weight[e] == 0.0)
+                            ++e;
+                    } else if (w0 == 1.0) {
+                        while (e < W && weight[e] == 1.0)
+                            ++e;
+                        std::copy(s + 3 * static_cast<size_t>(x), s + 3 * static_cast<size_t>(e),
+                                  d + 3 * static_cast<size_t>(x));
+                    } else {
+                        while (e < W && weight[e] != 0.0 && weight[e] != 1.0)
+                            ++e;
 #pragma omp simd
-                for (int x = 0; x < W; ++x) {
-                    const double w = weight[x], v = 1.0 - w;
-                    d[3 * x] = static_cast<T>(static_cast<int>(d[3 * x] * v + s[3 * x] * w));
-                    d[3 * x + 1] = static_cast<T>(static_cast<int>(d[3 * x + 1] * v + s[3 * x + 1] * w));
-                    d[3 * x + 2] = static_cast<T>(static_cast<int>(d[3 * x + 2] * v + s[3 * x + 2] * w));
+                        for (int i = x; i < e; ++i) {
+                            const double w = weight[i], v = 1.0 - w;
+                            d[3 * i] = static_cast<T>(static_cast<int>(d[3 * i] * v + s[3 * i] * w));
+                            d[3 * i + 1] = static_cast<T>(static_cast<int>(d[3 * i + 1] * v + s[3 * i + 1] * w));
+                            d[3 * i + 2] = static_cast<T>(static_cast<int>(d[3 * i + 2] * v + s[3 * i + 2] * w));
+                        }
+                    }
+                    x = e;
                 }
             } else {
                 for (int x = 0; x < W; ++x) {
