@@ -346,22 +346,27 @@ public:
         if (n < 3)
             return;
         const ptrdiff_t cs = count;
-        for (int k = 0; k < n; ++k) {
-            double* bk = b + k * cs;
-            if (k + 1 < n) {
-                const double m = m1_[k];
-                double* bn = bk + cs;
+        // Step k subtracts from values k + 1 and k + 2, two different values, so one pass over
+        // the runs does both with the same operations.
+        for (int k = 0; k + 2 < n; ++k) {
+            const double* bk = b + k * cs;
+            double* bn = b + (k + 1) * cs;
+            double* bn2 = b + (k + 2) * cs;
+            const double m1 = m1_[k], m2 = m2_[k];
 #pragma omp simd
-                for (int c = 0; c < count; ++c)
-                    bn[c] -= m * bk[c];
+            for (int c = 0; c < count; ++c) {
+                const double v = bk[c];
+                bn[c] -= m1 * v;
+                bn2[c] -= m2 * v;
             }
-            if (k + 2 < n) {
-                const double m = m2_[k];
-                double* bn = bk + 2 * cs;
+        }
+        {
+            const double* bk = b + (n - 2) * cs;
+            double* bn = b + (n - 1) * cs;
+            const double m1 = m1_[n - 2];
 #pragma omp simd
-                for (int c = 0; c < count; ++c)
-                    bn[c] -= m * bk[c];
-            }
+            for (int c = 0; c < count; ++c)
+                bn[c] -= m1 * bk[c];
         }
         {
             double* bl = b + (n - 1) * cs;
