@@ -69,9 +69,12 @@ template <typename Tin, typename Tout> void CopyPlane(const PlaneRef<Tin>& src, 
 }
 
 // (max + min) >> 1 of three planes of one image.
-template <typename Tin, typename Tout>
-void LightnessPlane(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
-                    const PlaneRef<Tout>& dst) {
+template <ptrdiff_t PS, ptrdiff_t DS, typename Tin, typename Tout>
+void LightnessPlaneSteps(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
+                         const PlaneRef<Tout>& dst) {
+    // Sample steps known at compile time for the common layouts, so the loop vectorises.
+    const ptrdiff_t rs = PS ? PS : r.pixStep, gs = PS ? PS : g.pixStep, bs = PS ? PS : b.pixStep;
+    const ptrdiff_t ds = DS ? DS : dst.pixStep;
     const int w = dst.width, h = dst.height;
 #pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < h; ++y) {
@@ -79,13 +82,24 @@ void LightnessPlane(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneR
         const Tin* pg = g.row(y);
         const Tin* pb = b.row(y);
         Tout* d = dst.row(y);
+#pragma omp simd
         for (int x = 0; x < w; ++x) {
-            const int vr = pr[x * r.pixStep], vg = pg[x * g.pixStep], vb = pb[x * b.pixStep];
-            const int mx = std::max(vr, std::max(vg, vb));
-            const int mn = std::min(vr, std::min(vg, vb));
-            d[x * dst.pixStep] = static_cast<Tout>((mx + mn) >> 1);
+            // Maximum and minimum in the sample type (narrow vector lanes), their sum wider.
+            const Tin vr = pr[x * rs], vg = pg[x * gs], vb = pb[x * bs];
+            const Tin mx = std::max(vr, std::max(vg, vb));
+            const Tin mn = std::min(vr, std::min(vg, vb));
+            d[x * ds] = static_cast<Tout>((static_cast<int>(mx) + static_cast<int>(mn)) >> 1);
         }
     }
+}
+
+template <typename Tin, typename Tout>
+void LightnessPlane(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
+                    const PlaneRef<Tout>& dst) {
+    if (r.pixStep == 3 && g.pixStep == 3 && b.pixStep == 3 && dst.pixStep == 1)
+        LightnessPlaneSteps<3, 1>(r, g, b, dst);
+    else
+        LightnessPlaneSteps<0, 0>(r, g, b, dst);
 }
 
 // 3 x 3 edge measure |Gx| + |Gy|, capped at maxValue - 1 when it reaches maxValue. Inner rows
