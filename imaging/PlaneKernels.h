@@ -454,7 +454,7 @@ inline int SmoothOutputOf(double v, double maxValue, double maxLess1) {
 
 // SmoothOutput of n values z[0 .. n-1] into d[0], d[dstep], ...
 template <ptrdiff_t DS, typename Tout>
-inline void SmoothOutputRun(const double* z, Tout* d, ptrdiff_t dstep, int n, double scale, int maxValue) {
+__attribute__((always_inline)) inline void SmoothOutputRun(const double* z, Tout* d, ptrdiff_t dstep, int n, double scale, int maxValue) {
     const ptrdiff_t ds = DS ? DS : dstep;
     const double top = static_cast<double>(maxValue), top1 = top - 1.0;
     if (scale == 1.0) {
@@ -469,18 +469,79 @@ inline void SmoothOutputRun(const double* z, Tout* d, ptrdiff_t dstep, int n, do
     }
 }
 
+// True where the processor has 256-bit integer and double vectors (AVX2). Copies of the
+// smoothing loops compiled for them never use fused multiply-add, so each operation rounds
+// exactly as in the plain copies and the results are the same to the bit.
+inline bool HasWideVectors() {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    return wide;
+#else
+    return false;
+#endif
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VT_WIDE_VECTORS __attribute__((target("avx2"), noinline))
+#define VT_HAS_WIDE_COPY 1
+#else
+#define VT_WIDE_VECTORS
+#define VT_HAS_WIDE_COPY 0
+#endif
+
+// One block of `cnt` rows from y0 through the row smoother, b the interleaved buffer.
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+__attribute__((always_inline)) inline void SmoothRowBlock(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
+                                                          const BandSmoother& sm, double scale, int maxValue,
+                                                          int y0, int cnt, double* b) {
+    constexpr int kBlock = 16;
+    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+    const int w = src.width;
+    // Column by column, the block's rows side by side: the buffer is written and read in
+    // memory order and every row of the plane is walked forwards.
+    const Tin* srow[kBlock];
+    Tout* drow[kBlock];
+    for (int r = 0; r < cnt; ++r) {
+        srow[r] = src.row(y0 + r);
+        drow[r] = dst.row(y0 + r);
+    }
+    for (int x = 0; x < w; ++x) {
+        double* bx = b + static_cast<size_t>(x) * cnt;
+        for (int r = 0; r < cnt; ++r)
+            bx[r] = scale * srow[r][x * sps];
+    }
+    sm.SolveMany(b, cnt);
+    constexpr int kTile = 64;
+    double out[kBlock * kTile];
+    for (int xa = 0; xa < w; xa += kTile) {
+        const int nx = std::min(kTile, w - xa);
+        // Transpose a tile back to rows, then convert each row's run in one loop.
+        for (int i = 0; i < nx; ++i) {
+            const double* bx = b + static_cast<size_t>(xa + i) * cnt;
+            for (int r = 0; r < cnt; ++r)
+                out[r * kTile + i] = bx[r];
+        }
+        for (int r = 0; r < cnt; ++r)
+            SmoothOutputRun<DS>(out + r * kTile, drow[r] + xa * dps, dps, nx, scale, maxValue);
+    }
+}
+
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+VT_WIDE_VECTORS void SmoothRowBlockWide(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                                        double scale, int maxValue, int y0, int cnt, double* b) {
+    SmoothRowBlock<SS, DS>(src, dst, sm, scale, maxValue, y0, cnt, b);
+}
+
 // Smooths every row of src into dst (they may be the same plane). Rows go through the solver
 // a block at a time, interleaved, so that the elimination runs across rows instead of along
 // one dependent chain; each row still sees exactly the operations of BandSmoother::Solve.
 template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
 void SmoothRowsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
                           double scale, int maxValue) {
-    // Sample steps known at compile time when they are 1, so the loops vectorise.
-    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
-
     const int w = src.width, h = src.height;
     constexpr int kBlock = 16;
     const int blocks = (h + kBlock - 1) / kBlock;
+    const bool wide = VT_HAS_WIDE_COPY && HasWideVectors();
 #pragma omp parallel
     {
         std::vector<double> b(static_cast<size_t>(std::max(w, 1)) * kBlock);
@@ -488,33 +549,10 @@ void SmoothRowsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, c
         for (int bi = 0; bi < blocks; ++bi) {
             const int y0 = bi * kBlock;
             const int cnt = std::min(kBlock, h - y0);
-            // Column by column, the block's rows side by side: the buffer is written and read
-            // in memory order and every row of the plane is walked forwards.
-            const Tin* srow[kBlock];
-            Tout* drow[kBlock];
-            for (int r = 0; r < cnt; ++r) {
-                srow[r] = src.row(y0 + r);
-                drow[r] = dst.row(y0 + r);
-            }
-            for (int x = 0; x < w; ++x) {
-                double* bx = b.data() + static_cast<size_t>(x) * cnt;
-                for (int r = 0; r < cnt; ++r)
-                    bx[r] = scale * srow[r][x * sps];
-            }
-            sm.SolveMany(b.data(), cnt);
-            constexpr int kTile = 64;
-            double out[kBlock * kTile];
-            for (int xa = 0; xa < w; xa += kTile) {
-                const int nx = std::min(kTile, w - xa);
-                // Transpose a tile back to rows, then convert each row's run in one loop.
-                for (int i = 0; i < nx; ++i) {
-                    const double* bx = b.data() + static_cast<size_t>(xa + i) * cnt;
-                    for (int r = 0; r < cnt; ++r)
-                        out[r * kTile + i] = bx[r];
-                }
-                for (int r = 0; r < cnt; ++r)
-                    SmoothOutputRun<DS>(out + r * kTile, drow[r] + xa * dps, dps, nx, scale, maxValue);
-            }
+            if (wide)
+                SmoothRowBlockWide<SS, DS>(src, dst, sm, scale, maxValue, y0, cnt, b.data());
+            else
+                SmoothRowBlock<SS, DS>(src, dst, sm, scale, maxValue, y0, cnt, b.data());
         }
     }
 }
@@ -528,17 +566,41 @@ void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const 
         SmoothRowsPlaneSteps<0, 0>(src, dst, sm, scale, maxValue);
 }
 
+// One block of `cnt` columns from x0 through the column smoother, b the interleaved buffer.
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+__attribute__((always_inline)) inline void SmoothColumnBlock(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
+                                                             const BandSmoother& sm, double scale, int maxValue,
+                                                             int x0, int cnt, double* b) {
+    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+    const int h = src.height;
+    for (int y = 0; y < h; ++y) {
+        const Tin* s = src.row(y) + x0 * sps;
+        double* by = b + static_cast<size_t>(y) * cnt;
+#pragma omp simd
+        for (int c = 0; c < cnt; ++c)
+            by[c] = scale * s[c * sps];
+    }
+    sm.SolveMany(b, cnt);
+    for (int y = 0; y < h; ++y)
+        SmoothOutputRun<DS>(b + static_cast<size_t>(y) * cnt, dst.row(y) + x0 * dps, dps, cnt, scale, maxValue);
+}
+
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+VT_WIDE_VECTORS void SmoothColumnBlockWide(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
+                                           const BandSmoother& sm, double scale, int maxValue, int x0, int cnt,
+                                           double* b) {
+    SmoothColumnBlock<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b);
+}
+
 // Smooths every column of src into dst (they may be the same plane), a block of neighbouring
 // columns at a time so that rows are read in memory order.
 template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
 void SmoothColumnsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
                              double scale, int maxValue) {
-    // Sample steps known at compile time when they are 1, so the loops vectorise.
-    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
-
     const int w = src.width, h = src.height;
     constexpr int kBlock = 32;
     const int blocks = (w + kBlock - 1) / kBlock;
+    const bool wide = VT_HAS_WIDE_COPY && HasWideVectors();
 #pragma omp parallel
     {
         std::vector<double> b(static_cast<size_t>(std::max(h, 1)) * kBlock);
@@ -546,17 +608,10 @@ void SmoothColumnsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst
         for (int bi = 0; bi < blocks; ++bi) {
             const int x0 = bi * kBlock;
             const int cnt = std::min(kBlock, w - x0);
-            for (int y = 0; y < h; ++y) {
-                const Tin* s = src.row(y) + x0 * sps;
-                double* by = b.data() + static_cast<size_t>(y) * cnt;
-#pragma omp simd
-                for (int c = 0; c < cnt; ++c)
-                    by[c] = scale * s[c * sps];
-            }
-            sm.SolveMany(b.data(), cnt);
-            for (int y = 0; y < h; ++y)
-                SmoothOutputRun<DS>(b.data() + static_cast<size_t>(y) * cnt, dst.row(y) + x0 * dps, dps, cnt, scale,
-                                    maxValue);
+            if (wide)
+                SmoothColumnBlockWide<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b.data());
+            else
+                SmoothColumnBlock<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b.data());
         }
     }
 }
@@ -569,5 +624,8 @@ void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, con
     else
         SmoothColumnsPlaneSteps<0, 0>(src, dst, sm, scale, maxValue);
 }
+
+#undef VT_WIDE_VECTORS
+#undef VT_HAS_WIDE_COPY
 
 } // namespace planes
