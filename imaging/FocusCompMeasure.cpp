@@ -228,8 +228,10 @@ void CFocusComp::BlendImage(HDIB working) {
                         for (int i = x; i < e; ++i) {
                             const double w = weight[i], v = 1.0 - w;
                             d[3 * i] = static_cast<T>(static_cast<int>(d[3 * i] * v + s[3 * i] * w));
-                            d[3 * i + 1] = static_cast<T>(static_cast<int>(d[3 * i + 1] * v + s[3 * i + 1] * w));
-                            d[3 * i + 2] = static_cast<T>(static_cast<int>(d[3 * i + 2] * v + s[3 * i + 2] * w));
+                            d[3 * i + 1] =
+                                static_cast<T>(static_cast<int>(d[3 * i + 1] * v + s[3 * i + 1] * w));
+                            d[3 * i + 2] =
+                                static_cast<T>(static_cast<int>(d[3 * i + 2] * v + s[3 * i + 2] * w));
                         }
                     }
                     x = e;

@@ -57,6 +57,38 @@ template <typename T> PlaneRef<T> BufferPlane(T* data, int width, int height) {
     return p;
 }
 
+// True where the processor has 256-bit integer and double vectors (AVX2). Copies of the
+// smoothing loops compiled for them never use fused multiply-add, so each operation rounds
+// exactly as in the plain copies and the results are the same to the bit.
+inline bool HasWideVectors() {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    return wide;
+#else
+    return false;
+#endif
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VT_WIDE_VECTORS __attribute__((target("avx2"), noinline))
+#define VT_HAS_WIDE_COPY 1
+#else
+#define VT_WIDE_VECTORS
+#define VT_HAS_WIDE_COPY 0
+#endif
+
+// Runs f, a lambda marked always_inline, from a copy compiled for 256-bit vectors where the
+// processor has them. Integer loops give the same results whatever the vector width.
+template <typename F> VT_WIDE_VECTORS void RunWideCopy(const F& f) {
+    f();
+}
+template <typename F> inline void RunVectorised(bool wide, const F& f) {
+    if (VT_HAS_WIDE_COPY && wide)
+        RunWideCopy(f);
+    else
+        f();
+}
+
 template <typename Tin, typename Tout> void CopyPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst) {
     const int w = std::min(src.width, dst.width), h = std::min(src.height, dst.height);
 #pragma omp parallel for schedule(dynamic, 4)
@@ -76,20 +108,24 @@ void LightnessPlaneSteps(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const P
     const ptrdiff_t rs = PS ? PS : r.pixStep, gs = PS ? PS : g.pixStep, bs = PS ? PS : b.pixStep;
     const ptrdiff_t ds = DS ? DS : dst.pixStep;
     const int w = dst.width, h = dst.height;
+    const bool wide = HasWideVectors();
 #pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < h; ++y) {
         const Tin* pr = r.row(y);
         const Tin* pg = g.row(y);
         const Tin* pb = b.row(y);
         Tout* d = dst.row(y);
+        RunVectorised(
+            wide, [&]() __attribute__((always_inline)) {
 #pragma omp simd
-        for (int x = 0; x < w; ++x) {
-            // Maximum and minimum in the sample type (narrow vector lanes), their sum wider.
-            const Tin vr = pr[x * rs], vg = pg[x * gs], vb = pb[x * bs];
-            const Tin mx = std::max(vr, std::max(vg, vb));
-            const Tin mn = std::min(vr, std::min(vg, vb));
-            d[x * ds] = static_cast<Tout>((static_cast<int>(mx) + static_cast<int>(mn)) >> 1);
-        }
+                for (int x = 0; x < w; ++x) {
+                    // Maximum and minimum in the sample type (narrow vector lanes), their sum wider.
+                    const Tin vr = pr[x * rs], vg = pg[x * gs], vb = pb[x * bs];
+                    const Tin mx = std::max(vr, std::max(vg, vb));
+                    const Tin mn = std::min(vr, std::min(vg, vb));
+                    d[x * ds] = static_cast<Tout>((static_cast<int>(mx) + static_cast<int>(mn)) >> 1);
+                }
+            });
     }
 }
 
@@ -114,6 +150,7 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
         return;
     }
     const ptrdiff_t ps = src.pixStep, pd = dst.pixStep;
+    const bool wide = HasWideVectors();
 #pragma omp parallel for schedule(dynamic, 4)
     for (int i = 1; i < h - 1; ++i) {
         const Tin* a = src.row(i - 1);
@@ -122,13 +159,17 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
         Tout* d = dst.row(i);
         if (ps == 1 && pd == 1) {
             // Plain buffers: the same arithmetic in a loop the compiler can vectorise.
+            RunVectorised(
+                wide, [&]() __attribute__((always_inline)) {
 #pragma omp simd
-            for (int j = 1; j < w - 1; ++j) {
-                const int gx = (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
-                const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
-                const int v = std::abs(gx) + std::abs(gy);
-                d[j] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
-            }
+                    for (int j = 1; j < w - 1; ++j) {
+                        const int gx =
+                            (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
+                        const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
+                        const int v = std::abs(gx) + std::abs(gy);
+                        d[j] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+                    }
+                });
         } else {
             for (int j = 1; j < w - 1; ++j) {
                 const int jl = (j - 1) * ps, jc = j * ps, jr = (j + 1) * ps;
@@ -169,6 +210,7 @@ void MaxPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW
     const int up = hh, down = winH - 1 - hh; // rows above and below the centre
     const int y0 = hh, y1 = h - hh;          // inner rows [y0, y1)
     const int x0 = hw, x1 = w - hw;          // inner columns [x0, x1)
+    const bool wide = HasWideVectors();
 #pragma omp parallel
     {
         std::vector<Acc> colMax(static_cast<size_t>(std::max(w, 1)));
@@ -183,36 +225,39 @@ void MaxPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW
                 continue;
             }
             Acc* cmx = colMax.data();
-            {
-                const Tin* first = src.row(y - up);
-                for (int x = 0; x < w; ++x)
-                    cmx[x] = static_cast<Acc>(first[x * sps]);
-            }
-            for (int r = y - up + 1; r <= y + down; ++r) {
-                const Tin* rr = src.row(r);
-#pragma omp simd
-                for (int x = 0; x < w; ++x) {
-                    const Acc v = static_cast<Acc>(rr[x * sps]);
-                    cmx[x] = cmx[x] < v ? v : cmx[x];
-                }
-            }
-            for (int x = 0; x < x0; ++x)
-                d[x * dps] = static_cast<Tout>(s[x * sps]);
-            // Maximum over the window of column maxima, one window offset at a time.
-            const int inner = x1 - x0;
             Acc* acc = rowMax.data();
-            for (int i = 0; i < inner; ++i)
-                acc[i] = cmx[i];
-            for (int c = 1; c < winW; ++c) {
-                const Acc* cm = cmx + c;
+            RunVectorised(
+                wide, [&]() __attribute__((always_inline)) {
+                    {
+                        const Tin* first = src.row(y - up);
+                        for (int x = 0; x < w; ++x)
+                            cmx[x] = static_cast<Acc>(first[x * sps]);
+                    }
+                    for (int r = y - up + 1; r <= y + down; ++r) {
+                        const Tin* rr = src.row(r);
 #pragma omp simd
-                for (int i = 0; i < inner; ++i)
-                    acc[i] = acc[i] < cm[i] ? cm[i] : acc[i];
-            }
-            Tout* dd = d + x0 * dps;
+                        for (int x = 0; x < w; ++x) {
+                            const Acc v = static_cast<Acc>(rr[x * sps]);
+                            cmx[x] = cmx[x] < v ? v : cmx[x];
+                        }
+                    }
+                    for (int x = 0; x < x0; ++x)
+                        d[x * dps] = static_cast<Tout>(s[x * sps]);
+                    // Maximum over the window of column maxima, one window offset at a time.
+                    const int inner = x1 - x0;
+                    for (int i = 0; i < inner; ++i)
+                        acc[i] = cmx[i];
+                    for (int c = 1; c < winW; ++c) {
+                        const Acc* cm = cmx + c;
 #pragma omp simd
-            for (int i = 0; i < inner; ++i)
-                dd[i * dps] = static_cast<Tout>(acc[i]);
+                        for (int i = 0; i < inner; ++i)
+                            acc[i] = acc[i] < cm[i] ? cm[i] : acc[i];
+                    }
+                    Tout* dd = d + x0 * dps;
+#pragma omp simd
+                    for (int i = 0; i < inner; ++i)
+                        dd[i * dps] = static_cast<Tout>(acc[i]);
+                });
             for (int x = std::max(x1, x0); x < w; ++x)
                 d[x * dps] = static_cast<Tout>(s[x * sps]);
         }
@@ -454,7 +499,8 @@ inline int SmoothOutputOf(double v, double maxValue, double maxLess1) {
 
 // SmoothOutput of n values z[0 .. n-1] into d[0], d[dstep], ...
 template <ptrdiff_t DS, typename Tout>
-__attribute__((always_inline)) inline void SmoothOutputRun(const double* z, Tout* d, ptrdiff_t dstep, int n, double scale, int maxValue) {
+__attribute__((always_inline)) inline void SmoothOutputRun(const double* z, Tout* d, ptrdiff_t dstep, int n,
+                                                           double scale, int maxValue) {
     const ptrdiff_t ds = DS ? DS : dstep;
     const double top = static_cast<double>(maxValue), top1 = top - 1.0;
     if (scale == 1.0) {
@@ -468,26 +514,6 @@ __attribute__((always_inline)) inline void SmoothOutputRun(const double* z, Tout
             d[i * ds] = static_cast<Tout>(SmoothOutputOf((add + z[i]) / scale, top, top1));
     }
 }
-
-// True where the processor has 256-bit integer and double vectors (AVX2). Copies of the
-// smoothing loops compiled for them never use fused multiply-add, so each operation rounds
-// exactly as in the plain copies and the results are the same to the bit.
-inline bool HasWideVectors() {
-#if defined(__x86_64__) && defined(__GNUC__)
-    static const bool wide = __builtin_cpu_supports("avx2");
-    return wide;
-#else
-    return false;
-#endif
-}
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#define VT_WIDE_VECTORS __attribute__((target("avx2"), noinline))
-#define VT_HAS_WIDE_COPY 1
-#else
-#define VT_WIDE_VECTORS
-#define VT_HAS_WIDE_COPY 0
-#endif
 
 // One block of `cnt` rows from y0 through the row smoother, b the interleaved buffer.
 template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
@@ -527,8 +553,9 @@ __attribute__((always_inline)) inline void SmoothRowBlock(const PlaneRef<Tin>& s
 }
 
 template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
-VT_WIDE_VECTORS void SmoothRowBlockWide(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
-                                        double scale, int maxValue, int y0, int cnt, double* b) {
+VT_WIDE_VECTORS void SmoothRowBlockWide(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
+                                        const BandSmoother& sm, double scale, int maxValue, int y0, int cnt,
+                                        double* b) {
     SmoothRowBlock<SS, DS>(src, dst, sm, scale, maxValue, y0, cnt, b);
 }
 
@@ -568,9 +595,9 @@ void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const 
 
 // One block of `cnt` columns from x0 through the column smoother, b the interleaved buffer.
 template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
-__attribute__((always_inline)) inline void SmoothColumnBlock(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
-                                                             const BandSmoother& sm, double scale, int maxValue,
-                                                             int x0, int cnt, double* b) {
+__attribute__((always_inline)) inline void
+SmoothColumnBlock(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
+                  int maxValue, int x0, int cnt, double* b) {
     const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
     const int h = src.height;
     for (int y = 0; y < h; ++y) {
@@ -582,13 +609,14 @@ __attribute__((always_inline)) inline void SmoothColumnBlock(const PlaneRef<Tin>
     }
     sm.SolveMany(b, cnt);
     for (int y = 0; y < h; ++y)
-        SmoothOutputRun<DS>(b + static_cast<size_t>(y) * cnt, dst.row(y) + x0 * dps, dps, cnt, scale, maxValue);
+        SmoothOutputRun<DS>(b + static_cast<size_t>(y) * cnt, dst.row(y) + x0 * dps, dps, cnt, scale,
+                            maxValue);
 }
 
 template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
 VT_WIDE_VECTORS void SmoothColumnBlockWide(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
-                                           const BandSmoother& sm, double scale, int maxValue, int x0, int cnt,
-                                           double* b) {
+                                           const BandSmoother& sm, double scale, int maxValue, int x0,
+                                           int cnt, double* b) {
     SmoothColumnBlock<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b);
 }
 

@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
     if (decoders < 1)
         decoders = available >= 6 && files.size() > 2 ? 2 : 1;
     decoders = std::clamp(decoders, 1, std::max(available - 1, 1));
-    const int composeThreads = files.size() > 1 && available > 1 ? available - decoders : std::max(available, 1);
+    const int composeThreads =
+        files.size() > 1 && available > 1 ? available - decoders : std::max(available, 1);
     planes::SetThreadCount(composeThreads);
 
     const auto start = Clock::now();
