@@ -1,0 +1,46 @@
+// Pieces shared by the drivers of the colon-command stage controllers: the status of a query,
+// the state letters, the speed clamps and the status-polling wait.
+#pragma once
+
+#include "devices/ControllerLink.h"
+
+#include <functional>
+
+// Result of a status query. Axes that were not polled, and unknown state letters, have state -1
+// (only state 0 counts as driving).
+struct ColonStatus {
+    int pos1 = 0;
+    int pos2 = 0;
+    int state1 = -1;
+    int state2 = -1;
+    bool ready = false; // MMC-2 and one-axis controllers: the busy flag is clear
+};
+
+// 'D' 0 (driving), 'E' 1, 'H' 2, 'L' 3, 'K' 4, 'C' 5; anything else -1.
+int ColonStateOfLetter(char c);
+
+int ClampInt(int value, int low, int high);
+
+// Writes a status query and reads its line. False when the query could not be written or no
+// complete line came within the reply time.
+bool ColonQuery(ControllerLink& link, const char* query, std::string& line);
+
+// The wait for the end of a motion by status polling, on one connection: samples the abort
+// keys once to discard earlier presses, opens the port (a port that cannot be opened fails at
+// once), queries while a query fails or `busy` says the axis moves, and fails on an abort key or after 30000 ms.
+// `query` fills the status and returns whether the line was usable. On failure `stop` is called
+// after the port was closed.
+BOOL ColonWaitStop(ControllerLink& link, const std::function<bool(ColonStatus&)>& query,
+                   const std::function<bool(const ColonStatus&)>& busy, const std::function<BOOL()>& stop);
+
+// Commands of the controllers with axes A and B (MS-C2, QT, MⅡ), on an open connection.
+// `head` is "AGO:" or "MGO:"; axes 0 both, 1 A, 2 B; any other axes code sends nothing.
+BOOL SendAbMove(ControllerLink& link, const char* head, int axes, int val1, int val2);
+// "JGO:A+B-" and the one-axis forms; direction codes other than 0 and 1 send nothing.
+BOOL SendAbJog(ControllerLink& link, int axes, int dir1, int dir2);
+// "D:A" / "D:B" with "%d,%d,%d" (already clamped); axes 0 sends the A command, then the B one.
+BOOL SendAbSpeed(ControllerLink& link, int axes, int low, int high, int rate);
+
+// The 23-character two-axis line: position A in 0..8, state A at 9, position B in 11..19, state
+// B at 20, CR LF at 21.
+bool ParseAbStatus(const std::string& line, ColonStatus& status);

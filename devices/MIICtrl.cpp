@@ -1,0 +1,148 @@
+#include "devices/MIICtrl.h"
+
+#include "platform/Time.h"
+
+namespace {
+constexpr DWORD kRemotePauseMs = 150;
+constexpr DWORD kHomePauseMs = 10000;
+constexpr DWORD kPollPauseMs = 30;
+} // namespace
+
+void CMIICtrl::Connect() {
+    if (!m_Link.AutoConnect() || m_Link.connected)
+        return;
+    m_Link.connected = m_Link.OpenPort();
+    if (m_Link.connected)
+        SetRemote(TRUE);
+}
+
+void CMIICtrl::Disconnect() {
+    if (!m_Link.AutoConnect())
+        return;
+    if (m_Link.connected)
+        SetRemote(FALSE);
+    m_Link.ClosePort();
+}
+
+BOOL CMIICtrl::SetRemote(BOOL on) {
+    if (!m_Link.connected)
+        return FALSE;
+    BOOL ok = m_Link.Send(on ? "RMT:ON\r\n" : "RMT:OFF\r\n");
+    Sleep(kRemotePauseMs);
+    if (on && m_Link.port.HasHandle())
+        ok = SendSpeed(1, m_nLow, m_nHigh, m_nRate) && ok;
+    return ok;
+}
+
+BOOL CMIICtrl::Open(int port, int baud, int data, int parity, int stop, int flow) {
+    m_Link.Store(port, baud, data, parity, stop, flow);
+    Connect();
+    m_Link.port.SetAutoConnect(0);
+    return m_Link.connected;
+}
+
+BOOL CMIICtrl::Close(int autoConnect) {
+    m_Link.port.SetAutoConnect(autoConnect);
+    Disconnect();
+    return TRUE;
+}
+
+BOOL CMIICtrl::GetPosition(int* p1, int* p2) {
+    *p1 = 0;
+    *p2 = 0;
+    Connect();
+    BOOL ok = FALSE;
+    if (m_Link.connected) {
+        ColonStatus status;
+        if (QueryStatus(status)) {
+            *p1 = status.pos1;
+            ok = TRUE;
+        }
+    }
+    Disconnect();
+    return ok;
+}
+
+BOOL CMIICtrl::MoveAbs(int axes, int val1, int val2) {
+    if (axes < 0 || axes > 2)
+        return FALSE;
+    Connect();
+    BOOL ok = m_Link.connected && SendMoveAbs(axes, val1, val2);
+    Disconnect();
+    return ok;
+}
+
+BOOL CMIICtrl::MoveRel(int axes, int d1, int d2) {
+    if (axes < 0 || axes > 2)
+        return FALSE;
+    Connect();
+    BOOL ok = m_Link.connected && SendMoveRel(axes, d1, d2);
+    Disconnect();
+    return ok;
+}
+
+BOOL CMIICtrl::Jog(int axes, int dir1, int dir2) {
+    bool valid = (axes == 0 && (dir1 == 0 || dir1 == 1) && (dir2 == 0 || dir2 == 1)) ||
+                 (axes == 1 && (dir1 == 0 || dir1 == 1)) || (axes == 2 && (dir2 == 0 || dir2 == 1));
+    if (!valid)
+        return FALSE;
+    Connect();
+    BOOL ok = m_Link.connected && SendJog(axes, dir1, dir2);
+    Disconnect();
+    return ok;
+}
+
+BOOL CMIICtrl::StoreSpeed(int /*axes*/, int low, int high, int rate) {
+    m_nLow = low;
+    m_nHigh = high;
+    m_nRate = rate;
+    return TRUE;
+}
+
+BOOL CMIICtrl::SetSpeed(int axes, int low, int high, int rate) {
+    if (axes < 0 || axes > 2)
+        return FALSE;
+    StoreSpeed(axes, low, high, rate);
+    Connect();
+    BOOL ok = m_Link.connected && SendSpeed(axes, low, high, rate);
+    Disconnect();
+    return ok;
+}
+
+BOOL CMIICtrl::Stop() {
+    Connect();
+    BOOL ok = m_Link.connected && SendStop();
+    Disconnect();
+    return ok;
+}
+
+BOOL CMIICtrl::GoHome() {
+    Connect();
+    BOOL ok = m_Link.connected && m_Link.Send("H:A\r\n");
+    Sleep(kHomePauseMs);
+    Disconnect();
+    return ok;
+}
+
+BOOL CMIICtrl::WaitStop() {
+    DWORD start = GetTickCount();
+    int last = 0;
+    int unused = 0;
+    BOOL ok = GetPosition(&last, &unused);
+    while (ok) {
+        Sleep(kPollPauseMs);
+        int now = 0;
+        ok = GetPosition(&now, &unused);
+        if (!ok)
+            break;
+        if (now == last)
+            return TRUE;
+        last = now;
+        if (m_Link.port.IsTimeOver(start, kWaitStopTimeoutMs)) {
+            ok = FALSE;
+            break;
+        }
+    }
+    Stop();
+    return FALSE;
+}

@@ -1,0 +1,89 @@
+// A controller emulator on a pseudo terminal, for trying the program without the hardware:
+//   vt-emu-<protocol> [--link PATH] [--speed-scale X] [--um-per-pulse X] [--position-file PATH]
+//                     [--mode silent|garbage|toolong|neverstop]
+// Prints the terminal's path (and makes PATH a symbolic link to it), then serves until it is
+// interrupted. Point the program's port at it with VANTOREL_COM<n>=<path>.
+#include "tools/emulators/Emulators.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#ifndef VT_EMULATOR_PROTOCOL
+#define VT_EMULATOR_PROTOCOL "mmc2"
+#endif
+
+namespace {
+volatile std::sig_atomic_t g_stop = 0;
+void OnSignal(int) { g_stop = 1; }
+} // namespace
+
+int main(int argc, char** argv) {
+    EmulatorOptions options;
+    std::string link;
+    FailureMode mode = FailureMode::None;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "%s needs a value\n", a.c_str());
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (a == "--link") {
+            link = value();
+        } else if (a == "--speed-scale") {
+            options.speedScale = std::atof(value().c_str());
+        } else if (a == "--um-per-pulse") {
+            options.umPerPulse = std::atof(value().c_str());
+        } else if (a == "--position-file") {
+            options.positionFile = value();
+        } else if (a == "--mode") {
+            std::string m = value();
+            if (m == "silent")
+                mode = FailureMode::Silent;
+            else if (m == "garbage")
+                mode = FailureMode::Garbage;
+            else if (m == "toolong")
+                mode = FailureMode::TooLong;
+            else if (m == "neverstop")
+                mode = FailureMode::NeverStop;
+            else {
+                std::fprintf(stderr, "unknown mode %s\n", m.c_str());
+                return 2;
+            }
+        } else {
+            std::fprintf(stderr, "usage: %s [--link PATH] [--speed-scale X] [--um-per-pulse X] "
+                                 "[--position-file PATH] [--mode silent|garbage|toolong|neverstop]\n",
+                         argv[0]);
+            return 2;
+        }
+    }
+    auto emulator = MakeEmulator(VT_EMULATOR_PROTOCOL, options);
+    if (!emulator || !emulator->Start()) {
+        std::fprintf(stderr, "no pseudo terminal\n");
+        return 1;
+    }
+    emulator->SetFailureMode(mode);
+    if (!link.empty()) {
+        ::unlink(link.c_str());
+        if (::symlink(emulator->SlavePath().c_str(), link.c_str()) != 0) {
+            std::perror("symlink");
+            return 1;
+        }
+    }
+    std::printf("%s\n", emulator->SlavePath().c_str());
+    std::fflush(stdout);
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    while (!g_stop)
+        ::usleep(50000);
+    emulator->Shutdown();
+    if (!link.empty())
+        ::unlink(link.c_str());
+    return 0;
+}
