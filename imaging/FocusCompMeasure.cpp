@@ -95,17 +95,19 @@ void CFocusComp::SelectBest(const uint16_t* measure) {
         int* index = m_pIndex[y];
         uint8_t* win = m_wins.data() + static_cast<size_t>(y) * mw;
         double* weight = m_pWeight[y];
+        // Masks instead of branches, so the loop vectorises: t is all ones where the image takes
+        // the cell and 0 elsewhere.
+#pragma omp simd
         for (int x = 0; x < mw; ++x) {
-            const int v = m[x];
-            const bool takes = v > best[x];
-            if (takes) {
-                best[x] = v;
-                index[x] = number;
-            }
-            win[x] = takes ? 1 : 0;
-            if (plain)
-                weight[x] = takes ? 1.0 : 0.0;
+            const int v = m[x], b = best[x], ix = index[x];
+            const int t = -static_cast<int>(v > b);
+            best[x] = b + ((v - b) & t);
+            index[x] = ix + ((number - ix) & t);
+            win[x] = static_cast<uint8_t>(t & 1);
         }
+        if (plain)
+            for (int x = 0; x < mw; ++x)
+                weight[x] = win[x] ? 1.0 : 0.0;
     }
 }
 
@@ -122,6 +124,12 @@ void CFocusComp::SmoothWeights() {
     const int r0 = h, r1 = mh - h - 2; // inclusive
     const int c0 = h, c1 = mw - h - 2;
     const double area = static_cast<double>(n) * n;
+    // Box sums are whole numbers 0 .. n * n: their means are looked up, the same quotients
+    // as dividing each time.
+    std::vector<double> mean(static_cast<size_t>(n) * n + 1);
+    for (size_t k = 0; k < mean.size(); ++k)
+        mean[k] = static_cast<int>(k) / area;
+    const double* meanOf = mean.data();
     const uint8_t* wins = m_wins.data();
     constexpr int kRows = 64;
     const int blocks = (mh + kRows - 1) / kRows;
@@ -142,6 +150,7 @@ void CFocusComp::SmoothWeights() {
                     std::fill(col.begin(), col.end(), 0);
                     for (int r = y - h; r <= y + h; ++r) {
                         const uint8_t* wr = wins + static_cast<size_t>(r) * mw;
+#pragma omp simd
                         for (int x = 0; x < mw; ++x)
                             col[x] += wr[x];
                     }
@@ -149,6 +158,7 @@ void CFocusComp::SmoothWeights() {
                 } else {
                     const uint8_t* add = wins + static_cast<size_t>(y + h) * mw;
                     const uint8_t* sub = wins + static_cast<size_t>(y - h - 1) * mw;
+#pragma omp simd
                     for (int x = 0; x < mw; ++x)
                         col[x] += add[x] - sub[x];
                 }
@@ -156,10 +166,10 @@ void CFocusComp::SmoothWeights() {
                 int sum = 0;
                 for (int x = c0 - h; x <= c0 + h; ++x)
                     sum += col[x];
-                weight[c0] = sum / area;
+                weight[c0] = meanOf[sum];
                 for (int x = c0 + 1; x <= c1; ++x) {
                     sum += col[x + h] - col[x - h - 1];
-                    weight[x] = sum / area;
+                    weight[x] = meanOf[sum];
                 }
                 std::fill(weight + c1 + 1, weight + mw, 0.0);
             }
@@ -196,14 +206,35 @@ void CFocusComp::BlendImage(HDIB working) {
             const T* s = reinterpret_cast<const T*>(sb + mem * ss);
             T* d = reinterpret_cast<T*>(db + mem * ds);
             if (!m_bCoarse && spp == 3) {
-                // A weight of 0 gives old * 1 + new * 0, the old sample exactly, so every pixel
-                // can take the same arithmetic.
+                // A weight of 0 gives old * 1 + new * 0, the old sample exactly, and a weight of
+                // 1 gives old * 0 + new * 1, the new sample exactly: runs of those are skipped or
+                // copied, the pixels in between take the arithmetic in a vector loop.
+                int x = 0;
+                while (x < W) {
+                    const double w0 = weight[x];
+                    int e = x + 1;
+                    if (w0 == 0.0) {
+                        while (e < W && weight[e] == 0.0)
+                            ++e;
+                    } else if (w0 == 1.0) {
+                        while (e < W && weight[e] == 1.0)
+                            ++e;
+                        std::copy(s + 3 * static_cast<size_t>(x), s + 3 * static_cast<size_t>(e),
+                                  d + 3 * static_cast<size_t>(x));
+                    } else {
+                        while (e < W && weight[e] != 0.0 && weight[e] != 1.0)
+                            ++e;
 #pragma omp simd
-                for (int x = 0; x < W; ++x) {
-                    const double w = weight[x], v = 1.0 - w;
-                    d[3 * x] = static_cast<T>(static_cast<int>(d[3 * x] * v + s[3 * x] * w));
-                    d[3 * x + 1] = static_cast<T>(static_cast<int>(d[3 * x + 1] * v + s[3 * x + 1] * w));
-                    d[3 * x + 2] = static_cast<T>(static_cast<int>(d[3 * x + 2] * v + s[3 * x + 2] * w));
+                        for (int i = x; i < e; ++i) {
+                            const double w = weight[i], v = 1.0 - w;
+                            d[3 * i] = static_cast<T>(static_cast<int>(d[3 * i] * v + s[3 * i] * w));
+                            d[3 * i + 1] =
+                                static_cast<T>(static_cast<int>(d[3 * i + 1] * v + s[3 * i + 1] * w));
+                            d[3 * i + 2] =
+                                static_cast<T>(static_cast<int>(d[3 * i + 2] * v + s[3 * i + 2] * w));
+                        }
+                    }
+                    x = e;
                 }
             } else {
                 for (int x = 0; x < W; ++x) {

@@ -3,6 +3,8 @@
 #include "imaging/FocusComp.h"
 #include "imaging/ProgramHelpers.h"
 
+#include <future>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -23,6 +25,39 @@ void freeBuilt(CFocusComp* comp, int afterCompose) {
     comp->FreeWorkMaps(afterCompose);
     if (HDIB composite = comp->TakeComposite())
         GlobalFree(composite);
+}
+
+// One file of the series as the reader left it.
+struct ReadFile {
+    ImageFileRead read = ImageFileRead::Unreadable;
+    HDIB image = nullptr;
+};
+
+ReadFile readFile(const std::string& path) {
+    ReadFile r;
+    int type = 0;
+    r.read = ReadSeriesImageFile(path, &r.image, &type);
+    if (r.read != ImageFileRead::Read)
+        r.image = nullptr;
+    return r;
+}
+
+// Reads the file on a thread of its own; where no thread can be had, when it is asked for.
+std::future<ReadFile> readAhead(const std::string& path) {
+    try {
+        return std::async(std::launch::async, readFile, path);
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, readFile, path);
+    }
+}
+
+// Waits for a file still being read and frees its image.
+void dropRead(std::future<ReadFile>& next) {
+    if (!next.valid())
+        return;
+    const ReadFile r = next.get();
+    if (r.image)
+        GlobalFree(r.image);
 }
 
 UINT aborted(CFocusComp* comp, HWND notify, int afterCompose) {
@@ -70,23 +105,28 @@ UINT FocusCompThreadProc(LPVOID param) {
     z.reserve(count);
     const UINT step = kFocusCompStep / static_cast<UINT>(count);
     UINT p = 0;
+    // The next file is read while the current image is composed; the messages keep the order
+    // of the files, and the worker thread alone posts them.
+    std::future<ReadFile> next = readAhead(comp->m_FileList[0]);
     for (size_t i = 0; i < count; ++i) {
-        HDIB image = nullptr;
-        int type = 0;
-        ImageFileRead read = ReadSeriesImageFile(comp->m_FileList[i], &image, &type);
-        if (read == ImageFileRead::Read) {
-            if (comp->AddImage(image))
+        const ReadFile cur = next.get();
+        if (i + 1 < count)
+            next = readAhead(comp->m_FileList[i + 1]);
+        if (cur.read == ImageFileRead::Read) {
+            if (comp->AddImage(cur.image))
                 z.push_back(comp->m_ZList[i]);
             else
                 PostMessage(notify, WM_WORK_READ_FAILED, i, 0);
-            GlobalFree(image);
-        } else if (read == ImageFileRead::Unreadable) {
+            GlobalFree(cur.image);
+        } else if (cur.read == ImageFileRead::Unreadable) {
             PostMessage(notify, WM_WORK_READ_FAILED, i, 0);
         }
         p += step;
         report(notify, p);
-        if (cancelled(cancel))
+        if (cancelled(cancel)) {
+            dropRead(next);
             return aborted(comp, notify, 0);
+        }
     }
     // Without a single image there is nothing to hand over.
     if (z.empty())

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <numbers>
+#include <type_traits>
 #include <vector>
 
 #ifdef _OPENMP
@@ -56,6 +57,38 @@ template <typename T> PlaneRef<T> BufferPlane(T* data, int width, int height) {
     return p;
 }
 
+// True where the processor has 256-bit integer and double vectors (AVX2). Copies of the
+// smoothing loops compiled for them never use fused multiply-add, so each operation rounds
+// exactly as in the plain copies and the results are the same to the bit.
+inline bool HasWideVectors() {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    return wide;
+#else
+    return false;
+#endif
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VT_WIDE_VECTORS __attribute__((target("avx2"), noinline))
+#define VT_HAS_WIDE_COPY 1
+#else
+#define VT_WIDE_VECTORS
+#define VT_HAS_WIDE_COPY 0
+#endif
+
+// Runs f, a lambda marked always_inline, from a copy compiled for 256-bit vectors where the
+// processor has them. Integer loops give the same results whatever the vector width.
+template <typename F> VT_WIDE_VECTORS void RunWideCopy(const F& f) {
+    f();
+}
+template <typename F> inline void RunVectorised(bool wide, const F& f) {
+    if (VT_HAS_WIDE_COPY && wide)
+        RunWideCopy(f);
+    else
+        f();
+}
+
 template <typename Tin, typename Tout> void CopyPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst) {
     const int w = std::min(src.width, dst.width), h = std::min(src.height, dst.height);
 #pragma omp parallel for schedule(dynamic, 4)
@@ -68,23 +101,41 @@ template <typename Tin, typename Tout> void CopyPlane(const PlaneRef<Tin>& src, 
 }
 
 // (max + min) >> 1 of three planes of one image.
-template <typename Tin, typename Tout>
-void LightnessPlane(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
-                    const PlaneRef<Tout>& dst) {
+template <ptrdiff_t PS, ptrdiff_t DS, typename Tin, typename Tout>
+void LightnessPlaneSteps(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
+                         const PlaneRef<Tout>& dst) {
+    // Sample steps known at compile time for the common layouts, so the loop vectorises.
+    const ptrdiff_t rs = PS ? PS : r.pixStep, gs = PS ? PS : g.pixStep, bs = PS ? PS : b.pixStep;
+    const ptrdiff_t ds = DS ? DS : dst.pixStep;
     const int w = dst.width, h = dst.height;
+    const bool wide = HasWideVectors();
 #pragma omp parallel for schedule(dynamic, 4)
     for (int y = 0; y < h; ++y) {
         const Tin* pr = r.row(y);
         const Tin* pg = g.row(y);
         const Tin* pb = b.row(y);
         Tout* d = dst.row(y);
-        for (int x = 0; x < w; ++x) {
-            const int vr = pr[x * r.pixStep], vg = pg[x * g.pixStep], vb = pb[x * b.pixStep];
-            const int mx = std::max(vr, std::max(vg, vb));
-            const int mn = std::min(vr, std::min(vg, vb));
-            d[x * dst.pixStep] = static_cast<Tout>((mx + mn) >> 1);
-        }
+        RunVectorised(
+            wide, [&]() __attribute__((always_inline)) {
+#pragma omp simd
+                for (int x = 0; x < w; ++x) {
+                    // Maximum and minimum in the sample type (narrow vector lanes), their sum wider.
+                    const Tin vr = pr[x * rs], vg = pg[x * gs], vb = pb[x * bs];
+                    const Tin mx = std::max(vr, std::max(vg, vb));
+                    const Tin mn = std::min(vr, std::min(vg, vb));
+                    d[x * ds] = static_cast<Tout>((static_cast<int>(mx) + static_cast<int>(mn)) >> 1);
+                }
+            });
     }
+}
+
+template <typename Tin, typename Tout>
+void LightnessPlane(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
+                    const PlaneRef<Tout>& dst) {
+    if (r.pixStep == 3 && g.pixStep == 3 && b.pixStep == 3 && dst.pixStep == 1)
+        LightnessPlaneSteps<3, 1>(r, g, b, dst);
+    else
+        LightnessPlaneSteps<0, 0>(r, g, b, dst);
 }
 
 // 3 x 3 edge measure |Gx| + |Gy|, capped at maxValue - 1 when it reaches maxValue. Inner rows
@@ -99,6 +150,7 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
         return;
     }
     const ptrdiff_t ps = src.pixStep, pd = dst.pixStep;
+    const bool wide = HasWideVectors();
 #pragma omp parallel for schedule(dynamic, 4)
     for (int i = 1; i < h - 1; ++i) {
         const Tin* a = src.row(i - 1);
@@ -107,13 +159,17 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
         Tout* d = dst.row(i);
         if (ps == 1 && pd == 1) {
             // Plain buffers: the same arithmetic in a loop the compiler can vectorise.
+            RunVectorised(
+                wide, [&]() __attribute__((always_inline)) {
 #pragma omp simd
-            for (int j = 1; j < w - 1; ++j) {
-                const int gx = (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
-                const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
-                const int v = std::abs(gx) + std::abs(gy);
-                d[j] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
-            }
+                    for (int j = 1; j < w - 1; ++j) {
+                        const int gx =
+                            (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
+                        const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
+                        const int v = std::abs(gx) + std::abs(gy);
+                        d[j] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+                    }
+                });
         } else {
             for (int j = 1; j < w - 1; ++j) {
                 const int jl = (j - 1) * ps, jc = j * ps, jr = (j + 1) * ps;
@@ -145,16 +201,20 @@ template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
 void MaxPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
     // Sample steps known at compile time when they are 1, so the loops vectorise.
     const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+    // Maxima of 8- and 16-bit samples are kept in the sample type: a maximum never leaves the
+    // range of its operands, and narrow lanes put twice or four times as many in a vector.
+    using Acc = std::conditional_t<std::is_unsigned_v<Tin> && sizeof(Tin) <= 2, Tin, int>;
 
     const int w = src.width, h = src.height;
     const int hw = winW / 2, hh = winH / 2;
     const int up = hh, down = winH - 1 - hh; // rows above and below the centre
     const int y0 = hh, y1 = h - hh;          // inner rows [y0, y1)
     const int x0 = hw, x1 = w - hw;          // inner columns [x0, x1)
+    const bool wide = HasWideVectors();
 #pragma omp parallel
     {
-        std::vector<int> colMax(static_cast<size_t>(std::max(w, 1)));
-        std::vector<int> rowMax(static_cast<size_t>(std::max(w, 1)));
+        std::vector<Acc> colMax(static_cast<size_t>(std::max(w, 1)));
+        std::vector<Acc> rowMax(static_cast<size_t>(std::max(w, 1)));
 #pragma omp for schedule(dynamic, 4)
         for (int y = 0; y < h; ++y) {
             const Tin* s = src.row(y);
@@ -164,32 +224,40 @@ void MaxPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW
                     d[x * dps] = static_cast<Tout>(s[x * sps]);
                 continue;
             }
-            {
-                const Tin* first = src.row(y - up);
-                for (int x = 0; x < w; ++x)
-                    colMax[x] = first[x * sps];
-            }
-            for (int r = y - up + 1; r <= y + down; ++r) {
-                const Tin* rr = src.row(r);
+            Acc* cmx = colMax.data();
+            Acc* acc = rowMax.data();
+            RunVectorised(
+                wide, [&]() __attribute__((always_inline)) {
+                    {
+                        const Tin* first = src.row(y - up);
+                        for (int x = 0; x < w; ++x)
+                            cmx[x] = static_cast<Acc>(first[x * sps]);
+                    }
+                    for (int r = y - up + 1; r <= y + down; ++r) {
+                        const Tin* rr = src.row(r);
 #pragma omp simd
-                for (int x = 0; x < w; ++x)
-                    colMax[x] = std::max(colMax[x], static_cast<int>(rr[x * sps]));
-            }
-            for (int x = 0; x < x0; ++x)
-                d[x * dps] = static_cast<Tout>(s[x * sps]);
-            // Maximum over the window of column maxima, one window offset at a time.
-            const int inner = x1 - x0;
-            int* acc = rowMax.data();
-            for (int i = 0; i < inner; ++i)
-                acc[i] = colMax[i];
-            for (int c = 1; c < winW; ++c) {
-                const int* cm = colMax.data() + c;
+                        for (int x = 0; x < w; ++x) {
+                            const Acc v = static_cast<Acc>(rr[x * sps]);
+                            cmx[x] = cmx[x] < v ? v : cmx[x];
+                        }
+                    }
+                    for (int x = 0; x < x0; ++x)
+                        d[x * dps] = static_cast<Tout>(s[x * sps]);
+                    // Maximum over the window of column maxima, one window offset at a time.
+                    const int inner = x1 - x0;
+                    for (int i = 0; i < inner; ++i)
+                        acc[i] = cmx[i];
+                    for (int c = 1; c < winW; ++c) {
+                        const Acc* cm = cmx + c;
 #pragma omp simd
-                for (int i = 0; i < inner; ++i)
-                    acc[i] = std::max(acc[i], cm[i]);
-            }
-            for (int i = 0; i < inner; ++i)
-                d[(x0 + i) * dps] = static_cast<Tout>(acc[i]);
+                        for (int i = 0; i < inner; ++i)
+                            acc[i] = acc[i] < cm[i] ? cm[i] : acc[i];
+                    }
+                    Tout* dd = d + x0 * dps;
+#pragma omp simd
+                    for (int i = 0; i < inner; ++i)
+                        dd[i * dps] = static_cast<Tout>(acc[i]);
+                });
             for (int x = std::max(x1, x0); x < w; ++x)
                 d[x * dps] = static_cast<Tout>(s[x * sps]);
         }
@@ -331,28 +399,53 @@ public:
     }
 
     // Solves in place for `count` interleaved runs: value k of run c is at b[k * count + c].
-    // Each run goes through exactly the operations of Solve.
+    // Each run goes through exactly the operations of Solve. Processors with 256-bit vectors
+    // run the same loops four runs at a time; without fused multiply-add every operation is
+    // rounded as in the scalar code, so the results are the same to the bit.
     void SolveMany(double* b, int count) const {
+#if defined(__x86_64__) && defined(__GNUC__)
+        static const bool wide = __builtin_cpu_supports("avx2");
+        if (wide) {
+            SolveManyWide(b, count);
+            return;
+        }
+#endif
+        SolveManyBody(b, count);
+    }
+
+private:
+#if defined(__x86_64__) && defined(__GNUC__)
+    __attribute__((target("avx2"), noinline)) void SolveManyWide(double* b, int count) const {
+        SolveManyBody(b, count);
+    }
+#endif
+
+    __attribute__((always_inline)) inline void SolveManyBody(double* b, int count) const {
         const int n = n_;
         if (n < 3)
             return;
         const ptrdiff_t cs = count;
-        for (int k = 0; k < n; ++k) {
-            double* bk = b + k * cs;
-            if (k + 1 < n) {
-                const double m = m1_[k];
-                double* bn = bk + cs;
+        // Step k subtracts from values k + 1 and k + 2, two different values, so one pass over
+        // the runs does both with the same operations.
+        for (int k = 0; k + 2 < n; ++k) {
+            const double* bk = b + k * cs;
+            double* bn = b + (k + 1) * cs;
+            double* bn2 = b + (k + 2) * cs;
+            const double m1 = m1_[k], m2 = m2_[k];
 #pragma omp simd
-                for (int c = 0; c < count; ++c)
-                    bn[c] -= m * bk[c];
+            for (int c = 0; c < count; ++c) {
+                const double v = bk[c];
+                bn[c] -= m1 * v;
+                bn2[c] -= m2 * v;
             }
-            if (k + 2 < n) {
-                const double m = m2_[k];
-                double* bn = bk + 2 * cs;
+        }
+        {
+            const double* bk = b + (n - 2) * cs;
+            double* bn = b + (n - 1) * cs;
+            const double m1 = m1_[n - 2];
 #pragma omp simd
-                for (int c = 0; c < count; ++c)
-                    bn[c] -= m * bk[c];
-            }
+            for (int c = 0; c < count; ++c)
+                bn[c] -= m1 * bk[c];
         }
         {
             double* bl = b + (n - 1) * cs;
@@ -394,18 +487,88 @@ inline int SmoothOutput(double z, double scale, int maxValue) {
     return t < 0 ? 0 : (t >= maxValue ? maxValue - 1 : t);
 }
 
+// SmoothOutput of one value already offset and scaled (v), written without branches so that
+// loops over it vectorise: v <= -1 and NaN give 0, v >= maxValue gives maxValue - 1, any other
+// v truncates into 0 .. maxValue - 1 (a v in (-1, 0) truncates to 0). Both choices of each
+// select are plain values, so the compiler turns them into vector selects.
+inline int SmoothOutputOf(double v, double maxValue, double maxLess1) {
+    const double lo = v > -1.0 ? v : 0.0;
+    const double c = lo < maxValue ? lo : maxLess1;
+    return static_cast<int>(c);
+}
+
+// SmoothOutput of n values z[0 .. n-1] into d[0], d[dstep], ...
+template <ptrdiff_t DS, typename Tout>
+__attribute__((always_inline)) inline void SmoothOutputRun(const double* z, Tout* d, ptrdiff_t dstep, int n,
+                                                           double scale, int maxValue) {
+    const ptrdiff_t ds = DS ? DS : dstep;
+    const double top = static_cast<double>(maxValue), top1 = top - 1.0;
+    if (scale == 1.0) {
+#pragma omp simd
+        for (int i = 0; i < n; ++i)
+            d[i * ds] = static_cast<Tout>(SmoothOutputOf(0.01 + z[i], top, top1));
+    } else {
+        const double add = scale / 100.0;
+#pragma omp simd
+        for (int i = 0; i < n; ++i)
+            d[i * ds] = static_cast<Tout>(SmoothOutputOf((add + z[i]) / scale, top, top1));
+    }
+}
+
+// One block of `cnt` rows from y0 through the row smoother, b the interleaved buffer.
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+__attribute__((always_inline)) inline void SmoothRowBlock(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
+                                                          const BandSmoother& sm, double scale, int maxValue,
+                                                          int y0, int cnt, double* b) {
+    constexpr int kBlock = 16;
+    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+    const int w = src.width;
+    // Column by column, the block's rows side by side: the buffer is written and read in
+    // memory order and every row of the plane is walked forwards.
+    const Tin* srow[kBlock];
+    Tout* drow[kBlock];
+    for (int r = 0; r < cnt; ++r) {
+        srow[r] = src.row(y0 + r);
+        drow[r] = dst.row(y0 + r);
+    }
+    for (int x = 0; x < w; ++x) {
+        double* bx = b + static_cast<size_t>(x) * cnt;
+        for (int r = 0; r < cnt; ++r)
+            bx[r] = scale * srow[r][x * sps];
+    }
+    sm.SolveMany(b, cnt);
+    constexpr int kTile = 64;
+    double out[kBlock * kTile];
+    for (int xa = 0; xa < w; xa += kTile) {
+        const int nx = std::min(kTile, w - xa);
+        // Transpose a tile back to rows, then convert each row's run in one loop.
+        for (int i = 0; i < nx; ++i) {
+            const double* bx = b + static_cast<size_t>(xa + i) * cnt;
+            for (int r = 0; r < cnt; ++r)
+                out[r * kTile + i] = bx[r];
+        }
+        for (int r = 0; r < cnt; ++r)
+            SmoothOutputRun<DS>(out + r * kTile, drow[r] + xa * dps, dps, nx, scale, maxValue);
+    }
+}
+
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+VT_WIDE_VECTORS void SmoothRowBlockWide(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
+                                        const BandSmoother& sm, double scale, int maxValue, int y0, int cnt,
+                                        double* b) {
+    SmoothRowBlock<SS, DS>(src, dst, sm, scale, maxValue, y0, cnt, b);
+}
+
 // Smooths every row of src into dst (they may be the same plane). Rows go through the solver
 // a block at a time, interleaved, so that the elimination runs across rows instead of along
 // one dependent chain; each row still sees exactly the operations of BandSmoother::Solve.
 template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
 void SmoothRowsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
                           double scale, int maxValue) {
-    // Sample steps known at compile time when they are 1, so the loops vectorise.
-    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
-
     const int w = src.width, h = src.height;
     constexpr int kBlock = 16;
     const int blocks = (h + kBlock - 1) / kBlock;
+    const bool wide = VT_HAS_WIDE_COPY && HasWideVectors();
 #pragma omp parallel
     {
         std::vector<double> b(static_cast<size_t>(std::max(w, 1)) * kBlock);
@@ -413,18 +576,10 @@ void SmoothRowsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, c
         for (int bi = 0; bi < blocks; ++bi) {
             const int y0 = bi * kBlock;
             const int cnt = std::min(kBlock, h - y0);
-            for (int r = 0; r < cnt; ++r) {
-                const Tin* s = src.row(y0 + r);
-                for (int x = 0; x < w; ++x)
-                    b[static_cast<size_t>(x) * cnt + r] = scale * s[x * sps];
-            }
-            sm.SolveMany(b.data(), cnt);
-            for (int r = 0; r < cnt; ++r) {
-                Tout* d = dst.row(y0 + r);
-                for (int x = 0; x < w; ++x)
-                    d[x * dps] =
-                        static_cast<Tout>(SmoothOutput(b[static_cast<size_t>(x) * cnt + r], scale, maxValue));
-            }
+            if (wide)
+                SmoothRowBlockWide<SS, DS>(src, dst, sm, scale, maxValue, y0, cnt, b.data());
+            else
+                SmoothRowBlock<SS, DS>(src, dst, sm, scale, maxValue, y0, cnt, b.data());
         }
     }
 }
@@ -438,17 +593,42 @@ void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const 
         SmoothRowsPlaneSteps<0, 0>(src, dst, sm, scale, maxValue);
 }
 
+// One block of `cnt` columns from x0 through the column smoother, b the interleaved buffer.
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+__attribute__((always_inline)) inline void
+SmoothColumnBlock(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
+                  int maxValue, int x0, int cnt, double* b) {
+    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+    const int h = src.height;
+    for (int y = 0; y < h; ++y) {
+        const Tin* s = src.row(y) + x0 * sps;
+        double* by = b + static_cast<size_t>(y) * cnt;
+#pragma omp simd
+        for (int c = 0; c < cnt; ++c)
+            by[c] = scale * s[c * sps];
+    }
+    sm.SolveMany(b, cnt);
+    for (int y = 0; y < h; ++y)
+        SmoothOutputRun<DS>(b + static_cast<size_t>(y) * cnt, dst.row(y) + x0 * dps, dps, cnt, scale,
+                            maxValue);
+}
+
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+VT_WIDE_VECTORS void SmoothColumnBlockWide(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
+                                           const BandSmoother& sm, double scale, int maxValue, int x0,
+                                           int cnt, double* b) {
+    SmoothColumnBlock<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b);
+}
+
 // Smooths every column of src into dst (they may be the same plane), a block of neighbouring
 // columns at a time so that rows are read in memory order.
 template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
 void SmoothColumnsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
                              double scale, int maxValue) {
-    // Sample steps known at compile time when they are 1, so the loops vectorise.
-    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
-
     const int w = src.width, h = src.height;
     constexpr int kBlock = 32;
     const int blocks = (w + kBlock - 1) / kBlock;
+    const bool wide = VT_HAS_WIDE_COPY && HasWideVectors();
 #pragma omp parallel
     {
         std::vector<double> b(static_cast<size_t>(std::max(h, 1)) * kBlock);
@@ -456,19 +636,10 @@ void SmoothColumnsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst
         for (int bi = 0; bi < blocks; ++bi) {
             const int x0 = bi * kBlock;
             const int cnt = std::min(kBlock, w - x0);
-            for (int y = 0; y < h; ++y) {
-                const Tin* s = src.row(y);
-                double* by = b.data() + static_cast<size_t>(y) * cnt;
-                for (int c = 0; c < cnt; ++c)
-                    by[c] = scale * s[(x0 + c) * sps];
-            }
-            sm.SolveMany(b.data(), cnt);
-            for (int y = 0; y < h; ++y) {
-                Tout* d = dst.row(y);
-                const double* by = b.data() + static_cast<size_t>(y) * cnt;
-                for (int c = 0; c < cnt; ++c)
-                    d[(x0 + c) * dps] = static_cast<Tout>(SmoothOutput(by[c], scale, maxValue));
-            }
+            if (wide)
+                SmoothColumnBlockWide<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b.data());
+            else
+                SmoothColumnBlock<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b.data());
         }
     }
 }
@@ -481,5 +652,8 @@ void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, con
     else
         SmoothColumnsPlaneSteps<0, 0>(src, dst, sm, scale, maxValue);
 }
+
+#undef VT_WIDE_VECTORS
+#undef VT_HAS_WIDE_COPY
 
 } // namespace planes

@@ -3,11 +3,13 @@
 // and prints the speed.
 //
 //   compose [--size P] [--type 0|1|2] [--align 0|1] [--coarse W] [--z FILE] [--threads N]
-//           [--out DIR] FILE...
+//           [--decoders D] [--out DIR] FILE...
 //
 // One line per run: megapixels per second of the whole job (file decoding included) and of the
-// composition alone, and the peak resident memory. While one image is composed the next file
-// is decoded on a second thread; --threads N counts both (N - 1 compose, one decodes). --z names a text file
+// composition alone, the peak resident memory and the decoding time summed over the files.
+// While one image is composed the next files are decoded on other threads, D at a time
+// (--decoders D; default 2 from 6 threads on, else 1); --threads N counts them all (N - D
+// compose). --z names a text file
 // with one Z value per line (default 0, 1, 2, ...); --out DIR writes DIR/composite.bmp and DIR/height.f64
 // (little-endian doubles, row-major, top row first) and prints the output size.
 #include "imaging/FocusComp.h"
@@ -15,10 +17,12 @@
 #include "imaging/ImageFile.h"
 #include "imaging/PlaneKernels.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <future>
 #include <string>
@@ -35,7 +39,7 @@ int Usage() {
     std::fprintf(
         stderr,
         "usage: compose [--size P] [--type 0|1|2] [--align 0|1] [--coarse W] [--z FILE] [--threads N]\n"
-        "               [--out DIR] FILE...\n");
+        "               [--decoders D] [--out DIR] FILE...\n");
     return 2;
 }
 
@@ -105,7 +109,7 @@ int main(int argc, char** argv) {
         setenv("OMP_WAIT_POLICY", "PASSIVE", 1);
         execv("/proc/self/exe", argv);
     }
-    int sizeParam = 8, type = 0, align = 0, coarse = 0, threads = 0;
+    int sizeParam = 8, type = 0, align = 0, coarse = 0, threads = 0, decoders = 0;
     std::string zFile, outDir;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
@@ -123,6 +127,8 @@ int main(int argc, char** argv) {
             zFile = argv[++i];
         else if (a == "--threads" && more)
             threads = std::atoi(argv[++i]);
+        else if (a == "--decoders" && more)
+            decoders = std::atoi(argv[++i]);
         else if (a == "--out" && more)
             outDir = argv[++i];
         else if (!a.empty() && a[0] == '-')
@@ -142,16 +148,44 @@ int main(int argc, char** argv) {
         for (size_t k = 0; k < files.size(); ++k)
             z.push_back(static_cast<double>(k));
     }
-    // N threads in all: the decoder of the next file takes one, the composition the others.
+    // N threads in all: the decoders of the next files take `decoders` of them, the composition
+    // the others. Decoding one file takes about as long as composing it with seven threads, so
+    // from six threads on two files are decoded side by side unless --decoders says otherwise.
     const int available = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
-    const int composeThreads = files.size() > 1 && available > 1 ? available - 1 : std::max(available, 1);
+    if (decoders < 1)
+        decoders = available >= 6 && files.size() > 2 ? 2 : 1;
+    decoders = std::clamp(decoders, 1, std::max(available - 1, 1));
+    const int composeThreads =
+        files.size() > 1 && available > 1 ? available - decoders : std::max(available, 1);
     planes::SetThreadCount(composeThreads);
 
     const auto start = Clock::now();
     Clock::duration composing{};
-    Loaded current = Load(files[0]);
+    // Files decoded ahead, in order: up to `decoders` of them at a time, the first ones started
+    // together so that the first image does not wait alone.
+    std::deque<std::future<Loaded>> ahead;
+    size_t launched = 0;
+    auto launch = [&] {
+        while (ahead.size() < static_cast<size_t>(decoders) && launched < files.size())
+            ahead.push_back(std::async(std::launch::async, Load, files[launched++]));
+    };
+    auto takeNext = [&] {
+        Loaded l = ahead.front().get();
+        ahead.pop_front();
+        return l;
+    };
+    // A failed run frees what is still being decoded.
+    auto drain = [&] {
+        while (!ahead.empty())
+            if (HDIB d = takeNext().dib)
+                GlobalFree(d);
+    };
+    launch();
+    Loaded current = takeNext();
+    double decoding = current.seconds;
     if (!current.dib) {
         std::fprintf(stderr, "compose: cannot read %s\n", files[0].c_str());
+        drain();
         return 1;
     }
     int width = 0, height = 0;
@@ -165,29 +199,31 @@ int main(int argc, char** argv) {
     fc.Setup(3, sizeParam, type, 0, 0, width, height, align, 2, points, coarse > 0, coarse);
     if (!fc.AllocMaps()) {
         std::fprintf(stderr, "compose: not enough memory for the maps\n");
+        drain();
         return 1;
     }
     fc.ClearMaxMap();
     fc.ClearIndexMap();
     fc.ClearWeightMap();
     for (size_t k = 0; k < files.size(); ++k) {
-        std::future<Loaded> next;
-        if (k + 1 < files.size())
-            next = std::async(std::launch::async, Load, files[k + 1]);
+        launch();
         const auto t0 = Clock::now();
         const int added = fc.AddImage(current.dib);
         composing += Clock::now() - t0;
         GlobalFree(current.dib);
-        current = next.valid() ? next.get() : Loaded{};
+        current = k + 1 < files.size() ? takeNext() : Loaded{};
+        decoding += current.seconds;
         if (!added) {
             std::fprintf(stderr, "compose: %s was not added (%s)\n", files[k].c_str(),
                          fc.LastError() == FocusCompError::NoMemory ? "no memory" : "another size or depth");
             if (current.dib)
                 GlobalFree(current.dib);
+            drain();
             return 1;
         }
         if (k + 1 < files.size() && !current.dib) {
             std::fprintf(stderr, "compose: cannot read %s\n", files[k + 1].c_str());
+            drain();
             return 1;
         }
     }
@@ -201,9 +237,9 @@ int main(int argc, char** argv) {
     const double whole = Seconds(Clock::now() - start);
     const double mp = static_cast<double>(width) * height * files.size() / 1e6;
     std::printf("frames %zu  %dx%d  threads %d (%d composing)  whole %.1f MP/s  composition %.1f MP/s  peak "
-                "%.0f MB\n",
+                "%.0f MB  decoding %.0f ms\n",
                 files.size(), width, height, available, composeThreads, mp / whole, mp / Seconds(composing),
-                PeakResidentMB());
+                PeakResidentMB(), decoding * 1e3);
 
     if (!outDir.empty()) {
         HDIB comp = fc.GetComposite();
