@@ -35,14 +35,24 @@ BOOL ControllerLink::SendF(const char* format, ...) {
     return Send(buffer);
 }
 
+namespace {
+// One character of a reply begun at `start`: 1 with `c` set, 0 when none came yet, -1 when the
+// reply time is over or the read failed.
+int ReadReplyChar(CSerialPort& port, DWORD start, char& c) {
+    if (port.IsTimeOver(start, kReplyTimeoutMs))
+        return -1;
+    c = 0;
+    int n = port.Read(&c, 1);
+    return n < 0 ? -1 : (n == 0 ? 0 : 1);
+}
+} // namespace
+
 bool ReadReplyLine(CSerialPort& port, std::string& line) {
     line.clear();
     DWORD start = GetTickCount();
     for (;;) {
-        if (port.IsTimeOver(start, kReplyTimeoutMs))
-            return false;
         char c = 0;
-        int n = port.Read(&c, 1);
+        int n = ReadReplyChar(port, start, c);
         if (n < 0)
             return false;
         if (n == 0)
@@ -60,10 +70,8 @@ bool ReadPrefixedLine(CSerialPort& port, const std::string& prefix, std::string&
     std::string line;
     DWORD start = GetTickCount();
     for (;;) {
-        if (port.IsTimeOver(start, kReplyTimeoutMs))
-            return false;
         char c = 0;
-        int n = port.Read(&c, 1);
+        int n = ReadReplyChar(port, start, c);
         if (n < 0)
             return false;
         if (n == 0 || c == '\r')
