@@ -1,4 +1,5 @@
 #include "tools/emulators/ControllerEmulator.h"
+#include "tools/emulators/Emulators.h"
 
 // The kernel's termios2 lets the emulator read the rate that the program set, whatever it is.
 #include <asm/termbits.h>
@@ -273,4 +274,14 @@ void ControllerEmulator::Serve() {
         WritePositionFile(false);
     }
     WritePositionFile(true);
+}
+
+long OneAxisEmulator::Count() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return axis_.Position();
+}
+
+void OneAxisEmulator::SetCount(long count) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    axis_.SetPosition(count);
 }
