@@ -130,3 +130,24 @@ bool FindFirstInt(const std::string& text, size_t from, int* value) {
     }
     return false;
 }
+
+BOOL WaitPositionSettled(CSerialPort& port, const std::function<BOOL(int*)>& read, const std::function<BOOL()>& stop) {
+    constexpr DWORD kSettlePollMs = 30;
+    DWORD start = GetTickCount();
+    int last = 0;
+    BOOL ok = read(&last);
+    while (ok) {
+        Sleep(kSettlePollMs);
+        int now = 0;
+        ok = read(&now);
+        if (!ok)
+            break;
+        if (now == last)
+            return TRUE;
+        last = now;
+        if (port.IsTimeOver(start, kWaitStopTimeoutMs))
+            break;
+    }
+    stop();
+    return FALSE;
+}

@@ -5,7 +5,6 @@
 namespace {
 constexpr DWORD kRemotePauseMs = 150;
 constexpr DWORD kHomePauseMs = 10000;
-constexpr DWORD kPollPauseMs = 30;
 } // namespace
 
 void CMIICtrl::Connect() {
@@ -77,24 +76,11 @@ BOOL CMIICtrl::GoHome() {
 }
 
 BOOL CMIICtrl::WaitStop() {
-    DWORD start = GetTickCount();
-    int last = 0;
-    int unused = 0;
-    BOOL ok = GetPosition(&last, &unused);
-    while (ok) {
-        Sleep(kPollPauseMs);
-        int now = 0;
-        ok = GetPosition(&now, &unused);
-        if (!ok)
-            break;
-        if (now == last)
-            return TRUE;
-        last = now;
-        if (m_Link.port.IsTimeOver(start, kWaitStopTimeoutMs)) {
-            ok = FALSE;
-            break;
-        }
-    }
-    Stop();
-    return FALSE;
+    return WaitPositionSettled(
+        m_Link.port,
+        [this](int* pos) {
+            int unused = 0;
+            return GetPosition(pos, &unused);
+        },
+        [this] { return Stop(); });
 }
