@@ -15,6 +15,17 @@ void ControllerLink::Store(int portIndex, int baud, int data, int parity, int st
     nFlow = flow;
 }
 
+BOOL ControllerLink::StoreAndTry(int portIndex, int baud, int data, int parity, int stop, int flow) {
+    Store(portIndex, baud, data, parity, stop, flow);
+    connected = OpenPort();
+    return connected;
+}
+
+void ControllerLink::CloseIfConnected() {
+    if (connected)
+        ClosePort();
+}
+
 BOOL ControllerLink::OpenPort() { return port.Open(nPort, nBaud, nStop, nParity, nData, nFlow); }
 
 void ControllerLink::ClosePort() {

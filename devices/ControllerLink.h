@@ -24,6 +24,11 @@ struct ControllerLink {
     int nFlow = 0;
 
     void Store(int portIndex, int baud, int data, int parity, int stop, int flow);
+    // The open and close of the drivers whose connection lasts one command: stores the
+    // arguments and tries the port once (the result is the connected flag); closes the port
+    // when that try had succeeded.
+    BOOL StoreAndTry(int portIndex, int baud, int data, int parity, int stop, int flow);
+    void CloseIfConnected();
     // Opens the port with the stored arguments (the port takes stop, parity, data).
     BOOL OpenPort();
     void ClosePort();
