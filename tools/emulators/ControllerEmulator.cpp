@@ -285,3 +285,33 @@ void OneAxisEmulator::SetCount(long count) {
     std::lock_guard<std::mutex> lock(mutex_);
     axis_.SetPosition(count);
 }
+
+TwoAxisEmulator::TwoAxisEmulator(std::string protocol, EmulatorOptions options)
+    : ControllerEmulator(std::move(protocol), std::move(options)) {
+    for (int i = 0; i < 2; ++i)
+        SetSpeedOf(i, speed_[i][0], speed_[i][1], speed_[i][2]);
+}
+
+long TwoAxisEmulator::AxisPosition(int axis) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return axes_[axis & 1].Position();
+}
+
+void TwoAxisEmulator::SetAxisPosition(int axis, long position) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    axes_[axis & 1].SetPosition(position);
+}
+
+void TwoAxisEmulator::Speed(int axis, int* low, int* high, int* rate) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    *low = speed_[axis & 1][0];
+    *high = speed_[axis & 1][1];
+    *rate = speed_[axis & 1][2];
+}
+
+void TwoAxisEmulator::SetSpeedOf(int axis, int low, int high, int rate) {
+    speed_[axis][0] = low;
+    speed_[axis][1] = high;
+    speed_[axis][2] = rate;
+    axes_[axis].SetSpeed(high * SpeedScale());
+}

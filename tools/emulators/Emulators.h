@@ -8,28 +8,39 @@
 
 #include <memory>
 
-// MMC-2: axes X and Y; "A:", "M:", "J:", "G:", "D:", "L:W", "Q:" (27-character status).
-class Mmc2Emulator : public ControllerEmulator {
+// The emulators of two-axis controllers: two simulated axes whose travel speed is the high
+// speed of their last speed set (low, high, rate), and the locked reading of positions and
+// speed sets (axis 0 or 1).
+class TwoAxisEmulator : public ControllerEmulator {
 public:
-    explicit Mmc2Emulator(EmulatorOptions options = {});
-    ~Mmc2Emulator() override { Shutdown(); }
     long AxisPosition(int axis) const;
     void SetAxisPosition(int axis, long position);
     // The last speed set of an axis (low, high, rate).
     void Speed(int axis, int* low, int* high, int* rate) const;
 
 protected:
-    void HandleCommand(const std::string& line) override;
-    long ProgramPositionLocked() const override;
-    bool MovingLocked() const override;
+    TwoAxisEmulator(std::string protocol, EmulatorOptions options);
+    bool MovingLocked() const override { return axes_[0].Moving() || axes_[1].Moving(); }
     std::vector<SimAxis*> Axes() override { return {&axes_[0], &axes_[1]}; }
-
-private:
     void SetSpeedOf(int axis, int low, int high, int rate);
-    void Status();
 
     mutable SimAxis axes_[2];
     int speed_[2][3] = {{1000, 5000, 100}, {1000, 5000, 100}};
+};
+
+// MMC-2: axes X and Y; "A:", "M:", "J:", "G:", "D:", "L:W", "Q:" (27-character status).
+class Mmc2Emulator : public TwoAxisEmulator {
+public:
+    explicit Mmc2Emulator(EmulatorOptions options = {});
+    ~Mmc2Emulator() override { Shutdown(); }
+
+protected:
+    void HandleCommand(const std::string& line) override;
+    long ProgramPositionLocked() const override;
+
+private:
+    void Status();
+
     // A relative move or jog waits for "G:".
     enum class Pending { None, Move, Jog } pending_[2] = {Pending::None, Pending::None};
     long pendingValue_[2] = {0, 0};
@@ -38,29 +49,21 @@ private:
 // The controllers with axes A and B: MS-C2 ("Q:0"), QT-CD1/QT-CM2 ("Q:A0", "Q:A0B0") and the
 // MⅡ controller (QT one-axis set with "RMT:ON"/"RMT:OFF" remote mode and "H:A" home; motion
 // outside remote mode is refused).
-class AbEmulator : public ControllerEmulator {
+class AbEmulator : public TwoAxisEmulator {
 public:
     enum class Kind { Msc2, Qt, MII };
     explicit AbEmulator(Kind kind, EmulatorOptions options = {});
     ~AbEmulator() override { Shutdown(); }
-    long AxisPosition(int axis) const;
-    void SetAxisPosition(int axis, long position);
-    void Speed(int axis, int* low, int* high, int* rate) const;
     bool Remote() const;
 
 protected:
     void HandleCommand(const std::string& line) override;
     long ProgramPositionLocked() const override;
-    bool MovingLocked() const override;
-    std::vector<SimAxis*> Axes() override { return {&axes_[0], &axes_[1]}; }
 
 private:
     bool Motion(const std::string& line);
-    void SetSpeedOf(int axis, int low, int high, int rate);
 
     Kind kind_;
-    mutable SimAxis axes_[2];
-    int speed_[2][3] = {{1000, 5000, 100}, {1000, 5000, 100}};
     bool remote_ = false;
     bool twoAxisSeen_ = false;
 };
