@@ -45,9 +45,6 @@ BOOL SendAbSpeed(ControllerLink& link, int axes, int low, int high, int rate);
 // B at 20, CR LF at 21.
 bool ParseAbStatus(const std::string& line, ColonStatus& status);
 
-// The busy test of the controllers with axes A and B: either polled axis is driving.
-inline bool ColonAbBusy(const ColonStatus& status) { return status.state1 == 0 || status.state2 == 0; }
-
 // Base of the colon-command drivers: the stored connection, the facade's open and close, and the
 // open-command-close round every command makes on its own connection.
 class CColonCtrl {
@@ -105,4 +102,15 @@ protected:
     virtual BOOL SendJog(int axes, int dir1, int dir2) = 0;
     // Clamps the values to the controller's ranges and sends them.
     virtual BOOL SendSpeed(int axes, int low, int high, int rate) = 0;
+};
+
+// The two-axis drivers of the A/B command set (MS-C2, QT): "AGO:", "MGO:", "JGO:" moves, "L:"
+// stop, and driving while either polled axis reports state 0.
+class CColonAbCtrl : public CColonTwoAxisCtrl {
+protected:
+    bool Busy(const ColonStatus& status) const override { return status.state1 == 0 || status.state2 == 0; }
+    const char* StopCommand() const override { return "L:\r\n"; }
+    BOOL SendMoveAbs(int axes, int val1, int val2) override { return SendAbMove(m_Link, "AGO:", axes, val1, val2); }
+    BOOL SendMoveRel(int axes, int d1, int d2) override { return SendAbMove(m_Link, "MGO:", axes, d1, d2); }
+    BOOL SendJog(int axes, int dir1, int dir2) override { return SendAbJog(m_Link, axes, dir1, dir2); }
 };

@@ -5,7 +5,7 @@
 
 #include "devices/ColonCommand.h"
 
-class CQtCtrl : public CColonTwoAxisCtrl {
+class CQtCtrl : public CColonAbCtrl {
 public:
     void SetType(int type) { m_nType = type; }
     int GetType() const { return m_nType; }
@@ -20,11 +20,6 @@ protected:
     bool TwoAxes() const { return m_nType == 7; }
     // The commands on an open connection.
     bool QueryStatus(ColonStatus& status) override;
-    bool Busy(const ColonStatus& status) const override { return ColonAbBusy(status); }
-    const char* StopCommand() const override { return "L:\r\n"; }
-    BOOL SendMoveAbs(int axes, int val1, int val2) override { return SendAbMove(m_Link, "AGO:", axes, val1, val2); }
-    BOOL SendMoveRel(int axes, int d1, int d2) override { return SendAbMove(m_Link, "MGO:", axes, d1, d2); }
-    BOOL SendJog(int axes, int dir1, int dir2) override { return SendAbJog(m_Link, axes, dir1, dir2); }
     BOOL SendSpeed(int axes, int low, int high, int rate) override;
 
     int m_nType = 6;
