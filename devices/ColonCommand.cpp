@@ -96,3 +96,56 @@ bool ParseAbStatus(const std::string& line, ColonStatus& status) {
     status = s;
     return true;
 }
+
+BOOL CColonCtrl::Open(int port, int baud, int data, int parity, int stop, int flow) {
+    return m_Link.StoreAndTry(port, baud, data, parity, stop, flow);
+}
+
+BOOL CColonCtrl::Close() {
+    m_Link.CloseIfConnected();
+    return TRUE;
+}
+
+BOOL CColonCtrl::Stop() {
+    return OnPort([this] { return m_Link.Send(StopCommand()); });
+}
+
+BOOL CColonCtrl::WaitStop() {
+    return ColonWaitStop(
+        m_Link, [this](ColonStatus& s) { return QueryStatus(s); }, [this](const ColonStatus& s) { return Busy(s); },
+        [this] { return Stop(); });
+}
+
+namespace {
+bool ValidAxes(int axes) { return axes >= 0 && axes <= 2; }
+bool ValidDir(int dir) { return dir == 0 || dir == 1; }
+} // namespace
+
+BOOL CColonTwoAxisCtrl::GetPosition(int* p1, int* p2) {
+    *p1 = 0;
+    *p2 = 0;
+    ColonStatus status;
+    if (!ReadStatus(status))
+        return FALSE;
+    *p1 = status.pos1;
+    *p2 = status.pos2;
+    return TRUE;
+}
+
+BOOL CColonTwoAxisCtrl::MoveAbs(int axes, int val1, int val2) {
+    return ValidAxes(axes) && OnPort([&] { return SendMoveAbs(axes, val1, val2); });
+}
+
+BOOL CColonTwoAxisCtrl::MoveRel(int axes, int d1, int d2) {
+    return ValidAxes(axes) && OnPort([&] { return SendMoveRel(axes, d1, d2); });
+}
+
+BOOL CColonTwoAxisCtrl::Jog(int axes, int dir1, int dir2) {
+    bool valid = (axes == 0 && ValidDir(dir1) && ValidDir(dir2)) || (axes == 1 && ValidDir(dir1)) ||
+                 (axes == 2 && ValidDir(dir2));
+    return valid && OnPort([&] { return SendJog(axes, dir1, dir2); });
+}
+
+BOOL CColonTwoAxisCtrl::SetSpeed(int axes, int low, int high, int rate) {
+    return ValidAxes(axes) && OnPort([&] { return SendSpeed(axes, low, high, rate); });
+}

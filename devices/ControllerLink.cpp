@@ -15,6 +15,17 @@ void ControllerLink::Store(int portIndex, int baud, int data, int parity, int st
     nFlow = flow;
 }
 
+BOOL ControllerLink::StoreAndTry(int portIndex, int baud, int data, int parity, int stop, int flow) {
+    Store(portIndex, baud, data, parity, stop, flow);
+    connected = OpenPort();
+    return connected;
+}
+
+void ControllerLink::CloseIfConnected() {
+    if (connected)
+        ClosePort();
+}
+
 BOOL ControllerLink::OpenPort() { return port.Open(nPort, nBaud, nStop, nParity, nData, nFlow); }
 
 void ControllerLink::ClosePort() {
@@ -35,14 +46,24 @@ BOOL ControllerLink::SendF(const char* format, ...) {
     return Send(buffer);
 }
 
+namespace {
+// One character of a reply begun at `start`: 1 with `c` set, 0 when none came yet, -1 when the
+// reply time is over or the read failed.
+int ReadReplyChar(CSerialPort& port, DWORD start, char& c) {
+    if (port.IsTimeOver(start, kReplyTimeoutMs))
+        return -1;
+    c = 0;
+    int n = port.Read(&c, 1);
+    return n < 0 ? -1 : (n == 0 ? 0 : 1);
+}
+} // namespace
+
 bool ReadReplyLine(CSerialPort& port, std::string& line) {
     line.clear();
     DWORD start = GetTickCount();
     for (;;) {
-        if (port.IsTimeOver(start, kReplyTimeoutMs))
-            return false;
         char c = 0;
-        int n = port.Read(&c, 1);
+        int n = ReadReplyChar(port, start, c);
         if (n < 0)
             return false;
         if (n == 0)
@@ -60,10 +81,8 @@ bool ReadPrefixedLine(CSerialPort& port, const std::string& prefix, std::string&
     std::string line;
     DWORD start = GetTickCount();
     for (;;) {
-        if (port.IsTimeOver(start, kReplyTimeoutMs))
-            return false;
         char c = 0;
-        int n = port.Read(&c, 1);
+        int n = ReadReplyChar(port, start, c);
         if (n < 0)
             return false;
         if (n == 0 || c == '\r')
@@ -121,4 +140,25 @@ bool FindFirstInt(const std::string& text, size_t from, int* value) {
         }
     }
     return false;
+}
+
+BOOL WaitPositionSettled(CSerialPort& port, const std::function<BOOL(int*)>& read, const std::function<BOOL()>& stop) {
+    constexpr DWORD kSettlePollMs = 30;
+    DWORD start = GetTickCount();
+    int last = 0;
+    BOOL ok = read(&last);
+    while (ok) {
+        Sleep(kSettlePollMs);
+        int now = 0;
+        ok = read(&now);
+        if (!ok)
+            break;
+        if (now == last)
+            return TRUE;
+        last = now;
+        if (port.IsTimeOver(start, kWaitStopTimeoutMs))
+            break;
+    }
+    stop();
+    return FALSE;
 }

@@ -5,6 +5,7 @@
 
 #include "devices/SerialPort.h"
 
+#include <functional>
 #include <string>
 
 constexpr DWORD kReplyTimeoutMs = 3000;
@@ -23,6 +24,11 @@ struct ControllerLink {
     int nFlow = 0;
 
     void Store(int portIndex, int baud, int data, int parity, int stop, int flow);
+    // The open and close of the drivers whose connection lasts one command: stores the
+    // arguments and tries the port once (the result is the connected flag); closes the port
+    // when that try had succeeded.
+    BOOL StoreAndTry(int portIndex, int baud, int data, int parity, int stop, int flow);
+    void CloseIfConnected();
     // Opens the port with the stored arguments (the port takes stop, parity, data).
     BOOL OpenPort();
     void ClosePort();
@@ -46,3 +52,8 @@ bool ReadPrefixedLine(CSerialPort& port, const std::string& prefix, std::string&
 bool ParseIntField(const std::string& text, size_t from, size_t to, int* value);
 // The first decimal number in text[from, end): a sign is taken when a digit follows it.
 bool FindFirstInt(const std::string& text, size_t from, int* value);
+
+// The wait for the end of a motion by position polling: reads the position, then again every
+// 30 ms until two readings in a row agree (TRUE). A failed read, or 30000 ms without two equal
+// readings, calls `stop` and fails.
+BOOL WaitPositionSettled(CSerialPort& port, const std::function<BOOL(int*)>& read, const std::function<BOOL()>& stop);

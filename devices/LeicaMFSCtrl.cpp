@@ -3,14 +3,11 @@
 #include "platform/Time.h"
 
 BOOL CLeicaMFSCtrl::Open(int port, int baud, int data, int parity, int stop, int flow) {
-    m_Link.Store(port, baud, data, parity, stop, flow);
-    m_Link.connected = m_Link.OpenPort();
-    return m_Link.connected;
+    return m_Link.StoreAndTry(port, baud, data, parity, stop, flow);
 }
 
 BOOL CLeicaMFSCtrl::Close() {
-    if (m_Link.connected)
-        m_Link.ClosePort();
+    m_Link.CloseIfConnected();
     return TRUE;
 }
 

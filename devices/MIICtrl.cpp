@@ -5,7 +5,6 @@
 namespace {
 constexpr DWORD kRemotePauseMs = 150;
 constexpr DWORD kHomePauseMs = 10000;
-constexpr DWORD kPollPauseMs = 30;
 } // namespace
 
 void CMIICtrl::Connect() {
@@ -23,6 +22,13 @@ void CMIICtrl::Disconnect() {
         SetRemote(FALSE);
     m_Link.ClosePort();
 }
+
+bool CMIICtrl::BeginRound() {
+    Connect();
+    return m_Link.connected;
+}
+
+void CMIICtrl::EndRound() { Disconnect(); }
 
 BOOL CMIICtrl::SetRemote(BOOL on) {
     if (!m_Link.connected)
@@ -47,51 +53,6 @@ BOOL CMIICtrl::Close(int autoConnect) {
     return TRUE;
 }
 
-BOOL CMIICtrl::GetPosition(int* p1, int* p2) {
-    *p1 = 0;
-    *p2 = 0;
-    Connect();
-    BOOL ok = FALSE;
-    if (m_Link.connected) {
-        ColonStatus status;
-        if (QueryStatus(status)) {
-            *p1 = status.pos1;
-            ok = TRUE;
-        }
-    }
-    Disconnect();
-    return ok;
-}
-
-BOOL CMIICtrl::MoveAbs(int axes, int val1, int val2) {
-    if (axes < 0 || axes > 2)
-        return FALSE;
-    Connect();
-    BOOL ok = m_Link.connected && SendMoveAbs(axes, val1, val2);
-    Disconnect();
-    return ok;
-}
-
-BOOL CMIICtrl::MoveRel(int axes, int d1, int d2) {
-    if (axes < 0 || axes > 2)
-        return FALSE;
-    Connect();
-    BOOL ok = m_Link.connected && SendMoveRel(axes, d1, d2);
-    Disconnect();
-    return ok;
-}
-
-BOOL CMIICtrl::Jog(int axes, int dir1, int dir2) {
-    bool valid = (axes == 0 && (dir1 == 0 || dir1 == 1) && (dir2 == 0 || dir2 == 1)) ||
-                 (axes == 1 && (dir1 == 0 || dir1 == 1)) || (axes == 2 && (dir2 == 0 || dir2 == 1));
-    if (!valid)
-        return FALSE;
-    Connect();
-    BOOL ok = m_Link.connected && SendJog(axes, dir1, dir2);
-    Disconnect();
-    return ok;
-}
-
 BOOL CMIICtrl::StoreSpeed(int /*axes*/, int low, int high, int rate) {
     m_nLow = low;
     m_nHigh = high;
@@ -103,17 +64,7 @@ BOOL CMIICtrl::SetSpeed(int axes, int low, int high, int rate) {
     if (axes < 0 || axes > 2)
         return FALSE;
     StoreSpeed(axes, low, high, rate);
-    Connect();
-    BOOL ok = m_Link.connected && SendSpeed(axes, low, high, rate);
-    Disconnect();
-    return ok;
-}
-
-BOOL CMIICtrl::Stop() {
-    Connect();
-    BOOL ok = m_Link.connected && SendStop();
-    Disconnect();
-    return ok;
+    return CQtCtrl::SetSpeed(axes, low, high, rate);
 }
 
 BOOL CMIICtrl::GoHome() {
@@ -125,24 +76,11 @@ BOOL CMIICtrl::GoHome() {
 }
 
 BOOL CMIICtrl::WaitStop() {
-    DWORD start = GetTickCount();
-    int last = 0;
-    int unused = 0;
-    BOOL ok = GetPosition(&last, &unused);
-    while (ok) {
-        Sleep(kPollPauseMs);
-        int now = 0;
-        ok = GetPosition(&now, &unused);
-        if (!ok)
-            break;
-        if (now == last)
-            return TRUE;
-        last = now;
-        if (m_Link.port.IsTimeOver(start, kWaitStopTimeoutMs)) {
-            ok = FALSE;
-            break;
-        }
-    }
-    Stop();
-    return FALSE;
+    return WaitPositionSettled(
+        m_Link.port,
+        [this](int* pos) {
+            int unused = 0;
+            return GetPosition(pos, &unused);
+        },
+        [this] { return Stop(); });
 }

@@ -10,26 +10,26 @@ public:
     CMIICtrl() = default;
     ~CMIICtrl() override = default;
 
-    void SetType(int type) { m_nType = type; }
-
     // Stores the arguments, connects, then holds the connection (auto-connect flag 0).
     BOOL Open(int port, int baud, int data, int parity, int stop, int flow);
     // Puts the auto-connect flag back to `autoConnect` and disconnects.
     BOOL Close(int autoConnect);
-    BOOL GetPosition(int* p1, int* p2);
-    BOOL MoveAbs(int axes, int val1, int val2);
-    BOOL MoveRel(int axes, int d1, int d2);
-    BOOL Jog(int axes, int dir1, int dir2);
     // Stores the set, then sends it.
     BOOL SetSpeed(int axes, int low, int high, int rate);
     // Only stores the set; it is sent at the next entry into remote mode.
     BOOL StoreSpeed(int axes, int low, int high, int rate);
-    BOOL Stop();
+    // Polls the position until two readings agree.
     BOOL WaitStop();
     BOOL GoHome();
     BOOL SetRemote(BOOL on);
 
     BOOL IsConnected() const { return m_Link.connected; }
+
+protected:
+    // A round connects (entering remote mode) unless the connection is held, and disconnects
+    // afterwards unless it is held.
+    bool BeginRound() override;
+    void EndRound() override;
 
 private:
     void Connect();

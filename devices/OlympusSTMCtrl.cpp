@@ -229,23 +229,6 @@ BOOL COlympusSTMCtrl::Reset() {
 }
 
 BOOL COlympusSTMCtrl::WaitStop() {
-    DWORD start = GetTickCount();
-    int last = 0;
-    BOOL ok = GetPosition(&last);
-    while (ok) {
-        Sleep(kPollPauseMs);
-        int now = 0;
-        ok = GetPosition(&now);
-        if (!ok)
-            break;
-        if (now == last)
-            return TRUE;
-        last = now;
-        if (m_Link.port.IsTimeOver(start, kWaitStopTimeoutMs)) {
-            ok = FALSE;
-            break;
-        }
-    }
-    Stop();
-    return FALSE;
+    return WaitPositionSettled(
+        m_Link.port, [this](int* pos) { return GetPosition(pos); }, [this] { return Stop(); });
 }

@@ -1,12 +1,9 @@
 #include "devices/OlympusSZXMSCtrl.h"
 
-#include "platform/Time.h"
-
 #include <cstdlib>
 #include <string>
 
 namespace {
-constexpr DWORD kPollPauseMs = 30;
 constexpr long kJogDistance = 1500000;
 } // namespace
 
@@ -119,23 +116,6 @@ BOOL COlympusSZXMSCtrl::Stop() {
 }
 
 BOOL COlympusSZXMSCtrl::WaitStop() {
-    DWORD start = GetTickCount();
-    int last = 0;
-    BOOL ok = GetPosition(&last);
-    while (ok) {
-        Sleep(kPollPauseMs);
-        int now = 0;
-        ok = GetPosition(&now);
-        if (!ok)
-            break;
-        if (now == last)
-            return TRUE;
-        last = now;
-        if (m_Link.port.IsTimeOver(start, kWaitStopTimeoutMs)) {
-            ok = FALSE;
-            break;
-        }
-    }
-    Stop();
-    return FALSE;
+    return WaitPositionSettled(
+        m_Link.port, [this](int* pos) { return GetPosition(pos); }, [this] { return Stop(); });
 }

@@ -1,18 +1,7 @@
 #include "devices/Pat001.h"
 
+#include <cstdio>
 #include <cstdlib>
-
-BOOL CPAT_001::Open(int port, int baud, int data, int parity, int stop, int flow) {
-    m_Link.Store(port, baud, data, parity, stop, flow);
-    m_Link.connected = m_Link.OpenPort();
-    return m_Link.connected;
-}
-
-BOOL CPAT_001::Close() {
-    if (m_Link.connected)
-        m_Link.ClosePort();
-    return TRUE;
-}
 
 bool CPAT_001::ParseStatus(const std::string& line, ColonStatus& status) {
     if (line.size() != 18 || line[16] != '\r' || line[17] != '\n')
@@ -38,62 +27,50 @@ BOOL CPAT_001::SendSpeedSet(int start, int travel, int rate) {
     return m_Link.SendF("D:1S%dF%dR%d\r\n", start, travel, rate) && m_Link.SendF("S:J%d\r\n", start);
 }
 
-BOOL CPAT_001::GetPosition(int* pos) {
-    *pos = 0;
-    BOOL ok = FALSE;
-    if (m_Link.OpenPort()) {
-        ColonStatus status;
-        if (QueryStatus(status)) {
-            *pos = status.pos1;
-            ok = TRUE;
-        }
-    }
-    m_Link.ClosePort();
-    return ok;
+BOOL CPAT_001::SendMotion(const char* command) {
+    return OnPort([&] {
+        SendSpeedSet(m_nStart, m_nTravel, m_nRate);
+        return m_Link.Send(command) && m_Link.Send("G:\r\n");
+    });
 }
 
-BOOL CPAT_001::MoveAbs(int pos) {
-    BOOL ok = FALSE;
-    if (m_Link.OpenPort()) {
-        SendSpeedSet(m_nStart, m_nTravel, m_nRate);
-        ok = m_Link.SendF("A:1%sP%ld\r\n", pos >= 0 ? "+" : "-", std::labs(static_cast<long>(pos))) &&
-             m_Link.Send("G:\r\n");
-    }
-    m_Link.ClosePort();
-    return ok;
+BOOL CPAT_001::GetPosition(int* pos) {
+    *pos = 0;
+    ColonStatus status;
+    if (!ReadStatus(status))
+        return FALSE;
+    *pos = status.pos1;
+    return TRUE;
 }
+
+namespace {
+// "<head><sign>P<magnitude>\r\n"; `plus` picks the sign.
+std::string SignedMove(const char* head, bool plus, int value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%s%sP%ld\r\n", head, plus ? "+" : "-", std::labs(static_cast<long>(value)));
+    return buffer;
+}
+} // namespace
+
+BOOL CPAT_001::MoveAbs(int pos) { return SendMotion(SignedMove("A:1", pos >= 0, pos).c_str()); }
 
 BOOL CPAT_001::MoveRel(int dist) {
     if (dist == 0)
         return TRUE; // nothing to move
-    BOOL ok = FALSE;
-    if (m_Link.OpenPort()) {
-        SendSpeedSet(m_nStart, m_nTravel, m_nRate);
-        ok = m_Link.SendF("M:1%sP%ld\r\n", dist > 0 ? "+" : "-", std::labs(static_cast<long>(dist))) &&
-             m_Link.Send("G:\r\n");
-    }
-    m_Link.ClosePort();
-    return ok;
+    return SendMotion(SignedMove("M:1", dist > 0, dist).c_str());
 }
 
 BOOL CPAT_001::Jog(int dir) {
     if (dir != 0 && dir != 1)
         return FALSE;
-    BOOL ok = FALSE;
-    if (m_Link.OpenPort()) {
-        SendSpeedSet(m_nStart, m_nTravel, m_nRate);
-        ok = m_Link.Send(dir == 0 ? "J:1+\r\n" : "J:1-\r\n") && m_Link.Send("G:\r\n");
-    }
-    m_Link.ClosePort();
-    return ok;
+    return SendMotion(dir == 0 ? "J:1+\r\n" : "J:1-\r\n");
 }
 
 BOOL CPAT_001::SetSpeed(int start, int travel, int rate) {
     start = ClampInt(start, 100, 20000);
     travel = ClampInt(travel, 100, 20000);
     rate = ClampInt(rate, 0, 1000);
-    BOOL ok = m_Link.OpenPort() && SendSpeedSet(start, travel, rate);
-    m_Link.ClosePort();
+    BOOL ok = OnPort([&] { return SendSpeedSet(start, travel, rate); });
     if (ok) {
         m_nStart = start;
         m_nTravel = travel;
@@ -103,19 +80,5 @@ BOOL CPAT_001::SetSpeed(int start, int travel, int rate) {
 }
 
 BOOL CPAT_001::Origin() {
-    BOOL ok = m_Link.OpenPort() && m_Link.Send("R:1\r\n");
-    m_Link.ClosePort();
-    return ok;
-}
-
-BOOL CPAT_001::Stop() {
-    BOOL ok = m_Link.OpenPort() && m_Link.Send("L:1\r\n");
-    m_Link.ClosePort();
-    return ok;
-}
-
-BOOL CPAT_001::WaitStop() {
-    return ColonWaitStop(
-        m_Link, [this](ColonStatus& s) { return QueryStatus(s); }, [](const ColonStatus& s) { return !s.ready; },
-        [this] { return Stop(); });
+    return OnPort([this] { return m_Link.Send("R:1\r\n"); });
 }

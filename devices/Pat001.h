@@ -4,13 +4,8 @@
 
 #include "devices/ColonCommand.h"
 
-class CPAT_001 {
+class CPAT_001 : public CColonCtrl {
 public:
-    CPAT_001() = default;
-    virtual ~CPAT_001() = default;
-
-    BOOL Open(int port, int baud, int data, int parity, int stop, int flow);
-    BOOL Close();
     BOOL GetPosition(int* pos);
     BOOL MoveAbs(int pos);
     BOOL MoveRel(int dist);
@@ -19,18 +14,20 @@ public:
     // and the jog-speed command were sent.
     BOOL SetSpeed(int start, int travel, int rate);
     BOOL Origin();
-    BOOL Stop();
-    BOOL WaitStop();
 
-    CSerialPort& Port() { return m_Link.port; }
     // The 18-character status line: position in 0..9 (blanks removed), flags at 11, 13, 15.
     static bool ParseStatus(const std::string& line, ColonStatus& status);
 
-private:
-    bool QueryStatus(ColonStatus& status);
-    BOOL SendSpeedSet(int start, int travel, int rate);
+protected:
+    bool QueryStatus(ColonStatus& status) override;
+    bool Busy(const ColonStatus& status) const override { return !status.ready; }
+    const char* StopCommand() const override { return "L:1\r\n"; }
 
-    ControllerLink m_Link;
+private:
+    BOOL SendSpeedSet(int start, int travel, int rate);
+    // A motion command goes out after the kept speed set and is started with "G:".
+    BOOL SendMotion(const char* command);
+
     int m_nStart = 500;
     int m_nTravel = 5000;
     int m_nRate = 100;

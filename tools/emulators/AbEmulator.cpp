@@ -11,27 +11,7 @@ const char* NameOf(AbEmulator::Kind kind) {
 }
 } // namespace
 
-AbEmulator::AbEmulator(Kind kind, EmulatorOptions options) : ControllerEmulator(NameOf(kind), std::move(options)), kind_(kind) {
-    for (int i = 0; i < 2; ++i)
-        SetSpeedOf(i, speed_[i][0], speed_[i][1], speed_[i][2]);
-}
-
-long AbEmulator::AxisPosition(int axis) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return axes_[axis & 1].Position();
-}
-
-void AbEmulator::SetAxisPosition(int axis, long position) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    axes_[axis & 1].SetPosition(position);
-}
-
-void AbEmulator::Speed(int axis, int* low, int* high, int* rate) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    *low = speed_[axis & 1][0];
-    *high = speed_[axis & 1][1];
-    *rate = speed_[axis & 1][2];
-}
+AbEmulator::AbEmulator(Kind kind, EmulatorOptions options) : TwoAxisEmulator(NameOf(kind), std::move(options)), kind_(kind) {}
 
 bool AbEmulator::Remote() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -43,15 +23,6 @@ bool AbEmulator::Remote() const {
 long AbEmulator::ProgramPositionLocked() const {
     bool focusOnB = kind_ == Kind::Msc2 || (kind_ == Kind::Qt && twoAxisSeen_);
     return focusOnB ? axes_[1].Position() : axes_[0].Position();
-}
-
-bool AbEmulator::MovingLocked() const { return axes_[0].Moving() || axes_[1].Moving(); }
-
-void AbEmulator::SetSpeedOf(int axis, int low, int high, int rate) {
-    speed_[axis][0] = low;
-    speed_[axis][1] = high;
-    speed_[axis][2] = rate;
-    axes_[axis].SetSpeed(high * SpeedScale());
 }
 
 bool AbEmulator::Motion(const std::string& line) {

@@ -1,4 +1,5 @@
 #include "tools/emulators/ControllerEmulator.h"
+#include "tools/emulators/Emulators.h"
 
 // The kernel's termios2 lets the emulator read the rate that the program set, whatever it is.
 #include <asm/termbits.h>
@@ -273,4 +274,44 @@ void ControllerEmulator::Serve() {
         WritePositionFile(false);
     }
     WritePositionFile(true);
+}
+
+long OneAxisEmulator::Count() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return axis_.Position();
+}
+
+void OneAxisEmulator::SetCount(long count) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    axis_.SetPosition(count);
+}
+
+TwoAxisEmulator::TwoAxisEmulator(std::string protocol, EmulatorOptions options)
+    : ControllerEmulator(std::move(protocol), std::move(options)) {
+    for (int i = 0; i < 2; ++i)
+        SetSpeedOf(i, speed_[i][0], speed_[i][1], speed_[i][2]);
+}
+
+long TwoAxisEmulator::AxisPosition(int axis) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return axes_[axis & 1].Position();
+}
+
+void TwoAxisEmulator::SetAxisPosition(int axis, long position) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    axes_[axis & 1].SetPosition(position);
+}
+
+void TwoAxisEmulator::Speed(int axis, int* low, int* high, int* rate) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    *low = speed_[axis & 1][0];
+    *high = speed_[axis & 1][1];
+    *rate = speed_[axis & 1][2];
+}
+
+void TwoAxisEmulator::SetSpeedOf(int axis, int low, int high, int rate) {
+    speed_[axis][0] = low;
+    speed_[axis][1] = high;
+    speed_[axis][2] = rate;
+    axes_[axis].SetSpeed(high * SpeedScale());
 }

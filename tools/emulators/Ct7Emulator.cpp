@@ -1,17 +1,7 @@
 #include "tools/emulators/Emulators.h"
 #include "tools/emulators/Scan.h"
 
-Ct7Emulator::Ct7Emulator(EmulatorOptions options) : ControllerEmulator("ct7", std::move(options)) { ApplySpeed(); }
-
-long Ct7Emulator::ControllerPosition() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return axis_.Position();
-}
-
-void Ct7Emulator::SetControllerPosition(long position) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    axis_.SetPosition(position);
-}
+Ct7Emulator::Ct7Emulator(EmulatorOptions options) : OneAxisEmulator("ct7", std::move(options), true) { ApplySpeed(); }
 
 bool Ct7Emulator::Remote() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -39,9 +29,6 @@ void Ct7Emulator::SetNoiseLine(std::string line) {
     std::lock_guard<std::mutex> lock(mutex_);
     noise_ = std::move(line);
 }
-
-long Ct7Emulator::ProgramPositionLocked() const { return -axis_.Position(); }
-bool Ct7Emulator::MovingLocked() const { return axis_.Moving(); }
 
 // Travel runs at the high speed of parameter 04.
 void Ct7Emulator::ApplySpeed() { axis_.SetSpeed(p04_[0] * SpeedScale()); }

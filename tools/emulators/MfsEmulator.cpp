@@ -2,22 +2,9 @@
 #include "tools/emulators/Scan.h"
 
 MfsEmulator::MfsEmulator(EmulatorOptions options, double countsPerSecond)
-    : ControllerEmulator("mfs", std::move(options)) {
+    : OneAxisEmulator("mfs", std::move(options), true) {
     axis_.SetSpeed(countsPerSecond * SpeedScale());
 }
-
-long MfsEmulator::ControllerPosition() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return axis_.Position();
-}
-
-void MfsEmulator::SetControllerPosition(long position) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    axis_.SetPosition(position);
-}
-
-long MfsEmulator::ProgramPositionLocked() const { return -axis_.Position(); }
-bool MfsEmulator::MovingLocked() const { return axis_.Moving(); }
 
 void MfsEmulator::HandleCommand(const std::string& line) {
     long v = 0;

@@ -1,37 +1,9 @@
 #include "tools/emulators/Emulators.h"
 #include "tools/emulators/Scan.h"
 
-Mmc2Emulator::Mmc2Emulator(EmulatorOptions options) : ControllerEmulator("mmc2", std::move(options)) {
-    for (int i = 0; i < 2; ++i)
-        SetSpeedOf(i, speed_[i][0], speed_[i][1], speed_[i][2]);
-}
-
-long Mmc2Emulator::AxisPosition(int axis) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return axes_[axis & 1].Position();
-}
-
-void Mmc2Emulator::SetAxisPosition(int axis, long position) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    axes_[axis & 1].SetPosition(position);
-}
-
-void Mmc2Emulator::Speed(int axis, int* low, int* high, int* rate) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    *low = speed_[axis & 1][0];
-    *high = speed_[axis & 1][1];
-    *rate = speed_[axis & 1][2];
-}
+Mmc2Emulator::Mmc2Emulator(EmulatorOptions options) : TwoAxisEmulator("mmc2", std::move(options)) {}
 
 long Mmc2Emulator::ProgramPositionLocked() const { return axes_[1].Position(); }
-bool Mmc2Emulator::MovingLocked() const { return axes_[0].Moving() || axes_[1].Moving(); }
-
-void Mmc2Emulator::SetSpeedOf(int axis, int low, int high, int rate) {
-    speed_[axis][0] = low;
-    speed_[axis][1] = high;
-    speed_[axis][2] = rate;
-    axes_[axis].SetSpeed(high * SpeedScale());
-}
 
 void Mmc2Emulator::Status() {
     char b[64];

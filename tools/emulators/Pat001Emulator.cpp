@@ -3,18 +3,8 @@
 
 #include <cstdlib>
 
-Pat001Emulator::Pat001Emulator(EmulatorOptions options) : ControllerEmulator("pat001", std::move(options)) {
+Pat001Emulator::Pat001Emulator(EmulatorOptions options) : OneAxisEmulator("pat001", std::move(options), false) {
     axis_.SetSpeed(travel_ * SpeedScale());
-}
-
-long Pat001Emulator::AxisPosition() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return axis_.Position();
-}
-
-void Pat001Emulator::SetAxisPosition(long position) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    axis_.SetPosition(position);
 }
 
 void Pat001Emulator::Speed(int* start, int* travel, int* rate, int* jogStart) const {
@@ -24,9 +14,6 @@ void Pat001Emulator::Speed(int* start, int* travel, int* rate, int* jogStart) co
     *rate = rate_;
     *jogStart = jogStart_;
 }
-
-long Pat001Emulator::ProgramPositionLocked() const { return axis_.Position(); }
-bool Pat001Emulator::MovingLocked() const { return axis_.Moving(); }
 
 void Pat001Emulator::HandleCommand(const std::string& line) {
     long v = 0;

@@ -6,18 +6,8 @@ namespace {
 constexpr double kCountsPerSpeedUnit = 1000.0;
 } // namespace
 
-Stm6Emulator::Stm6Emulator(EmulatorOptions options) : ControllerEmulator("stm6", std::move(options)) {
+Stm6Emulator::Stm6Emulator(EmulatorOptions options) : OneAxisEmulator("stm6", std::move(options), true) {
     axis_.SetSpeed(high_ * kCountsPerSpeedUnit * SpeedScale());
-}
-
-long Stm6Emulator::ControllerCount() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return axis_.Position();
-}
-
-void Stm6Emulator::SetControllerCount(long count) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    axis_.SetPosition(count);
 }
 
 void Stm6Emulator::SetStatusBits(int bits) {
@@ -45,9 +35,6 @@ void Stm6Emulator::Speed(int* high, int* rate) const {
     *high = high_;
     *rate = rate_;
 }
-
-long Stm6Emulator::ProgramPositionLocked() const { return -axis_.Position(); }
-bool Stm6Emulator::MovingLocked() const { return axis_.Moving(); }
 
 void Stm6Emulator::HandleCommand(const std::string& line) {
     int a = 0, b = 0, c = 0;

@@ -6,18 +6,8 @@ constexpr double kHighSpeed = 20000.0;
 constexpr double kLowSpeed = 2000.0;
 } // namespace
 
-SzxEmulator::SzxEmulator(EmulatorOptions options) : ControllerEmulator("szx", std::move(options)) {
+SzxEmulator::SzxEmulator(EmulatorOptions options) : OneAxisEmulator("szx", std::move(options), false) {
     axis_.SetSpeed(kLowSpeed * SpeedScale());
-}
-
-long SzxEmulator::Reading() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return axis_.Position();
-}
-
-void SzxEmulator::SetReading(long reading) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    axis_.SetPosition(reading);
 }
 
 bool SzxEmulator::LoggedIn() const {
@@ -29,9 +19,6 @@ std::string SzxEmulator::LastVariant() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return lastVariant_;
 }
-
-long SzxEmulator::ProgramPositionLocked() const { return axis_.Position(); }
-bool SzxEmulator::MovingLocked() const { return axis_.Moving(); }
 
 void SzxEmulator::HandleCommand(const std::string& line) {
     char variant[5] = {0};
