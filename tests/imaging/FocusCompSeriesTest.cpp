@@ -11,7 +11,7 @@
 
 using namespace composetest;
 using seriesmaker::SeriesMaker;
-using seriesmaker::SeriesSpec;
+using seriesmaker::SeriesParams;
 
 namespace {
 
@@ -21,7 +21,7 @@ struct Composed {
 };
 
 Composed ComposeSeries(const SeriesMaker& maker, int p, int type, int align, int coarseWidth = 0) {
-    const SeriesSpec& s = maker.Spec();
+    const SeriesParams& s = maker.Params();
     Composed r;
     r.fc = std::make_unique<CFocusComp>();
     static const POINT pts[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
@@ -62,16 +62,16 @@ double TextureError(HDIB img, const SeriesMaker& m, int margin) {
 } // namespace
 
 TEST(FocusCompSeries, CompositeBeatsEveryFrameAndHeightsAreWithinOneStep) {
-    SeriesSpec spec;
-    spec.width = 240;
-    spec.height = 180;
-    spec.frames = 7;
-    spec.flatFraction = 0.15;
-    const SeriesMaker maker(spec);
+    SeriesParams params;
+    params.width = 240;
+    params.height = 180;
+    params.frames = 7;
+    params.flatFraction = 0.15;
+    const SeriesMaker maker(params);
     Composed r = ComposeSeries(maker, 1, 0, 0);
     const int margin = r.fc->WeightWindow(); // the border band keeps the first frame
     const double composite = TextureError(r.fc->GetComposite(), maker, margin);
-    for (int k = 0; k < spec.frames; ++k) {
+    for (int k = 0; k < params.frames; ++k) {
         Dib frame(maker.Frame(k));
         const double e = TextureError(frame.get(), maker, margin);
         EXPECT_LT(composite, e) << "frame " << k;
@@ -79,8 +79,8 @@ TEST(FocusCompSeries, CompositeBeatsEveryFrameAndHeightsAreWithinOneStep) {
     // Height error where the texture has contrast.
     double sum = 0.0;
     long n = 0, within = 0;
-    for (int y = margin; y < spec.height - margin; ++y)
-        for (int x = margin; x < spec.width - margin; ++x) {
+    for (int y = margin; y < params.height - margin; ++y)
+        for (int x = margin; x < params.width - margin; ++x) {
             if (maker.Contrast(x, y) < 20.0)
                 continue;
             const double e = std::fabs(r.fc->GetHeightRows()[y][x] - maker.Height(x, y));
@@ -96,53 +96,53 @@ TEST(FocusCompSeries, CompositeBeatsEveryFrameAndHeightsAreWithinOneStep) {
 }
 
 TEST(FocusCompSeries, StereoDriftIsCorrectedToWithinOnePixel) {
-    SeriesSpec spec;
-    spec.width = 240;
-    spec.height = 160;
-    spec.frames = 6;
-    spec.driftPerFrame = 3.0;
-    const SeriesMaker maker(spec);
+    SeriesParams params;
+    params.width = 240;
+    params.height = 160;
+    params.frames = 6;
+    params.driftPerFrame = 3.0;
+    const SeriesMaker maker(params);
     Composed r = ComposeSeries(maker, 3, 1, 0);
     // Frame k shows the scene moved right by 3k: the correction moves it back.
-    EXPECT_NEAR(r.fc->CumulativeShift(), -3.0 * (spec.frames - 1), 1.0);
-    EXPECT_NEAR(r.fc->OutputWidth(), spec.width - 3.0 * (spec.frames - 1), 1.0);
+    EXPECT_NEAR(r.fc->CumulativeShift(), -3.0 * (params.frames - 1), 1.0);
+    EXPECT_NEAR(r.fc->OutputWidth(), params.width - 3.0 * (params.frames - 1), 1.0);
 }
 
 TEST(FocusCompSeries, ShiftedAndScaledSeriesIsRegisteredToWithinOnePixel) {
-    SeriesSpec spec;
-    spec.width = 320;
-    spec.height = 240;
-    spec.frames = 5;
-    spec.scalePerFrame = 0.01;
-    spec.shiftXPerFrame = 2.0;
-    spec.shiftYPerFrame = -1.0;
-    spec.blurPerStep = 0.6;
-    spec.fineDetail = 0.15; // patches sampled every 8 pixels need structure at that scale
-    const SeriesMaker maker(spec);
+    SeriesParams params;
+    params.width = 320;
+    params.height = 240;
+    params.frames = 5;
+    params.scalePerFrame = 0.01;
+    params.shiftXPerFrame = 2.0;
+    params.shiftYPerFrame = -1.0;
+    params.blurPerStep = 0.6;
+    params.fineDetail = 0.15; // patches sampled every 8 pixels need structure at that scale
+    const SeriesMaker maker(params);
     Composed r = ComposeSeries(maker, 3, 0, 1);
     const AlignTransform& t = r.fc->LastTransform();
-    const int last = spec.frames - 1;
+    const int last = params.frames - 1;
     // The last frame's point (x, y) shows the scene point that frame 0 has at its inverse map.
     for (int y : {60, 120, 180})
         for (int x : {80, 160, 240}) {
             // The fitted map before its result is cut to whole pixels.
-            const double qx = t.xShift + spec.width / 2 + t.xScale * (x - spec.width / 2);
-            const double qy = t.yShift + spec.height / 2 + t.yScale * (y - spec.height / 2);
-            const double s = 1.0 + last * spec.scalePerFrame;
-            const double sx = (x - spec.width / 2 - last * spec.shiftXPerFrame) / s + spec.width / 2;
-            const double sy = (y - spec.height / 2 - last * spec.shiftYPerFrame) / s + spec.height / 2;
+            const double qx = t.xShift + params.width / 2 + t.xScale * (x - params.width / 2);
+            const double qy = t.yShift + params.height / 2 + t.yScale * (y - params.height / 2);
+            const double s = 1.0 + last * params.scalePerFrame;
+            const double sx = (x - params.width / 2 - last * params.shiftXPerFrame) / s + params.width / 2;
+            const double sy = (y - params.height / 2 - last * params.shiftYPerFrame) / s + params.height / 2;
             EXPECT_NEAR(qx, sx, 1.0) << x << "," << y;
             EXPECT_NEAR(qy, sy, 1.0) << x << "," << y;
         }
-    EXPECT_LT(r.fc->OutputWidth(), spec.width);
+    EXPECT_LT(r.fc->OutputWidth(), params.width);
 }
 
 TEST(FocusCompSeries, SameResultWithOneAndEightThreads) {
-    SeriesSpec spec;
-    spec.width = 200;
-    spec.height = 150;
-    spec.frames = 4;
-    const SeriesMaker maker(spec);
+    SeriesParams params;
+    params.width = 200;
+    params.height = 150;
+    params.frames = 4;
+    const SeriesMaker maker(params);
     for (int coarse : {0, 50}) {
         std::vector<BYTE> comp[2];
         std::vector<double> height[2];

@@ -59,7 +59,7 @@ TEST(ImageFile, BmpReaderChecksEveryDeclaredSize) {
 
     struct Bad {
         const char* what;
-        BmpSpec spec;
+        BmpSpec params;
     };
     std::vector<Bad> bad;
     auto add = [&](const char* what, auto change) {
@@ -83,7 +83,7 @@ TEST(ImageFile, BmpReaderChecksEveryDeclaredSize) {
     add("odd header size", [](BmpSpec& s) { s.headerSize = 64; });
     add("table larger than the depth", [](BmpSpec& s) { s.bitCount = 8, s.clrUsed = 300; });
     for (const Bad& b : bad) {
-        HDIB d = ReadBmp(MakeBmp(b.spec));
+        HDIB d = ReadBmp(MakeBmp(b.params));
         EXPECT_EQ(d, nullptr) << b.what;
         if (d)
             GlobalFree(d);

@@ -57,6 +57,6 @@ struct BmpSpec {
     bool overrideOffBits = false;
     DWORD offBits = 0;
 };
-std::vector<BYTE> MakeBmp(const BmpSpec& spec);
+std::vector<BYTE> MakeBmp(const BmpSpec& params);
 
 } // namespace imgtest

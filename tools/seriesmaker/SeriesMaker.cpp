@@ -74,14 +74,14 @@ void BoxBlur(std::vector<float>& plane, int w, int h, int r) {
 
 } // namespace
 
-SeriesMaker::SeriesMaker(const SeriesSpec& spec) : spec_(spec) {
-    const int w = spec_.width, h = spec_.height;
+SeriesMaker::SeriesMaker(const SeriesParams& params) : params_(params) {
+    const int w = params_.width, h = params_.height;
     const size_t n = static_cast<size_t>(w) * h;
     texture_.assign(n * 3, 0);
     height_.assign(n, 0.0);
     contrast_.assign(n, 0.0);
-    const int flatFrom = static_cast<int>(w * (1.0 - spec_.flatFraction));
-    const double top = std::max(spec_.frames - 1, 0);
+    const int flatFrom = static_cast<int>(w * (1.0 - params_.flatFraction));
+    const double top = std::max(params_.frames - 1, 0);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const size_t i = static_cast<size_t>(y) * w + x;
@@ -89,10 +89,10 @@ SeriesMaker::SeriesMaker(const SeriesSpec& spec) : spec_(spec) {
                 double v = 128.0;
                 if (x < flatFrom) {
                     // Fine detail for the focus measure, larger structure for the alignment.
-                    const double fine = Unit(Hash(x / 3, y / 3, c, spec_.seed));
-                    const double coarse = Unit(Hash(x / 9, y / 9, c + 7, spec_.seed));
-                    const double large = SmoothNoise(x, y, 28, c + 13, spec_.seed);
-                    const double f = std::clamp(spec_.fineDetail, 0.0, 0.85);
+                    const double fine = Unit(Hash(x / 3, y / 3, c, params_.seed));
+                    const double coarse = Unit(Hash(x / 9, y / 9, c + 7, params_.seed));
+                    const double large = SmoothNoise(x, y, 28, c + 13, params_.seed);
+                    const double f = std::clamp(params_.fineDetail, 0.0, 0.85);
                     v = 30.0 + 195.0 * (f * fine + 0.15 * coarse + (0.85 - f) * large);
                 }
                 texture_[i * 3 + c] = static_cast<uint8_t>(std::lround(v));
@@ -142,21 +142,21 @@ SeriesMaker::SeriesMaker(const SeriesSpec& spec) : spec_(spec) {
 }
 
 double SeriesMaker::FrameX(int k, double x) const {
-    const double cx = spec_.width / 2;
-    return cx + (1.0 + k * spec_.scalePerFrame) * (x - cx) + k * (spec_.shiftXPerFrame + spec_.driftPerFrame);
+    const double cx = params_.width / 2;
+    return cx + (1.0 + k * params_.scalePerFrame) * (x - cx) + k * (params_.shiftXPerFrame + params_.driftPerFrame);
 }
 
 double SeriesMaker::FrameY(int k, double y) const {
-    const double cy = spec_.height / 2;
-    return cy + (1.0 + k * spec_.scalePerFrame) * (y - cy) + k * spec_.shiftYPerFrame;
+    const double cy = params_.height / 2;
+    return cy + (1.0 + k * params_.scalePerFrame) * (y - cy) + k * params_.shiftYPerFrame;
 }
 
 void SeriesMaker::Render(int k, std::vector<uint16_t>& rgb) const {
-    const int w = spec_.width, h = spec_.height;
+    const int w = params_.width, h = params_.height;
     rgb.assign(static_cast<size_t>(w) * h * 3, 0);
-    const double s = 1.0 + k * spec_.scalePerFrame;
+    const double s = 1.0 + k * params_.scalePerFrame;
     const double cx = w / 2, cy = h / 2;
-    const double ox = k * (spec_.shiftXPerFrame + spec_.driftPerFrame), oy = k * spec_.shiftYPerFrame;
+    const double ox = k * (params_.shiftXPerFrame + params_.driftPerFrame), oy = k * params_.shiftYPerFrame;
     const double maxSigma = levelSigma_[kLevels - 1];
 #pragma omp parallel for schedule(static)
     for (int y = 0; y < h; ++y) {
@@ -168,7 +168,7 @@ void SeriesMaker::Render(int k, std::vector<uint16_t>& rgb) const {
             const int x0 = static_cast<int>(u), x1 = std::min(x0 + 1, w - 1);
             const double fx = u - x0;
             const double z = Height(static_cast<int>(std::lround(u)), static_cast<int>(std::lround(v)));
-            const double sigma = std::min(std::fabs(z - k) * spec_.blurPerStep, maxSigma);
+            const double sigma = std::min(std::fabs(z - k) * params_.blurPerStep, maxSigma);
             int r = 0;
             while (r + 1 < kLevels - 1 && levelSigma_[r + 1] <= sigma)
                 ++r;
@@ -240,13 +240,13 @@ HDIB SeriesMaker::TextureBitmap() const {
     std::vector<uint16_t> rgb(texture_.size());
     for (size_t i = 0; i < texture_.size(); ++i)
         rgb[i] = static_cast<uint16_t>(texture_[i] * 256);
-    return MakeBitmap(spec_.width, spec_.height, spec_.bitCount, rgb);
+    return MakeBitmap(params_.width, params_.height, params_.bitCount, rgb);
 }
 
 HDIB SeriesMaker::Frame(int k) const {
     std::vector<uint16_t> rgb;
     Render(k, rgb);
-    return MakeBitmap(spec_.width, spec_.height, spec_.bitCount, rgb);
+    return MakeBitmap(params_.width, params_.height, params_.bitCount, rgb);
 }
 
 } // namespace seriesmaker

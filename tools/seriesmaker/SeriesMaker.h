@@ -14,7 +14,7 @@
 
 namespace seriesmaker {
 
-struct SeriesSpec {
+struct SeriesParams {
     int width = 256;
     int height = 192;
     int frames = 7;
@@ -30,18 +30,18 @@ struct SeriesSpec {
 
 class SeriesMaker {
 public:
-    explicit SeriesMaker(const SeriesSpec& spec);
+    explicit SeriesMaker(const SeriesParams& params);
 
-    const SeriesSpec& Spec() const { return spec_; }
+    const SeriesParams& Params() const { return params_; }
     // Ground truth in scene coordinates (those of frame 0 without drift or scaling).
     // Texture sample of plane c (0 red, 1 green, 2 blue) in 0..255.
     int Texture(int x, int y, int c) const {
-        return texture_[(static_cast<size_t>(y) * spec_.width + x) * 3 + c];
+        return texture_[(static_cast<size_t>(y) * params_.width + x) * 3 + c];
     }
     // Height of the surface in frame steps (0 .. frames - 1).
-    double Height(int x, int y) const { return height_[static_cast<size_t>(y) * spec_.width + x]; }
+    double Height(int x, int y) const { return height_[static_cast<size_t>(y) * params_.width + x]; }
     // Local contrast of the texture: standard deviation of the lightness over a 5 x 5 box.
-    double Contrast(int x, int y) const { return contrast_[static_cast<size_t>(y) * spec_.width + x]; }
+    double Contrast(int x, int y) const { return contrast_[static_cast<size_t>(y) * params_.width + x]; }
 
     // The texture as a new bitmap of the series' depth (16-bit samples are the 8-bit ones x 257).
     HDIB TextureBitmap() const;
@@ -55,7 +55,7 @@ private:
     static constexpr int kLevels = 7; // blur levels: three box passes of radius 0..6
     void Render(int k, std::vector<uint16_t>& rgb) const;
 
-    SeriesSpec spec_;
+    SeriesParams params_;
     std::vector<uint8_t> texture_;
     std::vector<double> height_;
     std::vector<double> contrast_;

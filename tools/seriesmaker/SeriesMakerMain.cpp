@@ -43,9 +43,9 @@ bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
 } // namespace
 
 int main(int argc, char** argv) {
-    seriesmaker::SeriesSpec spec;
-    spec.width = 2048;
-    spec.height = 1536;
+    seriesmaker::SeriesParams params;
+    params.width = 2048;
+    params.height = 1536;
     std::string out, format = "bmp";
     int quality = 90;
     for (int i = 1; i < argc; ++i) {
@@ -54,39 +54,39 @@ int main(int argc, char** argv) {
         if (a == "--out" && more)
             out = argv[++i];
         else if (a == "--size" && more) {
-            if (std::sscanf(argv[++i], "%dx%d", &spec.width, &spec.height) != 2)
+            if (std::sscanf(argv[++i], "%dx%d", &params.width, &params.height) != 2)
                 return Usage();
         } else if (a == "--frames" && more)
-            spec.frames = std::atoi(argv[++i]);
+            params.frames = std::atoi(argv[++i]);
         else if (a == "--format" && more)
             format = argv[++i];
         else if (a == "--bits" && more)
-            spec.bitCount = std::atoi(argv[++i]);
+            params.bitCount = std::atoi(argv[++i]);
         else if (a == "--quality" && more)
             quality = std::atoi(argv[++i]);
         else if (a == "--blur" && more)
-            spec.blurPerStep = std::atof(argv[++i]);
+            params.blurPerStep = std::atof(argv[++i]);
         else if (a == "--drift" && more)
-            spec.driftPerFrame = std::atof(argv[++i]);
+            params.driftPerFrame = std::atof(argv[++i]);
         else if (a == "--scale" && more)
-            spec.scalePerFrame = std::atof(argv[++i]);
+            params.scalePerFrame = std::atof(argv[++i]);
         else if (a == "--shift" && more) {
-            if (std::sscanf(argv[++i], "%lf,%lf", &spec.shiftXPerFrame, &spec.shiftYPerFrame) != 2)
+            if (std::sscanf(argv[++i], "%lf,%lf", &params.shiftXPerFrame, &params.shiftYPerFrame) != 2)
                 return Usage();
         } else if (a == "--seed" && more)
-            spec.seed = static_cast<unsigned>(std::atoi(argv[++i]));
+            params.seed = static_cast<unsigned>(std::atoi(argv[++i]));
         else
             return Usage();
     }
-    if (out.empty() || spec.width < 8 || spec.height < 8 || spec.frames < 1 ||
-        (format != "bmp" && format != "jpg") || (spec.bitCount != 8 && spec.bitCount != 24))
+    if (out.empty() || params.width < 8 || params.height < 8 || params.frames < 1 ||
+        (format != "bmp" && format != "jpg") || (params.bitCount != 8 && params.bitCount != 24))
         return Usage();
     ::mkdir(out.c_str(), 0777);
 
-    const seriesmaker::SeriesMaker maker(spec);
-    const int type = spec.bitCount == 8 ? 0 : 3;
+    const seriesmaker::SeriesMaker maker(params);
+    const int type = params.bitCount == 8 ? 0 : 3;
     std::string zText;
-    for (int k = 0; k < spec.frames; ++k) {
+    for (int k = 0; k < params.frames; ++k) {
         HDIB frame = maker.Frame(k);
         if (!frame) {
             std::fprintf(stderr, "seriesmaker: out of memory at frame %d\n", k);
@@ -106,15 +106,15 @@ int main(int argc, char** argv) {
     const BOOL truthOk = truth && SaveImageFile(truth, out + "/truth.bmp", type, quality);
     if (truth)
         GlobalFree(truth);
-    std::vector<unsigned char> heights(static_cast<size_t>(spec.width) * spec.height * 8);
-    for (int y = 0; y < spec.height; ++y)
-        for (int x = 0; x < spec.width; ++x)
-            le::putDouble(&heights[(static_cast<size_t>(y) * spec.width + x) * 8], maker.Height(x, y));
+    std::vector<unsigned char> heights(static_cast<size_t>(params.width) * params.height * 8);
+    for (int y = 0; y < params.height; ++y)
+        for (int x = 0; x < params.width; ++x)
+            le::putDouble(&heights[(static_cast<size_t>(y) * params.width + x) * 8], maker.Height(x, y));
     if (!truthOk || !WriteBytes(out + "/z.txt", std::vector<unsigned char>(zText.begin(), zText.end())) ||
         !WriteBytes(out + "/truth_height.f64", heights)) {
         std::fprintf(stderr, "seriesmaker: cannot write the ground truth into %s\n", out.c_str());
         return 1;
     }
-    std::printf("%d frames of %dx%d written to %s\n", spec.frames, spec.width, spec.height, out.c_str());
+    std::printf("%d frames of %dx%d written to %s\n", params.frames, params.width, params.height, out.c_str());
     return 0;
 }
