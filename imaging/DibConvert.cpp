@@ -296,22 +296,34 @@ HDIB DibCopyRect(HDIB source, HDIB destination, const RECT& rect) {
     return destination;
 }
 
+namespace {
+// Shared start of the conversions of a colour bitmap into one plane: a grey bitmap becomes a copy
+// of itself and other depths are refused (the result is then final and `out` stays null); a colour
+// bitmap gets a new bitmap `out` of kind24 or kind48 to fill.
+HDIB BeginPlaneConversion(HDIB bitmap, const void* block, int kind24, int kind48, HDIB& out) {
+    out = nullptr;
+    const int bc = DibGetBitCount(block);
+    if (bc == 8 || bc == 16)
+        return DibCopyInto(bitmap, nullptr);
+    if (bc != 24 && bc != 48)
+        return nullptr;
+    out = DibCreateOfKind(DibGetWidth(block), DibGetHeight(block), bc == 24 ? kind24 : kind48);
+    return out;
+}
+} // namespace
+
 HDIB DibToLightness(HDIB bitmap) {
     if (!bitmap)
         return nullptr;
     GlobalLockGuard s(bitmap);
     if (!s)
         return nullptr;
-    const int w = DibGetWidth(s.get()), h = DibGetHeight(s.get()), bc = DibGetBitCount(s.get());
-    if (bc == 8 || bc == 16)
-        return DibCopyInto(bitmap, nullptr);
-    if (bc != 24 && bc != 48)
-        return nullptr;
-    HDIB out = DibCreateOfKind(w, h, bc == 24 ? DIB_KIND_GREY8 : DIB_KIND_GREY16);
+    HDIB out = nullptr;
+    HDIB result = BeginPlaneConversion(bitmap, s.get(), DIB_KIND_GREY8, DIB_KIND_GREY16, out);
     if (!out)
-        return nullptr;
+        return result;
     GlobalLockGuard d(out);
-    if (bc == 24) {
+    if (DibGetBitCount(s.get()) == 24) {
         planes::LightnessPlane(
             planes::MakeDibPlane<uint8_t>(s.get(), 0), planes::MakeDibPlane<uint8_t>(s.get(), 1),
             planes::MakeDibPlane<uint8_t>(s.get(), 2), planes::MakeDibPlane<uint8_t>(d.get(), 0));
@@ -329,14 +341,10 @@ HDIB DibKeepRedPlane(HDIB bitmap) {
     GlobalLockGuard s(bitmap);
     if (!s)
         return nullptr;
-    const int w = DibGetWidth(s.get()), h = DibGetHeight(s.get()), bc = DibGetBitCount(s.get());
-    if (bc == 8 || bc == 16)
-        return DibCopyInto(bitmap, nullptr);
-    if (bc != 24 && bc != 48)
-        return nullptr;
-    HDIB out = DibCreateOfKind(w, h, bc == 24 ? DIB_KIND_RGB24 : DIB_KIND_RGB48);
+    HDIB out = nullptr;
+    HDIB result = BeginPlaneConversion(bitmap, s.get(), DIB_KIND_RGB24, DIB_KIND_RGB48, out);
     if (!out)
-        return nullptr;
+        return result;
     GlobalLockGuard d(out);
     planes::WithDibPlane(s.get(), 0, [&](auto sp) {
         planes::WithDibPlane(d.get(), 0, [&](auto dp) { planes::CopyPlane(sp, dp); });
