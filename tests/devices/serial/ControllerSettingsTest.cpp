@@ -1,4 +1,5 @@
 // The controller settings in the settings file and the opening check of a chosen controller.
+#include "tests/support/ScratchSettingsFile.h"
 #include "EmulatorHarness.h"
 
 #include "devices/ControllerSettings.h"
@@ -11,19 +12,7 @@ namespace {
 
 class SettingsFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char dir[] = "/tmp/vt-ctrl-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        folder = dir;
-        previous = GetSettingsFilePath();
-        SetSettingsFilePath(folder + "/Vantorel.ini");
-    }
-    void TearDown() override {
-        SetSettingsFilePath(previous);
-        std::remove((folder + "/Vantorel.ini").c_str());
-        rmdir(folder.c_str());
-    }
-    std::string folder;
+    ScratchSettingsFile settings;
     std::string previous;
 };
 

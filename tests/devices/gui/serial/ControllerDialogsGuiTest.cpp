@@ -1,5 +1,6 @@
 // The controller dialogs: choose a controller, set its port and speeds, and check the result
 // against an emulated controller through the real serial layer.
+#include "tests/support/ScratchSettingsFile.h"
 #include "devices/ControllerSettings.h"
 #include "devices/gui/StageSerchDialog.h"
 #include "devices/gui/XyTblSpeedDlg.h"
@@ -41,19 +42,7 @@ void Choose(wxDialog* d, int id, int index) {
 
 class ControllerDialogs : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char dir[] = "/tmp/vt-ctrldlg-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        folder = dir;
-        previous = GetSettingsFilePath();
-        SetSettingsFilePath(folder + "/Vantorel.ini");
-    }
-    void TearDown() override {
-        SetSettingsFilePath(previous);
-        std::remove((folder + "/Vantorel.ini").c_str());
-        rmdir(folder.c_str());
-    }
-    std::string folder, previous;
+    ScratchSettingsFile settings;
     CScriptedMessageSink messages{IDOK};
 };
 
