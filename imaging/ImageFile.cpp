@@ -50,7 +50,7 @@ HDIB ReadBmpDib(CFile* file, uint64_t depths, bool boundByFileSize) {
     if (!ReadBmpHeaders(source, available, depths, layout, table))
         return nullptr;
     const uint64_t size = BITMAPINFOHEADER::kSize + table.size() + layout.imageBytes;
-    if (size > kGlobalMaxBlock || size > GlobalAvailableBytes())
+    if (size > kGlobalMaxBlock)
         return nullptr;
     HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size));
     if (!h)

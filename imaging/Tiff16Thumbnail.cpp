@@ -4,6 +4,7 @@
 
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
+#include "imaging/ImageFileMemory.h"
 #include "imaging/MyImageData.h"
 #include "platform/MessageSink.h"
 
@@ -90,28 +91,39 @@ COLORREF AdjustValueContrast(double amount, COLORREF pixel) {
 CMyThumbnl* CTiff16::MakeThumbnail(int size) {
     if (!m_tiff || size <= 0 || m_width == 0 || m_height == 0)
         return nullptr;
-    int kind;
+    int kind, bitCount;
     switch (m_imageType) {
     case 0:
         kind = DIB_KIND_GREY8;
+        bitCount = 8;
         break;
     case 3:
         kind = DIB_KIND_RGB24;
+        bitCount = 24;
         break;
     case 4:
     case 5:
     case 6:
         kind = DIB_KIND_GREY16;
+        bitCount = 16;
         break;
     case 7:
     case 8:
     case 9:
         kind = DIB_KIND_RGB48;
+        bitCount = 48;
         break;
     default:
         return nullptr;
     }
-    HDIB raw = DibCreateOfKind(static_cast<int>(m_width), static_cast<int>(m_height), kind);
+    // The raw bitmap, one scanline, and at most two 24-bit images of the same size (the
+    // display conversion and the colour copy) live at one time.
+    const uint64_t rawBytes = static_cast<uint64_t>(DibStride(m_width, bitCount)) * m_height;
+    const uint64_t colourBytes = static_cast<uint64_t>(DibStride(m_width, 24)) * m_height;
+    const ImageMemoryGrant memory = ReserveImageMemory(3 * (BITMAPINFOHEADER::kSize + 256 * 4) + rawBytes +
+                                                       ScanlineBytes() + 2 * colourBytes);
+    HDIB raw =
+        memory ? DibCreateOfKind(static_cast<int>(m_width), static_cast<int>(m_height), kind) : nullptr;
     if (!raw) {
         ShowMessage(kMsgOutOfMemory, MB_OK | MB_ICONEXCLAMATION);
         return nullptr;

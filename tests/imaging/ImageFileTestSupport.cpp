@@ -3,6 +3,7 @@
 #include "ImageFileTestSupport.h"
 
 #include "imaging/Dib.h"
+#include "imaging/ImageFileMemory.h"
 
 #include <array>
 #include <cstdio>
@@ -153,6 +154,23 @@ std::vector<BYTE> MakeBmp(const BmpSpec& s) {
     for (size_t i = rowStart; i < f.size(); ++i)
         f[i] = static_cast<BYTE>(i * 13 + 5);
     return f;
+}
+
+namespace {
+uint64_t g_availableBytes = 0;
+uint64_t ScopedAvailable() {
+    return g_availableBytes;
+}
+} // namespace
+
+AvailableMemoryScope::AvailableMemoryScope(uint64_t bytes) : previousBytes_(g_availableBytes) {
+    g_availableBytes = bytes;
+    previous_ = SetAvailableMemoryFunction(&ScopedAvailable);
+}
+
+AvailableMemoryScope::~AvailableMemoryScope() {
+    SetAvailableMemoryFunction(previous_);
+    g_availableBytes = previousBytes_;
 }
 
 } // namespace imgtest
