@@ -118,6 +118,10 @@ BOOL SaveDibAsBmp(HDIB dib, CFile* file) {
     BITMAPINFOHEADER h = BITMAPINFOHEADER::Read(block);
     if (h.biWidth <= 0 || h.biHeight <= 0)
         return FALSE;
+    // 16-bit grey and 48-bit colour rows have no BMP form that a reader, this program's
+    // included, would show as the samples they are: such bitmaps go to TIFF.
+    if (h.biBitCount == 16 || h.biBitCount == 48)
+        return FALSE;
     const uint64_t table = DibColorTableSize(block);
     if (h.biCompression == BI_RGB || h.biCompression == BI_BITFIELDS) {
         const uint64_t image = static_cast<uint64_t>(DibStride(h.biWidth, h.biBitCount)) * static_cast<uint64_t>(h.biHeight);
