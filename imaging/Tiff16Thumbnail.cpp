@@ -16,6 +16,26 @@ namespace {
 
 constexpr UINT kMsgOutOfMemory = 876;
 
+// Upper end of the sample range a thumbnail maps onto 0..255: 2 to the power of the sample
+// bits, one above the largest sample, so that the brightest samples of a thumbnail come out a
+// shade darker than in the image window, which maps up to the largest sample itself
+// (ImageTypeFullScale).
+int ThumbnailFullScale(int type) {
+    switch (type) {
+    case 4:
+    case 7:
+        return 1024;
+    case 5:
+    case 8:
+        return 4096;
+    case 6:
+    case 9:
+        return 65536;
+    default:
+        return 256;
+    }
+}
+
 // A 24-bit copy of an 8- or 24-bit bitmap, 8-bit pixels through their colour table; on a
 // palette screen the table colours first get the display contrast curve.
 HDIB To24(HDIB dib, bool paletteScreen) {
@@ -132,8 +152,8 @@ CMyThumbnl* CTiff16::MakeThumbnail(int size) {
     if (!raw)
         return nullptr;
     const int screenBits = GetScreenCaps().bitsPixel;
-    HDIB shown = DibConvertForDisplayOnScreen(raw, nullptr, 0, ImageTypeFullScale(m_imageType), m_imageType, -1,
-                                              screenBits);
+    HDIB shown = DibConvertForDisplayOnScreen(raw, nullptr, 0, ThumbnailFullScale(m_imageType), m_imageType,
+                                              -1, screenBits);
     if (shown)
         GlobalFree(raw);
     else
