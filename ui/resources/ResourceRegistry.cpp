@@ -138,11 +138,12 @@ std::string ProgramFolder() {
     return exe.parent_path().string();
 }
 
-// The resources folder beside the program, else the one of the source tree.
+// The resources folder beside the program, else the one of the source tree. A folder counts only
+// when it holds the common resources (a build folder may have an unrelated "resources" beside it).
 static std::string resourceRoot() {
     std::error_code ec;
     std::string beside = ProgramFolder() + "/resources";
-    if (fs::is_directory(beside, ec))
+    if (fs::is_directory(beside + "/common", ec))
         return beside;
     return VT_RESOURCE_ROOT;
 }
