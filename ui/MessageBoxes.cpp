@@ -12,13 +12,6 @@
 
 namespace ui {
 
-std::string MessageText(UINT stringId, const std::vector<std::string>& args) {
-    const std::string* text = Resources().FindString(stringId);
-    // A missing entry still shows something the user can quote.
-    std::string base = text ? *text : "(" + std::to_string(stringId) + ")";
-    return FormatMessageArgs(base, args);
-}
-
 static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& args);
 
 int WxMessageSink::Show(UINT id, UINT type, const std::vector<std::string>& args) {

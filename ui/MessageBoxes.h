@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/MessageSink.h"
+#include "ui/resources/ResourceRegistry.h"
 
 #include <string>
 #include <vector>
@@ -16,9 +17,6 @@ public:
 
 // Installs the wx sink as the program's sink (the program does this at start-up).
 void InstallWxMessageSink();
-
-// The text a box of this id would show.
-std::string MessageText(UINT stringId, const std::vector<std::string>& args);
 
 // Shows the message through the program's sink.
 inline int ShowMessageById(UINT stringId, UINT type, const std::vector<std::string>& args = {}) {

@@ -2,7 +2,7 @@
 // cursors, the dialog font and the conversion of dialog units to pixels.
 #pragma once
 
-#include "ui/ResourceRegistry.h"
+#include "ui/resources/ResourceRegistry.h"
 
 #include <wx/accel.h>
 #include <wx/bitmap.h>

@@ -2,7 +2,7 @@
 
 #include "ui/MessageBoxes.h"
 #include "ui/PrivateMessages.h"
-#include "ui/ResourceRegistry.h"
+#include "ui/resources/ResourceRegistry.h"
 
 #include <wx/image.h>
 

@@ -1,4 +1,6 @@
-#include "ui/ResourceRegistry.h"
+#include "ui/resources/ResourceRegistry.h"
+
+#include "platform/MessageSink.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -60,6 +62,16 @@ const ImageEntry* ResourceRegistry::FindIcon(int id) const {
 const ImageEntry* ResourceRegistry::FindCursor(int id) const {
     return findIn(cursors_, id);
 }
+const ToolbarTemplate* ResourceRegistry::FindToolbar(int id) const {
+    return findIn(toolbars_, id);
+}
+const std::vector<BYTE>* ResourceRegistry::FindData(int id) const {
+    return findIn(data_, id);
+}
+
+size_t ToolbarTemplate::ButtonCount() const {
+    return static_cast<size_t>(std::count_if(commands.begin(), commands.end(), [](int c) { return c != 0; }));
+}
 
 void ResourceRegistry::MergeFrom(const ResourceRegistry& other) {
     for (const auto& [k, v] : other.strings_)
@@ -76,6 +88,10 @@ void ResourceRegistry::MergeFrom(const ResourceRegistry& other) {
         icons_[k] = v;
     for (const auto& [k, v] : other.cursors_)
         cursors_[k] = v;
+    for (const auto& [k, v] : other.toolbars_)
+        toolbars_[k] = v;
+    for (const auto& [k, v] : other.data_)
+        data_[k] = v;
 }
 
 void ResourceRegistry::Clear() {
@@ -102,6 +118,13 @@ bool ResourceRegistry::LoadFolder(const std::string& folder, std::string* error)
     return true;
 }
 
+std::string MessageText(UINT stringId, const std::vector<std::string>& args) {
+    const std::string* text = Resources().FindString(stringId);
+    // A missing entry still shows something the user can quote.
+    std::string base = text ? *text : "(" + std::to_string(stringId) + ")";
+    return FormatMessageArgs(base, args);
+}
+
 ResourceRegistry& Resources() {
     static ResourceRegistry registry;
     return registry;
@@ -115,11 +138,12 @@ std::string ProgramFolder() {
     return exe.parent_path().string();
 }
 
-// The resources folder beside the program, else the one of the source tree.
+// The resources folder beside the program, else the one of the source tree. A folder counts only
+// when it holds the common resources (a build folder may have an unrelated "resources" beside it).
 static std::string resourceRoot() {
     std::error_code ec;
     std::string beside = ProgramFolder() + "/resources";
-    if (fs::is_directory(beside, ec))
+    if (fs::is_directory(beside + "/common", ec))
         return beside;
     return VT_RESOURCE_ROOT;
 }

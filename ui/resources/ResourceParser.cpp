@@ -1,12 +1,13 @@
 // Reader of the resource text format (resources/README.md). Line oriented: a line holds words,
 // numbers and double-quoted texts; '#' outside a text starts a comment.
-#include "ui/ResourceRegistry.h"
+#include "ui/resources/ResourceRegistry.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace ui {
@@ -125,7 +126,7 @@ public:
     }
 
 private:
-    enum class State { Top, Strings, Dialog, Menu, Accelerators };
+    enum class State { Top, Strings, Dialog, Menu, Accelerators, Toolbar };
 
     bool fail(const std::string& why, std::string* error) {
         if (error)
@@ -187,6 +188,8 @@ private:
             return menuLine(head, why);
         case State::Accelerators:
             return accelLine(head, why);
+        case State::Toolbar:
+            return toolbarLine(head, why);
         }
         return false;
     }
@@ -229,6 +232,37 @@ private:
             accelId_ = static_cast<int>(id);
             accel_.clear();
             state_ = State::Accelerators;
+            return true;
+        }
+        if (head == "TOOLBAR") {
+            toolbar_ = ToolbarTemplate{};
+            std::string file;
+            long w = 0, h = 0;
+            if (!number(1, id, why, "tool bar id") || !text(2, file, why, "image strip file") ||
+                !number(3, w, why, "button width") || !number(4, h, why, "button height"))
+                return false;
+            if (w <= 0 || h <= 0 || w > 256 || h > 256) {
+                why = "button size out of range";
+                return false;
+            }
+            toolbar_.id = static_cast<int>(id);
+            toolbar_.bitmapPath = resolve(file);
+            toolbar_.buttonWidth = static_cast<int>(w);
+            toolbar_.buttonHeight = static_cast<int>(h);
+            state_ = State::Toolbar;
+            return true;
+        }
+        if (head == "DATA") {
+            std::string file;
+            if (!number(1, id, why, "data id") || !text(2, file, why, "file name"))
+                return false;
+            std::ifstream in(resolve(file), std::ios::binary);
+            if (!in) {
+                why = "cannot read data file " + file;
+                return false;
+            }
+            std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            reg_.data_[static_cast<int>(id)] = std::move(bytes);
             return true;
         }
         if (head == "IMAGE" || head == "ICON" || head == "CURSOR") {
@@ -360,6 +394,25 @@ private:
         return true;
     }
 
+    bool toolbarLine(const std::string& head, std::string& why) {
+        if (head == "END") {
+            reg_.toolbars_[toolbar_.id] = std::move(toolbar_);
+            state_ = State::Top;
+            return true;
+        }
+        if (head == "SEPARATOR") {
+            toolbar_.commands.push_back(0);
+            return true;
+        }
+        long cmd;
+        if (head != "BUTTON" || !number(1, cmd, why, "command id") || cmd <= 0) {
+            why = "expected BUTTON <command id> or SEPARATOR";
+            return false;
+        }
+        toolbar_.commands.push_back(static_cast<int>(cmd));
+        return true;
+    }
+
     ResourceRegistry& reg_;
     std::string base_;
     std::string name_;
@@ -371,6 +424,7 @@ private:
     std::vector<MenuItemTemplate*> stack_; // open popups; stable while their level is not grown
     int accelId_ = 0;
     std::vector<AcceleratorEntry> accel_;
+    ToolbarTemplate toolbar_;
 };
 
 bool ResourceRegistry::LoadText(const std::string& text, const std::string& baseFolder,

@@ -1,6 +1,5 @@
 // The resource text format, replacement rules and the language bundle lookup.
-#include "ui/MessageBoxes.h"
-#include "ui/ResourceRegistry.h"
+#include "ui/resources/ResourceRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -115,6 +114,9 @@ TEST(ResourceRegistry, ErrorsNameTheLineAndLeaveNothingHalfRead) {
         {"WIDGET 3\n", "f:1:"},
         {"MENU 1\n ITEM 2 \"a\"\n BOGUS\nEND\n", "f:3:"},
         {"STRINGTABLE\n1 \"a\" extra\nEND\n", "f:2:"},
+        {"TOOLBAR 141 \"t.png\" 16 15\n BUTTON 0\nEND\n", "f:2:"},  // command 0
+        {"TOOLBAR 141 \"t.png\" 0 15\nEND\n", "f:1:"},              // no button width
+        {"DATA 4701 \"no-such-file.bin\"\n", "f:1:"},                 // file missing
     };
     for (const auto& c : cases) {
         ResourceRegistry reg;
@@ -125,6 +127,35 @@ TEST(ResourceRegistry, ErrorsNameTheLineAndLeaveNothingHalfRead) {
         EXPECT_EQ(reg.StringCount(), 1u) << c.text;
         EXPECT_EQ(reg.DialogCount(), 0u);
     }
+}
+
+TEST(ResourceRegistry, ToolbarsAndDataBlocksAreReadAndMerged) {
+    auto dir = std::filesystem::temp_directory_path() / ("vt-data-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::string bytes("\x00\x01\xff\x80\x00", 5);
+    std::ofstream(dir / "table.bin", std::ios::binary) << bytes;
+    ResourceRegistry reg;
+    std::string error;
+    ASSERT_TRUE(reg.LoadText("TOOLBAR 141 \"bar.png\" 16 15\n BUTTON 32811\n SEPARATOR\n BUTTON 0x8044\nEND\n"
+                             "DATA 4701 \"table.bin\"\n",
+                             dir.string(), "t", &error))
+        << error;
+    const ToolbarTemplate* bar = reg.FindToolbar(141);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->bitmapPath, (dir / "bar.png").string());
+    EXPECT_EQ(bar->buttonWidth, 16);
+    EXPECT_EQ(bar->commands, (std::vector<int>{32811, 0, 0x8044}));
+    EXPECT_EQ(bar->ButtonCount(), 2u);
+    const std::vector<BYTE>* data = reg.FindData(4701);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::string(data->begin(), data->end()), bytes);
+
+    ResourceRegistry bundle;
+    ASSERT_TRUE(bundle.LoadText("TOOLBAR 141 \"other.png\" 20 20\n BUTTON 5\nEND\n", dir.string(), "b"));
+    reg.MergeFrom(bundle);
+    EXPECT_EQ(reg.FindToolbar(141)->commands, std::vector<int>{5});
+    EXPECT_NE(reg.FindData(4701), nullptr);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ResourceRegistry, LaterEntriesReplaceAndMergeKeepsTheRest) {

@@ -1,5 +1,5 @@
 // The resources of a program by numeric id: strings, dialog templates, menus, accelerator
-// tables, images and cursors. They are read from text files (format in resources/README.md):
+// tables, tool bars, images, cursors and data blocks. They are read from text files (format in resources/README.md):
 // first the program's own folder (resources/<program>/ and resources/common/), then, at run time,
 // the language bundle named in the settings. An entry of the bundle takes the place of the
 // program's own entry of the same kind and id; what the bundle does not hold stays.
@@ -60,6 +60,17 @@ struct ImageEntry {
     int hotX = 0, hotY = 0; // cursors only
 };
 
+// A tool bar: a strip of equally wide button images, one image per button in order (separators
+// take none), and the command ids of the buttons; 0 is a separator.
+struct ToolbarTemplate {
+    int id = 0;
+    std::string bitmapPath; // absolute path of the image strip
+    int buttonWidth = 16;
+    int buttonHeight = 15;
+    std::vector<int> commands; // 0: separator
+    size_t ButtonCount() const;  // commands other than separators
+};
+
 class ResourceRegistry {
 public:
     // Reads one text file; a later entry of the same kind and id replaces an earlier one.
@@ -81,6 +92,9 @@ public:
     const ImageEntry* FindImage(int id) const; // bitmaps
     const ImageEntry* FindIcon(int id) const;
     const ImageEntry* FindCursor(int id) const;
+    const ToolbarTemplate* FindToolbar(int id) const;
+    // The bytes of a data block, read from its file when the resource text was loaded.
+    const std::vector<BYTE>* FindData(int id) const;
 
     size_t StringCount() const { return strings_.size(); }
     size_t DialogCount() const { return dialogs_.size(); }
@@ -97,10 +111,16 @@ private:
     std::map<int, ImageEntry> images_;
     std::map<int, ImageEntry> icons_;
     std::map<int, ImageEntry> cursors_;
+    std::map<int, ToolbarTemplate> toolbars_;
+    std::map<int, std::vector<BYTE>> data_;
 };
 
 // The registry every window of the program uses.
 ResourceRegistry& Resources();
+
+// The text a message box of this string id shows: the string table entry with %1-style arguments
+// filled in, "(id)" when the entry is missing.
+std::string MessageText(UINT stringId, const std::vector<std::string>& args);
 
 // Loads the program's own resources: resources/common and resources/<program> from the folder
 // beside the program (<program folder>/resources), else from the source tree the program was
