@@ -12,7 +12,6 @@
 #include "platform/File.h"
 #include "platform/ScriptedMessageSink.h"
 
-#include <jpeglib.h>
 #include <tiffio.h>
 
 #include <chrono>
@@ -155,32 +154,10 @@ void SetEntry(RawTiff& t, uint16_t tag, uint16_t type, uint32_t value) {
     t.Add(tag, type, 1, value);
 }
 
-// A small colour JPEG made by the codec itself, baseline or progressive, whose frame header
-// then declares `size` x `size` pixels: a file of a few hundred bytes that promises gigabytes.
+// A small colour JPEG, baseline or progressive, whose frame header then declares `size` x
+// `size` pixels: a file of a few hundred bytes that promises gigabytes.
 std::vector<BYTE> GiantJpeg(bool progressive, uint16_t size) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&c, &out, &outSize);
-    c.image_width = 16;
-    c.image_height = 16;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    if (progressive)
-        jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(16 * 3, 128);
-    JSAMPROW rows[1] = {row.data()};
-    while (c.next_scanline < c.image_height)
-        jpeg_write_scanlines(&c, rows, 1);
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::vector<BYTE> f(out, out + outSize);
-    std::free(out);
+    std::vector<BYTE> f = MakeJpeg(16, 16, progressive);
     for (size_t i = 2; i + 9 < f.size(); ++i)
         if (f[i] == 0xFF && (f[i + 1] == 0xC0 || f[i + 1] == 0xC2)) {
             f[i + 5] = f[i + 7] = static_cast<BYTE>(size >> 8);

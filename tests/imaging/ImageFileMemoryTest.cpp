@@ -55,6 +55,20 @@ TEST(ImageFileMemory, GrantsTogetherStayWithinHalfOfTheAvailableMemory) {
     SECImage::SetMaxImageBytes(0);
 }
 
+TEST(ImageFileMemory, AProgressiveJpegAsksForItsCoefficientsToo) {
+    ScratchDir dir;
+    // 1024 x 1024 colour: 3 MB of rows; a progressive file keeps 3 MB of coefficients
+    // besides (full-size luma, quarter-size chroma). The share is 4.5 MB.
+    AvailableMemoryScope memory(9 * kMB);
+    WriteBytes(dir.Path("b.jpg"), MakeJpeg(1024, 1024, false));
+    WriteBytes(dir.Path("p.jpg"), MakeJpeg(1024, 1024, true));
+    int type = -2;
+    HDIB baseline = ReadImageFile(dir.Path("b.jpg"), &type);
+    EXPECT_NE(baseline, nullptr);
+    EXPECT_EQ(ReadImageFile(dir.Path("p.jpg"), &type), nullptr);
+    GlobalFree(baseline);
+}
+
 TEST(ImageFileMemory, EveryReaderRefusesAnImageThatDoesNotFitBesideTheOtherDecodes) {
     ScratchDir dir;
     // Images of about 4.6 MB decoded; the 32 MB share of 64 MB holds them.
