@@ -2,7 +2,7 @@
 #include "tests/support/ScratchSettingsFile.h"
 #include "EmulatorHarness.h"
 
-#include "devices/ControllerSettings.h"
+#include "devices/serial/ControllerSettings.h"
 #include "imaging/ProgramHelpers.h"
 
 #include <cstdio>
