@@ -1,6 +1,6 @@
 #include "devices/serial/ControllerSettings.h"
 
-#include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 #include "platform/Time.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "EmulatorHarness.h"
 
 #include "devices/serial/ControllerSettings.h"
-#include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -6,7 +6,7 @@
 #include "devices/serial/gui/XyTblSpeedDlg.h"
 #include "devices/serial/gui/ZCtrlComSetDlg.h"
 #include "devices/serial/gui/ZCtrlSetDlg.h"
-#include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 #include "platform/ScriptedMessageSink.h"
 #include "tools/emulators/Emulators.h"
 #include "ui/testing/GuiTest.h"
