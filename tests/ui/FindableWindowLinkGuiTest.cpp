@@ -93,7 +93,7 @@ TEST_F(FindableWindowLinkGui, RecordsFromAnotherProcessArriveUnchangedOnTheUiThr
         // The sender ends once the UI thread has run the handler and the result went back.
         EXPECT_TRUE(PumpUntil(
             [&] { return ended || (ended = WaitForProcess(pi.dwProcessId, 0, &code) == WAIT_OBJECT_0); },
-            60000));
+            40000));
         EXPECT_EQ(code, 0u);
         EXPECT_EQ(readAll(resultFile), std::to_string(40 + n + 1) + "\n"); // the handler's result
         ASSERT_EQ(got.size(), static_cast<size_t>(++n));
