@@ -122,6 +122,12 @@ void ControllerEmulator::QueueReply(std::string raw) {
     queued_.push_back(std::move(raw));
 }
 
+void ControllerEmulator::SetTravelLimits(long low, long high) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (SimAxis* axis : Axes())
+        axis->SetLimits(low, high);
+}
+
 bool ControllerEmulator::GetLineSettings(LineSettings& s) const {
     termios2 t{};
     if (master_ < 0 || ioctl(master_, TCGETS2, &t) != 0)

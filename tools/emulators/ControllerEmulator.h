@@ -72,6 +72,8 @@ public:
     FailureMode GetFailureMode() const;
     // The next reply is replaced by these bytes (one queued text per reply).
     void QueueReply(std::string raw);
+    // Gives every axis the travel limits low..high (in the controller's counts).
+    void SetTravelLimits(long low, long high);
     bool GetLineSettings(LineSettings& settings) const;
 
     // The focus axis position as the program reads it, in pulses.
