@@ -34,9 +34,14 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         std::string scale = "1000";
-        char* argv[] = {program.data(), const_cast<char*>("--link"), const_cast<char*>(link.c_str()),
-                        const_cast<char*>("--speed-scale"), scale.data(), const_cast<char*>("--mode"),
-                        const_cast<char*>("toolong"), nullptr};
+        char* argv[] = {program.data(),
+                        const_cast<char*>("--link"),
+                        const_cast<char*>(link.c_str()),
+                        const_cast<char*>("--speed-scale"),
+                        scale.data(),
+                        const_cast<char*>("--mode"),
+                        const_cast<char*>("toolong"),
+                        nullptr};
         if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
