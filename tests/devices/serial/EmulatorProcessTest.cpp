@@ -99,12 +99,12 @@ private:
 };
 
 // Writes `count` position queries without reading a reply; gives up when the terminal takes
-// nothing for a second. The number of queries written.
+// nothing for three seconds. The number of queries written.
 int Flood(int fd, int count) {
     const std::string query = "@POS 1 ?\r\n";
     int written = 0;
     auto idleSince = Clock::now();
-    while (written < count && Clock::now() - idleSince < std::chrono::seconds(1)) {
+    while (written < count && Clock::now() - idleSince < std::chrono::seconds(3)) {
         if (::write(fd, query.data(), query.size()) == static_cast<ssize_t>(query.size())) {
             ++written;
             idleSince = Clock::now();
@@ -116,12 +116,12 @@ int Flood(int fd, int count) {
     return written;
 }
 
-// Reads and drops whatever is waiting until nothing more comes for 100 ms.
+// Reads and drops whatever is waiting until nothing more comes for 300 ms.
 void Drain(int fd) {
     char buffer[4096];
     for (;;) {
         pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 100) <= 0 || ::read(fd, buffer, sizeof buffer) <= 0)
+        if (::poll(&p, 1, 300) <= 0 || ::read(fd, buffer, sizeof buffer) <= 0)
             return;
     }
 }
@@ -166,13 +166,13 @@ TEST(EmulatorProcess, AClientThatStopsReadingNeverStallsItAndSigtermEndsIt) {
     // The emulator went on reading: once the client reads again, a new query is answered.
     Drain(fd);
     ASSERT_EQ(::write(fd, "@POS 1 ?\r\n", 10), 10);
-    std::string reply = ReadLine(fd, 3000);
+    std::string reply = ReadLine(fd, 5000);
     EXPECT_EQ(reply.rfind("@POS  1 ABS=", 0), 0u) << reply.substr(0, 40);
 
     // Stop reading again, then end it.
     EXPECT_EQ(Flood(fd, 3000), 3000);
     ASSERT_EQ(::kill(emu.Pid(), SIGTERM), 0);
-    EXPECT_EQ(emu.WaitExit(3000), 0);
+    EXPECT_EQ(emu.WaitExit(5000), 0);
     EXPECT_FALSE(std::filesystem::is_symlink(link));
     ::close(fd);
     std::filesystem::remove_all(folder);
