@@ -228,23 +228,27 @@ TEST(CraftedFiles, ImagesDeclaredLargerThanMemoryAreRefusedAtOnceWithoutAllocati
     // A machine with 4 GB to spare; every file below declares 65500 x 65500 pixels, 4 to 26 GB
     // decoded.
     AvailableMemoryScope memory(4ull << 30);
-    constexpr uint32_t kSide = 65500;
-    RawTiff grey8 = GreyTiff(kSide, kSide, 64);
-    RawTiff grey16 = GreyTiff(kSide, kSide, 64);
-    SetEntry(grey16, 258, 3, 16);
-    RawTiff rgb = GreyTiff(kSide, kSide, 64);
-    SetEntry(rgb, 277, 3, 3);
-    SetEntry(rgb, 262, 3, 2);
-    const std::vector<std::pair<const char*, std::vector<BYTE>>> files = {
-        {"baseline.jpg", GiantJpeg(false, kSide)},
-        {"progressive.jpg", GiantJpeg(true, kSide)},
-        {"grey8.tif", grey8.Bytes()},
-        {"grey16.tif", grey16.Bytes()},
-        {"rgb24.tif", rgb.Bytes()},
+    // Grey 8-bit, grey 16-bit and RGB TIFF directories, a baseline and a progressive JPEG,
+    // all declaring `side` x `side` pixels; the TIFF strips hold up to 4096 bytes.
+    auto crafted = [](uint32_t side, uint32_t stripBytes) {
+        RawTiff grey8 = GreyTiff(side, side, stripBytes);
+        RawTiff grey16 = GreyTiff(side, side, 2 * stripBytes);
+        SetEntry(grey16, 258, 3, 16);
+        RawTiff rgb = GreyTiff(side, side, 3 * stripBytes);
+        SetEntry(rgb, 277, 3, 3);
+        SetEntry(rgb, 262, 3, 2);
+        return std::vector<std::pair<std::string, std::vector<BYTE>>>{
+            {"baseline.jpg", GiantJpeg(false, static_cast<uint16_t>(side))},
+            {"progressive.jpg", GiantJpeg(true, static_cast<uint16_t>(side))},
+            {"grey8.tif", grey8.Bytes()},
+            {"grey16.tif", grey16.Bytes()},
+            {"rgb24.tif", rgb.Bytes()},
+        };
     };
-    // The same files at 64 x 64 read, so the refusals above come from the declared size.
-    EXPECT_TRUE(Reads(dir, "small.jpg", GiantJpeg(true, 64)));
-    EXPECT_TRUE(Reads(dir, "small.tif", GreyTiff(64, 4, 256).Bytes()));
+    // At 32 x 32 every one of them reads, so the refusals below come from the declared size.
+    for (const auto& [name, bytes] : crafted(32, 32 * 32))
+        EXPECT_TRUE(Reads(dir, "small-" + name, bytes)) << name;
+    const auto files = crafted(65500, 64);
 
     constexpr uint64_t kSmallGrowth = 256ull << 20;
     for (const auto& [name, bytes] : files) {
