@@ -61,7 +61,7 @@ wxWindow* TemplateHost::GetDlgItem(int controlId) const {
     auto it = controls_.find(controlId);
     if (it != controls_.end())
         return it->second;
-    if (!HasControl(controlId))
+    if (controlId != -1 && !HasControl(controlId))
         wxFAIL_MSG(wxString::Format("%s: control %d is not in dialog template %d", ClassName(), controlId,
                                     templateId_));
     return nullptr;
