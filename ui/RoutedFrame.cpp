@@ -1,6 +1,7 @@
 #include "ui/RoutedFrame.h"
 
 #include "ui/ResourceWidgets.h"
+#include "ui/View.h"
 
 namespace ui {
 
@@ -70,6 +71,21 @@ bool RoutedMdiParentFrame::LoadMenuResource(int menuId) {
 RoutedMdiChildFrame::RoutedMdiChildFrame(RoutedMdiParentFrame* parent, const wxString& title)
     : wxMDIChildFrame(parent, wxID_ANY, title), WindowBase(this), ViewFrame(this) {
     RouteUpdateUI();
+    Bind(wxEVT_ACTIVATE, &RoutedMdiChildFrame::onActivate, this);
+}
+
+RoutedMdiChildFrame::~RoutedMdiChildFrame() {
+    Unbind(wxEVT_ACTIVATE, &RoutedMdiChildFrame::onActivate, this);
+}
+
+void RoutedMdiChildFrame::onActivate(wxActivateEvent& ev) {
+    ev.Skip();
+    OnMDIActivate(ev.GetActive());
+}
+
+void RoutedMdiChildFrame::OnMDIActivate(bool activate) {
+    if (View* view = GetActiveView())
+        view->OnActivateView(activate, view, view);
 }
 
 std::vector<CommandTarget*> RoutedMdiChildFrame::CommandChain() {

@@ -41,8 +41,17 @@ class RoutedMdiChildFrame : public wxMDIChildFrame, public WindowBase, public Vi
 public:
     RoutedMdiChildFrame(RoutedMdiParentFrame* parent, const wxString& title);
     using ViewFrame::SetActiveView;
+    ~RoutedMdiChildFrame() override;
     // Its own view, document and itself, then the parent frame and the application.
     std::vector<CommandTarget*> CommandChain() override;
+
+protected:
+    // The child became the active child (or stopped being it). The base tells its active view
+    // (OnActivateView(activate, view, view)).
+    virtual void OnMDIActivate(bool activate);
+
+private:
+    void onActivate(wxActivateEvent& ev);
 };
 
 } // namespace ui

@@ -6,6 +6,7 @@
 #include <wx/listbox.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
+#include <wx/slider.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 #include <wx/tglbtn.h>
@@ -26,6 +27,31 @@ const wxEventTypeTag<wxListEvent> kListEvents[] = {
 
 const wxEventTypeTag<wxTreeEvent> kTreeEvents[] = {wxEVT_TREE_SEL_CHANGED, wxEVT_TREE_ITEM_EXPANDING,
                                                    wxEVT_TREE_ITEM_ACTIVATED, wxEVT_TREE_ITEM_RIGHT_CLICK};
+
+const wxEventTypeTag<wxScrollEvent> kScrollEvents[] = {
+    wxEVT_SCROLL_LINEUP,   wxEVT_SCROLL_LINEDOWN,   wxEVT_SCROLL_PAGEUP,
+    wxEVT_SCROLL_PAGEDOWN, wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE,
+    wxEVT_SCROLL_TOP,      wxEVT_SCROLL_BOTTOM,     wxEVT_SCROLL_CHANGED};
+
+int scrollCode(wxEventType type) {
+    if (type == wxEVT_SCROLL_LINEUP)
+        return SB_LINEUP;
+    if (type == wxEVT_SCROLL_LINEDOWN)
+        return SB_LINEDOWN;
+    if (type == wxEVT_SCROLL_PAGEUP)
+        return SB_PAGEUP;
+    if (type == wxEVT_SCROLL_PAGEDOWN)
+        return SB_PAGEDOWN;
+    if (type == wxEVT_SCROLL_THUMBTRACK)
+        return SB_THUMBTRACK;
+    if (type == wxEVT_SCROLL_THUMBRELEASE)
+        return SB_THUMBPOSITION;
+    if (type == wxEVT_SCROLL_TOP)
+        return SB_TOP;
+    if (type == wxEVT_SCROLL_BOTTOM)
+        return SB_BOTTOM;
+    return SB_ENDSCROLL;
+}
 
 bool isMenuOrTool(wxObject* from) {
     return wxDynamicCast(from, wxMenu) || wxDynamicCast(from, wxToolBar) || wxDynamicCast(from, wxAuiToolBar);
@@ -82,6 +108,8 @@ WindowBase::WindowBase(wxWindow* self) : MessageTarget(self), self_(self) {
         self_->Bind(type, &WindowBase::onList, this);
     for (const auto& type : kTreeEvents)
         self_->Bind(type, &WindowBase::onTree, this);
+    for (const auto& type : kScrollEvents)
+        self_->Bind(type, &WindowBase::onScroll, this);
     self_->Bind(wxEVT_CHILD_FOCUS, &WindowBase::onChildFocus, this);
 }
 
@@ -93,6 +121,8 @@ WindowBase::~WindowBase() {
         self_->Unbind(type, &WindowBase::onList, this);
     for (const auto& type : kTreeEvents)
         self_->Unbind(type, &WindowBase::onTree, this);
+    for (const auto& type : kScrollEvents)
+        self_->Unbind(type, &WindowBase::onScroll, this);
     self_->Unbind(wxEVT_CHILD_FOCUS, &WindowBase::onChildFocus, this);
     if (routesUpdate_)
         self_->Unbind(wxEVT_UPDATE_UI, &WindowBase::onUpdate, this);
@@ -228,6 +258,20 @@ void WindowBase::onTree(wxTreeEvent& ev) {
     }
     if (n.code == TVN_ITEMEXPANDING && n.result)
         ev.Veto();
+}
+
+void WindowBase::onScroll(wxScrollEvent& ev) {
+    auto* slider = wxDynamicCast(ev.GetEventObject(), wxSlider);
+    if (!slider) {
+        ev.Skip();
+        return;
+    }
+    UINT message = ev.GetOrientation() == wxVERTICAL ? WM_VSCROLL : WM_HSCROLL;
+    WPARAM wParam = static_cast<WPARAM>(
+        MAKELONG(static_cast<WORD>(scrollCode(ev.GetEventType())), static_cast<WORD>(ev.GetPosition())));
+    LRESULT result = 0;
+    if (!Dispatch(message, wParam, reinterpret_cast<LPARAM>(WindowHandle(slider)), result))
+        ev.Skip();
 }
 
 void WindowBase::onChildFocus(wxChildFocusEvent& ev) {

@@ -24,6 +24,10 @@
 //   LVN_BEGINLABELEDIT, LVN_ENDLABELEDIT
 //   tree view: TVN_SELCHANGED, TVN_ITEMEXPANDING, activation NM_DBLCLK, right click NM_RCLICK
 //
+// Sliders scroll as messages: WM_HSCROLL (WM_VSCROLL for a vertical slider) with wParam =
+// MAKELONG(SB_... code, position) and lParam = the slider's handle go to the message table of the
+// window that holds the slider, and on to the windows above while none takes them.
+//
 // A command or notification that this window's chain does not take travels on to the windows
 // that hold it (a panel's buttons reach the frame and its view and document); a dialog ends the
 // travel. Edits of a combo box that has one send CBN_EDITCHANGE also when a selection replaces
@@ -38,9 +42,15 @@
 #include <vector>
 
 class wxListEvent;
+class wxScrollEvent;
 class wxTreeEvent;
 
 namespace ui {
+
+constexpr UINT WM_HSCROLL = 0x0114;
+constexpr UINT WM_VSCROLL = 0x0115;
+constexpr int SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
+              SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7, SB_ENDSCROLL = 8;
 
 class WindowBase : public CommandTarget, public MessageTarget {
 public:
@@ -76,6 +86,7 @@ private:
     void onCommand(wxCommandEvent& ev);
     void onList(wxListEvent& ev);
     void onTree(wxTreeEvent& ev);
+    void onScroll(wxScrollEvent& ev);
     void onChildFocus(wxChildFocusEvent& ev);
     void onUpdate(wxUpdateUIEvent& ev);
     wxWindow* self_;

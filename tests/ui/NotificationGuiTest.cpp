@@ -32,6 +32,7 @@ END
 DIALOG 821 0 0 120 40 "" NOCAPTION
   EDITTEXT 601 "" 7 7 60 13
   COMBOBOX 602 "" 7 22 60 60 DROPDOWNLIST
+  SLIDER 603 "" 70 7 45 12
 END
 )";
 
@@ -147,6 +148,17 @@ TEST_F(NotificationGui, WhatAPanelDoesNotTakeReachesTheFramesDocument) {
     wxFocusEvent leave(wxEVT_KILL_FOCUS, 601);
     Deliver(panel->GetDlgItem(601), leave);
     EXPECT_EQ(log, (Log{"panel selection", "document change", "document edit done"}));
+
+    // A slider scrolls as WM_HSCROLL to the frame's message table.
+    frame->OnMessage(WM_HSCROLL, [&](WPARAM w, LPARAM l) -> LRESULT {
+        wxWindow* from = WindowFromHandle(reinterpret_cast<HWND>(l));
+        log.push_back("scroll " + std::to_string(LOWORD(w)) + " to " + std::to_string(HIWORD(w)) + " by " +
+                      std::to_string(from ? from->GetId() : 0));
+        return 0;
+    });
+    wxScrollEvent dragged(wxEVT_SCROLL_THUMBTRACK, 603, 40, wxHORIZONTAL);
+    Deliver(panel->GetDlgItem(603), dragged);
+    EXPECT_EQ(log.back(), "scroll 5 to 40 by 603");
 
     frame->SetActiveView(nullptr, nullptr);
     frame->Destroy();

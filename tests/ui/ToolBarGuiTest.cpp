@@ -65,11 +65,18 @@ END
     ResourceRegistry reg;
 };
 
+class ActivationView : public CanvasView {
+public:
+    using CanvasView::CanvasView;
+    void OnActivateView(bool activate, View*, View*) override { active = activate; }
+    bool active = false;
+};
+
 // A child frame of one document with one view that logs its commands.
 struct Child {
     Child(RoutedMdiParentFrame* main, const std::string& name, Log& log) {
         frame = new RoutedMdiChildFrame(main, wxString::FromUTF8(name));
-        view = new CanvasView(frame);
+        view = new ActivationView(frame);
         auto doc = std::make_unique<Document>();
         document = doc.get();
         view->SetDocument(document);
@@ -78,7 +85,7 @@ struct Child {
         view->OnCommand(kShow3d, [&log, name] { log.push_back(name + ":32701"); });
     }
     RoutedMdiChildFrame* frame;
-    CanvasView* view;
+    ActivationView* view;
     Document* document;
 };
 
@@ -109,8 +116,12 @@ TEST_F(ToolBarGui, ButtonsAndPanesFollowTheActiveChild) {
         status->UpdateWindowUI(wxUPDATE_UI_NONE);
     };
 
+    // GTK's MDI parent brings a child it has just taken to the top in its next idle time: wait for
+    // that before choosing the active child.
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return !main->m_justInserted; }));
     a.frame->Activate();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->GetActiveChild() == a.frame; }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return a.view->active && !b.view->active; }));
     EXPECT_TRUE(bar->OnLeftClick(kShow3d, true));
     EXPECT_TRUE(bar->OnLeftClick(kShowMeasure, false));
     EXPECT_TRUE(bar->OnLeftClick(kCalibrate, false));
@@ -122,6 +133,8 @@ TEST_F(ToolBarGui, ButtonsAndPanesFollowTheActiveChild) {
 
     b.frame->Activate();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->GetActiveChild() == b.frame; }));
+    // The child's activation reaches its active view.
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return b.view->active && !a.view->active; }));
     EXPECT_TRUE(bar->OnLeftClick(kShow3d, true));
     bar->OnLeftClick(kShowMeasure, false); // B knows no 32702: nothing runs
     refresh();
