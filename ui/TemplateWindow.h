@@ -1,11 +1,12 @@
-// Dialogs and panels built from a dialog template of the resource registry. Every control gets
-// its numeric id as its wx id, so GetDlgItem(id) and the command tables work with the ids of the
-// template. Ids 1 and 2 are OK and Cancel.
+// Dialogs, panels and form views built from a dialog template of the resource registry. Every
+// control gets its numeric id as its wx id, so GetDlgItem(id) and the message map work with the
+// ids of the template. Ids 1 and 2 are OK and Cancel.
 //
 //   class CSetManual : public ui::TemplateDialog {
 //   public:
 //       explicit CSetManual(wxWindow* parent) : TemplateDialog(parent, 47) {
 //           OnCommand(1306, &CSetManual::OnManual);
+//           OnControl(ui::EN_CHANGE, 1296, &CSetManual::OnSizeEdit);
 //       }
 //       void DoDataExchange(ui::DataExchange& dx) override { dx.Text(1296, m_size); }
 //       int m_size = 0;

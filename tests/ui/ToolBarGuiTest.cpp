@@ -168,6 +168,11 @@ TEST_F(ToolBarGui, ButtonsComeFromTheStripWithTheirTipsAndBadResourcesGiveNone) 
     auto* status = new StatusBar(frame);
     EXPECT_FALSE(status->SetIndicators({ID_SEPARATOR, 59001}, reg));
     EXPECT_EQ(status->CommandToIndex(59001), -1);
+    // The key indicators' texts come with the common resources.
+    ASSERT_TRUE(status->SetIndicators(
+        {ID_SEPARATOR, ID_INDICATOR_KANA, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL}));
+    EXPECT_EQ(status->CommandToIndex(ID_INDICATOR_NUM), 3);
+    EXPECT_GT(status->GetStatusWidth(1), 0);
     frame->Destroy();
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return !weak; }));
 }
