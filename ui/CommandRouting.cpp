@@ -48,10 +48,10 @@ bool CommandTarget::HasCommand(int id) const {
     return false;
 }
 
-std::vector<int> CommandTarget::MappedIds() const {
+std::vector<int> CommandTarget::MappedIds(bool withCommands) const {
     std::vector<int> ids;
     for (const auto& e : entries_)
-        if (e.first == e.last)
+        if (e.first == e.last && (withCommands || e.code != BN_CLICKED))
             ids.push_back(e.first);
     return ids;
 }

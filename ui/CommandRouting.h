@@ -135,8 +135,9 @@ public:
     }
     virtual bool HandleUpdate(CmdUI& ui);
     bool HasCommand(int id) const;
-    // The ids of the map's single-id command and notification entries (ranges left out).
-    std::vector<int> MappedIds() const;
+    // The ids of the map's single-id notification entries and, with commands, of its command
+    // entries (ranges left out).
+    std::vector<int> MappedIds(bool withCommands = true) const;
 
 private:
     struct Entry {

@@ -105,7 +105,7 @@ bool DataExchange::skip(int id) {
 wxWindow* DataExchange::Item(int id) const {
     if (host_) {
         if (probing_) {
-            const_cast<DataExchange*>(this)->probed_.push_back(id);
+            probed_.push_back(id);
             return host_->HasControl(id) ? host_->GetDlgItem(id) : nullptr;
         }
         return host_->GetDlgItem(id);

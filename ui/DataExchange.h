@@ -78,7 +78,7 @@ private:
     wxWindow* window_;
     bool failed_ = false;
     bool probing_ = false;
-    std::vector<int> probed_;
+    mutable std::vector<int> probed_;
 };
 
 } // namespace ui

@@ -126,7 +126,9 @@ bool TemplatePanel::Create(wxWindow* parent, const wxPoint& pos) {
 }
 
 FormView::FormView(int templateId, const ResourceRegistry* registry)
-    : wxPanel(), View(this), TemplateHost(this, this, templateId, registry) {}
+    : wxPanel(), View(this), TemplateHost(this, this, templateId, registry) {
+    commandsAreControls_ = false; // a view's map also takes menu commands
+}
 
 bool FormView::Create(wxWindow* parent, const wxPoint& pos) {
     return CreateChild(parent, pos);

@@ -68,7 +68,7 @@ wxWindow* TemplateHost::GetDlgItem(int controlId) const {
 }
 
 std::vector<int> TemplateHost::CheckControlIds() {
-    std::vector<int> ids = map_ ? map_->MappedIds() : std::vector<int>();
+    std::vector<int> ids = map_ ? map_->MappedIds(commandsAreControls_) : std::vector<int>();
     DataExchange probe = DataExchange::Probe(this);
     DoDataExchange(probe);
     ids.insert(ids.end(), probe.ProbedIds().begin(), probe.ProbedIds().end());

@@ -69,7 +69,8 @@ public:
     // After the controls exist: the base fills the controls from the fields (UpdateData(false)).
     virtual bool OnInitDialog();
 
-    // The ids this window binds (single-id entries of its message map) and exchanges
+    // The ids this window binds (single-id entries of its message map; for a form view, whose map
+    // also takes menu commands, its notification entries only) and exchanges
     // (DoDataExchange, run without touching a control or a field) that its template lacks; each
     // one also fails a wx assertion naming the class and the id. Empty when all are there.
     std::vector<int> CheckControlIds();
@@ -94,6 +95,7 @@ protected:
     DialogBaseUnits units_;
     std::map<int, ControlFactory> replacements_;
     std::map<int, wxWindow*> controls_;
+    bool commandsAreControls_ = true;
 };
 
 class TemplateDialog : public wxDialog, public WindowBase, public TemplateHost {

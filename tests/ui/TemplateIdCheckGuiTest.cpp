@@ -12,10 +12,13 @@
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/DataExchange.h"
+#include "ui/RoutedFrame.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
 
 #include <gtest/gtest.h>
+
+#include <wx/weakref.h>
 
 using namespace ui;
 
@@ -57,6 +60,32 @@ TEST(TemplateIdCheckGui, AnIdTheTemplateLacksFailsTheCheckNamingClassAndId) {
     // The check neither builds the window nor touches the fields.
     EXPECT_EQ(dlg.GetDlgItem(1297), nullptr);
     EXPECT_EQ(dlg.count, 0);
+}
+
+// A form view's map also takes menu commands: only its notifications and exchanged ids are checked.
+TEST(TemplateIdCheckGui, AFormViewIsCheckedForItsNotificationsNotItsMenuCommands) {
+    ResourceRegistry reg;
+    std::string error;
+    ASSERT_TRUE(reg.LoadText(kBroken, "", "broken", &error)) << error;
+    auto* frame = new RoutedFrame(nullptr, "form");
+    wxWeakRef<wxFrame> weak(frame);
+    auto* form = new FormView(840, &reg);
+    int menuCommands = 0;
+    form->OnCommand(32800, [&] { ++menuCommands; }); // a menu item, no control
+    ASSERT_TRUE(form->Create(frame));
+    frame->InitialUpdateFrame();
+    EXPECT_EQ(frame->GetActiveView(), form);
+    EXPECT_TRUE(frame->RouteCommandId(32800));
+    EXPECT_EQ(menuCommands, 1);
+    EXPECT_TRUE(form->CheckControlIds().empty());
+    form->OnControl(EN_CHANGE, 1296, [] {});
+    {
+        AssertRecorder asserts;
+        EXPECT_EQ(form->CheckControlIds(), (std::vector<int>{1296}));
+        EXPECT_EQ(asserts.Messages().size(), 1u);
+    }
+    frame->Destroy();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !weak; }));
 }
 
 // Builds every dialog template of a program's resources (common first) as a dialog; any wx
