@@ -54,7 +54,7 @@ int scrollCode(wxEventType type) {
 }
 
 bool isMenuOrTool(wxObject* from) {
-    return wxDynamicCast(from, wxMenu) || wxDynamicCast(from, wxToolBar) || wxDynamicCast(from, wxAuiToolBar);
+    return dynamic_cast<wxMenu*>(from) || dynamic_cast<wxToolBar*>(from) || dynamic_cast<wxAuiToolBar*>(from);
 }
 
 int commandCode(const wxCommandEvent& ev) {
@@ -67,25 +67,25 @@ int commandCode(const wxCommandEvent& ev) {
     if (type == wxEVT_LISTBOX_DCLICK)
         return LBN_DBLCLK;
     if (type == wxEVT_TEXT)
-        return wxDynamicCast(from, wxComboBox) ? CBN_EDITCHANGE : EN_CHANGE;
+        return dynamic_cast<wxComboBox*>(from) ? CBN_EDITCHANGE : EN_CHANGE;
     return BN_CLICKED;
 }
 
 int killFocusCode(wxWindow* control) {
-    if (wxDynamicCast(control, wxComboBox) || wxDynamicCast(control, wxChoice))
+    if (dynamic_cast<wxComboBox*>(control) || dynamic_cast<wxChoice*>(control))
         return CBN_KILLFOCUS;
-    if (wxDynamicCast(control, wxTextCtrl))
+    if (dynamic_cast<wxTextCtrl*>(control))
         return EN_KILLFOCUS;
-    if (wxDynamicCast(control, wxListBox))
+    if (dynamic_cast<wxListBox*>(control))
         return LBN_KILLFOCUS;
-    if (wxDynamicCast(control, wxListCtrl) || wxDynamicCast(control, wxTreeCtrl))
+    if (dynamic_cast<wxListCtrl*>(control) || dynamic_cast<wxTreeCtrl*>(control))
         return NM_KILLFOCUS;
     return BN_KILLFOCUS;
 }
 
 void forwardKillFocus(wxFocusEvent& ev) {
     ev.Skip();
-    auto* control = wxDynamicCast(ev.GetEventObject(), wxWindow);
+    auto* control = dynamic_cast<wxWindow*>(ev.GetEventObject());
     if (!control || control->IsBeingDeleted())
         return;
     Notification n;
@@ -190,7 +190,7 @@ void WindowBase::onCommand(wxCommandEvent& ev) {
     n.code = commandCode(ev);
     n.id = ev.GetId();
     if (!isMenuOrTool(ev.GetEventObject()))
-        n.control = wxDynamicCast(ev.GetEventObject(), wxWindow);
+        n.control = dynamic_cast<wxWindow*>(ev.GetEventObject());
     if (!OnCmdMsg(n))
         ev.Skip();
 }
@@ -198,7 +198,7 @@ void WindowBase::onCommand(wxCommandEvent& ev) {
 void WindowBase::onList(wxListEvent& ev) {
     Notification n;
     n.id = ev.GetId();
-    n.control = wxDynamicCast(ev.GetEventObject(), wxWindow);
+    n.control = dynamic_cast<wxWindow*>(ev.GetEventObject());
     n.item = ev.GetIndex();
     n.point = ev.GetPoint();
     wxEventType type = ev.GetEventType();
@@ -240,7 +240,7 @@ void WindowBase::onList(wxListEvent& ev) {
 void WindowBase::onTree(wxTreeEvent& ev) {
     Notification n;
     n.id = ev.GetId();
-    n.control = wxDynamicCast(ev.GetEventObject(), wxWindow);
+    n.control = dynamic_cast<wxWindow*>(ev.GetEventObject());
     n.treeItem = ev.GetItem().GetID();
     n.point = ev.GetPoint();
     wxEventType type = ev.GetEventType();
@@ -261,7 +261,7 @@ void WindowBase::onTree(wxTreeEvent& ev) {
 }
 
 void WindowBase::onScroll(wxScrollEvent& ev) {
-    auto* slider = wxDynamicCast(ev.GetEventObject(), wxSlider);
+    auto* slider = dynamic_cast<wxSlider*>(ev.GetEventObject());
     if (!slider) {
         ev.Skip();
         return;
@@ -304,7 +304,7 @@ void WindowBase::onUpdate(wxUpdateUIEvent& ev) {
         ev.Enable(*ui.enabled);
     if (ui.checked) {
         ev.Check(*ui.checked != 0);
-    } else if (auto* bar = wxDynamicCast(from, wxToolBar)) {
+    } else if (auto* bar = dynamic_cast<wxToolBar*>(from)) {
         // Tool-bar buttons are made checkable so that a handler can press them; one whose handler
         // sets no check stays up after a click, as a plain button does.
         wxToolBarToolBase* tool = bar->FindById(ev.GetId());
