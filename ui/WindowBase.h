@@ -30,8 +30,8 @@
 //
 // A command or notification that this window's chain does not take travels on to the windows
 // that hold it (a panel's buttons reach the frame and its view and document); a dialog ends the
-// travel. Edits of a combo box that has one send CBN_EDITCHANGE also when a selection replaces
-// the text.
+// travel. A combo box with an edit reports every change of its text (wxEVT_TEXT) as
+// CBN_EDITCHANGE, so one may come with a CBN_SELCHANGE when a picked entry replaces the text.
 #pragma once
 
 #include "ui/CommandRouting.h"
