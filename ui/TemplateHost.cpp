@@ -58,9 +58,11 @@ std::string TemplateHost::ClassName() const {
 }
 
 wxWindow* TemplateHost::GetDlgItem(int controlId) const {
-    auto it = controls_.find(controlId);
-    if (it != controls_.end())
-        return it->second;
+    // The window's own controls are its direct children (not those of a panel or dialog inside it).
+    if (controlId != -1)
+        for (wxWindow* child : self_->GetChildren())
+            if (child->GetId() == controlId && !child->IsTopLevel())
+                return child;
     if (controlId != -1 && !HasControl(controlId))
         wxFAIL_MSG(wxString::Format("%s: control %d is not in dialog template %d", ClassName(), controlId,
                                     templateId_));
@@ -253,8 +255,6 @@ bool TemplateHost::BuildFromTemplate() {
         if (!w)
             w = makeControl(self_, c, r, *registry_);
         w->SetFont(font);
-        if (c.id != -1)
-            controls_[c.id] = w;
         WindowBase::WatchFocus(w);
         if (c.HasStyle("DISABLED"))
             w->Enable(false);

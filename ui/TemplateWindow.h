@@ -94,7 +94,6 @@ protected:
     const DialogTemplate* tmpl_ = nullptr;
     DialogBaseUnits units_;
     std::map<int, ControlFactory> replacements_;
-    std::map<int, wxWindow*> controls_;
     bool commandsAreControls_ = true;
 };
 
