@@ -138,7 +138,9 @@ wxToolBar* BuildToolBar(wxWindow* parent, int toolbarId, long style, const Resou
         }
         wxImage face =
             strip.GetSubImage(wxRect(image++ * t->buttonWidth, 0, t->buttonWidth, t->buttonHeight));
-        wxString help = LoadResString(static_cast<UINT>(command), reg);
+        // A button's prompt is optional: a command without a string shows no tip.
+        const std::string* prompt = reg.FindString(static_cast<UINT>(command));
+        wxString help = prompt ? wxString::FromUTF8(*prompt) : wxString();
         wxString tip = help.AfterFirst('\n');
         bar->AddTool(command, wxString(), wxBitmap(face), wxNullBitmap, wxITEM_CHECK, tip,
                      help.BeforeFirst('\n'));

@@ -3,12 +3,12 @@
 // to an id its template lacks fails the check, which names the class and the id.
 #include "AssertRecorder.h"
 
-#include "devices/XyTblCtrl.h"
-#include "devices/gui/InpImgDlg.h"
-#include "devices/gui/StageSerchDialog.h"
-#include "devices/gui/XyTblSpeedDlg.h"
-#include "devices/gui/ZCtrlComSetDlg.h"
-#include "devices/gui/ZCtrlSetDlg.h"
+#include "devices/serial/XyTblCtrl.h"
+#include "devices/camera/gui/InpImgDlg.h"
+#include "devices/serial/gui/StageSerchDialog.h"
+#include "devices/serial/gui/XyTblSpeedDlg.h"
+#include "devices/serial/gui/ZCtrlComSetDlg.h"
+#include "devices/serial/gui/ZCtrlSetDlg.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/DataExchange.h"
