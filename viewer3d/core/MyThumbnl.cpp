@@ -4,7 +4,7 @@
 
 namespace v3d {
 
-IMPLEMENT_DYNCREATE(CMyThumbnl, SECDib)
+IMPLEMENT_SERIAL(CMyThumbnl, SECDib, 0)
 
 CMyThumbnl::CMyThumbnl() {
     m_bits = nullptr;

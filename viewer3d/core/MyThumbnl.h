@@ -2,9 +2,9 @@
 // class name "CMyThumbnl" in the BMP layout of the image classes. It holds nothing of its own;
 // it exists so that archives holding such an object can be read.
 //
-// The main program has a class of the same name and stored form. When both are in one
+// The main program has a class of the same name, schema and stored form. When both are in one
 // program, the name resolves to whichever registered first; both load and store alike, so
-// readers that take any bitmap image (expected class SECDib) read either.
+// readers expect any bitmap image (SECDib) when they read one.
 #pragma once
 
 #include "imaging/SECDib.h"
@@ -12,7 +12,7 @@
 namespace v3d {
 
 class CMyThumbnl : public SECDib {
-    DECLARE_DYNCREATE(CMyThumbnl)
+    DECLARE_SERIAL(CMyThumbnl)
 
 public:
     CMyThumbnl();
