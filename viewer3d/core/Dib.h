@@ -108,7 +108,8 @@ HDIB DibConvertForDisplay(HDIB source, HDIB target, int start, int end, int type
 // source rectangle does not meet the bitmap.
 int DibDrawRect(CDibDrawTarget* target, const RECT* dest, BYTE* bits, void* block, const RECT* src,
                 CPalette* palette);
-// Locks, DibDrawRect, unlocks; 0 for a null handle.
+// Locks, DibDrawRect, unlocks; 0 for a null handle. Call it as v3d::DibDraw: the main
+// program's DibDraw takes the same arguments.
 int DibDraw(CDibDrawTarget* target, const RECT* dest, HDIB bitmap, const RECT* src, CPalette* palette);
 
 // Tile edge of the clipped drawing: 512, 256 beyond 4096 pixels, 128 beyond 16384.

@@ -18,8 +18,8 @@
 #include <limits>
 #include <new>
 
-using namespace v3d;
 
+namespace v3d {
 namespace {
 
 TEST(V3dMemoryHelpers, BlocksAreZeroFilledResizedAndFreedOnce) {
@@ -263,3 +263,4 @@ TEST(V3dThumbnail, StoresAndLoadsThroughTheArchiveByItsClassName) {
 }
 
 } // namespace
+} // namespace v3d
