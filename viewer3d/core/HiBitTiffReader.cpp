@@ -17,9 +17,11 @@ namespace v3d {
 
 namespace {
 
-// A read buffer within the readers' limit (SECImage::MaxImageBytes); false when refused.
+uint64_t g_rowBufferLimit = 0;
+
+// A read buffer within the limit; false when refused.
 bool allocate(std::vector<BYTE>& buffer, uint64_t bytes) {
-    if (bytes > SECImage::MaxImageBytes())
+    if (bytes > SECImage::MaxImageBytes() || (g_rowBufferLimit && bytes > g_rowBufferLimit))
         return false;
     try {
         buffer.resize(static_cast<size_t>(bytes));
@@ -31,9 +33,9 @@ bool allocate(std::vector<BYTE>& buffer, uint64_t bytes) {
 
 } // namespace
 
-CHiBitTiffReader::~CHiBitTiffReader() {
-    Close();
-}
+CHiBitTiffReader::~CHiBitTiffReader() { Close(); }
+
+void CHiBitTiffReader::SetRowBufferLimit(uint64_t bytes) { g_rowBufferLimit = bytes; }
 
 void CHiBitTiffReader::Close() {
     if (m_tiff)

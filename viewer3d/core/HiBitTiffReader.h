@@ -36,6 +36,10 @@ public:
     // refused row buffer also shows message 9201.
     HDIB Read(HDIB dib);
 
+    // Largest row or tile buffer the reader takes; 0 (the default) means the readers' limit
+    // SECImage::MaxImageBytes. Lets tests reach the refused-buffer path with a small file.
+    static void SetRowBufferLimit(uint64_t bytes);
+
 private:
     bool readPalette(BYTE* block);
     bool readRows(BYTE* block);

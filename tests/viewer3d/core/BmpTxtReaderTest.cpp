@@ -19,15 +19,20 @@ struct Bmp {
     int bits = 24;
     DWORD compression = 0;
     DWORD clrUsed = 0;
-    int tableEntries = 0;         // entries written after the header
-    std::vector<BYTE> extra;      // bytes between header and table (masks)
-    std::vector<BYTE> rows;       // pixel bytes as stored
+    int tableEntries = 0;    // entries written after the header
+    std::vector<BYTE> extra; // bytes between header and table (masks)
+    std::vector<BYTE> rows;  // pixel bytes as stored
     int64_t offBitsDelta = 0;
     std::vector<BYTE> build() const {
         Bytes b;
         const uint32_t offBits = uint32_t(14 + headerSize + extra.size() + 4 * tableEntries + offBitsDelta);
         b.u16(0x4D42).u32(uint32_t(offBits + rows.size())).u32(0).u32(offBits);
-        b.u32(uint32_t(headerSize)).u32(uint32_t(width)).u32(uint32_t(height)).u16(1).u16(bits).u32(compression);
+        b.u32(uint32_t(headerSize))
+            .u32(uint32_t(width))
+            .u32(uint32_t(height))
+            .u16(1)
+            .u16(bits)
+            .u32(compression);
         b.u32(uint32_t(rows.size())).u32(0).u32(0).u32(clrUsed).u32(0);
         b.zeros(size_t(headerSize - 40));
         b.b.insert(b.b.end(), extra.begin(), extra.end());
@@ -110,7 +115,8 @@ TEST(V3dBmpReader, DepthsTablesAndRowOrder) {
 
     // A 108-byte header: the table follows the whole header; biClrUsed counts it.
     Bmp v4;
-    v4.headerSize = 108, v4.bits = 8, v4.clrUsed = 4, v4.tableEntries = 4, v4.height = 1, v4.rows = {3, 2, 0, 0};
+    v4.headerSize = 108, v4.bits = 8, v4.clrUsed = 4, v4.tableEntries = 4, v4.height = 1,
+    v4.rows = {3, 2, 0, 0};
     HDIB dv4 = readBmp(v4.build());
     ASSERT_NE(dv4, nullptr);
     DibGetColorTable(dv4, t);

@@ -11,8 +11,6 @@
 #include <cstring>
 #include <vector>
 
-
-
 namespace v3d {
 namespace {
 
@@ -45,8 +43,8 @@ TEST(V3dDib, CreateLaysOutTablesAndRowsByKind) {
         Lock a(g16), b(c24), c(c48), d(cube);
         EXPECT_EQ(DibGetBits(a.p()) - a.p(), 40 + 1024);
         EXPECT_EQ(DibColorCount(a.p()), 256);
-        EXPECT_EQ(a.p()[40 + 4 * 200 + 2], 200); // grey ramp
-        EXPECT_EQ(le::get32(a.p() + 20), 2u * 8u);  // biSizeImage = stride x height
+        EXPECT_EQ(a.p()[40 + 4 * 200 + 2], 200);   // grey ramp
+        EXPECT_EQ(le::get32(a.p() + 20), 2u * 8u); // biSizeImage = stride x height
         EXPECT_EQ(DibGetBits(b.p()) - b.p(), 40);
         EXPECT_EQ(DibColorCount(b.p()), 0);
         EXPECT_EQ(DibGetBits(c.p()) - c.p(), 40);
@@ -354,7 +352,7 @@ TEST(V3dDib, DisplayPalettesByDepth) {
     ASSERT_TRUE(DibCreateDisplayPalette(c24, &p24, PC_NOCOLLAPSE));
     PALETTEENTRY e[256];
     ASSERT_EQ(p16.GetPaletteEntries(0, 256, e), 256u);
-    EXPECT_EQ(e[2].peRed, 3);    // entry 2 of the table is left out
+    EXPECT_EQ(e[2].peRed, 3);     // entry 2 of the table is left out
     EXPECT_EQ(e[223].peRed, 255); // the 224th kept entry
     EXPECT_EQ(e[224].peRed, 20);
     EXPECT_EQ(e[236].peRed, 255);
@@ -400,12 +398,12 @@ public:
     }
     int SetDIBitsToDevice(int xDest, int yDest, DWORD w, DWORD h, int xSrc, int ySrc, UINT, UINT lines,
                           const void* bits, const BYTE* info, UINT) override {
-        calls.push_back({false, xDest, yDest, int(w), int(h), xSrc, ySrc, int(w), int(h), DibGetHeight(info), bits,
-                         info});
+        calls.push_back({false, xDest, yDest, int(w), int(h), xSrc, ySrc, int(w), int(h), DibGetHeight(info),
+                         bits, info});
         return int(lines);
     }
-    int StretchDIBits(int xDest, int yDest, int dw, int dh, int xSrc, int ySrc, int sw, int sh, const void* bits,
-                      const BYTE* info, UINT, DWORD) override {
+    int StretchDIBits(int xDest, int yDest, int dw, int dh, int xSrc, int ySrc, int sw, int sh,
+                      const void* bits, const BYTE* info, UINT, DWORD) override {
         calls.push_back({true, xDest, yDest, dw, dh, xSrc, ySrc, sw, sh, DibGetHeight(info), bits, info});
         return sh;
     }

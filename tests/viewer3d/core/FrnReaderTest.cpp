@@ -52,10 +52,12 @@ void read(const std::vector<BYTE>& bytes, Result& r) {
     r.dib = ReadFrnFile(&f, &r.info, &r.pitch, &r.calib);
 }
 
-
 TEST(V3dFrnReader, VersionBelowTwoReadsTextFieldsAndEightBitSamples) {
     FrnFile f;
-    f.at(0, "INDEX\n").at(16, "   3    2\n").at(32, "1.250000000000000e+00 um\n").at(72, "2.000000000000000e-03 nm\n");
+    f.at(0, "INDEX\n")
+        .at(16, "   3    2\n")
+        .at(32, "1.250000000000000e+00 um\n")
+        .at(72, "2.000000000000000e-03 nm\n");
     f.samples8({1, 2, 3, 4, 5, 250});
     Result r;
     read(f.bytes, r);
@@ -192,7 +194,9 @@ TEST(V3dFrnReader, RefusedAndRepairedHeaders) {
 
     // Pitch and height scale that are not positive finite numbers become 1.0.
     FrnFile bad;
-    bad.at(0, "INDEX4.0-FRN\n").at(16, "    1     1\n").binaryDouble(32, std::numeric_limits<double>::quiet_NaN());
+    bad.at(0, "INDEX4.0-FRN\n")
+        .at(16, "    1     1\n")
+        .binaryDouble(32, std::numeric_limits<double>::quiet_NaN());
     bad.binaryDouble(80, -2.0).samples8({5});
     Result rb;
     read(bad.bytes, rb);

@@ -18,7 +18,6 @@
 #include <limits>
 #include <new>
 
-
 namespace v3d {
 namespace {
 

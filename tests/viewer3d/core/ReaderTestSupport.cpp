@@ -32,7 +32,7 @@ void WriteText(const std::string& path, const std::string& text) {
 }
 
 int Shell(const std::string& command) {
-    const int status = std::system((command + " >/dev/null 2>&1").c_str());
+    const int status = std::system(("(" + command + ") >/dev/null 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -43,7 +43,9 @@ std::string FindTool(std::initializer_list<const char*> candidates) {
     return {};
 }
 
-std::string ImageMagick() { return FindTool({"/usr/bin/convert-im6.q16", "/usr/bin/convert"}); }
+std::string ImageMagick() {
+    return FindTool({"/usr/bin/convert-im6.q16", "/usr/bin/convert"});
+}
 
 int Sample(HDIB dib, int x, int y, int plane) {
     GlobalLockGuard lock(dib);
