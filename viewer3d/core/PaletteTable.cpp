@@ -4,13 +4,13 @@
 
 namespace v3d {
 
-int LoadPaletteTable(RGBQUAD* table, int index) {
+int LoadPaletteTable(RgbEntry* table, int index) {
     if (!table)
         return 0;
     if (index < 0) {
         for (int i = 0; i < 256; ++i) {
             const BYTE v = static_cast<BYTE>(i);
-            table[i] = RGBQUAD{v, v, v, 0};
+            table[i] = RgbEntry{v, v, v, 0};
         }
         return 1;
     }
@@ -22,10 +22,7 @@ int LoadPaletteTable(RGBQUAD* table, int index) {
     const BYTE* p = data->data();
     for (int i = 0; i < 256; ++i, p += 8) {
         // The low byte of each 16-bit little-endian value.
-        table[i].rgbRed = p[0];
-        table[i].rgbGreen = p[2];
-        table[i].rgbBlue = p[4];
-        table[i].rgbReserved = p[6];
+        table[i] = RgbEntry{p[0], p[2], p[4], p[6]};
     }
     return 1;
 }

@@ -1,7 +1,7 @@
 // The 256-entry colour tables of the pseudo-colour displays.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "viewer3d/core/Dib.h"
 
 namespace v3d {
 
@@ -11,10 +11,10 @@ constexpr int kPaletteTableBaseId = 4701;
 // (red, green, blue, reserved), of which the low bytes are taken.
 constexpr int kPaletteTableBytes = 2048;
 
-// Fills table with colour table index: index < 0 gives the grey ramp (i, i, i, 0); otherwise
+// Fills table (256 entries, as DibSetColorTable takes them) with colour table index: index < 0 gives the grey ramp (i, i, i, 0); otherwise
 // the data block 4701 + index of the program's resources (a language bundle's block takes the
 // place of the program's own). 1 when filled; 0 when the block is missing or not exactly 2048
 // bytes, and the table is left as it was.
-int LoadPaletteTable(RGBQUAD* table, int index);
+int LoadPaletteTable(RgbEntry* table, int index);
 
 } // namespace v3d

@@ -163,18 +163,18 @@ protected:
 };
 
 TEST_F(V3dPaletteTable, GreyRampTellingRowsAndAbsentTables) {
-    RGBQUAD t[256];
+    RgbEntry t[256];
     ASSERT_EQ(LoadPaletteTable(t, -1), 1);
-    EXPECT_EQ(t[200].rgbRed, 200);
-    EXPECT_EQ(t[200].rgbGreen, 200);
-    EXPECT_EQ(t[200].rgbBlue, 200);
-    EXPECT_EQ(t[200].rgbReserved, 0);
+    EXPECT_EQ(t[200].red, 200);
+    EXPECT_EQ(t[200].green, 200);
+    EXPECT_EQ(t[200].blue, 200);
+    EXPECT_EQ(t[200].reserved, 0);
 
     ASSERT_EQ(LoadPaletteTable(t, 6), 1); // 4707, the blue ramp
-    EXPECT_EQ(t[255].rgbRed, 0);
-    EXPECT_EQ(t[255].rgbGreen, 0);
-    EXPECT_EQ(t[255].rgbBlue, 255);
-    EXPECT_EQ(t[255].rgbReserved, 0);
+    EXPECT_EQ(t[255].red, 0);
+    EXPECT_EQ(t[255].green, 0);
+    EXPECT_EQ(t[255].blue, 255);
+    EXPECT_EQ(t[255].reserved, 0);
 
     // The telling rows of the first ten tables, entries 0, 64, 128, 192, 255.
     const int rows[10][5][3] = {
@@ -193,21 +193,21 @@ TEST_F(V3dPaletteTable, GreyRampTellingRowsAndAbsentTables) {
     for (int p = 0; p < 10; ++p) {
         ASSERT_EQ(LoadPaletteTable(t, p), 1) << p;
         for (int k = 0; k < 5; ++k) {
-            EXPECT_EQ(t[at[k]].rgbRed, rows[p][k][0]) << p << "/" << at[k];
-            EXPECT_EQ(t[at[k]].rgbGreen, rows[p][k][1]) << p << "/" << at[k];
-            EXPECT_EQ(t[at[k]].rgbBlue, rows[p][k][2]) << p << "/" << at[k];
+            EXPECT_EQ(t[at[k]].red, rows[p][k][0]) << p << "/" << at[k];
+            EXPECT_EQ(t[at[k]].green, rows[p][k][1]) << p << "/" << at[k];
+            EXPECT_EQ(t[at[k]].blue, rows[p][k][2]) << p << "/" << at[k];
         }
         // Between the telling rows the tables are ramps: no step larger than the knots' one.
-        EXPECT_LE(std::abs(t[32].rgbRed - (rows[p][0][0] + rows[p][1][0]) / 2), 1) << p;
+        EXPECT_LE(std::abs(t[32].red - (rows[p][0][0] + rows[p][1][0]) / 2), 1) << p;
     }
     for (int p : {10, 14, 24, 30}) {
         EXPECT_EQ(LoadPaletteTable(t, p), 1) << p;
     }
-    t[0].rgbRed = 77;
+    t[0].red = 77;
     EXPECT_EQ(LoadPaletteTable(t, 15), 0); // 4716 does not exist
     EXPECT_EQ(LoadPaletteTable(t, 23), 0); // 4724
     EXPECT_EQ(LoadPaletteTable(t, 31), 0); // 4732
-    EXPECT_EQ(t[0].rgbRed, 77);            // left as it was
+    EXPECT_EQ(t[0].red, 77);            // left as it was
 }
 
 TEST_F(V3dPaletteTable, LanguageBundleTablesComeFirstAndWrongSizesAreRefused) {
@@ -222,11 +222,11 @@ TEST_F(V3dPaletteTable, LanguageBundleTablesComeFirstAndWrongSizesAreRefused) {
     v3dtest::WriteBytes(dir.Path("short.bin"), std::vector<BYTE>(2047, 1));
     v3dtest::WriteText(dir.Path("bundle.txt"), "DATA 4707 \"t.bin\"\nDATA 4708 \"short.bin\"\n");
     ASSERT_TRUE(ui::LoadLanguageBundle(dir.Path("")));
-    RGBQUAD t[256];
+    RgbEntry t[256];
     ASSERT_EQ(LoadPaletteTable(t, 6), 1);
-    EXPECT_EQ(t[0].rgbRed, 0x11);
-    EXPECT_EQ(t[0].rgbBlue, 255);
-    EXPECT_EQ(t[255].rgbBlue, 0);
+    EXPECT_EQ(t[0].red, 0x11);
+    EXPECT_EQ(t[0].blue, 255);
+    EXPECT_EQ(t[255].blue, 0);
     EXPECT_EQ(LoadPaletteTable(t, 7), 0);
     EXPECT_EQ(LoadPaletteTable(t, 8), 1); // the program's own 4709 stays
 }
