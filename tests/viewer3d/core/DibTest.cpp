@@ -382,7 +382,7 @@ public:
         int xDest, yDest, destWidth, destHeight, xSrc, ySrc, srcWidth, srcHeight;
         LONG headerHeight;
         const void* bits;
-        const BYTE* info;
+        BYTE entry3; // first byte of colour-table entry 3 as the call saw it (8-bit bitmaps)
     };
     std::vector<Call> calls;
     std::vector<RECT> clips;
@@ -399,12 +399,13 @@ public:
     int SetDIBitsToDevice(int xDest, int yDest, DWORD w, DWORD h, int xSrc, int ySrc, UINT, UINT lines,
                           const void* bits, const BYTE* info, UINT) override {
         calls.push_back({false, xDest, yDest, int(w), int(h), xSrc, ySrc, int(w), int(h), DibGetHeight(info),
-                         bits, info});
+                         bits, DibGetBitCount(info) == 8 ? info[40 + 4 * 3] : BYTE(0)});
         return int(lines);
     }
     int StretchDIBits(int xDest, int yDest, int dw, int dh, int xSrc, int ySrc, int sw, int sh,
                       const void* bits, const BYTE* info, UINT, DWORD) override {
-        calls.push_back({true, xDest, yDest, dw, dh, xSrc, ySrc, sw, sh, DibGetHeight(info), bits, info});
+        calls.push_back({true, xDest, yDest, dw, dh, xSrc, ySrc, sw, sh, DibGetHeight(info), bits,
+                         DibGetBitCount(info) == 8 ? info[40 + 4 * 3] : BYTE(0)});
         return sh;
     }
     CPalette* selected = nullptr;
@@ -455,7 +456,7 @@ TEST(V3dDibDraw, LargeImagesDrawInTilesThroughAWorkBitmap) {
     ASSERT_EQ(t.calls.size(), 240u);
     EXPECT_EQ(t.calls[0].srcWidth, 256);
     EXPECT_EQ(t.calls[0].destWidth, 128);
-    EXPECT_EQ(t.calls[0].info[40 + 4 * 3], 99);
+    EXPECT_EQ(t.calls[0].entry3, 99);
     const auto& last = t.calls.back(); // the bottom-right tile: 5000 - 19 x 256 = 136 wide
     EXPECT_EQ(last.srcWidth, 136);
     EXPECT_EQ(last.srcHeight, 3000 - 11 * 256);
