@@ -215,7 +215,6 @@ HDIB DibConvertForDisplay(HDIB source, HDIB target, int start, int end, int type
     if (bits == 16 || (bits == 48 && !paletteScreen)) {
         const std::vector<BYTE> lut = window.table();
         const int64_t samples = bits == 16 ? w : 3 * w;
-#pragma omp parallel for if (int64_t(height) * samples > 262144)
         for (LONG y = 0; y < height; ++y) {
             const BYTE* in = srcRows + uint64_t(y) * srcStride;
             BYTE* op = dstRows + uint64_t(y) * dstStride;
@@ -225,7 +224,6 @@ HDIB DibConvertForDisplay(HDIB source, HDIB target, int start, int end, int type
     } else if (bits == 48) {
         const std::vector<BYTE> red = window.cubeTable(36), green = window.cubeTable(6),
                                 blue = window.cubeTable(1);
-#pragma omp parallel for if (int64_t(height) * w > 262144)
         for (LONG y = 0; y < height; ++y) {
             const BYTE* in = srcRows + uint64_t(y) * srcStride;
             BYTE* op = dstRows + uint64_t(y) * dstStride;
