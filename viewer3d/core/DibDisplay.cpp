@@ -43,8 +43,9 @@ BOOL DibCreateDisplayPalette(HDIB bitmap, CPalette* palette, BYTE entryFlags) {
     const bool core = le::get32(p) == 12;
     const int es = core ? 3 : 4;
     const BYTE* table = p + DibHeaderSize(p);
-    const bool direct = bits == 24 || bits == 48;
-    if (!direct && uint64_t(DibHeaderSize(p)) + uint64_t(n) * es > GlobalSize(bitmap))
+    const bool cube = n == 256 && (bits == 24 || bits == 48);
+    // Every other case reads n table entries, which must lie inside the block.
+    if (!cube && uint64_t(DibHeaderSize(p)) + uint64_t(n) * es > GlobalSize(bitmap))
         return 0;
     auto entry = [&](int i, BYTE flags) {
         const BYTE* e = table + size_t(i) * es;
@@ -53,7 +54,7 @@ BOOL DibCreateDisplayPalette(HDIB bitmap, CPalette* palette, BYTE entryFlags) {
     LOGPALETTE lp;
     lp.palPalEntry.resize(static_cast<size_t>(n));
     std::vector<PALETTEENTRY>& e = lp.palPalEntry;
-    if (n == 256 && direct) {
+    if (cube) {
         for (int i = 0; i < 216; ++i)
             e[i] = PALETTEENTRY{static_cast<BYTE>((i / 36) * 51), static_cast<BYTE>(((i % 36) / 6) * 51),
                                 static_cast<BYTE>((i % 6) * 51), entryFlags};
@@ -71,8 +72,6 @@ BOOL DibCreateDisplayPalette(HDIB bitmap, CPalette* palette, BYTE entryFlags) {
         for (int i = 236; i < 256; ++i)
             e[i] = grey(255, entryFlags);
     } else {
-        if (direct)
-            return 0; // a counted table of a colour bitmap has no entries in the block
         for (int i = 0; i < n; ++i)
             e[i] = entry(i, 0);
     }

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -243,7 +244,12 @@ HDIB ReadFrnFile(CFile* file, FrnInfo* info, double* pitch, CalibRecord* calib) 
         dataBytes > SECImage::MaxImageBytes())
         return nullptr;
 
-    std::vector<BYTE> data(dataBytes);
+    std::vector<BYTE> data;
+    try {
+        data.resize(static_cast<size_t>(dataBytes));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
     file->Seek(static_cast<int64_t>(base + p.dataStart), CFile::begin);
     if (!readExact(file, data.data(), dataBytes))
         return nullptr;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,18 @@ HDIB ReadTxtFile(CFile* file, int depth, int width, int height, bool comma, int*
     const uint64_t pos = file->GetPosition();
     if (pos > length || length - pos > SECImage::MaxImageBytes())
         return nullptr;
-    std::string text(static_cast<size_t>(length - pos), '\0');
-    if (!text.empty() && file->Read(text.data(), static_cast<UINT>(text.size())) != text.size())
+    std::string text;
+    try {
+        text.resize(static_cast<size_t>(length - pos));
+    } catch (const std::bad_alloc&) {
         return nullptr;
+    }
+    for (size_t done = 0; done < text.size();) {
+        const UINT chunk = static_cast<UINT>(std::min<size_t>(text.size() - done, 1u << 30));
+        if (file->Read(text.data() + done, chunk) != chunk)
+            return nullptr;
+        done += chunk;
+    }
 
     HDIB dib = DibCreate(width, height, kind);
     if (!dib)
