@@ -203,6 +203,18 @@ TEST_F(V3dInterop, EightBitTiffThroughTheImageClasses) {
     EXPECT_EQ(type, 1);
     EXPECT_TRUE(readsLike(dib, decodeWithImageMagick(im, pal, 3, dir.Path("ref")), 1, 255, true));
     GlobalFree(dib);
+
+    // Fewer bits than a byte: 4-bit palette indices and 1-bit grey become 8-bit pixels.
+    for (const char* options : {"-colors 16 -type Palette -depth 4 -compress None", "-monochrome -compress None"}) {
+        const std::string small = make("small.tif", 3, 255, options);
+        const bool palette = std::string(options).find("Palette") != std::string::npos;
+        dib = readTif(small, &type);
+        ASSERT_NE(dib, nullptr) << options;
+        EXPECT_EQ(v3dtest::BitCount(dib), 8);
+        EXPECT_EQ(type, palette ? 1 : 0) << options;
+        EXPECT_TRUE(readsLike(dib, decodeWithImageMagick(im, small, 3, dir.Path("ref")), 1, 255, true)) << options;
+        GlobalFree(dib);
+    }
 }
 
 // A palette TIFF written with libtiff: bits per sample, and map entries of 16 bits.
