@@ -28,13 +28,16 @@ double medianMs(const std::function<void()>& run) {
     for (int i = 0; i < kRuns; ++i) {
         const auto t0 = std::chrono::steady_clock::now();
         run();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
     std::sort(ms.begin(), ms.end());
     return ms[kRuns / 2];
 }
 
-uint16_t sample(int x, int y, int c) { return static_cast<uint16_t>((x * 31 + y * 17 + c * 5003) & 0xFFFF); }
+uint16_t sample(int x, int y, int c) {
+    return static_cast<uint16_t>((x * 31 + y * 17 + c * 5003) & 0xFFFF);
+}
 
 HDIB makeImage(int kind) {
     HDIB dib = v3d::DibCreate(kW, kH, kind);
@@ -83,7 +86,8 @@ void writeFrn(const std::string& path) {
             f.push_back(static_cast<BYTE>(v & 0xFF));
             f.push_back(static_cast<BYTE>(v >> 8));
         }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(f.data()), std::streamsize(f.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(f.data()), std::streamsize(f.size()));
 }
 
 std::string loadAverage() {

@@ -33,9 +33,13 @@ bool allocate(std::vector<BYTE>& buffer, uint64_t bytes) {
 
 } // namespace
 
-CHiBitTiffReader::~CHiBitTiffReader() { Close(); }
+CHiBitTiffReader::~CHiBitTiffReader() {
+    Close();
+}
 
-void CHiBitTiffReader::SetRowBufferLimit(uint64_t bytes) { g_rowBufferLimit = bytes; }
+void CHiBitTiffReader::SetRowBufferLimit(uint64_t bytes) {
+    g_rowBufferLimit = bytes;
+}
 
 void CHiBitTiffReader::Close() {
     if (m_tiff)

@@ -11,9 +11,9 @@ constexpr int kPaletteTableBaseId = 4701;
 // (red, green, blue, reserved), of which the low bytes are taken.
 constexpr int kPaletteTableBytes = 2048;
 
-// Fills table (256 entries, as DibSetColorTable takes them) with colour table index: index < 0 gives the grey ramp (i, i, i, 0); otherwise
-// the data block 4701 + index of the program's resources (a language bundle's block takes the
-// place of the program's own). 1 when filled; 0 when the block is missing or not exactly 2048
+// Fills table (256 entries, as DibSetColorTable takes them) with colour table index: index < 0 gives the grey
+// ramp (i, i, i, 0); otherwise the data block 4701 + index of the program's resources (a language bundle's
+// block takes the place of the program's own). 1 when filled; 0 when the block is missing or not exactly 2048
 // bytes, and the table is left as it was.
 int LoadPaletteTable(RgbEntry* table, int index);
 

@@ -207,7 +207,7 @@ TEST_F(V3dPaletteTable, GreyRampTellingRowsAndAbsentTables) {
     EXPECT_EQ(LoadPaletteTable(t, 15), 0); // 4716 does not exist
     EXPECT_EQ(LoadPaletteTable(t, 23), 0); // 4724
     EXPECT_EQ(LoadPaletteTable(t, 31), 0); // 4732
-    EXPECT_EQ(t[0].red, 77);            // left as it was
+    EXPECT_EQ(t[0].red, 77);               // left as it was
 }
 
 TEST_F(V3dPaletteTable, LanguageBundleTablesComeFirstAndWrongSizesAreRefused) {

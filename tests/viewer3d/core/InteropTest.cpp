@@ -157,8 +157,9 @@ TEST_F(V3dInterop, DeepTiffGreyAndColourInEveryLayout) {
                 const std::string path = dir.Path(std::string("x-") + c.name);
                 const bool tiled = std::string(layout).find("-t") != std::string::npos;
                 if (*planes && tiled) // tiffcp tiles separate planes of 8-bit multiples only
-                    ASSERT_EQ(v3dtest::Shell(im + " " + base +
-                                             " -compress Zip -interlace Plane -define tiff:tile-geometry=16x16 " + path),
+                    ASSERT_EQ(v3dtest::Shell(
+                                  im + " " + base +
+                                  " -compress Zip -interlace Plane -define tiff:tile-geometry=16x16 " + path),
                               0);
                 else
                     ASSERT_EQ(v3dtest::Shell(tiffcp + " " + layout + " " + base + " " + path), 0) << layout;
@@ -204,15 +205,25 @@ TEST_F(V3dInterop, EightBitTiffThroughTheImageClasses) {
     EXPECT_TRUE(readsLike(dib, decodeWithImageMagick(im, pal, 3, dir.Path("ref")), 1, 255, true));
     GlobalFree(dib);
 
-    // Fewer bits than a byte: 4-bit palette indices and 1-bit grey become 8-bit pixels.
-    for (const char* options : {"-colors 16 -type Palette -depth 4 -compress None", "-monochrome -compress None"}) {
+    // Fewer bits than a byte: 4-bit palette indices, 2-bit grey and 1-bit fax images become
+    // 8-bit pixels.
+    for (const char* options :
+         {"-colors 16 -type Palette -depth 4 -compress None", "-colorspace Gray -depth 2 -compress None",
+          "-threshold 50% -depth 1 -compress Group4"}) {
         const std::string small = make("small.tif", 3, 255, options);
         const bool palette = std::string(options).find("Palette") != std::string::npos;
+        TIFF* probe = TIFFOpen(small.c_str(), "r");
+        ASSERT_NE(probe, nullptr);
+        uint16_t bits = 0;
+        TIFFGetFieldDefaulted(probe, TIFFTAG_BITSPERSAMPLE, &bits);
+        TIFFClose(probe);
+        EXPECT_LT(bits, 8) << options;
         dib = readTif(small, &type);
         ASSERT_NE(dib, nullptr) << options;
         EXPECT_EQ(v3dtest::BitCount(dib), 8);
         EXPECT_EQ(type, palette ? 1 : 0) << options;
-        EXPECT_TRUE(readsLike(dib, decodeWithImageMagick(im, small, 3, dir.Path("ref")), 1, 255, true)) << options;
+        EXPECT_TRUE(readsLike(dib, decodeWithImageMagick(im, small, 3, dir.Path("ref")), 1, 255, true))
+            << options;
         GlobalFree(dib);
     }
 }
