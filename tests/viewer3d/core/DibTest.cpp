@@ -284,6 +284,13 @@ TEST_F(V3dDisplay, ColourAndPseudoColourOutputs) {
     // The previous display bitmap is reused when it fits.
     HDIB again = DibConvertForDisplay(c48, out, 0, 4095, 8);
     EXPECT_EQ(again, out);
+    // A previous display bitmap of another size is replaced, never written past its end.
+    HDIB tooSmall = DibCreate(1, 1, 1);
+    HDIB replaced = DibConvertForDisplay(c48, tooSmall, 0, 4095, 8);
+    ASSERT_NE(replaced, nullptr);
+    EXPECT_EQ(v3dtest::Width(replaced), 2);
+    EXPECT_EQ(v3dtest::Sample(replaced, 0, 0, 0), 128);
+    GlobalFree(replaced);
     // 8-bit sources need no conversion; 24-bit on a deep screen neither; the target is freed.
     HDIB g8 = DibCreate(2, 1, 0);
     EXPECT_EQ(DibConvertForDisplay(g8, again, 0, 255, 0), nullptr);
