@@ -2,6 +2,7 @@
 // heights. The unit texts are UTF-8 here; in files they are CP932 of at most 20 bytes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace v3d {

@@ -22,10 +22,6 @@
 
 namespace v3d {
 
-std::string UnitTextFromCp932(const std::string& cp932) {
-    return Cp932ToUtf8(Cp932Cut(cp932, kCalibUnitBytes));
-}
-
 namespace {
 
 constexpr size_t kHeaderBytes = 512;
