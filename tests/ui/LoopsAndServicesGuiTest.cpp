@@ -9,6 +9,8 @@
 #include "ui/Timers.h"
 #include "ui/testing/GuiTest.h"
 
+#include "tests/support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <wx/button.h>
@@ -65,14 +67,16 @@ TEST(LoopsGui, PumpRunsPostedMessagesOnTheUiThreadOnly) {
 }
 
 TEST(LoopsGui, ButtonIconComesFromTheResourcesAndMissingOnesLeaveTheButton) {
-    namespace fs = std::filesystem;
-    fs::path icon = fs::temp_directory_path() / ("vt-icon-" + std::to_string(::getpid()) + ".png");
+    ScratchFolder scratch("vt-icon");
     wxImage img(16, 16);
     img.SetRGB(wxRect(0, 0, 16, 16), 200, 30, 30);
-    ASSERT_TRUE(img.SaveFile(icon.string(), wxBITMAP_TYPE_PNG));
+    ASSERT_TRUE(img.SaveFile(scratch / "up.png", wxBITMAP_TYPE_PNG));
+    scratch.Write("gone.png", "png");
     ResourceRegistry saved = Resources();
-    ASSERT_TRUE(
-        Resources().LoadText("ICON 230 \"" + icon.string() + "\"\nICON 231 \"/no/such.png\"\n", "", "icons"));
+    std::string error;
+    ASSERT_TRUE(Resources().LoadText("ICON 230 \"up.png\"\nICON 231 \"gone.png\"\n", scratch.Path(), "icons", &error))
+        << error;
+    std::filesystem::remove(scratch / "gone.png"); // the file goes after the resources were read
     Window win;
     auto* button = new wxButton(&win, 800, wxString::FromUTF8("上へ"));
     HWND h = WindowHandle(button);
@@ -86,7 +90,6 @@ TEST(LoopsGui, ButtonIconComesFromTheResourcesAndMissingOnesLeaveTheButton) {
     EXPECT_TRUE(static_cast<wxBitmap*>(previous)->IsOk());
     EXPECT_EQ(SetButtonIconImpl(nullptr, 230), nullptr);
     Resources() = saved;
-    fs::remove(icon);
 }
 
 TEST(LoopsGui, WindowTimersDeliverByIdAndStopWhenKilled) {
