@@ -107,15 +107,20 @@ TEST(LoopsGui, WindowTimersDeliverByIdAndStopWhenKilled) {
     int calls = 0;
     timers.SetTimer(9, 10, [&](UINT id) { calls += id == 9; });
     ASSERT_TRUE(PumpUntil([&] { return calls >= 3; }));
-    ui::testing::Pump(60);
+    // Three more periods of timer 9, in which 1344 would have fired again had it not ended.
+    ASSERT_TRUE(PumpUntil([&] { return calls >= 6; }));
     EXPECT_EQ(std::count(fired.begin(), fired.end(), 1344u), 1);
     EXPECT_FALSE(timers.IsRunning(1344));
     EXPECT_TRUE(timers.IsRunning(9));
     EXPECT_TRUE(timers.KillTimer(9));
     EXPECT_FALSE(timers.KillTimer(9));
     int after = calls;
-    ui::testing::Pump(60);
+    // A timer of the same period that keeps running: three of its periods without timer 9.
+    int reference = 0;
+    timers.SetTimer(10, 10, [&](UINT) { ++reference; });
+    ASSERT_TRUE(PumpUntil([&] { return reference >= 3; }));
     EXPECT_EQ(calls, after);
+    timers.KillTimer(10);
 }
 
 TEST(LoopsGui, LiveTickerTicksOnlyInItsOwnLoop) {
@@ -149,7 +154,7 @@ TEST(LoopsGui, SplitterGridPlacesPanesAtTheirCells) {
         }
     ASSERT_TRUE(grid.Finish(wxSize(300, 200)));
     frame->Show();
-    ui::testing::Pump(100);
+    ASSERT_TRUE(ui::testing::WaitForPaint(frame));
     auto at = [&](int r, int c) { return panes[r][c]->GetScreenRect(); };
     EXPECT_LT(at(0, 0).GetRight(), at(0, 1).GetLeft());
     EXPECT_LT(at(0, 0).GetBottom(), at(1, 0).GetTop());
@@ -160,7 +165,7 @@ TEST(LoopsGui, SplitterGridPlacesPanesAtTheirCells) {
     EXPECT_EQ(grid.GetPane(2, 0), nullptr);
     grid.Show(false);
     EXPECT_FALSE(grid.Window()->IsShown());
-    frame->Destroy();
+    EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
 }
 
 TEST(LoopsGui, ServicesAreReplacedAndRestored) {

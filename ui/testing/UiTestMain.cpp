@@ -1,5 +1,6 @@
 // GoogleTest main for gui tests: wx under the X display, a failing assert handler, time-outs.
 #include "ui/UiLayer.h"
+#include "ui/testing/GuiTest.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,20 @@ private:
     std::thread watchdog_;
 };
 
+// After each test, the windows it Destroy()ed are deleted before the next test (or the end of
+// the process) starts, whatever the test itself waited for.
+class PendingWindowCleanup : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        ui::testing::PumpUntil([] {
+            for (wxWindow* w : wxTopLevelWindows)
+                if (wxTheApp->IsScheduledForDestruction(w))
+                    return false;
+            return true;
+        });
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -125,6 +140,7 @@ int main(int argc, char** argv) {
 
     timeouts->Disarm();
     ::testing::UnitTest::GetInstance()->listeners().Append(timeouts);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new PendingWindowCleanup);
     int rc = RUN_ALL_TESTS();
     ::testing::UnitTest::GetInstance()->listeners().Release(timeouts);
     timeouts->Arm("cleaning up wx", 30);
