@@ -41,7 +41,8 @@ void waitForEvents(int ms) {
     if (ms <= 0)
         return;
     GSource* bound = g_timeout_source_new(static_cast<guint>(ms));
-    g_source_set_callback(bound, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+    g_source_set_callback(
+        bound, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
     g_source_attach(bound, nullptr);
     g_main_context_iteration(nullptr, TRUE);
     g_source_destroy(bound);
