@@ -74,7 +74,8 @@ TEST(LoopsGui, ButtonIconComesFromTheResourcesAndMissingOnesLeaveTheButton) {
     scratch.Write("gone.png", "png");
     ResourceRegistry saved = Resources();
     std::string error;
-    ASSERT_TRUE(Resources().LoadText("ICON 230 \"up.png\"\nICON 231 \"gone.png\"\n", scratch.Path(), "icons", &error))
+    ASSERT_TRUE(
+        Resources().LoadText("ICON 230 \"up.png\"\nICON 231 \"gone.png\"\n", scratch.Path(), "icons", &error))
         << error;
     std::filesystem::remove(scratch / "gone.png"); // the file goes after the resources were read
     Window win;

@@ -1,7 +1,7 @@
 // The resources of a program by numeric id: strings, dialog templates, menus, accelerator
-// tables, tool bars, images, cursors and data blocks. They are read from text files (format in resources/README.md):
-// first the program's own folder (resources/<program>/ and resources/common/), then, at run time,
-// the language bundle named in the settings. An entry of the bundle takes the place of the
+// tables, tool bars, images, cursors and data blocks. They are read from text files (format in
+// resources/README.md): first the program's own folder (resources/<program>/ and resources/common/), then, at
+// run time, the language bundle named in the settings. An entry of the bundle takes the place of the
 // program's own entry of the same kind and id; what the bundle does not hold stays.
 #pragma once
 
@@ -67,8 +67,8 @@ struct ToolbarTemplate {
     std::string bitmapPath; // absolute path of the image strip
     int buttonWidth = 16;
     int buttonHeight = 15;
-    std::vector<int> commands; // 0: separator
-    size_t ButtonCount() const;  // commands other than separators
+    std::vector<int> commands;  // 0: separator
+    size_t ButtonCount() const; // commands other than separators
 };
 
 class ResourceRegistry {

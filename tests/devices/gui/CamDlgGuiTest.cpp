@@ -134,7 +134,8 @@ TEST_F(CamDlgGui, NoticesShowTheirTextWhileOpenAndGoOnClose) {
         else
             notice = std::make_unique<CDeviceWaitDialog>();
         ASSERT_NE(notice->Window(), nullptr);
-        EXPECT_TRUE(ui::testing::Screenshot(notice->Window(), ui::testing::OutputFolder() + "/camera-notice-" +
+        EXPECT_TRUE(ui::testing::Screenshot(notice->Window(), ui::testing::OutputFolder() +
+                                                                  "/camera-notice-" +
                                                                   std::to_string(e.templateId) + ".png"));
         EXPECT_TRUE(notice->Window()->IsShown());
         EXPECT_EQ(notice->Window()->GetTitle(), "Vantorel");
