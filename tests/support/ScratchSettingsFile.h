@@ -2,7 +2,7 @@
 // the object, then restores the previous path (the folder goes with the object).
 #pragma once
 
-#include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <string>
