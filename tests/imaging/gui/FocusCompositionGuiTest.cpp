@@ -98,7 +98,7 @@ public:
 class FocusCompositionGui : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallImagingGuiHooks();
+        InstallImagingGuiServices();
         frame = new RunFrame;
         frame->Show();
     }

@@ -17,7 +17,7 @@ namespace {
 class ProgressDialogGui : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallImagingGuiHooks();
+        InstallImagingGuiServices();
         frame = new ui::RoutedFrame(nullptr, "Vantorel", wxDefaultPosition, wxSize(640, 480));
         frame->OnMessage(WM_WORK_CANCEL, [this](WPARAM w, LPARAM l) -> LRESULT {
             cancels.push_back({w, l});
