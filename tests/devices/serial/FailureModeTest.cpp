@@ -4,6 +4,7 @@
 
 #include "devices/serial/ControllerLink.h"
 #include "devices/serial/XyTblCtrl.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <cstdio>
 #include <fstream>
@@ -48,10 +49,14 @@ TEST_P(BadReplies, PositionReadFails) {
 
 std::string ModeName(FailureMode m) {
     switch (m) {
-    case FailureMode::Silent: return "Silent";
-    case FailureMode::Garbage: return "Garbage";
-    case FailureMode::TooLong: return "TooLong";
-    default: return "Other";
+    case FailureMode::Silent:
+        return "Silent";
+    case FailureMode::Garbage:
+        return "Garbage";
+    case FailureMode::TooLong:
+        return "TooLong";
+    default:
+        return "Other";
     }
 }
 
@@ -118,9 +123,8 @@ double ReadNumber(const std::string& path) {
 
 TEST(PositionFile, FollowsTheProgramsViewOfTheFocusAxis) {
     TestClock clock;
-    char dir[] = "/tmp/vt-emu-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::string path = std::string(dir) + "/z.txt";
+    ScratchFolder dir("vt-emu");
+    std::string path = dir / "z.txt";
     {
         EmulatorOptions o = FastOptions();
         o.positionFile = path;
@@ -144,8 +148,6 @@ TEST(PositionFile, FollowsTheProgramsViewOfTheFocusAxis) {
         Settle(*emu);
         EXPECT_DOUBLE_EQ(ReadNumber(path), 100.0);
     }
-    std::remove(path.c_str());
-    rmdir(dir);
 }
 
 } // namespace
