@@ -23,8 +23,7 @@ HDIB MakePatternDib(int width, int height, int kind, int bits) {
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             for (int p = 0; p < 3; ++p) {
-                const unsigned v =
-                    static_cast<unsigned>(x * 37 + y * 101 + p * 53 + x * y * 7) * 2654435761u >> 7;
+                const unsigned v = static_cast<unsigned>(x * 37 + y * 101 + p * 53 + x * y * 7) * 2654435761u >> 7;
                 if (kind == 0 || kind == 3) {
                     if (p == 0)
                         DibSetPixel(dib, x, y, 0, static_cast<int>(v & (kind == 0 ? 0xFF : mask)));
@@ -41,8 +40,7 @@ HDIB MakePaletteDib(int width, int height) {
         return nullptr;
     std::vector<RGBQUAD> table(256);
     for (int i = 0; i < 256; ++i)
-        table[i] =
-            RGBQUAD{static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 3), static_cast<BYTE>(i ^ 0x5A), 0};
+        table[i] = RGBQUAD{static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 3), static_cast<BYTE>(i ^ 0x5A), 0};
     DibSetColorTable(dib, table.data());
     return dib;
 }
@@ -69,9 +67,7 @@ HDIB MakePaletteDib(int width, int height) {
     return ::testing::AssertionSuccess();
 }
 
-int Sample(HDIB dib, int x, int y, int plane) {
-    return DibGetPixel(dib, x, y, plane);
-}
+int Sample(HDIB dib, int x, int y, int plane) { return DibGetPixel(dib, x, y, plane); }
 
 std::vector<BYTE> ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -83,9 +79,7 @@ void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool Exists(const std::string& path) {
-    return std::filesystem::exists(path);
-}
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 int Shell(const std::string& command, std::string* out) {
     FILE* p = popen((command + " 2>/dev/null").c_str(), "r");
@@ -121,8 +115,7 @@ std::vector<BYTE> MakeBmp(const BmpSpec& s) {
     const int64_t offBits = s.overrideOffBits ? s.offBits : 14 + s.headerSize + 4 * entries + s.offBitsDelta;
     const int64_t dataStart = 14 + s.headerSize + 4 * entries;
     std::vector<BYTE> f(static_cast<size_t>(std::max<int64_t>(dataStart, 14 + s.headerSize + 4 * entries) +
-                                            std::max<int64_t>(0, s.offBitsDelta) +
-                                            std::max<int64_t>(rows, 0)),
+                                            std::max<int64_t>(0, s.offBitsDelta) + std::max<int64_t>(rows, 0)),
                         0);
     f[0] = 'B';
     f[1] = 'M';

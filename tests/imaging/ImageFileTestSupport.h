@@ -48,7 +48,7 @@ struct BmpSpec {
     int bitCount = 24;
     DWORD compression = 0;
     DWORD clrUsed = 0;
-    int64_t offBitsDelta = 0;  // added to the natural bfOffBits
+    int64_t offBitsDelta = 0; // added to the natural bfOffBits
     int64_t rowBytesDelta = 0; // added to the natural size of the rows present
     bool overrideOffBits = false;
     DWORD offBits = 0;
