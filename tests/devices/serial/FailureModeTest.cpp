@@ -49,14 +49,10 @@ TEST_P(BadReplies, PositionReadFails) {
 
 std::string ModeName(FailureMode m) {
     switch (m) {
-    case FailureMode::Silent:
-        return "Silent";
-    case FailureMode::Garbage:
-        return "Garbage";
-    case FailureMode::TooLong:
-        return "TooLong";
-    default:
-        return "Other";
+    case FailureMode::Silent: return "Silent";
+    case FailureMode::Garbage: return "Garbage";
+    case FailureMode::TooLong: return "TooLong";
+    default: return "Other";
     }
 }
 
