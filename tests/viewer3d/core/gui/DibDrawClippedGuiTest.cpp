@@ -108,8 +108,7 @@ protected:
         frame->Show();
     }
     void TearDown() override {
-        frame->Destroy();
-        ui::testing::Pump(20);
+        EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
         for (HDIB h : images)
             GlobalFree(h);
         for (HDIB h : owned)
