@@ -171,6 +171,8 @@ private:
     // Alignment (FocusCompAlign.cpp).
     bool SetAlignReference(HDIB first);
     bool AlignImageInto(HDIB image, HDIB target);
+    // Sum of the full-resolution scores of the patterns where the map puts them.
+    double PatternFit(HDIB image, const AlignTransform& tr, const int* patterns, int count);
     void FreePatterns();
 
     // Output (FocusComp.cpp).
@@ -202,6 +204,8 @@ private:
     CPatMatching m_Matcher;
     RECT m_rcValid{};
     AlignTransform m_LastTransform;
+    double m_dAlignCarryX = 0.0, m_dAlignCarryY = 0.0; // fraction of a pixel the shift left out
+    POINT m_PatternMove[4] = {};                       // where each pattern was last found
 
     RECT m_rcOutput{};
     int m_nMinShift = 0, m_nMaxShift = 0;
