@@ -45,7 +45,6 @@ enum class FocusCompStore : unsigned {
     Composite = 4,   // the composite made from the first image
     HeightRows = 8,  // the height rows (and full-size best-focus rows in coarse mode)
     Output = 16,     // the cut composite
-    Frames = 32,     // bitmaps the series reader decodes files into
 };
 
 class CFocusComp {
