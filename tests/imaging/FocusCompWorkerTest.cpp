@@ -100,7 +100,10 @@ protected:
                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
     }
-    void TearDown() override { fs::remove_all(dir); }
+    void TearDown() override {
+        CFocusComp::FailAllocationsForTesting(0);
+        fs::remove_all(dir);
+    }
 
     std::string writeSeriesFile(int band, int bands, const std::string& name) {
         HDIB dib = makeImage(band, bands);
