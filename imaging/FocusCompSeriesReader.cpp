@@ -1,6 +1,7 @@
 #include "imaging/FocusCompSeriesReader.h"
 
 #include <algorithm>
+#include <system_error>
 
 CFocusCompSeriesReader::CFocusCompSeriesReader(std::vector<std::string> files, int decoders)
     : files_(std::move(files)) {

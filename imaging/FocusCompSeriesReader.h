@@ -39,7 +39,8 @@ public:
     Frame Next();
     // Gives a bitmap of a Frame back for a later file.
     void Release(HDIB image);
-    // Ends the reading early (as the destructor does) and frees the bitmaps now.
+    // Ends the reading early (as the destructor does) and frees the bitmaps now; a bitmap the
+    // caller took and did not give back stays the caller's.
     void Close();
 
     // Decoder threads for a machine of `cores` cores: two from six cores on, else one.
