@@ -17,19 +17,28 @@
 namespace {
 
 // Makes *bitmap a bitmap of the size and kind: the one given when it has them, else a new
-// one (the old one is freed first, so that two frames are never held for one). False when
-// the platform does not have the memory.
-bool FitBitmap(HDIB* bitmap, int width, int height, int kind, int bitCount) {
-    if (*bitmap) {
+// one (the old one is freed first, so that two frames are never held for one). Read when the
+// bitmap is ready; NoMemory when the platform does not have the memory for it, unless a bitmap
+// of another size was given: an image that differs from the series and does not fit either is
+// taken as unreadable, not as a lack of memory for the series.
+ImageFileRead FitBitmap(HDIB* bitmap, int width, int height, int kind, int bitCount) {
+    const bool given = *bitmap != nullptr;
+    if (given) {
         GlobalLockGuard g(*bitmap);
         if (g && DibGetWidth(g.get()) == width && DibGetHeight(g.get()) == height &&
             DibGetBitCount(g.get()) == bitCount && DibHeaderSize(g.get()) == BITMAPINFOHEADER::kSize)
-            return true;
+            return ImageFileRead::Read;
     }
+    // Beyond the size the image-file classes take the file is refused, as they refuse it.
+    if (static_cast<uint64_t>(DibStride(width, bitCount)) * static_cast<uint64_t>(height) >
+        SECImage::MaxImageBytes())
+        return ImageFileRead::Unreadable;
     if (*bitmap)
         GlobalFree(*bitmap);
     *bitmap = DibCreateOfKind(width, height, kind);
-    return *bitmap != nullptr;
+    if (*bitmap)
+        return ImageFileRead::Read;
+    return given ? ImageFileRead::Unreadable : ImageFileRead::NoMemory;
 }
 
 // ---- BMP ------------------------------------------------------------------------------------
@@ -42,8 +51,9 @@ ImageFileRead ReadBmp(CFile& file, HDIB* bitmap) {
     if (!ReadBmpHeaders(source, length, kBmpDepths8And24, layout, table))
         return ImageFileRead::Unreadable;
     const int w = layout.header.biWidth, h = layout.header.biHeight, bc = layout.header.biBitCount;
-    if (!FitBitmap(bitmap, w, h, bc == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24, bc))
-        return ImageFileRead::NoMemory;
+    if (const ImageFileRead fit = FitBitmap(bitmap, w, h, bc == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24, bc);
+        fit != ImageFileRead::Read)
+        return fit;
     GlobalLockGuard g(*bitmap);
     BYTE* block = g.get();
     if (layout.stride != DibStride(w, bc))
@@ -119,9 +129,10 @@ void DecodeJpeg(JpegJob& job, CFile* file, HDIB* bitmap) {
     const JDIMENSION w = cinfo.image_width, h = cinfo.image_height;
     if (w == 0 || h == 0 || w > 0x7FFFFFFF || h > 0x7FFFFFFF)
         return;
-    if (!FitBitmap(bitmap, static_cast<int>(w), static_cast<int>(h),
-                   bitCount == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24, bitCount)) {
-        job.result = ImageFileRead::NoMemory;
+    const ImageFileRead fit = FitBitmap(bitmap, static_cast<int>(w), static_cast<int>(h),
+                                        bitCount == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24, bitCount);
+    if (fit != ImageFileRead::Read) {
+        job.result = fit;
         return;
     }
     BYTE* block = static_cast<BYTE*>(GlobalLock(*bitmap));
@@ -199,8 +210,10 @@ ImageFileRead ReadTiff(CFile& file, HDIB* bitmap, int* imageType) {
                 return ImageFileRead::Unreadable; // 16-bit palette files are not shown
             const bool grey = type <= 6;
             const int w = static_cast<int>(tiff.GetWidth()), h = static_cast<int>(tiff.GetHeight());
-            if (!FitBitmap(bitmap, w, h, grey ? DIB_KIND_GREY16 : DIB_KIND_RGB48, grey ? 16 : 48))
-                return ImageFileRead::NoMemory;
+            if (const ImageFileRead fit =
+                    FitBitmap(bitmap, w, h, grey ? DIB_KIND_GREY16 : DIB_KIND_RGB48, grey ? 16 : 48);
+                fit != ImageFileRead::Read)
+                return fit;
             // The reader frees the bitmap when it fails.
             *bitmap = tiff.Read(*bitmap);
             if (!*bitmap)

@@ -3,6 +3,7 @@
 #include "imaging/FocusCompSeriesReader.h"
 #include "imaging/ImageFile.h"
 #include "imaging/ImageFileDecodeInto.h"
+#include "imaging/SECImage.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,25 @@ TEST(ReadImageFileInto, GivesWhatTheReadersGiveAndReusesTheBitmap) {
     EXPECT_EQ(ReadImageFileInto(dir.Path("text.bmp"), &reused, nullptr), ImageFileRead::Unreadable);
     EXPECT_EQ(ReadImageFileInto(dir.Path("none.bmp"), &reused, nullptr), ImageFileRead::CannotOpen);
     EXPECT_EQ(ReadImageFileInto(dir.Path("rgb.jpeg"), &reused, nullptr), ImageFileRead::Unreadable);
+    // A JPEG file whose frame header declares 60000 x 60000 pixels is refused before anything
+    // is made for it, with or without a bitmap given.
+    std::vector<BYTE> jpeg = imgtest::ReadBytes(dir.Path("rgb.jpg"));
+    size_t sof = 0;
+    for (size_t i = 0; i + 9 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            sof = i;
+            break;
+        }
+    ASSERT_NE(sof, 0u);
+    jpeg[sof + 5] = jpeg[sof + 7] = 0xEA; // height and width 0xEA60 = 60000
+    jpeg[sof + 6] = jpeg[sof + 8] = 0x60;
+    imgtest::WriteBytes(dir.Path("huge.jpg"), jpeg);
+    SECImage::SetMaxImageBytes(64u << 20);
+    HDIB none = nullptr;
+    EXPECT_EQ(ReadImageFileInto(dir.Path("huge.jpg"), &none, nullptr), ImageFileRead::Unreadable);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(ReadImageFileInto(dir.Path("huge.jpg"), &reused, nullptr), ImageFileRead::Unreadable);
+    SECImage::SetMaxImageBytes(0);
     GlobalFree(reused);
 }
 
