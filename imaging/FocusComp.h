@@ -165,7 +165,12 @@ public:
     static double ProfileScore(const int* a, int i, const int* b, int j, int n);
 
     // ---- alignment (type 0) ----
-    // A new bitmap: the image mapped onto the previous aligned one (the caller frees it).
+    // A new bitmap: the image mapped onto the previous aligned one (the caller frees it). Each
+    // pattern is placed by the coarse-to-fine search and by full-resolution scores near no
+    // movement and near its previous place, to a fraction of a pixel; the map fitted to the
+    // places replaces the previous image's map only when it fits the patterns strictly better
+    // at whole pixels, and the fraction of a pixel its rounded shift leaves out is carried to
+    // the next image.
     HDIB AlignImage(HDIB image);
 
 private:
