@@ -3,6 +3,7 @@
 
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
+#include "imaging/ImageFileMemory.h"
 #include "imaging/SECDib.h"
 #include "imaging/SECJpeg.h"
 #include "imaging/SECJpegCodec.h"
@@ -21,18 +22,30 @@ namespace {
 // bitmap is ready; NoMemory when the platform does not have the memory for it, unless a bitmap
 // of another size was given: an image that differs from the series and does not fit either is
 // taken as unreadable, not as a lack of memory for the series.
-ImageFileRead FitBitmap(HDIB* bitmap, int width, int height, int kind, int bitCount) {
+// The memory a new bitmap and the decoder's own working bytes need is asked for first, as every
+// reader does, so that a header declaring a huge image is refused before anything is allocated;
+// the grant is held in *grant until the caller has filled the rows.
+ImageFileRead FitBitmap(HDIB* bitmap, int width, int height, int kind, int bitCount, ImageMemoryGrant* grant,
+                        uint64_t workingBytes = 0) {
     const bool given = *bitmap != nullptr;
+    bool reuse = false;
     if (given) {
         GlobalLockGuard g(*bitmap);
-        if (g && DibGetWidth(g.get()) == width && DibGetHeight(g.get()) == height &&
-            DibGetBitCount(g.get()) == bitCount && DibHeaderSize(g.get()) == BITMAPINFOHEADER::kSize)
-            return ImageFileRead::Read;
+        reuse = g && DibGetWidth(g.get()) == width && DibGetHeight(g.get()) == height &&
+                DibGetBitCount(g.get()) == bitCount && DibHeaderSize(g.get()) == BITMAPINFOHEADER::kSize;
     }
+    const uint64_t imageBytes = static_cast<uint64_t>(DibStride(width, bitCount)) * static_cast<uint64_t>(height);
     // Beyond the size the image-file classes take the file is refused, as they refuse it.
-    if (static_cast<uint64_t>(DibStride(width, bitCount)) * static_cast<uint64_t>(height) >
-        SECImage::MaxImageBytes())
+    if (!reuse && imageBytes > SECImage::MaxImageBytes())
         return ImageFileRead::Unreadable;
+    const uint64_t need = (reuse ? 0 : imageBytes + BITMAPINFOHEADER::kSize + 256 * 4) + workingBytes;
+    if (need) {
+        *grant = ReserveImageMemory(need);
+        if (!*grant)
+            return given ? ImageFileRead::Unreadable : ImageFileRead::NoMemory;
+    }
+    if (reuse)
+        return ImageFileRead::Read;
     if (*bitmap)
         GlobalFree(*bitmap);
     *bitmap = DibCreateOfKind(width, height, kind);
@@ -51,7 +64,8 @@ ImageFileRead ReadBmp(CFile& file, HDIB* bitmap) {
     if (!ReadBmpHeaders(source, length, kBmpDepths8And24, layout, table))
         return ImageFileRead::Unreadable;
     const int w = layout.header.biWidth, h = layout.header.biHeight, bc = layout.header.biBitCount;
-    if (const ImageFileRead fit = FitBitmap(bitmap, w, h, bc == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24, bc);
+    ImageMemoryGrant grant;
+    if (const ImageFileRead fit = FitBitmap(bitmap, w, h, bc == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24, bc, &grant);
         fit != ImageFileRead::Read)
         return fit;
     GlobalLockGuard g(*bitmap);
@@ -95,6 +109,7 @@ struct JpegJob {
     jpeg_progress_mgr progress;
     bool created = false;
     HDIB locked = nullptr; // the bitmap whose rows are being written, unlocked by the caller
+    ImageMemoryGrant grant; // the rows and the decoder's working memory, held while decoding
     ImageFileRead result = ImageFileRead::Unreadable;
 };
 
@@ -130,7 +145,8 @@ void DecodeJpeg(JpegJob& job, CFile* file, HDIB* bitmap) {
     if (w == 0 || h == 0 || w > 0x7FFFFFFF || h > 0x7FFFFFFF)
         return;
     const ImageFileRead fit = FitBitmap(bitmap, static_cast<int>(w), static_cast<int>(h),
-                                        bitCount == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24, bitCount);
+                                        bitCount == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24, bitCount, &job.grant,
+                                        SECJpeg::DecoderWorkingBytes(&cinfo));
     if (fit != ImageFileRead::Read) {
         job.result = fit;
         return;
@@ -210,10 +226,12 @@ ImageFileRead ReadTiff(CFile& file, HDIB* bitmap, int* imageType) {
                 return ImageFileRead::Unreadable; // 16-bit palette files are not shown
             const bool grey = type <= 6;
             const int w = static_cast<int>(tiff.GetWidth()), h = static_cast<int>(tiff.GetHeight());
+            ImageMemoryGrant grant;
             if (const ImageFileRead fit =
-                    FitBitmap(bitmap, w, h, grey ? DIB_KIND_GREY16 : DIB_KIND_RGB48, grey ? 16 : 48);
+                    FitBitmap(bitmap, w, h, grey ? DIB_KIND_GREY16 : DIB_KIND_RGB48, grey ? 16 : 48, &grant);
                 fit != ImageFileRead::Read)
                 return fit;
+            grant.Release(); // the reader asks again for the buffers it fills
             // The reader frees the bitmap when it fails.
             *bitmap = tiff.Read(*bitmap);
             if (!*bitmap)
