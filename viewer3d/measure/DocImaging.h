@@ -25,9 +25,9 @@
 namespace v3d {
 
 constexpr int kSlotCount = 20;
-constexpr int kScratchSlot = 10;  // the working copy of the perimeter, histogram and line sampling
-constexpr int kQuarterSlot = 11;  // the quarter-size image of the perimeter curve
-constexpr int kCurvePoints = 64;  // points of the perimeter-by-level curve
+constexpr int kScratchSlot = 10; // the working copy of the perimeter, histogram and line sampling
+constexpr int kQuarterSlot = 11; // the quarter-size image of the perimeter curve
+constexpr int kCurvePoints = 64; // points of the perimeter-by-level curve
 
 // What the document keeps beside a slot's handle; -1 (mono 0) when the slot is empty.
 struct SlotAttributes {
@@ -66,12 +66,12 @@ struct RegionBox {
 
 // The document's area data: the histogram and perimeter results of its height display image.
 struct AreaData {
-    int flag = 0; // 1 once the histogram and curve were built with the measure flag set
+    int flag = 0;                  // 1 once the histogram and curve were built with the measure flag set
     std::vector<double> histogram; // entry i: pixels whose level is i or more; empty when none
     double histogramSum = 0.0;     // pixels counted
     int levelMax = 0;              // the height level range of the image
     int levelMin = 0;
-    std::vector<double> perimeter; // per level, at full size; 0 = not measured yet
+    std::vector<double> perimeter;   // per level, at full size; 0 = not measured yet
     double curve[kCurvePoints] = {}; // perimeter at 64 levels from the minimum, at quarter size
     double curveMax = 0.0;
 };
@@ -157,7 +157,8 @@ public:
     int FindFirstPixel(int slot, int x0, int y0, int x1, int y1, int value, int* outX, int* outY) const;
     int FillRegion(int slot, int x0, int y0, int x1, int y1, int seedX, int seedY, int oldValue, int newValue,
                    int connectivity, RegionBox* box);
-    int TraceOutline(int slot, int x0, int y0, int x1, int y1, int value, int connectivity, OutlineStats* stats);
+    int TraceOutline(int slot, int x0, int y0, int x1, int y1, int value, int connectivity,
+                     OutlineStats* stats);
 
     // ---- measurements on the height display image --------------------------------------------
     // The perimeter of every object at or above the level; 0.0 without an image. heightType is
@@ -182,8 +183,8 @@ public:
     // the height type while it runs) into array[0 .. length - 1], by Bresenham's walk along the
     // major axis from the end with the smaller major coordinate; points outside the image leave
     // their entry unchanged. Returns 1 (0 for a null image or array).
-    int SampleLine(HDIB image, int heightType, int x0, int y0, int x1, int y1, int* array, int length, int* first,
-                   int* last, char* orientation, int* largest, int* smallest);
+    int SampleLine(HDIB image, int heightType, int x0, int y0, int x1, int y1, int* array, int length,
+                   int* first, int* last, char* orientation, int* largest, int* smallest);
     // The profile along the horizontal (mode 0), vertical (1) or free (2) line, averaged over
     // lineCount parallel lines at offsets k - lineCount / 2 (a count below 1 counts as 1). A
     // null image gives an empty profile.

@@ -45,7 +45,8 @@ int DocImaging::CopySlotRect(int source, int target, int x0, int y0, int x1, int
     });
 }
 
-int DocImaging::BinarizeSlot(int source, int target, int x0, int y0, int x1, int y1, int threshold, int mode) {
+int DocImaging::BinarizeSlot(int source, int target, int x0, int y0, int x1, int y1, int threshold,
+                             int mode) {
     const int type = GetSlotAttributes(source).type;
     if (type != GetSlotAttributes(target).type || !isGreyOrEightBit(type) || (mode != 0 && mode != 1))
         return 0;
@@ -76,8 +77,8 @@ int DocImaging::ApplyLevelTable(int source, int target, int x0, int y0, int x1, 
     });
 }
 
-int DocImaging::MapSlotLevels(int source, int target, int x0, int y0, int x1, int y1, int start, int end, int low,
-                              int high, int mode) {
+int DocImaging::MapSlotLevels(int source, int target, int x0, int y0, int x1, int y1, int start, int end,
+                              int low, int high, int mode) {
     const int type = GetSlotAttributes(source).type;
     if (type < 0 || type > 12 || type != GetSlotAttributes(target).type)
         return 0;
@@ -112,7 +113,8 @@ int DocImaging::RelabelValue(int source, int target, int x0, int y0, int x1, int
     return ApplyLevelTable(source, target, x0, y0, x1, y1, table.data());
 }
 
-int DocImaging::ExtractSlotBoundary(int source, int target, int x0, int y0, int x1, int y1, int connectivity) {
+int DocImaging::ExtractSlotBoundary(int source, int target, int x0, int y0, int x1, int y1,
+                                    int connectivity) {
     if (connectivity != 4 && connectivity != 8)
         return 0;
     const int type = GetSlotAttributes(source).type;
@@ -162,7 +164,8 @@ int DocImaging::boundaryOnce(int source, int target, int x0, int y0, int x1, int
             if (current[i] == 255) {
                 bool edge = above[i] == 0 || current[i - 1] == 0 || current[i + 1] == 0 || below[i] == 0;
                 if (connectivity == 8)
-                    edge = edge || above[i - 1] == 0 || above[i + 1] == 0 || below[i - 1] == 0 || below[i + 1] == 0;
+                    edge = edge || above[i - 1] == 0 || above[i + 1] == 0 || below[i - 1] == 0 ||
+                           below[i + 1] == 0;
                 r = edge ? 255 : 0;
             }
             result[i] = r;
@@ -201,7 +204,8 @@ int DocImaging::BuildMaskBitmap(int slot, int sourceSlot) {
     return 1;
 }
 
-int DocImaging::FindFirstPixel(int slot, int x0, int y0, int x1, int y1, int value, int* outX, int* outY) const {
+int DocImaging::FindFirstPixel(int slot, int x0, int y0, int x1, int y1, int value, int* outX,
+                               int* outY) const {
     if (outX)
         *outX = -1;
     if (outY)

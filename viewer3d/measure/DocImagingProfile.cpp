@@ -59,8 +59,8 @@ int DocImaging::SampleLine(HDIB image, int heightType, int x0, int y0, int x1, i
     return 1;
 }
 
-void DocImaging::ExtractProfile(int mode, int lineCount, HDIB image, int heightType, const MeasuringLines& lines,
-                                LineProfile* profile) {
+void DocImaging::ExtractProfile(int mode, int lineCount, HDIB image, int heightType,
+                                const MeasuringLines& lines, LineProfile* profile) {
     if (!profile)
         return;
     *profile = LineProfile{};

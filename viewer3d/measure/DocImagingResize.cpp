@@ -75,10 +75,11 @@ HDIB DocImaging::ResizeSlotImage(int n, int width, int height) {
                         float p[4];
                         for (int m = 0; m < 4; ++m)
                             p[m] = static_cast<float>(read(s, std::clamp(c0 + w / 2 - 1 + m, 0, w - 1), sy));
-                        rows[k] = std::clamp(cubic(p[0], p[1], p[2], p[3], fc), 0.0f, static_cast<float>(top));
+                        rows[k] =
+                            std::clamp(cubic(p[0], p[1], p[2], p[3], fc), 0.0f, static_cast<float>(top));
                     }
-                    value = static_cast<int>(
-                        std::clamp(cubic(rows[0], rows[1], rows[2], rows[3], fr), 0.0f, static_cast<float>(top)));
+                    value = static_cast<int>(std::clamp(cubic(rows[0], rows[1], rows[2], rows[3], fr), 0.0f,
+                                                        static_cast<float>(top)));
                 }
                 row[static_cast<size_t>(tx + width / 2)] = value;
             }

@@ -31,8 +31,8 @@ int FindSeriesMinimum(const ProfileSeries& s, double* out) {
     return 1;
 }
 
-int ProfileRoughness::ComputeRoughness(const int* profile, int count, double zScale, double pitch, double cutoff,
-                                       int endEffect) {
+int ProfileRoughness::ComputeRoughness(const int* profile, int count, double zScale, double pitch,
+                                       double cutoff, int endEffect) {
     if (!profile || count <= 0)
         return 0;
     try {

@@ -97,7 +97,7 @@ TEST_F(DocImagingTest, SlotsAttributesAndSampleAccessPerTypeAndPlane) {
     {
         GlobalLockGuard lock(rgb.h);
         const BYTE* px = v3d::DibGetBits(lock.get()) + 3; // row 0 stored first is y = 1
-        EXPECT_EQ(px[0], 12);                       // blue
+        EXPECT_EQ(px[0], 12);                             // blue
         EXPECT_EQ(px[1], 11);
         EXPECT_EQ(px[2], 10); // red
     }

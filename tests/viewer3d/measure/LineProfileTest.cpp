@@ -49,15 +49,17 @@ TEST(LineProfile, BresenhamIsRoundHalfUpOfTheSlope) {
             if (m < M) {
                 int first = -1, last = -1, hi = 0, lo = 0;
                 char o = 0;
-                ASSERT_EQ(d.SampleLine(img.h, 0, 0, 0, M, m, line.data(), M + 1, &first, &last, &o, &hi, &lo), 1);
+                ASSERT_EQ(d.SampleLine(img.h, 0, 0, 0, M, m, line.data(), M + 1, &first, &last, &o, &hi, &lo),
+                          1);
                 EXPECT_EQ(o, 'i');
                 EXPECT_EQ(first, 0);
                 EXPECT_EQ(last, M);
                 for (int i = 0; i <= M; ++i)
                     ASSERT_EQ(line[i], (2 * i * m + M) / (2 * M)) << M << "/" << m << " at " << i;
                 // Given from the other end, the walk still starts at the smaller x.
-                ASSERT_EQ(d.SampleLine(img.h, 0, M, 45 - m, 0, 45, line.data(), M + 1, &first, &last, &o, &hi, &lo),
-                          1);
+                ASSERT_EQ(
+                    d.SampleLine(img.h, 0, M, 45 - m, 0, 45, line.data(), M + 1, &first, &last, &o, &hi, &lo),
+                    1);
                 for (int i = 0; i <= M; ++i)
                     ASSERT_EQ(line[i], 45 - (2 * i * m + M) / (2 * M)) << M << "/" << m << " at " << i;
             }
@@ -71,7 +73,8 @@ TEST(LineProfile, BresenhamIsRoundHalfUpOfTheSlope) {
         for (int m = 0; m <= M; ++m) {
             int first = -1, last = -1, hi = 0, lo = 0;
             char o = 0;
-            ASSERT_EQ(d.SampleLine(cols.h, 0, m, M, 0, 0, line.data(), M + 1, &first, &last, &o, &hi, &lo), 1);
+            ASSERT_EQ(d.SampleLine(cols.h, 0, m, M, 0, 0, line.data(), M + 1, &first, &last, &o, &hi, &lo),
+                      1);
             EXPECT_EQ(o, 'j');
             for (int i = 0; i <= M; ++i)
                 ASSERT_EQ(line[i], (2 * i * m + M) / (2 * M)) << M << "/" << m << " at " << i;
@@ -167,18 +170,21 @@ TEST(ScreenPictureFile, GoldenBytesOfAThreeByTwoPicture) {
     const std::string path = dir / "shot.bmp";
     ASSERT_EQ(SaveRgbAsBmp(&rgb[0][0], 3, 2, 9, path), 1);
     std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<unsigned char> got((std::istreambuf_iterator<char>(in)),
+                                         std::istreambuf_iterator<char>());
     const std::vector<unsigned char> want = {
-        'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                    // file header
-        40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 24, 0, 0, 0, // size, w, h, planes, bits, BI_RGB, image
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                    // resolution, colours
-        3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0,                                // bottom row first, blue green red
-        0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0,                          // the top row
+        'B', 'M', 78,  0, 0,   0, 0,   0, 0, 0, 54, 0, 0, 0, // file header
+        40,  0,   0,   0, 3,   0, 0,   0, 2, 0, 0,  0, 1, 0, 24, 0,
+        0,   0,   0,   0, 24,  0, 0,   0,                           // size, w, h, planes, bits, BI_RGB, image
+        0,   0,   0,   0, 0,   0, 0,   0, 0, 0, 0,  0, 0, 0, 0,  0, // resolution, colours
+        3,   2,   1,   6, 5,   4, 9,   8, 7, 0, 0,  0,              // bottom row first, blue green red
+        0,   0,   255, 0, 255, 0, 255, 0, 0, 0, 0,  0,              // the top row
     };
     EXPECT_EQ(got, want);
     // Nothing but the file is left in the folder; a failed save leaves the old file whole.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
+        1);
     EXPECT_EQ(SaveRgbAsBmp(&rgb[0][0], 3, 2, 8, path), 0); // rows too short
     EXPECT_EQ(SaveRgbAsBmp(&rgb[0][0], 3, 2, 9, dir / "missing/shot.bmp"), 0);
     EXPECT_EQ(std::filesystem::file_size(path), 78u);
