@@ -78,68 +78,91 @@ void DocImaging::ExtractProfile(int mode, int lineCount, HDIB image, int heightT
     if (width <= 0 || height <= 0)
         return;
     const int count = std::max(1, lineCount);
-    try {
-        std::vector<std::vector<int>> buffers;
-        buffers.reserve(static_cast<size_t>(count));
-        for (int k = 0; k < count; ++k) {
-            const int d = k - count / 2;
-            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-            if (mode == 0) {
-                int y = lines.row + d;
-                if (y >= height)
-                    --y;
-                x0 = 0;
-                x1 = width - 1;
-                y0 = y1 = y;
-            } else if (mode == 1) {
-                int x = lines.column + d;
-                if (x >= width)
-                    --x;
-                y0 = 0;
-                y1 = height - 1;
-                x0 = x1 = x;
+    // Coordinates far beyond any image are bad input: no profile.
+    constexpr int kFar = 1 << 20;
+    for (int c : {lines.row, lines.column, lines.freeX1, lines.freeY1, lines.freeX2, lines.freeY2})
+        if (c < -kFar || c > kFar)
+            return;
+    // The line at offset d; the offset moves the coordinate across the line (y of a horizontal or
+    // mostly horizontal line, x otherwise).
+    struct Line {
+        int x0, y0, x1, y1;
+    };
+    auto lineAt = [&](int d) {
+        Line l{};
+        if (mode == 0) {
+            int y = lines.row + d;
+            if (y >= height)
+                --y;
+            l = Line{0, y, width - 1, y};
+        } else if (mode == 1) {
+            int x = lines.column + d;
+            if (x >= width)
+                --x;
+            l = Line{x, 0, x, height - 1};
+        } else {
+            // From the end with the smaller x (the second one when both x are equal).
+            if (lines.freeX1 < lines.freeX2)
+                l = Line{lines.freeX1, lines.freeY1, lines.freeX2, lines.freeY2};
+            else
+                l = Line{lines.freeX2, lines.freeY2, lines.freeX1, lines.freeY1};
+            if (std::abs(l.y1 - l.y0) < std::abs(l.x1 - l.x0)) {
+                l.y0 += d;
+                l.y1 += d;
             } else {
-                // From the end with the smaller x (the second one when both x are equal).
-                if (lines.freeX1 < lines.freeX2) {
-                    x0 = lines.freeX1, y0 = lines.freeY1, x1 = lines.freeX2, y1 = lines.freeY2;
-                } else {
-                    x0 = lines.freeX2, y0 = lines.freeY2, x1 = lines.freeX1, y1 = lines.freeY1;
-                }
-                if (std::abs(y1 - y0) < std::abs(x1 - x0)) {
-                    y0 += d;
-                    y1 += d;
-                } else {
-                    x0 += d;
-                    x1 += d;
-                }
-                if (x0 >= width) {
-                    --x0;
-                    --x1;
-                }
-                if (y0 >= height) {
-                    --y0;
-                    --y1;
-                }
+                l.x0 += d;
+                l.x1 += d;
             }
-            const int length = std::max(std::abs(x1 - x0), std::abs(y1 - y0)) + 1;
-            buffers.emplace_back(static_cast<size_t>(length), kNoSample);
-            int hi = 0, lo = 0;
-            SampleLine(image, heightType, x0, y0, x1, y1, buffers.back().data(), length, &profile->first,
-                       &profile->last, &profile->orientation, &hi, &lo);
+            if (l.x0 >= width) {
+                --l.x0;
+                --l.x1;
+            }
+            if (l.y0 >= height) {
+                --l.y0;
+                --l.y1;
+            }
         }
-        const std::vector<int>& lastLine = buffers.back();
-        profile->samples.assign(lastLine.size(), 0);
+        return l;
+    };
+    // Only offsets whose line can meet the image add samples; the others are all "no sample",
+    // so they are skipped, whatever the line count. The last line is always sampled: the profile
+    // takes its length and orientation.
+    const Line centre = lineAt(0);
+    const bool acrossY =
+        mode == 0 || (mode == 2 && std::abs(centre.y1 - centre.y0) < std::abs(centre.x1 - centre.x0));
+    const int64_t maxAcross = acrossY ? std::max(centre.y0, centre.y1) : std::max(centre.x0, centre.x1);
+    const int64_t minAcross = acrossY ? std::min(centre.y0, centre.y1) : std::min(centre.x0, centre.x1);
+    const int64_t size = acrossY ? height : width;
+    const int64_t dFrom = std::max<int64_t>(-(count / 2), -maxAcross - 1);
+    const int64_t dTo = std::min<int64_t>(count - 1 - count / 2, size - minAcross + 1);
+    const int lastD = count - 1 - count / 2;
+    const size_t length =
+        static_cast<size_t>(std::max(std::abs(centre.x1 - centre.x0), std::abs(centre.y1 - centre.y0))) + 1;
+    try {
+        std::vector<int> line(length);
+        std::vector<int64_t> sum(length, 0);
+        std::vector<int> taken(length, 0);
+        auto sample = [&](int d) {
+            const Line l = lineAt(d);
+            std::fill(line.begin(), line.end(), kNoSample);
+            int hi = 0, lo = 0;
+            SampleLine(image, heightType, l.x0, l.y0, l.x1, l.y1, line.data(), static_cast<int>(length),
+                       &profile->first, &profile->last, &profile->orientation, &hi, &lo);
+            for (size_t i = 0; i < length; ++i)
+                if (line[i] >= 0) {
+                    sum[i] += line[i];
+                    ++taken[i];
+                }
+        };
+        for (int64_t d = dFrom; d <= dTo; ++d)
+            if (d != lastD)
+                sample(static_cast<int>(d));
+        sample(lastD);
+        profile->samples.assign(length, 0);
         int hi = 0;
         int lo = INT_MAX;
-        for (size_t i = 0; i < lastLine.size(); ++i) {
-            int64_t sum = 0;
-            int taken = 0;
-            for (const std::vector<int>& line : buffers)
-                if (i < line.size() && line[i] >= 0) {
-                    sum += line[i];
-                    ++taken;
-                }
-            const int mean = taken > 0 ? static_cast<int>(sum / taken) : 0;
+        for (size_t i = 0; i < length; ++i) {
+            const int mean = taken[i] > 0 ? static_cast<int>(sum[i] / taken[i]) : 0;
             profile->samples[i] = mean;
             hi = std::max(hi, mean);
             lo = std::min(lo, mean);

@@ -110,6 +110,11 @@ TEST(LineProfile, OffsetsFoldingAndMissingSamples) {
     EXPECT_EQ(p.largest, 18);
     EXPECT_EQ(p.smallest, 18);
 
+    // A band far wider than the image: every row once, the folded row h once more.
+    lines.row = 10;
+    d.ExtractProfile(0, 1000001, rows.h, 0, lines, &p);
+    EXPECT_EQ(p.samples[3], (h * (h - 1) / 2 + (h - 1)) / (h + 1));
+
     // A vertical line at column 0 with three lines: column -1 gives no samples.
     OwnedDib cols(w, h, kKindGrey8);
     fill(d, cols.h, w, h, [](int x, int) { return x + 5; });
