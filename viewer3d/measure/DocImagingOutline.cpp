@@ -179,12 +179,12 @@ int DocImaging::TraceOutline(int slot, int x0, int y0, int x1, int y1, int value
         return 1;
     }
     // The walk starts on the second point; the step from the start to it is counted when the walk
-    // takes it again at the end. A walk longer than every pixel of the rectangle twice is broken
+    // takes it again at the end. A walk longer than four visits of every pixel of the rectangle is broken
     // off as a failure.
     int x = sx + t.dx[first];
     int y = sy + t.dy[first];
     int prev = first;
-    const int64_t limit = 2 * static_cast<int64_t>(w) * h + 8;
+    const int64_t limit = 4 * static_cast<int64_t>(w) * h + 8;
     int result = 0;
     for (int64_t steps = 0; steps < limit; ++steps) {
         stats->points++;
