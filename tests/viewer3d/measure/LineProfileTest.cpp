@@ -145,6 +145,16 @@ TEST(LineProfile, OffsetsFoldingAndMissingSamples) {
     // Mostly horizontal, so the band moves the line in y; in a column image nothing changes.
     d.ExtractProfile(2, 3, cols.h, 0, lines, &p);
     EXPECT_EQ(p.samples[6], 6);
+    // Mostly vertical, the band moves the line in x: offsets -1 and 0 of column 4.
+    lines.freeX1 = lines.freeX2 = 4;
+    lines.freeY1 = 0;
+    lines.freeY2 = 10;
+    d.ExtractProfile(2, 2, cols.h, 0, lines, &p);
+    ASSERT_EQ(p.samples.size(), 11u);
+    EXPECT_EQ(p.samples[3], (8 + 9) / 2);
+    // A band far wider than the image: every column once, the folded column w once more.
+    d.ExtractProfile(2, 1000001, cols.h, 0, lines, &p);
+    EXPECT_EQ(p.samples[3], (w * (w - 1) / 2 + 5 * w + (w - 1 + 5)) / (w + 1));
     // Equal end points: one sample.
     lines.freeX1 = lines.freeX2 = 4;
     lines.freeY1 = lines.freeY2 = 4;
