@@ -1,0 +1,115 @@
+// The main window: the views of the SDI layer in the middle, the top menu bar above, the
+// composition bar below, the focus image box at the right and the panel of the capture mode at
+// the left. It enters the four modes, owns the camera module with its parameter record, runs
+// the batch composition and keeps its placement in the settings file.
+#pragma once
+
+#include "devices/CamDll.h"
+#include "devices/ProcParameter.h"
+#include "devices/gui/CamNotices.h"
+#include "shell/SDIWinApp.h"
+#include "shell/core/CompositionRunner.h"
+#include "ui/DockingBars.h"
+#include "ui/TemplateWindow.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class COrsandelDoc;
+class CFocusProgDialog;
+class CMultiView;
+class CSelectedBox;
+class CTopMenuDialog;
+class wxComboBox;
+
+class CCompositionBar : public ui::TemplatePanel {
+public:
+    CCompositionBar();
+    bool OnInitDialog() override;
+    wxComboBox* SpeedCombo() const;
+    // Shows 819, 820, 823, 824, and 818 unless [InitialSettings] HeightButton is 0.
+    void ShowCompositionItems(bool show);
+
+private:
+    void OnSizeBar();
+};
+
+class CMainFrame : public CSDIFrameWnd {
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Placement, cache folder, views, bars, camera settings and the start mode's entry.
+    bool CreateFrame(COrsandelDoc* document);
+
+    void EnterMode(int mode);
+    int StartMode() const;
+    void ShowCaptureFolder();
+    void RestoreCaptureLayout();
+    void FolderUp() {}
+    void OnInitialMenu();
+    // Width of the pane the top menu bar lines up with; nothing while it does not exist.
+    std::optional<int> ReferencePaneWidth(bool thumbnailLayout) const;
+    void SetCompositionSpeed(int selection);
+    void ShowCompositionBar(bool show);
+
+    // ---- composition (819) ----
+    bool IsComposing() const { return m_runner.IsBusy(); }
+    void OnStartComposition();
+    CompositionRunner& Runner() { return m_runner; }
+
+    // ---- camera ----
+    void StartCamera();
+    void LoadCameraSettings();
+    void SaveCameraSettings();
+    double ReadStageZ() { return 0.0; }
+
+    CTopMenuDialog* TopMenu() const { return m_pTopMenu; }
+    CCompositionBar* CompositionBar() const { return m_pCompBar; }
+    CSelectedBox* SelectedBox() const { return m_pBox; }
+    ui::DockingBars& Bars() { return *m_bars; }
+    COrsandelDoc* Document() const { return m_pDoc; }
+    CFocusProgDialog* ProgressDialog() const { return m_pProgress; }
+
+    CCamDll m_camDll;
+    CProcParameter m_params;
+    std::unique_ptr<CamParamRecord> m_record;
+    CCamDllNotices m_notices;
+    std::string m_strModuleName; // display name of the loaded module
+    std::string m_strDevice;     // [STAGEINPUT] INPDEVICE
+    int m_bCameraFailed = 0;
+    int m_nFrameType = -1;
+    int m_bLayoutRefresh = 1;
+    CMultiView* m_pMultiView = nullptr;
+    wxWindow* m_pStageBusyOwner = nullptr;
+    wxWindow* m_pFocusedList = nullptr;
+
+private:
+    void CreateBars();
+    void OnCloseFrame(wxCloseEvent& ev);
+    void StopCamera();
+    void UpdateMinimumSize();
+    LRESULT OnWorkDone(WPARAM, LPARAM);
+    LRESULT OnWorkAborted(WPARAM, LPARAM);
+    LRESULT OnWorkProgress(WPARAM, LPARAM);
+    LRESULT OnWorkCancel(WPARAM, LPARAM);
+    LRESULT OnWorkReadFailed(WPARAM, LPARAM);
+    LRESULT OnCameraAlloc(WPARAM, LPARAM);
+    LRESULT OnCameraFree(WPARAM, LPARAM);
+    LRESULT OnCameraGrab(WPARAM, LPARAM);
+    LRESULT OnLensState(WPARAM, LPARAM);
+    void OnSelectInputDevice();
+    void OnInputMode();
+    void ShowResult();
+
+    COrsandelDoc* m_pDoc = nullptr;
+    std::unique_ptr<ui::DockingBars> m_bars;
+    CTopMenuDialog* m_pTopMenu = nullptr;
+    CCompositionBar* m_pCompBar = nullptr;
+    CSelectedBox* m_pBox = nullptr;
+    ui::TemplatePanel* m_pFocusCmdBar = nullptr;
+    CFocusProgDialog* m_pProgress = nullptr;
+    CompositionRunner m_runner;
+    bool m_closing = false;
+};

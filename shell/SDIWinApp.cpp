@@ -1,0 +1,123 @@
+#include "shell/SDIWinApp.h"
+
+#include "imaging/ProgramHelpers.h"
+#include "ui/resources/ResourceRegistry.h"
+
+#include <wx/panel.h>
+#include <wx/sizer.h>
+
+CSDIDocTemplate* CSDIWinApp::AddDocTemplate(std::unique_ptr<CSDIDocTemplate> t) {
+    m_templates.push_back(std::move(t));
+    return m_templates.back().get();
+}
+
+CSDIDocTemplate* CSDIWinApp::GetTemplateOfView(const wxWindow* view) const {
+    if (!view)
+        return nullptr;
+    for (const auto& t : m_templates)
+        if (t->m_pView == view)
+            return t.get();
+    return nullptr;
+}
+
+int CSDIWinApp::IndexOf(const CSDIDocTemplate* t) const {
+    for (size_t i = 0; i < m_templates.size(); ++i)
+        if (m_templates[i].get() == t)
+            return static_cast<int>(i);
+    return -1;
+}
+
+CSDIFrameWnd::CSDIFrameWnd(const wxString& title, const wxPoint& pos, const wxSize& size)
+    : ui::RoutedFrame(nullptr, title, pos, size) {
+    m_client = new wxPanel(this, wxID_ANY);
+    m_client->SetSizer(new wxBoxSizer(wxVERTICAL));
+}
+
+CSDIFrameWnd::~CSDIFrameWnd() = default;
+
+ui::CommandTarget* CSDIFrameWnd::TargetOfView(wxWindow* view) const {
+    return dynamic_cast<ui::CommandTarget*>(view);
+}
+
+bool CSDIFrameWnd::OnCreateClient(ui::CommandTarget* document) {
+    m_document = document;
+    CSDIWinApp* app = CSDIWinApp::Get();
+    const auto pane = SdiLayout::InitialPaneSize(ReadIniString("WindowsSettings", "SPLITTER", ""));
+    for (const auto& t : app->Templates())
+        m_layout.Add({t->m_nGroup, t->m_nRow, t->m_nColumn});
+    for (const auto& [group, shape] : m_layout.SplitterShapes()) {
+        if (shape.first == 0 || shape.second == 0)
+            continue;
+        auto grid = std::make_unique<ui::SplitterGrid>(m_client, shape.first, shape.second);
+        for (const auto& t : app->Templates()) {
+            if (t->m_nGroup != group)
+                continue;
+            wxWindow* view = t->Factory()(grid->PaneParent(t->m_nRow, t->m_nColumn));
+            if (!view)
+                return false;
+            grid->SetPane(t->m_nRow, t->m_nColumn, view);
+            t->m_pView = view;
+        }
+        grid->Finish(wxSize(pane.first, pane.second));
+        grid->Show(false);
+        m_client->GetSizer()->Add(grid->Window(), 1, wxEXPAND);
+        m_splitters[group] = std::move(grid);
+    }
+    for (const auto& t : app->Templates()) {
+        if (t->m_nGroup != -1)
+            continue;
+        wxWindow* view = t->Factory()(m_client);
+        if (!view)
+            return false;
+        view->Hide();
+        m_client->GetSizer()->Add(view, 1, wxEXPAND);
+        t->m_pView = view;
+    }
+    m_activeView = nullptr;
+    ActivateTemplate(app->GetFirstTemplate());
+    return true;
+}
+
+ui::SplitterGrid* CSDIFrameWnd::Splitter(int group) const {
+    auto it = m_splitters.find(group);
+    return it == m_splitters.end() ? nullptr : it->second.get();
+}
+
+void CSDIFrameWnd::ActivateTemplate(CSDIDocTemplate* target) {
+    CSDIWinApp* app = CSDIWinApp::Get();
+    if (!target || !target->m_pView)
+        return;
+    const SdiLayout::Switch s = m_layout.Activate(app->IndexOf(target));
+    if (!s.changed)
+        return;
+    if (!s.sameGroup) {
+        const auto& templates = app->Templates();
+        for (int i : s.hide)
+            if (templates[static_cast<size_t>(i)]->m_nGroup == -1)
+                templates[static_cast<size_t>(i)]->m_pView->Hide();
+        if (ui::SplitterGrid* grid = Splitter(s.hideSplitter))
+            grid->Show(false);
+        for (int i : s.show)
+            templates[static_cast<size_t>(i)]->m_pView->Show();
+        if (ui::SplitterGrid* grid = Splitter(s.showSplitter))
+            grid->Show(true);
+    }
+    SwitchMenu(target);
+    m_activeView = target->m_pView;
+    SetActiveView(TargetOfView(m_activeView), m_document);
+    Relayout();
+}
+
+void CSDIFrameWnd::Relayout() {
+    m_client->Layout();
+    Layout();
+}
+
+void CSDIFrameWnd::SwitchMenu(CSDIDocTemplate* t) {
+    if (!t)
+        return;
+    LoadMenuResource(t->m_nResourceId);
+    const std::string title = ui::Resources().LoadString(static_cast<UINT>(t->m_nResourceId));
+    if (!title.empty())
+        SetTitle(wxString::FromUTF8(title));
+}

@@ -1,0 +1,74 @@
+// A working folder with its own settings file and lens file in which the application object
+// starts as the program does; the windows are closed and the folder removed afterwards.
+#pragma once
+
+#include "imaging/ProgramHelpers.h"
+#include "platform/ScriptedMessageSink.h"
+#include "shell/MainFrame.h"
+#include "shell/OrsandelApp.h"
+#include "ui/testing/GuiTest.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+class ShellWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vt-shell-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        folder = tmpl;
+        char cwd[4096];
+        previousDir = ::getcwd(cwd, sizeof cwd) ? cwd : "/tmp";
+        ASSERT_EQ(::chdir(folder.c_str()), 0);
+        Write("LENS.TXT", "ML30-1,Thirty,0.3,3\nML90-2.5,Ninety,0.09,1\n");
+        cameraDir = std::string(VT_BINARY_DIR) + "/tools/testcam/render";
+        ::setenv("VANTOREL_CAMERA_DIR", cameraDir.c_str(), 1);
+    }
+    void TearDown() override {
+        CloseProgram();
+        ::chdir(previousDir.c_str());
+        SetSettingsFilePath("Vantorel.ini");
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+    void Write(const std::string& name, const std::string& text) {
+        std::ofstream(folder + "/" + name, std::ios::binary) << text;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(folder + "/" + name, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // Settings that start the program in a mode without the start dialog.
+    void Settings(int mode, const std::string& more = "") {
+        Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" + std::to_string(mode) +
+                                  "\n[STAGEINPUT]\nINPDEVICE=Vantorel Test Camera\n" + more);
+    }
+    bool StartProgram() {
+        app = std::make_unique<COrsandelApp>();
+        return app->InitInstance();
+    }
+    CMainFrame* Frame() const { return app ? app->m_pMainFrame : nullptr; }
+    // Closes the main frame as the user would and waits until it is gone.
+    void CloseProgram() {
+        if (!app)
+            return;
+        if (CMainFrame* f = Frame()) {
+            f->Close();
+            ui::testing::PumpUntil([&] { return app->m_pMainFrame == nullptr; });
+        }
+        app.reset();
+        ui::testing::Pump(20);
+    }
+
+    std::string folder, previousDir, cameraDir;
+    std::unique_ptr<COrsandelApp> app;
+};
