@@ -1,41 +1,14 @@
-// Helpers that the whole program uses: typed access to the settings file, the number format of
-// reals in it, a one-message pump for long loops on the UI thread, file-name helpers (name part,
-// type name, thumbnail-cache names, numbered capture names with an overwrite question), the
-// system's text for an error code, icons on buttons, the lens byte of the lens port, and the
-// program-wide critical section.
+// Helpers that the whole program uses: a one-message pump for long loops on the UI thread,
+// file-name helpers (name part, thumbnail-cache names, numbered capture names with an overwrite
+// question), the system's text for an error code, icons on buttons, the lens byte of the lens
+// port, and the program-wide critical section. The settings file helpers are in
+// platform/Settings.h, the file type names in platform/ShellInfo.h.
 #pragma once
 
 #include "platform/Sync.h"
 #include "platform/WinTypes.h"
 
 #include <string>
-
-// ---- settings file --------------------------------------------------------------------------
-// The settings file every Ini helper reads and writes: "Vantorel.ini" in the current directory
-// until the application object sets its path. Each call reads or writes the file.
-void SetSettingsFilePath(const std::string& path);
-std::string GetSettingsFilePath();
-
-BOOL WriteIniInt(LPCSTR section, LPCSTR key, int value);
-BOOL WriteIniDouble(LPCSTR section, LPCSTR key, double value);
-BOOL WriteIniString(LPCSTR section, LPCSTR key, LPCSTR text);
-// The value (or `def` when the key is absent) into the buffer, cut to size-1 bytes; returns the
-// number of bytes copied.
-DWORD ReadIniString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD size);
-// The same as a string (values up to 4095 bytes).
-std::string ReadIniString(LPCSTR section, LPCSTR key, LPCSTR def);
-// The value as an integer: `def` when absent, 0 when empty, otherwise the leading decimal number
-// of the text (clamped to the range of int).
-int ReadIniInt(LPCSTR section, LPCSTR key, int def);
-// The value as a real: `def` (through its FormatDoubleText text) when absent, 0.0 when empty,
-// otherwise the leading number of the text.
-double ReadIniDouble(LPCSTR section, LPCSTR key, double def);
-
-// The text of a real in the settings file: fixed-point with 14 characters for the integer part
-// and the decimals together, trailing zeros and point removed (0.1 → "0.1", 2.0 → "2",
-// -0.25 → "-0.25"). Values of 1e15 and more in size use 14 significant digits with an exponent;
-// non-finite values give "nan", "inf" or "-inf". Independent of the C locale.
-std::string FormatDoubleText(double value);
 
 // ---- message pump ---------------------------------------------------------------------------
 // Removes and dispatches at most one waiting message for `hwnd` (any window of the UI thread
@@ -57,10 +30,6 @@ void* SetButtonIcon(HWND button, UINT iconId);
 // ---- file names -----------------------------------------------------------------------------
 // The part after the last '/'; the whole path when there is none.
 std::string GetFileNamePart(const std::string& path);
-
-// The type name of the file from the MIME database ("PNG image" …); for a type the database
-// does not know, the extension in upper case and " File" ("TMP File"), or "File" without one.
-std::string GetFileTypeName(const std::string& path);
 
 // The folder of the thumbnail cache; "Cache" (relative to the current directory) until the
 // main frame sets it.

@@ -1,6 +1,7 @@
 #include "shell/MainFrame.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "shell/LeftView.h"

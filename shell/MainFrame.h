@@ -4,9 +4,9 @@
 // the batch composition and keeps its placement in the settings file.
 #pragma once
 
-#include "devices/CamDll.h"
-#include "devices/ProcParameter.h"
-#include "devices/gui/CamNotices.h"
+#include "devices/camera/CamDll.h"
+#include "devices/camera/ProcParameter.h"
+#include "devices/camera/gui/CamNotices.h"
 #include "shell/SDIWinApp.h"
 #include "shell/core/CompositionRunner.h"
 #include "ui/DockingBars.h"

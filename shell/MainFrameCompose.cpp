@@ -1,5 +1,5 @@
 // The main frame's composition run, camera connection and camera and lens messages.
-#include "devices/gui/InpImgDlg.h"
+#include "devices/camera/gui/InpImgDlg.h"
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
 #include "imaging/ProgramHelpers.h"

@@ -4,11 +4,11 @@
 // and takes still pictures into files.
 #pragma once
 
-#include "devices/SerialPort.h"
-#include "devices/XyTblCtrl.h"
+#include "devices/serial/SerialPort.h"
+#include "devices/serial/XyTblCtrl.h"
 #include "platform/GlobalMemory.h"
 #include "shell/core/CaptureSettings.h"
-#include "devices/ControllerSettings.h"
+#include "devices/serial/ControllerSettings.h"
 #include "ui/TemplateWindow.h"
 #include "ui/Timers.h"
 

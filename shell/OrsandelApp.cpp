@@ -2,6 +2,7 @@
 
 #include "imaging/Dib.h"
 #include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 #include "shell/LeftView.h"
 #include "shell/MainFrame.h"
 #include "shell/MultiView.h"

@@ -1,6 +1,7 @@
 #include "shell/SDIWinApp.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include <wx/panel.h>

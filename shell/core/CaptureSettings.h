@@ -3,7 +3,7 @@
 // the order the capture view writes them.
 #pragma once
 
-#include "devices/CamParamRecord.h"
+#include "devices/camera/CamParamRecord.h"
 
 #include <string>
 

@@ -1,6 +1,7 @@
 #include "shell/core/DocumentSettings.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include <cmath>

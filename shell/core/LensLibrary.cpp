@@ -1,6 +1,7 @@
 #include "shell/core/LensLibrary.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 
 #include <sys/stat.h>
 

@@ -2,7 +2,7 @@
 // own section, and the program-wide scale colour and corner of the scale bars.
 #pragma once
 
-#include "devices/MLens.h"
+#include "devices/camera/MLens.h"
 
 #include <memory>
 #include <string>

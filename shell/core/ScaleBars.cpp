@@ -1,6 +1,7 @@
 #include "shell/core/ScaleBars.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,7 @@
 #include "shell/core/StartMode.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 
 #include <strings.h>
 

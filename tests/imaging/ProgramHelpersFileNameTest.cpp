@@ -133,19 +133,10 @@ TEST_F(CaptureFolder, ResetMakesTheNextExistingNameAskAgain) {
     EXPECT_EQ(sink.CountOf(894), 3u);
 }
 
-TEST(FileNames, NamePartAndTypeName) {
+TEST(FileNames, NamePart) {
     EXPECT_EQ(GetFileNamePart("/a/b/c.bmp"), "c.bmp");
     EXPECT_EQ(GetFileNamePart("c.bmp"), "c.bmp");
     EXPECT_EQ(GetFileNamePart("/a/b/"), "");
-
-    EXPECT_EQ(GetFileTypeName("/nowhere/capture.qzxw"), "QZXW File");
-    EXPECT_EQ(GetFileTypeName("/nowhere/capture.QzX9"), "QZX9 File");
-    EXPECT_EQ(GetFileTypeName("/nowhere.d/noextension"), "File");
-    std::string bmp = GetFileTypeName("/nowhere/picture.bmp");
-    EXPECT_FALSE(bmp.empty());
-    EXPECT_NE(bmp, "BMP File") << "the MIME database knows bitmaps";
-    EXPECT_EQ(GetFileTypeName("/nowhere/other.bmp"), bmp) << "same type, same text";
-    EXPECT_NE(GetFileTypeName("/tmp"), "File") << "a folder has its own type name";
 }
 
 TEST(FileNames, ThumbCacheNamesAndTheirLengthLimit) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 #include "platform/ScriptedMessageSink.h"
 #include "shell/MainFrame.h"
 #include "shell/OrsandelApp.h"

@@ -2,7 +2,7 @@
 // the object, then restores the previous path and removes the folder.
 #pragma once
 
-#include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // way back to the program's windows.
 #pragma once
 
-#include "devices/CameraModuleApi.h"
+#include "devices/camera/CameraModuleApi.h"
 
 #include <dlfcn.h>
 

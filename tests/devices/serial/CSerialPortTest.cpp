@@ -2,7 +2,7 @@
 // and the polling read with its early end and its time-out, also across the tick wrap.
 #include "EmulatorHarness.h"
 
-#include "devices/SerialPort.h"
+#include "devices/serial/SerialPort.h"
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>

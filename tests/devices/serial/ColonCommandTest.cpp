@@ -2,11 +2,11 @@
 // command, the status replies, and the waits.
 #include "EmulatorHarness.h"
 
-#include "devices/MIICtrl.h"
-#include "devices/Mmc2Ctrl.h"
-#include "devices/Msc2Ctrl.h"
-#include "devices/Pat001.h"
-#include "devices/QtCtrl.h"
+#include "devices/serial/MIICtrl.h"
+#include "devices/serial/Mmc2Ctrl.h"
+#include "devices/serial/Msc2Ctrl.h"
+#include "devices/serial/Pat001.h"
+#include "devices/serial/QtCtrl.h"
 
 #include <chrono>
 

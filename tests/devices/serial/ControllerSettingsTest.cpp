@@ -2,8 +2,8 @@
 #include "tests/support/ScratchSettingsFile.h"
 #include "EmulatorHarness.h"
 
-#include "devices/ControllerSettings.h"
-#include "imaging/ProgramHelpers.h"
+#include "devices/serial/ControllerSettings.h"
+#include "platform/Settings.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // presses, and an emulator served on the pseudo terminal that COM1 names.
 #pragma once
 
-#include "devices/AbortKeys.h"
+#include "devices/serial/AbortKeys.h"
 #include "platform/Time.h"
 #include "tools/emulators/Emulators.h"
 

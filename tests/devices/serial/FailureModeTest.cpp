@@ -2,8 +2,8 @@
 // with position 0, whatever the protocol; and the position file of the emulators.
 #include "EmulatorHarness.h"
 
-#include "devices/ControllerLink.h"
-#include "devices/XyTblCtrl.h"
+#include "devices/serial/ControllerLink.h"
+#include "devices/serial/XyTblCtrl.h"
 
 #include <cstdio>
 #include <fstream>

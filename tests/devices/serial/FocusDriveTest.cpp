@@ -1,10 +1,10 @@
 // The one-axis focus drives against their emulators: CT-7, Motor-Focus System, STM6 and SZX.
 #include "EmulatorHarness.h"
 
-#include "devices/HiroxCT7Ctrl.h"
-#include "devices/LeicaMFSCtrl.h"
-#include "devices/OlympusSTMCtrl.h"
-#include "devices/OlympusSZXMSCtrl.h"
+#include "devices/serial/HiroxCT7Ctrl.h"
+#include "devices/serial/LeicaMFSCtrl.h"
+#include "devices/serial/OlympusSTMCtrl.h"
+#include "devices/serial/OlympusSZXMSCtrl.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The controller facade for every controller type, each against the emulator of its protocol.
 #include "EmulatorHarness.h"
 
-#include "devices/XyTblCtrl.h"
+#include "devices/serial/XyTblCtrl.h"
 
 #include <functional>
 #include <ostream>

@@ -1,5 +1,5 @@
 // The settings the shell writes, as text, in their key orders.
-#include "devices/ControllerSettings.h"
+#include "devices/serial/ControllerSettings.h"
 #include "shell/core/CaptureSettings.h"
 #include "shell/core/CompositionRun.h"
 #include "shell/core/DocumentSettings.h"

@@ -1,7 +1,0 @@
-#include "devices/CamDllDetail.h"
-
-#include "platform/MessageSink.h"
-
-void CamShowMessage(int id) {
-    ShowMessage(static_cast<UINT>(id), MB_OK);
-}

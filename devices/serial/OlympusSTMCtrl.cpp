@@ -1,0 +1,231 @@
+#include "devices/serial/OlympusSTMCtrl.h"
+
+#include "platform/Time.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+constexpr DWORD kPollPauseMs = 30;
+constexpr int kMovingBit = 0x20;
+constexpr int kInchBit = 0x01;
+constexpr int kFineStepBit = 0x20;
+
+bool ParseDouble(const std::string& text, size_t& at, double* value) {
+    const char* begin = text.c_str() + at;
+    char* end = nullptr;
+    double v = std::strtod(begin, &end);
+    if (end == begin || !std::isfinite(v))
+        return false;
+    at += static_cast<size_t>(end - begin);
+    *value = v;
+    return true;
+}
+} // namespace
+
+void COlympusSTMCtrl::Connect() {
+    if (!m_Link.AutoConnect())
+        return;
+    m_Link.connected = m_Link.OpenPort();
+}
+
+void COlympusSTMCtrl::Disconnect() {
+    if (!m_Link.AutoConnect())
+        return;
+    if (m_Link.connected && m_bRemote)
+        SetRemote(FALSE);
+    m_bRemote = FALSE;
+    m_Link.ClosePort();
+}
+
+BOOL COlympusSTMCtrl::Command(const char* command, const char* prefix, std::string& rest) {
+    return m_Link.Send(command) && ReadPrefixedLine(m_Link.port, prefix, rest) && !rest.empty();
+}
+
+BOOL COlympusSTMCtrl::Acknowledged(const char* command, const char* prefix) {
+    std::string rest;
+    return Command(command, prefix, rest) && rest[0] == '+';
+}
+
+BOOL COlympusSTMCtrl::QueryNumber(const char* command, const char* prefix, int* value) {
+    std::string rest;
+    return Command(command, prefix, rest) && ParseIntField(rest, 0, rest.size(), value);
+}
+
+BOOL COlympusSTMCtrl::SetRemote(BOOL on) {
+    if (!m_Link.connected)
+        return FALSE;
+    if (!on && !m_bJog) {
+        // Leave remote mode only after the motion has ended; bounded, and a failed query ends
+        // the wait.
+        DWORD start = GetTickCount();
+        int status = 0;
+        while (QueryNumber("1 ZSTS?\r\n", "0 ZSTS:", &status) && (status & kMovingBit)) {
+            if (m_Link.port.IsTimeOver(start, kWaitStopTimeoutMs))
+                break;
+            Sleep(kPollPauseMs);
+        }
+    }
+    std::string rest;
+    if (!Acknowledged(on ? "1 REMOTE= 4\r\n" : "1 REMOTE= 0\r\n", "0 REMOTE"))
+        return FALSE;
+    if (!ReadPrefixedLine(m_Link.port, "0 REMOTE=", rest) || rest.empty())
+        return FALSE;
+    return m_Link.Send("1 REMOTE+\r\n");
+}
+
+BOOL COlympusSTMCtrl::EnsureRemote() {
+    if (!m_bRemote)
+        m_bRemote = SetRemote(TRUE);
+    return m_bRemote;
+}
+
+BOOL COlympusSTMCtrl::Open(int port, int baud, int data, int parity, int stop, int flow) {
+    m_Link.Store(port, baud, data, parity, stop, flow);
+    Connect();
+    m_Link.port.SetAutoConnect(0);
+    return m_Link.connected;
+}
+
+BOOL COlympusSTMCtrl::Close(int autoConnect) {
+    m_Link.port.SetAutoConnect(autoConnect);
+    Disconnect();
+    return TRUE;
+}
+
+int COlympusSTMCtrl::PulsesOfReading(double z, int status) {
+    double factor = (status & kInchBit) ? 25400.0 : 1000.0;
+    double step = (status & kFineStepBit) ? 0.025 : 0.05;
+    double pulses = std::round(z * factor / step);
+    if (!(pulses <= 2147483647.0 && pulses >= -2147483647.0))
+        return 0;
+    return static_cast<int>(pulses);
+}
+
+bool COlympusSTMCtrl::ParseReading(const std::string& text, int mode, double* z) {
+    size_t at = 0;
+    double v = 0;
+    if (!ParseDouble(text, at, &v))
+        return false;
+    if (mode == 0) {
+        for (int i = 0; i < 2; ++i) {
+            if (at >= text.size() || text[at] != ',')
+                return false;
+            ++at;
+            if (!ParseDouble(text, at, &v))
+                return false;
+        }
+    }
+    *z = v;
+    return true;
+}
+
+BOOL COlympusSTMCtrl::ReadPosition(int* pos) {
+    *pos = 0;
+    int mode = 0;
+    if (!QueryNumber("1 DOUT?\r\n", "0 DOUT:", &mode))
+        return FALSE;
+    if (mode == 1)
+        return TRUE;
+    std::string rest;
+    double z = 0;
+    if (!Command("1 READ?\r\n", "0 READ:", rest) || !ParseReading(rest, mode, &z))
+        return FALSE;
+    int status = 0;
+    if (!QueryNumber("1 GETSTS?\r\n", "0 GETSTS:", &status))
+        return FALSE;
+    *pos = -PulsesOfReading(z, status);
+    return TRUE;
+}
+
+BOOL COlympusSTMCtrl::GetPosition(int* pos) {
+    *pos = 0;
+    Connect();
+    BOOL ok = m_Link.connected && ReadPosition(pos);
+    Disconnect();
+    return ok;
+}
+
+double COlympusSTMCtrl::GetUmPerPulse() {
+    Connect();
+    double um = 0.0;
+    int status = 0;
+    if (m_Link.connected && QueryNumber("1 GETSTS?\r\n", "0 GETSTS:", &status))
+        um = (status & kFineStepBit) ? 0.025 : 0.05;
+    Disconnect();
+    return um;
+}
+
+BOOL COlympusSTMCtrl::SendRelative(int dist) {
+    EnsureRemote();
+    char command[64];
+    std::snprintf(command, sizeof command, "1 ZMOVR= %d,0,%lld\r\n", dist > 0 ? 1 : 0,
+                  std::llabs(static_cast<long long>(dist)));
+    return Acknowledged(command, "0 ZMOVR");
+}
+
+BOOL COlympusSTMCtrl::MoveRel(int dist) {
+    Connect();
+    BOOL ok = m_Link.connected && SendRelative(dist);
+    Disconnect();
+    return ok;
+}
+
+BOOL COlympusSTMCtrl::MoveAbs(int target) {
+    Connect();
+    BOOL ok = FALSE;
+    int pos = 0;
+    // Without a position there is no distance to go: send nothing.
+    if (m_Link.connected && ReadPosition(&pos))
+        ok = SendRelative(pos - target);
+    Disconnect();
+    return ok;
+}
+
+BOOL COlympusSTMCtrl::Jog(int dir) {
+    if (dir != 0 && dir != 1)
+        return FALSE;
+    Connect();
+    BOOL ok = FALSE;
+    if (m_Link.connected) {
+        EnsureRemote();
+        ok = Acknowledged(dir == 0 ? "1 ZMOVF= 1,0\r\n" : "1 ZMOVF= 0,0\r\n", "0 ZMOVF");
+        if (ok)
+            m_bJog = TRUE;
+    }
+    Disconnect();
+    return ok;
+}
+
+BOOL COlympusSTMCtrl::Stop() {
+    Connect();
+    BOOL ok = FALSE;
+    if (m_Link.connected) {
+        EnsureRemote();
+        ok = Acknowledged("1 ZSTOP= \r\n", "0 ZSTOP");
+        if (ok)
+            m_bJog = FALSE;
+    }
+    Disconnect();
+    return ok;
+}
+
+BOOL COlympusSTMCtrl::SetSpeed(int high, int rate) {
+    Connect();
+    char command[64];
+    std::snprintf(command, sizeof command, "1 ZSPD= 0,%d,%d\r\n", high, rate);
+    BOOL ok = m_Link.connected && Acknowledged(command, "0 ZSPD");
+    Disconnect();
+    return ok;
+}
+
+BOOL COlympusSTMCtrl::Reset() {
+    Connect();
+    BOOL ok = m_Link.connected && Acknowledged("1 RESET= 2\r\n", "0 RESET");
+    Disconnect();
+    return ok;
+}
+
+BOOL COlympusSTMCtrl::WaitStop() { return WaitSettledOrStop(kPollPauseMs); }

@@ -1,0 +1,14 @@
+#include "devices/serial/gui/StageSerchDialog.h"
+
+CStageSerchDialog::CStageSerchDialog(wxWindow* parent) : TemplateDialog(parent, 254) {
+    Create(true);
+    Update();
+    m_wait = std::make_unique<wxBusyCursor>();
+}
+
+CStageSerchDialog::~CStageSerchDialog() { m_wait.reset(); }
+
+void CStageSerchDialog::Close() {
+    m_wait.reset();
+    Destroy();
+}

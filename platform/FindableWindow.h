@@ -1,0 +1,95 @@
+// Top-level windows that other processes of this user can find by class name or title and pass a
+// data record to (the WM_COPYDATA hand-over between the programs).
+//
+// Every registered window owns a Unix-domain socket in the per-user runtime folder
+// (GetRuntimeFolder): "win-<pid>-<nonce>-<n>.sock", and beside it "win-<pid>-<nonce>-<n>.info"
+// with the window's class name, title and activation stamp. Lookups read the info files and skip
+// windows whose owner has ended (the socket refuses connections); such leftovers are removed.
+//
+// The wire of one send, all numbers little-endian: the sender writes the 4-byte tag (dwData), the
+// 4-byte length (cbData) and the record bytes unchanged; the receiver hands the record to its
+// delivery function and writes back the function's 8-byte result. A receiver that refuses the
+// record (too large, cut short) closes the connection without a result.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+constexpr UINT WM_COPYDATA = 0x004A;
+
+// The record of a WM_COPYDATA send. lpData stays the sender's; on the receiving side it is valid
+// only during the delivery call.
+struct COPYDATASTRUCT {
+    DWORD dwData = 0;
+    DWORD cbData = 0;
+    const void* lpData = nullptr;
+};
+
+// The largest record a receiver takes; larger ones are refused before anything is allocated.
+constexpr DWORD kMaxCopyDataBytes = 256u * 1024u * 1024u;
+
+// A findable window as a lookup sees it.
+struct TopWindowInfo {
+    std::string className;
+    std::string title;
+    pid_t processId = 0;
+    unsigned long long activation = 0; // larger = activated more recently
+    std::string socketPath;            // where records to this window go
+};
+
+// The owner's side: registers a window while it exists. Not copyable; the destructor
+// unregisters.
+class FindableWindow {
+public:
+    // Runs on the receiver's listener thread for every complete record; its result goes back to
+    // the sender. It must return once Unregister has been called (the window layer's delivery
+    // waits for the UI thread, and stops waiting when the window goes).
+    using Delivery = std::function<LRESULT(const COPYDATASTRUCT&)>;
+
+    FindableWindow();
+    ~FindableWindow();
+    FindableWindow(const FindableWindow&) = delete;
+    FindableWindow& operator=(const FindableWindow&) = delete;
+
+    // Makes the window findable and starts its listener. The window counts as activated now. False
+    // (with GetFindableWindowError()) when the runtime folder or the socket cannot be made, or when
+    // the window is registered already.
+    bool Register(const std::string& className, const std::string& title, Delivery delivery);
+    // Ends the listener (waiting for a delivery in progress) and removes the socket and info file.
+    void Unregister();
+    bool IsRegistered() const;
+
+    // Changes the title that lookups see.
+    bool SetTitle(const std::string& title);
+    std::string GetTitle() const;
+    // Puts the window first in the activation order.
+    bool ReportActivation();
+
+    std::string SocketPath() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The findable windows of this user in activation order, most recently activated first.
+std::vector<TopWindowInfo> EnumTopWindows();
+
+// The first window in activation order whose class name and title equal the given ones exactly;
+// a null argument matches any. False when there is none.
+bool FindTopWindow(const char* className, const char* title, TopWindowInfo* found);
+
+// Sends the record and waits for the receiver's result, all within timeoutMs milliseconds. False
+// (with GetFindableWindowError()) when the window cannot be reached, refuses the record, dies or
+// does not answer in time. A send from the UI thread to a window of its own process cannot be
+// delivered (the delivery waits for that thread) and fails at the time-out.
+bool SendCopyData(const TopWindowInfo& target, const COPYDATASTRUCT& record, DWORD timeoutMs,
+                  LRESULT* result = nullptr);
+
+// The reason of the last failure on this thread.
+std::string GetFindableWindowError();

@@ -1,0 +1,351 @@
+// Findable windows across processes: the receiving program is tools/findwin-peer, started for each
+// test with the runtime folder pointed at a scratch folder.
+#include "platform/FindableWindow.h"
+
+#include "platform/Process.h"
+#include "platform/Sync.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long msSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+bool waitFor(const std::function<bool()>& pred, int timeoutMs = 10000) {
+    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!pred()) {
+        if (Clock::now() >= end)
+            return pred();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+// The tag whose four bytes, in memory order, are the first four of text.
+DWORD tagOf(const char* text) {
+    return static_cast<DWORD>(static_cast<unsigned char>(text[0])) |
+           static_cast<DWORD>(static_cast<unsigned char>(text[1])) << 8 |
+           static_cast<DWORD>(static_cast<unsigned char>(text[2])) << 16 |
+           static_cast<DWORD>(static_cast<unsigned char>(text[3])) << 24;
+}
+
+std::string pattern(size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    unsigned x = seed;
+    for (auto& c : s) {
+        x = x * 1664525u + 1013904223u;
+        c = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
+// A findwin-peer process receiving into a folder of its own; killed at the end of the test.
+class Peer {
+public:
+    explicit Peer(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--out", out_.path()});
+        std::string exe = std::string(VT_BINARY_DIR) + "/tools/findwin-peer/findwin-peer";
+        PROCESS_INFORMATION pi;
+        started_ = CreateProcess(exe, args, {}, &pi) == TRUE;
+        pid_ = pi.dwProcessId;
+    }
+    ~Peer() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            WaitForProcess(pid_, 10000);
+        }
+    }
+    bool WaitReady() {
+        return started_ && waitFor([&] { return std::filesystem::exists(out_ / "ready"); });
+    }
+    std::string SocketPath() const { return TempDir::ReadAll(out_ / "ready"); }
+    // The record with number n (from 1) as {tag bytes, data}, waiting for it to arrive.
+    bool Record(int n, std::string& tag, std::string& data) {
+        std::string base = out_ / ("record-" + std::to_string(n));
+        if (!waitFor([&] { return std::filesystem::exists(base + ".tag"); }))
+            return false;
+        tag = TempDir::ReadAll(base + ".tag");
+        data = TempDir::ReadAll(base + ".bin");
+        return true;
+    }
+    // Ends the process with sig and collects it; its exit code.
+    DWORD End(int sig) {
+        ::kill(pid_, sig);
+        DWORD code = 0xFFFF;
+        EXPECT_EQ(WaitForProcess(pid_, 10000, &code), WAIT_OBJECT_0);
+        pid_ = 0;
+        return code;
+    }
+    pid_t Pid() const { return pid_; }
+
+private:
+    TempDir out_;
+    bool started_ = false;
+    pid_t pid_ = 0;
+};
+
+class FindableWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("XDG_RUNTIME_DIR");
+        hadOld_ = old != nullptr;
+        if (old)
+            old_ = old;
+        ::setenv("XDG_RUNTIME_DIR", dir_.path().c_str(), 1);
+    }
+    void TearDown() override {
+        if (hadOld_)
+            ::setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
+        else
+            ::unsetenv("XDG_RUNTIME_DIR");
+    }
+    // Names of the window files in the runtime folder.
+    std::vector<std::string> WindowFiles() const {
+        std::vector<std::string> names;
+        for (auto& e : std::filesystem::directory_iterator(dir_ / "vantorel"))
+            if (e.path().filename().string().rfind("win-", 0) == 0)
+                names.push_back(e.path().filename().string());
+        return names;
+    }
+    static std::vector<std::string> Titles() {
+        std::vector<std::string> t;
+        for (const auto& w : EnumTopWindows())
+            t.push_back(w.title);
+        return t;
+    }
+
+    TempDir dir_;
+    bool hadOld_ = false;
+    std::string old_;
+};
+
+// Writes bytes to the socket as a sender would, with endSending closes its sending side, and
+// returns what the receiver wrote back before closing (empty when it refused). closedInTime tells
+// whether the receiver closed within five seconds.
+std::string rawExchange(const std::string& socketPath, const std::string& bytes, bool endSending,
+                        bool& closedInTime) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
+    if (endSending)
+        ::shutdown(fd, SHUT_WR);
+    std::string reply;
+    closedInTime = false;
+    pollfd p{fd, POLLIN, 0};
+    while (::poll(&p, 1, 5000) > 0) {
+        char buf[64];
+        ssize_t r = ::recv(fd, buf, sizeof buf, 0);
+        if (r <= 0) {
+            closedInTime = true;
+            break;
+        }
+        reply.append(buf, static_cast<size_t>(r));
+    }
+    ::close(fd);
+    return reply;
+}
+
+std::string header(DWORD tag, DWORD length) {
+    std::string h(8, '\0');
+    for (int i = 0; i < 4; ++i) {
+        h[i] = static_cast<char>(tag >> (8 * i));
+        h[4 + i] = static_cast<char>(length >> (8 * i));
+    }
+    return h;
+}
+
+} // namespace
+
+TEST_F(FindableWindowTest, RecordsOfOneByte64KiBAnd32MiBArriveUnchangedInAnotherProcess) {
+    Peer peer({"--class", "Palvint", "--title", "Brelvoxa", "--result", "-7"});
+    ASSERT_TRUE(peer.WaitReady());
+
+    struct Case {
+        size_t size;
+        const char* tag;
+        bool byClass;
+    } cases[] = {{1, "IMG\0", true}, {64 * 1024, "VV3D", false}, {32u * 1024 * 1024, "VV3D", true}};
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        TopWindowInfo target;
+        ASSERT_TRUE(c.byClass ? FindTopWindow("Palvint", nullptr, &target)
+                              : FindTopWindow(nullptr, "Brelvoxa", &target));
+        EXPECT_EQ(target.processId, peer.Pid());
+        EXPECT_EQ(target.socketPath, peer.SocketPath());
+        std::string data = pattern(c.size, static_cast<unsigned>(c.size));
+        COPYDATASTRUCT record;
+        record.dwData = tagOf(c.tag);
+        record.cbData = static_cast<DWORD>(data.size());
+        record.lpData = data.data();
+        LRESULT result = 0;
+        ASSERT_TRUE(SendCopyData(target, record, 30000, &result)) << GetFindableWindowError();
+        EXPECT_EQ(result, -7);
+        std::string tag, got;
+        ASSERT_TRUE(peer.Record(++n, tag, got));
+        EXPECT_EQ(tag, std::string(c.tag, 4));
+        EXPECT_TRUE(got == data) << "record of " << c.size << " bytes changed on the way";
+    }
+    // An owner that ends normally leaves nothing behind.
+    EXPECT_EQ(peer.End(SIGTERM), 0u);
+    EXPECT_TRUE(WindowFiles().empty());
+}
+
+TEST_F(FindableWindowTest, LookupsByClassAndExactTitleFollowTheActivationOrderOfAllProcesses) {
+    FindableWindow a, b, c;
+    ASSERT_TRUE(a.Register("Palvint", "A", nullptr)) << GetFindableWindowError();
+    ASSERT_TRUE(b.Register("Frame", "Brelvoxa", nullptr));
+    ASSERT_TRUE(c.Register("Frame", "Brelvoxa - 名称未設定1", nullptr));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Brelvoxa - 名称未設定1", "Brelvoxa", "A"}));
+
+    TopWindowInfo w;
+    ASSERT_TRUE(FindTopWindow(nullptr, "Brelvoxa", &w)); // exact: the later prefixed title does not match
+    EXPECT_EQ(w.socketPath, b.SocketPath());
+    ASSERT_TRUE(FindTopWindow("Frame", nullptr, &w)); // the most recently activated of the class
+    EXPECT_EQ(w.socketPath, c.SocketPath());
+    EXPECT_FALSE(FindTopWindow("Palvint", "Brelvoxa", &w));
+    EXPECT_FALSE(FindTopWindow(nullptr, "brelvoxa", &w));
+
+    // A window of another process takes part in the same order.
+    Peer peer({"--class", "Palvint", "--title", "P"});
+    ASSERT_TRUE(peer.WaitReady());
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"P", "Brelvoxa - 名称未設定1", "Brelvoxa", "A"}));
+    ASSERT_TRUE(FindTopWindow("Palvint", nullptr, &w));
+    EXPECT_EQ(w.processId, peer.Pid());
+
+    ASSERT_TRUE(a.ReportActivation());
+    ASSERT_TRUE(b.ReportActivation());
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Brelvoxa", "A", "P", "Brelvoxa - 名称未設定1"}));
+    ASSERT_TRUE(FindTopWindow("Palvint", nullptr, &w));
+    EXPECT_EQ(w.socketPath, a.SocketPath());
+
+    // A changed title is what lookups see; two equal titles resolve to the more recent window.
+    ASSERT_TRUE(c.SetTitle("Brelvoxa"));
+    ASSERT_TRUE(FindTopWindow(nullptr, "Brelvoxa", &w));
+    EXPECT_EQ(w.socketPath, b.SocketPath());
+    ASSERT_TRUE(c.ReportActivation());
+    ASSERT_TRUE(FindTopWindow(nullptr, "Brelvoxa", &w));
+    EXPECT_EQ(w.socketPath, c.SocketPath());
+    EXPECT_FALSE(FindTopWindow(nullptr, "Brelvoxa - 名称未設定1", &w));
+
+    b.Unregister();
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Brelvoxa", "A", "P"}));
+    EXPECT_FALSE(std::filesystem::exists(b.SocketPath()));
+}
+
+TEST_F(FindableWindowTest, ReceiverThatNeverReadsGivesAFailureWithinTheTimeOut) {
+    Peer peer({"--class", "Palvint", "--stall"});
+    ASSERT_TRUE(peer.WaitReady());
+    int status = 0;
+    ASSERT_EQ(::waitpid(peer.Pid(), &status, WUNTRACED), peer.Pid()); // stopped for good
+    ASSERT_TRUE(WIFSTOPPED(status));
+
+    TopWindowInfo target;
+    ASSERT_TRUE(FindTopWindow("Palvint", nullptr, &target)); // alive, only not reading
+    for (size_t size : {size_t(1), size_t(32u * 1024 * 1024)}) {
+        SCOPED_TRACE(size);
+        std::string data(size, 'x');
+        COPYDATASTRUCT record{tagOf("VV3D"), static_cast<DWORD>(size), data.data()};
+        auto start = Clock::now();
+        EXPECT_FALSE(SendCopyData(target, record, 400));
+        long long took = msSince(start);
+        EXPECT_GE(took, 390);
+        EXPECT_LT(took, 400 + 3000) << "the send did not give up at its time-out";
+        EXPECT_NE(GetFindableWindowError().find("did not answer"), std::string::npos);
+    }
+}
+
+TEST_F(FindableWindowTest, KilledReceiverLeavesAStaleSocketThatTheNextLookupIgnores) {
+    Peer older({"--class", "Palvint", "--title", "older"});
+    ASSERT_TRUE(older.WaitReady());
+    Peer newer({"--class", "Palvint", "--title", "newer"});
+    ASSERT_TRUE(newer.WaitReady());
+    TopWindowInfo stale;
+    ASSERT_TRUE(FindTopWindow("Palvint", nullptr, &stale));
+    ASSERT_EQ(stale.title, "newer");
+
+    EXPECT_EQ(newer.End(SIGKILL), 128u + SIGKILL);
+    ASSERT_TRUE(std::filesystem::exists(stale.socketPath)); // nobody cleaned up
+
+    TopWindowInfo found;
+    ASSERT_TRUE(FindTopWindow("Palvint", nullptr, &found));
+    EXPECT_EQ(found.title, "older");
+    EXPECT_EQ(Titles(), std::vector<std::string>{"older"});
+    EXPECT_FALSE(std::filesystem::exists(stale.socketPath)); // the lookup removed the leftover
+
+    auto start = Clock::now();
+    char byte = 1;
+    EXPECT_FALSE(SendCopyData(stale, {tagOf("VV3D"), 1, &byte}, 5000));
+    EXPECT_LT(msSince(start), 1000) << "a send to a dead window must fail at once";
+    LRESULT result = 0;
+    EXPECT_TRUE(SendCopyData(found, {tagOf("VV3D"), 1, &byte}, 5000, &result));
+    EXPECT_EQ(result, 1);
+}
+
+TEST_F(FindableWindowTest, ReceiverRefusesOversizedAndCutRecordsBeforeDelivering) {
+    std::mutex m;
+    std::vector<std::string> delivered;
+    FindableWindow w;
+    ASSERT_TRUE(w.Register("Frame", "R", [&](const COPYDATASTRUCT& r) -> LRESULT {
+        std::lock_guard<std::mutex> lock(m);
+        delivered.push_back(r.cbData ? std::string(static_cast<const char*>(r.lpData), r.cbData) : "");
+        return 0x1122334455667788LL;
+    }));
+    const DWORD tag = tagOf("VV3D");
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool endSending; // an oversized length is refused at once, without waiting for its bytes
+    } refused[] = {
+        {"length over the limit", header(tag, kMaxCopyDataBytes + 1) + "abc", false},
+        {"length of 4 GiB - 1", header(tag, 0xFFFFFFFFu), false},
+        {"fewer bytes than the length says", header(tag, 100) + std::string(10, 'z'), true},
+        {"header cut short", header(tag, 3).substr(0, 5), true},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.what);
+        bool closed = false;
+        EXPECT_EQ(rawExchange(w.SocketPath(), c.bytes, c.endSending, closed), "");
+        EXPECT_TRUE(closed) << "the receiver did not close at once";
+    }
+    // The sender refuses an oversized record itself.
+    char byte = 0;
+    TopWindowInfo target;
+    ASSERT_TRUE(FindTopWindow("Frame", "R", &target));
+    EXPECT_FALSE(SendCopyData(target, {tag, kMaxCopyDataBytes + 1, &byte}, 1000));
+    {
+        std::lock_guard<std::mutex> lock(m);
+        EXPECT_TRUE(delivered.empty());
+    }
+
+    // The listener still takes a sound record and answers with the 8-byte result.
+    bool closed = false;
+    std::string reply = rawExchange(w.SocketPath(), header(tag, 3) + "abc", false, closed);
+    EXPECT_EQ(reply, std::string("\x88\x77\x66\x55\x44\x33\x22\x11", 8));
+    LRESULT result = 0;
+    EXPECT_TRUE(SendCopyData(target, {tag, 0, nullptr}, 5000, &result));
+    EXPECT_EQ(result, 0x1122334455667788LL);
+    std::lock_guard<std::mutex> lock(m);
+    EXPECT_EQ(delivered, (std::vector<std::string>{"abc", ""}));
+}
