@@ -22,6 +22,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 namespace {
 constexpr int kIdsCacheFolder = 139;
 
@@ -117,6 +119,17 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     OnMessage(WM_CAMERA_GRAB, &CMainFrame::OnCameraGrab);
     OnMessage(WM_LENS_STATE, &CMainFrame::OnLensState);
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnCloseFrame, this);
+    Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& ev) {
+        ev.Skip();
+        m_seenMaximized = true;
+    });
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
+        ev.Skip();
+        if (m_seenMaximized && !IsMaximized()) {
+            m_seenMaximized = false;
+            m_zoomRequested = false;
+        }
+    });
     Bind(wxEVT_SET_FOCUS, [](wxFocusEvent& ev) {
         ev.Skip();
         ui::PostThreadMessageToApp(WM_MAINFRAME_ACTIVE, 0, 0);
@@ -129,6 +142,15 @@ CMainFrame::~CMainFrame() {
     if (COrsandelApp* app = COrsandelApp::GetApp())
         if (app->m_pMainFrame == this)
             app->m_pMainFrame = nullptr;
+}
+
+void CMainFrame::Maximize(bool maximize) {
+    m_zoomRequested = maximize;
+    CSDIFrameWnd::Maximize(maximize);
+}
+
+bool CMainFrame::IsZoomed() const {
+    return IsMaximized() || m_zoomRequested;
 }
 
 int CMainFrame::StartMode() const {
@@ -153,7 +175,7 @@ bool CMainFrame::CreateFrame(COrsandelDoc* document) {
     if (CSDIDocTemplate* t = sdi->FindTemplateByViewClass<CMultiView>())
         m_pMultiView = dynamic_cast<CMultiView*>(t->m_pView);
     CreateBars();
-    LoadAcceleratorResource(105);
+    LoadAccelerators(105);
     if (app)
         app->m_pMainFrame = this;
     LoadCameraSettings();
@@ -176,8 +198,8 @@ void CMainFrame::CreateBars() {
     m_pBox = new CSelectedBox();
     m_pBox->Create(this);
     const int s = m_pDoc ? m_pDoc->m_selThumbSize : 128;
-    m_bars->AddBar("CusControlBar", m_pBox, ui::DockSide::Right, s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X),
-                   true);
+    const int width = std::max(s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X), m_pBox->MinimumWidth());
+    m_bars->AddBar("CusControlBar", m_pBox, ui::DockSide::Right, width, true);
     m_bars->Update();
 }
 
@@ -251,7 +273,7 @@ void CMainFrame::EnterMode(int mode) {
         m_pMultiView->OnActivateView(IsActiveView<CMultiView>());
     if (spec->camera)
         StartCamera();
-    LoadMenuResource(spec->menu);
+    LoadMenu(spec->menu);
     Show(true);
     if (m_pTopMenu)
         m_pTopMenu->RecalcLayout();
@@ -286,7 +308,7 @@ void CMainFrame::RestoreCaptureLayout() {
     if (mode == kModeManual) {
         if (m_bars->HasBar("ManiualZDlg"))
             m_bars->ShowBar("ManiualZDlg", true);
-        LoadMenuResource(186);
+        LoadMenu(186);
     } else if (mode == kModeAutomatic && m_bars->HasBar("AutoZDlg")) {
         m_bars->ShowBar("AutoZDlg", true);
     }
@@ -328,7 +350,7 @@ void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
     if (m_closing)
         return;
     m_closing = true;
-    const bool zoomed = IsMaximized();
+    const bool zoomed = IsZoomed();
     if (!zoomed && !IsIconized()) {
         const wxRect r = GetRect();
         WriteIniInt("WindowsSettings", "LEFT", r.x);

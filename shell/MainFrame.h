@@ -43,6 +43,11 @@ public:
     // Placement, cache folder, views, bars, camera settings and the start mode's entry.
     bool CreateFrame(COrsandelDoc* document);
 
+    // Maximised as the window manager reports it, or as asked for while no window manager has
+    // answered (a display without one keeps no maximised state).
+    void Maximize(bool maximize = true) override;
+    bool IsZoomed() const;
+
     void EnterMode(int mode);
     int StartMode() const;
     void ShowCaptureFolder();
@@ -112,4 +117,6 @@ private:
     CFocusProgDialog* m_pProgress = nullptr;
     CompositionRunner m_runner;
     bool m_closing = false;
+    bool m_zoomRequested = false;
+    bool m_seenMaximized = false;
 };

@@ -36,10 +36,12 @@ CMultiView::CMultiView() : ui::TemplatePanel(166), m_timers(this) {
     m_nPoint2 = ReadIniInt("ZCALIBRATION", "POINT2", 1);
     ReplaceControl(1160, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
         m_pLive = new CSampleStatic(parent, c.id, r, "ライブ画像");
+        m_pLive->SetEmptyText("LIVE");
         return static_cast<wxWindow*>(m_pLive);
     });
     ReplaceControl(1161, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
         m_pPreview = new CSampleStatic(parent, c.id, r, "フォーカス合成");
+        m_pPreview->SetEmptyText("FOCUSING PREVIEW");
         return static_cast<wxWindow*>(m_pPreview);
     });
     ReplaceControl(1120, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect&) {
@@ -212,7 +214,7 @@ void CMultiView::GrabLiveFrame() {
     const bool live = cam.IsHaveLiveMode() != 0;
     if (live && record->RefParam(kRefGrabKind) == 0)
         record->SetRefParam(kRefGrabKind, 1);
-    if (!cam.UpdateCaptureInfo(record) || !cam.ParamSet(record))
+    if (!cam.UpdateCaptureInfo(record) || cam.ParamSet(record) != VT_CAM_OK)
         return;
     const int low = record->RangeLow();
     const int high = record->RangeHi();
@@ -226,7 +228,7 @@ void CMultiView::GrabLiveFrame() {
     int ok = 0;
     {
         GlobalLockGuard lock(frame);
-        ok = cam.SetFrameToDib(record, DibGetBits(lock.get()), width, height);
+        ok = cam.SetFrameToDib(record, DibGetBits(lock.get()), width, height) == VT_CAM_OK;
     }
     cam.ParamClear(record);
     if (!ok) {
@@ -296,7 +298,7 @@ HDIB CMultiView::GrabStill(int* type, int* width, int* height) {
     CamParamRecord* record = f->m_params.m_pRecord;
     const int updated = cam.UpdateCaptureInfo(record);
     Sleep(300);
-    if (!updated || !cam.ParamSet(record))
+    if (!updated || cam.ParamSet(record) != VT_CAM_OK)
         return nullptr;
     *width = cam.GetWidth();
     *height = cam.GetHeight();

@@ -27,7 +27,8 @@ ResultHandOver::~ResultHandOver() {
 }
 
 COrsandelApp::COrsandelApp() : ui::MessageTarget(nullptr), m_ticker([this] { OnIdleTick(); }) {
-    s_theApp = this;
+    if (!s_theApp)
+        s_theApp = this;
     OnMessage(WM_MAINFRAME_ACTIVE, &COrsandelApp::OnMainFrameActive);
     OnMessage(WM_VIEWER_ACTIVE, &COrsandelApp::OnViewerActive);
     OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
@@ -39,10 +40,11 @@ COrsandelApp::COrsandelApp() : ui::MessageTarget(nullptr), m_ticker([this] { OnI
 
 COrsandelApp::~COrsandelApp() {
     ExitInstance();
-    ui::SetThreadMessageTarget(nullptr);
-    ui::SetAppCommandTarget(nullptr);
-    if (s_theApp == this)
+    if (s_theApp == this) {
+        ui::SetThreadMessageTarget(nullptr);
+        ui::SetAppCommandTarget(nullptr);
         s_theApp = nullptr;
+    }
 }
 
 void COrsandelApp::ExitInstance() {

@@ -1,6 +1,7 @@
 #include "shell/SDIWinApp.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "shell/MenuIdGuard.h"
 #include "platform/Settings.h"
 #include "ui/resources/ResourceRegistry.h"
 
@@ -117,8 +118,18 @@ void CSDIFrameWnd::Relayout() {
 void CSDIFrameWnd::SwitchMenu(CSDIDocTemplate* t) {
     if (!t)
         return;
-    LoadMenuResource(t->m_nResourceId);
+    LoadMenu(t->m_nResourceId);
     const std::string title = ui::Resources().LoadString(static_cast<UINT>(t->m_nResourceId));
     if (!title.empty())
         SetTitle(wxString::FromUTF8(title));
+}
+
+bool CSDIFrameWnd::LoadMenu(int menuId) {
+    MenuIdGuard guard;
+    return LoadMenuResource(menuId);
+}
+
+void CSDIFrameWnd::LoadAccelerators(int tableId) {
+    MenuIdGuard guard;
+    LoadAcceleratorResource(tableId);
 }

@@ -39,7 +39,10 @@ public:
 
 class CSDIWinApp {
 public:
-    virtual ~CSDIWinApp() = default;
+    virtual ~CSDIWinApp() {
+        if (s_app == this)
+            s_app = nullptr;
+    }
     CSDIDocTemplate* AddDocTemplate(std::unique_ptr<CSDIDocTemplate> t);
     const std::vector<std::unique_ptr<CSDIDocTemplate>>& Templates() const { return m_templates; }
 
@@ -63,7 +66,12 @@ public:
     static CSDIWinApp* Get() { return s_app; }
 
 protected:
-    CSDIWinApp() { s_app = this; }
+    // The first application object of the process is the one (a second one, as a second start
+    // inside a test, never takes its place).
+    CSDIWinApp() {
+        if (!s_app)
+            s_app = this;
+    }
 
 private:
     std::vector<std::unique_ptr<CSDIDocTemplate>> m_templates;
@@ -93,6 +101,9 @@ public:
     // Menu and title of the template (its resource id); the accelerators stay the first
     // template's.
     void SwitchMenu(CSDIDocTemplate* t);
+    // The menu bar and accelerator table of a resource id (the command ids of the program).
+    bool LoadMenu(int menuId);
+    void LoadAccelerators(int tableId);
     // The splitter of a group (null for none).
     ui::SplitterGrid* Splitter(int group) const;
     const SdiLayout& Layout() const { return m_layout; }

@@ -61,6 +61,12 @@ void CSampleStatic::OnPaint() {
                              static_cast<int>(m_marker.width * sx), static_cast<int>(m_marker.height * sy));
         }
     }
+    if (!m_hCopy && !m_emptyText.empty()) {
+        dc.SetTextForeground(*wxWHITE);
+        dc.SetFont(wxFont(wxFontInfo(wxSize(0, 16)).FaceName("Noto Serif CJK JP")));
+        const wxSize t = dc.GetTextExtent(m_emptyText);
+        dc.DrawText(m_emptyText, (size.x - t.x) / 2, (size.y - t.y) / 2);
+    }
     if (m_overlay)
         m_overlay(dc, size);
 }

@@ -22,6 +22,8 @@ public:
     // rectangle in picture pixels.
     void SetImage(HDIB bitmap, int left, int top, int width, int height);
     bool HasImage() const { return m_hCopy != nullptr; }
+    // The white text shown centred while the pane holds no picture ("LIVE", "FOCUSING PREVIEW").
+    void SetEmptyText(const wxString& text) { m_emptyText = text; }
     int PictureWidth() const { return m_width; }
     int PictureHeight() const { return m_height; }
     // Drawn after the picture on every paint (the scale overlay).
@@ -34,6 +36,7 @@ private:
     wxRect m_marker;
     bool m_haveMarker = false;
     std::function<void(wxDC&, const wxSize&)> m_overlay;
+    wxString m_emptyText;
 };
 
 class CScaleStatic : public wxWindow {

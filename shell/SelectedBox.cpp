@@ -37,9 +37,22 @@ bool CSelectedBox::OnInitDialog() {
         if (list->GetColumnCount() == 0)
             list->AppendColumn("");
     }
+    const wxFont font(wxFontInfo(wxSize(0, 12)));
+    for (int id : {1010, 1103, 1104, 1105, 1106})
+        if (wxWindow* w = GetDlgItem(id))
+            w->SetFont(font);
+    SetDlgItemText(1103, wxString::FromUTF8(ui::Resources().LoadString(10008)));
+    SetDlgItemText(1104, wxString::FromUTF8(ui::Resources().LoadString(10009)));
+    SetDlgItemText(1105, wxString::FromUTF8(ui::Resources().LoadString(10010)));
     Refill();
     m_initialising = false;
     return true;
+}
+
+int CSelectedBox::MinimumWidth() const {
+    // The title must not run into "合計" at 89 pixels from the right.
+    wxWindow* title = GetDlgItem(1103);
+    return title ? title->GetBestSize().x + 2 + 89 : 0;
 }
 
 wxStaticText* CSelectedBox::GetCountStatic() const {
@@ -80,6 +93,8 @@ void CSelectedBox::UpdateCountText() {
     char text[16];
     std::snprintf(text, sizeof text, "%3d", static_cast<int>(m_entries.size()) - 1);
     SetDlgItemText(1106, text);
+    if (wxWindow* count = GetDlgItem(1106))
+        count->SetSize(count->GetBestSize());
 }
 
 void CSelectedBox::OnSize() {

@@ -24,6 +24,8 @@ public:
     bool AddFile(const std::string& path, double z);
     void RemoveAll();
     void UpdateCountText();
+    // The narrowest width at which the title line stays legible.
+    int MinimumWidth() const;
 
 private:
     void Refill();

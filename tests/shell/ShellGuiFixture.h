@@ -22,6 +22,7 @@
 class ShellWindows : public ::testing::Test {
 protected:
     void SetUp() override {
+        outputDir = ui::testing::OutputFolder();
         char tmpl[] = "/tmp/vt-shell-XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         folder = tmpl;
@@ -49,9 +50,10 @@ protected:
         return s.str();
     }
     // Settings that start the program in a mode without the start dialog.
-    void Settings(int mode, const std::string& more = "") {
-        Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" + std::to_string(mode) +
-                                  "\n[STAGEINPUT]\nINPDEVICE=Vantorel Test Camera\n" + more);
+    // initial: more lines of [InitialSettings]; more: further sections.
+    void Settings(int mode, const std::string& more = "", const std::string& initial = "") {
+        Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" + std::to_string(mode) + "\n" +
+                                  initial + "[STAGEINPUT]\nINPDEVICE=Vantorel Test Camera\n" + more);
     }
     bool StartProgram() {
         app = std::make_unique<COrsandelApp>();
@@ -70,6 +72,9 @@ protected:
         ui::testing::Pump(20);
     }
 
-    std::string folder, previousDir, cameraDir;
+    // Where screenshots go (the gui-output folder of the test's own working folder).
+    std::string Shot(const std::string& name) const { return outputDir + "/" + name; }
+
+    std::string folder, previousDir, cameraDir, outputDir;
     std::unique_ptr<COrsandelApp> app;
 };
