@@ -25,11 +25,13 @@ bool ColonQuery(ControllerLink& link, const char* query, std::string& line) {
 }
 
 BOOL ColonWaitStop(ControllerLink& link, const std::function<bool(ColonStatus&)>& query,
-                   const std::function<bool(const ColonStatus&)>& busy, const std::function<BOOL()>& stop) {
+                   const std::function<bool(const ColonStatus&)>& busy,
+                   const std::function<bool(const ColonStatus&)>& stoppedShort, const std::function<BOOL()>& stop) {
     DWORD start = GetTickCount();
     ReadAbortKeyState(VK_ESCAPE);
     ReadAbortKeyState(VK_RBUTTON);
     bool ok = true;
+    bool atRestShort = false;
     if (!link.OpenPort()) {
         ok = false;
     } else {
@@ -45,8 +47,11 @@ BOOL ColonWaitStop(ControllerLink& link, const std::function<bool(ColonStatus&)>
             status = ColonStatus{};
             got = query(status);
         }
+        atRestShort = ok && stoppedShort(status);
     }
     link.ClosePort();
+    if (atRestShort)
+        return FALSE;
     if (!ok) {
         stop();
         return FALSE;
@@ -113,7 +118,7 @@ BOOL CColonCtrl::Stop() {
 BOOL CColonCtrl::WaitStop() {
     return ColonWaitStop(
         m_Link, [this](ColonStatus& s) { return QueryStatus(s); }, [this](const ColonStatus& s) { return Busy(s); },
-        [this] { return Stop(); });
+        [this](const ColonStatus& s) { return StoppedShort(s); }, [this] { return Stop(); });
 }
 
 namespace {

@@ -13,7 +13,8 @@ struct ColonStatus {
     int pos2 = 0;
     int state1 = -1;
     int state2 = -1;
-    bool ready = false; // MMC-2 and one-axis controllers: the busy flag is clear
+    bool ready = false; // MMC-2 and PAT-001: the busy flag is clear (the axes are at rest)
+    bool fault = false; // MMC-2 and PAT-001: the error or the limit flag is set
 };
 
 // 'D' 0 (driving), 'E' 1, 'H' 2, 'L' 3, 'K' 4, 'C' 5; anything else -1.
@@ -27,11 +28,14 @@ bool ColonQuery(ControllerLink& link, const char* query, std::string& line);
 
 // The wait for the end of a motion by status polling, on one connection: samples the abort
 // keys once to discard earlier presses, opens the port (a port that cannot be opened fails at
-// once), queries while a query fails or `busy` says the axis moves, and fails on an abort key or after 30000 ms.
-// `query` fills the status and returns whether the line was usable. On failure `stop` is called
-// after the port was closed.
+// once), queries while a query fails or `busy` says the axis moves, and fails on an abort key or
+// after 30000 ms; then `stop` is called after the port was closed. A motion that came to rest
+// with `stoppedShort` true (a limit or an error) fails too, at once and without `stop`: the axes
+// are already at rest, but not where they were sent. `query` fills the status and returns
+// whether the line was usable.
 BOOL ColonWaitStop(ControllerLink& link, const std::function<bool(ColonStatus&)>& query,
-                   const std::function<bool(const ColonStatus&)>& busy, const std::function<BOOL()>& stop);
+                   const std::function<bool(const ColonStatus&)>& busy,
+                   const std::function<bool(const ColonStatus&)>& stoppedShort, const std::function<BOOL()>& stop);
 
 // Commands of the controllers with axes A and B (MS-C2, QT, MⅡ), on an open connection.
 // `head` is "AGO:" or "MGO:"; axes 0 both, 1 A, 2 B; any other axes code sends nothing.
@@ -79,6 +83,8 @@ protected:
     virtual bool QueryStatus(ColonStatus& status) = 0;
     // Whether a parsed status says an axis still moves.
     virtual bool Busy(const ColonStatus& status) const = 0;
+    // Whether a status at rest says the motion ended before its target (at a limit, on an error).
+    virtual bool StoppedShort(const ColonStatus&) const { return false; }
     virtual const char* StopCommand() const = 0;
 
     ControllerLink m_Link;

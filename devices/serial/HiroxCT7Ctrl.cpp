@@ -58,6 +58,20 @@ BOOL CHiroxCT7Ctrl::SetJog(int dir) {
     return m_Link.Send(dir == 0 ? "@JGF 1\r\n" : "@JGR 1\r\n");
 }
 
+BOOL CHiroxCT7Ctrl::SwapInMoveSet() {
+    if (!m_bMoveKnown)
+        return TRUE; // no move set given: the controller moves at its own speeds
+    BOOL sent = SetDefine(m_Move.low, m_Move.high, m_Move.rate);
+    m_bSpeedChanged = TRUE;
+    return sent;
+}
+
+void CHiroxCT7Ctrl::RestoreNormalSet() {
+    if (m_bSpeedChanged && m_bNormalKnown)
+        SetDefine(m_Normal.low, m_Normal.high, m_Normal.rate);
+    m_bSpeedChanged = FALSE;
+}
+
 BOOL CHiroxCT7Ctrl::SetDefine(int a, int b, int c) {
     BOOL first = m_Link.SendF("@SYS 1 04 %d, %d\r\n", b, a);
     BOOL second = m_Link.SendF("@SYS 1 07 %d, %d\r\n", c, c);
@@ -116,10 +130,7 @@ BOOL CHiroxCT7Ctrl::SetSpeed(int low, int high, int rate) {
     if (m_Link.connected) {
         // While the controller still holds the move set, reading it back would take the move set
         // for the controller's own one: put the own set back first.
-        if (m_bSpeedChanged && m_bNormalKnown) {
-            SetDefine(m_Normal.low, m_Normal.high, m_Normal.rate);
-            m_bSpeedChanged = FALSE;
-        }
+        RestoreNormalSet();
         Ct7SpeedSet normal;
         ok = ReadParameter("05", &normal.low) && ReadParameter("04", &normal.high) &&
              ReadParameter("07", &normal.rate);
@@ -132,6 +143,7 @@ BOOL CHiroxCT7Ctrl::SetSpeed(int low, int high, int rate) {
     if (!ok)
         return FALSE;
     m_Move = Ct7SpeedSet{low, high, rate};
+    m_bMoveKnown = true;
     return TRUE;
 }
 
@@ -139,8 +151,7 @@ BOOL CHiroxCT7Ctrl::MoveAbs(int pos) {
     OpenPort();
     BOOL ok = FALSE;
     if (m_Link.connected) {
-        BOOL speed = SetDefine(m_Move.low, m_Move.high, m_Move.rate);
-        m_bSpeedChanged = TRUE;
+        BOOL speed = SwapInMoveSet();
         BOOL move = SetAbsolute(-pos);
         ok = speed && move;
     }
@@ -152,8 +163,7 @@ BOOL CHiroxCT7Ctrl::MoveRel(int dist) {
     OpenPort();
     BOOL ok = FALSE;
     if (m_Link.connected) {
-        BOOL speed = SetDefine(m_Move.low, m_Move.high, m_Move.rate);
-        m_bSpeedChanged = TRUE;
+        BOOL speed = SwapInMoveSet();
         BOOL move = SetMove(dist);
         ok = speed && move;
     }
@@ -166,8 +176,7 @@ BOOL CHiroxCT7Ctrl::MoveJog(int dir) {
         return FALSE;
     OpenPort();
     if (m_Link.connected) {
-        BOOL speed = SetDefine(m_Move.low, m_Move.high, m_Move.rate);
-        m_bSpeedChanged = TRUE;
+        BOOL speed = SwapInMoveSet();
         if (SetJog(dir) && speed) {
             m_bJog = TRUE;
             return TRUE; // the port stays open for the stop
@@ -181,8 +190,7 @@ BOOL CHiroxCT7Ctrl::MoveSlowStop() {
     if (!m_bJog)
         return FALSE;
     BOOL latched = SetLatch();
-    SetDefine(m_Normal.low, m_Normal.high, m_Normal.rate);
-    m_bSpeedChanged = FALSE;
+    RestoreNormalSet();
     ClosePort();
     if (!latched)
         return FALSE;
@@ -192,9 +200,7 @@ BOOL CHiroxCT7Ctrl::MoveSlowStop() {
 
 void CHiroxCT7Ctrl::StopAndRestore() {
     SetLatch();
-    if (m_bNormalKnown)
-        SetDefine(m_Normal.low, m_Normal.high, m_Normal.rate);
-    m_bSpeedChanged = FALSE;
+    RestoreNormalSet();
     m_bJog = FALSE;
 }
 
@@ -202,12 +208,10 @@ BOOL CHiroxCT7Ctrl::WaitStop() {
     bool settled = PositionSettles(kPollPauseMs);
     OpenPort();
     if (m_Link.connected) {
-        if (!settled) {
+        if (settled)
+            RestoreNormalSet();
+        else
             StopAndRestore();
-        } else if (m_bSpeedChanged) {
-            SetDefine(m_Normal.low, m_Normal.high, m_Normal.rate);
-            m_bSpeedChanged = FALSE;
-        }
     }
     ClosePort();
     return settled ? TRUE : FALSE;

@@ -1,6 +1,9 @@
 // CHiroxCT7Ctrl: the CT-7 single-axis focus controller (controller type 8). Commands are
 // "@<word> 1 ..." lines; motion runs in remote mode with the program's move speeds swapped into
 // the controller's speed parameters 04 and 07, and the controller's own set put back afterwards.
+// The controller's parameters are its own data: only a move set given by SetSpeed is ever
+// written into them, and only the set read from the controller is written back. Before the
+// first successful SetSpeed a motion runs at the controller's own speeds.
 // The program's position is the negated controller position.
 #pragma once
 
@@ -48,6 +51,11 @@ private:
     BOOL SetLatch();
     BOOL QueryPosition(int* controllerPos);
     BOOL ReadParameter(const char* number, int* value);
+    // On the open connection: writes the move set into parameters 04 and 07 when one was given
+    // (the controller then holds it); TRUE when nothing needed writing or it was sent.
+    BOOL SwapInMoveSet();
+    // On the open connection: puts the controller's own set back when it holds the move set.
+    void RestoreNormalSet();
     // On the open connection: latch, put the controller's own speed set back.
     void StopAndRestore();
 
@@ -57,4 +65,5 @@ private:
     Ct7SpeedSet m_Move;
     BOOL m_bSpeedChanged = FALSE;
     bool m_bNormalKnown = false;
+    bool m_bMoveKnown = false;
 };

@@ -11,7 +11,8 @@ bool CMmc2Ctrl::ParseStatus(const std::string& line, ColonStatus& status) {
         return false;
     if (!ParseIntField(line, 0, 10, &status.pos1) || !ParseIntField(line, 10, 20, &status.pos2))
         return false;
-    status.ready = line[20] != 'X' && line[22] != 'L' && line[24] != 'B';
+    status.ready = line[24] != 'B';
+    status.fault = line[20] == 'X' || line[22] == 'L';
     return true;
 }
 

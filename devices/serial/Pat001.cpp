@@ -13,7 +13,8 @@ bool CPAT_001::ParseStatus(const std::string& line, ColonStatus& status) {
     ColonStatus s;
     if (!ParseIntField(digits, 0, digits.size(), &s.pos1))
         return false;
-    s.ready = line[11] != 'X' && line[13] != 'L' && line[15] != 'B';
+    s.ready = line[15] != 'B';
+    s.fault = line[11] == 'X' || line[13] == 'L';
     status = s;
     return true;
 }

@@ -48,6 +48,14 @@ bool ControllerEmulator::Start() {
         return false;
     }
     slavePath_ = name;
+    // Replies never wait for the program: what the terminal will not take is dropped, as a line
+    // drops what nobody listens to, so a client that stops reading never stalls the emulator.
+    int flags = fcntl(master_, F_GETFL);
+    if (flags < 0 || fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) {
+        ::close(master_);
+        master_ = -1;
+        return false;
+    }
     // Holding the slave side open keeps the master readable while the program has the port
     // closed between its operations. The terminal starts raw so that nothing is echoed back.
     holder_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -122,6 +130,12 @@ void ControllerEmulator::QueueReply(std::string raw) {
     queued_.push_back(std::move(raw));
 }
 
+void ControllerEmulator::SetTravelLimits(long low, long high) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (SimAxis* axis : Axes())
+        axis->SetLimits(low, high);
+}
+
 bool ControllerEmulator::GetLineSettings(LineSettings& s) const {
     termios2 t{};
     if (master_ < 0 || ioctl(master_, TCGETS2, &t) != 0)
@@ -166,34 +180,34 @@ void ControllerEmulator::Reply(const std::string& text) {
     if (!queued_.empty()) {
         std::string raw = std::move(queued_.front());
         queued_.pop_front();
-        WriteAll(raw);
+        Transmit(raw);
         return;
     }
     if (!LineMatchesRequiredRate()) {
-        WriteAll(kGarbage);
+        Transmit(kGarbage);
         return;
     }
     switch (mode_) {
     case FailureMode::Silent: return;
-    case FailureMode::Garbage: WriteAll(kGarbage); return;
+    case FailureMode::Garbage: Transmit(kGarbage); return;
     case FailureMode::TooLong: {
         std::string body = text;
         while (!body.empty() && (body.back() == '\n' || body.back() == '\r'))
             body.pop_back();
-        WriteAll(body + std::string(kTooLongPadding, '7') + "\r\n");
+        Transmit(body + std::string(kTooLongPadding, '7') + "\r\n");
         return;
     }
-    default: WriteAll(text); return;
+    default: Transmit(text); return;
     }
 }
 
 void ControllerEmulator::Reject(const std::string& line) { rejected_.push_back(line); }
 
-void ControllerEmulator::WriteAll(const std::string& bytes) {
+void ControllerEmulator::Transmit(const std::string& bytes) {
     // The reply takes its time on the line: ten bits a character at the configured rate,
     // shortened by the speed scale like every motion.
     LineSettings line;
-    if (GetLineSettings(line) && line.baud > 0) {
+    if (running_ && GetLineSettings(line) && line.baud > 0) {
         double seconds = bytes.size() * 10.0 / line.baud / (options_.speedScale > 0 ? options_.speedScale : 1.0);
         if (seconds > 0.0001)
             std::this_thread::sleep_for(std::chrono::duration<double>(seconds < 0.5 ? seconds : 0.5));
@@ -201,16 +215,12 @@ void ControllerEmulator::WriteAll(const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
+        if (n > 0)
             done += static_cast<size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
+        else if (n < 0 && errno == EINTR)
             continue;
-        } else if (n < 0 && errno == EAGAIN) {
-            pollfd p{master_, POLLOUT, 0};
-            ::poll(&p, 1, 10);
-        } else {
-            return;
-        }
+        else
+            return; // full (EAGAIN) or gone: the rest is dropped
     }
 }
 
@@ -249,7 +259,7 @@ void ControllerEmulator::Serve() {
             if (n > 0) {
                 std::lock_guard<std::mutex> lock(mutex_);
                 received_.append(buffer, static_cast<size_t>(n));
-                for (ssize_t i = 0; i < n; ++i) {
+                for (ssize_t i = 0; i < n && running_; ++i) {
                     if (partial_.size() > 4096)
                         partial_.clear(); // no controller takes lines that long
                     partial_.push_back(buffer[i]);

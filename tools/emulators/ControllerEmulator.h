@@ -52,7 +52,8 @@ public:
 
     // Opens the pseudo terminal and starts serving it; false when no terminal could be had.
     bool Start();
-    // Stops serving. Every protocol class calls it in its destructor, before its own state goes.
+    // Stops serving, within one reply's time on the line at most. Every protocol class calls it in
+    // its destructor, before its own state goes.
     void Shutdown();
 
     const std::string& Protocol() const { return protocol_; }
@@ -72,6 +73,8 @@ public:
     FailureMode GetFailureMode() const;
     // The next reply is replaced by these bytes (one queued text per reply).
     void QueueReply(std::string raw);
+    // Gives every axis the travel limits low..high (in the controller's counts).
+    void SetTravelLimits(long low, long high);
     bool GetLineSettings(LineSettings& settings) const;
 
     // The focus axis position as the program reads it, in pulses.
@@ -98,7 +101,9 @@ protected:
 
 private:
     void Serve();
-    void WriteAll(const std::string& bytes);
+    // Writes a reply after its time on the line; what the terminal will not take at once is
+    // dropped, so the emulator never waits for a client that stopped reading.
+    void Transmit(const std::string& bytes);
     void WritePositionFile(bool force);
     bool LineMatchesRequiredRate() const;
 

@@ -1,11 +1,13 @@
 // A controller emulator on a pseudo terminal, for trying the program without the hardware:
 //   vt-emu-<protocol> [--link PATH] [--speed-scale X] [--um-per-pulse X] [--position-file PATH]
 //                     [--mode silent|garbage|toolong|neverstop]
-// Prints the terminal's path (and makes PATH a symbolic link to it), then serves until it is
-// interrupted. Point the program's port at it with VANTOREL_COM<n>=<path>.
+// Prints the terminal's path (and makes PATH a symbolic link to it), then serves until SIGINT or
+// SIGTERM, which always end it (within three seconds whatever the client does). Point the
+// program's port at it with VANTOREL_COM<n>=<path>.
 #include "tools/emulators/Emulators.h"
 
 #include <csignal>
+#include <signal.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +19,7 @@
 #endif
 
 namespace {
+constexpr unsigned kShutdownLimitSeconds = 3;
 volatile std::sig_atomic_t g_stop = 0;
 void OnSignal(int) { g_stop = 1; }
 } // namespace
@@ -78,12 +81,18 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", emulator->SlavePath().c_str());
     std::fflush(stdout);
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
     while (!g_stop)
-        ::usleep(50000);
-    emulator->Shutdown();
+        ::usleep(20000);
     if (!link.empty())
         ::unlink(link.c_str());
+    // The serving thread ends within one reply's time; should it not, the alarm's default action
+    // ends the process all the same.
+    ::alarm(kShutdownLimitSeconds);
+    emulator->Shutdown();
     return 0;
 }

@@ -8,8 +8,9 @@ long Mmc2Emulator::ProgramPositionLocked() const { return axes_[1].Position(); }
 void Mmc2Emulator::Status() {
     char b[64];
     bool busy = axes_[0].Moving() || axes_[1].Moving();
-    std::snprintf(b, sizeof b, "%9ld,%9ld,K,K,%c\r\n", Fit9(axes_[0].Position()), Fit9(axes_[1].Position()),
-                  busy ? 'B' : 'R');
+    bool limit = axes_[0].AtLimit() || axes_[1].AtLimit();
+    std::snprintf(b, sizeof b, "%9ld,%9ld,K,%c,%c\r\n", Fit9(axes_[0].Position()), Fit9(axes_[1].Position()),
+                  limit ? 'L' : 'K', busy ? 'B' : 'R');
     Reply(b);
 }
 

@@ -22,8 +22,8 @@ void Pat001Emulator::HandleCommand(const std::string& line) {
     char b[64];
     if (line == "Q:") {
         long p = axis_.Position();
-        std::snprintf(b, sizeof b, "%c%9ld,K,K,%c\r\n", p < 0 ? '-' : '+', Fit9(std::labs(p)),
-                      axis_.Moving() ? 'B' : 'R');
+        std::snprintf(b, sizeof b, "%c%9ld,K,%c,%c\r\n", p < 0 ? '-' : '+', Fit9(std::labs(p)),
+                      axis_.AtLimit() ? 'L' : 'K', axis_.Moving() ? 'B' : 'R');
         Reply(b);
     } else if (ScanLine(line, "A:1%cP%ld", &sign, &v) && (sign == '+' || sign == '-') && v >= 0) {
         axis_.MoveTo(sign == '-' ? -v : v);

@@ -11,16 +11,33 @@ void SimAxis::Update() {
     double step = speed_ * dt;
     if (jogging_ || neverStop_) {
         position_ += direction_ * step;
-        return;
-    }
-    double left = target_ - position_;
-    if (std::fabs(left) <= step) {
+    } else if (std::fabs(target_ - position_) <= step) {
         position_ = target_;
         moving_ = false;
         direction_ = 0;
     } else {
         position_ += direction_ * step;
     }
+    if (limited_ && !neverStop_ && (position_ < low_ || position_ > high_)) {
+        position_ = position_ < low_ ? low_ : high_;
+        target_ = position_;
+        moving_ = false;
+        jogging_ = false;
+        direction_ = 0;
+        atLimit_ = true;
+    }
+}
+
+void SimAxis::SetLimits(long low, long high) {
+    Update();
+    limited_ = true;
+    low_ = static_cast<double>(low);
+    high_ = static_cast<double>(high);
+}
+
+bool SimAxis::AtLimit() {
+    Update();
+    return atLimit_;
 }
 
 void SimAxis::SetSpeed(double countsPerSecond) {
@@ -34,12 +51,14 @@ void SimAxis::SetPosition(long position) {
     target_ = position_;
     moving_ = false;
     jogging_ = false;
+    atLimit_ = false;
 }
 
 void SimAxis::MoveTo(long target) {
     Update();
     target_ = static_cast<double>(target);
     jogging_ = false;
+    atLimit_ = false;
     if (target_ == position_ && !neverStop_) {
         moving_ = false;
         return;
@@ -59,6 +78,7 @@ void SimAxis::Jog(int direction) {
     Update();
     direction_ = direction >= 0 ? 1 : -1;
     jogging_ = true;
+    atLimit_ = false;
     moving_ = true;
 }
 

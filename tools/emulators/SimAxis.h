@@ -18,6 +18,10 @@ public:
     void Stop();
     // When set the axis never comes to rest and ignores Stop.
     void SetNeverStop(bool on);
+    // Travel limits: a motion that reaches one stops there, and the axis reports the limit until
+    // its next motion.
+    void SetLimits(long low, long high);
+    bool AtLimit();
 
     long Position();
     bool Moving();
@@ -32,5 +36,9 @@ private:
     bool moving_ = false;
     bool jogging_ = false;
     bool neverStop_ = false;
+    bool limited_ = false;
+    bool atLimit_ = false;
+    double low_ = 0;
+    double high_ = 0;
     Clock::time_point last_ = Clock::now();
 };

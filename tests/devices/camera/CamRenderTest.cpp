@@ -12,24 +12,10 @@
 #include <fstream>
 
 using camtest::CamFolders;
+using camtest::FocusMeasure;
 using camtest::OpenCamera;
 
 namespace {
-
-// Mean squared Laplacian of plane `plane` inside a rectangle: large for sharp texture.
-double FocusMeasure(HDIB dib, int plane, int x0, int y0, int x1, int y1) {
-    double sum = 0;
-    int n = 0;
-    for (int y = y0 + 1; y < y1 - 1; ++y)
-        for (int x = x0 + 1; x < x1 - 1; ++x) {
-            double lap = 4.0 * DibGetPixel(dib, x, y, plane) - DibGetPixel(dib, x - 1, y, plane) -
-                         DibGetPixel(dib, x + 1, y, plane) - DibGetPixel(dib, x, y - 1, plane) -
-                         DibGetPixel(dib, x, y + 1, plane);
-            sum += lap * lap;
-            ++n;
-        }
-    return n ? sum / n : 0;
-}
 
 class CamRender : public ::testing::Test {
 protected:

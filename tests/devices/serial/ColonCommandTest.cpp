@@ -91,12 +91,17 @@ TEST(Mmc2Status, FieldsAreReadWithinTheirBounds) {
     ASSERT_TRUE(CMmc2Ctrl::ParseStatus("1234567891234567890,K,K,R\r\n", s));
     EXPECT_EQ(s.pos1, 1234567891);
     EXPECT_EQ(s.pos2, 234567890);
+    EXPECT_FALSE(s.fault);
     EXPECT_TRUE(CMmc2Ctrl::ParseStatus("        0,        0,K,K,B\r\n", s));
     EXPECT_FALSE(s.ready);
+    EXPECT_FALSE(s.fault);
+    // At rest after a command error or at a limit: not busy, but not where it was sent.
     EXPECT_TRUE(CMmc2Ctrl::ParseStatus("        0,        0,X,K,R\r\n", s));
-    EXPECT_FALSE(s.ready); // command error
+    EXPECT_TRUE(s.ready);
+    EXPECT_TRUE(s.fault);
     EXPECT_TRUE(CMmc2Ctrl::ParseStatus("        0,        0,K,L,R\r\n", s));
-    EXPECT_FALSE(s.ready); // limit
+    EXPECT_TRUE(s.ready);
+    EXPECT_TRUE(s.fault);
     EXPECT_FALSE(CMmc2Ctrl::ParseStatus("        0,        0,K,K,R\r\r", s));
     EXPECT_FALSE(CMmc2Ctrl::ParseStatus("         ,        0,K,K,R\r\n", s));
 }
@@ -109,6 +114,21 @@ TEST_F(Mmc2Test, WaitSeesMotionThenRest) {
     EXPECT_GE(CountOf(*emu, "Q:\r\n"), 2u); // busy at least once, then ready
     Settle(*emu);
     EXPECT_EQ(CountOf(*emu, "L:W\r\n"), 0u);
+}
+
+TEST_F(Mmc2Test, AStopAtALimitEndsTheWaitAtOnceAsAFailure) {
+    emu->SetTravelLimits(-1000, 1000);
+    ASSERT_TRUE(ctrl.MoveAbs(2, 0, 5000));
+    auto start = Clock::now();
+    EXPECT_FALSE(ctrl.WaitStop());
+    EXPECT_LT(MsSince(start), 5000);
+    EXPECT_EQ(emu->AxisPosition(1), 1000);
+    Settle(*emu);
+    EXPECT_EQ(CountOf(*emu, "L:W\r\n"), 0u); // already at rest: nothing to stop
+    // A motion back inside the limits clears the flag and is waited for as usual.
+    ASSERT_TRUE(ctrl.MoveAbs(2, 0, 500));
+    EXPECT_TRUE(ctrl.WaitStop());
+    EXPECT_EQ(emu->AxisPosition(1), 500);
 }
 
 TEST_F(Mmc2Test, WaitTimesOutAndStops) {
@@ -395,6 +415,9 @@ TEST_F(Pat001Test, StatusAndWait) {
     EXPECT_EQ(s.pos1, -9876);
     EXPECT_FALSE(s.ready);
     EXPECT_FALSE(CPAT_001::ParseStatus("+     1234,K,K,R\n", s));
+    ASSERT_TRUE(CPAT_001::ParseStatus("+       12,K,L,R\r\n", s));
+    EXPECT_TRUE(s.ready);
+    EXPECT_TRUE(s.fault);
 
     ASSERT_TRUE(ctrl.SetSpeed(100, 5000, 100));
     ASSERT_TRUE(ctrl.MoveAbs(-600));
@@ -402,6 +425,17 @@ TEST_F(Pat001Test, StatusAndWait) {
     int pos = 0;
     ASSERT_TRUE(ctrl.GetPosition(&pos));
     EXPECT_EQ(pos, -600);
+}
+
+TEST_F(Pat001Test, AStopAtALimitEndsTheWaitAtOnceAsAFailure) {
+    emu->SetTravelLimits(-300, 300);
+    ASSERT_TRUE(ctrl.Jog(1));
+    auto start = Clock::now();
+    EXPECT_FALSE(ctrl.WaitStop());
+    EXPECT_LT(MsSince(start), 5000);
+    EXPECT_EQ(emu->AxisPosition(), -300);
+    Settle(*emu);
+    EXPECT_EQ(CountOf(*emu, "L:1\r\n"), 0u);
 }
 
 } // namespace

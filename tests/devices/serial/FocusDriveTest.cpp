@@ -109,6 +109,24 @@ TEST_F(Ct7Test, AFailedWaitStopsAnAbsoluteMoveAndRestoresTheSpeeds) {
     EXPECT_FALSE(ctrl.IsSpeedChanged());
 }
 
+TEST_F(Ct7Test, WithoutAMoveSetTheControllersOwnSpeedsAreNeverOverwritten) {
+    // A move, a wait, a jog and its stop before any speed set was given.
+    ASSERT_TRUE(ctrl.MoveRel(-200));
+    ASSERT_TRUE(ctrl.WaitStop());
+    EXPECT_EQ(emu->ControllerPosition(), -200);
+    ASSERT_TRUE(ctrl.MoveJog(1));
+    ASSERT_TRUE(ctrl.MoveSlowStop());
+    Settle(*emu);
+    for (const std::string& line : emu->Commands())
+        EXPECT_EQ(line.rfind("@SYS 1 04 ", 0), std::string::npos) << line;
+    ExpectOwnSetInController();
+    // A later speed set reads the controller's own set, not zeros.
+    ASSERT_TRUE(ctrl.SetSpeed(20000, 120000, 200));
+    EXPECT_EQ(ctrl.NormalSpeed().low, 1000);
+    EXPECT_EQ(ctrl.NormalSpeed().high, 50000);
+    EXPECT_EQ(ctrl.NormalSpeed().rate, 100);
+}
+
 TEST_F(Ct7Test, SpeedReadWhileTheMoveSetIsInTheControllerRestoresFirst) {
     ASSERT_TRUE(ctrl.SetSpeed(20000, 120000, 200));
     ASSERT_TRUE(ctrl.MoveRel(10));
@@ -124,8 +142,8 @@ TEST_F(Ct7Test, OpenHoldsTheConnection) {
     int pos = 0;
     ASSERT_TRUE(ctrl.GetPosition(&pos));
     ASSERT_TRUE(ctrl.Close(1));
-    EXPECT_EQ(Wire(*emu, 7), "\r\n@SYS 1 04 0, 0\r\n@SYS 1 07 0, 0\r\n@MOD 1\r\n@PTP 1 8000H -5\r\n@POS 1 ?\r\n"
-                             "@MOD 0\r\n");
+    // No move set was given: the move runs at the controller's own speeds.
+    EXPECT_EQ(Wire(*emu, 5), "\r\n@MOD 1\r\n@PTP 1 8000H -5\r\n@POS 1 ?\r\n@MOD 0\r\n");
     LineSettings line;
     ASSERT_TRUE(emu->GetLineSettings(line));
     EXPECT_EQ(line.baud, 38400u);

@@ -9,11 +9,15 @@
 #include "platform/Settings.h"
 #include "platform/ScriptedMessageSink.h"
 #include "tools/emulators/Emulators.h"
+#include "ui/ResourceWidgets.h"
 #include "ui/testing/GuiTest.h"
 
 #include <gtest/gtest.h>
 
+#include <wx/app.h>
 #include <wx/combobox.h>
+#include <wx/stattext.h>
+#include <wx/timer.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
@@ -24,10 +28,37 @@
 
 using ui::testing::Click;
 using ui::testing::FindById;
+using ui::testing::PumpUntil;
 using ui::testing::Type;
 using ui::testing::WhenModal;
 
 namespace {
+
+// Runs `action` once on the next modal dialog other than `outer` that is shown: a dialog that a
+// dialog opens. Polls from a timer of the event loop that the inner dialog runs.
+class InnerModalWatcher : public wxTimer {
+public:
+    InnerModalWatcher(wxDialog* outer, std::function<void(wxDialog*)> action)
+        : outer_(outer), action_(std::move(action)) {
+        Start(10);
+    }
+    void Notify() override {
+        for (wxWindow* w : wxTopLevelWindows) {
+            auto* d = dynamic_cast<wxDialog*>(w);
+            if (d && d != outer_ && d->IsModal() && d->IsShown()) {
+                Stop();
+                auto action = std::move(action_);
+                wxTheApp->CallAfter([action, d] { action(d); });
+                wxTheApp->CallAfter([this] { delete this; });
+                return;
+            }
+        }
+    }
+
+private:
+    wxDialog* outer_;
+    std::function<void(wxDialog*)> action_;
+};
 
 // Selects an entry of a combo box as the user does: the selection and its notification.
 void Choose(wxDialog* d, int id, int index) {
@@ -229,6 +260,129 @@ TEST_F(ControllerDialogs, SpeedLimitsOfMsc2AndSzx) {
     EXPECT_TRUE(editsOff);
     EXPECT_EQ(szx.m_nMode, 0); // medium becomes high
     EXPECT_TRUE(messages.ShownIds().empty());
+}
+
+TEST_F(ControllerDialogs, CommunicationButtonOpensTheLensPortTemplateForTheMIIController) {
+    struct Case {
+        int controller;
+        int expectedTemplate;
+    };
+    for (Case c : {Case{9, 288}, Case{8, 287}}) {
+        CZCtrlSetDlg dlg(nullptr);
+        dlg.m_nController = c.controller;
+        dlg.m_nSide = 1;
+        dlg.m_nPort = 0;
+        dlg.m_nLensPort = 1;
+        int shownTemplate = -1;
+        bool lensPortCombo = false;
+        WhenModal([&](wxDialog* outer) {
+            new InnerModalWatcher(outer, [&](wxDialog* inner) {
+                if (auto* t = dynamic_cast<ui::TemplateDialog*>(inner))
+                    shownTemplate = t->TemplateId();
+                lensPortCombo = FindById<wxComboBox>(inner, 1277) != nullptr;
+                Choose(inner, 1259, 4);
+                if (lensPortCombo) {
+                    EXPECT_EQ(FindById<wxComboBox>(inner, 1277)->GetSelection(), 1); // the current lens port
+                    Choose(inner, 1277, 6);
+                }
+                Click(FindById(inner, IDOK));
+            });
+            Click(FindById(outer, 1257));
+            Click(FindById(outer, IDOK));
+        });
+        ASSERT_EQ(dlg.DoModal(), IDOK) << c.controller;
+        EXPECT_EQ(shownTemplate, c.expectedTemplate) << c.controller;
+        EXPECT_EQ(lensPortCombo, c.expectedTemplate == 288) << c.controller;
+        EXPECT_EQ(dlg.m_nPort, 4) << c.controller;
+        EXPECT_EQ(dlg.m_nLensPort, c.expectedTemplate == 288 ? 6 : 1) << c.controller;
+    }
+}
+
+TEST_F(ControllerDialogs, Stm6SpeedDialogTakesNoLowSpeedsAndChecksItsOwnRanges) {
+    CXyTblSpeedDlg dlg(nullptr);
+    dlg.m_nController = 5;
+    dlg.m_nMode = 1;
+    dlg.m_nHHigh = 100, dlg.m_nHRate = 1000; // the low speeds stay 0: the caller passes none
+    dlg.m_nMHigh = 50, dlg.m_nMRate = 0;
+    dlg.m_nLHigh = 0, dlg.m_nLRate = 100;
+    bool lowEditsOff = false, valueEditsOn = false;
+    wxString rateLabel;
+    std::vector<CScriptedMessageSink::Shown> refusals;
+    WhenModal([&](wxDialog* d) {
+        lowEditsOff = !FindById(d, 30445)->IsEnabled() && !FindById(d, 30448)->IsEnabled() &&
+                      !FindById(d, 30451)->IsEnabled() && !FindById(d, 30454)->IsEnabled();
+        valueEditsOn = FindById(d, 30446)->IsEnabled() && FindById(d, 30447)->IsEnabled() &&
+                       FindById(d, 30452)->IsEnabled() && FindById(d, 30453)->IsEnabled();
+        rateLabel = FindById<wxStaticText>(d, 30456)->GetLabel();
+        Type(FindById(d, 30449), "101");
+        Click(FindById(d, IDOK));
+        EXPECT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == FindById(d, 30449); }, 2000));
+        Type(FindById(d, 30449), "100");
+        Type(FindById(d, 30453), "1001");
+        Click(FindById(d, IDOK));
+        EXPECT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == FindById(d, 30453); }, 2000));
+        refusals = messages.ShownMessages();
+        Type(FindById(d, 30453), "0");
+        Click(FindById(d, IDOK));
+    });
+    ASSERT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_TRUE(lowEditsOff);
+    EXPECT_TRUE(valueEditsOn);
+    EXPECT_EQ(rateLabel, ui::LoadResString(523));
+    ASSERT_EQ(refusals.size(), 2u);
+    EXPECT_EQ(refusals[0].id, 882u);
+    EXPECT_EQ(refusals[0].args, std::vector<std::string>({"0", "100"}));
+    EXPECT_EQ(refusals[1].id, 884u);
+    EXPECT_EQ(refusals[1].args, std::vector<std::string>({"0", "1000"}));
+    EXPECT_EQ(messages.ShownMessages().size(), 2u);
+    EXPECT_EQ(dlg.m_nMHigh, 100);
+    EXPECT_EQ(dlg.m_nLRate, 0);
+    EXPECT_EQ(dlg.m_nHLow, 0);
+}
+
+TEST_F(ControllerDialogs, EverySpeedRefusalNamesItsLimitsAndFocusesItsEdit) {
+    struct Row {
+        int low, high, rate;
+    };
+    struct Case {
+        int controller;
+        Row rows[3];
+        UINT message;
+        std::vector<std::string> args;
+        int focus; // 0: the focus stays where it was
+    };
+    const Row mmc{1000, 5000, 100}, ct7{20000, 120000, 200};
+    const Case cases[] = {
+        {1, {{1, 70000, 100}, mmc, mmc}, 882, {"1", "65000"}, 30446},
+        {1, {mmc, {1000, 5000, 9000}, mmc}, 883, {"1", "8000"}, 30450},
+        {2, {{100, 5000, 100}, {100, 5000, 100}, {200, 100, 10}}, 885, {}, 0},
+        {8, {ct7, {30000, 20000, 200}, ct7}, 885, {}, 30448},
+        {8, {ct7, ct7, {0, 120000, 200}}, 897, {"1"}, 30451},
+        {8, {ct7, ct7, {20000, 120000, 70000}}, 883, {"1", "65535"}, 30453},
+    };
+    for (const Case& c : cases) {
+        messages.ClearShown();
+        CXyTblSpeedDlg dlg(nullptr);
+        dlg.m_nController = c.controller;
+        dlg.m_nMode = 0;
+        dlg.m_nHLow = c.rows[0].low, dlg.m_nHHigh = c.rows[0].high, dlg.m_nHRate = c.rows[0].rate;
+        dlg.m_nMLow = c.rows[1].low, dlg.m_nMHigh = c.rows[1].high, dlg.m_nMRate = c.rows[1].rate;
+        dlg.m_nLLow = c.rows[2].low, dlg.m_nLHigh = c.rows[2].high, dlg.m_nLRate = c.rows[2].rate;
+        bool focused = true, stayedOpen = false;
+        WhenModal([&](wxDialog* d) {
+            Click(FindById(d, IDOK));
+            stayedOpen = d->IsShown();
+            if (c.focus)
+                focused = PumpUntil([&] { return wxWindow::FindFocus() == FindById(d, c.focus); }, 2000);
+            Click(FindById(d, IDCANCEL));
+        });
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL) << c.message;
+        EXPECT_TRUE(stayedOpen) << c.message;
+        EXPECT_TRUE(focused) << c.message << " focus on " << c.focus;
+        ASSERT_EQ(messages.ShownMessages().size(), 1u) << c.message;
+        EXPECT_EQ(messages.ShownMessages()[0].id, c.message);
+        EXPECT_EQ(messages.ShownMessages()[0].args, c.args) << c.message;
+    }
 }
 
 } // namespace
