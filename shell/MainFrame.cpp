@@ -29,7 +29,8 @@ constexpr int kIdsCacheFolder = 139;
 
 wxRect InitialPlacement() {
     const wxRect fallback(60, 40, 1200, 860);
-    RECT r{ReadIniInt("WindowsSettings", "LEFT", fallback.x), ReadIniInt("WindowsSettings", "TOP", fallback.y), 0, 0};
+    RECT r{ReadIniInt("WindowsSettings", "LEFT", fallback.x),
+           ReadIniInt("WindowsSettings", "TOP", fallback.y), 0, 0};
     r.right = r.left + ReadIniInt("WindowsSettings", "WIDTH", fallback.width);
     r.bottom = r.top + ReadIniInt("WindowsSettings", "HEIGHT", fallback.height);
     std::vector<RECT> displays;
@@ -119,6 +120,10 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     OnMessage(WM_CAMERA_GRAB, &CMainFrame::OnCameraGrab);
     OnMessage(WM_LENS_STATE, &CMainFrame::OnLensState);
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnCloseFrame, this);
+    Bind(wxEVT_DISPLAY_CHANGED, [this](wxDisplayChangedEvent& ev) {
+        ev.Skip();
+        OnDisplayChange();
+    });
     Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& ev) {
         ev.Skip();
         m_seenMaximized = true;
@@ -162,8 +167,8 @@ bool CMainFrame::CreateFrame(COrsandelDoc* document) {
     m_pDoc = document;
     SetSize(InitialPlacement());
     COrsandelApp* app = COrsandelApp::GetApp();
-    std::string folder = (app ? app->m_strCurrentDir : std::string(".")) + "/" +
-                         ui::Resources().LoadString(kIdsCacheFolder);
+    std::string folder =
+        (app ? app->m_strCurrentDir : std::string(".")) + "/" + ui::Resources().LoadString(kIdsCacheFolder);
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0)
         ::mkdir(folder.c_str(), 0755);
@@ -198,7 +203,8 @@ void CMainFrame::CreateBars() {
     m_pBox = new CSelectedBox();
     m_pBox->Create(this);
     const int s = m_pDoc ? m_pDoc->m_selThumbSize : 128;
-    const int width = std::max(s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X), m_pBox->MinimumWidth());
+    const int width =
+        std::max(s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X), m_pBox->MinimumWidth());
     m_bars->AddBar("CusControlBar", m_pBox, ui::DockSide::Right, width, true);
     m_bars->Update();
 }
@@ -241,7 +247,8 @@ void CMainFrame::EnterMode(int mode) {
     if (mode == kModeThumbnails && !m_pFocusCmdBar) {
         m_pFocusCmdBar = new ui::TemplatePanel(22);
         m_pFocusCmdBar->Create(this);
-        m_bars->AddBar(spec->barName, m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9, false);
+        m_bars->AddBar(spec->barName, m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9,
+                       false);
     }
     for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
         if (m_bars->HasBar(bar))
@@ -290,7 +297,8 @@ void CMainFrame::ShowCaptureFolder() {
     if (!m_pFocusCmdBar) {
         m_pFocusCmdBar = new ui::TemplatePanel(22);
         m_pFocusCmdBar->Create(this);
-        m_bars->AddBar("FocusBoxCmdDlg", m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9, false);
+        m_bars->AddBar("FocusBoxCmdDlg", m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9,
+                       false);
     }
     m_bars->ShowBar("FocusBoxCmdDlg", true);
     m_bars->ShowBar("CusControlBar", true);
@@ -334,6 +342,25 @@ void CMainFrame::OnInitialMenu() {
         return;
     }
     EnterMode(mode);
+}
+
+void CMainFrame::OnDisplayChange() {
+    ActivateView<CFolderPane>();
+    ActivateView<CMultiView>();
+    ActivateView<CVossaLivePane>();
+    ActivateView<CThumbnailPane>();
+    switch (StartMode()) {
+    case kModeManual:
+    case kModeAutomatic:
+        ActivateView<CMultiView>();
+        break;
+    case kModeVossa:
+        ActivateView<CVossaLivePane>();
+        break;
+    default:
+        ActivateView<CThumbnailPane>();
+        break;
+    }
 }
 
 void CMainFrame::UpdateMinimumSize() {

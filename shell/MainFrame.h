@@ -52,6 +52,8 @@ public:
     int StartMode() const;
     void ShowCaptureFolder();
     void RestoreCaptureLayout();
+    // Selects the parent folder in the folder tree (the image browser's view; nothing while the
+    // pane in its place is empty).
     void FolderUp() {}
     void OnInitialMenu();
     // Width of the pane the top menu bar lines up with; nothing while it does not exist.
@@ -68,7 +70,6 @@ public:
     void StartCamera();
     void LoadCameraSettings();
     void SaveCameraSettings();
-    double ReadStageZ() { return 0.0; }
 
     CTopMenuDialog* TopMenu() const { return m_pTopMenu; }
     CCompositionBar* CompositionBar() const { return m_pCompBar; }
@@ -95,6 +96,8 @@ private:
     void OnCloseFrame(wxCloseEvent& ev);
     void StopCamera();
     void UpdateMinimumSize();
+    // The display changed: every group is laid out once, then the mode's view comes back.
+    void OnDisplayChange();
     LRESULT OnWorkDone(WPARAM, LPARAM);
     LRESULT OnWorkAborted(WPARAM, LPARAM);
     LRESULT OnWorkProgress(WPARAM, LPARAM);

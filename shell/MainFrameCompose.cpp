@@ -186,8 +186,8 @@ LRESULT CMainFrame::OnCameraGrab(WPARAM, LPARAM) {
             m_camDll.SetFrameToDib(m_record.get(), DibGetBits(lock.get()), width, height);
     }
     m_camDll.ParamClear(m_record.get());
-    HDIB display =
-        DibConvertForDisplay(m_pDoc->m_hFrame, nullptr, m_record->RangeLow(), m_record->RangeHi(), m_nFrameType, -1);
+    HDIB display = DibConvertForDisplay(m_pDoc->m_hFrame, nullptr, m_record->RangeLow(), m_record->RangeHi(),
+                                        m_nFrameType, -1);
     if (m_pMultiView && IsActiveView<CMultiView>()) {
         m_pMultiView->ResizeLivePane(width, height);
         if (m_pMultiView->LivePane())

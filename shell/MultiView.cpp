@@ -387,7 +387,7 @@ void CMultiView::OnLensTimer() {
         if (wxWindow* parent = wxGetTopLevelParent(this))
             if (auto* target = dynamic_cast<ui::MessageTarget*>(parent))
                 ui::SendMessageTo(target->GetSafeHwnd(), WM_LENS_STATE, static_cast<WPARAM>(lens),
-                              static_cast<LPARAM>(zoom * 10));
+                                  static_cast<LPARAM>(zoom * 10));
 }
 
 void CMultiView::ReadCommSettings() {
@@ -399,7 +399,8 @@ int CMultiView::InitStageController() {
     ReadCommSettings();
     m_speed = ReadSpeedSettings();
     const int t = m_comm.controller;
-    m_bReverseZ = (t == CTRL_MMC2 || t == CTRL_MSC2 || t == CTRL_QTCD1 || t == CTRL_QTCM2 || t == CTRL_MII) ? 0 : 1;
+    m_bReverseZ =
+        (t == CTRL_MMC2 || t == CTRL_MSC2 || t == CTRL_QTCD1 || t == CTRL_QTCM2 || t == CTRL_MII) ? 0 : 1;
     SpeedPresets presets;
     presets.mode = m_speed.mode;
     for (int i = 0; i < 3; ++i) {
@@ -538,7 +539,8 @@ void CMultiView::OnToggleScale(int which) {
     if (!doc)
         return;
     int& on = which == 1 ? doc->m_scale1 : doc->m_scale2;
-    const bool set = which == 1 ? doc->m_currentLens.m_scaleLength != 0.0 : doc->m_currentLens.m_scaleDots != 0;
+    const bool set =
+        which == 1 ? doc->m_currentLens.m_scaleLength != 0.0 : doc->m_currentLens.m_scaleDots != 0;
     if (set) {
         on = on ? 0 : 1;
     } else {

@@ -136,7 +136,8 @@ bool COrsandelApp::InitInstance() {
     frame->Update();
     m_ticker.StartTicking(100);
     m_startupMs = static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count());
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
+            .count());
     return true;
 }
 
@@ -159,8 +160,8 @@ void COrsandelApp::OnIdleTick() {
         frame->m_pMultiView->GrabLiveFrame();
 }
 
-ResultHandOver* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double** heights, int** focusIndex,
-                                                int showCommand) {
+ResultHandOver* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double** heights,
+                                                int** focusIndex, int showCommand) {
     auto result = std::make_unique<ResultHandOver>();
     if (path)
         result->path = path;

@@ -35,7 +35,10 @@ struct ResultHandOver {
     int showCommand = 0;
 };
 
-class COrsandelApp : public CSDIWinApp, public ui::CommandTarget, public ui::MessageTarget, public LensLibrary {
+class COrsandelApp : public CSDIWinApp,
+                     public ui::CommandTarget,
+                     public ui::MessageTarget,
+                     public LensLibrary {
 public:
     COrsandelApp();
     ~COrsandelApp() override;
@@ -63,8 +66,8 @@ public:
     CMainFrame* m_pMainFrame = nullptr;
     wxWindow* m_pResultFrame = nullptr; // the result window's frame, when it exists
     int m_nStartMode = 0;
-    int m_nSmoothing = 0;     // noise-cut filter size of the next result
-    int m_bImageOnly = 0;     // set by the continuous-composition panel before a hand-over
+    int m_nSmoothing = 0; // noise-cut filter size of the next result
+    int m_bImageOnly = 0; // set by the continuous-composition panel before a hand-over
     std::string m_strImagePath, m_strAutoPath, m_strAutoDir;
     std::string m_strCurrentDir, m_strSettingsPath;
     std::vector<std::string> m_recentFiles;

@@ -24,7 +24,8 @@ public:
     using ViewFactory = std::function<wxWindow*(wxWindow* parent)>;
 
     CSDIDocTemplate(int resourceId, ViewFactory factory, int group, int row, int column)
-        : m_nResourceId(resourceId), m_factory(std::move(factory)), m_nGroup(group), m_nRow(row), m_nColumn(column) {}
+        : m_nResourceId(resourceId), m_factory(std::move(factory)), m_nGroup(group), m_nRow(row),
+          m_nColumn(column) {}
 
     int ResourceId() const { return m_nResourceId; }
     const ViewFactory& Factory() const { return m_factory; }
@@ -59,7 +60,9 @@ public:
         }
         return nullptr;
     }
-    CSDIDocTemplate* GetFirstTemplate() const { return m_templates.empty() ? nullptr : m_templates.front().get(); }
+    CSDIDocTemplate* GetFirstTemplate() const {
+        return m_templates.empty() ? nullptr : m_templates.front().get();
+    }
     int IndexOf(const CSDIDocTemplate* t) const;
 
     // The application object of the program (set by the program's application class).
@@ -91,7 +94,9 @@ public:
     wxPanel* ClientWindow() const { return m_client; }
 
     // Activates the view of the first template whose view is a V.
-    template <class V> void ActivateView() { ActivateTemplate(CSDIWinApp::Get()->FindTemplateByViewClass<V>()); }
+    template <class V> void ActivateView() {
+        ActivateTemplate(CSDIWinApp::Get()->FindTemplateByViewClass<V>());
+    }
     void ActivateTemplate(CSDIDocTemplate* target);
     // True when the active view's class is exactly V (not derived from it).
     template <class V> bool IsActiveView() const {

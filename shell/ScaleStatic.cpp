@@ -141,9 +141,10 @@ void CScaleStatic::Draw(wxDC& dc, const wxSize& size) {
         dc.DrawText(wxString::FromUTF8(layout.magnification), layout.magnificationRect.left,
                     layout.magnificationRect.top);
     if (m_lineValid && !(m_end.x == 0 && m_end.y == 0 && m_start.x == 0 && m_start.y == 0)) {
-        const double s = (m_lineScale > 0.0 && m_lineScale != m_dDisplayScale) ? m_dDisplayScale / m_lineScale : 1.0;
+        const double s =
+            (m_lineScale > 0.0 && m_lineScale != m_dDisplayScale) ? m_dDisplayScale / m_lineScale : 1.0;
         dc.SetPen(wxPen(*wxWHITE, 2));
-        dc.DrawLine(static_cast<int>(m_start.x * s), static_cast<int>(m_start.y * s), static_cast<int>(m_end.x * s),
-                    static_cast<int>(m_end.y * s));
+        dc.DrawLine(static_cast<int>(m_start.x * s), static_cast<int>(m_start.y * s),
+                    static_cast<int>(m_end.x * s), static_cast<int>(m_end.y * s));
     }
 }

@@ -123,7 +123,8 @@ TEST_F(Capture, LiveFrameCost) {
         const auto t0 = std::chrono::steady_clock::now();
         view->GrabLiveFrame();
         view->LivePane()->Update(); // the paint: stretch and overlay
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
     std::sort(ms.begin(), ms.end());
     double load[1] = {0};

@@ -83,7 +83,8 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
     for (const Expect& e : cases) {
         SCOPED_TRACE(e.mode);
         if (e.mode != 1007) {
-            ui::testing::WhenModal([&e](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, e.mode)); });
+            ui::testing::WhenModal(
+                [&e](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, e.mode)); });
             f->RouteCommandId(950);
         }
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->IsShown(); }));

@@ -52,8 +52,8 @@ protected:
     // Settings that start the program in a mode without the start dialog.
     // initial: more lines of [InitialSettings]; more: further sections.
     void Settings(int mode, const std::string& more = "", const std::string& initial = "") {
-        Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" + std::to_string(mode) + "\n" +
-                                  initial + "[STAGEINPUT]\nINPDEVICE=Vantorel Test Camera\n" + more);
+        Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" + std::to_string(mode) +
+                                  "\n" + initial + "[STAGEINPUT]\nINPDEVICE=Vantorel Test Camera\n" + more);
     }
     bool StartProgram() {
         app = std::make_unique<COrsandelApp>();
