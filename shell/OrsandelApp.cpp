@@ -13,6 +13,7 @@
 #include "ui/resources/ResourceRegistry.h"
 
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/combobox.h>
 #include <wx/panel.h>
 
@@ -134,7 +135,12 @@ bool COrsandelApp::InitInstance() {
     if (CMultiView* view = frame->m_pMultiView)
         view->OnInitialUpdate();
     frame->Update();
-    m_ticker.StartTicking(100);
+    // The live ticker belongs to the program's own message loop: started from inside it (at
+    // start-up the loop does not run yet).
+    if (wxEventLoopBase::GetActive())
+        m_ticker.StartTicking(100);
+    else
+        wxTheApp->CallAfter([this] { m_ticker.StartTicking(100); });
     m_startupMs = static_cast<long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
             .count());

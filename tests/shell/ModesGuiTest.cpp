@@ -10,6 +10,7 @@
 #include <wx/checkbox.h>
 #include <wx/display.h>
 #include <wx/menu.h>
+#include <wx/stattext.h>
 
 namespace {
 
@@ -115,6 +116,8 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
             EXPECT_FALSE(f->Layout().IsSplitterVisible(0));
             break;
         }
+        EXPECT_EQ(f->SelectedBox()->GetCountStatic()->GetLabel().Trim(false), "0");
+        EXPECT_GT(f->SelectedBox()->GetCountStatic()->GetSize().x, 0);
         ui::testing::Pump(100);
         ui::testing::Screenshot(f, Shot("vantorel-" + std::to_string(e.mode) + ".png"));
     }
