@@ -50,7 +50,7 @@ HDIB ReadBmpDib(CFile* file, uint64_t depths, bool boundByFileSize) {
     if (!ReadBmpHeaders(source, available, depths, layout, table))
         return nullptr;
     const uint64_t size = BITMAPINFOHEADER::kSize + table.size() + layout.imageBytes;
-    if (size > kGlobalMaxBlock || size > GlobalAvailableBytes())
+    if (size > kGlobalMaxBlock)
         return nullptr;
     HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size));
     if (!h)
@@ -117,6 +117,10 @@ BOOL SaveDibAsBmp(HDIB dib, CFile* file) {
         return FALSE;
     BITMAPINFOHEADER h = BITMAPINFOHEADER::Read(block);
     if (h.biWidth <= 0 || h.biHeight <= 0)
+        return FALSE;
+    // 16-bit grey and 48-bit colour rows have no BMP form that a reader, this program's
+    // included, would show as the samples they are: such bitmaps go to TIFF.
+    if (h.biBitCount == 16 || h.biBitCount == 48)
         return FALSE;
     const uint64_t table = DibColorTableSize(block);
     if (h.biCompression == BI_RGB || h.biCompression == BI_BITFIELDS) {

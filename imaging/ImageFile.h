@@ -34,8 +34,9 @@ HDIB DibReadTiffFile(CFile* file, int* imageType);
 HDIB DibReadJpegFile(CFile* file);
 
 // ---- writers ----
-// Writes header, colour table and rows into the open file. 0 for a null handle or a header
-// that is not 40 bytes; file exceptions pass to the caller.
+// Writes header, colour table and rows into the open file. 0 for a null handle, a header
+// that is not 40 bytes, or a 16- or 48-bit bitmap (those are saved as TIFF); file exceptions
+// pass to the caller.
 BOOL SaveDibAsBmp(HDIB dib, CFile* file);
 // TIFF by the file's path (the caller's file is closed): types 0, 1 and 3 through the TIFF
 // image class (1 writes the palette), 4 to 9 through the high-bit-depth writer.

@@ -1,6 +1,7 @@
 // TIFF and JPEG files as bitmaps: copies between bitmaps and the image-file classes.
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
+#include "imaging/ImageFileMemory.h"
 #include "imaging/SECJpeg.h"
 #include "imaging/SECTiff.h"
 #include "imaging/Tiff16.h"
@@ -17,6 +18,12 @@ HDIB DibFromImage(const SECImage& image) {
     if (!image.m_bits || !image.m_info || (image.m_bitsPerPixel != 8 && image.m_bitsPerPixel != 24))
         return nullptr;
     const int kind = image.m_bitsPerPixel == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24;
+    // The copy is a second image of the same size, held until its rows are written.
+    const ImageMemoryGrant memory = ReserveImageMemory(
+        BITMAPINFOHEADER::kSize + 256 * 4 +
+        static_cast<uint64_t>(DibStride(image.m_width, image.m_bitsPerPixel)) * image.m_height);
+    if (!memory)
+        return nullptr;
     HDIB dib = DibCreateOfKind(static_cast<int>(image.m_width), static_cast<int>(image.m_height), kind);
     if (!dib)
         return nullptr;
@@ -106,9 +113,12 @@ HDIB DibReadTiffFile(CFile* file, int* imageType) {
             return nullptr; // 16-bit palette files are not shown
         if (imageType)
             *imageType = type;
+        // The bitmap with the spare bytes of its kind, and one scanline of the file.
         const uint64_t bytes = static_cast<uint64_t>(DibStride(tiff.GetWidth(), kind == DIB_KIND_GREY16 ? 16 : 48)) *
                                tiff.GetHeight();
-        if (bytes > SECImage::MaxImageBytes())
+        const ImageMemoryGrant memory =
+            ReserveImageMemory(BITMAPINFOHEADER::kSize + 256 * 4 + bytes + tiff.ScanlineBytes());
+        if (!memory)
             return nullptr;
         HDIB dib = DibCreateOfKind(static_cast<int>(tiff.GetWidth()), static_cast<int>(tiff.GetHeight()), kind);
         if (!dib)

@@ -94,7 +94,9 @@ bool ReadBmpHeaders(const BmpByteSource& source, uint64_t length, uint64_t depth
     layout.imageBytes = layout.stride * height;
     if (length && layout.imageBytes > length - offBits)
         return false; // the rows the header promises are not in the file
-    if (layout.imageBytes > SECImage::MaxImageBytes())
+    // Header, a full colour table and the rows: what either BMP reader allocates.
+    layout.memory = ReserveImageMemory(BITMAPINFOHEADER::kSize + 256 * 4 + layout.imageBytes);
+    if (!layout.memory)
         return false;
 
     if (bitCount > 8) {

@@ -2,6 +2,7 @@
 // class when it is stored in an archive.
 #pragma once
 
+#include "imaging/ImageFileMemory.h"
 #include "imaging/SECImage.h"
 
 #include <functional>
@@ -29,13 +30,15 @@ BmpByteSource BmpFileSource(CFile* file);
 
 // What the headers of a BMP file say, after every check: the header normalised to 40 bytes
 // with a positive height, whether the file stores its rows top row first, the row size and
-// the bytes of all rows (present in the source when its length was known).
+// the bytes of all rows (present in the source when its length was known), and the memory
+// granted for the header, table and rows, held until the reader has filled them.
 struct BmpLayout {
     BITMAPINFOHEADER header;
     bool topDown = false;
     uint64_t entries = 0; // colour-table entries the file holds (4 bytes each)
     uint64_t stride = 0;
     uint64_t imageBytes = 0;
+    ImageMemoryGrant memory;
 };
 
 // Bit counts a BMP reader accepts, as a mask of (1 << bit count).
@@ -46,9 +49,9 @@ constexpr uint64_t kBmpDepthsAll = (1ull << 1) | (1ull << 4) | kBmpDepthsImageCl
 // Reads and checks the file header, info header and colour table (into `table`, 4 bytes per
 // entry as in the file) and leaves the source at the first row. Checks: "BM"; a 40-, 52-,
 // 56-, 108- or 124-byte header; no compression; width above 0, height not 0; an accepted bit
-// count; 14 + header + table <= bfOffBits <= length; all rows within length. `length` is
-// what the source holds from the file header on, 0 when unknown (then a short source fails
-// when the rows are read).
+// count; 14 + header + table <= bfOffBits <= length; all rows within length; memory for the
+// image granted (ReserveImageMemory). `length` is what the source holds from the file header
+// on, 0 when unknown (then a short source fails when the rows are read).
 bool ReadBmpHeaders(const BmpByteSource& source, uint64_t length, uint64_t depths, BmpLayout& layout,
                     std::vector<BYTE>& table);
 

@@ -1,5 +1,6 @@
 // Decoding and encoding of the JPEG image class.
 #include "imaging/SECJpeg.h"
+#include "imaging/ImageFileMemory.h"
 #include "imaging/SECJpegCodec.h"
 
 #include "platform/File.h"
@@ -37,6 +38,7 @@ struct DecodeJob {
     uint32_t width = 0;
     uint32_t height = 0;
     WORD colorCount = 0;
+    ImageMemoryGrant memory;
 };
 
 inline BYTE Mul255(unsigned a, unsigned b) { return static_cast<BYTE>((a * b + 127) / 255); }
@@ -82,7 +84,10 @@ int Decode(DecodeJob& job, CFile* file, WORD screenColorCount) {
     job.height = cinfo.image_height;
     const uint64_t stride = SECImage::PaddedRowBytes(job.bitCount, job.width);
     job.bitsBytes = stride * job.height;
-    if (job.width == 0 || job.height == 0 || job.bitsBytes > SECImage::MaxImageBytes())
+    if (job.width == 0 || job.height == 0)
+        return 0;
+    job.memory = ReserveImageMemory(job.bitsBytes + SECJpeg::DecoderWorkingBytes(&cinfo));
+    if (!job.memory)
         return 0;
     job.info = SECImage::AllocBlock(BITMAPINFOHEADER::kSize + 4ull * job.colorCount);
     job.bits = SECImage::AllocBlock(job.bitsBytes);
@@ -207,6 +212,23 @@ int Encode(EncodeJob& job, SECJpeg& image, CFile* file) {
 } // namespace
 
 IMPLEMENT_DYNCREATE(SECJpeg, CObject)
+
+uint64_t SECJpeg::DecoderWorkingBytes(jpeg_decompress_struct* cinfo) {
+    // Files of several scans (progressive ones above all) are gathered as coefficients, 64
+    // two-byte values per 8 x 8 block of each component, before any row comes out.
+    if (!jpeg_has_multiple_scans(cinfo))
+        return 0;
+    uint64_t bytes = 0;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const jpeg_component_info& comp = cinfo->comp_info[c];
+        const uint64_t h = comp.h_samp_factor > 0 ? static_cast<uint64_t>(comp.h_samp_factor) : 1;
+        const uint64_t v = comp.v_samp_factor > 0 ? static_cast<uint64_t>(comp.v_samp_factor) : 1;
+        const uint64_t across = (comp.width_in_blocks + h - 1) / h * h;
+        const uint64_t down = (comp.height_in_blocks + v - 1) / v * v;
+        bytes += across * down * sizeof(JBLOCK);
+    }
+    return bytes;
+}
 
 BOOL SECJpeg::ReadBody(CFile* file) {
     if (!file)

@@ -29,6 +29,10 @@ public:
     // Fills the error record; the error exit of a codec object set up with it unwinds to the
     // operation that started the codec.
     static jpeg_error_mgr* InitErrorManager(jpeg_error_mgr* err);
+    // Bytes the decoder keeps for the whole image beside the rows, once the header is read:
+    // the coefficients of a file of several scans; 0 for a single-scan file. A reader asks
+    // for them with the rows (ReserveImageMemory).
+    static uint64_t DecoderWorkingBytes(jpeg_decompress_struct* cinfo);
 
     uint64_t m_decodedSize = 0; // bytes of the bits block made for a decoded image
     int m_quality = 75;

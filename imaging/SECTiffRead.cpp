@@ -1,6 +1,7 @@
 // Reading TIFF files into the TIFF image class.
 #include "imaging/SECTiff.h"
 
+#include "imaging/ImageFileMemory.h"
 #include "imaging/Tiff16.h"
 
 #include <tiffio.h>
@@ -129,9 +130,8 @@ bool SECTiff::ReadThroughRgba(ReadState& st) {
     char emsg[1024] = {0};
     if (!TIFFRGBAImageOK(m_tiff, emsg))
         return false;
+    // The raster was counted in the memory granted for the load.
     const uint64_t pixels = static_cast<uint64_t>(st.width) * st.height;
-    if (pixels * 4 > MaxImageBytes() || pixels * 4 > GlobalAvailableBytes())
-        return false;
     std::vector<uint32_t> raster;
     try {
         raster.resize(pixels);
@@ -274,11 +274,22 @@ bool SECTiff::LoadOpenFile(SECTiff& into) {
     else
         return false; // 16-bit and 48-bit files belong to the high-bit-depth reader
 
+    // The rows, one scanline or tile of the file, and for YCbCr files the colour raster the
+    // library converts into.
+    const uint64_t stride = PaddedRowBytes(outBits, width);
+    const tmsize_t unit = TIFFIsTiled(m_tiff) ? TIFFTileSize(m_tiff) : TIFFScanlineSize(m_tiff);
+    uint64_t working = unit > 0 ? static_cast<uint64_t>(unit) : 0;
+    uint16_t photometric = 0;
+    if (TIFFGetField(m_tiff, TIFFTAG_PHOTOMETRIC, &photometric) && photometric == PHOTOMETRIC_YCBCR)
+        working += 4ull * width * height;
+    const ImageMemoryGrant memory = ReserveImageMemory(stride * height + working);
+    if (!memory)
+        return false;
+
     into.m_info = AllocBlock(BITMAPINFOHEADER::kSize + (outBits == 8 ? 256 * 4 : 0));
     if (!into.m_info)
         return false;
     into.m_colorTable = outBits == 8 ? into.m_info + BITMAPINFOHEADER::kSize : nullptr;
-    const uint64_t stride = PaddedRowBytes(outBits, width);
     into.m_bits = AllocBlock(stride * height);
     if (!into.m_bits)
         return false;

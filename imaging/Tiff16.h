@@ -33,6 +33,9 @@ public:
     DWORD GetHeight() const { return m_height; }
     int GetImageType() const { return m_imageType; }
     void SetImageType(int type) { m_imageType = type; }
+    // Bytes of one scanline of the open file (of one plane when planes are separate), the
+    // buffer Read takes beside the bitmap; 0 when unknown.
+    uint64_t ScanlineBytes() const { return m_scanlineSize > 0 ? static_cast<uint64_t>(m_scanlineSize) : 0; }
 
     // Fills a bitmap made by the caller for the file's size (16 bits for grey, 48 for
     // colour); returns it, or frees it and returns null when the file cannot be read.

@@ -4,6 +4,7 @@
 
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
+#include "imaging/ImageFileMemory.h"
 #include "imaging/MyImageData.h"
 #include "platform/MessageSink.h"
 
@@ -14,6 +15,26 @@
 namespace {
 
 constexpr UINT kMsgOutOfMemory = 876;
+
+// Upper end of the sample range a thumbnail maps onto 0..255: 2 to the power of the sample
+// bits, one above the largest sample, so that the brightest samples of a thumbnail come out a
+// shade darker than in the image window, which maps up to the largest sample itself
+// (ImageTypeFullScale).
+int ThumbnailFullScale(int type) {
+    switch (type) {
+    case 4:
+    case 7:
+        return 1024;
+    case 5:
+    case 8:
+        return 4096;
+    case 6:
+    case 9:
+        return 65536;
+    default:
+        return 256;
+    }
+}
 
 // A 24-bit copy of an 8- or 24-bit bitmap, 8-bit pixels through their colour table; on a
 // palette screen the table colours first get the display contrast curve.
@@ -90,28 +111,39 @@ COLORREF AdjustValueContrast(double amount, COLORREF pixel) {
 CMyThumbnl* CTiff16::MakeThumbnail(int size) {
     if (!m_tiff || size <= 0 || m_width == 0 || m_height == 0)
         return nullptr;
-    int kind;
+    int kind, bitCount;
     switch (m_imageType) {
     case 0:
         kind = DIB_KIND_GREY8;
+        bitCount = 8;
         break;
     case 3:
         kind = DIB_KIND_RGB24;
+        bitCount = 24;
         break;
     case 4:
     case 5:
     case 6:
         kind = DIB_KIND_GREY16;
+        bitCount = 16;
         break;
     case 7:
     case 8:
     case 9:
         kind = DIB_KIND_RGB48;
+        bitCount = 48;
         break;
     default:
         return nullptr;
     }
-    HDIB raw = DibCreateOfKind(static_cast<int>(m_width), static_cast<int>(m_height), kind);
+    // The raw bitmap, one scanline, and at most two 24-bit images of the same size (the
+    // display conversion and the colour copy) live at one time.
+    const uint64_t rawBytes = static_cast<uint64_t>(DibStride(m_width, bitCount)) * m_height;
+    const uint64_t colourBytes = static_cast<uint64_t>(DibStride(m_width, 24)) * m_height;
+    const ImageMemoryGrant memory = ReserveImageMemory(3 * (BITMAPINFOHEADER::kSize + 256 * 4) + rawBytes +
+                                                       ScanlineBytes() + 2 * colourBytes);
+    HDIB raw =
+        memory ? DibCreateOfKind(static_cast<int>(m_width), static_cast<int>(m_height), kind) : nullptr;
     if (!raw) {
         ShowMessage(kMsgOutOfMemory, MB_OK | MB_ICONEXCLAMATION);
         return nullptr;
@@ -120,8 +152,8 @@ CMyThumbnl* CTiff16::MakeThumbnail(int size) {
     if (!raw)
         return nullptr;
     const int screenBits = GetScreenCaps().bitsPixel;
-    HDIB shown = DibConvertForDisplayOnScreen(raw, nullptr, 0, ImageTypeFullScale(m_imageType), m_imageType, -1,
-                                              screenBits);
+    HDIB shown = DibConvertForDisplayOnScreen(raw, nullptr, 0, ThumbnailFullScale(m_imageType), m_imageType,
+                                              -1, screenBits);
     if (shown)
         GlobalFree(raw);
     else

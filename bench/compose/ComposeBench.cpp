@@ -10,7 +10,8 @@
 // While one image is composed the next files are decoded on other threads, D at a time
 // (--decoders D; default 2 from 6 threads on, else 1); --threads N counts them all (N - D
 // compose). --z names a text file
-// with one Z value per line (default 0, 1, 2, ...); --out DIR writes DIR/composite.bmp and DIR/height.f64
+// with one Z value per line (default 0, 1, 2, ...); --out DIR writes DIR/composite.bmp (.tif for
+// 16 and 48 bits) and DIR/height.f64
 // (little-endian doubles, row-major, top row first) and prints the output size.
 #include "imaging/FocusComp.h"
 #include "imaging/FocusCompWorker.h"
@@ -249,7 +250,9 @@ int main(int argc, char** argv) {
             bits = DibGetBitCount(g.get());
         }
         const int imageType = bits == 8 ? 0 : bits == 24 ? 3 : bits == 16 ? 6 : 9;
-        if (!SaveImageFile(comp, outDir + "/composite.bmp", imageType, 90) ||
+        // Deep composites have no BMP form.
+        const char* name = bits == 16 || bits == 48 ? "/composite.tif" : "/composite.bmp";
+        if (!SaveImageFile(comp, outDir + name, imageType, 90) ||
             !WriteHeights(outDir + "/height.f64", fc.GetHeightRows(), fc.OutputWidth(), fc.OutputHeight())) {
             std::fprintf(stderr, "compose: cannot write into %s\n", outDir.c_str());
             return 1;

@@ -7,14 +7,22 @@
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "imaging/MyImageData.h"
+#include "imaging/Tiff16.h"
 #include "platform/Archive.h"
 #include "platform/File.h"
+#include "platform/ScriptedMessageSink.h"
 
 #include <tiffio.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <random>
+#include <csignal>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace imgtest;
 
@@ -146,7 +154,142 @@ void SetEntry(RawTiff& t, uint16_t tag, uint16_t type, uint32_t value) {
     t.Add(tag, type, 1, value);
 }
 
+// A small colour JPEG, baseline or progressive, whose frame header then declares `size` x
+// `size` pixels: a file of a few hundred bytes that promises gigabytes.
+std::vector<BYTE> GiantJpeg(bool progressive, uint16_t size) {
+    std::vector<BYTE> f = MakeJpeg(16, 16, progressive);
+    for (size_t i = 2; i + 9 < f.size(); ++i)
+        if (f[i] == 0xFF && (f[i + 1] == 0xC0 || f[i + 1] == 0xC2)) {
+            f[i + 5] = f[i + 7] = static_cast<BYTE>(size >> 8);
+            f[i + 6] = f[i + 8] = static_cast<BYTE>(size);
+            break;
+        }
+    return f;
+}
+
+uint64_t PeakAddressSpace() {
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return 0;
+    char line[256];
+    unsigned long long kb = 0;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "VmPeak: %llu kB", &kb) == 1)
+            break;
+    std::fclose(f);
+    return static_cast<uint64_t>(kb) * 1024;
+}
+
+struct ChildRun {
+    bool answered = false; // the child finished within the parent's patience
+    bool expected = false; // what the callable returned
+    double seconds = 0;
+    uint64_t peakGrowth = 0; // growth of the child's address space at its largest
+};
+
+// Runs `refuses` in a child process. Its address space at its largest shows an allocation
+// even when the pages were never touched, and a reader that decodes what it should have
+// refused is stopped after `patienceMs`.
+ChildRun RunInChild(const std::function<bool()>& refuses, int patienceMs) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        ChildRun run;
+        run.answered = true;
+        const uint64_t before = PeakAddressSpace();
+        const auto t0 = std::chrono::steady_clock::now();
+        run.expected = refuses();
+        run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        run.peakGrowth = PeakAddressSpace() - before;
+        const ssize_t written = write(fds[1], &run, sizeof run);
+        _exit(written == sizeof run ? 0 : 1);
+    }
+    close(fds[1]);
+    ChildRun run;
+    pollfd p{fds[0], POLLIN, 0};
+    if (pid > 0 && poll(&p, 1, patienceMs) == 1 && read(fds[0], &run, sizeof run) != sizeof run)
+        run = ChildRun{};
+    if (pid > 0) {
+        if (!run.answered)
+            kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    close(fds[0]);
+    return run;
+}
+
 } // namespace
+
+TEST(CraftedFiles, ImagesDeclaredLargerThanMemoryAreRefusedAtOnceWithoutAllocating) {
+    ScratchDir dir;
+    // A machine with 4 GB to spare; every file below declares 65500 x 65500 pixels, 4 to 26 GB
+    // decoded.
+    AvailableMemoryScope memory(4ull << 30);
+    // Grey 8-bit, grey 16-bit and RGB TIFF directories, a baseline and a progressive JPEG,
+    // all declaring `side` x `side` pixels; the TIFF strips hold up to 4096 bytes.
+    auto crafted = [](uint32_t side, uint32_t stripBytes) {
+        RawTiff grey8 = GreyTiff(side, side, stripBytes);
+        RawTiff grey16 = GreyTiff(side, side, 2 * stripBytes);
+        SetEntry(grey16, 258, 3, 16);
+        RawTiff rgb = GreyTiff(side, side, 3 * stripBytes);
+        SetEntry(rgb, 277, 3, 3);
+        SetEntry(rgb, 262, 3, 2);
+        return std::vector<std::pair<std::string, std::vector<BYTE>>>{
+            {"baseline.jpg", GiantJpeg(false, static_cast<uint16_t>(side))},
+            {"progressive.jpg", GiantJpeg(true, static_cast<uint16_t>(side))},
+            {"grey8.tif", grey8.Bytes()},
+            {"grey16.tif", grey16.Bytes()},
+            {"rgb24.tif", rgb.Bytes()},
+        };
+    };
+    // At 32 x 32 every one of them reads, so the refusals below come from the declared size.
+    for (const auto& [name, bytes] : crafted(32, 32 * 32))
+        EXPECT_TRUE(Reads(dir, "small-" + name, bytes)) << name;
+    const auto files = crafted(65500, 64);
+
+    constexpr uint64_t kSmallGrowth = 256ull << 20;
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.Path(name);
+        WriteBytes(path, bytes);
+        const ChildRun run = RunInChild(
+            [&path] {
+                int type = -2;
+                HDIB dib = ReadImageFile(path, &type);
+                if (dib)
+                    GlobalFree(dib);
+                return dib == nullptr;
+            },
+            30000);
+        EXPECT_TRUE(run.answered) << "still decoding after 30 s";
+        if (!run.answered)
+            continue;
+        EXPECT_TRUE(run.expected) << "refused";
+        EXPECT_LT(run.seconds, 2.0);
+        EXPECT_LT(run.peakGrowth, kSmallGrowth)
+            << "address space grew by " << (run.peakGrowth >> 20) << " MB";
+    }
+
+    // The thumbnail of the deep file is refused the same way, with the memory message.
+    const std::string deep = dir.Path("grey16.tif");
+    const ChildRun thumb = RunInChild(
+        [&deep] {
+            CScriptedMessageSink sink;
+            CTiff16 tiff;
+            if (!tiff.Open(deep.c_str(), "r"))
+                return false;
+            std::unique_ptr<CMyThumbnl> t(tiff.MakeThumbnail(96));
+            return t == nullptr && sink.ShownIds() == std::vector<UINT>{876};
+        },
+        30000);
+    ASSERT_TRUE(thumb.answered);
+    EXPECT_TRUE(thumb.expected) << "no thumbnail, message 876 once";
+    EXPECT_LT(thumb.seconds, 2.0);
+    EXPECT_LT(thumb.peakGrowth, kSmallGrowth);
+}
 
 TEST(CraftedFiles, TruncatedFilesOfEveryReaderFailOrReadWithoutHarm) {
     ScratchDir dir;

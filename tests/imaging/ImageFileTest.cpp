@@ -190,6 +190,28 @@ TEST(ImageFile, FailedSavesLeaveTheExistingFileAlone) {
     GlobalFree(grey);
 }
 
+TEST(ImageFile, DeepBitmapsAreRefusedByTheBmpWriter) {
+    ScratchDir dir;
+    const std::vector<BYTE> old = {'k', 'e', 'e', 'p'};
+    for (int kind : {DIB_KIND_GREY16, DIB_KIND_RGB48}) {
+        SCOPED_TRACE(kind);
+        HDIB deep = MakePatternDib(5, 3, kind, 12);
+        CMemFile mem;
+        EXPECT_FALSE(SaveDibAsBmp(deep, &mem));
+        EXPECT_EQ(mem.GetLength(), 0u) << "nothing written";
+        WriteBytes(dir.Path("d.bmp"), old);
+        EXPECT_FALSE(SaveImageFile(deep, dir.Path("d.bmp"), kind == DIB_KIND_GREY16 ? 5 : 8, 75));
+        EXPECT_EQ(ReadBytes(dir.Path("d.bmp")), old);
+        // TIFF keeps every sample.
+        ASSERT_TRUE(SaveImageFile(deep, dir.Path("d.tif"), kind == DIB_KIND_GREY16 ? 5 : 8, 75));
+        int type = -2;
+        HDIB back = ReadImageFile(dir.Path("d.tif"), &type);
+        EXPECT_TRUE(SameBitmap(deep, back));
+        GlobalFree(back);
+        GlobalFree(deep);
+    }
+}
+
 TEST(ImageFile, UnreadableFilesGiveNothing) {
     ScratchDir dir;
     int type = -2;

@@ -3,6 +3,9 @@
 #include "ImageFileTestSupport.h"
 
 #include "imaging/Dib.h"
+#include "imaging/ImageFileMemory.h"
+
+#include <jpeglib.h>
 
 #include <array>
 #include <cstdio>
@@ -153,6 +156,50 @@ std::vector<BYTE> MakeBmp(const BmpSpec& s) {
     for (size_t i = rowStart; i < f.size(); ++i)
         f[i] = static_cast<BYTE>(i * 13 + 5);
     return f;
+}
+
+std::vector<BYTE> MakeJpeg(int width, int height, bool progressive) {
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&c, &out, &outSize);
+    c.image_width = static_cast<JDIMENSION>(width);
+    c.image_height = static_cast<JDIMENSION>(height);
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    if (progressive)
+        jpeg_simple_progression(&c);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<JSAMPLE> row(static_cast<size_t>(width) * 3, 128);
+    JSAMPROW rows[1] = {row.data()};
+    while (c.next_scanline < c.image_height)
+        jpeg_write_scanlines(&c, rows, 1);
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::vector<BYTE> f(out, out + outSize);
+    std::free(out);
+    return f;
+}
+
+namespace {
+uint64_t g_availableBytes = 0;
+uint64_t ScopedAvailable() {
+    return g_availableBytes;
+}
+} // namespace
+
+AvailableMemoryScope::AvailableMemoryScope(uint64_t bytes) : previousBytes_(g_availableBytes) {
+    g_availableBytes = bytes;
+    previous_ = SetAvailableMemoryFunction(&ScopedAvailable);
+}
+
+AvailableMemoryScope::~AvailableMemoryScope() {
+    SetAvailableMemoryFunction(previous_);
+    g_availableBytes = previousBytes_;
 }
 
 } // namespace imgtest

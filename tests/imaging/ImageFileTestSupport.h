@@ -59,4 +59,21 @@ struct BmpSpec {
 };
 std::vector<BYTE> MakeBmp(const BmpSpec& params);
 
+// A colour JPEG of mid-grey pixels made by the codec itself, baseline or progressive.
+std::vector<BYTE> MakeJpeg(int width, int height, bool progressive);
+
+// Makes the image readers see `bytes` of available memory for the lifetime of the object, so
+// that what they refuse does not depend on the machine.
+class AvailableMemoryScope {
+public:
+    explicit AvailableMemoryScope(uint64_t bytes);
+    ~AvailableMemoryScope();
+    AvailableMemoryScope(const AvailableMemoryScope&) = delete;
+    AvailableMemoryScope& operator=(const AvailableMemoryScope&) = delete;
+
+private:
+    uint64_t (*previous_)();
+    uint64_t previousBytes_;
+};
+
 } // namespace imgtest

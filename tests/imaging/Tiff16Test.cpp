@@ -264,6 +264,32 @@ TEST(Tiff16, ThumbnailsKeepTheAspectAndShowTheImage) {
     GlobalFree(colour);
 }
 
+TEST(Tiff16, ThumbnailsMapOneAboveTheLargestSampleToWhite) {
+    ScratchDir dir;
+    // Left half at half the sample range, right half at the largest sample. Mapping
+    // [0, 2^bits] onto 256 levels puts half the range just below level 128.
+    for (int type : {4, 5, 6, 7, 8, 9}) {
+        SCOPED_TRACE(type);
+        const int bits = type == 4 || type == 7 ? 10 : type == 5 || type == 8 ? 12 : 16;
+        const bool colour = type >= 7;
+        HDIB dib = DibCreateOfKind(8, 4, colour ? DIB_KIND_RGB48 : DIB_KIND_GREY16);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 8; ++x)
+                for (int p = 0; p < (colour ? 3 : 1); ++p)
+                    DibSetPixel(dib, x, y, p, x < 4 ? 1 << (bits - 1) : (1 << bits) - 1);
+        const std::string path = dir.Path("t.tif");
+        ASSERT_TRUE(SaveImageFile(dib, path, type, 75));
+        CTiff16 t;
+        ASSERT_TRUE(t.Open(path.c_str(), "r"));
+        std::unique_ptr<CMyThumbnl> th(t.MakeThumbnail(8));
+        ASSERT_NE(th, nullptr);
+        ASSERT_EQ(th->GetWidth(), 8u);
+        EXPECT_EQ(th->m_bits[0], 127);
+        EXPECT_EQ(th->m_bits[3 * 7], 255);
+        GlobalFree(dib);
+    }
+}
+
 TEST(Tiff16, ValueContrastBendsValuesAndKeepsGreyGrey) {
     EXPECT_EQ(AdjustValueContrast(-1, RGB(0, 0, 0)), RGB(0, 0, 0));
     EXPECT_EQ(AdjustValueContrast(-1, RGB(255, 255, 255)), RGB(255, 255, 255));
