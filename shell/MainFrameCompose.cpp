@@ -26,6 +26,9 @@ constexpr UINT kMsgNoCamera = 9224;
 constexpr UINT kMsgSelectDevice = 1035;
 constexpr UINT kMsgVossaRefused = 1045;
 constexpr UINT kMsgGreyOnly = 900;
+constexpr UINT kMsgCancelled = 875;
+constexpr UINT kMsgNoMemory = 876;
+constexpr UINT kMsgCannotRead = 9201;
 constexpr UINT kMsgColourOnly = 901;
 } // namespace
 
@@ -73,11 +76,22 @@ LRESULT CMainFrame::OnWorkDone(WPARAM, LPARAM) {
 }
 
 LRESULT CMainFrame::OnWorkAborted(WPARAM, LPARAM) {
-    const UINT message = m_runner.OnWorkAborted();
+    const CompositionRunner::Abort why = m_runner.OnWorkAborted();
     if (m_pProgress)
         m_pProgress->Hide();
-    if (message)
-        ShowMessage(message, MB_OK);
+    switch (why) {
+    case CompositionRunner::Abort::Cancelled:
+        ShowMessage(kMsgCancelled, MB_OK);
+        break;
+    case CompositionRunner::Abort::NoMemory:
+        ShowMessage(kMsgNoMemory, MB_OK);
+        break;
+    case CompositionRunner::Abort::Unreadable:
+        ShowMessage(kMsgCannotRead, MB_OK);
+        break;
+    case CompositionRunner::Abort::Reported:
+        break;
+    }
     Enable(true);
     return 0;
 }
@@ -94,7 +108,8 @@ LRESULT CMainFrame::OnWorkCancel(WPARAM, LPARAM) {
 }
 
 LRESULT CMainFrame::OnWorkReadFailed(WPARAM, LPARAM) {
-    ShowMessage(m_runner.OnReadFailed(), MB_OK);
+    m_runner.OnReadFailed();
+    ShowMessage(kMsgCannotRead, MB_OK);
     return 0;
 }
 

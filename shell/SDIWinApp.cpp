@@ -119,9 +119,9 @@ void CSDIFrameWnd::SwitchMenu(CSDIDocTemplate* t) {
     if (!t)
         return;
     LoadMenu(t->m_nResourceId);
-    const std::string title = ui::Resources().LoadString(static_cast<UINT>(t->m_nResourceId));
-    if (!title.empty())
-        SetTitle(wxString::FromUTF8(title));
+    // The template's title string, when the resources hold one.
+    if (const std::string* title = ui::Resources().FindString(static_cast<UINT>(t->m_nResourceId)))
+        SetTitle(wxString::FromUTF8(*title));
 }
 
 bool CSDIFrameWnd::LoadMenu(int menuId) {

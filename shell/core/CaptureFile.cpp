@@ -20,12 +20,15 @@ int CaptureFormatIndex(const std::string& path) {
         return -1;
     const std::string pattern = "*" + path.substr(dot);
     static const char* const kDefaults[4] = {"*.bmp", "*.dib", "*.tif", "*.jpg"};
-    for (int i = 0; i < 4; ++i) {
-        std::string entry = ui::Resources().LoadString(512 + static_cast<UINT>(i));
+    constexpr UINT kIdsFirstPattern = 512; // "*.bmp", "*.dib", "*.tif", "*.jpg"
+    constexpr UINT kIdsLastPattern = 515;
+    for (UINT id = kIdsFirstPattern; id <= kIdsLastPattern; ++id) {
+        std::string entry = ui::Resources().LoadString(id);
+        const int index = static_cast<int>(id - kIdsFirstPattern);
         if (entry.empty())
-            entry = kDefaults[i];
+            entry = kDefaults[index];
         if (strcasecmp(entry.c_str(), pattern.c_str()) == 0)
-            return i;
+            return index;
     }
     return -1;
 }

@@ -3,12 +3,6 @@
 #include "imaging/FocusCompWorker.h"
 #include "shell/core/DocumentSettings.h"
 
-namespace {
-constexpr UINT kMsgCancelled = 875;
-constexpr UINT kMsgNoMemory = 876;
-constexpr UINT kMsgCannotRead = 9201;
-} // namespace
-
 CompositionRunner::CompositionRunner() : m_cancel(FALSE, FALSE) {}
 
 CompositionRunner::~CompositionRunner() {
@@ -77,15 +71,15 @@ void CompositionRunner::OnWorkDone(const std::function<void(const CompositionRes
     m_composer.reset();
 }
 
-UINT CompositionRunner::OnWorkAborted() {
+CompositionRunner::Abort CompositionRunner::OnWorkAborted() {
     Finish();
-    UINT message = 0;
+    Abort message = Abort::Reported;
     if (m_cancelRequested)
-        message = kMsgCancelled;
+        message = Abort::Cancelled;
     else if (m_composer && m_composer->LastError() == FocusCompError::NoMemory)
-        message = kMsgNoMemory;
+        message = Abort::NoMemory;
     else if (!m_readFailureShown)
-        message = kMsgCannotRead;
+        message = Abort::Unreadable;
     if (m_composer) {
         if (HDIB composite = m_composer->TakeComposite())
             GlobalFree(composite);
@@ -93,9 +87,4 @@ UINT CompositionRunner::OnWorkAborted() {
     }
     m_cancelRequested = false;
     return message;
-}
-
-UINT CompositionRunner::OnReadFailed() {
-    m_readFailureShown = true;
-    return kMsgCannotRead;
 }

@@ -46,12 +46,17 @@ public:
     // WM_WORK_DONE: joins the worker, hands the result to receive, frees the result and the
     // composer. Not busy afterwards.
     void OnWorkDone(const std::function<void(const CompositionResult&)>& receive);
-    // WM_WORK_ABORTED: joins the worker (however long it takes), frees the composer once and
-    // returns the message to show: 875 after a cancel, 876 when memory ran short, 9201 when the
-    // run failed otherwise and no unreadable file was reported yet, else 0.
-    UINT OnWorkAborted();
-    // WM_WORK_READ_FAILED: a file of the series could not be read; returns 9201 to show.
-    UINT OnReadFailed();
+    // Why a run ended without a result, as the user is told.
+    enum class Abort {
+        Cancelled,  // message 875
+        NoMemory,   // message 876
+        Unreadable, // message 9201: the run failed and no unreadable file was reported yet
+        Reported,   // the unreadable files were reported one by one: nothing more to say
+    };
+    // WM_WORK_ABORTED: joins the worker (however long it takes) and frees the composer once.
+    Abort OnWorkAborted();
+    // WM_WORK_READ_FAILED: a file of the series could not be read (the frame shows 9201).
+    void OnReadFailed() { m_readFailureShown = true; }
 
 private:
     void Finish();

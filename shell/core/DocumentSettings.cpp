@@ -6,11 +6,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 const char* const kCompPosKeys[8] = {"INICOMPOS1X", "INICOMPOS1Y", "INICOMPOS2X", "INICOMPOS2Y",
                                      "INICOMPOS3X", "INICOMPOS3Y", "INICOMPOS4X", "INICOMPOS4Y"};
 constexpr UINT kIdsFirstSlotName = 842; // "レンズ1" .. "レンズ5"
+constexpr UINT kIdsLastSlotName = 846;
 
 std::string SlotKey(const char* key, int slot) {
     return key + std::to_string(slot);
@@ -68,6 +70,9 @@ void DocumentSettings::WriteExitSettings() const {
 void DocumentSettings::LoadLensSlots(LensLibrary& library) {
     library.LoadLensFile(false);
 
+    std::vector<std::string> slotNames;
+    for (UINT id = kIdsFirstSlotName; id <= kIdsLastSlotName; ++id)
+        slotNames.push_back(ui::Resources().LoadString(id));
     m_slots.clear();
     for (int n = 1; n <= kSlotCount; ++n) {
         auto lens = std::make_unique<CMLens>();
@@ -82,7 +87,7 @@ void DocumentSettings::LoadLensSlots(LensLibrary& library) {
         lens->m_scaleDots = ReadIniInt("CALIBRATION", SlotKey("SCALEDOT", n).c_str(), 0);
         lens->m_scaleCeiling = ReadIniDouble("CALIBRATION", SlotKey("SCALECEIL", n).c_str(), 1.0);
         lens->m_scalePos = ReadIniInt("CALIBRATION", SlotKey("SCALEPOS", n).c_str(), 0);
-        std::string fallback = ui::Resources().LoadString(kIdsFirstSlotName + static_cast<UINT>(n - 1));
+        const std::string& fallback = slotNames[static_cast<size_t>(n - 1)];
         char name[80];
         ReadIniString("CALIBRATION", SlotKey("CLBNAME", n).c_str(), fallback.c_str(), name, sizeof name);
         lens->SetRegName(name);

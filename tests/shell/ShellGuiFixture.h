@@ -10,6 +10,7 @@
 #include "ui/testing/GuiTest.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -30,12 +31,22 @@ protected:
         previousDir = ::getcwd(cwd, sizeof cwd) ? cwd : "/tmp";
         ASSERT_EQ(::chdir(folder.c_str()), 0);
         Write("LENS.TXT", "ML30-1,Thirty,0.3,3\nML90-2.5,Ninety,0.09,1\n");
+        // The single-instance lock lives in the runtime folder: one of the test's own, so that
+        // tests running at the same time do not see each other's program.
+        if (const char* r = std::getenv("XDG_RUNTIME_DIR"))
+            previousRuntime = r;
+        ::mkdir((folder + "/runtime").c_str(), 0700);
+        ::setenv("XDG_RUNTIME_DIR", (folder + "/runtime").c_str(), 1);
         cameraDir = std::string(VT_BINARY_DIR) + "/tools/testcam/render";
         ::setenv("VANTOREL_CAMERA_DIR", cameraDir.c_str(), 1);
     }
     void TearDown() override {
         CloseProgram();
         ::chdir(previousDir.c_str());
+        if (previousRuntime.empty())
+            ::unsetenv("XDG_RUNTIME_DIR");
+        else
+            ::setenv("XDG_RUNTIME_DIR", previousRuntime.c_str(), 1);
         SetSettingsFilePath("Vantorel.ini");
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -75,6 +86,6 @@ protected:
     // Where screenshots go (the gui-output folder of the test's own working folder).
     std::string Shot(const std::string& name) const { return outputDir + "/" + name; }
 
-    std::string folder, previousDir, cameraDir, outputDir;
+    std::string folder, previousDir, previousRuntime, cameraDir, outputDir;
     std::unique_ptr<COrsandelApp> app;
 };

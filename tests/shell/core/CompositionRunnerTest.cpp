@@ -118,7 +118,7 @@ TEST_F(Runner, CancelShows875AndTheRunnerIsFreeAgain) {
     };
     ASSERT_EQ(runner.StartRun(series, params_, doc, kFrame), CompositionRunner::Start::Started);
     ASSERT_EQ(posted.WaitForEnd(), WM_WORK_ABORTED);
-    EXPECT_EQ(runner.OnWorkAborted(), 875u);
+    EXPECT_EQ(runner.OnWorkAborted(), CompositionRunner::Abort::Cancelled);
     EXPECT_FALSE(runner.IsBusy());
     posted.onPost = nullptr;
     ASSERT_EQ(runner.StartRun(series, params_, doc, kFrame), CompositionRunner::Start::Started);
@@ -126,12 +126,20 @@ TEST_F(Runner, CancelShows875AndTheRunnerIsFreeAgain) {
     runner.OnWorkDone(nullptr);
 }
 
+TEST_F(Runner, FailedRunWithoutReportsIsUnreadableNotACancel) {
+    for (const std::string& f : series.files)
+        std::ofstream(f) << "garbage";
+    ASSERT_EQ(runner.StartRun(series, params_, doc, kFrame), CompositionRunner::Start::Started);
+    ASSERT_EQ(posted.WaitForEnd(), WM_WORK_ABORTED);
+    EXPECT_EQ(runner.OnWorkAborted(), CompositionRunner::Abort::Unreadable);
+}
+
 TEST_F(Runner, UnreadableFilesShow9201NotACancel) {
     Write("f1.bmp", "not a picture");
     ASSERT_EQ(runner.StartRun(series, params_, doc, kFrame), CompositionRunner::Start::Started);
     ASSERT_EQ(posted.WaitForEnd(), WM_WORK_DONE); // the other three compose
     EXPECT_EQ(posted.readFailures, std::vector<int>{1});
-    EXPECT_EQ(runner.OnReadFailed(), 9201u);
+    runner.OnReadFailed();
     runner.OnWorkDone(nullptr);
 
     for (const std::string& f : series.files)
@@ -140,14 +148,14 @@ TEST_F(Runner, UnreadableFilesShow9201NotACancel) {
     ASSERT_EQ(posted.WaitForEnd(), WM_WORK_ABORTED);
     EXPECT_EQ(posted.readFailures.size(), 5u);
     runner.OnReadFailed();
-    EXPECT_EQ(runner.OnWorkAborted(), 0u); // 9201 was shown for the files; no 875
+    EXPECT_EQ(runner.OnWorkAborted(), CompositionRunner::Abort::Reported); // 9201 per file; no 875
 
     // Maps far beyond the memory: 876, not a cancel.
     CompositionSeries huge = series;
     huge.width = huge.height = 2000000;
     ASSERT_EQ(runner.StartRun(huge, params_, doc, kFrame), CompositionRunner::Start::Started);
     ASSERT_EQ(posted.WaitForEnd(), WM_WORK_ABORTED);
-    EXPECT_EQ(runner.OnWorkAborted(), 876u);
+    EXPECT_EQ(runner.OnWorkAborted(), CompositionRunner::Abort::NoMemory);
 
     CompositionSeries empty;
     EXPECT_EQ(runner.StartRun(empty, params_, doc, kFrame), CompositionRunner::Start::Refused);
