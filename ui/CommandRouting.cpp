@@ -1,28 +1,29 @@
 #include "ui/CommandRouting.h"
 
-#include <wx/menu.h>
-#include <wx/tglbtn.h>
-#include <wx/checkbox.h>
-#include <wx/radiobut.h>
-#include <wx/button.h>
-#include <wx/toolbar.h>
-#include <wx/aui/auibar.h>
-
 namespace ui {
 
-void CommandTarget::OnCommandRange(int first, int last, RangeFn fn) {
-    commands_.push_back({first, last, std::move(fn)});
+void CommandTarget::OnControl(int code, int id, CommandFn fn) {
+    entries_.push_back({code, id, id, [f = std::move(fn)](Notification&) { f(); }});
+}
+
+void CommandTarget::OnControlRange(int code, int first, int last, RangeFn fn) {
+    entries_.push_back({code, first, last, [f = std::move(fn)](Notification& n) { f(n.id); }});
+}
+
+void CommandTarget::OnNotifyRange(int code, int first, int last, NotifyFn fn) {
+    entries_.push_back({code, first, last, std::move(fn)});
 }
 
 void CommandTarget::OnUpdateUIRange(int first, int last, UpdateFn fn) {
     updates_.push_back({first, last, std::move(fn)});
 }
 
-bool CommandTarget::HandleCommand(int id) {
-    for (size_t i = 0; i < commands_.size(); ++i) {
-        if (id >= commands_[i].first && id <= commands_[i].last) {
-            RangeFn fn = commands_[i].fn; // the handler may add entries
-            fn(id);
+bool CommandTarget::HandleNotification(Notification& n) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const Entry& e = entries_[i];
+        if (e.code == n.code && n.id >= e.first && n.id <= e.last) {
+            NotifyFn fn = e.fn; // the handler may add entries
+            fn(n);
             return true;
         }
     }
@@ -41,10 +42,18 @@ bool CommandTarget::HandleUpdate(CmdUI& ui) {
 }
 
 bool CommandTarget::HasCommand(int id) const {
-    for (const auto& c : commands_)
-        if (id >= c.first && id <= c.last)
+    for (const auto& e : entries_)
+        if (e.code == BN_CLICKED && id >= e.first && id <= e.last)
             return true;
     return false;
+}
+
+std::vector<int> CommandTarget::MappedIds(bool withCommands) const {
+    std::vector<int> ids;
+    for (const auto& e : entries_)
+        if (e.first == e.last && (withCommands || e.code != BN_CLICKED))
+            ids.push_back(e.first);
+    return ids;
 }
 
 static CommandTarget* appTarget = nullptr;
@@ -55,11 +64,17 @@ CommandTarget* AppCommandTarget() {
     return appTarget;
 }
 
-bool RouteCommand(const std::vector<CommandTarget*>& chain, int id) {
+bool RouteNotification(const std::vector<CommandTarget*>& chain, Notification& n) {
     for (CommandTarget* t : chain)
-        if (t && t->HandleCommand(id))
+        if (t && t->HandleNotification(n))
             return true;
     return false;
+}
+
+bool RouteCommand(const std::vector<CommandTarget*>& chain, int id) {
+    Notification n;
+    n.id = id;
+    return RouteNotification(chain, n);
 }
 
 bool RouteUpdate(const std::vector<CommandTarget*>& chain, CmdUI& ui) {
@@ -73,41 +88,6 @@ bool RouteUpdate(const std::vector<CommandTarget*>& chain, CmdUI& ui) {
         }
     }
     return false;
-}
-
-CommandRouter::CommandRouter(wxWindow* window, ChainFn chain) : chain_(std::move(chain)) {
-    window->Bind(wxEVT_MENU, &CommandRouter::onCommand, this);
-    window->Bind(wxEVT_BUTTON, &CommandRouter::onCommand, this);
-    window->Bind(wxEVT_TOGGLEBUTTON, &CommandRouter::onCommand, this);
-    window->Bind(wxEVT_CHECKBOX, &CommandRouter::onCommand, this);
-    window->Bind(wxEVT_RADIOBUTTON, &CommandRouter::onCommand, this);
-    window->Bind(wxEVT_UPDATE_UI, &CommandRouter::onUpdate, this);
-}
-
-void CommandRouter::onCommand(wxCommandEvent& ev) {
-    if (!RouteCommand(chain_(), ev.GetId()))
-        ev.Skip();
-}
-
-void CommandRouter::onUpdate(wxUpdateUIEvent& ev) {
-    CmdUI ui(ev.GetId());
-    bool known = RouteUpdate(chain_(), ui);
-    wxObject* from = ev.GetEventObject();
-    bool isMenuOrTool =
-        wxDynamicCast(from, wxMenu) || wxDynamicCast(from, wxToolBar) || wxDynamicCast(from, wxAuiToolBar);
-    if (!known) {
-        if (isMenuOrTool)
-            ev.Enable(false);
-        else
-            ev.Skip();
-        return;
-    }
-    if (ui.enabled)
-        ev.Enable(*ui.enabled);
-    if (ui.checked)
-        ev.Check(*ui.checked != 0);
-    if (ui.label)
-        ev.SetText(*ui.label);
 }
 
 } // namespace ui

@@ -84,11 +84,32 @@ std::string formatDouble(double v) {
 } // namespace
 
 DataExchange::DataExchange(TemplateHost* host, bool save)
-    : m_bSaveAndValidate(save), window_(host ? host->HostWindow() : nullptr) {}
+    : m_bSaveAndValidate(save), host_(host), window_(host ? host->HostWindow() : nullptr) {}
 
 DataExchange::DataExchange(wxWindow* window, bool save) : m_bSaveAndValidate(save), window_(window) {}
 
+DataExchange DataExchange::Probe(TemplateHost* host) {
+    DataExchange dx(host, false);
+    dx.probing_ = true;
+    return dx;
+}
+
+bool DataExchange::skip(int id) {
+    if (probing_) {
+        probed_.push_back(id);
+        return true;
+    }
+    return failed_;
+}
+
 wxWindow* DataExchange::Item(int id) const {
+    if (host_) {
+        if (probing_) {
+            probed_.push_back(id);
+            return host_->HasControl(id) ? host_->GetDlgItem(id) : nullptr;
+        }
+        return host_->GetDlgItem(id);
+    }
     return window_ ? window_->FindWindow(id) : nullptr;
 }
 
@@ -108,7 +129,7 @@ void DataExchange::fail(int id, UINT stringId, const std::string& a1, const std:
 }
 
 void DataExchange::Text(int id, int& value) {
-    if (skip())
+    if (skip(id))
         return;
     wxWindow* w = Item(id);
     if (!m_bSaveAndValidate) {
@@ -122,7 +143,7 @@ void DataExchange::Text(int id, int& value) {
 }
 
 void DataExchange::Text(int id, UINT& value) {
-    if (skip())
+    if (skip(id))
         return;
     wxWindow* w = Item(id);
     if (!m_bSaveAndValidate) {
@@ -136,7 +157,7 @@ void DataExchange::Text(int id, UINT& value) {
 }
 
 void DataExchange::Text(int id, double& value) {
-    if (skip())
+    if (skip(id))
         return;
     wxWindow* w = Item(id);
     if (!m_bSaveAndValidate) {
@@ -150,7 +171,7 @@ void DataExchange::Text(int id, double& value) {
 }
 
 void DataExchange::Text(int id, std::string& value) {
-    if (skip())
+    if (skip(id))
         return;
     if (m_bSaveAndValidate)
         value = ToUtf8(textOf(Item(id)));
@@ -159,7 +180,7 @@ void DataExchange::Text(int id, std::string& value) {
 }
 
 void DataExchange::Text(int id, wxString& value) {
-    if (skip())
+    if (skip(id))
         return;
     if (m_bSaveAndValidate)
         value = textOf(Item(id));
@@ -168,7 +189,7 @@ void DataExchange::Text(int id, wxString& value) {
 }
 
 void DataExchange::Check(int id, int& value) {
-    if (skip())
+    if (skip(id))
         return;
     wxWindow* w = Item(id);
     if (auto* c = dynamic_cast<wxCheckBox*>(w)) {
@@ -187,7 +208,7 @@ void DataExchange::Check(int id, int& value) {
 }
 
 void DataExchange::Radio(int firstId, int& value) {
-    if (skip() || !window_)
+    if (skip(firstId) || !window_)
         return;
     // The group: the first button and the radio buttons that follow it among the window's
     // children, up to the next button that starts a group.
@@ -219,7 +240,7 @@ void DataExchange::Radio(int firstId, int& value) {
 }
 
 void DataExchange::Slider(int id, int& value) {
-    if (skip())
+    if (skip(id))
         return;
     if (auto* s = dynamic_cast<wxSlider*>(Item(id))) {
         if (m_bSaveAndValidate)
@@ -230,7 +251,7 @@ void DataExchange::Slider(int id, int& value) {
 }
 
 void DataExchange::ComboIndex(int id, int& value) {
-    if (skip())
+    if (skip(id))
         return;
     auto* items = dynamic_cast<wxItemContainer*>(Item(id));
     if (!items)
@@ -245,28 +266,28 @@ void DataExchange::ComboIndex(int id, int& value) {
 }
 
 void DataExchange::Progress(int id, int value) {
-    if (skip() || m_bSaveAndValidate)
+    if (skip(id) || m_bSaveAndValidate)
         return;
     if (auto* g = dynamic_cast<wxGauge*>(Item(id)))
         g->SetValue(value);
 }
 
 void DataExchange::MinMax(int id, int value, int low, int high) {
-    if (skip() || !m_bSaveAndValidate)
+    if (skip(id) || !m_bSaveAndValidate)
         return;
     if (value < low || value > high)
         fail(id, IDS_DX_INT_RANGE, std::to_string(low), std::to_string(high));
 }
 
 void DataExchange::MinMax(int id, double value, double low, double high) {
-    if (skip() || !m_bSaveAndValidate)
+    if (skip(id) || !m_bSaveAndValidate)
         return;
     if (!(value >= low && value <= high))
         fail(id, IDS_DX_NUMBER_RANGE, formatDouble(low), formatDouble(high));
 }
 
 void DataExchange::MaxChars(int id, const std::string& value, size_t count) {
-    if (skip() || !m_bSaveAndValidate)
+    if (skip(id) || !m_bSaveAndValidate)
         return;
     if (FromUtf8(value).length() > count)
         fail(id, IDS_DX_TEXT_TOO_LONG, std::to_string(count));

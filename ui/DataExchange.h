@@ -18,6 +18,7 @@
 #include <wx/string.h>
 
 #include <string>
+#include <vector>
 
 class wxWindow;
 
@@ -34,8 +35,13 @@ constexpr UINT IDS_DX_TEXT_TOO_LONG = 64005; // %1 characters
 
 class DataExchange {
 public:
+    // Controls of a template window (its own controls, looked up strictly), or of any window.
     DataExchange(TemplateHost* host, bool saveAndValidate);
     DataExchange(wxWindow* window, bool saveAndValidate);
+    // An exchange that only notes the ids it is asked for: it touches no control and no field
+    // (Item still gives the control of an id the template has). Used by the id checks.
+    static DataExchange Probe(TemplateHost* host);
+    const std::vector<int>& ProbedIds() const { return probed_; }
 
     const bool m_bSaveAndValidate;
     bool Failed() const { return failed_; }
@@ -65,10 +71,14 @@ public:
     wxWindow* Item(int id) const;
 
 private:
-    bool skip() const { return failed_; }
+    // True when the exchange of this id is to be left out (after a failure; while probing).
+    bool skip(int id);
     void fail(int id, UINT stringId, const std::string& a1 = {}, const std::string& a2 = {});
+    TemplateHost* host_ = nullptr;
     wxWindow* window_;
     bool failed_ = false;
+    bool probing_ = false;
+    mutable std::vector<int> probed_;
 };
 
 } // namespace ui

@@ -113,6 +113,42 @@ wxCursor LoadCursorResource(int id, const ResourceRegistry& reg) {
     return wxCursor(img);
 }
 
+wxToolBar* BuildToolBar(wxWindow* parent, int toolbarId, long style, const ResourceRegistry& reg) {
+    const ToolbarTemplate* t = reg.FindToolbar(toolbarId);
+    if (!t || t->buttonWidth <= 0 || t->buttonHeight <= 0)
+        return nullptr;
+    wxImage strip;
+    {
+        wxLogNull quiet;
+        if (!strip.LoadFile(FromUtf8(t->bitmapPath)))
+            return nullptr;
+    }
+    const long long needed = static_cast<long long>(t->ButtonCount()) * t->buttonWidth;
+    if (strip.GetWidth() < needed || strip.GetHeight() < t->buttonHeight)
+        return nullptr;
+    if (!strip.HasAlpha() && !strip.HasMask())
+        strip.SetMaskColour(192, 192, 192);
+    auto* bar = new wxToolBar(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, style);
+    bar->SetToolBitmapSize(wxSize(t->buttonWidth, t->buttonHeight));
+    int image = 0;
+    for (int command : t->commands) {
+        if (command == 0) {
+            bar->AddSeparator();
+            continue;
+        }
+        wxImage face =
+            strip.GetSubImage(wxRect(image++ * t->buttonWidth, 0, t->buttonWidth, t->buttonHeight));
+        // A button's prompt is optional: a command without a string shows no tip.
+        const std::string* prompt = reg.FindString(static_cast<UINT>(command));
+        wxString help = prompt ? wxString::FromUTF8(*prompt) : wxString();
+        wxString tip = help.AfterFirst('\n');
+        bar->AddTool(command, wxString(), wxBitmap(face), wxNullBitmap, wxITEM_CHECK, tip,
+                     help.BeforeFirst('\n'));
+    }
+    bar->Realize();
+    return bar;
+}
+
 wxFont DialogFont(const DialogTemplate* dlg) {
     int pts = dlg && dlg->fontPoints > 0 ? dlg->fontPoints : 9;
     wxString face = dlg && !dlg->fontFace.empty() ? FromUtf8(dlg->fontFace) : wxString("Noto Sans CJK JP");

@@ -10,7 +10,9 @@
 #include <wx/font.h>
 #include <wx/menu.h>
 #include <wx/string.h>
+#include <wx/toolbar.h>
 
+class wxToolBar;
 class wxWindow;
 
 namespace ui {
@@ -32,6 +34,15 @@ wxMenuBar* BuildMenuBar(int menuId, const ResourceRegistry& reg = Resources());
 wxMenu* BuildPopupMenu(int menuId, size_t index, const ResourceRegistry& reg = Resources());
 // Accelerator table; an empty table when the id is unknown. Unreadable keys are skipped.
 wxAcceleratorTable BuildAccelerators(int tableId, const ResourceRegistry& reg = Resources());
+
+// A tool bar of a TOOLBAR resource: one button per command id, its image cut from the strip
+// (light grey 192,192,192 is transparent in a strip without alpha), its tool tip the part after
+// "\n" of the string of the same id and its help text the part before. The buttons are
+// checkable so that update-UI handlers can press them; they send wxEVT_TOOL (commands) and take
+// part in the frame's command and update-UI routing like menu items. Null when the id is unknown
+// or the strip does not load or is too narrow for the buttons.
+wxToolBar* BuildToolBar(wxWindow* parent, int toolbarId, long style = wxTB_HORIZONTAL | wxTB_FLAT,
+                        const ResourceRegistry& reg = Resources());
 
 // Null bitmaps / the standard cursor when the id is unknown or the file does not load.
 wxBitmap LoadBitmapResource(int id, const ResourceRegistry& reg = Resources());

@@ -1,6 +1,7 @@
 #include "ui/RoutedFrame.h"
 
 #include "ui/ResourceWidgets.h"
+#include "ui/View.h"
 
 namespace ui {
 
@@ -18,31 +19,22 @@ bool ReplaceMenuBar(wxFrame& frame, int menuId) {
     return true;
 }
 
-// Messages no handler took: commands go along the frame's chain, a close request closes it.
-template <class Frame>
-bool HandleFrameMessage(Frame& frame, UINT message, WPARAM wParam, LRESULT& result) {
-    result = 0;
-    if (message == WM_COMMAND)
-        return frame.RouteCommandId(LOWORD(wParam));
-    if (message == WM_CLOSE) {
-        frame.Close();
-        return true;
-    }
-    return false;
-}
-
 } // namespace
 
 RoutedFrame::RoutedFrame(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size,
                          long style)
-    : wxFrame(parent, wxID_ANY, title, pos, size, style), MessageTarget(this),
-      router_(this, [this] { return CommandChain(); }) {
+    : wxFrame(parent, wxID_ANY, title, pos, size, style), WindowBase(this), ViewFrame(this) {
+    RouteUpdateUI();
     // Bar buttons of panels get their update-UI requests in idle time as menu items do.
     wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_ALL);
 }
 
 std::vector<CommandTarget*> RoutedFrame::CommandChain() {
-    return {ActiveView(), ActiveDocument(), this, AppCommandTarget()};
+    std::vector<CommandTarget*> chain;
+    AppendViewTargets(chain);
+    chain.push_back(this);
+    chain.push_back(AppCommandTarget());
+    return chain;
 }
 
 bool RoutedFrame::LoadMenuResource(int menuId) {
@@ -53,13 +45,9 @@ void RoutedFrame::LoadAcceleratorResource(int tableId) {
     SetAcceleratorTable(BuildAccelerators(tableId));
 }
 
-bool RoutedFrame::OnUnhandledMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-    return HandleFrameMessage(*this, message, wParam, result);
-}
-
 RoutedMdiParentFrame::RoutedMdiParentFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
-    : wxMDIParentFrame(nullptr, wxID_ANY, title, pos, size), MessageTarget(this),
-      router_(this, [this] { return CommandChain(); }) {
+    : wxMDIParentFrame(nullptr, wxID_ANY, title, pos, size), WindowBase(this) {
+    RouteUpdateUI();
     wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_ALL);
 }
 
@@ -69,11 +57,8 @@ RoutedMdiChildFrame* RoutedMdiParentFrame::ActiveRoutedChild() const {
 
 std::vector<CommandTarget*> RoutedMdiParentFrame::CommandChain() {
     std::vector<CommandTarget*> chain;
-    if (RoutedMdiChildFrame* child = ActiveRoutedChild()) {
-        chain.push_back(child->ActiveView());
-        chain.push_back(child->ActiveDocument());
-        chain.push_back(child);
-    }
+    if (RoutedMdiChildFrame* child = ActiveRoutedChild())
+        return child->CommandChain();
     chain.push_back(this);
     chain.push_back(AppCommandTarget());
     return chain;
@@ -83,11 +68,34 @@ bool RoutedMdiParentFrame::LoadMenuResource(int menuId) {
     return ReplaceMenuBar(*this, menuId);
 }
 
-bool RoutedMdiParentFrame::OnUnhandledMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-    return HandleFrameMessage(*this, message, wParam, result);
+RoutedMdiChildFrame::RoutedMdiChildFrame(RoutedMdiParentFrame* parent, const wxString& title)
+    : wxMDIChildFrame(parent, wxID_ANY, title), WindowBase(this), ViewFrame(this) {
+    RouteUpdateUI();
+    Bind(wxEVT_ACTIVATE, &RoutedMdiChildFrame::onActivate, this);
 }
 
-RoutedMdiChildFrame::RoutedMdiChildFrame(RoutedMdiParentFrame* parent, const wxString& title)
-    : wxMDIChildFrame(parent, wxID_ANY, title), MessageTarget(this) {}
+RoutedMdiChildFrame::~RoutedMdiChildFrame() {
+    Unbind(wxEVT_ACTIVATE, &RoutedMdiChildFrame::onActivate, this);
+}
+
+void RoutedMdiChildFrame::onActivate(wxActivateEvent& ev) {
+    ev.Skip();
+    OnMDIActivate(ev.GetActive());
+}
+
+void RoutedMdiChildFrame::OnMDIActivate(bool activate) {
+    if (View* view = GetActiveView())
+        view->OnActivateView(activate, view, view);
+}
+
+std::vector<CommandTarget*> RoutedMdiChildFrame::CommandChain() {
+    std::vector<CommandTarget*> chain;
+    AppendViewTargets(chain);
+    chain.push_back(this);
+    if (auto* parent = dynamic_cast<RoutedMdiParentFrame*>(GetMDIParent()))
+        chain.push_back(parent);
+    chain.push_back(AppCommandTarget());
+    return chain;
+}
 
 } // namespace ui

@@ -6,7 +6,7 @@
 namespace ui {
 
 TemplateDialog::TemplateDialog(wxWindow* parent, int templateId, const ResourceRegistry* registry)
-    : wxDialog(), TemplateHost(this, templateId, registry), MessageTarget(this), parent_(parent) {
+    : wxDialog(), WindowBase(this), TemplateHost(this, this, templateId, registry), parent_(parent) {
     Bind(wxEVT_CHAR_HOOK, &TemplateDialog::onCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &TemplateDialog::onClose, this);
 }
@@ -68,25 +68,16 @@ void TemplateDialog::EndDialog(int code) {
         Hide();
 }
 
-bool TemplateDialog::OnHostCommand(int id) {
-    if (HandleCommand(id))
+bool TemplateDialog::OnCmdMsg(Notification& n) {
+    if (WindowBase::OnCmdMsg(n))
         return true;
-    if (id == IDOK) {
+    if (n.code != BN_CLICKED)
+        return false;
+    if (n.id == IDOK) {
         OnOK();
         return true;
     }
-    if (id == IDCANCEL) {
-        OnCancel();
-        return true;
-    }
-    return false;
-}
-
-bool TemplateDialog::OnUnhandledMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-    result = 0;
-    if (message == WM_COMMAND)
-        return OnHostCommand(LOWORD(wParam));
-    if (message == WM_CLOSE) {
+    if (n.id == IDCANCEL) {
         OnCancel();
         return true;
     }
@@ -95,7 +86,7 @@ bool TemplateDialog::OnUnhandledMessage(UINT message, WPARAM wParam, LPARAM, LRE
 
 void TemplateDialog::onCharHook(wxKeyEvent& ev) {
     if (ev.GetKeyCode() == WXK_ESCAPE && !ev.HasAnyModifiers()) {
-        OnHostCommand(IDCANCEL);
+        RouteCommandId(IDCANCEL);
         return;
     }
     if ((ev.GetKeyCode() == WXK_RETURN || ev.GetKeyCode() == WXK_NUMPAD_ENTER) && !ev.HasAnyModifiers()) {
@@ -108,9 +99,9 @@ void TemplateDialog::onCharHook(wxKeyEvent& ev) {
                 for (const auto& c : tmpl_->controls)
                     if (c.kind == "DEFPUSHBUTTON")
                         id = c.id;
-            wxWindow* button = GetDlgItem(id);
+            wxWindow* button = HasControl(id) ? GetDlgItem(id) : nullptr;
             if (button && button->IsEnabled()) {
-                OnHostCommand(id);
+                RouteCommandId(id);
                 return;
             }
         }
@@ -121,31 +112,26 @@ void TemplateDialog::onCharHook(wxKeyEvent& ev) {
 void TemplateDialog::onClose(wxCloseEvent& ev) {
     if (ev.CanVeto()) {
         ev.Veto();
-        OnHostCommand(IDCANCEL);
+        RouteCommandId(IDCANCEL);
         return;
     }
     ev.Skip();
 }
 
 TemplatePanel::TemplatePanel(int templateId, const ResourceRegistry* registry)
-    : wxPanel(), TemplateHost(this, templateId, registry), MessageTarget(this) {}
+    : wxPanel(), WindowBase(this), TemplateHost(this, this, templateId, registry) {}
 
 bool TemplatePanel::Create(wxWindow* parent, const wxPoint& pos) {
-    if (!tmpl_)
-        return false;
-    if (!wxPanel::Create(parent, wxID_ANY, pos, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE))
-        return false;
-    BuildFromTemplate();
-    SetMinSize(GetSize());
-    OnInitDialog();
-    return true;
+    return CreateChild(parent, pos);
 }
 
-bool TemplatePanel::OnUnhandledMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-    result = 0;
-    if (message == WM_COMMAND)
-        return OnHostCommand(LOWORD(wParam));
-    return false;
+FormView::FormView(int templateId, const ResourceRegistry* registry)
+    : wxPanel(), View(this), TemplateHost(this, this, templateId, registry) {
+    commandsAreControls_ = false; // a view's map also takes menu commands
+}
+
+bool FormView::Create(wxWindow* parent, const wxPoint& pos) {
+    return CreateChild(parent, pos);
 }
 
 } // namespace ui

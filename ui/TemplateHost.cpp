@@ -18,7 +18,12 @@
 #include <wx/tglbtn.h>
 #include <wx/treectrl.h>
 
+#include <cxxabi.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <typeinfo>
 
 namespace ui {
 
@@ -31,22 +36,55 @@ void RegisterControlClass(const std::string& className, ControlFactory factory) 
     controlClasses()[className] = std::move(factory);
 }
 
-TemplateHost::TemplateHost(wxWindow* self, int templateId, const ResourceRegistry* registry)
-    : self_(self), templateId_(templateId), registry_(registry ? registry : &Resources()) {
+TemplateHost::TemplateHost(wxWindow* self, WindowBase* map, int templateId, const ResourceRegistry* registry)
+    : self_(self), map_(map), templateId_(templateId), registry_(registry ? registry : &Resources()) {
     tmpl_ = registry_->FindDialog(templateId);
-    self_->Bind(wxEVT_BUTTON, &TemplateHost::onCommand, this);
-    self_->Bind(wxEVT_TOGGLEBUTTON, &TemplateHost::onCommand, this);
-    self_->Bind(wxEVT_CHECKBOX, &TemplateHost::onCommand, this);
-    self_->Bind(wxEVT_RADIOBUTTON, &TemplateHost::onCommand, this);
-    self_->Bind(wxEVT_MENU, &TemplateHost::onCommand, this);
 }
 
 void TemplateHost::ReplaceControl(int controlId, ControlFactory factory) {
     replacements_[controlId] = std::move(factory);
 }
 
+bool TemplateHost::HasControl(int controlId) const {
+    return controlId != -1 && tmpl_ && tmpl_->FindControl(controlId);
+}
+
+std::string TemplateHost::ClassName() const {
+    const char* mangled = typeid(*this).name();
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> plain(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
+                                                 std::free);
+    return status == 0 && plain ? std::string(plain.get()) : std::string(mangled);
+}
+
 wxWindow* TemplateHost::GetDlgItem(int controlId) const {
-    return controlId == -1 ? nullptr : self_->FindWindow(controlId);
+    // The window's own controls are its direct children (not those of a panel or dialog inside it).
+    if (controlId != -1)
+        for (wxWindow* child : self_->GetChildren())
+            if (child->GetId() == controlId && !child->IsTopLevel())
+                return child;
+    if (controlId != -1 && !HasControl(controlId))
+        wxFAIL_MSG(wxString::Format("%s: control %d is not in dialog template %d", ClassName(), controlId,
+                                    templateId_));
+    return nullptr;
+}
+
+std::vector<int> TemplateHost::CheckControlIds() {
+    std::vector<int> ids = map_ ? map_->MappedIds(commandsAreControls_) : std::vector<int>();
+    DataExchange probe = DataExchange::Probe(this);
+    DoDataExchange(probe);
+    ids.insert(ids.end(), probe.ProbedIds().begin(), probe.ProbedIds().end());
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    std::vector<int> missing;
+    for (int id : ids) {
+        if (HasControl(id))
+            continue;
+        missing.push_back(id);
+        wxFAIL_MSG(wxString::Format("%s binds control %d, which dialog template %d lacks", ClassName(), id,
+                                    templateId_));
+    }
+    return missing;
 }
 
 void TemplateHost::SetDlgItemText(int controlId, const wxString& text) {
@@ -87,16 +125,6 @@ void TemplateHost::DoDataExchange(DataExchange&) {}
 bool TemplateHost::OnInitDialog() {
     UpdateData(false);
     return true;
-}
-
-bool TemplateHost::OnHostCommand(int id) {
-    return HandleCommand(id);
-}
-
-void TemplateHost::onCommand(wxCommandEvent& ev) {
-    // Only controls of this window: a nested panel's commands it did not take come up here too.
-    if (!OnHostCommand(ev.GetId()))
-        ev.Skip();
 }
 
 namespace {
@@ -227,11 +255,24 @@ bool TemplateHost::BuildFromTemplate() {
         if (!w)
             w = makeControl(self_, c, r, *registry_);
         w->SetFont(font);
+        WindowBase::WatchFocus(w);
         if (c.HasStyle("DISABLED"))
             w->Enable(false);
         if (c.HasStyle("HIDDEN"))
             w->Hide();
     }
+    return true;
+}
+
+bool TemplateHost::CreateChild(wxWindow* parent, const wxPoint& pos) {
+    auto* panel = dynamic_cast<wxPanel*>(self_);
+    if (!tmpl_ || !panel)
+        return false;
+    if (!panel->Create(parent, wxID_ANY, pos, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE))
+        return false;
+    BuildFromTemplate();
+    panel->SetMinSize(panel->GetSize());
+    OnInitDialog();
     return true;
 }
 

@@ -15,7 +15,7 @@ bool HasCoupler(int type) {
 
 CZCtrlSetDlg::CZCtrlSetDlg(wxWindow* parent) : TemplateDialog(parent, 286) {
     OnCommand(1257, &CZCtrlSetDlg::OnComSet);
-    Bind(wxEVT_COMBOBOX, [this](wxCommandEvent&) { OnControllerChange(); }, 1256);
+    OnControl(ui::CBN_SELCHANGE, 1256, &CZCtrlSetDlg::OnControllerChange);
 }
 
 bool CZCtrlSetDlg::OnInitDialog() {

@@ -1,0 +1,168 @@
+// Control notifications reach the message map of the window that holds the control, in map order,
+// with their codes; what a panel does not take goes on to its frame's view and document.
+#include "ui/Document.h"
+#include "ui/RoutedFrame.h"
+#include "ui/TemplateWindow.h"
+#include "ui/testing/GuiTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/combobox.h>
+#include <wx/listbox.h>
+#include <wx/listctrl.h>
+#include <wx/textctrl.h>
+#include <wx/weakref.h>
+
+using namespace ui;
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+const char* kTemplates = R"(
+DIALOG 820 0 0 220 140 "通知"
+  COMBOBOX 501 "" 7 7 100 80 DROPDOWNLIST
+  EDITTEXT 502 "" 7 25 100 13
+  LISTBOX 503 "" 7 43 100 40
+  LISTVIEW 504 "" 110 7 100 80 SINGLESEL
+  PUSHBUTTON 505 "実行" 7 90 50 14
+  DEFPUSHBUTTON 1 "OK" 60 120 50 14
+  PUSHBUTTON 2 "ｷｬﾝｾﾙ" 120 120 50 14
+END
+DIALOG 821 0 0 120 40 "" NOCAPTION
+  EDITTEXT 601 "" 7 7 60 13
+  COMBOBOX 602 "" 7 22 60 60 DROPDOWNLIST
+  SLIDER 603 "" 70 7 45 12
+END
+)";
+
+class NotifyDialog : public TemplateDialog {
+public:
+    NotifyDialog(const ResourceRegistry* reg, Log& log) : TemplateDialog(nullptr, 820, reg), log_(log) {
+        OnControl(CBN_SELCHANGE, 501, &NotifyDialog::OnSelChange);
+        OnControl(EN_CHANGE, 502,
+                  [this] { log_.push_back("change " + Item<wxTextCtrl>(502)->GetValue().utf8_string()); });
+        OnControl(EN_CHANGE, 502, [this] { log_.push_back("second change entry"); }); // never reached
+        OnControl(EN_KILLFOCUS, 502, [this] { log_.push_back("edit done"); });
+        OnControl(LBN_DBLCLK, 503, [this] { log_.push_back("list box double click"); });
+        OnNotify(LVN_ITEMCHANGED, 504, [this](Notification& n) {
+            log_.push_back("item " + std::to_string(n.item) +
+                           (n.newState & LVIS_SELECTED ? " selected" : " left"));
+        });
+        OnNotify(LVN_COLUMNCLICK, 504,
+                 [this](Notification& n) { log_.push_back("column " + std::to_string(n.column)); });
+        OnNotify(LVN_ENDLABELEDIT, 504, [this](Notification& n) {
+            log_.push_back("label " + n.text.utf8_string());
+            n.result = n.text.empty() ? 0 : 1; // an empty label is refused
+        });
+        OnCommand(505, [this] { log_.push_back("click"); });
+    }
+
+private:
+    void OnSelChange() {
+        log_.push_back("selection " + std::to_string(Item<wxComboBox>(501)->GetSelection()));
+    }
+    Log& log_;
+};
+
+class NotificationGui : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(reg.LoadText(kTemplates, "", "notifications", &error)) << error;
+    }
+    ResourceRegistry reg;
+    Log log;
+};
+
+template <class Event> void Deliver(wxWindow* control, Event& ev) {
+    ev.SetEventObject(control);
+    control->ProcessWindowEvent(ev);
+}
+
+TEST_F(NotificationGui, ComboSelectionEditChangeAndListNotificationsReachTheirEntries) {
+    NotifyDialog dlg(&reg, log);
+    ASSERT_TRUE(dlg.Create(false));
+    auto* combo = dlg.Item<wxComboBox>(501);
+    auto* edit = dlg.Item<wxTextCtrl>(502);
+    auto* list = dlg.Item<wxListCtrl>(504);
+    ASSERT_TRUE(combo && edit && list);
+    combo->Append("A");
+    combo->Append("B");
+
+    // The user picks the second entry: GTK reports the selection as wxEVT_COMBOBOX.
+    combo->SetSelection(1);
+    wxCommandEvent picked(wxEVT_COMBOBOX, 501);
+    picked.SetInt(1);
+    Deliver(combo, picked);
+    ui::testing::Type(edit, "12");
+    wxFocusEvent leave(wxEVT_KILL_FOCUS, 502);
+    Deliver(edit, leave);
+    wxCommandEvent twice(wxEVT_LISTBOX_DCLICK, 503);
+    Deliver(dlg.GetDlgItem(503), twice);
+
+    wxListEvent selected(wxEVT_LIST_ITEM_SELECTED, 504);
+    selected.SetIndex(2);
+    Deliver(list, selected);
+    wxListEvent deselected(wxEVT_LIST_ITEM_DESELECTED, 504);
+    deselected.SetIndex(2);
+    Deliver(list, deselected);
+    wxListEvent column(wxEVT_LIST_COL_CLICK, 504);
+    column.SetColumn(1);
+    Deliver(list, column);
+    wxListItem named;
+    named.SetText(wxString::FromUTF8("試料"));
+    wxListEvent renamed(wxEVT_LIST_END_LABEL_EDIT, 504);
+    renamed.SetItem(named);
+    Deliver(list, renamed);
+    EXPECT_TRUE(renamed.IsAllowed());
+    wxListEvent emptied(wxEVT_LIST_END_LABEL_EDIT, 504);
+    Deliver(list, emptied);
+    EXPECT_FALSE(emptied.IsAllowed());
+
+    ui::testing::Click(dlg.GetDlgItem(505));
+    // Core code sends the notification with the control's handle, as a control would.
+    ::SendMessage(dlg.GetSafeHwnd(), WM_COMMAND, MAKELONG(501, CBN_SELCHANGE),
+                  reinterpret_cast<LPARAM>(WindowHandle(combo)));
+
+    EXPECT_EQ(log, (Log{"selection 1", "change 12", "edit done", "list box double click", "item 2 selected",
+                        "item 2 left", "column 1", "label 試料", "label ", "click", "selection 1"}));
+}
+
+TEST_F(NotificationGui, WhatAPanelDoesNotTakeReachesTheFramesDocument) {
+    auto* frame = new RoutedFrame(nullptr, "panel", wxDefaultPosition, wxSize(400, 300));
+    wxWeakRef<wxFrame> weak(frame);
+    auto* panel = new TemplatePanel(821, &reg);
+    ASSERT_TRUE(panel->Create(frame));
+    Document doc;
+    frame->SetActiveView(nullptr, &doc);
+    panel->OnControl(CBN_SELCHANGE, 602, [&] { log.push_back("panel selection"); });
+    doc.OnControl(CBN_SELCHANGE, 602, [&] { log.push_back("document selection"); });
+    doc.OnControl(EN_CHANGE, 601, [&] { log.push_back("document change"); });
+    doc.OnControl(EN_KILLFOCUS, 601, [&] { log.push_back("document edit done"); });
+
+    auto* combo = panel->Item<wxComboBox>(602);
+    wxCommandEvent picked(wxEVT_COMBOBOX, 602);
+    Deliver(combo, picked);
+    ui::testing::Type(panel->GetDlgItem(601), "3");
+    wxFocusEvent leave(wxEVT_KILL_FOCUS, 601);
+    Deliver(panel->GetDlgItem(601), leave);
+    EXPECT_EQ(log, (Log{"panel selection", "document change", "document edit done"}));
+
+    // A slider scrolls as WM_HSCROLL to the frame's message table.
+    frame->OnMessage(WM_HSCROLL, [&](WPARAM w, LPARAM l) -> LRESULT {
+        wxWindow* from = WindowFromHandle(reinterpret_cast<HWND>(l));
+        log.push_back("scroll " + std::to_string(LOWORD(w)) + " to " + std::to_string(HIWORD(w)) + " by " +
+                      std::to_string(from ? from->GetId() : 0));
+        return 0;
+    });
+    wxScrollEvent dragged(wxEVT_SCROLL_THUMBTRACK, 603, 40, wxHORIZONTAL);
+    Deliver(panel->GetDlgItem(603), dragged);
+    EXPECT_EQ(log.back(), "scroll 5 to 40 by 603");
+
+    frame->SetActiveView(nullptr, nullptr);
+    frame->Destroy();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !weak; }));
+}
+
+} // namespace
