@@ -3,13 +3,13 @@
 // continuous composition's two views and the result view), so that every template has its view.
 #pragma once
 
-#include "ui/CommandRouting.h"
+#include "ui/View.h"
 
 #include <wx/panel.h>
 
-class CEmptyPane : public wxPanel, public ui::CommandTarget {
+class CEmptyPane : public wxPanel, public ui::View {
 public:
-    explicit CEmptyPane(wxWindow* parent) : wxPanel(parent, wxID_ANY) {}
+    explicit CEmptyPane(wxWindow* parent) : wxPanel(parent, wxID_ANY), ui::View(this) {}
 };
 
 class CLeftView : public CEmptyPane {

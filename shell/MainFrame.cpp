@@ -163,8 +163,9 @@ int CMainFrame::StartMode() const {
     return app ? app->m_nStartMode : 0;
 }
 
-bool CMainFrame::CreateFrame(COrsandelDoc* document) {
-    m_pDoc = document;
+bool CMainFrame::CreateFrame(std::unique_ptr<COrsandelDoc> document) {
+    m_pDoc = document.get();
+    SetDocument(std::move(document));
     SetSize(InitialPlacement());
     COrsandelApp* app = COrsandelApp::GetApp();
     std::string folder =
@@ -174,7 +175,7 @@ bool CMainFrame::CreateFrame(COrsandelDoc* document) {
         ::mkdir(folder.c_str(), 0755);
     SetThumbCacheFolder(folder);
 
-    if (!OnCreateClient(document))
+    if (!OnCreateClient(m_pDoc))
         return false;
     CSDIWinApp* sdi = CSDIWinApp::Get();
     if (CSDIDocTemplate* t = sdi->FindTemplateByViewClass<CMultiView>())
@@ -264,7 +265,6 @@ void CMainFrame::EnterMode(int mode) {
     m_bars->ShowBar("CusControlBar", spec->focusBox);
     m_bars->Update();
 
-    const bool wasCapture = IsActiveView<CMultiView>();
     switch (spec->view) {
     case ModeView::FolderTree:
         ActivateView<CFolderPane>();
@@ -276,8 +276,6 @@ void CMainFrame::EnterMode(int mode) {
         ActivateView<CVossaLivePane>();
         break;
     }
-    if (m_pMultiView && wasCapture != IsActiveView<CMultiView>())
-        m_pMultiView->OnActivateView(IsActiveView<CMultiView>());
     if (spec->camera)
         StartCamera();
     LoadMenu(spec->menu);
@@ -303,15 +301,11 @@ void CMainFrame::ShowCaptureFolder() {
     m_bars->ShowBar("FocusBoxCmdDlg", true);
     m_bars->ShowBar("CusControlBar", true);
     m_bars->Update();
-    if (m_pMultiView && IsActiveView<CMultiView>())
-        m_pMultiView->OnActivateView(false);
     ActivateView<CThumbnailPane>();
 }
 
 void CMainFrame::RestoreCaptureLayout() {
     ActivateView<CMultiView>();
-    if (m_pMultiView)
-        m_pMultiView->OnActivateView(true);
     const int mode = StartMode();
     if (mode == kModeManual) {
         if (m_bars->HasBar("ManiualZDlg"))
@@ -401,12 +395,9 @@ void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
         m_runner.Cancel();
     }
     SaveCameraSettings();
-    if (m_pMultiView)
-        m_pMultiView->OnActivateView(false);
+    SetActiveView(static_cast<ui::View*>(nullptr)); // the lens port closes with the capture view's timer
     StopCamera();
     CleanThumbnailCache(GetThumbCacheFolder());
     Hide();
-    if (app && m_pDoc)
-        m_pDoc->OnCloseDocument(true, m_pMultiView != nullptr);
-    Destroy();
+    ev.Skip(); // the document closes and the frame goes
 }

@@ -41,7 +41,7 @@ public:
     ~CMainFrame() override;
 
     // Placement, cache folder, views, bars, camera settings and the start mode's entry.
-    bool CreateFrame(COrsandelDoc* document);
+    bool CreateFrame(std::unique_ptr<COrsandelDoc> document);
 
     // Maximised as the window manager reports it, or as asked for while no window manager has
     // answered (a display without one keeps no maximised state).

@@ -28,7 +28,7 @@ constexpr UINT kMsgWrongController = 878;
 constexpr int kRefGrabKind = 7; // REFPARAM entry 7: 1 live, 0 still, -1 first grab
 } // namespace
 
-CMultiView::CMultiView() : ui::TemplatePanel(166), m_timers(this) {
+CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
     m_bTwoPoint = ReadIniInt("ZCALIBRATION", "MODE", 0) == 1 ? 1 : 0;
     m_dMovement = ReadIniDouble("ZCALIBRATION", "MOVEMENT", 1.0);
     m_d1Pulse = ReadIniDouble("ZCALIBRATION", "1PULSE", 1.0);
@@ -84,7 +84,7 @@ CMultiView::~CMultiView() {
 }
 
 bool CMultiView::Create(wxWindow* parent) {
-    if (!ui::TemplatePanel::Create(parent))
+    if (!ui::FormView::Create(parent))
         return false;
     if (m_pLive)
         m_pLive->SetOverlay([this](wxDC& dc, const wxSize& size) {
@@ -124,8 +124,7 @@ CMainFrame* CMultiView::Frame() const {
 }
 
 COrsandelDoc* CMultiView::GetDocument() const {
-    COrsandelApp* app = COrsandelApp::GetApp();
-    return app ? app->m_pDocument.get() : nullptr;
+    return dynamic_cast<COrsandelDoc*>(ui::View::GetDocument());
 }
 
 bool CMultiView::StageBusy() const {
@@ -343,11 +342,11 @@ void CMultiView::OpenLensPort() {
     m_lensPort.Open(m_comm.lensPort, 6, 0, 0, 1, 0);
 }
 
-void CMultiView::OnActivateView(bool activate) {
+void CMultiView::OnActivateView(bool activate, ui::View* activated, ui::View*) {
     m_timers.KillTimer(kLensTimer);
     if (m_comm.controller != CTRL_MII)
         return;
-    if (activate) {
+    if (activate && activated == this) {
         OpenLensPort();
         m_timers.SetTimer(kLensTimer, 1000);
     } else if (m_lensPort.IsOpen()) {

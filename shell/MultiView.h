@@ -22,17 +22,16 @@ class CScaleStatic;
 constexpr UINT WM_LENS_STATE = 0x541;
 constexpr UINT kLensTimer = 1344;
 
-class CMultiView : public ui::TemplatePanel {
+class CMultiView : public ui::FormView {
 public:
     CMultiView();
     ~CMultiView() override;
 
     bool Create(wxWindow* parent);
     // The document reloads its lens slots; the scale buttons and the overlay follow it.
-    void OnInitialUpdate();
-    // The frame activated (true) or left (false) this view: the lens timer runs only while the
-    // view is active and the controller type is 9.
-    void OnActivateView(bool activate);
+    void OnInitialUpdate() override;
+    // The lens timer runs only while this view is the active view and the controller type is 9.
+    void OnActivateView(bool activate, ui::View* activated, ui::View* deactivated) override;
 
     // One live frame into the live pane (called about ten times a second while active).
     void GrabLiveFrame();

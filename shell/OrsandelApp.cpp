@@ -54,7 +54,6 @@ void COrsandelApp::ExitInstance() {
         m_pMainFrame->Destroy();
         m_pMainFrame = nullptr;
     }
-    m_pDocument.reset();
 }
 
 void COrsandelApp::RegisterTemplates() {
@@ -118,11 +117,12 @@ bool COrsandelApp::InitInstance() {
     if (ChooseStartMode(false) == -1)
         return false;
 
-    m_pDocument = std::make_unique<COrsandelDoc>();
-    m_pDocument->OnNewDocument();
+    auto document = std::make_unique<COrsandelDoc>();
+    document->OnNewDocument();
+    m_pDocument = document.get();
     auto* frame = new CMainFrame();
     m_pMainFrame = frame;
-    if (!frame->CreateFrame(m_pDocument.get())) {
+    if (!frame->CreateFrame(std::move(document))) {
         frame->Destroy();
         m_pMainFrame = nullptr;
         return false;
@@ -132,8 +132,7 @@ bool COrsandelApp::InitInstance() {
         frame->Maximize(true);
     frame->Show(true);
     frame->SetCompositionSpeed(m_pDocument->m_compSpeed);
-    if (CMultiView* view = frame->m_pMultiView)
-        view->OnInitialUpdate();
+    frame->InitialUpdateFrame();
     frame->Update();
     // The live ticker belongs to the program's own message loop: started from inside it (at
     // start-up the loop does not run yet).

@@ -71,7 +71,8 @@ public:
     std::string m_strImagePath, m_strAutoPath, m_strAutoDir;
     std::string m_strCurrentDir, m_strSettingsPath;
     std::vector<std::string> m_recentFiles;
-    std::unique_ptr<COrsandelDoc> m_pDocument;
+    // The document (the main frame owns it).
+    COrsandelDoc* m_pDocument = nullptr;
     // The last result handed over while no result window exists.
     std::unique_ptr<ResultHandOver> m_lastResult;
     // Milliseconds from the start of InitInstance to the first shown frame.

@@ -1,19 +1,26 @@
 #include "shell/OrsandelDoc.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "shell/LeftView.h"
+#include "shell/MultiView.h"
 #include "shell/OrsandelApp.h"
 
 COrsandelDoc::COrsandelDoc() = default;
 
 COrsandelDoc::~COrsandelDoc() {
-    if (COrsandelApp* app = COrsandelApp::GetApp())
+    if (COrsandelApp* app = COrsandelApp::GetApp()) {
         app->FreeLensTable();
+        if (app->m_pDocument == this)
+            app->m_pDocument = nullptr;
+    }
     m_slots.clear();
     WriteExitSettings();
     FreeFrame();
 }
 
 bool COrsandelDoc::OnNewDocument() {
+    if (!ui::Document::OnNewDocument())
+        return false;
     ReadSettings();
     return true;
 }
@@ -25,11 +32,13 @@ void COrsandelDoc::FreeFrame() {
     }
 }
 
-void COrsandelDoc::OnCloseDocument(bool haveThumbnailView, bool haveCaptureView) {
-    if (haveThumbnailView) {
+void COrsandelDoc::OnCloseDocument() {
+    CSDIWinApp* sdi = CSDIWinApp::Get();
+    if (sdi && sdi->FindTemplateByViewClass<CThumbnailPane>()) {
         CSingleLock lock(&GetProgramCriticalSection(), TRUE);
         m_imageMap.clear();
     }
-    if (haveCaptureView)
+    if (sdi && sdi->FindTemplateByViewClass<CMultiView>())
         FreeFrame();
+    ui::Document::OnCloseDocument();
 }

@@ -5,7 +5,7 @@
 #include "imaging/MyImageData.h"
 #include "platform/GlobalMemory.h"
 #include "shell/core/DocumentSettings.h"
-#include "ui/CommandRouting.h"
+#include "ui/Document.h"
 
 #include <map>
 #include <memory>
@@ -13,16 +13,17 @@
 
 class CPalette;
 
-class COrsandelDoc : public ui::CommandTarget, public DocumentSettings {
+class COrsandelDoc : public ui::Document, public DocumentSettings {
 public:
     COrsandelDoc();
     // Empties the application's lens table and writes the thumbnail and microscope settings.
     ~COrsandelDoc() override;
 
     // Reads the sort order and every composition and microscope setting.
-    bool OnNewDocument();
-    // Frees the image records (when the browser's views exist) and the current frame.
-    void OnCloseDocument(bool haveThumbnailView, bool haveCaptureView);
+    bool OnNewDocument() override;
+    // Frees the image records (when the browser's views exist) and the current frame (when the
+    // capture view exists).
+    void OnCloseDocument() override;
 
     // No step of the program makes a palette: drawing uses none.
     CPalette* GetPalette() const { return m_pPalette; }

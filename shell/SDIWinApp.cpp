@@ -37,12 +37,7 @@ CSDIFrameWnd::CSDIFrameWnd(const wxString& title, const wxPoint& pos, const wxSi
 
 CSDIFrameWnd::~CSDIFrameWnd() = default;
 
-ui::CommandTarget* CSDIFrameWnd::TargetOfView(wxWindow* view) const {
-    return dynamic_cast<ui::CommandTarget*>(view);
-}
-
-bool CSDIFrameWnd::OnCreateClient(ui::CommandTarget* document) {
-    m_document = document;
+bool CSDIFrameWnd::OnCreateClient(ui::Document* document) {
     CSDIWinApp* app = CSDIWinApp::Get();
     const auto pane = SdiLayout::InitialPaneSize(ReadIniString("WindowsSettings", "SPLITTER", ""));
     for (const auto& t : app->Templates())
@@ -59,6 +54,8 @@ bool CSDIFrameWnd::OnCreateClient(ui::CommandTarget* document) {
                 return false;
             grid->SetPane(t->m_nRow, t->m_nColumn, view);
             t->m_pView = view;
+            if (auto* v = dynamic_cast<ui::View*>(view))
+                v->SetDocument(document);
         }
         grid->Finish(wxSize(pane.first, pane.second));
         grid->Show(false);
@@ -74,8 +71,9 @@ bool CSDIFrameWnd::OnCreateClient(ui::CommandTarget* document) {
         view->Hide();
         m_client->GetSizer()->Add(view, 1, wxEXPAND);
         t->m_pView = view;
+        if (auto* v = dynamic_cast<ui::View*>(view))
+            v->SetDocument(document);
     }
-    m_activeView = nullptr;
     ActivateTemplate(app->GetFirstTemplate());
     return true;
 }
@@ -90,8 +88,14 @@ void CSDIFrameWnd::ActivateTemplate(CSDIDocTemplate* target) {
     if (!target || !target->m_pView)
         return;
     const SdiLayout::Switch s = m_layout.Activate(app->IndexOf(target));
-    if (!s.changed)
+    if (!s.changed) {
+        // Shown already; a click may have made another view of its group the active one.
+        if (ActiveViewWindow() != target->m_pView) {
+            SwitchMenu(target);
+            SetActiveView(dynamic_cast<ui::View*>(target->m_pView));
+        }
         return;
+    }
     if (!s.sameGroup) {
         const auto& templates = app->Templates();
         for (int i : s.hide)
@@ -105,8 +109,8 @@ void CSDIFrameWnd::ActivateTemplate(CSDIDocTemplate* target) {
             grid->Show(true);
     }
     SwitchMenu(target);
-    m_activeView = target->m_pView;
-    SetActiveView(TargetOfView(m_activeView), m_document);
+    // The view's OnActivateView follows (the one that was active is told first).
+    SetActiveView(dynamic_cast<ui::View*>(target->m_pView));
     Relayout();
 }
 
@@ -132,4 +136,9 @@ bool CSDIFrameWnd::LoadMenu(int menuId) {
 void CSDIFrameWnd::LoadAccelerators(int tableId) {
     MenuIdGuard guard;
     LoadAcceleratorResource(tableId);
+}
+
+wxWindow* CSDIFrameWnd::ActiveViewWindow() const {
+    ui::View* view = GetActiveView();
+    return view ? view->Self() : nullptr;
 }

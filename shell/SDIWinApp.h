@@ -7,6 +7,7 @@
 #include "shell/core/SdiLayout.h"
 #include "ui/RoutedFrame.h"
 #include "ui/SplitterGrid.h"
+#include "ui/View.h"
 
 #include <functional>
 #include <map>
@@ -89,7 +90,7 @@ public:
     // Creates the views of every template of the application in the client window: the
     // splitters of the groups first, then the lone views; every view starts hidden. False when a
     // view cannot be made. Then the first template's view is activated.
-    virtual bool OnCreateClient(ui::CommandTarget* document);
+    virtual bool OnCreateClient(ui::Document* document);
     // The window that holds the views (the frame's centre).
     wxPanel* ClientWindow() const { return m_client; }
 
@@ -100,9 +101,11 @@ public:
     void ActivateTemplate(CSDIDocTemplate* target);
     // True when the active view's class is exactly V (not derived from it).
     template <class V> bool IsActiveView() const {
-        return m_activeView && typeid(*m_activeView) == typeid(V);
+        wxWindow* view = ActiveViewWindow();
+        return view && typeid(*view) == typeid(V);
     }
-    wxWindow* GetActiveView() const { return m_activeView; }
+    // The window of the frame's active view (a view the user clicks becomes active, too).
+    wxWindow* ActiveViewWindow() const;
     // Menu and title of the template (its resource id); the accelerators stay the first
     // template's.
     void SwitchMenu(CSDIDocTemplate* t);
@@ -113,16 +116,10 @@ public:
     ui::SplitterGrid* Splitter(int group) const;
     const SdiLayout& Layout() const { return m_layout; }
 
-protected:
-    // The active view's command target (a view that is one), for the routing.
-    virtual ui::CommandTarget* TargetOfView(wxWindow* view) const;
-    ui::CommandTarget* m_document = nullptr;
-
 private:
     void Relayout();
 
     wxPanel* m_client = nullptr;
     SdiLayout m_layout;
     std::map<int, std::unique_ptr<ui::SplitterGrid>> m_splitters;
-    wxWindow* m_activeView = nullptr;
 };

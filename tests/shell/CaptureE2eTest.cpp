@@ -64,7 +64,7 @@ TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
-    COrsandelDoc* doc = app->m_pDocument.get();
+    COrsandelDoc* doc = app->m_pDocument;
     EXPECT_EQ(doc->m_lensNumber, -1);
     // Nothing waiting on the port: no lens state arrives.
     ui::testing::Pump(1300);

@@ -4,6 +4,7 @@
 #include "shell/MultiView.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
+#include "shell/StartDialog.h"
 #include "shell/TopMenuDialog.h"
 
 #include <wx/button.h>
@@ -161,6 +162,23 @@ TEST_F(Modes, PlacementOffEveryDisplayComesBack) {
     const wxRect r = Frame()->GetRect();
     const wxRect screen = wxDisplay(0u).GetClientArea();
     EXPECT_TRUE(screen.Intersects(r)) << r.x << "," << r.y;
+}
+
+} // namespace
+
+namespace {
+
+TEST(ShellTemplates, EveryTemplateClassFindsItsControls) {
+    CStartDialog start(nullptr);
+    EXPECT_TRUE(start.CheckControlIds().empty());
+    CTopMenuDialog top(nullptr);
+    EXPECT_TRUE(top.CheckControlIds().empty());
+    CCompositionBar bar;
+    EXPECT_TRUE(bar.CheckControlIds().empty());
+    CSelectedBox box;
+    EXPECT_TRUE(box.CheckControlIds().empty());
+    CMultiView view;
+    EXPECT_TRUE(view.CheckControlIds().empty());
 }
 
 } // namespace
