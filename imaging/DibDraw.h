@@ -21,6 +21,12 @@ public:
     virtual CPalette* SelectPalette(CPalette* palette, BOOL forceBackground) = 0;
     // Returns the previous mode.
     virtual int SetStretchBltMode(int mode) = 0;
+    // Restricts the following drawing to a rectangle of the destination; null lifts the
+    // restriction. A target that cannot clip draws everything and returns FALSE.
+    virtual BOOL SetClipRect(const RECT* rect) {
+        (void)rect;
+        return FALSE;
+    }
     // Unscaled: copies width x height source pixels starting at (xSrc, ySrc) to (xDest, yDest).
     // startScan and scanLines give the memory rows that bits holds (here always the whole
     // bitmap: 0 and its height). Returns the number of rows drawn, 0 on failure.

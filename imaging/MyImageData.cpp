@@ -3,7 +3,7 @@
 
 #include "platform/Archive.h"
 
-IMPLEMENT_DYNCREATE(CMyThumbnl, SECDib)
+IMPLEMENT_SERIAL(CMyThumbnl, SECDib, 0)
 IMPLEMENT_SERIAL(CMyImageData, CObject, 0)
 
 CMyThumbnl::CMyThumbnl() { m_bits = nullptr; }

@@ -10,7 +10,7 @@
 #include <string>
 
 class CMyThumbnl : public SECDib {
-    DECLARE_DYNCREATE(CMyThumbnl)
+    DECLARE_SERIAL(CMyThumbnl)
 
 public:
     CMyThumbnl();

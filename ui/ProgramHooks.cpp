@@ -5,10 +5,11 @@
 
 #include <wx/anybutton.h>
 #include <wx/app.h>
-#include <wx/evtloop.h>
 #include <wx/thread.h>
 
 #include <map>
+
+#include <glib.h>
 
 namespace ui {
 
@@ -16,10 +17,10 @@ void PumpOneMessageImpl(HWND) {
     if (!wxThread::IsMain() || !wxTheApp)
         return;
     MessagePumpScope pumping;
-    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
-        if (loop->Pending())
-            loop->Dispatch();
-    }
+    // One non-blocking round of the main context: the window events that are ready now. (The
+    // event loop's Dispatch would wait for an event when the one it saw pending was taken by
+    // someone else first.)
+    g_main_context_iteration(nullptr, FALSE);
     wxTheApp->ProcessPendingEvents();
     DeliverQueuedMessages();
 }

@@ -6,9 +6,10 @@
 
 namespace ui {
 
-// Dispatches at most one pending window event and then runs the posted events and messages;
-// returns at once when nothing waits, and does nothing off the UI thread. The handle is not
-// used for filtering: GTK delivers the events of all windows of the thread together.
+// Dispatches the window events that are ready (one round of the main loop) and then runs the
+// posted events and messages; never waits for an event, returns at once when nothing waits, and
+// does nothing off the UI thread. The handle is not used for filtering: GTK delivers the events
+// of all windows of the thread together.
 void PumpOneMessageImpl(HWND window);
 
 // Shows icon iconId of the resources on the button; returns the image the button showed before

@@ -31,7 +31,7 @@ void ApplyCompactControlStyle() {
     g_object_unref(provider);
 }
 
-bool InitUiLayer(const UiLayerOptions& options, std::string* error) {
+bool InstallProgramServices(const ProgramServices& services, std::string* error) {
     static bool handlers = false;
     if (!handlers) {
         wxInitAllImageHandlers();
@@ -39,9 +39,9 @@ bool InitUiLayer(const UiLayerOptions& options, std::string* error) {
     }
     ApplyCompactControlStyle();
     InstallWindowMessageHooks();
-    if (options.installMessageSink)
+    if (services.wxMessageBoxes)
         InstallWxMessageSink();
-    return LoadProgramResources(options.program, error);
+    return LoadProgramResources(services.program, error);
 }
 
 } // namespace ui

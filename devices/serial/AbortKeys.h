@@ -1,7 +1,9 @@
 // The keys that end a wait for the end of a motion: Esc and the right mouse button. The drivers
-// sample them like the Windows asynchronous key state (nonzero = pressed since the last sample
-// or held down). The window layer installs a source that watches its keyboard and mouse; tests
-// install their own. Without a source no key is ever pressed.
+// sample them through the installed source: nonzero means the key counts as pressed at that
+// sample. The program installs the window layer's key state (InstallSerialGuiServices, part of
+// InstallVantorelServices): a key counts while it is held down when sampled, so a press released
+// between two samples is not seen, and samples taken off the UI thread see no key. Tests install
+// their own source. Without a source no key is ever pressed.
 #pragma once
 
 #include "platform/WinTypes.h"

@@ -1,5 +1,7 @@
-// Installs the window layer's one-message pump and button icons into the program-wide helpers
-// (imaging/ProgramHelpers.h). The program calls this once on the UI thread at start-up.
+// The window layer's implementations of the imaging core's seams: the one-message pump, icons on
+// buttons (imaging/ProgramHelpers.h) and the depth of the screen (imaging/SECImage.h). A program
+// calls this once on the UI thread at start-up, after ui::InstallProgramServices; the programs'
+// InstallVantorelServices and InstallBrelvoxaServices do.
 #pragma once
 
-void InstallImagingGuiHooks();
+void InstallImagingGuiServices();

@@ -27,6 +27,13 @@ int CWxDibDrawTarget::SetStretchBltMode(int mode) {
     return old;
 }
 
+BOOL CWxDibDrawTarget::SetClipRect(const RECT* rect) {
+    m_dc.DestroyClippingRegion();
+    if (rect)
+        m_dc.SetClippingRegion(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+    return TRUE;
+}
+
 bool CWxDibDrawTarget::ExtractRect(const BYTE* info, const void* bits, int xSrc, int ySrc, int width,
                                    int height, wxImage& out) {
     if (!info || !bits || width <= 0 || height <= 0)

@@ -14,6 +14,7 @@ public:
 
     CPalette* SelectPalette(CPalette* palette, BOOL forceBackground) override;
     int SetStretchBltMode(int mode) override;
+    BOOL SetClipRect(const RECT* rect) override;
     int SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
                           UINT scanLines, const void* bits, const BYTE* info, UINT colorUse) override;
     int StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,

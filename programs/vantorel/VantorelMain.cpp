@@ -1,7 +1,7 @@
-// The Vantorel program: the window layer's start-up, then the application object.
-#include "imaging/gui/GuiHooks.h"
+// The Vantorel program: the seams of the libraries are filled by the one install call, then the
+// application object starts.
+#include "programs/common/ProgramServices.h"
 #include "shell/OrsandelApp.h"
-#include "ui/UiLayer.h"
 
 #include <wx/app.h>
 
@@ -10,8 +10,7 @@
 class CVantorelWxApp : public wxApp {
 public:
     bool OnInit() override {
-        ui::InitUiLayer({});
-        InstallImagingGuiHooks();
+        InstallVantorelServices();
         m_app = std::make_unique<COrsandelApp>();
         if (!m_app->InitInstance()) {
             m_app.reset();

@@ -137,25 +137,3 @@ TEST(FocusCompSeries, ShiftedAndScaledSeriesIsRegisteredToWithinOnePixel) {
     EXPECT_LT(r.fc->OutputWidth(), params.width);
 }
 
-TEST(FocusCompSeries, SameResultWithOneAndEightThreads) {
-    SeriesParams params;
-    params.width = 200;
-    params.height = 150;
-    params.frames = 4;
-    const SeriesMaker maker(params);
-    for (int coarse : {0, 50}) {
-        std::vector<BYTE> comp[2];
-        std::vector<double> height[2];
-        for (int i = 0; i < 2; ++i) {
-            planes::SetThreadCount(i == 0 ? 1 : 8);
-            Composed r = ComposeSeries(maker, 8, 0, 0, coarse);
-            comp[i] = Rows(r.fc->GetComposite());
-            for (int y = 0; y < r.fc->OutputHeight(); ++y)
-                height[i].insert(height[i].end(), r.fc->GetHeightRows()[y],
-                                 r.fc->GetHeightRows()[y] + r.fc->OutputWidth());
-        }
-        planes::SetThreadCount(0);
-        EXPECT_EQ(comp[0], comp[1]) << coarse;
-        EXPECT_EQ(height[0], height[1]) << coarse;
-    }
-}

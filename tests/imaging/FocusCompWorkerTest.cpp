@@ -6,6 +6,7 @@
 #include "imaging/ImageFile.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/WindowMessages.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -95,12 +96,6 @@ HDIB makeImage(int band, int bands) {
 
 class FocusCompWorker : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("vt-worker-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
 
     std::string writeSeriesFile(int band, int bands, const std::string& name) {
         HDIB dib = makeImage(band, bands);
@@ -143,7 +138,8 @@ protected:
         EXPECT_EQ(comp.GetWeightRows(), nullptr);
     }
 
-    fs::path dir;
+    ScratchFolder scratch{"vt-worker"};
+    fs::path dir{scratch.Path()};
     Recorder rec;
     CEvent cancel{FALSE, FALSE};
 };

@@ -18,20 +18,6 @@
 
 namespace imgtest {
 
-ScratchDir::ScratchDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "vt-imgXXXXXX").string();
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data()))
-        throw std::runtime_error("mkdtemp failed");
-    dir_ = buf.data();
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-}
-
 HDIB MakePatternDib(int width, int height, int kind, int bits) {
     HDIB dib = DibCreateOfKind(width, height, kind);
     if (!dib)

@@ -4,23 +4,19 @@
 
 #include "platform/GlobalMemory.h"
 #include "platform/WinTypes.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <string>
 #include <vector>
 
 namespace imgtest {
 
-// A fresh folder removed with everything in it when the object goes.
-class ScratchDir {
+// The tests' scratch folder, with the image tests' way of naming a file in it.
+class ScratchDir : public ScratchFolder {
 public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-private:
-    std::string dir_;
+    ScratchDir() : ScratchFolder("vt-img") {}
+    using ScratchFolder::Path;
+    std::string Path(const std::string& name) const { return *this / name; }
 };
 
 // A bitmap of a kind (0 grey 8, 1 rgb 24, 3 grey 16, 4 rgb 48) whose samples follow a

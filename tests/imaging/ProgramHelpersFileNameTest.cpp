@@ -1,6 +1,7 @@
 #include "imaging/ProgramHelpers.h"
 
 #include "platform/ScriptedMessageSink.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -73,16 +74,11 @@ TEST(NumberedFileNames, FileNumberIsTheDigitRunBeforeTheExtension) {
 
 class CaptureFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/helpers_names_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
-        CheckNumberedFileName(nullptr, nullptr);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    void SetUp() override { CheckNumberedFileName(nullptr, nullptr); }
     std::string Name(const char* leaf) const { return (m_dir / leaf).string(); }
     void Touch(const char* leaf) const { std::ofstream(m_dir / leaf) << "x"; }
-    fs::path m_dir;
+    ScratchFolder m_scratch{"helpers_names"};
+    fs::path m_dir{m_scratch.Path()};
 };
 
 TEST_F(CaptureFolder, OverwriteIsAskedOnceForARunOfExistingNames) {

@@ -1,5 +1,7 @@
 #include "platform/Archive.h"
 
+#include "tests/support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -291,9 +293,8 @@ TEST(Archive, BlocksLargerThanTheBufferAndCloseGivesBackUnreadBytes) {
 }
 
 TEST(Archive, RoundTripThroughAFileWrittenAtomically) {
-    char tmpl[] = "/tmp/archive-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    std::string path = std::string(tmpl) + "/positions.dat";
+    ScratchFolder dir("archive-test");
+    std::string path = dir / "positions.dat";
     {
         AtomicFileWriter w(path);
         ASSERT_TRUE(w.Open());
@@ -316,8 +317,6 @@ TEST(Archive, RoundTripThroughAFileWrittenAtomically) {
     EXPECT_EQ(p1, 13.5);
     EXPECT_THROW(ar >> p0, CArchiveException);
     f.Close();
-    ::unlink(path.c_str());
-    ::rmdir(tmpl);
 }
 
 TEST(Archive, EveryTruncationOfAStoredRecordThrowsEndOfFile) {

@@ -1,6 +1,6 @@
 #include "platform/File.h"
 
-#include "TempDir.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 TEST(File, WriteReadSeekAndLengthRoundTrip) {
-    TempDir dir;
+    ScratchFolder dir;
     std::string path = dir / "data.bin";
     {
         CFile f(path, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone);
@@ -18,7 +18,7 @@ TEST(File, WriteReadSeekAndLengthRoundTrip) {
         f.Write("WORLD", 5);
         f.Close();
     }
-    EXPECT_EQ(TempDir::ReadAll(path), "hello WORLD");
+    EXPECT_EQ(ScratchFolder::ReadAll(path), "hello WORLD");
 
     CFile f;
     ASSERT_TRUE(f.Open(path, CFile::modeReadWrite));
@@ -43,7 +43,7 @@ TEST(File, WriteReadSeekAndLengthRoundTrip) {
 }
 
 TEST(File, OpenFailuresReturnFalseWithCauseAndPath) {
-    TempDir dir;
+    ScratchFolder dir;
     CFile f;
     CFileException e;
     EXPECT_FALSE(f.Open(dir / "missing.bin", CFile::modeRead, &e));
@@ -53,7 +53,7 @@ TEST(File, OpenFailuresReturnFalseWithCauseAndPath) {
     EXPECT_FALSE(f.IsOpen());
 
     // A folder opens on Linux; as a file it is refused.
-    EXPECT_FALSE(f.Open(dir.path(), CFile::modeRead, &e));
+    EXPECT_FALSE(f.Open(dir.Path(), CFile::modeRead, &e));
     EXPECT_EQ(e.m_cause, CFileException::accessDenied);
 
     EXPECT_FALSE(f.Open(dir / "no/such/folder.bin", CFile::modeCreate | CFile::modeWrite, &e));
@@ -67,15 +67,15 @@ TEST(File, OpenFailuresReturnFalseWithCauseAndPath) {
 }
 
 TEST(File, CreateTruncatesUnlessNoTruncateAndModesRestrictAccess) {
-    TempDir dir;
+    ScratchFolder dir;
     std::string path = dir / "t.txt";
-    TempDir::WriteAll(path, "0123456789");
+    ScratchFolder::WriteAll(path, "0123456789");
     {
         CFile f(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite);
         EXPECT_EQ(f.GetLength(), 10u);
         f.Write("ab", 2);
     }
-    EXPECT_EQ(TempDir::ReadAll(path), "ab23456789");
+    EXPECT_EQ(ScratchFolder::ReadAll(path), "ab23456789");
     {
         CFile f(path, CFile::modeRead);
         try {
@@ -87,7 +87,7 @@ TEST(File, CreateTruncatesUnlessNoTruncateAndModesRestrictAccess) {
         }
     }
     { CFile f(path, CFile::modeCreate | CFile::modeWrite); }
-    EXPECT_EQ(TempDir::ReadAll(path), "");
+    EXPECT_EQ(ScratchFolder::ReadAll(path), "");
 }
 
 TEST(File, FullDiskIsReportedAsDiskFull) {
@@ -127,28 +127,28 @@ TEST(MemFile, ReadsWritesSeeksAndGrows) {
 }
 
 TEST(AtomicFileWriter, ReplacesWholeOnCommitAndLeavesTheTargetOtherwise) {
-    TempDir dir;
+    ScratchFolder dir;
     std::string target = dir / "out.ini";
-    TempDir::WriteAll(target, "old contents");
+    ScratchFolder::WriteAll(target, "old contents");
     ::chmod(target.c_str(), 0640);
     {
         AtomicFileWriter w(target);
         ASSERT_TRUE(w.Open());
         w.File().Write("partial", 7);
-        EXPECT_EQ(TempDir::ReadAll(target), "old contents");
+        EXPECT_EQ(ScratchFolder::ReadAll(target), "old contents");
         EXPECT_EQ(dir.EntryCount(), 2u);
     } // no Commit: dropped
-    EXPECT_EQ(TempDir::ReadAll(target), "old contents");
+    EXPECT_EQ(ScratchFolder::ReadAll(target), "old contents");
     EXPECT_EQ(dir.EntryCount(), 1u);
 
     AtomicFileWriter w(target);
     ASSERT_TRUE(w.Open());
-    EXPECT_EQ(w.TempPath().rfind(dir.path() + "/", 0), 0u); // beside the target
+    EXPECT_EQ(w.TempPath().rfind(dir.Path() + "/", 0), 0u); // beside the target
     w.File().Write("new", 3);
     ASSERT_TRUE(w.Commit());
     EXPECT_TRUE(w.IsCommitted());
     EXPECT_FALSE(w.Commit()); // only once
-    EXPECT_EQ(TempDir::ReadAll(target), "new");
+    EXPECT_EQ(ScratchFolder::ReadAll(target), "new");
     EXPECT_EQ(dir.EntryCount(), 1u);
     struct stat st;
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
@@ -156,21 +156,21 @@ TEST(AtomicFileWriter, ReplacesWholeOnCommitAndLeavesTheTargetOtherwise) {
 }
 
 TEST(AtomicFileWriter, WritesThroughALinkAndByNameOfTheTempFile) {
-    TempDir dir;
+    ScratchFolder dir;
     std::string real = dir / "real.bmp";
     std::string link = dir / "link.bmp";
-    TempDir::WriteAll(real, "old");
+    ScratchFolder::WriteAll(real, "old");
     ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
 
     AtomicFileWriter w(link);
     ASSERT_TRUE(w.Open());
     w.File().Close(); // another library writes by name
-    TempDir::WriteAll(w.TempPath(), "by name");
+    ScratchFolder::WriteAll(w.TempPath(), "by name");
     ASSERT_TRUE(w.Commit());
     struct stat st;
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(TempDir::ReadAll(real), "by name");
+    EXPECT_EQ(ScratchFolder::ReadAll(real), "by name");
 
     CFileException e;
     AtomicFileWriter bad(dir / "no/folder/x.bin");

@@ -4,7 +4,7 @@
 
 #include "platform/Process.h"
 #include "platform/Sync.h"
-#include "TempDir.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +61,7 @@ std::string pattern(size_t n, unsigned seed) {
 class Peer {
 public:
     explicit Peer(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--out", out_.path()});
+        args.insert(args.begin(), {"--out", out_.Path()});
         std::string exe = std::string(VT_BINARY_DIR) + "/tools/findwin-peer/findwin-peer";
         PROCESS_INFORMATION pi;
         started_ = CreateProcess(exe, args, {}, &pi) == TRUE;
@@ -76,14 +76,14 @@ public:
     bool WaitReady() {
         return started_ && waitFor([&] { return std::filesystem::exists(out_ / "ready"); });
     }
-    std::string SocketPath() const { return TempDir::ReadAll(out_ / "ready"); }
+    std::string SocketPath() const { return ScratchFolder::ReadAll(out_ / "ready"); }
     // The record with number n (from 1) as {tag bytes, data}, waiting for it to arrive.
     bool Record(int n, std::string& tag, std::string& data) {
         std::string base = out_ / ("record-" + std::to_string(n));
         if (!waitFor([&] { return std::filesystem::exists(base + ".tag"); }))
             return false;
-        tag = TempDir::ReadAll(base + ".tag");
-        data = TempDir::ReadAll(base + ".bin");
+        tag = ScratchFolder::ReadAll(base + ".tag");
+        data = ScratchFolder::ReadAll(base + ".bin");
         return true;
     }
     // Ends the process with sig and collects it; its exit code.
@@ -97,7 +97,7 @@ public:
     pid_t Pid() const { return pid_; }
 
 private:
-    TempDir out_;
+    ScratchFolder out_;
     bool started_ = false;
     pid_t pid_ = 0;
 };
@@ -109,7 +109,7 @@ protected:
         hadOld_ = old != nullptr;
         if (old)
             old_ = old;
-        ::setenv("XDG_RUNTIME_DIR", dir_.path().c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
     }
     void TearDown() override {
         if (hadOld_)
@@ -132,7 +132,7 @@ protected:
         return t;
     }
 
-    TempDir dir_;
+    ScratchFolder dir_;
     bool hadOld_ = false;
     std::string old_;
 };

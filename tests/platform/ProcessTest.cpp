@@ -1,7 +1,7 @@
 #include "platform/Process.h"
 
 #include "platform/Sync.h"
-#include "TempDir.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ protected:
         hadOld_ = old != nullptr;
         if (old)
             old_ = old;
-        ::setenv("XDG_RUNTIME_DIR", dir_.path().c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
     }
     void TearDown() override {
         if (hadOld_)
@@ -27,7 +27,7 @@ protected:
         else
             ::unsetenv("XDG_RUNTIME_DIR");
     }
-    TempDir dir_;
+    ScratchFolder dir_;
     bool hadOld_ = false;
     std::string old_;
 };
@@ -45,13 +45,13 @@ TEST(Process, StartsWithArgumentsAndReportsTheExitCode) {
 }
 
 TEST(Process, RunsInTheWorkFolderAndFindsProgramsOnThePath) {
-    TempDir dir;
+    ScratchFolder dir;
     PROCESS_INFORMATION pi;
-    ASSERT_TRUE(CreateProcess("sh", {"-c", "pwd > here.txt"}, dir.path(), &pi));
+    ASSERT_TRUE(CreateProcess("sh", {"-c", "pwd > here.txt"}, dir.Path(), &pi));
     ASSERT_EQ(WaitForProcess(pi.dwProcessId, 10000), WAIT_OBJECT_0);
     char real[4096];
-    ASSERT_NE(::realpath(dir.path().c_str(), real), nullptr);
-    EXPECT_EQ(TempDir::ReadAll(dir / "here.txt"), std::string(real) + "\n");
+    ASSERT_NE(::realpath(dir.Path().c_str(), real), nullptr);
+    EXPECT_EQ(ScratchFolder::ReadAll(dir / "here.txt"), std::string(real) + "\n");
 }
 
 TEST(Process, FailureToStartIsReportedAsFailure) {
@@ -59,7 +59,7 @@ TEST(Process, FailureToStartIsReportedAsFailure) {
     EXPECT_NE(GetProcessError().find("/nonexistent/Brelvoxa"), std::string::npos);
     EXPECT_FALSE(CreateProcess("no-such-program-anywhere-on-path", {}));
     EXPECT_FALSE(CreateProcess("", {}));
-    TempDir dir;
+    ScratchFolder dir;
     EXPECT_FALSE(CreateProcess("/bin/true", {}, dir / "missing-folder"));
 }
 
@@ -84,7 +84,7 @@ TEST(Process, TimedWaitReportsARunningProcessAndDetachedOnesAreCollected) {
 
 TEST_F(RuntimeFolderTest, RuntimeFolderIsPrivate) {
     std::string folder = GetRuntimeFolder();
-    EXPECT_EQ(folder, dir_.path() + "/vantorel");
+    EXPECT_EQ(folder, dir_.Path() + "/vantorel");
     struct stat st;
     ASSERT_EQ(::stat(folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -98,7 +98,7 @@ TEST_F(RuntimeFolderTest, SecondHolderOfTheNameFindsItAlreadyExists) {
     SingleInstanceGuard first;
     ASSERT_EQ(first.Acquire("Vantorel Software"), SingleInstanceGuard::Acquired);
     EXPECT_TRUE(first.IsHeld());
-    EXPECT_EQ(first.LockPath(), dir_.path() + "/vantorel/Vantorel Software.lock");
+    EXPECT_EQ(first.LockPath(), dir_.Path() + "/vantorel/Vantorel Software.lock");
 
     SingleInstanceGuard second;
     EXPECT_EQ(second.Acquire("Vantorel Software"), SingleInstanceGuard::AlreadyExists);
@@ -124,7 +124,7 @@ TEST_F(RuntimeFolderTest, SecondHolderOfTheNameFindsItAlreadyExists) {
 
 TEST_F(RuntimeFolderTest, UnusableRuntimeFolderFailsTheGuard) {
     // The place of the folder is taken by a file.
-    TempDir::WriteAll(dir_ / "vantorel", "not a folder");
+    ScratchFolder::WriteAll(dir_ / "vantorel", "not a folder");
     EXPECT_EQ(GetRuntimeFolder(), "");
     SingleInstanceGuard g;
     EXPECT_EQ(g.Acquire("Vantorel Software"), SingleInstanceGuard::Failed);

@@ -1,5 +1,7 @@
 #include "platform/Profile.h"
 
+#include "tests/support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -20,13 +22,7 @@ namespace {
 
 class ProfileFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/profile_test_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
-        m_file = (m_dir / "settings.ini").string();
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    void SetUp() override { m_file = m_scratch / "settings.ini"; }
 
     void Put(const std::optional<std::string>& content) {
         fs::remove(m_file);
@@ -47,7 +43,8 @@ protected:
         return static_cast<size_t>(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()));
     }
 
-    fs::path m_dir;
+    ScratchFolder m_scratch{"profile-test"};
+    fs::path m_dir{m_scratch.Path()};
     std::string m_file;
 };
 

@@ -62,13 +62,13 @@ protected:
         frame->SetActiveView(&view, &doc);
         SetAppCommandTarget(&app);
         frame->Show();
-        ui::testing::Pump(50);
+        ASSERT_TRUE(ui::testing::WaitForPaint(frame));
     }
     void TearDown() override {
-        SetAppCommandTarget(nullptr);
+        // The frame goes before the view, document and application it routes to.
         bars.reset();
-        frame->Destroy();
-        ui::testing::Pump(20);
+        EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
+        SetAppCommandTarget(nullptr);
         Resources() = saved;
     }
     void choose(int id) {
@@ -164,7 +164,7 @@ TEST_F(CommandRoutingGui, DockingBarKeepsSideShownFloatingAndExtent) {
     bars->ShowBar("bar", true);
     bars->SetExtent("bar", 80);
     bars->Update();
-    ui::testing::Pump(30);
+    ASSERT_TRUE(ui::testing::WaitForPaint(frame));
     EXPECT_EQ(bars->State("bar").extent, 80);
     EXPECT_FALSE(bars->AddBar("bar", new wxWindow(frame, wxID_ANY), DockSide::Left));
 }
@@ -187,18 +187,17 @@ TEST(MdiRoutingGui, ActiveChildComesFirst) {
     child->SetActiveView(&view, &doc);
     child->Show();
     child->Activate();
-    ui::testing::Pump(50);
-    ASSERT_EQ(main->ActiveRoutedChild(), child);
+    ASSERT_TRUE(ui::testing::WaitForPaint(main));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->ActiveRoutedChild() == child; }));
     EXPECT_TRUE(main->RouteCommandId(10));
     EXPECT_TRUE(main->RouteCommandId(11));
     EXPECT_TRUE(main->RouteCommandId(12));
     EXPECT_FALSE(main->RouteCommandId(13));
-    child->Destroy();
-    ui::testing::Pump(50);
+    ASSERT_TRUE(ui::testing::DestroyAndWait(child));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->ActiveRoutedChild() == nullptr; }));
     EXPECT_TRUE(main->RouteCommandId(10));
     EXPECT_EQ(log, (std::vector<std::string>{"view:10", "main:11", "doc:12", "main:10"}));
-    main->Destroy();
-    ui::testing::Pump(20);
+    EXPECT_TRUE(ui::testing::DestroyAndWait(main));
 }
 
 } // namespace

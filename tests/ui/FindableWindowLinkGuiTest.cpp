@@ -6,6 +6,8 @@
 #include "platform/Sync.h"
 #include "ui/testing/GuiTest.h"
 
+#include "tests/support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <wx/frame.h>
@@ -32,9 +34,6 @@ std::string readAll(const std::string& path) {
 class FindableWindowLinkGui : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "findwin-gui-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
         const char* old = std::getenv("XDG_RUNTIME_DIR");
         hadOld_ = old != nullptr;
         if (old)
@@ -46,11 +45,10 @@ protected:
             ::setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
         else
             ::unsetenv("XDG_RUNTIME_DIR");
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
     }
 
-    std::string dir_;
+    ScratchFolder scratch_{"findwin-gui"};
+    std::string dir_ = scratch_.Path();
     bool hadOld_ = false;
     std::string old_;
 };
@@ -161,6 +159,6 @@ TEST_F(FindableWindowLinkGui, ActivationReordersAndALinkEndedByItsOwnHandlerStil
     EXPECT_EQ(secondLink, nullptr);
     EXPECT_EQ(titles(), std::vector<std::string>{"first"});
     EXPECT_FALSE(std::filesystem::exists(target.socketPath));
-    first->Destroy();
-    second->Destroy();
+    EXPECT_TRUE(ui::testing::DestroyAndWait(first));
+    EXPECT_TRUE(ui::testing::DestroyAndWait(second));
 }

@@ -9,6 +9,8 @@
 #include "ui/Timers.h"
 #include "ui/testing/GuiTest.h"
 
+#include "tests/support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <wx/button.h>
@@ -65,14 +67,17 @@ TEST(LoopsGui, PumpRunsPostedMessagesOnTheUiThreadOnly) {
 }
 
 TEST(LoopsGui, ButtonIconComesFromTheResourcesAndMissingOnesLeaveTheButton) {
-    namespace fs = std::filesystem;
-    fs::path icon = fs::temp_directory_path() / ("vt-icon-" + std::to_string(::getpid()) + ".png");
+    ScratchFolder scratch("vt-icon");
     wxImage img(16, 16);
     img.SetRGB(wxRect(0, 0, 16, 16), 200, 30, 30);
-    ASSERT_TRUE(img.SaveFile(icon.string(), wxBITMAP_TYPE_PNG));
+    ASSERT_TRUE(img.SaveFile(scratch / "up.png", wxBITMAP_TYPE_PNG));
+    scratch.Write("gone.png", "png");
     ResourceRegistry saved = Resources();
+    std::string error;
     ASSERT_TRUE(
-        Resources().LoadText("ICON 230 \"" + icon.string() + "\"\nICON 231 \"/no/such.png\"\n", "", "icons"));
+        Resources().LoadText("ICON 230 \"up.png\"\nICON 231 \"gone.png\"\n", scratch.Path(), "icons", &error))
+        << error;
+    std::filesystem::remove(scratch / "gone.png"); // the file goes after the resources were read
     Window win;
     auto* button = new wxButton(&win, 800, wxString::FromUTF8("上へ"));
     HWND h = WindowHandle(button);
@@ -86,7 +91,6 @@ TEST(LoopsGui, ButtonIconComesFromTheResourcesAndMissingOnesLeaveTheButton) {
     EXPECT_TRUE(static_cast<wxBitmap*>(previous)->IsOk());
     EXPECT_EQ(SetButtonIconImpl(nullptr, 230), nullptr);
     Resources() = saved;
-    fs::remove(icon);
 }
 
 TEST(LoopsGui, WindowTimersDeliverByIdAndStopWhenKilled) {
@@ -104,15 +108,20 @@ TEST(LoopsGui, WindowTimersDeliverByIdAndStopWhenKilled) {
     int calls = 0;
     timers.SetTimer(9, 10, [&](UINT id) { calls += id == 9; });
     ASSERT_TRUE(PumpUntil([&] { return calls >= 3; }));
-    ui::testing::Pump(60);
+    // Three more periods of timer 9, in which 1344 would have fired again had it not ended.
+    ASSERT_TRUE(PumpUntil([&] { return calls >= 6; }));
     EXPECT_EQ(std::count(fired.begin(), fired.end(), 1344u), 1);
     EXPECT_FALSE(timers.IsRunning(1344));
     EXPECT_TRUE(timers.IsRunning(9));
     EXPECT_TRUE(timers.KillTimer(9));
     EXPECT_FALSE(timers.KillTimer(9));
     int after = calls;
-    ui::testing::Pump(60);
+    // A timer of the same period that keeps running: three of its periods without timer 9.
+    int reference = 0;
+    timers.SetTimer(10, 10, [&](UINT) { ++reference; });
+    ASSERT_TRUE(PumpUntil([&] { return reference >= 3; }));
     EXPECT_EQ(calls, after);
+    timers.KillTimer(10);
 }
 
 TEST(LoopsGui, LiveTickerTicksOnlyInItsOwnLoop) {
@@ -146,7 +155,7 @@ TEST(LoopsGui, SplitterGridPlacesPanesAtTheirCells) {
         }
     ASSERT_TRUE(grid.Finish(wxSize(300, 200)));
     frame->Show();
-    ui::testing::Pump(100);
+    ASSERT_TRUE(ui::testing::WaitForPaint(frame));
     auto at = [&](int r, int c) { return panes[r][c]->GetScreenRect(); };
     EXPECT_LT(at(0, 0).GetRight(), at(0, 1).GetLeft());
     EXPECT_LT(at(0, 0).GetBottom(), at(1, 0).GetTop());
@@ -157,7 +166,7 @@ TEST(LoopsGui, SplitterGridPlacesPanesAtTheirCells) {
     EXPECT_EQ(grid.GetPane(2, 0), nullptr);
     grid.Show(false);
     EXPECT_FALSE(grid.Window()->IsShown());
-    frame->Destroy();
+    EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
 }
 
 TEST(LoopsGui, ServicesAreReplacedAndRestored) {

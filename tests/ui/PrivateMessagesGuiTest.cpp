@@ -53,7 +53,7 @@ TEST(PrivateMessagesGui, PostFromWorkerArrivesOnUiThreadInOrder) {
         EXPECT_EQ(got[i].l, -i);
         EXPECT_TRUE(got[i].onUiThread);
     }
-    win->Destroy();
+    EXPECT_TRUE(ui::testing::DestroyAndWait(win));
 }
 
 TEST(PrivateMessagesGui, FirstEntryOfTheTableWinsAndUnhandledGivesZero) {
@@ -107,7 +107,12 @@ TEST(PrivateMessagesGui, DestroyedTargetDropsQueuedMessagesAndItsHandleIsNotReus
     EXPECT_EQ(::SendMessage(old, WM_TEST_A, 0, 0), 0);
     Window next;
     EXPECT_NE(next.GetSafeHwnd(), old);
-    ui::testing::Pump(50);
+    // Messages are delivered in the order they were posted: once one posted afterwards has
+    // arrived, the one to the destroyed window has had its turn.
+    bool arrived = false;
+    next.OnMessage(WM_TEST_B, [&](WPARAM, LPARAM) -> LRESULT { return arrived = true; });
+    ASSERT_TRUE(::PostMessage(next.GetSafeHwnd(), WM_TEST_B, 0, 0));
+    ASSERT_TRUE(PumpUntil([&] { return arrived; }));
     EXPECT_EQ(calls, 0);
 }
 
@@ -130,7 +135,12 @@ TEST(PrivateMessagesGui, ThreadMessagesReachTheApplicationTarget) {
     EXPECT_EQ(got, (std::vector<UINT>{0x508, 0x507}));
     SetThreadMessageTarget(nullptr);
     ::PostThreadMessage(0x507, 0, 0);
-    ui::testing::Pump(30);
+    // A window message posted afterwards arrives after the thread message had its turn.
+    MessageTarget barrier(nullptr);
+    bool passed = false;
+    barrier.OnMessage(WM_TEST_A, [&](WPARAM, LPARAM) -> LRESULT { return passed = true; });
+    ASSERT_TRUE(::PostMessage(barrier.GetSafeHwnd(), WM_TEST_A, 0, 0));
+    ASSERT_TRUE(PumpUntil([&] { return passed; }));
     EXPECT_EQ(got.size(), 2u);
 }
 
@@ -145,7 +155,7 @@ TEST(PrivateMessagesGui, ControlsGetHandlesOnDemandAndLoseThemWithTheWindow) {
     EXPECT_EQ(TokenToHandle(HandleToToken(h)), h);
     delete child;
     EXPECT_EQ(WindowFromHandle(h), nullptr);
-    frame->Destroy();
+    EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
 }
 
 // Core code sends WM_COMMAND to a dialog as a button would.
@@ -159,7 +169,6 @@ TEST(PrivateMessagesGui, CommandMessageReachesTheDialogCommandTable) {
     ::SendMessage(dlg.GetSafeHwnd(), WM_COMMAND, 601, 0);
     ::PostMessage(dlg.GetSafeHwnd(), WM_COMMAND, 601, 0);
     ASSERT_TRUE(PumpUntil([&] { return hits == 2; }));
-    dlg.Destroy();
 }
 
 } // namespace

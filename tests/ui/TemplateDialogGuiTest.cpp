@@ -26,7 +26,7 @@ namespace {
 TEST(TemplateDialogGui, StartDialogFromBundleHasIdsTextsAndRoomForThem) {
     TemplateDialog dlg(nullptr, 146);
     ASSERT_TRUE(dlg.Create(true));
-    ui::testing::Pump(100);
+    ASSERT_TRUE(ui::testing::WaitForPaint(&dlg));
     EXPECT_EQ(dlg.GetTitle(), "Vantorel");
     struct Expect {
         int id;
@@ -47,9 +47,8 @@ TEST(TemplateDialogGui, StartDialogFromBundleHasIdsTextsAndRoomForThem) {
         EXPECT_TRUE(client.Contains(w->GetRect())) << e.id;
     }
     EXPECT_NE(dynamic_cast<wxCheckBox*>(dlg.GetDlgItem(1017)), nullptr);
-    ui::testing::Screenshot(&dlg, ui::testing::OutputFolder() + "/start-dialog.png");
+    EXPECT_TRUE(ui::testing::Screenshot(&dlg, ui::testing::OutputFolder() + "/start-dialog.png"));
     ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/start-dialog-screen.png");
-    dlg.Destroy();
 }
 
 TEST(TemplateDialogGui, MissingTemplateDoesNotOpen) {
@@ -126,7 +125,6 @@ TEST_F(TemplateDataGui, FieldsFillTheControlsAndOkTakesThemBack) {
     EXPECT_EQ(dlg.autoPos, 0);
     EXPECT_EQ(dlg.type, 2); // 508 starts a group of its own
     EXPECT_TRUE(sink.ShownIds().empty());
-    dlg.Destroy();
 }
 
 TEST_F(TemplateDataGui, CancelLeavesTheFields) {
@@ -137,7 +135,6 @@ TEST_F(TemplateDataGui, CancelLeavesTheFields) {
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_EQ(dlg.count, 5);
-    dlg.Destroy();
 }
 
 TEST_F(TemplateDataGui, RefusedValuesKeepTheDialogOpenAndTellTheUser) {
@@ -171,7 +168,6 @@ TEST_F(TemplateDataGui, RefusedValuesKeepTheDialogOpenAndTellTheUser) {
     EXPECT_EQ(shownAfter[3].back(), IDS_DX_NUMBER_RANGE);
     EXPECT_EQ(dlg.count, 20);
     EXPECT_DOUBLE_EQ(dlg.interval, 999999.0);
-    dlg.Destroy();
 }
 
 TEST_F(TemplateDataGui, EscapeAndCloseBoxCancelAndEnterPressesTheDefaultButton) {
@@ -183,13 +179,11 @@ TEST_F(TemplateDataGui, EscapeAndCloseBoxCancelAndEnterPressesTheDefaultButton) 
             d->ProcessWindowEvent(key);
         });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-        dlg.Destroy();
     }
     {
         SettingsDialog dlg(&reg);
         WhenModal([&](wxDialog* d) { d->Close(); });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-        dlg.Destroy();
     }
     {
         SettingsDialog dlg(&reg);
@@ -202,7 +196,6 @@ TEST_F(TemplateDataGui, EscapeAndCloseBoxCancelAndEnterPressesTheDefaultButton) 
         });
         EXPECT_EQ(dlg.DoModal(), IDOK);
         EXPECT_EQ(dlg.count, 3);
-        dlg.Destroy();
     }
 }
 
@@ -218,7 +211,6 @@ TEST_F(TemplateDataGui, CustomControlTakesTheTemplatePlace) {
     ASSERT_NE(custom, nullptr);
     EXPECT_EQ(custom->GetRect(), seen);
     EXPECT_EQ(seen, dlg.MapDialogRect(RECT{50, 43, 110, 56}));
-    dlg.Destroy();
 }
 
 } // namespace

@@ -8,7 +8,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
+
+#include <sys/stat.h>
 
 namespace ui {
 
@@ -88,16 +91,92 @@ bool tokenize(const std::string& line, std::vector<Token>& out, std::string& err
     return true;
 }
 
+// Decimal (leading '-' allowed) or 0x hexadecimal; nothing else, so "010" is ten and "12abc",
+// "1e3" or "0x" are malformed. The value must fit in 32 bits (signed or unsigned).
 bool toInt(const Token& t, long& value) {
     if (t.quoted || t.text.empty())
         return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtol(t.text.c_str(), &end, 0);
-    return errno == 0 && end && *end == '\0' && value >= -2147483647L - 1 && value <= 4294967295L;
+    const std::string& s = t.text;
+    size_t i = 0;
+    bool negative = false;
+    int base = 10;
+    if (s[0] == '-') {
+        negative = true;
+        i = 1;
+    } else if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        base = 16;
+        i = 2;
+    }
+    if (i >= s.size())
+        return false;
+    long long v = 0;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        v = v * base + digit;
+        if (v > 4294967295LL)
+            return false;
+    }
+    if (negative)
+        v = -v;
+    if (v < -2147483648LL)
+        return false;
+    value = static_cast<long>(v);
+    return true;
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+const std::vector<std::string> kEveryControlStyle = {"DISABLED", "HIDDEN"};
+const std::vector<std::string> kDialogStyles = {"RESIZE", "NOCAPTION", "ABSOLUTE"};
+const std::vector<std::string> kMenuItemStyles = {"GRAYED", "CHECKABLE", "CHECKED", "RADIO"};
+
+bool contains(const std::vector<std::string>& list, const std::string& word) {
+    return std::find(list.begin(), list.end(), word) != list.end();
 }
 
 } // namespace
+
+const std::map<std::string, std::vector<std::string>>& KnownControlStyles() {
+    static const std::map<std::string, std::vector<std::string>> table = {
+        {"PUSHBUTTON", {"PUSHLIKE"}},
+        {"DEFPUSHBUTTON", {"PUSHLIKE"}},
+        {"AUTOCHECKBOX", {"3STATE", "PUSHLIKE"}},
+        {"CHECKBOX", {"3STATE", "PUSHLIKE"}},
+        {"RADIOBUTTON", {"GROUP"}},
+        {"GROUPBOX", {}},
+        {"LTEXT", {"SUNKEN", "BORDER"}},
+        {"CTEXT", {"SUNKEN", "BORDER"}},
+        {"RTEXT", {"SUNKEN", "BORDER"}},
+        {"EDITTEXT", {"MULTILINE", "READONLY", "PASSWORD", "RIGHT", "CENTER"}},
+        {"COMBOBOX", {"DROPDOWNLIST", "SORT"}},
+        {"LISTBOX", {"SORT"}},
+        {"SLIDER", {"VERTICAL", "AUTOTICKS"}},
+        {"PROGRESS", {"VERTICAL"}},
+        {"LISTVIEW", {"ICONS", "SINGLESEL", "NOHEADER"}},
+        {"TREEVIEW", {}},
+        {"SPIN", {"HORIZONTAL"}},
+        {"BITMAP", {"SUNKEN", "BORDER"}},
+        {"FRAME", {"SUNKEN"}},
+        {"CUSTOM", {}},
+    };
+    return table;
+}
+
+const std::vector<std::string>& StylesOfEveryControl() {
+    return kEveryControlStyle;
+}
 
 class ResourceParser {
 public:
@@ -141,8 +220,12 @@ private:
     }
 
     bool number(size_t index, long& v, std::string& why, const char* what) {
-        if (index >= toks_.size() || !toInt(toks_[index], v)) {
+        if (index >= toks_.size() || toks_[index].quoted) {
             why = std::string("expected ") + what;
+            return false;
+        }
+        if (!toInt(toks_[index], v)) {
+            why = "malformed number " + toks_[index].text + " (" + what + ")";
             return false;
         }
         return true;
@@ -155,11 +238,40 @@ private:
         v = toks_[index].text;
         return true;
     }
-    std::vector<std::string> wordsFrom(size_t index) const {
-        std::vector<std::string> w;
-        for (size_t i = index; i < toks_.size(); ++i)
-            w.push_back(upper(toks_[i].text));
-        return w;
+    // The style words from index on, each one of allowed (or of also); false naming the first
+    // word that is not.
+    bool stylesFrom(size_t index, const std::vector<std::string>& allowed, std::vector<std::string>& out,
+                    std::string& why, const std::string& of, const std::vector<std::string>& also = {}) {
+        out.clear();
+        for (size_t i = index; i < toks_.size(); ++i) {
+            const std::string word = upper(toks_[i].text);
+            if (toks_[i].quoted || (!contains(allowed, word) && !contains(also, word))) {
+                why = "unknown style " + (toks_[i].quoted ? "\"" + toks_[i].text + "\"" : toks_[i].text) +
+                      " of " + of;
+                return false;
+            }
+            out.push_back(word);
+        }
+        return true;
+    }
+    bool noMoreFrom(size_t index, std::string& why) {
+        if (index < toks_.size()) {
+            why = "unexpected " + toks_[index].text + " at the end of the line";
+            return false;
+        }
+        return true;
+    }
+    // The path of a file the entry refers to; false when it is not there.
+    bool referencedFile(size_t index, std::string& path, std::string& why, const char* what) {
+        std::string file;
+        if (!text(index, file, why, what))
+            return false;
+        path = resolve(file);
+        if (!isRegularFile(path)) {
+            why = std::string("missing ") + what + " " + path;
+            return false;
+        }
+        return true;
     }
     bool readRect(size_t index, RECT& r, std::string& why) {
         long x, y, w, h;
@@ -170,6 +282,11 @@ private:
             why = "negative size";
             return false;
         }
+        // Dialog units are 16-bit quantities; larger values are typing errors.
+        if (x < -32768 || x > 32767 || y < -32768 || y > 32767 || w > 32767 || h > 32767) {
+            why = "position or size out of range";
+            return false;
+        }
         r = RECT{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + w),
                  static_cast<LONG>(y + h)};
         return true;
@@ -177,6 +294,8 @@ private:
 
     bool handleLine(std::string& why) {
         const std::string head = toks_[0].quoted ? std::string() : upper(toks_[0].text);
+        if ((head == "END" || head == "STRINGTABLE") && !noMoreFrom(1, why))
+            return false;
         switch (state_) {
         case State::Top:
             return topLine(head, why);
@@ -202,7 +321,7 @@ private:
         }
         if (head == "STRING") {
             std::string t;
-            if (!number(1, id, why, "string id") || !text(2, t, why, "string"))
+            if (!number(1, id, why, "string id") || !text(2, t, why, "string") || !noMoreFrom(3, why))
                 return false;
             reg_.strings_[static_cast<UINT>(id)] = t;
             return true;
@@ -213,12 +332,14 @@ private:
                 !text(6, dialog_.caption, why, "caption"))
                 return false;
             dialog_.id = static_cast<int>(id);
-            dialog_.styles = wordsFrom(7);
+            if (!stylesFrom(7, kDialogStyles, dialog_.styles, why, "DIALOG"))
+                return false;
+            controlLines_.clear();
             state_ = State::Dialog;
             return true;
         }
         if (head == "MENU") {
-            if (!number(1, id, why, "menu id"))
+            if (!number(1, id, why, "menu id") || !noMoreFrom(2, why))
                 return false;
             menu_ = MenuTemplate{};
             menu_.id = static_cast<int>(id);
@@ -227,7 +348,7 @@ private:
             return true;
         }
         if (head == "ACCELERATORS") {
-            if (!number(1, id, why, "accelerator table id"))
+            if (!number(1, id, why, "accelerator table id") || !noMoreFrom(2, why))
                 return false;
             accelId_ = static_cast<int>(id);
             accel_.clear();
@@ -236,29 +357,31 @@ private:
         }
         if (head == "TOOLBAR") {
             toolbar_ = ToolbarTemplate{};
-            std::string file;
+            std::string path;
             long w = 0, h = 0;
-            if (!number(1, id, why, "tool bar id") || !text(2, file, why, "image strip file") ||
-                !number(3, w, why, "button width") || !number(4, h, why, "button height"))
+            if (!number(1, id, why, "tool bar id") || !referencedFile(2, path, why, "image strip file") ||
+                !number(3, w, why, "button width") || !number(4, h, why, "button height") ||
+                !noMoreFrom(5, why))
                 return false;
             if (w <= 0 || h <= 0 || w > 256 || h > 256) {
                 why = "button size out of range";
                 return false;
             }
             toolbar_.id = static_cast<int>(id);
-            toolbar_.bitmapPath = resolve(file);
+            toolbar_.bitmapPath = path;
             toolbar_.buttonWidth = static_cast<int>(w);
             toolbar_.buttonHeight = static_cast<int>(h);
             state_ = State::Toolbar;
             return true;
         }
         if (head == "DATA") {
-            std::string file;
-            if (!number(1, id, why, "data id") || !text(2, file, why, "file name"))
+            std::string path;
+            if (!number(1, id, why, "data id") || !referencedFile(2, path, why, "data file") ||
+                !noMoreFrom(3, why))
                 return false;
-            std::ifstream in(resolve(file), std::ios::binary);
+            std::ifstream in(path, std::ios::binary);
             if (!in) {
-                why = "cannot read data file " + file;
+                why = "cannot read data file " + path;
                 return false;
             }
             std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -267,18 +390,21 @@ private:
         }
         if (head == "IMAGE" || head == "ICON" || head == "CURSOR") {
             ImageEntry e;
-            std::string file;
-            if (!number(1, id, why, "image id") || !text(2, file, why, "file name"))
+            const std::string what = head == "IMAGE"  ? "image file"
+                                     : head == "ICON" ? "icon file"
+                                                      : "cursor file";
+            if (!number(1, id, why, "image id") || !referencedFile(2, e.path, why, what.c_str()))
                 return false;
-            e.path = resolve(file);
             if (head == "CURSOR") {
                 long hx = 0, hy = 0;
-                if (toks_.size() > 3 &&
-                    (!number(3, hx, why, "hot spot x") || !number(4, hy, why, "hot spot y")))
+                if (toks_.size() > 3 && (!number(3, hx, why, "hot spot x") ||
+                                         !number(4, hy, why, "hot spot y") || !noMoreFrom(5, why)))
                     return false;
                 e.hotX = static_cast<int>(hx);
                 e.hotY = static_cast<int>(hy);
                 reg_.cursors_[static_cast<int>(id)] = e;
+            } else if (!noMoreFrom(3, why)) {
+                return false;
             } else if (head == "ICON") {
                 reg_.icons_[static_cast<int>(id)] = e;
             } else {
@@ -315,8 +441,13 @@ private:
         }
         if (head == "FONT") {
             long pts;
-            if (!number(1, pts, why, "font size") || !text(2, dialog_.fontFace, why, "font face"))
+            if (!number(1, pts, why, "font size") || !text(2, dialog_.fontFace, why, "font face") ||
+                !noMoreFrom(3, why))
                 return false;
+            if (pts <= 0 || pts > 200) {
+                why = "font size out of range";
+                return false;
+            }
             dialog_.fontPoints = static_cast<int>(pts);
             return true;
         }
@@ -324,14 +455,34 @@ private:
             why = "expected a control kind";
             return false;
         }
+        const auto known = KnownControlStyles().find(head);
+        if (known == KnownControlStyles().end()) {
+            why = "unknown control kind " + toks_[0].text;
+            return false;
+        }
         ControlTemplate c;
         long id;
         c.kind = head;
         if (!number(1, id, why, "control id") || !text(2, c.text, why, "control text") ||
-            !readRect(3, c.rect, why))
+            !readRect(3, c.rect, why) ||
+            !stylesFrom(7, known->second, c.styles, why, head, kEveryControlStyle))
             return false;
         c.id = static_cast<int>(id);
-        c.styles = wordsFrom(7);
+        if (head == "BITMAP") {
+            long image;
+            if (!toInt(Token{c.text, false}, image)) {
+                why = "the text of a BITMAP is an image id, not \"" + c.text + "\"";
+                return false;
+            }
+        }
+        if (c.id != -1) {
+            auto [at, fresh] = controlLines_.emplace(c.id, lineNo_);
+            if (!fresh) {
+                why = "duplicate control id " + std::to_string(c.id) + " (first on line " +
+                      std::to_string(at->second) + ")";
+                return false;
+            }
+        }
         dialog_.controls.push_back(std::move(c));
         return true;
     }
@@ -352,15 +503,16 @@ private:
         }
         MenuItemTemplate item;
         if (head == "SEPARATOR") {
+            if (!noMoreFrom(1, why))
+                return false;
             item.kind = MenuItemTemplate::Separator;
             menuLevel().push_back(item);
             return true;
         }
         if (head == "POPUP") {
             item.kind = MenuItemTemplate::Popup;
-            if (!text(1, item.text, why, "popup text"))
+            if (!text(1, item.text, why, "popup text") || !noMoreFrom(2, why))
                 return false;
-            item.styles = wordsFrom(2);
             auto& level = menuLevel();
             level.push_back(std::move(item));
             stack_.push_back(&level.back());
@@ -371,7 +523,8 @@ private:
             if (!number(1, id, why, "command id") || !text(2, item.text, why, "item text"))
                 return false;
             item.id = static_cast<int>(id);
-            item.styles = wordsFrom(3);
+            if (!stylesFrom(3, kMenuItemStyles, item.styles, why, "ITEM"))
+                return false;
             menuLevel().push_back(std::move(item));
             return true;
         }
@@ -387,7 +540,7 @@ private:
         }
         AcceleratorEntry e;
         long cmd;
-        if (!text(0, e.key, why, "key") || !number(1, cmd, why, "command id"))
+        if (!text(0, e.key, why, "key") || !number(1, cmd, why, "command id") || !noMoreFrom(2, why))
             return false;
         e.command = static_cast<int>(cmd);
         accel_.push_back(std::move(e));
@@ -401,12 +554,20 @@ private:
             return true;
         }
         if (head == "SEPARATOR") {
+            if (!noMoreFrom(1, why))
+                return false;
             toolbar_.commands.push_back(0);
             return true;
         }
         long cmd;
-        if (head != "BUTTON" || !number(1, cmd, why, "command id") || cmd <= 0) {
+        if (head != "BUTTON") {
             why = "expected BUTTON <command id> or SEPARATOR";
+            return false;
+        }
+        if (!number(1, cmd, why, "command id") || !noMoreFrom(2, why))
+            return false;
+        if (cmd <= 0) {
+            why = "command id of a BUTTON must be positive";
             return false;
         }
         toolbar_.commands.push_back(static_cast<int>(cmd));
@@ -420,6 +581,7 @@ private:
     std::vector<Token> toks_;
     State state_ = State::Top;
     DialogTemplate dialog_;
+    std::map<int, int> controlLines_; // control id -> line, for the template being read
     MenuTemplate menu_;
     std::vector<MenuItemTemplate*> stack_; // open popups; stable while their level is not grown
     int accelId_ = 0;

@@ -1,7 +1,7 @@
 // The resources of a program by numeric id: strings, dialog templates, menus, accelerator
-// tables, tool bars, images, cursors and data blocks. They are read from text files (format in resources/README.md):
-// first the program's own folder (resources/<program>/ and resources/common/), then, at run time,
-// the language bundle named in the settings. An entry of the bundle takes the place of the
+// tables, tool bars, images, cursors and data blocks. They are read from text files (format in
+// resources/README.md): first the program's own folder (resources/<program>/ and resources/common/), then, at
+// run time, the language bundle named in the settings. An entry of the bundle takes the place of the
 // program's own entry of the same kind and id; what the bundle does not hold stays.
 #pragma once
 
@@ -67,14 +67,17 @@ struct ToolbarTemplate {
     std::string bitmapPath; // absolute path of the image strip
     int buttonWidth = 16;
     int buttonHeight = 15;
-    std::vector<int> commands; // 0: separator
-    size_t ButtonCount() const;  // commands other than separators
+    std::vector<int> commands;  // 0: separator
+    size_t ButtonCount() const; // commands other than separators
 };
 
 class ResourceRegistry {
 public:
     // Reads one text file; a later entry of the same kind and id replaces an earlier one.
-    // Returns false (with the reason in error) on a syntax error; what was read before stays.
+    // Returns false (with "file:line: reason" in error) on any error: a syntax error, a malformed
+    // number, an unknown control kind or style, a control id used twice in one template, or a
+    // file that an IMAGE, ICON, CURSOR, TOOLBAR or DATA entry names and that is not there. A
+    // file with an error adds nothing; what was read before stays.
     bool LoadFile(const std::string& path, std::string* error = nullptr);
     // Reads every *.txt of a folder in name order. Returns false when the folder does not exist
     // or a file has an error.
@@ -114,6 +117,12 @@ private:
     std::map<int, ToolbarTemplate> toolbars_;
     std::map<int, std::vector<BYTE>> data_;
 };
+
+// The control kinds a dialog template may hold, each with the style words it takes besides
+// those every control takes (resources/README.md lists the same table). Anything else is an
+// error of the resource file.
+const std::map<std::string, std::vector<std::string>>& KnownControlStyles();
+const std::vector<std::string>& StylesOfEveryControl(); // DISABLED, HIDDEN
 
 // The registry every window of the program uses.
 ResourceRegistry& Resources();

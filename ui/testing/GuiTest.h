@@ -2,21 +2,38 @@
 // ui_testing starts wx on an X display (xvfb-run), initialises the window layer with the
 // Vantorel resources, makes every wx assertion a test failure and ends a test that runs longer
 // than its time-out (VT_GUI_TEST_TIMEOUT seconds, default 60) with a failure report.
+//
+// A window test waits for what it checks, never for a time: a window shown and painted
+// (WaitForPaint), a window gone (DestroyAndWait), a message delivered or a timer fired
+// (PumpUntil with the condition). Nothing here sleeps, and no wait blocks past its deadline.
+// Dialogs on the stack end with their scope; only windows made with new are Destroy()ed.
 #pragma once
 
 #include <wx/dialog.h>
 #include <wx/window.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 
 namespace ui::testing {
 
-// Runs pending events, posted events and idle handlers (update-UI) for about ms milliseconds.
-void Pump(int ms = 50);
-// Pumps until pred is true or timeoutMs passed; the result is pred's last value.
-bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
+// How long a wait lasts at most before it gives up (and the test fails on its result).
+constexpr int kWaitMs = 10000;
+
+// Runs what is pending now: ready native events, posted events, idle handlers (update-UI,
+// windows waiting to be deleted) and queued private messages. Never blocks.
+void ProcessPending();
+// Processes events until pred is true or timeoutMs passed; the result is pred's last value.
+// Between rounds it waits for the next event, at most until the deadline.
+bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = kWaitMs);
+
+// Waits until the window is shown on the screen and its top-level window has been painted
+// completely at least once after this call (layout done, every control drawn). False when that
+// did not happen in time or the window is not shown.
+bool WaitForPaint(wxWindow* window, int timeoutMs = kWaitMs);
+// Destroys a window made with new and waits until it has been deleted (a top-level window is
+// deleted in the idle time after Destroy). False when it is still there at the deadline.
+bool DestroyAndWait(wxWindow* window, int timeoutMs = kWaitMs);
 
 // The control with this id below root (root itself included), null when none.
 wxWindow* FindById(wxWindow* root, int id);
@@ -30,14 +47,16 @@ template <class T> T* FindById(wxWindow* root, int id) {
 void Click(wxWindow* control);
 void Type(wxWindow* control, const wxString& text);
 
-// Runs action on the next modal dialog that opens (from the dialog's own loop). Call before
-// the code that opens it; the action usually ends the dialog.
+// Runs action on the next modal dialog that opens, from the dialog's own loop, once the dialog
+// is on the screen and painted. Call before the code that opens it; the action usually ends the
+// dialog.
 void WhenModal(std::function<void(wxDialog*)> action);
 
-// Saves the window's client area as it is drawn on the screen to a PNG file; false when it
-// could not.
+// Saves the window's client area as it is drawn on the screen to a PNG file, after waiting for
+// the window's paint; false when it could not.
 bool Screenshot(wxWindow* window, const std::string& path);
-// Saves the whole X screen with ImageMagick's import (as xvfb-run shows it).
+// Saves the whole X screen with ImageMagick's import (as xvfb-run shows it), after every shown
+// top-level window has been painted.
 bool ScreenshotRoot(const std::string& path);
 
 // The folder for files a test writes (under the build tree), created on demand.

@@ -14,22 +14,63 @@
 #include <wx/tglbtn.h>
 #include <wx/timer.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
-#include <glib.h>
+#include <gtest/gtest.h>
 
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
-#include <thread>
 
 namespace ui::testing {
 
-static void pumpOnce() {
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    int budget = 200;
-    while (loop && loop->Pending() && budget-- > 0)
-        loop->Dispatch();
-    // GTK draws in its frame clock's phases; a non-blocking iteration of the main context
-    // lets them run.
-    while (g_main_context_iteration(nullptr, FALSE) && budget-- > 0) {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int msLeft(Clock::time_point end) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Blocks in the main context until some event source is ready, at most ms milliseconds: a
+// timeout source of our own bounds the wait, so it never outlasts a deadline.
+void waitForEvents(int ms) {
+    if (ms <= 0)
+        return;
+    GSource* bound = g_timeout_source_new(static_cast<guint>(ms));
+    g_source_set_callback(
+        bound, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+    g_source_attach(bound, nullptr);
+    g_main_context_iteration(nullptr, TRUE);
+    g_source_destroy(bound);
+    g_source_unref(bound);
+}
+
+GtkWidget* widgetOf(wxWindow* window) {
+    return window ? static_cast<GtkWidget*>(window->GetHandle()) : nullptr;
+}
+
+// The window's top-level widget is mapped by GTK and the X server has reported it mapped (only
+// then does what is drawn reach the screen).
+bool onScreen(wxWindow* window, GtkWidget* top) {
+    if (!window->IsShownOnScreen() || !top || !gtk_widget_get_mapped(top))
+        return false;
+    GdkWindow* native = gtk_widget_get_window(top);
+    return native && !(gdk_window_get_state(native) & GDK_WINDOW_STATE_WITHDRAWN);
+}
+
+void countPaint(GdkFrameClock*, gpointer counter) {
+    ++*static_cast<int*>(counter);
+}
+
+} // namespace
+
+void ProcessPending() {
+    // Native events that are ready now; non-blocking, and bounded in case a source stays ready.
+    for (int budget = 200; budget > 0 && g_main_context_iteration(nullptr, FALSE); --budget) {
     }
     if (wxTheApp) {
         wxTheApp->ProcessPendingEvents();
@@ -38,24 +79,47 @@ static void pumpOnce() {
     DeliverQueuedMessages();
 }
 
-void Pump(int ms) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    do {
-        pumpOnce();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    } while (std::chrono::steady_clock::now() < end);
-    pumpOnce();
+bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        ProcessPending();
+        if (pred())
+            return true;
+        const int left = msLeft(end);
+        if (left == 0)
+            return false;
+        waitForEvents(std::min(left, 20));
+    }
 }
 
-bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() >= end)
-            return pred();
-        pumpOnce();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+bool WaitForPaint(wxWindow* window, int timeoutMs) {
+    if (!window)
+        return false;
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    wxWindow* top = wxGetTopLevelParent(window);
+    GtkWidget* widget = widgetOf(top ? top : window);
+    if (!PumpUntil([&] { return onScreen(window, widget); }, timeoutMs))
+        return false;
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(widget);
+    if (!clock)
+        return false;
+    // A paint asked for now and finished: every control of the window has been drawn since.
+    int painted = 0;
+    const gulong handler = g_signal_connect(clock, "after-paint", G_CALLBACK(countPaint), &painted);
+    gtk_widget_queue_draw(widget);
+    const bool ok = PumpUntil([&] { return painted > 0; }, msLeft(end));
+    g_signal_handler_disconnect(clock, handler);
+    if (ok)
+        gdk_display_flush(gtk_widget_get_display(widget));
+    return ok;
+}
+
+bool DestroyAndWait(wxWindow* window, int timeoutMs) {
+    if (!window)
+        return true;
+    wxWeakRef<wxWindow> alive(window);
+    window->Destroy();
+    return PumpUntil([&] { return !alive; }, timeoutMs);
 }
 
 wxWindow* FindById(wxWindow* root, int id) {
@@ -99,7 +163,8 @@ void Type(wxWindow* control, const wxString& text) {
 
 namespace {
 
-// Polls for a shown modal dialog and runs the action once on it.
+// Polls for a shown modal dialog (a timer of the dialog's own loop) and runs the action once on
+// it when it has been painted.
 class ModalWatcher : public wxTimer {
 public:
     explicit ModalWatcher(std::function<void(wxDialog*)> action) : action_(std::move(action)) { Start(10); }
@@ -109,7 +174,10 @@ public:
             if (d && d->IsModal() && d->IsShown()) {
                 Stop();
                 auto action = std::move(action_);
-                wxTheApp->CallAfter([action, d] { action(d); });
+                wxTheApp->CallAfter([action, d] {
+                    EXPECT_TRUE(WaitForPaint(d)) << "the modal dialog was not painted";
+                    action(d);
+                });
                 wxTheApp->CallAfter([this] { delete this; });
                 return;
             }
@@ -127,9 +195,8 @@ void WhenModal(std::function<void(wxDialog*)> action) {
 }
 
 bool Screenshot(wxWindow* window, const std::string& path) {
-    if (!window)
+    if (!window || !WaitForPaint(window))
         return false;
-    window->Update();
     wxClientDC source(window);
     wxSize size = window->GetClientSize();
     if (size.x <= 0 || size.y <= 0)
@@ -143,8 +210,8 @@ bool Screenshot(wxWindow* window, const std::string& path) {
 
 bool ScreenshotRoot(const std::string& path) {
     for (wxWindow* w : wxTopLevelWindows)
-        w->Update();
-    Pump(300);
+        if (w->IsShown() && !WaitForPaint(w))
+            return false;
     wxArrayString out, err;
     long rc = wxExecute(wxString::Format("import -window root %s", wxString::FromUTF8(path.c_str())), out,
                         err, wxEXEC_SYNC);

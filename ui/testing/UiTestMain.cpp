@@ -1,5 +1,6 @@
 // GoogleTest main for gui tests: wx under the X display, a failing assert handler, time-outs.
 #include "ui/UiLayer.h"
+#include "ui/testing/GuiTest.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,20 @@ private:
     std::thread watchdog_;
 };
 
+// After each test, the windows it Destroy()ed are deleted before the next test (or the end of
+// the process) starts, whatever the test itself waited for.
+class PendingWindowCleanup : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        ui::testing::PumpUntil([] {
+            for (wxWindow* w : wxTopLevelWindows)
+                if (wxTheApp->IsScheduledForDestruction(w))
+                    return false;
+            return true;
+        });
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -98,11 +113,17 @@ int main(int argc, char** argv) {
     timeouts->Arm("starting wx", 60);
 
     // A busy X server now and then refuses a connection while many test processes start at
-    // once: a few more tries before giving up.
+    // once: the connection is tried again until it is accepted, for up to 30 seconds (the
+    // display being there is the condition; without one every try fails and the run ends).
     bool started = false;
-    for (int attempt = 0; attempt < 6 && !started; ++attempt) {
-        if (attempt)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (int attempt = 0; !started; ++attempt) {
+        if (attempt) {
+            if (std::chrono::steady_clock::now() >= giveUp || !std::getenv("DISPLAY"))
+                break;
+            std::fprintf(stderr, "the X display refused the connection; trying again\n");
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(100 * attempt, 500)));
+        }
         wxApp::SetInstance(new TestApp);
         started = wxEntryStart(argc, argv);
     }
@@ -114,9 +135,12 @@ int main(int argc, char** argv) {
     wxTheApp->CallOnInit();
     wxSetAssertHandler(failingAssertHandler);
     std::string error;
-    ui::UiLayerOptions options;
-    options.installMessageSink = false;
-    if (!ui::InitUiLayer(options, &error))
+    // The window layer's services as the programs install them; message boxes go to the sink
+    // each test installs (a scripted answerer), never to a dialog.
+    ui::ProgramServices services;
+    services.program = "vantorel";
+    services.wxMessageBoxes = false;
+    if (!ui::InstallProgramServices(services, &error))
         std::fprintf(stderr, "resources: %s\n", error.c_str());
 
     // An active loop so that pending GTK events can be dispatched between the test steps.
@@ -125,6 +149,7 @@ int main(int argc, char** argv) {
 
     timeouts->Disarm();
     ::testing::UnitTest::GetInstance()->listeners().Append(timeouts);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new PendingWindowCleanup);
     int rc = RUN_ALL_TESTS();
     ::testing::UnitTest::GetInstance()->listeners().Release(timeouts);
     timeouts->Arm("cleaning up wx", 30);

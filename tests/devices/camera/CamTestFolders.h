@@ -4,6 +4,7 @@
 
 #include "devices/camera/CamDll.h"
 #include "imaging/Dib.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -34,9 +35,6 @@ inline std::string RenderModule() {
 class CamFolders {
 public:
     CamFolders() {
-        char tmpl[] = "/tmp/vt_camtest_XXXXXX";
-        const char* made = mkdtemp(tmpl);
-        root_ = made ? made : "/tmp/vt_camtest";
         fs::create_directories(Camera());
         fs::create_directories(Program());
         const char* old = std::getenv("VANTOREL_CAMERA_DIR");
@@ -52,8 +50,6 @@ public:
         else
             unsetenv("VANTOREL_CAMERA_DIR");
         CCamDll::SetProgramFolder("");
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
     CamFolders(const CamFolders&) = delete;
     CamFolders& operator=(const CamFolders&) = delete;
@@ -86,7 +82,8 @@ private:
         return path;
     }
 
-    std::string root_;
+    ScratchFolder scratch_{"vt-camtest"};
+    std::string root_ = scratch_.Path();
     std::string old_;
     bool hadOld_ = false;
 };

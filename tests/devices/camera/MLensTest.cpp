@@ -4,15 +4,6 @@
 
 namespace {
 
-TEST(MLens, InitialValues) {
-    CMLens l;
-    EXPECT_EQ(l.m_index, 0);
-    EXPECT_EQ(l.GetName(), "");
-    EXPECT_EQ(l.m_calib, 0.0);
-    EXPECT_EQ(l.m_scaleColor, RGB(128, 0, 128));
-    EXPECT_EQ(l.m_scaleLength, 0.0);
-}
-
 TEST(MLens, NamesAreTrimmedOfBlanksAndTabs) {
     CMLens l;
     l.SetName(" x10 \t");

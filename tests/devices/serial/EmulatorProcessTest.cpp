@@ -1,5 +1,7 @@
 // The emulator program as a user runs it: a client that floods it with queries and stops reading
 // never stalls it, and SIGTERM ends it promptly with its link removed.
+#include "tests/support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -145,9 +147,8 @@ std::string ReadLine(int fd, int ms) {
 }
 
 TEST(EmulatorProcess, AClientThatStopsReadingNeverStallsItAndSigtermEndsIt) {
-    char folder[] = "/tmp/vt-emu-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    std::string link = std::string(folder) + "/focus-drive";
+    ScratchFolder folder("vt-emu");
+    std::string link = folder / "focus-drive";
     EmulatorProcess emu("ct7", link);
     ASSERT_GT(emu.Pid(), 0);
     std::string path = emu.FirstLine(5000);
@@ -175,7 +176,6 @@ TEST(EmulatorProcess, AClientThatStopsReadingNeverStallsItAndSigtermEndsIt) {
     EXPECT_EQ(emu.WaitExit(5000), 0);
     EXPECT_FALSE(std::filesystem::is_symlink(link));
     ::close(fd);
-    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -4,8 +4,10 @@
 
 #include "devices/serial/ControllerLink.h"
 #include "devices/serial/XyTblCtrl.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <cstdio>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <tuple>
@@ -116,11 +118,22 @@ double ReadNumber(const std::string& path) {
     return v;
 }
 
+// The number the file holds once the emulator has written the expected one (it writes in its
+// own time after a move), or the last one read when it did not within five seconds.
+double NumberOnceWritten(const std::string& path, double expected) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    double v = ReadNumber(path);
+    while (v != expected && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        v = ReadNumber(path);
+    }
+    return v;
+}
+
 TEST(PositionFile, FollowsTheProgramsViewOfTheFocusAxis) {
     TestClock clock;
-    char dir[] = "/tmp/vt-emu-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::string path = std::string(dir) + "/z.txt";
+    ScratchFolder dir("vt-emu");
+    std::string path = dir / "z.txt";
     {
         EmulatorOptions o = FastOptions();
         o.positionFile = path;
@@ -131,8 +144,7 @@ TEST(PositionFile, FollowsTheProgramsViewOfTheFocusAxis) {
         ASSERT_TRUE(xy.SetSpeed(2, 1000, 20000, 100));
         ASSERT_TRUE(xy.MoveAbs(2, 0, 400));
         ASSERT_TRUE(xy.WaitStop());
-        Settle(*emu);
-        EXPECT_DOUBLE_EQ(ReadNumber(path), 200.0); // program position 400 x 0.5 um
+        EXPECT_DOUBLE_EQ(NumberOnceWritten(path, 200.0), 200.0); // program position 400 x 0.5 um
     }
     {
         // Through the environment, with the drive's own step (0.025 um).
@@ -141,11 +153,8 @@ TEST(PositionFile, FollowsTheProgramsViewOfTheFocusAxis) {
         unsetenv("VANTOREL_STAGE_POSITION_FILE");
         emu->SetStatusBits(0x20);
         emu->SetControllerCount(-4000);
-        Settle(*emu);
-        EXPECT_DOUBLE_EQ(ReadNumber(path), 100.0);
+        EXPECT_DOUBLE_EQ(NumberOnceWritten(path, 100.0), 100.0);
     }
-    std::remove(path.c_str());
-    rmdir(dir);
 }
 
 } // namespace

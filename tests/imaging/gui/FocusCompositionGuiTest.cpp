@@ -12,14 +12,14 @@
 #include "ui/RoutedFrame.h"
 #include "ui/testing/GuiTest.h"
 
+#include "tests/support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <wx/thread.h>
 
-#include <filesystem>
 #include <fstream>
 
-namespace fs = std::filesystem;
 using ui::testing::PumpUntil;
 
 namespace {
@@ -46,6 +46,14 @@ public:
         });
         OnMessage(WM_WORK_DONE, [this](WPARAM, LPARAM) -> LRESULT { return finish(WM_WORK_DONE); });
         OnMessage(WM_WORK_ABORTED, [this](WPARAM, LPARAM) -> LRESULT { return finish(WM_WORK_ABORTED); });
+        OnMessage(WM_USER + 77, [this](WPARAM, LPARAM) -> LRESULT { return settled = true; });
+    }
+
+    // Once the run has ended (the worker is joined), a message posted now arrives after every
+    // message the worker posted: whatever it sent late has been handled when this returns.
+    bool Settle() {
+        settled = false;
+        return Post(WM_USER + 77) && PumpUntil([this] { return settled; });
     }
 
     bool Start(CFocusComp* comp) {
@@ -84,22 +92,17 @@ public:
     std::vector<UINT> ends;
     DWORD exitCode = 0;
     bool onUiThread = true;
+    bool settled = false;
 };
 
 class FocusCompositionGui : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallImagingGuiHooks();
-        dir = fs::temp_directory_path() / ("vt-compose-gui-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
+        InstallImagingGuiServices();
         frame = new RunFrame;
         frame->Show();
     }
-    void TearDown() override {
-        frame->Destroy();
-        ui::testing::Pump(20);
-        fs::remove_all(dir);
-    }
+    void TearDown() override { EXPECT_TRUE(ui::testing::DestroyAndWait(frame)); }
     // n images; image i is sharp in band i of the picture.
     std::unique_ptr<CFocusComp> series(int n, int w, int h) {
         auto comp = std::make_unique<CFocusComp>();
@@ -119,7 +122,7 @@ protected:
             }
             char name[32];
             std::snprintf(name, sizeof name, "img%03d.bmp", i);
-            std::string path = (dir / name).string();
+            std::string path = dir / name;
             EXPECT_TRUE(SaveImageFile(dib, path, 3, 75));
             GlobalFree(dib);
             comp->m_FileList.push_back(path);
@@ -127,7 +130,7 @@ protected:
         }
         return comp;
     }
-    fs::path dir;
+    ScratchFolder dir{"vt-compose-gui"};
     RunFrame* frame = nullptr;
 };
 
@@ -135,7 +138,7 @@ TEST_F(FocusCompositionGui, SeriesReachesDoneWithTheExactProgressSequence) {
     auto comp = series(4, 64, 48);
     ASSERT_TRUE(frame->Start(comp.get()));
     ASSERT_TRUE(PumpUntil([&] { return !frame->ends.empty(); }, 20000));
-    ui::testing::Pump(50);
+    ASSERT_TRUE(frame->Settle());
     EXPECT_EQ(frame->ends, std::vector<UINT>{WM_WORK_DONE});
     EXPECT_EQ(frame->exitCode, 1u);
     const int step = 1932735276 / 4;
@@ -171,7 +174,7 @@ TEST_F(FocusCompositionGui, CancelMidSeriesEndsAbortedWithNothingKept) {
     ui::testing::Click(frame->progress->GetDlgItem(IDCANCEL));
     EXPECT_TRUE(frame->progress->IsCancelled());
     ASSERT_TRUE(PumpUntil([&] { return !frame->ends.empty(); }, 20000));
-    ui::testing::Pump(50);
+    ASSERT_TRUE(frame->Settle());
     EXPECT_EQ(frame->ends, std::vector<UINT>{WM_WORK_ABORTED});
     EXPECT_EQ(frame->exitCode, static_cast<DWORD>(-1));
     EXPECT_LT(frame->shown.size(), 40u);

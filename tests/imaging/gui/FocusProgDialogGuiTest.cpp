@@ -17,7 +17,7 @@ namespace {
 class ProgressDialogGui : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallImagingGuiHooks();
+        InstallImagingGuiServices();
         frame = new ui::RoutedFrame(nullptr, "Vantorel", wxDefaultPosition, wxSize(640, 480));
         frame->OnMessage(WM_WORK_CANCEL, [this](WPARAM w, LPARAM l) -> LRESULT {
             cancels.push_back({w, l});
@@ -25,10 +25,7 @@ protected:
         });
         frame->Show();
     }
-    void TearDown() override {
-        frame->Destroy();
-        ui::testing::Pump(20);
-    }
+    void TearDown() override { EXPECT_TRUE(ui::testing::DestroyAndWait(frame)); }
     ui::RoutedFrame* frame = nullptr;
     std::vector<std::pair<WPARAM, LPARAM>> cancels;
 };
@@ -42,7 +39,7 @@ TEST_F(ProgressDialogGui, BuiltFromTemplateWithCaptionBarAndCancel) {
     dlg.SetRange(0x7FFFFFFF);
     dlg.SetCancelMessage(WM_WORK_CANCEL);
     dlg.SetPos(0x7FFFFFFF / 2);
-    ui::testing::Pump(150);
+    ASSERT_TRUE(ui::testing::WaitForPaint(&dlg));
 
     EXPECT_EQ(dlg.GetTitle(), wxString::FromUTF8("ﾌｫｰｶｽ合成中"));
     auto* bar = dynamic_cast<wxGauge*>(dlg.GetDlgItem(IDC_FOCUS_PROGRESS_BAR));
@@ -57,9 +54,8 @@ TEST_F(ProgressDialogGui, BuiltFromTemplateWithCaptionBarAndCancel) {
     EXPECT_TRUE(client.Contains(cancel->GetRect()));
     EXPECT_FALSE(bar->GetRect().Intersects(cancel->GetRect()));
     EXPECT_LE(cancel->GetTextExtent(cancel->GetLabel()).x + 8, cancel->GetSize().x);
-    ui::testing::Screenshot(&dlg, ui::testing::OutputFolder() + "/progress-dialog.png");
+    EXPECT_TRUE(ui::testing::Screenshot(&dlg, ui::testing::OutputFolder() + "/progress-dialog.png"));
     ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/progress-dialog-screen.png");
-    dlg.Destroy();
 }
 
 TEST_F(ProgressDialogGui, CancelPostsToTheParentAndStaysOpen) {
@@ -82,7 +78,6 @@ TEST_F(ProgressDialogGui, CancelPostsToTheParentAndStaysOpen) {
     // The parent ends it when the worker has ended.
     dlg.EndDialog(0);
     EXPECT_FALSE(dlg.IsShown());
-    dlg.Destroy();
 }
 
 TEST_F(ProgressDialogGui, NotCancelableStillPostsButKeepsTheFlagClear) {
@@ -95,7 +90,6 @@ TEST_F(ProgressDialogGui, NotCancelableStillPostsButKeepsTheFlagClear) {
     Click(dlg.GetDlgItem(IDCANCEL));
     ASSERT_TRUE(PumpUntil([&] { return cancels.size() == 1; }));
     EXPECT_FALSE(dlg.IsCancelled());
-    dlg.Destroy();
 }
 
 TEST_F(ProgressDialogGui, RangeResetsThePositionAndPositionsStayInside) {
@@ -112,7 +106,6 @@ TEST_F(ProgressDialogGui, RangeResetsThePositionAndPositionsStayInside) {
     EXPECT_EQ(dlg.GetPos(), 200);
     dlg.SetPos(-5);
     EXPECT_EQ(dlg.GetPos(), 0);
-    dlg.Destroy();
 }
 
 TEST_F(ProgressDialogGui, SetPosPumpsPostedMessages) {
@@ -124,7 +117,6 @@ TEST_F(ProgressDialogGui, SetPosPumpsPostedMessages) {
     ::PostMessage(frame->GetSafeHwnd(), WM_USER + 1, 0, 0);
     dlg.SetPos(1);
     EXPECT_EQ(seen, 1);
-    dlg.Destroy();
 }
 
 } // namespace

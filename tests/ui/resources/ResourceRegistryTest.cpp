@@ -1,10 +1,14 @@
 // The resource text format, replacement rules and the language bundle lookup.
 #include "ui/resources/ResourceRegistry.h"
 
+#include "tests/support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 
 using namespace ui;
 
@@ -20,7 +24,7 @@ END
 DIALOG 35 0 0 187 61 "フォーカス合成中" RESIZE
   FONT 10 "Noto Sans CJK JP"
   PROGRESS 36 "" 7 12 173 12
-  PUSHBUTTON 2 "ｷｬﾝｾﾙ" 68 36 50 15 disabled Group
+  PUSHBUTTON 2 "ｷｬﾝｾﾙ" 68 36 50 15 disabled Hidden
   LTEXT -1 "ラベル" 1 2 3 4
 END
 MENU 186
@@ -39,14 +43,20 @@ ACCELERATORS 105
   "F5" 32800
 END
 IMAGE 107 "images/start.png"
-ICON 230 "/abs/up.png"
+ICON 230 "@ABS@"
 CURSOR 104 "drag.png" 8 9
 )RES";
 
 TEST(ResourceRegistry, ReadsEveryKindOfEntry) {
+    ScratchFolder res("vt-res"), other("vt-res-abs");
+    res.Write("images/start.png", "png");
+    res.Write("drag.png", "png");
+    const std::string up = other.Write("up.png", "png");
+    std::string text = kFull;
+    text.replace(text.find("@ABS@"), 5, up);
     ResourceRegistry reg;
     std::string error;
-    ASSERT_TRUE(reg.LoadText(kFull, "/res", "full", &error)) << error;
+    ASSERT_TRUE(reg.LoadText(text, res.Path(), "full", &error)) << error;
     EXPECT_EQ(reg.LoadString(9201), "データを読み込めません。");
     EXPECT_EQ(reg.LoadString(894), "%1\n\nファイルが既に存在します。　上書きしますか？");
     EXPECT_EQ(reg.LoadString(512), "*.bmp");
@@ -70,7 +80,7 @@ TEST(ResourceRegistry, ReadsEveryKindOfEntry) {
     EXPECT_EQ(cancel->rect.right, 118);
     EXPECT_EQ(cancel->rect.bottom, 51);
     EXPECT_TRUE(cancel->HasStyle("DISABLED")); // style words are case-insensitive
-    EXPECT_TRUE(cancel->HasStyle("GROUP"));
+    EXPECT_TRUE(cancel->HasStyle("HIDDEN"));
     EXPECT_EQ(d->controls[2].id, -1);
 
     const MenuTemplate* m = reg.FindMenu(186);
@@ -93,8 +103,8 @@ TEST(ResourceRegistry, ReadsEveryKindOfEntry) {
     EXPECT_EQ((*acc)[1].command, 32800);
 
     ASSERT_NE(reg.FindImage(107), nullptr);
-    EXPECT_EQ(reg.FindImage(107)->path, "/res/images/start.png");
-    EXPECT_EQ(reg.FindIcon(230)->path, "/abs/up.png");
+    EXPECT_EQ(reg.FindImage(107)->path, res / "images/start.png");
+    EXPECT_EQ(reg.FindIcon(230)->path, up);
     EXPECT_EQ(reg.FindIcon(107), nullptr); // icons and bitmaps are separate tables
     EXPECT_EQ(reg.FindCursor(104)->hotX, 8);
     EXPECT_EQ(reg.FindCursor(104)->hotY, 9);
@@ -114,26 +124,156 @@ TEST(ResourceRegistry, ErrorsNameTheLineAndLeaveNothingHalfRead) {
         {"WIDGET 3\n", "f:1:"},
         {"MENU 1\n ITEM 2 \"a\"\n BOGUS\nEND\n", "f:3:"},
         {"STRINGTABLE\n1 \"a\" extra\nEND\n", "f:2:"},
-        {"TOOLBAR 141 \"t.png\" 16 15\n BUTTON 0\nEND\n", "f:2:"},  // command 0
-        {"TOOLBAR 141 \"t.png\" 0 15\nEND\n", "f:1:"},              // no button width
-        {"DATA 4701 \"no-such-file.bin\"\n", "f:1:"},                 // file missing
+        {"TOOLBAR 141 \"t.png\" 16 15\n BUTTON 0\nEND\n", "f:2:"}, // command 0
+        {"TOOLBAR 141 \"t.png\" 0 15\nEND\n", "f:1:"},             // no button width
     };
+    ScratchFolder res("vt-res");
+    res.Write("t.png", "png");
     for (const auto& c : cases) {
         ResourceRegistry reg;
         ASSERT_TRUE(reg.LoadText("STRING 900 \"before\"\n", "", "pre"));
         std::string error;
-        EXPECT_FALSE(reg.LoadText(c.text, "", "f", &error)) << c.text;
+        EXPECT_FALSE(reg.LoadText(c.text, res.Path(), "f", &error)) << c.text;
         EXPECT_EQ(error.rfind(c.where, 0), 0u) << c.text << " -> " << error;
         EXPECT_EQ(reg.StringCount(), 1u) << c.text;
         EXPECT_EQ(reg.DialogCount(), 0u);
     }
 }
 
+// What the reader refuses beyond plain syntax: each error names the file and the line, and the
+// file adds nothing.
+TEST(ResourceRegistry, StrictErrorsNameTheFileAndTheLine) {
+    struct Case {
+        const char* kind;
+        const char* text;
+        int line;
+        const char* reason;
+    } cases[] = {
+        {"unknown control kind",
+         "DIALOG 5 0 0 100 50 \"x\"\n LTEXT -1 \"a\" 1 1 9 9\n SCROLLBAR 7 \"\" 1 1 9 9\nEND\n", 3,
+         "unknown control kind SCROLLBAR"},
+        {"unknown style", "DIALOG 5 0 0 100 50 \"x\"\n EDITTEXT 7 \"\" 1 1 9 9 READONLY TABSTOP\nEND\n", 2,
+         "unknown style TABSTOP of EDITTEXT"},
+        {"style of another kind", "DIALOG 5 0 0 100 50 \"x\"\n PUSHBUTTON 7 \"\" 1 1 9 9 MULTILINE\nEND\n", 2,
+         "unknown style MULTILINE of PUSHBUTTON"},
+        {"quoted style", "DIALOG 5 0 0 100 50 \"x\"\n LTEXT 7 \"a\" 1 1 9 9 \"SUNKEN\"\nEND\n", 2,
+         "unknown style"},
+        {"unknown dialog style", "\n\nDIALOG 5 0 0 100 50 \"x\" MODAL\nEND\n", 3,
+         "unknown style MODAL of DIALOG"},
+        {"unknown menu item style", "MENU 1\n POPUP \"a\"\n  ITEM 2 \"b\" BOLD\n END\nEND\n", 3,
+         "unknown style BOLD of ITEM"},
+        {"duplicate control id",
+         "DIALOG 5 0 0 100 50 \"x\"\n LTEXT 1001 \"a\" 1 1 9 9\n LTEXT -1 \"b\" 1 1 9 9\n"
+         " LTEXT -1 \"c\" 1 1 9 9\n EDITTEXT 1001 \"\" 1 1 9 9\nEND\n",
+         5, "duplicate control id 1001 (first on line 2)"},
+        {"malformed id", "STRING 12abc \"x\"\n", 1, "malformed number 12abc"},
+        {"malformed hexadecimal", "DIALOG 5 0 0 100 50 \"x\"\n PUSHBUTTON 0x \"\" 1 1 9 9\nEND\n", 2,
+         "malformed number 0x"},
+        {"malformed size", "DIALOG 5 0 0 100 50 \"x\"\n LTEXT -1 \"a\" 1 2 3 1e3\nEND\n", 2,
+         "malformed number 1e3"},
+        {"number beyond 32 bits", "STRING 4294967296 \"x\"\n", 1, "malformed number 4294967296"},
+        {"bitmap without an image id", "DIALOG 5 0 0 100 50 \"x\"\n BITMAP 9 \"start\" 1 1 9 9\nEND\n", 2,
+         "image id"},
+        {"position out of range", "DIALOG 5 0 0 100 50 \"x\"\n LTEXT -1 \"a\" 40000 1 9 9\nEND\n", 2,
+         "out of range"},
+        {"missing image", "IMAGE 107 \"images/start.png\"\n", 1, "missing image file"},
+        {"missing icon", "STRING 1 \"a\"\nICON 230 \"up.png\"\n", 2, "missing icon file"},
+        {"missing cursor", "CURSOR 104 \"drag.cur\" 8 9\n", 1, "missing cursor file"},
+        {"missing tool bar strip", "TOOLBAR 141 \"bar.png\" 16 15\n BUTTON 5\nEND\n", 1,
+         "missing image strip file"},
+        {"missing data", "DATA 4701 \"table.bin\"\n", 1, "missing data file"},
+        {"words left over", "STRING 1 \"a\" b\n", 1, "unexpected b"},
+    };
+    ScratchFolder res("vt-strict");
+    for (const auto& c : cases) {
+        const std::string path = res.Write("case.txt", c.text);
+        ResourceRegistry reg;
+        std::string error;
+        EXPECT_FALSE(reg.LoadFile(path, &error)) << c.kind;
+        const std::string where = path + ":" + std::to_string(c.line) + ": ";
+        EXPECT_EQ(error.rfind(where, 0), 0u) << c.kind << ": " << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << c.kind << ": " << error;
+        EXPECT_EQ(reg.StringCount() + reg.DialogCount(), 0u) << c.kind;
+        // The same file in a folder makes the folder fail, naming the file.
+        std::string folderError;
+        EXPECT_FALSE(reg.LoadFolder(res.Path(), &folderError)) << c.kind;
+        EXPECT_EQ(folderError, error) << c.kind;
+    }
+    // What the strict reader still takes: decimal with leading zeros, -1 twice, files that exist.
+    res.Write("case.txt", "");
+    res.Write("up.png", "png");
+    const std::string good = res.Write(
+        "good.txt",
+        "STRING 010 \"ten\"\nICON 230 \"up.png\"\nDIALOG 5 0 0 100 50 \"x\" resize\n"
+        " LTEXT -1 \"a\" 1 1 9 9\n LTEXT -1 \"b\" 1 1 9 9\n BITMAP 6 \"0x6B\" 1 1 9 9 sunken\nEND\n");
+    ResourceRegistry reg;
+    std::string error;
+    ASSERT_TRUE(reg.LoadFile(good, &error)) << error;
+    EXPECT_EQ(reg.LoadString(10), "ten");
+    EXPECT_EQ(reg.FindDialog(5)->controls.size(), 3u);
+}
+
+// The table of control kinds and styles in resources/README.md is the one the reader uses, and
+// every kind with every style it lists loads.
+TEST(ResourceRegistry, ReadmeTableOfKindsAndStylesIsTheReadersTable) {
+    std::ifstream in(std::string(VT_SOURCE_DIR) + "/resources/README.md");
+    ASSERT_TRUE(in);
+    const std::regex word("`([A-Z0-9]+)`");
+    auto wordsIn = [&](const std::string& cell) {
+        std::set<std::string> out;
+        for (std::sregex_iterator it(cell.begin(), cell.end(), word), end; it != end; ++it)
+            out.insert((*it)[1]);
+        return out;
+    };
+    std::map<std::string, std::set<std::string>> readme;
+    std::set<std::string> everyControl;
+    bool inTable = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("| kind |", 0) == 0) {
+            inTable = true;
+            continue;
+        }
+        if (inTable && line.rfind("|", 0) != 0)
+            inTable = false;
+        if (inTable && line.rfind("|---", 0) != 0) {
+            const size_t first = line.find('|', 1), last = line.rfind('|', line.size() - 2);
+            ASSERT_NE(first, std::string::npos) << line;
+            const std::set<std::string> styles = wordsIn(line.substr(last));
+            for (const std::string& kind : wordsIn(line.substr(0, first)))
+                readme[kind] = styles;
+        }
+        if (line.rfind("Every control takes", 0) == 0)
+            everyControl = wordsIn(line.substr(0, line.find('.')));
+    }
+    std::map<std::string, std::set<std::string>> parser;
+    for (const auto& [kind, styles] : KnownControlStyles())
+        parser[kind] = std::set<std::string>(styles.begin(), styles.end());
+    EXPECT_EQ(readme, parser);
+    EXPECT_EQ(everyControl,
+              std::set<std::string>(StylesOfEveryControl().begin(), StylesOfEveryControl().end()));
+
+    std::string text = "DIALOG 5 0 0 200 200 \"all\"\n";
+    int id = 100;
+    for (const auto& [kind, styles] : parser) {
+        text += " " + kind + " " + std::to_string(id++) + " \"1\" 1 1 20 10 DISABLED HIDDEN";
+        for (const auto& s : styles)
+            text += " " + s;
+        text += "\n";
+    }
+    text += "END\n";
+    ResourceRegistry reg;
+    std::string error;
+    ASSERT_TRUE(reg.LoadText(text, "", "all", &error)) << error;
+    EXPECT_EQ(reg.FindDialog(5)->controls.size(), parser.size());
+}
+
 TEST(ResourceRegistry, ToolbarsAndDataBlocksAreReadAndMerged) {
-    auto dir = std::filesystem::temp_directory_path() / ("vt-data-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    ScratchFolder scratch("vt-data");
+    const std::filesystem::path dir = scratch.Path();
     std::string bytes("\x00\x01\xff\x80\x00", 5);
-    std::ofstream(dir / "table.bin", std::ios::binary) << bytes;
+    scratch.Write("table.bin", bytes);
+    scratch.Write("bar.png", "png");
+    scratch.Write("other.png", "png");
     ResourceRegistry reg;
     std::string error;
     ASSERT_TRUE(reg.LoadText("TOOLBAR 141 \"bar.png\" 16 15\n BUTTON 32811\n SEPARATOR\n BUTTON 0x8044\nEND\n"
@@ -155,7 +295,6 @@ TEST(ResourceRegistry, ToolbarsAndDataBlocksAreReadAndMerged) {
     reg.MergeFrom(bundle);
     EXPECT_EQ(reg.FindToolbar(141)->commands, std::vector<int>{5});
     EXPECT_NE(reg.FindData(4701), nullptr);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(ResourceRegistry, LaterEntriesReplaceAndMergeKeepsTheRest) {
@@ -175,19 +314,14 @@ TEST(ResourceRegistry, LaterEntriesReplaceAndMergeKeepsTheRest) {
 class BundleFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / ("vt-bundle-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir / "QV_l_test");
         saved = Resources();
         ASSERT_TRUE(Resources().LoadText("STRING 1 \"own\"\nSTRING 2 \"own two\"\n", "", "own"));
     }
-    void TearDown() override {
-        Resources() = saved;
-        std::filesystem::remove_all(dir);
-    }
-    void write(const std::string& name, const std::string& text) {
-        std::ofstream(dir / "QV_l_test" / name) << text;
-    }
-    std::filesystem::path dir;
+    void TearDown() override { Resources() = saved; }
+    void write(const std::string& name, const std::string& text) { scratch.Write("QV_l_test/" + name, text); }
+    ScratchFolder scratch{"vt-bundle"};
+    std::filesystem::path dir{scratch.Path()};
     ResourceRegistry saved;
 };
 

@@ -133,10 +133,10 @@ TEST_F(CamDlgGui, NoticesShowTheirTextWhileOpenAndGoOnClose) {
             notice = std::make_unique<CDeviceSeachDialog>();
         else
             notice = std::make_unique<CDeviceWaitDialog>();
-        ui::testing::Pump(200);
         ASSERT_NE(notice->Window(), nullptr);
-        ui::testing::Screenshot(notice->Window(), ui::testing::OutputFolder() + "/camera-notice-" +
-                                                      std::to_string(e.templateId) + ".png");
+        EXPECT_TRUE(ui::testing::Screenshot(notice->Window(), ui::testing::OutputFolder() +
+                                                                  "/camera-notice-" +
+                                                                  std::to_string(e.templateId) + ".png"));
         EXPECT_TRUE(notice->Window()->IsShown());
         EXPECT_EQ(notice->Window()->GetTitle(), "Vantorel");
         EXPECT_EQ(notice->Window()->GetParent(), nullptr);
@@ -198,9 +198,8 @@ TEST_F(CamDlgGui, ModuleMessagesReachTheWindowsOfTheWindowLayer) {
     c.cam.SpecialMonitor(0);
     c.cam.StopConnect(&c.record);
     EXPECT_EQ(got, (std::vector<std::pair<char, UINT>>{{'M', 0x500}, {'V', 0x502}, {'M', 0x501}}));
-    frame->Destroy();
-    view->Destroy();
-    ui::testing::Pump(20);
+    EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
+    EXPECT_TRUE(ui::testing::DestroyAndWait(view));
 }
 
 } // namespace

@@ -85,8 +85,7 @@ TEST_F(ControllerDialogs, ChooseCt7SetPortAndSpeedsThenDriveTheEmulator) {
     bool comButtonOffForNone = false, comButtonOnForCt7 = false, couplerOff = false;
     int baudEntries = 0, baudShown = -1, stopShown = -1;
     WhenModal([&](wxDialog* d) {
-        ui::testing::Pump(30);
-        ui::testing::Screenshot(d, ui::testing::OutputFolder() + "/controller-dialog.png");
+        EXPECT_TRUE(ui::testing::Screenshot(d, ui::testing::OutputFolder() + "/controller-dialog.png"));
         comButtonOffForNone = !FindById(d, 1257)->IsEnabled();
         Choose(d, 1256, 8);
         comButtonOnForCt7 = FindById(d, 1257)->IsEnabled();
@@ -190,7 +189,6 @@ TEST_F(ControllerDialogs, ChooseCt7SetPortAndSpeedsThenDriveTheEmulator) {
     ASSERT_TRUE(emu.GetLineSettings(line));
     EXPECT_EQ(line.baud, 38400u);
     EXPECT_EQ(line.stopBits, 2);
-    ui::testing::Pump(50);
 }
 
 TEST_F(ControllerDialogs, CommunicationDialogKeepsEveryBaudCodeAndTheDefaults) {
@@ -231,8 +229,7 @@ TEST_F(ControllerDialogs, SpeedLimitsOfMsc2AndSzx) {
     msc2.m_nMLow = 100, msc2.m_nMHigh = 100, msc2.m_nMRate = 100; // equal speeds are fine
     msc2.m_nLLow = 100, msc2.m_nLHigh = 200, msc2.m_nLRate = 100;
     WhenModal([](wxDialog* d) {
-        ui::testing::Pump(30);
-        ui::testing::Screenshot(d, ui::testing::OutputFolder() + "/speed-dialog.png");
+        EXPECT_TRUE(ui::testing::Screenshot(d, ui::testing::OutputFolder() + "/speed-dialog.png"));
         Click(FindById(d, IDOK));
         Click(FindById(d, IDCANCEL));
     });

@@ -1,0 +1,120 @@
+// Each program's one install call fills every seam the libraries leave to it, so that the
+// drivers, the imaging helpers and camera modules reach the window layer.
+#include "programs/common/ProgramServices.h"
+
+#include "devices/camera/CamDllHost.h"
+#include "devices/serial/AbortKeys.h"
+#include "imaging/ProgramHelpers.h"
+#include "imaging/SECImage.h"
+#include "platform/ScriptedMessageSink.h"
+#include "ui/MessageBoxes.h"
+#include "ui/PrivateMessages.h"
+#include "ui/Services.h"
+#include "ui/testing/GuiTest.h"
+
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/frame.h>
+#include <wx/image.h>
+
+#include <thread>
+
+namespace {
+
+class Window : public wxFrame, public ui::MessageTarget {
+public:
+    Window() : wxFrame(nullptr, wxID_ANY, "Vantorel"), MessageTarget(this) {}
+};
+
+class ProgramServicesGui : public ::testing::Test {
+protected:
+    void TearDown() override {
+        // The next test starts from the services the test main installs.
+        SetAbortKeySource({});
+        ui::SetKeyStateService({});
+        SetPumpOneMessageHook(nullptr);
+        SetSetButtonIconHook(nullptr);
+        SetScreenCapsFunction(nullptr);
+        ui::LoadProgramResources("vantorel");
+    }
+    CScriptedMessageSink sink{IDOK};
+};
+
+TEST_F(ProgramServicesGui, VantorelFillsEverySeam) {
+    std::string error;
+    ASSERT_TRUE(InstallVantorelServices(false, &error)) << error;
+
+    // Abort keys: the drivers see the window layer's key state.
+    ui::SetKeyStateService([](int vk) -> SHORT { return vk == VK_ESCAPE ? SHORT(0x8000) : 0; });
+    EXPECT_NE(ReadAbortKeyState(VK_ESCAPE), 0);
+    EXPECT_EQ(ReadAbortKeyState(VK_RBUTTON), 0);
+    ui::SetKeyStateService({});
+    EXPECT_EQ(ReadAbortKeyState(VK_ESCAPE), 0); // nobody holds Esc under Xvfb
+    SHORT offThread = -1;
+    std::thread([&] { offThread = ReadAbortKeyState(VK_ESCAPE); }).join();
+    EXPECT_EQ(offThread, 0);
+
+    // The one-message pump of long loops delivers posted messages.
+    Window win;
+    int seen = 0;
+    win.OnMessage(WM_USER + 3, [&](WPARAM, LPARAM) -> LRESULT { return ++seen; });
+    ASSERT_TRUE(::PostMessage(win.GetSafeHwnd(), WM_USER + 3, 0, 0));
+    PumpOneMessage(win.GetSafeHwnd());
+    EXPECT_EQ(seen, 1);
+
+    // Button icons come from the resources.
+    ScratchFolder scratch("vt-services");
+    wxImage img(12, 12);
+    ASSERT_TRUE(img.SaveFile(scratch / "icon.png", wxBITMAP_TYPE_PNG));
+    ASSERT_TRUE(ui::Resources().LoadText("ICON 230 \"icon.png\"\n", scratch.Path(), "icons"));
+    auto* button = new wxButton(&win, 800, "up");
+    EXPECT_EQ(SetButtonIcon(ui::WindowHandle(button), 230), nullptr);
+    ASSERT_TRUE(button->GetBitmap().IsOk());
+    EXPECT_EQ(button->GetBitmap().GetWidth(), 12);
+
+    // The image classes see the display's depth, from any thread.
+    ScreenCaps caps;
+    std::thread([&] { caps = GetScreenCaps(); }).join();
+    EXPECT_EQ(caps.bitsPixel, wxDisplayDepth());
+
+    // A camera module's message reaches the window its token names, sent or posted.
+    std::vector<UINT> camera;
+    win.OnMessage(WM_CAMERA_GRAB, [&](WPARAM w, LPARAM) -> LRESULT {
+        camera.push_back(static_cast<UINT>(w));
+        return 7;
+    });
+    EXPECT_EQ(VantorelCameraMessage(win.Token(), WM_CAMERA_GRAB, 1, 0, VT_CAMERA_SEND), 7);
+    EXPECT_EQ(VantorelCameraMessage(win.Token(), WM_CAMERA_GRAB, 2, 0, VT_CAMERA_POST), 1);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return camera.size() == 2; }));
+    EXPECT_EQ(camera, (std::vector<UINT>{1, 2}));
+
+    // Message boxes: the sink in place stays when asked; otherwise the wx boxes take over.
+    ShowMessage(9201, MB_OK);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    ASSERT_TRUE(InstallVantorelServices(true, &error)) << error;
+    CMessageSink* installed = SetMessageSink(&sink);
+    EXPECT_NE(dynamic_cast<ui::WxMessageSink*>(installed), nullptr);
+    EXPECT_EQ(ui::Resources().FindDialog(35)->caption, "フォーカス合成中");
+}
+
+TEST_F(ProgramServicesGui, BrelvoxaHasItsResourcesAndNoAbortKeys) {
+    std::string error;
+    ASSERT_TRUE(InstallBrelvoxaServices(false, &error)) << error;
+    EXPECT_EQ(ui::Resources().FindDialog(35), nullptr); // Vantorel's progress dialog is not Brelvoxa's
+    EXPECT_NE(ui::Resources().FindString(64003), nullptr);
+    // Brelvoxa drives no controller: the abort keys stay without a source.
+    ui::SetKeyStateService([](int) -> SHORT { return SHORT(0x8000); });
+    EXPECT_EQ(ReadAbortKeyState(VK_ESCAPE), 0);
+    // The imaging helpers are served as in Vantorel.
+    Window win;
+    int seen = 0;
+    win.OnMessage(WM_USER + 4, [&](WPARAM, LPARAM) -> LRESULT { return ++seen; });
+    ASSERT_TRUE(::PostMessage(win.GetSafeHwnd(), WM_USER + 4, 0, 0));
+    PumpOneMessage(nullptr);
+    EXPECT_EQ(seen, 1);
+}
+
+} // namespace
