@@ -380,6 +380,7 @@ int CMultiView::ReadLensState(int* lens, double* zoom) {
 }
 
 void CMultiView::OnLensTimer() {
+    ++m_nLensPolls;
     int lens = -1;
     double zoom = -1.0;
     if (ReadLensState(&lens, &zoom) == 1)

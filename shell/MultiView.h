@@ -61,6 +61,8 @@ public:
     int FrameWidth() const { return m_nFrameWidth; }
     int FrameHeight() const { return m_nFrameHeight; }
     bool LensTimerRunning() const { return m_timers.IsRunning(kLensTimer); }
+    // Polls of the lens port the timer has made.
+    int LensPolls() const { return m_nLensPolls; }
 
     ControllerCommSettings m_comm;
     SpeedSettings m_speed;
@@ -87,6 +89,7 @@ private:
     CScaleStatic* m_pScale = nullptr;
     int m_nFrameWidth = 0, m_nFrameHeight = 0;
     int m_nFrameType = -1;
+    int m_nLensPolls = 0;
     HDIB m_hLastGood = nullptr;
     CXyTblCtrl m_xy;
     CSerialPort m_lensPort;

@@ -119,7 +119,6 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
         }
         EXPECT_EQ(f->SelectedBox()->GetCountStatic()->GetLabel().Trim(false), "0");
         EXPECT_GT(f->SelectedBox()->GetCountStatic()->GetSize().x, 0);
-        ui::testing::Pump(100);
         ui::testing::Screenshot(f, Shot("vantorel-" + std::to_string(e.mode) + ".png"));
     }
 }

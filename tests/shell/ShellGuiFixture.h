@@ -80,7 +80,7 @@ protected:
             ui::testing::PumpUntil([&] { return app->m_pMainFrame == nullptr; });
         }
         app.reset();
-        ui::testing::Pump(20);
+        ui::testing::ProcessPending();
     }
 
     // Where screenshots go (the gui-output folder of the test's own working folder).
