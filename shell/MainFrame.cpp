@@ -280,6 +280,7 @@ void CMainFrame::EnterMode(int mode) {
         StartCamera();
     LoadMenu(spec->menu);
     Show(true);
+    FocusActiveView();
     if (m_pTopMenu)
         m_pTopMenu->RecalcLayout();
     (void)sdi;

@@ -93,6 +93,7 @@ void CSDIFrameWnd::ActivateTemplate(CSDIDocTemplate* target) {
         if (ActiveViewWindow() != target->m_pView) {
             SwitchMenu(target);
             SetActiveView(dynamic_cast<ui::View*>(target->m_pView));
+            FocusActiveView();
         }
         return;
     }
@@ -112,6 +113,7 @@ void CSDIFrameWnd::ActivateTemplate(CSDIDocTemplate* target) {
     // The view's OnActivateView follows (the one that was active is told first).
     SetActiveView(dynamic_cast<ui::View*>(target->m_pView));
     Relayout();
+    FocusActiveView();
 }
 
 void CSDIFrameWnd::Relayout() {
@@ -141,4 +143,12 @@ void CSDIFrameWnd::LoadAccelerators(int tableId) {
 wxWindow* CSDIFrameWnd::ActiveViewWindow() const {
     ui::View* view = GetActiveView();
     return view ? view->Self() : nullptr;
+}
+
+void CSDIFrameWnd::FocusActiveView() {
+    // The active view has the focus, so a focus change the toolkit reports later (the frame
+    // shown again, a pane of the same group) names the same view.
+    if (wxWindow* view = ActiveViewWindow())
+        if (view->IsShownOnScreen())
+            view->SetFocus();
 }

@@ -112,6 +112,7 @@ public:
     // The menu bar and accelerator table of a resource id (the command ids of the program).
     bool LoadMenu(int menuId);
     void LoadAccelerators(int tableId);
+    void FocusActiveView();
     // The splitter of a group (null for none).
     ui::SplitterGrid* Splitter(int group) const;
     const SdiLayout& Layout() const { return m_layout; }
