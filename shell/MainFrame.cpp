@@ -219,11 +219,11 @@ std::optional<int> CMainFrame::ReferencePaneWidth(bool thumbnailLayout) const {
         return t->m_pView->GetSize().x;
     }
     // The panel of the capture mode; while the mode has none the bar starts at the left edge.
-    const ModeEntrySpec* spec = FindModeEntry(StartMode());
-    if (!spec)
+    const ModeEntry* entry = FindModeEntry(StartMode());
+    if (!entry)
         return std::nullopt;
-    if (m_bars && m_bars->HasBar(spec->barName) && m_bars->State(spec->barName).shown)
-        return m_bars->State(spec->barName).extent;
+    if (m_bars && m_bars->HasBar(entry->barName) && m_bars->State(entry->barName).shown)
+        return m_bars->State(entry->barName).extent;
     return 0;
 }
 
@@ -241,31 +241,31 @@ void CMainFrame::ShowCompositionBar(bool show) {
 
 void CMainFrame::EnterMode(int mode) {
     WriteIniInt("InitialSettings", "STARTINGMODE", mode);
-    const ModeEntrySpec* spec = FindModeEntry(mode);
-    if (!spec || !m_bars)
+    const ModeEntry* entry = FindModeEntry(mode);
+    if (!entry || !m_bars)
         return; // a stored value outside the four modes enters no mode
     CSDIWinApp* sdi = CSDIWinApp::Get();
     if (mode == kModeThumbnails && !m_pFocusCmdBar) {
         m_pFocusCmdBar = new ui::TemplatePanel(22);
         m_pFocusCmdBar->Create(this);
-        m_bars->AddBar(spec->barName, m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9,
+        m_bars->AddBar(entry->barName, m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9,
                        false);
     }
     for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
         if (m_bars->HasBar(bar))
-            m_bars->ShowBar(bar, std::string(bar) == spec->barName);
+            m_bars->ShowBar(bar, std::string(bar) == entry->barName);
     if (m_pTopMenu) {
-        m_pTopMenu->SetPressed(spec->thumbnailDown ? 829 : 804, true);
+        m_pTopMenu->SetPressed(entry->thumbnailDown ? 829 : 804, true);
         m_pTopMenu->ShowItem(804, false);
         m_pTopMenu->ShowItem(829, false);
-        m_pTopMenu->ShowLensControls(spec->lensControls);
+        m_pTopMenu->ShowLensControls(entry->lensControls);
     }
-    ShowCompositionBar(spec->compositionBar);
+    ShowCompositionBar(entry->compositionBar);
     m_bars->ShowBar("CompositionBar", true);
-    m_bars->ShowBar("CusControlBar", spec->focusBox);
+    m_bars->ShowBar("CusControlBar", entry->focusBox);
     m_bars->Update();
 
-    switch (spec->view) {
+    switch (entry->view) {
     case ModeView::FolderTree:
         ActivateView<CFolderPane>();
         break;
@@ -276,9 +276,9 @@ void CMainFrame::EnterMode(int mode) {
         ActivateView<CVossaLivePane>();
         break;
     }
-    if (spec->camera)
+    if (entry->camera)
         StartCamera();
-    LoadMenu(spec->menu);
+    LoadMenu(entry->menu);
     Show(true);
     FocusActiveView();
     if (m_pTopMenu)
@@ -290,9 +290,9 @@ void CMainFrame::ShowCaptureFolder() {
     const int mode = StartMode();
     if (mode != kModeManual && mode != kModeAutomatic)
         return;
-    const ModeEntrySpec* spec = FindModeEntry(mode);
-    if (spec && m_bars->HasBar(spec->barName))
-        m_bars->ShowBar(spec->barName, false);
+    const ModeEntry* entry = FindModeEntry(mode);
+    if (entry && m_bars->HasBar(entry->barName))
+        m_bars->ShowBar(entry->barName, false);
     if (!m_pFocusCmdBar) {
         m_pFocusCmdBar = new ui::TemplatePanel(22);
         m_pFocusCmdBar->Create(this);

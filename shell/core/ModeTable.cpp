@@ -1,7 +1,7 @@
 #include "shell/core/ModeTable.h"
 
 namespace {
-const ModeEntrySpec kModes[] = {
+const ModeEntry kModes[] = {
     {kModeThumbnails, "FocusBoxCmdDlg", 22, false, true, false, true, true, ModeView::FolderTree, 103, false},
     {kModeManual, "ManiualZDlg", 600, true, false, true, true, true, ModeView::Capture, 186, true},
     {kModeAutomatic, "AutoZDlg", 908, false, false, true, true, true, ModeView::Capture, 184, true},
@@ -9,8 +9,8 @@ const ModeEntrySpec kModes[] = {
 };
 } // namespace
 
-const ModeEntrySpec* FindModeEntry(int mode) {
-    for (const ModeEntrySpec& m : kModes)
+const ModeEntry* FindModeEntry(int mode) {
+    for (const ModeEntry& m : kModes)
         if (m.mode == mode)
             return &m;
     return nullptr;

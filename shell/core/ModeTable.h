@@ -5,7 +5,7 @@
 
 enum class ModeView { FolderTree, Capture, VossaLive };
 
-struct ModeEntrySpec {
+struct ModeEntry {
     int mode = 0;
     const char* barName = ""; // docking bar of the mode's panel
     int panelDialog = 0;      // template of the panel
@@ -20,4 +20,4 @@ struct ModeEntrySpec {
 };
 
 // The entry of one of the four modes; null for any other value (no mode is entered).
-const ModeEntrySpec* FindModeEntry(int mode);
+const ModeEntry* FindModeEntry(int mode);

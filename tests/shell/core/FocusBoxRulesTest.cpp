@@ -57,7 +57,7 @@ TEST(FocusBoxMoves, EndsStayAndThePlaceholderNeverMoves) {
 }
 
 TEST(ModeTable, FourModesAndNothingElse) {
-    const ModeEntrySpec* vossa = FindModeEntry(kModeVossa);
+    const ModeEntry* vossa = FindModeEntry(kModeVossa);
     ASSERT_NE(vossa, nullptr);
     EXPECT_FALSE(vossa->compositionBar);
     EXPECT_FALSE(vossa->focusBox);
