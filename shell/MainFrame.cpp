@@ -97,6 +97,37 @@ void CCompositionBar::OnSizeBar() {
     place(950, out.initialMenu);
 }
 
+CFocusBoxCmdBar::CFocusBoxCmdBar() : ui::TemplatePanel(22) {
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
+        ev.Skip();
+        LayoutButtons();
+    });
+}
+
+bool CFocusBoxCmdBar::OnInitDialog() {
+    ui::TemplatePanel::OnInitDialog();
+    const UINT icons[4] = {218, 219, 220, 221};
+    for (int i = 0; i < 4; ++i)
+        if (wxWindow* b = GetDlgItem(23 + i))
+            SetButtonIcon(ui::WindowHandle(b), icons[i]);
+    return true;
+}
+
+int CFocusBoxCmdBar::LayoutButtons() {
+    const wxSize s = GetClientSize();
+    SIZE sizes[9];
+    for (int i = 0; i < 9; ++i) {
+        wxWindow* b = GetDlgItem(23 + i);
+        sizes[i] = b ? SIZE{b->GetSize().x, b->GetSize().y} : SIZE{0, 0};
+    }
+    const FocusBoxButtonsLayout out = LayoutFocusBoxButtons(RECT{0, 0, s.x, s.y}, 0, sizes);
+    for (int i = 0; i < 9; ++i)
+        if (wxWindow* b = GetDlgItem(23 + i))
+            b->SetSize(out.button[i].left, out.button[i].top, RectWidth(out.button[i]),
+                       RectHeight(out.button[i]));
+    return out.minimumHeight;
+}
+
 CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefaultSize) {
     m_camDll.SetNotices(&m_notices);
     OnCommand(950, [this] { OnInitialMenu(); });
@@ -245,12 +276,8 @@ void CMainFrame::EnterMode(int mode) {
     if (!entry || !m_bars)
         return; // a stored value outside the four modes enters no mode
     CSDIWinApp* sdi = CSDIWinApp::Get();
-    if (mode == kModeThumbnails && !m_pFocusCmdBar) {
-        m_pFocusCmdBar = new ui::TemplatePanel(22);
-        m_pFocusCmdBar->Create(this);
-        m_bars->AddBar(entry->barName, m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9,
-                       false);
-    }
+    if (mode == kModeThumbnails)
+        MakeFocusBoxCmdBar();
     for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
         if (m_bars->HasBar(bar))
             m_bars->ShowBar(bar, std::string(bar) == entry->barName);
@@ -286,6 +313,17 @@ void CMainFrame::EnterMode(int mode) {
     (void)sdi;
 }
 
+void CMainFrame::MakeFocusBoxCmdBar() {
+    if (m_pFocusCmdBar)
+        return;
+    m_pFocusCmdBar = new CFocusBoxCmdBar();
+    m_pFocusCmdBar->Create(this);
+    m_bars->AddBar("FocusBoxCmdDlg", m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9,
+                   false);
+    // A column of its own beside the focus image box, the whole height of the side.
+    m_bars->Manager().GetPane("FocusBoxCmdDlg").Row(1);
+}
+
 void CMainFrame::ShowCaptureFolder() {
     const int mode = StartMode();
     if (mode != kModeManual && mode != kModeAutomatic)
@@ -293,12 +331,7 @@ void CMainFrame::ShowCaptureFolder() {
     const ModeEntry* entry = FindModeEntry(mode);
     if (entry && m_bars->HasBar(entry->barName))
         m_bars->ShowBar(entry->barName, false);
-    if (!m_pFocusCmdBar) {
-        m_pFocusCmdBar = new ui::TemplatePanel(22);
-        m_pFocusCmdBar->Create(this);
-        m_bars->AddBar("FocusBoxCmdDlg", m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9,
-                       false);
-    }
+    MakeFocusBoxCmdBar();
     m_bars->ShowBar("FocusBoxCmdDlg", true);
     m_bars->ShowBar("CusControlBar", true);
     m_bars->Update();

@@ -35,6 +35,16 @@ private:
     void OnSizeBar();
 };
 
+// The command bar of the focus image box in the thumbnail layout (template 22, buttons 23 to 31).
+class CFocusBoxCmdBar : public ui::TemplatePanel {
+public:
+    CFocusBoxCmdBar();
+    bool OnInitDialog() override;
+    // Centres the buttons: 31, 30, 29, 28, 27 from the bottom, 23 and 24 from the top, 25 and 26
+    // between; returns the height the bar needs.
+    int LayoutButtons();
+};
+
 class CMainFrame : public CSDIFrameWnd {
 public:
     CMainFrame();
@@ -116,7 +126,8 @@ private:
     CTopMenuDialog* m_pTopMenu = nullptr;
     CCompositionBar* m_pCompBar = nullptr;
     CSelectedBox* m_pBox = nullptr;
-    ui::TemplatePanel* m_pFocusCmdBar = nullptr;
+    CFocusBoxCmdBar* m_pFocusCmdBar = nullptr;
+    void MakeFocusBoxCmdBar();
     CFocusProgDialog* m_pProgress = nullptr;
     CompositionRunner m_runner;
     bool m_closing = false;

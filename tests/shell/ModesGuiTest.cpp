@@ -47,7 +47,7 @@ TEST_F(StartUp, StartDialogRefusesVossaForSomeDevicesAndStoresTheCheckAtOnce) {
     const std::string shot = Shot("start-dialog.png");
     ui::testing::WhenModal([shot](wxDialog* d) {
         EXPECT_FALSE(ui::testing::FindById<wxCheckBox>(d, 1017)->GetValue());
-        ui::testing::Screenshot(d, shot);
+        ui::testing::ScreenshotRoot(shot);
         ui::testing::Click(ui::testing::FindById(d, 1014));
     });
     SetSettingsFilePath(folder + "/Vantorel.ini");
@@ -103,7 +103,17 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
         EXPECT_TRUE(MenuHas(f, e.menuItem));
         EXPECT_FALSE(MenuHas(f, e.notInMenu));
         switch (e.mode) {
-        case 1007:
+        case 1007: {
+            // The command bar stacks 29, 30, 31 from its bottom and 23, 24 from its top.
+            wxWindow* bar = f->Bars().Manager().GetPane("FocusBoxCmdDlg").window;
+            ASSERT_NE(bar, nullptr);
+            const int bottom = bar->GetClientSize().y;
+            EXPECT_EQ(ui::testing::FindById(bar, 31)->GetRect().GetBottom() + 1, bottom - 20);
+            EXPECT_LT(ui::testing::FindById(bar, 24)->GetRect().GetBottom(),
+                      ui::testing::FindById(bar, 25)->GetRect().GetTop());
+            EXPECT_LT(ui::testing::FindById(bar, 26)->GetRect().GetBottom(),
+                      ui::testing::FindById(bar, 27)->GetRect().GetTop());
+        }
             EXPECT_TRUE(f->IsActiveView<CFolderPane>());
             EXPECT_TRUE(f->Layout().IsSplitterVisible(0));
             break;
