@@ -30,6 +30,11 @@
 
 class CPalette;
 
+// Bytes of one pixel of the sample depths bitmaps hold (8, 16, 24, 48 bits); 0 for any other.
+constexpr int DibBytesPerPixel(int bitCount) {
+    return bitCount == 8 ? 1 : bitCount == 16 ? 2 : bitCount == 24 ? 3 : bitCount == 48 ? 6 : 0;
+}
+
 // Bytes of one pixel row: ((width * bitCount + 31) >> 5) << 2, computed in 64 bits; 0 for a
 // width or bit count below 1 or a width beyond 2^40.
 size_t DibStride(int64_t width, int bitCount);

@@ -30,24 +30,7 @@ int DisplayTargetKind(int bitCount, int screenBits) {
 }
 
 // Entries of the mapping table the sample type asks for; samples above them map to 255.
-int TypeTableSize(int type) {
-    switch (type) {
-    case 4:
-    case 7:
-    case 10:
-        return 1024;
-    case 5:
-    case 8:
-    case 11:
-        return 4096;
-    case 6:
-    case 9:
-    case 12:
-        return 65536;
-    default:
-        return 256;
-    }
-}
+int TypeTableSize(int type) { return ImageTypeLevels(type); }
 
 // One byte per possible 16-bit sample. Entries beyond the type's own range (which an ill-typed
 // sample could reach) map to 255 like everything at or above `high`.

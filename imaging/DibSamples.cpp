@@ -7,21 +7,6 @@ namespace {
 // window thread cannot switch each other's plane.
 thread_local int t_selectedPlane = 0;
 
-int bytesPerPixel(int bitCount) {
-    switch (bitCount) {
-    case 8:
-        return 1;
-    case 16:
-        return 2;
-    case 24:
-        return 3;
-    case 48:
-        return 6;
-    default:
-        return 0;
-    }
-}
-
 bool validPlane(int plane) { return plane >= 0 && plane <= 2; }
 
 // Byte offset of a plane inside a pixel of b bytes.
@@ -56,7 +41,7 @@ struct SampleGrid {
 // Grid of the given plane; b is 0 for depths that hold no integer samples.
 SampleGrid grid(const void* block, int plane) {
     SampleGrid g;
-    g.b = bytesPerPixel(DibGetBitCount(block));
+    g.b = DibBytesPerPixel(DibGetBitCount(block));
     if (g.b == 0)
         return g;
     g.stride = DibStride(static_cast<int64_t>(DibGetWidth(block)) * g.b, 8);

@@ -4,10 +4,13 @@
 #include "imaging/DibPlanes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
 namespace {
+
+std::atomic<unsigned> g_failingStores{0};
 
 template <typename T> T** AllocRows(int rows, int cols) {
     if (rows < 1 || cols < 1)
@@ -46,6 +49,18 @@ template <typename T> void FillRows(T** rows, int count, int cols, T value) {
 
 } // namespace
 
+bool CFocusComp::MayAllocate(FocusCompStore store, uint64_t bytes) {
+    if (g_failingStores.load() & static_cast<unsigned>(store))
+        return false;
+    // Memory is promised lazily on this system: an allocation beyond what the machine has
+    // succeeds and fails later, when its pages are touched. Big stores are checked first.
+    return bytes < GlobalAvailableBytes();
+}
+
+void CFocusComp::FailAllocationsForTesting(unsigned storeMask) {
+    g_failingStores.store(storeMask);
+}
+
 CFocusComp::CFocusComp() = default;
 
 CFocusComp::~CFocusComp() {
@@ -67,6 +82,10 @@ void CFocusComp::FreeRows(int** rows, int count) {
 BOOL CFocusComp::Setup(int /*ignored*/, int sizeParam, int scopeType, int bandChoice, int bandPosition,
                        int width, int height, int alignOn, int matchCount, const POINT* points,
                        int coarseMode, int coarseWidth) {
+    // A new series: the work maps of an earlier one go while their sizes are still known.
+    FreeAll();
+    m_nImagesAdded = 0;
+    m_bComposed = false;
     m_nSizeParam = sizeParam;
     m_nWidth = width;
     m_nHeight = height;
@@ -120,6 +139,12 @@ BOOL CFocusComp::AllocMaps() {
     FreeRowsOf(m_pMax, m_nMaxRows);
     FreeRowsOf(m_pIndex, m_nMapHeight);
     FreeRowsOf(m_pWeight, m_nMapHeight);
+    const uint64_t cells = static_cast<uint64_t>(std::max(m_nMapWidth, 0)) * std::max(m_nMapHeight, 0);
+    if (!MayAllocate(FocusCompStore::Maps, cells * (sizeof(int) * 2 + sizeof(double)))) {
+        m_nMaxRows = m_nMaxCols = 0;
+        SetLastError(FocusCompError::NoMemory);
+        return FALSE;
+    }
     m_pMax = AllocRows<int>(m_nMapHeight, m_nMapWidth);
     m_pIndex = AllocRows<int>(m_nMapHeight, m_nMapWidth);
     m_pWeight = AllocRows<double>(m_nMapHeight, m_nMapWidth);
@@ -149,6 +174,12 @@ void CFocusComp::ClearWeightMap() {
 bool CFocusComp::AllocWorkBuffers(int bitCount) {
     if (m_bWorkReady)
         return true;
+    const uint64_t full = static_cast<uint64_t>(m_nWidth) * m_nHeight;
+    const uint64_t map = static_cast<uint64_t>(m_nMapWidth) * m_nMapHeight;
+    const uint64_t work =
+        (m_nScopeType == FOCUS_SCOPE_STEREO || m_bAlign) ? DibStride(m_nWidth, bitCount) * m_nHeight : 0;
+    if (!MayAllocate(FocusCompStore::WorkBuffers, full * 2 + map * 5 + work))
+        return false;
     try {
         const size_t full = static_cast<size_t>(m_nWidth) * m_nHeight;
         const size_t map = static_cast<size_t>(m_nMapWidth) * m_nMapHeight;
@@ -218,7 +249,7 @@ int CFocusComp::AddImage(HDIB image) {
         SetLastError(FocusCompError::BadImage);
         return 0;
     }
-    if (!m_pMax || !m_pIndex || !m_pWeight) {
+    if (!m_pMax || !m_pIndex || !m_pWeight || m_bComposed) {
         SetLastError(FocusCompError::NotReady);
         return 0;
     }
@@ -234,7 +265,9 @@ int CFocusComp::AddImage(HDIB image) {
     }
 
     if (m_nImagesAdded == 0) {
-        HDIB composite = DibCopyInto(image, nullptr);
+        const uint64_t bytes = DibStride(w, bc) * static_cast<uint64_t>(h);
+        HDIB composite =
+            MayAllocate(FocusCompStore::Composite, bytes) ? DibCopyInto(image, nullptr) : nullptr;
         if (!composite) {
             SetLastError(FocusCompError::NoMemory);
             return 0;
@@ -311,7 +344,7 @@ void CFocusComp::SetZValues(const double* z, int count) {
 
 BOOL CFocusComp::BuildHeightMap() {
     SetLastError(FocusCompError::None);
-    if (m_nImagesAdded < 1 || !m_pIndex || !m_pMax) {
+    if (m_nImagesAdded < 1 || !m_pIndex || !m_pMax || m_bComposed) {
         SetLastError(FocusCompError::NotReady);
         return FALSE;
     }
@@ -323,6 +356,11 @@ BOOL CFocusComp::BuildHeightMap() {
     FreeWorkBuffers();
     FreeRowsOf(m_pHeight, m_nHeightRows);
     const int W = m_nWidth, H = m_nHeight;
+    const uint64_t cells = static_cast<uint64_t>(W) * H;
+    if (!MayAllocate(FocusCompStore::HeightRows, cells * (sizeof(double) + (m_bCoarse ? sizeof(int) : 0)))) {
+        SetLastError(FocusCompError::NoMemory);
+        return FALSE;
+    }
     double** height = AllocRows<double>(H, W);
     if (!height) {
         SetLastError(FocusCompError::NoMemory);
@@ -372,6 +410,8 @@ bool CFocusComp::CropComposite(const RECT& rc) {
         bc = DibGetBitCount(g.get());
     }
     const int ow = rc.right - rc.left, oh = rc.bottom - rc.top;
+    if (!MayAllocate(FocusCompStore::Output, DibStride(ow, bc) * static_cast<uint64_t>(oh)))
+        return false;
     HDIB out = DibCreateOfKind(ow, oh, planes::KindOfDepth(bc));
     if (!out)
         return false;
@@ -430,7 +470,9 @@ bool CFocusComp::CropMaps(const RECT& rc) {
 
 BOOL CFocusComp::Compose() {
     SetLastError(FocusCompError::None);
-    if (!m_hComposite) {
+    // The composite and the rows are cut once: a second cut would read the cut composite as
+    // if it still had the full size.
+    if (!m_hComposite || m_bComposed) {
         SetLastError(FocusCompError::NotReady);
         return FALSE;
     }
@@ -459,6 +501,7 @@ BOOL CFocusComp::Compose() {
         }
     }
     m_rcOutput = rc;
+    m_bComposed = true;
     return TRUE;
 }
 

@@ -38,6 +38,15 @@ enum class FocusCompError {
     NoZValues, // BuildHeightMap without Z values or with fewer than the images added
 };
 
+// Stores of the engine whose allocation a test can make fail, to follow the failure paths.
+enum class FocusCompStore : unsigned {
+    Maps = 1,        // best-focus, index and weight maps
+    WorkBuffers = 2, // per-image working buffers and the working copy
+    Composite = 4,   // the composite made from the first image
+    HeightRows = 8,  // the height rows (and full-size best-focus rows in coarse mode)
+    Output = 16,     // the cut composite
+};
+
 class CFocusComp {
 public:
     CFocusComp();
@@ -56,7 +65,9 @@ public:
     // FOCUS_SCOPE_ value; bandChoice 0 automatic / 1 manual with bandPosition 0, 1, 2 (stereo);
     // alignOn with matchCount 0..2 (2 to 4 patterns) and four points in percent of the inner
     // 80 % of the image (ordinary microscope only); coarseMode with coarseWidth below width puts
-    // the focus maps on a coarse grid. Always 1.
+    // the focus maps on a coarse grid. Starts a new series: what an earlier series left in the
+    // engine's work maps is freed (a composite or result rows not taken stay until the next
+    // image or the destructor). Always 1.
     BOOL Setup(int ignored, int sizeParam, int scopeType, int bandChoice, int bandPosition, int width,
                int height, int alignOn, int matchCount, const POINT* points, int coarseMode, int coarseWidth);
 
@@ -69,17 +80,20 @@ public:
 
     // Adds the next image of the series (the caller keeps it). Returns 0 and adds nothing for a
     // null image, a depth other than 8, 16, 24 or 48 bits, an image of another size than the
-    // series or another depth than the first image, before AllocMaps, or when memory is short.
+    // series or another depth than the first image, before AllocMaps, after Compose, or when
+    // memory is short.
     int AddImage(HDIB image);
 
     // Z position of image k at index k; the caller keeps the array alive until BuildHeightMap.
     void SetZValues(const double* z, int count);
     // Height rows of the full image size from the index map and the Z values. FALSE (nothing
-    // built) without images, without Z values, with fewer Z values than images added, or when
-    // memory is short. In coarse mode the best-focus map becomes full resolution too.
+    // built) without images, without Z values, with fewer Z values than images added, after
+    // Compose, or when memory is short. In coarse mode the best-focus map becomes full
+    // resolution too.
     BOOL BuildHeightMap();
     // Chooses the output rectangle and cuts the composite and, when they exist, the height and
-    // best-focus rows to it. FALSE when there is no composite or memory is short.
+    // best-focus rows to it. FALSE when there is no composite, when memory is short, and for
+    // every call after one that succeeded (the results are cut once; nothing changes).
     BOOL Compose();
 
     // Frees the index and weight maps, the drift state and the alignment patterns; keeps the
@@ -134,6 +148,13 @@ public:
     const AlignTransform& LastTransform() const { return m_LastTransform; }
     FocusCompError LastError() const { return m_LastError; }
 
+    // Whether the engine may allocate `bytes` for a store now: FALSE when the platform reports
+    // less memory available or a test made the store fail.
+    static bool MayAllocate(FocusCompStore store, uint64_t bytes);
+    // Test hook, process-wide: every later allocation of the stores in the mask (FocusCompStore
+    // values or-ed together) fails as if memory were short; 0 ends that.
+    static void FailAllocationsForTesting(unsigned storeMask);
+
     // ---- stereo drift (type 1) ----
     // Profile of the band of bandHeight rows centred on `row` of a width x height plane: the
     // integer mean of each column. The band is kept inside the plane.
@@ -144,7 +165,12 @@ public:
     static double ProfileScore(const int* a, int i, const int* b, int j, int n);
 
     // ---- alignment (type 0) ----
-    // A new bitmap: the image mapped onto the previous aligned one (the caller frees it).
+    // A new bitmap: the image mapped onto the previous aligned one (the caller frees it). Each
+    // pattern is placed by the coarse-to-fine search and by full-resolution scores near no
+    // movement and near its previous place, to a fraction of a pixel; the map fitted to the
+    // places replaces the previous image's map only when it fits the patterns strictly better
+    // at whole pixels, and the fraction of a pixel its rounded shift leaves out is carried to
+    // the next image.
     HDIB AlignImage(HDIB image);
 
 private:
@@ -171,6 +197,8 @@ private:
     // Alignment (FocusCompAlign.cpp).
     bool SetAlignReference(HDIB first);
     bool AlignImageInto(HDIB image, HDIB target);
+    // Sum of the full-resolution scores of the patterns where the map puts them.
+    double PatternFit(HDIB image, const AlignTransform& tr, const int* patterns, int count);
     void FreePatterns();
 
     // Output (FocusComp.cpp).
@@ -202,6 +230,8 @@ private:
     CPatMatching m_Matcher;
     RECT m_rcValid{};
     AlignTransform m_LastTransform;
+    double m_dAlignCarryX = 0.0, m_dAlignCarryY = 0.0; // fraction of a pixel the shift left out
+    POINT m_PatternMove[4] = {};                       // where each pattern was last found
 
     RECT m_rcOutput{};
     int m_nMinShift = 0, m_nMaxShift = 0;
@@ -226,7 +256,8 @@ private:
     int** m_pIndex = nullptr;
     double** m_pWeight = nullptr;
     int m_nImagesAdded = 0;
-    int m_nBits = 0; // depth of the series, from the first image
+    int m_nBits = 0;          // depth of the series, from the first image
+    bool m_bComposed = false; // Compose has cut the results
 
     // Working buffers, allocated with the first image.
     std::vector<uint16_t> m_light;        // focus plane, full resolution

@@ -10,6 +10,10 @@
 
 namespace {
 
+// Places around the template's own place that are scored over every sample besides the one
+// the coarse-to-fine search found: up to this many pixels each way.
+constexpr int kNearRadius = 3;
+
 // Moves a rectangle (right and bottom exclusive) inside a width x height image, keeping its
 // size when it fits and clipping it to the image when it does not.
 RECT MoveInside(RECT r, int width, int height) {
@@ -79,12 +83,16 @@ bool CFocusComp::SetAlignReference(HDIB first) {
     m_Matcher.SetStep(8);
     m_rcValid = RECT{0, 0, W - 1, H - 1};
     m_LastTransform = AlignTransform{};
+    m_dAlignCarryX = m_dAlignCarryY = 0.0;
+    for (auto& m : m_PatternMove)
+        m = POINT{};
     return true;
 }
 
 bool CFocusComp::AlignImageInto(HDIB image, HDIB target) {
     const int W = m_nWidth, H = m_nHeight;
-    POINT src[4], dst[4];
+    AlignPoint src[4], dst[4];
+    int used[4] = {};
     int usable = 0;
     for (int i = 0; i < m_nPatterns; ++i) {
         if (!m_bPatternUsable[i] || !m_hPattern[i])
@@ -95,15 +103,88 @@ bool CFocusComp::AlignImageInto(HDIB image, HDIB target) {
         if (!m_Matcher.SetSearchImage(m_hPattern[i], whole) || !m_Matcher.SetPattern(image, t))
             continue;
         POINT p{};
-        const double score = m_Matcher.Search(&p);
-        if (!(score > 0.0))
+        m_Matcher.Search(&p);
+        // The coarse levels sample every few pixels; on fine or strongly defocused detail they
+        // can settle on a chance likeness far from the true place. The places within a few
+        // pixels of where the template came from (no movement against the previous image),
+        // and of where this pattern was found in the previous image (the series moves on as
+        // it moved), are scored over every sample too. Another place wins only when it
+        // correlates strictly better: no movement first, then the previous movement, then the
+        // place the search found.
+        const POINT still{t.left - s.left, t.top - s.top};
+        double best = 0.0;
+        POINT bestAt{};
+        bool scored = false;
+        auto consider = [&](POINT q) {
+            double v = 0.0;
+            if (m_Matcher.ScoreAt(q.x, q.y, &v) && (!scored || v > best)) {
+                best = v;
+                bestAt = q;
+                scored = true;
+            }
+        };
+        auto ringsAround = [&](POINT c) {
+            for (int r = 0; r <= kNearRadius; ++r)
+                for (int dy = -r; dy <= r; ++dy)
+                    for (int dx = -r; dx <= r; ++dx)
+                        if (std::max(std::abs(dx), std::abs(dy)) == r)
+                            consider(POINT{c.x + dx, c.y + dy});
+        };
+        ringsAround(still);
+        const POINT moved{still.x + m_PatternMove[i].x, still.y + m_PatternMove[i].y};
+        if (moved.x != still.x || moved.y != still.y)
+            ringsAround(moved);
+        consider(p);
+        if (!scored)
+            continue;
+        p = bestAt;
+        const double found = best;
+        m_PatternMove[i] = POINT{p.x - still.x, p.y - still.y};
+        if (!(found > 0.0))
             continue; // flat patch or nothing correlates: the pair would only mislead the fit
-        const int tw = t.right - t.left, th = t.bottom - t.top;
-        src[usable] = POINT{(t.left + t.right) / 2, (t.top + t.bottom) / 2};
-        dst[usable] = POINT{s.left + p.x + tw / 2, s.top + p.y + th / 2};
-        ++usable;
+        double px = p.x, py = p.y;
+        m_Matcher.RefinePeak(p, &px, &py);
+        const double tw = t.right - t.left, th = t.bottom - t.top;
+        src[usable] = AlignPoint{(t.left + t.right) / 2.0, (t.top + t.bottom) / 2.0};
+        dst[usable] = AlignPoint{s.left + px + tw / 2.0, s.top + py + th / 2.0};
+        used[usable++] = i;
     }
-    const AlignTransform tr = usable >= 2 ? FitAlignTransform(src, dst, usable, W, H) : AlignTransform{};
+    AlignTransform tr = m_LastTransform; // the previous image's map: no movement since
+    if (usable >= 2) {
+        // Candidates after the previous map: the new shift at the previous scale, then the
+        // new scale with its shift. Each must fit the patterns strictly better at whole pixels
+        // than the one kept so far; otherwise the change is no more than the points' wobble
+        // under a changing blur. The previous aligned image lies a fraction of a pixel off
+        // the first one (its shift was rounded); that fraction is carried into the shift, so
+        // rounding errors do not add up over the series.
+        const AlignFit fits[2] = {FitAlignShift(src, dst, usable, W, H, tr.xScale),
+                                  FitAlignPoints(src, dst, usable, W, H)};
+        double kept = -1.0;
+        double ex = tr.xShift + m_dAlignCarryX, ey = tr.yShift + m_dAlignCarryY;
+        for (const AlignFit& fit : fits) {
+            const double fx = fit.xShift + m_dAlignCarryX, fy = fit.yShift + m_dAlignCarryY;
+            AlignTransform c;
+            c.xScale = c.yScale = fit.scale;
+            c.xShift = static_cast<int>(std::lround(fx));
+            c.yShift = static_cast<int>(std::lround(fy));
+            if (c.xScale == tr.xScale && c.xShift == tr.xShift && c.yShift == tr.yShift) {
+                ex = fx; // the same map at whole pixels: its fraction is the better estimate
+                ey = fy;
+                continue;
+            }
+            if (kept < 0.0)
+                kept = PatternFit(image, tr, used, usable);
+            const double v = PatternFit(image, c, used, usable);
+            if (v > kept) {
+                tr = c;
+                kept = v;
+                ex = fx;
+                ey = fy;
+            }
+        }
+        m_dAlignCarryX = std::clamp(ex - tr.xShift, -0.5, 0.5);
+        m_dAlignCarryY = std::clamp(ey - tr.yShift, -0.5, 0.5);
+    }
     m_LastTransform = tr;
     if (!DibTransformPlanesInto(image, target, tr))
         return false;
@@ -123,6 +204,28 @@ bool CFocusComp::AlignImageInto(HDIB image, HDIB target) {
             DibCopyRect(target, m_hPattern[i], m_rcSearch[i]);
     DibSelectPlane(0);
     return true;
+}
+
+double CFocusComp::PatternFit(HDIB image, const AlignTransform& tr, const int* patterns, int count) {
+    const double cx = m_nWidth / 2, cy = m_nHeight / 2;
+    double sum = 0.0;
+    for (int n = 0; n < count; ++n) {
+        const int i = patterns[n];
+        const RECT& s = m_rcSearch[i];
+        const RECT& t = m_rcTemplate[i];
+        const RECT whole{0, 0, s.right - s.left - 1, s.bottom - s.top - 1};
+        if (!m_Matcher.SetSearchImage(m_hPattern[i], whole) || !m_Matcher.SetPattern(image, t))
+            continue;
+        // Where the map puts the template's centre, as the template's top-left in the patch.
+        const double mx = tr.xShift + cx + tr.xScale * ((t.left + t.right) / 2.0 - cx);
+        const double my = tr.yShift + cy + tr.yScale * ((t.top + t.bottom) / 2.0 - cy);
+        const int px = static_cast<int>(std::lround(mx - (t.right - t.left) / 2.0)) - s.left;
+        const int py = static_cast<int>(std::lround(my - (t.bottom - t.top) / 2.0)) - s.top;
+        double v = 0.0;
+        if (m_Matcher.ScoreAt(px, py, &v))
+            sum += v;
+    }
+    return sum;
 }
 
 HDIB CFocusComp::AlignImage(HDIB image) {

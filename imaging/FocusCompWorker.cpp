@@ -1,10 +1,10 @@
 #include "imaging/FocusCompWorker.h"
 
 #include "imaging/FocusComp.h"
+#include "imaging/FocusCompSeriesReader.h"
 #include "imaging/ProgramHelpers.h"
 
-#include <future>
-#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -27,44 +27,17 @@ void freeBuilt(CFocusComp* comp, int afterCompose) {
         GlobalFree(composite);
 }
 
-// One file of the series as the reader left it.
-struct ReadFile {
-    ImageFileRead read = ImageFileRead::Unreadable;
-    HDIB image = nullptr;
-};
-
-ReadFile readFile(const std::string& path) {
-    ReadFile r;
-    int type = 0;
-    r.read = ReadSeriesImageFile(path, &r.image, &type);
-    if (r.read != ImageFileRead::Read)
-        r.image = nullptr;
-    return r;
-}
-
-// Reads the file on a thread of its own; where no thread can be had, when it is asked for.
-std::future<ReadFile> readAhead(const std::string& path) {
-    try {
-        return std::async(std::launch::async, readFile, path);
-    } catch (const std::system_error&) {
-        return std::async(std::launch::deferred, readFile, path);
-    }
-}
-
-// Waits for a file still being read and frees its image.
-void dropRead(std::future<ReadFile>& next) {
-    if (!next.valid())
-        return;
-    const ReadFile r = next.get();
-    if (r.image)
-        GlobalFree(r.image);
-}
-
-UINT aborted(CFocusComp* comp, HWND notify, int afterCompose) {
+UINT aborted(CFocusComp* comp, HWND notify, int afterCompose, WPARAM why = kWorkAbortCancelled) {
     if (comp)
         freeBuilt(comp, afterCompose);
-    PostMessage(notify, WM_WORK_ABORTED, 1, 0);
+    PostMessage(notify, WM_WORK_ABORTED, why, 0);
     return static_cast<UINT>(-1);
+}
+
+// Why a failed engine step ends the run: lack of memory, or (a refusal the run does not
+// expect) the usual end.
+WPARAM failure(const CFocusComp* comp) {
+    return comp->LastError() == FocusCompError::NoMemory ? kWorkAbortNoMemory : kWorkAbortCancelled;
 }
 
 } // namespace
@@ -87,7 +60,9 @@ UINT FocusCompThreadProc(LPVOID param) {
         return aborted(comp, notify, 0);
     comp->m_nImageCount = static_cast<int>(count);
 
-    if (!comp->AllocMaps() || cancelled(cancel))
+    if (!comp->AllocMaps())
+        return aborted(comp, notify, 0, failure(comp));
+    if (cancelled(cancel))
         return aborted(comp, notify, 0);
     comp->ClearMaxMap();
     if (cancelled(cancel))
@@ -105,29 +80,35 @@ UINT FocusCompThreadProc(LPVOID param) {
     z.reserve(count);
     const UINT step = kFocusCompStep / static_cast<UINT>(count);
     UINT p = 0;
-    // The next file is read while the current image is composed; the messages keep the order
-    // of the files, and the worker thread alone posts them.
-    std::future<ReadFile> next = readAhead(comp->m_FileList[0]);
-    for (size_t i = 0; i < count; ++i) {
-        const ReadFile cur = next.get();
-        if (i + 1 < count)
-            next = readAhead(comp->m_FileList[i + 1]);
-        if (cur.read == ImageFileRead::Read) {
-            if (comp->AddImage(cur.image))
-                z.push_back(comp->m_ZList[i]);
-            else
+    {
+        // The next files are decoded while the current image is composed; the messages keep
+        // the order of the files, and the worker thread alone posts them.
+        CFocusCompSeriesReader reader(
+            comp->m_FileList, CFocusCompSeriesReader::DecodersFor(std::thread::hardware_concurrency()));
+        for (size_t i = 0; i < count; ++i) {
+            const CFocusCompSeriesReader::Frame cur = reader.Next();
+            bool noMemory = cur.read == ImageFileRead::NoMemory;
+            if (cur.read == ImageFileRead::Read) {
+                if (comp->AddImage(cur.image))
+                    z.push_back(comp->m_ZList[i]);
+                else if (comp->LastError() == FocusCompError::NoMemory)
+                    noMemory = true;
+                else
+                    PostMessage(notify, WM_WORK_READ_FAILED, i, 0); // another size or depth
+                reader.Release(cur.image);
+            } else if (cur.read == ImageFileRead::Unreadable) {
                 PostMessage(notify, WM_WORK_READ_FAILED, i, 0);
-            GlobalFree(cur.image);
-        } else if (cur.read == ImageFileRead::Unreadable) {
-            PostMessage(notify, WM_WORK_READ_FAILED, i, 0);
+            }
+            // Without memory for an image the series cannot be composed as asked: the run
+            // ends instead of handing over a result that leaves images out.
+            if (noMemory)
+                return aborted(comp, notify, 0, kWorkAbortNoMemory);
+            p += step;
+            report(notify, p);
+            if (cancelled(cancel))
+                return aborted(comp, notify, 0);
         }
-        p += step;
-        report(notify, p);
-        if (cancelled(cancel)) {
-            dropRead(next);
-            return aborted(comp, notify, 0);
-        }
-    }
+    } // the frames are freed before the height map needs its memory
     // Without a single image there is nothing to hand over.
     if (z.empty())
         return aborted(comp, notify, 0);
@@ -138,17 +119,22 @@ UINT FocusCompThreadProc(LPVOID param) {
     if (cancelled(cancel))
         return aborted(comp, notify, 0);
 
-    comp->BuildHeightMap();
-    BOOL composed = comp->Compose();
+    // The heights are part of the result: without them nothing is handed over.
+    if (!comp->BuildHeightMap())
+        return aborted(comp, notify, 0, failure(comp));
+    if (!comp->Compose())
+        return aborted(comp, notify, 0, failure(comp));
     p += kFocusCompStageStep;
     report(notify, p);
-    if (!composed || cancelled(cancel))
+    if (cancelled(cancel))
         return aborted(comp, notify, 1);
 
     report(notify, kFocusCompEnd);
     if (cancelled(cancel))
         return aborted(comp, notify, 1);
 
+    if (!comp->GetComposite() || !comp->GetHeightRows() || !comp->GetMaxRows())
+        return aborted(comp, notify, 1);
     PostMessage(notify, WM_WORK_DONE, 0, 0);
     return 1;
 }
@@ -171,6 +157,6 @@ FocusCompStart StartFocusCompWorker(CFocusComp* composer, HWND notify, CEvent* c
         delete block; // the thread never ran, so the block is still ours
         why = FocusCompStart::NoThread;
     }
-    PostMessage(notify, WM_WORK_ABORTED, 1, 0);
+    PostMessage(notify, WM_WORK_ABORTED, kWorkAbortCancelled, 0);
     return why;
 }

@@ -6,6 +6,15 @@
 // Progress: each file of the list adds 1932735276 / n, the Z hand-over and the height map
 // 107374182 each, and the last report is exactly 0x7FFFFFFF, always before WM_WORK_DONE.
 //
+// Messages of a run, in order: WM_WORK_PROGRESS after every file and stage; WM_WORK_READ_FAILED
+// (wParam: the file's index) for a file that is no readable image or has another size or depth
+// than the series (the notify window shows 9201; the run goes on without it and its Z value);
+// then exactly one end: WM_WORK_DONE, or WM_WORK_ABORTED with wParam kWorkAbortCancelled
+// (cancel, refusal, nothing readable: the notify window shows 875) or kWorkAbortNoMemory (the
+// maps, an image, the heights or the cut lacked memory: it shows 876 instead). WM_WORK_DONE
+// comes only with the composite, the height rows and the best-focus rows all present.
+// The files are read ahead by a CFocusCompSeriesReader into reused bitmaps.
+//
 // Ownership: the composer and the cancel event stay with the starter. After WM_WORK_DONE the
 // composer holds the composite, the height rows and the best-focus rows for the notify window.
 // After WM_WORK_ABORTED it holds nothing: the worker has freed whatever it built, the composite
@@ -13,6 +22,7 @@
 // touches the composer (the worker posts its end message as its last act, so the join is short).
 #pragma once
 
+#include "imaging/ImageFileDecodeInto.h"
 #include "imaging/WorkerMessages.h"
 #include "platform/GlobalMemory.h"
 #include "platform/Sync.h"
@@ -51,14 +61,6 @@ enum class FocusCompStart {
 // runs) and thread stays empty.
 FocusCompStart StartFocusCompWorker(CFocusComp* composer, HWND notifyWindow, CEvent* cancelEvent,
                                     std::unique_ptr<CWorkerThread>& thread);
-
-// How reading one image file of a series went.
-enum class ImageFileRead {
-    Read,       // a bitmap came back
-    CannotOpen, // the file did not open: nothing is shown
-    FileError,  // a file exception while reading: nothing is shown
-    Unreadable, // no image file name, or the reader gave nothing: message 9201 is due
-};
 
 // Reads one file of a series by the format of its name (string-table entries 512-515); shows
 // nothing, so it may run on any thread. image is null unless the result is Read.

@@ -46,6 +46,27 @@ constexpr int ImageTypeFullScale(int code) {
     }
 }
 
+// Number of sample values a type code distinguishes (the size of its mapping tables): 1024, 4096
+// or 65536 for the 10-, 12- and 16-bit grey, colour and palette codes, 256 for every other code.
+constexpr int ImageTypeLevels(int code) {
+    switch (code) {
+    case IMAGE_TYPE_GREY10:
+    case IMAGE_TYPE_RGB30:
+    case IMAGE_TYPE_PALETTE10:
+        return 1024;
+    case IMAGE_TYPE_GREY12:
+    case IMAGE_TYPE_RGB36:
+    case IMAGE_TYPE_PALETTE12:
+        return 4096;
+    case IMAGE_TYPE_GREY16:
+    case IMAGE_TYPE_RGB48:
+    case IMAGE_TYPE_PALETTE16:
+        return 65536;
+    default:
+        return 256;
+    }
+}
+
 // Bit count of the bitmap that holds samples of a type code; 0 for unsupported codes.
 constexpr int ImageTypeBitCount(int code) {
     switch (code) {

@@ -208,6 +208,47 @@ double CPatMatching::Search(POINT* position) {
     return m_best > 0.0 ? m_best : 0.0;
 }
 
+BOOL CPatMatching::ScoreAt(int x, int y, double* score) const {
+    const int sw = m_searchWidth, tw = m_patWidth, th = m_patHeight;
+    if (tw < 1 || th < 1 || x < 0 || y < 0 || x + tw > sw || y + th > m_searchHeight)
+        return FALSE;
+    const double N = static_cast<double>(tw) * th;
+    double sa = 0.0, qa = 0.0, ab = 0.0;
+    for (int r = 0; r < th; ++r) {
+        const int* srow = &m_search[static_cast<size_t>(y + r) * sw + x];
+        const int* trow = &m_pattern[static_cast<size_t>(r) * tw];
+        for (int c = 0; c < tw; ++c) {
+            const double a = srow[c];
+            sa += a;
+            qa += a * a;
+            ab += a * trow[c];
+        }
+    }
+    const double sb = m_patSum[0], qb = m_patSquares[0];
+    const double va = qa - sa * sa / N, vb = qb - sb * sb / N;
+    if (!(va > 0.0) || !(vb > 0.0))
+        return FALSE;
+    if (score)
+        *score = (ab - sa * sb / N) / (std::sqrt(va) * std::sqrt(vb));
+    return TRUE;
+}
+
+void CPatMatching::RefinePeak(POINT p, double* x, double* y) const {
+    auto offset = [&](int dx, int dy) {
+        double a = 0.0, b = 0.0, c = 0.0;
+        if (!ScoreAt(p.x - dx, p.y - dy, &a) || !ScoreAt(p.x, p.y, &b) || !ScoreAt(p.x + dx, p.y + dy, &c))
+            return 0.0;
+        const double curve = a - 2.0 * b + c;
+        if (!(curve < 0.0) || b < a || b < c)
+            return 0.0; // no peak at the whole pixel: keep it
+        return std::clamp(0.5 * (a - c) / curve, -0.5, 0.5);
+    };
+    if (x)
+        *x = p.x + offset(1, 0);
+    if (y)
+        *y = p.y + offset(0, 1);
+}
+
 POINT MapAlignPoint(POINT p, const AlignTransform& t, int width, int height) {
     const int cx = width / 2, cy = height / 2;
     POINT q;
@@ -216,32 +257,41 @@ POINT MapAlignPoint(POINT p, const AlignTransform& t, int width, int height) {
     return q;
 }
 
-AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, int count, int width,
-                                 int height) {
-    AlignTransform t;
+AlignFit FitAlignShift(const AlignPoint* source, const AlignPoint* destination, int count, int width,
+                       int height, double scale) {
+    AlignFit f;
+    f.scale = scale;
     if (count < 1)
-        return t;
+        return f;
+    // The mapped source points are not cut to whole pixels: with a scale a little off 1 the
+    // cut moves every point on one side of the centre by a pixel and the mean by half of one.
+    const double cx = width / 2, cy = height / 2;
+    double mx = 0.0, my = 0.0;
+    for (int i = 0; i < count; ++i) {
+        mx += destination[i].x - (cx + scale * (source[i].x - cx));
+        my += destination[i].y - (cy + scale * (source[i].y - cy));
+    }
+    f.xShift = mx / count;
+    f.yShift = my / count;
+    return f;
+}
+
+AlignFit FitAlignPoints(const AlignPoint* source, const AlignPoint* destination, int count, int width,
+                        int height) {
+    AlignFit f;
+    if (count < 1)
+        return f;
     double ds = 0.0, ss = 0.0;
     for (int i = 0; i < count; ++i)
         for (int j = i + 1; j < count; ++j) {
-            ds += std::hypot(static_cast<double>(destination[i].x - destination[j].x),
-                             static_cast<double>(destination[i].y - destination[j].y));
-            ss += std::hypot(static_cast<double>(source[i].x - source[j].x),
-                             static_cast<double>(source[i].y - source[j].y));
+            ds += std::hypot(destination[i].x - destination[j].x, destination[i].y - destination[j].y);
+            ss += std::hypot(source[i].x - source[j].x, source[i].y - source[j].y);
         }
-    const double s = ss > 0.0 ? ds / ss : 1.0;
-    t.xScale = t.yScale = s;
-    double mx = 0.0, my = 0.0;
-    for (int i = 0; i < count; ++i) {
-        const POINT m = MapAlignPoint(source[i], t, width, height);
-        mx += destination[i].x - m.x;
-        my += destination[i].y - m.y;
-    }
-    // Rounded, not cut toward zero: every image is matched against the previous aligned one,
-    // so a cut would lose up to a pixel per image and the series would drift toward no shift.
-    t.xShift = static_cast<int>(std::lround(mx / count));
-    t.yShift = static_cast<int>(std::lround(my / count));
-    return t;
+    f.scale = ss > 0.0 ? ds / ss : 1.0;
+    const AlignFit shifted = FitAlignShift(source, destination, count, width, height, f.scale);
+    f.xShift = shifted.xShift;
+    f.yShift = shifted.yShift;
+    return f;
 }
 
 namespace {

@@ -40,6 +40,15 @@ public:
     // rectangle's origin) and its score, the normalised correlation (0.0 or more; 0.0 when
     // nothing correlates, the template does not fit or a patch is flat).
     double Search(POINT* position);
+    // The normalised correlation of the whole template (every sample) with the search image
+    // at top-left (x, y) in search-image coordinates (the rectangle origin not added). FALSE
+    // when the template does not fit there or a patch is flat.
+    BOOL ScoreAt(int x, int y, double* score) const;
+    // The peak near a whole-pixel position (search-image coordinates) to a fraction of a
+    // pixel: a parabola through the full-resolution scores of the position and its two
+    // neighbours, separately in x and y, moved by at most half a pixel. A direction whose
+    // neighbours are missing or that is no peak keeps the whole pixel.
+    void RefinePeak(POINT position, double* x, double* y) const;
 
     int SearchWidth() const { return m_searchWidth; }
     int SearchHeight() const { return m_searchHeight; }
@@ -78,8 +87,23 @@ BOOL DibTransformPlanesInto(HDIB source, HDIB target, const AlignTransform& tran
 
 // Maps a point with the transform about the centre of a width x height image, cut toward zero.
 POINT MapAlignPoint(POINT p, const AlignTransform& transform, int width, int height);
-// Scale from the pairwise distances of the destination points over those of the source points
-// (1 when the source points coincide), then the mean shift of the mapped source points,
-// rounded to whole pixels.
-AlignTransform FitAlignTransform(const POINT* source, const POINT* destination, int count, int width,
-                                 int height);
+
+// A point of the alignment fit, to a fraction of a pixel.
+struct AlignPoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+// The uniform scale and the shift that map the source points onto the destination points
+// about the centre (width / 2, height / 2): the scale is the sum of the pairwise distances of
+// the destination points over that of the source points (1 when the source points coincide);
+// the shift is the mean of destination - (centre + scale (source - centre)), not rounded.
+struct AlignFit {
+    double scale = 1.0;
+    double xShift = 0.0;
+    double yShift = 0.0;
+};
+AlignFit FitAlignPoints(const AlignPoint* source, const AlignPoint* destination, int count, int width,
+                        int height);
+// The shift alone for a given scale, as FitAlignPoints finds it.
+AlignFit FitAlignShift(const AlignPoint* source, const AlignPoint* destination, int count, int width,
+                       int height, double scale);

@@ -6,8 +6,14 @@
 
 // A worker finished (wParam 0, lParam 0).
 constexpr UINT WM_WORK_DONE = WM_USER + 260; // 0x504
-// The composition worker stopped without a result: cancelled, refused or failed (wParam 1).
+// The composition worker stopped without a result. wParam says which message the notify
+// window shows: kWorkAbortCancelled (1) when the run was cancelled, refused before it started
+// or found nothing to compose (message 875, "cancelled"); kWorkAbortNoMemory (876) when memory
+// ran short for the maps, an image, the heights or the cut (message 876, "out of memory").
+// lParam 0.
 constexpr UINT WM_WORK_ABORTED = WM_USER + 261; // 0x505
+constexpr WPARAM kWorkAbortCancelled = 1;
+constexpr WPARAM kWorkAbortNoMemory = 876;
 // Progress: wParam is the position in the range the receiver gave the progress dialog.
 constexpr UINT WM_WORK_PROGRESS = WM_USER + 292; // 0x524
 // The progress dialog's Cancel, posted to its parent (wParam 0, lParam 0).

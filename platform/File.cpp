@@ -1,5 +1,6 @@
 #include "platform/File.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -143,6 +144,18 @@ BOOL CFile::Open(const std::string& path, UINT flags, CFileException* error) {
 void CFile::requireOpen() const {
     if (fd_ < 0)
         CFileException::ThrowOsError(EBADF, path_);
+}
+
+bool ReadExact(CFile& file, void* buffer, uint64_t count) {
+    auto* p = static_cast<BYTE*>(buffer);
+    while (count) {
+        const UINT chunk = static_cast<UINT>(std::min<uint64_t>(count, 1u << 30));
+        if (file.Read(p, chunk) != chunk)
+            return false;
+        p += chunk;
+        count -= chunk;
+    }
+    return true;
 }
 
 UINT CFile::Read(void* buffer, UINT count) {

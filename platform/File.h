@@ -119,6 +119,10 @@ private:
     int fd_ = hFileNull;
 };
 
+// Reads exactly count bytes (any size, in chunks a single Read takes); false when the file ends
+// first. Read's exceptions pass through.
+bool ReadExact(CFile& file, void* buffer, uint64_t count);
+
 // A growable block of memory used as a file. Reads past the end return fewer bytes; writes
 // extend the block.
 class CMemFile : public CFile {

@@ -1,20 +1,21 @@
-// compose: composes a focus series of image files the way the composition worker does (read
-// each file with the worker's reader, add it to a CFocusComp, then the height map and the cut)
-// and prints the speed.
+// compose: composes a focus series of image files the way the composition worker does (the
+// files are decoded ahead by the worker's series reader into reused bitmaps and added to a
+// CFocusComp, then the height map and the cut) and prints the speed.
 //
 //   compose [--size P] [--type 0|1|2] [--align 0|1] [--coarse W] [--z FILE] [--threads N]
 //           [--decoders D] [--out DIR] FILE...
 //
-// One line per run: megapixels per second of the whole job (file decoding included) and of the
-// composition alone, the peak resident memory and the decoding time summed over the files.
-// While one image is composed the next files are decoded on other threads, D at a time
-// (--decoders D; default 2 from 6 threads on, else 1); --threads N counts them all (N - D
-// compose). --z names a text file
-// with one Z value per line (default 0, 1, 2, ...); --out DIR writes DIR/composite.bmp (.tif for
-// 16 and 48 bits) and DIR/height.f64
-// (little-endian doubles, row-major, top row first) and prints the output size.
+// N threads in all (default: every core): D of them decode the next files (default two from
+// six threads on, one from two threads on, none with one thread: then each file is decoded
+// when it is needed) and the others compose. One line per run: the whole job (decoding
+// included) in milliseconds and megapixels per second, the composition alone, the peak
+// resident memory of the job, then the time to only decode the same files through the same
+// reader: with the job's D decoders, and with all N threads decoding. The load average of the
+// machine ends the line. --z names a text file with one Z value per line (default 0, 1, 2,
+// ...); --out DIR writes DIR/composite.bmp (DIR/composite.tif for a 16- or 48-bit series) and
+// DIR/height.f64 (little-endian doubles, row-major, top row first) and prints the output size.
 #include "imaging/FocusComp.h"
-#include "imaging/FocusCompWorker.h"
+#include "imaging/FocusCompSeriesReader.h"
 #include "imaging/ImageFile.h"
 #include "imaging/PlaneKernels.h"
 
@@ -23,9 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <fstream>
-#include <future>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
@@ -64,19 +63,23 @@ bool ReadZ(const std::string& path, std::vector<double>& z) {
     return true;
 }
 
-struct Loaded {
-    HDIB dib = nullptr;
-    double seconds = 0.0;
-};
-
-Loaded Load(const std::string& path) {
+// Reads every file through the series reader and hands each bitmap straight back: the time
+// the job would take if composing cost nothing.
+double DecodeOnly(const std::vector<std::string>& files, int decoders) {
     const auto t0 = Clock::now();
-    Loaded l;
-    int type = -1;
-    if (ReadSeriesImageFile(path, &l.dib, &type) != ImageFileRead::Read)
-        l.dib = nullptr;
-    l.seconds = Seconds(Clock::now() - t0);
-    return l;
+    CFocusCompSeriesReader reader(files, decoders);
+    for (size_t k = 0; k < files.size(); ++k)
+        reader.Release(reader.Next().image);
+    return Seconds(Clock::now() - t0);
+}
+
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    double a = 0, b = 0, c = 0;
+    in >> a >> b >> c;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", a, b, c);
+    return text;
 }
 
 bool WriteHeights(const std::string& path, double** rows, int w, int h) {
@@ -110,7 +113,7 @@ int main(int argc, char** argv) {
         setenv("OMP_WAIT_POLICY", "PASSIVE", 1);
         execv("/proc/self/exe", argv);
     }
-    int sizeParam = 8, type = 0, align = 0, coarse = 0, threads = 0, decoders = 0;
+    int sizeParam = 8, type = 0, align = 0, coarse = 0, threads = 0, decoders = -1;
     std::string zFile, outDir;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
@@ -150,84 +153,52 @@ int main(int argc, char** argv) {
             z.push_back(static_cast<double>(k));
     }
     // N threads in all: the decoders of the next files take `decoders` of them, the composition
-    // the others. Decoding one file takes about as long as composing it with seven threads, so
-    // from six threads on two files are decoded side by side unless --decoders says otherwise.
+    // the others.
     const int available = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
-    if (decoders < 1)
-        decoders = available >= 6 && files.size() > 2 ? 2 : 1;
-    decoders = std::clamp(decoders, 1, std::max(available - 1, 1));
-    const int composeThreads =
-        files.size() > 1 && available > 1 ? available - decoders : std::max(available, 1);
+    if (decoders < 0)
+        decoders = available >= 2 ? CFocusCompSeriesReader::DecodersFor(static_cast<unsigned>(available)) : 0;
+    decoders = std::clamp(decoders, 0, std::max(available - 1, 0));
+    const int composeThreads = std::max(available - decoders, 1);
     planes::SetThreadCount(composeThreads);
 
     const auto start = Clock::now();
     Clock::duration composing{};
-    // Files decoded ahead, in order: up to `decoders` of them at a time, the first ones started
-    // together so that the first image does not wait alone.
-    std::deque<std::future<Loaded>> ahead;
-    size_t launched = 0;
-    auto launch = [&] {
-        while (ahead.size() < static_cast<size_t>(decoders) && launched < files.size())
-            ahead.push_back(std::async(std::launch::async, Load, files[launched++]));
-    };
-    auto takeNext = [&] {
-        Loaded l = ahead.front().get();
-        ahead.pop_front();
-        return l;
-    };
-    // A failed run frees what is still being decoded.
-    auto drain = [&] {
-        while (!ahead.empty())
-            if (HDIB d = takeNext().dib)
-                GlobalFree(d);
-    };
-    launch();
-    Loaded current = takeNext();
-    double decoding = current.seconds;
-    if (!current.dib) {
-        std::fprintf(stderr, "compose: cannot read %s\n", files[0].c_str());
-        drain();
-        return 1;
-    }
-    int width = 0, height = 0;
-    {
-        GlobalLockGuard g(current.dib);
-        width = DibGetWidth(g.get());
-        height = DibGetHeight(g.get());
-    }
+    CFocusCompSeriesReader reader(files, decoders);
     CFocusComp fc;
-    static const POINT points[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
-    fc.Setup(3, sizeParam, type, 0, 0, width, height, align, 2, points, coarse > 0, coarse);
-    if (!fc.AllocMaps()) {
-        std::fprintf(stderr, "compose: not enough memory for the maps\n");
-        drain();
-        return 1;
-    }
-    fc.ClearMaxMap();
-    fc.ClearIndexMap();
-    fc.ClearWeightMap();
+    int width = 0, height = 0;
     for (size_t k = 0; k < files.size(); ++k) {
-        launch();
+        const CFocusCompSeriesReader::Frame f = reader.Next();
+        if (f.read != ImageFileRead::Read) {
+            std::fprintf(stderr, "compose: cannot read %s\n", files[k].c_str());
+            return 1;
+        }
         const auto t0 = Clock::now();
-        const int added = fc.AddImage(current.dib);
+        if (k == 0) {
+            {
+                GlobalLockGuard g(f.image);
+                width = DibGetWidth(g.get());
+                height = DibGetHeight(g.get());
+            }
+            static const POINT points[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
+            fc.Setup(3, sizeParam, type, 0, 0, width, height, align, 2, points, coarse > 0, coarse);
+            if (!fc.AllocMaps()) {
+                std::fprintf(stderr, "compose: not enough memory for the maps\n");
+                return 1;
+            }
+            fc.ClearMaxMap();
+            fc.ClearIndexMap();
+            fc.ClearWeightMap();
+        }
+        const int added = fc.AddImage(f.image);
         composing += Clock::now() - t0;
-        GlobalFree(current.dib);
-        current = k + 1 < files.size() ? takeNext() : Loaded{};
-        decoding += current.seconds;
+        reader.Release(f.image);
         if (!added) {
             std::fprintf(stderr, "compose: %s was not added (%s)\n", files[k].c_str(),
                          fc.LastError() == FocusCompError::NoMemory ? "no memory" : "another size or depth");
-            if (current.dib)
-                GlobalFree(current.dib);
-            drain();
-            return 1;
-        }
-        if (k + 1 < files.size() && !current.dib) {
-            std::fprintf(stderr, "compose: cannot read %s\n", files[k + 1].c_str());
-            drain();
             return 1;
         }
     }
+    reader.Close(); // as the worker does: the frames go before the height map
     const auto t0 = Clock::now();
     fc.SetZValues(z.data(), static_cast<int>(z.size()));
     if (!fc.BuildHeightMap() || !fc.Compose()) {
@@ -236,11 +207,17 @@ int main(int argc, char** argv) {
     }
     composing += Clock::now() - t0;
     const double whole = Seconds(Clock::now() - start);
+    const double peak = PeakResidentMB();
     const double mp = static_cast<double>(width) * height * files.size() / 1e6;
-    std::printf("frames %zu  %dx%d  threads %d (%d composing)  whole %.1f MP/s  composition %.1f MP/s  peak "
-                "%.0f MB  decoding %.0f ms\n",
-                files.size(), width, height, available, composeThreads, mp / whole, mp / Seconds(composing),
-                PeakResidentMB(), decoding * 1e3);
+    // Only decoding, after the job (so that the job's peak memory is its own).
+    const double decodeSame = DecodeOnly(files, decoders);
+    const double decodeAll = available > 1 ? DecodeOnly(files, available) : decodeSame;
+    std::printf("frames %zu  %dx%d  threads %d (%d decoding, %d composing)  whole %.0f ms %.1f MP/s  "
+                "composition %.0f ms  peak %.0f MB  decode-only %.0f ms (%d decoders) %.0f ms (%d)  "
+                "whole/decode %.2f  load %s\n",
+                files.size(), width, height, available, decoders, composeThreads, whole * 1e3, mp / whole,
+                Seconds(composing) * 1e3, peak, decodeSame * 1e3, std::max(decoders, 1), decodeAll * 1e3,
+                available > 1 ? available : 1, whole / decodeSame, LoadAverage().c_str());
 
     if (!outDir.empty()) {
         HDIB comp = fc.GetComposite();
@@ -250,8 +227,8 @@ int main(int argc, char** argv) {
             bits = DibGetBitCount(g.get());
         }
         const int imageType = bits == 8 ? 0 : bits == 24 ? 3 : bits == 16 ? 6 : 9;
-        // Deep composites have no BMP form.
-        const char* name = bits == 16 || bits == 48 ? "/composite.tif" : "/composite.bmp";
+        // Deep composites have no BMP form that the readers take: they are written as TIFF.
+        const std::string name = bits == 16 || bits == 48 ? "/composite.tif" : "/composite.bmp";
         if (!SaveImageFile(comp, outDir + name, imageType, 90) ||
             !WriteHeights(outDir + "/height.f64", fc.GetHeightRows(), fc.OutputWidth(), fc.OutputHeight())) {
             std::fprintf(stderr, "compose: cannot write into %s\n", outDir.c_str());

@@ -6,6 +6,7 @@
 
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
+#include "imaging/ImageFileDecodeInto.h"
 #include "imaging/MyImageData.h"
 #include "imaging/Tiff16.h"
 #include "platform/Archive.h"
@@ -255,23 +256,54 @@ TEST(CraftedFiles, ImagesDeclaredLargerThanMemoryAreRefusedAtOnceWithoutAllocati
         SCOPED_TRACE(name);
         const std::string path = dir.Path(name);
         WriteBytes(path, bytes);
-        const ChildRun run = RunInChild(
-            [&path] {
-                int type = -2;
-                HDIB dib = ReadImageFile(path, &type);
-                if (dib)
-                    GlobalFree(dib);
-                return dib == nullptr;
-            },
-            30000);
-        EXPECT_TRUE(run.answered) << "still decoding after 30 s";
-        if (!run.answered)
-            continue;
-        EXPECT_TRUE(run.expected) << "refused";
-        EXPECT_LT(run.seconds, 2.0);
-        EXPECT_LT(run.peakGrowth, kSmallGrowth)
-            << "address space grew by " << (run.peakGrowth >> 20) << " MB";
+        // The readers of single files, and the composer's reader that decodes into a bitmap it
+        // keeps for the files of a series (here one of another size).
+        for (bool series : {false, true}) {
+            SCOPED_TRACE(series ? "into a series bitmap" : "as a new bitmap");
+            const ChildRun run = RunInChild(
+                [&path, series] {
+                    int type = -2;
+                    if (series) {
+                        HDIB dib = DibCreateOfKind(64, 48, DIB_KIND_RGB24);
+                        const ImageFileRead result = ReadImageFileInto(path, &dib, &type);
+                        if (dib)
+                            GlobalFree(dib);
+                        return result != ImageFileRead::Read;
+                    }
+                    HDIB dib = ReadImageFile(path, &type);
+                    if (dib)
+                        GlobalFree(dib);
+                    return dib == nullptr;
+                },
+                30000);
+            EXPECT_TRUE(run.answered) << "still decoding after 30 s";
+            if (!run.answered)
+                continue;
+            EXPECT_TRUE(run.expected) << "refused";
+            EXPECT_LT(run.seconds, 2.0);
+            EXPECT_LT(run.peakGrowth, kSmallGrowth)
+                << "address space grew by " << (run.peakGrowth >> 20) << " MB";
+        }
     }
+
+    // Within what one bitmap may hold (2.7 GB) but beyond half of the 4 GB to spare: the
+    // composer's series reader asks for the memory as the single-file readers do.
+    const std::string mid = dir.Path("mid.jpg");
+    WriteBytes(mid, GiantJpeg(false, 30000));
+    const ChildRun into = RunInChild(
+        [&mid] {
+            int type = -2;
+            HDIB dib = DibCreateOfKind(64, 48, DIB_KIND_RGB24);
+            const ImageFileRead result = ReadImageFileInto(mid, &dib, &type);
+            if (dib)
+                GlobalFree(dib);
+            return result == ImageFileRead::Unreadable;
+        },
+        30000);
+    ASSERT_TRUE(into.answered);
+    EXPECT_TRUE(into.expected) << "a frame of another size that does not fit is unreadable";
+    EXPECT_LT(into.seconds, 2.0);
+    EXPECT_LT(into.peakGrowth, kSmallGrowth);
 
     // The thumbnail of the deep file is refused the same way, with the memory message.
     const std::string deep = dir.Path("grey16.tif");

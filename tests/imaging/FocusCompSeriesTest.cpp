@@ -137,3 +137,70 @@ TEST(FocusCompSeries, ShiftedAndScaledSeriesIsRegisteredToWithinOnePixel) {
     EXPECT_LT(r.fc->OutputWidth(), params.width);
 }
 
+// Aligns a series frame by frame and returns, for every frame, the largest distance at the
+// image corners between where the map puts a pixel and where the series maker says its
+// content belongs.
+std::vector<double> AlignmentErrors(const SeriesMaker& maker, std::vector<AlignTransform>* maps) {
+    const SeriesParams& s = maker.Params();
+    CFocusComp fc;
+    static const POINT pts[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
+    fc.Setup(3, 3, FOCUS_SCOPE_ORDINARY, 0, 0, s.width, s.height, 1, 2, pts, 0, 0);
+    EXPECT_TRUE(fc.AllocMaps());
+    fc.ClearMaxMap();
+    fc.ClearIndexMap();
+    fc.ClearWeightMap();
+    std::vector<double> errors;
+    const double cx = s.width / 2, cy = s.height / 2;
+    for (int k = 0; k < s.frames; ++k) {
+        Dib frame(maker.Frame(k));
+        EXPECT_EQ(fc.AddImage(frame.get()), 1);
+        const AlignTransform& t = fc.LastTransform();
+        if (maps)
+            maps->push_back(t);
+        double worst = 0.0;
+        for (int y : {0, s.height - 1})
+            for (int x : {0, s.width - 1}) {
+                // Output pixel (x, y) shows the frame's point (u, v), which is scene point
+                // (u - k drift, v) of frame 0.
+                const double u = (x - cx - t.xShift) / t.xScale + cx - k * s.driftPerFrame;
+                const double v = (y - cy - t.yShift) / t.yScale + cy;
+                worst = std::max(worst, std::hypot(u - x, v - y));
+            }
+        errors.push_back(worst);
+    }
+    return errors;
+}
+
+TEST(FocusCompSeries, AlignmentLeavesAMotionFreeSeriesOfFineTextureUnmoved) {
+    SeriesParams params;
+    params.width = 480;
+    params.height = 360;
+    params.frames = 7;
+    params.fineDetail = 0.85; // mostly 3-pixel detail: the coarse levels see little of it
+    for (double blur : {1.2, 3.0}) {
+        params.blurPerStep = blur;
+        const SeriesMaker maker(params);
+        std::vector<AlignTransform> maps;
+        AlignmentErrors(maker, &maps);
+        for (size_t k = 0; k < maps.size(); ++k) {
+            EXPECT_EQ(maps[k].xShift, 0) << blur << " frame " << k;
+            EXPECT_EQ(maps[k].yShift, 0) << blur << " frame " << k;
+            EXPECT_EQ(maps[k].xScale, 1.0) << blur << " frame " << k;
+        }
+    }
+}
+
+TEST(FocusCompSeries, AlignmentRegistersASteadyDriftToHalfAPixel) {
+    SeriesParams params;
+    params.width = 480;
+    params.height = 360;
+    params.frames = 7;
+    params.fineDetail = 0.85;
+    params.blurPerStep = 1.2;
+    params.driftPerFrame = 1.5;
+    const SeriesMaker maker(params);
+    const std::vector<double> errors = AlignmentErrors(maker, nullptr);
+    // Whole-pixel shifts cannot do better than half a pixel on a drift of 1.5 per frame.
+    for (size_t k = 0; k < errors.size(); ++k)
+        EXPECT_LE(errors[k], 0.5 + 1e-9) << "frame " << k;
+}

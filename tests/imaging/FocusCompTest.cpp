@@ -233,6 +233,51 @@ TEST(FocusCompStereo, DriftIsFollowedClampedAndTheOutputNarrowed) {
     EXPECT_EQ(ff->OutputWidth(), W - W / 4);
 }
 
+TEST(FocusComp, ResultsAreCutOnceAndTheSeriesEndsThere) {
+    const int W = 80, H = 40;
+    std::vector<Dib> imgs;
+    for (int k = 0; k < 3; ++k)
+        imgs.push_back(Make(W, H, 24, [&](int x, int y, int c) { return Noise(x - k * 6 + 100, y / 3, c); }));
+    Options o;
+    o.type = 1;
+    o.bandChoice = 1;
+    o.bandPos = 1;
+    auto fc = Compose(Raw(imgs), o);
+    const std::vector<double> z{1.0, 2.0, 3.0};
+    fc->SetZValues(z.data(), 3);
+    ASSERT_TRUE(fc->BuildHeightMap());
+    ASSERT_TRUE(fc->Compose());
+    ASSERT_EQ(fc->OutputWidth(), W - 12);
+    const HDIB cut = fc->GetComposite();
+    const std::vector<BYTE> rows = Rows(cut);
+    double** heights = fc->GetHeightRows();
+    // Once cut, the composite is narrower than the series: a second cut, another image or a
+    // new height map would read or write it with the series' width. Each is refused and
+    // leaves the results as they are.
+    EXPECT_FALSE(fc->Compose());
+    EXPECT_EQ(fc->LastError(), FocusCompError::NotReady);
+    EXPECT_EQ(fc->AddImage(imgs[0].get()), 0);
+    EXPECT_FALSE(fc->BuildHeightMap());
+    EXPECT_EQ(fc->GetComposite(), cut);
+    EXPECT_EQ(Rows(cut), rows);
+    EXPECT_EQ(fc->GetHeightRows(), heights);
+    EXPECT_EQ(fc->OutputWidth(), W - 12);
+    EXPECT_EQ(fc->ImagesAdded(), 3);
+    // Setup starts a new series on the same engine.
+    GlobalFree(fc->TakeComposite());
+    fc->FreeWorkMaps(1);
+    static const POINT pts[4] = {};
+    fc->Setup(3, 0, 0, 0, 0, 30, 20, 0, 0, pts, 0, 0);
+    ASSERT_TRUE(fc->AllocMaps());
+    fc->ClearMaxMap();
+    fc->ClearIndexMap();
+    fc->ClearWeightMap();
+    Dib small = Make(30, 20, 8, [](int x, int y, int) { return Noise(x, y, 0); });
+    EXPECT_EQ(fc->AddImage(small.get()), 1);
+    EXPECT_EQ(fc->ImagesAdded(), 1);
+    EXPECT_TRUE(fc->Compose());
+}
+
 TEST(FocusCompStereo, AutomaticBandsWithFlatBandsGiveNoShift) {
     std::vector<Dib> imgs;
     for (int k = 0; k < 3; ++k)

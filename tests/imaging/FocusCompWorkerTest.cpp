@@ -96,6 +96,7 @@ HDIB makeImage(int band, int bands) {
 
 class FocusCompWorker : public ::testing::Test {
 protected:
+    void TearDown() override { CFocusComp::FailAllocationsForTesting(0); }
 
     std::string writeSeriesFile(int band, int bands, const std::string& name) {
         HDIB dib = makeImage(band, bands);
@@ -251,6 +252,54 @@ TEST_F(FocusCompWorker, CancelBeforeStartStopsAfterTheMaps) {
     EXPECT_TRUE(rec.Progress().empty());
     EXPECT_EQ(comp->ImagesAdded(), 0);
     expectEmpty(*comp);
+}
+
+// Memory running short for the maps, for the first image's buffers, for the composite or for
+// the heights ends the run with the memory message and nothing handed over, never with a
+// result that lacks what it promised nor with a file reported unreadable.
+TEST_F(FocusCompWorker, LackOfMemoryEndsTheRunWithTheMemoryMessage) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i)
+        files.push_back(writeSeriesFile(i, 3, "m" + std::to_string(i) + ".bmp"));
+    for (FocusCompStore store : {FocusCompStore::Maps, FocusCompStore::WorkBuffers, FocusCompStore::Composite,
+                                 FocusCompStore::HeightRows}) {
+        SCOPED_TRACE(static_cast<unsigned>(store));
+        CScriptedMessageSink sink(IDOK);
+        Recorder local;
+        auto comp = composer(files, {1.0, 2.0, 3.0});
+        CFocusComp::FailAllocationsForTesting(static_cast<unsigned>(store));
+        std::unique_ptr<CWorkerThread> thread;
+        ASSERT_EQ(StartFocusCompWorker(comp.get(), kNotify, &cancel, thread), FocusCompStart::Started);
+        thread->Join();
+        CFocusComp::FailAllocationsForTesting(0);
+        EXPECT_EQ(thread->GetExitCode(), static_cast<DWORD>(-1));
+        const auto posts = local.Posts();
+        ASSERT_FALSE(posts.empty());
+        EXPECT_EQ(posts.back().message, WM_WORK_ABORTED);
+        EXPECT_EQ(posts.back().wParam, kWorkAbortNoMemory);
+        EXPECT_EQ(local.Messages(), std::vector<UINT>{WM_WORK_ABORTED}); // no read failure, no done
+        EXPECT_TRUE(sink.ShownIds().empty());                            // the worker shows nothing itself
+        expectEmpty(*comp);
+    }
+}
+
+TEST_F(FocusCompWorker, AnImageOfAnotherSizeIsReportedAndSkipped) {
+    std::vector<std::string> files{writeSeriesFile(0, 2, "a.bmp"), (dir / "small.bmp").string(),
+                                   writeSeriesFile(1, 2, "b.bmp")};
+    HDIB small = DibCreateOfKind(kW / 2, kH, 0);
+    ASSERT_TRUE(SaveImageFile(small, files[1], 0, 75));
+    GlobalFree(small);
+    auto comp = composer(files, {10.0, 99.0, 20.0});
+    EXPECT_EQ(run(comp.get()), 1u);
+    std::vector<WPARAM> failed;
+    for (const auto& p : rec.Posts())
+        if (p.message == WM_WORK_READ_FAILED)
+            failed.push_back(p.wParam);
+    EXPECT_EQ(failed, std::vector<WPARAM>{1});
+    EXPECT_EQ(rec.Messages().back(), WM_WORK_DONE);
+    EXPECT_EQ(comp->ImagesAdded(), 2);
+    ASSERT_NE(comp->GetHeightRows(), nullptr);
+    EXPECT_NE(comp->GetMaxRows(), nullptr);
 }
 
 TEST_F(FocusCompWorker, LoadImageFileReadsByExtensionAndTellsUnreadableOnes) {

@@ -77,30 +77,59 @@ TEST(CPatMatching, FlatPatchesScoreZeroAndBadStepsAreRefused) {
     EXPECT_EQ(m.SetPattern(nullptr, RECT{0, 0, 4, 4}), 0);
 }
 
-TEST(AlignFit, ScaleFromDistancesShiftFromMeansCoincidentPointsScaleOne) {
-    const POINT src[2] = {{40, 50}, {60, 50}};
-    const POINT dst[2] = {{30, 52}, {70, 52}};
-    const AlignTransform t = FitAlignTransform(src, dst, 2, 100, 100);
-    EXPECT_DOUBLE_EQ(t.xScale, 2.0);
-    EXPECT_DOUBLE_EQ(t.yScale, 2.0);
-    // Mapped sources (30, 50) and (70, 50): shift (0, 2).
-    EXPECT_EQ(t.xShift, 0);
-    EXPECT_EQ(t.yShift, 2);
-    const POINT same[2] = {{40, 50}, {40, 50}};
-    const POINT moved[2] = {{43, 49}, {43, 49}};
-    const AlignTransform u = FitAlignTransform(same, moved, 2, 100, 100);
-    EXPECT_DOUBLE_EQ(u.xScale, 1.0);
-    EXPECT_EQ(u.xShift, 3);
-    EXPECT_EQ(u.yShift, -1);
-    // The mean shift is rounded: -1.5 gives -2 (a cut would give -1 and drift over a series).
-    const POINT two[2] = {{40, 50}, {40, 50}};
-    const POINT off[2] = {{38, 50}, {39, 50}};
-    const AlignTransform v = FitAlignTransform(two, off, 2, 100, 100);
-    EXPECT_DOUBLE_EQ(v.xScale, 1.0);
-    EXPECT_EQ(v.xShift, -2);
+TEST(AlignFit, ScaleFromDistancesShiftFromUnroundedMeans) {
+    const AlignPoint src[2] = {{40, 50}, {60, 50}};
+    const AlignPoint dst[2] = {{30, 52}, {70, 52}};
+    const AlignFit t = FitAlignPoints(src, dst, 2, 100, 100);
+    EXPECT_DOUBLE_EQ(t.scale, 2.0);
+    EXPECT_DOUBLE_EQ(t.xShift, 0.0); // mapped sources (30, 50) and (70, 50)
+    EXPECT_DOUBLE_EQ(t.yShift, 2.0);
+    // Coincident sources: scale 1, the mean movement as it is, not rounded.
+    const AlignPoint same[2] = {{40, 50}, {40, 50}};
+    const AlignPoint moved[2] = {{42.5, 49}, {43.5, 49}};
+    const AlignFit u = FitAlignPoints(same, moved, 2, 100, 100);
+    EXPECT_DOUBLE_EQ(u.scale, 1.0);
+    EXPECT_DOUBLE_EQ(u.xShift, 3.0);
+    EXPECT_DOUBLE_EQ(u.yShift, -1.0);
+    // Scaled by 1 % about (300, 300) and moved by 2 pixels: the mapped sources are not cut to
+    // whole pixels, so the shift comes out exact.
+    const AlignPoint four[4] = {{300, 200}, {400, 300}, {300, 400}, {200, 300}};
+    AlignPoint grown[4];
+    for (int i = 0; i < 4; ++i)
+        grown[i] = AlignPoint{300 + 1.01 * (four[i].x - 300) + 2, 300 + 1.01 * (four[i].y - 300)};
+    const AlignFit g = FitAlignPoints(four, grown, 4, 600, 600);
+    EXPECT_NEAR(g.scale, 1.01, 1e-12);
+    EXPECT_NEAR(g.xShift, 2.0, 1e-9);
+    EXPECT_NEAR(g.yShift, 0.0, 1e-9);
     const POINT q = MapAlignPoint(POINT{10, 90}, AlignTransform{}, 101, 99);
     EXPECT_EQ(q.x, 10);
     EXPECT_EQ(q.y, 90);
+}
+
+TEST(CPatMatching, FullScoresAndTheirPeakToAFractionOfAPixel) {
+    // A smooth bump whose peak lies at x = 30.3: the refined peak of a template cut around
+    // the whole-pixel place is within a tenth of a pixel of it.
+    auto bump = [](double x, double y) {
+        return 40 + 180 * std::exp(-((x - 30.3) * (x - 30.3) + (y - 20) * (y - 20)) / 60.0);
+    };
+    Dib search = Make(60, 40, 8, [&](int x, int y, int) { return static_cast<int>(bump(x, y)); });
+    Dib pattern = Make(60, 40, 8, [&](int x, int y, int) { return static_cast<int>(bump(x + 0.3, y)); });
+    CPatMatching m;
+    m.SetStep(1);
+    ASSERT_EQ(m.SetSearchImage(search.get(), RECT{0, 0, 60, 40}), 1);
+    ASSERT_EQ(m.SetPattern(pattern.get(), RECT{20, 10, 40, 30}), 1);
+    double at = 0.0, beside = 0.0;
+    ASSERT_TRUE(m.ScoreAt(20, 10, &at));
+    ASSERT_TRUE(m.ScoreAt(23, 10, &beside));
+    EXPECT_GT(at, 0.99);
+    EXPECT_LT(beside, at);
+    EXPECT_FALSE(m.ScoreAt(41, 10, nullptr)); // the template would leave the search image
+    double x = 0.0, y = 0.0;
+    m.RefinePeak(POINT{20, 10}, &x, &y);
+    EXPECT_NEAR(x, 20.3, 0.1);
+    EXPECT_NEAR(y, 10.0, 0.05);
+    m.RefinePeak(POINT{22, 10}, &x, &y); // no peak there: the whole pixel stays
+    EXPECT_EQ(x, 22.0);
 }
 
 TEST(DibTransformPlanes, IdentityKeepsSamplesBelowTheClampAndOutsideIsBlack) {

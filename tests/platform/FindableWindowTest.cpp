@@ -4,7 +4,7 @@
 
 #include "platform/Process.h"
 #include "platform/Sync.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScopedRuntimeFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -104,19 +104,6 @@ private:
 
 class FindableWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        hadOld_ = old != nullptr;
-        if (old)
-            old_ = old;
-        ::setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadOld_)
-            ::setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
-        else
-            ::unsetenv("XDG_RUNTIME_DIR");
-    }
     // Names of the window files in the runtime folder.
     std::vector<std::string> WindowFiles() const {
         std::vector<std::string> names;
@@ -132,9 +119,8 @@ protected:
         return t;
     }
 
-    ScratchFolder dir_;
-    bool hadOld_ = false;
-    std::string old_;
+    ScopedRuntimeFolder runtime_;
+    const ScratchFolder& dir_ = runtime_.Folder();
 };
 
 // Writes bytes to the socket as a sender would, with endSending closes its sending side, and

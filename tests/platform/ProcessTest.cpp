@@ -1,7 +1,7 @@
 #include "platform/Process.h"
 
 #include "platform/Sync.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScopedRuntimeFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +14,8 @@ namespace {
 // Points the runtime folder at a scratch folder for one test.
 class RuntimeFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        hadOld_ = old != nullptr;
-        if (old)
-            old_ = old;
-        ::setenv("XDG_RUNTIME_DIR", dir_.Path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadOld_)
-            ::setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
-        else
-            ::unsetenv("XDG_RUNTIME_DIR");
-    }
-    ScratchFolder dir_;
-    bool hadOld_ = false;
-    std::string old_;
+    ScopedRuntimeFolder runtime_;
+    const ScratchFolder& dir_ = runtime_.Folder();
 };
 } // namespace
 

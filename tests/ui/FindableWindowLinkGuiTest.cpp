@@ -6,7 +6,7 @@
 #include "platform/Sync.h"
 #include "ui/testing/GuiTest.h"
 
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScopedRuntimeFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -33,24 +33,9 @@ std::string readAll(const std::string& path) {
 // Points the runtime folder at a scratch folder for one test.
 class FindableWindowLinkGui : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        hadOld_ = old != nullptr;
-        if (old)
-            old_ = old;
-        ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadOld_)
-            ::setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
-        else
-            ::unsetenv("XDG_RUNTIME_DIR");
-    }
 
-    ScratchFolder scratch_{"findwin-gui"};
-    std::string dir_ = scratch_.Path();
-    bool hadOld_ = false;
-    std::string old_;
+    ScopedRuntimeFolder runtime_{"findwin-gui"};
+    std::string dir_ = runtime_.Folder().Path();
 };
 
 struct Arrival {

@@ -1,11 +1,11 @@
 // seriesmaker: writes a synthetic focus series with its ground truth into a folder.
 //
-//   seriesmaker --out DIR [--size WxH] [--frames N] [--format bmp|jpg] [--bits 8|24]
+//   seriesmaker --out DIR [--size WxH] [--frames N] [--format bmp|jpg|tif] [--bits 8|16|24|48]
 //               [--quality Q] [--blur SIGMA] [--drift PX] [--scale S] [--shift X,Y] [--seed N]
 //
-// DIR receives frame_000.<ext> .. (one per focus step), z.txt (the Z value of each frame, one
-// per line), truth.bmp (the all-in-focus texture) and truth_height.f64 (the surface height in
-// frame steps: little-endian doubles, row-major, top row first).
+// 16 and 48 bits are written as TIFF only. DIR receives frame_000.<ext> .. (one per focus step), z.txt (the Z
+// value of each frame, one per line), truth.bmp or truth.tif (the all-in-focus texture) and truth_height.f64
+// (the surface height in frame steps: little-endian doubles, row-major, top row first).
 #include "imaging/ImageFile.h"
 #include "platform/WinTypes.h"
 #include "tools/seriesmaker/SeriesMaker.h"
@@ -20,10 +20,11 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: seriesmaker --out DIR [--size WxH] [--frames N] [--format bmp|jpg] [--bits 8|24]\n"
-                 "                   [--quality Q] [--blur SIGMA] [--drift PX] [--scale S] [--shift X,Y]"
-                 " [--seed N]\n");
+    std::fprintf(
+        stderr,
+        "usage: seriesmaker --out DIR [--size WxH] [--frames N] [--format bmp|jpg|tif] [--bits 8|16|24|48]\n"
+        "                   [--quality Q] [--blur SIGMA] [--drift PX] [--scale S] [--shift X,Y]"
+        " [--seed N]\n");
     return 2;
 }
 
@@ -79,12 +80,14 @@ int main(int argc, char** argv) {
             return Usage();
     }
     if (out.empty() || params.width < 8 || params.height < 8 || params.frames < 1 ||
-        (format != "bmp" && format != "jpg") || (params.bitCount != 8 && params.bitCount != 24))
+        (format != "bmp" && format != "jpg" && format != "tif") ||
+        (params.bitCount != 8 && params.bitCount != 24 &&
+         !(format == "tif" && (params.bitCount == 16 || params.bitCount == 48))))
         return Usage();
     ::mkdir(out.c_str(), 0777);
 
     const seriesmaker::SeriesMaker maker(params);
-    const int type = params.bitCount == 8 ? 0 : 3;
+    const int type = params.bitCount == 8 ? 0 : params.bitCount == 24 ? 3 : params.bitCount == 16 ? 6 : 9;
     std::string zText;
     for (int k = 0; k < params.frames; ++k) {
         HDIB frame = maker.Frame(k);
@@ -103,7 +106,9 @@ int main(int argc, char** argv) {
         zText += std::to_string(k) + "\n";
     }
     HDIB truth = maker.TextureBitmap();
-    const BOOL truthOk = truth && SaveImageFile(truth, out + "/truth.bmp", type, quality);
+    const std::string truthName =
+        params.bitCount == 16 || params.bitCount == 48 ? "/truth.tif" : "/truth.bmp";
+    const BOOL truthOk = truth && SaveImageFile(truth, out + truthName, type, quality);
     if (truth)
         GlobalFree(truth);
     std::vector<unsigned char> heights(static_cast<size_t>(params.width) * params.height * 8);
@@ -115,6 +120,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "seriesmaker: cannot write the ground truth into %s\n", out.c_str());
         return 1;
     }
-    std::printf("%d frames of %dx%d written to %s\n", params.frames, params.width, params.height, out.c_str());
+    std::printf("%d frames of %dx%d written to %s\n", params.frames, params.width, params.height,
+                out.c_str());
     return 0;
 }

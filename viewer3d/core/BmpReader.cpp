@@ -14,18 +14,6 @@ namespace v3d {
 
 namespace {
 
-bool readExact(CFile* file, void* buffer, uint64_t count) {
-    auto* p = static_cast<BYTE*>(buffer);
-    while (count) {
-        const UINT chunk = static_cast<UINT>(std::min<uint64_t>(count, 1u << 30));
-        if (file->Read(p, chunk) != chunk)
-            return false;
-        p += chunk;
-        count -= chunk;
-    }
-    return true;
-}
-
 bool acceptedHeaderSize(DWORD size) {
     return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
 }
@@ -62,11 +50,11 @@ bool readRows(CFile* file, uint64_t offBits, BYTE* block, const std::vector<BYTE
         // File row r is image row r from the top in top-down files, else from the bottom.
         BYTE* out = rows + (topDown ? height - 1 - r : r) * outStride;
         if (bits != 32) {
-            if (!readExact(file, out, stride))
+            if (!ReadExact(*file, out, stride))
                 return false;
             continue;
         }
-        if (!readExact(file, in.data(), stride))
+        if (!ReadExact(*file, in.data(), stride))
             return false;
         for (int64_t x = 0; x < width; ++x)
             std::memcpy(out + 3 * x, in.data() + 4 * x, 3);
@@ -86,20 +74,20 @@ HDIB ReadBmpFile(CFile* file) {
     const uint64_t length = fileLength - base;
 
     BYTE fh[BITMAPFILEHEADER::kSize];
-    if (!readExact(file, fh, sizeof fh))
+    if (!ReadExact(*file, fh, sizeof fh))
         return nullptr;
     const BITMAPFILEHEADER fileHeader = BITMAPFILEHEADER::Read(fh);
     if (fileHeader.bfType != kBitmapFileType)
         return nullptr;
     BYTE hs[4];
-    if (!readExact(file, hs, 4))
+    if (!ReadExact(*file, hs, 4))
         return nullptr;
     const DWORD headerSize = le::get32(hs);
     if (!acceptedHeaderSize(headerSize))
         return nullptr;
     std::vector<BYTE> header(headerSize);
     std::memcpy(header.data(), hs, 4);
-    if (!readExact(file, header.data() + 4, headerSize - 4))
+    if (!ReadExact(*file, header.data() + 4, headerSize - 4))
         return nullptr;
     const BITMAPINFOHEADER h = BITMAPINFOHEADER::Read(header.data());
     const int bits = h.biBitCount;
@@ -115,7 +103,7 @@ HDIB ReadBmpFile(CFile* file) {
         if (headerSize >= 52) {
             std::memcpy(masks, header.data() + 40, 12);
         } else {
-            if (!readExact(file, masks, 12))
+            if (!ReadExact(*file, masks, 12))
                 return nullptr;
             tableStart += 12;
         }
@@ -148,7 +136,7 @@ HDIB ReadBmpFile(CFile* file) {
         entries = std::min(entries, present);
     }
     std::vector<BYTE> table(entries * 4);
-    if (!readExact(file, table.data(), table.size()))
+    if (!ReadExact(*file, table.data(), table.size()))
         return nullptr;
 
     HDIB dib = DibCreate(h.biWidth, static_cast<int>(height), kind);

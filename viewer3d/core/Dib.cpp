@@ -31,21 +31,6 @@ int kindBitCount(int kind) {
     }
 }
 
-int bytesPerPixel(int bitCount) {
-    switch (bitCount) {
-    case 8:
-        return 1;
-    case 16:
-        return 2;
-    case 24:
-        return 3;
-    case 48:
-        return 6;
-    default:
-        return 0;
-    }
-}
-
 // Width, height, depth, stride and rows of a locked bitmap whose rows lie inside its block.
 struct Layout {
     int64_t width = 0;
@@ -186,7 +171,7 @@ HDIB DibCopyRect(HDIB source, HDIB target, int left, int top, int right, int bot
         return nullptr;
     const Layout src = layoutOf(s.get(), GlobalSize(source));
     const Layout dst = layoutOf(t.get(), GlobalSize(target));
-    if (!src.valid() || !dst.valid() || src.bitCount != dst.bitCount || bytesPerPixel(src.bitCount) == 0)
+    if (!src.valid() || !dst.valid() || src.bitCount != dst.bitCount || DibBytesPerPixel(src.bitCount) == 0)
         return nullptr;
     const int64_t x0 = std::max<int64_t>(left, 0), y0 = std::max<int64_t>(top, 0);
     const int64_t x1 = std::min<int64_t>({right, src.width, x0 + dst.width});
@@ -194,7 +179,7 @@ HDIB DibCopyRect(HDIB source, HDIB target, int left, int top, int right, int bot
     if (x1 <= x0 || y1 <= y0)
         return nullptr;
     // Whole pixels: one or three samples of one or two bytes.
-    const size_t bpp = static_cast<size_t>(bytesPerPixel(src.bitCount));
+    const size_t bpp = static_cast<size_t>(DibBytesPerPixel(src.bitCount));
     for (int64_t y = y0; y < y1; ++y)
         std::memcpy(dst.row(y - y0), src.row(y) + static_cast<size_t>(x0) * bpp,
                     static_cast<size_t>(x1 - x0) * bpp);

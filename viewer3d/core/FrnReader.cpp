@@ -168,18 +168,6 @@ SampleLayout layoutFor(int type) {
     }
 }
 
-bool readExact(CFile* file, void* buffer, uint64_t count) {
-    auto* p = static_cast<BYTE*>(buffer);
-    while (count) {
-        const UINT chunk = static_cast<UINT>(std::min<uint64_t>(count, 1u << 30));
-        if (file->Read(p, chunk) != chunk)
-            return false;
-        p += chunk;
-        count -= chunk;
-    }
-    return true;
-}
-
 // File row i (from the top) into bitmap row i from the top; plane k of three into the red (0),
 // green (1) or blue (2) sample; 16-bit samples held to the largest value.
 void copySamples(BYTE* block, const BYTE* data, const SampleLayout& s, int width, int height, int largest) {
@@ -247,7 +235,7 @@ HDIB ReadFrnFile(CFile* file, FrnInfo* info, double* pitch, CalibRecord* calib) 
         return nullptr;
     }
     file->Seek(static_cast<int64_t>(base + p.dataStart), CFile::begin);
-    if (!readExact(file, data.data(), dataBytes))
+    if (!ReadExact(*file, data.data(), dataBytes))
         return nullptr;
     HDIB dib = DibCreate(p.width, p.height, s.kind);
     if (!dib)

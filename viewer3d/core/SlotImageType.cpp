@@ -30,24 +30,7 @@ const SlotTypeAttributes* SlotTypeInfo(int type) {
     return &kAttributes[type];
 }
 
-int SlotTypeLevels(int type) {
-    switch (type) {
-    case 4:
-    case 7:
-    case 10:
-        return 1024;
-    case 5:
-    case 8:
-    case 11:
-        return 4096;
-    case 6:
-    case 9:
-    case 12:
-        return 65536;
-    default:
-        return 256;
-    }
-}
+int SlotTypeLevels(int type) { return ImageTypeLevels(type); }
 
 int SlotTypeMaxValue(int type) {
     return SlotTypeLevels(type) - 1;

@@ -45,7 +45,12 @@ public:
             return 0;
         });
         OnMessage(WM_WORK_DONE, [this](WPARAM, LPARAM) -> LRESULT { return finish(WM_WORK_DONE); });
-        OnMessage(WM_WORK_ABORTED, [this](WPARAM, LPARAM) -> LRESULT { return finish(WM_WORK_ABORTED); });
+        OnMessage(WM_WORK_ABORTED, [this](WPARAM w, LPARAM) -> LRESULT {
+            finish(WM_WORK_ABORTED);
+            // The worker says which message ends the run: out of memory, or cancelled.
+            ShowMessage(w == kWorkAbortNoMemory ? 876 : 875, MB_OK | MB_ICONEXCLAMATION);
+            return 0;
+        });
         OnMessage(WM_USER + 77, [this](WPARAM, LPARAM) -> LRESULT { return settled = true; });
     }
 
@@ -102,7 +107,10 @@ protected:
         frame = new RunFrame;
         frame->Show();
     }
-    void TearDown() override { EXPECT_TRUE(ui::testing::DestroyAndWait(frame)); }
+    void TearDown() override {
+        CFocusComp::FailAllocationsForTesting(0);
+        EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
+    }
     // n images; image i is sharp in band i of the picture.
     std::unique_ptr<CFocusComp> series(int n, int w, int h) {
         auto comp = std::make_unique<CFocusComp>();
@@ -167,6 +175,7 @@ TEST_F(FocusCompositionGui, UnreadableFileIsToldOnTheUiThreadAndSkipped) {
 }
 
 TEST_F(FocusCompositionGui, CancelMidSeriesEndsAbortedWithNothingKept) {
+    CScriptedMessageSink sink(IDOK);
     auto comp = series(40, 320, 240);
     ASSERT_TRUE(frame->Start(comp.get()));
     // Cancel as soon as the first image is reported.
@@ -181,9 +190,23 @@ TEST_F(FocusCompositionGui, CancelMidSeriesEndsAbortedWithNothingKept) {
     EXPECT_EQ(comp->GetComposite(), nullptr);
     EXPECT_EQ(comp->GetHeightRows(), nullptr);
     EXPECT_EQ(comp->GetIndexRows(), nullptr);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{875});
+}
+
+TEST_F(FocusCompositionGui, LackOfMemoryIsToldWithTheMemoryMessage) {
+    CScriptedMessageSink sink(IDOK);
+    auto comp = series(3, 32, 24);
+    CFocusComp::FailAllocationsForTesting(static_cast<unsigned>(FocusCompStore::HeightRows));
+    ASSERT_TRUE(frame->Start(comp.get()));
+    ASSERT_TRUE(PumpUntil([&] { return !frame->ends.empty(); }, 20000));
+    CFocusComp::FailAllocationsForTesting(0);
+    EXPECT_EQ(frame->ends, std::vector<UINT>{WM_WORK_ABORTED});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{876});
+    EXPECT_EQ(comp->GetComposite(), nullptr);
 }
 
 TEST_F(FocusCompositionGui, RefusedSeriesStillEndsThroughTheAbortHandler) {
+    CScriptedMessageSink sink(IDOK);
     auto comp = series(2, 16, 16);
     comp->m_ZList.pop_back();
     EXPECT_FALSE(frame->Start(comp.get()));
