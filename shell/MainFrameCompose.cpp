@@ -75,8 +75,8 @@ LRESULT CMainFrame::OnWorkDone(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CMainFrame::OnWorkAborted(WPARAM, LPARAM) {
-    const CompositionRunner::Abort why = m_runner.OnWorkAborted();
+LRESULT CMainFrame::OnWorkAborted(WPARAM reason, LPARAM) {
+    const CompositionRunner::Abort why = m_runner.OnWorkAborted(reason);
     if (m_pProgress)
         m_pProgress->Hide();
     switch (why) {

@@ -71,12 +71,13 @@ void CompositionRunner::OnWorkDone(const std::function<void(const CompositionRes
     m_composer.reset();
 }
 
-CompositionRunner::Abort CompositionRunner::OnWorkAborted() {
+CompositionRunner::Abort CompositionRunner::OnWorkAborted(WPARAM reason) {
     Finish();
     Abort message = Abort::Reported;
     if (m_cancelRequested)
         message = Abort::Cancelled;
-    else if (m_composer && m_composer->LastError() == FocusCompError::NoMemory)
+    else if (reason == kWorkAbortNoMemory ||
+             (m_composer && m_composer->LastError() == FocusCompError::NoMemory))
         message = Abort::NoMemory;
     else if (!m_readFailureShown)
         message = Abort::Unreadable;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "imaging/FocusComp.h"
+#include "imaging/WorkerMessages.h"
 #include "platform/Sync.h"
 #include "platform/Thread.h"
 #include "platform/WinTypes.h"
@@ -53,8 +54,9 @@ public:
         Unreadable, // message 9201: the run failed and no unreadable file was reported yet
         Reported,   // the unreadable files were reported one by one: nothing more to say
     };
-    // WM_WORK_ABORTED: joins the worker (however long it takes) and frees the composer once.
-    Abort OnWorkAborted();
+    // WM_WORK_ABORTED with the worker's reason (wParam): joins the worker (however long it
+    // takes) and frees the composer once.
+    Abort OnWorkAborted(WPARAM reason = kWorkAbortCancelled);
     // WM_WORK_READ_FAILED: a file of the series could not be read (the frame shows 9201).
     void OnReadFailed() { m_readFailureShown = true; }
 
