@@ -1,0 +1,30 @@
+// The Vantorel program: the seams of the libraries are filled by the one install call, then the
+// application object starts.
+#include "programs/common/ProgramServices.h"
+#include "shell/OrsandelApp.h"
+
+#include <wx/app.h>
+
+#include <memory>
+
+class CVantorelWxApp : public wxApp {
+public:
+    bool OnInit() override {
+        InstallVantorelServices();
+        m_app = std::make_unique<COrsandelApp>();
+        if (!m_app->InitInstance()) {
+            m_app.reset();
+            return false;
+        }
+        return true;
+    }
+    int OnExit() override {
+        m_app.reset();
+        return wxApp::OnExit();
+    }
+
+private:
+    std::unique_ptr<COrsandelApp> m_app;
+};
+
+wxIMPLEMENT_APP(CVantorelWxApp);

@@ -1,0 +1,437 @@
+#include "shell/MainFrame.h"
+
+#include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
+#include "imaging/WorkerMessages.h"
+#include "imaging/gui/FocusProgDialog.h"
+#include "shell/LeftView.h"
+#include "shell/MultiView.h"
+#include "shell/OrsandelApp.h"
+#include "shell/OrsandelDoc.h"
+#include "shell/SelectedBox.h"
+#include "shell/TopMenuDialog.h"
+#include "shell/core/CaptureFile.h"
+#include "shell/core/CaptureSettings.h"
+#include "shell/core/ModeTable.h"
+#include "shell/core/ViewGeometry.h"
+#include "ui/resources/ResourceRegistry.h"
+
+#include <wx/combobox.h>
+#include <wx/display.h>
+#include <wx/settings.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace {
+constexpr int kIdsCacheFolder = 139;
+
+wxRect InitialPlacement() {
+    const wxRect fallback(60, 40, 1200, 860);
+    RECT r{ReadIniInt("WindowsSettings", "LEFT", fallback.x),
+           ReadIniInt("WindowsSettings", "TOP", fallback.y), 0, 0};
+    r.right = r.left + ReadIniInt("WindowsSettings", "WIDTH", fallback.width);
+    r.bottom = r.top + ReadIniInt("WindowsSettings", "HEIGHT", fallback.height);
+    std::vector<RECT> displays;
+    for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
+        const wxRect d = wxDisplay(i).GetClientArea();
+        displays.push_back(RECT{d.x, d.y, d.x + d.width, d.y + d.height});
+    }
+    const RECT placed = PlaceOnDisplays(r, displays);
+    return wxRect(placed.left, placed.top, RectWidth(placed), RectHeight(placed));
+}
+} // namespace
+
+CCompositionBar::CCompositionBar() : ui::TemplatePanel(141) {
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
+        ev.Skip();
+        OnSizeBar();
+    });
+}
+
+bool CCompositionBar::OnInitDialog() {
+    ui::TemplatePanel::OnInitDialog();
+    if (wxComboBox* combo = SpeedCombo()) {
+        combo->Clear();
+        for (const char* text : {"低速（高精度）", "中速（良精度）", "高速（標準精度）"})
+            combo->Append(wxString::FromUTF8(text));
+    }
+    return true;
+}
+
+wxComboBox* CCompositionBar::SpeedCombo() const {
+    return Item<wxComboBox>(823);
+}
+
+void CCompositionBar::ShowCompositionItems(bool show) {
+    for (int id : {819, 820, 823, 824})
+        ShowItem(id, show);
+    ShowItem(818, show && ReadIniInt("InitialSettings", "HeightButton", 1) != 0);
+}
+
+void CCompositionBar::OnSizeBar() {
+    const wxSize s = GetClientSize();
+    auto size = [this](int id) {
+        wxWindow* w = GetDlgItem(id);
+        return w ? SIZE{w->GetSize().x, w->GetSize().y} : SIZE{0, 0};
+    };
+    CompositionBarInput in;
+    in.client = RECT{0, 0, s.x, s.y};
+    in.settings = size(820);
+    in.start = size(819);
+    in.height = size(818);
+    in.combo = size(823);
+    in.label = size(824);
+    in.initialMenu = size(950);
+    const CompositionBarLayout out = LayoutCompositionBar(in);
+    auto place = [this](int id, const RECT& r) {
+        if (wxWindow* w = GetDlgItem(id))
+            w->SetSize(r.left, r.top, RectWidth(r), RectHeight(r));
+    };
+    place(820, out.settings);
+    place(819, out.start);
+    place(818, out.height);
+    place(823, out.combo);
+    place(824, out.label);
+    place(950, out.initialMenu);
+}
+
+CFocusBoxCmdBar::CFocusBoxCmdBar() : ui::TemplatePanel(22) {
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
+        ev.Skip();
+        LayoutButtons();
+    });
+}
+
+bool CFocusBoxCmdBar::OnInitDialog() {
+    ui::TemplatePanel::OnInitDialog();
+    const UINT icons[4] = {218, 219, 220, 221};
+    for (int i = 0; i < 4; ++i)
+        if (wxWindow* b = GetDlgItem(23 + i))
+            SetButtonIcon(ui::WindowHandle(b), icons[i]);
+    return true;
+}
+
+int CFocusBoxCmdBar::LayoutButtons() {
+    const wxSize s = GetClientSize();
+    SIZE sizes[9];
+    for (int i = 0; i < 9; ++i) {
+        wxWindow* b = GetDlgItem(23 + i);
+        sizes[i] = b ? SIZE{b->GetSize().x, b->GetSize().y} : SIZE{0, 0};
+    }
+    const FocusBoxButtonsLayout out = LayoutFocusBoxButtons(RECT{0, 0, s.x, s.y}, 0, sizes);
+    for (int i = 0; i < 9; ++i)
+        if (wxWindow* b = GetDlgItem(23 + i))
+            b->SetSize(out.button[i].left, out.button[i].top, RectWidth(out.button[i]),
+                       RectHeight(out.button[i]));
+    return out.minimumHeight;
+}
+
+CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefaultSize) {
+    m_camDll.SetNotices(&m_notices);
+    OnCommand(950, [this] { OnInitialMenu(); });
+    OnUpdateUI(950, [this](ui::CmdUI& c) { c.Enable(!IsComposing() && !m_pStageBusyOwner); });
+    OnCommand(819, [this] { OnStartComposition(); });
+    OnUpdateUI(819, [this](ui::CmdUI& c) {
+        const bool on = !IsComposing() && m_pBox && m_pBox->Entries().size() > 2;
+        c.Enable(on);
+        if (m_pCompBar)
+            m_pCompBar->EnableItem(823, on);
+    });
+    OnCommand(32804, [this] { OnSelectInputDevice(); });
+    OnCommand(32812, [this] { OnInputMode(); });
+    OnMessage(WM_WORK_DONE, &CMainFrame::OnWorkDone);
+    OnMessage(WM_WORK_ABORTED, &CMainFrame::OnWorkAborted);
+    OnMessage(WM_WORK_PROGRESS, &CMainFrame::OnWorkProgress);
+    OnMessage(WM_WORK_CANCEL, &CMainFrame::OnWorkCancel);
+    OnMessage(WM_WORK_READ_FAILED, &CMainFrame::OnWorkReadFailed);
+    OnMessage(WM_CAMERA_ALLOC, &CMainFrame::OnCameraAlloc);
+    OnMessage(WM_CAMERA_FREE, &CMainFrame::OnCameraFree);
+    OnMessage(WM_CAMERA_GRAB, &CMainFrame::OnCameraGrab);
+    OnMessage(WM_LENS_STATE, &CMainFrame::OnLensState);
+    Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnCloseFrame, this);
+    Bind(wxEVT_DISPLAY_CHANGED, [this](wxDisplayChangedEvent& ev) {
+        ev.Skip();
+        OnDisplayChange();
+    });
+    Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& ev) {
+        ev.Skip();
+        m_seenMaximized = true;
+    });
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
+        ev.Skip();
+        if (m_seenMaximized && !IsMaximized()) {
+            m_seenMaximized = false;
+            m_zoomRequested = false;
+        }
+    });
+    Bind(wxEVT_SET_FOCUS, [](wxFocusEvent& ev) {
+        ev.Skip();
+        ui::PostThreadMessageToApp(WM_MAINFRAME_ACTIVE, 0, 0);
+    });
+}
+
+CMainFrame::~CMainFrame() {
+    if (m_bars)
+        m_bars->Manager().UnInit();
+    if (COrsandelApp* app = COrsandelApp::GetApp())
+        if (app->m_pMainFrame == this)
+            app->m_pMainFrame = nullptr;
+}
+
+void CMainFrame::Maximize(bool maximize) {
+    m_zoomRequested = maximize;
+    CSDIFrameWnd::Maximize(maximize);
+}
+
+bool CMainFrame::IsZoomed() const {
+    return IsMaximized() || m_zoomRequested;
+}
+
+int CMainFrame::StartMode() const {
+    COrsandelApp* app = COrsandelApp::GetApp();
+    return app ? app->m_nStartMode : 0;
+}
+
+bool CMainFrame::CreateFrame(std::unique_ptr<COrsandelDoc> document) {
+    m_pDoc = document.get();
+    SetDocument(std::move(document));
+    SetSize(InitialPlacement());
+    COrsandelApp* app = COrsandelApp::GetApp();
+    std::string folder =
+        (app ? app->m_strCurrentDir : std::string(".")) + "/" + ui::Resources().LoadString(kIdsCacheFolder);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0)
+        ::mkdir(folder.c_str(), 0755);
+    SetThumbCacheFolder(folder);
+
+    if (!OnCreateClient(m_pDoc))
+        return false;
+    CSDIWinApp* sdi = CSDIWinApp::Get();
+    if (CSDIDocTemplate* t = sdi->FindTemplateByViewClass<CMultiView>())
+        m_pMultiView = dynamic_cast<CMultiView*>(t->m_pView);
+    CreateBars();
+    LoadAccelerators(105);
+    if (app)
+        app->m_pMainFrame = this;
+    LoadCameraSettings();
+    EnterMode(StartMode());
+    if (m_pTopMenu)
+        m_pTopMenu->RecalcLayout();
+    UpdateMinimumSize();
+    return true;
+}
+
+void CMainFrame::CreateBars() {
+    m_bars = std::make_unique<ui::DockingBars>(this);
+    m_bars->SetCenter(ClientWindow());
+    m_pTopMenu = new CTopMenuDialog(this);
+    m_pTopMenu->Create(this);
+    m_bars->AddBar("TopMenuDlg", m_pTopMenu, ui::DockSide::Top, m_pTopMenu->GetSize().y + 9, true);
+    m_pCompBar = new CCompositionBar();
+    m_pCompBar->Create(this);
+    m_bars->AddBar("CompositionBar", m_pCompBar, ui::DockSide::Bottom, 127, true, false);
+    m_pBox = new CSelectedBox();
+    m_pBox->Create(this);
+    const int s = m_pDoc ? m_pDoc->m_selThumbSize : 128;
+    const int width =
+        std::max(s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X), m_pBox->MinimumWidth());
+    m_bars->AddBar("CusControlBar", m_pBox, ui::DockSide::Right, width, true);
+    m_bars->Update();
+}
+
+std::optional<int> CMainFrame::ReferencePaneWidth(bool thumbnailLayout) const {
+    CSDIWinApp* sdi = CSDIWinApp::Get();
+    if (thumbnailLayout) {
+        CSDIDocTemplate* t = sdi ? sdi->FindTemplateByViewClass<CFolderPane>() : nullptr;
+        if (!t || !t->m_pView)
+            return std::nullopt;
+        return t->m_pView->GetSize().x;
+    }
+    // The panel of the capture mode; while the mode has none the bar starts at the left edge.
+    const ModeEntry* entry = FindModeEntry(StartMode());
+    if (!entry)
+        return std::nullopt;
+    if (m_bars && m_bars->HasBar(entry->barName) && m_bars->State(entry->barName).shown)
+        return m_bars->State(entry->barName).extent;
+    return 0;
+}
+
+void CMainFrame::SetCompositionSpeed(int selection) {
+    if (m_pCompBar)
+        if (wxComboBox* combo = m_pCompBar->SpeedCombo())
+            if (selection >= 0 && selection < static_cast<int>(combo->GetCount()))
+                combo->SetSelection(selection);
+}
+
+void CMainFrame::ShowCompositionBar(bool show) {
+    if (m_pCompBar)
+        m_pCompBar->ShowCompositionItems(show);
+}
+
+void CMainFrame::EnterMode(int mode) {
+    WriteIniInt("InitialSettings", "STARTINGMODE", mode);
+    const ModeEntry* entry = FindModeEntry(mode);
+    if (!entry || !m_bars)
+        return; // a stored value outside the four modes enters no mode
+    CSDIWinApp* sdi = CSDIWinApp::Get();
+    if (mode == kModeThumbnails)
+        MakeFocusBoxCmdBar();
+    for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
+        if (m_bars->HasBar(bar))
+            m_bars->ShowBar(bar, std::string(bar) == entry->barName);
+    if (m_pTopMenu) {
+        m_pTopMenu->SetPressed(entry->thumbnailDown ? 829 : 804, true);
+        m_pTopMenu->ShowItem(804, false);
+        m_pTopMenu->ShowItem(829, false);
+        m_pTopMenu->ShowLensControls(entry->lensControls);
+    }
+    ShowCompositionBar(entry->compositionBar);
+    m_bars->ShowBar("CompositionBar", true);
+    m_bars->ShowBar("CusControlBar", entry->focusBox);
+    m_bars->Update();
+
+    switch (entry->view) {
+    case ModeView::FolderTree:
+        ActivateView<CFolderPane>();
+        break;
+    case ModeView::Capture:
+        ActivateView<CMultiView>();
+        break;
+    case ModeView::VossaLive:
+        ActivateView<CVossaLivePane>();
+        break;
+    }
+    if (entry->camera)
+        StartCamera();
+    LoadMenu(entry->menu);
+    Show(true);
+    FocusActiveView();
+    if (m_pTopMenu)
+        m_pTopMenu->RecalcLayout();
+    (void)sdi;
+}
+
+void CMainFrame::MakeFocusBoxCmdBar() {
+    if (m_pFocusCmdBar)
+        return;
+    m_pFocusCmdBar = new CFocusBoxCmdBar();
+    m_pFocusCmdBar->Create(this);
+    m_bars->AddBar("FocusBoxCmdDlg", m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9,
+                   false);
+    // A column of its own beside the focus image box, the whole height of the side.
+    m_bars->Manager().GetPane("FocusBoxCmdDlg").Row(1);
+}
+
+void CMainFrame::ShowCaptureFolder() {
+    const int mode = StartMode();
+    if (mode != kModeManual && mode != kModeAutomatic)
+        return;
+    const ModeEntry* entry = FindModeEntry(mode);
+    if (entry && m_bars->HasBar(entry->barName))
+        m_bars->ShowBar(entry->barName, false);
+    MakeFocusBoxCmdBar();
+    m_bars->ShowBar("FocusBoxCmdDlg", true);
+    m_bars->ShowBar("CusControlBar", true);
+    m_bars->Update();
+    ActivateView<CThumbnailPane>();
+}
+
+void CMainFrame::RestoreCaptureLayout() {
+    ActivateView<CMultiView>();
+    const int mode = StartMode();
+    if (mode == kModeManual) {
+        if (m_bars->HasBar("ManiualZDlg"))
+            m_bars->ShowBar("ManiualZDlg", true);
+        LoadMenu(186);
+    } else if (mode == kModeAutomatic && m_bars->HasBar("AutoZDlg")) {
+        m_bars->ShowBar("AutoZDlg", true);
+    }
+    if (m_bars->HasBar("FocusBoxCmdDlg"))
+        m_bars->ShowBar("FocusBoxCmdDlg", false);
+    m_bars->ShowBar("CusControlBar", true);
+    m_bars->Update();
+}
+
+void CMainFrame::OnInitialMenu() {
+    if (IsComposing())
+        return;
+    SaveCameraSettings();
+    for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
+        if (m_bars->HasBar(bar))
+            m_bars->ShowBar(bar, false);
+    m_bars->Update();
+    Hide();
+    COrsandelApp* app = COrsandelApp::GetApp();
+    const int mode = app ? app->ChooseStartMode(true) : -1;
+    if (mode == -1) {
+        Close();
+        return;
+    }
+    EnterMode(mode);
+}
+
+void CMainFrame::OnDisplayChange() {
+    ActivateView<CFolderPane>();
+    ActivateView<CMultiView>();
+    ActivateView<CVossaLivePane>();
+    ActivateView<CThumbnailPane>();
+    switch (StartMode()) {
+    case kModeManual:
+    case kModeAutomatic:
+        ActivateView<CMultiView>();
+        break;
+    case kModeVossa:
+        ActivateView<CVossaLivePane>();
+        break;
+    default:
+        ActivateView<CThumbnailPane>();
+        break;
+    }
+}
+
+void CMainFrame::UpdateMinimumSize() {
+    if (m_pTopMenu && m_pTopMenu->MinimumWidth() > 0)
+        SetMinSize(wxSize(m_pTopMenu->MinimumWidth(), -1));
+}
+
+void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
+    COrsandelApp* app = COrsandelApp::GetApp();
+    if (app && !app->CloseImageFrame(false)) {
+        ev.Veto();
+        return;
+    }
+    if (m_closing)
+        return;
+    m_closing = true;
+    const bool zoomed = IsZoomed();
+    if (!zoomed && !IsIconized()) {
+        const wxRect r = GetRect();
+        WriteIniInt("WindowsSettings", "LEFT", r.x);
+        WriteIniInt("WindowsSettings", "TOP", r.y);
+        WriteIniInt("WindowsSettings", "WIDTH", r.width);
+        WriteIniInt("WindowsSettings", "HEIGHT", r.height);
+    }
+    WriteIniInt("WindowsSettings", "ZOOMED", zoomed ? 1 : 0);
+    if (app) {
+        if (m_pDoc)
+            WriteIniInt("InitialSettings", "SORT", m_pDoc->m_sort);
+        if (!app->m_strImagePath.empty())
+            WriteIniString("InitialSettings", "IMAGEPATH", app->m_strImagePath.c_str());
+        if (!app->m_strAutoPath.empty())
+            WriteIniString("InitialSettings", "AUTOPATH", app->m_strAutoPath.c_str());
+        if (!app->m_strAutoDir.empty())
+            WriteIniString("InitialSettings", "AUTODIR", app->m_strAutoDir.c_str());
+        app->Ticker().StopTicking();
+    }
+    if (IsComposing()) {
+        m_runner.Cancel();
+    }
+    SaveCameraSettings();
+    SetActiveView(static_cast<ui::View*>(nullptr)); // the lens port closes with the capture view's timer
+    StopCamera();
+    CleanThumbnailCache(GetThumbCacheFolder());
+    Hide();
+    ev.Skip(); // the document closes and the frame goes
+}

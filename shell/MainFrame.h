@@ -1,0 +1,136 @@
+// The main window: the views of the SDI layer in the middle, the top menu bar above, the
+// composition bar below, the focus image box at the right and the panel of the capture mode at
+// the left. It enters the four modes, owns the camera module with its parameter record, runs
+// the batch composition and keeps its placement in the settings file.
+#pragma once
+
+#include "devices/camera/CamDll.h"
+#include "devices/camera/ProcParameter.h"
+#include "devices/camera/gui/CamNotices.h"
+#include "shell/SDIWinApp.h"
+#include "shell/core/CompositionRunner.h"
+#include "ui/DockingBars.h"
+#include "ui/TemplateWindow.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class COrsandelDoc;
+class CFocusProgDialog;
+class CMultiView;
+class CSelectedBox;
+class CTopMenuDialog;
+class wxComboBox;
+
+class CCompositionBar : public ui::TemplatePanel {
+public:
+    CCompositionBar();
+    bool OnInitDialog() override;
+    wxComboBox* SpeedCombo() const;
+    // Shows 819, 820, 823, 824, and 818 unless [InitialSettings] HeightButton is 0.
+    void ShowCompositionItems(bool show);
+
+private:
+    void OnSizeBar();
+};
+
+// The command bar of the focus image box in the thumbnail layout (template 22, buttons 23 to 31).
+class CFocusBoxCmdBar : public ui::TemplatePanel {
+public:
+    CFocusBoxCmdBar();
+    bool OnInitDialog() override;
+    // Centres the buttons: 31, 30, 29, 28, 27 from the bottom, 23 and 24 from the top, 25 and 26
+    // between; returns the height the bar needs.
+    int LayoutButtons();
+};
+
+class CMainFrame : public CSDIFrameWnd {
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Placement, cache folder, views, bars, camera settings and the start mode's entry.
+    bool CreateFrame(std::unique_ptr<COrsandelDoc> document);
+
+    // Maximised as the window manager reports it, or as asked for while no window manager has
+    // answered (a display without one keeps no maximised state).
+    void Maximize(bool maximize = true) override;
+    bool IsZoomed() const;
+
+    void EnterMode(int mode);
+    int StartMode() const;
+    void ShowCaptureFolder();
+    void RestoreCaptureLayout();
+    // Selects the parent folder in the folder tree (the image browser's view; nothing while the
+    // pane in its place is empty).
+    void FolderUp() {}
+    void OnInitialMenu();
+    // Width of the pane the top menu bar lines up with; nothing while it does not exist.
+    std::optional<int> ReferencePaneWidth(bool thumbnailLayout) const;
+    void SetCompositionSpeed(int selection);
+    void ShowCompositionBar(bool show);
+
+    // ---- composition (819) ----
+    bool IsComposing() const { return m_runner.IsBusy(); }
+    void OnStartComposition();
+    CompositionRunner& Runner() { return m_runner; }
+
+    // ---- camera ----
+    void StartCamera();
+    void LoadCameraSettings();
+    void SaveCameraSettings();
+
+    CTopMenuDialog* TopMenu() const { return m_pTopMenu; }
+    CCompositionBar* CompositionBar() const { return m_pCompBar; }
+    CSelectedBox* SelectedBox() const { return m_pBox; }
+    ui::DockingBars& Bars() { return *m_bars; }
+    COrsandelDoc* Document() const { return m_pDoc; }
+    CFocusProgDialog* ProgressDialog() const { return m_pProgress; }
+
+    CCamDll m_camDll;
+    CProcParameter m_params;
+    std::unique_ptr<CamParamRecord> m_record;
+    CCamDllNotices m_notices;
+    std::string m_strModuleName; // display name of the loaded module
+    std::string m_strDevice;     // [STAGEINPUT] INPDEVICE
+    int m_bCameraFailed = 0;
+    int m_nFrameType = -1;
+    int m_bLayoutRefresh = 1;
+    CMultiView* m_pMultiView = nullptr;
+    wxWindow* m_pStageBusyOwner = nullptr;
+    wxWindow* m_pFocusedList = nullptr;
+
+private:
+    void CreateBars();
+    void OnCloseFrame(wxCloseEvent& ev);
+    void StopCamera();
+    void UpdateMinimumSize();
+    // The display changed: every group is laid out once, then the mode's view comes back.
+    void OnDisplayChange();
+    LRESULT OnWorkDone(WPARAM, LPARAM);
+    LRESULT OnWorkAborted(WPARAM, LPARAM);
+    LRESULT OnWorkProgress(WPARAM, LPARAM);
+    LRESULT OnWorkCancel(WPARAM, LPARAM);
+    LRESULT OnWorkReadFailed(WPARAM, LPARAM);
+    LRESULT OnCameraAlloc(WPARAM, LPARAM);
+    LRESULT OnCameraFree(WPARAM, LPARAM);
+    LRESULT OnCameraGrab(WPARAM, LPARAM);
+    LRESULT OnLensState(WPARAM, LPARAM);
+    void OnSelectInputDevice();
+    void OnInputMode();
+    void ShowResult();
+
+    COrsandelDoc* m_pDoc = nullptr;
+    std::unique_ptr<ui::DockingBars> m_bars;
+    CTopMenuDialog* m_pTopMenu = nullptr;
+    CCompositionBar* m_pCompBar = nullptr;
+    CSelectedBox* m_pBox = nullptr;
+    CFocusBoxCmdBar* m_pFocusCmdBar = nullptr;
+    void MakeFocusBoxCmdBar();
+    CFocusProgDialog* m_pProgress = nullptr;
+    CompositionRunner m_runner;
+    bool m_closing = false;
+    bool m_zoomRequested = false;
+    bool m_seenMaximized = false;
+};

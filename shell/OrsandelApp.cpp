@@ -1,0 +1,227 @@
+#include "shell/OrsandelApp.h"
+
+#include "imaging/Dib.h"
+#include "imaging/ProgramHelpers.h"
+#include "platform/Settings.h"
+#include "shell/LeftView.h"
+#include "shell/MainFrame.h"
+#include "shell/MultiView.h"
+#include "shell/OrsandelDoc.h"
+#include "shell/StartDialog.h"
+#include "shell/core/StartMode.h"
+#include "ui/TemplateWindow.h"
+#include "ui/resources/ResourceRegistry.h"
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/combobox.h>
+#include <wx/panel.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+
+ResultHandOver::~ResultHandOver() {
+    if (composite)
+        GlobalFree(composite);
+}
+
+COrsandelApp::COrsandelApp() : ui::MessageTarget(nullptr), m_ticker([this] { OnIdleTick(); }) {
+    if (!s_theApp)
+        s_theApp = this;
+    OnMessage(WM_MAINFRAME_ACTIVE, &COrsandelApp::OnMainFrameActive);
+    OnMessage(WM_VIEWER_ACTIVE, &COrsandelApp::OnViewerActive);
+    OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    OnCommand(ID_APP_EXIT, [this] {
+        if (m_pMainFrame)
+            m_pMainFrame->Close();
+    });
+}
+
+COrsandelApp::~COrsandelApp() {
+    ExitInstance();
+    if (s_theApp == this) {
+        ui::SetThreadMessageTarget(nullptr);
+        ui::SetAppCommandTarget(nullptr);
+        s_theApp = nullptr;
+    }
+}
+
+void COrsandelApp::ExitInstance() {
+    m_ticker.StopTicking();
+    if (m_pMainFrame) {
+        m_pMainFrame->Destroy();
+        m_pMainFrame = nullptr;
+    }
+}
+
+void COrsandelApp::RegisterTemplates() {
+    // The first six share the document and the main frame; the seventh is the result window's
+    // (its view in the main frame is the left view's kind of empty pane until that window lands).
+    AddDocTemplate(std::make_unique<CSDIDocTemplate>(
+        105, [](wxWindow* p) { return static_cast<wxWindow*>(new CLeftView(p)); }, -1, 0, 0));
+    AddDocTemplate(std::make_unique<CSDIDocTemplate>(
+        103, [](wxWindow* p) { return static_cast<wxWindow*>(new CThumbnailPane(p)); }, 0, 0, 1));
+    AddDocTemplate(std::make_unique<CSDIDocTemplate>(
+        103, [](wxWindow* p) { return static_cast<wxWindow*>(new CFolderPane(p)); }, 0, 0, 0));
+    AddDocTemplate(std::make_unique<CSDIDocTemplate>(
+        184,
+        [](wxWindow* p) {
+            auto* view = new CMultiView();
+            view->Create(p);
+            return static_cast<wxWindow*>(view);
+        },
+        -1, 0, 0));
+    AddDocTemplate(std::make_unique<CSDIDocTemplate>(
+        188, [](wxWindow* p) { return static_cast<wxWindow*>(new CVossaImagePane(p)); }, 1, 1, 0));
+    AddDocTemplate(std::make_unique<CSDIDocTemplate>(
+        188, [](wxWindow* p) { return static_cast<wxWindow*>(new CVossaLivePane(p)); }, 1, 0, 0));
+    AddDocTemplate(std::make_unique<CSDIDocTemplate>(
+        148, [](wxWindow* p) { return static_cast<wxWindow*>(new CResultPane(p)); }, -1, 0, 0));
+}
+
+bool COrsandelApp::InitInstance() {
+    const auto started = std::chrono::steady_clock::now();
+    char cwd[PATH_MAX];
+    m_strCurrentDir = ::getcwd(cwd, sizeof cwd) ? cwd : ".";
+    m_strSettingsPath = m_strCurrentDir + "/Vantorel.ini";
+    SetSettingsFilePath(m_strSettingsPath);
+    SetLensFilePath(m_strCurrentDir + "/LENS.TXT");
+    m_recentFiles.clear();
+    for (int i = 1; i <= 4; ++i) {
+        const std::string f = ReadIniString("Recent File List", ("File" + std::to_string(i)).c_str(), "");
+        if (!f.empty())
+            m_recentFiles.push_back(f);
+    }
+
+    char bundle[256];
+    ReadIniString("InitialSettings", "Resource", "", bundle, sizeof bundle);
+    if (bundle[0])
+        ui::LoadLanguageBundle(bundle);
+    else
+        WriteIniString("InitialSettings", "Resource", "QV_l_jpn.dll");
+
+    if (m_guard.Acquire("Vantorel Software") != SingleInstanceGuard::Acquired)
+        return false;
+
+    ui::SetThreadMessageTarget(this);
+    ui::SetAppCommandTarget(this);
+    if (Templates().empty())
+        RegisterTemplates();
+
+    m_strImagePath = ReadIniString("InitialSettings", "IMAGEPATH", "");
+    m_strAutoPath = ReadIniString("InitialSettings", "AUTOPATH", "");
+    m_strAutoDir = ReadIniString("InitialSettings", "AUTODIR", "");
+
+    if (ChooseStartMode(false) == -1)
+        return false;
+
+    auto document = std::make_unique<COrsandelDoc>();
+    document->OnNewDocument();
+    m_pDocument = document.get();
+    auto* frame = new CMainFrame();
+    m_pMainFrame = frame;
+    if (!frame->CreateFrame(std::move(document))) {
+        frame->Destroy();
+        m_pMainFrame = nullptr;
+        return false;
+    }
+    wxTheApp->SetTopWindow(frame);
+    if (ReadIniInt("WindowsSettings", "ZOOMED", 0) != 0)
+        frame->Maximize(true);
+    frame->Show(true);
+    frame->SetCompositionSpeed(m_pDocument->m_compSpeed);
+    frame->InitialUpdateFrame();
+    frame->Update();
+    // The live ticker belongs to the program's own message loop: started from inside it (at
+    // start-up the loop does not run yet).
+    if (wxEventLoopBase::GetActive())
+        m_ticker.StartTicking(100);
+    else
+        wxTheApp->CallAfter([this] { m_ticker.StartTicking(100); });
+    m_startupMs = static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
+            .count());
+    return true;
+}
+
+int COrsandelApp::ChooseStartMode(bool forceDialog) {
+    int mode = 0;
+    if (StoredStartMode(forceDialog, &mode)) {
+        m_nStartMode = mode;
+        return mode;
+    }
+    CStartDialog dlg(nullptr);
+    m_nStartMode = dlg.DoModal();
+    return StartModeFromAnswer(m_nStartMode);
+}
+
+void COrsandelApp::OnIdleTick() {
+    CMainFrame* frame = m_pMainFrame;
+    if (!frame)
+        return;
+    if (frame->IsActiveView<CMultiView>() && frame->m_pMultiView)
+        frame->m_pMultiView->GrabLiveFrame();
+}
+
+ResultHandOver* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double** heights,
+                                                int** focusIndex, int showCommand) {
+    auto result = std::make_unique<ResultHandOver>();
+    if (path)
+        result->path = path;
+    int width = 0;
+    int height = 0;
+    if (!path && bitmap) {
+        result->composite = DibDuplicate(bitmap);
+        if (result->composite) {
+            GlobalLockGuard lock(result->composite);
+            width = DibGetWidth(lock.get());
+            height = DibGetHeight(lock.get());
+        }
+    }
+    // Copies of the rows: the caller frees its own.
+    if (heights && width > 0 && height > 0) {
+        result->heights.assign(static_cast<size_t>(height), {});
+        for (int y = 0; y < height; ++y)
+            result->heights[static_cast<size_t>(y)].assign(heights[y], heights[y] + width);
+    }
+    if (focusIndex && width > 0 && height > 0) {
+        result->focusIndex.assign(static_cast<size_t>(height), {});
+        for (int y = 0; y < height; ++y)
+            result->focusIndex[static_cast<size_t>(y)].assign(focusIndex[y], focusIndex[y] + width);
+    }
+    result->smoothing = m_nSmoothing;
+    result->showCommand = showCommand;
+    m_nSmoothing = 0;
+    m_lastResult = std::move(result);
+    return m_lastResult.get();
+}
+
+bool COrsandelApp::CloseImageFrame(bool returnToMain) {
+    if (!returnToMain)
+        return true;
+    if (m_pMainFrame) {
+        m_pMainFrame->Raise();
+        m_pMainFrame->SetFocus();
+        wxTheApp->SetTopWindow(m_pMainFrame);
+    }
+    return true;
+}
+
+void COrsandelApp::OnAppAbout() {
+    ui::TemplateDialog about(m_pMainFrame, 10);
+    about.DoModal();
+}
+
+LRESULT COrsandelApp::OnMainFrameActive(WPARAM, LPARAM) {
+    if (m_pMainFrame)
+        wxTheApp->SetTopWindow(m_pMainFrame);
+    return 0;
+}
+
+LRESULT COrsandelApp::OnViewerActive(WPARAM, LPARAM) {
+    if (m_pResultFrame)
+        wxTheApp->SetTopWindow(m_pResultFrame);
+    return 0;
+}

@@ -1,0 +1,40 @@
+// The one document of the main frame, shared by all its views: the settings it keeps
+// (DocumentSettings), the current camera frame and the map from image path to image record.
+#pragma once
+
+#include "imaging/MyImageData.h"
+#include "platform/GlobalMemory.h"
+#include "shell/core/DocumentSettings.h"
+#include "ui/Document.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+class CPalette;
+
+class COrsandelDoc : public ui::Document, public DocumentSettings {
+public:
+    COrsandelDoc();
+    // Empties the application's lens table and writes the thumbnail and microscope settings.
+    ~COrsandelDoc() override;
+
+    // Reads the sort order and every composition and microscope setting.
+    bool OnNewDocument() override;
+    // Frees the image records (when the browser's views exist) and the current frame (when the
+    // capture view exists).
+    void OnCloseDocument() override;
+
+    // No step of the program makes a palette: drawing uses none.
+    CPalette* GetPalette() const { return m_pPalette; }
+
+    // The current camera frame (owned); null when none.
+    HDIB m_hFrame = nullptr;
+    void FreeFrame();
+
+    // Image records of the browser by full path, under the program-wide critical section.
+    std::map<std::string, std::unique_ptr<CMyImageData>> m_imageMap;
+
+private:
+    CPalette* m_pPalette = nullptr;
+};

@@ -1,0 +1,136 @@
+// The program with the rendering test camera: live frames, still captures into files, the lens
+// timer on a pseudo terminal, and a second start.
+#include "ShellGuiFixture.h"
+
+#include "imaging/Dib.h"
+#include "imaging/ImageFile.h"
+#include "shell/MultiView.h"
+#include "shell/OrsandelDoc.h"
+#include "shell/ScaleStatic.h"
+#include "shell/TopMenuDialog.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+using Capture = ShellWindows;
+
+TEST_F(Capture, LiveFramesAndStillPicturesPerExtension) {
+    Settings(1009);
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    CMultiView* view = f->m_pMultiView;
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(f->m_bCameraFailed, 0);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->LivePane()->HasImage(); }, 20000));
+    EXPECT_EQ(view->FrameWidth(), 640);
+    EXPECT_EQ(view->FrameHeight(), 480);
+    // The pane keeps the frame's ratio.
+    const wxSize pane = view->LivePane()->GetSize();
+    EXPECT_NEAR(pane.x * 480.0 / 640.0, pane.y, 1.5);
+
+    CScriptedMessageSink sink(IDOK);
+    for (const char* name : {"a.bmp", "b.dib", "c.tif", "d.JPG"}) {
+        const std::string path = folder + "/" + name;
+        ASSERT_EQ(view->CaptureAndSave(path), 1) << name;
+        int type = -1;
+        HDIB back = ReadImageFile(path, &type);
+        ASSERT_NE(back, nullptr) << name;
+        GlobalLockGuard lock(back);
+        EXPECT_EQ(DibGetWidth(lock.get()), 640) << name;
+        EXPECT_EQ(DibGetHeight(lock.get()), 480) << name;
+        GlobalFree(back);
+    }
+    EXPECT_TRUE(sink.ShownIds().empty());
+    EXPECT_EQ(view->CaptureAndSave(folder + "/e.png"), 0);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{896});
+    EXPECT_FALSE(std::filesystem::exists(folder + "/e.png"));
+}
+
+TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    ::setenv("VANTOREL_COM2", ::ptsname(master), 1);
+    Settings(1009, "[COMM]\nCONTROLLER=9\nLENSPORT=1\n");
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
+    COrsandelDoc* doc = app->m_pDocument;
+    EXPECT_EQ(doc->m_lensNumber, -1);
+    // Nothing waiting on the port: polls bring no lens state.
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->m_pMultiView->LensPolls() >= 2; }));
+    EXPECT_EQ(doc->m_lensNumber, -1);
+    const unsigned char state = 0x1D; // lens 90, zoom 2.5
+    ASSERT_EQ(::write(master, &state, 1), 1);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->m_lensNumber == 90; }, 10000));
+    EXPECT_DOUBLE_EQ(doc->m_zoom, 2.5); // lParam 25
+    EXPECT_EQ(doc->m_currentLens.GetName(), "ML90-2.5");
+    EXPECT_EQ(f->TopMenu()->GetDlgItemText(1392), "Ninety");
+    CloseProgram();
+    ::unsetenv("VANTOREL_COM2");
+    ::close(master);
+}
+
+TEST_F(Capture, SecondStartEndsAtOnce) {
+    Settings(1009);
+    ASSERT_TRUE(StartProgram());
+    const std::string program = std::string(VT_BINARY_DIR) + "/programs/vantorel/vantorel";
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    pid_t done = 0;
+    // The live ticker keeps events coming, so the condition is looked at often.
+    ui::testing::PumpUntil([&] { return (done = ::waitpid(pid, &status, WNOHANG)) != 0; }, 30000);
+    if (done == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
+    EXPECT_EQ(done, pid) << "the second program did not end";
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 127);
+}
+
+// Live frame cost at the test camera's largest size: grab (module), conversion, drawing.
+TEST_F(Capture, LiveFrameCost) {
+    Settings(1009, "[CAMPARAM]\nIMAGESIZESEL=2\n");
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    CMultiView* view = f->m_pMultiView;
+    app->Ticker().StopTicking();
+    ASSERT_TRUE(ui::testing::PumpUntil(
+        [&] {
+            view->GrabLiveFrame();
+            return view->LivePane()->HasImage();
+        },
+        20000));
+    std::vector<double> ms;
+    for (int i = 0; i < 25; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        view->GrabLiveFrame();
+        view->LivePane()->Update(); // the paint: stretch and overlay
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    double load[1] = {0};
+    getloadavg(load, 1);
+    std::printf("live frame %dx%d: median %.1f ms (min %.1f, max %.1f), load %.2f; start-up %ld ms\n",
+                view->FrameWidth(), view->FrameHeight(), ms[ms.size() / 2], ms.front(), ms.back(), load[0],
+                app->m_startupMs);
+    EXPECT_EQ(view->FrameWidth(), 1280);
+}
+
+} // namespace

@@ -1,0 +1,136 @@
+// A composition of the focus image box from the frame's command 819 to the result hand-over.
+#include "ShellGuiFixture.h"
+
+#include "imaging/Dib.h"
+#include "imaging/ImageFile.h"
+#include "imaging/gui/FocusProgDialog.h"
+#include "shell/SelectedBox.h"
+#include "tools/seriesmaker/SeriesMaker.h"
+
+#include <wx/combobox.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace {
+
+class Composition : public ShellWindows {
+protected:
+    void MakeSeries(int frames, int width, int height) {
+        seriesmaker::SeriesParams p;
+        p.width = width;
+        p.height = height;
+        p.frames = frames;
+        seriesmaker::SeriesMaker maker(p);
+        for (int k = 0; k < frames; ++k) {
+            HDIB frame = maker.Frame(k);
+            const std::string path = folder + "/s" + std::to_string(k) + ".bmp";
+            ASSERT_TRUE(SaveImageFile(frame, path, 3, 75));
+            GlobalFree(frame);
+            files.push_back(path);
+        }
+    }
+    void FillBox() {
+        CSelectedBox* box = Frame()->SelectedBox();
+        box->RemoveAll();
+        for (size_t k = 0; k < files.size(); ++k)
+            ASSERT_TRUE(box->AddFile(files[k], 10.0 * static_cast<double>(k)));
+    }
+    std::vector<std::string> files;
+};
+
+TEST_F(Composition, BoxSeriesReachesTheResultWithHeights) {
+    Settings(1009, "", "");
+    MakeSeries(5, 200, 150);
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    CScriptedMessageSink sink(IDOK);
+    f->CompositionBar()->SpeedCombo()->SetSelection(0);
+    FillBox();
+    f->RouteCommandId(819);
+    EXPECT_TRUE(f->IsComposing());
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_lastResult != nullptr; }, 60000));
+    EXPECT_FALSE(f->IsComposing());
+    const ResultHandOver& r = *app->m_lastResult;
+    ASSERT_NE(r.composite, nullptr);
+    GlobalLockGuard lock(r.composite);
+    const int w = DibGetWidth(lock.get());
+    const int h = DibGetHeight(lock.get());
+    EXPECT_GT(w, 100);
+    ASSERT_EQ(r.heights.size(), static_cast<size_t>(h));
+    EXPECT_EQ(r.heights[0].size(), static_cast<size_t>(w));
+    EXPECT_EQ(r.smoothing, 6); // focus type 1
+    double lo = 1e9, hi = -1e9;
+    for (const auto& row : r.heights)
+        for (double z : row) {
+            lo = std::min(lo, z);
+            hi = std::max(hi, z);
+        }
+    EXPECT_GE(lo, 0.0);
+    EXPECT_LE(hi, 40.0);
+    EXPECT_GT(hi, lo); // the series' surface is not flat
+    EXPECT_TRUE(sink.ShownIds().empty());
+    // COMPSPEED was stored from the combo box before the settings were written.
+    EXPECT_EQ(ReadIniInt("PARAMETER", "COMPSPEED", -1), 0);
+}
+
+TEST_F(Composition, CancelShows875AndAnUnreadableFile9201) {
+    Settings(1009);
+    MakeSeries(5, 160, 120);
+    // The third file is a pipe: the worker cannot get past it until the test lets it, so the
+    // cancel always comes before the end of the run.
+    const std::string pipe = files[2];
+    std::filesystem::remove(pipe);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    CScriptedMessageSink sink(IDOK);
+    f->CompositionBar()->SpeedCombo()->SetSelection(0);
+    FillBox();
+    f->RouteCommandId(819);
+    ASSERT_TRUE(f->IsComposing());
+    ASSERT_NE(f->ProgressDialog(), nullptr);
+    ui::testing::Click(ui::testing::FindById(f->ProgressDialog(), 2));
+    // Let the reader of the pipe see its end (when it has opened it), until the run is over.
+    ASSERT_TRUE(ui::testing::PumpUntil(
+        [&] {
+            const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+            return !f->IsComposing();
+        },
+        30000));
+    const std::vector<UINT> shown = sink.ShownIds();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), 875u);
+    EXPECT_EQ(sink.CountOf(875), 1u);
+    EXPECT_LE(sink.CountOf(9201), 1u); // the pipe, when the worker had reached it
+    EXPECT_EQ(app->m_lastResult, nullptr);
+
+    sink.ClearShown();
+    std::filesystem::remove(pipe);
+    Write("s2.bmp", "this is no picture");
+    f->RouteCommandId(819);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_lastResult != nullptr; }, 60000));
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+}
+
+TEST_F(Composition, TwoEntriesAreNotEnough) {
+    Settings(1009);
+    MakeSeries(1, 64, 48);
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    FillBox(); // one image and the placeholder
+    ui::CmdUI state(819);
+    ASSERT_TRUE(ui::RouteUpdate(f->CommandChain(), state));
+    EXPECT_EQ(state.enabled, std::optional<bool>(false));
+    f->SelectedBox()->AddFile(files[0], 1.0);
+    ui::CmdUI again(819);
+    ui::RouteUpdate(f->CommandChain(), again);
+    EXPECT_EQ(again.enabled, std::optional<bool>(true));
+}
+
+} // namespace
