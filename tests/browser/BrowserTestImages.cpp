@@ -50,3 +50,12 @@ CacheFolderScope::CacheFolderScope(const std::string& folder) : previous_(GetThu
 CacheFolderScope::~CacheFolderScope() {
     SetThumbCacheFolder(previous_);
 }
+
+std::string WriteGrey16Tiff(const std::string& path, int w, int h) {
+    HDIB dib = DibCreate(w, h, DIB_KIND_GREY16);
+    const BOOL ok = SaveImageFile(dib, path, 6, 0);
+    GlobalFree(dib);
+    if (!ok)
+        throw std::runtime_error("cannot write " + path);
+    return path;
+}

@@ -22,3 +22,6 @@ public:
 private:
     std::string previous_;
 };
+
+// A w x h 16-bit grey TIFF (type 6).
+std::string WriteGrey16Tiff(const std::string& path, int w, int h);

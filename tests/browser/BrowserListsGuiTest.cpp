@@ -1,0 +1,282 @@
+// The thumbnail list and the focus image box in a test frame: fills with thumbnails arriving, the
+// 256 limit, drags into the box and back out, refusals of mixed images, self drops, and the box's
+// additions by the capture workflow.
+#include "BrowserTestImages.h"
+#include "browser/SelListCtrl.h"
+#include "browser/ThumbnailListCtrl.h"
+#include "imaging/ProgramHelpers.h"
+#include "platform/ScriptedMessageSink.h"
+#include "platform/WindowMessages.h"
+#include "tests/support/ScratchFolder.h"
+#include "ui/PrivateMessages.h"
+#include "ui/testing/GuiTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/frame.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+#include <filesystem>
+
+using ui::testing::PumpUntil;
+
+namespace {
+
+class BrowserLists : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir / "Cache");
+        ctx.imageMap = &map;
+        frame = new wxFrame(nullptr, wxID_ANY, "browser", wxDefaultPosition, wxSize(1300, 900));
+        auto* sizer = new wxBoxSizer(wxHORIZONTAL);
+        thumbs = new CThumbnailListCtrl(frame, 802);
+        auto* side = new wxBoxSizer(wxVERTICAL);
+        count = new wxStaticText(frame, 1106, "0");
+        box = new CSelListCtrl(frame, 1022);
+        side->Add(count, 0, wxEXPAND);
+        side->Add(box, 1, wxEXPAND);
+        sizer->Add(thumbs, 3, wxEXPAND);
+        sizer->Add(side, 1, wxEXPAND);
+        frame->SetSizer(sizer);
+        ctx.thumbnailList = thumbs;
+        ctx.focusBox = box;
+        ctx.removeSelectedFromBox = [this] { box->RemoveItems(false); };
+        thumbs->SetContext(&ctx);
+        box->SetContext(&ctx);
+        thumbs->SetOptionA(false);
+        thumbs->SetOptionB(false);
+        box->SetOptionA(false);
+        box->SetOptionB(false);
+        ::SendMessage(box->GetSafeHwnd(), WM_LIST_SET_LINK, WPARAM(ui::WindowHandle(count)), 0);
+        frame->Show();
+        ASSERT_TRUE(ui::testing::WaitForPaint(frame));
+        box->InitList();
+        ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
+    }
+    void TearDown() override { EXPECT_TRUE(ui::testing::DestroyAndWait(frame)); }
+
+    // Fills the thumbnail list from a folder and waits for the end of the pass and the drawing
+    // of every visible cell.
+    void Fill(const std::string& folder) {
+        ::SendMessage(thumbs->GetSafeHwnd(), WM_LIST_FILL, WPARAM(folder.c_str()), 0);
+        ASSERT_TRUE(PumpUntil([&] { return !thumbs->IsBusy(); }));
+        thumbs->Refresh();
+        ASSERT_TRUE(PumpUntil([&] {
+            for (const auto& f : thumbs->Items())
+                if (thumbs->GetCellRect(thumbs->IndexOf(f.get())).GetBottom() < thumbs->GetClientSize().y &&
+                    !f->m_drawnInThumbList)
+                    return false;
+            return true;
+        }));
+    }
+    wxPoint CentreOnScreen(CSListCtrl* list, int i) {
+        return list->ClientToScreen(list->GetCellRect(i).GetPosition() + wxPoint(20, 20));
+    }
+    // Drags the selected items of a list (item i under the pointer) and drops them at a point.
+    void DragTo(CSListCtrl* source, int i, const wxPoint& screen) {
+        const wxRect r = source->GetCellRect(i);
+        ASSERT_FALSE(source->BeginDrag(i, r.x + 20, r.y + 20).empty());
+        source->DropAt(screen);
+    }
+    std::string CountText() const { return count->GetLabel().ToStdString(); }
+
+    ScratchFolder dir{"browser-gui"};
+    CacheFolderScope cache{dir / "Cache"};
+    CImageDataMap map;
+    BrowserContext ctx;
+    wxFrame* frame = nullptr;
+    CThumbnailListCtrl* thumbs = nullptr;
+    CSelListCtrl* box = nullptr;
+    wxStaticText* count = nullptr;
+    CScriptedMessageSink sink{IDOK};
+};
+
+} // namespace
+
+TEST_F(BrowserLists, FillShowsThumbnailsAndDropsUnreadableFiles) {
+    std::filesystem::create_directories(dir / "img");
+    WriteFlatImage(dir / "img/a3.bmp", 80, 60, 250, 0, 0);
+    WriteFlatImage(dir / "img/a1.jpg", 60, 80, 0, 250, 0);
+    WriteFlatImage(dir / "img/a2.bmp", 40, 40, 0, 0, 250, true);
+    dir.Write("img/a4.jpg", "truncated");
+    dir.Write("img/notes.txt", "text");
+    Fill(dir / "img/");
+    ASSERT_EQ(thumbs->GetItemCount(), 3);
+    EXPECT_EQ(GetFileNamePart(thumbs->GetItemPath(0)), "a1.jpg");
+    EXPECT_EQ(GetFileNamePart(thumbs->GetItemPath(2)), "a3.bmp");
+    EXPECT_EQ(thumbs->CurrentFolder(), dir / "img");
+    for (const auto& f : thumbs->Items()) {
+        ASSERT_TRUE(f->m_record);
+        EXPECT_TRUE(f->m_drawnInThumbList);
+    }
+    EXPECT_EQ(thumbs->Items()[1]->m_record->m_cacheValue1, 0); // grey
+    // Drawn cells keep their picture; records outside the box drop their thumbnails.
+    EXPECT_FALSE(thumbs->Items()[0]->m_record->GetThumbnail());
+    char folder[512] = {};
+    ::SendMessage(thumbs->GetSafeHwnd(), WM_LIST_GET_FOLDER, WPARAM(folder), sizeof folder);
+    EXPECT_EQ(std::string(folder), dir / "img");
+    ui::testing::Screenshot(frame, ui::testing::OutputFolder() + "/browser-lists.png");
+
+    // A refresh and a second folder asked at once: the second folder is shown.
+    std::filesystem::create_directories(dir / "two");
+    WriteFlatImage(dir / "two/b1.bmp", 20, 20, 9, 9, 9);
+    ::SendMessage(thumbs->GetSafeHwnd(), WM_LIST_FILL, 0, 0);
+    Fill(dir / "two");
+    ASSERT_EQ(thumbs->GetItemCount(), 1);
+    // Records of the first folder were pruned.
+    EXPECT_EQ(map.count(dir / "img/a1.jpg"), 0u);
+}
+
+TEST_F(BrowserLists, MoreThan256FilesShow890AndKeepTheFirstByName) {
+    std::filesystem::create_directories(dir / "many");
+    const std::string one = WriteFlatImage(dir / "many/x000.bmp", 4, 4, 1, 2, 3);
+    const std::string bytes = ScratchFolder::ReadAll(one);
+    for (int i = 1; i < 257; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "many/x%03d.bmp", i);
+        dir.Write(name, bytes);
+    }
+    ctx.thumbSize = 64;
+    Fill(dir / "many");
+    EXPECT_EQ(thumbs->GetItemCount(), 256);
+    EXPECT_EQ(sink.CountOf(890), 1u);
+    EXPECT_EQ(GetFileNamePart(thumbs->GetItemPath(255)), "x255.bmp");
+}
+
+TEST_F(BrowserLists, DragIntoTheBoxAndBackOut) {
+    std::filesystem::create_directories(dir / "img");
+    for (int i = 1; i <= 4; ++i)
+        WriteFlatImage(dir / ("img/s" + std::to_string(i) + ".bmp"), 64, 48, 30 * i, 100, 100);
+    Fill(dir / "img");
+    for (int i = 0; i < 3; ++i)
+        thumbs->Items()[i]->m_selected = 1;
+    DragTo(thumbs, 1, CentreOnScreen(box, 0));
+    ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
+    ASSERT_EQ(box->GetItemCount(), 4);
+    EXPECT_EQ(GetFileNamePart(box->GetItemPath(0)), "s1.bmp");
+    EXPECT_EQ(GetFileNamePart(box->GetItemPath(2)), "s3.bmp");
+    EXPECT_TRUE(box->Items().back()->IsPlaceholder());
+    EXPECT_EQ(CountText(), "  3");
+    EXPECT_TRUE(sink.ShownIds().empty());
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(thumbs->Items()[i]->m_record->m_state, 1); // red captions
+        EXPECT_FALSE(thumbs->Items()[i]->m_selected);        // a copy clears the selection
+    }
+    EXPECT_EQ(thumbs->Items()[3]->m_record->m_state, 0);
+    ui::testing::Screenshot(frame, ui::testing::OutputFolder() + "/browser-box.png");
+
+    // The same image again adds nothing and says nothing.
+    thumbs->Items()[0]->m_selected = 1;
+    DragTo(thumbs, 0, CentreOnScreen(box, 0));
+    ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
+    EXPECT_EQ(box->GetItemCount(), 4);
+    EXPECT_TRUE(sink.ShownIds().empty());
+
+    // Two out of the box onto the thumbnail list: a move, the box loses them.
+    for (const auto& f : box->Items())
+        f->m_selected = 0;
+    box->Items()[0]->m_selected = 1;
+    box->Items()[1]->m_selected = 1;
+    DragTo(box, 0, CentreOnScreen(thumbs, 3));
+    EXPECT_EQ(box->GetItemCount(), 2);
+    EXPECT_EQ(CountText(), "  1");
+    EXPECT_EQ(thumbs->Items()[0]->m_record->m_state, 0);
+    EXPECT_EQ(thumbs->Items()[2]->m_record->m_state, 1);
+}
+
+TEST_F(BrowserLists, MixedImagesAreRefusedOnceAndSelfDropsAreRefused) {
+    std::filesystem::create_directories(dir / "mix");
+    WriteFlatImage(dir / "mix/m1.bmp", 40, 30, 200, 10, 10);
+    WriteFlatImage(dir / "mix/m2.bmp", 40, 30, 20, 20, 20, true);
+    WriteFlatImage(dir / "mix/m3.bmp", 50, 30, 200, 10, 10);
+    WriteGrey16Tiff(dir / "mix/m4.tif", 40, 30);
+    Fill(dir / "mix");
+    ASSERT_EQ(thumbs->GetItemCount(), 4);
+    for (int i = 0; i < 3; ++i)
+        thumbs->Items()[i]->m_selected = 1;
+    DragTo(thumbs, 0, CentreOnScreen(box, 0));
+    ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
+    EXPECT_EQ(box->GetItemCount(), 2);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{889});
+    EXPECT_EQ(thumbs->Items()[1]->m_record->m_state, 0); // refused: not marked
+
+    // A 16-bit image: refused with 899 (also on a double click).
+    sink.ClearShown();
+    box->RemoveItems(true);
+    for (const auto& f : thumbs->Items())
+        f->m_selected = 0;
+    thumbs->Items()[3]->m_selected = 1;
+    DragTo(thumbs, 3, CentreOnScreen(box, 0));
+    EXPECT_EQ(box->GetItemCount(), 1);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{899});
+
+    // Self drop: with the option off the list refuses its own window; with it on a drop inside
+    // the dragged range is refused with 879.
+    sink.ClearShown();
+    for (int i = 0; i < 3; ++i)
+        thumbs->Items()[i]->m_selected = 1;
+    const wxRect r = thumbs->GetCellRect(1);
+    ASSERT_FALSE(thumbs->BeginDrag(1, r.x + 20, r.y + 20).empty());
+    const std::string payload = browser_drag::Encode(0, thumbs->DraggedPositions());
+    EXPECT_EQ(thumbs->OnDragEnter(&payload, r.x + 20, r.y + 20, false), DROPEFFECT_NONE);
+    EXPECT_EQ(thumbs->OnDragEnter(nullptr, r.x + 20, r.y + 20, false), DROPEFFECT_NONE);
+    thumbs->SetOptionA(true);
+    EXPECT_EQ(thumbs->OnDragEnter(&payload, r.x + 20, r.y + 20, true), DROPEFFECT_COPY);
+    EXPECT_FALSE(thumbs->OnDrop(payload, r.x + 20, r.y + 20));
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{879});
+    // A record that is not this drag's (bad length, other positions) is refused silently.
+    EXPECT_FALSE(box->OnDrop(payload.substr(0, payload.size() - 1), 5, 5));
+    EXPECT_FALSE(box->OnDrop(browser_drag::Encode(0, {0, 1, 2, 3}), 5, 5));
+    thumbs->EndDrag(DROPEFFECT_NONE);
+    EXPECT_EQ(sink.ShownIds().size(), 1u);
+}
+
+TEST_F(BrowserLists, CaptureAddsFilesBeforeThePlaceholderAndFolderFillsKeepItLast) {
+    std::filesystem::create_directories(dir / "cap");
+    std::vector<std::string> files;
+    for (int i = 1; i <= 3; ++i)
+        files.push_back(WriteFlatImage(dir / ("cap/c00" + std::to_string(i) + ".bmp"), 32, 24, 60 * i, 0, 0));
+    EXPECT_EQ(CountText(), "  0");
+    for (const auto& f : files) {
+        box->SetAppendMode(true);
+        CFileInfoStruc* entry = box->AddFile(f);
+        ASSERT_TRUE(entry);
+        box->WaitForLoader(frame);
+        EXPECT_FALSE(box->IsBusy());
+        EXPECT_TRUE(entry->m_record);
+    }
+    box->SetAppendMode(false);
+    EXPECT_EQ(box->AddFile(dir / "cap/none.bmp"), nullptr);
+    ASSERT_EQ(box->GetItemCount(), 4);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(box->GetItemPath(i), files[i]);
+    EXPECT_TRUE(box->Items()[3]->IsPlaceholder());
+    EXPECT_EQ(CountText(), "  3");
+
+    ctx.boxSortKey = 31;
+    box->SortItems();
+    EXPECT_EQ(box->GetItemPath(0), files[2]);
+    EXPECT_TRUE(box->Items()[3]->IsPlaceholder());
+
+    // A folder fill with a stale insert position: the placeholder comes back last and new
+    // items go before it.
+    box->SetInsertPosition(99);
+    ::SendMessage(box->GetSafeHwnd(), WM_LIST_FILL, WPARAM((dir / "cap").c_str()), 0);
+    ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
+    ASSERT_EQ(box->GetItemCount(), 4);
+    EXPECT_TRUE(box->Items()[3]->IsPlaceholder());
+    ASSERT_TRUE(box->AddFile(files[0]));
+    EXPECT_TRUE(box->Items()[4]->IsPlaceholder());
+    box->WaitForLoader();
+    EXPECT_GE(box->InsertPosition(), 0);
+    EXPECT_LE(box->InsertPosition(), box->GetItemCount() - 1);
+
+    // An unreadable image stays in the box; a double click on it tells 9201.
+    const std::string bad = dir.Write("cap/bad.jpg", "no");
+    ASSERT_TRUE(box->AddFile(bad));
+    box->WaitForLoader();
+    const int badAt = box->IndexOf(box->Items()[box->GetItemCount() - 2].get());
+    EXPECT_EQ(box->GetItemPath(badAt), bad);
+    EXPECT_FALSE(box->Items()[badAt]->m_record);
+}
