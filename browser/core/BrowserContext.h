@@ -36,3 +36,12 @@ public:
     virtual ~BrowserDocument() = default;
     virtual BrowserContext& Browser() = 0;
 };
+
+#include "platform/Object.h"
+
+// The hint object of a folder chosen in the folder tree (hint HINT_FOLDER_SELECTED).
+class CFolderHint : public CObject {
+public:
+    explicit CFolderHint(std::string folder) : m_folder(std::move(folder)) {}
+    std::string m_folder;
+};
