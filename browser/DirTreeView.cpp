@@ -245,10 +245,3 @@ bool CDirTreeView::SelectParentFolder() {
     SelectItem(parent);
     return true;
 }
-
-int CDirTreeView::PaneWidthForTopMenu(int width, int right825, int right829, int left954) {
-    const int d = right829 - right825;
-    if (width + d > left954 - 30)
-        return std::max(0, left954 - d - 30);
-    return -1;
-}

@@ -5,6 +5,7 @@
 // Choosing a folder tells the document's other views (hint 0x509 with the folder).
 #pragma once
 
+#include "browser/DirTreeViewLayout.h"
 #include "ui/View.h"
 
 #include <wx/imaglist.h>
@@ -53,9 +54,6 @@ public:
         m_startMode = startMode;
         m_imagePath = imagePath;
     }
-    // Called while the tree's pane is resized: the new width, and the pane width it should have
-    // given the positions of the top menu's controls (825, 829, 954), or -1 to keep it.
-    static int PaneWidthForTopMenu(int width, int right825, int right829, int left954);
 
     wxTreeItemId DesktopItem() const { return m_desktop; }
     wxTreeItemId ComputerItem() const { return m_computer; }

@@ -116,7 +116,7 @@ std::vector<MountedVolume> ParseMounts(const std::string& table) {
         MountedVolume v;
         v.mountPoint = point;
         v.network = kNetworkTypes.count(type) != 0;
-        const bool disk = device.compare(0, 5, "/dev/") == 0 && device.compare(0, 10, "/dev/loop") != 0;
+        const bool disk = device.compare(0, 5, "/dev/") == 0 && device.compare(0, 9, "/dev/loop") != 0;
         if (!(point == "/" || disk || v.network) || !seen.insert(point).second)
             continue;
         v.removable = point.compare(0, 7, "/media/") == 0 || point.compare(0, 11, "/run/media/") == 0;

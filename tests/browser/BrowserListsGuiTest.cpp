@@ -4,6 +4,7 @@
 #include "BrowserTestImages.h"
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailListCtrl.h"
+#include "imaging/ImageFile.h"
 #include "imaging/ProgramHelpers.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/WindowMessages.h"
@@ -279,4 +280,98 @@ TEST_F(BrowserLists, CaptureAddsFilesBeforeThePlaceholderAndFolderFillsKeepItLas
     const int badAt = box->IndexOf(box->Items()[box->GetItemCount() - 2].get());
     EXPECT_EQ(box->GetItemPath(badAt), bad);
     EXPECT_FALSE(box->Items()[badAt]->m_record);
+}
+
+namespace {
+void Mouse(wxWindow* w, wxEventType type, const wxPoint& p, bool shift = false, bool ctrl = false) {
+    wxMouseEvent ev(type);
+    ev.SetPosition(p);
+    ev.SetEventObject(w);
+    ev.m_shiftDown = shift;
+    ev.m_controlDown = ctrl;
+    ev.m_leftDown = type == wxEVT_LEFT_DOWN || type == wxEVT_MOTION;
+    w->GetEventHandler()->ProcessEvent(ev);
+}
+void Click(wxWindow* w, const wxPoint& p, bool shift = false, bool ctrl = false) {
+    Mouse(w, wxEVT_LEFT_DOWN, p, shift, ctrl);
+    Mouse(w, wxEVT_LEFT_UP, p, shift, ctrl);
+}
+std::string Selected(const CSListCtrl* list) {
+    std::string s;
+    for (const auto& f : list->Items())
+        s += f->m_selected ? '1' : '0';
+    return s;
+}
+} // namespace
+
+TEST_F(BrowserLists, ClickShiftCtrlAndMarqueeSelectionAndDoubleClicks) {
+    std::filesystem::create_directories(dir / "sel");
+    for (int i = 1; i <= 6; ++i)
+        WriteFlatImage(dir / ("sel/q" + std::to_string(i) + ".bmp"), 32, 32, 10 * i, 10, 10);
+    WriteGrey16Tiff(dir / "sel/q7.tif", 32, 32);
+    ctx.thumbSize = 64;
+    Fill(dir / "sel");
+    ASSERT_EQ(thumbs->GetItemCount(), 7);
+    auto at = [&](int i) { return thumbs->GetCellRect(i).GetPosition() + wxPoint(10, 10); };
+
+    Click(thumbs, at(1));
+    EXPECT_EQ(Selected(thumbs), "0100000");
+    Click(thumbs, at(4), true);
+    EXPECT_EQ(Selected(thumbs), "0111100");
+    Click(thumbs, at(2), false, true);
+    EXPECT_EQ(Selected(thumbs), "0101100");
+    Click(thumbs, at(5));
+    EXPECT_EQ(Selected(thumbs), "0000010");
+    EXPECT_EQ(thumbs->Anchor(), 5);
+    // A press beside the items clears; a drag beside them selects what the marquee meets.
+    const wxRect last = thumbs->GetCellRect(6);
+    const wxPoint empty(last.GetRight() + 20, last.GetBottom() + 40);
+    ASSERT_LT(thumbs->HitTestItem(empty.x, empty.y), 0);
+    Mouse(thumbs, wxEVT_LEFT_DOWN, empty);
+    EXPECT_EQ(Selected(thumbs), "0000000");
+    Mouse(thumbs, wxEVT_MOTION, thumbs->GetCellRect(0).GetPosition() + wxPoint(5, 5));
+    Mouse(thumbs, wxEVT_LEFT_UP, thumbs->GetCellRect(0).GetPosition() + wxPoint(5, 5));
+    EXPECT_EQ(Selected(thumbs), "1111111");
+    ::SendMessage(thumbs->GetSafeHwnd(), WM_LIST_REDRAW_ITEM, WPARAM(0x1234), 0); // not an item: ignored
+
+    // Double clicks: an image opens, a 16-bit one says 899, beside every item nothing.
+    std::vector<std::string> opened;
+    ctx.openImage = [&](const std::string& p) {
+        opened.push_back(p);
+        return true;
+    };
+    Mouse(thumbs, wxEVT_LEFT_DCLICK, at(0));
+    Mouse(thumbs, wxEVT_LEFT_DCLICK, at(6));
+    Mouse(thumbs, wxEVT_LEFT_DCLICK, empty);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], thumbs->GetItemPath(0));
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{899});
+
+    // In the box: the placeholder opens nothing; an image that gave nothing says 9201.
+    sink.ClearShown();
+    const std::string bad = dir.Write("bad.jpg", "x");
+    ASSERT_TRUE(box->AddFile(bad));
+    box->WaitForLoader();
+    Mouse(box, wxEVT_LEFT_DCLICK, box->GetCellRect(1).GetPosition() + wxPoint(10, 10));
+    EXPECT_TRUE(sink.ShownIds().empty());
+    Mouse(box, wxEVT_LEFT_DCLICK, box->GetCellRect(0).GetPosition() + wxPoint(10, 10));
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{kMsgCannotReadData});
+    EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST_F(BrowserLists, AutoscrollStopsWhenTheListCannotMove) {
+    std::filesystem::create_directories(dir / "scroll");
+    const std::string one = WriteFlatImage(dir / "scroll/r000.bmp", 4, 4, 1, 2, 3);
+    for (int i = 1; i < 40; ++i)
+        dir.Write("scroll/r" + std::to_string(100 + i) + ".bmp", ScratchFolder::ReadAll(one));
+    Fill(dir / "scroll");
+    const int h = thumbs->GetClientSize().y;
+    EXPECT_TRUE(thumbs->AutoscrollStep(h - 2)); // moved down
+    EXPECT_GT(thumbs->GetFirstVisibleItem(), 0);
+    EXPECT_TRUE(thumbs->AutoscrollStep(h / 2)); // outside the bands: nothing
+    thumbs->Scroll(0, 0);
+    EXPECT_FALSE(thumbs->AutoscrollStep(2)); // at the top already: the timer stops
+    EXPECT_FALSE(thumbs->AutoscrollTimerRunning());
+    EXPECT_EQ(thumbs->AutoscrollDelay(), 300);
+    EXPECT_EQ(thumbs->AutoscrollInterval(), 100);
 }

@@ -110,6 +110,7 @@ protected:
 } // namespace
 
 TEST_F(BrowserViews, TreeListsFoldersLazilyAndSelectsPaths) {
+    EXPECT_TRUE(view->CheckControlIds().empty());
     EXPECT_EQ(Text(tree, tree->DesktopItem()), "Desk");
     const auto top = Children(tree, tree->DesktopItem());
     ASSERT_GE(top.size(), 4u);
