@@ -84,7 +84,7 @@ public:
     void DropAt(const wxPoint& screen) { finishDragAt(screen); }
     // Starts a drag of the selected items when (x, y) lies on the cell of item hit; the payload
     // to hand to a target, empty when nothing is dragged.
-    std::string BeginDrag(int hit, int x, int y);
+    virtual std::string BeginDrag(int hit, int x, int y);
     // The source's end of a drag: the effect the target gave.
     virtual void EndDrag(int effect);
     bool IsDragSource() const { return m_dragSourceActive; }

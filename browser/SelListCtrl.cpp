@@ -182,10 +182,17 @@ void CSelListCtrl::FinishPass(bool stopped) {
 }
 
 void CSelListCtrl::SortItems() {
-    if (m_ctx && SortBoxItems(m_items, m_ctx->boxSortKey)) {
+    if (!m_ctx)
+        return;
+    // The loader's positions would no longer name the same items: it starts again.
+    const bool wasBusy = IsBusy();
+    StopLoaderAndJoin();
+    if (SortBoxItems(m_items, m_ctx->boxSortKey)) {
         m_cells.clear();
         Refresh(false);
     }
+    if (wasBusy)
+        FillFromFolder(nullptr, false);
 }
 
 void CSelListCtrl::UpdateCountText() {

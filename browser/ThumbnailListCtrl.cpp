@@ -109,7 +109,7 @@ LRESULT CThumbnailListCtrl::FillFromFolder(const char* folderArg) {
     m_fileCounter = 0;
     for (const char* p : {"*.bmp", "*.dib", "*.jpg", "*.tif"})
         AddFileItem(folder + "/" + p);
-    SortItems();
+    SortThumbnailItems(m_items, m_ctx->sortCommand);
     Scroll(0, 0);
     ItemsChanged();
     if (m_items.empty()) {
@@ -142,8 +142,20 @@ CFileInfoStruc* CThumbnailListCtrl::AddFileItem(const std::string& pattern) {
 }
 
 void CThumbnailListCtrl::SortItems() {
-    if (m_ctx && SortThumbnailItems(m_items, m_ctx->sortCommand))
+    if (!m_ctx)
+        return;
+    // The loader's positions would no longer name the same items: it starts again.
+    const bool wasBusy = IsBusy();
+    StopLoaderAndJoin();
+    if (SortThumbnailItems(m_items, m_ctx->sortCommand))
         Refresh(false);
+    if (wasBusy && !m_items.empty()) {
+        m_busy = true;
+        std::vector<int> all(m_items.size());
+        for (size_t i = 0; i < all.size(); ++i)
+            all[i] = int(i);
+        StartLoader(all);
+    }
 }
 
 void CThumbnailListCtrl::FinishPass(bool stopped) {
@@ -340,6 +352,12 @@ bool CThumbnailListCtrl::HandleDrop(CSListCtrl*, uint32_t kind, const std::vecto
     // Images dragged out of the box are removed by the box when it sees the move; the list
     // takes nothing from itself.
     return kind == 1;
+}
+
+std::string CThumbnailListCtrl::BeginDrag(int hit, int x, int y) {
+    if (m_ctx && m_ctx->focusBox)
+        m_ctx->focusBox->SetAppendMode(false);
+    return CSListCtrl::BeginDrag(hit, x, y);
 }
 
 void CThumbnailListCtrl::EndDrag(int effect) {

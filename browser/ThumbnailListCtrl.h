@@ -27,6 +27,7 @@ public:
     int Anchor() const { return m_anchor; }
     int LinkValue() const { return m_link; }
     uint32_t DragKind() const override { return 0; }
+    std::string BeginDrag(int hit, int x, int y) override;
     void EndDrag(int effect) override;
 
 protected:

@@ -255,6 +255,13 @@ TEST_F(BrowserLists, CaptureAddsFilesBeforeThePlaceholderAndFolderFillsKeepItLas
     EXPECT_TRUE(box->Items()[3]->IsPlaceholder());
     EXPECT_EQ(CountText(), "  3");
 
+    // Records the box links stay when the thumbnail list shows another folder.
+    std::filesystem::create_directories(dir / "other");
+    WriteFlatImage(dir / "other/o1.bmp", 8, 8, 1, 1, 1);
+    Fill(dir / "other");
+    EXPECT_EQ(map.count(files[1]), 1u);
+    EXPECT_EQ(box->Items()[1]->m_record, map.at(files[1]).get());
+
     ctx.boxSortKey = 31;
     box->SortItems();
     EXPECT_EQ(box->GetItemPath(0), files[2]);

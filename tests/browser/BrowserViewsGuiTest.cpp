@@ -147,6 +147,15 @@ TEST_F(BrowserViews, TreeListsFoldersLazilyAndSelectsPaths) {
         [&] { return list->Items()[0]->m_drawnInThumbList && list->Items()[1]->m_drawnInThumbList; }));
     ui::testing::Screenshot(frame, ui::testing::OutputFolder() + "/browser-tree.png");
 
+    // A folder hint without a sender is ignored; an empty folder only changes the label.
+    CFolderHint other(dir / "Docs");
+    doc->UpdateAllViews(nullptr, HINT_FOLDER_SELECTED, &other);
+    EXPECT_EQ(view->Folder(), dir / "Desk/photos/a/");
+    CFolderHint none("");
+    doc->UpdateAllViews(tree, HINT_FOLDER_SELECTED, &none);
+    EXPECT_EQ(view->Folder(), "/");
+    EXPECT_EQ(list->GetItemCount(), 2);
+
     // The documents folder is found under its own item; a missing folder selects nothing.
     const wxTreeItemId notes = tree->SelectPath(dir / "Docs/notes", true);
     ASSERT_TRUE(notes.IsOk());
