@@ -86,6 +86,11 @@ CSListCtrl::CSListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     Bind(wxEVT_MOTION, &CSListCtrl::onMotion, this);
     Bind(wxEVT_RIGHT_UP, &CSListCtrl::onRightUp, this);
     Bind(wxEVT_TIMER, &CSListCtrl::onTimer, this, 1);
+    Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& ev) {
+        ev.Skip();
+        if (m_ctx && m_ctx->setFocusedList)
+            m_ctx->setFocusedList(this);
+    });
     Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) {
         m_marquee = false;
         m_dragging = false;

@@ -28,6 +28,8 @@ struct BrowserContext {
     std::function<void(int command)> runCommand;
     // Removes the selected images from the focus image box after a move out of it.
     std::function<void()> removeSelectedFromBox;
+    // A list got the keyboard focus (the program remembers which one has it).
+    std::function<void(void* list)> setFocusedList;
 };
 
 // A document that holds a browser context (the program's document, the tests' document).
