@@ -1,5 +1,7 @@
 #include "browser/core/ThumbnailCache.h"
 
+#include "browser/core/ThumbnailJpeg.h"
+
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
 #include "imaging/ImageFile.h"
@@ -346,27 +348,35 @@ std::unique_ptr<CMyThumbnl> LoadThumbnail(const std::string& imagePath, int maxS
         }
     }
 
-    // From the image.
+    // From the image: JPEG files scaled while they are decoded, the rest in full.
     int readerType = -1;
     HdibHolder decoded;
-    if (extension >= 0) {
-        decoded.h = ReadImageFile(imagePath, &readerType);
-    } else {
-        // Any other name is read as a BMP file.
-        try {
-            CFile file(imagePath, CFile::modeRead);
-            decoded.h = DibReadFileOfFormat(&file, 0, &readerType);
-        } catch (...) {
-            decoded.h = nullptr;
+    int w = 0, h = 0;
+    if (extension == 3)
+        decoded.h = ReadJpegForThumbnail(imagePath, maxSide, w, h);
+    if (!decoded.h) {
+        if (extension >= 0) {
+            decoded.h = ReadImageFile(imagePath, &readerType);
+        } else {
+            // Any other name is read as a BMP file.
+            try {
+                CFile file(imagePath, CFile::modeRead);
+                decoded.h = DibReadFileOfFormat(&file, 0, &readerType);
+            } catch (...) {
+                decoded.h = nullptr;
+            }
         }
+        w = h = 0;
     }
     if (!decoded.h)
         return nullptr;
     void* block = GlobalLock(decoded.h);
     if (!block)
         return nullptr;
-    const int w = DibGetWidth(block);
-    const int h = std::abs(DibGetHeight(block));
+    if (w == 0) {
+        w = DibGetWidth(block);
+        h = std::abs(DibGetHeight(block));
+    }
     const int type = ThumbTypeCode(block, readerType);
     GlobalUnlock(decoded.h);
 

@@ -229,3 +229,32 @@ TEST(ThumbnailCache, NothingWrittenWithoutCacheFolder) {
     EXPECT_FALSE(std::filesystem::exists(dir / "NoCache"));
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
+
+TEST(ThumbnailCache, LargeJpegIsScaledWhileDecodedAndDamagedOnesGoToTheFullReader) {
+    ScratchFolder dir("browser-cache");
+    std::filesystem::create_directories(dir / "Cache");
+    CacheFolderScope scope(dir / "Cache");
+    const std::string big = WriteFlatImage(dir / "big.jpg", 1600, 1200, 30, 140, 220);
+    auto t = LoadThumbnail(big, 192, false);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->GetWidth(), 192u);
+    EXPECT_EQ(t->GetHeight(), 144u);
+    EXPECT_EQ(t->m_cacheValue2, 1600); // the image's size, not the decoded one
+    EXPECT_EQ(t->m_cacheValue3, 1200);
+    EXPECT_NEAR(t->m_bits[576 * 70 + 3 * 90 + 0], 220, 6);
+    EXPECT_NEAR(t->m_bits[576 * 70 + 3 * 90 + 2], 30, 6);
+    const std::string grey = WriteFlatImage(dir / "grey.jpg", 800, 800, 90, 0, 0, true);
+    auto g = LoadThumbnail(grey, 192, false);
+    ASSERT_TRUE(g);
+    EXPECT_EQ(g->m_cacheValue1, 0);
+    EXPECT_EQ(g->m_bitsPerPixel, 8);
+
+    // A cut file: what the full reader says counts.
+    const std::string whole = ScratchFolder::ReadAll(big);
+    const std::string cut = dir.Write("cut.jpg", whole.substr(0, whole.size() / 2));
+    int type = -1;
+    HDIB full = ReadImageFile(cut, &type);
+    EXPECT_EQ(LoadThumbnail(cut, 192, true) != nullptr, full != nullptr);
+    if (full)
+        GlobalFree(full);
+}
