@@ -42,9 +42,7 @@ CSelListCtrl::CSelListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos, 
     });
 }
 
-CSelListCtrl::~CSelListCtrl() {
-    StopLoaderAndJoin();
-}
+CSelListCtrl::~CSelListCtrl() = default; // the base stops and joins the loader
 
 wxSize CSelListCtrl::CellSize() const {
     const int b = m_ctx ? m_ctx->selThumbSize : 128;

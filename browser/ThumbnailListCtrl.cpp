@@ -50,9 +50,7 @@ CThumbnailListCtrl::CThumbnailListCtrl(wxWindow* parent, wxWindowID id, const wx
     });
 }
 
-CThumbnailListCtrl::~CThumbnailListCtrl() {
-    StopLoaderAndJoin();
-}
+CThumbnailListCtrl::~CThumbnailListCtrl() = default; // the base stops and joins the loader
 
 wxSize CThumbnailListCtrl::CellSize() const {
     const int s = m_ctx ? m_ctx->thumbSize : 192;
@@ -80,7 +78,7 @@ LRESULT CThumbnailListCtrl::FillFromFolder(const char* folderArg) {
             if (!m_ctx->focusBox)
                 return false;
             for (const auto& f : m_ctx->focusBox->Items())
-                if (f->m_record == record)
+                if (f->m_record == record || f->m_path == record->m_path)
                     return true;
             return false;
         };

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -58,17 +59,29 @@ bool ReadSmallFile(const std::string& path, uint64_t limit, std::string& out) {
     return true;
 }
 
+// Writes a temporary file beside the target and renames it over the target. Cache files are
+// made again whenever they are missing or unreadable, so they are not flushed to disk first.
 bool WriteWhole(const std::string& path, const std::string& bytes) {
-    AtomicFileWriter writer(path);
-    if (!writer.Open())
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
         return false;
-    try {
-        writer.File().Write(bytes.data(), static_cast<UINT>(bytes.size()));
-    } catch (...) {
-        writer.Abort();
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return false;
+        }
+        done += size_t(n);
+    }
+    ::fchmod(fd, 0644);
+    if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
         return false;
     }
-    return writer.Commit();
+    return true;
 }
 
 // Last-write time := the image's, access time := now.
