@@ -5,7 +5,7 @@
 // Choosing a folder tells the document's other views (hint 0x509 with the folder).
 #pragma once
 
-#include "browser/DirTreeViewLayout.h"
+#include "browser/core/ShellFolders.h"
 #include "ui/View.h"
 
 #include <wx/imaglist.h>

@@ -1,7 +1,7 @@
 // The thumbnail list and the focus image box in a test frame: fills with thumbnails arriving, the
 // 256 limit, drags into the box and back out, refusals of mixed images, self drops, and the box's
 // additions by the capture workflow.
-#include "BrowserTestImages.h"
+#include "tests/browser/core/BrowserTestImages.h"
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailListCtrl.h"
 #include "imaging/ImageFile.h"

@@ -1,4 +1,3 @@
-#include "browser/DirTreeViewLayout.h"
 #include "browser/core/ShellFolders.h"
 #include "tests/support/ScratchFolder.h"
 
