@@ -409,8 +409,10 @@ void CSelListCtrl::RemoveItems(bool all) {
     }
     {
         CSingleLock lock(&ImageDataLock(), TRUE);
-        for (CMyImageData* r : released)
+        for (CMyImageData* r : released) {
             r->m_state = 0;
+            r->SetThumbnail(nullptr); // the thumbnail list keeps its drawn picture
+        }
     }
     keepPlaceholderLast();
     if (m_ctx && m_ctx->thumbnailList)

@@ -31,8 +31,8 @@ public:
     void SortItems();
     void UpdateCountText();
     void RedrawItem(CFileInfoStruc* item, bool invalidate) override;
-    // Removes the selected images (all with all) from the box: their records leave the box, and
-    // the thumbnail list redraws them.
+    // Removes the selected images (all with all) from the box: their records leave the box and
+    // free their thumbnails, and the thumbnail list redraws them.
     void RemoveItems(bool all);
 
     int InsertPosition() const { return m_insertPos; }

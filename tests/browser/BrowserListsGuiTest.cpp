@@ -183,7 +183,9 @@ TEST_F(BrowserLists, DragIntoTheBoxAndBackOut) {
     EXPECT_EQ(box->GetItemCount(), 2);
     EXPECT_EQ(CountText(), "  1");
     EXPECT_EQ(thumbs->Items()[0]->m_record->m_state, 0);
+    EXPECT_FALSE(thumbs->Items()[0]->m_record->GetThumbnail()); // freed with the removal
     EXPECT_EQ(thumbs->Items()[2]->m_record->m_state, 1);
+    EXPECT_TRUE(thumbs->Items()[2]->m_record->GetThumbnail()); // still shown in the box
 }
 
 TEST_F(BrowserLists, MixedImagesAreRefusedOnceAndSelfDropsAreRefused) {
