@@ -64,6 +64,8 @@ public:
     void Start(LoaderPass pass);
     // Asks the pass to stop (seen within one thumbnail) and waits for the thread.
     void Stop();
+    // Asks the pass to stop without waiting.
+    void RequestStop() { stop_.SetEvent(); }
     // Waits for the thread to end.
     void Join();
     bool IsRunning() const;
