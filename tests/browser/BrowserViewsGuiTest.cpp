@@ -8,7 +8,9 @@
 #include "imaging/ProgramHelpers.h"
 #include "platform/ScriptedMessageSink.h"
 #include "tests/support/ScratchFolder.h"
+#include "platform/WindowMessages.h"
 #include "ui/Document.h"
+#include "ui/PrivateMessages.h"
 #include "ui/RoutedFrame.h"
 #include "ui/ResourceWidgets.h"
 #include "ui/testing/GuiTest.h"
@@ -143,6 +145,9 @@ TEST_F(BrowserViews, TreeListsFoldersLazilyAndSelectsPaths) {
     ASSERT_TRUE(PumpUntil([&] { return !list->IsBusy() && list->GetItemCount() == 2; }));
     EXPECT_EQ(view->GetDlgItem(816)->GetLabel().ToStdString(wxConvUTF8), dir / "Desk/photos/a");
     EXPECT_EQ(view->GetDlgItem(815)->GetLabel(), ui::LoadResString(10007));
+    // The view linked its folder label to the list.
+    EXPECT_EQ(HWND(::SendMessage(list->GetSafeHwnd(), WM_LIST_GET_LINK, 0, 0)),
+              ui::WindowHandle(view->GetDlgItem(816)));
     ASSERT_TRUE(PumpUntil(
         [&] { return list->Items()[0]->m_drawnInThumbList && list->Items()[1]->m_drawnInThumbList; }));
     ui::testing::Screenshot(frame, ui::testing::OutputFolder() + "/browser-tree.png");
