@@ -8,6 +8,7 @@
 #include "ui/ResourceWidgets.h"
 
 #include <wx/artprov.h>
+#include <wx/splitter.h>
 #include <wx/utils.h>
 
 #include <strings.h>
@@ -54,6 +55,20 @@ CDirTreeView::CDirTreeView(wxWindow* parent, wxWindowID id)
     OnCommand(32783, [this] { Refresh32783(); });
     Bind(wxEVT_TREE_ITEM_EXPANDED, &CDirTreeView::onCollapsedOrExpanded, this);
     Bind(wxEVT_TREE_ITEM_COLLAPSED, &CDirTreeView::onCollapsedOrExpanded, this);
+    Bind(wxEVT_SIZE, &CDirTreeView::onSize, this);
+}
+
+void CDirTreeView::onSize(wxSizeEvent& ev) {
+    ev.Skip();
+    int r825 = 0, r829 = 0, l954 = 0;
+    if (!topMenuEdges || !topMenuEdges(r825, r829, l954))
+        return;
+    const int width = PaneWidthForTopMenu(ev.GetSize().x, r825, r829, l954);
+    if (width >= 0)
+        if (auto* split = dynamic_cast<wxSplitterWindow*>(GetParent()))
+            split->SetSashPosition(width);
+    if (relayoutTopMenu)
+        relayoutTopMenu();
 }
 
 CDirTreeView::~CDirTreeView() {

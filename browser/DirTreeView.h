@@ -11,6 +11,7 @@
 #include <wx/imaglist.h>
 #include <wx/treectrl.h>
 
+#include <functional>
 #include <string>
 
 class CDirTreeView : public wxTreeCtrl, public ui::View {
@@ -55,6 +56,13 @@ public:
         m_imagePath = imagePath;
     }
 
+    // The top menu bar's controls 825, 829 and 954 (right, right, left edge in the bar's client
+    // coordinates); false while the bar does not exist. With it, a resize keeps the pane clear of
+    // control 954 (PaneWidthForTopMenu) by moving the sash of the splitter that holds the tree,
+    // and then relayout runs (the bar's layout for the current mode).
+    std::function<bool(int& right825, int& right829, int& left954)> topMenuEdges;
+    std::function<void()> relayoutTopMenu;
+
     wxTreeItemId DesktopItem() const { return m_desktop; }
     wxTreeItemId ComputerItem() const { return m_computer; }
     wxTreeItemId DocumentsItem() const { return m_documents; }
@@ -67,6 +75,7 @@ private:
     void onExpanding(ui::Notification& n);
     void onSelChanged(ui::Notification& n);
     void onCollapsedOrExpanded(wxTreeEvent& ev);
+    void onSize(wxSizeEvent& ev);
 
     std::string m_currentFolder;
     std::string m_desktopPath, m_documentsPath;

@@ -175,6 +175,23 @@ TEST_F(BrowserViews, TreeListsFoldersLazilyAndSelectsPaths) {
     EXPECT_EQ(tree->GetItemPath(tree->GetSelection()), dir / "Desk/photos/b");
 }
 
+TEST_F(BrowserViews, TreePaneStaysClearOfTheTopMenu) {
+    int relayouts = 0;
+    tree->topMenuEdges = [](int& r825, int& r829, int& l954) {
+        r825 = 100, r829 = 140, l954 = 500; // the pane may be 430 wide at most
+        return true;
+    };
+    tree->relayoutTopMenu = [&] { ++relayouts; };
+    auto* split = dynamic_cast<wxSplitterWindow*>(tree->GetParent());
+    ASSERT_TRUE(split);
+    split->SetSashPosition(600);
+    ASSERT_TRUE(PumpUntil([&] { return split->GetSashPosition() == 430; }));
+    EXPECT_GT(relayouts, 0);
+    split->SetSashPosition(300);
+    ASSERT_TRUE(PumpUntil([&] { return tree->GetSize().x <= 300; }));
+    EXPECT_EQ(split->GetSashPosition(), 300);
+}
+
 TEST_F(BrowserViews, UnreadableFolderSays10006) {
     // A folder that cannot be read when its branch opens (here: gone since it was listed).
     std::filesystem::create_directories(dir / "Desk/gone/inner");
