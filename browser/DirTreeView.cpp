@@ -1,0 +1,262 @@
+#include "browser/DirTreeView.h"
+
+#include "browser/core/BrowserMessages.h"
+#include "browser/core/BrowserContext.h"
+#include "browser/core/ShellFolders.h"
+#include "platform/MessageSink.h"
+#include "ui/Document.h"
+#include "ui/ResourceWidgets.h"
+
+#include <wx/artprov.h>
+#include <wx/splitter.h>
+#include <wx/utils.h>
+
+#include <strings.h>
+
+namespace {
+
+// The path an item keeps; folders, drives and the fixed items alike.
+class PathData : public wxTreeItemData {
+public:
+    PathData(std::string path, bool listed) : path(std::move(path)), listed(listed) {}
+    std::string path;
+    bool listed; // its sub-folders are in the tree
+};
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+bool StartsWithFolder(const std::string& path, const std::string& folder) {
+    if (folder.empty() || path.size() < folder.size() || path.compare(0, folder.size(), folder) != 0)
+        return false;
+    return path.size() == folder.size() || path[folder.size()] == '/' || folder == "/";
+}
+
+} // namespace
+
+CDirTreeView::CDirTreeView(wxWindow* parent, wxWindowID id)
+    : wxTreeCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
+                 wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_SINGLE),
+      ui::View(this) {
+    // The icons in the order of the roles.
+    const wxArtID art[ICON_COUNT] = {wxART_GO_HOME,    wxART_FOLDER,      wxART_HARDDISK,    wxART_GO_FORWARD,
+                                     wxART_HARDDISK,   wxART_HARDDISK,    wxART_REMOVABLE,   wxART_CDROM,
+                                     wxART_FOLDER,     wxART_FOLDER_OPEN, wxART_NORMAL_FILE, wxART_GO_FORWARD,
+                                     wxART_GO_FORWARD, wxART_GO_FORWARD,  wxART_GO_FORWARD,  wxART_GO_FORWARD,
+                                     wxART_NORMAL_FILE};
+    for (const wxArtID& a : art)
+        m_images.Add(wxArtProvider::GetBitmap(a, wxART_OTHER, wxSize(16, 16)));
+    SetImageList(&m_images);
+    OnNotify(ui::TVN_ITEMEXPANDING, id, [this](ui::Notification& n) { onExpanding(n); });
+    OnNotify(ui::TVN_SELCHANGED, id, [this](ui::Notification& n) { onSelChanged(n); });
+    OnCommand(32783, [this] { Refresh32783(); });
+    Bind(wxEVT_TREE_ITEM_EXPANDED, &CDirTreeView::onCollapsedOrExpanded, this);
+    Bind(wxEVT_TREE_ITEM_COLLAPSED, &CDirTreeView::onCollapsedOrExpanded, this);
+    Bind(wxEVT_SIZE, &CDirTreeView::onSize, this);
+}
+
+void CDirTreeView::onSize(wxSizeEvent& ev) {
+    ev.Skip();
+    int r825 = 0, r829 = 0, l954 = 0;
+    if (!topMenuEdges || !topMenuEdges(r825, r829, l954))
+        return;
+    const int width = PaneWidthForTopMenu(ev.GetSize().x, r825, r829, l954);
+    if (width >= 0)
+        if (auto* split = dynamic_cast<wxSplitterWindow*>(GetParent()))
+            split->SetSashPosition(width);
+    if (relayoutTopMenu)
+        relayoutTopMenu();
+}
+
+CDirTreeView::~CDirTreeView() {
+    m_destroying = true;
+}
+
+wxTreeItemId CDirTreeView::addFolder(const wxTreeItemId& parent, const std::string& label,
+                                     const std::string& path, int icon) {
+    wxTreeItemId item = AppendItem(parent, wxString::FromUTF8(label), icon, icon, new PathData(path, false));
+    // An expand button only when there is a sub-folder.
+    std::vector<std::string> first;
+    if (ListSubFolders(path, first, true) && !first.empty())
+        SetItemHasChildren(item, true);
+    return item;
+}
+
+void CDirTreeView::Refresh32783() {
+    const wxTreeItemId old = GetSelection();
+    const std::string remembered = old.IsOk() ? GetItemPath(old) : std::string();
+    if (auto* doc = dynamic_cast<BrowserDocument*>(GetDocument()))
+        doc->Browser().thumbnailRefreshFlag = true;
+    Freeze();
+    m_destroying = true;
+    DeleteAllItems();
+    m_destroying = false;
+    m_desktopPath = DesktopFolder();
+    m_documentsPath = DocumentsFolder();
+    m_desktop = AddRoot(wxString::FromUTF8(m_desktopPath.substr(m_desktopPath.rfind('/') + 1)), ICON_DESKTOP,
+                        ICON_DESKTOP, new PathData(m_desktopPath, false));
+    m_documents = AppendItem(m_desktop, ui::LoadResString(847), ICON_DOCUMENTS, ICON_DOCUMENTS,
+                             new PathData(m_documentsPath, false));
+    SetItemHasChildren(m_documents, true);
+    m_computer =
+        AppendItem(m_desktop, ui::LoadResString(848), ICON_COMPUTER, ICON_COMPUTER, new PathData("", true));
+    m_network =
+        AppendItem(m_desktop, ui::LoadResString(849), ICON_NETWORK, ICON_NETWORK, new PathData("", true));
+    for (const MountedVolume& v : MountedVolumes()) {
+        const wxTreeItemId parent = v.network ? m_network : m_computer;
+        addFolder(parent, v.label, v.mountPoint,
+                  v.network     ? ICON_NET_GENERIC
+                  : v.removable ? ICON_REMOVABLE
+                                : ICON_FIXED);
+    }
+    SetItemHasChildren(m_desktop, true);
+    expandItem(m_desktop);
+    Expand(m_desktop);
+    if (!remembered.empty()) {
+        const wxTreeItemId again = SelectPath(remembered, false);
+        if (again.IsOk())
+            ScrollTo(again);
+    }
+    Thaw();
+}
+
+void CDirTreeView::OnInitialUpdate() {
+    Refresh32783();
+    if (m_startMode == 1007 && !m_imagePath.empty()) {
+        const wxTreeItemId item = SelectPath(m_imagePath, false);
+        if (item.IsOk())
+            ScrollTo(item);
+    }
+    m_currentFolder.clear();
+}
+
+bool CDirTreeView::expandItem(const wxTreeItemId& item) {
+    auto* data = static_cast<PathData*>(GetItemData(item));
+    if (!data || data->listed)
+        return true;
+    std::vector<std::string> names;
+    if (!ListSubFolders(data->path, names)) {
+        wxEndBusyCursor();
+        ShowMessage(10006, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    wxBusyCursor wait;
+    for (const std::string& name : names)
+        addFolder(item, name, Join(data->path, name), ICON_FOLDER_CLOSED);
+    data->listed = true;
+    if (!HasChildren(item) || GetChildrenCount(item, false) == 0)
+        SetItemHasChildren(item, GetChildrenCount(item, false) > 0);
+    return true;
+}
+
+void CDirTreeView::onExpanding(ui::Notification& n) {
+    const wxTreeItemId item(n.treeItem);
+    if (!expandItem(item))
+        n.result = 1;
+}
+
+void CDirTreeView::onCollapsedOrExpanded(wxTreeEvent& ev) {
+    const wxTreeItemId item = ev.GetItem();
+    const wxTreeItemId parent = GetItemParent(item);
+    // Folders below the drive level show an open folder while expanded.
+    if (item.IsOk() && parent.IsOk() && parent != m_desktop && parent != m_computer && parent != m_network &&
+        GetItemParent(parent) != m_network) {
+        const int icon =
+            ev.GetEventType() == wxEVT_TREE_ITEM_EXPANDED ? ICON_FOLDER_OPEN : ICON_FOLDER_CLOSED;
+        SetItemImage(item, icon);
+    }
+    ev.Skip();
+}
+
+void CDirTreeView::onSelChanged(ui::Notification& n) {
+    if (m_destroying)
+        return;
+    const wxTreeItemId item(n.treeItem);
+    if (!item.IsOk())
+        return;
+    m_currentFolder = GetItemPath(item);
+    if (ui::Document* doc = GetDocument()) {
+        CFolderHint hint(m_currentFolder);
+        doc->UpdateAllViews(this, HINT_FOLDER_SELECTED, &hint);
+    }
+}
+
+std::string CDirTreeView::GetItemPath(const wxTreeItemId& item) const {
+    if (!item.IsOk())
+        return std::string();
+    auto* data = static_cast<PathData*>(GetItemData(item));
+    return data ? data->path : std::string();
+}
+
+wxTreeItemId CDirTreeView::SelectPath(const std::string& pathArg, bool expand) {
+    std::string path = pathArg;
+    if (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    if (path.empty() || !m_desktop.IsOk())
+        return wxTreeItemId();
+    // The deepest top item whose path holds the path: desktop, documents, or a volume.
+    wxTreeItemId at;
+    std::string atPath;
+    auto consider = [&](const wxTreeItemId& item) {
+        const std::string p = GetItemPath(item);
+        if (StartsWithFolder(path, p) && p.size() >= atPath.size()) {
+            at = item;
+            atPath = p;
+        }
+    };
+    consider(m_desktop);
+    consider(m_documents);
+    for (const wxTreeItemId& group : {m_computer, m_network}) {
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId c = GetFirstChild(group, cookie); c.IsOk(); c = GetNextChild(group, cookie))
+            consider(c);
+    }
+    if (!at.IsOk())
+        return wxTreeItemId();
+    // Down the remaining components.
+    std::string rest = path.substr(std::min(path.size(), atPath.size()));
+    while (!rest.empty()) {
+        if (rest.front() == '/')
+            rest.erase(0, 1);
+        if (rest.empty())
+            break;
+        const auto slash = rest.find('/');
+        const std::string part = rest.substr(0, slash);
+        rest = slash == std::string::npos ? std::string() : rest.substr(slash);
+        if (!expandItem(at))
+            return wxTreeItemId();
+        Expand(at);
+        wxTreeItemId found;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId c = GetFirstChild(at, cookie); c.IsOk(); c = GetNextChild(at, cookie))
+            if (GetItemText(c).ToStdString(wxConvUTF8) == part ||
+                ::strcasecmp(GetItemText(c).ToStdString(wxConvUTF8).c_str(), part.c_str()) == 0) {
+                found = c;
+                if (GetItemText(c).ToStdString(wxConvUTF8) == part)
+                    break;
+            }
+        if (!found.IsOk())
+            return wxTreeItemId();
+        at = found;
+    }
+    SelectItem(at);
+    if (expand) {
+        expandItem(at);
+        Expand(at);
+    }
+    return at;
+}
+
+bool CDirTreeView::SelectParentFolder() {
+    const wxTreeItemId item = GetSelection();
+    if (!item.IsOk())
+        return false;
+    const wxTreeItemId parent = GetItemParent(item);
+    if (!parent.IsOk())
+        return false;
+    SelectItem(parent);
+    return true;
+}

@@ -1,0 +1,237 @@
+// The folder tree and the thumbnail view in a test frame with a test document: the tree on a
+// prepared folder tree, a folder chosen in the tree filling the thumbnail list, and deleting an
+// image file.
+#include "tests/browser/core/BrowserTestImages.h"
+#include "browser/DirTreeView.h"
+#include "browser/ThumbnailView.h"
+#include "browser/core/ThumbnailCache.h"
+#include "imaging/ProgramHelpers.h"
+#include "platform/ScriptedMessageSink.h"
+#include "tests/support/ScratchFolder.h"
+#include "platform/WindowMessages.h"
+#include "ui/Document.h"
+#include "ui/PrivateMessages.h"
+#include "ui/RoutedFrame.h"
+#include "ui/ResourceWidgets.h"
+#include "ui/testing/GuiTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/splitter.h>
+#include <wx/stattext.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using ui::testing::PumpUntil;
+
+namespace {
+
+class TestBrowserDoc : public ui::Document, public BrowserDocument {
+public:
+    TestBrowserDoc() { ctx.imageMap = &map; }
+    BrowserContext& Browser() override { return ctx; }
+    CImageDataMap map;
+    BrowserContext ctx;
+};
+
+class EnvScope {
+public:
+    EnvScope(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old, had_ = true;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvScope() {
+        if (had_)
+            ::setenv(name_, old_.c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+std::string Text(wxTreeCtrl* t, const wxTreeItemId& i) {
+    return t->GetItemText(i).ToStdString(wxConvUTF8);
+}
+
+std::vector<std::string> Children(wxTreeCtrl* t, const wxTreeItemId& parent) {
+    std::vector<std::string> out;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = t->GetFirstChild(parent, cookie); c.IsOk(); c = t->GetNextChild(parent, cookie))
+        out.push_back(Text(t, c));
+    return out;
+}
+
+class BrowserViews : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir / "Cache");
+        std::filesystem::create_directories(dir / ".config");
+        dir.Write(".config/user-dirs.dirs",
+                  "XDG_DESKTOP_DIR=\"$HOME/Desk\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+        for (const char* d :
+             {"Desk/photos/a/.hidden", "Desk/photos/RECYCLER", "Desk/photos/b/c", "Docs/notes"})
+            std::filesystem::create_directories(dir / d);
+        WriteFlatImage(dir / "Desk/photos/a/p1.bmp", 64, 48, 200, 60, 20);
+        WriteFlatImage(dir / "Desk/photos/a/p2.jpg", 48, 64, 20, 60, 200);
+
+        frame = new ui::RoutedFrame(nullptr, "browser", wxDefaultPosition, wxSize(1100, 700));
+        auto* split = new wxSplitterWindow(frame, wxID_ANY);
+        tree = new CDirTreeView(split, 100);
+        view = new CThumbnailView();
+        ASSERT_TRUE(view->Create(split));
+        split->SplitVertically(tree, view, 260);
+        auto owned = std::make_unique<TestBrowserDoc>();
+        doc = owned.get();
+        tree->SetDocument(doc);
+        view->SetDocument(doc);
+        frame->SetDocument(std::move(owned));
+        tree->SetStartFolder(1007, dir / "Desk/photos");
+        frame->Show();
+        frame->InitialUpdateFrame();
+        ASSERT_TRUE(ui::testing::WaitForPaint(frame));
+    }
+    void TearDown() override { EXPECT_TRUE(ui::testing::DestroyAndWait(frame)); }
+
+    ScratchFolder dir{"browser-views"};
+    EnvScope home{"HOME", dir.Path()};
+    EnvScope config{"XDG_CONFIG_HOME", dir / ".config"};
+    CacheFolderScope cache{dir / "Cache"};
+    CScriptedMessageSink sink{IDOK};
+    ui::RoutedFrame* frame = nullptr;
+    CDirTreeView* tree = nullptr;
+    CThumbnailView* view = nullptr;
+    TestBrowserDoc* doc = nullptr;
+};
+
+} // namespace
+
+TEST_F(BrowserViews, TreeListsFoldersLazilyAndSelectsPaths) {
+    EXPECT_TRUE(view->CheckControlIds().empty());
+    EXPECT_EQ(Text(tree, tree->DesktopItem()), "Desk");
+    const auto top = Children(tree, tree->DesktopItem());
+    ASSERT_GE(top.size(), 4u);
+    EXPECT_EQ(top[0], "マイ ドキュメント");
+    EXPECT_EQ(top[1], "マイ コンピュータ");
+    EXPECT_EQ(top[2], "マイ ネットワーク");
+    EXPECT_EQ(top[3], "photos");
+    // The computer holds the root, labelled by its mount point.
+    const auto disks = Children(tree, tree->ComputerItem());
+    EXPECT_NE(std::find(disks.begin(), disks.end(), "(/)"), disks.end());
+
+    // The start folder (mode 1007) was selected; the current folder was emptied after it.
+    EXPECT_EQ(tree->GetItemPath(tree->GetSelection()), dir / "Desk/photos");
+    EXPECT_TRUE(tree->CurrentFolder().empty());
+    const wxTreeItemId photos = tree->GetSelection();
+    tree->Expand(photos);
+    EXPECT_EQ(Children(tree, photos), (std::vector<std::string>{"a", "b"}));
+    wxTreeItemIdValue cookie;
+    const wxTreeItemId a = tree->GetFirstChild(photos, cookie);
+    const wxTreeItemId b = tree->GetNextChild(photos, cookie);
+    EXPECT_FALSE(tree->ItemHasChildren(a)); // only a hidden sub-folder
+    EXPECT_TRUE(tree->ItemHasChildren(b));
+
+    // Selecting a path with a trailing slash tells the thumbnail view, which fills its list.
+    const wxTreeItemId sel = tree->SelectPath(dir / "Desk/photos/a/", false);
+    ASSERT_TRUE(sel.IsOk());
+    EXPECT_EQ(tree->GetItemPath(sel), dir / "Desk/photos/a");
+    EXPECT_EQ(view->Folder(), dir / "Desk/photos/a/");
+    CThumbnailListCtrl* list = view->List();
+    ASSERT_TRUE(PumpUntil([&] { return !list->IsBusy() && list->GetItemCount() == 2; }));
+    EXPECT_EQ(view->GetDlgItem(816)->GetLabel().ToStdString(wxConvUTF8), dir / "Desk/photos/a");
+    EXPECT_EQ(view->GetDlgItem(815)->GetLabel(), ui::LoadResString(10007));
+    // The view linked its folder label to the list.
+    EXPECT_EQ(HWND(::SendMessage(list->GetSafeHwnd(), WM_LIST_GET_LINK, 0, 0)),
+              ui::WindowHandle(view->GetDlgItem(816)));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return list->Items()[0]->m_drawnInThumbList && list->Items()[1]->m_drawnInThumbList; }));
+    ui::testing::Screenshot(frame, ui::testing::OutputFolder() + "/browser-tree.png");
+
+    // A folder hint without a sender is ignored; an empty folder only changes the label.
+    CFolderHint other(dir / "Docs");
+    doc->UpdateAllViews(nullptr, HINT_FOLDER_SELECTED, &other);
+    EXPECT_EQ(view->Folder(), dir / "Desk/photos/a/");
+    CFolderHint none("");
+    doc->UpdateAllViews(tree, HINT_FOLDER_SELECTED, &none);
+    EXPECT_EQ(view->Folder(), "/");
+    EXPECT_EQ(list->GetItemCount(), 2);
+
+    // The documents folder is found under its own item; a missing folder selects nothing.
+    const wxTreeItemId notes = tree->SelectPath(dir / "Docs/notes", true);
+    ASSERT_TRUE(notes.IsOk());
+    EXPECT_EQ(tree->GetItemParent(notes), tree->DocumentsItem());
+    EXPECT_FALSE(tree->SelectPath(dir / "Desk/photos/zzz", false).IsOk());
+    EXPECT_TRUE(tree->SelectParentFolder());
+    EXPECT_EQ(tree->GetSelection(), tree->DocumentsItem());
+
+    // Refresh keeps the selected folder and makes the next pass ignore the cache.
+    tree->SelectPath(dir / "Desk/photos/b", false);
+    tree->Refresh32783();
+    EXPECT_EQ(tree->GetItemPath(tree->GetSelection()), dir / "Desk/photos/b");
+}
+
+TEST_F(BrowserViews, TreePaneStaysClearOfTheTopMenu) {
+    int relayouts = 0;
+    tree->topMenuEdges = [](int& r825, int& r829, int& l954) {
+        r825 = 100, r829 = 140, l954 = 500; // the pane may be 430 wide at most
+        return true;
+    };
+    tree->relayoutTopMenu = [&] { ++relayouts; };
+    auto* split = dynamic_cast<wxSplitterWindow*>(tree->GetParent());
+    ASSERT_TRUE(split);
+    split->SetSashPosition(600);
+    ASSERT_TRUE(PumpUntil([&] { return split->GetSashPosition() == 430; }));
+    EXPECT_GT(relayouts, 0);
+    split->SetSashPosition(300);
+    ASSERT_TRUE(PumpUntil([&] { return tree->GetSize().x <= 300; }));
+    EXPECT_EQ(split->GetSashPosition(), 300);
+}
+
+TEST_F(BrowserViews, UnreadableFolderSays10006) {
+    // A folder that cannot be read when its branch opens (here: gone since it was listed).
+    std::filesystem::create_directories(dir / "Desk/gone/inner");
+    tree->Refresh32783();
+    const wxTreeItemId gone = tree->SelectPath(dir / "Desk/gone", false);
+    ASSERT_TRUE(gone.IsOk());
+    std::filesystem::remove_all(dir / "Desk/gone");
+    tree->Expand(gone);
+    EXPECT_EQ(sink.CountOf(10006), 1u);
+    EXPECT_FALSE(tree->IsExpanded(gone));
+}
+
+TEST_F(BrowserViews, DeleteAsksAndRemovesFileThumbnailAndCache) {
+    tree->SelectPath(dir / "Desk/photos/a", false);
+    CThumbnailListCtrl* list = view->List();
+    ASSERT_TRUE(PumpUntil([&] { return !list->IsBusy() && list->GetItemCount() == 2; }));
+    const std::string p1 = list->GetItemPath(0);
+    ASSERT_TRUE(std::filesystem::exists(MakeThumbCacheName(p1)));
+
+    view->OnDeleteImageFile(); // nothing selected: nothing asked
+    EXPECT_TRUE(sink.ShownIds().empty());
+    list->Items()[0]->m_selected = 1;
+    sink.Queue({IDNO});
+    view->RouteCommandId(32795);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{892});
+    EXPECT_TRUE(std::filesystem::exists(p1));
+
+    // The file is gone already: 893, the item stays.
+    std::filesystem::rename(p1, p1 + ".moved");
+    sink.Queue({IDYES});
+    view->RouteCommandId(32795);
+    EXPECT_EQ(sink.CountOf(893), 1u);
+    EXPECT_EQ(list->GetItemCount(), 2);
+    std::filesystem::rename(p1 + ".moved", p1);
+
+    sink.Queue({IDYES});
+    view->RouteCommandId(32795);
+    EXPECT_FALSE(std::filesystem::exists(p1));
+    EXPECT_FALSE(std::filesystem::exists(MakeThumbCacheName(p1)));
+    EXPECT_FALSE(std::filesystem::exists(MakeThumbCacheName(p1) + ".i.tmp"));
+    ASSERT_EQ(list->GetItemCount(), 1);
+    EXPECT_NE(list->GetItemPath(0), p1);
+}
