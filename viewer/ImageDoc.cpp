@@ -10,6 +10,7 @@
 #include "platform/WindowMessages.h"
 #include "viewer/HandOver.h"
 #include "viewer/HeightPicture.h"
+#include "viewer/ImageView.h"
 #include "viewer/NoiseCut.h"
 
 #include <cstring>
@@ -38,6 +39,7 @@ void CImageDoc::StopWorker() {
 
 void CImageDoc::FreeData() {
     StopWorker();
+    ++m_generation;
     for (HDIB* d : {&m_image, &m_display, &m_heightPicture, &m_preview}) {
         if (*d)
             GlobalFree(*d);
@@ -108,6 +110,7 @@ bool IsGreyRamp(HDIB dib) {
 } // namespace
 
 void CImageDoc::PrepareImage(int typeCode) {
+    ++m_generation;
     if (m_display)
         GlobalFree(m_display);
     m_display = nullptr;
@@ -156,6 +159,7 @@ void CImageDoc::PrepareImage(int typeCode) {
 }
 
 void CImageDoc::BuildHeightDisplay() {
+    ++m_generation;
     if (m_heightPicture)
         GlobalFree(m_heightPicture);
     m_heightPicture = nullptr;
@@ -234,8 +238,21 @@ bool WritePicture(HDIB picture, const std::string& path, int type) {
 
 bool CImageDoc::SaveImage(const std::string& path) {
     HDIB picture = m_displayMode == 1 && m_heightPicture ? m_heightPicture : m_image;
-    const int type = picture == m_heightPicture ? 1 : m_typeCode;
-    if (!picture || !WritePicture(picture, path, type)) {
+    int type = picture == m_heightPicture ? 1 : m_typeCode;
+    HDIB burnt = nullptr;
+    if (picture && (m_scaleOn || m_dotScaleOn)) {
+        burnt = RenderScaleBars(*this, picture);
+        if (!burnt) {
+            ShowMessage(kMsgCannotWriteData, MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
+        picture = burnt;
+        type = 3;
+    }
+    const bool written = picture && WritePicture(picture, path, type);
+    if (burnt)
+        GlobalFree(burnt);
+    if (!written) {
         ShowMessage(kMsgCannotWriteData, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
@@ -301,21 +318,21 @@ UINT CImageDoc::TransferToAnalysis(bool imageOnly) {
 
 // ---- noise removal ---------------------------------------------------------------------------
 
-void CImageDoc::RunCut(CutResult& out, const std::function<void(int)>& progress, bool interpolate) {
+void CImageDoc::RunCut(CutResult& out, const CutSettings& s, const std::function<void(int)>& progress) {
     MaskRows mask;
-    out.noise = SelectNoise(m_heights, m_focus, NoiseThreshold(m_cutAmount), mask, out.cut);
+    out.noise = SelectNoise(m_heights, m_focus, NoiseThreshold(s.amount), mask, out.cut);
     if (out.noise < 0) {
         out.cancelled = true; // nothing to commit
         return;
     }
-    if (interpolate) {
+    if (s.type == 0) {
         const long long n = out.noise;
         const bool done = InterpolateAll(
             mask, out.cut,
             [&](long long total) { progress(n == 0 ? 0 : int(double(total) / double(n) * 100)); },
             [&] { return m_cancel.load(); });
         out.cancelled = !done || m_cancel.load();
-    } else if (m_cutType == 1) {
+    } else if (s.type == 1) {
         FillNoiseWithLowest(mask, out.cut);
     } else {
         FillNoiseWithHighest(mask, out.cut);
@@ -323,9 +340,34 @@ void CImageDoc::RunCut(CutResult& out, const std::function<void(int)>& progress,
     mask.Free();
     if (out.cancelled)
         return; // the smoothing of a cancelled cut would be thrown away
-    if (m_filterSize != 0)
-        SmoothHeights(out.cut, m_width / 100.0 * m_filterSize);
+    if (s.filter != 0)
+        SmoothHeights(out.cut, m_width / 100.0 * s.filter);
     out.preview = BuildHeightPicture(out.cut, nullptr, nullptr);
+}
+
+void CImageDoc::StartWorker(const CutSettings& s, HWND notify, int progressScale) {
+    m_cancel = false; // cleared before the start, so an early cancel is never lost
+    m_worker = std::thread([this, s, notify, progressScale] {
+        CutResult r;
+        RunCut(r, s,
+               [&](int pct) { PostMessage(notify, WM_WORK_PROGRESS, WPARAM(pct * progressScale / 100), 0); });
+        if (progressScale != 100)
+            PostMessage(notify, WM_WORK_PROGRESS, 100, 0);
+        {
+            std::lock_guard<std::mutex> lock(m_resultLock);
+            m_result = std::move(r);
+        }
+        PostMessage(notify, WM_WORK_DONE, 0, 0);
+    });
+}
+
+CImageDoc::CutResult CImageDoc::TakeResult() {
+    if (m_worker.joinable())
+        m_worker.join();
+    std::lock_guard<std::mutex> lock(m_resultLock);
+    CutResult r = std::move(m_result);
+    m_result = CutResult{};
+    return r;
 }
 
 void CImageDoc::RunNoiseCut(HWND notify) {
@@ -333,39 +375,90 @@ void CImageDoc::RunNoiseCut(HWND notify) {
     if (m_heights.Empty() || m_cutType < 0 || m_cutType > 2)
         return;
     m_busy = 1;
-    m_cancel = false; // cleared before the start, so an early cancel is never lost
+    const CutSettings s{m_cutAmount, m_cutType, m_filterSize};
     if (m_cutType == 0) {
-        m_worker = std::thread([this, notify] {
-            CutResult r;
-            RunCut(
-                r, [notify](int pct) { PostMessage(notify, WM_WORK_PROGRESS, WPARAM(pct), 0); }, true);
-            {
-                std::lock_guard<std::mutex> lock(m_resultLock);
-                m_result = std::move(r);
-            }
-            PostMessage(notify, WM_WORK_DONE, 0, 0);
-        });
+        StartWorker(s, notify, 100);
         return;
     }
+    m_cancel = false;
     CutResult r;
-    RunCut(
-        r, [](int) {}, false);
+    RunCut(r, s, [](int) {});
     Commit(r);
 }
 
 void CImageDoc::OnWorkDone() {
-    if (m_worker.joinable())
-        m_worker.join();
-    CutResult r;
-    {
-        std::lock_guard<std::mutex> lock(m_resultLock);
-        r = std::move(m_result);
-        m_result = CutResult{};
-    }
+    CutResult r = TakeResult();
     Commit(r);
 }
 
+void CImageDoc::ShowNoisePreview(int amount) {
+    if (!m_heightPicture || m_focus.Empty())
+        return;
+    HDIB copy = DibDuplicate(m_heightPicture);
+    if (!copy)
+        return;
+    const int t = NoiseThreshold(amount);
+    for (int y = 0; y < m_height; ++y)
+        for (int x = 0; x < m_width; ++x)
+            if (m_focus[y][x] < t)
+                DibSetPixel(copy, x, y, 0, 255);
+    if (m_preview)
+        GlobalFree(m_preview);
+    m_preview = copy;
+    m_previewFlag = 1;
+    ++m_generation;
+    UpdateAllViews(nullptr);
+}
+
+void CImageDoc::PreviewCut(int amount, int type, int smoothing, HWND notify) {
+    StopWorker();
+    if (m_heights.Empty())
+        return;
+    const CutSettings s{amount, type, smoothing};
+    if (type == 0) {
+        m_previewFlag = 1;
+        StartWorker(s, notify, 90);
+        return;
+    }
+    m_cancel = false;
+    CutResult r;
+    RunCut(r, s, [](int) {});
+    InstallPreview(r);
+}
+
+void CImageDoc::OnPreviewDone() {
+    CutResult r = TakeResult();
+    InstallPreview(r);
+}
+
+void CImageDoc::InstallPreview(CutResult& r) {
+    m_lastNoiseCount = r.noise;
+    m_lastCancelled = r.cancelled;
+    if (!r.cancelled && r.preview) {
+        if (m_preview)
+            GlobalFree(m_preview);
+        m_preview = r.preview;
+        r.preview = nullptr;
+        m_previewFlag = 1;
+    } else if (r.preview) {
+        GlobalFree(r.preview);
+    }
+    ++m_generation;
+    UpdateAllViews(nullptr);
+}
+
+void CImageDoc::DiscardPreview() {
+    StopWorker();
+    if (m_preview)
+        GlobalFree(m_preview);
+    m_preview = nullptr;
+    m_previewFlag = 0;
+    BuildHeightDisplay();
+    UpdateAllViews(nullptr);
+}
+
 void CImageDoc::Commit(CutResult& r) {
+    ++m_generation;
     m_lastNoiseCount = r.noise;
     m_lastCancelled = r.cancelled;
     if (!r.cancelled && r.preview) {

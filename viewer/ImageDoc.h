@@ -68,6 +68,13 @@ public:
     void RunNoiseCut(HWND notify);
     // The worker's 0x504: installs its rows and preview and commits, or discards after a cancel.
     void OnWorkDone();
+    // The noise-cut dialog's previews: the flagged pixels in black over the height picture; a cut
+    // with the dialog's values (type 0 on the worker, reporting to notify with 0x524 and 0x504,
+    // then OnPreviewDone); and the discard of a preview.
+    void ShowNoisePreview(int amount);
+    void PreviewCut(int amount, int type, int smoothing, HWND notify);
+    void OnPreviewDone();
+    void DiscardPreview();
     // The progress dialog's cancel.
     void CancelNoiseCut() { m_cancel = true; }
     // Cancels and joins a running worker; every path that frees or replaces the rows calls it.
@@ -99,6 +106,8 @@ public:
     ResultLens m_lens;
     std::string m_viewerPath, m_analysisPath;
     std::string m_title;
+    // Rises whenever a picture the view paints is replaced.
+    int m_generation = 0;
     // What the last worker saw: its noise count and whether it stopped on a cancel.
     long long m_lastNoiseCount = 0;
     bool m_lastCancelled = false;
@@ -110,7 +119,13 @@ private:
         bool cancelled = false;
         long long noise = 0;
     };
-    void RunCut(CutResult& out, const std::function<void(int)>& progress, bool interpolate);
+    struct CutSettings {
+        int amount, type, filter;
+    };
+    void RunCut(CutResult& out, const CutSettings& s, const std::function<void(int)>& progress);
+    void StartWorker(const CutSettings& s, HWND notify, int progressScale);
+    CutResult TakeResult();
+    void InstallPreview(CutResult& r);
     void Commit(CutResult& r);
     ResultPixels Pixels() const;
 
