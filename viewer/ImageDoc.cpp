@@ -8,10 +8,10 @@
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
-#include "viewer/HandOver.h"
-#include "viewer/HeightPicture.h"
+#include "viewer/core/HandOver.h"
+#include "viewer/core/HeightPicture.h"
 #include "viewer/ImageView.h"
-#include "viewer/NoiseCut.h"
+#include "viewer/core/NoiseCut.h"
 
 #include <cstring>
 #include <vector>

@@ -8,8 +8,8 @@
 #include "platform/GlobalMemory.h"
 #include "platform/WinTypes.h"
 #include "ui/Document.h"
-#include "viewer/HeightRows.h"
-#include "viewer/TransferRecords.h"
+#include "viewer/core/HeightRows.h"
+#include "viewer/core/TransferRecords.h"
 
 #include <atomic>
 #include <mutex>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/GlobalMemory.h"
-#include "viewer/ScaleBarLayout.h"
+#include "viewer/core/ScaleBarLayout.h"
 #include "viewer/ZoomView.h"
 
 #include <wx/image.h>

@@ -5,7 +5,7 @@
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "platform/ScriptedMessageSink.h"
-#include "viewer/HeightPicture.h"
+#include "viewer/core/HeightPicture.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchSettingsFile.h"
 

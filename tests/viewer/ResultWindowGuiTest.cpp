@@ -1,7 +1,7 @@
 // The result window on its real windows from the resource bundle: a result handed in as the
 // program does, the zoom commands and their checks, image and height display, the noise-cut
 // dialog, the picture information dialog, the close question and saving in every format.
-#include "viewer/HeightPicture.h"
+#include "viewer/core/HeightPicture.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
 #include "viewer/ImageView.h"

@@ -1,5 +1,5 @@
 // The height picture: indexes, the reserved black entry, equal heights.
-#include "viewer/HeightPicture.h"
+#include "viewer/core/HeightPicture.h"
 
 #include "imaging/Dib.h"
 

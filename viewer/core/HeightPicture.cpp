@@ -1,4 +1,4 @@
-#include "viewer/HeightPicture.h"
+#include "viewer/core/HeightPicture.h"
 
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"

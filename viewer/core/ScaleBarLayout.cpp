@@ -1,4 +1,4 @@
-#include "viewer/ScaleBarLayout.h"
+#include "viewer/core/ScaleBarLayout.h"
 
 #include "platform/Settings.h"
 

@@ -1,4 +1,4 @@
-#include "viewer/NoiseCut.h"
+#include "viewer/core/NoiseCut.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/GlobalMemory.h"
-#include "viewer/HeightRows.h"
+#include "viewer/core/HeightRows.h"
 
 struct HeightRange {
     double min = 0.0;

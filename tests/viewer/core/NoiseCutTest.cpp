@@ -1,5 +1,5 @@
 // Noise selection, the fills and the smoother.
-#include "viewer/NoiseCut.h"
+#include "viewer/core/NoiseCut.h"
 
 #include <gtest/gtest.h>
 

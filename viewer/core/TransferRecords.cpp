@@ -1,4 +1,4 @@
-#include "viewer/TransferRecords.h"
+#include "viewer/core/TransferRecords.h"
 
 #include "imaging/Dib.h"
 #include "platform/File.h"

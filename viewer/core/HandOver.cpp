@@ -1,8 +1,8 @@
-#include "viewer/HandOver.h"
+#include "viewer/core/HandOver.h"
 
 #include "platform/Process.h"
 #include "platform/Time.h"
-#include "viewer/TransferRecords.h"
+#include "viewer/core/TransferRecords.h"
 
 #include <climits>
 #include <unistd.h>

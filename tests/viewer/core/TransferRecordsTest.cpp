@@ -1,8 +1,8 @@
 // The .vv3 file and the two hand-over records, byte for byte.
-#include "viewer/TransferRecords.h"
+#include "viewer/core/TransferRecords.h"
 
 #include "imaging/Dib.h"
-#include "viewer/HeightPicture.h"
+#include "viewer/core/HeightPicture.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>

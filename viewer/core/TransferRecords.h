@@ -12,7 +12,7 @@
 
 #include "platform/GlobalMemory.h"
 #include "platform/WinTypes.h"
-#include "viewer/HeightRows.h"
+#include "viewer/core/HeightRows.h"
 
 #include <cstdint>
 #include <string>

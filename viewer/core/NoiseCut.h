@@ -4,7 +4,7 @@
 // columns.
 #pragma once
 
-#include "viewer/HeightRows.h"
+#include "viewer/core/HeightRows.h"
 
 #include <functional>
 

@@ -1,5 +1,5 @@
 // Scale-bar layout in the four corners, the lens label and the bars that cannot be shown.
-#include "viewer/ScaleBarLayout.h"
+#include "viewer/core/ScaleBarLayout.h"
 
 #include <gtest/gtest.h>
 

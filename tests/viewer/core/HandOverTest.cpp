@@ -1,10 +1,10 @@
 // The hand-over to another process through findable windows, against tools/findwin-peer as the
 // receiver: the records arrive byte for byte, the title rule picks the right window, a viewer is
 // started from its path on demand, and every failure is reported.
-#include "viewer/HandOver.h"
+#include "viewer/core/HandOver.h"
 
 #include "platform/Process.h"
-#include "viewer/TransferRecords.h"
+#include "viewer/core/TransferRecords.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
