@@ -294,7 +294,7 @@ UINT CImageDoc::TransferHeightMap() {
     if (BuildHeightTransferBlock(Pixels(), block))
         r = SendToHeightViewer(block, m_viewerPath);
     if (r != 0)
-        ShowMessage(r, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(kMsgHeightTransferFailed, MB_OK | MB_ICONEXCLAMATION);
     return r;
 }
 
@@ -312,7 +312,7 @@ UINT CImageDoc::TransferToAnalysis(bool imageOnly) {
         return 0; // the height picture shown without heights: nothing to send
     UINT r = records.empty() ? kMsgAnalysisTransferFailed : SendToAnalysisProgram(records, m_analysisPath);
     if (r != 0)
-        ShowMessage(r, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(kMsgAnalysisTransferFailed, MB_OK | MB_ICONEXCLAMATION);
     return r;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/WindowMessages.h"
 #include "ui/Services.h"
 #include "viewer/ImageDoc.h"
+#include "viewer/ImagePrintout.h"
 #include "viewer/ImageView.h"
 #include "viewer/NoiseCutDialog.h"
 #include "viewer/ViewerMenuDialog.h"
@@ -83,8 +84,27 @@ CImageFrame::CImageFrame(wxWindow* parent)
     OnCommand(90, &CImageFrame::OnTransferAnalysis);
     OnCommand(94, &CImageFrame::OnNoiseCut);
     OnCommand(32811, &CImageFrame::OnCloseCommand);
+    OnCommand(57607, [this] {
+        if (!NotBusy())
+            return;
+        wxPrinter printer;
+        CImagePrintout printout(m_doc);
+        printer.Print(this, &printout, true);
+    });
+    OnCommand(57609, [this] {
+        if (!NotBusy())
+            return;
+        auto* preview = new wxPrintPreview(new CImagePrintout(m_doc), new CImagePrintout(m_doc));
+        if (!preview->IsOk()) {
+            delete preview;
+            return;
+        }
+        auto* pf = new wxPreviewFrame(preview, this, wxString::FromUTF8("印刷プレビュー"));
+        pf->Initialize();
+        pf->Show();
+    });
     auto notBusy = [this](ui::CmdUI& c) { c.Enable(NotBusy()); };
-    for (int id : {86, 84, 32782, 81, 57603, 82, 32808, 83, 32810, 32811})
+    for (int id : {86, 84, 32782, 81, 57603, 82, 32808, 83, 32810, 32811, 57607, 57609})
         OnUpdateUI(id, notBusy);
     auto heights = [this](ui::CmdUI& c) { c.Enable(NotBusy() && !m_doc->m_working.Empty()); };
     OnUpdateUI(94, heights);

@@ -141,13 +141,13 @@ void CImageView::OnDraw(wxDC& dc) {
     if (l.failure && !m_failurePending) {
         // The box comes after the paint: the switch and its button are cleared first.
         m_failurePending = true;
-        const UINT msg = l.failure;
+        const bool tooShort = l.failure == kMsgScaleTooShort;
         const bool dot = l.failedDotBar;
-        CallAfter([this, msg, dot] { ReportScaleFailure(msg, dot); });
+        CallAfter([this, tooShort, dot] { ReportScaleFailure(tooShort, dot); });
     }
 }
 
-void CImageView::ReportScaleFailure(UINT message, bool dotBar) {
+void CImageView::ReportScaleFailure(bool tooShort, bool dotBar) {
     CImageDoc* doc = GetImageDoc();
     if (doc) {
         if (dotBar)
@@ -158,7 +158,10 @@ void CImageView::ReportScaleFailure(UINT message, bool dotBar) {
     ++m_scaleFailures;
     if (wxWindow* frame = wxGetTopLevelParent(this))
         frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-    ShowMessage(message, MB_OK | MB_ICONEXCLAMATION);
+    if (tooShort)
+        ShowMessage(kMsgScaleTooShort, MB_OK | MB_ICONEXCLAMATION);
+    else
+        ShowMessage(kMsgScaleTooLong, MB_OK | MB_ICONEXCLAMATION);
     m_failurePending = false;
     Refresh(false);
 }

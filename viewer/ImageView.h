@@ -38,7 +38,7 @@ public:
 
 private:
     void RefreshPicture();
-    void ReportScaleFailure(UINT message, bool dotBar);
+    void ReportScaleFailure(bool tooShort, bool dotBar);
 
     wxSize m_imageSize{0, 0};
     int m_zoomStep = 0;

@@ -4,6 +4,7 @@
 #include "viewer/core/HeightPicture.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
+#include "viewer/ImagePrintout.h"
 #include "viewer/ImageView.h"
 #include "viewer/NoiseCutDialog.h"
 #include "viewer/PicInfoDialog.h"
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/dcmemory.h>
 #include <wx/menu.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -309,4 +311,33 @@ TEST_F(ResultWindowGui, TemplatesHaveEveryIdTheClassesUse) {
     EXPECT_TRUE(dlg.CheckControlIds().empty());
     CPicInfoDialog info(frame, {});
     EXPECT_TRUE(info.CheckControlIds().empty());
+}
+
+TEST_F(ResultWindowGui, PrintedPageFitsThePictureWithItsBars) {
+    Composed c(400, 100);
+    Show(c, 0);
+    doc->m_scaleOn = 1;
+    EXPECT_EQ(FitOnPage(400, 100, 800, 1000), wxRect(0, 400, 800, 200));
+    EXPECT_EQ(FitOnPage(100, 400, 800, 1000), wxRect(275, 0, 250, 1000));
+    wxBitmap page(800, 1000, 24);
+    wxMemoryDC dc(page);
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    CImagePrintout printout(doc);
+    printout.SetDC(&dc);
+    printout.SetPageSizePixels(800, 1000);
+    ASSERT_TRUE(printout.OnPrintPage(1));
+    EXPECT_FALSE(printout.OnPrintPage(2));
+    EXPECT_EQ(printout.FittedRect(), wxRect(0, 400, 800, 200));
+    dc.SelectObject(wxNullBitmap);
+    const wxImage img = page.ConvertToImage();
+    EXPECT_EQ(img.GetRed(400, 100), 255) << "above the picture the page stays white";
+    EXPECT_EQ(img.GetBlue(790, 590), 128) << "the picture's blue plane";
+    // The scale bar's colour (0x800080) is on the page, within the picture.
+    int barPixels = 0;
+    for (int y = 400; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            barPixels += img.GetRed(x, y) == 128 && img.GetGreen(x, y) == 0 && img.GetBlue(x, y) == 128;
+    EXPECT_GT(barPixels, 50);
+    img.SaveFile(wxString(OutputFolder() + "/print-page.png"), wxBITMAP_TYPE_PNG);
 }
