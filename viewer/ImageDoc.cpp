@@ -487,24 +487,41 @@ void CImageDoc::Commit(CutResult& r) {
 
 // ---- settings --------------------------------------------------------------------------------
 
+std::string LensSectionName(const std::string& lensName) {
+    return "CALIBRATION_" + lensName;
+}
+
 void CImageDoc::LoadScaleSettings() {
-    const int slot = ReadIniInt("CALIBRATION", "CALIBNO", 0);
-    const int n = slot >= 0 && slot <= 4 ? slot + 1 : 1;
     auto key = [](const char* base, int i) { return std::string(base) + std::to_string(i); };
+    for (int i = 1; i <= 5; ++i) {
+        CalibSlot& s = m_slots[i - 1];
+        s.calib = ReadIniDouble("CALIBRATION", key("CALIB", i).c_str(), 1.0);
+        s.gap = ReadIniDouble("CALIBRATION", key("GAP", i).c_str(), 0.0);
+        s.colour = COLORREF(int(ReadIniDouble("CALIBRATION", key("SCALECOLOR", i).c_str(), 8388736.0)));
+        s.length = ReadIniDouble("CALIBRATION", key("SCALELEN", i).c_str(), 0.0);
+        s.dots = ReadIniInt("CALIBRATION", key("SCALEDOT", i).c_str(), 200);
+        s.ceiling = ReadIniDouble("CALIBRATION", key("SCALECEIL", i).c_str(), 1.0);
+        s.position = ReadIniInt("CALIBRATION", key("SCALEPOS", i).c_str(), 0);
+        s.name =
+            ReadIniString("CALIBRATION", key("CLBNAME", i).c_str(), ("レンズ" + std::to_string(i)).c_str());
+    }
     m_scaleOn = ReadIniInt("CALIBRATION", "SCALEONOFF1", 0);
     m_dotScaleOn = ReadIniInt("CALIBRATION", "SCALEDOTONOFF", 0);
+    m_slot = ReadIniInt("CALIBRATION", "CALIBNO", 0);
+    if (m_slot < 0 || m_slot > 4)
+        m_slot = 0; // no lens table here: a lens of the lens file falls back to the first slot
+    const CalibSlot& s = m_slots[m_slot];
     m_lens = ResultLens{};
     m_lens.index = -1;
-    m_lens.registeredName =
-        ReadIniString("CALIBRATION", key("CLBNAME", n).c_str(), ("レンズ" + std::to_string(n)).c_str());
     m_lens.name = ReadIniString("CALIBRATION", "LENSNAME", "");
-    m_lens.umPerPixel = ReadIniDouble("CALIBRATION", key("CALIB", n).c_str(), 1.0);
-    m_lens.interval = ReadIniDouble("CALIBRATION", key("GAP", n).c_str(), 0.0);
-    m_lens.scaleColour = COLORREF(int(ReadIniDouble("CALIBRATION", key("SCALECOLOR", n).c_str(), 8388736.0)));
-    m_lens.scalePosition = ReadIniInt("CALIBRATION", key("SCALEPOS", n).c_str(), 0);
-    m_lens.scaleLength = ReadIniDouble("CALIBRATION", key("SCALELEN", n).c_str(), 0.0);
-    m_lens.scaleDots = ReadIniInt("CALIBRATION", key("SCALEDOT", n).c_str(), 200);
-    m_lens.scaleCeiling = ReadIniDouble("CALIBRATION", key("SCALECEIL", n).c_str(), 1.0);
+    m_lens.registeredName = s.name;
+    m_lens.umPerPixel = s.calib;
+    m_lens.interval = s.gap;
+    m_lens.scaleColour = s.colour;
+    m_lens.scalePosition = s.position;
+    m_lens.scaleLength = s.length;
+    m_lens.scaleDots = s.dots;
+    m_lens.scaleCeiling = s.ceiling;
 }
 
 void CImageDoc::LoadProgramPaths() {

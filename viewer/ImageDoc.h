@@ -33,6 +33,21 @@ struct ResultLens {
     double scaleCeiling = 1.0;
 };
 
+// One of the five calibration slots of the settings file.
+struct CalibSlot {
+    double calib = 1.0;
+    double gap = 0.0;
+    std::string name;
+    COLORREF colour = 0x800080;
+    int position = 0;
+    double length = 0.0;
+    int dots = 200;
+    double ceiling = 1.0;
+};
+
+// The settings section of a lens of the lens file: "CALIBRATION_<name>".
+std::string LensSectionName(const std::string& lensName);
+
 class CImageDoc : public ui::Document {
 public:
     CImageDoc();
@@ -104,6 +119,8 @@ public:
     int m_cutAmount = 0, m_cutType = 0, m_previewSwitch = 1, m_filterSize = 0;
     int m_scaleOn = 0, m_dotScaleOn = 0;
     ResultLens m_lens;
+    CalibSlot m_slots[5];
+    int m_slot = 0; // -1: the lens came from the lens file
     std::string m_viewerPath, m_analysisPath;
     std::string m_title;
     // Rises whenever a picture the view paints is replaced.

@@ -10,6 +10,8 @@
 #include "viewer/ImagePrintout.h"
 #include "viewer/ImageView.h"
 #include "viewer/NoiseCutDialog.h"
+#include "viewer/SetOutputAppDlg.h"
+#include "viewer/SetScaleDlg.h"
 #include "viewer/ViewerMenuDialog.h"
 #include "viewer/WideIdGuard.h"
 
@@ -84,6 +86,9 @@ CImageFrame::CImageFrame(wxWindow* parent)
     OnCommand(90, &CImageFrame::OnTransferAnalysis);
     OnCommand(94, &CImageFrame::OnNoiseCut);
     OnCommand(32811, &CImageFrame::OnCloseCommand);
+    OnCommand(32824, &CImageFrame::OnScaleSettings);
+    OnCommand(32826, &CImageFrame::OnScaleSettings);
+    OnCommand(32820, &CImageFrame::OnProgramPaths);
     OnCommand(57607, [this] {
         if (!NotBusy())
             return;
@@ -104,7 +109,7 @@ CImageFrame::CImageFrame(wxWindow* parent)
         pf->Show();
     });
     auto notBusy = [this](ui::CmdUI& c) { c.Enable(NotBusy()); };
-    for (int id : {86, 84, 32782, 81, 57603, 82, 32808, 83, 32810, 32811, 57607, 57609})
+    for (int id : {86, 84, 32782, 81, 57603, 82, 32808, 83, 32810, 32811, 57607, 57609, 32824, 32826})
         OnUpdateUI(id, notBusy);
     auto heights = [this](ui::CmdUI& c) { c.Enable(NotBusy() && !m_doc->m_working.Empty()); };
     OnUpdateUI(94, heights);
@@ -384,4 +389,65 @@ LRESULT CImageFrame::OnWorkProgress(WPARAM w, LPARAM) {
 LRESULT CImageFrame::OnWorkCancel(WPARAM, LPARAM) {
     m_doc->CancelNoiseCut();
     return 0;
+}
+
+void CImageFrame::OnScaleSettings() {
+    if (!NotBusy())
+        return;
+    CSetScaleDlg dlg(this);
+    ResultLens& lens = m_doc->m_lens;
+    dlg.m_lensName = lens.name.empty() ? lens.registeredName : lens.name;
+    dlg.m_length = lens.scaleLength;
+    dlg.m_pixels = lens.scaleDots;
+    dlg.m_step = lens.scaleCeiling;
+    dlg.m_position = ReadIniInt("CALIBRATION", "SCALEPOS1", 0);
+    dlg.m_colour = COLORREF(int(ReadIniDouble("CALIBRATION", "SCALECOLOR1", 8388736.0)));
+    if (dlg.DoModal() == IDOK) {
+        lens.scaleLength = dlg.m_length;
+        lens.scaleDots = dlg.m_pixels;
+        lens.scaleCeiling = dlg.m_step;
+        lens.scalePosition = dlg.m_position;
+        lens.scaleColour = dlg.m_colour;
+        const int slot = m_doc->m_slot;
+        if (slot >= 0 && slot <= 4) {
+            CalibSlot& s = m_doc->m_slots[slot];
+            s.length = dlg.m_length;
+            s.dots = dlg.m_pixels;
+            s.ceiling = dlg.m_step;
+            s.position = dlg.m_position;
+            s.colour = dlg.m_colour;
+        }
+        WriteIniDouble("CALIBRATION", "SCALECOLOR1", double(dlg.m_colour));
+        WriteIniInt("CALIBRATION", "SCALEPOS1", dlg.m_position);
+        const std::string section = slot >= 0 && slot <= 4 ? "CALIBRATION" : LensSectionName(lens.name);
+        const std::string n = std::to_string(slot >= 0 && slot <= 4 ? slot + 1 : 1);
+        WriteIniDouble(section.c_str(), ("SCALELEN" + n).c_str(), dlg.m_length);
+        WriteIniInt(section.c_str(), ("SCALEDOT" + n).c_str(), dlg.m_pixels);
+        WriteIniDouble(section.c_str(), ("SCALECEIL" + n).c_str(), dlg.m_step);
+        WriteIniInt(section.c_str(), ("SCALEPOS" + n).c_str(), dlg.m_position);
+        WriteIniDouble(section.c_str(), ("SCALECOLOR" + n).c_str(), double(dlg.m_colour));
+        for (int i = 0; i < 5; ++i) {
+            const std::string k = std::to_string(i + 1);
+            if (dlg.m_allLenses1) {
+                m_doc->m_slots[i].length = dlg.m_length;
+                WriteIniDouble("CALIBRATION", ("SCALELEN" + k).c_str(), dlg.m_length);
+            }
+            if (dlg.m_allLenses2) {
+                m_doc->m_slots[i].dots = dlg.m_pixels;
+                WriteIniInt("CALIBRATION", ("SCALEDOT" + k).c_str(), dlg.m_pixels);
+            }
+        }
+    }
+    m_view->Refresh(false);
+}
+
+void CImageFrame::OnProgramPaths() {
+    CSetOutputAppDlg dlg(this);
+    dlg.m_viewerPath = m_doc->m_viewerPath;
+    dlg.m_analysisPath = m_doc->m_analysisPath;
+    if (dlg.DoModal() == IDOK) {
+        m_doc->m_viewerPath = dlg.m_viewerPath;
+        m_doc->m_analysisPath = dlg.m_analysisPath;
+    }
+    m_doc->SaveProgramPaths();
 }

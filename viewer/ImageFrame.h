@@ -53,6 +53,8 @@ private:
     void OnTransferAnalysis();
     void OnNoiseCut();
     void OnCloseCommand();
+    void OnScaleSettings();
+    void OnProgramPaths();
     void StartProgress();
     LRESULT OnWorkDone(WPARAM, LPARAM);
     LRESULT OnWorkProgress(WPARAM, LPARAM);

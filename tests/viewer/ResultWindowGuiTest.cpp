@@ -8,6 +8,8 @@
 #include "viewer/ImageView.h"
 #include "viewer/NoiseCutDialog.h"
 #include "viewer/PicInfoDialog.h"
+#include "viewer/SetOutputAppDlg.h"
+#include "viewer/SetScaleDlg.h"
 #include "viewer/ViewerMenuDialog.h"
 
 #include "imaging/Dib.h"
@@ -25,6 +27,7 @@
 #include <wx/menu.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/tglbtn.h>
 
 #include <cmath>
 #include <filesystem>
@@ -311,6 +314,10 @@ TEST_F(ResultWindowGui, TemplatesHaveEveryIdTheClassesUse) {
     EXPECT_TRUE(dlg.CheckControlIds().empty());
     CPicInfoDialog info(frame, {});
     EXPECT_TRUE(info.CheckControlIds().empty());
+    CSetScaleDlg scale(frame);
+    EXPECT_TRUE(scale.CheckControlIds().empty());
+    CSetOutputAppDlg paths(frame);
+    EXPECT_TRUE(paths.CheckControlIds().empty());
 }
 
 TEST_F(ResultWindowGui, PrintedPageFitsThePictureWithItsBars) {
@@ -340,4 +347,72 @@ TEST_F(ResultWindowGui, PrintedPageFitsThePictureWithItsBars) {
             barPixels += img.GetRed(x, y) == 128 && img.GetGreen(x, y) == 0 && img.GetBlue(x, y) == 128;
     EXPECT_GT(barPixels, 50);
     img.SaveFile(wxString(OutputFolder() + "/print-page.png"), wxBITMAP_TYPE_PNG);
+}
+
+TEST_F(ResultWindowGui, ScaleSettingsWriteTheirKeysAndApplyToEveryLens) {
+    Composed c(200, 100);
+    Show(c, 0);
+    WriteIniInt("CALIBRATION", "CALIBNO", 2);
+    doc->LoadScaleSettings();
+    ASSERT_EQ(doc->m_slot, 2);
+    WhenModal([&](wxDialog* d) {
+        EXPECT_EQ(d->GetTitle().ToUTF8(), std::string("ｽｹｰﾙの設定"));
+        Type(FindById(d, 1260), "50");
+        Type(FindById(d, 1261), "12.7");
+        Type(FindById(d, 1262), "5");
+        Click(FindById(d, 1269)); // bottom right
+        Click(FindById(d, IDOK));
+    });
+    WriteIniInt("CALIBRATION", "SCALEALLCHK1", 0);
+    Choose(32824);
+    EXPECT_EQ(doc->m_lens.scaleLength, 50.0);
+    EXPECT_EQ(doc->m_lens.scaleDots, 12) << "a pixel count of 12.7 is stored as 12";
+    EXPECT_EQ(doc->m_lens.scalePosition, 3);
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALELEN3", ""), "50");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALEDOT3", ""), "12");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALECEIL3", ""), "5");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALEPOS3", ""), "3");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALECOLOR3", ""), "8388736");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALEPOS1", ""), "3");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALELEN2", "none"), "none") << "not applied to all";
+
+    WriteIniInt("CALIBRATION", "SCALEALLCHK1", 1);
+    WhenModal([&](wxDialog* d) {
+        Type(FindById(d, 1260), "70");
+        Click(FindById(d, IDOK));
+    });
+    Choose(32824);
+    for (int i = 1; i <= 5; ++i) {
+        EXPECT_EQ(ReadIniString("CALIBRATION", ("SCALELEN" + std::to_string(i)).c_str(), ""), "70") << i;
+        EXPECT_EQ(ReadIniString("CALIBRATION", ("SCALEDOT" + std::to_string(i)).c_str(), ""), "12") << i;
+    }
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALEALLCHK1", -1), 1);
+
+    // The hand-over programs: OK takes the paths; they are written in every case.
+    WhenModal([&](wxDialog* d) {
+        Type(FindById(d, 1254), "/opt/x/Brelvoxa");
+        Type(FindById(d, 1252), "/opt/analysis");
+        Click(FindById(d, IDOK));
+    });
+    Choose(32820);
+    EXPECT_EQ(ReadIniString("APPPATH", "BRXPATH", ""), "/opt/x/Brelvoxa");
+    EXPECT_EQ(ReadIniString("APPPATH", "PVPPATH", ""), "/opt/analysis");
+    EXPECT_FALSE(Item(32773)->IsEnabled()) << "a path that does not open leaves the hand-over greyed";
+}
+
+TEST_F(ResultWindowGui, BarScaleButtonsSwitchTheBarsAndFollowTheSwitches) {
+    Composed c(640, 480);
+    Show(c, 0);
+    doc->m_scaleOn = 0;
+    Click(bar->GetDlgItem(32823));
+    EXPECT_EQ(doc->m_scaleOn, 1);
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALEONOFF1", -1), 1);
+    frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    EXPECT_TRUE(dynamic_cast<wxToggleButton*>(bar->GetDlgItem(32823))->GetValue());
+    doc->m_lens.scaleLength = 0; // no length: message 1042 and the switch off
+    Click(bar->GetDlgItem(32823));
+    EXPECT_EQ(doc->m_scaleOn, 0);
+    EXPECT_EQ(sink.ShownIds().back(), 1042u);
+    frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    EXPECT_FALSE(dynamic_cast<wxToggleButton*>(bar->GetDlgItem(32823))->GetValue());
 }
