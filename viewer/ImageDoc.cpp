@@ -347,7 +347,8 @@ void CImageDoc::RunCut(CutResult& out, const CutSettings& s, const std::function
 
 void CImageDoc::StartWorker(const CutSettings& s, HWND notify, int progressScale) {
     m_cancel = false; // cleared before the start, so an early cancel is never lost
-    m_worker = std::thread([this, s, notify, progressScale] {
+    const WPARAM run = ++m_run;
+    m_worker = std::thread([this, s, notify, progressScale, run] {
         CutResult r;
         RunCut(r, s,
                [&](int pct) { PostMessage(notify, WM_WORK_PROGRESS, WPARAM(pct * progressScale / 100), 0); });
@@ -357,7 +358,7 @@ void CImageDoc::StartWorker(const CutSettings& s, HWND notify, int progressScale
             std::lock_guard<std::mutex> lock(m_resultLock);
             m_result = std::move(r);
         }
-        PostMessage(notify, WM_WORK_DONE, 0, 0);
+        PostMessage(notify, WM_WORK_DONE, run, 0);
     });
 }
 
@@ -386,9 +387,12 @@ void CImageDoc::RunNoiseCut(HWND notify) {
     Commit(r);
 }
 
-void CImageDoc::OnWorkDone() {
+bool CImageDoc::OnWorkDone(WPARAM run) {
+    if (run != m_run || !m_worker.joinable())
+        return false;
     CutResult r = TakeResult();
     Commit(r);
+    return true;
 }
 
 void CImageDoc::ShowNoisePreview(int amount) {
@@ -426,9 +430,12 @@ void CImageDoc::PreviewCut(int amount, int type, int smoothing, HWND notify) {
     InstallPreview(r);
 }
 
-void CImageDoc::OnPreviewDone() {
+bool CImageDoc::OnPreviewDone(WPARAM run) {
+    if (run != m_run || !m_worker.joinable())
+        return false;
     CutResult r = TakeResult();
     InstallPreview(r);
+    return true;
 }
 
 void CImageDoc::InstallPreview(CutResult& r) {

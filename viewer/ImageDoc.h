@@ -81,14 +81,16 @@ public:
     // Starts a cut with the document's settings: type 0 on a worker that posts 0x524 (percent) and
     // 0x504 to notify; types 1 and 2 at once. Any running worker is cancelled and joined first.
     void RunNoiseCut(HWND notify);
-    // The worker's 0x504: installs its rows and preview and commits, or discards after a cancel.
-    void OnWorkDone();
+    // The worker's 0x504 (wParam: the run it reports): installs its rows and preview and commits, or
+    // discards after a cancel. A report of a run that was stopped and replaced is ignored (false).
+    bool OnWorkDone(WPARAM run);
+    bool OnWorkDone() { return OnWorkDone(m_run); }
     // The noise-cut dialog's previews: the flagged pixels in black over the height picture; a cut
     // with the dialog's values (type 0 on the worker, reporting to notify with 0x524 and 0x504,
     // then OnPreviewDone); and the discard of a preview.
     void ShowNoisePreview(int amount);
     void PreviewCut(int amount, int type, int smoothing, HWND notify);
-    void OnPreviewDone();
+    bool OnPreviewDone(WPARAM run);
     void DiscardPreview();
     // The progress dialog's cancel.
     void CancelNoiseCut() { m_cancel = true; }
@@ -147,6 +149,7 @@ private:
     ResultPixels Pixels() const;
 
     std::thread m_worker;
+    WPARAM m_run = 0; // number of the last worker started
     std::atomic<bool> m_cancel{false};
     std::mutex m_resultLock;
     CutResult m_result; // filled by the worker, taken on the UI thread after 0x504

@@ -370,12 +370,13 @@ void CImageFrame::OnNoiseCut() {
     m_view->Refresh(false);
 }
 
-LRESULT CImageFrame::OnWorkDone(WPARAM, LPARAM) {
+LRESULT CImageFrame::OnWorkDone(WPARAM run, LPARAM) {
+    if (!m_doc->OnWorkDone(run))
+        return 0; // the report of a run that was replaced
     if (m_progress) {
         m_progress->Destroy();
         m_progress = nullptr;
     }
-    m_doc->OnWorkDone();
     m_view->Refresh(false);
     return 0;
 }

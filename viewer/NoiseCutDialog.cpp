@@ -148,10 +148,9 @@ LRESULT CNoiseCutDialog::OnWorkCancel(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CNoiseCutDialog::OnWorkDone(WPARAM, LPARAM) {
-    if (!m_running)
+LRESULT CNoiseCutDialog::OnWorkDone(WPARAM run, LPARAM) {
+    if (!m_running || !m_doc->OnPreviewDone(run))
         return 0;
-    m_doc->OnPreviewDone();
     m_running = false;
     if (m_progress) {
         m_progress->Destroy();

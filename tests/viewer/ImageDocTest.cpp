@@ -174,6 +174,23 @@ TEST(ImageDocTest, EarlyCancelIsSeenAndFreeingWaitsForTheWorker) {
     EXPECT_FALSE(doc.IsWorkerRunning());
 }
 
+TEST(ImageDocTest, TheReportOfAReplacedRunIsIgnored) {
+    CScriptedMessageSink sink(IDOK);
+    CImageDoc doc;
+    Result r(64, 48, 0.2);
+    doc.SetResultImage(r.image);
+    doc.SetHeightData(r.hp.data(), r.fp.data());
+    doc.m_cutAmount = 10;
+    doc.RunNoiseCut(nullptr); // run 1
+    doc.RunNoiseCut(nullptr); // stops run 1 and starts run 2
+    EXPECT_FALSE(doc.OnWorkDone(1));
+    EXPECT_EQ(doc.m_busy, 1);
+    EXPECT_TRUE(doc.OnWorkDone(2));
+    EXPECT_EQ(doc.m_busy, 0);
+    EXPECT_FALSE(doc.m_lastCancelled);
+    EXPECT_FALSE(doc.OnWorkDone(2)) << "a second report of the same run";
+}
+
 TEST(ImageDocTest, ProgramPathsAndScaleSettings) {
     ScratchSettingsFile settings;
     CImageDoc doc;
