@@ -4,6 +4,7 @@
 
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
+#include "platform/Process.h"
 #include "platform/ScriptedMessageSink.h"
 #include "viewer/core/HeightPicture.h"
 #include "tests/support/ScratchFolder.h"
@@ -14,6 +15,9 @@
 #include <cmath>
 #include <filesystem>
 #include <random>
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 namespace {
 
@@ -208,4 +212,62 @@ TEST(ImageDocTest, ProgramPathsAndScaleSettings) {
     EXPECT_EQ(doc.m_lens.registeredName, "レンズ3");
     EXPECT_EQ(doc.m_lens.scaleDots, 200);
     EXPECT_EQ(int(doc.m_lens.scaleColour), 0x800080);
+}
+
+// The document's hand-overs to receiver stand-ins in other processes.
+TEST(ImageDocTest, HandOversSendTheDocumentsRecords) {
+    CScriptedMessageSink sink(IDOK);
+    ScratchFolder runtime{"vt-run"}, viewerOut{"vt-v"}, analysisOut{"vt-a"};
+    std::string old;
+    const bool hadOld = std::getenv("XDG_RUNTIME_DIR") != nullptr;
+    if (hadOld)
+        old = std::getenv("XDG_RUNTIME_DIR");
+    ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    const std::string peer = std::string(VT_BINARY_DIR) + "/tools/findwin-peer/findwin-peer";
+    PROCESS_INFORMATION v, a;
+    ASSERT_TRUE(CreateProcess(peer, {"--out", viewerOut.Path(), "--title", "Brelvoxa"}, {}, &v));
+    ASSERT_TRUE(
+        CreateProcess(peer, {"--out", analysisOut.Path(), "--class", "Palvint", "--title", "P"}, {}, &a));
+    auto waitFile = [](const std::string& path) {
+        for (int i = 0; i < 2000 && !std::filesystem::exists(path); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return std::filesystem::exists(path);
+    };
+    ASSERT_TRUE(waitFile(viewerOut / "ready"));
+    ASSERT_TRUE(waitFile(analysisOut / "ready"));
+
+    CImageDoc doc;
+    Result r(12, 7, 0.0);
+    doc.SetResultImage(r.image);
+    doc.SetHeightData(r.hp.data(), r.fp.data());
+    doc.m_lens.umPerPixel = 0.75;
+    doc.m_viewerPath = "/nowhere/Brelvoxa";
+    EXPECT_EQ(doc.TransferHeightMap(), 0u);
+    ResultPixels px{doc.m_display ? doc.m_display : doc.m_image, doc.m_typeCode, &doc.m_working,
+                    doc.m_minimum, 0.75};
+    std::vector<BYTE> block;
+    ASSERT_TRUE(BuildHeightTransferBlock(px, block));
+    ASSERT_TRUE(waitFile(viewerOut / "record-1.bin"));
+    EXPECT_EQ(ScratchFolder::ReadAll(viewerOut / "record-1.bin"), std::string(block.begin(), block.end()));
+
+    doc.m_displayMode = 1; // the height picture shown: "HEIGHT"
+    EXPECT_EQ(doc.TransferToAnalysis(false), 0u);
+    std::vector<BYTE> rec;
+    ASSERT_TRUE(BuildImageTransferRecord(0.75, doc.m_step, "HEIGHT", doc.m_heightPicture, rec));
+    ASSERT_TRUE(waitFile(analysisOut / "record-1.bin"));
+    EXPECT_EQ(ScratchFolder::ReadAll(analysisOut / "record-1.bin"), std::string(rec.begin(), rec.end()));
+    EXPECT_EQ(doc.TransferToAnalysis(true), 0u); // image only: "GRAY" even while the heights show
+    ASSERT_TRUE(BuildImageTransferRecord(0.75, 1.0, "GRAY", doc.m_image, rec));
+    ASSERT_TRUE(waitFile(analysisOut / "record-2.bin"));
+    EXPECT_EQ(ScratchFolder::ReadAll(analysisOut / "record-2.bin"), std::string(rec.begin(), rec.end()));
+    EXPECT_TRUE(sink.ShownIds().empty());
+
+    ::kill(v.dwProcessId, SIGKILL);
+    ::kill(a.dwProcessId, SIGKILL);
+    WaitForProcess(v.dwProcessId, 5000);
+    WaitForProcess(a.dwProcessId, 5000);
+    if (hadOld)
+        ::setenv("XDG_RUNTIME_DIR", old.c_str(), 1);
+    else
+        ::unsetenv("XDG_RUNTIME_DIR");
 }
