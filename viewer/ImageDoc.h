@@ -122,7 +122,8 @@ public:
     int m_scaleOn = 0, m_dotScaleOn = 0;
     ResultLens m_lens;
     CalibSlot m_slots[5];
-    int m_slot = 0; // -1: the lens came from the lens file
+    int m_slot = 0;                 // -1: the lens came from the lens file
+    double m_calibLineLength = 0.0; // the calibration line, image pixels
     std::string m_viewerPath, m_analysisPath;
     std::string m_title;
     // Rises whenever a picture the view paints is replaced.

@@ -4,6 +4,7 @@
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
+#include "platform/WindowMessages.h"
 #include "viewer/ImageDoc.h"
 
 #include <wx/dcclient.h>
@@ -33,6 +34,123 @@ int FitZoomPercent(int cw, int ch, int w, int h) {
 
 CImageView::CImageView(wxWindow* parent) : CZoomView(parent) {
     SetBackgroundColour(*wxBLACK);
+    Bind(wxEVT_LEFT_DOWN, &CImageView::onMouse, this);
+    Bind(wxEVT_LEFT_UP, &CImageView::onMouse, this);
+    Bind(wxEVT_MOTION, &CImageView::onMouse, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &CImageView::onCaptureLost, this);
+    OnMessage(WM_TIMER, &CImageView::OnTimer);
+}
+
+void CImageView::SetCalibrationActive(bool active) {
+    m_calibActive = active;
+    SetCursor(active ? wxCursor(wxCURSOR_CROSS) : wxNullCursor);
+    if (!active && m_drawingLine)
+        EndLine();
+}
+
+void CImageView::EraseCalibrationLine(bool keepScreen) {
+    m_lineStart = m_lineEnd = POINT{0, 0};
+    if (!keepScreen)
+        Refresh(false);
+}
+
+POINT CImageView::ToImage(const wxPoint& client) const {
+    int vx = 0, vy = 0;
+    GetViewStart(&vx, &vy);
+    const int w = m_imageRect.right - m_imageRect.left, h = m_imageRect.bottom - m_imageRect.top;
+    return POINT{std::clamp<LONG>(client.x + vx - m_imageRect.left, 0, std::max(0, w - 1)),
+                 std::clamp<LONG>(client.y + vy - m_imageRect.top, 0, std::max(0, h - 1))};
+}
+
+void CImageView::onMouse(wxMouseEvent& ev) {
+    ev.Skip();
+    if (!m_calibActive)
+        return;
+    if (ev.LeftDown()) {
+        if (!HasCapture())
+            CaptureMouse();
+        m_lineStart = m_lineEnd = ToImage(ev.GetPosition());
+        m_startZoom = ZoomFactor();
+        m_drawingLine = true;
+        Refresh(false);
+        return;
+    }
+    if (ev.LeftUp()) {
+        EndLine();
+        return;
+    }
+    if (!ev.Dragging() || !ev.LeftIsDown() || !m_drawingLine) {
+        for (UINT id = 1; id <= 4; ++id)
+            m_timers.KillTimer(id);
+        return;
+    }
+    POINT end = ToImage(ev.GetPosition());
+    if (ev.ShiftDown()) {
+        if (std::abs(end.y - m_lineStart.y) < std::abs(end.x - m_lineStart.x))
+            end.y = m_lineStart.y;
+        else
+            end.x = m_lineStart.x;
+    }
+    m_lineEnd = end;
+    if (CImageDoc* doc = GetImageDoc()) {
+        const double s = m_startZoom;
+        const double dx = (std::abs(m_lineEnd.x - m_lineStart.x) + 1) / s;
+        const double dy = (std::abs(m_lineEnd.y - m_lineStart.y) + 1) / s;
+        doc->m_calibLineLength = std::sqrt(dx * dx + dy * dy);
+    }
+    // Scrolling while the mouse is at or beyond an edge: 1 down, 2 up, 3 right, 4 left.
+    const wxPoint p = ev.GetPosition();
+    const wxSize c = GetClientSize();
+    auto run = [&](UINT id, bool on) {
+        if (on && !m_timers.IsRunning(id))
+            m_timers.SetTimer(id, 30);
+        else if (!on)
+            m_timers.KillTimer(id);
+    };
+    run(2, p.y <= 0);
+    run(1, p.y + 1 >= c.y);
+    run(4, p.x <= 0);
+    run(3, p.x + 1 >= c.x);
+    Refresh(false);
+}
+
+void CImageView::EndLine() {
+    if (HasCapture())
+        ReleaseMouse();
+    for (UINT id = 1; id <= 4; ++id)
+        m_timers.KillTimer(id);
+    if (m_drawingLine) {
+        m_drawingLine = false;
+        if (onLineEnded)
+            onLineEnded();
+    }
+}
+
+void CImageView::onCaptureLost(wxMouseCaptureLostEvent&) {
+    EndLine();
+}
+
+LRESULT CImageView::OnTimer(WPARAM id, LPARAM) {
+    int vx = 0, vy = 0;
+    GetViewStart(&vx, &vy);
+    const int line = 10;
+    switch (id) {
+    case 1:
+        Scroll(vx, vy + line);
+        break;
+    case 2:
+        Scroll(vx, std::max(0, vy - line));
+        break;
+    case 3:
+        Scroll(vx + line, vy);
+        break;
+    case 4:
+        Scroll(std::max(0, vx - line), vy);
+        break;
+    default:
+        break;
+    }
+    return 0;
 }
 
 CImageDoc* CImageView::GetImageDoc() const {
@@ -134,6 +252,13 @@ void CImageView::OnDraw(wxDC& dc) {
         if (dw != part.GetWidth() || dh != part.GetHeight())
             part.Rescale(std::max(dw, 1), std::max(dh, 1), wxIMAGE_QUALITY_NEAREST);
         dc.DrawBitmap(wxBitmap(part), ox + int(sx0 * f), oy + int(sy0 * f));
+    }
+    if (m_lineStart.x != m_lineEnd.x || m_lineStart.y != m_lineEnd.y) {
+        // The line, rescaled when the zoom changed since it was started.
+        const double k = f / m_startZoom;
+        dc.SetPen(wxPen(*wxWHITE, 2));
+        dc.DrawLine(ox + int(m_lineStart.x * k), oy + int(m_lineStart.y * k), ox + int(m_lineEnd.x * k),
+                    oy + int(m_lineEnd.y * k));
     }
     const double scale = wxDisplay().GetGeometry().GetWidth() / 640.0;
     const ScaleBarLayout l =

@@ -7,7 +7,11 @@
 #include "viewer/core/ScaleBarLayout.h"
 #include "viewer/ZoomView.h"
 
+#include "ui/Timers.h"
+
 #include <wx/image.h>
+
+#include <functional>
 
 class CImageDoc;
 class wxDC;
@@ -36,8 +40,23 @@ public:
     // Called after a paint in which a bar could not be shown (tests watch it).
     int m_scaleFailures = 0;
 
+    // The calibration line: while active, a drag draws a line over the picture (Shift keeps it
+    // horizontal or vertical) whose length in image pixels goes to the document; the mouse is
+    // captured and kept on the picture, and the view scrolls while the mouse is beyond an edge.
+    void SetCalibrationActive(bool active);
+    bool IsCalibrationActive() const { return m_calibActive; }
+    void EraseCalibrationLine(bool keepScreen);
+    std::function<void()> onLineEnded;
+    POINT LineStart() const { return m_lineStart; }
+    POINT LineEnd() const { return m_lineEnd; }
+
 private:
     void RefreshPicture();
+    void onMouse(wxMouseEvent& ev);
+    void onCaptureLost(wxMouseCaptureLostEvent& ev);
+    LRESULT OnTimer(WPARAM id, LPARAM);
+    void EndLine();
+    POINT ToImage(const wxPoint& client) const;
     void ReportScaleFailure(bool tooShort, bool dotBar);
 
     wxSize m_imageSize{0, 0};
@@ -47,6 +66,11 @@ private:
     const void* m_pictureKey = nullptr;
     int m_pictureGeneration = -1;
     bool m_failurePending = false;
+    bool m_calibActive = false;
+    bool m_drawingLine = false;
+    POINT m_lineStart{0, 0}, m_lineEnd{0, 0};
+    double m_startZoom = 1.0;
+    ui::WindowTimers m_timers{this};
 };
 
 // Fit rule on its own: client (cw, ch), image (w, h).

@@ -416,3 +416,46 @@ TEST_F(ResultWindowGui, BarScaleButtonsSwitchTheBarsAndFollowTheSwitches) {
     frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
     EXPECT_FALSE(dynamic_cast<wxToggleButton*>(bar->GetDlgItem(32823))->GetValue());
 }
+
+TEST_F(ResultWindowGui, CalibrationLineMeasuresImagePixelsAndSnapsWithShift) {
+    Composed c(320, 240);
+    Show(c, 0);
+    Choose(32780); // 200 %: the line is measured in image pixels
+    view->Scroll(0, 0);
+    view->Refresh();
+    ASSERT_TRUE(WaitForPaint(frame));
+    int ended = 0;
+    view->onLineEnded = [&] { ++ended; };
+    auto send = [&](wxEventType type, int x, int y, bool left, bool shift) {
+        wxMouseEvent ev(type);
+        ev.SetPosition(wxPoint(x, y));
+        ev.SetLeftDown(left);
+        ev.SetShiftDown(shift);
+        ev.SetEventObject(view);
+        view->ProcessWindowEvent(ev);
+    };
+    // Not active: nothing is drawn.
+    send(wxEVT_LEFT_DOWN, 50, 50, true, false);
+    send(wxEVT_LEFT_UP, 50, 50, false, false);
+    EXPECT_EQ(ended, 0);
+    view->SetCalibrationActive(true);
+    const RECT r = view->ImageRect();
+    send(wxEVT_LEFT_DOWN, r.left + 20, r.top + 20, true, false);
+    send(wxEVT_MOTION, r.left + 220, r.top + 60, true, true); // Shift: horizontal
+    EXPECT_EQ(view->LineEnd().y, view->LineStart().y);
+    EXPECT_EQ(view->LineEnd().x - view->LineStart().x, 200);
+    EXPECT_NEAR(doc->m_calibLineLength, std::sqrt(100.5 * 100.5 + 0.5 * 0.5), 1e-9);
+    send(wxEVT_MOTION, r.left + 40, r.top + 220, true, false); // free
+    EXPECT_NEAR(doc->m_calibLineLength, std::sqrt(10.5 * 10.5 + 100.5 * 100.5), 1e-9);
+    send(wxEVT_MOTION, -500, -500, true, false); // clamped to the picture
+    EXPECT_EQ(view->LineEnd().x, 0);
+    EXPECT_EQ(view->LineEnd().y, 0);
+    send(wxEVT_LEFT_UP, 0, 0, false, false);
+    EXPECT_EQ(ended, 1);
+    EXPECT_FALSE(view->HasCapture());
+    view->Refresh();
+    ASSERT_TRUE(WaitForPaint(frame));
+    view->EraseCalibrationLine(false);
+    EXPECT_EQ(view->LineStart().x, view->LineEnd().x);
+    view->SetCalibrationActive(false);
+}
