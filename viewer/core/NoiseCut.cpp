@@ -101,6 +101,11 @@ bool InterpolateAll(MaskRows& mask, HeightRows& cut, const std::function<void(lo
     std::vector<uint32_t> area(size_t(w + 1) * size_t(h + 1));
     std::vector<Fill> fills;
     long long total = 0;
+    if (open.empty()) { // nothing flagged: one pass that fills nothing
+        if (progress)
+            progress(0);
+        return true;
+    }
     for (;;) {
         for (int y = 0; y < h; ++y) {
             uint32_t run = 0;
@@ -251,15 +256,21 @@ double SmoothLine(double* y, int n, double period, double weight) {
 }
 
 void SmoothHeights(HeightRows& cut, double period) {
+    // Every line is solved on its own, so lines run in parallel with the same results.
     const int w = cut.Width(), h = cut.Height();
+#pragma omp parallel for schedule(static)
     for (int y = 0; y < h; ++y)
         SmoothLine(cut[y], w, period);
-    std::vector<double> col(static_cast<size_t>(h));
-    for (int x = 0; x < w; ++x) {
-        for (int y = 0; y < h; ++y)
-            col[size_t(y)] = cut[y][x];
-        SmoothLine(col.data(), h, period);
-        for (int y = 0; y < h; ++y)
-            cut[y][x] = col[size_t(y)];
+#pragma omp parallel
+    {
+        std::vector<double> col(static_cast<size_t>(h));
+#pragma omp for schedule(static)
+        for (int x = 0; x < w; ++x) {
+            for (int y = 0; y < h; ++y)
+                col[size_t(y)] = cut[y][x];
+            SmoothLine(col.data(), h, period);
+            for (int y = 0; y < h; ++y)
+                cut[y][x] = col[size_t(y)];
+        }
     }
 }
