@@ -8,11 +8,11 @@
 #include "platform/Process.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/UiLayer.h"
-#include "viewer/HandOver.h"
+#include "viewer/core/HandOver.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
 #include "viewer/ImageView.h"
-#include "viewer/TransferRecords.h"
+#include "viewer/core/TransferRecords.h"
 #include "viewer/ViewerMenuDialog.h"
 
 #include <wx/app.h>
