@@ -1,0 +1,461 @@
+// The result window on its real windows from the resource bundle: a result handed in as the
+// program does, the zoom commands and their checks, image and height display, the noise-cut
+// dialog, the picture information dialog, the close question and saving in every format.
+#include "viewer/core/HeightPicture.h"
+#include "viewer/ImageDoc.h"
+#include "viewer/ImageFrame.h"
+#include "viewer/ImagePrintout.h"
+#include "viewer/ImageView.h"
+#include "viewer/NoiseCutDialog.h"
+#include "viewer/PicInfoDialog.h"
+#include "viewer/SetOutputAppDlg.h"
+#include "viewer/SetScaleDlg.h"
+#include "viewer/ViewerMenuDialog.h"
+
+#include "imaging/Dib.h"
+#include "imaging/ImageFile.h"
+#include "imaging/gui/FocusProgDialog.h"
+#include "platform/ScriptedMessageSink.h"
+#include "ui/Services.h"
+#include "ui/testing/GuiTest.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScratchSettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/dcmemory.h>
+#include <wx/menu.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/tglbtn.h>
+
+#include <cmath>
+#include <filesystem>
+
+using namespace ui::testing;
+
+namespace {
+
+struct Composed {
+    int w, h;
+    std::vector<std::vector<double>> hv;
+    std::vector<std::vector<int>> fv;
+    std::vector<const double*> hp;
+    std::vector<const int*> fp;
+    HDIB image;
+    Composed(int w_, int h_) : w(w_), h(h_) {
+        image = DibCreate(w, h, 1);
+        hv.assign(size_t(h), std::vector<double>(size_t(w)));
+        fv.assign(size_t(h), std::vector<int>(size_t(w)));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                DibSetPixel(image, x, y, 0, (x * 255) / w);
+                DibSetPixel(image, x, y, 1, (y * 255) / h);
+                DibSetPixel(image, x, y, 2, 128);
+                hv[size_t(y)][size_t(x)] = 20 * std::sin(x * 0.02) * std::cos(y * 0.03) + 20;
+                fv[size_t(y)][size_t(x)] = ((x / 7 + y / 5) % 9 == 0) ? 3 : 200;
+            }
+        for (auto& r : hv)
+            hp.push_back(r.data());
+        for (auto& r : fv)
+            fp.push_back(r.data());
+    }
+    ~Composed() { GlobalFree(image); }
+};
+
+class ResultWindowGui : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteIniDouble("CALIBRATION", "CALIB1", 0.5);
+        WriteIniDouble("CALIBRATION", "SCALELEN1", 100.0);
+        WriteIniInt("CALIBRATION", "SCALEDOT1", 100);
+        WriteIniString("CALIBRATION", "LENSNAME", "10-2.5");
+        WriteIniString("CALIBRATION", "CLBNAME1", "Obj");
+        frame = new CImageFrame(nullptr);
+        frame->SetClientSize(1000, 700);
+        frame->Show();
+        ASSERT_TRUE(WaitForPaint(frame));
+        doc = frame->GetImageDoc();
+        view = frame->GetImageView();
+        bar = frame->GetViewerBar();
+    }
+    void TearDown() override {
+        frame->m_closingApp = true;
+        doc->m_saved = 1;
+        EXPECT_TRUE(DestroyAndWait(frame));
+    }
+    void Show(Composed& c, int smoothing = 8) {
+        ASSERT_TRUE(frame->ShowResult(c.image, c.hp.data(), c.fp.data(), smoothing));
+        ASSERT_TRUE(PumpUntil([&] { return doc->m_busy == 0; }));
+    }
+    void Choose(int id) { frame->RouteCommandId(id); }
+    wxMenuItem* Item(int id) {
+        frame->DoMenuUpdates();
+        return frame->GetMenuBar()->FindItem(id);
+    }
+
+    ScratchSettingsFile settings;
+    CScriptedMessageSink sink{IDOK};
+    CImageFrame* frame = nullptr;
+    CImageDoc* doc = nullptr;
+    CImageView* view = nullptr;
+    CViewerMenuDialog* bar = nullptr;
+};
+
+} // namespace
+
+TEST_F(ResultWindowGui, ResultArrivesSmoothedTitledAndZoomCommandsFollowTheField) {
+    Composed c(800, 600);
+    Show(c);
+    EXPECT_EQ(frame->GetTitle().ToUTF8(), std::string("ﾌｫｰｶｽ合成結果"));
+    EXPECT_FALSE(doc->m_lastCancelled);
+    EXPECT_NE(doc->m_working[10][10], c.hv[10][10]) << "the automatic smoothing committed";
+    EXPECT_EQ(doc->m_minimum, ScanHeightRange(doc->m_working).min);
+
+    Choose(32780);
+    EXPECT_EQ(bar->GetZoomValue(), 200);
+    EXPECT_EQ(view->ZoomStep(), 10);
+    EXPECT_TRUE(Item(32780)->IsChecked());
+    EXPECT_FALSE(Item(32779)->IsChecked());
+    Choose(86);
+    EXPECT_EQ(bar->GetZoomValue(), 210);
+    EXPECT_EQ(view->ZoomStep(), 11);
+    EXPECT_FALSE(Item(32780)->IsChecked());
+    Choose(32781);
+    Choose(86); // 410 is refused
+    EXPECT_EQ(bar->GetZoomValue(), 400);
+    EXPECT_EQ(view->ZoomStep(), 30);
+    Choose(32777);
+    Choose(84);
+    EXPECT_EQ(bar->GetZoomValue(), 10);
+    EXPECT_EQ(view->ZoomStep(), -9);
+    // Typing into the field zooms: 105 gives step 0.
+    Type(bar->GetDlgItem(87), "105");
+    EXPECT_EQ(view->ZoomStep(), 0);
+    Choose(32782);
+    const int fit = bar->GetZoomValue();
+    const wxSize cs = view->GetClientSize();
+    EXPECT_EQ(fit, FitZoomPercent(cs.x, cs.y, 800, 600));
+    EXPECT_EQ(fit % 10, 0);
+    const int presets[] = {20, 50, 100, 200, 400};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Item(32777 + i)->IsChecked(), fit == presets[i]);
+    // While busy every command is greyed.
+    doc->m_busy = 1;
+    EXPECT_FALSE(Item(32779)->IsEnabled());
+    EXPECT_FALSE(Item(57603)->IsEnabled());
+    EXPECT_FALSE(Item(94)->IsEnabled());
+    doc->m_busy = 0;
+    EXPECT_TRUE(Item(94)->IsEnabled());
+}
+
+TEST_F(ResultWindowGui, ImageAndHeightDisplayAndScreenshots) {
+    Composed c(640, 480);
+    Show(c);
+    doc->m_scaleOn = 1;
+    doc->m_dotScaleOn = 1;
+    Choose(32782);
+    view->Refresh();
+    ASSERT_TRUE(WaitForPaint(frame));
+    EXPECT_EQ(doc->GetDrawImage(), doc->m_display ? doc->m_display : doc->m_image);
+    EXPECT_TRUE(Item(88)->IsChecked());
+    Screenshot(frame, OutputFolder() + "/result-fit-scales.png");
+    Choose(89);
+    EXPECT_EQ(doc->m_displayMode, 1);
+    EXPECT_EQ(doc->GetDrawImage(), doc->m_heightPicture);
+    EXPECT_TRUE(Item(89)->IsChecked());
+    EXPECT_FALSE(Item(88)->IsChecked());
+    Screenshot(frame, OutputFolder() + "/result-height.png");
+    Choose(88);
+    EXPECT_EQ(doc->m_displayMode, 0);
+    // No heights: the height commands are greyed.
+    Composed flat(50, 40);
+    for (auto& r : flat.hv)
+        std::fill(r.begin(), r.end(), 0.0);
+    ASSERT_TRUE(frame->ShowResult(flat.image, flat.hp.data(), flat.fp.data(), 0));
+    EXPECT_FALSE(Item(89)->IsEnabled());
+    EXPECT_FALSE(Item(94)->IsEnabled());
+}
+
+TEST_F(ResultWindowGui, ABarTooShortIsReportedAfterThePaintAndSwitchedOff) {
+    Composed c(640, 480);
+    Show(c, 0);
+    doc->m_lens.scaleDots = 4; // 2 um = 4 pixels
+    doc->m_lens.scaleCeiling = 1.0;
+    doc->m_dotScaleOn = 1;
+    view->Refresh();
+    ASSERT_TRUE(PumpUntil([&] { return view->m_scaleFailures == 1; }));
+    EXPECT_EQ(sink.ShownIds().back(), 1044u);
+    EXPECT_EQ(doc->m_dotScaleOn, 0);
+    EXPECT_FALSE(Item(32825)->IsChecked());
+}
+
+TEST_F(ResultWindowGui, CloseAsksForAnUnsavedResultAndOnlyHides) {
+    Composed c(100, 80);
+    Show(c, 0);
+    sink.Queue({IDNO});
+    frame->Close();
+    ProcessPending();
+    EXPECT_TRUE(frame->IsShown()) << "No keeps the frame and the result";
+    EXPECT_EQ(sink.ShownIds().back(), kMsgDiscardResult);
+    sink.Queue({IDYES});
+    Choose(32811);
+    EXPECT_FALSE(frame->IsShown());
+    EXPECT_NE(doc->m_image, nullptr) << "hidden, not destroyed";
+    EXPECT_EQ(sink.ShownIds().size(), 2u);
+}
+
+TEST_F(ResultWindowGui, SavesInEveryFormatWithBarsBurntIn) {
+    Composed c(320, 240);
+    Show(c, 0);
+    ScratchFolder dir;
+    std::string next;
+    auto previous = ui::SetFileDialogService([&](wxWindow*, const ui::FileDialogRequest&) {
+        ui::FileDialogResult r;
+        r.paths.push_back(next);
+        return r;
+    });
+    for (const char* name : {"a.bmp", "a.dib", "a.tif", "a.jpg"}) {
+        next = dir / name;
+        Choose(57603);
+        EXPECT_TRUE(std::filesystem::exists(next)) << name;
+    }
+    EXPECT_EQ(doc->m_saved, 1);
+    next = dir / "a.vv3";
+    Choose(32808);
+    EXPECT_EQ(std::filesystem::file_size(next), Vv3FileBytes(320, 240));
+    doc->m_scaleOn = 1;
+    doc->m_dotScaleOn = 1;
+    next = dir / "burnt.bmp";
+    Choose(57603);
+    HDIB plain = ReadImageFile(dir / "a.bmp", nullptr), burnt = ReadImageFile(next, nullptr);
+    ASSERT_TRUE(plain && burnt);
+    int differing = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            differing += DibGetPixel(plain, x, y, 0) != DibGetPixel(burnt, x, y, 0);
+    EXPECT_GT(differing, 100) << "the bars are in the saved picture";
+    GlobalFree(plain);
+    GlobalFree(burnt);
+    std::filesystem::copy_file(next, OutputFolder() + "/result-burnt-in.bmp",
+                               std::filesystem::copy_options::overwrite_existing);
+    ui::SetFileDialogService(previous);
+}
+
+TEST_F(ResultWindowGui, NoiseCutDialogPreviewCancelAndOk) {
+    Composed c(400, 300);
+    Show(c, 0);
+    const double before = doc->m_working[0][0];
+    bool checkedWhileRunning = false;
+    WhenModal([&](wxDialog* d) {
+        auto* dlg = dynamic_cast<CNoiseCutDialog*>(d);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(d->GetTitle().ToUTF8(), std::string("高さデータノイズカット"));
+        Type(FindById(d, 1240), "10");
+        Click(FindById(d, 1250)); // method 0: interpolation on the worker
+        if (dlg->IsPreviewRunning()) {
+            checkedWhileRunning = true;
+            EXPECT_FALSE(FindById(d, 1)->IsEnabled());
+            EXPECT_FALSE(FindById(d, 2)->IsEnabled());
+            EXPECT_FALSE(FindById(d, 1250)->IsEnabled());
+        }
+        ASSERT_TRUE(PumpUntil([&] { return !dlg->IsPreviewRunning(); }));
+        EXPECT_TRUE(FindById(d, 2)->IsEnabled());
+        EXPECT_NE(doc->m_preview, nullptr);
+        Screenshot(d, OutputFolder() + "/noise-cut-dialog.png");
+        Click(FindById(d, 2));
+    });
+    Choose(94);
+    EXPECT_TRUE(checkedWhileRunning);
+    EXPECT_EQ(doc->m_preview, nullptr);
+    EXPECT_EQ(doc->m_working[0][0], before) << "cancel leaves the working rows";
+
+    WhenModal([&](wxDialog* d) {
+        Type(FindById(d, 1240), "10");
+        Type(FindById(d, 1246), "5");
+        Click(FindById(d, 1));
+    });
+    Choose(94);
+    ASSERT_TRUE(PumpUntil([&] { return doc->m_busy == 0; }));
+    EXPECT_FALSE(doc->m_lastCancelled);
+    EXPECT_GT(doc->m_lastNoiseCount, 0);
+    EXPECT_EQ(ReadIniInt("NOISECUT", "CUTEDIT", -1), 10);
+    EXPECT_EQ(ReadIniInt("NOISECUT", "FILTERSIZE", -1), 5);
+    EXPECT_EQ(ReadIniInt("NOISECUT", "CUTTYPE", -1), 0);
+}
+
+TEST_F(ResultWindowGui, PictureInformationTexts) {
+    ScratchFolder dir;
+    HDIB grey = DibCreate(33, 17, 0);
+    ASSERT_TRUE(SaveImageFile(grey, dir / "g.bmp", 0, 75));
+    GlobalFree(grey);
+    PicInfoRecord rec{dir / "g.bmp", 3ull << 31, 0, true};
+    EXPECT_EQ(CPicInfoDialog::RunForList(frame, {}), 0) << "an empty list shows nothing";
+    WhenModal([&](wxDialog* d) {
+        EXPECT_EQ(d->GetTitle().ToUTF8(), std::string("画像ｳｨﾝﾄﾞｳの情報"));
+        auto text = [&](int id) { return std::string(FindById(d, id)->GetLabel().ToUTF8()); };
+        EXPECT_EQ(text(12), "g.bmp");
+        EXPECT_EQ(text(13), "33画素");
+        EXPECT_EQ(text(14), "17画素");
+        EXPECT_EQ(text(15), "8bit(ｸﾞﾚｰｽｹｰﾙ)");
+        EXPECT_EQ(text(16), "6442450944byte");
+        EXPECT_NE(text(17).find("年 "), std::string::npos);
+        EXPECT_EQ(text(18).rfind(dir.Path() + " (空き容量:", 0), 0u);
+        EXPECT_NE(text(19).find("(*.bmp)"), std::string::npos);
+        Screenshot(d, OutputFolder() + "/picture-info.png");
+        Click(FindById(d, IDOK));
+    });
+    EXPECT_EQ(CPicInfoDialog::RunForList(frame, {PicInfoRecord{dir / "x.bmp", 1, 0, false}, rec}), IDOK);
+}
+
+TEST_F(ResultWindowGui, TemplatesHaveEveryIdTheClassesUse) {
+    EXPECT_TRUE(bar->CheckControlIds().empty());
+    CNoiseCutDialog dlg(frame, doc, view);
+    EXPECT_TRUE(dlg.CheckControlIds().empty());
+    CPicInfoDialog info(frame, {});
+    EXPECT_TRUE(info.CheckControlIds().empty());
+    CSetScaleDlg scale(frame);
+    EXPECT_TRUE(scale.CheckControlIds().empty());
+    CSetOutputAppDlg paths(frame);
+    EXPECT_TRUE(paths.CheckControlIds().empty());
+}
+
+TEST_F(ResultWindowGui, PrintedPageFitsThePictureWithItsBars) {
+    Composed c(400, 100);
+    Show(c, 0);
+    doc->m_scaleOn = 1;
+    EXPECT_EQ(FitOnPage(400, 100, 800, 1000), wxRect(0, 400, 800, 200));
+    EXPECT_EQ(FitOnPage(100, 400, 800, 1000), wxRect(275, 0, 250, 1000));
+    wxBitmap page(800, 1000, 24);
+    wxMemoryDC dc(page);
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    CImagePrintout printout(doc);
+    printout.SetDC(&dc);
+    printout.SetPageSizePixels(800, 1000);
+    ASSERT_TRUE(printout.OnPrintPage(1));
+    EXPECT_FALSE(printout.OnPrintPage(2));
+    EXPECT_EQ(printout.FittedRect(), wxRect(0, 400, 800, 200));
+    dc.SelectObject(wxNullBitmap);
+    const wxImage img = page.ConvertToImage();
+    EXPECT_EQ(img.GetRed(400, 100), 255) << "above the picture the page stays white";
+    EXPECT_EQ(img.GetBlue(790, 590), 128) << "the picture's blue plane";
+    // The scale bar's colour (0x800080) is on the page, within the picture.
+    int barPixels = 0;
+    for (int y = 400; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            barPixels += img.GetRed(x, y) == 128 && img.GetGreen(x, y) == 0 && img.GetBlue(x, y) == 128;
+    EXPECT_GT(barPixels, 50);
+    img.SaveFile(wxString(OutputFolder() + "/print-page.png"), wxBITMAP_TYPE_PNG);
+}
+
+TEST_F(ResultWindowGui, ScaleSettingsWriteTheirKeysAndApplyToEveryLens) {
+    Composed c(200, 100);
+    Show(c, 0);
+    WriteIniInt("CALIBRATION", "CALIBNO", 2);
+    doc->LoadScaleSettings();
+    ASSERT_EQ(doc->m_slot, 2);
+    WhenModal([&](wxDialog* d) {
+        EXPECT_EQ(d->GetTitle().ToUTF8(), std::string("ｽｹｰﾙの設定"));
+        Type(FindById(d, 1260), "50");
+        Type(FindById(d, 1261), "12.7");
+        Type(FindById(d, 1262), "5");
+        Click(FindById(d, 1269)); // bottom right
+        Click(FindById(d, IDOK));
+    });
+    WriteIniInt("CALIBRATION", "SCALEALLCHK1", 0);
+    Choose(32824);
+    EXPECT_EQ(doc->m_lens.scaleLength, 50.0);
+    EXPECT_EQ(doc->m_lens.scaleDots, 12) << "a pixel count of 12.7 is stored as 12";
+    EXPECT_EQ(doc->m_lens.scalePosition, 3);
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALELEN3", ""), "50");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALEDOT3", ""), "12");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALECEIL3", ""), "5");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALEPOS3", ""), "3");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALECOLOR3", ""), "8388736");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALEPOS1", ""), "3");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "SCALELEN2", "none"), "none") << "not applied to all";
+
+    WriteIniInt("CALIBRATION", "SCALEALLCHK1", 1);
+    WhenModal([&](wxDialog* d) {
+        Type(FindById(d, 1260), "70");
+        Click(FindById(d, IDOK));
+    });
+    Choose(32824);
+    for (int i = 1; i <= 5; ++i) {
+        EXPECT_EQ(ReadIniString("CALIBRATION", ("SCALELEN" + std::to_string(i)).c_str(), ""), "70") << i;
+        EXPECT_EQ(ReadIniString("CALIBRATION", ("SCALEDOT" + std::to_string(i)).c_str(), ""), "12") << i;
+    }
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALEALLCHK1", -1), 1);
+
+    // The hand-over programs: OK takes the paths; they are written in every case.
+    WhenModal([&](wxDialog* d) {
+        Type(FindById(d, 1254), "/opt/x/Brelvoxa");
+        Type(FindById(d, 1252), "/opt/analysis");
+        Click(FindById(d, IDOK));
+    });
+    Choose(32820);
+    EXPECT_EQ(ReadIniString("APPPATH", "BRXPATH", ""), "/opt/x/Brelvoxa");
+    EXPECT_EQ(ReadIniString("APPPATH", "PVPPATH", ""), "/opt/analysis");
+    EXPECT_FALSE(Item(32773)->IsEnabled()) << "a path that does not open leaves the hand-over greyed";
+}
+
+TEST_F(ResultWindowGui, BarScaleButtonsSwitchTheBarsAndFollowTheSwitches) {
+    Composed c(640, 480);
+    Show(c, 0);
+    doc->m_scaleOn = 0;
+    Click(bar->GetDlgItem(32823));
+    EXPECT_EQ(doc->m_scaleOn, 1);
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALEONOFF1", -1), 1);
+    frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    EXPECT_TRUE(dynamic_cast<wxToggleButton*>(bar->GetDlgItem(32823))->GetValue());
+    doc->m_lens.scaleLength = 0; // no length: message 1042 and the switch off
+    Click(bar->GetDlgItem(32823));
+    EXPECT_EQ(doc->m_scaleOn, 0);
+    EXPECT_EQ(sink.ShownIds().back(), 1042u);
+    frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    EXPECT_FALSE(dynamic_cast<wxToggleButton*>(bar->GetDlgItem(32823))->GetValue());
+}
+
+TEST_F(ResultWindowGui, CalibrationLineMeasuresImagePixelsAndSnapsWithShift) {
+    Composed c(320, 240);
+    Show(c, 0);
+    Choose(32780); // 200 %: the line is measured in image pixels
+    view->Scroll(0, 0);
+    view->Refresh();
+    ASSERT_TRUE(WaitForPaint(frame));
+    int ended = 0;
+    view->onLineEnded = [&] { ++ended; };
+    auto send = [&](wxEventType type, int x, int y, bool left, bool shift) {
+        wxMouseEvent ev(type);
+        ev.SetPosition(wxPoint(x, y));
+        ev.SetLeftDown(left);
+        ev.SetShiftDown(shift);
+        ev.SetEventObject(view);
+        view->ProcessWindowEvent(ev);
+    };
+    // Not active: nothing is drawn.
+    send(wxEVT_LEFT_DOWN, 50, 50, true, false);
+    send(wxEVT_LEFT_UP, 50, 50, false, false);
+    EXPECT_EQ(ended, 0);
+    view->SetCalibrationActive(true);
+    const RECT r = view->ImageRect();
+    send(wxEVT_LEFT_DOWN, r.left + 20, r.top + 20, true, false);
+    send(wxEVT_MOTION, r.left + 220, r.top + 60, true, true); // Shift: horizontal
+    EXPECT_EQ(view->LineEnd().y, view->LineStart().y);
+    EXPECT_EQ(view->LineEnd().x - view->LineStart().x, 200);
+    EXPECT_NEAR(doc->m_calibLineLength, std::sqrt(100.5 * 100.5 + 0.5 * 0.5), 1e-9);
+    send(wxEVT_MOTION, r.left + 40, r.top + 220, true, false); // free
+    EXPECT_NEAR(doc->m_calibLineLength, std::sqrt(10.5 * 10.5 + 100.5 * 100.5), 1e-9);
+    send(wxEVT_MOTION, -500, -500, true, false); // clamped to the picture
+    EXPECT_EQ(view->LineEnd().x, 0);
+    EXPECT_EQ(view->LineEnd().y, 0);
+    send(wxEVT_LEFT_UP, 0, 0, false, false);
+    EXPECT_EQ(ended, 1);
+    EXPECT_FALSE(view->HasCapture());
+    view->Refresh();
+    ASSERT_TRUE(WaitForPaint(frame));
+    view->EraseCalibrationLine(false);
+    EXPECT_EQ(view->LineStart().x, view->LineEnd().x);
+    view->SetCalibrationActive(false);
+}

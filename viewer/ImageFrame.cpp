@@ -1,0 +1,454 @@
+#include "viewer/ImageFrame.h"
+
+#include "imaging/WorkerMessages.h"
+#include "imaging/gui/FocusProgDialog.h"
+#include "platform/MessageSink.h"
+#include "platform/Settings.h"
+#include "platform/WindowMessages.h"
+#include "ui/Services.h"
+#include "viewer/ImageDoc.h"
+#include "viewer/ImagePrintout.h"
+#include "viewer/ImageView.h"
+#include "viewer/NoiseCutDialog.h"
+#include "viewer/SetOutputAppDlg.h"
+#include "viewer/SetScaleDlg.h"
+#include "viewer/ViewerMenuDialog.h"
+#include "viewer/WideIdGuard.h"
+
+#include <wx/sizer.h>
+
+#include <fstream>
+
+namespace {
+
+bool FileReadable(const std::string& path) {
+    return !path.empty() && std::ifstream(path, std::ios::binary).good();
+}
+
+} // namespace
+
+CImageFrame::CImageFrame(wxWindow* parent)
+    : RoutedFrame(parent, "Vantorel.Viewer", wxDefaultPosition, wxSize(1024, 768)) {
+    auto doc = std::make_unique<CImageDoc>();
+    m_doc = doc.get();
+    m_toolBar = new CViewerMenuDialog();
+    {
+        WideIdGuard wideIds;
+        LoadMenuResource(148);
+        m_toolBar->Create(this);
+    }
+    m_view = new CImageView(this);
+    m_view->SetDocument(m_doc);
+    SetDocument(std::move(doc));
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(m_toolBar, 0, wxEXPAND);
+    sizer->Add(m_view, 1, wxEXPAND);
+    SetSizer(sizer);
+    m_toolBar->onZoom = [this](int step) {
+        if (m_doc->m_busy == 0)
+            m_view->ZoomToStep(step);
+    };
+    m_doc->LoadScaleSettings();
+    m_doc->LoadProgramPaths();
+    m_toolBar->SetLensName(m_doc->m_lens.registeredName);
+
+    const int zooms[] = {20, 50, 100, 200, 400};
+    for (int i = 0; i < 5; ++i) {
+        const int id = 32777 + i, pct = zooms[i];
+        OnCommand(id, [this, pct] { ZoomField(pct); });
+        OnUpdateUI(id, [this, pct](ui::CmdUI& c) {
+            c.Enable(NotBusy());
+            c.SetCheck(m_toolBar->GetZoomValue() == pct);
+        });
+    }
+    OnCommand(86, [this] {
+        if (NotBusy())
+            m_toolBar->SetZoomValue(m_toolBar->GetZoomValue() + 10);
+    });
+    OnCommand(84, [this] {
+        if (NotBusy())
+            m_toolBar->SetZoomValue(m_toolBar->GetZoomValue() - 10);
+    });
+    OnCommand(32782, &CImageFrame::OnFit);
+    OnCommand(81, &CImageFrame::OnFit);
+    OnCommand(88, &CImageFrame::OnShowImage);
+    OnCommand(89, &CImageFrame::OnShowHeight);
+    OnCommand(32823, &CImageFrame::OnUmScale);
+    OnCommand(32825, &CImageFrame::OnDotScale);
+    OnCommand(57603, &CImageFrame::OnSaveImage);
+    OnCommand(82, &CImageFrame::OnSaveImage);
+    OnCommand(32808, &CImageFrame::OnSave3d);
+    OnCommand(83, &CImageFrame::OnSave3d);
+    OnCommand(32810, &CImageFrame::OnLoadImage);
+    OnCommand(32773, &CImageFrame::OnTransfer3d);
+    OnCommand(91, &CImageFrame::OnTransfer3d);
+    OnCommand(32771, &CImageFrame::OnTransferAnalysis);
+    OnCommand(90, &CImageFrame::OnTransferAnalysis);
+    OnCommand(94, &CImageFrame::OnNoiseCut);
+    OnCommand(32811, &CImageFrame::OnCloseCommand);
+    OnCommand(32824, &CImageFrame::OnScaleSettings);
+    OnCommand(32826, &CImageFrame::OnScaleSettings);
+    OnCommand(32820, &CImageFrame::OnProgramPaths);
+    OnCommand(57607, [this] {
+        if (!NotBusy())
+            return;
+        wxPrinter printer;
+        CImagePrintout printout(m_doc);
+        printer.Print(this, &printout, true);
+    });
+    OnCommand(57609, [this] {
+        if (!NotBusy())
+            return;
+        auto* preview = new wxPrintPreview(new CImagePrintout(m_doc), new CImagePrintout(m_doc));
+        if (!preview->IsOk()) {
+            delete preview;
+            return;
+        }
+        auto* pf = new wxPreviewFrame(preview, this, wxString::FromUTF8("印刷プレビュー"));
+        pf->Initialize();
+        pf->Show();
+    });
+    auto notBusy = [this](ui::CmdUI& c) { c.Enable(NotBusy()); };
+    for (int id : {86, 84, 32782, 81, 57603, 82, 32808, 83, 32810, 32811, 57607, 57609, 32824, 32826})
+        OnUpdateUI(id, notBusy);
+    auto heights = [this](ui::CmdUI& c) { c.Enable(NotBusy() && !m_doc->m_working.Empty()); };
+    OnUpdateUI(94, heights);
+    OnUpdateUI(88, [this, heights](ui::CmdUI& c) {
+        heights(c);
+        c.SetCheck(m_doc->m_displayMode == 0);
+    });
+    OnUpdateUI(89, [this, heights](ui::CmdUI& c) {
+        heights(c);
+        c.SetCheck(m_doc->m_displayMode == 1);
+    });
+    OnUpdateUI(32823, [this](ui::CmdUI& c) {
+        c.Enable(NotBusy());
+        c.SetCheck(m_doc->m_lens.scaleLength != 0 && m_doc->m_scaleOn);
+    });
+    OnUpdateUI(32825, [this](ui::CmdUI& c) {
+        c.Enable(NotBusy());
+        c.SetCheck(m_doc->m_lens.scaleDots != 0 && m_doc->m_dotScaleOn);
+    });
+    for (int id : {32773, 91})
+        OnUpdateUI(id, [this](ui::CmdUI& c) { c.Enable(NotBusy() && FileReadable(m_doc->m_viewerPath)); });
+    for (int id : {32771, 90})
+        OnUpdateUI(id, [this](ui::CmdUI& c) { c.Enable(NotBusy() && FileReadable(m_doc->m_analysisPath)); });
+
+    OnMessage(WM_WORK_DONE, &CImageFrame::OnWorkDone);
+    OnMessage(WM_WORK_PROGRESS, &CImageFrame::OnWorkProgress);
+    OnMessage(WM_WORK_CANCEL, &CImageFrame::OnWorkCancel);
+    Bind(wxEVT_CLOSE_WINDOW, &CImageFrame::onClose, this);
+    m_view->Bind(wxEVT_SET_FOCUS, &CImageFrame::onFocus, this);
+    InitialUpdateFrame();
+}
+
+CImageFrame::~CImageFrame() {
+    if (m_doc)
+        m_doc->StopWorker();
+    if (m_progress)
+        m_progress->Destroy();
+}
+
+bool CImageFrame::NotBusy() const {
+    return m_doc->m_busy == 0;
+}
+
+void CImageFrame::onFocus(wxFocusEvent& ev) {
+    PostThreadMessage(WM_VIEWER_ACTIVE, 0, 0);
+    ev.Skip();
+}
+
+bool CImageFrame::ShowResult(HDIB image, const double* const* heights, const int* const* focus,
+                             int smoothing) {
+    if (!m_doc->SetResultImage(image))
+        return false;
+    m_doc->SetHeightData(heights, focus);
+    SetTitle(wxString::FromUTF8(m_doc->m_title));
+    m_doc->m_cutAmount = 0;
+    m_doc->m_cutType = 0;
+    m_doc->m_previewSwitch = 1;
+    m_doc->m_filterSize = smoothing;
+    m_doc->m_busy = 0;
+    m_newResultShown = true;
+    m_view->OnInitialUpdate();
+    m_toolBar->SetZoomValue(m_view->FitPercent());
+    if (!m_doc->m_working.Empty()) {
+        StartProgress();
+        m_doc->RunNoiseCut(GetSafeHwnd());
+    }
+    return true;
+}
+
+bool CImageFrame::ShowImageFile(const std::string& path) {
+    if (!m_doc->OnOpenDocument(path))
+        return false;
+    SetTitle(wxString::FromUTF8(path));
+    m_view->OnInitialUpdate();
+    m_toolBar->SetZoomValue(m_view->FitPercent());
+    return true;
+}
+
+bool CImageFrame::QueryDiscardResult() {
+    if (!m_newResultShown)
+        return true;
+    if (!m_doc->m_saved) {
+        if (ShowMessage(kMsgDiscardResult, MB_YESNO | MB_ICONQUESTION) == IDNO)
+            return false;
+        m_doc->m_saved = 0;
+    }
+    return true;
+}
+
+bool CImageFrame::CloseResult() {
+    if (!QueryDiscardResult())
+        return false;
+    m_newResultShown = false;
+    if (m_closingApp) {
+        Destroy();
+        return true;
+    }
+    Hide();
+    return true;
+}
+
+void CImageFrame::onClose(wxCloseEvent& ev) {
+    if (!m_closingApp || !ev.CanVeto()) {
+        if (m_closingApp) {
+            ev.Skip();
+            return;
+        }
+        ev.Veto();
+        CloseResult();
+        return;
+    }
+    if (!QueryDiscardResult()) {
+        ev.Veto();
+        return;
+    }
+    ev.Skip();
+}
+
+void CImageFrame::OnCloseCommand() {
+    CloseResult();
+}
+
+void CImageFrame::ZoomField(int percent) {
+    if (NotBusy())
+        m_toolBar->SetZoomValue(percent);
+}
+
+void CImageFrame::OnFit() {
+    if (NotBusy())
+        m_toolBar->SetZoomValue(m_view->FitPercent());
+}
+
+void CImageFrame::OnShowImage() {
+    if (!NotBusy())
+        return;
+    m_doc->m_displayMode = 0;
+    m_view->Refresh(false);
+}
+
+void CImageFrame::OnShowHeight() {
+    if (!NotBusy() || m_doc->m_working.Empty())
+        return;
+    m_doc->m_displayMode = 1;
+    m_view->Refresh(false);
+}
+
+void CImageFrame::OnUmScale() {
+    if (!NotBusy())
+        return;
+    if (m_doc->m_lens.scaleLength == 0) {
+        ShowMessage(1042, MB_OK | MB_ICONEXCLAMATION);
+        m_doc->m_scaleOn = 0;
+    } else {
+        m_doc->m_scaleOn = !m_doc->m_scaleOn;
+    }
+    WriteIniInt("CALIBRATION", "SCALEONOFF1", m_doc->m_scaleOn);
+    m_view->Refresh(false);
+}
+
+void CImageFrame::OnDotScale() {
+    if (!NotBusy())
+        return;
+    m_doc->m_dotScaleOn = m_doc->m_dotScaleOn == 0 && m_doc->m_lens.scaleDots != 0 ? 1 : 0;
+    WriteIniInt("CALIBRATION", "SCALEDOTONOFF", m_doc->m_dotScaleOn);
+    m_view->Refresh(false);
+}
+
+std::string CImageFrame::AskFileName(bool open, const std::string& filter) {
+    ui::FileDialogRequest req;
+    req.open = open;
+    req.filter = filter;
+    req.folder = ReadIniString("PATH", "IMAGEPATH", "");
+    const ui::FileDialogResult r = ui::RunFileDialog(this, req);
+    return r.paths.empty() ? std::string() : r.paths.front();
+}
+
+void CImageFrame::OnSaveImage() {
+    if (!NotBusy())
+        return;
+    const std::string path = AskFileName(
+        false,
+        "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|BMPﾌｧｲﾙ (*.bmp)|*.bmp|"
+        "DIBﾌｧｲﾙ (*.dib)|*.dib|TIFFﾌｧｲﾙ (*.tif)|*.tif|JPEGﾌｧｲﾙ (*.jpg)|*.jpg|すべてのファイル (*.*)|*.*");
+    if (!path.empty())
+        m_doc->SaveImage(path);
+}
+
+void CImageFrame::OnSave3d() {
+    if (!NotBusy())
+        return;
+    if (m_doc->m_working.Empty()) {
+        ShowMessage(kMsgNo3dData, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    const std::string path = AskFileName(false, "VV3ﾌｫｰﾏｯﾄﾌｧｲﾙ（*.vv3）|*.vv3|すべてのファイル (*.*)|*");
+    if (!path.empty())
+        m_doc->SaveVv3(path);
+}
+
+void CImageFrame::OnLoadImage() {
+    if (!NotBusy())
+        return;
+    const std::string path = AskFileName(
+        true, "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|すべてのファイル (*.*)|*.*");
+    if (path.empty() || !QueryDiscardResult())
+        return;
+    if (ShowImageFile(path))
+        m_doc->m_saved = 1;
+}
+
+void CImageFrame::OnTransfer3d() {
+    if (NotBusy())
+        m_doc->TransferHeightMap();
+}
+
+void CImageFrame::OnTransferAnalysis() {
+    if (NotBusy())
+        m_doc->TransferToAnalysis(false);
+}
+
+void CImageFrame::StartProgress() {
+    if (m_progress)
+        m_progress->Destroy();
+    m_progress = new CFocusProgDialog(this);
+    m_progress->SetCancelable(TRUE);
+    m_progress->Create();
+    m_progress->SetTitle(wxString::FromUTF8("ノイズ領域補間中"));
+    m_progress->SetMessage("");
+    m_progress->SetRange(100);
+    m_progress->SetCancelMessage(WM_WORK_CANCEL);
+    m_progress->Show();
+}
+
+void CImageFrame::OnNoiseCut() {
+    if (!NotBusy() || m_doc->m_working.Empty())
+        return;
+    const int savedMode = m_doc->m_displayMode;
+    m_doc->m_displayMode = 1;
+    m_view->Refresh(false);
+    CNoiseCutDialog dlg(this, m_doc, m_view);
+    if (dlg.DoModal() == IDOK) {
+        m_doc->m_cutAmount = dlg.m_amount;
+        m_doc->m_cutType = dlg.m_method;
+        m_doc->m_previewSwitch = dlg.m_preview;
+        m_doc->m_filterSize = dlg.m_smoothing;
+        WriteIniInt("NOISECUT", "CUTEDIT", dlg.m_amount);
+        WriteIniInt("NOISECUT", "CUTTYPE", dlg.m_method);
+        WriteIniInt("NOISECUT", "PREVCHK", dlg.m_preview);
+        WriteIniInt("NOISECUT", "FILTERSIZE", dlg.m_smoothing);
+        if (m_doc->m_cutType == 0)
+            StartProgress();
+        m_doc->RunNoiseCut(GetSafeHwnd());
+    } else {
+        m_doc->DiscardPreview();
+    }
+    m_doc->m_previewFlag = 0;
+    m_doc->m_displayMode = savedMode;
+    m_view->Refresh(false);
+}
+
+LRESULT CImageFrame::OnWorkDone(WPARAM run, LPARAM) {
+    if (!m_doc->OnWorkDone(run))
+        return 0; // the report of a run that was replaced
+    if (m_progress) {
+        m_progress->Destroy();
+        m_progress = nullptr;
+    }
+    m_view->Refresh(false);
+    return 0;
+}
+
+LRESULT CImageFrame::OnWorkProgress(WPARAM w, LPARAM) {
+    if (m_progress)
+        m_progress->SetPos(int(w));
+    return 0;
+}
+
+LRESULT CImageFrame::OnWorkCancel(WPARAM, LPARAM) {
+    m_doc->CancelNoiseCut();
+    return 0;
+}
+
+void CImageFrame::OnScaleSettings() {
+    if (!NotBusy())
+        return;
+    CSetScaleDlg dlg(this);
+    ResultLens& lens = m_doc->m_lens;
+    dlg.m_lensName = lens.name.empty() ? lens.registeredName : lens.name;
+    dlg.m_length = lens.scaleLength;
+    dlg.m_pixels = lens.scaleDots;
+    dlg.m_step = lens.scaleCeiling;
+    dlg.m_position = ReadIniInt("CALIBRATION", "SCALEPOS1", 0);
+    dlg.m_colour = COLORREF(int(ReadIniDouble("CALIBRATION", "SCALECOLOR1", 8388736.0)));
+    if (dlg.DoModal() == IDOK) {
+        lens.scaleLength = dlg.m_length;
+        lens.scaleDots = dlg.m_pixels;
+        lens.scaleCeiling = dlg.m_step;
+        lens.scalePosition = dlg.m_position;
+        lens.scaleColour = dlg.m_colour;
+        const int slot = m_doc->m_slot;
+        if (slot >= 0 && slot <= 4) {
+            CalibSlot& s = m_doc->m_slots[slot];
+            s.length = dlg.m_length;
+            s.dots = dlg.m_pixels;
+            s.ceiling = dlg.m_step;
+            s.position = dlg.m_position;
+            s.colour = dlg.m_colour;
+        }
+        WriteIniDouble("CALIBRATION", "SCALECOLOR1", double(dlg.m_colour));
+        WriteIniInt("CALIBRATION", "SCALEPOS1", dlg.m_position);
+        const std::string section = slot >= 0 && slot <= 4 ? "CALIBRATION" : LensSectionName(lens.name);
+        const std::string n = std::to_string(slot >= 0 && slot <= 4 ? slot + 1 : 1);
+        WriteIniDouble(section.c_str(), ("SCALELEN" + n).c_str(), dlg.m_length);
+        WriteIniInt(section.c_str(), ("SCALEDOT" + n).c_str(), dlg.m_pixels);
+        WriteIniDouble(section.c_str(), ("SCALECEIL" + n).c_str(), dlg.m_step);
+        WriteIniInt(section.c_str(), ("SCALEPOS" + n).c_str(), dlg.m_position);
+        WriteIniDouble(section.c_str(), ("SCALECOLOR" + n).c_str(), double(dlg.m_colour));
+        for (int i = 0; i < 5; ++i) {
+            const std::string k = std::to_string(i + 1);
+            if (dlg.m_allLenses1) {
+                m_doc->m_slots[i].length = dlg.m_length;
+                WriteIniDouble("CALIBRATION", ("SCALELEN" + k).c_str(), dlg.m_length);
+            }
+            if (dlg.m_allLenses2) {
+                m_doc->m_slots[i].dots = dlg.m_pixels;
+                WriteIniInt("CALIBRATION", ("SCALEDOT" + k).c_str(), dlg.m_pixels);
+            }
+        }
+    }
+    m_view->Refresh(false);
+}
+
+void CImageFrame::OnProgramPaths() {
+    CSetOutputAppDlg dlg(this);
+    dlg.m_viewerPath = m_doc->m_viewerPath;
+    dlg.m_analysisPath = m_doc->m_analysisPath;
+    if (dlg.DoModal() == IDOK) {
+        m_doc->m_viewerPath = dlg.m_viewerPath;
+        m_doc->m_analysisPath = dlg.m_analysisPath;
+    }
+    m_doc->SaveProgramPaths();
+}

@@ -1,0 +1,70 @@
+// The result window: menu 148, the viewer tool bar (template 80) above the single result view,
+// the commands with their update rules (all greyed while a noise cut runs), the noise worker's
+// messages, the question before an unsaved result is thrown away, and a close that only hides
+// the window unless the program is ending.
+#pragma once
+
+#include "platform/GlobalMemory.h"
+#include "ui/RoutedFrame.h"
+
+class CImageDoc;
+class CImageView;
+class CViewerMenuDialog;
+class CFocusProgDialog;
+
+constexpr UINT kMsgDiscardResult = 1032;
+constexpr UINT WM_VIEWER_ACTIVE = 0x508;
+
+class CImageFrame : public ui::RoutedFrame {
+public:
+    explicit CImageFrame(wxWindow* parent);
+    ~CImageFrame() override;
+
+    // Shows a composition result as the program hands it in: copies of the image and rows, the
+    // noise-cut settings reset, the automatic smoothing with the given filter size started.
+    bool ShowResult(HDIB image, const double* const* heights, const int* const* focus, int smoothing);
+    // Opens an image file in the window.
+    bool ShowImageFile(const std::string& path);
+
+    bool QueryDiscardResult();
+    bool CloseResult();
+
+    CImageDoc* GetImageDoc() const { return m_doc; }
+    CImageView* GetImageView() const { return m_view; }
+    CViewerMenuDialog* GetViewerBar() const { return m_toolBar; }
+    CFocusProgDialog* GetProgressDialog() const { return m_progress; }
+
+    bool m_closingApp = false;
+    bool m_newResultShown = true;
+
+private:
+    void Layout2();
+    void ZoomField(int percent);
+    bool NotBusy() const;
+    void OnFit();
+    void OnShowImage();
+    void OnShowHeight();
+    void OnUmScale();
+    void OnDotScale();
+    void OnSaveImage();
+    void OnSave3d();
+    void OnLoadImage();
+    void OnTransfer3d();
+    void OnTransferAnalysis();
+    void OnNoiseCut();
+    void OnCloseCommand();
+    void OnScaleSettings();
+    void OnProgramPaths();
+    void StartProgress();
+    LRESULT OnWorkDone(WPARAM, LPARAM);
+    LRESULT OnWorkProgress(WPARAM, LPARAM);
+    LRESULT OnWorkCancel(WPARAM, LPARAM);
+    void onClose(wxCloseEvent& ev);
+    void onFocus(wxFocusEvent& ev);
+    std::string AskFileName(bool open, const std::string& filter);
+
+    CImageDoc* m_doc = nullptr;
+    CImageView* m_view = nullptr;
+    CViewerMenuDialog* m_toolBar = nullptr;
+    CFocusProgDialog* m_progress = nullptr;
+};

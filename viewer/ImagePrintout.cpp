@@ -1,0 +1,55 @@
+#include "viewer/ImagePrintout.h"
+
+#include "imaging/Dib.h"
+#include "imaging/gui/WxDibDrawTarget.h"
+#include "viewer/ImageDoc.h"
+#include "viewer/ImageView.h"
+
+#include <wx/dc.h>
+
+wxRect FitOnPage(int width, int height, int pageW, int pageH) {
+    if (width <= 0 || height <= 0 || pageW <= 0 || pageH <= 0)
+        return wxRect();
+    int w, h;
+    if (double(width) / height >= double(pageW) / pageH) {
+        w = pageW;
+        h = int(double(pageW) * height / width);
+    } else {
+        h = pageH;
+        w = int(double(pageH) * width / height);
+    }
+    return wxRect((pageW - w) / 2, (pageH - h) / 2, w, h);
+}
+
+CImagePrintout::CImagePrintout(const CImageDoc* doc) : wxPrintout("Vantorel"), m_doc(doc) {}
+
+void CImagePrintout::GetPageInfo(int* minPage, int* maxPage, int* pageFrom, int* pageTo) {
+    *minPage = *pageFrom = *pageTo = 1;
+    *maxPage = 1;
+}
+
+bool CImagePrintout::OnPrintPage(int page) {
+    wxDC* dc = GetDC();
+    if (!dc || page != 1 || !m_doc)
+        return false;
+    HDIB pic = m_doc->GetDrawImage();
+    if (!pic)
+        return false;
+    const BYTE* block = static_cast<const BYTE*>(GlobalLock(pic));
+    const int w = DibGetWidth(block), h = DibGetHeight(block);
+    wxImage image;
+    const bool ok = CWxDibDrawTarget::ExtractRect(block, DibGetBits(block), 0, 0, w, h, image);
+    GlobalUnlock(pic);
+    if (!ok)
+        return false;
+    int pw = 0, ph = 0;
+    dc->GetSize(&pw, &ph);
+    m_fitted = FitOnPage(w, h, pw, ph);
+    if (m_fitted.IsEmpty())
+        return false;
+    image.Rescale(m_fitted.width, m_fitted.height, wxIMAGE_QUALITY_NORMAL);
+    dc->DrawBitmap(wxBitmap(image), m_fitted.x, m_fitted.y);
+    const RECT r{m_fitted.x, m_fitted.y, m_fitted.GetRight() + 1, m_fitted.GetBottom() + 1};
+    CImageView::DrawScaleBars(*dc, *m_doc, r, w, double(m_fitted.width) / w, 1.0, ScaleBarTarget::Print);
+    return true;
+}

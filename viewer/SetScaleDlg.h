@@ -1,0 +1,33 @@
+// The scale bar settings (template 285): the micrometre length, the pixel count and the step of
+// the scale bars, whether the first two apply to every lens, their corner and their colour.
+#pragma once
+
+#include "platform/WinTypes.h"
+#include "ui/TemplateWindow.h"
+
+#include <string>
+
+constexpr int IDD_SET_SCALE = 285;
+
+class CSetScaleDlg : public ui::TemplateDialog {
+public:
+    explicit CSetScaleDlg(wxWindow* parent);
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void DoDataExchange(ui::DataExchange& dx) override;
+
+    std::string m_lensName;
+    COLORREF m_colour = 0x800080;
+    double m_length = 0.0;
+    int m_pixels = 0;
+    double m_step = 1.0;
+    int m_position = 0;
+    int m_allLenses1 = 1, m_allLenses2 = 1;
+
+private:
+    void SelectPosition(int index);
+    void LabelPositions();
+    void OnColour();
+
+    static constexpr int kPositionIds[4] = {1264, 1266, 1361, 1269};
+};

@@ -1,0 +1,32 @@
+// The viewer tool bar above the result view (template 80): save and hand-over buttons, the zoom
+// field with its slider and the plus and minus buttons, the image and height buttons, the scale
+// switches and the lens name. Its buttons' commands go on to the result frame; the zoom field
+// zooms the frame's view.
+#pragma once
+
+#include "ui/TemplateWindow.h"
+
+#include <functional>
+
+constexpr int IDD_VIEWER_MENU = 80;
+
+class CViewerMenuDialog : public ui::TemplatePanel {
+public:
+    CViewerMenuDialog();
+    bool OnInitDialog() override;
+
+    // The zoom field: a value outside 10..400 is refused (false) and the field stays.
+    bool SetZoomValue(int percent);
+    int GetZoomValue() const { return m_zoom; }
+    void SetLensName(const std::string& text);
+    // Called with the step (value - 100) / 10 whenever the field changes.
+    std::function<void(int step)> onZoom;
+
+private:
+    LRESULT OnHScroll(WPARAM, LPARAM);
+    void OnZoomEdit();
+    void Apply(int percent, bool fromEdit);
+
+    int m_zoom = 100;
+    bool m_updating = false;
+};
