@@ -52,13 +52,25 @@ void* loadSlot(int i) {
 
 } // namespace
 
-GlEntryPoints& Gl() { return table; }
+GlEntryPoints& Gl() {
+    return table;
+}
 
-int SlotCount() { return kSlotCount; }
-const char* SlotName(int i) { return i >= 0 && i < kSlotCount ? kSlots[i].name : ""; }
-int SlotLibrary(int i) { return i >= 0 && i < kSlotCount ? kSlots[i].library : -1; }
-bool SlotRequired(int i) { return i >= 0 && i < kSlotCount && kSlots[i].required; }
-void* SlotAddress(int i) { return i >= 0 && i < kSlotCount ? loadSlot(i) : nullptr; }
+int SlotCount() {
+    return kSlotCount;
+}
+const char* SlotName(int i) {
+    return i >= 0 && i < kSlotCount ? kSlots[i].name : "";
+}
+int SlotLibrary(int i) {
+    return i >= 0 && i < kSlotCount ? kSlots[i].library : -1;
+}
+bool SlotRequired(int i) {
+    return i >= 0 && i < kSlotCount && kSlots[i].required;
+}
+void* SlotAddress(int i) {
+    return i >= 0 && i < kSlotCount ? loadSlot(i) : nullptr;
+}
 
 void SetOpenGlLibraryNames(const std::string& glName, const std::string& gluName) {
     glLibraryName = glName;
@@ -107,7 +119,9 @@ void FreeOpenGl(GlLibraries& libs) {
     libs.glu = nullptr;
 }
 
-bool IsOpenGlBound() { return bound; }
+bool IsOpenGlBound() {
+    return bound;
+}
 
 bool HasFramebufferObjects() {
     if (!bound)

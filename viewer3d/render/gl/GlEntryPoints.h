@@ -15,119 +15,129 @@
 #include "platform/WinTypes.h"
 
 #include <GL/gl.h>
-#include <GL/glx.h>
 
 #include <string>
 
+// The window-system types of the GLX slots, declared as the X and GLX headers declare them
+// (those headers define macros that clash with ordinary names, so they stay in sources).
+struct _XDisplay;
+struct __GLXcontextRec;
+struct __GLXFBConfigRec;
+
 namespace v3d::gl {
 
+using XDisplay = ::_XDisplay;
+using XContext = ::__GLXcontextRec*;
+using XFbConfig = ::__GLXFBConfigRec*;
+using XId = unsigned long; // fonts and drawables
+using XBool = int;
+
 // X(slot name, return type, parameter list, library 0 GL / 1 GLU / 2 extra, called by the viewer)
-#define V3D_GL_SLOTS(X)                                                                                  \
-    X(glBegin, void, (GLenum), 0, 1)                                                                     \
-    X(glBlendFunc, void, (GLenum, GLenum), 0, 1)                                                         \
-    X(glCallList, void, (GLuint), 0, 1)                                                                  \
-    X(glClear, void, (GLbitfield), 0, 1)                                                                 \
-    X(glClearColor, void, (GLclampf, GLclampf, GLclampf, GLclampf), 0, 1)                                \
-    X(glClearDepth, void, (GLclampd), 0, 1)                                                              \
-    X(glClipPlane, void, (GLenum, const GLdouble*), 0, 0)                                                \
-    X(glColor3d, void, (GLdouble, GLdouble, GLdouble), 0, 0)                                             \
-    X(glColor3f, void, (GLfloat, GLfloat, GLfloat), 0, 0)                                                \
-    X(glColorMaterial, void, (GLenum, GLenum), 0, 0)                                                     \
-    X(glDeleteLists, void, (GLuint, GLsizei), 0, 1)                                                      \
-    X(glDepthFunc, void, (GLenum), 0, 1)                                                                 \
-    X(glDisable, void, (GLenum), 0, 1)                                                                   \
-    X(glDrawBuffer, void, (GLenum), 0, 1)                                                                \
-    X(glEnable, void, (GLenum), 0, 1)                                                                    \
-    X(glEnd, void, (), 0, 1)                                                                             \
-    X(glEndList, void, (), 0, 1)                                                                         \
-    X(glFlush, void, (), 0, 1)                                                                           \
-    X(glGenLists, GLuint, (GLsizei), 0, 1)                                                               \
-    X(glGetBooleanv, void, (GLenum, GLboolean*), 0, 0)                                                   \
-    X(glGetDoublev, void, (GLenum, GLdouble*), 0, 1)                                                     \
-    X(glGetError, GLenum, (), 0, 0)                                                                      \
-    X(glGetFloatv, void, (GLenum, GLfloat*), 0, 0)                                                       \
-    X(glGetIntegerv, void, (GLenum, GLint*), 0, 1)                                                       \
-    X(glGetMaterialfv, void, (GLenum, GLenum, GLfloat*), 0, 0)                                           \
-    X(glInitNames, void, (), 0, 0)                                                                       \
-    X(glLightfv, void, (GLenum, GLenum, const GLfloat*), 0, 1)                                           \
-    X(glLightModeli, void, (GLenum, GLint), 0, 1)                                                        \
-    X(glLineStipple, void, (GLint, GLushort), 0, 0)                                                      \
-    X(glLineWidth, void, (GLfloat), 0, 1)                                                                \
-    X(glLoadIdentity, void, (), 0, 1)                                                                    \
-    X(glLoadName, void, (GLuint), 0, 0)                                                                  \
-    X(glMaterialf, void, (GLenum, GLenum, GLfloat), 0, 0)                                                \
-    X(glMaterialfv, void, (GLenum, GLenum, const GLfloat*), 0, 1)                                        \
-    X(glMateriali, void, (GLenum, GLenum, GLint), 0, 0)                                                  \
-    X(glMaterialiv, void, (GLenum, GLenum, const GLint*), 0, 0)                                          \
-    X(glMatrixMode, void, (GLenum), 0, 1)                                                                \
-    X(glMultMatrixd, void, (const GLdouble*), 0, 1)                                                      \
-    X(glNewList, void, (GLuint, GLenum), 0, 1)                                                           \
-    X(glNormal3f, void, (GLfloat, GLfloat, GLfloat), 0, 1)                                               \
-    X(glOrtho, void, (GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble), 0, 0)                 \
-    X(glPixelStoref, void, (GLenum, GLfloat), 0, 0)                                                      \
-    X(glPixelStorei, void, (GLenum, GLint), 0, 1)                                                        \
-    X(glPolygonMode, void, (GLenum, GLenum), 0, 1)                                                       \
-    X(glPopMatrix, void, (), 0, 1)                                                                       \
-    X(glPushMatrix, void, (), 0, 1)                                                                      \
-    X(glPushName, void, (GLuint), 0, 0)                                                                  \
-    X(glRasterPos3f, void, (GLfloat, GLfloat, GLfloat), 0, 1)                                            \
-    X(glReadPixels, void, (GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid*), 0, 1)               \
-    X(glRectd, void, (GLdouble, GLdouble, GLdouble, GLdouble), 0, 0)                                     \
-    X(glRectf, void, (GLfloat, GLfloat, GLfloat, GLfloat), 0, 0)                                         \
-    X(glRecti, void, (GLint, GLint, GLint, GLint), 0, 0)                                                 \
-    X(glRenderMode, GLint, (GLenum), 0, 0)                                                               \
-    X(glRotated, void, (GLdouble, GLdouble, GLdouble, GLdouble), 0, 1)                                   \
-    X(glRotatef, void, (GLfloat, GLfloat, GLfloat, GLfloat), 0, 0)                                       \
-    X(glScaled, void, (GLdouble, GLdouble, GLdouble), 0, 1)                                              \
-    X(glScalef, void, (GLfloat, GLfloat, GLfloat), 0, 0)                                                 \
-    X(glSelectBuffer, void, (GLsizei, GLuint*), 0, 0)                                                    \
-    X(glShadeModel, void, (GLenum), 0, 0)                                                                \
-    X(glTexCoord2f, void, (GLfloat, GLfloat), 0, 1)                                                      \
-    X(glTexEnvi, void, (GLenum, GLenum, GLint), 0, 1)                                                    \
-    X(glTexParameteri, void, (GLenum, GLenum, GLint), 0, 1)                                              \
-    X(glTranslated, void, (GLdouble, GLdouble, GLdouble), 0, 1)                                          \
-    X(glTranslatef, void, (GLfloat, GLfloat, GLfloat), 0, 1)                                             \
-    X(glVertex3d, void, (GLdouble, GLdouble, GLdouble), 0, 0)                                            \
-    X(glVertex3f, void, (GLfloat, GLfloat, GLfloat), 0, 1)                                               \
-    X(glVertex3i, void, (GLint, GLint, GLint), 0, 0)                                                     \
-    X(glViewport, void, (GLint, GLint, GLsizei, GLsizei), 0, 1)                                          \
-    X(glXCreateContext, GLXContext, (Display*, XVisualInfo*, GLXContext, Bool), 0, 1)                    \
-    X(glXDestroyContext, void, (Display*, GLXContext), 0, 1)                                             \
-    X(glXGetCurrentContext, GLXContext, (), 0, 0)                                                        \
-    X(glXGetCurrentDrawable, GLXDrawable, (), 0, 0)                                                      \
-    X(glXMakeCurrent, Bool, (Display*, GLXDrawable, GLXContext), 0, 1)                                   \
-    X(glXCreateNewContext, GLXContext, (Display*, GLXFBConfig, int, GLXContext, Bool), 0, 1)             \
-    X(glXUseXFont, void, (Font, int, int, int), 0, 1)                                                    \
-    X(gluBuild2DMipmaps, GLint, (GLenum, GLint, GLsizei, GLsizei, GLenum, GLenum, const void*), 1, 1)    \
-    X(gluLookAt, void, (GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble,  \
-                        GLdouble),                                                                       \
-      1, 0)                                                                                              \
-    X(gluPerspective, void, (GLdouble, GLdouble, GLdouble, GLdouble), 1, 1)                              \
-    X(gluPickMatrix, void, (GLdouble, GLdouble, GLdouble, GLdouble, GLint*), 1, 0)                       \
-    X(gluProject, GLint,                                                                                 \
-      (GLdouble, GLdouble, GLdouble, const GLdouble*, const GLdouble*, const GLint*, GLdouble*, GLdouble*, \
-       GLdouble*),                                                                                       \
-      1, 0)                                                                                              \
-    X(gluUnProject, GLint,                                                                               \
-      (GLdouble, GLdouble, GLdouble, const GLdouble*, const GLdouble*, const GLint*, GLdouble*, GLdouble*, \
-       GLdouble*),                                                                                       \
-      1, 0)                                                                                              \
-    X(glGenTextures, void, (GLsizei, GLuint*), 2, 1)                                                     \
-    X(glBindTexture, void, (GLenum, GLuint), 2, 1)                                                       \
-    X(glDeleteTextures, void, (GLsizei, const GLuint*), 2, 1)                                            \
-    X(glFinish, void, (), 2, 1)                                                                          \
-    X(glReadBuffer, void, (GLenum), 2, 1)                                                                \
-    X(glGetString, const GLubyte*, (GLenum), 2, 1)                                                       \
-    X(glXChooseVisual, XVisualInfo*, (Display*, int, int*), 2, 1)                                        \
-    X(glXSwapBuffers, void, (Display*, GLXDrawable), 2, 1)                                               \
-    X(glGenFramebuffers, void, (GLsizei, GLuint*), 2, 0)                                                 \
-    X(glBindFramebuffer, void, (GLenum, GLuint), 2, 0)                                                   \
-    X(glDeleteFramebuffers, void, (GLsizei, const GLuint*), 2, 0)                                        \
-    X(glGenRenderbuffers, void, (GLsizei, GLuint*), 2, 0)                                                \
-    X(glBindRenderbuffer, void, (GLenum, GLuint), 2, 0)                                                  \
-    X(glDeleteRenderbuffers, void, (GLsizei, const GLuint*), 2, 0)                                       \
-    X(glRenderbufferStorage, void, (GLenum, GLenum, GLsizei, GLsizei), 2, 0)                             \
-    X(glFramebufferRenderbuffer, void, (GLenum, GLenum, GLenum, GLuint), 2, 0)                           \
+#define V3D_GL_SLOTS(X)                                                                                      \
+    X(glBegin, void, (GLenum), 0, 1)                                                                         \
+    X(glBlendFunc, void, (GLenum, GLenum), 0, 1)                                                             \
+    X(glCallList, void, (GLuint), 0, 1)                                                                      \
+    X(glClear, void, (GLbitfield), 0, 1)                                                                     \
+    X(glClearColor, void, (GLclampf, GLclampf, GLclampf, GLclampf), 0, 1)                                    \
+    X(glClearDepth, void, (GLclampd), 0, 1)                                                                  \
+    X(glClipPlane, void, (GLenum, const GLdouble*), 0, 0)                                                    \
+    X(glColor3d, void, (GLdouble, GLdouble, GLdouble), 0, 0)                                                 \
+    X(glColor3f, void, (GLfloat, GLfloat, GLfloat), 0, 0)                                                    \
+    X(glColorMaterial, void, (GLenum, GLenum), 0, 0)                                                         \
+    X(glDeleteLists, void, (GLuint, GLsizei), 0, 1)                                                          \
+    X(glDepthFunc, void, (GLenum), 0, 1)                                                                     \
+    X(glDisable, void, (GLenum), 0, 1)                                                                       \
+    X(glDrawBuffer, void, (GLenum), 0, 1)                                                                    \
+    X(glEnable, void, (GLenum), 0, 1)                                                                        \
+    X(glEnd, void, (), 0, 1)                                                                                 \
+    X(glEndList, void, (), 0, 1)                                                                             \
+    X(glFlush, void, (), 0, 1)                                                                               \
+    X(glGenLists, GLuint, (GLsizei), 0, 1)                                                                   \
+    X(glGetBooleanv, void, (GLenum, GLboolean*), 0, 0)                                                       \
+    X(glGetDoublev, void, (GLenum, GLdouble*), 0, 1)                                                         \
+    X(glGetError, GLenum, (), 0, 0)                                                                          \
+    X(glGetFloatv, void, (GLenum, GLfloat*), 0, 0)                                                           \
+    X(glGetIntegerv, void, (GLenum, GLint*), 0, 1)                                                           \
+    X(glGetMaterialfv, void, (GLenum, GLenum, GLfloat*), 0, 0)                                               \
+    X(glInitNames, void, (), 0, 0)                                                                           \
+    X(glLightfv, void, (GLenum, GLenum, const GLfloat*), 0, 1)                                               \
+    X(glLightModeli, void, (GLenum, GLint), 0, 1)                                                            \
+    X(glLineStipple, void, (GLint, GLushort), 0, 0)                                                          \
+    X(glLineWidth, void, (GLfloat), 0, 1)                                                                    \
+    X(glLoadIdentity, void, (), 0, 1)                                                                        \
+    X(glLoadName, void, (GLuint), 0, 0)                                                                      \
+    X(glMaterialf, void, (GLenum, GLenum, GLfloat), 0, 0)                                                    \
+    X(glMaterialfv, void, (GLenum, GLenum, const GLfloat*), 0, 1)                                            \
+    X(glMateriali, void, (GLenum, GLenum, GLint), 0, 0)                                                      \
+    X(glMaterialiv, void, (GLenum, GLenum, const GLint*), 0, 0)                                              \
+    X(glMatrixMode, void, (GLenum), 0, 1)                                                                    \
+    X(glMultMatrixd, void, (const GLdouble*), 0, 1)                                                          \
+    X(glNewList, void, (GLuint, GLenum), 0, 1)                                                               \
+    X(glNormal3f, void, (GLfloat, GLfloat, GLfloat), 0, 1)                                                   \
+    X(glOrtho, void, (GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble), 0, 0)                     \
+    X(glPixelStoref, void, (GLenum, GLfloat), 0, 0)                                                          \
+    X(glPixelStorei, void, (GLenum, GLint), 0, 1)                                                            \
+    X(glPolygonMode, void, (GLenum, GLenum), 0, 1)                                                           \
+    X(glPopMatrix, void, (), 0, 1)                                                                           \
+    X(glPushMatrix, void, (), 0, 1)                                                                          \
+    X(glPushName, void, (GLuint), 0, 0)                                                                      \
+    X(glRasterPos3f, void, (GLfloat, GLfloat, GLfloat), 0, 1)                                                \
+    X(glReadPixels, void, (GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid*), 0, 1)                   \
+    X(glRectd, void, (GLdouble, GLdouble, GLdouble, GLdouble), 0, 0)                                         \
+    X(glRectf, void, (GLfloat, GLfloat, GLfloat, GLfloat), 0, 0)                                             \
+    X(glRecti, void, (GLint, GLint, GLint, GLint), 0, 0)                                                     \
+    X(glRenderMode, GLint, (GLenum), 0, 0)                                                                   \
+    X(glRotated, void, (GLdouble, GLdouble, GLdouble, GLdouble), 0, 1)                                       \
+    X(glRotatef, void, (GLfloat, GLfloat, GLfloat, GLfloat), 0, 0)                                           \
+    X(glScaled, void, (GLdouble, GLdouble, GLdouble), 0, 1)                                                  \
+    X(glScalef, void, (GLfloat, GLfloat, GLfloat), 0, 0)                                                     \
+    X(glSelectBuffer, void, (GLsizei, GLuint*), 0, 0)                                                        \
+    X(glShadeModel, void, (GLenum), 0, 0)                                                                    \
+    X(glTexCoord2f, void, (GLfloat, GLfloat), 0, 1)                                                          \
+    X(glTexEnvi, void, (GLenum, GLenum, GLint), 0, 1)                                                        \
+    X(glTexParameteri, void, (GLenum, GLenum, GLint), 0, 1)                                                  \
+    X(glTranslated, void, (GLdouble, GLdouble, GLdouble), 0, 1)                                              \
+    X(glTranslatef, void, (GLfloat, GLfloat, GLfloat), 0, 1)                                                 \
+    X(glVertex3d, void, (GLdouble, GLdouble, GLdouble), 0, 0)                                                \
+    X(glVertex3f, void, (GLfloat, GLfloat, GLfloat), 0, 1)                                                   \
+    X(glVertex3i, void, (GLint, GLint, GLint), 0, 0)                                                         \
+    X(glViewport, void, (GLint, GLint, GLsizei, GLsizei), 0, 1)                                              \
+    X(glXCreateContext, XContext, (XDisplay*, void*, XContext, XBool), 0, 1)                                 \
+    X(glXDestroyContext, void, (XDisplay*, XContext), 0, 1)                                                  \
+    X(glXGetCurrentContext, XContext, (), 0, 0)                                                              \
+    X(glXGetCurrentDrawable, XId, (), 0, 0)                                                                  \
+    X(glXMakeCurrent, XBool, (XDisplay*, XId, XContext), 0, 1)                                               \
+    X(glXCreateNewContext, XContext, (XDisplay*, XFbConfig, int, XContext, XBool), 0, 1)                     \
+    X(glXUseXFont, void, (XId, int, int, int), 0, 1)                                                         \
+    X(gluBuild2DMipmaps, GLint, (GLenum, GLint, GLsizei, GLsizei, GLenum, GLenum, const void*), 1, 1)        \
+    X(gluLookAt, void,                                                                                       \
+      (GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble), 1, 0)      \
+    X(gluPerspective, void, (GLdouble, GLdouble, GLdouble, GLdouble), 1, 1)                                  \
+    X(gluPickMatrix, void, (GLdouble, GLdouble, GLdouble, GLdouble, GLint*), 1, 0)                           \
+    X(gluProject, GLint,                                                                                     \
+      (GLdouble, GLdouble, GLdouble, const GLdouble*, const GLdouble*, const GLint*, GLdouble*, GLdouble*,   \
+       GLdouble*),                                                                                           \
+      1, 0)                                                                                                  \
+    X(gluUnProject, GLint,                                                                                   \
+      (GLdouble, GLdouble, GLdouble, const GLdouble*, const GLdouble*, const GLint*, GLdouble*, GLdouble*,   \
+       GLdouble*),                                                                                           \
+      1, 0)                                                                                                  \
+    X(glGenTextures, void, (GLsizei, GLuint*), 2, 1)                                                         \
+    X(glBindTexture, void, (GLenum, GLuint), 2, 1)                                                           \
+    X(glDeleteTextures, void, (GLsizei, const GLuint*), 2, 1)                                                \
+    X(glFinish, void, (), 2, 1)                                                                              \
+    X(glReadBuffer, void, (GLenum), 2, 1)                                                                    \
+    X(glGetString, const GLubyte*, (GLenum), 2, 1)                                                           \
+    X(glXChooseVisual, void*, (XDisplay*, int, int*), 2, 1)                                                  \
+    X(glXSwapBuffers, void, (XDisplay*, XId), 2, 1)                                                          \
+    X(glGenFramebuffers, void, (GLsizei, GLuint*), 2, 0)                                                     \
+    X(glBindFramebuffer, void, (GLenum, GLuint), 2, 0)                                                       \
+    X(glDeleteFramebuffers, void, (GLsizei, const GLuint*), 2, 0)                                            \
+    X(glGenRenderbuffers, void, (GLsizei, GLuint*), 2, 0)                                                    \
+    X(glBindRenderbuffer, void, (GLenum, GLuint), 2, 0)                                                      \
+    X(glDeleteRenderbuffers, void, (GLsizei, const GLuint*), 2, 0)                                           \
+    X(glRenderbufferStorage, void, (GLenum, GLenum, GLsizei, GLsizei), 2, 0)                                 \
+    X(glFramebufferRenderbuffer, void, (GLenum, GLenum, GLenum, GLuint), 2, 0)                               \
     X(glCheckFramebufferStatus, GLenum, (GLenum), 2, 0)
 
 // The table: one typed pointer per slot, null until bound.

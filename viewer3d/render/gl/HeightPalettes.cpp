@@ -41,10 +41,18 @@ Tables build() {
         int step = std::min(4 * (i % 64), 254);
         int r = 0, g = 0, b = 0;
         switch (run) {
-        case 0: r = 0, g = step, b = 254; break;
-        case 1: r = 0, g = 254, b = 254 - step; break;
-        case 2: r = step, g = 254, b = 0; break;
-        default: r = 254, g = 254 - step, b = 0; break;
+        case 0:
+            r = 0, g = step, b = 254;
+            break;
+        case 1:
+            r = 0, g = 254, b = 254 - step;
+            break;
+        case 2:
+            r = step, g = 254, b = 0;
+            break;
+        default:
+            r = 254, g = 254 - step, b = 0;
+            break;
         }
         t[0][i] = fromBytes(r, g, b);
     }
@@ -53,8 +61,8 @@ Tables build() {
     t[0][191] = fromBytes(254, 254, 0);
     t[0][255] = fromBytes(254, 0, 0);
 
-    const Row blueGreenRed[] = {{0, 0, 0, 255}, {64, 0, 128, 127}, {128, 0, 255, 0}, {192, 129, 127, 0},
-                                {255, 255, 0, 0}};
+    const Row blueGreenRed[] = {
+        {0, 0, 0, 255}, {64, 0, 128, 127}, {128, 0, 255, 0}, {192, 129, 127, 0}, {255, 255, 0, 0}};
     interpolate(t[1], blueGreenRed, 5);
     const Row gold[] = {{0, 0, 0, 0}, {1, 30, 20, 10}, {128, 142, 110, 30}, {255, 254, 200, 49}};
     interpolate(t[3], gold, 4);

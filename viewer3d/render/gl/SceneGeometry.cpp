@@ -15,7 +15,9 @@ namespace {
 constexpr double kSpan = 2.56;
 constexpr double kHalfSpan = 1.28;
 
-Vec3 sub(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec3 sub(const Vec3& a, const Vec3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
 Vec3 cross(const Vec3& a, const Vec3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
@@ -25,10 +27,14 @@ Vec3 unit(const Vec3& a) {
 }
 
 // Rounds half up, as the mesh step is defined.
-int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+int roundHalfUp(double v) {
+    return static_cast<int>(std::floor(v + 0.5));
+}
 
 // Height of the data top in world units: m x percentage / 100.
-double dataTop(const SceneValues& v) { return ZExtent(v) * v.heightPercentage / 100.0; }
+double dataTop(const SceneValues& v) {
+    return ZExtent(v) * v.heightPercentage / 100.0;
+}
 
 // The real height a fixed axis is measured against: raw range x z-calibration, 1.0 when that is
 // not above 0 (a flat map would divide by zero).
@@ -44,7 +50,9 @@ double labelFullHeight(const SceneValues& v) {
     return full > 0 ? full : 1.0;
 }
 
-double perScale(double value, double zs) { return zs > 0 ? value / zs : value; }
+double perScale(double value, double zs) {
+    return zs > 0 ? value / zs : value;
+}
 
 } // namespace
 
@@ -312,9 +320,12 @@ Vec3 AxisLetterPos(const SceneValues& v, const SceneExtents& ext, int axis) {
     double x, y, z;
     ComputeAxisLengths(v, x, y, z);
     switch (axis) {
-    case 0: return {ext.xMin + x + 0.4, ext.yMin, -ext.zHalf};
-    case 1: return {ext.xMin, ext.yMin + y + 0.4, -ext.zHalf};
-    default: return {ext.xMin, ext.yMin, z + perScale(0.25 + 0.1 + 0.05, v.zScaleFactor) - ext.zHalf};
+    case 0:
+        return {ext.xMin + x + 0.4, ext.yMin, -ext.zHalf};
+    case 1:
+        return {ext.xMin, ext.yMin + y + 0.4, -ext.zHalf};
+    default:
+        return {ext.xMin, ext.yMin, z + perScale(0.25 + 0.1 + 0.05, v.zScaleFactor) - ext.zHalf};
     }
 }
 
@@ -322,9 +333,12 @@ Vec3 AxisValuePos(const SceneValues& v, const SceneExtents& ext, int axis) {
     double x, y, z;
     ComputeAxisLengths(v, x, y, z);
     switch (axis) {
-    case 0: return {ext.xMin + x, ext.yMin - 0.32, -ext.zHalf};
-    case 1: return {ext.xMin - 0.32, ext.yMin + y, -ext.zHalf};
-    default: return {ext.xMin - 0.32, ext.yMin, z - ext.zHalf};
+    case 0:
+        return {ext.xMin + x, ext.yMin - 0.32, -ext.zHalf};
+    case 1:
+        return {ext.xMin - 0.32, ext.yMin + y, -ext.zHalf};
+    default:
+        return {ext.xMin - 0.32, ext.yMin, z - ext.zHalf};
     }
 }
 
@@ -340,7 +354,9 @@ bool DataTopLabelPos(const SceneValues& v, const SceneExtents& ext, Vec3& pos) {
     return true;
 }
 
-Vec3 OriginLabelPos(const SceneExtents& ext) { return {ext.xMin - 0.32, ext.yMin - 0.32, -ext.zHalf}; }
+Vec3 OriginLabelPos(const SceneExtents& ext) {
+    return {ext.xMin - 0.32, ext.yMin - 0.32, -ext.zHalf};
+}
 
 void RotationMatrix(double angle, double x, double y, double z, double out[16]) {
     double n = std::sqrt(x * x + y * y + z * z);

@@ -15,29 +15,29 @@ namespace v3d::scene {
 
 // The values of the document the scene reads.
 struct SceneValues {
-    int displayMode = 0;          // 0 texture, 1 surface, 2 wireframe
-    int paletteIndex = 0;         // HeightPalette table
-    int wireframeDivisions = 80;  // mesh divisions in wireframe mode
-    int rotationMode = 0;         // 1: angles turn about x, y, z; 0: about the screen axes
-    int gridShown = 1;            // scale lines of the frame box
-    int zAxisFixed = 0;           // the height axis has a fixed real length ...
-    double zAxisLength = 1.0;     // ... of this many height units
-    double zScaleFactor = 1.0;    // z stretch of the whole scene
-    int heightPercentage = 100;   // further z stretch of the surface
-    int meshDivisions = 80;       // divisions while dragging
-    int fullResolution = 1;       // 0 while the mouse turns the scene
-    int textureOn = 1;            // 1 exactly in display mode 0
-    int lightW = 0;               // w of the light position (0: directional along +z)
-    int imageWidth = 0;           // source size in pixels
+    int displayMode = 0;         // 0 texture, 1 surface, 2 wireframe
+    int paletteIndex = 0;        // HeightPalette table
+    int wireframeDivisions = 80; // mesh divisions in wireframe mode
+    int rotationMode = 0;        // 1: angles turn about x, y, z; 0: about the screen axes
+    int gridShown = 1;           // scale lines of the frame box
+    int zAxisFixed = 0;          // the height axis has a fixed real length ...
+    double zAxisLength = 1.0;    // ... of this many height units
+    double zScaleFactor = 1.0;   // z stretch of the whole scene
+    int heightPercentage = 100;  // further z stretch of the surface
+    int meshDivisions = 80;      // divisions while dragging
+    int fullResolution = 1;      // 0 while the mouse turns the scene
+    int textureOn = 1;           // 1 exactly in display mode 0
+    int lightW = 0;              // w of the light position (0: directional along +z)
+    int imageWidth = 0;          // source size in pixels
     int imageHeight = 0;
-    double pitch = 1.0;           // length per pixel
-    int rawMaximum = 0;           // extreme values of the 16-bit height data
+    double pitch = 1.0; // length per pixel
+    int rawMaximum = 0; // extreme values of the 16-bit height data
     int rawMinimum = 0;
-    double zCalibration = 1.0;    // height unit per raw step
-    int maxRawValue = -1;         // maximum value of the height plane, -1 when not known
+    double zCalibration = 1.0; // height unit per raw step
+    int maxRawValue = -1;      // maximum value of the height plane, -1 when not known
     double rotation[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; // column order
-    HDIB meshImage = nullptr;     // 8-bit height image the mesh is built from
-    HDIB textureImage = nullptr;  // 24-bit texture, red first, rows from the bottom
+    HDIB meshImage = nullptr;    // 8-bit height image the mesh is built from
+    HDIB textureImage = nullptr; // 24-bit texture, red first, rows from the bottom
 };
 
 // The extents of the scene built last for one document (the document keeps one).
@@ -61,7 +61,7 @@ public:
     virtual ~SceneSink() = default;
     virtual void PolygonMode(unsigned mode) = 0; // GL_LINE or GL_FILL, both faces
     virtual void LineWidth(float width) = 0;
-    virtual void Begin(unsigned primitive) = 0;  // GL_TRIANGLE_STRIP, GL_QUADS, GL_LINES, GL_POLYGON
+    virtual void Begin(unsigned primitive) = 0; // GL_TRIANGLE_STRIP, GL_QUADS, GL_LINES, GL_POLYGON
     virtual void End() = 0;
     virtual void TexCoord(float s, float t) = 0;
     virtual void Normal(float x, float y, float z) = 0;

@@ -3,6 +3,8 @@
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 
+#include <X11/Xlib.h>
+
 #include <cstdlib>
 
 namespace v3d::scene {
@@ -261,7 +263,7 @@ void DeleteSceneLists(SceneLists& lists) {
     lists.texture = 0;
 }
 
-LabelFont LoadLabelFont(Display* display) {
+LabelFont LoadLabelFont(::_XDisplay* display) {
     LabelFont f;
     if (!display)
         return f;

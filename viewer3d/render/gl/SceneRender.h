@@ -5,9 +5,9 @@
 
 #include "viewer3d/render/gl/SceneGeometry.h"
 
-#include <X11/Xlib.h>
-
 #include <string>
+
+struct _XDisplay;
 
 namespace v3d::scene {
 
@@ -60,11 +60,11 @@ void DeleteSceneLists(SceneLists& lists);
 
 // The font of the labels: an X core font of the display (null display or font 0: none).
 struct LabelFont {
-    Display* display = nullptr;
-    Font font = 0;
+    ::_XDisplay* display = nullptr;
+    unsigned long font = 0;
 };
 // Loads the label font (a 13-pixel fixed font, else "fixed"); font 0 when none loads.
-LabelFont LoadLabelFont(Display* display);
+LabelFont LoadLabelFont(::_XDisplay* display);
 void FreeLabelFont(LabelFont& font);
 // One bitmap list per byte of the text; the first id, 0 (and length 0) when no lists could be
 // generated or there is no font.
