@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "viewer3d/core/Dib.h"
+#include "viewer3d/render/gl/DocumentScene.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 #include "viewer3d/render/gl/SceneRender.h"
 
@@ -12,6 +13,7 @@
 #include <X11/Xutil.h>
 
 #include <array>
+#include <vector>
 #include <cstdlib>
 
 namespace gl = v3d::gl;
@@ -204,6 +206,71 @@ TEST_F(GlWindow, LabelTextsGetOneBitmapListPerByteAndDraw) {
     EXPECT_EQ(s::BuildTextLists(s::LabelFont{}, "x", &length), 0);
     EXPECT_EQ(length, 0);
     s::FreeLabelFont(font);
+}
+
+// A document whose height plane and levelled image rise from 0 at the left to 255 at the right.
+void rampDocument(v3d::View3dData& doc, int w, int h) {
+    HDIB plane = v3d::DibCreate(w, h, v3d::kKindGrey8);
+    doc.levelledHeight = v3d::DibCreate(w, h, v3d::kKindGrey8);
+    std::vector<int> row(w);
+    for (int x = 0; x < w; ++x)
+        row[x] = x * 255 / (w - 1);
+    GlobalLockGuard p(plane), l(doc.levelledHeight);
+    for (int y = 0; y < h; ++y) {
+        v3d::DibWriteRow(row.data(), p.get(), 0, y, w);
+        v3d::DibWriteRow(row.data(), l.get(), 0, y, w);
+    }
+    doc.SetPlanes(nullptr, plane);
+    doc.sourceWidth = w;
+    doc.sourceHeight = h;
+    doc.extentTexts = {"100.00 um", "50.00 um", "3.00 um"};
+}
+
+TEST_F(GlWindow, EachDocumentKeepsItsOwnListsAndExtentsAndSurfaceHuesRiseFromBlueToRed) {
+    v3d::View3dData wide, tall;
+    rampDocument(wide, 200, 100);
+    rampDocument(tall, 100, 200);
+    s::DocumentScene wideScene, tallScene;
+    wideScene.font = tallScene.font = s::LoadLabelFont(display);
+    for (auto* doc : {&wide, &tall}) {
+        doc->SetDisplayMode(1);
+        doc->textureOn = 0;
+        doc->GetViewState()->scaleLinesShown = 0;
+    }
+    s::BuildAllGlLists(wide, wideScene);
+    s::BuildAllGlLists(tall, tallScene);
+    EXPECT_DOUBLE_EQ(wideScene.extents.xMin, -1.28);
+    EXPECT_DOUBLE_EQ(wideScene.extents.yMin, -0.64);
+    EXPECT_DOUBLE_EQ(tallScene.extents.xMin, -0.64);
+    EXPECT_DOUBLE_EQ(tallScene.extents.yMin, -1.28);
+    EXPECT_EQ(wideScene.rawMaximum, 255);
+    const v3d::GlListBlock& a = *wide.GetGlLists();
+    const v3d::GlListBlock& b = *tall.GetGlLists();
+    EXPECT_NE(a.surface, 0);
+    EXPECT_NE(a.surface, b.surface);
+    EXPECT_EQ(a.axisLength[0], 1);
+    EXPECT_EQ(a.extentLength[0], 9);
+
+    s::RenderDocumentScene(wide, wideScene, 0, 0, 0, 0);
+    gl::Gl().glFinish();
+    const std::array<int, 3> left = pixel(kSize / 2 - 24, kSize / 2),
+                             right = pixel(kSize / 2 + 24, kSize / 2);
+    EXPECT_GT(left[2], 150);
+    EXPECT_LT(left[0], 60);
+    EXPECT_GT(right[0], 150);
+    EXPECT_LT(right[2], 60);
+
+    // A rebuild in wireframe keeps the texts and sets the texture flag from the mode.
+    wide.SetDisplayMode(2);
+    EXPECT_EQ(s::RebuildGlLists(wide, wideScene), 1);
+    EXPECT_EQ(wide.textureOn, 0);
+    EXPECT_EQ(a.axisLength[0], 1);
+    s::DeleteAllGlLists(wide, wideScene);
+    s::DeleteAllGlLists(tall, tallScene);
+    EXPECT_EQ(a.surface, 0);
+    EXPECT_EQ(a.extentFirst[0], 0);
+    EXPECT_EQ(a.extentLength[0], 0);
+    s::FreeLabelFont(wideScene.font);
 }
 
 } // namespace
