@@ -2,7 +2,9 @@
 // 1024 x 768 GL window on Mesa's software renderer, turned 360 times by 1 degree (each frame
 // rendered, finished and swapped). Prints the median of 5 runs per display mode at full and at
 // coarse density, the full-density rebuild after a drag, and the load average.
-//   xvfb-run -a -s "-screen 0 1600x1200x24" render3d_bench
+//   xvfb-run -a -s "-screen 0 1600x1200x24" render3d_bench [--shots FOLDER]
+// With --shots it only writes pictures of the scene (PPM): each display mode with the grid,
+// the surface turned, and returns.
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/core/View3dData.h"
 #include "viewer3d/render/gl/DocumentScene.h"
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -69,12 +72,34 @@ void fill(v3d::View3dData& doc) {
     doc.sourceWidth = kW;
     doc.sourceHeight = kH;
     doc.SetPitch(0, 1.0);
+    doc.SetPitch(2, 0.02); // height units per raw step: about 1 unit of relief on 2.56
     doc.extentTexts = {"2048.00 um", "1536.00 um", "120.00 um"};
+}
+
+// The back buffer as a binary PPM (rows from the top).
+void writeShot(const std::string& path) {
+    std::vector<unsigned char> rgb(kWinW * kWinH * 3);
+    auto& g = v3d::gl::Gl();
+    g.glFinish();
+    g.glReadBuffer(GL_BACK);
+    g.glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    g.glReadPixels(0, 0, kWinW, kWinH, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    std::string temp = path + ".tmp";
+    FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f)
+        return;
+    std::fprintf(f, "P6\n%d %d\n255\n", kWinW, kWinH);
+    for (int y = kWinH - 1; y >= 0; --y)
+        std::fwrite(rgb.data() + y * kWinW * 3, 1, kWinW * 3, f);
+    if (std::fclose(f) == 0)
+        std::rename(temp.c_str(), path.c_str());
 }
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const std::string shots = argc == 3 && std::string(argv[1]) == "--shots" ? argv[2] : "";
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
@@ -121,6 +146,26 @@ int main() {
     v3d::scene::SetupViewport(kWinW, kWinH);
 
     const char* modeNames[] = {"texture", "surface", "wireframe"};
+    if (!shots.empty()) {
+        doc.GetViewState()->backgroundColor = 0x800000;
+        doc.GetViewState()->wireframeDivisions = 60;
+        const COLORREF bg = doc.GetViewState()->backgroundColor;
+        g.glClearColor(GetRValue(bg) / 256.0f, GetGValue(bg) / 256.0f, GetBValue(bg) / 256.0f, 0);
+        for (int mode = 0; mode < 3; ++mode) {
+            doc.SetDisplayMode(mode);
+            doc.textureOn = mode == 0;
+            v3d::scene::BuildAllGlLists(doc, scene);
+            std::fill(doc.rotationMatrix, doc.rotationMatrix + 16, 0.0);
+            for (int i = 0; i < 4; ++i)
+                doc.rotationMatrix[i * 5] = 1.0;
+            // Tilted back and turned a little: the usual first look at a surface.
+            v3d::scene::RenderDocumentScene(doc, scene, -25.0f, 55.0f, 0.0f, -1.0f);
+            writeShot(shots + "/" + modeNames[mode] + ".ppm");
+        }
+        v3d::scene::RenderDocumentScene(doc, scene, 70.0f, 0.0f, 0.0f, -1.0f);
+        writeShot(shots + "/wireframe-turned.ppm");
+        return 0;
+    }
     for (int mode = 0; mode < 3; ++mode) {
         doc.SetDisplayMode(mode);
         for (int full = 1; full >= 0; --full) {
