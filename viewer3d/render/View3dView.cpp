@@ -8,6 +8,7 @@
 #include <wx/clipbrd.h>
 #include <wx/dcclient.h>
 #include <wx/image.h>
+#include <wx/utils.h>
 
 #include <cstring>
 
@@ -52,8 +53,11 @@ CView3dView::~CView3dView() {
                     data.sharedRenderContext = other->context_;
                     break;
                 }
-            if (!data.sharedRenderContext && context_ && !failed_ && makeCurrent())
-                scene::DeleteAllGlLists(data, doc->Scene());
+            if (!data.sharedRenderContext) {
+                if (context_ && !failed_ && makeCurrent())
+                    scene::DeleteAllGlLists(data, doc->Scene());
+                scene::FreeLabelFont(doc->Scene().font);
+            }
         }
     }
     delete context_;
@@ -82,6 +86,9 @@ bool CView3dView::makeCurrent() {
             return false;
         }
         data.renderContext = context_;
+        // The label texts are bitmaps of an X core font of the display the canvas is on.
+        if (!doc->Scene().font.font)
+            doc->Scene().font = scene::LoadLabelFont(wxGetX11Display());
         if (!shared)
             data.sharedRenderContext = context_;
         else

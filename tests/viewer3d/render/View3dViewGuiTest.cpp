@@ -44,6 +44,7 @@ void fillRamp(TestDoc& doc, int w, int h) {
     doc.textureOn = 0;
     doc.SetPitch(0, 1.0);
     doc.SetPitch(2, 0.01); // heights small beside the width: a flat-looking surface
+    doc.extentTexts = {"200.00 um", "100.00 um", "2.55 um"};
 }
 
 struct Pixels {
@@ -123,6 +124,8 @@ TEST_F(View3dPane, DrawsOnTheBackgroundAndOffScreenRenderingEqualsTheWindow) {
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->PaintCount() > 0; }));
     ASSERT_TRUE(view->HasScene());
     EXPECT_NE(doc.GetGlLists()->surface, 0);
+    EXPECT_EQ(doc.GetGlLists()->axisLength[2], 1); // "z", in the display's label font
+    EXPECT_EQ(doc.GetGlLists()->extentLength[0], 9);
     ASSERT_TRUE(nextFrame());
     Pixels window(view->ReadWindowPixels());
     ASSERT_NE(window.h, nullptr);
