@@ -1,0 +1,249 @@
+// The data of one 3D document without any window: its source planes and derived images, the
+// image slots of the image processing, pitch and calibration, the two state blocks saved whole
+// in document files, the measuring-line geometry, the measurement results and the display-list
+// ids of the 3D scene. Views and panels never keep data of their own: they read and change it
+// through the accessors below. The window document (viewer3d/app) derives from it and fills
+// the hooks that rebuild overlays, profiles and display lists.
+//
+// Setters return 1 when they take a value and 0 when they refuse it (the stored value stays).
+// Kinds, cursors and indexes marked 16-bit are taken as signed 16-bit values.
+#pragma once
+
+#include "platform/GlobalMemory.h"
+#include "platform/WinTypes.h"
+#include "viewer3d/core/CalibRecord.h"
+#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/MeasureState.h"
+#include "viewer3d/core/ProcParams.h"
+#include "viewer3d/core/TdvFile.h"
+#include "viewer3d/core/ViewState.h"
+#include "viewer3d/core/Vv3Data.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CFile;
+
+namespace v3d {
+
+// Display-list ids of the 3D scene (0 = none). Text groups keep their first id and length.
+struct GlListBlock {
+    int32_t surface = 0;
+    int32_t colorMaterial = 0;
+    int32_t frameBox = 0;
+    int32_t whiteMaterial = 0;
+    std::array<int32_t, 3> axisFirst{}; // "x", "y", "z"
+    std::array<int32_t, 3> axisLength{};
+    std::array<int32_t, 3> extentFirst{}; // the three extent texts
+    std::array<int32_t, 3> extentLength{};
+    int32_t rangeFirst = 0, rangeLength = 0;
+    int32_t baseFirst = 0, baseLength = 0;
+};
+
+constexpr int kSlotCount = 20;
+constexpr int kUnitStringFirst = 15000; // 15000..15007 unit texts, 15100..15107 area labels
+constexpr int kDefaultUnitString = 15002;
+
+// Reads string-table texts (UTF-8); the program installs the resource lookup.
+using StringLoader = std::function<std::string(unsigned)>;
+
+class View3dData {
+public:
+    View3dData();
+    virtual ~View3dData();
+    View3dData(const View3dData&) = delete;
+    View3dData& operator=(const View3dData&) = delete;
+
+    // ---- accessor family -------------------------------------------------------------------
+    GlListBlock* GetGlLists() { return &glLists_; }
+    ViewState* GetViewState() { return &view_; }
+    MeasureState* GetMeasureState() { return &measure_; }
+    double GetZScaleFactor() const;
+    double GetGraphScale() const;
+    int SetContourCount(int count);
+    int SetSliceLevel(double level);
+    int SetZAxisFixed(int on);
+    int SetZAxisLength(double length);
+    int SetScaleLinesShown(int on);
+    int SetZScaleFixed(int on);
+    int SetZScalePreset(double factor);
+    int SetZScaleFreeOn(int on);
+    int SetZScaleFree(double factor);
+    int SetRotationFixed(int on);
+    int SetRotationX(double degrees);
+    int SetRotationY(double degrees);
+    int SetRotationZ(double degrees);
+    int SetZoom(double zoom);
+    void ApplyFixedView();
+    int SetSliceArea(double area);
+    int SetSlicePerimeter(double perimeter);
+    int SetSmoothing(int on);
+    int SetSmoothingMethod(int method);
+    int SetSmoothingWidth(int index);
+    int SetComment(const std::string& utf8);
+    int SetDisplayMode(int mode);
+    int SetBackgroundColor(COLORREF color);
+    int SetPaletteIndex(int index);
+    int SetWireframeDivisions(int divisions);
+    int SetGraphScalePreset(double factor);
+    int SetGraphScaleFreeOn(int on);
+    int SetGraphScaleFree(double factor);
+    int SetLinePositionFixed(int kind, int fixed);
+    int SetLinePosition(int kind, int position);
+    int SetMeasuredValue(int index, double value);
+    int SetLineMode(int mode);
+    int SetLineCount(int count);
+    int GetLineCount() const { return measure_.lineCount; }
+    double GetLineCoord(int cursor, int kind) const;
+    int SetLineCoord(int cursor, int kind, double value);
+    void GetLineRects(RECT* first, RECT* second) const;
+    void SetLineRect(int which, const RECT& rect);
+    void GetRoiRect(RECT* rect) const { *rect = roi_; }
+    void SetRoiRect(const RECT& rect) { roi_ = rect; }
+    int ResetLinePositions(int kind);
+    // The point on the line (x1, y1, x2, y2) for a (x) and b (y), either of them -1; see the
+    // source for the three cases. Results are truncated to integers.
+    static void ProjectOnLine(const RECT& line, int a, int b, POINT* point);
+    double GetPitch(int axis) const;
+    void SetPitch(int axis, double value);
+    // The unit of axis 0/1 (xy) or 2 (z) into text; other axes leave it unchanged.
+    void GetUnitText(int axis, std::string* text) const;
+    // Copies the text (cut to 20 CP932 bytes on a character boundary); returns the stored
+    // length in CP932 bytes including the zero, or the axis for a refused axis.
+    int SetUnitText(const std::string& utf8, int axis);
+    void GetUnitLabel(std::string* label, int axis) const;
+    HDIB GetHeightSource(int which) const;
+    const int32_t* GetProfileSamples() const { return profile_.empty() ? nullptr : profile_.data(); }
+    int GetProfileMax() const { return profileMax_; }
+    int GetProfileMin() const { return profileMin_; }
+    const double* GetHistogram() const { return histogram_.empty() ? nullptr : histogram_.data(); }
+    double GetHistogramSum() const { return histogramSum_; }
+    double* GetPerimeterArray() { return perimeter_.empty() ? nullptr : perimeter_.data(); }
+    void SetPerimeterValue(int index, double value);
+    const double* GetPerimeterCurve() const { return perimeterCurve_.data(); }
+    double GetPerimeterMax() const { return perimeterMax_; }
+    void FreeRenderCache();
+    // Deletes every display list through ReleaseGlLists, in the order surface, colour
+    // material, frame box, white material, axis letters, extent texts, range text, base text,
+    // and sets the ids to 0.
+    void DeleteGlLists();
+
+    // Frees every plane and derived image (the state blocks, pitch, calibration and type codes
+    // stay: each reader sets those it knows).
+    virtual void DeleteContents();
+
+    // ---- loading and saving ----------------------------------------------------------------
+    // Format indexes by extension: 0 .frn, 1 .vv3, 2 .jpg, 3 .bmp, 4 .txt, 5 .tif, 6 .tdv; -1
+    // for any other (compared without regard to case, from the last '.' of the file name).
+    static int FormatIndexOfPath(const std::string& path);
+    // Reads an open file of that format into the planes (after DeleteContents). Returns the
+    // slot type found (-1 when the reader gives none) through *slotType; false when no plane
+    // was read. File exceptions pass to the caller.
+    bool ReadFileOfFormat(CFile* file, int format, int* slotType);
+    // Takes a received height record; false when it is refused (nothing changed then but the
+    // planes being freed).
+    bool LoadVv3dRecord(const void* data, uint64_t length);
+    // The header fields of a document file from the document, and the file written.
+    TdvFields CurrentTdvFields() const;
+    int SaveTdv(const std::string& path) const;
+
+    // ---- plane access for the processing, views and file code ------------------------------
+    HDIB TexturePlane() const { return texture_; }
+    HDIB HeightPlane() const { return height_; }
+    // Takes ownership of both planes (freeing the ones held).
+    void SetPlanes(HDIB texture, HDIB height);
+    int TextureType() const { return textureType_; }
+    int HeightType() const { return heightType_; }
+    void SetTypes(int texture, int height);
+    int HeightMaxValue() const { return heightMax_; }
+    double BaseOffset() const { return baseOffset_; }
+    int ParamSource() const { return paramSource_; }
+    void SetParamSource(int state) { paramSource_ = state; }
+    int ScreenMode() const { return screenMode_; }
+    void SetScreenMode(int mode) { screenMode_ = mode; }
+    int LineKind() const { return lineKind_; }
+    void SetLineKind(int kind) { lineKind_ = kind; }
+    const CalibRecord& Calib() const { return calib_; }
+    double Roughness(int which) const { return roughness_[which % 3]; } // Rz, Ra, Rzjis
+    void SetRoughness(double rz, double ra, double rzjis) { roughness_ = {rz, ra, rzjis}; }
+
+    // The string lookup used for unit texts and labels (the program installs the resources').
+    static void SetStringLoader(StringLoader loader);
+    static std::string LoadText(unsigned id);
+
+    // ---- fields the 3D scene and the processing share (public as the views use them) --------
+    int maxLevel = 0, minLevel = 0;
+    std::array<HDIB, kSlotCount> slots{};
+    std::array<std::array<int32_t, kSlotCount>, 7>
+        slotAttributes{}; // type, bpp, stride, levels, per256, digits, mono
+    HDIB textureDisplay = nullptr;
+    std::array<HDIB, 2> regionCut{}, regionCutDisplay{};
+    HDIB fitted = nullptr, fittedDisplay = nullptr;
+    HDIB heightDisplay = nullptr, levelledHeight = nullptr, glTexture = nullptr;
+    HDIB heightCut3d = nullptr, heightCutMeasure = nullptr, profileDisplay = nullptr;
+    HDIB binaryOverlay = nullptr, contourOverlay = nullptr;
+    RECT cut3d{};
+    int binaryStale = 0, contourStale = 0, sceneReady = 0;
+    std::array<RgbEntry, 256> texturePalette{};
+    int printing = 0, areaData = 0, heightDisplayType = 0;
+    int sourceWidth = 0, sourceHeight = 0;
+    int windowStart = -1, windowEnd = -1;
+    std::array<std::string, 3> extentTexts; // x, y, z extents
+    std::string rangeText, baseText;
+    int profileMark = -1;
+    // 3D view fields.
+    int pixelFormatOption = 0, textureOn = 1;
+    void* renderContext = nullptr;       // of the most recently created 3D view
+    void* sharedRenderContext = nullptr; // the first 3D view's, holding every display list
+    float fixedRotation[3] = {0, 0, 0};
+    float zoomFactor = 1.0f;
+    double rotationMatrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    int viewport[4] = {0, 0, 0, 0};
+    int interior[4] = {0, 0, 0, 0};
+    int meshDivisions = 80, meshReserved = 0, heightPercent = 100, lightW = 0;
+    float light[7] = {0.55f, 0.45f, 0.1f, 1.0f, 1.0f, 1.0f, 100.0f};
+    int fullResolution = 1;
+    HDIB renderCache = nullptr;
+    int currentPlane = 0;
+    std::vector<int32_t> profileCodeA, profileCodeB;
+
+protected:
+    // Hooks of the processing that the accessors start; the window document fills them.
+    virtual void BuildContourImage() {}
+    virtual void BuildBinaryImage() {}
+    virtual void ExtractProfile(int /*kind*/) {}
+    virtual void ComputeRoughness() {}
+    // Deletes count display lists from first on (the GL binding does it in the window layer).
+    virtual void ReleaseGlLists(int32_t /*first*/, int32_t /*count*/) {}
+
+    // Results the measurement fills.
+    std::vector<int32_t> profile_;
+    int profileMax_ = 0, profileMin_ = 0;
+    std::vector<double> histogram_;
+    double histogramSum_ = 0.0;
+    std::vector<double> perimeter_;
+    std::array<double, 64> perimeterCurve_{};
+    double perimeterMax_ = 0.0;
+    std::array<double, 3> roughness_{}; // Rz, Ra, Rzjis
+
+private:
+    GlListBlock glLists_;
+    ViewState view_;
+    MeasureState measure_;
+    int screenMode_ = 0, lineKind_ = 0;
+    std::array<std::array<double, 3>, 4> lineCoord_{};
+    std::array<RECT, 2> lineRects_{};
+    RECT roi_{};
+    double baseOffset_ = 0.0;
+    HDIB texture_ = nullptr, height_ = nullptr;
+    int paramSource_ = 1;
+    int textureType_ = -1, heightType_ = -1;
+    double pitch_ = 1.0;
+    CalibRecord calib_;
+    int heightMax_ = -1;
+};
+
+} // namespace v3d
