@@ -249,12 +249,14 @@ public:
     int currentPlane = 0;
     std::vector<int32_t> profileCodeA, profileCodeB;
 
-protected:
-    // Hooks of the processing that the accessors start; the window document fills them.
+    // Overlays, profile and roughness: the accessors start them; the views and measurement fill
+    // them in.
     virtual void BuildContourImage() {}
     virtual void BuildBinaryImage() {}
     virtual void ExtractProfile(int /*kind*/) {}
     virtual void ComputeRoughness() {}
+
+protected:
     // Deletes count display lists from first on (the GL binding does it in the window layer).
     virtual void ReleaseGlLists(int32_t /*first*/, int32_t /*count*/) {}
     // Builds the display-list groups in the 3D scene's context (the 3D view does it).
