@@ -55,14 +55,15 @@ void CFilterSetDlg::takeText(const wxString& text, size_t maxChars) {
 bool CFilterSetDlg::OnInitDialog() {
     ui::TemplateDialog::OnInitDialog();
     CentreOnParent();
-    if (auto* combo = Item<wxComboBox>(1233))
-        for (const char* item : {"80", "250", "800", "2500", "8000"})
-            combo->Append(item);
     if (!(cutoff > 0.0))
         cutoff = 80.0;
     char text[64];
     std::snprintf(text, sizeof text, "%.3f", cutoff);
-    SetDlgItemText(1233, text);
+    if (auto* combo = Item<wxComboBox>(1233)) {
+        for (const char* item : {"80", "250", "800", "2500", "8000"})
+            combo->Append(item);
+        combo->ChangeValue(text);
+    }
     Item<wxRadioButton>(endEffect == 1 ? 1232 : 1231)->SetValue(true);
     return true;
 }

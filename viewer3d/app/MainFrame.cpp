@@ -56,7 +56,8 @@ CMainFrame::CMainFrame() : ui::RoutedMdiParentFrame(wxString::FromUTF8(ui::Resou
     }
     measureFlag = ReadIniInt("Settings", "Measure", 1) != 0 ? 1 : 0;
 
-    status_ = new ui::StatusBar(this, kStatusBarId);
+    status_ = new ui::StatusBar(this);
+    status_->SetId(kStatusBarId); // above wx's range for creation ids
     status_->SetIndicators(
         {ui::ID_SEPARATOR, ui::ID_INDICATOR_CAPS, ui::ID_INDICATOR_NUM, ui::ID_INDICATOR_SCRL});
     SetStatusBar(status_);
@@ -146,10 +147,23 @@ void CMainFrame::SwitchModeMenu(int mode, int onlyIfChanged) {
     panelMode_ = mode == 0 || mode == 1 ? mode : -1;
 }
 
+std::vector<CView3dFrm*> CMainFrame::DocFrames() const {
+    // Child frames hang below the frame or below its client window, depending on the port.
+    std::vector<CView3dFrm*> frames;
+    auto collect = [&frames](const wxWindowList& children) {
+        for (wxWindow* child : children)
+            if (auto* f = dynamic_cast<CView3dFrm*>(child); f && !f->IsBeingDeleted())
+                frames.push_back(f);
+    };
+    collect(GetChildren());
+    if (GetClientWindow())
+        collect(GetClientWindow()->GetChildren());
+    return frames;
+}
+
 int CMainFrame::EnableDocFrames(bool enable) {
-    for (wxWindow* child : GetChildren())
-        if (auto* frame = dynamic_cast<CView3dFrm*>(child))
-            frame->Enable(enable);
+    for (CView3dFrm* frame : DocFrames())
+        frame->Enable(enable);
     return 1;
 }
 

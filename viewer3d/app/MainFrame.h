@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ui {
 class DockingBars;
@@ -34,6 +35,8 @@ public:
     // Menu and panel of a screen mode (0 3D, 1 measurement, other: no panel).
     void SwitchModeMenu(int mode, int onlyIfChanged);
     int PanelMode() const { return panelMode_; }
+    // The document frames, in creation order.
+    std::vector<CView3dFrm*> DocFrames() const;
     // Enables or disables every document frame (the calibration window locks them).
     int EnableDocFrames(bool enable);
     // Fills the panel of the document's screen from its values.

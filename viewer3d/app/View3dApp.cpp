@@ -154,13 +154,12 @@ CView3dDoc* View3dApp::OpenDocumentFile(const std::string& given) {
     if (!main_)
         return nullptr;
     // Already open: activate its frame.
-    for (wxWindow* child : main_->GetChildren())
-        if (auto* frame = dynamic_cast<CView3dFrm*>(child))
-            if (frame->Doc() && frame->Doc()->GetPathName() == path) {
-                frame->Activate();
-                main_->Raise();
-                return frame->Doc();
-            }
+    for (CView3dFrm* frame : main_->DocFrames())
+        if (frame->Doc() && frame->Doc()->GetPathName() == path) {
+            frame->Activate();
+            main_->Raise();
+            return frame->Doc();
+        }
     const std::string ext = FindTemplateByExt(std::filesystem::path(path).extension().string().c_str());
     if (ext == ".cbs") {
         ShowMessage(kMsgFailedToOpenDoc, MB_OK | MB_ICONEXCLAMATION);
