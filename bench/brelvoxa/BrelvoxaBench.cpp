@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
             const pid_t child = fork();
             if (child == 0) {
                 close(pipefd[0]);
-                const std::vector<uint8_t> record = kind == "record" ? brxsample::Record(w, h, 0.5) : std::vector<uint8_t>();
+                const std::vector<uint8_t> record =
+                    kind == "record" ? brxsample::Record(w, h, 0.5) : std::vector<uint8_t>();
                 const double s = loadOnce(kind, dir + "/b." + kind, record);
                 (void)!write(pipefd[1], &s, sizeof s);
                 _exit(0);
@@ -80,8 +81,8 @@ int main(int argc, char** argv) {
             times.push_back(s);
         }
         std::sort(times.begin(), times.end());
-        std::printf("%-6s median %.3f s (min %.3f, max %.3f), peak %.1f MB\n", kind.c_str(), times[2], times[0],
-                    times[4], peakKb / 1024.0);
+        std::printf("%-6s median %.3f s (min %.3f, max %.3f), peak %.1f MB\n", kind.c_str(), times[2],
+                    times[0], times[4], peakKb / 1024.0);
     }
     std::system(("rm -rf " + dir).c_str());
     return status;

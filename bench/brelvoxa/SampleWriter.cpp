@@ -14,7 +14,8 @@ namespace {
 void pixels(std::vector<uint8_t>& out, int w, int h) {
     for (int y = 0; y < h; ++y) // bottom row first
         for (int x = 0; x < w; ++x) {
-            const uint8_t r = uint8_t(255 * x / std::max(1, w - 1)), g = uint8_t(255 * y / std::max(1, h - 1)), b = 96;
+            const uint8_t r = uint8_t(255 * x / std::max(1, w - 1)),
+                          g = uint8_t(255 * y / std::max(1, h - 1)), b = 96;
             out.insert(out.end(), {r, g, b, uint8_t((3 * r + 6 * g + b) / 10)});
         }
 }
@@ -86,7 +87,8 @@ std::vector<uint8_t> BmpFile(int w, int h) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             uint8_t* p = &out[54 + size_t(y) * stride + 3 * size_t(x)];
-            p[0] = 96, p[1] = uint8_t(255 * y / std::max(1, h - 1)), p[2] = uint8_t(255 * x / std::max(1, w - 1));
+            p[0] = 96, p[1] = uint8_t(255 * y / std::max(1, h - 1)),
+            p[2] = uint8_t(255 * x / std::max(1, w - 1));
         }
     return out;
 }

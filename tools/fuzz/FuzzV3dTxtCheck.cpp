@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     int type = -1;
     if (format.columns > 0 && uint64_t(format.columns) * uint64_t(format.rows) < (1u << 22))
-        if (HDIB dib = v3d::ReadTxtFile(&f, format.valueType, format.columns, format.rows, format.separator == 1, &type))
+        if (HDIB dib = v3d::ReadTxtFile(&f, format.valueType, format.columns, format.rows,
+                                        format.separator == 1, &type))
             GlobalFree(dib);
     return 0;
 }

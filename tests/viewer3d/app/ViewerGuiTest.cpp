@@ -264,3 +264,31 @@ TEST(ViewerGui, CalibrationResultSetsPitchAndUnit) {
     doc->GetUnitText(0, &unit);
     EXPECT_EQ(unit, "ｍｍ");
 }
+
+TEST(ViewerGui, ScreensAndDialogsForLooking) {
+    ScratchFolder dir("brx-look");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/look.vv3", brxtest::HeightSet(160, 120, 0.5, true));
+    brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(dir.Path() + "/look.vv3");
+    ASSERT_NE(doc, nullptr);
+    brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
+    waitDrawn(frame);
+    const std::string out = ui::testing::OutputFolder();
+    EXPECT_TRUE(ui::testing::ScreenshotRoot(out + "/brelvoxa-3d-screen.png"));
+    frame->ShowScreenMeasure();
+    waitDrawn(frame);
+    EXPECT_TRUE(ui::testing::ScreenshotRoot(out + "/brelvoxa-measure-screen.png"));
+    for (int id : {104, 106, 100}) {
+        ui::testing::WhenModal([&](wxDialog* d) {
+            EXPECT_TRUE(ui::testing::Screenshot(d, out + "/brelvoxa-dialog-" + std::to_string(id) + ".png"));
+            ui::testing::Click(ui::testing::FindById(d, id == 100 ? 1 : 2));
+        });
+        if (id == 104)
+            viewer.App().OnGeneralSettings();
+        else if (id == 100)
+            viewer.App().OnAppAbout();
+        else
+            frame->HandleCommand(32754);
+    }
+}
