@@ -187,9 +187,9 @@ void CMainFrame::fillMeasure(CView3dDoc* doc) {
     const double values[7] = {m.measured[0],     m.xPitch * m.measured[1], m.measured[2],    m.measured[3],
                               doc->Roughness(1), doc->Roughness(0),        doc->Roughness(2)};
     const std::string units[7] = {z, xy, area, "", z, z, z};
-    for (int i = 0; i < 7; ++i)
-        list->Append(
-            wxString::FromUTF8(v3d::FillMeasuredFormat(r.LoadString(2031 + i), values[i], units[i])));
+    for (UINT id = 2031; id <= 2037; ++id)
+        list->Append(wxString::FromUTF8(
+            v3d::FillMeasuredFormat(r.LoadString(id), values[id - 2031], units[id - 2031])));
     panelMeasure_->SetDlgItemText(1153, wxString::FromUTF8(xy));
     panelMeasure_->SetDlgItemText(1154, wxString::FromUTF8(xy));
     panelMeasure_->Item<wxRadioButton>(1206)->SetValue(m.lineMode == 0);

@@ -73,7 +73,7 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
     else
         ui::LoadLanguageBundle(resource); // a missing bundle leaves the program's own texts
     ui::SetAppCommandTarget(this);
-    v3d::View3dData::SetStringLoader([](unsigned id) { return ui::Resources().LoadString(id); });
+    v3d::View3dData::SetStringLoader(ResourceText);
     CView3dDoc::SetPanelRefill([](CView3dDoc* doc) {
         if (View3dApp* app = current(); app && app->main_)
             app->main_->UpdatePanelsFromDoc(doc);

@@ -28,6 +28,10 @@ std::function<void(CView3dDoc*)>& panelRefill() {
 
 } // namespace
 
+std::string ResourceText(unsigned id) {
+    return ui::Resources().LoadString(id);
+}
+
 CView3dDoc::CView3dDoc() = default;
 
 CView3dDoc::~CView3dDoc() {
@@ -146,7 +150,7 @@ std::string CView3dDoc::MeasuredText(bool csv) const {
     GetUnitText(0, &v.xyUnit);
     v.areaLabel = v.zUnit;
     GetUnitLabel(&v.areaLabel, 2);
-    return v3d::FormatMeasuredValues(v, csv, [](unsigned id) { return ui::Resources().LoadString(id); });
+    return v3d::FormatMeasuredValues(v, csv, ResourceText);
 }
 
 int CView3dDoc::SaveMeasuredData(wxWindow* parent) {

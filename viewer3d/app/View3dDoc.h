@@ -13,6 +13,9 @@ class wxWindow;
 
 namespace brx {
 
+// A text of the program's string table (the lookup the document data and its text formats use).
+std::string ResourceText(unsigned id);
+
 class CView3dDoc : public ui::Document, public v3d::View3dData {
 public:
     CView3dDoc();

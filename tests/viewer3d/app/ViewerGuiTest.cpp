@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
+#include <wx/dnd.h>
 #include <wx/image.h>
 #include <wx/listbox.h>
 #include <wx/textctrl.h>
@@ -291,4 +292,36 @@ TEST(ViewerGui, ScreensAndDialogsForLooking) {
         else
             frame->HandleCommand(32754);
     }
+}
+
+TEST(ViewerGui, DroppedFilesOpenAndTheIdleTickReachesTheImagePane) {
+    ScratchFolder dir("brx-drop");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/d.vv3", brxtest::HeightSet(10, 10, 1.0, true));
+    std::ofstream(dir.Path() + "/d.txt") << "1\t2\n3\t4\n";
+    auto* drop = dynamic_cast<wxFileDropTarget*>(viewer.App().MainFrame()->GetDropTarget());
+    ASSERT_NE(drop, nullptr);
+    wxArrayString names;
+    names.Add(wxString::FromUTF8(dir.Path() + "/d.vv3"));
+    names.Add(wxString::FromUTF8(dir.Path() + "/d.txt"));
+    EXPECT_TRUE(drop->OnDropFiles(0, 0, names));
+    ASSERT_EQ(viewer.Frames().size(), 2u);
+
+    // The tick goes to the image pane (role 0 in the 3D screen) with the idle count, and input
+    // starts the count again.
+    brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
+    ASSERT_NE(frame, nullptr);
+    std::vector<LPARAM> counts;
+    frame->GetPaneView(0)->OnMessage(brx::WM_IDLE_TICK, [&](WPARAM, LPARAM l) -> LRESULT {
+        counts.push_back(l);
+        return 0;
+    });
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return counts.size() >= 3; }));
+    EXPECT_LT(counts[0], counts[2]);
+    viewer.App().InputSeen();
+    EXPECT_EQ(viewer.App().IdleCount(), 0);
+    const size_t seen = counts.size();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return counts.size() > seen; }));
+    EXPECT_LE(counts[seen], 2); // counted from 0 again
 }
