@@ -8,6 +8,7 @@
 #include "ui/SplitterGrid.h"
 #include "ui/Timers.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "viewer3d/app/CalibFrm.h"
 #include "viewer3d/app/GeneralSetDlg.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/StandInView.h"
@@ -153,6 +154,22 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
         }
     });
     OnMessage(WM_CALIB_RESULT, &CView3dFrm::OnCalibResult);
+    OnCommand(32821, [this] {
+        CView3dDoc* d = Doc();
+        if (!d || calib_)
+            return;
+        HDIB image = d->textureDisplay ? d->textureDisplay : d->TexturePlane();
+        std::string unit;
+        d->GetUnitText(0, &unit);
+        calib_ = new CCalibFrm(main_, image, d->GetPitch(0), unit, GetSafeHwnd());
+        calib_->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& ev) {
+            if (ev.GetEventObject() == calib_)
+                calib_ = nullptr;
+            ev.Skip();
+        });
+        main_->SwitchModeMenu(-1, 1);
+        main_->EnableDocFrames(false);
+    });
 
     SetClientSize(800 + 4, 640 + 4);
     InitialUpdateFrame();
@@ -161,7 +178,11 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
     ShowScreen3d();
 }
 
-CView3dFrm::~CView3dFrm() = default;
+CView3dFrm::~CView3dFrm() {
+    // An open calibration window of this frame posts nothing once its owner is gone.
+    if (calib_)
+        calib_->ownerGone = true;
+}
 
 CView3dDoc* CView3dFrm::Doc() const {
     return dynamic_cast<CView3dDoc*>(GetDocument());
@@ -478,6 +499,7 @@ LRESULT CView3dFrm::OnCalibResult(WPARAM block, LPARAM) {
         }
         GlobalFree(handle);
     }
+    main_->EnableDocFrames(true);
     main_->SwitchModeMenu(Doc() ? Doc()->ScreenMode() : 0, 1);
     Activate();
     Show();

@@ -22,6 +22,7 @@ class View;
 
 namespace brx {
 
+class CCalibFrm;
 class CMainFrame;
 class CView3dDoc;
 class CStandInView;
@@ -64,6 +65,7 @@ public:
     bool RenderPaneToImage(int role, class wxImage* image) const;
 
     LRESULT OnCalibResult(WPARAM block, LPARAM);
+    CCalibFrm* CalibWindow() const { return calib_; }
 
     bool largeButtons = false, flatBars = false;
 
@@ -77,6 +79,7 @@ private:
     void onBackground();
 
     CMainFrame* main_;
+    CCalibFrm* calib_ = nullptr; // the calibration window this frame opened, while it is open
     std::unique_ptr<ui::SplitterGrid> outer3d_, left3d_, measure_, right_;
     std::array<CStandInView*, 8> views_{};
     std::array<wxToolBar*, 3> bars_{};

@@ -63,6 +63,19 @@ def strip(names, scale):
     return width, h, pixels
 
 
+# Buttons of the calibration window: zoom in, zoom out, fit, close, set.
+CALIB = {6101: "zoomin", 6102: "zoomout", 6103: "fit", 6104: "close", 6105: "set"}
+GLYPHS.update({
+    "zoomin": [(2, 6, 13, 8, BLACK), (7, 1, 8, 13, BLACK)],
+    "zoomout": [(2, 6, 13, 8, BLACK)],
+    "fit": [(1, 1, 14, 2, BLUE), (1, 12, 14, 13, BLUE), (1, 1, 2, 13, BLUE), (13, 1, 14, 13, BLUE)],
+    "close": [(3, 3, 4, 4, RED), (5, 5, 6, 6, RED), (7, 7, 8, 8, RED), (9, 9, 10, 10, RED), (11, 11, 12, 12, RED),
+              (11, 3, 12, 4, RED), (9, 5, 10, 6, RED), (5, 9, 6, 10, RED), (3, 11, 4, 12, RED)],
+    "set": [(2, 7, 4, 9, GREEN), (5, 9, 7, 11, GREEN), (8, 6, 10, 8, GREEN), (11, 3, 13, 5, GREEN)],
+})
+for image_id, name in CALIB.items():
+    png("calib%d.png" % image_id, *strip([name], 1))
+
 for (small, large), names in STRIPS.items():
     png("bar%d.png" % small, *strip(names, 1))
     png("bar%d.png" % large, *strip(names, 2))

@@ -52,6 +52,11 @@ bool waitForTitle(const std::function<bool(const std::string&)>& pred, std::stri
 
 TEST(BrelvoxaProgramE2e, RecordAndSecondStartReachTheRunningViewer) {
     ScratchFolder dir("brx-e2e");
+    // The findable windows of this test's processes alone.
+    const std::string runtime = dir.Path() + "/runtime";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     const std::string exe = dir.Path() + "/Brelvoxa";
     fs::copy_file(std::string(VT_BINARY_DIR) + "/programs/brelvoxa/Brelvoxa", exe);
     brxtest::WriteFile(dir.Path() + "/first.vv3", brxtest::HeightSet(16, 12, 1.0, true));

@@ -9,6 +9,7 @@
 #include "ui/Services.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
+#include "viewer3d/app/CalibFrm.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/StandInView.h"
 #include "viewer3d/app/View3dDoc.h"
@@ -324,4 +325,40 @@ TEST(ViewerGui, DroppedFilesOpenAndTheIdleTickReachesTheImagePane) {
     const size_t seen = counts.size();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return counts.size() > seen; }));
     EXPECT_LE(counts[seen], 2); // counted from 0 again
+}
+
+TEST(ViewerGui, CalibrationLineOfTenPixelsSetsThePitchThroughTheOwner) {
+    ScratchFolder dir("brx-calwin");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/c.vv3", brxtest::HeightSet(40, 30, 1.0, true));
+    brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(dir.Path() + "/c.vv3");
+    ASSERT_NE(doc, nullptr);
+    brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
+    ASSERT_TRUE(frame->HandleCommand(32821));
+    brx::CCalibFrm* calib = frame->CalibWindow();
+    ASSERT_NE(calib, nullptr);
+    EXPECT_EQ(viewer.App().MainFrame()->PanelMode(), -1);
+    EXPECT_FALSE(frame->IsEnabled());
+    ASSERT_TRUE(ui::testing::WaitForPaint(calib));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return calib->Bar()->GetDlgItemText(1176) == "100%"; }));
+    // Zero known length: 9251, the window stays.
+    ui::testing::Type(ui::testing::FindById(calib->Bar(), 1172), "0");
+    calib->OnSet();
+    EXPECT_EQ(sink.ShownIds().back(), 9251u);
+    // A line from x = 10 to 19 at 100 % is 10 pixels: 5 units make 0.5 a pixel.
+    calib->View()->FinishLine(wxPoint(10, 5), wxPoint(19, 5));
+    EXPECT_DOUBLE_EQ(calib->Doc()->measuredPixels, 10.0);
+    ui::testing::Type(ui::testing::FindById(calib->Bar(), 1172), "5");
+    EXPECT_DOUBLE_EQ(calib->Doc()->lengthPerPixel, 0.5);
+    EXPECT_TRUE(calib->Bar()->GetDlgItemText(1174).StartsWith("0.500000"));
+    calib->View()->ZoomIn();
+    EXPECT_EQ(calib->View()->Zoom(), 110);
+    EXPECT_TRUE(ui::testing::Screenshot(calib, ui::testing::OutputFolder() + "/brelvoxa-calibration.png"));
+    calib->OnSet();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->GetPitch(0) == 0.5; }));
+    EXPECT_TRUE(frame->IsEnabled());
+    std::string unit;
+    doc->GetUnitText(0, &unit);
+    EXPECT_EQ(unit, "μｍ"); // the unit shown when the window opened
 }

@@ -6,6 +6,7 @@
 #include "viewer3d/app/View3dFrm.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <fstream>
 #include <thread>
@@ -41,6 +42,11 @@ void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes)
 }
 
 RunningViewer::RunningViewer(const std::string& folder, const std::vector<std::string>& paths) {
+    // The findable windows of this test alone: other test processes run viewers at the same time.
+    const std::string runtime = folder + "/runtime";
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     ui::LoadProgramResources("brelvoxa");
     app_ = std::make_unique<brx::View3dApp>();
     app_->InitInstance(folder, paths);

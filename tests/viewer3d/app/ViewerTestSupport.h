@@ -22,8 +22,9 @@ namespace brxtest {
 std::vector<unsigned char> HeightSet(int w, int h, double pitch, bool file);
 void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
-// The viewer started on a folder (Brelvoxa.ini and 3DPROC.PAR there); Stop ends it as the
-// program does (parameters saved, main frame closed and gone).
+// The viewer started on a folder (Brelvoxa.ini and 3DPROC.PAR there, and the runtime folder of
+// the findable windows, so that viewers of other test processes stay apart); Stop ends it as
+// the program does (parameters saved, main frame closed and gone).
 class RunningViewer {
 public:
     explicit RunningViewer(const std::string& folder, const std::vector<std::string>& paths = {});
