@@ -87,3 +87,92 @@ bool CAboutDlg::OnInitDialog() {
 }
 
 } // namespace brx
+
+#include "viewer3d/app/View3dDoc.h"
+#include "viewer3d/core/Dib.h"
+
+#include <wx/spinbutt.h>
+#include <wx/textctrl.h>
+
+namespace brx {
+
+CPseudoColorDlg::CPseudoColorDlg(wxWindow* parent, CView3dDoc* doc, std::function<void()> redraw)
+    : ui::TemplateDialog(parent, 107), doc_(doc), redraw_(std::move(redraw)) {
+    OnControl(ui::CBN_SELCHANGE, 1241, [this] {
+        const int sel = Item<wxComboBox>(1241)->GetSelection();
+        if (sel != paletteIndex && doc_) {
+            paletteIndex = sel;
+            doc_->SetPaletteIndex(sel);
+            apply();
+        }
+    });
+    OnControl(ui::EN_CHANGE, 1242, [this] {
+        if (!ready_ || !doc_)
+            return;
+        const int v = std::atoi(GetDlgItemText(1242).utf8_string().c_str());
+        divisions = std::clamp(v, lower, upper);
+        doc_->SetWireframeDivisions(divisions); // below 10 the document refuses it
+        if (auto* spin = Item<wxSpinButton>(1243))
+            spin->SetValue(divisions);
+        apply();
+    });
+}
+
+void CPseudoColorDlg::apply() {
+    if (doc_->RebuildGlLists() && redraw_)
+        redraw_();
+}
+
+bool CPseudoColorDlg::OnInitDialog() {
+    ui::TemplateDialog::OnInitDialog();
+    CentreOnParent();
+    auto* combo = Item<wxComboBox>(1241);
+    for (const char* name :
+         {"Rainbow", "RainbowII", "Mono", "Gold", "Blue", "Green", "Red", "Yellow", "Cyan", "Magenta"})
+        combo->Append(name);
+    if (doc_) {
+        paletteIndex = doc_->GetViewState()->paletteIndex;
+        divisions = doc_->GetViewState()->wireframeDivisions;
+        int w = 0, h = 0;
+        if (HDIB t = doc_->TexturePlane()) {
+            GlobalLockGuard lock(t);
+            w = v3d::DibGetWidth(lock.get());
+            h = v3d::DibGetHeight(lock.get());
+        }
+        lower = 10;
+        upper = std::max(w, h);
+        if (upper <= 10)
+            upper = 100;
+    }
+    divisions = std::clamp(divisions, lower, upper);
+    startPalette_ = paletteIndex;
+    startDivisions_ = divisions;
+    combo->SetSelection(paletteIndex);
+    if (auto* spin = Item<wxSpinButton>(1243)) {
+        spin->SetRange(lower, upper);
+        spin->SetValue(divisions);
+        spin->Bind(wxEVT_SPIN, [this](wxSpinEvent& ev) {
+            SetDlgItemText(1242, wxString::Format("%d", ev.GetPosition()));
+        });
+    }
+    SetDlgItemText(1242, wxString::Format("%d", divisions));
+    ready_ = true;
+    return true;
+}
+
+void CPseudoColorDlg::OnOK() {
+    paletteIndex = Item<wxComboBox>(1241)->GetSelection();
+    divisions = std::clamp(std::atoi(GetDlgItemText(1242).utf8_string().c_str()), lower, upper);
+    EndDialog(IDOK);
+}
+
+void CPseudoColorDlg::OnCancel() {
+    if (doc_) {
+        doc_->SetPaletteIndex(startPalette_);
+        doc_->SetWireframeDivisions(startDivisions_);
+        apply();
+    }
+    EndDialog(IDCANCEL);
+}
+
+} // namespace brx

@@ -5,6 +5,8 @@
 
 #include "ui/TemplateWindow.h"
 
+#include <functional>
+
 namespace brx {
 
 class CGeneralSetDlg : public ui::TemplateDialog {
@@ -35,6 +37,33 @@ class CAboutDlg : public ui::TemplateDialog {
 public:
     explicit CAboutDlg(wxWindow* parent);
     bool OnInitDialog() override;
+};
+
+} // namespace brx
+
+namespace brx {
+
+class CView3dDoc;
+
+// Pseudo-colour settings (dialog 107): palette and wireframe divisions of a document, tried
+// out on it while the dialog is open and put back on Cancel.
+class CPseudoColorDlg : public ui::TemplateDialog {
+public:
+    // redraw repaints the 3D pane after a change; it may be empty.
+    CPseudoColorDlg(wxWindow* parent, CView3dDoc* doc, std::function<void()> redraw);
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    int paletteIndex = -1;
+    int divisions = 80;
+    int lower = 10, upper = 100;
+
+private:
+    void apply();
+    CView3dDoc* doc_;
+    std::function<void()> redraw_;
+    int startPalette_ = 0, startDivisions_ = 80;
+    bool ready_ = false;
 };
 
 } // namespace brx

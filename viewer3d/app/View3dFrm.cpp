@@ -106,6 +106,21 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
     }
     OnUpdateUI(32714, [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->GetViewState()->displayMode != 0); });
     OnCommand(32715, &CView3dFrm::onBackground);
+    OnCommand(32714, [this] {
+        CView3dDoc* d = Doc();
+        if (!d)
+            return;
+        CPseudoColorDlg dlg(this, d, [this] {
+            if (views_[3])
+                views_[3]->Refresh(false);
+        });
+        if (dlg.DoModal() == IDOK) {
+            d->SetPaletteIndex(dlg.paletteIndex);
+            d->SetWireframeDivisions(dlg.divisions);
+            if (d->GetViewState()->displayMode != 0)
+                d->RebuildGlLists();
+        }
+    });
     OnCommand(32798, [this] {
         if (Doc())
             Doc()->SaveMeasuredData(this);

@@ -12,6 +12,8 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
+#include <tuple>
+
 namespace {
 struct BrelvoxaResources : ::testing::Test {
     void SetUp() override { ASSERT_TRUE(ui::LoadProgramResources("brelvoxa")); }
@@ -26,6 +28,8 @@ TEST_F(BrelvoxaResources, DialogIdsExist) {
     EXPECT_TRUE(filter.CheckControlIds().empty());
     brx::CAboutDlg about(nullptr);
     EXPECT_TRUE(about.CheckControlIds().empty());
+    brx::CPseudoColorDlg colours(nullptr, nullptr, nullptr);
+    EXPECT_TRUE(colours.CheckControlIds().empty());
 }
 
 TEST_F(BrelvoxaResources, GeneralSettingsThresholdAndOption) {
@@ -68,4 +72,36 @@ TEST_F(BrelvoxaResources, FilterSettingsShowEightyForZeroAndRefuseZero) {
     ASSERT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.cutoff, 2500.0);
     EXPECT_EQ(dlg.endEffect, 0);
+}
+
+#include "viewer3d/app/View3dDoc.h"
+#include "viewer3d/core/Dib.h"
+
+TEST_F(BrelvoxaResources, PseudoColourRangesAndCancelPutsTheStartBack) {
+    CScriptedMessageSink sink(IDOK);
+    for (const auto& [w, h, upper] : {std::tuple{5, 5, 100}, std::tuple{640, 480, 640}}) {
+        brx::CView3dDoc doc;
+        doc.SetPlanes(v3d::DibCreate(w, h, v3d::kKindGrey8), nullptr);
+        doc.SetPaletteIndex(3);
+        int redraws = 0;
+        brx::CPseudoColorDlg dlg(nullptr, &doc, [&] { ++redraws; });
+        ui::testing::WhenModal([&](wxDialog* d) {
+            auto* combo = ui::testing::FindById<wxComboBox>(d, 1241);
+            EXPECT_EQ(combo->GetSelection(), 3);
+            combo->SetSelection(6);
+            wxCommandEvent pick(wxEVT_COMBOBOX, 1241);
+            pick.SetEventObject(combo);
+            combo->GetEventHandler()->ProcessEvent(pick);
+            EXPECT_EQ(doc.GetViewState()->paletteIndex, 6); // tried out at once
+            ui::testing::Type(ui::testing::FindById(d, 1242), "100000");
+            EXPECT_EQ(doc.GetViewState()->wireframeDivisions, upper); // held to the image's size
+            ui::testing::Click(ui::testing::FindById(d, 2));
+        });
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+        EXPECT_EQ(dlg.lower, 10);
+        EXPECT_EQ(dlg.upper, upper);
+        EXPECT_EQ(doc.GetViewState()->paletteIndex, 3); // Cancel puts the start back
+        EXPECT_EQ(doc.GetViewState()->wireframeDivisions, 80);
+        EXPECT_GT(redraws, 0);
+    }
 }

@@ -281,7 +281,7 @@ TEST(ViewerGui, ScreensAndDialogsForLooking) {
     frame->ShowScreenMeasure();
     waitDrawn(frame);
     EXPECT_TRUE(ui::testing::ScreenshotRoot(out + "/brelvoxa-measure-screen.png"));
-    for (int id : {104, 106, 100}) {
+    for (int id : {104, 106, 107, 100}) {
         ui::testing::WhenModal([&](wxDialog* d) {
             EXPECT_TRUE(ui::testing::Screenshot(d, out + "/brelvoxa-dialog-" + std::to_string(id) + ".png"));
             ui::testing::Click(ui::testing::FindById(d, id == 100 ? 1 : 2));
@@ -290,6 +290,8 @@ TEST(ViewerGui, ScreensAndDialogsForLooking) {
             viewer.App().OnGeneralSettings();
         else if (id == 100)
             viewer.App().OnAppAbout();
+        else if (id == 107)
+            frame->HandleCommand(32714);
         else
             frame->HandleCommand(32754);
     }
