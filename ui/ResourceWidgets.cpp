@@ -37,7 +37,12 @@ static wxMenu* buildMenu(const std::vector<MenuItemTemplate>& items) {
             menu->AppendSubMenu(buildMenu(item.children), FromUtf8(item.text));
             break;
         case MenuItemTemplate::Item: {
-            wxMenuItem* mi = menu->Append(item.id, FromUtf8(item.text), wxString(), kindOf(item));
+            // Command ids of the resources run up to 0xFFFF; wx's constructor check stops at
+            // 0x7FFF although menus carry any int, so the id is set after construction.
+            auto* created = new wxMenuItem(menu, item.id < 0x7FFF ? item.id : 0, FromUtf8(item.text),
+                                           wxString(), kindOf(item));
+            created->SetId(item.id);
+            wxMenuItem* mi = menu->Append(created);
             if (mi->IsCheckable() && hasStyle(item, "CHECKED"))
                 mi->Check(true);
             if (hasStyle(item, "GRAYED"))

@@ -148,7 +148,9 @@ long borderOf(const ControlTemplate& c) {
 wxWindow* makeControl(wxWindow* parent, const ControlTemplate& c, const wxRect& r,
                       const ResourceRegistry& reg) {
     const wxString text = FromUtf8(c.text);
-    const int id = c.id == -1 ? wxID_ANY : c.id;
+    // Ids from 0x7FFF on (command buttons of bars) are beyond wx's creation check; they are set
+    // once the control exists (BuildFromTemplate).
+    const int id = c.id == -1 || c.id >= 0x7FFF ? wxID_ANY : c.id;
     const wxPoint pos = r.GetPosition();
     const wxSize size = r.GetSize();
     const std::string& k = c.kind;
@@ -254,6 +256,8 @@ bool TemplateHost::BuildFromTemplate() {
         }
         if (!w)
             w = makeControl(self_, c, r, *registry_);
+        if (c.id >= 0x7FFF)
+            w->SetId(c.id);
         w->SetFont(font);
         WindowBase::WatchFocus(w);
         if (c.HasStyle("DISABLED"))

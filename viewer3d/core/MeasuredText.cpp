@@ -59,6 +59,16 @@ std::string FormatMeasuredValues(const MeasuredValues& v, bool csv,
         text += FillMeasuredFormat(load(2155), v.rz, v.zUnit);
         text += FillMeasuredFormat(load(2156), v.rzjis, v.zUnit);
     }
+    if (csv) {
+        // CSV lines end in CR LF whatever the formats end in.
+        std::string crlf;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+                crlf += '\r';
+            crlf += text[i];
+        }
+        return crlf;
+    }
     return text;
 }
 

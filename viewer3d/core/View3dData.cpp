@@ -44,8 +44,6 @@ View3dData::View3dData() {
     calib_.xyUnit = unit.empty() ? "μｍ" : unit;
     calib_.zUnit = calib_.xyUnit;
     calib_.zScale = 1.0;
-    for (int i = 0; i < 256; ++i)
-        texturePalette[i] = RgbEntry{BYTE(i), BYTE(i), BYTE(i), 0};
 }
 
 View3dData::~View3dData() {
@@ -448,6 +446,7 @@ void View3dData::DeleteContents() {
     freeDib(profileDisplay);
     freeDib(binaryOverlay);
     freeDib(contourOverlay);
+    texturePalette.DeleteObject();
     freeDib(height_);
     freeDib(heightDisplay);
     freeDib(levelledHeight);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "platform/GlobalMemory.h"
+#include "platform/Palette.h"
 #include "platform/WinTypes.h"
 #include "viewer3d/core/CalibRecord.h"
 #include "viewer3d/core/Dib.h"
@@ -150,6 +151,44 @@ public:
     TdvFields CurrentTdvFields() const;
     int SaveTdv(const std::string& path) const;
 
+    // ---- plane processing and scene preparation (View3dDataProcessing.cpp) --------------------
+    // The whole chain after a load (format index 0..6 or -1 for a received data set, slot type
+    // or -1): texture type and display image, scene, height images, line positions, levels,
+    // slice level, state repair. 0 without a usable texture.
+    int ProcessPlanes(int format, int slotType);
+    // Derived height images, scale factor, display values from the global parameters while the
+    // parameter source is 1, axis texts and scene lists; then OnScenePrepared. 0 without texture.
+    int RebuildScene();
+    // Height display and levelled images, measure view image, surface and extent lists, levels.
+    int ReprocessHeight();
+    // Frame box and text lists with fresh axis texts.
+    int RebuildExtentLists();
+    // Texture flag from the display mode; colour material, surface and frame box lists.
+    int RebuildGlLists();
+    // Cuts the texture to the rectangle for the current screen (flag 0); see the source.
+    int ApplyRoi(int flag, const RECT& rect);
+    // Pseudo-colour table (display modes 1, 2) or grey table (mode 0) on the height plane.
+    int ApplyHeightPalette();
+    // Builds the histogram when there is none: 1 built, 0 there was one.
+    int EnsureHistogram();
+    // The five axis texts ("%.2f %s").
+    void MakeAxisTexts();
+    // The 8-bit height display image of a height source (copy, smoothing, grey table).
+    HDIB BuildHeightDisplay(HDIB source) const;
+    float scaleFactor = 1.0f; // of the 3D scene's z axis
+    double sceneScale = 1.0;  // f of the scale choice
+
+    // Display-list groups the scene hook builds.
+    enum SceneLists : unsigned {
+        kListColorMaterial = 1,
+        kListWhiteMaterial = 2,
+        kListSurface = 4,
+        kListFrameBox = 8,
+        kListAxisLetters = 16,
+        kListTexts = 32,
+        kListAll = 63,
+    };
+
     // ---- plane access for the processing, views and file code ------------------------------
     HDIB TexturePlane() const { return texture_; }
     HDIB HeightPlane() const { return height_; }
@@ -187,7 +226,7 @@ public:
     HDIB binaryOverlay = nullptr, contourOverlay = nullptr;
     RECT cut3d{};
     int binaryStale = 0, contourStale = 0, sceneReady = 0;
-    std::array<RgbEntry, 256> texturePalette{};
+    CPalette texturePalette;
     int printing = 0, areaData = 0, heightDisplayType = 0;
     int sourceWidth = 0, sourceHeight = 0;
     int windowStart = -1, windowEnd = -1;
@@ -210,14 +249,26 @@ public:
     int currentPlane = 0;
     std::vector<int32_t> profileCodeA, profileCodeB;
 
-protected:
-    // Hooks of the processing that the accessors start; the window document fills them.
+    // Overlays, profile and roughness: the accessors start them; the views and measurement fill
+    // them in.
     virtual void BuildContourImage() {}
     virtual void BuildBinaryImage() {}
     virtual void ExtractProfile(int /*kind*/) {}
     virtual void ComputeRoughness() {}
+
+protected:
     // Deletes count display lists from first on (the GL binding does it in the window layer).
     virtual void ReleaseGlLists(int32_t /*first*/, int32_t /*count*/) {}
+    // Builds the display-list groups in the 3D scene's context (the 3D view does it).
+    virtual void BuildSceneLists(unsigned /*groups*/) {}
+    // Histogram and level range of the height display image. The base sets the level minimum
+    // and maximum; the measurement fills histogram and perimeter.
+    virtual void BuildHeightHistogram();
+    virtual void BuildPerimeterCurve() {}
+    // The scene is ready: the window document redraws its views.
+    virtual void OnScenePrepared() {}
+    // Messages of the processing (9204 memory, 9205 too large); the base shows them.
+    virtual void ShowProcessingMessage(unsigned id);
 
     // Results the measurement fills.
     std::vector<int32_t> profile_;

@@ -13,7 +13,7 @@ using namespace v3d;
 namespace {
 std::string strings(unsigned id) {
     static const std::map<unsigned, std::string> s = {
-        {2100, "高さ,%.02f,%s\r\n"},      {2101, "幅,%.02f,%s\r\n"},     {2102, "面積,%.02f,%s\r\n"},
+        {2100, "高さ,%.02f,%s\n"},      {2101, "幅,%.02f,%s\r\n"},     {2102, "面積,%.02f,%s\r\n"},
         {2103, "角度,%.02f,°\r\n"},       {2104, "粗さRa,%.02f,%s\r\n"}, {2106, "粗さRz,%.02f,%s\r\n"},
         {2150, "高さ\t%.02f\t%s\n"},      {2151, "幅\t%.02f\t%s\n"},     {2152, "面積\t%.02f\t%s\n"},
         {2153, "角度\t%.02f\t°\n"},       {2154, "粗さRa\t%.02f\t%s\n"}, {2155, "粗さRz\t%.02f\t%s\n"},

@@ -1,0 +1,87 @@
+#include "ViewerTestSupport.h"
+
+#include "ui/resources/ResourceRegistry.h"
+#include "ui/testing/GuiTest.h"
+#include "viewer3d/app/MainFrame.h"
+#include "viewer3d/app/View3dFrm.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+namespace brxtest {
+
+std::vector<unsigned char> HeightSet(int w, int h, double pitch, bool file) {
+    const size_t header = file ? 1440 : 16;
+    std::vector<unsigned char> b(header, 0);
+    std::memcpy(&b[0], &w, 4);
+    std::memcpy(&b[4], &h, 4);
+    std::memcpy(&b[file ? 848 : 8], &pitch, 8);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const unsigned char r = static_cast<unsigned char>(x * 7), g = static_cast<unsigned char>(y * 11),
+                                bl = 100;
+            b.insert(b.end(), {r, g, bl, static_cast<unsigned char>((3 * r + 6 * g + bl) / 10)});
+        }
+    for (int copy = 0; copy < (file ? 2 : 1); ++copy)
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const float v = static_cast<float>(x + 2 * y);
+                unsigned char f[4];
+                std::memcpy(f, &v, 4);
+                b.insert(b.end(), f, f + 4);
+            }
+    return b;
+}
+
+void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+RunningViewer::RunningViewer(const std::string& folder, const std::vector<std::string>& paths) {
+    // The findable windows of this test alone: other test processes run viewers at the same time.
+    const std::string runtime = folder + "/runtime";
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    ui::LoadProgramResources("brelvoxa");
+    app_ = std::make_unique<brx::View3dApp>();
+    app_->InitInstance(folder, paths);
+    ui::testing::WaitForPaint(app_->MainFrame());
+}
+
+RunningViewer::~RunningViewer() {
+    Stop();
+    ui::LoadProgramResources("vantorel");
+}
+
+void RunningViewer::Stop() {
+    if (stopped_)
+        return;
+    stopped_ = true;
+    app_->ExitInstance();
+    brx::CMainFrame* main = app_->MainFrame();
+    main->Close(true);
+    ui::testing::DestroyAndWait(main);
+    app_.reset();
+}
+
+std::vector<brx::CView3dFrm*> RunningViewer::Frames() const {
+    return app_->MainFrame()->DocFrames();
+}
+
+void SendRecordFromPeer(const std::string& recordFile, const std::string& tag, std::atomic<int>* status) {
+    *status = -1;
+    const std::string command = std::string(VT_BINARY_DIR) +
+                                "/tools/findwin-peer/findwin-peer --send --class " + brx::kMainWindowClass +
+                                " --tag " + tag + " --data '" + recordFile + "' --timeout 20000 > /dev/null";
+    std::thread([command, status] {
+        const int rc = std::system(command.c_str());
+        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : 99;
+    }).detach();
+}
+
+} // namespace brxtest

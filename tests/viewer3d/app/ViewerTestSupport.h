@@ -1,0 +1,45 @@
+// Helpers of the 3D viewer's window tests: a running viewer on a scratch program folder with
+// the viewer's resources, sample files written byte by byte, and records sent from another
+// process through the findable-window layer.
+#pragma once
+
+#include "tests/support/ScratchFolder.h"
+#include "viewer3d/app/View3dApp.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace brx {
+class CView3dFrm;
+}
+
+namespace brxtest {
+
+// A "VV3D" record (or the .vv3 file with file = true) of a w x h data set with a ramp texture
+// and heights x + 2y.
+std::vector<unsigned char> HeightSet(int w, int h, double pitch, bool file);
+void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes);
+
+// The viewer started on a folder (Brelvoxa.ini and 3DPROC.PAR there, and the runtime folder of
+// the findable windows, so that viewers of other test processes stay apart); Stop ends it as
+// the program does (parameters saved, main frame closed and gone).
+class RunningViewer {
+public:
+    explicit RunningViewer(const std::string& folder, const std::vector<std::string>& paths = {});
+    ~RunningViewer();
+    void Stop();
+    brx::View3dApp& App() { return *app_; }
+    std::vector<brx::CView3dFrm*> Frames() const;
+
+private:
+    std::unique_ptr<brx::View3dApp> app_;
+    bool stopped_ = false;
+};
+
+// Sends a record file to the viewer's main window from a separate process (findwin-peer);
+// returns at once, the exit status comes through *status when the sender ends (-1 before).
+void SendRecordFromPeer(const std::string& recordFile, const std::string& tag, std::atomic<int>* status);
+
+} // namespace brxtest

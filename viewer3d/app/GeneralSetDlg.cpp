@@ -1,0 +1,178 @@
+#include "viewer3d/app/GeneralSetDlg.h"
+
+#include "platform/MessageSink.h"
+#include "ui/DataExchange.h"
+#include "ui/resources/ResourceRegistry.h"
+
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/radiobut.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace brx {
+
+namespace {
+constexpr UINT kMsgCutoffNotPositive = 9271;
+}
+
+CGeneralSetDlg::CGeneralSetDlg(wxWindow* parent) : ui::TemplateDialog(parent, 104) {
+    OnCommand(1202, [this] { EnableItem(1201, Item<wxCheckBox>(1202)->GetValue()); });
+}
+
+bool CGeneralSetDlg::OnInitDialog() {
+    edit_ = threshold;
+    ui::TemplateDialog::OnInitDialog();
+    CentreOnParent();
+    EnableItem(1201, option != 0);
+    return true;
+}
+
+void CGeneralSetDlg::DoDataExchange(ui::DataExchange& dx) {
+    dx.Text(1201, edit_);
+    dx.MinMax(1201, edit_, 0.0, 100000.0);
+    dx.Check(1202, option);
+    if (dx.m_bSaveAndValidate && !dx.Failed())
+        threshold = static_cast<float>(edit_);
+}
+
+CFilterSetDlg::CFilterSetDlg(wxWindow* parent) : ui::TemplateDialog(parent, 106) {
+    OnControl(ui::CBN_SELCHANGE, 1233, [this] {
+        auto* combo = Item<wxComboBox>(1233);
+        if (combo && combo->GetSelection() >= 0)
+            takeText(combo->GetString(combo->GetSelection()), 64);
+    });
+    OnControl(ui::CBN_EDITCHANGE, 1233, [this] { takeText(GetDlgItemText(1233), 9); });
+}
+
+void CFilterSetDlg::takeText(const wxString& text, size_t maxChars) {
+    if (text.empty())
+        return;
+    cutoff = std::strtod(text.Left(maxChars).utf8_string().c_str(), nullptr);
+}
+
+bool CFilterSetDlg::OnInitDialog() {
+    ui::TemplateDialog::OnInitDialog();
+    CentreOnParent();
+    if (!(cutoff > 0.0))
+        cutoff = 80.0;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", cutoff);
+    if (auto* combo = Item<wxComboBox>(1233)) {
+        for (const char* item : {"80", "250", "800", "2500", "8000"})
+            combo->Append(item);
+        combo->ChangeValue(text);
+    }
+    Item<wxRadioButton>(endEffect == 1 ? 1232 : 1231)->SetValue(true);
+    return true;
+}
+
+void CFilterSetDlg::OnOK() {
+    endEffect = Item<wxRadioButton>(1232)->GetValue() ? 1 : 0;
+    if (cutoff > 0.0) {
+        EndDialog(IDOK);
+        return;
+    }
+    ShowMessage(kMsgCutoffNotPositive, MB_OK | MB_ICONEXCLAMATION);
+}
+
+CAboutDlg::CAboutDlg(wxWindow* parent) : ui::TemplateDialog(parent, 100) {}
+
+bool CAboutDlg::OnInitDialog() {
+    ui::TemplateDialog::OnInitDialog();
+    const auto& r = ui::Resources();
+    SetDlgItemText(1221, wxString::FromUTF8(r.LoadString(9001) + " " + r.LoadString(9002)));
+    return true;
+}
+
+} // namespace brx
+
+#include "viewer3d/app/View3dDoc.h"
+#include "viewer3d/core/Dib.h"
+
+#include <wx/spinbutt.h>
+#include <wx/textctrl.h>
+
+namespace brx {
+
+CPseudoColorDlg::CPseudoColorDlg(wxWindow* parent, CView3dDoc* doc, std::function<void()> redraw)
+    : ui::TemplateDialog(parent, 107), doc_(doc), redraw_(std::move(redraw)) {
+    OnControl(ui::CBN_SELCHANGE, 1241, [this] {
+        const int sel = Item<wxComboBox>(1241)->GetSelection();
+        if (sel != paletteIndex && doc_) {
+            paletteIndex = sel;
+            doc_->SetPaletteIndex(sel);
+            apply();
+        }
+    });
+    OnControl(ui::EN_CHANGE, 1242, [this] {
+        if (!ready_ || !doc_)
+            return;
+        const int v = std::atoi(GetDlgItemText(1242).utf8_string().c_str());
+        divisions = std::clamp(v, lower, upper);
+        doc_->SetWireframeDivisions(divisions); // below 10 the document refuses it
+        if (auto* spin = Item<wxSpinButton>(1243))
+            spin->SetValue(divisions);
+        apply();
+    });
+}
+
+void CPseudoColorDlg::apply() {
+    if (doc_->RebuildGlLists() && redraw_)
+        redraw_();
+}
+
+bool CPseudoColorDlg::OnInitDialog() {
+    ui::TemplateDialog::OnInitDialog();
+    CentreOnParent();
+    auto* combo = Item<wxComboBox>(1241);
+    for (const char* name :
+         {"Rainbow", "RainbowII", "Mono", "Gold", "Blue", "Green", "Red", "Yellow", "Cyan", "Magenta"})
+        combo->Append(name);
+    if (doc_) {
+        paletteIndex = doc_->GetViewState()->paletteIndex;
+        divisions = doc_->GetViewState()->wireframeDivisions;
+        int w = 0, h = 0;
+        if (HDIB t = doc_->TexturePlane()) {
+            GlobalLockGuard lock(t);
+            w = v3d::DibGetWidth(lock.get());
+            h = v3d::DibGetHeight(lock.get());
+        }
+        lower = 10;
+        upper = std::max(w, h);
+        if (upper <= 10)
+            upper = 100;
+    }
+    divisions = std::clamp(divisions, lower, upper);
+    startPalette_ = paletteIndex;
+    startDivisions_ = divisions;
+    combo->SetSelection(paletteIndex);
+    if (auto* spin = Item<wxSpinButton>(1243)) {
+        spin->SetRange(lower, upper);
+        spin->SetValue(divisions);
+        spin->Bind(wxEVT_SPIN, [this](wxSpinEvent& ev) {
+            SetDlgItemText(1242, wxString::Format("%d", ev.GetPosition()));
+        });
+    }
+    SetDlgItemText(1242, wxString::Format("%d", divisions));
+    ready_ = true;
+    return true;
+}
+
+void CPseudoColorDlg::OnOK() {
+    paletteIndex = Item<wxComboBox>(1241)->GetSelection();
+    divisions = std::clamp(std::atoi(GetDlgItemText(1242).utf8_string().c_str()), lower, upper);
+    EndDialog(IDOK);
+}
+
+void CPseudoColorDlg::OnCancel() {
+    if (doc_) {
+        doc_->SetPaletteIndex(startPalette_);
+        doc_->SetWireframeDivisions(startDivisions_);
+        apply();
+    }
+    EndDialog(IDCANCEL);
+}
+
+} // namespace brx

@@ -1,0 +1,234 @@
+#include "viewer3d/app/MainFrame.h"
+
+#include "platform/MessageSink.h"
+#include "platform/Settings.h"
+#include "ui/DockingBars.h"
+#include "ui/FindableWindowLink.h"
+#include "ui/ResourceWidgets.h"
+#include "ui/Services.h"
+#include "ui/StatusBar.h"
+#include "ui/TemplateWindow.h"
+#include "ui/resources/ResourceRegistry.h"
+#include "viewer3d/app/StandInView.h"
+#include "viewer3d/app/View3dApp.h"
+#include "viewer3d/app/View3dDoc.h"
+#include "viewer3d/app/View3dFrm.h"
+
+#include <wx/checkbox.h>
+#include <wx/clipbrd.h>
+#include <wx/slider.h>
+#include <wx/display.h>
+#include <wx/image.h>
+#include <wx/listbox.h>
+#include <wx/menu.h>
+
+#include <cstdio>
+
+namespace brx {
+
+namespace {
+
+constexpr int kStatusBarId = 59393;
+
+bool parsePlacement(const std::string& text, int v[10]) {
+    unsigned a = 0, b = 0;
+    if (std::sscanf(text.c_str(), "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", &a, &b, &v[2], &v[3], &v[4], &v[5], &v[6],
+                    &v[7], &v[8], &v[9]) != 10)
+        return false;
+    v[0] = int(a);
+    v[1] = int(b);
+    return true;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame() : ui::RoutedMdiParentFrame(wxString::FromUTF8(ui::Resources().LoadString(121))) {
+    // Placement: stored, else the whole screen in normal state; applied hidden.
+    int p[10] = {};
+    const bool stored = parsePlacement(ReadIniString("Settings", "WindowPos", ""), p);
+    if (stored) {
+        SetSize(wxRect(p[6], p[7], p[8] - p[6], p[9] - p[7]));
+        if (p[1] == 3)
+            View3dApp::Get().startShowCommand = 3;
+    } else {
+        const wxRect screen = wxDisplay(0u).GetGeometry();
+        SetSize(wxRect(0, 0, screen.width, screen.height));
+    }
+    measureFlag = ReadIniInt("Settings", "Measure", 1) != 0 ? 1 : 0;
+
+    status_ = new ui::StatusBar(this);
+    status_->SetId(kStatusBarId); // above wx's range for creation ids
+    status_->SetIndicators(
+        {ui::ID_SEPARATOR, ui::ID_INDICATOR_CAPS, ui::ID_INDICATOR_NUM, ui::ID_INDICATOR_SCRL});
+    SetStatusBar(status_);
+
+    panel3d_ = new ui::TemplatePanel(101);
+    panelMeasure_ = new ui::TemplatePanel(102);
+    panel3d_->Create(this);
+    panelMeasure_->Create(this);
+    bars_ = std::make_unique<ui::DockingBars>(this);
+    bars_->SetCenter(GetClientWindow());
+    bars_->AddBar("Panel3d", panel3d_, ui::DockSide::Left);
+    bars_->AddBar("PanelMeasure", panelMeasure_, ui::DockSide::Left);
+    bars_->Update();
+    panel3d_->Item<wxSlider>(1103)->SetRange(0, 0);
+    panel3d_->Item<wxSlider>(1103)->SetLineSize(100);
+    panel3d_->Item<wxSlider>(1111)->SetRange(0, 10);
+    panelMeasure_->Item<wxSlider>(1155)->SetRange(0, 10);
+    panel3d_->Item<wxCheckBox>(1252)->SetValue(measureFlag != 0);
+    bindPanelHandlers();
+    SwitchModeMenu(0, 1);
+
+    OnCommand(32811, &CMainFrame::OnFileOpen);
+    OnCommand(32843, [this] {
+        if (CView3dDoc* doc = GetActive3dDoc())
+            doc->CopyMeasuredText();
+    });
+    OnCommand(32845, [this] {
+        CView3dDoc* doc = GetActive3dDoc();
+        copyPane(doc && doc->ScreenMode() == 1 ? 5 : 0);
+    });
+    static const int kCopy[][2] = {{32846, 1}, {32847, 2}, {32848, 3}, {32851, 4}, {32844, 6}, {32852, 7}};
+    for (const auto& c : kCopy) {
+        const int role = c[1];
+        OnCommand(c[0], [this, role] { copyPane(role); });
+    }
+    OnCommand(57665, [this] { Close(); });
+    Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::onClose, this);
+    link_ = std::make_unique<ui::FindableWindowLink>(
+        this, kMainWindowClass, [this](const COPYDATASTRUCT& r) { return OnCopyData(r); });
+    RefreshTitle();
+}
+
+CMainFrame::~CMainFrame() {
+    link_.reset();
+    if (bars_)
+        bars_->Manager().UnInit();
+}
+
+bool CMainFrame::IsFindable() const {
+    return link_ && link_->IsRegistered();
+}
+
+std::string CMainFrame::FindableSocket() const {
+    return link_ ? link_->SocketPath() : std::string();
+}
+
+void CMainFrame::RefreshTitle() {
+    std::string title = ui::Resources().LoadString(121);
+    if (CView3dDoc* doc = GetActive3dDoc())
+        if (!doc->GetTitle().empty())
+            title += " - " + doc->GetTitle();
+    if (link_)
+        link_->SetTitle(wxString::FromUTF8(title));
+    else
+        SetTitle(wxString::FromUTF8(title));
+}
+
+CView3dFrm* CMainFrame::GetActive3dFrame() const {
+    return dynamic_cast<CView3dFrm*>(GetActiveChild());
+}
+
+CView3dDoc* CMainFrame::GetActive3dDoc() const {
+    CView3dFrm* frame = GetActive3dFrame();
+    return frame ? frame->Doc() : nullptr;
+}
+
+void CMainFrame::SwitchModeMenu(int mode, int onlyIfChanged) {
+    if (CView3dDoc* doc = GetActive3dDoc())
+        UpdatePanelsFromDoc(doc);
+    if (mode == 0 || mode == 1)
+        LoadMenuResource(mode == 0 ? 122 : 124);
+    if ((mode == 0 || mode == 1) && onlyIfChanged && panelMode_ == mode)
+        return;
+    bars_->ShowBar("Panel3d", mode == 0);
+    bars_->ShowBar("PanelMeasure", mode == 1);
+    bars_->Update();
+    panelMode_ = mode == 0 || mode == 1 ? mode : -1;
+}
+
+std::vector<CView3dFrm*> CMainFrame::DocFrames() const {
+    // Child frames hang below the frame or below its client window, depending on the port.
+    std::vector<CView3dFrm*> frames;
+    auto collect = [&frames](const wxWindowList& children) {
+        for (wxWindow* child : children)
+            if (auto* f = dynamic_cast<CView3dFrm*>(child); f && !f->IsBeingDeleted())
+                frames.push_back(f);
+    };
+    collect(GetChildren());
+    if (GetClientWindow())
+        collect(GetClientWindow()->GetChildren());
+    return frames;
+}
+
+int CMainFrame::EnableDocFrames(bool enable) {
+    for (CView3dFrm* frame : DocFrames())
+        frame->Enable(enable);
+    return 1;
+}
+
+CView3dFrm* CMainFrame::NewDocumentFrame(const std::string& title) {
+    auto doc = std::make_unique<CView3dDoc>();
+    doc->SetTitle(title);
+    auto* frame = new CView3dFrm(this, std::move(doc), title);
+    frame->Show();
+    frame->Activate();
+    return frame;
+}
+
+LRESULT CMainFrame::OnCopyData(const COPYDATASTRUCT& record) {
+    // The record's tag is not looked at: its size and contents decide.
+    CView3dFrm* frame = NewDocumentFrame("View3D" + std::to_string(++untitled_));
+    CView3dDoc* doc = frame ? frame->Doc() : nullptr;
+    if (!doc)
+        return 0;
+    if (doc->LoadVv3dRecord(record.lpData, record.cbData))
+        UpdatePanelsFromDoc(doc);
+    RefreshTitle();
+    return 0;
+}
+
+void CMainFrame::OnFileOpen() {
+    if (GetActiveChild() && !GetActive3dFrame())
+        return; // a calibration window is active
+    const auto& r = ui::Resources();
+    std::string filter;
+    for (UINT id = 1000; id <= 1015; ++id)
+        filter += r.LoadString(id) + "|";
+    filter += r.LoadString(1600) + "|" + r.LoadString(1601);
+    ui::FileDialogRequest request;
+    request.open = true;
+    request.filter = filter;
+    const ui::FileDialogResult chosen = ui::RunFileDialog(this, request);
+    if (!chosen.paths.empty())
+        View3dApp::Get().OpenDocumentFile(chosen.paths.front());
+}
+
+void CMainFrame::copyPane(int role) {
+    CView3dFrm* frame = GetActive3dFrame();
+    if (!frame || !frame->Doc())
+        return;
+    wxImage image;
+    if (!frame->RenderPaneToImage(role, &image))
+        return;
+    if (wxTheClipboard->Open()) {
+        wxTheClipboard->SetData(new wxBitmapDataObject(wxBitmap(image)));
+        wxTheClipboard->Close();
+    }
+}
+
+void CMainFrame::onClose(wxCloseEvent& ev) {
+    const bool maximised = IsMaximized();
+    const wxRect rect = GetRect();
+    char text[128];
+    std::snprintf(text, sizeof text, "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", maximised ? 2u : 0u,
+                  maximised ? 3u : 1u, -1, -1, -1, -1, rect.x, rect.y, rect.x + rect.width,
+                  rect.y + rect.height);
+    WriteIniString("Settings", "WindowPos", text);
+    if (CView3dFrm* frame = GetActive3dFrame())
+        frame->WritePaneSizes();
+    WriteIniInt("Settings", "Measure", measureFlag);
+    ev.Skip();
+}
+
+} // namespace brx

@@ -1,0 +1,89 @@
+// The 3D viewer's main window: an MDI frame that keeps its placement in the settings, carries
+// the status bar and the two control panels on its left (3D panel 101, measurement panel 102,
+// one shown at a time by the active document's screen), switches the menu with the screen, and
+// receives the main program's height data sets through the findable-window link: each record
+// becomes a new document in its own frame.
+#pragma once
+
+#include "platform/FindableWindow.h"
+#include "ui/RoutedFrame.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+class DockingBars;
+class FindableWindowLink;
+class StatusBar;
+class TemplatePanel;
+} // namespace ui
+
+namespace brx {
+
+class CView3dDoc;
+class CView3dFrm;
+
+class CMainFrame : public ui::RoutedMdiParentFrame {
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // The active child frame when it is a document frame.
+    CView3dFrm* GetActive3dFrame() const;
+    CView3dDoc* GetActive3dDoc() const;
+    // Menu and panel of a screen mode (0 3D, 1 measurement, other: no panel).
+    void SwitchModeMenu(int mode, int onlyIfChanged);
+    int PanelMode() const { return panelMode_; }
+    // The document frames, in creation order.
+    std::vector<CView3dFrm*> DocFrames() const;
+    // Enables or disables every document frame (the calibration window locks them).
+    int EnableDocFrames(bool enable);
+    // Fills the panel of the document's screen from its values.
+    void UpdatePanelsFromDoc(CView3dDoc* doc);
+    void UpdateSliceSlider(CView3dDoc* doc);
+    void UpdateScaleEnables(CView3dDoc* doc);
+    void UpdateGraphScaleEnables(CView3dDoc* doc);
+    void SetLineCountText(const std::string& text);
+    // The caption (and the title other programs find the window by): "Brelvoxa", followed by
+    // " - " and the active document's title when there is one.
+    void RefreshTitle();
+
+    // A received record: a new document frame that takes it. The new frame stays open when the
+    // record is refused (9202).
+    LRESULT OnCopyData(const COPYDATASTRUCT& record);
+    // A new empty document frame; the caller fills the document.
+    CView3dFrm* NewDocumentFrame(const std::string& title);
+    void OnFileOpen();
+
+    ui::TemplatePanel* Panel3d() const { return panel3d_; }
+    ui::TemplatePanel* PanelMeasure() const { return panelMeasure_; }
+    int measureFlag = 1;
+    bool IsFindable() const;
+    std::string FindableSocket() const;
+
+private:
+    void onClose(class wxCloseEvent& ev);
+    void bindPanelHandlers();
+    void copyPane(int role);
+    LRESULT onHScroll(WPARAM wParam, LPARAM lParam);
+    void sliceScrolled(CView3dDoc* doc, int position);
+    void fill3d(CView3dDoc* doc);
+    void fillMeasure(CView3dDoc* doc);
+    void lineCountChanged(int n, bool fromSpin);
+
+    int panelMode_ = -1;
+    int panelsReady_ = 1;
+    long caret_ = 0;
+    int untitled_ = 0;
+    ui::TemplatePanel* panel3d_ = nullptr;
+    ui::TemplatePanel* panelMeasure_ = nullptr;
+    ui::StatusBar* status_ = nullptr;
+    std::unique_ptr<ui::DockingBars> bars_;
+    std::unique_ptr<ui::FindableWindowLink> link_;
+};
+
+// The class name other programs find the main window by.
+constexpr const char* kMainWindowClass = "BrelvoxaMainFrame";
+
+} // namespace brx

@@ -1,0 +1,504 @@
+// The two control panels of the main frame: filling them from the active document and the
+// handlers that write the user's values back through the document's setters.
+#include "platform/MessageSink.h"
+#include "ui/TemplateWindow.h"
+#include "ui/resources/ResourceRegistry.h"
+#include "viewer3d/app/MainFrame.h"
+#include "viewer3d/app/StandInView.h"
+#include "viewer3d/app/View3dDoc.h"
+#include "viewer3d/app/View3dFrm.h"
+#include "viewer3d/core/MeasuredText.h"
+
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/listbox.h>
+#include <wx/radiobut.h>
+#include <wx/slider.h>
+#include <wx/spinbutt.h>
+#include <wx/textctrl.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace brx {
+
+namespace {
+
+constexpr double kScale[11] = {0.0, 0.1, 0.2, 0.4, 0.6, 0.8, 1.0, 2.0, 3.0, 4.0, 5.0};
+constexpr UINT kMsgTooManyLines = 9253;
+constexpr UINT kMsgTooFewLines = 9254;
+
+int scaleIndex(double v) {
+    for (int i = 0; i < 11; ++i)
+        if (v == kScale[i])
+            return i;
+    return 0;
+}
+
+wxString fmt(const char* format, double v) {
+    char b[64];
+    std::snprintf(b, sizeof b, format, v);
+    return b;
+}
+
+double number(const wxString& text) {
+    return text.empty() ? 0.0 : std::strtod(text.utf8_string().c_str(), nullptr);
+}
+int integer(const wxString& text, int empty) {
+    return text.empty() ? empty : int(std::strtol(text.utf8_string().c_str(), nullptr, 10));
+}
+
+// The size of the analysis pane's picture (role 6); 0 x 0 without one.
+wxSize analysisExtent(CView3dFrm* frame) {
+    auto* view = frame ? dynamic_cast<CStandInView*>(frame->GetPaneWindow(6)) : nullptr;
+    if (!view)
+        return wxSize(0, 0);
+    bool owned = false;
+    HDIB p = view->PictureOfRole(&owned);
+    wxSize size(0, 0);
+    if (p) {
+        GlobalLockGuard lock(p);
+        size = wxSize(v3d::DibGetWidth(lock.get()), v3d::DibGetHeight(lock.get()));
+    }
+    if (owned)
+        GlobalFree(p);
+    return size;
+}
+
+void invalidate(CView3dFrm* frame, int role, bool erase) {
+    if (frame)
+        if (wxWindow* w = frame->GetPaneWindow(role))
+            w->Refresh(erase);
+}
+
+} // namespace
+
+void CMainFrame::SetLineCountText(const std::string& text) {
+    const int ready = panelsReady_;
+    panelsReady_ = 0;
+    panelMeasure_->SetDlgItemText(1209, wxString::FromUTF8(text));
+    panelsReady_ = ready;
+}
+
+void CMainFrame::UpdateScaleEnables(CView3dDoc* doc) {
+    const v3d::ViewState& v = *doc->GetViewState();
+    if (v.zScaleFixed) {
+        panel3d_->EnableItem(1111, false);
+        panel3d_->EnableItem(1113, false);
+        panel3d_->EnableItem(1114, false);
+    } else {
+        panel3d_->EnableItem(1113, true);
+        panel3d_->EnableItem(1114, true);
+        panel3d_->EnableItem(1111, !v.zScaleFreeOn);
+    }
+}
+
+void CMainFrame::UpdateGraphScaleEnables(CView3dDoc* doc) {
+    panelMeasure_->EnableItem(1155, !doc->GetMeasureState()->graphScaleFreeOn);
+    panelMeasure_->EnableItem(1157, true);
+}
+
+void CMainFrame::UpdateSliceSlider(CView3dDoc* doc) {
+    v3d::ViewState& v = *doc->GetViewState();
+    const double top = doc->GetPitch(2) * (doc->maxLevel - doc->minLevel);
+    if (v.sliceLevel > top)
+        v.sliceLevel = top; // a level above the height range comes down to its top
+    auto* slider = panel3d_->Item<wxSlider>(1103);
+    slider->SetRange(0, std::max(0, int(top * 100)));
+    slider->SetValue(int(v.sliceLevel * 100));
+    panel3d_->SetDlgItemText(1102, fmt("%.2f", doc->BaseOffset() + v.sliceLevel));
+    panel3d_->SetDlgItemText(1104, fmt("%.1f", doc->BaseOffset()));
+}
+
+void CMainFrame::UpdatePanelsFromDoc(CView3dDoc* doc) {
+    if (!doc)
+        return;
+    panelsReady_ = 0;
+    if (doc->ScreenMode() != 0)
+        fillMeasure(doc);
+    else
+        fill3d(doc);
+    panelsReady_ = 1;
+}
+
+void CMainFrame::fill3d(CView3dDoc* doc) {
+    const v3d::ViewState& v = *doc->GetViewState();
+    panel3d_->Item<wxCheckBox>(1252)->SetValue(measureFlag != 0);
+    panel3d_->EnableItem(1253, !doc->areaData);
+    panel3d_->SetDlgItemText(1101, wxString::Format("%d", v.contourCount));
+    UpdateSliceSlider(doc);
+    panel3d_->Item<wxCheckBox>(1105)->SetValue(v.zAxisFixed != 0);
+    panel3d_->Item<wxCheckBox>(1107)->SetValue(v.scaleLinesShown != 0);
+    panel3d_->Item<wxCheckBox>(1112)->SetValue(v.zScaleFixed != 0);
+    panel3d_->Item<wxCheckBox>(1113)->SetValue(v.zScaleFreeOn != 0);
+    panel3d_->SetDlgItemText(1106, fmt("%.4f", v.zAxisLength));
+    panel3d_->Item<wxSlider>(1111)->SetValue(scaleIndex(v.zScalePreset));
+    panel3d_->SetDlgItemText(1114, fmt("%.1f", v.zScaleFree));
+    panel3d_->SetDlgItemText(1122, fmt("%.1f", v.rotationX));
+    panel3d_->SetDlgItemText(1123, fmt("%.1f", v.rotationY));
+    panel3d_->SetDlgItemText(1124, fmt("%.1f", v.rotationZ));
+    panel3d_->SetDlgItemText(1125, fmt("%.1f", v.zoom));
+    UpdateScaleEnables(doc);
+    panel3d_->Item<wxCheckBox>(1121)->SetValue(v.rotationFixed != 0);
+    panel3d_->SetDlgItemText(1131, doc->areaData ? fmt("%.2f", v.sliceArea) : wxString());
+    panel3d_->SetDlgItemText(1132, doc->areaData ? fmt("%.2f", v.slicePerimeter) : wxString());
+    panel3d_->Item<wxCheckBox>(1141)->SetValue(v.smoothingOn != 0);
+    panel3d_->Item<wxComboBox>(1142)->SetSelection(v.smoothingMethod != 0 ? 1 : 0);
+    panel3d_->Item<wxComboBox>(1143)->SetSelection(std::clamp(v.smoothingWidth, 0, 3));
+    panel3d_->SetDlgItemText(1144, wxString::FromUTF8(v.CommentUtf8()));
+    std::string unit, label;
+    doc->GetUnitText(0, &unit);
+    label = unit;
+    doc->GetUnitLabel(&label, 0);
+    panel3d_->SetDlgItemText(1134, wxString::FromUTF8(unit));
+    panel3d_->SetDlgItemText(1133, wxString::FromUTF8(label));
+}
+
+void CMainFrame::fillMeasure(CView3dDoc* doc) {
+    const v3d::MeasureState& m = *doc->GetMeasureState();
+    panelMeasure_->SetDlgItemText(1151, fmt("%.6f", m.xPitch));
+    panelMeasure_->SetDlgItemText(1152, fmt("%.6f", m.yPitch));
+    panelMeasure_->Item<wxSlider>(1155)->SetValue(scaleIndex(m.graphScalePreset));
+    if (number(panelMeasure_->GetDlgItemText(1157)) != m.graphScaleFree ||
+        panelMeasure_->GetDlgItemText(1157).empty())
+        panelMeasure_->SetDlgItemText(1157, fmt("%.1f", m.graphScaleFree));
+    panelMeasure_->Item<wxCheckBox>(1156)->SetValue(m.graphScaleFreeOn != 0);
+    UpdateGraphScaleEnables(doc);
+    const int kind = doc->LineKind();
+    const bool free = kind == 2;
+    panelMeasure_->EnableItem(1161, !free);
+    panelMeasure_->Item<wxCheckBox>(1161)->SetValue(!free && m.linePositionFixed[kind] != 0);
+    panelMeasure_->SetDlgItemText(
+        1162, free ? wxString() : wxString::FromUTF8(ui::Resources().LoadString(kind == 0 ? 2015 : 2016)));
+    panelMeasure_->EnableItem(1163, !free);
+    panelMeasure_->SetDlgItemText(1163, free ? wxString() : wxString::Format("%d", m.linePosition[kind]));
+    if (auto* edit = panelMeasure_->Item<wxTextCtrl>(1163); edit && !free)
+        edit->SetInsertionPoint(std::min<long>(caret_, edit->GetLastPosition()));
+    auto* list = panelMeasure_->Item<wxListBox>(1164);
+    list->Clear();
+    std::string z, xy, area;
+    doc->GetUnitText(2, &z);
+    doc->GetUnitText(0, &xy);
+    area = z;
+    doc->GetUnitLabel(&area, 2);
+    const auto& r = ui::Resources();
+    const double values[7] = {m.measured[0],     m.xPitch * m.measured[1], m.measured[2],    m.measured[3],
+                              doc->Roughness(1), doc->Roughness(0),        doc->Roughness(2)};
+    const std::string units[7] = {z, xy, area, "", z, z, z};
+    for (UINT id = 2031; id <= 2037; ++id)
+        list->Append(wxString::FromUTF8(
+            v3d::FillMeasuredFormat(r.LoadString(id), values[id - 2031], units[id - 2031])));
+    panelMeasure_->SetDlgItemText(1153, wxString::FromUTF8(xy));
+    panelMeasure_->SetDlgItemText(1154, wxString::FromUTF8(xy));
+    panelMeasure_->Item<wxRadioButton>(1206)->SetValue(m.lineMode == 0);
+    panelMeasure_->Item<wxRadioButton>(1207)->SetValue(m.lineMode == 1);
+    panelMeasure_->EnableItem(1208, m.lineMode == 1);
+    if (integer(panelMeasure_->GetDlgItemText(1209), -9999) != m.lineCount)
+        panelMeasure_->SetDlgItemText(1209, wxString::Format("%d", m.lineCount));
+}
+
+void CMainFrame::sliceScrolled(CView3dDoc* doc, int position) {
+    const double level = position * 0.01;
+    CView3dFrm* frame = GetActive3dFrame();
+    if (level != doc->GetViewState()->sliceLevel) {
+        doc->SetSliceLevel(level);
+        if (doc->areaData)
+            invalidate(frame, 4, true);
+        invalidate(frame, 2, true);
+    }
+    panel3d_->SetDlgItemText(1102, fmt("%.2f", doc->BaseOffset() + level));
+}
+
+LRESULT CMainFrame::onHScroll(WPARAM wParam, LPARAM) {
+    CView3dDoc* doc = GetActive3dDoc();
+    if (!doc)
+        return 0;
+    CView3dFrm* frame = GetActive3dFrame();
+    // Which slider moved: each panel's sliders are read back at their positions.
+    const int slice = panel3d_->Item<wxSlider>(1103)->GetValue();
+    if (int(doc->GetViewState()->sliceLevel * 100) != slice)
+        sliceScrolled(doc, slice);
+    const double preset = kScale[std::clamp(panel3d_->Item<wxSlider>(1111)->GetValue(), 0, 10)];
+    if (doc->ScreenMode() == 0 && preset != doc->GetViewState()->zScalePreset) {
+        doc->SetZScalePreset(preset);
+        doc->RebuildExtentLists();
+        invalidate(frame, 3, true);
+    }
+    const double graph = kScale[std::clamp(panelMeasure_->Item<wxSlider>(1155)->GetValue(), 0, 10)];
+    if (doc->ScreenMode() == 1 && graph != doc->GetMeasureState()->graphScalePreset) {
+        doc->SetGraphScalePreset(graph);
+        invalidate(frame, 7, true);
+    }
+    (void)wParam;
+    return 0;
+}
+
+void CMainFrame::lineCountChanged(int n, bool fromSpin) {
+    CView3dDoc* doc = GetActive3dDoc();
+    CView3dFrm* frame = GetActive3dFrame();
+    if (!doc || (!fromSpin && (n % 2 == 0 || !panelsReady_)))
+        return;
+    const int kind = doc->LineKind();
+    const wxSize extent = analysisExtent(frame);
+    int c = kind == 0 ? extent.y : kind == 1 ? extent.x : std::max(extent.x, extent.y);
+    const int allowed = c > 0 ? (c % 2 ? c : c - 1) : 1;
+    v3d::MeasureState& m = *doc->GetMeasureState();
+    if (n < 0) {
+        ShowMessage(kMsgTooFewLines, MB_OK | MB_ICONSTOP);
+        SetLineCountText(std::to_string(m.lineCount));
+        return;
+    }
+    if (n > 0 && c > 0 && c < n) {
+        ShowMessage(kMsgTooManyLines, MB_OK | MB_ICONSTOP, {std::to_string(allowed)});
+        SetLineCountText(std::to_string(m.lineCount));
+        return;
+    }
+    if (c > 0 && kind <= 1) {
+        const int half = n / 2;
+        int& position = m.linePosition[kind];
+        if (c < position + half + 1) {
+            position = c / 2;
+            invalidate(frame, 6, false);
+        }
+        if (position <= half) {
+            position = half;
+            invalidate(frame, 6, false);
+        }
+    }
+    doc->SetLineCount(n);
+    doc->SetLinePosition(kind, m.linePosition[std::min(kind, 2)]);
+    invalidate(frame, 7, true);
+    invalidate(frame, 6, false);
+}
+
+void CMainFrame::bindPanelHandlers() {
+    // Combo items of the smoothing method and width.
+    for (const char* item : {"移動平均", "加重平均"})
+        panel3d_->Item<wxComboBox>(1142)->Append(wxString::FromUTF8(item));
+    for (const char* item : {" 2ﾎﾟｲﾝﾄ", " 4ﾎﾟｲﾝﾄ", " 8ﾎﾟｲﾝﾄ", "12ﾎﾟｲﾝﾄ"})
+        panel3d_->Item<wxComboBox>(1143)->Append(wxString::FromUTF8(item));
+    OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
+    panel3d_->OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
+    panelMeasure_->OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
+
+    auto withDoc = [this](auto fn) {
+        return [this, fn] {
+            CView3dDoc* doc = GetActive3dDoc();
+            if (doc)
+                fn(doc, GetActive3dFrame());
+        };
+    };
+    auto& params = v3d::GlobalProcParams();
+    auto checked = [this](ui::TemplatePanel* p, int id) {
+        return p->Item<wxCheckBox>(id)->GetValue() ? 1 : 0;
+    };
+    panel3d_->OnControl(ui::EN_CHANGE, 1101, withDoc([this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            const int count = integer(panel3d_->GetDlgItemText(1101), 1);
+                            if (doc->SetContourCount(count))
+                                params.contourCount = int16_t(count);
+                            if (panelsReady_)
+                                invalidate(frame, 1, false);
+                        }));
+    auto sceneRefresh = [](CView3dDoc* doc, CView3dFrm* frame) {
+        if (doc->RebuildExtentLists())
+            invalidate(frame, 3, true);
+    };
+    panel3d_->OnCommand(1105, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            doc->SetZAxisFixed(checked(panel3d_, 1105));
+                            params.zAxisFixed = doc->GetViewState()->zAxisFixed;
+                            sceneRefresh(doc, frame);
+                        }));
+    panel3d_->OnControl(ui::EN_CHANGE, 1106, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            if (doc->SetZAxisLength(number(panel3d_->GetDlgItemText(1106))))
+                                params.zAxisLength = doc->GetViewState()->zAxisLength;
+                            if (doc->GetViewState()->zAxisFixed)
+                                sceneRefresh(doc, frame);
+                        }));
+    panel3d_->OnCommand(1107, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            doc->SetScaleLinesShown(checked(panel3d_, 1107));
+                            params.scaleLinesShown = doc->GetViewState()->scaleLinesShown;
+                            sceneRefresh(doc, frame);
+                        }));
+    panel3d_->OnCommand(1112, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            doc->SetZScaleFixed(checked(panel3d_, 1112));
+                            params.zScaleFixed = doc->GetViewState()->zScaleFixed;
+                            invalidate(frame, 3, true);
+                            UpdateScaleEnables(doc);
+                        }));
+    panel3d_->OnCommand(1113, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            doc->SetZScaleFreeOn(checked(panel3d_, 1113));
+                            params.zScaleFreeOn = doc->GetViewState()->zScaleFreeOn;
+                            sceneRefresh(doc, frame);
+                            UpdateScaleEnables(doc);
+                        }));
+    panel3d_->OnControl(ui::EN_CHANGE, 1114, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            if (!panelsReady_)
+                                return;
+                            if (doc->SetZScaleFree(number(panel3d_->GetDlgItemText(1114))))
+                                params.zScaleFree = doc->GetViewState()->zScaleFree;
+                            if (doc->GetViewState()->zScaleFreeOn)
+                                sceneRefresh(doc, frame);
+                        }));
+    auto fixedView = [](CView3dDoc* doc, CView3dFrm* frame) {
+        if (doc->GetViewState()->rotationFixed && doc->RebuildScene()) {
+            doc->ApplyFixedView();
+            invalidate(frame, 3, true);
+        }
+    };
+    panel3d_->OnCommand(1121, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            doc->SetRotationFixed(checked(panel3d_, 1121));
+                            params.rotationFixed = doc->GetViewState()->rotationFixed;
+                            fixedView(doc, frame);
+                        }));
+    for (int id : {1122, 1123, 1124, 1125})
+        panel3d_->OnControl(ui::EN_CHANGE, id,
+                            withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                                if (!panelsReady_)
+                                    return;
+                                const double v = number(panel3d_->GetDlgItemText(id));
+                                v3d::ViewState& s = *doc->GetViewState();
+                                if (id == 1122 && doc->SetRotationX(v))
+                                    params.rotationX = s.rotationX;
+                                if (id == 1123 && doc->SetRotationY(v))
+                                    params.rotationY = s.rotationY;
+                                if (id == 1124 && doc->SetRotationZ(v))
+                                    params.rotationZ = s.rotationZ;
+                                if (id == 1125 && doc->SetZoom(v))
+                                    params.zoom = s.zoom;
+                                fixedView(doc, frame);
+                            }));
+    auto smoothingChain = [this](CView3dDoc* doc, CView3dFrm* frame) {
+        if (doc->ReprocessHeight()) {
+            invalidate(frame, 3, true);
+            doc->contourStale = 1;
+            invalidate(frame, 1, true);
+            UpdateSliceSlider(doc);
+            doc->binaryStale = 1;
+            invalidate(frame, 2, true);
+            invalidate(frame, 4, true);
+            UpdatePanelsFromDoc(doc);
+        }
+    };
+    panel3d_->OnCommand(1141, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            doc->SetSmoothing(checked(panel3d_, 1141));
+                            params.smoothingOn = doc->GetViewState()->smoothingOn;
+                            smoothingChain(doc, frame);
+                        }));
+    for (int id : {1142, 1143})
+        panel3d_->OnControl(ui::CBN_SELCHANGE, id,
+                            withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                                auto* choice = panel3d_->Item<wxComboBox>(id);
+                                const int sel = choice ? choice->GetSelection() : 0;
+                                if (id == 1142) {
+                                    doc->SetSmoothingMethod(sel);
+                                    params.smoothingMethod = sel;
+                                } else if (doc->SetSmoothingWidth(sel)) {
+                                    params.smoothingWidth = sel;
+                                }
+                                if (doc->GetViewState()->smoothingOn)
+                                    smoothingChain(doc, frame);
+                            }));
+    panel3d_->OnControl(ui::EN_CHANGE, 1144, withDoc([this](CView3dDoc* doc, CView3dFrm*) {
+                            doc->SetComment(panel3d_->GetDlgItemText(1144).utf8_string());
+                        }));
+    panel3d_->OnCommand(1252, [this, checked] { measureFlag = checked(panel3d_, 1252); });
+    panel3d_->OnCommand(1253, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
+                            const int flag = measureFlag;
+                            measureFlag = 1;
+                            if (doc->EnsureHistogram()) {
+                                invalidate(frame, 4, true);
+                                invalidate(frame, 2, true);
+                            }
+                            measureFlag = flag;
+                            UpdatePanelsFromDoc(doc);
+                        }));
+
+    // Measurement panel.
+    panelMeasure_->OnCommand(1156, withDoc([=, this](CView3dDoc* doc, CView3dFrm* frame) {
+                                 doc->SetGraphScaleFreeOn(checked(panelMeasure_, 1156));
+                                 invalidate(frame, 7, true);
+                                 UpdateGraphScaleEnables(doc);
+                             }));
+    panelMeasure_->OnControl(ui::EN_CHANGE, 1157, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
+                                 doc->SetGraphScaleFree(number(panelMeasure_->GetDlgItemText(1157)));
+                                 if (panelsReady_ && doc->GetMeasureState()->graphScaleFreeOn)
+                                     invalidate(frame, 7, true);
+                             }));
+    panelMeasure_->OnCommand(1161, withDoc([=, this](CView3dDoc* doc, CView3dFrm*) {
+                                 doc->SetLinePositionFixed(doc->LineKind(), checked(panelMeasure_, 1161));
+                             }));
+    panelMeasure_->OnControl(
+        ui::EN_CHANGE, 1163, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
+            const int kind = doc->LineKind();
+            if (kind == 2)
+                return;
+            auto* edit = panelMeasure_->Item<wxTextCtrl>(1163);
+            if (panelsReady_ && edit)
+                caret_ = edit->GetInsertionPoint();
+            const int value = integer(panelMeasure_->GetDlgItemText(1163), 0);
+            if (panelsReady_) {
+                const wxSize extent = analysisExtent(frame);
+                const int limit = kind == 0 ? extent.y : extent.x;
+                if (limit < value) {
+                    panelsReady_ = 0;
+                    panelMeasure_->SetDlgItemText(
+                        1163, wxString::Format("%d", doc->GetMeasureState()->linePosition[kind]));
+                    if (edit)
+                        edit->SetInsertionPoint(std::min<long>(caret_, edit->GetLastPosition()));
+                    panelsReady_ = 1;
+                    return;
+                }
+            }
+            doc->SetLinePosition(kind, value);
+            if (panelsReady_) {
+                invalidate(frame, 6, false);
+                invalidate(frame, 7, false);
+            }
+        }));
+    auto lineMode = [this](CView3dDoc* doc, CView3dFrm* frame) {
+        const bool automatic = panelMeasure_->Item<wxRadioButton>(1206)->GetValue();
+        doc->SetLineMode(automatic ? 0 : 1);
+        panelMeasure_->EnableItem(1208, !automatic);
+        if (automatic)
+            invalidate(frame, 7, true);
+    };
+    panelMeasure_->OnCommand(1206, withDoc(lineMode));
+    panelMeasure_->OnCommand(1207, withDoc(lineMode));
+    panelMeasure_->OnCommand(1208, withDoc([](CView3dDoc* doc, CView3dFrm* frame) {
+                                 for (int cursor : {2, 3})
+                                     for (int kind = 0; kind < 3; ++kind)
+                                         doc->SetLineCoord(cursor, kind, -1.0);
+                                 invalidate(frame, 7, true);
+                             }));
+    panelMeasure_->OnControl(ui::EN_CHANGE, 1209, [this] {
+        lineCountChanged(integer(panelMeasure_->GetDlgItemText(1209), 1), false);
+    });
+    if (auto* spin = panelMeasure_->Item<wxSpinButton>(1210)) {
+        spin->SetRange(-1000000, 1000000);
+        auto step = [this](int direction) {
+            CView3dDoc* doc = GetActive3dDoc();
+            if (!doc)
+                return;
+            const int by = wxGetKeyState(WXK_CONTROL) ? 10 : 2;
+            const wxSize extent = analysisExtent(GetActive3dFrame());
+            const int kind = doc->LineKind();
+            const int c = kind == 0 ? extent.y : kind == 1 ? extent.x : std::max(extent.x, extent.y);
+            const int allowed = c > 0 ? (c % 2 ? c : c - 1) : 1;
+            const int n = std::clamp(doc->GetLineCount() + direction * by, 1, std::max(allowed, 1));
+            SetLineCountText(std::to_string(n));
+            lineCountChanged(n, true);
+        };
+        spin->Bind(wxEVT_SPIN_UP, [step](wxSpinEvent& ev) {
+            step(+1);
+            ev.Veto();
+        });
+        spin->Bind(wxEVT_SPIN_DOWN, [step](wxSpinEvent& ev) {
+            step(-1);
+            ev.Veto();
+        });
+    }
+}
+
+} // namespace brx

@@ -1,0 +1,263 @@
+#include "viewer3d/app/View3dApp.h"
+
+#include "platform/FindableWindow.h"
+#include "platform/MessageSink.h"
+#include "platform/Settings.h"
+#include "platform/WindowMessages.h"
+#include "ui/ProgramHooks.h"
+#include "ui/TemplateWindow.h"
+#include "ui/resources/ResourceRegistry.h"
+#include "viewer3d/app/GeneralSetDlg.h"
+#include "viewer3d/app/MainFrame.h"
+#include "viewer3d/app/View3dDoc.h"
+#include "viewer3d/app/View3dFrm.h"
+#include "viewer3d/core/ProcParams.h"
+
+#include <wx/app.h>
+#include <wx/dnd.h>
+#include <wx/filename.h>
+#include <wx/utils.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace brx {
+
+namespace {
+
+View3dApp*& current() {
+    static View3dApp* app = nullptr;
+    return app;
+}
+
+constexpr UINT kMsgOpenGlMissing = 9252;
+constexpr UINT kMsgParamSaveFailed = 9214;
+constexpr UINT kMsgInvalidName = 0xF100;
+constexpr UINT kMsgFailedToOpenDoc = 0xF101;
+
+// Dropped files go to the application's open.
+class DropTarget : public wxFileDropTarget {
+public:
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) override {
+        for (const wxString& name : names)
+            View3dApp::Get().OpenDocumentFile(name.utf8_string());
+        return true;
+    }
+};
+
+} // namespace
+
+View3dApp::View3dApp() {
+    current() = this;
+    OnCommand(57664, [this] { OnAppAbout(); });
+    OnCommand(32021, [this] { OnGeneralSettings(); });
+}
+
+View3dApp::~View3dApp() {
+    openLink_.Unregister();
+    if (current() == this)
+        current() = nullptr;
+}
+
+View3dApp& View3dApp::Get() {
+    return *current();
+}
+
+bool View3dApp::InitInstance(const std::string& programFolder, const std::vector<std::string>& paths) {
+    folder_ = programFolder;
+    SetSettingsFilePath(folder_ + "/Brelvoxa.ini");
+    const std::string resource = ReadIniString("Settings", "Resource", "");
+    if (resource.empty())
+        WriteIniString("Settings", "Resource", "BRX_l_jpn.dll");
+    else
+        ui::LoadLanguageBundle(resource); // a missing bundle leaves the program's own texts
+    ui::SetAppCommandTarget(this);
+    v3d::View3dData::SetStringLoader(ResourceText);
+    CView3dDoc::SetPanelRefill([](CView3dDoc* doc) {
+        if (View3dApp* app = current(); app && app->main_)
+            app->main_->UpdatePanelsFromDoc(doc);
+    });
+
+    main_ = new CMainFrame();
+    v3d::GlobalProcParams().Load(v3d::ProcParamsPath(folder_));
+    main_->SetDropTarget(new DropTarget);
+    if (startShowCommand == 3)
+        main_->Maximize();
+    main_->Show();
+
+    // Paths of a later start arrive through the open-request window.
+    openLink_.Register(kOpenRequestClass, "open request", [](const COPYDATASTRUCT& r) -> LRESULT {
+        if (r.dwData != kOpenRequestTag || !r.lpData)
+            return 0;
+        const std::string path(static_cast<const char*>(r.lpData), r.cbData);
+        wxTheApp->CallAfter([path] {
+            if (View3dApp* app = current()) {
+                app->OpenDocumentFile(path);
+                if (app->main_)
+                    app->main_->Raise();
+            }
+        });
+        return 1;
+    });
+
+    ticker_ = std::make_unique<ui::LiveTicker>([this] { IdleTick(); });
+    ticker_->StartTicking(30);
+    // Paths on the command line open once the window shows.
+    for (const std::string& p : paths)
+        wxTheApp->CallAfter([this, p] { OpenDocumentFile(p); });
+    return true;
+}
+
+int View3dApp::ExitInstance() {
+    if (ticker_)
+        ticker_->StopTicking();
+    openLink_.Unregister();
+    int failure = 0;
+    if (!v3d::GlobalProcParams().Save(v3d::ProcParamsPath(folder_), &failure))
+        ShowMessage(failure == 1 ? kMsgInvalidName : kMsgParamSaveFailed, MB_OK | MB_ICONEXCLAMATION,
+                    {v3d::ProcParamsPath(folder_)});
+    return 0;
+}
+
+std::string View3dApp::FindTemplateByExt(const char* ext) {
+    if (!ext || ext[0] != '.')
+        return std::string();
+    const wxString e = wxString::FromUTF8(ext).Lower();
+    if (e == ".tdv")
+        return ".tdv";
+    if (e == ".cbs")
+        return ".cbs";
+    return std::string();
+}
+
+std::string View3dApp::GetTdvTemplate() const {
+    return FindTemplateByExt(ui::Resources().LoadString(1015).substr(1).c_str());
+}
+
+std::string View3dApp::GetCbsTemplate() const {
+    return FindTemplateByExt(ui::Resources().LoadString(1651).substr(1).c_str());
+}
+
+CView3dDoc* View3dApp::OpenDocumentFile(const std::string& given) {
+    std::string path = given;
+    if (!path.empty() && path.front() == '"')
+        path.erase(0, 1);
+    if (const size_t q = path.find_last_of('"'); q != std::string::npos)
+        path.erase(q);
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(path, ec);
+    // A symbolic link stands for a shortcut: its target is opened.
+    if (std::filesystem::is_symlink(full, ec))
+        full = std::filesystem::canonical(full, ec);
+    path = full.lexically_normal().string();
+    if (!main_)
+        return nullptr;
+    // Already open: activate its frame.
+    for (CView3dFrm* frame : main_->DocFrames())
+        if (frame->Doc() && frame->Doc()->GetPathName() == path) {
+            frame->Activate();
+            main_->Raise();
+            return frame->Doc();
+        }
+    const std::string ext = FindTemplateByExt(std::filesystem::path(path).extension().string().c_str());
+    if (ext == ".cbs") {
+        ShowMessage(kMsgFailedToOpenDoc, MB_OK | MB_ICONEXCLAMATION);
+        return nullptr;
+    }
+    const std::string title = std::filesystem::path(path).filename().string();
+    CView3dFrm* frame = main_->NewDocumentFrame(title);
+    CView3dDoc* doc = frame->Doc();
+    if (!doc || !doc->OnOpenDocument(path)) {
+        frame->Destroy();
+        return nullptr;
+    }
+    doc->SetPathName(path);
+    frame->SetTitle(wxString::FromUTF8(doc->GetTitle()));
+    main_->UpdatePanelsFromDoc(doc);
+    main_->RefreshTitle();
+    return doc;
+}
+
+void View3dApp::IdleTick() {
+    ++idleCount_;
+    if (!main_ || wxWindow::GetCapture())
+        return;
+    CView3dFrm* frame = main_->GetActive3dFrame();
+    if (!frame || !frame->Doc())
+        return;
+    const int role = frame->Doc()->ScreenMode() != 0 ? 5 : 0;
+    ui::View* view = frame->GetPaneView(role);
+    if (!view)
+        view = frame->GetActiveView();
+    if (view)
+        PostMessage(view->GetSafeHwnd(), WM_IDLE_TICK, 0, LPARAM(idleCount_));
+}
+
+bool View3dApp::RegisterShellTypes(const std::string& programPath) {
+    std::string data;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        data = xdg;
+    else if (const char* home = std::getenv("HOME"))
+        data = std::string(home) + "/.local/share";
+    else
+        return false;
+    std::error_code ec;
+    std::filesystem::create_directories(data + "/mime/packages", ec);
+    std::filesystem::create_directories(data + "/applications", ec);
+    {
+        std::ofstream mime(data + "/mime/packages/brelvoxa.xml");
+        mime << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                "  <mime-type type=\"application/x-brelvoxa-tdv\">\n"
+                "    <comment>View3D Document</comment>\n"
+                "    <glob pattern=\"*.tdv\"/>\n"
+                "  </mime-type>\n"
+                "  <mime-type type=\"application/x-brelvoxa-cbs\">\n"
+                "    <comment>CalibrationSetting Document</comment>\n"
+                "    <glob pattern=\"*.cbs\"/>\n"
+                "  </mime-type>\n"
+                "</mime-info>\n";
+        if (!mime)
+            return false;
+    }
+    std::ofstream desktop(data + "/applications/brelvoxa.desktop");
+    desktop << "[Desktop Entry]\nType=Application\nName=Brelvoxa\nExec=\"" << programPath
+            << "\" %F\nMimeType=application/x-brelvoxa-tdv;application/x-brelvoxa-cbs;\nTerminal=false\n";
+    return bool(desktop);
+}
+
+bool View3dApp::HandPathsToRunningViewer(const std::vector<std::string>& paths) {
+    TopWindowInfo target;
+    if (!FindTopWindow(kOpenRequestClass, nullptr, &target))
+        return false;
+    for (const std::string& p : paths) {
+        std::error_code ec;
+        const std::string full = std::filesystem::absolute(p, ec).string();
+        COPYDATASTRUCT record;
+        record.dwData = kOpenRequestTag;
+        record.cbData = DWORD(full.size());
+        record.lpData = full.data();
+        if (!SendCopyData(target, record, 5000))
+            return false;
+    }
+    return true;
+}
+
+void View3dApp::OnAppAbout() {
+    CAboutDlg about(main_);
+    about.DoModal();
+}
+
+void View3dApp::OnGeneralSettings() {
+    CGeneralSetDlg dlg(main_);
+    v3d::ProcParams& p = v3d::GlobalProcParams();
+    dlg.threshold = p.invalidThreshold;
+    dlg.option = p.invalidOption;
+    if (dlg.DoModal() == IDOK) {
+        p.invalidThreshold = dlg.threshold;
+        p.invalidOption = dlg.option;
+    }
+}
+
+} // namespace brx

@@ -1,0 +1,188 @@
+#include "viewer3d/app/View3dDoc.h"
+
+#include "platform/File.h"
+#include "platform/MessageSink.h"
+#include "ui/Services.h"
+#include "ui/Timers.h"
+#include "ui/resources/ResourceRegistry.h"
+#include "viewer3d/core/MeasuredText.h"
+
+#include <wx/clipbrd.h>
+
+namespace brx {
+
+namespace {
+
+constexpr UINT kMsgCannotRead = 9202;
+constexpr UINT kMsgCannotSave = 9203;
+constexpr UINT kMsgUnsupportedExt = 9206;
+constexpr UINT kMsgFailedToOpen = 61697;
+constexpr UINT kMsgInvalidFileName = 61696;
+constexpr UINT kMsgFailedToSave = 61698;
+constexpr UINT kMsgCsvWriteFailed = 61732;
+
+std::function<void(CView3dDoc*)>& panelRefill() {
+    static std::function<void(CView3dDoc*)> f;
+    return f;
+}
+
+} // namespace
+
+std::string ResourceText(unsigned id) {
+    return ui::Resources().LoadString(id);
+}
+
+CView3dDoc::CView3dDoc() = default;
+
+CView3dDoc::~CView3dDoc() {
+    DeleteGlLists();
+    CView3dDoc::DeleteContents();
+}
+
+void CView3dDoc::SetPanelRefill(std::function<void(CView3dDoc*)> refill) {
+    panelRefill() = std::move(refill);
+}
+
+void CView3dDoc::DeleteContents() {
+    v3d::View3dData::DeleteContents();
+    ui::Document::DeleteContents();
+}
+
+void CView3dDoc::OnScenePrepared() {
+    UpdateAllViews(nullptr, 0, nullptr);
+}
+
+bool CView3dDoc::OnOpenDocument(const std::string& path) {
+    if (path.empty())
+        return false;
+    CFile file;
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
+        ShowMessage(kMsgFailedToOpen, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    DeleteContents();
+    const int format = FormatIndexOfPath(path);
+    int slotType = -1;
+    bool read = false;
+    {
+        ui::WaitCursor wait;
+        try {
+            read = ReadFileOfFormat(&file, format, &slotType);
+            file.Close();
+        } catch (const CFileException&) {
+            file.Abort();
+            DeleteContents();
+            ShowMessage(kMsgFailedToOpen, MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        } catch (const std::exception&) {
+            file.Abort();
+            read = false;
+        }
+    }
+    if (!read) {
+        DeleteContents();
+        ShowMessage(kMsgCannotRead, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    ProcessPlanes(format, slotType);
+    SetModifiedFlag(false);
+    if (panelRefill())
+        panelRefill()(this);
+    SetParamSource(2);
+    return true;
+}
+
+bool CView3dDoc::OnSaveDocument(const std::string& path) {
+    if (path.empty())
+        return false;
+    if (FormatIndexOfPath(path) != 6) {
+        ShowMessage(kMsgUnsupportedExt, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(kMsgCannotSave, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    int result = 0;
+    {
+        ui::WaitCursor wait;
+        result = SaveTdv(path);
+    }
+    switch (result) {
+    case 1:
+        SetModifiedFlag(false);
+        return true;
+    case -1:
+        ShowMessage(kMsgInvalidFileName, MB_OK | MB_ICONEXCLAMATION, {path});
+        return false;
+    case -2:
+        ShowMessage(kMsgFailedToSave, MB_OK | MB_ICONEXCLAMATION, {path});
+        return false;
+    default:
+        ShowMessage(kMsgCannotSave, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+}
+
+int CView3dDoc::LoadVv3dRecord(const void* data, uint64_t length) {
+    bool loaded = false;
+    {
+        ui::WaitCursor wait;
+        loaded = View3dData::LoadVv3dRecord(data, length);
+    }
+    if (!loaded) {
+        ShowMessage(kMsgCannotRead, MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    ProcessPlanes(-1, -1);
+    return 1;
+}
+
+std::string CView3dDoc::MeasuredText(bool csv) const {
+    auto* self = const_cast<CView3dDoc*>(this);
+    const v3d::MeasureState& m = *self->GetMeasureState();
+    v3d::MeasuredValues v;
+    v.height = m.measured[0];
+    v.width = m.measured[1] * m.xPitch;
+    v.area = m.measured[2];
+    v.angle = m.measured[3];
+    v.rz = Roughness(0);
+    v.ra = Roughness(1);
+    v.rzjis = Roughness(2);
+    GetUnitText(2, &v.zUnit);
+    GetUnitText(0, &v.xyUnit);
+    v.areaLabel = v.zUnit;
+    GetUnitLabel(&v.areaLabel, 2);
+    return v3d::FormatMeasuredValues(v, csv, ResourceText);
+}
+
+int CView3dDoc::SaveMeasuredData(wxWindow* parent) {
+    ui::FileDialogRequest request;
+    request.open = false;
+    const auto& r = ui::Resources();
+    request.fileName = r.LoadString(1500) + "." + r.LoadString(1501);
+    request.filter =
+        r.LoadString(1602) + "|" + r.LoadString(1603) + "|" + r.LoadString(1600) + "|" + r.LoadString(1601);
+    request.confirmOverwrite = true;
+    const ui::FileDialogResult chosen = ui::RunFileDialog(parent, request);
+    if (chosen.paths.empty())
+        return 1;
+    std::string path = chosen.paths.front();
+    const std::string ext = "." + r.LoadString(1501);
+    if (path.find('.', path.find_last_of('/') + 1) == std::string::npos)
+        path += ext;
+    const int written = v3d::WriteMeasuredCsv(path, MeasuredText(true));
+    if (written <= 0) { // not created, or a write error: reported, never taken for success
+        ShowMessage(kMsgCsvWriteFailed, MB_OK | MB_ICONEXCLAMATION, {path});
+        return 0;
+    }
+    return 1;
+}
+
+int CView3dDoc::CopyMeasuredText() {
+    const std::string text = MeasuredText(false);
+    if (!wxTheClipboard->Open())
+        return 0;
+    wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(text)));
+    wxTheClipboard->Close();
+    return 1;
+}
+
+} // namespace brx

@@ -1,0 +1,48 @@
+// The window document of the 3D viewer: the document data of viewer3d/core with its views,
+// its file steps (open by extension, save as .tdv), the received data set and the measured
+// values as CSV and clipboard text. Messages are shown by string id.
+#pragma once
+
+#include "ui/Document.h"
+#include "viewer3d/core/View3dData.h"
+
+#include <functional>
+#include <string>
+
+class wxWindow;
+
+namespace brx {
+
+// A text of the program's string table (the lookup the document data and its text formats use).
+std::string ResourceText(unsigned id);
+
+class CView3dDoc : public ui::Document, public v3d::View3dData {
+public:
+    CView3dDoc();
+    ~CView3dDoc() override;
+
+    void DeleteContents() override;
+    // Opens by extension; 61697 when the file cannot be read, 9202 when nothing usable came.
+    bool OnOpenDocument(const std::string& path) override;
+    // Writes a .tdv; any other extension: 9206 then 9203.
+    bool OnSaveDocument(const std::string& path) override;
+    // Takes a received record: 1 loaded, 0 refused (9202 shown; the document stays empty).
+    int LoadVv3dRecord(const void* data, uint64_t length);
+
+    // The measured values to a CSV file chosen in a save dialog: 1 written or cancelled, 0 when
+    // the file could not be written (61732 shown).
+    int SaveMeasuredData(wxWindow* parent);
+    // The measured values as UTF-8 text (also put on the clipboard by CopyMeasuredText).
+    std::string MeasuredText(bool csv) const;
+    int CopyMeasuredText();
+
+    // Called after a file was opened so the main window refills its panels.
+    static void SetPanelRefill(std::function<void(CView3dDoc*)> refill);
+
+    bool showRoughness = false, showWaviness = false;
+
+protected:
+    void OnScenePrepared() override;
+};
+
+} // namespace brx

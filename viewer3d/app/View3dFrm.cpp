@@ -1,0 +1,534 @@
+#include "viewer3d/app/View3dFrm.h"
+
+#include "platform/Encoding.h"
+#include "platform/MessageSink.h"
+#include "platform/Settings.h"
+#include "ui/ResourceWidgets.h"
+#include "ui/Services.h"
+#include "ui/SplitterGrid.h"
+#include "ui/Timers.h"
+#include "ui/resources/ResourceRegistry.h"
+#include "viewer3d/app/CalibFrm.h"
+#include "viewer3d/app/GeneralSetDlg.h"
+#include "viewer3d/app/MainFrame.h"
+#include "viewer3d/app/StandInView.h"
+#include "viewer3d/app/View3dDoc.h"
+
+#include <wx/bitmap.h>
+#include <wx/dcmemory.h>
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/sizer.h>
+#include <wx/splitter.h>
+#include <wx/toolbar.h>
+
+#include <cstring>
+
+namespace brx {
+
+namespace {
+
+constexpr std::array<int, 4> kDefaultWidths = {266, 533, 266, 533};
+constexpr std::array<int, 7> kDefaultHeights = {426, 213, 213, 213, 213, 320, 320};
+constexpr UINT kMsgFileExists = 9200;
+
+wxSplitterWindow* splitterOf(wxWindow* pane) {
+    return pane ? dynamic_cast<wxSplitterWindow*>(pane->GetParent()) : nullptr;
+}
+
+void setSash(wxWindow* pane, int position) {
+    if (wxSplitterWindow* s = splitterOf(pane))
+        s->SetSashPosition(position);
+}
+
+// The extension of a path's file name with its dot, empty when the name has none (a dot in a
+// folder name does not count).
+std::string extensionOf(const std::string& path, std::string* stem) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        *stem = path;
+        return std::string();
+    }
+    *stem = path.substr(0, dot);
+    return path.substr(dot);
+}
+
+} // namespace
+
+CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const std::string& title)
+    : ui::RoutedMdiChildFrame(main, wxString::FromUTF8(title)), main_(main) {
+    SetDocument(std::move(doc));
+    // Pane sizes: from the active document frame, else the settings; -1 means the default.
+    CView3dFrm* active = main->GetActive3dFrame();
+    if (active && active != this) {
+        active->SavePaneSizes(-1);
+        widths_ = active->widths_;
+        heights_ = active->heights_;
+        if (!active->IsMaximized())
+            SetSize(active->GetSize());
+    } else {
+        for (int i = 0; i < 4; ++i)
+            widths_[i] = ReadIniInt("Settings", ("PainWidth" + std::to_string(i + 1)).c_str(), -1);
+        for (int i = 0; i < 7; ++i)
+            heights_[i] = ReadIniInt("Settings", ("PainHeight" + std::to_string(i + 1)).c_str(), -1);
+    }
+    for (int i = 0; i < 4; ++i)
+        if (widths_[i] < 0)
+            widths_[i] = kDefaultWidths[i];
+    for (int i = 0; i < 7; ++i)
+        if (heights_[i] < 0)
+            heights_[i] = kDefaultHeights[i];
+
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    barSizer_ = new wxBoxSizer(wxHORIZONTAL);
+    top->Add(barSizer_, 0, wxEXPAND);
+    SetSizer(top);
+    buildBars();
+    buildPanes();
+
+    OnCommand(32701, &CView3dFrm::ShowScreen3d);
+    OnCommand(32702, &CView3dFrm::ShowScreenMeasure);
+    OnUpdateUI(32701, [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->ScreenMode() == 0); });
+    OnUpdateUI(32702, [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->ScreenMode() == 1); });
+    for (int kind = 0; kind < 3; ++kind) {
+        OnCommand(32751 + kind, [this, kind] { SetLineKind(kind); });
+        OnUpdateUI(32751 + kind, [this, kind](ui::CmdUI& c) {
+            c.Enable(Doc() && Doc()->ScreenMode() == 1);
+            c.SetCheck(Doc() && Doc()->LineKind() == kind);
+        });
+    }
+    for (int mode = 0; mode < 3; ++mode) {
+        OnCommand(32711 + mode, [this, mode] { onDisplayMode(mode); });
+        OnUpdateUI(32711 + mode, [this, mode](ui::CmdUI& c) {
+            c.SetCheck(Doc() && Doc()->GetViewState()->displayMode == mode);
+        });
+    }
+    OnUpdateUI(32714, [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->GetViewState()->displayMode != 0); });
+    OnCommand(32715, &CView3dFrm::onBackground);
+    OnCommand(32714, [this] {
+        CView3dDoc* d = Doc();
+        if (!d)
+            return;
+        CPseudoColorDlg dlg(this, d, [this] {
+            if (views_[3])
+                views_[3]->Refresh(false);
+        });
+        if (dlg.DoModal() == IDOK) {
+            d->SetPaletteIndex(dlg.paletteIndex);
+            d->SetWireframeDivisions(dlg.divisions);
+            if (d->GetViewState()->displayMode != 0)
+                d->RebuildGlLists();
+        }
+    });
+    OnCommand(32798, [this] {
+        if (Doc())
+            Doc()->SaveMeasuredData(this);
+    });
+    OnUpdateUI(32798, [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->ScreenMode() == 1); });
+    OnCommand(32812, &CView3dFrm::OnSave);
+    OnCommand(32813, &CView3dFrm::OnSaveAs);
+    OnCommand(32814, &CView3dFrm::OnSplitSave);
+    OnCommand(32703, [this] {
+        if (Doc()) {
+            Doc()->showRoughness = !Doc()->showRoughness;
+            if (wxWindow* w = GetPaneWindow(7))
+                w->Refresh(true);
+        }
+    });
+    OnUpdateUI(32703, [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->showRoughness); });
+    OnCommand(32704, [this] {
+        if (Doc()) {
+            Doc()->showWaviness = !Doc()->showWaviness;
+            if (wxWindow* w = GetPaneWindow(7))
+                w->Refresh(true);
+        }
+    });
+    OnUpdateUI(32704, [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->showWaviness); });
+    OnCommand(32011, [this] {
+        largeButtons = !largeButtons;
+        buildBars();
+    });
+    OnCommand(32012, [this] {
+        flatBars = !flatBars;
+        buildBars();
+    });
+    OnUpdateUI(32012, [this](ui::CmdUI& c) { c.SetCheck(flatBars); });
+    OnCommand(32754, [this] {
+        v3d::ProcParams& p = v3d::GlobalProcParams();
+        CFilterSetDlg dlg(this);
+        dlg.endEffect = p.endEffect;
+        dlg.cutoff = p.cutoff;
+        if (dlg.DoModal() == IDOK) {
+            p.endEffect = dlg.endEffect;
+            p.cutoff = dlg.cutoff;
+            if (Doc()) {
+                Doc()->ComputeRoughness();
+                main_->UpdatePanelsFromDoc(Doc());
+            }
+        }
+    });
+    OnMessage(WM_CALIB_RESULT, &CView3dFrm::OnCalibResult);
+    OnCommand(32821, [this] {
+        CView3dDoc* d = Doc();
+        if (!d || calib_)
+            return;
+        HDIB image = d->textureDisplay ? d->textureDisplay : d->TexturePlane();
+        std::string unit;
+        d->GetUnitText(0, &unit);
+        calib_ = new CCalibFrm(main_, image, d->GetPitch(0), unit, GetSafeHwnd());
+        calib_->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& ev) {
+            if (ev.GetEventObject() == calib_)
+                calib_ = nullptr;
+            ev.Skip();
+        });
+        main_->SwitchModeMenu(-1, 1);
+        main_->EnableDocFrames(false);
+    });
+
+    SetClientSize(800 + 4, 640 + 4);
+    InitialUpdateFrame();
+    if (Doc())
+        Doc()->SetScreenMode(1); // so that the switch below lays the 3D screen out
+    ShowScreen3d();
+}
+
+CView3dFrm::~CView3dFrm() {
+    // An open calibration window of this frame posts nothing once its owner is gone.
+    if (calib_)
+        calib_->ownerGone = true;
+}
+
+CView3dDoc* CView3dFrm::Doc() const {
+    return dynamic_cast<CView3dDoc*>(GetDocument());
+}
+
+void CView3dFrm::buildBars() {
+    static const int kSmall[3] = {141, 145, 143};
+    for (wxToolBar*& bar : bars_)
+        if (bar) {
+            barSizer_->Detach(bar);
+            bar->Destroy();
+            bar = nullptr;
+        }
+    for (int i = 0; i < 3; ++i) {
+        long style = wxTB_HORIZONTAL | (flatBars ? wxTB_FLAT : 0);
+        bars_[i] = ui::BuildToolBar(this, kSmall[i] + (largeButtons ? 1 : 0), style);
+        if (bars_[i])
+            barSizer_->Add(bars_[i], 0, wxRIGHT, 4);
+    }
+    Layout();
+}
+
+void CView3dFrm::buildPanes() {
+    auto view = [this](wxWindow* parent, int role) {
+        auto* v = new CStandInView(parent, role);
+        v->SetDocument(GetDocument());
+        views_[role] = v;
+        return v;
+    };
+    outer3d_ = std::make_unique<ui::SplitterGrid>(this, 2, 2);
+    left3d_ = std::make_unique<ui::SplitterGrid>(outer3d_->PaneParent(0, 0), 2, 1);
+    left3d_->SetPane(0, 0, view(left3d_->PaneParent(0, 0), 0));
+    left3d_->SetPane(1, 0, view(left3d_->PaneParent(1, 0), 1));
+    left3d_->Finish(wxSize(266, 213));
+    outer3d_->SetPane(0, 0, left3d_->Window());
+    outer3d_->SetPane(0, 1, view(outer3d_->PaneParent(0, 1), 3));
+    outer3d_->SetPane(1, 0, view(outer3d_->PaneParent(1, 0), 2));
+    outer3d_->SetPane(1, 1, view(outer3d_->PaneParent(1, 1), 4));
+    outer3d_->Finish(wxSize(266, 213));
+
+    measure_ = std::make_unique<ui::SplitterGrid>(this, 1, 2);
+    measure_->SetPane(0, 0, view(measure_->PaneParent(0, 0), 5));
+    right_ = std::make_unique<ui::SplitterGrid>(measure_->PaneParent(0, 1), 2, 1);
+    right_->SetPane(0, 0, view(right_->PaneParent(0, 0), 6));
+    right_->SetPane(1, 0, view(right_->PaneParent(1, 0), 7));
+    right_->Finish(wxSize(400, 320));
+    measure_->SetPane(0, 1, right_->Window());
+    measure_->Finish(wxSize(266, 213));
+
+    GetSizer()->Add(outer3d_->Window(), 1, wxEXPAND);
+    GetSizer()->Add(measure_->Window(), 1, wxEXPAND);
+    measure_->Show(false);
+}
+
+ui::View* CView3dFrm::GetPaneView(int role) const {
+    return role >= 0 && role <= 7 ? views_[role] : nullptr;
+}
+
+wxWindow* CView3dFrm::GetPaneWindow(int role) const {
+    return role >= 0 && role <= 7 ? views_[role] : nullptr;
+}
+
+void CView3dFrm::SavePaneSizes(int which) {
+    const int mode = Doc() ? Doc()->ScreenMode() : 0;
+    auto keep = [](int& slot, int value, int fallback) { slot = value < 0 ? fallback : value; };
+    if ((which == 0 || which == -1) && mode == 0 && outer3d_->Window()->IsShown()) {
+        keep(widths_[0], left3d_->Window()->GetSize().x, kDefaultWidths[0]);
+        keep(widths_[1], views_[3]->GetSize().x, kDefaultWidths[1]);
+        keep(heights_[0], left3d_->Window()->GetSize().y, kDefaultHeights[0]);
+        keep(heights_[1], views_[2]->GetSize().y, kDefaultHeights[1]);
+        keep(heights_[3], views_[0]->GetSize().y, kDefaultHeights[3]);
+        keep(heights_[4], views_[1]->GetSize().y, kDefaultHeights[4]);
+    }
+    if ((which == 1 || which == -1) && mode == 1 && measure_->Window()->IsShown()) {
+        keep(widths_[2], views_[5]->GetSize().x, kDefaultWidths[2]);
+        keep(widths_[3], right_->Window()->GetSize().x, kDefaultWidths[3]);
+        keep(heights_[2], views_[5]->GetSize().y, kDefaultHeights[2]);
+        keep(heights_[5], views_[6]->GetSize().y, kDefaultHeights[5]);
+        keep(heights_[6], views_[7]->GetSize().y, kDefaultHeights[6]);
+    }
+}
+
+void CView3dFrm::WritePaneSizes() {
+    SavePaneSizes(-1);
+    for (int i = 0; i < 4; ++i)
+        WriteIniInt("Settings", ("PainWidth" + std::to_string(i + 1)).c_str(), widths_[i]);
+    for (int i = 0; i < 7; ++i)
+        WriteIniInt("Settings", ("PainHeight" + std::to_string(i + 1)).c_str(), heights_[i]);
+}
+
+void CView3dFrm::ApplyPaneSizes() {
+    if (outer3d_->Window()->IsShown()) {
+        setSash(left3d_->Window(), widths_[0]);              // column 0 of the 3D screen
+        setSash(splitterOf(left3d_->Window()), heights_[0]); // row 0 of the 3D screen
+        setSash(views_[0], heights_[3]);                     // rows of the left stack
+    } else {
+        setSash(views_[5], widths_[2]);
+        setSash(views_[6], heights_[5]);
+    }
+}
+
+void CView3dFrm::ShowScreen3d() {
+    CView3dDoc* doc = Doc();
+    if (doc && doc->ScreenMode() == 0)
+        return;
+    SavePaneSizes(1);
+    if (doc)
+        doc->SetScreenMode(0);
+    measure_->Show(false);
+    outer3d_->Show(true);
+    Layout();
+    ApplyPaneSizes();
+    main_->SwitchModeMenu(0, 1);
+}
+
+void CView3dFrm::ShowScreenMeasure() {
+    CView3dDoc* doc = Doc();
+    if (doc && doc->ScreenMode() == 1)
+        return;
+    SavePaneSizes(0);
+    if (doc)
+        doc->SetScreenMode(1);
+    outer3d_->Show(false);
+    measure_->Show(true);
+    Layout();
+    ApplyPaneSizes();
+    main_->SwitchModeMenu(1, 1);
+}
+
+void CView3dFrm::SetLineKind(int kind) {
+    CView3dDoc* doc = Doc();
+    if (!doc || doc->LineKind() == kind)
+        return;
+    doc->SetLineKind(kind);
+    if (kind == 0 || kind == 1) {
+        bool owned = false;
+        HDIB picture = views_[6] ? views_[6]->PictureOfRole(&owned) : nullptr;
+        int extent = 0;
+        if (picture) {
+            GlobalLockGuard lock(picture);
+            extent = kind == 0 ? v3d::DibGetHeight(lock.get()) : v3d::DibGetWidth(lock.get());
+        }
+        if (owned)
+            GlobalFree(picture);
+        v3d::MeasureState* m = doc->GetMeasureState();
+        if (extent > 0) {
+            if (extent < m->lineCount) {
+                m->lineCount = 1;
+                main_->SetLineCountText("1");
+            } else {
+                const int half = m->lineCount / 2;
+                const int position = m->linePosition[kind];
+                if (extent < position + half + 1 || position - half + 1 < 0)
+                    m->linePosition[kind] = extent / 2;
+            }
+        }
+        doc->SetLinePosition(kind, m->linePosition[kind]);
+    }
+    if (views_[6])
+        views_[6]->Refresh(false);
+    if (views_[7])
+        views_[7]->Refresh(true);
+    main_->UpdatePanelsFromDoc(doc);
+}
+
+void CView3dFrm::onDisplayMode(int mode) {
+    CView3dDoc* doc = Doc();
+    if (!doc)
+        return;
+    ui::WaitCursor wait;
+    if (doc->GetViewState()->displayMode != mode) {
+        doc->SetDisplayMode(mode);
+        if (mode == 0)
+            doc->textureOn = 1;
+        doc->RebuildGlLists();
+        if (views_[3])
+            views_[3]->Refresh(false);
+    }
+    doc->ApplyHeightPalette();
+}
+
+void CView3dFrm::onBackground() {
+    CView3dDoc* doc = Doc();
+    if (!doc)
+        return;
+    if (auto colour = ui::ChooseColour(this, doc->GetViewState()->backgroundColor)) {
+        doc->SetBackgroundColor(*colour);
+        if (views_[3])
+            views_[3]->Refresh(true);
+    }
+}
+
+void CView3dFrm::OnSave() {
+    CView3dDoc* doc = Doc();
+    if (!doc)
+        return;
+    if (!doc->GetPathName().empty() && v3d::View3dData::FormatIndexOfPath(doc->GetPathName()) == 6)
+        doc->OnSaveDocument(doc->GetPathName());
+    else
+        OnSaveAs();
+}
+
+void CView3dFrm::OnSaveAs() {
+    CView3dDoc* doc = Doc();
+    if (!doc)
+        return;
+    const auto& r = ui::Resources();
+    ui::FileDialogRequest request;
+    request.open = false;
+    request.filter = r.LoadString(1014) + "|" + r.LoadString(1015);
+    std::string stem;
+    const std::string ext = extensionOf(doc->GetPathName(), &stem);
+    if (!doc->GetPathName().empty()) {
+        const std::string proposed = ext.empty() ? doc->GetPathName() : stem + ".tdv";
+        request.folder = wxFileName(wxString::FromUTF8(proposed)).GetPath().utf8_string();
+        request.fileName = wxFileName(wxString::FromUTF8(proposed)).GetFullName().utf8_string();
+    }
+    const ui::FileDialogResult chosen = ui::RunFileDialog(this, request);
+    if (chosen.paths.empty())
+        return;
+    std::string path = chosen.paths.front();
+    std::string chosenStem;
+    if (extensionOf(path, &chosenStem).empty())
+        path += ".tdv";
+    if (doc->OnSaveDocument(path) && path != doc->GetPathName()) {
+        doc->SetPathName(path);
+        SetTitle(wxString::FromUTF8(doc->GetTitle()));
+        main_->RefreshTitle();
+    }
+}
+
+bool CView3dFrm::RenderPaneToImage(int role, wxImage* image) const {
+    CStandInView* view = role >= 0 && role <= 7 ? views_[role] : nullptr;
+    if (!view)
+        return false;
+    const wxSize size = view->GetClientSize();
+    if (size.x <= 0 || size.y <= 0)
+        return false;
+    wxBitmap bitmap(size.x, size.y, 24);
+    {
+        wxMemoryDC dc(bitmap);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        view->OnDraw(dc);
+    }
+    RECT r = view->LastImageRect();
+    if (role == 3 || role == 4 || role == 7)
+        r = RECT{0, 0, size.x, size.y};
+    if (r.right <= r.left || r.bottom <= r.top)
+        return false;
+    *image = bitmap.ConvertToImage().GetSubImage(wxRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    return image->IsOk();
+}
+
+void CView3dFrm::OnSplitSave() {
+    CView3dDoc* doc = Doc();
+    const bool measure = doc && doc->ScreenMode() == 1;
+    const int first = measure ? 5 : 0, last = measure ? 7 : 4;
+    std::array<wxImage, 8> images;
+    std::array<bool, 8> have{};
+    for (int role = first; role <= last; ++role)
+        have[role] = RenderPaneToImage(role, &images[role]);
+    const auto& r = ui::Resources();
+    ui::FileDialogRequest request;
+    request.open = false;
+    request.filter = r.LoadString(1008) + "|" + r.LoadString(1009);
+    request.confirmOverwrite = false;
+    const ui::FileDialogResult chosen = ui::RunFileDialog(this, request);
+    if (chosen.paths.empty())
+        return;
+    std::string stem;
+    std::string ext = extensionOf(chosen.paths.front(), &stem);
+    if (ext.empty())
+        ext = ".bmp"; // a name without an extension still gives bitmap files
+    for (int role = first; role <= last; ++role) {
+        if (!have[role])
+            continue;
+        const std::string path = stem + std::to_string(role) + ext;
+        if (wxFileName::FileExists(wxString::FromUTF8(path))) {
+            const int answer = ShowMessage(kMsgFileExists, MB_YESNOCANCEL | MB_ICONQUESTION, {path});
+            if (answer == IDCANCEL)
+                break;
+            if (answer == IDNO)
+                continue;
+        }
+        images[role].SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_BMP);
+    }
+}
+
+LRESULT CView3dFrm::OnCalibResult(WPARAM block, LPARAM) {
+    auto* handle = reinterpret_cast<HGLOBAL>(block);
+    if (handle) {
+        CView3dDoc* doc = Doc();
+        {
+            GlobalLockGuard lock(handle);
+            if (lock && doc && GlobalSize(handle) >= kCalibResultBytes) {
+                const double pitch = le::getDouble(lock.get());
+                char text[kCalibResultBytes - 8 + 1] = {};
+                std::memcpy(text, lock.get() + 8, kCalibResultBytes - 8);
+                std::string unit =
+                    Cp932ToUtf8(Cp932Cut(std::string(text, strnlen(text, kCalibResultBytes - 8)), 21));
+                std::string current;
+                doc->GetUnitText(0, &current);
+                if (unit.empty())
+                    unit = current; // an empty unit keeps the document's unit
+                if (pitch != doc->GetPitch(0) || unit != current) {
+                    doc->SetPitch(0, pitch);
+                    doc->SetPitch(1, pitch);
+                    doc->SetUnitText(unit, 0);
+                    doc->ReprocessHeight();
+                    main_->UpdatePanelsFromDoc(doc);
+                }
+            }
+        }
+        GlobalFree(handle);
+    }
+    main_->EnableDocFrames(true);
+    main_->SwitchModeMenu(Doc() ? Doc()->ScreenMode() : 0, 1);
+    Activate();
+    Show();
+    return 0;
+}
+
+void CView3dFrm::OnMDIActivate(bool activate) {
+    ui::RoutedMdiChildFrame::OnMDIActivate(activate);
+    if (activate && Doc()) {
+        main_->SwitchModeMenu(Doc()->ScreenMode(), 1);
+        main_->UpdatePanelsFromDoc(Doc());
+    }
+    if (activate)
+        main_->RefreshTitle();
+}
+
+} // namespace brx

@@ -1,0 +1,91 @@
+// The frame of one 3D document: eight panes by role on two screens, the 3D screen (roles 0 and
+// 1 stacked on the left, 3 the 3D view, 2 the slice image, 4 the area graph) and the
+// measurement screen (5 the image, 6 over 7 the analysis image and the profile graph on the
+// right), three tool bars, the pane sizes of both screens kept in the settings, and the
+// document commands.
+#pragma once
+
+#include "platform/GlobalMemory.h"
+#include "ui/RoutedFrame.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+class wxToolBar;
+class wxBoxSizer;
+
+namespace ui {
+class SplitterGrid;
+class View;
+} // namespace ui
+
+namespace brx {
+
+class CCalibFrm;
+class CMainFrame;
+class CView3dDoc;
+class CStandInView;
+
+// Private message of a calibration window to its owner: wParam is a global block of 30 bytes
+// (f64 length of a pixel, then the unit text with its zero) or null; the receiver frees it.
+constexpr UINT WM_CALIB_RESULT = 0x500;
+constexpr size_t kCalibResultBytes = 30;
+// The idle tick to the image view of the active document frame (lParam = idle count).
+constexpr UINT WM_IDLE_TICK = 0x603;
+
+class CView3dFrm : public ui::RoutedMdiChildFrame {
+public:
+    // The frame takes the document. Pane sizes come from the active document frame when there is
+    // one, else from the settings.
+    CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const std::string& title);
+    ~CView3dFrm() override;
+
+    CView3dDoc* Doc() const;
+    // The view of a role 0..7; null for others.
+    ui::View* GetPaneView(int role) const;
+    wxWindow* GetPaneWindow(int role) const;
+
+    void ShowScreen3d();
+    void ShowScreenMeasure();
+    void SetLineKind(int kind);
+    // Pane sizes: widths 1..4, heights 1..7 (3D rows, measurement row, left rows, right rows).
+    void SavePaneSizes(int which);
+    void WritePaneSizes();
+    void ApplyPaneSizes();
+    const std::array<int, 4>& PaneWidths() const { return widths_; }
+    const std::array<int, 7>& PaneHeights() const { return heights_; }
+
+    // Saving: 32812 save (a .tdv path) or save as; 32814 split save of the shown screen's panes.
+    void OnSave();
+    void OnSaveAs();
+    void OnSplitSave();
+    // A pane's picture as a bitmap of the part where the view drew it (role 3, 4, 7: the whole
+    // client area); false when the view is missing or drew nothing.
+    bool RenderPaneToImage(int role, class wxImage* image) const;
+
+    LRESULT OnCalibResult(WPARAM block, LPARAM);
+    CCalibFrm* CalibWindow() const { return calib_; }
+
+    bool largeButtons = false, flatBars = false;
+
+protected:
+    void OnMDIActivate(bool activate) override;
+
+private:
+    void buildPanes();
+    void buildBars();
+    void onDisplayMode(int mode);
+    void onBackground();
+
+    CMainFrame* main_;
+    CCalibFrm* calib_ = nullptr; // the calibration window this frame opened, while it is open
+    std::unique_ptr<ui::SplitterGrid> outer3d_, left3d_, measure_, right_;
+    std::array<CStandInView*, 8> views_{};
+    std::array<wxToolBar*, 3> bars_{};
+    wxBoxSizer* barSizer_ = nullptr;
+    std::array<int, 4> widths_{};
+    std::array<int, 7> heights_{};
+};
+
+} // namespace brx
