@@ -187,6 +187,11 @@ void CMainFrame::OnAddToFocusBox(bool all) {
             }
     }
     ImageKind reference = KindOf(referenceRecord);
+    // An image the box cannot take is no reference: the first image it takes becomes one.
+    if (reference.type != 0 && reference.type != 3) {
+        referenceRecord = nullptr;
+        reference = ImageKind{};
+    }
 
     bool warned = false;
     int added = 0;
