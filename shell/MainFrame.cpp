@@ -137,7 +137,7 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     OnUpdateUI(950, [this](ui::CmdUI& c) { c.Enable(!IsComposing() && !m_pStageBusyOwner); });
     OnCommand(819, [this] { OnStartComposition(); });
     OnUpdateUI(819, [this](ui::CmdUI& c) {
-        const bool on = !IsComposing() && m_pBox && m_pBox->Entries().size() > 2;
+        const bool on = !IsComposing() && FocusBoxList() && FocusBoxList()->GetItemCount() > 2;
         c.Enable(on);
         if (m_pCompBar)
             m_pCompBar->EnableItem(823, on);

@@ -12,6 +12,9 @@
 
 #include <wx/stattext.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 using ui::testing::PumpUntil;
@@ -180,6 +183,31 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
     EXPECT_EQ(entries[0].width, 40);
     EXPECT_FALSE(f->SelectedBox()->AddFile(folder + "/missing.bmp", 0));
     EXPECT_EQ(Count(), "  1");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BrowserJoin, ClosingTrimsTheThumbnailCacheOldestAccessFirst) {
+    Settings(1007);
+    ASSERT_TRUE(StartProgram());
+    const std::string cache = GetThumbCacheFolder();
+    ASSERT_FALSE(cache.empty());
+    // Eleven files of 1 MiB, each read one hour later than the one before.
+    const std::string mib(1 << 20, 'x');
+    for (int i = 0; i < 11; ++i) {
+        const std::string path = cache + "/old" + std::to_string(10 + i) + ".tmp";
+        std::ofstream(path, std::ios::binary) << mib;
+        const timespec times[2] = {{1000000 + 3600 * i, 0}, {1000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    }
+    CloseProgram();
+    // Down to below the limit of 10 MiB: the two read longest ago go.
+    EXPECT_FALSE(std::filesystem::exists(cache + "/old10.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(cache + "/old11.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(cache + "/old12.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(cache + "/old20.tmp"));
 }
 
 } // namespace
