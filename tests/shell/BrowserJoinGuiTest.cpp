@@ -22,8 +22,8 @@ using ui::testing::PumpUntil;
 class BrowserJoin : public ShellWindows {
 protected:
     // Starts in the thumbnail mode on folder/name and waits until its thumbnails are drawn.
-    void StartOn(const std::string& name) {
-        Settings(1007, "", "IMAGEPATH=" + folder + "/" + name + "\n");
+    void StartOn(const std::string& name, const std::string& initial = "") {
+        Settings(1007, "", "IMAGEPATH=" + folder + "/" + name + "\n" + initial);
         ASSERT_TRUE(StartProgram());
         f = Frame();
         ASSERT_TRUE(f);
@@ -50,6 +50,12 @@ protected:
         return out;
     }
     std::string Count() const { return f->SelectedBox()->GetCountStatic()->GetLabel().ToStdString(); }
+    // The update state of a command as the frame's menus and bar buttons get it.
+    ui::CmdUI State(int id) {
+        ui::CmdUI state(id);
+        ui::RouteUpdate(f->CommandChain(), state);
+        return state;
+    }
     void SelectInBox(std::initializer_list<int> rows) {
         for (const auto& i : box->Items())
             i->m_selected = 0;
@@ -69,7 +75,7 @@ TEST_F(BrowserJoin, ThumbnailModeShowsTheImageFolderSortsAndSizes) {
     WriteFlatImage(folder + "/img/a.bmp", 80, 60, 200, 10, 10);
     WriteFlatImage(folder + "/img/b.bmp", 16, 12, 10, 200, 10);
     WriteFlatImage(folder + "/img/c.bmp", 40, 30, 10, 10, 200);
-    StartOn("img");
+    StartOn("img", "THUMBSIZE=192\nSELTHUMBSIZE=128\n");
     EXPECT_TRUE(f->IsActiveView<CDirTreeView>());
     EXPECT_TRUE(tree->IsShownOnScreen());
     EXPECT_TRUE(f->ThumbnailView()->IsShownOnScreen());
@@ -81,11 +87,21 @@ TEST_F(BrowserJoin, ThumbnailModeShowsTheImageFolderSortsAndSizes) {
     ui::testing::Screenshot(f, Shot("vantorel-browser.png"));
 
     // By size, then by name again; the order is the document's and is stored on close.
+    EXPECT_EQ(State(32787).checked, std::optional<int>(1));
     f->RouteCommandId(32791);
     EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"b.bmp", "c.bmp", "a.bmp"}));
+    EXPECT_EQ(State(32787).checked, std::optional<int>(0));
+    EXPECT_EQ(State(32791).checked, std::optional<int>(1));
     f->RouteCommandId(32787);
     EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
     f->RouteCommandId(32791);
+
+    // The size checks follow the list that had the focus last.
+    EXPECT_EQ(State(32799).checked, std::optional<int>(1));
+    box->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return f->m_pFocusedList == box; }));
+    EXPECT_EQ(State(32800).checked, std::optional<int>(1));
+    EXPECT_EQ(State(32799).checked, std::optional<int>(0));
 
     // Small thumbnails: both lists take the size, the list is made again at it.
     const int before = thumbs->GetCellRect(0).width;
@@ -115,6 +131,8 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
     WriteFlatImage(folder + "/same/r9.bmp", 20, 10, 10, 10, 10);
     StartOn("same");
     ASSERT_EQ(Names(thumbs), (std::vector<std::string>{"x0.tif", "p1.bmp", "p2.bmp", "p3.bmp", "r9.bmp"}));
+    EXPECT_EQ(State(25).enabled, std::optional<bool>(false));
+    EXPECT_EQ(State(24).enabled, std::optional<bool>(true));
 
     // The 16-bit image alone into the empty box: refused.
     thumbs->Items()[0]->m_selected = 1;
@@ -132,6 +150,7 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
     for (int i = 1; i <= 3; ++i)
         EXPECT_EQ(thumbs->Items()[i]->m_record->m_state, 1);
     EXPECT_EQ(thumbs->Items()[4]->m_record->m_state, 0);
+    EXPECT_EQ(State(25).enabled, std::optional<bool>(true));
 
     // Moving: up to the top and no further; the last image before the placeholder stays.
     SelectInBox({2});
@@ -156,6 +175,19 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
     EXPECT_EQ(Count(), "  2");
     EXPECT_EQ(thumbs->Items()[1]->m_record->m_state, 0);
     EXPECT_TRUE(box->GetItem(0)->m_selected); // the entry now at the removed place
+
+    // The thumbnail list's own menu command 23 reaches the frame: p1 goes back in at the end.
+    thumbs->Items()[1]->m_selected = 1;
+    EXPECT_TRUE(thumbs->RouteCommandId(23));
+    EXPECT_EQ(Names(box), (std::vector<std::string>{"p2.bmp", "p3.bmp", "p1.bmp", "*"}));
+    SelectInBox({2});
+    f->RouteCommandId(25);
+    EXPECT_EQ(Count(), "  2");
+
+    // A double click's opening goes to the result window's hand-over.
+    ASSERT_TRUE(f->Document()->Browser().openImage(thumbs->GetItemPath(2)));
+    ASSERT_TRUE(app->m_lastResult);
+    EXPECT_EQ(app->m_lastResult->path, thumbs->GetItemPath(2));
 
     // A drag of p1 from the thumbnails into the box.
     for (const auto& i : thumbs->Items())
