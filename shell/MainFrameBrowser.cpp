@@ -228,6 +228,7 @@ void CMainFrame::OnAddToFocusBox(bool all) {
                     reference = kind;
                 }
                 box->RedrawItem(entry, true);
+                thumbs->RedrawItem(item, true); // its caption shows it is in the box
                 ++added;
             }
         }

@@ -215,6 +215,14 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
     EXPECT_EQ(entries[0].width, 40);
     EXPECT_FALSE(f->SelectedBox()->AddFile(folder + "/missing.bmp", 0));
     EXPECT_EQ(Count(), "  1");
+
+    // A second shot lower down; ordering by height puts it first.
+    const std::string low = WriteFlatImage(folder + "/shot002.bmp", 40, 30, 4, 5, 6);
+    ASSERT_TRUE(f->SelectedBox()->AddFile(low, 3.0));
+    EXPECT_EQ(Names(box), (std::vector<std::string>{"shot001.bmp", "shot002.bmp", "*"}));
+    f->RouteCommandId(29);
+    EXPECT_EQ(Names(box), (std::vector<std::string>{"shot002.bmp", "shot001.bmp", "*"}));
+    EXPECT_EQ(Count(), "  2");
 }
 
 } // namespace
