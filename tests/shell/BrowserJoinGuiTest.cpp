@@ -96,6 +96,21 @@ TEST_F(BrowserJoin, ThumbnailModeShowsTheImageFolderSortsAndSizes) {
     EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
     f->RouteCommandId(32791);
 
+    // Selecting all and none.
+    f->RouteCommandId(32785);
+    EXPECT_EQ(thumbs->CountSelected(), 3);
+    f->RouteCommandId(32786);
+    EXPECT_EQ(thumbs->CountSelected(), 0);
+
+    // A refresh reads the folder again and shows an image written meanwhile.
+    WriteFlatImage(folder + "/img/d.bmp", 8, 8, 1, 1, 1);
+    f->RouteCommandId(32783);
+    ASSERT_TRUE(PumpUntil([&] { return thumbs->GetItemCount() == 4 && !thumbs->IsBusy(); }));
+    EXPECT_EQ(tree->GetItemPath(tree->GetSelection()), folder + "/img");
+    std::filesystem::remove(folder + "/img/d.bmp");
+    f->RouteCommandId(32783);
+    ASSERT_TRUE(PumpUntil([&] { return thumbs->GetItemCount() == 3 && !thumbs->IsBusy(); }));
+
     // The size checks follow the list that had the focus last.
     EXPECT_EQ(State(32799).checked, std::optional<int>(1));
     box->SetFocus();
