@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <vector>
 
 using brxtest::RunningViewer;
@@ -95,7 +96,21 @@ TEST_F(View3dPaneGui, OpenedHeightFileDrawsInThe3dPaneAndFollowsTheDisplayMode) 
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->PaintCount() > painted; }));
     const std::vector<BYTE> second = windowPixels(view);
     ASSERT_EQ(second.size(), first.size());
-    EXPECT_NE(second, first);
+    EXPECT_TRUE(second != first);
+
+    // A scene rebuilt from the planes first deletes the lists of the old scene in the pane's
+    // context (none of them is left behind for the context's lifetime).
+    auto isList = reinterpret_cast<unsigned char (*)(unsigned)>(dlsym(RTLD_DEFAULT, "glIsList"));
+    ASSERT_NE(isList, nullptr);
+    const int32_t oldSurface = frame->Doc()->GetGlLists()->surface;
+    ASSERT_TRUE(view->MakeSceneCurrent());
+    ASSERT_TRUE(isList(unsigned(oldSurface)));
+    ASSERT_EQ(frame->Doc()->RebuildScene(), 1);
+    ASSERT_TRUE(view->MakeSceneCurrent());
+    EXPECT_FALSE(isList(unsigned(oldSurface)));
+    const int afterRebuild = view->PaintCount();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->PaintCount() > afterRebuild; }));
+    EXPECT_NE(frame->Doc()->GetGlLists()->surface, 0);
 
     // The pane's picture for copying and split save is the scene rendered off screen at the
     // pane's size.
