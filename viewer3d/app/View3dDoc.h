@@ -5,9 +5,11 @@
 
 #include "ui/Document.h"
 #include "viewer3d/core/View3dData.h"
+#include "viewer3d/render/View3dView.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class wxWindow;
 
@@ -16,7 +18,7 @@ namespace brx {
 // A text of the program's string table (the lookup the document data and its text formats use).
 std::string ResourceText(unsigned id);
 
-class CView3dDoc : public ui::Document, public v3d::View3dData {
+class CView3dDoc : public ui::Document, public v3d::View3dData, public v3d::SceneDocument {
 public:
     CView3dDoc();
     ~CView3dDoc() override;
@@ -41,8 +43,20 @@ public:
 
     bool showRoughness = false, showWaviness = false;
 
+    // The data and the 3D scene the document's 3D views draw.
+    v3d::View3dData& SceneData() override { return *this; }
+    v3d::scene::DocumentScene& Scene() override { return scene_; }
+    // The document's 3D views (none while the frame has no 3D pane).
+    std::vector<v3d::CView3dView*> SceneViews() const;
+
 protected:
     void OnScenePrepared() override;
+    // List deletion and building run in the context of a 3D view of the document.
+    void ReleaseGlLists(int32_t first, int32_t count) override;
+    void BuildSceneLists(unsigned groups) override;
+
+private:
+    v3d::scene::DocumentScene scene_;
 };
 
 } // namespace brx
