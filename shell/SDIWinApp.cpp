@@ -1,7 +1,6 @@
 #include "shell/SDIWinApp.h"
 
 #include "imaging/ProgramHelpers.h"
-#include "shell/MenuIdGuard.h"
 #include "platform/Settings.h"
 #include "ui/resources/ResourceRegistry.h"
 
@@ -131,12 +130,10 @@ void CSDIFrameWnd::SwitchMenu(CSDIDocTemplate* t) {
 }
 
 bool CSDIFrameWnd::LoadMenu(int menuId) {
-    MenuIdGuard guard;
     return LoadMenuResource(menuId);
 }
 
 void CSDIFrameWnd::LoadAccelerators(int tableId) {
-    MenuIdGuard guard;
     LoadAcceleratorResource(tableId);
 }
 
