@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 namespace v3d {
 
@@ -196,9 +197,9 @@ int View3dData::ProcessPlanes(int format, int slotType) {
     ResetLinePositions(-1);
     // 8. Histogram, level range and perimeter.
     BuildHeightHistogram();
-    perimeter_.assign(size_t(std::max(maxLevel, 0)) + 1, 0.0);
-    perimeterCurve_.fill(0.0);
-    perimeterMax_ = 0.0;
+    area_.perimeter.assign(size_t(std::max(maxLevel, 0)) + 1, 0.0);
+    std::fill(std::begin(area_.curve), std::end(area_.curve), 0.0);
+    area_.curveMax = 0.0;
     BuildPerimeterCurve();
     // 9. The slice level in the middle of the height range.
     if (format != 6)
@@ -391,10 +392,10 @@ int View3dData::ApplyHeightPalette() {
 }
 
 int View3dData::EnsureHistogram() {
-    if (!histogram_.empty())
+    if (!area_.histogram.empty())
         return 0;
     BuildHeightHistogram();
-    perimeter_.assign(size_t(std::max(maxLevel, 0)) + 1, 0.0);
+    area_.perimeter.assign(size_t(std::max(maxLevel, 0)) + 1, 0.0);
     BuildPerimeterCurve();
     return 1;
 }
