@@ -1,12 +1,22 @@
 // The window document's measurement on synthetic height images (no window is opened): the area
 // results of the height display image, profiles along the measuring lines and their roughness.
+#include "ViewerTestSupport.h"
+
+#include "platform/ScriptedMessageSink.h"
+#include "ui/TemplateWindow.h"
+#include "ui/testing/GuiTest.h"
+#include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
+#include "viewer3d/app/View3dFrm.h"
+#include "viewer3d/core/MeasuredText.h"
 
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/core/ProcParams.h"
 
 #include <gtest/gtest.h>
+
+#include <wx/listbox.h>
 
 #include <cmath>
 #include <numbers>
@@ -168,4 +178,68 @@ TEST_F(View3dDocMeasureTest, ProfileAlongTheLinesAndItsRoughness) {
     EXPECT_EQ(doc.GetProfileSamples(), nullptr);
     EXPECT_EQ(doc.RoughnessComputed(), 0);
     EXPECT_EQ(doc.Roughness(0), rz);
+}
+
+TEST(View3dDocMeasureGui, OpenedDocumentIsMeasuredAndTheFilterCommandFillsTheRoughness) {
+    ScratchFolder dir("brx-measure");
+    CScriptedMessageSink sink(IDOK);
+    brxtest::RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/m.vv3", brxtest::HeightSet(40, 30, 1.0, true));
+    brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(dir.Path() + "/m.vv3");
+    ASSERT_NE(doc, nullptr);
+    brx::CMainFrame* main = viewer.App().MainFrame();
+    brx::CView3dFrm* frame = main->GetActive3dFrame();
+    ASSERT_NE(frame, nullptr);
+
+    // Opening measured the 40 x 30 height display image with the measure flag set: a cumulative
+    // histogram over all its pixels, one perimeter entry per level, the measure button off.
+    EXPECT_EQ(doc->areaData, 1);
+    ASSERT_NE(doc->GetHistogram(), nullptr);
+    EXPECT_EQ(doc->GetHistogram()[0], 1200.0);
+    EXPECT_EQ(doc->GetHistogramSum(), 1200.0);
+    EXPECT_EQ(doc->GetAreaData().perimeter.size(), size_t(doc->maxLevel) + 1);
+    EXPECT_GT(doc->GetPerimeterMax(), 0.0);
+    EXPECT_FALSE(ui::testing::FindById(main->Panel3d(), 1253)->IsEnabled());
+    // The last line placed on opening is the vertical one through the middle: one sample a row.
+    EXPECT_EQ(doc->GetProfileCount(), 30);
+    EXPECT_EQ(doc->ProfileLine().orientation, 'j');
+
+    // A cosine profile of period 10 samples; then the filter dialog is accepted with a cut-off of
+    // 2.5: the recomputed roughness is what the measurement panel lists.
+    frame->ShowScreenMeasure();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMeasure()->IsShown(); }));
+    GlobalFree(doc->profileDisplay);
+    doc->profileDisplay = v3d::DibCreateOfKind(301, 3, v3d::kKindGrey8);
+    doc->SetSlotImage(doc->profileDisplay, 0);
+    for (int x = 0; x < 301; ++x)
+        doc->SetSlotPixel(0, x, 1,
+                          100 + static_cast<int>(std::lround(40 * std::cos(2 * std::numbers::pi * x / 10))));
+    doc->SetSlotImage(nullptr, 0);
+    ASSERT_EQ(doc->SetLineCount(1), 1);
+    v3d::GlobalProcParams().cutoff = 80.0;
+    v3d::GlobalProcParams().endEffect = 1;
+    ASSERT_EQ(doc->SetLinePosition(0, 1), 1);
+    ASSERT_EQ(doc->GetProfileCount(), 301);
+    const double raAt80 = doc->Roughness(1);
+    EXPECT_GT(raAt80, 0.0);
+
+    v3d::GlobalProcParams().cutoff = 2.5;
+    ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, IDOK)); });
+    frame->HandleCommand(32754);
+    v3d::ProfileRoughness direct;
+    std::vector<int> samples(doc->GetProfileSamples(), doc->GetProfileSamples() + 301);
+    ASSERT_EQ(direct.ComputeRoughness(samples.data(), 301, doc->Calib().zScale, doc->GetPitch(0), 2.5, 1), 1);
+    EXPECT_EQ(doc->Roughness(1), direct.GetSectionResults()->ra);
+    EXPECT_LT(doc->Roughness(1), 0.9 * raAt80);
+    auto* list = ui::testing::FindById<wxListBox>(main->PanelMeasure(), 1164);
+    ASSERT_EQ(list->GetCount(), 7u);
+    std::string z;
+    doc->GetUnitText(2, &z);
+    const auto& r = ui::Resources();
+    EXPECT_EQ(list->GetString(4).ToStdString(wxConvUTF8),
+              v3d::FillMeasuredFormat(r.LoadString(2035), direct.GetSectionResults()->ra, z));
+    EXPECT_EQ(list->GetString(5).ToStdString(wxConvUTF8),
+              v3d::FillMeasuredFormat(r.LoadString(2036), direct.GetSectionResults()->rz, z));
+    EXPECT_EQ(list->GetString(6).ToStdString(wxConvUTF8),
+              v3d::FillMeasuredFormat(r.LoadString(2037), direct.GetSectionResults()->rzjis, z));
 }
