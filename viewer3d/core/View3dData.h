@@ -174,6 +174,9 @@ public:
     int ApplyHeightPalette();
     // Builds the histogram when there is none: 1 built, 0 there was one.
     int EnsureHistogram();
+    // Histogram and level range, then the per-level perimeter array (maximum level + 1 zeros)
+    // and the curve and its maximum from zero, on the height display image.
+    void RebuildAreaData();
     // The five axis texts ("%.2f %s").
     void MakeAxisTexts();
     // The 8-bit height display image of a height source (copy, smoothing, grey table).

@@ -105,6 +105,17 @@ TEST_F(View3dDocMeasureTest, HistogramAndPerimeterCurveOfTheHeightDisplayImage) 
     EXPECT_NEAR(doc.MeasurePerimeter(nullptr, 150), 4 * 36 + 4 * kRoot2 / 2, 1e-12);
     EXPECT_EQ(doc.GetSlotImage(v3d::kScratchSlot), nullptr);
     EXPECT_EQ(doc.GetSlotImage(v3d::kQuarterSlot), nullptr);
+
+    // A rebuild on a smaller image starts the curve from zero: its maximum is the new image's
+    // (the 5 x 5 quarter of a 20 x 20 image: 4 x 1 straight steps and 4 corners), not the old.
+    GlobalFree(doc.heightDisplay);
+    doc.heightDisplay = grey(doc, 20, 20, [](int, int) { return 150; });
+    doc.RebuildAreaData();
+    const double small = 4 * 1 + 4 * kRoot2 / 2;
+    EXPECT_NEAR(doc.GetPerimeterCurve()[0], small, 1e-12);
+    EXPECT_NEAR(doc.GetPerimeterMax(), small, 1e-12);
+    EXPECT_EQ(doc.GetHistogram()[150], 400.0);
+    EXPECT_EQ(doc.GetAreaData().perimeter.size(), 151u);
 }
 
 TEST_F(View3dDocMeasureTest, ProfileAlongTheLinesAndItsRoughness) {
