@@ -50,8 +50,9 @@ CDirTreeView::CDirTreeView(wxWindow* parent, wxWindowID id)
     for (const wxArtID& a : art)
         m_images.Add(wxArtProvider::GetBitmap(a, wxART_OTHER, wxSize(16, 16)));
     SetImageList(&m_images);
-    OnNotify(ui::TVN_ITEMEXPANDING, id, [this](ui::Notification& n) { onExpanding(n); });
-    OnNotify(ui::TVN_SELCHANGED, id, [this](ui::Notification& n) { onSelChanged(n); });
+    // By the id the window got: with wxID_ANY that is one made for it.
+    OnNotify(ui::TVN_ITEMEXPANDING, GetId(), [this](ui::Notification& n) { onExpanding(n); });
+    OnNotify(ui::TVN_SELCHANGED, GetId(), [this](ui::Notification& n) { onSelChanged(n); });
     OnCommand(32783, [this] { Refresh32783(); });
     Bind(wxEVT_TREE_ITEM_EXPANDED, &CDirTreeView::onCollapsedOrExpanded, this);
     Bind(wxEVT_TREE_ITEM_COLLAPSED, &CDirTreeView::onCollapsedOrExpanded, this);

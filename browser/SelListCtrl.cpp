@@ -423,3 +423,38 @@ void CSelListCtrl::RemoveItems(bool all) {
     ItemsChanged();
     UpdateCountText();
 }
+
+int CSelListCtrl::MoveSelected(int direction) {
+    const bool wasBusy = IsBusy();
+    StopLoaderAndJoin();
+    const int count = GetItemCount();
+    auto movable = [this](int i) { return m_items[i]->m_selected && !m_items[i]->IsPlaceholder(); };
+    int moved = -1;
+    if (direction < 0) {
+        for (int i = 0; i < count; ++i) {
+            if (!movable(i))
+                continue;
+            if (i == 0)
+                break;
+            std::swap(m_items[i], m_items[i - 1]);
+            moved = i - 1;
+        }
+    } else {
+        for (int i = count - 2; i >= 0; --i) {
+            if (!movable(i))
+                continue;
+            if (i == count - 2)
+                break;
+            std::swap(m_items[i], m_items[i + 1]);
+            moved = i + 1;
+        }
+    }
+    if (moved >= 0) {
+        m_insertPos = std::clamp(m_insertPos + (direction < 0 ? -1 : 1), 0, count - 1);
+        EnsureVisible(moved);
+        Refresh(false);
+    }
+    if (wasBusy)
+        FillFromFolder(nullptr, false);
+    return moved;
+}

@@ -34,6 +34,10 @@ public:
     // Removes the selected images (all with all) from the box: their records leave the box and
     // free their thumbnails, and the thumbnail list redraws them.
     void RemoveItems(bool all);
+    // Moves the selected images one place up (direction < 0) or down; the placeholder never
+    // moves and an image already at the edge stops the move. The insert position follows. The
+    // index the last moved image went to, -1 when nothing moved.
+    int MoveSelected(int direction);
 
     int InsertPosition() const { return m_insertPos; }
     void SetInsertPosition(int position) { m_insertPos = position; }

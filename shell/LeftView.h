@@ -1,6 +1,6 @@
 // The empty start view of the first template, and the empty panes that stand in the places of
-// views other parts of the program provide (the image browser's folder tree and thumbnails, the
-// continuous composition's two views and the result view), so that every template has its view.
+// views other parts of the program provide (the continuous composition's two views and the
+// result view), so that every template has its view.
 #pragma once
 
 #include "ui/View.h"
@@ -13,14 +13,6 @@ public:
 };
 
 class CLeftView : public CEmptyPane {
-public:
-    using CEmptyPane::CEmptyPane;
-};
-class CThumbnailPane : public CEmptyPane {
-public:
-    using CEmptyPane::CEmptyPane;
-};
-class CFolderPane : public CEmptyPane {
 public:
     using CEmptyPane::CEmptyPane;
 };

@@ -4,6 +4,9 @@
 #include "platform/Settings.h"
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
+#include "browser/DirTreeView.h"
+#include "browser/SelListCtrl.h"
+#include "browser/ThumbnailView.h"
 #include "shell/LeftView.h"
 #include "shell/MultiView.h"
 #include "shell/OrsandelApp.h"
@@ -134,7 +137,7 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     OnUpdateUI(950, [this](ui::CmdUI& c) { c.Enable(!IsComposing() && !m_pStageBusyOwner); });
     OnCommand(819, [this] { OnStartComposition(); });
     OnUpdateUI(819, [this](ui::CmdUI& c) {
-        const bool on = !IsComposing() && m_pBox && m_pBox->Entries().size() > 2;
+        const bool on = !IsComposing() && FocusBoxList() && FocusBoxList()->GetItemCount() > 2;
         c.Enable(on);
         if (m_pCompBar)
             m_pCompBar->EnableItem(823, on);
@@ -150,6 +153,7 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     OnMessage(WM_CAMERA_FREE, &CMainFrame::OnCameraFree);
     OnMessage(WM_CAMERA_GRAB, &CMainFrame::OnCameraGrab);
     OnMessage(WM_LENS_STATE, &CMainFrame::OnLensState);
+    RegisterBrowserCommands();
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnCloseFrame, this);
     Bind(wxEVT_DISPLAY_CHANGED, [this](wxDisplayChangedEvent& ev) {
         ev.Skip();
@@ -212,6 +216,7 @@ bool CMainFrame::CreateFrame(std::unique_ptr<COrsandelDoc> document) {
     if (CSDIDocTemplate* t = sdi->FindTemplateByViewClass<CMultiView>())
         m_pMultiView = dynamic_cast<CMultiView*>(t->m_pView);
     CreateBars();
+    JoinBrowser();
     LoadAccelerators(105);
     if (app)
         app->m_pMainFrame = this;
@@ -232,7 +237,7 @@ void CMainFrame::CreateBars() {
     m_pCompBar = new CCompositionBar();
     m_pCompBar->Create(this);
     m_bars->AddBar("CompositionBar", m_pCompBar, ui::DockSide::Bottom, 127, true, false);
-    m_pBox = new CSelectedBox();
+    m_pBox = new CSelectedBox(m_pDoc ? &m_pDoc->Browser() : nullptr);
     m_pBox->Create(this);
     const int s = m_pDoc ? m_pDoc->m_selThumbSize : 128;
     const int width =
@@ -244,7 +249,7 @@ void CMainFrame::CreateBars() {
 std::optional<int> CMainFrame::ReferencePaneWidth(bool thumbnailLayout) const {
     CSDIWinApp* sdi = CSDIWinApp::Get();
     if (thumbnailLayout) {
-        CSDIDocTemplate* t = sdi ? sdi->FindTemplateByViewClass<CFolderPane>() : nullptr;
+        CSDIDocTemplate* t = sdi ? sdi->FindTemplateByViewClass<CDirTreeView>() : nullptr;
         if (!t || !t->m_pView)
             return std::nullopt;
         return t->m_pView->GetSize().x;
@@ -294,7 +299,7 @@ void CMainFrame::EnterMode(int mode) {
 
     switch (entry->view) {
     case ModeView::FolderTree:
-        ActivateView<CFolderPane>();
+        ActivateView<CDirTreeView>();
         break;
     case ModeView::Capture:
         ActivateView<CMultiView>();
@@ -335,7 +340,7 @@ void CMainFrame::ShowCaptureFolder() {
     m_bars->ShowBar("FocusBoxCmdDlg", true);
     m_bars->ShowBar("CusControlBar", true);
     m_bars->Update();
-    ActivateView<CThumbnailPane>();
+    ActivateView<CThumbnailView>();
 }
 
 void CMainFrame::RestoreCaptureLayout() {
@@ -373,10 +378,10 @@ void CMainFrame::OnInitialMenu() {
 }
 
 void CMainFrame::OnDisplayChange() {
-    ActivateView<CFolderPane>();
+    ActivateView<CDirTreeView>();
     ActivateView<CMultiView>();
     ActivateView<CVossaLivePane>();
-    ActivateView<CThumbnailPane>();
+    ActivateView<CThumbnailView>();
     switch (StartMode()) {
     case kModeManual:
     case kModeAutomatic:
@@ -386,7 +391,7 @@ void CMainFrame::OnDisplayChange() {
         ActivateView<CVossaLivePane>();
         break;
     default:
-        ActivateView<CThumbnailPane>();
+        ActivateView<CThumbnailView>();
         break;
     }
 }
@@ -431,6 +436,11 @@ void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
     SaveCameraSettings();
     SetActiveView(static_cast<ui::View*>(nullptr)); // the lens port closes with the capture view's timer
     StopCamera();
+    // The lists' loaders write cache files: they end before the cache is trimmed.
+    if (CThumbnailListCtrl* list = ThumbnailList())
+        list->StopLoader();
+    if (CSelListCtrl* box = FocusBoxList())
+        box->StopLoader();
     CleanThumbnailCache(GetThumbCacheFolder());
     Hide();
     ev.Skip(); // the document closes and the frame goes

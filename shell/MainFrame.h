@@ -19,6 +19,10 @@
 class COrsandelDoc;
 class CFocusProgDialog;
 class CMultiView;
+class CDirTreeView;
+class CThumbnailView;
+class CThumbnailListCtrl;
+class CSelListCtrl;
 class CSelectedBox;
 class CTopMenuDialog;
 class wxComboBox;
@@ -62,14 +66,32 @@ public:
     int StartMode() const;
     void ShowCaptureFolder();
     void RestoreCaptureLayout();
-    // Selects the parent folder in the folder tree (the image browser's view; nothing while the
-    // pane in its place is empty).
-    void FolderUp() {}
+    // Selects the parent folder in the folder tree.
+    void FolderUp();
     void OnInitialMenu();
     // Width of the pane the top menu bar lines up with; nothing while it does not exist.
     std::optional<int> ReferencePaneWidth(bool thumbnailLayout) const;
     void SetCompositionSpeed(int selection);
     void ShowCompositionBar(bool show);
+
+    // ---- the browser's lists ----
+    CDirTreeView* FolderTree() const;
+    CThumbnailView* ThumbnailView() const;
+    CThumbnailListCtrl* ThumbnailList() const;
+    CSelListCtrl* FocusBoxList() const;
+    // Adds the selected (23) or all (24) thumbnails to the focus image box: 8-bit grey or 24-bit
+    // colour images of the type and size of the box's images.
+    void OnAddToFocusBox(bool all);
+    // Removes the selected box entries (or all of them); the placeholder stays.
+    void RemoveFromFocusBox(bool all);
+    void OnMoveInFocusBox(int direction);
+    void OnFocusBoxOrder(int command);
+    void OnSortThumbnails(int command);
+    void OnThumbnailSize(int size);
+    void OnSelectAll();
+    void OnSelectNone();
+    void OnRefresh();
+    void SetFocusedList(wxWindow* list);
 
     // ---- composition (819) ----
     bool IsComposing() const { return m_runner.IsBusy(); }
@@ -103,6 +125,8 @@ public:
 
 private:
     void CreateBars();
+    void RegisterBrowserCommands();
+    void JoinBrowser();
     void OnCloseFrame(wxCloseEvent& ev);
     void StopCamera();
     void UpdateMinimumSize();

@@ -1,5 +1,7 @@
 #include "shell/OrsandelApp.h"
 
+#include "browser/DirTreeView.h"
+#include "browser/ThumbnailView.h"
 #include "imaging/Dib.h"
 #include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
@@ -62,9 +64,23 @@ void COrsandelApp::RegisterTemplates() {
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
         105, [](wxWindow* p) { return static_cast<wxWindow*>(new CLeftView(p)); }, -1, 0, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        103, [](wxWindow* p) { return static_cast<wxWindow*>(new CThumbnailPane(p)); }, 0, 0, 1));
+        103,
+        [](wxWindow* p) {
+            auto* view = new CThumbnailView();
+            view->Create(p);
+            return static_cast<wxWindow*>(view);
+        },
+        0, 0, 1));
+    // The folder tree starts in the image folder of the settings when the program starts in
+    // the thumbnail mode.
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        103, [](wxWindow* p) { return static_cast<wxWindow*>(new CFolderPane(p)); }, 0, 0, 0));
+        103,
+        [this](wxWindow* p) {
+            auto* tree = new CDirTreeView(p);
+            tree->SetStartFolder(m_nStartMode, m_strImagePath);
+            return static_cast<wxWindow*>(tree);
+        },
+        0, 0, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
         184,
         [](wxWindow* p) {

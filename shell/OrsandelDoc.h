@@ -1,7 +1,10 @@
 // The one document of the main frame, shared by all its views: the settings it keeps
-// (DocumentSettings), the current camera frame and the map from image path to image record.
+// (DocumentSettings), the current camera frame and the map from image path to image record. It is
+// the image browser's document: its browser context carries the map, the list sizes and orders
+// and the program's actions to the folder tree, the thumbnail list and the focus image box.
 #pragma once
 
+#include "browser/core/BrowserContext.h"
 #include "imaging/MyImageData.h"
 #include "platform/GlobalMemory.h"
 #include "shell/core/DocumentSettings.h"
@@ -13,7 +16,7 @@
 
 class CPalette;
 
-class COrsandelDoc : public ui::Document, public DocumentSettings {
+class COrsandelDoc : public ui::Document, public DocumentSettings, public BrowserDocument {
 public:
     COrsandelDoc();
     // Empties the application's lens table and writes the thumbnail and microscope settings.
@@ -21,6 +24,10 @@ public:
 
     // Reads the sort order and every composition and microscope setting.
     bool OnNewDocument() override;
+    BrowserContext& Browser() override { return m_browser; }
+    // The thumbnail sizes and orders of the settings handed to the browser's lists, and back.
+    void SettingsToBrowser();
+    void BrowserToSettings();
     // Frees the image records (when the browser's views exist) and the current frame (when the
     // capture view exists).
     void OnCloseDocument() override;
@@ -36,5 +43,6 @@ public:
     std::map<std::string, std::unique_ptr<CMyImageData>> m_imageMap;
 
 private:
+    BrowserContext m_browser;
     CPalette* m_pPalette = nullptr;
 };

@@ -1,28 +1,25 @@
 #include "shell/SelectedBox.h"
 
+#include "browser/SelListCtrl.h"
+#include "browser/core/BrowserMessages.h"
+#include "imaging/MyImageData.h"
 #include "imaging/ProgramHelpers.h"
-#include "platform/MessageSink.h"
+#include "platform/WindowMessages.h"
 #include "shell/core/ViewGeometry.h"
 #include "ui/resources/ResourceRegistry.h"
 
-#include <wx/listctrl.h>
 #include <wx/stattext.h>
 
 namespace {
 constexpr int kList = 1022;
-constexpr int kMaxEntries = 257; // 256 images and the placeholder
-constexpr UINT kMsgTooMany = 890;
-
-SeriesEntry Placeholder() {
-    SeriesEntry e;
-    e.path = "Last Position";
-    e.number = kPlaceholderNumber;
-    return e;
-}
 } // namespace
 
-CSelectedBox::CSelectedBox() : ui::TemplatePanel(151) {
-    m_entries.push_back(Placeholder());
+CSelectedBox::CSelectedBox(BrowserContext* context) : ui::TemplatePanel(151), m_context(context) {
+    ReplaceControl(kList,
+                   [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) -> wxWindow* {
+                       m_list = new CSelListCtrl(parent, c.id, r.GetPosition(), r.GetSize());
+                       return m_list;
+                   });
     Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
         ev.Skip();
         OnSize();
@@ -31,12 +28,6 @@ CSelectedBox::CSelectedBox() : ui::TemplatePanel(151) {
 
 bool CSelectedBox::OnInitDialog() {
     ui::TemplatePanel::OnInitDialog();
-    if (auto* list = Item<wxListCtrl>(kList)) {
-        list->SetBackgroundColour(*wxBLACK);
-        list->SetTextColour(*wxWHITE);
-        if (list->GetColumnCount() == 0)
-            list->AppendColumn("");
-    }
     const wxFont font(wxFontInfo(wxSize(0, 12)));
     for (int id : {1010, 1103, 1104, 1105, 1106})
         if (wxWindow* w = GetDlgItem(id))
@@ -44,7 +35,16 @@ bool CSelectedBox::OnInitDialog() {
     SetDlgItemText(1103, wxString::FromUTF8(ui::Resources().LoadString(10008)));
     SetDlgItemText(1104, wxString::FromUTF8(ui::Resources().LoadString(10009)));
     SetDlgItemText(1105, wxString::FromUTF8(ui::Resources().LoadString(10010)));
-    Refill();
+    if (m_list) {
+        m_list->SetBackgroundColour(*wxBLACK);
+        if (m_context) {
+            m_list->SetContext(m_context);
+            m_context->focusBox = m_list;
+        }
+        ::SendMessage(m_list->GetSafeHwnd(), WM_LIST_SET_LINK, WPARAM(ui::WindowHandle(GetDlgItem(1106))), 0);
+        m_list->InitList();
+    }
+    UpdateCountText();
     m_initialising = false;
     return true;
 }
@@ -59,40 +59,59 @@ wxStaticText* CSelectedBox::GetCountStatic() const {
     return Item<wxStaticText>(1106);
 }
 
-bool CSelectedBox::AddFile(const std::string& path, double z) {
-    if (static_cast<int>(m_entries.size()) >= kMaxEntries) {
-        ShowMessage(kMsgTooMany, MB_OK);
-        return false;
+std::vector<SeriesEntry> CSelectedBox::Entries() const {
+    std::vector<SeriesEntry> out;
+    if (!m_list)
+        return out;
+    CSingleLock lock(&ImageDataLock(), TRUE);
+    for (const auto& item : m_list->Items()) {
+        SeriesEntry e;
+        e.path = item->m_path;
+        e.number = item->m_number;
+        e.z = item->m_position;
+        if (const CMyImageData* r = item->m_record) {
+            e.haveRecord = r->m_cacheValue2 > 0 && r->m_cacheValue3 > 0;
+            e.width = r->m_cacheValue2;
+            e.height = r->m_cacheValue3;
+        }
+        out.push_back(std::move(e));
     }
-    SeriesEntry e;
-    e.path = path;
-    e.number = static_cast<int>(m_entries.size());
-    e.z = z;
-    m_entries.insert(m_entries.end() - 1, e);
-    Refill();
-    return true;
+    return out;
+}
+
+bool CSelectedBox::AddFile(const std::string& path, double z) {
+    if (!m_list)
+        return false;
+    m_list->m_captureBusy = 1;
+    m_list->SetAppendMode(true);
+    CFileInfoStruc* item = m_list->AddFile(path);
+    if (item) {
+        item->m_position = z;
+        m_list->RedrawItem(item, true);
+        // The new entry gets its record and thumbnail from a pass of the list's loader.
+        m_list->WaitForLoader(this);
+        if (item->m_record) {
+            CSingleLock lock(&ImageDataLock(), TRUE);
+            item->m_record->m_state = 1;
+        }
+        item->m_selected = 1;
+        m_list->EnsureVisible(m_list->IndexOf(item));
+    }
+    m_list->SetAppendMode(false);
+    return item != nullptr;
 }
 
 void CSelectedBox::RemoveAll() {
-    m_entries.clear();
-    m_entries.push_back(Placeholder());
-    Refill();
-}
-
-void CSelectedBox::Refill() {
-    if (auto* list = Item<wxListCtrl>(kList)) {
-        list->DeleteAllItems();
-        long row = 0;
-        for (const SeriesEntry& e : m_entries)
-            list->InsertItem(row++, wxString::FromUTF8(GetFileNamePart(e.path)));
-    }
-    UpdateCountText();
+    if (m_list)
+        m_list->RemoveItems(true);
 }
 
 void CSelectedBox::UpdateCountText() {
-    char text[16];
-    std::snprintf(text, sizeof text, "%3d", static_cast<int>(m_entries.size()) - 1);
-    SetDlgItemText(1106, text);
+    if (m_list) {
+        m_list->UpdateCountText();
+    } else {
+        SetDlgItemText(1106, "  0");
+    }
     if (wxWindow* count = GetDlgItem(1106))
         count->SetSize(count->GetBestSize());
 }

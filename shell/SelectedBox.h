@@ -1,5 +1,6 @@
 // The focus image box (template 151): the images chosen for composition, under a title line
-// with their count. The list always ends with the "Last Position" placeholder entry.
+// with their count. Its list (control 1022) is the browser's focus image box list, which always
+// ends with the "Last Position" placeholder entry and writes the count into static 1106.
 #pragma once
 
 #include "shell/core/CompositionRun.h"
@@ -8,19 +9,23 @@
 #include <string>
 #include <vector>
 
-class wxListCtrl;
+struct BrowserContext;
+class CSelListCtrl;
 class wxStaticText;
 
 class CSelectedBox : public ui::TemplatePanel {
 public:
-    CSelectedBox();
+    explicit CSelectedBox(BrowserContext* context);
     bool OnInitDialog() override;
 
     // The count static 1106.
     wxStaticText* GetCountStatic() const;
+    CSelListCtrl* List() const { return m_list; }
     // The entries in list order, the placeholder last.
-    const std::vector<SeriesEntry>& Entries() const { return m_entries; }
-    // Adds an image file with its Z height before the placeholder; false at 256 images.
+    std::vector<SeriesEntry> Entries() const;
+    // The capture workflow: adds a saved image file with its Z height before the placeholder and
+    // waits until the list's loader has read it; false when the box refused it (256 images, or
+    // the file is not there).
     bool AddFile(const std::string& path, double z);
     void RemoveAll();
     void UpdateCountText();
@@ -28,10 +33,10 @@ public:
     int MinimumWidth() const;
 
 private:
-    void Refill();
     void OnSize();
 
-    std::vector<SeriesEntry> m_entries;
+    BrowserContext* m_context;
+    CSelListCtrl* m_list = nullptr;
     RECT m_lastClient{};
     bool m_initialising = true;
 };

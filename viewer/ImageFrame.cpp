@@ -13,7 +13,6 @@
 #include "viewer/SetOutputAppDlg.h"
 #include "viewer/SetScaleDlg.h"
 #include "viewer/ViewerMenuDialog.h"
-#include "viewer/WideIdGuard.h"
 
 #include <wx/sizer.h>
 
@@ -32,11 +31,8 @@ CImageFrame::CImageFrame(wxWindow* parent)
     auto doc = std::make_unique<CImageDoc>();
     m_doc = doc.get();
     m_toolBar = new CViewerMenuDialog();
-    {
-        WideIdGuard wideIds;
-        LoadMenuResource(148);
-        m_toolBar->Create(this);
-    }
+    LoadMenuResource(148);
+    m_toolBar->Create(this);
     m_view = new CImageView(this);
     m_view->SetDocument(m_doc);
     SetDocument(std::move(doc));

@@ -1,7 +1,6 @@
 #include "viewer/ViewerMenuDialog.h"
 
 #include "platform/WindowMessages.h"
-#include "viewer/WideIdGuard.h"
 
 #include <wx/button.h>
 #include <wx/tglbtn.h>
@@ -19,26 +18,6 @@ CViewerMenuDialog::CViewerMenuDialog() : TemplatePanel(IDD_VIEWER_MENU) {
 
 bool CViewerMenuDialog::OnInitDialog() {
     TemplatePanel::OnInitDialog();
-    {
-        // The scale buttons carry command ids above the range of template controls.
-        WideIdGuard wideIds;
-        struct Wide {
-            int id;
-            const char* text;
-            RECT du;
-            bool toggle;
-        };
-        const Wide wide[] = {{32823, "ｽｹｰﾙ(um)", {370, 3, 410, 18}, true},
-                             {32825, "ｽｹｰﾙ(dot)", {411, 3, 451, 18}, true},
-                             {32826, "ｽｹｰﾙ設定", {452, 3, 488, 18}, false}};
-        for (const Wide& w : wide) {
-            const wxRect r = MapDialogRect(w.du);
-            if (w.toggle)
-                new wxToggleButton(this, w.id, wxString::FromUTF8(w.text), r.GetPosition(), r.GetSize());
-            else
-                new wxButton(this, w.id, wxString::FromUTF8(w.text), r.GetPosition(), r.GetSize());
-        }
-    }
     auto* slider = Item<wxSlider>(85);
     slider->SetRange(10, 400);
     slider->SetTickFreq(19);

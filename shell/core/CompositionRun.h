@@ -2,13 +2,12 @@
 // list, Z list and image size taken from the focus image box.
 #pragma once
 
+#include "browser/core/FileInfoStruc.h" // kPlaceholderNumber of the box's last entry
+
 #include <string>
 #include <vector>
 
 class DocumentSettings;
-
-// Number of the "Last Position" entry that always ends the focus image box.
-constexpr int kPlaceholderNumber = 2147483647;
 
 struct CompositionParameters {
     int sizeParameter = 8; // passed to the composer

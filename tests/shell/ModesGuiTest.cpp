@@ -1,5 +1,6 @@
 #include "ShellGuiFixture.h"
 
+#include "browser/DirTreeView.h"
 #include "shell/LeftView.h"
 #include "shell/MultiView.h"
 #include "shell/OrsandelDoc.h"
@@ -114,7 +115,7 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
             EXPECT_LT(ui::testing::FindById(bar, 26)->GetRect().GetBottom(),
                       ui::testing::FindById(bar, 27)->GetRect().GetTop());
         }
-            EXPECT_TRUE(f->IsActiveView<CFolderPane>());
+            EXPECT_TRUE(f->IsActiveView<CDirTreeView>());
             EXPECT_TRUE(f->Layout().IsSplitterVisible(0));
             break;
         case 1014:
@@ -184,7 +185,7 @@ TEST(ShellTemplates, EveryTemplateClassFindsItsControls) {
     EXPECT_TRUE(top.CheckControlIds().empty());
     CCompositionBar bar;
     EXPECT_TRUE(bar.CheckControlIds().empty());
-    CSelectedBox box;
+    CSelectedBox box(nullptr);
     EXPECT_TRUE(box.CheckControlIds().empty());
     CMultiView view;
     EXPECT_TRUE(view.CheckControlIds().empty());

@@ -110,13 +110,14 @@ int main(int argc, char** argv) {
     if (const char* t = std::getenv("VT_GUI_TEST_TIMEOUT"))
         seconds = std::max(1, std::atoi(t));
     auto* timeouts = new TimeoutListener(seconds);
-    timeouts->Arm("starting wx", 60);
+    timeouts->Arm("starting wx", 180);
 
     // A busy X server now and then refuses a connection while many test processes start at
-    // once: the connection is tried again until it is accepted, for up to 30 seconds (the
-    // display being there is the condition; without one every try fails and the run ends).
+    // once, and on a loaded machine it may take long to answer the first requests: the
+    // connection is tried again until it is accepted, for up to 150 seconds (the display being
+    // there is the condition; without one every try fails and the run ends).
     bool started = false;
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(150);
     for (int attempt = 0; !started; ++attempt) {
         if (attempt) {
             if (std::chrono::steady_clock::now() >= giveUp || !std::getenv("DISPLAY"))

@@ -67,6 +67,12 @@ wxSize analysisExtent(CView3dFrm* frame) {
     return size;
 }
 
+// A change of the scene's display values first ends a running spin of the 3D view.
+void stopSpin(CView3dFrm* frame) {
+    if (frame)
+        frame->StopSpin();
+}
+
 void invalidate(CView3dFrm* frame, int role, bool erase) {
     if (frame)
         if (wxWindow* w = frame->GetPaneWindow(role))
@@ -222,6 +228,7 @@ LRESULT CMainFrame::onHScroll(WPARAM wParam, LPARAM) {
         sliceScrolled(doc, slice);
     const double preset = kScale[std::clamp(panel3d_->Item<wxSlider>(1111)->GetValue(), 0, 10)];
     if (doc->ScreenMode() == 0 && preset != doc->GetViewState()->zScalePreset) {
+        stopSpin(frame);
         doc->SetZScalePreset(preset);
         doc->RebuildExtentLists();
         invalidate(frame, 3, true);
@@ -306,28 +313,33 @@ void CMainFrame::bindPanelHandlers() {
             invalidate(frame, 3, true);
     };
     panel3d_->OnCommand(1105, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            stopSpin(frame);
                             doc->SetZAxisFixed(checked(panel3d_, 1105));
                             params.zAxisFixed = doc->GetViewState()->zAxisFixed;
                             sceneRefresh(doc, frame);
                         }));
     panel3d_->OnControl(ui::EN_CHANGE, 1106, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            stopSpin(frame);
                             if (doc->SetZAxisLength(number(panel3d_->GetDlgItemText(1106))))
                                 params.zAxisLength = doc->GetViewState()->zAxisLength;
                             if (doc->GetViewState()->zAxisFixed)
                                 sceneRefresh(doc, frame);
                         }));
     panel3d_->OnCommand(1107, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            stopSpin(frame);
                             doc->SetScaleLinesShown(checked(panel3d_, 1107));
                             params.scaleLinesShown = doc->GetViewState()->scaleLinesShown;
                             sceneRefresh(doc, frame);
                         }));
     panel3d_->OnCommand(1112, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            stopSpin(frame);
                             doc->SetZScaleFixed(checked(panel3d_, 1112));
                             params.zScaleFixed = doc->GetViewState()->zScaleFixed;
                             invalidate(frame, 3, true);
                             UpdateScaleEnables(doc);
                         }));
     panel3d_->OnCommand(1113, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            stopSpin(frame);
                             doc->SetZScaleFreeOn(checked(panel3d_, 1113));
                             params.zScaleFreeOn = doc->GetViewState()->zScaleFreeOn;
                             sceneRefresh(doc, frame);
@@ -336,6 +348,7 @@ void CMainFrame::bindPanelHandlers() {
     panel3d_->OnControl(ui::EN_CHANGE, 1114, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                             if (!panelsReady_)
                                 return;
+                            stopSpin(frame);
                             if (doc->SetZScaleFree(number(panel3d_->GetDlgItemText(1114))))
                                 params.zScaleFree = doc->GetViewState()->zScaleFree;
                             if (doc->GetViewState()->zScaleFreeOn)
@@ -348,6 +361,7 @@ void CMainFrame::bindPanelHandlers() {
         }
     };
     panel3d_->OnCommand(1121, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            stopSpin(frame);
                             doc->SetRotationFixed(checked(panel3d_, 1121));
                             params.rotationFixed = doc->GetViewState()->rotationFixed;
                             fixedView(doc, frame);
@@ -357,6 +371,7 @@ void CMainFrame::bindPanelHandlers() {
                             withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                                 if (!panelsReady_)
                                     return;
+                                stopSpin(frame);
                                 const double v = number(panel3d_->GetDlgItemText(id));
                                 v3d::ViewState& s = *doc->GetViewState();
                                 if (id == 1122 && doc->SetRotationX(v))
@@ -382,6 +397,7 @@ void CMainFrame::bindPanelHandlers() {
         }
     };
     panel3d_->OnCommand(1141, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            stopSpin(frame);
                             doc->SetSmoothing(checked(panel3d_, 1141));
                             params.smoothingOn = doc->GetViewState()->smoothingOn;
                             smoothingChain(doc, frame);
@@ -389,6 +405,7 @@ void CMainFrame::bindPanelHandlers() {
     for (int id : {1142, 1143})
         panel3d_->OnControl(ui::CBN_SELCHANGE, id,
                             withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                                stopSpin(frame);
                                 auto* choice = panel3d_->Item<wxComboBox>(id);
                                 const int sel = choice ? choice->GetSelection() : 0;
                                 if (id == 1142) {

@@ -56,6 +56,7 @@ View3dApp::View3dApp() {
 
 View3dApp::~View3dApp() {
     openLink_.Unregister();
+    v3d::gl::FreeOpenGl(glLibraries_);
     if (current() == this)
         current() = nullptr;
 }
@@ -86,6 +87,9 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
 
     main_ = new CMainFrame();
     v3d::GlobalProcParams().Load(v3d::ProcParamsPath(folder_));
+    // Without the GL libraries the 3D panes show their background only; the rest works.
+    if (v3d::gl::LoadOpenGl(glLibraries_) != 1)
+        ShowMessage(kMsgOpenGlMissing, MB_OK | MB_ICONEXCLAMATION);
     main_->SetDropTarget(new DropTarget);
     if (startShowCommand == 3)
         main_->Maximize();
@@ -118,6 +122,7 @@ int View3dApp::ExitInstance() {
     if (ticker_)
         ticker_->StopTicking();
     openLink_.Unregister();
+    v3d::gl::FreeOpenGl(glLibraries_);
     int failure = 0;
     if (!v3d::GlobalProcParams().Save(v3d::ProcParamsPath(folder_), &failure))
         ShowMessage(failure == 1 ? kMsgInvalidName : kMsgParamSaveFailed, MB_OK | MB_ICONEXCLAMATION,

@@ -8,6 +8,7 @@
 #include "platform/FindableWindow.h"
 #include "ui/CommandRouting.h"
 #include "ui/Timers.h"
+#include "viewer3d/render/gl/GlEntryPoints.h"
 
 #include <memory>
 #include <string>
@@ -36,7 +37,8 @@ public:
     // there). The main frame is shown and the paths are opened. False when the main frame
     // could not be made.
     bool InitInstance(const std::string& programFolder, const std::vector<std::string>& paths);
-    // Saves the parameters (9214 or the invalid-name prompt on failure) and ends the ticker.
+    // Releases the GL libraries, saves the parameters (9214 or the invalid-name prompt on failure) and ends
+    // the ticker.
     int ExitInstance();
     // Opens a path (quotes stripped, made absolute, a symbolic link followed); an open
     // document's frame is activated instead of opening it twice. Null when it did not open.
@@ -72,6 +74,7 @@ private:
     std::unique_ptr<ui::LiveTicker> ticker_;
     long idleCount_ = 0;
     FindableWindow openLink_;
+    v3d::gl::GlLibraries glLibraries_; // the GL and GLU libraries the 3D panes draw through
 };
 
 } // namespace brx

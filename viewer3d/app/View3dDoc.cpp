@@ -6,6 +6,7 @@
 #include "ui/Timers.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/core/MeasuredText.h"
+#include "viewer3d/render/gl/GlEntryPoints.h"
 
 #include <wx/clipbrd.h>
 
@@ -46,6 +47,33 @@ void CView3dDoc::SetPanelRefill(std::function<void(CView3dDoc*)> refill) {
 void CView3dDoc::DeleteContents() {
     v3d::View3dData::DeleteContents();
     ui::Document::DeleteContents();
+}
+
+std::vector<v3d::CView3dView*> CView3dDoc::SceneViews() const {
+    std::vector<v3d::CView3dView*> views;
+    for (ui::View* v : GetViews())
+        if (auto* view = dynamic_cast<v3d::CView3dView*>(v))
+            views.push_back(view);
+    return views;
+}
+
+void CView3dDoc::ReleaseGlLists(int32_t first, int32_t count) {
+    // The lists live in the context the 3D views share; without one that can be made current
+    // (no view, or the view not on screen) there is nothing of them to delete here.
+    if (!v3d::gl::IsOpenGlBound() || !sharedRenderContext || count <= 0)
+        return;
+    for (v3d::CView3dView* view : SceneViews())
+        if (view->MakeSceneCurrent()) {
+            v3d::gl::Gl().glDeleteLists(GLuint(first), GLsizei(count));
+            return;
+        }
+}
+
+void CView3dDoc::BuildSceneLists(unsigned) {
+    // Each view builds the whole scene anew in its context at its next frame: a partial
+    // rebuild would leave lists of the old extents beside the new ones.
+    for (v3d::CView3dView* view : SceneViews())
+        view->RequestBuildAll();
 }
 
 void CView3dDoc::OnScenePrepared() {

@@ -7,9 +7,11 @@
 #include "viewer3d/core/View3dData.h"
 #include "viewer3d/measure/DocImaging.h"
 #include "viewer3d/measure/ProfileRoughness.h"
+#include "viewer3d/render/View3dView.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class wxWindow;
 
@@ -18,7 +20,7 @@ namespace brx {
 // A text of the program's string table (the lookup the document data and its text formats use).
 std::string ResourceText(unsigned id);
 
-class CView3dDoc : public ui::Document, public v3d::View3dData {
+class CView3dDoc : public ui::Document, public v3d::View3dData, public v3d::SceneDocument {
 public:
     CView3dDoc();
     ~CView3dDoc() override;
@@ -42,6 +44,12 @@ public:
     static void SetPanelRefill(std::function<void(CView3dDoc*)> refill);
 
     bool showRoughness = false, showWaviness = false;
+
+    // The data and the 3D scene the document's 3D views draw.
+    v3d::View3dData& SceneData() override { return *this; }
+    v3d::scene::DocumentScene& Scene() override { return scene_; }
+    // The document's 3D views (none while the frame has no 3D pane).
+    std::vector<v3d::CView3dView*> SceneViews() const;
 
     // ---- measurement (View3dDocMeasure.cpp) --------------------------------------------------
     // Where the measure flag comes from (the main frame's check box); without a source it is set.
@@ -79,10 +87,15 @@ public:
 
 protected:
     void OnScenePrepared() override;
+    // List deletion and building run in the context of a 3D view of the document.
+    void ReleaseGlLists(int32_t first, int32_t count) override;
+    void BuildSceneLists(unsigned groups) override;
+    // The area results of the height display image, by the image toolkit.
     void BuildHeightHistogram() override;
     void BuildPerimeterCurve() override;
 
 private:
+    v3d::scene::DocumentScene scene_;
     v3d::DocImaging imaging_;
     v3d::ProfileRoughness roughness_;
     v3d::LineProfile profileLine_; // without its samples: the document holds those

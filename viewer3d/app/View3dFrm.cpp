@@ -13,6 +13,8 @@
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/StandInView.h"
 #include "viewer3d/app/View3dDoc.h"
+#include "viewer3d/core/Dib.h"
+#include "viewer3d/render/View3dView.h"
 
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
@@ -110,9 +112,10 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
         CView3dDoc* d = Doc();
         if (!d)
             return;
+        StopSpin();
         CPseudoColorDlg dlg(this, d, [this] {
-            if (views_[3])
-                views_[3]->Refresh(false);
+            if (view3d_)
+                view3d_->Refresh(false);
         });
         if (dlg.DoModal() == IDOK) {
             d->SetPaletteIndex(dlg.paletteIndex);
@@ -233,7 +236,9 @@ void CView3dFrm::buildPanes() {
     left3d_->SetPane(1, 0, view(left3d_->PaneParent(1, 0), 1));
     left3d_->Finish(wxSize(266, 213));
     outer3d_->SetPane(0, 0, left3d_->Window());
-    outer3d_->SetPane(0, 1, view(outer3d_->PaneParent(0, 1), 3));
+    view3d_ = new v3d::CView3dView(outer3d_->PaneParent(0, 1));
+    view3d_->SetDocument(GetDocument());
+    outer3d_->SetPane(0, 1, view3d_);
     outer3d_->SetPane(1, 0, view(outer3d_->PaneParent(1, 0), 2));
     outer3d_->SetPane(1, 1, view(outer3d_->PaneParent(1, 1), 4));
     outer3d_->Finish(wxSize(266, 213));
@@ -253,11 +258,20 @@ void CView3dFrm::buildPanes() {
 }
 
 ui::View* CView3dFrm::GetPaneView(int role) const {
+    if (role == 3)
+        return view3d_;
     return role >= 0 && role <= 7 ? views_[role] : nullptr;
 }
 
 wxWindow* CView3dFrm::GetPaneWindow(int role) const {
+    if (role == 3)
+        return view3d_;
     return role >= 0 && role <= 7 ? views_[role] : nullptr;
+}
+
+void CView3dFrm::StopSpin() {
+    if (view3d_)
+        view3d_->StopSpin();
 }
 
 void CView3dFrm::SavePaneSizes(int which) {
@@ -265,7 +279,7 @@ void CView3dFrm::SavePaneSizes(int which) {
     auto keep = [](int& slot, int value, int fallback) { slot = value < 0 ? fallback : value; };
     if ((which == 0 || which == -1) && mode == 0 && outer3d_->Window()->IsShown()) {
         keep(widths_[0], left3d_->Window()->GetSize().x, kDefaultWidths[0]);
-        keep(widths_[1], views_[3]->GetSize().x, kDefaultWidths[1]);
+        keep(widths_[1], view3d_->GetSize().x, kDefaultWidths[1]);
         keep(heights_[0], left3d_->Window()->GetSize().y, kDefaultHeights[0]);
         keep(heights_[1], views_[2]->GetSize().y, kDefaultHeights[1]);
         keep(heights_[3], views_[0]->GetSize().y, kDefaultHeights[3]);
@@ -368,13 +382,14 @@ void CView3dFrm::onDisplayMode(int mode) {
     if (!doc)
         return;
     ui::WaitCursor wait;
+    StopSpin();
     if (doc->GetViewState()->displayMode != mode) {
         doc->SetDisplayMode(mode);
         if (mode == 0)
             doc->textureOn = 1;
         doc->RebuildGlLists();
-        if (views_[3])
-            views_[3]->Refresh(false);
+        if (view3d_)
+            view3d_->Refresh(false);
     }
     doc->ApplyHeightPalette();
 }
@@ -385,8 +400,8 @@ void CView3dFrm::onBackground() {
         return;
     if (auto colour = ui::ChooseColour(this, doc->GetViewState()->backgroundColor)) {
         doc->SetBackgroundColor(*colour);
-        if (views_[3])
-            views_[3]->Refresh(true);
+        if (view3d_)
+            view3d_->Refresh(false);
     }
 }
 
@@ -430,6 +445,28 @@ void CView3dFrm::OnSaveAs() {
 }
 
 bool CView3dFrm::RenderPaneToImage(int role, wxImage* image) const {
+    if (role == 3) {
+        // The 3D scene rendered off screen at the view's size (bottom-up 24-bit rows).
+        HDIB dib = view3d_ ? view3d_->RenderToDib() : nullptr;
+        if (!dib)
+            return false;
+        {
+            GlobalLockGuard lock(dib);
+            const int w = v3d::DibGetWidth(lock.get()), h = v3d::DibGetHeight(lock.get());
+            const BYTE* bits = v3d::DibGetBits(lock.get());
+            const uint64_t stride = v3d::DibStride(w, 24);
+            *image = wxImage(w, h);
+            unsigned char* out = image->GetData();
+            for (int y = 0; y < h; ++y) {
+                const BYTE* row = bits + uint64_t(h - 1 - y) * stride;
+                for (int x = 0; x < w; ++x)
+                    for (int c = 0; c < 3; ++c)
+                        out[(uint64_t(y) * w + x) * 3 + c] = row[x * 3 + 2 - c];
+            }
+        }
+        GlobalFree(dib);
+        return image->IsOk();
+    }
     CStandInView* view = role >= 0 && role <= 7 ? views_[role] : nullptr;
     if (!view)
         return false;

@@ -20,6 +20,10 @@ class SplitterGrid;
 class View;
 } // namespace ui
 
+namespace v3d {
+class CView3dView;
+}
+
 namespace brx {
 
 class CCalibFrm;
@@ -42,6 +46,10 @@ public:
     ~CView3dFrm() override;
 
     CView3dDoc* Doc() const;
+    // The 3D view (role 3).
+    v3d::CView3dView* View3d() const { return view3d_; }
+    // Ends a running spin of the 3D view before a change of the scene.
+    void StopSpin();
     // The view of a role 0..7; null for others.
     ui::View* GetPaneView(int role) const;
     wxWindow* GetPaneWindow(int role) const;
@@ -81,7 +89,8 @@ private:
     CMainFrame* main_;
     CCalibFrm* calib_ = nullptr; // the calibration window this frame opened, while it is open
     std::unique_ptr<ui::SplitterGrid> outer3d_, left3d_, measure_, right_;
-    std::array<CStandInView*, 8> views_{};
+    std::array<CStandInView*, 8> views_{}; // the 2D panes (role 3 is the 3D view)
+    v3d::CView3dView* view3d_ = nullptr;
     std::array<wxToolBar*, 3> bars_{};
     wxBoxSizer* barSizer_ = nullptr;
     std::array<int, 4> widths_{};

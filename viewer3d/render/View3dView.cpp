@@ -68,7 +68,8 @@ SceneDocument* CView3dView::sceneDocument() const {
 }
 
 bool CView3dView::makeCurrent() {
-    if (failed_ || !IsShownOnScreen())
+    // After the binding was freed (at the program's end) nothing may call into GL any more.
+    if (failed_ || !IsShownOnScreen() || !gl::IsOpenGlBound())
         return false;
     if (!context_) {
         SceneDocument* doc = sceneDocument();

@@ -37,6 +37,9 @@ public:
     bool HasScene() const { return context_ != nullptr && !failed_; }
     // Builds every list of the document in this view's context (now, or at the first paint).
     void RequestBuildAll();
+    // Makes the view's context current (made at the first call); false while the view is not
+    // on screen, without a complete GL binding or when no context can be made.
+    bool MakeSceneCurrent() { return makeCurrent(); }
     // Ends a running spin.
     void StopSpin();
     // The current scene rendered off screen in this view's own context (a framebuffer object,
