@@ -80,6 +80,11 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
             app->main_->UpdatePanelsFromDoc(doc);
     });
 
+    CView3dDoc::SetMeasureFlagSource([] {
+        View3dApp* app = current();
+        return !app || !app->main_ || app->main_->measureFlag != 0;
+    });
+
     main_ = new CMainFrame();
     v3d::GlobalProcParams().Load(v3d::ProcParamsPath(folder_));
     // Without the GL libraries the 3D panes show their background only; the rest works.

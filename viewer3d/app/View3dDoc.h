@@ -5,6 +5,8 @@
 
 #include "ui/Document.h"
 #include "viewer3d/core/View3dData.h"
+#include "viewer3d/measure/DocImaging.h"
+#include "viewer3d/measure/ProfileRoughness.h"
 #include "viewer3d/render/View3dView.h"
 
 #include <functional>
@@ -49,14 +51,55 @@ public:
     // The document's 3D views (none while the frame has no 3D pane).
     std::vector<v3d::CView3dView*> SceneViews() const;
 
+    // ---- measurement (View3dDocMeasure.cpp) --------------------------------------------------
+    // Where the measure flag comes from (the main frame's check box); without a source it is set.
+    static void SetMeasureFlagSource(std::function<bool()> source);
+    static bool MeasureFlag();
+    // The image toolkit with the document's slots; the members below pass it the height slot
+    // image type, the default image for a null one and the measure flag.
+    v3d::DocImaging& Imaging() { return imaging_; }
+    void SetSlotImage(HDIB dib, int n, int type = -1) { imaging_.SetSlotImage(dib, n, type); }
+    HDIB GetSlotImage(int n) const { return imaging_.GetSlotImage(n); }
+    v3d::SlotAttributes GetSlotAttributes(int n) const { return imaging_.GetSlotAttributes(n); }
+    int GetSlotPixel(int slot, int x, int y) const { return imaging_.GetSlotPixel(slot, x, y); }
+    void SetSlotPixel(int slot, int x, int y, int value) { imaging_.SetSlotPixel(slot, x, y, value); }
+    HDIB ResizeSlotImage(int n, int width, int height) { return imaging_.ResizeSlotImage(n, width, height); }
+    // Null image: the height display image.
+    double MeasurePerimeter(HDIB image, int level);
+    int BuildHeightHistogram(HDIB image);
+    int BuildPerimeterCurve(HDIB image);
+    // Null image: the profile source image (the display image of the measure view's height).
+    int SampleLine(HDIB image, int x0, int y0, int x1, int y1, int* array, int length, int* first, int* last,
+                   char* orientation, int* largest, int* smallest);
+    // The profile along line kind mode (0 row, 1 column, 2 free line) over lineCount parallel
+    // lines; replaces the document's samples and their largest and smallest value.
+    void ExtractProfile(int mode, int lineCount, HDIB image);
+    void ExtractProfile(int kind) override;
+    // Roughness of the current profile with the processing parameters' cut-off and end effect.
+    void ComputeRoughness() override;
+    // 1 when the last ComputeRoughness computed, 0 when there was no profile to compute on.
+    int RoughnessComputed() const { return roughnessComputed_; }
+    const v3d::RoughnessResults* GetSectionResults() const { return roughness_.GetSectionResults(); }
+    const v3d::ProfileRoughness& RoughnessState() const { return roughness_; }
+    double Roughness(int which) const override;
+    // Orientation and major-coordinate range of the profile's last sampled line.
+    const v3d::LineProfile& ProfileLine() const { return profileLine_; }
+
 protected:
     void OnScenePrepared() override;
     // List deletion and building run in the context of a 3D view of the document.
     void ReleaseGlLists(int32_t first, int32_t count) override;
     void BuildSceneLists(unsigned groups) override;
+    // The area results of the height display image, by the image toolkit.
+    void BuildHeightHistogram() override;
+    void BuildPerimeterCurve() override;
 
 private:
     v3d::scene::DocumentScene scene_;
+    v3d::DocImaging imaging_;
+    v3d::ProfileRoughness roughness_;
+    v3d::LineProfile profileLine_; // without its samples: the document holds those
+    int roughnessComputed_ = 0;
 };
 
 } // namespace brx

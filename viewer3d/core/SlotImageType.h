@@ -6,6 +6,8 @@
 
 namespace v3d {
 
+constexpr int kSlotCount = 20; // image slots of a 3D document
+
 enum SlotImageType : int {
     SLOT_TYPE_NONE = -1,       // not an image the viewer handles
     SLOT_TYPE_GREY8 = 0,       // 8 bits, grey ramp table

@@ -396,8 +396,8 @@ HDIB View3dData::GetHeightSource(int which) const {
 
 void View3dData::SetPerimeterValue(int index, double value) {
     // Callers stay within the array; an index outside it is ignored rather than written.
-    if (index >= 0 && static_cast<size_t>(index) < perimeter_.size())
-        perimeter_[static_cast<size_t>(index)] = value;
+    if (index >= 0 && static_cast<size_t>(index) < area_.perimeter.size())
+        area_.perimeter[static_cast<size_t>(index)] = value;
 }
 
 void View3dData::FreeRenderCache() {

@@ -12,10 +12,12 @@
 #include "platform/GlobalMemory.h"
 #include "platform/Palette.h"
 #include "platform/WinTypes.h"
+#include "viewer3d/core/AreaData.h"
 #include "viewer3d/core/CalibRecord.h"
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/core/MeasureState.h"
 #include "viewer3d/core/ProcParams.h"
+#include "viewer3d/core/SlotImageType.h"
 #include "viewer3d/core/TdvFile.h"
 #include "viewer3d/core/ViewState.h"
 #include "viewer3d/core/Vv3Data.h"
@@ -44,7 +46,6 @@ struct GlListBlock {
     int32_t baseFirst = 0, baseLength = 0;
 };
 
-constexpr int kSlotCount = 20;
 constexpr int kUnitStringFirst = 15000; // 15000..15007 unit texts, 15100..15107 area labels
 constexpr int kDefaultUnitString = 15002;
 
@@ -118,14 +119,16 @@ public:
     void GetUnitLabel(std::string* label, int axis) const;
     HDIB GetHeightSource(int which) const;
     const int32_t* GetProfileSamples() const { return profile_.empty() ? nullptr : profile_.data(); }
+    int GetProfileCount() const { return static_cast<int>(profile_.size()); }
     int GetProfileMax() const { return profileMax_; }
     int GetProfileMin() const { return profileMin_; }
-    const double* GetHistogram() const { return histogram_.empty() ? nullptr : histogram_.data(); }
-    double GetHistogramSum() const { return histogramSum_; }
-    double* GetPerimeterArray() { return perimeter_.empty() ? nullptr : perimeter_.data(); }
+    const double* GetHistogram() const { return area_.histogram.empty() ? nullptr : area_.histogram.data(); }
+    double GetHistogramSum() const { return area_.histogramSum; }
+    double* GetPerimeterArray() { return area_.perimeter.empty() ? nullptr : area_.perimeter.data(); }
     void SetPerimeterValue(int index, double value);
-    const double* GetPerimeterCurve() const { return perimeterCurve_.data(); }
-    double GetPerimeterMax() const { return perimeterMax_; }
+    const double* GetPerimeterCurve() const { return area_.curve; }
+    double GetPerimeterMax() const { return area_.curveMax; }
+    const AreaData& GetAreaData() const { return area_; }
     void FreeRenderCache();
     // Deletes every display list through ReleaseGlLists, in the order surface, colour
     // material, frame box, white material, axis letters, extent texts, range text, base text,
@@ -171,6 +174,9 @@ public:
     int ApplyHeightPalette();
     // Builds the histogram when there is none: 1 built, 0 there was one.
     int EnsureHistogram();
+    // Histogram and level range, then the per-level perimeter array (maximum level + 1 zeros)
+    // and the curve and its maximum from zero, on the height display image.
+    void RebuildAreaData();
     // The five axis texts ("%.2f %s").
     void MakeAxisTexts();
     // The 8-bit height display image of a height source (copy, smoothing, grey table).
@@ -206,8 +212,8 @@ public:
     int LineKind() const { return lineKind_; }
     void SetLineKind(int kind) { lineKind_ = kind; }
     const CalibRecord& Calib() const { return calib_; }
-    double Roughness(int which) const { return roughness_[which % 3]; } // Rz, Ra, Rzjis
-    void SetRoughness(double rz, double ra, double rzjis) { roughness_ = {rz, ra, rzjis}; }
+    // Rz (0), Ra (1), Rzjis (2) of the current profile; the measurement holds them.
+    virtual double Roughness(int /*which*/) const { return 0.0; }
 
     // The string lookup used for unit texts and labels (the program installs the resources').
     static void SetStringLoader(StringLoader loader);
@@ -273,12 +279,7 @@ protected:
     // Results the measurement fills.
     std::vector<int32_t> profile_;
     int profileMax_ = 0, profileMin_ = 0;
-    std::vector<double> histogram_;
-    double histogramSum_ = 0.0;
-    std::vector<double> perimeter_;
-    std::array<double, 64> perimeterCurve_{};
-    double perimeterMax_ = 0.0;
-    std::array<double, 3> roughness_{}; // Rz, Ra, Rzjis
+    AreaData area_;
 
 private:
     GlListBlock glLists_;

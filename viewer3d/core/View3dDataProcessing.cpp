@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 namespace v3d {
 
@@ -195,11 +196,7 @@ int View3dData::ProcessPlanes(int format, int slotType) {
     // 7.
     ResetLinePositions(-1);
     // 8. Histogram, level range and perimeter.
-    BuildHeightHistogram();
-    perimeter_.assign(size_t(std::max(maxLevel, 0)) + 1, 0.0);
-    perimeterCurve_.fill(0.0);
-    perimeterMax_ = 0.0;
-    BuildPerimeterCurve();
+    RebuildAreaData();
     // 9. The slice level in the middle of the height range.
     if (format != 6)
         view_.sliceLevel = calib_.zScale * (maxLevel - minLevel) * 0.5;
@@ -296,8 +293,7 @@ int View3dData::ReprocessHeight() {
     profileDisplay = BuildHeightDisplay(GetHeightSource(1));
     MakeAxisTexts();
     BuildSceneLists(kListSurface | kListFrameBox | kListTexts);
-    BuildHeightHistogram();
-    BuildPerimeterCurve();
+    RebuildAreaData();
     OnScenePrepared();
     return 1;
 }
@@ -344,8 +340,7 @@ int View3dData::ApplyRoi(int flag, const RECT& rect) {
         interior[0] = 1, interior[1] = 1, interior[2] = cw - 2, interior[3] = ch - 2;
         cut3d = cut ? rect : RECT{};
         RebuildScene();
-        BuildHeightHistogram();
-        BuildPerimeterCurve();
+        RebuildAreaData();
         SetSliceLevel(calib_.zScale * (maxLevel - minLevel) * 0.5);
         binaryStale = contourStale = 1;
     }
@@ -391,12 +386,20 @@ int View3dData::ApplyHeightPalette() {
 }
 
 int View3dData::EnsureHistogram() {
-    if (!histogram_.empty())
+    if (!area_.histogram.empty())
         return 0;
-    BuildHeightHistogram();
-    perimeter_.assign(size_t(std::max(maxLevel, 0)) + 1, 0.0);
-    BuildPerimeterCurve();
+    RebuildAreaData();
     return 1;
+}
+
+void View3dData::RebuildAreaData() {
+    // The curve's maximum only grows while the curve is built, so a curve of an earlier image
+    // must not stand beside the new one: everything starts from zero.
+    BuildHeightHistogram();
+    area_.perimeter.assign(size_t(std::max(maxLevel, 0)) + 1, 0.0);
+    std::fill(std::begin(area_.curve), std::end(area_.curve), 0.0);
+    area_.curveMax = 0.0;
+    BuildPerimeterCurve();
 }
 
 void View3dData::MakeAxisTexts() {

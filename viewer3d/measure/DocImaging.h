@@ -16,6 +16,8 @@
 
 #include "platform/GlobalMemory.h"
 #include "platform/WinTypes.h"
+#include "viewer3d/core/AreaData.h"
+#include "viewer3d/core/SlotImageType.h"
 #include "viewer3d/measure/OutlineTables.h"
 
 #include <array>
@@ -24,10 +26,8 @@
 
 namespace v3d {
 
-constexpr int kSlotCount = 20;
 constexpr int kScratchSlot = 10; // the working copy of the perimeter, histogram and line sampling
 constexpr int kQuarterSlot = 11; // the quarter-size image of the perimeter curve
-constexpr int kCurvePoints = 64; // points of the perimeter-by-level curve
 
 // What the document keeps beside a slot's handle; -1 (mono 0) when the slot is empty.
 struct SlotAttributes {
@@ -62,18 +62,6 @@ struct RegionBox {
     int top = -1;
     int right = -1;
     int bottom = -1;
-};
-
-// The document's area data: the histogram and perimeter results of its height display image.
-struct AreaData {
-    int flag = 0;                  // 1 once the histogram and curve were built with the measure flag set
-    std::vector<double> histogram; // entry i: pixels whose level is i or more; empty when none
-    double histogramSum = 0.0;     // pixels counted
-    int levelMax = 0;              // the height level range of the image
-    int levelMin = 0;
-    std::vector<double> perimeter;   // per level, at full size; 0 = not measured yet
-    double curve[kCurvePoints] = {}; // perimeter at 64 levels from the minimum, at quarter size
-    double curveMax = 0.0;
 };
 
 // The measuring lines a profile is taken along, in image pixels with y from the top: the

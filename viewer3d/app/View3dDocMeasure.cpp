@@ -1,0 +1,105 @@
+// The window document's measurement: its image toolkit on the height display image, line
+// profiles from the measure view's height display and the roughness of the current profile.
+#include "viewer3d/app/View3dDoc.h"
+
+#include "viewer3d/core/ProcParams.h"
+
+namespace brx {
+
+namespace {
+
+std::function<bool()>& measureFlagSource() {
+    static std::function<bool()> f;
+    return f;
+}
+
+} // namespace
+
+void CView3dDoc::SetMeasureFlagSource(std::function<bool()> source) {
+    measureFlagSource() = std::move(source);
+}
+
+bool CView3dDoc::MeasureFlag() {
+    return measureFlagSource() ? measureFlagSource()() : true;
+}
+
+double CView3dDoc::MeasurePerimeter(HDIB image, int level) {
+    return imaging_.MeasurePerimeter(image ? image : heightDisplay, level, HeightType());
+}
+
+int CView3dDoc::BuildHeightHistogram(HDIB image) {
+    const int built =
+        imaging_.BuildHeightHistogram(image ? image : heightDisplay, HeightType(), MeasureFlag(), &area_);
+    if (built) {
+        maxLevel = area_.levelMax;
+        minLevel = area_.levelMin;
+    }
+    areaData = area_.flag;
+    return built;
+}
+
+int CView3dDoc::BuildPerimeterCurve(HDIB image) {
+    const int built =
+        imaging_.BuildPerimeterCurve(image ? image : heightDisplay, HeightType(), MeasureFlag(), &area_);
+    areaData = area_.flag;
+    return built;
+}
+
+void CView3dDoc::BuildHeightHistogram() {
+    BuildHeightHistogram(nullptr);
+}
+
+void CView3dDoc::BuildPerimeterCurve() {
+    BuildPerimeterCurve(nullptr);
+}
+
+int CView3dDoc::SampleLine(HDIB image, int x0, int y0, int x1, int y1, int* array, int length, int* first,
+                           int* last, char* orientation, int* largest, int* smallest) {
+    return imaging_.SampleLine(image ? image : profileDisplay, HeightType(), x0, y0, x1, y1, array, length,
+                               first, last, orientation, largest, smallest);
+}
+
+void CView3dDoc::ExtractProfile(int mode, int lineCount, HDIB image) {
+    const v3d::MeasureState& m = *GetMeasureState();
+    RECT roi{};
+    GetRoiRect(&roi);
+    v3d::MeasuringLines lines;
+    lines.row = m.linePosition[0];
+    lines.column = m.linePosition[1];
+    lines.freeX1 = roi.left;
+    lines.freeY1 = roi.top;
+    lines.freeX2 = roi.right;
+    lines.freeY2 = roi.bottom;
+    v3d::LineProfile p;
+    imaging_.ExtractProfile(mode, lineCount, image ? image : profileDisplay, HeightType(), lines, &p);
+    profile_.assign(p.samples.begin(), p.samples.end());
+    profileMax_ = p.largest;
+    profileMin_ = p.smallest;
+    p.samples.clear();
+    profileLine_ = std::move(p);
+}
+
+void CView3dDoc::ExtractProfile(int kind) {
+    ExtractProfile(kind, GetLineCount(), nullptr);
+}
+
+void CView3dDoc::ComputeRoughness() {
+    const v3d::ProcParams& params = v3d::GlobalProcParams();
+    roughnessComputed_ =
+        roughness_.ComputeRoughness(profile_.data(), static_cast<int>(profile_.size()), Calib().zScale,
+                                    GetPitch(0), params.cutoff, params.endEffect);
+}
+
+double CView3dDoc::Roughness(int which) const {
+    const v3d::RoughnessResults* r = roughness_.GetSectionResults();
+    switch (which % 3) {
+    case 0:
+        return r->rz;
+    case 1:
+        return r->ra;
+    default:
+        return r->rzjis;
+    }
+}
+
+} // namespace brx
