@@ -231,6 +231,24 @@ void CSListCtrl::onSize(wxSizeEvent& ev) {
 
 // ---- loader ----
 
+CFileInfoStruc* CSListCtrl::AddMatchingFiles(
+    const std::string& pattern, int maxItems,
+    const std::function<CFileInfoStruc*(std::unique_ptr<CFileInfoStruc>)>& place) {
+    CFileInfoStruc* last = nullptr;
+    for (const std::string& path : MatchFiles(pattern)) {
+        if (GetItemCount() >= maxItems) {
+            ShowMessage(890, MB_OK | MB_ICONEXCLAMATION);
+            break;
+        }
+        auto record = CFileInfoStruc::FromFile(path, m_fileCounter);
+        if (!record)
+            continue;
+        ++m_fileCounter;
+        last = place(std::move(record));
+    }
+    return last;
+}
+
 std::vector<std::string> CSListCtrl::MatchFiles(const std::string& pattern) {
     std::vector<std::string> out;
     const auto slash = pattern.rfind('/');

@@ -15,6 +15,7 @@
 #include <wx/scrolwin.h>
 #include <wx/timer.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -136,6 +137,11 @@ protected:
     void InvalidateItem(int i);
     // Files of a wildcard path in name order (the pattern's case ignored), directories left out.
     static std::vector<std::string> MatchFiles(const std::string& pattern);
+    // Makes a record of every file matching the pattern and hands it to place, until the list
+    // holds maxItems (890 is shown then); files that give no record are skipped. Returns the last
+    // record placed.
+    CFileInfoStruc* AddMatchingFiles(const std::string& pattern, int maxItems,
+                                     const std::function<CFileInfoStruc*(std::unique_ptr<CFileInfoStruc>)>& place);
 
     LRESULT OnThumbReady(WPARAM position, LPARAM generation);
     LRESULT OnPassEnd(WPARAM stopped, LPARAM generation);

@@ -87,19 +87,8 @@ CFileInfoStruc* CSelListCtrl::insertRecord(std::unique_ptr<CFileInfoStruc> recor
 }
 
 CFileInfoStruc* CSelListCtrl::AddFileItem(const std::string& pattern) {
-    CFileInfoStruc* last = nullptr;
-    for (const std::string& path : MatchFiles(pattern)) {
-        if (GetItemCount() >= kMaxItems) {
-            ShowMessage(890, MB_OK | MB_ICONEXCLAMATION);
-            break;
-        }
-        auto record = CFileInfoStruc::FromFile(path, m_fileCounter);
-        if (!record)
-            continue;
-        ++m_fileCounter;
-        last = insertRecord(std::move(record));
-    }
-    return last;
+    return AddMatchingFiles(pattern, kMaxItems,
+                            [this](std::unique_ptr<CFileInfoStruc> record) { return insertRecord(std::move(record)); });
 }
 
 CFileInfoStruc* CSelListCtrl::AddFile(const std::string& path) {

@@ -123,20 +123,11 @@ LRESULT CThumbnailListCtrl::FillFromFolder(const char* folderArg) {
 }
 
 CFileInfoStruc* CThumbnailListCtrl::AddFileItem(const std::string& pattern) {
-    CFileInfoStruc* last = nullptr;
-    for (const std::string& path : MatchFiles(pattern)) {
-        if (GetItemCount() >= kMaxItems) {
-            ShowMessage(890, MB_OK | MB_ICONEXCLAMATION);
-            break;
-        }
-        auto item = CFileInfoStruc::FromFile(path, m_fileCounter);
-        if (!item)
-            continue;
-        ++m_fileCounter;
-        last = item.get();
+    return AddMatchingFiles(pattern, kMaxItems, [this](std::unique_ptr<CFileInfoStruc> item) {
+        CFileInfoStruc* raw = item.get();
         m_items.push_back(std::move(item));
-    }
-    return last;
+        return raw;
+    });
 }
 
 void CThumbnailListCtrl::SortItems() {
