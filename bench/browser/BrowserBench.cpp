@@ -10,6 +10,7 @@
 // the pass has ended, and the longest time the window thread spent in one event while the
 // pass ran. The medians of R (5) runs are printed, with the peak resident memory, the size of
 // the cache folder and the load average.
+#include "bench/common/WxBench.h"
 #include "browser/ThumbnailListCtrl.h"
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
@@ -39,11 +40,6 @@ using Clock = std::chrono::steady_clock;
 double Ms(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double, std::milli>(b - a).count();
 }
-
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
 
 void MakeImages(const std::string& folder, int count, int w, int h) {
     std::filesystem::create_directories(folder);
@@ -150,19 +146,9 @@ int main(int argc, char** argv) {
     const std::string cache = folder + ".cache";
     SetThumbCacheFolder(cache);
 
-    wxApp::SetInstance(new BenchApp);
-    if (!wxEntryStart(argc, argv)) {
-        std::fprintf(stderr, "cannot start wx (run under xvfb-run -a)\n");
+    const std::unique_ptr<wxGUIEventLoop> loop = StartWxBench(argc, argv);
+    if (!loop)
         return 2;
-    }
-    wxTheApp->CallOnInit();
-    ui::ProgramServices services;
-    services.program = "vantorel";
-    services.wxMessageBoxes = false;
-    std::string error;
-    ui::InstallProgramServices(services, &error);
-    wxGUIEventLoop loop;
-    wxEventLoopBase::SetActive(&loop);
     CScriptedMessageSink sink(IDOK); // message 890: more than 256 files
 
     CImageDataMap map;

@@ -3,6 +3,7 @@
 // interpolation with 40 % noise, the .vv3 save and the VV3D send (to tools/findwin-peer), and the
 // peak memory of a noise cut. Prints the median of five runs of each. Run under xvfb-run.
 //   result_bench [path of findwin-peer]
+#include "bench/common/WxBench.h"
 #include "imaging/Dib.h"
 #include "platform/FindableWindow.h"
 #include "platform/Process.h"
@@ -90,27 +91,12 @@ struct Result {
     ~Result() { GlobalFree(image); }
 };
 
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    wxApp::SetInstance(new BenchApp);
-    if (!wxEntryStart(argc, argv)) {
-        std::fprintf(stderr, "cannot start wx (run under xvfb-run -a)\n");
+    const std::unique_ptr<wxGUIEventLoop> loop = StartWxBench(argc, argv);
+    if (!loop)
         return 2;
-    }
-    wxTheApp->CallOnInit();
-    ui::ProgramServices services;
-    services.program = "vantorel";
-    services.wxMessageBoxes = false;
-    std::string error;
-    ui::InstallProgramServices(services, &error);
-    wxGUIEventLoop loop;
-    wxEventLoopBase::SetActive(&loop);
     CScriptedMessageSink sink(IDOK);
     const std::string tmp =
         std::filesystem::temp_directory_path() / ("result-bench-" + std::to_string(getpid()));
