@@ -191,6 +191,11 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
             wxTheApp->SetTopWindow(m_pMainFrame);
     }
     CImageFrame* frame = m_pResultFrame;
+    // On the screen and laid out first, so that the picture is fitted to the view's real size.
+    if (showCommand != 0) {
+        frame->Show(true);
+        frame->Layout();
+    }
     if (path) {
         if (!frame->ShowImageFile(path))
             return frame->GetImageDoc();
@@ -201,7 +206,6 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
             return frame->GetImageDoc();
     }
     if (showCommand != 0) {
-        frame->Show(true);
         frame->Raise();
         frame->SetFocus();
         frame->Update();

@@ -45,6 +45,9 @@ protected:
         for (size_t k = 0; k < files.size(); ++k)
             ASSERT_TRUE(box->AddFile(files[k], 10.0 * static_cast<double>(k)));
     }
+    static unsigned Colour(const wxImage& img, int x, int y) {
+        return unsigned(img.GetRed(x, y)) << 16 | unsigned(img.GetGreen(x, y)) << 8 | img.GetBlue(x, y);
+    }
     // The result window is on the screen with a composed picture.
     bool ResultShown() const {
         const CImageFrame* viewer = app->m_pResultFrame;
@@ -99,12 +102,19 @@ TEST_F(Composition, BoxSeriesReachesTheResultWithHeights) {
     ASSERT_TRUE(ui::testing::Screenshot(viewer->GetImageView(), shot));
     wxImage seen(wxString::FromUTF8(shot), wxBITMAP_TYPE_PNG);
     ASSERT_TRUE(seen.IsOk());
+    // The window shows the picture fitted to it: most of the view is picture (not the plain
+    // background of its corner), in many colours.
+    const unsigned background = Colour(seen, 0, 0);
     std::set<unsigned> colours;
+    int picture = 0, all = 0;
     for (int y = 0; y < seen.GetHeight(); y += 2)
-        for (int x = 0; x < seen.GetWidth(); x += 2)
-            colours.insert(unsigned(seen.GetRed(x, y)) << 16 | unsigned(seen.GetGreen(x, y)) << 8 |
-                           seen.GetBlue(x, y));
+        for (int x = 0; x < seen.GetWidth(); x += 2, ++all) {
+            const unsigned c = Colour(seen, x, y);
+            colours.insert(c);
+            picture += c != background;
+        }
     EXPECT_GT(colours.size(), 16u);
+    EXPECT_GT(picture, all / 3);
 
     // A second composition reuses the one window; leaving it hides it without a question once
     // the result is saved.
