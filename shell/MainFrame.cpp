@@ -442,6 +442,8 @@ void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
     if (CSelListCtrl* box = FocusBoxList())
         box->StopLoader();
     CleanThumbnailCache(GetThumbCacheFolder());
+    if (app)
+        app->DestroyImageFrame(); // the hidden result window ends with the program
     Hide();
     ev.Skip(); // the document closes and the frame goes
 }

@@ -13,6 +13,8 @@
 #include "shell/core/StartMode.h"
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "viewer/ImageDoc.h"
+#include "viewer/ImageFrame.h"
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
@@ -23,11 +25,6 @@
 
 #include <chrono>
 #include <climits>
-
-ResultHandOver::~ResultHandOver() {
-    if (composite)
-        GlobalFree(composite);
-}
 
 COrsandelApp::COrsandelApp() : ui::MessageTarget(nullptr), m_ticker([this] { OnIdleTick(); }) {
     if (!s_theApp)
@@ -52,6 +49,7 @@ COrsandelApp::~COrsandelApp() {
 
 void COrsandelApp::ExitInstance() {
     m_ticker.StopTicking();
+    DestroyImageFrame();
     if (m_pMainFrame) {
         m_pMainFrame->Destroy();
         m_pMainFrame = nullptr;
@@ -181,40 +179,48 @@ void COrsandelApp::OnIdleTick() {
         frame->m_pMultiView->GrabLiveFrame();
 }
 
-ResultHandOver* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double** heights,
-                                                int** focusIndex, int showCommand) {
-    auto result = std::make_unique<ResultHandOver>();
-    if (path)
-        result->path = path;
-    int width = 0;
-    int height = 0;
-    if (!path && bitmap) {
-        result->composite = DibDuplicate(bitmap);
-        if (result->composite) {
-            GlobalLockGuard lock(result->composite);
-            width = DibGetWidth(lock.get());
-            height = DibGetHeight(lock.get());
-        }
-    }
-    // Copies of the rows: the caller frees its own.
-    if (heights && width > 0 && height > 0) {
-        result->heights.assign(static_cast<size_t>(height), {});
-        for (int y = 0; y < height; ++y)
-            result->heights[static_cast<size_t>(y)].assign(heights[y], heights[y] + width);
-    }
-    if (focusIndex && width > 0 && height > 0) {
-        result->focusIndex.assign(static_cast<size_t>(height), {});
-        for (int y = 0; y < height; ++y)
-            result->focusIndex[static_cast<size_t>(y)].assign(focusIndex[y], focusIndex[y] + width);
-    }
-    result->smoothing = m_nSmoothing;
-    result->showCommand = showCommand;
+CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double** heights, int** focusIndex,
+                                           int showCommand) {
+    const int smoothing = m_nSmoothing;
     m_nSmoothing = 0;
-    m_lastResult = std::move(result);
-    return m_lastResult.get();
+    if (!m_pResultFrame) {
+        // A top-level window of its own: the main frame stays the program's main window.
+        m_pResultFrame = new CImageFrame(nullptr);
+        m_pResultFrame->m_newResultShown = false;
+        if (m_pMainFrame)
+            wxTheApp->SetTopWindow(m_pMainFrame);
+    }
+    CImageFrame* frame = m_pResultFrame;
+    // On the screen and laid out first, so that the picture is fitted to the view's real size.
+    if (showCommand != 0) {
+        frame->Show(true);
+        frame->Layout();
+    }
+    if (path) {
+        if (!frame->ShowImageFile(path))
+            return frame->GetImageDoc();
+        frame->m_newResultShown = false; // a file on disk: nothing is lost by leaving it
+    } else if (bitmap) {
+        // The document copies the image and the rows; the caller frees its own.
+        if (!frame->ShowResult(bitmap, heights, focusIndex, smoothing))
+            return frame->GetImageDoc();
+    }
+    if (showCommand != 0) {
+        frame->Raise();
+        frame->SetFocus();
+        frame->Update();
+    }
+    return frame->GetImageDoc();
 }
 
 bool COrsandelApp::CloseImageFrame(bool returnToMain) {
+    if (m_pResultFrame) {
+        if (!m_pResultFrame->QueryDiscardResult())
+            return false;
+        m_returnToMain = returnToMain;
+        m_pResultFrame->m_newResultShown = false;
+        m_pResultFrame->Hide();
+    }
     if (!returnToMain)
         return true;
     if (m_pMainFrame) {
@@ -223,6 +229,15 @@ bool COrsandelApp::CloseImageFrame(bool returnToMain) {
         wxTheApp->SetTopWindow(m_pMainFrame);
     }
     return true;
+}
+
+void COrsandelApp::DestroyImageFrame() {
+    if (!m_pResultFrame)
+        return;
+    CImageFrame* frame = m_pResultFrame;
+    m_pResultFrame = nullptr;
+    frame->m_closingApp = true;
+    frame->Destroy();
 }
 
 void COrsandelApp::OnAppAbout() {

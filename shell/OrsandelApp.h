@@ -10,6 +10,7 @@
 #include "ui/CommandRouting.h"
 #include "ui/PrivateMessages.h"
 #include "ui/Timers.h"
+#include "viewer/ImageFrame.h"
 
 #include <memory>
 #include <string>
@@ -17,23 +18,11 @@
 
 class CMainFrame;
 class COrsandelDoc;
+class CImageDoc;
 
 constexpr UINT WM_MAINFRAME_ACTIVE = WM_USER + 0x107; // 0x507
-constexpr UINT WM_VIEWER_ACTIVE = WM_USER + 0x108;    // 0x508
 constexpr int ID_APP_ABOUT = 57664;
 constexpr int ID_APP_EXIT = 57665;
-
-// What the composition handed to the result window: its own copies of the composite and of the
-// height and best-focus rows (the caller frees its own).
-struct ResultHandOver {
-    ~ResultHandOver();
-    std::string path;
-    HDIB composite = nullptr;
-    std::vector<std::vector<double>> heights;
-    std::vector<std::vector<int>> focusIndex;
-    int smoothing = 0; // FILTERSIZE of the noise cut
-    int showCommand = 0;
-};
 
 class COrsandelApp : public CSDIWinApp,
                      public ui::CommandTarget,
@@ -52,19 +41,24 @@ public:
 
     // A stored start mode without the dialog, or the start dialog's answer; -1 for none.
     int ChooseStartMode(bool forceDialog);
-    // Hands a composition (or a file) to the result window, which keeps its own copies.
-    ResultHandOver* OpenImageDocument(const char* path, HDIB bitmap, double** heights, int** focusIndex,
-                                      int showCommand);
-    // Leaves the result window; false when it refuses.
+    // Shows a composition (or an image file) in the result window, created on first use and
+    // reused after; its document keeps its own copies of the image and rows (the caller frees
+    // its own). Returns the window's document, null when no window could be made.
+    CImageDoc* OpenImageDocument(const char* path, HDIB bitmap, double** heights, int** focusIndex,
+                                 int showCommand);
+    // Leaves the result window, which is hidden; false when it refuses (an open child dialog,
+    // or an unsaved result the user keeps).
     bool CloseImageFrame(bool returnToMain);
+    // Ends the result window with the program.
+    void DestroyImageFrame();
     // The file named by the recent-file list or the file-open goes to the result window.
-    ResultHandOver* OpenDocumentFile(const std::string& path) {
+    CImageDoc* OpenDocumentFile(const std::string& path) {
         return OpenImageDocument(path.c_str(), nullptr, nullptr, nullptr, 1);
     }
     void OnAppAbout();
 
     CMainFrame* m_pMainFrame = nullptr;
-    wxWindow* m_pResultFrame = nullptr; // the result window's frame, when it exists
+    CImageFrame* m_pResultFrame = nullptr; // the result window's frame, when it exists
     int m_nStartMode = 0;
     int m_nSmoothing = 0; // noise-cut filter size of the next result
     int m_bImageOnly = 0; // set by the continuous-composition panel before a hand-over
@@ -73,8 +67,8 @@ public:
     std::vector<std::string> m_recentFiles;
     // The document (the main frame owns it).
     COrsandelDoc* m_pDocument = nullptr;
-    // The last result handed over while no result window exists.
-    std::unique_ptr<ResultHandOver> m_lastResult;
+    // What the last CloseImageFrame was asked: go back to the main frame or not.
+    bool m_returnToMain = false;
     // Milliseconds from the start of InitInstance to the first shown frame.
     long m_startupMs = 0;
     ui::LiveTicker& Ticker() { return m_ticker; }

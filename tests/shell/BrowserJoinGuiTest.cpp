@@ -9,6 +9,7 @@
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
 #include "tests/browser/core/BrowserTestImages.h"
+#include "viewer/ImageDoc.h"
 
 #include <wx/stattext.h>
 
@@ -201,8 +202,12 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
 
     // A double click's opening goes to the result window's hand-over.
     ASSERT_TRUE(f->Document()->Browser().openImage(thumbs->GetItemPath(2)));
-    ASSERT_TRUE(app->m_lastResult);
-    EXPECT_EQ(app->m_lastResult->path, thumbs->GetItemPath(2));
+    ASSERT_NE(app->m_pResultFrame, nullptr);
+    EXPECT_TRUE(app->m_pResultFrame->IsShown());
+    EXPECT_EQ(app->m_pResultFrame->GetImageDoc()->m_title, thumbs->GetItemPath(2));
+    EXPECT_NE(app->m_pResultFrame->GetImageDoc()->m_image, nullptr);
+    EXPECT_TRUE(app->CloseImageFrame(true)); // an opened file: nothing to lose, no question
+    EXPECT_FALSE(app->m_pResultFrame->IsShown());
 
     // A drag of p1 from the thumbnails into the box.
     for (const auto& i : thumbs->Items())

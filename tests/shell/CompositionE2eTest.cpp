@@ -6,14 +6,20 @@
 #include "imaging/gui/FocusProgDialog.h"
 #include "shell/SelectedBox.h"
 #include "tools/seriesmaker/SeriesMaker.h"
+#include "viewer/ImageDoc.h"
+#include "viewer/ImageFrame.h"
+#include "viewer/ImageView.h"
 
 #include <wx/combobox.h>
+#include <wx/image.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 
 namespace {
 
@@ -39,6 +45,21 @@ protected:
         for (size_t k = 0; k < files.size(); ++k)
             ASSERT_TRUE(box->AddFile(files[k], 10.0 * static_cast<double>(k)));
     }
+    static unsigned Colour(const wxImage& img, int x, int y) {
+        return unsigned(img.GetRed(x, y)) << 16 | unsigned(img.GetGreen(x, y)) << 8 | img.GetBlue(x, y);
+    }
+    // The result window is on the screen with a composed picture.
+    bool ResultShown() const {
+        const CImageFrame* viewer = app->m_pResultFrame;
+        return viewer && viewer->IsShown() && viewer->GetImageDoc()->m_image;
+    }
+    // Lets the result's noise cut end and marks the result kept, so that closing asks nothing.
+    void Settle() {
+        CImageDoc* doc = app->m_pResultFrame->GetImageDoc();
+        ASSERT_TRUE(
+            ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }, 60000));
+        doc->m_saved = 1;
+    }
     std::vector<std::string> files;
 };
 
@@ -52,26 +73,60 @@ TEST_F(Composition, BoxSeriesReachesTheResultWithHeights) {
     FillBox();
     f->RouteCommandId(819);
     EXPECT_TRUE(f->IsComposing());
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_lastResult != nullptr; }, 60000));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return ResultShown(); }, 60000));
     EXPECT_FALSE(f->IsComposing());
-    const ResultHandOver& r = *app->m_lastResult;
-    ASSERT_NE(r.composite, nullptr);
-    GlobalLockGuard lock(r.composite);
-    const int w = DibGetWidth(lock.get());
-    const int h = DibGetHeight(lock.get());
+    CImageFrame* viewer = app->m_pResultFrame;
+    CImageDoc* doc = viewer->GetImageDoc();
+    EXPECT_EQ(viewer->GetTitle().ToUTF8(), std::string("ﾌｫｰｶｽ合成結果"));
+    EXPECT_TRUE(viewer->m_newResultShown);
+    ASSERT_NE(doc->m_image, nullptr);
+    const int w = doc->m_width;
+    const int h = doc->m_height;
     EXPECT_GT(w, 100);
-    ASSERT_EQ(r.heights.size(), static_cast<size_t>(h));
-    EXPECT_EQ(r.heights[0].size(), static_cast<size_t>(w));
-    EXPECT_EQ(r.smoothing, 6); // focus type 1
+    ASSERT_EQ(doc->m_heights.Height(), h);
+    EXPECT_EQ(doc->m_heights.Width(), w);
+    // The smoothing of focus type 1 went to the automatic noise cut, which has ended.
+    EXPECT_EQ(doc->m_filterSize, 6);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }, 60000));
+    EXPECT_EQ(app->m_nSmoothing, 0);
     double lo = 1e9, hi = -1e9;
-    for (const auto& row : r.heights)
-        for (double z : row) {
-            lo = std::min(lo, z);
-            hi = std::max(hi, z);
-        }
+    for (size_t i = 0; i < doc->m_heights.Count(); ++i) {
+        lo = std::min(lo, doc->m_heights.Data()[i]);
+        hi = std::max(hi, doc->m_heights.Data()[i]);
+    }
     EXPECT_GE(lo, 0.0);
     EXPECT_LE(hi, 40.0);
     EXPECT_GT(hi, lo); // the series' surface is not flat
+    // The window shows the picture: its view is not one flat colour.
+    const std::string shot = Shot("composition-result.png");
+    ASSERT_TRUE(ui::testing::Screenshot(viewer->GetImageView(), shot));
+    wxImage seen(wxString::FromUTF8(shot), wxBITMAP_TYPE_PNG);
+    ASSERT_TRUE(seen.IsOk());
+    // The window shows the picture fitted to it: most of the view is picture (not the plain
+    // background of its corner), in many colours.
+    const unsigned background = Colour(seen, 0, 0);
+    std::set<unsigned> colours;
+    int picture = 0, all = 0;
+    for (int y = 0; y < seen.GetHeight(); y += 2)
+        for (int x = 0; x < seen.GetWidth(); x += 2, ++all) {
+            const unsigned c = Colour(seen, x, y);
+            colours.insert(c);
+            picture += c != background;
+        }
+    EXPECT_GT(colours.size(), 16u);
+    EXPECT_GT(picture, all / 3);
+
+    // A second composition reuses the one window; leaving it hides it without a question once
+    // the result is saved.
+    doc->m_saved = 1;
+    f->RouteCommandId(819);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return !f->IsComposing(); }, 60000));
+    EXPECT_EQ(app->m_pResultFrame, viewer);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }, 60000));
+    doc->m_saved = 1;
+    EXPECT_TRUE(app->CloseImageFrame(true));
+    EXPECT_FALSE(viewer->IsShown());
+    EXPECT_EQ(app->m_pResultFrame, viewer);
     EXPECT_TRUE(sink.ShownIds().empty());
     // COMPSPEED was stored from the combo box before the settings were written.
     EXPECT_EQ(ReadIniInt("PARAMETER", "COMPSPEED", -1), 0);
@@ -108,14 +163,15 @@ TEST_F(Composition, CancelShows875AndAnUnreadableFile9201) {
     EXPECT_EQ(shown.back(), 875u);
     EXPECT_EQ(sink.CountOf(875), 1u);
     EXPECT_LE(sink.CountOf(9201), 1u); // the pipe, when the worker had reached it
-    EXPECT_EQ(app->m_lastResult, nullptr);
+    EXPECT_EQ(app->m_pResultFrame, nullptr);
 
     sink.ClearShown();
     std::filesystem::remove(pipe);
     Write("s2.bmp", "this is no picture");
     f->RouteCommandId(819);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_lastResult != nullptr; }, 60000));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return ResultShown(); }, 60000));
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    Settle();
 }
 
 TEST_F(Composition, TwoEntriesAreNotEnough) {
