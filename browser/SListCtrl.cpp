@@ -231,6 +231,14 @@ void CSListCtrl::onSize(wxSizeEvent& ev) {
 
 // ---- loader ----
 
+void CSListCtrl::RedrawItem(CFileInfoStruc* item, bool invalidate) {
+    if (IndexOf(item) < 0)
+        return;
+    m_cells[item] = DrawCell(*item);
+    if (invalidate)
+        InvalidateCell(item);
+}
+
 CFileInfoStruc* CSListCtrl::AddMatchingFiles(
     const std::string& pattern, int maxItems,
     const std::function<CFileInfoStruc*(std::unique_ptr<CFileInfoStruc>)>& place) {

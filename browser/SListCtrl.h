@@ -48,7 +48,9 @@ public:
     // Adds the files matching a wildcard path (folder/"*.bmp"); the last record made or null.
     virtual CFileInfoStruc* AddFileItem(const std::string& pattern) = 0;
     // Draws the item's cell again; with invalidate also on the screen.
-    virtual void RedrawItem(CFileInfoStruc* item, bool invalidate) = 0;
+    // Draws the item's cell again (and repaints it when invalidate is set); nothing for an item
+    // the list does not hold.
+    void RedrawItem(CFileInfoStruc* item, bool invalidate);
 
     // ---- items ----
     int GetItemCount() const { return int(m_items.size()); }

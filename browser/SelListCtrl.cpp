@@ -242,14 +242,6 @@ wxBitmap CSelListCtrl::DrawCell(CFileInfoStruc& item) {
     return bmp;
 }
 
-void CSelListCtrl::RedrawItem(CFileInfoStruc* item, bool invalidate) {
-    if (IndexOf(item) < 0)
-        return;
-    m_cells[item] = DrawCell(*item);
-    if (invalidate)
-        InvalidateCell(item);
-}
-
 bool CSelListCtrl::CanOpenOnDoubleClick(int hit) {
     if (GetItemCount() <= 1 || hit == GetItemCount() - 1)
         return false;

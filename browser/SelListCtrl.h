@@ -30,7 +30,6 @@ public:
     void StopLoader() { StopLoaderAndJoin(); }
     void SortItems();
     void UpdateCountText();
-    void RedrawItem(CFileInfoStruc* item, bool invalidate) override;
     // Removes the selected images (all with all) from the box: their records leave the box and
     // free their thumbnails, and the thumbnail list redraws them.
     void RemoveItems(bool all);

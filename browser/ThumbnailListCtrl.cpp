@@ -219,14 +219,6 @@ wxBitmap CThumbnailListCtrl::DrawCell(CFileInfoStruc& item) {
     return bmp;
 }
 
-void CThumbnailListCtrl::RedrawItem(CFileInfoStruc* item, bool invalidate) {
-    if (IndexOf(item) < 0)
-        return;
-    m_cells[item] = DrawCell(*item);
-    if (invalidate)
-        InvalidateCell(item);
-}
-
 // ---- selection ----
 
 void CThumbnailListCtrl::clearSelection() {

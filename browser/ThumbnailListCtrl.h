@@ -18,7 +18,6 @@ public:
     // joined first, so no request is lost. 0 when there is no folder or no image in it.
     LRESULT FillFromFolder(const char* folder);
     CFileInfoStruc* AddFileItem(const std::string& pattern) override;
-    void RedrawItem(CFileInfoStruc* item, bool invalidate) override;
     void SortItems();
     void SelectAll();
     void StopLoader() { StopLoaderAndJoin(); }

@@ -65,10 +65,10 @@ TEST(ReadImageFileInto, GivesWhatTheReadersGiveAndReusesTheBitmap) {
         GlobalFree(expected);
     }
     // A top-down BMP file comes back bottom-up, as the BMP reader gives it.
-    imgtest::BmpSpec spec;
-    spec.width = 5;
-    spec.height = -4;
-    imgtest::WriteBytes(dir.Path("down.bmp"), imgtest::MakeBmp(spec));
+    imgtest::BmpSpec layout;
+    layout.width = 5;
+    layout.height = -4;
+    imgtest::WriteBytes(dir.Path("down.bmp"), imgtest::MakeBmp(layout));
     HDIB expected = ReadImageFile(dir.Path("down.bmp"), nullptr);
     ASSERT_NE(expected, nullptr);
     ASSERT_EQ(ReadImageFileInto(dir.Path("down.bmp"), &reused, nullptr), ImageFileRead::Read);
