@@ -239,6 +239,14 @@ void CSListCtrl::RedrawItem(CFileInfoStruc* item, bool invalidate) {
         InvalidateCell(item);
 }
 
+void CSListCtrl::clearSelection() {
+    for (auto& f : m_items)
+        if (f->m_selected) {
+            f->m_selected = 0;
+            RedrawItem(f.get(), true);
+        }
+}
+
 CFileInfoStruc* CSListCtrl::AddMatchingFiles(
     const std::string& pattern, int maxItems,
     const std::function<CFileInfoStruc*(std::unique_ptr<CFileInfoStruc>)>& place) {

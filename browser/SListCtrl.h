@@ -51,6 +51,8 @@ public:
     // Draws the item's cell again (and repaints it when invalidate is set); nothing for an item
     // the list does not hold.
     void RedrawItem(CFileInfoStruc* item, bool invalidate);
+    // Unselects every item, redrawing the cells that change.
+    void clearSelection();
 
     // ---- items ----
     int GetItemCount() const { return int(m_items.size()); }

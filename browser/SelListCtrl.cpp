@@ -254,14 +254,6 @@ bool CSelListCtrl::CanOpenOnDoubleClick(int hit) {
 
 // ---- selection ----
 
-void CSelListCtrl::clearSelection() {
-    for (auto& f : m_items)
-        if (f->m_selected) {
-            f->m_selected = 0;
-            RedrawItem(f.get(), true);
-        }
-}
-
 void CSelListCtrl::OnLeftDown(wxMouseEvent& ev) {
     const int hit = HitTestItem(ev.GetX(), ev.GetY());
     if (hit >= 0) {

@@ -58,7 +58,6 @@ protected:
     void OnMarquee(const wxRect& rect, bool ctrl) override;
 
 private:
-    void clearSelection();
     // The placeholder last, and an insert position inside [0, its index].
     void keepPlaceholderLast();
     CFileInfoStruc* insertRecord(std::unique_ptr<CFileInfoStruc> record);

@@ -221,14 +221,6 @@ wxBitmap CThumbnailListCtrl::DrawCell(CFileInfoStruc& item) {
 
 // ---- selection ----
 
-void CThumbnailListCtrl::clearSelection() {
-    for (auto& f : m_items)
-        if (f->m_selected) {
-            f->m_selected = 0;
-            RedrawItem(f.get(), true);
-        }
-}
-
 void CThumbnailListCtrl::OnLeftDown(wxMouseEvent& ev) {
     const int hit = HitTestItem(ev.GetX(), ev.GetY());
     m_plainClick = -1;

@@ -43,7 +43,6 @@ protected:
     void OnMarquee(const wxRect& rect, bool ctrl) override;
 
 private:
-    void clearSelection();
     std::unordered_map<const CFileInfoStruc*, wxBitmap> m_pictures; // fitted thumbnails once drawn
     int m_link = 0;
     int m_plainClick = -1;

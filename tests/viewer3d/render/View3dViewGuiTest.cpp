@@ -3,6 +3,7 @@
 // and a pane without GL.
 #include "ui/Document.h"
 #include "ui/testing/GuiTest.h"
+#include "tests/viewer3d/render/gl/RampDocument.h"
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/render/View3dView.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
@@ -27,19 +28,7 @@ public:
 
 // A height plane rising from left to right, drawn as a coloured surface.
 void fillRamp(TestDoc& doc, int w, int h) {
-    HDIB plane = v3d::DibCreate(w, h, v3d::kKindGrey8);
-    doc.levelledHeight = v3d::DibCreate(w, h, v3d::kKindGrey8);
-    std::vector<int> row(w);
-    for (int x = 0; x < w; ++x)
-        row[x] = x * 255 / (w - 1);
-    GlobalLockGuard p(plane), l(doc.levelledHeight);
-    for (int y = 0; y < h; ++y) {
-        v3d::DibWriteRow(row.data(), p.get(), 0, y, w);
-        v3d::DibWriteRow(row.data(), l.get(), 0, y, w);
-    }
-    doc.SetPlanes(nullptr, plane);
-    doc.sourceWidth = w;
-    doc.sourceHeight = h;
+    FillRampPlanes(doc, w, h);
     doc.SetDisplayMode(1);
     doc.textureOn = 0;
     doc.SetPitch(0, 1.0);

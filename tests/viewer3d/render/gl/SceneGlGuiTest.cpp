@@ -2,6 +2,7 @@
 // accumulates, the texture in place, wireframe against filled surface, and the label font.
 #include <gtest/gtest.h>
 
+#include "tests/viewer3d/render/gl/RampDocument.h"
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/render/gl/DocumentScene.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
@@ -210,19 +211,7 @@ TEST_F(GlWindow, LabelTextsGetOneBitmapListPerByteAndDraw) {
 
 // A document whose height plane and levelled image rise from 0 at the left to 255 at the right.
 void rampDocument(v3d::View3dData& doc, int w, int h) {
-    HDIB plane = v3d::DibCreate(w, h, v3d::kKindGrey8);
-    doc.levelledHeight = v3d::DibCreate(w, h, v3d::kKindGrey8);
-    std::vector<int> row(w);
-    for (int x = 0; x < w; ++x)
-        row[x] = x * 255 / (w - 1);
-    GlobalLockGuard p(plane), l(doc.levelledHeight);
-    for (int y = 0; y < h; ++y) {
-        v3d::DibWriteRow(row.data(), p.get(), 0, y, w);
-        v3d::DibWriteRow(row.data(), l.get(), 0, y, w);
-    }
-    doc.SetPlanes(nullptr, plane);
-    doc.sourceWidth = w;
-    doc.sourceHeight = h;
+    FillRampPlanes(doc, w, h);
     doc.extentTexts = {"100.00 um", "50.00 um", "3.00 um"};
 }
 
