@@ -494,10 +494,6 @@ void CImageDoc::Commit(CutResult& r) {
 
 // ---- settings --------------------------------------------------------------------------------
 
-std::string LensSectionName(const std::string& lensName) {
-    return "CALIBRATION_" + lensName;
-}
-
 void CImageDoc::LoadScaleSettings() {
     auto key = [](const char* base, int i) { return std::string(base) + std::to_string(i); };
     for (int i = 1; i <= 5; ++i) {

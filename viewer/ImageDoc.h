@@ -5,6 +5,7 @@
 // hand-overs.
 #pragma once
 
+#include "devices/camera/LensSection.h"
 #include "platform/GlobalMemory.h"
 #include "platform/WinTypes.h"
 #include "ui/Document.h"
@@ -44,9 +45,6 @@ struct CalibSlot {
     int dots = 200;
     double ceiling = 1.0;
 };
-
-// The settings section of a lens of the lens file: "CALIBRATION_<name>".
-std::string LensSectionName(const std::string& lensName);
 
 class CImageDoc : public ui::Document {
 public:

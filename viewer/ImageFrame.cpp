@@ -416,7 +416,7 @@ void CImageFrame::OnScaleSettings() {
         }
         WriteIniDouble("CALIBRATION", "SCALECOLOR1", double(dlg.m_colour));
         WriteIniInt("CALIBRATION", "SCALEPOS1", dlg.m_position);
-        const std::string section = slot >= 0 && slot <= 4 ? "CALIBRATION" : LensSectionName(lens.name);
+        const std::string section = slot >= 0 && slot <= 4 ? "CALIBRATION" : CalibrationSectionName(lens.name);
         const std::string n = std::to_string(slot >= 0 && slot <= 4 ? slot + 1 : 1);
         WriteIniDouble(section.c_str(), ("SCALELEN" + n).c_str(), dlg.m_length);
         WriteIniInt(section.c_str(), ("SCALEDOT" + n).c_str(), dlg.m_pixels);

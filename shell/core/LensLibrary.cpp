@@ -10,10 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 
-std::string MakeLensSectionName(const std::string& lensName) {
-    return "CALIBRATION_" + lensName;
-}
-
 CMLens* GetLensAt(const CMLensArray& array, int index) {
     if (index < 0 || static_cast<size_t>(index) >= array.size())
         return nullptr;
@@ -28,7 +24,7 @@ bool LensLibrary::LensFileExists() const {
 std::unique_ptr<CMLens> LensLibrary::FinishRecord(std::unique_ptr<CMLens> lens,
                                                   const std::string& intervalText, bool fileValuesOnly,
                                                   int index) const {
-    const std::string section = MakeLensSectionName(lens->GetName());
+    const std::string section = CalibrationSectionName(lens->GetName());
     const char* sec = section.c_str();
     double gap = std::strtod(intervalText.c_str(), nullptr);
     if (!fileValuesOnly)
@@ -79,14 +75,14 @@ int LensLibrary::LoadLensFile(bool fileValuesOnly) {
                     record->SetRegName(buffer);
                 } else {
                     char name[kMaxField + 1];
-                    ReadIniString(MakeLensSectionName(record->GetName()).c_str(), "CLBNAME1", buffer.c_str(),
+                    ReadIniString(CalibrationSectionName(record->GetName()).c_str(), "CLBNAME1", buffer.c_str(),
                                   name, sizeof name);
                     record->SetRegName(name);
                 }
             } else if (field == 2 && record) {
                 double calib = std::strtod(buffer.c_str(), nullptr);
                 if (!fileValuesOnly)
-                    calib = ReadIniDouble(MakeLensSectionName(record->GetName()).c_str(), "CALIB1", calib);
+                    calib = ReadIniDouble(CalibrationSectionName(record->GetName()).c_str(), "CALIB1", calib);
                 record->SetCalib(calib);
             }
             ++field;

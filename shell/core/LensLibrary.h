@@ -2,6 +2,7 @@
 // own section, and the program-wide scale colour and corner of the scale bars.
 #pragma once
 
+#include "devices/camera/LensSection.h"
 #include "devices/camera/MLens.h"
 
 #include <memory>
@@ -11,9 +12,6 @@
 // An owning array of lens records, in file order (the record's index is its position).
 using CMLensArray = std::vector<std::unique_ptr<CMLens>>;
 
-// The name of a lens's own settings section: "CALIBRATION" and the lens name joined by '_'
-// (CALIBRATION_20X for the lens 20X).
-std::string MakeLensSectionName(const std::string& lensName);
 
 // The element of a lens array, null when the index is negative or not below its size.
 CMLens* GetLensAt(const CMLensArray& array, int index);
