@@ -103,6 +103,17 @@ TEST_F(BrowserJoin, ThumbnailModeShowsTheImageFolderSortsAndSizes) {
     f->RouteCommandId(32786);
     EXPECT_EQ(thumbs->CountSelected(), 0);
 
+    // The picture information of the focused list: the last entry while none is selected.
+    f->SetFocusedList(thumbs);
+    EXPECT_TRUE(State(32796).enabled);
+    std::string shown;
+    ui::testing::WhenModal([&](wxDialog* d) {
+        shown = std::string(ui::testing::FindById(d, 12)->GetLabel().ToUTF8());
+        d->EndModal(IDOK);
+    });
+    f->RouteCommandId(32796);
+    EXPECT_EQ(shown, Names(thumbs).back());
+
     // A refresh reads the folder again and shows an image written meanwhile.
     WriteFlatImage(folder + "/img/d.bmp", 8, 8, 1, 1, 1);
     f->RouteCommandId(32783);
