@@ -236,14 +236,16 @@ void CMainFrame::CreateBars() {
     m_pTopMenu = new CTopMenuDialog(this);
     (new CStageControlBar)->Create(*m_bars, this, m_pTopMenu, "TopMenuDlg", ui::DockSide::Top);
     m_pCompBar = new CCompositionBar();
-    (new CStageControlBar)->Create(*m_bars, this, m_pCompBar, "CompositionBar", ui::DockSide::Bottom, true, false, 127);
+    (new CStageControlBar)
+        ->Create(*m_bars, this, m_pCompBar, "CompositionBar", ui::DockSide::Bottom, true, false, 127);
     m_pBox = new CSelectedBox(m_pDoc ? &m_pDoc->Browser() : nullptr);
-    auto* boxBar = new CStageControlBar;
-    boxBar->Create(*m_bars, this, m_pBox, "CusControlBar", ui::DockSide::Right, true, true, 1);
-    // The box's width follows the thumbnail size of its list, not its template.
+    // The box's width follows the thumbnail size of its list (not its template) and its title.
     const int s = m_pDoc ? m_pDoc->m_selThumbSize : 128;
-    m_bars->SetExtent("CusControlBar",
-                      std::max(s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X), m_pBox->MinimumWidth()));
+    const int listWidth = s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X);
+    (new CStageControlBar)
+        ->Create(*m_bars, this, m_pBox, "CusControlBar", ui::DockSide::Right, true, true, listWidth);
+    if (m_pBox->MinimumWidth() > listWidth)
+        m_bars->SetExtent("CusControlBar", m_pBox->MinimumWidth());
     m_bars->Update();
 }
 
@@ -323,7 +325,8 @@ void CMainFrame::MakeFocusBoxCmdBar() {
     if (m_pFocusCmdBar)
         return;
     m_pFocusCmdBar = new CFocusBoxCmdBar();
-    (new CStageControlBar)->Create(*m_bars, this, m_pFocusCmdBar, "FocusBoxCmdDlg", ui::DockSide::Right, false);
+    (new CStageControlBar)
+        ->Create(*m_bars, this, m_pFocusCmdBar, "FocusBoxCmdDlg", ui::DockSide::Right, false);
     // A column of its own beside the focus image box, the whole height of the side.
     m_bars->Manager().GetPane("FocusBoxCmdDlg").Row(1);
 }

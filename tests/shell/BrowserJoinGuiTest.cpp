@@ -217,6 +217,12 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
     EXPECT_TRUE(app->m_pResultFrame->IsShown());
     EXPECT_EQ(app->m_pResultFrame->GetImageDoc()->m_title, thumbs->GetItemPath(2));
     EXPECT_NE(app->m_pResultFrame->GetImageDoc()->m_image, nullptr);
+    // While a dialog of the result window is open, leaving only brings the dialog forward.
+    auto* open = new wxDialog(app->m_pResultFrame, wxID_ANY, "open");
+    open->Show();
+    EXPECT_FALSE(app->CloseImageFrame(true));
+    EXPECT_TRUE(app->m_pResultFrame->IsShown());
+    ASSERT_TRUE(ui::testing::DestroyAndWait(open));
     EXPECT_TRUE(app->CloseImageFrame(true)); // an opened file: nothing to lose, no question
     EXPECT_FALSE(app->m_pResultFrame->IsShown());
 
