@@ -1,6 +1,8 @@
 // A composition of the focus image box from the frame's command 819 to the result hand-over.
 #include "ShellGuiFixture.h"
 
+#include "imaging/ImageFileMemory.h"
+
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "imaging/gui/FocusProgDialog.h"
@@ -181,6 +183,30 @@ TEST_F(Composition, CancelShows875AndAnUnreadableFile9201) {
     f->RouteCommandId(819);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return ResultShown(); }, 60000));
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    Settle();
+}
+
+TEST_F(Composition, LackOfMemoryShows876AndLeavesNothingBusy) {
+    Settings(1009);
+    MakeSeries(4, 160, 120);
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    CScriptedMessageSink sink(IDOK);
+    FillBox();
+    // The machine reports almost no memory: the images of the run cannot be had.
+    const AvailableMemoryFunction before = SetAvailableMemoryFunction([]() -> uint64_t { return 4096; });
+    f->RouteCommandId(819);
+    const bool ended = ui::testing::PumpUntil([&] { return !f->IsComposing(); }, 60000);
+    SetAvailableMemoryFunction(before);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(sink.CountOf(876), 1u) << ::testing::PrintToString(sink.ShownIds());
+    EXPECT_EQ(sink.CountOf(875), 0u);
+    EXPECT_EQ(app->m_pResultFrame, nullptr);
+    // Memory back: the same box composes.
+    sink.ClearShown();
+    f->RouteCommandId(819);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return ResultShown(); }, 60000));
+    EXPECT_TRUE(sink.ShownIds().empty());
     Settle();
 }
 
