@@ -1,5 +1,7 @@
 #include "viewer/ImageFrame.h"
 
+#include "ui/RecentFileList.h"
+
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/MessageSink.h"
@@ -313,8 +315,11 @@ void CImageFrame::OnLoadImage() {
         true, "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|すべてのファイル (*.*)|*.*");
     if (path.empty() || !QueryDiscardResult())
         return;
-    if (ShowImageFile(path))
+    if (ShowImageFile(path)) {
         m_doc->m_saved = 1;
+        if (m_recentFiles)
+            m_recentFiles->Add(path);
+    }
 }
 
 void CImageFrame::OnTransfer3d() {

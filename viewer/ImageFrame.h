@@ -9,6 +9,9 @@
 
 class CImageDoc;
 class CImageView;
+namespace ui {
+class RecentFileList;
+}
 class CViewerMenuDialog;
 class CFocusProgDialog;
 
@@ -37,6 +40,8 @@ public:
     CFocusProgDialog* GetProgressDialog() const { return m_progress; }
 
     bool m_closingApp = false;
+    // The program's recent-file list: files opened here join it (null: none kept).
+    ui::RecentFileList* m_recentFiles = nullptr;
     bool m_newResultShown = true;
 
 private:

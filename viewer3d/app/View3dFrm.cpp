@@ -12,6 +12,7 @@
 #include "viewer3d/app/GeneralSetDlg.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/StandInView.h"
+#include "viewer3d/app/View3dApp.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/render/View3dView.h"
@@ -439,6 +440,8 @@ void CView3dFrm::OnSaveAs() {
         path += ".tdv";
     if (doc->OnSaveDocument(path) && path != doc->GetPathName()) {
         doc->SetPathName(path);
+        if (ui::RecentFileList* recent = View3dApp::Get().RecentFiles())
+            recent->Add(path);
         SetTitle(wxString::FromUTF8(doc->GetTitle()));
         main_->RefreshTitle();
     }

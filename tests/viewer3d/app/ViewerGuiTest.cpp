@@ -168,6 +168,21 @@ TEST(ViewerGui, EveryFormatOpensAndUnknownOnesShow9202) {
     EXPECT_EQ(app.OpenDocumentFile(dir.Path() + "/bad.raw"), nullptr);
     EXPECT_EQ(sink.ShownMessages().back().id, 9202u);
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == frames; }));
+
+    // The files opened are the recent files of the File menu, the last first, kept in
+    // Brelvoxa.ini; an entry whose file is gone is taken off when chosen.
+    ui::RecentFileList* recent = app.RecentFiles();
+    ASSERT_NE(recent, nullptr);
+    EXPECT_EQ(recent->Files(), (std::vector<std::string>{dir.Path() + "/saved.TDV", dir.Path() + "/a.tif",
+                                                         dir.Path() + "/a.jpg", dir.Path() + "/a.bmp"}));
+    std::ifstream ini(dir.Path() + "/Brelvoxa.ini");
+    const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("[Recent File List]"), std::string::npos);
+    EXPECT_NE(text.find("File1=" + dir.Path() + "/saved.TDV"), std::string::npos) << text;
+    recent->Add(dir.Path() + "/gone.vv3");
+    EXPECT_TRUE(app.MainFrame()->RouteCommandId(ui::RecentFileList::kFirstCommand));
+    EXPECT_EQ(recent->Files(), (std::vector<std::string>{dir.Path() + "/saved.TDV", dir.Path() + "/a.tif",
+                                                         dir.Path() + "/a.jpg"}));
 }
 
 TEST(ViewerGui, PanelChecksLineCountsAndSplitSave) {
