@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+class CAutoPanelLink;
 class COrsandelDoc;
 class CFocusProgDialog;
 class CMultiView;
@@ -123,6 +124,9 @@ public:
     int m_bLayoutRefresh = 1;
     CMultiView* m_pMultiView = nullptr;
     wxWindow* m_pStageBusyOwner = nullptr;
+    // The automatic panel's answers to the capture view (shell/AutoPanelLink.h); null while
+    // there is no panel.
+    CAutoPanelLink* m_pAutoPanelLink = nullptr;
     wxWindow* m_pFocusedList = nullptr;
 
 private:

@@ -50,6 +50,7 @@ CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
     });
     OnCommand(32806, [this] { OnStageControllerSettings(); });
     OnCommand(32807, [this] { OnSpeedSettings(); });
+    OnCommand(32805, [this] { OnZCalibration(); });
     OnCommand(1389, [this] { OnToggleScale(1); });
     OnCommand(1390, [this] { OnToggleScale(2); });
     OnUpdateUI(32806, [this](ui::CmdUI& c) { c.Enable(!StageBusy()); });
@@ -78,6 +79,7 @@ CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
 
 CMultiView::~CMultiView() {
     m_timers.KillTimer(kLensTimer);
+    DeleteZCalibration();
     WriteIniInt("ZCALIBRATION", "ORIGIN", m_nZOrigin);
     if (m_hLastGood)
         GlobalFree(m_hLastGood);
@@ -438,6 +440,7 @@ void CMultiView::ApplyMIISpeed() {
 void CMultiView::EndStageOperation() {
     if (CMainFrame* f = Frame())
         f->m_pStageBusyOwner = nullptr;
+    EnableAutoPanel(true);
 }
 
 void CMultiView::OnStageControllerSettings() {

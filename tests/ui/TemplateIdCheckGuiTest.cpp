@@ -7,6 +7,7 @@
 #include "devices/camera/gui/InpImgDlg.h"
 #include "devices/serial/gui/StageSerchDialog.h"
 #include "devices/serial/gui/XyTblSpeedDlg.h"
+#include "devices/serial/gui/ZCalibrationDialog.h"
 #include "devices/serial/gui/ZCtrlComSetDlg.h"
 #include "devices/serial/gui/ZCtrlSetDlg.h"
 #include "imaging/gui/FocusProgDialog.h"
@@ -145,6 +146,10 @@ TEST(TemplateIdCheckGui, EveryTemplateClassFindsTheIdsItBindsAndExchanges) {
     }
     {
         CInpImgDlg dlg(nullptr, nullptr);
+        CheckClass(dlg);
+    }
+    {
+        CZCalibrationDialog dlg(nullptr, {});
         CheckClass(dlg);
     }
     auto* search = new CStageSerchDialog(nullptr);
