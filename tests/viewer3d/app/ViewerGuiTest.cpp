@@ -11,7 +11,7 @@
 #include "ui/testing/GuiTest.h"
 #include "viewer3d/app/CalibFrm.h"
 #include "viewer3d/app/MainFrame.h"
-#include "viewer3d/app/StandInView.h"
+#include "viewer3d/render/BaseImgView.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/Dib.h"
@@ -42,9 +42,9 @@ std::string readFile(const std::string& path) {
 void waitDrawn(brx::CView3dFrm* frame) {
     ASSERT_TRUE(ui::testing::WaitForPaint(frame));
     auto* view =
-        dynamic_cast<brx::CStandInView*>(frame->GetPaneWindow(frame->Doc()->ScreenMode() == 1 ? 5 : 0));
+        dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(frame->Doc()->ScreenMode() == 1 ? 5 : 0));
     ASSERT_NE(view, nullptr);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->LastImageRect().right > 0; }));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->imageRect.right > 0; }));
 }
 
 } // namespace
