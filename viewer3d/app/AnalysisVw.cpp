@@ -113,7 +113,7 @@ void CAnalysisVw::updateRegions(const v3d::image::ImageMapping& map) {
         if (!moved && sameRect(lineRects_[i], regionRects_[i]) && !regions_[i].empty())
             continue;
         const RECT& r = lineRects_[i];
-        regions_[i] = CrossLineRegion(map.ToClient(r.left, r.top), map.ToClient(r.right, r.bottom));
+        regions_[i] = CrossLineRegion(centre(map, r.left, r.top), centre(map, r.right, r.bottom));
         regionRects_[i] = r;
     }
     regionImageRect_ = map.dest;
@@ -147,6 +147,7 @@ void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int
         readPositions();
     const int kind = d->LineKind();
     const int half = d->GetLineCount() / 2;
+    CrispLines(dc);
     dc.SetClippingRegion(image.left, image.top, image.right - image.left, image.bottom - image.top);
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
     const bool lineHeld = !paper && dragging && (dragState_ & kDragLine);
@@ -179,7 +180,7 @@ void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int
         for (int i = 0; i < 2; ++i) {
             cursorPen(i == 0 ? kDragA : kDragB);
             const RECT& r = lineRects_[i];
-            dc.DrawLine(wx(map.ToClient(r.left, r.top)), wx(map.ToClient(r.right, r.bottom)));
+            dc.DrawLine(wx(centre(map, r.left, r.top)), wx(centre(map, r.right, r.bottom)));
         }
     } else {
         for (int i = 0; i < 2; ++i) {

@@ -128,6 +128,7 @@ bool CGraphVw::DrawProfileGraph(wxDC& dc, const RECT& area, int fontPixels) {
         layout_ = ProfileLayout{};
     if (!d || !MeasureImageSize(*d, &w, &h))
         return false; // no document or no image: the background only
+    CrispLines(dc);
     dc.SetFont(PaneFont(fontPixels));
     const wxSize ch = dc.GetTextExtent("0");
     const int areaW = area.right - area.left, areaH = area.bottom - area.top;
@@ -229,6 +230,7 @@ void CGraphVw::drawCursors(wxDC& dc, int fontPixels, const ProfileLayout& l, Cur
         return;
     const bool paper = fontPixels > 0;
     const int kind = d->LineKind();
+    CrispLines(dc);
     dc.SetFont(PaneFont(fontPixels));
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     const wxSize ch = dc.GetTextExtent("0");
@@ -298,6 +300,7 @@ bool CGraphVw::DrawAreaPerimeterGraph(wxDC& dc, const RECT& area, int fontPixels
         areaLayout_ = AreaLayout{};
     if (!d || !d->heightDisplay)
         return false;
+    CrispLines(dc);
     dc.SetFont(PaneFont(fontPixels));
     const wxSize ch = dc.GetTextExtent("0");
     const AreaLayout l = LayoutAreaGraph(area, ch.x, ch.y);

@@ -6,7 +6,6 @@
 #include "viewer3d/app/MeasurePanes.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/MemoryHelpers.h"
 #include "viewer3d/render/image/ImageGeometry.h"
 #include "viewer3d/render/image/SoftwareRaster.h"
 
@@ -96,6 +95,7 @@ void CImageVw::OnDraw(wxDC& dc) {
 }
 
 void CImageVw::DrawRoiShape(wxDC& dc, const RECT& r, bool frame, bool ellipse) const {
+    CrispLines(dc);
     if (ellipse) {
         dc.SetPen(wxPen(ToColour(frameColour), 1));
         dc.SetBrush(*wxTRANSPARENT_BRUSH);
@@ -266,8 +266,10 @@ LRESULT CImageVw::OnIdleTick(WPARAM, LPARAM idleCount) {
         lastTick_ = GetTickCount();
         return 0;
     }
-    if (!v3d::IsIntervalElapsed(&lastTick_, kAntsInterval))
+    // At least the interval since the stored tick (a stored tick equal to now has not elapsed).
+    if (TicksSince(lastTick_) < kAntsInterval)
         return 0;
+    lastTick_ = GetTickCount();
     antsPhase = v3d::image::NextAntsPhase(antsPhase);
     if (!isEmpty(roiRect))
         Refresh(false);

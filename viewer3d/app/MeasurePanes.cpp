@@ -8,6 +8,7 @@
 #include "viewer3d/render/image/SoftwareRaster.h"
 
 #include <wx/clipbrd.h>
+#include <wx/graphics.h>
 #include <wx/dc.h>
 #include <wx/image.h>
 #include <wx/menu.h>
@@ -77,6 +78,11 @@ wxFont PaneFont(int pixelHeight, bool bold) {
     return font;
 }
 
+void CrispLines(wxDC& dc) {
+    if (wxGraphicsContext* gc = dc.GetGraphicsContext())
+        gc->SetAntialiasMode(wxANTIALIAS_NONE);
+}
+
 void ShowPaneMenu(wxWindow* pane, int menuId, int x, int y) {
     CView3dFrm* frame = FrameOfPane(pane);
     std::unique_ptr<wxMenu> menu(ui::BuildPopupMenu(menuId, 0));
@@ -104,6 +110,7 @@ void DrawPatternFrame(wxDC& dc, const RECT& r, int phase, COLORREF text, COLORRE
     if (w <= 0 || h <= 0)
         return;
     const wxColour t = ToColour(text), b = ToColour(back);
+    CrispLines(dc);
     patternRun(dc, r.left, r.top, 1, 0, w, phase, t, b);          // top
     patternRun(dc, r.left, r.bottom - 1, 1, 0, w, phase, t, b);   // bottom
     patternRun(dc, r.left, r.top, 0, 1, h, phase, t, b);          // left

@@ -34,6 +34,10 @@ bool MeasureImageSize(const CView3dDoc& doc, int* width, int* height);
 // for the printer's resolution); bold at 10 points for titles.
 wxFont PaneFont(int pixelHeight = 0, bool bold = false);
 
+// Lines and shapes drawn without antialiasing, pixel for pixel in their colours, as graphs and
+// measuring lines must be.
+void CrispLines(wxDC& dc);
+
 // Shows the first popup of a menu resource at a client point of the pane, with the pane made the
 // active view of its frame so that the frame routes the menu's commands through it.
 void ShowPaneMenu(wxWindow* pane, int menuId, int x, int y);

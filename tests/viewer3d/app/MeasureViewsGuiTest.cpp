@@ -23,6 +23,7 @@
 #include <wx/listbox.h>
 #include <wx/menu.h>
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 
@@ -31,12 +32,12 @@ using namespace v3d;
 
 namespace {
 
-constexpr int kW = 64, kH = 48;
+constexpr int kW = 200, kH = 150;
 
-// Upper half: an incline along x; lower half: the incline with a square wave of period 4, so
-// that roughness differs between the rows of the two halves.
+// An incline along x with a square wave of period 4, four times as high in one half of the rows
+// as in the other, so that roughness differs between the rows of the two halves.
 float surface(int x, int y) {
-    return static_cast<float>(x + (y >= kH / 2 ? 16 * ((x / 2) % 2) : 0));
+    return static_cast<float>(x + (y >= kH / 2 ? 16 : 4) * ((x / 2) % 2));
 }
 
 void mouse(wxWindow* w, wxEventType type, int x, int y, bool left, bool shift = false) {
@@ -154,6 +155,8 @@ TEST_F(MeasureViewsGui, GraphCursorsDragWithinOnePixelStopAtEachOtherAndMeasure)
     release(graph_, graph_->Layout().frame.right - 2, mid);
     EXPECT_EQ(doc_->GetLineCoord(0, 0), doc_->GetLineCoord(1, 0));
 
+    doc_->SetLineCoord(2, 0, 0.5);
+    doc_->SetLineCoord(3, 0, 0.1);
     settle();
     const int yd = cursorPixel(graph::kCursorD);
     const int xFree = (graph_->Layout().frame.left + cursorPixel(graph::kCursorA)) / 2;
@@ -168,8 +171,11 @@ TEST_F(MeasureViewsGui, GraphCursorsDragWithinOnePixelStopAtEachOtherAndMeasure)
     doc_->SetLineCoord(0, 0, 10);
     doc_->SetLineCoord(1, 0, 50);
     doc_->SetLineMode(0);
+    doc_->SetGraphScalePreset(0.2); // a vertical range that holds every height of the profile
     settle();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc_->GetMeasureState()->measured[1] == 40.0; }));
+    ASSERT_EQ(doc_->GetProfileCount(), kW); // the horizontal line's profile
+    ASSERT_GT(graph_->Layout().verticalRange, (doc_->GetProfileMax() - doc_->GetProfileMin()) * doc_->GetPitch(2));
     const int* s = doc_->GetProfileSamples();
     ASSERT_NE(s, nullptr);
     const double z = doc_->GetPitch(2), lo = doc_->GetProfileMin();
@@ -206,29 +212,32 @@ TEST_F(MeasureViewsGui, GraphScaleZeroFlattensCurvesAndMenu156ShowsAndHidesThem)
         ev.SetEventObject(frame_);
         frame_->GetEventHandler()->ProcessEvent(ev);
     };
+    // Cursors C and D held away from the bottom edge, where the flat curves go.
+    doc_->SetLineMode(1);
+    doc_->SetLineCoord(2, 0, 0.9);
+    doc_->SetLineCoord(3, 0, 0.6);
     choose(32703);
     choose(32704);
     ASSERT_TRUE(doc_->showRoughness && doc_->showWaviness);
     settle();
     wxImage shown = drawn(graph_);
     const graph::ProfileLayout& l = graph_->Layout();
-    const int bottom = l.frame.top + 9 * l.stepY;
-    EXPECT_GT(countColour(shown, 128, 255, 0), 0);
-    EXPECT_GT(countColour(shown, 255, 0, 255), 0);
-    EXPECT_GT(countColour(shown, 0, 0, 255, l.frame.top + 1, bottom), 0);
+    const int top = l.frame.top + 1, bottom = l.frame.top + 9 * l.stepY;
+    EXPECT_GT(countColour(shown, 128, 255, 0, top, bottom - 1), 0);
+    EXPECT_GT(countColour(shown, 255, 0, 255, top, bottom - 1), 0);
+    EXPECT_GT(countColour(shown, 0, 0, 255, top, bottom - 1), 0);
 
     // Scale 0: every curve lies on the bottom edge of the plot.
     doc_->SetGraphScaleFreeOn(0);
     doc_->SetGraphScalePreset(0.0);
     settle();
     wxImage flat = drawn(graph_);
-    EXPECT_EQ(countColour(flat, 0, 0, 255, l.frame.top + 1, bottom), 0);
-    EXPECT_EQ(countColour(flat, 128, 255, 0, 0, bottom), 0);
-    EXPECT_EQ(countColour(flat, 255, 0, 255, 0, bottom), 0);
-    EXPECT_GT(countColour(flat, 0, 0, 255, bottom, bottom + 1) + countColour(flat, 128, 255, 0, bottom, bottom + 1) +
-                  countColour(flat, 255, 0, 255, bottom, bottom + 1),
-              0);
-
+    int onBottom = 0;
+    for (auto [r, g, b] : {std::array<int, 3>{0, 0, 255}, {128, 255, 0}, {255, 0, 255}}) {
+        EXPECT_EQ(countColour(flat, r, g, b, top, bottom - 1), 0) << r << " " << g << " " << b;
+        onBottom += countColour(flat, r, g, b, bottom - 1, bottom + 2);
+    }
+    EXPECT_GT(onBottom, 9 * l.stepX - 2); // the whole bottom edge
     doc_->SetGraphScalePreset(1.0);
     choose(32703);
     choose(32704);
@@ -237,6 +246,7 @@ TEST_F(MeasureViewsGui, GraphScaleZeroFlattensCurvesAndMenu156ShowsAndHidesThem)
     wxImage hidden = drawn(graph_);
     EXPECT_EQ(countColour(hidden, 128, 255, 0), 0);
     EXPECT_EQ(countColour(hidden, 255, 0, 255), 0);
+    EXPECT_GT(countColour(hidden, 0, 0, 255, top, bottom - 1), 0);
 }
 
 TEST_F(MeasureViewsGui, DraggingTheLineChangesRaAndFixedLinesKeepTheirCursors) {
@@ -304,7 +314,15 @@ TEST_F(MeasureViewsGui, FreeLinesSnapWithShiftClearWithEqualEndsAndCursorsHitThe
     settle();
     RECT a{}, b{};
     doc_->GetLineRects(&a, &b);
-    const wxPoint ca = at(analysis_, (a.left + a.right) / 2, 30);
+    // The middle of cursor A's cross line, and a point 3 pixels beside it.
+    const wxPoint top = at(analysis_, a.left, a.top), foot = at(analysis_, a.right, a.bottom);
+    const wxPoint ca((top.x + foot.x) / 2, (top.y + foot.y) / 2);
+    press(analysis_, ca.x + 3, ca.y);
+    EXPECT_EQ(analysis_->MeasureDragState(), overlay::kDragNewFree);
+    release(analysis_, ca.x + 3, ca.y);
+    doc_->SetRoiRect(RECT{5, 30, 50, 30});
+    doc_->ResetLinePositions(-1);
+    settle();
     press(analysis_, ca.x, ca.y);
     EXPECT_EQ(analysis_->MeasureDragState(), overlay::kDragA);
     release(analysis_, ca.x, ca.y);
