@@ -261,6 +261,8 @@ void CImageVw::afterRegion(bool changed) {
 }
 
 LRESULT CImageVw::OnIdleTick(WPARAM, LPARAM idleCount) {
+    ++idleTicks_;
+    lastIdleCount_ = idleCount;
     if (idleCount == 0) {
         // The first idle call after input starts the interval: no step until it has passed.
         lastTick_ = GetTickCount();

@@ -36,6 +36,9 @@ public:
     void OnEditCopy();
 
     int Role() const { return role_; }
+    // Idle ticks taken so far and the idle count of the last one.
+    int IdleTicks() const { return idleTicks_; }
+    LPARAM LastIdleCount() const { return lastIdleCount_; }
     bool BandShown() const { return band_; }
     RECT BandRect() const { return bandRect_; }
     int roiPending = 0;
@@ -48,6 +51,8 @@ private:
 
     int role_;
     DWORD lastTick_ = 0;
+    int idleTicks_ = 0;
+    LPARAM lastIdleCount_ = 0;
     bool band_ = false;
     RECT bandRect_{};
     POINT start_{}, end_{};
