@@ -15,6 +15,7 @@
 
 #include <wx/dc.h>
 #include <wx/image.h>
+#include <wx/print.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -127,7 +128,7 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
     auto caption = [&](const wxString& t, const RECT& cell) {
         dc.SetFont(PaneFont(fontPixels));
         dc.SetTextForeground(*wxBLACK);
-        dc.DrawText(t, m.textLeft, cell.top - m.charHeight);
+        dc.DrawText(t, cell.left, cell.top - m.charHeight);
     };
     HDIB colour = doc->textureDisplay ? doc->textureDisplay : doc->TexturePlane();
 
@@ -229,6 +230,54 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
         dc.DrawText(wxString::FromUTF8(v3d::FillMeasuredFormat(text(2031 + i), values[i], units[i])), cell.left, y);
     page.drawn[3] = true;
     return page;
+}
+
+namespace {
+
+// One page: the report of the frame's screen, in the printer's pixels (the preview scales them).
+class ReportPrintout : public wxPrintout {
+public:
+    explicit ReportPrintout(CView3dFrm* frame) : wxPrintout(wxString::FromUTF8(text(121))), frame_(frame) {}
+    bool HasPage(int page) override { return page == 1; }
+    void GetPageInfo(int* minPage, int* maxPage, int* from, int* to) override {
+        *minPage = *maxPage = *from = *to = 1;
+    }
+    bool OnPrintPage(int) override {
+        wxDC* dc = GetDC();
+        if (!dc || !frame_)
+            return false;
+        int w = 0, h = 0, dpiX = 0, dpiY = 0;
+        GetPageSizePixels(&w, &h);
+        GetPPIPrinter(&dpiX, &dpiY);
+        if (w <= 0 || h <= 0 || dpiX <= 0 || dpiY <= 0)
+            return false;
+        PrintReportPage(frame_, *dc, w, h, dpiX, dpiY);
+        return true;
+    }
+
+private:
+    CView3dFrm* frame_;
+};
+
+} // namespace
+
+bool PrintReport(CView3dFrm* frame, bool preview) {
+    if (!frame || !frame->Doc())
+        return false;
+    if (!preview) {
+        wxPrinter printer;
+        ReportPrintout printout(frame);
+        return printer.Print(frame, &printout, true);
+    }
+    auto* view = new wxPrintPreview(new ReportPrintout(frame), new ReportPrintout(frame));
+    if (!view->IsOk()) {
+        delete view;
+        return false;
+    }
+    auto* window = new wxPreviewFrame(view, frame, wxString::FromUTF8(text(121)), wxDefaultPosition, wxSize(900, 1000));
+    window->Initialize();
+    window->Show();
+    return true;
 }
 
 } // namespace brx

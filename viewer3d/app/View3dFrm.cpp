@@ -15,6 +15,7 @@
 #include "viewer3d/app/GraphVw.h"
 #include "viewer3d/app/ImageVw.h"
 #include "viewer3d/app/MeasurePanes.h"
+#include "viewer3d/app/ReportPage.h"
 #include "viewer3d/app/StandInView.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/core/Dib.h"
@@ -133,6 +134,8 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
             Doc()->SaveMeasuredData(this);
     });
     OnUpdateUI(32798, [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->ScreenMode() == 1); });
+    OnCommand(32855, [this] { PrintReport(this, false); });
+    OnCommand(32856, [this] { PrintReport(this, true); });
     OnCommand(32812, &CView3dFrm::OnSave);
     OnCommand(32813, &CView3dFrm::OnSaveAs);
     OnCommand(32814, &CView3dFrm::OnSplitSave);

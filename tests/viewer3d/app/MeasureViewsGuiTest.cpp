@@ -438,6 +438,7 @@ TEST_F(MeasureViewsGui, ReportPagesOfBothScreensDrawEveryCell) {
     };
     brx::ReportPage page;
     wxImage measure = printPage(&page);
+    measure.SaveFile(wxString::FromUTF8(ui::testing::OutputFolder() + "/report-measure.png"), wxBITMAP_TYPE_PNG);
     ASSERT_EQ(page.cells.count, 4);
     EXPECT_EQ(page.metrics.fontPixels, (9 * 100 + 36) / 72);
     for (int i = 0; i < 4; ++i) {
@@ -455,6 +456,7 @@ TEST_F(MeasureViewsGui, ReportPagesOfBothScreensDrawEveryCell) {
     ASSERT_TRUE(ui::testing::WaitForPaint(frame_->View3d()));
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return frame_->View3d()->PaintCount() > 0; }));
     wxImage scene = printPage(&page);
+    scene.SaveFile(wxString::FromUTF8(ui::testing::OutputFolder() + "/report-3d.png"), wxBITMAP_TYPE_PNG);
     ASSERT_EQ(page.cells.count, 5);
     for (int i = 0; i < 5; ++i) {
         EXPECT_TRUE(page.drawn[i]) << i;
