@@ -48,7 +48,8 @@ CAnalysisVw::CAnalysisVw(wxWindow* parent) : v3d::CBaseImgView(parent) {
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& ev) {
         if (contentKind != 3)
             return;
-        const wxPoint p = ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
+        const wxPoint p =
+            ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
         ShowPaneMenu(this, 155, p.x, p.y);
     });
     OnCommand(57634, &CAnalysisVw::OnEditCopy);
@@ -269,8 +270,8 @@ bool CAnalysisVw::newFreeLine(int x, int y, bool shift, RECT* line) const {
     if (shift)
         v3d::image::SnapToAxis(a, &b);
     const RECT spanned{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
-    const bool meets = spanned.right >= 0 && spanned.bottom >= 0 && spanned.left < imageWidth &&
-                       spanned.top < imageHeight;
+    const bool meets =
+        spanned.right >= 0 && spanned.bottom >= 0 && spanned.left < imageWidth && spanned.top < imageHeight;
     if (!meets)
         return false;
     v3d::image::ClipLineToImage(&a, &b, imageWidth, imageHeight);

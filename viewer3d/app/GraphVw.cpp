@@ -69,7 +69,8 @@ CGraphVw::CGraphVw(wxWindow* parent, int kind) : v3d::CBaseImgView(parent), Grap
     Bind(wxEVT_MOTION, &CGraphVw::onMouse, this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { dragState_ = 0; });
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& ev) {
-        const wxPoint p = ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
+        const wxPoint p =
+            ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
         CView3dDoc* d = doc();
         ShowPaneMenu(this, d && d->ScreenMode() == 1 ? 156 : 154, p.x, p.y);
     });
@@ -159,7 +160,8 @@ bool CGraphVw::DrawProfileGraph(wxDC& dc, const RECT& area, int fontPixels) {
     dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
     dc.SetTextBackground(ToColour(backgroundColour));
     dc.SetTextForeground(*wxBLACK);
-    dc.DrawText(formatted(2004, d->GetProfileMax() * zScale + d->BaseOffset()), f.left, f.top - ch.y - ch.y / 4);
+    dc.DrawText(formatted(2004, d->GetProfileMax() * zScale + d->BaseOffset()), f.left,
+                f.top - ch.y - ch.y / 4);
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     dc.SetTextForeground(ToColour(kHeightLabel));
     const wxString height = firstCharacter(2001);
@@ -181,8 +183,8 @@ bool CGraphVw::DrawProfileGraph(wxDC& dc, const RECT& area, int fontPixels) {
     if (!dragging) {
         bool storeC = false, storeD = false;
         c = CursorDefaults(d->GetLineCoord(0, kind), d->GetLineCoord(1, kind), d->GetLineCoord(2, kind),
-                           d->GetLineCoord(3, kind), l.verticalRange, d->GetProfileMax(), d->GetProfileMin(), zScale,
-                           &storeC, &storeD);
+                           d->GetLineCoord(3, kind), l.verticalRange, d->GetProfileMax(), d->GetProfileMin(),
+                           zScale, &storeC, &storeD);
         if (storeC)
             d->SetLineCoord(2, kind, c.fc);
         if (storeD)

@@ -54,7 +54,8 @@ CImageVw::CImageVw(wxWindow* parent, int role) : v3d::CBaseImgView(parent), role
         Refresh(false);
     });
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& ev) {
-        const wxPoint p = ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
+        const wxPoint p =
+            ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
         ShowPaneMenu(this, 154, p.x, p.y);
     });
     OnMessage(WM_IDLE_TICK, &CImageVw::OnIdleTick);

@@ -111,10 +111,10 @@ void DrawPatternFrame(wxDC& dc, const RECT& r, int phase, COLORREF text, COLORRE
         return;
     const wxColour t = ToColour(text), b = ToColour(back);
     CrispLines(dc);
-    patternRun(dc, r.left, r.top, 1, 0, w, phase, t, b);          // top
-    patternRun(dc, r.left, r.bottom - 1, 1, 0, w, phase, t, b);   // bottom
-    patternRun(dc, r.left, r.top, 0, 1, h, phase, t, b);          // left
-    patternRun(dc, r.right - 1, r.top, 0, 1, h, phase, t, b);     // right
+    patternRun(dc, r.left, r.top, 1, 0, w, phase, t, b);        // top
+    patternRun(dc, r.left, r.bottom - 1, 1, 0, w, phase, t, b); // bottom
+    patternRun(dc, r.left, r.top, 0, 1, h, phase, t, b);        // left
+    patternRun(dc, r.right - 1, r.top, 0, 1, h, phase, t, b);   // right
 }
 
 } // namespace brx

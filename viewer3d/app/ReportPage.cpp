@@ -49,8 +49,7 @@ bool sizeOf(HDIB dib, int* w, int* h) {
 RECT drawFitted(wxDC& dc, HDIB picture, const RECT& cell, int* width = nullptr, int* height = nullptr) {
     int w = 0, h = 0;
     RECT fit{};
-    if (!sizeOf(picture, &w, &h) ||
-        !CalcFitRect(w, h, cell.right - cell.left, cell.bottom - cell.top, &fit))
+    if (!sizeOf(picture, &w, &h) || !CalcFitRect(w, h, cell.right - cell.left, cell.bottom - cell.top, &fit))
         return RECT{};
     fit = RECT{fit.left + cell.left, fit.top + cell.top, fit.right + cell.left, fit.bottom + cell.top};
     CWxDibDrawTarget target(dc);
@@ -177,7 +176,8 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
                 const wxString perimeter = format(2027, doc->GetViewState()->slicePerimeter);
                 const int width = fitted.right - fitted.left, y = fitted.bottom + m.charHeight / 2;
                 const wxSize ea = dc.GetTextExtent(area), ep = dc.GetTextExtent(perimeter);
-                const int xa = fitted.left + width / 4 - ea.x / 2, xp = fitted.left + 3 * width / 4 - ep.x / 2;
+                const int xa = fitted.left + width / 4 - ea.x / 2,
+                          xp = fitted.left + 3 * width / 4 - ep.x / 2;
                 if (xa + ea.x >= xp) {
                     const wxString both = area + " " + perimeter;
                     dc.DrawText(both, fitted.left + (width - dc.GetTextExtent(both).x) / 2, y);
@@ -195,8 +195,9 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
     page.drawn[0] = !isEmpty(fit);
     drawRegion(dc, dynamic_cast<CImageVw*>(frame->GetPaneWindow(5)), fit, w, h);
 
-    HDIB measure = doc->regionCut[1] ? (doc->regionCutDisplay[1] ? doc->regionCutDisplay[1] : doc->regionCut[1])
-                                     : colour;
+    HDIB measure = doc->regionCut[1]
+                       ? (doc->regionCutDisplay[1] ? doc->regionCutDisplay[1] : doc->regionCut[1])
+                       : colour;
     fit = drawFitted(dc, measure, page.cells.cell[1], &w, &h);
     if (auto* analysis = dynamic_cast<CAnalysisVw*>(frame->GetPaneWindow(6)); analysis && !isEmpty(fit)) {
         analysis->DrawMeasureOverlay(dc, fit, w, h, true);
@@ -204,7 +205,8 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
     }
     const int kind = doc->LineKind();
     if (kind == 0 || kind == 1)
-        caption(format(kind == 0 ? 2021 : 2022, doc->GetMeasureState()->linePosition[kind]), page.cells.cell[1]);
+        caption(format(kind == 0 ? 2021 : 2022, doc->GetMeasureState()->linePosition[kind]),
+                page.cells.cell[1]);
 
     if (auto* graph = dynamic_cast<CGraphVw*>(frame->GetPaneWindow(7))) {
         const RECT fitted = fitPane(graph, page.cells.cell[2]);
@@ -222,12 +224,13 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
     area = z;
     doc->GetUnitLabel(&area, 2);
     const v3d::MeasureState& ms = *doc->GetMeasureState();
-    const double values[7] = {ms.measured[0],     ms.xPitch * ms.measured[1], ms.measured[2],    ms.measured[3],
+    const double values[7] = {ms.measured[0],    ms.xPitch * ms.measured[1], ms.measured[2],   ms.measured[3],
                               doc->Roughness(1), doc->Roughness(0),          doc->Roughness(2)};
     const std::string units[7] = {z, xy, area, "", z, z, z};
     int y = cell.top + (cell.bottom - cell.top - 7 * m.charHeight) / 2;
     for (int i = 0; i < 7; ++i, y += 2 * m.charHeight)
-        dc.DrawText(wxString::FromUTF8(v3d::FillMeasuredFormat(text(2031 + i), values[i], units[i])), cell.left, y);
+        dc.DrawText(wxString::FromUTF8(v3d::FillMeasuredFormat(text(2031 + i), values[i], units[i])),
+                    cell.left, y);
     page.drawn[3] = true;
     return page;
 }
@@ -274,7 +277,8 @@ bool PrintReport(CView3dFrm* frame, bool preview) {
         delete view;
         return false;
     }
-    auto* window = new wxPreviewFrame(view, frame, wxString::FromUTF8(text(121)), wxDefaultPosition, wxSize(900, 1000));
+    auto* window =
+        new wxPreviewFrame(view, frame, wxString::FromUTF8(text(121)), wxDefaultPosition, wxSize(900, 1000));
     window->Initialize();
     window->Show();
     return true;

@@ -41,13 +41,16 @@ std::vector<PointF> CrossLineRegion(POINT a, POINT b) {
     const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
     const double length = std::hypot(dx, dy);
     if (length == 0.0)
-        return {{a.x - 1.0, a.y - 1.0}, {a.x + 1.0, a.y - 1.0}, {a.x + 1.0, a.y + 1.0}, {a.x - 1.0, a.y + 1.0}};
+        return {
+            {a.x - 1.0, a.y - 1.0}, {a.x + 1.0, a.y - 1.0}, {a.x + 1.0, a.y + 1.0}, {a.x - 1.0, a.y + 1.0}};
     // Unit vectors along and across the segment; the corners lie 1 pixel out on both. For an
     // axis-parallel segment this is the rectangle 1 pixel larger on every side.
     const double ux = dx / length, uy = dy / length;
     const double nx = -uy, ny = ux;
     const PointF start{a.x - ux, a.y - uy}, end{b.x + ux, b.y + uy};
-    return {{start.x + nx, start.y + ny}, {end.x + nx, end.y + ny}, {end.x - nx, end.y - ny},
+    return {{start.x + nx, start.y + ny},
+            {end.x + nx, end.y + ny},
+            {end.x - nx, end.y - ny},
             {start.x - nx, start.y - ny}};
 }
 

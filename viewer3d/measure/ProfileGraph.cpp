@@ -24,7 +24,8 @@ double ArcCos(double c) {
     return std::acos(std::clamp(c, -1.0, 1.0));
 }
 
-double MeasureSegmentAngle(double x0, double y0, double x1, double y1, double x2, double y2, double x3, double y3) {
+double MeasureSegmentAngle(double x0, double y0, double x1, double y1, double x2, double y2, double x3,
+                           double y3) {
     const double dx1 = x1 - x0, dy1 = y1 - y0;
     const double dx2 = x2 - x3, dy2 = y2 - y3;
     auto direction = [](double dx, double dy) {
@@ -77,19 +78,21 @@ int LineSampleCount(int lineKind, int imageWidth, int imageHeight, const RECT& f
     case 1:
         return imageHeight;
     default:
-        return std::max(std::abs(freeLine.right - freeLine.left), std::abs(freeLine.bottom - freeLine.top)) + 1;
+        return std::max(std::abs(freeLine.right - freeLine.left), std::abs(freeLine.bottom - freeLine.top)) +
+               1;
     }
 }
 
-ProfileLayout LayoutProfileGraph(const RECT& area, double insetX, double insetY, int imageWidth, int imageHeight,
-                                 int count, double graphScale) {
+ProfileLayout LayoutProfileGraph(const RECT& area, double insetX, double insetY, int imageWidth,
+                                 int imageHeight, int count, double graphScale) {
     ProfileLayout l;
     const int w = area.right - area.left, h = area.bottom - area.top;
     const int dx = static_cast<int>(std::lround(insetX * w)), dy = static_cast<int>(std::lround(insetY * h));
     const int plotWidth = w - 2 * dx, plotHeight = h - 2 * dy;
     l.stepX = plotWidth / 9;
     l.stepY = plotHeight / 9;
-    l.frame = RECT{area.left + dx, area.top + dy, area.left + dx + 9 * l.stepX + 1, area.top + dy + 9 * l.stepY + 1};
+    l.frame = RECT{area.left + dx, area.top + dy, area.left + dx + 9 * l.stepX + 1,
+                   area.top + dy + 9 * l.stepY + 1};
     l.total = std::max(imageWidth, imageHeight);
     l.count = std::max(count, 0);
     l.first = std::max((l.total - l.count) / 2, 0);
@@ -136,8 +139,8 @@ double ClampedHeight(double value, double range, bool flat) {
     return std::clamp(value, 0.0, std::max(range, 0.0));
 }
 
-std::vector<POINT> CurvePoints(const ProfileLayout& layout, int count, const std::function<double(int)>& height,
-                               bool flat) {
+std::vector<POINT> CurvePoints(const ProfileLayout& layout, int count,
+                               const std::function<double(int)>& height, bool flat) {
     std::vector<POINT> points;
     const PlotMapping m = layout.Mapping();
     if (!layout.drawable || !m.Valid() || count <= 0)
@@ -252,8 +255,8 @@ double LevelsPerRow(const RECT& sub, int minLevel, int maxLevel) {
     return height > 0 ? static_cast<double>(maxLevel - minLevel) / height : 0.0;
 }
 
-std::vector<POINT> AreaCurvePoints(const RECT& sub, const std::vector<double>& histogram, double sum, int minLevel,
-                                   int maxLevel) {
+std::vector<POINT> AreaCurvePoints(const RECT& sub, const std::vector<double>& histogram, double sum,
+                                   int minLevel, int maxLevel) {
     std::vector<POINT> points;
     const int width = sub.right - sub.left, height = sub.bottom - sub.top;
     if (width <= 0 || height <= 0 || histogram.empty() || !(sum > 0.0))
@@ -261,8 +264,9 @@ std::vector<POINT> AreaCurvePoints(const RECT& sub, const std::vector<double>& h
     const double perRow = LevelsPerRow(sub, minLevel, maxLevel);
     for (int row = 0; row <= height; ++row) {
         const int level = minLevel + static_cast<int>(row * perRow);
-        const double entry =
-            level >= 0 && level < static_cast<int>(histogram.size()) ? histogram[static_cast<size_t>(level)] : 0.0;
+        const double entry = level >= 0 && level < static_cast<int>(histogram.size())
+                                 ? histogram[static_cast<size_t>(level)]
+                                 : 0.0;
         const POINT p{sub.left + roundToPixel(entry / sum * width), sub.bottom - row};
         if (points.empty() || points.back().x != p.x || row == height)
             points.push_back(p);
@@ -283,7 +287,8 @@ std::vector<POINT> PerimeterCurvePoints(const RECT& sub, const double* curve, in
     return points;
 }
 
-std::vector<POINT> SliceIndicator(const RECT& sub, double levelsAboveMinimum, double levelsPerRow, int curveX) {
+std::vector<POINT> SliceIndicator(const RECT& sub, double levelsAboveMinimum, double levelsPerRow,
+                                  int curveX) {
     if (!(levelsPerRow > 0.0))
         return {};
     const LONG y = sub.bottom - roundToPixel(levelsAboveMinimum / levelsPerRow);

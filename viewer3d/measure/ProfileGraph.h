@@ -19,7 +19,8 @@ constexpr unsigned kPressedNoHit = 0xFFFF;
 double ArcCos(double c);
 // The angle in degrees (0..180) between the segment P0->P1 and the segment P3->P2; see the
 // source for the sign rule.
-double MeasureSegmentAngle(double x0, double y0, double x1, double y1, double x2, double y2, double x3, double y3);
+double MeasureSegmentAngle(double x0, double y0, double x1, double y1, double x2, double y2, double x3,
+                           double y3);
 
 // Logical units across (x to the right) and up (y upwards) in a plot rectangle of device
 // pixels, with the origin at its lower-left corner. Invalid when the rectangle is empty or a
@@ -38,13 +39,13 @@ PlotMapping SetPlotMapping(const RECT& plot, double logicalWidth, double logical
 
 // The profile graph's layout in an area (the client rectangle, or a report cell on paper).
 struct ProfileLayout {
-    RECT frame{};     // the grid: left, top, left + 9 steps + 1, top + 9 steps + 1
+    RECT frame{}; // the grid: left, top, left + 9 steps + 1, top + 9 steps + 1
     int stepX = 0, stepY = 0;
-    int total = 0;    // N: samples across the whole plot (the larger image side)
-    int count = 0;    // n: samples of the current line
-    int first = 0;    // visible sample range first..last of the N
+    int total = 0; // N: samples across the whole plot (the larger image side)
+    int count = 0; // n: samples of the current line
+    int first = 0; // visible sample range first..last of the N
     int last = -1;
-    RECT plot{};      // the frame narrowed to the visible range
+    RECT plot{}; // the frame narrowed to the visible range
     double samplesPerPixel = 0.0;
     double verticalRange = 0.0; // height units over the plot height
     bool drawable = false;      // false when the plot has no width: background only
@@ -53,8 +54,8 @@ struct ProfileLayout {
 };
 // insetX and insetY are the plot's insets as fractions of the area's width and height. The
 // line has count samples; N is the larger of the image's sides.
-ProfileLayout LayoutProfileGraph(const RECT& area, double insetX, double insetY, int imageWidth, int imageHeight,
-                                 int count, double graphScale);
+ProfileLayout LayoutProfileGraph(const RECT& area, double insetX, double insetY, int imageWidth,
+                                 int imageHeight, int count, double graphScale);
 // Samples of the current line: the image width (kind 0), height (kind 1) or the longer side of
 // the free line's end points plus 1 (kind 2).
 int LineSampleCount(int lineKind, int imageWidth, int imageHeight, const RECT& freeLine);
@@ -81,8 +82,8 @@ inline int WalkCount(int lineCount, int dataCount) {
     return lineCount < dataCount ? (lineCount > 0 ? lineCount : 0) : (dataCount > 0 ? dataCount : 0);
 }
 // Device points of a curve of count values drawn from the first visible sample on.
-std::vector<POINT> CurvePoints(const ProfileLayout& layout, int count, const std::function<double(int)>& height,
-                               bool flat);
+std::vector<POINT> CurvePoints(const ProfileLayout& layout, int count,
+                               const std::function<double(int)>& height, bool flat);
 
 // Automatic line mode: C the higher and D the lower of the profile's heights at A and B.
 void AutomaticLevels(const int* samples, int count, int minimum, double zScale, double range, Cursors* c);
@@ -119,13 +120,14 @@ AreaLayout LayoutAreaGraph(const RECT& area, int charWidth, int charHeight);
 double LevelsPerRow(const RECT& sub, int minLevel, int maxLevel);
 // The area curve: for each row from the bottom, the histogram entry at its level scaled so that
 // the histogram sum fills the width; a vertex only where x changes.
-std::vector<POINT> AreaCurvePoints(const RECT& sub, const std::vector<double>& histogram, double sum, int minLevel,
-                                   int maxLevel);
+std::vector<POINT> AreaCurvePoints(const RECT& sub, const std::vector<double>& histogram, double sum,
+                                   int minLevel, int maxLevel);
 // The perimeter curve: row y takes value y * 64 / (height + 1), scaled so the maximum fills the
 // width.
 std::vector<POINT> PerimeterCurvePoints(const RECT& sub, const double* curve, int points, double maximum);
 // The slice-level indicator: from the height axis across to the curve at the slice's row, then
 // down to the bottom (three points); empty when the row lies outside the sub-graph.
-std::vector<POINT> SliceIndicator(const RECT& sub, double levelsAboveMinimum, double levelsPerRow, int curveX);
+std::vector<POINT> SliceIndicator(const RECT& sub, double levelsAboveMinimum, double levelsPerRow,
+                                  int curveX);
 
 } // namespace v3d::graph

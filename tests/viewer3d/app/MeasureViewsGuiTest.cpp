@@ -100,9 +100,7 @@ protected:
         ASSERT_TRUE(graph_ && analysis_ && image_);
         settle();
     }
-    void TearDown() override {
-        viewer_.reset();
-    }
+    void TearDown() override { viewer_.reset(); }
     // Every pane of the measurement screen drawn for the document's current state.
     void settle() {
         for (wxWindow* w : {static_cast<wxWindow*>(graph_), static_cast<wxWindow*>(analysis_),
@@ -175,7 +173,8 @@ TEST_F(MeasureViewsGui, GraphCursorsDragWithinOnePixelStopAtEachOtherAndMeasure)
     settle();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc_->GetMeasureState()->measured[1] == 40.0; }));
     ASSERT_EQ(doc_->GetProfileCount(), kW); // the horizontal line's profile
-    ASSERT_GT(graph_->Layout().verticalRange, (doc_->GetProfileMax() - doc_->GetProfileMin()) * doc_->GetPitch(2));
+    ASSERT_GT(graph_->Layout().verticalRange,
+              (doc_->GetProfileMax() - doc_->GetProfileMin()) * doc_->GetPitch(2));
     const int* s = doc_->GetProfileSamples();
     ASSERT_NE(s, nullptr);
     const double z = doc_->GetPitch(2), lo = doc_->GetProfileMin();
@@ -438,7 +437,8 @@ TEST_F(MeasureViewsGui, ReportPagesOfBothScreensDrawEveryCell) {
     };
     brx::ReportPage page;
     wxImage measure = printPage(&page);
-    measure.SaveFile(wxString::FromUTF8(ui::testing::OutputFolder() + "/report-measure.png"), wxBITMAP_TYPE_PNG);
+    measure.SaveFile(wxString::FromUTF8(ui::testing::OutputFolder() + "/report-measure.png"),
+                     wxBITMAP_TYPE_PNG);
     ASSERT_EQ(page.cells.count, 4);
     EXPECT_EQ(page.metrics.fontPixels, (9 * 100 + 36) / 72);
     for (int i = 0; i < 4; ++i) {

@@ -22,7 +22,8 @@ namespace brxtest {
 // and heights x + 2y.
 std::vector<unsigned char> HeightSet(int w, int h, double pitch, bool file);
 // The same with heights height(x, y).
-std::vector<unsigned char> HeightSetOf(int w, int h, double pitch, bool file, const std::function<float(int, int)>& height);
+std::vector<unsigned char> HeightSetOf(int w, int h, double pitch, bool file,
+                                       const std::function<float(int, int)>& height);
 void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // The viewer started on a folder (Brelvoxa.ini and 3DPROC.PAR there, and the runtime folder of

@@ -15,7 +15,8 @@ namespace {
 
 // A grid of 9 steps of 11 pixels inside a 110 x 110 area (insets of 5 pixels).
 graph::ProfileLayout wideLayout(int imageWidth, int count, double graphScale) {
-    return graph::LayoutProfileGraph(RECT{0, 0, 110, 110}, 5.0 / 110, 5.0 / 110, imageWidth, 10, count, graphScale);
+    return graph::LayoutProfileGraph(RECT{0, 0, 110, 110}, 5.0 / 110, 5.0 / 110, imageWidth, 10, count,
+                                     graphScale);
 }
 
 } // namespace
@@ -88,13 +89,16 @@ TEST(ProfileGraphLayout, RangesScalesAndTheDivisionsByZeroItMends) {
     // A plot of no width (a tiny pane) has no scale: nothing but the background is drawn.
     l = graph::LayoutProfileGraph(RECT{0, 0, 8, 8}, 0.25, 0.25, 101, 10, 101, 1.0);
     EXPECT_FALSE(l.drawable);
-    EXPECT_TRUE(graph::CurvePoints(l, 10, [](int) { return 1.0; }, false).empty());
+    EXPECT_TRUE(graph::CurvePoints(
+                    l, 10, [](int) { return 1.0; }, false)
+                    .empty());
     EXPECT_EQ(graph::HitCursors(l, graph::Cursors{}, 0, 0, true), 0u);
     // One sample across: vertical range 0, and the C fraction is 0, not a division by zero.
     l = graph::LayoutProfileGraph(RECT{0, 0, 110, 110}, 5.0 / 110, 5.0 / 110, 1, 1, 1, 1.0);
     EXPECT_DOUBLE_EQ(l.verticalRange, 0.0);
     bool storeC = false, storeD = false;
-    graph::Cursors c = graph::CursorDefaults(-3, 5, -1.0, -1.0, l.verticalRange, 50, 10, 1.0, &storeC, &storeD);
+    graph::Cursors c =
+        graph::CursorDefaults(-3, 5, -1.0, -1.0, l.verticalRange, 50, 10, 1.0, &storeC, &storeD);
     EXPECT_TRUE(storeC && storeD);
     EXPECT_EQ(c.fc, 0.0);
     EXPECT_EQ(c.c, 0.0);
@@ -109,14 +113,16 @@ TEST(ProfileGraphLayout, RangesScalesAndTheDivisionsByZeroItMends) {
 
 TEST(ProfileGraphLayout, CurvesLieOnTheBottomEdgeAtScaleZeroAndWalkTheShorterCount) {
     const graph::ProfileLayout l = wideLayout(101, 101, 0.0);
-    const auto flat = graph::CurvePoints(l, 101, [](int j) { return j * 3.0; }, true);
+    const auto flat = graph::CurvePoints(
+        l, 101, [](int j) { return j * 3.0; }, true);
     ASSERT_EQ(flat.size(), 101u);
     for (const POINT& p : flat)
         EXPECT_EQ(p.y, l.frame.top + 9 * l.stepY);
     EXPECT_EQ(flat.front().x, l.frame.left);
     EXPECT_EQ(flat.back().x, l.frame.left + 9 * l.stepX);
     // Heights above the range are held at its top, below 0 at the bottom.
-    const auto held = graph::CurvePoints(l, 2, [](int j) { return j ? 1e9 : -5.0; }, false);
+    const auto held = graph::CurvePoints(
+        l, 2, [](int j) { return j ? 1e9 : -5.0; }, false);
     EXPECT_EQ(held[0].y, l.frame.top + 9 * l.stepY);
     EXPECT_EQ(held[1].y, l.frame.top);
     EXPECT_EQ(graph::WalkCount(101, 40), 40);
