@@ -243,15 +243,15 @@ void CGraphVw::drawCursors(wxDC& dc, int fontPixels, const ProfileLayout& l, Cur
         dc.SetPen(wxPen(ToColour(colour), width));
         dc.SetTextForeground(ToColour(colour));
     };
-    auto vertical = [&](unsigned which, double position, UINT label) {
+    auto vertical = [&](unsigned which, double position, const std::string& label) {
         pen(which, kCursorAB);
         const int x = static_cast<int>(std::lround(m.ToDeviceX(l.first + position)));
         dc.DrawLine(x, m.plot.top, x, m.plot.bottom + 1);
-        const wxString t = wxString::FromUTF8(text(label));
+        const wxString t = wxString::FromUTF8(label);
         dc.DrawText(t, x - dc.GetTextExtent(t).x / 2, l.frame.bottom + ch.y / 2);
     };
-    vertical(kCursorA, c.a, 2010);
-    vertical(kCursorB, c.b, 2011);
+    vertical(kCursorA, c.a, text(2010));
+    vertical(kCursorB, c.b, text(2011));
     const bool automatic = d->GetMeasureState()->lineMode != 1;
     if (automatic) {
         AutomaticLevels(d->GetProfileSamples(), WalkCount(l.count, d->GetProfileCount()), d->GetProfileMin(),
@@ -259,16 +259,16 @@ void CGraphVw::drawCursors(wxDC& dc, int fontPixels, const ProfileLayout& l, Cur
         d->SetLineCoord(2, kind, c.fc);
         d->SetLineCoord(3, kind, c.fd);
     }
-    auto horizontal = [&](unsigned which, double level, UINT label) {
+    auto horizontal = [&](unsigned which, double level, const std::string& label) {
         pen(which, kCursorCD);
         const int y = static_cast<int>(std::lround(m.ToDeviceY(level)));
         dc.DrawLine(l.plot.left, y, l.plot.right, y);
-        const wxString t = wxString::FromUTF8(text(label));
+        const wxString t = wxString::FromUTF8(label);
         const wxSize e = dc.GetTextExtent(t);
         dc.DrawText(t, l.plot.right + e.x, y - e.y / 2);
     };
-    horizontal(kCursorC, c.c, 2012);
-    horizontal(kCursorD, c.d, 2013);
+    horizontal(kCursorC, c.c, text(2012));
+    horizontal(kCursorD, c.d, text(2013));
     if (automatic && !paper && panelsStale_) {
         panelsStale_ = false;
         if (CMainFrame* main = MainOfPane(this))
@@ -332,9 +332,9 @@ bool CGraphVw::DrawAreaPerimeterGraph(wxDC& dc, const RECT& area, int fontPixels
                 l.frame.left + (paper ? he.x : 0), l.frame.top - ch.y);
     wxFont bold = PaneFont(fontPixels, true);
     dc.SetFont(bold);
-    for (int i = 0; i < 2; ++i) {
-        const RECT& s = i == 0 ? l.left : l.right;
-        const wxString title = wxString::FromUTF8(text(2002 + i));
+    for (UINT id = 2002; id <= 2003; ++id) {
+        const RECT& s = id == 2002 ? l.left : l.right;
+        const wxString title = wxString::FromUTF8(text(id));
         const wxSize e = dc.GetTextExtent(title);
         dc.DrawText(title, (s.left + s.right - e.x) / 2, l.frame.top - 2 * ch.y);
     }

@@ -228,9 +228,10 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
                               doc->Roughness(1), doc->Roughness(0),          doc->Roughness(2)};
     const std::string units[7] = {z, xy, area, "", z, z, z};
     int y = cell.top + (cell.bottom - cell.top - 7 * m.charHeight) / 2;
-    for (int i = 0; i < 7; ++i, y += 2 * m.charHeight)
-        dc.DrawText(wxString::FromUTF8(v3d::FillMeasuredFormat(text(2031 + i), values[i], units[i])),
-                    cell.left, y);
+    for (UINT id = 2031; id <= 2037; ++id, y += 2 * m.charHeight)
+        dc.DrawText(
+            wxString::FromUTF8(v3d::FillMeasuredFormat(text(id), values[id - 2031], units[id - 2031])),
+            cell.left, y);
     page.drawn[3] = true;
     return page;
 }
