@@ -18,6 +18,7 @@
 #include "viewer3d/app/View3dFrm.h"
 
 #include <gtest/gtest.h>
+#include <wx/clipbrd.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
 #include <wx/listbox.h>
@@ -462,4 +463,23 @@ TEST_F(MeasureViewsGui, ReportPagesOfBothScreensDrawEveryCell) {
         EXPECT_TRUE(page.drawn[i]) << i;
         EXPECT_GT(inked(scene, page.cells.cell[i]), 50) << i;
     }
+}
+
+TEST_F(MeasureViewsGui, CopyPutsEachPanesPictureOnTheClipboard) {
+    auto copied = [](ui::View* view) {
+        wxTheClipboard->Clear();
+        EXPECT_TRUE(view->HandleCommand(57634));
+        wxBitmapDataObject data;
+        if (!wxTheClipboard->Open())
+            return wxSize(0, 0);
+        const bool got = wxTheClipboard->GetData(data);
+        wxTheClipboard->Close();
+        return got ? data.GetBitmap().GetSize() : wxSize(0, 0);
+    };
+    // The graph whole; the image panes the part where their picture is.
+    EXPECT_EQ(copied(graph_), graph_->GetClientSize());
+    const RECT& a = analysis_->imageRect;
+    EXPECT_EQ(copied(analysis_), wxSize(a.right - a.left, a.bottom - a.top));
+    const RECT& i = image_->imageRect;
+    EXPECT_EQ(copied(image_), wxSize(i.right - i.left, i.bottom - i.top));
 }

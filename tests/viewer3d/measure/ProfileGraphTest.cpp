@@ -182,6 +182,16 @@ TEST(AreaGraph, CurvesFollowTheHistogramAndThePerimeterTable) {
     EXPECT_EQ(perimeter.front().x, l.right.left);
     EXPECT_EQ(perimeter.back().x, l.right.left + std::lround(99 * 64 / 100 / 63.0 * 110));
     EXPECT_TRUE(graph::AreaCurvePoints(l.left, {}, 0.0, 0, 0).empty()); // no histogram
+    // The slice level 40 levels above the minimum at one level a row: 40 rows up, from the axis
+    // across to the curve and down.
+    EXPECT_DOUBLE_EQ(graph::LevelsPerRow(l.left, 0, 99), 1.0);
+    const auto slice = graph::SliceIndicator(l.left, 40.0, 1.0, 70);
+    ASSERT_EQ(slice.size(), 3u);
+    EXPECT_EQ(slice[0].x, l.left.left);
+    EXPECT_EQ(slice[0].y, l.left.bottom - 40);
+    EXPECT_EQ(slice[1].x, 70);
+    EXPECT_EQ(slice[2].y, l.left.bottom);
+    EXPECT_TRUE(graph::SliceIndicator(l.left, 140.0, 1.0, 70).empty()); // above the graph
 }
 
 TEST(MeasureOverlay, RegionsAroundCrossLinesReachOnePixel) {
