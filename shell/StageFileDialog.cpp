@@ -1,0 +1,58 @@
+#include "shell/StageFileDialog.h"
+
+#include "platform/MessageSink.h"
+#include "ui/Services.h"
+
+#include <sys/stat.h>
+
+CStageFileDialog::CStageFileDialog(bool open, const std::string& defaultExtension,
+                                   const std::string& fileName, DWORD flags, const std::string& filter,
+                                   wxWindow* parent)
+    : m_open(open), m_defExt(defaultExtension), m_fileName(fileName), m_filter(filter), m_flags(flags),
+      m_parent(parent) {
+    // The framework's filter ends in "||"; the service takes the pairs alone.
+    while (!m_filter.empty() && m_filter.back() == '|')
+        m_filter.pop_back();
+}
+
+std::string CStageFileDialog::GetFolderPath() const {
+    const size_t slash = m_path.find_last_of('/');
+    if (slash == std::string::npos)
+        return std::string();
+    return slash == 0 ? std::string("/") : m_path.substr(0, slash);
+}
+
+int CStageFileDialog::DoModal() {
+    ui::FileDialogRequest request;
+    // A name that need not exist yet is typed in a save dialog; the overwrite question belongs to
+    // whoever writes the file.
+    request.open = m_open && (m_flags & OFN_FILEMUSTEXIST) != 0;
+    request.confirmOverwrite = false;
+    request.title = m_title;
+    const size_t slash = m_fileName.find_last_of('/');
+    request.fileName = slash == std::string::npos ? m_fileName : m_fileName.substr(slash + 1);
+    request.folder = !m_initialDir.empty()        ? m_initialDir
+                     : slash != std::string::npos ? m_fileName.substr(0, slash)
+                                                  : std::string();
+    request.filter = m_filter;
+    request.filterIndex = m_filterIndex;
+    const ui::FileDialogResult result = ui::RunFileDialog(m_parent, request);
+    if (result.paths.empty())
+        return IDCANCEL;
+    std::string path = result.paths.front();
+    m_filterIndex = result.filterIndex;
+    const size_t last = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (!m_defExt.empty() && (dot == std::string::npos || (last != std::string::npos && dot < last)))
+        path += "." + m_defExt;
+    m_path = path;
+    if ((m_flags & OFN_PATHMUSTEXIST) == 0)
+        return IDOK;
+    // A name in a folder that is not there is not taken.
+    struct stat st {};
+    const std::string folder = GetFolderPath();
+    if (!folder.empty() && ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return IDOK;
+    m_path.clear();
+    return IDCANCEL;
+}
