@@ -14,16 +14,13 @@
 #include "shell/SelectedBox.h"
 #include "shell/StageEdit.h"
 #include "shell/StageFileDialog.h"
-#include "shell/core/CaptureFile.h"
+#include "shell/core/CapturePathCheck.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include <wx/checkbox.h>
 
 #include <cstdio>
 #include <cstdlib>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr int kFolderText = 601, kFileText = 602, kFolderButton = 603, kStartButton = 604;
@@ -46,17 +43,6 @@ std::string FolderOf(const std::string& path) {
         return std::string();
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
-// Whether a picture may be written at the path: an existing file that may be written, or a
-// new name in a folder that takes new files. Nothing is created or truncated.
-bool CanWriteCapturePath(const std::string& path) {
-    if (::access(path.c_str(), F_OK) == 0)
-        return ::access(path.c_str(), W_OK) == 0;
-    const std::string folder = path.find('/') == std::string::npos ? std::string(".") : FolderOf(path);
-    struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           ::access(folder.c_str(), W_OK | X_OK) == 0;
-}
-
 std::string LoadText(UINT id) {
     return ui::Resources().LoadString(id);
 }
