@@ -122,6 +122,11 @@ void CManualDialog::UpdatePathDisplay() {
     }
     SetDlgItemText(kFolderText, wxString::FromUTF8(m_strFolderText));
     SetDlgItemText(kFileText, wxString::FromUTF8(m_strFileText));
+    // A text too long for its place is cut at the panel's edge: the whole path is in the tip.
+    const wxString whole = wxString::FromUTF8(app ? app->m_strAutoPath : std::string());
+    for (int id : {kFolderText, kFileText})
+        if (wxWindow* w = GetDlgItem(id))
+            w->SetToolTip(whole);
 }
 
 void CManualDialog::OnSelectFolder() {

@@ -89,12 +89,15 @@ TEST_F(ManualPanel, IdleAndRunStatesShowTheirControls) {
     EXPECT_EQ(Enabled(819), std::optional<bool>(false));
     EXPECT_EQ(Enabled(32804), std::optional<bool>(false));
     EXPECT_EQ(Enabled(32812), std::optional<bool>(false));
+    EXPECT_EQ(Enabled(32806), std::optional<bool>(false)); // nor other stage settings
+    EXPECT_EQ(Enabled(32807), std::optional<bool>(false));
 
     Click(609);
     EXPECT_EQ(panel->m_bInRun, 0);
     EXPECT_EQ(States(), idle);
     EXPECT_EQ(Enabled(950), std::optional<bool>(true));
     EXPECT_EQ(Enabled(32804), std::optional<bool>(true));
+    EXPECT_EQ(Enabled(32806), std::optional<bool>(true));
 
     // With height input and no stage the typed height decides 608.
     ui::testing::Click(panel->GetDlgItem(605));
