@@ -327,6 +327,7 @@ CManualDialog::Shot CManualDialog::CaptureOne() {
             // refused entry is not used.
             if (box && box->AddFile(m_strCurrentName, z)) {
                 shot = Shot::Taken;
+                PumpOneMessage(nullptr); // the box shows its new entry
                 FeedPreview(m_strCurrentName);
             } else {
                 shot = Shot::Refused;

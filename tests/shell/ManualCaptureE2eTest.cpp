@@ -272,4 +272,21 @@ TEST_F(ManualCapture, FullBoxRefusesThePictureAndEndsTheRun) {
     EXPECT_EQ(panel->m_bInRun, 0);
 }
 
+TEST_F(ManualCapture, CloseDuringAPictureWaitsForIt) {
+    StartManual("img000.bmp");
+    CScriptedMessageSink sink(IDOK);
+    Click(604);
+    // The close arrives while the picture is being taken (the capture pumps messages): the frame
+    // stays until the picture is in the box, then closes.
+    CMainFrame* f = Frame();
+    wxQueueEvent(f, new wxCloseEvent(wxEVT_CLOSE_WINDOW, f->GetId()));
+    Click(608);
+    EXPECT_TRUE(IsPicture(series + "/img000.bmp"));
+    ASSERT_EQ(app->m_pMainFrame, f);
+    EXPECT_TRUE(f->IsShown()); // the close has not begun under the capture
+    EXPECT_EQ(Images().size(), 1u);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_pMainFrame == nullptr; }));
+    EXPECT_TRUE(sink.ShownIds().empty());
+}
+
 } // namespace
