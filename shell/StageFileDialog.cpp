@@ -2,8 +2,42 @@
 
 #include "platform/MessageSink.h"
 #include "ui/Services.h"
+#include "ui/resources/ResourceRegistry.h"
 
+#include <wx/filedlg.h>
+
+#include <gtk/gtk.h>
 #include <sys/stat.h>
+
+namespace {
+constexpr UINT kIdsAccept = 841; // "設定(&S)"
+
+// The file chooser itself, its accepting button labelled with string 841.
+ui::FileDialogResult RunChooser(wxWindow* parent, const ui::FileDialogRequest& r) {
+    const long style = r.open ? wxFD_OPEN | wxFD_FILE_MUST_EXIST : wxFD_SAVE;
+    wxFileDialog dlg(parent, wxString::FromUTF8(r.title), wxString::FromUTF8(r.folder),
+                     wxString::FromUTF8(r.fileName), wxString::FromUTF8(r.filter), style);
+    dlg.SetFilterIndex(r.filterIndex);
+    std::string label = ui::Resources().LoadString(kIdsAccept);
+    for (char& c : label)
+        if (c == '&')
+            c = '_';
+    if (!label.empty())
+        if (GtkWidget* chooser = static_cast<GtkWidget*>(dlg.GetHandle()); chooser && GTK_IS_DIALOG(chooser))
+            if (GtkWidget* accept =
+                    gtk_dialog_get_widget_for_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
+                accept && GTK_IS_BUTTON(accept)) {
+                gtk_button_set_label(GTK_BUTTON(accept), label.c_str());
+                gtk_button_set_use_underline(GTK_BUTTON(accept), TRUE);
+            }
+    ui::FileDialogResult result;
+    if (dlg.ShowModal() != wxID_OK)
+        return result;
+    result.paths.push_back(dlg.GetPath().ToStdString(wxConvUTF8));
+    result.filterIndex = dlg.GetFilterIndex();
+    return result;
+}
+} // namespace
 
 CStageFileDialog::CStageFileDialog(bool open, const std::string& defaultExtension,
                                    const std::string& fileName, DWORD flags, const std::string& filter,
@@ -36,7 +70,11 @@ int CStageFileDialog::DoModal() {
                                                   : std::string();
     request.filter = m_filter;
     request.filterIndex = m_filterIndex;
-    const ui::FileDialogResult result = ui::RunFileDialog(m_parent, request);
+    // A file dialog service that stands in for the dialog (tests) answers; else the chooser.
+    ui::FileDialogService service = ui::SetFileDialogService({});
+    ui::SetFileDialogService(service);
+    const ui::FileDialogResult result =
+        service ? ui::RunFileDialog(m_parent, request) : RunChooser(m_parent, request);
     if (result.paths.empty())
         return IDCANCEL;
     std::string path = result.paths.front();

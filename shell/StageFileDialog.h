@@ -1,5 +1,6 @@
-// The program's file dialog for the capture panels: picks a file name in an existing folder.
-// It goes through the window layer's file dialog service (tests replace it). An "open" dialog
+// The program's file dialog for the capture panels: picks a file name in an existing folder,
+// in the system's file chooser whose accepting button reads string 841 ("設定(&S)"); a file
+// dialog service installed in the window layer (tests) answers in its place. An "open" dialog
 // that must also take the name of a file yet to be written (the first picture of a series)
 // runs as a save dialog without the overwrite question: the capture asks that itself.
 #pragma once
