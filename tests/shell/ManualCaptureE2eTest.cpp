@@ -111,6 +111,9 @@ TEST_F(ManualCapture, TypedHeightsSeriesIsComposedIntoTheResult) {
     // While 608 is on, neither the initial menu nor the composition can start.
     EXPECT_EQ(Enabled(950), std::optional<bool>(false));
     EXPECT_EQ(Enabled(819), std::optional<bool>(false));
+    // The picture for looking at: the frame in front, as the user works in it.
+    f->Raise();
+    ui::testing::PumpUntil([&] { return f->IsActive(); }, 2000);
     ui::testing::ScreenshotRoot(Shot("manual-panel-run.png"));
 
     Click(609);
