@@ -258,9 +258,9 @@ void CManualDialog::ReadStageHeight() {
     int p1 = 0, p2 = 0;
     if (!stage.GetPosition(&p1, &p2))
         return;
-    if (view->m_comm.controller == CTRL_STM6)
-        view->m_d1Pulse = stage.GetUmPerPulse();
-    double height = view->m_d1Pulse * p2;
+    // The STM6 reports its own step; the others use the Z calibration's micrometres per pulse.
+    const double umPerPulse = view->m_comm.controller == CTRL_STM6 ? stage.GetUmPerPulse() : view->m_d1Pulse;
+    double height = umPerPulse * p2;
     if (view->m_bReverseZ || view->m_comm.side)
         height = -height;
     char text[64];
