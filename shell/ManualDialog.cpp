@@ -75,9 +75,7 @@ CManualDialog::CManualDialog(CMainFrame* frame) : ui::TemplatePanel(600), m_fram
     OnCommand(kCaptureButton, [this] { OnCapture(); });
     OnCommand(kEndButton, [this] { OnEndCapture(); });
     OnControl(ui::EN_CHANGE, kHeightEdit, [this] { OnHeightChange(); });
-    // Enter and Esc do nothing in the panel: OK and Cancel are not handled.
-    OnCommand(1, [] {});
-    OnCommand(2, [] {});
+    // Enter and Esc close nothing: the panel is no dialog and has no OK or Cancel.
 }
 
 // The frame closes only while no picture is being taken (WaitIdle), so the panel goes idle and

@@ -60,6 +60,7 @@ TEST_F(ManualPanel, IdleAndRunStatesShowTheirControls) {
     StartManual("AUTOPATH=" + std::string("/tmp/vt-none/img000.bmp") + "\nAUTODIR=/tmp/vt-none\n");
     CMainFrame* f = Frame();
     EXPECT_TRUE(f->Bars().State("ManiualZDlg").shown);
+    EXPECT_TRUE(panel->CheckControlIds().empty()); // every id the panel binds is in template 600
     // Idle: folder, height check and start; the run's controls hidden, 608 off.
     const std::map<int, std::string> idle = States();
     for (int id : {601, 602, 603, 604, 605, 616})
