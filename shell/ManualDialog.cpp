@@ -43,9 +43,6 @@ std::string FolderOf(const std::string& path) {
         return std::string();
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
-std::string LoadText(UINT id) {
-    return ui::Resources().LoadString(id);
-}
 
 } // namespace
 
@@ -131,13 +128,14 @@ void CManualDialog::OnSelectFolder() {
     COrsandelApp* app = COrsandelApp::GetApp();
     if (!app)
         return;
-    std::string filter;
-    for (const auto& [text, pattern] :
-         {std::pair<UINT, UINT>{501, 510}, {503, 512}, {504, 513}, {505, 514}, {506, 515}, {61442, 519}})
-        filter += LoadText(text) + "|" + LoadText(pattern) + "|";
-    filter += "|";
+    // Pairs of text and pattern: all images, BMP, DIB, TIFF, JPEG, and the framework's all files.
+    const ui::ResourceRegistry& r = ui::Resources();
+    const std::string filter = r.LoadString(501) + "|" + r.LoadString(510) + "|" + r.LoadString(503) + "|" +
+                               r.LoadString(512) + "|" + r.LoadString(504) + "|" + r.LoadString(513) + "|" +
+                               r.LoadString(505) + "|" + r.LoadString(514) + "|" + r.LoadString(506) + "|" +
+                               r.LoadString(515) + "|" + r.LoadString(61442) + "|" + r.LoadString(519) + "||";
     CStageFileDialog dlg(true, "bmp", app->m_strAutoPath, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, filter, this);
-    dlg.m_title = LoadText(kIdsSaveTitle);
+    dlg.m_title = r.LoadString(kIdsSaveTitle);
     dlg.m_initialDir = app->m_strAutoDir;
     if (dlg.DoModal() != IDOK)
         return;
