@@ -26,6 +26,7 @@ class CThumbnailListCtrl;
 class CSelListCtrl;
 class CSelectedBox;
 class CTopMenuDialog;
+class CManualDialog;
 class wxComboBox;
 
 class CCompositionBar : public ui::TemplatePanel {
@@ -106,6 +107,14 @@ public:
     void LoadCameraSettings();
     void SaveCameraSettings();
 
+    // ---- manual capture (MainFrameManual.cpp) ----
+    CManualDialog* ManualPanel() const { return m_pManual; }
+    // The panel is in a capture run; its capture button 608 is enabled (manual mode only).
+    bool IsManualCaptureRunning() const;
+    bool IsManualCaptureButtonOn() const;
+    // False while the panel takes a picture (the frame closes once it is done).
+    bool WaitManualPanelIdle();
+
     CTopMenuDialog* TopMenu() const { return m_pTopMenu; }
     CCompositionBar* CompositionBar() const { return m_pCompBar; }
     CSelectedBox* SelectedBox() const { return m_pBox; }
@@ -158,6 +167,9 @@ private:
     CSelectedBox* m_pBox = nullptr;
     CFocusBoxCmdBar* m_pFocusCmdBar = nullptr;
     void MakeFocusBoxCmdBar();
+    void MakeManualBar();
+    void RegisterManualCommands();
+    CManualDialog* m_pManual = nullptr;
     CFocusProgDialog* m_pProgress = nullptr;
     CompositionRunner m_runner;
     bool m_closing = false;

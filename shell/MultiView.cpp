@@ -53,11 +53,16 @@ CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
     OnCommand(32805, [this] { OnZCalibration(); });
     OnCommand(1389, [this] { OnToggleScale(1); });
     OnCommand(1390, [this] { OnToggleScale(2); });
-    OnUpdateUI(32806, [this](ui::CmdUI& c) { c.Enable(!StageBusy()); });
-    OnUpdateUI(32805, [this](ui::CmdUI& c) {
-        c.Enable(!StageBusy() && m_comm.controller != CTRL_MFS && m_comm.controller != CTRL_STM6);
+    // The stage settings wait while a manual capture run is under way.
+    auto running = [this] { return Frame() && Frame()->IsManualCaptureRunning(); };
+    OnUpdateUI(32806, [this, running](ui::CmdUI& c) { c.Enable(!StageBusy() && !running()); });
+    OnUpdateUI(32805, [this, running](ui::CmdUI& c) {
+        c.Enable(!StageBusy() && !running() && m_comm.controller != CTRL_MFS &&
+                 m_comm.controller != CTRL_STM6);
     });
-    OnUpdateUI(32807, [this](ui::CmdUI& c) { c.Enable(!StageBusy() && m_comm.controller != CTRL_MFS); });
+    OnUpdateUI(32807, [this, running](ui::CmdUI& c) {
+        c.Enable(!StageBusy() && !running() && m_comm.controller != CTRL_MFS);
+    });
     OnUpdateUI(1389, [this](ui::CmdUI& c) {
         COrsandelDoc* d = GetDocument();
         c.Enable(true);
