@@ -187,6 +187,7 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
         // A top-level window of its own: the main frame stays the program's main window.
         m_pResultFrame = new CImageFrame(nullptr);
         m_pResultFrame->m_newResultShown = false;
+        m_pResultFrame->m_pLensTable = &m_lensTable;
         if (m_pMainFrame)
             wxTheApp->SetTopWindow(m_pMainFrame);
     }
@@ -219,6 +220,7 @@ bool COrsandelApp::CloseImageFrame(bool returnToMain) {
             return false;
         m_returnToMain = returnToMain;
         m_pResultFrame->m_newResultShown = false;
+        m_pResultFrame->m_pLensTable = &m_lensTable;
         m_pResultFrame->Hide();
     }
     if (!returnToMain)
