@@ -105,9 +105,15 @@ LRESULT CMainFrame::OnXYCalibEdit(WPARAM source, LPARAM index) {
         source == 1 ? (app ? GetLensAt(app->Lenses(), n) : nullptr) : GetLensAt(m_pDoc->m_slots, n);
     if (!lens)
         return 0; // an index beyond the table: nothing to calibrate
-    if (!m_pCalibSetDlg)
+    if (!m_pCalibSetDlg) {
         m_pCalibSetDlg = new CXYCalibSetDlg(this, 0);
-    else
+        // Destroyed with the frame: the views' line hooks must not reach it afterwards.
+        m_pCalibSetDlg->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& ev) {
+            ev.Skip();
+            if (ev.GetEventObject() == m_pCalibSetDlg)
+                m_pCalibSetDlg = nullptr;
+        });
+    } else
         m_pCalibSetDlg->Reopen();
     CXYCalibSetDlg& dlg = *m_pCalibSetDlg;
     dlg.m_nSource = source == 1 ? 1 : 0;

@@ -131,6 +131,11 @@ LRESULT CImageFrame::OnXYCalibEdit(WPARAM source, LPARAM index) {
             ev.Skip();
             m_view->SetCalibrationActive(IsCalibSetOpen());
         });
+        m_pCalibSetDlg->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& ev) {
+            ev.Skip();
+            if (ev.GetEventObject() == m_pCalibSetDlg)
+                m_pCalibSetDlg = nullptr;
+        });
     } else {
         m_pCalibSetDlg->Reopen();
     }
