@@ -27,6 +27,8 @@ class CSelListCtrl;
 class CSelectedBox;
 class CTopMenuDialog;
 class CManualDialog;
+class CXYCalibDialog;
+class CXYCalibSetDlg;
 class wxComboBox;
 
 class CCompositionBar : public ui::TemplatePanel {
@@ -114,6 +116,15 @@ public:
     bool IsManualCaptureButtonOn() const;
     // False while the panel takes a picture (the frame closes once it is done).
     bool WaitManualPanelIdle();
+    // ---- lens selection and XY calibration (MainFrameLens.cpp) ----
+    void OnLensSelect();
+    // The calibration settings dialog is open (the measuring line may be drawn).
+    bool IsCalibSetOpen() const;
+    CXYCalibSetDlg* CalibSetDialog() const { return m_pCalibSetDlg; }
+    CXYCalibDialog* m_pLensDlg = nullptr;      // while the lens selection runs
+    CXYCalibSetDlg* m_pCalibSetDlg = nullptr;  // made on first use, kept (hidden when closed)
+    int m_bLensSlotValid = 0;
+    int m_nLensTab = 0; // the tab of the lens selection this frame shows first
 
     CTopMenuDialog* TopMenu() const { return m_pTopMenu; }
     CCompositionBar* CompositionBar() const { return m_pCompBar; }
@@ -156,6 +167,9 @@ private:
     LRESULT OnCameraFree(WPARAM, LPARAM);
     LRESULT OnCameraGrab(WPARAM, LPARAM);
     LRESULT OnLensState(WPARAM, LPARAM);
+    void RegisterLensCommands();
+    LRESULT OnXYCalibEdit(WPARAM, LPARAM);
+    LRESULT OnXYCalibApply(WPARAM, LPARAM);
     void OnSelectInputDevice();
     void OnInputMode();
     void ShowResult();

@@ -9,6 +9,7 @@
 #include "platform/GlobalMemory.h"
 #include "shell/core/CaptureSettings.h"
 #include "devices/serial/ControllerSettings.h"
+#include "shell/CalibLine.h"
 #include "ui/TemplateWindow.h"
 #include "ui/Timers.h"
 
@@ -24,7 +25,7 @@ struct ZCalibrationValues;
 constexpr UINT WM_LENS_STATE = 0x541;
 constexpr UINT kLensTimer = 1344;
 
-class CMultiView : public ui::FormView {
+class CMultiView : public ui::FormView, public CalibLineView {
 public:
     CMultiView();
     ~CMultiView() override;
@@ -46,7 +47,9 @@ public:
 
     void ResizeLivePane(int width, int height);
     void PlaceFocusPreview();
-    void ResetCalibLine();
+    void ResetCalibLine() override;
+    int CalibPictureWidth() const override;
+    const CCalibLine& CalibLine() const { return m_calibLine; }
 
     // One poll of the lens port: 1 when a state byte was decoded.
     int ReadLensState(int* lens, double* zoom);
@@ -92,6 +95,8 @@ private:
     bool StageBusy() const;
     void ApplyZCalibration(const ZCalibrationValues& values);
     void DeleteZCalibration();
+    // The measuring line on the live pane (MultiViewCalib.cpp).
+    void AttachCalibLine();
 
     CSampleStatic* m_pLive = nullptr;
     CSampleStatic* m_pPreview = nullptr;
@@ -104,4 +109,5 @@ private:
     CSerialPort m_lensPort;
     ui::WindowTimers m_timers;
     CZCalibrationDialog* m_pZCalibDlg = nullptr;
+    CCalibLine m_calibLine;
 };

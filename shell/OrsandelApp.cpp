@@ -187,6 +187,7 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
         if (m_recent)
             m_recent->Attach(m_pResultFrame, m_pResultFrame,
                              [this](const std::string& file) { return OpenDocumentFile(file) != nullptr; });
+        m_pResultFrame->m_pLensTable = &m_lensTable;
         if (m_pMainFrame)
             wxTheApp->SetTopWindow(m_pMainFrame);
     }
@@ -227,6 +228,7 @@ bool COrsandelApp::CloseImageFrame(bool returnToMain) {
             return false;
         m_returnToMain = returnToMain;
         m_pResultFrame->m_newResultShown = false;
+        m_pResultFrame->m_pLensTable = &m_lensTable;
         m_pResultFrame->Hide();
     }
     if (!returnToMain)

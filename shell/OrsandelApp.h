@@ -7,6 +7,7 @@
 #include "platform/Process.h"
 #include "shell/SDIWinApp.h"
 #include "shell/core/LensLibrary.h"
+#include "shell/core/LibraryLensTable.h"
 #include "ui/CommandRouting.h"
 #include "ui/PrivateMessages.h"
 #include "ui/RecentFileList.h"
@@ -75,6 +76,8 @@ public:
     // Milliseconds from the start of InitInstance to the first shown frame.
     long m_startupMs = 0;
     ui::LiveTicker& Ticker() { return m_ticker; }
+    // The lens table as the lens-selection dialogs see it.
+    LibraryLensTable m_lensTable{this};
 
 private:
     void RegisterTemplates();

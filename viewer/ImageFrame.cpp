@@ -136,6 +136,7 @@ CImageFrame::CImageFrame(wxWindow* parent)
     OnMessage(WM_WORK_DONE, &CImageFrame::OnWorkDone);
     OnMessage(WM_WORK_PROGRESS, &CImageFrame::OnWorkProgress);
     OnMessage(WM_WORK_CANCEL, &CImageFrame::OnWorkCancel);
+    RegisterLensCommands();
     Bind(wxEVT_CLOSE_WINDOW, &CImageFrame::onClose, this);
     m_view->Bind(wxEVT_SET_FOCUS, &CImageFrame::onFocus, this);
     InitialUpdateFrame();
