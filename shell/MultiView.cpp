@@ -12,6 +12,7 @@
 #include "shell/MainFrame.h"
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
+#include "shell/ScaleSettingsCommand.h"
 #include "shell/ScaleStatic.h"
 #include "shell/TopMenuDialog.h"
 #include "shell/core/CaptureFile.h"
@@ -52,6 +53,7 @@ CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
     OnCommand(32807, [this] { OnSpeedSettings(); });
     OnCommand(1389, [this] { OnToggleScale(1); });
     OnCommand(1390, [this] { OnToggleScale(2); });
+    OnCommand(1391, [this] { RunScaleSettings(this, GetDocument()); });
     OnUpdateUI(32806, [this](ui::CmdUI& c) { c.Enable(!StageBusy()); });
     OnUpdateUI(32805, [this](ui::CmdUI& c) {
         c.Enable(!StageBusy() && m_comm.controller != CTRL_MFS && m_comm.controller != CTRL_STM6);
