@@ -20,6 +20,7 @@
 #include "viewer/SetOutputAppDlg.h"
 #include "viewer/SetScaleDlg.h"
 
+#include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/dcmemory.h>
@@ -117,8 +118,9 @@ protected:
         return parent;
     }
     void TearDown() override {
-        if (parent)
+        if (parent) {
             EXPECT_TRUE(ui::testing::DestroyAndWait(parent));
+        }
         ShellWindows::TearDown();
     }
     std::string shots;
@@ -279,14 +281,18 @@ TEST_F(SettingsDialogs, AlignmentDefaultsDrawingAndDrag) {
         const wxPoint grab(first.x - 5, first.y - 5);
         Mouse(w, wxEVT_LEFT_DOWN, grab, true);
         EXPECT_TRUE(d->Dragging());
-        Mouse(w, wxEVT_MOTION, grab + wxPoint(10, 10), true);
-        const MatchPoint moved{int(double(first.x + 10) / frame.width * 100),
-                               int(double(first.y + 10) / frame.height * 100)};
+        Mouse(w, wxEVT_MOTION, grab + wxPoint(6, 6), true);
+        const MatchPoint moved{int(double(first.x + 6) / frame.width * 100),
+                               int(double(first.y + 6) / frame.height * 100)};
         EXPECT_EQ(d->m_points[0], moved);
-        // Towards the top edge: the square would touch it, the point stays.
-        const PixelPoint now = MatchPointPixels(d->m_points[0], frame.width, frame.height);
-        Mouse(w, wxEVT_MOTION, wxPoint(now.x - 5, 13 - 5), true);
-        EXPECT_EQ(d->m_points[0], moved);
+        // Near the top edge: a square that would touch it leaves the point, one pixel lower moves.
+        const MatchPoint high{50, int(20.0 * 100 / frame.height) + 1};
+        d->m_points[0] = high;
+        const PixelPoint now = MatchPointPixels(high, frame.width, frame.height);
+        Mouse(w, wxEVT_MOTION, wxPoint(now.x - 5, kMatchSquareHalf - 5), true);
+        EXPECT_EQ(d->m_points[0], high);
+        Mouse(w, wxEVT_MOTION, wxPoint(now.x - 5, kMatchSquareHalf + 1 - 5), true);
+        EXPECT_EQ(d->m_points[0], (MatchPoint{50, int(double(kMatchSquareHalf + 1) / frame.height * 100)}));
         Mouse(w, wxEVT_LEFT_UP, grab, false);
         EXPECT_FALSE(d->Dragging());
         // The unused fourth place is not draggable.

@@ -83,7 +83,7 @@ TEST_F(ScaleSettingsWrite, AllLensesTakeTheLengthThenTheDots) {
     for (const auto& lens : lib.Lenses()) {
         EXPECT_DOUBLE_EQ(lens->m_scaleLength, 50);
         EXPECT_EQ(lens->m_scaleDots, 120);
-        EXPECT_DOUBLE_EQ(lens->m_scaleCeiling, 0); // only the two asked for
+        EXPECT_DOUBLE_EQ(lens->m_scaleCeiling, 1); // only the two asked for
     }
 
     // Only the length: no dot key anywhere but the slot's own.
