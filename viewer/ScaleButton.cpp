@@ -1,8 +1,6 @@
 #include "viewer/ScaleButton.h"
 
 #include <wx/dcbuffer.h>
-#include <wx/renderer.h>
-#include <wx/settings.h>
 
 CScaleButton::CScaleButton(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size)
     : wxControl(parent, id, pos, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE) {
@@ -42,9 +40,11 @@ void CScaleButton::OnPaint() {
 }
 
 void CScaleButton::DrawButton(wxDC& dc, const wxSize& size) const {
-    const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
-    const wxColour light = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNHIGHLIGHT);
-    const wxColour shadow = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW);
+    // The classic grey face and edges: the theme's face is nearly white, on which the white
+    // caption of a released button would vanish.
+    const wxColour face(192, 192, 192);
+    const wxColour light(255, 255, 255);
+    const wxColour shadow(128, 128, 128);
     dc.SetBrush(wxBrush(face));
     dc.SetPen(*wxTRANSPARENT_PEN);
     dc.DrawRectangle(0, 0, size.x, size.y);
