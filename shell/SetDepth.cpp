@@ -3,16 +3,18 @@
 #include "browser/SelListCtrl.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
+#include "shell/EDListCtrl.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/StageEdit.h"
 #include "shell/core/SettingsDialogRules.h"
 #include "ui/ResourceWidgets.h"
 
-#include <wx/listctrl.h>
-
+#include <algorithm>
 #include <vector>
 
 namespace {
+constexpr int kNameWidth = 90;
+
 std::string FileNameOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -25,32 +27,34 @@ CSetDepth::CSetDepth(wxWindow* parent, COrsandelDoc* doc, CSelListCtrl* box)
         ReplaceControl(id, [](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
             return static_cast<wxWindow*>(new CStageEdit(p, c.id, r.GetPosition(), r.GetSize()));
         });
+    ReplaceControl(45, [this](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
+        m_list = new CEDListCtrl(p, c.id, r.GetPosition(), r.GetSize(), true);
+        return static_cast<wxWindow*>(m_list);
+    });
     OnCommand(44, &CSetDepth::OnCoordinates);
 }
 
-wxListCtrl* CSetDepth::List() const {
-    return Item<wxListCtrl>(45);
-}
-
 int CSetDepth::RowCount() const {
-    return List() ? List()->GetItemCount() : 0;
+    return m_list ? m_list->GetItemCount() : 0;
 }
 
 std::string CSetDepth::CellText(int row, int column) const {
-    return List() ? ui::ToUtf8(List()->GetItemText(row, column)) : std::string();
+    return m_list ? ui::ToUtf8(m_list->GetItemText(row, column)) : std::string();
 }
 
 void CSetDepth::SetCellText(int row, int column, const std::string& text) {
-    if (List())
-        List()->SetItem(row, column, wxString::FromUTF8(text));
+    if (m_list)
+        m_list->SetItemText(row, column, wxString::FromUTF8(text));
 }
 
 bool CSetDepth::OnInitDialog() {
     TemplateDialog::OnInitDialog();
-    wxListCtrl* list = List();
-    list->InsertColumn(0, wxString::FromUTF8("ﾌｧｲﾙ名"), wxLIST_FORMAT_LEFT, 90);
-    list->InsertColumn(1, wxString::FromUTF8("高さ"));
-    list->SetColumnWidth(1, wxLIST_AUTOSIZE_USEHEADER);
+    CEDListCtrl* list = m_list;
+    list->InsertColumn(0, wxString::FromUTF8("ﾌｧｲﾙ名"), CEDListCtrl::LVCFMT_LEFT, kNameWidth);
+    // The last column takes the rest of the list's width, at least its title's.
+    list->InsertColumn(1, wxString::FromUTF8("高さ"), CEDListCtrl::LVCFMT_LEFT, 0);
+    list->AutoSizeColumn(1);
+    list->SetColumnWidth(1, std::max(list->GetColumnWidth(1), list->GetClientSize().x - kNameWidth));
     if (m_doc) {
         SetDlgItemText(42, wxString::FromUTF8(FormatDoubleText(m_doc->m_depthStart)));
         SetDlgItemText(43, wxString::FromUTF8(FormatDoubleText(m_doc->m_depthInterval)));
@@ -69,6 +73,8 @@ bool CSetDepth::OnInitDialog() {
 }
 
 void CSetDepth::OnCoordinates() {
+    if (m_list)
+        m_list->EndEdit();
     const double start = ParseDepthText(ui::ToUtf8(GetDlgItemText(42)));
     const double interval = ParseDepthText(ui::ToUtf8(GetDlgItemText(43)));
     const auto heights = DepthSequence(start, interval, static_cast<size_t>(RowCount()));
@@ -81,6 +87,8 @@ void CSetDepth::OnCoordinates() {
 }
 
 void CSetDepth::OnOK() {
+    if (m_list)
+        m_list->EndEdit(); // a cell still being typed counts
     std::vector<double> heights;
     for (int row = 0; row < RowCount(); ++row)
         heights.push_back(ParseDepthText(CellText(row, 1)));

@@ -3,6 +3,8 @@
 #include "ShellGuiFixture.h"
 
 #include "browser/SelListCtrl.h"
+#include "shell/EDEdit.h"
+#include "shell/EDListCtrl.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
 #include "shell/SetAutoPos.h"
@@ -24,7 +26,6 @@
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/dcmemory.h>
-#include <wx/listctrl.h>
 #include <wx/slider.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -391,11 +392,11 @@ TEST_F(SettingsDialogs, HeightsFromStartAndIntervalAndRefusedValues) {
         ASSERT_EQ(d->RowCount(), 3);
         EXPECT_EQ(d->CellText(1, 0), "a002.bmp");
         EXPECT_EQ(d->CellText(1, 1), "7");
-        wxListItem column;
-        column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
-        ASSERT_TRUE(d->List()->GetColumn(0, column));
-        EXPECT_EQ(ui::ToUtf8(column.GetText()), "ﾌｧｲﾙ名");
-        EXPECT_EQ(column.GetWidth(), 90);
+        CEDListCtrl* list = d->List();
+        EXPECT_TRUE(list->PlainFirstColumn());
+        ASSERT_EQ(list->GetColumnCount(), 2);
+        EXPECT_EQ(list->GetColumnWidth(0), 90);
+        EXPECT_GT(list->GetColumnWidth(1), 20);
         EXPECT_EQ(Text(d, 42), "0");
         EXPECT_EQ(Text(d, 43), "0");
         Type(FindById(d, 42), "100");
@@ -412,11 +413,17 @@ TEST_F(SettingsDialogs, HeightsFromStartAndIntervalAndRefusedValues) {
         EXPECT_EQ(d->CellText(0, 1), "100");
         // A height beyond the range keeps the dialog open and nothing is written.
         Type(FindById(d, 42), "100");
-        d->SetCellText(2, 1, "-1000000");
-        Click(FindById(d, IDOK));
+        const wxRect third = list->GetItemRect(2);
+        list->ClickAt(wxPoint(list->GetColumnWidth(0) + 5, third.GetTop() + third.GetHeight() / 2), false,
+                      false);
+        ASSERT_NE(list->GetEdit(), nullptr);
+        EXPECT_EQ(list->GetEdit()->GetValue(), "95");
+        list->GetEdit()->SetValue("-1000000");
+        Click(FindById(d, IDOK)); // the open edit's text counts
         EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{1047, 1046}));
         EXPECT_TRUE(d->IsModal());
         EXPECT_EQ(Read("Vantorel.ini"), before);
+        EXPECT_EQ(d->CellText(2, 1), "-1000000");
         d->SetCellText(2, 1, "95");
         Click(FindById(d, IDOK));
     });
