@@ -46,12 +46,10 @@ bool CSetManual::OnInitDialog() {
     m_smoothingEdit->BindSlider(this, 1297);
     m_smoothingEdit->SetRange(0, 10, 10);
     m_smoothingEdit->SetStep(1);
-    // The values shown move the sliders, whose positions are the values taken back.
-    const int size = m_size, smoothing = m_smoothing;
-    m_sizeEdit->SetValue(size);
-    m_smoothingEdit->SetValue(smoothing);
-    m_size = m_sizeSlider->GetValue();
-    m_smoothing = m_smoothingSlider->GetValue();
+    // The values shown move the sliders; a value outside its range is not shown and stays as it
+    // is until the user sets one.
+    m_sizeEdit->SetValue(m_size);
+    m_smoothingEdit->SetValue(m_smoothing);
     return true;
 }
 
