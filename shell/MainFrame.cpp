@@ -161,6 +161,7 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     RegisterBrowserCommands();
     RegisterManualCommands();
     RegisterLensCommands();
+    RegisterSettingsCommands();
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnCloseFrame, this);
     Bind(wxEVT_DISPLAY_CHANGED, [this](wxDisplayChangedEvent& ev) {
         ev.Skip();

@@ -104,6 +104,11 @@ public:
     void OnStartComposition();
     CompositionRunner& Runner() { return m_runner; }
 
+    // ---- settings dialogs (32815 microscope, 818 heights, 820 composition) ----
+    void OnScopeSettings();
+    void OnHeightSettings();
+    void OnCompositionSettings();
+
     // ---- camera ----
     void StartCamera();
     void LoadCameraSettings();
@@ -152,6 +157,7 @@ public:
 private:
     void CreateBars();
     void RegisterBrowserCommands();
+    void RegisterSettingsCommands();
     void JoinBrowser();
     void OnCloseFrame(wxCloseEvent& ev);
     void StopCamera();

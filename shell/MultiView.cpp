@@ -12,6 +12,7 @@
 #include "shell/MainFrame.h"
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
+#include "shell/ScaleSettingsCommand.h"
 #include "shell/ScaleStatic.h"
 #include "shell/TopMenuDialog.h"
 #include "shell/core/CaptureFile.h"
@@ -53,6 +54,7 @@ CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
     OnCommand(32805, [this] { OnZCalibration(); });
     OnCommand(1389, [this] { OnToggleScale(1); });
     OnCommand(1390, [this] { OnToggleScale(2); });
+    OnCommand(1391, [this] { RunScaleSettings(this, GetDocument()); });
     // The stage settings wait while a manual capture run is under way.
     auto running = [this] { return Frame() && Frame()->IsManualCaptureRunning(); };
     OnUpdateUI(32806, [this, running](ui::CmdUI& c) { c.Enable(!StageBusy() && !running()); });
