@@ -137,7 +137,9 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     m_camDll.SetNotices(&m_notices);
     OnCommand(950, [this] { OnInitialMenu(); });
     OnUpdateUI(950, [this](ui::CmdUI& c) {
-        c.Enable(!IsComposing() && !m_pStageBusyOwner && !IsManualCaptureButtonOn());
+        // Not inside a manual capture run, whether or not its capture button is on at the moment:
+        // leaving the mode there would keep the run (and what it disables) in force.
+        c.Enable(!IsComposing() && !m_pStageBusyOwner && !IsManualCaptureRunning());
     });
     OnCommand(819, [this] { OnStartComposition(); });
     OnUpdateUI(819, [this](ui::CmdUI& c) {

@@ -86,6 +86,8 @@ TEST_F(ManualCapture, TypedHeightsSeriesIsComposedIntoTheResult) {
     ASSERT_EQ(panel->m_bInRun, 1);
     TypeHeight("-");
     EXPECT_FALSE(On(608));
+    // Still in the run: the initial menu waits for its end, even with 608 off.
+    EXPECT_EQ(Enabled(950), std::optional<bool>(false));
     const char* heights[] = {"-12.5", "0", "12.5"};
     for (int k = 0; k < 3; ++k) {
         TypeHeight(heights[k]);
