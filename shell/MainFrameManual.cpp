@@ -3,14 +3,14 @@
 #include "shell/MainFrame.h"
 
 #include "shell/ManualDialog.h"
+#include "shell/StageControlBar.h"
 #include "shell/core/StartMode.h"
 
 void CMainFrame::MakeManualBar() {
     if (m_pManual || !m_bars)
         return;
     m_pManual = new CManualDialog(this);
-    m_pManual->Create(this);
-    m_bars->AddBar("ManiualZDlg", m_pManual, ui::DockSide::Left, m_pManual->GetSize().x + 9, false);
+    (new CStageControlBar)->Create(*m_bars, this, m_pManual, "ManiualZDlg", ui::DockSide::Left, false);
 }
 
 bool CMainFrame::IsManualCaptureRunning() const {

@@ -1,5 +1,7 @@
 #include "shell/ManualDialog.h"
 
+#include "shell/StringStatic.h"
+
 #include "browser/SelListCtrl.h"
 #include "imaging/Dib.h"
 #include "imaging/FocusComp.h"
@@ -62,6 +64,7 @@ std::string ShortenFolderText(const std::string& folder) {
 }
 
 CManualDialog::CManualDialog(CMainFrame* frame) : ui::TemplatePanel(600), m_frame(frame) {
+    ReplaceControl(kFileName, StringStaticFactory());
     ReplaceControl(kHeightEdit, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
         m_pHeight = new CStageEdit(parent, c.id, r.GetPosition(), r.GetSize());
         m_pHeight->SetWindowStyleFlag(m_pHeight->GetWindowStyleFlag() | wxTE_RIGHT);

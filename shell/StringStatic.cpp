@@ -54,6 +54,12 @@ void CStringStatic::SetText(const wxString& text) {
     Refresh();
 }
 
+void CStringStatic::SetLabel(const wxString& label) {
+    m_text = label;
+    Measure();
+    Refresh();
+}
+
 void CStringStatic::Draw(wxDC& dc, const wxSize& client) const {
     // The parent's face shows through where nothing is drawn.
     const wxColour face = GetParent() ? GetParent()->GetBackgroundColour() : m_background;
@@ -147,6 +153,16 @@ void CSysColStatic::Draw(wxDC& dc, const wxSize& client) const {
 void CSysColStatic::OnPaint() {
     wxAutoBufferedPaintDC dc(this);
     Draw(dc, GetClientSize());
+}
+
+ui::ControlFactory StringStaticFactory() {
+    return [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) -> wxWindow* {
+        auto* text = new CStringStatic(parent, c.id, r.GetPosition(), r.GetSize());
+        // The template's own font: the control's 10-pixel default is too small to read there.
+        text->SetLogFont(parent->GetFont());
+        text->SetLabel(wxString::FromUTF8(c.text));
+        return text;
+    };
 }
 
 ui::ControlFactory SysColStaticFactory() {

@@ -29,6 +29,10 @@ public:
     void LoadText(int stringId);
     // The text; the control takes the parent's width less 10 pixels and the text's height.
     void SetText(const wxString& text);
+    // A template's text calls (SetDlgItemText, GetDlgItemText) reach the text: it is replaced and
+    // redrawn without resizing.
+    void SetLabel(const wxString& label) override;
+    wxString GetLabel() const override { return m_text; }
     // The text without resizing or repainting (the caller refreshes).
     void SetTextOnly(const wxString& text) { m_text = text; }
     const wxString& GetText() const { return m_text; }
@@ -73,6 +77,8 @@ private:
 
 // Makes a template BITMAP control a CSysColStatic showing the control's bitmap resource 1:1.
 ui::ControlFactory SysColStaticFactory();
+// Makes a template text control a CStringStatic at its place, with its text in the template's font.
+ui::ControlFactory StringStaticFactory();
 
 // The grey shades of a bitmap replaced by the system's 3D colours: black (0,0,0) stays, dark grey
 // (128,128,128) becomes the button shadow, light grey (192,192,192) the button face, white the
