@@ -1,6 +1,7 @@
 // The two control panels of the main frame: filling them from the active document and the
 // handlers that write the user's values back through the document's setters.
 #include "platform/MessageSink.h"
+#include "ui/ResourceWidgets.h"
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/app/MainFrame.h"
@@ -21,6 +22,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace brx {
 
@@ -29,6 +31,7 @@ namespace {
 constexpr double kScale[11] = {0.0, 0.1, 0.2, 0.4, 0.6, 0.8, 1.0, 2.0, 3.0, 4.0, 5.0};
 constexpr UINT kMsgTooManyLines = 9253;
 constexpr UINT kMsgTooFewLines = 9254;
+constexpr int kCopy = 57634; // Copy of the edit menu 154
 
 int scaleIndex(double v) {
     for (int i = 0; i < 11; ++i)
@@ -278,6 +281,14 @@ void CMainFrame::bindPanelHandlers() {
     for (const char* item : {" 2ﾎﾟｲﾝﾄ", " 4ﾎﾟｲﾝﾄ", " 8ﾎﾟｲﾝﾄ", "12ﾎﾟｲﾝﾄ"})
         panel3d_->Item<wxComboBox>(1143)->Append(wxString::FromUTF8(item));
     OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
+    // The measured-data list's context menu (154): its Copy copies the measured data as text.
+    auto* measured = panelMeasure_->Item<wxListBox>(1164);
+    measured->Bind(wxEVT_CONTEXT_MENU, [measured](wxContextMenuEvent&) {
+        if (std::unique_ptr<wxMenu> menu{ui::BuildPopupMenu(154, 0)})
+            measured->PopupMenu(menu.get());
+    });
+    measured->Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { RouteCommandId(32843); }, kCopy);
     panel3d_->OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
     panelMeasure_->OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
 

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
+#include <wx/clipbrd.h>
 #include <wx/dnd.h>
 #include <wx/image.h>
 #include <wx/listbox.h>
@@ -184,6 +185,37 @@ TEST(ViewerGui, EveryFormatOpensAndUnknownOnesShow9202) {
     EXPECT_TRUE(app.MainFrame()->RouteCommandId(ui::RecentFileList::kFirstCommand));
     EXPECT_EQ(recent->Files(), (std::vector<std::string>{dir.Path() + "/saved.TDV", dir.Path() + "/a.tif",
                                                          dir.Path() + "/a.jpg"}));
+}
+
+// The measured-data list's context menu copies the measured data as text.
+TEST(ViewerGui, MeasuredListMenuCopiesTheMeasuredText) {
+    ScratchFolder dir("brx-list");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/m.vv3", brxtest::HeightSet(24, 9, 1.0, true));
+    brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(dir.Path() + "/m.vv3");
+    ASSERT_NE(doc, nullptr);
+    auto* list = viewer.App().MainFrame()->PanelMeasure()->Item<wxListBox>(1164);
+    ASSERT_NE(list, nullptr);
+    std::vector<int> ids;
+    ui::testing::WhenPopupMenu(list, [&](wxMenu* menu) {
+        for (wxMenuItem* item : menu->GetMenuItems())
+            ids.push_back(item->GetId());
+    });
+    wxContextMenuEvent context(wxEVT_CONTEXT_MENU, list->GetId(), list->ClientToScreen(wxPoint(5, 5)));
+    context.SetEventObject(list);
+    list->ProcessWindowEvent(context);
+    EXPECT_EQ(ids, std::vector<int>{57634});
+    // Its Copy: the measured text on the clipboard.
+    wxCommandEvent copy(wxEVT_MENU, 57634);
+    copy.SetEventObject(list);
+    list->ProcessWindowEvent(copy);
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTextDataObject text;
+    EXPECT_TRUE(wxTheClipboard->GetData(text));
+    wxTheClipboard->Close();
+    EXPECT_EQ(text.GetText().utf8_string(), doc->MeasuredText(false));
+    EXPECT_FALSE(text.GetText().empty());
 }
 
 TEST(ViewerGui, PanelChecksLineCountsAndSplitSave) {
