@@ -13,6 +13,7 @@
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
 #include "shell/TopMenuDialog.h"
+#include "shell/VossaLiveView.h"
 #include "shell/core/CaptureFile.h"
 #include "shell/core/CaptureSettings.h"
 #include "shell/core/ModeTable.h"
@@ -283,6 +284,10 @@ void CMainFrame::EnterMode(int mode) {
     CSDIWinApp* sdi = CSDIWinApp::Get();
     if (mode == kModeThumbnails)
         MakeFocusBoxCmdBar();
+    if (mode == kModeVossa)
+        EnterVossaMode();
+    else
+        LeaveVossaMode();
     for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
         if (m_bars->HasBar(bar))
             m_bars->ShowBar(bar, std::string(bar) == entry->barName);
@@ -305,7 +310,7 @@ void CMainFrame::EnterMode(int mode) {
         ActivateView<CMultiView>();
         break;
     case ModeView::VossaLive:
-        ActivateView<CVossaLivePane>();
+        ActivateView<CVossaLiveView>();
         break;
     }
     if (entry->camera)
@@ -380,7 +385,7 @@ void CMainFrame::OnInitialMenu() {
 void CMainFrame::OnDisplayChange() {
     ActivateView<CDirTreeView>();
     ActivateView<CMultiView>();
-    ActivateView<CVossaLivePane>();
+    ActivateView<CVossaLiveView>();
     ActivateView<CThumbnailView>();
     switch (StartMode()) {
     case kModeManual:
@@ -388,7 +393,7 @@ void CMainFrame::OnDisplayChange() {
         ActivateView<CMultiView>();
         break;
     case kModeVossa:
-        ActivateView<CVossaLivePane>();
+        ActivateView<CVossaLiveView>();
         break;
     default:
         ActivateView<CThumbnailView>();

@@ -25,6 +25,9 @@ class CThumbnailListCtrl;
 class CSelListCtrl;
 class CSelectedBox;
 class CTopMenuDialog;
+class CVossaDialog;
+class CVossaImageView;
+class CVossaLiveView;
 class wxComboBox;
 
 class CCompositionBar : public ui::TemplatePanel {
@@ -98,6 +101,10 @@ public:
     void OnStartComposition();
     CompositionRunner& Runner() { return m_runner; }
 
+    // ---- continuous composition mode (MainFrameVossa.cpp) ----
+    void EnterVossaMode();
+    void LeaveVossaMode();
+
     // ---- camera ----
     void StartCamera();
     void LoadCameraSettings();
@@ -120,6 +127,9 @@ public:
     int m_nFrameType = -1;
     int m_bLayoutRefresh = 1;
     CMultiView* m_pMultiView = nullptr;
+    CVossaLiveView* m_pVossaLiveView = nullptr;
+    CVossaImageView* m_pVossaImageView = nullptr;
+    CVossaDialog* m_pVossaDlg = nullptr;
     wxWindow* m_pStageBusyOwner = nullptr;
     wxWindow* m_pFocusedList = nullptr;
 
