@@ -167,6 +167,9 @@ void CVossaImageView::LayoutPicture() {
         return;
     const wxSize s = GetClientSize();
     const auto rect = VossaPictureRect(RECT{0, 0, s.x, s.y}, m_nImageWidth, m_nImageHeight);
-    if (rect)
-        m_pPicture->SetSize(rect->left, rect->top, RectWidth(*rect), RectHeight(*rect));
+    if (!rect)
+        return;
+    const wxRect r(rect->left, rect->top, RectWidth(*rect), RectHeight(*rect));
+    if (m_pPicture->GetRect() != r) // the step lays out at every frame: move only on a change
+        m_pPicture->SetSize(r);
 }

@@ -5,6 +5,7 @@
 // per second that gives and the load average. Run under xvfb-run -a.
 //   vossa_bench [steps (default 60)]
 #include "bench/common/WxBench.h"
+#include "imaging/gui/GuiHooks.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Settings.h"
 #include "shell/MainFrame.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     auto loop = StartWxBench(argc, argv);
     if (!loop)
         return 2;
+    InstallImagingGuiServices();
     char tmpl[] = "/tmp/vossa-bench-XXXXXX";
     if (!::mkdtemp(tmpl))
         return 2;

@@ -277,6 +277,54 @@ TEST_F(Vossa, MissingModuleIsToldOnceUntilTheModeIsEnteredAgain) {
     EXPECT_EQ(sink.CountOf(9224), 2u);
 }
 
+TEST_F(Vossa, GrabKindsAndTheLastGoodFrameWhenTheCameraStopsDelivering) {
+    // A counting module named "DP70": REFPARAM 0 counts its frame grabs; SAMPLE -1 fails them.
+    ::setenv("VANTOREL_CAMERA_DIR", (std::string(VT_BINARY_DIR) + "/tools/testcam/config").c_str(), 1);
+    Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1014\n"
+                          "[STAGEINPUT]\nINPDEVICE=DP70\n[CAMPARAM]\nEXT2=0\n");
+    CScriptedMessageSink sink(IDOK);
+    ASSERT_TRUE(StartProgram());
+    app->Ticker().StopTicking();
+    CMainFrame* f = Frame();
+    ASSERT_TRUE(f->m_camDll.IsLoaded());
+    CamParamRecord& r = *f->m_params.m_pRecord;
+    ASSERT_EQ(f->m_bLayoutRefresh, 1);
+    // A pending layout refresh: one grab thrown away before the frame, then the flag is clear.
+    int grabs = r.RefParam(0);
+    Live()->GrabAndCompose();
+    EXPECT_EQ(r.RefParam(0) - grabs, 2);
+    EXPECT_EQ(f->m_bLayoutRefresh, 0);
+    grabs = r.RefParam(0);
+    Live()->GrabAndCompose();
+    EXPECT_EQ(r.RefParam(0) - grabs, 1);
+    // This module with its second extension field 1 takes still grabs and keeps the refresh.
+    f->m_bLayoutRefresh = 1;
+    r.SetInt(VT_CAMPARAM_EXT2, 1);
+    grabs = r.RefParam(0);
+    Live()->GrabAndCompose();
+    EXPECT_EQ(r.RefParam(0) - grabs, 1);
+    EXPECT_EQ(r.GrabKind(), 0);
+    EXPECT_EQ(r.Ext1(), 2);
+    EXPECT_EQ(f->m_bLayoutRefresh, 1);
+
+    // Composing while the camera stops delivering: nothing is added, the last good frame stays.
+    Press(1211);
+    Live()->GrabAndCompose();
+    ASSERT_EQ(Image()->FramesComposed(), 1);
+    ASSERT_NE(app->m_pDocument->m_hFrame, nullptr);
+    const uint64_t good = Checksum(app->m_pDocument->m_hFrame);
+    r.SetInt(VT_CAMPARAM_SAMPLE, -1);
+    const long delivered = Live()->FramesDelivered();
+    Live()->GrabAndCompose();
+    Live()->GrabAndCompose();
+    EXPECT_EQ(Live()->FramesDelivered(), delivered);
+    EXPECT_EQ(Image()->FramesComposed(), 1);
+    ASSERT_NE(app->m_pDocument->m_hFrame, nullptr);
+    EXPECT_EQ(Checksum(app->m_pDocument->m_hFrame), good);
+    EXPECT_TRUE(Live()->LivePane()->HasImage());
+    EXPECT_TRUE(sink.ShownIds().empty());
+}
+
 TEST_F(Vossa, StartWithoutInputDeviceAsksForOne) {
     Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1014\n");
     CScriptedMessageSink sink(IDOK);
