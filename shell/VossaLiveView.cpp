@@ -74,9 +74,6 @@ CVossaLiveView::~CVossaLiveView() {
         m_lensPort.Close();
     if (m_hLastGood)
         GlobalFree(m_hLastGood);
-    if (CMainFrame* f = Frame())
-        if (f->m_pVossaLiveView == this)
-            f->m_pVossaLiveView = nullptr;
 }
 
 bool CVossaLiveView::Create(wxWindow* parent) {

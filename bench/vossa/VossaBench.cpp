@@ -84,8 +84,11 @@ int main(int argc, char** argv) {
             const auto t0 = std::chrono::steady_clock::now();
             live->GrabAndCompose();
             const auto t1 = std::chrono::steady_clock::now();
-            live->LivePane()->Update(); // the paints of both panes
+            // The paints of both panes: the events the step left, dispatched until none is left.
+            live->LivePane()->Update();
             image->PicturePane()->Update();
+            for (int n = 0; n < 1000 && loop->Pending(); ++n)
+                loop->Dispatch();
             const auto t2 = std::chrono::steady_clock::now();
             const VossaStepTimes& t = live->LastStepTimes();
             const double paint = std::chrono::duration<double, std::milli>(t2 - t1).count();
