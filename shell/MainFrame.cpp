@@ -1,5 +1,7 @@
 #include "shell/MainFrame.h"
 
+#include "shell/StageControlBar.h"
+
 #include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "imaging/WorkerMessages.h"
@@ -233,17 +235,18 @@ void CMainFrame::CreateBars() {
     m_bars = std::make_unique<ui::DockingBars>(this);
     m_bars->SetCenter(ClientWindow());
     m_pTopMenu = new CTopMenuDialog(this);
-    m_pTopMenu->Create(this);
-    m_bars->AddBar("TopMenuDlg", m_pTopMenu, ui::DockSide::Top, m_pTopMenu->GetSize().y + 9, true);
+    (new CStageControlBar)->Create(*m_bars, this, m_pTopMenu, "TopMenuDlg", ui::DockSide::Top);
     m_pCompBar = new CCompositionBar();
-    m_pCompBar->Create(this);
-    m_bars->AddBar("CompositionBar", m_pCompBar, ui::DockSide::Bottom, 127, true, false);
+    (new CStageControlBar)
+        ->Create(*m_bars, this, m_pCompBar, "CompositionBar", ui::DockSide::Bottom, true, false, 127);
     m_pBox = new CSelectedBox(m_pDoc ? &m_pDoc->Browser() : nullptr);
-    m_pBox->Create(this);
+    // The box's width follows the thumbnail size of its list (not its template) and its title.
     const int s = m_pDoc ? m_pDoc->m_selThumbSize : 128;
-    const int width =
-        std::max(s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X), m_pBox->MinimumWidth());
-    m_bars->AddBar("CusControlBar", m_pBox, ui::DockSide::Right, width, true);
+    const int listWidth = s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X);
+    (new CStageControlBar)
+        ->Create(*m_bars, this, m_pBox, "CusControlBar", ui::DockSide::Right, true, true, listWidth);
+    if (m_pBox->MinimumWidth() > listWidth)
+        m_bars->SetExtent("CusControlBar", m_pBox->MinimumWidth());
     m_bars->Update();
 }
 
@@ -327,9 +330,8 @@ void CMainFrame::MakeFocusBoxCmdBar() {
     if (m_pFocusCmdBar)
         return;
     m_pFocusCmdBar = new CFocusBoxCmdBar();
-    m_pFocusCmdBar->Create(this);
-    m_bars->AddBar("FocusBoxCmdDlg", m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9,
-                   false);
+    (new CStageControlBar)
+        ->Create(*m_bars, this, m_pFocusCmdBar, "FocusBoxCmdDlg", ui::DockSide::Right, false);
     // A column of its own beside the focus image box, the whole height of the side.
     m_bars->Manager().GetPane("FocusBoxCmdDlg").Row(1);
 }

@@ -93,6 +93,8 @@ public:
     void OnThumbnailSize(int size);
     void OnSelectAll();
     void OnSelectNone();
+    // The picture information of the focused list's first selected (else last) entry.
+    void OnImageInfo();
     void OnRefresh();
     void SetFocusedList(wxWindow* list);
 

@@ -232,6 +232,12 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
 
 bool COrsandelApp::CloseImageFrame(bool returnToMain) {
     if (m_pResultFrame) {
+        // A dialog of the result window still open keeps the window: the dialog comes forward.
+        if (wxWindow* dialog = m_pResultFrame->OpenChildDialog()) {
+            dialog->Raise();
+            dialog->SetFocus();
+            return false;
+        }
         if (!m_pResultFrame->QueryDiscardResult())
             return false;
         m_returnToMain = returnToMain;

@@ -14,6 +14,7 @@
 #include "viewer/SetScaleDlg.h"
 #include "viewer/ViewerMenuDialog.h"
 
+#include <wx/dialog.h>
 #include <wx/sizer.h>
 
 #include <fstream>
@@ -416,7 +417,8 @@ void CImageFrame::OnScaleSettings() {
         }
         WriteIniDouble("CALIBRATION", "SCALECOLOR1", double(dlg.m_colour));
         WriteIniInt("CALIBRATION", "SCALEPOS1", dlg.m_position);
-        const std::string section = slot >= 0 && slot <= 4 ? "CALIBRATION" : CalibrationSectionName(lens.name);
+        const std::string section =
+            slot >= 0 && slot <= 4 ? "CALIBRATION" : CalibrationSectionName(lens.name);
         const std::string n = std::to_string(slot >= 0 && slot <= 4 ? slot + 1 : 1);
         WriteIniDouble(section.c_str(), ("SCALELEN" + n).c_str(), dlg.m_length);
         WriteIniInt(section.c_str(), ("SCALEDOT" + n).c_str(), dlg.m_pixels);
@@ -447,4 +449,11 @@ void CImageFrame::OnProgramPaths() {
         m_doc->m_analysisPath = dlg.m_analysisPath;
     }
     m_doc->SaveProgramPaths();
+}
+
+wxWindow* CImageFrame::OpenChildDialog() const {
+    for (wxWindow* child : GetChildren())
+        if (child->IsTopLevel() && child->IsShown() && wxDynamicCast(child, wxDialog))
+            return child;
+    return nullptr;
 }

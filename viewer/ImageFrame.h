@@ -27,6 +27,8 @@ public:
     bool ShowImageFile(const std::string& path);
 
     bool QueryDiscardResult();
+    // A modeless dialog of this window that is shown, null when none.
+    wxWindow* OpenChildDialog() const;
     bool CloseResult();
 
     CImageDoc* GetImageDoc() const { return m_doc; }
