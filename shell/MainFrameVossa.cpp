@@ -2,16 +2,15 @@
 // entry and then only shown and hidden, and what entering and leaving the mode does to the
 // composition.
 #include "shell/MainFrame.h"
+#include "shell/StageControlBar.h"
 #include "shell/VossaDialog.h"
 #include "shell/VossaImageView.h"
 #include "shell/VossaLiveView.h"
 
 void CMainFrame::EnterVossaMode() {
     if (!m_pVossaDlg && m_bars) {
-        m_pVossaDlg = new CVossaDialog();
-        m_pVossaDlg->Create(this);
-        // Docked at the left; the bar's width is the panel's plus its edge and border.
-        m_bars->AddBar("VossaZDlg", m_pVossaDlg, ui::DockSide::Left, m_pVossaDlg->GetSize().x + 9, false);
+        m_pVossaDlg = new CVossaDialog(this);
+        (new CStageControlBar)->Create(*m_bars, this, m_pVossaDlg, "VossaZDlg", ui::DockSide::Left, false);
     }
     // A mode entered again may tell once more that no camera module is loaded.
     if (m_pVossaLiveView)

@@ -21,7 +21,7 @@ constexpr WPARAM kCmdTransferAnalysis = 32771;
 constexpr WPARAM kCmdFileSave = 57603;
 } // namespace
 
-CVossaDialog::CVossaDialog() : ui::TemplatePanel(266) {
+CVossaDialog::CVossaDialog(CMainFrame* frame) : ui::TemplatePanel(266), m_pFrame(frame) {
     OnCommand(kStart, [this] { OnStart(); });
     OnCommand(kEnd, [this] { OnEnd(); });
     OnCommand(kSave, [this] { OnSave(); });
@@ -38,10 +38,6 @@ bool CVossaDialog::OnInitDialog() {
         if (wxWindow* b = GetDlgItem(id))
             SetButtonIcon(ui::WindowHandle(b), icon);
     return true;
-}
-
-CMainFrame* CVossaDialog::Frame() const {
-    return dynamic_cast<CMainFrame*>(wxGetTopLevelParent(const_cast<CVossaDialog*>(this)));
 }
 
 bool CVossaDialog::IsEndEnabled() const {

@@ -9,7 +9,9 @@ class CMainFrame;
 
 class CVossaDialog : public ui::TemplatePanel {
 public:
-    CVossaDialog();
+    // frame: the main frame whose views and result window the panel drives (the panel may float
+    // in a window of its own).
+    explicit CVossaDialog(CMainFrame* frame = nullptr);
     bool OnInitDialog() override;
 
     void OnStart();
@@ -25,12 +27,13 @@ public:
     void Reset();
 
 private:
-    CMainFrame* Frame() const;
+    CMainFrame* Frame() const { return m_pFrame; }
     LRESULT OnVossaDone(WPARAM, LPARAM);
     // Start back; Save, Transfer and Viewer only while a composite exists.
     void EnableAfterComposition();
     // The composite in the result window (hidden or shown); false when there is none.
     bool OpenComposite(int showCommand);
 
+    CMainFrame* m_pFrame = nullptr;
     int m_bRunning = 0;
 };

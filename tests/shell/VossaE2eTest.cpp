@@ -329,6 +329,10 @@ TEST_F(Vossa, StartWithoutInputDeviceAsksForOne) {
     Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1014\n");
     CScriptedMessageSink sink(IDOK);
     ASSERT_TRUE(StartProgram());
+    // The panel floated in a window of its own still drives the main frame.
+    Frame()->Bars().FloatBar("VossaZDlg", true);
+    Frame()->Bars().Update();
+    ASSERT_TRUE(Frame()->Bars().State("VossaZDlg").floating);
     Press(1211);
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1035});
     EXPECT_EQ(Buttons(), "10000");
