@@ -325,7 +325,7 @@ TEST_F(Vossa, GrabKindsAndTheLastGoodFrameWhenTheCameraStopsDelivering) {
     EXPECT_TRUE(sink.ShownIds().empty());
 }
 
-TEST_F(Vossa, StartWithoutInputDeviceAsksForOne) {
+TEST_F(Vossa, StartWithoutInputDeviceAsksForOneAndTheScalesNeedTheirLengths) {
     Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1014\n");
     CScriptedMessageSink sink(IDOK);
     ASSERT_TRUE(StartProgram());
@@ -336,6 +336,27 @@ TEST_F(Vossa, StartWithoutInputDeviceAsksForOne) {
     Press(1211);
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1035});
     EXPECT_EQ(Buttons(), "10000");
+
+    // The scale commands of the live view: without a length the bar cannot be shown (1042).
+    CMainFrame* f = Frame();
+    ASSERT_TRUE(f->IsActiveView<CVossaLiveView>());
+    COrsandelDoc* doc = app->m_pDocument;
+    doc->m_currentLens.m_scaleLength = 0.0;
+    doc->m_scale1 = 1;
+    sink.ClearShown();
+    f->RouteCommandId(1389);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1042});
+    EXPECT_EQ(doc->m_scale1, 0);
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALEONOFF1", -1), 0);
+    doc->m_currentLens.m_scaleDots = 50;
+    f->RouteCommandId(1390);
+    EXPECT_EQ(doc->m_scale2, 1);
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALEDOTONOFF", -1), 1);
+    ui::CmdUI dots(1390);
+    f->UpdateCmdUI(dots);
+    EXPECT_EQ(dots.checked.value_or(0), 1);
+    EXPECT_TRUE(dots.enabled.value_or(false));
+    EXPECT_EQ(sink.ShownIds().size(), 1u);
 }
 
 TEST_F(Vossa, LensTimerReadsTheControllerAtEveryActivation) {
