@@ -157,6 +157,7 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     OnMessage(WM_CAMERA_GRAB, &CMainFrame::OnCameraGrab);
     OnMessage(WM_LENS_STATE, &CMainFrame::OnLensState);
     RegisterBrowserCommands();
+    RegisterLensCommands();
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnCloseFrame, this);
     Bind(wxEVT_DISPLAY_CHANGED, [this](wxDisplayChangedEvent& ev) {
         ev.Skip();

@@ -28,6 +28,8 @@ class CTopMenuDialog;
 class CVossaDialog;
 class CVossaImageView;
 class CVossaLiveView;
+class CXYCalibDialog;
+class CXYCalibSetDlg;
 class wxComboBox;
 
 class CCompositionBar : public ui::TemplatePanel {
@@ -112,6 +114,16 @@ public:
     void LoadCameraSettings();
     void SaveCameraSettings();
 
+    // ---- lens selection and XY calibration (MainFrameLens.cpp) ----
+    void OnLensSelect();
+    // The calibration settings dialog is open (the measuring line may be drawn).
+    bool IsCalibSetOpen() const;
+    CXYCalibSetDlg* CalibSetDialog() const { return m_pCalibSetDlg; }
+    CXYCalibDialog* m_pLensDlg = nullptr;      // while the lens selection runs
+    CXYCalibSetDlg* m_pCalibSetDlg = nullptr;  // made on first use, kept (hidden when closed)
+    int m_bLensSlotValid = 0;
+    int m_nLensTab = 0; // the tab of the lens selection this frame shows first
+
     CTopMenuDialog* TopMenu() const { return m_pTopMenu; }
     CCompositionBar* CompositionBar() const { return m_pCompBar; }
     CSelectedBox* SelectedBox() const { return m_pBox; }
@@ -153,6 +165,9 @@ private:
     LRESULT OnCameraFree(WPARAM, LPARAM);
     LRESULT OnCameraGrab(WPARAM, LPARAM);
     LRESULT OnLensState(WPARAM, LPARAM);
+    void RegisterLensCommands();
+    LRESULT OnXYCalibEdit(WPARAM, LPARAM);
+    LRESULT OnXYCalibApply(WPARAM, LPARAM);
     void OnSelectInputDevice();
     void OnInputMode();
     void ShowResult();

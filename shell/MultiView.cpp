@@ -86,11 +86,7 @@ CMultiView::~CMultiView() {
 bool CMultiView::Create(wxWindow* parent) {
     if (!ui::FormView::Create(parent))
         return false;
-    if (m_pLive)
-        m_pLive->SetOverlay([this](wxDC& dc, const wxSize& size) {
-            if (m_pScale)
-                m_pScale->Draw(dc, size);
-        });
+    AttachCalibLine();
     Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
         ev.Skip();
         OnSizeView();
@@ -185,11 +181,6 @@ void CMultiView::PlaceFocusPreview() {
     const auto rect = CaptureViewPreviewRect(RECT{0, 0, s.x, s.y}, m_nFrameWidth, m_nFrameHeight);
     if (rect && m_pPreview)
         m_pPreview->SetSize(rect->left, rect->top, RectWidth(*rect), RectHeight(*rect));
-}
-
-void CMultiView::ResetCalibLine() {
-    if (m_pScale)
-        m_pScale->ResetLine();
 }
 
 void CMultiView::GrabLiveFrame() {

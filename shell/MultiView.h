@@ -9,6 +9,7 @@
 #include "platform/GlobalMemory.h"
 #include "shell/core/CaptureSettings.h"
 #include "devices/serial/ControllerSettings.h"
+#include "shell/CalibLine.h"
 #include "ui/TemplateWindow.h"
 #include "ui/Timers.h"
 
@@ -22,7 +23,7 @@ class CScaleStatic;
 constexpr UINT WM_LENS_STATE = 0x541;
 constexpr UINT kLensTimer = 1344;
 
-class CMultiView : public ui::FormView {
+class CMultiView : public ui::FormView, public CalibLineView {
 public:
     CMultiView();
     ~CMultiView() override;
@@ -44,7 +45,9 @@ public:
 
     void ResizeLivePane(int width, int height);
     void PlaceFocusPreview();
-    void ResetCalibLine();
+    void ResetCalibLine() override;
+    int CalibPictureWidth() const override;
+    const CCalibLine& CalibLine() const { return m_calibLine; }
 
     // One poll of the lens port: 1 when a state byte was decoded.
     int ReadLensState(int* lens, double* zoom);
@@ -83,6 +86,8 @@ private:
     void ReadCommSettings();
     void OpenLensPort();
     bool StageBusy() const;
+    // The measuring line on the live pane (MultiViewCalib.cpp).
+    void AttachCalibLine();
 
     CSampleStatic* m_pLive = nullptr;
     CSampleStatic* m_pPreview = nullptr;
@@ -94,4 +99,5 @@ private:
     CXyTblCtrl m_xy;
     CSerialPort m_lensPort;
     ui::WindowTimers m_timers;
+    CCalibLine m_calibLine;
 };

@@ -37,6 +37,8 @@ public:
 
     // The current camera frame (owned); null when none.
     HDIB m_hFrame = nullptr;
+    // Length of the measuring line on the live picture, frame pixels (0: none drawn).
+    double m_dCalibLineLength = 0.0;
     void FreeFrame();
 
     // Image records of the browser by full path, under the program-wide critical section.
