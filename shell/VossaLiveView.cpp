@@ -1,5 +1,6 @@
 #include "shell/VossaLiveView.h"
 
+#include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
 #include "imaging/ProgramHelpers.h"
@@ -86,13 +87,9 @@ bool CVossaLiveView::Create(wxWindow* parent) {
     if (!ui::FormView::Create(parent))
         return false;
     SetWindowStyleFlag(GetWindowStyleFlag() & ~wxBORDER_MASK);
-    if (m_pLive) {
+    if (m_pLive)
         m_pLive->Hide(); // until the first frame: the caption shows
-        m_pLive->SetOverlay([this](wxDC& dc, const wxSize& size) {
-            if (m_pScale)
-                m_pScale->Draw(dc, size);
-        });
-    }
+    AttachCalibLine();
     Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
         ev.Skip();
         OnSizeView();
@@ -152,9 +149,42 @@ void CVossaLiveView::LayoutPanes(int width, int height) {
     }
 }
 
+void CVossaLiveView::AttachCalibLine() {
+    if (!m_pLive)
+        return;
+    m_pLive->SetOverlay([this](wxDC& dc, const wxSize& size) {
+        if (m_pScale)
+            m_pScale->Draw(dc, size);
+        m_calibLine.Draw(dc);
+    });
+    CCalibLine::Hooks hooks;
+    hooks.isActive = [this] {
+        CMainFrame* f = Frame();
+        return f && f->IsCalibSetOpen();
+    };
+    hooks.pictureWidth = [this] { return m_nLayoutWidth; };
+    hooks.lengthChanged = [this](double pixels) {
+        if (COrsandelDoc* doc = GetDocument())
+            doc->m_dCalibLineLength = pixels;
+    };
+    hooks.finished = [this](const CalibLineGeometry& line) {
+        if (CMainFrame* f = Frame())
+            if (CXYCalibSetDlg* dlg = f->CalibSetDialog())
+                dlg->FocusLineLength();
+        if (m_pScale)
+            m_pScale->SetLine(line.EndPoint(), line.Start(), true, line.Scale());
+    };
+    m_calibLine.Attach(m_pLive, std::move(hooks));
+}
+
 void CVossaLiveView::ResetCalibLine() {
+    m_calibLine.Reset();
     if (m_pScale)
         m_pScale->ResetLine();
+}
+
+int CVossaLiveView::CalibPictureWidth() const {
+    return m_pLive && m_pLive->PictureWidth() > 0 ? m_pLive->PictureWidth() : 1;
 }
 
 void CVossaLiveView::DiscardOneGrab() {

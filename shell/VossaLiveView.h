@@ -2,10 +2,12 @@
 // splitter: it takes a live frame from the camera module at every step of the live ticker, shows
 // it with the scale overlay, hands it to the preview view's composer while a composition runs and
 // tells the panel when the composition has come to an end. Like the capture view it toggles the
-// scale bars and polls the lens port once a second while it is active.
+// scale bars, polls the lens port once a second while it is active and draws the measuring line
+// of the XY calibration.
 #pragma once
 
 #include "devices/serial/SerialPort.h"
+#include "shell/CalibLine.h"
 #include "platform/GlobalMemory.h"
 #include "ui/TemplateWindow.h"
 #include "ui/Timers.h"
@@ -27,7 +29,7 @@ struct VossaStepTimes {
     double display = 0.0; // conversions and the two panes
 };
 
-class CVossaLiveView : public ui::FormView {
+class CVossaLiveView : public ui::FormView, public CalibLineView {
 public:
     CVossaLiveView();
     ~CVossaLiveView() override;
@@ -44,7 +46,11 @@ public:
     void GrabAndCompose();
     // Frame size (-1 keeps the stored value); the preview view follows, then the live panes.
     void LayoutPanes(int width, int height);
-    void ResetCalibLine();
+    // Forgets the measuring line (after a lens selection or a calibration result).
+    void ResetCalibLine() override;
+    // Width of the frame the live pane shows (1 while none), for the calibration dialogs.
+    int CalibPictureWidth() const override;
+    const CCalibLine& CalibLine() const { return m_calibLine; }
 
     // The composition switch of the panel: while 1 every delivered frame is composed.
     void SetComposing(int composing) { m_bComposing = composing; }
@@ -78,6 +84,8 @@ private:
     void OnLensTimer();
     void OpenLensPort();
     int ReadLensState(int* lens, double* zoom);
+    // The measuring line on the live pane while the calibration settings dialog is open.
+    void AttachCalibLine();
     // One grab whose frame is thrown away (the first grab after a layout refresh).
     void DiscardOneGrab();
 
@@ -100,4 +108,5 @@ private:
     int m_nLensPolls = 0;
     CSerialPort m_lensPort;
     ui::WindowTimers m_timers;
+    CCalibLine m_calibLine;
 };

@@ -3,6 +3,7 @@
 // hand-over of the composite to the result window, a missing camera module and the lens timer.
 #include "ShellGuiFixture.h"
 
+#include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/Dib.h"
 #include "imaging/FocusComp.h"
 #include "imaging/ImageFile.h"
@@ -23,6 +24,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -357,6 +359,55 @@ TEST_F(Vossa, StartWithoutInputDeviceAsksForOneAndTheScalesNeedTheirLengths) {
     EXPECT_EQ(dots.checked.value_or(0), 1);
     EXPECT_TRUE(dots.enabled.value_or(false));
     EXPECT_EQ(sink.ShownIds().size(), 1u);
+}
+
+void Mouse(wxWindow* pane, wxEventType type, int x, int y, bool shift) {
+    wxMouseEvent ev(type);
+    ev.SetEventObject(pane);
+    ev.SetId(pane->GetId());
+    ev.m_x = x;
+    ev.m_y = y;
+    ev.m_shiftDown = shift;
+    ev.m_leftDown = type != wxEVT_LEFT_UP;
+    pane->GetEventHandler()->ProcessEvent(ev);
+}
+
+TEST_F(Vossa, MeasuringLineOnTheLivePictureWhileCalibrating) {
+    Settings(1014);
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->LivePane()->HasImage(); }, 20000));
+    CScriptedMessageSink sink(IDOK);
+    wxWindow* pane = Live()->LivePane();
+    // No calibration dialog: a drag draws nothing.
+    Mouse(pane, wxEVT_LEFT_DOWN, 10, 10, false);
+    Mouse(pane, wxEVT_MOTION, 60, 10, false);
+    Mouse(pane, wxEVT_LEFT_UP, 60, 10, false);
+    EXPECT_EQ(f->Document()->m_dCalibLineLength, 0.0);
+
+    SendMessage(f->GetSafeHwnd(), WM_XYCALIB_EDIT, 0, 0);
+    ASSERT_TRUE(f->IsCalibSetOpen());
+    CXYCalibSetDlg* calib = f->CalibSetDialog();
+    ASSERT_TRUE(ui::testing::WaitForPaint(calib));
+    EXPECT_EQ(calib->m_nViewWidth, 640); // the live view's frame width
+    // A Shift-held drag to the right and a little down: a horizontal line.
+    const int right = pane->GetClientSize().x - 5;
+    ASSERT_GT(right, 60);
+    Mouse(pane, wxEVT_LEFT_DOWN, 20, 30, true);
+    Mouse(pane, wxEVT_MOTION, right, 34, true);
+    EXPECT_TRUE(Live()->CalibLine().Geometry().IsDrawing());
+    Mouse(pane, wxEVT_LEFT_UP, right, 34, true);
+    const double s = Live()->CalibLine().Geometry().Scale();
+    ASSERT_GT(s, 0.0);
+    EXPECT_DOUBLE_EQ(s, pane->GetClientSize().x / 640.0);
+    EXPECT_EQ(Live()->CalibLine().Geometry().EndPoint().y, 30);
+    EXPECT_DOUBLE_EQ(f->Document()->m_dCalibLineLength, std::hypot((right - 20 + 1) / s, 1.0 / s));
+    // The calibration's result forgets the line on the live view.
+    ui::testing::Type(calib->GetDlgItem(CXYCalibSetDlg::kLineEdit), "100");
+    ui::testing::Click(calib->GetDlgItem(IDOK));
+    EXPECT_FALSE(f->IsCalibSetOpen());
+    EXPECT_FALSE(Live()->CalibLine().Geometry().HasLength());
+    EXPECT_TRUE(sink.ShownIds().empty());
 }
 
 TEST_F(Vossa, LensTimerReadsTheControllerAtEveryActivation) {
