@@ -137,10 +137,13 @@ int CFocusBoxCmdBar::LayoutButtons() {
 CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefaultSize) {
     m_camDll.SetNotices(&m_notices);
     OnCommand(950, [this] { OnInitialMenu(); });
-    OnUpdateUI(950, [this](ui::CmdUI& c) { c.Enable(!IsComposing() && !m_pStageBusyOwner); });
+    OnUpdateUI(950, [this](ui::CmdUI& c) {
+        c.Enable(!IsComposing() && !m_pStageBusyOwner && !IsManualCaptureButtonOn());
+    });
     OnCommand(819, [this] { OnStartComposition(); });
     OnUpdateUI(819, [this](ui::CmdUI& c) {
-        const bool on = !IsComposing() && FocusBoxList() && FocusBoxList()->GetItemCount() > 2;
+        const bool on = !IsComposing() && FocusBoxList() && FocusBoxList()->GetItemCount() > 2 &&
+                        !IsManualCaptureButtonOn();
         c.Enable(on);
         if (m_pCompBar)
             m_pCompBar->EnableItem(823, on);
@@ -157,7 +160,9 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     OnMessage(WM_CAMERA_GRAB, &CMainFrame::OnCameraGrab);
     OnMessage(WM_LENS_STATE, &CMainFrame::OnLensState);
     RegisterBrowserCommands();
+    RegisterManualCommands();
     RegisterLensCommands();
+    RegisterSettingsCommands();
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnCloseFrame, this);
     Bind(wxEVT_DISPLAY_CHANGED, [this](wxDisplayChangedEvent& ev) {
         ev.Skip();
@@ -292,6 +297,8 @@ void CMainFrame::EnterMode(int mode) {
         EnterVossaMode();
     else
         LeaveVossaMode();
+    if (mode == kModeManual)
+        MakeManualBar();
     for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
         if (m_bars->HasBar(bar))
             m_bars->ShowBar(bar, std::string(bar) == entry->barName);
@@ -410,6 +417,10 @@ void CMainFrame::UpdateMinimumSize() {
 }
 
 void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
+    if (ev.CanVeto() && !WaitManualPanelIdle()) {
+        ev.Veto();
+        return;
+    }
     COrsandelApp* app = COrsandelApp::GetApp();
     if (app && !app->CloseImageFrame(false)) {
         ev.Veto();

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+class CAutoPanelLink;
 class COrsandelDoc;
 class CFocusProgDialog;
 class CMultiView;
@@ -28,6 +29,7 @@ class CTopMenuDialog;
 class CVossaDialog;
 class CVossaImageView;
 class CVossaLiveView;
+class CManualDialog;
 class CXYCalibDialog;
 class CXYCalibSetDlg;
 class wxComboBox;
@@ -108,12 +110,23 @@ public:
     // ---- continuous composition mode (MainFrameVossa.cpp) ----
     void EnterVossaMode();
     void LeaveVossaMode();
+    // ---- settings dialogs (32815 microscope, 818 heights, 820 composition) ----
+    void OnScopeSettings();
+    void OnHeightSettings();
+    void OnCompositionSettings();
 
     // ---- camera ----
     void StartCamera();
     void LoadCameraSettings();
     void SaveCameraSettings();
 
+    // ---- manual capture (MainFrameManual.cpp) ----
+    CManualDialog* ManualPanel() const { return m_pManual; }
+    // The panel is in a capture run; its capture button 608 is enabled (manual mode only).
+    bool IsManualCaptureRunning() const;
+    bool IsManualCaptureButtonOn() const;
+    // False while the panel takes a picture (the frame closes once it is done).
+    bool WaitManualPanelIdle();
     // ---- lens selection and XY calibration (MainFrameLens.cpp) ----
     void OnLensSelect();
     // The calibration settings dialog is open (the measuring line may be drawn).
@@ -145,11 +158,15 @@ public:
     CVossaImageView* m_pVossaImageView = nullptr;
     CVossaDialog* m_pVossaDlg = nullptr;
     wxWindow* m_pStageBusyOwner = nullptr;
+    // The automatic panel's answers to the capture view (shell/AutoPanelLink.h); null while
+    // there is no panel.
+    CAutoPanelLink* m_pAutoPanelLink = nullptr;
     wxWindow* m_pFocusedList = nullptr;
 
 private:
     void CreateBars();
     void RegisterBrowserCommands();
+    void RegisterSettingsCommands();
     void JoinBrowser();
     void OnCloseFrame(wxCloseEvent& ev);
     void StopCamera();
@@ -179,6 +196,9 @@ private:
     CSelectedBox* m_pBox = nullptr;
     CFocusBoxCmdBar* m_pFocusCmdBar = nullptr;
     void MakeFocusBoxCmdBar();
+    void MakeManualBar();
+    void RegisterManualCommands();
+    CManualDialog* m_pManual = nullptr;
     CFocusProgDialog* m_pProgress = nullptr;
     CompositionRunner m_runner;
     bool m_closing = false;

@@ -10,31 +10,11 @@
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/TopMenuDialog.h"
+#include "shell/core/LibraryLensTable.h"
 
 #include <string>
 
 namespace {
-
-// The application's lens table as the lens-selection dialogs see it.
-class LibraryLensTable : public LensTable {
-public:
-    explicit LibraryLensTable(LensLibrary* library) : m_library(library) {}
-    bool LensFileExists() const override { return m_library && m_library->LensFileExists(); }
-    int Count() const override { return m_library ? static_cast<int>(m_library->Lenses().size()) : 0; }
-    CMLens* At(int index) const override {
-        return m_library ? GetLensAt(m_library->Lenses(), index) : nullptr;
-    }
-    int IndexOf(const std::string& name) const override {
-        for (int i = 0; i < Count(); ++i)
-            if (At(i)->GetName() == name)
-                return i;
-        return -1;
-    }
-    bool ReloadFileValues() override { return m_library && m_library->LoadLensFile(true) != 0; }
-
-private:
-    LensLibrary* m_library;
-};
 
 std::string SlotKey(const char* key, int slot) {
     return key + std::to_string(slot + 1);
@@ -125,9 +105,15 @@ LRESULT CMainFrame::OnXYCalibEdit(WPARAM source, LPARAM index) {
         source == 1 ? (app ? GetLensAt(app->Lenses(), n) : nullptr) : GetLensAt(m_pDoc->m_slots, n);
     if (!lens)
         return 0; // an index beyond the table: nothing to calibrate
-    if (!m_pCalibSetDlg)
+    if (!m_pCalibSetDlg) {
         m_pCalibSetDlg = new CXYCalibSetDlg(this, 0);
-    else
+        // Destroyed with the frame: the views' line hooks must not reach it afterwards.
+        m_pCalibSetDlg->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& ev) {
+            ev.Skip();
+            if (ev.GetEventObject() == m_pCalibSetDlg)
+                m_pCalibSetDlg = nullptr;
+        });
+    } else
         m_pCalibSetDlg->Reopen();
     CXYCalibSetDlg& dlg = *m_pCalibSetDlg;
     dlg.m_nSource = source == 1 ? 1 : 0;

@@ -19,6 +19,8 @@ class CMainFrame;
 class COrsandelDoc;
 class CSampleStatic;
 class CScaleStatic;
+class CZCalibrationDialog;
+struct ZCalibrationValues;
 
 constexpr UINT WM_LENS_STATE = 0x541;
 constexpr UINT kLensTimer = 1344;
@@ -55,6 +57,11 @@ public:
     void ApplySpeed();
     void ApplyMIISpeed();
     void EndStageOperation();
+    // Z calibration (32805): shows the modeless dialog, made on first use (MultiViewZCalib.cpp).
+    void OnZCalibration();
+    // Enables or disables the automatic panel's controls, when that panel exists.
+    void EnableAutoPanel(bool enable);
+    CZCalibrationDialog* ZCalibrationDialog() const { return m_pZCalibDlg; }
 
     COrsandelDoc* GetDocument() const;
     CSampleStatic* LivePane() const { return m_pLive; }
@@ -86,6 +93,8 @@ private:
     void ReadCommSettings();
     void OpenLensPort();
     bool StageBusy() const;
+    void ApplyZCalibration(const ZCalibrationValues& values);
+    void DeleteZCalibration();
     // The measuring line on the live pane (MultiViewCalib.cpp).
     void AttachCalibLine();
 
@@ -99,5 +108,6 @@ private:
     CXyTblCtrl m_xy;
     CSerialPort m_lensPort;
     ui::WindowTimers m_timers;
+    CZCalibrationDialog* m_pZCalibDlg = nullptr;
     CCalibLine m_calibLine;
 };

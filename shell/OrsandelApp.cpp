@@ -116,12 +116,8 @@ bool COrsandelApp::InitInstance() {
     m_strSettingsPath = m_strCurrentDir + "/Vantorel.ini";
     SetSettingsFilePath(m_strSettingsPath);
     SetLensFilePath(m_strCurrentDir + "/LENS.TXT");
-    m_recentFiles.clear();
-    for (int i = 1; i <= 4; ++i) {
-        const std::string f = ReadIniString("Recent File List", ("File" + std::to_string(i)).c_str(), "");
-        if (!f.empty())
-            m_recentFiles.push_back(f);
-    }
+    m_recent = std::make_unique<ui::RecentFileList>(m_strSettingsPath);
+    m_recent->Load();
 
     char bundle[256];
     ReadIniString("InitialSettings", "Resource", "", bundle, sizeof bundle);
@@ -204,6 +200,11 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
         // A top-level window of its own: the main frame stays the program's main window.
         m_pResultFrame = new CImageFrame(nullptr);
         m_pResultFrame->m_newResultShown = false;
+        m_pResultFrame->m_recentFiles = m_recent.get();
+        if (m_recent)
+            m_recent->Attach(m_pResultFrame, m_pResultFrame,
+                             [this](const std::string& file) { return OpenDocumentFile(file) != nullptr; });
+        m_pResultFrame->m_pLensTable = &m_lensTable;
         if (m_pMainFrame)
             wxTheApp->SetTopWindow(m_pMainFrame);
     }
@@ -215,8 +216,10 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
     }
     if (path) {
         if (!frame->ShowImageFile(path))
-            return frame->GetImageDoc();
+            return nullptr;              // the document keeps what it showed
         frame->m_newResultShown = false; // a file on disk: nothing is lost by leaving it
+        if (m_recent)
+            m_recent->Add(path);
     } else if (bitmap) {
         // The document copies the image and the rows; the caller frees its own.
         if (!frame->ShowResult(bitmap, heights, focusIndex, smoothing))
@@ -242,6 +245,7 @@ bool COrsandelApp::CloseImageFrame(bool returnToMain) {
             return false;
         m_returnToMain = returnToMain;
         m_pResultFrame->m_newResultShown = false;
+        m_pResultFrame->m_pLensTable = &m_lensTable;
         m_pResultFrame->Hide();
     }
     if (!returnToMain)

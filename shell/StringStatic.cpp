@@ -1,6 +1,7 @@
 #include "shell/StringStatic.h"
 
 #include "ui/ResourceWidgets.h"
+#include "ui/resources/ResourceRegistry.h"
 
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
@@ -37,7 +38,8 @@ void CStringStatic::Measure() {
 }
 
 void CStringStatic::LoadText(int stringId) {
-    m_text = ui::LoadResString(static_cast<UINT>(stringId));
+    const std::string* text = ui::Resources().FindString(static_cast<UINT>(stringId));
+    m_text = text ? wxString::FromUTF8(*text) : wxString();
     Measure();
     const int width = GetParent() ? GetParent()->GetClientSize().x - GetPosition().x : m_textSize.x;
     SetSize(std::max(width, 0), m_textSize.y);

@@ -1,5 +1,7 @@
 #include "viewer/ImageFrame.h"
 
+#include "ui/RecentFileList.h"
+
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/MessageSink.h"
@@ -134,6 +136,7 @@ CImageFrame::CImageFrame(wxWindow* parent)
     OnMessage(WM_WORK_DONE, &CImageFrame::OnWorkDone);
     OnMessage(WM_WORK_PROGRESS, &CImageFrame::OnWorkProgress);
     OnMessage(WM_WORK_CANCEL, &CImageFrame::OnWorkCancel);
+    RegisterLensCommands();
     Bind(wxEVT_CLOSE_WINDOW, &CImageFrame::onClose, this);
     m_view->Bind(wxEVT_SET_FOCUS, &CImageFrame::onFocus, this);
     InitialUpdateFrame();
@@ -313,8 +316,11 @@ void CImageFrame::OnLoadImage() {
         true, "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|すべてのファイル (*.*)|*.*");
     if (path.empty() || !QueryDiscardResult())
         return;
-    if (ShowImageFile(path))
+    if (ShowImageFile(path)) {
         m_doc->m_saved = 1;
+        if (m_recentFiles)
+            m_recentFiles->Add(path);
+    }
 }
 
 void CImageFrame::OnTransfer3d() {

@@ -217,6 +217,12 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
     EXPECT_TRUE(app->m_pResultFrame->IsShown());
     EXPECT_EQ(app->m_pResultFrame->GetImageDoc()->m_title, thumbs->GetItemPath(2));
     EXPECT_NE(app->m_pResultFrame->GetImageDoc()->m_image, nullptr);
+    // The file opened heads the recent files of the result window's File menu.
+    ASSERT_FALSE(app->m_recent->Files().empty());
+    EXPECT_EQ(app->m_recent->Files().front(), thumbs->GetItemPath(2));
+    ui::CmdUI recentState(ui::RecentFileList::kFirstCommand);
+    EXPECT_TRUE(app->m_pResultFrame->UpdateCmdUI(recentState));
+    EXPECT_NE(Read("Vantorel.ini").find("File1=" + thumbs->GetItemPath(2)), std::string::npos);
     // While a dialog of the result window is open, leaving only brings the dialog forward.
     auto* open = new wxDialog(app->m_pResultFrame, wxID_ANY, "open");
     open->Show();

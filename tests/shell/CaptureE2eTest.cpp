@@ -8,6 +8,7 @@
 #include "shell/OrsandelDoc.h"
 #include "shell/ScaleStatic.h"
 #include "shell/TopMenuDialog.h"
+#include "tools/emulators/Emulators.h"
 #include "devices/camera/gui/InpImgDlg.h"
 
 #include <wx/combobox.h>
@@ -63,7 +64,12 @@ TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
     ASSERT_EQ(::grantpt(master), 0);
     ASSERT_EQ(::unlockpt(master), 0);
     ::setenv("VANTOREL_COM2", ::ptsname(master), 1);
-    Settings(1009, "[COMM]\nCONTROLLER=9\nLENSPORT=1\n");
+    // The manual panel connects the controller when it opens; the lens timer runs only for a
+    // controller of type 9 that answered.
+    AbEmulator controller(AbEmulator::Kind::MII);
+    ASSERT_TRUE(controller.Start());
+    ::setenv("VANTOREL_COM1", controller.SlavePath().c_str(), 1);
+    Settings(1009, "[COMM]\nCONTROLLER=9\nPORT=0\nLENSPORT=1\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
@@ -79,6 +85,7 @@ TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
     EXPECT_EQ(doc->m_currentLens.GetName(), "ML90-2.5");
     EXPECT_EQ(f->TopMenu()->GetDlgItemText(1392), "Ninety");
     CloseProgram();
+    ::unsetenv("VANTOREL_COM1");
     ::unsetenv("VANTOREL_COM2");
     ::close(master);
 }

@@ -1,4 +1,5 @@
 #include "shell/StringStatic.h"
+#include "ui/resources/ResourceRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,10 @@ TEST_F(PaintedStatics, StringStaticSizesToItsTextAndFramedEmptyDrawsOnlyTheBox) 
     EXPECT_EQ(s->GetSize().x, frame->GetClientSize().x - 10);
     EXPECT_EQ(s->GetSize().y, s->TextSize().y);
     EXPECT_GT(s->TextSize().x, 0);
+    s->LoadText(10008); // spans from its left edge to the parent's right edge
+    EXPECT_EQ(s->GetText().ToStdString(wxConvUTF8), ui::Resources().LoadString(10008));
+    EXPECT_EQ(s->GetSize().x, frame->GetClientSize().x - 20);
+    s->SetText(wxString::FromUTF8("現在位置 12.500"));
     s->SetTextOnly("other");
     EXPECT_EQ(s->GetText(), "other");
     EXPECT_EQ(s->GetSize().x, frame->GetClientSize().x - 10); // no resize

@@ -11,6 +11,7 @@
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "devices/serial/gui/StageSerchDialog.h"
 #include "devices/serial/gui/XyTblSpeedDlg.h"
+#include "devices/serial/gui/ZCalibrationDialog.h"
 #include "devices/serial/gui/ZCtrlComSetDlg.h"
 #include "devices/serial/gui/ZCtrlSetDlg.h"
 #include "imaging/gui/FocusProgDialog.h"
@@ -152,6 +153,8 @@ TEST(TemplateIdCheckGui, EveryTemplateClassFindsTheIdsItBindsAndExchanges) {
         CheckClass(dlg);
     }
     {
+        CZCalibrationDialog dlg(nullptr, {});
+        CheckClass(dlg);
         CXYCalibDialog lenses(nullptr, nullptr, nullptr);
         CheckClass(lenses);
         CXYCalibSetDlg calib(nullptr, 1);

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 
 namespace ui::testing {
 
@@ -192,6 +193,24 @@ private:
 
 void WhenModal(std::function<void(wxDialog*)> action) {
     new ModalWatcher(std::move(action));
+}
+
+void WhenPopupMenu(wxWindow* window, std::function<void(wxMenu*)> action) {
+    auto pending = std::make_shared<std::function<void(wxMenu*)>>(std::move(action));
+    window->Bind(wxEVT_MENU_OPEN, [pending](wxMenuEvent& ev) {
+        ev.Skip();
+        wxMenu* menu = ev.GetMenu();
+        if (!*pending || !ev.IsPopup() || !menu)
+            return;
+        auto act = std::move(*pending);
+        *pending = nullptr;
+        // From the menu's own loop, once it is shown: act, then close it.
+        wxTheApp->CallAfter([act, menu] {
+            act(menu);
+            if (menu->m_popupShown)
+                gtk_menu_popdown(GTK_MENU(menu->m_menu));
+        });
+    });
 }
 
 bool Screenshot(wxWindow* window, const std::string& path) {

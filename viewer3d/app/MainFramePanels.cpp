@@ -4,7 +4,7 @@
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/app/MainFrame.h"
-#include "viewer3d/app/StandInView.h"
+#include "viewer3d/app/MeasurePanes.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/MeasuredText.h"
@@ -52,19 +52,10 @@ int integer(const wxString& text, int empty) {
 
 // The size of the analysis pane's picture (role 6); 0 x 0 without one.
 wxSize analysisExtent(CView3dFrm* frame) {
-    auto* view = frame ? dynamic_cast<CStandInView*>(frame->GetPaneWindow(6)) : nullptr;
-    if (!view)
+    int w = 0, h = 0;
+    if (!frame || !frame->GetPaneWindow(6) || !frame->Doc() || !MeasureImageSize(*frame->Doc(), &w, &h))
         return wxSize(0, 0);
-    bool owned = false;
-    HDIB p = view->PictureOfRole(&owned);
-    wxSize size(0, 0);
-    if (p) {
-        GlobalLockGuard lock(p);
-        size = wxSize(v3d::DibGetWidth(lock.get()), v3d::DibGetHeight(lock.get()));
-    }
-    if (owned)
-        GlobalFree(p);
-    return size;
+    return wxSize(w, h);
 }
 
 // A change of the scene's display values first ends a running spin of the 3D view.

@@ -16,20 +16,21 @@ class wxToolBar;
 class wxBoxSizer;
 
 namespace ui {
+class CanvasView;
 class SplitterGrid;
 class View;
 } // namespace ui
 
 namespace v3d {
+class CBaseImgView;
 class CView3dView;
-}
+} // namespace v3d
 
 namespace brx {
 
 class CCalibFrm;
 class CMainFrame;
 class CView3dDoc;
-class CStandInView;
 
 // Private message of a calibration window to its owner: wParam is a global block of 30 bytes
 // (f64 length of a pixel, then the unit text with its zero) or null; the receiver frees it.
@@ -89,7 +90,7 @@ private:
     CMainFrame* main_;
     CCalibFrm* calib_ = nullptr; // the calibration window this frame opened, while it is open
     std::unique_ptr<ui::SplitterGrid> outer3d_, left3d_, measure_, right_;
-    std::array<CStandInView*, 8> views_{}; // the 2D panes (role 3 is the 3D view)
+    std::array<ui::CanvasView*, 8> views_{}; // the 2D panes (role 3 is the 3D view)
     v3d::CView3dView* view3d_ = nullptr;
     std::array<wxToolBar*, 3> bars_{};
     wxBoxSizer* barSizer_ = nullptr;

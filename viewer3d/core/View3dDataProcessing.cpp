@@ -195,6 +195,10 @@ int View3dData::ProcessPlanes(int format, int slotType) {
     }
     // 7.
     ResetLinePositions(-1);
+    // The profile and roughness are those of the current measuring line (setting both lines
+    // above leaves the last one's, and a document file sets none).
+    ExtractProfile(lineKind_);
+    ComputeRoughness();
     // 8. Histogram, level range and perimeter.
     RebuildAreaData();
     // 9. The slice level in the middle of the height range.
@@ -336,6 +340,8 @@ int View3dData::ApplyRoi(int flag, const RECT& rect) {
         profileDisplay = BuildHeightDisplay(GetHeightSource(1));
         roi_ = RECT{};
         ResetLinePositions(-1);
+        ExtractProfile(lineKind_);
+        ComputeRoughness();
     } else {
         interior[0] = 1, interior[1] = 1, interior[2] = cw - 2, interior[3] = ch - 2;
         cut3d = cut ? rect : RECT{};

@@ -5,8 +5,9 @@
 #include "ui/ResourceWidgets.h"
 
 CLensCalibRegDlg::CLensCalibRegDlg() : ui::TemplatePanel(kTemplateId) {
-    for (int i = 0; i < kSlots; ++i)
-        m_strNames[i] = ui::ToUtf8(ui::LoadResString(842 + i));
+    // "レンズ1" .. "レンズ5"
+    for (UINT id = 842; id <= 846; ++id)
+        m_strNames[id - 842] = ui::ToUtf8(ui::LoadResString(id));
 }
 
 bool CLensCalibRegDlg::OnInitDialog() {

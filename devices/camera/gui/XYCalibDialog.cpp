@@ -30,8 +30,9 @@ wxString Fixed6(double v) {
 CXYCalibDialog::CXYCalibDialog(wxWindow* owner, LensTable* table, int* rememberedTab)
     : ui::TemplateDialog(owner, kTemplateId), m_owner(owner), m_table(table),
       m_pTab(rememberedTab ? rememberedTab : &m_ownTab) {
-    for (int i = 0; i < kSlots; ++i)
-        m_strNames[i] = ui::ToUtf8(ui::LoadResString(842 + i));
+    // "レンズ1" .. "レンズ5"
+    for (UINT id = 842; id <= 846; ++id)
+        m_strNames[id - 842] = ui::ToUtf8(ui::LoadResString(id));
     ReplaceControl(kTabControl, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
         m_pNotebook = new wxNotebook(parent, c.id, r.GetPosition(), r.GetSize());
         return static_cast<wxWindow*>(m_pNotebook);

@@ -16,6 +16,7 @@
 
 #include <wx/notebook.h>
 #include <wx/radiobut.h>
+#include <wx/scrolbar.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -304,7 +305,13 @@ TEST_F(XYCalibGui, TablePageScrollsHidesEmptyRowsAndResetsToTheFileValues) {
                         reinterpret_cast<LPARAM>(ui::WindowHandle(page->GetDlgItem(1378))));
         };
         scroll(ui::SB_LINEDOWN);
-        scroll(ui::SB_LINEDOWN);
+        // The bar's own notification takes the same way.
+        auto* bar = FindById<wxScrollBar>(page, CLensCalibTxtDlg::kScrollBar);
+        ASSERT_NE(bar, nullptr);
+        wxScrollEvent down(wxEVT_SCROLL_LINEDOWN, bar->GetId(), 1, wxVERTICAL);
+        down.SetEventObject(bar);
+        bar->GetEventHandler()->ProcessEvent(down);
+        EXPECT_EQ(bar->GetThumbPosition(), 2);
         EXPECT_EQ(Text(page, 1331), "L3");
         EXPECT_EQ(Text(page, 1335), "L7");
         scroll(ui::SB_TOP);
