@@ -174,8 +174,12 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
         previous = sum;
         EXPECT_TRUE(Image()->PicturePane()->HasImage());
         EXPECT_TRUE(Image()->PicturePane()->IsShown());
-        if (step == 5)
+        if (step == 5) {
+            // The bars' commands follow the composition (no initial menu while it runs).
+            wxWindow* initial = f->CompositionBar()->GetDlgItem(950);
+            EXPECT_TRUE(ui::testing::PumpUntil([&] { return !initial->IsEnabled(); }));
             ui::testing::ScreenshotRoot(Shot("vossa-composing.png"));
+        }
     }
     EXPECT_EQ(Live()->FramesDelivered() - delivered, 11);
     EXPECT_EQ(Image()->FramesComposed(), 11);
