@@ -15,6 +15,7 @@
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
 #include "shell/TopMenuDialog.h"
+#include "shell/VossaLiveView.h"
 #include "shell/core/CaptureFile.h"
 #include "shell/core/CaptureSettings.h"
 #include "shell/core/ModeTable.h"
@@ -294,6 +295,10 @@ void CMainFrame::EnterMode(int mode) {
     CSDIWinApp* sdi = CSDIWinApp::Get();
     if (mode == kModeThumbnails)
         MakeFocusBoxCmdBar();
+    if (mode == kModeVossa)
+        EnterVossaMode();
+    else
+        LeaveVossaMode();
     if (mode == kModeManual)
         MakeManualBar();
     for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
@@ -318,7 +323,7 @@ void CMainFrame::EnterMode(int mode) {
         ActivateView<CMultiView>();
         break;
     case ModeView::VossaLive:
-        ActivateView<CVossaLivePane>();
+        ActivateView<CVossaLiveView>();
         break;
     }
     if (entry->camera)
@@ -392,7 +397,7 @@ void CMainFrame::OnInitialMenu() {
 void CMainFrame::OnDisplayChange() {
     ActivateView<CDirTreeView>();
     ActivateView<CMultiView>();
-    ActivateView<CVossaLivePane>();
+    ActivateView<CVossaLiveView>();
     ActivateView<CThumbnailView>();
     switch (StartMode()) {
     case kModeManual:
@@ -400,7 +405,7 @@ void CMainFrame::OnDisplayChange() {
         ActivateView<CMultiView>();
         break;
     case kModeVossa:
-        ActivateView<CVossaLivePane>();
+        ActivateView<CVossaLiveView>();
         break;
     default:
         ActivateView<CThumbnailView>();

@@ -26,6 +26,9 @@ class CThumbnailListCtrl;
 class CSelListCtrl;
 class CSelectedBox;
 class CTopMenuDialog;
+class CVossaDialog;
+class CVossaImageView;
+class CVossaLiveView;
 class CManualDialog;
 class CXYCalibDialog;
 class CXYCalibSetDlg;
@@ -104,6 +107,9 @@ public:
     void OnStartComposition();
     CompositionRunner& Runner() { return m_runner; }
 
+    // ---- continuous composition mode (MainFrameVossa.cpp) ----
+    void EnterVossaMode();
+    void LeaveVossaMode();
     // ---- settings dialogs (32815 microscope, 818 heights, 820 composition) ----
     void OnScopeSettings();
     void OnHeightSettings();
@@ -148,6 +154,9 @@ public:
     int m_nFrameType = -1;
     int m_bLayoutRefresh = 1;
     CMultiView* m_pMultiView = nullptr;
+    CVossaLiveView* m_pVossaLiveView = nullptr;
+    CVossaImageView* m_pVossaImageView = nullptr;
+    CVossaDialog* m_pVossaDlg = nullptr;
     wxWindow* m_pStageBusyOwner = nullptr;
     // The automatic panel's answers to the capture view (shell/AutoPanelLink.h); null while
     // there is no panel.

@@ -10,6 +10,8 @@
 #include "shell/MultiView.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/StartDialog.h"
+#include "shell/VossaImageView.h"
+#include "shell/VossaLiveView.h"
 #include "shell/core/StartMode.h"
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
@@ -88,9 +90,21 @@ void COrsandelApp::RegisterTemplates() {
         },
         -1, 0, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        188, [](wxWindow* p) { return static_cast<wxWindow*>(new CVossaImagePane(p)); }, 1, 1, 0));
+        188,
+        [](wxWindow* p) {
+            auto* view = new CVossaImageView();
+            view->Create(p);
+            return static_cast<wxWindow*>(view);
+        },
+        1, 1, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        188, [](wxWindow* p) { return static_cast<wxWindow*>(new CVossaLivePane(p)); }, 1, 0, 0));
+        188,
+        [](wxWindow* p) {
+            auto* view = new CVossaLiveView();
+            view->Create(p);
+            return static_cast<wxWindow*>(view);
+        },
+        1, 0, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
         148, [](wxWindow* p) { return static_cast<wxWindow*>(new CResultPane(p)); }, -1, 0, 0));
 }
@@ -173,6 +187,9 @@ void COrsandelApp::OnIdleTick() {
         return;
     if (frame->IsActiveView<CMultiView>() && frame->m_pMultiView)
         frame->m_pMultiView->GrabLiveFrame();
+    else if ((frame->IsActiveView<CVossaLiveView>() || frame->IsActiveView<CVossaImageView>()) &&
+             frame->m_pVossaLiveView)
+        frame->m_pVossaLiveView->GrabAndCompose();
 }
 
 CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double** heights, int** focusIndex,
