@@ -8,6 +8,7 @@
 #include "platform/Settings.h"
 #include "shell/MainFrame.h"
 #include "shell/MultiView.h"
+#include "shell/ScaleSettingsCommand.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/ScaleStatic.h"
 #include "shell/TopMenuDialog.h"
@@ -51,6 +52,7 @@ CVossaLiveView::CVossaLiveView() : ui::FormView(268), m_timers(this) {
     });
     OnCommand(1389, [this] { OnToggleScale(1); });
     OnCommand(1390, [this] { OnToggleScale(2); });
+    OnCommand(1391, [this] { RunScaleSettings(this, GetDocument()); });
     OnUpdateUI(1389, [this](ui::CmdUI& c) {
         COrsandelDoc* d = GetDocument();
         c.Enable(true);

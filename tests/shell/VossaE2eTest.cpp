@@ -363,6 +363,15 @@ TEST_F(Vossa, StartWithoutInputDeviceAsksForOneAndTheScalesNeedTheirLengths) {
     EXPECT_EQ(dots.checked.value_or(0), 1);
     EXPECT_TRUE(dots.enabled.value_or(false));
     EXPECT_EQ(sink.ShownIds().size(), 1u);
+    // The scale settings of the live view: the dialog of the capture view (285).
+    int shownTemplate = 0;
+    ui::testing::WhenModal([&](wxDialog* d) {
+        if (auto* dlg = dynamic_cast<ui::TemplateDialog*>(d))
+            shownTemplate = dlg->TemplateId();
+        d->EndModal(IDCANCEL);
+    });
+    f->RouteCommandId(1391);
+    EXPECT_EQ(shownTemplate, 285);
 }
 
 void Mouse(wxWindow* pane, wxEventType type, int x, int y, bool shift) {

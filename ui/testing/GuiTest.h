@@ -53,6 +53,11 @@ void Type(wxWindow* control, const wxString& text);
 // dialog.
 void WhenModal(std::function<void(wxDialog*)> action);
 
+// The control that has the keyboard focus inside a top-level window, whether or not that window
+// is the active one on the display (other tests' windows on the shared display may be); null
+// when none of its controls has it.
+wxWindow* FocusWithin(wxWindow* topLevel);
+
 // Runs action on the next pop-up menu the window shows (while the menu is open), then closes the
 // menu as Esc would. Call before the code that shows it.
 void WhenPopupMenu(wxWindow* window, std::function<void(wxMenu*)> action);

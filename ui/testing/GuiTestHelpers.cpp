@@ -195,6 +195,28 @@ void WhenModal(std::function<void(wxDialog*)> action) {
     new ModalWatcher(std::move(action));
 }
 
+wxWindow* FocusWithin(wxWindow* topLevel) {
+    if (!topLevel || !topLevel->GetHandle() || !GTK_IS_WINDOW(topLevel->GetHandle()))
+        return nullptr;
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(topLevel->GetHandle()));
+    if (!focus)
+        return nullptr;
+    // The deepest control whose widget is the focus widget or holds it (an edit's entry).
+    wxWindow* found = nullptr;
+    std::function<void(wxWindow*)> visit = [&](wxWindow* w) {
+        for (wxWindow* child : w->GetChildren()) {
+            if (child->IsTopLevel())
+                continue;
+            GtkWidget* widget = child->GetHandle();
+            if (widget && (widget == focus || gtk_widget_is_ancestor(focus, widget)))
+                found = child;
+            visit(child);
+        }
+    };
+    visit(topLevel);
+    return found;
+}
+
 void WhenPopupMenu(wxWindow* window, std::function<void(wxMenu*)> action) {
     auto pending = std::make_shared<std::function<void(wxMenu*)>>(std::move(action));
     window->Bind(wxEVT_MENU_OPEN, [pending](wxMenuEvent& ev) {
