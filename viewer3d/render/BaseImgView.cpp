@@ -80,6 +80,10 @@ public:
         GetPPIPrinter(&dpiX, &dpiY);
         if (!dc || !source_ || w <= 0 || h <= 0 || dpiX <= 0 || dpiY <= 0)
             return false;
+        // The page is drawn in the printer's pixels; a preview's DC is smaller and scales them.
+        const wxSize target = dc->GetSize();
+        if (target.x > 0 && target.y > 0 && (target.x != w || target.y != h))
+            dc->SetUserScale(static_cast<double>(target.x) / w, static_cast<double>(target.y) / h);
         return CBaseImgView::PrintPage(*source_, *dc, w, h, dpiX, dpiY);
     }
 

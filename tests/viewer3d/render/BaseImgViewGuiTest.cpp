@@ -257,6 +257,23 @@ TEST_F(BasePane, PrintedPageCarriesTheFramesScreenshotInTilesElseTheReport) {
     EXPECT_EQ(at(p, dest.right, midY), *wxWHITE);
     EXPECT_EQ(at(p, 1240, dest.top - 1), *wxWHITE);
 
+    // A preview draws the same page into a smaller bitmap: the printer's pixels are scaled.
+    {
+        wxBitmap small(620, 877, 24);
+        {
+            wxMemoryDC dc(small);
+            dc.SetBackground(*wxWHITE_BRUSH);
+            dc.Clear();
+            printout->SetDC(&dc);
+            EXPECT_TRUE(printout->OnPrintPage(1));
+            printout->SetDC(nullptr);
+        }
+        const wxImage s = small.ConvertToImage();
+        EXPECT_EQ(at(s, (dest.left + qx) / 4, (dest.top + qy) / 4), wxColour(255, 255, 0));
+        EXPECT_EQ(at(s, (dest.right - qx) / 4, (dest.bottom - qy) / 4), wxColour(0, 0, 255));
+        EXPECT_EQ(at(s, dest.left / 4 - 2, midY / 4), *wxWHITE);
+    }
+
     // Without a screenshot the frame's report is the page.
     holder->shot = wxBitmap();
     printPage();
