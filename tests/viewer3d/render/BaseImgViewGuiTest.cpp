@@ -281,7 +281,30 @@ TEST_F(BasePane, PrintedPageCarriesTheFramesScreenshotInTilesElseTheReport) {
     EXPECT_EQ(at(page.ConvertToImage(), 1240, 1754), *wxBLACK);
 }
 
-TEST_F(BasePane, PrintPageHeaderNamesTheDocument) {
+TEST_F(BasePane, PrintPageFontIsNinePointsOnPaperAndTheHeaderNamesTheDocument) {
+    // A4 at 300 dpi: the font is sized once for the printer (38 pixels an em), not scaled by
+    // the resolution a second time (about 156).
+    wxBitmap page(2480, 400, 24);
+    v3d::image::PrintPageMetrics m;
+    {
+        wxMemoryDC dc(page);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        const std::string header = "DATA NAME:[x]";
+        m = v3d::CBaseImgView::SetupPrintPage(dc, 2480, 3508, 300, 300, &header);
+    }
+    EXPECT_EQ(m.fontPixels, 38);
+    EXPECT_GT(m.charHeight, 30);
+    EXPECT_LT(m.charHeight, 70);
+    EXPECT_EQ(m.textTop, m.topMargin + m.charHeight);
+    const wxImage header = page.ConvertToImage();
+    int ink = 0;
+    for (int y = m.topMargin; y < m.topMargin + m.charHeight; ++y)
+        for (int x = m.textLeft; x < m.textLeft + 20 * m.charWidth; ++x)
+            ink += header.GetRed(x, y) < 128;
+    EXPECT_GT(ink, 100);
+    EXPECT_EQ(at(header, m.textLeft - 2, m.topMargin + m.charHeight / 2), *wxWHITE);
+
     doc.SetTitle("sample");
     EXPECT_EQ(view->PrintHeader(), "DATA NAME:[sample]");
     doc.SetPathName("/data/a.vv3");
