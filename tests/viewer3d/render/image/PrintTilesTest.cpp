@@ -17,18 +17,12 @@ void expectExactCover(const RECT& dest, const std::vector<im::PrintTile>& tiles,
     const int w = dest.right - dest.left, h = dest.bottom - dest.top;
     std::vector<unsigned char> hits(static_cast<size_t>(w) * h, 0);
     for (const auto& t : tiles) {
-        ASSERT_LE(t.dest.right - t.dest.left, limit);
-        ASSERT_LE(t.dest.bottom - t.dest.top, limit);
-        ASSERT_GE(t.dest.left, dest.left);
-        ASSERT_LE(t.dest.right, dest.right);
-        ASSERT_GE(t.dest.top, dest.top);
-        ASSERT_LE(t.dest.bottom, dest.bottom);
-        ASSERT_GT(t.source.right, t.source.left);
-        ASSERT_GT(t.source.bottom, t.source.top);
-        ASSERT_GE(t.source.left, 0);
-        ASSERT_GE(t.source.top, 0);
-        ASSERT_LE(t.source.right, bw);
-        ASSERT_LE(t.source.bottom, bh);
+        ASSERT_TRUE(t.dest.right - t.dest.left <= limit && t.dest.bottom - t.dest.top <= limit);
+        ASSERT_TRUE(t.dest.left >= dest.left && t.dest.right <= dest.right && t.dest.top >= dest.top &&
+                    t.dest.bottom <= dest.bottom);
+        ASSERT_TRUE(t.source.left >= 0 && t.source.top >= 0 && t.source.right <= bw &&
+                    t.source.bottom <= bh && t.source.right > t.source.left &&
+                    t.source.bottom > t.source.top);
         for (int y = t.dest.top; y < t.dest.bottom; ++y)
             for (int x = t.dest.left; x < t.dest.right; ++x)
                 ++hits[static_cast<size_t>(y - dest.top) * w + (x - dest.left)];
