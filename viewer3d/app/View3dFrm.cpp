@@ -135,8 +135,26 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
             Doc()->SaveMeasuredData(this);
     });
     OnUpdateUI(32798, [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->ScreenMode() == 1); });
-    OnCommand(32855, [this] { PrintReport(this, false); });
-    OnCommand(32856, [this] { PrintReport(this, true); });
+    // Print and Print Preview go to the printing pane; the screenshot commands capture the main
+    // window first, the view commands drop a waiting screenshot so the report is printed.
+    OnCommand(57607, [this] { OnFilePrint(false); });
+    OnCommand(57609, [this] { OnFilePrint(true); });
+    OnCommand(32853, [this] {
+        if (CaptureScreenshot())
+            OnFilePrint(false);
+    });
+    OnCommand(32854, [this] {
+        if (CaptureScreenshot())
+            OnFilePrint(true);
+    });
+    OnCommand(32855, [this] {
+        ClearScreenshot();
+        OnFilePrint(false);
+    });
+    OnCommand(32856, [this] {
+        ClearScreenshot();
+        OnFilePrint(true);
+    });
     OnCommand(32812, &CView3dFrm::OnSave);
     OnCommand(32813, &CView3dFrm::OnSaveAs);
     OnCommand(32814, &CView3dFrm::OnSplitSave);

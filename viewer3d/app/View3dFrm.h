@@ -7,11 +7,13 @@
 
 #include "platform/GlobalMemory.h"
 #include "ui/RoutedFrame.h"
+#include "viewer3d/render/BaseImgView.h"
 
 #include <array>
 #include <memory>
 #include <string>
 
+class wxBitmap;
 class wxToolBar;
 class wxBoxSizer;
 
@@ -39,7 +41,7 @@ constexpr size_t kCalibResultBytes = 30;
 // The idle tick to the image view of the active document frame (lParam = idle count).
 constexpr UINT WM_IDLE_TICK = 0x603;
 
-class CView3dFrm : public ui::RoutedMdiChildFrame {
+class CView3dFrm : public ui::RoutedMdiChildFrame, public v3d::PrintPageSource {
 public:
     // The frame takes the document. Pane sizes come from the active document frame when there is
     // one, else from the settings.
@@ -73,6 +75,18 @@ public:
     // client area); false when the view is missing or drew nothing.
     bool RenderPaneToImage(int role, class wxImage* image) const;
 
+    // Printing (View3dFrmPrint.cpp): Print and Print Preview go to the pane of role 7 on the
+    // measurement screen, else role 2, which prints the screenshot waiting here or the report.
+    void OnFilePrint(bool preview);
+    // Captures the main window as the screenshot to print (false: none could be taken).
+    bool CaptureScreenshot();
+    void SetScreenshot(const wxBitmap& shot);
+    void ClearScreenshot();
+    const wxBitmap* PrintScreenshot() const override;
+    void PrintReport(wxDC& dc, int pageWidth, int pageHeight, int dpiX, int dpiY) override;
+    void BeginPrinting() override;
+    void EndPrinting() override;
+
     LRESULT OnCalibResult(WPARAM block, LPARAM);
     CCalibFrm* CalibWindow() const { return calib_; }
 
@@ -96,6 +110,7 @@ private:
     wxBoxSizer* barSizer_ = nullptr;
     std::array<int, 4> widths_{};
     std::array<int, 7> heights_{};
+    std::unique_ptr<wxBitmap> screenshot_; // a captured main window waiting to be printed
 };
 
 } // namespace brx
