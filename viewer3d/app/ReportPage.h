@@ -27,10 +27,3 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
 
 } // namespace brx
 
-namespace brx {
-
-// Prints the report page of the frame's shown screen (preview: in a preview window); false when
-// nothing was printed or shown.
-bool PrintReport(CView3dFrm* frame, bool preview);
-
-} // namespace brx
