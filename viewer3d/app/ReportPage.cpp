@@ -15,7 +15,6 @@
 
 #include <wx/dc.h>
 #include <wx/image.h>
-#include <wx/print.h>
 
 #include <cstdio>
 #include <cstdlib>
