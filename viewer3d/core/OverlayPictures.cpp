@@ -87,75 +87,51 @@ HDIB MakeSlicePicture(HDIB height, double level) {
     return slice;
 }
 
-void ExtractBoundary(HDIB picture) {
-    GlobalLockGuard lock(picture);
-    if (!lock || DibGetBitCount(lock.get()) != 8)
-        return;
-    const int w = DibGetWidth(lock.get()), h = std::abs(static_cast<int>(DibGetHeight(lock.get())));
-    if (w <= 0 || h <= 0)
-        return;
-    std::vector<int> in(static_cast<size_t>(w) * h), out(in.size(), 0);
-    for (int y = 0; y < h; ++y)
-        DibReadRow(in.data() + static_cast<size_t>(y) * w, lock.get(), 0, y, w);
-    auto at = [&](int x, int y) {
-        // The outermost rows and columns count as clear.
-        if (x <= 0 || y <= 0 || x >= w - 1 || y >= h - 1)
-            return 0;
-        return in[static_cast<size_t>(y) * w + x];
-    };
-    for (int y = 1; y < h - 1; ++y)
-        for (int x = 1; x < w - 1; ++x) {
-            if (!at(x, y))
-                continue;
-            bool edge = false;
-            for (int dy = -1; dy <= 1 && !edge; ++dy)
-                for (int dx = -1; dx <= 1; ++dx)
-                    if ((dx || dy) && !at(x + dx, y + dy)) {
-                        edge = true;
-                        break;
-                    }
-            out[static_cast<size_t>(y) * w + x] = edge ? 255 : 0;
-        }
-    for (int y = 0; y < h; ++y)
-        DibWriteRow(out.data() + static_cast<size_t>(y) * w, lock.get(), 0, y, w);
-}
-
 HDIB MakeContourPicture(HDIB height, int count, int minLevel, int maxLevel) {
+    GlobalLockGuard in(height);
     int w = 0, h = 0;
-    {
-        GlobalLockGuard in(height);
-        if (!in || !heightSize(in.get(), &w, &h) || count < 1)
-            return nullptr;
-    }
+    if (!in || !heightSize(in.get(), &w, &h) || count < 1)
+        return nullptr;
     HDIB picture = DibCreate(w, h, kKindRgb24);
     if (!picture)
         return nullptr;
+    // All levels in one pass. With L(v) the number of levels at or below v, a pixel lies in the
+    // region of level k when k <= L(v), and on its outline when, besides, a neighbour has
+    // L < k; the outermost rows and columns count as outside every region (L = 0). So a pixel
+    // takes the colours of the levels a < k <= b, with b its own L and a the least L around it.
     const double step = (static_cast<double>(maxLevel) - minLevel) / (count + 1);
-    std::vector<int> row(static_cast<size_t>(w));
-    for (int k = 1; k <= count; ++k) {
-        HDIB outline = MakeSlicePicture(height, minLevel + k * step);
-        if (!outline) {
-            GlobalFree(picture);
-            return nullptr;
+    const int samples = DibGetBitCount(in.get()) == 8 ? 256 : 65536;
+    std::vector<int> levelsAt(static_cast<size_t>(samples));
+    for (int v = 0, k = 0; v < samples; ++v) {
+        while (k < count && v >= minLevel + (k + 1) * step)
+            ++k;
+        levelsAt[v] = k;
+    }
+    std::vector<COLORREF> colour(static_cast<size_t>(count) + 1, 0);
+    for (int k = 1; k <= count; ++k)
+        colour[k] = ContourColour(k, count, minLevel, maxLevel);
+    std::vector<int> grid(static_cast<size_t>(w) * h, 0), row(static_cast<size_t>(w));
+    for (int y = 1; y < h - 1; ++y) {
+        DibReadRow(row.data(), in.get(), 0, y, w);
+        for (int x = 1; x < w - 1; ++x)
+            grid[static_cast<size_t>(y) * w + x] = levelsAt[std::clamp(row[x], 0, samples - 1)];
+    }
+    GlobalLockGuard out(picture);
+    for (int y = 1; y < h - 1; ++y) {
+        BYTE* px = rgbRow(out.get(), y);
+        for (int x = 1; x < w - 1; ++x) {
+            const int b = grid[static_cast<size_t>(y) * w + x];
+            int a = b;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    a = std::min(a, grid[static_cast<size_t>(y + dy) * w + x + dx]);
+            COLORREF c = 0;
+            for (int k = a + 1; k <= b; ++k)
+                c |= colour[k];
+            px[3 * x] = GetBValue(c);
+            px[3 * x + 1] = GetGValue(c);
+            px[3 * x + 2] = GetRValue(c);
         }
-        ExtractBoundary(outline);
-        const COLORREF c = ContourColour(k, count, minLevel, maxLevel);
-        {
-            GlobalLockGuard o(outline);
-            GlobalLockGuard p(picture);
-            for (int y = 0; y < h; ++y) {
-                DibReadRow(row.data(), o.get(), 0, y, w);
-                BYTE* px = rgbRow(p.get(), y);
-                for (int x = 0; x < w; ++x, px += 3)
-                    if (row[x]) {
-                        // The first level is laid on black; later ones add their colour.
-                        px[0] = static_cast<BYTE>(px[0] | GetBValue(c));
-                        px[1] = static_cast<BYTE>(px[1] | GetGValue(c));
-                        px[2] = static_cast<BYTE>(px[2] | GetRValue(c));
-                    }
-            }
-        }
-        GlobalFree(outline);
     }
     return picture;
 }

@@ -29,15 +29,11 @@ COLORREF ContourColour(int k, int count, int minLevel, int maxLevel);
 // 0 elsewhere. Null for a missing image, another depth than 8 or 16 bits, or refused memory.
 HDIB MakeSlicePicture(HDIB height, double level);
 
-// The outline of the set (non-zero) pixels of an 8-bit picture, in place: a set pixel stays set
-// when one of its eight neighbours is clear; the outermost rows and columns are cleared first,
-// so regions that reach the border are closed along it.
-void ExtractBoundary(HDIB picture);
-
 // A 24-bit picture of the height image's size, black but for the contour lines: for each level
 // k = 1..count at minLevel + k x (maxLevel - minLevel) / (count + 1), the outline of the region at
-// or above it (ExtractBoundary) in ContourColour(k); where outlines of several levels meet,
-// their colours are ORed. Null for a missing image, another depth than 8 or 16 bits, a count
+// or above it in ContourColour(k): the region's pixels with one of their eight neighbours outside
+// it, the outermost rows and columns counting as outside (so regions that reach the border are
+// closed along it). Where outlines of several levels meet, their colours are ORed. Null for a missing image, another depth than 8 or 16 bits, a count
 // below 1 or refused memory.
 HDIB MakeContourPicture(HDIB height, int count, int minLevel, int maxLevel);
 
