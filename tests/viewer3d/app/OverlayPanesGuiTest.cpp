@@ -96,4 +96,16 @@ TEST(OverlayPanesGui, OpenedHeightFileShowsContoursAndTheRedSliceInTheirPanes) {
             red += s.GetRed(x, y) == 255 && s.GetGreen(x, y) == 0;
     const double disc = 3.14159 * radius * radius;
     EXPECT_NEAR(red, disc, disc * 0.25);
+
+    // A higher slice level (three quarters of the range: heights above 15, a radius of 5) makes a
+    // smaller disc from the picture the document keeps for the pane.
+    brx::CView3dDoc* doc = frame->Doc();
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->SetSliceLevel(doc->GetPitch(2) * (doc->maxLevel - doc->minLevel) * 0.75), 1);
+    const wxImage s2 = drawPane(slice);
+    int red2 = 0;
+    for (int y = sr.top; y < sr.bottom; ++y)
+        for (int x = sr.left; x < sr.right; ++x)
+            red2 += s2.GetRed(x, y) == 255 && s2.GetGreen(x, y) == 0;
+    EXPECT_NEAR(red2, disc / 4, disc / 4 * 0.35);
 }
