@@ -5,6 +5,7 @@
 #include "viewer3d/core/View3dData.h"
 
 #include <cstdlib>
+#include <functional>
 
 namespace v3d {
 
@@ -27,17 +28,11 @@ void replace(HDIB& slot, HDIB next) {
     slot = next;
 }
 
-} // namespace
-
-HDIB View3dData::ResampleImage(HDIB source, int /*type*/, int width, int height) {
-    return ResampleDib(source, width, height);
-}
-
 // The height display image fitted for a pane, made again while it is flagged stale or none is
 // kept.
-static HDIB overlayCache(View3dData& d, const RECT* target, HDIB& cache, int& stale,
-                         const std::function<bool(RECT*)>& paneArea,
-                         const std::function<HDIB(HDIB, int, int)>& resample, bool* noMemory) {
+HDIB overlayCache(View3dData& d, const RECT* target, HDIB& cache, int& stale,
+                  const std::function<bool(RECT*)>& paneArea,
+                  const std::function<HDIB(HDIB, int, int)>& resample, bool* noMemory) {
     *noMemory = false;
     int iw = 0, ih = 0;
     if (!sizeOf(d.heightDisplay, &iw, &ih))
@@ -62,6 +57,12 @@ static HDIB overlayCache(View3dData& d, const RECT* target, HDIB& cache, int& st
     replace(cache, next);
     stale = 0;
     return cache;
+}
+
+} // namespace
+
+HDIB View3dData::ResampleImage(HDIB source, int /*type*/, int width, int height) {
+    return ResampleDib(source, width, height);
 }
 
 int View3dData::BuildContourImage(const RECT* target) {
