@@ -6,7 +6,6 @@
 #include "viewer3d/app/GraphVw.h"
 #include "viewer3d/app/ImageVw.h"
 #include "viewer3d/app/MeasurePanes.h"
-#include "viewer3d/app/StandInView.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/Dib.h"
@@ -136,22 +135,19 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
         page.drawn[0] = !isEmpty(fit);
         drawRegion(dc, dynamic_cast<CImageVw*>(frame->GetPaneWindow(0)), fit, w, h);
 
-        if (auto* contour = dynamic_cast<CStandInView*>(frame->GetPaneWindow(1))) {
-            bool owned = false;
-            HDIB picture = contour->PictureOfRole(&owned);
-            page.drawn[1] = !isEmpty(drawFitted(dc, picture, page.cells.cell[1]));
-            if (owned)
-                GlobalFree(picture);
-        }
+        // The contour and slice pictures are made for their cells; the panes are flagged to make
+        // theirs again at their next paint.
+        doc->contourStale = 1;
+        if (doc->BuildContourImage(&page.cells.cell[1]))
+            page.drawn[1] = !isEmpty(drawFitted(dc, doc->contourOverlay, page.cells.cell[1]));
+        doc->contourStale = 1;
         caption(format(2025, static_cast<int>(doc->GetViewState()->contourCount)), page.cells.cell[1]);
-        if (auto* slice = dynamic_cast<CStandInView*>(frame->GetPaneWindow(2))) {
-            bool owned = false;
-            HDIB picture = slice->PictureOfRole(&owned);
-            drawRed(dc, picture, page.cells.cell[2]);
-            page.drawn[2] = picture != nullptr;
-            if (owned)
-                GlobalFree(picture);
+        doc->binaryStale = 1;
+        if (doc->BuildBinaryImage(&page.cells.cell[2])) {
+            drawRed(dc, doc->binaryOverlay, page.cells.cell[2]);
+            page.drawn[2] = true;
         }
+        doc->binaryStale = 1;
         caption(format(2024, doc->GetViewState()->sliceLevel), page.cells.cell[2]);
 
         // The 3D scene as the view renders it off screen, with the page's own copy.

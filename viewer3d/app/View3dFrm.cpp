@@ -264,7 +264,17 @@ void CView3dFrm::buildPanes() {
         case 6:
             v = new CAnalysisVw(parent);
             break;
-        default: // the contour and slice pictures
+        case 1:
+        case 2: {
+            // The contour picture on black, the slice picture in red.
+            auto* pane = new v3d::CBaseImgView(parent);
+            pane->contentKind = static_cast<int16_t>(role);
+            if (role == 1)
+                pane->backgroundColour = RGB(0, 0, 0);
+            v = pane;
+            break;
+        }
+        default: // no role of its own: the stand-in draws nothing
             v = new CStandInView(parent, role);
             break;
         }

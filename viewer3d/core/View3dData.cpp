@@ -448,6 +448,8 @@ void View3dData::DeleteContents() {
     freeDib(profileDisplay);
     freeDib(binaryOverlay);
     freeDib(contourOverlay);
+    freeDib(binaryCache);
+    freeDib(contourCache);
     texturePalette.DeleteObject();
     freeDib(height_);
     freeDib(heightDisplay);

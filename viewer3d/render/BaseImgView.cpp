@@ -320,12 +320,19 @@ void CBaseImgView::OnDraw(wxDC& dc) {
         RECT src{0, 0, w, h};
         v3d::DibDraw(&target, &fit, picture, &src, nullptr);
     } else {
-        // The document builds the overlay pictures; a pane shows the one it holds, rebuilt by
-        // the document when the pane changed size by more than a tenth.
+        // The document builds the overlay pictures for the fitted rectangle; a pane shows the
+        // one it holds, rebuilt when flagged or when the pane changed size by more than a tenth.
         HDIB overlay = contentKind == 1 ? d->contourOverlay : d->binaryOverlay;
         int& stale = contentKind == 1 ? d->contourStale : d->binaryStale;
         if (image::OverlayNeedsRebuild(overlay != nullptr, stale != 0, imageRect, fit))
             stale = 1;
+        if (stale || !overlay) {
+            if (contentKind == 1)
+                d->BuildContourImage(&fit);
+            else
+                d->BuildBinaryImage(&fit);
+            overlay = contentKind == 1 ? d->contourOverlay : d->binaryOverlay;
+        }
         if (overlay) {
             const int fw = fit.right - fit.left, fh = fit.bottom - fit.top;
             if (contentKind == 2) {

@@ -18,8 +18,8 @@ namespace {
 struct Recorder : View3dData {
     int contours = 0, binaries = 0, profiles = 0, roughness = 0;
     std::vector<int> released;
-    void BuildContourImage() override { ++contours; }
-    void BuildBinaryImage() override { ++binaries; }
+    int BuildContourImage(const RECT*) override { return ++contours, 1; }
+    int BuildBinaryImage(const RECT*) override { return ++binaries, 1; }
     void ExtractProfile(int) override { ++profiles; }
     void ComputeRoughness() override { ++roughness; }
     void ReleaseGlLists(int32_t first, int32_t count) override {

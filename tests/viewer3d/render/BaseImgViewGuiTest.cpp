@@ -1,8 +1,8 @@
 // The base 2D pane painted into a bitmap: the colour image fitted in place on the background,
-// the slice picture in red, background only for other kinds and missing images, and the
-// overlay kept or flagged for a rebuild as the pane is resized. The pane's own pieces: the
-// crawling patterns from the bundle, its edit menu, its copy, and a printed page carrying the
-// screenshot of the frame that holds it.
+// the slice picture the document makes for the pane in red, background only for other kinds and
+// missing images, and the overlay kept or made again as the pane is resized. The pane's own
+// pieces: the crawling patterns from the bundle, its edit menu, its copy, and a printed page
+// carrying the screenshot of the frame that holds it.
 #include "ui/Document.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "ui/testing/GuiTest.h"
@@ -127,11 +127,11 @@ TEST_F(BasePane, ColourImageIsFittedInPlaceOnTheBackground) {
 
 TEST_F(BasePane, SlicePictureShowsRedAndAMissingPictureLeavesTheBackground) {
     view->contentKind = 2;
-    doc.heightDisplay = v3d::DibCreate(100, 100, v3d::kKindGrey8);
-    EXPECT_EQ(at(paint(300, 200), 100, 100), *wxWHITE); // no slice picture yet
-    EXPECT_EQ(doc.binaryStale, 1);                      // the document is asked for one
-    doc.binaryOverlay = halves8(100, 100);
+    // Heights 255 in the left half, 0 in the right; the slice at 128 takes the left half.
+    doc.heightDisplay = halves8(100, 100);
+    doc.GetViewState()->sliceLevel = 128.0;
     const wxImage i = paint(300, 200);
+    EXPECT_EQ(doc.binaryStale, 0); // the document made the picture for the pane
     EXPECT_EQ(at(i, 100, 100), wxColour(255, 0, 0));
     EXPECT_EQ(at(i, 200, 100), wxColour(0, 0, 0));
     EXPECT_EQ(at(i, 20, 100), *wxWHITE);
@@ -142,18 +142,23 @@ TEST_F(BasePane, SlicePictureShowsRedAndAMissingPictureLeavesTheBackground) {
     EXPECT_EQ(at(paint(300, 200), 100, 100), *wxWHITE);
 }
 
-TEST_F(BasePane, ContourPictureIsKeptForSmallResizesAndFlaggedForLargeOnes) {
+TEST_F(BasePane, ContourPictureIsKeptForSmallResizesAndMadeAgainForLargeOnes) {
     view->contentKind = 1;
-    doc.heightDisplay = v3d::DibCreate(100, 100, v3d::kKindGrey8);
-    doc.contourOverlay = halves8(100, 100);
+    doc.heightDisplay = halves8(100, 100);
+    auto cacheWidth = [&] {
+        GlobalLockGuard lock(doc.contourCache);
+        return lock ? static_cast<int>(v3d::DibGetWidth(lock.get())) : 0;
+    };
     paint(500, 500);
-    doc.contourStale = 0;
-    paint(540, 540);
     EXPECT_EQ(doc.contourStale, 0);
+    EXPECT_EQ(cacheWidth(), 500);
+    paint(540, 540); // within a tenth: the picture is stretched
+    EXPECT_EQ(cacheWidth(), 500);
     paint(500, 500);
-    EXPECT_EQ(doc.contourStale, 0);
+    EXPECT_EQ(cacheWidth(), 500);
     paint(560, 560); // more than a tenth wider than the rectangle it was made for
-    EXPECT_EQ(doc.contourStale, 1);
+    EXPECT_EQ(cacheWidth(), 560);
+    EXPECT_EQ(doc.contourStale, 0);
 }
 
 TEST_F(BasePane, PatternBrushesLoadFromTheBundleAsTheEightCrawlingStripes) {
