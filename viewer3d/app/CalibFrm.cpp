@@ -7,7 +7,7 @@
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/app/MainFrame.h"
-#include "viewer3d/app/StandInView.h"
+#include "viewer3d/render/image/ImageGeometry.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/CalibMeasure.h"
 #include "viewer3d/core/Dib.h"
@@ -93,8 +93,8 @@ void CCalibVw::ZoomOut() {
 void CCalibVw::Fit() {
     const wxSize s = imageSize(Doc() ? Doc()->Image() : nullptr);
     const wxSize c = GetClientSize();
-    const RECT fit = CalcFitRect(s.x, s.y, c.x, c.y);
-    if (s.x > 0 && fit.right > fit.left)
+    RECT fit{};
+    if (v3d::image::CalcFitRect(s.x, s.y, c.x, c.y, &fit) && s.x > 0 && fit.right > fit.left)
         SetZoom(int(double(fit.right - fit.left) / s.x * 100));
 }
 

@@ -9,7 +9,6 @@
 #include "ui/StatusBar.h"
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
-#include "viewer3d/app/StandInView.h"
 #include "viewer3d/app/View3dApp.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"

@@ -16,7 +16,6 @@
 #include "viewer3d/app/ImageVw.h"
 #include "viewer3d/app/MeasurePanes.h"
 #include "viewer3d/app/ReportPage.h"
-#include "viewer3d/app/StandInView.h"
 #include "viewer3d/app/View3dApp.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/core/Dib.h"
@@ -274,9 +273,8 @@ void CView3dFrm::buildPanes() {
             v = pane;
             break;
         }
-        default: // no role of its own: the stand-in draws nothing
-            v = new CStandInView(parent, role);
-            break;
+        default: // every pane role made here has its view above
+            return static_cast<ui::CanvasView*>(nullptr);
         }
         v->SetDocument(GetDocument());
         views_[role] = v;
@@ -531,8 +529,6 @@ bool CView3dFrm::RenderPaneToImage(int role, wxImage* image) const {
     RECT r{};
     if (auto* pane = dynamic_cast<v3d::CBaseImgView*>(view))
         r = pane->imageRect;
-    else if (auto* standIn = dynamic_cast<CStandInView*>(view))
-        r = standIn->LastImageRect();
     if (role == 3 || role == 4 || role == 7)
         r = RECT{0, 0, size.x, size.y};
     if (r.right <= r.left || r.bottom <= r.top)
