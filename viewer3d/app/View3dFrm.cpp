@@ -138,6 +138,8 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
     // window first, the view commands drop a waiting screenshot so the report is printed.
     OnCommand(57607, [this] { OnFilePrint(false); });
     OnCommand(57609, [this] { OnFilePrint(true); });
+    OnCommand(32841, &CView3dFrm::OnScreenshotToFile);
+    OnCommand(32842, &CView3dFrm::OnScreenshotToClipboard);
     OnCommand(32853, [this] {
         if (CaptureScreenshot())
             OnFilePrint(false);

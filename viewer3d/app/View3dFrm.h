@@ -80,6 +80,11 @@ public:
     void OnFilePrint(bool preview);
     // Captures the main window as the screenshot to print (false: none could be taken).
     bool CaptureScreenshot();
+    // The main window as it shows on its screen, cut to the screen; a null bitmap when none.
+    wxBitmap GrabMainWindow() const;
+    // The main window's picture saved as a bitmap file (32841) or put on the clipboard (32842).
+    void OnScreenshotToFile();
+    void OnScreenshotToClipboard();
     void SetScreenshot(const wxBitmap& shot);
     void ClearScreenshot();
     const wxBitmap* PrintScreenshot() const override;

@@ -6,8 +6,12 @@
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/render/BaseImgView.h"
 #include "viewer3d/render/View3dView.h"
+#include "viewer3d/measure/gui/ScreenBitmapFile.h"
+#include "ui/Services.h"
+#include "ui/resources/ResourceRegistry.h"
 
 #include <wx/bitmap.h>
+#include <wx/clipbrd.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/display.h>
@@ -26,25 +30,58 @@ void CView3dFrm::OnFilePrint(bool preview) {
         v3d::CBaseImgView::RunPrint(this, this, preview); // the pane of the role is not a 2D pane yet
 }
 
-bool CView3dFrm::CaptureScreenshot() {
+wxBitmap CView3dFrm::GrabMainWindow() const {
     wxWindow* top = main_;
     if (!top)
-        return false;
+        return wxBitmap();
     // The main window's rectangle cut to its screen.
     const int index = wxDisplay::GetFromWindow(top);
     const wxRect screen = wxDisplay(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index)).GetGeometry();
     const wxRect area = top->GetScreenRect().Intersect(screen);
     if (area.IsEmpty())
-        return false;
+        return wxBitmap();
     wxBitmap shot(area.width, area.height, 24);
-    {
-        wxScreenDC from;
-        wxMemoryDC to(shot);
-        if (!to.Blit(0, 0, area.width, area.height, &from, area.x, area.y))
-            return false;
-    }
+    wxScreenDC from;
+    wxMemoryDC to(shot);
+    if (!to.Blit(0, 0, area.width, area.height, &from, area.x, area.y))
+        return wxBitmap();
+    to.SelectObject(wxNullBitmap);
+    return shot;
+}
+
+bool CView3dFrm::CaptureScreenshot() {
+    const wxBitmap shot = GrabMainWindow();
+    if (!shot.IsOk())
+        return false;
     SetScreenshot(shot);
     return true;
+}
+
+void CView3dFrm::OnScreenshotToClipboard() {
+    const wxBitmap shot = GrabMainWindow();
+    if (!shot.IsOk() || !wxTheClipboard->Open())
+        return;
+    wxTheClipboard->SetData(new wxBitmapDataObject(shot));
+    wxTheClipboard->Close();
+}
+
+void CView3dFrm::OnScreenshotToFile() {
+    // Taken before the save dialog covers the window.
+    const wxBitmap shot = GrabMainWindow();
+    if (!shot.IsOk())
+        return;
+    const auto& r = ui::Resources();
+    ui::FileDialogRequest request;
+    request.open = false;
+    request.filter = r.LoadString(1008) + "|" + r.LoadString(1009);
+    const ui::FileDialogResult chosen = ui::RunFileDialog(this, request);
+    if (chosen.paths.empty())
+        return;
+    std::string path = chosen.paths.front();
+    const size_t slash = path.find_last_of('/'), dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        path += ".bmp"; // a name without an extension still gives a bitmap file
+    v3d::SaveBitmapAsBmp(shot, path);
 }
 
 void CView3dFrm::SetScreenshot(const wxBitmap& shot) {

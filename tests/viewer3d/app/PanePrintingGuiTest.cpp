@@ -2,6 +2,7 @@
 // printing pane, whose preview window carries its preview flag; the page shows the frame's
 // screenshot while one waits, else the report; the view commands drop a waiting screenshot and
 // the screenshot commands capture the main window. Pages are drawn into memory bitmaps.
+#include "ui/Services.h"
 #include "ViewerTestSupport.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/testing/GuiTest.h"
@@ -13,6 +14,10 @@
 #include "viewer3d/render/image/PrintTiles.h"
 
 #include <gtest/gtest.h>
+
+#include <wx/filename.h>
+
+#include <wx/clipbrd.h>
 #include <wx/dcmemory.h>
 #include <wx/display.h>
 #include <wx/image.h>
@@ -133,6 +138,27 @@ TEST_F(PanePrintingGui, ViewPreviewDropsTheScreenshotAndPrintsTheReportAndCaptur
     const wxRect expected = main->GetScreenRect().Intersect(wxDisplay(0u).GetGeometry());
     ASSERT_NE(frame_->PrintScreenshot(), nullptr);
     EXPECT_EQ(frame_->PrintScreenshot()->GetSize(), expected.GetSize());
+
+    // The screenshot as a bitmap file (a name without extension gets ".bmp") and on the clipboard.
+    const std::string shotPath = wxFileName::CreateTempFileName("brx-shot").utf8_string();
+    auto previous = ui::SetFileDialogService([&](wxWindow*, const ui::FileDialogRequest&) {
+        ui::FileDialogResult r;
+        r.paths.push_back(shotPath + "-saved");
+        return r;
+    });
+    EXPECT_TRUE(frame_->HandleCommand(32841));
+    ui::SetFileDialogService(previous);
+    wxImage saved;
+    ASSERT_TRUE(saved.LoadFile(shotPath + "-saved.bmp", wxBITMAP_TYPE_BMP));
+    EXPECT_EQ(saved.GetSize(), expected.GetSize());
+    wxRemoveFile(shotPath + "-saved.bmp");
+    wxRemoveFile(shotPath);
+    EXPECT_TRUE(frame_->HandleCommand(32842));
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxBitmapDataObject onClipboard;
+    EXPECT_TRUE(wxTheClipboard->GetData(onClipboard));
+    wxTheClipboard->Close();
+    EXPECT_EQ(onClipboard.GetBitmap().GetSize(), expected.GetSize());
 
     // Print preview of the screenshot: captured again, shown in a preview window.
     EXPECT_TRUE(frame_->HandleCommand(32854));
