@@ -337,9 +337,7 @@ int CMultiView::CaptureAndSave(const std::string& path) {
 }
 
 void CMultiView::OpenLensPort() {
-    if (m_lensPort.IsOpen())
-        m_lensPort.Close();
-    m_lensPort.Open(m_comm.lensPort, 6, 0, 0, 1, 0);
+    m_lensPort.Open(m_comm.lensPort);
 }
 
 void CMultiView::OnActivateView(bool activate, ui::View* activated, ui::View*) {
@@ -349,34 +347,13 @@ void CMultiView::OnActivateView(bool activate, ui::View* activated, ui::View*) {
     if (activate && activated == this) {
         OpenLensPort();
         m_timers.SetTimer(kLensTimer, 1000);
-    } else if (m_lensPort.IsOpen()) {
+    } else {
         m_lensPort.Close();
     }
 }
 
 int CMultiView::ReadLensState(int* lens, double* zoom) {
-    if (!m_lensPort.IsOpen()) {
-        // Reopened at once; the next poll reads (the UI thread never sleeps a second here).
-        OpenLensPort();
-        return 0;
-    }
-    COMSTAT status{};
-    m_lensPort.ClearError(&status);
-    if (status.cbInQue == 0)
-        return 0;
-    BYTE buffer[257] = {};
-    const int n = m_lensPort.Read(buffer, sizeof buffer);
-    if (n > 0) {
-        DecodeLensZoomByte(buffer[n - 1], *lens, *zoom);
-        return 1;
-    }
-    if (n == -1) {
-        m_lensPort.Close();
-        OpenLensPort();
-        if (!m_lensPort.IsOpen())
-            m_lensPort.Close();
-    }
-    return 0;
+    return m_lensPort.ReadLensState(lens, zoom);
 }
 
 void CMultiView::OnLensTimer() {

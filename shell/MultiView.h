@@ -4,12 +4,12 @@
 // and takes still pictures into files.
 #pragma once
 
-#include "devices/serial/SerialPort.h"
 #include "devices/serial/XyTblCtrl.h"
 #include "platform/GlobalMemory.h"
 #include "shell/core/CaptureSettings.h"
 #include "devices/serial/ControllerSettings.h"
 #include "shell/CalibLine.h"
+#include "shell/core/LensPort.h"
 #include "ui/TemplateWindow.h"
 #include "ui/Timers.h"
 
@@ -106,7 +106,7 @@ private:
     int m_nLensPolls = 0;
     HDIB m_hLastGood = nullptr;
     CXyTblCtrl m_xy;
-    CSerialPort m_lensPort;
+    CLensPort m_lensPort;
     ui::WindowTimers m_timers;
     CZCalibrationDialog* m_pZCalibDlg = nullptr;
     CCalibLine m_calibLine;

@@ -73,8 +73,7 @@ CVossaLiveView::CVossaLiveView() : ui::FormView(268), m_timers(this) {
 
 CVossaLiveView::~CVossaLiveView() {
     m_timers.KillTimer(kVossaLensTimer);
-    if (m_lensPort.IsOpen())
-        m_lensPort.Close();
+    m_lensPort.Close();
     if (m_hLastGood)
         GlobalFree(m_hLastGood);
 }
@@ -338,9 +337,7 @@ void CVossaLiveView::OnToggleScale(int which) {
 // ---- lens port ---------------------------------------------------------------------------------
 
 void CVossaLiveView::OpenLensPort() {
-    if (m_lensPort.IsOpen())
-        m_lensPort.Close();
-    m_lensPort.Open(m_nLensPort, 6, 0, 0, 1, 0);
+    m_lensPort.Open(m_nLensPort);
 }
 
 void CVossaLiveView::OnActivateView(bool activate, ui::View* activated, ui::View*) {
@@ -352,33 +349,13 @@ void CVossaLiveView::OnActivateView(bool activate, ui::View* activated, ui::View
     if (activate && activated == this) {
         OpenLensPort();
         m_timers.SetTimer(kVossaLensTimer, 1000);
-    } else if (m_lensPort.IsOpen()) {
+    } else {
         m_lensPort.Close();
     }
 }
 
 int CVossaLiveView::ReadLensState(int* lens, double* zoom) {
-    if (!m_lensPort.IsOpen()) {
-        OpenLensPort(); // the next poll reads; the UI thread does not wait a second here
-        return 0;
-    }
-    COMSTAT status{};
-    m_lensPort.ClearError(&status);
-    if (status.cbInQue == 0)
-        return 0;
-    BYTE buffer[257] = {};
-    const int n = m_lensPort.Read(buffer, sizeof buffer);
-    if (n > 0) {
-        DecodeLensZoomByte(buffer[n - 1], *lens, *zoom);
-        return 1;
-    }
-    if (n == -1) {
-        m_lensPort.Close();
-        OpenLensPort();
-        if (!m_lensPort.IsOpen())
-            m_lensPort.Close();
-    }
-    return 0;
+    return m_lensPort.ReadLensState(lens, zoom);
 }
 
 void CVossaLiveView::OnLensTimer() {

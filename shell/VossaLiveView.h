@@ -6,9 +6,9 @@
 // of the XY calibration.
 #pragma once
 
-#include "devices/serial/SerialPort.h"
 #include "shell/CalibLine.h"
 #include "platform/GlobalMemory.h"
+#include "shell/core/LensPort.h"
 #include "ui/TemplateWindow.h"
 #include "ui/Timers.h"
 
@@ -106,7 +106,7 @@ private:
     VossaStepTimes m_times;
     int m_nLensPort = 1;
     int m_nLensPolls = 0;
-    CSerialPort m_lensPort;
+    CLensPort m_lensPort;
     ui::WindowTimers m_timers;
     CCalibLine m_calibLine;
 };

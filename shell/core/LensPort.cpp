@@ -1,0 +1,35 @@
+#include "shell/core/LensPort.h"
+
+#include "imaging/ProgramHelpers.h"
+
+void CLensPort::Open(int portNumber) {
+    m_portNumber = portNumber;
+    if (m_port.IsOpen())
+        m_port.Close();
+    m_port.Open(m_portNumber, 6, 0, 0, 1, 0);
+}
+
+void CLensPort::Close() {
+    if (m_port.IsOpen())
+        m_port.Close();
+}
+
+int CLensPort::ReadLensState(int* lens, double* zoom) {
+    if (!m_port.IsOpen()) {
+        Open(m_portNumber); // the next poll reads; the UI thread never waits a second here
+        return 0;
+    }
+    COMSTAT status{};
+    m_port.ClearError(&status);
+    if (status.cbInQue == 0)
+        return 0;
+    BYTE buffer[257] = {};
+    const int n = m_port.Read(buffer, sizeof buffer);
+    if (n > 0) {
+        DecodeLensZoomByte(buffer[n - 1], *lens, *zoom);
+        return 1;
+    }
+    if (n == -1)
+        Open(m_portNumber);
+    return 0;
+}

@@ -1,0 +1,22 @@
+// The lens port of a zoom microscope: a serial line on which the microscope sends one state byte
+// (lens number and zoom) whenever they change. The capture view and the Vossa live view poll it
+// once a second while they are active.
+#pragma once
+
+#include "devices/serial/SerialPort.h"
+
+class CLensPort {
+public:
+    // Opens (or reopens) the port of this number at the microscope's line settings.
+    void Open(int portNumber);
+    void Close();
+    bool IsOpen() const { return m_port.IsOpen(); }
+    // One poll: 1 when a state byte was waiting (the last one counts), with the lens number and
+    // zoom it gives; 0 otherwise. A closed port is reopened for the next poll without waiting; a
+    // failed read reopens it.
+    int ReadLensState(int* lens, double* zoom);
+
+private:
+    CSerialPort m_port;
+    int m_portNumber = 1;
+};
