@@ -6,6 +6,7 @@
 #include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
+#include "shell/LiveCalibLine.h"
 #include "shell/MainFrame.h"
 #include "shell/MultiView.h"
 #include "shell/ScaleSettingsCommand.h"
@@ -151,37 +152,13 @@ void CVossaLiveView::LayoutPanes(int width, int height) {
 }
 
 void CVossaLiveView::AttachCalibLine() {
-    if (!m_pLive)
-        return;
-    m_pLive->SetOverlay([this](wxDC& dc, const wxSize& size) {
-        if (m_pScale)
-            m_pScale->Draw(dc, size);
-        m_calibLine.Draw(dc);
-    });
-    CCalibLine::Hooks hooks;
-    hooks.isActive = [this] {
-        CMainFrame* f = Frame();
-        return f && f->IsCalibSetOpen();
-    };
-    hooks.pictureWidth = [this] { return m_nLayoutWidth; };
-    hooks.lengthChanged = [this](double pixels) {
-        if (COrsandelDoc* doc = GetDocument())
-            doc->m_dCalibLineLength = pixels;
-    };
-    hooks.finished = [this](const CalibLineGeometry& line) {
-        if (CMainFrame* f = Frame())
-            if (CXYCalibSetDlg* dlg = f->CalibSetDialog())
-                dlg->FocusLineLength();
-        if (m_pScale)
-            m_pScale->SetLine(line.EndPoint(), line.Start(), true, line.Scale());
-    };
-    m_calibLine.Attach(m_pLive, std::move(hooks));
+    AttachLiveCalibLine(
+        m_calibLine, m_pLive, m_pScale,
+        {[this] { return Frame(); }, [this] { return GetDocument(); }, [this] { return m_nLayoutWidth; }});
 }
 
 void CVossaLiveView::ResetCalibLine() {
-    m_calibLine.Reset();
-    if (m_pScale)
-        m_pScale->ResetLine();
+    ResetLiveCalibLine(m_calibLine, m_pScale);
 }
 
 int CVossaLiveView::CalibPictureWidth() const {
