@@ -137,7 +137,8 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     OnUpdateUI(950, [this](ui::CmdUI& c) { c.Enable(!IsComposing() && !m_pStageBusyOwner); });
     OnCommand(819, [this] { OnStartComposition(); });
     OnUpdateUI(819, [this](ui::CmdUI& c) {
-        const bool on = !IsComposing() && FocusBoxList() && FocusBoxList()->GetItemCount() > 2;
+        const bool on = !IsComposing() && !CaptureSeriesRunning() && FocusBoxList() &&
+                        FocusBoxList()->GetItemCount() > 2;
         c.Enable(on);
         if (m_pCompBar)
             m_pCompBar->EnableItem(823, on);
@@ -283,6 +284,8 @@ void CMainFrame::EnterMode(int mode) {
     CSDIWinApp* sdi = CSDIWinApp::Get();
     if (mode == kModeThumbnails)
         MakeFocusBoxCmdBar();
+    if (mode == kModeAutomatic)
+        MakeAutoBar();
     for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
         if (m_bars->HasBar(bar))
             m_bars->ShowBar(bar, std::string(bar) == entry->barName);
@@ -402,6 +405,10 @@ void CMainFrame::UpdateMinimumSize() {
 }
 
 void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
+    if (ev.CanVeto() && !CanCloseCapture()) {
+        ev.Veto();
+        return;
+    }
     COrsandelApp* app = COrsandelApp::GetApp();
     if (app && !app->CloseImageFrame(false)) {
         ev.Veto();

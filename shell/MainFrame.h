@@ -25,6 +25,7 @@ class CThumbnailListCtrl;
 class CSelListCtrl;
 class CSelectedBox;
 class CTopMenuDialog;
+class CAutoDialog;
 class wxComboBox;
 
 class CCompositionBar : public ui::TemplatePanel {
@@ -103,6 +104,14 @@ public:
     void LoadCameraSettings();
     void SaveCameraSettings();
 
+    // ---- the automatic capture panel (MainFrameCapture.cpp) ----
+    CAutoDialog* AutoDialog() const { return m_pAutoDlg; }
+    // The Z the automatic panel shows, read after the frame has been drawn.
+    double ReadStageZ();
+    // False while a capture series runs (it is asked to stop; the frame closes when it has).
+    bool CanCloseCapture();
+    bool CaptureSeriesRunning() const;
+
     CTopMenuDialog* TopMenu() const { return m_pTopMenu; }
     CCompositionBar* CompositionBar() const { return m_pCompBar; }
     CSelectedBox* SelectedBox() const { return m_pBox; }
@@ -152,6 +161,8 @@ private:
     CSelectedBox* m_pBox = nullptr;
     CFocusBoxCmdBar* m_pFocusCmdBar = nullptr;
     void MakeFocusBoxCmdBar();
+    void MakeAutoBar();
+    CAutoDialog* m_pAutoDlg = nullptr;
     CFocusProgDialog* m_pProgress = nullptr;
     CompositionRunner m_runner;
     bool m_closing = false;

@@ -1,0 +1,155 @@
+// The automatic panel's position list: the position files, the list editor, the settings keys
+// of the range and list, and the series' first file.
+#include "shell/AutoDialog.h"
+
+#include "imaging/ProgramHelpers.h"
+#include "platform/MessageSink.h"
+#include "platform/Settings.h"
+#include "shell/AutoCoreShim.h"
+#include "shell/MainFrame.h"
+#include "shell/OrsandelApp.h"
+#include "ui/Services.h"
+#include "ui/resources/ResourceRegistry.h"
+
+#include <cstdio>
+
+namespace {
+constexpr UINT kMsgNothingToSave = 891;
+constexpr UINT kMsgCannotRead = 9201;
+constexpr UINT kMsgPathMissing = 872;
+constexpr UINT kIdsPathTitle = 838;
+constexpr UINT kIdsListFilter = 500;
+constexpr UINT kIdsListExtension = 517;
+
+std::string LoadText(UINT id) {
+    return ui::Resources().LoadString(id);
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// The default extension of a dialog ("*.dat" → ".dat") when the chosen name has none.
+std::string WithExtension(const std::string& path, const std::string& pattern) {
+    const std::string name = GetFileNamePart(path);
+    if (name.find('.') != std::string::npos)
+        return path;
+    const size_t dot = pattern.find('.');
+    return dot == std::string::npos ? path : path + pattern.substr(dot);
+}
+} // namespace
+
+void CAutoDialog::WriteRangeKeys() {
+    WriteIniDouble("AUTOFOCUS", "START", m_dStart);
+    WriteIniDouble("AUTOFOCUS", "END", m_dEnd);
+    WriteIniDouble("AUTOFOCUS", "GAP", m_dInterval);
+    WriteIniInt("AUTOFOCUS", "SHEET", m_nCount);
+}
+
+void CAutoDialog::WriteListKey() {
+    std::string text;
+    for (double v : m_positions)
+        text += FormatDoubleText(v) + "|";
+    text += "~";
+    WriteIniString("AUTOFOCUS", "LIST", text.c_str());
+}
+
+void CAutoDialog::OnEditor() {
+    WriteRangeKeys();
+    if (!m_pFrame || m_pFrame->m_pStageBusyOwner)
+        return;
+    // The editor joins here once it exists.
+}
+
+void CAutoDialog::OnSaveList() {
+    if (!m_pFrame || m_pFrame->m_pStageBusyOwner || m_bCapturing)
+        return;
+    if (m_positions.empty()) {
+        ShowMessage(kMsgNothingToSave, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    ui::FileDialogRequest request;
+    request.open = false;
+    request.folder = ReadIniString("InitialSettings", "TAKEPATH", "");
+    request.filter = LoadText(kIdsListFilter);
+    request.confirmOverwrite = true; // an existing file is replaced only after the user's yes
+    const ui::FileDialogResult result = ui::RunFileDialog(this, request);
+    if (result.paths.empty())
+        return;
+    const std::string path = WithExtension(result.paths.front(), LoadText(kIdsListExtension));
+    WriteIniString("InitialSettings", "TAKEPATH", FolderOf(path).c_str());
+    CapturePositions data;
+    data.start = m_dStart;
+    data.end = m_dEnd;
+    data.interval = m_dInterval;
+    data.count = m_nCount;
+    data.positions = m_positions;
+    // The chosen full path: no current folder is involved.
+    if (!WriteCapturePositionFile(path, data))
+        ShowMessage(kMsgPathMissing, MB_OK);
+}
+
+void CAutoDialog::OnLoadList() {
+    if (!m_pFrame || m_pFrame->m_pStageBusyOwner || m_bCapturing)
+        return;
+    ui::FileDialogRequest request;
+    request.open = true;
+    request.folder = ReadIniString("InitialSettings", "TAKEPATH", "");
+    request.filter = LoadText(kIdsListFilter);
+    const ui::FileDialogResult result = ui::RunFileDialog(this, request);
+    if (result.paths.empty())
+        return;
+    const std::string& path = result.paths.front();
+    WriteIniString("InitialSettings", "TAKEPATH", FolderOf(path).c_str());
+    CapturePositions data;
+    if (!ReadCapturePositionFile(path, data)) {
+        ShowMessage(kMsgCannotRead, MB_OK); // nothing changes
+        return;
+    }
+    m_dStart = data.start;
+    m_dEnd = data.end;
+    m_dInterval = data.interval;
+    m_nCount = data.count;
+    m_positions = data.positions;
+    WriteRangeKeys();
+    WriteListKey();
+    m_nListMode = 0;
+    // The edits show the loaded range, so that a later transfer keeps it.
+    m_bInitialised = false;
+    UpdateData(false);
+    m_bInitialised = true;
+    char text[32];
+    if (m_nCount == -1)
+        std::snprintf(text, sizeof text, "-");
+    else
+        std::snprintf(text, sizeof text, "%d", m_nCount);
+    SetDlgItemText(1186, text);
+    InvalidateDiagram();
+    ShowRangeControls(false);
+}
+
+void CAutoDialog::OnSelectPath() {
+    COrsandelApp* app = COrsandelApp::GetApp();
+    if (!app || m_bCapturing)
+        return;
+    ui::FileDialogRequest request;
+    request.open = true;
+    request.title = LoadText(kIdsPathTitle);
+    request.folder = app->m_strAutoDir;
+    request.fileName = GetFileNamePart(app->m_strAutoPath);
+    std::string filter;
+    const std::pair<UINT, UINT> pairs[] = {{501, 510}, {503, 512}, {504, 513}, {505, 514}, {506, 515}};
+    for (const auto& [label, pattern] : pairs)
+        filter += LoadText(label) + "|" + LoadText(pattern) + "|";
+    filter += LoadText(61442) + "|*.*";
+    request.filter = filter;
+    const ui::FileDialogResult result = ui::RunFileDialog(this, request);
+    if (result.paths.empty())
+        return;
+    m_strPath = WithExtension(result.paths.front(), "*.bmp");
+    app->m_strAutoDir = FolderOf(m_strPath);
+    app->m_strAutoPath = m_strPath;
+    app->m_strImagePath = app->m_strAutoDir;
+    UpdatePathDisplay();
+}

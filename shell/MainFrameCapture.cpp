@@ -1,0 +1,25 @@
+// The main frame's side of the automatic capture panel: its docking bar, the Z the series reads
+// back for each picture, and the close that waits for a running series.
+#include "shell/AutoDialog.h"
+#include "shell/MainFrame.h"
+
+void CMainFrame::MakeAutoBar() {
+    if (m_pAutoDlg || !m_bars)
+        return;
+    m_pAutoDlg = new CAutoDialog(this);
+    m_pAutoDlg->Create(this);
+    m_bars->AddBar("AutoZDlg", m_pAutoDlg, ui::DockSide::Left, m_pAutoDlg->GetSize().x + 9, false);
+}
+
+double CMainFrame::ReadStageZ() {
+    Update();
+    return m_pAutoDlg ? m_pAutoDlg->ReadZPosition() : 0.0;
+}
+
+bool CMainFrame::CaptureSeriesRunning() const {
+    return m_pAutoDlg && m_pAutoDlg->IsCapturing();
+}
+
+bool CMainFrame::CanCloseCapture() {
+    return !m_pAutoDlg || m_pAutoDlg->RequestClose();
+}
