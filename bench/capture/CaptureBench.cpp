@@ -12,6 +12,7 @@
 // the machine's load average.
 #include "../common/WxBench.h"
 
+#include "imaging/gui/GuiHooks.h"
 #include "platform/ScriptedMessageSink.h"
 #include "shell/AutoDialog.h"
 #include "shell/MainFrame.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
     auto loop = StartWxBench(argc, argv);
     if (!loop)
         return 1;
+    InstallImagingGuiServices(); // the pump of the series loop, as the program's start installs it
     char tmpl[] = "/tmp/vt-capture-bench-XXXXXX";
     if (!mkdtemp(tmpl))
         return 1;

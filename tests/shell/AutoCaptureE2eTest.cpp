@@ -205,7 +205,7 @@ TEST_F(AutoCapture, StopEndsTheSeriesWithoutComposition) {
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Stopped);
     EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{894, 874}));
     EXPECT_EQ(Pictures(), (std::vector<std::string>{"img000.bmp", "img001.bmp", "img002.bmp", "img003.bmp"}));
-    EXPECT_EQ(Read("series/img003.bmp"), "kept");
+    EXPECT_TRUE(Read("series/img003.bmp") == "kept");
     EXPECT_EQ(Frame()->SelectedBox()->Entries().size(), 4u);
     EXPECT_TRUE(Enabled(913));
     EXPECT_FALSE(Enabled(914));
@@ -230,7 +230,7 @@ TEST_F(AutoCapture, FailingModuleLeavesTheFolderAsItWas) {
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Failed);
     EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{894, 873}));
     EXPECT_EQ(Pictures(), std::vector<std::string>{"img000.bmp"});
-    EXPECT_EQ(Read("series/img000.bmp"), "old picture");
+    EXPECT_TRUE(Read("series/img000.bmp") == "old picture");
     EXPECT_EQ(Frame()->SelectedBox()->Entries().size(), 1u); // the placeholder
     ui::testing::ProcessPending();
     EXPECT_FALSE(Frame()->IsComposing());

@@ -4,6 +4,7 @@
 
 #include "ShellGuiFixture.h"
 
+#include "imaging/gui/GuiHooks.h"
 #include "shell/AutoDialog.h"
 #include "shell/MultiView.h"
 #include "tools/emulators/Emulators.h"
@@ -16,12 +17,19 @@
 
 class AutoPanel : public ShellWindows {
 protected:
+    void SetUp() override {
+        ShellWindows::SetUp();
+        // The program's pump and button icons, as its start installs them.
+        InstallImagingGuiServices();
+    }
     void TearDown() override {
         ShellWindows::TearDown(); // the program closes before its controller goes
         emulator.reset();
         ::unsetenv("VANTOREL_COM1");
         ::unsetenv("VANTOREL_STAGE_POSITION_FILE");
         ui::SetFileDialogService({});
+        SetPumpOneMessageHook(nullptr);
+        SetSetButtonIconHook(nullptr);
     }
     // Starts an emulator of the protocol on COM1 and the program in mode 1012 with controller
     // type `type`. umPerPulse: the Z calibration; start: the emulator's axis count at the start
