@@ -9,7 +9,6 @@
 #include "imaging/WorkerMessages.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
-#include "shell/AutoCoreShim.h"
 #include "shell/ButtonOn.h"
 #include "shell/MainFrame.h"
 #include "shell/MultiView.h"
@@ -18,6 +17,8 @@
 #include "shell/StageEdit.h"
 #include "shell/TakePicStatic.h"
 #include "shell/TopMenuDialog.h"
+#include "shell/core/CapturePositions.h"
+#include "shell/core/ZPositionRule.h"
 #include "ui/DataExchange.h"
 
 #include <wx/checkbox.h>
@@ -27,12 +28,12 @@
 #include <wx/tglbtn.h>
 
 #include <cmath>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-constexpr UINT kMsgStepTooLarge = 902;
-constexpr double kLimit = 999999.0;
+constexpr double kLimit = kCaptureCoordinateLimit;
 
 // Controls that follow the panel's idle or running state (EnableControls).
 constexpr int kStateControls[] = {1066, 916, 917, 919, 918, 909, 911, 912, 913, 1075, 1077, 1179, 1187, 1124};
@@ -126,7 +127,7 @@ int CAutoDialog::ControllerType() const {
 
 int CAutoDialog::Sign() const {
     CMultiView* v = View();
-    return v && (v->m_bReverseZ != 0 || v->m_comm.side != 0) ? -1 : 1;
+    return v ? ZDisplaySign(v->m_bReverseZ != 0, v->m_comm.side) : 1;
 }
 
 double CAutoDialog::UmPerPulse() const {
@@ -273,7 +274,8 @@ double CAutoDialog::ReadZPosition() {
     int p1 = 0, p2 = 0;
     if (xy && xy->GetType() != CTRL_NONE && xy->GetPosition(&p1, &p2)) {
         RefreshCalibration();
-        m_dCurrentZ = Sign() * static_cast<double>(p2 - Origin()) * UmPerPulse();
+        m_dRawZ = RawZ(p2, Origin(), UmPerPulse());
+        m_dCurrentZ = DisplayedZ(p2, Origin(), UmPerPulse(), Sign());
         char text[64];
         std::snprintf(text, sizeof text, "%.3f", m_dCurrentZ);
         SetDlgItemText(915, text);
@@ -291,7 +293,7 @@ double CAutoDialog::GetRawZ() {
     if (!xy || xy->GetType() == CTRL_NONE || !xy->GetPosition(&p1, &p2))
         return 0.0;
     RefreshCalibration();
-    return static_cast<double>(p2 - Origin()) * UmPerPulse();
+    return RawZ(p2, Origin(), UmPerPulse());
 }
 
 void CAutoDialog::MoveToZ(double z) {
@@ -299,10 +301,10 @@ void CAutoDialog::MoveToZ(double z) {
     if (!xy || xy->GetType() == CTRL_NONE)
         return;
     RefreshCalibration();
-    int target = 0;
-    if (!ZMoveTarget(z, Sign(), UmPerPulse(), Origin(), &target))
+    const std::optional<int> target = ZMoveTarget(z, UmPerPulse(), Origin(), Sign());
+    if (!target)
         return; // no calibration: a division by it would send an arbitrary target
-    xy->MoveAbs(2, 0, target);
+    xy->MoveAbs(2, 0, *target);
     xy->WaitStop();
 }
 
@@ -337,7 +339,7 @@ void CAutoDialog::OnJogStep(bool up) {
         return;
     m_dJogStep = std::atof(GetDlgItemText(920).ToUTF8().data());
     if (m_dJogStep < -9999 || m_dJogStep > 9999) {
-        ShowMessage(kMsgStepTooLarge, MB_OK);
+        ShowMessage(IDS_MOVE_TOO_FAR, MB_OK);
         return;
     }
     const int pulses = static_cast<int>(m_dJogStep / u);
@@ -354,32 +356,27 @@ void CAutoDialog::InvalidateDiagram() {
 }
 
 double CAutoDialog::DiagramCurrent() {
-    const int type = ControllerType();
-    const double t = (type == CTRL_MFS || type == CTRL_SZX || type == CTRL_STM6 || type == CTRL_CT7) ? -1.0 : 1.0;
-    // The raw Z of the last read (no new read while painting).
-    return t * Sign() * m_dCurrentZ;
+    // The raw Z of the last read: a paint does not talk to the drive.
+    return DiagramCurrentZ(ControllerType(), m_dRawZ);
 }
 
 std::vector<double> CAutoDialog::DiagramPositions() const {
+    CMultiView* v = View();
     const int type = ControllerType();
-    const bool asIs = type == CTRL_MFS || type == CTRL_SZX || type == CTRL_STM6 || type == CTRL_CT7;
     std::vector<double> out;
     out.reserve(m_positions.size());
-    for (double v : m_positions)
-        out.push_back(asIs || Sign() > 0 ? v : -v);
+    for (double p : m_positions)
+        out.push_back(DiagramPositionZ(type, v && v->m_bReverseZ != 0, v ? v->m_comm.side : 0, p));
     return out;
 }
 
 // ---- range ------------------------------------------------------------------------------------
 
 void CAutoDialog::ComputeRange() {
-    m_nCount = ::ComputeRange(m_dStart, m_dEnd, m_dInterval, m_positions);
-    char text[32];
-    if (m_nCount == -1)
-        std::snprintf(text, sizeof text, "-");
-    else
-        std::snprintf(text, sizeof text, "%d", m_nCount);
-    SetDlgItemText(1186, text);
+    EqualIntervalRange range = ComputeEqualIntervalRange(m_dStart, m_dEnd, m_dInterval);
+    m_nCount = range.count;
+    m_positions = std::move(range.positions);
+    SetDlgItemText(1186, RangeCountText(m_nCount));
 }
 
 void CAutoDialog::SetPositions(std::vector<double> positions) {
@@ -464,6 +461,13 @@ void CAutoDialog::EnableListControls(bool enable) {
     EnableItem(914, false);
 }
 
+void CAutoDialog::OnEditorAccepted(const std::vector<double>& positions) {
+    m_positions = positions;
+    InvalidateDiagram();
+    m_nListMode = 0;
+    ShowRangeControls(false);
+}
+
 void CAutoDialog::OnEditorClosed() {
     EnableListControls(true);
     if (CMultiView* view = View())
@@ -502,7 +506,8 @@ bool CAutoDialog::RequestClose() {
 void CAutoDialog::OnDestroyPanel() {
     m_bStopRequest = 1;
     if (m_pEditor) {
-        m_pEditor->Destroy();
+        // A child of the panel: it goes with the panel's children.
+        m_pEditor->Hide();
         m_pEditor = nullptr;
     }
     FreeComposer();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/GlobalMemory.h"
+#include "shell/AutoEditDialog.h"
 #include "ui/TemplateWindow.h"
 
 #include <memory>
@@ -20,7 +21,7 @@ class CMultiView;
 class CTakePicStatic;
 class CXyTblCtrl;
 
-class CAutoDialog : public ui::TemplatePanel {
+class CAutoDialog : public ui::TemplatePanel, public AutoEditOwner {
 public:
     // How a series ended.
     enum class SeriesEnd { Completed, Stopped, Failed, Declined };
@@ -39,7 +40,7 @@ public:
     double GetRawZ();
     // Moves to a displayed Z and waits for the stop; nothing when the micrometres per pulse are
     // not positive.
-    void MoveToZ(double z);
+    void MoveToZ(double z) override;
     // The current position becomes the origin (type 5: the controller is reset).
     void SetZOrigin();
 
@@ -49,7 +50,10 @@ public:
     void EnableControls(bool enable);
     // While the editor is open: its list-changing buttons and the range buttons by the flag.
     void EnableListControls(bool enable);
-    void OnEditorClosed();
+    void OnEditorClosed() override;
+    // The editor's list accepted: list mode with these positions.
+    void OnEditorAccepted(const std::vector<double>& positions) override;
+    double GetDisplayedZ() override { return ReadZPosition(); }
     void InvalidateDiagram();
 
     // ---- the diagram's values (diagram coordinates) ----
@@ -67,6 +71,7 @@ public:
     double JogStep() const { return m_dJogStep; }
     SeriesEnd LastSeriesEnd() const { return m_lastEnd; }
     CTakePicStatic* Diagram() const { return m_pDiagram; }
+    CAutoEditDialog* Editor() const { return m_pEditor; }
     // The frame closes: a running series is asked to stop, and the frame is closed again once
     // it has ended. True when nothing runs and the frame may go now.
     bool RequestClose();
@@ -77,6 +82,7 @@ public:
     void OnSaveList();
     void OnLoadList();
     void OnSelectPath();
+    void OnEditor();
 
 private:
     CMainFrame* Frame() const { return m_pFrame; }
@@ -98,15 +104,12 @@ private:
     void OnSetStartOrEnd(bool start);
     void OnRangeEdit();
     void OnEqualInterval();
-    void OnEditor();
     LRESULT OnWorkCancel(WPARAM, LPARAM);
     void OnDestroyPanel();
 
     void ComputeRange();
     void ShowRangeControls(bool equalInterval);
     void UpdatePathDisplay();
-    void WriteRangeKeys();
-    void WriteListKey();
 
     // The capture loop and its running composer.
     SeriesEnd RunSeries();
@@ -118,7 +121,7 @@ private:
     CButtonOn* m_pJogUp = nullptr;
     CButtonOn* m_pJogDown = nullptr;
     std::unique_ptr<CFocusComp> m_pComposer;
-    wxWindow* m_pEditor = nullptr;
+    CAutoEditDialog* m_pEditor = nullptr;
 
     int m_bCapturing = 0;
     int m_bStopRequest = 0;
@@ -132,6 +135,7 @@ private:
     int m_nListMode = 1;
     std::vector<double> m_positions;
     double m_dCurrentZ = 0.0;
+    double m_dRawZ = 0.0; // of the last successful read
     double m_dInterval = 0.0;
     double m_dStart = 0.0;
     double m_dEnd = 0.0;

@@ -5,7 +5,8 @@
 #include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
-#include "shell/AutoCoreShim.h"
+#include "shell/core/CapturePositionFile.h"
+#include "shell/core/CapturePositions.h"
 #include "shell/MainFrame.h"
 #include "shell/OrsandelApp.h"
 #include "ui/Services.h"
@@ -15,7 +16,6 @@
 
 namespace {
 constexpr UINT kMsgNothingToSave = 891;
-constexpr UINT kMsgCannotRead = 9201;
 constexpr UINT kMsgPathMissing = 872;
 constexpr UINT kIdsPathTitle = 838;
 constexpr UINT kIdsListFilter = 500;
@@ -40,26 +40,23 @@ std::string WithExtension(const std::string& path, const std::string& pattern) {
 }
 } // namespace
 
-void CAutoDialog::WriteRangeKeys() {
-    WriteIniDouble("AUTOFOCUS", "START", m_dStart);
-    WriteIniDouble("AUTOFOCUS", "END", m_dEnd);
-    WriteIniDouble("AUTOFOCUS", "GAP", m_dInterval);
-    WriteIniInt("AUTOFOCUS", "SHEET", m_nCount);
-}
-
-void CAutoDialog::WriteListKey() {
-    std::string text;
-    for (double v : m_positions)
-        text += FormatDoubleText(v) + "|";
-    text += "~";
-    WriteIniString("AUTOFOCUS", "LIST", text.c_str());
-}
-
 void CAutoDialog::OnEditor() {
-    WriteRangeKeys();
-    if (!m_pFrame || m_pFrame->m_pStageBusyOwner)
+    WriteRangeSettings(m_dStart, m_dEnd, m_dInterval, m_nCount);
+    if (!m_pFrame || m_pFrame->m_pStageBusyOwner || m_bCapturing)
         return;
-    // The editor joins here once it exists.
+    if (!m_pEditor) {
+        m_pEditor = new CAutoEditDialog(this, this);
+        if (!m_pEditor->Create(false)) {
+            m_pEditor->Destroy();
+            m_pEditor = nullptr;
+            return;
+        }
+    }
+    m_pFrame->m_pStageBusyOwner = m_pEditor;
+    m_pEditor->LoadPositions(m_positions);
+    EnableListControls(false);
+    m_pEditor->Show();
+    m_pEditor->Raise();
 }
 
 void CAutoDialog::OnSaveList() {
@@ -79,14 +76,14 @@ void CAutoDialog::OnSaveList() {
         return;
     const std::string path = WithExtension(result.paths.front(), LoadText(kIdsListExtension));
     WriteIniString("InitialSettings", "TAKEPATH", FolderOf(path).c_str());
-    CapturePositions data;
+    CapturePositionFile data;
     data.start = m_dStart;
     data.end = m_dEnd;
     data.interval = m_dInterval;
     data.count = m_nCount;
     data.positions = m_positions;
     // The chosen full path: no current folder is involved.
-    if (!WriteCapturePositionFile(path, data))
+    if (!data.Save(path))
         ShowMessage(kMsgPathMissing, MB_OK);
 }
 
@@ -102,9 +99,9 @@ void CAutoDialog::OnLoadList() {
         return;
     const std::string& path = result.paths.front();
     WriteIniString("InitialSettings", "TAKEPATH", FolderOf(path).c_str());
-    CapturePositions data;
-    if (!ReadCapturePositionFile(path, data)) {
-        ShowMessage(kMsgCannotRead, MB_OK); // nothing changes
+    CapturePositionFile data;
+    if (!data.Load(path)) {
+        ShowMessage(IDS_POSITION_FILE_UNREADABLE, MB_OK); // nothing changes
         return;
     }
     m_dStart = data.start;
@@ -112,19 +109,14 @@ void CAutoDialog::OnLoadList() {
     m_dInterval = data.interval;
     m_nCount = data.count;
     m_positions = data.positions;
-    WriteRangeKeys();
-    WriteListKey();
+    WriteRangeSettings(m_dStart, m_dEnd, m_dInterval, m_nCount);
+    WritePositionListSetting(m_positions);
     m_nListMode = 0;
     // The edits show the loaded range, so that a later transfer keeps it.
     m_bInitialised = false;
     UpdateData(false);
     m_bInitialised = true;
-    char text[32];
-    if (m_nCount == -1)
-        std::snprintf(text, sizeof text, "-");
-    else
-        std::snprintf(text, sizeof text, "%d", m_nCount);
-    SetDlgItemText(1186, text);
+    SetDlgItemText(1186, RangeCountText(m_nCount));
     InvalidateDiagram();
     ShowRangeControls(false);
 }

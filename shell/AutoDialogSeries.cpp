@@ -12,26 +12,23 @@
 #include "platform/MessageSink.h"
 #include "platform/Sync.h"
 #include "platform/Time.h"
-#include "shell/AutoCoreShim.h"
 #include "shell/MainFrame.h"
 #include "shell/MultiView.h"
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/ScaleStatic.h"
 #include "shell/SelectedBox.h"
+#include "shell/core/CapturePathCheck.h"
+#include "shell/core/CapturePositions.h"
 
 #include <cstdio>
 
 namespace {
 constexpr UINT kMsgNoPath = 1036;
-constexpr UINT kMsgNoCount = 1037;
-constexpr UINT kMsgNoPictures = 870;
-constexpr UINT kMsgTooManyPictures = 871;
 constexpr UINT kMsgPathMissing = 872;
 constexpr UINT kMsgCaptureFailed = 873;
 constexpr UINT kMsgStopped = 874;
 constexpr UINT kMsgPastLastNumber = 895;
-constexpr int kMaxPictures = 256;
 } // namespace
 
 void CAutoDialog::OnStart() {
@@ -49,16 +46,8 @@ void CAutoDialog::OnStart() {
         return;
     }
     m_strPath = app->m_strAutoPath;
-    if (m_nListMode == 1 && (m_nCount <= 0 || m_nCount > kMaxPictures)) {
-        ShowMessage(kMsgNoCount, MB_OK);
-        return;
-    }
-    if (m_nListMode == 0 && m_positions.empty()) {
-        ShowMessage(kMsgNoPictures, MB_OK);
-        return;
-    }
-    if (m_nListMode == 0 && m_positions.size() > static_cast<size_t>(kMaxPictures)) {
-        ShowMessage(kMsgTooManyPictures, MB_OK);
+    if (const UINT refused = CheckSeriesStart(m_nListMode == 0, m_nCount, m_positions.size())) {
+        ShowMessage(refused, MB_OK);
         return;
     }
     EnableControls(false);

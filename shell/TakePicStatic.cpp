@@ -1,7 +1,7 @@
 #include "shell/TakePicStatic.h"
 
 #include "shell/AutoDialog.h"
-#include "shell/AutoCoreShim.h"
+#include "shell/core/ZTravelDiagram.h"
 
 #include <wx/dcclient.h>
 #include <wx/settings.h>
@@ -30,7 +30,8 @@ void CTakePicStatic::Draw(wxDC* given) {
     dc.DrawRectangle(0, 0, s.x, s.y);
     if (!m_pPanel)
         return;
-    const DiagramLayout g = LayoutDiagram(0, 0, s.x, s.y, m_pPanel->DiagramCurrent(), m_pPanel->DiagramPositions());
+    const ZTravelDiagramGeometry g =
+        ComputeZTravelDiagram(DiagramRect{0, 0, s.x, s.y}, m_pPanel->DiagramCurrent(), m_pPanel->DiagramPositions());
     auto rect = [&dc](int l, int t, int r, int b) { dc.DrawRectangle(l, t, r - l, b - t); };
     dc.SetPen(*wxBLACK_PEN);
     dc.SetBrush(*wxWHITE_BRUSH);
@@ -39,11 +40,11 @@ void CTakePicStatic::Draw(wxDC* given) {
     dc.SetPen(*wxTRANSPARENT_PEN);
     rect(g.topTick.left, g.topTick.top, g.topTick.right, g.topTick.bottom);
     rect(g.bottomTick.left, g.bottomTick.top, g.bottomTick.right, g.bottomTick.bottom);
-    if (g.hasZeroLine)
-        rect(g.zeroLine.left, g.zeroLine.top, g.zeroLine.right, g.zeroLine.bottom);
+    if (g.zeroLine)
+        rect(g.zeroLine->left, g.zeroLine->top, g.zeroLine->right, g.zeroLine->bottom);
     auto triangle = [&dc](const DiagramTriangle& t, const wxColour& fill) {
-        const wxPoint pts[3] = {wxPoint(t.pts[0].x, t.pts[0].y), wxPoint(t.pts[1].x, t.pts[1].y),
-                                wxPoint(t.pts[2].x, t.pts[2].y)};
+        const wxPoint pts[3] = {wxPoint(t.tip.x, t.tip.y), wxPoint(t.first.x, t.first.y),
+                                wxPoint(t.second.x, t.second.y)};
         dc.SetBrush(wxBrush(fill));
         dc.SetPen(*wxBLACK_PEN);
         dc.DrawPolygon(3, pts);
