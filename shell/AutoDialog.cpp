@@ -440,6 +440,9 @@ void CAutoDialog::EnableControls(bool enable) {
     for (int id : kStateControls)
         EnableItem(id, enable);
     EnableItem(914, !enable);
+    // An edited or loaded list stays: the range buttons would replace it by the range.
+    if (enable && m_nListMode == 0)
+        ShowRangeControls(false);
     if (!m_pFrame)
         return;
     if (CTopMenuDialog* top = m_pFrame->TopMenu())
@@ -473,6 +476,8 @@ void CAutoDialog::OnEditorClosed() {
     if (CMultiView* view = View())
         view->EndStageOperation();
     EnableItem(913, true);
+    if (m_nListMode == 0)
+        ShowRangeControls(false);
 }
 
 // ---- path -------------------------------------------------------------------------------------

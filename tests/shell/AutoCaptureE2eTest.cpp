@@ -52,9 +52,9 @@ protected:
         return out;
     }
     // Chooses the series' first file through 1179 as the user would.
-    void ChoosePath() {
+    void ChoosePath(const std::string& name = "img.bmp") {
         fs::create_directories(folder + "/series");
-        ScriptFileDialogs({folder + "/series/img.bmp"});
+        ScriptFileDialogs({folder + "/series/" + name});
         Click(1179);
     }
     bool ResultShown() const {
@@ -192,6 +192,8 @@ TEST_F(AutoCapture, StopEndsTheSeriesWithoutComposition) {
     std::ofstream(folder + "/series/img003.bmp") << "kept";
     int startsInside = 0;
     ActingSink sink(894, [&] {
+        // For looking: the panel mid-series with the running preview (never compared).
+        ui::testing::ScreenshotRoot(Shot("auto-mid-series.png"));
         Click(913); // a second start inside the running one
         ++startsInside;
         Click(914);
@@ -235,6 +237,56 @@ TEST_F(AutoCapture, FailingModuleLeavesTheFolderAsItWas) {
     ui::testing::ProcessPending();
     EXPECT_FALSE(Frame()->IsComposing());
     EXPECT_EQ(app->m_pResultFrame, nullptr);
+}
+
+// Numbers past 999 with positions left end the series at 895; a declined overwrite ends it
+// before anything is taken for that name. Neither composes.
+TEST_F(AutoCapture, PastTheLastNumberOrADeclinedOverwriteEndsTheSeries) {
+    ASSERT_TRUE(Start("mmc2", 1));
+    ChoosePath("img998.bmp");
+    ui::testing::Type(Item(1183), "0");
+    ui::testing::Type(Item(1184), "20");
+    ui::testing::Type(Item(1185), "10");
+    ui::testing::Click(Item(1124));
+    CScriptedMessageSink sink(IDOK);
+    Click(913);
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Stopped);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{895});
+    EXPECT_EQ(Pictures(), (std::vector<std::string>{"img998.bmp", "img999.bmp"}));
+    EXPECT_EQ(Frame()->SelectedBox()->Entries().size(), 3u);
+
+    const std::string before = Read("series/img998.bmp");
+    sink.ClearShown();
+    sink.Queue({IDNO});
+    Click(913);
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Declined);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{894});
+    EXPECT_TRUE(Read("series/img998.bmp") == before);
+    EXPECT_EQ(Frame()->SelectedBox()->Entries().size(), 1u);
+    ui::testing::ProcessPending();
+    EXPECT_FALSE(Frame()->IsComposing());
+    EXPECT_EQ(app->m_pResultFrame, nullptr);
+}
+
+// STM6 (type 5): a short series through its own protocol; the Z of each picture is the
+// displayed Z of its position (this drive counts the other way).
+TEST_F(AutoCapture, Stm6Series) {
+    ASSERT_TRUE(Start("stm6", 5, 0.0));
+    ChoosePath();
+    ui::testing::Type(Item(1183), "0");
+    ui::testing::Type(Item(1184), "-10");
+    ui::testing::Type(Item(1185), "5");
+    CScriptedMessageSink sink(IDOK);
+    Click(913);
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
+    EXPECT_TRUE(sink.ShownIds().empty());
+    EXPECT_EQ(Pictures(), (std::vector<std::string>{"img000.bmp", "img001.bmp", "img002.bmp"}));
+    const std::vector<SeriesEntry> entries = Frame()->SelectedBox()->Entries();
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_DOUBLE_EQ(entries[0].z, 0.0);
+    EXPECT_DOUBLE_EQ(entries[1].z, -5.0);
+    EXPECT_DOUBLE_EQ(entries[2].z, -10.0);
+    EXPECT_EQ(emulator->ProgramPosition(), 200); // -10 um at 0.05 um per step, negated
 }
 
 // Values outside +-999999 stop at the range message; the path checks come after.

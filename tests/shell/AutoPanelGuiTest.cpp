@@ -5,7 +5,11 @@
 #include "shell/ButtonOn.h"
 #include "shell/TopMenuDialog.h"
 
+#include "platform/Settings.h"
+
 #include <wx/textctrl.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -100,15 +104,37 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     EXPECT_FALSE(Enabled(914));
     EXPECT_TRUE(f->TopMenu()->GetDlgItem(804)->IsEnabled());
 
-    // Another window holds the stage (the editor): list buttons off, start off.
-    f->m_pStageBusyOwner = f->TopMenu();
-    panel->EnableListControls(false);
+    // The editor open: it holds the stage; list buttons and start are off until it closes.
+    Click(909);
+    CAutoEditDialog* editor = panel->Editor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->IsShown());
+    EXPECT_EQ(f->m_pStageBusyOwner, editor);
     for (int id : {909, 911, 912, 1075, 1077, 1179, 1187, 913, 914})
         EXPECT_FALSE(Enabled(id)) << id;
-    f->m_pStageBusyOwner = nullptr;
-    panel->EnableListControls(true);
+    for (int id : {804, 829})
+        EXPECT_FALSE(f->TopMenu()->GetDlgItem(id)->IsEnabled()) << id;
+    editor->OnCancel();
+    EXPECT_FALSE(editor->IsShown());
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
     for (int id : {909, 912, 1075, 1077, 1179, 913})
         EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_EQ(panel->ListMode(), 1);
+    // Accepting an added position: list mode with that position, the range edits off.
+    Click(909);
+    EXPECT_EQ(panel->Editor(), editor); // made once, reused
+    editor->OnAdd();
+    editor->OnOK();
+    EXPECT_EQ(panel->ListMode(), 0);
+    EXPECT_EQ(panel->Positions(), std::vector<double>{panel->CurrentZ()});
+    for (int id : {911, 1189, 1187})
+        EXPECT_TRUE(Shown(id)) << id;
+    for (int id : {1075, 1183, 1077, 1184, 1185, 1186})
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_TRUE(Enabled(913));
+    Click(1187);
+    EXPECT_EQ(panel->ListMode(), 1);
 
     // Typing the range recomputes the count; interval 0 shows "-".
     ui::testing::Type(Item(1183), "0");
@@ -124,6 +150,52 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
     Click(1372);
     EXPECT_TRUE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+}
+
+} // namespace
+
+namespace {
+
+// The MII controller is opened for a jog and closed after it (remote mode on and off).
+TEST_F(AutoPanel, MIIJogOpensAndClosesTheController) {
+    ASSERT_TRUE(Start("mii", 9));
+    auto* up = dynamic_cast<CButtonOn*>(Item(916));
+    ASSERT_NE(up, nullptr);
+    EXPECT_TRUE(Shown(916));
+    const auto& commands = emulator->Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "H:A\r\n"), commands.end()); // home at start
+    emulator->ClearLog();
+    const long before = emulator->ProgramPosition();
+    Press(up);
+    EXPECT_TRUE(dynamic_cast<AbEmulator*>(emulator.get())->Remote());
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->ProgramPosition() > before + 50; }));
+    wxMouseEvent release(wxEVT_LEFT_UP);
+    Send(up, release);
+    EXPECT_FALSE(emulator->AxisMoving());
+    EXPECT_FALSE(dynamic_cast<AbEmulator*>(emulator.get())->Remote());
+    const std::vector<std::string> seen = emulator->Commands();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), "RMT:ON\r\n");
+    EXPECT_EQ(seen.back(), "RMT:OFF\r\n");
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), static_cast<double>(emulator->ProgramPosition() - before));
+}
+
+// STM6: no jog buttons; each read takes the drive's step as the calibration, shown in 921 and
+// kept as 1PULSE cut to four decimals.
+TEST_F(AutoPanel, Stm6TakesItsStepAsTheCalibration) {
+    ASSERT_TRUE(Start("stm6", 5, 0.0));
+    EXPECT_FALSE(Shown(916));
+    EXPECT_FALSE(Shown(917));
+    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0500 um/pulse"); // one blank at the start
+    EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.05);
+    dynamic_cast<Stm6Emulator*>(emulator.get())->SetStatusBits(0x20); // 0.025 um steps
+    panel->ReadZPosition();
+    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0250  um/pulse");
+    EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.025);
+    // Displayed Z is negated for this drive (reversed Z): 10 um is 400 steps down the count.
+    panel->MoveToZ(10.0);
+    EXPECT_EQ(emulator->ProgramPosition(), -400);
+    EXPECT_DOUBLE_EQ(panel->ReadZPosition(), 10.0);
 }
 
 } // namespace
