@@ -70,7 +70,8 @@ CAutoDialog::CAutoDialog(CMainFrame* frame) : ui::TemplatePanel(908), m_pFrame(f
             return static_cast<wxWindow*>(b);
         });
     ReplaceControl(920, [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
-        return static_cast<wxWindow*>(new CStageComboBox(parent, c.id, r.GetPosition(), r.GetSize()));
+        // The template's height includes the drop-down list.
+        return static_cast<wxWindow*>(new CStageComboBox(parent, c.id, r.GetPosition(), wxSize(r.width, -1)));
     });
     for (int id : {1183, 1184, 1185})
         ReplaceControl(id, [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
@@ -165,8 +166,14 @@ bool CAutoDialog::OnInitDialog() {
     for (const auto& [id, icon] : icons)
         if (wxWindow* b = GetDlgItem(id))
             SetButtonIcon(ui::WindowHandle(b), icon);
-    if (wxWindow* z = GetDlgItem(915))
-        z->SetFont(wxFont(wxFontInfo(wxSize(0, 20)).FaceName("Noto Sans CJK JP")));
+    if (wxWindow* z = GetDlgItem(915)) {
+        wxFont font = z->GetFont();
+        font.SetPixelSize(wxSize(0, 20));
+        z->SetFont(font);
+        z->SetWindowStyleFlag(z->GetWindowStyleFlag() | wxBORDER_SIMPLE);
+        z->SetBackgroundColour(*wxWHITE);
+        z->SetForegroundColour(*wxBLACK);
+    }
     UpdatePathDisplay();
     m_dJogStep = ReadIniDouble("AUTOFOCUS", "UPDOWN", 1.0);
     if (auto* combo = Item<wxComboBox>(920)) {
