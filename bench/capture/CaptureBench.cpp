@@ -12,6 +12,9 @@
 // the machine's load average.
 #include "../common/WxBench.h"
 
+#include "imaging/FocusComp.h"
+#include "imaging/ImageFile.h"
+#include "imaging/ProgramHelpers.h"
 #include "imaging/gui/GuiHooks.h"
 #include "platform/ScriptedMessageSink.h"
 #include "shell/AutoDialog.h"
@@ -19,6 +22,7 @@
 #include "shell/MultiView.h"
 #include "shell/OrsandelApp.h"
 #include "shell/ScaleStatic.h"
+#include "shell/SelectedBox.h"
 #include "tools/emulators/Emulators.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
@@ -78,7 +82,7 @@ bool PumpUntil(wxGUIEventLoop& loop, const std::function<bool()>& done, int time
         if (Clock::now() > end)
             return false;
         loop.DispatchTimeout(20);
-        wxTheApp->ProcessPendingEvents();
+        PumpOneMessage(nullptr); // posted events and the private messages of the workers
         wxTheApp->ProcessIdle();
     }
     return true;
@@ -169,6 +173,51 @@ int main(int argc, char** argv) {
     std::printf("capture %dx%d, %d positions, %d runs: series median %.0f ms, motion alone %.0f ms, "
                 "beyond the motion %.1f ms per position (median; the module's 300 ms settle included)\n",
                 width, height, positions, runs, Median(series), Median(motion), Median(perPosition));
+
+    // The same steps one by one (the panel's order), for where the time goes.
+    {
+        CMultiView* view = frame->m_pMultiView;
+        frame->RemoveFromFocusBox(true);
+        std::vector<double> grabSave, box, preview;
+        CFocusComp composer;
+        bool set = false;
+        for (int i = 0; i < positions; ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, "/series/step%03d.bmp", i);
+            const std::string path = folder + name;
+            panel->MoveToZ(zs[static_cast<size_t>(i)]);
+            const double z = frame->ReadStageZ();
+            const auto t0 = Clock::now();
+            view->CaptureAndSave(path);
+            const auto t1 = Clock::now();
+            frame->SelectedBox()->AddFile(path, z);
+            const auto t2 = Clock::now();
+            int type = -1;
+            HDIB picture = ReadImageFile(path, &type);
+            if (picture && !set) {
+                composer.Setup(3, 3, 0, 0, 1, width, height, 0, 0, nullptr, 0, 0);
+                composer.AllocMaps();
+                composer.ClearMaxMap();
+                composer.ClearIndexMap();
+                composer.ClearWeightMap();
+                set = true;
+            }
+            if (picture && composer.AddImage(picture) && composer.GetComposite())
+                view->PreviewPane()->SetImage(composer.GetComposite(), -1, 0, 0, 0);
+            view->PreviewPane()->Update();
+            if (picture)
+                GlobalFree(picture);
+            const auto t3 = Clock::now();
+            grabSave.push_back(Ms(t0, t1));
+            box.push_back(Ms(t1, t2));
+            preview.push_back(Ms(t2, t3));
+        }
+        std::printf("per position, medians: grab and save %.1f ms, focus image box %.1f ms, preview (read "
+                    "back, compose, draw) %.1f ms\n",
+                    Median(grabSave), Median(box), Median(preview));
+        frame->RemoveFromFocusBox(true);
+        panel->OnStart(); // the box holds the series again for the composition
+    }
 
     std::vector<double> composeMs;
     const double before = CurrentResidentMB();
