@@ -433,6 +433,31 @@ void CAutoDialog::OnEqualInterval() {
     m_nListMode = 1;
 }
 
+void CAutoDialog::ApplyLensInterval(double interval, bool compare) {
+    auto* edit = Item<wxTextCtrl>(1185);
+    if (!edit)
+        return;
+    edit->SetEditable(true);
+    if (!GetCheckState(1372))
+        return;
+    if (interval != 0.0) {
+        edit->SetEditable(false);
+        char text[64], shown[64];
+        std::snprintf(text, sizeof text, "%.2f", interval);
+        std::snprintf(shown, sizeof shown, "%.2f", std::atof(edit->GetValue().ToUTF8().data()));
+        if (compare && std::string(text) == shown)
+            return;
+        edit->SetValue(text); // as typed: the range follows
+    } else {
+        if (auto* t = Item<wxToggleButton>(1372))
+            t->SetValue(false);
+        edit->SetValue("0");
+    }
+    m_bInitialised = false;
+    UpdateData(false);
+    m_bInitialised = true;
+}
+
 // ---- states -----------------------------------------------------------------------------------
 
 void CAutoDialog::EnableControls(bool enable) {

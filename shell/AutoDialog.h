@@ -83,6 +83,10 @@ public:
     void OnLoadList();
     void OnSelectPath();
     void OnEditor();
+    // The lens's capture interval arrived (lens state or lens choice): with AUTO ticked it
+    // becomes the interval, shown "%.2f" in the read-only edit 1185; 0 unticks AUTO. compare:
+    // an interval that the edit already shows changes nothing.
+    void ApplyLensInterval(double interval, bool compare);
 
 private:
     CMainFrame* Frame() const { return m_pFrame; }

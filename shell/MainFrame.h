@@ -111,6 +111,8 @@ public:
     // False while a capture series runs (it is asked to stop; the frame closes when it has).
     bool CanCloseCapture();
     bool CaptureSeriesRunning() const;
+    // In the automatic mode the current lens's capture interval goes to the panel's interval.
+    void ApplyLensIntervalToAutoPanel(bool compare);
 
     CTopMenuDialog* TopMenu() const { return m_pTopMenu; }
     CCompositionBar* CompositionBar() const { return m_pCompBar; }

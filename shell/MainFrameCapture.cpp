@@ -2,6 +2,8 @@
 // back for each picture, and the close that waits for a running series.
 #include "shell/AutoDialog.h"
 #include "shell/MainFrame.h"
+#include "shell/OrsandelDoc.h"
+#include "shell/core/StartMode.h"
 
 void CMainFrame::MakeAutoBar() {
     if (m_pAutoDlg || !m_bars)
@@ -14,6 +16,11 @@ void CMainFrame::MakeAutoBar() {
 double CMainFrame::ReadStageZ() {
     Update();
     return m_pAutoDlg ? m_pAutoDlg->ReadZPosition() : 0.0;
+}
+
+void CMainFrame::ApplyLensIntervalToAutoPanel(bool compare) {
+    if (StartMode() == kModeAutomatic && m_pAutoDlg && m_pDoc)
+        m_pAutoDlg->ApplyLensInterval(m_pDoc->m_currentLens.m_gap, compare);
 }
 
 bool CMainFrame::CaptureSeriesRunning() const {

@@ -150,6 +150,13 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
     Click(1372);
     EXPECT_TRUE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+    // With AUTO ticked a lens state brings the lens's capture interval (ML90-2.5: 1 um).
+    ui::testing::Type(Item(1184), "3");
+    Click(1372);
+    ui::SendMessageTo(f->GetSafeHwnd(), WM_LENS_STATE, 90, 25);
+    EXPECT_EQ(panel->GetDlgItemText(1185).ToStdString(), "1"); // "1.00", then the refresh from the fields
+    EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+    EXPECT_EQ(panel->Positions(), (std::vector<double>{0, 1, 2, 3}));
 }
 
 } // namespace
