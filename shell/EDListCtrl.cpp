@@ -53,7 +53,7 @@ void DrawCellText(wxDC& dc, const wxString& text, int left, int right, const wxR
 
 CEDListCtrl::CEDListCtrl(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size,
                          bool plainFirstColumn)
-    : wxWindow(parent, id, pos, size, wxBORDER_SUNKEN | wxVSCROLL | wxHSCROLL | wxWANTS_CHARS),
+    : wxWindow(parent, id, pos, size, wxBORDER_SUNKEN | wxVSCROLL | wxHSCROLL),
       m_plainFirstColumn(plainFirstColumn) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     SetBackgroundColour(*wxWHITE);
@@ -402,11 +402,6 @@ void CEDListCtrl::OnKeyDown(wxKeyEvent& ev) {
     case WXK_PAGEDOWN:
         to = std::min(count - 1, m_focusedRow + CountPerPage());
         break;
-    case WXK_F2:
-    case WXK_RETURN:
-        if (m_focusedRow >= 0 && !IsTrailingRow(m_focusedRow))
-            EditSubLabel(m_focusedRow, 1);
-        return;
     default:
         ev.Skip();
         return;

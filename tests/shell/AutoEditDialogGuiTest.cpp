@@ -181,6 +181,20 @@ TEST_F(AutoEditGui, KeysCommitMoveAndCancel) {
     edit = list->GetEdit();
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->Row(), 1);
+    // Enter as the keyboard delivers it reaches the edit before the dialog's default button.
+    edit->SelectAll();
+    edit->TypeChar('2');
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = WXK_RETURN;
+    enter.SetEventObject(edit);
+    edit->ProcessWindowEvent(enter);
+    EXPECT_TRUE(dlg->IsShown());
+    EXPECT_EQ(owner.accepted, 0);
+    EXPECT_EQ(list->GetItemText(1, 1), "2");
+    ASSERT_NE(list->GetEdit(), nullptr);
+    EXPECT_EQ(list->GetEdit()->Row(), 2);
+    list->SetItemText(1, 1, "3.5");
+    edit = list->EditSubLabel(1, 1);
     // Esc leaves the cell as it was.
     edit->SelectAll();
     edit->TypeChar('4');
@@ -288,6 +302,34 @@ TEST_F(AutoEditGui, AcceptRefusesAValueOutOfRangeAndCancelKeepsThePanelsList) {
     EXPECT_EQ(owner.accepted, 1);
     EXPECT_EQ(owner.positions, (std::vector<double>{0, 999999, 0}));
     EXPECT_FALSE(dlg->IsShown());
+}
+
+TEST_F(AutoEditGui, AnEditBelowThePageScrollsItsRowIntoView) {
+    std::vector<double> many;
+    for (int i = 0; i < 60; ++i)
+        many.push_back(i * 2.5);
+    dlg->LoadPositions(many);
+    ASSERT_GT(list->GetItemCount(), list->CountPerPage());
+    CEDEdit* edit = list->EditSubLabel(50, 1);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_GT(list->GetTopRow(), 0);
+    EXPECT_EQ(edit->GetValue(), "125");
+    const wxRect row = list->GetItemRect(50);
+    EXPECT_GE(row.GetTop(), list->HeaderHeight());
+    EXPECT_LE(row.GetBottom(), list->GetClientSize().y);
+    EXPECT_LE(std::abs(edit->GetPosition().y - (row.GetTop() - 1)), 1);
+    int hitRow = -1, hitColumn = -1;
+    EXPECT_TRUE(list->HitTestEx(wxPoint(list->GetColumnWidth(0) + 3, row.GetTop() + 2), &hitRow, &hitColumn));
+    EXPECT_EQ(hitRow, 50);
+    EXPECT_EQ(hitColumn, 1);
+    // Scrolling ends the edit with its text.
+    edit->SelectAll();
+    edit->TypeChar('1');
+    wxScrollWinEvent up(wxEVT_SCROLLWIN_TOP, 0, wxVERTICAL);
+    list->ProcessWindowEvent(up);
+    EXPECT_EQ(list->GetEdit(), nullptr);
+    EXPECT_EQ(list->GetTopRow(), 0);
+    EXPECT_EQ(list->GetItemText(50, 1), "1");
 }
 
 TEST_F(AutoEditGui, ScreenshotWithACellOpen) {
