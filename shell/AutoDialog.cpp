@@ -160,9 +160,9 @@ bool CAutoDialog::OnInitDialog() {
         if (slash != std::string::npos)
             app->m_strImagePath = m_strPath.substr(0, slash);
     }
-    const std::pair<int, UINT> icons[] = {{916, 196}, {917, 195}, {909, 200}, {913, 198},
+    const std::pair<int, UINT> icons[] = {{916, 196}, {917, 195},  {909, 200},  {913, 198},
                                           {914, 197}, {1179, 242}, {1066, 247}, {918, 250},
-                                          {919, 251}, {911, 256}, {912, 257}};
+                                          {919, 251}, {911, 256},  {912, 257}};
     for (const auto& [id, icon] : icons)
         if (wxWindow* b = GetDlgItem(id))
             SetButtonIcon(ui::WindowHandle(b), icon);

@@ -87,8 +87,8 @@ CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
     const int type = xy->GetType();
     const bool reopen = type == CTRL_SZX || type == CTRL_STM6 || type == CTRL_MII;
     if (reopen)
-        xy->Open(view->m_comm.port, view->m_comm.baud, view->m_comm.data, view->m_comm.parity, view->m_comm.stop,
-                 view->m_comm.xflow);
+        xy->Open(view->m_comm.port, view->m_comm.baud, view->m_comm.data, view->m_comm.parity,
+                 view->m_comm.stop, view->m_comm.xflow);
     // The loop runs over its own copy: the range edits stay live while it pumps messages.
     const std::vector<double> positions = m_positions;
     SeriesEnd end = SeriesEnd::Completed;
@@ -189,8 +189,8 @@ bool CAutoDialog::AddToComposer(const std::string& path) {
     }
     if (!m_pComposer) {
         m_pComposer = std::make_unique<CFocusComp>();
-        m_pComposer->Setup(3, 3, doc->m_scopeType, doc->m_subsType, doc->m_subsPos, width, height, 0, 0, nullptr, 0,
-                           0);
+        m_pComposer->Setup(3, 3, doc->m_scopeType, doc->m_subsType, doc->m_subsPos, width, height, 0, 0,
+                           nullptr, 0, 0);
         if (!m_pComposer->AllocMaps()) {
             m_pComposer.reset();
             GlobalFree(picture);

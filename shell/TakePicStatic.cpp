@@ -30,8 +30,8 @@ void CTakePicStatic::Draw(wxDC* given) {
     dc.DrawRectangle(0, 0, s.x, s.y);
     if (!m_pPanel)
         return;
-    const ZTravelDiagramGeometry g =
-        ComputeZTravelDiagram(DiagramRect{0, 0, s.x, s.y}, m_pPanel->DiagramCurrent(), m_pPanel->DiagramPositions());
+    const ZTravelDiagramGeometry g = ComputeZTravelDiagram(
+        DiagramRect{0, 0, s.x, s.y}, m_pPanel->DiagramCurrent(), m_pPanel->DiagramPositions());
     auto rect = [&dc](int l, int t, int r, int b) { dc.DrawRectangle(l, t, r - l, b - t); };
     dc.SetPen(*wxBLACK_PEN);
     dc.SetBrush(*wxWHITE_BRUSH);

@@ -243,7 +243,8 @@ int main(int argc, char** argv) {
         }
         composeMs.push_back(Ms(t0, t1));
         CImageDoc* doc = app->m_pResultFrame->GetImageDoc();
-        PumpUntil(*loop, [&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }, 300000);
+        PumpUntil(
+            *loop, [&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }, 300000);
         doc->m_saved = 1;
     }
     const double mp = static_cast<double>(width) * height * positions / 1e6;
@@ -255,7 +256,8 @@ int main(int argc, char** argv) {
     if (app->m_pResultFrame)
         app->m_pResultFrame->GetImageDoc()->m_saved = 1;
     frame->Close();
-    PumpUntil(*loop, [&] { return app->m_pMainFrame == nullptr; }, 30000);
+    PumpUntil(
+        *loop, [&] { return app->m_pMainFrame == nullptr; }, 30000);
     app.reset();
     emulator.reset();
     std::error_code ec;

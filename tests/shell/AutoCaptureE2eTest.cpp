@@ -28,7 +28,8 @@ namespace fs = std::filesystem;
 // A sink that runs an action when a message id is shown (and answers as scripted).
 class ActingSink : public CScriptedMessageSink {
 public:
-    ActingSink(UINT id, std::function<void()> action) : CScriptedMessageSink(IDYES), id_(id), action_(action) {}
+    ActingSink(UINT id, std::function<void()> action)
+        : CScriptedMessageSink(IDYES), id_(id), action_(action) {}
     int Show(UINT id, UINT type, const std::vector<std::string>& args) override {
         const int answer = CScriptedMessageSink::Show(id, type, args);
         if (id == id_ && action_)
@@ -214,6 +215,28 @@ TEST_F(AutoCapture, StopEndsTheSeriesWithoutComposition) {
     ui::testing::ProcessPending();
     EXPECT_FALSE(Frame()->IsComposing());
     EXPECT_EQ(app->m_pResultFrame, nullptr);
+}
+
+// Closing the program during a series: the close waits for the loop, which stops at its next
+// look; then the program closes.
+TEST_F(AutoCapture, CloseDuringASeriesWaitsForTheLoop) {
+    ASSERT_TRUE(Start("mmc2", 1));
+    ChoosePath();
+    std::ofstream(folder + "/series/img001.bmp") << "old";
+    bool closedInside = true;
+    ActingSink sink(894, [&] {
+        Frame()->Close();
+        closedInside = Frame() == nullptr;
+    });
+    ui::testing::Type(Item(1183), "0");
+    ui::testing::Type(Item(1184), "40");
+    ui::testing::Type(Item(1185), "10");
+    Click(913);
+    EXPECT_FALSE(closedInside);
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Stopped);
+    EXPECT_EQ(Pictures(), (std::vector<std::string>{"img000.bmp", "img001.bmp"}));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_pMainFrame == nullptr; }));
+    EXPECT_EQ(sink.CountOf(874), 1u);
 }
 
 // The camera module fails at the first picture: 873, the old file at that name is untouched, no

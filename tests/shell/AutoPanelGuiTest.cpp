@@ -42,7 +42,8 @@ TEST_F(AutoPanel, HeldJogMovesUntilReleaseLostCaptureFocusOrDestroy) {
     EXPECT_FALSE(emulator->AxisMoving());
     const long stopped = emulator->ProgramPosition();
     EXPECT_DOUBLE_EQ(panel->CurrentZ(), (stopped - 40) * 0.5);
-    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), wxString::Format("%.3f", (stopped - 40) * 0.5).ToStdString());
+    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(),
+              wxString::Format("%.3f", (stopped - 40) * 0.5).ToStdString());
 
     // The button-up never comes: a lost capture stops the other direction's jog.
     Press(down);
