@@ -21,7 +21,7 @@ constexpr UINT kIdsPathTitle = 838;
 constexpr UINT kIdsListFilter = 500;
 constexpr UINT kIdsListExtension = 517;
 
-std::string LoadText(UINT id) {
+std::string StringOf(UINT id) {
     return ui::Resources().LoadString(id);
 }
 
@@ -69,12 +69,12 @@ void CAutoDialog::OnSaveList() {
     ui::FileDialogRequest request;
     request.open = false;
     request.folder = ReadIniString("InitialSettings", "TAKEPATH", "");
-    request.filter = LoadText(kIdsListFilter);
+    request.filter = StringOf(kIdsListFilter);
     request.confirmOverwrite = true; // an existing file is replaced only after the user's yes
     const ui::FileDialogResult result = ui::RunFileDialog(this, request);
     if (result.paths.empty())
         return;
-    const std::string path = WithExtension(result.paths.front(), LoadText(kIdsListExtension));
+    const std::string path = WithExtension(result.paths.front(), StringOf(kIdsListExtension));
     WriteIniString("InitialSettings", "TAKEPATH", FolderOf(path).c_str());
     CapturePositionFile data;
     data.start = m_dStart;
@@ -93,7 +93,7 @@ void CAutoDialog::OnLoadList() {
     ui::FileDialogRequest request;
     request.open = true;
     request.folder = ReadIniString("InitialSettings", "TAKEPATH", "");
-    request.filter = LoadText(kIdsListFilter);
+    request.filter = StringOf(kIdsListFilter);
     const ui::FileDialogResult result = ui::RunFileDialog(this, request);
     if (result.paths.empty())
         return;
@@ -127,15 +127,12 @@ void CAutoDialog::OnSelectPath() {
         return;
     ui::FileDialogRequest request;
     request.open = true;
-    request.title = LoadText(kIdsPathTitle);
+    request.title = StringOf(kIdsPathTitle);
     request.folder = app->m_strAutoDir;
     request.fileName = GetFileNamePart(app->m_strAutoPath);
-    std::string filter;
-    const std::pair<UINT, UINT> pairs[] = {{501, 510}, {503, 512}, {504, 513}, {505, 514}, {506, 515}};
-    for (const auto& [label, pattern] : pairs)
-        filter += LoadText(label) + "|" + LoadText(pattern) + "|";
-    filter += LoadText(61442) + "|*.*";
-    request.filter = filter;
+    request.filter = StringOf(501) + "|" + StringOf(510) + "|" + StringOf(503) + "|" + StringOf(512) + "|" +
+                     StringOf(504) + "|" + StringOf(513) + "|" + StringOf(505) + "|" + StringOf(514) + "|" +
+                     StringOf(506) + "|" + StringOf(515) + "|" + StringOf(61442) + "|*.*";
     const ui::FileDialogResult result = ui::RunFileDialog(this, request);
     if (result.paths.empty())
         return;

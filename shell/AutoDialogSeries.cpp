@@ -46,8 +46,17 @@ void CAutoDialog::OnStart() {
         return;
     }
     m_strPath = app->m_strAutoPath;
-    if (const UINT refused = CheckSeriesStart(m_nListMode == 0, m_nCount, m_positions.size())) {
-        ShowMessage(refused, MB_OK);
+    switch (CheckSeriesStart(m_nListMode == 0, m_nCount, m_positions.size())) {
+    case 0:
+        break;
+    case IDS_NO_PICTURES:
+        ShowMessage(IDS_NO_PICTURES, MB_OK);
+        return;
+    case IDS_TOO_MANY_PICTURES:
+        ShowMessage(IDS_TOO_MANY_PICTURES, MB_OK);
+        return;
+    default:
+        ShowMessage(IDS_RANGE_COUNT_NOT_SET, MB_OK);
         return;
     }
     EnableControls(false);
