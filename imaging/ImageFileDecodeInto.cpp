@@ -34,15 +34,17 @@ ImageFileRead FitBitmap(HDIB* bitmap, int width, int height, int kind, int bitCo
         reuse = g && DibGetWidth(g.get()) == width && DibGetHeight(g.get()) == height &&
                 DibGetBitCount(g.get()) == bitCount && DibHeaderSize(g.get()) == BITMAPINFOHEADER::kSize;
     }
-    const uint64_t imageBytes = static_cast<uint64_t>(DibStride(width, bitCount)) * static_cast<uint64_t>(height);
+    const uint64_t imageBytes =
+        static_cast<uint64_t>(DibStride(width, bitCount)) * static_cast<uint64_t>(height);
     // Beyond the size the image-file classes take the file is refused, as they refuse it.
     if (!reuse && imageBytes > SECImage::MaxImageBytes())
         return ImageFileRead::Unreadable;
     const uint64_t need = (reuse ? 0 : imageBytes + BITMAPINFOHEADER::kSize + 256 * 4) + workingBytes;
     if (need) {
         *grant = ReserveImageMemory(need);
+        // A bitmap of the series that only lacks the decoder's working memory is short of memory.
         if (!*grant)
-            return given ? ImageFileRead::Unreadable : ImageFileRead::NoMemory;
+            return given && !reuse ? ImageFileRead::Unreadable : ImageFileRead::NoMemory;
     }
     if (reuse)
         return ImageFileRead::Read;
@@ -61,11 +63,13 @@ ImageFileRead ReadBmp(CFile& file, HDIB* bitmap) {
     thread_local std::vector<BYTE> table;
     BmpLayout layout;
     const BmpByteSource source = BmpFileSource(&file);
-    if (!ReadBmpHeaders(source, length, kBmpDepths8And24, layout, table))
+    // The bitmap's memory is asked for below, only when the given bitmap cannot be reused.
+    if (!ReadBmpHeaders(source, length, kBmpDepths8And24, layout, table, false))
         return ImageFileRead::Unreadable;
     const int w = layout.header.biWidth, h = layout.header.biHeight, bc = layout.header.biBitCount;
     ImageMemoryGrant grant;
-    if (const ImageFileRead fit = FitBitmap(bitmap, w, h, bc == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24, bc, &grant);
+    if (const ImageFileRead fit =
+            FitBitmap(bitmap, w, h, bc == 8 ? DIB_KIND_GREY8 : DIB_KIND_RGB24, bc, &grant);
         fit != ImageFileRead::Read)
         return fit;
     GlobalLockGuard g(*bitmap);
@@ -108,7 +112,7 @@ struct JpegJob {
     SECJpegError err;
     jpeg_progress_mgr progress;
     bool created = false;
-    HDIB locked = nullptr; // the bitmap whose rows are being written, unlocked by the caller
+    HDIB locked = nullptr;  // the bitmap whose rows are being written, unlocked by the caller
     ImageMemoryGrant grant; // the rows and the decoder's working memory, held while decoding
     ImageFileRead result = ImageFileRead::Unreadable;
 };

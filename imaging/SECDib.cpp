@@ -47,7 +47,7 @@ BmpByteSource BmpFileSource(CFile* file) {
 }
 
 bool ReadBmpHeaders(const BmpByteSource& source, uint64_t length, uint64_t depths, BmpLayout& layout,
-                    std::vector<BYTE>& table) {
+                    std::vector<BYTE>& table, bool reserve) {
     BYTE fh[BITMAPFILEHEADER::kSize];
     if (source(fh, sizeof fh) != sizeof fh)
         return false;
@@ -95,9 +95,11 @@ bool ReadBmpHeaders(const BmpByteSource& source, uint64_t length, uint64_t depth
     if (length && layout.imageBytes > length - offBits)
         return false; // the rows the header promises are not in the file
     // Header, a full colour table and the rows: what either BMP reader allocates.
-    layout.memory = ReserveImageMemory(BITMAPINFOHEADER::kSize + 256 * 4 + layout.imageBytes);
-    if (!layout.memory)
-        return false;
+    if (reserve) {
+        layout.memory = ReserveImageMemory(BITMAPINFOHEADER::kSize + 256 * 4 + layout.imageBytes);
+        if (!layout.memory)
+            return false;
+    }
 
     if (bitCount > 8) {
         if (!Skip(source, 4 * entries)) // a table that only suggests display colours
@@ -175,7 +177,8 @@ void WriteBmpFrom(SECImage& image, const BmpByteSink& sink, bool clearSizeImage)
     h.biSize = 40;
     const uint64_t k = image.ColorCountFromHeader();
     const uint64_t offBits = BITMAPFILEHEADER::kSize + BITMAPINFOHEADER::kSize + 4 * k;
-    const uint64_t imageBytes = SECImage::PaddedRowBytes(image.m_bitsPerPixel, image.m_width) * image.m_height;
+    const uint64_t imageBytes =
+        SECImage::PaddedRowBytes(image.m_bitsPerPixel, image.m_width) * image.m_height;
     BITMAPFILEHEADER file;
     file.bfType = kBitmapFileType;
     file.bfSize = static_cast<DWORD>(std::min<uint64_t>(offBits + imageBytes, UINT32_MAX));
@@ -186,7 +189,8 @@ void WriteBmpFrom(SECImage& image, const BmpByteSink& sink, bool clearSizeImage)
     h.Write(head.data() + BITMAPFILEHEADER::kSize);
     if (image.m_info && image.m_colorTable && k) {
         const SIZE_T infoSize = GlobalSize(GlobalHandle(image.m_info));
-        const uint64_t held = infoSize > BITMAPINFOHEADER::kSize ? (infoSize - BITMAPINFOHEADER::kSize) / 4 : 0;
+        const uint64_t held =
+            infoSize > BITMAPINFOHEADER::kSize ? (infoSize - BITMAPINFOHEADER::kSize) / 4 : 0;
         std::memcpy(head.data() + BITMAPFILEHEADER::kSize + BITMAPINFOHEADER::kSize, image.m_colorTable,
                     4 * std::min(k, held));
     }

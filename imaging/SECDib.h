@@ -49,11 +49,12 @@ constexpr uint64_t kBmpDepthsAll = (1ull << 1) | (1ull << 4) | kBmpDepthsImageCl
 // Reads and checks the file header, info header and colour table (into `table`, 4 bytes per
 // entry as in the file) and leaves the source at the first row. Checks: "BM"; a 40-, 52-,
 // 56-, 108- or 124-byte header; no compression; width above 0, height not 0; an accepted bit
-// count; 14 + header + table <= bfOffBits <= length; all rows within length; memory for the
-// image granted (ReserveImageMemory). `length` is what the source holds from the file header
-// on, 0 when unknown (then a short source fails when the rows are read).
+// count; 14 + header + table <= bfOffBits <= length; all rows within length; with `reserve`,
+// memory for the image granted (ReserveImageMemory; a reader that decodes into a bitmap it
+// already holds asks for what it needs itself). `length` is what the source holds from the file
+// header on, 0 when unknown (then a short source fails when the rows are read).
 bool ReadBmpHeaders(const BmpByteSource& source, uint64_t length, uint64_t depths, BmpLayout& layout,
-                    std::vector<BYTE>& table);
+                    std::vector<BYTE>& table, bool reserve = true);
 
 // Turns rows read top row first into bottom-up rows, in place.
 void FlipBmpRows(BYTE* rows, uint64_t stride, uint64_t height);

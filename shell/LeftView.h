@@ -1,6 +1,5 @@
-// The empty start view of the first template, and the empty panes that stand in the places of
-// views other parts of the program provide (the continuous composition's two views and the
-// result view), so that every template has its view.
+// The empty start view of the first template, and the empty pane that stands in the place of
+// the result view in the main frame, so that every template has its view.
 #pragma once
 
 #include "ui/View.h"
@@ -13,14 +12,6 @@ public:
 };
 
 class CLeftView : public CEmptyPane {
-public:
-    using CEmptyPane::CEmptyPane;
-};
-class CVossaLivePane : public CEmptyPane {
-public:
-    using CEmptyPane::CEmptyPane;
-};
-class CVossaImagePane : public CEmptyPane {
 public:
     using CEmptyPane::CEmptyPane;
 };

@@ -1,5 +1,7 @@
 #include "shell/MainFrame.h"
 
+#include "shell/StageControlBar.h"
+
 #include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "imaging/WorkerMessages.h"
@@ -13,6 +15,7 @@
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
 #include "shell/TopMenuDialog.h"
+#include "shell/VossaLiveView.h"
 #include "shell/core/CaptureFile.h"
 #include "shell/core/CaptureSettings.h"
 #include "shell/core/ModeTable.h"
@@ -134,11 +137,15 @@ int CFocusBoxCmdBar::LayoutButtons() {
 CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefaultSize) {
     m_camDll.SetNotices(&m_notices);
     OnCommand(950, [this] { OnInitialMenu(); });
-    OnUpdateUI(950, [this](ui::CmdUI& c) { c.Enable(!IsComposing() && !m_pStageBusyOwner); });
+    OnUpdateUI(950, [this](ui::CmdUI& c) {
+        // Not inside a manual capture run, whether or not its capture button is on at the moment:
+        // leaving the mode there would keep the run (and what it disables) in force.
+        c.Enable(!IsComposing() && !m_pStageBusyOwner && !IsManualCaptureRunning());
+    });
     OnCommand(819, [this] { OnStartComposition(); });
     OnUpdateUI(819, [this](ui::CmdUI& c) {
         const bool on = !IsComposing() && !CaptureSeriesRunning() && FocusBoxList() &&
-                        FocusBoxList()->GetItemCount() > 2;
+                        FocusBoxList()->GetItemCount() > 2 && !IsManualCaptureButtonOn();
         c.Enable(on);
         if (m_pCompBar)
             m_pCompBar->EnableItem(823, on);
@@ -155,6 +162,9 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     OnMessage(WM_CAMERA_GRAB, &CMainFrame::OnCameraGrab);
     OnMessage(WM_LENS_STATE, &CMainFrame::OnLensState);
     RegisterBrowserCommands();
+    RegisterManualCommands();
+    RegisterLensCommands();
+    RegisterSettingsCommands();
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnCloseFrame, this);
     Bind(wxEVT_DISPLAY_CHANGED, [this](wxDisplayChangedEvent& ev) {
         ev.Skip();
@@ -233,17 +243,18 @@ void CMainFrame::CreateBars() {
     m_bars = std::make_unique<ui::DockingBars>(this);
     m_bars->SetCenter(ClientWindow());
     m_pTopMenu = new CTopMenuDialog(this);
-    m_pTopMenu->Create(this);
-    m_bars->AddBar("TopMenuDlg", m_pTopMenu, ui::DockSide::Top, m_pTopMenu->GetSize().y + 9, true);
+    (new CStageControlBar)->Create(*m_bars, this, m_pTopMenu, "TopMenuDlg", ui::DockSide::Top);
     m_pCompBar = new CCompositionBar();
-    m_pCompBar->Create(this);
-    m_bars->AddBar("CompositionBar", m_pCompBar, ui::DockSide::Bottom, 127, true, false);
+    (new CStageControlBar)
+        ->Create(*m_bars, this, m_pCompBar, "CompositionBar", ui::DockSide::Bottom, true, false, 127);
     m_pBox = new CSelectedBox(m_pDoc ? &m_pDoc->Browser() : nullptr);
-    m_pBox->Create(this);
+    // The box's width follows the thumbnail size of its list (not its template) and its title.
     const int s = m_pDoc ? m_pDoc->m_selThumbSize : 128;
-    const int width =
-        std::max(s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X), m_pBox->MinimumWidth());
-    m_bars->AddBar("CusControlBar", m_pBox, ui::DockSide::Right, width, true);
+    const int listWidth = s + 6 * 4 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X);
+    (new CStageControlBar)
+        ->Create(*m_bars, this, m_pBox, "CusControlBar", ui::DockSide::Right, true, true, listWidth);
+    if (m_pBox->MinimumWidth() > listWidth)
+        m_bars->SetExtent("CusControlBar", m_pBox->MinimumWidth());
     m_bars->Update();
 }
 
@@ -284,6 +295,12 @@ void CMainFrame::EnterMode(int mode) {
     CSDIWinApp* sdi = CSDIWinApp::Get();
     if (mode == kModeThumbnails)
         MakeFocusBoxCmdBar();
+    if (mode == kModeVossa)
+        EnterVossaMode();
+    else
+        LeaveVossaMode();
+    if (mode == kModeManual)
+        MakeManualBar();
     if (mode == kModeAutomatic)
         MakeAutoBar();
     for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
@@ -308,7 +325,7 @@ void CMainFrame::EnterMode(int mode) {
         ActivateView<CMultiView>();
         break;
     case ModeView::VossaLive:
-        ActivateView<CVossaLivePane>();
+        ActivateView<CVossaLiveView>();
         break;
     }
     if (entry->camera)
@@ -325,9 +342,8 @@ void CMainFrame::MakeFocusBoxCmdBar() {
     if (m_pFocusCmdBar)
         return;
     m_pFocusCmdBar = new CFocusBoxCmdBar();
-    m_pFocusCmdBar->Create(this);
-    m_bars->AddBar("FocusBoxCmdDlg", m_pFocusCmdBar, ui::DockSide::Right, m_pFocusCmdBar->GetSize().x + 9,
-                   false);
+    (new CStageControlBar)
+        ->Create(*m_bars, this, m_pFocusCmdBar, "FocusBoxCmdDlg", ui::DockSide::Right, false);
     // A column of its own beside the focus image box, the whole height of the side.
     m_bars->Manager().GetPane("FocusBoxCmdDlg").Row(1);
 }
@@ -383,7 +399,7 @@ void CMainFrame::OnInitialMenu() {
 void CMainFrame::OnDisplayChange() {
     ActivateView<CDirTreeView>();
     ActivateView<CMultiView>();
-    ActivateView<CVossaLivePane>();
+    ActivateView<CVossaLiveView>();
     ActivateView<CThumbnailView>();
     switch (StartMode()) {
     case kModeManual:
@@ -391,7 +407,7 @@ void CMainFrame::OnDisplayChange() {
         ActivateView<CMultiView>();
         break;
     case kModeVossa:
-        ActivateView<CVossaLivePane>();
+        ActivateView<CVossaLiveView>();
         break;
     default:
         ActivateView<CThumbnailView>();
@@ -405,7 +421,7 @@ void CMainFrame::UpdateMinimumSize() {
 }
 
 void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
-    if (ev.CanVeto() && !CanCloseCapture()) {
+    if (ev.CanVeto() && (!WaitManualPanelIdle() || !CanCloseCapture())) {
         ev.Veto();
         return;
     }

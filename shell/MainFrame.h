@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+class CAutoPanelLink;
 class COrsandelDoc;
 class CFocusProgDialog;
 class CMultiView;
@@ -25,6 +26,12 @@ class CThumbnailListCtrl;
 class CSelListCtrl;
 class CSelectedBox;
 class CTopMenuDialog;
+class CVossaDialog;
+class CVossaImageView;
+class CVossaLiveView;
+class CManualDialog;
+class CXYCalibDialog;
+class CXYCalibSetDlg;
 class CAutoDialog;
 class wxComboBox;
 
@@ -91,6 +98,8 @@ public:
     void OnThumbnailSize(int size);
     void OnSelectAll();
     void OnSelectNone();
+    // The picture information of the focused list's first selected (else last) entry.
+    void OnImageInfo();
     void OnRefresh();
     void SetFocusedList(wxWindow* list);
 
@@ -99,11 +108,35 @@ public:
     void OnStartComposition();
     CompositionRunner& Runner() { return m_runner; }
 
+    // ---- continuous composition mode (MainFrameVossa.cpp) ----
+    void EnterVossaMode();
+    void LeaveVossaMode();
+    // ---- settings dialogs (32815 microscope, 818 heights, 820 composition) ----
+    void OnScopeSettings();
+    void OnHeightSettings();
+    void OnCompositionSettings();
+
     // ---- camera ----
     void StartCamera();
     void LoadCameraSettings();
     void SaveCameraSettings();
 
+    // ---- manual capture (MainFrameManual.cpp) ----
+    CManualDialog* ManualPanel() const { return m_pManual; }
+    // The panel is in a capture run; its capture button 608 is enabled (manual mode only).
+    bool IsManualCaptureRunning() const;
+    bool IsManualCaptureButtonOn() const;
+    // False while the panel takes a picture (the frame closes once it is done).
+    bool WaitManualPanelIdle();
+    // ---- lens selection and XY calibration (MainFrameLens.cpp) ----
+    void OnLensSelect();
+    // The calibration settings dialog is open (the measuring line may be drawn).
+    bool IsCalibSetOpen() const;
+    CXYCalibSetDlg* CalibSetDialog() const { return m_pCalibSetDlg; }
+    CXYCalibDialog* m_pLensDlg = nullptr;      // while the lens selection runs
+    CXYCalibSetDlg* m_pCalibSetDlg = nullptr;  // made on first use, kept (hidden when closed)
+    int m_bLensSlotValid = 0;
+    int m_nLensTab = 0; // the tab of the lens selection this frame shows first
     // ---- the automatic capture panel (MainFrameCapture.cpp) ----
     CAutoDialog* AutoDialog() const { return m_pAutoDlg; }
     // The Z the automatic panel shows, read after the frame has been drawn.
@@ -131,12 +164,19 @@ public:
     int m_nFrameType = -1;
     int m_bLayoutRefresh = 1;
     CMultiView* m_pMultiView = nullptr;
+    CVossaLiveView* m_pVossaLiveView = nullptr;
+    CVossaImageView* m_pVossaImageView = nullptr;
+    CVossaDialog* m_pVossaDlg = nullptr;
     wxWindow* m_pStageBusyOwner = nullptr;
+    // The automatic panel's answers to the capture view (shell/AutoPanelLink.h); null while
+    // there is no panel.
+    CAutoPanelLink* m_pAutoPanelLink = nullptr;
     wxWindow* m_pFocusedList = nullptr;
 
 private:
     void CreateBars();
     void RegisterBrowserCommands();
+    void RegisterSettingsCommands();
     void JoinBrowser();
     void OnCloseFrame(wxCloseEvent& ev);
     void StopCamera();
@@ -152,6 +192,9 @@ private:
     LRESULT OnCameraFree(WPARAM, LPARAM);
     LRESULT OnCameraGrab(WPARAM, LPARAM);
     LRESULT OnLensState(WPARAM, LPARAM);
+    void RegisterLensCommands();
+    LRESULT OnXYCalibEdit(WPARAM, LPARAM);
+    LRESULT OnXYCalibApply(WPARAM, LPARAM);
     void OnSelectInputDevice();
     void OnInputMode();
     void ShowResult();
@@ -163,6 +206,9 @@ private:
     CSelectedBox* m_pBox = nullptr;
     CFocusBoxCmdBar* m_pFocusCmdBar = nullptr;
     void MakeFocusBoxCmdBar();
+    void MakeManualBar();
+    void RegisterManualCommands();
+    CManualDialog* m_pManual = nullptr;
     void MakeAutoBar();
     CAutoDialog* m_pAutoDlg = nullptr;
     CFocusProgDialog* m_pProgress = nullptr;

@@ -8,6 +8,8 @@
 #include "imaging/MyImageData.h"
 #include "platform/MessageSink.h"
 #include "shell/MainFrame.h"
+
+#include "viewer/PicInfoDialog.h"
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
@@ -111,6 +113,11 @@ void CMainFrame::RegisterBrowserCommands() {
     }
     OnCommand(32785, [this] { OnSelectAll(); });
     OnCommand(32786, [this] { OnSelectNone(); });
+    OnCommand(32796, [this] { OnImageInfo(); });
+    OnUpdateUI(32796, [this](ui::CmdUI& c) {
+        auto* list = dynamic_cast<CSListCtrl*>(m_pFocusedList);
+        c.Enable(list && list->GetItemCount() > 0);
+    });
     OnCommand(32783, [this] { OnRefresh(); });
     OnUpdateUI(32783, [this](ui::CmdUI& c) { c.Enable(!IsComposing()); });
 }
@@ -327,6 +334,20 @@ void CMainFrame::OnSelectNone() {
         f->m_selected = 0;
         list->RedrawItem(f.get(), true);
     }
+}
+
+void CMainFrame::OnImageInfo() {
+    auto* list = dynamic_cast<CSListCtrl*>(m_pFocusedList);
+    if (!list)
+        return;
+    // The box's "Last Position" placeholder names no file.
+    std::vector<PicInfoRecord> records;
+    for (const auto& item : list->Items())
+        if (!item->IsPlaceholder())
+            records.push_back(PicInfoRecord{item->m_path, item->m_size,
+                                            static_cast<std::time_t>(item->m_creationTime / 1000000000),
+                                            item->m_selected != 0});
+    CPicInfoDialog::RunForList(this, records);
 }
 
 void CMainFrame::OnRefresh() {

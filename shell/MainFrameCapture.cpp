@@ -3,14 +3,14 @@
 #include "shell/AutoDialog.h"
 #include "shell/MainFrame.h"
 #include "shell/OrsandelDoc.h"
+#include "shell/StageControlBar.h"
 #include "shell/core/StartMode.h"
 
 void CMainFrame::MakeAutoBar() {
     if (m_pAutoDlg || !m_bars)
         return;
     m_pAutoDlg = new CAutoDialog(this);
-    m_pAutoDlg->Create(this);
-    m_bars->AddBar("AutoZDlg", m_pAutoDlg, ui::DockSide::Left, m_pAutoDlg->GetSize().x + 9, false);
+    (new CStageControlBar)->Create(*m_bars, this, m_pAutoDlg, "AutoZDlg", ui::DockSide::Left, false);
 }
 
 double CMainFrame::ReadStageZ() {

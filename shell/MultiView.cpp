@@ -12,6 +12,7 @@
 #include "shell/MainFrame.h"
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
+#include "shell/ScaleSettingsCommand.h"
 #include "shell/ScaleStatic.h"
 #include "shell/TopMenuDialog.h"
 #include "shell/core/CaptureFile.h"
@@ -50,13 +51,20 @@ CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
     });
     OnCommand(32806, [this] { OnStageControllerSettings(); });
     OnCommand(32807, [this] { OnSpeedSettings(); });
+    OnCommand(32805, [this] { OnZCalibration(); });
     OnCommand(1389, [this] { OnToggleScale(1); });
     OnCommand(1390, [this] { OnToggleScale(2); });
-    OnUpdateUI(32806, [this](ui::CmdUI& c) { c.Enable(!StageBusy()); });
-    OnUpdateUI(32805, [this](ui::CmdUI& c) {
-        c.Enable(!StageBusy() && m_comm.controller != CTRL_MFS && m_comm.controller != CTRL_STM6);
+    OnCommand(1391, [this] { RunScaleSettings(this, GetDocument()); });
+    // The stage settings wait while a manual capture run is under way.
+    auto running = [this] { return Frame() && Frame()->IsManualCaptureRunning(); };
+    OnUpdateUI(32806, [this, running](ui::CmdUI& c) { c.Enable(!StageBusy() && !running()); });
+    OnUpdateUI(32805, [this, running](ui::CmdUI& c) {
+        c.Enable(!StageBusy() && !running() && m_comm.controller != CTRL_MFS &&
+                 m_comm.controller != CTRL_STM6);
     });
-    OnUpdateUI(32807, [this](ui::CmdUI& c) { c.Enable(!StageBusy() && m_comm.controller != CTRL_MFS); });
+    OnUpdateUI(32807, [this, running](ui::CmdUI& c) {
+        c.Enable(!StageBusy() && !running() && m_comm.controller != CTRL_MFS);
+    });
     OnUpdateUI(1389, [this](ui::CmdUI& c) {
         COrsandelDoc* d = GetDocument();
         c.Enable(true);
@@ -78,6 +86,7 @@ CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
 
 CMultiView::~CMultiView() {
     m_timers.KillTimer(kLensTimer);
+    DeleteZCalibration();
     WriteIniInt("ZCALIBRATION", "ORIGIN", m_nZOrigin);
     if (m_hLastGood)
         GlobalFree(m_hLastGood);
@@ -86,11 +95,7 @@ CMultiView::~CMultiView() {
 bool CMultiView::Create(wxWindow* parent) {
     if (!ui::FormView::Create(parent))
         return false;
-    if (m_pLive)
-        m_pLive->SetOverlay([this](wxDC& dc, const wxSize& size) {
-            if (m_pScale)
-                m_pScale->Draw(dc, size);
-        });
+    AttachCalibLine();
     Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
         ev.Skip();
         OnSizeView();
@@ -185,11 +190,6 @@ void CMultiView::PlaceFocusPreview() {
     const auto rect = CaptureViewPreviewRect(RECT{0, 0, s.x, s.y}, m_nFrameWidth, m_nFrameHeight);
     if (rect && m_pPreview)
         m_pPreview->SetSize(rect->left, rect->top, RectWidth(*rect), RectHeight(*rect));
-}
-
-void CMultiView::ResetCalibLine() {
-    if (m_pScale)
-        m_pScale->ResetLine();
 }
 
 void CMultiView::GrabLiveFrame() {
@@ -438,6 +438,7 @@ void CMultiView::ApplyMIISpeed() {
 void CMultiView::EndStageOperation() {
     if (CMainFrame* f = Frame())
         f->m_pStageBusyOwner = nullptr;
+    EnableAutoPanel(true);
 }
 
 void CMultiView::OnStageControllerSettings() {

@@ -9,6 +9,7 @@
 #include "platform/GlobalMemory.h"
 #include "shell/core/CaptureSettings.h"
 #include "devices/serial/ControllerSettings.h"
+#include "shell/CalibLine.h"
 #include "ui/TemplateWindow.h"
 #include "ui/Timers.h"
 
@@ -18,11 +19,13 @@ class CMainFrame;
 class COrsandelDoc;
 class CSampleStatic;
 class CScaleStatic;
+class CZCalibrationDialog;
+struct ZCalibrationValues;
 
 constexpr UINT WM_LENS_STATE = 0x541;
 constexpr UINT kLensTimer = 1344;
 
-class CMultiView : public ui::FormView {
+class CMultiView : public ui::FormView, public CalibLineView {
 public:
     CMultiView();
     ~CMultiView() override;
@@ -44,7 +47,9 @@ public:
 
     void ResizeLivePane(int width, int height);
     void PlaceFocusPreview();
-    void ResetCalibLine();
+    void ResetCalibLine() override;
+    int CalibPictureWidth() const override;
+    const CCalibLine& CalibLine() const { return m_calibLine; }
 
     // One poll of the lens port: 1 when a state byte was decoded.
     int ReadLensState(int* lens, double* zoom);
@@ -52,6 +57,11 @@ public:
     void ApplySpeed();
     void ApplyMIISpeed();
     void EndStageOperation();
+    // Z calibration (32805): shows the modeless dialog, made on first use (MultiViewZCalib.cpp).
+    void OnZCalibration();
+    // Enables or disables the automatic panel's controls, when that panel exists.
+    void EnableAutoPanel(bool enable);
+    CZCalibrationDialog* ZCalibrationDialog() const { return m_pZCalibDlg; }
 
     COrsandelDoc* GetDocument() const;
     CSampleStatic* LivePane() const { return m_pLive; }
@@ -83,6 +93,10 @@ private:
     void ReadCommSettings();
     void OpenLensPort();
     bool StageBusy() const;
+    void ApplyZCalibration(const ZCalibrationValues& values);
+    void DeleteZCalibration();
+    // The measuring line on the live pane (MultiViewCalib.cpp).
+    void AttachCalibLine();
 
     CSampleStatic* m_pLive = nullptr;
     CSampleStatic* m_pPreview = nullptr;
@@ -94,4 +108,6 @@ private:
     CXyTblCtrl m_xy;
     CSerialPort m_lensPort;
     ui::WindowTimers m_timers;
+    CZCalibrationDialog* m_pZCalibDlg = nullptr;
+    CCalibLine m_calibLine;
 };

@@ -10,6 +10,8 @@
 #include "shell/MultiView.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/StartDialog.h"
+#include "shell/VossaImageView.h"
+#include "shell/VossaLiveView.h"
 #include "shell/core/StartMode.h"
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
@@ -88,9 +90,21 @@ void COrsandelApp::RegisterTemplates() {
         },
         -1, 0, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        188, [](wxWindow* p) { return static_cast<wxWindow*>(new CVossaImagePane(p)); }, 1, 1, 0));
+        188,
+        [](wxWindow* p) {
+            auto* view = new CVossaImageView();
+            view->Create(p);
+            return static_cast<wxWindow*>(view);
+        },
+        1, 1, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        188, [](wxWindow* p) { return static_cast<wxWindow*>(new CVossaLivePane(p)); }, 1, 0, 0));
+        188,
+        [](wxWindow* p) {
+            auto* view = new CVossaLiveView();
+            view->Create(p);
+            return static_cast<wxWindow*>(view);
+        },
+        1, 0, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
         148, [](wxWindow* p) { return static_cast<wxWindow*>(new CResultPane(p)); }, -1, 0, 0));
 }
@@ -102,12 +116,8 @@ bool COrsandelApp::InitInstance() {
     m_strSettingsPath = m_strCurrentDir + "/Vantorel.ini";
     SetSettingsFilePath(m_strSettingsPath);
     SetLensFilePath(m_strCurrentDir + "/LENS.TXT");
-    m_recentFiles.clear();
-    for (int i = 1; i <= 4; ++i) {
-        const std::string f = ReadIniString("Recent File List", ("File" + std::to_string(i)).c_str(), "");
-        if (!f.empty())
-            m_recentFiles.push_back(f);
-    }
+    m_recent = std::make_unique<ui::RecentFileList>(m_strSettingsPath);
+    m_recent->Load();
 
     char bundle[256];
     ReadIniString("InitialSettings", "Resource", "", bundle, sizeof bundle);
@@ -177,6 +187,9 @@ void COrsandelApp::OnIdleTick() {
         return;
     if (frame->IsActiveView<CMultiView>() && frame->m_pMultiView)
         frame->m_pMultiView->GrabLiveFrame();
+    else if ((frame->IsActiveView<CVossaLiveView>() || frame->IsActiveView<CVossaImageView>()) &&
+             frame->m_pVossaLiveView)
+        frame->m_pVossaLiveView->GrabAndCompose();
 }
 
 CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double** heights, int** focusIndex,
@@ -187,6 +200,11 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
         // A top-level window of its own: the main frame stays the program's main window.
         m_pResultFrame = new CImageFrame(nullptr);
         m_pResultFrame->m_newResultShown = false;
+        m_pResultFrame->m_recentFiles = m_recent.get();
+        if (m_recent)
+            m_recent->Attach(m_pResultFrame, m_pResultFrame,
+                             [this](const std::string& file) { return OpenDocumentFile(file) != nullptr; });
+        m_pResultFrame->m_pLensTable = &m_lensTable;
         if (m_pMainFrame)
             wxTheApp->SetTopWindow(m_pMainFrame);
     }
@@ -198,8 +216,10 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
     }
     if (path) {
         if (!frame->ShowImageFile(path))
-            return frame->GetImageDoc();
+            return nullptr;              // the document keeps what it showed
         frame->m_newResultShown = false; // a file on disk: nothing is lost by leaving it
+        if (m_recent)
+            m_recent->Add(path);
     } else if (bitmap) {
         // The document copies the image and the rows; the caller frees its own.
         if (!frame->ShowResult(bitmap, heights, focusIndex, smoothing))
@@ -215,10 +235,17 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
 
 bool COrsandelApp::CloseImageFrame(bool returnToMain) {
     if (m_pResultFrame) {
+        // A dialog of the result window still open keeps the window: the dialog comes forward.
+        if (wxWindow* dialog = m_pResultFrame->OpenChildDialog()) {
+            dialog->Raise();
+            dialog->SetFocus();
+            return false;
+        }
         if (!m_pResultFrame->QueryDiscardResult())
             return false;
         m_returnToMain = returnToMain;
         m_pResultFrame->m_newResultShown = false;
+        m_pResultFrame->m_pLensTable = &m_lensTable;
         m_pResultFrame->Hide();
     }
     if (!returnToMain)

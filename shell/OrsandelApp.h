@@ -7,8 +7,10 @@
 #include "platform/Process.h"
 #include "shell/SDIWinApp.h"
 #include "shell/core/LensLibrary.h"
+#include "shell/core/LibraryLensTable.h"
 #include "ui/CommandRouting.h"
 #include "ui/PrivateMessages.h"
+#include "ui/RecentFileList.h"
 #include "ui/Timers.h"
 #include "viewer/ImageFrame.h"
 
@@ -43,7 +45,7 @@ public:
     int ChooseStartMode(bool forceDialog);
     // Shows a composition (or an image file) in the result window, created on first use and
     // reused after; its document keeps its own copies of the image and rows (the caller frees
-    // its own). Returns the window's document, null when no window could be made.
+    // its own). Returns the window's document, null when a file could not be shown.
     CImageDoc* OpenImageDocument(const char* path, HDIB bitmap, double** heights, int** focusIndex,
                                  int showCommand);
     // Leaves the result window, which is hidden; false when it refuses (an open child dialog,
@@ -51,7 +53,8 @@ public:
     bool CloseImageFrame(bool returnToMain);
     // Ends the result window with the program.
     void DestroyImageFrame();
-    // The file named by the recent-file list or the file-open goes to the result window.
+    // The file named by the recent-file list or the file-open goes to the result window; null when
+    // it cannot be shown.
     CImageDoc* OpenDocumentFile(const std::string& path) {
         return OpenImageDocument(path.c_str(), nullptr, nullptr, nullptr, 1);
     }
@@ -64,7 +67,8 @@ public:
     int m_bImageOnly = 0; // set by the continuous-composition panel before a hand-over
     std::string m_strImagePath, m_strAutoPath, m_strAutoDir;
     std::string m_strCurrentDir, m_strSettingsPath;
-    std::vector<std::string> m_recentFiles;
+    // The last four files opened in the result window (its File menu, [Recent File List]).
+    std::unique_ptr<ui::RecentFileList> m_recent;
     // The document (the main frame owns it).
     COrsandelDoc* m_pDocument = nullptr;
     // What the last CloseImageFrame was asked: go back to the main frame or not.
@@ -72,6 +76,8 @@ public:
     // Milliseconds from the start of InitInstance to the first shown frame.
     long m_startupMs = 0;
     ui::LiveTicker& Ticker() { return m_ticker; }
+    // The lens table as the lens-selection dialogs see it.
+    LibraryLensTable m_lensTable{this};
 
 private:
     void RegisterTemplates();

@@ -35,8 +35,14 @@ public:
     // No step of the program makes a palette: drawing uses none.
     CPalette* GetPalette() const { return m_pPalette; }
 
+    // Start height and interval of the height dialog, micrometres; kept while the program runs.
+    double m_depthStart = 0.0;
+    double m_depthInterval = 0.0;
+
     // The current camera frame (owned); null when none.
     HDIB m_hFrame = nullptr;
+    // Length of the measuring line on the live picture, frame pixels (0: none drawn).
+    double m_dCalibLineLength = 0.0;
     void FreeFrame();
 
     // Image records of the browser by full path, under the program-wide critical section.

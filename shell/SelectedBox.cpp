@@ -129,7 +129,9 @@ void CSelectedBox::OnSize() {
         return;
     const wxRect t = title->GetRect();
     const FocusBoxLayout out = LayoutFocusBox(client, RECT{t.x, t.y, t.GetRight() + 1, t.GetBottom() + 1});
-    title->SetSize(out.title.left, out.title.top, RectWidth(out.title), RectHeight(out.title));
+    // A box smaller than its title gives empty (not negative) rectangles.
+    title->SetSize(out.title.left, out.title.top, std::max(0L, long(RectWidth(out.title))),
+                   std::max(0L, long(RectHeight(out.title))));
     auto moveLeft = [this](int id, int left) {
         if (wxWindow* w = GetDlgItem(id))
             w->Move(left, w->GetPosition().y);
@@ -138,5 +140,6 @@ void CSelectedBox::OnSize() {
     moveLeft(1104, out.totalLeft);
     moveLeft(1105, out.unitLeft);
     if (wxWindow* list = GetDlgItem(kList))
-        list->SetSize(out.list.left, out.list.top, RectWidth(out.list), RectHeight(out.list));
+        list->SetSize(out.list.left, out.list.top, std::max(0L, long(RectWidth(out.list))),
+                      std::max(0L, long(RectHeight(out.list))));
 }

@@ -5,6 +5,7 @@
 #include "platform/MessageSink.h"
 #include "shell/core/CaptureSettings.h"
 #include "shell/core/StartMode.h"
+#include "shell/StringStatic.h"
 
 #include <wx/checkbox.h>
 
@@ -14,6 +15,7 @@ constexpr UINT kMsgVossaRefused = 1045;
 } // namespace
 
 CStartDialog::CStartDialog(wxWindow* parent) : ui::TemplateDialog(parent, 146) {
+    ReplaceControl(1006, SysColStaticFactory());
     for (int mode : {kModeThumbnails, kModeManual, kModeAutomatic})
         OnCommand(mode, [this, mode] { EndDialog(mode); });
     OnCommand(kModeVossa, [this] { OnVossa(); });

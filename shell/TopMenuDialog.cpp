@@ -1,5 +1,7 @@
 #include "shell/TopMenuDialog.h"
 
+#include "shell/StringStatic.h"
+
 #include "shell/MainFrame.h"
 #include "shell/core/StartMode.h"
 #include "shell/core/ViewGeometry.h"
@@ -19,6 +21,7 @@ SIZE SizeOf(wxWindow* w) {
 } // namespace
 
 CTopMenuDialog::CTopMenuDialog(CMainFrame* frame) : ui::TemplatePanel(154), m_frame(frame) {
+    ReplaceControl(954, SysColStaticFactory());
     OnCommand(800, [this] { m_frame->FolderUp(); });
     OnCommand(804, [this] {
         SetPressed(804, true);

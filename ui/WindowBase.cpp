@@ -6,6 +6,7 @@
 #include <wx/listbox.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
+#include <wx/scrolbar.h>
 #include <wx/slider.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
@@ -261,8 +262,9 @@ void WindowBase::onTree(wxTreeEvent& ev) {
 }
 
 void WindowBase::onScroll(wxScrollEvent& ev) {
-    auto* slider = dynamic_cast<wxSlider*>(ev.GetEventObject());
-    if (!slider) {
+    // Sliders and scroll bars report their scrolling alike.
+    auto* slider = dynamic_cast<wxControl*>(ev.GetEventObject());
+    if (!dynamic_cast<wxSlider*>(slider) && !dynamic_cast<wxScrollBar*>(slider)) {
         ev.Skip();
         return;
     }

@@ -24,9 +24,9 @@
 //   LVN_BEGINLABELEDIT, LVN_ENDLABELEDIT
 //   tree view: TVN_SELCHANGED, TVN_ITEMEXPANDING, activation NM_DBLCLK, right click NM_RCLICK
 //
-// Sliders scroll as messages: WM_HSCROLL (WM_VSCROLL for a vertical slider) with wParam =
-// MAKELONG(SB_... code, position) and lParam = the slider's handle go to the message table of the
-// window that holds the slider, and on to the windows above while none takes them.
+// Sliders and scroll bars scroll as messages: WM_HSCROLL (WM_VSCROLL for a vertical one) with
+// wParam = MAKELONG(SB_... code, position) and lParam = the control's handle go to the message
+// table of the window that holds the control, and on to the windows above while none takes them.
 //
 // A command or notification that this window's chain does not take travels on to the windows
 // that hold it (a panel's buttons reach the frame and its view and document); a dialog ends the

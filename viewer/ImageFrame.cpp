@@ -1,5 +1,7 @@
 #include "viewer/ImageFrame.h"
 
+#include "ui/RecentFileList.h"
+
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/MessageSink.h"
@@ -14,6 +16,7 @@
 #include "viewer/SetScaleDlg.h"
 #include "viewer/ViewerMenuDialog.h"
 
+#include <wx/dialog.h>
 #include <wx/sizer.h>
 
 #include <fstream>
@@ -133,6 +136,7 @@ CImageFrame::CImageFrame(wxWindow* parent)
     OnMessage(WM_WORK_DONE, &CImageFrame::OnWorkDone);
     OnMessage(WM_WORK_PROGRESS, &CImageFrame::OnWorkProgress);
     OnMessage(WM_WORK_CANCEL, &CImageFrame::OnWorkCancel);
+    RegisterLensCommands();
     Bind(wxEVT_CLOSE_WINDOW, &CImageFrame::onClose, this);
     m_view->Bind(wxEVT_SET_FOCUS, &CImageFrame::onFocus, this);
     InitialUpdateFrame();
@@ -312,8 +316,11 @@ void CImageFrame::OnLoadImage() {
         true, "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|すべてのファイル (*.*)|*.*");
     if (path.empty() || !QueryDiscardResult())
         return;
-    if (ShowImageFile(path))
+    if (ShowImageFile(path)) {
         m_doc->m_saved = 1;
+        if (m_recentFiles)
+            m_recentFiles->Add(path);
+    }
 }
 
 void CImageFrame::OnTransfer3d() {
@@ -416,7 +423,8 @@ void CImageFrame::OnScaleSettings() {
         }
         WriteIniDouble("CALIBRATION", "SCALECOLOR1", double(dlg.m_colour));
         WriteIniInt("CALIBRATION", "SCALEPOS1", dlg.m_position);
-        const std::string section = slot >= 0 && slot <= 4 ? "CALIBRATION" : CalibrationSectionName(lens.name);
+        const std::string section =
+            slot >= 0 && slot <= 4 ? "CALIBRATION" : CalibrationSectionName(lens.name);
         const std::string n = std::to_string(slot >= 0 && slot <= 4 ? slot + 1 : 1);
         WriteIniDouble(section.c_str(), ("SCALELEN" + n).c_str(), dlg.m_length);
         WriteIniInt(section.c_str(), ("SCALEDOT" + n).c_str(), dlg.m_pixels);
@@ -447,4 +455,11 @@ void CImageFrame::OnProgramPaths() {
         m_doc->m_analysisPath = dlg.m_analysisPath;
     }
     m_doc->SaveProgramPaths();
+}
+
+wxWindow* CImageFrame::OpenChildDialog() const {
+    for (wxWindow* child : GetChildren())
+        if (child->IsTopLevel() && child->IsShown() && wxDynamicCast(child, wxDialog))
+            return child;
+    return nullptr;
 }

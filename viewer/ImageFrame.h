@@ -9,8 +9,13 @@
 
 class CImageDoc;
 class CImageView;
+namespace ui {
+class RecentFileList;
+}
 class CViewerMenuDialog;
 class CFocusProgDialog;
+class CXYCalibSetDlg;
+class LensTable;
 
 constexpr UINT kMsgDiscardResult = 1032;
 constexpr UINT WM_VIEWER_ACTIVE = 0x508;
@@ -27,6 +32,8 @@ public:
     bool ShowImageFile(const std::string& path);
 
     bool QueryDiscardResult();
+    // A modeless dialog of this window that is shown, null when none.
+    wxWindow* OpenChildDialog() const;
     bool CloseResult();
 
     CImageDoc* GetImageDoc() const { return m_doc; }
@@ -35,7 +42,17 @@ public:
     CFocusProgDialog* GetProgressDialog() const { return m_progress; }
 
     bool m_closingApp = false;
+    // The program's recent-file list: files opened here join it (null: none kept).
+    ui::RecentFileList* m_recentFiles = nullptr;
     bool m_newResultShown = true;
+
+    // ---- lens selection and XY calibration (ImageFrameLens.cpp) ----
+    LensTable* m_pLensTable = nullptr;        // the program's lens table, set by the program
+    CXYCalibSetDlg* m_pCalibSetDlg = nullptr; // made on first use, kept (hidden when closed)
+    int m_bSlotMode = 0;
+    int m_nLensTab = 0; // the tab of the lens selection this frame shows first
+    bool IsCalibSetOpen() const;
+    void OnLensSelect();
 
 private:
     void Layout2();
@@ -56,6 +73,9 @@ private:
     void OnScaleSettings();
     void OnProgramPaths();
     void StartProgress();
+    void RegisterLensCommands();
+    LRESULT OnXYCalibEdit(WPARAM, LPARAM);
+    LRESULT OnXYCalibApply(WPARAM, LPARAM);
     LRESULT OnWorkDone(WPARAM, LPARAM);
     LRESULT OnWorkProgress(WPARAM, LPARAM);
     LRESULT OnWorkCancel(WPARAM, LPARAM);

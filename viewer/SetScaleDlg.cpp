@@ -2,69 +2,92 @@
 
 #include "platform/Settings.h"
 #include "ui/DataExchange.h"
-#include "ui/Services.h"
+#include "viewer/ScaleButton.h"
+#include "viewer/ScaleColorDialog.h"
 
-#include <wx/checkbox.h>
 #include <wx/textctrl.h>
-#include <wx/tglbtn.h>
 
 #include <cstdlib>
 
 CSetScaleDlg::CSetScaleDlg(wxWindow* parent) : TemplateDialog(parent, IDD_SET_SCALE) {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
+        ReplaceControl(kPositionIds[i], [](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
+            return static_cast<wxWindow*>(new CScaleButton(p, c.id, r.GetPosition(), r.GetSize()));
+        });
         OnCommand(kPositionIds[i], [this, i] { SelectPosition(i); });
+    }
     OnCommand(1255, &CSetScaleDlg::OnColour);
     OnControl(ui::EN_KILLFOCUS, 1260, &CSetScaleDlg::LabelPositions);
+}
+
+CScaleButton* CSetScaleDlg::PositionButton(int index) const {
+    return index >= 0 && index < 4 ? Item<CScaleButton>(kPositionIds[index]) : nullptr;
 }
 
 void CSetScaleDlg::DoDataExchange(ui::DataExchange& dx) {
     dx.Check(1394, m_allLenses1);
     dx.Check(1395, m_allLenses2);
+    if (!dx.m_bSaveAndValidate)
+        return;
+    auto number = [&](int id) { return std::atof(GetDlgItemText(id).ToStdString().c_str()); };
+    const double length = number(1260), pixels = number(1261), step = number(1262);
+    dx.MinMax(1260, length, 0.0, kMaxValue);
+    // The pixel count is cut to a whole number; a text beyond the range is refused before that.
+    const int wholePixels = pixels >= 0.0 && pixels <= kMaxValue ? static_cast<int>(pixels) : -1;
+    dx.MinMax(1261, wholePixels, 0, static_cast<int>(kMaxValue));
+    dx.MinMax(1262, step, 0.0, kMaxValue);
+    if (dx.Failed())
+        return;
+    m_length = length;
+    m_pixels = wholePixels;
+    m_step = step;
 }
 
 bool CSetScaleDlg::OnInitDialog() {
-    m_allLenses1 = m_allLenses2 = ReadIniInt("CALIBRATION", "SCALEALLCHK1", 1);
+    m_allLenses1 = ReadIniInt("CALIBRATION", "SCALEALLCHK1", 1);
+    m_allLenses2 = ReadIniInt("CALIBRATION", "SCALEALLCHK2", m_allLenses1);
     TemplateDialog::OnInitDialog();
     SetDlgItemText(1260, wxString::FromUTF8(FormatDoubleText(m_length)));
-    SetDlgItemText(1261, std::to_string(m_pixels));
+    SetDlgItemText(1261, wxString::Format("%d", m_pixels));
     SetDlgItemText(1262, wxString::FromUTF8(FormatDoubleText(m_step)));
     SetDlgItemText(1258, wxString::FromUTF8(m_lensName));
-    SelectPosition(m_position >= 0 && m_position <= 3 ? m_position : 0);
+    SelectPosition(m_position >= 0 && m_position <= 3 ? m_position : -1);
     LabelPositions();
     return true;
 }
 
 void CSetScaleDlg::SelectPosition(int index) {
-    m_position = index;
+    if (index >= 0)
+        m_position = index;
     for (int i = 0; i < 4; ++i)
-        if (auto* b = Item<wxToggleButton>(kPositionIds[i]))
-            b->SetValue(i == index);
+        if (CScaleButton* b = PositionButton(i))
+            b->SetPushed(i == index ? 1 : 0);
+    Refresh(false);
 }
 
 void CSetScaleDlg::LabelPositions() {
-    const wxString text = Item<wxTextCtrl>(1260)->GetValue() + "um";
-    for (int id : kPositionIds)
-        GetDlgItem(id)->SetLabel(text);
+    const wxString text = GetDlgItemText(1260) + "um";
+    for (int i = 0; i < 4; ++i)
+        if (CScaleButton* b = PositionButton(i)) {
+            b->SetLabel(text);
+            b->Refresh(false);
+        }
 }
 
 void CSetScaleDlg::OnColour() {
-    if (auto chosen = ui::ChooseColour(this, m_colour))
-        m_colour = *chosen;
+    CScaleColorDialog dlg(m_colour, this);
+    if (dlg.DoModal() == IDOK)
+        m_colour = dlg.GetColor();
 }
 
 void CSetScaleDlg::OnOK() {
-    auto number = [&](int id) { return std::atof(Item<wxTextCtrl>(id)->GetValue().ToStdString().c_str()); };
-    const double length = number(1260), pixels = number(1261), step = number(1262);
+    // A refused value keeps the dialog open and writes nothing.
     if (!UpdateData(true))
         return;
-    // Both boxes share the one key; the second box's value is written last.
+    for (int i = 0; i < 4; ++i)
+        if (CScaleButton* b = PositionButton(i); b && b->IsPushed())
+            m_position = i;
     WriteIniInt("CALIBRATION", "SCALEALLCHK1", m_allLenses1);
-    WriteIniInt("CALIBRATION", "SCALEALLCHK1", m_allLenses2);
-    for (double v : {length, pixels, step})
-        if (!(v >= 0 && v <= 99999999))
-            return; // out of range: the dialog stays open
-    m_length = length;
-    m_pixels = int(pixels);
-    m_step = step;
+    WriteIniInt("CALIBRATION", "SCALEALLCHK2", m_allLenses2);
     EndDialog(IDOK);
 }

@@ -1,5 +1,7 @@
 // The scale bar settings (template 285): the micrometre length, the pixel count and the step of
 // the scale bars, whether the first two apply to every lens, their corner and their colour.
+// Used by the capture views and the result window; the opener fills the fields and reads them
+// back after OK.
 #pragma once
 
 #include "platform/WinTypes.h"
@@ -9,8 +11,13 @@
 
 constexpr int IDD_SET_SCALE = 285;
 
+class CScaleButton;
+
 class CSetScaleDlg : public ui::TemplateDialog {
 public:
+    // Largest length, pixel count and step the dialog takes.
+    static constexpr double kMaxValue = 99999999.0;
+
     explicit CSetScaleDlg(wxWindow* parent);
     bool OnInitDialog() override;
     void OnOK() override;
@@ -22,7 +29,11 @@ public:
     int m_pixels = 0;
     double m_step = 1.0;
     int m_position = 0;
+    // Read from [CALIBRATION] SCALEALLCHK1 and SCALEALLCHK2 (whose default is the first) when
+    // the dialog opens, written there when it ends with OK.
     int m_allLenses1 = 1, m_allLenses2 = 1;
+
+    CScaleButton* PositionButton(int index) const;
 
 private:
     void SelectPosition(int index);

@@ -343,6 +343,20 @@ TEST_F(BrowserLists, ClickShiftCtrlAndMarqueeSelectionAndDoubleClicks) {
     EXPECT_EQ(Selected(thumbs), "1111111");
     ::SendMessage(thumbs->GetSafeHwnd(), WM_LIST_REDRAW_ITEM, WPARAM(0x1234), 0); // not an item: ignored
 
+    // The right button on an item selects that item alone and shows menu 182 (information and
+    // adding to the box); beside every item no menu comes.
+    std::vector<int> menuIds;
+    ui::testing::WhenPopupMenu(thumbs, [&](wxMenu* menu) {
+        for (wxMenuItem* item : menu->GetMenuItems())
+            menuIds.push_back(item->GetId());
+    });
+    Mouse(thumbs, wxEVT_RIGHT_UP, at(3));
+    EXPECT_EQ(Selected(thumbs), "0001000");
+    EXPECT_EQ(thumbs->Anchor(), 3);
+    EXPECT_EQ(menuIds, (std::vector<int>{32796, 23}));
+    Mouse(thumbs, wxEVT_RIGHT_UP, empty);
+    EXPECT_EQ(Selected(thumbs), "0001000");
+
     // Double clicks: an image opens, a 16-bit one says 899, beside every item nothing.
     std::vector<std::string> opened;
     ctx.openImage = [&](const std::string& p) {

@@ -7,6 +7,7 @@
 
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
+#include "imaging/ImageFileDecodeInto.h"
 #include "imaging/ImageFileMemory.h"
 #include "imaging/MyImageData.h"
 #include "imaging/SECImage.h"
@@ -146,4 +147,31 @@ TEST(ImageFileMemory, EveryReaderRefusesAnImageThatDoesNotFitBesideTheOtherDecod
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{876});
     GlobalFree(colour);
     GlobalFree(deep);
+}
+
+TEST(ImageFileMemory, DecodingIntoASeriesBitmapTellsLackOfMemoryFromAnUnreadableFile) {
+    ScratchDir dir;
+    HDIB grey = DibCreateOfKind(200, 100, DIB_KIND_GREY8);
+    ASSERT_TRUE(SaveImageFile(grey, dir.Path("g.bmp"), 0, 75));
+    ASSERT_TRUE(SaveImageFile(grey, dir.Path("g.jpg"), 0, 75));
+    GlobalFree(grey);
+    AvailableMemoryScope memory(2048);
+    for (const char* name : {"g.bmp", "g.jpg"}) {
+        // No bitmap to decode into and none to be had: lack of memory, not an unreadable file.
+        HDIB bitmap = nullptr;
+        int type = -1;
+        EXPECT_EQ(ReadImageFileInto(dir.Path(name), &bitmap, &type), ImageFileRead::NoMemory) << name;
+        GlobalFree(bitmap);
+    }
+    // A bitmap of the series' size is reused: the BMP rows need no more memory.
+    HDIB reuse = DibCreateOfKind(200, 100, DIB_KIND_GREY8);
+    int type = -1;
+    EXPECT_EQ(ReadImageFileInto(dir.Path("g.bmp"), &reuse, &type), ImageFileRead::Read);
+    GlobalFree(reuse);
+    // A progressive file into a bitmap of its size still needs the decoder's coefficients: when
+    // they cannot be had that is lack of memory, not an unreadable file.
+    WriteBytes(dir.Path("p.jpg"), MakeJpeg(64, 64, true));
+    HDIB colour = DibCreateOfKind(64, 64, DIB_KIND_RGB24);
+    EXPECT_EQ(ReadImageFileInto(dir.Path("p.jpg"), &colour, &type), ImageFileRead::NoMemory);
+    GlobalFree(colour);
 }

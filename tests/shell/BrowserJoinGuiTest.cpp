@@ -103,6 +103,17 @@ TEST_F(BrowserJoin, ThumbnailModeShowsTheImageFolderSortsAndSizes) {
     f->RouteCommandId(32786);
     EXPECT_EQ(thumbs->CountSelected(), 0);
 
+    // The picture information of the focused list: the last entry while none is selected.
+    f->SetFocusedList(thumbs);
+    EXPECT_TRUE(State(32796).enabled);
+    std::string shown;
+    ui::testing::WhenModal([&](wxDialog* d) {
+        shown = std::string(ui::testing::FindById(d, 12)->GetLabel().ToUTF8());
+        d->EndModal(IDOK);
+    });
+    f->RouteCommandId(32796);
+    EXPECT_EQ(shown, Names(thumbs).back());
+
     // A refresh reads the folder again and shows an image written meanwhile.
     WriteFlatImage(folder + "/img/d.bmp", 8, 8, 1, 1, 1);
     f->RouteCommandId(32783);
@@ -206,6 +217,18 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
     EXPECT_TRUE(app->m_pResultFrame->IsShown());
     EXPECT_EQ(app->m_pResultFrame->GetImageDoc()->m_title, thumbs->GetItemPath(2));
     EXPECT_NE(app->m_pResultFrame->GetImageDoc()->m_image, nullptr);
+    // The file opened heads the recent files of the result window's File menu.
+    ASSERT_FALSE(app->m_recent->Files().empty());
+    EXPECT_EQ(app->m_recent->Files().front(), thumbs->GetItemPath(2));
+    ui::CmdUI recentState(ui::RecentFileList::kFirstCommand);
+    EXPECT_TRUE(app->m_pResultFrame->UpdateCmdUI(recentState));
+    EXPECT_NE(Read("Vantorel.ini").find("File1=" + thumbs->GetItemPath(2)), std::string::npos);
+    // While a dialog of the result window is open, leaving only brings the dialog forward.
+    auto* open = new wxDialog(app->m_pResultFrame, wxID_ANY, "open");
+    open->Show();
+    EXPECT_FALSE(app->CloseImageFrame(true));
+    EXPECT_TRUE(app->m_pResultFrame->IsShown());
+    ASSERT_TRUE(ui::testing::DestroyAndWait(open));
     EXPECT_TRUE(app->CloseImageFrame(true)); // an opened file: nothing to lose, no question
     EXPECT_FALSE(app->m_pResultFrame->IsShown());
 

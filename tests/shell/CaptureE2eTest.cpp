@@ -8,6 +8,10 @@
 #include "shell/OrsandelDoc.h"
 #include "shell/ScaleStatic.h"
 #include "shell/TopMenuDialog.h"
+#include "tools/emulators/Emulators.h"
+#include "devices/camera/gui/InpImgDlg.h"
+
+#include <wx/combobox.h>
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -60,7 +64,12 @@ TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
     ASSERT_EQ(::grantpt(master), 0);
     ASSERT_EQ(::unlockpt(master), 0);
     ::setenv("VANTOREL_COM2", ::ptsname(master), 1);
-    Settings(1009, "[COMM]\nCONTROLLER=9\nLENSPORT=1\n");
+    // The manual panel connects the controller when it opens; the lens timer runs only for a
+    // controller of type 9 that answered.
+    AbEmulator controller(AbEmulator::Kind::MII);
+    ASSERT_TRUE(controller.Start());
+    ::setenv("VANTOREL_COM1", controller.SlavePath().c_str(), 1);
+    Settings(1009, "[COMM]\nCONTROLLER=9\nPORT=0\nLENSPORT=1\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
@@ -76,6 +85,7 @@ TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
     EXPECT_EQ(doc->m_currentLens.GetName(), "ML90-2.5");
     EXPECT_EQ(f->TopMenu()->GetDlgItemText(1392), "Ninety");
     CloseProgram();
+    ::unsetenv("VANTOREL_COM1");
     ::unsetenv("VANTOREL_COM2");
     ::close(master);
 }
@@ -101,6 +111,37 @@ TEST_F(Capture, SecondStartEndsAtOnce) {
     EXPECT_EQ(done, pid) << "the second program did not end";
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_NE(WEXITSTATUS(status), 127);
+}
+
+TEST_F(Capture, InputDeviceChoiceLeadsToTheInputModeAndItsBitDepthRule) {
+    Settings(1009, "[CAMPARAM]\nCOLORMODE=0\nBPP=12\nRANGEHI=4095\n");
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    ASSERT_EQ(f->m_bCameraFailed, 0);
+    CScriptedMessageSink sink(IDOK);
+    // The device dialog offers the module found; OK keeps it and the input mode follows, which
+    // brings a 12-bit grey setting down to 8 bits with message 900.
+    std::string offered;
+    ui::testing::WhenModal([&](wxDialog* d) {
+        auto* combo = ui::testing::FindById<wxComboBox>(d, CInpImgDlg::kDeviceCombo);
+        ASSERT_NE(combo, nullptr);
+        offered = std::string(combo->GetValue().ToUTF8());
+        ui::testing::Click(ui::testing::FindById(d, IDOK));
+    });
+    f->RouteCommandId(32804);
+    EXPECT_EQ(offered, "Vantorel Test Camera");
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return !sink.ShownIds().empty(); }));
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{900});
+    EXPECT_EQ(f->m_record->Bpp(), 8);
+    EXPECT_EQ(f->m_record->RangeHi(), 255);
+    EXPECT_EQ(f->m_bCameraFailed, 0);
+    EXPECT_EQ(f->m_strModuleName, "Vantorel Test Camera");
+
+    // Without a module the input mode asks for a device first (1035) and the camera stays off.
+    f->m_strModuleName.clear();
+    f->RouteCommandId(32812);
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{900, 1035}));
+    EXPECT_EQ(f->m_bCameraFailed, 1);
 }
 
 // Live frame cost at the test camera's largest size: grab (module), conversion, drawing.

@@ -1,6 +1,12 @@
 // A composition of the focus image box from the frame's command 819 to the result hand-over.
 #include "ShellGuiFixture.h"
 
+#include "imaging/ImageFileMemory.h"
+#include "platform/File.h"
+#include "platform/Process.h"
+#include "viewer/core/TransferRecords.h"
+#include "viewer3d/core/Vv3Data.h"
+
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "imaging/gui/FocusProgDialog.h"
@@ -126,6 +132,47 @@ TEST_F(Composition, BoxSeriesReachesTheResultWithHeights) {
     EXPECT_GT(colours.size(), 16u);
     EXPECT_GT(picture, all / 3);
 
+    // The result saved as a .vv3 file, which the 3D viewer's reader takes with its heights.
+    const std::string vv3 = folder + "/result.vv3";
+    ASSERT_TRUE(doc->SaveVv3(vv3));
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(vv3, CFile::modeRead));
+        HDIB heights = nullptr;
+        v3d::HeightSetInfo info{};
+        HDIB picture = v3d::ReadVv3File(&file, v3d::InvalidHeightRule{}, &heights, &info);
+        ASSERT_NE(picture, nullptr);
+        ASSERT_NE(heights, nullptr);
+        GlobalLockGuard lock(picture);
+        EXPECT_EQ(DibGetWidth(lock.get()), w);
+        EXPECT_EQ(DibGetHeight(lock.get()), h);
+        GlobalFree(heights);
+        GlobalFree(picture);
+    }
+    // The hand-over to a running 3D viewer (a stand-in that keeps what it receives): the record
+    // it gets is the document's, and the 3D viewer's record check takes it.
+    const std::string peer = std::string(VT_BINARY_DIR) + "/tools/findwin-peer/findwin-peer";
+    const std::string received = folder + "/received";
+    std::filesystem::create_directories(received);
+    PROCESS_INFORMATION viewer3d;
+    ASSERT_TRUE(CreateProcess(peer, {"--out", received, "--title", "Brelvoxa"}, {}, &viewer3d));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return std::filesystem::exists(received + "/ready"); }));
+    viewer->RouteCommandId(91);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return std::filesystem::exists(received + "/record-1.bin"); }));
+    std::vector<BYTE> block;
+    ASSERT_TRUE(
+        BuildHeightTransferBlock(ResultPixels{doc->m_display ? doc->m_display : doc->m_image, doc->m_typeCode,
+                                              &doc->m_working, doc->m_minimum, doc->m_lens.umPerPixel},
+                                 block));
+    const std::string record = Read("received/record-1.bin");
+    EXPECT_EQ(record, std::string(block.begin(), block.end()));
+    int recordWidth = 0, recordHeight = 0;
+    EXPECT_TRUE(v3d::CheckHeightRecord(record.data(), record.size(), &recordWidth, &recordHeight));
+    EXPECT_EQ(recordWidth, w);
+    EXPECT_EQ(recordHeight, h);
+    ::kill(viewer3d.dwProcessId, SIGKILL);
+    WaitForProcess(viewer3d.dwProcessId, 5000);
+
     // A second composition reuses the one window; leaving it hides it without a question once
     // the result is saved.
     doc->m_saved = 1;
@@ -181,6 +228,30 @@ TEST_F(Composition, CancelShows875AndAnUnreadableFile9201) {
     f->RouteCommandId(819);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return ResultShown(); }, 60000));
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    Settle();
+}
+
+TEST_F(Composition, LackOfMemoryShows876AndLeavesNothingBusy) {
+    Settings(1009);
+    MakeSeries(4, 160, 120);
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    CScriptedMessageSink sink(IDOK);
+    FillBox();
+    // The machine reports almost no memory: the images of the run cannot be had.
+    const AvailableMemoryFunction before = SetAvailableMemoryFunction([]() -> uint64_t { return 4096; });
+    f->RouteCommandId(819);
+    const bool ended = ui::testing::PumpUntil([&] { return !f->IsComposing(); }, 60000);
+    SetAvailableMemoryFunction(before);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(sink.CountOf(876), 1u) << ::testing::PrintToString(sink.ShownIds());
+    EXPECT_EQ(sink.CountOf(875), 0u);
+    EXPECT_EQ(app->m_pResultFrame, nullptr);
+    // Memory back: the same box composes.
+    sink.ClearShown();
+    f->RouteCommandId(819);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return ResultShown(); }, 60000));
+    EXPECT_TRUE(sink.ShownIds().empty());
     Settle();
 }
 

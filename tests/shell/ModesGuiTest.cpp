@@ -7,6 +7,7 @@
 #include "shell/SelectedBox.h"
 #include "shell/StartDialog.h"
 #include "shell/TopMenuDialog.h"
+#include "shell/VossaLiveView.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -119,7 +120,7 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
             EXPECT_TRUE(f->Layout().IsSplitterVisible(0));
             break;
         case 1014:
-            EXPECT_TRUE(f->IsActiveView<CVossaLivePane>());
+            EXPECT_TRUE(f->IsActiveView<CVossaLiveView>());
             EXPECT_FALSE(f->Layout().IsSplitterVisible(0));
             break;
         default:

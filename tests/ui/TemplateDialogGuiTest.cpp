@@ -145,7 +145,7 @@ TEST_F(TemplateDataGui, RefusedValuesKeepTheDialogOpenAndTellTheUser) {
         Click(FindById(d, 1));
         shownAfter.push_back(sink.ShownIds());
         EXPECT_TRUE(d->IsShown());
-        EXPECT_EQ(wxWindow::FindFocus(), FindById(d, 501));
+        EXPECT_EQ(ui::testing::FocusWithin(d), FindById(d, 501));
         Type(FindById(d, 501), "abc"); // not a number
         Click(FindById(d, 1));
         shownAfter.push_back(sink.ShownIds());

@@ -5,8 +5,13 @@
 
 #include "devices/serial/XyTblCtrl.h"
 #include "devices/camera/gui/InpImgDlg.h"
+#include "devices/camera/gui/LensCalibRegDlg.h"
+#include "devices/camera/gui/LensCalibTxtDlg.h"
+#include "devices/camera/gui/XYCalibDialog.h"
+#include "devices/camera/gui/XYCalibSetDlg.h"
 #include "devices/serial/gui/StageSerchDialog.h"
 #include "devices/serial/gui/XyTblSpeedDlg.h"
+#include "devices/serial/gui/ZCalibrationDialog.h"
 #include "devices/serial/gui/ZCtrlComSetDlg.h"
 #include "devices/serial/gui/ZCtrlSetDlg.h"
 #include "imaging/gui/FocusProgDialog.h"
@@ -146,6 +151,23 @@ TEST(TemplateIdCheckGui, EveryTemplateClassFindsTheIdsItBindsAndExchanges) {
     {
         CInpImgDlg dlg(nullptr, nullptr);
         CheckClass(dlg);
+    }
+    {
+        CZCalibrationDialog dlg(nullptr, {});
+        CheckClass(dlg);
+        CXYCalibDialog lenses(nullptr, nullptr, nullptr);
+        CheckClass(lenses);
+        CXYCalibSetDlg calib(nullptr, 1);
+        CheckClass(calib);
+        // The two pages of the lens selection, as panels of a frame.
+        auto* frame = new wxFrame(nullptr, wxID_ANY, "pages");
+        auto* slots = new CLensCalibRegDlg();
+        ASSERT_TRUE(slots->Create(frame));
+        EXPECT_TRUE(slots->CheckControlIds().empty());
+        auto* table = new CLensCalibTxtDlg(nullptr);
+        ASSERT_TRUE(table->Create(frame));
+        EXPECT_TRUE(table->CheckControlIds().empty());
+        EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
     }
     auto* search = new CStageSerchDialog(nullptr);
     EXPECT_TRUE(search->CheckControlIds().empty());

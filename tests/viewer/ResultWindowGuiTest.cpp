@@ -377,6 +377,7 @@ TEST_F(ResultWindowGui, ScaleSettingsWriteTheirKeysAndApplyToEveryLens) {
     EXPECT_EQ(ReadIniString("CALIBRATION", "SCALELEN2", "none"), "none") << "not applied to all";
 
     WriteIniInt("CALIBRATION", "SCALEALLCHK1", 1);
+    WriteIniInt("CALIBRATION", "SCALEALLCHK2", 1); // each box has its own key
     WhenModal([&](wxDialog* d) {
         Type(FindById(d, 1260), "70");
         Click(FindById(d, IDOK));

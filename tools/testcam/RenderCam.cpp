@@ -5,7 +5,7 @@
 // a fixed value from the record. A whole capture series therefore runs without hardware.
 //
 // Its own record fields:
-//   IMAGESIZESEL   0: 640 x 480, 1: 320 x 240, 2: 1280 x 960
+//   IMAGESIZESEL   0: 640 x 480, 1: 320 x 240, 2: 1280 x 960, 3: 1280 x 1024
 //   REFPARAM 0     specimen: 0 dome (height falls from the centre to 0 at the rim), 1 flat, 2 slope
 //                  rising from left to right
 //   REFPARAM 1     highest point of the specimen in micrometres (0: 100)
@@ -120,9 +120,9 @@ const std::vector<double>& SummedTexture(int width, int height, int planes) {
 }
 
 void Geometry(const void* p, int32_t* g) {
-    static const int32_t sizes[][2] = {{640, 480}, {320, 240}, {1280, 960}};
+    static const int32_t sizes[][2] = {{640, 480}, {320, 240}, {1280, 960}, {1280, 1024}};
     int sel = Get(p, VT_CAMPARAM_IMAGESIZESEL);
-    if (sel < 0 || sel > 2)
+    if (sel < 0 || sel > 3)
         sel = 0;
     g[0] = sizes[sel][0];
     g[1] = sizes[sel][1];

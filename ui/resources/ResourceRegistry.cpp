@@ -98,7 +98,7 @@ void ResourceRegistry::Clear() {
     *this = ResourceRegistry();
 }
 
-bool ResourceRegistry::LoadFolder(const std::string& folder, std::string* error) {
+bool ResourceRegistry::LoadFolder(const std::string& folder, std::string* error, bool refuseRepeatedIds) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
         if (error)
@@ -111,11 +111,39 @@ bool ResourceRegistry::LoadFolder(const std::string& folder, std::string* error)
             files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
     ResourceRegistry scratch;
-    for (const auto& f : files)
-        if (!scratch.LoadFile(f, error))
+    for (const auto& f : files) {
+        ResourceRegistry one;
+        if (!one.LoadFile(f, error))
             return false;
+        if (const std::string again = refuseRepeatedIds ? scratch.FirstIdAlsoIn(one) : std::string();
+            !again.empty()) {
+            if (error)
+                *error = f + ": " + again + " is defined in another file of the folder too";
+            return false;
+        }
+        scratch.MergeFrom(one);
+    }
     MergeFrom(scratch);
     return true;
+}
+
+std::string ResourceRegistry::FirstIdAlsoIn(const ResourceRegistry& other) const {
+    std::string found;
+    auto check = [&found](const auto& mine, const auto& theirs, const char* kind) {
+        for (const auto& entry : theirs)
+            if (found.empty() && mine.count(entry.first))
+                found = std::string(kind) + " " + std::to_string(entry.first);
+    };
+    check(strings_, other.strings_, "string");
+    check(dialogs_, other.dialogs_, "template");
+    check(menus_, other.menus_, "menu");
+    check(accelerators_, other.accelerators_, "accelerator table");
+    check(images_, other.images_, "image");
+    check(icons_, other.icons_, "icon");
+    check(cursors_, other.cursors_, "cursor");
+    check(toolbars_, other.toolbars_, "tool bar");
+    check(data_, other.data_, "data block");
+    return found;
 }
 
 std::string MessageText(UINT stringId, const std::vector<std::string>& args) {
@@ -152,9 +180,9 @@ bool LoadProgramResources(const std::string& program, std::string* error) {
     std::string root = resourceRoot();
     ResourceRegistry fresh;
     std::error_code ec;
-    if (fs::is_directory(root + "/common", ec) && !fresh.LoadFolder(root + "/common", error))
+    if (fs::is_directory(root + "/common", ec) && !fresh.LoadFolder(root + "/common", error, true))
         return false;
-    if (!fresh.LoadFolder(root + "/" + program, error))
+    if (!fresh.LoadFolder(root + "/" + program, error, true))
         return false;
     Resources() = std::move(fresh);
     return true;

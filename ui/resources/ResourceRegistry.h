@@ -79,9 +79,11 @@ public:
     // file that an IMAGE, ICON, CURSOR, TOOLBAR or DATA entry names and that is not there. A
     // file with an error adds nothing; what was read before stays.
     bool LoadFile(const std::string& path, std::string* error = nullptr);
-    // Reads every *.txt of a folder in name order. Returns false when the folder does not exist
-    // or a file has an error.
-    bool LoadFolder(const std::string& folder, std::string* error = nullptr);
+    // Reads every *.txt of a folder in name order; a later file's entry replaces an earlier one
+    // of the same id (a language bundle's files), unless refuseRepeatedIds: then an id two files
+    // define is an error (the program's own resources, where it would leave one unused). Returns
+    // false when the folder does not exist or a file has an error.
+    bool LoadFolder(const std::string& folder, std::string* error = nullptr, bool refuseRepeatedIds = false);
     // Reads the text of a resource file given as a string (name only for messages).
     bool LoadText(const std::string& text, const std::string& baseFolder, const std::string& name,
                   std::string* error = nullptr);
@@ -89,6 +91,9 @@ public:
     // Lookups: null / empty when the id is unknown.
     const std::string* FindString(UINT id) const;
     std::string LoadString(UINT id) const; // empty when missing
+    // The first id (as "string 842", "template 600", …) that both registries define; empty when
+    // they share none.
+    std::string FirstIdAlsoIn(const ResourceRegistry& other) const;
     const DialogTemplate* FindDialog(int id) const;
     const MenuTemplate* FindMenu(int id) const;
     const std::vector<AcceleratorEntry>* FindAccelerators(int id) const;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <wx/dialog.h>
+#include <wx/menu.h>
 #include <wx/window.h>
 
 #include <functional>
@@ -51,6 +52,15 @@ void Type(wxWindow* control, const wxString& text);
 // is on the screen and painted. Call before the code that opens it; the action usually ends the
 // dialog.
 void WhenModal(std::function<void(wxDialog*)> action);
+
+// The control that has the keyboard focus inside a top-level window, whether or not that window
+// is the active one on the display (other tests' windows on the shared display may be); null
+// when none of its controls has it.
+wxWindow* FocusWithin(wxWindow* topLevel);
+
+// Runs action on the next pop-up menu the window shows (while the menu is open), then closes the
+// menu as Esc would. Call before the code that shows it.
+void WhenPopupMenu(wxWindow* window, std::function<void(wxMenu*)> action);
 
 // Saves the window's client area as it is drawn on the screen to a PNG file, after waiting for
 // the window's paint; false when it could not.

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 
 namespace ui::testing {
 
@@ -192,6 +193,46 @@ private:
 
 void WhenModal(std::function<void(wxDialog*)> action) {
     new ModalWatcher(std::move(action));
+}
+
+wxWindow* FocusWithin(wxWindow* topLevel) {
+    if (!topLevel || !topLevel->GetHandle() || !GTK_IS_WINDOW(topLevel->GetHandle()))
+        return nullptr;
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(topLevel->GetHandle()));
+    if (!focus)
+        return nullptr;
+    // The deepest control whose widget is the focus widget or holds it (an edit's entry).
+    wxWindow* found = nullptr;
+    std::function<void(wxWindow*)> visit = [&](wxWindow* w) {
+        for (wxWindow* child : w->GetChildren()) {
+            if (child->IsTopLevel())
+                continue;
+            GtkWidget* widget = child->GetHandle();
+            if (widget && (widget == focus || gtk_widget_is_ancestor(focus, widget)))
+                found = child;
+            visit(child);
+        }
+    };
+    visit(topLevel);
+    return found;
+}
+
+void WhenPopupMenu(wxWindow* window, std::function<void(wxMenu*)> action) {
+    auto pending = std::make_shared<std::function<void(wxMenu*)>>(std::move(action));
+    window->Bind(wxEVT_MENU_OPEN, [pending](wxMenuEvent& ev) {
+        ev.Skip();
+        wxMenu* menu = ev.GetMenu();
+        if (!*pending || !ev.IsPopup() || !menu)
+            return;
+        auto act = std::move(*pending);
+        *pending = nullptr;
+        // From the menu's own loop, once it is shown: act, then close it.
+        wxTheApp->CallAfter([act, menu] {
+            act(menu);
+            if (menu->m_popupShown)
+                gtk_menu_popdown(GTK_MENU(menu->m_menu));
+        });
+    });
 }
 
 bool Screenshot(wxWindow* window, const std::string& path) {

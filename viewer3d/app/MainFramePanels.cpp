@@ -1,10 +1,11 @@
 // The two control panels of the main frame: filling them from the active document and the
 // handlers that write the user's values back through the document's setters.
 #include "platform/MessageSink.h"
+#include "ui/ResourceWidgets.h"
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/app/MainFrame.h"
-#include "viewer3d/app/StandInView.h"
+#include "viewer3d/app/MeasurePanes.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/MeasuredText.h"
@@ -21,6 +22,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace brx {
 
@@ -29,6 +31,7 @@ namespace {
 constexpr double kScale[11] = {0.0, 0.1, 0.2, 0.4, 0.6, 0.8, 1.0, 2.0, 3.0, 4.0, 5.0};
 constexpr UINT kMsgTooManyLines = 9253;
 constexpr UINT kMsgTooFewLines = 9254;
+constexpr int kCopy = 57634; // Copy of the edit menu 154
 
 int scaleIndex(double v) {
     for (int i = 0; i < 11; ++i)
@@ -52,19 +55,10 @@ int integer(const wxString& text, int empty) {
 
 // The size of the analysis pane's picture (role 6); 0 x 0 without one.
 wxSize analysisExtent(CView3dFrm* frame) {
-    auto* view = frame ? dynamic_cast<CStandInView*>(frame->GetPaneWindow(6)) : nullptr;
-    if (!view)
+    int w = 0, h = 0;
+    if (!frame || !frame->GetPaneWindow(6) || !frame->Doc() || !MeasureImageSize(*frame->Doc(), &w, &h))
         return wxSize(0, 0);
-    bool owned = false;
-    HDIB p = view->PictureOfRole(&owned);
-    wxSize size(0, 0);
-    if (p) {
-        GlobalLockGuard lock(p);
-        size = wxSize(v3d::DibGetWidth(lock.get()), v3d::DibGetHeight(lock.get()));
-    }
-    if (owned)
-        GlobalFree(p);
-    return size;
+    return wxSize(w, h);
 }
 
 // A change of the scene's display values first ends a running spin of the 3D view.
@@ -287,6 +281,14 @@ void CMainFrame::bindPanelHandlers() {
     for (const char* item : {" 2ﾎﾟｲﾝﾄ", " 4ﾎﾟｲﾝﾄ", " 8ﾎﾟｲﾝﾄ", "12ﾎﾟｲﾝﾄ"})
         panel3d_->Item<wxComboBox>(1143)->Append(wxString::FromUTF8(item));
     OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
+    // The measured-data list's context menu (154): its Copy copies the measured data as text.
+    auto* measured = panelMeasure_->Item<wxListBox>(1164);
+    measured->Bind(wxEVT_CONTEXT_MENU, [measured](wxContextMenuEvent&) {
+        if (std::unique_ptr<wxMenu> menu{ui::BuildPopupMenu(154, 0)})
+            measured->PopupMenu(menu.get());
+    });
+    measured->Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { RouteCommandId(32843); }, kCopy);
     panel3d_->OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
     panelMeasure_->OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
 

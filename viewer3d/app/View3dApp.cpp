@@ -73,6 +73,8 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
         WriteIniString("Settings", "Resource", "BRX_l_jpn.dll");
     else
         ui::LoadLanguageBundle(resource); // a missing bundle leaves the program's own texts
+    recent_ = std::make_unique<ui::RecentFileList>(GetSettingsFilePath());
+    recent_->Load();
     ui::SetAppCommandTarget(this);
     v3d::View3dData::SetStringLoader(ResourceText);
     CView3dDoc::SetPanelRefill([](CView3dDoc* doc) {
@@ -91,6 +93,8 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
     if (v3d::gl::LoadOpenGl(glLibraries_) != 1)
         ShowMessage(kMsgOpenGlMissing, MB_OK | MB_ICONEXCLAMATION);
     main_->SetDropTarget(new DropTarget);
+    recent_->Attach(main_, main_,
+                    [this](const std::string& path) { return OpenDocumentFile(path) != nullptr; });
     if (startShowCommand == 3)
         main_->Maximize();
     main_->Show();
@@ -183,6 +187,7 @@ CView3dDoc* View3dApp::OpenDocumentFile(const std::string& given) {
         return nullptr;
     }
     doc->SetPathName(path);
+    recent_->Add(path);
     frame->SetTitle(wxString::FromUTF8(doc->GetTitle()));
     main_->UpdatePanelsFromDoc(doc);
     main_->RefreshTitle();

@@ -7,6 +7,7 @@
 
 #include "platform/FindableWindow.h"
 #include "ui/CommandRouting.h"
+#include "ui/RecentFileList.h"
 #include "ui/Timers.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 
@@ -50,6 +51,8 @@ public:
     std::string GetCbsTemplate() const;
 
     CMainFrame* MainFrame() const { return main_; }
+    // The last four files opened or saved under a new name (File menu, Brelvoxa.ini).
+    ui::RecentFileList* RecentFiles() const { return recent_.get(); }
     const std::string& ProgramFolder() const { return folder_; }
     int startShowCommand = 1;
 
@@ -71,6 +74,7 @@ public:
 private:
     std::string folder_;
     CMainFrame* main_ = nullptr;
+    std::unique_ptr<ui::RecentFileList> recent_;
     std::unique_ptr<ui::LiveTicker> ticker_;
     long idleCount_ = 0;
     FindableWindow openLink_;

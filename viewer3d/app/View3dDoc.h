@@ -93,6 +93,11 @@ protected:
     // The area results of the height display image, by the image toolkit.
     void BuildHeightHistogram() override;
     void BuildPerimeterCurve() override;
+    // The client area of the document's base image pane of that content kind.
+    bool OverlayTargetArea(int kind, RECT* area) const override;
+    // Bicubic resampling through the image toolkit's work slot; nearest sample where it refuses
+    // the type.
+    HDIB ResampleImage(HDIB source, int type, int width, int height) override;
 
 private:
     v3d::scene::DocumentScene scene_;

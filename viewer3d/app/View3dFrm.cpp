@@ -11,7 +11,13 @@
 #include "viewer3d/app/CalibFrm.h"
 #include "viewer3d/app/GeneralSetDlg.h"
 #include "viewer3d/app/MainFrame.h"
+#include "viewer3d/app/AnalysisVw.h"
+#include "viewer3d/app/GraphVw.h"
+#include "viewer3d/app/ImageVw.h"
+#include "viewer3d/app/MeasurePanes.h"
+#include "viewer3d/app/ReportPage.h"
 #include "viewer3d/app/StandInView.h"
+#include "viewer3d/app/View3dApp.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/render/View3dView.h"
@@ -129,6 +135,26 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
             Doc()->SaveMeasuredData(this);
     });
     OnUpdateUI(32798, [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->ScreenMode() == 1); });
+    // Print and Print Preview go to the printing pane; the screenshot commands capture the main
+    // window first, the view commands drop a waiting screenshot so the report is printed.
+    OnCommand(57607, [this] { OnFilePrint(false); });
+    OnCommand(57609, [this] { OnFilePrint(true); });
+    OnCommand(32853, [this] {
+        if (CaptureScreenshot())
+            OnFilePrint(false);
+    });
+    OnCommand(32854, [this] {
+        if (CaptureScreenshot())
+            OnFilePrint(true);
+    });
+    OnCommand(32855, [this] {
+        ClearScreenshot();
+        OnFilePrint(false);
+    });
+    OnCommand(32856, [this] {
+        ClearScreenshot();
+        OnFilePrint(true);
+    });
     OnCommand(32812, &CView3dFrm::OnSave);
     OnCommand(32813, &CView3dFrm::OnSaveAs);
     OnCommand(32814, &CView3dFrm::OnSplitSave);
@@ -225,7 +251,33 @@ void CView3dFrm::buildBars() {
 
 void CView3dFrm::buildPanes() {
     auto view = [this](wxWindow* parent, int role) {
-        auto* v = new CStandInView(parent, role);
+        ui::CanvasView* v = nullptr;
+        switch (role) {
+        case 0:
+        case 5:
+            v = new CImageVw(parent, role);
+            break;
+        case 4:
+        case 7:
+            v = new CGraphVw(parent, role == 4 ? 0 : 1);
+            break;
+        case 6:
+            v = new CAnalysisVw(parent);
+            break;
+        case 1:
+        case 2: {
+            // The contour picture on black, the slice picture in red.
+            auto* pane = new v3d::CBaseImgView(parent);
+            pane->contentKind = static_cast<int16_t>(role);
+            if (role == 1)
+                pane->backgroundColour = RGB(0, 0, 0);
+            v = pane;
+            break;
+        }
+        default: // no role of its own: the stand-in draws nothing
+            v = new CStandInView(parent, role);
+            break;
+        }
         v->SetDocument(GetDocument());
         views_[role] = v;
         return v;
@@ -347,15 +399,9 @@ void CView3dFrm::SetLineKind(int kind) {
         return;
     doc->SetLineKind(kind);
     if (kind == 0 || kind == 1) {
-        bool owned = false;
-        HDIB picture = views_[6] ? views_[6]->PictureOfRole(&owned) : nullptr;
-        int extent = 0;
-        if (picture) {
-            GlobalLockGuard lock(picture);
-            extent = kind == 0 ? v3d::DibGetHeight(lock.get()) : v3d::DibGetWidth(lock.get());
-        }
-        if (owned)
-            GlobalFree(picture);
+        int extent = 0, w = 0, h = 0;
+        if (views_[6] && MeasureImageSize(*doc, &w, &h))
+            extent = kind == 0 ? h : w;
         v3d::MeasureState* m = doc->GetMeasureState();
         if (extent > 0) {
             if (extent < m->lineCount) {
@@ -439,6 +485,8 @@ void CView3dFrm::OnSaveAs() {
         path += ".tdv";
     if (doc->OnSaveDocument(path) && path != doc->GetPathName()) {
         doc->SetPathName(path);
+        if (ui::RecentFileList* recent = View3dApp::Get().RecentFiles())
+            recent->Add(path);
         SetTitle(wxString::FromUTF8(doc->GetTitle()));
         main_->RefreshTitle();
     }
@@ -467,7 +515,7 @@ bool CView3dFrm::RenderPaneToImage(int role, wxImage* image) const {
         GlobalFree(dib);
         return image->IsOk();
     }
-    CStandInView* view = role >= 0 && role <= 7 ? views_[role] : nullptr;
+    ui::CanvasView* view = role >= 0 && role <= 7 ? views_[role] : nullptr;
     if (!view)
         return false;
     const wxSize size = view->GetClientSize();
@@ -480,7 +528,11 @@ bool CView3dFrm::RenderPaneToImage(int role, wxImage* image) const {
         dc.Clear();
         view->OnDraw(dc);
     }
-    RECT r = view->LastImageRect();
+    RECT r{};
+    if (auto* pane = dynamic_cast<v3d::CBaseImgView*>(view))
+        r = pane->imageRect;
+    else if (auto* standIn = dynamic_cast<CStandInView*>(view))
+        r = standIn->LastImageRect();
     if (role == 3 || role == 4 || role == 7)
         r = RECT{0, 0, size.x, size.y};
     if (r.right <= r.left || r.bottom <= r.top)

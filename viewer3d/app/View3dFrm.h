@@ -7,29 +7,32 @@
 
 #include "platform/GlobalMemory.h"
 #include "ui/RoutedFrame.h"
+#include "viewer3d/render/BaseImgView.h"
 
 #include <array>
 #include <memory>
 #include <string>
 
+class wxBitmap;
 class wxToolBar;
 class wxBoxSizer;
 
 namespace ui {
+class CanvasView;
 class SplitterGrid;
 class View;
 } // namespace ui
 
 namespace v3d {
+class CBaseImgView;
 class CView3dView;
-}
+} // namespace v3d
 
 namespace brx {
 
 class CCalibFrm;
 class CMainFrame;
 class CView3dDoc;
-class CStandInView;
 
 // Private message of a calibration window to its owner: wParam is a global block of 30 bytes
 // (f64 length of a pixel, then the unit text with its zero) or null; the receiver frees it.
@@ -38,7 +41,7 @@ constexpr size_t kCalibResultBytes = 30;
 // The idle tick to the image view of the active document frame (lParam = idle count).
 constexpr UINT WM_IDLE_TICK = 0x603;
 
-class CView3dFrm : public ui::RoutedMdiChildFrame {
+class CView3dFrm : public ui::RoutedMdiChildFrame, public v3d::PrintPageSource {
 public:
     // The frame takes the document. Pane sizes come from the active document frame when there is
     // one, else from the settings.
@@ -72,6 +75,18 @@ public:
     // client area); false when the view is missing or drew nothing.
     bool RenderPaneToImage(int role, class wxImage* image) const;
 
+    // Printing (View3dFrmPrint.cpp): Print and Print Preview go to the pane of role 7 on the
+    // measurement screen, else role 2, which prints the screenshot waiting here or the report.
+    void OnFilePrint(bool preview);
+    // Captures the main window as the screenshot to print (false: none could be taken).
+    bool CaptureScreenshot();
+    void SetScreenshot(const wxBitmap& shot);
+    void ClearScreenshot();
+    const wxBitmap* PrintScreenshot() const override;
+    void PrintReport(wxDC& dc, int pageWidth, int pageHeight, int dpiX, int dpiY) override;
+    void BeginPrinting() override;
+    void EndPrinting() override;
+
     LRESULT OnCalibResult(WPARAM block, LPARAM);
     CCalibFrm* CalibWindow() const { return calib_; }
 
@@ -89,12 +104,13 @@ private:
     CMainFrame* main_;
     CCalibFrm* calib_ = nullptr; // the calibration window this frame opened, while it is open
     std::unique_ptr<ui::SplitterGrid> outer3d_, left3d_, measure_, right_;
-    std::array<CStandInView*, 8> views_{}; // the 2D panes (role 3 is the 3D view)
+    std::array<ui::CanvasView*, 8> views_{}; // the 2D panes (role 3 is the 3D view)
     v3d::CView3dView* view3d_ = nullptr;
     std::array<wxToolBar*, 3> bars_{};
     wxBoxSizer* barSizer_ = nullptr;
     std::array<int, 4> widths_{};
     std::array<int, 7> heights_{};
+    std::unique_ptr<wxBitmap> screenshot_; // a captured main window waiting to be printed
 };
 
 } // namespace brx

@@ -296,7 +296,9 @@ int View3dData::ResetLinePositions(int kind) {
         lineCoord_[1][1] = 3 * h / 4;
     }
     if (all || kind == 2) {
-        if (roi_.right == roi_.left || roi_.bottom == roi_.top)
+        // Only a line without length is no free line: a horizontal or vertical free line (one
+        // side of the rectangle 0) stays as the user drew it.
+        if (roi_.right == roi_.left && roi_.bottom == roi_.top)
             roi_ = RECT{0, 0, w - 1, h - 1};
         const RECT diagonal = roi_;
         const LONG rw = std::abs(roi_.right - roi_.left), rh = std::abs(roi_.bottom - roi_.top);
@@ -446,6 +448,8 @@ void View3dData::DeleteContents() {
     freeDib(profileDisplay);
     freeDib(binaryOverlay);
     freeDib(contourOverlay);
+    freeDib(binaryCache);
+    freeDib(contourCache);
     texturePalette.DeleteObject();
     freeDib(height_);
     freeDib(heightDisplay);

@@ -230,6 +230,7 @@ public:
     HDIB heightDisplay = nullptr, levelledHeight = nullptr, glTexture = nullptr;
     HDIB heightCut3d = nullptr, heightCutMeasure = nullptr, profileDisplay = nullptr;
     HDIB binaryOverlay = nullptr, contourOverlay = nullptr;
+    HDIB binaryCache = nullptr, contourCache = nullptr; // the height display image fitted for each
     RECT cut3d{};
     int binaryStale = 0, contourStale = 0, sceneReady = 0;
     CPalette texturePalette;
@@ -255,10 +256,19 @@ public:
     int currentPlane = 0;
     std::vector<int32_t> profileCodeA, profileCodeB;
 
-    // Overlays, profile and roughness: the accessors start them; the views and measurement fill
-    // them in.
-    virtual void BuildContourImage() {}
-    virtual void BuildBinaryImage() {}
+    // The contour picture (contourOverlay, 24 bits) and the slice picture (binaryOverlay, 8 bits,
+    // 255 at and above the slice level) of the height display image fitted into the target area
+    // (null: the area of the pane that shows it, OverlayTargetArea). Each keeps the fitted height
+    // image as its cache, made again while its stale flag is set or when the fitted size differs
+    // from the image's by more than a tenth; the picture itself is made from the cache on every
+    // call. 1 made; 0 without a height display image, a cache or memory (View3dDataOverlays.cpp).
+    virtual int BuildContourImage(const RECT* target = nullptr);
+    virtual int BuildBinaryImage(const RECT* target = nullptr);
+    // The measurement picture (second region cut, else the texture) resampled to the rectangle's
+    // size into fitted, with its display image in fittedDisplay; returns the display image, else
+    // the resampled one. Null for a null or empty rectangle or without a texture.
+    HDIB CreateRoiImages(const RECT* rect);
+    // Profile and roughness: the accessors start them; the measurement fills them in.
     virtual void ExtractProfile(int /*kind*/) {}
     virtual void ComputeRoughness() {}
 
@@ -273,6 +283,12 @@ protected:
     virtual void BuildPerimeterCurve() {}
     // The scene is ready: the window document redraws its views.
     virtual void OnScenePrepared() {}
+    // The client area of the pane showing the contour (kind 1) or slice (kind 2) picture; false
+    // when there is none (the data without windows has none).
+    virtual bool OverlayTargetArea(int /*kind*/, RECT* /*area*/) const { return false; }
+    // The image resampled to width x height (slot image type given); the base samples the
+    // nearest pixel, the window document resamples through its image toolkit.
+    virtual HDIB ResampleImage(HDIB source, int type, int width, int height);
     // Messages of the processing (9204 memory, 9205 too large); the base shows them.
     virtual void ShowProcessingMessage(unsigned id);
 

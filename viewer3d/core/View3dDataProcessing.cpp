@@ -4,6 +4,7 @@
 #include "viewer3d/core/View3dData.h"
 
 #include "platform/MessageSink.h"
+#include "viewer3d/core/OverlayPictures.h"
 #include "viewer3d/core/PaletteTable.h"
 #include "viewer3d/core/PlaneImages.h"
 #include "viewer3d/core/SlotImageType.h"
@@ -195,6 +196,10 @@ int View3dData::ProcessPlanes(int format, int slotType) {
     }
     // 7.
     ResetLinePositions(-1);
+    // The profile and roughness are those of the current measuring line (setting both lines
+    // above leaves the last one's, and a document file sets none).
+    ExtractProfile(lineKind_);
+    ComputeRoughness();
     // 8. Histogram, level range and perimeter.
     RebuildAreaData();
     // 9. The slice level in the middle of the height range.
@@ -336,6 +341,8 @@ int View3dData::ApplyRoi(int flag, const RECT& rect) {
         profileDisplay = BuildHeightDisplay(GetHeightSource(1));
         roi_ = RECT{};
         ResetLinePositions(-1);
+        ExtractProfile(lineKind_);
+        ComputeRoughness();
     } else {
         interior[0] = 1, interior[1] = 1, interior[2] = cw - 2, interior[3] = ch - 2;
         cut3d = cut ? rect : RECT{};
@@ -354,15 +361,8 @@ int View3dData::ApplyHeightPalette() {
     const bool pseudo = view_.displayMode == 1 || view_.displayMode == 2;
     for (int i = 0; i < 256; ++i) {
         if (pseudo) {
-            // Blue through green to red: entry 0 (0, 0, 1), 128 (0, 1, 0), 255 (1, 0, 0).
             double r = 0, g = 0, b = 0;
-            if (i < 128) {
-                g = i / 128.0;
-                b = 1.0 - g;
-            } else {
-                r = (i - 128) / 127.0;
-                g = 1.0 - r;
-            }
+            PseudoColour(i, &r, &g, &b);
             table[i] = RgbEntry{BYTE(r * 255), BYTE(g * 255), BYTE(b * 255), 0};
         } else {
             table[i] = RgbEntry{BYTE(i), BYTE(i), BYTE(i), 0};

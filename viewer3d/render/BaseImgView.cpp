@@ -2,15 +2,27 @@
 
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "ui/Document.h"
+#include "ui/ResourceWidgets.h"
+#include "ui/ViewFrame.h"
+#include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/render/View3dView.h"
 #include "viewer3d/render/image/ImageGeometry.h"
+#include "viewer3d/render/image/PrintTiles.h"
 #include "viewer3d/render/image/SoftwareRaster.h"
 
+#include <wx/clipbrd.h>
 #include <wx/dc.h>
+#include <wx/dcmemory.h>
 #include <wx/image.h>
+#include <wx/menu.h>
+#include <wx/print.h>
+#include <wx/weakref.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace v3d {
 namespace {
@@ -39,9 +51,227 @@ wxBitmap redSlice(HDIB picture, int width, int height) {
     return wxBitmap(img);
 }
 
+constexpr int kPatternFirst = 6011;
+constexpr int kEditMenu = 154;
+constexpr int kCopy = 57634, kPrint = 57607, kPrintDirect = 57606, kPrintPreview = 57609;
+constexpr const char* kPageFace = "Noto Sans CJK JP";
+
+// One page, in the printer's device pixels (the preview scales them).
+class PanePrintout : public wxPrintout {
+public:
+    explicit PanePrintout(PrintPageSource* source)
+        : wxPrintout(wxString::FromUTF8(ui::Resources().LoadString(121))), source_(source) {}
+    bool HasPage(int page) override { return page == 1; }
+    void GetPageInfo(int* minPage, int* maxPage, int* from, int* to) override {
+        *minPage = *maxPage = *from = *to = 1;
+    }
+    void OnBeginPrinting() override {
+        if (source_)
+            source_->BeginPrinting();
+    }
+    void OnEndPrinting() override {
+        if (source_)
+            source_->EndPrinting();
+    }
+    bool OnPrintPage(int) override {
+        wxDC* dc = GetDC();
+        int w = 0, h = 0, dpiX = 0, dpiY = 0;
+        GetPageSizePixels(&w, &h);
+        GetPPIPrinter(&dpiX, &dpiY);
+        if (!dc || !source_ || w <= 0 || h <= 0 || dpiX <= 0 || dpiY <= 0)
+            return false;
+        // The page is drawn in the printer's pixels; a preview's DC is smaller and scales them.
+        const wxSize target = dc->GetSize();
+        if (target.x > 0 && target.y > 0 && (target.x != w || target.y != h))
+            dc->SetUserScale(static_cast<double>(target.x) / w, static_cast<double>(target.y) / h);
+        return CBaseImgView::PrintPage(*source_, *dc, w, h, dpiX, dpiY);
+    }
+
+private:
+    PrintPageSource* source_;
+};
+
+PrintPageSource* sourceAbove(const wxWindow* pane) {
+    for (const wxWindow* w = pane; w; w = w->GetParent())
+        if (auto* s = dynamic_cast<const PrintPageSource*>(w))
+            return const_cast<PrintPageSource*>(s);
+    return nullptr;
+}
+
 } // namespace
 
-CBaseImgView::CBaseImgView(wxWindow* parent, wxWindowID id) : ui::CanvasView(parent, id) {}
+wxBEGIN_EVENT_TABLE(CBaseImgView, ui::CanvasView) EVT_CONTEXT_MENU(CBaseImgView::OnContextMenu)
+    wxEND_EVENT_TABLE()
+
+        CBaseImgView::CBaseImgView(wxWindow* parent, wxWindowID id)
+    : ui::CanvasView(parent, id) {
+    LoadPatternBrushes();
+    baseMap_.OnCommand(kCopy, [this] { OnCopy(); });
+    baseMap_.OnCommand(kPrint, [this] { OnFilePrint(false); });
+    baseMap_.OnCommand(kPrintDirect, [this] { OnFilePrint(false); });
+    baseMap_.OnCommand(kPrintPreview, [this] { OnFilePrint(true); });
+}
+
+bool CBaseImgView::HandleNotification(ui::Notification& n) {
+    return ui::CanvasView::HandleNotification(n) || baseMap_.HandleNotification(n);
+}
+
+bool CBaseImgView::HandleUpdate(ui::CmdUI& ui) {
+    return ui::CanvasView::HandleUpdate(ui) || baseMap_.HandleUpdate(ui);
+}
+
+int CBaseImgView::LoadPatternBrushes() {
+    for (auto& b : patternBrushes_)
+        b = wxBrush();
+    for (int k = 0; k < 8; ++k) {
+        const wxBitmap bitmap = ui::LoadBitmapResource(kPatternFirst + k);
+        if (!bitmap.IsOk())
+            return k;
+        patternBrushes_[k] = wxBrush(bitmap);
+    }
+    return 8;
+}
+
+void CBaseImgView::OnContextMenu(wxContextMenuEvent& ev) {
+    const wxPoint at =
+        ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
+    ShowContextMenu(at);
+}
+
+void CBaseImgView::ShowContextMenu(wxPoint client) {
+    std::unique_ptr<wxMenu> menu(ui::BuildPopupMenu(kEditMenu, 0));
+    if (!menu)
+        return;
+    // Owned by the document frame, which routes the item through this pane as its active view.
+    ui::ViewFrame* frame = GetParentFrame();
+    if (auto* owner = dynamic_cast<wxWindow*>(frame)) {
+        frame->SetActiveView(this);
+        owner->PopupMenu(menu.get(), owner->ScreenToClient(ClientToScreen(client)));
+    } else {
+        PopupMenu(menu.get(), client);
+    }
+}
+
+bool CBaseImgView::OnCopy() {
+    const wxSize size = GetClientSize();
+    if (size.x <= 0 || size.y <= 0)
+        return false;
+    wxBitmap bitmap(size.x, size.y, 24);
+    {
+        wxMemoryDC dc(bitmap);
+        DrawTo(dc);
+    }
+    const RECT r = imageRect;
+    const wxRect part = wxRect(r.left, r.top, r.right - r.left, r.bottom - r.top).Intersect(wxRect(size));
+    if (part.IsEmpty())
+        return false;
+    wxClipboardLocker locker;
+    if (!locker)
+        return false;
+    return wxTheClipboard->SetData(new wxBitmapDataObject(bitmap.GetSubBitmap(part)));
+}
+
+bool CBaseImgView::OnFilePrint(bool preview) {
+    PrintPageSource* source = sourceAbove(this);
+    if (!source)
+        return false;
+    wxWindow* parent = wxGetTopLevelParent(this);
+    for (wxWindow* w = this; w; w = w->GetParent())
+        if (dynamic_cast<PrintPageSource*>(w) == source)
+            parent = w;
+    return RunPrint(parent, source, preview, this);
+}
+
+std::string CBaseImgView::PrintHeader() const {
+    const ui::Document* doc = GetDocument();
+    View3dData* d = data();
+    if (!doc)
+        return std::string();
+    const std::string name = doc->GetPathName().empty() ? doc->GetTitle() : doc->GetPathName();
+    const std::string extra = d && d->ScreenMode() == 0 ? d->GetViewState()->CommentUtf8() : std::string();
+    const std::string format = ui::Resources().LoadString(2023);
+    std::string out(format.size() + name.size() + extra.size() + 16, '\0');
+    const int n = std::snprintf(out.data(), out.size(), format.c_str(), name.c_str(), extra.c_str());
+    out.resize(n > 0 ? std::min<size_t>(static_cast<size_t>(n), out.size() - 1) : 0);
+    return out;
+}
+
+image::PrintPageMetrics CBaseImgView::SetupPrintPage(wxDC& dc, int pageWidth, int pageHeight, int dpiX,
+                                                     int dpiY, const std::string* header) {
+    // The font is sized once for the printer: 9 points on paper whatever its resolution.
+    wxFont font(wxFontInfo(9).FaceName(kPageFace));
+    font.SetPixelSize(wxSize(0, image::PageFontPixels(dpiY)));
+    dc.SetFont(font);
+    const wxSize ch = dc.GetTextExtent("0");
+    const image::PrintPageMetrics m = image::MakePageMetrics(pageWidth, pageHeight, dpiX, dpiY, ch.x, ch.y);
+    if (header) {
+        dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+        dc.SetTextForeground(*wxBLACK);
+        dc.DrawText(wxString::FromUTF8(*header), m.textLeft, m.topMargin);
+    }
+    return m;
+}
+
+void CBaseImgView::PrintFrameScreenshot(wxDC& dc, const image::PrintPageMetrics& m, const wxBitmap& shot) {
+    if (!shot.IsOk())
+        return;
+    const wxImage whole = shot.ConvertToImage();
+    const RECT dest = image::ScreenshotPlacement(m, whole.GetWidth(), whole.GetHeight());
+    for (const image::PrintTile& t : image::ScreenshotTiles(dest, whole.GetWidth(), whole.GetHeight())) {
+        const wxRect from(t.source.left, t.source.top, t.source.right - t.source.left,
+                          t.source.bottom - t.source.top);
+        // Nearest samples, as a colour-on-colour stretch copies them.
+        wxImage piece = whole.GetSubImage(from);
+        piece.Rescale(t.dest.right - t.dest.left, t.dest.bottom - t.dest.top, wxIMAGE_QUALITY_NEAREST);
+        dc.DrawBitmap(wxBitmap(piece), t.dest.left, t.dest.top);
+    }
+}
+
+bool CBaseImgView::PrintPage(PrintPageSource& source, wxDC& dc, int pageWidth, int pageHeight, int dpiX,
+                             int dpiY) {
+    const wxBitmap* shot = source.PrintScreenshot();
+    if (shot && shot->IsOk()) {
+        const image::PrintPageMetrics m = SetupPrintPage(dc, pageWidth, pageHeight, dpiX, dpiY, nullptr);
+        PrintFrameScreenshot(dc, m, *shot);
+        return true;
+    }
+    source.PrintReport(dc, pageWidth, pageHeight, dpiX, dpiY);
+    return true;
+}
+
+wxPrintout* CBaseImgView::MakePrintout(PrintPageSource* source) {
+    return new PanePrintout(source);
+}
+
+bool CBaseImgView::RunPrint(wxWindow* parent, PrintPageSource* source, bool preview, CBaseImgView* pane) {
+    if (!source)
+        return false;
+    if (!preview) {
+        wxPrinter printer;
+        std::unique_ptr<wxPrintout> printout(MakePrintout(source));
+        return printer.Print(parent, printout.get(), true);
+    }
+    auto* view = new wxPrintPreview(MakePrintout(source), MakePrintout(source));
+    if (!view->IsOk()) {
+        delete view;
+        return false;
+    }
+    auto* window = new wxPreviewFrame(view, parent, wxString::FromUTF8(ui::Resources().LoadString(121)),
+                                      wxDefaultPosition, wxSize(900, 1000));
+    if (pane) {
+        pane->previewFlag = 1;
+        // The flag ends with the preview window, unless the pane went first.
+        wxWeakRef<CBaseImgView> weak(pane);
+        window->Bind(wxEVT_DESTROY, [weak, window](wxWindowDestroyEvent& ev) {
+            if (ev.GetEventObject() == window && weak)
+                weak->previewFlag = 0;
+            ev.Skip();
+        });
+    }
+    window->Initialize();
+    window->Show();
+    return true;
+}
 
 View3dData* CBaseImgView::data() const {
     auto* doc = dynamic_cast<SceneDocument*>(GetDocument());
@@ -90,12 +320,19 @@ void CBaseImgView::OnDraw(wxDC& dc) {
         RECT src{0, 0, w, h};
         v3d::DibDraw(&target, &fit, picture, &src, nullptr);
     } else {
-        // The document builds the overlay pictures; a pane shows the one it holds, rebuilt by
-        // the document when the pane changed size by more than a tenth.
+        // The document builds the overlay pictures for the fitted rectangle; a pane shows the
+        // one it holds, rebuilt when flagged or when the pane changed size by more than a tenth.
         HDIB overlay = contentKind == 1 ? d->contourOverlay : d->binaryOverlay;
         int& stale = contentKind == 1 ? d->contourStale : d->binaryStale;
         if (image::OverlayNeedsRebuild(overlay != nullptr, stale != 0, imageRect, fit))
             stale = 1;
+        if (stale || !overlay) {
+            if (contentKind == 1)
+                d->BuildContourImage(&fit);
+            else
+                d->BuildBinaryImage(&fit);
+            overlay = contentKind == 1 ? d->contourOverlay : d->binaryOverlay;
+        }
         if (overlay) {
             const int fw = fit.right - fit.left, fh = fit.bottom - fit.top;
             if (contentKind == 2) {

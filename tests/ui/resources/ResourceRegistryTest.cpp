@@ -211,6 +211,12 @@ TEST(ResourceRegistry, StrictErrorsNameTheFileAndTheLine) {
     ASSERT_TRUE(reg.LoadFile(good, &error)) << error;
     EXPECT_EQ(reg.LoadString(10), "ten");
     EXPECT_EQ(reg.FindDialog(5)->controls.size(), 3u);
+
+    // One id in two files of a folder: the folder fails naming the later file and the id.
+    res.Write("other.txt", "STRING 10 \"again\"\n");
+    ResourceRegistry folder;
+    EXPECT_FALSE(folder.LoadFolder(res.Path(), &error, true));
+    EXPECT_EQ(error, res.Path() + "/other.txt: string 10 is defined in another file of the folder too");
 }
 
 // The table of control kinds and styles in resources/README.md is the one the reader uses, and

@@ -211,9 +211,11 @@ TEST(View3dDocMeasureGui, OpenedDocumentIsMeasuredAndTheFilterCommandFillsTheRou
     EXPECT_EQ(doc->GetAreaData().perimeter.size(), size_t(doc->maxLevel) + 1);
     EXPECT_GT(doc->GetPerimeterMax(), 0.0);
     EXPECT_FALSE(ui::testing::FindById(main->Panel3d(), 1253)->IsEnabled());
-    // The last line placed on opening is the vertical one through the middle: one sample a row.
-    EXPECT_EQ(doc->GetProfileCount(), 30);
-    EXPECT_EQ(doc->ProfileLine().orientation, 'j');
+    // Opening takes the profile of the current line, the horizontal one through the middle: one
+    // sample a column.
+    EXPECT_EQ(doc->LineKind(), 0);
+    EXPECT_EQ(doc->GetProfileCount(), 40);
+    EXPECT_EQ(doc->ProfileLine().orientation, 'i');
 
     // A cosine profile of period 10 samples; then the filter dialog is accepted with a cut-off of
     // 2.5: the recomputed roughness is what the measurement panel lists.

@@ -11,7 +11,8 @@
 #include "ui/testing/GuiTest.h"
 #include "viewer3d/app/CalibFrm.h"
 #include "viewer3d/app/MainFrame.h"
-#include "viewer3d/app/StandInView.h"
+#include "viewer3d/app/ImageVw.h"
+#include "viewer3d/render/BaseImgView.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/Dib.h"
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
+#include <wx/clipbrd.h>
 #include <wx/dnd.h>
 #include <wx/image.h>
 #include <wx/listbox.h>
@@ -42,9 +44,9 @@ std::string readFile(const std::string& path) {
 void waitDrawn(brx::CView3dFrm* frame) {
     ASSERT_TRUE(ui::testing::WaitForPaint(frame));
     auto* view =
-        dynamic_cast<brx::CStandInView*>(frame->GetPaneWindow(frame->Doc()->ScreenMode() == 1 ? 5 : 0));
+        dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(frame->Doc()->ScreenMode() == 1 ? 5 : 0));
     ASSERT_NE(view, nullptr);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->LastImageRect().right > 0; }));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->imageRect.right > 0; }));
 }
 
 } // namespace
@@ -168,6 +170,52 @@ TEST(ViewerGui, EveryFormatOpensAndUnknownOnesShow9202) {
     EXPECT_EQ(app.OpenDocumentFile(dir.Path() + "/bad.raw"), nullptr);
     EXPECT_EQ(sink.ShownMessages().back().id, 9202u);
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == frames; }));
+
+    // The files opened are the recent files of the File menu, the last first, kept in
+    // Brelvoxa.ini; an entry whose file is gone is taken off when chosen.
+    ui::RecentFileList* recent = app.RecentFiles();
+    ASSERT_NE(recent, nullptr);
+    EXPECT_EQ(recent->Files(), (std::vector<std::string>{dir.Path() + "/saved.TDV", dir.Path() + "/a.tif",
+                                                         dir.Path() + "/a.jpg", dir.Path() + "/a.bmp"}));
+    std::ifstream ini(dir.Path() + "/Brelvoxa.ini");
+    const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("[Recent File List]"), std::string::npos);
+    EXPECT_NE(text.find("File1=" + dir.Path() + "/saved.TDV"), std::string::npos) << text;
+    recent->Add(dir.Path() + "/gone.vv3");
+    EXPECT_TRUE(app.MainFrame()->RouteCommandId(ui::RecentFileList::kFirstCommand));
+    EXPECT_EQ(recent->Files(), (std::vector<std::string>{dir.Path() + "/saved.TDV", dir.Path() + "/a.tif",
+                                                         dir.Path() + "/a.jpg"}));
+}
+
+// The measured-data list's context menu copies the measured data as text.
+TEST(ViewerGui, MeasuredListMenuCopiesTheMeasuredText) {
+    ScratchFolder dir("brx-list");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/m.vv3", brxtest::HeightSet(24, 9, 1.0, true));
+    brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(dir.Path() + "/m.vv3");
+    ASSERT_NE(doc, nullptr);
+    auto* list = viewer.App().MainFrame()->PanelMeasure()->Item<wxListBox>(1164);
+    ASSERT_NE(list, nullptr);
+    std::vector<int> ids;
+    ui::testing::WhenPopupMenu(list, [&](wxMenu* menu) {
+        for (wxMenuItem* item : menu->GetMenuItems())
+            ids.push_back(item->GetId());
+    });
+    wxContextMenuEvent context(wxEVT_CONTEXT_MENU, list->GetId(), list->ClientToScreen(wxPoint(5, 5)));
+    context.SetEventObject(list);
+    list->ProcessWindowEvent(context);
+    EXPECT_EQ(ids, std::vector<int>{57634});
+    // Its Copy: the measured text on the clipboard.
+    wxCommandEvent copy(wxEVT_MENU, 57634);
+    copy.SetEventObject(list);
+    list->ProcessWindowEvent(copy);
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTextDataObject text;
+    EXPECT_TRUE(wxTheClipboard->GetData(text));
+    wxTheClipboard->Close();
+    EXPECT_EQ(text.GetText().utf8_string(), doc->MeasuredText(false));
+    EXPECT_FALSE(text.GetText().empty());
 }
 
 TEST(ViewerGui, PanelChecksLineCountsAndSplitSave) {
@@ -315,18 +363,19 @@ TEST(ViewerGui, DroppedFilesOpenAndTheIdleTickReachesTheImagePane) {
     // starts the count again.
     brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
     ASSERT_NE(frame, nullptr);
-    std::vector<LPARAM> counts;
-    frame->GetPaneView(0)->OnMessage(brx::WM_IDLE_TICK, [&](WPARAM, LPARAM l) -> LRESULT {
-        counts.push_back(l);
-        return 0;
-    });
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return counts.size() >= 3; }));
-    EXPECT_LT(counts[0], counts[2]);
+    auto* pane = dynamic_cast<brx::CImageVw*>(frame->GetPaneWindow(0));
+    ASSERT_NE(pane, nullptr);
+    const int first = pane->IdleTicks();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return pane->IdleTicks() >= first + 1; }));
+    const LPARAM early = pane->LastIdleCount();
+    const int next = pane->IdleTicks();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return pane->IdleTicks() >= next + 2; }));
+    EXPECT_LT(early, pane->LastIdleCount());
     viewer.App().InputSeen();
     EXPECT_EQ(viewer.App().IdleCount(), 0);
-    const size_t seen = counts.size();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return counts.size() > seen; }));
-    EXPECT_LE(counts[seen], 2); // counted from 0 again
+    const int seen = pane->IdleTicks();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return pane->IdleTicks() > seen; }));
+    EXPECT_LE(pane->LastIdleCount(), 2); // counted from 0 again
 }
 
 TEST(ViewerGui, CalibrationLineOfTenPixelsSetsThePitchThroughTheOwner) {

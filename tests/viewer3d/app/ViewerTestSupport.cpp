@@ -14,6 +14,11 @@
 namespace brxtest {
 
 std::vector<unsigned char> HeightSet(int w, int h, double pitch, bool file) {
+    return HeightSetOf(w, h, pitch, file, [](int x, int y) { return static_cast<float>(x + 2 * y); });
+}
+
+std::vector<unsigned char> HeightSetOf(int w, int h, double pitch, bool file,
+                                       const std::function<float(int, int)>& height) {
     const size_t header = file ? 1440 : 16;
     std::vector<unsigned char> b(header, 0);
     std::memcpy(&b[0], &w, 4);
@@ -28,7 +33,7 @@ std::vector<unsigned char> HeightSet(int w, int h, double pitch, bool file) {
     for (int copy = 0; copy < (file ? 2 : 1); ++copy)
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                const float v = static_cast<float>(x + 2 * y);
+                const float v = height(x, y);
                 unsigned char f[4];
                 std::memcpy(f, &v, 4);
                 b.insert(b.end(), f, f + 4);

@@ -7,6 +7,7 @@
 #include "viewer3d/app/View3dApp.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ namespace brxtest {
 // A "VV3D" record (or the .vv3 file with file = true) of a w x h data set with a ramp texture
 // and heights x + 2y.
 std::vector<unsigned char> HeightSet(int w, int h, double pitch, bool file);
+// The same with heights height(x, y).
+std::vector<unsigned char> HeightSetOf(int w, int h, double pitch, bool file,
+                                       const std::function<float(int, int)>& height);
 void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // The viewer started on a folder (Brelvoxa.ini and 3DPROC.PAR there, and the runtime folder of

@@ -24,7 +24,9 @@ HDIB filled(int w, int h, int kind, int value) {
 }
 struct Quiet : View3dData {
     std::vector<unsigned> messages;
+    std::vector<int> profiles; // the line kinds profiles were taken along, in order
     int prepared = 0;
+    void ExtractProfile(int kind) override { profiles.push_back(kind); }
     void ShowProcessingMessage(unsigned id) override { messages.push_back(id); }
     void OnScenePrepared() override { ++prepared; }
 };
@@ -140,5 +142,19 @@ TEST(PlaneProcessingTest, LoadCentresLinesRepairsStateAndTakesParameters) {
     EXPECT_EQ(f.GetMeasureState()->linePosition[0], 3);
     EXPECT_EQ(f.GetViewState()->sliceLevel, 7.0);
     EXPECT_EQ(f.GetViewState()->zoom, 1.0); // parameter source 0: the file's values stand
+    // The profile is the current line's in the end, also for a document file.
+    ASSERT_FALSE(d.profiles.empty());
+    EXPECT_EQ(d.profiles.back(), 0);
+    EXPECT_EQ(f.profiles, std::vector<int>{0});
+    Quiet g;
+    g.SetLineKind(1);
+    g.SetPlanes(filled(40, 20, kKindGrey8, 5), nullptr);
+    ASSERT_EQ(g.ProcessPlanes(3, -1), 1);
+    EXPECT_EQ(g.profiles.back(), 1);
+    g.SetScreenMode(1);
+    g.SetLineKind(0);
+    g.profiles.clear();
+    ASSERT_EQ(g.ApplyRoi(0, RECT{2, 2, 30, 12}), 1);
+    EXPECT_EQ(g.profiles.back(), 0);
     GlobalProcParams() = ProcParams();
 }

@@ -18,8 +18,8 @@ namespace {
 struct Recorder : View3dData {
     int contours = 0, binaries = 0, profiles = 0, roughness = 0;
     std::vector<int> released;
-    void BuildContourImage() override { ++contours; }
-    void BuildBinaryImage() override { ++binaries; }
+    int BuildContourImage(const RECT*) override { return ++contours, 1; }
+    int BuildBinaryImage(const RECT*) override { return ++binaries, 1; }
     void ExtractProfile(int) override { ++profiles; }
     void ComputeRoughness() override { ++roughness; }
     void ReleaseGlLists(int32_t first, int32_t count) override {
@@ -147,6 +147,18 @@ TEST(View3dDataTest, ProjectionAndDefaultCursorLines) {
     EXPECT_EQ(a.top, 0);
     EXPECT_EQ(a.bottom, 20);
     EXPECT_GT(b.left, a.left);
+    // A horizontal free line stays horizontal; only one without length becomes the diagonal.
+    d.SetRoiRect(RECT{4, 7, 30, 7});
+    ASSERT_EQ(d.ResetLinePositions(-1), 1);
+    d.GetRoiRect(&roi);
+    EXPECT_EQ(roi.top, 7);
+    EXPECT_EQ(roi.bottom, 7);
+    EXPECT_EQ(roi.right, 30);
+    EXPECT_EQ(d.GetLineCoord(0, 2), 26 / 4);
+    d.SetRoiRect(RECT{5, 5, 5, 5});
+    ASSERT_EQ(d.ResetLinePositions(2), 1);
+    d.GetRoiRect(&roi);
+    EXPECT_EQ(roi.right, 39);
 }
 
 TEST(View3dDataTest, GlListsAreDeletedInOrderAndZeroed) {

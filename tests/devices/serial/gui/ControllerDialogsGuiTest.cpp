@@ -313,11 +313,11 @@ TEST_F(ControllerDialogs, Stm6SpeedDialogTakesNoLowSpeedsAndChecksItsOwnRanges) 
         rateLabel = FindById<wxStaticText>(d, 30456)->GetLabel();
         Type(FindById(d, 30449), "101");
         Click(FindById(d, IDOK));
-        EXPECT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == FindById(d, 30449); }, 2000));
+        EXPECT_TRUE(PumpUntil([&] { return ui::testing::FocusWithin(d) == FindById(d, 30449); }, 2000));
         Type(FindById(d, 30449), "100");
         Type(FindById(d, 30453), "1001");
         Click(FindById(d, IDOK));
-        EXPECT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == FindById(d, 30453); }, 2000));
+        EXPECT_TRUE(PumpUntil([&] { return ui::testing::FocusWithin(d) == FindById(d, 30453); }, 2000));
         refusals = messages.ShownMessages();
         Type(FindById(d, 30453), "0");
         Click(FindById(d, IDOK));
@@ -370,7 +370,8 @@ TEST_F(ControllerDialogs, EverySpeedRefusalNamesItsLimitsAndFocusesItsEdit) {
             Click(FindById(d, IDOK));
             stayedOpen = d->IsShown();
             if (c.focus)
-                focused = PumpUntil([&] { return wxWindow::FindFocus() == FindById(d, c.focus); }, 2000);
+                focused =
+                    PumpUntil([&] { return ui::testing::FocusWithin(d) == FindById(d, c.focus); }, 2000);
             Click(FindById(d, IDCANCEL));
         });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL) << c.message;

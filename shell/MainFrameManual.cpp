@@ -1,0 +1,35 @@
+// CMainFrame members of the manual capture mode: its panel bar and what the frame's commands
+// read of the panel's capture run.
+#include "shell/MainFrame.h"
+
+#include "shell/ManualDialog.h"
+#include "shell/StageControlBar.h"
+#include "shell/core/StartMode.h"
+
+void CMainFrame::MakeManualBar() {
+    if (m_pManual || !m_bars)
+        return;
+    m_pManual = new CManualDialog(this);
+    (new CStageControlBar)->Create(*m_bars, this, m_pManual, "ManiualZDlg", ui::DockSide::Left, false);
+}
+
+bool CMainFrame::IsManualCaptureRunning() const {
+    return m_pManual && m_pManual->m_bInRun;
+}
+
+bool CMainFrame::IsManualCaptureButtonOn() const {
+    if (StartMode() != kModeManual || !m_pManual)
+        return false;
+    wxWindow* button = m_pManual->GetDlgItem(608);
+    return button && button->IsEnabled();
+}
+
+bool CMainFrame::WaitManualPanelIdle() {
+    return !m_pManual || m_pManual->WaitIdle();
+}
+
+void CMainFrame::RegisterManualCommands() {
+    // The camera module is not changed under a manual capture run.
+    for (int id : {32804, 32812})
+        OnUpdateUI(id, [this](ui::CmdUI& c) { c.Enable(!IsManualCaptureRunning()); });
+}

@@ -1,0 +1,132 @@
+#include "shell/VossaDialog.h"
+
+#include "imaging/ProgramHelpers.h"
+#include "platform/MessageSink.h"
+#include "shell/MainFrame.h"
+#include "shell/OrsandelApp.h"
+#include "shell/VossaImageView.h"
+#include "shell/VossaLiveView.h"
+
+namespace {
+constexpr int kStart = 1211;
+constexpr int kEnd = 1213;
+constexpr int kSave = 1221;
+constexpr int kTransfer = 1226;
+constexpr int kViewer = 1227;
+constexpr UINT kMsgSelectDevice = 1035;
+// Show commands of the result window and the commands sent to it.
+constexpr int kSwHide = 0;
+constexpr int kSwShow = 5;
+constexpr WPARAM kCmdTransferAnalysis = 32771;
+constexpr WPARAM kCmdFileSave = 57603;
+} // namespace
+
+CVossaDialog::CVossaDialog(CMainFrame* frame) : ui::TemplatePanel(266), m_pFrame(frame) {
+    OnCommand(kStart, [this] { OnStart(); });
+    OnCommand(kEnd, [this] { OnEnd(); });
+    OnCommand(kSave, [this] { OnSave(); });
+    OnCommand(kTransfer, [this] { OnTransfer(); });
+    OnCommand(kViewer, [this] { OnViewer(); });
+    OnMessage(WM_VOSSA_DONE, &CVossaDialog::OnVossaDone);
+}
+
+bool CVossaDialog::OnInitDialog() {
+    ui::TemplatePanel::OnInitDialog();
+    const std::pair<int, UINT> icons[] = {
+        {kStart, 269}, {kEnd, 270}, {kTransfer, 271}, {kViewer, 272}, {kSave, 273}};
+    for (const auto& [id, icon] : icons)
+        if (wxWindow* b = GetDlgItem(id))
+            SetButtonIcon(ui::WindowHandle(b), icon);
+    return true;
+}
+
+bool CVossaDialog::IsEndEnabled() const {
+    wxWindow* end = GetDlgItem(kEnd);
+    return end && end->IsEnabled();
+}
+
+void CVossaDialog::OnStart() {
+    CMainFrame* f = Frame();
+    if (!f)
+        return;
+    if (f->m_strDevice.empty()) {
+        ShowMessage(kMsgSelectDevice, MB_OK);
+        return;
+    }
+    for (int id : {kStart, kViewer, kTransfer, kSave})
+        EnableItem(id, false);
+    EnableItem(kEnd, true);
+    if (f->m_pVossaImageView)
+        f->m_pVossaImageView->StartComposition(); // the picture pane goes out of sight
+    if (f->m_pVossaLiveView)
+        f->m_pVossaLiveView->SetComposing(1);
+    m_bRunning = 1;
+}
+
+void CVossaDialog::OnEnd() {
+    CMainFrame* f = Frame();
+    CVossaLiveView* live = f ? f->m_pVossaLiveView : nullptr;
+    CVossaImageView* image = f ? f->m_pVossaImageView : nullptr;
+    if (live)
+        live->SetComposing(0);
+    EnableItem(kEnd, false);
+    m_bRunning = 0;
+    if (image && image->FramesComposed() > 0) {
+        image->Compose(); // the buttons come back with the end message of the next frame step
+        return;
+    }
+    // Nothing was composed: nothing to cut, and no end message to wait for.
+    if (image)
+        image->FreeComposition();
+    if (live)
+        live->ForgetComposition();
+    EnableAfterComposition();
+}
+
+void CVossaDialog::Reset() {
+    m_bRunning = 0;
+    EnableItem(kEnd, false);
+    EnableAfterComposition();
+}
+
+LRESULT CVossaDialog::OnVossaDone(WPARAM, LPARAM) {
+    EnableAfterComposition();
+    return 0;
+}
+
+void CVossaDialog::EnableAfterComposition() {
+    CMainFrame* f = Frame();
+    const bool composite = f && f->m_pVossaImageView && f->m_pVossaImageView->HasComposite();
+    EnableItem(kStart, true);
+    for (int id : {kViewer, kTransfer, kSave})
+        EnableItem(id, composite);
+}
+
+bool CVossaDialog::OpenComposite(int showCommand) {
+    CMainFrame* f = Frame();
+    COrsandelApp* app = COrsandelApp::GetApp();
+    if (!f || !app || !f->m_pVossaImageView || !f->m_pVossaImageView->HasComposite())
+        return false;
+    app->OpenImageDocument(nullptr, f->m_pVossaImageView->Composite(), nullptr, nullptr, showCommand);
+    return app->m_pResultFrame != nullptr;
+}
+
+void CVossaDialog::OnViewer() {
+    OpenComposite(kSwShow);
+}
+
+void CVossaDialog::OnTransfer() {
+    COrsandelApp* app = COrsandelApp::GetApp();
+    if (!OpenComposite(kSwHide))
+        return;
+    app->m_bImageOnly = 1;
+    ui::SendMessageTo(app->m_pResultFrame->GetSafeHwnd(), WM_COMMAND, kCmdTransferAnalysis, 0);
+    app->m_bImageOnly = 0;
+}
+
+void CVossaDialog::OnSave() {
+    COrsandelApp* app = COrsandelApp::GetApp();
+    if (!OpenComposite(kSwHide))
+        return;
+    ui::SendMessageTo(app->m_pResultFrame->GetSafeHwnd(), WM_COMMAND, kCmdFileSave, 0);
+}

@@ -1,0 +1,103 @@
+// The capture view's Z calibration command in automatic mode: the stage is held (the frame busy,
+// the automatic panel disabled) while the dialog is shown and free again after "設定" or
+// "ｷｬﾝｾﾙ"; a confirmation reaches the view, the panel's label and the settings file.
+#include "ShellGuiFixture.h"
+
+#include "devices/serial/gui/ZCalibrationDialog.h"
+#include "shell/AutoPanelLink.h"
+#include "shell/MultiView.h"
+
+#include <wx/radiobut.h>
+#include <wx/textctrl.h>
+
+namespace {
+
+using ZCalibrationCommand = ShellWindows;
+
+// Stands for the automatic panel: records what the capture view asks of it.
+class RecordingAutoPanel : public CAutoPanelLink {
+public:
+    void EnablePanel(bool enable) override { enabled = enable; }
+    void ShowPulseValue(double umPerPulse) override { label = FormatPulseLabel(umPerPulse); }
+    void OnZCalibrationApplied() override { ++applied; }
+    bool enabled = true;
+    std::string label;
+    int applied = 0;
+};
+
+std::string EditText(wxWindow* dlg, int id) {
+    return ui::testing::FindById<wxTextCtrl>(dlg, id)->GetValue().utf8_string();
+}
+
+TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
+    Settings(1012, "[ZCALIBRATION]\nMODE=0\nMOVEMENT=100\nPOINT1=1000\nPOINT2=3000\n1PULSE=1\n");
+    CScriptedMessageSink sink(IDOK);
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->IsShown() && f->IsActiveView<CMultiView>(); }));
+    CMultiView* view = f->m_pMultiView;
+    ASSERT_NE(view, nullptr);
+    RecordingAutoPanel panel;
+    f->m_pAutoPanelLink = &panel;
+    auto enabled = [&] {
+        ui::CmdUI state(32805);
+        ui::RouteUpdate(f->CommandChain(), state);
+        return state.enabled.value_or(false);
+    };
+    EXPECT_TRUE(enabled());
+
+    ASSERT_TRUE(f->RouteCommandId(32805));
+    CZCalibrationDialog* dlg = view->ZCalibrationDialog();
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_TRUE(ui::testing::WaitForPaint(dlg));
+    EXPECT_EQ(f->m_pStageBusyOwner, dlg);
+    EXPECT_FALSE(panel.enabled);
+    EXPECT_FALSE(enabled());
+    // Filled from the stored calibration.
+    EXPECT_TRUE(ui::testing::FindById<wxRadioButton>(dlg, 1067)->GetValue());
+    EXPECT_EQ(EditText(dlg, 1078), "1000");
+    EXPECT_EQ(EditText(dlg, 1076), "3000");
+    EXPECT_EQ(EditText(dlg, 1071), "100");
+    EXPECT_EQ(ui::testing::FindById(dlg, 921)->GetLabel().utf8_string(), "0.0500  um/pulse");
+    EXPECT_TRUE(ui::testing::ScreenshotRoot(Shot("zcalib-program.png")));
+
+    ui::testing::Click(ui::testing::FindById(dlg, IDOK));
+    EXPECT_FALSE(dlg->IsShown());
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_TRUE(panel.enabled);
+    EXPECT_EQ(panel.label, "0.0500  um/pulse");
+    EXPECT_EQ(panel.applied, 1);
+    EXPECT_EQ(view->m_d1Pulse, 0.05);
+    EXPECT_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.05);
+    EXPECT_TRUE(enabled());
+
+    // Again, changed and cancelled: held while shown, freed after, nothing taken.
+    ASSERT_TRUE(f->RouteCommandId(32805));
+    EXPECT_EQ(view->ZCalibrationDialog(), dlg); // made once
+    ASSERT_TRUE(ui::testing::WaitForPaint(dlg));
+    EXPECT_EQ(f->m_pStageBusyOwner, dlg);
+    EXPECT_FALSE(panel.enabled);
+    ui::testing::Click(ui::testing::FindById(dlg, 1069));
+    ui::testing::Type(ui::testing::FindById(dlg, 1071), "0.5");
+    ui::testing::Click(ui::testing::FindById(dlg, IDCANCEL));
+    EXPECT_FALSE(dlg->IsShown());
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_TRUE(panel.enabled);
+    EXPECT_EQ(panel.applied, 1);
+    EXPECT_EQ(view->m_d1Pulse, 0.05);
+    EXPECT_EQ(view->m_bTwoPoint, 0);
+    EXPECT_EQ(ReadIniInt("ZCALIBRATION", "MODE", -1), 0);
+    EXPECT_TRUE(sink.ShownIds().empty());
+
+    // While another stage operation holds the stage the command does nothing.
+    wxWindow other;
+    f->m_pStageBusyOwner = &other;
+    f->RouteCommandId(32805);
+    EXPECT_FALSE(dlg->IsShown());
+    EXPECT_TRUE(panel.enabled);
+    f->m_pStageBusyOwner = nullptr;
+    f->m_pAutoPanelLink = nullptr;
+}
+
+} // namespace

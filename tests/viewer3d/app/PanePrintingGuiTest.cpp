@@ -1,0 +1,163 @@
+// Printing from a document frame opened on a synthetic height file: Print Preview goes to the
+// printing pane, whose preview window carries its preview flag; the page shows the frame's
+// screenshot while one waits, else the report; the view commands drop a waiting screenshot and
+// the screenshot commands capture the main window. Pages are drawn into memory bitmaps.
+#include "ViewerTestSupport.h"
+#include "platform/ScriptedMessageSink.h"
+#include "ui/testing/GuiTest.h"
+#include "viewer3d/app/GraphVw.h"
+#include "viewer3d/app/MainFrame.h"
+#include "viewer3d/app/View3dDoc.h"
+#include "viewer3d/app/View3dFrm.h"
+#include "viewer3d/render/View3dView.h"
+#include "viewer3d/render/image/PrintTiles.h"
+
+#include <gtest/gtest.h>
+#include <wx/dcmemory.h>
+#include <wx/display.h>
+#include <wx/image.h>
+#include <wx/print.h>
+#include <wx/prntbase.h>
+
+#include <memory>
+
+using brxtest::RunningViewer;
+
+namespace {
+
+constexpr int kW = 200, kH = 150;
+
+wxPreviewFrame* openPreview() {
+    for (wxWindow* w : wxTopLevelWindows)
+        if (auto* p = dynamic_cast<wxPreviewFrame*>(w); p && !p->IsBeingDeleted())
+            return p;
+    return nullptr;
+}
+
+wxColour at(const wxImage& i, int x, int y) {
+    return {i.GetRed(x, y), i.GetGreen(x, y), i.GetBlue(x, y)};
+}
+
+// Non-white pixels inside a rectangle.
+int inked(const wxImage& image, const RECT& r) {
+    int n = 0;
+    for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, image.GetHeight()); ++y)
+        for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, image.GetWidth()); ++x)
+            if (image.GetRed(x, y) != 255 || image.GetGreen(x, y) != 255 || image.GetBlue(x, y) != 255)
+                ++n;
+    return n;
+}
+
+class PanePrintingGui : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+        viewer_ = std::make_unique<RunningViewer>(dir_.Path());
+        const std::string path = dir_.Path() + "/surface.vv3";
+        brxtest::WriteFile(path, brxtest::HeightSet(kW, kH, 1.0, true));
+        ASSERT_NE(viewer_->App().OpenDocumentFile(path), nullptr);
+        frame_ = viewer_->App().MainFrame()->GetActive3dFrame();
+        ASSERT_NE(frame_, nullptr);
+        ASSERT_TRUE(ui::testing::WaitForPaint(frame_));
+    }
+    void TearDown() override {
+        if (wxPreviewFrame* p = openPreview()) {
+            EXPECT_TRUE(ui::testing::DestroyAndWait(p));
+        }
+        viewer_.reset();
+    }
+    // The page of the frame's printout on A4 at 100 dots per inch, as the preview draws it.
+    wxImage printedPage() {
+        std::unique_ptr<wxPrintout> printout(v3d::CBaseImgView::MakePrintout(frame_));
+        wxBitmap page(827, 1169, 24);
+        {
+            wxMemoryDC dc(page);
+            dc.SetBackground(*wxWHITE_BRUSH);
+            dc.Clear();
+            printout->SetDC(&dc);
+            printout->SetPageSizePixels(827, 1169);
+            printout->SetPPIPrinter(100, 100);
+            printout->OnBeginPrinting();
+            EXPECT_TRUE(printout->OnPrintPage(1));
+            printout->OnEndPrinting();
+            printout->SetDC(nullptr);
+        }
+        return page.ConvertToImage();
+    }
+
+    ScratchFolder dir_{"brx-paneprint"};
+    CScriptedMessageSink sink_{IDOK};
+    std::unique_ptr<RunningViewer> viewer_;
+    brx::CView3dFrm* frame_ = nullptr;
+};
+
+TEST_F(PanePrintingGui, PreviewOfTheMeasurementScreenShowsTheWaitingScreenshotAndFlagsThePane) {
+    frame_->ShowScreenMeasure();
+    auto* graph = dynamic_cast<brx::CGraphVw*>(frame_->GetPaneWindow(7));
+    ASSERT_NE(graph, nullptr);
+    // A screenshot in two colours, left green and right blue.
+    wxImage shot(640, 480);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            shot.SetRGB(x, y, 0, x < 320 ? 200 : 0, x < 320 ? 0 : 200);
+    frame_->SetScreenshot(wxBitmap(shot));
+
+    EXPECT_TRUE(frame_->HandleCommand(57609));
+    wxPreviewFrame* preview = openPreview();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(graph->previewFlag, 1);
+    ASSERT_TRUE(ui::testing::WaitForPaint(preview));
+    EXPECT_TRUE(ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/preview-screenshot.png"));
+
+    const wxImage page = printedPage();
+    const RECT dest =
+        v3d::image::ScreenshotPlacement(v3d::image::MakePageMetrics(827, 1169, 100, 100, 1, 1), 640, 480);
+    const int midY = (dest.top + dest.bottom) / 2;
+    const int quarter = (dest.right - dest.left) / 4;
+    EXPECT_EQ(at(page, dest.left + quarter, midY), wxColour(0, 200, 0));
+    EXPECT_EQ(at(page, dest.right - quarter, midY), wxColour(0, 0, 200));
+
+    // The flag ends with the preview window.
+    EXPECT_TRUE(ui::testing::DestroyAndWait(preview));
+    EXPECT_EQ(graph->previewFlag, 0);
+}
+
+TEST_F(PanePrintingGui, ViewPreviewDropsTheScreenshotAndPrintsTheReportAndCaptureTakesTheMainWindow) {
+    frame_->ShowScreen3d();
+    ASSERT_TRUE(ui::testing::WaitForPaint(frame_->View3d()));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return frame_->View3d()->PaintCount() > 0; }));
+
+    // The screenshot commands take the main window as it is, cut to its screen.
+    ASSERT_TRUE(frame_->CaptureScreenshot());
+    const wxWindow* main = viewer_->App().MainFrame();
+    const wxRect expected = main->GetScreenRect().Intersect(wxDisplay(0u).GetGeometry());
+    ASSERT_NE(frame_->PrintScreenshot(), nullptr);
+    EXPECT_EQ(frame_->PrintScreenshot()->GetSize(), expected.GetSize());
+
+    // Print preview of the screenshot: captured again, shown in a preview window.
+    EXPECT_TRUE(frame_->HandleCommand(32854));
+    ASSERT_NE(frame_->PrintScreenshot(), nullptr);
+    wxPreviewFrame* shotPreview = openPreview();
+    ASSERT_NE(shotPreview, nullptr);
+    ASSERT_TRUE(ui::testing::WaitForPaint(shotPreview));
+    EXPECT_TRUE(ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/preview-captured.png"));
+    EXPECT_TRUE(ui::testing::DestroyAndWait(shotPreview));
+
+    // Print preview of the view: no screenshot left, the report (header and 3D screen cells).
+    EXPECT_TRUE(frame_->HandleCommand(32856));
+    EXPECT_EQ(frame_->PrintScreenshot(), nullptr);
+    wxPreviewFrame* preview = openPreview();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_TRUE(ui::testing::WaitForPaint(preview));
+    EXPECT_TRUE(ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/preview-report.png"));
+    const wxImage page = printedPage();
+    const v3d::image::PrintPageMetrics m = v3d::image::MakePageMetrics(827, 1169, 100, 100, 1, 1);
+    EXPECT_GT(inked(page, RECT{m.textLeft, m.topMargin, 827 / 2, m.topMargin + 12}), 20); // header
+    const auto cells = v3d::image::ReportLayout(m, 0);
+    EXPECT_GT(inked(page, cells.cell[0]), 500);     // the image
+    EXPECT_GT(inked(page, cells.cell[3]), 500);     // the 3D picture taken for the page
+    EXPECT_EQ(frame_->Doc()->renderCache, nullptr); // freed after the page
+    EXPECT_EQ(frame_->Doc()->printing, 0);
+}
+
+} // namespace

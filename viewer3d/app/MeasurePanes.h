@@ -1,0 +1,53 @@
+// What the graph, image and analysis panes share: the document frame and main window a pane
+// belongs to, the pane font, colours, the pane's context menu owned by its document frame, a
+// pane copied to the clipboard, and frames drawn with the crawling 8 x 8 patterns.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <wx/colour.h>
+#include <wx/font.h>
+
+class wxDC;
+class wxMenu;
+class wxWindow;
+
+namespace brx {
+
+class CMainFrame;
+class CView3dDoc;
+class CView3dFrm;
+
+// The document frame holding the pane (null when none), and the main window.
+CView3dFrm* FrameOfPane(const wxWindow* pane);
+CMainFrame* MainOfPane(const wxWindow* pane);
+
+inline wxColour ToColour(COLORREF c) {
+    return wxColour(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// The size of the measurement image (the region cut of the measurement screen, else the
+// texture); false without one.
+bool MeasureImageSize(const CView3dDoc& doc, int* width, int* height);
+
+// The pane font at 9 points on screen, or of pixelHeight device pixels on paper (sized once
+// for the printer's resolution); bold at 10 points for titles.
+wxFont PaneFont(int pixelHeight = 0, bool bold = false);
+
+// Lines and shapes drawn without antialiasing, pixel for pixel in their colours, as graphs and
+// measuring lines must be.
+void CrispLines(wxDC& dc);
+
+// Shows the first popup of a menu resource at a client point of the pane, with the pane made the
+// active view of its frame so that the frame routes the menu's commands through it.
+void ShowPaneMenu(wxWindow* pane, int menuId, int x, int y);
+
+// Puts the picture of a pane role of the pane's frame on the clipboard; false when nothing was
+// put there.
+bool CopyPaneToClipboard(const wxWindow* pane, int role);
+
+// A rectangle's outline (right and bottom exclusive) painted with pattern phase: clear bits in
+// the text colour, set bits in the background colour, anchored to the device origin.
+void DrawPatternFrame(wxDC& dc, const RECT& r, int phase, COLORREF text, COLORREF back);
+
+} // namespace brx
