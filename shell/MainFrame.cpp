@@ -144,8 +144,8 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     });
     OnCommand(819, [this] { OnStartComposition(); });
     OnUpdateUI(819, [this](ui::CmdUI& c) {
-        const bool on = !IsComposing() && FocusBoxList() && FocusBoxList()->GetItemCount() > 2 &&
-                        !IsManualCaptureButtonOn();
+        const bool on = !IsComposing() && !CaptureSeriesRunning() && FocusBoxList() &&
+                        FocusBoxList()->GetItemCount() > 2 && !IsManualCaptureButtonOn();
         c.Enable(on);
         if (m_pCompBar)
             m_pCompBar->EnableItem(823, on);
@@ -301,6 +301,8 @@ void CMainFrame::EnterMode(int mode) {
         LeaveVossaMode();
     if (mode == kModeManual)
         MakeManualBar();
+    if (mode == kModeAutomatic)
+        MakeAutoBar();
     for (const char* bar : {"FocusBoxCmdDlg", "ManiualZDlg", "AutoZDlg", "VossaZDlg"})
         if (m_bars->HasBar(bar))
             m_bars->ShowBar(bar, std::string(bar) == entry->barName);
@@ -419,7 +421,7 @@ void CMainFrame::UpdateMinimumSize() {
 }
 
 void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
-    if (ev.CanVeto() && !WaitManualPanelIdle()) {
+    if (ev.CanVeto() && (!WaitManualPanelIdle() || !CanCloseCapture())) {
         ev.Veto();
         return;
     }

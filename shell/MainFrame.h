@@ -32,6 +32,7 @@ class CVossaLiveView;
 class CManualDialog;
 class CXYCalibDialog;
 class CXYCalibSetDlg;
+class CAutoDialog;
 class wxComboBox;
 
 class CCompositionBar : public ui::TemplatePanel {
@@ -136,6 +137,15 @@ public:
     CXYCalibSetDlg* m_pCalibSetDlg = nullptr;  // made on first use, kept (hidden when closed)
     int m_bLensSlotValid = 0;
     int m_nLensTab = 0; // the tab of the lens selection this frame shows first
+    // ---- the automatic capture panel (MainFrameCapture.cpp) ----
+    CAutoDialog* AutoDialog() const { return m_pAutoDlg; }
+    // The Z the automatic panel shows, read after the frame has been drawn.
+    double ReadStageZ();
+    // False while a capture series runs (it is asked to stop; the frame closes when it has).
+    bool CanCloseCapture();
+    bool CaptureSeriesRunning() const;
+    // In the automatic mode the current lens's capture interval goes to the panel's interval.
+    void ApplyLensIntervalToAutoPanel(bool compare);
 
     CTopMenuDialog* TopMenu() const { return m_pTopMenu; }
     CCompositionBar* CompositionBar() const { return m_pCompBar; }
@@ -199,6 +209,8 @@ private:
     void MakeManualBar();
     void RegisterManualCommands();
     CManualDialog* m_pManual = nullptr;
+    void MakeAutoBar();
+    CAutoDialog* m_pAutoDlg = nullptr;
     CFocusProgDialog* m_pProgress = nullptr;
     CompositionRunner m_runner;
     bool m_closing = false;

@@ -220,6 +220,7 @@ LRESULT CMainFrame::OnLensState(WPARAM lens, LPARAM zoomTimes10) {
     if (m_pDoc->SelectLensByNumber(static_cast<int>(lens), zoomTimes10 / 10.0, *app))
         if (m_pTopMenu)
             m_pTopMenu->SetLensName(wxString::FromUTF8(m_pDoc->m_currentLens.GetRegName()));
+    ApplyLensIntervalToAutoPanel(true);
     return 0;
 }
 

@@ -1,0 +1,557 @@
+// The automatic panel's window, the focus drive's position, jogs, range and states. The series
+// is in AutoDialogSeries.cpp, the position files and the editor in AutoDialogList.cpp.
+#include "shell/AutoDialog.h"
+
+#include "devices/serial/PulseValue.h"
+#include "devices/serial/XyTblCtrl.h"
+#include "imaging/FocusComp.h"
+#include "imaging/ProgramHelpers.h"
+#include "imaging/WorkerMessages.h"
+#include "platform/MessageSink.h"
+#include "platform/Settings.h"
+#include "shell/ButtonOn.h"
+#include "shell/MainFrame.h"
+#include "shell/MultiView.h"
+#include "shell/OrsandelApp.h"
+#include "shell/OrsandelDoc.h"
+#include "shell/StageEdit.h"
+#include "shell/TakePicStatic.h"
+#include "shell/TopMenuDialog.h"
+#include "shell/core/CapturePositions.h"
+#include "shell/core/ZPositionRule.h"
+#include "ui/DataExchange.h"
+
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/tglbtn.h>
+
+#include <cmath>
+#include <optional>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+constexpr double kLimit = kCaptureCoordinateLimit;
+
+// Controls that follow the panel's idle or running state (EnableControls).
+constexpr int kStateControls[] = {1066, 916, 917, 919, 918, 909, 911, 912, 913, 1075, 1077, 1179, 1187, 1124};
+// The range controls that only the equal-interval mode uses.
+constexpr int kRangeControls[] = {1075, 1183, 1077, 1184, 1185, 1186};
+
+// A folder as statics 1177 shows it: whole when shorter than 20 characters, else its first three
+// characters, "..", and the tail from its second-last '/'.
+std::string ShortenFolder(const std::string& folder) {
+    if (folder.size() < 20)
+        return folder;
+    const size_t last = folder.rfind('/');
+    if (last == std::string::npos || last == 0)
+        return folder;
+    const size_t second = folder.rfind('/', last - 1);
+    if (second == std::string::npos || second < 1)
+        return folder;
+    const std::string tail = folder.substr(second);
+    if (tail.size() < 3)
+        return folder;
+    return folder.substr(0, 3) + ".." + tail;
+}
+} // namespace
+
+CAutoDialog::CAutoDialog(CMainFrame* frame) : ui::TemplatePanel(908), m_pFrame(frame) {
+    ReplaceControl(910, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+        m_pDiagram = new CTakePicStatic(parent, c.id, r.GetPosition(), r.GetSize());
+        return static_cast<wxWindow*>(m_pDiagram);
+    });
+    for (int id : {916, 917})
+        ReplaceControl(id, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+            auto* b = new CButtonOn(parent, c.id, wxString::FromUTF8(c.text), r.GetPosition(), r.GetSize());
+            (c.id == 916 ? m_pJogUp : m_pJogDown) = b;
+            return static_cast<wxWindow*>(b);
+        });
+    ReplaceControl(920, [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+        // The template's height includes the drop-down list.
+        return static_cast<wxWindow*>(new CStageComboBox(parent, c.id, r.GetPosition(), wxSize(r.width, -1)));
+    });
+    for (int id : {1183, 1184, 1185})
+        ReplaceControl(id, [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+            auto* edit = new CStageEdit(parent, c.id, r.GetPosition(), r.GetSize());
+            edit->SetWindowStyleFlag(edit->GetWindowStyleFlag() | wxTE_RIGHT);
+            return static_cast<wxWindow*>(edit);
+        });
+
+    OnCommand(918, [this] { OnJogStep(true); });
+    OnCommand(919, [this] { OnJogStep(false); });
+    OnCommand(1066, [this] { OnZero(); });
+    OnCommand(1075, [this] { OnSetStartOrEnd(true); });
+    OnCommand(1077, [this] { OnSetStartOrEnd(false); });
+    for (int id : {1183, 1184, 1185})
+        OnControl(ui::EN_CHANGE, id, [this] { OnRangeEdit(); });
+    OnCommand(1372, [this] {
+        if (auto* edit = Item<wxTextCtrl>(1185))
+            edit->SetEditable(!GetCheckState(1372));
+    });
+    OnCommand(1187, [this] { OnEqualInterval(); });
+    OnCommand(909, [this] { OnEditor(); });
+    OnCommand(911, [this] { OnSaveList(); });
+    OnCommand(912, [this] { OnLoadList(); });
+    OnCommand(1179, [this] { OnSelectPath(); });
+    OnCommand(913, [this] { OnStart(); });
+    OnCommand(914, [this] { OnStop(); });
+    OnMessage(WM_WORK_CANCEL, &CAutoDialog::OnWorkCancel);
+    Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& ev) {
+        ev.Skip();
+        if (ev.GetEventObject() == this)
+            OnDestroyPanel();
+    });
+}
+
+CAutoDialog::~CAutoDialog() {
+    FreeComposer();
+}
+
+// ---- access -------------------------------------------------------------------------------
+
+CMultiView* CAutoDialog::View() const {
+    return m_pFrame ? m_pFrame->m_pMultiView : nullptr;
+}
+
+CXyTblCtrl* CAutoDialog::Stage() const {
+    CMultiView* v = View();
+    return v ? &v->Stage() : nullptr;
+}
+
+int CAutoDialog::ControllerType() const {
+    CXyTblCtrl* xy = Stage();
+    return xy ? xy->GetType() : CTRL_NONE;
+}
+
+int CAutoDialog::Sign() const {
+    CMultiView* v = View();
+    return v ? ZDisplaySign(v->m_bReverseZ != 0, v->m_comm.side) : 1;
+}
+
+double CAutoDialog::UmPerPulse() const {
+    CMultiView* v = View();
+    return v ? v->m_d1Pulse : 0.0;
+}
+
+int CAutoDialog::Origin() const {
+    CMultiView* v = View();
+    return v ? v->m_nZOrigin : 0;
+}
+
+bool CAutoDialog::GetCheckState(int id) const {
+    if (auto* t = Item<wxToggleButton>(id))
+        return t->GetValue();
+    if (auto* c = Item<wxCheckBox>(id))
+        return c->GetValue();
+    return false;
+}
+
+// ---- dialog start ---------------------------------------------------------------------------
+
+bool CAutoDialog::OnInitDialog() {
+    ui::TemplatePanel::OnInitDialog();
+    COrsandelApp* app = COrsandelApp::GetApp();
+    if (app) {
+        m_strPath = app->m_strAutoPath;
+        const size_t slash = m_strPath.rfind('/');
+        if (slash != std::string::npos)
+            app->m_strImagePath = m_strPath.substr(0, slash);
+    }
+    const std::pair<int, UINT> icons[] = {{916, 196}, {917, 195},  {909, 200},  {913, 198},
+                                          {914, 197}, {1179, 242}, {1066, 247}, {918, 250},
+                                          {919, 251}, {911, 256},  {912, 257}};
+    for (const auto& [id, icon] : icons)
+        if (wxWindow* b = GetDlgItem(id))
+            SetButtonIcon(ui::WindowHandle(b), icon);
+    if (wxWindow* z = GetDlgItem(915)) {
+        wxFont font = z->GetFont();
+        font.SetPixelSize(wxSize(0, 20));
+        z->SetFont(font);
+        z->SetWindowStyleFlag(z->GetWindowStyleFlag() | wxBORDER_SIMPLE);
+        z->SetBackgroundColour(*wxWHITE);
+        z->SetForegroundColour(*wxBLACK);
+    }
+    UpdatePathDisplay();
+    m_dJogStep = ReadIniDouble("AUTOFOCUS", "UPDOWN", 1.0);
+    if (auto* combo = Item<wxComboBox>(920)) {
+        for (const char* step : {"0.1", "0.5", "1", "5", "10", "50", "100"})
+            combo->Append(step);
+        combo->SetValue(wxString::FromUTF8(FormatDoubleText(m_dJogStep)));
+    }
+    m_dStart = m_dEnd = m_dInterval = 0.0;
+    m_nCount = 0;
+    m_bAutoComp = ReadIniInt("AUTOFOCUS", "AUTOCOMP", 0);
+    ComputeRange();
+    ShowRangeControls(true);
+
+    CMultiView* view = View();
+    CXyTblCtrl* xy = Stage();
+    if (view && xy) {
+        view->InitStageController();
+        const int type = xy->GetType();
+        if (type == CTRL_MII) {
+            xy->GoHome();
+            xy->WaitStop();
+        }
+        if (type != CTRL_NONE)
+            view->ApplySpeed();
+        int p1 = 0, p2 = 0;
+        if (type == CTRL_STM6) {
+            view->m_nZOrigin = 0;
+            ReadZPosition();
+        } else if (type != CTRL_NONE && xy->GetPosition(&p1, &p2)) {
+            SetZOrigin();
+        }
+        if (type == CTRL_MII) {
+            COrsandelDoc* doc = view->GetDocument();
+            int lens = -1;
+            double zoom = -1.0;
+            if (view->ReadLensState(&lens, &zoom) == 1 && doc) {
+                doc->m_lensNumber = lens;
+                doc->m_zoom = zoom;
+            }
+            if (doc && doc->m_lensNumber != -1) {
+                char key[40];
+                std::snprintf(key, sizeof key, "ORIGINOFFSET_ML%d", doc->m_lensNumber);
+                constexpr double kNoOffset = 9999999.9;
+                double offset = ReadIniDouble("InitialSettings", key, kNoOffset);
+                if (offset == kNoOffset) {
+                    WriteIniDouble("InitialSettings", key, 0.0);
+                    offset = 0.0;
+                }
+                if (offset != 0.0)
+                    MoveToZ(-offset);
+            }
+        }
+    }
+    ShowCalibration(" um/pulse");
+    if (m_pDiagram)
+        m_pDiagram->SetPanel(this);
+    if (ControllerType() == CTRL_STM6) {
+        ShowItem(916, false);
+        ShowItem(917, false);
+    } else {
+        for (CButtonOn* b : {m_pJogUp, m_pJogDown})
+            if (b) {
+                b->SetController(Stage(), b == m_pJogUp ? 1 : 0);
+                b->SetAfterStop([this] { ReadZPosition(); });
+            }
+    }
+    EnableControls(true);
+    m_bInitialised = false; // the transfer below must not recompute from half-filled edits
+    UpdateData(false);
+    m_bInitialised = true;
+    return true;
+}
+
+void CAutoDialog::DoDataExchange(ui::DataExchange& dx) {
+    dx.Text(1183, m_dStart);
+    dx.MinMax(1183, m_dStart, -kLimit, kLimit);
+    dx.Text(1184, m_dEnd);
+    dx.MinMax(1184, m_dEnd, -kLimit, kLimit);
+    dx.Text(1185, m_dInterval);
+    dx.MinMax(1185, m_dInterval, -kLimit, kLimit);
+    dx.Check(1124, m_bAutoComp);
+}
+
+// ---- the focus drive ----------------------------------------------------------------------
+
+void CAutoDialog::ShowCalibration(const char* unit) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4f%s", UmPerPulse(), unit);
+    SetDlgItemText(921, wxString::FromUTF8(text));
+}
+
+void CAutoDialog::RefreshCalibration() {
+    CXyTblCtrl* xy = Stage();
+    CMultiView* view = View();
+    if (!xy || !view || xy->GetType() != CTRL_STM6)
+        return;
+    const double u = xy->GetUmPerPulse();
+    view->m_d1Pulse = u;
+    ShowCalibration("  um/pulse");
+    WriteIniDouble("ZCALIBRATION", "1PULSE", TruncatePulseValue(u));
+}
+
+double CAutoDialog::ReadZPosition() {
+    CXyTblCtrl* xy = Stage();
+    int p1 = 0, p2 = 0;
+    if (xy && xy->GetType() != CTRL_NONE && xy->GetPosition(&p1, &p2)) {
+        RefreshCalibration();
+        m_dRawZ = RawZ(p2, Origin(), UmPerPulse());
+        m_dCurrentZ = DisplayedZ(p2, Origin(), UmPerPulse(), Sign());
+        char text[64];
+        std::snprintf(text, sizeof text, "%.3f", m_dCurrentZ);
+        SetDlgItemText(915, text);
+        if (wxWindow* z = GetDlgItem(915))
+            z->Refresh();
+        InvalidateDiagram();
+    }
+    Update();
+    return m_dCurrentZ;
+}
+
+double CAutoDialog::GetRawZ() {
+    CXyTblCtrl* xy = Stage();
+    int p1 = 0, p2 = 0;
+    if (!xy || xy->GetType() == CTRL_NONE || !xy->GetPosition(&p1, &p2))
+        return 0.0;
+    RefreshCalibration();
+    return RawZ(p2, Origin(), UmPerPulse());
+}
+
+void CAutoDialog::MoveToZ(double z) {
+    CXyTblCtrl* xy = Stage();
+    if (!xy || xy->GetType() == CTRL_NONE)
+        return;
+    RefreshCalibration();
+    const std::optional<int> target = ZMoveTarget(z, UmPerPulse(), Origin(), Sign());
+    if (!target)
+        return; // no calibration: a division by it would send an arbitrary target
+    xy->MoveAbs(2, 0, *target);
+    xy->WaitStop();
+}
+
+void CAutoDialog::SetZOrigin() {
+    CXyTblCtrl* xy = Stage();
+    CMultiView* view = View();
+    if (!xy || !view || xy->GetType() == CTRL_NONE)
+        return;
+    if (xy->GetType() == CTRL_STM6) {
+        xy->ResetController();
+    } else {
+        int p1 = 0, p2 = 0;
+        if (xy->GetPosition(&p1, &p2)) {
+            view->m_nZOrigin = p2;
+            m_nOrigin = p2;
+        }
+    }
+    ReadZPosition();
+}
+
+void CAutoDialog::OnZero() {
+    SetZOrigin();
+}
+
+void CAutoDialog::OnJogStep(bool up) {
+    CXyTblCtrl* xy = Stage();
+    if (!xy || m_bCapturing || !UpdateData(true))
+        return;
+    RefreshCalibration();
+    const double u = UmPerPulse();
+    if (!(u > 0))
+        return;
+    m_dJogStep = std::atof(GetDlgItemText(920).ToUTF8().data());
+    if (m_dJogStep < -9999 || m_dJogStep > 9999) {
+        ShowMessage(IDS_MOVE_TOO_FAR, MB_OK);
+        return;
+    }
+    const int pulses = static_cast<int>(m_dJogStep / u);
+    xy->MoveRel(2, 0, up ? pulses : -pulses);
+    xy->WaitStop();
+    ReadZPosition();
+}
+
+// ---- diagram ----------------------------------------------------------------------------------
+
+void CAutoDialog::InvalidateDiagram() {
+    if (m_pDiagram)
+        m_pDiagram->Refresh(false);
+}
+
+double CAutoDialog::DiagramCurrent() {
+    // The raw Z of the last read: a paint does not talk to the drive.
+    return DiagramCurrentZ(ControllerType(), m_dRawZ);
+}
+
+std::vector<double> CAutoDialog::DiagramPositions() const {
+    CMultiView* v = View();
+    const int type = ControllerType();
+    std::vector<double> out;
+    out.reserve(m_positions.size());
+    for (double p : m_positions)
+        out.push_back(DiagramPositionZ(type, v && v->m_bReverseZ != 0, v ? v->m_comm.side : 0, p));
+    return out;
+}
+
+// ---- range ------------------------------------------------------------------------------------
+
+void CAutoDialog::ComputeRange() {
+    EqualIntervalRange range = ComputeEqualIntervalRange(m_dStart, m_dEnd, m_dInterval);
+    m_nCount = range.count;
+    m_positions = std::move(range.positions);
+    SetDlgItemText(1186, RangeCountText(m_nCount));
+}
+
+void CAutoDialog::SetPositions(std::vector<double> positions) {
+    m_positions = std::move(positions);
+    InvalidateDiagram();
+}
+
+void CAutoDialog::OnRangeEdit() {
+    // Only the user's typing recomputes; a transfer into the edits does not.
+    if (!m_bInitialised || m_nListMode != 1)
+        return;
+    auto value = [this](int id) { return std::atof(GetDlgItemText(id).ToUTF8().data()); };
+    m_dStart = value(1183);
+    m_dEnd = value(1184);
+    m_dInterval = value(1185);
+    ComputeRange();
+    InvalidateDiagram();
+}
+
+void CAutoDialog::OnSetStartOrEnd(bool start) {
+    if (ControllerType() == CTRL_NONE)
+        return;
+    ReadZPosition();
+    (start ? m_dStart : m_dEnd) = m_dCurrentZ;
+    m_bInitialised = false;
+    UpdateData(false);
+    m_bInitialised = true;
+    ComputeRange();
+    InvalidateDiagram();
+}
+
+void CAutoDialog::ShowRangeControls(bool equalInterval) {
+    for (int id : {911, 1189, 1187})
+        ShowItem(id, !equalInterval);
+    for (int id : kRangeControls)
+        EnableItem(id, equalInterval);
+}
+
+void CAutoDialog::OnEqualInterval() {
+    auto value = [this](int id) { return std::atof(GetDlgItemText(id).ToUTF8().data()); };
+    m_dStart = value(1183);
+    m_dEnd = value(1184);
+    m_dInterval = value(1185);
+    ComputeRange();
+    ShowRangeControls(true);
+    InvalidateDiagram();
+    m_nListMode = 1;
+}
+
+void CAutoDialog::ApplyLensInterval(double interval, bool compare) {
+    auto* edit = Item<wxTextCtrl>(1185);
+    if (!edit)
+        return;
+    edit->SetEditable(true);
+    if (!GetCheckState(1372))
+        return;
+    if (interval != 0.0) {
+        edit->SetEditable(false);
+        char text[64], shown[64];
+        std::snprintf(text, sizeof text, "%.2f", interval);
+        std::snprintf(shown, sizeof shown, "%.2f", std::atof(edit->GetValue().ToUTF8().data()));
+        if (compare && std::string(text) == shown)
+            return;
+        edit->SetValue(text); // as typed: the range follows
+    } else {
+        if (auto* t = Item<wxToggleButton>(1372))
+            t->SetValue(false);
+        edit->SetValue("0");
+    }
+    m_bInitialised = false;
+    UpdateData(false);
+    m_bInitialised = true;
+}
+
+// ---- states -----------------------------------------------------------------------------------
+
+void CAutoDialog::EnableControls(bool enable) {
+    if (m_pFrame) {
+        if (!enable) {
+            if (!m_pFrame->m_pStageBusyOwner)
+                m_pFrame->m_pStageBusyOwner = this;
+        } else if (m_pFrame->m_pStageBusyOwner == this) {
+            m_pFrame->m_pStageBusyOwner = nullptr;
+        }
+    }
+    for (int id : kStateControls)
+        EnableItem(id, enable);
+    EnableItem(914, !enable);
+    // An edited or loaded list stays: the range buttons would replace it by the range.
+    if (enable && m_nListMode == 0)
+        ShowRangeControls(false);
+    if (!m_pFrame)
+        return;
+    if (CTopMenuDialog* top = m_pFrame->TopMenu())
+        for (int id : {804, 829})
+            top->EnableItem(id, enable);
+    if (CCompositionBar* bar = m_pFrame->CompositionBar())
+        for (int id : {950, 818, 819, 820, 823})
+            bar->EnableItem(id, enable);
+}
+
+void CAutoDialog::EnableListControls(bool enable) {
+    for (int id : {909, 911, 912, 1075, 1077, 1179, 1187})
+        EnableItem(id, enable);
+    if (m_pFrame)
+        if (CTopMenuDialog* top = m_pFrame->TopMenu())
+            for (int id : {804, 829})
+                top->EnableItem(id, enable);
+    EnableItem(913, !m_pFrame || !m_pFrame->m_pStageBusyOwner);
+    EnableItem(914, false);
+}
+
+void CAutoDialog::OnEditorAccepted(const std::vector<double>& positions) {
+    m_positions = positions;
+    InvalidateDiagram();
+    m_nListMode = 0;
+    ShowRangeControls(false);
+}
+
+void CAutoDialog::OnEditorClosed() {
+    EnableListControls(true);
+    if (CMultiView* view = View())
+        view->EndStageOperation();
+    EnableItem(913, true);
+    if (m_nListMode == 0)
+        ShowRangeControls(false);
+}
+
+// ---- path -------------------------------------------------------------------------------------
+
+void CAutoDialog::UpdatePathDisplay() {
+    COrsandelApp* app = COrsandelApp::GetApp();
+    const std::string blanks(52, ' ');
+    const std::string folder = app ? app->m_strAutoDir : std::string();
+    if (folder.empty()) {
+        m_strFolderDisplay = m_strNameDisplay = blanks;
+    } else {
+        m_strFolderDisplay = ShortenFolder(folder);
+        m_strNameDisplay = GetFileNamePart(app->m_strAutoPath);
+    }
+    SetDlgItemText(1177, blanks);
+    SetDlgItemText(1177, wxString::FromUTF8(m_strFolderDisplay));
+    SetDlgItemText(1178, blanks);
+    SetDlgItemText(1178, wxString::FromUTF8(m_strNameDisplay));
+}
+
+// ---- close ------------------------------------------------------------------------------------
+
+bool CAutoDialog::RequestClose() {
+    if (!m_bCapturing)
+        return true;
+    m_bStopRequest = 1;
+    m_bCloseAfterSeries = 1;
+    return false;
+}
+
+void CAutoDialog::OnDestroyPanel() {
+    m_bStopRequest = 1;
+    if (m_pEditor) {
+        // A child of the panel: it goes with the panel's children.
+        m_pEditor->Hide();
+        m_pEditor = nullptr;
+    }
+    FreeComposer();
+    if (m_bInitialised) {
+        const std::string step = GetDlgItemText(920).ToUTF8().data();
+        WriteIniDouble("AUTOFOCUS", "UPDOWN", std::atof(step.substr(0, 80).c_str()));
+        WriteIniInt("AUTOFOCUS", "AUTOCOMP", GetCheckState(1124) ? 1 : 0);
+    }
+    m_bInitialised = false;
+}

@@ -1,0 +1,35 @@
+// The hold-to-jog button of the automatic capture panel: while the left button is held down the
+// focus axis moves continuously, and it stops when the button comes up. A jog also stops when
+// the button-up can no longer arrive: the mouse capture is lost, the button loses the focus or
+// the window goes.
+#pragma once
+
+#include <wx/button.h>
+
+#include <functional>
+
+class CXyTblCtrl;
+
+class CButtonOn : public wxButton {
+public:
+    CButtonOn(wxWindow* parent, int id, const wxString& label, const wxPoint& pos, const wxSize& size);
+    ~CButtonOn() override;
+
+    // The facade that moves and the direction: 1 plus (JogForward), 0 minus (JogReverse).
+    void SetController(CXyTblCtrl* xy, int direction);
+    // Called after each jog has stopped (the panel reads the position).
+    void SetAfterStop(std::function<void()> afterStop) { m_afterStop = std::move(afterStop); }
+    bool IsJogging() const { return m_bJogging; }
+
+private:
+    void OnLeftDown(wxMouseEvent& ev);
+    void OnLeftUp(wxMouseEvent& ev);
+    void StartJog();
+    // Stops a running jog once, whatever ended it.
+    void StopJog();
+
+    CXyTblCtrl* m_pXy = nullptr;
+    int m_nDirection = 1;
+    bool m_bJogging = false;
+    std::function<void()> m_afterStop;
+};

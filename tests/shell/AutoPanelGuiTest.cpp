@@ -1,0 +1,209 @@
+// The automatic panel on its real template with an emulated focus drive: hold-to-jog and what
+// ends a jog, and which controls each panel state enables.
+#include "AutoPanelFixture.h"
+
+#include "shell/ButtonOn.h"
+#include "shell/TopMenuDialog.h"
+
+#include "platform/Settings.h"
+
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+namespace {
+
+void Send(wxWindow* w, wxEvent& ev) {
+    ev.SetEventObject(w);
+    w->GetEventHandler()->ProcessEvent(ev);
+}
+void Press(wxWindow* w) {
+    wxMouseEvent down(wxEVT_LEFT_DOWN);
+    Send(w, down);
+}
+
+TEST_F(AutoPanel, HeldJogMovesUntilReleaseLostCaptureFocusOrDestroy) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
+    CMultiView* view = Frame()->m_pMultiView;
+    EXPECT_EQ(view->m_nZOrigin, 40); // the position at the start is the zero
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), 0.0);
+    auto* up = dynamic_cast<CButtonOn*>(Item(916));
+    auto* down = dynamic_cast<CButtonOn*>(Item(917));
+    ASSERT_NE(up, nullptr);
+    ASSERT_NE(down, nullptr);
+
+    // Held: the axis runs until the button comes up; the panel then shows where it stopped.
+    Press(up);
+    EXPECT_TRUE(up->IsJogging());
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->ProgramPosition() > 140; }));
+    wxMouseEvent release(wxEVT_LEFT_UP);
+    Send(up, release);
+    EXPECT_FALSE(up->IsJogging());
+    EXPECT_FALSE(emulator->AxisMoving());
+    const long stopped = emulator->ProgramPosition();
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), (stopped - 40) * 0.5);
+    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(),
+              wxString::Format("%.3f", (stopped - 40) * 0.5).ToStdString());
+
+    // The button-up never comes: a lost capture stops the other direction's jog.
+    Press(down);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->ProgramPosition() < stopped - 50; }));
+    wxMouseCaptureLostEvent lost(down->GetId());
+    Send(down, lost);
+    EXPECT_FALSE(down->IsJogging());
+    EXPECT_FALSE(emulator->AxisMoving());
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), (emulator->ProgramPosition() - 40) * 0.5);
+
+    // The focus goes elsewhere while held.
+    Press(up);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->AxisMoving(); }));
+    wxFocusEvent unfocused(wxEVT_KILL_FOCUS, up->GetId());
+    Send(up, unfocused);
+    EXPECT_FALSE(up->IsJogging());
+    EXPECT_FALSE(emulator->AxisMoving());
+
+    // The button goes while held.
+    auto* extra = new CButtonOn(panel, wxID_ANY, "+", wxPoint(0, 0), wxSize(20, 20));
+    extra->SetController(&view->Stage(), 1);
+    Press(extra);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->AxisMoving(); }));
+    extra->Destroy();
+    EXPECT_FALSE(emulator->AxisMoving());
+    const long atRest = emulator->ProgramPosition();
+    ui::testing::ProcessPending();
+    EXPECT_EQ(emulator->ProgramPosition(), atRest);
+}
+
+TEST_F(AutoPanel, ControlsFollowThePanelState) {
+    ASSERT_TRUE(Start("mmc2", 1));
+    CMainFrame* f = Frame();
+    const int stateIds[] = {1066, 916, 917, 919, 918, 909, 912, 913, 1075, 1077, 1179, 1124};
+    // Idle, equal-interval mode.
+    for (int id : stateIds)
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_FALSE(Enabled(914));
+    for (int id : {911, 1189, 1187})
+        EXPECT_FALSE(Shown(id)) << id;
+    for (int id : {1075, 1183, 1077, 1184, 1185, 1186})
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+
+    // Running: the panel holds the stage, only stop is on, the frame's windows are off.
+    panel->EnableControls(false);
+    EXPECT_EQ(f->m_pStageBusyOwner, panel);
+    for (int id : stateIds)
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_TRUE(Enabled(914));
+    for (int id : {804, 829})
+        EXPECT_FALSE(f->TopMenu()->GetDlgItem(id)->IsEnabled()) << id;
+    for (int id : {950, 818, 819, 820, 823})
+        EXPECT_FALSE(f->CompositionBar()->GetDlgItem(id)->IsEnabled()) << id;
+    panel->EnableControls(true);
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    for (int id : stateIds)
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_FALSE(Enabled(914));
+    EXPECT_TRUE(f->TopMenu()->GetDlgItem(804)->IsEnabled());
+
+    // The editor open: it holds the stage; list buttons and start are off until it closes.
+    Click(909);
+    CAutoEditDialog* editor = panel->Editor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->IsShown());
+    EXPECT_EQ(f->m_pStageBusyOwner, editor);
+    for (int id : {909, 911, 912, 1075, 1077, 1179, 1187, 913, 914})
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : {804, 829})
+        EXPECT_FALSE(f->TopMenu()->GetDlgItem(id)->IsEnabled()) << id;
+    editor->OnCancel();
+    EXPECT_FALSE(editor->IsShown());
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    for (int id : {909, 912, 1075, 1077, 1179, 913})
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_EQ(panel->ListMode(), 1);
+    // Accepting an added position: list mode with that position, the range edits off.
+    Click(909);
+    EXPECT_EQ(panel->Editor(), editor); // made once, reused
+    editor->OnAdd();
+    editor->OnOK();
+    EXPECT_EQ(panel->ListMode(), 0);
+    EXPECT_EQ(panel->Positions(), std::vector<double>{panel->CurrentZ()});
+    for (int id : {911, 1189, 1187})
+        EXPECT_TRUE(Shown(id)) << id;
+    for (int id : {1075, 1183, 1077, 1184, 1185, 1186})
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_TRUE(Enabled(913));
+    Click(1187);
+    EXPECT_EQ(panel->ListMode(), 1);
+
+    // Typing the range recomputes the count; interval 0 shows "-".
+    ui::testing::Type(Item(1183), "0");
+    ui::testing::Type(Item(1184), "10");
+    ui::testing::Type(Item(1185), "3");
+    EXPECT_EQ(panel->GetDlgItemText(1186), "5");
+    EXPECT_EQ(panel->Positions(), (std::vector<double>{0, 3, 6, 9, 10}));
+    ui::testing::Type(Item(1185), "0");
+    EXPECT_EQ(panel->GetDlgItemText(1186), "-");
+    EXPECT_TRUE(panel->Positions().empty());
+    // AUTO makes the interval read-only.
+    Click(1372);
+    EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+    Click(1372);
+    EXPECT_TRUE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+    // With AUTO ticked a lens state brings the lens's capture interval (ML90-2.5: 1 um).
+    ui::testing::Type(Item(1184), "3");
+    Click(1372);
+    ui::SendMessageTo(f->GetSafeHwnd(), WM_LENS_STATE, 90, 25);
+    EXPECT_EQ(panel->GetDlgItemText(1185).ToStdString(), "1"); // "1.00", then the refresh from the fields
+    EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+    EXPECT_EQ(panel->Positions(), (std::vector<double>{0, 1, 2, 3}));
+}
+
+} // namespace
+
+namespace {
+
+// The MII controller is opened for a jog and closed after it (remote mode on and off).
+TEST_F(AutoPanel, MIIJogOpensAndClosesTheController) {
+    ASSERT_TRUE(Start("mii", 9));
+    auto* up = dynamic_cast<CButtonOn*>(Item(916));
+    ASSERT_NE(up, nullptr);
+    EXPECT_TRUE(Shown(916));
+    const auto& commands = emulator->Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "H:A\r\n"), commands.end()); // home at start
+    emulator->ClearLog();
+    const long before = emulator->ProgramPosition();
+    Press(up);
+    EXPECT_TRUE(dynamic_cast<AbEmulator*>(emulator.get())->Remote());
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->ProgramPosition() > before + 50; }));
+    wxMouseEvent release(wxEVT_LEFT_UP);
+    Send(up, release);
+    EXPECT_FALSE(emulator->AxisMoving());
+    EXPECT_FALSE(dynamic_cast<AbEmulator*>(emulator.get())->Remote());
+    const std::vector<std::string> seen = emulator->Commands();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), "RMT:ON\r\n");
+    EXPECT_EQ(seen.back(), "RMT:OFF\r\n");
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), static_cast<double>(emulator->ProgramPosition() - before));
+}
+
+// STM6: no jog buttons; each read takes the drive's step as the calibration, shown in 921 and
+// kept as 1PULSE cut to four decimals.
+TEST_F(AutoPanel, Stm6TakesItsStepAsTheCalibration) {
+    ASSERT_TRUE(Start("stm6", 5, 0.0));
+    EXPECT_FALSE(Shown(916));
+    EXPECT_FALSE(Shown(917));
+    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0500 um/pulse"); // one blank at the start
+    EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.05);
+    dynamic_cast<Stm6Emulator*>(emulator.get())->SetStatusBits(0x20); // 0.025 um steps
+    panel->ReadZPosition();
+    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0250  um/pulse");
+    EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.025);
+    // Displayed Z is negated for this drive (reversed Z): 10 um is 400 steps down the count.
+    panel->MoveToZ(10.0);
+    EXPECT_EQ(emulator->ProgramPosition(), -400);
+    EXPECT_DOUBLE_EQ(panel->ReadZPosition(), 10.0);
+}
+
+} // namespace
