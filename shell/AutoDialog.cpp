@@ -2,6 +2,7 @@
 // is in AutoDialogSeries.cpp, the position files and the editor in AutoDialogList.cpp.
 #include "shell/AutoDialog.h"
 
+#include "devices/serial/ZCalibration.h"
 #include "devices/serial/PulseValue.h"
 #include "devices/serial/XyTblCtrl.h"
 #include "imaging/FocusComp.h"
@@ -265,6 +266,10 @@ void CAutoDialog::ShowCalibration(const char* unit) {
     SetDlgItemText(921, wxString::FromUTF8(text));
 }
 
+void CAutoDialog::ShowPulseValue(double umPerPulse) {
+    SetDlgItemText(921, wxString::FromUTF8(FormatPulseLabel(umPerPulse)));
+}
+
 void CAutoDialog::RefreshCalibration() {
     CXyTblCtrl* xy = Stage();
     CMultiView* view = View();
@@ -448,14 +453,21 @@ void CAutoDialog::ApplyLensInterval(double interval, bool compare) {
         if (compare && std::string(text) == shown)
             return;
         edit->SetValue(text); // as typed: the range follows
+        // The interval is the panel's own too, in every list mode: the refresh below writes the
+        // fields back into the edits.
+        m_dInterval = std::atof(text);
     } else {
         if (auto* t = Item<wxToggleButton>(1372))
             t->SetValue(false);
         edit->SetValue("0");
+        m_dInterval = 0.0;
     }
     m_bInitialised = false;
     UpdateData(false);
     m_bInitialised = true;
+    if (m_nListMode == 1)
+        ComputeRange();
+    InvalidateDiagram();
 }
 
 // ---- states -----------------------------------------------------------------------------------
@@ -542,6 +554,8 @@ bool CAutoDialog::RequestClose() {
 
 void CAutoDialog::OnDestroyPanel() {
     m_bStopRequest = 1;
+    if (m_pFrame && m_pFrame->m_pAutoPanelLink == this)
+        m_pFrame->m_pAutoPanelLink = nullptr;
     if (m_pEditor) {
         // A child of the panel: it goes with the panel's children.
         m_pEditor->Hide();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/GlobalMemory.h"
+#include "shell/AutoPanelLink.h"
 #include "shell/AutoEditDialog.h"
 #include "ui/TemplateWindow.h"
 
@@ -21,7 +22,7 @@ class CMultiView;
 class CTakePicStatic;
 class CXyTblCtrl;
 
-class CAutoDialog : public ui::TemplatePanel, public AutoEditOwner {
+class CAutoDialog : public ui::TemplatePanel, public AutoEditOwner, public CAutoPanelLink {
 public:
     // How a series ended.
     enum class SeriesEnd { Completed, Stopped, Failed, Declined };
@@ -54,6 +55,11 @@ public:
     // The editor's list accepted: list mode with these positions.
     void OnEditorAccepted(const std::vector<double>& positions) override;
     double GetDisplayedZ() override { return ReadZPosition(); }
+
+    // ---- what the capture view's Z calibration asks of the panel ----
+    void EnablePanel(bool enable) override { EnableControls(enable); }
+    void ShowPulseValue(double umPerPulse) override;
+    void OnZCalibrationApplied() override { ReadZPosition(); }
     void InvalidateDiagram();
 
     // ---- the diagram's values (diagram coordinates) ----

@@ -10,6 +10,7 @@ void CMainFrame::MakeAutoBar() {
     if (m_pAutoDlg || !m_bars)
         return;
     m_pAutoDlg = new CAutoDialog(this);
+    m_pAutoPanelLink = m_pAutoDlg; // the capture view's Z calibration reaches the panel
     (new CStageControlBar)->Create(*m_bars, this, m_pAutoDlg, "AutoZDlg", ui::DockSide::Left, false);
 }
 

@@ -90,6 +90,7 @@ void CMainFrame::OnLensSelect() {
     m_pDoc->m_currentLens.Copy(*chosen);
     m_pDoc->m_lensNumber = -1;
     m_pDoc->m_zoom = -1.0;
+    ApplyLensIntervalToAutoPanel(false); // the automatic mode takes the lens's capture interval
     if (m_pTopMenu)
         m_pTopMenu->SetLensName(wxString::FromUTF8(m_pDoc->m_currentLens.GetRegName()));
     if (wxWindow* active = ActiveViewWindow())
@@ -166,6 +167,7 @@ LRESULT CMainFrame::OnXYCalibApply(WPARAM dialog, LPARAM) {
     WriteIniInt("CALIBRATION", "CALIBNO", m_pDoc->m_slotIndex);
     if (m_pTopMenu)
         m_pTopMenu->SetLensName(wxString::FromUTF8(current.GetRegName()));
+    ApplyLensIntervalToAutoPanel(false);
     dlg.Hide();
     if (ReadIniInt("CALIBRATION", "SCALEONOFF1", 0) != 0)
         Refresh(false);

@@ -7,10 +7,14 @@
 #include "devices/camera/gui/LensCalibTxtDlg.h"
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "shell/AutoDialog.h"
 #include "shell/MultiView.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/ScaleStatic.h"
 #include "shell/TopMenuDialog.h"
+
+#include <wx/textctrl.h>
+#include <wx/tglbtn.h>
 
 #include <cmath>
 
@@ -144,6 +148,40 @@ TEST_F(LensCalib, LensOfTheLensFileIsChosenAndCalibratedInItsOwnSection) {
     ui::testing::Click(f->CalibSetDialog()->GetDlgItem(IDCANCEL));
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return reopened; }));
     EXPECT_FALSE(f->IsCalibSetOpen());
+}
+
+} // namespace
+
+namespace {
+
+// In the automatic mode the chosen lens's capture interval becomes the series interval while AUTO
+// (1372) is ticked.
+TEST_F(LensCalib, ChosenLensGivesTheAutomaticPanelItsInterval) {
+    Settings(1012);
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    CScriptedMessageSink sink(IDOK);
+    CAutoDialog* panel = f->AutoDialog();
+    ASSERT_NE(panel, nullptr);
+    auto* autoInterval = panel->Item<wxToggleButton>(1372); // a push-like check box
+    ASSERT_NE(autoInterval, nullptr);
+    if (!autoInterval->GetValue())
+        ui::testing::Click(autoInterval);
+    ASSERT_TRUE(autoInterval->GetValue());
+    auto choose = [&](int radio) {
+        ui::testing::WhenModal([&, radio](wxDialog* d) {
+            auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
+            ASSERT_NE(dlg->TablePage(), nullptr);
+            ui::testing::Click(dlg->TablePage()->GetDlgItem(radio));
+            ui::testing::Click(dlg->GetDlgItem(IDOK));
+        });
+        f->RouteCommandId(ID_LENS_SELECT);
+    };
+    choose(1191); // ML30-1: 3 um
+    EXPECT_EQ(panel->GetDlgItemText(1185).utf8_string(), "3");
+    EXPECT_FALSE(panel->Item<wxTextCtrl>(1185)->IsEditable());
+    choose(1192); // ML90-2.5: 1 um
+    EXPECT_EQ(panel->GetDlgItemText(1185).utf8_string(), "1");
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "ShellGuiFixture.h"
 
 #include "devices/serial/gui/ZCalibrationDialog.h"
-#include "shell/AutoPanelLink.h"
+#include "shell/AutoDialog.h"
 #include "shell/MultiView.h"
 
 #include <wx/radiobut.h>
@@ -13,17 +13,6 @@
 namespace {
 
 using ZCalibrationCommand = ShellWindows;
-
-// Stands for the automatic panel: records what the capture view asks of it.
-class RecordingAutoPanel : public CAutoPanelLink {
-public:
-    void EnablePanel(bool enable) override { enabled = enable; }
-    void ShowPulseValue(double umPerPulse) override { label = FormatPulseLabel(umPerPulse); }
-    void OnZCalibrationApplied() override { ++applied; }
-    bool enabled = true;
-    std::string label;
-    int applied = 0;
-};
 
 std::string EditText(wxWindow* dlg, int id) {
     return ui::testing::FindById<wxTextCtrl>(dlg, id)->GetValue().utf8_string();
@@ -38,8 +27,12 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->IsShown() && f->IsActiveView<CMultiView>(); }));
     CMultiView* view = f->m_pMultiView;
     ASSERT_NE(view, nullptr);
-    RecordingAutoPanel panel;
-    f->m_pAutoPanelLink = &panel;
+    // The automatic panel answers the view's requests.
+    CAutoDialog* panel = f->AutoDialog();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_EQ(f->m_pAutoPanelLink, panel);
+    auto panelOn = [&] { return panel->GetDlgItem(913)->IsEnabled(); };
+    ASSERT_TRUE(panelOn());
     auto enabled = [&] {
         ui::CmdUI state(32805);
         ui::RouteUpdate(f->CommandChain(), state);
@@ -52,7 +45,7 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     ASSERT_NE(dlg, nullptr);
     ASSERT_TRUE(ui::testing::WaitForPaint(dlg));
     EXPECT_EQ(f->m_pStageBusyOwner, dlg);
-    EXPECT_FALSE(panel.enabled);
+    EXPECT_FALSE(panelOn());
     EXPECT_FALSE(enabled());
     // Filled from the stored calibration.
     EXPECT_TRUE(ui::testing::FindById<wxRadioButton>(dlg, 1067)->GetValue());
@@ -65,9 +58,8 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     ui::testing::Click(ui::testing::FindById(dlg, IDOK));
     EXPECT_FALSE(dlg->IsShown());
     EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
-    EXPECT_TRUE(panel.enabled);
-    EXPECT_EQ(panel.label, "0.0500  um/pulse");
-    EXPECT_EQ(panel.applied, 1);
+    EXPECT_TRUE(panelOn());
+    EXPECT_EQ(panel->GetDlgItemText(921).utf8_string(), "0.0500  um/pulse");
     EXPECT_EQ(view->m_d1Pulse, 0.05);
     EXPECT_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.05);
     EXPECT_TRUE(enabled());
@@ -77,14 +69,13 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     EXPECT_EQ(view->ZCalibrationDialog(), dlg); // made once
     ASSERT_TRUE(ui::testing::WaitForPaint(dlg));
     EXPECT_EQ(f->m_pStageBusyOwner, dlg);
-    EXPECT_FALSE(panel.enabled);
+    EXPECT_FALSE(panelOn());
     ui::testing::Click(ui::testing::FindById(dlg, 1069));
     ui::testing::Type(ui::testing::FindById(dlg, 1071), "0.5");
     ui::testing::Click(ui::testing::FindById(dlg, IDCANCEL));
     EXPECT_FALSE(dlg->IsShown());
     EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
-    EXPECT_TRUE(panel.enabled);
-    EXPECT_EQ(panel.applied, 1);
+    EXPECT_TRUE(panelOn());
     EXPECT_EQ(view->m_d1Pulse, 0.05);
     EXPECT_EQ(view->m_bTwoPoint, 0);
     EXPECT_EQ(ReadIniInt("ZCALIBRATION", "MODE", -1), 0);
@@ -95,9 +86,8 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     f->m_pStageBusyOwner = &other;
     f->RouteCommandId(32805);
     EXPECT_FALSE(dlg->IsShown());
-    EXPECT_TRUE(panel.enabled);
+    EXPECT_TRUE(panelOn());
     f->m_pStageBusyOwner = nullptr;
-    f->m_pAutoPanelLink = nullptr;
 }
 
 } // namespace
