@@ -23,14 +23,7 @@ namespace {
 using LensCalib = ShellWindows;
 
 void Mouse(wxWindow* pane, wxEventType type, int x, int y, bool shift) {
-    wxMouseEvent ev(type);
-    ev.SetEventObject(pane);
-    ev.SetId(pane->GetId());
-    ev.m_x = x;
-    ev.m_y = y;
-    ev.m_shiftDown = shift;
-    ev.m_leftDown = type != wxEVT_LEFT_UP;
-    pane->GetEventHandler()->ProcessEvent(ev);
+    ui::testing::SendMouse(pane, type, {x, y}, type != wxEVT_LEFT_UP, shift);
 }
 
 TEST_F(LensCalib, ShiftHeldLineOnTheLivePictureCalibratesASlot) {

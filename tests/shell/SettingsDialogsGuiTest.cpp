@@ -86,11 +86,7 @@ void LeaveEdit(wxWindow* root, int id) {
 }
 
 void Mouse(wxWindow* target, wxEventType type, wxPoint at, bool leftDown) {
-    wxMouseEvent ev(type);
-    ev.SetPosition(at);
-    ev.m_leftDown = leftDown;
-    ev.SetEventObject(target);
-    target->ProcessWindowEvent(ev);
+    ui::testing::SendMouse(target, type, at, leftDown);
 }
 
 // One section of a settings text, from its header to the next one.

@@ -46,6 +46,9 @@ template <class T> T* FindById(wxWindow* root, int id) {
 // the control sends (and changes its state); typing replaces the text of an edit or combo box
 // and sends the text event.
 void Click(wxWindow* control);
+// Sends a mouse event to the window as the pointer would: at a client point, with the left
+// button's state and the Shift key as given.
+void SendMouse(wxWindow* window, wxEventType type, wxPoint at, bool leftDown, bool shift = false);
 void Type(wxWindow* control, const wxString& text);
 
 // Runs action on the next modal dialog that opens, from the dialog's own loop, once the dialog

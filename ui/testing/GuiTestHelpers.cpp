@@ -155,6 +155,16 @@ void Click(wxWindow* control) {
     }
 }
 
+void SendMouse(wxWindow* window, wxEventType type, wxPoint at, bool leftDown, bool shift) {
+    wxMouseEvent ev(type);
+    ev.SetEventObject(window);
+    ev.SetId(window->GetId());
+    ev.SetPosition(at);
+    ev.m_leftDown = leftDown;
+    ev.SetShiftDown(shift);
+    window->GetEventHandler()->ProcessEvent(ev);
+}
+
 void Type(wxWindow* control, const wxString& text) {
     if (auto* t = dynamic_cast<wxTextCtrl*>(control))
         t->SetValue(text); // sends the text event

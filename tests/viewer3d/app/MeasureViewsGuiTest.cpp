@@ -42,14 +42,7 @@ float surface(int x, int y) {
 }
 
 void mouse(wxWindow* w, wxEventType type, int x, int y, bool left, bool shift = false) {
-    wxMouseEvent ev(type);
-    ev.SetEventObject(w);
-    ev.SetId(w->GetId());
-    ev.m_x = x;
-    ev.m_y = y;
-    ev.m_leftDown = left;
-    ev.SetShiftDown(shift);
-    w->GetEventHandler()->ProcessEvent(ev);
+    ui::testing::SendMouse(w, type, {x, y}, left, shift);
 }
 void press(wxWindow* w, int x, int y) {
     mouse(w, wxEVT_LEFT_DOWN, x, y, true);
