@@ -23,7 +23,6 @@
 
 namespace {
 constexpr UINT kMsgCannotSave = 896;
-constexpr UINT kMsgNoScale = 1042;
 constexpr UINT kMsgPortFailed = 877;
 constexpr UINT kMsgWrongController = 878;
 constexpr int kRefGrabKind = 7; // REFPARAM entry 7: 1 live, 0 still, -1 first grab
@@ -52,9 +51,8 @@ CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
     OnCommand(32806, [this] { OnStageControllerSettings(); });
     OnCommand(32807, [this] { OnSpeedSettings(); });
     OnCommand(32805, [this] { OnZCalibration(); });
-    OnCommand(1389, [this] { OnToggleScale(1); });
-    OnCommand(1390, [this] { OnToggleScale(2); });
-    OnCommand(1391, [this] { RunScaleSettings(this, GetDocument()); });
+    RegisterLiveScaleCommands(*this, {[this] { return GetDocument(); }, [this] { return Frame(); },
+                                      [this] { return static_cast<wxWindow*>(m_pLive); }});
     // The stage settings wait while a manual capture run is under way.
     auto running = [this] { return Frame() && Frame()->IsManualCaptureRunning(); };
     OnUpdateUI(32806, [this, running](ui::CmdUI& c) { c.Enable(!StageBusy() && !running()); });
@@ -64,16 +62,6 @@ CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
     });
     OnUpdateUI(32807, [this, running](ui::CmdUI& c) {
         c.Enable(!StageBusy() && !running() && m_comm.controller != CTRL_MFS);
-    });
-    OnUpdateUI(1389, [this](ui::CmdUI& c) {
-        COrsandelDoc* d = GetDocument();
-        c.Enable(true);
-        c.SetCheck(d && d->m_currentLens.m_scaleLength != 0.0 && d->m_scale1 ? 1 : 0);
-    });
-    OnUpdateUI(1390, [this](ui::CmdUI& c) {
-        COrsandelDoc* d = GetDocument();
-        c.Enable(true);
-        c.SetCheck(d && d->m_currentLens.m_scaleDots != 0 && d->m_scale2 ? 1 : 0);
     });
     OnMessage(WM_TIMER, [this](WPARAM id, LPARAM) {
         if (id == kLensTimer)
@@ -510,26 +498,4 @@ void CMultiView::OnSpeedSettings() {
         }
     }
     ApplySpeed();
-}
-
-void CMultiView::OnToggleScale(int which) {
-    COrsandelDoc* doc = GetDocument();
-    if (!doc)
-        return;
-    int& on = which == 1 ? doc->m_scale1 : doc->m_scale2;
-    const bool set =
-        which == 1 ? doc->m_currentLens.m_scaleLength != 0.0 : doc->m_currentLens.m_scaleDots != 0;
-    if (set) {
-        on = on ? 0 : 1;
-    } else {
-        ShowMessage(kMsgNoScale, MB_OK | MB_ICONEXCLAMATION);
-        on = 0;
-    }
-    if (CMainFrame* f = Frame())
-        if (CTopMenuDialog* bar = f->TopMenu())
-            bar->SetPressed(which == 1 ? 1389 : 1390, on != 0);
-    WriteIniInt("CALIBRATION", which == 1 ? "SCALEONOFF1" : "SCALEDOTONOFF", on);
-    if (m_pLive)
-        m_pLive->Refresh(false);
-    SetFocus();
 }

@@ -89,7 +89,6 @@ private:
     void OnLensTimer();
     void OnStageControllerSettings();
     void OnSpeedSettings();
-    void OnToggleScale(int which);
     void ReadCommSettings();
     void OpenLensPort();
     bool StageBusy() const;

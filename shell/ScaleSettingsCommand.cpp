@@ -1,7 +1,11 @@
 #include "shell/ScaleSettingsCommand.h"
 
+#include "platform/MessageSink.h"
+#include "platform/Settings.h"
+#include "shell/MainFrame.h"
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
+#include "shell/TopMenuDialog.h"
 #include "shell/core/ScaleSettingsWrite.h"
 #include "viewer/SetScaleDlg.h"
 
@@ -33,4 +37,51 @@ int RunScaleSettings(wxWindow* owner, COrsandelDoc* doc) {
     if (owner)
         owner->Refresh(false);
     return result;
+}
+
+namespace {
+
+constexpr UINT kMsgNoScale = 1042;
+
+// Shows or hides scale bar 1 or 2 of the document's current lens.
+void ToggleScaleBar(const LiveScaleCommands& c, int which) {
+    COrsandelDoc* doc = c.document();
+    if (!doc)
+        return;
+    int& on = which == 1 ? doc->m_scale1 : doc->m_scale2;
+    const bool set =
+        which == 1 ? doc->m_currentLens.m_scaleLength != 0.0 : doc->m_currentLens.m_scaleDots != 0;
+    if (set) {
+        on = on ? 0 : 1;
+    } else {
+        ShowMessage(kMsgNoScale, MB_OK | MB_ICONEXCLAMATION);
+        on = 0;
+    }
+    if (CMainFrame* f = c.frame())
+        if (CTopMenuDialog* bar = f->TopMenu())
+            bar->SetPressed(which == 1 ? 1389 : 1390, on != 0);
+    WriteIniInt("CALIBRATION", which == 1 ? "SCALEONOFF1" : "SCALEDOTONOFF", on);
+    if (wxWindow* live = c.livePane())
+        live->Refresh(false);
+}
+
+} // namespace
+
+void RegisterLiveScaleCommands(ui::WindowBase& view, LiveScaleCommands commands) {
+    wxWindow* self = view.Self();
+    for (int which : {1, 2}) {
+        const int id = which == 1 ? 1389 : 1390;
+        view.OnCommand(id, [commands, which, self] {
+            ToggleScaleBar(commands, which);
+            self->SetFocus();
+        });
+        view.OnUpdateUI(id, [commands, which](ui::CmdUI& c) {
+            const COrsandelDoc* d = commands.document();
+            c.Enable(true);
+            const bool shown = d && (which == 1 ? d->m_currentLens.m_scaleLength != 0.0 && d->m_scale1
+                                                : d->m_currentLens.m_scaleDots != 0 && d->m_scale2);
+            c.SetCheck(shown ? 1 : 0);
+        });
+    }
+    view.OnCommand(1391, [commands, self] { RunScaleSettings(self, commands.document()); });
 }

@@ -24,7 +24,6 @@
 
 namespace {
 constexpr UINT kMsgNoCamera = 9224;
-constexpr UINT kMsgNoScale = 1042;
 
 using Clock = std::chrono::steady_clock;
 double MsSince(Clock::time_point t0) {
@@ -51,19 +50,8 @@ CVossaLiveView::CVossaLiveView() : ui::FormView(268), m_timers(this) {
         const bool composing = f && f->m_pVossaDlg && f->m_pVossaDlg->IsEndEnabled();
         c.Enable(!composing && !(f && f->m_pStageBusyOwner));
     });
-    OnCommand(1389, [this] { OnToggleScale(1); });
-    OnCommand(1390, [this] { OnToggleScale(2); });
-    OnCommand(1391, [this] { RunScaleSettings(this, GetDocument()); });
-    OnUpdateUI(1389, [this](ui::CmdUI& c) {
-        COrsandelDoc* d = GetDocument();
-        c.Enable(true);
-        c.SetCheck(d && d->m_currentLens.m_scaleLength != 0.0 && d->m_scale1 ? 1 : 0);
-    });
-    OnUpdateUI(1390, [this](ui::CmdUI& c) {
-        COrsandelDoc* d = GetDocument();
-        c.Enable(true);
-        c.SetCheck(d && d->m_currentLens.m_scaleDots != 0 && d->m_scale2 ? 1 : 0);
-    });
+    RegisterLiveScaleCommands(*this, {[this] { return GetDocument(); }, [this] { return Frame(); },
+                                      [this] { return static_cast<wxWindow*>(m_pLive); }});
     OnUpdateUI(32824, [](ui::CmdUI& c) { c.Enable(true); });
     OnMessage(WM_TIMER, [this](WPARAM id, LPARAM) {
         if (id == kVossaLensTimer)
@@ -287,28 +275,6 @@ void CVossaLiveView::GrabAndCompose() {
         if (f->m_pVossaDlg)
             ui::PostMessageTo(f->m_pVossaDlg->GetSafeHwnd(), WM_VOSSA_DONE, 0, 0);
     m_bWasComposing = m_bComposing;
-}
-
-void CVossaLiveView::OnToggleScale(int which) {
-    COrsandelDoc* doc = GetDocument();
-    if (!doc)
-        return;
-    int& on = which == 1 ? doc->m_scale1 : doc->m_scale2;
-    const bool set =
-        which == 1 ? doc->m_currentLens.m_scaleLength != 0.0 : doc->m_currentLens.m_scaleDots != 0;
-    if (set) {
-        on = on ? 0 : 1;
-    } else {
-        ShowMessage(kMsgNoScale, MB_OK | MB_ICONEXCLAMATION);
-        on = 0;
-    }
-    if (CMainFrame* f = Frame())
-        if (CTopMenuDialog* bar = f->TopMenu())
-            bar->SetPressed(which == 1 ? 1389 : 1390, on != 0);
-    WriteIniInt("CALIBRATION", which == 1 ? "SCALEONOFF1" : "SCALEDOTONOFF", on);
-    if (m_pLive)
-        m_pLive->Refresh(false);
-    SetFocus();
 }
 
 // ---- lens port ---------------------------------------------------------------------------------

@@ -80,7 +80,6 @@ private:
     CMainFrame* Frame() const;
     CVossaImageView* ImageView() const;
     void OnSizeView();
-    void OnToggleScale(int which);
     void OnLensTimer();
     void OpenLensPort();
     int ReadLensState(int* lens, double* zoom);
