@@ -346,13 +346,8 @@ int CMultiView::ReadLensState(int* lens, double* zoom) {
 
 void CMultiView::OnLensTimer() {
     ++m_nLensPolls;
-    int lens = -1;
-    double zoom = -1.0;
-    if (ReadLensState(&lens, &zoom) == 1)
-        if (wxWindow* parent = wxGetTopLevelParent(this))
-            if (auto* target = dynamic_cast<ui::MessageTarget*>(parent))
-                ui::SendMessageTo(target->GetSafeHwnd(), WM_LENS_STATE, static_cast<WPARAM>(lens),
-                                  static_cast<LPARAM>(zoom * 10));
+    auto* target = dynamic_cast<ui::MessageTarget*>(wxGetTopLevelParent(this));
+    m_lensPort.PollTo(target ? target->GetSafeHwnd() : HWND{});
 }
 
 void CMultiView::ReadCommSettings() {

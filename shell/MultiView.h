@@ -22,7 +22,6 @@ class CScaleStatic;
 class CZCalibrationDialog;
 struct ZCalibrationValues;
 
-constexpr UINT WM_LENS_STATE = 0x541;
 constexpr UINT kLensTimer = 1344;
 
 class CMultiView : public ui::FormView, public CalibLineView {

@@ -303,10 +303,6 @@ int CVossaLiveView::ReadLensState(int* lens, double* zoom) {
 
 void CVossaLiveView::OnLensTimer() {
     ++m_nLensPolls;
-    int lens = -1;
-    double zoom = -1.0;
-    if (ReadLensState(&lens, &zoom) == 1)
-        if (CMainFrame* f = Frame())
-            ui::SendMessageTo(f->GetSafeHwnd(), WM_LENS_STATE, static_cast<WPARAM>(lens),
-                              static_cast<LPARAM>(zoom * 10));
+    CMainFrame* f = Frame();
+    m_lensPort.PollTo(f ? f->GetSafeHwnd() : HWND{});
 }

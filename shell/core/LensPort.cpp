@@ -1,6 +1,7 @@
 #include "shell/core/LensPort.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "platform/WindowMessages.h"
 
 void CLensPort::Open(int portNumber) {
     m_portNumber = portNumber;
@@ -32,4 +33,11 @@ int CLensPort::ReadLensState(int* lens, double* zoom) {
     if (n == -1)
         Open(m_portNumber);
     return 0;
+}
+
+void CLensPort::PollTo(HWND window) {
+    int lens = -1;
+    double zoom = -1.0;
+    if (ReadLensState(&lens, &zoom) == 1 && window)
+        SendMessage(window, WM_LENS_STATE, static_cast<WPARAM>(lens), static_cast<LPARAM>(zoom * 10));
 }

@@ -4,6 +4,10 @@
 #pragma once
 
 #include "devices/serial/SerialPort.h"
+#include "platform/WinTypes.h"
+
+// The lens state sent to the main window: wParam the lens number, lParam the zoom × 10.
+constexpr UINT WM_LENS_STATE = 0x541;
 
 class CLensPort {
 public:
@@ -15,6 +19,8 @@ public:
     // zoom it gives; 0 otherwise. A closed port is reopened for the next poll without waiting; a
     // failed read reopens it.
     int ReadLensState(int* lens, double* zoom);
+    // One poll of the lens timer: a state read is sent to the window as WM_LENS_STATE.
+    void PollTo(HWND window);
 
 private:
     CSerialPort m_port;
