@@ -41,9 +41,7 @@ wxPoint wx(POINT p) {
 CAnalysisVw::CAnalysisVw(wxWindow* parent) : v3d::CBaseImgView(parent) {
     contentKind = 3;
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    Bind(wxEVT_LEFT_DOWN, &CAnalysisVw::onMouse, this);
-    Bind(wxEVT_LEFT_UP, &CAnalysisVw::onMouse, this);
-    Bind(wxEVT_MOTION, &CAnalysisVw::onMouse, this);
+    BindPaneMouse(this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { dragState_ = 0; });
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& ev) {
         if (contentKind != 3)
@@ -197,16 +195,6 @@ void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int
         }
     }
     dc.DestroyClippingRegion();
-}
-
-void CAnalysisVw::onMouse(wxMouseEvent& ev) {
-    if (ev.LeftDown())
-        OnLButtonDown(ev.GetX(), ev.GetY());
-    else if (ev.LeftUp())
-        OnLButtonUp(ev.GetX(), ev.GetY(), ev.ShiftDown());
-    else if (ev.Dragging() || ev.Moving())
-        OnMouseMove(ev.GetX(), ev.GetY(), ev.LeftIsDown(), ev.ShiftDown());
-    ev.Skip();
 }
 
 void CAnalysisVw::redraw() {

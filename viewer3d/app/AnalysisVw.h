@@ -52,7 +52,6 @@ private:
     v3d::image::ImageMapping mapping() const;
     void readPositions();
     void updateRegions(const v3d::image::ImageMapping& map);
-    void onMouse(wxMouseEvent& ev);
     void redraw();
     // The new free line from the press point to a client point (snapped with shift, clipped to
     // the image); false when it misses the image.

@@ -46,9 +46,7 @@ void xorBand(wxBitmap& picture, const RECT& band) {
 CImageVw::CImageVw(wxWindow* parent, int role) : v3d::CBaseImgView(parent), role_(role) {
     contentKind = 0;
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    Bind(wxEVT_LEFT_DOWN, &CImageVw::onMouse, this);
-    Bind(wxEVT_LEFT_UP, &CImageVw::onMouse, this);
-    Bind(wxEVT_MOTION, &CImageVw::onMouse, this);
+    BindPaneMouse(this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) {
         band_ = false;
         Refresh(false);
@@ -143,16 +141,6 @@ int CImageVw::DrawRoiBand(bool fromCurrent, UINT message) {
     band_ = false;
     Refresh(false);
     return 0;
-}
-
-void CImageVw::onMouse(wxMouseEvent& ev) {
-    if (ev.LeftDown())
-        OnLButtonDown(ev.GetX(), ev.GetY());
-    else if (ev.LeftUp())
-        OnLButtonUp(ev.GetX(), ev.GetY(), ev.ShiftDown());
-    else if (ev.Dragging() || ev.Moving())
-        OnMouseMove(ev.GetX(), ev.GetY(), ev.LeftIsDown(), ev.ShiftDown());
-    ev.Skip();
 }
 
 void CImageVw::OnLButtonDown(int x, int y) {

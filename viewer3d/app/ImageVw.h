@@ -47,7 +47,6 @@ private:
     CView3dDoc* doc() const;
     POINT toImage(int x, int y) const;
     void afterRegion(bool changed);
-    void onMouse(wxMouseEvent& ev);
 
     int role_;
     DWORD lastTick_ = 0;

@@ -6,6 +6,7 @@
 #include "platform/WinTypes.h"
 
 #include <wx/colour.h>
+#include <wx/event.h>
 #include <wx/font.h>
 
 class wxDC;
@@ -37,6 +38,23 @@ wxFont PaneFont(int pixelHeight = 0, bool bold = false);
 // Lines and shapes drawn without antialiasing, pixel for pixel in their colours, as graphs and
 // measuring lines must be.
 void CrispLines(wxDC& dc);
+
+// Binds the left button and the motion of a pane to its OnLButtonDown(x, y),
+// OnMouseMove(x, y, leftDown, shift) and OnLButtonUp(x, y, shift).
+template <class Pane> void BindPaneMouse(Pane* pane) {
+    auto handler = [pane](wxMouseEvent& ev) {
+        if (ev.LeftDown())
+            pane->OnLButtonDown(ev.GetX(), ev.GetY());
+        else if (ev.LeftUp())
+            pane->OnLButtonUp(ev.GetX(), ev.GetY(), ev.ShiftDown());
+        else if (ev.Dragging() || ev.Moving())
+            pane->OnMouseMove(ev.GetX(), ev.GetY(), ev.LeftIsDown(), ev.ShiftDown());
+        ev.Skip();
+    };
+    pane->Bind(wxEVT_LEFT_DOWN, handler);
+    pane->Bind(wxEVT_LEFT_UP, handler);
+    pane->Bind(wxEVT_MOTION, handler);
+}
 
 // Shows the first popup of a menu resource at a client point of the pane, with the pane made the
 // active view of its frame so that the frame routes the menu's commands through it.
