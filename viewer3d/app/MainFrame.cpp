@@ -1,5 +1,6 @@
 #include "viewer3d/app/MainFrame.h"
 
+#include "ui/Clipboard.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
 #include "ui/DockingBars.h"
@@ -14,7 +15,6 @@
 #include "viewer3d/app/View3dFrm.h"
 
 #include <wx/checkbox.h>
-#include <wx/clipbrd.h>
 #include <wx/slider.h>
 #include <wx/display.h>
 #include <wx/image.h>
@@ -210,10 +210,7 @@ void CMainFrame::copyPane(int role) {
     wxImage image;
     if (!frame->RenderPaneToImage(role, &image))
         return;
-    if (wxTheClipboard->Open()) {
-        wxTheClipboard->SetData(new wxBitmapDataObject(wxBitmap(image)));
-        wxTheClipboard->Close();
-    }
+    ui::PutBitmapOnClipboard(wxBitmap(image));
 }
 
 void CMainFrame::onClose(wxCloseEvent& ev) {

@@ -1,5 +1,6 @@
 #include "viewer3d/app/MeasurePanes.h"
 
+#include "ui/Clipboard.h"
 #include "ui/ResourceWidgets.h"
 #include "ui/View.h"
 #include "viewer3d/app/MainFrame.h"
@@ -7,7 +8,6 @@
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/render/image/SoftwareRaster.h"
 
-#include <wx/clipbrd.h>
 #include <wx/graphics.h>
 #include <wx/dc.h>
 #include <wx/image.h>
@@ -98,11 +98,7 @@ bool CopyPaneToClipboard(const wxWindow* pane, int role) {
     wxImage image;
     if (!frame || !frame->RenderPaneToImage(role, &image))
         return false;
-    if (!wxTheClipboard->Open())
-        return false;
-    const bool put = wxTheClipboard->SetData(new wxBitmapDataObject(wxBitmap(image)));
-    wxTheClipboard->Close();
-    return put;
+    return ui::PutBitmapOnClipboard(wxBitmap(image));
 }
 
 void DrawPatternFrame(wxDC& dc, const RECT& r, int phase, COLORREF text, COLORREF back) {

@@ -1,5 +1,6 @@
 #include "viewer3d/app/View3dDoc.h"
 
+#include "ui/Clipboard.h"
 #include "platform/File.h"
 #include "platform/MessageSink.h"
 #include "ui/Services.h"
@@ -7,8 +8,6 @@
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/core/MeasuredText.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
-
-#include <wx/clipbrd.h>
 
 namespace brx {
 
@@ -206,11 +205,7 @@ int CView3dDoc::SaveMeasuredData(wxWindow* parent) {
 
 int CView3dDoc::CopyMeasuredText() {
     const std::string text = MeasuredText(false);
-    if (!wxTheClipboard->Open())
-        return 0;
-    wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(text)));
-    wxTheClipboard->Close();
-    return 1;
+    return ui::PutTextOnClipboard(wxString::FromUTF8(text)) ? 1 : 0;
 }
 
 } // namespace brx

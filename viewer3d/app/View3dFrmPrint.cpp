@@ -1,6 +1,7 @@
 // Printing of a 3D document frame: the pane that prints, the screenshot waiting to be printed,
 // the report page, and what is prepared around a print run.
 #include "viewer3d/app/MainFrame.h"
+#include "ui/Clipboard.h"
 #include "viewer3d/app/ReportPage.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
@@ -11,7 +12,6 @@
 #include "ui/resources/ResourceRegistry.h"
 
 #include <wx/bitmap.h>
-#include <wx/clipbrd.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/display.h>
@@ -59,10 +59,7 @@ bool CView3dFrm::CaptureScreenshot() {
 
 void CView3dFrm::OnScreenshotToClipboard() {
     const wxBitmap shot = GrabMainWindow();
-    if (!shot.IsOk() || !wxTheClipboard->Open())
-        return;
-    wxTheClipboard->SetData(new wxBitmapDataObject(shot));
-    wxTheClipboard->Close();
+    ui::PutBitmapOnClipboard(shot);
 }
 
 void CView3dFrm::OnScreenshotToFile() {

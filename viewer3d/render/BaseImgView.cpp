@@ -1,5 +1,6 @@
 #include "viewer3d/render/BaseImgView.h"
 
+#include "ui/Clipboard.h"
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "ui/Document.h"
 #include "ui/ResourceWidgets.h"
@@ -11,7 +12,6 @@
 #include "viewer3d/render/image/PrintTiles.h"
 #include "viewer3d/render/image/SoftwareRaster.h"
 
-#include <wx/clipbrd.h>
 #include <wx/dc.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
@@ -165,10 +165,7 @@ bool CBaseImgView::OnCopy() {
     const wxRect part = wxRect(r.left, r.top, r.right - r.left, r.bottom - r.top).Intersect(wxRect(size));
     if (part.IsEmpty())
         return false;
-    wxClipboardLocker locker;
-    if (!locker)
-        return false;
-    return wxTheClipboard->SetData(new wxBitmapDataObject(bitmap.GetSubBitmap(part)));
+    return ui::PutBitmapOnClipboard(bitmap.GetSubBitmap(part));
 }
 
 bool CBaseImgView::OnFilePrint(bool preview) {

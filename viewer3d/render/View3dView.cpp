@@ -1,11 +1,11 @@
 #include "viewer3d/render/View3dView.h"
 
+#include "ui/Clipboard.h"
 #include "ui/Document.h"
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/render/PixelFormat.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 
-#include <wx/clipbrd.h>
 #include <wx/dcclient.h>
 #include <wx/image.h>
 #include <wx/utils.h>
@@ -306,11 +306,7 @@ bool CView3dView::OnCopy() {
                 out[(y * w + x) * 3 + 2] = row[x * 3 + 0];
             }
         }
-        wxClipboardLocker locker;
-        if (!!locker) {
-            wxTheClipboard->Clear();
-            done = wxTheClipboard->SetData(new wxBitmapDataObject(wxBitmap(image)));
-        }
+        done = ui::PutBitmapOnClipboard(wxBitmap(image));
     }
     GlobalFree(dib);
     return done;

@@ -3,6 +3,7 @@
 // line and free line on the analysis pane, the region band of the image pane with its crawling
 // frame, and the report page of both screens. Mouse events go through the panes' handlers;
 // pictures are drawn into memory bitmaps.
+#include "ui/Clipboard.h"
 #include "ViewerTestSupport.h"
 
 #include "platform/ScriptedMessageSink.h"
@@ -18,7 +19,6 @@
 #include "viewer3d/app/View3dFrm.h"
 
 #include <gtest/gtest.h>
-#include <wx/clipbrd.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
 #include <wx/listbox.h>
@@ -460,14 +460,10 @@ TEST_F(MeasureViewsGui, ReportPagesOfBothScreensDrawEveryCell) {
 
 TEST_F(MeasureViewsGui, CopyPutsEachPanesPictureOnTheClipboard) {
     auto copied = [](ui::View* view) {
-        wxTheClipboard->Clear();
+        ui::ForgetLastClipboard();
         EXPECT_TRUE(view->HandleCommand(57634));
-        wxBitmapDataObject data;
-        if (!wxTheClipboard->Open())
-            return wxSize(0, 0);
-        const bool got = wxTheClipboard->GetData(data);
-        wxTheClipboard->Close();
-        return got ? data.GetBitmap().GetSize() : wxSize(0, 0);
+        const wxBitmap& copy = ui::LastClipboardBitmap();
+        return copy.IsOk() ? copy.GetSize() : wxSize(0, 0);
     };
     // The graph whole; the image panes the part where their picture is.
     EXPECT_EQ(copied(graph_), graph_->GetClientSize());

@@ -2,6 +2,7 @@
 // printing pane, whose preview window carries its preview flag; the page shows the frame's
 // screenshot while one waits, else the report; the view commands drop a waiting screenshot and
 // the screenshot commands capture the main window. Pages are drawn into memory bitmaps.
+#include "ui/Clipboard.h"
 #include "ui/Services.h"
 #include "ViewerTestSupport.h"
 #include "platform/ScriptedMessageSink.h"
@@ -17,7 +18,6 @@
 
 #include <wx/filename.h>
 
-#include <wx/clipbrd.h>
 #include <wx/dcmemory.h>
 #include <wx/display.h>
 #include <wx/image.h>
@@ -153,12 +153,10 @@ TEST_F(PanePrintingGui, ViewPreviewDropsTheScreenshotAndPrintsTheReportAndCaptur
     EXPECT_EQ(saved.GetSize(), expected.GetSize());
     wxRemoveFile(shotPath + "-saved.bmp");
     wxRemoveFile(shotPath);
+    ui::ForgetLastClipboard();
     EXPECT_TRUE(frame_->HandleCommand(32842));
-    ASSERT_TRUE(wxTheClipboard->Open());
-    wxBitmapDataObject onClipboard;
-    EXPECT_TRUE(wxTheClipboard->GetData(onClipboard));
-    wxTheClipboard->Close();
-    EXPECT_EQ(onClipboard.GetBitmap().GetSize(), expected.GetSize());
+    ASSERT_TRUE(ui::LastClipboardBitmap().IsOk());
+    EXPECT_EQ(ui::LastClipboardBitmap().GetSize(), expected.GetSize());
 
     // Print preview of the screenshot: captured again, shown in a preview window.
     EXPECT_TRUE(frame_->HandleCommand(32854));

@@ -1,6 +1,7 @@
 // The 3D viewer's windows built from its templates: start and restart with the settings and
 // parameter files, records from another process, opening every format, the panels' checks,
 // split save and the calibration result.
+#include "ui/Clipboard.h"
 #include "ViewerTestSupport.h"
 
 #include "platform/ScriptedMessageSink.h"
@@ -21,7 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
-#include <wx/clipbrd.h>
 #include <wx/dnd.h>
 #include <wx/image.h>
 #include <wx/listbox.h>
@@ -209,13 +209,10 @@ TEST(ViewerGui, MeasuredListMenuCopiesTheMeasuredText) {
     // Its Copy: the measured text on the clipboard.
     wxCommandEvent copy(wxEVT_MENU, 57634);
     copy.SetEventObject(list);
+    ui::ForgetLastClipboard();
     list->ProcessWindowEvent(copy);
-    ASSERT_TRUE(wxTheClipboard->Open());
-    wxTextDataObject text;
-    EXPECT_TRUE(wxTheClipboard->GetData(text));
-    wxTheClipboard->Close();
-    EXPECT_EQ(text.GetText().utf8_string(), doc->MeasuredText(false));
-    EXPECT_FALSE(text.GetText().empty());
+    EXPECT_EQ(ui::LastClipboardText().utf8_string(), doc->MeasuredText(false));
+    EXPECT_FALSE(ui::LastClipboardText().empty());
 }
 
 TEST(ViewerGui, PanelChecksLineCountsAndSplitSave) {

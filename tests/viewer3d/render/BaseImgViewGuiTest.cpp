@@ -3,6 +3,7 @@
 // missing images, and the overlay kept or made again as the pane is resized. The pane's own
 // pieces: the crawling patterns from the bundle, its edit menu, its copy, and a printed page
 // carrying the screenshot of the frame that holds it.
+#include "ui/Clipboard.h"
 #include "ui/Document.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "ui/testing/GuiTest.h"
@@ -13,7 +14,6 @@
 #include "viewer3d/render/image/SoftwareRaster.h"
 
 #include <gtest/gtest.h>
-#include <wx/clipbrd.h>
 #include <wx/dcmemory.h>
 #include <wx/frame.h>
 #include <wx/image.h>
@@ -200,17 +200,12 @@ TEST_F(BasePane, Menu154ShowsOnThePaneAndCopyPutsThePicturesSizeOnTheClipboard) 
     EXPECT_EQ(items[0].second, wxString::FromUTF8("ｺﾋﾟｰ"));
 
     // The menu's item reaches the pane's copy: the part of the pane the image was fitted into.
-    ASSERT_TRUE(wxTheClipboard->Open());
-    wxTheClipboard->Clear();
-    wxTheClipboard->Close();
+    ui::ForgetLastClipboard();
     EXPECT_TRUE(view->HandleCommand(57634));
-    wxBitmapDataObject got;
-    ASSERT_TRUE(wxTheClipboard->Open());
-    const bool read = wxTheClipboard->GetData(got);
-    wxTheClipboard->Close();
-    ASSERT_TRUE(read);
-    EXPECT_EQ(got.GetBitmap().GetSize(), wxSize(300, 150));
-    const wxImage copied = got.GetBitmap().ConvertToImage();
+    const wxBitmap& got = ui::LastClipboardBitmap();
+    ASSERT_TRUE(got.IsOk());
+    EXPECT_EQ(got.GetSize(), wxSize(300, 150));
+    const wxImage copied = got.ConvertToImage();
     EXPECT_EQ(at(copied, 75, 75), wxColour(255, 0, 0));
     EXPECT_EQ(at(copied, 225, 75), wxColour(0, 0, 255));
 }

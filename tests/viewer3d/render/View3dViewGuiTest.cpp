@@ -1,6 +1,7 @@
 // The 3D pane on a GL canvas under Xvfb with Mesa's software renderer: background, drawn
 // surface, a scripted right drag, off-screen rendering equal to the window, clipboard copy,
 // and a pane without GL.
+#include "ui/Clipboard.h"
 #include "ui/Document.h"
 #include "ui/testing/GuiTest.h"
 #include "tests/viewer3d/render/gl/RampDocument.h"
@@ -9,7 +10,6 @@
 #include "viewer3d/render/gl/GlEntryPoints.h"
 
 #include <gtest/gtest.h>
-#include <wx/clipbrd.h>
 #include <wx/frame.h>
 
 #include <algorithm>
@@ -147,13 +147,10 @@ TEST_F(View3dPane, DrawsOnTheBackgroundAndOffScreenRenderingEqualsTheWindow) {
     EXPECT_EQ(again.bytes(), window.bytes()) << "the window's picture changed";
     EXPECT_EQ(doc.GetGlLists()->surface, surface);
 
+    ui::ForgetLastClipboard();
     EXPECT_TRUE(view->OnCopy());
-    wxBitmapDataObject data;
-    ASSERT_TRUE(wxTheClipboard->Open());
-    const bool got = wxTheClipboard->GetData(data);
-    wxTheClipboard->Close();
-    ASSERT_TRUE(got);
-    EXPECT_EQ(data.GetBitmap().GetSize(), view->GetClientSize());
+    ASSERT_TRUE(ui::LastClipboardBitmap().IsOk());
+    EXPECT_EQ(ui::LastClipboardBitmap().GetSize(), view->GetClientSize());
 }
 
 TEST_F(View3dPane, RightDragOfThreeQuartersOfTheWidthTurnsTheSurfaceEdgeOn) {
