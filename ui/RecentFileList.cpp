@@ -7,6 +7,7 @@
 #include <wx/menu.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace ui {
 
@@ -40,6 +41,7 @@ RecentFileList::RecentFileList(std::string settingsFile) : settingsFile_(std::mo
 
 void RecentFileList::Load() {
     files_.clear();
+    ++generation_;
     for (size_t i = 0; i < kMaxFiles; ++i) {
         char buffer[4096];
         GetPrivateProfileString(kSection, KeyOf(i).c_str(), "", buffer, sizeof buffer, settingsFile_.c_str());
@@ -55,6 +57,7 @@ void RecentFileList::Add(const std::string& path) {
     files_.insert(files_.begin(), path);
     if (files_.size() > kMaxFiles)
         files_.resize(kMaxFiles);
+    ++generation_;
     Save();
 }
 
@@ -62,6 +65,7 @@ void RecentFileList::Remove(size_t index) {
     if (index >= files_.size())
         return;
     files_.erase(files_.begin() + static_cast<std::ptrdiff_t>(index));
+    ++generation_;
     Save();
 }
 
@@ -112,11 +116,23 @@ void RecentFileList::Attach(wxFrame* frame, WindowBase* target,
         });
         target->OnUpdateUI(id, [](CmdUI& c) { c.Enable(true); });
     }
-    auto fill = [this, frame] {
-        if (wxMenuBar* bar = frame->GetMenuBar(); bar && bar->GetMenuCount() > 0)
-            FillMenu(bar->GetMenu(0));
+    // The menu is brought up to date in idle time, whenever the list changed or the frame got
+    // another menu bar, so that it is complete before it opens (a menu changed while it opens
+    // keeps the size it had).
+    struct Shown {
+        wxMenuBar* bar = nullptr;
+        unsigned generation = 0;
     };
-    frame->Bind(wxEVT_MENU_OPEN, [fill](wxMenuEvent& ev) {
+    auto shown = std::make_shared<Shown>();
+    auto fill = [this, frame, shown] {
+        wxMenuBar* bar = frame->GetMenuBar();
+        if (!bar || bar->GetMenuCount() == 0 || (bar == shown->bar && generation_ == shown->generation))
+            return;
+        FillMenu(bar->GetMenu(0));
+        shown->bar = bar;
+        shown->generation = generation_;
+    };
+    frame->Bind(wxEVT_IDLE, [fill](wxIdleEvent& ev) {
         ev.Skip();
         fill();
     });

@@ -33,7 +33,7 @@ public:
     const std::vector<std::string>& Files() const { return files_; }
 
     // Commands 57616.. of the frame open their entry with open (false: the entry is taken off);
-    // each time a menu of the frame opens, its first menu shows the current entries.
+    // the frame's first menu shows the current entries (brought up to date in idle time).
     void Attach(wxFrame* frame, WindowBase* target, std::function<bool(const std::string&)> open);
     // Puts the entries (and a separator after them) into the menu before its last item, in place
     // of those put there before.
@@ -43,6 +43,7 @@ private:
     void Save() const;
     std::string settingsFile_;
     std::vector<std::string> files_;
+    unsigned generation_ = 0; // counts the changes of the list
 };
 
 } // namespace ui
