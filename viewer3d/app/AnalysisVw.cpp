@@ -48,7 +48,7 @@ CAnalysisVw::CAnalysisVw(wxWindow* parent) : v3d::CBaseImgView(parent) {
             return;
         const wxPoint p =
             ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
-        ShowPaneMenu(this, 155, p.x, p.y);
+        ShowPaneMenu(this, BuildContextMenu(), p.x, p.y);
     });
     OnCommand(57634, &CAnalysisVw::OnEditCopy);
 }

@@ -11,6 +11,7 @@
 #include <wx/menu.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace brx {
@@ -71,8 +72,7 @@ CGraphVw::CGraphVw(wxWindow* parent, int kind) : v3d::CBaseImgView(parent), Grap
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& ev) {
         const wxPoint p =
             ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
-        CView3dDoc* d = doc();
-        ShowPaneMenu(this, d && d->ScreenMode() == 1 ? 156 : 154, p.x, p.y);
+        ShowPaneMenu(this, BuildContextMenu(), p.x, p.y);
     });
     OnCommand(57634, &CGraphVw::OnEditCopy);
 }
@@ -143,8 +143,12 @@ bool CGraphVw::DrawProfileGraph(wxDC& dc, const RECT& area, int fontPixels) {
     d->GetRoiRect(&line);
     const int n = LineSampleCount(kind, w, h, line);
     const ProfileLayout l = LayoutProfileGraph(area, printInsetX, printInsetY, w, h, n, d->GetGraphScale());
-    if (!paper)
+    if (!paper) {
         layout_ = l;
+        // The samples across the plot and the plot's height in the same units.
+        imageWidth = l.total;
+        imageHeight = static_cast<int>(std::lround(9 * l.stepY * l.samplesPerPixel));
+    }
     if (!l.drawable)
         return false;
     const RECT& f = l.frame;

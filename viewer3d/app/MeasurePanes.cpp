@@ -84,8 +84,12 @@ void CrispLines(wxDC& dc) {
 }
 
 void ShowPaneMenu(wxWindow* pane, int menuId, int x, int y) {
+    ShowPaneMenu(pane, ui::BuildPopupMenu(menuId, 0), x, y);
+}
+
+void ShowPaneMenu(wxWindow* pane, wxMenu* built, int x, int y) {
+    std::unique_ptr<wxMenu> menu(built);
     CView3dFrm* frame = FrameOfPane(pane);
-    std::unique_ptr<wxMenu> menu(ui::BuildPopupMenu(menuId, 0));
     if (!frame || !menu)
         return;
     if (auto* view = dynamic_cast<ui::View*>(pane))

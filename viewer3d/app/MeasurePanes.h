@@ -59,6 +59,8 @@ template <class Pane> void BindPaneMouse(Pane* pane) {
 // Shows the first popup of a menu resource at a client point of the pane, with the pane made the
 // active view of its frame so that the frame routes the menu's commands through it.
 void ShowPaneMenu(wxWindow* pane, int menuId, int x, int y);
+// The same for a menu the pane built (taken over; nothing is shown for none).
+void ShowPaneMenu(wxWindow* pane, wxMenu* menu, int x, int y);
 
 // Puts the picture of a pane role of the pane's frame on the clipboard; false when nothing was
 // put there.

@@ -472,3 +472,24 @@ TEST_F(MeasureViewsGui, CopyPutsEachPanesPictureOnTheClipboard) {
     const RECT& i = image_->imageRect;
     EXPECT_EQ(copied(image_), wxSize(i.right - i.left, i.bottom - i.top));
 }
+
+TEST_F(MeasureViewsGui, Menu155ChecksTheLineKindAndTheGraphKeepsItsPlotInSamples) {
+    for (int kind : {0, 1, 2}) {
+        frame_->SetLineKind(kind);
+        std::unique_ptr<wxMenu> menu(analysis_->BuildContextMenu());
+        ASSERT_TRUE(menu);
+        for (int id : {32751, 32752, 32753}) {
+            wxMenuItem* item = menu->FindItem(id);
+            ASSERT_NE(item, nullptr) << id;
+            EXPECT_EQ(item->IsChecked(), id == 32751 + kind) << kind << " " << id;
+        }
+        ASSERT_NE(menu->FindItem(57634), nullptr);
+    }
+    // The graph keeps the samples across its plot (the larger image side) and the plot height in
+    // the same units, for the page that fits it.
+    frame_->SetLineKind(1);
+    settle();
+    const graph::ProfileLayout& l = graph_->Layout();
+    EXPECT_EQ(graph_->imageWidth, std::max(kW, kH));
+    EXPECT_NEAR(graph_->imageHeight, 9.0 * l.stepY * (std::max(kW, kH) - 1) / (9.0 * l.stepX), 0.5);
+}
