@@ -493,3 +493,29 @@ TEST_F(MeasureViewsGui, Menu155ChecksTheLineKindAndTheGraphKeepsItsPlotInSamples
     EXPECT_EQ(graph_->imageWidth, std::max(kW, kH));
     EXPECT_NEAR(graph_->imageHeight, 9.0 * l.stepY * (std::max(kW, kH) - 1) / (9.0 * l.stepX), 0.5);
 }
+
+TEST_F(MeasureViewsGui, TinyPanesDrawTheBackgroundAndKeepTheResults) {
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc_->GetMeasureState()->measured[1] > 0.0; }));
+    const std::array<double, 4> before{
+        doc_->GetMeasureState()->measured[0], doc_->GetMeasureState()->measured[1],
+        doc_->GetMeasureState()->measured[2], doc_->GetMeasureState()->measured[3]};
+    const int row = doc_->GetMeasureState()->linePosition[0];
+    for (wxWindow* w :
+         {static_cast<wxWindow*>(graph_), static_cast<wxWindow*>(analysis_), static_cast<wxWindow*>(image_)})
+        w->SetSize(3, 2);
+    for (v3d::CBaseImgView* pane :
+         {static_cast<v3d::CBaseImgView*>(graph_), static_cast<v3d::CBaseImgView*>(analysis_),
+          static_cast<v3d::CBaseImgView*>(image_)})
+        (void)drawn(pane);
+    EXPECT_FALSE(graph_->Layout().drawable);
+    // Presses, drags and releases on panes of no room change nothing.
+    for (wxWindow* w : {static_cast<wxWindow*>(graph_), static_cast<wxWindow*>(analysis_),
+                        static_cast<wxWindow*>(image_)}) {
+        press(w, 1, 1);
+        drag(w, 2, 1);
+        release(w, 2, 1);
+    }
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(doc_->GetMeasureState()->measured[i], before[i]) << i;
+    EXPECT_EQ(doc_->GetMeasureState()->linePosition[0], row);
+}
