@@ -132,8 +132,14 @@ void CAnalysisVw::OnDraw(wxDC& dc) {
         wxMemoryDC m(background_);
         CBaseImgView::OnDraw(m);
     }
-    dc.DrawBitmap(background_, 0, 0);
-    DrawMeasureOverlay(dc, imageRect, imageWidth, imageHeight, false);
+    if (!overlay_.IsOk() || overlay_.GetSize() != size)
+        overlay_ = wxBitmap(size.x, size.y, 24);
+    {
+        wxMemoryDC m(overlay_);
+        m.DrawBitmap(background_, 0, 0);
+        DrawMeasureOverlay(m, imageRect, imageWidth, imageHeight, false);
+    }
+    dc.DrawBitmap(overlay_, 0, 0);
 }
 
 void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int height, bool paper) {

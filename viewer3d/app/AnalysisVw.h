@@ -57,8 +57,9 @@ private:
     // the image); false when it misses the image.
     bool newFreeLine(int x, int y, bool shift, RECT* line) const;
 
-    wxBitmap background_;
+    wxBitmap background_; // the painted picture, kept while a drag runs
     wxSize backgroundSize_;
+    wxBitmap overlay_; // the picture with the measuring lines, copied to the window
     int row_ = 0, column_ = 0;
     RECT free_{};
     POINT pressImage_{};

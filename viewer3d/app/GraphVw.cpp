@@ -112,11 +112,19 @@ void CGraphVw::OnDraw(wxDC& dc) {
         else if (GraphKind == 1)
             DrawProfileGraph(m, clientRect);
     }
-    dc.DrawBitmap(picture_, 0, 0);
     CView3dDoc* d = doc();
-    if (GraphKind != 1 || !d || !layout_.drawable)
+    if (GraphKind != 1 || !d || !layout_.drawable) {
+        dc.DrawBitmap(picture_, 0, 0);
         return;
-    drawCursors(dc, 0);
+    }
+    if (!cursorLayer_.IsOk() || cursorLayer_.GetSize() != size)
+        cursorLayer_ = wxBitmap(size.x, size.y, 24);
+    {
+        wxMemoryDC m(cursorLayer_);
+        m.DrawBitmap(picture_, 0, 0);
+        drawCursors(m, 0);
+    }
+    dc.DrawBitmap(cursorLayer_, 0, 0);
     if (!dragging)
         storeResults(*d);
 }

@@ -55,6 +55,7 @@ private:
 
     wxBitmap picture_; // the graph without cursors, at the client size it was made for
     wxSize pictureSize_;
+    wxBitmap cursorLayer_; // the picture with the cursors, copied to the window
     v3d::graph::ProfileLayout layout_;
     v3d::graph::AreaLayout areaLayout_;
     v3d::graph::Cursors cursors_;
