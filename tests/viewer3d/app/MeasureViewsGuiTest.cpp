@@ -519,3 +519,28 @@ TEST_F(MeasureViewsGui, TinyPanesDrawTheBackgroundAndKeepTheResults) {
         EXPECT_EQ(doc_->GetMeasureState()->measured[i], before[i]) << i;
     EXPECT_EQ(doc_->GetMeasureState()->linePosition[0], row);
 }
+
+TEST_F(MeasureViewsGui, RegionOnThe3dScreenCutsTheScene) {
+    frame_->ShowScreen3d();
+    auto* image = dynamic_cast<brx::CImageVw*>(frame_->GetPaneWindow(0));
+    ASSERT_NE(image, nullptr);
+    ASSERT_TRUE(ui::testing::WaitForPaint(image));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return image->imageRect.right > image->imageRect.left; }));
+    doc_->SetLineCount(5);
+    const wxPoint a = at(image, 20, 10), b = at(image, 60, 40);
+    press(image, a.x, a.y);
+    drag(image, b.x, b.y);
+    release(image, b.x, b.y);
+    EXPECT_EQ(image->roiRect.left, 20);
+    EXPECT_EQ(image->roiRect.bottom, 40);
+    ASSERT_NE(doc_->regionCut[0], nullptr);
+    {
+        GlobalLockGuard lock(doc_->regionCut[0]);
+        EXPECT_EQ(v3d::DibGetWidth(lock.get()), 40);
+        EXPECT_EQ(std::abs(int(v3d::DibGetHeight(lock.get()))), 30);
+    }
+    EXPECT_EQ(doc_->cut3d.left, 20);
+    EXPECT_EQ(doc_->cut3d.bottom, 40);
+    EXPECT_EQ(doc_->regionCut[1], nullptr); // the measurement screen keeps its own
+    EXPECT_EQ(doc_->GetLineCount(), 5);     // the line count is the measurement screen's
+}
