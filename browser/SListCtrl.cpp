@@ -85,6 +85,7 @@ CSListCtrl::CSListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     Bind(wxEVT_LEFT_DCLICK, &CSListCtrl::OnDoubleClick, this);
     Bind(wxEVT_MOTION, &CSListCtrl::onMotion, this);
     Bind(wxEVT_RIGHT_UP, &CSListCtrl::onRightUp, this);
+    Bind(wxEVT_CONTEXT_MENU, &CSListCtrl::onContextMenu, this);
     Bind(wxEVT_TIMER, &CSListCtrl::onTimer, this, 1);
     Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& ev) {
         ev.Skip();
@@ -247,9 +248,9 @@ void CSListCtrl::clearSelection() {
         }
 }
 
-CFileInfoStruc* CSListCtrl::AddMatchingFiles(
-    const std::string& pattern, int maxItems,
-    const std::function<CFileInfoStruc*(std::unique_ptr<CFileInfoStruc>)>& place) {
+CFileInfoStruc*
+CSListCtrl::AddMatchingFiles(const std::string& pattern, int maxItems,
+                             const std::function<CFileInfoStruc*(std::unique_ptr<CFileInfoStruc>)>& place) {
     CFileInfoStruc* last = nullptr;
     for (const std::string& path : MatchFiles(pattern)) {
         if (GetItemCount() >= maxItems) {
@@ -564,4 +565,22 @@ void CSListCtrl::OnDoubleClick(wxMouseEvent& ev) {
 
 void CSListCtrl::onRightUp(wxMouseEvent& ev) {
     ShowItemMenu(ev.GetPosition());
+}
+
+void CSListCtrl::onContextMenu(wxContextMenuEvent& ev) {
+    // The right button has its own handler; the menu key (no position) shows the menu of the
+    // anchor item, or of the first selected one, while its cell is on the screen.
+    if (ev.GetPosition() != wxDefaultPosition) {
+        ev.Skip();
+        return;
+    }
+    int item = m_anchor >= 0 && m_anchor < GetItemCount() ? m_anchor : -1;
+    for (int i = 0; item < 0 && i < GetItemCount(); ++i)
+        if (m_items[i]->m_selected)
+            item = i;
+    if (item < 0)
+        return;
+    const wxRect cell = GetCellRect(item);
+    if (wxRect(wxPoint(0, 0), GetClientSize()).Contains(cell.GetTopLeft()))
+        ShowItemMenu(cell.GetTopLeft() + wxPoint(cell.width / 2, cell.height / 2));
 }

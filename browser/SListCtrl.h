@@ -127,7 +127,7 @@ protected:
     virtual void FinishPass(bool stopped) = 0;
     // Before the default double click: false stops it.
     virtual bool CanOpenOnDoubleClick(int hit) = 0;
-    // A right click at a client point.
+    // A right click at a client point (the menu key: the anchor item's cell).
     virtual void ShowItemMenu(const wxPoint&) {}
 
     // Starts a pass over the given items (positions in m_items).
@@ -144,8 +144,9 @@ protected:
     // Makes a record of every file matching the pattern and hands it to place, until the list
     // holds maxItems (890 is shown then); files that give no record are skipped. Returns the last
     // record placed.
-    CFileInfoStruc* AddMatchingFiles(const std::string& pattern, int maxItems,
-                                     const std::function<CFileInfoStruc*(std::unique_ptr<CFileInfoStruc>)>& place);
+    CFileInfoStruc*
+    AddMatchingFiles(const std::string& pattern, int maxItems,
+                     const std::function<CFileInfoStruc*(std::unique_ptr<CFileInfoStruc>)>& place);
 
     LRESULT OnThumbReady(WPARAM position, LPARAM generation);
     LRESULT OnPassEnd(WPARAM stopped, LPARAM generation);
@@ -184,6 +185,7 @@ private:
     void onMotion(wxMouseEvent& ev);
     void onTimer(wxTimerEvent& ev);
     void onRightUp(wxMouseEvent& ev);
+    void onContextMenu(wxContextMenuEvent& ev);
     void finishDragAt(const wxPoint& screen);
 
     std::unique_ptr<Sink> m_sink;

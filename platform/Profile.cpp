@@ -411,10 +411,13 @@ BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR 
     }
     long line = FindKey(doc, static_cast<size_t>(header), key);
     if (line >= 0) {
-        // Keep the key as the file spells it and whatever indentation the line had.
+        // Keep the key as the file spells it and whatever indentation the line had. A value that
+        // brings its own leading blanks replaces the old ones (else they would pile up on every
+        // write).
         std::string& text = doc.lines[static_cast<size_t>(line)];
         size_t keep = text.find('=') + 1;
-        while (keep < text.size() && (text[keep] == ' ' || text[keep] == '\t'))
+        const bool ownBlanks = value[0] == ' ' || value[0] == '\t';
+        while (!ownBlanks && keep < text.size() && (text[keep] == ' ' || text[keep] == '\t'))
             ++keep;
         text = text.substr(0, keep) + value;
     } else {

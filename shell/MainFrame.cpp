@@ -254,7 +254,7 @@ void CMainFrame::CreateBars() {
     (new CStageControlBar)
         ->Create(*m_bars, this, m_pBox, "CusControlBar", ui::DockSide::Right, true, true, listWidth);
     if (m_pBox->MinimumWidth() > listWidth)
-        m_bars->SetExtent("CusControlBar", m_pBox->MinimumWidth());
+        CStageControlBar::SetExtent(*m_bars, "CusControlBar", m_pBox->MinimumWidth());
     m_bars->Update();
 }
 

@@ -13,6 +13,7 @@
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
+#include "shell/StageControlBar.h"
 #include "shell/TopMenuDialog.h"
 #include "ui/Timers.h"
 
@@ -312,7 +313,7 @@ void CMainFrame::OnThumbnailSize(int size) {
     if (m_pBox && m_bars) {
         const int width = std::max(size + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X) + 6 * ctx.cellMargin,
                                    m_pBox->MinimumWidth());
-        m_bars->SetExtent("CusControlBar", width);
+        CStageControlBar::SetExtent(*m_bars, "CusControlBar", width);
         m_bars->Update();
     }
     // The thumbnails are made again at the new size from the folder the list shows.

@@ -59,8 +59,9 @@ void COrsandelApp::ExitInstance() {
 }
 
 void COrsandelApp::RegisterTemplates() {
-    // The first six share the document and the main frame; the seventh is the result window's
-    // (its view in the main frame is the left view's kind of empty pane until that window lands).
+    // The first six share the document and the main frame; the seventh is the result window's,
+    // which OpenImageDocument makes as a frame of its own: in the main frame the template keeps
+    // only an empty pane, so that every template has its view.
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
         105, [](wxWindow* p) { return static_cast<wxWindow*>(new CLeftView(p)); }, -1, 0, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(

@@ -32,7 +32,17 @@ bool CStageControlBar::Create(ui::DockingBars& bars, wxWindow* frame, ui::Templa
     const bool across = side == ui::DockSide::Left || side == ui::DockSide::Right;
     if (extent <= 0)
         extent = across ? m_verticalSize.x : m_horizontalSize.y;
-    return bars.AddBar(name, this, side, extent, shown, resizable);
+    if (!bars.AddBar(name, this, side, extent, shown, resizable))
+        return false;
+    bars.Manager().GetPane(this).MinSize(kMinimumExtent, kMinimumExtent);
+    return true;
+}
+
+void CStageControlBar::SetExtent(ui::DockingBars& bars, const std::string& name, int extent) {
+    // The dock takes the new extent while it is the minimum; after that the minimum goes back.
+    bars.SetExtent(name, extent);
+    bars.Update();
+    bars.Manager().GetPane(wxString::FromUTF8(name)).MinSize(kMinimumExtent, kMinimumExtent);
 }
 
 void CStageControlBar::ToggleDocking() {

@@ -1,7 +1,7 @@
 // A docking bar of the main frame that hosts one panel made from a dialog template. The bar can be
 // docked on any side or float; its extent across the dock side is the panel's plus the sizing
-// edge and border (9 pixels), and the frame's sash resizes it. A double click on the bar outside
-// the panel's controls toggles between docked and floating.
+// edge and border (9 pixels), and the frame's sash resizes it down to 32 x 32. A double click on the bar
+// outside the panel's controls toggles between docked and floating.
 #pragma once
 
 #include "ui/DockingBars.h"
@@ -19,6 +19,8 @@ public:
     // Sizing edge and inner border the extent adds to the panel's size.
     static constexpr int kEdgeWidth = 6;
     static constexpr int kBorder = 3;
+    // The smallest docked extent the sash leaves.
+    static constexpr int kMinimumExtent = 32;
 
     // Creates the bar under the frame, the panel inside it, and adds the bar to the frame's docking
     // bars under the name. extent > 0 replaces the computed extent (a bar whose extent follows its
@@ -36,6 +38,9 @@ public:
     wxSize VerticalSize() const { return m_verticalSize; }
     // Floats a docked bar, docks a floating one.
     void ToggleDocking();
+    // A new docked extent for the named bar, applied at once; the sash can still narrow it to the
+    // minimum.
+    static void SetExtent(ui::DockingBars& bars, const std::string& name, int extent);
 
 private:
     ui::DockingBars* m_bars = nullptr;

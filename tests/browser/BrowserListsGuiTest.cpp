@@ -356,6 +356,23 @@ TEST_F(BrowserLists, ClickShiftCtrlAndMarqueeSelectionAndDoubleClicks) {
     EXPECT_EQ(menuIds, (std::vector<int>{32796, 23}));
     Mouse(thumbs, wxEVT_RIGHT_UP, empty);
     EXPECT_EQ(Selected(thumbs), "0001000");
+    // The menu key (a context menu without a position) shows the anchor item's menu; the
+    // right button's own context event shows nothing more.
+    Click(thumbs, at(1));
+    Click(thumbs, at(5), false, true);
+    menuIds.clear();
+    ui::testing::WhenPopupMenu(thumbs,
+                               [&](wxMenu* menu) { menuIds.push_back(menu->GetMenuItems()[0]->GetId()); });
+    wxContextMenuEvent key(wxEVT_CONTEXT_MENU, thumbs->GetId(), wxDefaultPosition);
+    key.SetEventObject(thumbs);
+    thumbs->GetEventHandler()->ProcessEvent(key);
+    EXPECT_EQ(Selected(thumbs), "0000010");
+    EXPECT_EQ(menuIds, std::vector<int>{32796});
+    wxContextMenuEvent button(wxEVT_CONTEXT_MENU, thumbs->GetId(), thumbs->ClientToScreen(at(2)));
+    button.SetEventObject(thumbs);
+    thumbs->GetEventHandler()->ProcessEvent(button);
+    EXPECT_EQ(Selected(thumbs), "0000010");
+    EXPECT_EQ(menuIds.size(), 1u);
 
     // Double clicks: an image opens, a 16-bit one says 899, beside every item nothing.
     std::vector<std::string> opened;

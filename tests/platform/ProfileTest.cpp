@@ -153,6 +153,8 @@ TEST_F(ProfileFile, WritesKeepEverythingElseInPlace) {
         {"key replaced in place, spelling kept", two, "a", "K", "new", TRUE,
          "; settings\n[A]\nk=new\nj=2\n\n[B]\nx=1\n"},
         {"replacement keeps indentation", "[A]\n  k = old\n", "A", "k", "n", TRUE, "[A]\n  k = n\n"},
+        {"leading blanks of a value do not pile up", "[A]\nk=   1|\n", "A", "k", "   2|", TRUE,
+         "[A]\nk=   2|\n"},
         {"new key ends its section, before the blank line", two, "A", "n", "3", TRUE,
          "; settings\n[A]\nk=old\nj=2\nn=3\n\n[B]\nx=1\n"},
         {"new key in the last section", two, "B", "y", "2", TRUE,

@@ -146,7 +146,7 @@ TEST_F(Capture, InputDeviceChoiceLeadsToTheInputModeAndItsBitDepthRule) {
 
 // Live frame cost at the test camera's largest size: grab (module), conversion, drawing.
 TEST_F(Capture, LiveFrameCost) {
-    Settings(1009, "[CAMPARAM]\nIMAGESIZESEL=2\n");
+    Settings(1009, "[CAMPARAM]\nIMAGESIZESEL=3\n"); // 1280 x 1024
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     CMultiView* view = f->m_pMultiView;
@@ -172,6 +172,7 @@ TEST_F(Capture, LiveFrameCost) {
                 view->FrameWidth(), view->FrameHeight(), ms[ms.size() / 2], ms.front(), ms.back(), load[0],
                 app->m_startupMs);
     EXPECT_EQ(view->FrameWidth(), 1280);
+    EXPECT_EQ(view->FrameHeight(), 1024);
 }
 
 } // namespace

@@ -39,6 +39,12 @@ TEST(StageControlBar, HostsItsPanelWithTheEdgeAddedAndToggles) {
         panel->ProcessWindowEvent(click);
         EXPECT_FALSE(bars.State("FocusBoxCmdDlg").floating);
         EXPECT_EQ(bars.State("FocusBoxCmdDlg").side, ui::DockSide::Left);
+
+        // A new extent is taken; the sash may still narrow the bar to 32 x 32, not below.
+        CStageControlBar::SetExtent(bars, "FocusBoxCmdDlg", dialog.x + 40);
+        bars.Update();
+        EXPECT_EQ(bars.State("FocusBoxCmdDlg").extent, dialog.x + 40);
+        EXPECT_EQ(bars.Manager().GetPane(bar).min_size, wxSize(32, 32));
     }
     EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
 }

@@ -57,6 +57,8 @@ TEST_F(SettingsText, CameraParametersRoundTripInRecordOrder) {
     record.SetColorMode(1);
     record.SetFloat(VT_CAMPARAM_EXT6, 2.5f);
     record.SetDouble(VT_CAMPARAM_EXT7, 0.125);
+    // Saved twice, as every run of the program does: the text stays the same.
+    SaveCameraSettings(record);
     SaveCameraSettings(record);
     EXPECT_EQ(Settings(), "[CAMPARAM]\n"
                           "COLORMODE=1\nSAMPLE=0\nREVERSEINP=0\nREDUCE=0\nINPCANNEL=0\n"
