@@ -405,6 +405,50 @@ TEST_F(Vossa, StartWithoutInputDeviceAsksForOneAndTheScalesNeedTheirLengths) {
     EXPECT_EQ(shownTemplate, 285);
 }
 
+TEST_F(Vossa, FrameSizeChangeLaysOutBothViewsAndAnotherSizeIsNotComposed) {
+    Settings(1014, "[CAMPARAM]\nIMAGESIZESEL=0\n");
+    ASSERT_TRUE(StartProgram());
+    app->Ticker().StopTicking();
+    CamParamRecord& r = *Frame()->m_params.m_pRecord;
+    // The live picture keeps the frame's shape: width to height as the frame's, within a pixel.
+    auto shapeKept = [](wxWindow* pane, int w, int h) {
+        const wxSize s = pane->GetSize();
+        return s.x > 0 && std::abs(s.x * h - s.y * w) <= std::max(w, h);
+    };
+    Live()->GrabAndCompose();
+    ASSERT_EQ(Live()->FrameWidth(), 640);
+    const wxSize before = Live()->LivePane()->GetSize();
+    // A larger frame of another shape: 5:4 after 4:3.
+    r.SetInt(VT_CAMPARAM_IMAGESIZESEL, 3);
+    Live()->GrabAndCompose();
+    EXPECT_EQ(Live()->FrameWidth(), 1280);
+    EXPECT_EQ(Live()->FrameHeight(), 1024);
+    EXPECT_EQ(Image()->ImageWidth(), 1280);
+    EXPECT_EQ(Image()->ImageHeight(), 1024);
+    EXPECT_NE(Live()->LivePane()->GetSize(), before);
+    EXPECT_TRUE(shapeKept(Live()->LivePane(), 1280, 1024));
+    EXPECT_TRUE(shapeKept(Live()->ScaleOverlay(), 1280, 1024));
+
+    // Composing at 320 x 240; a frame of another size between steps is shown, not composed.
+    r.SetInt(VT_CAMPARAM_IMAGESIZESEL, 1);
+    Live()->GrabAndCompose();
+    Press(1211);
+    Live()->GrabAndCompose();
+    ASSERT_EQ(Image()->FramesComposed(), 1);
+    EXPECT_EQ(DibSize(Image()->Composite()), wxSize(320, 240));
+    EXPECT_TRUE(shapeKept(Image()->PicturePane(), 320, 240));
+    r.SetInt(VT_CAMPARAM_IMAGESIZESEL, 3);
+    Live()->GrabAndCompose();
+    EXPECT_EQ(Image()->FramesComposed(), 1);
+    EXPECT_EQ(DibSize(Image()->Composite()), wxSize(320, 240));
+    EXPECT_EQ(Live()->FrameWidth(), 1280);
+    EXPECT_TRUE(shapeKept(Live()->LivePane(), 1280, 1024));
+    Press(1213);
+    Live()->GrabAndCompose();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Enabled(1227); }));
+    EXPECT_EQ(DibSize(Image()->Composite()), wxSize(320, 240));
+}
+
 // One section of a settings text, from its header to the next one.
 std::string Section(const std::string& text, const std::string& name) {
     const size_t at = text.find("[" + name + "]\n");
