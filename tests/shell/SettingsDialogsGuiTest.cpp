@@ -185,6 +185,22 @@ TEST_F(SettingsDialogs, CompositionTypeEnablingAndSmoothPresetHandedBack) {
     EXPECT_EQ(dlg.m_autoPos, 1);
     EXPECT_EQ(dlg.m_size, 15);
     EXPECT_EQ(dlg.m_smoothing, 6);
+
+    // A stereo microscope: no alignment, although it is stored as on.
+    CSetFocusType stereo(Parent());
+    stereo.m_type = 0;
+    stereo.m_autoPos = 1;
+    stereo.m_scopeType = 1;
+    WhenModalOf<CSetFocusType>([](CSetFocusType* d) {
+        EXPECT_TRUE(FindById<wxCheckBox>(d, 1310)->GetValue());
+        EXPECT_FALSE(FindById(d, 1310)->IsEnabled());
+        EXPECT_FALSE(FindById(d, 1311)->IsEnabled());
+        Click(FindById(d, 1304));
+        EXPECT_TRUE(FindById(d, 1306)->IsEnabled());
+        EXPECT_FALSE(FindById(d, 1311)->IsEnabled());
+        Click(FindById(d, IDCANCEL));
+    });
+    EXPECT_EQ(stereo.DoModal(), IDCANCEL);
 }
 
 TEST_F(SettingsDialogs, ManualSlidersRangesTypedValuesAndCancel) {
