@@ -186,6 +186,9 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
             // The bars' commands follow the composition (no initial menu while it runs).
             wxWindow* initial = f->CompositionBar()->GetDlgItem(950);
             EXPECT_TRUE(ui::testing::PumpUntil([&] { return !initial->IsEnabled(); }));
+            // The picture for looking at: the frame in front, as the user works in it.
+            f->Raise();
+            ui::testing::PumpUntil([&] { return f->IsActive(); }, 2000);
             ui::testing::ScreenshotRoot(Shot("vossa-composing.png"));
         }
     }
