@@ -491,6 +491,11 @@ TEST_F(SettingsDialogs, ScaleLabelsWholePixelsRangeAndAllLensesKeys) {
         LeaveEdit(d, 1260);
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(ui::ToUtf8(d->PositionButton(i)->GetLabel()), "50um") << i;
+        Type(FindById(d, 1260), "60");
+        LeaveEdit(d, 1261); // leaving the pixels also labels them by the length
+        EXPECT_EQ(ui::ToUtf8(d->PositionButton(3)->GetLabel()), "60um");
+        Type(FindById(d, 1260), "50");
+        LeaveEdit(d, 1260);
         Click(d->PositionButton(1));
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(d->PositionButton(i)->IsPushed(), i == 1 ? 1 : 0) << i;
