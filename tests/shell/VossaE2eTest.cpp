@@ -452,15 +452,6 @@ TEST_F(Vossa, FrameSizeChangeLaysOutBothViewsAndAnotherSizeIsNotComposed) {
     EXPECT_EQ(DibSize(Image()->Composite()), wxSize(320, 240));
 }
 
-// One section of a settings text, from its header to the next one.
-std::string Section(const std::string& text, const std::string& name) {
-    const size_t at = text.find("[" + name + "]\n");
-    if (at == std::string::npos)
-        return {};
-    const size_t end = text.find("\n[", at + 1);
-    return text.substr(at, end == std::string::npos ? std::string::npos : end + 1 - at);
-}
-
 TEST_F(Vossa, ScaleSettingsOfTheLiveViewWriteTheLensSectionAndEveryLensDots) {
     // The current lens comes from the lens table (no slot); the dot count goes to every lens.
     Settings(1014, "[CALIBRATION]\nCALIBNO=-1\nLENSNAME=ML90-2.5\nSCALECOLOR1=255\nSCALEPOS1=2\n"
@@ -489,15 +480,14 @@ TEST_F(Vossa, ScaleSettingsOfTheLiveViewWriteTheLensSectionAndEveryLensDots) {
         EXPECT_EQ(slot->m_scaleDots, 40);
         EXPECT_DOUBLE_EQ(slot->m_scaleLength, 0); // the length was for this lens only
     }
-    const std::string ini = Read("Vantorel.ini");
-    EXPECT_EQ(Section(ini, "CALIBRATION"),
+    EXPECT_EQ(SettingsSection("CALIBRATION"),
               "[CALIBRATION]\nCALIBNO=-1\nLENSNAME=ML90-2.5\nSCALECOLOR1=255\nSCALEPOS1=0\n"
               "SCALEALLCHK1=0\nSCALEALLCHK2=1\n"
               "SCALEDOT1=40\nSCALEDOT2=40\nSCALEDOT3=40\nSCALEDOT4=40\nSCALEDOT5=40\n");
-    EXPECT_EQ(Section(ini, "CALIBRATION_ML90-2.5"),
+    EXPECT_EQ(SettingsSection("CALIBRATION_ML90-2.5"),
               "[CALIBRATION_ML90-2.5]\nSCALELEN1=25\nSCALEDOT1=40\nSCALECEIL1=5\nSCALEPOS1=0\n"
               "SCALECOLOR1=255\n");
-    EXPECT_EQ(Section(ini, "CALIBRATION_ML30-1"), "[CALIBRATION_ML30-1]\nSCALEDOT1=40\n");
+    EXPECT_EQ(SettingsSection("CALIBRATION_ML30-1"), "[CALIBRATION_ML30-1]\nSCALEDOT1=40\n");
 }
 
 void Mouse(wxWindow* pane, wxEventType type, int x, int y, bool shift) {
