@@ -17,7 +17,9 @@ CSetScaleDlg::CSetScaleDlg(wxWindow* parent) : TemplateDialog(parent, IDD_SET_SC
         OnCommand(kPositionIds[i], [this, i] { SelectPosition(i); });
     }
     OnCommand(1255, &CSetScaleDlg::OnColour);
-    OnControl(ui::EN_KILLFOCUS, 1260, &CSetScaleDlg::LabelPositions);
+    // Leaving the length or the pixel count labels the buttons with the length.
+    for (int id : {1260, 1261})
+        OnControl(ui::EN_KILLFOCUS, id, &CSetScaleDlg::LabelPositions);
 }
 
 CScaleButton* CSetScaleDlg::PositionButton(int index) const {

@@ -89,15 +89,6 @@ void Mouse(wxWindow* target, wxEventType type, wxPoint at, bool leftDown) {
     ui::testing::SendMouse(target, type, at, leftDown);
 }
 
-// One section of a settings text, from its header to the next one.
-std::string Section(const std::string& text, const std::string& name) {
-    const size_t at = text.find("[" + name + "]\n");
-    if (at == std::string::npos)
-        return {};
-    const size_t end = text.find("\n[", at + 1);
-    return text.substr(at, end == std::string::npos ? std::string::npos : end + 1 - at);
-}
-
 class SettingsDialogs : public ShellWindows {
 protected:
     void SetUp() override {
@@ -185,6 +176,22 @@ TEST_F(SettingsDialogs, CompositionTypeEnablingAndSmoothPresetHandedBack) {
     EXPECT_EQ(dlg.m_autoPos, 1);
     EXPECT_EQ(dlg.m_size, 15);
     EXPECT_EQ(dlg.m_smoothing, 6);
+
+    // A stereo microscope: no alignment, although it is stored as on.
+    CSetFocusType stereo(Parent());
+    stereo.m_type = 0;
+    stereo.m_autoPos = 1;
+    stereo.m_scopeType = 1;
+    WhenModalOf<CSetFocusType>([](CSetFocusType* d) {
+        EXPECT_TRUE(FindById<wxCheckBox>(d, 1310)->GetValue());
+        EXPECT_FALSE(FindById(d, 1310)->IsEnabled());
+        EXPECT_FALSE(FindById(d, 1311)->IsEnabled());
+        Click(FindById(d, 1304));
+        EXPECT_TRUE(FindById(d, 1306)->IsEnabled());
+        EXPECT_FALSE(FindById(d, 1311)->IsEnabled());
+        Click(FindById(d, IDCANCEL));
+    });
+    EXPECT_EQ(stereo.DoModal(), IDCANCEL);
 }
 
 TEST_F(SettingsDialogs, ManualSlidersRangesTypedValuesAndCancel) {
@@ -333,9 +340,9 @@ TEST_F(SettingsDialogs, ScopeAndStereoDetailsWrittenAsScopeWhenTheProgramEnds) {
     EXPECT_EQ(doc->m_scopeType, 1);
     EXPECT_EQ(doc->m_subsType, 1);
     EXPECT_EQ(doc->m_subsPos, 2);
-    EXPECT_EQ(Section(Read("Vantorel.ini"), "SCOPE"), "[SCOPE]\nSCOPETYPE=0\nSUBSTYPE=0\nSUBSPOS=2\n");
+    EXPECT_EQ(SettingsSection("SCOPE"), "[SCOPE]\nSCOPETYPE=0\nSUBSTYPE=0\nSUBSPOS=2\n");
     CloseProgram();
-    EXPECT_EQ(Section(Read("Vantorel.ini"), "SCOPE"), "[SCOPE]\nSCOPETYPE=1\nSUBSTYPE=1\nSUBSPOS=2\n");
+    EXPECT_EQ(SettingsSection("SCOPE"), "[SCOPE]\nSCOPETYPE=1\nSUBSTYPE=1\nSUBSPOS=2\n");
 }
 
 TEST_F(SettingsDialogs, CompositionSettingsCommandWritesParameters) {
@@ -354,7 +361,7 @@ TEST_F(SettingsDialogs, CompositionSettingsCommandWritesParameters) {
         Click(FindById(d, IDOK));
     });
     EXPECT_TRUE(Frame()->RouteCommandId(820));
-    EXPECT_EQ(Section(Read("Vantorel.ini"), "PARAMETER"),
+    EXPECT_EQ(SettingsSection("PARAMETER"),
               "[PARAMETER]\nCOMTYPE=2\nCOMPSIZE=8\nCOMSMOOTHING=6\nCOMAUTOPOS=1\nCOMPSPEED=1\nAREANO=1\n"
               "INICOMPOS1X=50\nINICOMPOS1Y=25\nINICOMPOS2X=75\nINICOMPOS2Y=75\n"
               "INICOMPOS3X=25\nINICOMPOS3Y=75\nINICOMPOS4X=-1\nINICOMPOS4Y=-1\nSAI=0\nTAN=0\n");
@@ -435,7 +442,7 @@ TEST_F(SettingsDialogs, HeightsFromStartAndIntervalAndRefusedValues) {
     EXPECT_DOUBLE_EQ(f->Document()->m_depthStart, 100);
     EXPECT_DOUBLE_EQ(f->Document()->m_depthInterval, -2.5);
     EXPECT_EQ(
-        Section(Read("Vantorel.ini"), "PARAMETER"),
+        SettingsSection("PARAMETER"),
         "[PARAMETER]\nTAN=0\nCOMTYPE=1\nCOMPSIZE=8\nCOMSMOOTHING=6\nCOMAUTOPOS=0\nCOMPSPEED=1\nAREANO=2\n"
         "INICOMPOS1X=50\nINICOMPOS1Y=25\nINICOMPOS2X=75\nINICOMPOS2Y=50\n"
         "INICOMPOS3X=50\nINICOMPOS3Y=75\nINICOMPOS4X=25\nINICOMPOS4Y=50\nSAI=0\n");
@@ -475,6 +482,11 @@ TEST_F(SettingsDialogs, ScaleLabelsWholePixelsRangeAndAllLensesKeys) {
         LeaveEdit(d, 1260);
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(ui::ToUtf8(d->PositionButton(i)->GetLabel()), "50um") << i;
+        Type(FindById(d, 1260), "60");
+        LeaveEdit(d, 1261); // leaving the pixels also labels them by the length
+        EXPECT_EQ(ui::ToUtf8(d->PositionButton(3)->GetLabel()), "60um");
+        Type(FindById(d, 1260), "50");
+        LeaveEdit(d, 1260);
         Click(d->PositionButton(1));
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(d->PositionButton(i)->IsPushed(), i == 1 ? 1 : 0) << i;
@@ -575,13 +587,12 @@ TEST_F(SettingsDialogs, CaptureViewScaleSettingsWriteTheSlotAndEveryLens) {
     EXPECT_EQ(doc->m_currentLens.m_scaleDots, 12);
     EXPECT_EQ(doc->m_slots[1]->m_scaleDots, 12);
     EXPECT_EQ(doc->m_slots[0]->m_scaleDots, 0);
-    EXPECT_EQ(Section(Read("Vantorel.ini"), "CALIBRATION"),
+    EXPECT_EQ(SettingsSection("CALIBRATION"),
               "[CALIBRATION]\nCALIBNO=1\nSCALEALLCHK1=1\nSCALEALLCHK2=0\nSCALECOLOR1=0\nSCALEPOS1=3\n"
               "SCALELEN2=50\nSCALEDOT2=12\nSCALECEIL2=10\nSCALEPOS2=3\nSCALECOLOR2=0\n"
               "SCALELEN1=50\nSCALELEN3=50\nSCALELEN4=50\nSCALELEN5=50\n");
-    EXPECT_EQ(Section(Read("Vantorel.ini"), "CALIBRATION_ML30-1"), "[CALIBRATION_ML30-1]\nSCALELEN1=50\n");
-    EXPECT_EQ(Section(Read("Vantorel.ini"), "CALIBRATION_ML90-2.5"),
-              "[CALIBRATION_ML90-2.5]\nSCALELEN1=50\n");
+    EXPECT_EQ(SettingsSection("CALIBRATION_ML30-1"), "[CALIBRATION_ML30-1]\nSCALELEN1=50\n");
+    EXPECT_EQ(SettingsSection("CALIBRATION_ML90-2.5"), "[CALIBRATION_ML90-2.5]\nSCALELEN1=50\n");
 }
 
 } // namespace

@@ -60,6 +60,16 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
+    // One section of the folder's settings file, from its header to the next one (empty when
+    // there is none): the golden text of what was written.
+    std::string SettingsSection(const std::string& name) const {
+        const std::string text = Read("Vantorel.ini");
+        const size_t at = text.find("[" + name + "]\n");
+        if (at == std::string::npos)
+            return {};
+        const size_t end = text.find("\n[", at + 1);
+        return text.substr(at, end == std::string::npos ? std::string::npos : end + 1 - at);
+    }
     // Settings that start the program in a mode without the start dialog.
     // initial: more lines of [InitialSettings]; more: further sections.
     void Settings(int mode, const std::string& more = "", const std::string& initial = "") {

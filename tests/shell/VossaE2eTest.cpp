@@ -3,6 +3,7 @@
 // hand-over of the composite to the result window, a missing camera module and the lens timer.
 #include "ShellGuiFixture.h"
 
+#include "devices/camera/gui/InpImgDlg.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/Dib.h"
 #include "imaging/FocusComp.h"
@@ -17,8 +18,11 @@
 #include "ui/Services.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
+#include "viewer/ScaleButton.h"
+#include "viewer/SetScaleDlg.h"
 
 #include <wx/anybutton.h>
+#include <wx/combobox.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -56,11 +60,15 @@ double FocusMeasure(HDIB dib) {
     return n ? sum / n : 0.0;
 }
 
+// A hash of the depth and the pixel rows of a bitmap (not of its header): equal for a copy and
+// for the same picture written to a file and read back.
 uint64_t Checksum(HDIB dib) {
     GlobalLockGuard lock(dib);
-    const BYTE* p = static_cast<const BYTE*>(lock.get());
-    uint64_t h = 1469598103934665603ull;
-    for (size_t i = 0, n = GlobalSize(dib); i < n; ++i)
+    const int bits = DibGetBitCount(lock.get());
+    const int64_t stride = ((static_cast<int64_t>(DibGetWidth(lock.get())) * bits + 31) / 32) * 4;
+    const BYTE* p = static_cast<const BYTE*>(DibGetBits(lock.get()));
+    uint64_t h = 1469598103934665603ull ^ static_cast<uint64_t>(bits);
+    for (int64_t i = 0, n = stride * DibGetHeight(lock.get()); i < n; ++i)
         h = (h ^ p[i]) * 1099511628211ull;
     return h;
 }
@@ -178,6 +186,9 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
             // The bars' commands follow the composition (no initial menu while it runs).
             wxWindow* initial = f->CompositionBar()->GetDlgItem(950);
             EXPECT_TRUE(ui::testing::PumpUntil([&] { return !initial->IsEnabled(); }));
+            // The picture for looking at: the frame in front, as the user works in it.
+            f->Raise();
+            ui::testing::PumpUntil([&] { return f->IsActive(); }, 2000);
             ui::testing::ScreenshotRoot(Shot("vossa-composing.png"));
         }
     }
@@ -197,6 +208,7 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     const double composite = FocusMeasure(Image()->Composite());
     EXPECT_GT(composite, 1.5 * sharpestFrame) << composite << " against " << sharpestFrame;
     const wxSize size = DibSize(Image()->Composite());
+    const uint64_t composed = Checksum(Image()->Composite());
 
     // Save: the composite in the hidden result window, saved through the file dialog.
     const std::string saved = folder + "/vossa.bmp";
@@ -213,6 +225,7 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     HDIB back = ReadImageFile(saved, &type);
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(DibSize(back), size);
+    EXPECT_EQ(Checksum(back), composed); // the composite itself was saved
     GlobalFree(back);
 
     // Transfer: the image only, to the analysis program, which Linux does not have (1033); the
@@ -225,11 +238,13 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     EXPECT_EQ(sink.flags, std::vector<int>{1}); // set while the hand-over ran
     EXPECT_EQ(app->m_bImageOnly, 0);
     EXPECT_FALSE(app->m_pResultFrame->IsShown());
+    EXPECT_EQ(Checksum(app->m_pResultFrame->GetImageDoc()->m_image), composed);
 
     // Viewer: the composite shown in the result window.
     Press(1227);
     EXPECT_TRUE(app->m_pResultFrame->IsShown());
     EXPECT_EQ(DibSize(app->m_pResultFrame->GetImageDoc()->m_image), size);
+    EXPECT_EQ(Checksum(app->m_pResultFrame->GetImageDoc()->m_image), composed);
 
     // A new start frees the last composite: ended at once, the three stay disabled.
     Press(1211);
@@ -251,7 +266,7 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     EXPECT_EQ(Buttons(), "10000");
 }
 
-TEST_F(Vossa, MissingModuleIsToldOnceUntilTheModeIsEnteredAgain) {
+TEST_F(Vossa, MissingModuleIsToldOnceUntilAModuleLoadsOrTheModeIsEnteredAgain) {
     Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1014\n"
                           "[STAGEINPUT]\nINPDEVICE=Missing Camera\n");
     CScriptedMessageSink sink(IDOK);
@@ -281,6 +296,25 @@ TEST_F(Vossa, MissingModuleIsToldOnceUntilTheModeIsEnteredAgain) {
     Press(1213);
     EXPECT_EQ(Buttons(), "10000");
     EXPECT_EQ(sink.CountOf(9224), 2u);
+
+    // The test camera chosen with the input device command: frames come, no message.
+    ui::testing::WhenModal([](wxDialog* d) {
+        auto* combo = ui::testing::FindById<wxComboBox>(d, CInpImgDlg::kDeviceCombo);
+        ASSERT_NE(combo, nullptr);
+        combo->SetValue("Vantorel Test Camera");
+        ui::testing::Click(ui::testing::FindById(d, IDOK));
+    });
+    f->RouteCommandId(32804);
+    ASSERT_TRUE(f->m_camDll.IsLoaded());
+    const long delivered = Live()->FramesDelivered();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->FramesDelivered() >= delivered + 3; }, 20000));
+    EXPECT_EQ(sink.CountOf(9224), 2u);
+    // A module that has gone since is told once more, once.
+    f->m_camDll.ResetBinding();
+    f->m_camDll.Close();
+    const long later = Live()->Steps();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->Steps() >= later + 10; }, 20000));
+    EXPECT_EQ(sink.CountOf(9224), 3u);
 }
 
 TEST_F(Vossa, GrabKindsAndTheLastGoodFrameWhenTheCameraStopsDelivering) {
@@ -372,6 +406,88 @@ TEST_F(Vossa, StartWithoutInputDeviceAsksForOneAndTheScalesNeedTheirLengths) {
     });
     f->RouteCommandId(1391);
     EXPECT_EQ(shownTemplate, 285);
+}
+
+TEST_F(Vossa, FrameSizeChangeLaysOutBothViewsAndAnotherSizeIsNotComposed) {
+    Settings(1014, "[CAMPARAM]\nIMAGESIZESEL=0\n");
+    ASSERT_TRUE(StartProgram());
+    app->Ticker().StopTicking();
+    CamParamRecord& r = *Frame()->m_params.m_pRecord;
+    // The live picture keeps the frame's shape: width to height as the frame's, within a pixel.
+    auto shapeKept = [](wxWindow* pane, int w, int h) {
+        const wxSize s = pane->GetSize();
+        return s.x > 0 && std::abs(s.x * h - s.y * w) <= std::max(w, h);
+    };
+    Live()->GrabAndCompose();
+    ASSERT_EQ(Live()->FrameWidth(), 640);
+    const wxSize before = Live()->LivePane()->GetSize();
+    // A larger frame of another shape: 5:4 after 4:3.
+    r.SetInt(VT_CAMPARAM_IMAGESIZESEL, 3);
+    Live()->GrabAndCompose();
+    EXPECT_EQ(Live()->FrameWidth(), 1280);
+    EXPECT_EQ(Live()->FrameHeight(), 1024);
+    EXPECT_EQ(Image()->ImageWidth(), 1280);
+    EXPECT_EQ(Image()->ImageHeight(), 1024);
+    EXPECT_NE(Live()->LivePane()->GetSize(), before);
+    EXPECT_TRUE(shapeKept(Live()->LivePane(), 1280, 1024));
+    EXPECT_TRUE(shapeKept(Live()->ScaleOverlay(), 1280, 1024));
+
+    // Composing at 320 x 240; a frame of another size between steps is shown, not composed.
+    r.SetInt(VT_CAMPARAM_IMAGESIZESEL, 1);
+    Live()->GrabAndCompose();
+    Press(1211);
+    Live()->GrabAndCompose();
+    ASSERT_EQ(Image()->FramesComposed(), 1);
+    EXPECT_EQ(DibSize(Image()->Composite()), wxSize(320, 240));
+    EXPECT_TRUE(shapeKept(Image()->PicturePane(), 320, 240));
+    r.SetInt(VT_CAMPARAM_IMAGESIZESEL, 3);
+    Live()->GrabAndCompose();
+    EXPECT_EQ(Image()->FramesComposed(), 1);
+    EXPECT_EQ(DibSize(Image()->Composite()), wxSize(320, 240));
+    EXPECT_EQ(Live()->FrameWidth(), 1280);
+    EXPECT_TRUE(shapeKept(Live()->LivePane(), 1280, 1024));
+    Press(1213);
+    Live()->GrabAndCompose();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Enabled(1227); }));
+    EXPECT_EQ(DibSize(Image()->Composite()), wxSize(320, 240));
+}
+
+TEST_F(Vossa, ScaleSettingsOfTheLiveViewWriteTheLensSectionAndEveryLensDots) {
+    // The current lens comes from the lens table (no slot); the dot count goes to every lens.
+    Settings(1014, "[CALIBRATION]\nCALIBNO=-1\nLENSNAME=ML90-2.5\nSCALECOLOR1=255\nSCALEPOS1=2\n"
+                   "SCALEALLCHK1=0\nSCALEALLCHK2=1\n");
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    ASSERT_TRUE(f->IsActiveView<CVossaLiveView>());
+    CScriptedMessageSink sink(IDOK);
+    ui::testing::WhenModal([](wxDialog* d) {
+        auto* dlg = dynamic_cast<CSetScaleDlg*>(d);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(ui::ToUtf8(d->FindWindow(1258)->GetLabel()), "Ninety");
+        EXPECT_EQ(dlg->PositionButton(2)->IsPushed(), 1); // the program's corner
+        ui::testing::Type(d->FindWindow(1260), "25");
+        ui::testing::Type(d->FindWindow(1261), "40");
+        ui::testing::Type(d->FindWindow(1262), "5");
+        ui::testing::Click(dlg->PositionButton(0));
+        ui::testing::Click(d->FindWindow(IDOK));
+    });
+    f->RouteCommandId(1391);
+    EXPECT_TRUE(sink.ShownIds().empty());
+    COrsandelDoc* doc = app->m_pDocument;
+    EXPECT_DOUBLE_EQ(doc->m_currentLens.m_scaleLength, 25);
+    EXPECT_EQ(doc->m_currentLens.m_scaleDots, 40);
+    for (const auto& slot : doc->m_slots) {
+        EXPECT_EQ(slot->m_scaleDots, 40);
+        EXPECT_DOUBLE_EQ(slot->m_scaleLength, 0); // the length was for this lens only
+    }
+    EXPECT_EQ(SettingsSection("CALIBRATION"),
+              "[CALIBRATION]\nCALIBNO=-1\nLENSNAME=ML90-2.5\nSCALECOLOR1=255\nSCALEPOS1=0\n"
+              "SCALEALLCHK1=0\nSCALEALLCHK2=1\n"
+              "SCALEDOT1=40\nSCALEDOT2=40\nSCALEDOT3=40\nSCALEDOT4=40\nSCALEDOT5=40\n");
+    EXPECT_EQ(SettingsSection("CALIBRATION_ML90-2.5"),
+              "[CALIBRATION_ML90-2.5]\nSCALELEN1=25\nSCALEDOT1=40\nSCALECEIL1=5\nSCALEPOS1=0\n"
+              "SCALECOLOR1=255\n");
+    EXPECT_EQ(SettingsSection("CALIBRATION_ML30-1"), "[CALIBRATION_ML30-1]\nSCALEDOT1=40\n");
 }
 
 void Mouse(wxWindow* pane, wxEventType type, int x, int y, bool shift) {
