@@ -356,7 +356,8 @@ void CView3dFrm::WritePaneSizes() {
 
 void CView3dFrm::ApplyPaneSizes() {
     if (outer3d_->Window()->IsShown()) {
-        setSash(left3d_->Window(), widths_[0]);              // column 0 of the 3D screen
+        setSash(left3d_->Window(), widths_[0]);              // column 0 of the 3D screen, row 0
+        setSash(views_[2], widths_[0]);                      // and row 1
         setSash(splitterOf(left3d_->Window()), heights_[0]); // row 0 of the 3D screen
         setSash(views_[0], heights_[3]);                     // rows of the left stack
     } else {

@@ -1,0 +1,232 @@
+// The 3D viewer's frames: calibration files, the pane sizes of both screens, the menu and panel
+// of the active screen, the panel checks that depend on the pictures, and saving as .tdv.
+#include "ViewerTestSupport.h"
+
+#include "platform/ScriptedMessageSink.h"
+#include "platform/Settings.h"
+#include "ui/Services.h"
+#include "ui/TemplateWindow.h"
+#include "ui/testing/GuiTest.h"
+#include "viewer3d/app/CalibFrm.h"
+#include "viewer3d/app/MainFrame.h"
+#include "viewer3d/app/View3dDoc.h"
+#include "viewer3d/app/View3dFrm.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/checkbox.h>
+#include <wx/menu.h>
+#include <wx/slider.h>
+#include <wx/splitter.h>
+#include <wx/textctrl.h>
+
+#include <filesystem>
+#include <fstream>
+
+using brxtest::RunningViewer;
+namespace fs = std::filesystem;
+
+namespace {
+
+brx::CView3dFrm* openShown(RunningViewer& viewer, const std::string& path) {
+    brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(path);
+    if (!doc)
+        return nullptr;
+    brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
+    if (!frame || frame->Doc() != doc || !ui::testing::WaitForPaint(frame))
+        return nullptr;
+    return frame;
+}
+
+int width(brx::CView3dFrm* frame, int role) {
+    return frame->GetPaneWindow(role)->GetSize().x;
+}
+int height(brx::CView3dFrm* frame, int role) {
+    return frame->GetPaneWindow(role)->GetSize().y;
+}
+
+bool hasItem(brx::CMainFrame* main, int id) {
+    wxMenuBar* bar = main->GetMenuBar();
+    return bar && bar->FindItem(id) != nullptr;
+}
+
+} // namespace
+
+TEST(ViewerFrames, CalibrationFileOpensItsOwnWindowOnce) {
+    ScratchFolder dir("brx-cbs");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    const std::string path = dir.Path() + "/lens.cbs";
+    std::ofstream(path) << "";
+    brx::View3dApp& app = viewer.App();
+    ui::Document* doc = app.OpenFile(path);
+    auto* calib = dynamic_cast<brx::CCalibDoc*>(doc);
+    ASSERT_NE(calib, nullptr);
+    EXPECT_EQ(calib->GetPathName(), path);
+    EXPECT_EQ(calib->Image(), nullptr);
+    EXPECT_EQ(calib->target, HWND(0));
+    EXPECT_EQ(app.OpenDocumentFile(path), nullptr); // not a 3D document
+    EXPECT_TRUE(viewer.Frames().empty());
+    std::vector<brx::CCalibFrm*> windows;
+    for (ui::RoutedMdiChildFrame* f : app.MainFrame()->ChildFrames())
+        if (auto* c = dynamic_cast<brx::CCalibFrm*>(f))
+            windows.push_back(c);
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0]->GetTitle(), "lens.cbs");
+    // It draws without an image.
+    ASSERT_TRUE(ui::testing::WaitForPaint(windows[0]));
+    EXPECT_EQ(app.RecentFiles()->Files().front(), path);
+    // A file that is not there: the failed-to-open prompt and no window.
+    EXPECT_EQ(app.OpenFile(dir.Path() + "/gone.cbs"), nullptr);
+    ASSERT_FALSE(sink.ShownIds().empty());
+    EXPECT_EQ(sink.ShownIds().back(), 0xF101u);
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return app.MainFrame()->ChildFrames().size() == 1; }));
+    // Dropped again: the window is the same one.
+    EXPECT_EQ(app.OpenFile(path), doc);
+    EXPECT_EQ(app.MainFrame()->ChildFrames().size(), 1u);
+}
+
+TEST(ViewerFrames, PaneSizesStartAtTheDefaultsFollowTheScreensAndPassToTheNextFrame) {
+    ScratchFolder dir("brx-panes");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/a.vv3", brxtest::HeightSet(40, 30, 1.0, true));
+    brxtest::WriteFile(dir.Path() + "/b.vv3", brxtest::HeightSet(40, 30, 1.0, true));
+    brx::CView3dFrm* first = openShown(viewer, dir.Path() + "/a.vv3");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->PaneWidths(), (std::array<int, 4>{266, 533, 266, 533}));
+    EXPECT_EQ(first->PaneHeights(), (std::array<int, 7>{426, 213, 213, 213, 213, 320, 320}));
+    // The 3D screen: column 0 is 266 wide in both rows, row 0 426 high, the left stack's top 213.
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return width(first, 0) == 266 && width(first, 2) == 266; }));
+    EXPECT_EQ(height(first, 0), 213);
+    EXPECT_EQ(first->GetPaneWindow(0)->GetParent()->GetSize().y, 426);
+    first->ShowScreenMeasure();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return width(first, 5) == 266 && height(first, 6) == 320; }));
+
+    // The user widens column 0 of the 3D screen: the width comes back after the other screen.
+    first->ShowScreen3d();
+    auto* columns = dynamic_cast<wxSplitterWindow*>(first->GetPaneWindow(0)->GetParent()->GetParent());
+    ASSERT_NE(columns, nullptr);
+    columns->SetSashPosition(300);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return width(first, 0) == 300; }));
+    first->ShowScreenMeasure();
+    first->ShowScreen3d();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return width(first, 0) == 300 && width(first, 2) == 300; }));
+    EXPECT_EQ(first->PaneWidths()[0], 300);
+
+    // The next document frame takes the active frame's sizes; the settings get all eleven.
+    brx::CView3dFrm* second = openShown(viewer, dir.Path() + "/b.vv3");
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second, first);
+    EXPECT_EQ(second->PaneWidths(), first->PaneWidths());
+    EXPECT_EQ(second->PaneHeights(), first->PaneHeights());
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return width(second, 0) == 300; }));
+    second->WritePaneSizes();
+    EXPECT_EQ(ReadIniInt("Settings", "PainWidth1", -1), 300);
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_EQ(ReadIniInt("Settings", ("PainHeight" + std::to_string(i)).c_str(), -1),
+                  second->PaneHeights()[i - 1])
+            << i;
+}
+
+TEST(ViewerFrames, ScreensSwapMenusAndPanelsAndThePanelChecksFollowThePictures) {
+    ScratchFolder dir("brx-screens");
+    CScriptedMessageSink sink(IDOK);
+    SetSettingsFilePath(dir.Path() + "/Brelvoxa.ini");
+    WriteIniString("Settings", "Measure", "0");
+    RunningViewer viewer(dir.Path());
+    brx::CMainFrame* main = viewer.App().MainFrame();
+    EXPECT_FALSE(main->Panel3d()->Item<wxCheckBox>(1252)->GetValue());
+    brxtest::WriteFile(dir.Path() + "/wide.vv3", brxtest::HeightSet(24, 3, 1.0, true));
+    brxtest::WriteFile(dir.Path() + "/tall.vv3", brxtest::HeightSet(40, 30, 1.0, true));
+    brx::CView3dFrm* wide = openShown(viewer, dir.Path() + "/wide.vv3");
+    ASSERT_NE(wide, nullptr);
+    brx::CView3dDoc* doc = wide->Doc();
+
+    // A slice level above the height range is pulled down to its top when the panel fills.
+    const double top = doc->GetPitch(2) * (doc->maxLevel - doc->minLevel);
+    doc->GetViewState()->sliceLevel = top + 5.0;
+    main->UpdatePanelsFromDoc(doc);
+    EXPECT_DOUBLE_EQ(doc->GetViewState()->sliceLevel, top);
+    EXPECT_EQ(main->Panel3d()->Item<wxSlider>(1103)->GetMax(), int(top * 100));
+
+    // Fixed Z scale disables the slider and the free factor; off again, the free flag decides.
+    auto enabled = [&](int id) { return ui::testing::FindById(main->Panel3d(), id)->IsEnabled(); };
+    ui::testing::Click(ui::testing::FindById(main->Panel3d(), 1112));
+    EXPECT_FALSE(enabled(1111) || enabled(1113) || enabled(1114));
+    ui::testing::Click(ui::testing::FindById(main->Panel3d(), 1113));
+    ui::testing::Click(ui::testing::FindById(main->Panel3d(), 1112));
+    EXPECT_TRUE(enabled(1113) && enabled(1114));
+    EXPECT_FALSE(enabled(1111));
+    EXPECT_EQ(doc->GetViewState()->zScaleFreeOn, 1);
+
+    // Five vertical lines on a picture 3 rows high: the horizontal kind takes the count to 1.
+    wide->ShowScreenMeasure();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMeasure()->IsShown(); }));
+    EXPECT_TRUE(hasItem(main, 32751));
+    wide->SetLineKind(1);
+    auto* count = ui::testing::FindById<wxTextCtrl>(main->PanelMeasure(), 1209);
+    ui::testing::Type(count, "5");
+    ASSERT_EQ(doc->GetLineCount(), 5);
+    wide->SetLineKind(0);
+    EXPECT_EQ(doc->GetLineCount(), 1);
+    EXPECT_EQ(count->GetValue(), "1");
+
+    // The spin: 2 a step, 10 with Ctrl, never below 1 nor above the largest odd count (29 rows).
+    brx::CView3dFrm* tall = openShown(viewer, dir.Path() + "/tall.vv3");
+    ASSERT_NE(tall, nullptr);
+    EXPECT_EQ(main->PanelMode(), 0); // a new document shows the 3D screen
+    EXPECT_FALSE(hasItem(main, 32751));
+    tall->ShowScreenMeasure();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMode() == 1; }));
+    std::vector<int> counts;
+    for (auto [direction, control] :
+         {std::pair{1, true}, {1, true}, {1, true}, {1, false}, {-1, true}, {-1, false}, {-1, true}}) {
+        main->SpinLineCount(direction, control);
+        counts.push_back(tall->Doc()->GetLineCount());
+    }
+    EXPECT_EQ(counts, (std::vector<int>{11, 21, 29, 29, 19, 17, 7}));
+    EXPECT_EQ(count->GetValue(), "7");
+    main->SpinLineCount(-1, true);
+    EXPECT_EQ(tall->Doc()->GetLineCount(), 1);
+
+    // Back to the 3D screen of this document: menu 122 and the 3D panel.
+    tall->ShowScreen3d();
+    EXPECT_EQ(main->PanelMode(), 0);
+    EXPECT_FALSE(hasItem(main, 32751));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return main->Panel3d()->IsShown(); }));
+}
+
+TEST(ViewerFrames, SavingAVv3DocumentAsksForATdvNameOfTheSameStem) {
+    ScratchFolder dir("brx-saveas");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    fs::create_directory(dir.Path() + "/a.b");
+    brxtest::WriteFile(dir.Path() + "/a.b/data.vv3", brxtest::HeightSet(12, 8, 1.0, true));
+    brx::CView3dFrm* frame = openShown(viewer, dir.Path() + "/a.b/data.vv3");
+    ASSERT_NE(frame, nullptr);
+    std::vector<ui::FileDialogRequest> asked;
+    std::string answer = dir.Path() + "/a.b/saved";
+    ui::SetFileDialogService([&](wxWindow*, const ui::FileDialogRequest& request) {
+        asked.push_back(request);
+        ui::FileDialogResult r;
+        r.paths = {answer};
+        return r;
+    });
+    EXPECT_TRUE(frame->HandleCommand(32812));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(asked[0].open);
+    EXPECT_EQ(asked[0].fileName, "data.tdv");
+    EXPECT_EQ(asked[0].folder, dir.Path() + "/a.b");
+    EXPECT_NE(asked[0].filter.find("*.tdv"), std::string::npos);
+    // A name without extension is saved as .tdv, becomes the document's and a recent file.
+    ASSERT_TRUE(fs::exists(dir.Path() + "/a.b/saved.tdv"));
+    EXPECT_EQ(frame->Doc()->GetPathName(), dir.Path() + "/a.b/saved.tdv");
+    EXPECT_EQ(viewer.App().RecentFiles()->Files().front(), dir.Path() + "/a.b/saved.tdv");
+    // Saved again: the .tdv path is written without asking.
+    fs::remove(dir.Path() + "/a.b/saved.tdv");
+    EXPECT_TRUE(frame->HandleCommand(32812));
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(fs::exists(dir.Path() + "/a.b/saved.tdv"));
+    ui::SetFileDialogService(nullptr);
+}
