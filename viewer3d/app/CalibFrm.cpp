@@ -8,6 +8,7 @@
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/render/image/ImageGeometry.h"
+#include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/CalibMeasure.h"
 #include "viewer3d/core/Dib.h"
@@ -295,6 +296,15 @@ void CCalibFrm::onClose(wxCloseEvent& ev) {
         // A message to a window that is gone is dropped: the block is then ours to free.
         if (!PostMessage(doc->target, WM_CALIB_RESULT, reinterpret_cast<WPARAM>(block), 0) && block)
             GlobalFree(block);
+    } else if (!posted_ && doc && doc->target && ownerGone) {
+        // The owner that locked the document frames is gone and cannot free them: this window does.
+        posted_ = true;
+        main_->EnableDocFrames(true);
+        CMainFrame* main = main_;
+        main->CallAfter([main] {
+            if (CView3dFrm* frame = main->GetActive3dFrame(); frame && frame->Doc())
+                main->SwitchModeMenu(frame->Doc()->ScreenMode(), 0);
+        });
     }
     ev.Skip();
 }

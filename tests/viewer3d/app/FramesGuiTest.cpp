@@ -19,6 +19,7 @@
 #include <wx/slider.h>
 #include <wx/splitter.h>
 #include <wx/textctrl.h>
+#include <wx/toolbar.h>
 
 #include <filesystem>
 #include <fstream>
@@ -229,4 +230,65 @@ TEST(ViewerFrames, SavingAVv3DocumentAsksForATdvNameOfTheSameStem) {
     EXPECT_EQ(asked.size(), 1u);
     EXPECT_TRUE(fs::exists(dir.Path() + "/a.b/saved.tdv"));
     ui::SetFileDialogService(nullptr);
+}
+
+TEST(ViewerFrames, ToolBarsStartLargeAndToggleSizeAndFlatStyle) {
+    ScratchFolder dir("brx-bars");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/a.vv3", brxtest::HeightSet(12, 8, 1.0, true));
+    brx::CView3dFrm* frame = openShown(viewer, dir.Path() + "/a.vv3");
+    ASSERT_NE(frame, nullptr);
+    auto tools = [&](int bar) {
+        std::vector<int> ids;
+        wxToolBar* b = frame->Bar(bar);
+        for (size_t i = 0; b && i < b->GetToolsCount(); ++i)
+            if (const wxToolBarToolBase* t = b->GetToolByPos(int(i)); t && !t->IsSeparator())
+                ids.push_back(t->GetId());
+        return ids;
+    };
+    EXPECT_EQ(tools(0), (std::vector<int>{32701, 32702, 32821}));
+    EXPECT_EQ(tools(1), (std::vector<int>{32751, 32752, 32753}));
+    EXPECT_EQ(tools(2), (std::vector<int>{32798, 32813, 32855, 32814, 32711, 32712, 32713, 32714, 32715}));
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_NE(frame->Bar(i), nullptr) << i;
+        EXPECT_EQ(frame->Bar(i)->GetToolBitmapSize(), wxSize(32, 30)) << i;
+        EXPECT_FALSE(frame->Bar(i)->HasFlag(wxTB_FLAT)) << i;
+    }
+    EXPECT_TRUE(frame->Bar(2)->HasFlag(wxTB_VERTICAL)); // docked on the right
+    ASSERT_TRUE(frame->HandleCommand(32011));
+    ASSERT_TRUE(frame->HandleCommand(32012));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(frame->Bar(i)->GetToolBitmapSize(), wxSize(16, 15)) << i;
+        EXPECT_TRUE(frame->Bar(i)->HasFlag(wxTB_FLAT)) << i;
+    }
+    EXPECT_EQ(tools(2).size(), 9u);
+}
+
+TEST(ViewerFrames, CalibrationWindowOutlivesItsOwnerWithItsOwnImageAndFreesTheOtherFrames) {
+    ScratchFolder dir("brx-calgone");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/a.vv3", brxtest::HeightSet(20, 10, 1.0, true));
+    brxtest::WriteFile(dir.Path() + "/b.vv3", brxtest::HeightSet(20, 10, 1.0, true));
+    brx::CView3dFrm* kept = openShown(viewer, dir.Path() + "/a.vv3");
+    brx::CView3dFrm* owner = openShown(viewer, dir.Path() + "/b.vv3");
+    ASSERT_TRUE(kept && owner);
+    ASSERT_TRUE(owner->HandleCommand(32821));
+    brx::CCalibFrm* calib = owner->CalibWindow();
+    ASSERT_NE(calib, nullptr);
+    EXPECT_FALSE(kept->IsEnabled());
+    ASSERT_NE(calib->Doc()->Image(), nullptr);
+    EXPECT_NE(calib->Doc()->Image(), owner->Doc()->TexturePlane()); // a copy of its own
+    ASSERT_TRUE(ui::testing::DestroyAndWait(owner));
+    EXPECT_TRUE(calib->ownerGone);
+    calib->Refresh();
+    ASSERT_TRUE(ui::testing::WaitForPaint(calib)); // draws its copy; the owner's image is gone
+    // Set: nothing is posted to the frame that is gone, and the kept frame works again.
+    ui::testing::Type(ui::testing::FindById(calib->Bar(), 1172), "2");
+    calib->OnSet();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return viewer.App().MainFrame()->ChildFrames().size() == 1; }));
+    EXPECT_TRUE(kept->IsEnabled());
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.App().MainFrame()->PanelMode() == 0; }));
+    EXPECT_EQ(kept->Doc()->GetPitch(0), 1.0);
 }
