@@ -11,6 +11,7 @@
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
+#include "viewer3d/core/ProcParams.h"
 
 #include <gtest/gtest.h>
 
@@ -291,4 +292,72 @@ TEST(ViewerFrames, CalibrationWindowOutlivesItsOwnerWithItsOwnImageAndFreesTheOt
     EXPECT_TRUE(kept->IsEnabled());
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.App().MainFrame()->PanelMode() == 0; }));
     EXPECT_EQ(kept->Doc()->GetPitch(0), 1.0);
+}
+
+TEST(ViewerFrames, PanelValuesReachTheDocumentTheParametersAndTheFixedView) {
+    ScratchFolder dir("brx-values");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/a.vv3", brxtest::HeightSet(40, 30, 1.0, true));
+    brx::CView3dFrm* frame = openShown(viewer, dir.Path() + "/a.vv3");
+    ASSERT_NE(frame, nullptr);
+    brx::CView3dDoc* doc = frame->Doc();
+    brx::CMainFrame* main = viewer.App().MainFrame();
+    ui::TemplatePanel* panel = main->Panel3d();
+    const v3d::ViewState& v = *doc->GetViewState();
+    const v3d::ProcParams& params = v3d::GlobalProcParams();
+    auto scroll = [](wxWindow* root, int id, int position) {
+        auto* slider = ui::testing::FindById<wxSlider>(root, id);
+        ASSERT_NE(slider, nullptr);
+        slider->SetValue(position);
+        wxScrollEvent moved(wxEVT_SCROLL_THUMBTRACK, id, position, wxHORIZONTAL);
+        moved.SetEventObject(slider);
+        slider->ProcessWindowEvent(moved);
+    };
+
+    scroll(panel, 1111, 7);
+    EXPECT_EQ(v.zScalePreset, 2.0);
+    scroll(panel, 1103, 50);
+    EXPECT_DOUBLE_EQ(v.sliceLevel, 0.5);
+    EXPECT_EQ(panel->GetDlgItemText(1102), wxString::Format("%.2f", doc->BaseOffset() + 0.5));
+    ui::testing::Type(ui::testing::FindById(panel, 1106), "2.5");
+    EXPECT_EQ(v.zAxisLength, 2.5);
+    EXPECT_EQ(params.zAxisLength, 2.5);
+
+    // Fixed rotation: the angles and the zoom go to the scene, a zoom below 1 as -1 / zoom.
+    ui::testing::Type(ui::testing::FindById(panel, 1122), "30");
+    ui::testing::Type(ui::testing::FindById(panel, 1125), "0.5");
+    EXPECT_EQ(doc->zoomFactor, 1.0f); // not fixed yet
+    ui::testing::Click(ui::testing::FindById(panel, 1121));
+    EXPECT_EQ(doc->fixedRotation[0], 30.0f);
+    EXPECT_EQ(doc->zoomFactor, -2.0f);
+    EXPECT_EQ(params.rotationFixed, 1);
+    EXPECT_EQ(params.zoom, 0.5);
+    ui::testing::Type(ui::testing::FindById(panel, 1125), "-1"); // refused
+    EXPECT_EQ(v.zoom, 0.5);
+    ui::testing::Type(ui::testing::FindById(panel, 1125), "3");
+    EXPECT_EQ(doc->zoomFactor, 3.0f);
+
+    // Smoothing goes to the document and the parameters; the panel is filled again.
+    ui::testing::Click(ui::testing::FindById(panel, 1141));
+    EXPECT_EQ(v.smoothingOn, 1);
+    EXPECT_EQ(params.smoothingOn, 1);
+    EXPECT_TRUE(panel->Item<wxCheckBox>(1141)->GetValue());
+
+    // Measurement panel: a line position past the picture is written back as the stored one;
+    // the free graph scale disables its slider.
+    frame->ShowScreenMeasure();
+    ui::TemplatePanel* measure = main->PanelMeasure();
+    auto* position = ui::testing::FindById<wxTextCtrl>(measure, 1163);
+    ui::testing::Type(position, "12");
+    EXPECT_EQ(doc->GetMeasureState()->linePosition[0], 12);
+    ui::testing::Type(position, "31"); // 30 rows
+    EXPECT_EQ(position->GetValue(), "12");
+    EXPECT_EQ(doc->GetMeasureState()->linePosition[0], 12);
+    ui::testing::Click(ui::testing::FindById(measure, 1156));
+    EXPECT_FALSE(ui::testing::FindById(measure, 1155)->IsEnabled());
+    EXPECT_EQ(doc->GetMeasureState()->graphScaleFreeOn, 1);
+    scroll(measure, 1155, 2);
+    EXPECT_EQ(doc->GetMeasureState()->graphScalePreset, 0.2);
+    v3d::GlobalProcParams() = v3d::ProcParams();
 }
