@@ -204,8 +204,12 @@ CCalibFrm::CCalibFrm(CMainFrame* main, HDIB image, double pitch, const std::stri
         {57602, 6104}, {32831, 6105}, {32832, 6102}, {32833, 6101}, {32834, 6103}};
     for (const auto& b : kButtonImages)
         if (auto* button = dynamic_cast<wxButton*>(bar_->GetDlgItem(b[0])))
-            if (wxBitmap bitmap = ui::LoadBitmapResource(b[1]); bitmap.IsOk())
+            if (wxBitmap bitmap = ui::LoadBitmapResource(b[1]); bitmap.IsOk()) {
+                // A picture button: its text becomes its tool tip.
+                button->SetToolTip(button->GetLabel());
                 button->SetBitmap(bitmap);
+                button->SetLabel(wxString());
+            }
 
     bar_->OnControl(ui::EN_CHANGE, 1172, [this] {
         if (updating_)

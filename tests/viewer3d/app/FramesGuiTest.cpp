@@ -257,6 +257,25 @@ TEST(ViewerFrames, ToolBarsStartLargeAndToggleSizeAndFlatStyle) {
         EXPECT_FALSE(frame->Bar(i)->HasFlag(wxTB_FLAT)) << i;
     }
     EXPECT_TRUE(frame->Bar(2)->HasFlag(wxTB_VERTICAL)); // docked on the right
+    // The measuring-line kinds work in the measurement screen only; the kind is ticked.
+    wxToolBar* lines = frame->Bar(1);
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !lines->GetToolEnabled(32751); }));
+    // The screen chosen from the menu, as the user does.
+    wxCommandEvent chosen(wxEVT_MENU, 32702);
+    chosen.SetEventObject(viewer.App().MainFrame()->GetMenuBar());
+    viewer.App().MainFrame()->ProcessWindowEvent(chosen);
+    ASSERT_EQ(frame->Doc()->ScreenMode(), 1);
+    EXPECT_TRUE(
+        ui::testing::PumpUntil([&] { return lines->GetToolEnabled(32751) && lines->GetToolState(32751); }));
+    frame->ShowScreen3d();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !lines->GetToolEnabled(32752); }));
+    // So also after a calibration window locked the frame and let it go.
+    ASSERT_TRUE(frame->HandleCommand(32821));
+    ASSERT_NE(frame->CalibWindow(), nullptr);
+    frame->CalibWindow()->Close();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return frame->IsEnabled() && !frame->CalibWindow(); }));
+    ui::testing::ProcessPending();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !lines->GetToolEnabled(32752); }));
     ASSERT_TRUE(frame->HandleCommand(32011));
     ASSERT_TRUE(frame->HandleCommand(32012));
     for (int i = 0; i < 3; ++i) {
@@ -279,6 +298,9 @@ TEST(ViewerFrames, CalibrationWindowOutlivesItsOwnerWithItsOwnImageAndFreesTheOt
     brx::CCalibFrm* calib = owner->CalibWindow();
     ASSERT_NE(calib, nullptr);
     EXPECT_FALSE(kept->IsEnabled());
+    // The picture buttons of the bar tell their texts as tool tips.
+    for (auto [id, text] : {std::pair{32831, "設定"}, {57602, "閉じる"}, {32834, "ｳｲﾝﾄﾞｳに合わせる"}})
+        EXPECT_EQ(calib->Bar()->GetDlgItem(id)->GetToolTipText(), wxString::FromUTF8(text)) << id;
     ASSERT_NE(calib->Doc()->Image(), nullptr);
     EXPECT_NE(calib->Doc()->Image(), owner->Doc()->TexturePlane()); // a copy of its own
     ASSERT_TRUE(ui::testing::DestroyAndWait(owner));
