@@ -40,6 +40,13 @@ brx::CView3dFrm* openShown(RunningViewer& viewer, const std::string& path) {
     return frame;
 }
 
+// A w x h data set written as dir/name and opened in its shown frame.
+brx::CView3dFrm* openSet(RunningViewer& viewer, const std::string& dir, const std::string& name, int w,
+                         int h) {
+    brxtest::WriteFile(dir + "/" + name, brxtest::HeightSet(w, h, 1.0, true));
+    return openShown(viewer, dir + "/" + name);
+}
+
 int width(brx::CView3dFrm* frame, int role) {
     return frame->GetPaneWindow(role)->GetSize().x;
 }
@@ -92,9 +99,7 @@ TEST(ViewerFrames, PaneSizesStartAtTheDefaultsFollowTheScreensAndPassToTheNextFr
     ScratchFolder dir("brx-panes");
     CScriptedMessageSink sink(IDOK);
     RunningViewer viewer(dir.Path());
-    brxtest::WriteFile(dir.Path() + "/a.vv3", brxtest::HeightSet(40, 30, 1.0, true));
-    brxtest::WriteFile(dir.Path() + "/b.vv3", brxtest::HeightSet(40, 30, 1.0, true));
-    brx::CView3dFrm* first = openShown(viewer, dir.Path() + "/a.vv3");
+    brx::CView3dFrm* first = openSet(viewer, dir.Path(), "a.vv3", 40, 30);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->PaneWidths(), (std::array<int, 4>{266, 533, 266, 533}));
     EXPECT_EQ(first->PaneHeights(), (std::array<int, 7>{426, 213, 213, 213, 213, 320, 320}));
@@ -117,7 +122,7 @@ TEST(ViewerFrames, PaneSizesStartAtTheDefaultsFollowTheScreensAndPassToTheNextFr
     EXPECT_EQ(first->PaneWidths()[0], 300);
 
     // The next document frame takes the active frame's sizes; the settings get all eleven.
-    brx::CView3dFrm* second = openShown(viewer, dir.Path() + "/b.vv3");
+    brx::CView3dFrm* second = openSet(viewer, dir.Path(), "b.vv3", 40, 30);
     ASSERT_NE(second, nullptr);
     ASSERT_NE(second, first);
     EXPECT_EQ(second->PaneWidths(), first->PaneWidths());
@@ -139,9 +144,7 @@ TEST(ViewerFrames, ScreensSwapMenusAndPanelsAndThePanelChecksFollowThePictures) 
     RunningViewer viewer(dir.Path());
     brx::CMainFrame* main = viewer.App().MainFrame();
     EXPECT_FALSE(main->Panel3d()->Item<wxCheckBox>(1252)->GetValue());
-    brxtest::WriteFile(dir.Path() + "/wide.vv3", brxtest::HeightSet(24, 3, 1.0, true));
-    brxtest::WriteFile(dir.Path() + "/tall.vv3", brxtest::HeightSet(40, 30, 1.0, true));
-    brx::CView3dFrm* wide = openShown(viewer, dir.Path() + "/wide.vv3");
+    brx::CView3dFrm* wide = openSet(viewer, dir.Path(), "wide.vv3", 24, 3);
     ASSERT_NE(wide, nullptr);
     brx::CView3dDoc* doc = wide->Doc();
 
@@ -175,7 +178,7 @@ TEST(ViewerFrames, ScreensSwapMenusAndPanelsAndThePanelChecksFollowThePictures) 
     EXPECT_EQ(count->GetValue(), "1");
 
     // The spin: 2 a step, 10 with Ctrl, never below 1 nor above the largest odd count (29 rows).
-    brx::CView3dFrm* tall = openShown(viewer, dir.Path() + "/tall.vv3");
+    brx::CView3dFrm* tall = openSet(viewer, dir.Path(), "tall.vv3", 40, 30);
     ASSERT_NE(tall, nullptr);
     EXPECT_EQ(main->PanelMode(), 0); // a new document shows the 3D screen
     EXPECT_FALSE(hasItem(main, 32751));
@@ -237,8 +240,7 @@ TEST(ViewerFrames, ToolBarsStartLargeAndToggleSizeAndFlatStyle) {
     ScratchFolder dir("brx-bars");
     CScriptedMessageSink sink(IDOK);
     RunningViewer viewer(dir.Path());
-    brxtest::WriteFile(dir.Path() + "/a.vv3", brxtest::HeightSet(12, 8, 1.0, true));
-    brx::CView3dFrm* frame = openShown(viewer, dir.Path() + "/a.vv3");
+    brx::CView3dFrm* frame = openSet(viewer, dir.Path(), "a.vv3", 12, 8);
     ASSERT_NE(frame, nullptr);
     auto tools = [&](int bar) {
         std::vector<int> ids;
@@ -289,10 +291,8 @@ TEST(ViewerFrames, CalibrationWindowOutlivesItsOwnerWithItsOwnImageAndFreesTheOt
     ScratchFolder dir("brx-calgone");
     CScriptedMessageSink sink(IDOK);
     RunningViewer viewer(dir.Path());
-    brxtest::WriteFile(dir.Path() + "/a.vv3", brxtest::HeightSet(20, 10, 1.0, true));
-    brxtest::WriteFile(dir.Path() + "/b.vv3", brxtest::HeightSet(20, 10, 1.0, true));
-    brx::CView3dFrm* kept = openShown(viewer, dir.Path() + "/a.vv3");
-    brx::CView3dFrm* owner = openShown(viewer, dir.Path() + "/b.vv3");
+    brx::CView3dFrm* kept = openSet(viewer, dir.Path(), "a.vv3", 20, 10);
+    brx::CView3dFrm* owner = openSet(viewer, dir.Path(), "b.vv3", 20, 10);
     ASSERT_TRUE(kept && owner);
     ASSERT_TRUE(owner->HandleCommand(32821));
     brx::CCalibFrm* calib = owner->CalibWindow();
@@ -320,8 +320,7 @@ TEST(ViewerFrames, PanelValuesReachTheDocumentTheParametersAndTheFixedView) {
     ScratchFolder dir("brx-values");
     CScriptedMessageSink sink(IDOK);
     RunningViewer viewer(dir.Path());
-    brxtest::WriteFile(dir.Path() + "/a.vv3", brxtest::HeightSet(40, 30, 1.0, true));
-    brx::CView3dFrm* frame = openShown(viewer, dir.Path() + "/a.vv3");
+    brx::CView3dFrm* frame = openSet(viewer, dir.Path(), "a.vv3", 40, 30);
     ASSERT_NE(frame, nullptr);
     brx::CView3dDoc* doc = frame->Doc();
     brx::CMainFrame* main = viewer.App().MainFrame();
