@@ -8,6 +8,7 @@
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/render/image/ImageGeometry.h"
+#include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/CalibMeasure.h"
 #include "viewer3d/core/Dib.h"
@@ -203,8 +204,12 @@ CCalibFrm::CCalibFrm(CMainFrame* main, HDIB image, double pitch, const std::stri
         {57602, 6104}, {32831, 6105}, {32832, 6102}, {32833, 6101}, {32834, 6103}};
     for (const auto& b : kButtonImages)
         if (auto* button = dynamic_cast<wxButton*>(bar_->GetDlgItem(b[0])))
-            if (wxBitmap bitmap = ui::LoadBitmapResource(b[1]); bitmap.IsOk())
+            if (wxBitmap bitmap = ui::LoadBitmapResource(b[1]); bitmap.IsOk()) {
+                // A picture button: its text becomes its tool tip.
+                button->SetToolTip(button->GetLabel());
                 button->SetBitmap(bitmap);
+                button->SetLabel(wxString());
+            }
 
     bar_->OnControl(ui::EN_CHANGE, 1172, [this] {
         if (updating_)
@@ -295,6 +300,15 @@ void CCalibFrm::onClose(wxCloseEvent& ev) {
         // A message to a window that is gone is dropped: the block is then ours to free.
         if (!PostMessage(doc->target, WM_CALIB_RESULT, reinterpret_cast<WPARAM>(block), 0) && block)
             GlobalFree(block);
+    } else if (!posted_ && doc && doc->target && ownerGone) {
+        // The owner that locked the document frames is gone and cannot free them: this window does.
+        posted_ = true;
+        main_->EnableDocFrames(true);
+        CMainFrame* main = main_;
+        main->CallAfter([main] {
+            if (CView3dFrm* frame = main->GetActive3dFrame(); frame && frame->Doc())
+                main->SwitchModeMenu(frame->Doc()->ScreenMode(), 0);
+        });
     }
     ev.Skip();
 }

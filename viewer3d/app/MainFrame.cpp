@@ -146,17 +146,25 @@ void CMainFrame::SwitchModeMenu(int mode, int onlyIfChanged) {
     panelMode_ = mode == 0 || mode == 1 ? mode : -1;
 }
 
-std::vector<CView3dFrm*> CMainFrame::DocFrames() const {
+std::vector<ui::RoutedMdiChildFrame*> CMainFrame::ChildFrames() const {
     // Child frames hang below the frame or below its client window, depending on the port.
-    std::vector<CView3dFrm*> frames;
+    std::vector<ui::RoutedMdiChildFrame*> frames;
     auto collect = [&frames](const wxWindowList& children) {
         for (wxWindow* child : children)
-            if (auto* f = dynamic_cast<CView3dFrm*>(child); f && !f->IsBeingDeleted())
+            if (auto* f = dynamic_cast<ui::RoutedMdiChildFrame*>(child); f && !f->IsBeingDeleted())
                 frames.push_back(f);
     };
     collect(GetChildren());
     if (GetClientWindow())
         collect(GetClientWindow()->GetChildren());
+    return frames;
+}
+
+std::vector<CView3dFrm*> CMainFrame::DocFrames() const {
+    std::vector<CView3dFrm*> frames;
+    for (ui::RoutedMdiChildFrame* child : ChildFrames())
+        if (auto* f = dynamic_cast<CView3dFrm*>(child))
+            frames.push_back(f);
     return frames;
 }
 

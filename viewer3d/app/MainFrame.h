@@ -35,7 +35,9 @@ public:
     // Menu and panel of a screen mode (0 3D, 1 measurement, other: no panel).
     void SwitchModeMenu(int mode, int onlyIfChanged);
     int PanelMode() const { return panelMode_; }
-    // The document frames, in creation order.
+    // The child frames (document and calibration frames), in creation order.
+    std::vector<ui::RoutedMdiChildFrame*> ChildFrames() const;
+    // The document frames among them.
     std::vector<CView3dFrm*> DocFrames() const;
     // Enables or disables every document frame (the calibration window locks them).
     int EnableDocFrames(bool enable);
@@ -45,6 +47,9 @@ public:
     void UpdateScaleEnables(CView3dDoc* doc);
     void UpdateGraphScaleEnables(CView3dDoc* doc);
     void SetLineCountText(const std::string& text);
+    // A step of spin 1210: the line count up (direction 1) or down (-1) by 2, by 10 with Ctrl
+    // held, within 1 and the largest odd count the analysis picture allows.
+    void SpinLineCount(int direction, bool control);
     // The caption (and the title other programs find the window by): "Brelvoxa", followed by
     // " - " and the active document's title when there is one.
     void RefreshTitle();

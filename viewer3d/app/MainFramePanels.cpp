@@ -496,28 +496,29 @@ void CMainFrame::bindPanelHandlers() {
     });
     if (auto* spin = panelMeasure_->Item<wxSpinButton>(1210)) {
         spin->SetRange(-1000000, 1000000);
-        auto step = [this](int direction) {
-            CView3dDoc* doc = GetActive3dDoc();
-            if (!doc)
-                return;
-            const int by = wxGetKeyState(WXK_CONTROL) ? 10 : 2;
-            const wxSize extent = analysisExtent(GetActive3dFrame());
-            const int kind = doc->LineKind();
-            const int c = kind == 0 ? extent.y : kind == 1 ? extent.x : std::max(extent.x, extent.y);
-            const int allowed = c > 0 ? (c % 2 ? c : c - 1) : 1;
-            const int n = std::clamp(doc->GetLineCount() + direction * by, 1, std::max(allowed, 1));
-            SetLineCountText(std::to_string(n));
-            lineCountChanged(n, true);
-        };
-        spin->Bind(wxEVT_SPIN_UP, [step](wxSpinEvent& ev) {
-            step(+1);
+        spin->Bind(wxEVT_SPIN_UP, [this](wxSpinEvent& ev) {
+            SpinLineCount(+1, wxGetKeyState(WXK_CONTROL));
             ev.Veto();
         });
-        spin->Bind(wxEVT_SPIN_DOWN, [step](wxSpinEvent& ev) {
-            step(-1);
+        spin->Bind(wxEVT_SPIN_DOWN, [this](wxSpinEvent& ev) {
+            SpinLineCount(-1, wxGetKeyState(WXK_CONTROL));
             ev.Veto();
         });
     }
+}
+
+void CMainFrame::SpinLineCount(int direction, bool control) {
+    CView3dDoc* doc = GetActive3dDoc();
+    if (!doc)
+        return;
+    const int by = control ? 10 : 2;
+    const wxSize extent = analysisExtent(GetActive3dFrame());
+    const int kind = doc->LineKind();
+    const int c = kind == 0 ? extent.y : kind == 1 ? extent.x : std::max(extent.x, extent.y);
+    const int allowed = c > 0 ? (c % 2 ? c : c - 1) : 1;
+    const int n = std::clamp(doc->GetLineCount() + direction * by, 1, std::max(allowed, 1));
+    SetLineCountText(std::to_string(n));
+    lineCountChanged(n, true);
 }
 
 } // namespace brx

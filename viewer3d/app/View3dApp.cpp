@@ -7,6 +7,7 @@
 #include "ui/ProgramHooks.h"
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "viewer3d/app/CalibFrm.h"
 #include "viewer3d/app/GeneralSetDlg.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
@@ -41,7 +42,7 @@ class DropTarget : public wxFileDropTarget {
 public:
     bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) override {
         for (const wxString& name : names)
-            View3dApp::Get().OpenDocumentFile(name.utf8_string());
+            View3dApp::Get().OpenFile(name.utf8_string());
         return true;
     }
 };
@@ -93,8 +94,7 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
     if (v3d::gl::LoadOpenGl(glLibraries_) != 1)
         ShowMessage(kMsgOpenGlMissing, MB_OK | MB_ICONEXCLAMATION);
     main_->SetDropTarget(new DropTarget);
-    recent_->Attach(main_, main_,
-                    [this](const std::string& path) { return OpenDocumentFile(path) != nullptr; });
+    recent_->Attach(main_, main_, [this](const std::string& path) { return OpenFile(path) != nullptr; });
     if (startShowCommand == 3)
         main_->Maximize();
     main_->Show();
@@ -106,7 +106,7 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
         const std::string path(static_cast<const char*>(r.lpData), r.cbData);
         wxTheApp->CallAfter([path] {
             if (View3dApp* app = current()) {
-                app->OpenDocumentFile(path);
+                app->OpenFile(path);
                 if (app->main_)
                     app->main_->Raise();
             }
@@ -118,7 +118,7 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
     ticker_->StartTicking(30);
     // Paths on the command line open once the window shows.
     for (const std::string& p : paths)
-        wxTheApp->CallAfter([this, p] { OpenDocumentFile(p); });
+        wxTheApp->CallAfter([this, p] { OpenFile(p); });
     return true;
 }
 
@@ -153,7 +153,11 @@ std::string View3dApp::GetCbsTemplate() const {
     return FindTemplateByExt(ui::Resources().LoadString(1651).substr(1).c_str());
 }
 
-CView3dDoc* View3dApp::OpenDocumentFile(const std::string& given) {
+CView3dDoc* View3dApp::OpenDocumentFile(const std::string& path) {
+    return dynamic_cast<CView3dDoc*>(OpenFile(path));
+}
+
+ui::Document* View3dApp::OpenFile(const std::string& given) {
     std::string path = given;
     if (!path.empty() && path.front() == '"')
         path.erase(0, 1);
@@ -168,18 +172,28 @@ CView3dDoc* View3dApp::OpenDocumentFile(const std::string& given) {
     if (!main_)
         return nullptr;
     // Already open: activate its frame.
-    for (CView3dFrm* frame : main_->DocFrames())
-        if (frame->Doc() && frame->Doc()->GetPathName() == path) {
+    for (ui::RoutedMdiChildFrame* frame : main_->ChildFrames())
+        if (ui::Document* doc = frame->GetDocument(); doc && doc->GetPathName() == path) {
             frame->Activate();
             main_->Raise();
-            return frame->Doc();
+            return doc;
         }
-    const std::string ext = FindTemplateByExt(std::filesystem::path(path).extension().string().c_str());
-    if (ext == ".cbs") {
-        ShowMessage(kMsgFailedToOpenDoc, MB_OK | MB_ICONEXCLAMATION);
-        return nullptr;
-    }
     const std::string title = std::filesystem::path(path).filename().string();
+    if (FindTemplateByExt(std::filesystem::path(path).extension().string().c_str()) == ".cbs") {
+        // A calibration file holds nothing: the window opens empty, with no owner to tell.
+        auto* calib = new CCalibFrm(main_, nullptr, 0.0, std::string(), 0);
+        CCalibDoc* doc = calib->Doc();
+        if (!doc->OnOpenDocument(path)) {
+            calib->Destroy();
+            ShowMessage(kMsgFailedToOpenDoc, MB_OK | MB_ICONEXCLAMATION, {path});
+            return nullptr;
+        }
+        doc->SetPathName(path);
+        recent_->Add(path);
+        calib->SetTitle(wxString::FromUTF8(doc->GetTitle()));
+        main_->RefreshTitle();
+        return doc;
+    }
     CView3dFrm* frame = main_->NewDocumentFrame(title);
     CView3dDoc* doc = frame->Doc();
     if (!doc || !doc->OnOpenDocument(path)) {

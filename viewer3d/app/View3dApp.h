@@ -15,6 +15,10 @@
 #include <string>
 #include <vector>
 
+namespace ui {
+class Document;
+}
+
 namespace brx {
 
 class CMainFrame;
@@ -41,8 +45,12 @@ public:
     // Releases the GL libraries, saves the parameters (9214 or the invalid-name prompt on failure) and ends
     // the ticker.
     int ExitInstance();
-    // Opens a path (quotes stripped, made absolute, a symbolic link followed); an open
-    // document's frame is activated instead of opening it twice. Null when it did not open.
+    // Opens a path (quotes stripped, made absolute, a symbolic link followed): a .cbs file in a
+    // calibration window of its own, any other file as a 3D document (its reader chosen by the
+    // extension). An open document's frame is activated instead of opening it twice. The opened
+    // or already open document; null when it did not open.
+    ui::Document* OpenFile(const std::string& path);
+    // OpenFile for a 3D document: null as well for a calibration file.
     CView3dDoc* OpenDocumentFile(const std::string& path);
     // The template of an extension: ".tdv" for the 3D documents, ".cbs" for calibration files,
     // empty for anything that is not one of them (null, no leading '.', unknown).

@@ -87,9 +87,12 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
         if (heights_[i] < 0)
             heights_[i] = kDefaultHeights[i];
 
+    // The screen and measuring-line bars on top, the file and display bar on the right.
     auto* top = new wxBoxSizer(wxVERTICAL);
     barSizer_ = new wxBoxSizer(wxHORIZONTAL);
     top->Add(barSizer_, 0, wxEXPAND);
+    bodySizer_ = new wxBoxSizer(wxHORIZONTAL);
+    top->Add(bodySizer_, 1, wxEXPAND);
     SetSizer(top);
     buildBars();
     buildPanes();
@@ -237,15 +240,18 @@ void CView3dFrm::buildBars() {
     static const int kSmall[3] = {141, 145, 143};
     for (wxToolBar*& bar : bars_)
         if (bar) {
-            barSizer_->Detach(bar);
+            bar->GetContainingSizer()->Detach(bar);
             bar->Destroy();
             bar = nullptr;
         }
     for (int i = 0; i < 3; ++i) {
-        long style = wxTB_HORIZONTAL | (flatBars ? wxTB_FLAT : 0);
+        const bool right = i == 2;
+        long style = (right ? wxTB_VERTICAL : wxTB_HORIZONTAL) | (flatBars ? wxTB_FLAT : 0);
         bars_[i] = ui::BuildToolBar(this, kSmall[i] + (largeButtons ? 1 : 0), style);
-        if (bars_[i])
-            barSizer_->Add(bars_[i], 0, wxRIGHT, 4);
+        if (bars_[i] && right)
+            bodySizer_->Add(bars_[i], 0, wxEXPAND);
+        else if (bars_[i])
+            barSizer_->Add(bars_[i], 0, wxRIGHT, 1);
     }
     Layout();
 }
@@ -304,8 +310,8 @@ void CView3dFrm::buildPanes() {
     measure_->SetPane(0, 1, right_->Window());
     measure_->Finish(wxSize(266, 213));
 
-    GetSizer()->Add(outer3d_->Window(), 1, wxEXPAND);
-    GetSizer()->Add(measure_->Window(), 1, wxEXPAND);
+    bodySizer_->Insert(0, outer3d_->Window(), 1, wxEXPAND);
+    bodySizer_->Insert(1, measure_->Window(), 1, wxEXPAND);
     measure_->Show(false);
 }
 
@@ -356,7 +362,8 @@ void CView3dFrm::WritePaneSizes() {
 
 void CView3dFrm::ApplyPaneSizes() {
     if (outer3d_->Window()->IsShown()) {
-        setSash(left3d_->Window(), widths_[0]);              // column 0 of the 3D screen
+        setSash(left3d_->Window(), widths_[0]);              // column 0 of the 3D screen, row 0
+        setSash(views_[2], widths_[0]);                      // and row 1
         setSash(splitterOf(left3d_->Window()), heights_[0]); // row 0 of the 3D screen
         setSash(views_[0], heights_[3]);                     // rows of the left stack
     } else {

@@ -95,7 +95,10 @@ public:
     LRESULT OnCalibResult(WPARAM block, LPARAM);
     CCalibFrm* CalibWindow() const { return calib_; }
 
-    bool largeButtons = false, flatBars = false;
+    // The screen bar (141/142), the measuring-line bar (145/146), the file and display bar
+    // (143/144); large buttons at first, not flat.
+    wxToolBar* Bar(int i) const { return i >= 0 && i < 3 ? bars_[i] : nullptr; }
+    bool largeButtons = true, flatBars = false;
 
 protected:
     void OnMDIActivate(bool activate) override;
@@ -112,7 +115,8 @@ private:
     std::array<ui::CanvasView*, 8> views_{}; // the 2D panes (role 3 is the 3D view)
     v3d::CView3dView* view3d_ = nullptr;
     std::array<wxToolBar*, 3> bars_{};
-    wxBoxSizer* barSizer_ = nullptr;
+    wxBoxSizer* barSizer_ = nullptr;  // the bars on top
+    wxBoxSizer* bodySizer_ = nullptr; // the panes and the bar on the right
     std::array<int, 4> widths_{};
     std::array<int, 7> heights_{};
     std::unique_ptr<wxBitmap> screenshot_; // a captured main window waiting to be printed

@@ -25,6 +25,7 @@
 #include <wx/dnd.h>
 #include <wx/image.h>
 #include <wx/listbox.h>
+#include <wx/statbmp.h>
 #include <wx/textctrl.h>
 
 #include <filesystem>
@@ -329,6 +330,13 @@ TEST(ViewerGui, ScreensAndDialogsForLooking) {
     for (int id : {104, 106, 107, 100}) {
         ui::testing::WhenModal([&](wxDialog* d) {
             EXPECT_TRUE(ui::testing::Screenshot(d, out + "/brelvoxa-dialog-" + std::to_string(id) + ".png"));
+            if (id == 100) { // the About box: name, version and the application's picture
+                EXPECT_EQ(ui::testing::FindById(d, 1221)->GetLabel(), "Brelvoxa Ver 1.2.0");
+                bool picture = false;
+                for (wxWindow* child : d->GetChildren())
+                    picture |= dynamic_cast<wxStaticBitmap*>(child) != nullptr;
+                EXPECT_TRUE(picture);
+            }
             ui::testing::Click(ui::testing::FindById(d, id == 100 ? 1 : 2));
         });
         if (id == 104)
