@@ -1,0 +1,110 @@
+// The result window that the program opens, calibrated on the lens-selection dialogs with the
+// program's lens file and settings.
+#include "ShellGuiFixture.h"
+
+#include "devices/camera/gui/LensCalibRegDlg.h"
+#include "devices/camera/gui/LensCalibTxtDlg.h"
+#include "devices/camera/gui/XYCalibDialog.h"
+#include "devices/camera/gui/XYCalibSetDlg.h"
+#include "imaging/Dib.h"
+#include "viewer/ImageDoc.h"
+#include "viewer/ImageFrame.h"
+#include "viewer/ImageView.h"
+#include "viewer/ViewerMenuDialog.h"
+
+#include <wx/notebook.h>
+
+#include <cmath>
+
+namespace {
+
+using ResultLens = ShellWindows;
+
+// The result window that the program opens: its own lens selection and tab, a slot calibrated
+// from a Shift-held line on the result picture, and a lens of the program's lens file chosen.
+TEST_F(ResultLens, LineOnAResultPictureOfTheProgramCalibratesASlot) {
+    Settings(1009);
+    ASSERT_TRUE(StartProgram());
+    CScriptedMessageSink sink(IDOK);
+    HDIB image = DibCreate(320, 240, 1);
+    CImageDoc* doc = app->OpenImageDocument(nullptr, image, nullptr, nullptr, 1);
+    GlobalFree(image);
+    ASSERT_NE(doc, nullptr);
+    CImageFrame* result = app->m_pResultFrame;
+    ASSERT_NE(result, nullptr);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }));
+    doc->m_saved = 1;
+    CImageView* view = result->GetImageView();
+    result->RouteCommandId(32779); // 100 %: shown pixels are image pixels
+    view->Scroll(0, 0);
+    view->Refresh();
+    ASSERT_TRUE(ui::testing::WaitForPaint(result));
+
+    // The slot tab, and slot 2's "登録".
+    ui::testing::WhenModal([&](wxDialog* d) {
+        auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
+        ASSERT_TRUE(dlg && dlg->SlotPage() && dlg->Notebook());
+        dlg->Notebook()->SetSelection(1);
+        ASSERT_TRUE(ui::testing::PumpUntil([&] { return dlg->SlotPage()->IsShown(); }));
+        ui::testing::Click(dlg->SlotPage()->GetDlgItem(1189));
+    });
+    result->RouteCommandId(ID_LENS_SELECT);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return result->IsCalibSetOpen(); }));
+    CXYCalibSetDlg* calib = result->m_pCalibSetDlg;
+    ASSERT_TRUE(ui::testing::WaitForPaint(calib));
+    EXPECT_EQ(calib->m_nViewWidth, 320);
+    EXPECT_FALSE(Frame()->IsCalibSetOpen()); // the main frame keeps its own dialog
+
+    const RECT r = view->ImageRect();
+    auto mouse = [&](wxEventType type, int x, int y) {
+        ui::testing::SendMouse(view, type, {r.left + x, r.top + y}, type != wxEVT_LEFT_UP, true);
+    };
+    mouse(wxEVT_LEFT_DOWN, 20, 20);
+    mouse(wxEVT_MOTION, 219, 25); // Shift: horizontal, 200 pixels with both ends
+    mouse(wxEVT_LEFT_UP, 219, 25);
+    EXPECT_DOUBLE_EQ(doc->m_calibLineLength, std::hypot(200.0, 1.0));
+    ui::testing::Type(calib->GetDlgItem(CXYCalibSetDlg::kNameEdit), wxString::FromUTF8("結果20倍"));
+    wxWindow* line = calib->GetDlgItem(CXYCalibSetDlg::kLineEdit);
+    ui::testing::Type(line, "100");
+    wxFocusEvent leave(wxEVT_KILL_FOCUS, line->GetId());
+    leave.SetEventObject(line);
+    line->GetEventHandler()->ProcessEvent(leave);
+    ui::testing::Click(calib->GetDlgItem(IDOK));
+
+    EXPECT_FALSE(result->IsCalibSetOpen());
+    const double expected = 100.0 / std::hypot(200.0, 1.0);
+    EXPECT_EQ(ReadIniString("CALIBRATION", "CALIB2", ""), FormatDoubleText(expected));
+    EXPECT_EQ(ReadIniString("CALIBRATION", "CLBNAME2", ""), "結果20倍");
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "CALIBNO", -5), 1);
+    EXPECT_EQ(result->GetViewerBar()->GetDlgItemText(93).utf8_string(), "結果20倍");
+
+    // The result window remembers the slot tab; the main frame still opens on the lens table.
+    ui::testing::WhenModal([&](wxDialog* d) {
+        EXPECT_EQ(dynamic_cast<CXYCalibDialog*>(d)->Notebook()->GetSelection(), 1);
+        ui::testing::Click(d->FindWindow(IDCANCEL));
+    });
+    result->RouteCommandId(ID_LENS_SELECT);
+    ui::testing::WhenModal([&](wxDialog* d) {
+        EXPECT_EQ(dynamic_cast<CXYCalibDialog*>(d)->Notebook()->GetSelection(), 0);
+        ui::testing::Click(d->FindWindow(IDCANCEL));
+    });
+    Frame()->RouteCommandId(ID_LENS_SELECT);
+
+    // A lens of the program's lens file on the result window.
+    ui::testing::WhenModal([&](wxDialog* d) {
+        auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
+        dlg->Notebook()->SetSelection(0);
+        ASSERT_TRUE(ui::testing::PumpUntil([&] { return dlg->TablePage()->IsShown(); }));
+        ui::testing::Click(dlg->TablePage()->GetDlgItem(1192));
+        ui::testing::Click(d->FindWindow(IDOK));
+    });
+    result->RouteCommandId(ID_LENS_SELECT);
+    EXPECT_EQ(doc->m_slot, -1);
+    EXPECT_EQ(doc->m_lens.name, "ML90-2.5");
+    EXPECT_DOUBLE_EQ(doc->m_lens.umPerPixel, 0.09);
+    EXPECT_EQ(result->GetViewerBar()->GetDlgItemText(93).utf8_string(), "Ninety");
+    EXPECT_EQ(ReadIniString("CALIBRATION", "LENSNAME", ""), "ML90-2.5");
+    EXPECT_TRUE(sink.ShownIds().empty());
+}
+
+} // namespace
