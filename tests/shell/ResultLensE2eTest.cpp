@@ -12,9 +12,14 @@
 #include "viewer/ImageView.h"
 #include "viewer/ViewerMenuDialog.h"
 
+#include <wx/bitmap.h>
+#include <wx/dcmemory.h>
 #include <wx/notebook.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -104,6 +109,40 @@ TEST_F(ResultLens, LineOnAResultPictureOfTheProgramCalibratesASlot) {
     EXPECT_DOUBLE_EQ(doc->m_lens.umPerPixel, 0.09);
     EXPECT_EQ(result->GetViewerBar()->GetDlgItemText(93).utf8_string(), "Ninety");
     EXPECT_EQ(ReadIniString("CALIBRATION", "LENSNAME", ""), "ML90-2.5");
+    EXPECT_TRUE(sink.ShownIds().empty());
+}
+
+// The program links the live overlay's scale bars and the result window's, two sets of types of
+// the same names: each must keep its own code. A result with both bars on is laid out and drawn
+// while the live picture with its bars runs beside it.
+TEST_F(ResultLens, BothScaleBarsOfAResultBesideTheLiveOverlay) {
+    Settings(1009, "[CALIBRATION]\nCALIBNO=0\nCALIB1=0.5\nSCALELEN1=50\nSCALEDOT1=40\nSCALECEIL1=1\n"
+                   "SCALEONOFF1=1\nSCALEDOTONOFF=1\n");
+    ASSERT_TRUE(StartProgram());
+    CScriptedMessageSink sink(IDOK);
+    HDIB image = DibCreate(320, 240, 1);
+    CImageDoc* doc = app->OpenImageDocument(nullptr, image, nullptr, nullptr, 1);
+    GlobalFree(image);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }));
+    doc->m_saved = 1;
+    ASSERT_TRUE(doc->m_scaleOn && doc->m_dotScaleOn);
+    for (int i = 0; i < 3; ++i) {
+        app->m_pResultFrame->GetImageView()->Refresh();
+        ASSERT_TRUE(ui::testing::WaitForPaint(app->m_pResultFrame));
+        Frame()->Refresh();
+        ASSERT_TRUE(ui::testing::WaitForPaint(Frame()));
+    }
+    wxBitmap bitmap(400, 300);
+    wxMemoryDC dc(bitmap);
+    const ScaleBarLayout layout =
+        CImageView::DrawScaleBars(dc, *doc, RECT{0, 0, 320, 240}, 320, 1.0, 1.0, ScaleBarTarget::Screen);
+    ASSERT_EQ(layout.bars.size(), 2u);
+    std::vector<std::string> labels;
+    for (const ScaleBar& bar : layout.bars)
+        labels.push_back(bar.label);
+    std::sort(labels.begin(), labels.end());
+    EXPECT_EQ(labels, (std::vector<std::string>{"20um", "50um"}));
     EXPECT_TRUE(sink.ShownIds().empty());
 }
 
