@@ -31,7 +31,8 @@ void Mouse(wxWindow* pane, wxEventType type, int x, int y, bool shift) {
 // The top menu's "…" opens the lens selection, slot 2's "登録" asks for its calibration, and a
 // Shift-held line 200 shown pixels long over the live picture gives the micrometres per pixel for
 // a typed 100 µm: the slot's keys, the slot number and the registered name in the top menu follow.
-void CalibrateSlotTwoWithALine(CMainFrame* f, CSampleStatic* pane, const CCalibLine& drawn) {
+void CalibrateSlotTwoWithALine(CMainFrame* f, CSampleStatic* pane, const CCalibLine& drawn,
+                               const std::string& screenshot) {
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return pane->HasImage(); }, 20000));
     CScriptedMessageSink sink(IDOK);
 
@@ -72,6 +73,9 @@ void CalibrateSlotTwoWithALine(CMainFrame* f, CSampleStatic* pane, const CCalibL
     EXPECT_EQ(drawn.Geometry().EndPoint().y, 30);
     const double pixels = std::hypot((right - 20 + 1) / s, 1.0 / s);
     EXPECT_DOUBLE_EQ(f->Document()->m_dCalibLineLength, pixels);
+    pane->Refresh();
+    ASSERT_TRUE(ui::testing::WaitForPaint(pane));
+    EXPECT_TRUE(ui::testing::ScreenshotRoot(screenshot));
 
     ui::testing::Type(calib->GetDlgItem(CXYCalibSetDlg::kNameEdit), wxString::FromUTF8("対物10倍"));
     wxWindow* line = calib->GetDlgItem(CXYCalibSetDlg::kLineEdit);
@@ -102,7 +106,7 @@ TEST_F(LensCalib, ShiftHeldLineOnTheLivePictureCalibratesASlot) {
     ASSERT_TRUE(StartProgram());
     CMultiView* view = Frame()->m_pMultiView;
     ASSERT_NE(view, nullptr);
-    CalibrateSlotTwoWithALine(Frame(), view->LivePane(), view->CalibLine());
+    CalibrateSlotTwoWithALine(Frame(), view->LivePane(), view->CalibLine(), Shot("calib-line-manual.png"));
 }
 
 TEST_F(LensCalib, ShiftHeldLineOnTheVossaLivePictureCalibratesASlot) {
@@ -111,7 +115,7 @@ TEST_F(LensCalib, ShiftHeldLineOnTheVossaLivePictureCalibratesASlot) {
     CVossaLiveView* view = Frame()->m_pVossaLiveView;
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(Frame()->IsActiveView<CVossaLiveView>());
-    CalibrateSlotTwoWithALine(Frame(), view->LivePane(), view->CalibLine());
+    CalibrateSlotTwoWithALine(Frame(), view->LivePane(), view->CalibLine(), Shot("calib-line-vossa.png"));
 }
 
 TEST_F(LensCalib, LensOfTheLensFileIsChosenAndCalibratedInItsOwnSection) {
