@@ -23,7 +23,19 @@
 
 namespace {
 
-using ResultLens = ShellWindows;
+class ResultLens : public ShellWindows {
+protected:
+    // A blank 320 x 240 result shown in the program's result window, its work done.
+    CImageDoc* ShowResult() {
+        HDIB image = DibCreate(320, 240, 1);
+        CImageDoc* doc = app->OpenImageDocument(nullptr, image, nullptr, nullptr, 1);
+        GlobalFree(image);
+        if (!doc || !ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }))
+            return nullptr;
+        doc->m_saved = 1; // nothing to ask when the program closes
+        return doc;
+    }
+};
 
 // The result window that the program opens: its own lens selection and tab, a slot calibrated
 // from a Shift-held line on the result picture, and a lens of the program's lens file chosen.
@@ -31,14 +43,9 @@ TEST_F(ResultLens, LineOnAResultPictureOfTheProgramCalibratesASlot) {
     Settings(1009);
     ASSERT_TRUE(StartProgram());
     CScriptedMessageSink sink(IDOK);
-    HDIB image = DibCreate(320, 240, 1);
-    CImageDoc* doc = app->OpenImageDocument(nullptr, image, nullptr, nullptr, 1);
-    GlobalFree(image);
+    CImageDoc* doc = ShowResult();
     ASSERT_NE(doc, nullptr);
     CImageFrame* result = app->m_pResultFrame;
-    ASSERT_NE(result, nullptr);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }));
-    doc->m_saved = 1;
     CImageView* view = result->GetImageView();
     result->RouteCommandId(32779); // 100 %: shown pixels are image pixels
     view->Scroll(0, 0);
@@ -120,12 +127,8 @@ TEST_F(ResultLens, BothScaleBarsOfAResultBesideTheLiveOverlay) {
                    "SCALEONOFF1=1\nSCALEDOTONOFF=1\n");
     ASSERT_TRUE(StartProgram());
     CScriptedMessageSink sink(IDOK);
-    HDIB image = DibCreate(320, 240, 1);
-    CImageDoc* doc = app->OpenImageDocument(nullptr, image, nullptr, nullptr, 1);
-    GlobalFree(image);
+    CImageDoc* doc = ShowResult();
     ASSERT_NE(doc, nullptr);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }));
-    doc->m_saved = 1;
     ASSERT_TRUE(doc->m_scaleOn && doc->m_dotScaleOn);
     for (int i = 0; i < 3; ++i) {
         app->m_pResultFrame->GetImageView()->Refresh();
