@@ -31,6 +31,8 @@ bool IsRight(int corner) {
 }
 } // namespace
 
+inline namespace live_scale {
+
 std::vector<ScaleBar> ComputeScaleBars(const ScaleBarInput& in) {
     std::vector<ScaleBar> bars;
     const double c = in.umPerPixel;
@@ -150,3 +152,5 @@ ScaleOverlayLayout LayoutScaleOverlay(const ScaleBarInput& in, const RECT& clien
     }
     return out;
 }
+
+} // namespace live_scale

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+// The result window has scale-bar types of the same names; this namespace keeps the two apart in
+// the one program that links both (the vector code of each is its own).
+inline namespace live_scale {
+
 struct ScaleBarInput {
     int micrometreOn = 0;      // switch 1: the micrometre bar
     int dotOn = 0;             // switch 2: the dot-count bar
@@ -54,3 +58,5 @@ int ScaleLabelFontHeight(double textFactor, double displayScale);
 // Places labels and bars in the client rectangle; measure gives a text's size in the label font.
 ScaleOverlayLayout LayoutScaleOverlay(const ScaleBarInput& in, const RECT& client,
                                       const std::function<SIZE(const std::string&)>& measure);
+
+} // namespace live_scale

@@ -333,11 +333,15 @@ TEST_F(XYCalibGui, TablePageScrollsHidesEmptyRowsAndResetsToTheFileValues) {
         Click(FindById(d, IDCANCEL));
     });
     dlg.DoModal();
-    const std::string text = ReadFile(settings.Path());
-    EXPECT_EQ(text.substr(0, before.size() + 60),
-              (before + "[CALIBRATION_20X]\r\nCLBNAME1=Obj1\r\nCALIB1=0.25\r\nGAP1=1\r\n[CALIBRATION_L2]\r\n")
-                  .substr(0, before.size() + 60));
-    EXPECT_NE(text.find("[CALIBRATION_L7]\r\nCLBNAME1=Obj7\r\nCALIB1=1.75\r\nGAP1=7\r\n"), std::string::npos);
+    // Every lens's section with the file's values, in table order, after what was there.
+    std::string expected = before;
+    const char* calib[] = {"0.25", "0.5", "0.75", "1", "1.25", "1.5", "1.75"};
+    for (int i = 0; i < 7; ++i) {
+        const std::string n = std::to_string(i + 1);
+        expected += "[CALIBRATION_" + (i == 0 ? std::string("20X") : "L" + n) + "]\r\nCLBNAME1=Obj" + n +
+                    "\r\nCALIB1=" + calib[i] + "\r\nGAP1=" + n + "\r\n";
+    }
+    EXPECT_EQ(ReadFile(settings.Path()), expected);
 }
 
 TEST_F(XYCalibGui, ModalCalibrationRefusesOneBillionAndStaysOpen) {
@@ -371,6 +375,8 @@ TEST_F(XYCalibGui, ModelessLineLengthOkAndCancelReportToTheOwner) {
     double pixels = 200.0;
     dlg->m_lineLength = [&] { return pixels; };
     ASSERT_TRUE(ui::testing::WaitForPaint(dlg));
+    // At the stored place (the X server here has no window manager to place it otherwise).
+    EXPECT_EQ(dlg->GetPosition(), wxPoint(40, 30));
 
     auto* line = FindById(dlg, CXYCalibSetDlg::kLineEdit);
     Type(line, "100");
@@ -392,9 +398,13 @@ TEST_F(XYCalibGui, ModelessLineLengthOkAndCancelReportToTheOwner) {
     EXPECT_EQ(owner->applies[0], reinterpret_cast<WPARAM>(dlg->GetSafeHwnd()));
     EXPECT_DOUBLE_EQ(dlg->m_dGap, 5.0);
 
+    dlg->Move(70, 50);
+    ASSERT_TRUE(PumpUntil([&] { return dlg->GetPosition() == wxPoint(70, 50); }));
     Click(FindById(dlg, IDCANCEL));
     ASSERT_TRUE(PumpUntil([&] { return owner->lensSelects == 1; }));
     EXPECT_FALSE(dlg->IsShown());
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALELENPOSX", 0), 70);
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALELENPOSY", 0), 50);
     EXPECT_EQ(owner->applies.size(), 1u);
     dlg->Reopen();
     ASSERT_TRUE(ui::testing::WaitForPaint(dlg));
