@@ -16,6 +16,8 @@
 #include "imaging/ImageFile.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/ScriptedMessageSink.h"
+#include "platform/WindowMessages.h"
+#include "ui/PrivateMessages.h"
 #include "ui/Services.h"
 #include "ui/testing/GuiTest.h"
 #include "tests/support/ScratchFolder.h"
@@ -25,6 +27,7 @@
 
 #include <wx/dcmemory.h>
 #include <wx/menu.h>
+#include <wx/scrolbar.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/tglbtn.h>
@@ -282,6 +285,49 @@ TEST_F(ResultWindowGui, NoiseCutDialogPreviewCancelAndOk) {
     EXPECT_EQ(ReadIniInt("NOISECUT", "CUTEDIT", -1), 10);
     EXPECT_EQ(ReadIniInt("NOISECUT", "FILTERSIZE", -1), 5);
     EXPECT_EQ(ReadIniInt("NOISECUT", "CUTTYPE", -1), 0);
+}
+
+TEST_F(ResultWindowGui, NoiseCutBarsStepByLineAndPageAndFollowTheirEdits) {
+    Composed c(200, 150);
+    Show(c, 0);
+    WhenModal([&](wxDialog* d) {
+        auto* amount = FindById<wxScrollBar>(d, 1239);
+        auto* smoothing = FindById<wxScrollBar>(d, 1245);
+        ASSERT_NE(amount, nullptr);
+        ASSERT_NE(smoothing, nullptr);
+        auto scroll = [&](wxWindow* bar, int code, int pos = 0) {
+            SendMessage(ui::WindowHandle(d), ui::WM_HSCROLL, MAKELONG(code, pos),
+                        LPARAM(ui::WindowHandle(bar)));
+        };
+        auto text = [&](int id) { return std::string(FindById<wxTextCtrl>(d, id)->GetValue().ToUTF8()); };
+        Type(FindById(d, 1240), "5");
+        EXPECT_EQ(amount->GetThumbPosition(), 5);
+        scroll(amount, ui::SB_LINEDOWN);
+        EXPECT_EQ(text(1240), "6");
+        scroll(amount, ui::SB_PAGEDOWN);
+        EXPECT_EQ(text(1240), "16");
+        EXPECT_EQ(amount->GetThumbPosition(), 16);
+        scroll(amount, ui::SB_PAGEUP);
+        scroll(amount, ui::SB_PAGEUP);
+        EXPECT_EQ(text(1240), "0") << "clamped at the left end";
+        scroll(amount, ui::SB_BOTTOM);
+        EXPECT_EQ(text(1240), "99");
+        scroll(amount, ui::SB_THUMBTRACK, 42);
+        EXPECT_EQ(text(1240), "42");
+        EXPECT_NE(doc->m_preview, nullptr) << "the preview box is on: the noise is shown";
+        // The smoothing bar steps by one for lines and pages alike, up to 10.
+        scroll(smoothing, ui::SB_PAGEDOWN);
+        scroll(smoothing, ui::SB_LINEDOWN);
+        EXPECT_EQ(text(1246), "2");
+        scroll(smoothing, ui::SB_BOTTOM);
+        scroll(smoothing, ui::SB_LINEDOWN);
+        EXPECT_EQ(text(1246), "10");
+        Type(FindById(d, 1246), "30"); // a typed value above 10 keeps the bar at its end
+        EXPECT_EQ(smoothing->GetThumbPosition(), 10);
+        EXPECT_EQ(text(1246), "30");
+        Click(FindById(d, 2));
+    });
+    Choose(94);
 }
 
 TEST_F(ResultWindowGui, PictureInformationTexts) {
