@@ -18,6 +18,7 @@
 #include "platform/ScriptedMessageSink.h"
 #include "platform/WindowMessages.h"
 #include "ui/PrivateMessages.h"
+#include "ui/Document.h"
 #include "ui/Services.h"
 #include "ui/testing/GuiTest.h"
 #include "tests/support/ScratchFolder.h"
@@ -242,6 +243,27 @@ TEST_F(ResultWindowGui, SavesInEveryFormatWithBarsBurntIn) {
     GlobalFree(burnt);
     std::filesystem::copy_file(next, OutputFolder() + "/result-burnt-in.bmp",
                                std::filesystem::copy_options::overwrite_existing);
+    // The 8-bit height picture with its bars is written in 24 bits: the bars keep their colour
+    // and every other pixel the colour its index stood for.
+    Choose(89);
+    next = dir / "burnt-height.bmp";
+    Choose(57603);
+    HDIB height = ReadImageFile(next, nullptr);
+    ASSERT_NE(height, nullptr);
+    {
+        const BYTE* b = static_cast<const BYTE*>(GlobalLock(height));
+        EXPECT_EQ(DibGetBitCount(b), 24);
+        GlobalUnlock(height);
+    }
+    RGBQUAD table[256];
+    ASSERT_TRUE(DibGetColorTable(doc->m_heightPicture, table));
+    const RGBQUAD& mid = table[DibGetPixel(doc->m_heightPicture, 160, 120, 0)];
+    EXPECT_EQ(DibGetPixel(height, 160, 120, 0), mid.rgbRed);
+    EXPECT_EQ(DibGetPixel(height, 160, 120, 1), mid.rgbGreen);
+    EXPECT_EQ(DibGetPixel(height, 160, 120, 2), mid.rgbBlue);
+    GlobalFree(height);
+    std::filesystem::copy_file(next, OutputFolder() + "/result-burnt-in-height.bmp",
+                               std::filesystem::copy_options::overwrite_existing);
     ui::SetFileDialogService(previous);
 }
 
@@ -364,6 +386,28 @@ TEST_F(ResultWindowGui, TemplatesHaveEveryIdTheClassesUse) {
     EXPECT_TRUE(scale.CheckControlIds().empty());
     CSetOutputAppDlg paths(frame);
     EXPECT_TRUE(paths.CheckControlIds().empty());
+}
+
+TEST_F(ResultWindowGui, AViewOnAnotherDocumentUpdatesAndPaintsNothing) {
+    // The program may keep a result view on a document that is not a result document.
+    ui::Document other;
+    auto* hidden = new CImageView(frame);
+    hidden->SetSize(200, 100);
+    hidden->SetDocument(&other);
+    hidden->OnInitialUpdate();
+    EXPECT_EQ(hidden->ZoomStep(), 0);
+    wxBitmap drawn(200, 100, 24);
+    {
+        wxMemoryDC dc(drawn);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        hidden->OnDraw(dc);
+    }
+    const wxImage seen = drawn.ConvertToImage();
+    EXPECT_EQ(seen.GetRed(100, 50) + seen.GetGreen(100, 50) + seen.GetBlue(100, 50), 0)
+        << "only the background";
+    hidden->SetDocument(nullptr);
+    hidden->Destroy();
 }
 
 TEST_F(ResultWindowGui, PrintedPageFitsThePictureWithItsBars) {
