@@ -2,6 +2,8 @@
 
 #include "ui/RecentFileList.h"
 
+#include "devices/camera/LensSection.h"
+#include "devices/camera/LensTable.h"
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/MessageSink.h"
@@ -413,6 +415,17 @@ void CImageFrame::OnScaleSettings() {
         lens.scalePosition = dlg.m_position;
         lens.scaleColour = dlg.m_colour;
         const int slot = m_doc->m_slot;
+        // A lens of the lens file keeps its scale in its own record too.
+        CMLens* tableLens = (slot < 0 || slot > 4) && m_pLensTable
+                                ? m_pLensTable->At(m_pLensTable->IndexOf(lens.name))
+                                : nullptr;
+        if (tableLens) {
+            tableLens->m_scaleLength = dlg.m_length;
+            tableLens->m_scaleDots = dlg.m_pixels;
+            tableLens->m_scaleCeiling = dlg.m_step;
+            tableLens->m_scalePos = dlg.m_position;
+            tableLens->m_scaleColor = dlg.m_colour;
+        }
         if (slot >= 0 && slot <= 4) {
             CalibSlot& s = m_doc->m_slots[slot];
             s.length = dlg.m_length;
@@ -440,6 +453,19 @@ void CImageFrame::OnScaleSettings() {
             if (dlg.m_allLenses2) {
                 m_doc->m_slots[i].dots = dlg.m_pixels;
                 WriteIniInt("CALIBRATION", ("SCALEDOT" + k).c_str(), dlg.m_pixels);
+            }
+        }
+        // Every lens of the lens file takes the values applied to all, in its own section.
+        for (int i = 0; m_pLensTable && i < m_pLensTable->Count(); ++i) {
+            CMLens* l = m_pLensTable->At(i);
+            const std::string own = CalibrationSectionName(l->GetName());
+            if (dlg.m_allLenses1) {
+                l->m_scaleLength = dlg.m_length;
+                WriteIniDouble(own.c_str(), "SCALELEN1", dlg.m_length);
+            }
+            if (dlg.m_allLenses2) {
+                l->m_scaleDots = dlg.m_pixels;
+                WriteIniInt(own.c_str(), "SCALEDOT1", dlg.m_pixels);
             }
         }
     }

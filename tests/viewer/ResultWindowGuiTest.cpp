@@ -12,6 +12,7 @@
 #include "viewer/SetScaleDlg.h"
 #include "viewer/ViewerMenuDialog.h"
 
+#include "devices/camera/LensTable.h"
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "imaging/gui/FocusProgDialog.h"
@@ -489,6 +490,58 @@ TEST_F(ResultWindowGui, ScaleSettingsWriteTheirKeysAndApplyToEveryLens) {
     EXPECT_EQ(ReadIniString("APPPATH", "BRXPATH", ""), "/opt/x/Brelvoxa");
     EXPECT_EQ(ReadIniString("APPPATH", "PVPPATH", ""), "/opt/analysis");
     EXPECT_FALSE(Item(32773)->IsEnabled()) << "a path that does not open leaves the hand-over greyed";
+}
+
+TEST_F(ResultWindowGui, ScaleSettingsOfATableLensGoToItsRecordAndEveryLensTakesTheAll) {
+    struct Table : LensTable {
+        std::vector<CMLens> lenses = std::vector<CMLens>(2);
+        bool LensFileExists() const override { return true; }
+        int Count() const override { return 2; }
+        CMLens* At(int i) const override {
+            return i == 0 || i == 1 ? const_cast<CMLens*>(&lenses[size_t(i)]) : nullptr;
+        }
+        int IndexOf(const std::string& name) const override {
+            return name == lenses[0].GetName() ? 0 : name == lenses[1].GetName() ? 1 : -1;
+        }
+        bool ReloadFileValues() override { return true; }
+    } table;
+    table.lenses[0].SetName("20X");
+    table.lenses[1].SetName("50X");
+    frame->m_pLensTable = &table;
+    Composed c(200, 100);
+    Show(c, 0);
+    doc->m_slot = -1;
+    doc->m_lens.name = "50X";
+    WriteIniInt("CALIBRATION", "SCALEALLCHK1", 0);
+    WriteIniInt("CALIBRATION", "SCALEALLCHK2", 0);
+    WhenModal([&](wxDialog* d) {
+        Type(FindById(d, 1260), "30");
+        Type(FindById(d, 1261), "40");
+        Click(FindById(d, IDOK));
+    });
+    Choose(32824);
+    EXPECT_EQ(table.lenses[1].m_scaleLength, 30.0);
+    EXPECT_EQ(table.lenses[1].m_scaleDots, 40);
+    EXPECT_EQ(table.lenses[0].m_scaleLength, 0.0) << "another lens keeps its own";
+    EXPECT_EQ(ReadIniString("CALIBRATION_50X", "SCALELEN1", ""), "30");
+    EXPECT_EQ(ReadIniString("CALIBRATION_20X", "SCALELEN1", "none"), "none");
+
+    WriteIniInt("CALIBRATION", "SCALEALLCHK1", 1);
+    WriteIniInt("CALIBRATION", "SCALEALLCHK2", 1);
+    WhenModal([&](wxDialog* d) {
+        Type(FindById(d, 1260), "70");
+        Type(FindById(d, 1261), "15");
+        Click(FindById(d, IDOK));
+    });
+    Choose(32824);
+    for (const char* name : {"20X", "50X"}) {
+        const std::string section = std::string("CALIBRATION_") + name;
+        EXPECT_EQ(ReadIniString(section.c_str(), "SCALELEN1", ""), "70") << name;
+        EXPECT_EQ(ReadIniString(section.c_str(), "SCALEDOT1", ""), "15") << name;
+    }
+    EXPECT_EQ(table.lenses[0].m_scaleLength, 70.0);
+    EXPECT_EQ(table.lenses[0].m_scaleDots, 15);
+    frame->m_pLensTable = nullptr;
 }
 
 TEST_F(ResultWindowGui, BarScaleButtonsSwitchTheBarsAndFollowTheSwitches) {
