@@ -35,6 +35,7 @@
 #include <wx/tglbtn.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 using namespace ui::testing;
@@ -231,10 +232,22 @@ TEST_F(ResultWindowGui, SavesInEveryFormatWithBarsBurntIn) {
     EXPECT_EQ(std::filesystem::file_size(next), Vv3FileBytes(320, 240));
     doc->m_scaleOn = 1;
     doc->m_dotScaleOn = 1;
+    {
+        BYTE* header = static_cast<BYTE*>(GlobalLock(doc->m_image));
+        const BYTE dpi[8] = {0x13, 0x0B, 0, 0, 0x12, 0x0B, 0, 0}; // 2835 and 2834 pixels per metre
+        std::memcpy(header + 24, dpi, 8);
+        GlobalUnlock(doc->m_image);
+    }
     next = dir / "burnt.bmp";
     Choose(57603);
     HDIB plain = ReadImageFile(dir / "a.bmp", nullptr), burnt = ReadImageFile(next, nullptr);
     ASSERT_TRUE(plain && burnt);
+    {
+        const BYTE* header = static_cast<const BYTE*>(GlobalLock(burnt));
+        EXPECT_EQ(header[24] | header[25] << 8, 2835) << "the resolution goes with the picture";
+        EXPECT_EQ(header[28] | header[29] << 8, 2834);
+        GlobalUnlock(burnt);
+    }
     int differing = 0;
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x)
