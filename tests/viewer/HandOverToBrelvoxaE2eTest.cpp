@@ -18,31 +18,29 @@
 #include <csignal>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 
 using namespace ui::testing;
 namespace fs = std::filesystem;
 
 namespace {
 
-// Sets an environment variable for the test's lifetime (the started viewer inherits it).
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old, had_ = true;
+// Environment variables that the test (and the viewer it starts) sees; the old values come back
+// when the test ends.
+class HandOverToBrelvoxa : public ::testing::Test {
+protected:
+    void Set(const char* name, const std::string& value) {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
         ::setenv(name, value.c_str(), 1);
     }
-    ~ScopedEnv() {
-        if (had_)
-            ::setenv(name_, old_.c_str(), 1);
-        else
-            ::unsetenv(name_);
+    void TearDown() override {
+        for (const auto& [name, old] : saved_)
+            old ? ::setenv(name.c_str(), old->c_str(), 1) : ::unsetenv(name.c_str());
     }
 
 private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 // The 3D viewer's main windows on the display, with their titles.
@@ -61,14 +59,14 @@ bool ViewerTitled(const std::string& title) {
 
 } // namespace
 
-TEST(HandOverToBrelvoxa, ViewerStartedFromTheSettingsTakesEachRecordAsADocument) {
+TEST_F(HandOverToBrelvoxa, ViewerStartedFromTheSettingsTakesEachRecordAsADocument) {
     ScratchFolder dir("vt-brx");
     const std::string runtime = dir / "runtime";
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all);
     // Only this test's findable windows, and the viewer's file-type registration kept in the folder.
-    ScopedEnv run("XDG_RUNTIME_DIR", runtime);
-    ScopedEnv data("XDG_DATA_HOME", dir / "xdg");
+    Set("XDG_RUNTIME_DIR", runtime);
+    Set("XDG_DATA_HOME", dir / "xdg");
     const std::string exe = dir / "Brelvoxa";
     fs::copy_file(std::string(VT_BINARY_DIR) + "/programs/brelvoxa/Brelvoxa", exe);
 

@@ -525,28 +525,25 @@ TEST_F(ResultWindowGui, ScaleSettingsOfATableLensGoToItsRecordAndEveryLensTakesT
     Show(c, 0);
     doc->m_slot = -1;
     doc->m_lens.name = "50X";
-    WriteIniInt("CALIBRATION", "SCALEALLCHK1", 0);
-    WriteIniInt("CALIBRATION", "SCALEALLCHK2", 0);
-    WhenModal([&](wxDialog* d) {
-        Type(FindById(d, 1260), "30");
-        Type(FindById(d, 1261), "40");
-        Click(FindById(d, IDOK));
-    });
-    Choose(32824);
+    // The dialog's two apply-to-all boxes start from their keys.
+    auto scaleSettings = [&](int all, const char* length, const char* dots) {
+        WriteIniInt("CALIBRATION", "SCALEALLCHK1", all);
+        WriteIniInt("CALIBRATION", "SCALEALLCHK2", all);
+        WhenModal([&](wxDialog* d) {
+            Type(FindById(d, 1260), length);
+            Type(FindById(d, 1261), dots);
+            Click(FindById(d, IDOK));
+        });
+        Choose(32824);
+    };
+    scaleSettings(0, "30", "40");
     EXPECT_EQ(table.lenses[1].m_scaleLength, 30.0);
     EXPECT_EQ(table.lenses[1].m_scaleDots, 40);
     EXPECT_EQ(table.lenses[0].m_scaleLength, 0.0) << "another lens keeps its own";
     EXPECT_EQ(ReadIniString("CALIBRATION_50X", "SCALELEN1", ""), "30");
     EXPECT_EQ(ReadIniString("CALIBRATION_20X", "SCALELEN1", "none"), "none");
 
-    WriteIniInt("CALIBRATION", "SCALEALLCHK1", 1);
-    WriteIniInt("CALIBRATION", "SCALEALLCHK2", 1);
-    WhenModal([&](wxDialog* d) {
-        Type(FindById(d, 1260), "70");
-        Type(FindById(d, 1261), "15");
-        Click(FindById(d, IDOK));
-    });
-    Choose(32824);
+    scaleSettings(1, "70", "15");
     for (const char* name : {"20X", "50X"}) {
         const std::string section = std::string("CALIBRATION_") + name;
         EXPECT_EQ(ReadIniString(section.c_str(), "SCALELEN1", ""), "70") << name;
