@@ -4,6 +4,7 @@
 
 #include "devices/camera/LensSection.h"
 #include "devices/camera/LensTable.h"
+#include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/MessageSink.h"
@@ -182,7 +183,10 @@ bool CImageFrame::ShowResult(HDIB image, const double* const* heights, const int
 }
 
 bool CImageFrame::ShowImageFile(const std::string& path) {
-    if (!m_doc->OnOpenDocument(path))
+    const bool opened = m_doc->OnOpenDocument(path);
+    // Opening stopped a noise cut that was still running: its progress window goes with it.
+    EndProgress();
+    if (!opened)
         return false;
     SetTitle(wxString::FromUTF8(path));
     m_view->OnInitialUpdate();
@@ -205,6 +209,11 @@ bool CImageFrame::CloseResult() {
     if (!QueryDiscardResult())
         return false;
     m_newResultShown = false;
+    if (m_pCalibSetDlg && m_pCalibSetDlg->IsShown()) {
+        m_pCalibSetDlg->Hide(); // the calibration ends with the window
+        m_view->SetCalibrationActive(false);
+        m_view->EraseCalibrationLine(false);
+    }
     if (m_closingApp) {
         Destroy();
         return true;
@@ -335,9 +344,14 @@ void CImageFrame::OnTransferAnalysis() {
         m_doc->TransferToAnalysis(false);
 }
 
-void CImageFrame::StartProgress() {
+void CImageFrame::EndProgress() {
     if (m_progress)
         m_progress->Destroy();
+    m_progress = nullptr;
+}
+
+void CImageFrame::StartProgress() {
+    EndProgress();
     m_progress = new CFocusProgDialog(this);
     m_progress->SetCancelable(TRUE);
     m_progress->Create();
@@ -378,10 +392,7 @@ void CImageFrame::OnNoiseCut() {
 LRESULT CImageFrame::OnWorkDone(WPARAM run, LPARAM) {
     if (!m_doc->OnWorkDone(run))
         return 0; // the report of a run that was replaced
-    if (m_progress) {
-        m_progress->Destroy();
-        m_progress = nullptr;
-    }
+    EndProgress();
     m_view->Refresh(false);
     return 0;
 }

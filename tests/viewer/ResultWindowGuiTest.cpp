@@ -13,6 +13,7 @@
 #include "viewer/ViewerMenuDialog.h"
 
 #include "devices/camera/LensTable.h"
+#include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "imaging/gui/FocusProgDialog.h"
@@ -209,6 +210,30 @@ TEST_F(ResultWindowGui, CloseAsksForAnUnsavedResultAndOnlyHides) {
     EXPECT_FALSE(frame->IsShown());
     EXPECT_NE(doc->m_image, nullptr) << "hidden, not destroyed";
     EXPECT_EQ(sink.ShownIds().size(), 2u);
+}
+
+TEST_F(ResultWindowGui, AFileOpenedDuringACutEndsItsProgressAndClosingEndsTheCalibration) {
+    ScratchFolder dir;
+    HDIB picture = DibCreate(40, 30, 1);
+    ASSERT_TRUE(SaveImageFile(picture, dir / "p.bmp", 3, 75));
+    GlobalFree(picture);
+    Composed c(400, 300);
+    // The automatic cut runs (its end not yet handled) when a browser image is opened.
+    ASSERT_TRUE(frame->ShowResult(c.image, c.hp.data(), c.fp.data(), 8));
+    ASSERT_NE(frame->GetProgressDialog(), nullptr);
+    ASSERT_TRUE(frame->ShowImageFile(dir / "p.bmp"));
+    EXPECT_FALSE(doc->IsWorkerRunning());
+    EXPECT_EQ(frame->GetProgressDialog(), nullptr) << "no progress window outlives its cut";
+    ProcessPending(); // the stopped run's report changes nothing
+    EXPECT_EQ(doc->m_busy, 0);
+    EXPECT_EQ(doc->m_width, 40);
+
+    SendMessage(frame->GetSafeHwnd(), WM_XYCALIB_EDIT, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return frame->IsCalibSetOpen(); }));
+    EXPECT_TRUE(view->IsCalibrationActive());
+    EXPECT_TRUE(frame->CloseResult());
+    EXPECT_FALSE(frame->IsCalibSetOpen());
+    EXPECT_FALSE(view->IsCalibrationActive());
 }
 
 TEST_F(ResultWindowGui, SavesInEveryFormatWithBarsBurntIn) {
