@@ -7,6 +7,8 @@
 
 #include "imaging/Dib.h"
 #include "platform/FindableWindow.h"
+#include "platform/Process.h"
+#include "platform/Sync.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/Services.h"
 #include "ui/testing/GuiTest.h"
@@ -118,6 +120,27 @@ TEST_F(HandOverToBrelvoxa, ViewerStartedFromTheSettingsTakesEachRecordAsADocumen
     EXPECT_TRUE(sink.ShownIds().empty());
     ASSERT_TRUE(PumpUntil([] { return ViewerTitled("Brelvoxa - View3D2"); }, 20000));
     EXPECT_EQ(ViewerWindows().front().processId, started.processId);
+
+    // The .vv3 file saved from the result window opens in the running viewer: a second start
+    // hands the file over and ends, and the viewer keeps it in its recent files.
+    const std::string vv3 = dir / "result.vv3";
+    auto previous = ui::SetFileDialogService([&](wxWindow*, const ui::FileDialogRequest&) {
+        ui::FileDialogResult r;
+        r.paths.push_back(vv3);
+        return r;
+    });
+    frame->RouteCommandId(32808);
+    ui::SetFileDialogService(previous);
+    ASSERT_TRUE(fs::exists(vv3));
+    EXPECT_EQ(doc->m_saved, 1);
+    PROCESS_INFORMATION second;
+    ASSERT_TRUE(CreateProcess(exe, {vv3}, dir.Path(), &second));
+    EXPECT_EQ(WaitForProcess(second.dwProcessId, 30000), WAIT_OBJECT_0)
+        << "it handed its file over and ended";
+    ASSERT_TRUE(PumpUntil([] { return ViewerTitled("Brelvoxa - result.vv3"); }, 20000));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return ScratchFolder::ReadAll(dir / "Brelvoxa.ini").find(vv3) != std::string::npos; }, 20000))
+        << "the viewer read the file";
 
     // The viewer answers only once its check has taken a record: a block it refuses is not
     // answered while its report is up, and the sender reports 1034.
