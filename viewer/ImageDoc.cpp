@@ -237,6 +237,15 @@ bool WritePicture(HDIB picture, const std::string& path, int type) {
 } // namespace
 
 bool CImageDoc::SaveImage(const std::string& path) {
+    {
+        // A name that cannot be created is reported as such; nothing is written.
+        AtomicFileWriter probe(path);
+        if (!probe.Open()) {
+            ShowMessage(kMsgInvalidFileName, MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
+        probe.Abort();
+    }
     HDIB picture = m_displayMode == 1 && m_heightPicture ? m_heightPicture : m_image;
     int type = picture == m_heightPicture ? 1 : m_typeCode;
     HDIB burnt = nullptr;

@@ -19,6 +19,7 @@
 
 constexpr UINT kMsgNo3dData = 1039;
 constexpr UINT kMsgImageTooLarge = 9204;
+constexpr UINT kMsgInvalidFileName = 0xF100; // a save whose file cannot be created
 
 // The lens in use: its pitch and its scale-bar settings.
 struct ResultLens {

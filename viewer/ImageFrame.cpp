@@ -2,6 +2,9 @@
 
 #include "ui/RecentFileList.h"
 
+#include "devices/camera/LensSection.h"
+#include "devices/camera/LensTable.h"
+#include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/MessageSink.h"
@@ -180,7 +183,10 @@ bool CImageFrame::ShowResult(HDIB image, const double* const* heights, const int
 }
 
 bool CImageFrame::ShowImageFile(const std::string& path) {
-    if (!m_doc->OnOpenDocument(path))
+    const bool opened = m_doc->OnOpenDocument(path);
+    // Opening stopped a noise cut that was still running: its progress window goes with it.
+    EndProgress();
+    if (!opened)
         return false;
     SetTitle(wxString::FromUTF8(path));
     m_view->OnInitialUpdate();
@@ -203,6 +209,11 @@ bool CImageFrame::CloseResult() {
     if (!QueryDiscardResult())
         return false;
     m_newResultShown = false;
+    if (m_pCalibSetDlg && m_pCalibSetDlg->IsShown()) {
+        m_pCalibSetDlg->Hide(); // the calibration ends with the window
+        m_view->SetCalibrationActive(false);
+        m_view->EraseCalibrationLine(false);
+    }
     if (m_closingApp) {
         Destroy();
         return true;
@@ -333,9 +344,14 @@ void CImageFrame::OnTransferAnalysis() {
         m_doc->TransferToAnalysis(false);
 }
 
-void CImageFrame::StartProgress() {
+void CImageFrame::EndProgress() {
     if (m_progress)
         m_progress->Destroy();
+    m_progress = nullptr;
+}
+
+void CImageFrame::StartProgress() {
+    EndProgress();
     m_progress = new CFocusProgDialog(this);
     m_progress->SetCancelable(TRUE);
     m_progress->Create();
@@ -376,10 +392,7 @@ void CImageFrame::OnNoiseCut() {
 LRESULT CImageFrame::OnWorkDone(WPARAM run, LPARAM) {
     if (!m_doc->OnWorkDone(run))
         return 0; // the report of a run that was replaced
-    if (m_progress) {
-        m_progress->Destroy();
-        m_progress = nullptr;
-    }
+    EndProgress();
     m_view->Refresh(false);
     return 0;
 }
@@ -413,6 +426,17 @@ void CImageFrame::OnScaleSettings() {
         lens.scalePosition = dlg.m_position;
         lens.scaleColour = dlg.m_colour;
         const int slot = m_doc->m_slot;
+        // A lens of the lens file keeps its scale in its own record too.
+        CMLens* tableLens = (slot < 0 || slot > 4) && m_pLensTable
+                                ? m_pLensTable->At(m_pLensTable->IndexOf(lens.name))
+                                : nullptr;
+        if (tableLens) {
+            tableLens->m_scaleLength = dlg.m_length;
+            tableLens->m_scaleDots = dlg.m_pixels;
+            tableLens->m_scaleCeiling = dlg.m_step;
+            tableLens->m_scalePos = dlg.m_position;
+            tableLens->m_scaleColor = dlg.m_colour;
+        }
         if (slot >= 0 && slot <= 4) {
             CalibSlot& s = m_doc->m_slots[slot];
             s.length = dlg.m_length;
@@ -440,6 +464,19 @@ void CImageFrame::OnScaleSettings() {
             if (dlg.m_allLenses2) {
                 m_doc->m_slots[i].dots = dlg.m_pixels;
                 WriteIniInt("CALIBRATION", ("SCALEDOT" + k).c_str(), dlg.m_pixels);
+            }
+        }
+        // Every lens of the lens file takes the values applied to all, in its own section.
+        for (int i = 0; m_pLensTable && i < m_pLensTable->Count(); ++i) {
+            CMLens* l = m_pLensTable->At(i);
+            const std::string own = CalibrationSectionName(l->GetName());
+            if (dlg.m_allLenses1) {
+                l->m_scaleLength = dlg.m_length;
+                WriteIniDouble(own.c_str(), "SCALELEN1", dlg.m_length);
+            }
+            if (dlg.m_allLenses2) {
+                l->m_scaleDots = dlg.m_pixels;
+                WriteIniInt(own.c_str(), "SCALEDOT1", dlg.m_pixels);
             }
         }
     }

@@ -73,6 +73,7 @@ private:
     void OnScaleSettings();
     void OnProgramPaths();
     void StartProgress();
+    void EndProgress();
     void RegisterLensCommands();
     LRESULT OnXYCalibEdit(WPARAM, LPARAM);
     LRESULT OnXYCalibApply(WPARAM, LPARAM);

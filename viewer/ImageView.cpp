@@ -13,6 +13,7 @@
 #include <wx/settings.h>
 
 #include <algorithm>
+#include <cstring>
 
 int FitZoomPercent(int cw, int ch, int w, int h) {
     if (w <= 0 || h <= 0)
@@ -356,6 +357,14 @@ HDIB RenderScaleBars(const CImageDoc& doc, HDIB picture) {
     HDIB out = DibCreate(w, h, 1);
     if (!out)
         return nullptr;
+    {
+        // The picture's resolution goes with it (the header's pixels per metre, across and down).
+        const BYTE* from = static_cast<const BYTE*>(GlobalLock(picture));
+        BYTE* to = static_cast<BYTE*>(GlobalLock(out));
+        std::memcpy(to + 24, from + 24, 8);
+        GlobalUnlock(out);
+        GlobalUnlock(picture);
+    }
     const unsigned char* rgb = drawn.GetData();
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)

@@ -7,14 +7,55 @@
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageView.h"
 
-#include <wx/slider.h>
+#include <wx/scrolbar.h>
 #include <wx/textctrl.h>
 
 #include <algorithm>
 #include <cstdlib>
 
+namespace {
+
+constexpr int kAmountBar = 1239, kSmoothingBar = 1245;
+constexpr int kAmountMax = 99, kSmoothingMax = 10;
+
+// The position a scroll code gives a bar of 0..max whose value is now current.
+int ScrolledPosition(int code, int thumb, int current, int page, int max) {
+    switch (code) {
+    case ui::SB_LINEUP:
+        return current - 1;
+    case ui::SB_LINEDOWN:
+        return current + 1;
+    case ui::SB_PAGEUP:
+        return current - page;
+    case ui::SB_PAGEDOWN:
+        return current + page;
+    case ui::SB_THUMBPOSITION:
+    case ui::SB_THUMBTRACK:
+        return thumb;
+    case ui::SB_TOP:
+        return 0;
+    case ui::SB_BOTTOM:
+        return max;
+    default:
+        return current;
+    }
+}
+
+void SetBar(wxScrollBar* bar, int position, int max, int page) {
+    if (bar)
+        bar->SetScrollbar(std::clamp(position, 0, max), 1, max + 1, page);
+}
+
+} // namespace
+
 CNoiseCutDialog::CNoiseCutDialog(wxWindow* parent, CImageDoc* doc, CImageView* view)
     : TemplateDialog(parent, IDD_NOISE_CUT), m_doc(doc), m_view(view) {
+    // The two bars are scroll bars: their arrows step by one, their troughs by a page.
+    for (int id : {kAmountBar, kSmoothingBar})
+        ReplaceControl(id, [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+            return static_cast<wxWindow*>(
+                new wxScrollBar(parent, c.id, r.GetPosition(), r.GetSize(), wxSB_HORIZONTAL));
+        });
     m_amount = doc->m_cutAmount;
     m_method = doc->m_cutType;
     m_preview = doc->m_previewSwitch;
@@ -48,12 +89,8 @@ void CNoiseCutDialog::DoDataExchange(ui::DataExchange& dx) {
 
 bool CNoiseCutDialog::OnInitDialog() {
     TemplateDialog::OnInitDialog();
-    m_syncing = true;
-    Item<wxSlider>(1239)->SetRange(0, 99);
-    Item<wxSlider>(1239)->SetValue(m_amount);
-    Item<wxSlider>(1245)->SetRange(0, 10);
-    Item<wxSlider>(1245)->SetValue(std::min(m_smoothing, 10));
-    m_syncing = false;
+    SetBar(Item<wxScrollBar>(kAmountBar), m_amount, kAmountMax, 10);
+    SetBar(Item<wxScrollBar>(kSmoothingBar), m_smoothing, kSmoothingMax, 1);
     if (m_preview)
         m_doc->ShowNoisePreview(m_amount);
     return true;
@@ -64,19 +101,24 @@ void CNoiseCutDialog::Repaint() {
         m_view->Refresh(false);
 }
 
-LRESULT CNoiseCutDialog::OnHScroll(WPARAM, LPARAM lParam) {
+LRESULT CNoiseCutDialog::OnHScroll(WPARAM wParam, LPARAM lParam) {
     if (m_syncing)
         return 0;
     UpdateData(true);
+    const int code = LOWORD(wParam), thumb = HIWORD(wParam);
     wxWindow* from = ui::WindowFromHandle(HWND(lParam));
     m_syncing = true;
-    if (!from || from == GetDlgItem(1239)) {
-        m_amount = std::clamp(Item<wxSlider>(1239)->GetValue(), 0, 99);
+    if (from == GetDlgItem(kAmountBar)) {
+        m_amount = std::clamp(ScrolledPosition(code, thumb, m_amount, 10, kAmountMax), 0, kAmountMax);
+        SetBar(Item<wxScrollBar>(kAmountBar), m_amount, kAmountMax, 10);
         Item<wxTextCtrl>(1240)->ChangeValue(std::to_string(m_amount));
         if (m_preview)
             m_doc->ShowNoisePreview(m_amount);
-    } else {
-        m_smoothing = std::clamp(Item<wxSlider>(1245)->GetValue(), 0, 10);
+    } else if (from == GetDlgItem(kSmoothingBar)) {
+        m_smoothing =
+            std::clamp(ScrolledPosition(code, thumb, std::min(m_smoothing, kSmoothingMax), 1, kSmoothingMax),
+                       0, kSmoothingMax);
+        SetBar(Item<wxScrollBar>(kSmoothingBar), m_smoothing, kSmoothingMax, 1);
         Item<wxTextCtrl>(1246)->ChangeValue(std::to_string(m_smoothing));
     }
     m_syncing = false;
@@ -88,18 +130,14 @@ void CNoiseCutDialog::OnAmountChange() {
     if (m_syncing)
         return;
     const int v = std::atoi(Item<wxTextCtrl>(1240)->GetValue().ToStdString().c_str());
-    m_syncing = true;
-    Item<wxSlider>(1239)->SetValue(std::clamp(v, 0, 99));
-    m_syncing = false;
+    SetBar(Item<wxScrollBar>(kAmountBar), v, kAmountMax, 10);
 }
 
 void CNoiseCutDialog::OnSmoothingChange() {
     if (m_syncing)
         return;
     const int v = std::atoi(Item<wxTextCtrl>(1246)->GetValue().ToStdString().c_str());
-    m_syncing = true;
-    Item<wxSlider>(1245)->SetValue(std::clamp(v, 0, 10)); // above 10 the bar stays at its end
-    m_syncing = false;
+    SetBar(Item<wxScrollBar>(kSmoothingBar), v, kSmoothingMax, 1); // above 10 the bar stays at its end
 }
 
 void CNoiseCutDialog::OnPreviewCheck() {
@@ -112,7 +150,7 @@ void CNoiseCutDialog::OnPreviewCheck() {
 }
 
 void CNoiseCutDialog::EnableControls(bool enable) {
-    for (int id : {1239, 1244, 1240, 1241, 1242, 1243, 1245, 1246, 1250, 1, 2})
+    for (int id : {kAmountBar, 1244, 1240, 1241, 1242, 1243, kSmoothingBar, 1246, 1250, 1, 2})
         EnableItem(id, enable);
 }
 

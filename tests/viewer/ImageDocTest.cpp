@@ -100,11 +100,12 @@ TEST(ImageDocTest, SavesAndLoadsAndReportsFailures) {
     EXPECT_EQ(DibGetBitCount(GlobalLock(h)), 8);
     GlobalUnlock(h);
     GlobalFree(h);
-    // A failed save keeps the old file and the saved flag unset.
+    // A file that cannot be created: its own report, nothing written, the saved flag unset.
     doc.m_saved = 0;
     EXPECT_FALSE(doc.SaveImage(dir / "missing/x.bmp"));
     EXPECT_EQ(doc.m_saved, 0);
-    EXPECT_EQ(sink.ShownIds().back(), kMsgCannotWriteData);
+    EXPECT_EQ(sink.ShownIds().back(), kMsgInvalidFileName);
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
     ASSERT_TRUE(doc.SaveVv3(dir / "r.vv3"));
     EXPECT_EQ(std::filesystem::file_size(dir / "r.vv3"), Vv3FileBytes(8, 4));
     // An unreadable file: 9201.

@@ -12,10 +12,15 @@
 #include "viewer/SetScaleDlg.h"
 #include "viewer/ViewerMenuDialog.h"
 
+#include "devices/camera/LensTable.h"
+#include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/ScriptedMessageSink.h"
+#include "platform/WindowMessages.h"
+#include "ui/PrivateMessages.h"
+#include "ui/Document.h"
 #include "ui/Services.h"
 #include "ui/testing/GuiTest.h"
 #include "tests/support/ScratchFolder.h"
@@ -25,11 +30,13 @@
 
 #include <wx/dcmemory.h>
 #include <wx/menu.h>
+#include <wx/scrolbar.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/tglbtn.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 using namespace ui::testing;
@@ -205,6 +212,30 @@ TEST_F(ResultWindowGui, CloseAsksForAnUnsavedResultAndOnlyHides) {
     EXPECT_EQ(sink.ShownIds().size(), 2u);
 }
 
+TEST_F(ResultWindowGui, AFileOpenedDuringACutEndsItsProgressAndClosingEndsTheCalibration) {
+    ScratchFolder dir;
+    HDIB picture = DibCreate(40, 30, 1);
+    ASSERT_TRUE(SaveImageFile(picture, dir / "p.bmp", 3, 75));
+    GlobalFree(picture);
+    Composed c(400, 300);
+    // The automatic cut runs (its end not yet handled) when a browser image is opened.
+    ASSERT_TRUE(frame->ShowResult(c.image, c.hp.data(), c.fp.data(), 8));
+    ASSERT_NE(frame->GetProgressDialog(), nullptr);
+    ASSERT_TRUE(frame->ShowImageFile(dir / "p.bmp"));
+    EXPECT_FALSE(doc->IsWorkerRunning());
+    EXPECT_EQ(frame->GetProgressDialog(), nullptr) << "no progress window outlives its cut";
+    ProcessPending(); // the stopped run's report changes nothing
+    EXPECT_EQ(doc->m_busy, 0);
+    EXPECT_EQ(doc->m_width, 40);
+
+    SendMessage(frame->GetSafeHwnd(), WM_XYCALIB_EDIT, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return frame->IsCalibSetOpen(); }));
+    EXPECT_TRUE(view->IsCalibrationActive());
+    EXPECT_TRUE(frame->CloseResult());
+    EXPECT_FALSE(frame->IsCalibSetOpen());
+    EXPECT_FALSE(view->IsCalibrationActive());
+}
+
 TEST_F(ResultWindowGui, SavesInEveryFormatWithBarsBurntIn) {
     Composed c(320, 240);
     Show(c, 0);
@@ -226,10 +257,22 @@ TEST_F(ResultWindowGui, SavesInEveryFormatWithBarsBurntIn) {
     EXPECT_EQ(std::filesystem::file_size(next), Vv3FileBytes(320, 240));
     doc->m_scaleOn = 1;
     doc->m_dotScaleOn = 1;
+    {
+        BYTE* header = static_cast<BYTE*>(GlobalLock(doc->m_image));
+        const BYTE dpi[8] = {0x13, 0x0B, 0, 0, 0x12, 0x0B, 0, 0}; // 2835 and 2834 pixels per metre
+        std::memcpy(header + 24, dpi, 8);
+        GlobalUnlock(doc->m_image);
+    }
     next = dir / "burnt.bmp";
     Choose(57603);
     HDIB plain = ReadImageFile(dir / "a.bmp", nullptr), burnt = ReadImageFile(next, nullptr);
     ASSERT_TRUE(plain && burnt);
+    {
+        const BYTE* header = static_cast<const BYTE*>(GlobalLock(burnt));
+        EXPECT_EQ(header[24] | header[25] << 8, 2835) << "the resolution goes with the picture";
+        EXPECT_EQ(header[28] | header[29] << 8, 2834);
+        GlobalUnlock(burnt);
+    }
     int differing = 0;
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x)
@@ -238,6 +281,27 @@ TEST_F(ResultWindowGui, SavesInEveryFormatWithBarsBurntIn) {
     GlobalFree(plain);
     GlobalFree(burnt);
     std::filesystem::copy_file(next, OutputFolder() + "/result-burnt-in.bmp",
+                               std::filesystem::copy_options::overwrite_existing);
+    // The 8-bit height picture with its bars is written in 24 bits: the bars keep their colour
+    // and every other pixel the colour its index stood for.
+    Choose(89);
+    next = dir / "burnt-height.bmp";
+    Choose(57603);
+    HDIB height = ReadImageFile(next, nullptr);
+    ASSERT_NE(height, nullptr);
+    {
+        const BYTE* b = static_cast<const BYTE*>(GlobalLock(height));
+        EXPECT_EQ(DibGetBitCount(b), 24);
+        GlobalUnlock(height);
+    }
+    RGBQUAD table[256];
+    ASSERT_TRUE(DibGetColorTable(doc->m_heightPicture, table));
+    const RGBQUAD& mid = table[DibGetPixel(doc->m_heightPicture, 160, 120, 0)];
+    EXPECT_EQ(DibGetPixel(height, 160, 120, 0), mid.rgbRed);
+    EXPECT_EQ(DibGetPixel(height, 160, 120, 1), mid.rgbGreen);
+    EXPECT_EQ(DibGetPixel(height, 160, 120, 2), mid.rgbBlue);
+    GlobalFree(height);
+    std::filesystem::copy_file(next, OutputFolder() + "/result-burnt-in-height.bmp",
                                std::filesystem::copy_options::overwrite_existing);
     ui::SetFileDialogService(previous);
 }
@@ -284,6 +348,49 @@ TEST_F(ResultWindowGui, NoiseCutDialogPreviewCancelAndOk) {
     EXPECT_EQ(ReadIniInt("NOISECUT", "CUTTYPE", -1), 0);
 }
 
+TEST_F(ResultWindowGui, NoiseCutBarsStepByLineAndPageAndFollowTheirEdits) {
+    Composed c(200, 150);
+    Show(c, 0);
+    WhenModal([&](wxDialog* d) {
+        auto* amount = FindById<wxScrollBar>(d, 1239);
+        auto* smoothing = FindById<wxScrollBar>(d, 1245);
+        ASSERT_NE(amount, nullptr);
+        ASSERT_NE(smoothing, nullptr);
+        auto scroll = [&](wxWindow* bar, int code, int pos = 0) {
+            SendMessage(ui::WindowHandle(d), ui::WM_HSCROLL, MAKELONG(code, pos),
+                        LPARAM(ui::WindowHandle(bar)));
+        };
+        auto text = [&](int id) { return std::string(FindById<wxTextCtrl>(d, id)->GetValue().ToUTF8()); };
+        Type(FindById(d, 1240), "5");
+        EXPECT_EQ(amount->GetThumbPosition(), 5);
+        scroll(amount, ui::SB_LINEDOWN);
+        EXPECT_EQ(text(1240), "6");
+        scroll(amount, ui::SB_PAGEDOWN);
+        EXPECT_EQ(text(1240), "16");
+        EXPECT_EQ(amount->GetThumbPosition(), 16);
+        scroll(amount, ui::SB_PAGEUP);
+        scroll(amount, ui::SB_PAGEUP);
+        EXPECT_EQ(text(1240), "0") << "clamped at the left end";
+        scroll(amount, ui::SB_BOTTOM);
+        EXPECT_EQ(text(1240), "99");
+        scroll(amount, ui::SB_THUMBTRACK, 42);
+        EXPECT_EQ(text(1240), "42");
+        EXPECT_NE(doc->m_preview, nullptr) << "the preview box is on: the noise is shown";
+        // The smoothing bar steps by one for lines and pages alike, up to 10.
+        scroll(smoothing, ui::SB_PAGEDOWN);
+        scroll(smoothing, ui::SB_LINEDOWN);
+        EXPECT_EQ(text(1246), "2");
+        scroll(smoothing, ui::SB_BOTTOM);
+        scroll(smoothing, ui::SB_LINEDOWN);
+        EXPECT_EQ(text(1246), "10");
+        Type(FindById(d, 1246), "30"); // a typed value above 10 keeps the bar at its end
+        EXPECT_EQ(smoothing->GetThumbPosition(), 10);
+        EXPECT_EQ(text(1246), "30");
+        Click(FindById(d, 2));
+    });
+    Choose(94);
+}
+
 TEST_F(ResultWindowGui, PictureInformationTexts) {
     ScratchFolder dir;
     HDIB grey = DibCreate(33, 17, 0);
@@ -318,6 +425,28 @@ TEST_F(ResultWindowGui, TemplatesHaveEveryIdTheClassesUse) {
     EXPECT_TRUE(scale.CheckControlIds().empty());
     CSetOutputAppDlg paths(frame);
     EXPECT_TRUE(paths.CheckControlIds().empty());
+}
+
+TEST_F(ResultWindowGui, AViewOnAnotherDocumentUpdatesAndPaintsNothing) {
+    // The program may keep a result view on a document that is not a result document.
+    ui::Document other;
+    auto* hidden = new CImageView(frame);
+    hidden->SetSize(200, 100);
+    hidden->SetDocument(&other);
+    hidden->OnInitialUpdate();
+    EXPECT_EQ(hidden->ZoomStep(), 0);
+    wxBitmap drawn(200, 100, 24);
+    {
+        wxMemoryDC dc(drawn);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        hidden->OnDraw(dc);
+    }
+    const wxImage seen = drawn.ConvertToImage();
+    EXPECT_EQ(seen.GetRed(100, 50) + seen.GetGreen(100, 50) + seen.GetBlue(100, 50), 0)
+        << "only the background";
+    hidden->SetDocument(nullptr);
+    hidden->Destroy();
 }
 
 TEST_F(ResultWindowGui, PrintedPageFitsThePictureWithItsBars) {
@@ -399,6 +528,55 @@ TEST_F(ResultWindowGui, ScaleSettingsWriteTheirKeysAndApplyToEveryLens) {
     EXPECT_EQ(ReadIniString("APPPATH", "BRXPATH", ""), "/opt/x/Brelvoxa");
     EXPECT_EQ(ReadIniString("APPPATH", "PVPPATH", ""), "/opt/analysis");
     EXPECT_FALSE(Item(32773)->IsEnabled()) << "a path that does not open leaves the hand-over greyed";
+}
+
+TEST_F(ResultWindowGui, ScaleSettingsOfATableLensGoToItsRecordAndEveryLensTakesTheAll) {
+    struct Table : LensTable {
+        std::vector<CMLens> lenses = std::vector<CMLens>(2);
+        bool LensFileExists() const override { return true; }
+        int Count() const override { return 2; }
+        CMLens* At(int i) const override {
+            return i == 0 || i == 1 ? const_cast<CMLens*>(&lenses[size_t(i)]) : nullptr;
+        }
+        int IndexOf(const std::string& name) const override {
+            return name == lenses[0].GetName() ? 0 : name == lenses[1].GetName() ? 1 : -1;
+        }
+        bool ReloadFileValues() override { return true; }
+    } table;
+    table.lenses[0].SetName("20X");
+    table.lenses[1].SetName("50X");
+    frame->m_pLensTable = &table;
+    Composed c(200, 100);
+    Show(c, 0);
+    doc->m_slot = -1;
+    doc->m_lens.name = "50X";
+    // The dialog's two apply-to-all boxes start from their keys.
+    auto scaleSettings = [&](int all, const char* length, const char* dots) {
+        WriteIniInt("CALIBRATION", "SCALEALLCHK1", all);
+        WriteIniInt("CALIBRATION", "SCALEALLCHK2", all);
+        WhenModal([&](wxDialog* d) {
+            Type(FindById(d, 1260), length);
+            Type(FindById(d, 1261), dots);
+            Click(FindById(d, IDOK));
+        });
+        Choose(32824);
+    };
+    scaleSettings(0, "30", "40");
+    EXPECT_EQ(table.lenses[1].m_scaleLength, 30.0);
+    EXPECT_EQ(table.lenses[1].m_scaleDots, 40);
+    EXPECT_EQ(table.lenses[0].m_scaleLength, 0.0) << "another lens keeps its own";
+    EXPECT_EQ(ReadIniString("CALIBRATION_50X", "SCALELEN1", ""), "30");
+    EXPECT_EQ(ReadIniString("CALIBRATION_20X", "SCALELEN1", "none"), "none");
+
+    scaleSettings(1, "70", "15");
+    for (const char* name : {"20X", "50X"}) {
+        const std::string section = std::string("CALIBRATION_") + name;
+        EXPECT_EQ(ReadIniString(section.c_str(), "SCALELEN1", ""), "70") << name;
+        EXPECT_EQ(ReadIniString(section.c_str(), "SCALEDOT1", ""), "15") << name;
+    }
+    EXPECT_EQ(table.lenses[0].m_scaleLength, 70.0);
+    EXPECT_EQ(table.lenses[0].m_scaleDots, 15);
+    frame->m_pLensTable = nullptr;
 }
 
 TEST_F(ResultWindowGui, BarScaleButtonsSwitchTheBarsAndFollowTheSwitches) {
