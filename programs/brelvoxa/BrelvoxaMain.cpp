@@ -22,8 +22,10 @@ public:
         for (int i = 1; i < argc; ++i)
             paths.push_back(argv[i].utf8_string());
         if (brx::View3dApp::HandPathsToRunningViewer(paths.empty() ? std::vector<std::string>{} : paths) &&
-            !paths.empty())
-            return false; // the running viewer opens them
+            !paths.empty()) {
+            handedOver_ = true; // the running viewer opens them: this start ends at once, with success
+            return true;
+        }
         std::string error;
         if (!InstallBrelvoxaServices(true, &error))
             std::fprintf(stderr, "Brelvoxa: %s\n", error.c_str());
@@ -31,6 +33,7 @@ public:
         brx::View3dApp::RegisterShellTypes(ui::ProgramFolder() + "/Brelvoxa");
         return app_->InitInstance(ui::ProgramFolder(), paths);
     }
+    int OnRun() override { return handedOver_ ? 0 : wxApp::OnRun(); }
     int OnExit() override {
         if (app_)
             app_->ExitInstance();
@@ -47,6 +50,7 @@ public:
 
 private:
     std::unique_ptr<brx::View3dApp> app_;
+    bool handedOver_ = false;
 };
 
 } // namespace

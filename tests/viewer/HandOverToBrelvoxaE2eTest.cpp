@@ -135,8 +135,10 @@ TEST_F(HandOverToBrelvoxa, ViewerStartedFromTheSettingsTakesEachRecordAsADocumen
     EXPECT_EQ(doc->m_saved, 1);
     PROCESS_INFORMATION second;
     ASSERT_TRUE(CreateProcess(exe, {vv3}, dir.Path(), &second));
-    EXPECT_EQ(WaitForProcess(second.dwProcessId, 30000), WAIT_OBJECT_0)
+    DWORD exitCode = 1;
+    EXPECT_EQ(WaitForProcess(second.dwProcessId, 30000, &exitCode), WAIT_OBJECT_0)
         << "it handed its file over and ended";
+    EXPECT_EQ(exitCode, 0u) << "handing the file over is a success";
     ASSERT_TRUE(PumpUntil([] { return ViewerTitled("Brelvoxa - result.vv3"); }, 20000));
     EXPECT_TRUE(PumpUntil(
         [&] { return ScratchFolder::ReadAll(dir / "Brelvoxa.ini").find(vv3) != std::string::npos; }, 20000))

@@ -8,6 +8,8 @@
 #include <wx/evtloop.h>
 #include <wx/init.h>
 
+#include <gtk/gtk.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -134,6 +136,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     wxTheApp->CallOnInit();
+    // Without animations a check box, radio or enabled state is drawn in its final look at once,
+    // so the screenshots show the state the test has set.
+    if (GtkSettings* gtk = gtk_settings_get_default())
+        g_object_set(gtk, "gtk-enable-animations", FALSE, nullptr);
     wxSetAssertHandler(failingAssertHandler);
     std::string error;
     // The window layer's services as the programs install them; message boxes go to the sink
