@@ -310,6 +310,42 @@ TEST_F(AutoCapture, Stm6Series) {
     EXPECT_DOUBLE_EQ(entries[1].z, -5.0);
     EXPECT_DOUBLE_EQ(entries[2].z, -10.0);
     EXPECT_EQ(emulator->ProgramPosition(), 200); // -10 um at 0.05 um per step, negated
+    // Every read of the series took the drive's step as the calibration.
+    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0500  um/pulse");
+    EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.05);
+}
+
+// MII (type 9): homed when the panel opens; it moves only in remote mode, so the series opens
+// the controller for its length and closes it after the last picture.
+TEST_F(AutoCapture, MiiSeriesHoldsTheControllerOpenForItsLength) {
+    ASSERT_TRUE(Start("mii", 9, 0.5));
+    auto* mii = dynamic_cast<AbEmulator*>(emulator.get());
+    ASSERT_NE(mii, nullptr);
+    EXPECT_FALSE(mii->Remote());
+    ChoosePath();
+    ui::testing::Type(Item(1183), "0");
+    ui::testing::Type(Item(1184), "20");
+    ui::testing::Type(Item(1185), "10");
+    emulator->ClearLog();
+    CScriptedMessageSink sink(IDOK);
+    Click(913);
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
+    EXPECT_TRUE(sink.ShownIds().empty());
+    EXPECT_FALSE(mii->Remote());
+    const std::vector<std::string> seen = emulator->Commands();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), "RMT:ON\r\n");
+    EXPECT_EQ(seen.back(), "RMT:OFF\r\n");
+    std::vector<std::string> moves;
+    for (const std::string& c : seen)
+        if (c.rfind("AGO:", 0) == 0)
+            moves.push_back(c.substr(0, c.size() - 2));
+    EXPECT_EQ(moves, (std::vector<std::string>{"AGO:A0", "AGO:A20", "AGO:A40"}));
+    EXPECT_EQ(Pictures(), (std::vector<std::string>{"img000.bmp", "img001.bmp", "img002.bmp"}));
+    const std::vector<SeriesEntry> entries = Frame()->SelectedBox()->Entries();
+    ASSERT_EQ(entries.size(), 4u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_DOUBLE_EQ(entries[i].z, 10.0 * i) << i;
 }
 
 // Values outside +-999999 stop at the range message; the path checks come after.

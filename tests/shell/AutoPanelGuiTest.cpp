@@ -3,6 +3,7 @@
 #include "AutoPanelFixture.h"
 
 #include "shell/ButtonOn.h"
+#include "shell/EDListCtrl.h"
 #include "shell/TopMenuDialog.h"
 
 #include "platform/Settings.h"
@@ -158,6 +159,46 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     EXPECT_EQ(panel->GetDlgItemText(1185).ToStdString(), "1"); // "1.00", then the refresh from the fields
     EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
     EXPECT_EQ(panel->Positions(), (std::vector<double>{0, 1, 2, 3}));
+}
+
+// The editor's Add records the Z that 915 shows, and its Move goes back to the same count of
+// the drive, whichever way SIDE turns the displayed Z.
+class AutoPanelSide : public AutoPanel {
+protected:
+    void AddThenMoveBack(long expectedCount);
+};
+
+void AutoPanelSide::AddThenMoveBack(long expectedCount) {
+    ControllerEmulator& drive = *emulator;
+    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "0.000"); // never "-0.000" at the zero
+    panel->MoveToZ(12.5);
+    panel->ReadZPosition();
+    const long there = drive.ProgramPosition();
+    EXPECT_EQ(there, expectedCount);
+    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "12.500");
+    Click(909);
+    CAutoEditDialog* editor = panel->Editor();
+    ASSERT_NE(editor, nullptr);
+    editor->OnAdd();
+    EXPECT_EQ(editor->CellTexts(), std::vector<std::string>{"12.5"});
+    panel->MoveToZ(-30);
+    EXPECT_NE(drive.ProgramPosition(), there);
+    editor->GetList()->SetCurrentRow(0);
+    editor->OnMove();
+    EXPECT_EQ(drive.ProgramPosition(), there);
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), 12.5);
+    editor->OnOK();
+    EXPECT_EQ(panel->Positions(), std::vector<double>{12.5});
+}
+
+TEST_F(AutoPanelSide, AnAddedPositionIsReachedAgainWithSidePlus) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40, 0));
+    AddThenMoveBack(40 + 25);
+}
+
+TEST_F(AutoPanelSide, AnAddedPositionIsReachedAgainWithSideMinus) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40, 1));
+    AddThenMoveBack(40 - 25);
 }
 
 } // namespace

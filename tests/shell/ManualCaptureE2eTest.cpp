@@ -190,6 +190,14 @@ TEST_F(ManualCapture, StageGivesTheHeight) {
     ASSERT_EQ(images.size(), 2u);
     EXPECT_DOUBLE_EQ(images[0].z, 617.0);
     EXPECT_DOUBLE_EQ(images[1].z, -100.0);
+    // SIDE turns the height; at the zero it is 0, never "-0.000".
+    view->m_comm.side = 1;
+    stage.SetAxisPosition(1, 0);
+    Click(608);
+    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "0.000");
+    stage.SetAxisPosition(1, 10);
+    Click(608);
+    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-5.000");
     EXPECT_TRUE(sink.ShownIds().empty());
     Click(609);
     CloseProgram();
