@@ -291,6 +291,38 @@ TEST_F(AutoCapture, PastTheLastNumberOrADeclinedOverwriteEndsTheSeries) {
     EXPECT_EQ(app->m_pResultFrame, nullptr);
 }
 
+// A yes to the overwrite question covers the run of existing names that follows; the next
+// existing name after a free one asks again. Every old file is replaced by a picture.
+TEST_F(AutoCapture, OverwriteIsAskedOncePerRunOfExistingNames) {
+    ASSERT_TRUE(Start("mmc2", 1));
+    ChoosePath();
+    for (const char* old : {"img001.bmp", "img002.bmp", "img004.bmp"})
+        std::ofstream(folder + "/series/" + old) << "old";
+    ui::testing::Type(Item(1183), "0");
+    ui::testing::Type(Item(1184), "40");
+    ui::testing::Type(Item(1185), "10");
+    CScriptedMessageSink sink(IDYES);
+    Click(913);
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
+    const std::vector<CScriptedMessageSink::Shown> shown = sink.ShownMessages();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].id, 894u);
+    ASSERT_FALSE(shown[0].args.empty());
+    EXPECT_NE(shown[0].args[0].find("img001.bmp"), std::string::npos);
+    EXPECT_EQ(shown[1].id, 894u);
+    ASSERT_FALSE(shown[1].args.empty());
+    EXPECT_NE(shown[1].args[0].find("img004.bmp"), std::string::npos);
+    for (const std::string& name : Pictures()) {
+        int type = -1;
+        HDIB back = ReadImageFile(folder + "/series/" + name, &type);
+        EXPECT_NE(back, nullptr) << name;
+        if (back)
+            GlobalFree(back);
+    }
+    EXPECT_EQ(Pictures().size(), 5u);
+    EXPECT_EQ(Frame()->SelectedBox()->Entries().size(), 6u);
+}
+
 // STM6 (type 5): a short series through its own protocol; the Z of each picture is the
 // displayed Z of its position (this drive counts the other way).
 TEST_F(AutoCapture, Stm6Series) {
