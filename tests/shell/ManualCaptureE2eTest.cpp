@@ -204,6 +204,35 @@ TEST_F(ManualCapture, StageGivesTheHeight) {
     ::unsetenv("VANTOREL_COM1");
 }
 
+// STM6 (type 5): the height is the drive's own step times its count, negated (reversed Z);
+// the capture view's calibration stays as it was.
+TEST_F(ManualCapture, Stm6StageGivesTheHeightByItsOwnStep) {
+    Stm6Emulator stage;
+    ASSERT_TRUE(stage.Start());
+    ::setenv("VANTOREL_COM1", stage.SlavePath().c_str(), 1);
+    StartManual("z000.bmp", "[COMM]\nCONTROLLER=5\nPORT=0\nSIDE=0\n[ZCALIBRATION]\n1PULSE=1\n");
+    CMultiView* view = Frame()->m_pMultiView;
+    ASSERT_EQ(view->m_comm.controller, 5) << "the controller did not answer";
+    CScriptedMessageSink sink(IDOK);
+    Click(605);
+    Click(604);
+    stage.SetControllerCount(-200);
+    Click(608);
+    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-10.000"); // 0.05 um steps
+    stage.SetStatusBits(0x20);                                      // 0.025 um steps
+    Click(608);
+    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-5.000");
+    EXPECT_DOUBLE_EQ(view->m_d1Pulse, 1.0);
+    const std::vector<SeriesEntry> images = Images();
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_DOUBLE_EQ(images[0].z, -10.0);
+    EXPECT_DOUBLE_EQ(images[1].z, -5.0);
+    EXPECT_TRUE(sink.ShownIds().empty());
+    Click(609);
+    CloseProgram();
+    ::unsetenv("VANTOREL_COM1");
+}
+
 TEST_F(ManualCapture, FailedCaptureKeepsTheFolderAsItWas) {
     // A module that gives no picture.
     ::setenv("VANTOREL_CAMERA_DIR", (std::string(VT_BINARY_DIR) + "/tools/testcam/config").c_str(), 1);
