@@ -58,6 +58,12 @@ protected:
         ScriptFileDialogs({folder + "/series/" + name});
         Click(1179);
     }
+    // Start, end and interval typed into 1183, 1184, 1185.
+    void TypeRange(const char* start, const char* end, const char* interval) {
+        ui::testing::Type(Item(1183), start);
+        ui::testing::Type(Item(1184), end);
+        ui::testing::Type(Item(1185), interval);
+    }
     bool ResultShown() const {
         const CImageFrame* viewer = app->m_pResultFrame;
         return viewer && viewer->IsShown() && viewer->GetImageDoc()->m_image;
@@ -199,9 +205,7 @@ TEST_F(AutoCapture, StopEndsTheSeriesWithoutComposition) {
         ++startsInside;
         Click(914);
     });
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "50");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "50", "10");
     ui::testing::Click(Item(1124));
     Click(913);
     EXPECT_EQ(startsInside, 1);
@@ -228,9 +232,7 @@ TEST_F(AutoCapture, CloseDuringASeriesWaitsForTheLoop) {
         Frame()->Close();
         closedInside = Frame() == nullptr;
     });
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "40");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "40", "10");
     Click(913);
     EXPECT_FALSE(closedInside);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Stopped);
@@ -245,9 +247,7 @@ TEST_F(AutoCapture, FailingModuleLeavesTheFolderAsItWas) {
     ASSERT_TRUE(Start("mmc2", 1));
     ChoosePath();
     std::ofstream(folder + "/series/img000.bmp") << "old picture";
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "20");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "20", "10");
     ui::testing::Click(Item(1124));
     Frame()->m_params.m_pRecord->SetColorMode(7); // the module refuses its parameters
     CScriptedMessageSink sink(IDYES);
@@ -267,9 +267,7 @@ TEST_F(AutoCapture, FailingModuleLeavesTheFolderAsItWas) {
 TEST_F(AutoCapture, PastTheLastNumberOrADeclinedOverwriteEndsTheSeries) {
     ASSERT_TRUE(Start("mmc2", 1));
     ChoosePath("img998.bmp");
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "20");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "20", "10");
     ui::testing::Click(Item(1124));
     CScriptedMessageSink sink(IDOK);
     Click(913);
@@ -298,9 +296,7 @@ TEST_F(AutoCapture, OverwriteIsAskedOncePerRunOfExistingNames) {
     ChoosePath();
     for (const char* old : {"img001.bmp", "img002.bmp", "img004.bmp"})
         std::ofstream(folder + "/series/" + old) << "old";
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "40");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "40", "10");
     CScriptedMessageSink sink(IDYES);
     Click(913);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
@@ -328,9 +324,7 @@ TEST_F(AutoCapture, OverwriteIsAskedOncePerRunOfExistingNames) {
 TEST_F(AutoCapture, Stm6Series) {
     ASSERT_TRUE(Start("stm6", 5, 0.0));
     ChoosePath();
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "-10");
-    ui::testing::Type(Item(1185), "5");
+    TypeRange("0", "-10", "5");
     CScriptedMessageSink sink(IDOK);
     Click(913);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
@@ -355,9 +349,7 @@ TEST_F(AutoCapture, MiiSeriesHoldsTheControllerOpenForItsLength) {
     ASSERT_NE(mii, nullptr);
     EXPECT_FALSE(mii->Remote());
     ChoosePath();
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "20");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "20", "10");
     emulator->ClearLog();
     CScriptedMessageSink sink(IDOK);
     Click(913);
@@ -384,9 +376,7 @@ TEST_F(AutoCapture, MiiSeriesHoldsTheControllerOpenForItsLength) {
 TEST_F(AutoCapture, StartChecksRangeCountAndPath) {
     ASSERT_TRUE(Start("mmc2", 1));
     CScriptedMessageSink sink(IDOK);
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "1000000");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "1000000", "10");
     Click(913);
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{64004});
     EXPECT_FALSE(panel->IsCapturing());
@@ -414,9 +404,7 @@ TEST_F(AutoCapture, PositionFilesSaveAndLoadByFullPath) {
     CScriptedMessageSink sink(IDOK);
     const std::string elsewhere = folder + "/lists";
     fs::create_directories(elsewhere);
-    ui::testing::Type(Item(1183), "10");
-    ui::testing::Type(Item(1184), "0");
-    ui::testing::Type(Item(1185), "3");
+    TypeRange("10", "0", "3");
     ASSERT_EQ(panel->Positions(), (std::vector<double>{10, 7, 4, 1, 0}));
     ScriptFileDialogs({elsewhere + "/range"});
     panel->OnSaveList();
@@ -427,9 +415,7 @@ TEST_F(AutoCapture, PositionFilesSaveAndLoadByFullPath) {
     EXPECT_EQ(fs::file_size(elsewhere + "/range.dat"), 32u + 5 * 8);
     EXPECT_EQ(ReadIniString("InitialSettings", "TAKEPATH", ""), elsewhere);
 
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "1");
-    ui::testing::Type(Item(1185), "1");
+    TypeRange("0", "1", "1");
     ScriptFileDialogs({elsewhere + "/range.dat"});
     panel->OnLoadList();
     EXPECT_EQ(requests.back().folder, elsewhere);

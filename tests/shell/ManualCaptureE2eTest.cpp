@@ -39,6 +39,18 @@ protected:
         panel = Frame()->ManualPanel();
         ASSERT_NE(panel, nullptr);
     }
+    // The program in manual mode with a started emulator as COM1 of controller `type`, in a
+    // run with height input on.
+    void StartRunWithStage(const ControllerEmulator& stage, int type, const std::string& onePulse) {
+        ::setenv("VANTOREL_COM1", stage.SlavePath().c_str(), 1);
+        StartManual("z000.bmp", "[COMM]\nCONTROLLER=" + std::to_string(type) +
+                                    "\nPORT=0\nSIDE=0\n[ZCALIBRATION]\n1PULSE=" + onePulse + "\n");
+        if (HasFatalFailure())
+            return;
+        ASSERT_EQ(Frame()->m_pMultiView->m_comm.controller, type) << "the controller did not answer";
+        Click(605);
+        Click(604);
+    }
     void Click(int id) { ui::testing::Click(panel->GetDlgItem(id)); }
     void TypeHeight(const char* text) { ui::testing::Type(panel->GetDlgItem(607), wxString::FromUTF8(text)); }
     bool On(int id) const { return panel->GetDlgItem(id)->IsShown() && panel->GetDlgItem(id)->IsEnabled(); }
@@ -169,14 +181,11 @@ TEST_F(ManualCapture, NumberingEndsAfter999) {
 TEST_F(ManualCapture, StageGivesTheHeight) {
     Mmc2Emulator stage;
     ASSERT_TRUE(stage.Start());
-    ::setenv("VANTOREL_COM1", stage.SlavePath().c_str(), 1);
     stage.SetAxisPosition(1, 1234);
-    StartManual("z000.bmp", "[COMM]\nCONTROLLER=1\nPORT=0\nSIDE=0\n[ZCALIBRATION]\n1PULSE=0.5\n");
-    CMultiView* view = Frame()->m_pMultiView;
-    ASSERT_EQ(view->m_comm.controller, 1) << "the controller did not answer";
     CScriptedMessageSink sink(IDOK);
-    Click(605);
-    Click(604);
+    StartRunWithStage(stage, 1, "0.5");
+    ASSERT_FALSE(HasFatalFailure());
+    CMultiView* view = Frame()->m_pMultiView;
     // The height edit is shown but not typed into; 608 is on at once.
     EXPECT_TRUE(panel->GetDlgItem(607)->IsShown());
     EXPECT_FALSE(panel->GetDlgItem(607)->IsEnabled());
@@ -209,13 +218,10 @@ TEST_F(ManualCapture, StageGivesTheHeight) {
 TEST_F(ManualCapture, Stm6StageGivesTheHeightByItsOwnStep) {
     Stm6Emulator stage;
     ASSERT_TRUE(stage.Start());
-    ::setenv("VANTOREL_COM1", stage.SlavePath().c_str(), 1);
-    StartManual("z000.bmp", "[COMM]\nCONTROLLER=5\nPORT=0\nSIDE=0\n[ZCALIBRATION]\n1PULSE=1\n");
-    CMultiView* view = Frame()->m_pMultiView;
-    ASSERT_EQ(view->m_comm.controller, 5) << "the controller did not answer";
     CScriptedMessageSink sink(IDOK);
-    Click(605);
-    Click(604);
+    StartRunWithStage(stage, 5, "1");
+    ASSERT_FALSE(HasFatalFailure());
+    CMultiView* view = Frame()->m_pMultiView;
     stage.SetControllerCount(-200);
     Click(608);
     EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-10.000"); // 0.05 um steps
