@@ -261,7 +261,7 @@ void CManualDialog::ReadStageHeight() {
     const double umPerPulse = view->m_comm.controller == CTRL_STM6 ? stage.GetUmPerPulse() : view->m_d1Pulse;
     double height = umPerPulse * p2;
     if (view->m_bReverseZ || view->m_comm.side)
-        height = -height;
+        height = -height + 0.0; // the zero shows as "0.000", not "-0.000"
     char text[64];
     std::snprintf(text, sizeof text, "%.3f", height);
     SetDlgItemText(kHeightEdit, text);

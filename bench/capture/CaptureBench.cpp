@@ -4,7 +4,7 @@
 //   capture_bench [--positions N] [--runs R]
 //
 // The program runs in a working folder of its own in the automatic mode, with the rendering
-// test camera at its largest picture (1280 x 960) and an emulated focus drive whose motion is
+// test camera at 1280 x 1024 (its size 3) and an emulated focus drive whose motion is
 // made almost free. Each run times the series (913) and, over the same positions, the motion
 // alone (move, wait, read back); the difference divided by N is the cost per position. Then the
 // series is composed R times through 819 until the result window holds it: megapixels per
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     std::ofstream(folder + "/Vantorel.ini")
         << "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1012\nAUTOPATH=" << folder
         << "/series/img000.bmp\nAUTODIR=" << folder
-        << "/series\n[STAGEINPUT]\nINPDEVICE=Vantorel Test Camera\n[CAMPARAM]\nIMAGESIZESEL=2\n"
+        << "/series\n[STAGEINPUT]\nINPDEVICE=Vantorel Test Camera\n[CAMPARAM]\nIMAGESIZESEL=3\n"
            "[COMM]\nCONTROLLER=1\nPORT=0\nSIDE=0\n[ZCALIBRATION]\n1PULSE=1\n";
 
     CScriptedMessageSink sink(IDYES); // overwrite the series of the run before

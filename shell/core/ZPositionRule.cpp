@@ -14,7 +14,8 @@ int ZDisplaySign(bool reversedZ, int side) {
 }
 
 double DisplayedZ(int pulses, int origin, double umPerPulse, int sign) {
-    return sign * RawZ(pulses, origin, umPerPulse);
+    // + 0.0: at the origin a negative sign gives zero, not -0 (which showed as "-0.000").
+    return sign * RawZ(pulses, origin, umPerPulse) + 0.0;
 }
 
 double RawZ(int pulses, int origin, double umPerPulse) {

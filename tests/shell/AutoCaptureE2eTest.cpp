@@ -8,6 +8,7 @@
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "platform/Settings.h"
+#include "shell/OrsandelDoc.h"
 #include "shell/ScaleStatic.h"
 #include "shell/SelectedBox.h"
 #include "viewer/ImageDoc.h"
@@ -16,6 +17,9 @@
 #include <wx/combobox.h>
 
 #include <fstream>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -57,6 +61,12 @@ protected:
         fs::create_directories(folder + "/series");
         ScriptFileDialogs({folder + "/series/" + name});
         Click(1179);
+    }
+    // Start, end and interval typed into 1183, 1184, 1185.
+    void TypeRange(const char* start, const char* end, const char* interval) {
+        ui::testing::Type(Item(1183), start);
+        ui::testing::Type(Item(1184), end);
+        ui::testing::Type(Item(1185), interval);
     }
     bool ResultShown() const {
         const CImageFrame* viewer = app->m_pResultFrame;
@@ -199,9 +209,7 @@ TEST_F(AutoCapture, StopEndsTheSeriesWithoutComposition) {
         ++startsInside;
         Click(914);
     });
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "50");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "50", "10");
     ui::testing::Click(Item(1124));
     Click(913);
     EXPECT_EQ(startsInside, 1);
@@ -228,9 +236,7 @@ TEST_F(AutoCapture, CloseDuringASeriesWaitsForTheLoop) {
         Frame()->Close();
         closedInside = Frame() == nullptr;
     });
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "40");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "40", "10");
     Click(913);
     EXPECT_FALSE(closedInside);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Stopped);
@@ -245,9 +251,7 @@ TEST_F(AutoCapture, FailingModuleLeavesTheFolderAsItWas) {
     ASSERT_TRUE(Start("mmc2", 1));
     ChoosePath();
     std::ofstream(folder + "/series/img000.bmp") << "old picture";
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "20");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "20", "10");
     ui::testing::Click(Item(1124));
     Frame()->m_params.m_pRecord->SetColorMode(7); // the module refuses its parameters
     CScriptedMessageSink sink(IDYES);
@@ -267,9 +271,7 @@ TEST_F(AutoCapture, FailingModuleLeavesTheFolderAsItWas) {
 TEST_F(AutoCapture, PastTheLastNumberOrADeclinedOverwriteEndsTheSeries) {
     ASSERT_TRUE(Start("mmc2", 1));
     ChoosePath("img998.bmp");
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "20");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "20", "10");
     ui::testing::Click(Item(1124));
     CScriptedMessageSink sink(IDOK);
     Click(913);
@@ -291,14 +293,42 @@ TEST_F(AutoCapture, PastTheLastNumberOrADeclinedOverwriteEndsTheSeries) {
     EXPECT_EQ(app->m_pResultFrame, nullptr);
 }
 
+// A yes to the overwrite question covers the run of existing names that follows; the next
+// existing name after a free one asks again. Every old file is replaced by a picture.
+TEST_F(AutoCapture, OverwriteIsAskedOncePerRunOfExistingNames) {
+    ASSERT_TRUE(Start("mmc2", 1));
+    ChoosePath();
+    for (const char* old : {"img001.bmp", "img002.bmp", "img004.bmp"})
+        std::ofstream(folder + "/series/" + old) << "old";
+    TypeRange("0", "40", "10");
+    CScriptedMessageSink sink(IDYES);
+    Click(913);
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
+    const std::vector<CScriptedMessageSink::Shown> shown = sink.ShownMessages();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].id, 894u);
+    ASSERT_FALSE(shown[0].args.empty());
+    EXPECT_NE(shown[0].args[0].find("img001.bmp"), std::string::npos);
+    EXPECT_EQ(shown[1].id, 894u);
+    ASSERT_FALSE(shown[1].args.empty());
+    EXPECT_NE(shown[1].args[0].find("img004.bmp"), std::string::npos);
+    for (const std::string& name : Pictures()) {
+        int type = -1;
+        HDIB back = ReadImageFile(folder + "/series/" + name, &type);
+        EXPECT_NE(back, nullptr) << name;
+        if (back)
+            GlobalFree(back);
+    }
+    EXPECT_EQ(Pictures().size(), 5u);
+    EXPECT_EQ(Frame()->SelectedBox()->Entries().size(), 6u);
+}
+
 // STM6 (type 5): a short series through its own protocol; the Z of each picture is the
 // displayed Z of its position (this drive counts the other way).
 TEST_F(AutoCapture, Stm6Series) {
     ASSERT_TRUE(Start("stm6", 5, 0.0));
     ChoosePath();
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "-10");
-    ui::testing::Type(Item(1185), "5");
+    TypeRange("0", "-10", "5");
     CScriptedMessageSink sink(IDOK);
     Click(913);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
@@ -310,15 +340,47 @@ TEST_F(AutoCapture, Stm6Series) {
     EXPECT_DOUBLE_EQ(entries[1].z, -5.0);
     EXPECT_DOUBLE_EQ(entries[2].z, -10.0);
     EXPECT_EQ(emulator->ProgramPosition(), 200); // -10 um at 0.05 um per step, negated
+    // Every read of the series took the drive's step as the calibration.
+    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0500  um/pulse");
+    EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.05);
+}
+
+// MII (type 9): homed when the panel opens; it moves only in remote mode, so the series opens
+// the controller for its length and closes it after the last picture.
+TEST_F(AutoCapture, MiiSeriesHoldsTheControllerOpenForItsLength) {
+    ASSERT_TRUE(Start("mii", 9, 0.5));
+    auto* mii = dynamic_cast<AbEmulator*>(emulator.get());
+    ASSERT_NE(mii, nullptr);
+    EXPECT_FALSE(mii->Remote());
+    ChoosePath();
+    TypeRange("0", "20", "10");
+    emulator->ClearLog();
+    CScriptedMessageSink sink(IDOK);
+    Click(913);
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
+    EXPECT_TRUE(sink.ShownIds().empty());
+    EXPECT_FALSE(mii->Remote());
+    const std::vector<std::string> seen = emulator->Commands();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), "RMT:ON\r\n");
+    EXPECT_EQ(seen.back(), "RMT:OFF\r\n");
+    std::vector<std::string> moves;
+    for (const std::string& c : seen)
+        if (c.rfind("AGO:", 0) == 0)
+            moves.push_back(c.substr(0, c.size() - 2));
+    EXPECT_EQ(moves, (std::vector<std::string>{"AGO:A0", "AGO:A20", "AGO:A40"}));
+    EXPECT_EQ(Pictures(), (std::vector<std::string>{"img000.bmp", "img001.bmp", "img002.bmp"}));
+    const std::vector<SeriesEntry> entries = Frame()->SelectedBox()->Entries();
+    ASSERT_EQ(entries.size(), 4u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_DOUBLE_EQ(entries[i].z, 10.0 * i) << i;
 }
 
 // Values outside +-999999 stop at the range message; the path checks come after.
 TEST_F(AutoCapture, StartChecksRangeCountAndPath) {
     ASSERT_TRUE(Start("mmc2", 1));
     CScriptedMessageSink sink(IDOK);
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "1000000");
-    ui::testing::Type(Item(1185), "10");
+    TypeRange("0", "1000000", "10");
     Click(913);
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{64004});
     EXPECT_FALSE(panel->IsCapturing());
@@ -346,9 +408,7 @@ TEST_F(AutoCapture, PositionFilesSaveAndLoadByFullPath) {
     CScriptedMessageSink sink(IDOK);
     const std::string elsewhere = folder + "/lists";
     fs::create_directories(elsewhere);
-    ui::testing::Type(Item(1183), "10");
-    ui::testing::Type(Item(1184), "0");
-    ui::testing::Type(Item(1185), "3");
+    TypeRange("10", "0", "3");
     ASSERT_EQ(panel->Positions(), (std::vector<double>{10, 7, 4, 1, 0}));
     ScriptFileDialogs({elsewhere + "/range"});
     panel->OnSaveList();
@@ -359,9 +419,7 @@ TEST_F(AutoCapture, PositionFilesSaveAndLoadByFullPath) {
     EXPECT_EQ(fs::file_size(elsewhere + "/range.dat"), 32u + 5 * 8);
     EXPECT_EQ(ReadIniString("InitialSettings", "TAKEPATH", ""), elsewhere);
 
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "1");
-    ui::testing::Type(Item(1185), "1");
+    TypeRange("0", "1", "1");
     ScriptFileDialogs({elsewhere + "/range.dat"});
     panel->OnLoadList();
     EXPECT_EQ(requests.back().folder, elsewhere);
@@ -389,6 +447,38 @@ TEST_F(AutoCapture, PositionFilesSaveAndLoadByFullPath) {
     EXPECT_EQ(panel->ListMode(), 1);
     EXPECT_FALSE(Shown(911));
     EXPECT_TRUE(Enabled(1183));
+}
+
+// MII with a lens known from the lens port: entering the automatic mode drives to that lens's
+// origin offset (ORIGINOFFSET_ML<n>).
+TEST_F(AutoCapture, MiiGoesToTheLensOriginOffsetWhenThePanelOpens) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    ::setenv("VANTOREL_COM2", ::ptsname(master), 1);
+    EmulatorOptions options;
+    options.speedScale = 8.0;
+    emulator = MakeEmulator("mii", options);
+    ASSERT_TRUE(emulator && emulator->Start());
+    ::setenv("VANTOREL_COM1", emulator->SlavePath().c_str(), 1);
+    // The manual mode first: its capture view polls the lens port.
+    Settings(1009, "[COMM]\nCONTROLLER=9\nPORT=0\nLENSPORT=1\nSIDE=0\n[ZCALIBRATION]\n1PULSE=0.5\n",
+             "ORIGINOFFSET_ML90=5\n");
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
+    const unsigned char state = 0x1D; // lens 90, zoom 2.5
+    ASSERT_EQ(::write(master, &state, 1), 1);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_pDocument->m_lensNumber == 90; }, 10000));
+    f->EnterMode(1012);
+    panel = f->AutoDialog();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(emulator->ProgramPosition(), -10); // -5 um at 0.5 um per pulse from the zero at 0
+    EXPECT_DOUBLE_EQ(panel->ReadZPosition(), -5.0);
+    CloseProgram();
+    ::unsetenv("VANTOREL_COM2");
+    ::close(master);
 }
 
 } // namespace

@@ -3,10 +3,12 @@
 #include "AutoPanelFixture.h"
 
 #include "shell/ButtonOn.h"
+#include "shell/EDListCtrl.h"
 #include "shell/TopMenuDialog.h"
 
 #include "platform/Settings.h"
 
+#include <wx/combobox.h>
 #include <wx/textctrl.h>
 
 #include <algorithm>
@@ -158,6 +160,95 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     EXPECT_EQ(panel->GetDlgItemText(1185).ToStdString(), "1"); // "1.00", then the refresh from the fields
     EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
     EXPECT_EQ(panel->Positions(), (std::vector<double>{0, 1, 2, 3}));
+}
+
+// The zero, the step jog's limit, no move without a calibration, and the refusals of an empty
+// edited list.
+TEST_F(AutoPanel, ZeroStepLimitNoCalibrationAndAnEmptyList) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
+    CMultiView* view = Frame()->m_pMultiView;
+    CScriptedMessageSink sink(IDOK);
+    auto* step = dynamic_cast<wxComboBox*>(Item(920));
+    ASSERT_NE(step, nullptr);
+    step->SetValue("5");
+    Click(918);
+    EXPECT_EQ(emulator->ProgramPosition(), 50);
+    Click(1066);
+    EXPECT_EQ(view->m_nZOrigin, 50);
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), 0.0);
+    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "0.000");
+
+    step->SetValue("10000");
+    emulator->ClearLog();
+    Click(918);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{902});
+    EXPECT_EQ(emulator->ProgramPosition(), 50);
+
+    // Without a calibration nothing moves (a division by it sent an arbitrary target).
+    view->m_d1Pulse = 0.0;
+    step->SetValue("5");
+    Click(918);
+    panel->MoveToZ(10.0);
+    for (const std::string& c : emulator->Commands())
+        EXPECT_TRUE(c.rfind("A:", 0) != 0 && c.rfind("M:", 0) != 0) << c;
+    EXPECT_EQ(emulator->ProgramPosition(), 50);
+    view->m_d1Pulse = 0.5;
+
+    // An edited list accepted empty: nothing to save (891), nothing to take (870).
+    sink.ClearShown();
+    Click(909);
+    ASSERT_NE(panel->Editor(), nullptr);
+    panel->Editor()->LoadPositions({});
+    panel->Editor()->OnOK();
+    EXPECT_EQ(panel->ListMode(), 0);
+    EXPECT_TRUE(panel->Positions().empty());
+    panel->OnSaveList();
+    EXPECT_TRUE(requests.empty()); // no dialog
+    app->m_strAutoDir = folder;
+    app->m_strAutoPath = folder + "/img.bmp";
+    Click(913);
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{891, 870}));
+    EXPECT_FALSE(panel->IsCapturing());
+}
+
+// The editor's Add records the Z that 915 shows, and its Move goes back to the same count of
+// the drive, whichever way SIDE turns the displayed Z.
+class AutoPanelSide : public AutoPanel {
+protected:
+    void AddThenMoveBack(long expectedCount);
+};
+
+void AutoPanelSide::AddThenMoveBack(long expectedCount) {
+    ControllerEmulator& drive = *emulator;
+    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "0.000"); // never "-0.000" at the zero
+    panel->MoveToZ(12.5);
+    panel->ReadZPosition();
+    const long there = drive.ProgramPosition();
+    EXPECT_EQ(there, expectedCount);
+    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "12.500");
+    Click(909);
+    CAutoEditDialog* editor = panel->Editor();
+    ASSERT_NE(editor, nullptr);
+    editor->OnAdd();
+    EXPECT_EQ(editor->CellTexts(), std::vector<std::string>{"12.5"});
+    panel->MoveToZ(-30);
+    EXPECT_NE(drive.ProgramPosition(), there);
+    editor->GetList()->SetCurrentRow(0);
+    editor->OnMove();
+    EXPECT_EQ(drive.ProgramPosition(), there);
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), 12.5);
+    editor->OnOK();
+    EXPECT_EQ(panel->Positions(), std::vector<double>{12.5});
+}
+
+TEST_F(AutoPanelSide, AnAddedPositionIsReachedAgainWithSidePlus) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40, 0));
+    AddThenMoveBack(40 + 25);
+}
+
+TEST_F(AutoPanelSide, AnAddedPositionIsReachedAgainWithSideMinus) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40, 1));
+    AddThenMoveBack(40 - 25);
 }
 
 } // namespace

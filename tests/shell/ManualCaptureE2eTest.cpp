@@ -39,6 +39,18 @@ protected:
         panel = Frame()->ManualPanel();
         ASSERT_NE(panel, nullptr);
     }
+    // The program in manual mode with a started emulator as COM1 of controller `type`, in a
+    // run with height input on.
+    void StartRunWithStage(const ControllerEmulator& stage, int type, const std::string& onePulse) {
+        ::setenv("VANTOREL_COM1", stage.SlavePath().c_str(), 1);
+        StartManual("z000.bmp", "[COMM]\nCONTROLLER=" + std::to_string(type) +
+                                    "\nPORT=0\nSIDE=0\n[ZCALIBRATION]\n1PULSE=" + onePulse + "\n");
+        if (HasFatalFailure())
+            return;
+        ASSERT_EQ(Frame()->m_pMultiView->m_comm.controller, type) << "the controller did not answer";
+        Click(605);
+        Click(604);
+    }
     void Click(int id) { ui::testing::Click(panel->GetDlgItem(id)); }
     void TypeHeight(const char* text) { ui::testing::Type(panel->GetDlgItem(607), wxString::FromUTF8(text)); }
     bool On(int id) const { return panel->GetDlgItem(id)->IsShown() && panel->GetDlgItem(id)->IsEnabled(); }
@@ -169,14 +181,11 @@ TEST_F(ManualCapture, NumberingEndsAfter999) {
 TEST_F(ManualCapture, StageGivesTheHeight) {
     Mmc2Emulator stage;
     ASSERT_TRUE(stage.Start());
-    ::setenv("VANTOREL_COM1", stage.SlavePath().c_str(), 1);
     stage.SetAxisPosition(1, 1234);
-    StartManual("z000.bmp", "[COMM]\nCONTROLLER=1\nPORT=0\nSIDE=0\n[ZCALIBRATION]\n1PULSE=0.5\n");
-    CMultiView* view = Frame()->m_pMultiView;
-    ASSERT_EQ(view->m_comm.controller, 1) << "the controller did not answer";
     CScriptedMessageSink sink(IDOK);
-    Click(605);
-    Click(604);
+    StartRunWithStage(stage, 1, "0.5");
+    ASSERT_FALSE(HasFatalFailure());
+    CMultiView* view = Frame()->m_pMultiView;
     // The height edit is shown but not typed into; 608 is on at once.
     EXPECT_TRUE(panel->GetDlgItem(607)->IsShown());
     EXPECT_FALSE(panel->GetDlgItem(607)->IsEnabled());
@@ -190,6 +199,40 @@ TEST_F(ManualCapture, StageGivesTheHeight) {
     ASSERT_EQ(images.size(), 2u);
     EXPECT_DOUBLE_EQ(images[0].z, 617.0);
     EXPECT_DOUBLE_EQ(images[1].z, -100.0);
+    // SIDE turns the height; at the zero it is 0, never "-0.000".
+    view->m_comm.side = 1;
+    stage.SetAxisPosition(1, 0);
+    Click(608);
+    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "0.000");
+    stage.SetAxisPosition(1, 10);
+    Click(608);
+    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-5.000");
+    EXPECT_TRUE(sink.ShownIds().empty());
+    Click(609);
+    CloseProgram();
+    ::unsetenv("VANTOREL_COM1");
+}
+
+// STM6 (type 5): the height is the drive's own step times its count, negated (reversed Z);
+// the capture view's calibration stays as it was.
+TEST_F(ManualCapture, Stm6StageGivesTheHeightByItsOwnStep) {
+    Stm6Emulator stage;
+    ASSERT_TRUE(stage.Start());
+    CScriptedMessageSink sink(IDOK);
+    StartRunWithStage(stage, 5, "1");
+    ASSERT_FALSE(HasFatalFailure());
+    CMultiView* view = Frame()->m_pMultiView;
+    stage.SetControllerCount(-200);
+    Click(608);
+    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-10.000"); // 0.05 um steps
+    stage.SetStatusBits(0x20);                                      // 0.025 um steps
+    Click(608);
+    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-5.000");
+    EXPECT_DOUBLE_EQ(view->m_d1Pulse, 1.0);
+    const std::vector<SeriesEntry> images = Images();
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_DOUBLE_EQ(images[0].z, -10.0);
+    EXPECT_DOUBLE_EQ(images[1].z, -5.0);
     EXPECT_TRUE(sink.ShownIds().empty());
     Click(609);
     CloseProgram();

@@ -15,6 +15,7 @@ TEST(ZRule, DisplayedRawAndMoveTarget) {
     EXPECT_DOUBLE_EQ(RawZ(1500, 500, 0.5), 500.0);
     EXPECT_DOUBLE_EQ(DisplayedZ(1500, 500, 0.5, 1), 500.0);
     EXPECT_DOUBLE_EQ(DisplayedZ(1500, 500, 0.5, -1), -500.0);
+    EXPECT_FALSE(std::signbit(DisplayedZ(500, 500, 0.5, -1))); // the origin is 0, not -0
     // The move target leads back to the pulse position of a displayed Z, for either sign.
     for (int sign : {1, -1}) {
         for (int pulses : {-7000, -1, 0, 3, 1500}) {
