@@ -107,7 +107,7 @@ void CView3dView::OnUpdate(ui::View*, LPARAM, CObject*) {
     RequestBuildAll();
 }
 
-void CView3dView::drawFrame(int width, int height) {
+void CView3dView::drawFrame(int width, int height, bool takeTurn) {
     SceneDocument* doc = sceneDocument();
     View3dData& data = doc->SceneData();
     if (!stateReady_) {
@@ -123,7 +123,8 @@ void CView3dView::drawFrame(int width, int height) {
     }
     const COLORREF bg = data.GetViewState()->backgroundColor;
     gl::Gl().glClearColor(GetRValue(bg) / 256.0f, GetGValue(bg) / 256.0f, GetBValue(bg) / 256.0f, 0.0f);
-    const scene::FrameTurn turn = scene::TurnControl::TakeFrameTurn(data);
+    // A picture for copying shows the scene as it stands: no pending turn is taken then.
+    const scene::FrameTurn turn = takeTurn ? scene::TurnControl::TakeFrameTurn(data) : scene::FrameTurn{};
     scene::RenderDocumentScene(data, doc->Scene(), turn.x, turn.y, turn.z, data.zoomFactor);
 }
 
@@ -136,7 +137,7 @@ void CView3dView::onPaint(wxPaintEvent&) {
         dc.Clear();
         return;
     }
-    drawFrame(size.x, size.y);
+    drawFrame(size.x, size.y, true);
     SwapBuffers();
     ++paints_;
 }
@@ -232,58 +233,14 @@ HDIB CView3dView::RenderToDib() {
     const wxSize size = GetClientSize();
     if (!doc || size.x <= 0 || size.y <= 0 || !makeCurrent())
         return nullptr;
-    View3dData& data = doc->SceneData();
+    // Drawn into the back buffer of the view's own context, with its own lists: the picture is
+    // the window's own, pixel for pixel (a framebuffer object rasterises antialiased lines a
+    // little differently), and the front buffer the window shows is not touched.
+    drawFrame(size.x, size.y, false);
     auto& g = gl::Gl();
-    GLuint fbo = 0, colour = 0, depth = 0;
-    bool offscreen = false;
-    if (gl::HasFramebufferObjects()) {
-        g.glGenFramebuffers(1, &fbo);
-        g.glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-        g.glGenRenderbuffers(1, &colour);
-        g.glBindRenderbuffer(GL_RENDERBUFFER, colour);
-        g.glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, size.x, size.y);
-        g.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-        g.glGenRenderbuffers(1, &depth);
-        g.glBindRenderbuffer(GL_RENDERBUFFER, depth);
-        g.glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, size.x, size.y);
-        g.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-        offscreen = g.glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-        if (!offscreen) {
-            g.glBindFramebuffer(GL_FRAMEBUFFER, 0);
-            g.glDeleteRenderbuffers(1, &colour);
-            g.glDeleteRenderbuffers(1, &depth);
-            g.glDeleteFramebuffers(1, &fbo);
-        }
-    }
-    if (!stateReady_) {
-        scene::InitGlState(scene::SceneValuesOf(data, doc->Scene(), false));
-        stateReady_ = true;
-    }
-    scene::SetupViewport(size.x, size.y);
-    if (buildPending_) {
-        scene::BuildAllGlLists(data, doc->Scene());
-        buildPending_ = false;
-    }
-    const COLORREF bg = data.GetViewState()->backgroundColor;
-    g.glClearColor(GetRValue(bg) / 256.0f, GetGValue(bg) / 256.0f, GetBValue(bg) / 256.0f, 0.0f);
-    // The same picture as the window: no pending turn is taken here.
-    scene::RenderDocumentScene(data, doc->Scene(), 0, 0, 0, data.zoomFactor);
     g.glFinish();
-    if (offscreen) {
-        g.glReadBuffer(GL_COLOR_ATTACHMENT0);
-    } else {
-        g.glReadBuffer(GL_BACK);
-    }
-    HDIB dib = readPixels(size.x, size.y);
-    if (offscreen) {
-        g.glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        g.glDeleteRenderbuffers(1, &colour);
-        g.glDeleteRenderbuffers(1, &depth);
-        g.glDeleteFramebuffers(1, &fbo);
-    } else {
-        Refresh(false); // the back buffer was used: the window draws itself again
-    }
-    return dib;
+    g.glReadBuffer(GL_BACK);
+    return readPixels(size.x, size.y);
 }
 
 bool CView3dView::OnCopy() {

@@ -42,9 +42,9 @@ public:
     bool MakeSceneCurrent() { return makeCurrent(); }
     // Ends a running spin.
     void StopSpin();
-    // The current scene rendered off screen in this view's own context (a framebuffer object,
-    // else the back buffer) into a new 24-bit bitmap of the client size; null without a scene
-    // or with a client area of no size. The window's lists and pixels stay as they were.
+    // The current scene rendered off screen in this view's own context (its back buffer) into a
+    // new 24-bit bitmap of the client size; null without a scene or with a client area of no
+    // size. The window's lists and pixels stay as they were.
     HDIB RenderToDib();
     // Puts RenderToDib's picture on the clipboard. False when nothing was put there.
     bool OnCopy();
@@ -66,7 +66,7 @@ private:
     void onCaptureLost(wxMouseCaptureLostEvent&);
     void onContextMenu(wxContextMenuEvent&);
     void apply(const scene::TurnEffects& e);
-    void drawFrame(int width, int height);
+    void drawFrame(int width, int height, bool takeTurn);
     HDIB readPixels(int width, int height);
 
     wxGLContext* context_ = nullptr;

@@ -83,6 +83,7 @@ SceneLists ListsOf(View3dData& doc, const DocumentScene& scene) {
     l.origin = b.baseFirst;
     l.originLength = b.baseLength;
     l.texture = scene.texture;
+    l.mesh = scene.mesh;
     return l;
 }
 
@@ -103,6 +104,7 @@ void StoreLists(View3dData& doc, DocumentScene& scene, const SceneLists& l) {
     b.baseFirst = l.origin;
     b.baseLength = l.originLength;
     scene.texture = l.texture;
+    scene.mesh = l.mesh;
 }
 
 void DeleteAllGlLists(View3dData& doc, DocumentScene& scene) {

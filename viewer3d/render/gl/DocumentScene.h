@@ -12,6 +12,7 @@ namespace v3d::scene {
 struct DocumentScene {
     SceneExtents extents; // of the scene built last for this document
     unsigned texture = 0; // texture object the surface list binds
+    SurfaceMesh mesh;     // the surface's arrays, drawn after the surface list
     LabelFont font;       // font of the text lists (none: the texts are left out)
     int rawMaximum = 0;   // extremes of the height plane when the lists were built
     int rawMinimum = 0;

@@ -124,12 +124,15 @@ bool IsOpenGlBound() {
 }
 
 bool HasFramebufferObjects() {
-    if (!bound)
-        return false;
-    for (int i = 0; i < kSlotCount; ++i)
-        if (kSlots[i].library == 2 && !kSlots[i].required && !loadSlot(i))
-            return false;
-    return true;
+    const GlEntryPoints& g = table;
+    return bound && g.glGenFramebuffers && g.glBindFramebuffer && g.glDeleteFramebuffers &&
+           g.glGenRenderbuffers && g.glBindRenderbuffer && g.glDeleteRenderbuffers &&
+           g.glRenderbufferStorage && g.glFramebufferRenderbuffer && g.glCheckFramebufferStatus;
+}
+
+bool HasBufferObjects() {
+    const GlEntryPoints& g = table;
+    return bound && g.glGenBuffers && g.glBindBuffer && g.glBufferData && g.glDeleteBuffers;
 }
 
 std::string MissingOpenGlNames() {

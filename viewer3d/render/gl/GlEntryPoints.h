@@ -4,9 +4,10 @@
 // Slots 1..75 come from the GL library, 76..81 from the GLU library, in the order below; the
 // window-system slots take their GLX counterparts (font bitmaps: glXUseXFont; list sharing is
 // done at context creation: glXCreateNewContext). Extra names follow slot 81: texture objects
-// and the calls off-screen rendering and the tests need, looked up through glXGetProcAddressARB
-// (the GL library need not export them). Framebuffer-object names are optional: without them
-// off-screen rendering falls back to the back buffer.
+// and the calls off-screen rendering, the surface's vertex arrays and the tests need, looked up
+// through glXGetProcAddressARB (the GL library need not export them). Framebuffer-object names
+// are optional: without them off-screen rendering falls back to the back buffer; so are
+// buffer-object names: without them the surface's arrays are drawn from memory.
 //
 // Binding fails (LoadOpenGl gives 0) when a library cannot be loaded or any name the viewer
 // calls is missing, so a partly bound table is never used for drawing.
@@ -16,6 +17,7 @@
 
 #include <GL/gl.h>
 
+#include <cstddef>
 #include <string>
 
 // The window-system types of the GLX slots, declared as the X and GLX headers declare them
@@ -43,7 +45,7 @@ using XBool = int;
     X(glClipPlane, void, (GLenum, const GLdouble*), 0, 0)                                                    \
     X(glColor3d, void, (GLdouble, GLdouble, GLdouble), 0, 0)                                                 \
     X(glColor3f, void, (GLfloat, GLfloat, GLfloat), 0, 0)                                                    \
-    X(glColorMaterial, void, (GLenum, GLenum), 0, 0)                                                         \
+    X(glColorMaterial, void, (GLenum, GLenum), 0, 1)                                                         \
     X(glDeleteLists, void, (GLuint, GLsizei), 0, 1)                                                          \
     X(glDepthFunc, void, (GLenum), 0, 1)                                                                     \
     X(glDisable, void, (GLenum), 0, 1)                                                                       \
@@ -138,7 +140,20 @@ using XBool = int;
     X(glDeleteRenderbuffers, void, (GLsizei, const GLuint*), 2, 0)                                           \
     X(glRenderbufferStorage, void, (GLenum, GLenum, GLsizei, GLsizei), 2, 0)                                 \
     X(glFramebufferRenderbuffer, void, (GLenum, GLenum, GLenum, GLuint), 2, 0)                               \
-    X(glCheckFramebufferStatus, GLenum, (GLenum), 2, 0)
+    X(glCheckFramebufferStatus, GLenum, (GLenum), 2, 0)                                                      \
+    X(glVertexPointer, void, (GLint, GLenum, GLsizei, const void*), 2, 1)                                    \
+    X(glNormalPointer, void, (GLenum, GLsizei, const void*), 2, 1)                                           \
+    X(glColorPointer, void, (GLint, GLenum, GLsizei, const void*), 2, 1)                                     \
+    X(glTexCoordPointer, void, (GLint, GLenum, GLsizei, const void*), 2, 1)                                  \
+    X(glEnableClientState, void, (GLenum), 2, 1)                                                             \
+    X(glDisableClientState, void, (GLenum), 2, 1)                                                            \
+    X(glDrawElements, void, (GLenum, GLsizei, GLenum, const void*), 2, 1)                                    \
+    X(glCullFace, void, (GLenum), 2, 1)                                                                      \
+    X(glGetLightfv, void, (GLenum, GLenum, GLfloat*), 2, 1)                                                  \
+    X(glGenBuffers, void, (GLsizei, GLuint*), 2, 0)                                                          \
+    X(glBindBuffer, void, (GLenum, GLuint), 2, 0)                                                            \
+    X(glBufferData, void, (GLenum, std::ptrdiff_t, const void*, GLenum), 2, 0)                               \
+    X(glDeleteBuffers, void, (GLsizei, const GLuint*), 2, 0)
 
 // The table: one typed pointer per slot, null until bound.
 struct GlEntryPoints {
@@ -182,6 +197,8 @@ void FreeOpenGl(GlLibraries& libs);
 bool IsOpenGlBound();
 // Whether the optional framebuffer-object names were all found.
 bool HasFramebufferObjects();
+// Whether the optional buffer-object names were all found (else vertex arrays stay in memory).
+bool HasBufferObjects();
 // The names LoadOpenGl found missing (required ones only), for the message and the tests.
 std::string MissingOpenGlNames();
 

@@ -5,6 +5,8 @@
 
 #include <X11/Xlib.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 
 namespace v3d::scene {
@@ -26,6 +28,41 @@ public:
     }
     void Vertex(float x, float y, float z) override { Gl().glVertex3f(x, y, z); }
 };
+
+// The light's position in eye coordinates set as it is (with an identity model-view).
+void setLightPosition(const GLfloat position[4]) {
+    auto& g = Gl();
+    g.glPushMatrix();
+    g.glLoadIdentity();
+    g.glLightfv(GL_LIGHT2, GL_POSITION, position);
+    g.glPopMatrix();
+}
+
+void drawTriangles(const SurfaceMesh& mesh, const void* indices) {
+    auto& g = Gl();
+    const GLsizei n = mesh.indexCount;
+    if (mesh.decal) {
+        g.glDisable(GL_LIGHTING);
+        g.glDrawElements(GL_TRIANGLES, n, GL_UNSIGNED_INT, indices);
+        g.glEnable(GL_LIGHTING);
+    } else if (mesh.twoPass) {
+        GLfloat light[4] = {0, 0, 0, 0};
+        g.glGetLightfv(GL_LIGHT2, GL_POSITION, light);
+        const GLfloat reversed[4] = {-light[0], -light[1], -light[2], light[3]};
+        g.glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
+        g.glEnable(GL_CULL_FACE);
+        g.glCullFace(GL_BACK);
+        g.glDrawElements(GL_TRIANGLES, n, GL_UNSIGNED_INT, indices);
+        setLightPosition(reversed);
+        g.glCullFace(GL_FRONT);
+        g.glDrawElements(GL_TRIANGLES, n, GL_UNSIGNED_INT, indices);
+        setLightPosition(light);
+        g.glDisable(GL_CULL_FACE);
+        g.glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
+    } else {
+        g.glDrawElements(GL_TRIANGLES, n, GL_UNSIGNED_INT, indices);
+    }
+}
 
 void rasterPos(const Vec3& p) {
     Gl().glRasterPos3f(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
@@ -118,6 +155,7 @@ void RenderScene(SceneValues& v, const SceneLists& lists, const SceneExtents& ex
     if (lists.surface != 0) {
         g.glCallList(static_cast<GLuint>(lists.colorMaterial));
         g.glCallList(static_cast<GLuint>(lists.surface));
+        DrawSurfaceMesh(lists.mesh);
     }
     g.glDisable(GL_TEXTURE_2D);
     g.glCallList(static_cast<GLuint>(lists.whiteMaterial));
@@ -219,9 +257,13 @@ int BuildSurfaceList(const SceneValues& v, SceneExtents& ext, SceneLists& lists)
                         std::abs(static_cast<int>(DibGetHeight(mesh.get())));
         }
     }
+    DeleteSurfaceMesh(lists.mesh);
     GLuint id = g.glGenLists(1);
     if (id == 0)
         return 0;
+    SurfaceCollector mesh(textured);
+    BuildSurfaceMesh(v.meshImage, v, ratios, ext, mesh);
+    GlSink sink;
     g.glNewList(id, GL_COMPILE);
     if (textured && lists.texture) {
         g.glBindTexture(GL_TEXTURE_2D, lists.texture);
@@ -229,10 +271,94 @@ int BuildSurfaceList(const SceneValues& v, SceneExtents& ext, SceneLists& lists)
     } else {
         g.glDisable(GL_TEXTURE_2D);
     }
-    GlSink sink;
-    BuildSurfaceMesh(v.meshImage, v, ratios, ext, sink);
+    Replay(mesh.before, sink);
     g.glEndList();
+    SurfaceMesh& m = lists.mesh;
+    if (GLuint tail = g.glGenLists(1)) {
+        g.glNewList(tail, GL_COMPILE);
+        Replay(mesh.after, sink);
+        g.glEndList();
+        m.tail = static_cast<int>(tail);
+    }
+    m.textured = textured;
+    m.decal = textured && lists.texture != 0;
+    m.twoPass = !m.decal && v.displayMode != 2 && v.lightW == 0;
+    m.indexCount = static_cast<int>(mesh.arrays.indices.size());
+    if (m.indexCount > 0 && v3d::gl::HasBufferObjects()) {
+        GLuint buffers[2] = {0, 0};
+        g.glGenBuffers(2, buffers);
+        m.vertexBuffer = buffers[0];
+        m.indexBuffer = buffers[1];
+        g.glBindBuffer(GL_ARRAY_BUFFER, m.vertexBuffer);
+        g.glBufferData(GL_ARRAY_BUFFER,
+                       static_cast<std::ptrdiff_t>(mesh.arrays.vertices.size() * sizeof(float)),
+                       mesh.arrays.vertices.data(), GL_STATIC_DRAW);
+        g.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m.indexBuffer);
+        g.glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                       static_cast<std::ptrdiff_t>(mesh.arrays.indices.size() * sizeof(uint32_t)),
+                       mesh.arrays.indices.data(), GL_STATIC_DRAW);
+        g.glBindBuffer(GL_ARRAY_BUFFER, 0);
+        g.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    } else if (m.indexCount > 0) {
+        m.memory = std::make_shared<const SurfaceArrays>(std::move(mesh.arrays));
+    }
     return static_cast<int>(id);
+}
+
+void DrawSurfaceMesh(const SurfaceMesh& mesh) {
+    auto& g = Gl();
+    const bool buffered = mesh.vertexBuffer != 0 && mesh.indexBuffer != 0;
+    if (mesh.indexCount > 0 && (buffered || mesh.memory)) {
+        // Offsets into the bound buffers, or addresses of the arrays in memory.
+        const uintptr_t base = buffered ? 0 : reinterpret_cast<uintptr_t>(mesh.memory->vertices.data());
+        const void* indices = buffered ? nullptr : mesh.memory->indices.data();
+        auto at = [base](int floats) { return reinterpret_cast<const void*>(base + floats * sizeof(float)); };
+        if (buffered) {
+            g.glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
+            g.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
+        }
+        g.glEnableClientState(GL_VERTEX_ARRAY);
+        if (mesh.textured) {
+            const GLsizei stride = 5 * sizeof(float);
+            g.glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            g.glTexCoordPointer(2, GL_FLOAT, stride, at(0));
+            g.glVertexPointer(3, GL_FLOAT, stride, at(2));
+        } else {
+            // Each vertex's colour is the ambient and diffuse material of both faces.
+            const GLsizei stride = 9 * sizeof(float);
+            g.glEnableClientState(GL_COLOR_ARRAY);
+            g.glEnableClientState(GL_NORMAL_ARRAY);
+            g.glColorPointer(3, GL_FLOAT, stride, at(0));
+            g.glNormalPointer(GL_FLOAT, stride, at(3));
+            g.glVertexPointer(3, GL_FLOAT, stride, at(6));
+            g.glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+            g.glEnable(GL_COLOR_MATERIAL);
+        }
+        drawTriangles(mesh, indices);
+        if (!mesh.textured) {
+            g.glDisable(GL_COLOR_MATERIAL);
+            g.glDisableClientState(GL_COLOR_ARRAY);
+            g.glDisableClientState(GL_NORMAL_ARRAY);
+        }
+        g.glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        g.glDisableClientState(GL_VERTEX_ARRAY);
+        if (buffered) {
+            g.glBindBuffer(GL_ARRAY_BUFFER, 0);
+            g.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        }
+    }
+    if (mesh.tail != 0)
+        g.glCallList(static_cast<GLuint>(mesh.tail));
+}
+
+void DeleteSurfaceMesh(SurfaceMesh& mesh) {
+    auto& g = Gl();
+    if (mesh.tail != 0)
+        g.glDeleteLists(static_cast<GLuint>(mesh.tail), 1);
+    const GLuint buffers[2] = {mesh.vertexBuffer, mesh.indexBuffer};
+    if ((buffers[0] || buffers[1]) && g.glDeleteBuffers)
+        g.glDeleteBuffers(2, buffers);
+    mesh = SurfaceMesh{};
 }
 
 int BuildFrameBoxList(const SceneValues& v, SceneExtents& ext) {
@@ -261,6 +387,7 @@ void DeleteSceneLists(SceneLists& lists) {
     if (lists.texture != 0)
         Gl().glDeleteTextures(1, &lists.texture);
     lists.texture = 0;
+    DeleteSurfaceMesh(lists.mesh);
 }
 
 LabelFont LoadLabelFont(::_XDisplay* display) {

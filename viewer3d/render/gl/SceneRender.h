@@ -4,15 +4,38 @@
 #pragma once
 
 #include "viewer3d/render/gl/SceneGeometry.h"
+#include "viewer3d/render/gl/SurfaceArrays.h"
 
+#include <memory>
 #include <string>
 
 struct _XDisplay;
 
 namespace v3d::scene {
 
-// Display-list ids of one document's scene (0 = none) and the texture object the surface list
-// binds.
+// The surface's triangles as vertex arrays of the current share group: in buffer objects when
+// the binding has them, else in memory; drawn after the surface list, followed by the tail list
+// (what the mesh issues after its strips: the colour bar).
+//
+// The software renderer spends most of a frame on per-triangle work that two-sided lighting
+// adds; where the picture does not need it, the arrays are drawn without it, to the same pixels:
+// - decal: the texture replaces the lit colour (alpha is 1 either way), so no lighting at all;
+// - twoPass: filled and lit by a directional light, front faces are drawn lit one-sided, then
+//   back faces with the light reversed, which is what two-sided lighting gives them (-n.l = n.-l;
+//   the materials of both faces are the same and have no specular part).
+struct SurfaceMesh {
+    int tail = 0;
+    unsigned vertexBuffer = 0;
+    unsigned indexBuffer = 0;
+    int indexCount = 0;
+    bool textured = false;
+    bool decal = false;
+    bool twoPass = false;
+    std::shared_ptr<const SurfaceArrays> memory;
+};
+
+// Display-list ids of one document's scene (0 = none), the texture object the surface list
+// binds and the surface's arrays.
 struct SceneLists {
     int surface = 0;
     int colorMaterial = 0;
@@ -27,6 +50,7 @@ struct SceneLists {
     int origin = 0;
     int originLength = 0;
     unsigned texture = 0;
+    SurfaceMesh mesh;
 };
 
 // Fixed state of a new context: black clear colour, depth test (less), smooth lines, alpha
@@ -48,8 +72,13 @@ int BuildColorMaterialList();
 int BuildWhiteMaterialList();
 // The surface mesh of v.meshImage. In texture mode with a texture image, the texture is
 // uploaded here once, into lists.texture (a previous texture object is deleted), and the list
-// only binds it.
+// only binds it. The strips go into lists.mesh (the previous arrays are deleted); the list holds
+// the state before them, the mesh's tail list what follows them.
 int BuildSurfaceList(const SceneValues& v, SceneExtents& ext, SceneLists& lists);
+// Draws the surface's arrays with one call (the colours as the ambient and diffuse material of
+// both faces) and its tail list.
+void DrawSurfaceMesh(const SurfaceMesh& mesh);
+void DeleteSurfaceMesh(SurfaceMesh& mesh);
 int BuildFrameBoxList(const SceneValues& v, SceneExtents& ext);
 
 // Uploads v.textureImage (24-bit, red first, rows from the bottom padded to four bytes) with
