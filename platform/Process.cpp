@@ -184,3 +184,10 @@ void SingleInstanceGuard::Release() {
         fd_ = -1;
     }
 }
+
+void RestartWithPassiveThreadWaits(char** argv) {
+    if (std::getenv("OMP_WAIT_POLICY"))
+        return;
+    setenv("OMP_WAIT_POLICY", "PASSIVE", 1);
+    execv("/proc/self/exe", argv);
+}

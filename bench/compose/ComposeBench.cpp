@@ -14,6 +14,7 @@
 // machine ends the line. --z names a text file with one Z value per line (default 0, 1, 2,
 // ...); --out DIR writes DIR/composite.bmp (DIR/composite.tif for a 16- or 48-bit series) and
 // DIR/height.f64 (little-endian doubles, row-major, top row first) and prints the output size.
+#include "platform/Process.h"
 #include "imaging/FocusComp.h"
 #include "imaging/FocusCompSeriesReader.h"
 #include "imaging/ImageFile.h"
@@ -109,10 +110,7 @@ int main(int argc, char** argv) {
     // Threads that wait for the next parallel step sleep instead of spinning: the decoder and
     // whatever else runs on the machine need those cores. The OpenMP runtime reads the policy
     // when it is loaded, so the program starts itself once more with it set.
-    if (!std::getenv("OMP_WAIT_POLICY")) {
-        setenv("OMP_WAIT_POLICY", "PASSIVE", 1);
-        execv("/proc/self/exe", argv);
-    }
+    RestartWithPassiveThreadWaits(argv);
     int sizeParam = 8, type = 0, align = 0, coarse = 0, threads = 0, decoders = -1;
     std::string zFile, outDir;
     std::vector<std::string> files;

@@ -5,6 +5,7 @@
 // per second that gives, the OpenMP wait policy and the load average. Run under xvfb-run -a; the
 // policy is PASSIVE unless OMP_WAIT_POLICY names another.
 //   vossa_bench [steps (default 60)]
+#include "platform/Process.h"
 #include "bench/common/WxBench.h"
 #include "imaging/gui/GuiHooks.h"
 #include "platform/ScriptedMessageSink.h"
@@ -46,10 +47,7 @@ int main(int argc, char** argv) {
     // by scripts/run: a step comes only every 100 ms, and spinning threads that the system puts
     // aside on a busy machine hold up every parallel pass. The OpenMP runtime reads the policy
     // when it is loaded, so the bench starts itself once more with it set.
-    if (!std::getenv("OMP_WAIT_POLICY")) {
-        setenv("OMP_WAIT_POLICY", "PASSIVE", 1);
-        execv("/proc/self/exe", argv);
-    }
+    RestartWithPassiveThreadWaits(argv);
     const int steps = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
     auto loop = StartWxBench(argc, argv);
     if (!loop)

@@ -1,5 +1,6 @@
 // The Vantorel program: the seams of the libraries are filled by the one install call, then the
 // application object starts.
+#include "platform/Process.h"
 #include "programs/common/ProgramServices.h"
 #include "shell/OrsandelApp.h"
 
@@ -27,4 +28,9 @@ private:
     std::unique_ptr<COrsandelApp> m_app;
 };
 
-wxIMPLEMENT_APP(CVantorelWxApp);
+wxIMPLEMENT_APP_NO_MAIN(CVantorelWxApp);
+
+int main(int argc, char** argv) {
+    RestartWithPassiveThreadWaits(argv);
+    return wxEntry(argc, argv);
+}
