@@ -126,7 +126,10 @@ void CAutoDialog::OnSelectPath() {
     if (!app || m_bCapturing)
         return;
     ui::FileDialogRequest request;
-    request.open = true;
+    // The series' first file is yet to be written: the name is typed in a save dialog, and the
+    // overwrite question is the series' own (asked once per run of existing names).
+    request.open = false;
+    request.confirmOverwrite = false;
     request.title = StringOf(kIdsPathTitle);
     request.folder = app->m_strAutoDir;
     request.fileName = GetFileNamePart(app->m_strAutoPath);

@@ -61,6 +61,10 @@ protected:
         fs::create_directories(folder + "/series");
         ScriptFileDialogs({folder + "/series/" + name});
         Click(1179);
+        // A chooser that takes only existing files could never name a new series.
+        ASSERT_FALSE(requests.empty());
+        EXPECT_FALSE(requests.back().open);
+        EXPECT_FALSE(requests.back().confirmOverwrite);
     }
     // Start, end and interval typed into 1183, 1184, 1185.
     void TypeRange(const char* start, const char* end, const char* interval) {
