@@ -19,6 +19,15 @@ std::vector<unsigned char> HeightSet(int w, int h, double pitch, bool file) {
 
 std::vector<unsigned char> HeightSetOf(int w, int h, double pitch, bool file,
                                        const std::function<float(int, int)>& height) {
+    return HeightSetWith(w, h, pitch, file, height, [](int x, int y) {
+        return std::array<unsigned char, 3>{static_cast<unsigned char>(x * 7),
+                                            static_cast<unsigned char>(y * 11), 100};
+    });
+}
+
+std::vector<unsigned char> HeightSetWith(int w, int h, double pitch, bool file,
+                                         const std::function<float(int, int)>& height,
+                                         const TexelFunction& texel) {
     const size_t header = file ? 1440 : 16;
     std::vector<unsigned char> b(header, 0);
     std::memcpy(&b[0], &w, 4);
@@ -26,8 +35,7 @@ std::vector<unsigned char> HeightSetOf(int w, int h, double pitch, bool file,
     std::memcpy(&b[file ? 848 : 8], &pitch, 8);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const unsigned char r = static_cast<unsigned char>(x * 7), g = static_cast<unsigned char>(y * 11),
-                                bl = 100;
+            const auto [r, g, bl] = texel(x, y);
             b.insert(b.end(), {r, g, bl, static_cast<unsigned char>((3 * r + 6 * g + bl) / 10)});
         }
     for (int copy = 0; copy < (file ? 2 : 1); ++copy)

@@ -6,6 +6,7 @@
 #include "tests/support/ScratchFolder.h"
 #include "viewer3d/app/View3dApp.h"
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -24,6 +25,11 @@ std::vector<unsigned char> HeightSet(int w, int h, double pitch, bool file);
 // The same with heights height(x, y).
 std::vector<unsigned char> HeightSetOf(int w, int h, double pitch, bool file,
                                        const std::function<float(int, int)>& height);
+// The same with the texture's red, green, blue at (x, y); y = 0 is the bottom row.
+using TexelFunction = std::function<std::array<unsigned char, 3>(int, int)>;
+std::vector<unsigned char> HeightSetWith(int w, int h, double pitch, bool file,
+                                         const std::function<float(int, int)>& height,
+                                         const TexelFunction& texel);
 void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // The viewer started on a folder (Brelvoxa.ini and 3DPROC.PAR there, and the runtime folder of
