@@ -324,20 +324,10 @@ int CMultiView::CaptureAndSave(const std::string& path) {
     return 1;
 }
 
-void CMultiView::OpenLensPort() {
-    m_lensPort.Open(m_comm.lensPort);
-}
-
 void CMultiView::OnActivateView(bool activate, ui::View* activated, ui::View*) {
     m_timers.KillTimer(kLensTimer);
-    if (m_comm.controller != CTRL_MII)
-        return;
-    if (activate && activated == this) {
-        OpenLensPort();
+    if (m_lensPort.FollowView(m_comm.controller, m_comm.lensPort, activate && activated == this))
         m_timers.SetTimer(kLensTimer, 1000);
-    } else {
-        m_lensPort.Close();
-    }
 }
 
 int CMultiView::ReadLensState(int* lens, double* zoom) {

@@ -89,7 +89,6 @@ private:
     void OnStageControllerSettings();
     void OnSpeedSettings();
     void ReadCommSettings();
-    void OpenLensPort();
     bool StageBusy() const;
     void ApplyZCalibration(const ZCalibrationValues& values);
     void DeleteZCalibration();

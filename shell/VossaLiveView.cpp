@@ -279,22 +279,12 @@ void CVossaLiveView::GrabAndCompose() {
 
 // ---- lens port ---------------------------------------------------------------------------------
 
-void CVossaLiveView::OpenLensPort() {
-    m_lensPort.Open(m_nLensPort);
-}
-
 void CVossaLiveView::OnActivateView(bool activate, ui::View* activated, ui::View*) {
     m_timers.KillTimer(kVossaLensTimer);
     const int controller = ReadIniInt("COMM", "CONTROLLER", 0);
     m_nLensPort = ReadIniInt("COMM", "LENSPORT", 1);
-    if (controller != CTRL_MII)
-        return;
-    if (activate && activated == this) {
-        OpenLensPort();
+    if (m_lensPort.FollowView(controller, m_nLensPort, activate && activated == this))
         m_timers.SetTimer(kVossaLensTimer, 1000);
-    } else {
-        m_lensPort.Close();
-    }
 }
 
 int CVossaLiveView::ReadLensState(int* lens, double* zoom) {

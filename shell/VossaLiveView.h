@@ -81,7 +81,6 @@ private:
     CVossaImageView* ImageView() const;
     void OnSizeView();
     void OnLensTimer();
-    void OpenLensPort();
     int ReadLensState(int* lens, double* zoom);
     // The measuring line on the live pane while the calibration settings dialog is open.
     void AttachCalibLine();

@@ -1,5 +1,6 @@
 #include "shell/core/LensPort.h"
 
+#include "devices/serial/XyTblCtrl.h"
 #include "imaging/ProgramHelpers.h"
 #include "platform/WindowMessages.h"
 
@@ -40,4 +41,15 @@ void CLensPort::PollTo(HWND window) {
     double zoom = -1.0;
     if (ReadLensState(&lens, &zoom) == 1 && window)
         SendMessage(window, WM_LENS_STATE, static_cast<WPARAM>(lens), static_cast<LPARAM>(zoom * 10));
+}
+
+bool CLensPort::FollowView(int controller, int portNumber, bool active) {
+    if (controller != CTRL_MII)
+        return false;
+    if (!active) {
+        Close();
+        return false;
+    }
+    Open(portNumber);
+    return true;
 }

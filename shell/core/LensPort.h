@@ -21,6 +21,10 @@ public:
     int ReadLensState(int* lens, double* zoom);
     // One poll of the lens timer: a state read is sent to the window as WM_LENS_STATE.
     void PollTo(HWND window);
+    // A view's activation with a microscope on the lens port (controller type 9): an active view
+    // opens the port, an inactive one closes it. True when the view's lens timer is to run; other
+    // controllers leave the port as it is.
+    bool FollowView(int controller, int portNumber, bool active);
 
 private:
     CSerialPort m_port;
