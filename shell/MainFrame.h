@@ -167,6 +167,9 @@ public:
     CVossaLiveView* m_pVossaLiveView = nullptr;
     CVossaImageView* m_pVossaImageView = nullptr;
     CVossaDialog* m_pVossaDlg = nullptr;
+    // A Vossa view being made: the camera may be tried again and no stage operation holds the
+    // frame. Returns the camera parameters the view reads.
+    CProcParameter* JoinVossaView();
     wxWindow* m_pStageBusyOwner = nullptr;
     // The automatic panel's answers to the capture view (shell/AutoPanelLink.h); null while
     // there is no panel.

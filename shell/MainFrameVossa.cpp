@@ -7,6 +7,12 @@
 #include "shell/VossaImageView.h"
 #include "shell/VossaLiveView.h"
 
+CProcParameter* CMainFrame::JoinVossaView() {
+    m_bCameraFailed = 0;
+    m_pStageBusyOwner = nullptr;
+    return &m_params;
+}
+
 void CMainFrame::EnterVossaMode() {
     if (!m_pVossaDlg && m_bars) {
         m_pVossaDlg = new CVossaDialog(this);

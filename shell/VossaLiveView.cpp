@@ -70,9 +70,7 @@ CVossaLiveView::~CVossaLiveView() {
 bool CVossaLiveView::Create(wxWindow* parent) {
     if (CMainFrame* f = dynamic_cast<CMainFrame*>(wxGetTopLevelParent(parent))) {
         f->m_pVossaLiveView = this;
-        f->m_bCameraFailed = 0;
-        f->m_pStageBusyOwner = nullptr;
-        m_pParams = &f->m_params;
+        m_pParams = f->JoinVossaView();
     }
     if (!ui::FormView::Create(parent))
         return false;
