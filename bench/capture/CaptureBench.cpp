@@ -10,6 +10,7 @@
 // series is composed R times through 819 until the result window holds it: megapixels per
 // second (N pictures) and the peak resident memory of the program. Medians over the runs, with
 // the machine's load average.
+#include "../common/BenchFigures.h"
 #include "../common/WxBench.h"
 
 #include "imaging/FocusComp.h"
@@ -54,26 +55,11 @@ double Median(std::vector<double> v) {
     return v.empty() ? 0.0 : v[v.size() / 2];
 }
 
-double PeakResidentMB() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
-}
-
 double CurrentResidentMB() {
     std::ifstream in("/proc/self/statm");
     long pages = 0, resident = 0;
     in >> pages >> resident;
     return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-std::string LoadAverage() {
-    std::ifstream in("/proc/loadavg");
-    double a = 0, b = 0, c = 0;
-    in >> a >> b >> c;
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", a, b, c);
-    return text;
 }
 
 bool PumpUntil(wxGUIEventLoop& loop, const std::function<bool()>& done, int timeoutMs) {

@@ -14,11 +14,12 @@
 // machine ends the line. --z names a text file with one Z value per line (default 0, 1, 2,
 // ...); --out DIR writes DIR/composite.bmp (DIR/composite.tif for a 16- or 48-bit series) and
 // DIR/height.f64 (little-endian doubles, row-major, top row first) and prints the output size.
-#include "platform/Process.h"
+#include "../common/BenchFigures.h"
 #include "imaging/FocusComp.h"
 #include "imaging/FocusCompSeriesReader.h"
 #include "imaging/ImageFile.h"
 #include "imaging/PlaneKernels.h"
+#include "platform/Process.h"
 
 #include <algorithm>
 #include <chrono>
@@ -48,12 +49,6 @@ double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-double PeakResidentMB() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0; // kilobytes on Linux
-}
-
 bool ReadZ(const std::string& path, std::vector<double>& z) {
     std::ifstream in(path);
     if (!in)
@@ -72,15 +67,6 @@ double DecodeOnly(const std::vector<std::string>& files, int decoders) {
     for (size_t k = 0; k < files.size(); ++k)
         reader.Release(reader.Next().image);
     return Seconds(Clock::now() - t0);
-}
-
-std::string LoadAverage() {
-    std::ifstream in("/proc/loadavg");
-    double a = 0, b = 0, c = 0;
-    in >> a >> b >> c;
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", a, b, c);
-    return text;
 }
 
 bool WriteHeights(const std::string& path, double** rows, int w, int h) {
