@@ -350,6 +350,17 @@ BOOL WaitCommInput(CommHandle h, DWORD ms) {
     }
 }
 
+BOOL CommLineLost(CommHandle h) {
+    if (!Known(h))
+        return TRUE;
+    pollfd p{h, 0, 0};
+    int r;
+    do {
+        r = ::poll(&p, 1, 0);
+    } while (r < 0 && errno == EINTR);
+    return r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) ? TRUE : FALSE;
+}
+
 BOOL ReadComm(CommHandle h, void* buffer, DWORD count, DWORD* read) {
     if (read)
         *read = 0;

@@ -124,3 +124,6 @@ BOOL WriteComm(CommHandle h, const void* buffer, DWORD count, DWORD* written);
 
 // Waits up to ms milliseconds for input to be queued; TRUE when bytes are waiting.
 BOOL WaitCommInput(CommHandle h, DWORD ms);
+// TRUE when the line is gone: the device was hung up or removed (a USB adapter pulled out, the
+// far end of a pseudo terminal closed), so every read and write fails from now on.
+BOOL CommLineLost(CommHandle h);

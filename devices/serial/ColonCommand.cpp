@@ -19,9 +19,8 @@ int ClampInt(int value, int low, int high) { return value < low ? low : (value >
 
 bool ColonQuery(ControllerLink& link, const char* query, std::string& line) {
     line.clear();
-    if (!link.Send(query))
-        return false;
-    return ReadReplyLine(link.port, line);
+    link.answered = link.Send(query) && ReadReplyLine(link.port, line);
+    return link.answered;
 }
 
 BOOL ColonWaitStop(ControllerLink& link, const std::function<bool(ColonStatus&)>& query,
@@ -35,12 +34,16 @@ BOOL ColonWaitStop(ControllerLink& link, const std::function<bool(ColonStatus&)>
     if (!link.OpenPort()) {
         ok = false;
     } else {
-        // A query that brought no usable line tells nothing: the axis counts as still moving.
+        // A line that came but was unusable tells nothing: the axis counts as still moving and
+        // is asked again. A query that brought no line at all ends the wait: either the line is
+        // gone (every later query would fail at once, in a loop that spins), or the controller
+        // did not answer within the reply time, and then a line read later may be the late
+        // answer to this query, taken for the answer to the next one.
         ColonStatus status;
         bool got = query(status);
         while (!got || busy(status)) {
-            if (ReadAbortKeyState(VK_ESCAPE) != 0 || ReadAbortKeyState(VK_RBUTTON) != 0 ||
-                link.port.IsTimeOver(start, kWaitStopTimeoutMs)) {
+            if ((!got && !link.answered) || ReadAbortKeyState(VK_ESCAPE) != 0 ||
+                ReadAbortKeyState(VK_RBUTTON) != 0 || link.port.IsTimeOver(start, kWaitStopTimeoutMs)) {
                 ok = false;
                 break;
             }

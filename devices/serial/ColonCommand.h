@@ -23,16 +23,17 @@ int ColonStateOfLetter(char c);
 int ClampInt(int value, int low, int high);
 
 // Writes a status query and reads its line. False when the query could not be written or no
-// complete line came within the reply time.
+// complete line came within the reply time; `link.answered` tells whether a line came.
 bool ColonQuery(ControllerLink& link, const char* query, std::string& line);
 
 // The wait for the end of a motion by status polling, on one connection: samples the abort
 // keys once to discard earlier presses, opens the port (a port that cannot be opened fails at
-// once), queries while a query fails or `busy` says the axis moves, and fails on an abort key or
-// after 30000 ms; then `stop` is called after the port was closed. A motion that came to rest
-// with `stoppedShort` true (a limit or an error) fails too, at once and without `stop`: the axes
-// are already at rest, but not where they were sent. `query` fills the status and returns
-// whether the line was usable.
+// once), queries while a reply line is unusable or `busy` says the axis moves, and fails on an
+// abort key, after 30000 ms, or as soon as a query brings no line at all (the line is gone, or
+// no answer came within the reply time); then `stop` is called after the port was closed. A motion that came
+// to rest with `stoppedShort` true (a limit or an error) fails too, at once and without `stop`: the axes are
+// already at rest, but not where they were sent. `query` fills the status and returns whether the line was
+// usable.
 BOOL ColonWaitStop(ControllerLink& link, const std::function<bool(ColonStatus&)>& query,
                    const std::function<bool(const ColonStatus&)>& busy,
                    const std::function<bool(const ColonStatus&)>& stoppedShort, const std::function<BOOL()>& stop);

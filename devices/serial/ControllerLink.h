@@ -22,6 +22,8 @@ struct ControllerLink {
     int nParity = 0;
     int nStop = 0;
     int nFlow = 0;
+    // Whether the last status query (ColonQuery) brought a complete line, usable or not.
+    bool answered = false;
 
     void Store(int portIndex, int baud, int data, int parity, int stop, int flow);
     // The open and close of the drivers whose connection lasts one command: stores the

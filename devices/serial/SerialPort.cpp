@@ -141,7 +141,10 @@ int CSerialPort::Read(void* buffer, int count) {
         // spinning. Short slices keep the deadline on the program's clock.
         DWORD elapsed = GetTickCount() - start;
         DWORD left = elapsed >= limit ? 1 : limit - elapsed + 1;
-        WaitCommInput(m_hComm, left < 20 ? left : 20);
+        // A line that is gone wakes the wait at once and forever: that is a failed read, not
+        // one to repeat until the time is up.
+        if (!WaitCommInput(m_hComm, left < 20 ? left : 20) && CommLineLost(m_hComm))
+            return -1;
     }
     return total;
 }

@@ -180,28 +180,49 @@ void ControllerEmulator::Reply(const std::string& text) {
     if (!queued_.empty()) {
         std::string raw = std::move(queued_.front());
         queued_.pop_front();
-        Transmit(raw);
+        Emit(raw);
         return;
     }
     if (!LineMatchesRequiredRate()) {
-        Transmit(kGarbage);
+        Emit(kGarbage);
         return;
     }
     switch (mode_) {
     case FailureMode::Silent: return;
-    case FailureMode::Garbage: Transmit(kGarbage); return;
+    case FailureMode::Garbage: Emit(kGarbage); return;
     case FailureMode::TooLong: {
         std::string body = text;
         while (!body.empty() && (body.back() == '\n' || body.back() == '\r'))
             body.pop_back();
-        Transmit(body + std::string(kTooLongPadding, '7') + "\r\n");
+        Emit(body + std::string(kTooLongPadding, '7') + "\r\n");
         return;
     }
-    default: Transmit(text); return;
+    default: Emit(text); return;
     }
 }
 
 void ControllerEmulator::Reject(const std::string& line) { rejected_.push_back(line); }
+
+void ControllerEmulator::SetReplyDelay(unsigned ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    options_.replyDelayMs = ms;
+}
+
+void ControllerEmulator::Emit(const std::string& bytes) {
+    if (options_.replyDelayMs == 0) {
+        Transmit(bytes);
+        return;
+    }
+    delayed_.emplace_back(std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.replyDelayMs),
+                          bytes);
+}
+
+void ControllerEmulator::TransmitDue() {
+    while (!delayed_.empty() && delayed_.front().first <= std::chrono::steady_clock::now()) {
+        Transmit(delayed_.front().second);
+        delayed_.pop_front();
+    }
+}
 
 void ControllerEmulator::Transmit(const std::string& bytes) {
     // The reply takes its time on the line: ten bits a character at the configured rate,
@@ -280,6 +301,10 @@ void ControllerEmulator::Serve() {
             }
         } else if (r > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            TransmitDue();
         }
         WritePositionFile(false);
     }

@@ -10,6 +10,7 @@
 #include "tools/emulators/SimAxis.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -30,6 +31,7 @@ struct EmulatorOptions {
     double umPerPulse = 0.0;    // for the position file; 0: the controller's own (1.0, STM6 its step)
     std::string positionFile;   // empty: $VANTOREL_STAGE_POSITION_FILE (none when unset)
     unsigned requiredBaud = 0;  // nonzero: a line set to another rate hears garbage
+    unsigned replyDelayMs = 0; // every reply goes out this long after its command came in
 };
 
 // Line settings as the program configured the terminal.
@@ -71,6 +73,8 @@ public:
 
     void SetFailureMode(FailureMode mode);
     FailureMode GetFailureMode() const;
+    // Every reply from now on goes out `ms` after its command came in (0: at once).
+    void SetReplyDelay(unsigned ms);
     // The next reply is replaced by these bytes (one queued text per reply).
     void QueueReply(std::string raw);
     // Gives every axis the travel limits low..high (in the controller's counts).
@@ -104,6 +108,10 @@ private:
     // Writes a reply after its time on the line; what the terminal will not take at once is
     // dropped, so the emulator never waits for a client that stopped reading.
     void Transmit(const std::string& bytes);
+    // Transmits now, or keeps the bytes for their time when replies are delayed (lock held).
+    void Emit(const std::string& bytes);
+    // Transmits the delayed replies whose time has come (lock held).
+    void TransmitDue();
     void WritePositionFile(bool force);
     bool LineMatchesRequiredRate() const;
 
@@ -121,6 +129,7 @@ private:
     std::vector<std::string> commands_;
     std::vector<std::string> rejected_;
     std::deque<std::string> queued_;
+    std::deque<std::pair<std::chrono::steady_clock::time_point, std::string>> delayed_;
     FailureMode mode_ = FailureMode::None;
     mutable std::condition_variable commandSeen_;
     bool havePositionWritten_ = false;

@@ -1,6 +1,6 @@
 // A controller emulator on a pseudo terminal, for trying the program without the hardware:
 //   vt-emu-<protocol> [--link PATH] [--speed-scale X] [--um-per-pulse X] [--position-file PATH]
-//                     [--mode silent|garbage|toolong|neverstop]
+//                     [--mode silent|garbage|toolong|neverstop] [--reply-delay-ms N]
 // Prints the terminal's path (and makes PATH a symbolic link to it), then serves until SIGINT or
 // SIGTERM, which always end it (within three seconds whatever the client does). Point the
 // program's port at it with VANTOREL_COM<n>=<path>.
@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
             options.umPerPulse = std::atof(value().c_str());
         } else if (a == "--position-file") {
             options.positionFile = value();
+        } else if (a == "--reply-delay-ms") {
+            options.replyDelayMs = static_cast<unsigned>(std::strtoul(value().c_str(), nullptr, 10));
         } else if (a == "--mode") {
             std::string m = value();
             if (m == "silent")
@@ -61,7 +63,8 @@ int main(int argc, char** argv) {
             }
         } else {
             std::fprintf(stderr, "usage: %s [--link PATH] [--speed-scale X] [--um-per-pulse X] "
-                                 "[--position-file PATH] [--mode silent|garbage|toolong|neverstop]\n",
+                                 "[--position-file PATH] [--mode silent|garbage|toolong|neverstop] "
+                                 "[--reply-delay-ms N]\n",
                          argv[0]);
             return 2;
         }

@@ -1,5 +1,6 @@
 // The emulator program as a user runs it: a client that floods it with queries and stops reading
 // never stalls it, and SIGTERM ends it promptly with its link removed.
+#include "EmulatorProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -7,98 +8,17 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// One emulator process with its standard output on a pipe; killed if a test leaves it running.
-class EmulatorProcess {
-public:
-    EmulatorProcess(const std::string& protocol, const std::string& link) {
-        std::string program = std::string(VT_BINARY_DIR) + "/tools/emulators/vt-emu-" + protocol;
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        std::string scale = "1000";
-        char* argv[] = {program.data(),
-                        const_cast<char*>("--link"),
-                        const_cast<char*>(link.c_str()),
-                        const_cast<char*>("--speed-scale"),
-                        scale.data(),
-                        const_cast<char*>("--mode"),
-                        const_cast<char*>("toolong"),
-                        nullptr};
-        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        output_ = out[0];
-    }
-    ~EmulatorProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (output_ >= 0)
-            ::close(output_);
-    }
-    EmulatorProcess(const EmulatorProcess&) = delete;
-    EmulatorProcess& operator=(const EmulatorProcess&) = delete;
-
-    pid_t Pid() const { return pid_; }
-
-    // The first line the program prints (the terminal's path), waiting up to `ms`.
-    std::string FirstLine(int ms) {
-        std::string line;
-        auto end = Clock::now() + std::chrono::milliseconds(ms);
-        while (Clock::now() < end) {
-            pollfd p{output_, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0)
-                continue;
-            char c = 0;
-            if (::read(output_, &c, 1) != 1)
-                break;
-            if (c == '\n')
-                return line;
-            line.push_back(c);
-        }
-        return {};
-    }
-
-    // Waits up to `ms` for the process to end; its exit status, or -1 while it still runs.
-    int WaitExit(int ms) {
-        auto end = Clock::now() + std::chrono::milliseconds(ms);
-        do {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        } while (Clock::now() < end);
-        return -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int output_ = -1;
-};
 
 // Writes `count` position queries without reading a reply; gives up when the terminal takes
 // nothing for three seconds. The number of queries written.
@@ -149,7 +69,7 @@ std::string ReadLine(int fd, int ms) {
 TEST(EmulatorProcess, AClientThatStopsReadingNeverStallsItAndSigtermEndsIt) {
     ScratchFolder folder("vt-emu");
     std::string link = folder / "focus-drive";
-    EmulatorProcess emu("ct7", link);
+    EmulatorProcess emu("ct7", link, {"--speed-scale", "1000", "--mode", "toolong"});
     ASSERT_GT(emu.Pid(), 0);
     std::string path = emu.FirstLine(5000);
     ASSERT_FALSE(path.empty());
