@@ -11,6 +11,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <list>
 #include <mutex>
 #include <new>
 #include <poll.h>
@@ -37,6 +38,8 @@ bool fail(const std::string& why) {
 // A receiver drops a sender that sends nothing for this long in the middle of a record, so that
 // one stalled sender cannot keep the window from others for good.
 constexpr int kReceiveIdleMs = 10000;
+// Connections served at once; one more is refused (closed) until one of them has ended.
+constexpr size_t kMaxConnections = 16;
 // Class names and titles longer than this are refused at registration; an info file longer than
 // the two together (plus its few header lines) is not read.
 constexpr size_t kMaxNameBytes = 4096;
@@ -295,6 +298,14 @@ struct FindableWindow::State {
     int listenFd = -1;
     int wakeFd = -1;
     std::thread listener;
+    // Each connection is served on a thread of its own, so that a peer that connects and then
+    // sends nothing (or sends slowly) delays no other; deliveries still come one at a time.
+    struct Connection {
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
+    std::list<Connection> connections; // the listener's alone
+    std::mutex deliveryMutex;
     bool closed = false; // set by Unregister: no info file is written after it
 
     bool writeInfo() {
@@ -305,7 +316,12 @@ struct FindableWindow::State {
         return true;
     }
     void listen();
+    void accept();
     void serve(int fd);
+    bool closing() const {
+        pollfd w = {wakeFd, POLLIN, 0};
+        return ::poll(&w, 1, 0) > 0;
+    }
 };
 
 void FindableWindow::State::listen() {
@@ -315,19 +331,45 @@ void FindableWindow::State::listen() {
         if (r < 0 && errno == EINTR)
             continue;
         if (r < 0 || p[1].revents)
-            return;
-        int c = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (c < 0) {
-            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-                // Out of descriptors: wait a little instead of spinning; the sender times out.
-                pollfd w = {wakeFd, POLLIN, 0};
-                if (::poll(&w, 1, 100) > 0)
-                    return;
-            }
-            continue;
+            break;
+        accept();
+    }
+    // The wake descriptor stays readable: every connection still served ends at once.
+    for (Connection& c : connections)
+        c.thread.join();
+    connections.clear();
+}
+
+void FindableWindow::State::accept() {
+    connections.remove_if([](Connection& c) {
+        if (!c.done)
+            return false;
+        c.thread.join();
+        return true;
+    });
+    int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) {
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            // Out of descriptors: wait a little instead of spinning; the sender times out.
+            pollfd w = {wakeFd, POLLIN, 0};
+            ::poll(&w, 1, 100);
         }
-        serve(c);
-        ::close(c);
+        return;
+    }
+    if (connections.size() >= kMaxConnections) {
+        ::close(fd); // the sender sees the record refused
+        return;
+    }
+    Connection& c = connections.emplace_back();
+    try {
+        c.thread = std::thread([this, fd, &c] {
+            serve(fd);
+            ::close(fd);
+            c.done = true;
+        });
+    } catch (const std::system_error&) {
+        ::close(fd);
+        connections.pop_back();
     }
 }
 
@@ -352,10 +394,15 @@ void FindableWindow::State::serve(int fd) {
         return; // cut short: a partial record is never delivered
     record.lpData = data.empty() ? nullptr : data.data();
     LRESULT result = 0;
-    try {
-        result = delivery ? delivery(record) : 0;
-    } catch (...) {
-        return;
+    {
+        std::lock_guard<std::mutex> lock(deliveryMutex);
+        if (closing())
+            return; // the window is going: nothing more is delivered
+        try {
+            result = delivery ? delivery(record) : 0;
+        } catch (...) {
+            return;
+        }
     }
     BYTE reply[8];
     putLe(reply, static_cast<uint64_t>(result), 8);

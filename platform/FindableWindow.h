@@ -46,9 +46,10 @@ struct TopWindowInfo {
 // unregisters.
 class FindableWindow {
 public:
-    // Runs on the receiver's listener thread for every complete record; its result goes back to
-    // the sender. It must return once Unregister has been called (the window layer's delivery
-    // waits for the UI thread, and stops waiting when the window goes).
+    // Runs on one of the receiver's threads for every complete record, one record at a time
+    // (each connection is served apart, so a peer that sends nothing holds up no other); its
+    // result goes back to the sender. It must return once Unregister has been called (the window layer's
+    // delivery waits for the UI thread, and stops waiting when the window goes).
     using Delivery = std::function<LRESULT(const COPYDATASTRUCT&)>;
 
     FindableWindow();

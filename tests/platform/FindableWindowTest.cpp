@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -334,4 +335,37 @@ TEST_F(FindableWindowTest, ReceiverRefusesOversizedAndCutRecordsBeforeDelivering
     EXPECT_EQ(result, 0x1122334455667788LL);
     std::lock_guard<std::mutex> lock(m);
     EXPECT_EQ(delivered, (std::vector<std::string>{"abc", ""}));
+}
+
+TEST_F(FindableWindowTest, ASilentPeerDelaysNoOtherSender) {
+    std::atomic<int> delivered{0};
+    FindableWindow w;
+    ASSERT_TRUE(w.Register("Frame", "S", [&](const COPYDATASTRUCT&) -> LRESULT { return ++delivered; }));
+    // Two peers connect; one sends nothing at all, the other half a header.
+    std::vector<int> silent;
+    for (const std::string& bytes : {std::string(), header(tagOf("VV3D"), 3).substr(0, 4)}) {
+        int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", w.SocketPath().c_str());
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        ASSERT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
+        silent.push_back(fd);
+    }
+    TopWindowInfo target;
+    ASSERT_TRUE(FindTopWindow("Frame", "S", &target));
+    for (int i = 1; i <= 3; ++i) {
+        LRESULT result = 0;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(SendCopyData(target, {tagOf("VV3D"), 3, "abc"}, 1000, &result))
+            << GetFindableWindowError();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        EXPECT_EQ(result, i);
+    }
+    // The window goes while the silent peers still hold their connections.
+    const auto start = std::chrono::steady_clock::now();
+    w.Unregister();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    for (int fd : silent)
+        ::close(fd);
 }
