@@ -9,6 +9,8 @@
 #include <tiffio.h>
 
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -122,7 +124,15 @@ TIFF* TiffOpenQuiet(const char* path, const char* mode) {
     if (!opts)
         return nullptr;
     TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kTiffMaxSingleAlloc);
-    TIFF* tif = TIFFOpenExt(path, mode, opts);
+    // The library is handed a descriptor of a regular file, so that a FIFO or a device named as
+    // a picture is refused instead of blocking the open. The TIFF owns the descriptor.
+    const bool reading = mode[0] == 'r' && !std::strchr(mode, '+');
+    const int fd = OpenRegularFile(path, reading          ? O_RDONLY
+                                         : mode[0] == 'w' ? O_RDWR | O_CREAT | O_TRUNC
+                                                          : O_RDWR);
+    TIFF* tif = fd < 0 ? nullptr : TIFFFdOpenExt(fd, path, mode, opts);
+    if (fd >= 0 && !tif)
+        ::close(fd);
     TIFFOpenOptionsFree(opts);
     return tif;
 }

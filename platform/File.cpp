@@ -43,6 +43,8 @@ int CFileException::OsErrorToCause(int osError) {
     case EEXIST:
     case EBADF:
         return accessDenied;
+    case ENXIO:
+        return invalidFile;
     case ESPIPE:
         return badSeek;
     case EIO:
@@ -84,6 +86,36 @@ void CFileException::Throw(int cause, const std::string& fileName) {
     throw CFileException(cause, 0, fileName);
 }
 
+FileFailure FileFailureOf(const CFileException& e) {
+    switch (e.m_lOsError) {
+    case 0:
+        break;
+    case ENOENT:
+    case ENOTDIR:
+        return FileFailure::MissingPath;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FileFailure::AccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return FileFailure::DiskFull;
+    default:
+        return FileFailure::Other;
+    }
+    switch (e.m_cause) {
+    case CFileException::fileNotFound:
+        return FileFailure::MissingPath;
+    case CFileException::accessDenied:
+        return FileFailure::AccessDenied;
+    case CFileException::diskFull:
+        return FileFailure::DiskFull;
+    default:
+        return FileFailure::Other;
+    }
+}
+
 // ---- CFile -----------------------------------------------------------------------------------
 
 CFile::CFile(const std::string& path, UINT flags) {
@@ -116,22 +148,8 @@ BOOL CFile::Open(const std::string& path, UINT flags, CFileException* error) {
         if (!(flags & modeNoTruncate))
             oflags |= O_TRUNC;
     }
-    int fd;
-    do {
-        fd = ::open(path.c_str(), oflags, 0666);
-    } while (fd < 0 && errno == EINTR);
-    int err = fd < 0 ? errno : 0;
-    if (fd >= 0) {
-        struct stat st;
-        if (::fstat(fd, &st) != 0)
-            err = errno;
-        else if (S_ISDIR(st.st_mode))
-            err = EISDIR;
-        if (err) {
-            ::close(fd);
-            fd = hFileNull;
-        }
-    }
+    const int fd = OpenRegularFile(path, oflags);
+    const int err = fd < 0 ? errno : 0;
     if (fd < 0) {
         if (error)
             error->Set(err, path);
@@ -139,6 +157,68 @@ BOOL CFile::Open(const std::string& path, UINT flags, CFileException* error) {
     }
     fd_ = fd;
     return TRUE;
+}
+
+int OpenRegularFile(const std::string& path, int oflags, unsigned mode) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), oflags | O_NONBLOCK | O_CLOEXEC, static_cast<mode_t>(mode));
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (S_ISDIR(st.st_mode))
+        err = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        err = ENXIO;
+    else if (const int fl = ::fcntl(fd, F_GETFL); fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0)
+        err = errno;
+    if (err) {
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    return fd;
+}
+
+std::FILE* OpenRegularStream(const std::string& path, const char* mode) {
+    const bool plus = std::strchr(mode, '+') != nullptr;
+    int oflags;
+    switch (mode[0]) {
+    case 'r':
+        oflags = plus ? O_RDWR : O_RDONLY;
+        break;
+    case 'w':
+        oflags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+        break;
+    case 'a':
+        oflags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+        break;
+    default:
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int fd = OpenRegularFile(path, oflags);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* f = ::fdopen(fd, mode);
+    if (!f) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+    }
+    return f;
+}
+
+bool RegularFileReadable(const std::string& path) {
+    const int fd = OpenRegularFile(path, O_RDONLY);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 void CFile::requireOpen() const {

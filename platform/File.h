@@ -9,6 +9,7 @@
 #include "platform/WinTypes.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
@@ -51,6 +52,12 @@ public:
 private:
     mutable std::string text_;
 };
+
+// The causes of a failed open or write that the programs' messages tell apart: the folder or
+// name does not exist, the system refuses access (permissions, a read-only file system), or
+// there is no room left (a full disk, a quota, the file size limit).
+enum class FileFailure { Other, MissingPath, AccessDenied, DiskFull };
+FileFailure FileFailureOf(const CFileException& e);
 
 class CFile {
 public:
@@ -118,6 +125,17 @@ protected:
 private:
     int fd_ = hFileNull;
 };
+
+// Opens a file that a user named without ever waiting in the open: the open does not block (a
+// FIFO without a writer, a terminal without carrier), and anything but a regular file is refused
+// before a read or write could block on it (a folder with EISDIR, a FIFO, socket or device with
+// ENXIO). oflags are those of open(2); O_NONBLOCK is cleared again on the descriptor returned.
+// -1 with errno set on failure.
+int OpenRegularFile(const std::string& path, int oflags, unsigned mode = 0666);
+// The same for stdio: "r", "w", "a" with an optional "+" and "b"; null with errno set.
+std::FILE* OpenRegularStream(const std::string& path, const char* mode);
+// True when path names a regular file that can be opened for reading.
+bool RegularFileReadable(const std::string& path);
 
 // Reads exactly count bytes (any size, in chunks a single Read takes); false when the file ends
 // first. Read's exceptions pass through.

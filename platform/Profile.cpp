@@ -1,5 +1,7 @@
 #include "platform/Profile.h"
 
+#include "platform/File.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -102,7 +104,7 @@ ParsedLine ParseLine(std::string_view line) {
 // Reads the file into lines. Returns false when it cannot be read (absent, unreadable or absurd).
 bool LoadDocument(const char* file, Document& doc) {
     doc = Document();
-    FILE* f = std::fopen(file, "rb");
+    FILE* f = OpenRegularStream(file, "rb");
     if (!f)
         return false;
     struct stat st {};

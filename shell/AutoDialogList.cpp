@@ -3,6 +3,7 @@
 #include "shell/AutoDialog.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "platform/File.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
 #include "shell/core/CapturePositionFile.h"
@@ -17,6 +18,8 @@
 namespace {
 constexpr UINT kMsgNothingToSave = 891;
 constexpr UINT kMsgPathMissing = 872;
+constexpr UINT kMsgCannotCreateFile = 61696;
+constexpr UINT kMsgCannotSaveFile = 61698;
 constexpr UINT kIdsPathTitle = 838;
 constexpr UINT kIdsListFilter = 500;
 constexpr UINT kIdsListExtension = 517;
@@ -83,8 +86,15 @@ void CAutoDialog::OnSaveList() {
     data.count = m_nCount;
     data.positions = m_positions;
     // The chosen full path: no current folder is involved.
-    if (!data.Save(path))
-        ShowMessage(kMsgPathMissing, MB_OK);
+    // A save that failed names its cause where a message has one.
+    CFileException error;
+    if (!data.Save(path, &error)) {
+        const FileFailure cause = FileFailureOf(error);
+        ShowMessage(cause == FileFailure::AccessDenied ? kMsgCannotCreateFile
+                    : cause == FileFailure::DiskFull   ? kMsgCannotSaveFile
+                                                       : kMsgPathMissing,
+                    MB_OK);
+    }
 }
 
 void CAutoDialog::OnLoadList() {

@@ -2,9 +2,9 @@
 
 #include "ui/View.h"
 
+#include "platform/File.h"
+
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 namespace ui {
 
@@ -50,9 +50,7 @@ bool Document::OnNewDocument() {
 }
 
 bool Document::OnOpenDocument(const std::string& path) {
-    std::error_code ec;
-    std::ifstream file(path, std::ios::binary);
-    if (!std::filesystem::is_regular_file(path, ec) || !file)
+    if (!RegularFileReadable(path))
         return false;
     DeleteContents();
     modified_ = false;

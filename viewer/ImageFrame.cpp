@@ -7,6 +7,7 @@
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
+#include "platform/File.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
@@ -22,12 +23,10 @@
 #include <wx/dialog.h>
 #include <wx/sizer.h>
 
-#include <fstream>
-
 namespace {
 
 bool FileReadable(const std::string& path) {
-    return !path.empty() && std::ifstream(path, std::ios::binary).good();
+    return !path.empty() && RegularFileReadable(path);
 }
 
 } // namespace

@@ -1,13 +1,10 @@
 #include "viewer/SetOutputAppDlg.h"
 
+#include "platform/File.h"
 #include "ui/DataExchange.h"
 #include "ui/ResourceWidgets.h"
 #include "ui/Services.h"
 #include "viewer/core/HandOver.h"
-
-#include <sys/stat.h>
-
-#include <fstream>
 
 namespace {
 constexpr UINT kIdsProgramFilter = 518; // "ｱﾌﾟﾘｹｰｼｮﾝﾌｧｲﾙ(*.exe)"
@@ -30,10 +27,7 @@ void CSetOutputAppDlg::DoDataExchange(ui::DataExchange& dx) {
 }
 
 bool CSetOutputAppDlg::ProgramFileOpens(const std::string& path) {
-    struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    return std::ifstream(path, std::ios::binary).good();
+    return !path.empty() && RegularFileReadable(path);
 }
 
 void CSetOutputAppDlg::OnOK() {

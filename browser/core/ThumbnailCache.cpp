@@ -13,8 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,11 +50,17 @@ bool ReadSmallFile(const std::string& path, uint64_t limit, std::string& out) {
     struct stat st {};
     if (!StatFile(path, st) || uint64_t(st.st_size) > limit)
         return false;
-    std::ifstream in(path, std::ios::binary);
+    std::FILE* in = OpenRegularStream(path, "rb");
     if (!in)
         return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+    out.clear();
+    char chunk[8192];
+    size_t n;
+    while (out.size() <= limit && (n = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+        out.append(chunk, n);
+    const bool ok = !std::ferror(in) && out.size() <= limit;
+    std::fclose(in);
+    return ok;
 }
 
 // Writes a temporary file beside the target and renames it over the target. Cache files are

@@ -1,6 +1,7 @@
 #include "browser/core/ThumbnailJpeg.h"
 
 #include "imaging/Dib.h"
+#include "platform/File.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -86,7 +87,7 @@ HDIB Decode(FILE* file, int maxSide, int& width, int& height) {
 } // namespace
 
 HDIB ReadJpegForThumbnail(const std::string& path, int maxSide, int& width, int& height) {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = OpenRegularStream(path, "rb");
     if (!file)
         return nullptr;
     HDIB dib = Decode(file, maxSide, width, height);

@@ -1,5 +1,7 @@
 #include "shell/core/CapturePathCheck.h"
 
+#include "platform/File.h"
+
 #include <cerrno>
 #include <string>
 #include <fcntl.h>
@@ -21,7 +23,7 @@ bool CanWriteCapturePath(const std::string& path) {
                                                               : path.substr(0, slash);
         if (::access(folder.c_str(), W_OK | X_OK) != 0)
             return false;
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        const int fd = OpenRegularFile(path, O_WRONLY);
         if (fd < 0)
             return false;
         ::close(fd);

@@ -70,20 +70,25 @@ bool CapturePositionFile::Load(const std::string& path) {
     return false;
 }
 
-bool CapturePositionFile::Save(const std::string& path) const {
+bool CapturePositionFile::Save(const std::string& path, CFileException* error) const {
     AtomicFileWriter writer(path);
+    CFileException failure;
     try {
-        if (!writer.Open())
-            return false;
-        {
-            CArchive ar(&writer.File(), CArchive::store);
-            Store(ar);
-            ar.Close();
+        if (writer.Open(&failure)) {
+            {
+                CArchive ar(&writer.File(), CArchive::store);
+                Store(ar);
+                ar.Close();
+            }
+            if (writer.Commit(&failure))
+                return true;
         }
-        return writer.Commit() != FALSE;
     } catch (const CArchiveException&) {
-    } catch (const CFileException&) {
+    } catch (const CFileException& e) {
+        failure = e;
     }
+    if (error)
+        *error = failure;
     writer.Abort();
     return false;
 }

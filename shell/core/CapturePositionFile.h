@@ -14,6 +14,7 @@
 #include <vector>
 
 class CArchive;
+class CFileException;
 
 struct CapturePositionFile {
     double start = 0.0;
@@ -37,8 +38,9 @@ struct CapturePositionFile {
     // cannot be opened or read or is refused as above; the caller shows message 9201.
     bool Load(const std::string& path);
     // Writes the record to path through a temporary file beside it that replaces the target only
-    // when complete. False when nothing could be written; the target then stays as it was.
-    bool Save(const std::string& path) const;
+    // when complete. False when nothing could be written; the target then stays as it was, and
+    // error (when given) holds the file error, or none when the record itself was refused.
+    bool Save(const std::string& path, CFileException* error = nullptr) const;
 
 private:
     void Store(CArchive& ar) const;

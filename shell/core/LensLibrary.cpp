@@ -1,6 +1,7 @@
 #include "shell/core/LensLibrary.h"
 
 #include "imaging/ProgramHelpers.h"
+#include "platform/File.h"
 #include "platform/Settings.h"
 
 #include <sys/stat.h>
@@ -45,7 +46,7 @@ std::unique_ptr<CMLens> LensLibrary::FinishRecord(std::unique_ptr<CMLens> lens,
 int LensLibrary::LoadLensFile(bool fileValuesOnly) {
     if (!LensFileExists())
         return 0;
-    std::FILE* file = std::fopen(m_lensFilePath.c_str(), "rb");
+    std::FILE* file = OpenRegularStream(m_lensFilePath, "rb");
     if (!file)
         return 0;
     FreeLensTable();

@@ -1,9 +1,14 @@
 #include "platform/File.h"
 
+#include "platform/Profile.h"
+#include "tests/support/ScopedFileSizeLimit.h"
+#include "tests/support/ScratchFifo.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,15 +96,82 @@ TEST(File, CreateTruncatesUnlessNoTruncateAndModesRestrictAccess) {
 }
 
 TEST(File, FullDiskIsReportedAsDiskFull) {
-    CFile f;
-    if (!f.Open("/dev/full", CFile::modeWrite))
-        GTEST_SKIP() << "/dev/full is not available";
-    try {
-        f.Write("x", 1);
-        FAIL() << "write to a full device succeeded";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.m_cause, CFileException::diskFull);
+    // A file size limit makes the write fail as a full disk does, on an ordinary file.
+    ScratchFolder dir;
+    int cause = CFileException::none;
+    {
+        ScopedFileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.Active());
+        try {
+            CFile f(dir / "big.bin", CFile::modeCreate | CFile::modeWrite);
+            const std::string block(8192, 'x');
+            f.Write(block.data(), static_cast<UINT>(block.size()));
+        } catch (const CFileException& e) {
+            cause = e.m_cause;
+        }
     }
+    EXPECT_EQ(cause, CFileException::diskFull);
+    EXPECT_EQ(CFileException::OsErrorToCause(ENOSPC), CFileException::diskFull);
+    EXPECT_EQ(CFileException::OsErrorToCause(EDQUOT), CFileException::diskFull);
+}
+
+TEST(File, FailuresAreToldApartByTheirCause) {
+    auto of = [](int osError) {
+        return FileFailureOf(CFileException(CFileException::genericException, osError, "f"));
+    };
+    for (int e : {EACCES, EROFS, EPERM})
+        EXPECT_EQ(of(e), FileFailure::AccessDenied) << e;
+    for (int e : {ENOSPC, EDQUOT, EFBIG})
+        EXPECT_EQ(of(e), FileFailure::DiskFull) << e;
+    for (int e : {ENOENT, ENOTDIR})
+        EXPECT_EQ(of(e), FileFailure::MissingPath) << e;
+    for (int e : {EIO, ENXIO, EISDIR})
+        EXPECT_EQ(of(e), FileFailure::Other) << e;
+    // Without an error number the cause decides.
+    EXPECT_EQ(FileFailureOf(CFileException(CFileException::diskFull, 0, "f")), FileFailure::DiskFull);
+    EXPECT_EQ(FileFailureOf(CFileException()), FileFailure::Other);
+    // Through a real open.
+    ScratchFolder dir;
+    CFile f;
+    CFileException e;
+    ASSERT_FALSE(f.Open(dir / "missing/x", CFile::modeCreate | CFile::modeWrite, &e));
+    EXPECT_EQ(FileFailureOf(e), FileFailure::MissingPath);
+    ASSERT_FALSE(f.Open("/sys/x", CFile::modeCreate | CFile::modeWrite, &e));
+    EXPECT_EQ(FileFailureOf(e), FileFailure::AccessDenied);
+}
+
+TEST(File, AFifoOrADeviceIsRefusedBeforeAnyWait) {
+    ScratchFolder dir;
+    ScratchFifo fifo(dir / "x.tdv");
+    ASSERT_TRUE(fifo.Made());
+    FifoWatch watch(fifo.Path(), 3000);
+    for (UINT flags :
+         {UINT(CFile::modeRead), UINT(CFile::modeReadWrite), UINT(CFile::modeCreate | CFile::modeWrite)}) {
+        CFile f;
+        CFileException e;
+        EXPECT_FALSE(f.Open(fifo.Path(), flags, &e));
+        EXPECT_EQ(e.m_cause, CFileException::invalidFile);
+        EXPECT_FALSE(f.IsOpen());
+    }
+    EXPECT_EQ(OpenRegularStream(fifo.Path(), "rb"), nullptr);
+    EXPECT_EQ(errno, ENXIO);
+    EXPECT_FALSE(RegularFileReadable(fifo.Path()));
+    // A settings file that is a FIFO reads as an absent one.
+    char value[16] = {};
+    GetPrivateProfileString("S", "K", "def", value, sizeof value, fifo.Path().c_str());
+    EXPECT_STREQ(value, "def");
+    EXPECT_LT(watch.ElapsedMs(), 1000);
+
+    CFile device;
+    CFileException e;
+    EXPECT_FALSE(device.Open("/dev/null", CFile::modeRead, &e));
+    EXPECT_EQ(e.m_cause, CFileException::invalidFile);
+    EXPECT_FALSE(RegularFileReadable(dir.Path()));
+    // An ordinary file still opens, and its descriptor blocks as usual.
+    { CFile f(dir / "plain.bin", CFile::modeCreate | CFile::modeWrite); }
+    EXPECT_TRUE(RegularFileReadable(dir / "plain.bin"));
+    CFile plain(dir / "plain.bin", CFile::modeRead);
+    EXPECT_EQ(::fcntl(plain.GetHandle(), F_GETFL) & O_NONBLOCK, 0);
 }
 
 TEST(MemFile, ReadsWritesSeeksAndGrows) {

@@ -13,6 +13,8 @@
 #include "shell/SelectedBox.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
+#include "tests/support/ScopedFileSizeLimit.h"
+#include "tests/support/ScratchFifo.h"
 
 #include <wx/combobox.h>
 
@@ -451,6 +453,35 @@ TEST_F(AutoCapture, PositionFilesSaveAndLoadByFullPath) {
     EXPECT_EQ(panel->ListMode(), 1);
     EXPECT_FALSE(Shown(911));
     EXPECT_TRUE(Enabled(1183));
+}
+
+// A failed save names its cause: a folder that does not exist, one the system refuses (sysfs
+// refuses every new file, also to root), a write past the file size limit as a full disk. A
+// FIFO chosen for loading is refused at once.
+TEST_F(AutoCapture, PositionFileFailuresNameTheirCause) {
+    ASSERT_TRUE(Start("mmc2", 1));
+    CScriptedMessageSink sink(IDOK);
+    TypeRange("10", "0", "3"); // 5 positions: 72 bytes
+    ScriptFileDialogs({folder + "/missing/list.dat", "/sys/list.dat", folder + "/big.dat"});
+    panel->OnSaveList();
+    panel->OnSaveList();
+    {
+        ScopedFileSizeLimit limit(40);
+        ASSERT_TRUE(limit.Active());
+        panel->OnSaveList();
+    }
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{872, 61696, 61698}));
+    EXPECT_FALSE(fs::exists(folder + "/big.dat"));
+
+    sink.ClearShown();
+    ScratchFifo fifo(folder + "/pipe.dat");
+    ASSERT_TRUE(fifo.Made());
+    ScriptFileDialogs({fifo.Path()});
+    FifoWatch watch(fifo.Path(), 3000);
+    panel->OnLoadList();
+    EXPECT_LT(watch.ElapsedMs(), 1000);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    EXPECT_EQ(panel->Positions(), (std::vector<double>{10, 7, 4, 1, 0}));
 }
 
 // MII with a lens known from the lens port: entering the automatic mode drives to that lens's

@@ -7,6 +7,7 @@
 #include "platform/Process.h"
 #include "platform/ScriptedMessageSink.h"
 #include "viewer/core/HeightPicture.h"
+#include "tests/support/ScratchFifo.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchSettingsFile.h"
 
@@ -116,6 +117,21 @@ TEST(ImageDocTest, SavesAndLoadsAndReportsFailures) {
     EXPECT_FALSE(bad.SaveVv3(dir / "n.vv3"));
     EXPECT_EQ(bad.TransferHeightMap(), kMsgNo3dData);
     EXPECT_FALSE(std::filesystem::exists(dir / "n.vv3"));
+}
+
+TEST(ImageDocTest, AFifoNamedAsAPictureIsRefusedAtOnce) {
+    CScriptedMessageSink sink(IDOK);
+    ScratchFolder dir;
+    for (const char* name : {"f.bmp", "f.tif", "f.jpg", "f.png", "f.raw"}) {
+        SCOPED_TRACE(name);
+        ScratchFifo fifo(dir / name);
+        ASSERT_TRUE(fifo.Made());
+        FifoWatch watch(fifo.Path(), 3000);
+        CImageDoc doc;
+        EXPECT_FALSE(doc.OnOpenDocument(fifo.Path()));
+        EXPECT_LT(watch.ElapsedMs(), 1000);
+        EXPECT_EQ(sink.ShownIds().back(), kMsgCannotReadData);
+    }
 }
 
 TEST(ImageDocTest, WorkerCommitsSmoothedHeightsStartingAtZero) {

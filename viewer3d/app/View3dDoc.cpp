@@ -128,10 +128,15 @@ bool CView3dDoc::OnSaveDocument(const std::string& path) {
         return false;
     }
     int result = 0;
+    CFileException error;
     {
         ui::WaitCursor wait;
-        result = SaveTdv(path);
+        result = SaveTdv(path, &error);
     }
+    // A file that could not be created for want of access or room is not a wrong name.
+    if (result == -1 &&
+        (FileFailureOf(error) == FileFailure::AccessDenied || FileFailureOf(error) == FileFailure::DiskFull))
+        result = -2;
     switch (result) {
     case 1:
         SetModifiedFlag(false);

@@ -296,19 +296,22 @@ int WriteTdvFile(CFile* file, const TdvFields& fields, HDIB texture, HDIB height
     return writePlane(file, height, f.heightType);
 }
 
-int SaveTdvFile(const std::string& path, const TdvFields& fields, HDIB texture, HDIB height) {
+int SaveTdvFile(const std::string& path, const TdvFields& fields, HDIB texture, HDIB height,
+                CFileException* error) {
     AtomicFileWriter writer(path);
-    if (!writer.Open())
+    if (!writer.Open(error))
         return -1;
     try {
         if (!WriteTdvFile(&writer.File(), fields, texture, height)) {
             writer.Abort();
             return 0;
         }
-        if (!writer.Commit())
+        if (!writer.Commit(error))
             return -2;
-    } catch (const CFileException&) {
+    } catch (const CFileException& e) {
         writer.Abort();
+        if (error)
+            *error = e;
         return -2;
     }
     return 1;

@@ -19,6 +19,7 @@
 #include <string>
 
 class CFile;
+class CFileException;
 
 namespace v3d {
 
@@ -59,8 +60,9 @@ void EncodeTdvHeader(const TdvFields& fields, uint8_t* out);
 int WriteTdvFile(CFile* file, const TdvFields& fields, HDIB texture, HDIB height);
 // WriteTdvFile into a temporary file renamed over the path on success. 1 written; 0 when the
 // writer failed (the target stays as it was); -1 when the file could not be created; -2 on a
-// write error.
-int SaveTdvFile(const std::string& path, const TdvFields& fields, HDIB texture, HDIB height);
+// write error. For -1 and -2 error (when given) holds the file error.
+int SaveTdvFile(const std::string& path, const TdvFields& fields, HDIB texture, HDIB height,
+                CFileException* error = nullptr);
 
 // Reads a document file of any of the three versions. The header fields go to *fields
 // (converted for older versions, then held to their ranges: pitch and z-scale not above 0 or

@@ -592,8 +592,8 @@ TdvFields View3dData::CurrentTdvFields() const {
     return f;
 }
 
-int View3dData::SaveTdv(const std::string& path) const {
-    return SaveTdvFile(path, CurrentTdvFields(), texture_, height_);
+int View3dData::SaveTdv(const std::string& path, CFileException* error) const {
+    return SaveTdvFile(path, CurrentTdvFields(), texture_, height_, error);
 }
 
 } // namespace v3d

@@ -29,6 +29,7 @@
 #include <vector>
 
 class CFile;
+class CFileException;
 
 namespace v3d {
 
@@ -152,7 +153,7 @@ public:
     bool LoadVv3dRecord(const void* data, uint64_t length);
     // The header fields of a document file from the document, and the file written.
     TdvFields CurrentTdvFields() const;
-    int SaveTdv(const std::string& path) const;
+    int SaveTdv(const std::string& path, CFileException* error = nullptr) const;
 
     // ---- plane processing and scene preparation (View3dDataProcessing.cpp) --------------------
     // The whole chain after a load (format index 0..6 or -1 for a received data set, slot type

@@ -18,6 +18,7 @@
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/Dib.h"
 #include "viewer3d/core/ProcParams.h"
+#include "tests/support/ScratchFifo.h"
 
 #include <gtest/gtest.h>
 
@@ -189,6 +190,42 @@ TEST(ViewerGui, EveryFormatOpensAndUnknownOnesShow9202) {
 }
 
 // The measured-data list's context menu copies the measured data as text.
+// A FIFO named as a document or a picture would block the window thread in its open for good:
+// it is refused at once with the can't-open message, and no frame stays.
+TEST(ViewerGui, AFifoNamedAsADocumentOrAPictureIsRefusedAtOnce) {
+    ScratchFolder dir("brx-fifo");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    for (const char* name : {"x.tdv", "x.vv3", "x.bmp", "x.tif", "x.jpg", "x.txt", "x.cbs"}) {
+        SCOPED_TRACE(name);
+        ScratchFifo fifo(dir / name);
+        ASSERT_TRUE(fifo.Made());
+        sink.ClearShown();
+        FifoWatch watch(fifo.Path(), 3000);
+        EXPECT_EQ(viewer.App().OpenDocumentFile(fifo.Path()), nullptr);
+        EXPECT_LT(watch.ElapsedMs(), 1000);
+        ASSERT_EQ(sink.ShownIds().size(), 1u);
+        EXPECT_EQ(sink.ShownIds().back(), 61697u);
+    }
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().empty(); }));
+}
+
+// A save that fails names its cause: a missing folder is a wrong name, a folder the system
+// refuses (sysfs refuses every new file, also to root) is a document that could not be saved.
+TEST(ViewerGui, ASaveThatFailsNamesItsCause) {
+    ScratchFolder dir("brx-save");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/a.vv3", brxtest::HeightSet(20, 10, 2.0, true));
+    brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(dir.Path() + "/a.vv3");
+    ASSERT_NE(doc, nullptr);
+    EXPECT_FALSE(doc->OnSaveDocument(dir.Path() + "/missing/x.tdv"));
+    EXPECT_FALSE(doc->OnSaveDocument("/sys/x.tdv"));
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{61696, 61698}));
+    ASSERT_EQ(sink.ShownMessages().back().args.size(), 1u);
+    EXPECT_EQ(sink.ShownMessages().back().args[0], "/sys/x.tdv");
+}
+
 TEST(ViewerGui, MeasuredListMenuCopiesTheMeasuredText) {
     ScratchFolder dir("brx-list");
     CScriptedMessageSink sink(IDOK);
