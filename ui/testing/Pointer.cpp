@@ -168,6 +168,23 @@ public:
     return result;
 }
 
+::testing::AssertionResult GrabPointerElsewhere(wxWindow* other) {
+    if (!other || !WaitForPaint(other))
+        return ::testing::AssertionFailure() << "the other window is not on the screen";
+    GdkWindow* window = gtk_widget_get_window(static_cast<GtkWidget*>(other->GetHandle()));
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    if (!window || gdk_seat_grab(seat, window, GDK_SEAT_CAPABILITY_ALL_POINTING, FALSE, nullptr, nullptr,
+                                 nullptr, nullptr) != GDK_GRAB_SUCCESS)
+        return ::testing::AssertionFailure() << "the pointer could not be grabbed for " << describe(other);
+    ProcessPending();
+    return ::testing::AssertionSuccess();
+}
+
+void UngrabPointer() {
+    gdk_seat_ungrab(gdk_display_get_default_seat(gdk_display_get_default()));
+    ProcessPending();
+}
+
 ::testing::AssertionResult DragThenClickElsewhere(wxWindow* window, wxPoint from, wxPoint to,
                                                   const std::function<void()>& whileHeld) {
     if (auto r = Drag(window, from, to, whileHeld); !r)

@@ -30,6 +30,11 @@ namespace ui::testing {
 // Clicks a small window of its own beside `near`'s top-level window and checks that this
 // window received the click: no window holds the pointer any more.
 ::testing::AssertionResult ClickElsewhereIsReceived(wxWindow* near);
+// Another window of the program takes the pointer as a menu or another program does (a grab of
+// the X server's pointer behind the back of the window layer), and gives it up again: a window
+// that holds the capture loses it.
+::testing::AssertionResult GrabPointerElsewhere(wxWindow* other);
+void UngrabPointer();
 // Drag, then ClickElsewhereIsReceived: what each capturing window's test does in one line.
 ::testing::AssertionResult DragThenClickElsewhere(wxWindow* window, wxPoint from, wxPoint to,
                                                   const std::function<void()>& whileHeld = {});
