@@ -40,6 +40,10 @@ endfunction()
 
 # vt_tests(prefix [DEPS ...] [GUI_DEPS ...] [GUI_MAIN target])
 # Groups the .cpp files of the current test folder by name:
+#   *PointerGuiTest.cpp -> <prefix>_pointer_tests (label gui-pointer, which -L gui selects too):
+#                  window tests of the real pointer; each runs on an X server of its own, one at a
+#                  time (RESOURCE_LOCK x-pointer), so that no other test moves, grabs or covers
+#                  what it points at
 #   *GuiTest.cpp -> <prefix>_gui_tests  (label gui, run under Xvfb)
 #   *E2eTest.cpp -> <prefix>_e2e_tests  (label e2e)
 #   *Test.cpp    -> <prefix>_unit_tests (label unit, no display)
@@ -50,11 +54,14 @@ function(vt_tests prefix)
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(unit "")
   set(gui "")
+  set(pointer "")
   set(e2e "")
   set(help "")
   foreach(f IN LISTS all)
     get_filename_component(n ${f} NAME)
-    if(n MATCHES "GuiTest\\.cpp$")
+    if(n MATCHES "PointerGuiTest\\.cpp$")
+      list(APPEND pointer ${f})
+    elseif(n MATCHES "GuiTest\\.cpp$")
       list(APPEND gui ${f})
     elseif(n MATCHES "E2eTest\\.cpp$")
       list(APPEND e2e ${f})
@@ -64,7 +71,7 @@ function(vt_tests prefix)
       list(APPEND help ${f})
     endif()
   endforeach()
-  foreach(label IN ITEMS unit gui e2e)
+  foreach(label IN ITEMS unit gui pointer e2e)
     if(NOT ${label})
       continue()
     endif()
@@ -85,10 +92,15 @@ function(vt_tests prefix)
     endif()
     target_compile_definitions(${exe} PRIVATE VT_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VT_BINARY_DIR="${PROJECT_BINARY_DIR}")
     vt_warnings(${exe})
+    if(label STREQUAL "pointer")
+      set(props LABELS gui-pointer RESOURCE_LOCK x-pointer ENVIRONMENT VT_GUI_PRIVATE_DISPLAY=1)
+    else()
+      set(props LABELS ${label})
+    endif()
     gtest_discover_tests(${exe}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-      PROPERTIES LABELS ${label} TIMEOUT 300)
+      PROPERTIES ${props} TIMEOUT 300)
   endforeach()
 endfunction()

@@ -1,10 +1,12 @@
 // The hold-to-jog button of the automatic capture panel: while the left button is held down the
 // focus axis moves continuously, and it stops when the button comes up. A jog also stops when
-// the button-up can no longer arrive: the mouse capture is lost, the button loses the focus or
+// the button-up can no longer arrive: the pointer grab is broken or lost, the button loses the
+// focus, the left button is found up (let go where the release never reached this button) or
 // the window goes.
 #pragma once
 
 #include <wx/button.h>
+#include <wx/timer.h>
 
 #include <functional>
 
@@ -32,4 +34,6 @@ private:
     int m_nDirection = 1;
     bool m_bJogging = false;
     std::function<void()> m_afterStop;
+    // While a jog runs: looks whether the left button is still down and the focus here.
+    wxTimer m_heldCheck;
 };

@@ -2,7 +2,6 @@
 // ends a jog, and which controls each panel state enables.
 #include "AutoPanelFixture.h"
 
-#include "shell/ButtonOn.h"
 #include "shell/EDListCtrl.h"
 #include "shell/TopMenuDialog.h"
 
@@ -14,67 +13,6 @@
 #include <algorithm>
 
 namespace {
-
-void Send(wxWindow* w, wxEvent& ev) {
-    ev.SetEventObject(w);
-    w->GetEventHandler()->ProcessEvent(ev);
-}
-void Press(wxWindow* w) {
-    wxMouseEvent down(wxEVT_LEFT_DOWN);
-    Send(w, down);
-}
-
-TEST_F(AutoPanel, HeldJogMovesUntilReleaseLostCaptureFocusOrDestroy) {
-    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
-    CMultiView* view = Frame()->m_pMultiView;
-    EXPECT_EQ(view->m_nZOrigin, 40); // the position at the start is the zero
-    EXPECT_DOUBLE_EQ(panel->CurrentZ(), 0.0);
-    auto* up = dynamic_cast<CButtonOn*>(Item(916));
-    auto* down = dynamic_cast<CButtonOn*>(Item(917));
-    ASSERT_NE(up, nullptr);
-    ASSERT_NE(down, nullptr);
-
-    // Held: the axis runs until the button comes up; the panel then shows where it stopped.
-    Press(up);
-    EXPECT_TRUE(up->IsJogging());
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->ProgramPosition() > 140; }));
-    wxMouseEvent release(wxEVT_LEFT_UP);
-    Send(up, release);
-    EXPECT_FALSE(up->IsJogging());
-    EXPECT_FALSE(emulator->AxisMoving());
-    const long stopped = emulator->ProgramPosition();
-    EXPECT_DOUBLE_EQ(panel->CurrentZ(), (stopped - 40) * 0.5);
-    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(),
-              wxString::Format("%.3f", (stopped - 40) * 0.5).ToStdString());
-
-    // The button-up never comes: a lost capture stops the other direction's jog.
-    Press(down);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->ProgramPosition() < stopped - 50; }));
-    wxMouseCaptureLostEvent lost(down->GetId());
-    Send(down, lost);
-    EXPECT_FALSE(down->IsJogging());
-    EXPECT_FALSE(emulator->AxisMoving());
-    EXPECT_DOUBLE_EQ(panel->CurrentZ(), (emulator->ProgramPosition() - 40) * 0.5);
-
-    // The focus goes elsewhere while held.
-    Press(up);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->AxisMoving(); }));
-    wxFocusEvent unfocused(wxEVT_KILL_FOCUS, up->GetId());
-    Send(up, unfocused);
-    EXPECT_FALSE(up->IsJogging());
-    EXPECT_FALSE(emulator->AxisMoving());
-
-    // The button goes while held.
-    auto* extra = new CButtonOn(panel, wxID_ANY, "+", wxPoint(0, 0), wxSize(20, 20));
-    extra->SetController(&view->Stage(), 1);
-    Press(extra);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->AxisMoving(); }));
-    extra->Destroy();
-    EXPECT_FALSE(emulator->AxisMoving());
-    const long atRest = emulator->ProgramPosition();
-    ui::testing::ProcessPending();
-    EXPECT_EQ(emulator->ProgramPosition(), atRest);
-}
 
 TEST_F(AutoPanel, ControlsFollowThePanelState) {
     ASSERT_TRUE(Start("mmc2", 1));
@@ -254,30 +192,6 @@ TEST_F(AutoPanelSide, AnAddedPositionIsReachedAgainWithSideMinus) {
 } // namespace
 
 namespace {
-
-// The MII controller is opened for a jog and closed after it (remote mode on and off).
-TEST_F(AutoPanel, MIIJogOpensAndClosesTheController) {
-    ASSERT_TRUE(Start("mii", 9));
-    auto* up = dynamic_cast<CButtonOn*>(Item(916));
-    ASSERT_NE(up, nullptr);
-    EXPECT_TRUE(Shown(916));
-    const auto& commands = emulator->Commands();
-    EXPECT_NE(std::find(commands.begin(), commands.end(), "H:A\r\n"), commands.end()); // home at start
-    emulator->ClearLog();
-    const long before = emulator->ProgramPosition();
-    Press(up);
-    EXPECT_TRUE(dynamic_cast<AbEmulator*>(emulator.get())->Remote());
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return emulator->ProgramPosition() > before + 50; }));
-    wxMouseEvent release(wxEVT_LEFT_UP);
-    Send(up, release);
-    EXPECT_FALSE(emulator->AxisMoving());
-    EXPECT_FALSE(dynamic_cast<AbEmulator*>(emulator.get())->Remote());
-    const std::vector<std::string> seen = emulator->Commands();
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.front(), "RMT:ON\r\n");
-    EXPECT_EQ(seen.back(), "RMT:OFF\r\n");
-    EXPECT_DOUBLE_EQ(panel->CurrentZ(), static_cast<double>(emulator->ProgramPosition() - before));
-}
 
 // STM6: no jog buttons; each read takes the drive's step as the calibration, shown in 921 and
 // kept as 1PULSE cut to four decimals.

@@ -131,7 +131,7 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
         }
         EXPECT_EQ(f->SelectedBox()->GetCountStatic()->GetLabel().Trim(false), "0");
         EXPECT_GT(f->SelectedBox()->GetCountStatic()->GetSize().x, 0);
-        ui::testing::Screenshot(f, Shot("vantorel-" + std::to_string(e.mode) + ".png"));
+        EXPECT_TRUE(ui::testing::Screenshot(f, Shot("vantorel-" + std::to_string(e.mode) + ".png")));
     }
 }
 

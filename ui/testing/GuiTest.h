@@ -65,11 +65,12 @@ wxWindow* FocusWithin(wxWindow* topLevel);
 // menu as Esc would. Call before the code that shows it.
 void WhenPopupMenu(wxWindow* window, std::function<void(wxMenu*)> action);
 
-// Saves the window's client area as it is drawn on the screen to a PNG file, after waiting for
-// the window's paint; false when it could not.
+// Saves the window (a top-level with its menu and bars) as the toolkit draws it to a PNG file,
+// after waiting for its paint, whatever covers it on the screen; an OpenGL canvas inside stays
+// empty. False (and a test failure) when it could not or the picture is blank.
 bool Screenshot(wxWindow* window, const std::string& path);
 // Saves the whole X screen with ImageMagick's import (as xvfb-run shows it), after every shown
-// top-level window has been painted.
+// top-level window has been painted. False (and a test failure) when the picture is blank.
 bool ScreenshotRoot(const std::string& path);
 
 // The folder for files a test writes (under the build tree), created on demand.

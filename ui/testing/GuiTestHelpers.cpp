@@ -6,8 +6,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
-#include <wx/dcclient.h>
-#include <wx/dcmemory.h>
+#include <wx/image.h>
 #include <wx/evtloop.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
@@ -245,18 +244,57 @@ void WhenPopupMenu(wxWindow* window, std::function<void(wxMenu*)> action) {
     });
 }
 
+namespace {
+
+// A picture of one colour only: nothing was drawn (a window not painted yet, or covered).
+bool blank(const wxImage& image) {
+    if (!image.IsOk() || image.GetWidth() == 0 || image.GetHeight() == 0)
+        return true;
+    const unsigned char* p = image.GetData();
+    const size_t n = size_t(image.GetWidth()) * size_t(image.GetHeight()) * 3;
+    for (size_t i = 3; i < n; i += 3)
+        if (p[i] != p[0] || p[i + 1] != p[1] || p[i + 2] != p[2])
+            return false;
+    return true;
+}
+
+} // namespace
+
 bool Screenshot(wxWindow* window, const std::string& path) {
     if (!window || !WaitForPaint(window))
         return false;
-    wxClientDC source(window);
-    wxSize size = window->GetClientSize();
-    if (size.x <= 0 || size.y <= 0)
+    // The window drawn by the toolkit into a picture of its own, whatever covers it on the
+    // screen (other tests' windows on a shared display); an OpenGL canvas inside stays empty.
+    GtkWidget* widget = widgetOf(window);
+    const int w = gtk_widget_get_allocated_width(widget), h = gtk_widget_get_allocated_height(widget);
+    if (w <= 0 || h <= 0)
         return false;
-    wxBitmap bmp(size.x, size.y, 24);
-    wxMemoryDC target(bmp);
-    target.Blit(0, 0, size.x, size.y, &source, 0, 0);
-    target.SelectObject(wxNullBitmap);
-    return bmp.SaveFile(wxString::FromUTF8(path.c_str()), wxBITMAP_TYPE_PNG);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    cairo_t* cr = cairo_create(surface);
+    // Under what the window leaves undrawn, its background as the screen shows it.
+    const wxColour back = window->GetBackgroundColour();
+    cairo_set_source_rgb(cr, back.Red() / 255.0, back.Green() / 255.0, back.Blue() / 255.0);
+    cairo_paint(cr);
+    gtk_widget_draw(widget, cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    wxImage image(w, h);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    unsigned char* rgb = image.GetData();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x, rgb += 3) {
+            const uint32_t px = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+            rgb[0] = (px >> 16) & 0xff;
+            rgb[1] = (px >> 8) & 0xff;
+            rgb[2] = px & 0xff;
+        }
+    cairo_surface_destroy(surface);
+    if (blank(image)) {
+        ADD_FAILURE() << "the screenshot " << path << " is blank: nothing of the window was drawn";
+        return false;
+    }
+    return image.SaveFile(wxString::FromUTF8(path.c_str()), wxBITMAP_TYPE_PNG);
 }
 
 bool ScreenshotRoot(const std::string& path) {
@@ -266,7 +304,14 @@ bool ScreenshotRoot(const std::string& path) {
     wxArrayString out, err;
     long rc = wxExecute(wxString::Format("import -window root %s", wxString::FromUTF8(path.c_str())), out,
                         err, wxEXEC_SYNC);
-    return rc == 0;
+    if (rc != 0)
+        return false;
+    wxImage image;
+    if (!image.LoadFile(wxString::FromUTF8(path.c_str()), wxBITMAP_TYPE_PNG) || blank(image)) {
+        ADD_FAILURE() << "the screenshot " << path << " is blank: no window was on the screen";
+        return false;
+    }
+    return true;
 }
 
 std::string OutputFolder() {

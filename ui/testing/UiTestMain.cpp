@@ -1,11 +1,13 @@
 // GoogleTest main for gui tests: wx under the X display, a failing assert handler, time-outs.
 #include "ui/UiLayer.h"
 #include "ui/testing/GuiTest.h"
+#include "ui/testing/PrivateXServer.h"
 
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
+#include <wx/frame.h>
 #include <wx/init.h>
 
 #include <gtk/gtk.h>
@@ -15,6 +17,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -101,6 +104,33 @@ public:
     }
 };
 
+using Clock = std::chrono::steady_clock;
+
+long msSince(Clock::time_point t) {
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
+}
+
+// Shows a small window and waits for its first paint: the X server answers, the theme and the
+// fonts are loaded. Returns false when that did not happen in time.
+bool showFirstWindow() {
+    auto* probe = new wxFrame(nullptr, wxID_ANY, "start", wxPoint(0, 0), wxSize(40, 30));
+    probe->Show();
+    const bool painted = ui::testing::WaitForPaint(probe, 60000);
+    ui::testing::DestroyAndWait(probe);
+    return painted;
+}
+
+// Says how long the start took (so that a stall shows in every run) and keeps it in the build
+// tree's list of start times, one line per test process.
+void reportStart(long connectMs, long firstWindowMs) {
+    const std::string what = ::testing::GTEST_FLAG(filter);
+    std::printf("gui start: X connection %ld ms, first window %ld ms (%s)%s\n", connectMs, firstWindowMs,
+                what.c_str(), firstWindowMs > 30000 ? " SLOW START" : "");
+    std::fflush(stdout);
+    std::ofstream log(std::string(VT_BINARY_DIR) + "/gui-start-times.txt", std::ios::app);
+    log << firstWindowMs << ' ' << connectMs << ' ' << what << '\n';
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -108,6 +138,16 @@ int main(int argc, char** argv) {
     // Listing the tests (ctest's discovery) needs no display.
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
+    const auto begun = Clock::now();
+    // The tests of the real pointer run on a server of their own (vt_tests sets this for them).
+    ui::testing::PrivateXServer privateServer;
+    if (std::getenv("VT_GUI_PRIVATE_DISPLAY")) {
+        std::string why;
+        if (!privateServer.Start("1600x1200x24", 60000, &why)) {
+            std::fprintf(stderr, "cannot start an X server of this test's own: %s\n", why.c_str());
+            return 2;
+        }
+    }
     int seconds = 60;
     if (const char* t = std::getenv("VT_GUI_TEST_TIMEOUT"))
         seconds = std::max(1, std::atoi(t));
@@ -135,6 +175,7 @@ int main(int argc, char** argv) {
         delete timeouts;
         return 2;
     }
+    const long connectMs = msSince(begun);
     wxTheApp->CallOnInit();
     // Without animations a check box, radio or enabled state is drawn in its final look at once,
     // so the screenshots show the state the test has set.
@@ -154,6 +195,9 @@ int main(int argc, char** argv) {
     wxGUIEventLoop loop;
     wxEventLoopBase::SetActive(&loop);
 
+    if (!showFirstWindow())
+        std::fprintf(stderr, "the first window was not painted in 60 s\n");
+    reportStart(connectMs, msSince(begun));
     timeouts->Disarm();
     ::testing::UnitTest::GetInstance()->listeners().Append(timeouts);
     ::testing::UnitTest::GetInstance()->listeners().Append(new PendingWindowCleanup);

@@ -54,6 +54,8 @@ CCalibVw::CCalibVw(wxWindow* parent) : ui::CanvasView(parent, wxID_ANY) {
     Bind(wxEVT_LEFT_DOWN, &CCalibVw::onMouse, this);
     Bind(wxEVT_MOTION, &CCalibVw::onMouse, this);
     Bind(wxEVT_LEFT_UP, &CCalibVw::onMouse, this);
+    // The pointer taken away midway (a menu, another program): the line is dropped unmeasured.
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { Refresh(); });
     OnCommand(32833, [this] { ZoomIn(); });
     OnCommand(32832, [this] { ZoomOut(); });
     OnCommand(32834, [this] { Fit(); });

@@ -1,0 +1,57 @@
+// The thumbnail list and the focus image box under the real pointer: thumbnails dragged into the
+// box are added, a marquee selects, and after each the pointer is free for the next click.
+#include "BrowserListsFixture.h"
+
+#include "ui/testing/Pointer.h"
+
+using ui::testing::DragThenClickElsewhere;
+
+namespace {
+
+class BrowserPointer : public BrowserLists {
+protected:
+    // A point of `to`'s client area in the coordinates of `from`.
+    static wxPoint In(wxWindow* from, wxWindow* to, wxPoint at) {
+        return from->ScreenToClient(to->ClientToScreen(at));
+    }
+    static wxPoint Cell(CSListCtrl* list, int i) {
+        return list->GetCellRect(i).GetPosition() + wxPoint(20, 20);
+    }
+};
+
+TEST_F(BrowserPointer, ThumbnailsDraggedToTheBoxAreAddedAndTheBoxDragsThemOut) {
+    std::filesystem::create_directories(dir / "img");
+    for (int i = 1; i <= 4; ++i)
+        WriteFlatImage(dir / ("img/s" + std::to_string(i) + ".bmp"), 64, 48, 30 * i, 100, 100);
+    Fill(dir / "img");
+    // One thumbnail pressed and dragged (it is selected by the press).
+    ASSERT_TRUE(DragThenClickElsewhere(thumbs, Cell(thumbs, 1), In(thumbs, box, Cell(box, 0))));
+    ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
+    ASSERT_EQ(box->GetItemCount(), 2);
+    EXPECT_EQ(GetFileNamePart(box->GetItemPath(0)), "s2.bmp");
+    EXPECT_EQ(CountText(), "  1");
+    EXPECT_EQ(thumbs->Items()[1]->m_record->m_state, 1);
+
+    // Two selected by Ctrl-less marquee over the first cells, then dragged in after the first.
+    const wxRect first = thumbs->GetCellRect(0);
+    const wxPoint beside(first.GetRight() + 4, first.GetBottom() + 4);
+    ASSERT_TRUE(DragThenClickElsewhere(thumbs, beside + wxPoint(2, 8), wxPoint(first.x + 10, first.y + 10)));
+    EXPECT_TRUE(thumbs->Items()[0]->m_selected);
+    ASSERT_TRUE(DragThenClickElsewhere(thumbs, Cell(thumbs, 0), In(thumbs, box, Cell(box, 1))));
+    ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
+    ASSERT_EQ(box->GetItemCount(), 3);
+    EXPECT_EQ(GetFileNamePart(box->GetItemPath(1)), "s1.bmp");
+    EXPECT_EQ(CountText(), "  2");
+
+    // Out of the box onto the thumbnail list: the box loses it.
+    ASSERT_TRUE(DragThenClickElsewhere(box, Cell(box, 0), In(box, thumbs, Cell(thumbs, 3))));
+    EXPECT_EQ(box->GetItemCount(), 2);
+    EXPECT_EQ(CountText(), "  1");
+    EXPECT_EQ(thumbs->Items()[1]->m_record->m_state, 0);
+    // A marquee in the box beside the items.
+    const wxRect last = box->GetCellRect(box->GetItemCount() - 1);
+    EXPECT_TRUE(DragThenClickElsewhere(box, wxPoint(last.x + 5, last.GetBottom() + 20),
+                                       wxPoint(last.x + 15, last.y + 15)));
+}
+
+} // namespace
