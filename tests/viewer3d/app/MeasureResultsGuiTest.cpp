@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
 #include <wx/slider.h>
+#include <wx/uiaction.h>
 
 #include <cmath>
 #include <cstring>
@@ -293,4 +294,40 @@ TEST_F(MeasureResultsGui, SliceAreaAndPerimeterOfAConeAndASquareStep) {
     EXPECT_NEAR(c.sliceLevel, 15.0, 1e-9);
     disc(10); // 78.5 µm²
     EXPECT_TRUE(ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/brelvoxa-slice-area.png"));
+}
+
+TEST_F(MeasureResultsGui, ArrowKeysOnTheSliceSliderStepItAndMeasureTheSlice) {
+    open(
+        "square", 100, 100,
+        [](int x, int y) { return x >= 30 && x < 70 && y >= 30 && y < 70 ? 20.0f : 0.0f; }, false);
+    auto* slider = panel3d()->Item<wxSlider>(1103);
+    ASSERT_EQ(slider->GetMax(), 2000); // 20 µm in steps of 0.01
+    wxFrame* main = viewer_->App().MainFrame();
+    main->Raise();
+    ASSERT_TRUE(ui::testing::WaitForPaint(main));
+    slider->SetFocus();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return ui::testing::FocusWithin(main) == slider; }));
+    const v3d::ViewState& v = *doc_->GetViewState();
+    ASSERT_NEAR(v.sliceLevel, 10.0, 1e-9);
+    wxUIActionSimulator keys;
+    auto press = [&](int key, int position) {
+        keys.Char(key);
+        ASSERT_TRUE(ui::testing::PumpUntil([&] { return slider->GetValue() == position; }))
+            << slider->GetValue();
+        ASSERT_TRUE(ui::testing::PumpUntil([&] { return std::fabs(v.sliceLevel - position * 0.01) < 1e-9; }));
+        EXPECT_EQ(panel3d()->GetDlgItemText(1102),
+                  wxString::Format("%.2f", doc_->BaseOffset() + position * 0.01));
+    };
+    // One slider step a key, as the slider's own scrolling: the level, its text and the slice
+    // measures follow.
+    press(WXK_RIGHT, 1001);
+    press(WXK_LEFT, 1000);
+    press(WXK_HOME, 0); // the bottom: the slice takes the whole picture
+    EXPECT_NEAR(v.sliceArea, 100 * 100 * kPitch * kPitch, 1e-9);
+    EXPECT_EQ(panel3d()->GetDlgItemText(1131), wxString::Format("%.2f", v.sliceArea));
+    press(WXK_RIGHT, 1); // one step up: the square alone
+    EXPECT_NEAR(v.sliceArea, 1600 * kPitch * kPitch, 1e-9);
+    EXPECT_NEAR(v.slicePerimeter, (4 * 38 + 2 * std::numbers::sqrt2) * kPitch, 1e-9);
+    EXPECT_EQ(panel3d()->GetDlgItemText(1131), wxString::Format("%.2f", v.sliceArea));
+    EXPECT_EQ(panel3d()->GetDlgItemText(1132), wxString::Format("%.2f", v.slicePerimeter));
 }
