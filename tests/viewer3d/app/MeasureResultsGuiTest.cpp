@@ -190,6 +190,9 @@ TEST_F(MeasureResultsGui, EveryCalibrationUnitMeasuresTheStepAndThePlaneInOneUni
             EXPECT_NEAR(doc_->Roughness(i), roughness[i], 1e-9 + 1e-6 * roughness[i]) << i;
         EXPECT_NEAR(measured(0), shape.rise, 1e-3);
         EXPECT_NEAR(measured(2), sum * kPitch, 2e-3 * sum);
+        frame_->ShowScreen3d();
+        EXPECT_TRUE(ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/brelvoxa-3d-mm-" +
+                                                shape.name + ".png"));
     }
 }
 
