@@ -306,14 +306,19 @@ TEST_F(MeasureResultsGui, ArrowKeysOnTheSliceSliderStepItAndMeasureTheSlice) {
     auto* slider = panel3d()->Item<wxSlider>(1103);
     ASSERT_EQ(slider->GetMax(), 2000); // 20 µm in steps of 0.01
     wxFrame* main = viewer_->App().MainFrame();
-    main->Raise();
     ASSERT_TRUE(ui::testing::WaitForPaint(main));
-    slider->SetFocus();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return ui::testing::FocusWithin(main) == slider; }));
+    // The keys go where the display's input focus is: this window is brought forward and the
+    // slider focused before each of them (other tests' windows may share the display).
+    auto focus = [&] {
+        main->Raise();
+        slider->SetFocus();
+        return ui::testing::PumpUntil([&] { return wxWindow::FindFocus() == slider; });
+    };
     const v3d::ViewState& v = *doc_->GetViewState();
     ASSERT_NEAR(v.sliceLevel, 10.0, 1e-9);
     wxUIActionSimulator keys;
     auto press = [&](int key, int position) {
+        ASSERT_TRUE(focus());
         keys.Char(key);
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return slider->GetValue() == position; }))
             << slider->GetValue();
