@@ -195,10 +195,10 @@ bool CGraphVw::DrawProfileGraph(wxDC& dc, const RECT& area, int fontPixels) {
     if (!dragging) {
         bool storeC = false, storeD = false;
         c = CursorDefaults(d->GetLineCoord(0, kind), d->GetLineCoord(1, kind), d->GetLineCoord(2, kind),
-                           d->GetLineCoord(3, kind), l.verticalRange, d->GetProfileMax(), d->GetProfileMin(),
-                           zScale, &storeC, &storeD);
+                           d->GetLineCoord(3, kind), d->GetProfileMax(), d->GetProfileMin(), zScale, &storeC,
+                           &storeD);
         if (storeC)
-            d->SetLineCoord(2, kind, c.fc);
+            d->SetLineCoord(2, kind, c.c);
         if (storeD)
             d->SetLineCoord(3, kind, 0.0);
     }
@@ -267,13 +267,14 @@ void CGraphVw::drawCursors(wxDC& dc, int fontPixels, const ProfileLayout& l, Cur
     const bool automatic = d->GetMeasureState()->lineMode != 1;
     if (automatic) {
         AutomaticLevels(d->GetProfileSamples(), WalkCount(l.count, d->GetProfileCount()), d->GetProfileMin(),
-                        pitchOr1(d->GetPitch(2)), l.verticalRange, &c);
-        d->SetLineCoord(2, kind, c.fc);
-        d->SetLineCoord(3, kind, c.fd);
+                        pitchOr1(d->GetPitch(2)), &c);
+        d->SetLineCoord(2, kind, c.c);
+        d->SetLineCoord(3, kind, c.d);
     }
     auto horizontal = [&](unsigned which, double level, const std::string& label) {
         pen(which, kCursorCD);
-        const int y = static_cast<int>(std::lround(m.ToDeviceY(level)));
+        const int y =
+            static_cast<int>(std::lround(m.ToDeviceY(ClampedHeight(level, l.verticalRange, false))));
         dc.DrawLine(l.plot.left, y, l.plot.right, y);
         const wxString t = wxString::FromUTF8(label);
         const wxSize e = dc.GetTextExtent(t);
@@ -289,8 +290,8 @@ void CGraphVw::drawCursors(wxDC& dc, int fontPixels, const ProfileLayout& l, Cur
 }
 
 void CGraphVw::storeResults(CView3dDoc& d) {
-    const double xPitch = pitchOr1(d.GetPitch(0));
-    const ProfileResults r = ComputeResults(cursors_, heightSum_, xPitch);
+    // Area and angle join lengths along the line with heights: both in the unit of heights.
+    const ProfileResults r = ComputeResults(cursors_, heightSum_, d.XyPitchInZUnit());
     const v3d::MeasureState& state = *d.GetMeasureState();
     bool changed = state.measured[2] != r.area;
     d.SetMeasuredValue(2, r.area);
@@ -441,8 +442,8 @@ void CGraphVw::OnLButtonUp(int, int) {
     const int kind = d->LineKind();
     d->SetLineCoord(0, kind, cursors_.a);
     d->SetLineCoord(1, kind, cursors_.b);
-    d->SetLineCoord(2, kind, cursors_.fc);
-    d->SetLineCoord(3, kind, cursors_.fd);
+    d->SetLineCoord(2, kind, cursors_.c);
+    d->SetLineCoord(3, kind, cursors_.d);
     if (kind == 2)
         d->ResetLinePositions(2);
     if (CView3dFrm* frame = FrameOfPane(this))

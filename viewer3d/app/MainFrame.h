@@ -73,6 +73,8 @@ private:
     void copyPane(int role);
     LRESULT onHScroll(WPARAM wParam, LPARAM lParam);
     void sliceScrolled(CView3dDoc* doc, int position);
+    // The slice's area and perimeter (1131, 1132), empty until the measurement has run.
+    void showSliceMeasures(CView3dDoc* doc);
     void fill3d(CView3dDoc* doc);
     void fillMeasure(CView3dDoc* doc);
     void lineCountChanged(int n, bool fromSpin);

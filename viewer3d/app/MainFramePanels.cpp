@@ -142,8 +142,8 @@ void CMainFrame::fill3d(CView3dDoc* doc) {
     panel3d_->SetDlgItemText(1125, fmt("%.1f", v.zoom));
     UpdateScaleEnables(doc);
     panel3d_->Item<wxCheckBox>(1121)->SetValue(v.rotationFixed != 0);
-    panel3d_->SetDlgItemText(1131, doc->areaData ? fmt("%.2f", v.sliceArea) : wxString());
-    panel3d_->SetDlgItemText(1132, doc->areaData ? fmt("%.2f", v.slicePerimeter) : wxString());
+    doc->UpdateSliceMeasures();
+    showSliceMeasures(doc);
     panel3d_->Item<wxCheckBox>(1141)->SetValue(v.smoothingOn != 0);
     panel3d_->Item<wxComboBox>(1142)->SetSelection(v.smoothingMethod != 0 ? 1 : 0);
     panel3d_->Item<wxComboBox>(1143)->SetSelection(std::clamp(v.smoothingWidth, 0, 3));
@@ -209,6 +209,14 @@ void CMainFrame::sliceScrolled(CView3dDoc* doc, int position) {
         invalidate(frame, 2, true);
     }
     panel3d_->SetDlgItemText(1102, fmt("%.2f", doc->BaseOffset() + level));
+    doc->UpdateSliceMeasures();
+    showSliceMeasures(doc);
+}
+
+void CMainFrame::showSliceMeasures(CView3dDoc* doc) {
+    const v3d::ViewState& v = *doc->GetViewState();
+    panel3d_->SetDlgItemText(1131, doc->areaData ? fmt("%.2f", v.sliceArea) : wxString());
+    panel3d_->SetDlgItemText(1132, doc->areaData ? fmt("%.2f", v.slicePerimeter) : wxString());
 }
 
 LRESULT CMainFrame::onHScroll(WPARAM wParam, LPARAM) {

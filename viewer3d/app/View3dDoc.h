@@ -93,6 +93,7 @@ protected:
     // The area results of the height display image, by the image toolkit.
     void BuildHeightHistogram() override;
     void BuildPerimeterCurve() override;
+    double MeasureSlicePerimeter(int level) override { return MeasurePerimeter(nullptr, level); }
     // The client area of the document's base image pane of that content kind.
     bool OverlayTargetArea(int kind, RECT* area) const override;
     // Bicubic resampling through the image toolkit's work slot; nearest sample where it refuses

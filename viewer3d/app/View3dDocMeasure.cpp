@@ -87,7 +87,7 @@ void CView3dDoc::ComputeRoughness() {
     const v3d::ProcParams& params = v3d::GlobalProcParams();
     roughnessComputed_ =
         roughness_.ComputeRoughness(profile_.data(), static_cast<int>(profile_.size()), Calib().zScale,
-                                    GetPitch(0), params.cutoff, params.endEffect);
+                                    XyPitchInMicrometres(), params.cutoff, params.endEffect);
 }
 
 double CView3dDoc::Roughness(int which) const {

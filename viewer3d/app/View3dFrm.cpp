@@ -422,6 +422,10 @@ void CView3dFrm::SetLineKind(int kind) {
             }
         }
         doc->SetLinePosition(kind, m->linePosition[kind]);
+    } else {
+        // The free line has no position to set: its profile is taken again along the line.
+        doc->ExtractProfile(kind);
+        doc->ComputeRoughness();
     }
     if (views_[6])
         views_[6]->Refresh(false);

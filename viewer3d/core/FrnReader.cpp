@@ -220,9 +220,10 @@ HDIB ReadFrnFile(CFile* file, FrnInfo* info, double* pitch, CalibRecord* calib) 
     if (p.info.type == SLOT_TYPE_FRN_DOUBLE || p.width <= 0 || p.height <= 0)
         return nullptr;
     const SampleLayout s = layoutFor(p.info.type);
-    const bool known = p.info.type == 0 || p.info.type == 1 || SlotTypeDibKind(p.info.type) == s.kind;
-    if (!known)
-        p.info.type = SLOT_TYPE_GREY8; // read as 8-bit grey, like the samples
+    // A type no bitmap holds (two-byte colour pixels, a negative code) would be read as bytes
+    // under a type that says otherwise: such a file is not read at all.
+    if (SlotTypeDibKind(p.info.type) != s.kind)
+        return nullptr;
     const uint64_t dataBytes = uint64_t(s.bytes) * s.planes * uint64_t(p.width) * uint64_t(p.height);
     if (p.dataStart > length - base || dataBytes > length - base - p.dataStart ||
         dataBytes > SECImage::MaxImageBytes())

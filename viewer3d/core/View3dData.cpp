@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace v3d {
@@ -386,6 +388,67 @@ void View3dData::GetUnitLabel(std::string* label, int axis) const {
             *label = LoadText(kUnitStringFirst + 100 + i);
             return;
         }
+}
+
+namespace {
+
+// A length unit: one of it is factor x 10^exponent metres.
+struct LengthUnit {
+    double factor;
+    int exponent;
+};
+
+// The string table's length units (15001..15007) and their plain spellings; false for "pixel"
+// and any other text.
+bool lengthUnitOf(const std::string& unit, LengthUnit* u) {
+    static const LengthUnit kUnits[8] = {{0, 0},  {1, -9}, {1, -6}, {1, -3},
+                                         {1, -2}, {1, 0},  {1, 3},  {254, -4}};
+    static const char* const kPlain[8] = {"pixel", "nm", "um", "mm", "cm", "m", "km", "inch"};
+    if (unit.empty())
+        return false;
+    for (int i = 1; i < 8; ++i)
+        if (View3dData::LoadText(kUnitStringFirst + i) == unit || unit == kPlain[i]) {
+            *u = kUnits[i];
+            return true;
+        }
+    if (unit != "µm" && unit != "μm")
+        return false;
+    *u = kUnits[2];
+    return true;
+}
+
+// value x 10^shift as the double nearest to the decimal moved by shift places: a change of unit
+// moves the decimal point, which a product with a power of ten in binary may miss by a unit in
+// the last place (and a cut-off divided by the pitch then truncates to another count).
+double shiftDecimal(double value, int shift) {
+    if (!std::isfinite(value) || value == 0.0)
+        return value;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.14e", value);
+    char* e = std::strchr(text, 'e');
+    if (!e)
+        return value;
+    const int exponent = std::atoi(e + 1) + shift;
+    std::snprintf(e, sizeof text - size_t(e - text), "e%d", exponent);
+    return std::strtod(text, nullptr);
+}
+
+// A length in unit from expressed in unit to; itself when either is no length unit.
+double convertLength(double value, const std::string& from, const std::string& to) {
+    LengthUnit a{}, b{};
+    if (!lengthUnitOf(from, &a) || !lengthUnitOf(to, &b))
+        return value;
+    return shiftDecimal(value * a.factor / b.factor, a.exponent - b.exponent);
+}
+
+} // namespace
+
+double View3dData::XyPitchInZUnit() const {
+    return convertLength(pitch_, calib_.xyUnit, calib_.zUnit);
+}
+
+double View3dData::XyPitchInMicrometres() const {
+    return convertLength(pitch_, calib_.xyUnit, "um");
 }
 
 HDIB View3dData::GetHeightSource(int which) const {

@@ -100,6 +100,8 @@ public:
     int SetLineMode(int mode);
     int SetLineCount(int count);
     int GetLineCount() const { return measure_.lineCount; }
+    // Cursors 0 (A) and 1 (B) in samples along the line, 2 (C) and 3 (D) as levels in height
+    // units above the profile's minimum; -1 for C or D: not placed yet.
     double GetLineCoord(int cursor, int kind) const;
     int SetLineCoord(int cursor, int kind, double value);
     void GetLineRects(RECT* first, RECT* second) const;
@@ -118,6 +120,13 @@ public:
     // length in CP932 bytes including the zero, or the axis for a refused axis.
     int SetUnitText(const std::string& utf8, int axis);
     void GetUnitLabel(std::string* label, int axis) const;
+    // The xy pitch expressed in the unit of heights, so that lengths and heights multiply into
+    // areas and divide into angles of one unit; the pitch itself when either unit is no length
+    // (length units: the string table's 15001..15007 and nm, um, mm, cm, m, km, inch).
+    double XyPitchInZUnit() const;
+    // The xy pitch in micrometres, the unit of the roughness cut-off; the pitch itself when the
+    // xy unit is no length.
+    double XyPitchInMicrometres() const;
     HDIB GetHeightSource(int which) const;
     const int32_t* GetProfileSamples() const { return profile_.empty() ? nullptr : profile_.data(); }
     int GetProfileCount() const { return static_cast<int>(profile_.size()); }
@@ -178,6 +187,13 @@ public:
     // Histogram and level range, then the per-level perimeter array (maximum level + 1 zeros)
     // and the curve and its maximum from zero, on the height display image.
     void RebuildAreaData();
+    // The area and perimeter of the slice at the current slice level. Its level index is the
+    // slice level over the z pitch plus the minimum level (truncated); the area is x pitch times
+    // y pitch times the pixels at or above that level (the per-level area array), the perimeter
+    // x pitch times the level's entry of the per-level perimeter array, measured now
+    // (MeasureSlicePerimeter) and kept there while it is 0. Each is stored into the display
+    // state only where its array holds the index; returns 1 when the area was stored.
+    int UpdateSliceMeasures();
     // The five axis texts ("%.2f %s").
     void MakeAxisTexts();
     // The 8-bit height display image of a height source (copy, smoothing, grey table).
@@ -282,6 +298,8 @@ protected:
     // and maximum; the measurement fills histogram and perimeter.
     virtual void BuildHeightHistogram();
     virtual void BuildPerimeterCurve() {}
+    // The perimeter in pixels of the height display image's pixels at or above a level.
+    virtual double MeasureSlicePerimeter(int /*level*/) { return 0.0; }
     // The scene is ready: the window document redraws its views.
     virtual void OnScenePrepared() {}
     // The client area of the pane showing the contour (kind 1) or slice (kind 2) picture; false

@@ -253,7 +253,7 @@ int View3dData::RebuildScene() {
     rotationMatrix[0] = rotationMatrix[5] = rotationMatrix[10] = rotationMatrix[15] = 1.0;
 
     textureOn = view_.displayMode == 0 ? 1 : 0;
-    const double length = double(std::max(sourceWidth, sourceHeight)) * pitch_;
+    const double length = double(std::max(sourceWidth, sourceHeight)) * XyPitchInZUnit();
     double f = 1.0;
     scaleFactor = 1.0f;
     if (length > 0) {
@@ -296,6 +296,10 @@ int View3dData::ReprocessHeight() {
         levelledHeight = BuildLevelledImage(heightDisplay, &minLevel, &maxLevel);
     freeDib(profileDisplay);
     profileDisplay = BuildHeightDisplay(GetHeightSource(1));
+    // The profile and its roughness are those of the heights now shown (smoothing and pitch
+    // change them); the graph measures again from this profile when it is drawn.
+    ExtractProfile(lineKind_);
+    ComputeRoughness();
     MakeAxisTexts();
     BuildSceneLists(kListSurface | kListFrameBox | kListTexts);
     RebuildAreaData();
@@ -400,6 +404,25 @@ void View3dData::RebuildAreaData() {
     std::fill(std::begin(area_.curve), std::end(area_.curve), 0.0);
     area_.curveMax = 0.0;
     BuildPerimeterCurve();
+}
+
+int View3dData::UpdateSliceMeasures() {
+    const double z = calib_.zScale;
+    if (!(z > 0.0) || !std::isfinite(view_.sliceLevel))
+        return 0;
+    const double index = std::trunc(view_.sliceLevel / z + minLevel);
+    if (!(index >= 0.0) || index > double(INT32_MAX))
+        return 0;
+    const size_t i = size_t(index);
+    int stored = 0;
+    if (i < area_.histogram.size())
+        stored = SetSliceArea(pitch_ * pitch_ * area_.histogram[i]);
+    if (area_.flag && i < area_.perimeter.size()) {
+        if (area_.perimeter[i] == 0.0)
+            area_.perimeter[i] = MeasureSlicePerimeter(int(i));
+        SetSlicePerimeter(area_.perimeter[i] * pitch_);
+    }
+    return stored;
 }
 
 void View3dData::MakeAxisTexts() {

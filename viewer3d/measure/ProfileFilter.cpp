@@ -184,6 +184,16 @@ int GaussianProfileFilter(ProfileSeries* s, double cutoff, int kind, int endEffe
 
 int TenPointHeight(const ProfileSeries& s, int first, int last, double m, double* out) {
     auto at = [&](int i) { return GetVectorValue(&s.samples, i); };
+    // A sample or level that is no number is neither above nor below the level: no peak or
+    // valley could be told, and the profile has no ten-point height.
+    bool finite = std::isfinite(m);
+    for (int i = first; finite && i <= last; ++i)
+        finite = std::isfinite(at(i));
+    if (!finite) {
+        if (out)
+            *out = 0.0;
+        return 1;
+    }
     double peaks[5];
     double valleys[5];
     std::fill(peaks, peaks + 5, -DBL_MAX);
@@ -200,8 +210,10 @@ int TenPointHeight(const ProfileSeries& s, int first, int last, double m, double
             any = true;
             ++i;
         }
-        if (!any)
+        if (!any) {
+            ++i; // every round moves on, whatever the samples compare like
             continue;
+        }
         ++peakCount;
         for (int k = 0; k < 5; ++k)
             if (peaks[k] < height) {
@@ -220,8 +232,10 @@ int TenPointHeight(const ProfileSeries& s, int first, int last, double m, double
             any = true;
             ++i;
         }
-        if (!any)
+        if (!any) {
+            ++i; // every round moves on, whatever the samples compare like
             continue;
+        }
         ++valleyCount;
         for (int k = 0; k < 5; ++k)
             if (valleys[k] > depth) {
@@ -265,7 +279,11 @@ void EvaluateRoughness(ProfileSeries* s, double cutoff, RoughnessResults* result
     double sumRz = 0.0;
     double sumRa = 0.0;
     double sumRzjis = 0.0;
-    if (N > 0 && K > 0) {
+    bool finite = true;
+    for (int i = 0; finite && i < n; ++i)
+        finite = std::isfinite(GetVectorValue(&s->samples, i));
+    // A profile with a sample that is no number has no roughness (all three stay 0).
+    if (N > 0 && K > 0 && finite) {
         double reference = 0.0;
         SeriesMean(*s, &reference);
         for (long long sec = 1; sec <= K; ++sec) {

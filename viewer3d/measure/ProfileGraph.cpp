@@ -113,23 +113,19 @@ ProfileLayout LayoutProfileGraph(const RECT& area, double insetX, double insetY,
     return l;
 }
 
-double LevelFraction(double level, double range) {
-    if (!(range > 0.0))
-        return 0.0; // a vertical range of 0 has no fraction
-    return std::min(level / range, 1.0);
-}
-
-Cursors CursorDefaults(double storedA, double storedB, double storedFc, double storedFd, double range,
-                       int profileMax, int profileMin, double zScale, bool* storeC, bool* storeD) {
+Cursors CursorDefaults(double storedA, double storedB, double storedC, double storedD, int profileMax,
+                       int profileMin, double zScale, bool* storeC, bool* storeD) {
     Cursors c;
     c.a = std::max(storedA, 0.0);
     c.b = std::max(storedB, 0.0);
-    *storeC = storedFc == -1.0;
-    *storeD = storedFd == -1.0;
-    c.fc = *storeC ? LevelFraction((profileMax - profileMin) * zScale, range) : std::min(storedFc, 1.0);
-    c.c = std::max(c.fc * range, 0.0);
-    c.fd = *storeD ? 0.0 : std::min(storedFd, 1.0);
-    c.d = std::max(c.fd * range, 0.0);
+    *storeC = storedC == -1.0;
+    *storeD = storedD == -1.0;
+    c.c = *storeC ? (profileMax - profileMin) * zScale : storedC;
+    c.d = *storeD ? 0.0 : storedD;
+    if (!(c.c >= 0.0))
+        c.c = 0.0;
+    if (!(c.d >= 0.0))
+        c.d = 0.0;
     return c;
 }
 
@@ -153,18 +149,16 @@ std::vector<POINT> CurvePoints(const ProfileLayout& layout, int count,
     return points;
 }
 
-void AutomaticLevels(const int* samples, int count, int minimum, double zScale, double range, Cursors* c) {
+void AutomaticLevels(const int* samples, int count, int minimum, double zScale, Cursors* c) {
     auto at = [&](double position) {
         const int i = static_cast<int>(position);
         if (!samples || i < 0 || i >= count)
             return 0.0;
-        return ClampedHeight((samples[i] - minimum) * zScale, range, false);
+        return std::max((samples[i] - minimum) * zScale, 0.0);
     };
     const double ha = at(c->a), hb = at(c->b);
     c->c = std::max(ha, hb);
     c->d = std::min(ha, hb);
-    c->fc = LevelFraction(c->c, range);
-    c->fd = LevelFraction(c->d, range);
 }
 
 double SumHeights(const int* samples, int count, int minimum, double zScale, double a, double b) {
@@ -194,9 +188,9 @@ int CursorPixel(const ProfileLayout& layout, const Cursors& c, unsigned which) {
     case kCursorB:
         return roundToPixel(m.ToDeviceX(layout.first + c.b));
     case kCursorC:
-        return roundToPixel(m.ToDeviceY(c.c));
+        return roundToPixel(m.ToDeviceY(ClampedHeight(c.c, layout.verticalRange, false)));
     default:
-        return roundToPixel(m.ToDeviceY(c.d));
+        return roundToPixel(m.ToDeviceY(ClampedHeight(c.d, layout.verticalRange, false)));
     }
 }
 
@@ -226,14 +220,13 @@ bool DragCursors(unsigned state, double x, double y, int count, double range, bo
         c->a = std::min(x, c->b);
     if (state & kCursorB)
         c->b = std::clamp(x, c->a, static_cast<double>(count - 1));
+    // y lies within 0..range here; a level beyond the plot (drawn on its edge) bounds the other.
     if (manual) {
         if (state & kCursorC)
-            c->c = std::clamp(y, c->d, range);
+            c->c = std::max(y, c->d);
         if (state & kCursorD)
-            c->d = std::clamp(y, 0.0, c->c);
+            c->d = std::min(y, c->c);
     }
-    c->fc = LevelFraction(c->c, range);
-    c->fd = LevelFraction(c->d, range);
     return true;
 }
 

@@ -61,18 +61,16 @@ ProfileLayout LayoutProfileGraph(const RECT& area, double insetX, double insetY,
 int LineSampleCount(int lineKind, int imageWidth, int imageHeight, const RECT& freeLine);
 
 // The four cursors: A and B in samples from the first visible sample, C and D as levels in
-// height units with their fractions of the vertical range.
+// height units above the profile's minimum. The levels are kept in height units, not as parts
+// of the plot, so that a measured height does not follow the size of the pane.
 struct Cursors {
     double a = 0.0, b = 0.0, c = 0.0, d = 0.0;
-    double fc = 0.0, fd = 0.0;
 };
-// The cursors from the stored values (negative positions count as 0; a C fraction of -1 takes
-// the profile's height range, a D fraction of -1 gives 0; fractions above 1 count as 1). The
-// fractions to store back come through *storeC and *storeD (true when one was -1).
-Cursors CursorDefaults(double storedA, double storedB, double storedFc, double storedFd, double range,
-                       int profileMax, int profileMin, double zScale, bool* storeC, bool* storeD);
-// level / range, 0 for a range of 0, capped at 1.
-double LevelFraction(double level, double range);
+// The cursors from the stored values (negative positions and levels count as 0; a C level of
+// -1 takes the profile's height range, a D level of -1 gives 0). The levels to store back come
+// through *storeC and *storeD (true when one was -1).
+Cursors CursorDefaults(double storedA, double storedB, double storedC, double storedD, int profileMax,
+                       int profileMin, double zScale, bool* storeC, bool* storeD);
 
 // A curve's height at index i ((value - minimum) times the scale), held in 0..range; 0 when
 // flat (graph scale 0).
@@ -86,7 +84,7 @@ std::vector<POINT> CurvePoints(const ProfileLayout& layout, int count,
                                const std::function<double(int)>& height, bool flat);
 
 // Automatic line mode: C the higher and D the lower of the profile's heights at A and B.
-void AutomaticLevels(const int* samples, int count, int minimum, double zScale, double range, Cursors* c);
+void AutomaticLevels(const int* samples, int count, int minimum, double zScale, Cursors* c);
 // The sum of (sample - minimum) * zScale over the samples A..B inclusive (within the profile).
 double SumHeights(const int* samples, int count, int minimum, double zScale, double a, double b);
 
@@ -101,7 +99,8 @@ ProfileResults ComputeResults(const Cursors& c, double heightSum, double xPitch)
 // The cursor bits of a press in device pixels within 1 pixel (inclusive) of A's or B's line,
 // and of C's or D's in manual mode; 0 for none.
 unsigned HitCursors(const ProfileLayout& layout, const Cursors& c, int x, int y, bool manual);
-// Device position of a cursor line (x for A and B, y for C and D).
+// Device position of a cursor line (x for A and B, y for C and D; a level above the plot's
+// range is drawn on its top edge).
 int CursorPixel(const ProfileLayout& layout, const Cursors& c, unsigned which);
 // Moves the held cursors to a point given in logical units (x in samples from the first
 // visible sample, y in height units); a point outside the visible range or 0..range moves

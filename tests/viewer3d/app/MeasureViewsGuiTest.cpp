@@ -62,8 +62,8 @@ TEST_F(MeasureViewsGui, GraphCursorsDragWithinOnePixelStopAtEachOtherAndMeasure)
     release(graph_, graph_->Layout().frame.right - 2, mid);
     EXPECT_EQ(doc_->GetLineCoord(0, 0), doc_->GetLineCoord(1, 0));
 
-    doc_->SetLineCoord(2, 0, 0.5);
-    doc_->SetLineCoord(3, 0, 0.1);
+    doc_->SetLineCoord(2, 0, 0.5 * graph_->Layout().verticalRange);
+    doc_->SetLineCoord(3, 0, 0.1 * graph_->Layout().verticalRange);
     settle();
     const int yd = cursorPixel(graph::kCursorD);
     const int xFree = (graph_->Layout().frame.left + cursorPixel(graph::kCursorA)) / 2;
@@ -122,8 +122,8 @@ TEST_F(MeasureViewsGui, GraphScaleZeroFlattensCurvesAndMenu156ShowsAndHidesThem)
     };
     // Cursors C and D held away from the bottom edge, where the flat curves go.
     doc_->SetLineMode(1);
-    doc_->SetLineCoord(2, 0, 0.9);
-    doc_->SetLineCoord(3, 0, 0.6);
+    doc_->SetLineCoord(2, 0, 0.9 * graph_->Layout().verticalRange);
+    doc_->SetLineCoord(3, 0, 0.6 * graph_->Layout().verticalRange);
     choose(32703);
     choose(32704);
     ASSERT_TRUE(doc_->showRoughness && doc_->showWaviness);

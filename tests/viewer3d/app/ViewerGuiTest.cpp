@@ -172,6 +172,16 @@ TEST(ViewerGui, EveryFormatOpensAndUnknownOnesShow9202) {
     EXPECT_EQ(app.OpenDocumentFile(dir.Path() + "/bad.raw"), nullptr);
     EXPECT_EQ(sink.ShownMessages().back().id, 9202u);
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == frames; }));
+    // A height file whose type names samples no bitmap holds (two-byte colour pixels) as well.
+    std::vector<unsigned char> frn(512, 0);
+    for (auto [offset, text] :
+         {std::pair<size_t, std::string>{0, "INDEX4.0-FRN\n"}, {16, "    2     1\n"}, {416, " 2\n"}})
+        std::copy(text.begin(), text.end(), frn.begin() + offset);
+    frn.insert(frn.end(), {7, 8});
+    brxtest::WriteFile(dir.Path() + "/colour.frn", frn);
+    EXPECT_EQ(app.OpenDocumentFile(dir.Path() + "/colour.frn"), nullptr);
+    EXPECT_EQ(sink.ShownMessages().back().id, 9202u);
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == frames; }));
 
     // The files opened are the recent files of the File menu, the last first, kept in
     // Brelvoxa.ini; an entry whose file is gone is taken off when chosen.

@@ -191,6 +191,23 @@ TEST(V3dFrnReader, RefusedAndRepairedHeaders) {
     read(t17.bytes, r17);
     EXPECT_EQ(r17.dib, nullptr);
     EXPECT_EQ(r17.pitch, -7); // nothing written on failure
+    // Types whose samples no bitmap holds as the type says (two-byte colour pixels, negative
+    // codes) are refused rather than read as bytes of another type; codes 13 and up are 8-bit.
+    auto typed = [](const char* type, Result& r) {
+        FrnFile t;
+        t.at(0, "INDEX4.0-FRN\n").at(16, "    2     1\n").at(416, type).samples8({1, 2, 3, 4});
+        read(t.bytes, r);
+    };
+    for (const char* type : {" 2\n", "-1\n", "-5\n"}) {
+        Result rt;
+        typed(type, rt);
+        EXPECT_EQ(rt.dib, nullptr) << type;
+    }
+    Result r13;
+    typed("13\n", r13);
+    ASSERT_NE(r13.dib, nullptr);
+    EXPECT_EQ(r13.info.type, 13);
+    EXPECT_EQ(v3dtest::BitCount(r13.dib), 8);
 
     // Pitch and height scale that are not positive finite numbers become 1.0.
     FrnFile bad;

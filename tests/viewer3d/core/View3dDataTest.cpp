@@ -117,6 +117,31 @@ TEST(View3dDataTest, CursorsFixedViewPitchAndUnits) {
     View3dData::SetStringLoader(nullptr);
 }
 
+TEST(View3dDataTest, PitchInTheUnitOfHeightsAndOfTheCutOff) {
+    installUnitStrings();
+    View3dData d;
+    // 0.0001 mm is 0.1 µm to the last bit (a product with 1000 in binary is not).
+    d.SetPitch(0, 0.0001);
+    d.SetUnitText("ｍｍ", 0);
+    EXPECT_EQ(d.XyPitchInZUnit(), 0.1);
+    EXPECT_EQ(d.XyPitchInMicrometres(), 0.1);
+    d.SetUnitText("nm", 2); // heights in plain nm
+    EXPECT_EQ(d.XyPitchInZUnit(), 100.0);
+    d.SetPitch(0, 300.0);
+    d.SetUnitText("ｎｍ", 0);
+    EXPECT_EQ(d.XyPitchInZUnit(), 300.0);
+    EXPECT_EQ(d.XyPitchInMicrometres(), 0.3);
+    d.SetUnitText("inch", 0);
+    EXPECT_EQ(d.XyPitchInMicrometres(), 300 * 25400.0);
+    // No length: the pitch as it is.
+    for (const char* unit : {"pixel", "", "ｱ"}) {
+        d.SetUnitText(unit, 0);
+        EXPECT_EQ(d.XyPitchInZUnit(), 300.0) << unit;
+        EXPECT_EQ(d.XyPitchInMicrometres(), 300.0) << unit;
+    }
+    View3dData::SetStringLoader(nullptr);
+}
+
 TEST(View3dDataTest, ProjectionAndDefaultCursorLines) {
     POINT p{0, 0};
     View3dData::ProjectOnLine(RECT{0, 0, 10, 10}, 10, 0, &p); // foot of the perpendicular

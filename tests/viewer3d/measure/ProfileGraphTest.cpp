@@ -22,7 +22,7 @@ graph::ProfileLayout wideLayout(int imageWidth, int count, double graphScale) {
 } // namespace
 
 TEST(ProfileGraphResults, StepInclineBumpAndWidthMatchTheirClosedForms) {
-    const double zScale = 0.5, pitch = 2.0, range = 1000.0;
+    const double zScale = 0.5, pitch = 2.0;
     // A step of 40 raw units (20 height units) between samples 49 and 50.
     std::vector<int> step(100);
     for (int j = 0; j < 100; ++j)
@@ -30,7 +30,7 @@ TEST(ProfileGraphResults, StepInclineBumpAndWidthMatchTheirClosedForms) {
     graph::Cursors c;
     c.a = 10;
     c.b = 80;
-    graph::AutomaticLevels(step.data(), 100, 7, zScale, range, &c);
+    graph::AutomaticLevels(step.data(), 100, 7, zScale, &c);
     graph::ProfileResults r = graph::ComputeResults(c, 0.0, pitch);
     EXPECT_DOUBLE_EQ(r.height, 20.0);
     EXPECT_DOUBLE_EQ(r.width, 70.0); // samples, not length units
@@ -42,7 +42,7 @@ TEST(ProfileGraphResults, StepInclineBumpAndWidthMatchTheirClosedForms) {
         incline[j] = 3 * j;
     c.a = 10;
     c.b = 60;
-    graph::AutomaticLevels(incline.data(), 100, 0, zScale, range, &c);
+    graph::AutomaticLevels(incline.data(), 100, 0, zScale, &c);
     r = graph::ComputeResults(c, 0.0, pitch);
     EXPECT_NEAR(r.angle, std::atan(0.75) * 180 / std::numbers::pi, 1e-9);
     EXPECT_DOUBLE_EQ(r.height, 75.0);
@@ -50,7 +50,7 @@ TEST(ProfileGraphResults, StepInclineBumpAndWidthMatchTheirClosedForms) {
     c.a = 10;
     c.b = 60;
     std::vector<int> falling(incline.rbegin(), incline.rend());
-    graph::AutomaticLevels(falling.data(), 100, 0, zScale, range, &c);
+    graph::AutomaticLevels(falling.data(), 100, 0, zScale, &c);
     EXPECT_NEAR(graph::ComputeResults(c, 0.0, pitch).angle, std::atan(0.75) * 180 / std::numbers::pi, 1e-9);
 
     // A bump 0 1 2 3 2 1 0 (raw) on a base of 5 from sample 20: sum 9 raw, area p * 9 * z.
@@ -93,22 +93,47 @@ TEST(ProfileGraphLayout, RangesScalesAndTheDivisionsByZeroItMends) {
                     l, 10, [](int) { return 1.0; }, false)
                     .empty());
     EXPECT_EQ(graph::HitCursors(l, graph::Cursors{}, 0, 0, true), 0u);
-    // One sample across: vertical range 0, and the C fraction is 0, not a division by zero.
+    // One sample across: vertical range 0; the cursor lines lie on the bottom edge.
     l = graph::LayoutProfileGraph(RECT{0, 0, 110, 110}, 5.0 / 110, 5.0 / 110, 1, 1, 1, 1.0);
     EXPECT_DOUBLE_EQ(l.verticalRange, 0.0);
     bool storeC = false, storeD = false;
-    graph::Cursors c =
-        graph::CursorDefaults(-3, 5, -1.0, -1.0, l.verticalRange, 50, 10, 1.0, &storeC, &storeD);
+    graph::Cursors c = graph::CursorDefaults(-3, 5, -1.0, -1.0, 50, 10, 1.0, &storeC, &storeD);
     EXPECT_TRUE(storeC && storeD);
-    EXPECT_EQ(c.fc, 0.0);
-    EXPECT_EQ(c.c, 0.0);
+    EXPECT_EQ(c.c, 40.0); // the profile's height range, whatever the plot's
+    EXPECT_EQ(c.d, 0.0);
     EXPECT_EQ(c.a, 0.0); // negative counts as 0
-    // A C fraction of -1 takes the profile's height range, capped at 1; stored ones above 1 count as 1.
-    c = graph::CursorDefaults(1, 5, -1.0, 0.25, 200.0, 50, 10, 2.0, &storeC, &storeD);
-    EXPECT_DOUBLE_EQ(c.fc, 0.4);
-    EXPECT_DOUBLE_EQ(c.c, 80.0);
-    EXPECT_DOUBLE_EQ(c.d, 50.0);
-    EXPECT_DOUBLE_EQ(graph::CursorDefaults(0, 0, 3.0, 0, 10.0, 0, 0, 1, &storeC, &storeD).c, 10.0);
+    EXPECT_EQ(graph::CursorPixel(l, c, graph::kCursorC), l.frame.top + 9 * l.stepY);
+}
+
+TEST(ProfileGraphCursors, LevelsStayInHeightUnitsWhateverThePlotsRange) {
+    bool storeC = false, storeD = false;
+    graph::Cursors c = graph::CursorDefaults(1, 5, 30.0, 10.0, 50, 10, 2.0, &storeC, &storeD);
+    EXPECT_FALSE(storeC || storeD);
+    EXPECT_DOUBLE_EQ(graph::ComputeResults(c, 0.0, 1.0).height, 20.0);
+    // Two panes of other shapes: the vertical ranges differ, the measured height does not.
+    const graph::ProfileLayout tall =
+        graph::LayoutProfileGraph(RECT{0, 0, 110, 400}, 5.0 / 110, 5.0 / 400, 101, 10, 101, 1.0);
+    const graph::ProfileLayout flat = wideLayout(101, 101, 1.0);
+    ASSERT_GT(tall.verticalRange, 3 * flat.verticalRange);
+    // A level above the plot's range stays what it is and is drawn on the plot's top edge.
+    c.c = 2 * flat.verticalRange;
+    EXPECT_EQ(graph::CursorPixel(flat, c, graph::kCursorC), flat.frame.top);
+    EXPECT_LT(graph::CursorPixel(tall, c, graph::kCursorC), tall.frame.bottom);
+    EXPECT_GT(graph::CursorPixel(tall, c, graph::kCursorC), tall.frame.top);
+    EXPECT_DOUBLE_EQ(graph::ComputeResults(c, 0.0, 1.0).height, 2 * flat.verticalRange - 10.0);
+    // Dragging D within the plot leaves a C above it where it was.
+    EXPECT_TRUE(graph::DragCursors(graph::kCursorD, 50, 5, 101, flat.verticalRange, true, &c));
+    EXPECT_DOUBLE_EQ(c.c, 2 * flat.verticalRange);
+    EXPECT_DOUBLE_EQ(c.d, 5.0);
+    // Heights of an automatic line are not held to the plot either.
+    std::vector<int> step(101, 0);
+    for (int j = 50; j < 101; ++j)
+        step[j] = 1000;
+    c.a = 10;
+    c.b = 80;
+    graph::AutomaticLevels(step.data(), 101, 0, 1.0, &c);
+    EXPECT_DOUBLE_EQ(c.c, 1000.0);
+    EXPECT_DOUBLE_EQ(c.d, 0.0);
 }
 
 TEST(ProfileGraphLayout, CurvesLieOnTheBottomEdgeAtScaleZeroAndWalkTheShorterCount) {
@@ -153,7 +178,6 @@ TEST(ProfileGraphCursors, PressesWithinOnePixelHitAndDragsStopAtTheOtherCursor) 
     EXPECT_FALSE(graph::DragCursors(graph::kCursorB, 100.5, 5, 100, range, true, &c)); // beyond the range
     EXPECT_TRUE(graph::DragCursors(graph::kCursorD, 50, 80, 100, range, true, &c));
     EXPECT_EQ(c.d, 60); // D stops at C
-    EXPECT_DOUBLE_EQ(c.fd, 60 / range);
     EXPECT_TRUE(graph::DragCursors(graph::kCursorC, 50, 1, 100, range, false, &c));
     EXPECT_EQ(c.c, 60); // automatic mode: C and D follow the profile, not the pointer
 }

@@ -215,6 +215,42 @@ TEST(Roughness, TenPointHeightWithFewPeaks) {
     EXPECT_DOUBLE_EQ(out, (7 + 6 + 5 + 4 + 3) / 5.0 + 1.0);
 }
 
+TEST(Roughness, ProfilesWithSamplesThatAreNoNumberEndWithNoRoughness) {
+    // A NaN between a peak and a valley: neither above nor below the level, it must not hold
+    // the walk (the test's time-out ends a hang).
+    ProfileSeries s;
+    const double v[] = {0, 3, std::nan(""), -4, -1, 0, 2, 5, 0};
+    ASSERT_EQ(SizeProfileSeries(&s, 9, 1.0), 0);
+    for (int i = 0; i < 9; ++i)
+        SetVectorValue(&s.samples, i, v[i]);
+    double out = -1.0;
+    ASSERT_EQ(TenPointHeight(s, 0, 8, 0.0, &out), 1);
+    EXPECT_EQ(out, 0.0);
+    // A level that is no number, on finite samples.
+    SetVectorValue(&s.samples, 2, 0.0);
+    out = -1.0;
+    ASSERT_EQ(TenPointHeight(s, 0, 8, std::nan(""), &out), 1);
+    EXPECT_EQ(out, 0.0);
+
+    // Whole evaluations: one infinite sample in 1001 makes every result 0.
+    ASSERT_EQ(SizeProfileSeries(&s, 1001, 1.0), 0);
+    for (int i = 0; i < 1001; ++i)
+        SetVectorValue(&s.samples, i, std::sin(i * 0.5));
+    RoughnessResults res;
+    EvaluateRoughness(&s, 80.0, &res);
+    ASSERT_GT(res.rzjis, 0.0);
+    SetVectorValue(&s.samples, 500, HUGE_VAL);
+    EvaluateRoughness(&s, 80.0, &res);
+    EXPECT_EQ(res.rz, 0.0);
+    EXPECT_EQ(res.ra, 0.0);
+    EXPECT_EQ(res.rzjis, 0.0);
+    // Through the document's computation: a z-scale that is no number.
+    std::vector<int> p = sampled(400, [](int i) { return std::sin(i * 0.3); });
+    ProfileRoughness r;
+    r.ComputeRoughness(p.data(), 400, std::nan(""), 1.0, 80.0, 1);
+    EXPECT_EQ(r.GetSectionResults()->rzjis, 0.0);
+}
+
 TEST(Roughness, IllPosedWindowsAndBadParametersGiveFiniteResults) {
     std::vector<int> p = sampled(200, [](int i) { return std::sin(i * 0.3) * 2 + (i % 7) * 0.1; });
     ProfileRoughness r;

@@ -52,7 +52,7 @@ SceneValues SceneValuesOf(View3dData& doc, DocumentScene& scene, bool scan) {
     v.lightW = doc.lightW;
     v.imageWidth = doc.sourceWidth;
     v.imageHeight = doc.sourceHeight;
-    v.pitch = doc.GetPitch(0);
+    v.pitch = doc.XyPitchInZUnit(); // the surface's height and width in one unit
     v.zCalibration = doc.GetPitch(2);
     v.maxRawValue = doc.HeightMaxValue();
     if (scan)
