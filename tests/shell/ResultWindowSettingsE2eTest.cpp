@@ -62,7 +62,8 @@ protected:
 };
 
 TEST_F(ResultSettings, EachResultTakesTheLensOfTheLensFileAndANewCalibration) {
-    Settings(1009, "[CALIBRATION]\nCALIBNO=-1\nLENSNAME=ML90-2.5\nCALIB1=1.25\nCLBNAME1=Slot1\n");
+    Settings(1009, "[CALIBRATION]\nCALIBNO=-1\nLENSNAME=ML90-2.5\nCALIB1=1.25\nCLBNAME1=Slot1\n"
+                   "SCALEONOFF1=1\nSCALEDOTONOFF=1\n[CALIBRATION_ML90-2.5]\nSCALELEN1=2\nSCALEDOT1=100\n");
     ASSERT_TRUE(StartProgram());
     CScriptedMessageSink sink(IDYES);
     CImageDoc* doc = ShowComposition();
@@ -70,6 +71,9 @@ TEST_F(ResultSettings, EachResultTakesTheLensOfTheLensFileAndANewCalibration) {
     EXPECT_EQ(doc->m_slot, -1);
     EXPECT_DOUBLE_EQ(doc->m_lens.umPerPixel, 0.09);
     EXPECT_EQ(LensLabel(), "Ninety");
+    EXPECT_EQ(doc->m_lens.scaleDots, 100) << "the lens's own scale settings come with it";
+    app->m_pResultFrame->RouteCommandId(32779);
+    ui::testing::Screenshot(app->m_pResultFrame, Shot("result-lens-file-bars.png"));
 
     // The main window calibrates the lens of the lens file: 0.4058 um/pixel.
     CMainFrame* f = Frame();
