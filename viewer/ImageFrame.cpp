@@ -253,9 +253,12 @@ bool CImageFrame::ViewHasItsSize() const {
 void CImageFrame::onViewSize(wxSizeEvent& ev) {
     ev.Skip();
     if (m_fitPending && ViewHasItsSize()) {
+        // The new picture's own fit, also while its noise cut runs (which keeps the user's zoom
+        // commands away).
         m_fitPending = false;
-        m_toolBar->SetZoomValue(m_view->FitPercent());
-        m_view->Refresh(false);
+        const int fit = m_view->FitPercent();
+        m_toolBar->SetZoomValue(fit);
+        m_view->ZoomToStep((fit - 100) / 10);
     }
 }
 
