@@ -2,7 +2,7 @@
 // worker (cancel, commit, freeing the rows under a running worker).
 #include "viewer/ImageDoc.h"
 
-#include "devices/camera/LensTable.h"
+#include "ListLensTable.h"
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "platform/Process.h"
@@ -315,18 +315,8 @@ TEST(ImageDocTest, AnalysisHandOverLooksForTheProgramEvenWithNothingToSend) {
 namespace {
 
 // A lens table whose records the test changes as the lens file and its sections would.
-class ReloadedTable : public LensTable {
+class ReloadedTable : public ListLensTable {
 public:
-    bool LensFileExists() const override { return true; }
-    int Count() const override { return int(lenses.size()); }
-    CMLens* At(int i) const override { return i >= 0 && i < Count() ? lenses[size_t(i)].get() : nullptr; }
-    int IndexOf(const std::string& name) const override {
-        for (int i = 0; i < Count(); ++i)
-            if (lenses[size_t(i)]->GetName() == name)
-                return i;
-        return -1;
-    }
-    bool ReloadFileValues() override { return true; }
     bool Reload() override {
         ++reloads;
         lenses.clear();
@@ -337,7 +327,6 @@ public:
         return true;
     }
     std::vector<CMLens> file; // what the next reading gives
-    std::vector<std::unique_ptr<CMLens>> lenses;
     int reloads = 0;
 };
 
