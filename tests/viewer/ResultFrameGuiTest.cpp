@@ -64,6 +64,16 @@ public:
     std::vector<wxWindow*> owners;
 };
 
+// The top-level X window under the pointer (with no window manager, a child of the root).
+Window TopWindowUnderPointer() {
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    Window root = 0, child = 0;
+    int rx = 0, ry = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rx, &ry, &x, &y, &mask);
+    return child;
+}
+
 class ResultFrameGui : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -215,7 +225,9 @@ TEST_F(ResultFrameGui, TheZoomSliderSnapsInTheDirectionOfTheMove) {
     ASSERT_TRUE(bar->SetZoomValue(100));
     auto* slider = FindById<wxSlider>(bar, 85);
     ASSERT_NE(slider, nullptr);
-    frame->Raise();
+    // Other tests' windows share the display: this one goes to the screen's far corner.
+    const wxRect screen = wxDisplay(0u).GetGeometry();
+    frame->Move(screen.GetRight() - frame->GetSize().x, screen.GetBottom() - frame->GetSize().y);
     ASSERT_TRUE(WaitForPaint(frame));
     // The positions the slider reports, before the tool bar snaps them.
     std::vector<int> raw;
@@ -232,6 +244,12 @@ TEST_F(ResultFrameGui, TheZoomSliderSnapsInTheDirectionOfTheMove) {
         const int before = bar->GetZoomValue();
         const wxSize s = slider->GetSize();
         mouse.MouseMove(slider->ClientToScreen(wxPoint(int(s.x * share), s.y / 2)));
+        // The press must reach this window: it is brought on top until it is under the pointer.
+        if (!PumpUntil([&] {
+                frame->Raise();
+                return TopWindowUnderPointer() == GDK_WINDOW_XID(gtk_widget_get_window(frame->GetHandle()));
+            }))
+            return false;
         mouse.MouseClick();
         return PumpUntil([&] { return !raw.empty() && bar->GetZoomValue() != before; });
     };
