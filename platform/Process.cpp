@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <mutex>
 #include <set>
+#include <thread>
+#include <utility>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -21,13 +23,32 @@ extern char** environ;
 namespace {
 thread_local std::string lastError;
 
+// Never destroyed: a reaper thread may still finish while the program ends.
 std::mutex& detachedMutex() {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 std::set<pid_t>& detached() {
-    static std::set<pid_t> d;
-    return d;
+    static auto* d = new std::set<pid_t>;
+    return *d;
+}
+// Processes the reaper threads collected since the last ReapDetachedProcesses.
+int& reapedByThreads() {
+    static int n = 0;
+    return n;
+}
+
+// A process started without info is waited for on a thread of its own, so that it does not stay
+// a zombie of this program until the next start or the program's end.
+void startReaper(pid_t pid) {
+    std::thread([pid] {
+        int status;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        std::lock_guard<std::mutex> g(detachedMutex());
+        if (detached().erase(pid) != 0)
+            ++reapedByThreads();
+    }).detach();
 }
 
 DWORD exitCodeOf(int status) {
@@ -41,7 +62,7 @@ DWORD exitCodeOf(int status) {
 
 int ReapDetachedProcesses() {
     std::lock_guard<std::mutex> g(detachedMutex());
-    int n = 0;
+    int n = std::exchange(reapedByThreads(), 0);
     for (auto it = detached().begin(); it != detached().end();) {
         int status;
         pid_t r = ::waitpid(*it, &status, WNOHANG);
@@ -85,8 +106,11 @@ BOOL CreateProcess(const std::string& program, const std::vector<std::string>& a
     if (info) {
         info->dwProcessId = pid;
     } else {
-        std::lock_guard<std::mutex> g(detachedMutex());
-        detached().insert(pid);
+        {
+            std::lock_guard<std::mutex> g(detachedMutex());
+            detached().insert(pid);
+        }
+        startReaper(pid);
     }
     return TRUE;
 }

@@ -15,15 +15,15 @@ struct PROCESS_INFORMATION {
 // current folder when empty). A program name without '/' is looked up in PATH. TRUE when the
 // program is running; FALSE with the reason in GetProcessError() when it could not be started.
 // With info the caller receives the process id and collects the process with WaitForProcess;
-// without it the process is collected by the next CreateProcess or ReapDetachedProcesses call
-// after it has ended.
+// without it a thread of its own collects the process as soon as it ends.
 BOOL CreateProcess(const std::string& program, const std::vector<std::string>& args,
                    const std::string& workDir = {}, PROCESS_INFORMATION* info = nullptr);
 std::string GetProcessError();
 // WAIT_OBJECT_0 with the exit code (128 + signal number for a killed process) when the process
 // ended within ms milliseconds, WAIT_TIMEOUT when it still runs, WAIT_FAILED for an unknown id.
 DWORD WaitForProcess(pid_t pid, DWORD ms, DWORD* exitCode = nullptr);
-// Collects the processes started without info that have ended; returns how many.
+// Collects the processes started without info that have ended; returns how many ended since the
+// last call.
 int ReapDetachedProcesses();
 
 // The composer's parallel passes wait for each other: threads that spin while they wait hold up

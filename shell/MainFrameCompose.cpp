@@ -49,6 +49,9 @@ void CMainFrame::OnStartComposition() {
     if (!BuildCompositionSeries(m_pBox->Entries(), series))
         return; // no size for the series: nothing starts, nothing stays busy
     ApplyCompositionSpeed(p, selection, series.width);
+    // An unsaved result is given up (or kept) before the run, not after it.
+    if (app && !app->CloseImageFrame(false))
+        return;
     if (!m_pProgress) {
         m_pProgress = new CFocusProgDialog(this);
         m_pProgress->Create(false);

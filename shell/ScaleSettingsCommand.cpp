@@ -13,6 +13,11 @@ int RunScaleSettings(wxWindow* owner, COrsandelDoc* doc) {
     COrsandelApp* app = COrsandelApp::GetApp();
     if (!doc || !app)
         return 0;
+    // The result window writes the same [CALIBRATION] keys and lens sections: the dialog opens on
+    // what they hold now, so that its OK does not write back values this window read earlier.
+    doc->LoadLensSlots(*app);
+    if (app->m_pMainFrame && app->m_pMainFrame->TopMenu())
+        app->m_pMainFrame->TopMenu()->SetLensName(wxString::FromUTF8(doc->m_currentLens.GetRegName()));
     const CMLens& lens = doc->m_currentLens;
     CSetScaleDlg dlg(owner);
     dlg.m_length = lens.m_scaleLength;

@@ -107,6 +107,9 @@ bool CVossaDialog::OpenComposite(int showCommand) {
     COrsandelApp* app = COrsandelApp::GetApp();
     if (!f || !app || !f->m_pVossaImageView || !f->m_pVossaImageView->HasComposite())
         return false;
+    // Saving or handing over would otherwise work on the result the user chose to keep.
+    if (app->m_pResultFrame && !app->m_pResultFrame->QueryDiscardResult())
+        return false;
     app->OpenImageDocument(nullptr, f->m_pVossaImageView->Composite(), nullptr, nullptr, showCommand);
     return app->m_pResultFrame != nullptr;
 }

@@ -4,6 +4,7 @@
 #include "imaging/DibConvert.h"
 #include "imaging/ImageFile.h"
 #include "imaging/WorkerMessages.h"
+#include "devices/camera/LensTable.h"
 #include "platform/File.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
@@ -301,25 +302,29 @@ UINT CImageDoc::TransferHeightMap() {
     std::vector<BYTE> block;
     UINT r = kMsgHeightTransferFailed;
     if (BuildHeightTransferBlock(Pixels(), block))
-        r = SendToHeightViewer(block, m_viewerPath);
+        r = SendToHeightViewer(block, m_viewerPath, m_handOverTiming);
     if (r != 0)
         ShowMessage(kMsgHeightTransferFailed, MB_OK | MB_ICONEXCLAMATION);
     return r;
 }
 
 UINT CImageDoc::TransferToAnalysis(bool imageOnly) {
+    // The height picture shown without heights sends nothing, but the program is looked for
+    // (and started) all the same.
     std::vector<std::vector<BYTE>> records;
     std::vector<BYTE> rec;
+    bool built = true;
     if (!imageOnly && m_displayMode == 1) {
-        if (!m_working.Empty() && m_heightPicture &&
-            BuildImageTransferRecord(m_lens.umPerPixel, m_step, "HEIGHT", m_heightPicture, rec))
+        if (!m_working.Empty() && m_heightPicture) {
+            built = BuildImageTransferRecord(m_lens.umPerPixel, m_step, "HEIGHT", m_heightPicture, rec);
             records.push_back(rec);
-    } else if (BuildImageTransferRecord(m_lens.umPerPixel, 1.0, "GRAY", m_image, rec)) {
+        }
+    } else {
+        built = BuildImageTransferRecord(m_lens.umPerPixel, 1.0, "GRAY", m_image, rec);
         records.push_back(rec);
     }
-    if (records.empty() && !imageOnly && m_displayMode == 1 && m_working.Empty())
-        return 0; // the height picture shown without heights: nothing to send
-    UINT r = records.empty() ? kMsgAnalysisTransferFailed : SendToAnalysisProgram(records, m_analysisPath);
+    const UINT r =
+        built ? SendToAnalysisProgram(records, m_analysisPath, m_handOverTiming) : kMsgAnalysisTransferFailed;
     if (r != 0)
         ShowMessage(kMsgAnalysisTransferFailed, MB_OK | MB_ICONEXCLAMATION);
     return r;
@@ -520,20 +525,50 @@ void CImageDoc::LoadScaleSettings() {
     m_scaleOn = ReadIniInt("CALIBRATION", "SCALEONOFF1", 0);
     m_dotScaleOn = ReadIniInt("CALIBRATION", "SCALEDOTONOFF", 0);
     m_slot = ReadIniInt("CALIBRATION", "CALIBNO", 0);
+    // A lens of the lens table: the table is read again (with each lens's own calibration
+    // section), so that a calibration made in either window since counts.
+    const CMLens* tableLens = nullptr;
+    if ((m_slot < 0 || m_slot > 4) && m_lensTable) {
+        m_lensTable->Reload();
+        tableLens = m_lensTable->At(m_lensTable->IndexOf(ReadIniString("CALIBRATION", "LENSNAME", "")));
+    }
+    if (tableLens) {
+        m_slot = -1;
+        m_lens = ResultLens::FromTable(*tableLens);
+        return;
+    }
     if (m_slot < 0 || m_slot > 4)
-        m_slot = 0; // no lens table here: a lens of the lens file falls back to the first slot
-    const CalibSlot& s = m_slots[m_slot];
-    m_lens = ResultLens{};
-    m_lens.index = -1;
-    m_lens.name = ReadIniString("CALIBRATION", "LENSNAME", "");
-    m_lens.registeredName = s.name;
-    m_lens.umPerPixel = s.calib;
-    m_lens.interval = s.gap;
-    m_lens.scaleColour = s.colour;
-    m_lens.scalePosition = s.position;
-    m_lens.scaleLength = s.length;
-    m_lens.scaleDots = s.dots;
-    m_lens.scaleCeiling = s.ceiling;
+        m_slot = 0; // a lens the table does not hold: the first slot
+    m_lens = ResultLens::FromSlot(m_slots[m_slot]);
+}
+
+ResultLens ResultLens::FromSlot(const CalibSlot& s) {
+    ResultLens lens;
+    lens.index = -1;
+    lens.registeredName = s.name;
+    lens.umPerPixel = s.calib;
+    lens.interval = s.gap;
+    lens.scaleColour = s.colour;
+    lens.scalePosition = s.position;
+    lens.scaleLength = s.length;
+    lens.scaleDots = s.dots;
+    lens.scaleCeiling = s.ceiling;
+    return lens;
+}
+
+ResultLens ResultLens::FromTable(const CMLens& m) {
+    ResultLens lens;
+    lens.index = m.m_index;
+    lens.name = m.GetName();
+    lens.registeredName = m.GetRegName();
+    lens.umPerPixel = m.m_calib;
+    lens.interval = m.m_gap;
+    lens.scaleColour = m.m_scaleColor;
+    lens.scalePosition = m.m_scalePos;
+    lens.scaleLength = m.m_scaleLength;
+    lens.scaleDots = m.m_scaleDots;
+    lens.scaleCeiling = m.m_scaleCeiling;
+    return lens;
 }
 
 void CImageDoc::LoadProgramPaths() {

@@ -9,6 +9,7 @@
 #include "platform/GlobalMemory.h"
 #include "platform/WinTypes.h"
 #include "ui/Document.h"
+#include "viewer/core/HandOver.h"
 #include "viewer/core/HeightRows.h"
 #include "viewer/core/TransferRecords.h"
 
@@ -16,6 +17,10 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+class CMLens;
+class LensTable;
+struct CalibSlot;
 
 constexpr UINT kMsgNo3dData = 1039;
 constexpr UINT kMsgImageTooLarge = 9204;
@@ -33,6 +38,11 @@ struct ResultLens {
     double scaleLength = 0.0;
     int scaleDots = 0;
     double scaleCeiling = 1.0;
+
+    // The record of a lens of the lens table, and the record of a calibration slot (no index,
+    // no lens name).
+    static ResultLens FromTable(const CMLens& m);
+    static ResultLens FromSlot(const CalibSlot& s);
 };
 
 // One of the five calibration slots of the settings file.
@@ -98,6 +108,9 @@ public:
     bool IsWorkerRunning() const { return m_worker.joinable(); }
 
     // ---- settings ----
+    // Reads the slots and scale switches of [CALIBRATION]; with CALIBNO outside 0..4 the lens
+    // table is read again and the lens LENSNAME names is the one in use, else (or when the table
+    // does not hold it) the current slot.
     void LoadScaleSettings();
     void LoadProgramPaths();
     void SaveProgramPaths() const;
@@ -124,6 +137,10 @@ public:
     int m_slot = 0;                 // -1: the lens came from the lens file
     double m_calibLineLength = 0.0; // the calibration line, image pixels
     std::string m_viewerPath, m_analysisPath;
+    // The program's lens table (null: none), read again by LoadScaleSettings.
+    LensTable* m_lensTable = nullptr;
+    // The waits of both hand-overs while they look for the other program.
+    HandOverTiming m_handOverTiming;
     std::string m_title;
     // Rises whenever a picture the view paints is replaced.
     int m_generation = 0;

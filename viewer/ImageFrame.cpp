@@ -20,14 +20,22 @@
 #include "viewer/SetScaleDlg.h"
 #include "viewer/ViewerMenuDialog.h"
 
+#include <wx/app.h>
+#include <wx/display.h>
 #include <wx/dialog.h>
 #include <wx/sizer.h>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
 bool FileReadable(const std::string& path) {
     return !path.empty() && RegularFileReadable(path);
 }
+
+constexpr const char* kImageExtension = "bmp";
+constexpr const char* k3dExtension = "vv3";
 
 } // namespace
 
@@ -49,9 +57,6 @@ CImageFrame::CImageFrame(wxWindow* parent)
         if (m_doc->m_busy == 0)
             m_view->ZoomToStep(step);
     };
-    m_doc->LoadScaleSettings();
-    m_doc->LoadProgramPaths();
-    m_toolBar->SetLensName(m_doc->m_lens.registeredName);
 
     const int zooms[] = {20, 50, 100, 200, 400};
     for (int i = 0; i < 5; ++i) {
@@ -141,7 +146,22 @@ CImageFrame::CImageFrame(wxWindow* parent)
     RegisterLensCommands();
     Bind(wxEVT_CLOSE_WINDOW, &CImageFrame::onClose, this);
     m_view->Bind(wxEVT_SET_FOCUS, &CImageFrame::onFocus, this);
+    m_view->Bind(wxEVT_SIZE, &CImageFrame::onViewSize, this);
+    Bind(wxEVT_ICONIZE, &CImageFrame::onIconize, this);
+    Bind(wxEVT_ACTIVATE, &CImageFrame::onActivate, this);
     InitialUpdateFrame();
+    m_toolBar->SetLensName(m_doc->m_lens.registeredName);
+    const int display = wxDisplay::GetFromWindow(this);
+    SetSize(PlaceInWorkArea(GetRect(),
+                            wxDisplay(display == wxNOT_FOUND ? 0u : unsigned(display)).GetClientArea()));
+}
+
+wxRect PlaceInWorkArea(wxRect window, const wxRect& area) {
+    window.width = std::min(window.width, area.width);
+    window.height = std::min(window.height, area.height);
+    window.x = std::clamp(window.x, area.x, area.GetRight() + 1 - window.width);
+    window.y = std::clamp(window.y, area.y, area.GetBottom() + 1 - window.height);
+    return window;
 }
 
 CImageFrame::~CImageFrame() {
@@ -155,13 +175,32 @@ bool CImageFrame::NotBusy() const {
     return m_doc->m_busy == 0;
 }
 
+void CImageFrame::onActivate(wxActivateEvent& ev) {
+    ev.Skip();
+    // The program's message boxes open over the top window: while this window is the active
+    // one, they belong to it and do not bring the main window forward.
+    if (ev.GetActive() && wxTheApp) {
+        wxTheApp->SetTopWindow(this);
+        PostThreadMessage(WM_VIEWER_ACTIVE, 0, 0);
+    }
+}
+
 void CImageFrame::onFocus(wxFocusEvent& ev) {
     PostThreadMessage(WM_VIEWER_ACTIVE, 0, 0);
     ev.Skip();
 }
 
+bool CImageFrame::AgreeToReplace() {
+    const bool agreed = std::exchange(m_discardAgreed, false);
+    const bool replace = agreed || QueryDiscardResult();
+    m_discardAgreed = false;
+    return replace;
+}
+
 bool CImageFrame::ShowResult(HDIB image, const double* const* heights, const int* const* focus,
                              int smoothing) {
+    if (!image || !AgreeToReplace())
+        return false;
     if (!m_doc->SetResultImage(image))
         return false;
     m_doc->SetHeightData(heights, focus);
@@ -172,8 +211,7 @@ bool CImageFrame::ShowResult(HDIB image, const double* const* heights, const int
     m_doc->m_filterSize = smoothing;
     m_doc->m_busy = 0;
     m_newResultShown = true;
-    m_view->OnInitialUpdate();
-    m_toolBar->SetZoomValue(m_view->FitPercent());
+    InitialUpdate();
     if (!m_doc->m_working.Empty()) {
         StartProgress();
         m_doc->RunNoiseCut(GetSafeHwnd());
@@ -182,25 +220,64 @@ bool CImageFrame::ShowResult(HDIB image, const double* const* heights, const int
 }
 
 bool CImageFrame::ShowImageFile(const std::string& path) {
+    if (!AgreeToReplace())
+        return false;
     const bool opened = m_doc->OnOpenDocument(path);
     // Opening stopped a noise cut that was still running: its progress window goes with it.
     EndProgress();
     if (!opened)
         return false;
     SetTitle(wxString::FromUTF8(path));
-    m_view->OnInitialUpdate();
-    m_toolBar->SetZoomValue(m_view->FitPercent());
+    InitialUpdate();
     return true;
 }
 
+void CImageFrame::InitialUpdate() {
+    m_doc->m_lensTable = m_pLensTable;
+    // A minimised window has no client area, and what was laid out in it has none either: the
+    // window comes back first, and the picture is fitted once the view has the size it is shown at.
+    if (IsIconized())
+        Iconize(false);
+    m_view->OnInitialUpdate();
+    m_toolBar->SetLensName(m_doc->m_lens.registeredName);
+    m_fitPending = !ViewHasItsSize();
+    if (!m_fitPending)
+        m_toolBar->SetZoomValue(m_view->FitPercent());
+}
+
+bool CImageFrame::ViewHasItsSize() const {
+    const wxSize c = m_view->GetClientSize();
+    return !IsIconized() && c.x > 1 && c.y > 1;
+}
+
+void CImageFrame::onViewSize(wxSizeEvent& ev) {
+    ev.Skip();
+    if (m_fitPending && ViewHasItsSize()) {
+        // The new picture's own fit, also while its noise cut runs (which keeps the user's zoom
+        // commands away).
+        m_fitPending = false;
+        const int fit = m_view->FitPercent();
+        m_toolBar->SetZoomValue(fit);
+        m_view->ZoomToStep((fit - 100) / 10);
+    }
+}
+
+void CImageFrame::onIconize(wxIconizeEvent& ev) {
+    ev.Skip();
+    // Back from the task bar: what was laid out while minimised gets the window's size again.
+    if (!ev.IsIconized())
+        Layout();
+}
+
 bool CImageFrame::QueryDiscardResult() {
-    if (!m_newResultShown)
-        return true;
+    if (!m_newResultShown || !m_doc->m_image)
+        return true; // nothing shown that could be lost
     if (!m_doc->m_saved) {
         if (ShowMessage(kMsgDiscardResult, MB_YESNO | MB_ICONQUESTION) == IDNO)
             return false;
         m_doc->m_saved = 0;
     }
+    m_discardAgreed = true;
     return true;
 }
 
@@ -287,13 +364,24 @@ void CImageFrame::OnDotScale() {
     m_view->Refresh(false);
 }
 
-std::string CImageFrame::AskFileName(bool open, const std::string& filter) {
+std::string CImageFrame::AskFileName(bool open, const std::string& filter, const char* defaultExt) {
     ui::FileDialogRequest req;
     req.open = open;
     req.filter = filter;
     req.folder = ReadIniString("PATH", "IMAGEPATH", "");
     const ui::FileDialogResult r = ui::RunFileDialog(this, req);
-    return r.paths.empty() ? std::string() : r.paths.front();
+    if (r.paths.empty())
+        return {};
+    // An opened file exists as it is named; a new one takes the extension of its kind.
+    return open ? r.paths.front() : WithDefaultExtension(r.paths.front(), defaultExt);
+}
+
+std::string WithDefaultExtension(const std::string& path, const std::string& ext) {
+    const size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty() || ext.empty() || name.find('.') != std::string::npos)
+        return path;
+    return path + "." + ext;
 }
 
 void CImageFrame::OnSaveImage() {
@@ -302,7 +390,8 @@ void CImageFrame::OnSaveImage() {
     const std::string path = AskFileName(
         false,
         "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|BMPﾌｧｲﾙ (*.bmp)|*.bmp|"
-        "DIBﾌｧｲﾙ (*.dib)|*.dib|TIFFﾌｧｲﾙ (*.tif)|*.tif|JPEGﾌｧｲﾙ (*.jpg)|*.jpg|すべてのファイル (*.*)|*.*");
+        "DIBﾌｧｲﾙ (*.dib)|*.dib|TIFFﾌｧｲﾙ (*.tif)|*.tif|JPEGﾌｧｲﾙ (*.jpg)|*.jpg|すべてのファイル (*.*)|*.*",
+        kImageExtension);
     if (!path.empty())
         m_doc->SaveImage(path);
 }
@@ -314,7 +403,8 @@ void CImageFrame::OnSave3d() {
         ShowMessage(kMsgNo3dData, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    const std::string path = AskFileName(false, "VV3ﾌｫｰﾏｯﾄﾌｧｲﾙ（*.vv3）|*.vv3|すべてのファイル (*.*)|*");
+    const std::string path =
+        AskFileName(false, "VV3ﾌｫｰﾏｯﾄﾌｧｲﾙ（*.vv3）|*.vv3|すべてのファイル (*.*)|*", k3dExtension);
     if (!path.empty())
         m_doc->SaveVv3(path);
 }
@@ -323,7 +413,8 @@ void CImageFrame::OnLoadImage() {
     if (!NotBusy())
         return;
     const std::string path = AskFileName(
-        true, "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|すべてのファイル (*.*)|*.*");
+        true, "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|すべてのファイル (*.*)|*.*",
+        kImageExtension);
     if (path.empty() || !QueryDiscardResult())
         return;
     if (ShowImageFile(path)) {

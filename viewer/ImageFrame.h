@@ -7,6 +7,8 @@
 #include "platform/GlobalMemory.h"
 #include "ui/RoutedFrame.h"
 
+#include <string>
+
 class CImageDoc;
 class CImageView;
 namespace ui {
@@ -18,6 +20,12 @@ class CXYCalibSetDlg;
 class LensTable;
 
 constexpr UINT kMsgDiscardResult = 1032;
+
+// The window's rectangle moved (and shrunk where it must be) to lie inside the work area.
+wxRect PlaceInWorkArea(wxRect window, const wxRect& area);
+
+// The path with ".ext" added when its file name has no extension (a name typed without one).
+std::string WithDefaultExtension(const std::string& path, const std::string& ext);
 constexpr UINT WM_VIEWER_ACTIVE = 0x508;
 
 class CImageFrame : public ui::RoutedFrame {
@@ -26,11 +34,14 @@ public:
     ~CImageFrame() override;
 
     // Shows a composition result as the program hands it in: copies of the image and rows, the
-    // noise-cut settings reset, the automatic smoothing with the given filter size started.
+    // noise-cut settings reset, the automatic smoothing with the given filter size started. Both
+    // this and ShowImageFile first ask before an unsaved result goes (false: the user keeps it).
     bool ShowResult(HDIB image, const double* const* heights, const int* const* focus, int smoothing);
     // Opens an image file in the window.
     bool ShowImageFile(const std::string& path);
 
+    // Asks 1032 before an unsaved new result is given up; true to go on. A yes holds for the
+    // next picture shown here, which then does not ask again.
     bool QueryDiscardResult();
     // A modeless dialog of this window that is shown, null when none.
     wxWindow* OpenChildDialog() const;
@@ -56,6 +67,14 @@ public:
 
 private:
     void Layout2();
+    // A new picture in the view: the lens and program paths read again, the picture fitted.
+    void InitialUpdate();
+    // Whether the shown result may be replaced: a yes given just before, or the question.
+    bool AgreeToReplace();
+    bool ViewHasItsSize() const;
+    void onViewSize(wxSizeEvent& ev);
+    void onIconize(wxIconizeEvent& ev);
+    void onActivate(wxActivateEvent& ev);
     void ZoomField(int percent);
     bool NotBusy() const;
     void OnFit();
@@ -82,10 +101,13 @@ private:
     LRESULT OnWorkCancel(WPARAM, LPARAM);
     void onClose(wxCloseEvent& ev);
     void onFocus(wxFocusEvent& ev);
-    std::string AskFileName(bool open, const std::string& filter);
+    // The file dialog from IMAGEPATH; a name chosen without an extension gets defaultExt.
+    std::string AskFileName(bool open, const std::string& filter, const char* defaultExt);
 
     CImageDoc* m_doc = nullptr;
     CImageView* m_view = nullptr;
     CViewerMenuDialog* m_toolBar = nullptr;
     CFocusProgDialog* m_progress = nullptr;
+    bool m_discardAgreed = false;
+    bool m_fitPending = false; // a new picture waits for the view's shown size to be fitted
 };

@@ -30,35 +30,6 @@ void WriteSlots(const CImageDoc& doc) {
     }
 }
 
-ResultLens FromSlot(const CalibSlot& s) {
-    ResultLens lens;
-    lens.index = -1;
-    lens.registeredName = s.name;
-    lens.umPerPixel = s.calib;
-    lens.interval = s.gap;
-    lens.scaleColour = s.colour;
-    lens.scalePosition = s.position;
-    lens.scaleLength = s.length;
-    lens.scaleDots = s.dots;
-    lens.scaleCeiling = s.ceiling;
-    return lens;
-}
-
-ResultLens FromTable(const CMLens& m) {
-    ResultLens lens;
-    lens.index = m.m_index;
-    lens.name = m.GetName();
-    lens.registeredName = m.GetRegName();
-    lens.umPerPixel = m.m_calib;
-    lens.interval = m.m_gap;
-    lens.scaleColour = m.m_scaleColor;
-    lens.scalePosition = m.m_scalePos;
-    lens.scaleLength = m.m_scaleLength;
-    lens.scaleDots = m.m_scaleDots;
-    lens.scaleCeiling = m.m_scaleCeiling;
-    return lens;
-}
-
 } // namespace
 
 void CImageFrame::RegisterLensCommands() {
@@ -109,11 +80,11 @@ void CImageFrame::OnLensSelect() {
     const CMLens* tableLens =
         m_doc->m_slot == -1 && dlg.TablePage() ? dlg.TablePage()->GetSelLens() : nullptr;
     if (tableLens) {
-        m_doc->m_lens = FromTable(*tableLens);
+        m_doc->m_lens = ResultLens::FromTable(*tableLens);
     } else {
         if (m_doc->m_slot < 0 || m_doc->m_slot > 4)
             m_doc->m_slot = 0;
-        m_doc->m_lens = FromSlot(m_doc->m_slots[m_doc->m_slot]);
+        m_doc->m_lens = ResultLens::FromSlot(m_doc->m_slots[m_doc->m_slot]);
     }
     WriteIniInt("CALIBRATION", "CALIBNO", m_doc->m_slot);
     m_toolBar->SetLensName(m_doc->m_lens.registeredName);

@@ -168,8 +168,12 @@ void CImageView::OnInitialUpdate() {
         m_imageSize = wxSize(0, 0);
         ZoomToStep(0);
     }
-    if (doc)
+    if (doc) {
         doc->m_displayMode = 0;
+        // Either window may have changed the lens, its calibration or the program paths since.
+        doc->LoadScaleSettings();
+        doc->LoadProgramPaths();
+    }
     Refresh(false);
 }
 

@@ -9,6 +9,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 CViewerMenuDialog::CViewerMenuDialog() : TemplatePanel(IDD_VIEWER_MENU) {
@@ -59,10 +60,21 @@ void CViewerMenuDialog::OnZoomEdit() {
 LRESULT CViewerMenuDialog::OnHScroll(WPARAM, LPARAM) {
     if (m_updating)
         return 0;
-    // The slider snaps to steps of 10.
-    const int v = (Item<wxSlider>(85)->GetValue() + 5) / 10 * 10;
-    Apply(v, false);
+    Apply(SnapZoomSlider(Item<wxSlider>(85)->GetValue(), m_zoom), false);
     return 0;
+}
+
+int SnapZoomSlider(int position, int previous) {
+    constexpr int kStep = 10, kMin = 10, kMax = 400;
+    int v = position;
+    // Off the step the value goes on to the next step in the direction of the move.
+    if ((position + kMin) % kStep != 0) {
+        if (position > previous)
+            v = position / kStep * kStep + kStep;
+        else if (position < previous)
+            v = position / kStep * kStep;
+    }
+    return std::clamp(v, kMin, kMax);
 }
 
 void CViewerMenuDialog::SetLensName(const std::string& text) {

@@ -10,6 +10,10 @@
 
 constexpr int IDD_VIEWER_MENU = 80;
 
+// The zoom slider's value for a position it was moved to from the previous value: a position
+// between two steps of 10 goes on to the step in the direction of the move.
+int SnapZoomSlider(int position, int previous);
+
 class CViewerMenuDialog : public ui::TemplatePanel {
 public:
     CViewerMenuDialog();

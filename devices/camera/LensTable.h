@@ -19,4 +19,7 @@ public:
     // Reads the lens file again with the file's values only (no settings overrides); false when
     // it could not be read.
     virtual bool ReloadFileValues() = 0;
+    // Reads the lens file again with each lens's own calibration section over the file's values;
+    // false when it was not read (a table that cannot be read again keeps its records).
+    virtual bool Reload() { return false; }
 };

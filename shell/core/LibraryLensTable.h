@@ -20,6 +20,7 @@ public:
         return -1;
     }
     bool ReloadFileValues() override { return m_library && m_library->LoadLensFile(true) != 0; }
+    bool Reload() override { return m_library && m_library->LoadLensFile(false) != 0; }
 
 private:
     LensLibrary* m_library;

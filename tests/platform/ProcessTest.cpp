@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,6 +67,48 @@ TEST(Process, TimedWaitReportsARunningProcessAndDetachedOnesAreCollected) {
     for (int i = 0; i < 500 && reaped == 0; ++i) {
         ::usleep(10000);
         reaped = ReapDetachedProcesses();
+    }
+    EXPECT_EQ(reaped, 1);
+}
+
+namespace {
+// Children of this process, running or ended and not yet collected (zombies).
+int Children() {
+    int children = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line))
+            continue;
+        // pid (name) state ppid ...: the name may hold blanks, the fields after it do not.
+        const size_t close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 1));
+        char state = 0;
+        pid_t parent = 0;
+        rest >> state >> parent;
+        children += parent == ::getpid();
+    }
+    return children;
+}
+} // namespace
+
+TEST(Process, ADetachedProcessThatEndsIsCollectedWithoutAnotherCall) {
+    ReapDetachedProcesses();
+    ASSERT_EQ(Children(), 0);
+    ASSERT_TRUE(CreateProcess("/bin/sh", {"-c", "exit 3"}));
+    // Nothing else is started or reaped here: once ended, the process must not stay a zombie.
+    bool gone = false;
+    for (int i = 0; i < 1000 && !gone; ++i) {
+        ::usleep(10000);
+        gone = Children() == 0;
+    }
+    EXPECT_TRUE(gone);
+    int reaped = 0; // the collecting thread counts it just after
+    for (int i = 0; i < 1000 && reaped == 0; ++i) {
+        reaped = ReapDetachedProcesses();
+        ::usleep(reaped == 0 ? 1000 : 0);
     }
     EXPECT_EQ(reaped, 1);
 }

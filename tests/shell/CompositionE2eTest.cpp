@@ -173,6 +173,16 @@ TEST_F(Composition, BoxSeriesReachesTheResultWithHeights) {
     ::kill(viewer3d.dwProcessId, SIGKILL);
     WaitForProcess(viewer3d.dwProcessId, 5000);
 
+    // A new composition of an unsaved result asks before it starts; No keeps the result shown.
+    EXPECT_TRUE(sink.ShownIds().empty());
+    doc->m_saved = 0;
+    sink.Queue({IDNO});
+    f->RouteCommandId(819);
+    EXPECT_FALSE(f->IsComposing());
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{kMsgDiscardResult});
+    EXPECT_TRUE(ResultShown());
+    sink.ClearShown();
+
     // A second composition reuses the one window; leaving it hides it without a question once
     // the result is saved.
     doc->m_saved = 1;

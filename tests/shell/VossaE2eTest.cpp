@@ -240,8 +240,16 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     EXPECT_FALSE(app->m_pResultFrame->IsShown());
     EXPECT_EQ(Checksum(app->m_pResultFrame->GetImageDoc()->m_image), composed);
 
-    // Viewer: the composite shown in the result window.
+    // Viewer: the handed-over composite was not saved, so the question comes first; No keeps
+    // the result window as it is. Then the composite shown in the result window.
+    sink.ClearShown();
+    sink.Queue({IDNO});
     Press(1227);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{kMsgDiscardResult});
+    EXPECT_FALSE(app->m_pResultFrame->IsShown());
+    sink.Queue({IDYES});
+    Press(1227);
+    EXPECT_EQ(sink.ShownIds().size(), 2u);
     EXPECT_TRUE(app->m_pResultFrame->IsShown());
     EXPECT_EQ(DibSize(app->m_pResultFrame->GetImageDoc()->m_image), size);
     EXPECT_EQ(Checksum(app->m_pResultFrame->GetImageDoc()->m_image), composed);

@@ -2,6 +2,7 @@
 // worker (cancel, commit, freeing the rows under a running worker).
 #include "viewer/ImageDoc.h"
 
+#include "ListLensTable.h"
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "platform/Process.h"
@@ -15,6 +16,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <random>
 #include <chrono>
 #include <csignal>
@@ -287,4 +290,106 @@ TEST(ImageDocTest, HandOversSendTheDocumentsRecords) {
         ::setenv("XDG_RUNTIME_DIR", old.c_str(), 1);
     else
         ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+// The analysis program is looked for (and started) before the document decides what to send:
+// with the height picture shown but no heights nothing is sent, yet a missing program is reported.
+TEST(ImageDocTest, AnalysisHandOverLooksForTheProgramEvenWithNothingToSend) {
+    ScratchSettingsFile settings;
+    CScriptedMessageSink sink(IDOK);
+    ScratchFolder runtime{"vt-run"}, dir;
+    std::string old;
+    const bool hadOld = std::getenv("XDG_RUNTIME_DIR") != nullptr;
+    if (hadOld)
+        old = std::getenv("XDG_RUNTIME_DIR");
+    ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    const std::string program = dir / "analysis.sh";
+    {
+        std::ofstream script(program);
+        script << "#!/bin/sh\ntouch \"" << (dir / "started") << "\"\n";
+    }
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+
+    CImageDoc doc;
+    Result r(12, 7, 0.0);
+    doc.SetResultImage(r.image);
+    doc.m_displayMode = 1; // the height picture shown, but there are no heights
+    doc.m_analysisPath = program;
+    doc.m_handOverTiming.attempts = 2;
+    doc.m_handOverTiming.attemptMs = 20;
+    EXPECT_EQ(doc.TransferToAnalysis(false), kMsgAnalysisTransferFailed);
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{kMsgAnalysisTransferFailed}));
+    for (int i = 0; i < 2000 && !std::filesystem::exists(dir / "started"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(std::filesystem::exists(dir / "started")) << "the program was started";
+    if (hadOld)
+        ::setenv("XDG_RUNTIME_DIR", old.c_str(), 1);
+    else
+        ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+namespace {
+
+// A lens table whose records the test changes as the lens file and its sections would.
+class ReloadedTable : public ListLensTable {
+public:
+    bool Reload() override {
+        ++reloads;
+        lenses.clear();
+        for (const CMLens& l : file) {
+            lenses.push_back(std::make_unique<CMLens>());
+            lenses.back()->Copy(l);
+        }
+        return true;
+    }
+    std::vector<CMLens> file; // what the next reading gives
+    int reloads = 0;
+};
+
+CMLens Lens(const char* name, const char* regName, double calib, int index) {
+    CMLens l;
+    l.SetName(name);
+    l.SetRegName(regName);
+    l.SetCalib(calib);
+    l.m_index = index;
+    l.m_scaleLength = 50;
+    return l;
+}
+
+} // namespace
+
+TEST(ImageDocTest, ALensOfTheLensFileIsReadAgainForEachLoad) {
+    ScratchSettingsFile settings;
+    WriteIniInt("CALIBRATION", "CALIBNO", -1);
+    WriteIniString("CALIBRATION", "LENSNAME", "ML90-2.5");
+    WriteIniDouble("CALIBRATION", "CALIB1", 1.25);
+    WriteIniString("CALIBRATION", "CLBNAME1", "Slot1");
+    ReloadedTable table;
+    table.file = {Lens("ML30-1", "Thirty", 0.3, 0), Lens("ML90-2.5", "Ninety", 0.09, 1)};
+    CImageDoc doc;
+    doc.m_lensTable = &table;
+    doc.LoadScaleSettings();
+    EXPECT_EQ(table.reloads, 1);
+    EXPECT_EQ(doc.m_slot, -1);
+    EXPECT_EQ(doc.m_lens.name, "ML90-2.5");
+    EXPECT_EQ(doc.m_lens.registeredName, "Ninety");
+    EXPECT_EQ(doc.m_lens.umPerPixel, 0.09);
+    EXPECT_EQ(doc.m_lens.index, 1);
+    EXPECT_EQ(doc.m_lens.scaleLength, 50.0);
+
+    table.file[1].SetCalib(0.4058); // calibrated since
+    doc.LoadScaleSettings();
+    EXPECT_EQ(doc.m_lens.umPerPixel, 0.4058);
+
+    // A name the table does not hold: the first slot.
+    WriteIniString("CALIBRATION", "LENSNAME", "gone");
+    doc.LoadScaleSettings();
+    EXPECT_EQ(doc.m_slot, 0);
+    EXPECT_EQ(doc.m_lens.registeredName, "Slot1");
+    EXPECT_EQ(doc.m_lens.umPerPixel, 1.25);
+    // A slot in use does not read the table.
+    WriteIniInt("CALIBRATION", "CALIBNO", 0);
+    doc.LoadScaleSettings();
+    EXPECT_EQ(table.reloads, 3);
+    EXPECT_TRUE(doc.m_lens.name.empty());
 }

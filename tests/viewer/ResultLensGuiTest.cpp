@@ -1,5 +1,6 @@
 // The result window's lens selection and XY calibration on the dialogs of the camera folder: a
 // slot calibrated from a line drawn on the result picture, and a lens of the lens table chosen.
+#include "ListLensTable.h"
 #include "devices/camera/LensTable.h"
 #include "devices/camera/gui/LensCalibRegDlg.h"
 #include "devices/camera/gui/LensCalibTxtDlg.h"
@@ -25,7 +26,7 @@ using namespace ui::testing;
 
 namespace {
 
-class TwoLenses : public LensTable {
+class TwoLenses : public ListLensTable {
 public:
     TwoLenses() {
         for (int i = 0; i < 2; ++i) {
@@ -38,17 +39,6 @@ public:
             lenses.push_back(std::move(lens));
         }
     }
-    bool LensFileExists() const override { return true; }
-    int Count() const override { return int(lenses.size()); }
-    CMLens* At(int i) const override { return i >= 0 && i < Count() ? lenses[size_t(i)].get() : nullptr; }
-    int IndexOf(const std::string& name) const override {
-        for (int i = 0; i < Count(); ++i)
-            if (lenses[size_t(i)]->GetName() == name)
-                return i;
-        return -1;
-    }
-    bool ReloadFileValues() override { return true; }
-    std::vector<std::unique_ptr<CMLens>> lenses;
 };
 
 class ResultLensGui : public ::testing::Test {

@@ -34,6 +34,31 @@ double DotBarLengthUm(int dots, double umPerPixel, double ceilingUnit) {
     return len;
 }
 
+namespace {
+
+// A font taller than the top margins would put the lens label (or the first length label) above
+// the picture, where it is cut off: the whole stack moves down by what is missing.
+void KeepBelowTop(ScaleBarLayout& out, int top) {
+    int highest = top;
+    for (const ScaleBar& bar : out.bars)
+        highest = std::min(highest, int(bar.labelRect.top));
+    if (!out.lensLabel.empty())
+        highest = std::min(highest, int(out.lensRect.top));
+    const int dy = top - highest;
+    if (dy <= 0)
+        return;
+    for (ScaleBar& bar : out.bars) {
+        bar.labelRect.top += dy;
+        bar.labelRect.bottom += dy;
+        bar.y += dy;
+        bar.tickTop += dy;
+    }
+    out.lensRect.top += dy;
+    out.lensRect.bottom += dy;
+}
+
+} // namespace
+
 ScaleBarLayout LayoutScaleBars(const ScaleBarInput& in, const TextExtent& extent) {
     ScaleBarLayout out;
     const int P = in.position;
@@ -186,5 +211,7 @@ ScaleBarLayout LayoutScaleBars(const ScaleBarInput& in, const TextExtent& extent
             out.lensRightAligned = true;
         }
     }
+    if (top)
+        KeepBelowTop(out, R.top);
     return out;
 }

@@ -131,3 +131,23 @@ TEST(ScaleBarLayoutTest, ScreenFontFollowsTheZoomDownToTwelve) {
     EXPECT_EQ(l.bars[0].fontHeight, 18);
     EXPECT_EQ(l.bars[0].x1 - l.bars[0].x0, 400);
 }
+
+TEST(ScaleBarLayoutTest, ATallFontKeepsTheTopLabelsInsideThePicture) {
+    // Text as tall as a Japanese font's line (about twice its height): above the 30 pixels of the
+    // top margin the lens label would begin outside the picture.
+    auto tall = [](const std::string& text, int fontHeight) {
+        return SIZE{LONG(8 * text.size()), LONG(2 * fontHeight + 4)};
+    };
+    for (int pos : {0, 2}) {
+        ScaleBarInput in = BurnIn(pos);
+        in.image = {0, 100, 640, 580};
+        const ScaleBarLayout l = LayoutScaleBars(in, tall);
+        ASSERT_EQ(l.bars.size(), 2u);
+        EXPECT_EQ(l.lensRect.top, 100) << pos;
+        EXPECT_GE(l.bars[0].labelRect.top, l.lensRect.bottom) << pos;
+        EXPECT_GT(l.bars[0].y, l.bars[0].labelRect.bottom) << "the bar stays below its label";
+        EXPECT_GT(l.bars[1].labelRect.top, l.bars[0].y) << "the second bar stays below the first";
+    }
+    // Where the margins hold the labels nothing moves.
+    EXPECT_EQ(R(LayoutScaleBars(BurnIn(0), Extent).lensRect), "10,14,66,30");
+}
