@@ -20,6 +20,11 @@
 #include <wx/frame.h>
 #include <wx/image.h>
 
+#include <libintl.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace {
@@ -115,6 +120,36 @@ TEST_F(ProgramServicesGui, BrelvoxaHasItsResourcesAndNoAbortKeys) {
     ASSERT_TRUE(::PostMessage(win.GetSafeHwnd(), WM_USER + 4, 0, 0));
     PumpOneMessage(nullptr);
     EXPECT_EQ(seen, 1);
+}
+
+// In a Japanese locale the toolkit's own labels are Japanese (the file dialogs' "キャンセル"), while
+// numbers keep the C notation of the settings and data files.
+TEST_F(ProgramServicesGui, TheUsersLocaleReachesTheToolkitsLabelsAndNumbersStayC) {
+    locale_t japanese = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", nullptr);
+    if (!japanese)
+        GTEST_SKIP() << "no ja_JP.UTF-8 locale on this machine (scripts/install-deps makes one)";
+    freelocale(japanese);
+    const char* before = std::getenv("LC_ALL");
+    const std::string previous = before ? before : "";
+    ::setenv("LC_ALL", "ja_JP.UTF-8", 1);
+    std::string error;
+    const bool installed = InstallVantorelServices(false, &error);
+    const std::string messages = std::setlocale(LC_MESSAGES, nullptr);
+    const std::string numeric = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string cancel = dgettext("gtk30", "_Cancel");
+    char number[32];
+    std::snprintf(number, sizeof number, "%.2f", 1.5);
+    // Back to the C locale of the other tests.
+    if (before)
+        ::setenv("LC_ALL", previous.c_str(), 1);
+    else
+        ::unsetenv("LC_ALL");
+    std::setlocale(LC_ALL, "C");
+    ASSERT_TRUE(installed) << error;
+    EXPECT_EQ(messages, "ja_JP.UTF-8");
+    EXPECT_EQ(numeric, "C");
+    EXPECT_EQ(cancel, "キャンセル(_C)");
+    EXPECT_STREQ(number, "1.50");
 }
 
 } // namespace
