@@ -6,34 +6,11 @@
 #include <wx/msgdlg.h>
 #include <wx/thread.h>
 
-#include <gtk/gtk.h>
-
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 
 namespace ui {
-
-// The program's compact control style takes the padding off every button; the toolkit's message
-// boxes lay their buttons flush along the bottom edge and count on that padding. The boxes get
-// their buttons back at an ordinary size, apart from one another and from the box's edges.
-static void StyleMessageBoxButtons() {
-    static bool applied = false;
-    GdkScreen* screen = gdk_screen_get_default();
-    if (applied || !screen)
-        return;
-    applied = true;
-    static const char css[] =
-        "messagedialog .dialog-action-area { margin: 0px 10px 10px 10px; }\n"
-        "messagedialog .dialog-action-area button { padding: 4px 16px; min-height: 20px; min-width: 60px;"
-        " margin: 0px 4px; border-style: solid; border-radius: 4px; }\n";
-    GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider, css, -1, nullptr);
-    // One step above the compact style, which is installed at the application's priority.
-    gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),
-                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
-    g_object_unref(provider);
-}
 
 static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& args);
 
@@ -100,7 +77,6 @@ static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& ar
         style |= wxCANCEL_DEFAULT;
     wxWindow* parent = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
     wxString caption = wxTheApp ? wxTheApp->GetAppDisplayName() : wxString();
-    StyleMessageBoxButtons();
     wxMessageDialog dlg(parent, FromUtf8(MessageText(id, args)), caption, style);
     switch (dlg.ShowModal()) {
     case wxID_YES:
