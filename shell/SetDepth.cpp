@@ -51,10 +51,7 @@ bool CSetDepth::OnInitDialog() {
     TemplateDialog::OnInitDialog();
     CEDListCtrl* list = m_list;
     list->InsertColumn(0, wxString::FromUTF8("ﾌｧｲﾙ名"), CEDListCtrl::LVCFMT_LEFT, kNameWidth);
-    // The last column takes the rest of the list's width, at least its title's.
     list->InsertColumn(1, wxString::FromUTF8("高さ"), CEDListCtrl::LVCFMT_LEFT, 0);
-    list->AutoSizeColumn(1);
-    list->SetColumnWidth(1, std::max(list->GetColumnWidth(1), list->GetClientSize().x - kNameWidth));
     if (m_doc) {
         SetDlgItemText(42, wxString::FromUTF8(FormatDoubleText(m_doc->m_depthStart)));
         SetDlgItemText(43, wxString::FromUTF8(FormatDoubleText(m_doc->m_depthInterval)));
@@ -69,6 +66,13 @@ bool CSetDepth::OnInitDialog() {
             ++row;
         }
     }
+    // The names are shown whole: the column is widened where the dialog font needs more.
+    list->AutoSizeColumn(0);
+    const int nameWidth = std::max(kNameWidth, list->GetColumnWidth(0));
+    list->SetColumnWidth(0, nameWidth);
+    // The last column takes the rest of the list's width, at least its title's.
+    list->AutoSizeColumn(1);
+    list->SetColumnWidth(1, std::max(list->GetColumnWidth(1), list->GetClientSize().x - nameWidth));
     return true;
 }
 

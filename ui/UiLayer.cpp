@@ -23,7 +23,13 @@ void ApplyCompactControlStyle() {
         "entry { padding: 0px 3px; min-height: 0px; }\n"
         "combobox button, combobox entry { padding-top: 0px; padding-bottom: 0px; min-height: 0px; }\n"
         "spinbutton button { padding: 0px 2px; }\n"
-        "checkbutton, radiobutton { padding: 0px; min-height: 0px; }\n";
+        "checkbutton, radiobutton { padding: 0px; min-height: 0px; }\n"
+        // The toolkit's message boxes lay their buttons flush along the bottom edge and count on
+        // the padding taken off above: their buttons keep an ordinary size, apart from one
+        // another and from the box's edges.
+        "messagedialog .dialog-action-area { margin: 0px 10px 10px 10px; }\n"
+        "messagedialog .dialog-action-area button { padding: 4px 16px; min-height: 20px; min-width: 60px;"
+        " margin: 0px 4px; border-style: solid; border-radius: 4px; }\n";
     GtkCssProvider* provider = gtk_css_provider_new();
     gtk_css_provider_load_from_data(provider, css, -1, nullptr);
     gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),

@@ -4,9 +4,20 @@
 #include "imaging/gui/GuiHooks.h"
 #include "ui/UiLayer.h"
 
+#include <clocale>
+
 namespace {
 
+// The toolkit leaves the process in the C locale, in which its own labels (file dialogs, stock
+// buttons) are English: take the user's locale, so that in a Japanese one they are Japanese like
+// the program's own. Numbers stay in the C notation that the settings and data files use.
+void adoptUserLocale() {
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
+}
+
 bool installCommon(const char* program, bool wxMessageBoxes, std::string* error) {
+    adoptUserLocale();
     ui::ProgramServices services;
     services.program = program;
     services.wxMessageBoxes = wxMessageBoxes;

@@ -20,6 +20,15 @@
 #include <wx/frame.h>
 #include <wx/image.h>
 
+#include <wx/filedlg.h>
+#include <wx/timer.h>
+
+#include <gtk/gtk.h>
+#include <libintl.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace {
@@ -115,6 +124,61 @@ TEST_F(ProgramServicesGui, BrelvoxaHasItsResourcesAndNoAbortKeys) {
     ASSERT_TRUE(::PostMessage(win.GetSafeHwnd(), WM_USER + 4, 0, 0));
     PumpOneMessage(nullptr);
     EXPECT_EQ(seen, 1);
+}
+
+// In a Japanese locale the toolkit's own labels are Japanese (the file dialogs' "キャンセル"), while
+// numbers keep the C notation of the settings and data files.
+TEST_F(ProgramServicesGui, TheUsersLocaleReachesTheToolkitsLabelsAndNumbersStayC) {
+    locale_t japanese = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", nullptr);
+    if (!japanese)
+        GTEST_SKIP() << "no ja_JP.UTF-8 locale on this machine (scripts/install-deps makes one)";
+    freelocale(japanese);
+    const char* before = std::getenv("LC_ALL");
+    const std::string previous = before ? before : "";
+    ::setenv("LC_ALL", "ja_JP.UTF-8", 1);
+    std::string error;
+    const bool installed = InstallVantorelServices(false, &error);
+    const std::string messages = std::setlocale(LC_MESSAGES, nullptr);
+    const std::string numeric = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string cancel = dgettext("gtk30", "_Cancel");
+    char number[32];
+    std::snprintf(number, sizeof number, "%.2f", 1.5);
+    // For looking: the toolkit's save dialog in that locale, closed by a timer once it is mapped.
+    wxTimer timer;
+    bool dialogSeen = false;
+    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        GList* tops = gtk_window_list_toplevels();
+        for (GList* t = tops; t && !dialogSeen; t = t->next) {
+            GtkWidget* w = GTK_WIDGET(t->data);
+            if (!GTK_IS_FILE_CHOOSER_DIALOG(w) || !gtk_widget_get_mapped(w))
+                continue;
+            dialogSeen = true;
+            const std::string shot =
+                "import -window root " + ui::testing::OutputFolder() + "/file-dialog-ja.png";
+            EXPECT_EQ(std::system(shot.c_str()), 0);
+            gtk_dialog_response(GTK_DIALOG(w), GTK_RESPONSE_CANCEL);
+        }
+        g_list_free(tops);
+    });
+    timer.Start(200);
+    {
+        wxFileDialog save(nullptr, wxString::FromUTF8("名前を付けて保存"), "/tmp", "frame_000.bmp", "*.bmp",
+                          wxFD_SAVE);
+        save.ShowModal();
+    }
+    timer.Stop();
+    // Back to the C locale of the other tests.
+    if (before)
+        ::setenv("LC_ALL", previous.c_str(), 1);
+    else
+        ::unsetenv("LC_ALL");
+    std::setlocale(LC_ALL, "C");
+    ASSERT_TRUE(installed) << error;
+    EXPECT_EQ(messages, "ja_JP.UTF-8");
+    EXPECT_EQ(numeric, "C");
+    EXPECT_EQ(cancel, "キャンセル(_C)");
+    EXPECT_STREQ(number, "1.50");
+    EXPECT_TRUE(dialogSeen);
 }
 
 } // namespace

@@ -127,6 +127,9 @@ TEST_F(Capture, InputDeviceChoiceLeadsToTheInputModeAndItsBitDepthRule) {
         ASSERT_NE(combo, nullptr);
         offered = std::string(combo->GetValue().ToUTF8());
         ui::testing::Click(ui::testing::FindById(d, IDOK));
+        // The input mode runs the camera's own dialog, which keeps its settings.
+        ui::testing::WhenModal(
+            [](wxDialog* camera) { ui::testing::Click(ui::testing::FindById(camera, wxID_OK)); });
     });
     f->RouteCommandId(32804);
     EXPECT_EQ(offered, "Vantorel Test Camera");

@@ -311,6 +311,9 @@ TEST_F(Vossa, MissingModuleIsToldOnceUntilAModuleLoadsOrTheModeIsEnteredAgain) {
         ASSERT_NE(combo, nullptr);
         combo->SetValue("Vantorel Test Camera");
         ui::testing::Click(ui::testing::FindById(d, IDOK));
+        // The input mode that follows runs the camera's own dialog.
+        ui::testing::WhenModal(
+            [](wxDialog* camera) { ui::testing::Click(ui::testing::FindById(camera, wxID_OK)); });
     });
     f->RouteCommandId(32804);
     ASSERT_TRUE(f->m_camDll.IsLoaded());

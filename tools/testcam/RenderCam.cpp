@@ -1,8 +1,22 @@
 // A camera module of API version 44 that renders a synthetic specimen: a textured surface of known
 // height, seen through an optic whose blur grows with the distance between the surface and the focus.
-// The focus is the Z position (micrometres, one decimal number) in the file named by
-// VANTOREL_STAGE_POSITION_FILE, which the focus-drive emulator keeps up to date; without that file it is
-// a fixed value from the record. A whole capture series therefore runs without hardware.
+// The focus follows the focus drive: the file named by VANTOREL_STAGE_POSITION_FILE holds the drive's
+// position (micrometres, one decimal number) as the focus-drive emulator keeps it; without that file the
+// focus is a fixed value from the record. A whole capture series therefore runs without hardware.
+//
+// The specimen stands still on the stage at heights 0 up to its top. Where the focal plane stands
+// against it depends on what the drive moves, which the program's settings file (Vantorel.ini in the
+// current directory, section COMM) names:
+//   - coupler at the lens side (SIDE 0): the drive lifts the lens, so the focal plane rises with the
+//     position: focal height = position;
+//   - coupler at the stage side (SIDE 1, the program's default): the drive lifts the stage, which
+//     carries the specimen towards the lens, so the focal plane falls against the specimen as the
+//     position rises: focal height = -position;
+//   - the microscopes' own focus drives (CONTROLLER 3, 4, 5, 8) count downwards: focal height =
+//     -position whatever SIDE says (the program stores SIDE 0 with the MII, 9).
+// This is the rule by which the program turns a position into its displayed Z, so the program's Z
+// is the height in the specimen that is in focus. Without a settings file, or with no controller
+// named (CONTROLLER 0, nothing drives the focus), the file's number is taken as the focal height.
 //
 // Its own record fields:
 //   IMAGESIZESEL   0: 640 x 480, 1: 320 x 240, 2: 1280 x 960, 3: 1280 x 1024
@@ -12,8 +26,11 @@
 //   REFPARAM 2     fixed focus position in micrometres, used when there is no position file
 //   REFPARAM 3     micrometres of defocus per pixel of blur radius (0: 4)
 //   COLORMODE, BPP as the contract says: 8-, 10-, 12- or 16-bit grey or colour
+// IMAGESIZESEL and COLORMODE are what the module's own dialog (dlog_set_param) sets.
 // Live frames (set_frameTodib) carry a little sensor noise that changes from frame to frame; still
 // frames (SetOneShot) are noise-free.
+#include "tools/testcam/RenderCamDialog.h"
+#include "tools/testcam/SettingsFile.h"
 #include "tools/testcam/TestCamCommon.h"
 
 #include <algorithm>
@@ -79,7 +96,21 @@ double Texture(int x, int y, int c) {
     return std::clamp(0.15 + 0.45 * fine + 0.25 * mid + 0.15 * coarse, 0.0, 1.0);
 }
 
-double FocusPosition(const void* p) {
+// +1 when the focal plane rises with the drive's position, -1 when it falls (see the top).
+int FocalPlaneSign() {
+    SettingsFile ini("Vantorel.ini");
+    if (!ini.Exists())
+        return 1;
+    const int controller = ini.Int("COMM", "CONTROLLER", 0);
+    if (controller == 0)
+        return 1;
+    const bool countsDown =
+        !(controller == 1 || controller == 2 || controller == 6 || controller == 7 || controller == 9);
+    return countsDown || ini.Int("COMM", "SIDE", 1) != 0 ? -1 : 1;
+}
+
+// Height in the specimen that is in focus, micrometres.
+double FocalHeight(const void* p) {
     if (const char* path = std::getenv("VANTOREL_STAGE_POSITION_FILE"); path && *path) {
         if (FILE* f = std::fopen(path, "r")) {
             char text[64] = {};
@@ -89,7 +120,7 @@ double FocusPosition(const void* p) {
             char* end = nullptr;
             double z = std::strtod(text, &end);
             if (end != text && std::isfinite(z))
-                return z;
+                return FocalPlaneSign() * z;
         }
     }
     return Get(p, VT_CAMPARAM_REFPARAM + 8);
@@ -145,7 +176,7 @@ int32_t Render(const void* p, void* bits, int32_t width, int32_t height, bool li
     double perPixel = Get(p, VT_CAMPARAM_REFPARAM + 12);
     if (perPixel <= 0)
         perPixel = 4.0;
-    double focus = FocusPosition(p);
+    double focus = FocalHeight(p);
 
     const int planes = mode == 1 ? 3 : 1;
     const int64_t w = width, h = height;
@@ -212,7 +243,21 @@ TC_EXPORT int32_t set_frameTodib(void* p, void* bits, int32_t width, int32_t hei
 TC_EXPORT int32_t SetOneShot(void* p, void* bits, int32_t width, int32_t height) {
     return Render(p, bits, width, height, false);
 }
-TC_EXPORT int32_t dlog_set_param(uint32_t mainWindow, void*, int32_t) {
+// The module's own dialog (frame size, colour mode); on OK the program is told to make its frame
+// bitmap anew. Without a window toolkit in the process it only asks for the bitmap.
+TC_EXPORT int32_t dlog_set_param(uint32_t mainWindow, [[maybe_unused]] void* p, int32_t) {
+#ifdef TC_WITH_DIALOG
+    if (p) {
+        RenderCamSettings s{Get(p, VT_CAMPARAM_IMAGESIZESEL), Get(p, VT_CAMPARAM_COLORMODE)};
+        const DialogAnswer answer = RunRenderCamDialog(&s);
+        if (answer == DialogAnswer::Cancel)
+            return 0;
+        if (answer == DialogAnswer::Ok) {
+            Set(p, VT_CAMPARAM_IMAGESIZESEL, s.frameSize);
+            Set(p, VT_CAMPARAM_COLORMODE, s.colourMode);
+        }
+    }
+#endif
     ToProgram(mainWindow, WM_CAMERA_ALLOC, 0, 0, VT_CAMERA_SEND);
     return 0;
 }
