@@ -10,6 +10,7 @@
 #include "platform/WindowMessages.h"
 #include "viewer/core/HandOver.h"
 #include "viewer/core/HeightPicture.h"
+#include "ui/ResourceWidgets.h"
 #include "viewer/ImageView.h"
 #include "viewer/core/NoiseCut.h"
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 constexpr UINT kStringResultTitle = 836;
+constexpr UINT kStringFirstSlotName = 842; // "レンズ1" .. 846 "レンズ5"
 
 CImageDoc::CImageDoc() = default;
 
@@ -58,7 +60,7 @@ bool CImageDoc::SetResultImage(HDIB image) {
     if (!image)
         return false;
     FreeData();
-    m_title = "ﾌｫｰｶｽ合成結果";
+    m_title = ui::ToUtf8(ui::LoadResString(kStringResultTitle));
     HDIB copy = DibDuplicate(image);
     if (!copy) {
         ShowMessage(kMsgImageTooLarge, MB_OK | MB_ICONEXCLAMATION);
@@ -514,8 +516,8 @@ void CImageDoc::LoadScaleSettings() {
         s.dots = ReadIniInt("CALIBRATION", key("SCALEDOT", i).c_str(), 200);
         s.ceiling = ReadIniDouble("CALIBRATION", key("SCALECEIL", i).c_str(), 1.0);
         s.position = ReadIniInt("CALIBRATION", key("SCALEPOS", i).c_str(), 0);
-        s.name =
-            ReadIniString("CALIBRATION", key("CLBNAME", i).c_str(), ("レンズ" + std::to_string(i)).c_str());
+        s.name = ReadIniString("CALIBRATION", key("CLBNAME", i).c_str(),
+                               ui::ToUtf8(ui::LoadResString(kStringFirstSlotName + i - 1)).c_str());
     }
     m_scaleOn = ReadIniInt("CALIBRATION", "SCALEONOFF1", 0);
     m_dotScaleOn = ReadIniInt("CALIBRATION", "SCALEDOTONOFF", 0);
