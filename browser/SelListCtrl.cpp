@@ -300,6 +300,14 @@ void CSelListCtrl::OnMarquee(const wxRect& rect, bool) {
 
 // ---- drag and drop ----
 
+namespace {
+void TellOnce(bool& told, UINT message) {
+    if (!told)
+        ShowMessage(message, MB_OK | MB_ICONEXCLAMATION);
+    told = true;
+}
+} // namespace
+
 bool CSelListCtrl::HandleDrop(CSListCtrl* source, uint32_t kind, const std::vector<int>& positions, int) {
     if (kind == 1)
         return true; // out of the box and back: the box removes the images on a move
@@ -316,11 +324,6 @@ bool CSelListCtrl::HandleDrop(CSListCtrl* source, uint32_t kind, const std::vect
         }
     // A refusal is told once per drop; the later images that match still go in.
     bool told = false;
-    auto refuse = [&told](UINT message) {
-        if (!told)
-            ShowMessage(message, MB_OK | MB_ICONEXCLAMATION);
-        told = true;
-    };
     int added = 0;
     for (int p : positions) {
         CFileInfoStruc* item = source->GetItem(p);
@@ -331,11 +334,11 @@ bool CSelListCtrl::HandleDrop(CSListCtrl* source, uint32_t kind, const std::vect
                                          record->m_cacheValue2 == reference->m_cacheValue2 &&
                                          record->m_cacheValue3 == reference->m_cacheValue3);
         if (!same) {
-            refuse(889);
+            TellOnce(told, 889);
             continue;
         }
         if (record->m_cacheValue1 != 0 && record->m_cacheValue1 != 3) {
-            refuse(899);
+            TellOnce(told, 899);
             continue;
         }
         if (record->m_state != 0)

@@ -17,7 +17,8 @@ namespace {
 constexpr UINT kIdsPixels = 850;    // "画素"
 constexpr UINT kIdsGreyScale = 851; // "(ｸﾞﾚｰｽｹｰﾙ)"
 constexpr UINT kIdsDateHead = 852;  // "%Y年 %m月 %d日（"
-constexpr UINT kIdsSunday = 853;    // "日" .. 859 "土"
+constexpr UINT kIdsSunday = 853;    // "日" .. "土"
+constexpr UINT kIdsSaturday = 859;
 constexpr UINT kIdsFreeSpace = 860; // "空き容量"
 
 std::string Text(UINT id) {
@@ -79,7 +80,11 @@ std::vector<std::string> CPicInfoDialog::Describe(const PicInfoRecord& r) {
     char head[128], tail[32];
     std::strftime(head, sizeof head, Text(kIdsDateHead).c_str(), &tm);
     std::strftime(tail, sizeof tail, "）%H:%M:%S", &tm);
-    t[5] = std::string(head) + Text(kIdsSunday + UINT(tm.tm_wday % 7)) + tail;
+    std::string day;
+    for (UINT id = kIdsSunday; id <= kIdsSaturday; ++id)
+        if (int(id - kIdsSunday) == tm.tm_wday % 7)
+            day = Text(id);
+    t[5] = std::string(head) + day + tail;
     if (slash != std::string::npos) {
         const std::string folder = r.path.substr(0, slash);
         uint64_t bytes = 0;

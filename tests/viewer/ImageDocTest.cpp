@@ -9,6 +9,7 @@
 #include "viewer/core/HeightPicture.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchSettingsFile.h"
+#include "ui/resources/ResourceRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,7 @@ struct Result {
 } // namespace
 
 TEST(ImageDocTest, TakesCopiesAndRefusesHeightsWithoutAnImage) {
+    ASSERT_TRUE(ui::LoadProgramResources("vantorel")); // the title comes from the string table
     CScriptedMessageSink sink(IDOK);
     CImageDoc doc;
     Result r(16, 8, 0.0);
@@ -197,6 +199,7 @@ TEST(ImageDocTest, TheReportOfAReplacedRunIsIgnored) {
 }
 
 TEST(ImageDocTest, ProgramPathsAndScaleSettings) {
+    ASSERT_TRUE(ui::LoadProgramResources("vantorel")); // the slot names come from the string table
     ScratchSettingsFile settings;
     CImageDoc doc;
     doc.LoadProgramPaths();
