@@ -2,6 +2,7 @@
 // its position, the pictures go into files and the focus image box, and the composition's height
 // map follows the specimen.
 #include "AutoPanelFixture.h"
+#include "XServerInput.h"
 
 #include "browser/SelListCtrl.h"
 #include "devices/camera/CamParamRecord.h"
@@ -237,6 +238,13 @@ TEST_F(AutoCapture, SeriesShowsItsProgressOnTheScreenAsItGoes) {
     std::vector<Seen> seen;
     wxTimer timer;
     timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        // Other tests' windows may come over this one on a shared display: then it is raised
+        // again, and that moment is left out.
+        if (!xinput::OnTopOver(f, Item(915)->GetScreenRect()) ||
+            !xinput::OnTopOver(f, box->GetParent()->GetScreenRect())) {
+            f->Raise();
+            return;
+        }
         const int pictures = box->GetItemCount() - 1;
         if (!panel->IsCapturing() || (!seen.empty() && seen.back().pictures == pictures))
             return;

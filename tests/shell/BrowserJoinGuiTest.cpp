@@ -2,6 +2,7 @@
 // of the settings, the frame's sort and size commands on the thumbnail list, and the focus image
 // box filled by the frame's commands, by a drag and by the capture workflow, with its count.
 #include "ShellGuiFixture.h"
+#include "XServerInput.h"
 
 #include "browser/DirTreeView.h"
 #include "browser/SelListCtrl.h"
@@ -13,7 +14,6 @@
 
 #include <wx/menu.h>
 #include <wx/stattext.h>
-#include <wx/uiaction.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -203,7 +203,6 @@ TEST_F(BrowserJoin, RightClickMenuIsLiveAtOnceAndDeleteWorksFromItAndFromTheKey)
         WriteFlatImage(folder + "/del/d" + std::to_string(i) + ".bmp", 40, 30, 60 * i, 90, 90);
     StartOn("del");
     ASSERT_NE(f->m_pFocusedList, thumbs);
-    f->Raise();
     auto cellCentre = [&](int i) {
         const wxRect r = thumbs->GetCellRect(i);
         return thumbs->ClientToScreen(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
@@ -214,10 +213,9 @@ TEST_F(BrowserJoin, RightClickMenuIsLiveAtOnceAndDeleteWorksFromItAndFromTheKey)
         for (wxMenuItem* item : menu->GetMenuItems())
             enabled[item->GetId()] = item->IsEnabled();
     });
-    wxUIActionSimulator sim;
-    sim.MouseMove(cellCentre(1));
-    sim.MouseClick(wxMOUSE_BTN_RIGHT);
-    ASSERT_TRUE(PumpUntil([&] { return !enabled.empty(); }));
+    ASSERT_TRUE(xinput::PressUntil(
+        thumbs, cellCentre(1), [](wxUIActionSimulator& sim) { sim.MouseClick(wxMOUSE_BTN_RIGHT); },
+        [&] { return !enabled.empty(); }));
     EXPECT_TRUE(enabled[32796]);
     EXPECT_TRUE(enabled[32795]);
     EXPECT_EQ(f->m_pFocusedList, thumbs);
@@ -240,8 +238,9 @@ TEST_F(BrowserJoin, RightClickMenuIsLiveAtOnceAndDeleteWorksFromItAndFromTheKey)
     thumbs->GetItem(1)->m_selected = 1;
     thumbs->SetFocus();
     ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == thumbs; }));
-    sim.Char(WXK_DELETE);
-    EXPECT_TRUE(PumpUntil([&] { return !std::filesystem::exists(folder + "/del/d2.bmp"); }));
+    EXPECT_TRUE(xinput::PressUntil(
+        thumbs, cellCentre(0), [](wxUIActionSimulator& sim) { sim.Char(WXK_DELETE); },
+        [&] { return !std::filesystem::exists(folder + "/del/d2.bmp"); }));
     EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"d0.bmp"}));
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{892});
 }

@@ -1,6 +1,7 @@
 // Keys pressed through the X server while a number field of the automatic panel has the focus:
 // the field keeps its editing keys from the frame's accelerators.
 #include "AutoPanelFixture.h"
+#include "XServerInput.h"
 
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
@@ -15,28 +16,29 @@ TEST_F(FrameKeys, CtrlASelectsTheTextOfTheFocusedNumberField) {
     auto* field = dynamic_cast<wxTextCtrl*>(Item(1183));
     ASSERT_NE(field, nullptr);
     field->ChangeValue("12.5");
-    f->Raise();
     ASSERT_TRUE(ui::testing::WaitForPaint(field));
 
-    // A click into the field puts the caret there, with nothing selected.
-    wxUIActionSimulator sim;
-    const wxRect r = field->GetScreenRect();
-    sim.MouseMove(r.x + r.width / 2, r.y + r.height / 2);
-    sim.MouseClick();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return wxWindow::FindFocus() == field; }));
+    // A click into the field puts the caret there, with nothing selected; Ctrl+A selects it all.
     long from = 0, to = 0;
-    field->SetSelection(1, 1);
-    sim.Char('a', wxMOD_CONTROL);
-    EXPECT_TRUE(ui::testing::PumpUntil([&] {
-        field->GetSelection(&from, &to);
-        return from == 0 && to == 4;
-    })) << from
-        << ".." << to;
+    EXPECT_TRUE(xinput::PressUntil(
+        field, xinput::Centre(field),
+        [&](wxUIActionSimulator& sim) {
+            sim.MouseClick();
+            field->SetSelection(1, 1);
+            sim.Char('a', wxMOD_CONTROL);
+        },
+        [&] {
+            field->GetSelection(&from, &to);
+            return wxWindow::FindFocus() == field && from == 0 && to == 4;
+        }))
+        << from << ".." << to;
     EXPECT_EQ(field->GetValue(), "12.5");
 
     // Typed over, the selection is replaced: the key went to the field only.
-    sim.Text("7");
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return field->GetValue() == "7"; })) << field->GetValue();
+    EXPECT_TRUE(xinput::PressUntil(
+        field, xinput::Centre(field), [](wxUIActionSimulator& sim) { sim.Text("7"); },
+        [&] { return field->GetValue() == "7"; }))
+        << field->GetValue();
     // Outside a text field the frame's accelerators are in force again.
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return f->GetAcceleratorTable()->IsOk(); }));
 }
