@@ -116,22 +116,35 @@ void CDirTreeView::Refresh32783() {
     SetItemHasChildren(m_desktop, true);
     expandItem(m_desktop);
     Expand(m_desktop);
-    if (!remembered.empty()) {
-        const wxTreeItemId again = SelectPath(remembered, false);
-        if (again.IsOk())
-            ScrollTo(again);
-    }
     Thaw();
+    if (!remembered.empty())
+        ShowFolderAtTop(remembered);
 }
 
 void CDirTreeView::OnInitialUpdate() {
     Refresh32783();
-    if (m_startMode == 1007 && !m_imagePath.empty()) {
-        const wxTreeItemId item = SelectPath(m_imagePath, false);
-        if (item.IsOk())
-            ScrollTo(item);
-    }
+    if (m_startMode == 1007 && !m_imagePath.empty())
+        ShowFolderAtTop(m_imagePath);
     m_currentFolder.clear();
+}
+
+wxTreeItemId CDirTreeView::ShowFolderAtTop(const std::string& path) {
+    const wxTreeItemId item = SelectPath(path, false);
+    if (item.IsOk())
+        scrollToTop(item);
+    return item;
+}
+
+void CDirTreeView::scrollToTop(const wxTreeItemId& item) {
+    // Brings the item into sight first, which also lays out the branches just expanded; then its
+    // row goes up to the top as far as the scroll units allow (the row stays whole).
+    ScrollTo(item);
+    wxRect row;
+    int unitX = 0, unitY = 0, startX = 0, startY = 0;
+    GetScrollPixelsPerUnit(&unitX, &unitY);
+    GetViewStart(&startX, &startY);
+    if (unitY > 0 && GetBoundingRect(item, row) && row.y > 0)
+        Scroll(-1, startY + row.y / unitY);
 }
 
 bool CDirTreeView::expandItem(const wxTreeItemId& item) {

@@ -47,10 +47,14 @@ public:
     // Selects the folder of a path, expanding every level on the way; null item when a level
     // is not found.
     wxTreeItemId SelectPath(const std::string& path, bool expand);
+    // Selects the folder of a path (SelectPath without expanding it) and scrolls the tree so that
+    // the folder is the first item in sight; a null item when it is not found.
+    wxTreeItemId ShowFolderAtTop(const std::string& path);
     bool SelectParentFolder();
     std::string GetItemPath(const wxTreeItemId& item) const;
     const std::string& CurrentFolder() const { return m_currentFolder; }
-    // The application's start mode and its image folder ([InitialSettings] IMAGEPATH).
+    // The application's start mode and its image folder ([InitialSettings] IMAGEPATH, made
+    // absolute).
     void SetStartFolder(int startMode, const std::string& imagePath) {
         m_startMode = startMode;
         m_imagePath = imagePath;
@@ -72,6 +76,7 @@ private:
     wxTreeItemId addFolder(const wxTreeItemId& parent, const std::string& label, const std::string& path,
                            int icon);
     bool expandItem(const wxTreeItemId& item);
+    void scrollToTop(const wxTreeItemId& item);
     void onExpanding(ui::Notification& n);
     void onSelChanged(ui::Notification& n);
     void onCollapsedOrExpanded(wxTreeEvent& ev);

@@ -300,43 +300,46 @@ void CSelListCtrl::OnMarquee(const wxRect& rect, bool) {
 
 // ---- drag and drop ----
 
+namespace {
+void TellOnce(bool& told, UINT message) {
+    if (!told)
+        ShowMessage(message, MB_OK | MB_ICONEXCLAMATION);
+    told = true;
+}
+} // namespace
+
 bool CSelListCtrl::HandleDrop(CSListCtrl* source, uint32_t kind, const std::vector<int>& positions, int) {
     if (kind == 1)
         return true; // out of the box and back: the box removes the images on a move
     if (kind != 0 || !source)
         return false;
     StopLoaderAndJoin();
-    // The reference every image must match: the box's first image with a record, else the
-    // first dragged one with a record.
+    // The reference every image must match: the box's first image with a record, else the first
+    // image this drop puts into the box (an image the box refuses is no reference).
     const CMyImageData* reference = nullptr;
     for (const auto& f : m_items)
         if (!f->IsPlaceholder() && f->m_record) {
             reference = f->m_record;
             break;
         }
-    const bool boxEmpty = reference == nullptr;
+    // A refusal is told once per drop; the later images that match still go in.
+    bool told = false;
     int added = 0;
     for (int p : positions) {
         CFileInfoStruc* item = source->GetItem(p);
         if (!item || !item->m_record || !item->m_drawnInThumbList)
             continue;
         CMyImageData* record = item->m_record;
-        if (!reference)
-            reference = record;
-        const bool same = record->m_cacheValue1 == reference->m_cacheValue1 &&
-                          record->m_cacheValue2 == reference->m_cacheValue2 &&
-                          record->m_cacheValue3 == reference->m_cacheValue3;
-        if (!same && !boxEmpty) {
-            ShowMessage(889, MB_OK | MB_ICONEXCLAMATION);
-            break;
-        }
+        const bool same = !reference || (record->m_cacheValue1 == reference->m_cacheValue1 &&
+                                         record->m_cacheValue2 == reference->m_cacheValue2 &&
+                                         record->m_cacheValue3 == reference->m_cacheValue3);
         if (!same) {
-            ShowMessage(889, MB_OK | MB_ICONEXCLAMATION);
-            break;
+            TellOnce(told, 889);
+            continue;
         }
         if (record->m_cacheValue1 != 0 && record->m_cacheValue1 != 3) {
-            ShowMessage(899, MB_OK | MB_ICONEXCLAMATION);
-            break;
+            TellOnce(told, 899);
+            continue;
         }
         if (record->m_state != 0)
             continue; // already in the box
@@ -351,6 +354,8 @@ bool CSelListCtrl::HandleDrop(CSListCtrl* source, uint32_t kind, const std::vect
         entry->m_record = record;
         insertRecord(std::move(entry));
         record->m_state = 1; // set only once the box took it
+        if (!reference)
+            reference = record;
         source->RedrawItem(item, true);
         ++added;
     }

@@ -48,6 +48,17 @@ CThumbnailListCtrl::CThumbnailListCtrl(wxWindow* parent, wxWindowID id, const wx
         if (m_ctx && m_ctx->runCommand)
             m_ctx->runCommand(23);
     });
+    // The Delete key deletes the selected image file as the menu's 32795 does: the command goes
+    // up to the thumbnail view.
+    Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& ev) {
+        if (ev.GetKeyCode() != WXK_DELETE || ev.HasAnyModifiers()) {
+            ev.Skip();
+            return;
+        }
+        wxCommandEvent command(wxEVT_MENU, kCmdDeleteImageFile);
+        command.SetEventObject(this);
+        ProcessWindowEvent(command);
+    });
 }
 
 CThumbnailListCtrl::~CThumbnailListCtrl() = default; // the base stops and joins the loader
@@ -303,6 +314,11 @@ void CThumbnailListCtrl::ShowItemMenu(const wxPoint& point) {
     m_items[hit]->m_selected = 1;
     m_anchor = hit;
     RedrawItem(m_items[hit].get(), true);
+    // The menu's commands act on this list: it is the focused list before the menu's items are
+    // enabled, not only once the toolkit reports the focus.
+    SetFocus();
+    if (m_ctx && m_ctx->setFocusedList)
+        m_ctx->setFocusedList(this);
     if (wxMenu* menu = ui::BuildPopupMenu(182, 0)) {
         PopupMenu(menu, point);
         delete menu;

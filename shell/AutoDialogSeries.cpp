@@ -16,6 +16,7 @@
 #include "shell/MultiView.h"
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
+#include "shell/PaintPump.h"
 #include "shell/ScaleStatic.h"
 #include "shell/SelectedBox.h"
 #include "shell/core/CapturePathCheck.h"
@@ -123,6 +124,7 @@ CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
             break;
         }
         PumpOneMessage(ui::WindowHandle(this));
+        PumpUntilPainted(this); // the Z the drive reached is on the screen
         if (m_bStopRequest) {
             end = SeriesEnd::Stopped;
             break;
@@ -147,6 +149,7 @@ CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
                 break;
             }
         PumpOneMessage(ui::WindowHandle(this));
+        PumpUntilPainted(this); // the box shows the new picture
         if (m_bStopRequest) {
             end = SeriesEnd::Stopped;
             break;

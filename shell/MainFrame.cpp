@@ -9,12 +9,16 @@
 #include "browser/DirTreeView.h"
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailView.h"
+#include "browser/core/ShellFolders.h"
+#include "shell/AutoDialog.h"
 #include "shell/LeftView.h"
+#include "shell/ManualDialog.h"
 #include "shell/MultiView.h"
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
 #include "shell/TopMenuDialog.h"
+#include "shell/VossaDialog.h"
 #include "shell/VossaLiveView.h"
 #include "shell/core/CaptureFile.h"
 #include "shell/core/CaptureSettings.h"
@@ -22,8 +26,10 @@
 #include "shell/core/ViewGeometry.h"
 #include "ui/resources/ResourceRegistry.h"
 
+#include <wx/accel.h>
 #include <wx/combobox.h>
 #include <wx/display.h>
+#include <wx/textentry.h>
 #include <wx/settings.h>
 
 #include <sys/stat.h>
@@ -176,11 +182,13 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
     });
     Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
         ev.Skip();
+        CallAfter([this] { UpdateMinimumSize(); }); // once the bars have their new places
         if (m_seenMaximized && !IsMaximized()) {
             m_seenMaximized = false;
             m_zoomRequested = false;
         }
     });
+    Bind(wxEVT_CHAR_HOOK, &CMainFrame::OnCharHook, this);
     Bind(wxEVT_SET_FOCUS, [](wxFocusEvent& ev) {
         ev.Skip();
         ui::PostThreadMessageToApp(WM_MAINFRAME_ACTIVE, 0, 0);
@@ -193,6 +201,24 @@ CMainFrame::~CMainFrame() {
     if (COrsandelApp* app = COrsandelApp::GetApp())
         if (app->m_pMainFrame == this)
             app->m_pMainFrame = nullptr;
+}
+
+void CMainFrame::OnCharHook(wxKeyEvent& ev) {
+    ev.Skip();
+    // A text field keeps its own editing keys (Ctrl+A selects its text): the frame's accelerators
+    // are set aside for this key and come back once it has been handled. Function keys stay the
+    // frame's.
+    const int key = ev.GetKeyCode();
+    if (ev.AltDown() || (key >= WXK_F1 && key <= WXK_F24) || m_acceleratorsAside)
+        return;
+    if (!dynamic_cast<wxTextEntry*>(wxWindow::FindFocus()))
+        return;
+    m_acceleratorsAside = true;
+    SetAcceleratorTable(wxNullAcceleratorTable);
+    CallAfter([this] {
+        SetAcceleratorTable(m_accelerators);
+        m_acceleratorsAside = false;
+    });
 }
 
 void CMainFrame::Maximize(bool maximize) {
@@ -229,6 +255,8 @@ bool CMainFrame::CreateFrame(std::unique_ptr<COrsandelDoc> document) {
     CreateBars();
     JoinBrowser();
     LoadAccelerators(105);
+    if (const wxAcceleratorTable* table = GetAcceleratorTable())
+        m_accelerators = *table;
     if (app)
         app->m_pMainFrame = this;
     LoadCameraSettings();
@@ -332,10 +360,19 @@ void CMainFrame::EnterMode(int mode) {
         StartCamera();
     LoadMenu(entry->menu);
     Show(true);
+    if (mode == kModeThumbnails)
+        if (CDirTreeView* tree = FolderTree())
+            tree->ShowFolderAtTop(ImageFolder());
     FocusActiveView();
     if (m_pTopMenu)
         m_pTopMenu->RecalcLayout();
+    UpdateMinimumSize();
     (void)sdi;
+}
+
+std::string CMainFrame::ImageFolder() const {
+    COrsandelApp* app = COrsandelApp::GetApp();
+    return app ? AbsoluteFolder(app->m_strImagePath, app->m_strCurrentDir) : std::string();
 }
 
 void CMainFrame::MakeFocusBoxCmdBar() {
@@ -360,6 +397,12 @@ void CMainFrame::ShowCaptureFolder() {
     m_bars->ShowBar("CusControlBar", true);
     m_bars->Update();
     ActivateView<CThumbnailView>();
+    // No selection first, so that the list is filled again even when the folder is the same.
+    if (CDirTreeView* tree = FolderTree()) {
+        tree->UnselectAll();
+        tree->ShowFolderAtTop(ImageFolder());
+    }
+    UpdateMinimumSize();
 }
 
 void CMainFrame::RestoreCaptureLayout() {
@@ -376,6 +419,18 @@ void CMainFrame::RestoreCaptureLayout() {
         m_bars->ShowBar("FocusBoxCmdDlg", false);
     m_bars->ShowBar("CusControlBar", true);
     m_bars->Update();
+    const std::string shown = ThumbnailFolder();
+    if (COrsandelApp* app = COrsandelApp::GetApp(); app && !shown.empty())
+        app->m_strImagePath = shown;
+    UpdateMinimumSize();
+}
+
+std::string CMainFrame::ThumbnailFolder() const {
+    CThumbnailView* view = ThumbnailView();
+    std::string folder = view ? view->Folder() : std::string();
+    if (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
 }
 
 void CMainFrame::OnInitialMenu() {
@@ -416,8 +471,28 @@ void CMainFrame::OnDisplayChange() {
 }
 
 void CMainFrame::UpdateMinimumSize() {
-    if (m_pTopMenu && m_pTopMenu->MinimumWidth() > 0)
-        SetMinSize(wxSize(m_pTopMenu->MinimumWidth(), -1));
+    const int width = m_pTopMenu && m_pTopMenu->MinimumWidth() > 0 ? m_pTopMenu->MinimumWidth() : -1;
+    int height = -1;
+    const bool thumbnailLayout = m_pTopMenu && m_pTopMenu->IsPressed(829);
+    if (thumbnailLayout && m_pFocusCmdBar) {
+        if (wxWindow* last = m_pFocusCmdBar->GetDlgItem(31))
+            height = 16 * last->GetSize().y;
+    } else if (const ModeEntry* entry = FindModeEntry(StartMode()); entry && entry->lastButton) {
+        // The mode panel's last button stays in sight: its bottom in the client area plus a margin.
+        wxWindow* panel = StartMode() == kModeManual      ? static_cast<wxWindow*>(m_pManual)
+                          : StartMode() == kModeAutomatic ? static_cast<wxWindow*>(m_pAutoDlg)
+                                                          : static_cast<wxWindow*>(m_pVossaDlg);
+        // Hidden in some panel states, the button keeps its place.
+        wxWindow* button = panel && panel->IsShown() ? panel->FindWindow(entry->lastButton) : nullptr;
+        if (button)
+            height = ScreenToClient(button->GetScreenRect().GetBottomLeft()).y + 1 + entry->lastButtonMargin;
+    }
+    if (GetMinSize() == wxSize(width, height))
+        return;
+    SetMinSize(wxSize(width, height));
+    const wxSize now = GetSize();
+    if ((width > 0 && now.x < width) || (height > 0 && now.y < height))
+        SetSize(std::max(now.x, width), std::max(now.y, height));
 }
 
 void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
@@ -445,8 +520,11 @@ void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
     if (app) {
         if (m_pDoc)
             WriteIniInt("InitialSettings", "SORT", m_pDoc->m_sort);
-        if (!app->m_strImagePath.empty())
-            WriteIniString("InitialSettings", "IMAGEPATH", app->m_strImagePath.c_str());
+        // The folder the thumbnails show, else the folder the capture panels chose.
+        const std::string shown = ThumbnailFolder();
+        const std::string& imagePath = shown.empty() ? app->m_strImagePath : shown;
+        if (!imagePath.empty())
+            WriteIniString("InitialSettings", "IMAGEPATH", imagePath.c_str());
         if (!app->m_strAutoPath.empty())
             WriteIniString("InitialSettings", "AUTOPATH", app->m_strAutoPath.c_str());
         if (!app->m_strAutoDir.empty())

@@ -12,6 +12,8 @@
 #include "ui/DockingBars.h"
 #include "ui/TemplateWindow.h"
 
+#include <wx/accel.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,6 +76,11 @@ public:
     int StartMode() const;
     void ShowCaptureFolder();
     void RestoreCaptureLayout();
+    // [InitialSettings] IMAGEPATH as the folder tree finds it (a relative one taken from the
+    // working folder).
+    std::string ImageFolder() const;
+    // The thumbnail view's folder without its trailing '/'; empty while it shows none.
+    std::string ThumbnailFolder() const;
     // Selects the parent folder in the folder tree.
     void FolderUp();
     void OnInitialMenu();
@@ -126,6 +133,9 @@ public:
     // The panel is in a capture run; its capture button 608 is enabled (manual mode only).
     bool IsManualCaptureRunning() const;
     bool IsManualCaptureButtonOn() const;
+    // The Z calibration dialog is shown, a manual capture run or a continuous composition is
+    // under way: the input device and its mode are not changed then (32804, 32812).
+    bool CameraInUse() const;
     // False while the panel takes a picture (the frame closes once it is done).
     bool WaitManualPanelIdle();
     // ---- lens selection and XY calibration (MainFrameLens.cpp) ----
@@ -182,6 +192,7 @@ private:
     void RegisterSettingsCommands();
     void JoinBrowser();
     void OnCloseFrame(wxCloseEvent& ev);
+    void OnCharHook(wxKeyEvent& ev);
     void StopCamera();
     void UpdateMinimumSize();
     // The display changed: every group is laid out once, then the mode's view comes back.
@@ -216,6 +227,8 @@ private:
     CAutoDialog* m_pAutoDlg = nullptr;
     CFocusProgDialog* m_pProgress = nullptr;
     CompositionRunner m_runner;
+    wxAcceleratorTable m_accelerators; // the frame's table (105), set aside for a text field's keys
+    bool m_acceleratorsAside = false;
     bool m_closing = false;
     bool m_zoomRequested = false;
     bool m_seenMaximized = false;

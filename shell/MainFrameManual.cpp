@@ -1,9 +1,12 @@
 // CMainFrame members of the manual capture mode: its panel bar and what the frame's commands
-// read of the panel's capture run.
+// read of the panel's capture run, and when the camera may be changed.
 #include "shell/MainFrame.h"
 
+#include "devices/serial/gui/ZCalibrationDialog.h"
 #include "shell/ManualDialog.h"
+#include "shell/MultiView.h"
 #include "shell/StageControlBar.h"
+#include "shell/VossaDialog.h"
 #include "shell/core/StartMode.h"
 
 void CMainFrame::MakeManualBar() {
@@ -29,7 +32,14 @@ bool CMainFrame::WaitManualPanelIdle() {
 }
 
 void CMainFrame::RegisterManualCommands() {
-    // The camera module is not changed under a manual capture run.
+    // The camera module is not changed while the Z calibration dialog holds the stage, a manual
+    // capture run takes pictures or the continuous composition takes frames.
     for (int id : {32804, 32812})
-        OnUpdateUI(id, [this](ui::CmdUI& c) { c.Enable(!IsManualCaptureRunning()); });
+        OnUpdateUI(id, [this](ui::CmdUI& c) { c.Enable(!CameraInUse()); });
+}
+
+bool CMainFrame::CameraInUse() const {
+    const CZCalibrationDialog* zCalibration = m_pMultiView ? m_pMultiView->ZCalibrationDialog() : nullptr;
+    return (zCalibration && zCalibration->IsShown()) || IsManualCaptureRunning() ||
+           (m_pVossaDlg && m_pVossaDlg->IsRunning());
 }

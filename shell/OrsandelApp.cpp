@@ -2,6 +2,7 @@
 
 #include "browser/DirTreeView.h"
 #include "browser/ThumbnailView.h"
+#include "browser/core/ShellFolders.h"
 #include "imaging/Dib.h"
 #include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
@@ -78,7 +79,7 @@ void COrsandelApp::RegisterTemplates() {
         103,
         [this](wxWindow* p) {
             auto* tree = new CDirTreeView(p);
-            tree->SetStartFolder(m_nStartMode, m_strImagePath);
+            tree->SetStartFolder(m_nStartMode, AbsoluteFolder(m_strImagePath, m_strCurrentDir));
             return static_cast<wxWindow*>(tree);
         },
         0, 0, 0));

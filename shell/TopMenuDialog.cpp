@@ -2,6 +2,8 @@
 
 #include "shell/StringStatic.h"
 
+#include "imaging/ProgramHelpers.h"
+
 #include "shell/MainFrame.h"
 #include "shell/core/StartMode.h"
 #include "shell/core/ViewGeometry.h"
@@ -9,8 +11,12 @@
 #include <wx/stattext.h>
 #include <wx/tglbtn.h>
 
+#include <utility>
+
 namespace {
 const int kLensControls[6] = {1393, 1392, 1388, 1391, 1390, 1389};
+const std::pair<int, UINT> kButtonIcons[] = {{800, 230},  {829, 309},  {804, 310}, {1389, 284},
+                                             {1390, 313}, {1391, 312}, {1393, 261}};
 
 SIZE SizeOf(wxWindow* w) {
     if (!w)
@@ -56,6 +62,9 @@ bool CTopMenuDialog::OnInitDialog() {
         SetPressed(804, true);
     }
     m_initialising = false;
+    for (const auto& [id, icon] : kButtonIcons)
+        if (wxWindow* b = GetDlgItem(id))
+            SetButtonIcon(ui::WindowHandle(b), icon);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/WindowMessages.h"
 #include "viewer/core/HandOver.h"
 #include "viewer/core/HeightPicture.h"
+#include "ui/ResourceWidgets.h"
 #include "viewer/ImageView.h"
 #include "viewer/core/NoiseCut.h"
 
@@ -18,6 +19,8 @@
 #include <vector>
 
 constexpr UINT kStringResultTitle = 836;
+constexpr UINT kStringFirstSlotName = 842; // "レンズ1" .. "レンズ5"
+constexpr UINT kStringLastSlotName = 846;
 
 CImageDoc::CImageDoc() = default;
 
@@ -59,7 +62,7 @@ bool CImageDoc::SetResultImage(HDIB image) {
     if (!image)
         return false;
     FreeData();
-    m_title = "ﾌｫｰｶｽ合成結果";
+    m_title = ui::ToUtf8(ui::LoadResString(kStringResultTitle));
     HDIB copy = DibDuplicate(image);
     if (!copy) {
         ShowMessage(kMsgImageTooLarge, MB_OK | MB_ICONEXCLAMATION);
@@ -510,6 +513,9 @@ void CImageDoc::Commit(CutResult& r) {
 
 void CImageDoc::LoadScaleSettings() {
     auto key = [](const char* base, int i) { return std::string(base) + std::to_string(i); };
+    std::string slotNames[5];
+    for (UINT id = kStringFirstSlotName; id <= kStringLastSlotName; ++id)
+        slotNames[id - kStringFirstSlotName] = ui::ToUtf8(ui::LoadResString(id));
     for (int i = 1; i <= 5; ++i) {
         CalibSlot& s = m_slots[i - 1];
         s.calib = ReadIniDouble("CALIBRATION", key("CALIB", i).c_str(), 1.0);
@@ -519,8 +525,7 @@ void CImageDoc::LoadScaleSettings() {
         s.dots = ReadIniInt("CALIBRATION", key("SCALEDOT", i).c_str(), 200);
         s.ceiling = ReadIniDouble("CALIBRATION", key("SCALECEIL", i).c_str(), 1.0);
         s.position = ReadIniInt("CALIBRATION", key("SCALEPOS", i).c_str(), 0);
-        s.name =
-            ReadIniString("CALIBRATION", key("CLBNAME", i).c_str(), ("レンズ" + std::to_string(i)).c_str());
+        s.name = ReadIniString("CALIBRATION", key("CLBNAME", i).c_str(), slotNames[i - 1].c_str());
     }
     m_scaleOn = ReadIniInt("CALIBRATION", "SCALEONOFF1", 0);
     m_dotScaleOn = ReadIniInt("CALIBRATION", "SCALEDOTONOFF", 0);

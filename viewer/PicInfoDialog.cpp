@@ -4,6 +4,7 @@
 #include "imaging/ImageFile.h"
 #include "platform/MessageSink.h"
 #include "platform/ShellInfo.h"
+#include "ui/ResourceWidgets.h"
 #include "ui/Services.h"
 
 #include <wx/dcclient.h>
@@ -11,6 +12,28 @@
 
 #include <cinttypes>
 #include <sys/statvfs.h>
+
+namespace {
+constexpr UINT kIdsPixels = 850;    // "画素"
+constexpr UINT kIdsGreyScale = 851; // "(ｸﾞﾚｰｽｹｰﾙ)"
+constexpr UINT kIdsDateHead = 852;  // "%Y年 %m月 %d日（"
+constexpr UINT kIdsSunday = 853;    // "日" .. "土"
+constexpr UINT kIdsSaturday = 859;
+constexpr UINT kIdsFreeSpace = 860; // "空き容量"
+
+std::string Text(UINT id) {
+    return ui::ToUtf8(ui::LoadResString(id));
+}
+} // namespace
+
+bool CPicInfoDialog::VolumeFreeBytes(const std::string& folder, uint64_t& bytes) {
+    // The volume's free space as a whole, also the blocks kept for the administrator.
+    struct statvfs st;
+    if (::statvfs(folder.c_str(), &st) != 0)
+        return false;
+    bytes = uint64_t(st.f_bfree) * uint64_t(st.f_frsize);
+    return true;
+}
 
 CPicInfoDialog::CPicInfoDialog(wxWindow* parent, std::vector<PicInfoRecord> records)
     : TemplateDialog(parent, IDD_PIC_INFO), m_records(std::move(records)) {
@@ -37,8 +60,8 @@ std::vector<std::string> CPicInfoDialog::Describe(const PicInfoRecord& r) {
         const int w = DibGetWidth(b), h = DibGetHeight(b), bits = DibGetBitCount(b);
         const bool table256 = DibColorCount(b) == 256;
         GlobalUnlock(dib);
-        t[1] = std::to_string(w) + "画素";
-        t[2] = std::to_string(h) + "画素";
+        t[1] = std::to_string(w) + Text(kIdsPixels);
+        t[2] = std::to_string(h) + Text(kIdsPixels);
         t[3] = std::to_string(bits) + "bit";
         if (bits == 8 && table256) {
             RGBQUAD e[256];
@@ -47,27 +70,28 @@ std::vector<std::string> CPicInfoDialog::Describe(const PicInfoRecord& r) {
             for (int i = 0; i < 256 && grey; ++i)
                 grey = e[i].rgbRed == i && e[i].rgbGreen == i && e[i].rgbBlue == i;
             if (grey)
-                t[3] += "(ｸﾞﾚｰｽｹｰﾙ)";
+                t[3] += Text(kIdsGreyScale);
         }
         GlobalFree(dib);
     }
     t[4] = std::to_string(r.fileSize) + "byte";
     std::tm tm{};
     localtime_r(&r.created, &tm);
-    static const char* days[] = {"日", "月", "火", "水", "木", "金", "土"};
-    char head[64], tail[32];
-    std::strftime(head, sizeof head, "%Y年 %m月 %d日（", &tm);
+    char head[128], tail[32];
+    std::strftime(head, sizeof head, Text(kIdsDateHead).c_str(), &tm);
     std::strftime(tail, sizeof tail, "）%H:%M:%S", &tm);
-    t[5] = std::string(head) + days[tm.tm_wday % 7] + tail;
+    std::string day;
+    for (UINT id = kIdsSunday; id <= kIdsSaturday; ++id)
+        if (int(id - kIdsSunday) == tm.tm_wday % 7)
+            day = Text(id);
+    t[5] = std::string(head) + day + tail;
     if (slash != std::string::npos) {
         const std::string folder = r.path.substr(0, slash);
-        struct statvfs st;
-        if (::statvfs(folder.empty() ? "/" : folder.c_str(), &st) == 0) {
-            const uint64_t kb = uint64_t(st.f_bavail) * uint64_t(st.f_frsize) / 1024u;
-            t[6] = folder + " (空き容量:" + std::to_string(kb) + " KB)";
-        } else {
+        uint64_t bytes = 0;
+        if (VolumeFreeBytes(folder.empty() ? "/" : folder, bytes))
+            t[6] = folder + " (" + Text(kIdsFreeSpace) + ":" + std::to_string(bytes / 1024u) + " KB)";
+        else
             t[6] = folder;
-        }
     }
     const size_t dot = r.path.rfind('.');
     const std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash)

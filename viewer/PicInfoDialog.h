@@ -30,6 +30,9 @@ public:
     // The texts of one record, as the dialog shows them (index 0 = control 12 ... 7 = control 19);
     // an empty text leaves the control as the template has it.
     static std::vector<std::string> Describe(const PicInfoRecord& r);
+    // The free bytes of the volume that holds the folder (all of them, not only those an
+    // ordinary user may take); false when the volume cannot be asked.
+    static bool VolumeFreeBytes(const std::string& folder, uint64_t& bytes);
 
 private:
     void onPaint(class wxPaintEvent& ev);

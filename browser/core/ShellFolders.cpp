@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -155,4 +156,16 @@ bool ListSubFolders(const std::string& folder, std::vector<std::string>& names, 
         all.resize(1);
     names = std::move(all);
     return true;
+}
+
+std::string AbsoluteFolder(const std::string& path, const std::string& base) {
+    if (path.empty())
+        return path;
+    std::filesystem::path p(path);
+    if (p.is_relative())
+        p = std::filesystem::path(base) / p;
+    std::string out = p.lexically_normal().string();
+    if (out.size() > 1 && out.back() == '/')
+        out.pop_back();
+    return out;
 }

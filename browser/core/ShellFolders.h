@@ -25,6 +25,10 @@ std::string UnescapeMountField(const std::string& field);
 // folder cannot be read. With firstOnly the search stops at the first one.
 bool ListSubFolders(const std::string& folder, std::vector<std::string>& names, bool firstOnly = false);
 
+// A folder as the tree finds it: a relative path is taken from base (the working folder), and
+// "." and ".." parts and a trailing '/' are resolved away; empty stays empty.
+std::string AbsoluteFolder(const std::string& path, const std::string& base);
+
 // The folder tree's pane width beside the top menu bar: when the pane (width) would reach under
 // the top menu's control 954 (left edge left954) once the offset d = right829 - right825 is added,
 // the pane gets left954 - d - 30 (at least 0); -1 keeps the width.

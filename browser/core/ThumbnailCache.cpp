@@ -344,7 +344,9 @@ std::unique_ptr<CMyThumbnl> LoadThumbnail(const std::string& imagePath, int maxS
         const bool haveSide = ReadSmallFile(SideCarName(cacheName), 64 * 1024, sideBytes);
         const ThumbSideCar side = haveSide ? ParseThumbSideCar(sideBytes, imagePath) : ThumbSideCar{};
         std::string bytes;
-        if (side.usable) {
+        // The image's type and size come only from a whole side-car (the comparisons of the
+        // focus image box use them); without one the thumbnail is made from the image again.
+        if (side.usable && side.typeCode != -1 && side.width != -1 && side.height != -1) {
             std::unique_ptr<CMyThumbnl> thumb;
             if (ReadSmallFile(cacheName, kMaxCacheFileBytes, bytes))
                 thumb = ThumbFromBytes(bytes);
@@ -353,10 +355,9 @@ std::unique_ptr<CMyThumbnl> LoadThumbnail(const std::string& imagePath, int maxS
                 RemoveThumbnailCache(imagePath);
                 return nullptr;
             }
-            const int measuredType = thumb->m_bitsPerPixel == 8 ? 0 : 3;
-            thumb->m_cacheValue1 = side.typeCode != -1 ? side.typeCode : measuredType;
-            thumb->m_cacheValue2 = side.width != -1 ? side.width : int(thumb->GetWidth());
-            thumb->m_cacheValue3 = side.height != -1 ? side.height : int(thumb->GetHeight());
+            thumb->m_cacheValue1 = side.typeCode;
+            thumb->m_cacheValue2 = side.width;
+            thumb->m_cacheValue3 = side.height;
             TouchCacheAccess(cacheName);
             TouchCacheAccess(SideCarName(cacheName));
             if (fromCache)

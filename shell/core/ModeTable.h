@@ -17,6 +17,9 @@ struct ModeEntry {
     ModeView view = ModeView::FolderTree;
     int menu = 0;
     bool camera = false; // the camera connection starts
+    // The frame is kept tall enough for this button of the panel (0: none) and a margin below it.
+    int lastButton = 0;
+    int lastButtonMargin = 0;
 };
 
 // The entry of one of the four modes; null for any other value (no mode is entered).

@@ -143,6 +143,44 @@ TEST_F(BrowserLists, MixedImagesAreRefusedOnceAndSelfDropsAreRefused) {
     EXPECT_EQ(sink.ShownIds().size(), 1u);
 }
 
+TEST_F(BrowserLists, ARefusedImageIsToldOnceAndTheLaterMatchingImagesGoIn) {
+    std::filesystem::create_directories(dir / "later");
+    WriteGrey16Tiff(dir / "later/n0.tif", 40, 30);
+    WriteFlatImage(dir / "later/n1.bmp", 40, 30, 200, 10, 10);
+    WriteFlatImage(dir / "later/n2.bmp", 50, 30, 200, 10, 10);
+    WriteFlatImage(dir / "later/n3.bmp", 40, 30, 10, 200, 10);
+    WriteFlatImage(dir / "later/n4.bmp", 20, 30, 10, 10, 200);
+    WriteFlatImage(dir / "later/n5.bmp", 40, 30, 10, 10, 200);
+    Fill(dir / "later");
+    ASSERT_EQ(thumbs->GetItemCount(), 6);
+    auto boxNames = [&] {
+        std::vector<std::string> out;
+        for (const auto& f : box->Items())
+            out.push_back(f->IsPlaceholder() ? "*" : GetFileNamePart(f->m_path));
+        return out;
+    };
+    // Into the empty box: the 16-bit image is refused (899), the first one taken is the reference
+    // that the later ones are held against.
+    for (int i : {0, 1, 2})
+        thumbs->Items()[i]->m_selected = 1;
+    DragTo(thumbs, 0, CentreOnScreen(box, 0));
+    ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
+    EXPECT_EQ(boxNames(), (std::vector<std::string>{"n1.bmp", "*"}));
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{899});
+
+    // Two of another size among three that match: 889 once, and the drop goes on past them.
+    sink.ClearShown();
+    for (int i : {2, 3, 4, 5})
+        thumbs->Items()[i]->m_selected = 1;
+    DragTo(thumbs, 2, CentreOnScreen(box, 0));
+    ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
+    EXPECT_EQ(boxNames(), (std::vector<std::string>{"n1.bmp", "n3.bmp", "n5.bmp", "*"}));
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{889});
+    EXPECT_EQ(CountText(), "  3");
+    EXPECT_EQ(thumbs->Items()[2]->m_record->m_state, 0);
+    EXPECT_EQ(thumbs->Items()[4]->m_record->m_state, 0);
+}
+
 TEST_F(BrowserLists, CaptureAddsFilesBeforeThePlaceholderAndFolderFillsKeepItLast) {
     std::filesystem::create_directories(dir / "cap");
     std::vector<std::string> files;
@@ -251,8 +289,8 @@ TEST_F(BrowserLists, ClickShiftCtrlAndMarqueeSelectionAndDoubleClicks) {
     EXPECT_EQ(Selected(thumbs), "1111111");
     ::SendMessage(thumbs->GetSafeHwnd(), WM_LIST_REDRAW_ITEM, WPARAM(0x1234), 0); // not an item: ignored
 
-    // The right button on an item selects that item alone and shows menu 182 (information and
-    // adding to the box); beside every item no menu comes.
+    // The right button on an item selects that item alone and shows menu 182 (information,
+    // adding to the box and deleting the file); beside every item no menu comes.
     std::vector<int> menuIds;
     ui::testing::WhenPopupMenu(thumbs, [&](wxMenu* menu) {
         for (wxMenuItem* item : menu->GetMenuItems())
@@ -261,7 +299,7 @@ TEST_F(BrowserLists, ClickShiftCtrlAndMarqueeSelectionAndDoubleClicks) {
     Mouse(thumbs, wxEVT_RIGHT_UP, at(3));
     EXPECT_EQ(Selected(thumbs), "0001000");
     EXPECT_EQ(thumbs->Anchor(), 3);
-    EXPECT_EQ(menuIds, (std::vector<int>{32796, 23}));
+    EXPECT_EQ(menuIds, (std::vector<int>{32796, 23, wxID_SEPARATOR, 32795}));
     Mouse(thumbs, wxEVT_RIGHT_UP, empty);
     EXPECT_EQ(Selected(thumbs), "0001000");
     // The menu key (a context menu without a position) shows the anchor item's menu; the

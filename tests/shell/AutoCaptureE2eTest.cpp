@@ -2,6 +2,7 @@
 // its position, the pictures go into files and the focus image box, and the composition's height
 // map follows the specimen.
 #include "AutoPanelFixture.h"
+#include "XServerInput.h"
 
 #include "browser/SelListCtrl.h"
 #include "devices/camera/CamParamRecord.h"
@@ -17,6 +18,9 @@
 #include "tests/support/ScratchFifo.h"
 
 #include <wx/combobox.h>
+#include <wx/timer.h>
+
+#include <gtk/gtk.h>
 
 #include <fstream>
 
@@ -47,6 +51,26 @@ private:
     UINT id_;
     std::function<void()> action_;
 };
+
+// What the X server shows of a window now (its frame buffer, no event processed): RGB rows.
+std::vector<unsigned char> ScreenPixels(wxWindow* w, const std::string& savePath = "") {
+    const wxRect r = w->GetScreenRect();
+    GdkPixbuf* pixels =
+        gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.x, r.y, r.width, r.height);
+    if (!pixels)
+        return {};
+    std::vector<unsigned char> out;
+    const int stride = gdk_pixbuf_get_rowstride(pixels);
+    const int rowBytes = gdk_pixbuf_get_width(pixels) * gdk_pixbuf_get_n_channels(pixels);
+    const guchar* p = gdk_pixbuf_get_pixels(pixels);
+    for (int y = 0; y < gdk_pixbuf_get_height(pixels); ++y)
+        out.insert(out.end(), p + static_cast<size_t>(y) * stride,
+                   p + static_cast<size_t>(y) * stride + rowBytes);
+    if (!savePath.empty())
+        gdk_pixbuf_save(pixels, savePath.c_str(), "png", nullptr, nullptr);
+    g_object_unref(pixels);
+    return out;
+}
 
 class AutoCapture : public AutoPanel {
 protected:
@@ -197,6 +221,55 @@ TEST_F(AutoCapture, SeriesSavesBoxesAndComposesTheSpecimensHeight) {
     for (UINT id : sink.ShownIds())
         ADD_FAILURE() << "message " << id;
     ui::testing::ScreenshotRoot(Shot("auto-after-series.png"));
+}
+
+// While a series runs the screen follows it: the Z field and the focus image box as the X server
+// shows them change from picture to picture, not only once the series has ended.
+TEST_F(AutoCapture, SeriesShowsItsProgressOnTheScreenAsItGoes) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
+    CScriptedMessageSink sink(IDOK);
+    CMainFrame* f = Frame();
+    TypeRange("0", "60", "10");
+    ASSERT_EQ(panel->Positions().size(), 7u);
+    ChoosePath();
+    CSelListCtrl* box = f->FocusBoxList();
+    struct Seen {
+        int pictures;
+        std::vector<unsigned char> z, box;
+    };
+    std::vector<Seen> seen;
+    wxTimer timer;
+    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        // Other tests' windows may come over this one on a shared display: then it is raised
+        // again, and that moment is left out.
+        if (!xinput::OnTopOver(f, Item(915)->GetScreenRect()) ||
+            !xinput::OnTopOver(f, box->GetParent()->GetScreenRect())) {
+            f->Raise();
+            return;
+        }
+        const int pictures = box->GetItemCount() - 1;
+        if (!panel->IsCapturing() || (!seen.empty() && seen.back().pictures == pictures))
+            return;
+        const bool shoot = pictures == 3;
+        seen.push_back({pictures, ScreenPixels(Item(915)),
+                        ScreenPixels(box->GetParent(), shoot ? Shot("auto-series-mid-run-box.png") : "")});
+        if (shoot)
+            ScreenPixels(f, Shot("auto-series-mid-run.png"));
+    });
+    timer.Start(15);
+    Click(913);
+    timer.Stop();
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
+    auto distinct = [&](auto field) {
+        std::vector<std::vector<unsigned char>> kinds;
+        for (const Seen& s : seen)
+            if (std::find(kinds.begin(), kinds.end(), s.*field) == kinds.end())
+                kinds.push_back(s.*field);
+        return kinds.size();
+    };
+    ASSERT_GE(seen.size(), 4u);
+    EXPECT_GE(distinct(&Seen::z), 3u);
+    EXPECT_GE(distinct(&Seen::box), 3u);
 }
 
 // 914 mid-series: the loop ends at its next look, 874, nothing composes; a second start inside

@@ -2,6 +2,7 @@
 // of the settings, the frame's sort and size commands on the thumbnail list, and the focus image
 // box filled by the frame's commands, by a drag and by the capture workflow, with its count.
 #include "ShellGuiFixture.h"
+#include "XServerInput.h"
 
 #include "browser/DirTreeView.h"
 #include "browser/SelListCtrl.h"
@@ -11,10 +12,13 @@
 #include "tests/browser/core/BrowserTestImages.h"
 #include "viewer/ImageDoc.h"
 
+#include <wx/menu.h>
 #include <wx/stattext.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+
+#include <map>
 
 namespace {
 
@@ -148,6 +152,97 @@ TEST_F(BrowserJoin, ThumbnailModeShowsTheImageFolderSortsAndSizes) {
     const std::string ini = Read("Vantorel.ini");
     EXPECT_NE(ini.find("SORT=32791"), std::string::npos);
     EXPECT_NE(ini.find("THUMBSIZE=64"), std::string::npos) << ini;
+}
+
+TEST_F(BrowserJoin, TreeOpensOnARelativeImageFolderAtTheTopAndCloseKeepsTheShownFolder) {
+    // So many folders beside the series that its row lies far below the tree's first page.
+    for (int i = 0; i < 100; ++i)
+        std::filesystem::create_directories(folder + "/run/d" + std::to_string(100 + i));
+    std::filesystem::create_directories(folder + "/run/d130/series");
+    WriteFlatImage(folder + "/run/d130/series/img000.bmp", 40, 30, 200, 90, 90);
+    WriteFlatImage(folder + "/run/d130/series/img001.bmp", 40, 30, 90, 200, 90);
+    Settings(1007, "", "IMAGEPATH=run/d130/series\n");
+    ASSERT_TRUE(StartProgram());
+    f = Frame();
+    tree = f->FolderTree();
+    thumbs = f->ThumbnailList();
+    ASSERT_TRUE(tree && thumbs);
+    ASSERT_TRUE(PumpUntil([&] { return thumbs->GetItemCount() == 2 && !thumbs->IsBusy(); }));
+    WaitDrawn();
+    const std::string series = folder + "/run/d130/series";
+    // The row of the selected folder is the first the tree shows (within one scroll unit).
+    auto atTop = [&] {
+        wxRect row;
+        int unitX = 0, unitY = 0;
+        tree->GetScrollPixelsPerUnit(&unitX, &unitY);
+        return tree->GetBoundingRect(tree->GetSelection(), row) && row.y >= 0 && row.y < std::max(unitY, 1);
+    };
+    EXPECT_EQ(tree->GetItemPath(tree->GetSelection()), series);
+    EXPECT_TRUE(PumpUntil(atTop));
+    EXPECT_EQ(f->ThumbnailView()->Folder(), series + "/");
+    ui::testing::Screenshot(f, Shot("thumbnail-mode-series.png"));
+
+    // Entering the mode again goes back to the image folder, at the top again.
+    tree->SelectItem(tree->DesktopItem());
+    tree->ScrollTo(tree->DesktopItem());
+    f->EnterMode(1007);
+    EXPECT_EQ(tree->GetItemPath(tree->GetSelection()), series);
+    EXPECT_TRUE(PumpUntil(atTop));
+
+    // The folder the thumbnails show when the program ends is the next start's image folder.
+    f->FolderUp();
+    ASSERT_TRUE(PumpUntil([&] { return !thumbs->IsBusy(); }));
+    EXPECT_EQ(f->ThumbnailView()->Folder(), folder + "/run/d130/");
+    CloseProgram();
+    EXPECT_EQ(ReadIniString("InitialSettings", "IMAGEPATH", ""), folder + "/run/d130");
+}
+
+TEST_F(BrowserJoin, RightClickMenuIsLiveAtOnceAndDeleteWorksFromItAndFromTheKey) {
+    std::filesystem::create_directories(folder + "/del");
+    for (int i = 0; i < 3; ++i)
+        WriteFlatImage(folder + "/del/d" + std::to_string(i) + ".bmp", 40, 30, 60 * i, 90, 90);
+    StartOn("del");
+    ASSERT_NE(f->m_pFocusedList, thumbs);
+    auto cellCentre = [&](int i) {
+        const wxRect r = thumbs->GetCellRect(i);
+        return thumbs->ClientToScreen(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
+    };
+    // The first right click on a thumbnail: the menu's items are enabled when it shows.
+    std::map<int, bool> enabled;
+    ui::testing::WhenPopupMenu(thumbs, [&](wxMenu* menu) {
+        for (wxMenuItem* item : menu->GetMenuItems())
+            enabled[item->GetId()] = item->IsEnabled();
+    });
+    ASSERT_TRUE(xinput::PressUntil(
+        thumbs, cellCentre(1), [](wxUIActionSimulator& sim) { sim.MouseClick(wxMOUSE_BTN_RIGHT); },
+        [&] { return !enabled.empty(); }));
+    EXPECT_TRUE(enabled[32796]);
+    EXPECT_TRUE(enabled[32795]);
+    EXPECT_EQ(f->m_pFocusedList, thumbs);
+    EXPECT_TRUE(thumbs->GetItem(1)->m_selected);
+
+    // Its delete item asks 892; No keeps the file, Yes deletes it.
+    sink.Queue({IDNO, IDYES});
+    wxCommandEvent choose(wxEVT_MENU, 32795);
+    choose.SetEventObject(thumbs);
+    thumbs->ProcessWindowEvent(choose);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/del/d1.bmp"));
+    thumbs->ProcessWindowEvent(choose);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/del/d1.bmp"));
+    EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"d0.bmp", "d2.bmp"}));
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{892, 892}));
+
+    // The Delete key on the list does the same for the selected image.
+    sink.ClearShown();
+    sink.Queue({IDYES});
+    thumbs->GetItem(1)->m_selected = 1;
+    thumbs->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == thumbs; }));
+    EXPECT_TRUE(xinput::PressUntil(
+        thumbs, cellCentre(0), [](wxUIActionSimulator& sim) { sim.Char(WXK_DELETE); },
+        [&] { return !std::filesystem::exists(folder + "/del/d2.bmp"); }));
+    EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"d0.bmp"}));
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{892});
 }
 
 TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {

@@ -1,14 +1,19 @@
 #include "ShellGuiFixture.h"
 
 #include "browser/DirTreeView.h"
+#include "shell/AutoDialog.h"
 #include "shell/LeftView.h"
+#include "shell/ManualDialog.h"
 #include "shell/MultiView.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
 #include "shell/StartDialog.h"
 #include "shell/TopMenuDialog.h"
+#include "shell/VossaDialog.h"
 #include "shell/VossaLiveView.h"
+#include "imaging/gui/GuiHooks.h"
 
+#include <wx/anybutton.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/display.h>
@@ -150,6 +155,52 @@ TEST_F(Modes, ReenteredModeReusesItsPanelAndExitFromTheInitialMenuCloses) {
     ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 2)); });
     f->RouteCommandId(950);
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return app->m_pMainFrame == nullptr; }));
+}
+
+TEST_F(Modes, FrameStaysTallEnoughForTheModePanelsLastButton) {
+    Settings(1009, "[WindowsSettings]\nLEFT=20\nTOP=20\nWIDTH=1100\nHEIGHT=300\n");
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    struct Case {
+        int mode, button, margin;
+    };
+    for (const Case c : {Case{1009, 609, 100}, Case{1012, 913, 110}, Case{1014, 1221, 110}}) {
+        app->m_nStartMode = c.mode; // as the initial menu enters a mode
+        f->EnterMode(c.mode);
+        wxWindow* panel = c.mode == 1009   ? static_cast<wxWindow*>(f->ManualPanel())
+                          : c.mode == 1012 ? static_cast<wxWindow*>(f->AutoDialog())
+                                           : static_cast<wxWindow*>(f->m_pVossaDlg);
+        ASSERT_NE(panel, nullptr) << c.mode;
+        wxWindow* button = ui::testing::FindById(panel, c.button);
+        auto wanted = [&] {
+            return f->ScreenToClient(button->GetScreenRect().GetBottomLeft()).y + 1 + c.margin;
+        };
+        EXPECT_TRUE(ui::testing::PumpUntil([&] { return f->GetMinSize().y == wanted(); }))
+            << c.mode << ": " << f->GetMinSize().y << " for " << wanted();
+        // Made shorter, the frame keeps that height.
+        f->SetSize(f->GetSize().x, 200);
+        EXPECT_TRUE(ui::testing::PumpUntil([&] { return f->GetSize().y >= wanted(); }))
+            << c.mode << ": " << f->GetSize().y << " for " << wanted();
+    }
+}
+
+TEST_F(Modes, TopMenuButtonsShowTheirIconsBesideTheirWholeLabels) {
+    InstallImagingGuiServices(); // the program's icon service, as its start installs it
+    Settings(1012);
+    ASSERT_TRUE(StartProgram());
+    CTopMenuDialog* top = Frame()->TopMenu();
+    for (int id : {800, 804, 829, 1389, 1390, 1391, 1393}) {
+        auto* button = dynamic_cast<wxAnyButton*>(top->GetDlgItem(id));
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_TRUE(button->GetBitmap().IsOk()) << id;
+        // A shown button holds its icon and its label side by side.
+        const int needed = button->GetTextExtent(button->GetLabel()).x + button->GetBitmap().GetWidth() + 8;
+        if (button->IsShown()) {
+            EXPECT_LE(needed, button->GetSize().x) << id << " is too narrow for its icon and label";
+        }
+    }
+    ui::testing::Screenshot(top, Shot("top-menu-icons.png"));
+    SetSetButtonIconHook(nullptr);
 }
 
 TEST_F(Modes, MaximisedCloseWritesZoomedAndKeepsThePlacement) {

@@ -155,11 +155,19 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     // End before any frame: nothing to compose, the buttons are back at once.
     Press(1211);
     EXPECT_EQ(Buttons(), "01000");
-    ui::CmdUI initialMenu(950);
-    f->UpdateCmdUI(initialMenu);
-    EXPECT_FALSE(initialMenu.enabled.value_or(true)); // not while composing
+    // Neither the initial menu nor the input device and its mode while composing.
+    for (int id : {950, 32804, 32812}) {
+        ui::CmdUI state(id);
+        f->UpdateCmdUI(state);
+        EXPECT_FALSE(state.enabled.value_or(true)) << id;
+    }
     Press(1213);
     EXPECT_EQ(Buttons(), "10000");
+    for (int id : {32804, 32812}) {
+        ui::CmdUI state(id);
+        f->UpdateCmdUI(state);
+        EXPECT_TRUE(state.enabled.value_or(false)) << id;
+    }
     EXPECT_EQ(Image()->Composer(), nullptr);
     Live()->GrabAndCompose();
     ui::testing::ProcessPending();
@@ -203,6 +211,7 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return Enabled(1211); }));
     EXPECT_EQ(Buttons(), "10111");
     EXPECT_EQ(Image()->FramesComposed(), 11); // nothing added after the end
+    ui::CmdUI initialMenu(950);
     f->UpdateCmdUI(initialMenu);
     EXPECT_TRUE(initialMenu.enabled.value_or(false));
     const double composite = FocusMeasure(Image()->Composite());

@@ -33,12 +33,15 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     ASSERT_EQ(f->m_pAutoPanelLink, panel);
     auto panelOn = [&] { return panel->GetDlgItem(913)->IsEnabled(); };
     ASSERT_TRUE(panelOn());
-    auto enabled = [&] {
-        ui::CmdUI state(32805);
+    auto enabled = [&](int id = 32805) {
+        ui::CmdUI state(id);
         ui::RouteUpdate(f->CommandChain(), state);
         return state.enabled.value_or(false);
     };
     EXPECT_TRUE(enabled());
+    // The input device (32804) and its mode (32812) are not changed under the dialog.
+    auto deviceCommands = [&] { return std::make_pair(enabled(32804), enabled(32812)); };
+    EXPECT_EQ(deviceCommands(), std::make_pair(true, true));
 
     ASSERT_TRUE(f->RouteCommandId(32805));
     CZCalibrationDialog* dlg = view->ZCalibrationDialog();
@@ -47,6 +50,7 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     EXPECT_EQ(f->m_pStageBusyOwner, dlg);
     EXPECT_FALSE(panelOn());
     EXPECT_FALSE(enabled());
+    EXPECT_EQ(deviceCommands(), std::make_pair(false, false));
     // Filled from the stored calibration.
     EXPECT_TRUE(ui::testing::FindById<wxRadioButton>(dlg, 1067)->GetValue());
     EXPECT_EQ(EditText(dlg, 1078), "1000");
@@ -63,6 +67,7 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     EXPECT_EQ(view->m_d1Pulse, 0.05);
     EXPECT_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.05);
     EXPECT_TRUE(enabled());
+    EXPECT_EQ(deviceCommands(), std::make_pair(true, true));
 
     // Again, changed and cancelled: held while shown, freed after, nothing taken.
     ASSERT_TRUE(f->RouteCommandId(32805));

@@ -11,6 +11,7 @@
 #include "tests/support/ScratchFifo.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchSettingsFile.h"
+#include "ui/resources/ResourceRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,7 @@ struct Result {
 } // namespace
 
 TEST(ImageDocTest, TakesCopiesAndRefusesHeightsWithoutAnImage) {
+    ASSERT_TRUE(ui::LoadProgramResources("vantorel")); // the title comes from the string table
     CScriptedMessageSink sink(IDOK);
     CImageDoc doc;
     Result r(16, 8, 0.0);
@@ -216,6 +218,7 @@ TEST(ImageDocTest, TheReportOfAReplacedRunIsIgnored) {
 }
 
 TEST(ImageDocTest, ProgramPathsAndScaleSettings) {
+    ASSERT_TRUE(ui::LoadProgramResources("vantorel")); // the slot names come from the string table
     ScratchSettingsFile settings;
     CImageDoc doc;
     doc.LoadProgramPaths();

@@ -2,6 +2,9 @@
 // program does, the zoom commands and their checks, image and height display, the noise-cut
 // dialog, the picture information dialog, the close question and saving in every format.
 #include "ResultWindowFixture.h"
+#include "ui/resources/ResourceRegistry.h"
+
+#include <sys/statvfs.h>
 
 TEST_F(ResultWindowGui, ResultArrivesSmoothedTitledAndZoomCommandsFollowTheField) {
     Composed c(800, 600);
@@ -305,6 +308,35 @@ TEST_F(ResultWindowGui, PictureInformationTexts) {
         Click(FindById(d, IDOK));
     });
     EXPECT_EQ(CPicInfoDialog::RunForList(frame, {PicInfoRecord{dir / "x.bmp", 1, 0, false}, rec}), IDOK);
+}
+
+TEST_F(ResultWindowGui, PictureInformationTakesItsWordsFromTheStringsAndTellsTheVolumesFreeBytes) {
+    ScratchFolder dir;
+    HDIB grey = DibCreate(33, 17, 0);
+    ASSERT_TRUE(SaveImageFile(grey, dir / "g.bmp", 0, 75));
+    GlobalFree(grey);
+    // A language bundle's words take the place of the program's own.
+    ASSERT_TRUE(ui::Resources().LoadText("STRINGTABLE\n850 \" px\"\n851 \" grey\"\n852 \"%Y-%m-%d (\"\n"
+                                         "853 \"Sun\"\n854 \"Mon\"\n859 \"Sat\"\n860 \"free\"\nEND\n",
+                                         dir.Path(), "bundle"));
+    // Sunday 4 January 1970, noon UTC: the same day in every time zone of half a day or less.
+    const std::vector<std::string> t =
+        CPicInfoDialog::Describe(PicInfoRecord{dir / "g.bmp", 1, 3 * 86400 + 12 * 3600, false});
+    EXPECT_EQ(t[1], "33 px");
+    EXPECT_EQ(t[2], "17 px");
+    EXPECT_EQ(t[3], "8bit grey");
+    EXPECT_EQ(t[5].rfind("1970-01-04 (Sun）", 0), 0u) << t[5];
+    EXPECT_EQ(t[6].rfind(dir.Path() + " (free:", 0), 0u) << t[6];
+
+    // The free bytes are the volume's, also those kept back for the administrator (other
+    // programs write meanwhile: within 64 MiB).
+    struct statvfs st {};
+    ASSERT_EQ(::statvfs("/", &st), 0);
+    uint64_t bytes = 0;
+    ASSERT_TRUE(CPicInfoDialog::VolumeFreeBytes("/", bytes));
+    const double total = double(st.f_bfree) * double(st.f_frsize);
+    EXPECT_NEAR(double(bytes), total, 64.0 * 1024 * 1024);
+    EXPECT_FALSE(CPicInfoDialog::VolumeFreeBytes(dir / "none", bytes));
 }
 
 TEST_F(ResultWindowGui, TemplatesHaveEveryIdTheClassesUse) {

@@ -7,7 +7,9 @@
 
 #include <wx/textctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 CXYCalibSetDlg::CXYCalibSetDlg(wxWindow* owner, int mode)
     : ui::TemplateDialog(owner, kTemplateId), m_owner(owner), m_nMode(mode) {
@@ -35,7 +37,14 @@ void CXYCalibSetDlg::DoDataExchange(ui::DataExchange& dx) {
     dx.Text(kNameEdit, m_strRegName);
     dx.MaxChars(kNameEdit, m_strRegName, kRegNameChars);
     dx.Text(kLineEdit, m_dLineLength);
-    dx.Text(kCalibEdit, m_dCalib);
+    // Six decimals, as the lens selection shows the value, not every digit of a quotient; the
+    // value itself is taken back only when the user changed the text.
+    char shown[64];
+    std::snprintf(shown, sizeof shown, "%.6f", m_dCalib);
+    std::string text = shown;
+    dx.Text(kCalibEdit, text);
+    if (dx.m_bSaveAndValidate && text != shown)
+        dx.Text(kCalibEdit, m_dCalib);
     dx.MinMax(kCalibEdit, m_dCalib, 0.0, kCalibValueMax);
     dx.Text(kGapEdit, m_dGap);
     dx.MinMax(kGapEdit, m_dGap, 0.0, kCalibValueMax);

@@ -46,3 +46,11 @@ TEST(ShellFolders, TreePaneWidthKeepsClearOfTheTopMenu) {
     EXPECT_EQ(PaneWidthForTopMenu(431, 100, 140, 500), 430);
     EXPECT_EQ(PaneWidthForTopMenu(600, 100, 700, 500), 0);
 }
+
+TEST(ShellFolders, RelativeImageFoldersResolveAgainstTheWorkingFolder) {
+    EXPECT_EQ(AbsoluteFolder("series", "/work/run"), "/work/run/series");
+    EXPECT_EQ(AbsoluteFolder("./a/../series/", "/work/run"), "/work/run/series");
+    EXPECT_EQ(AbsoluteFolder("/data/img/", "/work/run"), "/data/img");
+    EXPECT_EQ(AbsoluteFolder("/", "/work/run"), "/");
+    EXPECT_EQ(AbsoluteFolder("", "/work/run"), "");
+}

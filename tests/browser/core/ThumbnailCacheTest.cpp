@@ -180,14 +180,26 @@ TEST(ThumbnailCache, BadCacheFilesAndSideCars) {
         ::utimensat(AT_FDCWD, cache.c_str(), t, 0);
     };
 
-    // A short side-car keeps the cache; the colour image keeps type 3 (measured), not grey.
-    ScratchFolder::WriteAll(side, "00000");
+    // A short or missing side-car: type and size come from the image (not from the thumbnail),
+    // and the side-car is written whole again.
+    for (const char* shortText : {"00000", "000000030000004", ""}) {
+        if (*shortText)
+            ScratchFolder::WriteAll(side, shortText);
+        else
+            std::filesystem::remove(side);
+        restamp();
+        bool fromCache = true;
+        auto t = LoadThumbnail(image, 192, false, &fromCache);
+        ASSERT_TRUE(t);
+        EXPECT_FALSE(fromCache) << shortText;
+        EXPECT_EQ(t->m_cacheValue1, 3);
+        EXPECT_EQ(t->m_cacheValue2, 40) << shortText;
+        EXPECT_EQ(t->m_cacheValue3, 20) << shortText;
+        EXPECT_EQ(ScratchFolder::ReadAll(side), "000000030000004000000020" + image);
+    }
     bool fromCache = false;
     auto t = LoadThumbnail(image, 192, false, &fromCache);
-    ASSERT_TRUE(t);
     EXPECT_TRUE(fromCache);
-    EXPECT_EQ(t->m_cacheValue1, 3);
-    EXPECT_EQ(t->m_cacheValue2, 192);
 
     // A side-car of another image: the cache is made again for this one.
     ScratchFolder::WriteAll(side, "000000030000004000000020/elsewhere/a.bmp");

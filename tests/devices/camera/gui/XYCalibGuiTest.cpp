@@ -382,7 +382,14 @@ TEST_F(XYCalibGui, ModelessLineLengthOkAndCancelReportToTheOwner) {
     Type(line, "100");
     KillFocus(line);
     EXPECT_DOUBLE_EQ(dlg->m_dCalib, 0.5);
-    EXPECT_EQ(Text(dlg, CXYCalibSetDlg::kCalibEdit), "0.5");
+    EXPECT_EQ(Text(dlg, CXYCalibSetDlg::kCalibEdit), "0.500000");
+    // A quotient of many digits shows six decimals.
+    pixels = 246.4;
+    KillFocus(line);
+    EXPECT_DOUBLE_EQ(dlg->m_dCalib, 100.0 / 246.4);
+    EXPECT_EQ(Text(dlg, CXYCalibSetDlg::kCalibEdit), "0.405844");
+    ASSERT_TRUE(dlg->UpdateData(true)); // the shown digits do not cut the value taken back
+    EXPECT_DOUBLE_EQ(dlg->m_dCalib, 100.0 / 246.4);
     pixels = 0.0; // no line drawn: 0, never a division by zero
     KillFocus(line);
     EXPECT_EQ(dlg->m_dCalib, 0.0);

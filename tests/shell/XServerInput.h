@@ -1,0 +1,70 @@
+// Pointer and key presses through the X server while other tests may show their windows on the
+// same display: the target's window is raised and the presses are made only while no other
+// window covers the target; an attempt whose presses went to another window is made again.
+#pragma once
+
+#include "ui/testing/GuiTest.h"
+
+#include <wx/toplevel.h>
+#include <wx/uiaction.h>
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+#include <X11/Xlib.h>
+
+#include <functional>
+
+namespace xinput {
+
+// No mapped top-level window of the display above the target's meets the screen rectangle.
+inline bool OnTopOver(wxWindow* target, const wxRect& screen) {
+    wxWindow* top = wxGetTopLevelParent(target);
+    GdkWindow* gdk = top && top->GetHandle() ? gtk_widget_get_window(top->GetHandle()) : nullptr;
+    if (!gdk)
+        return false;
+    Display* display = GDK_WINDOW_XDISPLAY(gdk);
+    const Window own = GDK_WINDOW_XID(gdk);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return false;
+    bool seen = false, covered = false;
+    for (unsigned i = 0; i < count && !covered; ++i) { // bottom to top
+        if (children[i] == own) {
+            seen = true;
+            continue;
+        }
+        XWindowAttributes a;
+        if (!seen || !XGetWindowAttributes(display, children[i], &a) || a.map_state != IsViewable)
+            continue;
+        covered = wxRect(a.x, a.y, a.width, a.height).Intersects(screen);
+    }
+    if (children)
+        XFree(children);
+    return seen && !covered;
+}
+
+// Raises the target's window, waits until nothing covers the screen point, moves the pointer
+// there, runs the presses and waits for their effect; up to five attempts.
+inline bool PressUntil(wxWindow* target, const wxPoint& screen,
+                       const std::function<void(wxUIActionSimulator&)>& presses, const std::function<bool()>& done) {
+    wxUIActionSimulator sim;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        wxGetTopLevelParent(target)->Raise();
+        if (!ui::testing::PumpUntil([&] { return OnTopOver(target, wxRect(screen, wxSize(1, 1))); }, 3000))
+            continue;
+        sim.MouseMove(screen);
+        presses(sim);
+        if (ui::testing::PumpUntil(done, 3000))
+            return true;
+    }
+    return false;
+}
+
+inline wxPoint Centre(wxWindow* w) {
+    const wxRect r = w->GetScreenRect();
+    return wxPoint(r.x + r.width / 2, r.y + r.height / 2);
+}
+
+} // namespace xinput
