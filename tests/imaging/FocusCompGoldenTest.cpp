@@ -1,7 +1,7 @@
 // Golden hashes of the composer's results: the composite, the height map and the best-focus map
 // of fixed series, recorded from a known-good engine. Any change to the arithmetic of a single
 // output sample changes a hash; so does a change that makes results depend on how the work is
-// split (each series is composed with several thread counts).
+// split (each series is composed with several thread counts and band heights).
 #include "imaging/FocusComp.h"
 #include "imaging/ImageFileDecodeInto.h"
 
@@ -88,16 +88,25 @@ Hashes ComposeAndHash(int frames, const std::function<Dib(int)>& frame, const Ca
     return r;
 }
 
-// Hashes of a series composed with one thread, after checking that other thread counts agree.
-Hashes HashOverSplits(int frames, const std::function<Dib(int)>& frame, const Case& c) {
+// Hashes of a series composed with one thread, after checking that other thread counts and
+// other band heights (odd ones, and for small series bands of a single row) agree.
+Hashes HashOverSplits(int frames, const std::function<Dib(int)>& frame, const Case& c, bool singleRows) {
+    struct Split {
+        int threads, bandRows;
+    };
+    std::vector<Split> splits = {{1, 0}, {3, 7}};
+    splits.push_back(singleRows ? Split{2, 1} : Split{8, 0});
     std::vector<Hashes> got;
-    for (int threads : {1, 3, 8}) {
-        planes::SetThreadCount(threads);
+    for (const Split& s : splits) {
+        planes::SetThreadCount(s.threads);
+        CFocusComp::SetBandRowsForTesting(s.bandRows);
         got.push_back(ComposeAndHash(frames, frame, c));
     }
     planes::SetThreadCount(0);
-    EXPECT_EQ(Hex(got[1]), Hex(got[0])) << "3 threads against one";
-    EXPECT_EQ(Hex(got[2]), Hex(got[0])) << "8 threads against one";
+    CFocusComp::SetBandRowsForTesting(0);
+    for (size_t k = 1; k < got.size(); ++k)
+        EXPECT_EQ(Hex(got[k]), Hex(got[0])) << splits[k].threads << " threads, bands of " << splits[k].bandRows
+                                            << " rows against one thread";
     return got[0];
 }
 
@@ -154,7 +163,7 @@ TEST(FocusCompGolden, SyntheticSeriesOfTheThreeMicroscopeTypes) {
         for (int k = 0; k < n.params.frames; ++k)
             frames.emplace_back(maker.Frame(k));
         const Hashes got = HashOverSplits(
-            n.params.frames, [&](int k) { return Dib(DibCopyInto(frames[k].get(), nullptr)); }, n.c);
+            n.params.frames, [&](int k) { return Dib(DibCopyInto(frames[k].get(), nullptr)); }, n.c, true);
         EXPECT_EQ(Hex(got), Hex(n.expected));
     }
 }
@@ -170,6 +179,6 @@ TEST(FocusCompGolden, PhotographedCircuitBoardSeries) {
         EXPECT_EQ(ReadImageFileInto((dir / name).string(), &d, nullptr), ImageFileRead::Read) << name;
         return Dib(d);
     };
-    const Hashes got = HashOverSplits(7, frame, Case{});
+    const Hashes got = HashOverSplits(7, frame, Case{}, false);
     EXPECT_EQ(Hex(got), Hex(Hashes{0x91e87c79841bec00ull, 0x8567de876ffc0e76ull}));
 }
