@@ -1,12 +1,15 @@
 // The focus composer's per-image chain over bands of rows.
 //
-// Three parallel steps per image, each over pieces that one thread finishes alone:
+// Parallel steps per image, each over pieces that one thread finishes alone:
 //  1. bands of map rows: focus plane, coarse grid, edge filter, moving maximum and row
 //     smoothing, one band after the other through the thread's own buffers (each band computes
 //     the halo rows it reads, so nothing waits for a neighbour);
-//  2. strips of columns: the column smoothing (a solve along whole columns), then bands of
-//     rows: the selection of the sharpest image;
-//  3. bands of map rows again: the weights of the band and the blend of its image rows.
+//  2. strips of columns: the column smoothing, a solve along whole columns that no band of
+//     rows can hold;
+//  3. bands of map rows: the selection of the sharpest image, in memory order;
+//  4. bands of map rows: the weights of the band (whose box reads the wins of its neighbours,
+//     hence the step of its own) and the blend of its image rows while the weights are at hand.
+// Without smoothing the selection joins step 1. The first image only starts the best-focus map.
 // Every sample goes through the same operations as in a whole-plane pass, so the results are
 // the same for any number of threads and any band height.
 #include "imaging/FocusComp.h"
