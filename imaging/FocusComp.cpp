@@ -174,26 +174,46 @@ void CFocusComp::ClearWeightMap() {
 bool CFocusComp::AllocWorkBuffers(int bitCount) {
     if (m_bWorkReady)
         return true;
-    const uint64_t full = static_cast<uint64_t>(m_nWidth) * m_nHeight;
+    const bool stereo = m_nScopeType == FOCUS_SCOPE_STEREO;
+    m_nHalfPeriod = static_cast<int>(static_cast<int64_t>(m_nSizeParam) * m_nMapWidth / 200);
+    m_nBandRows = BandRowsSetting();
+    if (m_bCoarse)
+        m_grid.Build(m_nWidth, m_nHeight, m_nMapWidth, m_nMapHeight);
+    const uint64_t full = stereo ? static_cast<uint64_t>(m_nWidth) * m_nHeight : 0;
     const uint64_t map = static_cast<uint64_t>(m_nMapWidth) * m_nMapHeight;
-    const uint64_t work =
-        (m_nScopeType == FOCUS_SCOPE_STEREO || m_bAlign) ? DibStride(m_nWidth, bitCount) * m_nHeight : 0;
-    if (!MayAllocate(FocusCompStore::WorkBuffers, full * 2 + map * 5 + work))
+    const uint64_t work = (stereo || m_bAlign) ? DibStride(m_nWidth, bitCount) * m_nHeight : 0;
+    const uint64_t smooth = m_nHalfPeriod != 0 ? map * 2 : 0;
+    if (!MayAllocate(FocusCompStore::WorkBuffers, full * 2 + map + smooth + work + BandBufferBytes(1)))
         return false;
     try {
-        const size_t full = static_cast<size_t>(m_nWidth) * m_nHeight;
-        const size_t map = static_cast<size_t>(m_nMapWidth) * m_nMapHeight;
-        m_light.assign(full, 0);
-        m_bufA.assign(map, 0);
-        m_bufB.assign(map, 0);
-        m_wins.assign(map, 0);
-        m_nHalfPeriod = static_cast<int>(static_cast<int64_t>(m_nSizeParam) * m_nMapWidth / 200);
+        m_light.assign(static_cast<size_t>(full), 0);
+        m_smooth.assign(static_cast<size_t>(smooth / 2), 0);
+        m_wins.assign(static_cast<size_t>(map), 0);
         if (m_nHalfPeriod != 0) {
             const double lambda = planes::BandSmoother::LambdaForPeriod(2 * m_nHalfPeriod);
             m_rowSmoother.Build(m_nMapWidth, lambda);
             m_colSmoother.Build(m_nMapHeight, lambda);
         }
-        if (m_nScopeType == FOCUS_SCOPE_STEREO) {
+        // Box sums of wins are whole numbers 0 .. n * n: their means are looked up, the same
+        // quotients as dividing each time.
+        const int n = m_nWeightWindow;
+        const double area = static_cast<double>(n) * n;
+        m_boxMean.resize(static_cast<size_t>(n) * n + 1);
+        for (size_t k = 0; k < m_boxMean.size(); ++k)
+            m_boxMean[k] = static_cast<int>(k) / area;
+        const double rx = m_bCoarse ? static_cast<double>(m_nWidth) / m_nCoarseWidth : 1.0;
+        const double ry = m_bCoarse ? static_cast<double>(m_nHeight) / m_nCoarseHeight : 1.0;
+        m_cellX.resize(static_cast<size_t>(m_nWidth));
+        for (int x = 0; x < m_nWidth; ++x)
+            m_cellX[x] = m_bCoarse ? std::min(static_cast<int>(x / rx), m_nCoarseWidth - 1) : x;
+        // Map row cy blends image rows [m_firstImageRow[cy], m_firstImageRow[cy + 1]).
+        m_firstImageRow.assign(static_cast<size_t>(m_nMapHeight) + 1, m_nHeight);
+        for (int y = 0, c = 0; y < m_nHeight; ++y) {
+            const int cy = m_bCoarse ? std::min(static_cast<int>(y / ry), m_nCoarseHeight - 1) : y;
+            while (c <= cy && c < m_nMapHeight)
+                m_firstImageRow[c++] = y;
+        }
+        if (stereo) {
             for (int b = 0; b < kBandCount; ++b)
                 m_profile[b].assign(static_cast<size_t>(m_nWidth), 0);
             m_scores.assign(static_cast<size_t>(m_nWidth) + 1, 0.0);
@@ -202,7 +222,11 @@ bool CFocusComp::AllocWorkBuffers(int bitCount) {
         FreeWorkBuffers();
         return false;
     }
-    if (m_nScopeType == FOCUS_SCOPE_STEREO || m_bAlign) {
+    if (!AllocBandBuffers()) {
+        FreeWorkBuffers();
+        return false;
+    }
+    if (stereo || m_bAlign) {
         m_hWork = DibCreateOfKind(m_nWidth, m_nHeight, planes::KindOfDepth(bitCount));
         if (!m_hWork) {
             FreeWorkBuffers();
@@ -215,12 +239,12 @@ bool CFocusComp::AllocWorkBuffers(int bitCount) {
 
 void CFocusComp::FreeWorkBuffers() {
     std::vector<uint16_t>().swap(m_light);
-    std::vector<uint16_t>().swap(m_bufA);
-    std::vector<uint16_t>().swap(m_bufB);
+    std::vector<uint16_t>().swap(m_smooth);
     std::vector<uint8_t>().swap(m_wins);
     for (auto& p : m_profile)
         std::vector<int>().swap(p);
     std::vector<double>().swap(m_scores);
+    std::vector<FocusBandBuffers>().swap(m_bandBufs);
     if (m_hWork)
         GlobalFree(m_hWork);
     m_hWork = nullptr;
@@ -280,12 +304,15 @@ int CFocusComp::AddImage(HDIB image) {
             SetLastError(FocusCompError::NoMemory);
             return 0;
         }
-        MakeFocusPlane(image);
         if (m_nScopeType == FOCUS_SCOPE_STEREO) {
+            MakeFocusPlane(image);
             InitDrift();
             m_nMinShift = m_nMaxShift = 0;
         }
-        InitMaxMap(FocusMeasure());
+        if (!RunChainOn(image, true)) {
+            SetLastError(FocusCompError::NoMemory);
+            return 0;
+        }
         m_nImagesAdded = 1;
         DibSelectPlane(0);
         return 1;
@@ -305,13 +332,14 @@ int CFocusComp::AddImage(HDIB image) {
         std::memcpy(DibGetBits(d.get()), DibGetBits(s.get()), bytes);
         working = m_hWork;
     }
-    MakeFocusPlane(working);
-    if (m_nScopeType == FOCUS_SCOPE_STEREO)
+    if (m_nScopeType == FOCUS_SCOPE_STEREO) {
+        MakeFocusPlane(working);
         CorrectDrift(working);
-    const uint16_t* measure = FocusMeasure();
-    SelectBest(measure);
-    SmoothWeights();
-    BlendImage(working);
+    }
+    if (!RunChainOn(working, false)) {
+        SetLastError(FocusCompError::NoMemory);
+        return 0;
+    }
     ++m_nImagesAdded;
     DibSelectPlane(0);
     return 1;

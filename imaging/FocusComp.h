@@ -10,12 +10,13 @@
 // Per-pixel maps are arrays of row pointers, top row first, each row its own block allocated
 // with new[]; rows handed to a caller (TakeHeightRows, TakeMaxRows) are freed with FreeRows.
 // Working buffers are allocated once, with the first image, and reused for every later one;
-// the per-image chain runs its rows in parallel and gives the same result for any number of
-// threads. The engine never reads the calling thread's selected plane while it works and
+// the per-image chain runs over bands of rows in parallel and gives the same result for any
+// number of threads and any band height. The engine never reads the calling thread's selected plane while it works and
 // leaves plane 0 selected.
 #pragma once
 
 #include "imaging/Dib.h"
+#include "imaging/FocusCompBands.h"
 #include "imaging/PatMatching.h"
 #include "imaging/PlaneKernels.h"
 #include "platform/WinTypes.h"
@@ -154,6 +155,9 @@ public:
     // Test hook, process-wide: every later allocation of the stores in the mask (FocusCompStore
     // values or-ed together) fails as if memory were short; 0 ends that.
     static void FailAllocationsForTesting(unsigned storeMask);
+    // Test hook, process-wide: series whose first image is added after the call run their
+    // chain over bands of `rows` map rows (0 for the usual height).
+    static void SetBandRowsForTesting(int rows);
 
     // ---- stereo drift (type 1) ----
     // Profile of the band of bandHeight rows centred on `row` of a width x height plane: the
@@ -178,13 +182,26 @@ private:
     void FreeWorkBuffers();
     void SetLastError(FocusCompError e) { m_LastError = e; }
 
-    // Focus measure (FocusCompMeasure.cpp).
-    void MakeFocusPlane(HDIB image); // lightness or red plane into m_light
-    const uint16_t* FocusMeasure();  // from m_light; focus-map size
-    void InitMaxMap(const uint16_t* measure);
-    void SelectBest(const uint16_t* measure);
-    void SmoothWeights();
-    void BlendImage(HDIB working);
+    // Per-image chain (FocusCompBands.cpp): focus measure, selection, weights and blend, over
+    // bands of rows. `first` starts the best-focus map from the first image.
+    static int BandRowsSetting();
+    FocusBandRows BandRowsOf(int y0, int y1) const;
+    FocusBandRows LargestBand() const; // the row counts of the largest band (in .hi)
+    uint64_t BandBufferBytes(size_t threads) const;
+    bool AllocBandBuffers(); // for as many threads as a parallel step may have now
+    // The chain on the working image (the image itself, or its aligned or shifted copy);
+    // false when memory for more threads' buffers is short.
+    bool RunChainOn(HDIB working, bool first);
+    template <typename T> void RunChain(HDIB working, bool first);
+    template <typename T>
+    void MeasureBand(void* image, int y0, int y1, FocusBandBuffers& buf, bool first);
+
+    // Steps of the chain on rows of the maps (FocusCompMeasure.cpp).
+    void MakeFocusPlane(HDIB image); // lightness or red plane into m_light (stereo drift)
+    // Cells [xa, xb) of map row y from the measure m (m[x] is cell x).
+    void SelectCells(int y, int xa, int xb, const uint16_t* m, bool first);
+    void SmoothWeightRows(int ya, int yb, int* col);
+    template <typename T> void BlendRows(const BYTE* sb, BYTE* db, int ya, int yb);
 
     // Stereo drift (FocusCompDrift.cpp).
     void InitDrift();
@@ -260,13 +277,19 @@ private:
     bool m_bComposed = false; // Compose has cut the results
 
     // Working buffers, allocated with the first image.
-    std::vector<uint16_t> m_light;        // focus plane, full resolution
-    std::vector<uint16_t> m_bufA, m_bufB; // focus-map resolution
-    std::vector<uint8_t> m_wins;          // 1 where the newest image won
+    std::vector<uint16_t> m_light;  // focus plane, full resolution (stereo drift)
+    std::vector<uint16_t> m_smooth; // row-smoothed measure, then the measure (focus-map size)
+    std::vector<uint8_t> m_wins;    // 1 where the newest image won
     std::vector<int> m_profile[kBandCount];
     std::vector<double> m_scores;
     HDIB m_hWork = nullptr; // working copy (stereo and alignment)
     planes::BandSmoother m_rowSmoother, m_colSmoother;
+    planes::ShrinkGrid m_grid;                 // coarse grid cells
+    std::vector<int> m_cellX;                  // map column of each image column
+    std::vector<double> m_boxMean;             // mean of each box sum of wins
+    std::vector<int> m_firstImageRow;          // first image row of each map row, and the height
+    std::vector<FocusBandBuffers> m_bandBufs;  // one per thread
+    int m_nBandRows = 16;                      // map rows per band
     int m_nHalfPeriod = 0;
     bool m_bWorkReady = false;
 

@@ -100,42 +100,81 @@ template <typename Tin, typename Tout> void CopyPlane(const PlaneRef<Tin>& src, 
     }
 }
 
-// (max + min) >> 1 of three planes of one image.
+// (max + min) >> 1 of one row of three planes, w samples with the given sample steps.
 template <ptrdiff_t PS, ptrdiff_t DS, typename Tin, typename Tout>
-void LightnessPlaneSteps(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
-                         const PlaneRef<Tout>& dst) {
-    // Sample steps known at compile time for the common layouts, so the loop vectorises.
-    const ptrdiff_t rs = PS ? PS : r.pixStep, gs = PS ? PS : g.pixStep, bs = PS ? PS : b.pixStep;
-    const ptrdiff_t ds = DS ? DS : dst.pixStep;
-    const int w = dst.width, h = dst.height;
-    const bool wide = HasWideVectors();
-#pragma omp parallel for schedule(dynamic, 4)
-    for (int y = 0; y < h; ++y) {
-        const Tin* pr = r.row(y);
-        const Tin* pg = g.row(y);
-        const Tin* pb = b.row(y);
-        Tout* d = dst.row(y);
-        RunVectorised(
-            wide, [&]() __attribute__((always_inline)) {
+__attribute__((always_inline)) inline void LightnessRowSteps(const Tin* pr, const Tin* pg, const Tin* pb, Tout* d,
+                                                             int w, ptrdiff_t rs, ptrdiff_t gs, ptrdiff_t bs,
+                                                             ptrdiff_t ds) {
+    rs = PS ? PS : rs;
+    gs = PS ? PS : gs;
+    bs = PS ? PS : bs;
+    ds = DS ? DS : ds;
 #pragma omp simd
-                for (int x = 0; x < w; ++x) {
-                    // Maximum and minimum in the sample type (narrow vector lanes), their sum wider.
-                    const Tin vr = pr[x * rs], vg = pg[x * gs], vb = pb[x * bs];
-                    const Tin mx = std::max(vr, std::max(vg, vb));
-                    const Tin mn = std::min(vr, std::min(vg, vb));
-                    d[x * ds] = static_cast<Tout>((static_cast<int>(mx) + static_cast<int>(mn)) >> 1);
-                }
-            });
+    for (int x = 0; x < w; ++x) {
+        // Maximum and minimum in the sample type (narrow vector lanes), their sum wider.
+        const Tin vr = pr[x * rs], vg = pg[x * gs], vb = pb[x * bs];
+        const Tin mx = std::max(vr, std::max(vg, vb));
+        const Tin mn = std::min(vr, std::min(vg, vb));
+        d[x * ds] = static_cast<Tout>((static_cast<int>(mx) + static_cast<int>(mn)) >> 1);
     }
 }
 
+// Lightness of row y of three planes into d (w = dst width, sample step ds). Integer
+// arithmetic: the same values whatever the vector width.
+template <typename Tin, typename Tout>
+inline void LightnessRow(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b, int y, Tout* d,
+                         int w, ptrdiff_t ds, bool wide) {
+    const Tin* pr = r.row(y);
+    const Tin* pg = g.row(y);
+    const Tin* pb = b.row(y);
+    if (r.pixStep == 3 && g.pixStep == 3 && b.pixStep == 3 && ds == 1)
+        RunVectorised(wide, [&]() __attribute__((always_inline)) {
+            LightnessRowSteps<3, 1>(pr, pg, pb, d, w, 3, 3, 3, 1);
+        });
+    else
+        LightnessRowSteps<0, 0>(pr, pg, pb, d, w, r.pixStep, g.pixStep, b.pixStep, ds);
+}
+
+// (max + min) >> 1 of three planes of one image.
 template <typename Tin, typename Tout>
 void LightnessPlane(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b,
                     const PlaneRef<Tout>& dst) {
-    if (r.pixStep == 3 && g.pixStep == 3 && b.pixStep == 3 && dst.pixStep == 1)
-        LightnessPlaneSteps<3, 1>(r, g, b, dst);
-    else
-        LightnessPlaneSteps<0, 0>(r, g, b, dst);
+    const int w = dst.width, h = dst.height;
+    const bool wide = HasWideVectors();
+#pragma omp parallel for schedule(dynamic, 4)
+    for (int y = 0; y < h; ++y)
+        LightnessRow(r, g, b, y, dst.row(y), w, dst.pixStep, wide);
+}
+
+// One output row of the 3 x 3 edge measure from the rows above (a), at (c) and below (b):
+// columns 1 .. w-3 computed, column 0 takes column 1, columns w-2 and w-1 take column w-3.
+template <typename Tin, typename Tout>
+inline void EdgeRow(const Tin* a, const Tin* c, const Tin* b, Tout* d, int w, ptrdiff_t ps, ptrdiff_t pd,
+                    int maxValue, bool wide) {
+    if (ps == 1 && pd == 1) {
+        // Plain buffers: the same arithmetic in a loop the compiler can vectorise.
+        RunVectorised(
+            wide, [&]() __attribute__((always_inline)) {
+#pragma omp simd
+                for (int j = 1; j < w - 1; ++j) {
+                    const int gx = (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
+                    const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
+                    const int v = std::abs(gx) + std::abs(gy);
+                    d[j] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+                }
+            });
+    } else {
+        for (int j = 1; j < w - 1; ++j) {
+            const int jl = (j - 1) * ps, jc = j * ps, jr = (j + 1) * ps;
+            const int gx = (a[jr] + 2 * c[jr] + b[jr]) - (a[jl] + 2 * c[jl] + b[jl]);
+            const int gy = (b[jl] + 2 * b[jc] + b[jr]) - (a[jl] + 2 * a[jc] + a[jr]);
+            const int v = std::abs(gx) + std::abs(gy);
+            d[j * pd] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
+        }
+    }
+    d[0] = d[pd];
+    d[(w - 2) * pd] = d[(w - 3) * pd];
+    d[(w - 1) * pd] = d[(w - 3) * pd];
 }
 
 // 3 x 3 edge measure |Gx| + |Gy|, capped at maxValue - 1 when it reaches maxValue. Inner rows
@@ -152,37 +191,8 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
     const ptrdiff_t ps = src.pixStep, pd = dst.pixStep;
     const bool wide = HasWideVectors();
 #pragma omp parallel for schedule(dynamic, 4)
-    for (int i = 1; i < h - 1; ++i) {
-        const Tin* a = src.row(i - 1);
-        const Tin* c = src.row(i);
-        const Tin* b = src.row(i + 1);
-        Tout* d = dst.row(i);
-        if (ps == 1 && pd == 1) {
-            // Plain buffers: the same arithmetic in a loop the compiler can vectorise.
-            RunVectorised(
-                wide, [&]() __attribute__((always_inline)) {
-#pragma omp simd
-                    for (int j = 1; j < w - 1; ++j) {
-                        const int gx =
-                            (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
-                        const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
-                        const int v = std::abs(gx) + std::abs(gy);
-                        d[j] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
-                    }
-                });
-        } else {
-            for (int j = 1; j < w - 1; ++j) {
-                const int jl = (j - 1) * ps, jc = j * ps, jr = (j + 1) * ps;
-                const int gx = (a[jr] + 2 * c[jr] + b[jr]) - (a[jl] + 2 * c[jl] + b[jl]);
-                const int gy = (b[jl] + 2 * b[jc] + b[jr]) - (a[jl] + 2 * a[jc] + a[jr]);
-                const int v = std::abs(gx) + std::abs(gy);
-                d[j * pd] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
-            }
-        }
-        d[0] = d[pd];
-        d[(w - 2) * pd] = d[(w - 3) * pd];
-        d[(w - 1) * pd] = d[(w - 3) * pd];
-    }
+    for (int i = 1; i < h - 1; ++i)
+        EdgeRow(src.row(i - 1), src.row(i), src.row(i + 1), dst.row(i), w, ps, pd, maxValue, wide);
     Tout* r0 = dst.row(0);
     const Tout* r1 = dst.row(1);
     Tout* rl = dst.row(h - 1);
@@ -193,125 +203,171 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
     }
 }
 
-// Moving maximum over a window of winW x winH samples. For odd sizes the window is centred;
-// an even size reaches one sample further up (left) than down (right). Output rows within
-// winH / 2 of the top or bottom and columns within winW / 2 of either side keep the source
-// values. Source and target must not overlap.
-template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
-void MaxPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
-    // Sample steps known at compile time when they are 1, so the loops vectorise.
-    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
-    // Maxima of 8- and 16-bit samples are kept in the sample type: a maximum never leaves the
-    // range of its operands, and narrow lanes put twice or four times as many in a vector.
-    using Acc = std::conditional_t<std::is_unsigned_v<Tin> && sizeof(Tin) <= 2, Tin, int>;
+// Accumulator of the moving maximum: 8- and 16-bit samples are kept in the sample type (a
+// maximum never leaves the range of its operands, and narrow lanes put twice or four times as
+// many in a vector).
+template <typename Tin> using MaxAcc = std::conditional_t<std::is_unsigned_v<Tin> && sizeof(Tin) <= 2, Tin, int>;
 
-    const int w = src.width, h = src.height;
+// Row y of the moving maximum over winW x winH samples of a plane of w x h samples, whose rows
+// srcRow(r) gives (sample step SS, or sps when SS is 0); cmx and acc hold w values each. Rows
+// within winH / 2 of the top or bottom and columns within winW / 2 of either side keep the
+// source values.
+template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout, typename RowOf>
+__attribute__((always_inline)) inline void MaxRowSteps(const RowOf& srcRow, int y, Tout* d, int w, int h,
+                                                       int winW, int winH, ptrdiff_t sps, ptrdiff_t dps,
+                                                       MaxAcc<Tin>* cmx, MaxAcc<Tin>* acc, bool wide) {
+    using Acc = MaxAcc<Tin>;
+    // Constants when the steps are known at compile time, also inside the vector copy.
+    const ptrdiff_t ss = SS ? SS : sps, ds = DS ? DS : dps;
     const int hw = winW / 2, hh = winH / 2;
     const int up = hh, down = winH - 1 - hh; // rows above and below the centre
     const int y0 = hh, y1 = h - hh;          // inner rows [y0, y1)
     const int x0 = hw, x1 = w - hw;          // inner columns [x0, x1)
-    const bool wide = HasWideVectors();
-#pragma omp parallel
-    {
-        std::vector<Acc> colMax(static_cast<size_t>(std::max(w, 1)));
-        std::vector<Acc> rowMax(static_cast<size_t>(std::max(w, 1)));
-#pragma omp for schedule(dynamic, 4)
-        for (int y = 0; y < h; ++y) {
-            const Tin* s = src.row(y);
-            Tout* d = dst.row(y);
-            if (y < y0 || y >= y1 || x0 >= x1) {
-                for (int x = 0; x < w; ++x)
-                    d[x * dps] = static_cast<Tout>(s[x * sps]);
-                continue;
-            }
-            Acc* cmx = colMax.data();
-            Acc* acc = rowMax.data();
-            RunVectorised(
-                wide, [&]() __attribute__((always_inline)) {
-                    {
-                        const Tin* first = src.row(y - up);
-                        for (int x = 0; x < w; ++x)
-                            cmx[x] = static_cast<Acc>(first[x * sps]);
-                    }
-                    for (int r = y - up + 1; r <= y + down; ++r) {
-                        const Tin* rr = src.row(r);
-#pragma omp simd
-                        for (int x = 0; x < w; ++x) {
-                            const Acc v = static_cast<Acc>(rr[x * sps]);
-                            cmx[x] = cmx[x] < v ? v : cmx[x];
-                        }
-                    }
-                    for (int x = 0; x < x0; ++x)
-                        d[x * dps] = static_cast<Tout>(s[x * sps]);
-                    // Maximum over the window of column maxima, one window offset at a time.
-                    const int inner = x1 - x0;
-                    for (int i = 0; i < inner; ++i)
-                        acc[i] = cmx[i];
-                    for (int c = 1; c < winW; ++c) {
-                        const Acc* cm = cmx + c;
-#pragma omp simd
-                        for (int i = 0; i < inner; ++i)
-                            acc[i] = acc[i] < cm[i] ? cm[i] : acc[i];
-                    }
-                    Tout* dd = d + x0 * dps;
-#pragma omp simd
-                    for (int i = 0; i < inner; ++i)
-                        dd[i * dps] = static_cast<Tout>(acc[i]);
-                });
-            for (int x = std::max(x1, x0); x < w; ++x)
-                d[x * dps] = static_cast<Tout>(s[x * sps]);
-        }
+    const Tin* s = srcRow(y);
+    if (y < y0 || y >= y1 || x0 >= x1) {
+        for (int x = 0; x < w; ++x)
+            d[x * ds] = static_cast<Tout>(s[x * ss]);
+        return;
     }
+    RunVectorised(
+        wide, [&]() __attribute__((always_inline)) {
+            {
+                const Tin* first = srcRow(y - up);
+                for (int x = 0; x < w; ++x)
+                    cmx[x] = static_cast<Acc>(first[x * ss]);
+            }
+            for (int r = y - up + 1; r <= y + down; ++r) {
+                const Tin* rr = srcRow(r);
+#pragma omp simd
+                for (int x = 0; x < w; ++x) {
+                    const Acc v = static_cast<Acc>(rr[x * ss]);
+                    cmx[x] = cmx[x] < v ? v : cmx[x];
+                }
+            }
+            for (int x = 0; x < x0; ++x)
+                d[x * ds] = static_cast<Tout>(s[x * ss]);
+            // Maximum over the window of column maxima, one window offset at a time.
+            const int inner = x1 - x0;
+            for (int i = 0; i < inner; ++i)
+                acc[i] = cmx[i];
+            for (int c = 1; c < winW; ++c) {
+                const Acc* cm = cmx + c;
+#pragma omp simd
+                for (int i = 0; i < inner; ++i)
+                    acc[i] = acc[i] < cm[i] ? cm[i] : acc[i];
+            }
+            Tout* dd = d + x0 * ds;
+#pragma omp simd
+            for (int i = 0; i < inner; ++i)
+                dd[i * ds] = static_cast<Tout>(acc[i]);
+        });
+    for (int x = std::max(x1, x0); x < w; ++x)
+        d[x * ds] = static_cast<Tout>(s[x * ss]);
 }
 
+template <typename Tin, typename Tout, typename RowOf>
+inline void MaxRow(const RowOf& srcRow, int y, Tout* d, int w, int h, int winW, int winH, ptrdiff_t sps,
+                   ptrdiff_t dps, MaxAcc<Tin>* cmx, MaxAcc<Tin>* acc, bool wide) {
+    if (sps == 1 && dps == 1)
+        MaxRowSteps<1, 1, Tin>(srcRow, y, d, w, h, winW, winH, 1, 1, cmx, acc, wide);
+    else
+        MaxRowSteps<0, 0, Tin>(srcRow, y, d, w, h, winW, winH, sps, dps, cmx, acc, wide);
+}
+
+// Moving maximum over a window of winW x winH samples. For odd sizes the window is centred;
+// an even size reaches one sample further up (left) than down (right). Output rows within
+// winH / 2 of the top or bottom and columns within winW / 2 of either side keep the source
+// values. Source and target must not overlap.
 template <typename Tin, typename Tout>
 void MaxPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int winW, int winH) {
-    if (src.pixStep == 1 && dst.pixStep == 1)
-        MaxPlaneSteps<1, 1>(src, dst, winW, winH);
-    else
-        MaxPlaneSteps<0, 0>(src, dst, winW, winH);
+    const int w = src.width, h = src.height;
+    const bool wide = HasWideVectors();
+    auto rowOf = [&](int r) { return static_cast<const Tin*>(src.row(r)); };
+#pragma omp parallel
+    {
+        std::vector<MaxAcc<Tin>> colMax(static_cast<size_t>(std::max(w, 1)));
+        std::vector<MaxAcc<Tin>> rowMax(static_cast<size_t>(std::max(w, 1)));
+#pragma omp for schedule(dynamic, 4)
+        for (int y = 0; y < h; ++y)
+            MaxRow<Tin>(rowOf, y, dst.row(y), w, h, winW, winH, src.pixStep, dst.pixStep, colMax.data(),
+                        rowMax.data(), wide);
+    }
 }
 
-// Box average to another size: destination (k, i) is the integer mean of the source samples
-// of rows trunc(i * ry) + j (whole j < ry) and columns trunc(k * rx) + l (whole l < rx), with
-// ry and rx the real size ratios; the mean divides by the number of samples actually summed.
-template <typename Tin, typename Tout>
-void ShrinkPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue) {
-    const int sw = src.width, sh = src.height, dw = dst.width, dh = dst.height;
-    if (dw < 1 || dh < 1 || sw < 1 || sh < 1)
-        return;
-    const double ry = static_cast<double>(sh) / dh;
-    const double rx = static_cast<double>(sw) / dw;
-    int nj = 0;
-    while (nj < ry)
-        ++nj;
-    int nl = 0;
-    while (nl < rx)
-        ++nl;
-    std::vector<int> colStart(static_cast<size_t>(dw)), colCount(static_cast<size_t>(dw));
-    for (int k = 0; k < dw; ++k) {
-        const int c0 = static_cast<int>(k * rx);
-        colStart[k] = c0;
-        colCount[k] = std::max(0, std::min(nl, sw - c0));
-    }
-#pragma omp parallel for schedule(dynamic, 4)
-    for (int i = 0; i < dh; ++i) {
-        const int r0 = static_cast<int>(i * ry);
-        const int rows = std::max(0, std::min(nj, sh - r0));
-        Tout* d = dst.row(i);
+// The cells of a box average from a sw x sh plane to dw x dh: destination (k, i) is the integer
+// mean of the source samples of rows trunc(i * ry) + j (whole j < ry) and columns
+// trunc(k * rx) + l (whole l < rx), with ry and rx the real size ratios; the mean divides by
+// the number of samples actually summed.
+class ShrinkGrid {
+public:
+    ShrinkGrid() = default;
+    ShrinkGrid(int sw, int sh, int dw, int dh) { Build(sw, sh, dw, dh); }
+
+    void Build(int sw, int sh, int dw, int dh) {
+        sw_ = sw;
+        sh_ = sh;
+        dw_ = dw;
+        dh_ = dh;
+        colStart_.clear();
+        colCount_.clear();
+        if (dw < 1 || dh < 1 || sw < 1 || sh < 1)
+            return;
+        ry_ = static_cast<double>(sh) / dh;
+        const double rx = static_cast<double>(sw) / dw;
+        nj_ = 0;
+        while (nj_ < ry_)
+            ++nj_;
+        int nl = 0;
+        while (nl < rx)
+            ++nl;
+        colStart_.resize(static_cast<size_t>(dw));
+        colCount_.resize(static_cast<size_t>(dw));
         for (int k = 0; k < dw; ++k) {
-            int64_t sum = 0;
-            for (int j = 0; j < rows; ++j) {
-                const Tin* s = src.row(r0 + j);
-                for (int l = 0; l < colCount[k]; ++l)
-                    sum += s[(colStart[k] + l) * src.pixStep];
-            }
-            const int64_t count = static_cast<int64_t>(rows) * colCount[k];
-            int64_t v = count > 0 ? sum / count : 0;
-            v = std::clamp<int64_t>(v, 0, maxValue);
-            d[k * dst.pixStep] = static_cast<Tout>(v);
+            const int c0 = static_cast<int>(k * rx);
+            colStart_[k] = c0;
+            colCount_[k] = std::max(0, std::min(nl, sw - c0));
         }
     }
+
+    bool empty() const { return colStart_.empty(); }
+    // The source rows of destination row i: [FirstRow(i), FirstRow(i) + RowCount(i)).
+    int FirstRow(int i) const { return static_cast<int>(i * ry_); }
+    int RowCount(int i) const { return std::max(0, std::min(nj_, sh_ - FirstRow(i))); }
+
+    // Destination row i into d (sample step ds) from the source rows srcRow(r) (sample step ss).
+    template <typename Tin, typename Tout, typename RowOf>
+    void Row(const RowOf& srcRow, ptrdiff_t ss, int i, Tout* d, ptrdiff_t ds, int maxValue) const {
+        const int r0 = FirstRow(i), rows = RowCount(i);
+        for (int k = 0; k < dw_; ++k) {
+            int64_t sum = 0;
+            for (int j = 0; j < rows; ++j) {
+                const Tin* s = srcRow(r0 + j);
+                for (int l = 0; l < colCount_[k]; ++l)
+                    sum += s[(colStart_[k] + l) * ss];
+            }
+            const int64_t count = static_cast<int64_t>(rows) * colCount_[k];
+            int64_t v = count > 0 ? sum / count : 0;
+            v = std::clamp<int64_t>(v, 0, maxValue);
+            d[k * ds] = static_cast<Tout>(v);
+        }
+    }
+
+private:
+    int sw_ = 0, sh_ = 0, dw_ = 0, dh_ = 0, nj_ = 0;
+    double ry_ = 1.0;
+    std::vector<int> colStart_, colCount_;
+};
+
+// Box average to another size (the cells of ShrinkGrid).
+template <typename Tin, typename Tout>
+void ShrinkPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue) {
+    const ShrinkGrid grid(src.width, src.height, dst.width, dst.height);
+    if (grid.empty())
+        return;
+    auto rowOf = [&](int r) { return static_cast<const Tin*>(src.row(r)); };
+#pragma omp parallel for schedule(dynamic, 4)
+    for (int i = 0; i < dst.height; ++i)
+        grid.Row<Tin>(rowOf, src.pixStep, i, dst.row(i), dst.pixStep, maxValue);
 }
 
 // Penalised least-squares smoother along one dimension: solves (I + lambda D'D) z = scale * y
@@ -559,6 +615,29 @@ VT_WIDE_VECTORS void SmoothRowBlockWide(const PlaneRef<Tin>& src, const PlaneRef
     SmoothRowBlock<SS, DS>(src, dst, sm, scale, maxValue, y0, cnt, b);
 }
 
+// Calls f.template operator()<S, Wide>() with S = 1 for unit sample steps (else 0) and Wide
+// for the copy compiled for 256-bit vectors, where the processor has them.
+template <typename F> inline void DispatchBlock(bool unitSteps, bool wide, const F& f) {
+    const bool w = VT_HAS_WIDE_COPY && wide;
+    if (unitSteps)
+        w ? f.template operator()<1, true>() : f.template operator()<1, false>();
+    else
+        w ? f.template operator()<0, true>() : f.template operator()<0, false>();
+}
+
+// Rows y0 .. y0 + cnt - 1 (at most 16) of src through the row smoother into the same rows of
+// dst; b holds 16 x width values.
+template <typename Tin, typename Tout>
+void SmoothRowBlockOf(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
+                      int maxValue, int y0, int cnt, double* b, bool wide) {
+    DispatchBlock(src.pixStep == 1 && dst.pixStep == 1, wide, [&]<ptrdiff_t S, bool W>() {
+        if constexpr (W)
+            SmoothRowBlockWide<S, S>(src, dst, sm, scale, maxValue, y0, cnt, b);
+        else
+            SmoothRowBlock<S, S>(src, dst, sm, scale, maxValue, y0, cnt, b);
+    });
+}
+
 // Smooths every row of src into dst (they may be the same plane). Rows go through the solver
 // a block at a time, interleaved, so that the elimination runs across rows instead of along
 // one dependent chain; each row still sees exactly the operations of BandSmoother::Solve.
@@ -618,6 +697,19 @@ VT_WIDE_VECTORS void SmoothColumnBlockWide(const PlaneRef<Tin>& src, const Plane
                                            const BandSmoother& sm, double scale, int maxValue, int x0,
                                            int cnt, double* b) {
     SmoothColumnBlock<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b);
+}
+
+// Columns x0 .. x0 + cnt - 1 of src through the column smoother into the same columns of dst;
+// b holds cnt x height values.
+template <typename Tin, typename Tout>
+void SmoothColumnBlockOf(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                         double scale, int maxValue, int x0, int cnt, double* b, bool wide) {
+    DispatchBlock(src.pixStep == 1 && dst.pixStep == 1, wide, [&]<ptrdiff_t S, bool W>() {
+        if constexpr (W)
+            SmoothColumnBlockWide<S, S>(src, dst, sm, scale, maxValue, x0, cnt, b);
+        else
+            SmoothColumnBlock<S, S>(src, dst, sm, scale, maxValue, x0, cnt, b);
+    });
 }
 
 // Smooths every column of src into dst (they may be the same plane), a block of neighbouring

@@ -3,7 +3,7 @@
 // CFocusComp, then the height map and the cut) and prints the speed.
 //
 //   compose [--size P] [--type 0|1|2] [--align 0|1] [--coarse W] [--z FILE] [--threads N]
-//           [--decoders D] [--out DIR] FILE...
+//           [--decoders D] [--out DIR] [--job-only] FILE...
 //
 // N threads in all (default: every core): D of them decode the next files (default two from
 // six threads on, one from two threads on, none with one thread: then each file is decoded
@@ -11,7 +11,8 @@
 // included) in milliseconds and megapixels per second, the composition alone, the peak
 // resident memory of the job, then the time to only decode the same files through the same
 // reader: with the job's D decoders, and with all N threads decoding. The load average of the
-// machine ends the line. --z names a text file with one Z value per line (default 0, 1, 2,
+// machine ends the line. --job-only leaves out the decode-only runs, so that the process does
+// nothing but the job (to time it as a whole against another program). --z names a text file with one Z value per line (default 0, 1, 2,
 // ...); --out DIR writes DIR/composite.bmp (DIR/composite.tif for a 16- or 48-bit series) and
 // DIR/height.f64 (little-endian doubles, row-major, top row first) and prints the output size.
 #include "../common/BenchFigures.h"
@@ -41,7 +42,7 @@ int Usage() {
     std::fprintf(
         stderr,
         "usage: compose [--size P] [--type 0|1|2] [--align 0|1] [--coarse W] [--z FILE] [--threads N]\n"
-        "               [--decoders D] [--out DIR] FILE...\n");
+        "               [--decoders D] [--out DIR] [--job-only] FILE...\n");
     return 2;
 }
 
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
     // when it is loaded, so the program starts itself once more with it set.
     RestartWithPassiveThreadWaits(argv);
     int sizeParam = 8, type = 0, align = 0, coarse = 0, threads = 0, decoders = -1;
+    bool jobOnly = false;
     std::string zFile, outDir;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
@@ -119,6 +121,8 @@ int main(int argc, char** argv) {
             decoders = std::atoi(argv[++i]);
         else if (a == "--out" && more)
             outDir = argv[++i];
+        else if (a == "--job-only")
+            jobOnly = true;
         else if (!a.empty() && a[0] == '-')
             return Usage();
         else
@@ -193,15 +197,18 @@ int main(int argc, char** argv) {
     const double whole = Seconds(Clock::now() - start);
     const double peak = PeakResidentMB();
     const double mp = static_cast<double>(width) * height * files.size() / 1e6;
-    // Only decoding, after the job (so that the job's peak memory is its own).
-    const double decodeSame = DecodeOnly(files, decoders);
-    const double decodeAll = available > 1 ? DecodeOnly(files, available) : decodeSame;
     std::printf("frames %zu  %dx%d  threads %d (%d decoding, %d composing)  whole %.0f ms %.1f MP/s  "
-                "composition %.0f ms  peak %.0f MB  decode-only %.0f ms (%d decoders) %.0f ms (%d)  "
-                "whole/decode %.2f  load %s\n",
+                "composition %.0f ms  peak %.0f MB",
                 files.size(), width, height, available, decoders, composeThreads, whole * 1e3, mp / whole,
-                Seconds(composing) * 1e3, peak, decodeSame * 1e3, std::max(decoders, 1), decodeAll * 1e3,
-                available > 1 ? available : 1, whole / decodeSame, LoadAverage().c_str());
+                Seconds(composing) * 1e3, peak);
+    if (!jobOnly) {
+        // Only decoding, after the job (so that the job's peak memory is its own).
+        const double decodeSame = DecodeOnly(files, decoders);
+        const double decodeAll = available > 1 ? DecodeOnly(files, available) : decodeSame;
+        std::printf("  decode-only %.0f ms (%d decoders) %.0f ms (%d)  whole/decode %.2f", decodeSame * 1e3,
+                    std::max(decoders, 1), decodeAll * 1e3, available > 1 ? available : 1, whole / decodeSame);
+    }
+    std::printf("  load %s\n", LoadAverage().c_str());
 
     if (!outDir.empty()) {
         HDIB comp = fc.GetComposite();

@@ -176,7 +176,9 @@ TEST_F(FocusCompositionGui, UnreadableFileIsToldOnTheUiThreadAndSkipped) {
 
 TEST_F(FocusCompositionGui, CancelMidSeriesEndsAbortedWithNothingKept) {
     CScriptedMessageSink sink(IDOK);
-    auto comp = series(40, 320, 240);
+    // Enough images that the click lands while the worker is still adding them, however fast
+    // the composer is.
+    auto comp = series(160, 320, 240);
     ASSERT_TRUE(frame->Start(comp.get()));
     // Cancel as soon as the first image is reported.
     ASSERT_TRUE(PumpUntil([&] { return !frame->shown.empty(); }, 20000));
@@ -186,7 +188,7 @@ TEST_F(FocusCompositionGui, CancelMidSeriesEndsAbortedWithNothingKept) {
     ASSERT_TRUE(frame->Settle());
     EXPECT_EQ(frame->ends, std::vector<UINT>{WM_WORK_ABORTED});
     EXPECT_EQ(frame->exitCode, static_cast<DWORD>(-1));
-    EXPECT_LT(frame->shown.size(), 40u);
+    EXPECT_LT(frame->shown.size(), 160u);
     EXPECT_EQ(comp->GetComposite(), nullptr);
     EXPECT_EQ(comp->GetHeightRows(), nullptr);
     EXPECT_EQ(comp->GetIndexRows(), nullptr);
