@@ -1,8 +1,7 @@
 // The image browser inside the program's main frame: the thumbnail mode showing the image folder
 // of the settings, the frame's sort and size commands on the thumbnail list, and the focus image
 // box filled by the frame's commands, by a drag and by the capture workflow, with its count.
-#include "ShellGuiFixture.h"
-#include "XServerInput.h"
+#include "BrowserJoinFixture.h"
 
 #include "browser/DirTreeView.h"
 #include "browser/SelListCtrl.h"
@@ -23,57 +22,6 @@
 namespace {
 
 using ui::testing::PumpUntil;
-
-class BrowserJoin : public ShellWindows {
-protected:
-    // Starts in the thumbnail mode on folder/name and waits until its thumbnails are drawn.
-    void StartOn(const std::string& name, const std::string& initial = "") {
-        Settings(1007, "", "IMAGEPATH=" + folder + "/" + name + "\n" + initial);
-        ASSERT_TRUE(StartProgram());
-        f = Frame();
-        ASSERT_TRUE(f);
-        tree = f->FolderTree();
-        thumbs = f->ThumbnailList();
-        box = f->FocusBoxList();
-        ASSERT_TRUE(tree && thumbs && box);
-        ASSERT_TRUE(PumpUntil([&] { return thumbs->GetItemCount() > 0 && !thumbs->IsBusy(); }));
-        WaitDrawn();
-    }
-    void WaitDrawn() {
-        thumbs->Refresh();
-        ASSERT_TRUE(PumpUntil([&] {
-            for (const auto& i : thumbs->Items())
-                if (!i->m_drawnInThumbList)
-                    return false;
-            return true;
-        }));
-    }
-    static std::vector<std::string> Names(const CSListCtrl* list) {
-        std::vector<std::string> out;
-        for (const auto& i : list->Items())
-            out.push_back(i->IsPlaceholder() ? "*" : GetFileNamePart(i->m_path));
-        return out;
-    }
-    std::string Count() const { return f->SelectedBox()->GetCountStatic()->GetLabel().ToStdString(); }
-    // The update state of a command as the frame's menus and bar buttons get it.
-    ui::CmdUI State(int id) {
-        ui::CmdUI state(id);
-        ui::RouteUpdate(f->CommandChain(), state);
-        return state;
-    }
-    void SelectInBox(std::initializer_list<int> rows) {
-        for (const auto& i : box->Items())
-            i->m_selected = 0;
-        for (int r : rows)
-            box->GetItem(r)->m_selected = 1;
-    }
-
-    CScriptedMessageSink sink{IDOK};
-    CMainFrame* f = nullptr;
-    CDirTreeView* tree = nullptr;
-    CThumbnailListCtrl* thumbs = nullptr;
-    CSelListCtrl* box = nullptr;
-};
 
 TEST_F(BrowserJoin, ThumbnailModeShowsTheImageFolderSortsAndSizes) {
     std::filesystem::create_directories(folder + "/img/sub");
@@ -195,54 +143,6 @@ TEST_F(BrowserJoin, TreeOpensOnARelativeImageFolderAtTheTopAndCloseKeepsTheShown
     EXPECT_EQ(f->ThumbnailView()->Folder(), folder + "/run/d130/");
     CloseProgram();
     EXPECT_EQ(ReadIniString("InitialSettings", "IMAGEPATH", ""), folder + "/run/d130");
-}
-
-TEST_F(BrowserJoin, RightClickMenuIsLiveAtOnceAndDeleteWorksFromItAndFromTheKey) {
-    std::filesystem::create_directories(folder + "/del");
-    for (int i = 0; i < 3; ++i)
-        WriteFlatImage(folder + "/del/d" + std::to_string(i) + ".bmp", 40, 30, 60 * i, 90, 90);
-    StartOn("del");
-    ASSERT_NE(f->m_pFocusedList, thumbs);
-    auto cellCentre = [&](int i) {
-        const wxRect r = thumbs->GetCellRect(i);
-        return thumbs->ClientToScreen(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
-    };
-    // The first right click on a thumbnail: the menu's items are enabled when it shows.
-    std::map<int, bool> enabled;
-    ui::testing::WhenPopupMenu(thumbs, [&](wxMenu* menu) {
-        for (wxMenuItem* item : menu->GetMenuItems())
-            enabled[item->GetId()] = item->IsEnabled();
-    });
-    ASSERT_TRUE(xinput::PressUntil(
-        thumbs, cellCentre(1), [](wxUIActionSimulator& sim) { sim.MouseClick(wxMOUSE_BTN_RIGHT); },
-        [&] { return !enabled.empty(); }));
-    EXPECT_TRUE(enabled[32796]);
-    EXPECT_TRUE(enabled[32795]);
-    EXPECT_EQ(f->m_pFocusedList, thumbs);
-    EXPECT_TRUE(thumbs->GetItem(1)->m_selected);
-
-    // Its delete item asks 892; No keeps the file, Yes deletes it.
-    sink.Queue({IDNO, IDYES});
-    wxCommandEvent choose(wxEVT_MENU, 32795);
-    choose.SetEventObject(thumbs);
-    thumbs->ProcessWindowEvent(choose);
-    EXPECT_TRUE(std::filesystem::exists(folder + "/del/d1.bmp"));
-    thumbs->ProcessWindowEvent(choose);
-    EXPECT_FALSE(std::filesystem::exists(folder + "/del/d1.bmp"));
-    EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"d0.bmp", "d2.bmp"}));
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{892, 892}));
-
-    // The Delete key on the list does the same for the selected image.
-    sink.ClearShown();
-    sink.Queue({IDYES});
-    thumbs->GetItem(1)->m_selected = 1;
-    thumbs->SetFocus();
-    ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == thumbs; }));
-    EXPECT_TRUE(xinput::PressUntil(
-        thumbs, cellCentre(0), [](wxUIActionSimulator& sim) { sim.Char(WXK_DELETE); },
-        [&] { return !std::filesystem::exists(folder + "/del/d2.bmp"); }));
-    EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"d0.bmp"}));
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{892});
 }
 
 TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
