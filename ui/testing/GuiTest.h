@@ -70,7 +70,7 @@ void WhenPopupMenu(wxWindow* window, std::function<void(wxMenu*)> action);
 // pointer is there over the window's own top-level window (raised first; other programs'
 // windows on the shared display may cover it for a while). False when the pointer never got
 // over it in time.
-bool ClickOnScreen(wxWindow* window, wxPoint at, bool press = true, bool release = true);
+bool ClickOnScreen(wxWindow* window, wxPoint at);
 
 // A button of a tool bar on the screen (its allocation on the display), empty when the bar does
 // not show it. Clicks at its middle go to that button.

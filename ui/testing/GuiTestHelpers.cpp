@@ -273,7 +273,7 @@ bool pointerOver(wxWindow* window) {
 }
 } // namespace
 
-bool ClickOnScreen(wxWindow* window, wxPoint at, bool press, bool release) {
+bool ClickOnScreen(wxWindow* window, wxPoint at) {
     wxUIActionSimulator pointer;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
     while (std::chrono::steady_clock::now() < deadline) {
@@ -289,10 +289,7 @@ bool ClickOnScreen(wxWindow* window, wxPoint at, bool press, bool release) {
             ProcessPending();
             if (!pointerOver(window))
                 continue;
-            if (press)
-                pointer.MouseDown();
-            if (release)
-                pointer.MouseUp();
+            pointer.MouseClick();
             ProcessPending();
             return true;
         }

@@ -49,8 +49,6 @@ public:
     // A finished line from start to end in zoomed-image coordinates (as a drag ends).
     void FinishLine(wxPoint start, wxPoint end);
     wxSize ZoomedSize() const;
-    wxPoint LineStart() const { return start_; }
-    wxPoint LineEnd() const { return end_; }
 
 private:
     void onMouse(wxMouseEvent& ev);

@@ -9,7 +9,6 @@
 #include "ui/Services.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
-#include "viewer3d/app/CalibFrm.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
@@ -22,10 +21,8 @@
 #include <wx/toolbar.h>
 #include <wx/uiaction.h>
 
-#include <glib.h>
-
-#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 using brxtest::RunningViewer;
@@ -65,6 +62,16 @@ std::string head(const std::string& path, size_t n) {
     in.read(bytes.data(), static_cast<std::streamsize>(n));
     bytes.resize(static_cast<size_t>(in.gcount()));
     return bytes;
+}
+
+// A click on the screen until what it should do has happened: a click that a window of another
+// test on the shared display took is made again.
+bool clickUntil(wxWindow* window, const wxRect& target, const std::function<bool()>& done) {
+    const wxPoint at = target.GetPosition() + wxPoint(target.width / 2, target.height / 2);
+    for (int attempt = 0; attempt < 3; ++attempt)
+        if (ui::testing::ClickOnScreen(window, at) && ui::testing::PumpUntil(done, 3000))
+            return true;
+    return false;
 }
 
 std::string titleOf(wxTopLevelWindow* w) {
@@ -115,9 +122,7 @@ TEST_F(ViewerDocuments, DocumentsCloseFromTheMenuAndTheirTabAndTheTitleNamesTheA
     brx::CView3dFrm* target = viewer.Frames().front();
     wxRect button;
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return !(button = target->TabCloseButtonRect()).IsEmpty(); }));
-    ASSERT_TRUE(ui::testing::ClickOnScreen(main, button.GetPosition() +
-                                                     wxPoint(button.width / 2, button.height / 2)));
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == 1; }));
+    ASSERT_TRUE(clickUntil(main, button, [&] { return viewer.Frames().size() == 1; }));
     EXPECT_NE(viewer.Frames().front(), target);
 
     // The last document closed: the main window's own title, menu 122 and nothing to close.
@@ -288,24 +293,19 @@ TEST_F(ViewerDocuments, ButtonsOfTheRightBarDoWhatTheirMenuItemsDoWhenClicked) {
     });
     wxToolBar* bar = frame->Bar(2);
     ASSERT_NE(bar, nullptr);
-    auto click = [&](int id) {
+    auto click = [&](int id, const std::function<bool()>& done) {
         const wxRect tool = ui::testing::ToolScreenRect(bar, id);
-        return !tool.IsEmpty() &&
-               ui::testing::ClickOnScreen(bar, tool.GetPosition() + wxPoint(tool.width / 2, tool.height / 2));
+        return !tool.IsEmpty() && clickUntil(bar, tool, done);
     };
     const v3d::ViewState* view = frame->Doc()->GetViewState();
     ASSERT_EQ(view->displayMode, 0);
     // The pseudo-colour button waits for a mode it can colour.
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(32714); }));
-    ASSERT_TRUE(click(32712));
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return view->displayMode == 1; }));
+    EXPECT_TRUE(click(32712, [&] { return view->displayMode == 1; }));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return bar->GetToolEnabled(32714); }));
-    ASSERT_TRUE(click(32713));
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return view->displayMode == 2; }));
-    ASSERT_TRUE(click(32711));
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return view->displayMode == 0; }));
-    ASSERT_TRUE(click(32855));
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return prints == 1; }));
+    EXPECT_TRUE(click(32713, [&] { return view->displayMode == 2; }));
+    EXPECT_TRUE(click(32711, [&] { return view->displayMode == 0; }));
+    EXPECT_TRUE(click(32855, [&] { return prints >= 1; }));
     v3d::SetPrintService(previous);
 }
 
@@ -323,83 +323,4 @@ TEST_F(ViewerDocuments, AMainWindowClosedMaximisedKeepsItsNormalRectangle) {
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->GetSize() == wxSize(1600, 1200); }));
     viewer.Stop();
     EXPECT_EQ(ReadIniString("Settings", "WindowPos", ""), "2,3,-1,-1,-1,-1,100,80,1000,780");
-}
-
-TEST_F(ViewerDocuments, ALineDrawnPastTheEdgeOfTheCalibrationWindowScrollsThePicture) {
-    // A window with room on the screen beside it for the pointer.
-    main->SetSize(wxRect(50, 50, 1000, 800));
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->GetSize() == wxSize(1000, 800); }));
-    brx::CView3dFrm* frame = openSet(viewer, dir.Path(), "c.vv3", 400, 300);
-    ASSERT_NE(frame, nullptr);
-    EXPECT_TRUE(frame->HandleCommand(32821));
-    brx::CCalibFrm* calib = frame->CalibWindow();
-    ASSERT_NE(calib, nullptr);
-    ASSERT_TRUE(ui::testing::WaitForPaint(calib));
-    brx::CCalibVw* view = calib->View();
-    view->SetZoom(400);
-    const wxSize client = view->GetClientSize();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] {
-        int w = 0, h = 0;
-        view->GetVirtualSize(&w, &h);
-        return w > client.x;
-    }));
-    ASSERT_EQ(view->GetViewStart().x, 0);
-    // Pressed in the middle of the picture (the button is held while the pointer moves on).
-    ASSERT_TRUE(ui::testing::ClickOnScreen(view, view->ClientToScreen(wxPoint(client.x / 2, client.y / 2)),
-                                           true, false));
-    wxUIActionSimulator pointer;
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->HasCapture(); }));
-    // Moves right past the window's edge: each one scrolls the picture a line further.
-    for (int step = 1; step <= 5; ++step) {
-        pointer.MouseMove(view->ClientToScreen(wxPoint(client.x + 10 + 3 * step, client.y / 2)));
-        EXPECT_TRUE(ui::testing::PumpUntil([&] { return view->GetViewStart().x >= step; })) << step;
-    }
-    pointer.MouseUp();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return !view->HasCapture(); }));
-    // The line reaches beyond what the window first showed.
-    EXPECT_GT(view->LineEnd().x, client.x);
-}
-
-namespace {
-
-// The toolkit's warnings about windows drawn or laid out without a size, counted while a test
-// wants them (the log writer of the process is set once).
-std::atomic<int> sizeWarnings{0};
-
-GLogWriterOutput countSizeWarnings(GLogLevelFlags level, const GLogField* fields, gsize n, gpointer data) {
-    if (level & (G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL))
-        for (gsize i = 0; i < n; ++i)
-            if (std::string(fields[i].key) == "MESSAGE" && fields[i].length < 0) {
-                const std::string text = static_cast<const char*>(fields[i].value);
-                if (text.find("negative") != std::string::npos || text.find("size >= 0") != std::string::npos)
-                    ++sizeWarnings;
-            }
-    return g_log_writer_default(level, fields, n, data);
-}
-
-} // namespace
-
-TEST_F(ViewerDocuments, OpeningSwitchingAndCalibratingDrawNoWindowWithoutASize) {
-    static const bool installed = [] {
-        g_log_set_writer_func(countSizeWarnings, nullptr, nullptr);
-        return true;
-    }();
-    ASSERT_TRUE(installed);
-    sizeWarnings = 0;
-    brx::CView3dFrm* a = openSet(viewer, dir.Path(), "a.vv3", 40, 30);
-    brx::CView3dFrm* b = openSet(viewer, dir.Path(), "b.vv3", 40, 30);
-    ASSERT_TRUE(a && b);
-    b->ShowScreenMeasure();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMeasure()->IsShown(); }));
-    a->Activate();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->Panel3d()->IsShown(); }));
-    EXPECT_TRUE(a->HandleCommand(32821));
-    ASSERT_NE(a->CalibWindow(), nullptr);
-    ASSERT_TRUE(ui::testing::WaitForPaint(a->CalibWindow()));
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return !main->Panel3d()->IsShown(); }));
-    a->CalibWindow()->Close();
-    ASSERT_TRUE(
-        ui::testing::PumpUntil([&] { return a->CalibWindow() == nullptr && main->Panel3d()->IsShown(); }));
-    ASSERT_TRUE(ui::testing::WaitForPaint(main));
-    EXPECT_EQ(sizeWarnings.load(), 0);
 }
