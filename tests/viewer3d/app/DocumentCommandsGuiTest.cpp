@@ -34,13 +34,7 @@ brx::CView3dFrm* openSet(RunningViewer& viewer, const std::string& dir, const st
                          int h) {
     const std::string path = dir + "/" + name;
     brxtest::WriteFile(path, brxtest::HeightSet(w, h, 1.0, true));
-    brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(path);
-    if (!doc)
-        return nullptr;
-    brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
-    if (!frame || frame->Doc() != doc || !ui::testing::WaitForPaint(frame))
-        return nullptr;
-    return frame;
+    return brxtest::OpenShown(viewer, path);
 }
 
 // A menu item chosen by the user: the menu event of the main window's menu bar.
