@@ -34,6 +34,13 @@ public:
     std::vector<CommandTarget*> CommandChain() override;
     RoutedMdiChildFrame* ActiveRoutedChild() const;
     bool LoadMenuResource(int menuId);
+    // The active child; while a child is told that it becomes active, that child (the notebook
+    // of the GTK port still shows the previous page then).
+    wxMDIChildFrame* GetActiveChild() const override;
+
+private:
+    friend class RoutedMdiChildFrame;
+    RoutedMdiChildFrame* activating_ = nullptr;
 };
 
 // A child frame holds the views of one document (ViewFrame::SetDocument).
@@ -44,6 +51,11 @@ public:
     ~RoutedMdiChildFrame() override;
     // Its own view, document and itself, then the parent frame and the application.
     std::vector<CommandTarget*> CommandChain() override;
+    // The tab of the child carries its title and a close button that closes the child as its
+    // Close() does.
+    void SetTitle(const wxString& title) override;
+    // The close button of the tab on the screen (empty when the tab has none or is not shown).
+    wxRect TabCloseButtonRect() const;
 
 protected:
     // The child became the active child (or stopped being it). The base tells its active view
@@ -52,6 +64,9 @@ protected:
 
 private:
     void onActivate(wxActivateEvent& ev);
+    void addTabCloseButton();
+    void* tabLabel_ = nullptr;  // the tab's label (GtkWidget)
+    void* tabButton_ = nullptr; // the tab's close button (GtkWidget)
 };
 
 } // namespace ui

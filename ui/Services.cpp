@@ -34,9 +34,13 @@ FileDialogResult realFileDialog(wxWindow* parent, const FileDialogRequest& r) {
     return result;
 }
 
-std::optional<COLORREF> realColourDialog(wxWindow* parent, COLORREF initial) {
+std::optional<COLORREF> realColourDialog(wxWindow* parent, COLORREF initial,
+                                         const std::vector<COLORREF>& custom = {}) {
     wxColourData data;
     data.SetColour(wxColour(GetRValue(initial), GetGValue(initial), GetBValue(initial)));
+    for (size_t i = 0; i < custom.size() && i < size_t(wxColourData::NUM_CUSTOM); ++i)
+        data.SetCustomColour(int(i),
+                             wxColour(GetRValue(custom[i]), GetGValue(custom[i]), GetBValue(custom[i])));
     wxColourDialog dlg(parent, &data);
     if (dlg.ShowModal() != wxID_OK)
         return std::nullopt;
@@ -66,6 +70,7 @@ SHORT realKeyState(int vk) {
 
 FileDialogService fileService;
 ColourDialogService colourService;
+CustomColourDialogService customColourService;
 KeyStateService keyService;
 
 template <class F> F swapIn(F& slot, F fresh) {
@@ -82,6 +87,9 @@ FileDialogService SetFileDialogService(FileDialogService s) {
 ColourDialogService SetColourDialogService(ColourDialogService s) {
     return swapIn(colourService, std::move(s));
 }
+CustomColourDialogService SetCustomColourDialogService(CustomColourDialogService s) {
+    return swapIn(customColourService, std::move(s));
+}
 KeyStateService SetKeyStateService(KeyStateService s) {
     return swapIn(keyService, std::move(s));
 }
@@ -91,6 +99,12 @@ FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& r) {
 }
 std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial) {
     return colourService ? colourService(parent, initial) : realColourDialog(parent, initial);
+}
+std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial,
+                                     const std::vector<COLORREF>& custom) {
+    if (customColourService)
+        return customColourService(parent, initial, custom);
+    return colourService ? colourService(parent, initial) : realColourDialog(parent, initial, custom);
 }
 SHORT AsyncKeyState(int vk) {
     return keyService ? keyService(vk) : realKeyState(vk);

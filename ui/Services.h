@@ -32,6 +32,9 @@ struct FileDialogResult {
 
 using FileDialogService = std::function<FileDialogResult(wxWindow* parent, const FileDialogRequest&)>;
 using ColourDialogService = std::function<std::optional<COLORREF>(wxWindow* parent, COLORREF initial)>;
+// The colour dialog that also offers custom colours (at most 16).
+using CustomColourDialogService = std::function<std::optional<COLORREF>(wxWindow* parent, COLORREF initial,
+                                                                        const std::vector<COLORREF>& custom)>;
 // The state of a key as the asynchronous key state gives it: nonzero (0x8000) while held.
 // Keys known: 0x1B Esc, 0x02 right mouse button, 0x01 left mouse button.
 using KeyStateService = std::function<SHORT(int virtualKey)>;
@@ -39,10 +42,14 @@ using KeyStateService = std::function<SHORT(int virtualKey)>;
 // Each setter returns the service it replaces; an empty function puts the real one back.
 FileDialogService SetFileDialogService(FileDialogService service);
 ColourDialogService SetColourDialogService(ColourDialogService service);
+CustomColourDialogService SetCustomColourDialogService(CustomColourDialogService service);
 KeyStateService SetKeyStateService(KeyStateService service);
 
 FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& request);
 std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial);
+// The same with custom colours offered beside the standard ones; a replaced plain colour dialog
+// (SetColourDialogService) answers it when no custom-colour service is set.
+std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial, const std::vector<COLORREF>& custom);
 // The key state (0 off the UI thread for the real service). The serial drivers' abort-key source
 // is this function.
 SHORT AsyncKeyState(int virtualKey);

@@ -58,6 +58,13 @@ bool isMenuOrTool(wxObject* from) {
     return dynamic_cast<wxMenu*>(from) || dynamic_cast<wxToolBar*>(from) || dynamic_cast<wxAuiToolBar*>(from);
 }
 
+// The update request a bar makes for itself as a window (its own id, not one of its buttons).
+bool isBarItself(const wxUpdateUIEvent& ev) {
+    auto* bar = dynamic_cast<wxWindow*>(ev.GetEventObject());
+    return bar && (dynamic_cast<wxToolBar*>(bar) || dynamic_cast<wxAuiToolBar*>(bar)) &&
+           ev.GetId() == bar->GetId();
+}
+
 int commandCode(const wxCommandEvent& ev) {
     wxObject* from = ev.GetEventObject();
     wxEventType type = ev.GetEventType();
@@ -296,7 +303,8 @@ void WindowBase::onUpdate(wxUpdateUIEvent& ev) {
     bool known = UpdateCmdUI(ui);
     wxObject* from = ev.GetEventObject();
     if (!known) {
-        if (isMenuOrTool(from))
+        // A bar itself is not a command: disabling it would disable all of its buttons.
+        if (isMenuOrTool(from) && !isBarItself(ev))
             ev.Enable(false);
         else
             ev.Skip();

@@ -12,6 +12,7 @@
 #include <wx/textctrl.h>
 #include <wx/tglbtn.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 #include <wx/utils.h>
 #include <wx/weakref.h>
 
@@ -258,7 +259,69 @@ bool blank(const wxImage& image) {
     return true;
 }
 
+// The GTK tool bar a wx bar holds (the bar's widget or one inside it).
+GtkWidget* gtkToolbarIn(GtkWidget* widget) {
+    if (!widget || GTK_IS_TOOLBAR(widget))
+        return widget;
+    if (!GTK_IS_CONTAINER(widget))
+        return nullptr;
+    GtkWidget* found = nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    for (GList* c = children; c && !found; c = c->next)
+        found = gtkToolbarIn(static_cast<GtkWidget*>(c->data));
+    g_list_free(children);
+    return found;
+}
+
+// True when the pointer is over a window of this program inside the top level of window.
+bool pointerOver(wxWindow* window) {
+    wxWindow* top = wxGetTopLevelParent(window);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+    GdkWindow* under = pointer ? gdk_device_get_window_at_position(pointer, nullptr, nullptr) : nullptr;
+    return top && under && gdk_window_get_toplevel(under) == gtk_widget_get_window(top->GetHandle());
+}
 } // namespace
+
+bool ClickOnScreen(wxWindow* window, wxPoint at) {
+    wxUIActionSimulator pointer;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        wxGetTopLevelParent(window)->Raise();
+        pointer.MouseMove(at);
+        PumpUntil([&] { return wxGetMousePosition() == at && pointerOver(window); }, 500);
+        if (pointerOver(window)) {
+            // Moved again on the window now on top, so that the control under the pointer
+            // has seen it arrive before the button goes down.
+            pointer.MouseMove(at + wxPoint(1, 0));
+            pointer.MouseMove(at);
+            PumpUntil([&] { return wxGetMousePosition() == at; }, 500);
+            ProcessPending();
+            if (!pointerOver(window))
+                continue;
+            pointer.MouseClick();
+            ProcessPending();
+            return true;
+        }
+    }
+    return false;
+}
+
+wxRect ToolScreenRect(wxToolBar* bar, int id) {
+    const int pos = bar ? bar->GetToolPos(id) : wxNOT_FOUND;
+    GtkWidget* widget = bar ? gtkToolbarIn(bar->GetHandle()) : nullptr;
+    if (pos == wxNOT_FOUND || !widget)
+        return wxRect();
+    GtkToolItem* item = gtk_toolbar_get_nth_item(GTK_TOOLBAR(widget), pos);
+    if (!item || !gtk_widget_get_mapped(GTK_WIDGET(item)))
+        return wxRect();
+    GtkAllocation a;
+    gtk_widget_get_allocation(GTK_WIDGET(item), &a);
+    int x = 0, y = 0;
+    if (GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(item)))
+        gdk_window_get_origin(window, &x, &y);
+    return wxRect(x + a.x, y + a.y, a.width, a.height);
+}
 
 bool Screenshot(wxWindow* window, const std::string& path) {
     if (!window || !WaitForPaint(window))

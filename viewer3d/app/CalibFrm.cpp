@@ -224,6 +224,7 @@ CCalibFrm::CCalibFrm(CMainFrame* main, HDIB image, double pitch, const std::stri
     bar_->OnControl(ui::CBN_SELCHANGE, 1173, [this] { ResultText(); });
     bar_->OnCommand(32831, [this] { OnSet(); });
     bar_->OnCommand(57602, [this] { Close(); });
+    OnCommand(57602, [this] { Close(); }); // the File menu's close
     for (int id : {32832, 32833, 32834})
         bar_->OnCommand(id, [this, id] { view_->HandleCommand(id); });
     bar_->OnMessage(ui::WM_HSCROLL, [this](WPARAM, LPARAM) -> LRESULT {
@@ -236,7 +237,12 @@ CCalibFrm::CCalibFrm(CMainFrame* main, HDIB image, double pitch, const std::stri
     Activate();
 }
 
-CCalibFrm::~CCalibFrm() = default;
+CCalibFrm::~CCalibFrm() {
+    if (!main_->IsBeingDeleted()) {
+        CMainFrame* main = main_;
+        main->CallAfter([main] { main->ChildClosed(); });
+    }
+}
 
 CCalibDoc* CCalibFrm::Doc() const {
     return dynamic_cast<CCalibDoc*>(GetDocument());

@@ -149,6 +149,7 @@ bool CPseudoColorDlg::OnInitDialog() {
     startDivisions_ = divisions;
     combo->SetSelection(paletteIndex);
     if (auto* spin = Item<wxSpinButton>(1243)) {
+        spin->SetSize(spin->GetBestSize()); // both halves, as the line-count spin of the panel
         spin->SetRange(lower, upper);
         spin->SetValue(divisions);
         spin->Bind(wxEVT_SPIN, [this](wxSpinEvent& ev) {

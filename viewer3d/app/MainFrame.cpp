@@ -53,6 +53,7 @@ CMainFrame::CMainFrame() : ui::RoutedMdiParentFrame(wxString::FromUTF8(ui::Resou
         const wxRect screen = wxDisplay(0u).GetGeometry();
         SetSize(wxRect(0, 0, screen.width, screen.height));
     }
+    normalRect_ = GetRect();
     measureFlag = ReadIniInt("Settings", "Measure", 1) != 0 ? 1 : 0;
 
     status_ = new ui::StatusBar(this);
@@ -94,6 +95,14 @@ CMainFrame::CMainFrame() : ui::RoutedMdiParentFrame(wxString::FromUTF8(ui::Resou
     }
     OnCommand(57665, [this] { Close(); });
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::onClose, this);
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
+        noteNormalRect();
+        ev.Skip();
+    });
+    Bind(wxEVT_MOVE, [this](wxMoveEvent& ev) {
+        noteNormalRect();
+        ev.Skip();
+    });
     link_ = std::make_unique<ui::FindableWindowLink>(
         this, kMainWindowClass, [this](const COPYDATASTRUCT& r) { return OnCopyData(r); });
     RefreshTitle();
@@ -124,6 +133,14 @@ void CMainFrame::RefreshTitle() {
         SetTitle(wxString::FromUTF8(title));
 }
 
+void CMainFrame::ChildClosed() {
+    if (IsBeingDeleted())
+        return;
+    if (!GetActiveChild())
+        SwitchModeMenu(0, 0);
+    RefreshTitle();
+}
+
 CView3dFrm* CMainFrame::GetActive3dFrame() const {
     return dynamic_cast<CView3dFrm*>(GetActiveChild());
 }
@@ -142,8 +159,21 @@ void CMainFrame::SwitchModeMenu(int mode, int onlyIfChanged) {
         return;
     bars_->ShowBar("Panel3d", mode == 0);
     bars_->ShowBar("PanelMeasure", mode == 1);
-    bars_->Update();
     panelMode_ = mode == 0 || mode == 1 ? mode : -1;
+    // A shown window lays the panels out once the toolkit has sized what changed with them (a
+    // child frame just added, a page just switched): the layout repaints at once, and a repaint
+    // before that sizing draws windows that have no size yet.
+    if (!IsShown()) {
+        bars_->Update();
+        return;
+    }
+    if (barsPending_)
+        return;
+    barsPending_ = true;
+    CallAfter([this] {
+        barsPending_ = false;
+        bars_->Update();
+    });
 }
 
 std::vector<ui::RoutedMdiChildFrame*> CMainFrame::ChildFrames() const {
@@ -221,9 +251,15 @@ void CMainFrame::copyPane(int role) {
     ui::PutBitmapOnClipboard(wxBitmap(image));
 }
 
+void CMainFrame::noteNormalRect() {
+    if (!IsMaximized() && !IsIconized() && !IsFullScreen())
+        normalRect_ = GetRect();
+}
+
 void CMainFrame::onClose(wxCloseEvent& ev) {
+    // A maximised window keeps the rectangle it is restored to.
     const bool maximised = IsMaximized();
-    const wxRect rect = GetRect();
+    const wxRect rect = maximised || IsIconized() ? normalRect_ : GetRect();
     char text[128];
     std::snprintf(text, sizeof text, "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", maximised ? 2u : 0u,
                   maximised ? 3u : 1u, -1, -1, -1, -1, rect.x, rect.y, rect.x + rect.width,

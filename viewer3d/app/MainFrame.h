@@ -53,6 +53,9 @@ public:
     // The caption (and the title other programs find the window by): "Brelvoxa", followed by
     // " - " and the active document's title when there is one.
     void RefreshTitle();
+    // A child frame went: the title follows the child that is active now; with none left the
+    // menu and panel of the 3D screen come back.
+    void ChildClosed();
 
     // A received record: a new document frame that takes it. The new frame stays open when the
     // record is refused (9202).
@@ -69,6 +72,7 @@ public:
 
 private:
     void onClose(class wxCloseEvent& ev);
+    void noteNormalRect();
     void bindPanelHandlers();
     void copyPane(int role);
     LRESULT onHScroll(WPARAM wParam, LPARAM lParam);
@@ -79,7 +83,9 @@ private:
     void fillMeasure(CView3dDoc* doc);
     void lineCountChanged(int n, bool fromSpin);
 
+    wxRect normalRect_; // the rectangle of the window when it is neither maximised nor minimised
     int panelMode_ = -1;
+    bool barsPending_ = false; // a layout of the panels waits for the next idle time
     int panelsReady_ = 1;
     long caret_ = 0;
     int untitled_ = 0;

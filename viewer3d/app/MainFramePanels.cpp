@@ -503,6 +503,9 @@ void CMainFrame::bindPanelHandlers() {
         lineCountChanged(integer(panelMeasure_->GetDlgItemText(1209), 1), false);
     });
     if (auto* spin = panelMeasure_->Item<wxSpinButton>(1210)) {
+        // Both halves of the spin button at the size the toolkit draws them in the room the
+        // panel leaves it (wider, its hidden entry would show).
+        spin->SetSize(spin->GetBestSize());
         spin->SetRange(-1000000, 1000000);
         spin->Bind(wxEVT_SPIN_UP, [this](wxSpinEvent& ev) {
             SpinLineCount(+1, wxGetKeyState(WXK_CONTROL));

@@ -13,6 +13,7 @@
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/ProcParams.h"
+#include "viewer3d/render/BaseImgView.h"
 
 #include <wx/app.h>
 #include <wx/dnd.h>
@@ -53,6 +54,7 @@ View3dApp::View3dApp() {
     current() = this;
     OnCommand(57664, [this] { OnAppAbout(); });
     OnCommand(32021, [this] { OnGeneralSettings(); });
+    OnCommand(57606, [this] { v3d::RunPrintSetup(main_); });
 }
 
 View3dApp::~View3dApp() {

@@ -19,12 +19,15 @@
 #include "viewer3d/app/View3dApp.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/core/Dib.h"
+#include "viewer3d/measure/gui/ScreenBitmapFile.h"
 #include "viewer3d/render/View3dView.h"
 
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
 #include <wx/filename.h>
+#include <wx/filefn.h>
 #include <wx/image.h>
+#include <wx/log.h>
 #include <wx/sizer.h>
 #include <wx/splitter.h>
 #include <wx/toolbar.h>
@@ -38,14 +41,40 @@ namespace {
 constexpr std::array<int, 4> kDefaultWidths = {266, 533, 266, 533};
 constexpr std::array<int, 7> kDefaultHeights = {426, 213, 213, 213, 213, 320, 320};
 constexpr UINT kMsgFileExists = 9200;
+constexpr UINT kMsgPictureNotSaved = 9203;
 
 wxSplitterWindow* splitterOf(wxWindow* pane) {
     return pane ? dynamic_cast<wxSplitterWindow*>(pane->GetParent()) : nullptr;
 }
 
+// The smallest size a pane keeps while the window is resized (a splitter too small for two such
+// panes is split in the middle).
+constexpr int kMinPane = 60;
+
+// The length a splitter shares between its two panes (0 before it has been laid out).
+int shareOf(const wxSplitterWindow* s) {
+    const wxSize size = s->GetClientSize();
+    return std::max(0, (s->GetSplitMode() == wxSPLIT_VERTICAL ? size.x : size.y) - s->GetSashSize());
+}
+
+// The sash of the splitter holding pane set so that its first pane is position pixels, as far as
+// the splitter leaves both panes their minimum. The wanted size itself is kept by the caller, so
+// the panes come back to it when the window grows again.
 void setSash(wxWindow* pane, int position) {
-    if (wxSplitterWindow* s = splitterOf(pane))
-        s->SetSashPosition(position);
+    wxSplitterWindow* s = splitterOf(pane);
+    if (!s)
+        return;
+    if (const int share = shareOf(s); share > 0)
+        position = share >= 2 * kMinPane ? std::clamp(position, kMinPane, share - kMinPane) : share / 2;
+    s->SetSashPosition(position);
+}
+
+// True when the splitter holding pane cannot give its first pane the wanted size now: what its
+// panes show then is not what the user chose.
+bool squeezed(wxWindow* pane, int wanted) {
+    const wxSplitterWindow* s = splitterOf(pane);
+    const int share = s ? shareOf(s) : 0;
+    return share > 0 && (share < 2 * kMinPane || wanted > share - kMinPane);
 }
 
 // The extension of a path's file name with its dot, empty when the name has none (a dot in a
@@ -59,6 +88,43 @@ std::string extensionOf(const std::string& path, std::string* stem) {
     }
     *stem = path.substr(0, dot);
     return path.substr(dot);
+}
+
+// The picture format a file name's extension names (".bmp" when it names none this program
+// writes); *path gets ".bmp" in place of an extension that names no picture format.
+wxBitmapType formatOfName(std::string* path, const std::string& stem, const std::string& ext) {
+    const wxString e = wxString::FromUTF8(ext).Lower();
+    if (e == ".jpg" || e == ".jpeg")
+        return wxBITMAP_TYPE_JPEG;
+    if (e == ".png")
+        return wxBITMAP_TYPE_PNG;
+    if (e == ".tif" || e == ".tiff")
+        return wxBITMAP_TYPE_TIFF;
+    if (e != ".bmp")
+        *path = stem + ".bmp";
+    return wxBITMAP_TYPE_BMP;
+}
+
+// A pane's picture written in the format given, through a temporary file beside the target
+// renamed over it on success.
+bool savePicture(const wxImage& image, const std::string& path, wxBitmapType type) {
+    if (type == wxBITMAP_TYPE_BMP)
+        return v3d::SaveBitmapAsBmp(wxBitmap(image), path) == 1;
+    const wxString target = wxString::FromUTF8(path);
+    const wxString temporary = target + ".part";
+    wxImage copy = image;
+    if (type == wxBITMAP_TYPE_JPEG)
+        copy.SetOption(wxIMAGE_OPTION_QUALITY, 95);
+    bool written = false;
+    {
+        wxLogNull quiet;
+        written = copy.SaveFile(temporary, type);
+    }
+    if (!written || !wxRenameFile(temporary, target, true)) {
+        wxRemoveFile(temporary);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -159,6 +225,7 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
         ClearScreenshot();
         OnFilePrint(true);
     });
+    OnCommand(57602, [this] { Close(); });
     OnCommand(32812, &CView3dFrm::OnSave);
     OnCommand(32813, &CView3dFrm::OnSaveAs);
     OnCommand(32814, &CView3dFrm::OnSplitSave);
@@ -219,6 +286,27 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
         main_->EnableDocFrames(false);
     });
 
+    // A resized window gives the panes the sizes the user chose as far as it can, and never
+    // less than their minimum; a sash the user drags sets the sizes of the screen shown.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
+        ev.Skip();
+        if (ev.GetSize() == laidOutSize_)
+            return;
+        laidOutSize_ = ev.GetSize();
+        CallAfter([this] { ApplyPaneSizes(); });
+    });
+    Bind(wxEVT_SPLITTER_SASH_POS_CHANGING, [this](wxSplitterEvent& ev) {
+        sashDragged_ = true;
+        ev.Skip();
+    });
+    Bind(wxEVT_SPLITTER_SASH_POS_CHANGED, [this](wxSplitterEvent& ev) {
+        ev.Skip();
+        if (!sashDragged_)
+            return;
+        sashDragged_ = false;
+        CallAfter([this] { SavePaneSizes(Doc() ? Doc()->ScreenMode() : 0); });
+    });
+
     SetClientSize(800 + 4, 640 + 4);
     InitialUpdateFrame();
     if (Doc())
@@ -230,6 +318,10 @@ CView3dFrm::~CView3dFrm() {
     // An open calibration window of this frame posts nothing once its owner is gone.
     if (calib_)
         calib_->ownerGone = true;
+    if (!main_->IsBeingDeleted()) {
+        CMainFrame* main = main_;
+        main->CallAfter([main] { main->ChildClosed(); });
+    }
 }
 
 CView3dDoc* CView3dFrm::Doc() const {
@@ -334,21 +426,30 @@ void CView3dFrm::StopSpin() {
 
 void CView3dFrm::SavePaneSizes(int which) {
     const int mode = Doc() ? Doc()->ScreenMode() : 0;
-    auto keep = [](int& slot, int value, int fallback) { slot = value < 0 ? fallback : value; };
+    // A splitter squeezed by a small window keeps the sizes the user gave its panes.
+    auto keep = [](int& slot, int value, int fallback, bool squeezedNow) {
+        if (!squeezedNow)
+            slot = value < 0 ? fallback : value;
+    };
     if ((which == 0 || which == -1) && mode == 0 && outer3d_->Window()->IsShown()) {
-        keep(widths_[0], left3d_->Window()->GetSize().x, kDefaultWidths[0]);
-        keep(widths_[1], view3d_->GetSize().x, kDefaultWidths[1]);
-        keep(heights_[0], left3d_->Window()->GetSize().y, kDefaultHeights[0]);
-        keep(heights_[1], views_[2]->GetSize().y, kDefaultHeights[1]);
-        keep(heights_[3], views_[0]->GetSize().y, kDefaultHeights[3]);
-        keep(heights_[4], views_[1]->GetSize().y, kDefaultHeights[4]);
+        const bool columns = squeezed(left3d_->Window(), widths_[0]);
+        const bool rows = squeezed(splitterOf(left3d_->Window()), heights_[0]);
+        const bool left = squeezed(views_[0], heights_[3]);
+        keep(widths_[0], left3d_->Window()->GetSize().x, kDefaultWidths[0], columns);
+        keep(widths_[1], view3d_->GetSize().x, kDefaultWidths[1], columns);
+        keep(heights_[0], left3d_->Window()->GetSize().y, kDefaultHeights[0], rows);
+        keep(heights_[1], views_[2]->GetSize().y, kDefaultHeights[1], rows);
+        keep(heights_[3], views_[0]->GetSize().y, kDefaultHeights[3], left);
+        keep(heights_[4], views_[1]->GetSize().y, kDefaultHeights[4], left);
     }
     if ((which == 1 || which == -1) && mode == 1 && measure_->Window()->IsShown()) {
-        keep(widths_[2], views_[5]->GetSize().x, kDefaultWidths[2]);
-        keep(widths_[3], right_->Window()->GetSize().x, kDefaultWidths[3]);
-        keep(heights_[2], views_[5]->GetSize().y, kDefaultHeights[2]);
-        keep(heights_[5], views_[6]->GetSize().y, kDefaultHeights[5]);
-        keep(heights_[6], views_[7]->GetSize().y, kDefaultHeights[6]);
+        const bool columns = squeezed(views_[5], widths_[2]);
+        const bool right = squeezed(views_[6], heights_[5]);
+        keep(widths_[2], views_[5]->GetSize().x, kDefaultWidths[2], columns);
+        keep(widths_[3], right_->Window()->GetSize().x, kDefaultWidths[3], columns);
+        keep(heights_[2], views_[5]->GetSize().y, kDefaultHeights[2], false);
+        keep(heights_[5], views_[6]->GetSize().y, kDefaultHeights[5], right);
+        keep(heights_[6], views_[7]->GetSize().y, kDefaultHeights[6], right);
     }
 }
 
@@ -455,7 +556,11 @@ void CView3dFrm::onBackground() {
     CView3dDoc* doc = Doc();
     if (!doc)
         return;
-    if (auto colour = ui::ChooseColour(this, doc->GetViewState()->backgroundColor)) {
+    // Sixteen grey steps from black as the custom colours.
+    std::vector<COLORREF> greys(16);
+    for (int i = 0; i < 16; ++i)
+        greys[i] = COLORREF(i * 0x101010);
+    if (auto colour = ui::ChooseColour(this, doc->GetViewState()->backgroundColor, greys)) {
         doc->SetBackgroundColor(*colour);
         if (view3d_)
             view3d_->Refresh(false);
@@ -570,10 +675,13 @@ void CView3dFrm::OnSplitSave() {
     std::string ext = extensionOf(chosen.paths.front(), &stem);
     if (ext.empty())
         ext = ".bmp"; // a name without an extension still gives bitmap files
+    // Each file is written in the format its extension names.
     for (int role = first; role <= last; ++role) {
         if (!have[role])
             continue;
-        const std::string path = stem + std::to_string(role) + ext;
+        const std::string numbered = stem + std::to_string(role);
+        std::string path = numbered + ext;
+        const wxBitmapType type = formatOfName(&path, numbered, ext);
         if (wxFileName::FileExists(wxString::FromUTF8(path))) {
             const int answer = ShowMessage(kMsgFileExists, MB_YESNOCANCEL | MB_ICONQUESTION, {path});
             if (answer == IDCANCEL)
@@ -581,7 +689,10 @@ void CView3dFrm::OnSplitSave() {
             if (answer == IDNO)
                 continue;
         }
-        images[role].SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_BMP);
+        if (!savePicture(images[role], path, type)) {
+            ShowMessage(kMsgPictureNotSaved, MB_OK | MB_ICONEXCLAMATION);
+            break;
+        }
     }
 }
 

@@ -120,6 +120,8 @@ private:
     std::array<int, 4> widths_{};
     std::array<int, 7> heights_{};
     std::unique_ptr<wxBitmap> screenshot_; // a captured main window waiting to be printed
+    wxSize laidOutSize_;                   // the size the panes were last fitted to
+    bool sashDragged_ = false;             // the user is dragging a sash
 };
 
 } // namespace brx

@@ -2,6 +2,7 @@
 
 #include "ui/Clipboard.h"
 #include "imaging/gui/WxDibDrawTarget.h"
+#include "platform/MessageSink.h"
 #include "ui/Document.h"
 #include "ui/ResourceWidgets.h"
 #include "ui/ViewFrame.h"
@@ -17,6 +18,7 @@
 #include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/print.h>
+#include <wx/printdlg.h>
 #include <wx/weakref.h>
 
 #include <algorithm>
@@ -53,7 +55,8 @@ wxBitmap redSlice(HDIB picture, int width, int height) {
 
 constexpr int kPatternFirst = 6011;
 constexpr int kEditMenu = 154;
-constexpr int kCopy = 57634, kPrint = 57607, kPrintDirect = 57606, kPrintPreview = 57609;
+constexpr int kCopy = 57634, kPrint = 57607, kPrintDirect = 57608, kPrintPreview = 57609;
+constexpr UINT kMsgPrintFailed = 0xF106;
 constexpr const char* kPageFace = "Noto Sans CJK JP";
 
 // One page, in the printer's device pixels (the preview scales them).
@@ -90,6 +93,8 @@ public:
 private:
     PrintPageSource* source_;
 };
+
+PrintService printService;
 
 PrintPageSource* sourceAbove(const wxWindow* pane) {
     for (const wxWindow* w = pane; w; w = w->GetParent())
@@ -168,10 +173,10 @@ bool CBaseImgView::OnCopy() {
     return ui::PutBitmapOnClipboard(bitmap.GetSubBitmap(part));
 }
 
-bool CBaseImgView::OnFilePrint(bool preview) {
+PrintResult CBaseImgView::OnFilePrint(bool preview) {
     PrintPageSource* source = sourceAbove(this);
     if (!source)
-        return false;
+        return PrintResult::Failed;
     wxWindow* parent = wxGetTopLevelParent(this);
     for (wxWindow* w = this; w; w = w->GetParent())
         if (dynamic_cast<PrintPageSource*>(w) == source)
@@ -240,15 +245,35 @@ wxPrintout* CBaseImgView::MakePrintout(PrintPageSource* source) {
     return new PanePrintout(source);
 }
 
-bool CBaseImgView::RunPrint(wxWindow* parent, PrintPageSource* source, bool preview, CBaseImgView* pane) {
+PrintResult CBaseImgView::RunPrint(wxWindow* parent, PrintPageSource* source, bool preview,
+                                   CBaseImgView* pane) {
     if (!source)
-        return false;
-    if (!preview) {
-        wxPrinter printer;
+        return PrintResult::Failed;
+    PrintResult result = PrintResult::Failed;
+    if (printService) {
+        result = printService(parent, source, preview ? PrintRequest::Preview : PrintRequest::Print);
+    } else if (!preview) {
+        wxPrintDialogData data(PrintSettings());
+        wxPrinter printer(&data);
         std::unique_ptr<wxPrintout> printout(MakePrintout(source));
-        return printer.Print(parent, printout.get(), true);
+        if (printer.Print(parent, printout.get(), true)) {
+            PrintSettings() = printer.GetPrintDialogData().GetPrintData();
+            result = PrintResult::Done;
+        } else {
+            result = wxPrinter::GetLastError() == wxPRINTER_CANCELLED ? PrintResult::Cancelled
+                                                                      : PrintResult::Failed;
+        }
+    } else {
+        result = openPreview(parent, source, pane) ? PrintResult::Done : PrintResult::Failed;
     }
-    auto* view = new wxPrintPreview(MakePrintout(source), MakePrintout(source));
+    if (result == PrintResult::Failed)
+        ShowMessage(kMsgPrintFailed, MB_OK | MB_ICONEXCLAMATION);
+    return result;
+}
+
+bool CBaseImgView::openPreview(wxWindow* parent, PrintPageSource* source, CBaseImgView* pane) {
+    wxPrintDialogData data(PrintSettings());
+    auto* view = new wxPrintPreview(MakePrintout(source), MakePrintout(source), &data);
     if (!view->IsOk()) {
         delete view;
         return false;
@@ -268,6 +293,28 @@ bool CBaseImgView::RunPrint(wxWindow* parent, PrintPageSource* source, bool prev
     window->Initialize();
     window->Show();
     return true;
+}
+
+PrintService SetPrintService(PrintService service) {
+    PrintService old = std::move(printService);
+    printService = std::move(service);
+    return old;
+}
+
+wxPrintData& PrintSettings() {
+    static wxPrintData settings;
+    return settings;
+}
+
+PrintResult RunPrintSetup(wxWindow* parent) {
+    if (printService)
+        return printService(parent, nullptr, PrintRequest::Setup);
+    wxPageSetupDialogData data(PrintSettings());
+    wxPageSetupDialog dialog(parent, &data);
+    if (dialog.ShowModal() != wxID_OK)
+        return PrintResult::Cancelled;
+    PrintSettings() = dialog.GetPageSetupDialogData().GetPrintData();
+    return PrintResult::Done;
 }
 
 View3dData* CBaseImgView::data() const {

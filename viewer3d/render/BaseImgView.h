@@ -17,13 +17,35 @@
 #include <wx/brush.h>
 
 #include <array>
+#include <functional>
 #include <string>
 
 class wxBitmap;
 class wxContextMenuEvent;
+class wxPrintData;
 class wxPrintout;
+class wxWindow;
 
 namespace v3d {
+
+class PrintPageSource;
+
+// What became of a print run: printed or previewed, given up by the user in the printer
+// dialog, or failed (no printer job could be started, no preview could be made).
+enum class PrintResult { Done, Cancelled, Failed };
+// What a print request asks for: the page printed (printer dialog first), the page in a preview
+// window, or the printer set-up dialog.
+enum class PrintRequest { Print, Preview, Setup };
+// How print requests are carried out. The real service drives the printer dialogs and the
+// preview window; a test puts its own in (an empty function puts the real one back). The source
+// is null for the set-up.
+using PrintService =
+    std::function<PrintResult(wxWindow* parent, PrintPageSource* source, PrintRequest request)>;
+PrintService SetPrintService(PrintService service);
+// The printer and paper the user chose last (set-up or printer dialog), used by every run.
+wxPrintData& PrintSettings();
+// The printer set-up dialog (the application's print set-up command).
+PrintResult RunPrintSetup(wxWindow* parent);
 
 // What a printed page of a pane shows, given by the document frame that holds the pane.
 class PrintPageSource {
@@ -66,8 +88,9 @@ public:
     // The pane's picture (the part where the image was fitted) on the clipboard as an image;
     // false when there is none or the clipboard did not take it.
     virtual bool OnCopy();
-    // Prints or previews the page of the frame that holds the pane; false when nothing ran.
-    bool OnFilePrint(bool preview);
+    // Prints or previews the page of the frame that holds the pane (Failed when the pane is
+    // in no frame that prints).
+    PrintResult OnFilePrint(bool preview);
 
     // Font and metrics of a printed page (text sized once: 9 points on paper); with a header,
     // the data name line at (text left, top margin).
@@ -83,15 +106,17 @@ public:
     // The one-page printout of a source (owned by the caller).
     static wxPrintout* MakePrintout(PrintPageSource* source);
     // Prints (printer dialog) or opens a preview window under parent; the pane, when given,
-    // carries the preview flag while its preview window is open.
-    static bool RunPrint(wxWindow* parent, PrintPageSource* source, bool preview,
-                         CBaseImgView* pane = nullptr);
+    // carries the preview flag while its preview window is open. A failure is told to the user
+    // (0xF106); a run the user cancelled is not.
+    static PrintResult RunPrint(wxWindow* parent, PrintPageSource* source, bool preview,
+                                CBaseImgView* pane = nullptr);
 
     bool HandleNotification(ui::Notification& n) override;
     bool HandleUpdate(ui::CmdUI& ui) override;
 
 protected:
     void OnContextMenu(wxContextMenuEvent& ev);
+    static bool openPreview(wxWindow* parent, PrintPageSource* source, CBaseImgView* pane);
 
     View3dData* data() const;
     // The picture a kind shows (null: none); kinds 1 and 2 give the height display image, whose

@@ -31,13 +31,7 @@ namespace fs = std::filesystem;
 namespace {
 
 brx::CView3dFrm* openShown(RunningViewer& viewer, const std::string& path) {
-    brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(path);
-    if (!doc)
-        return nullptr;
-    brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
-    if (!frame || frame->Doc() != doc || !ui::testing::WaitForPaint(frame))
-        return nullptr;
-    return frame;
+    return brxtest::OpenShown(viewer, path);
 }
 
 // A w x h data set written as dir/name and opened in its shown frame.

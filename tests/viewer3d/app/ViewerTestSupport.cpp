@@ -3,6 +3,7 @@
 #include "ui/resources/ResourceRegistry.h"
 #include "ui/testing/GuiTest.h"
 #include "viewer3d/app/MainFrame.h"
+#include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 
 #include <cstdlib>
@@ -80,6 +81,16 @@ void RunningViewer::Stop() {
     main->Close(true);
     ui::testing::DestroyAndWait(main);
     app_.reset();
+}
+
+brx::CView3dFrm* OpenShown(RunningViewer& viewer, const std::string& path) {
+    brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(path);
+    if (!doc)
+        return nullptr;
+    brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
+    if (!frame || frame->Doc() != doc || !ui::testing::WaitForPaint(frame))
+        return nullptr;
+    return frame;
 }
 
 std::vector<brx::CView3dFrm*> RunningViewer::Frames() const {

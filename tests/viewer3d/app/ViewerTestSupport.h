@@ -48,6 +48,10 @@ private:
     bool stopped_ = false;
 };
 
+// Opens a path in the viewer and waits for its frame to be active and painted; null when the
+// document did not open or its frame did not show.
+brx::CView3dFrm* OpenShown(RunningViewer& viewer, const std::string& path);
+
 // Sends a record file to the viewer's main window from a separate process (findwin-peer);
 // returns at once, the exit status comes through *status when the sender ends (-1 before).
 void SendRecordFromPeer(const std::string& recordFile, const std::string& tag, std::atomic<int>* status);

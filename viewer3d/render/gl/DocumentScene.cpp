@@ -84,6 +84,9 @@ SceneLists ListsOf(View3dData& doc, const DocumentScene& scene) {
     l.originLength = b.baseLength;
     l.texture = scene.texture;
     l.mesh = scene.mesh;
+    l.labelCharWidth = scene.font.charWidth;
+    l.labelAscent = scene.font.ascent;
+    l.labelDescent = scene.font.descent;
     return l;
 }
 

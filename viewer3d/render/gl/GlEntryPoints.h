@@ -153,7 +153,8 @@ using XBool = int;
     X(glGenBuffers, void, (GLsizei, GLuint*), 2, 0)                                                          \
     X(glBindBuffer, void, (GLenum, GLuint), 2, 0)                                                            \
     X(glBufferData, void, (GLenum, std::ptrdiff_t, const void*, GLenum), 2, 0)                               \
-    X(glDeleteBuffers, void, (GLsizei, const GLuint*), 2, 0)
+    X(glDeleteBuffers, void, (GLsizei, const GLuint*), 2, 0)                                                 \
+    X(glBitmap, void, (GLsizei, GLsizei, GLfloat, GLfloat, GLfloat, GLfloat, const GLubyte*), 2, 1)
 
 // The table: one typed pointer per slot, null until bound.
 struct GlEntryPoints {

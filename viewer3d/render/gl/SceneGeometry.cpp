@@ -399,4 +399,38 @@ void AccumulateRotation(double matrix[16], int rotationMode, double angleX, doub
     MultiplyMatrix(turn, matrix, matrix);
 }
 
+LabelBox LabelBoxAt(int x, int y, int length, int charWidth, int ascent, int descent) {
+    LabelBox b;
+    b.left = x;
+    b.right = x + length * charWidth;
+    b.bottom = y - descent;
+    b.top = y + ascent;
+    return b;
+}
+
+int LabelShiftClearOf(const LabelBox& box, const std::vector<LabelBox>& placed) {
+    constexpr int kGap = 2;
+    LabelBox b = box;
+    // A label that sits higher than the one it meets moves up, else down, so that the labels
+    // keep their order on the screen; a label moved onto another moves on past that one.
+    int way = 0;
+    for (size_t round = 0; round <= placed.size(); ++round) {
+        const LabelBox* hit = nullptr;
+        for (const LabelBox& p : placed)
+            if (b.left < p.right + kGap && p.left < b.right + kGap && b.bottom < p.top + kGap &&
+                p.bottom < b.top + kGap) {
+                hit = &p;
+                break;
+            }
+        if (!hit)
+            break;
+        if (way == 0)
+            way = b.bottom + b.top >= hit->bottom + hit->top ? 1 : -1;
+        const int move = way > 0 ? hit->top + kGap - b.bottom : hit->bottom - kGap - b.top;
+        b.bottom += move;
+        b.top += move;
+    }
+    return b.bottom - box.bottom;
+}
+
 } // namespace v3d::scene

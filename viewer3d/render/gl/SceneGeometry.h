@@ -11,6 +11,8 @@
 #include "platform/GlobalMemory.h"
 #include "viewer3d/render/gl/HeightPalettes.h"
 
+#include <vector>
+
 namespace v3d::scene {
 
 // The values of the document the scene reads.
@@ -108,5 +110,16 @@ void AccumulateRotation(double matrix[16], int rotationMode, double angleX, doub
 void RotationMatrix(double angle, double x, double y, double z, double out[16]);
 // out = a x b (column order; out may be a or b).
 void MultiplyMatrix(const double a[16], const double b[16], double out[16]);
+
+// A label's place on the screen (window pixels, y upwards): from the raster position (x, y)
+// on its baseline, length characters of the cell given.
+struct LabelBox {
+    int left = 0, bottom = 0, right = 0, top = 0;
+};
+LabelBox LabelBoxAt(int x, int y, int length, int charWidth, int ascent, int descent);
+// How far a label must move up (positive) or down (negative, pixels) so that it overlaps none
+// of the labels placed before it, with a gap of 2 pixels: up when it sits higher than the first
+// label it meets, else down.
+int LabelShiftClearOf(const LabelBox& box, const std::vector<LabelBox>& placed);
 
 } // namespace v3d::scene

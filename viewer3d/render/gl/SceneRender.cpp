@@ -160,22 +160,45 @@ void RenderScene(SceneValues& v, const SceneLists& lists, const SceneExtents& ex
     g.glDisable(GL_TEXTURE_2D);
     g.glCallList(static_cast<GLuint>(lists.whiteMaterial));
     g.glCallList(static_cast<GLuint>(lists.frameBox));
+    // The labels are drawn over the scene, so that the surface never hides one, and each is
+    // moved down clear of the labels drawn before it.
+    g.glDisable(GL_DEPTH_TEST);
+    std::vector<LabelBox> placed;
+    auto label = [&](int base, int length) {
+        GLint valid = 0;
+        g.glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+        if (valid && base != 0 && length > 0 && lists.labelCharWidth > 0) {
+            GLint at[4] = {0, 0, 0, 0};
+            g.glGetIntegerv(GL_CURRENT_RASTER_POSITION, at);
+            LabelBox box =
+                LabelBoxAt(at[0], at[1], length, lists.labelCharWidth, lists.labelAscent, lists.labelDescent);
+            const int shift = LabelShiftClearOf(box, placed);
+            if (shift != 0)
+                g.glBitmap(0, 0, 0, 0, 0, static_cast<GLfloat>(shift), nullptr);
+            box.bottom += shift;
+            box.top += shift;
+            placed.push_back(box);
+        }
+        callLists(base, length);
+    };
+    // The origin first: the values of the axes give way to it.
+    rasterPos(OriginLabelPos(ext));
+    label(lists.origin, lists.originLength);
     for (int axis = 0; axis < 3; ++axis) {
         rasterPos(AxisLetterPos(v, ext, axis));
-        callLists(lists.axisLetter[axis], lists.axisLetterLength[axis]);
+        label(lists.axisLetter[axis], lists.axisLetterLength[axis]);
     }
     for (int axis = 0; axis < 3; ++axis) {
         rasterPos(AxisValuePos(v, ext, axis));
-        callLists(lists.axisValue[axis], lists.axisValueLength[axis]);
+        label(lists.axisValue[axis], lists.axisValueLength[axis]);
     }
     Vec3 top;
     if (DataTopLabelPos(v, ext, top)) {
         if (v.zAxisFixed)
             rasterPos(top);
-        callLists(lists.dataTop, lists.dataTopLength);
+        label(lists.dataTop, lists.dataTopLength);
     }
-    rasterPos(OriginLabelPos(ext));
-    callLists(lists.origin, lists.originLength);
+    g.glEnable(GL_DEPTH_TEST);
     if (v.zScaleFactor != 0)
         g.glScaled(1, 1, 1.0 / v.zScaleFactor);
     g.glPopMatrix();
@@ -398,6 +421,9 @@ LabelFont LoadLabelFont(::_XDisplay* display) {
     for (const char* name : {"-misc-fixed-medium-r-normal--13-*-*-*-*-*-iso8859-1", "fixed"}) {
         if (XFontStruct* info = XLoadQueryFont(display, name)) {
             f.font = info->fid;
+            f.charWidth = info->max_bounds.width;
+            f.ascent = info->ascent;
+            f.descent = info->descent;
             XFreeFontInfo(nullptr, info, 1);
             break;
         }

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 struct _XDisplay;
 
@@ -51,6 +52,8 @@ struct SceneLists {
     int originLength = 0;
     unsigned texture = 0;
     SurfaceMesh mesh;
+    // The character cell of the label font in pixels (0: labels are not kept apart).
+    int labelCharWidth = 0, labelAscent = 0, labelDescent = 0;
 };
 
 // Fixed state of a new context: black clear colour, depth test (less), smooth lines, alpha
@@ -91,7 +94,9 @@ void DeleteSceneLists(SceneLists& lists);
 struct LabelFont {
     ::_XDisplay* display = nullptr;
     unsigned long font = 0;
+    int charWidth = 0, ascent = 0, descent = 0; // the widest character's cell
 };
+
 // Loads the label font (a 13-pixel fixed font, else "fixed"); font 0 when none loads.
 LabelFont LoadLabelFont(::_XDisplay* display);
 void FreeLabelFont(LabelFont& font);
