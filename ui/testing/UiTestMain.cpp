@@ -112,19 +112,19 @@ long msSince(Clock::time_point t) {
     return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
 }
 
-// Connects to the X display of DISPLAY and closes the connection again, trying until the server
-// accepts or the seconds have passed; says each refusal.
-bool waitForXServer(int seconds) {
+// Connects to the X display of DISPLAY, trying until the server accepts or the seconds have
+// passed, and says each refusal. The connection is kept until the toolkit has its own: a server
+// started without -noreset (xvfb-run's) resets when its last client leaves and refuses the
+// clients that come during the reset.
+Display* connectToXServer(int seconds) {
     if (!std::getenv("DISPLAY"))
-        return false;
+        return nullptr;
     const auto giveUp = Clock::now() + std::chrono::seconds(seconds);
     for (int attempt = 1;; ++attempt) {
-        if (Display* d = XOpenDisplay(nullptr)) {
-            XCloseDisplay(d);
-            return true;
-        }
+        if (Display* d = XOpenDisplay(nullptr))
+            return d;
         if (Clock::now() >= giveUp)
-            return false;
+            return nullptr;
         std::fprintf(stderr, "the X display refused connection %d; trying again\n", attempt);
         std::this_thread::sleep_for(std::chrono::milliseconds(std::min(100 * attempt, 500)));
     }
@@ -175,16 +175,19 @@ int main(int argc, char** argv) {
     timeouts->Arm("starting wx", 180);
 
     // A busy X server now and then refuses a connection while many test processes start at
-    // once. The toolkit's start cannot be tried again in the same process (a second try fails
-    // whatever the server does), so the connection is tried first on its own, again and again
-    // for up to 60 seconds, and the toolkit starts once the server has accepted one.
-    if (!waitForXServer(60)) {
+    // once, or while it resets. The toolkit's start cannot be tried again in the same process (a
+    // second try fails whatever the server does), so the connection is tried first on its own,
+    // again and again for up to 60 seconds, and the toolkit starts while that one is open.
+    Display* held = connectToXServer(60);
+    if (!held) {
         std::fprintf(stderr, "cannot connect to the X display (is there one? run under xvfb-run -a)\n");
         delete timeouts;
         return 2;
     }
     wxApp::SetInstance(new TestApp);
-    if (!wxEntryStart(argc, argv)) {
+    const bool started = wxEntryStart(argc, argv);
+    XCloseDisplay(held);
+    if (!started) {
         std::fprintf(stderr, "cannot start wx on the X display\n");
         delete timeouts;
         return 2;
