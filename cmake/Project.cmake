@@ -44,7 +44,7 @@ endfunction()
 #                  window tests of the real pointer; each runs on an X server of its own, one at a
 #                  time (RESOURCE_LOCK x-pointer), so that no other test moves, grabs or covers
 #                  what it points at
-#   *GuiTest.cpp -> <prefix>_gui_tests  (label gui, run under Xvfb)
+#   *GuiTest.cpp -> <prefix>_gui_tests  (label gui, each on an X server of its own as well)
 #   *E2eTest.cpp -> <prefix>_e2e_tests  (label e2e)
 #   *Test.cpp    -> <prefix>_unit_tests (label unit, no display)
 #   any other .cpp is a helper compiled into every group.
@@ -94,6 +94,10 @@ function(vt_tests prefix)
     vt_warnings(${exe})
     if(label STREQUAL "pointer")
       set(props LABELS gui-pointer RESOURCE_LOCK x-pointer ENVIRONMENT VT_GUI_PRIVATE_DISPLAY=1)
+    elseif(label STREQUAL "gui")
+      # A server of its own for each window test too: no other test's window covers its
+      # windows, takes the focus from them or holds the pointer grab its menus need.
+      set(props LABELS gui ENVIRONMENT VT_GUI_PRIVATE_DISPLAY=1)
     else()
       set(props LABELS ${label})
     endif()

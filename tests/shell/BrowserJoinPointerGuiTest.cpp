@@ -32,13 +32,7 @@ TEST_F(BrowserJoinPointer, ThumbnailsDraggedOntoTheFocusBoxAreAdded) {
     CSelListCtrl* box = Frame()->FocusBoxList();
     ASSERT_TRUE(thumbs && box);
     ASSERT_TRUE(PumpUntil([&] { return thumbs->GetItemCount() == 3 && !thumbs->IsBusy(); }));
-    thumbs->Refresh();
-    ASSERT_TRUE(PumpUntil([&] {
-        for (const auto& i : thumbs->Items())
-            if (!i->m_drawnInThumbList)
-                return false;
-        return true;
-    }));
+    ASSERT_TRUE(ui::testing::WaitForPaint(thumbs));
     const wxPoint from = thumbs->GetCellRect(1).GetPosition() + wxPoint(20, 20);
     const wxPoint to =
         thumbs->ScreenToClient(box->ClientToScreen(box->GetCellRect(0).GetPosition() + wxPoint(20, 20)));

@@ -12,6 +12,8 @@
 
 #include <gtk/gtk.h>
 
+#include <X11/Xlib.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -110,6 +112,24 @@ long msSince(Clock::time_point t) {
     return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
 }
 
+// Connects to the X display of DISPLAY, trying until the server accepts or the seconds have
+// passed, and says each refusal. The connection is kept until the toolkit has its own: a server
+// started without -noreset (xvfb-run's) resets when its last client leaves and refuses the
+// clients that come during the reset.
+Display* connectToXServer(int seconds) {
+    if (!std::getenv("DISPLAY"))
+        return nullptr;
+    const auto giveUp = Clock::now() + std::chrono::seconds(seconds);
+    for (int attempt = 1;; ++attempt) {
+        if (Display* d = XOpenDisplay(nullptr))
+            return d;
+        if (Clock::now() >= giveUp)
+            return nullptr;
+        std::fprintf(stderr, "the X display refused connection %d; trying again\n", attempt);
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(100 * attempt, 500)));
+    }
+}
+
 // Shows a small window and waits for its first paint: the X server answers, the theme and the
 // fonts are loaded. Returns false when that did not happen in time.
 bool showFirstWindow() {
@@ -155,23 +175,20 @@ int main(int argc, char** argv) {
     timeouts->Arm("starting wx", 180);
 
     // A busy X server now and then refuses a connection while many test processes start at
-    // once, and on a loaded machine it may take long to answer the first requests: the
-    // connection is tried again until it is accepted, for up to 150 seconds (the display being
-    // there is the condition; without one every try fails and the run ends).
-    bool started = false;
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(150);
-    for (int attempt = 0; !started; ++attempt) {
-        if (attempt) {
-            if (std::chrono::steady_clock::now() >= giveUp || !std::getenv("DISPLAY"))
-                break;
-            std::fprintf(stderr, "the X display refused the connection; trying again\n");
-            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(100 * attempt, 500)));
-        }
-        wxApp::SetInstance(new TestApp);
-        started = wxEntryStart(argc, argv);
+    // once, or while it resets. The toolkit's start cannot be tried again in the same process (a
+    // second try fails whatever the server does), so the connection is tried first on its own,
+    // again and again for up to 60 seconds, and the toolkit starts while that one is open.
+    Display* held = connectToXServer(60);
+    if (!held) {
+        std::fprintf(stderr, "cannot connect to the X display (is there one? run under xvfb-run -a)\n");
+        delete timeouts;
+        return 2;
     }
+    wxApp::SetInstance(new TestApp);
+    const bool started = wxEntryStart(argc, argv);
+    XCloseDisplay(held);
     if (!started) {
-        std::fprintf(stderr, "cannot start wx (is there an X display? run under xvfb-run -a)\n");
+        std::fprintf(stderr, "cannot start wx on the X display\n");
         delete timeouts;
         return 2;
     }
