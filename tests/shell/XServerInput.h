@@ -1,9 +1,10 @@
-// Pointer and key presses through the X server while other tests may show their windows on the
-// same display: the target's window is raised and the presses are made only while no other
-// window covers the target; an attempt whose presses went to another window is made again.
+// Pointer and key presses through the X server in the program's own windows: the presses are
+// made once the pointer is over the target; an attempt whose presses went elsewhere is made
+// again. OnTopOver tells whether another window covers a part of the screen.
 #pragma once
 
 #include "ui/testing/GuiTest.h"
+#include "ui/testing/Pointer.h"
 
 #include <wx/toplevel.h>
 #include <wx/uiaction.h>
@@ -45,16 +46,14 @@ inline bool OnTopOver(wxWindow* target, const wxRect& screen) {
     return seen && !covered;
 }
 
-// Raises the target's window, waits until nothing covers the screen point, moves the pointer
-// there, runs the presses and waits for their effect; up to five attempts.
+// Moves the pointer to the screen point over the target (raised when covered), runs the
+// presses and waits for their effect; up to five attempts.
 inline bool PressUntil(wxWindow* target, const wxPoint& screen,
                        const std::function<void(wxUIActionSimulator&)>& presses, const std::function<bool()>& done) {
     wxUIActionSimulator sim;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        wxGetTopLevelParent(target)->Raise();
-        if (!ui::testing::PumpUntil([&] { return OnTopOver(target, wxRect(screen, wxSize(1, 1))); }, 3000))
+        if (!ui::testing::PointerTo(target, target->ScreenToClient(screen)))
             continue;
-        sim.MouseMove(screen);
         presses(sim);
         if (ui::testing::PumpUntil(done, 3000))
             return true;

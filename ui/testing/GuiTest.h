@@ -66,12 +66,6 @@ wxWindow* FocusWithin(wxWindow* topLevel);
 // menu as Esc would. Call before the code that shows it.
 void WhenPopupMenu(wxWindow* window, std::function<void(wxMenu*)> action);
 
-// A click of the left button at a point of the screen through the X server, made once the
-// pointer is there over the window's own top-level window (raised first; other programs'
-// windows on the shared display may cover it for a while). False when the pointer never got
-// over it in time.
-bool ClickOnScreen(wxWindow* window, wxPoint at);
-
 // A button of a tool bar on the screen (its allocation on the display), empty when the bar does
 // not show it. Clicks at its middle go to that button.
 wxRect ToolScreenRect(wxToolBar* bar, int id);

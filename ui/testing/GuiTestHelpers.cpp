@@ -273,39 +273,7 @@ GtkWidget* gtkToolbarIn(GtkWidget* widget) {
     return found;
 }
 
-// True when the pointer is over a window of this program inside the top level of window.
-bool pointerOver(wxWindow* window) {
-    wxWindow* top = wxGetTopLevelParent(window);
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-    GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
-    GdkWindow* under = pointer ? gdk_device_get_window_at_position(pointer, nullptr, nullptr) : nullptr;
-    return top && under && gdk_window_get_toplevel(under) == gtk_widget_get_window(top->GetHandle());
-}
 } // namespace
-
-bool ClickOnScreen(wxWindow* window, wxPoint at) {
-    wxUIActionSimulator pointer;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        wxGetTopLevelParent(window)->Raise();
-        pointer.MouseMove(at);
-        PumpUntil([&] { return wxGetMousePosition() == at && pointerOver(window); }, 500);
-        if (pointerOver(window)) {
-            // Moved again on the window now on top, so that the control under the pointer
-            // has seen it arrive before the button goes down.
-            pointer.MouseMove(at + wxPoint(1, 0));
-            pointer.MouseMove(at);
-            PumpUntil([&] { return wxGetMousePosition() == at; }, 500);
-            ProcessPending();
-            if (!pointerOver(window))
-                continue;
-            pointer.MouseClick();
-            ProcessPending();
-            return true;
-        }
-    }
-    return false;
-}
 
 wxRect ToolScreenRect(wxToolBar* bar, int id) {
     const int pos = bar ? bar->GetToolPos(id) : wxNOT_FOUND;

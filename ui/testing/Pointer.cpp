@@ -125,6 +125,16 @@ public:
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult ClickOnScreen(wxWindow* window, wxPoint at) {
+    if (!window)
+        return ::testing::AssertionFailure() << "no window";
+    if (auto r = PointerTo(window, window->ScreenToClient(at)); !r)
+        return r;
+    if (auto r = PointerPress(); !r)
+        return r;
+    return PointerRelease();
+}
+
 ::testing::AssertionResult Drag(wxWindow* window, wxPoint from, wxPoint to,
                                 const std::function<void()>& whileHeld) {
     if (auto r = PointerTo(window, from); !r)

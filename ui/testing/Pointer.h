@@ -27,6 +27,9 @@ namespace ui::testing {
 // (when given) and releases there.
 ::testing::AssertionResult Drag(wxWindow* window, wxPoint from, wxPoint to,
                                 const std::function<void()>& whileHeld = {});
+// A click of the left button at a point of the screen over the window (its top-level raised
+// first when another window covers it).
+::testing::AssertionResult ClickOnScreen(wxWindow* window, wxPoint at);
 // Clicks a small window of its own beside `near`'s top-level window and checks that this
 // window received the click: no window holds the pointer any more.
 ::testing::AssertionResult ClickElsewhereIsReceived(wxWindow* near);

@@ -9,6 +9,7 @@
 #include "ui/Services.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
+#include "ui/testing/Pointer.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
