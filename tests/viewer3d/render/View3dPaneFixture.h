@@ -75,6 +75,14 @@ protected:
             EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
         }
     }
+    // Opens a 128 x 128 ramp without scale lines and waits for its first full frame.
+    void openWithoutScaleLines() {
+        open(128, 128);
+        ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->PaintCount() > 0; }));
+        doc.GetViewState()->scaleLinesShown = 0;
+        view->RequestBuildAll();
+        ASSERT_TRUE(nextFrame());
+    }
     // Waits for the next frame of the pane.
     bool nextFrame() {
         const int before = view->PaintCount();

@@ -10,11 +10,7 @@ class View3dPointer : public View3dPane {};
 
 TEST_F(View3dPointer, LeftDragTurnsTheSurfaceAndTheReleaseFreesThePointer) {
     ASSERT_TRUE(bound);
-    open(128, 128);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->PaintCount() > 0; }));
-    doc.GetViewState()->scaleLinesShown = 0;
-    view->RequestBuildAll();
-    ASSERT_TRUE(nextFrame());
+    ASSERT_NO_FATAL_FAILURE(openWithoutScaleLines());
     Pixels flat(view->ReadWindowPixels());
     const int w = view->GetClientSize().x;
     int lowWhileHeld = -1;

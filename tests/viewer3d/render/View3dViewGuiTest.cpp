@@ -45,11 +45,7 @@ TEST_F(View3dPane, DrawsOnTheBackgroundAndOffScreenRenderingEqualsTheWindow) {
 
 TEST_F(View3dPane, RightDragOfThreeQuartersOfTheWidthTurnsTheSurfaceEdgeOn) {
     ASSERT_TRUE(bound);
-    open(128, 128);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->PaintCount() > 0; }));
-    doc.GetViewState()->scaleLinesShown = 0;
-    view->RequestBuildAll();
-    ASSERT_TRUE(nextFrame());
+    ASSERT_NO_FATAL_FAILURE(openWithoutScaleLines());
     Pixels flat(view->ReadWindowPixels());
     const int before = coverage(flat);
     const int w = view->GetClientSize().x;
