@@ -1,5 +1,6 @@
 // Reader of the resource text format (resources/README.md). Line oriented: a line holds words,
 // numbers and double-quoted texts; '#' outside a text starts a comment.
+#include "ui/resources/ResourceNames.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include <algorithm>
@@ -146,6 +147,18 @@ bool contains(const std::vector<std::string>& list, const std::string& word) {
     return std::find(list.begin(), list.end(), word) != list.end();
 }
 
+bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// A name: an ASCII letter, then letters, digits and '_'.
+bool isName(const std::string& s) {
+    if (s.empty() || !isAsciiLetter(s[0]))
+        return false;
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; });
+}
+
 } // namespace
 
 const std::map<std::string, std::vector<std::string>>& KnownControlStyles() {
@@ -180,8 +193,9 @@ const std::vector<std::string>& StylesOfEveryControl() {
 
 class ResourceParser {
 public:
-    ResourceParser(ResourceRegistry& reg, std::string baseFolder, std::string name)
-        : reg_(reg), base_(std::move(baseFolder)), name_(std::move(name)) {}
+    ResourceParser(ResourceRegistry& reg, std::string baseFolder, std::string name,
+                   std::vector<ResourceName>* names = nullptr)
+        : reg_(reg), base_(std::move(baseFolder)), name_(std::move(name)), names_(names) {}
 
     bool Parse(const std::string& text, std::string* error) {
         std::istringstream in(text);
@@ -292,6 +306,44 @@ private:
         return true;
     }
 
+    // The optional name of the id at toks_[index - 1]: an unquoted word that is not a number
+    // (those start with a digit or '-'). next is where the entry goes on. A name must be well
+    // formed and is refused on a negative id (-1: a control nobody addresses).
+    bool optionalName(size_t index, long id, std::string& name, size_t& next, std::string& why) {
+        name.clear();
+        next = index;
+        if (index >= toks_.size() || toks_[index].quoted)
+            return true;
+        const std::string& word = toks_[index].text;
+        if (word[0] == '-' || (word[0] >= '0' && word[0] <= '9'))
+            return true;
+        if (!isName(word)) {
+            why = "bad name " + word + " (an ASCII letter, then letters, digits and _)";
+            return false;
+        }
+        if (id < 0) {
+            why = "id " + std::to_string(id) + " takes no name (" + word + ")";
+            return false;
+        }
+        name = word;
+        next = index + 1;
+        return true;
+    }
+    void record(const char* kind, const std::string& name, long id) {
+        if (!names_ || name.empty())
+            return;
+        ResourceName n;
+        n.kind = kind;
+        n.name = name;
+        n.id = id;
+        n.line = lineNo_;
+        if (n.kind == "control") {
+            n.dialog = dialogName_;
+            n.dialogId = dialog_.id;
+        }
+        names_->push_back(std::move(n));
+    }
+
     bool handleLine(std::string& why) {
         const std::string head = toks_[0].quoted ? std::string() : upper(toks_[0].text);
         if ((head == "END" || head == "STRINGTABLE") && !noMoreFrom(1, why))
@@ -313,45 +365,75 @@ private:
         return false;
     }
 
+    // The id at toks_[1] and its optional name; at is where the entry goes on.
+    bool idAndName(const char* what, long& id, std::string& name, size_t& at, std::string& why) {
+        return number(1, id, why, what) && optionalName(2, id, name, at, why);
+    }
+
     bool topLine(const std::string& head, std::string& why) {
         long id = 0;
+        std::string name;
+        size_t at = 2;
         if (head == "STRINGTABLE") {
             state_ = State::Strings;
             return true;
         }
+        if (head == "COMMAND") {
+            // Names a command id that no menu item holds; nothing for the registry.
+            if (!number(1, id, why, "command id") || !optionalName(2, id, name, at, why))
+                return false;
+            if (name.empty()) {
+                why = "expected the name of command " + std::to_string(id);
+                return false;
+            }
+            if (id <= 0) {
+                why = "command id must be positive";
+                return false;
+            }
+            if (!noMoreFrom(at, why))
+                return false;
+            record("cmd", name, id);
+            return true;
+        }
         if (head == "STRING") {
             std::string t;
-            if (!number(1, id, why, "string id") || !text(2, t, why, "string") || !noMoreFrom(3, why))
+            if (!idAndName("string id", id, name, at, why) || !text(at, t, why, "string") ||
+                !noMoreFrom(at + 1, why))
                 return false;
             reg_.strings_[static_cast<UINT>(id)] = t;
+            record("str", name, id);
             return true;
         }
         if (head == "DIALOG") {
             dialog_ = DialogTemplate{};
-            if (!number(1, id, why, "dialog id") || !readRect(2, dialog_.rect, why) ||
-                !text(6, dialog_.caption, why, "caption"))
+            if (!idAndName("dialog id", id, name, at, why) || !readRect(at, dialog_.rect, why) ||
+                !text(at + 4, dialog_.caption, why, "caption"))
                 return false;
             dialog_.id = static_cast<int>(id);
-            if (!stylesFrom(7, kDialogStyles, dialog_.styles, why, "DIALOG"))
+            if (!stylesFrom(at + 5, kDialogStyles, dialog_.styles, why, "DIALOG"))
                 return false;
             controlLines_.clear();
+            dialogName_ = name;
+            record("dlg", name, id);
             state_ = State::Dialog;
             return true;
         }
         if (head == "MENU") {
-            if (!number(1, id, why, "menu id") || !noMoreFrom(2, why))
+            if (!idAndName("menu id", id, name, at, why) || !noMoreFrom(at, why))
                 return false;
             menu_ = MenuTemplate{};
             menu_.id = static_cast<int>(id);
             stack_.clear();
+            record("menu", name, id);
             state_ = State::Menu;
             return true;
         }
         if (head == "ACCELERATORS") {
-            if (!number(1, id, why, "accelerator table id") || !noMoreFrom(2, why))
+            if (!idAndName("accelerator table id", id, name, at, why) || !noMoreFrom(at, why))
                 return false;
             accelId_ = static_cast<int>(id);
             accel_.clear();
+            record("accel", name, id);
             state_ = State::Accelerators;
             return true;
         }
@@ -359,9 +441,10 @@ private:
             toolbar_ = ToolbarTemplate{};
             std::string path;
             long w = 0, h = 0;
-            if (!number(1, id, why, "tool bar id") || !referencedFile(2, path, why, "image strip file") ||
-                !number(3, w, why, "button width") || !number(4, h, why, "button height") ||
-                !noMoreFrom(5, why))
+            if (!idAndName("tool bar id", id, name, at, why) ||
+                !referencedFile(at, path, why, "image strip file") ||
+                !number(at + 1, w, why, "button width") || !number(at + 2, h, why, "button height") ||
+                !noMoreFrom(at + 3, why))
                 return false;
             if (w <= 0 || h <= 0 || w > 256 || h > 256) {
                 why = "button size out of range";
@@ -371,13 +454,14 @@ private:
             toolbar_.bitmapPath = path;
             toolbar_.buttonWidth = static_cast<int>(w);
             toolbar_.buttonHeight = static_cast<int>(h);
+            record("toolbar", name, id);
             state_ = State::Toolbar;
             return true;
         }
         if (head == "DATA") {
             std::string path;
-            if (!number(1, id, why, "data id") || !referencedFile(2, path, why, "data file") ||
-                !noMoreFrom(3, why))
+            if (!idAndName("data id", id, name, at, why) || !referencedFile(at, path, why, "data file") ||
+                !noMoreFrom(at + 1, why))
                 return false;
             std::ifstream in(path, std::ios::binary);
             if (!in) {
@@ -386,6 +470,7 @@ private:
             }
             std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             reg_.data_[static_cast<int>(id)] = std::move(bytes);
+            record("data", name, id);
             return true;
         }
         if (head == "IMAGE" || head == "ICON" || head == "CURSOR") {
@@ -393,22 +478,26 @@ private:
             const std::string what = head == "IMAGE"  ? "image file"
                                      : head == "ICON" ? "icon file"
                                                       : "cursor file";
-            if (!number(1, id, why, "image id") || !referencedFile(2, e.path, why, what.c_str()))
+            if (!idAndName("image id", id, name, at, why) || !referencedFile(at, e.path, why, what.c_str()))
                 return false;
             if (head == "CURSOR") {
                 long hx = 0, hy = 0;
-                if (toks_.size() > 3 && (!number(3, hx, why, "hot spot x") ||
-                                         !number(4, hy, why, "hot spot y") || !noMoreFrom(5, why)))
+                if (toks_.size() > at + 1 &&
+                    (!number(at + 1, hx, why, "hot spot x") || !number(at + 2, hy, why, "hot spot y") ||
+                     !noMoreFrom(at + 3, why)))
                     return false;
                 e.hotX = static_cast<int>(hx);
                 e.hotY = static_cast<int>(hy);
                 reg_.cursors_[static_cast<int>(id)] = e;
-            } else if (!noMoreFrom(3, why)) {
+                record("cursor", name, id);
+            } else if (!noMoreFrom(at + 1, why)) {
                 return false;
             } else if (head == "ICON") {
                 reg_.icons_[static_cast<int>(id)] = e;
+                record("icon", name, id);
             } else {
                 reg_.images_[static_cast<int>(id)] = e;
+                record("img", name, id);
             }
             return true;
         }
@@ -422,14 +511,17 @@ private:
             return true;
         }
         long id;
-        std::string t;
-        if (!number(0, id, why, "string id") || !text(1, t, why, "string"))
+        std::string t, name;
+        size_t at = 1;
+        if (!number(0, id, why, "string id") || !optionalName(1, id, name, at, why) ||
+            !text(at, t, why, "string"))
             return false;
-        if (toks_.size() > 2) {
+        if (toks_.size() > at + 1) {
             why = "extra words after the string";
             return false;
         }
         reg_.strings_[static_cast<UINT>(id)] = t;
+        record("str", name, id);
         return true;
     }
 
@@ -462,10 +554,12 @@ private:
         }
         ControlTemplate c;
         long id;
+        std::string name;
+        size_t at = 2;
         c.kind = head;
-        if (!number(1, id, why, "control id") || !text(2, c.text, why, "control text") ||
-            !readRect(3, c.rect, why) ||
-            !stylesFrom(7, known->second, c.styles, why, head, kEveryControlStyle))
+        if (!idAndName("control id", id, name, at, why) || !text(at, c.text, why, "control text") ||
+            !readRect(at + 1, c.rect, why) ||
+            !stylesFrom(at + 5, known->second, c.styles, why, head, kEveryControlStyle))
             return false;
         c.id = static_cast<int>(id);
         if (head == "BITMAP") {
@@ -483,6 +577,7 @@ private:
                 return false;
             }
         }
+        record("control", name, id);
         dialog_.controls.push_back(std::move(c));
         return true;
     }
@@ -520,11 +615,14 @@ private:
         }
         if (head == "ITEM") {
             long id;
-            if (!number(1, id, why, "command id") || !text(2, item.text, why, "item text"))
+            std::string name;
+            size_t at = 2;
+            if (!idAndName("command id", id, name, at, why) || !text(at, item.text, why, "item text"))
                 return false;
             item.id = static_cast<int>(id);
-            if (!stylesFrom(3, kMenuItemStyles, item.styles, why, "ITEM"))
+            if (!stylesFrom(at + 1, kMenuItemStyles, item.styles, why, "ITEM"))
                 return false;
+            record("cmd", name, id);
             menuLevel().push_back(std::move(item));
             return true;
         }
@@ -577,6 +675,8 @@ private:
     ResourceRegistry& reg_;
     std::string base_;
     std::string name_;
+    std::vector<ResourceName>* names_; // null: names are read and dropped
+    std::string dialogName_;           // of the template being read
     int lineNo_ = 0;
     std::vector<Token> toks_;
     State state_ = State::Top;
@@ -600,7 +700,10 @@ bool ResourceRegistry::LoadText(const std::string& text, const std::string& base
     return true;
 }
 
-bool ResourceRegistry::LoadFile(const std::string& path, std::string* error) {
+namespace {
+
+// The text of a file and its folder; false with "path: cannot open".
+bool readWhole(const std::string& path, std::string& text, std::string& folder, std::string* error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         if (error)
@@ -609,9 +712,35 @@ bool ResourceRegistry::LoadFile(const std::string& path, std::string* error) {
     }
     std::ostringstream all;
     all << in.rdbuf();
+    text = all.str();
     auto slash = path.find_last_of('/');
-    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    return LoadText(all.str(), folder, path, error);
+    folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+    return true;
+}
+
+} // namespace
+
+bool ResourceRegistry::LoadFile(const std::string& path, std::string* error) {
+    std::string text, folder;
+    return readWhole(path, text, folder, error) && LoadText(text, folder, path, error);
+}
+
+bool ReadResourceNamesFromText(const std::string& text, const std::string& baseFolder,
+                               const std::string& name, std::vector<ResourceName>& names,
+                               std::string* error) {
+    ResourceRegistry scratch;
+    std::vector<ResourceName> found;
+    ResourceParser parser(scratch, baseFolder, name, &found);
+    if (!parser.Parse(text, error))
+        return false;
+    names.insert(names.end(), found.begin(), found.end());
+    return true;
+}
+
+bool ReadResourceNames(const std::string& path, std::vector<ResourceName>& names, std::string* error) {
+    std::string text, folder;
+    return readWhole(path, text, folder, error) &&
+           ReadResourceNamesFromText(text, folder, path, names, error);
 }
 
 } // namespace ui

@@ -1,0 +1,195 @@
+// Names after the ids of resource entries: read for the id headers, ignored by the registry.
+#include "ui/resources/ResourceNames.h"
+#include "ui/resources/ResourceRegistry.h"
+
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace ui;
+
+namespace {
+
+const char* kNamed = R"RES(STRING 9201 CannotReadData "データを読み込めません。"
+STRINGTABLE
+870 NoPictures "枚数がありません。"
+871 "名前なし"
+END
+DIALOG 908 AutoPanel 0 0 150 272 "" NOCAPTION
+  CTEXT 915 ZPosition "" 10 11 70 14 BORDER
+  PUSHBUTTON 1066 ZeroZ "ゼロ" 10 37 36 14
+  LTEXT -1 "ラベル" 1 2 3 4
+  BITMAP 1070 JogIcon "195" 1 2 3 4
+END
+MENU 128 MainMenu
+  POPUP "ファイル(&F)"
+    ITEM 57603 SaveImage "画像保存(&S)\tCtrl+S" GRAYED
+    ITEM 57604 "名前なし"
+  END
+END
+ACCELERATORS 129 MainKeys
+  "Ctrl+S" 57603
+END
+TOOLBAR 300 MainBar "bar.png" 16 15
+  BUTTON 57603
+END
+IMAGE 195 JogUpIcon "bar.png"
+ICON 196 UpIcon "bar.png"
+CURSOR 197 DragCursor "bar.png" 3 4
+CURSOR 198 PlainCursor "bar.png"
+DATA 4701 GammaTable "bar.png"
+COMMAND 32701 StartCapture
+)RES";
+
+// The same entries without names.
+const char* kUnnamed = R"RES(STRING 9201 "データを読み込めません。"
+STRINGTABLE
+870 "枚数がありません。"
+871 "名前なし"
+END
+DIALOG 908 0 0 150 272 "" NOCAPTION
+  CTEXT 915 "" 10 11 70 14 BORDER
+  PUSHBUTTON 1066 "ゼロ" 10 37 36 14
+  LTEXT -1 "ラベル" 1 2 3 4
+  BITMAP 1070 "195" 1 2 3 4
+END
+MENU 128
+  POPUP "ファイル(&F)"
+    ITEM 57603 "画像保存(&S)\tCtrl+S" GRAYED
+    ITEM 57604 "名前なし"
+  END
+END
+ACCELERATORS 129
+  "Ctrl+S" 57603
+END
+TOOLBAR 300 "bar.png" 16 15
+  BUTTON 57603
+END
+IMAGE 195 "bar.png"
+ICON 196 "bar.png"
+CURSOR 197 "bar.png" 3 4
+CURSOR 198 "bar.png"
+DATA 4701 "bar.png"
+)RES";
+
+std::string describe(const ResourceName& n) {
+    std::string s = n.kind + " " + n.name + "=" + std::to_string(n.id) + " @" + std::to_string(n.line);
+    if (n.kind == "control")
+        s += " in " + n.dialog + "/" + std::to_string(n.dialogId);
+    return s;
+}
+
+TEST(ResourceNames, EveryEntryKindTakesANameThatTheRegistryIgnores) {
+    ScratchFolder res("vt-names");
+    res.Write("bar.png", "png");
+    std::vector<ResourceName> names;
+    std::string error;
+    ASSERT_TRUE(ReadResourceNamesFromText(kNamed, res.Path(), "named", names, &error)) << error;
+    std::vector<std::string> got;
+    for (const auto& n : names)
+        got.push_back(describe(n));
+    EXPECT_EQ(got,
+              (std::vector<std::string>{
+                  "str CannotReadData=9201 @1", "str NoPictures=870 @3", "dlg AutoPanel=908 @6",
+                  "control ZPosition=915 @7 in AutoPanel/908", "control ZeroZ=1066 @8 in AutoPanel/908",
+                  "control JogIcon=1070 @10 in AutoPanel/908", "menu MainMenu=128 @12",
+                  "cmd SaveImage=57603 @14", "accel MainKeys=129 @18", "toolbar MainBar=300 @21",
+                  "img JogUpIcon=195 @24", "icon UpIcon=196 @25", "cursor DragCursor=197 @26",
+                  "cursor PlainCursor=198 @27", "data GammaTable=4701 @28", "cmd StartCapture=32701 @29"}));
+
+    // The registry reads the named file as the unnamed one: names change nothing it holds.
+    ResourceRegistry named, plain;
+    ASSERT_TRUE(named.LoadText(kNamed, res.Path(), "named", &error)) << error;
+    ASSERT_TRUE(plain.LoadText(kUnnamed, res.Path(), "plain", &error)) << error;
+    for (UINT id : {9201u, 870u, 871u})
+        EXPECT_EQ(named.LoadString(id), plain.LoadString(id)) << id;
+    const DialogTemplate* d = named.FindDialog(908);
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d->controls.size(), 4u);
+    for (size_t i = 0; i < d->controls.size(); ++i) {
+        const ControlTemplate& a = d->controls[i];
+        const ControlTemplate& b = plain.FindDialog(908)->controls[i];
+        EXPECT_EQ(a.id, b.id);
+        EXPECT_EQ(a.kind, b.kind);
+        EXPECT_EQ(a.text, b.text);
+        EXPECT_EQ(a.rect.left, b.rect.left);
+        EXPECT_EQ(a.rect.bottom, b.rect.bottom);
+        EXPECT_EQ(a.styles, b.styles);
+    }
+    EXPECT_EQ(d->styles, std::vector<std::string>{"NOCAPTION"});
+    EXPECT_EQ(d->rect.bottom, 272);
+    const MenuItemTemplate& save = named.FindMenu(128)->items[0].children[0];
+    EXPECT_EQ(save.text, "画像保存(&S)\tCtrl+S");
+    EXPECT_EQ(save.styles, std::vector<std::string>{"GRAYED"});
+    EXPECT_EQ((*named.FindAccelerators(129))[0].command, 57603);
+    EXPECT_EQ(named.FindToolbar(300)->buttonHeight, 15);
+    EXPECT_EQ(named.FindToolbar(300)->commands, std::vector<int>{57603});
+    EXPECT_EQ(named.FindCursor(197)->hotY, 4);
+    EXPECT_NE(named.FindImage(195), nullptr);
+    EXPECT_NE(named.FindIcon(196), nullptr);
+    EXPECT_NE(named.FindData(4701), nullptr);
+    EXPECT_EQ(named.FirstIdAlsoIn(plain), "string 870"); // the same ids, kind by kind
+    EXPECT_EQ(named.StringCount(), plain.StringCount());
+}
+
+TEST(ResourceNames, MalformedOrMisplacedNamesAreErrorsOfTheirLine) {
+    struct Case {
+        const char* kind;
+        const char* text;
+        int line;
+        const char* reason;
+    } cases[] = {
+        {"name on id -1", "DIALOG 5 Box 0 0 100 50 \"x\"\n LTEXT -1 Label \"a\" 1 1 9 9\nEND\n", 2,
+         "id -1 takes no name"},
+        {"bad character", "STRINGTABLE\n870 No-Pictures \"x\"\nEND\n", 2, "bad name No-Pictures"},
+        {"non-ASCII name", "STRING 870 枚数 \"x\"\n", 1, "bad name"},
+        {"two names", "STRING 870 NoPictures Again \"x\"\n", 1, "expected quoted string"},
+        {"name after the text", "MENU 1\n POPUP \"a\"\n  ITEM 2 \"b\" SaveImage\n END\nEND\n", 3,
+         "unknown style SaveImage of ITEM"},
+        {"command without a name", "COMMAND 32701\n", 1, "expected the name of command 32701"},
+        {"command with a bad name", "COMMAND 32701 Start.Capture\n", 1, "bad name Start.Capture"},
+        {"command id zero", "COMMAND 0 Nothing\n", 1, "command id must be positive"},
+        {"words after a command", "COMMAND 32701 StartCapture now\n", 1, "unexpected now"},
+        {"command inside a dialog", "DIALOG 5 0 0 100 50 \"x\"\n COMMAND 7 Go\nEND\n", 2,
+         "unknown control kind COMMAND"},
+        {"name in an accelerator line", "ACCELERATORS 1\n \"F5\" 32800 Refresh\nEND\n", 2,
+         "unexpected Refresh"},
+        {"name of a tool bar button", "TOOLBAR 1 \"t.png\" 16 15\n BUTTON 5 Go\nEND\n", 2, "unexpected Go"},
+    };
+    ScratchFolder res("vt-names-bad");
+    res.Write("t.png", "png");
+    for (const auto& c : cases) {
+        std::vector<ResourceName> names;
+        std::string error;
+        EXPECT_FALSE(ReadResourceNamesFromText(c.text, res.Path(), "f", names, &error)) << c.kind;
+        EXPECT_EQ(error.rfind("f:" + std::to_string(c.line) + ": ", 0), 0u) << c.kind << ": " << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << c.kind << ": " << error;
+        EXPECT_TRUE(names.empty()) << c.kind;
+        // The registry reads the same line the same way.
+        ResourceRegistry reg;
+        EXPECT_FALSE(reg.LoadText(c.text, res.Path(), "f", &error)) << c.kind;
+    }
+    // A file the registry loads with its names gives them: a COMMAND adds nothing to it.
+    ResourceRegistry reg;
+    std::string error;
+    ASSERT_TRUE(reg.LoadText("COMMAND 32701 StartCapture\nSTRING 1 A \"a\"\n", "", "ok", &error)) << error;
+    EXPECT_EQ(reg.StringCount(), 1u);
+    EXPECT_EQ(reg.LoadString(1), "a");
+}
+
+TEST(ResourceNames, FileReaderNamesTheFileAndKeepsLineOrder) {
+    ScratchFolder res("vt-names-file");
+    const std::string path = res.Write("a.txt", "\nSTRING 2 Two \"b\"\nSTRING 1 One \"a\"\n");
+    std::vector<ResourceName> names;
+    std::string error;
+    ASSERT_TRUE(ReadResourceNames(path, names, &error)) << error;
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0].name, "Two");
+    EXPECT_EQ(names[0].line, 2);
+    EXPECT_EQ(names[1].id, 1);
+    EXPECT_FALSE(ReadResourceNames(res / "none.txt", names, &error));
+    EXPECT_EQ(error, res / "none.txt" + ": cannot open");
+    EXPECT_EQ(names.size(), 2u);
+}
+
+} // namespace
