@@ -5,6 +5,7 @@
 // document commands.
 #pragma once
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/GlobalMemory.h"
 #include "ui/RoutedFrame.h"
 #include "viewer3d/render/BaseImgView.h"
@@ -29,6 +30,10 @@ class CView3dView;
 } // namespace v3d
 
 namespace brx {
+
+// The command that picks each measuring line kind: 0 horizontal, 1 vertical, 2 free.
+inline constexpr int kLineKindCommands[3] = {bxid::cmd::HorizontalLine, bxid::cmd::VerticalLine,
+                                             bxid::cmd::FreeLine};
 
 class CCalibFrm;
 class CMainFrame;
