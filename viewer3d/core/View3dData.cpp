@@ -398,7 +398,7 @@ struct LengthUnit {
     int exponent;
 };
 
-// The string table's length units (15001..15007) and their plain spellings; false for "pixel"
+// The string table's length units (after pixel) and their plain spellings; false for "pixel"
 // and any other text.
 bool lengthUnitOf(const std::string& unit, LengthUnit* u) {
     static const LengthUnit kUnits[8] = {{0, 0},  {1, -9}, {1, -6}, {1, -3},
