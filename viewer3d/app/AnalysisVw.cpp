@@ -1,5 +1,6 @@
 #include "viewer3d/app/AnalysisVw.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "ui/ResourceWidgets.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/MeasurePanes.h"
@@ -50,7 +51,7 @@ CAnalysisVw::CAnalysisVw(wxWindow* parent) : v3d::CBaseImgView(parent) {
             ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
         ShowPaneMenu(this, BuildContextMenu(), p.x, p.y);
     });
-    OnCommand(57634, &CAnalysisVw::OnEditCopy);
+    OnCommand(bxid::cmd::Copy, &CAnalysisVw::OnEditCopy);
 }
 
 CView3dDoc* CAnalysisVw::doc() const {
@@ -62,10 +63,10 @@ v3d::image::ImageMapping CAnalysisVw::mapping() const {
 }
 
 wxMenu* CAnalysisVw::BuildContextMenu() const {
-    wxMenu* menu = ui::BuildPopupMenu(155, 0);
+    wxMenu* menu = ui::BuildPopupMenu(bxid::menu::AnalysisPaneMenu, 0);
     CView3dDoc* d = doc();
     if (menu && d)
-        if (wxMenuItem* item = menu->FindItem(32751 + d->LineKind()); item && item->IsCheckable())
+        if (wxMenuItem* item = menu->FindItem(kLineKindCommands[d->LineKind()]); item && item->IsCheckable())
             item->Check(true);
     return menu;
 }
@@ -255,7 +256,7 @@ void CAnalysisVw::OnLButtonDown(int x, int y) {
     lastY_ = y;
     haveLast_ = true;
     if (hit)
-        SetCursor(ui::LoadCursorResource(5141));
+        SetCursor(ui::LoadCursorResource(bxid::cursor::DragCursor));
 }
 
 bool CAnalysisVw::newFreeLine(int x, int y, bool shift, RECT* line) const {
@@ -292,7 +293,7 @@ void CAnalysisVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
         } else if (inside) {
             over = PointInPolygon(regions_[0], x, y) || PointInPolygon(regions_[1], x, y);
         }
-        SetCursor(over ? ui::LoadCursorResource(5141) : wxCursor(wxCURSOR_ARROW));
+        SetCursor(over ? ui::LoadCursorResource(bxid::cursor::DragCursor) : wxCursor(wxCURSOR_ARROW));
         return;
     }
     if (kind == 0 || kind == 1) {

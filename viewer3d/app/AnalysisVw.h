@@ -35,7 +35,7 @@ public:
     void OnLButtonDown(int x, int y);
     void OnMouseMove(int x, int y, bool leftDown, bool shift);
     void OnLButtonUp(int x, int y, bool shift);
-    // Menu 155 with the current line kind checked; the caller owns it.
+    // AnalysisPaneMenu with the current line kind checked; the caller owns it.
     wxMenu* BuildContextMenu() const;
     void OnEditCopy();
 

@@ -1,5 +1,6 @@
 #include "viewer3d/app/CalibFrm.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "platform/MessageSink.h"
 #include "platform/WindowMessages.h"
@@ -27,7 +28,11 @@
 namespace brx {
 
 namespace {
-constexpr UINT kMsgCalibRange = 9251;
+namespace calibBar = bxid::CalibrationBar;
+
+// The units the bar offers, in the order of its list: pixel, nm, µm, mm.
+constexpr UINT kFirstUnit = bxid::str::UnitPixel;
+constexpr UINT kLastUnit = bxid::str::UnitMm;
 
 wxSize imageSize(HDIB dib) {
     if (!dib)
@@ -56,9 +61,9 @@ CCalibVw::CCalibVw(wxWindow* parent) : ui::CanvasView(parent, wxID_ANY) {
     Bind(wxEVT_LEFT_UP, &CCalibVw::onMouse, this);
     // The pointer taken away midway (a menu, another program): the line is dropped unmeasured.
     Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { Refresh(); });
-    OnCommand(32833, [this] { ZoomIn(); });
-    OnCommand(32832, [this] { ZoomOut(); });
-    OnCommand(32834, [this] { Fit(); });
+    OnCommand(bxid::cmd::ZoomIn, [this] { ZoomIn(); });
+    OnCommand(bxid::cmd::ZoomOut, [this] { ZoomOut(); });
+    OnCommand(bxid::cmd::FitToWindow, [this] { Fit(); });
 }
 
 CCalibDoc* CCalibVw::Doc() const {
@@ -188,22 +193,25 @@ CCalibFrm::CCalibFrm(CMainFrame* main, HDIB image, double pitch, const std::stri
     doc->target = target;
     SetDocument(std::move(doc));
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    bar_ = new ui::TemplatePanel(103);
+    bar_ = new ui::TemplatePanel(bxid::dlg::CalibrationBar);
     bar_->Create(this);
     sizer->Add(bar_, 0, wxEXPAND);
     view_ = new CCalibVw(this);
     view_->SetDocument(GetDocument());
     sizer->Add(view_, 1, wxEXPAND);
     SetSizer(sizer);
-    auto* units = bar_->Item<wxComboBox>(1173);
-    for (UINT id = 15000; id <= 15003; ++id)
+    auto* units = bar_->Item<wxComboBox>(calibBar::Unit);
+    for (UINT id = kFirstUnit; id <= kLastUnit; ++id)
         units->Append(wxString::FromUTF8(ui::Resources().LoadString(id)));
-    auto* slider = bar_->Item<wxSlider>(1175);
+    auto* slider = bar_->Item<wxSlider>(calibBar::ZoomSlider);
     slider->SetRange(v3d::kCalibZoomMin, v3d::kCalibZoomMax);
     slider->SetLineSize(10);
     slider->SetValue(100);
-    static const int kButtonImages[][2] = {
-        {57602, 6104}, {32831, 6105}, {32832, 6102}, {32833, 6101}, {32834, 6103}};
+    static const int kButtonImages[][2] = {{calibBar::Close, bxid::img::CloseButton},
+                                           {calibBar::Set, bxid::img::SetButton},
+                                           {calibBar::ZoomOut, bxid::img::ZoomOutButton},
+                                           {calibBar::ZoomIn, bxid::img::ZoomInButton},
+                                           {calibBar::FitToWindow, bxid::img::FitToWindowButton}};
     for (const auto& b : kButtonImages)
         if (auto* button = dynamic_cast<wxButton*>(bar_->GetDlgItem(b[0])))
             if (wxBitmap bitmap = ui::LoadBitmapResource(b[1]); bitmap.IsOk()) {
@@ -213,22 +221,26 @@ CCalibFrm::CCalibFrm(CMainFrame* main, HDIB image, double pitch, const std::stri
                 button->SetLabel(wxString());
             }
 
-    bar_->OnControl(ui::EN_CHANGE, 1172, [this] {
+    bar_->OnControl(ui::EN_CHANGE, calibBar::KnownLength, [this] {
         if (updating_)
             return;
-        const wxString text = bar_->GetDlgItemText(1172);
+        const wxString text = bar_->GetDlgItemText(calibBar::KnownLength);
         Doc()->knownLength = text.empty() ? 0.0 : std::atof(text.utf8_string().c_str());
         Recompute();
     });
-    bar_->OnCommand(1171, [this] { Recompute(); });
-    bar_->OnControl(ui::CBN_SELCHANGE, 1173, [this] { ResultText(); });
-    bar_->OnCommand(32831, [this] { OnSet(); });
-    bar_->OnCommand(57602, [this] { Close(); });
-    OnCommand(57602, [this] { Close(); }); // the File menu's close
-    for (int id : {32832, 32833, 32834})
-        bar_->OnCommand(id, [this, id] { view_->HandleCommand(id); });
+    bar_->OnCommand(calibBar::OnePixel, [this] { Recompute(); });
+    bar_->OnControl(ui::CBN_SELCHANGE, calibBar::Unit, [this] { ResultText(); });
+    bar_->OnCommand(calibBar::Set, [this] { OnSet(); });
+    bar_->OnCommand(calibBar::Close, [this] { Close(); });
+    OnCommand(bxid::cmd::CloseFile, [this] { Close(); }); // the File menu's close
+    // The zoom buttons hand their commands on to the view.
+    static const int kZoomButtons[][2] = {{calibBar::ZoomOut, bxid::cmd::ZoomOut},
+                                          {calibBar::ZoomIn, bxid::cmd::ZoomIn},
+                                          {calibBar::FitToWindow, bxid::cmd::FitToWindow}};
+    for (const auto& b : kZoomButtons)
+        bar_->OnCommand(b[0], [this, command = b[1]] { view_->HandleCommand(command); });
     bar_->OnMessage(ui::WM_HSCROLL, [this](WPARAM, LPARAM) -> LRESULT {
-        view_->SetZoom(bar_->Item<wxSlider>(1175)->GetValue());
+        view_->SetZoom(bar_->Item<wxSlider>(calibBar::ZoomSlider)->GetValue());
         return 0;
     });
     Bind(wxEVT_CLOSE_WINDOW, &CCalibFrm::onClose, this);
@@ -251,29 +263,29 @@ CCalibDoc* CCalibFrm::Doc() const {
 void CCalibFrm::Recompute() {
     CCalibDoc* doc = Doc();
     doc->lengthPerPixel = v3d::CalibLengthPerPixel(doc->knownLength, doc->measuredPixels,
-                                                   bar_->Item<wxCheckBox>(1171)->GetValue());
+                                                   bar_->Item<wxCheckBox>(calibBar::OnePixel)->GetValue());
     ResultText();
 }
 
 void CCalibFrm::ResultText() {
     char text[128];
-    const std::string unit = bar_->Item<wxComboBox>(1173)->GetValue().utf8_string();
+    const std::string unit = bar_->Item<wxComboBox>(calibBar::Unit)->GetValue().utf8_string();
     std::snprintf(text, sizeof text, "%f%s/pixel", Doc()->lengthPerPixel, unit.c_str());
-    bar_->SetDlgItemText(1174, wxString::FromUTF8(text));
+    bar_->SetDlgItemText(calibBar::LengthPerPixel, wxString::FromUTF8(text));
 }
 
 void CCalibFrm::ZoomText() {
-    bar_->SetDlgItemText(1176, wxString::Format("%d%%", view_->Zoom()));
-    bar_->Item<wxSlider>(1175)->SetValue(view_->Zoom());
+    bar_->SetDlgItemText(calibBar::ZoomPercent, wxString::Format("%d%%", view_->Zoom()));
+    bar_->Item<wxSlider>(calibBar::ZoomSlider)->SetValue(view_->Zoom());
 }
 
 void CCalibFrm::InitialFill() {
     updating_ = true;
     char text[64];
     std::snprintf(text, sizeof text, "%f", Doc()->knownLength);
-    bar_->SetDlgItemText(1172, text);
+    bar_->SetDlgItemText(calibBar::KnownLength, text);
     updating_ = false;
-    auto* units = bar_->Item<wxComboBox>(1173);
+    auto* units = bar_->Item<wxComboBox>(calibBar::Unit);
     units->SetSelection(wxNOT_FOUND);
     for (unsigned i = 0; i < units->GetCount(); ++i)
         if (!Doc()->unit.empty() && units->GetString(i).Lower() == wxString::FromUTF8(Doc()->unit).Lower())
@@ -285,7 +297,7 @@ void CCalibFrm::InitialFill() {
 void CCalibFrm::OnSet() {
     CCalibDoc* doc = Doc();
     if (!v3d::CalibValuesAcceptable(doc->knownLength, doc->lengthPerPixel)) {
-        ShowMessage(kMsgCalibRange, MB_OK | MB_ICONSTOP);
+        ShowMessage(bxid::str::CalibValueOutOfRange, MB_OK | MB_ICONSTOP);
         return;
     }
     accepted_ = true;
@@ -298,10 +310,10 @@ void CCalibFrm::onClose(wxCloseEvent& ev) {
         posted_ = true;
         HGLOBAL block = nullptr;
         if (accepted_) {
-            const int sel = bar_->Item<wxComboBox>(1173)->GetSelection();
+            const int sel = bar_->Item<wxComboBox>(calibBar::Unit)->GetSelection();
             std::string unit; // empty when no unit is selected
-            for (UINT id = 15000; id <= 15003; ++id)
-                if (int(id - 15000) == sel)
+            for (UINT id = kFirstUnit; id <= kLastUnit; ++id)
+                if (int(id - kFirstUnit) == sel)
                     unit = ui::Resources().LoadString(id);
             block = v3d::MakeCalibResultBlock(doc->lengthPerPixel, unit);
         }

@@ -1,5 +1,5 @@
 // The calibration window: the document image at a zoom, a line the user draws along a feature
-// of known length, and a bar (dialog 103) for the known length, its unit, the zoom and Set. On
+// of known length, and a bar (CalibrationBar) for the known length, its unit, the zoom and Set. On
 // closing it posts the result (a 30-byte block, null unless Set was pressed) to the document
 // frame that opened it.
 #pragma once

@@ -1,5 +1,6 @@
 #include "viewer3d/app/GeneralSetDlg.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/MessageSink.h"
 #include "ui/DataExchange.h"
 #include "ui/resources/ResourceRegistry.h"
@@ -14,36 +15,40 @@
 namespace brx {
 
 namespace {
-constexpr UINT kMsgCutoffNotPositive = 9271;
-}
+namespace general = bxid::GeneralSettingsDialog;
+namespace filter = bxid::FilterSettingsDialog;
+} // namespace
 
-CGeneralSetDlg::CGeneralSetDlg(wxWindow* parent) : ui::TemplateDialog(parent, 104) {
-    OnCommand(1202, [this] { EnableItem(1201, Item<wxCheckBox>(1202)->GetValue()); });
+CGeneralSetDlg::CGeneralSetDlg(wxWindow* parent)
+    : ui::TemplateDialog(parent, bxid::dlg::GeneralSettingsDialog) {
+    OnCommand(general::RemoveOnRead, [this] {
+        EnableItem(general::RemoveAbove, Item<wxCheckBox>(general::RemoveOnRead)->GetValue());
+    });
 }
 
 bool CGeneralSetDlg::OnInitDialog() {
     edit_ = threshold;
     ui::TemplateDialog::OnInitDialog();
     CentreOnParent();
-    EnableItem(1201, option != 0);
+    EnableItem(general::RemoveAbove, option != 0);
     return true;
 }
 
 void CGeneralSetDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.Text(1201, edit_);
-    dx.MinMax(1201, edit_, 0.0, 100000.0);
-    dx.Check(1202, option);
+    dx.Text(general::RemoveAbove, edit_);
+    dx.MinMax(general::RemoveAbove, edit_, 0.0, 100000.0);
+    dx.Check(general::RemoveOnRead, option);
     if (dx.m_bSaveAndValidate && !dx.Failed())
         threshold = static_cast<float>(edit_);
 }
 
-CFilterSetDlg::CFilterSetDlg(wxWindow* parent) : ui::TemplateDialog(parent, 106) {
-    OnControl(ui::CBN_SELCHANGE, 1233, [this] {
-        auto* combo = Item<wxComboBox>(1233);
+CFilterSetDlg::CFilterSetDlg(wxWindow* parent) : ui::TemplateDialog(parent, bxid::dlg::FilterSettingsDialog) {
+    OnControl(ui::CBN_SELCHANGE, filter::Cutoff, [this] {
+        auto* combo = Item<wxComboBox>(filter::Cutoff);
         if (combo && combo->GetSelection() >= 0)
             takeText(combo->GetString(combo->GetSelection()), 64);
     });
-    OnControl(ui::CBN_EDITCHANGE, 1233, [this] { takeText(GetDlgItemText(1233), 9); });
+    OnControl(ui::CBN_EDITCHANGE, filter::Cutoff, [this] { takeText(GetDlgItemText(filter::Cutoff), 9); });
 }
 
 void CFilterSetDlg::takeText(const wxString& text, size_t maxChars) {
@@ -59,30 +64,32 @@ bool CFilterSetDlg::OnInitDialog() {
         cutoff = 80.0;
     char text[64];
     std::snprintf(text, sizeof text, "%.3f", cutoff);
-    if (auto* combo = Item<wxComboBox>(1233)) {
+    if (auto* combo = Item<wxComboBox>(filter::Cutoff)) {
         for (const char* item : {"80", "250", "800", "2500", "8000"})
             combo->Append(item);
         combo->ChangeValue(text);
     }
-    Item<wxRadioButton>(endEffect == 1 ? 1232 : 1231)->SetValue(true);
+    Item<wxRadioButton>(endEffect == 1 ? filter::EndEffectOff : filter::EndEffectOn)->SetValue(true);
     return true;
 }
 
 void CFilterSetDlg::OnOK() {
-    endEffect = Item<wxRadioButton>(1232)->GetValue() ? 1 : 0;
+    endEffect = Item<wxRadioButton>(filter::EndEffectOff)->GetValue() ? 1 : 0;
     if (cutoff > 0.0) {
         EndDialog(IDOK);
         return;
     }
-    ShowMessage(kMsgCutoffNotPositive, MB_OK | MB_ICONEXCLAMATION);
+    ShowMessage(bxid::str::CutoffNotPositive, MB_OK | MB_ICONEXCLAMATION);
 }
 
-CAboutDlg::CAboutDlg(wxWindow* parent) : ui::TemplateDialog(parent, 100) {}
+CAboutDlg::CAboutDlg(wxWindow* parent) : ui::TemplateDialog(parent, bxid::dlg::AboutDialog) {}
 
 bool CAboutDlg::OnInitDialog() {
     ui::TemplateDialog::OnInitDialog();
     const auto& r = ui::Resources();
-    SetDlgItemText(1221, wxString::FromUTF8(r.LoadString(9001) + " " + r.LoadString(9002)));
+    SetDlgItemText(bxid::AboutDialog::ProductText,
+                   wxString::FromUTF8(r.LoadString(bxid::str::ProductName) + " " +
+                                      r.LoadString(bxid::str::ProductVersion)));
     return true;
 }
 
@@ -96,23 +103,27 @@ bool CAboutDlg::OnInitDialog() {
 
 namespace brx {
 
+namespace {
+namespace colour = bxid::PseudoColorDialog;
+} // namespace
+
 CPseudoColorDlg::CPseudoColorDlg(wxWindow* parent, CView3dDoc* doc, std::function<void()> redraw)
-    : ui::TemplateDialog(parent, 107), doc_(doc), redraw_(std::move(redraw)) {
-    OnControl(ui::CBN_SELCHANGE, 1241, [this] {
-        const int sel = Item<wxComboBox>(1241)->GetSelection();
+    : ui::TemplateDialog(parent, bxid::dlg::PseudoColorDialog), doc_(doc), redraw_(std::move(redraw)) {
+    OnControl(ui::CBN_SELCHANGE, colour::Palette, [this] {
+        const int sel = Item<wxComboBox>(colour::Palette)->GetSelection();
         if (sel != paletteIndex && doc_) {
             paletteIndex = sel;
             doc_->SetPaletteIndex(sel);
             apply();
         }
     });
-    OnControl(ui::EN_CHANGE, 1242, [this] {
+    OnControl(ui::EN_CHANGE, colour::MeshDivisions, [this] {
         if (!ready_ || !doc_)
             return;
-        const int v = std::atoi(GetDlgItemText(1242).utf8_string().c_str());
+        const int v = std::atoi(GetDlgItemText(colour::MeshDivisions).utf8_string().c_str());
         divisions = std::clamp(v, lower, upper);
         doc_->SetWireframeDivisions(divisions); // below 10 the document refuses it
-        if (auto* spin = Item<wxSpinButton>(1243))
+        if (auto* spin = Item<wxSpinButton>(colour::MeshDivisionsSpin))
             spin->SetValue(divisions);
         apply();
     });
@@ -126,7 +137,7 @@ void CPseudoColorDlg::apply() {
 bool CPseudoColorDlg::OnInitDialog() {
     ui::TemplateDialog::OnInitDialog();
     CentreOnParent();
-    auto* combo = Item<wxComboBox>(1241);
+    auto* combo = Item<wxComboBox>(colour::Palette);
     for (const char* name :
          {"Rainbow", "RainbowII", "Mono", "Gold", "Blue", "Green", "Red", "Yellow", "Cyan", "Magenta"})
         combo->Append(name);
@@ -148,22 +159,23 @@ bool CPseudoColorDlg::OnInitDialog() {
     startPalette_ = paletteIndex;
     startDivisions_ = divisions;
     combo->SetSelection(paletteIndex);
-    if (auto* spin = Item<wxSpinButton>(1243)) {
+    if (auto* spin = Item<wxSpinButton>(colour::MeshDivisionsSpin)) {
         spin->SetSize(spin->GetBestSize()); // both halves, as the line-count spin of the panel
         spin->SetRange(lower, upper);
         spin->SetValue(divisions);
         spin->Bind(wxEVT_SPIN, [this](wxSpinEvent& ev) {
-            SetDlgItemText(1242, wxString::Format("%d", ev.GetPosition()));
+            SetDlgItemText(colour::MeshDivisions, wxString::Format("%d", ev.GetPosition()));
         });
     }
-    SetDlgItemText(1242, wxString::Format("%d", divisions));
+    SetDlgItemText(colour::MeshDivisions, wxString::Format("%d", divisions));
     ready_ = true;
     return true;
 }
 
 void CPseudoColorDlg::OnOK() {
-    paletteIndex = Item<wxComboBox>(1241)->GetSelection();
-    divisions = std::clamp(std::atoi(GetDlgItemText(1242).utf8_string().c_str()), lower, upper);
+    paletteIndex = Item<wxComboBox>(colour::Palette)->GetSelection();
+    divisions =
+        std::clamp(std::atoi(GetDlgItemText(colour::MeshDivisions).utf8_string().c_str()), lower, upper);
     EndDialog(IDOK);
 }
 

@@ -1,6 +1,6 @@
-// Settings dialogs of the 3D viewer: the general settings (dialog 104: the threshold above
-// which .vv3 heights are dropped and whether it applies), the roughness filter settings
-// (dialog 106: end effect and cut-off) and the About box (dialog 100).
+// Settings dialogs of the 3D viewer: the general settings (GeneralSettingsDialog: the threshold
+// above which .vv3 heights are dropped and whether it applies), the roughness filter settings
+// (FilterSettingsDialog: end effect and cut-off) and the About box (AboutDialog).
 #pragma once
 
 #include "ui/TemplateWindow.h"
@@ -45,7 +45,7 @@ namespace brx {
 
 class CView3dDoc;
 
-// Pseudo-colour settings (dialog 107): palette and wireframe divisions of a document, tried
+// Pseudo-colour settings (PseudoColorDialog): palette and wireframe divisions of a document, tried
 // out on it while the dialog is open and put back on Cancel.
 class CPseudoColorDlg : public ui::TemplateDialog {
 public:

@@ -1,5 +1,6 @@
 #include "viewer3d/app/GraphVw.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "ui/ResourceWidgets.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/app/MainFrame.h"
@@ -74,7 +75,7 @@ CGraphVw::CGraphVw(wxWindow* parent, int kind) : v3d::CBaseImgView(parent), Grap
             ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
         ShowPaneMenu(this, BuildContextMenu(), p.x, p.y);
     });
-    OnCommand(57634, &CGraphVw::OnEditCopy);
+    OnCommand(bxid::cmd::Copy, &CGraphVw::OnEditCopy);
 }
 
 CView3dDoc* CGraphVw::doc() const {
@@ -83,7 +84,8 @@ CView3dDoc* CGraphVw::doc() const {
 
 wxMenu* CGraphVw::BuildContextMenu() const {
     CView3dDoc* d = doc();
-    return ui::BuildPopupMenu(d && d->ScreenMode() == 1 ? 156 : 154, 0);
+    const int menu = d && d->ScreenMode() == 1 ? bxid::menu::GraphPaneMenu : bxid::menu::CopyMenu;
+    return ui::BuildPopupMenu(menu, 0);
 }
 
 void CGraphVw::OnEditCopy() {
@@ -172,11 +174,11 @@ bool CGraphVw::DrawProfileGraph(wxDC& dc, const RECT& area, int fontPixels) {
     dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
     dc.SetTextBackground(ToColour(backgroundColour));
     dc.SetTextForeground(*wxBLACK);
-    dc.DrawText(formatted(2004, d->GetProfileMax() * zScale + d->BaseOffset()), f.left,
+    dc.DrawText(formatted(bxid::str::ProfileMaximum, d->GetProfileMax() * zScale + d->BaseOffset()), f.left,
                 f.top - ch.y - ch.y / 4);
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     dc.SetTextForeground(ToColour(kHeightLabel));
-    const wxString height = firstCharacter(2001);
+    const wxString height = firstCharacter(bxid::str::HeightLabel);
     dc.DrawText(height, f.left - dc.GetTextExtent(height).x, f.top - 2 * ch.y);
 
     if (!paper && lastDrawnKind_ != kind) {
@@ -262,8 +264,8 @@ void CGraphVw::drawCursors(wxDC& dc, int fontPixels, const ProfileLayout& l, Cur
         const wxString t = wxString::FromUTF8(label);
         dc.DrawText(t, x - dc.GetTextExtent(t).x / 2, l.frame.bottom + ch.y / 2);
     };
-    vertical(kCursorA, c.a, text(2010));
-    vertical(kCursorB, c.b, text(2011));
+    vertical(kCursorA, c.a, text(bxid::str::CursorA));
+    vertical(kCursorB, c.b, text(bxid::str::CursorB));
     const bool automatic = d->GetMeasureState()->lineMode != 1;
     if (automatic) {
         AutomaticLevels(d->GetProfileSamples(), WalkCount(l.count, d->GetProfileCount()), d->GetProfileMin(),
@@ -280,8 +282,8 @@ void CGraphVw::drawCursors(wxDC& dc, int fontPixels, const ProfileLayout& l, Cur
         const wxSize e = dc.GetTextExtent(t);
         dc.DrawText(t, l.plot.right + e.x, y - e.y / 2);
     };
-    horizontal(kCursorC, c.c, text(2012));
-    horizontal(kCursorD, c.d, text(2013));
+    horizontal(kCursorC, c.c, text(bxid::str::CursorC));
+    horizontal(kCursorD, c.d, text(bxid::str::CursorD));
     if (automatic && !paper && panelsStale_) {
         panelsStale_ = false;
         if (CMainFrame* main = MainOfPane(this))
@@ -336,17 +338,18 @@ bool CGraphVw::DrawAreaPerimeterGraph(wxDC& dc, const RECT& area, int fontPixels
     const double zScale = pitchOr1(d->GetPitch(2));
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     dc.SetTextForeground(*wxBLACK);
-    const wxString height = firstCharacter(2001);
+    const wxString height = firstCharacter(bxid::str::HeightLabel);
     const wxSize he = dc.GetTextExtent(height);
     dc.DrawText(height, l.frame.left - he.x / 2, l.frame.top - (paper ? 1 : 2) * ch.y);
     std::string unit;
     d->GetUnitText(2, &unit);
-    dc.DrawText(formatted(2014, d->BaseOffset() + (d->maxLevel - d->minLevel) * zScale, unit),
-                l.frame.left + (paper ? he.x : 0), l.frame.top - ch.y);
+    dc.DrawText(
+        formatted(bxid::str::ValueWithUnit, d->BaseOffset() + (d->maxLevel - d->minLevel) * zScale, unit),
+        l.frame.left + (paper ? he.x : 0), l.frame.top - ch.y);
     wxFont bold = PaneFont(fontPixels, true);
     dc.SetFont(bold);
-    for (UINT id = 2002; id <= 2003; ++id) {
-        const RECT& s = id == 2002 ? l.left : l.right;
+    for (UINT id = bxid::str::AreaLabel; id <= bxid::str::PerimeterLabel; ++id) {
+        const RECT& s = id == bxid::str::AreaLabel ? l.left : l.right;
         const wxString title = wxString::FromUTF8(text(id));
         const wxSize e = dc.GetTextExtent(title);
         dc.DrawText(title, (s.left + s.right - e.x) / 2, l.frame.top - 2 * ch.y);
@@ -406,7 +409,7 @@ void CGraphVw::OnLButtonDown(int x, int y) {
     const unsigned hit = HitCursors(layout_, cursors_, x, y, manual);
     if (hit) {
         dragState_ = hit;
-        SetCursor(ui::LoadCursorResource(5141));
+        SetCursor(ui::LoadCursorResource(bxid::cursor::DragCursor));
     }
 }
 
@@ -427,7 +430,7 @@ void CGraphVw::OnMouseMove(int x, int y, bool leftDown) {
         return;
     }
     const bool over = HitCursors(layout_, cursors_, x, y, manual) != 0;
-    SetCursor(over ? ui::LoadCursorResource(5141) : wxCursor(wxCURSOR_ARROW));
+    SetCursor(over ? ui::LoadCursorResource(bxid::cursor::DragCursor) : wxCursor(wxCURSOR_ARROW));
 }
 
 void CGraphVw::OnLButtonUp(int, int) {

@@ -32,7 +32,7 @@ public:
     void OnLButtonDown(int x, int y);
     void OnMouseMove(int x, int y, bool leftDown);
     void OnLButtonUp(int x, int y);
-    // Menu 156 on the measurement screen, else 154; the caller owns it.
+    // GraphPaneMenu on the measurement screen, else CopyMenu; the caller owns it.
     wxMenu* BuildContextMenu() const;
     void OnEditCopy();
 

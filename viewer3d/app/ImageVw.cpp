@@ -1,5 +1,6 @@
 #include "viewer3d/app/ImageVw.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/MessageSink.h"
 #include "platform/Time.h"
 #include "viewer3d/app/MainFrame.h"
@@ -19,8 +20,6 @@ namespace brx {
 
 namespace {
 
-constexpr UINT kMsgRoiNoMemory = 9230;
-constexpr UINT kMsgRoiFailed = 9250;
 constexpr DWORD kAntsInterval = 300;
 
 bool isEmpty(const RECT& r) {
@@ -54,10 +53,10 @@ CImageVw::CImageVw(wxWindow* parent, int role) : v3d::CBaseImgView(parent), role
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& ev) {
         const wxPoint p =
             ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
-        ShowPaneMenu(this, 154, p.x, p.y);
+        ShowPaneMenu(this, bxid::menu::CopyMenu, p.x, p.y);
     });
     OnMessage(WM_IDLE_TICK, &CImageVw::OnIdleTick);
-    OnCommand(57634, &CImageVw::OnEditCopy);
+    OnCommand(bxid::cmd::Copy, &CImageVw::OnEditCopy);
 }
 
 CView3dDoc* CImageVw::doc() const {
@@ -154,9 +153,9 @@ void CImageVw::OnLButtonDown(int x, int y) {
         roiRect = RECT{};
     const int result = DrawRoiBand(true, 513);
     if (result == -3)
-        ShowMessage(kMsgRoiNoMemory, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::RoiNotEnoughMemory, MB_OK | MB_ICONEXCLAMATION);
     else if (result == -1)
-        ShowMessage(kMsgRoiFailed, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::RoiFailed, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CImageVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
@@ -171,9 +170,9 @@ void CImageVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
     end_ = p;
     const int result = DrawRoiBand(true, 512);
     if (result == -3)
-        ShowMessage(kMsgRoiNoMemory, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::RoiNotEnoughMemory, MB_OK | MB_ICONEXCLAMATION);
     else if (result == -1)
-        ShowMessage(kMsgRoiFailed, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::RoiFailed, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CImageVw::OnLButtonUp(int x, int y, bool shift) {

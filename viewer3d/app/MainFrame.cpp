@@ -1,5 +1,6 @@
 #include "viewer3d/app/MainFrame.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "ui/Clipboard.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
@@ -27,6 +28,9 @@ namespace brx {
 
 namespace {
 
+namespace panel3d = bxid::View3dPanel;
+namespace panelMeasure = bxid::MeasurePanel;
+
 constexpr int kStatusBarId = 59393;
 
 bool parsePlacement(const std::string& text, int v[10]) {
@@ -41,7 +45,8 @@ bool parsePlacement(const std::string& text, int v[10]) {
 
 } // namespace
 
-CMainFrame::CMainFrame() : ui::RoutedMdiParentFrame(wxString::FromUTF8(ui::Resources().LoadString(121))) {
+CMainFrame::CMainFrame()
+    : ui::RoutedMdiParentFrame(wxString::FromUTF8(ui::Resources().LoadString(bxid::str::AppTitle))) {
     // Placement: stored, else the whole screen in normal state; applied hidden.
     int p[10] = {};
     const bool stored = parsePlacement(ReadIniString("Settings", "WindowPos", ""), p);
@@ -62,8 +67,8 @@ CMainFrame::CMainFrame() : ui::RoutedMdiParentFrame(wxString::FromUTF8(ui::Resou
         {ui::ID_SEPARATOR, ui::ID_INDICATOR_CAPS, ui::ID_INDICATOR_NUM, ui::ID_INDICATOR_SCRL});
     SetStatusBar(status_);
 
-    panel3d_ = new ui::TemplatePanel(101);
-    panelMeasure_ = new ui::TemplatePanel(102);
+    panel3d_ = new ui::TemplatePanel(bxid::dlg::View3dPanel);
+    panelMeasure_ = new ui::TemplatePanel(bxid::dlg::MeasurePanel);
     panel3d_->Create(this);
     panelMeasure_->Create(this);
     bars_ = std::make_unique<ui::DockingBars>(this);
@@ -71,29 +76,31 @@ CMainFrame::CMainFrame() : ui::RoutedMdiParentFrame(wxString::FromUTF8(ui::Resou
     bars_->AddBar("Panel3d", panel3d_, ui::DockSide::Left);
     bars_->AddBar("PanelMeasure", panelMeasure_, ui::DockSide::Left);
     bars_->Update();
-    panel3d_->Item<wxSlider>(1103)->SetRange(0, 0);
-    panel3d_->Item<wxSlider>(1103)->SetLineSize(100);
-    panel3d_->Item<wxSlider>(1111)->SetRange(0, 10);
-    panelMeasure_->Item<wxSlider>(1155)->SetRange(0, 10);
-    panel3d_->Item<wxCheckBox>(1252)->SetValue(measureFlag != 0);
+    panel3d_->Item<wxSlider>(panel3d::SliceSlider)->SetRange(0, 0);
+    panel3d_->Item<wxSlider>(panel3d::SliceSlider)->SetLineSize(100);
+    panel3d_->Item<wxSlider>(panel3d::ZScaleSlider)->SetRange(0, 10);
+    panelMeasure_->Item<wxSlider>(panelMeasure::GraphScaleSlider)->SetRange(0, 10);
+    panel3d_->Item<wxCheckBox>(panel3d::MeasureOnOpen)->SetValue(measureFlag != 0);
     bindPanelHandlers();
     SwitchModeMenu(0, 1);
 
-    OnCommand(32811, &CMainFrame::OnFileOpen);
-    OnCommand(32843, [this] {
+    OnCommand(bxid::cmd::OpenFile, &CMainFrame::OnFileOpen);
+    OnCommand(bxid::cmd::CopyMeasuredData, [this] {
         if (CView3dDoc* doc = GetActive3dDoc())
             doc->CopyMeasuredText();
     });
-    OnCommand(32845, [this] {
+    OnCommand(bxid::cmd::CopyImage, [this] {
         CView3dDoc* doc = GetActive3dDoc();
         copyPane(doc && doc->ScreenMode() == 1 ? 5 : 0);
     });
-    static const int kCopy[][2] = {{32846, 1}, {32847, 2}, {32848, 3}, {32851, 4}, {32844, 6}, {32852, 7}};
+    static const int kCopy[][2] = {{bxid::cmd::CopyContourImage, 1}, {bxid::cmd::CopySliceImage, 2},
+                                   {bxid::cmd::Copy3dImage, 3},      {bxid::cmd::CopyAreaGraph, 4},
+                                   {bxid::cmd::CopyMeasureImage, 6}, {bxid::cmd::CopyMeasureGraph, 7}};
     for (const auto& c : kCopy) {
         const int role = c[1];
         OnCommand(c[0], [this, role] { copyPane(role); });
     }
-    OnCommand(57665, [this] { Close(); });
+    OnCommand(bxid::cmd::Exit, [this] { Close(); });
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::onClose, this);
     Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
         noteNormalRect();
@@ -123,7 +130,7 @@ std::string CMainFrame::FindableSocket() const {
 }
 
 void CMainFrame::RefreshTitle() {
-    std::string title = ui::Resources().LoadString(121);
+    std::string title = ui::Resources().LoadString(bxid::str::AppTitle);
     if (CView3dDoc* doc = GetActive3dDoc())
         if (!doc->GetTitle().empty())
             title += " - " + doc->GetTitle();
@@ -154,7 +161,7 @@ void CMainFrame::SwitchModeMenu(int mode, int onlyIfChanged) {
     if (CView3dDoc* doc = GetActive3dDoc())
         UpdatePanelsFromDoc(doc);
     if (mode == 0 || mode == 1)
-        LoadMenuResource(mode == 0 ? 122 : 124);
+        LoadMenuResource(mode == 0 ? bxid::menu::MainMenu : bxid::menu::MeasureMenu);
     if ((mode == 0 || mode == 1) && onlyIfChanged && panelMode_ == mode)
         return;
     bars_->ShowBar("Panel3d", mode == 0);
@@ -230,9 +237,9 @@ void CMainFrame::OnFileOpen() {
         return; // a calibration window is active
     const auto& r = ui::Resources();
     std::string filter;
-    for (UINT id = 1000; id <= 1015; ++id)
+    for (UINT id = bxid::str::ImageFiles; id <= bxid::str::TdvPattern; ++id)
         filter += r.LoadString(id) + "|";
-    filter += r.LoadString(1600) + "|" + r.LoadString(1601);
+    filter += r.LoadString(bxid::str::AllFiles) + "|" + r.LoadString(bxid::str::AllPattern);
     ui::FileDialogRequest request;
     request.open = true;
     request.filter = filter;

@@ -1,5 +1,5 @@
 // The 3D viewer's main window: an MDI frame that keeps its placement in the settings, carries
-// the status bar and the two control panels on its left (3D panel 101, measurement panel 102,
+// the status bar and the two control panels on its left (View3dPanel and MeasurePanel,
 // one shown at a time by the active document's screen), switches the menu with the screen, and
 // receives the main program's height data sets through the findable-window link: each record
 // becomes a new document in its own frame.
@@ -47,7 +47,7 @@ public:
     void UpdateScaleEnables(CView3dDoc* doc);
     void UpdateGraphScaleEnables(CView3dDoc* doc);
     void SetLineCountText(const std::string& text);
-    // A step of spin 1210: the line count up (direction 1) or down (-1) by 2, by 10 with Ctrl
+    // A step of the line-count spin: the line count up (direction 1) or down (-1) by 2, by 10 with Ctrl
     // held, within 1 and the largest odd count the analysis picture allows.
     void SpinLineCount(int direction, bool control);
     // The caption (and the title other programs find the window by): "Brelvoxa", followed by
@@ -58,7 +58,7 @@ public:
     void ChildClosed();
 
     // A received record: a new document frame that takes it. The new frame stays open when the
-    // record is refused (9202).
+    // record is refused (CannotReadData).
     LRESULT OnCopyData(const COPYDATASTRUCT& record);
     // A new empty document frame; the caller fills the document.
     CView3dFrm* NewDocumentFrame(const std::string& title);
@@ -77,7 +77,7 @@ private:
     void copyPane(int role);
     LRESULT onHScroll(WPARAM wParam, LPARAM lParam);
     void sliceScrolled(CView3dDoc* doc, int position);
-    // The slice's area and perimeter (1131, 1132), empty until the measurement has run.
+    // The slice's area and perimeter, empty until the measurement has run.
     void showSliceMeasures(CView3dDoc* doc);
     void fill3d(CView3dDoc* doc);
     void fillMeasure(CView3dDoc* doc);

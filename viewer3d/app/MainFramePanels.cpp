@@ -1,5 +1,6 @@
 // The two control panels of the main frame: filling them from the active document and the
 // handlers that write the user's values back through the document's setters.
+#include "ids/BrelvoxaIds.h"
 #include "platform/MessageSink.h"
 #include "ui/ResourceWidgets.h"
 #include "ui/TemplateWindow.h"
@@ -28,10 +29,10 @@ namespace brx {
 
 namespace {
 
+namespace panel3d = bxid::View3dPanel;
+namespace panelMeasure = bxid::MeasurePanel;
+
 constexpr double kScale[11] = {0.0, 0.1, 0.2, 0.4, 0.6, 0.8, 1.0, 2.0, 3.0, 4.0, 5.0};
-constexpr UINT kMsgTooManyLines = 9253;
-constexpr UINT kMsgTooFewLines = 9254;
-constexpr int kCopy = 57634; // Copy of the edit menu 154
 
 int scaleIndex(double v) {
     for (int i = 0; i < 11; ++i)
@@ -78,26 +79,26 @@ void invalidate(CView3dFrm* frame, int role, bool erase) {
 void CMainFrame::SetLineCountText(const std::string& text) {
     const int ready = panelsReady_;
     panelsReady_ = 0;
-    panelMeasure_->SetDlgItemText(1209, wxString::FromUTF8(text));
+    panelMeasure_->SetDlgItemText(panelMeasure::LineCount, wxString::FromUTF8(text));
     panelsReady_ = ready;
 }
 
 void CMainFrame::UpdateScaleEnables(CView3dDoc* doc) {
     const v3d::ViewState& v = *doc->GetViewState();
     if (v.zScaleFixed) {
-        panel3d_->EnableItem(1111, false);
-        panel3d_->EnableItem(1113, false);
-        panel3d_->EnableItem(1114, false);
+        panel3d_->EnableItem(panel3d::ZScaleSlider, false);
+        panel3d_->EnableItem(panel3d::ZScaleFreeOn, false);
+        panel3d_->EnableItem(panel3d::ZScaleFree, false);
     } else {
-        panel3d_->EnableItem(1113, true);
-        panel3d_->EnableItem(1114, true);
-        panel3d_->EnableItem(1111, !v.zScaleFreeOn);
+        panel3d_->EnableItem(panel3d::ZScaleFreeOn, true);
+        panel3d_->EnableItem(panel3d::ZScaleFree, true);
+        panel3d_->EnableItem(panel3d::ZScaleSlider, !v.zScaleFreeOn);
     }
 }
 
 void CMainFrame::UpdateGraphScaleEnables(CView3dDoc* doc) {
-    panelMeasure_->EnableItem(1155, !doc->GetMeasureState()->graphScaleFreeOn);
-    panelMeasure_->EnableItem(1157, true);
+    panelMeasure_->EnableItem(panelMeasure::GraphScaleSlider, !doc->GetMeasureState()->graphScaleFreeOn);
+    panelMeasure_->EnableItem(panelMeasure::GraphScaleFree, true);
 }
 
 void CMainFrame::UpdateSliceSlider(CView3dDoc* doc) {
@@ -105,11 +106,11 @@ void CMainFrame::UpdateSliceSlider(CView3dDoc* doc) {
     const double top = doc->GetPitch(2) * (doc->maxLevel - doc->minLevel);
     if (v.sliceLevel > top)
         v.sliceLevel = top; // a level above the height range comes down to its top
-    auto* slider = panel3d_->Item<wxSlider>(1103);
+    auto* slider = panel3d_->Item<wxSlider>(panel3d::SliceSlider);
     slider->SetRange(0, std::max(0, int(top * 100)));
     slider->SetValue(int(v.sliceLevel * 100));
-    panel3d_->SetDlgItemText(1102, fmt("%.2f", doc->BaseOffset() + v.sliceLevel));
-    panel3d_->SetDlgItemText(1104, fmt("%.1f", doc->BaseOffset()));
+    panel3d_->SetDlgItemText(panel3d::SliceLevel, fmt("%.2f", doc->BaseOffset() + v.sliceLevel));
+    panel3d_->SetDlgItemText(panel3d::SliceBase, fmt("%.1f", doc->BaseOffset()));
 }
 
 void CMainFrame::UpdatePanelsFromDoc(CView3dDoc* doc) {
@@ -125,58 +126,62 @@ void CMainFrame::UpdatePanelsFromDoc(CView3dDoc* doc) {
 
 void CMainFrame::fill3d(CView3dDoc* doc) {
     const v3d::ViewState& v = *doc->GetViewState();
-    panel3d_->Item<wxCheckBox>(1252)->SetValue(measureFlag != 0);
-    panel3d_->EnableItem(1253, !doc->areaData);
-    panel3d_->SetDlgItemText(1101, wxString::Format("%d", v.contourCount));
+    panel3d_->Item<wxCheckBox>(panel3d::MeasureOnOpen)->SetValue(measureFlag != 0);
+    panel3d_->EnableItem(panel3d::Measure, !doc->areaData);
+    panel3d_->SetDlgItemText(panel3d::ContourCount, wxString::Format("%d", v.contourCount));
     UpdateSliceSlider(doc);
-    panel3d_->Item<wxCheckBox>(1105)->SetValue(v.zAxisFixed != 0);
-    panel3d_->Item<wxCheckBox>(1107)->SetValue(v.scaleLinesShown != 0);
-    panel3d_->Item<wxCheckBox>(1112)->SetValue(v.zScaleFixed != 0);
-    panel3d_->Item<wxCheckBox>(1113)->SetValue(v.zScaleFreeOn != 0);
-    panel3d_->SetDlgItemText(1106, fmt("%.4f", v.zAxisLength));
-    panel3d_->Item<wxSlider>(1111)->SetValue(scaleIndex(v.zScalePreset));
-    panel3d_->SetDlgItemText(1114, fmt("%.1f", v.zScaleFree));
-    panel3d_->SetDlgItemText(1122, fmt("%.1f", v.rotationX));
-    panel3d_->SetDlgItemText(1123, fmt("%.1f", v.rotationY));
-    panel3d_->SetDlgItemText(1124, fmt("%.1f", v.rotationZ));
-    panel3d_->SetDlgItemText(1125, fmt("%.1f", v.zoom));
+    panel3d_->Item<wxCheckBox>(panel3d::ZAxisFixed)->SetValue(v.zAxisFixed != 0);
+    panel3d_->Item<wxCheckBox>(panel3d::ScaleLines)->SetValue(v.scaleLinesShown != 0);
+    panel3d_->Item<wxCheckBox>(panel3d::ZScaleFixed)->SetValue(v.zScaleFixed != 0);
+    panel3d_->Item<wxCheckBox>(panel3d::ZScaleFreeOn)->SetValue(v.zScaleFreeOn != 0);
+    panel3d_->SetDlgItemText(panel3d::ZAxisLength, fmt("%.4f", v.zAxisLength));
+    panel3d_->Item<wxSlider>(panel3d::ZScaleSlider)->SetValue(scaleIndex(v.zScalePreset));
+    panel3d_->SetDlgItemText(panel3d::ZScaleFree, fmt("%.1f", v.zScaleFree));
+    panel3d_->SetDlgItemText(panel3d::RotationX, fmt("%.1f", v.rotationX));
+    panel3d_->SetDlgItemText(panel3d::RotationY, fmt("%.1f", v.rotationY));
+    panel3d_->SetDlgItemText(panel3d::RotationZ, fmt("%.1f", v.rotationZ));
+    panel3d_->SetDlgItemText(panel3d::Zoom, fmt("%.1f", v.zoom));
     UpdateScaleEnables(doc);
-    panel3d_->Item<wxCheckBox>(1121)->SetValue(v.rotationFixed != 0);
+    panel3d_->Item<wxCheckBox>(panel3d::RotationFixed)->SetValue(v.rotationFixed != 0);
     doc->UpdateSliceMeasures();
     showSliceMeasures(doc);
-    panel3d_->Item<wxCheckBox>(1141)->SetValue(v.smoothingOn != 0);
-    panel3d_->Item<wxComboBox>(1142)->SetSelection(v.smoothingMethod != 0 ? 1 : 0);
-    panel3d_->Item<wxComboBox>(1143)->SetSelection(std::clamp(v.smoothingWidth, 0, 3));
-    panel3d_->SetDlgItemText(1144, wxString::FromUTF8(v.CommentUtf8()));
+    panel3d_->Item<wxCheckBox>(panel3d::Smoothing)->SetValue(v.smoothingOn != 0);
+    panel3d_->Item<wxComboBox>(panel3d::SmoothingMethod)->SetSelection(v.smoothingMethod != 0 ? 1 : 0);
+    panel3d_->Item<wxComboBox>(panel3d::SmoothingWidth)->SetSelection(std::clamp(v.smoothingWidth, 0, 3));
+    panel3d_->SetDlgItemText(panel3d::Comment, wxString::FromUTF8(v.CommentUtf8()));
     std::string unit, label;
     doc->GetUnitText(0, &unit);
     label = unit;
     doc->GetUnitLabel(&label, 0);
-    panel3d_->SetDlgItemText(1134, wxString::FromUTF8(unit));
-    panel3d_->SetDlgItemText(1133, wxString::FromUTF8(label));
+    panel3d_->SetDlgItemText(panel3d::PerimeterUnit, wxString::FromUTF8(unit));
+    panel3d_->SetDlgItemText(panel3d::AreaUnit, wxString::FromUTF8(label));
 }
 
 void CMainFrame::fillMeasure(CView3dDoc* doc) {
     const v3d::MeasureState& m = *doc->GetMeasureState();
-    panelMeasure_->SetDlgItemText(1151, fmt("%.6f", m.xPitch));
-    panelMeasure_->SetDlgItemText(1152, fmt("%.6f", m.yPitch));
-    panelMeasure_->Item<wxSlider>(1155)->SetValue(scaleIndex(m.graphScalePreset));
-    if (number(panelMeasure_->GetDlgItemText(1157)) != m.graphScaleFree ||
-        panelMeasure_->GetDlgItemText(1157).empty())
-        panelMeasure_->SetDlgItemText(1157, fmt("%.1f", m.graphScaleFree));
-    panelMeasure_->Item<wxCheckBox>(1156)->SetValue(m.graphScaleFreeOn != 0);
+    panelMeasure_->SetDlgItemText(panelMeasure::PitchX, fmt("%.6f", m.xPitch));
+    panelMeasure_->SetDlgItemText(panelMeasure::PitchY, fmt("%.6f", m.yPitch));
+    panelMeasure_->Item<wxSlider>(panelMeasure::GraphScaleSlider)->SetValue(scaleIndex(m.graphScalePreset));
+    if (number(panelMeasure_->GetDlgItemText(panelMeasure::GraphScaleFree)) != m.graphScaleFree ||
+        panelMeasure_->GetDlgItemText(panelMeasure::GraphScaleFree).empty())
+        panelMeasure_->SetDlgItemText(panelMeasure::GraphScaleFree, fmt("%.1f", m.graphScaleFree));
+    panelMeasure_->Item<wxCheckBox>(panelMeasure::GraphScaleFreeOn)->SetValue(m.graphScaleFreeOn != 0);
     UpdateGraphScaleEnables(doc);
     const int kind = doc->LineKind();
     const bool free = kind == 2;
-    panelMeasure_->EnableItem(1161, !free);
-    panelMeasure_->Item<wxCheckBox>(1161)->SetValue(!free && m.linePositionFixed[kind] != 0);
-    panelMeasure_->SetDlgItemText(
-        1162, free ? wxString() : wxString::FromUTF8(ui::Resources().LoadString(kind == 0 ? 2015 : 2016)));
-    panelMeasure_->EnableItem(1163, !free);
-    panelMeasure_->SetDlgItemText(1163, free ? wxString() : wxString::Format("%d", m.linePosition[kind]));
-    if (auto* edit = panelMeasure_->Item<wxTextCtrl>(1163); edit && !free)
+    panelMeasure_->EnableItem(panelMeasure::LinePositionFixed, !free);
+    panelMeasure_->Item<wxCheckBox>(panelMeasure::LinePositionFixed)
+        ->SetValue(!free && m.linePositionFixed[kind] != 0);
+    panelMeasure_->SetDlgItemText(panelMeasure::LinePositionLabel,
+                                  free ? wxString()
+                                       : wxString::FromUTF8(ui::Resources().LoadString(
+                                             kind == 0 ? bxid::str::YPosition : bxid::str::XPosition)));
+    panelMeasure_->EnableItem(panelMeasure::LinePosition, !free);
+    panelMeasure_->SetDlgItemText(panelMeasure::LinePosition,
+                                  free ? wxString() : wxString::Format("%d", m.linePosition[kind]));
+    if (auto* edit = panelMeasure_->Item<wxTextCtrl>(panelMeasure::LinePosition); edit && !free)
         edit->SetInsertionPoint(std::min<long>(caret_, edit->GetLastPosition()));
-    auto* list = panelMeasure_->Item<wxListBox>(1164);
+    auto* list = panelMeasure_->Item<wxListBox>(panelMeasure::MeasuredData);
     list->Clear();
     std::string z, xy, area;
     doc->GetUnitText(2, &z);
@@ -187,16 +192,17 @@ void CMainFrame::fillMeasure(CView3dDoc* doc) {
     const double values[7] = {m.measured[0],     m.xPitch * m.measured[1], m.measured[2],    m.measured[3],
                               doc->Roughness(1), doc->Roughness(0),        doc->Roughness(2)};
     const std::string units[7] = {z, xy, area, "", z, z, z};
-    for (UINT id = 2031; id <= 2037; ++id)
+    constexpr UINT first = bxid::str::MeasuredHeight;
+    for (UINT id = first; id <= bxid::str::MeasuredRzjis; ++id)
         list->Append(wxString::FromUTF8(
-            v3d::FillMeasuredFormat(r.LoadString(id), values[id - 2031], units[id - 2031])));
-    panelMeasure_->SetDlgItemText(1153, wxString::FromUTF8(xy));
-    panelMeasure_->SetDlgItemText(1154, wxString::FromUTF8(xy));
-    panelMeasure_->Item<wxRadioButton>(1206)->SetValue(m.lineMode == 0);
-    panelMeasure_->Item<wxRadioButton>(1207)->SetValue(m.lineMode == 1);
-    panelMeasure_->EnableItem(1208, m.lineMode == 1);
-    if (integer(panelMeasure_->GetDlgItemText(1209), -9999) != m.lineCount)
-        panelMeasure_->SetDlgItemText(1209, wxString::Format("%d", m.lineCount));
+            v3d::FillMeasuredFormat(r.LoadString(id), values[id - first], units[id - first])));
+    panelMeasure_->SetDlgItemText(panelMeasure::PitchXUnit, wxString::FromUTF8(xy));
+    panelMeasure_->SetDlgItemText(panelMeasure::PitchYUnit, wxString::FromUTF8(xy));
+    panelMeasure_->Item<wxRadioButton>(panelMeasure::AutomaticLevels)->SetValue(m.lineMode == 0);
+    panelMeasure_->Item<wxRadioButton>(panelMeasure::ManualLevels)->SetValue(m.lineMode == 1);
+    panelMeasure_->EnableItem(panelMeasure::MaxMinLevels, m.lineMode == 1);
+    if (integer(panelMeasure_->GetDlgItemText(panelMeasure::LineCount), -9999) != m.lineCount)
+        panelMeasure_->SetDlgItemText(panelMeasure::LineCount, wxString::Format("%d", m.lineCount));
 }
 
 void CMainFrame::sliceScrolled(CView3dDoc* doc, int position) {
@@ -208,15 +214,16 @@ void CMainFrame::sliceScrolled(CView3dDoc* doc, int position) {
             invalidate(frame, 4, true);
         invalidate(frame, 2, true);
     }
-    panel3d_->SetDlgItemText(1102, fmt("%.2f", doc->BaseOffset() + level));
+    panel3d_->SetDlgItemText(panel3d::SliceLevel, fmt("%.2f", doc->BaseOffset() + level));
     doc->UpdateSliceMeasures();
     showSliceMeasures(doc);
 }
 
 void CMainFrame::showSliceMeasures(CView3dDoc* doc) {
     const v3d::ViewState& v = *doc->GetViewState();
-    panel3d_->SetDlgItemText(1131, doc->areaData ? fmt("%.2f", v.sliceArea) : wxString());
-    panel3d_->SetDlgItemText(1132, doc->areaData ? fmt("%.2f", v.slicePerimeter) : wxString());
+    panel3d_->SetDlgItemText(panel3d::SliceArea, doc->areaData ? fmt("%.2f", v.sliceArea) : wxString());
+    panel3d_->SetDlgItemText(panel3d::SlicePerimeter,
+                             doc->areaData ? fmt("%.2f", v.slicePerimeter) : wxString());
 }
 
 LRESULT CMainFrame::onHScroll(WPARAM wParam, LPARAM) {
@@ -225,17 +232,19 @@ LRESULT CMainFrame::onHScroll(WPARAM wParam, LPARAM) {
         return 0;
     CView3dFrm* frame = GetActive3dFrame();
     // Which slider moved: each panel's sliders are read back at their positions.
-    const int slice = panel3d_->Item<wxSlider>(1103)->GetValue();
+    const int slice = panel3d_->Item<wxSlider>(panel3d::SliceSlider)->GetValue();
     if (int(doc->GetViewState()->sliceLevel * 100) != slice)
         sliceScrolled(doc, slice);
-    const double preset = kScale[std::clamp(panel3d_->Item<wxSlider>(1111)->GetValue(), 0, 10)];
+    const double preset =
+        kScale[std::clamp(panel3d_->Item<wxSlider>(panel3d::ZScaleSlider)->GetValue(), 0, 10)];
     if (doc->ScreenMode() == 0 && preset != doc->GetViewState()->zScalePreset) {
         stopSpin(frame);
         doc->SetZScalePreset(preset);
         doc->RebuildExtentLists();
         invalidate(frame, 3, true);
     }
-    const double graph = kScale[std::clamp(panelMeasure_->Item<wxSlider>(1155)->GetValue(), 0, 10)];
+    const double graph =
+        kScale[std::clamp(panelMeasure_->Item<wxSlider>(panelMeasure::GraphScaleSlider)->GetValue(), 0, 10)];
     if (doc->ScreenMode() == 1 && graph != doc->GetMeasureState()->graphScalePreset) {
         doc->SetGraphScalePreset(graph);
         invalidate(frame, 7, true);
@@ -255,12 +264,12 @@ void CMainFrame::lineCountChanged(int n, bool fromSpin) {
     const int allowed = c > 0 ? (c % 2 ? c : c - 1) : 1;
     v3d::MeasureState& m = *doc->GetMeasureState();
     if (n < 0) {
-        ShowMessage(kMsgTooFewLines, MB_OK | MB_ICONSTOP);
+        ShowMessage(bxid::str::TooFewLines, MB_OK | MB_ICONSTOP);
         SetLineCountText(std::to_string(m.lineCount));
         return;
     }
     if (n > 0 && c > 0 && c < n) {
-        ShowMessage(kMsgTooManyLines, MB_OK | MB_ICONSTOP, {std::to_string(allowed)});
+        ShowMessage(bxid::str::TooManyLines, MB_OK | MB_ICONSTOP, {std::to_string(allowed)});
         SetLineCountText(std::to_string(m.lineCount));
         return;
     }
@@ -285,18 +294,19 @@ void CMainFrame::lineCountChanged(int n, bool fromSpin) {
 void CMainFrame::bindPanelHandlers() {
     // Combo items of the smoothing method and width.
     for (const char* item : {"移動平均", "加重平均"})
-        panel3d_->Item<wxComboBox>(1142)->Append(wxString::FromUTF8(item));
+        panel3d_->Item<wxComboBox>(panel3d::SmoothingMethod)->Append(wxString::FromUTF8(item));
     for (const char* item : {" 2ﾎﾟｲﾝﾄ", " 4ﾎﾟｲﾝﾄ", " 8ﾎﾟｲﾝﾄ", "12ﾎﾟｲﾝﾄ"})
-        panel3d_->Item<wxComboBox>(1143)->Append(wxString::FromUTF8(item));
+        panel3d_->Item<wxComboBox>(panel3d::SmoothingWidth)->Append(wxString::FromUTF8(item));
     OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
-    // The measured-data list's context menu (154): its Copy copies the measured data as text.
-    auto* measured = panelMeasure_->Item<wxListBox>(1164);
+    // The measured-data list's context menu: its Copy copies the measured data as text.
+    auto* measured = panelMeasure_->Item<wxListBox>(panelMeasure::MeasuredData);
     measured->Bind(wxEVT_CONTEXT_MENU, [measured](wxContextMenuEvent&) {
-        if (std::unique_ptr<wxMenu> menu{ui::BuildPopupMenu(154, 0)})
+        if (std::unique_ptr<wxMenu> menu{ui::BuildPopupMenu(bxid::menu::CopyMenu, 0)})
             measured->PopupMenu(menu.get());
     });
     measured->Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { RouteCommandId(32843); }, kCopy);
+        wxEVT_MENU, [this](wxCommandEvent&) { RouteCommandId(bxid::cmd::CopyMeasuredData); },
+        bxid::cmd::Copy);
     panel3d_->OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
     panelMeasure_->OnMessage(ui::WM_HSCROLL, [this](WPARAM w, LPARAM l) { return onHScroll(w, l); });
 
@@ -311,8 +321,9 @@ void CMainFrame::bindPanelHandlers() {
     auto checked = [this](ui::TemplatePanel* p, int id) {
         return p->Item<wxCheckBox>(id)->GetValue() ? 1 : 0;
     };
-    panel3d_->OnControl(ui::EN_CHANGE, 1101, withDoc([this, &params](CView3dDoc* doc, CView3dFrm* frame) {
-                            const int count = integer(panel3d_->GetDlgItemText(1101), 1);
+    panel3d_->OnControl(ui::EN_CHANGE, panel3d::ContourCount,
+                        withDoc([this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+                            const int count = integer(panel3d_->GetDlgItemText(panel3d::ContourCount), 1);
                             if (doc->SetContourCount(count))
                                 params.contourCount = int16_t(count);
                             if (panelsReady_)
@@ -322,44 +333,47 @@ void CMainFrame::bindPanelHandlers() {
         if (doc->RebuildExtentLists())
             invalidate(frame, 3, true);
     };
-    panel3d_->OnCommand(1105, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+    panel3d_->OnCommand(panel3d::ZAxisFixed, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                             stopSpin(frame);
-                            doc->SetZAxisFixed(checked(panel3d_, 1105));
+                            doc->SetZAxisFixed(checked(panel3d_, panel3d::ZAxisFixed));
                             params.zAxisFixed = doc->GetViewState()->zAxisFixed;
                             sceneRefresh(doc, frame);
                         }));
-    panel3d_->OnControl(ui::EN_CHANGE, 1106, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+    panel3d_->OnControl(ui::EN_CHANGE, panel3d::ZAxisLength,
+                        withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                             stopSpin(frame);
-                            if (doc->SetZAxisLength(number(panel3d_->GetDlgItemText(1106))))
+                            if (doc->SetZAxisLength(number(panel3d_->GetDlgItemText(panel3d::ZAxisLength))))
                                 params.zAxisLength = doc->GetViewState()->zAxisLength;
                             if (doc->GetViewState()->zAxisFixed)
                                 sceneRefresh(doc, frame);
                         }));
-    panel3d_->OnCommand(1107, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+    panel3d_->OnCommand(panel3d::ScaleLines, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                             stopSpin(frame);
-                            doc->SetScaleLinesShown(checked(panel3d_, 1107));
+                            doc->SetScaleLinesShown(checked(panel3d_, panel3d::ScaleLines));
                             params.scaleLinesShown = doc->GetViewState()->scaleLinesShown;
                             sceneRefresh(doc, frame);
                         }));
-    panel3d_->OnCommand(1112, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+    panel3d_->OnCommand(panel3d::ZScaleFixed, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                             stopSpin(frame);
-                            doc->SetZScaleFixed(checked(panel3d_, 1112));
+                            doc->SetZScaleFixed(checked(panel3d_, panel3d::ZScaleFixed));
                             params.zScaleFixed = doc->GetViewState()->zScaleFixed;
                             invalidate(frame, 3, true);
                             UpdateScaleEnables(doc);
                         }));
-    panel3d_->OnCommand(1113, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+    panel3d_->OnCommand(panel3d::ZScaleFreeOn,
+                        withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                             stopSpin(frame);
-                            doc->SetZScaleFreeOn(checked(panel3d_, 1113));
+                            doc->SetZScaleFreeOn(checked(panel3d_, panel3d::ZScaleFreeOn));
                             params.zScaleFreeOn = doc->GetViewState()->zScaleFreeOn;
                             sceneRefresh(doc, frame);
                             UpdateScaleEnables(doc);
                         }));
-    panel3d_->OnControl(ui::EN_CHANGE, 1114, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+    panel3d_->OnControl(ui::EN_CHANGE, panel3d::ZScaleFree,
+                        withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                             if (!panelsReady_)
                                 return;
                             stopSpin(frame);
-                            if (doc->SetZScaleFree(number(panel3d_->GetDlgItemText(1114))))
+                            if (doc->SetZScaleFree(number(panel3d_->GetDlgItemText(panel3d::ZScaleFree))))
                                 params.zScaleFree = doc->GetViewState()->zScaleFree;
                             if (doc->GetViewState()->zScaleFreeOn)
                                 sceneRefresh(doc, frame);
@@ -370,13 +384,14 @@ void CMainFrame::bindPanelHandlers() {
             invalidate(frame, 3, true);
         }
     };
-    panel3d_->OnCommand(1121, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+    panel3d_->OnCommand(panel3d::RotationFixed,
+                        withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                             stopSpin(frame);
-                            doc->SetRotationFixed(checked(panel3d_, 1121));
+                            doc->SetRotationFixed(checked(panel3d_, panel3d::RotationFixed));
                             params.rotationFixed = doc->GetViewState()->rotationFixed;
                             fixedView(doc, frame);
                         }));
-    for (int id : {1122, 1123, 1124, 1125})
+    for (int id : {panel3d::RotationX, panel3d::RotationY, panel3d::RotationZ, panel3d::Zoom})
         panel3d_->OnControl(ui::EN_CHANGE, id,
                             withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                                 if (!panelsReady_)
@@ -384,13 +399,13 @@ void CMainFrame::bindPanelHandlers() {
                                 stopSpin(frame);
                                 const double v = number(panel3d_->GetDlgItemText(id));
                                 v3d::ViewState& s = *doc->GetViewState();
-                                if (id == 1122 && doc->SetRotationX(v))
+                                if (id == panel3d::RotationX && doc->SetRotationX(v))
                                     params.rotationX = s.rotationX;
-                                if (id == 1123 && doc->SetRotationY(v))
+                                if (id == panel3d::RotationY && doc->SetRotationY(v))
                                     params.rotationY = s.rotationY;
-                                if (id == 1124 && doc->SetRotationZ(v))
+                                if (id == panel3d::RotationZ && doc->SetRotationZ(v))
                                     params.rotationZ = s.rotationZ;
-                                if (id == 1125 && doc->SetZoom(v))
+                                if (id == panel3d::Zoom && doc->SetZoom(v))
                                     params.zoom = s.zoom;
                                 fixedView(doc, frame);
                             }));
@@ -406,19 +421,19 @@ void CMainFrame::bindPanelHandlers() {
             UpdatePanelsFromDoc(doc);
         }
     };
-    panel3d_->OnCommand(1141, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
+    panel3d_->OnCommand(panel3d::Smoothing, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                             stopSpin(frame);
-                            doc->SetSmoothing(checked(panel3d_, 1141));
+                            doc->SetSmoothing(checked(panel3d_, panel3d::Smoothing));
                             params.smoothingOn = doc->GetViewState()->smoothingOn;
                             smoothingChain(doc, frame);
                         }));
-    for (int id : {1142, 1143})
+    for (int id : {panel3d::SmoothingMethod, panel3d::SmoothingWidth})
         panel3d_->OnControl(ui::CBN_SELCHANGE, id,
                             withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                                 stopSpin(frame);
                                 auto* choice = panel3d_->Item<wxComboBox>(id);
                                 const int sel = choice ? choice->GetSelection() : 0;
-                                if (id == 1142) {
+                                if (id == panel3d::SmoothingMethod) {
                                     doc->SetSmoothingMethod(sel);
                                     params.smoothingMethod = sel;
                                 } else if (doc->SetSmoothingWidth(sel)) {
@@ -427,11 +442,12 @@ void CMainFrame::bindPanelHandlers() {
                                 if (doc->GetViewState()->smoothingOn)
                                     smoothingChain(doc, frame);
                             }));
-    panel3d_->OnControl(ui::EN_CHANGE, 1144, withDoc([this](CView3dDoc* doc, CView3dFrm*) {
-                            doc->SetComment(panel3d_->GetDlgItemText(1144).utf8_string());
+    panel3d_->OnControl(ui::EN_CHANGE, panel3d::Comment, withDoc([this](CView3dDoc* doc, CView3dFrm*) {
+                            doc->SetComment(panel3d_->GetDlgItemText(panel3d::Comment).utf8_string());
                         }));
-    panel3d_->OnCommand(1252, [this, checked] { measureFlag = checked(panel3d_, 1252); });
-    panel3d_->OnCommand(1253, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
+    panel3d_->OnCommand(panel3d::MeasureOnOpen,
+                        [this, checked] { measureFlag = checked(panel3d_, panel3d::MeasureOnOpen); });
+    panel3d_->OnCommand(panel3d::Measure, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
                             const int flag = measureFlag;
                             measureFlag = 1;
                             if (doc->EnsureHistogram()) {
@@ -443,35 +459,40 @@ void CMainFrame::bindPanelHandlers() {
                         }));
 
     // Measurement panel.
-    panelMeasure_->OnCommand(1156, withDoc([=, this](CView3dDoc* doc, CView3dFrm* frame) {
-                                 doc->SetGraphScaleFreeOn(checked(panelMeasure_, 1156));
-                                 invalidate(frame, 7, true);
-                                 UpdateGraphScaleEnables(doc);
-                             }));
-    panelMeasure_->OnControl(ui::EN_CHANGE, 1157, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
-                                 doc->SetGraphScaleFree(number(panelMeasure_->GetDlgItemText(1157)));
-                                 if (panelsReady_ && doc->GetMeasureState()->graphScaleFreeOn)
-                                     invalidate(frame, 7, true);
-                             }));
-    panelMeasure_->OnCommand(1161, withDoc([=, this](CView3dDoc* doc, CView3dFrm*) {
-                                 doc->SetLinePositionFixed(doc->LineKind(), checked(panelMeasure_, 1161));
-                             }));
+    panelMeasure_->OnCommand(
+        panelMeasure::GraphScaleFreeOn, withDoc([=, this](CView3dDoc* doc, CView3dFrm* frame) {
+            doc->SetGraphScaleFreeOn(checked(panelMeasure_, panelMeasure::GraphScaleFreeOn));
+            invalidate(frame, 7, true);
+            UpdateGraphScaleEnables(doc);
+        }));
     panelMeasure_->OnControl(
-        ui::EN_CHANGE, 1163, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
+        ui::EN_CHANGE, panelMeasure::GraphScaleFree, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
+            doc->SetGraphScaleFree(number(panelMeasure_->GetDlgItemText(panelMeasure::GraphScaleFree)));
+            if (panelsReady_ && doc->GetMeasureState()->graphScaleFreeOn)
+                invalidate(frame, 7, true);
+        }));
+    panelMeasure_->OnCommand(
+        panelMeasure::LinePositionFixed, withDoc([=, this](CView3dDoc* doc, CView3dFrm*) {
+            doc->SetLinePositionFixed(doc->LineKind(),
+                                      checked(panelMeasure_, panelMeasure::LinePositionFixed));
+        }));
+    panelMeasure_->OnControl(
+        ui::EN_CHANGE, panelMeasure::LinePosition, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
             const int kind = doc->LineKind();
             if (kind == 2)
                 return;
-            auto* edit = panelMeasure_->Item<wxTextCtrl>(1163);
+            auto* edit = panelMeasure_->Item<wxTextCtrl>(panelMeasure::LinePosition);
             if (panelsReady_ && edit)
                 caret_ = edit->GetInsertionPoint();
-            const int value = integer(panelMeasure_->GetDlgItemText(1163), 0);
+            const int value = integer(panelMeasure_->GetDlgItemText(panelMeasure::LinePosition), 0);
             if (panelsReady_) {
                 const wxSize extent = analysisExtent(frame);
                 const int limit = kind == 0 ? extent.y : extent.x;
                 if (limit < value) {
                     panelsReady_ = 0;
                     panelMeasure_->SetDlgItemText(
-                        1163, wxString::Format("%d", doc->GetMeasureState()->linePosition[kind]));
+                        panelMeasure::LinePosition,
+                        wxString::Format("%d", doc->GetMeasureState()->linePosition[kind]));
                     if (edit)
                         edit->SetInsertionPoint(std::min<long>(caret_, edit->GetLastPosition()));
                     panelsReady_ = 1;
@@ -485,24 +506,24 @@ void CMainFrame::bindPanelHandlers() {
             }
         }));
     auto lineMode = [this](CView3dDoc* doc, CView3dFrm* frame) {
-        const bool automatic = panelMeasure_->Item<wxRadioButton>(1206)->GetValue();
+        const bool automatic = panelMeasure_->Item<wxRadioButton>(panelMeasure::AutomaticLevels)->GetValue();
         doc->SetLineMode(automatic ? 0 : 1);
-        panelMeasure_->EnableItem(1208, !automatic);
+        panelMeasure_->EnableItem(panelMeasure::MaxMinLevels, !automatic);
         if (automatic)
             invalidate(frame, 7, true);
     };
-    panelMeasure_->OnCommand(1206, withDoc(lineMode));
-    panelMeasure_->OnCommand(1207, withDoc(lineMode));
-    panelMeasure_->OnCommand(1208, withDoc([](CView3dDoc* doc, CView3dFrm* frame) {
+    panelMeasure_->OnCommand(panelMeasure::AutomaticLevels, withDoc(lineMode));
+    panelMeasure_->OnCommand(panelMeasure::ManualLevels, withDoc(lineMode));
+    panelMeasure_->OnCommand(panelMeasure::MaxMinLevels, withDoc([](CView3dDoc* doc, CView3dFrm* frame) {
                                  for (int cursor : {2, 3})
                                      for (int kind = 0; kind < 3; ++kind)
                                          doc->SetLineCoord(cursor, kind, -1.0);
                                  invalidate(frame, 7, true);
                              }));
-    panelMeasure_->OnControl(ui::EN_CHANGE, 1209, [this] {
-        lineCountChanged(integer(panelMeasure_->GetDlgItemText(1209), 1), false);
+    panelMeasure_->OnControl(ui::EN_CHANGE, panelMeasure::LineCount, [this] {
+        lineCountChanged(integer(panelMeasure_->GetDlgItemText(panelMeasure::LineCount), 1), false);
     });
-    if (auto* spin = panelMeasure_->Item<wxSpinButton>(1210)) {
+    if (auto* spin = panelMeasure_->Item<wxSpinButton>(panelMeasure::LineCountSpin)) {
         // Both halves of the spin button at the size the toolkit draws them in the room the
         // panel leaves it (wider, its hidden entry would show).
         spin->SetSize(spin->GetBestSize());

@@ -1,4 +1,5 @@
 #include "viewer3d/app/ReportPage.h"
+#include "ids/BrelvoxaIds.h"
 
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "ui/resources/ResourceRegistry.h"
@@ -121,7 +122,7 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
     dc.SetTextForeground(*wxBLACK);
     const std::string name = doc->GetPathName().empty() ? doc->GetTitle() : doc->GetPathName();
     const std::string extra = mode == 0 ? doc->GetViewState()->CommentUtf8() : std::string();
-    dc.DrawText(format(2023, name.c_str(), extra.c_str()), m.textLeft, m.topMargin);
+    dc.DrawText(format(bxid::str::DataNameCaption, name.c_str(), extra.c_str()), m.textLeft, m.topMargin);
     auto caption = [&](const wxString& t, const RECT& cell) {
         dc.SetFont(PaneFont(fontPixels));
         dc.SetTextForeground(*wxBLACK);
@@ -141,14 +142,15 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
         if (doc->BuildContourImage(&page.cells.cell[1]))
             page.drawn[1] = !isEmpty(drawFitted(dc, doc->contourOverlay, page.cells.cell[1]));
         doc->contourStale = 1;
-        caption(format(2025, static_cast<int>(doc->GetViewState()->contourCount)), page.cells.cell[1]);
+        caption(format(bxid::str::ContourCountCaption, static_cast<int>(doc->GetViewState()->contourCount)),
+                page.cells.cell[1]);
         doc->binaryStale = 1;
         if (doc->BuildBinaryImage(&page.cells.cell[2])) {
             drawRed(dc, doc->binaryOverlay, page.cells.cell[2]);
             page.drawn[2] = true;
         }
         doc->binaryStale = 1;
-        caption(format(2024, doc->GetViewState()->sliceLevel), page.cells.cell[2]);
+        caption(format(bxid::str::SliceLevelCaption, doc->GetViewState()->sliceLevel), page.cells.cell[2]);
 
         // The 3D scene as the view renders it off screen, with the page's own copy.
         HDIB scene = doc->renderCache;
@@ -167,8 +169,9 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
                 page.drawn[4] = graph->DrawAreaPerimeterGraph(dc, fitted, fontPixels);
                 dc.SetFont(PaneFont(fontPixels));
                 dc.SetTextForeground(*wxBLACK);
-                const wxString area = format(2026, doc->GetViewState()->sliceArea);
-                const wxString perimeter = format(2027, doc->GetViewState()->slicePerimeter);
+                const wxString area = format(bxid::str::AreaCaption, doc->GetViewState()->sliceArea);
+                const wxString perimeter =
+                    format(bxid::str::PerimeterCaption, doc->GetViewState()->slicePerimeter);
                 const int width = fitted.right - fitted.left, y = fitted.bottom + m.charHeight / 2;
                 const wxSize ea = dc.GetTextExtent(area), ep = dc.GetTextExtent(perimeter);
                 const int xa = fitted.left + width / 4 - ea.x / 2,
@@ -200,7 +203,8 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
     }
     const int kind = doc->LineKind();
     if (kind == 0 || kind == 1)
-        caption(format(kind == 0 ? 2021 : 2022, doc->GetMeasureState()->linePosition[kind]),
+        caption(format(kind == 0 ? bxid::str::YLineCaption : bxid::str::XLineCaption,
+                       doc->GetMeasureState()->linePosition[kind]),
                 page.cells.cell[1]);
 
     if (auto* graph = dynamic_cast<CGraphVw*>(frame->GetPaneWindow(7))) {
@@ -223,9 +227,10 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
                               doc->Roughness(1), doc->Roughness(0),          doc->Roughness(2)};
     const std::string units[7] = {z, xy, area, "", z, z, z};
     int y = cell.top + (cell.bottom - cell.top - 7 * m.charHeight) / 2;
-    for (UINT id = 2031; id <= 2037; ++id, y += 2 * m.charHeight)
+    constexpr UINT first = bxid::str::MeasuredHeight;
+    for (UINT id = first; id <= bxid::str::MeasuredRzjis; ++id, y += 2 * m.charHeight)
         dc.DrawText(
-            wxString::FromUTF8(v3d::FillMeasuredFormat(text(id), values[id - 2031], units[id - 2031])),
+            wxString::FromUTF8(v3d::FillMeasuredFormat(text(id), values[id - first], units[id - first])),
             cell.left, y);
     page.drawn[3] = true;
     return page;

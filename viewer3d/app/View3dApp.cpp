@@ -33,11 +33,6 @@ View3dApp*& current() {
     return app;
 }
 
-constexpr UINT kMsgOpenGlMissing = 9252;
-constexpr UINT kMsgParamSaveFailed = 9214;
-constexpr UINT kMsgInvalidName = 0xF100;
-constexpr UINT kMsgFailedToOpenDoc = 0xF101;
-
 // Dropped files go to the application's open.
 class DropTarget : public wxFileDropTarget {
 public:
@@ -52,9 +47,9 @@ public:
 
 View3dApp::View3dApp() {
     current() = this;
-    OnCommand(57664, [this] { OnAppAbout(); });
-    OnCommand(32021, [this] { OnGeneralSettings(); });
-    OnCommand(57606, [this] { v3d::RunPrintSetup(main_); });
+    OnCommand(bxid::cmd::About, [this] { OnAppAbout(); });
+    OnCommand(bxid::cmd::GeneralSettings, [this] { OnGeneralSettings(); });
+    OnCommand(bxid::cmd::PrintSetup, [this] { v3d::RunPrintSetup(main_); });
 }
 
 View3dApp::~View3dApp() {
@@ -94,7 +89,7 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
     v3d::GlobalProcParams().Load(v3d::ProcParamsPath(folder_));
     // Without the GL libraries the 3D panes show their background only; the rest works.
     if (v3d::gl::LoadOpenGl(glLibraries_) != 1)
-        ShowMessage(kMsgOpenGlMissing, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::OpenGlMissing, MB_OK | MB_ICONEXCLAMATION);
     main_->SetDropTarget(new DropTarget);
     recent_->Attach(main_, main_, [this](const std::string& path) { return OpenFile(path) != nullptr; });
     if (startShowCommand == 3)
@@ -131,8 +126,8 @@ int View3dApp::ExitInstance() {
     v3d::gl::FreeOpenGl(glLibraries_);
     int failure = 0;
     if (!v3d::GlobalProcParams().Save(v3d::ProcParamsPath(folder_), &failure))
-        ShowMessage(failure == 1 ? kMsgInvalidName : kMsgParamSaveFailed, MB_OK | MB_ICONEXCLAMATION,
-                    {v3d::ProcParamsPath(folder_)});
+        ShowMessage(failure == 1 ? bxid::str::InvalidFileName : bxid::str::CannotSaveParameters,
+                    MB_OK | MB_ICONEXCLAMATION, {v3d::ProcParamsPath(folder_)});
     return 0;
 }
 
@@ -148,11 +143,11 @@ std::string View3dApp::FindTemplateByExt(const char* ext) {
 }
 
 std::string View3dApp::GetTdvTemplate() const {
-    return FindTemplateByExt(ui::Resources().LoadString(1015).substr(1).c_str());
+    return FindTemplateByExt(ui::Resources().LoadString(bxid::str::TdvPattern).substr(1).c_str());
 }
 
 std::string View3dApp::GetCbsTemplate() const {
-    return FindTemplateByExt(ui::Resources().LoadString(1651).substr(1).c_str());
+    return FindTemplateByExt(ui::Resources().LoadString(bxid::str::CalibSettingPattern).substr(1).c_str());
 }
 
 CView3dDoc* View3dApp::OpenDocumentFile(const std::string& path) {
@@ -187,7 +182,7 @@ ui::Document* View3dApp::OpenFile(const std::string& given) {
         CCalibDoc* doc = calib->Doc();
         if (!doc->OnOpenDocument(path)) {
             calib->Destroy();
-            ShowMessage(kMsgFailedToOpenDoc, MB_OK | MB_ICONEXCLAMATION, {path});
+            ShowMessage(bxid::str::CannotOpenDocument, MB_OK | MB_ICONEXCLAMATION, {path});
             return nullptr;
         }
         doc->SetPathName(path);

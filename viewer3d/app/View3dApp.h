@@ -42,8 +42,8 @@ public:
     // there). The main frame is shown and the paths are opened. False when the main frame
     // could not be made.
     bool InitInstance(const std::string& programFolder, const std::vector<std::string>& paths);
-    // Releases the GL libraries, saves the parameters (9214 or the invalid-name prompt on failure) and ends
-    // the ticker.
+    // Releases the GL libraries, saves the parameters (CannotSaveParameters or InvalidFileName on failure)
+    // and ends the ticker.
     int ExitInstance();
     // Opens a path (quotes stripped, made absolute, a symbolic link followed): a .cbs file in a
     // calibration window of its own, any other file as a 3D document (its reader chosen by the

@@ -13,14 +13,6 @@ namespace brx {
 
 namespace {
 
-constexpr UINT kMsgCannotRead = 9202;
-constexpr UINT kMsgCannotSave = 9203;
-constexpr UINT kMsgUnsupportedExt = 9206;
-constexpr UINT kMsgFailedToOpen = 61697;
-constexpr UINT kMsgInvalidFileName = 61696;
-constexpr UINT kMsgFailedToSave = 61698;
-constexpr UINT kMsgCsvWriteFailed = 61732;
-
 std::function<void(CView3dDoc*)>& panelRefill() {
     static std::function<void(CView3dDoc*)> f;
     return f;
@@ -84,7 +76,7 @@ bool CView3dDoc::OnOpenDocument(const std::string& path) {
         return false;
     CFile file;
     if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
-        ShowMessage(kMsgFailedToOpen, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::CannotOpenDocument, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     DeleteContents();
@@ -99,7 +91,7 @@ bool CView3dDoc::OnOpenDocument(const std::string& path) {
         } catch (const CFileException&) {
             file.Abort();
             DeleteContents();
-            ShowMessage(kMsgFailedToOpen, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(bxid::str::CannotOpenDocument, MB_OK | MB_ICONEXCLAMATION);
             return false;
         } catch (const std::exception&) {
             file.Abort();
@@ -108,7 +100,7 @@ bool CView3dDoc::OnOpenDocument(const std::string& path) {
     }
     if (!read) {
         DeleteContents();
-        ShowMessage(kMsgCannotRead, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::CannotReadData, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     ProcessPlanes(format, slotType);
@@ -123,8 +115,8 @@ bool CView3dDoc::OnSaveDocument(const std::string& path) {
     if (path.empty())
         return false;
     if (FormatIndexOfPath(path) != 6) {
-        ShowMessage(kMsgUnsupportedExt, MB_OK | MB_ICONEXCLAMATION);
-        ShowMessage(kMsgCannotSave, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::UnsupportedExtension, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::CannotSaveImage, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     int result = 0;
@@ -142,13 +134,13 @@ bool CView3dDoc::OnSaveDocument(const std::string& path) {
         SetModifiedFlag(false);
         return true;
     case -1:
-        ShowMessage(kMsgInvalidFileName, MB_OK | MB_ICONEXCLAMATION, {path});
+        ShowMessage(bxid::str::InvalidFileName, MB_OK | MB_ICONEXCLAMATION, {path});
         return false;
     case -2:
-        ShowMessage(kMsgFailedToSave, MB_OK | MB_ICONEXCLAMATION, {path});
+        ShowMessage(bxid::str::CannotSaveDocument, MB_OK | MB_ICONEXCLAMATION, {path});
         return false;
     default:
-        ShowMessage(kMsgCannotSave, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::CannotSaveImage, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
 }
@@ -160,7 +152,7 @@ int CView3dDoc::LoadVv3dRecord(const void* data, uint64_t length) {
         loaded = View3dData::LoadVv3dRecord(data, length);
     }
     if (!loaded) {
-        ShowMessage(kMsgCannotRead, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::CannotReadData, MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
     ProcessPlanes(-1, -1);
@@ -189,20 +181,20 @@ int CView3dDoc::SaveMeasuredData(wxWindow* parent) {
     ui::FileDialogRequest request;
     request.open = false;
     const auto& r = ui::Resources();
-    request.fileName = r.LoadString(1500) + "." + r.LoadString(1501);
-    request.filter =
-        r.LoadString(1602) + "|" + r.LoadString(1603) + "|" + r.LoadString(1600) + "|" + r.LoadString(1601);
+    request.fileName = r.LoadString(bxid::str::CsvDefaultName) + "." + r.LoadString(bxid::str::CsvExtension);
+    request.filter = r.LoadString(bxid::str::CsvFiles) + "|" + r.LoadString(bxid::str::CsvPattern) + "|" +
+                     r.LoadString(bxid::str::AllFiles) + "|" + r.LoadString(bxid::str::AllPattern);
     request.confirmOverwrite = true;
     const ui::FileDialogResult chosen = ui::RunFileDialog(parent, request);
     if (chosen.paths.empty())
         return 1;
     std::string path = chosen.paths.front();
-    const std::string ext = "." + r.LoadString(1501);
+    const std::string ext = "." + r.LoadString(bxid::str::CsvExtension);
     if (path.find('.', path.find_last_of('/') + 1) == std::string::npos)
         path += ext;
     const int written = v3d::WriteMeasuredCsv(path, MeasuredText(true));
     if (written <= 0) { // not created, or a write error: reported, never taken for success
-        ShowMessage(kMsgCsvWriteFailed, MB_OK | MB_ICONEXCLAMATION, {path});
+        ShowMessage(bxid::str::CannotWriteMeasuredData, MB_OK | MB_ICONEXCLAMATION, {path});
         return 0;
     }
     return 1;

@@ -26,15 +26,16 @@ public:
     ~CView3dDoc() override;
 
     void DeleteContents() override;
-    // Opens by extension; 61697 when the file cannot be read, 9202 when nothing usable came.
+    // Opens by extension; CannotOpenDocument when the file cannot be read, CannotReadData when
+    // nothing usable came.
     bool OnOpenDocument(const std::string& path) override;
-    // Writes a .tdv; any other extension: 9206 then 9203.
+    // Writes a .tdv; any other extension: UnsupportedExtension then CannotSaveImage.
     bool OnSaveDocument(const std::string& path) override;
-    // Takes a received record: 1 loaded, 0 refused (9202 shown; the document stays empty).
+    // Takes a received record: 1 loaded, 0 refused (CannotReadData shown; the document stays empty).
     int LoadVv3dRecord(const void* data, uint64_t length);
 
     // The measured values to a CSV file chosen in a save dialog: 1 written or cancelled, 0 when
-    // the file could not be written (61732 shown).
+    // the file could not be written (CannotWriteMeasuredData shown).
     int SaveMeasuredData(wxWindow* parent);
     // The measured values as UTF-8 text (also put on the clipboard by CopyMeasuredText).
     std::string MeasuredText(bool csv) const;

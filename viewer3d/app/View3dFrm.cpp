@@ -1,5 +1,6 @@
 #include "viewer3d/app/View3dFrm.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/Encoding.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
@@ -40,8 +41,6 @@ namespace {
 
 constexpr std::array<int, 4> kDefaultWidths = {266, 533, 266, 533};
 constexpr std::array<int, 7> kDefaultHeights = {426, 213, 213, 213, 213, 320, 320};
-constexpr UINT kMsgFileExists = 9200;
-constexpr UINT kMsgPictureNotSaved = 9203;
 
 wxSplitterWindow* splitterOf(wxWindow* pane) {
     return pane ? dynamic_cast<wxSplitterWindow*>(pane->GetParent()) : nullptr;
@@ -163,26 +162,32 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
     buildBars();
     buildPanes();
 
-    OnCommand(32701, &CView3dFrm::ShowScreen3d);
-    OnCommand(32702, &CView3dFrm::ShowScreenMeasure);
-    OnUpdateUI(32701, [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->ScreenMode() == 0); });
-    OnUpdateUI(32702, [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->ScreenMode() == 1); });
+    OnCommand(bxid::cmd::Show3dScreen, &CView3dFrm::ShowScreen3d);
+    OnCommand(bxid::cmd::ShowMeasureScreen, &CView3dFrm::ShowScreenMeasure);
+    OnUpdateUI(bxid::cmd::Show3dScreen,
+               [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->ScreenMode() == 0); });
+    OnUpdateUI(bxid::cmd::ShowMeasureScreen,
+               [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->ScreenMode() == 1); });
     for (int kind = 0; kind < 3; ++kind) {
-        OnCommand(32751 + kind, [this, kind] { SetLineKind(kind); });
-        OnUpdateUI(32751 + kind, [this, kind](ui::CmdUI& c) {
+        OnCommand(kLineKindCommands[kind], [this, kind] { SetLineKind(kind); });
+        OnUpdateUI(kLineKindCommands[kind], [this, kind](ui::CmdUI& c) {
             c.Enable(Doc() && Doc()->ScreenMode() == 1);
             c.SetCheck(Doc() && Doc()->LineKind() == kind);
         });
     }
+    // The display mode commands in mode order: texture, surface, wire frame.
+    static constexpr int kDisplayModeCommands[3] = {bxid::cmd::TextureDisplay, bxid::cmd::SurfaceDisplay,
+                                                    bxid::cmd::WireframeDisplay};
     for (int mode = 0; mode < 3; ++mode) {
-        OnCommand(32711 + mode, [this, mode] { onDisplayMode(mode); });
-        OnUpdateUI(32711 + mode, [this, mode](ui::CmdUI& c) {
+        OnCommand(kDisplayModeCommands[mode], [this, mode] { onDisplayMode(mode); });
+        OnUpdateUI(kDisplayModeCommands[mode], [this, mode](ui::CmdUI& c) {
             c.SetCheck(Doc() && Doc()->GetViewState()->displayMode == mode);
         });
     }
-    OnUpdateUI(32714, [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->GetViewState()->displayMode != 0); });
-    OnCommand(32715, &CView3dFrm::onBackground);
-    OnCommand(32714, [this] {
+    OnUpdateUI(bxid::cmd::PseudoColor,
+               [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->GetViewState()->displayMode != 0); });
+    OnCommand(bxid::cmd::BackgroundColor, &CView3dFrm::onBackground);
+    OnCommand(bxid::cmd::PseudoColor, [this] {
         CView3dDoc* d = Doc();
         if (!d)
             return;
@@ -198,63 +203,65 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
                 d->RebuildGlLists();
         }
     });
-    OnCommand(32798, [this] {
+    OnCommand(bxid::cmd::SaveMeasuredData, [this] {
         if (Doc())
             Doc()->SaveMeasuredData(this);
     });
-    OnUpdateUI(32798, [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->ScreenMode() == 1); });
+    OnUpdateUI(bxid::cmd::SaveMeasuredData,
+               [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->ScreenMode() == 1); });
     // Print and Print Preview go to the printing pane; the screenshot commands capture the main
     // window first, the view commands drop a waiting screenshot so the report is printed.
-    OnCommand(57607, [this] { OnFilePrint(false); });
-    OnCommand(57609, [this] { OnFilePrint(true); });
-    OnCommand(32841, &CView3dFrm::OnScreenshotToFile);
-    OnCommand(32842, &CView3dFrm::OnScreenshotToClipboard);
-    OnCommand(32853, [this] {
+    OnCommand(bxid::cmd::Print, [this] { OnFilePrint(false); });
+    OnCommand(bxid::cmd::PrintPreview, [this] { OnFilePrint(true); });
+    OnCommand(bxid::cmd::ScreenshotToFile, &CView3dFrm::OnScreenshotToFile);
+    OnCommand(bxid::cmd::ScreenshotToClipboard, &CView3dFrm::OnScreenshotToClipboard);
+    OnCommand(bxid::cmd::PrintScreenshot, [this] {
         if (CaptureScreenshot())
             OnFilePrint(false);
     });
-    OnCommand(32854, [this] {
+    OnCommand(bxid::cmd::PrintScreenshotPreview, [this] {
         if (CaptureScreenshot())
             OnFilePrint(true);
     });
-    OnCommand(32855, [this] {
+    OnCommand(bxid::cmd::PrintScreen, [this] {
         ClearScreenshot();
         OnFilePrint(false);
     });
-    OnCommand(32856, [this] {
+    OnCommand(bxid::cmd::PrintScreenPreview, [this] {
         ClearScreenshot();
         OnFilePrint(true);
     });
-    OnCommand(57602, [this] { Close(); });
-    OnCommand(32812, &CView3dFrm::OnSave);
-    OnCommand(32813, &CView3dFrm::OnSaveAs);
-    OnCommand(32814, &CView3dFrm::OnSplitSave);
-    OnCommand(32703, [this] {
+    OnCommand(bxid::cmd::CloseFile, [this] { Close(); });
+    OnCommand(bxid::cmd::Save, &CView3dFrm::OnSave);
+    OnCommand(bxid::cmd::SaveAs, &CView3dFrm::OnSaveAs);
+    OnCommand(bxid::cmd::SplitSave, &CView3dFrm::OnSplitSave);
+    OnCommand(bxid::cmd::RoughnessCurve, [this] {
         if (Doc()) {
             Doc()->showRoughness = !Doc()->showRoughness;
             if (wxWindow* w = GetPaneWindow(7))
                 w->Refresh(true);
         }
     });
-    OnUpdateUI(32703, [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->showRoughness); });
-    OnCommand(32704, [this] {
+    OnUpdateUI(bxid::cmd::RoughnessCurve,
+               [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->showRoughness); });
+    OnCommand(bxid::cmd::WavinessCurve, [this] {
         if (Doc()) {
             Doc()->showWaviness = !Doc()->showWaviness;
             if (wxWindow* w = GetPaneWindow(7))
                 w->Refresh(true);
         }
     });
-    OnUpdateUI(32704, [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->showWaviness); });
-    OnCommand(32011, [this] {
+    OnUpdateUI(bxid::cmd::WavinessCurve, [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->showWaviness); });
+    OnCommand(bxid::cmd::LargeButtons, [this] {
         largeButtons = !largeButtons;
         buildBars();
     });
-    OnCommand(32012, [this] {
+    OnCommand(bxid::cmd::FlatButtons, [this] {
         flatBars = !flatBars;
         buildBars();
     });
-    OnUpdateUI(32012, [this](ui::CmdUI& c) { c.SetCheck(flatBars); });
-    OnCommand(32754, [this] {
+    OnUpdateUI(bxid::cmd::FlatButtons, [this](ui::CmdUI& c) { c.SetCheck(flatBars); });
+    OnCommand(bxid::cmd::FilterSettings, [this] {
         v3d::ProcParams& p = v3d::GlobalProcParams();
         CFilterSetDlg dlg(this);
         dlg.endEffect = p.endEffect;
@@ -269,7 +276,7 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
         }
     });
     OnMessage(WM_CALIB_RESULT, &CView3dFrm::OnCalibResult);
-    OnCommand(32821, [this] {
+    OnCommand(bxid::cmd::Calibration, [this] {
         CView3dDoc* d = Doc();
         if (!d || calib_)
             return;
@@ -329,7 +336,10 @@ CView3dDoc* CView3dFrm::Doc() const {
 }
 
 void CView3dFrm::buildBars() {
-    static const int kSmall[3] = {141, 145, 143};
+    // The screen bar, the measuring-line bar and the file and display bar, with small and large buttons.
+    static const int kBars[3][2] = {{bxid::toolbar::ScreenBar, bxid::toolbar::ScreenBarLarge},
+                                    {bxid::toolbar::LineBar, bxid::toolbar::LineBarLarge},
+                                    {bxid::toolbar::FileBar, bxid::toolbar::FileBarLarge}};
     for (wxToolBar*& bar : bars_)
         if (bar) {
             bar->GetContainingSizer()->Detach(bar);
@@ -339,7 +349,7 @@ void CView3dFrm::buildBars() {
     for (int i = 0; i < 3; ++i) {
         const bool right = i == 2;
         long style = (right ? wxTB_VERTICAL : wxTB_HORIZONTAL) | (flatBars ? wxTB_FLAT : 0);
-        bars_[i] = ui::BuildToolBar(this, kSmall[i] + (largeButtons ? 1 : 0), style);
+        bars_[i] = ui::BuildToolBar(this, kBars[i][largeButtons ? 1 : 0], style);
         if (bars_[i] && right)
             bodySizer_->Add(bars_[i], 0, wxEXPAND);
         else if (bars_[i])
@@ -584,7 +594,7 @@ void CView3dFrm::OnSaveAs() {
     const auto& r = ui::Resources();
     ui::FileDialogRequest request;
     request.open = false;
-    request.filter = r.LoadString(1014) + "|" + r.LoadString(1015);
+    request.filter = r.LoadString(bxid::str::TdvFiles) + "|" + r.LoadString(bxid::str::TdvPattern);
     std::string stem;
     const std::string ext = extensionOf(doc->GetPathName(), &stem);
     if (!doc->GetPathName().empty()) {
@@ -666,7 +676,7 @@ void CView3dFrm::OnSplitSave() {
     const auto& r = ui::Resources();
     ui::FileDialogRequest request;
     request.open = false;
-    request.filter = r.LoadString(1008) + "|" + r.LoadString(1009);
+    request.filter = r.LoadString(bxid::str::BmpFiles) + "|" + r.LoadString(bxid::str::BmpPattern);
     request.confirmOverwrite = false;
     const ui::FileDialogResult chosen = ui::RunFileDialog(this, request);
     if (chosen.paths.empty())
@@ -683,14 +693,14 @@ void CView3dFrm::OnSplitSave() {
         std::string path = numbered + ext;
         const wxBitmapType type = formatOfName(&path, numbered, ext);
         if (wxFileName::FileExists(wxString::FromUTF8(path))) {
-            const int answer = ShowMessage(kMsgFileExists, MB_YESNOCANCEL | MB_ICONQUESTION, {path});
+            const int answer = ShowMessage(bxid::str::FileExists, MB_YESNOCANCEL | MB_ICONQUESTION, {path});
             if (answer == IDCANCEL)
                 break;
             if (answer == IDNO)
                 continue;
         }
         if (!savePicture(images[role], path, type)) {
-            ShowMessage(kMsgPictureNotSaved, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(bxid::str::CannotSaveImage, MB_OK | MB_ICONEXCLAMATION);
             break;
         }
     }

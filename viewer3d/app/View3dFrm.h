@@ -5,6 +5,7 @@
 // document commands.
 #pragma once
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/GlobalMemory.h"
 #include "ui/RoutedFrame.h"
 #include "viewer3d/render/BaseImgView.h"
@@ -29,6 +30,10 @@ class CView3dView;
 } // namespace v3d
 
 namespace brx {
+
+// The command that picks each measuring line kind: 0 horizontal, 1 vertical, 2 free.
+inline constexpr int kLineKindCommands[3] = {bxid::cmd::HorizontalLine, bxid::cmd::VerticalLine,
+                                             bxid::cmd::FreeLine};
 
 class CCalibFrm;
 class CMainFrame;
@@ -67,7 +72,7 @@ public:
     const std::array<int, 4>& PaneWidths() const { return widths_; }
     const std::array<int, 7>& PaneHeights() const { return heights_; }
 
-    // Saving: 32812 save (a .tdv path) or save as; 32814 split save of the shown screen's panes.
+    // Saving: save (a .tdv path) or save as; split save of the shown screen's panes.
     void OnSave();
     void OnSaveAs();
     void OnSplitSave();
@@ -82,7 +87,7 @@ public:
     bool CaptureScreenshot();
     // The main window as it shows on its screen, cut to the screen; a null bitmap when none.
     wxBitmap GrabMainWindow() const;
-    // The main window's picture saved as a bitmap file (32841) or put on the clipboard (32842).
+    // The main window's picture saved as a bitmap file or put on the clipboard.
     void OnScreenshotToFile();
     void OnScreenshotToClipboard();
     void SetScreenshot(const wxBitmap& shot);
@@ -95,8 +100,8 @@ public:
     LRESULT OnCalibResult(WPARAM block, LPARAM);
     CCalibFrm* CalibWindow() const { return calib_; }
 
-    // The screen bar (141/142), the measuring-line bar (145/146), the file and display bar
-    // (143/144); large buttons at first, not flat.
+    // The screen bar, the measuring-line bar and the file and display bar, each with small or
+    // large buttons; large buttons at first, not flat.
     wxToolBar* Bar(int i) const { return i >= 0 && i < 3 ? bars_[i] : nullptr; }
     bool largeButtons = true, flatBars = false;
 

@@ -1,5 +1,6 @@
 // Printing of a 3D document frame: the pane that prints, the screenshot waiting to be printed,
 // the report page, and what is prepared around a print run.
+#include "ids/BrelvoxaIds.h"
 #include "viewer3d/app/MainFrame.h"
 #include "ui/Clipboard.h"
 #include "viewer3d/app/ReportPage.h"
@@ -70,7 +71,7 @@ void CView3dFrm::OnScreenshotToFile() {
     const auto& r = ui::Resources();
     ui::FileDialogRequest request;
     request.open = false;
-    request.filter = r.LoadString(1008) + "|" + r.LoadString(1009);
+    request.filter = r.LoadString(bxid::str::BmpFiles) + "|" + r.LoadString(bxid::str::BmpPattern);
     const ui::FileDialogResult chosen = ui::RunFileDialog(this, request);
     if (chosen.paths.empty())
         return;

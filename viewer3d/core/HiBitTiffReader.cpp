@@ -1,5 +1,6 @@
 #include "viewer3d/core/HiBitTiffReader.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "imaging/SECImage.h"
 #include "imaging/Tiff16.h"
 #include "platform/MessageSink.h"
@@ -175,7 +176,7 @@ bool CHiBitTiffReader::readRows(BYTE* block) {
         const tmsize_t stripBytes = TIFFStripSize(m_tiff);
         std::vector<BYTE> buffer;
         if (stripBytes <= 0 || !allocate(buffer, std::max<uint64_t>(uint64_t(stripBytes), uint64_t(scan)))) {
-            ShowMessage(kMsgMemoryShort, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(bxid::str::NotEnoughMemory, MB_OK | MB_ICONEXCLAMATION);
             return false;
         }
         // Plane by plane, so that every strip is decoded once.
@@ -199,7 +200,7 @@ bool CHiBitTiffReader::readRows(BYTE* block) {
     const uint64_t bandBytes = uint64_t(scan) * th;
     std::vector<BYTE> tile, band;
     if (!allocate(tile, uint64_t(tileBytes)) || !allocate(band, bandBytes)) {
-        ShowMessage(kMsgMemoryShort, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::NotEnoughMemory, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     const uint64_t pixelBits = uint64_t(separate ? 1 : m_samplesPerPixel) * m_bitsPerSample;

@@ -13,9 +13,6 @@ class CFile;
 
 namespace v3d {
 
-// Message shown by the deep TIFF reader when its row buffer is refused (memory is short).
-constexpr unsigned kMsgMemoryShort = 9201;
-
 // BMP: 8, 16, 24 and 48 bits kept, 32 bits made 24-bit; info headers of 40 to 124 bytes (kept
 // as their first 40 bytes); top-down files stored bottom-up. Run-length files, other depths,
 // width <= 0 and anything that does not fit the file give null.

@@ -1,5 +1,6 @@
 #include "viewer3d/core/MeasuredText.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/Encoding.h"
 #include "platform/File.h"
 
@@ -38,7 +39,8 @@ std::string FillMeasuredFormat(const std::string& format, double value, const st
 
 std::string FormatMeasuredValues(const MeasuredValues& v, bool csv,
                                  const std::function<std::string(unsigned)>& load) {
-    const unsigned base = csv ? 2100 : 2150;
+    // The formats of each kind follow each other: height, width, area, angle, Ra.
+    const unsigned base = csv ? bxid::str::CsvHeight : bxid::str::TabHeight;
     std::string text;
     text += FillMeasuredFormat(load(base + 0), v.height, v.zUnit);
     text += FillMeasuredFormat(load(base + 1), v.width, v.xyUnit);
@@ -46,8 +48,8 @@ std::string FormatMeasuredValues(const MeasuredValues& v, bool csv,
     text += FillMeasuredFormat(load(base + 3), v.angle, "");
     text += FillMeasuredFormat(load(base + 4), v.ra, v.zUnit);
     if (csv) {
-        // The CSV's Rz line comes from 2106; its Rzjis line is that format with the longer label.
-        const std::string rz = load(2106);
+        // The CSV's Rzjis line is its Rz format with the longer label.
+        const std::string rz = load(bxid::str::CsvRz);
         text += FillMeasuredFormat(rz, v.rz, v.zUnit);
         std::string rzjis = rz;
         const std::string label = "粗さRz";
@@ -56,8 +58,8 @@ std::string FormatMeasuredValues(const MeasuredValues& v, bool csv,
             rzjis.insert(at + label.size(), "jis");
         text += FillMeasuredFormat(rzjis, v.rzjis, v.zUnit);
     } else {
-        text += FillMeasuredFormat(load(2155), v.rz, v.zUnit);
-        text += FillMeasuredFormat(load(2156), v.rzjis, v.zUnit);
+        text += FillMeasuredFormat(load(bxid::str::TabRz), v.rz, v.zUnit);
+        text += FillMeasuredFormat(load(bxid::str::TabRzjis), v.rzjis, v.zUnit);
     }
     if (csv) {
         // CSV lines end in CR LF whatever the formats end in.

@@ -42,7 +42,7 @@ View3dData::View3dData() {
     slotAttributes.fill({});
     for (int a = 0; a < 6; ++a)
         slotAttributes[a].fill(-1);
-    const std::string unit = LoadText(kDefaultUnitString);
+    const std::string unit = LoadText(bxid::str::UnitUm);
     calib_.xyUnit = unit.empty() ? "μｍ" : unit;
     calib_.zUnit = calib_.xyUnit;
     calib_.zScale = 1.0;
@@ -385,7 +385,7 @@ void View3dData::GetUnitLabel(std::string* label, int axis) const {
         return;
     for (int i = 0; i < 8; ++i)
         if (LoadText(kUnitStringFirst + i) == unit) {
-            *label = LoadText(kUnitStringFirst + 100 + i);
+            *label = LoadText(kAreaLabelFirst + i);
             return;
         }
 }
@@ -398,7 +398,7 @@ struct LengthUnit {
     int exponent;
 };
 
-// The string table's length units (15001..15007) and their plain spellings; false for "pixel"
+// The string table's length units (after pixel) and their plain spellings; false for "pixel"
 // and any other text.
 bool lengthUnitOf(const std::string& unit, LengthUnit* u) {
     static const LengthUnit kUnits[8] = {{0, 0},  {1, -9}, {1, -6}, {1, -3},

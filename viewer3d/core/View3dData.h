@@ -9,6 +9,7 @@
 // Kinds, cursors and indexes marked 16-bit are taken as signed 16-bit values.
 #pragma once
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/GlobalMemory.h"
 #include "platform/Palette.h"
 #include "platform/WinTypes.h"
@@ -47,8 +48,11 @@ struct GlListBlock {
     int32_t baseFirst = 0, baseLength = 0;
 };
 
-constexpr int kUnitStringFirst = 15000; // 15000..15007 unit texts, 15100..15107 area labels
-constexpr int kDefaultUnitString = 15002;
+// The string table's units, eight of each in the same order (pixel, nm, µm, mm, cm, m, km, inch):
+// the unit texts, their ASCII spellings and the area labels.
+constexpr int kUnitStringFirst = bxid::str::UnitPixel;
+constexpr int kAsciiUnitStringFirst = bxid::str::AsciiUnitPixel;
+constexpr int kAreaLabelFirst = bxid::str::AreaUnitPixel;
 
 // Reads string-table texts (UTF-8); the program installs the resource lookup.
 using StringLoader = std::function<std::string(unsigned)>;

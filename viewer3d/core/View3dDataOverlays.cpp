@@ -1,5 +1,6 @@
 // The contour and slice pictures of the 2D panes and the measurement picture fitted to a
 // rectangle: View3dData members kept apart from the plane processing.
+#include "ids/BrelvoxaIds.h"
 #include "viewer3d/core/OverlayPictures.h"
 #include "viewer3d/core/PlaneImages.h"
 #include "viewer3d/core/View3dData.h"
@@ -10,8 +11,6 @@
 namespace v3d {
 
 namespace {
-
-constexpr unsigned kMsgNoMemory = 9204;
 
 bool sizeOf(HDIB dib, int* w, int* h) {
     GlobalLockGuard lock(dib);
@@ -73,7 +72,7 @@ int View3dData::BuildContourImage(const RECT* target) {
     HDIB picture = cache ? MakeContourPicture(cache, view_.contourCount, minLevel, maxLevel) : nullptr;
     if (!picture) {
         if (noMemory || cache)
-            ShowProcessingMessage(kMsgNoMemory);
+            ShowProcessingMessage(bxid::str::CannotCreateImage);
         return 0;
     }
     replace(contourOverlay, picture);
@@ -90,7 +89,7 @@ int View3dData::BuildBinaryImage(const RECT* target) {
     HDIB picture = cache ? MakeSlicePicture(cache, view_.sliceLevel / zScale + minLevel) : nullptr;
     if (!picture) {
         if (noMemory || cache)
-            ShowProcessingMessage(kMsgNoMemory);
+            ShowProcessingMessage(bxid::str::CannotCreateImage);
         return 0;
     }
     replace(binaryOverlay, picture);
@@ -107,7 +106,7 @@ HDIB View3dData::CreateRoiImages(const RECT* rect) {
         return nullptr;
     fitted = ResampleImage(source, textureType_, rect->right - rect->left, rect->bottom - rect->top);
     if (!fitted) {
-        ShowProcessingMessage(kMsgNoMemory);
+        ShowProcessingMessage(bxid::str::CannotCreateImage);
         return nullptr;
     }
     fittedDisplay = DibConvertForDisplay(fitted, nullptr, windowStart, windowEnd, textureType_);

@@ -1,6 +1,7 @@
 // Plane processing and scene preparation of the 3D document: what the views draw is derived
 // here from the texture and height planes after a load and after every setting that changes
 // the picture.
+#include "ids/BrelvoxaIds.h"
 #include "viewer3d/core/View3dData.h"
 
 #include "platform/MessageSink.h"
@@ -17,9 +18,6 @@
 namespace v3d {
 
 namespace {
-
-constexpr unsigned kMsgNoNewImage = 9204;
-constexpr unsigned kMsgTooLarge = 9205;
 
 void freeDib(HDIB& h) {
     if (h)
@@ -134,7 +132,7 @@ int View3dData::ProcessPlanes(int format, int slotType) {
         return 0;
     if (w < 0 || h < 0) {
         freeDib(texture_);
-        ShowProcessingMessage(kMsgTooLarge);
+        ShowProcessingMessage(bxid::str::DataTooLarge);
         return 0;
     }
     if (DibCreateDisplayPalette(texture_, &texturePalette, 0)) {
@@ -235,20 +233,20 @@ int View3dData::RebuildScene() {
     if (!height_) {
         height_ = DeriveHeightPlane(source);
         if (!height_)
-            ShowProcessingMessage(kMsgNoNewImage);
+            ShowProcessingMessage(bxid::str::CannotCreateImage);
     }
     freeDib(heightCut3d);
     if (cut3d.right > cut3d.left && cut3d.bottom > cut3d.top)
         heightCut3d = CutDib(height_, cut3d);
     heightDisplay = BuildHeightDisplay(GetHeightSource(0));
     if (GetHeightSource(0) && !heightDisplay)
-        ShowProcessingMessage(kMsgNoNewImage);
+        ShowProcessingMessage(bxid::str::CannotCreateImage);
     if (heightDisplay)
         levelledHeight = BuildLevelledImage(heightDisplay, &minLevel, &maxLevel);
     bool tooLarge = false;
     glTexture = BuildGlTexture(source, windowStart, windowEnd, &tooLarge);
     if (tooLarge)
-        ShowProcessingMessage(kMsgTooLarge);
+        ShowProcessingMessage(bxid::str::DataTooLarge);
     std::fill(std::begin(rotationMatrix), std::end(rotationMatrix), 0.0);
     rotationMatrix[0] = rotationMatrix[5] = rotationMatrix[10] = rotationMatrix[15] = 1.0;
 
@@ -429,7 +427,7 @@ void View3dData::MakeAxisTexts() {
     auto label = [](const std::string& unit) {
         for (int i = 0; i < 8; ++i)
             if (LoadText(kUnitStringFirst + i) == unit) {
-                const std::string l = LoadText(kUnitStringFirst + 20 + i);
+                const std::string l = LoadText(kAsciiUnitStringFirst + i);
                 return l.empty() ? unit : l;
             }
         return unit;

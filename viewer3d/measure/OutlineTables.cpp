@@ -1,5 +1,6 @@
 #include "viewer3d/measure/OutlineTables.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include <cstdint>
@@ -22,9 +23,10 @@ int LoadOutlineTables(OutlineTableSet* tables) {
     if (!tables)
         return 0;
     OutlineTableSet t;
-    if (!LoadRcDataTable(t.dx, kOutlineDxId, 16) || !LoadRcDataTable(t.dy, kOutlineDyId, 16) ||
-        !LoadRcDataTable(t.searchStart, kOutlineSearchStartId, 8) ||
-        !LoadRcDataTable(t.stepClass, kOutlineStepClassId, 64))
+    if (!LoadRcDataTable(t.dx, bxid::data::OutlineDx, 16) ||
+        !LoadRcDataTable(t.dy, bxid::data::OutlineDy, 16) ||
+        !LoadRcDataTable(t.searchStart, bxid::data::OutlineSearchStart, 8) ||
+        !LoadRcDataTable(t.stepClass, bxid::data::OutlineStepClass, 64))
         return 0;
     *tables = t;
     return 1;

@@ -7,11 +7,6 @@
 
 namespace v3d {
 
-constexpr int kOutlineDxId = 4801;
-constexpr int kOutlineDyId = 4802;
-constexpr int kOutlineSearchStartId = 4803;
-constexpr int kOutlineStepClassId = 4804;
-
 struct OutlineTableSet {
     int dx[16];
     int dy[16];

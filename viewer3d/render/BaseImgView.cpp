@@ -1,5 +1,6 @@
 #include "viewer3d/render/BaseImgView.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "ui/Clipboard.h"
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "platform/MessageSink.h"
@@ -53,17 +54,15 @@ wxBitmap redSlice(HDIB picture, int width, int height) {
     return wxBitmap(img);
 }
 
-constexpr int kPatternFirst = 6011;
-constexpr int kEditMenu = 154;
-constexpr int kCopy = 57634, kPrint = 57607, kPrintDirect = 57608, kPrintPreview = 57609;
-constexpr UINT kMsgPrintFailed = 0xF106;
+// The eight frame patterns follow each other from the first.
+constexpr int kPatternFirst = bxid::img::FramePattern1;
 constexpr const char* kPageFace = "Noto Sans CJK JP";
 
 // One page, in the printer's device pixels (the preview scales them).
 class PanePrintout : public wxPrintout {
 public:
     explicit PanePrintout(PrintPageSource* source)
-        : wxPrintout(wxString::FromUTF8(ui::Resources().LoadString(121))), source_(source) {}
+        : wxPrintout(wxString::FromUTF8(ui::Resources().LoadString(bxid::str::AppTitle))), source_(source) {}
     bool HasPage(int page) override { return page == 1; }
     void GetPageInfo(int* minPage, int* maxPage, int* from, int* to) override {
         *minPage = *maxPage = *from = *to = 1;
@@ -111,10 +110,10 @@ wxBEGIN_EVENT_TABLE(CBaseImgView, ui::CanvasView) EVT_CONTEXT_MENU(CBaseImgView:
         CBaseImgView::CBaseImgView(wxWindow* parent, wxWindowID id)
     : ui::CanvasView(parent, id) {
     LoadPatternBrushes();
-    baseMap_.OnCommand(kCopy, [this] { OnCopy(); });
-    baseMap_.OnCommand(kPrint, [this] { OnFilePrint(false); });
-    baseMap_.OnCommand(kPrintDirect, [this] { OnFilePrint(false); });
-    baseMap_.OnCommand(kPrintPreview, [this] { OnFilePrint(true); });
+    baseMap_.OnCommand(bxid::cmd::Copy, [this] { OnCopy(); });
+    baseMap_.OnCommand(bxid::cmd::Print, [this] { OnFilePrint(false); });
+    baseMap_.OnCommand(bxid::cmd::PrintDirect, [this] { OnFilePrint(false); });
+    baseMap_.OnCommand(bxid::cmd::PrintPreview, [this] { OnFilePrint(true); });
 }
 
 bool CBaseImgView::HandleNotification(ui::Notification& n) {
@@ -144,7 +143,7 @@ void CBaseImgView::OnContextMenu(wxContextMenuEvent& ev) {
 }
 
 void CBaseImgView::ShowContextMenu(wxPoint client) {
-    std::unique_ptr<wxMenu> menu(ui::BuildPopupMenu(kEditMenu, 0));
+    std::unique_ptr<wxMenu> menu(ui::BuildPopupMenu(bxid::menu::CopyMenu, 0));
     if (!menu)
         return;
     // Owned by the document frame, which routes the item through this pane as its active view.
@@ -191,7 +190,7 @@ std::string CBaseImgView::PrintHeader() const {
         return std::string();
     const std::string name = doc->GetPathName().empty() ? doc->GetTitle() : doc->GetPathName();
     const std::string extra = d && d->ScreenMode() == 0 ? d->GetViewState()->CommentUtf8() : std::string();
-    const std::string format = ui::Resources().LoadString(2023);
+    const std::string format = ui::Resources().LoadString(bxid::str::DataNameCaption);
     std::string out(format.size() + name.size() + extra.size() + 16, '\0');
     const int n = std::snprintf(out.data(), out.size(), format.c_str(), name.c_str(), extra.c_str());
     out.resize(n > 0 ? std::min<size_t>(static_cast<size_t>(n), out.size() - 1) : 0);
@@ -267,7 +266,7 @@ PrintResult CBaseImgView::RunPrint(wxWindow* parent, PrintPageSource* source, bo
         result = openPreview(parent, source, pane) ? PrintResult::Done : PrintResult::Failed;
     }
     if (result == PrintResult::Failed)
-        ShowMessage(kMsgPrintFailed, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(bxid::str::CannotStartPrinting, MB_OK | MB_ICONEXCLAMATION);
     return result;
 }
 
@@ -278,8 +277,9 @@ bool CBaseImgView::openPreview(wxWindow* parent, PrintPageSource* source, CBaseI
         delete view;
         return false;
     }
-    auto* window = new wxPreviewFrame(view, parent, wxString::FromUTF8(ui::Resources().LoadString(121)),
-                                      wxDefaultPosition, wxSize(900, 1000));
+    auto* window =
+        new wxPreviewFrame(view, parent, wxString::FromUTF8(ui::Resources().LoadString(bxid::str::AppTitle)),
+                           wxDefaultPosition, wxSize(900, 1000));
     if (pane) {
         pane->previewFlag = 1;
         // The flag ends with the preview window, unless the pane went first.

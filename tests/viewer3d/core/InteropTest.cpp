@@ -1,6 +1,7 @@
 // Files made by ImageMagick and libtiff's tools are read with the pixels they were made from.
 #include "ReaderTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "imaging/SECImage.h"
 #include "platform/File.h"
 #include "platform/MessageSink.h"
@@ -281,7 +282,7 @@ TEST_F(V3dInterop, RefusedRowBufferShowsTheMemoryMessage) {
     HDIB dib = readTif(one, &type);
     CHiBitTiffReader::SetRowBufferLimit(0);
     EXPECT_EQ(dib, nullptr);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{kMsgMemoryShort});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{bxid::str::NotEnoughMemory});
 }
 
 HDIB readBmpPath(const std::string& path) {

@@ -1,4 +1,5 @@
 // The document's image toolkit on small bitmaps whose answers are counted by hand.
+#include "ids/BrelvoxaIds.h"
 #include "viewer3d/measure/DocImaging.h"
 
 #include "tests/support/ScratchFolder.h"
@@ -341,22 +342,22 @@ TEST_F(DocImagingTest, PerimeterAtALevelAndScratchSlotsLeftEmpty) {
 
 TEST_F(DocImagingTest, OutlineTablesAndTheirSizeCheck) {
     int t[64];
-    ASSERT_EQ(LoadRcDataTable(t, kOutlineSearchStartId, 8), 1);
+    ASSERT_EQ(LoadRcDataTable(t, bxid::data::OutlineSearchStart, 8), 1);
     const int start[8] = {5, 6, 7, 8, 1, 2, 3, 4};
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(t[i], start[i]);
-    ASSERT_EQ(LoadRcDataTable(t, kOutlineDxId, 16), 1);
+    ASSERT_EQ(LoadRcDataTable(t, bxid::data::OutlineDx, 16), 1);
     EXPECT_EQ(t[1], -1);
     EXPECT_EQ(t[9], -1);
     EXPECT_EQ(t[15], 1);
-    ASSERT_EQ(LoadRcDataTable(t, kOutlineStepClassId, 64), 1);
+    ASSERT_EQ(LoadRcDataTable(t, bxid::data::OutlineStepClass, 64), 1);
     EXPECT_EQ(t[0 * 8 + 1], 6);
     EXPECT_EQ(t[3 * 8 + 5], 0);
     EXPECT_EQ(t[7 * 8 + 6], 7);
     // A block of another size is refused and the array left as it was.
     t[0] = 42;
-    EXPECT_EQ(LoadRcDataTable(t, kOutlineSearchStartId, 9), 0);
-    EXPECT_EQ(LoadRcDataTable(t, kOutlineSearchStartId, 7), 0);
+    EXPECT_EQ(LoadRcDataTable(t, bxid::data::OutlineSearchStart, 9), 0);
+    EXPECT_EQ(LoadRcDataTable(t, bxid::data::OutlineSearchStart, 7), 0);
     EXPECT_EQ(t[0], 42);
     ScratchFolder dir("measure-tables");
     dir.Write("short.bin", std::string(15, '\1'));
