@@ -116,6 +116,9 @@ CPseudoColorDlg::CPseudoColorDlg(wxWindow* parent, CView3dDoc* doc, std::functio
             spin->SetValue(divisions);
         apply();
     });
+    // The spin's position is the count of the edit beside it.
+    OnNotify(ui::UDN_DELTAPOS, 1243,
+             [this](ui::Notification& n) { SetDlgItemText(1242, wxString::Format("%d", n.position)); });
 }
 
 void CPseudoColorDlg::apply() {
@@ -152,9 +155,6 @@ bool CPseudoColorDlg::OnInitDialog() {
         spin->SetSize(spin->GetBestSize()); // both halves, as the line-count spin of the panel
         spin->SetRange(lower, upper);
         spin->SetValue(divisions);
-        spin->Bind(wxEVT_SPIN, [this](wxSpinEvent& ev) {
-            SetDlgItemText(1242, wxString::Format("%d", ev.GetPosition()));
-        });
     }
     SetDlgItemText(1242, wxString::Format("%d", divisions));
     ready_ = true;
