@@ -296,6 +296,7 @@ TEST_F(ResultFrameGui, TheViewerToolBarDocksAtTheTopAsTheMainWindowsBarsDo) {
     ASSERT_TRUE(frame->GetViewerBar()->SetZoomValue(100));
     Click(FindById(toolBar, 86)); // plus
     EXPECT_TRUE(PumpUntil([&] { return toolBar->GetZoomValue() == 110; }));
+    EXPECT_TRUE(Screenshot(frame, OutputFolder() + "/result-window-docked-bar.png"));
 }
 
 } // namespace
