@@ -1,6 +1,6 @@
 #include "shell/MainFrame.h"
 
-#include "shell/StageControlBar.h"
+#include "ui/StageControlBar.h"
 
 #include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"

@@ -13,7 +13,7 @@
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
 #include "shell/SelectedBox.h"
-#include "shell/StageControlBar.h"
+#include "ui/StageControlBar.h"
 #include "shell/TopMenuDialog.h"
 #include "ui/Timers.h"
 

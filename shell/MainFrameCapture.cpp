@@ -3,7 +3,7 @@
 #include "shell/AutoDialog.h"
 #include "shell/MainFrame.h"
 #include "shell/OrsandelDoc.h"
-#include "shell/StageControlBar.h"
+#include "ui/StageControlBar.h"
 #include "shell/core/StartMode.h"
 
 void CMainFrame::MakeAutoBar() {

@@ -5,7 +5,7 @@
 #include "devices/serial/gui/ZCalibrationDialog.h"
 #include "shell/ManualDialog.h"
 #include "shell/MultiView.h"
-#include "shell/StageControlBar.h"
+#include "ui/StageControlBar.h"
 #include "shell/VossaDialog.h"
 #include "shell/core/StartMode.h"
 

@@ -2,7 +2,7 @@
 // entry and then only shown and hidden, and what entering and leaving the mode does to the
 // composition.
 #include "shell/MainFrame.h"
-#include "shell/StageControlBar.h"
+#include "ui/StageControlBar.h"
 #include "shell/VossaDialog.h"
 #include "shell/VossaImageView.h"
 #include "shell/VossaLiveView.h"

@@ -19,7 +19,7 @@
 #include "shell/core/StartMode.h"
 #include "shell/core/ViewGeometry.h"
 
-#include <wx/dcclient.h>
+#include <wx/dc.h>
 
 namespace {
 constexpr UINT kMsgCannotSave = 896;
@@ -88,27 +88,27 @@ bool CMultiView::Create(wxWindow* parent) {
         ev.Skip();
         OnSizeView();
     });
-    Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
-        wxPaintDC dc(this);
-        const wxSize s = GetClientSize();
-        dc.SetBrush(*wxBLACK_BRUSH);
-        dc.SetPen(*wxBLACK_PEN);
-        dc.DrawRectangle(0, 0, s.x, s.y);
-        const RECT client{0, 0, s.x, s.y};
-        if (RectEmpty(client))
-            return;
-        const RECT upper = CaptureViewUpperArea(client);
-        const int split = CaptureViewSplit(client);
-        dc.SetTextForeground(*wxWHITE);
-        dc.SetFont(wxFont(wxFontInfo(wxSize(0, 16)).FaceName("Noto Serif CJK JP")));
-        auto centred = [&dc](const wxString& text, int left, int top, int right, int bottom) {
-            const wxSize t = dc.GetTextExtent(text);
-            dc.DrawText(text, left + (right - left - t.x) / 2, top + (bottom - top - t.y) / 2);
-        };
-        centred("LIVE", upper.left, upper.top, upper.right, upper.bottom);
-        centred("FOCUSING PREVIEW", client.left - 1, split, client.right - 5, client.bottom + 2);
-    });
     return true;
+}
+
+void CMultiView::OnDraw(wxDC& dc) {
+    const wxSize s = GetClientSize();
+    dc.SetBrush(*wxBLACK_BRUSH);
+    dc.SetPen(*wxBLACK_PEN);
+    dc.DrawRectangle(0, 0, s.x, s.y);
+    const RECT client{0, 0, s.x, s.y};
+    if (RectEmpty(client))
+        return;
+    const RECT upper = CaptureViewUpperArea(client);
+    const int split = CaptureViewSplit(client);
+    dc.SetTextForeground(*wxWHITE);
+    dc.SetFont(wxFont(wxFontInfo(wxSize(0, 16)).FaceName("Noto Serif CJK JP")));
+    auto centred = [&dc](const wxString& text, int left, int top, int right, int bottom) {
+        const wxSize t = dc.GetTextExtent(text);
+        dc.DrawText(text, left + (right - left - t.x) / 2, top + (bottom - top - t.y) / 2);
+    };
+    centred("LIVE", upper.left, upper.top, upper.right, upper.bottom);
+    centred("FOCUSING PREVIEW", client.left - 1, split, client.right - 5, client.bottom + 2);
 }
 
 CMainFrame* CMultiView::Frame() const {

@@ -34,6 +34,8 @@ public:
     void OnInitialUpdate() override;
     // The lens timer runs only while this view is the active view and the controller type is 9.
     void OnActivateView(bool activate, ui::View* activated, ui::View* deactivated) override;
+    // Black behind the panes, "LIVE" centred on the live pane and "FOCUSING PREVIEW" below it.
+    void OnDraw(wxDC& dc) override;
 
     // One live frame into the live pane (called about ten times a second while active).
     void GrabLiveFrame();

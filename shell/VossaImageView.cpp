@@ -9,7 +9,7 @@
 #include "shell/core/ViewGeometry.h"
 #include "shell/core/VossaGeometry.h"
 
-#include <wx/dcclient.h>
+#include <wx/dc.h>
 
 #include <chrono>
 
@@ -50,7 +50,6 @@ bool CVossaImageView::Create(wxWindow* parent) {
         LayoutPicture();
         Refresh();
     });
-    Bind(wxEVT_PAINT, [this](wxPaintEvent&) { OnPaintView(); });
     return true;
 }
 
@@ -66,8 +65,7 @@ void CVossaImageView::OnInitialUpdate() {
     m_pDoc = GetVossaDocument();
 }
 
-void CVossaImageView::OnPaintView() {
-    wxPaintDC dc(this);
+void CVossaImageView::OnDraw(wxDC& dc) {
     PaintVossaCaption(dc, GetClientSize(), "FOCUSING PREVIEW");
 }
 

@@ -28,6 +28,8 @@ public:
     // owner and keeps the frame's camera parameters.
     bool Create(wxWindow* parent);
     void OnInitialUpdate() override;
+    // The caption "FOCUSING PREVIEW" on black, where no composite shows yet.
+    void OnDraw(wxDC& dc) override;
 
     // A new composer for frames of the stored image size (the previous one and its composite
     // go); frames composed 0; the picture pane is emptied.
@@ -59,7 +61,6 @@ private:
     CMainFrame* Frame() const;
     COrsandelDoc* GetVossaDocument() const;
     void LayoutPicture();
-    void OnPaintView();
 
     COrsandelDoc* m_pDoc = nullptr;
     CProcParameter* m_pParams = nullptr;

@@ -18,7 +18,7 @@
 #include "shell/core/ViewGeometry.h"
 #include "shell/core/VossaGeometry.h"
 
-#include <wx/dcclient.h>
+#include <wx/dc.h>
 
 #include <chrono>
 
@@ -82,11 +82,11 @@ bool CVossaLiveView::Create(wxWindow* parent) {
         ev.Skip();
         OnSizeView();
     });
-    Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
-        wxPaintDC dc(this);
-        PaintVossaCaption(dc, GetClientSize(), "LIVE");
-    });
     return true;
+}
+
+void CVossaLiveView::OnDraw(wxDC& dc) {
+    PaintVossaCaption(dc, GetClientSize(), "LIVE");
 }
 
 CMainFrame* CVossaLiveView::Frame() const {

@@ -41,6 +41,8 @@ public:
     // The lens timer: the controller type and lens port are read from the settings at every
     // activation; it runs only while this view is active and the controller type is 9.
     void OnActivateView(bool activate, ui::View* activated, ui::View* deactivated) override;
+    // The caption "LIVE" on black, where no frame shows yet.
+    void OnDraw(wxDC& dc) override;
 
     // The frame step, from the live ticker.
     void GrabAndCompose();

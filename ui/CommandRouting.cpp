@@ -2,20 +2,31 @@
 
 namespace ui {
 
+void CommandTarget::add(Entry entry) {
+    if (entryAt_ >= entries_.size())
+        entries_.push_back(std::move(entry));
+    else
+        entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(entryAt_++), std::move(entry));
+}
+
 void CommandTarget::OnControl(int code, int id, CommandFn fn) {
-    entries_.push_back({code, id, id, [f = std::move(fn)](Notification&) { f(); }});
+    add({code, id, id, [f = std::move(fn)](Notification&) { f(); }});
 }
 
 void CommandTarget::OnControlRange(int code, int first, int last, RangeFn fn) {
-    entries_.push_back({code, first, last, [f = std::move(fn)](Notification& n) { f(n.id); }});
+    add({code, first, last, [f = std::move(fn)](Notification& n) { f(n.id); }});
 }
 
 void CommandTarget::OnNotifyRange(int code, int first, int last, NotifyFn fn) {
-    entries_.push_back({code, first, last, std::move(fn)});
+    add({code, first, last, std::move(fn)});
 }
 
 void CommandTarget::OnUpdateUIRange(int first, int last, UpdateFn fn) {
-    updates_.push_back({first, last, std::move(fn)});
+    Upd entry{first, last, std::move(fn)};
+    if (updateAt_ >= updates_.size())
+        updates_.push_back(std::move(entry));
+    else
+        updates_.insert(updates_.begin() + static_cast<std::ptrdiff_t>(updateAt_++), std::move(entry));
 }
 
 bool CommandTarget::HandleNotification(Notification& n) {

@@ -12,6 +12,7 @@
 #include <wx/gdicmn.h>
 #include <wx/string.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -45,6 +46,9 @@ constexpr int LVN_BEGINLABELEDIT = -175;
 constexpr int LVN_ENDLABELEDIT = -176;
 constexpr int TVN_SELCHANGED = -451;
 constexpr int TVN_ITEMEXPANDING = -454;
+// A tab control (notebook) shows another page; an up-down (spin) control is stepped.
+constexpr int TCN_SELCHANGE = -551;
+constexpr int UDN_DELTAPOS = -722;
 
 // Item states of LVN_ITEMCHANGED.
 constexpr UINT LVIS_FOCUSED = 0x0001;
@@ -65,8 +69,12 @@ struct Notification {
     wxString text;
     bool editCancelled = false;
     wxPoint point;
+    // Spin controls (UDN_DELTAPOS): the position the step leads to and the step's direction
+    // (+1 up, -1 down). Tab controls (TCN_SELCHANGE): item is the page now shown.
+    int position = 0;
+    int delta = 0;
     // The handler's answer: nonzero forbids what LVN_BEGINLABELEDIT, LVN_ENDLABELEDIT (zero
-    // refuses the text) and TVN_ITEMEXPANDING announce.
+    // refuses the text), TVN_ITEMEXPANDING and UDN_DELTAPOS announce.
     LRESULT result = 0;
 };
 
@@ -139,6 +147,11 @@ public:
     // entries (ranges left out).
     std::vector<int> MappedIds(bool withCommands = true) const;
 
+protected:
+    // Entries added from now on are searched before those added so far (a derived class's before
+    // its base's; see WindowBase::EndBaseClassEntries).
+    void EndBaseCommandEntries() { entryAt_ = updateAt_ = 0; }
+
 private:
     struct Entry {
         int code, first, last;
@@ -148,8 +161,11 @@ private:
         int first, last;
         UpdateFn fn;
     };
+    void add(Entry entry);
     std::vector<Entry> entries_;
     std::vector<Upd> updates_;
+    // Where the next entry goes: the end until a base class ended its entries.
+    size_t entryAt_ = SIZE_MAX, updateAt_ = SIZE_MAX;
 };
 
 // The target of the application (end of every chain); null until the program sets one.

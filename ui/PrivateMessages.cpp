@@ -150,13 +150,19 @@ MessageTarget::~MessageTarget() {
         r.threadTarget = nullptr;
 }
 
+void MessageTarget::add(Entry entry) {
+    if (entryAt_ >= entries_.size())
+        entries_.push_back(std::move(entry));
+    else
+        entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(entryAt_++), std::move(entry));
+}
+
 void MessageTarget::OnMessage(UINT message, Handler handler) {
-    entries_.push_back(
-        {message, message, [h = std::move(handler)](UINT, WPARAM w, LPARAM l) { return h(w, l); }});
+    add({message, message, [h = std::move(handler)](UINT, WPARAM w, LPARAM l) { return h(w, l); }});
 }
 
 void MessageTarget::OnMessageRange(UINT first, UINT last, RangeHandler handler) {
-    entries_.push_back({first, last, std::move(handler)});
+    add({first, last, std::move(handler)});
 }
 
 BOOL MessageTarget::Post(UINT message, WPARAM wParam, LPARAM lParam) const {

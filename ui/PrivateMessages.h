@@ -13,6 +13,7 @@
 #include <wx/event.h>
 #include <wx/window.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -68,6 +69,9 @@ public:
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 protected:
+    // Entries added from now on are searched before those added so far (a derived class's before
+    // its base's; see WindowBase::EndBaseClassEntries).
+    void EndBaseMessageEntries() { entryAt_ = 0; }
     // Messages no table entry takes (a frame routes WM_COMMAND here to its commands).
     virtual bool OnUnhandledMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
@@ -76,9 +80,11 @@ private:
         UINT first, last;
         RangeHandler handler;
     };
+    void add(Entry entry);
     wxWindow* window_;
     DWORD token_;
     std::vector<Entry> entries_;
+    size_t entryAt_ = SIZE_MAX; // where the next entry goes: the end until a base ended its entries
 };
 
 // The target of a handle, or null when it is gone. UI thread only.

@@ -1,6 +1,7 @@
 #include "ui/TemplateWindow.h"
 
 #include <wx/button.h>
+#include <wx/dcclient.h>
 #include <wx/textctrl.h>
 
 namespace ui {
@@ -128,6 +129,11 @@ bool TemplatePanel::Create(wxWindow* parent, const wxPoint& pos) {
 FormView::FormView(int templateId, const ResourceRegistry* registry)
     : wxPanel(), View(this), TemplateHost(this, this, templateId, registry) {
     commandsAreControls_ = false; // a view's map also takes menu commands
+    // The form's own drawing (behind its controls) is the view's OnDraw, as a canvas's is.
+    Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
+        wxPaintDC dc(this);
+        OnDraw(dc);
+    });
 }
 
 bool FormView::Create(wxWindow* parent, const wxPoint& pos) {

@@ -136,7 +136,7 @@ public:
 };
 
 // A view whose window is a form built from a template (capture views): a view of its frame with
-// the controls, data exchange and lookups of a template panel.
+// the controls, data exchange and lookups of a template panel. It paints through OnDraw.
 class FormView : public wxPanel, public View, public TemplateHost {
 public:
     FormView(int templateId, const ResourceRegistry* registry = &Resources());

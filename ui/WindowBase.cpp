@@ -6,8 +6,10 @@
 #include <wx/listbox.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
+#include <wx/notebook.h>
 #include <wx/scrolbar.h>
 #include <wx/slider.h>
+#include <wx/spinbutt.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 #include <wx/tglbtn.h>
@@ -118,6 +120,8 @@ WindowBase::WindowBase(wxWindow* self) : MessageTarget(self), self_(self) {
         self_->Bind(type, &WindowBase::onTree, this);
     for (const auto& type : kScrollEvents)
         self_->Bind(type, &WindowBase::onScroll, this);
+    self_->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &WindowBase::onBook, this);
+    self_->Bind(wxEVT_CONTEXT_MENU, &WindowBase::onContextMenu, this);
     self_->Bind(wxEVT_CHILD_FOCUS, &WindowBase::onChildFocus, this);
 }
 
@@ -131,6 +135,8 @@ WindowBase::~WindowBase() {
         self_->Unbind(type, &WindowBase::onTree, this);
     for (const auto& type : kScrollEvents)
         self_->Unbind(type, &WindowBase::onScroll, this);
+    self_->Unbind(wxEVT_NOTEBOOK_PAGE_CHANGED, &WindowBase::onBook, this);
+    self_->Unbind(wxEVT_CONTEXT_MENU, &WindowBase::onContextMenu, this);
     self_->Unbind(wxEVT_CHILD_FOCUS, &WindowBase::onChildFocus, this);
     if (routesUpdate_)
         self_->Unbind(wxEVT_UPDATE_UI, &WindowBase::onUpdate, this);
@@ -268,18 +274,64 @@ void WindowBase::onTree(wxTreeEvent& ev) {
         ev.Veto();
 }
 
-void WindowBase::onScroll(wxScrollEvent& ev) {
+void WindowBase::onScroll(wxCommandEvent& event) {
+    // A spin button's steps come with the scroll event types.
+    if (auto* spin = dynamic_cast<wxSpinEvent*>(&event)) {
+        onSpin(*spin);
+        return;
+    }
+    auto* ev = dynamic_cast<wxScrollEvent*>(&event);
     // Sliders and scroll bars report their scrolling alike.
-    auto* slider = dynamic_cast<wxControl*>(ev.GetEventObject());
-    if (!dynamic_cast<wxSlider*>(slider) && !dynamic_cast<wxScrollBar*>(slider)) {
+    auto* slider = dynamic_cast<wxControl*>(event.GetEventObject());
+    if (!ev || (!dynamic_cast<wxSlider*>(slider) && !dynamic_cast<wxScrollBar*>(slider))) {
+        event.Skip();
+        return;
+    }
+    UINT message = ev->GetOrientation() == wxVERTICAL ? WM_VSCROLL : WM_HSCROLL;
+    WPARAM wParam = static_cast<WPARAM>(
+        MAKELONG(static_cast<WORD>(scrollCode(ev->GetEventType())), static_cast<WORD>(ev->GetPosition())));
+    LRESULT result = 0;
+    if (!Dispatch(message, wParam, reinterpret_cast<LPARAM>(WindowHandle(slider)), result))
+        event.Skip();
+}
+
+void WindowBase::onSpin(wxSpinEvent& ev) {
+    const wxEventType type = ev.GetEventType();
+    if (type != wxEVT_SPIN_UP && type != wxEVT_SPIN_DOWN) {
         ev.Skip();
         return;
     }
-    UINT message = ev.GetOrientation() == wxVERTICAL ? WM_VSCROLL : WM_HSCROLL;
-    WPARAM wParam = static_cast<WPARAM>(
-        MAKELONG(static_cast<WORD>(scrollCode(ev.GetEventType())), static_cast<WORD>(ev.GetPosition())));
+    Notification n;
+    n.code = UDN_DELTAPOS;
+    n.id = ev.GetId();
+    n.control = dynamic_cast<wxWindow*>(ev.GetEventObject());
+    n.position = ev.GetPosition();
+    n.delta = type == wxEVT_SPIN_UP ? 1 : -1;
+    if (!OnCmdMsg(n)) {
+        ev.Skip();
+        return;
+    }
+    if (n.result)
+        ev.Veto();
+}
+
+void WindowBase::onBook(wxBookCtrlEvent& ev) {
+    Notification n;
+    n.code = TCN_SELCHANGE;
+    n.id = ev.GetId();
+    n.control = dynamic_cast<wxWindow*>(ev.GetEventObject());
+    n.item = ev.GetSelection();
+    if (!OnCmdMsg(n))
+        ev.Skip();
+}
+
+void WindowBase::onContextMenu(wxContextMenuEvent& ev) {
+    // From the keyboard the event has no position: both halves 0xFFFF, as -1.
+    const wxPoint at = ev.GetPosition();
+    const LPARAM lParam = static_cast<LPARAM>(MAKELONG(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
+    const auto wParam = reinterpret_cast<WPARAM>(WindowHandle(dynamic_cast<wxWindow*>(ev.GetEventObject())));
     LRESULT result = 0;
-    if (!Dispatch(message, wParam, reinterpret_cast<LPARAM>(WindowHandle(slider)), result))
+    if (!Dispatch(WM_CONTEXTMENU, wParam, lParam, result))
         ev.Skip();
 }
 

@@ -23,10 +23,15 @@
 //   NM_DBLCLK, right click NM_RCLICK, LVN_COLUMNCLICK, LVN_BEGINDRAG, LVN_KEYDOWN,
 //   LVN_BEGINLABELEDIT, LVN_ENDLABELEDIT
 //   tree view: TVN_SELCHANGED, TVN_ITEMEXPANDING, activation NM_DBLCLK, right click NM_RCLICK
+//   spin button: a step up or down UDN_DELTAPOS (n.position, n.delta; n.result = 1 refuses it)
+//   notebook: another page shown TCN_SELCHANGE (n.item: the page)
 //
 // Sliders and scroll bars scroll as messages: WM_HSCROLL (WM_VSCROLL for a vertical one) with
 // wParam = MAKELONG(SB_... code, position) and lParam = the control's handle go to the message
 // table of the window that holds the control, and on to the windows above while none takes them.
+// A context menu request is the message WM_CONTEXTMENU (wParam = the handle of the window it is
+// for, lParam = MAKELONG(screen x, screen y), both 0xFFFF from the keyboard), which goes on to the
+// windows above alike while none takes it.
 //
 // A command or notification that this window's chain does not take travels on to the windows
 // that hold it (a panel's buttons reach the frame and its view and document); a dialog ends the
@@ -41,12 +46,15 @@
 
 #include <vector>
 
+class wxBookCtrlEvent;
+class wxContextMenuEvent;
 class wxListEvent;
-class wxScrollEvent;
+class wxSpinEvent;
 class wxTreeEvent;
 
 namespace ui {
 
+constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
 constexpr int SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
@@ -76,6 +84,13 @@ public:
     static bool SendUp(wxWindow* from, Notification& n);
 
 protected:
+    // Ends the entries of a base class: entries added afterwards (a derived class's, in its
+    // constructor) are searched before the entries added so far, as a derived class's message
+    // map comes before its base's. The base's constructor calls it after its own entries.
+    void EndBaseClassEntries() {
+        EndBaseCommandEntries();
+        EndBaseMessageEntries();
+    }
     // Frames: update-UI requests of menu items, tool-bar buttons and controls below go through
     // the chain; menu items and tools that no target knows are disabled.
     void RouteUpdateUI();
@@ -86,7 +101,10 @@ private:
     void onCommand(wxCommandEvent& ev);
     void onList(wxListEvent& ev);
     void onTree(wxTreeEvent& ev);
-    void onScroll(wxScrollEvent& ev);
+    void onScroll(wxCommandEvent& ev);
+    void onSpin(wxSpinEvent& ev);
+    void onBook(wxBookCtrlEvent& ev);
+    void onContextMenu(wxContextMenuEvent& ev);
     void onChildFocus(wxChildFocusEvent& ev);
     void onUpdate(wxUpdateUIEvent& ev);
     wxWindow* self_;

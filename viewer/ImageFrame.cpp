@@ -11,7 +11,9 @@
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
+#include "ui/DockingBars.h"
 #include "ui/Services.h"
+#include "ui/StageControlBar.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImagePrintout.h"
 #include "viewer/ImageView.h"
@@ -23,7 +25,6 @@
 #include <wx/app.h>
 #include <wx/display.h>
 #include <wx/dialog.h>
-#include <wx/sizer.h>
 
 #include <algorithm>
 #include <utility>
@@ -45,14 +46,13 @@ CImageFrame::CImageFrame(wxWindow* parent)
     m_doc = doc.get();
     m_toolBar = new CViewerMenuDialog();
     LoadMenuResource(148);
-    m_toolBar->Create(this);
     m_view = new CImageView(this);
     m_view->SetDocument(m_doc);
     SetDocument(std::move(doc));
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(m_toolBar, 0, wxEXPAND);
-    sizer->Add(m_view, 1, wxEXPAND);
-    SetSizer(sizer);
+    m_bars = std::make_unique<ui::DockingBars>(this);
+    m_bars->SetCenter(m_view);
+    (new CStageControlBar)->Create(*m_bars, this, m_toolBar, "TopMenuDlg", ui::DockSide::Top);
+    m_bars->Update();
     m_toolBar->onZoom = [this](int step) {
         if (m_doc->m_busy == 0)
             m_view->ZoomToStep(step);

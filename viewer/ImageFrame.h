@@ -1,4 +1,5 @@
-// The result window: menu 148, the viewer tool bar (template 80) above the single result view,
+// The result window: menu 148, the viewer tool bar (template 80) docked above the single result
+// view as a bar named "TopMenuDlg", as the main window's bars are docked,
 // the commands with their update rules (all greyed while a noise cut runs), the noise worker's
 // messages, the question before an unsaved result is thrown away, and a close that only hides
 // the window unless the program is ending.
@@ -7,13 +8,15 @@
 #include "platform/GlobalMemory.h"
 #include "ui/RoutedFrame.h"
 
+#include <memory>
 #include <string>
 
 class CImageDoc;
 class CImageView;
 namespace ui {
+class DockingBars;
 class RecentFileList;
-}
+} // namespace ui
 class CViewerMenuDialog;
 class CFocusProgDialog;
 class CXYCalibSetDlg;
@@ -50,6 +53,7 @@ public:
     CImageDoc* GetImageDoc() const { return m_doc; }
     CImageView* GetImageView() const { return m_view; }
     CViewerMenuDialog* GetViewerBar() const { return m_toolBar; }
+    ui::DockingBars& Bars() { return *m_bars; }
     CFocusProgDialog* GetProgressDialog() const { return m_progress; }
 
     bool m_closingApp = false;
@@ -106,6 +110,7 @@ private:
 
     CImageDoc* m_doc = nullptr;
     CImageView* m_view = nullptr;
+    std::unique_ptr<ui::DockingBars> m_bars;
     CViewerMenuDialog* m_toolBar = nullptr;
     CFocusProgDialog* m_progress = nullptr;
     bool m_discardAgreed = false;

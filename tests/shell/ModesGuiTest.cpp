@@ -10,13 +10,16 @@
 #include "shell/StartDialog.h"
 #include "shell/TopMenuDialog.h"
 #include "shell/VossaDialog.h"
+#include "shell/VossaImageView.h"
 #include "shell/VossaLiveView.h"
 #include "imaging/gui/GuiHooks.h"
 
 #include <wx/anybutton.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/dcmemory.h>
 #include <wx/display.h>
+#include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/stattext.h>
 
@@ -27,6 +30,31 @@ using Modes = ShellWindows;
 
 bool Shown(CMainFrame* f, const char* bar) {
     return f->Bars().HasBar(bar) && f->Bars().State(bar).shown;
+}
+
+// A capture view's own drawing, which its paint is: black, a white caption on it.
+::testing::AssertionResult DrawsCaptionOnBlack(ui::View* view) {
+    const wxSize size = view->Self()->GetClientSize();
+    if (size.x <= 0 || size.y <= 0)
+        return ::testing::AssertionFailure() << "no room";
+    wxBitmap picture(size, 24);
+    {
+        wxMemoryDC dc(picture);
+        dc.SetBackground(*wxRED_BRUSH);
+        dc.Clear();
+        view->OnDraw(dc);
+    }
+    const wxImage image = picture.ConvertToImage();
+    int black = 0, white = 0;
+    for (int y = 0; y < size.y; ++y)
+        for (int x = 0; x < size.x; ++x) {
+            const int sum = image.GetRed(x, y) + image.GetGreen(x, y) + image.GetBlue(x, y);
+            black += sum == 0;
+            white += sum > 600;
+        }
+    if (black < size.x * size.y / 2 || white == 0)
+        return ::testing::AssertionFailure() << black << " black and " << white << " white pixels";
+    return ::testing::AssertionSuccess();
 }
 
 bool MenuHas(CMainFrame* f, int id) {
@@ -127,11 +155,14 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
         case 1014:
             EXPECT_TRUE(f->IsActiveView<CVossaLiveView>());
             EXPECT_FALSE(f->Layout().IsSplitterVisible(0));
+            EXPECT_TRUE(DrawsCaptionOnBlack(f->m_pVossaLiveView));
+            EXPECT_TRUE(DrawsCaptionOnBlack(f->m_pVossaImageView));
             break;
         default:
             EXPECT_TRUE(f->IsActiveView<CMultiView>());
             EXPECT_TRUE(f->m_pMultiView->IsShown());
             EXPECT_FALSE(f->Layout().IsSplitterVisible(0));
+            EXPECT_TRUE(DrawsCaptionOnBlack(f->m_pMultiView));
             break;
         }
         EXPECT_EQ(f->SelectedBox()->GetCountStatic()->GetLabel().Trim(false), "0");

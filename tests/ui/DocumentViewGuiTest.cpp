@@ -4,6 +4,7 @@
 #include "ui/Document.h"
 #include "ui/RoutedFrame.h"
 #include "ui/SplitterGrid.h"
+#include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
 
 #include "platform/Object.h"
@@ -211,6 +212,36 @@ TEST(DocumentGui, FileStepsOfTheBase) {
     EXPECT_EQ(doc.GetPathName(), "");
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(log, (Log{"doc:delete", "doc:delete"}));
+}
+
+// A form view paints through OnDraw as a canvas does: behind its controls, on every paint.
+class DrawnForm : public FormView {
+public:
+    explicit DrawnForm(const ResourceRegistry* reg) : FormView(830, reg) {}
+    void OnDraw(wxDC& dc) override {
+        ++draws;
+        dc.SetBrush(*wxRED_BRUSH);
+        dc.DrawRectangle(wxPoint(0, 0), GetClientSize());
+    }
+    int draws = 0;
+};
+
+TEST(FormViewGui, PaintsThroughOnDraw) {
+    ResourceRegistry reg;
+    std::string error;
+    ASSERT_TRUE(reg.LoadText("DIALOG 830 0 0 120 60 \"\" NOCAPTION\n  EDITTEXT 601 \"\" 7 7 60 13\nEND\n", "",
+                             "form", &error))
+        << error;
+    auto* frame = new RoutedFrame(nullptr, "form", wxDefaultPosition, wxSize(300, 200));
+    auto* form = new DrawnForm(&reg);
+    ASSERT_TRUE(form->Create(frame));
+    frame->Show();
+    ASSERT_TRUE(ui::testing::WaitForPaint(form));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return form->draws > 0; }));
+    const int before = form->draws;
+    form->Refresh();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return form->draws > before; }));
+    EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
 }
 
 } // namespace

@@ -165,4 +165,50 @@ TEST_F(NotificationGui, WhatAPanelDoesNotTakeReachesTheFramesDocument) {
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return !weak; }));
 }
 
+// A base class that ends its entries: the entries of a class derived from it come first, each
+// class's in the order they were added, for commands, update-UI and messages alike.
+class BaseMapPanel : public TemplatePanel {
+public:
+    BaseMapPanel(const ResourceRegistry* reg, Log& log) : TemplatePanel(821, reg), log_(log) {
+        OnCommand(701, [this] { log_.push_back("base 701"); });
+        OnCommand(702, [this] { log_.push_back("base 702"); });
+        OnUpdateUI(701, [](CmdUI& c) { c.SetText("base"); });
+        OnMessage(0x8001, [this](WPARAM, LPARAM) {
+            log_.push_back("base message");
+            return LRESULT(1);
+        });
+        EndBaseClassEntries();
+    }
+
+protected:
+    Log& log_;
+};
+
+class DerivedMapPanel : public BaseMapPanel {
+public:
+    DerivedMapPanel(const ResourceRegistry* reg, Log& log) : BaseMapPanel(reg, log) {
+        OnCommand(701, [this] { log_.push_back("derived 701"); });
+        OnCommand(701, [this] { log_.push_back("second derived 701"); }); // never reached
+        OnCommand(703, [this] { log_.push_back("derived 703"); });
+        OnUpdateUI(701, [](CmdUI& c) { c.SetText("derived"); });
+        OnMessage(0x8001, [this](WPARAM, LPARAM) {
+            log_.push_back("derived message");
+            return LRESULT(2);
+        });
+    }
+};
+
+TEST_F(NotificationGui, ADerivedClassesEntriesComeBeforeThoseItsBaseEnded) {
+    DerivedMapPanel panel(&reg, log);
+    for (int id : {701, 702, 703})
+        EXPECT_TRUE(panel.HandleCommand(id)) << id;
+    CmdUI update(701);
+    EXPECT_TRUE(panel.HandleUpdate(update));
+    EXPECT_EQ(update.label.value_or(""), "derived");
+    LRESULT result = 0;
+    EXPECT_TRUE(panel.Dispatch(0x8001, 0, 0, result));
+    EXPECT_EQ(result, 2);
+    EXPECT_EQ(log, (Log{"derived 701", "base 702", "derived 703", "derived message"}));
+}
+
 } // namespace

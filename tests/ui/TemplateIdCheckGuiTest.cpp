@@ -171,7 +171,7 @@ TEST(TemplateIdCheckGui, EveryTemplateClassFindsTheIdsItBindsAndExchanges) {
     }
     auto* search = new CStageSerchDialog(nullptr);
     EXPECT_TRUE(search->CheckControlIds().empty());
-    search->Close();
+    search->EndWaitAndDestroy();
 }
 
 } // namespace

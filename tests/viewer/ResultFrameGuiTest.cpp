@@ -1,7 +1,7 @@
 // The result window as a user meets it around a result: the question before an unsaved result
 // is replaced, the fit of a result that arrives while the window is minimised, the default
-// extensions of its file dialogs, the owner of its message boxes, its place on the screen and
-// the zoom slider moved with the pointer.
+// extensions of its file dialogs, the owner of its message boxes, its place on the screen, the
+// zoom slider moved with the pointer and the tool bar docked as the main window's bars are.
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
 #include "viewer/ImageView.h"
@@ -10,7 +10,9 @@
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "platform/ScriptedMessageSink.h"
+#include "ui/DockingBars.h"
 #include "ui/Services.h"
+#include "ui/StageControlBar.h"
 #include "ui/testing/GuiTest.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchSettingsFile.h"
@@ -263,6 +265,38 @@ TEST_F(ResultFrameGui, TheZoomSliderSnapsInTheDirectionOfTheMove) {
     const int down = raw.front();
     EXPECT_EQ(bar->GetZoomValue(), down / 10 * 10) << down << ": down to the 10 below";
     EXPECT_EQ(slider->GetValue(), bar->GetZoomValue());
+}
+
+TEST_F(ResultFrameGui, TheViewerToolBarDocksAtTheTopAsTheMainWindowsBarsDo) {
+    ui::DockingBars& bars = frame->Bars();
+    CViewerMenuDialog* toolBar = frame->GetViewerBar();
+    auto* host = dynamic_cast<CStageControlBar*>(toolBar->GetParent());
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(host->Name(), "TopMenuDlg");
+    ui::DockState docked = bars.State("TopMenuDlg");
+    EXPECT_TRUE(docked.shown);
+    EXPECT_FALSE(docked.floating);
+    EXPECT_EQ(docked.side, ui::DockSide::Top);
+    // The bar's extent is the template's height with the sizing edge and border; the view below.
+    EXPECT_EQ(docked.extent, host->HorizontalSize().y);
+    EXPECT_EQ(host->HorizontalSize().y,
+              host->FloatingSize().y + CStageControlBar::kEdgeWidth + CStageControlBar::kBorder);
+    EXPECT_GE(view->GetScreenRect().GetTop(), host->GetScreenRect().GetBottom());
+    EXPECT_EQ(view->GetSize().x, frame->GetClientSize().x);
+
+    // It floats and docks again where it was, its buttons still the frame's commands.
+    host->ToggleDocking();
+    EXPECT_TRUE(bars.State("TopMenuDlg").floating);
+    host->ToggleDocking();
+    docked = bars.State("TopMenuDlg");
+    EXPECT_FALSE(docked.floating);
+    EXPECT_EQ(docked.side, ui::DockSide::Top);
+    Heights r(200, 150);
+    Show(r);
+    ASSERT_TRUE(frame->GetViewerBar()->SetZoomValue(100));
+    Click(FindById(toolBar, 86)); // plus
+    EXPECT_TRUE(PumpUntil([&] { return toolBar->GetZoomValue() == 110; }));
+    EXPECT_TRUE(Screenshot(frame, OutputFolder() + "/result-window-docked-bar.png"));
 }
 
 } // namespace

@@ -135,6 +135,19 @@ public:
     return PointerRelease();
 }
 
+::testing::AssertionResult ClickSpinButton(wxWindow* spin, int direction) {
+    if (!spin)
+        return ::testing::AssertionFailure() << "no spin button";
+    const wxSize s = spin->GetClientSize();
+    if (auto r = PointerTo(spin, wxPoint(direction > 0 ? s.x * 5 / 6 : s.x / 2, s.y / 2)); !r)
+        return r;
+    wxUIActionSimulator sim;
+    if (!sim.MouseClick() || !serverHas(false, nullptr))
+        return ::testing::AssertionFailure()
+               << "the click on " << describe(spin) << " did not reach the server";
+    return ::testing::AssertionSuccess();
+}
+
 ::testing::AssertionResult Drag(wxWindow* window, wxPoint from, wxPoint to,
                                 const std::function<void()>& whileHeld) {
     if (auto r = PointerTo(window, from); !r)

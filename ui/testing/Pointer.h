@@ -30,6 +30,10 @@ namespace ui::testing {
 // A click of the left button at a point of the screen over the window (its top-level raised
 // first when another window covers it).
 ::testing::AssertionResult ClickOnScreen(wxWindow* window, wxPoint at);
+// A click on a spin button's plus (direction > 0) or minus. GTK draws the button's (hidden) entry,
+// its minus and its plus side by side. Press and release go to the server together, so that no
+// pause between them lets the button repeat its step.
+::testing::AssertionResult ClickSpinButton(wxWindow* spin, int direction);
 // Clicks a small window of its own beside `near`'s top-level window and checks that this
 // window received the click: no window holds the pointer any more.
 ::testing::AssertionResult ClickElsewhereIsReceived(wxWindow* near);

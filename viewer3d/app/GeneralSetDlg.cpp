@@ -127,6 +127,9 @@ CPseudoColorDlg::CPseudoColorDlg(wxWindow* parent, CView3dDoc* doc, std::functio
             spin->SetValue(divisions);
         apply();
     });
+    // The spin's position is the count of the edit beside it.
+    OnNotify(ui::UDN_DELTAPOS, colour::MeshDivisionsSpin,
+             [this](ui::Notification& n) { SetDlgItemText(colour::MeshDivisions, wxString::Format("%d", n.position)); });
 }
 
 void CPseudoColorDlg::apply() {
@@ -163,9 +166,6 @@ bool CPseudoColorDlg::OnInitDialog() {
         spin->SetSize(spin->GetBestSize()); // both halves, as the line-count spin of the panel
         spin->SetRange(lower, upper);
         spin->SetValue(divisions);
-        spin->Bind(wxEVT_SPIN, [this](wxSpinEvent& ev) {
-            SetDlgItemText(colour::MeshDivisions, wxString::Format("%d", ev.GetPosition()));
-        });
     }
     SetDlgItemText(colour::MeshDivisions, wxString::Format("%d", divisions));
     ready_ = true;

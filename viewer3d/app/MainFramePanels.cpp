@@ -528,15 +528,12 @@ void CMainFrame::bindPanelHandlers() {
         // panel leaves it (wider, its hidden entry would show).
         spin->SetSize(spin->GetBestSize());
         spin->SetRange(-1000000, 1000000);
-        spin->Bind(wxEVT_SPIN_UP, [this](wxSpinEvent& ev) {
-            SpinLineCount(+1, wxGetKeyState(WXK_CONTROL));
-            ev.Veto();
-        });
-        spin->Bind(wxEVT_SPIN_DOWN, [this](wxSpinEvent& ev) {
-            SpinLineCount(-1, wxGetKeyState(WXK_CONTROL));
-            ev.Veto();
-        });
     }
+    // The spin steps the count itself: its own position stays.
+    panelMeasure_->OnNotify(ui::UDN_DELTAPOS, panelMeasure::LineCountSpin, [this](ui::Notification& n) {
+        SpinLineCount(n.delta, wxGetKeyState(WXK_CONTROL));
+        n.result = 1;
+    });
 }
 
 void CMainFrame::SpinLineCount(int direction, bool control) {

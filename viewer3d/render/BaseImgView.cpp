@@ -104,24 +104,14 @@ PrintPageSource* sourceAbove(const wxWindow* pane) {
 
 } // namespace
 
-wxBEGIN_EVENT_TABLE(CBaseImgView, ui::CanvasView) EVT_CONTEXT_MENU(CBaseImgView::OnContextMenu)
-    wxEND_EVENT_TABLE()
-
-        CBaseImgView::CBaseImgView(wxWindow* parent, wxWindowID id)
-    : ui::CanvasView(parent, id) {
+CBaseImgView::CBaseImgView(wxWindow* parent, wxWindowID id) : ui::CanvasView(parent, id) {
     LoadPatternBrushes();
-    baseMap_.OnCommand(bxid::cmd::Copy, [this] { OnCopy(); });
-    baseMap_.OnCommand(bxid::cmd::Print, [this] { OnFilePrint(false); });
-    baseMap_.OnCommand(bxid::cmd::PrintDirect, [this] { OnFilePrint(false); });
-    baseMap_.OnCommand(bxid::cmd::PrintPreview, [this] { OnFilePrint(true); });
-}
-
-bool CBaseImgView::HandleNotification(ui::Notification& n) {
-    return ui::CanvasView::HandleNotification(n) || baseMap_.HandleNotification(n);
-}
-
-bool CBaseImgView::HandleUpdate(ui::CmdUI& ui) {
-    return ui::CanvasView::HandleUpdate(ui) || baseMap_.HandleUpdate(ui);
+    OnCommand(bxid::cmd::Copy, [this] { OnCopy(); });
+    OnCommand(bxid::cmd::Print, [this] { OnFilePrint(false); });
+    OnCommand(bxid::cmd::PrintDirect, [this] { OnFilePrint(false); });
+    OnCommand(bxid::cmd::PrintPreview, [this] { OnFilePrint(true); });
+    OnMessage(ui::WM_CONTEXTMENU, &CBaseImgView::OnContextMenu);
+    EndBaseClassEntries(); // a derived pane's own copy and menu come first
 }
 
 int CBaseImgView::LoadPatternBrushes() {
@@ -136,10 +126,10 @@ int CBaseImgView::LoadPatternBrushes() {
     return 8;
 }
 
-void CBaseImgView::OnContextMenu(wxContextMenuEvent& ev) {
-    const wxPoint at =
-        ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
-    ShowContextMenu(at);
+LRESULT CBaseImgView::OnContextMenu(WPARAM, LPARAM point) {
+    const wxPoint screen(static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point)));
+    ShowContextMenu(screen == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(screen));
+    return 0;
 }
 
 void CBaseImgView::ShowContextMenu(wxPoint client) {

@@ -21,7 +21,6 @@
 #include <string>
 
 class wxBitmap;
-class wxContextMenuEvent;
 class wxPrintData;
 class wxPrintout;
 class wxWindow;
@@ -111,11 +110,9 @@ public:
     static PrintResult RunPrint(wxWindow* parent, PrintPageSource* source, bool preview,
                                 CBaseImgView* pane = nullptr);
 
-    bool HandleNotification(ui::Notification& n) override;
-    bool HandleUpdate(ui::CmdUI& ui) override;
-
 protected:
-    void OnContextMenu(wxContextMenuEvent& ev);
+    // WM_CONTEXTMENU: the edit popup where the pointer is (at the pane's corner from the keyboard).
+    LRESULT OnContextMenu(WPARAM, LPARAM point);
     static bool openPreview(wxWindow* parent, PrintPageSource* source, CBaseImgView* pane);
 
     View3dData* data() const;
@@ -125,9 +122,6 @@ protected:
 
 private:
     std::array<wxBrush, 8> patternBrushes_;
-    ui::CommandTarget baseMap_; // after the derived pane's own entries
-
-    wxDECLARE_EVENT_TABLE();
 };
 
 } // namespace v3d

@@ -39,6 +39,13 @@ CXYCalibDialog::CXYCalibDialog(wxWindow* owner, LensTable* table, int* remembere
     });
     for (int slot = 0; slot < kSlots; ++slot)
         OnCommand(CLensCalibRegDlg::kRegister[slot], [this, slot] { OnRegisterSlot(slot); });
+    // The tab shown is the owner's tab the next time.
+    OnNotify(ui::TCN_SELCHANGE, kTabControl, [this](ui::Notification& n) {
+        if (n.item < 0 || !m_pTxtPage || !m_pRegPage)
+            return;
+        *m_pTab = static_cast<int>(n.item);
+        ShowTab(*m_pTab);
+    });
 }
 
 void CXYCalibDialog::DoDataExchange(ui::DataExchange& dx) {
@@ -89,13 +96,6 @@ bool CXYCalibDialog::OnInitDialog() {
     m_pNotebook->AddPage(m_pTxtPage, ui::LoadResString(861));
     m_pNotebook->AddPage(m_pRegPage, ui::LoadResString(862));
     m_pNotebook->Show();
-    m_pNotebook->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this](wxBookCtrlEvent& ev) {
-        ev.Skip();
-        if (ev.GetEventObject() != m_pNotebook || ev.GetSelection() < 0)
-            return;
-        *m_pTab = ev.GetSelection();
-        ShowTab(*m_pTab);
-    });
     ShowTab(*m_pTab == kTabSlots ? kTabSlots : kTabTable);
     return true;
 }

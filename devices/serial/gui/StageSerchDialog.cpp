@@ -8,7 +8,7 @@ CStageSerchDialog::CStageSerchDialog(wxWindow* parent) : TemplateDialog(parent, 
 
 CStageSerchDialog::~CStageSerchDialog() { m_wait.reset(); }
 
-void CStageSerchDialog::Close() {
+void CStageSerchDialog::EndWaitAndDestroy() {
     m_wait.reset();
     Destroy();
 }

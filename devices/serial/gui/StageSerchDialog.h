@@ -11,8 +11,9 @@ class CStageSerchDialog : public ui::TemplateDialog {
 public:
     explicit CStageSerchDialog(wxWindow* parent);
     ~CStageSerchDialog() override;
-    // Destroys the window and ends the wait cursor.
-    void Close();
+    // Ends the wait cursor and destroys the window (the dialog's close, wxWindow::Close, stays
+    // what it is for every dialog).
+    void EndWaitAndDestroy();
 
 private:
     std::unique_ptr<wxBusyCursor> m_wait;

@@ -1,9 +1,14 @@
 // The measurement screen's panes under the real pointer: a cursor dragged on the profile graph,
 // the measuring line dragged on the analysis pane and a region band swept on the image pane;
-// after each the pointer is free for a click elsewhere.
+// after each the pointer is free for a click elsewhere. The spin buttons of the measurement
+// panel's line count and of the pseudo-colour dialog's divisions clicked.
 #include "MeasureViewsFixture.h"
 
 #include "ui/testing/Pointer.h"
+#include "viewer3d/app/GeneralSetDlg.h"
+
+#include <wx/spinbutt.h>
+#include <wx/textctrl.h>
 
 namespace {
 
@@ -40,6 +45,41 @@ TEST_F(MeasurePointer, RegionBandSweptOnTheImagePane) {
     EXPECT_EQ(roi.top, 6);
     EXPECT_EQ(roi.right, 40);
     EXPECT_FALSE(image_->HasCapture());
+}
+
+TEST_F(MeasurePointer, LineCountSpinStepsTheCountByTwoAndKeepsItsOwnPosition) {
+    ui::TemplatePanel* panel = viewer_->App().MainFrame()->PanelMeasure();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return panel->IsShownOnScreen(); }));
+    auto* spin = panel->Item<wxSpinButton>(1210);
+    ASSERT_TRUE(ui::testing::WaitForPaint(spin));
+    const int start = doc_->GetLineCount();
+    const int position = spin->GetValue();
+    EXPECT_TRUE(ui::testing::ClickSpinButton(spin, +1));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return doc_->GetLineCount() == start + 2; }))
+        << doc_->GetLineCount();
+    EXPECT_EQ(panel->GetDlgItemText(1209), std::to_string(start + 2));
+    EXPECT_TRUE(ui::testing::ClickSpinButton(spin, -1));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return doc_->GetLineCount() == start; }))
+        << doc_->GetLineCount();
+    EXPECT_EQ(spin->GetValue(), position);
+}
+
+TEST_F(MeasurePointer, PseudoColourSpinShowsItsPositionInTheDivisionsField) {
+    brx::CPseudoColorDlg dlg(frame_, doc_, {});
+    wxString shown;
+    int divisions = 0;
+    ui::testing::WhenModal([&](wxDialog* d) {
+        auto* spin = ui::testing::FindById<wxSpinButton>(d, 1243);
+        ASSERT_NE(spin, nullptr);
+        ASSERT_TRUE(ui::testing::WaitForPaint(spin));
+        divisions = spin->GetValue();
+        EXPECT_TRUE(ui::testing::ClickSpinButton(spin, -1));
+        EXPECT_TRUE(ui::testing::PumpUntil([&] { return spin->GetValue() == divisions - 1; }));
+        shown = ui::testing::FindById<wxTextCtrl>(d, 1242)->GetValue();
+        ui::testing::Click(ui::testing::FindById(d, IDCANCEL));
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(shown, wxString::Format("%d", divisions - 1));
 }
 
 } // namespace

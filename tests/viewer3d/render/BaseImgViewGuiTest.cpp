@@ -199,6 +199,13 @@ TEST_F(BasePane, Menu154ShowsOnThePaneAndCopyPutsThePicturesSizeOnTheClipboard) 
     EXPECT_EQ(items[0].first, 57634);
     EXPECT_EQ(items[0].second, wxString::FromUTF8("ｺﾋﾟｰ"));
 
+    // The pane knows its copy and print commands: their menu items are enabled while it is the
+    // active view.
+    for (int id : {57634, 57607, 57609}) {
+        ui::CmdUI state(id);
+        EXPECT_TRUE(view->UpdateCmdUI(state)) << id;
+        EXPECT_TRUE(state.enabled.value_or(false)) << id;
+    }
     // The menu's item reaches the pane's copy: the part of the pane the image was fitted into.
     ui::ForgetLastClipboard();
     EXPECT_TRUE(view->HandleCommand(57634));

@@ -20,10 +20,12 @@
 #include <wx/timer.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
+#include <wx/weakref.h>
 
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <type_traits>
 #include <unistd.h>
 
 using ui::testing::Click;
@@ -173,7 +175,9 @@ TEST_F(ControllerDialogs, ChooseCt7SetPortAndSpeedsThenDriveTheEmulator) {
         [&] {
             ASSERT_NE(box, nullptr);
             EXPECT_TRUE(box->IsShown());
-            box->Close();
+            EXPECT_TRUE(wxIsBusy());
+            box->EndWaitAndDestroy();
+            EXPECT_FALSE(wxIsBusy());
         });
     ASSERT_EQ(check, ControllerCheck::Opened);
     ASSERT_TRUE(ApplySpeedPreset(xy, ReadSpeedPresets()));
@@ -189,6 +193,23 @@ TEST_F(ControllerDialogs, ChooseCt7SetPortAndSpeedsThenDriveTheEmulator) {
     ASSERT_TRUE(emu.GetLineSettings(line));
     EXPECT_EQ(line.baud, 38400u);
     EXPECT_EQ(line.stopBits, 2);
+}
+
+// The search notice's own end has a name of its own, so that the window's close stays what it is
+// for every dialog: refused into Cancel, which hides a modeless one.
+static_assert(std::is_same_v<decltype(&CStageSerchDialog::Close), decltype(&wxWindowBase::Close)>);
+
+TEST_F(ControllerDialogs, SearchNoticeClosesAsEveryDialogAndEndsItsWaitWhenDestroyed) {
+    auto* box = new CStageSerchDialog(nullptr);
+    wxWeakRef<wxWindow> weak(box);
+    EXPECT_TRUE(box->IsShown());
+    EXPECT_TRUE(wxIsBusy());
+    EXPECT_FALSE(box->Close()); // refused: the dialog cancels instead
+    EXPECT_FALSE(box->IsShown());
+    EXPECT_TRUE(wxIsBusy());
+    box->EndWaitAndDestroy();
+    EXPECT_FALSE(wxIsBusy());
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !weak; }));
 }
 
 TEST_F(ControllerDialogs, CommunicationDialogKeepsEveryBaudCodeAndTheDefaults) {

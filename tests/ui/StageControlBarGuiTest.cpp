@@ -1,4 +1,4 @@
-#include "shell/StageControlBar.h"
+#include "ui/StageControlBar.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
 
