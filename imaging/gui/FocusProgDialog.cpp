@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-CFocusProgDialog::CFocusProgDialog(wxWindow* parent) : TemplateDialog(parent, IDD_FOCUS_PROGRESS) {}
+CFocusProgDialog::CFocusProgDialog(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::FocusProgress) {}
 
 void CFocusProgDialog::DoDataExchange(ui::DataExchange& dx) {
     m_Progress = dynamic_cast<wxGauge*>(dx.Item(IDC_FOCUS_PROGRESS_BAR));

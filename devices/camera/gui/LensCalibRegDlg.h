@@ -4,6 +4,7 @@
 #pragma once
 
 #include "devices/camera/gui/RadioRows.h"
+#include "ids/VantorelIds.h"
 #include "ui/TemplateWindow.h"
 
 #include <array>
@@ -11,15 +12,24 @@
 
 class CLensCalibRegDlg : public ui::TemplatePanel {
 public:
-    static constexpr int kTemplateId = 289;
+    static constexpr int kTemplateId = vtid::dlg::LensSlots;
     static constexpr int kSlots = 5;
     // Longest slot name taken back from the page, in characters.
     static constexpr size_t kNameChars = 10;
-    static constexpr int kRadio[kSlots] = {1191, 1192, 1193, 1194, 1387};
-    static constexpr int kName[kSlots] = {1196, 1197, 1198, 1199, 1207};
-    static constexpr int kCalib[kSlots] = {1200, 1201, 1202, 1203, 1208};
-    static constexpr int kGap[kSlots] = {1341, 1342, 1343, 1344, 1345};
-    static constexpr int kRegister[kSlots] = {1188, 1189, 1190, 1195, 1210};
+    static constexpr int kRadio[kSlots] = {vtid::LensSlots::Select1, vtid::LensSlots::Select2,
+                                           vtid::LensSlots::Select3, vtid::LensSlots::Select4,
+                                           vtid::LensSlots::Select5};
+    static constexpr int kName[kSlots] = {vtid::LensSlots::Name1, vtid::LensSlots::Name2,
+                                          vtid::LensSlots::Name3, vtid::LensSlots::Name4,
+                                          vtid::LensSlots::Name5};
+    static constexpr int kCalib[kSlots] = {vtid::LensSlots::Calib1, vtid::LensSlots::Calib2,
+                                           vtid::LensSlots::Calib3, vtid::LensSlots::Calib4,
+                                           vtid::LensSlots::Calib5};
+    static constexpr int kGap[kSlots] = {vtid::LensSlots::Gap1, vtid::LensSlots::Gap2, vtid::LensSlots::Gap3,
+                                         vtid::LensSlots::Gap4, vtid::LensSlots::Gap5};
+    static constexpr int kRegister[kSlots] = {vtid::LensSlots::Register1, vtid::LensSlots::Register2,
+                                              vtid::LensSlots::Register3, vtid::LensSlots::Register4,
+                                              vtid::LensSlots::Register5};
 
     CLensCalibRegDlg();
     bool OnInitDialog() override;

@@ -7,23 +7,38 @@
 #include "devices/camera/LensListPager.h"
 #include "devices/camera/LensTable.h"
 #include "devices/camera/gui/RadioRows.h"
+#include "ids/VantorelIds.h"
 #include "ui/TemplateWindow.h"
 
 #include <string>
 
 class CLensCalibTxtDlg : public ui::TemplatePanel {
 public:
-    static constexpr int kTemplateId = 290;
+    static constexpr int kTemplateId = vtid::dlg::LensTable;
     static constexpr int kRows = LensListPager::kRows;
-    static constexpr int kRadio[kRows] = {1191, 1192, 1193, 1194, 1387};
-    static constexpr int kLensName[kRows] = {1331, 1332, 1333, 1334, 1335};
-    static constexpr int kRegName[kRows] = {1196, 1197, 1198, 1199, 1207};
-    static constexpr int kCalib[kRows] = {1200, 1201, 1202, 1203, 1208};
-    static constexpr int kCalibUnit[kRows] = {1281, 1282, 1283, 1284, 1285};
-    static constexpr int kGap[kRows] = {1341, 1342, 1343, 1344, 1345};
-    static constexpr int kGapUnit[kRows] = {1382, 1383, 1384, 1385, 1386};
-    static constexpr int kScrollBar = 1378, kRegister = 1380, kDefault = 52;
-    static constexpr UINT kMsgDefault = 1048;
+    static constexpr int kRadio[kRows] = {vtid::LensTable::Select1, vtid::LensTable::Select2,
+                                          vtid::LensTable::Select3, vtid::LensTable::Select4,
+                                          vtid::LensTable::Select5};
+    static constexpr int kLensName[kRows] = {vtid::LensTable::LensName1, vtid::LensTable::LensName2,
+                                             vtid::LensTable::LensName3, vtid::LensTable::LensName4,
+                                             vtid::LensTable::LensName5};
+    static constexpr int kRegName[kRows] = {vtid::LensTable::Name1, vtid::LensTable::Name2,
+                                            vtid::LensTable::Name3, vtid::LensTable::Name4,
+                                            vtid::LensTable::Name5};
+    static constexpr int kCalib[kRows] = {vtid::LensTable::Calib1, vtid::LensTable::Calib2,
+                                          vtid::LensTable::Calib3, vtid::LensTable::Calib4,
+                                          vtid::LensTable::Calib5};
+    static constexpr int kCalibUnit[kRows] = {vtid::LensTable::CalibUnit1, vtid::LensTable::CalibUnit2,
+                                              vtid::LensTable::CalibUnit3, vtid::LensTable::CalibUnit4,
+                                              vtid::LensTable::CalibUnit5};
+    static constexpr int kGap[kRows] = {vtid::LensTable::Gap1, vtid::LensTable::Gap2, vtid::LensTable::Gap3,
+                                        vtid::LensTable::Gap4, vtid::LensTable::Gap5};
+    static constexpr int kGapUnit[kRows] = {vtid::LensTable::GapUnit1, vtid::LensTable::GapUnit2,
+                                            vtid::LensTable::GapUnit3, vtid::LensTable::GapUnit4,
+                                            vtid::LensTable::GapUnit5};
+    static constexpr int kScrollBar = vtid::LensTable::ScrollBar, kRegister = vtid::LensTable::Register,
+                         kDefault = vtid::LensTable::Default;
+    static constexpr UINT kMsgDefault = vtid::str::AskResetLenses;
 
     // table: the program's lens table (not owned).
     explicit CLensCalibTxtDlg(LensTable* table);
