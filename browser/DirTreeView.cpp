@@ -124,7 +124,7 @@ void CDirTreeView::Refresh32783() {
 
 void CDirTreeView::OnInitialUpdate() {
     Refresh32783();
-    if (m_startMode == vtid::StartMenu::ThumbnailMode && !m_imagePath.empty())
+    if (m_startMode == vtid::StartDialog::SelectByThumbnail && !m_imagePath.empty())
         ShowFolderAtTop(m_imagePath);
     m_currentFolder.clear();
 }

@@ -335,11 +335,11 @@ bool CSelListCtrl::HandleDrop(CSListCtrl* source, uint32_t kind, const std::vect
                                          record->m_cacheValue2 == reference->m_cacheValue2 &&
                                          record->m_cacheValue3 == reference->m_cacheValue3);
         if (!same) {
-            TellOnce(told, vtid::str::MixedImageTypes);
+            TellOnce(told, vtid::str::MixedImages);
             continue;
         }
         if (record->m_cacheValue1 != 0 && record->m_cacheValue1 != 3) {
-            TellOnce(told, vtid::str::OnlyGreyOrColour);
+            TellOnce(told, vtid::str::GreyOrColourOnly);
             continue;
         }
         if (record->m_state != 0)

@@ -41,7 +41,7 @@ CThumbnailListCtrl::CThumbnailListCtrl(wxWindow* parent, wxWindowID id, const wx
         return 0;
     });
     OnCommand(vtid::cmd::SelectAll, [this] { SelectAll(); });
-    for (int command : {vtid::cmd::ShowImageInfo, vtid::cmd::AddToFocusBox})
+    for (int command : {vtid::cmd::ImageInfo, vtid::cmd::AddToFocusBox})
         OnCommand(command, [this, command] {
             if (m_ctx && m_ctx->runCommand)
                 m_ctx->runCommand(command);
@@ -317,7 +317,7 @@ void CThumbnailListCtrl::ShowItemMenu(const wxPoint& point) {
     SetFocus();
     if (m_ctx && m_ctx->setFocusedList)
         m_ctx->setFocusedList(this);
-    if (wxMenu* menu = ui::BuildPopupMenu(vtid::menu::ThumbnailMenu, 0)) {
+    if (wxMenu* menu = ui::BuildPopupMenu(vtid::menu::ThumbnailListMenu, 0)) {
         PopupMenu(menu, point);
         delete menu;
     }
@@ -329,7 +329,7 @@ bool CThumbnailListCtrl::CanOpenOnDoubleClick(int hit) {
         return false; // its thumbnail has not been made yet
     const int type = record->m_cacheValue1;
     if (type != 0 && type != 3) {
-        ShowMessage(vtid::str::OnlyGreyOrColour, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::GreyOrColourOnly, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     return true;

@@ -59,7 +59,7 @@ bool CImageDoc::SetResultImage(HDIB image) {
     if (!image)
         return false;
     FreeData();
-    m_title = ui::ToUtf8(ui::LoadResString(vtid::str::ResultTitle));
+    m_title = ui::ToUtf8(ui::LoadResString(vtid::str::CompositionResultTitle));
     HDIB copy = DibDuplicate(image);
     if (!copy) {
         ShowMessage(kMsgImageTooLarge, MB_OK | MB_ICONEXCLAMATION);
@@ -511,8 +511,8 @@ void CImageDoc::Commit(CutResult& r) {
 void CImageDoc::LoadScaleSettings() {
     auto key = [](const char* base, int i) { return std::string(base) + std::to_string(i); };
     std::string slotNames[5];
-    for (UINT id = vtid::str::LensSlot1; id <= vtid::str::LensSlot5; ++id)
-        slotNames[id - vtid::str::LensSlot1] = ui::ToUtf8(ui::LoadResString(id));
+    for (UINT id = vtid::str::Lens1Name; id <= vtid::str::Lens5Name; ++id)
+        slotNames[id - vtid::str::Lens1Name] = ui::ToUtf8(ui::LoadResString(id));
     for (int i = 1; i <= 5; ++i) {
         CalibSlot& s = m_slots[i - 1];
         s.calib = ReadIniDouble("CALIBRATION", key("CALIB", i).c_str(), 1.0);

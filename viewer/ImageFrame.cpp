@@ -97,7 +97,7 @@ CImageFrame::CImageFrame(wxWindow* parent)
     OnCommand(bar::TransferToAnalysis, &CImageFrame::OnTransferAnalysis);
     OnCommand(cmd::NoiseCut, &CImageFrame::OnNoiseCut);
     OnCommand(cmd::CloseResult, &CImageFrame::OnCloseCommand);
-    OnCommand(cmd::ScaleSettings, &CImageFrame::OnScaleSettings);
+    OnCommand(cmd::ResultScaleSettings, &CImageFrame::OnScaleSettings);
     OnCommand(bar::ScaleSettings, &CImageFrame::OnScaleSettings);
     OnCommand(cmd::TransferPrograms, &CImageFrame::OnProgramPaths);
     OnCommand(cmd::Print, [this] {
@@ -122,7 +122,7 @@ CImageFrame::CImageFrame(wxWindow* parent)
     auto notBusy = [this](ui::CmdUI& c) { c.Enable(NotBusy()); };
     for (int id : {cmd::ZoomIn, cmd::ZoomOut, cmd::FitToWindow, bar::FitToWindow, cmd::SaveImage,
                    bar::SaveImage, cmd::Save3dData, bar::Save3dData, cmd::LoadImage, cmd::CloseResult,
-                   cmd::Print, cmd::PrintPreview, cmd::ScaleSettings, bar::ScaleSettings})
+                   cmd::Print, cmd::PrintPreview, cmd::ResultScaleSettings, bar::ScaleSettings})
         OnUpdateUI(id, notBusy);
     auto heights = [this](ui::CmdUI& c) { c.Enable(NotBusy() && !m_doc->m_working.Empty()); };
     OnUpdateUI(cmd::NoiseCut, heights);

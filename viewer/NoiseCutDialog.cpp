@@ -16,7 +16,7 @@
 
 namespace {
 
-namespace ids = vtid::NoiseCut;
+namespace ids = vtid::NoiseCutDialog;
 constexpr int kAmountMax = 99, kSmoothingMax = 10;
 
 // The position a scroll code gives a bar of 0..max whose value is now current.
@@ -50,7 +50,7 @@ void SetBar(wxScrollBar* bar, int position, int max, int page) {
 } // namespace
 
 CNoiseCutDialog::CNoiseCutDialog(wxWindow* parent, CImageDoc* doc, CImageView* view)
-    : TemplateDialog(parent, vtid::dlg::NoiseCut), m_doc(doc), m_view(view) {
+    : TemplateDialog(parent, vtid::dlg::NoiseCutDialog), m_doc(doc), m_view(view) {
     // The two bars are scroll bars: their arrows step by one, their troughs by a page.
     for (int id : {ids::AmountBar, ids::SmoothingBar})
         ReplaceControl(id, [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {

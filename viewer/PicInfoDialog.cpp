@@ -30,7 +30,7 @@ bool CPicInfoDialog::VolumeFreeBytes(const std::string& folder, uint64_t& bytes)
 }
 
 CPicInfoDialog::CPicInfoDialog(wxWindow* parent, std::vector<PicInfoRecord> records)
-    : TemplateDialog(parent, vtid::dlg::PictureInfo), m_records(std::move(records)) {
+    : TemplateDialog(parent, vtid::dlg::PictureInfoDialog), m_records(std::move(records)) {
     Bind(wxEVT_PAINT, &CPicInfoDialog::onPaint, this);
 }
 
@@ -106,7 +106,7 @@ bool CPicInfoDialog::OnInitDialog() {
             break;
         }
     const std::vector<std::string> t = Describe(*pick);
-    namespace ids = vtid::PictureInfo;
+    namespace ids = vtid::PictureInfoDialog;
     const int fields[] = {ids::FileName, ids::Width,   ids::Height, ids::Depth,
                           ids::FileSize, ids::Created, ids::Folder, ids::FileType};
     for (size_t i = 0; i < std::size(fields); ++i)
@@ -117,7 +117,7 @@ bool CPicInfoDialog::OnInitDialog() {
 
 void CPicInfoDialog::onPaint(wxPaintEvent&) {
     wxPaintDC dc(this);
-    wxWindow* date = GetDlgItem(vtid::PictureInfo::Created);
+    wxWindow* date = GetDlgItem(vtid::PictureInfoDialog::Created);
     const wxSize c = GetClientSize();
     const int top = date->GetPosition().y;
     dc.SetPen(*wxTRANSPARENT_PEN);

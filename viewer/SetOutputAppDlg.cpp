@@ -7,21 +7,21 @@
 #include "ui/Services.h"
 #include "viewer/core/HandOver.h"
 
-namespace ids = vtid::OutputPrograms;
+namespace ids = vtid::TransferProgramsDialog;
 
 CSetOutputAppDlg::CSetOutputAppDlg(wxWindow* parent)
-    : TemplateDialog(parent, vtid::dlg::OutputPrograms), m_viewerPath(DefaultViewerPath()) {
-    OnCommand(ids::BrowseViewer,
-              [this] { Browse(ids::ViewerPath, m_viewerPath, vtid::str::ChooseViewerTitle); });
+    : TemplateDialog(parent, vtid::dlg::TransferProgramsDialog), m_viewerPath(DefaultViewerPath()) {
+    OnCommand(ids::BrowseThreeD,
+              [this] { Browse(ids::ThreeDProgram, m_viewerPath, vtid::str::ChooseViewerTitle); });
     OnCommand(ids::BrowseAnalysis,
-              [this] { Browse(ids::AnalysisPath, m_analysisPath, vtid::str::ChooseAnalysisTitle); });
+              [this] { Browse(ids::AnalysisProgram, m_analysisPath, vtid::str::ChooseAnalysisTitle); });
 }
 
 void CSetOutputAppDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.Text(ids::ViewerPath, m_viewerPath);
-    dx.MaxChars(ids::ViewerPath, m_viewerPath, kMaxPath);
-    dx.Text(ids::AnalysisPath, m_analysisPath);
-    dx.MaxChars(ids::AnalysisPath, m_analysisPath, kMaxPath);
+    dx.Text(ids::ThreeDProgram, m_viewerPath);
+    dx.MaxChars(ids::ThreeDProgram, m_viewerPath, kMaxPath);
+    dx.Text(ids::AnalysisProgram, m_analysisPath);
+    dx.MaxChars(ids::AnalysisProgram, m_analysisPath, kMaxPath);
 }
 
 bool CSetOutputAppDlg::ProgramFileOpens(const std::string& path) {
@@ -47,7 +47,7 @@ void CSetOutputAppDlg::Browse(int editId, std::string& path, UINT titleId) {
     req.fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     // Programs carry no extension here: the program entry shows every file, as the last one does.
     req.filter = ui::ToUtf8(ui::LoadResString(vtid::str::ProgramFilter)) + "|" +
-                 ui::ToUtf8(ui::LoadResString(vtid::str::ProgramPattern)) + "|すべてのファイル (*.*)|*";
+                 ui::ToUtf8(ui::LoadResString(vtid::str::AnyFilePattern)) + "|すべてのファイル (*.*)|*";
     const ui::FileDialogResult r = ui::RunFileDialog(this, req);
     if (r.paths.empty())
         return;

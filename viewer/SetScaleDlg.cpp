@@ -9,9 +9,9 @@
 
 #include <cstdlib>
 
-namespace ids = vtid::ScaleSettings;
+namespace ids = vtid::ScaleSettingsDialog;
 
-CSetScaleDlg::CSetScaleDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ScaleSettings) {
+CSetScaleDlg::CSetScaleDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ScaleSettingsDialog) {
     for (int i = 0; i < 4; ++i) {
         ReplaceControl(kPositionIds[i], [](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
             return static_cast<wxWindow*>(new CScaleButton(p, c.id, r.GetPosition(), r.GetSize()));
@@ -29,8 +29,8 @@ CScaleButton* CSetScaleDlg::PositionButton(int index) const {
 }
 
 void CSetScaleDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.Check(ids::LengthAllLenses, m_allLenses1);
-    dx.Check(ids::PixelsAllLenses, m_allLenses2);
+    dx.Check(ids::LengthForAllLenses, m_allLenses1);
+    dx.Check(ids::PixelsForAllLenses, m_allLenses2);
     if (!dx.m_bSaveAndValidate)
         return;
     auto number = [&](int id) { return std::atof(GetDlgItemText(id).ToStdString().c_str()); };

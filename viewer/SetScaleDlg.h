@@ -39,6 +39,7 @@ private:
     void LabelPositions();
     void OnColour();
 
-    static constexpr int kPositionIds[4] = {vtid::ScaleSettings::TopLeft, vtid::ScaleSettings::BottomLeft,
-                                            vtid::ScaleSettings::TopRight, vtid::ScaleSettings::BottomRight};
+    static constexpr int kPositionIds[4] = {
+        vtid::ScaleSettingsDialog::TopLeft, vtid::ScaleSettingsDialog::BottomLeft,
+        vtid::ScaleSettingsDialog::TopRight, vtid::ScaleSettingsDialog::BottomRight};
 };

@@ -17,10 +17,10 @@ constexpr int ID_SORT_NAME = vtid::cmd::SortByName;
 constexpr int ID_SORT_CREATED = vtid::cmd::SortByCreated;
 constexpr int ID_SORT_MODIFIED = vtid::cmd::SortByModified;
 constexpr int ID_SORT_SIZE = vtid::cmd::SortBySize;
-constexpr int ID_SORT_KIND = vtid::cmd::SortByKind;
-constexpr int BOX_SORT_POSITION = vtid::FocusBoxBar::SortByPosition;
-constexpr int BOX_SORT_NUMBER_UP = vtid::FocusBoxBar::SortUp;
-constexpr int BOX_SORT_NUMBER_DOWN = vtid::FocusBoxBar::SortDown;
+constexpr int ID_SORT_KIND = vtid::cmd::SortByType;
+constexpr int BOX_SORT_POSITION = vtid::FocusBoxCommandBar::SortByHeight;
+constexpr int BOX_SORT_NUMBER_UP = vtid::FocusBoxCommandBar::SortAscending;
+constexpr int BOX_SORT_NUMBER_DOWN = vtid::FocusBoxCommandBar::SortDescending;
 
 // False when the command is none of the five (nothing moved).
 bool SortThumbnailItems(FileInfoList& items, int command);

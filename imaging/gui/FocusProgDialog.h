@@ -8,7 +8,7 @@
 
 #include <wx/gauge.h>
 
-constexpr int IDC_FOCUS_PROGRESS_BAR = vtid::FocusProgress::Bar;
+constexpr int IDC_FOCUS_PROGRESS_BAR = vtid::CompositionProgress::Progress;
 
 class CFocusProgDialog : public ui::TemplateDialog {
 public:

@@ -9,8 +9,8 @@
 
 class CInpImgDlg : public ui::TemplateDialog {
 public:
-    static constexpr int kTemplateId = vtid::dlg::InputDevice;
-    static constexpr int kDeviceCombo = vtid::InputDevice::Device;
+    static constexpr int kTemplateId = vtid::dlg::InputDeviceDialog;
+    static constexpr int kDeviceCombo = vtid::InputDeviceDialog::Device;
 
     // params: the main frame's camera parameters, whose module list is offered and whose device
     // name preselects the first entry beginning with it.

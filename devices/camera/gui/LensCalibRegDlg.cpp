@@ -7,8 +7,8 @@
 
 CLensCalibRegDlg::CLensCalibRegDlg() : ui::TemplatePanel(kTemplateId) {
     // "レンズ1" .. "レンズ5"
-    for (UINT id = vtid::str::LensSlot1; id <= vtid::str::LensSlot5; ++id)
-        m_strNames[id - vtid::str::LensSlot1] = ui::ToUtf8(ui::LoadResString(id));
+    for (UINT id = vtid::str::Lens1Name; id <= vtid::str::Lens5Name; ++id)
+        m_strNames[id - vtid::str::Lens1Name] = ui::ToUtf8(ui::LoadResString(id));
 }
 
 bool CLensCalibRegDlg::OnInitDialog() {

@@ -12,24 +12,25 @@
 
 class CLensCalibRegDlg : public ui::TemplatePanel {
 public:
-    static constexpr int kTemplateId = vtid::dlg::LensSlots;
+    static constexpr int kTemplateId = vtid::dlg::LensSlotsPage;
     static constexpr int kSlots = 5;
     // Longest slot name taken back from the page, in characters.
     static constexpr size_t kNameChars = 10;
-    static constexpr int kRadio[kSlots] = {vtid::LensSlots::Select1, vtid::LensSlots::Select2,
-                                           vtid::LensSlots::Select3, vtid::LensSlots::Select4,
-                                           vtid::LensSlots::Select5};
-    static constexpr int kName[kSlots] = {vtid::LensSlots::Name1, vtid::LensSlots::Name2,
-                                          vtid::LensSlots::Name3, vtid::LensSlots::Name4,
-                                          vtid::LensSlots::Name5};
-    static constexpr int kCalib[kSlots] = {vtid::LensSlots::Calib1, vtid::LensSlots::Calib2,
-                                           vtid::LensSlots::Calib3, vtid::LensSlots::Calib4,
-                                           vtid::LensSlots::Calib5};
-    static constexpr int kGap[kSlots] = {vtid::LensSlots::Gap1, vtid::LensSlots::Gap2, vtid::LensSlots::Gap3,
-                                         vtid::LensSlots::Gap4, vtid::LensSlots::Gap5};
-    static constexpr int kRegister[kSlots] = {vtid::LensSlots::Register1, vtid::LensSlots::Register2,
-                                              vtid::LensSlots::Register3, vtid::LensSlots::Register4,
-                                              vtid::LensSlots::Register5};
+    static constexpr int kRadio[kSlots] = {vtid::LensSlotsPage::Select1, vtid::LensSlotsPage::Select2,
+                                           vtid::LensSlotsPage::Select3, vtid::LensSlotsPage::Select4,
+                                           vtid::LensSlotsPage::Select5};
+    static constexpr int kName[kSlots] = {vtid::LensSlotsPage::Name1, vtid::LensSlotsPage::Name2,
+                                          vtid::LensSlotsPage::Name3, vtid::LensSlotsPage::Name4,
+                                          vtid::LensSlotsPage::Name5};
+    static constexpr int kCalib[kSlots] = {vtid::LensSlotsPage::Calib1, vtid::LensSlotsPage::Calib2,
+                                           vtid::LensSlotsPage::Calib3, vtid::LensSlotsPage::Calib4,
+                                           vtid::LensSlotsPage::Calib5};
+    static constexpr int kGap[kSlots] = {vtid::LensSlotsPage::Gap1, vtid::LensSlotsPage::Gap2,
+                                         vtid::LensSlotsPage::Gap3, vtid::LensSlotsPage::Gap4,
+                                         vtid::LensSlotsPage::Gap5};
+    static constexpr int kRegister[kSlots] = {vtid::LensSlotsPage::Register1, vtid::LensSlotsPage::Register2,
+                                              vtid::LensSlotsPage::Register3, vtid::LensSlotsPage::Register4,
+                                              vtid::LensSlotsPage::Register5};
 
     CLensCalibRegDlg();
     bool OnInitDialog() override;

@@ -14,30 +14,31 @@
 
 class CLensCalibTxtDlg : public ui::TemplatePanel {
 public:
-    static constexpr int kTemplateId = vtid::dlg::LensTable;
+    static constexpr int kTemplateId = vtid::dlg::LensTablePage;
     static constexpr int kRows = LensListPager::kRows;
-    static constexpr int kRadio[kRows] = {vtid::LensTable::Select1, vtid::LensTable::Select2,
-                                          vtid::LensTable::Select3, vtid::LensTable::Select4,
-                                          vtid::LensTable::Select5};
-    static constexpr int kLensName[kRows] = {vtid::LensTable::LensName1, vtid::LensTable::LensName2,
-                                             vtid::LensTable::LensName3, vtid::LensTable::LensName4,
-                                             vtid::LensTable::LensName5};
-    static constexpr int kRegName[kRows] = {vtid::LensTable::Name1, vtid::LensTable::Name2,
-                                            vtid::LensTable::Name3, vtid::LensTable::Name4,
-                                            vtid::LensTable::Name5};
-    static constexpr int kCalib[kRows] = {vtid::LensTable::Calib1, vtid::LensTable::Calib2,
-                                          vtid::LensTable::Calib3, vtid::LensTable::Calib4,
-                                          vtid::LensTable::Calib5};
-    static constexpr int kCalibUnit[kRows] = {vtid::LensTable::CalibUnit1, vtid::LensTable::CalibUnit2,
-                                              vtid::LensTable::CalibUnit3, vtid::LensTable::CalibUnit4,
-                                              vtid::LensTable::CalibUnit5};
-    static constexpr int kGap[kRows] = {vtid::LensTable::Gap1, vtid::LensTable::Gap2, vtid::LensTable::Gap3,
-                                        vtid::LensTable::Gap4, vtid::LensTable::Gap5};
-    static constexpr int kGapUnit[kRows] = {vtid::LensTable::GapUnit1, vtid::LensTable::GapUnit2,
-                                            vtid::LensTable::GapUnit3, vtid::LensTable::GapUnit4,
-                                            vtid::LensTable::GapUnit5};
-    static constexpr int kScrollBar = vtid::LensTable::ScrollBar, kRegister = vtid::LensTable::Register,
-                         kDefault = vtid::LensTable::Default;
+    static constexpr int kRadio[kRows] = {vtid::LensTablePage::Select1, vtid::LensTablePage::Select2,
+                                          vtid::LensTablePage::Select3, vtid::LensTablePage::Select4,
+                                          vtid::LensTablePage::Select5};
+    static constexpr int kLensName[kRows] = {vtid::LensTablePage::LensName1, vtid::LensTablePage::LensName2,
+                                             vtid::LensTablePage::LensName3, vtid::LensTablePage::LensName4,
+                                             vtid::LensTablePage::LensName5};
+    static constexpr int kRegName[kRows] = {vtid::LensTablePage::Name1, vtid::LensTablePage::Name2,
+                                            vtid::LensTablePage::Name3, vtid::LensTablePage::Name4,
+                                            vtid::LensTablePage::Name5};
+    static constexpr int kCalib[kRows] = {vtid::LensTablePage::Calib1, vtid::LensTablePage::Calib2,
+                                          vtid::LensTablePage::Calib3, vtid::LensTablePage::Calib4,
+                                          vtid::LensTablePage::Calib5};
+    static constexpr int kCalibUnit[kRows] = {
+        vtid::LensTablePage::CalibUnit1, vtid::LensTablePage::CalibUnit2, vtid::LensTablePage::CalibUnit3,
+        vtid::LensTablePage::CalibUnit4, vtid::LensTablePage::CalibUnit5};
+    static constexpr int kGap[kRows] = {vtid::LensTablePage::Gap1, vtid::LensTablePage::Gap2,
+                                        vtid::LensTablePage::Gap3, vtid::LensTablePage::Gap4,
+                                        vtid::LensTablePage::Gap5};
+    static constexpr int kGapUnit[kRows] = {vtid::LensTablePage::GapUnit1, vtid::LensTablePage::GapUnit2,
+                                            vtid::LensTablePage::GapUnit3, vtid::LensTablePage::GapUnit4,
+                                            vtid::LensTablePage::GapUnit5};
+    static constexpr int kScrollBar = vtid::LensTablePage::ScrollBar,
+                         kRegister = vtid::LensTablePage::Register, kDefault = vtid::LensTablePage::Default;
     static constexpr UINT kMsgDefault = vtid::str::AskResetLenses;
 
     // table: the program's lens table (not owned).

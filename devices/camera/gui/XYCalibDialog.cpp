@@ -15,7 +15,7 @@
 #include <cstdio>
 
 namespace {
-namespace ids = vtid::LensSelect;
+namespace ids = vtid::LensSelectDialog;
 // The dialog's own slot rows, which stand where the page "任意" stands without the lens file.
 constexpr int kOwnRadio[] = {ids::Select1, ids::Select2, ids::Select3, ids::Select4, ids::Select5};
 constexpr int kOwnName[] = {ids::Name1, ids::Name2, ids::Name3, ids::Name4, ids::Name5};
@@ -48,8 +48,8 @@ CXYCalibDialog::CXYCalibDialog(wxWindow* owner, LensTable* table, int* remembere
     : ui::TemplateDialog(owner, kTemplateId), m_owner(owner), m_table(table),
       m_pTab(rememberedTab ? rememberedTab : &m_ownTab) {
     // "レンズ1" .. "レンズ5"
-    for (UINT id = vtid::str::LensSlot1; id <= vtid::str::LensSlot5; ++id)
-        m_strNames[id - vtid::str::LensSlot1] = ui::ToUtf8(ui::LoadResString(id));
+    for (UINT id = vtid::str::Lens1Name; id <= vtid::str::Lens5Name; ++id)
+        m_strNames[id - vtid::str::Lens1Name] = ui::ToUtf8(ui::LoadResString(id));
     ReplaceControl(kTabControl, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
         m_pNotebook = new wxNotebook(parent, c.id, r.GetPosition(), r.GetSize());
         return static_cast<wxWindow*>(m_pNotebook);

@@ -20,9 +20,9 @@ class wxNotebook;
 
 class CXYCalibDialog : public ui::TemplateDialog {
 public:
-    static constexpr int kTemplateId = vtid::dlg::LensSelect;
+    static constexpr int kTemplateId = vtid::dlg::LensSelectDialog;
     static constexpr int kSlots = 5;
-    static constexpr int kTabControl = vtid::LensSelect::Pages;
+    static constexpr int kTabControl = vtid::LensSelectDialog::Pages;
     static constexpr int kTabTable = 0, kTabSlots = 1;
 
     // owner: the window that receives WM_XYCALIB_EDIT; table: the program's lens table (may be

@@ -21,9 +21,11 @@ constexpr int ID_LENS_SELECT = vtid::cmd::SelectLens;
 
 class CXYCalibSetDlg : public ui::TemplateDialog {
 public:
-    static constexpr int kTemplateId = vtid::dlg::CalibSettings;
-    static constexpr int kNameEdit = vtid::CalibSettings::Name, kLineEdit = vtid::CalibSettings::LineLength,
-                         kCalibEdit = vtid::CalibSettings::Calib, kGapEdit = vtid::CalibSettings::Gap;
+    static constexpr int kTemplateId = vtid::dlg::CalibrationSettingsDialog;
+    static constexpr int kNameEdit = vtid::CalibrationSettingsDialog::Name,
+                         kLineEdit = vtid::CalibrationSettingsDialog::LineLength,
+                         kCalibEdit = vtid::CalibrationSettingsDialog::Calib,
+                         kGapEdit = vtid::CalibrationSettingsDialog::Gap;
 
     // mode 0: modeless, the window is made (and shown) at once; other: modal (DoModal).
     CXYCalibSetDlg(wxWindow* owner, int mode);

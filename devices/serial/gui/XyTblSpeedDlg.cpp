@@ -12,7 +12,7 @@
 #include <string>
 
 namespace {
-namespace ids = vtid::MoveSpeed;
+namespace ids = vtid::MoveSpeedDialog;
 // Low, high and rate of the high preset, then of the medium, then of the low one.
 constexpr int kEdits[3][3] = {{ids::FastLow, ids::FastHigh, ids::FastRate},
                               {ids::MediumLow, ids::MediumHigh, ids::MediumRate},
@@ -20,7 +20,7 @@ constexpr int kEdits[3][3] = {{ids::FastLow, ids::FastHigh, ids::FastRate},
 constexpr int kHeadings[] = {ids::LowHeading, ids::HighHeading, ids::RateHeading};
 } // namespace
 
-CXyTblSpeedDlg::CXyTblSpeedDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::MoveSpeed) {}
+CXyTblSpeedDlg::CXyTblSpeedDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::MoveSpeedDialog) {}
 
 bool CXyTblSpeedDlg::OnInitDialog() {
     switch (m_nController) {

@@ -11,7 +11,7 @@
 #include <wx/textctrl.h>
 
 namespace {
-namespace ids = vtid::ZCalibration;
+namespace ids = vtid::ZCalibrationDialog;
 // The point rows: their labels, edits and position buttons.
 constexpr int kPointRows[] = {ids::Point1Label, ids::Point1, ids::TakePoint1,
                               ids::Point2Label, ids::Point2, ids::TakePoint2};
@@ -37,7 +37,7 @@ bool AcceptsChar(wxTextCtrl* edit, wxChar ch, bool distance) {
 } // namespace
 
 CZCalibrationDialog::CZCalibrationDialog(wxWindow* parent, ZCalibrationOwner owner)
-    : TemplateDialog(parent, vtid::dlg::ZCalibration), m_owner(std::move(owner)) {
+    : TemplateDialog(parent, vtid::dlg::ZCalibrationDialog), m_owner(std::move(owner)) {
     OnCommand(ids::ByTwoPoints, [this] { SetCalibMode(kZCalibTwoPoint); });
     OnCommand(ids::ByOnePulse, [this] { SetCalibMode(kZCalibOnePulse); });
     OnCommand(ids::TakePoint1, [this] { ReadPosition(ids::Point1); });

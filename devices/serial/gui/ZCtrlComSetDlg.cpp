@@ -10,8 +10,8 @@
 
 namespace {
 // The two templates (with and without the lens port) give their common controls the same ids.
-namespace ids = vtid::ComSettings;
-namespace lens = vtid::ComSettingsLens;
+namespace ids = vtid::ComSettingsDialog;
+namespace lens = vtid::ComSettingsLensDialog;
 static_assert(ids::Port == lens::Port && ids::BaudRate == lens::BaudRate && ids::Parity == lens::Parity &&
               ids::StopBits == lens::StopBits && ids::DataBits == lens::DataBits &&
               ids::FlowControl == lens::FlowControl && ids::Default == lens::Default);
@@ -49,7 +49,7 @@ CZCtrlComSetDlg::CZCtrlComSetDlg(wxWindow* parent, int templateId)
 
 bool CZCtrlComSetDlg::OnInitDialog() {
     FillPorts(*this, ids::Port);
-    if (m_nTemplate == vtid::dlg::ComSettingsLens)
+    if (m_nTemplate == vtid::dlg::ComSettingsLensDialog)
         FillPorts(*this, lens::LensPort);
     // Every rate of the fifteen baud codes, so that a stored code 10-14 survives OK.
     if (auto* baud = Item<wxComboBox>(ids::BaudRate)) {
@@ -69,7 +69,7 @@ void CZCtrlComSetDlg::DoDataExchange(ui::DataExchange& dx) {
     ExchangeComboKeeping(dx, ids::DataBits, m_nData);
     ExchangeComboKeeping(dx, ids::Parity, m_nParity);
     ExchangeComboKeeping(dx, ids::Port, m_nPort);
-    if (m_nTemplate == vtid::dlg::ComSettingsLens)
+    if (m_nTemplate == vtid::dlg::ComSettingsLensDialog)
         ExchangeComboKeeping(dx, lens::LensPort, m_nLensPort);
     ExchangeComboKeeping(dx, ids::StopBits, m_nStop);
     ExchangeComboKeeping(dx, ids::FlowControl, m_nFlow);

@@ -13,10 +13,10 @@ bool HasCoupler(int type) {
     return type == CTRL_MMC2 || type == CTRL_MSC2 || type == CTRL_QTCD1 || type == CTRL_QTCM2;
 }
 
-namespace ids = vtid::ZController;
+namespace ids = vtid::ZControllerDialog;
 } // namespace
 
-CZCtrlSetDlg::CZCtrlSetDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ZController) {
+CZCtrlSetDlg::CZCtrlSetDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ZControllerDialog) {
     OnCommand(ids::ComSettings, &CZCtrlSetDlg::OnComSet);
     OnControl(ui::CBN_SELCHANGE, ids::Controller, &CZCtrlSetDlg::OnControllerChange);
 }
@@ -52,8 +52,8 @@ void CZCtrlSetDlg::OnControllerChange() {
 void CZCtrlSetDlg::OnComSet() {
     if (!UpdateData(true))
         return;
-    CZCtrlComSetDlg dlg(this,
-                        m_nController == CTRL_MII ? vtid::dlg::ComSettingsLens : vtid::dlg::ComSettings);
+    CZCtrlComSetDlg dlg(this, m_nController == CTRL_MII ? vtid::dlg::ComSettingsLensDialog
+                                                        : vtid::dlg::ComSettingsDialog);
     dlg.m_nBaud = m_nBaud;
     dlg.m_nData = m_nData;
     dlg.m_nParity = m_nParity;
