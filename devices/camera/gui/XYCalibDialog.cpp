@@ -23,7 +23,8 @@ constexpr int kOwnCalib[] = {ids::Calib1, ids::Calib2, ids::Calib3, ids::Calib4,
 constexpr int kOwnGap[] = {ids::Gap1, ids::Gap2, ids::Gap3, ids::Gap4, ids::Gap5};
 constexpr int kOwnRegister[] = {ids::Register1, ids::Register2, ids::Register3, ids::Register4,
                                 ids::Register5};
-// The page "任意" passes its "登録" commands up here: its buttons carry the ids of the own ones.
+// The page "任意" passes its "登録" commands up here, where one handler serves them and the own
+// buttons: both carry the same ids.
 static_assert(std::ranges::equal(kOwnRegister, CLensCalibRegDlg::kRegister));
 // The dialog's own slot rows and their labels, hidden when the pages take over.
 constexpr int kOwnControls[] = {
@@ -55,7 +56,7 @@ CXYCalibDialog::CXYCalibDialog(wxWindow* owner, LensTable* table, int* remembere
         return static_cast<wxWindow*>(m_pNotebook);
     });
     for (int slot = 0; slot < kSlots; ++slot)
-        OnCommand(kOwnRegister[slot], [this, slot] { OnRegisterSlot(slot); });
+        OnCommand(CLensCalibRegDlg::kRegister[slot], [this, slot] { OnRegisterSlot(slot); });
 }
 
 void CXYCalibDialog::DoDataExchange(ui::DataExchange& dx) {
