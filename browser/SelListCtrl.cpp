@@ -3,7 +3,6 @@
 #include "browser/CellDrawing.h"
 #include "browser/ThumbnailListCtrl.h"
 #include "ids/VantorelIds.h"
-#include "imaging/ImageFile.h"
 #include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
