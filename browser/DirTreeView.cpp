@@ -3,6 +3,7 @@
 #include "browser/core/BrowserMessages.h"
 #include "browser/core/BrowserContext.h"
 #include "browser/core/ShellFolders.h"
+#include "ids/VantorelIds.h"
 #include "platform/MessageSink.h"
 #include "ui/Document.h"
 #include "ui/ResourceWidgets.h"
@@ -53,7 +54,7 @@ CDirTreeView::CDirTreeView(wxWindow* parent, wxWindowID id)
     // By the id the window got: with wxID_ANY that is one made for it.
     OnNotify(ui::TVN_ITEMEXPANDING, GetId(), [this](ui::Notification& n) { onExpanding(n); });
     OnNotify(ui::TVN_SELCHANGED, GetId(), [this](ui::Notification& n) { onSelChanged(n); });
-    OnCommand(32783, [this] { Refresh32783(); });
+    OnCommand(vtid::cmd::Refresh, [this] { Refresh32783(); });
     Bind(wxEVT_TREE_ITEM_EXPANDED, &CDirTreeView::onCollapsedOrExpanded, this);
     Bind(wxEVT_TREE_ITEM_COLLAPSED, &CDirTreeView::onCollapsedOrExpanded, this);
     Bind(wxEVT_SIZE, &CDirTreeView::onSize, this);
@@ -99,13 +100,13 @@ void CDirTreeView::Refresh32783() {
     m_documentsPath = DocumentsFolder();
     m_desktop = AddRoot(wxString::FromUTF8(m_desktopPath.substr(m_desktopPath.rfind('/') + 1)), ICON_DESKTOP,
                         ICON_DESKTOP, new PathData(m_desktopPath, false));
-    m_documents = AppendItem(m_desktop, ui::LoadResString(847), ICON_DOCUMENTS, ICON_DOCUMENTS,
-                             new PathData(m_documentsPath, false));
+    m_documents = AppendItem(m_desktop, ui::LoadResString(vtid::str::MyDocuments), ICON_DOCUMENTS,
+                             ICON_DOCUMENTS, new PathData(m_documentsPath, false));
     SetItemHasChildren(m_documents, true);
-    m_computer =
-        AppendItem(m_desktop, ui::LoadResString(848), ICON_COMPUTER, ICON_COMPUTER, new PathData("", true));
-    m_network =
-        AppendItem(m_desktop, ui::LoadResString(849), ICON_NETWORK, ICON_NETWORK, new PathData("", true));
+    m_computer = AppendItem(m_desktop, ui::LoadResString(vtid::str::MyComputer), ICON_COMPUTER, ICON_COMPUTER,
+                            new PathData("", true));
+    m_network = AppendItem(m_desktop, ui::LoadResString(vtid::str::MyNetwork), ICON_NETWORK, ICON_NETWORK,
+                           new PathData("", true));
     for (const MountedVolume& v : MountedVolumes()) {
         const wxTreeItemId parent = v.network ? m_network : m_computer;
         addFolder(parent, v.label, v.mountPoint,
@@ -123,7 +124,7 @@ void CDirTreeView::Refresh32783() {
 
 void CDirTreeView::OnInitialUpdate() {
     Refresh32783();
-    if (m_startMode == 1007 && !m_imagePath.empty())
+    if (m_startMode == vtid::StartDialog::SelectByThumbnail && !m_imagePath.empty())
         ShowFolderAtTop(m_imagePath);
     m_currentFolder.clear();
 }
@@ -154,7 +155,7 @@ bool CDirTreeView::expandItem(const wxTreeItemId& item) {
     std::vector<std::string> names;
     if (!ListSubFolders(data->path, names)) {
         wxEndBusyCursor();
-        ShowMessage(10006, MB_OK | MB_ICONSTOP);
+        ShowMessage(vtid::str::DriveNotReady, MB_OK | MB_ICONSTOP);
         return false;
     }
     wxBusyCursor wait;

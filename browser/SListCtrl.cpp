@@ -1,5 +1,6 @@
 #include "browser/SListCtrl.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
 #include "platform/WindowMessages.h"
@@ -254,7 +255,7 @@ CSListCtrl::AddMatchingFiles(const std::string& pattern, int maxItems,
     CFileInfoStruc* last = nullptr;
     for (const std::string& path : MatchFiles(pattern)) {
         if (GetItemCount() >= maxItems) {
-            ShowMessage(890, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(vtid::str::TooManyThumbnails, MB_OK | MB_ICONEXCLAMATION);
             break;
         }
         auto record = CFileInfoStruc::FromFile(path, m_fileCounter);
@@ -483,7 +484,7 @@ bool CSListCtrl::OnDrop(const std::string& payload, int x, int y) {
     m_dropHighlight = dropIndex;
     if (source == this && !positions.empty() && positions.front() <= dropIndex &&
         dropIndex <= positions.back()) {
-        ShowMessage(879, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::CannotDrop, MB_OK | MB_ICONEXCLAMATION);
         SetDropHighlight(-1);
         return false;
     }

@@ -2,7 +2,7 @@
 
 #include "browser/CellDrawing.h"
 #include "browser/ThumbnailListCtrl.h"
-#include "imaging/ImageFile.h"
+#include "ids/VantorelIds.h"
 #include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
@@ -96,7 +96,7 @@ CFileInfoStruc* CSelListCtrl::AddFile(const std::string& path) {
     if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return nullptr;
     if (GetItemCount() >= kMaxItems) {
-        ShowMessage(890, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::TooManyThumbnails, MB_OK | MB_ICONEXCLAMATION);
         return nullptr;
     }
     StopLoaderAndJoin();
@@ -246,7 +246,7 @@ bool CSelListCtrl::CanOpenOnDoubleClick(int hit) {
     if (GetItemCount() <= 1 || hit == GetItemCount() - 1)
         return false;
     if (!m_items[hit]->m_record || !m_items[hit]->m_drawnInBox) {
-        ShowMessage(kMsgCannotReadData, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::CannotReadData, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     return true;
@@ -334,17 +334,17 @@ bool CSelListCtrl::HandleDrop(CSListCtrl* source, uint32_t kind, const std::vect
                                          record->m_cacheValue2 == reference->m_cacheValue2 &&
                                          record->m_cacheValue3 == reference->m_cacheValue3);
         if (!same) {
-            TellOnce(told, 889);
+            TellOnce(told, vtid::str::MixedImages);
             continue;
         }
         if (record->m_cacheValue1 != 0 && record->m_cacheValue1 != 3) {
-            TellOnce(told, 899);
+            TellOnce(told, vtid::str::GreyOrColourOnly);
             continue;
         }
         if (record->m_state != 0)
             continue; // already in the box
         if (GetItemCount() >= kMaxItems) {
-            ShowMessage(890, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(vtid::str::TooManyThumbnails, MB_OK | MB_ICONEXCLAMATION);
             break;
         }
         auto entry = CFileInfoStruc::FromFile(item->m_path, m_fileCounter);

@@ -2,6 +2,7 @@
 
 #include "browser/CellDrawing.h"
 #include "browser/SelListCtrl.h"
+#include "ids/VantorelIds.h"
 #include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
 #include "ui/ResourceWidgets.h"
@@ -39,15 +40,12 @@ CThumbnailListCtrl::CThumbnailListCtrl(wxWindow* parent, wxWindowID id, const wx
         RedrawItem(item, l == 0);
         return 0;
     });
-    OnCommand(32785, [this] { SelectAll(); });
-    OnCommand(32796, [this] {
-        if (m_ctx && m_ctx->runCommand)
-            m_ctx->runCommand(32796);
-    });
-    OnCommand(23, [this] {
-        if (m_ctx && m_ctx->runCommand)
-            m_ctx->runCommand(23);
-    });
+    OnCommand(vtid::cmd::SelectAll, [this] { SelectAll(); });
+    for (int command : {vtid::cmd::ImageInfo, vtid::cmd::AddToFocusBox})
+        OnCommand(command, [this, command] {
+            if (m_ctx && m_ctx->runCommand)
+                m_ctx->runCommand(command);
+        });
     // The Delete key deletes the selected image file as the menu's 32795 does: the command goes
     // up to the thumbnail view.
     Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& ev) {
@@ -55,7 +53,7 @@ CThumbnailListCtrl::CThumbnailListCtrl(wxWindow* parent, wxWindowID id, const wx
             ev.Skip();
             return;
         }
-        wxCommandEvent command(wxEVT_MENU, kCmdDeleteImageFile);
+        wxCommandEvent command(wxEVT_MENU, vtid::cmd::DeleteImageFile);
         command.SetEventObject(this);
         ProcessWindowEvent(command);
     });
@@ -319,7 +317,7 @@ void CThumbnailListCtrl::ShowItemMenu(const wxPoint& point) {
     SetFocus();
     if (m_ctx && m_ctx->setFocusedList)
         m_ctx->setFocusedList(this);
-    if (wxMenu* menu = ui::BuildPopupMenu(182, 0)) {
+    if (wxMenu* menu = ui::BuildPopupMenu(vtid::menu::ThumbnailListMenu, 0)) {
         PopupMenu(menu, point);
         delete menu;
     }
@@ -331,7 +329,7 @@ bool CThumbnailListCtrl::CanOpenOnDoubleClick(int hit) {
         return false; // its thumbnail has not been made yet
     const int type = record->m_cacheValue1;
     if (type != 0 && type != 3) {
-        ShowMessage(899, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::GreyOrColourOnly, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     return true;

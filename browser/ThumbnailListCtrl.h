@@ -9,8 +9,6 @@
 class CThumbnailListCtrl : public CSListCtrl {
 public:
     static constexpr int kMaxItems = 256;
-    // The thumbnail view's command that deletes the selected image file (menu 182, Delete key).
-    static constexpr int kCmdDeleteImageFile = 32795;
 
     CThumbnailListCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
                        const wxSize& size = wxDefaultSize);

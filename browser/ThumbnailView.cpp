@@ -1,6 +1,7 @@
 #include "browser/ThumbnailView.h"
 
 #include "browser/core/ThumbnailCache.h"
+#include "ids/VantorelIds.h"
 #include "platform/MessageSink.h"
 #include "ui/Document.h"
 #include "ui/PrivateMessages.h"
@@ -10,25 +11,29 @@
 
 #include <cstdio>
 
-CThumbnailView::CThumbnailView() : ui::FormView(149) {
-    ReplaceControl(802, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) -> wxWindow* {
-        m_list = new CThumbnailListCtrl(parent, c.id, r.GetPosition(), r.GetSize());
-        return m_list;
-    });
-    OnCommand(32795, [this] { OnDeleteImageFile(); });
+namespace ids = vtid::ThumbnailForm;
+
+CThumbnailView::CThumbnailView() : ui::FormView(vtid::dlg::ThumbnailForm) {
+    ReplaceControl(ids::ThumbnailList,
+                   [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) -> wxWindow* {
+                       m_list = new CThumbnailListCtrl(parent, c.id, r.GetPosition(), r.GetSize());
+                       return m_list;
+                   });
+    OnCommand(vtid::cmd::DeleteImageFile, [this] { OnDeleteImageFile(); });
     Bind(wxEVT_SIZE, &CThumbnailView::onSize, this);
 }
 
 void CThumbnailView::OnInitialUpdate() {
     ui::FormView::OnInitialUpdate();
     SetBackgroundColour(wxColour(0xFF, 0xFF, 0x00));
-    if (auto* guide = Item<wxStaticText>(815)) {
+    if (auto* guide = Item<wxStaticText>(ids::Guide)) {
         guide->SetFont(wxFont(wxFontInfo(9).Bold()));
-        guide->SetLabel(ui::LoadResString(10007));
+        guide->SetLabel(ui::LoadResString(vtid::str::FocusBoxGuide));
     }
-    if (auto* label = Item<wxStaticText>(816))
+    if (auto* label = Item<wxStaticText>(ids::FolderLabel))
         label->SetFont(wxFont(wxFontInfo(9)));
-    ::SendMessage(m_list->GetSafeHwnd(), WM_LIST_SET_LINK, WPARAM(ui::WindowHandle(GetDlgItem(816))), 0);
+    ::SendMessage(m_list->GetSafeHwnd(), WM_LIST_SET_LINK,
+                  WPARAM(ui::WindowHandle(GetDlgItem(ids::FolderLabel))), 0);
     if (auto* doc = dynamic_cast<BrowserDocument*>(GetDocument())) {
         BrowserContext& ctx = doc->Browser();
         ctx.thumbnailList = m_list;
@@ -56,9 +61,9 @@ void CThumbnailView::SetFolder(const std::string& path) {
     m_folder = path;
     if (m_folder.empty() || m_folder.back() != '/')
         m_folder += '/';
-    if (HasControl(816) && GetDlgItem(816)) {
-        GetDlgItem(816)->SetLabel(wxString::FromUTF8(path));
-        GetDlgItem(816)->Refresh();
+    if (HasControl(ids::FolderLabel) && GetDlgItem(ids::FolderLabel)) {
+        GetDlgItem(ids::FolderLabel)->SetLabel(wxString::FromUTF8(path));
+        GetDlgItem(ids::FolderLabel)->Refresh();
     }
 }
 
@@ -73,7 +78,7 @@ void CThumbnailView::OnDeleteImageFile() {
         }
     if (index < 0)
         return;
-    if (ShowMessage(892, MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2) != IDYES)
+    if (ShowMessage(vtid::str::AskDeleteImageFile, MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2) != IDYES)
         return;
     CFileInfoStruc* item = m_list->GetItem(index);
     if (!item->m_record)
@@ -82,7 +87,7 @@ void CThumbnailView::OnDeleteImageFile() {
     const std::string path = item->m_path;
     // The file goes first; the thumbnail and the cache only once it is gone.
     if (std::remove(path.c_str()) != 0) {
-        ShowMessage(893, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::CannotDelete, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     {
@@ -96,13 +101,13 @@ void CThumbnailView::OnDeleteImageFile() {
 
 void CThumbnailView::onSize(wxSizeEvent& ev) {
     ev.Skip();
-    wxWindow* frame = HasControl(805) ? GetDlgItem(805) : nullptr;
+    wxWindow* frame = HasControl(ids::ListFrame) ? GetDlgItem(ids::ListFrame) : nullptr;
     if (!frame || !m_list)
         return;
     const wxSize client = GetClientSize();
     const wxRect f = frame->GetRect();
     frame->SetSize(0, f.y, client.x, f.height);
-    for (int id : {815, 816}) {
+    for (int id : {ids::Guide, ids::FolderLabel}) {
         wxWindow* w = GetDlgItem(id);
         const wxRect r = w->GetRect();
         w->SetSize(r.x, r.y, std::max(1, client.x - r.x), r.height);

@@ -11,8 +11,6 @@ class CFile;
 
 // Message shown by callers when an image file gives nothing.
 constexpr UINT kMsgCannotReadData = 9201;
-// Message shown by callers when an image file cannot be written.
-constexpr UINT kMsgCannotWriteData = 9202;
 
 // Format index of a file name: 0 "*.bmp", 1 "*.dib", 2 "*.tif", 3 "*.jpg", compared with the
 // part from the last '.' ignoring case; -1 for any other name (.tiff, .jpeg, none).

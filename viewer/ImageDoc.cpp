@@ -1,5 +1,6 @@
 #include "viewer/ImageDoc.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
 #include "imaging/ImageFile.h"
@@ -17,10 +18,6 @@
 
 #include <cstring>
 #include <vector>
-
-constexpr UINT kStringResultTitle = 836;
-constexpr UINT kStringFirstSlotName = 842; // "レンズ1" .. "レンズ5"
-constexpr UINT kStringLastSlotName = 846;
 
 CImageDoc::CImageDoc() = default;
 
@@ -62,7 +59,7 @@ bool CImageDoc::SetResultImage(HDIB image) {
     if (!image)
         return false;
     FreeData();
-    m_title = ui::ToUtf8(ui::LoadResString(kStringResultTitle));
+    m_title = ui::ToUtf8(ui::LoadResString(vtid::str::CompositionResultTitle));
     HDIB copy = DibDuplicate(image);
     if (!copy) {
         ShowMessage(kMsgImageTooLarge, MB_OK | MB_ICONEXCLAMATION);
@@ -203,7 +200,7 @@ bool CImageDoc::OnOpenDocument(const std::string& path) {
         }
     }
     if (!dib) {
-        ShowMessage(kMsgCannotReadData, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::CannotReadData, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     m_title = path;
@@ -256,7 +253,7 @@ bool CImageDoc::SaveImage(const std::string& path) {
     if (picture && (m_scaleOn || m_dotScaleOn)) {
         burnt = RenderScaleBars(*this, picture);
         if (!burnt) {
-            ShowMessage(kMsgCannotWriteData, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(vtid::str::CannotWriteData, MB_OK | MB_ICONEXCLAMATION);
             return false;
         }
         picture = burnt;
@@ -266,7 +263,7 @@ bool CImageDoc::SaveImage(const std::string& path) {
     if (burnt)
         GlobalFree(burnt);
     if (!written) {
-        ShowMessage(kMsgCannotWriteData, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::CannotWriteData, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     SetModifiedFlag(false);
@@ -290,7 +287,7 @@ bool CImageDoc::SaveVv3(const std::string& path) {
         return false;
     }
     if (!WriteVv3File(path, Pixels())) {
-        ShowMessage(kMsgCannotWriteData, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::CannotWriteData, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     m_saved = 1;
@@ -514,8 +511,8 @@ void CImageDoc::Commit(CutResult& r) {
 void CImageDoc::LoadScaleSettings() {
     auto key = [](const char* base, int i) { return std::string(base) + std::to_string(i); };
     std::string slotNames[5];
-    for (UINT id = kStringFirstSlotName; id <= kStringLastSlotName; ++id)
-        slotNames[id - kStringFirstSlotName] = ui::ToUtf8(ui::LoadResString(id));
+    for (UINT id = vtid::str::Lens1Name; id <= vtid::str::Lens5Name; ++id)
+        slotNames[id - vtid::str::Lens1Name] = ui::ToUtf8(ui::LoadResString(id));
     for (int i = 1; i <= 5; ++i) {
         CalibSlot& s = m_slots[i - 1];
         s.calib = ReadIniDouble("CALIBRATION", key("CALIB", i).c_str(), 1.0);

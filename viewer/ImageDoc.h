@@ -6,6 +6,7 @@
 #pragma once
 
 #include "devices/camera/LensSection.h"
+#include "ids/VantorelIds.h"
 #include "platform/GlobalMemory.h"
 #include "platform/WinTypes.h"
 #include "ui/Document.h"
@@ -22,9 +23,9 @@ class CMLens;
 class LensTable;
 struct CalibSlot;
 
-constexpr UINT kMsgNo3dData = 1039;
-constexpr UINT kMsgImageTooLarge = 9204;
-constexpr UINT kMsgInvalidFileName = 0xF100; // a save whose file cannot be created
+constexpr UINT kMsgNo3dData = vtid::str::No3dData;
+constexpr UINT kMsgImageTooLarge = vtid::str::ImageTooLarge;
+constexpr UINT kMsgInvalidFileName = vtid::str::CannotCreateFile; // a save whose file cannot be created
 
 // The lens in use: its pitch and its scale-bar settings.
 struct ResultLens {

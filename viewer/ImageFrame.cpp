@@ -5,6 +5,7 @@
 #include "devices/camera/LensSection.h"
 #include "devices/camera/LensTable.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/File.h"
@@ -31,6 +32,10 @@
 
 namespace {
 
+// The menu's commands and the tool bar's buttons, which the bar sends to the frame.
+namespace cmd = vtid::cmd;
+namespace bar = vtid::ViewerBar;
+
 bool FileReadable(const std::string& path) {
     return !path.empty() && RegularFileReadable(path);
 }
@@ -45,7 +50,7 @@ CImageFrame::CImageFrame(wxWindow* parent)
     auto doc = std::make_unique<CImageDoc>();
     m_doc = doc.get();
     m_toolBar = new CViewerMenuDialog();
-    LoadMenuResource(148);
+    LoadMenuResource(vtid::menu::ResultMenu);
     m_view = new CImageView(this);
     m_view->SetDocument(m_doc);
     SetDocument(std::move(doc));
@@ -58,51 +63,51 @@ CImageFrame::CImageFrame(wxWindow* parent)
             m_view->ZoomToStep(step);
     };
 
-    const int zooms[] = {20, 50, 100, 200, 400};
-    for (int i = 0; i < 5; ++i) {
-        const int id = 32777 + i, pct = zooms[i];
+    const std::pair<int, int> zooms[] = {
+        {cmd::Zoom20, 20}, {cmd::Zoom50, 50}, {cmd::Zoom100, 100}, {cmd::Zoom200, 200}, {cmd::Zoom400, 400}};
+    for (const auto& [id, pct] : zooms) {
         OnCommand(id, [this, pct] { ZoomField(pct); });
         OnUpdateUI(id, [this, pct](ui::CmdUI& c) {
             c.Enable(NotBusy());
             c.SetCheck(m_toolBar->GetZoomValue() == pct);
         });
     }
-    OnCommand(86, [this] {
+    OnCommand(cmd::ZoomIn, [this] {
         if (NotBusy())
             m_toolBar->SetZoomValue(m_toolBar->GetZoomValue() + 10);
     });
-    OnCommand(84, [this] {
+    OnCommand(cmd::ZoomOut, [this] {
         if (NotBusy())
             m_toolBar->SetZoomValue(m_toolBar->GetZoomValue() - 10);
     });
-    OnCommand(32782, &CImageFrame::OnFit);
-    OnCommand(81, &CImageFrame::OnFit);
-    OnCommand(88, &CImageFrame::OnShowImage);
-    OnCommand(89, &CImageFrame::OnShowHeight);
-    OnCommand(32823, &CImageFrame::OnUmScale);
-    OnCommand(32825, &CImageFrame::OnDotScale);
-    OnCommand(57603, &CImageFrame::OnSaveImage);
-    OnCommand(82, &CImageFrame::OnSaveImage);
-    OnCommand(32808, &CImageFrame::OnSave3d);
-    OnCommand(83, &CImageFrame::OnSave3d);
-    OnCommand(32810, &CImageFrame::OnLoadImage);
-    OnCommand(32773, &CImageFrame::OnTransfer3d);
-    OnCommand(91, &CImageFrame::OnTransfer3d);
-    OnCommand(32771, &CImageFrame::OnTransferAnalysis);
-    OnCommand(90, &CImageFrame::OnTransferAnalysis);
-    OnCommand(94, &CImageFrame::OnNoiseCut);
-    OnCommand(32811, &CImageFrame::OnCloseCommand);
-    OnCommand(32824, &CImageFrame::OnScaleSettings);
-    OnCommand(32826, &CImageFrame::OnScaleSettings);
-    OnCommand(32820, &CImageFrame::OnProgramPaths);
-    OnCommand(57607, [this] {
+    OnCommand(cmd::FitToWindow, &CImageFrame::OnFit);
+    OnCommand(bar::FitToWindow, &CImageFrame::OnFit);
+    OnCommand(cmd::ShowImage, &CImageFrame::OnShowImage);
+    OnCommand(cmd::ShowHeight, &CImageFrame::OnShowHeight);
+    OnCommand(cmd::UmScale, &CImageFrame::OnUmScale);
+    OnCommand(cmd::DotScale, &CImageFrame::OnDotScale);
+    OnCommand(cmd::SaveImage, &CImageFrame::OnSaveImage);
+    OnCommand(bar::SaveImage, &CImageFrame::OnSaveImage);
+    OnCommand(cmd::Save3dData, &CImageFrame::OnSave3d);
+    OnCommand(bar::Save3dData, &CImageFrame::OnSave3d);
+    OnCommand(cmd::LoadImage, &CImageFrame::OnLoadImage);
+    OnCommand(cmd::TransferTo3d, &CImageFrame::OnTransfer3d);
+    OnCommand(bar::TransferTo3d, &CImageFrame::OnTransfer3d);
+    OnCommand(cmd::TransferToAnalysis, &CImageFrame::OnTransferAnalysis);
+    OnCommand(bar::TransferToAnalysis, &CImageFrame::OnTransferAnalysis);
+    OnCommand(cmd::NoiseCut, &CImageFrame::OnNoiseCut);
+    OnCommand(cmd::CloseResult, &CImageFrame::OnCloseCommand);
+    OnCommand(cmd::ResultScaleSettings, &CImageFrame::OnScaleSettings);
+    OnCommand(bar::ScaleSettings, &CImageFrame::OnScaleSettings);
+    OnCommand(cmd::TransferPrograms, &CImageFrame::OnProgramPaths);
+    OnCommand(cmd::Print, [this] {
         if (!NotBusy())
             return;
         wxPrinter printer;
         CImagePrintout printout(m_doc);
         printer.Print(this, &printout, true);
     });
-    OnCommand(57609, [this] {
+    OnCommand(cmd::PrintPreview, [this] {
         if (!NotBusy())
             return;
         auto* preview = new wxPrintPreview(new CImagePrintout(m_doc), new CImagePrintout(m_doc));
@@ -115,29 +120,31 @@ CImageFrame::CImageFrame(wxWindow* parent)
         pf->Show();
     });
     auto notBusy = [this](ui::CmdUI& c) { c.Enable(NotBusy()); };
-    for (int id : {86, 84, 32782, 81, 57603, 82, 32808, 83, 32810, 32811, 57607, 57609, 32824, 32826})
+    for (int id : {cmd::ZoomIn, cmd::ZoomOut, cmd::FitToWindow, bar::FitToWindow, cmd::SaveImage,
+                   bar::SaveImage, cmd::Save3dData, bar::Save3dData, cmd::LoadImage, cmd::CloseResult,
+                   cmd::Print, cmd::PrintPreview, cmd::ResultScaleSettings, bar::ScaleSettings})
         OnUpdateUI(id, notBusy);
     auto heights = [this](ui::CmdUI& c) { c.Enable(NotBusy() && !m_doc->m_working.Empty()); };
-    OnUpdateUI(94, heights);
-    OnUpdateUI(88, [this, heights](ui::CmdUI& c) {
+    OnUpdateUI(cmd::NoiseCut, heights);
+    OnUpdateUI(cmd::ShowImage, [this, heights](ui::CmdUI& c) {
         heights(c);
         c.SetCheck(m_doc->m_displayMode == 0);
     });
-    OnUpdateUI(89, [this, heights](ui::CmdUI& c) {
+    OnUpdateUI(cmd::ShowHeight, [this, heights](ui::CmdUI& c) {
         heights(c);
         c.SetCheck(m_doc->m_displayMode == 1);
     });
-    OnUpdateUI(32823, [this](ui::CmdUI& c) {
+    OnUpdateUI(cmd::UmScale, [this](ui::CmdUI& c) {
         c.Enable(NotBusy());
         c.SetCheck(m_doc->m_lens.scaleLength != 0 && m_doc->m_scaleOn);
     });
-    OnUpdateUI(32825, [this](ui::CmdUI& c) {
+    OnUpdateUI(cmd::DotScale, [this](ui::CmdUI& c) {
         c.Enable(NotBusy());
         c.SetCheck(m_doc->m_lens.scaleDots != 0 && m_doc->m_dotScaleOn);
     });
-    for (int id : {32773, 91})
+    for (int id : {cmd::TransferTo3d, bar::TransferTo3d})
         OnUpdateUI(id, [this](ui::CmdUI& c) { c.Enable(NotBusy() && FileReadable(m_doc->m_viewerPath)); });
-    for (int id : {32771, 90})
+    for (int id : {cmd::TransferToAnalysis, bar::TransferToAnalysis})
         OnUpdateUI(id, [this](ui::CmdUI& c) { c.Enable(NotBusy() && FileReadable(m_doc->m_analysisPath)); });
 
     OnMessage(WM_WORK_DONE, &CImageFrame::OnWorkDone);
@@ -347,7 +354,7 @@ void CImageFrame::OnUmScale() {
     if (!NotBusy())
         return;
     if (m_doc->m_lens.scaleLength == 0) {
-        ShowMessage(1042, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::NoScaleSettings, MB_OK | MB_ICONEXCLAMATION);
         m_doc->m_scaleOn = 0;
     } else {
         m_doc->m_scaleOn = !m_doc->m_scaleOn;

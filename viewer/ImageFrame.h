@@ -5,6 +5,7 @@
 // the window unless the program is ending.
 #pragma once
 
+#include "ids/VantorelIds.h"
 #include "platform/GlobalMemory.h"
 #include "ui/RoutedFrame.h"
 
@@ -22,7 +23,7 @@ class CFocusProgDialog;
 class CXYCalibSetDlg;
 class LensTable;
 
-constexpr UINT kMsgDiscardResult = 1032;
+constexpr UINT kMsgDiscardResult = vtid::str::DiscardResult;
 
 // The window's rectangle moved (and shrunk where it must be) to lie inside the work area.
 wxRect PlaceInWorkArea(wxRect window, const wxRect& area);

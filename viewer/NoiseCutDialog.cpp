@@ -1,5 +1,6 @@
 #include "viewer/NoiseCutDialog.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "ui/DataExchange.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr int kAmountBar = 1239, kSmoothingBar = 1245;
+namespace ids = vtid::NoiseCutDialog;
 constexpr int kAmountMax = 99, kSmoothingMax = 10;
 
 // The position a scroll code gives a bar of 0..max whose value is now current.
@@ -49,9 +50,9 @@ void SetBar(wxScrollBar* bar, int position, int max, int page) {
 } // namespace
 
 CNoiseCutDialog::CNoiseCutDialog(wxWindow* parent, CImageDoc* doc, CImageView* view)
-    : TemplateDialog(parent, IDD_NOISE_CUT), m_doc(doc), m_view(view) {
+    : TemplateDialog(parent, vtid::dlg::NoiseCutDialog), m_doc(doc), m_view(view) {
     // The two bars are scroll bars: their arrows step by one, their troughs by a page.
-    for (int id : {kAmountBar, kSmoothingBar})
+    for (int id : {ids::AmountBar, ids::SmoothingBar})
         ReplaceControl(id, [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
             return static_cast<wxWindow*>(
                 new wxScrollBar(parent, c.id, r.GetPosition(), r.GetSize(), wxSB_HORIZONTAL));
@@ -61,10 +62,10 @@ CNoiseCutDialog::CNoiseCutDialog(wxWindow* parent, CImageDoc* doc, CImageView* v
     m_preview = doc->m_previewSwitch;
     m_smoothing = doc->m_filterSize;
     OnMessage(ui::WM_HSCROLL, &CNoiseCutDialog::OnHScroll);
-    OnControl(ui::EN_CHANGE, 1240, &CNoiseCutDialog::OnAmountChange);
-    OnControl(ui::EN_CHANGE, 1246, &CNoiseCutDialog::OnSmoothingChange);
-    OnCommand(1244, &CNoiseCutDialog::OnPreviewCheck);
-    OnCommand(1250, &CNoiseCutDialog::OnPreview);
+    OnControl(ui::EN_CHANGE, ids::Amount, &CNoiseCutDialog::OnAmountChange);
+    OnControl(ui::EN_CHANGE, ids::Smoothing, &CNoiseCutDialog::OnSmoothingChange);
+    OnCommand(ids::ShowNoise, &CNoiseCutDialog::OnPreviewCheck);
+    OnCommand(ids::Preview, &CNoiseCutDialog::OnPreview);
     OnMessage(WM_WORK_DONE, &CNoiseCutDialog::OnWorkDone);
     OnMessage(WM_WORK_PROGRESS, &CNoiseCutDialog::OnWorkProgress);
     OnMessage(WM_WORK_CANCEL, &CNoiseCutDialog::OnWorkCancel);
@@ -79,18 +80,18 @@ CNoiseCutDialog::~CNoiseCutDialog() {
 }
 
 void CNoiseCutDialog::DoDataExchange(ui::DataExchange& dx) {
-    dx.Text(1240, m_amount);
-    dx.MinMax(1240, m_amount, 0, 99);
-    dx.Check(1244, m_preview);
-    dx.Radio(1241, m_method);
-    dx.Text(1246, m_smoothing);
-    dx.MinMax(1246, m_smoothing, 0, 50);
+    dx.Text(ids::Amount, m_amount);
+    dx.MinMax(ids::Amount, m_amount, 0, 99);
+    dx.Check(ids::ShowNoise, m_preview);
+    dx.Radio(ids::FillAround, m_method);
+    dx.Text(ids::Smoothing, m_smoothing);
+    dx.MinMax(ids::Smoothing, m_smoothing, 0, 50);
 }
 
 bool CNoiseCutDialog::OnInitDialog() {
     TemplateDialog::OnInitDialog();
-    SetBar(Item<wxScrollBar>(kAmountBar), m_amount, kAmountMax, 10);
-    SetBar(Item<wxScrollBar>(kSmoothingBar), m_smoothing, kSmoothingMax, 1);
+    SetBar(Item<wxScrollBar>(ids::AmountBar), m_amount, kAmountMax, 10);
+    SetBar(Item<wxScrollBar>(ids::SmoothingBar), m_smoothing, kSmoothingMax, 1);
     if (m_preview)
         m_doc->ShowNoisePreview(m_amount);
     return true;
@@ -108,18 +109,18 @@ LRESULT CNoiseCutDialog::OnHScroll(WPARAM wParam, LPARAM lParam) {
     const int code = LOWORD(wParam), thumb = HIWORD(wParam);
     wxWindow* from = ui::WindowFromHandle(HWND(lParam));
     m_syncing = true;
-    if (from == GetDlgItem(kAmountBar)) {
+    if (from == GetDlgItem(ids::AmountBar)) {
         m_amount = std::clamp(ScrolledPosition(code, thumb, m_amount, 10, kAmountMax), 0, kAmountMax);
-        SetBar(Item<wxScrollBar>(kAmountBar), m_amount, kAmountMax, 10);
-        Item<wxTextCtrl>(1240)->ChangeValue(std::to_string(m_amount));
+        SetBar(Item<wxScrollBar>(ids::AmountBar), m_amount, kAmountMax, 10);
+        Item<wxTextCtrl>(ids::Amount)->ChangeValue(std::to_string(m_amount));
         if (m_preview)
             m_doc->ShowNoisePreview(m_amount);
-    } else if (from == GetDlgItem(kSmoothingBar)) {
+    } else if (from == GetDlgItem(ids::SmoothingBar)) {
         m_smoothing =
             std::clamp(ScrolledPosition(code, thumb, std::min(m_smoothing, kSmoothingMax), 1, kSmoothingMax),
                        0, kSmoothingMax);
-        SetBar(Item<wxScrollBar>(kSmoothingBar), m_smoothing, kSmoothingMax, 1);
-        Item<wxTextCtrl>(1246)->ChangeValue(std::to_string(m_smoothing));
+        SetBar(Item<wxScrollBar>(ids::SmoothingBar), m_smoothing, kSmoothingMax, 1);
+        Item<wxTextCtrl>(ids::Smoothing)->ChangeValue(std::to_string(m_smoothing));
     }
     m_syncing = false;
     Repaint();
@@ -129,15 +130,15 @@ LRESULT CNoiseCutDialog::OnHScroll(WPARAM wParam, LPARAM lParam) {
 void CNoiseCutDialog::OnAmountChange() {
     if (m_syncing)
         return;
-    const int v = std::atoi(Item<wxTextCtrl>(1240)->GetValue().ToStdString().c_str());
-    SetBar(Item<wxScrollBar>(kAmountBar), v, kAmountMax, 10);
+    const int v = std::atoi(Item<wxTextCtrl>(ids::Amount)->GetValue().ToStdString().c_str());
+    SetBar(Item<wxScrollBar>(ids::AmountBar), v, kAmountMax, 10);
 }
 
 void CNoiseCutDialog::OnSmoothingChange() {
     if (m_syncing)
         return;
-    const int v = std::atoi(Item<wxTextCtrl>(1246)->GetValue().ToStdString().c_str());
-    SetBar(Item<wxScrollBar>(kSmoothingBar), v, kSmoothingMax, 1); // above 10 the bar stays at its end
+    const int v = std::atoi(Item<wxTextCtrl>(ids::Smoothing)->GetValue().ToStdString().c_str());
+    SetBar(Item<wxScrollBar>(ids::SmoothingBar), v, kSmoothingMax, 1); // above 10 the bar stays at its end
 }
 
 void CNoiseCutDialog::OnPreviewCheck() {
@@ -150,7 +151,8 @@ void CNoiseCutDialog::OnPreviewCheck() {
 }
 
 void CNoiseCutDialog::EnableControls(bool enable) {
-    for (int id : {kAmountBar, 1244, 1240, 1241, 1242, 1243, kSmoothingBar, 1246, 1250, 1, 2})
+    for (int id : {ids::AmountBar, ids::ShowNoise, ids::Amount, ids::FillAround, ids::FillLowest,
+                   ids::FillHighest, ids::SmoothingBar, ids::Smoothing, ids::Preview, IDOK, IDCANCEL})
         EnableItem(id, enable);
 }
 

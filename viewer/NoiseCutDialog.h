@@ -10,8 +10,6 @@ class CImageDoc;
 class CImageView;
 class CFocusProgDialog;
 
-constexpr int IDD_NOISE_CUT = 277;
-
 class CNoiseCutDialog : public ui::TemplateDialog {
 public:
     CNoiseCutDialog(wxWindow* parent, CImageDoc* doc, CImageView* view);

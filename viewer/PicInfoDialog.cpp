@@ -1,5 +1,6 @@
 #include "viewer/PicInfoDialog.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
 #include "platform/MessageSink.h"
@@ -14,13 +15,6 @@
 #include <sys/statvfs.h>
 
 namespace {
-constexpr UINT kIdsPixels = 850;    // "画素"
-constexpr UINT kIdsGreyScale = 851; // "(ｸﾞﾚｰｽｹｰﾙ)"
-constexpr UINT kIdsDateHead = 852;  // "%Y年 %m月 %d日（"
-constexpr UINT kIdsSunday = 853;    // "日" .. "土"
-constexpr UINT kIdsSaturday = 859;
-constexpr UINT kIdsFreeSpace = 860; // "空き容量"
-
 std::string Text(UINT id) {
     return ui::ToUtf8(ui::LoadResString(id));
 }
@@ -36,7 +30,7 @@ bool CPicInfoDialog::VolumeFreeBytes(const std::string& folder, uint64_t& bytes)
 }
 
 CPicInfoDialog::CPicInfoDialog(wxWindow* parent, std::vector<PicInfoRecord> records)
-    : TemplateDialog(parent, IDD_PIC_INFO), m_records(std::move(records)) {
+    : TemplateDialog(parent, vtid::dlg::PictureInfoDialog), m_records(std::move(records)) {
     Bind(wxEVT_PAINT, &CPicInfoDialog::onPaint, this);
 }
 
@@ -54,14 +48,14 @@ std::vector<std::string> CPicInfoDialog::Describe(const PicInfoRecord& r) {
     int type = -1;
     HDIB dib = ReadImageFile(r.path, &type);
     if (!dib) {
-        ShowMessage(kMsgCannotReadData, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::CannotReadData, MB_OK | MB_ICONEXCLAMATION);
     } else {
         const void* b = GlobalLock(dib);
         const int w = DibGetWidth(b), h = DibGetHeight(b), bits = DibGetBitCount(b);
         const bool table256 = DibColorCount(b) == 256;
         GlobalUnlock(dib);
-        t[1] = std::to_string(w) + Text(kIdsPixels);
-        t[2] = std::to_string(h) + Text(kIdsPixels);
+        t[1] = std::to_string(w) + Text(vtid::str::Pixels);
+        t[2] = std::to_string(h) + Text(vtid::str::Pixels);
         t[3] = std::to_string(bits) + "bit";
         if (bits == 8 && table256) {
             RGBQUAD e[256];
@@ -70,7 +64,7 @@ std::vector<std::string> CPicInfoDialog::Describe(const PicInfoRecord& r) {
             for (int i = 0; i < 256 && grey; ++i)
                 grey = e[i].rgbRed == i && e[i].rgbGreen == i && e[i].rgbBlue == i;
             if (grey)
-                t[3] += Text(kIdsGreyScale);
+                t[3] += Text(vtid::str::GreyScale);
         }
         GlobalFree(dib);
     }
@@ -78,18 +72,18 @@ std::vector<std::string> CPicInfoDialog::Describe(const PicInfoRecord& r) {
     std::tm tm{};
     localtime_r(&r.created, &tm);
     char head[128], tail[32];
-    std::strftime(head, sizeof head, Text(kIdsDateHead).c_str(), &tm);
+    std::strftime(head, sizeof head, Text(vtid::str::DateHead).c_str(), &tm);
     std::strftime(tail, sizeof tail, "）%H:%M:%S", &tm);
     std::string day;
-    for (UINT id = kIdsSunday; id <= kIdsSaturday; ++id)
-        if (int(id - kIdsSunday) == tm.tm_wday % 7)
+    for (UINT id = vtid::str::Sunday; id <= vtid::str::Saturday; ++id)
+        if (int(id - vtid::str::Sunday) == tm.tm_wday % 7)
             day = Text(id);
     t[5] = std::string(head) + day + tail;
     if (slash != std::string::npos) {
         const std::string folder = r.path.substr(0, slash);
         uint64_t bytes = 0;
         if (VolumeFreeBytes(folder.empty() ? "/" : folder, bytes))
-            t[6] = folder + " (" + Text(kIdsFreeSpace) + ":" + std::to_string(bytes / 1024u) + " KB)";
+            t[6] = folder + " (" + Text(vtid::str::FreeSpace) + ":" + std::to_string(bytes / 1024u) + " KB)";
         else
             t[6] = folder;
     }
@@ -112,15 +106,18 @@ bool CPicInfoDialog::OnInitDialog() {
             break;
         }
     const std::vector<std::string> t = Describe(*pick);
-    for (int i = 0; i < 8; ++i)
-        if (!t[size_t(i)].empty())
-            SetDlgItemText(12 + i, wxString::FromUTF8(t[size_t(i)]));
+    namespace ids = vtid::PictureInfoDialog;
+    const int fields[] = {ids::FileName, ids::Width,   ids::Height, ids::Depth,
+                          ids::FileSize, ids::Created, ids::Folder, ids::FileType};
+    for (size_t i = 0; i < std::size(fields); ++i)
+        if (!t[i].empty())
+            SetDlgItemText(fields[i], wxString::FromUTF8(t[i]));
     return true;
 }
 
 void CPicInfoDialog::onPaint(wxPaintEvent&) {
     wxPaintDC dc(this);
-    wxWindow* date = GetDlgItem(17);
+    wxWindow* date = GetDlgItem(vtid::PictureInfoDialog::Created);
     const wxSize c = GetClientSize();
     const int top = date->GetPosition().y;
     dc.SetPen(*wxTRANSPARENT_PEN);

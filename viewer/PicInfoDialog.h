@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-constexpr int IDD_PIC_INFO = 11;
-
 struct PicInfoRecord {
     std::string path;
     uint64_t fileSize = 0; // 64-bit: files of 2 GiB and more are shown as they are

@@ -1,29 +1,27 @@
 #include "viewer/SetOutputAppDlg.h"
 
+#include "ids/VantorelIds.h"
 #include "platform/File.h"
 #include "ui/DataExchange.h"
 #include "ui/ResourceWidgets.h"
 #include "ui/Services.h"
 #include "viewer/core/HandOver.h"
 
-namespace {
-constexpr UINT kIdsProgramFilter = 518; // "ｱﾌﾟﾘｹｰｼｮﾝﾌｧｲﾙ(*.exe)"
-constexpr UINT kIdsProgramPattern = 519;
-constexpr UINT kIdsViewerTitle = 520;   // "Brelvoxa指定"
-constexpr UINT kIdsAnalysisTitle = 521; // "Palvint指定"
-} // namespace
+namespace ids = vtid::TransferProgramsDialog;
 
 CSetOutputAppDlg::CSetOutputAppDlg(wxWindow* parent)
-    : TemplateDialog(parent, IDD_SET_OUTPUT_APP), m_viewerPath(DefaultViewerPath()) {
-    OnCommand(1253, [this] { Browse(1254, m_viewerPath, kIdsViewerTitle); });
-    OnCommand(1251, [this] { Browse(1252, m_analysisPath, kIdsAnalysisTitle); });
+    : TemplateDialog(parent, vtid::dlg::TransferProgramsDialog), m_viewerPath(DefaultViewerPath()) {
+    OnCommand(ids::BrowseThreeD,
+              [this] { Browse(ids::ThreeDProgram, m_viewerPath, vtid::str::ChooseViewerTitle); });
+    OnCommand(ids::BrowseAnalysis,
+              [this] { Browse(ids::AnalysisProgram, m_analysisPath, vtid::str::ChooseAnalysisTitle); });
 }
 
 void CSetOutputAppDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.Text(1254, m_viewerPath);
-    dx.MaxChars(1254, m_viewerPath, kMaxPath);
-    dx.Text(1252, m_analysisPath);
-    dx.MaxChars(1252, m_analysisPath, kMaxPath);
+    dx.Text(ids::ThreeDProgram, m_viewerPath);
+    dx.MaxChars(ids::ThreeDProgram, m_viewerPath, kMaxPath);
+    dx.Text(ids::AnalysisProgram, m_analysisPath);
+    dx.MaxChars(ids::AnalysisProgram, m_analysisPath, kMaxPath);
 }
 
 bool CSetOutputAppDlg::ProgramFileOpens(const std::string& path) {
@@ -48,8 +46,8 @@ void CSetOutputAppDlg::Browse(int editId, std::string& path, UINT titleId) {
     req.folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
     req.fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     // Programs carry no extension here: the program entry shows every file, as the last one does.
-    req.filter = ui::ToUtf8(ui::LoadResString(kIdsProgramFilter)) + "|" +
-                 ui::ToUtf8(ui::LoadResString(kIdsProgramPattern)) + "|すべてのファイル (*.*)|*";
+    req.filter = ui::ToUtf8(ui::LoadResString(vtid::str::ProgramFilter)) + "|" +
+                 ui::ToUtf8(ui::LoadResString(vtid::str::AnyFilePattern)) + "|すべてのファイル (*.*)|*";
     const ui::FileDialogResult r = ui::RunFileDialog(this, req);
     if (r.paths.empty())
         return;

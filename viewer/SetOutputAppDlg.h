@@ -7,8 +7,6 @@
 
 #include <string>
 
-constexpr int IDD_SET_OUTPUT_APP = 281;
-
 class CSetOutputAppDlg : public ui::TemplateDialog {
 public:
     static constexpr size_t kMaxPath = 256;

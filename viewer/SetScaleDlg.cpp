@@ -9,16 +9,18 @@
 
 #include <cstdlib>
 
-CSetScaleDlg::CSetScaleDlg(wxWindow* parent) : TemplateDialog(parent, IDD_SET_SCALE) {
+namespace ids = vtid::ScaleSettingsDialog;
+
+CSetScaleDlg::CSetScaleDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ScaleSettingsDialog) {
     for (int i = 0; i < 4; ++i) {
         ReplaceControl(kPositionIds[i], [](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
             return static_cast<wxWindow*>(new CScaleButton(p, c.id, r.GetPosition(), r.GetSize()));
         });
         OnCommand(kPositionIds[i], [this, i] { SelectPosition(i); });
     }
-    OnCommand(1255, &CSetScaleDlg::OnColour);
+    OnCommand(ids::Colour, &CSetScaleDlg::OnColour);
     // Leaving the length or the pixel count labels the buttons with the length.
-    for (int id : {1260, 1261})
+    for (int id : {ids::Length, ids::Pixels})
         OnControl(ui::EN_KILLFOCUS, id, &CSetScaleDlg::LabelPositions);
 }
 
@@ -27,17 +29,17 @@ CScaleButton* CSetScaleDlg::PositionButton(int index) const {
 }
 
 void CSetScaleDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.Check(1394, m_allLenses1);
-    dx.Check(1395, m_allLenses2);
+    dx.Check(ids::LengthForAllLenses, m_allLenses1);
+    dx.Check(ids::PixelsForAllLenses, m_allLenses2);
     if (!dx.m_bSaveAndValidate)
         return;
     auto number = [&](int id) { return std::atof(GetDlgItemText(id).ToStdString().c_str()); };
-    const double length = number(1260), pixels = number(1261), step = number(1262);
-    dx.MinMax(1260, length, 0.0, kMaxValue);
+    const double length = number(ids::Length), pixels = number(ids::Pixels), step = number(ids::Step);
+    dx.MinMax(ids::Length, length, 0.0, kMaxValue);
     // The pixel count is cut to a whole number; a text beyond the range is refused before that.
     const int wholePixels = pixels >= 0.0 && pixels <= kMaxValue ? static_cast<int>(pixels) : -1;
-    dx.MinMax(1261, wholePixels, 0, static_cast<int>(kMaxValue));
-    dx.MinMax(1262, step, 0.0, kMaxValue);
+    dx.MinMax(ids::Pixels, wholePixels, 0, static_cast<int>(kMaxValue));
+    dx.MinMax(ids::Step, step, 0.0, kMaxValue);
     if (dx.Failed())
         return;
     m_length = length;
@@ -49,10 +51,10 @@ bool CSetScaleDlg::OnInitDialog() {
     m_allLenses1 = ReadIniInt("CALIBRATION", "SCALEALLCHK1", 1);
     m_allLenses2 = ReadIniInt("CALIBRATION", "SCALEALLCHK2", m_allLenses1);
     TemplateDialog::OnInitDialog();
-    SetDlgItemText(1260, wxString::FromUTF8(FormatDoubleText(m_length)));
-    SetDlgItemText(1261, wxString::Format("%d", m_pixels));
-    SetDlgItemText(1262, wxString::FromUTF8(FormatDoubleText(m_step)));
-    SetDlgItemText(1258, wxString::FromUTF8(m_lensName));
+    SetDlgItemText(ids::Length, wxString::FromUTF8(FormatDoubleText(m_length)));
+    SetDlgItemText(ids::Pixels, wxString::Format("%d", m_pixels));
+    SetDlgItemText(ids::Step, wxString::FromUTF8(FormatDoubleText(m_step)));
+    SetDlgItemText(ids::LensName, wxString::FromUTF8(m_lensName));
     SelectPosition(m_position >= 0 && m_position <= 3 ? m_position : -1);
     LabelPositions();
     return true;
@@ -68,7 +70,7 @@ void CSetScaleDlg::SelectPosition(int index) {
 }
 
 void CSetScaleDlg::LabelPositions() {
-    const wxString text = GetDlgItemText(1260) + "um";
+    const wxString text = GetDlgItemText(ids::Length) + "um";
     for (int i = 0; i < 4; ++i)
         if (CScaleButton* b = PositionButton(i)) {
             b->SetLabel(text);

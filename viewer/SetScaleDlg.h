@@ -4,12 +4,11 @@
 // back after OK.
 #pragma once
 
+#include "ids/VantorelIds.h"
 #include "platform/WinTypes.h"
 #include "ui/TemplateWindow.h"
 
 #include <string>
-
-constexpr int IDD_SET_SCALE = 285;
 
 class CScaleButton;
 
@@ -40,5 +39,7 @@ private:
     void LabelPositions();
     void OnColour();
 
-    static constexpr int kPositionIds[4] = {1264, 1266, 1361, 1269};
+    static constexpr int kPositionIds[4] = {
+        vtid::ScaleSettingsDialog::TopLeft, vtid::ScaleSettingsDialog::BottomLeft,
+        vtid::ScaleSettingsDialog::TopRight, vtid::ScaleSettingsDialog::BottomRight};
 };

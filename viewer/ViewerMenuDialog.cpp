@@ -1,5 +1,6 @@
 #include "viewer/ViewerMenuDialog.h"
 
+#include "ids/VantorelIds.h"
 #include "platform/WindowMessages.h"
 
 #include <wx/button.h>
@@ -12,20 +13,22 @@
 #include <algorithm>
 #include <cstdlib>
 
-CViewerMenuDialog::CViewerMenuDialog() : TemplatePanel(IDD_VIEWER_MENU) {
+namespace ids = vtid::ViewerBar;
+
+CViewerMenuDialog::CViewerMenuDialog() : TemplatePanel(vtid::dlg::ViewerBar) {
     OnMessage(ui::WM_HSCROLL, &CViewerMenuDialog::OnHScroll);
-    OnControl(ui::EN_CHANGE, 87, &CViewerMenuDialog::OnZoomEdit);
+    OnControl(ui::EN_CHANGE, ids::ZoomPercent, &CViewerMenuDialog::OnZoomEdit);
 }
 
 bool CViewerMenuDialog::OnInitDialog() {
     TemplatePanel::OnInitDialog();
-    auto* slider = Item<wxSlider>(85);
+    auto* slider = Item<wxSlider>(ids::ZoomSlider);
     slider->SetRange(10, 400);
     slider->SetTickFreq(19);
     slider->SetPageSize(10);
     m_updating = true;
     slider->SetValue(m_zoom);
-    Item<wxTextCtrl>(87)->ChangeValue(std::to_string(m_zoom));
+    Item<wxTextCtrl>(ids::ZoomPercent)->ChangeValue(std::to_string(m_zoom));
     m_updating = false;
     return true;
 }
@@ -41,8 +44,8 @@ void CViewerMenuDialog::Apply(int percent, bool fromEdit) {
     m_zoom = percent;
     m_updating = true;
     if (!fromEdit)
-        Item<wxTextCtrl>(87)->ChangeValue(std::to_string(percent));
-    Item<wxSlider>(85)->SetValue(percent);
+        Item<wxTextCtrl>(ids::ZoomPercent)->ChangeValue(std::to_string(percent));
+    Item<wxSlider>(ids::ZoomSlider)->SetValue(percent);
     m_updating = false;
     if (onZoom)
         onZoom((percent - 100) / 10);
@@ -51,7 +54,7 @@ void CViewerMenuDialog::Apply(int percent, bool fromEdit) {
 void CViewerMenuDialog::OnZoomEdit() {
     if (m_updating)
         return;
-    const std::string text = Item<wxTextCtrl>(87)->GetValue().ToStdString();
+    const std::string text = Item<wxTextCtrl>(ids::ZoomPercent)->GetValue().ToStdString();
     const int v = std::atoi(text.c_str());
     if (v >= 10 && v <= 400)
         Apply(v, true);
@@ -60,7 +63,7 @@ void CViewerMenuDialog::OnZoomEdit() {
 LRESULT CViewerMenuDialog::OnHScroll(WPARAM, LPARAM) {
     if (m_updating)
         return 0;
-    Apply(SnapZoomSlider(Item<wxSlider>(85)->GetValue(), m_zoom), false);
+    Apply(SnapZoomSlider(Item<wxSlider>(ids::ZoomSlider)->GetValue(), m_zoom), false);
     return 0;
 }
 
@@ -78,5 +81,5 @@ int SnapZoomSlider(int position, int previous) {
 }
 
 void CViewerMenuDialog::SetLensName(const std::string& text) {
-    SetDlgItemText(93, wxString::FromUTF8(text));
+    SetDlgItemText(ids::LensName, wxString::FromUTF8(text));
 }

@@ -8,8 +8,6 @@
 
 #include <functional>
 
-constexpr int IDD_VIEWER_MENU = 80;
-
 // The zoom slider's value for a position it was moved to from the previous value: a position
 // between two steps of 10 goes on to the step in the direction of the move.
 int SnapZoomSlider(int position, int previous);

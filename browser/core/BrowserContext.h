@@ -2,6 +2,7 @@
 // the folder tree's refresh flag, the two lists, and the program's actions on an image.
 #pragma once
 
+#include "browser/core/ItemSort.h"
 #include "browser/core/ThumbnailLoader.h"
 
 #include <functional>
@@ -16,8 +17,8 @@ struct BrowserContext {
     int selThumbSize = 128; // SELTHUMBSIZE
     int cellMargin = 5;
     int textLineUnit = 5;
-    int sortCommand = 32787; // SORT
-    int boxSortKey = 30;
+    int sortCommand = ID_SORT_NAME; // SORT
+    int boxSortKey = BOX_SORT_NUMBER_UP;
     // Set by the folder tree's refresh; the next pass decodes every image again.
     bool thumbnailRefreshFlag = false;
     CThumbnailListCtrl* thumbnailList = nullptr;

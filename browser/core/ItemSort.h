@@ -6,20 +6,21 @@
 #pragma once
 
 #include "browser/core/FileInfoStruc.h"
+#include "ids/VantorelIds.h"
 
 #include <memory>
 #include <vector>
 
 using FileInfoList = std::vector<std::unique_ptr<CFileInfoStruc>>;
 
-constexpr int ID_SORT_NAME = 32787;
-constexpr int ID_SORT_CREATED = 32789;
-constexpr int ID_SORT_MODIFIED = 32790;
-constexpr int ID_SORT_SIZE = 32791;
-constexpr int ID_SORT_KIND = 32801;
-constexpr int BOX_SORT_POSITION = 29;
-constexpr int BOX_SORT_NUMBER_UP = 30;
-constexpr int BOX_SORT_NUMBER_DOWN = 31;
+constexpr int ID_SORT_NAME = vtid::cmd::SortByName;
+constexpr int ID_SORT_CREATED = vtid::cmd::SortByCreated;
+constexpr int ID_SORT_MODIFIED = vtid::cmd::SortByModified;
+constexpr int ID_SORT_SIZE = vtid::cmd::SortBySize;
+constexpr int ID_SORT_KIND = vtid::cmd::SortByType;
+constexpr int BOX_SORT_POSITION = vtid::FocusBoxCommandBar::SortByHeight;
+constexpr int BOX_SORT_NUMBER_UP = vtid::FocusBoxCommandBar::SortAscending;
+constexpr int BOX_SORT_NUMBER_DOWN = vtid::FocusBoxCommandBar::SortDescending;
 
 // False when the command is none of the five (nothing moved).
 bool SortThumbnailItems(FileInfoList& items, int command);

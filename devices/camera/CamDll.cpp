@@ -2,6 +2,7 @@
 #include "devices/camera/CamDll.h"
 
 #include "devices/camera/CamDllDetail.h"
+#include "ids/VantorelIds.h"
 #include "imaging/Dib.h"
 #include "platform/Module.h"
 #include "platform/Time.h"
@@ -193,7 +194,7 @@ int CCamDll::GrabFrame(HDIB bitmap, int width, int height) {
     }
     BYTE* rows = DibGetBits(block);
     if (m_fn.param_set(Param()) != 0) {
-        CamShowMessage(kMsgCamBoardInitFailed);
+        CamShowMessage(vtid::str::BoardInitFailed);
         GlobalUnlock(bitmap);
         return 0;
     }

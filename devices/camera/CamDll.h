@@ -23,13 +23,7 @@ public:
     virtual void EndWaitNotice() = 0;
 };
 
-// Message ids and texts of the loader.
-constexpr int kMsgCamBoardInitFailed = 9221; // "ボードの初期化に失敗しました。"
-constexpr int kMsgCamNoBoard = 9222;         // "画像入力ボードが存在しません。"
-constexpr int kMsgCamReselectDevice = 9223;  // "画像入力機器を選択しなおしてください。"
-constexpr int kMsgCamNoName = 9227;          // "名前の登録ができませんでした。"
-constexpr int kMsgCamVersionMismatch = 9311; // "カメラ入力モジュールのバージョンが合っていません。"
-constexpr int kStrCamUnnamed = 840; // "名前未登録"
+// The text of string vtid::str::CameraUnnamed, for a module without a display name.
 extern const char* const kCamUnnamedText;
 
 // Loads the module at path, copies the text of its get_display_name and frees the module. Without the

@@ -3,6 +3,7 @@
 #include "devices/camera/CamDll.h"
 
 #include "devices/camera/CamDllDetail.h"
+#include "ids/VantorelIds.h"
 #include "platform/Module.h"
 #include "platform/Time.h"
 
@@ -100,7 +101,7 @@ int ModuleVersion(HMODULE module) {
 std::string ModuleDisplayName(HMODULE module) {
     auto fn = reinterpret_cast<VtCamGetDisplayNameFn>(GetProcAddress(module, "get_display_name"));
     if (!fn) {
-        CamShowMessage(kMsgCamNoName);
+        CamShowMessage(vtid::str::CannotRegisterName);
         return kCamUnnamedText;
     }
     const char* name = fn();
@@ -209,7 +210,7 @@ int CCamDll::SearchModules() {
         FreeLibrary(module);
     }
     if (list->empty() && tooOld)
-        CamShowMessage(kMsgCamVersionMismatch);
+        CamShowMessage(vtid::str::CameraVersionMismatch);
 
     // Choose the first module whose display name is the wanted one.
     const std::string wanted = m_owner ? m_owner->DeviceName() : std::string();
@@ -291,9 +292,9 @@ int CCamDll::LoadAndInitialise(const std::string& path, bool resetExt1) {
         m_record->SetExt1(-1);
     int failure = 0;
     if (!initial)
-        failure = kMsgCamReselectDevice;
+        failure = vtid::str::ReselectDevice;
     else if (initial(Param()) != 0)
-        failure = kMsgCamNoBoard;
+        failure = vtid::str::NoBoard;
     if (failure) {
         CamShowMessage(failure);
         FreeLibrary(m_module);

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-CFocusProgDialog::CFocusProgDialog(wxWindow* parent) : TemplateDialog(parent, IDD_FOCUS_PROGRESS) {}
+CFocusProgDialog::CFocusProgDialog(wxWindow* parent)
+    : TemplateDialog(parent, vtid::dlg::CompositionProgress) {}
 
 void CFocusProgDialog::DoDataExchange(ui::DataExchange& dx) {
     m_Progress = dynamic_cast<wxGauge*>(dx.Item(IDC_FOCUS_PROGRESS_BAR));

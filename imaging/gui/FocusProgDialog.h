@@ -2,13 +2,13 @@
 // progress bar and a Cancel button that asks the parent window to stop the worker.
 #pragma once
 
+#include "ids/VantorelIds.h"
 #include "platform/WinTypes.h"
 #include "ui/TemplateWindow.h"
 
 #include <wx/gauge.h>
 
-constexpr int IDD_FOCUS_PROGRESS = 35;
-constexpr int IDC_FOCUS_PROGRESS_BAR = 36;
+constexpr int IDC_FOCUS_PROGRESS_BAR = vtid::CompositionProgress::Progress;
 
 class CFocusProgDialog : public ui::TemplateDialog {
 public:

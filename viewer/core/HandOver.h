@@ -4,14 +4,15 @@
 // times.
 #pragma once
 
+#include "ids/VantorelIds.h"
 #include "platform/FindableWindow.h"
 #include "platform/WinTypes.h"
 
 #include <string>
 #include <vector>
 
-constexpr UINT kMsgAnalysisTransferFailed = 1033;
-constexpr UINT kMsgHeightTransferFailed = 1034;
+constexpr UINT kMsgAnalysisTransferFailed = vtid::str::AnalysisTransferFailed;
+constexpr UINT kMsgHeightTransferFailed = vtid::str::HeightTransferFailed;
 constexpr const char* kAnalysisWindowClass = "Palvint";
 
 struct HandOverTiming {

@@ -4,14 +4,15 @@
 // with the bars burnt in; the caller measures texts and draws.
 #pragma once
 
+#include "ids/VantorelIds.h"
 #include "platform/WinTypes.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-constexpr UINT kMsgScaleTooLong = 1043;
-constexpr UINT kMsgScaleTooShort = 1044;
+constexpr UINT kMsgScaleTooLong = vtid::str::ScaleTooLong;
+constexpr UINT kMsgScaleTooShort = vtid::str::ScaleTooShort;
 
 enum class ScaleBarTarget { Screen, Print, BurnIn };
 

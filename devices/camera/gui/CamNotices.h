@@ -3,6 +3,7 @@
 #pragma once
 
 #include "devices/camera/CamDll.h"
+#include "ids/VantorelIds.h"
 #include "ui/TemplateWindow.h"
 
 #include <memory>
@@ -30,14 +31,14 @@ private:
 // While the module folders are searched and probed (template 235).
 class CDeviceSeachDialog : public CCamNotice {
 public:
-    static constexpr int kTemplateId = 235;
+    static constexpr int kTemplateId = vtid::dlg::CameraSearchNotice;
     explicit CDeviceSeachDialog(wxWindow* parent = nullptr);
 };
 
 // While the chosen module is loaded and initialised (template 234).
 class CDeviceWaitDialog : public CCamNotice {
 public:
-    static constexpr int kTemplateId = 234;
+    static constexpr int kTemplateId = vtid::dlg::CameraInitNotice;
     explicit CDeviceWaitDialog(wxWindow* parent = nullptr);
 };
 

@@ -2,14 +2,15 @@
 #pragma once
 
 #include "devices/camera/ProcParameter.h"
+#include "ids/VantorelIds.h"
 #include "ui/TemplateWindow.h"
 
 #include <string>
 
 class CInpImgDlg : public ui::TemplateDialog {
 public:
-    static constexpr int kTemplateId = 100;
-    static constexpr int kDeviceCombo = 803;
+    static constexpr int kTemplateId = vtid::dlg::InputDeviceDialog;
+    static constexpr int kDeviceCombo = vtid::InputDeviceDialog::Device;
 
     // params: the main frame's camera parameters, whose module list is offered and whose device
     // name preselects the first entry beginning with it.

@@ -1,13 +1,14 @@
 #include "devices/camera/gui/LensCalibRegDlg.h"
 
 #include "devices/camera/XYCalibValues.h"
+#include "ids/VantorelIds.h"
 #include "ui/DataExchange.h"
 #include "ui/ResourceWidgets.h"
 
 CLensCalibRegDlg::CLensCalibRegDlg() : ui::TemplatePanel(kTemplateId) {
     // "レンズ1" .. "レンズ5"
-    for (UINT id = 842; id <= 846; ++id)
-        m_strNames[id - 842] = ui::ToUtf8(ui::LoadResString(id));
+    for (UINT id = vtid::str::Lens1Name; id <= vtid::str::Lens5Name; ++id)
+        m_strNames[id - vtid::str::Lens1Name] = ui::ToUtf8(ui::LoadResString(id));
 }
 
 bool CLensCalibRegDlg::OnInitDialog() {

@@ -7,23 +7,39 @@
 #include "devices/camera/LensListPager.h"
 #include "devices/camera/LensTable.h"
 #include "devices/camera/gui/RadioRows.h"
+#include "ids/VantorelIds.h"
 #include "ui/TemplateWindow.h"
 
 #include <string>
 
 class CLensCalibTxtDlg : public ui::TemplatePanel {
 public:
-    static constexpr int kTemplateId = 290;
+    static constexpr int kTemplateId = vtid::dlg::LensTablePage;
     static constexpr int kRows = LensListPager::kRows;
-    static constexpr int kRadio[kRows] = {1191, 1192, 1193, 1194, 1387};
-    static constexpr int kLensName[kRows] = {1331, 1332, 1333, 1334, 1335};
-    static constexpr int kRegName[kRows] = {1196, 1197, 1198, 1199, 1207};
-    static constexpr int kCalib[kRows] = {1200, 1201, 1202, 1203, 1208};
-    static constexpr int kCalibUnit[kRows] = {1281, 1282, 1283, 1284, 1285};
-    static constexpr int kGap[kRows] = {1341, 1342, 1343, 1344, 1345};
-    static constexpr int kGapUnit[kRows] = {1382, 1383, 1384, 1385, 1386};
-    static constexpr int kScrollBar = 1378, kRegister = 1380, kDefault = 52;
-    static constexpr UINT kMsgDefault = 1048;
+    static constexpr int kRadio[kRows] = {vtid::LensTablePage::Select1, vtid::LensTablePage::Select2,
+                                          vtid::LensTablePage::Select3, vtid::LensTablePage::Select4,
+                                          vtid::LensTablePage::Select5};
+    static constexpr int kLensName[kRows] = {vtid::LensTablePage::LensName1, vtid::LensTablePage::LensName2,
+                                             vtid::LensTablePage::LensName3, vtid::LensTablePage::LensName4,
+                                             vtid::LensTablePage::LensName5};
+    static constexpr int kRegName[kRows] = {vtid::LensTablePage::Name1, vtid::LensTablePage::Name2,
+                                            vtid::LensTablePage::Name3, vtid::LensTablePage::Name4,
+                                            vtid::LensTablePage::Name5};
+    static constexpr int kCalib[kRows] = {vtid::LensTablePage::Calib1, vtid::LensTablePage::Calib2,
+                                          vtid::LensTablePage::Calib3, vtid::LensTablePage::Calib4,
+                                          vtid::LensTablePage::Calib5};
+    static constexpr int kCalibUnit[kRows] = {
+        vtid::LensTablePage::CalibUnit1, vtid::LensTablePage::CalibUnit2, vtid::LensTablePage::CalibUnit3,
+        vtid::LensTablePage::CalibUnit4, vtid::LensTablePage::CalibUnit5};
+    static constexpr int kGap[kRows] = {vtid::LensTablePage::Gap1, vtid::LensTablePage::Gap2,
+                                        vtid::LensTablePage::Gap3, vtid::LensTablePage::Gap4,
+                                        vtid::LensTablePage::Gap5};
+    static constexpr int kGapUnit[kRows] = {vtid::LensTablePage::GapUnit1, vtid::LensTablePage::GapUnit2,
+                                            vtid::LensTablePage::GapUnit3, vtid::LensTablePage::GapUnit4,
+                                            vtid::LensTablePage::GapUnit5};
+    static constexpr int kScrollBar = vtid::LensTablePage::ScrollBar,
+                         kRegister = vtid::LensTablePage::Register, kDefault = vtid::LensTablePage::Default;
+    static constexpr UINT kMsgDefault = vtid::str::AskResetLenses;
 
     // table: the program's lens table (not owned).
     explicit CLensCalibTxtDlg(LensTable* table);

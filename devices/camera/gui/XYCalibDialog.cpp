@@ -3,6 +3,7 @@
 #include "devices/camera/XYCalibValues.h"
 #include "devices/camera/gui/LensCalibRegDlg.h"
 #include "devices/camera/gui/LensCalibTxtDlg.h"
+#include "ids/VantorelIds.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
 #include "ui/DataExchange.h"
@@ -10,13 +11,30 @@
 
 #include <wx/notebook.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
+namespace ids = vtid::LensSelectDialog;
+// The dialog's own slot rows, which stand where the page "任意" stands without the lens file.
+constexpr int kOwnRadio[] = {ids::Select1, ids::Select2, ids::Select3, ids::Select4, ids::Select5};
+constexpr int kOwnName[] = {ids::Name1, ids::Name2, ids::Name3, ids::Name4, ids::Name5};
+constexpr int kOwnCalib[] = {ids::Calib1, ids::Calib2, ids::Calib3, ids::Calib4, ids::Calib5};
+constexpr int kOwnGap[] = {ids::Gap1, ids::Gap2, ids::Gap3, ids::Gap4, ids::Gap5};
+constexpr int kOwnRegister[] = {ids::Register1, ids::Register2, ids::Register3, ids::Register4,
+                                ids::Register5};
+// The page "任意" passes its "登録" commands up here, where one handler serves them and the own
+// buttons: both carry the same ids.
+static_assert(std::ranges::equal(kOwnRegister, CLensCalibRegDlg::kRegister));
 // The dialog's own slot rows and their labels, hidden when the pages take over.
-constexpr int kOwnControls[] = {1279, 1280, 1371, 1191, 1192, 1193, 1194, 1387, 1196, 1197, 1198, 1199, 1207,
-                                1200, 1201, 1202, 1203, 1208, 1341, 1342, 1343, 1344, 1345, 1281, 1282, 1283,
-                                1284, 1285, 1373, 1374, 1375, 1376, 1377, 1188, 1189, 1190, 1195, 1210};
+constexpr int kOwnControls[] = {
+    ids::NameHeading, ids::CalibHeading, ids::GapHeading, ids::Select1,    ids::Select2,   ids::Select3,
+    ids::Select4,     ids::Select5,      ids::Name1,      ids::Name2,      ids::Name3,     ids::Name4,
+    ids::Name5,       ids::Calib1,       ids::Calib2,     ids::Calib3,     ids::Calib4,    ids::Calib5,
+    ids::Gap1,        ids::Gap2,         ids::Gap3,       ids::Gap4,       ids::Gap5,      ids::CalibUnit1,
+    ids::CalibUnit2,  ids::CalibUnit3,   ids::CalibUnit4, ids::CalibUnit5, ids::GapUnit1,  ids::GapUnit2,
+    ids::GapUnit3,    ids::GapUnit4,     ids::GapUnit5,   ids::Register1,  ids::Register2, ids::Register3,
+    ids::Register4,   ids::Register5};
 constexpr int kControllerNoCancel = 9;
 constexpr int kMargin = 5;
 
@@ -31,8 +49,8 @@ CXYCalibDialog::CXYCalibDialog(wxWindow* owner, LensTable* table, int* remembere
     : ui::TemplateDialog(owner, kTemplateId), m_owner(owner), m_table(table),
       m_pTab(rememberedTab ? rememberedTab : &m_ownTab) {
     // "レンズ1" .. "レンズ5"
-    for (UINT id = 842; id <= 846; ++id)
-        m_strNames[id - 842] = ui::ToUtf8(ui::LoadResString(id));
+    for (UINT id = vtid::str::Lens1Name; id <= vtid::str::Lens5Name; ++id)
+        m_strNames[id - vtid::str::Lens1Name] = ui::ToUtf8(ui::LoadResString(id));
     ReplaceControl(kTabControl, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
         m_pNotebook = new wxNotebook(parent, c.id, r.GetPosition(), r.GetSize());
         return static_cast<wxWindow*>(m_pNotebook);
@@ -49,11 +67,11 @@ CXYCalibDialog::CXYCalibDialog(wxWindow* owner, LensTable* table, int* remembere
 }
 
 void CXYCalibDialog::DoDataExchange(ui::DataExchange& dx) {
-    dx.Radio(CLensCalibRegDlg::kRadio[0], m_nSelSlot);
+    dx.Radio(kOwnRadio[0], m_nSelSlot);
     if (!dx.m_bSaveAndValidate)
         m_radios.Select(m_nSelSlot);
     for (int i = 0; i < kSlots; ++i) {
-        dx.Text(CLensCalibRegDlg::kName[i], m_strNames[i]);
+        dx.Text(kOwnName[i], m_strNames[i]);
         if (dx.m_bSaveAndValidate)
             m_strNames[i] = CutToChars(m_strNames[i], kRegNameChars);
     }
@@ -61,8 +79,8 @@ void CXYCalibDialog::DoDataExchange(ui::DataExchange& dx) {
 
 void CXYCalibDialog::ShowValues() {
     for (int i = 0; i < kSlots; ++i) {
-        SetDlgItemText(CLensCalibRegDlg::kCalib[i], Fixed6(m_dCalib[i]));
-        SetDlgItemText(CLensCalibRegDlg::kGap[i], Fixed6(m_dGap[i]));
+        SetDlgItemText(kOwnCalib[i], Fixed6(m_dCalib[i]));
+        SetDlgItemText(kOwnGap[i], Fixed6(m_dGap[i]));
     }
     if (m_pRegPage) {
         m_pRegPage->m_nSelSlot = (m_nSelSlot >= 0 && m_nSelSlot < kSlots) ? m_nSelSlot : -1;
@@ -76,7 +94,7 @@ void CXYCalibDialog::ShowValues() {
 }
 
 bool CXYCalibDialog::OnInitDialog() {
-    m_radios.Attach(this, CLensCalibRegDlg::kRadio);
+    m_radios.Attach(this, kOwnRadio);
     ui::TemplateDialog::OnInitDialog();
     ShowValues();
     if (ReadIniInt("COMM", "CONTROLLER", 0) == kControllerNoCancel) {
@@ -93,8 +111,8 @@ bool CXYCalibDialog::OnInitDialog() {
     m_pRegPage = new CLensCalibRegDlg();
     m_pRegPage->Create(m_pNotebook);
     ShowValues();
-    m_pNotebook->AddPage(m_pTxtPage, ui::LoadResString(861));
-    m_pNotebook->AddPage(m_pRegPage, ui::LoadResString(862));
+    m_pNotebook->AddPage(m_pTxtPage, ui::LoadResString(vtid::str::StandardPage));
+    m_pNotebook->AddPage(m_pRegPage, ui::LoadResString(vtid::str::UserPage));
     m_pNotebook->Show();
     ShowTab(*m_pTab == kTabSlots ? kTabSlots : kTabTable);
     return true;

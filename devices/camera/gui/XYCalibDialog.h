@@ -8,6 +8,7 @@
 #include "devices/camera/LensTable.h"
 #include "devices/camera/gui/RadioRows.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "ui/TemplateWindow.h"
 
 #include <array>
@@ -19,9 +20,9 @@ class wxNotebook;
 
 class CXYCalibDialog : public ui::TemplateDialog {
 public:
-    static constexpr int kTemplateId = 259;
+    static constexpr int kTemplateId = vtid::dlg::LensSelectDialog;
     static constexpr int kSlots = 5;
-    static constexpr int kTabControl = 1278;
+    static constexpr int kTabControl = vtid::LensSelectDialog::Pages;
     static constexpr int kTabTable = 0, kTabSlots = 1;
 
     // owner: the window that receives WM_XYCALIB_EDIT; table: the program's lens table (may be

@@ -4,6 +4,7 @@
 // for one lens. Modeless (mode 0: the window is made at once and reports to its owner) or modal.
 #pragma once
 
+#include "ids/VantorelIds.h"
 #include "platform/WinTypes.h"
 #include "ui/TemplateWindow.h"
 
@@ -16,12 +17,15 @@ constexpr UINT WM_XYCALIB_EDIT = 0x542;
 // To the owner: the modeless calibration dialog (wParam, its handle) has values to store.
 constexpr UINT WM_XYCALIB_APPLY = 0x528;
 // The lens-selection command of both owners.
-constexpr int ID_LENS_SELECT = 32813;
+constexpr int ID_LENS_SELECT = vtid::cmd::SelectLens;
 
 class CXYCalibSetDlg : public ui::TemplateDialog {
 public:
-    static constexpr int kTemplateId = 260;
-    static constexpr int kNameEdit = 1204, kLineEdit = 1206, kCalibEdit = 1209, kGapEdit = 1351;
+    static constexpr int kTemplateId = vtid::dlg::CalibrationSettingsDialog;
+    static constexpr int kNameEdit = vtid::CalibrationSettingsDialog::Name,
+                         kLineEdit = vtid::CalibrationSettingsDialog::LineLength,
+                         kCalibEdit = vtid::CalibrationSettingsDialog::Calib,
+                         kGapEdit = vtid::CalibrationSettingsDialog::Gap;
 
     // mode 0: modeless, the window is made (and shown) at once; other: modal (DoModal).
     CXYCalibSetDlg(wxWindow* owner, int mode);

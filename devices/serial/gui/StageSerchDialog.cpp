@@ -1,6 +1,8 @@
 #include "devices/serial/gui/StageSerchDialog.h"
 
-CStageSerchDialog::CStageSerchDialog(wxWindow* parent) : TemplateDialog(parent, 254) {
+#include "ids/VantorelIds.h"
+
+CStageSerchDialog::CStageSerchDialog(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::StageCheckNotice) {
     Create(true);
     Update();
     m_wait = std::make_unique<wxBusyCursor>();

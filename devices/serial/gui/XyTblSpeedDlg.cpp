@@ -1,6 +1,7 @@
 #include "devices/serial/gui/XyTblSpeedDlg.h"
 
 #include "devices/serial/XyTblCtrl.h"
+#include "ids/VantorelIds.h"
 #include "platform/MessageSink.h"
 #include "ui/DataExchange.h"
 #include "ui/ResourceWidgets.h"
@@ -11,11 +12,15 @@
 #include <string>
 
 namespace {
-constexpr int kFirstEdit = 30445; // low, high, rate of the high preset, then medium, then low
-constexpr int kRateLabel = 30456;
+namespace ids = vtid::MoveSpeedDialog;
+// Low, high and rate of the high preset, then of the medium, then of the low one.
+constexpr int kEdits[3][3] = {{ids::FastLow, ids::FastHigh, ids::FastRate},
+                              {ids::MediumLow, ids::MediumHigh, ids::MediumRate},
+                              {ids::SlowLow, ids::SlowHigh, ids::SlowRate}};
+constexpr int kHeadings[] = {ids::LowHeading, ids::HighHeading, ids::RateHeading};
 } // namespace
 
-CXyTblSpeedDlg::CXyTblSpeedDlg(wxWindow* parent) : TemplateDialog(parent, 25440) {}
+CXyTblSpeedDlg::CXyTblSpeedDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::MoveSpeedDialog) {}
 
 bool CXyTblSpeedDlg::OnInitDialog() {
     switch (m_nController) {
@@ -42,33 +47,35 @@ bool CXyTblSpeedDlg::OnInitDialog() {
     CentreOnParent();
     for (int row = 0; row < 3; ++row) {
         for (int col = 0; col < 3; ++col) {
-            if (auto* edit = Item<wxTextCtrl>(kFirstEdit + row * 3 + col))
+            if (auto* edit = Item<wxTextCtrl>(kEdits[row][col]))
                 edit->SetMaxLength(col == 2 ? 5 : 7);
         }
     }
-    SetDlgItemText(kRateLabel, ui::LoadResString(m_nController == CTRL_STM6 ? 523 : 522));
+    const UINT rateHeading = m_nController == CTRL_STM6 ? vtid::str::RateHeading : vtid::str::RateTimeHeading;
+    SetDlgItemText(ids::RateHeading, ui::LoadResString(rateHeading));
     if (m_nController == CTRL_STM6) {
-        for (int row = 0; row < 3; ++row)
-            EnableItem(kFirstEdit + row * 3, false);
-        EnableItem(30454, false);
+        for (const auto& row : kEdits)
+            EnableItem(row[0], false);
+        EnableItem(ids::LowHeading, false);
     }
     if (m_nController == CTRL_SZX) {
-        for (int id = kFirstEdit; id < kFirstEdit + 9; ++id)
+        for (const auto& row : kEdits)
+            for (int id : row)
+                EnableItem(id, false);
+        for (int id : kHeadings)
             EnableItem(id, false);
-        for (int id = 30454; id <= 30456; ++id)
-            EnableItem(id, false);
-        EnableItem(30442, false);
+        EnableItem(ids::Medium, false);
     }
     return true;
 }
 
 void CXyTblSpeedDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.Radio(30441, m_nMode);
+    dx.Radio(ids::Fast, m_nMode);
     int* values[9] = {&m_nHLow, &m_nHHigh, &m_nHRate, &m_nMLow, &m_nMHigh, &m_nMRate, &m_nLLow, &m_nLHigh, &m_nLRate};
     for (int i = 0; i < 9; ++i) {
         if (m_nController == CTRL_SZX)
             break; // no values for that controller
-        dx.Text(kFirstEdit + i, *values[i]);
+        dx.Text(kEdits[i / 3][i % 3], *values[i]);
     }
 }
 
@@ -84,30 +91,32 @@ bool CXyTblSpeedDlg::CheckRows() {
     auto text = [](int v) { return std::to_string(v); };
     for (int r = 0; r < 3; ++r) {
         int low = rows[r][0], high = rows[r][1], rate = rows[r][2];
-        int lowId = kFirstEdit + r * 3, highId = lowId + 1, rateId = lowId + 2;
+        const int lowId = kEdits[r][0], highId = kEdits[r][1], rateId = kEdits[r][2];
         if (m_nController == CTRL_CT7) {
             if (high < low)
-                return Refuse(lowId, 885, {}), false;
+                return Refuse(lowId, vtid::str::HighNotAboveLow, {}), false;
             if (low < m_nLowMin)
-                return Refuse(lowId, 897, {text(m_nLowMin)}), false;
+                return Refuse(lowId, vtid::str::LowSpeedMin, {text(m_nLowMin)}), false;
             if (high > m_nHighMax)
-                return Refuse(highId, 898, {text(m_nHighMax)}), false;
+                return Refuse(highId, vtid::str::HighSpeedMax, {text(m_nHighMax)}), false;
             if (rate < m_nRateMin || rate > m_nRateMax)
-                return Refuse(rateId, 883, {text(m_nRateMin), text(m_nRateMax)}), false;
+                return Refuse(rateId, vtid::str::RateTimeRange, {text(m_nRateMin), text(m_nRateMax)}), false;
             continue;
         }
         if (m_nController != CTRL_STM6 && (low < m_nLowMin || low > m_nLowMax))
-            return Refuse(lowId, 881, {text(m_nLowMin), text(m_nLowMax)}), false;
+            return Refuse(lowId, vtid::str::LowSpeedRange, {text(m_nLowMin), text(m_nLowMax)}), false;
         if (high < m_nHighMin || high > m_nHighMax)
-            return Refuse(highId, 882, {text(m_nHighMin), text(m_nHighMax)}), false;
+            return Refuse(highId, vtid::str::HighSpeedRange, {text(m_nHighMin), text(m_nHighMax)}), false;
         if (rate < m_nRateMin || rate > m_nRateMax)
-            return Refuse(rateId, m_nController == CTRL_STM6 ? 884 : 883, {text(m_nRateMin), text(m_nRateMax)}),
+            return Refuse(rateId,
+                          m_nController == CTRL_STM6 ? vtid::str::RateRange : vtid::str::RateTimeRange,
+                          {text(m_nRateMin), text(m_nRateMax)}),
                    false;
     }
     if (m_nController != CTRL_CT7) {
         for (int r = 0; r < 3; ++r) {
             if (rows[r][1] < rows[r][0])
-                return Refuse(0, 885, {}), false;
+                return Refuse(0, vtid::str::HighNotAboveLow, {}), false;
         }
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "devices/serial/PulseValue.h"
 #include "devices/serial/XyTblCtrl.h"
+#include "ids/VantorelIds.h"
 #include "platform/MessageSink.h"
 #include "ui/Timers.h"
 
@@ -10,17 +11,10 @@
 #include <wx/textctrl.h>
 
 namespace {
-constexpr UINT kMsgNoDistance = 886;
-constexpr int kRadioTwoPoint = 1067;
-constexpr int kRadioOnePulse = 1069;
-constexpr int kEditDistance = 1071;
-constexpr int kEditPoint1 = 1078;
-constexpr int kEditPoint2 = 1076;
-constexpr int kButtonPoint1 = 1026;
-constexpr int kButtonPoint2 = 1029;
-constexpr int kStaticResult = 921;
-// The point rows: labels 1146 and 1145, their edits and their position buttons.
-constexpr int kPointRows[] = {1146, kEditPoint1, kButtonPoint1, 1145, kEditPoint2, kButtonPoint2};
+namespace ids = vtid::ZCalibrationDialog;
+// The point rows: their labels, edits and position buttons.
+constexpr int kPointRows[] = {ids::Point1Label, ids::Point1, ids::TakePoint1,
+                              ids::Point2Label, ids::Point2, ids::TakePoint2};
 // The black bar under the confirm button: inset from the sides, and its top and bottom below
 // the button, in pixels.
 constexpr int kBarInset = 10, kBarTop = 10, kBarBottom = 13;
@@ -43,14 +37,14 @@ bool AcceptsChar(wxTextCtrl* edit, wxChar ch, bool distance) {
 } // namespace
 
 CZCalibrationDialog::CZCalibrationDialog(wxWindow* parent, ZCalibrationOwner owner)
-    : TemplateDialog(parent, 161), m_owner(std::move(owner)) {
-    OnCommand(kRadioTwoPoint, [this] { SetCalibMode(kZCalibTwoPoint); });
-    OnCommand(kRadioOnePulse, [this] { SetCalibMode(kZCalibOnePulse); });
-    OnCommand(kButtonPoint1, [this] { ReadPosition(kEditPoint1); });
-    OnCommand(kButtonPoint2, [this] { ReadPosition(kEditPoint2); });
-    OnControl(ui::EN_CHANGE, kEditDistance, [this] { Recompute(); });
-    OnControl(ui::EN_CHANGE, kEditPoint1, [this] { Recompute(); });
-    OnControl(ui::EN_CHANGE, kEditPoint2, [this] { Recompute(); });
+    : TemplateDialog(parent, vtid::dlg::ZCalibrationDialog), m_owner(std::move(owner)) {
+    OnCommand(ids::ByTwoPoints, [this] { SetCalibMode(kZCalibTwoPoint); });
+    OnCommand(ids::ByOnePulse, [this] { SetCalibMode(kZCalibOnePulse); });
+    OnCommand(ids::TakePoint1, [this] { ReadPosition(ids::Point1); });
+    OnCommand(ids::TakePoint2, [this] { ReadPosition(ids::Point2); });
+    OnControl(ui::EN_CHANGE, ids::Distance, [this] { Recompute(); });
+    OnControl(ui::EN_CHANGE, ids::Point1, [this] { Recompute(); });
+    OnControl(ui::EN_CHANGE, ids::Point2, [this] { Recompute(); });
     Bind(wxEVT_PAINT, &CZCalibrationDialog::OnPaint, this);
 }
 
@@ -60,7 +54,7 @@ bool CZCalibrationDialog::OnInitDialog() {
     m_dResult = 0.0;
     m_nPoint1 = 0;
     m_nPoint2 = 0;
-    for (int id : {kEditDistance, kEditPoint1, kEditPoint2})
+    for (int id : {ids::Distance, ids::Point1, ids::Point2})
         if (auto* edit = Item<wxTextCtrl>(id)) {
             edit->Unbind(wxEVT_CHAR, &CZCalibrationDialog::OnCharInEdit, this);
             edit->Bind(wxEVT_CHAR, &CZCalibrationDialog::OnCharInEdit, this);
@@ -77,21 +71,21 @@ void CZCalibrationDialog::OnCharInEdit(wxKeyEvent& ev) {
         ev.Skip();
         return;
     }
-    if (AcceptsChar(edit, ch, edit->GetId() == kEditDistance))
+    if (AcceptsChar(edit, ch, edit->GetId() == ids::Distance))
         ev.Skip();
     else
         wxBell();
 }
 
 int CZCalibrationDialog::GetCalibMode() const {
-    auto* twoPoint = Item<wxRadioButton>(kRadioTwoPoint);
+    auto* twoPoint = Item<wxRadioButton>(ids::ByTwoPoints);
     return twoPoint && twoPoint->GetValue() ? kZCalibTwoPoint : kZCalibOnePulse;
 }
 
 void CZCalibrationDialog::SetCalibMode(int mode) {
     const bool twoPoint = mode == kZCalibTwoPoint;
     // One button of the group is always checked: checking one unchecks the other.
-    if (auto* radio = Item<wxRadioButton>(twoPoint ? kRadioTwoPoint : kRadioOnePulse))
+    if (auto* radio = Item<wxRadioButton>(twoPoint ? ids::ByTwoPoints : ids::ByOnePulse))
         radio->SetValue(true);
     for (int id : kPointRows)
         ShowItem(id, twoPoint);
@@ -100,11 +94,11 @@ void CZCalibrationDialog::SetCalibMode(int mode) {
 }
 
 void CZCalibrationDialog::Recompute() {
-    m_dDistance = ParseZDistance(GetDlgItemText(kEditDistance).utf8_string());
-    m_nPoint1 = ParseZPoint(GetDlgItemText(kEditPoint1).utf8_string());
-    m_nPoint2 = ParseZPoint(GetDlgItemText(kEditPoint2).utf8_string());
+    m_dDistance = ParseZDistance(GetDlgItemText(ids::Distance).utf8_string());
+    m_nPoint1 = ParseZPoint(GetDlgItemText(ids::Point1).utf8_string());
+    m_nPoint2 = ParseZPoint(GetDlgItemText(ids::Point2).utf8_string());
     m_dResult = ZCalibrationResult(GetCalibMode(), m_dDistance, m_nPoint1, m_nPoint2);
-    SetDlgItemText(kStaticResult, wxString::FromUTF8(FormatPulseLabel(m_dResult)));
+    SetDlgItemText(ids::Result, wxString::FromUTF8(FormatPulseLabel(m_dResult)));
 }
 
 void CZCalibrationDialog::ReadPosition(int editId) {
@@ -125,7 +119,7 @@ void CZCalibrationDialog::OnOK() {
     // A result that is zero, or that the four stored decimals would make zero, would leave the
     // capture without a step: the user is asked for a distance and the dialog stays.
     if (m_dResult == 0.0 || stored == 0.0) {
-        ShowMessage(kMsgNoDistance, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::NoDistance, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     ZCalibrationValues values;

@@ -2,12 +2,20 @@
 
 #include "devices/serial/ControllerSettings.h"
 #include "devices/serial/SerialPort.h"
+#include "ids/VantorelIds.h"
 #include "ui/DataExchange.h"
 #include "ui/ResourceWidgets.h"
 
 #include <wx/combobox.h>
 
 namespace {
+// The two templates (with and without the lens port) give their common controls the same ids.
+namespace ids = vtid::ComSettingsDialog;
+namespace lens = vtid::ComSettingsLensDialog;
+static_assert(ids::Port == lens::Port && ids::BaudRate == lens::BaudRate && ids::Parity == lens::Parity &&
+              ids::StopBits == lens::StopBits && ids::DataBits == lens::DataBits &&
+              ids::FlowControl == lens::FlowControl && ids::Default == lens::Default);
+
 void FillFromStrings(ui::TemplateHost& host, int id, UINT first, UINT last) {
     auto* combo = host.Item<wxComboBox>(id);
     if (!combo)
@@ -36,35 +44,35 @@ void ExchangeComboKeeping(ui::DataExchange& dx, int id, int& value) {
 
 CZCtrlComSetDlg::CZCtrlComSetDlg(wxWindow* parent, int templateId)
     : TemplateDialog(parent, templateId), m_nTemplate(templateId) {
-    OnCommand(1271, &CZCtrlComSetDlg::OnDefault);
+    OnCommand(ids::Default, &CZCtrlComSetDlg::OnDefault);
 }
 
 bool CZCtrlComSetDlg::OnInitDialog() {
-    FillPorts(*this, 1259);
-    if (m_nTemplate == 288)
-        FillPorts(*this, 1277);
+    FillPorts(*this, ids::Port);
+    if (m_nTemplate == vtid::dlg::ComSettingsLensDialog)
+        FillPorts(*this, lens::LensPort);
     // Every rate of the fifteen baud codes, so that a stored code 10-14 survives OK.
-    if (auto* baud = Item<wxComboBox>(1263)) {
+    if (auto* baud = Item<wxComboBox>(ids::BaudRate)) {
         baud->Clear();
         for (DWORD rate : kSerialBaudRates)
             baud->Append(wxString::Format("%u", static_cast<unsigned>(rate)));
     }
-    FillFromStrings(*this, 1265, 5001, 5003);
-    FillFromStrings(*this, 1267, 5004, 5006);
-    FillFromStrings(*this, 1268, 5007, 5008);
-    FillFromStrings(*this, 1270, 5009, 5010);
+    FillFromStrings(*this, ids::Parity, vtid::str::ParityNone, vtid::str::ParityEven);
+    FillFromStrings(*this, ids::StopBits, vtid::str::StopBits1, vtid::str::StopBits2);
+    FillFromStrings(*this, ids::DataBits, vtid::str::DataBits7, vtid::str::DataBits8);
+    FillFromStrings(*this, ids::FlowControl, vtid::str::FlowOff, vtid::str::FlowOn);
     return TemplateDialog::OnInitDialog();
 }
 
 void CZCtrlComSetDlg::DoDataExchange(ui::DataExchange& dx) {
-    ExchangeComboKeeping(dx, 1263, m_nBaud);
-    ExchangeComboKeeping(dx, 1268, m_nData);
-    ExchangeComboKeeping(dx, 1265, m_nParity);
-    ExchangeComboKeeping(dx, 1259, m_nPort);
-    if (m_nTemplate == 288)
-        ExchangeComboKeeping(dx, 1277, m_nLensPort);
-    ExchangeComboKeeping(dx, 1267, m_nStop);
-    ExchangeComboKeeping(dx, 1270, m_nFlow);
+    ExchangeComboKeeping(dx, ids::BaudRate, m_nBaud);
+    ExchangeComboKeeping(dx, ids::DataBits, m_nData);
+    ExchangeComboKeeping(dx, ids::Parity, m_nParity);
+    ExchangeComboKeeping(dx, ids::Port, m_nPort);
+    if (m_nTemplate == vtid::dlg::ComSettingsLensDialog)
+        ExchangeComboKeeping(dx, lens::LensPort, m_nLensPort);
+    ExchangeComboKeeping(dx, ids::StopBits, m_nStop);
+    ExchangeComboKeeping(dx, ids::FlowControl, m_nFlow);
 }
 
 void CZCtrlComSetDlg::OnDefault() {

@@ -2,6 +2,7 @@
 
 #include "devices/serial/ControllerSettings.h"
 #include "devices/serial/gui/ZCtrlComSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "ui/DataExchange.h"
 #include "ui/ResourceWidgets.h"
 
@@ -11,17 +12,19 @@ namespace {
 bool HasCoupler(int type) {
     return type == CTRL_MMC2 || type == CTRL_MSC2 || type == CTRL_QTCD1 || type == CTRL_QTCM2;
 }
+
+namespace ids = vtid::ZControllerDialog;
 } // namespace
 
-CZCtrlSetDlg::CZCtrlSetDlg(wxWindow* parent) : TemplateDialog(parent, 286) {
-    OnCommand(1257, &CZCtrlSetDlg::OnComSet);
-    OnControl(ui::CBN_SELCHANGE, 1256, &CZCtrlSetDlg::OnControllerChange);
+CZCtrlSetDlg::CZCtrlSetDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ZControllerDialog) {
+    OnCommand(ids::ComSettings, &CZCtrlSetDlg::OnComSet);
+    OnControl(ui::CBN_SELCHANGE, ids::Controller, &CZCtrlSetDlg::OnControllerChange);
 }
 
 bool CZCtrlSetDlg::OnInitDialog() {
-    if (auto* combo = Item<wxComboBox>(1256)) {
+    if (auto* combo = Item<wxComboBox>(ids::Controller)) {
         combo->Clear();
-        for (UINT s = 524; s <= 533; ++s)
+        for (UINT s = vtid::str::ControllerNone; s <= vtid::str::ControllerMii; ++s)
             combo->Append(ui::LoadResString(s));
     }
     TemplateDialog::OnInitDialog();
@@ -30,17 +33,17 @@ bool CZCtrlSetDlg::OnInitDialog() {
 }
 
 void CZCtrlSetDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.ComboIndex(1256, m_nController);
-    dx.Radio(1275, m_nSide);
+    dx.ComboIndex(ids::Controller, m_nController);
+    dx.Radio(ids::LensSide, m_nSide);
 }
 
 void CZCtrlSetDlg::OnControllerChange() {
     UpdateData(true);
-    EnableItem(1257, m_nController > 0);
+    EnableItem(ids::ComSettings, m_nController > 0);
     if (m_nController >= 0)
         CommDefaultsForType(m_nController, &m_nBaud, &m_nData, &m_nParity, &m_nStop, &m_nFlow);
     bool coupler = HasCoupler(m_nController);
-    for (int id = 1274; id <= 1276; ++id)
+    for (int id : {ids::CouplerGroup, ids::LensSide, ids::StageSide})
         EnableItem(id, coupler);
     m_nZOnly = coupler ? 0 : 1;
     UpdateData(false);
@@ -49,7 +52,8 @@ void CZCtrlSetDlg::OnControllerChange() {
 void CZCtrlSetDlg::OnComSet() {
     if (!UpdateData(true))
         return;
-    CZCtrlComSetDlg dlg(this, m_nController == CTRL_MII ? 288 : 287);
+    CZCtrlComSetDlg dlg(this, m_nController == CTRL_MII ? vtid::dlg::ComSettingsLensDialog
+                                                        : vtid::dlg::ComSettingsDialog);
     dlg.m_nBaud = m_nBaud;
     dlg.m_nData = m_nData;
     dlg.m_nParity = m_nParity;
