@@ -1,6 +1,5 @@
 #include "browser/SListCtrl.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
 #include "platform/WindowMessages.h"
 

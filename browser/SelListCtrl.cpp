@@ -3,8 +3,8 @@
 #include "browser/CellDrawing.h"
 #include "browser/ThumbnailListCtrl.h"
 #include "imaging/ImageFile.h"
-#include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
+#include "platform/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "ui/PrivateMessages.h"
 

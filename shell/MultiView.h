@@ -74,7 +74,7 @@ public:
     int LensPolls() const { return m_nLensPolls; }
 
     ControllerCommSettings m_comm;
-    SpeedSettings m_speed;
+    SpeedPresets m_speed;
     int m_bReverseZ = 0;
     int m_nZOrigin = 0;
     int m_bTwoPoint = 0;

@@ -1,6 +1,5 @@
 #include "shell/SDIWinApp.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "ui/resources/ResourceRegistry.h"
 

@@ -3,7 +3,6 @@
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
-#include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
 #include "shell/LiveCalibLine.h"
