@@ -406,10 +406,6 @@ void CSListCtrl::onTimer(wxTimerEvent&) {
 
 // ---- drag and drop ----
 
-CSListCtrl* CSListCtrl::ActiveDragSource() {
-    return g_dragSource;
-}
-
 std::string CSListCtrl::BeginDrag(int hit, int x, int y) {
     if (hit < 0 || !GetCellRect(hit).Contains(x, y))
         return std::string();

@@ -299,15 +299,6 @@ double CAutoDialog::ReadZPosition() {
     return m_dCurrentZ;
 }
 
-double CAutoDialog::GetRawZ() {
-    CXyTblCtrl* xy = Stage();
-    int p1 = 0, p2 = 0;
-    if (!xy || xy->GetType() == CTRL_NONE || !xy->GetPosition(&p1, &p2))
-        return 0.0;
-    RefreshCalibration();
-    return RawZ(p2, Origin(), UmPerPulse());
-}
-
 void CAutoDialog::MoveToZ(double z) {
     CXyTblCtrl* xy = Stage();
     if (!xy || xy->GetType() == CTRL_NONE)

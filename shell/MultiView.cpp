@@ -367,11 +367,6 @@ void CMultiView::ApplySpeed() {
     WriteSpeedSettings(m_speed);
 }
 
-void CMultiView::ApplyMIISpeed() {
-    const int m = (m_speed.mode >= 0 && m_speed.mode <= 2) ? m_speed.mode : 1;
-    m_xy.SetMIISpeed(2, m_speed.low[m], m_speed.high[m], m_speed.rate[m]);
-}
-
 void CMultiView::EndStageOperation() {
     if (CMainFrame* f = Frame())
         f->m_pStageBusyOwner = nullptr;

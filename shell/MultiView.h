@@ -54,7 +54,6 @@ public:
     int ReadLensState(int* lens, double* zoom);
     int InitStageController();
     void ApplySpeed();
-    void ApplyMIISpeed();
     void EndStageOperation();
     // Z calibration (32805): shows the modeless dialog, made on first use (MultiViewZCalib.cpp).
     void OnZCalibration();

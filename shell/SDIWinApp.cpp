@@ -11,15 +11,6 @@ CSDIDocTemplate* CSDIWinApp::AddDocTemplate(std::unique_ptr<CSDIDocTemplate> t) 
     return m_templates.back().get();
 }
 
-CSDIDocTemplate* CSDIWinApp::GetTemplateOfView(const wxWindow* view) const {
-    if (!view)
-        return nullptr;
-    for (const auto& t : m_templates)
-        if (t->m_pView == view)
-            return t.get();
-    return nullptr;
-}
-
 int CSDIWinApp::IndexOf(const CSDIDocTemplate* t) const {
     for (size_t i = 0; i < m_templates.size(); ++i)
         if (m_templates[i].get() == t)

@@ -56,7 +56,6 @@ public:
     double LastAddMs() const { return m_dLastAddMs; }
 
 private:
-    CMainFrame* Frame() const;
     COrsandelDoc* GetVossaDocument() const;
     void LayoutPicture();
     void OnPaintView();

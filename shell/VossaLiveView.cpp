@@ -284,10 +284,6 @@ void CVossaLiveView::OnActivateView(bool activate, ui::View* activated, ui::View
         m_timers.SetTimer(kVossaLensTimer, 1000);
 }
 
-int CVossaLiveView::ReadLensState(int* lens, double* zoom) {
-    return m_lensPort.ReadLensState(lens, zoom);
-}
-
 void CVossaLiveView::OnLensTimer() {
     ++m_nLensPolls;
     CMainFrame* f = Frame();

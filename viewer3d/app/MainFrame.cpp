@@ -118,10 +118,6 @@ bool CMainFrame::IsFindable() const {
     return link_ && link_->IsRegistered();
 }
 
-std::string CMainFrame::FindableSocket() const {
-    return link_ ? link_->SocketPath() : std::string();
-}
-
 void CMainFrame::RefreshTitle() {
     std::string title = ui::Resources().LoadString(121);
     if (CView3dDoc* doc = GetActive3dDoc())

@@ -147,14 +147,6 @@ std::string View3dApp::FindTemplateByExt(const char* ext) {
     return std::string();
 }
 
-std::string View3dApp::GetTdvTemplate() const {
-    return FindTemplateByExt(ui::Resources().LoadString(1015).substr(1).c_str());
-}
-
-std::string View3dApp::GetCbsTemplate() const {
-    return FindTemplateByExt(ui::Resources().LoadString(1651).substr(1).c_str());
-}
-
 CView3dDoc* View3dApp::OpenDocumentFile(const std::string& path) {
     return dynamic_cast<CView3dDoc*>(OpenFile(path));
 }

@@ -201,14 +201,6 @@ void DocImaging::ReadSlotColumn(int slot, int* values, int x, int y, int count) 
         values[i] = read(v, x, y + i);
 }
 
-void DocImaging::WriteSlotColumn(int slot, const int* values, int x, int y, int count) {
-    if (!values || count <= 0)
-        return;
-    const View v = view(slot);
-    for (int i = 0; i < count; ++i)
-        write(v, x, y + i, values[i]);
-}
-
 void DocImaging::CopySlotRow(int source, int target, int x, int y, int count) {
     const View s = view(source);
     const View t = view(target);
