@@ -1,7 +1,6 @@
 #include "browser/SListCtrl.h"
 
 #include "ids/VantorelIds.h"
-#include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
 #include "platform/WindowMessages.h"
 
@@ -407,10 +406,6 @@ void CSListCtrl::onTimer(wxTimerEvent&) {
 }
 
 // ---- drag and drop ----
-
-CSListCtrl* CSListCtrl::ActiveDragSource() {
-    return g_dragSource;
-}
 
 std::string CSListCtrl::BeginDrag(int hit, int x, int y) {
     if (hit < 0 || !GetCellRect(hit).Contains(x, y))

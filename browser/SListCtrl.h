@@ -99,8 +99,6 @@ public:
     int OnDragOver(const std::string* payload, int x, int y, bool ctrl);
     bool OnDrop(const std::string& payload, int x, int y);
     void OnDragLeave() { ClearDropHighlight(); }
-    // The list whose drag is running (null when none).
-    static CSListCtrl* ActiveDragSource();
 
     // One autoscroll step as the timer makes it: scrolls when y is in a margin band; false (and
     // the timer stops) when the list did not move.

@@ -3,8 +3,9 @@
 #include "browser/CellDrawing.h"
 #include "browser/ThumbnailListCtrl.h"
 #include "ids/VantorelIds.h"
-#include "imaging/ProgramHelpers.h"
+#include "imaging/ImageFile.h"
 #include "platform/MessageSink.h"
+#include "platform/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "ui/PrivateMessages.h"
 

@@ -3,8 +3,8 @@
 #include "browser/CellDrawing.h"
 #include "browser/SelListCtrl.h"
 #include "ids/VantorelIds.h"
-#include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
+#include "platform/ProgramHelpers.h"
 #include "ui/ResourceWidgets.h"
 
 #include <wx/dcmemory.h>

@@ -218,10 +218,6 @@ HDIB DibMakeDisplayCopyOnScreen(HDIB bitmap, int screenBits) {
     return shown ? shown : bitmap;
 }
 
-HDIB DibMakeDisplayCopy(HDIB bitmap) {
-    return DibMakeDisplayCopyOnScreen(bitmap, DibScreenBitsPerPixel());
-}
-
 HDIB DibCopyRect(HDIB source, HDIB destination, const RECT& rect) {
     if (!source)
         return destination;

@@ -19,9 +19,6 @@ HDIB DibConvertForDisplay(HDIB source, HDIB destination, int low, int high, int 
 HDIB DibConvertForDisplayOnScreen(HDIB source, HDIB destination, int low, int high, int type, int greyMode,
                                   int screenBits);
 
-// A bitmap ready for display, or the argument itself when it can be shown as it is. The caller
-// frees the result only when it differs from the argument.
-HDIB DibMakeDisplayCopy(HDIB bitmap);
 HDIB DibMakeDisplayCopyOnScreen(HDIB bitmap, int screenBits);
 
 // Copies the source's pixels inside the rectangle (right and bottom exclusive, from the top)

@@ -127,14 +127,6 @@ HDIB DibEdgeFilter(HDIB bitmap) {
     return out;
 }
 
-void DibSmoothRows(HDIB source, HDIB target, int period, double scale) {
-    SmoothRowsOnPlane(source, target, DibGetSelectedPlane(), period, scale);
-}
-
-void DibSmoothColumns(HDIB source, HDIB target, int period, double scale) {
-    SmoothColumnsOnPlane(source, target, DibGetSelectedPlane(), period, scale);
-}
-
 HDIB DibSmoothPlane(HDIB source, HDIB target, int xPeriod, int yPeriod, double scale) {
     SmoothOnPlane(source, target, DibGetSelectedPlane(), xPeriod, yPeriod, scale);
     return target;

@@ -3,8 +3,8 @@
 //
 // The whole-bitmap filters run their plane filter on planes 0, 1 and 2 of 24- and 48-bit
 // bitmaps (selecting each) and once on 8- and 16-bit bitmaps, and leave plane 0 selected.
-// The plane filters (`...Plane`, `DibSmoothRows`, `DibSmoothColumns`, `DibAbsDifference`) work
-// on the calling thread's selected plane, read once per call. The depth maximum M is 255 for 8-
+// The plane filters (`...Plane`, `DibAbsDifference`) work on the calling thread's selected plane,
+// read once per call. The depth maximum M is 255 for 8-
 // and 24-bit bitmaps and 65535 for 16- and 48-bit bitmaps. Filters return null when a bitmap
 // cannot be created.
 #pragma once
@@ -26,11 +26,6 @@ HDIB DibAbsDifference(HDIB a, HDIB b, HDIB out);
 // Rows source -> target when xPeriod is not 0, then columns target -> target when yPeriod is
 // not 0, on the selected plane.
 HDIB DibSmoothPlane(HDIB source, HDIB target, int xPeriod, int yPeriod, double scale);
-// Every row (column) of the selected plane of source smoothed into target: solves
-// (I + lambda D'D) z = scale * y with lambda = (1 / (2 sin(pi / period)))^4; the sample is
-// trunc((scale / 100 + z) / scale), 0 when negative, M - 1 when it reaches M.
-void DibSmoothRows(HDIB source, HDIB target, int period, double scale);
-void DibSmoothColumns(HDIB source, HDIB target, int period, double scale);
 
 // A copy filtered by the moving maximum over a width x height window (unfiltered when either
 // size is 1 or less). Pixels closer to the border than half the window keep their values.

@@ -2,7 +2,7 @@
 
 #include "imaging/FocusComp.h"
 #include "imaging/FocusCompSeriesReader.h"
-#include "imaging/ProgramHelpers.h"
+#include "platform/ProgramHelpers.h"
 
 #include <thread>
 #include <vector>

@@ -36,14 +36,10 @@ HDIB DibReadJpegFile(CFile* file);
 // that is not 40 bytes, or a 16- or 48-bit bitmap (those are saved as TIFF); file exceptions
 // pass to the caller.
 BOOL SaveDibAsBmp(HDIB dib, CFile* file);
-// TIFF by the file's path (the caller's file is closed): types 0, 1 and 3 through the TIFF
-// image class (1 writes the palette), 4 to 9 through the high-bit-depth writer.
-BOOL SaveDibAsTiff(HDIB dib, CFile* file, int imageType);
-// JPEG by the file's path (the caller's file is closed); 8- and 24-bit bitmaps only. Type 1
-// saves an 8-bit image in the colours of its table, other types as grey levels.
-BOOL SaveDibAsJpeg(HDIB dib, CFile* file, int imageType, int quality);
 // The TIFF and JPEG writers by path. Every writer replaces the target only when the whole
-// file was written.
+// file was written. TIFF: types 0, 1 and 3 through the TIFF image class (1 writes the palette),
+// 4 to 9 through the high-bit-depth writer. JPEG: 8- and 24-bit bitmaps only; type 1 saves an
+// 8-bit image in the colours of its table, other types as grey levels.
 BOOL SaveDibAsTiffPath(HDIB dib, const std::string& path, int imageType);
 BOOL SaveDibAsJpegPath(HDIB dib, const std::string& path, int imageType, int quality);
 

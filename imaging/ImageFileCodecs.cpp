@@ -173,14 +173,6 @@ BOOL SaveDibAsTiffPath(HDIB dib, const std::string& path, int imageType) {
     return written && closed;
 }
 
-BOOL SaveDibAsTiff(HDIB dib, CFile* file, int imageType) {
-    if (!file)
-        return FALSE;
-    const std::string path = file->GetFilePath();
-    file->Close();
-    return SaveDibAsTiffPath(dib, path, imageType);
-}
-
 BOOL SaveDibAsJpegPath(HDIB dib, const std::string& path, int imageType, int quality) {
     auto image = ImageFromDib<SECJpeg>(dib);
     if (!image)
@@ -192,12 +184,4 @@ BOOL SaveDibAsJpegPath(HDIB dib, const std::string& path, int imageType, int qua
     } catch (const CFileException&) {
         return FALSE;
     }
-}
-
-BOOL SaveDibAsJpeg(HDIB dib, CFile* file, int imageType, int quality) {
-    if (!file)
-        return FALSE;
-    const std::string path = file->GetFilePath();
-    file->Close();
-    return SaveDibAsJpegPath(dib, path, imageType, quality);
 }

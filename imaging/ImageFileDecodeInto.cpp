@@ -102,10 +102,6 @@ void CheckScans(j_common_ptr cinfo) {
         ERREXIT(cinfo, JERR_BAD_SCAN_SCRIPT);
 }
 
-inline BYTE Mul255(unsigned a, unsigned b) {
-    return static_cast<BYTE>((a * b + 127) / 255);
-}
-
 // Everything the codec needs outlives the jump back from its error exit.
 struct JpegJob {
     jpeg_decompress_struct cinfo;
@@ -175,20 +171,7 @@ void DecodeJpeg(JpegJob& job, CFile* file, HDIB* bitmap) {
         if (cmyk) {
             if (jpeg_read_scanlines(&cinfo, inks, 1) != 1)
                 return;
-            BYTE* dst = bits + (h - 1 - y) * stride;
-            const JSAMPLE* s = inks[0];
-            for (JDIMENSION x = 0; x < w; ++x, s += 4, dst += 3) {
-                unsigned c = s[0], m = s[1], ye = s[2], k = s[3];
-                if (!cinfo.saw_Adobe_marker) {
-                    c = 255 - c;
-                    m = 255 - m;
-                    ye = 255 - ye;
-                    k = 255 - k;
-                }
-                dst[0] = Mul255(ye, k);
-                dst[1] = Mul255(m, k);
-                dst[2] = Mul255(c, k);
-            }
+            CmykRowToBgr(inks[0], bits + (h - 1 - y) * stride, w, cinfo.saw_Adobe_marker);
             continue;
         }
         const int n = static_cast<int>(std::min<JDIMENSION>(static_cast<JDIMENSION>(batch), h - y));

@@ -41,8 +41,6 @@ struct DecodeJob {
     ImageMemoryGrant memory;
 };
 
-inline BYTE Mul255(unsigned a, unsigned b) { return static_cast<BYTE>((a * b + 127) / 255); }
-
 // Everything between the jump target and the codec calls lives in the job, so that an
 // error exit skips no destructor.
 int Decode(DecodeJob& job, CFile* file, WORD screenColorCount) {
@@ -109,19 +107,7 @@ int Decode(DecodeJob& job, CFile* file, WORD screenColorCount) {
             std::memcpy(dst, row[0], std::min<uint64_t>(packed, rowLen));
             continue;
         }
-        const JSAMPLE* s = row[0];
-        for (uint32_t x = 0; x < job.width; ++x, s += 4, dst += 3) {
-            unsigned c = s[0], m = s[1], ye = s[2], k = s[3];
-            if (!cinfo.saw_Adobe_marker) {
-                c = 255 - c;
-                m = 255 - m;
-                ye = 255 - ye;
-                k = 255 - k;
-            }
-            dst[0] = Mul255(ye, k);
-            dst[1] = Mul255(m, k);
-            dst[2] = Mul255(c, k);
-        }
+        CmykRowToBgr(row[0], dst, job.width, cinfo.saw_Adobe_marker);
     }
     if (job.bitCount == 8) {
         BYTE* table = job.info + BITMAPINFOHEADER::kSize;

@@ -1,4 +1,5 @@
-// Source, destination and error managers that connect libjpeg to the framework's files.
+// Source, destination and error managers that connect libjpeg to the framework's files, and the
+// conversion of four-ink rows that both decoders use.
 #include "imaging/SECJpeg.h"
 #include "imaging/SECJpegCodec.h"
 
@@ -9,6 +10,10 @@
 namespace {
 
 constexpr size_t kBufferSize = 4096;
+
+inline BYTE Mul255(unsigned a, unsigned b) {
+    return static_cast<BYTE>((a * b + 127) / 255);
+}
 
 struct FileSource {
     jpeg_source_mgr pub;
@@ -161,4 +166,19 @@ jpeg_error_mgr* SECJpeg::InitErrorManager(jpeg_error_mgr* err) {
     err->error_exit = &ErrorExit;
     err->output_message = &OutputMessage;
     return err;
+}
+
+void CmykRowToBgr(const JSAMPLE* inks, BYTE* bgr, JDIMENSION width, bool sawAdobeMarker) {
+    for (JDIMENSION x = 0; x < width; ++x, inks += 4, bgr += 3) {
+        unsigned c = inks[0], m = inks[1], ye = inks[2], k = inks[3];
+        if (!sawAdobeMarker) {
+            c = 255 - c;
+            m = 255 - m;
+            ye = 255 - ye;
+            k = 255 - k;
+        }
+        bgr[0] = Mul255(ye, k);
+        bgr[1] = Mul255(m, k);
+        bgr[2] = Mul255(c, k);
+    }
 }

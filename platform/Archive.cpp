@@ -89,11 +89,6 @@ void CArchive::Close() {
     file_ = nullptr;
 }
 
-void CArchive::Abort() {
-    file_ = nullptr;
-    pos_ = end_ = 0;
-}
-
 void CArchive::refill() {
     pos_ = 0;
     end_ = file_->Read(buf_.data(), static_cast<UINT>(buf_.size()));

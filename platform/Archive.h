@@ -63,8 +63,6 @@ public:
     // Flushes (storing) or gives unread buffered bytes back to the file position (loading), and
     // detaches from the file; the file stays open.
     void Close();
-    // Detaches without writing the buffer.
-    void Abort();
 
     // Reads up to count bytes; fewer only at the end of the data.
     UINT Read(void* buffer, UINT count);

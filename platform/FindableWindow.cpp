@@ -501,13 +501,6 @@ bool FindableWindow::SetTitle(const std::string& title) {
     return state_->writeInfo();
 }
 
-std::string FindableWindow::GetTitle() const {
-    if (!state_)
-        return {};
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    return state_->info.title;
-}
-
 bool FindableWindow::ReportActivation() {
     if (!state_)
         return fail("the window is not registered");

@@ -67,7 +67,6 @@ public:
 
     // Changes the title that lookups see.
     bool SetTitle(const std::string& title);
-    std::string GetTitle() const;
     // Puts the window first in the activation order.
     bool ReportActivation();
 

@@ -128,12 +128,6 @@ BOOL GlobalUnlock(HGLOBAL h) {
 
 SIZE_T GlobalSize(HGLOBAL h) { return valid(h) ? h->size : 0; }
 
-UINT GlobalFlags(HGLOBAL h) {
-    if (!valid(h))
-        return 0;
-    return h->flags | static_cast<UINT>(h->locks.load() & 0xFF);
-}
-
 HGLOBAL GlobalHandle(const void* p) {
     if (!p)
         return nullptr;

@@ -28,7 +28,6 @@ HGLOBAL GlobalFree(HGLOBAL h);
 void* GlobalLock(HGLOBAL h);
 BOOL GlobalUnlock(HGLOBAL h);
 SIZE_T GlobalSize(HGLOBAL h);
-UINT GlobalFlags(HGLOBAL h);
 // The handle of a block from the pointer GlobalLock returned; null for any other pointer.
 HGLOBAL GlobalHandle(const void* p);
 

@@ -262,15 +262,6 @@ BOOL SetCommState(CommHandle h, const DCB* dcb) {
     return TRUE;
 }
 
-BOOL GetCommTimeouts(CommHandle h, COMMTIMEOUTS* t) {
-    std::lock_guard<std::mutex> lock(g_portsMutex);
-    auto it = Ports().find(h);
-    if (!t || it == Ports().end())
-        return FALSE;
-    *t = it->second.timeouts;
-    return TRUE;
-}
-
 BOOL SetCommTimeouts(CommHandle h, const COMMTIMEOUTS* t) {
     std::lock_guard<std::mutex> lock(g_portsMutex);
     auto it = Ports().find(h);

@@ -102,7 +102,6 @@ BOOL GetCommState(CommHandle h, DCB* dcb);
 // device has modem lines; a device without them (a pseudo terminal) is not an error.
 BOOL SetCommState(CommHandle h, const DCB* dcb);
 
-BOOL GetCommTimeouts(CommHandle h, COMMTIMEOUTS* t);
 BOOL SetCommTimeouts(CommHandle h, const COMMTIMEOUTS* t);
 
 // Clears the queues. On a pseudo terminal the transmit queue is left alone: what was written is

@@ -6,9 +6,9 @@
 #include "devices/serial/PulseValue.h"
 #include "devices/serial/XyTblCtrl.h"
 #include "imaging/FocusComp.h"
-#include "imaging/ProgramHelpers.h"
 #include "imaging/WorkerMessages.h"
 #include "platform/MessageSink.h"
+#include "platform/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "shell/ButtonOn.h"
 #include "shell/MainFrame.h"
@@ -297,15 +297,6 @@ double CAutoDialog::ReadZPosition() {
     }
     Update();
     return m_dCurrentZ;
-}
-
-double CAutoDialog::GetRawZ() {
-    CXyTblCtrl* xy = Stage();
-    int p1 = 0, p2 = 0;
-    if (!xy || xy->GetType() == CTRL_NONE || !xy->GetPosition(&p1, &p2))
-        return 0.0;
-    RefreshCalibration();
-    return RawZ(p2, Origin(), UmPerPulse());
 }
 
 void CAutoDialog::MoveToZ(double z) {

@@ -37,8 +37,6 @@ public:
     // Reads the position; on success shows the displayed Z in 915 and redraws the diagram.
     // Returns the current Z (the last one when the read failed).
     double ReadZPosition();
-    // (position - origin) × micrometres per pulse, without the sign; 0 when the read fails.
-    double GetRawZ();
     // Moves to a displayed Z and waits for the stop; nothing when the micrometres per pulse are
     // not positive.
     void MoveToZ(double z) override;

@@ -2,9 +2,9 @@
 // of the range and list, and the series' first file.
 #include "shell/AutoDialog.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/File.h"
 #include "platform/MessageSink.h"
+#include "platform/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "shell/core/CapturePositionFile.h"
 #include "shell/core/CapturePositions.h"

@@ -2,7 +2,8 @@
 
 #include "ui/StageControlBar.h"
 
-#include "imaging/ProgramHelpers.h"
+#include "browser/core/ThumbCacheNames.h"
+#include "platform/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"

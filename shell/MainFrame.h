@@ -211,7 +211,6 @@ private:
     LRESULT OnXYCalibApply(WPARAM, LPARAM);
     void OnSelectInputDevice();
     void OnInputMode();
-    void ShowResult();
 
     COrsandelDoc* m_pDoc = nullptr;
     std::unique_ptr<ui::DockingBars> m_bars;

@@ -2,7 +2,6 @@
 #include "devices/camera/gui/InpImgDlg.h"
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
-#include "imaging/ProgramHelpers.h"
 #include "imaging/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/MessageSink.h"

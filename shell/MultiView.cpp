@@ -5,7 +5,6 @@
 #include "devices/serial/gui/ZCtrlSetDlg.h"
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
-#include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "platform/MessageSink.h"
 #include "platform/Time.h"
@@ -69,7 +68,7 @@ CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
         return LRESULT(0);
     });
     ReadCommSettings();
-    m_speed = ReadSpeedSettings();
+    m_speed = ReadSpeedPresets();
 }
 
 CMultiView::~CMultiView() {
@@ -347,20 +346,13 @@ void CMultiView::ReadCommSettings() {
 int CMultiView::InitStageController() {
     m_timers.KillTimer(kLensTimer);
     ReadCommSettings();
-    m_speed = ReadSpeedSettings();
+    m_speed = ReadSpeedPresets();
     const int t = m_comm.controller;
     m_bReverseZ =
         (t == CTRL_MMC2 || t == CTRL_MSC2 || t == CTRL_QTCD1 || t == CTRL_QTCM2 || t == CTRL_MII) ? 0 : 1;
-    SpeedPresets presets;
-    presets.mode = m_speed.mode;
-    for (int i = 0; i < 3; ++i) {
-        presets.low[i] = m_speed.low[i];
-        presets.high[i] = m_speed.high[i];
-        presets.rate[i] = m_speed.rate[i];
-    }
     std::unique_ptr<CStageSerchDialog> notice;
     const ControllerCheck check = OpenControllerWithSettings(
-        m_xy, m_comm, presets, [&] { notice = std::make_unique<CStageSerchDialog>(this); },
+        m_xy, m_comm, m_speed, [&] { notice = std::make_unique<CStageSerchDialog>(this); },
         [&] { notice.reset(); });
     if (check != ControllerCheck::Opened) {
         m_comm.controller = CTRL_NONE;
@@ -371,18 +363,8 @@ int CMultiView::InitStageController() {
 }
 
 void CMultiView::ApplySpeed() {
-    if (m_xy.GetType() == CTRL_SZX) {
-        m_xy.SetSZXSpeedMode(m_speed.mode);
-    } else {
-        const int m = (m_speed.mode >= 0 && m_speed.mode <= 2) ? m_speed.mode : 1;
-        m_xy.SetSpeed(2, m_speed.low[m], m_speed.high[m], m_speed.rate[m]);
-    }
+    ApplySpeedPreset(m_xy, m_speed);
     WriteSpeedSettings(m_speed);
-}
-
-void CMultiView::ApplyMIISpeed() {
-    const int m = (m_speed.mode >= 0 && m_speed.mode <= 2) ? m_speed.mode : 1;
-    m_xy.SetMIISpeed(2, m_speed.low[m], m_speed.high[m], m_speed.rate[m]);
 }
 
 void CMultiView::EndStageOperation() {
@@ -429,20 +411,7 @@ void CMultiView::OnStageControllerSettings() {
         ShowMessage(kMsgWrongController, MB_OK);
         m_comm.controller = CTRL_NONE;
     }
-    if (m_comm.controller == CTRL_STM6) {
-        const int high[3] = {100, 50, 10};
-        for (int i = 0; i < 3; ++i) {
-            m_speed.high[i] = high[i];
-            m_speed.rate[i] = 100;
-        }
-    } else if (m_comm.controller == CTRL_CT7) {
-        const int high[3] = {120000, 75000, 30000};
-        for (int i = 0; i < 3; ++i) {
-            m_speed.low[i] = 20000;
-            m_speed.high[i] = high[i];
-            m_speed.rate[i] = 200;
-        }
-    }
+    PresetsForChosenController(m_comm.controller, m_speed);
     if (m_comm.controller != CTRL_NONE)
         ApplySpeed();
     else

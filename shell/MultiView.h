@@ -56,7 +56,6 @@ public:
     int ReadLensState(int* lens, double* zoom);
     int InitStageController();
     void ApplySpeed();
-    void ApplyMIISpeed();
     void EndStageOperation();
     // Z calibration (32805): shows the modeless dialog, made on first use (MultiViewZCalib.cpp).
     void OnZCalibration();
@@ -76,7 +75,7 @@ public:
     int LensPolls() const { return m_nLensPolls; }
 
     ControllerCommSettings m_comm;
-    SpeedSettings m_speed;
+    SpeedPresets m_speed;
     int m_bReverseZ = 0;
     int m_nZOrigin = 0;
     int m_bTwoPoint = 0;

@@ -4,7 +4,6 @@
 #include "browser/ThumbnailView.h"
 #include "browser/core/ShellFolders.h"
 #include "imaging/Dib.h"
-#include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "shell/LeftView.h"
 #include "shell/MainFrame.h"

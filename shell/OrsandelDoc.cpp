@@ -3,7 +3,6 @@
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailListCtrl.h"
 #include "browser/ThumbnailView.h"
-#include "imaging/ProgramHelpers.h"
 #include "shell/MultiView.h"
 #include "shell/OrsandelApp.h"
 

@@ -1,6 +1,5 @@
 #include "shell/SDIWinApp.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "ui/resources/ResourceRegistry.h"
 
@@ -10,15 +9,6 @@
 CSDIDocTemplate* CSDIWinApp::AddDocTemplate(std::unique_ptr<CSDIDocTemplate> t) {
     m_templates.push_back(std::move(t));
     return m_templates.back().get();
-}
-
-CSDIDocTemplate* CSDIWinApp::GetTemplateOfView(const wxWindow* view) const {
-    if (!view)
-        return nullptr;
-    for (const auto& t : m_templates)
-        if (t->m_pView == view)
-            return t.get();
-    return nullptr;
 }
 
 int CSDIWinApp::IndexOf(const CSDIDocTemplate* t) const {

@@ -48,8 +48,6 @@ public:
     CSDIDocTemplate* AddDocTemplate(std::unique_ptr<CSDIDocTemplate> t);
     const std::vector<std::unique_ptr<CSDIDocTemplate>>& Templates() const { return m_templates; }
 
-    // The template whose view is that window; null when none.
-    CSDIDocTemplate* GetTemplateOfView(const wxWindow* view) const;
     // The first template, in registration order, whose view is a V (or derived from it); the
     // search stops at the first template without a view and then gives null.
     template <class V> CSDIDocTemplate* FindTemplateByViewClass() const {

@@ -3,7 +3,6 @@
 #include "browser/SelListCtrl.h"
 #include "browser/core/BrowserMessages.h"
 #include "imaging/MyImageData.h"
-#include "imaging/ProgramHelpers.h"
 #include "platform/WindowMessages.h"
 #include "shell/core/ViewGeometry.h"
 #include "ui/resources/ResourceRegistry.h"

@@ -1,6 +1,5 @@
 #include "shell/StartDialog.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "platform/MessageSink.h"
 #include "shell/core/CaptureSettings.h"

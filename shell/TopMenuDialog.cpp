@@ -2,7 +2,7 @@
 
 #include "shell/StringStatic.h"
 
-#include "imaging/ProgramHelpers.h"
+#include "platform/ProgramHelpers.h"
 
 #include "shell/MainFrame.h"
 #include "shell/core/StartMode.h"

@@ -1,7 +1,7 @@
 #include "shell/VossaDialog.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
+#include "platform/ProgramHelpers.h"
 #include "shell/MainFrame.h"
 #include "shell/OrsandelApp.h"
 #include "shell/VossaImageView.h"

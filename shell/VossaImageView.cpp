@@ -53,10 +53,6 @@ bool CVossaImageView::Create(wxWindow* parent) {
     return true;
 }
 
-CMainFrame* CVossaImageView::Frame() const {
-    return dynamic_cast<CMainFrame*>(wxGetTopLevelParent(const_cast<CVossaImageView*>(this)));
-}
-
 COrsandelDoc* CVossaImageView::GetVossaDocument() const {
     return dynamic_cast<COrsandelDoc*>(ui::View::GetDocument());
 }

@@ -58,7 +58,6 @@ public:
     double LastAddMs() const { return m_dLastAddMs; }
 
 private:
-    CMainFrame* Frame() const;
     COrsandelDoc* GetVossaDocument() const;
     void LayoutPicture();
 

@@ -3,7 +3,6 @@
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
-#include "imaging/ProgramHelpers.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
 #include "shell/LiveCalibLine.h"
@@ -283,10 +282,6 @@ void CVossaLiveView::OnActivateView(bool activate, ui::View* activated, ui::View
     m_nLensPort = ReadIniInt("COMM", "LENSPORT", 1);
     if (m_lensPort.FollowView(controller, m_nLensPort, activate && activated == this))
         m_timers.SetTimer(kVossaLensTimer, 1000);
-}
-
-int CVossaLiveView::ReadLensState(int* lens, double* zoom) {
-    return m_lensPort.ReadLensState(lens, zoom);
 }
 
 void CVossaLiveView::OnLensTimer() {

@@ -83,7 +83,6 @@ private:
     CVossaImageView* ImageView() const;
     void OnSizeView();
     void OnLensTimer();
-    int ReadLensState(int* lens, double* zoom);
     // The measuring line on the live pane while the calibration settings dialog is open.
     void AttachCalibLine();
     // One grab whose frame is thrown away (the first grab after a layout refresh).

@@ -86,8 +86,6 @@ std::string formatDouble(double v) {
 DataExchange::DataExchange(TemplateHost* host, bool save)
     : m_bSaveAndValidate(save), host_(host), window_(host ? host->HostWindow() : nullptr) {}
 
-DataExchange::DataExchange(wxWindow* window, bool save) : m_bSaveAndValidate(save), window_(window) {}
-
 DataExchange DataExchange::Probe(TemplateHost* host) {
     DataExchange dx(host, false);
     dx.probing_ = true;
@@ -140,20 +138,6 @@ void DataExchange::Text(int id, int& value) {
     if (!parseLong(textOf(w), v) || v < INT_MIN || v > INT_MAX)
         return fail(id, IDS_DX_NEED_INTEGER);
     value = static_cast<int>(v);
-}
-
-void DataExchange::Text(int id, UINT& value) {
-    if (skip(id))
-        return;
-    wxWindow* w = Item(id);
-    if (!m_bSaveAndValidate) {
-        setText(w, wxString::Format("%u", value));
-        return;
-    }
-    long long v;
-    if (!parseLong(textOf(w), v) || v < 0 || v > static_cast<long long>(UINT_MAX))
-        return fail(id, IDS_DX_NEED_INTEGER);
-    value = static_cast<UINT>(v);
 }
 
 void DataExchange::Text(int id, double& value) {
@@ -239,17 +223,6 @@ void DataExchange::Radio(int firstId, int& value) {
         value = found;
 }
 
-void DataExchange::Slider(int id, int& value) {
-    if (skip(id))
-        return;
-    if (auto* s = dynamic_cast<wxSlider*>(Item(id))) {
-        if (m_bSaveAndValidate)
-            value = s->GetValue();
-        else
-            s->SetValue(value);
-    }
-}
-
 void DataExchange::ComboIndex(int id, int& value) {
     if (skip(id))
         return;
@@ -263,13 +236,6 @@ void DataExchange::ComboIndex(int id, int& value) {
     } else {
         items->SetSelection(wxNOT_FOUND);
     }
-}
-
-void DataExchange::Progress(int id, int value) {
-    if (skip(id) || m_bSaveAndValidate)
-        return;
-    if (auto* g = dynamic_cast<wxGauge*>(Item(id)))
-        g->SetValue(value);
 }
 
 void DataExchange::MinMax(int id, int value, int low, int high) {

@@ -37,9 +37,8 @@ constexpr UINT IDS_DX_TEXT_TOO_LONG = uiid::str::TextTooLong; // %1 characters
 
 class DataExchange {
 public:
-    // Controls of a template window (its own controls, looked up strictly), or of any window.
+    // Controls of a template window (its own controls, looked up strictly).
     DataExchange(TemplateHost* host, bool saveAndValidate);
-    DataExchange(wxWindow* window, bool saveAndValidate);
     // An exchange that only notes the ids it is asked for: it touches no control and no field
     // (Item still gives the control of an id the template has). Used by the id checks.
     static DataExchange Probe(TemplateHost* host);
@@ -50,7 +49,6 @@ public:
 
     // Edits and statics (and combo boxes with an edit).
     void Text(int id, int& value);
-    void Text(int id, UINT& value);
     void Text(int id, double& value);
     void Text(int id, std::string& value); // UTF-8
     void Text(int id, wxString& value);
@@ -58,12 +56,9 @@ public:
     void Check(int id, int& value);
     // A radio group that starts at firstId: the index of the checked button, -1 for none.
     void Radio(int firstId, int& value);
-    void Slider(int id, int& value);
     // Selection index of a combo box or list box (-1 none).
     void ComboIndex(int id, int& value);
     void ListIndex(int id, int& value) { ComboIndex(id, value); }
-    // Progress bar position (loading only).
-    void Progress(int id, int value);
 
     // Validation, on saving only.
     void MinMax(int id, int value, int low, int high);

@@ -101,10 +101,6 @@ void FindableWindowLink::SetTitle(const wxString& title) {
     shared_->window.SetTitle(title.utf8_string());
 }
 
-std::string FindableWindowLink::SocketPath() const {
-    return shared_->window.SocketPath();
-}
-
 void FindableWindowLink::OnActivate(wxActivateEvent& ev) {
     ev.Skip();
     if (ev.GetActive())

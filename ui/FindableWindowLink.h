@@ -35,8 +35,6 @@ public:
     bool IsRegistered() const;
     // Sets the window's title and the title other processes find it by.
     void SetTitle(const wxString& title);
-    // Where records to this window go (empty when not registered).
-    std::string SocketPath() const;
 
 private:
     struct Shared;

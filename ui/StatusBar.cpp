@@ -33,10 +33,6 @@ bool StatusBar::SetIndicators(const std::vector<UINT>& ids, const ResourceRegist
     return true;
 }
 
-UINT StatusBar::GetItemID(int index) const {
-    return index >= 0 && static_cast<size_t>(index) < ids_.size() ? ids_[static_cast<size_t>(index)] : 0;
-}
-
 int StatusBar::CommandToIndex(UINT id) const {
     for (size_t i = 0; i < ids_.size(); ++i)
         if (ids_[i] == id)

@@ -32,7 +32,6 @@ public:
 
     // False (panes unchanged) when a pane's string is missing.
     bool SetIndicators(const std::vector<UINT>& ids, const ResourceRegistry& reg = Resources());
-    UINT GetItemID(int index) const;
     // The pane of an id, -1 when none.
     int CommandToIndex(UINT id) const;
 

@@ -71,7 +71,6 @@ public:
     void OnLensSelect();
 
 private:
-    void Layout2();
     // A new picture in the view: the lens and program paths read again, the picture fitted.
     void InitialUpdate();
     // Whether the shown result may be replaced: a yes given just before, or the question.

@@ -11,10 +11,10 @@
 // pass ran. The medians of R (5) runs are printed, with the peak resident memory, the size of
 // the cache folder and the load average.
 #include "bench/common/WxBench.h"
+#include "browser/core/ThumbCacheNames.h"
 #include "browser/ThumbnailListCtrl.h"
 #include "imaging/Dib.h"
 #include "imaging/ImageFile.h"
-#include "imaging/ProgramHelpers.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/WindowMessages.h"
 #include "ui/UiLayer.h"

@@ -15,8 +15,8 @@
 
 #include "imaging/FocusComp.h"
 #include "imaging/ImageFile.h"
-#include "imaging/ProgramHelpers.h"
 #include "imaging/gui/GuiHooks.h"
+#include "platform/ProgramHelpers.h"
 #include "platform/ScriptedMessageSink.h"
 #include "shell/AutoDialog.h"
 #include "shell/MainFrame.h"

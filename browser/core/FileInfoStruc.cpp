@@ -1,6 +1,6 @@
 #include "browser/core/FileInfoStruc.h"
 
-#include "imaging/ProgramHelpers.h"
+#include "platform/ProgramHelpers.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -2,10 +2,10 @@
 
 #include "browser/core/ThumbnailJpeg.h"
 
+#include "browser/core/ThumbCacheNames.h"
 #include "imaging/Dib.h"
 #include "imaging/DibConvert.h"
 #include "imaging/ImageFile.h"
-#include "imaging/ProgramHelpers.h"
 #include "imaging/SECDib.h"
 #include "platform/File.h"
 

@@ -1,7 +1,7 @@
 #include "browser/core/ThumbnailLoader.h"
 
 #include "browser/core/ThumbnailCache.h"
-#include "imaging/ProgramHelpers.h"
+#include "platform/ProgramHelpers.h"
 
 CCriticalSection& ImageDataLock() {
     return GetProgramCriticalSection();

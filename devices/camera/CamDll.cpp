@@ -263,15 +263,6 @@ std::string CCamDll::GetDisplayName() {
 }
 // The plain wrappers call through the bound pointer; a pointer that was never bound answers "not
 // offered" instead of being called.
-int CCamDll::Initial(CamParamRecord* r) {
-    return m_fn.initial ? m_fn.initial(r->Data()) : VT_CAM_NOT_OFFERED;
-}
-int CCamDll::Term(CamParamRecord* r) {
-    return m_fn.term ? m_fn.term(r->Data()) : VT_CAM_NOT_OFFERED;
-}
-int CCamDll::SetCaptureInfo() {
-    return m_fn.set_capture_info ? m_fn.set_capture_info(Param(), m_geometry) : VT_CAM_NOT_OFFERED;
-}
 int CCamDll::ParamSet(CamParamRecord* r) {
     return m_fn.param_set ? m_fn.param_set(r->Data()) : VT_CAM_NOT_OFFERED;
 }

@@ -75,9 +75,6 @@ public:
 
     // ---- one wrapper per export (call only when bound) -------------------------------------
     std::string GetDisplayName();
-    int Initial(CamParamRecord* record);
-    int Term(CamParamRecord* record);
-    int SetCaptureInfo();
     int ParamSet(CamParamRecord* record);
     int ParamClear(CamParamRecord* record);
     int SetFrameToDib(CamParamRecord* record, void* bits, int width, int height);

@@ -1,6 +1,6 @@
 #include "imaging/gui/FocusProgDialog.h"
 
-#include "imaging/ProgramHelpers.h"
+#include "platform/ProgramHelpers.h"
 #include "ui/DataExchange.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "imaging/gui/GuiHooks.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "imaging/SECImage.h"
+#include "platform/ProgramHelpers.h"
 #include "ui/ProgramHooks.h"
 
 #include <wx/gdicmn.h>

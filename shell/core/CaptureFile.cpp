@@ -1,7 +1,7 @@
 #include "shell/core/CaptureFile.h"
 
+#include "browser/core/ThumbCacheNames.h"
 #include "imaging/ImageFile.h"
-#include "imaging/ProgramHelpers.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include <dirent.h>

@@ -1,6 +1,5 @@
 #include "shell/core/CaptureSettings.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 
 #include <algorithm>
@@ -97,19 +96,7 @@ void WriteInputDevice(const std::string& device) {
     WriteIniString("STAGEINPUT", "INPDEVICE", device.c_str());
 }
 
-SpeedSettings ReadSpeedSettings() {
-    SpeedSettings s;
-    const SpeedSettings d;
-    s.mode = ReadIniInt("SPEED", "MODE", d.mode);
-    for (int i = 0; i < 3; ++i) {
-        s.low[i] = ReadIniInt("SPEED", kLowKeys[i], d.low[i]);
-        s.high[i] = ReadIniInt("SPEED", kHighKeys[i], d.high[i]);
-        s.rate[i] = ReadIniInt("SPEED", kRateKeys[i], d.rate[i]);
-    }
-    return s;
-}
-
-void WriteSpeedSettings(const SpeedSettings& s) {
+void WriteSpeedSettings(const SpeedPresets& s) {
     WriteIniInt("SPEED", "MODE", s.mode);
     for (int i = 0; i < 3; ++i)
         WriteIniInt("SPEED", kLowKeys[i], s.low[i]);

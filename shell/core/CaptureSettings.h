@@ -4,6 +4,7 @@
 #pragma once
 
 #include "devices/camera/CamParamRecord.h"
+#include "devices/serial/ControllerSettings.h"
 
 #include <string>
 
@@ -21,13 +22,6 @@ void ParseRefParam(const std::string& text, CamParamRecord& record);
 std::string ReadInputDevice();
 void WriteInputDevice(const std::string& device);
 
-// Speed presets of the capture view (keys of [SPEED]).
-struct SpeedSettings {
-    int mode = 1;                     // MODE: 0 high, 1 medium, 2 low
-    int low[3] = {1000, 1000, 1000};  // HLOW MLOW LLOW
-    int high[3] = {8000, 5000, 3000}; // HHIGH MHIGH LHIGH
-    int rate[3] = {100, 100, 100};    // HRATE MRATE LRATE
-};
-SpeedSettings ReadSpeedSettings();
-// MODE, HLOW, MLOW, LLOW, HHIGH, MHIGH, LHIGH, HRATE, MRATE, LRATE in that order.
-void WriteSpeedSettings(const SpeedSettings& s);
+// The capture view's speed presets (read with ReadSpeedPresets) into [SPEED]: MODE, HLOW, MLOW,
+// LLOW, HHIGH, MHIGH, LHIGH, HRATE, MRATE, LRATE in that order.
+void WriteSpeedSettings(const SpeedPresets& s);

@@ -1,6 +1,5 @@
 #include "shell/core/DocumentSettings.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "ui/resources/ResourceRegistry.h"
 

@@ -1,6 +1,5 @@
 #include "shell/core/LensLibrary.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/File.h"
 #include "platform/Settings.h"
 

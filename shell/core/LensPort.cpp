@@ -1,7 +1,7 @@
 #include "shell/core/LensPort.h"
 
 #include "devices/serial/XyTblCtrl.h"
-#include "imaging/ProgramHelpers.h"
+#include "platform/ProgramHelpers.h"
 #include "platform/WindowMessages.h"
 
 void CLensPort::Open(int portNumber) {

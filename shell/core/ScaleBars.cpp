@@ -1,6 +1,5 @@
 #include "shell/core/ScaleBars.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 
 #include <algorithm>

@@ -1,6 +1,5 @@
 #include "shell/core/StartMode.h"
 
-#include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 
 #include <strings.h>

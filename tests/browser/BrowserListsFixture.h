@@ -6,7 +6,7 @@
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailListCtrl.h"
 #include "imaging/ImageFile.h"
-#include "imaging/ProgramHelpers.h"
+#include "platform/ProgramHelpers.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/WindowMessages.h"
 #include "tests/support/ScratchFolder.h"

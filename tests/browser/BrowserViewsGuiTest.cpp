@@ -1,11 +1,11 @@
 // The folder tree and the thumbnail view in a test frame with a test document: the tree on a
 // prepared folder tree, a folder chosen in the tree filling the thumbnail list, and deleting an
 // image file.
+#include "browser/core/ThumbCacheNames.h"
 #include "tests/browser/core/BrowserTestImages.h"
 #include "browser/DirTreeView.h"
 #include "browser/ThumbnailView.h"
 #include "browser/core/ThumbnailCache.h"
-#include "imaging/ProgramHelpers.h"
 #include "platform/ScriptedMessageSink.h"
 #include "tests/support/ScratchFolder.h"
 #include "platform/WindowMessages.h"

@@ -65,7 +65,7 @@ TEST(ReadImageFileInto, GivesWhatTheReadersGiveAndReusesTheBitmap) {
         GlobalFree(expected);
     }
     // A top-down BMP file comes back bottom-up, as the BMP reader gives it.
-    imgtest::BmpSpec layout;
+    imgtest::BmpFields layout;
     layout.width = 5;
     layout.height = -4;
     imgtest::WriteBytes(dir.Path("down.bmp"), imgtest::MakeBmp(layout));

@@ -52,36 +52,36 @@ TEST(ImageFile, BmpRoundTripGivesTheSameBytes) {
 }
 
 TEST(ImageFile, BmpReaderChecksEveryDeclaredSize) {
-    BmpSpec good;
+    BmpFields good;
     HDIB ok = ReadBmp(MakeBmp(good));
     ASSERT_NE(ok, nullptr);
     GlobalFree(ok);
 
     struct Bad {
         const char* what;
-        BmpSpec params;
+        BmpFields params;
     };
     std::vector<Bad> bad;
     auto add = [&](const char* what, auto change) {
-        BmpSpec s;
+        BmpFields s;
         change(s);
         bad.push_back({what, s});
     };
-    add("offset inside the header", [](BmpSpec& s) { s.offBitsDelta = -20; });
-    add("offset inside the colour table", [](BmpSpec& s) { s.bitCount = 8, s.offBitsDelta = -4; });
-    add("offset past the end", [](BmpSpec& s) { s.overrideOffBits = true, s.offBits = 100000; });
-    add("offset near 2^32", [](BmpSpec& s) { s.overrideOffBits = true, s.offBits = 0xFFFFFFF0u; });
-    add("rows missing", [](BmpSpec& s) { s.rowBytesDelta = -1; });
-    add("zero width", [](BmpSpec& s) { s.width = 0; });
-    add("negative width", [](BmpSpec& s) { s.width = -4; });
-    add("zero height", [](BmpSpec& s) { s.height = 0; });
-    add("huge height", [](BmpSpec& s) { s.height = 0x7FFFFFFF, s.rowBytesDelta = -12ll * 0x7FFFFFFE; });
-    add("RLE8", [](BmpSpec& s) { s.bitCount = 8, s.compression = 1; });
-    add("RLE4", [](BmpSpec& s) { s.bitCount = 4, s.compression = 2; });
-    add("bit fields", [](BmpSpec& s) { s.bitCount = 32, s.compression = 3; });
-    add("16 bits in mode 0", [](BmpSpec& s) { s.bitCount = 16; });
-    add("odd header size", [](BmpSpec& s) { s.headerSize = 64; });
-    add("table larger than the depth", [](BmpSpec& s) { s.bitCount = 8, s.clrUsed = 300; });
+    add("offset inside the header", [](BmpFields& s) { s.offBitsDelta = -20; });
+    add("offset inside the colour table", [](BmpFields& s) { s.bitCount = 8, s.offBitsDelta = -4; });
+    add("offset past the end", [](BmpFields& s) { s.overrideOffBits = true, s.offBits = 100000; });
+    add("offset near 2^32", [](BmpFields& s) { s.overrideOffBits = true, s.offBits = 0xFFFFFFF0u; });
+    add("rows missing", [](BmpFields& s) { s.rowBytesDelta = -1; });
+    add("zero width", [](BmpFields& s) { s.width = 0; });
+    add("negative width", [](BmpFields& s) { s.width = -4; });
+    add("zero height", [](BmpFields& s) { s.height = 0; });
+    add("huge height", [](BmpFields& s) { s.height = 0x7FFFFFFF, s.rowBytesDelta = -12ll * 0x7FFFFFFE; });
+    add("RLE8", [](BmpFields& s) { s.bitCount = 8, s.compression = 1; });
+    add("RLE4", [](BmpFields& s) { s.bitCount = 4, s.compression = 2; });
+    add("bit fields", [](BmpFields& s) { s.bitCount = 32, s.compression = 3; });
+    add("16 bits in mode 0", [](BmpFields& s) { s.bitCount = 16; });
+    add("odd header size", [](BmpFields& s) { s.headerSize = 64; });
+    add("table larger than the depth", [](BmpFields& s) { s.bitCount = 8, s.clrUsed = 300; });
     for (const Bad& b : bad) {
         HDIB d = ReadBmp(MakeBmp(b.params));
         EXPECT_EQ(d, nullptr) << b.what;
@@ -94,10 +94,10 @@ TEST(ImageFile, BmpReaderChecksEveryDeclaredSize) {
 }
 
 TEST(ImageFile, TopDownAndLongHeaderFilesComeBackBottomUpWith40ByteHeaders) {
-    BmpSpec up;
+    BmpFields up;
     up.headerSize = 124;
     up.height = 3;
-    BmpSpec down = up;
+    BmpFields down = up;
     down.headerSize = 108;
     down.height = -3;
     std::vector<BYTE> upBytes = MakeBmp(up);
@@ -124,7 +124,7 @@ TEST(ImageFile, TopDownAndLongHeaderFilesComeBackBottomUpWith40ByteHeaders) {
 
 TEST(ImageFile, RawBmpLoaderTakesEveryUncompressedDepthWithTheSameChecks) {
     for (int bits : {1, 4, 8, 16, 24, 32}) {
-        BmpSpec s;
+        BmpFields s;
         s.bitCount = bits;
         CMemFile f(MakeBmp(s));
         HDIB d = LoadDibFromBmp(&f);
@@ -135,11 +135,11 @@ TEST(ImageFile, RawBmpLoaderTakesEveryUncompressedDepthWithTheSameChecks) {
         }
         GlobalFree(d);
     }
-    BmpSpec cut;
+    BmpFields cut;
     cut.rowBytesDelta = -5;
     CMemFile f(MakeBmp(cut));
     EXPECT_EQ(LoadDibFromBmp(&f), nullptr);
-    BmpSpec s16;
+    BmpFields s16;
     s16.bitCount = 16;
     HDIB mode2 = ReadBmp(MakeBmp(s16), 2);
     EXPECT_NE(mode2, nullptr);

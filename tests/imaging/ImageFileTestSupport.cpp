@@ -111,7 +111,7 @@ std::string ImageMagick() {
     return FindTool({"/usr/bin/convert-im6.q16", "/usr/bin/convert"});
 }
 
-std::vector<BYTE> MakeBmp(const BmpSpec& s) {
+std::vector<BYTE> MakeBmp(const BmpFields& s) {
     const int64_t stride = ((static_cast<int64_t>(std::abs(s.width)) * s.bitCount + 31) >> 5) << 2;
     const int64_t rows = stride * std::abs(s.height) + s.rowBytesDelta;
     const int64_t entries = s.bitCount <= 8 ? (s.clrUsed ? s.clrUsed : (1 << s.bitCount)) : 0;

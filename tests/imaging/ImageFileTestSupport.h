@@ -41,7 +41,7 @@ std::string FindTool(std::initializer_list<const char*> candidates);
 std::string ImageMagick();
 
 // A BMP file built field by field, for crafted headers.
-struct BmpSpec {
+struct BmpFields {
     int headerSize = 40;
     int width = 4;
     int height = 3;
@@ -53,7 +53,7 @@ struct BmpSpec {
     bool overrideOffBits = false;
     DWORD offBits = 0;
 };
-std::vector<BYTE> MakeBmp(const BmpSpec& params);
+std::vector<BYTE> MakeBmp(const BmpFields& params);
 
 // A colour JPEG of mid-grey pixels made by the codec itself, baseline or progressive.
 std::vector<BYTE> MakeJpeg(int width, int height, bool progressive);

@@ -52,7 +52,7 @@ TEST(SECDib, RowLayoutOperationsKeepEveryPixel) {
 
 TEST(SECDib, ReadsBmpFilesAndKeepsThePreviousImageOnRefusal) {
     ScratchDir dir;
-    BmpSpec s8;
+    BmpFields s8;
     s8.bitCount = 8;
     s8.clrUsed = 16; // only 16 colours in the file
     WriteBytes(dir.Path("a.bmp"), MakeBmp(s8));
@@ -65,13 +65,13 @@ TEST(SECDib, ReadsBmpFilesAndKeepsThePreviousImageOnRefusal) {
     CFile* first = img.m_currentFile;
     ASSERT_NE(first, nullptr);
 
-    std::vector<BYTE> notBm = MakeBmp(BmpSpec{});
+    std::vector<BYTE> notBm = MakeBmp(BmpFields{});
     notBm[0] = 'X';
     WriteBytes(dir.Path("x.bmp"), notBm);
-    BmpSpec s4;
+    BmpFields s4;
     s4.bitCount = 4;
     WriteBytes(dir.Path("b4.bmp"), MakeBmp(s4));
-    BmpSpec s1;
+    BmpFields s1;
     s1.bitCount = 1;
     WriteBytes(dir.Path("b1.bmp"), MakeBmp(s1));
     for (const char* name : {"x.bmp", "b4.bmp", "b1.bmp"}) {
@@ -82,7 +82,7 @@ TEST(SECDib, ReadsBmpFilesAndKeepsThePreviousImageOnRefusal) {
     EXPECT_EQ(img.m_currentFile, first) << "the same file object is reopened";
     EXPECT_EQ(img.m_ownedFiles.size(), 1u);
 
-    WriteBytes(dir.Path("c.bmp"), MakeBmp(BmpSpec{}));
+    WriteBytes(dir.Path("c.bmp"), MakeBmp(BmpFields{}));
     ASSERT_TRUE(img.ReadFromPath(dir.Path("c.bmp").c_str()));
     EXPECT_EQ(img.m_bitsPerPixel, 24);
     EXPECT_EQ(img.m_colorCount, 0);

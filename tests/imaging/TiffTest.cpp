@@ -13,7 +13,7 @@ using namespace imgtest;
 
 namespace {
 
-struct TiffSpec {
+struct TiffTags {
     uint32_t w = 5, h = 4;
     int bps = 8, spp = 1;
     int photometric = PHOTOMETRIC_MINISBLACK;
@@ -27,7 +27,7 @@ struct TiffSpec {
 // Sample q of pixel (x, row) as stored in the file.
 BYTE FileSample(uint32_t x, uint32_t row, int q) { return static_cast<BYTE>(x * 40 + row * 9 + q * 77 + 3); }
 
-void WriteTiff(const std::string& path, const TiffSpec& s) {
+void WriteTiff(const std::string& path, const TiffTags& s) {
     TIFF* t = TIFFOpen(path.c_str(), "w");
     ASSERT_NE(t, nullptr);
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, s.w);
@@ -84,7 +84,7 @@ TEST(SECTiff, GreyAndColourFilesLoadInEveryLayout) {
     ScratchDir dir;
     for (uint32_t tile : {0u, 16u}) {
         for (int planar : {PLANARCONFIG_CONTIG, PLANARCONFIG_SEPARATE}) {
-            TiffSpec s;
+            TiffTags s;
             s.w = 21;
             s.h = 18;
             s.tile = tile;
@@ -103,7 +103,7 @@ TEST(SECTiff, GreyAndColourFilesLoadInEveryLayout) {
                         same = same && At(img, x, y, 2 - q) == FileSample(x, y, q);
             EXPECT_TRUE(same) << "red, green, blue samples land as blue, green, red";
         }
-        TiffSpec g;
+        TiffTags g;
         g.tile = tile;
         g.w = 19;
         g.h = 17;
@@ -119,10 +119,10 @@ TEST(SECTiff, GreyAndColourFilesLoadInEveryLayout) {
 TEST(SECTiff, BottomOriginFilesAreStoredUpsideDown) {
     ScratchDir dir;
     for (uint32_t tile : {0u, 16u}) {
-        TiffSpec top;
+        TiffTags top;
         top.tile = tile;
         top.h = 5;
-        TiffSpec bottom = top;
+        TiffTags bottom = top;
         bottom.orientation = ORIENTATION_BOTLEFT;
         WriteTiff(dir.Path("t.tif"), top);
         WriteTiff(dir.Path("b.tif"), bottom);
@@ -136,7 +136,7 @@ TEST(SECTiff, BottomOriginFilesAreStoredUpsideDown) {
 
 TEST(SECTiff, MinIsWhiteGetsAnInvertedTableAndSampleRangesAreClamped) {
     ScratchDir dir;
-    TiffSpec w;
+    TiffTags w;
     w.photometric = PHOTOMETRIC_MINISWHITE;
     WriteTiff(dir.Path("w.tif"), w);
     SECTiff img;
@@ -148,7 +148,7 @@ TEST(SECTiff, MinIsWhiteGetsAnInvertedTableAndSampleRangesAreClamped) {
     // Max below min, max equal to min, and max beyond the sample size: no division by
     // zero, no write past the 256-entry maps.
     for (auto range : {std::pair{200, 100}, std::pair{50, 50}, std::pair{0, 1000}, std::pair{10, 60}}) {
-        TiffSpec s;
+        TiffTags s;
         s.minV = range.first;
         s.maxV = range.second;
         WriteTiff(dir.Path("r.tif"), s);
@@ -162,7 +162,7 @@ TEST(SECTiff, MinIsWhiteGetsAnInvertedTableAndSampleRangesAreClamped) {
 
 TEST(SECTiff, SavesGreyPaletteAndColourAndLeavesTheRowsAsTheyWere) {
     ScratchDir dir;
-    TiffSpec s;
+    TiffTags s;
     s.spp = 3;
     s.photometric = PHOTOMETRIC_RGB;
     WriteTiff(dir.Path("c.tif"), s);
@@ -177,7 +177,7 @@ TEST(SECTiff, SavesGreyPaletteAndColourAndLeavesTheRowsAsTheyWere) {
     EXPECT_EQ(std::vector<BYTE>(back.m_bits, back.m_bits + 64), rows);
 
     // An 8-bit image with a palette: mode 1 writes a 256-entry map, mode 0 grey indices.
-    TiffSpec g;
+    TiffTags g;
     WriteTiff(dir.Path("g.tif"), g);
     SECTiff p;
     ASSERT_TRUE(p.ReadFromPath(dir.Path("g.tif").c_str()));
@@ -219,7 +219,7 @@ TEST(SECTiff, OneBitSaveInvertsACopyAndACompressedLoadSavesUncompressed) {
     EXPECT_EQ(img.m_bits[0], 0xF0) << "the object's own rows are not inverted";
     EXPECT_EQ(img.m_bits[4], 0x0F);
 
-    TiffSpec s;
+    TiffTags s;
     s.compression = COMPRESSION_LZW;
     WriteTiff(dir.Path("lzw.tif"), s);
     SECTiff l;
@@ -230,10 +230,10 @@ TEST(SECTiff, OneBitSaveInvertsACopyAndACompressedLoadSavesUncompressed) {
 
 TEST(SECTiff, DeepFilesAreLeftToTheHighBitDepthReader) {
     ScratchDir dir;
-    TiffSpec s16;
+    TiffTags s16;
     s16.bps = 16;
     WriteTiff(dir.Path("g16.tif"), s16);
-    TiffSpec s48 = s16;
+    TiffTags s48 = s16;
     s48.spp = 3;
     s48.photometric = PHOTOMETRIC_RGB;
     WriteTiff(dir.Path("c48.tif"), s48);

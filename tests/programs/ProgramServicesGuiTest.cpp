@@ -4,8 +4,8 @@
 
 #include "devices/camera/CamDllHost.h"
 #include "devices/serial/AbortKeys.h"
-#include "imaging/ProgramHelpers.h"
 #include "imaging/SECImage.h"
+#include "platform/ProgramHelpers.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PrivateMessages.h"

@@ -20,7 +20,7 @@ const std::vector<std::string> kIdCalls = {"ShowMessage", "ShowMessageById", "Lo
 
 // Source folders of each program: Vantorel's capture, imaging and device code, Brelvoxa's
 // viewer; both use the window layer.
-const std::vector<std::string> kVantorelFolders = {"imaging", "devices", "ui", "shell", "viewer", "browser"};
+const std::vector<std::string> kVantorelFolders = {"platform", "imaging", "devices", "ui", "shell", "viewer", "browser"};
 const std::vector<std::string> kBrelvoxaFolders = {"ui", "viewer3d"};
 
 // Which ids the program uses and its string table lacks; also every use the scan could not

@@ -147,7 +147,7 @@ TEST_F(ManualPanel, FolderChoiceSetsThePathsAndTheDisplay) {
         seen = r;
         ++calls;
         ui::FileDialogResult out;
-        out.paths.push_back(calls == 1 ? deep + "/spec010" : folder + "/missing/x.bmp");
+        out.paths.push_back(calls == 1 ? deep + "/sample010" : folder + "/missing/x.bmp");
         return out;
     });
     Click(603);
@@ -160,17 +160,17 @@ TEST_F(ManualPanel, FolderChoiceSetsThePathsAndTheDisplay) {
     EXPECT_NE(seen.filter.find("|JPEGﾌｧｲﾙ (*.jpg)|*.jpg|すべてのファイル (*.*)|*"), std::string::npos)
         << seen.filter;
     // The default extension completes the name; the folder becomes the capture and image folder.
-    EXPECT_EQ(app->m_strAutoPath, deep + "/spec010.bmp");
+    EXPECT_EQ(app->m_strAutoPath, deep + "/sample010.bmp");
     EXPECT_EQ(app->m_strAutoDir, deep);
     EXPECT_EQ(app->m_strImagePath, deep);
-    EXPECT_EQ(panel->m_strSavePath, deep + "/spec010.bmp");
+    EXPECT_EQ(panel->m_strSavePath, deep + "/sample010.bmp");
     EXPECT_EQ(panel->GetDlgItemText(601).ToStdString(), ShortenFolderText(deep));
     EXPECT_EQ(panel->GetDlgItemText(601).ToStdString().substr(0, 5), deep.substr(0, 3) + "..");
-    EXPECT_EQ(panel->GetDlgItemText(602).ToStdString(), "spec010.bmp");
+    EXPECT_EQ(panel->GetDlgItemText(602).ToStdString(), "sample010.bmp");
     // A name in a folder that does not exist changes nothing.
     Click(603);
     EXPECT_EQ(calls, 2);
-    EXPECT_EQ(app->m_strAutoPath, deep + "/spec010.bmp");
+    EXPECT_EQ(app->m_strAutoPath, deep + "/sample010.bmp");
     ui::SetFileDialogService(previous);
 }
 

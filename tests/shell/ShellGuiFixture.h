@@ -2,7 +2,8 @@
 // starts as the program does; the windows are closed and the folder removed afterwards.
 #pragma once
 
-#include "imaging/ProgramHelpers.h"
+#include "browser/core/ThumbCacheNames.h"
+#include "platform/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "platform/ScriptedMessageSink.h"
 #include "shell/MainFrame.h"

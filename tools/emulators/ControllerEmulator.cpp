@@ -120,11 +120,6 @@ void ControllerEmulator::SetFailureMode(FailureMode mode) {
         axis->SetNeverStop(mode == FailureMode::NeverStop);
 }
 
-FailureMode ControllerEmulator::GetFailureMode() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return mode_;
-}
-
 void ControllerEmulator::QueueReply(std::string raw) {
     std::lock_guard<std::mutex> lock(mutex_);
     queued_.push_back(std::move(raw));
@@ -202,11 +197,6 @@ void ControllerEmulator::Reply(const std::string& text) {
 }
 
 void ControllerEmulator::Reject(const std::string& line) { rejected_.push_back(line); }
-
-void ControllerEmulator::SetReplyDelay(unsigned ms) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    options_.replyDelayMs = ms;
-}
 
 void ControllerEmulator::Emit(const std::string& bytes) {
     if (options_.replyDelayMs == 0) {

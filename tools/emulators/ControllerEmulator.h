@@ -72,9 +72,6 @@ public:
     bool WaitForCommands(size_t count, int ms) const;
 
     void SetFailureMode(FailureMode mode);
-    FailureMode GetFailureMode() const;
-    // Every reply from now on goes out `ms` after its command came in (0: at once).
-    void SetReplyDelay(unsigned ms);
     // The next reply is replaced by these bytes (one queued text per reply).
     void QueueReply(std::string raw);
     // Gives every axis the travel limits low..high (in the controller's counts).

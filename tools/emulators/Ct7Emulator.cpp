@@ -3,26 +3,12 @@
 
 Ct7Emulator::Ct7Emulator(EmulatorOptions options) : OneAxisEmulator("ct7", std::move(options), true) { ApplySpeed(); }
 
-bool Ct7Emulator::Remote() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return remote_;
-}
-
 void Ct7Emulator::Parameters(int* p04a, int* p04b, int* p07a, int* p07b) const {
     std::lock_guard<std::mutex> lock(mutex_);
     *p04a = p04_[0];
     *p04b = p04_[1];
     *p07a = p07_[0];
     *p07b = p07_[1];
-}
-
-void Ct7Emulator::SetParameters(int p04a, int p04b, int p07a, int p07b) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    p04_[0] = p04a;
-    p04_[1] = p04b;
-    p07_[0] = p07a;
-    p07_[1] = p07b;
-    ApplySpeed();
 }
 
 void Ct7Emulator::SetNoiseLine(std::string line) {

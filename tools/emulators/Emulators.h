@@ -116,10 +116,8 @@ public:
     ~Ct7Emulator() override { Shutdown(); }
     long ControllerPosition() const { return Count(); }
     void SetControllerPosition(long position) { SetCount(position); }
-    bool Remote() const;
     // Parameter 04 (first, second) and 07 (first, second).
     void Parameters(int* p04a, int* p04b, int* p07a, int* p07b) const;
-    void SetParameters(int p04a, int p04b, int p07a, int p07b);
     // A line that does not begin with the reply prefix goes out before every reply.
     void SetNoiseLine(std::string line);
 
@@ -186,8 +184,6 @@ public:
     long Reading() const { return Count(); }
     void SetReading(long reading) { SetCount(reading); }
     bool LoggedIn() const;
-    // "1FCH" or "1FCL" of the last move, empty before any.
-    std::string LastVariant() const;
 
 protected:
     void HandleCommand(const std::string& line) override;

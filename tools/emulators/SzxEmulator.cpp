@@ -15,11 +15,6 @@ bool SzxEmulator::LoggedIn() const {
     return loggedIn_;
 }
 
-std::string SzxEmulator::LastVariant() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return lastVariant_;
-}
-
 void SzxEmulator::HandleCommand(const std::string& line) {
     char variant[5] = {0};
     char direction = 0;

@@ -141,16 +141,6 @@ SeriesMaker::SeriesMaker(const SeriesParams& params) : params_(params) {
     }
 }
 
-double SeriesMaker::FrameX(int k, double x) const {
-    const double cx = params_.width / 2;
-    return cx + (1.0 + k * params_.scalePerFrame) * (x - cx) + k * (params_.shiftXPerFrame + params_.driftPerFrame);
-}
-
-double SeriesMaker::FrameY(int k, double y) const {
-    const double cy = params_.height / 2;
-    return cy + (1.0 + k * params_.scalePerFrame) * (y - cy) + k * params_.shiftYPerFrame;
-}
-
 void SeriesMaker::Render(int k, std::vector<uint16_t>& rgb) const {
     const int w = params_.width, h = params_.height;
     rgb.assign(static_cast<size_t>(w) * h * 3, 0);

@@ -47,9 +47,6 @@ public:
     HDIB TextureBitmap() const;
     // Frame k as a new bitmap of the series' depth; null when memory is short.
     HDIB Frame(int k) const;
-    // The forward mapping of frame k: scene point (x, y) appears at (FrameX, FrameY).
-    double FrameX(int k, double x) const;
-    double FrameY(int k, double y) const;
 
 private:
     static constexpr int kLevels = 7; // blur levels: three box passes of radius 0..6

@@ -125,10 +125,6 @@ bool CMainFrame::IsFindable() const {
     return link_ && link_->IsRegistered();
 }
 
-std::string CMainFrame::FindableSocket() const {
-    return link_ ? link_->SocketPath() : std::string();
-}
-
 void CMainFrame::RefreshTitle() {
     std::string title = ui::Resources().LoadString(bxid::str::AppTitle);
     if (CView3dDoc* doc = GetActive3dDoc())

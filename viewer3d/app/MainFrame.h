@@ -68,7 +68,6 @@ public:
     ui::TemplatePanel* PanelMeasure() const { return panelMeasure_; }
     int measureFlag = 1;
     bool IsFindable() const;
-    std::string FindableSocket() const;
 
 private:
     void onClose(class wxCloseEvent& ev);

@@ -142,14 +142,6 @@ std::string View3dApp::FindTemplateByExt(const char* ext) {
     return std::string();
 }
 
-std::string View3dApp::GetTdvTemplate() const {
-    return FindTemplateByExt(ui::Resources().LoadString(bxid::str::TdvPattern).substr(1).c_str());
-}
-
-std::string View3dApp::GetCbsTemplate() const {
-    return FindTemplateByExt(ui::Resources().LoadString(bxid::str::CalibSettingPattern).substr(1).c_str());
-}
-
 CView3dDoc* View3dApp::OpenDocumentFile(const std::string& path) {
     return dynamic_cast<CView3dDoc*>(OpenFile(path));
 }

@@ -55,8 +55,6 @@ public:
     // The template of an extension: ".tdv" for the 3D documents, ".cbs" for calibration files,
     // empty for anything that is not one of them (null, no leading '.', unknown).
     static std::string FindTemplateByExt(const char* ext);
-    std::string GetTdvTemplate() const;
-    std::string GetCbsTemplate() const;
 
     CMainFrame* MainFrame() const { return main_; }
     // The last four files opened or saved under a new name (File menu, Brelvoxa.ini).

@@ -69,9 +69,6 @@ public:
     double MeasurePerimeter(HDIB image, int level);
     int BuildHeightHistogram(HDIB image);
     int BuildPerimeterCurve(HDIB image);
-    // Null image: the profile source image (the display image of the measure view's height).
-    int SampleLine(HDIB image, int x0, int y0, int x1, int y1, int* array, int length, int* first, int* last,
-                   char* orientation, int* largest, int* smallest);
     // The profile along line kind mode (0 row, 1 column, 2 free line) over lineCount parallel
     // lines; replaces the document's samples and their largest and smallest value.
     void ExtractProfile(int mode, int lineCount, HDIB image);

@@ -53,12 +53,6 @@ void CView3dDoc::BuildPerimeterCurve() {
     BuildPerimeterCurve(nullptr);
 }
 
-int CView3dDoc::SampleLine(HDIB image, int x0, int y0, int x1, int y1, int* array, int length, int* first,
-                           int* last, char* orientation, int* largest, int* smallest) {
-    return imaging_.SampleLine(image ? image : profileDisplay, HeightType(), x0, y0, x1, y1, array, length,
-                               first, last, orientation, largest, smallest);
-}
-
 void CView3dDoc::ExtractProfile(int mode, int lineCount, HDIB image) {
     const v3d::MeasureState& m = *GetMeasureState();
     RECT roi{};

@@ -141,31 +141,17 @@ Parsed parseHeader(const Header& h) {
     return p;
 }
 
-// Sample layout of a type: bitmap kind, bytes a sample, planes.
+// Sample layout of a bitmap kind: bytes a sample, planes.
 struct SampleLayout {
     int kind;
     int bytes;
     int planes;
 };
 
-SampleLayout layoutFor(int type) {
-    switch (type) {
-    case 3:
-        return {kKindRgb24, 1, 3};
-    case 4:
-    case 5:
-    case 6:
-    case 10:
-    case 11:
-    case 12:
-        return {kKindGrey16, 2, 1};
-    case 7:
-    case 8:
-    case 9:
-        return {kKindRgb48, 2, 3};
-    default:
-        return {kKindGrey8, 1, 1};
-    }
+SampleLayout layoutFor(int kind) {
+    const bool deep = kind == kKindGrey16 || kind == kKindRgb48;
+    const bool colour = kind == kKindRgb24 || kind == kKindRgb48;
+    return {kind, deep ? 2 : 1, colour ? 3 : 1};
 }
 
 // File row i (from the top) into bitmap row i from the top; plane k of three into the red (0),
@@ -219,11 +205,12 @@ HDIB ReadFrnFile(CFile* file, FrnInfo* info, double* pitch, CalibRecord* calib) 
     }
     if (p.info.type == SLOT_TYPE_FRN_DOUBLE || p.width <= 0 || p.height <= 0)
         return nullptr;
-    const SampleLayout s = layoutFor(p.info.type);
     // A type no bitmap holds (two-byte colour pixels, a negative code) would be read as bytes
     // under a type that says otherwise: such a file is not read at all.
-    if (SlotTypeDibKind(p.info.type) != s.kind)
+    const int kind = SlotTypeDibKind(p.info.type);
+    if (kind < 0)
         return nullptr;
+    const SampleLayout s = layoutFor(kind);
     const uint64_t dataBytes = uint64_t(s.bytes) * s.planes * uint64_t(p.width) * uint64_t(p.height);
     if (p.dataStart > length - base || dataBytes > length - base - p.dataStart ||
         dataBytes > SECImage::MaxImageBytes())

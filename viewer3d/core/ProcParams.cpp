@@ -123,25 +123,6 @@ void ProcParams::TakeFromFile(const ViewState& v) {
     smoothingWidth = v.smoothingWidth;
 }
 
-void ProcParams::ApplyTo(ViewState* v) const {
-    v->contourCount = contourCount;
-    v->zAxisLength = zAxisLength;
-    v->zAxisFixed = zAxisFixed;
-    v->scaleLinesShown = scaleLinesShown;
-    v->zScaleFixed = zScaleFixed;
-    v->zScalePreset = zScalePreset;
-    v->zScaleFreeOn = zScaleFreeOn;
-    v->zScaleFree = zScaleFree;
-    v->rotationFixed = rotationFixed;
-    v->rotationX = rotationX;
-    v->rotationY = rotationY;
-    v->rotationZ = rotationZ;
-    v->zoom = zoom;
-    v->smoothingOn = smoothingOn;
-    v->smoothingMethod = smoothingMethod;
-    v->smoothingWidth = smoothingWidth;
-}
-
 int ProcParams::Load(const std::string& path) {
     CFile file;
     if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite))

@@ -52,8 +52,6 @@ struct ProcParams {
     // The document's values after a document file was read: ViewState +10..+85 and
     // +102..+113 (the contour count, slice level, area and perimeter stay out).
     void TakeFromFile(const ViewState& view);
-    // Puts the display values (contour count included) into a document's state.
-    void ApplyTo(ViewState* view) const;
 
     // Reads the first 114 bytes of the file (a longer file is accepted); 1 when applied, 0 when
     // the file is missing or shorter (the values stay as they are).

@@ -6,20 +6,22 @@ namespace v3d {
 
 namespace {
 
+constexpr int kNoKind = -1;
+
 constexpr SlotTypeAttributes kAttributes[] = {
-    {8, 1, 256, 1, 3, true},       // 0
-    {8, 1, 256, 1, 3, true},       // 1
-    {16, 2, 0, 0, 0, false},       // 2
-    {24, 3, 256, 1, 3, false},     // 3
-    {16, 2, 1024, 4, 4, true},     // 4
-    {16, 2, 4096, 16, 4, true},    // 5
-    {16, 2, 65536, 256, 5, true},  // 6
-    {48, 6, 1024, 4, 4, false},    // 7
-    {48, 6, 4096, 16, 4, false},   // 8
-    {48, 6, 65536, 256, 5, false}, // 9
-    {16, 2, 1024, 4, 4, true},     // 10
-    {16, 2, 4096, 16, 4, true},    // 11
-    {16, 2, 65536, 256, 5, true},  // 12
+    {8, 1, 256, 1, 3, true, kKindGrey8},       // 0
+    {8, 1, 256, 1, 3, true, kKindGrey8},       // 1
+    {16, 2, 0, 0, 0, false, kNoKind},          // 2
+    {24, 3, 256, 1, 3, false, kKindRgb24},     // 3
+    {16, 2, 1024, 4, 4, true, kKindGrey16},    // 4
+    {16, 2, 4096, 16, 4, true, kKindGrey16},   // 5
+    {16, 2, 65536, 256, 5, true, kKindGrey16}, // 6
+    {48, 6, 1024, 4, 4, false, kKindRgb48},    // 7
+    {48, 6, 4096, 16, 4, false, kKindRgb48},   // 8
+    {48, 6, 65536, 256, 5, false, kKindRgb48}, // 9
+    {16, 2, 1024, 4, 4, true, kKindGrey16},    // 10
+    {16, 2, 4096, 16, 4, true, kKindGrey16},   // 11
+    {16, 2, 65536, 256, 5, true, kKindGrey16}, // 12
 };
 
 } // namespace
@@ -37,23 +39,10 @@ int SlotTypeMaxValue(int type) {
 }
 
 int SlotTypeDibKind(int type) {
-    switch (type) {
-    case 3:
-        return kKindRgb24;
-    case 4:
-    case 5:
-    case 6:
-    case 10:
-    case 11:
-    case 12:
-        return kKindGrey16;
-    case 7:
-    case 8:
-    case 9:
-        return kKindRgb48;
-    default:
-        return type < 0 || type == 2 ? -1 : kKindGrey8;
-    }
+    if (type < 0)
+        return kNoKind;
+    const SlotTypeAttributes* a = SlotTypeInfo(type);
+    return a ? a->dibKind : kKindGrey8;
 }
 
 int SlotTypeFromDib(const void* block, size_t blockSize, int given) {

@@ -35,6 +35,7 @@ struct SlotTypeAttributes {
     int levelsPer256; // levels / 256
     int levelDigits;  // decimal digits of the largest level
     bool mono;
+    int dibKind; // DibCreate kind of the bitmap that holds the code; -1 for code 2
 };
 
 // The attributes of codes 0..12; null for any other code.

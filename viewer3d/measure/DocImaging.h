@@ -121,7 +121,6 @@ public:
     void ReadSlotRow(int slot, int* values, int x, int y, int count) const;
     void WriteSlotRow(int slot, const int* values, int x, int y, int count);
     void ReadSlotColumn(int slot, int* values, int x, int y, int count) const;
-    void WriteSlotColumn(int slot, const int* values, int x, int y, int count);
     // Same types only; count cut to the target's width - x.
     void CopySlotRow(int source, int target, int x, int y, int count);
     void FillRowSegment(int slot, int x, int y, int count, int value);

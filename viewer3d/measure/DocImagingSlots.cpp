@@ -9,37 +9,6 @@
 
 namespace v3d {
 
-namespace {
-
-// Bytes one pixel of a type takes in its bitmap; 0 for the codes whose pixels have no samples.
-int typePixelBytes(int type) {
-    switch (type) {
-    case 0:
-    case 1:
-    case 16:
-    case 17:
-        return 1;
-    case 2:
-    case 4:
-    case 5:
-    case 6:
-    case 10:
-    case 11:
-    case 12:
-        return 2;
-    case 3:
-        return 3;
-    case 7:
-    case 8:
-    case 9:
-        return 6;
-    default:
-        return 0;
-    }
-}
-
-} // namespace
-
 bool MaskBitmap::IsSet(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height)
         return false;
@@ -103,7 +72,9 @@ DocImaging::View DocImaging::view(int slot) const {
     if (slot < 0 || slot >= kSlotCount || !slots_[slot].dib)
         return v;
     const Slot& s = slots_[slot];
-    const int bytes = typePixelBytes(s.attr.type);
+    // Bytes one pixel of the type takes in its bitmap; 0 for the codes whose pixels have no samples.
+    const SlotTypeAttributes* a = SlotTypeInfo(s.attr.type);
+    const int bytes = a ? a->bytesPerPixel : 0;
     if (bytes == 0)
         return v;
     // The block stays where it is while its handle lives; the lock only resolves it.
@@ -228,14 +199,6 @@ void DocImaging::ReadSlotColumn(int slot, int* values, int x, int y, int count) 
     const View v = view(slot);
     for (int i = 0; i < count; ++i)
         values[i] = read(v, x, y + i);
-}
-
-void DocImaging::WriteSlotColumn(int slot, const int* values, int x, int y, int count) {
-    if (!values || count <= 0)
-        return;
-    const View v = view(slot);
-    for (int i = 0; i < count; ++i)
-        write(v, x, y + i, values[i]);
 }
 
 void DocImaging::CopySlotRow(int source, int target, int x, int y, int count) {

@@ -163,25 +163,6 @@ void GaussianMeanLine(const std::vector<double>& z, double pitch, double cutoff,
     }
 }
 
-int GaussianProfileFilter(ProfileSeries* s, double cutoff, int kind, int endEffect) {
-    if (!s || s->count <= 0)
-        return 0;
-    std::vector<double> z(static_cast<size_t>(s->count));
-    for (int i = 0; i < s->count; ++i)
-        z[i] = GetVectorValue(&s->samples, i);
-    std::vector<double> mean;
-    int from = 0;
-    int to = -1;
-    GaussianMeanLine(z, s->pitch, cutoff, endEffect, &mean, &from, &to);
-    for (int k = 0; k < s->count; ++k) {
-        double q = 0.0;
-        if (k >= from && k <= to)
-            q = kind == 1 ? mean[k] : z[k] - mean[k];
-        SetVectorValue(&s->samples, k, q);
-    }
-    return 0;
-}
-
 int TenPointHeight(const ProfileSeries& s, int first, int last, double m, double* out) {
     auto at = [&](int i) { return GetVectorValue(&s.samples, i); };
     // A sample or level that is no number is neither above nor below the level: no peak or

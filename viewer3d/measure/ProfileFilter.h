@@ -27,11 +27,6 @@ constexpr double kGaussConstant = 2.128934038861662;
 void RemoveLinearTrend(ProfileSeries* s);
 // Mean of samples 0..count-1 into *mean (0 for no samples); 1.
 int SeriesMean(const ProfileSeries& s, double* mean);
-// Filters in place into the roughness profile (kind 0) or the mean line (kind 1); 0.
-// A pitch that is not above 0 or not finite counts as 1.0; a cut-off that is not finite counts
-// as one not above 0. A cut-off below the pitch filters with half-width 1, the pitch taking the
-// cut-off's place in the weights.
-int GaussianProfileFilter(ProfileSeries* s, double cutoff, int kind, int endEffect);
 // Rz, Ra and Rzjis of a roughness profile over the sections of the cut-off (a cut-off not above
 // 0 counts as 80.0); with other than five sections texts gets "QUOT" = the section count.
 void EvaluateRoughness(ProfileSeries* s, double cutoff, RoughnessResults* results);

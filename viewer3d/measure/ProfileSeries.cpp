@@ -83,10 +83,6 @@ int ResetProfileSeries(ProfileSeries* s) {
     return 0;
 }
 
-void FreeProfileSeries(ProfileSeries* s) {
-    ResetProfileSeries(s);
-}
-
 int SizeProfileSeries(ProfileSeries* s, int n, double pitch) {
     if (!s)
         return 1;

@@ -52,8 +52,6 @@ struct ProfileSeries {
 void InitProfileSeries(ProfileSeries* s);
 // Clears both lists and frees the samples; 0.
 int ResetProfileSeries(ProfileSeries* s);
-// ResetProfileSeries; the series is empty afterwards and may be initialised again.
-void FreeProfileSeries(ProfileSeries* s);
 // ResetProfileSeries, then n zeroed samples: 0; 1 when the storage was refused.
 int SizeProfileSeries(ProfileSeries* s, int n, double pitch);
 // The target becomes a copy of the source (samples, count, pitch, both lists); 0.

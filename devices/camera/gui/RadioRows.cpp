@@ -20,10 +20,3 @@ void CRadioRows::Select(int row) {
         if (r)
             r->SetValue(false);
 }
-
-int CRadioRows::Selected() const {
-    for (int row = 0; row < kRows; ++row)
-        if (m_rows[row] && m_rows[row]->GetValue())
-            return row;
-    return -1;
-}

@@ -16,8 +16,6 @@ public:
     void Attach(wxWindow* parent, const int (&ids)[kRows]);
     // Checks the row's button, or none for a row outside 0..4.
     void Select(int row);
-    // The row whose button is checked, -1 for none.
-    int Selected() const;
 
 private:
     std::array<wxRadioButton*, kRows> m_rows{};

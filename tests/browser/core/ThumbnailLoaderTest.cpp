@@ -1,8 +1,9 @@
+#include "browser/core/ThumbCacheNames.h"
 #include "BrowserTestImages.h"
 #include "browser/core/ItemSort.h"
 #include "browser/core/ThumbnailCache.h"
 #include "browser/core/ThumbnailLoader.h"
-#include "imaging/ProgramHelpers.h"
+#include "platform/ProgramHelpers.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>

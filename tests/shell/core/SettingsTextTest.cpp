@@ -80,7 +80,7 @@ TEST_F(SettingsText, CameraParametersRoundTripInRecordOrder) {
 }
 
 TEST_F(SettingsText, SpeedAndCommunicationKeysInTheirOrders) {
-    SpeedSettings speed;
+    SpeedPresets speed;
     speed.mode = 2;
     speed.low[1] = 20;
     WriteSpeedSettings(speed);
@@ -93,7 +93,7 @@ TEST_F(SettingsText, SpeedAndCommunicationKeysInTheirOrders) {
               "HRATE=100\nMRATE=100\nLRATE=100\n"
               "[COMM]\nCONTROLLER=9\nPORT=0\nLENSPORT=1\nBAUD=8\nDATA=1\nPARITY=0\nSTOP=0\n"
               "XFLOW=0\nSIDE=0\n");
-    EXPECT_EQ(ReadSpeedSettings().low[1], 20);
+    EXPECT_EQ(ReadSpeedPresets().low[1], 20);
 }
 
 } // namespace

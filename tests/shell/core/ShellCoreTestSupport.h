@@ -2,7 +2,8 @@
 // resources loaded (slot names, format patterns).
 #pragma once
 
-#include "imaging/ProgramHelpers.h"
+#include "browser/core/ThumbCacheNames.h"
+#include "platform/ProgramHelpers.h"
 #include "tests/support/ScratchSettingsFile.h"
 #include "ui/resources/ResourceRegistry.h"
 

@@ -65,9 +65,6 @@ const char* SlotName(int i) {
 int SlotLibrary(int i) {
     return i >= 0 && i < kSlotCount ? kSlots[i].library : -1;
 }
-bool SlotRequired(int i) {
-    return i >= 0 && i < kSlotCount && kSlots[i].required;
-}
 void* SlotAddress(int i) {
     return i >= 0 && i < kSlotCount ? loadSlot(i) : nullptr;
 }

@@ -175,7 +175,6 @@ int SlotCount();
 // viewer calls it (a missing one fails the binding) and its current address.
 const char* SlotName(int i);
 int SlotLibrary(int i);
-bool SlotRequired(int i);
 void* SlotAddress(int i);
 
 // The two library handles the program keeps (null until loaded).

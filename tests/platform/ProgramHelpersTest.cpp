@@ -1,4 +1,4 @@
-#include "imaging/ProgramHelpers.h"
+#include "platform/ProgramHelpers.h"
 
 #include <gtest/gtest.h>
 

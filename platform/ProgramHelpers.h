@@ -1,8 +1,8 @@
 // Helpers that the whole program uses: a one-message pump for long loops on the UI thread,
-// file-name helpers (name part, thumbnail-cache names, numbered capture names with an overwrite
-// question), the system's text for an error code, icons on buttons, the lens byte of the lens
-// port, and the program-wide critical section. The settings file helpers are in
-// platform/Settings.h, the file type names in platform/ShellInfo.h.
+// file-name helpers (name part, numbered capture names with an overwrite question), the
+// system's text for an error code, icons on buttons, the lens byte of the lens port, and the
+// program-wide critical section. The settings file helpers are in platform/Settings.h, the file
+// type names in platform/ShellInfo.h, the thumbnail-cache names in browser/core/ThumbCacheNames.h.
 #pragma once
 
 #include "platform/Sync.h"
@@ -30,18 +30,6 @@ void* SetButtonIcon(HWND button, UINT iconId);
 // ---- file names -----------------------------------------------------------------------------
 // The part after the last '/'; the whole path when there is none.
 std::string GetFileNamePart(const std::string& path);
-
-// The folder of the thumbnail cache; "Cache" (relative to the current directory) until the
-// main frame sets it.
-void SetThumbCacheFolder(const std::string& folder);
-std::string GetThumbCacheFolder();
-
-// "<cache folder>/<image path>.tmp" with every '/' of the image path made '_' and every ':'
-// made '~': /img/a.bmp gives <cache folder>/_img_a.bmp.tmp.
-std::string MakeThumbCacheName(const std::string& imagePath);
-// False when a name does not fit the file system (a component longer than 255 bytes, or the
-// whole name 4096 bytes or longer): the caller then treats the image as not cached.
-bool IsUsableThumbCacheName(const std::string& cacheName);
 
 // ---- system texts ---------------------------------------------------------------------------
 // The system's text for error number `code` into the buffer; the buffer, or null when the

@@ -1,4 +1,4 @@
-#include "imaging/ProgramHelpers.h"
+#include "platform/ProgramHelpers.h"
 
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
@@ -10,7 +10,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string_view>
 #include <thread>
 
@@ -18,14 +17,6 @@ namespace {
 
 // "%1\n\nファイルが既に存在します。　上書きしますか？"
 constexpr UINT kOverwriteQuestion = 894;
-
-// Longest name component and longest path the Linux file systems take.
-constexpr size_t kMaxNameComponent = 255;
-constexpr size_t kMaxPath = 4096;
-
-// The thumbnail folder is set and read under g_thumbFolderLock.
-std::mutex g_thumbFolderLock;
-std::string g_thumbCacheFolder = "Cache";
 
 std::atomic<PumpOneMessageHook> g_pumpHook{nullptr};
 std::atomic<std::thread::id> g_uiThread{};
@@ -89,43 +80,6 @@ void* SetButtonIcon(HWND button, UINT iconId) {
 std::string GetFileNamePart(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-void SetThumbCacheFolder(const std::string& folder) {
-    std::lock_guard<std::mutex> guard(g_thumbFolderLock);
-    g_thumbCacheFolder = folder;
-}
-
-std::string GetThumbCacheFolder() {
-    std::lock_guard<std::mutex> guard(g_thumbFolderLock);
-    return g_thumbCacheFolder;
-}
-
-std::string MakeThumbCacheName(const std::string& imagePath) {
-    std::string flat = imagePath;
-    for (char& c : flat) {
-        if (c == '/')
-            c = '_';
-        else if (c == ':')
-            c = '~';
-    }
-    return GetThumbCacheFolder() + "/" + flat + ".tmp";
-}
-
-bool IsUsableThumbCacheName(const std::string& cacheName) {
-    if (cacheName.empty() || cacheName.size() >= kMaxPath)
-        return false;
-    size_t start = 0;
-    while (start <= cacheName.size()) {
-        size_t slash = cacheName.find('/', start);
-        size_t end = slash == std::string::npos ? cacheName.size() : slash;
-        if (end - start > kMaxNameComponent)
-            return false;
-        if (slash == std::string::npos)
-            break;
-        start = slash + 1;
-    }
-    return true;
 }
 
 // ---- system texts ---------------------------------------------------------------------------
