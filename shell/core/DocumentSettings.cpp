@@ -3,6 +3,7 @@
 #include "imaging/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/VantorelIds.h"
 
 #include <cmath>
 #include <cstdio>
@@ -11,8 +12,8 @@
 namespace {
 const char* const kCompPosKeys[8] = {"INICOMPOS1X", "INICOMPOS1Y", "INICOMPOS2X", "INICOMPOS2Y",
                                      "INICOMPOS3X", "INICOMPOS3Y", "INICOMPOS4X", "INICOMPOS4Y"};
-constexpr UINT kIdsFirstSlotName = 842; // "レンズ1" .. "レンズ5"
-constexpr UINT kIdsLastSlotName = 846;
+constexpr UINT kSlotNames[] = {vtid::str::Lens1Name, vtid::str::Lens2Name, vtid::str::Lens3Name,
+                               vtid::str::Lens4Name, vtid::str::Lens5Name};
 
 std::string SlotKey(const char* key, int slot) {
     return key + std::to_string(slot);
@@ -27,7 +28,7 @@ int DocumentSettings::NormaliseThumbSize(int size) {
 
 void DocumentSettings::ReadSettings() {
     m_sort = ReadIniInt("InitialSettings", "SORT", kSortByName);
-    m_sortParam = 29;
+    m_sortParam = vtid::cmd::SortFocusBoxByHeight;
     m_thumbSize = NormaliseThumbSize(ReadIniInt("InitialSettings", "THUMBSIZE", 0));
     m_selThumbSize = NormaliseThumbSize(ReadIniInt("InitialSettings", "SELTHUMBSIZE", 0));
     m_focusType = ReadIniInt("PARAMETER", "COMTYPE", 1);
@@ -71,7 +72,7 @@ void DocumentSettings::LoadLensSlots(LensLibrary& library) {
     library.LoadLensFile(false);
 
     std::vector<std::string> slotNames;
-    for (UINT id = kIdsFirstSlotName; id <= kIdsLastSlotName; ++id)
+    for (UINT id : kSlotNames)
         slotNames.push_back(ui::Resources().LoadString(id));
     m_slots.clear();
     for (int n = 1; n <= kSlotCount; ++n) {
