@@ -13,6 +13,7 @@
 // control and stops the exchange; the fields after it keep their values.
 #pragma once
 
+#include "ids/CommonIds.h"
 #include "platform/WinTypes.h"
 
 #include <wx/string.h>
@@ -26,12 +27,13 @@ namespace ui {
 
 class TemplateHost;
 
-// String ids of the layer's own messages (resources/common/ui.txt).
-constexpr UINT IDS_DX_NEED_INTEGER = 64001;
-constexpr UINT IDS_DX_NEED_NUMBER = 64002;
-constexpr UINT IDS_DX_INT_RANGE = 64003;     // %1 .. %2
-constexpr UINT IDS_DX_NUMBER_RANGE = 64004;  // %1 .. %2
-constexpr UINT IDS_DX_TEXT_TOO_LONG = 64005; // %1 characters
+// String ids of the layer's own messages (resources/common/ui.txt), under the names the
+// programs' code and tests know them by.
+constexpr UINT IDS_DX_NEED_INTEGER = uiid::str::NeedInteger;
+constexpr UINT IDS_DX_NEED_NUMBER = uiid::str::NeedNumber;
+constexpr UINT IDS_DX_INT_RANGE = uiid::str::IntegerRange;    // %1 .. %2
+constexpr UINT IDS_DX_NUMBER_RANGE = uiid::str::NumberRange;  // %1 .. %2
+constexpr UINT IDS_DX_TEXT_TOO_LONG = uiid::str::TextTooLong; // %1 characters
 
 class DataExchange {
 public:

@@ -1,5 +1,6 @@
 #include "ui/RoutedFrame.h"
 
+#include "ids/CommonIds.h"
 #include "ui/ResourceWidgets.h"
 #include "ui/View.h"
 #include "ui/resources/ResourceRegistry.h"
@@ -133,8 +134,8 @@ void RoutedMdiChildFrame::addTabCloseButton() {
     GtkWidget* button = gtk_button_new_from_icon_name("window-close-symbolic", GTK_ICON_SIZE_MENU);
     gtk_button_set_relief(GTK_BUTTON(button), GTK_RELIEF_NONE);
     gtk_widget_set_focus_on_click(button, FALSE);
-    // The tip is the short text of the close command (57602) when the resources give one.
-    if (const std::string* prompt = Resources().FindString(57602)) {
+    // The tip is the short text of the close command's prompt when the resources give one.
+    if (const std::string* prompt = Resources().FindString(uiid::cmd::CloseDocument)) {
         const size_t newline = prompt->find('\n');
         gtk_widget_set_tooltip_text(button,
                                     prompt->substr(newline == std::string::npos ? 0 : newline + 1).c_str());

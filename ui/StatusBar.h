@@ -9,6 +9,7 @@
 //   frame->SetStatusBar(bar);
 #pragma once
 
+#include "ids/CommonIds.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include <wx/statusbr.h>
@@ -18,11 +19,12 @@
 namespace ui {
 
 constexpr UINT ID_SEPARATOR = 0;
-constexpr UINT ID_INDICATOR_EXT = 0xE700;
-constexpr UINT ID_INDICATOR_CAPS = 0xE701;
-constexpr UINT ID_INDICATOR_NUM = 0xE702;
-constexpr UINT ID_INDICATOR_SCRL = 0xE703;
-constexpr UINT ID_INDICATOR_KANA = 0xE706;
+constexpr UINT ID_INDICATOR_EXT = 0xE700; // no pane text of its own
+// The key indicators: their string (resources/common/ui.txt) is the pane's text.
+constexpr UINT ID_INDICATOR_CAPS = uiid::str::CapsLockIndicator;
+constexpr UINT ID_INDICATOR_NUM = uiid::str::NumLockIndicator;
+constexpr UINT ID_INDICATOR_SCRL = uiid::str::ScrollLockIndicator;
+constexpr UINT ID_INDICATOR_KANA = uiid::str::KanaIndicator;
 
 class StatusBar : public wxStatusBar {
 public:

@@ -1,7 +1,10 @@
 // Every string or message id the code of a program shows or loads is in that program's
 // string table (resources/common and resources/<program>): a missing one would show "(id)".
+// A name of the id headers is checked by the compiler; the scan follows what it cannot see,
+// ids held as data, and takes the names' numbers from the headers of the build.
 #include "StringIdScanner.h"
 
+#include "tools/resgen/IdHeader.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include <gtest/gtest.h>
@@ -21,10 +24,14 @@ const std::vector<std::string> kVantorelFolders = {"imaging", "devices", "ui", "
 const std::vector<std::string> kBrelvoxaFolders = {"ui", "viewer3d"};
 
 // Which ids the program uses and its string table lacks; also every use the scan could not
-// follow to an id.
-std::string MissingStrings(const std::string& program, const std::vector<std::string>& folders,
-                           const std::vector<unsigned>& knownUses) {
-    const ScanResult scan = ScanIds(ReadSources(VT_SOURCE_DIR, folders), kIdCalls);
+// follow to an id. header: the program's generated id header (beside the shared one).
+std::string MissingStrings(const std::string& program, const std::string& header,
+                           const std::vector<std::string>& folders, const std::vector<unsigned>& knownUses) {
+    const std::string ids = std::string(VT_BINARY_DIR) + "/generated/ids/";
+    std::vector<std::string> missingHeaders;
+    const GeneratedIds generated = ReadIdHeaders({ids + "CommonIds.h", ids + header}, &missingHeaders);
+    EXPECT_TRUE(missingHeaders.empty()) << missingHeaders[0];
+    const ScanResult scan = ScanIds(ReadSources(VT_SOURCE_DIR, folders), kIdCalls, generated);
     ui::ResourceRegistry strings;
     std::string error;
     EXPECT_TRUE(strings.LoadFolder(std::string(VT_SOURCE_DIR) + "/resources/common", &error)) << error;
@@ -35,7 +42,7 @@ std::string MissingStrings(const std::string& program, const std::vector<std::st
             out << "string " << id << " (used at " << where
                 << ") is missing from resources/common and resources/" << program << "\n";
     for (const std::string& use : scan.unresolved)
-        out << "no id can be read from " << use << ": give a number or a named constant\n";
+        out << "no id can be read from " << use << ": give a name of the id headers or a named constant\n";
     for (unsigned id : knownUses)
         if (!scan.ids.count(id))
             out << "the scan no longer finds the use of " << id << "\n";
@@ -100,13 +107,58 @@ bool Parse(std::string* error) { return Refuse("bad", error); }
     EXPECT_EQ(scan.unresolved[0], "a/Dialog.cpp:23: ShowMessage(m_message, 0)");
 }
 
+// Names of the generated headers stand for their numbers: written in full, given to a constant,
+// after a namespace alias, or handed on as data; a name the headers lack is a use the scan cannot
+// follow (the compiler refuses it too).
+TEST(ProgramStrings, TheScanTakesTheNumbersOfTheIdHeadersNames) {
+    std::vector<ui::ResourceName> names;
+    ASSERT_TRUE(
+        ui::ReadResourceNamesFromText("STRINGTABLE\n870 NoPictures \"a\"\n871 Saved \"b\"\n"
+                                      "872 Stopped \"c\"\nEND\nCOMMAND 57603 SaveImage\n"
+                                      "DIALOG 5 Box 0 0 9 9 \"\"\n LTEXT 1042 Saved \"\" 1 1 1 1\nEND\n",
+                                      "", "v.txt", names));
+    IdHeader header("vtid", "resources/vantorel/");
+    header.Add("v.txt", names);
+    std::string text;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(header.Render(text, errors));
+    GeneratedIds generated;
+    ReadIdHeaderText(text, generated);
+    EXPECT_EQ(generated.at("vtid::str::NoPictures"), 870u);
+    EXPECT_EQ(generated.at("vtid::Box::Saved"), 1042u);
+    EXPECT_EQ(generated.size(), 6u);
+
+    const std::vector<SourceFile> files = {
+        MakeSource("a/Messages.h", "constexpr UINT kMsgStopped = vtid::str::Stopped;\n"),
+        MakeSource("a/Use.cpp", R"SRC(#include "a/Messages.h"
+namespace str = vtid::str;
+void Tell(UINT message) { ShowMessage(message, MB_OK); }
+void Use() {
+    ShowMessage(vtid::str::NoPictures, MB_OK);
+    ShowMessage(str::Saved, MB_OK);
+    Tell(kMsgStopped);
+    LoadString(vtid::cmd::SaveImage); // a command's prompt: its string is looked for too
+    ShowMessage(vtid::str::Gone, MB_OK);
+}
+)SRC"),
+    };
+    const ScanResult scan = ScanIds(files, kIdCalls, generated);
+    std::set<unsigned> ids;
+    for (const auto& [id, where] : scan.ids)
+        ids.insert(id);
+    EXPECT_EQ(ids, (std::set<unsigned>{870, 871, 872, 57603})); // str::Saved is the string, not the control
+    EXPECT_EQ(scan.ids.at(872), "a/Use.cpp:7");
+    ASSERT_EQ(scan.unresolved.size(), 1u);
+    EXPECT_EQ(scan.unresolved[0], "a/Use.cpp:9: ShowMessage(vtid::str::Gone, MB_OK)");
+}
+
 TEST(ProgramStrings, EveryIdVantorelUsesIsInItsStringTable) {
     // The overwrite question, the memory message and the read failure are known uses: a scan
     // that misses them is broken.
-    EXPECT_EQ(MissingStrings("vantorel", kVantorelFolders, {876, 894, 9201}), "");
+    EXPECT_EQ(MissingStrings("vantorel", "VantorelIds.h", kVantorelFolders, {876, 894, 9201}), "");
 }
 
 TEST(ProgramStrings, EveryIdBrelvoxaUsesIsInItsStringTable) {
     // The window layer's own validation messages are used by both programs.
-    EXPECT_EQ(MissingStrings("brelvoxa", kBrelvoxaFolders, {64001}), "");
+    EXPECT_EQ(MissingStrings("brelvoxa", "BrelvoxaIds.h", kBrelvoxaFolders, {64001}), "");
 }

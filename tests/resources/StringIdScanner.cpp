@@ -235,7 +235,8 @@ struct Forwarder {
 
 class Scanner {
 public:
-    explicit Scanner(const std::vector<SourceFile>& files) : files_(files) {
+    Scanner(const std::vector<SourceFile>& files, const GeneratedIds& generated)
+        : files_(files), generated_(generated) {
         for (const SourceFile& f : files_)
             functions_.push_back(FindFunctions(f.code));
         FindConstants();
@@ -261,9 +262,29 @@ private:
             work_.push_back(f);
     }
 
+    // The numbers a name of the generated headers stands for: the name in full, else every
+    // generated name it ends (a name after a namespace alias), string names first.
+    bool Generated(const std::string& name, std::set<unsigned>& out) const {
+        if (const auto it = generated_.find(name); it != generated_.end()) {
+            out.insert(it->second);
+            return true;
+        }
+        std::set<unsigned> strings, others;
+        const std::string tail = "::" + name;
+        for (const auto& [full, id] : generated_)
+            if (full.size() > tail.size() && full.compare(full.size() - tail.size(), tail.size(), tail) == 0)
+                (full.find("::str::") != npos ? strings : others).insert(id);
+        const std::set<unsigned>& found = strings.empty() ? others : strings;
+        out.insert(found.begin(), found.end());
+        return !found.empty();
+    }
+
     void FindConstants() {
         static const std::regex constant(
             R"(\b(?:constexpr|const)\s+(?:[\w:]+\s+)*?(\w+)\s*=\s*(0[xX][0-9a-fA-F]+|[0-9]+)[uUlL]*\s*[;,])");
+        // A constant that gives a generated name another name ("kMsgSaved = vtid::str::Saved").
+        static const std::regex alias(
+            R"(\b(?:constexpr|const)\s+(?:[\w:]+\s+)*?(\w+)\s*=\s*((?:\w+::)+\w+)\s*[;,])");
         static const std::regex define(R"(#define\s+(\w+)\s+(0[xX][0-9a-fA-F]+|[0-9]+)\b)");
         static const std::regex enumerator(R"(\b(\w+)\s*=\s*(0[xX][0-9a-fA-F]+|[0-9]+)[uUlL]*\s*[,}])");
         for (const SourceFile& f : files_) {
@@ -272,6 +293,9 @@ private:
                     constants_[(*it)[1].str()].insert(
                         static_cast<unsigned>(std::stoul((*it)[2].str(), nullptr, 0)));
             }
+            for (std::sregex_iterator it(f.code.begin(), f.code.end(), alias), end; it != end; ++it)
+                if (std::set<unsigned> ids; Generated((*it)[2].str(), ids))
+                    constants_[(*it)[1].str()].insert(ids.begin(), ids.end());
             // Enumerators: inside the braces of each enum.
             for (size_t p = f.code.find("enum"); p != npos; p = f.code.find("enum", p + 4)) {
                 if ((p > 0 && IsWordChar(f.code[p - 1])) || IsWordChar(f.code[p + 4]))
@@ -389,6 +413,9 @@ private:
         static const std::regex name(R"(^(?:\w+::)*(\w+)$)");
         if (!std::regex_match(expr, m, name))
             return false;
+        // A qualified name of the headers; an unqualified one only after the file's own names.
+        if (expr.find("::") != npos && Generated(expr, out))
+            return true;
         const std::string id = m[1].str();
         if (auto c = constants_.find(id); c != constants_.end()) {
             out.insert(c->second.begin(), c->second.end());
@@ -434,7 +461,7 @@ private:
             out.insert(values.begin(), values.end());
             any = true;
         }
-        return any;
+        return any || Generated(expr, out);
     }
 
     // Whether the name at `at` starts a declaration or definition rather than a call: a type word
@@ -505,6 +532,7 @@ private:
     }
 
     const std::vector<SourceFile>& files_;
+    const GeneratedIds& generated_;
     std::vector<std::vector<Function>> functions_;
     std::map<std::string, std::set<unsigned>> constants_;
     std::vector<std::set<int>> visible_;
@@ -622,8 +650,45 @@ std::vector<SourceFile> ReadSources(const std::string& root, const std::vector<s
     return out;
 }
 
-ScanResult ScanIds(const std::vector<SourceFile>& files, const std::vector<std::string>& calls) {
-    return Scanner(files).Run(calls);
+ScanResult ScanIds(const std::vector<SourceFile>& files, const std::vector<std::string>& calls,
+                   const GeneratedIds& generated) {
+    return Scanner(files, generated).Run(calls);
+}
+
+void ReadIdHeaderText(const std::string& text, GeneratedIds& out) {
+    static const std::regex open(R"(^namespace (\w+) \{$)");
+    static const std::regex name(R"(^inline constexpr int (\w+) = (-?[0-9]+);$)");
+    std::vector<std::string> scope;
+    std::istringstream in(text);
+    std::smatch m;
+    for (std::string line; std::getline(in, line);) {
+        if (std::regex_match(line, m, open)) {
+            scope.push_back(m[1].str());
+        } else if (line.rfind("}", 0) == 0 && !scope.empty()) {
+            scope.pop_back();
+        } else if (std::regex_match(line, m, name)) {
+            std::string full;
+            for (const std::string& s : scope)
+                full += s + "::";
+            out[full + m[1].str()] = static_cast<unsigned>(std::stol(m[2].str()));
+        }
+    }
+}
+
+GeneratedIds ReadIdHeaders(const std::vector<std::string>& paths, std::vector<std::string>* missing) {
+    GeneratedIds out;
+    for (const std::string& path : paths) {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            if (missing)
+                missing->push_back(path);
+            continue;
+        }
+        std::stringstream text;
+        text << in.rdbuf();
+        ReadIdHeaderText(text.str(), out);
+    }
+    return out;
 }
 
 } // namespace idscan
