@@ -21,10 +21,10 @@ int CaptureFormatIndex(const std::string& path) {
         return -1;
     const std::string pattern = "*" + path.substr(dot);
     static const char* const kDefaults[4] = {"*.bmp", "*.dib", "*.tif", "*.jpg"};
-    constexpr UINT kPatterns[4] = {vtid::str::BmpPattern, vtid::str::DibPattern, vtid::str::TifPattern,
-                                   vtid::str::JpgPattern};
-    for (int index = 0; index < 4; ++index) {
-        std::string entry = ui::Resources().LoadString(kPatterns[index]);
+    // The patterns' strings follow one another, in the order of kDefaults.
+    for (UINT id = vtid::str::BmpPattern; id <= vtid::str::JpgPattern; ++id) {
+        std::string entry = ui::Resources().LoadString(id);
+        const int index = static_cast<int>(id - vtid::str::BmpPattern);
         if (entry.empty())
             entry = kDefaults[index];
         if (strcasecmp(entry.c_str(), pattern.c_str()) == 0)

@@ -12,8 +12,6 @@
 namespace {
 const char* const kCompPosKeys[8] = {"INICOMPOS1X", "INICOMPOS1Y", "INICOMPOS2X", "INICOMPOS2Y",
                                      "INICOMPOS3X", "INICOMPOS3Y", "INICOMPOS4X", "INICOMPOS4Y"};
-constexpr UINT kSlotNames[] = {vtid::str::Lens1Name, vtid::str::Lens2Name, vtid::str::Lens3Name,
-                               vtid::str::Lens4Name, vtid::str::Lens5Name};
 
 std::string SlotKey(const char* key, int slot) {
     return key + std::to_string(slot);
@@ -72,7 +70,7 @@ void DocumentSettings::LoadLensSlots(LensLibrary& library) {
     library.LoadLensFile(false);
 
     std::vector<std::string> slotNames;
-    for (UINT id : kSlotNames)
+    for (UINT id = vtid::str::Lens1Name; id <= vtid::str::Lens5Name; ++id)
         slotNames.push_back(ui::Resources().LoadString(id));
     m_slots.clear();
     for (int n = 1; n <= kSlotCount; ++n) {
