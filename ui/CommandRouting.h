@@ -103,7 +103,7 @@ public:
     void OnCommandRange(int first, int last, RangeFn fn) {
         OnControlRange(BN_CLICKED, first, last, std::move(fn));
     }
-    // A notification of a control: OnControl(CBN_SELCHANGE, 1256, ...), OnControl(EN_CHANGE, ...).
+    // A notification of a control: OnControl(CBN_SELCHANGE, ids::Preset, ...), OnControl(EN_CHANGE, ...).
     void OnControl(int code, int id, CommandFn fn);
     void OnControlRange(int code, int first, int last, RangeFn fn);
     // A notification whose details the handler reads (list and tree views).

@@ -2,11 +2,11 @@
 // DoDataExchange serves both directions: saving (controls → fields, with validation) when the
 // dialog closes with OK or UpdateData(true) is called, loading (fields → controls) when it opens.
 //
-//   void DoDataExchange(ui::DataExchange& dx) override {
-//       dx.Text(1296, m_size);
-//       dx.MinMax(1296, m_size, 0, 20);
-//       dx.Check(1310, m_autoPos);
-//       dx.Radio(1301, m_type);
+//   void DoDataExchange(ui::DataExchange& dx) override {   // namespace ids = vtid::ManualSettingsDialog;
+//       dx.Text(ids::SizeValue, m_size);
+//       dx.MinMax(ids::SizeValue, m_size, 0, 20);
+//       dx.Check(ids::AutoAlign, m_autoPos);
+//       dx.Radio(ids::Fine, m_type);
 //   }
 //
 // A value that does not parse or lies outside its range shows a message, puts the focus on the

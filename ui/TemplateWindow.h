@@ -1,14 +1,14 @@
 // Dialogs, panels and form views built from a dialog template of the resource registry. Every
 // control gets its numeric id as its wx id, so GetDlgItem(id) and the message map work with the
-// ids of the template. Ids 1 and 2 are OK and Cancel.
+// ids of the template (named through the id headers). Ids 1 and 2 are OK and Cancel.
 //
-//   class CSetManual : public ui::TemplateDialog {
+//   class CSetManual : public ui::TemplateDialog {           // namespace ids = vtid::ManualSettingsDialog;
 //   public:
-//       explicit CSetManual(wxWindow* parent) : TemplateDialog(parent, 47) {
-//           OnCommand(1306, &CSetManual::OnManual);
-//           OnControl(ui::EN_CHANGE, 1296, &CSetManual::OnSizeEdit);
+//       explicit CSetManual(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ManualSettingsDialog) {
+//           OnCommand(ids::ManualSettings, &CSetManual::OnManual);
+//           OnControl(ui::EN_CHANGE, ids::SizeValue, &CSetManual::OnSizeEdit);
 //       }
-//       void DoDataExchange(ui::DataExchange& dx) override { dx.Text(1296, m_size); }
+//       void DoDataExchange(ui::DataExchange& dx) override { dx.Text(ids::SizeValue, m_size); }
 //       int m_size = 0;
 //   };
 //   CSetManual dlg(frame); if (dlg.DoModal() == IDOK) ...

@@ -2,12 +2,12 @@
 // for private messages, commands, control notifications and update-UI, and the bridge that turns
 // wx events and WM_COMMAND messages into entries of that map.
 //
-//   class CSetScaleDlg : public ui::TemplateDialog {
-//       CSetScaleDlg(wxWindow* parent) : TemplateDialog(parent, 255) {
-//           OnCommand(1255, &CSetScaleDlg::OnColour);                 // button click
-//           OnControl(ui::EN_KILLFOCUS, 1260, &CSetScaleDlg::OnLengthDone);
-//           OnControl(ui::CBN_SELCHANGE, 1262, &CSetScaleDlg::OnCornerChange);
-//           OnNotify(ui::NM_DBLCLK, 1022, [this](ui::Notification& n) { Open(n.item); });
+//   class CSetScaleDlg : public ui::TemplateDialog {         // namespace ids = vtid::ScaleDialog;
+//       CSetScaleDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ScaleDialog) {
+//           OnCommand(ids::Colour, &CSetScaleDlg::OnColour);          // button click
+//           OnControl(ui::EN_KILLFOCUS, ids::Length, &CSetScaleDlg::OnLengthDone);
+//           OnControl(ui::CBN_SELCHANGE, ids::Corner, &CSetScaleDlg::OnCornerChange);
+//           OnNotify(ui::NM_DBLCLK, ids::Files, [this](ui::Notification& n) { Open(n.item); });
 //           OnMessage(WM_WORK_DONE, &CSetScaleDlg::OnWorkDone);
 //       }
 //   };

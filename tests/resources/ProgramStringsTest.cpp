@@ -108,15 +108,18 @@ bool Parse(std::string* error) { return Refuse("bad", error); }
 }
 
 // Names of the generated headers stand for their numbers: written in full, given to a constant,
-// after a namespace alias, or handed on as data; a name the headers lack is a use the scan cannot
-// follow (the compiler refuses it too).
+// after a namespace alias, in an array or a braced list a loop runs over, or handed on as data; a
+// name the headers lack is a use the scan cannot follow (the compiler refuses it too).
 TEST(ProgramStrings, TheScanTakesTheNumbersOfTheIdHeadersNames) {
     std::vector<ui::ResourceName> names;
-    ASSERT_TRUE(
-        ui::ReadResourceNamesFromText("STRINGTABLE\n870 NoPictures \"a\"\n871 Saved \"b\"\n"
-                                      "872 Stopped \"c\"\nEND\nCOMMAND 57603 SaveImage\n"
-                                      "DIALOG 5 Box 0 0 9 9 \"\"\n LTEXT 1042 Saved \"\" 1 1 1 1\nEND\n",
-                                      "", "v.txt", names));
+    ASSERT_TRUE(ui::ReadResourceNamesFromText(
+        "STRINGTABLE\n870 NoPictures \"a\"\n871 Saved \"b\"\n"
+        "872 Stopped \"c\"\n873 UnitPixel \"px\"\n874 UnitMicron \"um\"\n"
+        "875 UnitMm \"mm\"\n880 BmpPattern \"*.bmp\"\n881 DibPattern \"*.dib\"\n"
+        "882 AreaLabel \"a\"\n883 PerimeterLabel \"p\"\n884 Closed \"c\"\n885 Opened \"o\"\nEND\nCOMMAND "
+        "57603 SaveImage\n"
+        "DIALOG 5 Box 0 0 9 9 \"\"\n LTEXT 1042 Saved \"\" 1 1 1 1\nEND\n",
+        "", "v.txt", names));
     IdHeader header("vtid", "resources/vantorel/");
     header.Add("v.txt", names);
     std::string text;
@@ -126,10 +129,12 @@ TEST(ProgramStrings, TheScanTakesTheNumbersOfTheIdHeadersNames) {
     ReadIdHeaderText(text, generated);
     EXPECT_EQ(generated.at("vtid::str::NoPictures"), 870u);
     EXPECT_EQ(generated.at("vtid::Box::Saved"), 1042u);
-    EXPECT_EQ(generated.size(), 6u);
+    EXPECT_EQ(generated.size(), 15u);
 
     const std::vector<SourceFile> files = {
-        MakeSource("a/Messages.h", "constexpr UINT kMsgStopped = vtid::str::Stopped;\n"),
+        MakeSource("a/Messages.h",
+                   "constexpr UINT kMsgStopped = vtid::str::Stopped;\n"
+                   "constexpr UINT kFirstUnit = vtid::str::UnitPixel, kLastUnit = vtid::str::UnitMm;\n"),
         MakeSource("a/Use.cpp", R"SRC(#include "a/Messages.h"
 namespace str = vtid::str;
 void Tell(UINT message) { ShowMessage(message, MB_OK); }
@@ -140,14 +145,32 @@ void Use() {
     LoadString(vtid::cmd::SaveImage); // a command's prompt: its string is looked for too
     ShowMessage(vtid::str::Gone, MB_OK);
 }
+void Tables(int index) {
+    constexpr UINT kPatterns[2] = {vtid::str::BmpPattern, vtid::str::DibPattern};
+    LoadString(kPatterns[index]);
+    for (UINT id = kFirstUnit; id <= kLastUnit; ++id)
+        LoadString(id);
+    for (const UINT& id : {vtid::str::AreaLabel, vtid::str::PerimeterLabel}) {
+        LoadString(id);
+    }
+    const UINT id = vtid::str::Closed; // after the loops: neither loop's id
+    LoadString(id);
+}
+void Say(UINT id) { LoadString(id); } // a parameter, not the local constant of Tables
+void Other() { Say(vtid::str::Opened); }
 )SRC"),
     };
     const ScanResult scan = ScanIds(files, kIdCalls, generated);
     std::set<unsigned> ids;
     for (const auto& [id, where] : scan.ids)
         ids.insert(id);
-    EXPECT_EQ(ids, (std::set<unsigned>{870, 871, 872, 57603})); // str::Saved is the string, not the control
+    // str::Saved is the string, not the control.
+    EXPECT_EQ(ids, (std::set<unsigned>{870, 871, 872, 873, 874, 875, 880, 881, 882, 883, 884, 885, 57603}));
     EXPECT_EQ(scan.ids.at(872), "a/Use.cpp:7");
+    EXPECT_EQ(scan.ids.at(874), "a/Use.cpp:15");
+    EXPECT_EQ(scan.ids.at(882), "a/Use.cpp:17");
+    EXPECT_EQ(scan.ids.at(884), "a/Use.cpp:20");
+    EXPECT_EQ(scan.ids.at(885), "a/Use.cpp:23");
     ASSERT_EQ(scan.unresolved.size(), 1u);
     EXPECT_EQ(scan.unresolved[0], "a/Use.cpp:9: ShowMessage(vtid::str::Gone, MB_OK)");
 }

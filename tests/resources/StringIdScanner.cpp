@@ -280,22 +280,41 @@ private:
     }
 
     void FindConstants() {
-        static const std::regex constant(
-            R"(\b(?:constexpr|const)\s+(?:[\w:]+\s+)*?(\w+)\s*=\s*(0[xX][0-9a-fA-F]+|[0-9]+)[uUlL]*\s*[;,])");
-        // A constant that gives a generated name another name ("kMsgSaved = vtid::str::Saved").
-        static const std::regex alias(
-            R"(\b(?:constexpr|const)\s+(?:[\w:]+\s+)*?(\w+)\s*=\s*((?:\w+::)+\w+)\s*[;,])");
+        // Constants of a number, a generated name or another constant, one or several in a
+        // declaration: "constexpr UINT kFirst = vtid::str::UnitPixel, kLast = 905;".
+        static const std::regex constants(
+            R"(\b(?:constexpr|const)\s+(?:[\w:]+\s+)*?((?:\w+\s*=\s*[\w:]+\s*,\s*)*\w+\s*=\s*[\w:]+)\s*[;,])");
+        static const std::regex declarator(R"((\w+)\s*=\s*([\w:]+))");
+        // Arrays of ids: "constexpr UINT kSlotNames[] = {vtid::str::Lens1Name, ...};".
+        static const std::regex array(
+            R"(\b(?:constexpr|const)\s+(?:[\w:]+\s+)*?(\w+)\s*\[[^\]]*\]\s*=\s*\{([^{}]*)\})");
         static const std::regex define(R"(#define\s+(\w+)\s+(0[xX][0-9a-fA-F]+|[0-9]+)\b)");
         static const std::regex enumerator(R"(\b(\w+)\s*=\s*(0[xX][0-9a-fA-F]+|[0-9]+)[uUlL]*\s*[,}])");
-        for (const SourceFile& f : files_) {
-            for (const std::regex* re : {&constant, &define}) {
-                for (std::sregex_iterator it(f.code.begin(), f.code.end(), *re), end; it != end; ++it)
-                    constants_[(*it)[1].str()].insert(
-                        static_cast<unsigned>(std::stoul((*it)[2].str(), nullptr, 0)));
+        for (size_t file = 0; file < files_.size(); ++file) {
+            const SourceFile& f = files_[file];
+            for (std::sregex_iterator it(f.code.begin(), f.code.end(), constants), end; it != end; ++it) {
+                // A local constant of a name is read where it is used (a local variable).
+                const bool local = Enclosing(file, static_cast<size_t>(it->position(0))) != nullptr;
+                const std::string list = (*it)[1].str();
+                for (std::sregex_iterator d(list.begin(), list.end(), declarator); d != end; ++d) {
+                    std::set<unsigned> ids;
+                    unsigned value = 0;
+                    const std::string given = (*d)[2].str();
+                    if (ParseNumber(given, value))
+                        ids.insert(value);
+                    else if (const auto c = constants_.find(given); !local && c != constants_.end())
+                        ids = c->second;
+                    else if (!local)
+                        Generated(given, ids);
+                    if (!ids.empty())
+                        constants_[(*d)[1].str()].insert(ids.begin(), ids.end());
+                }
             }
-            for (std::sregex_iterator it(f.code.begin(), f.code.end(), alias), end; it != end; ++it)
-                if (std::set<unsigned> ids; Generated((*it)[2].str(), ids))
-                    constants_[(*it)[1].str()].insert(ids.begin(), ids.end());
+            for (std::sregex_iterator it(f.code.begin(), f.code.end(), define), end; it != end; ++it)
+                constants_[(*it)[1].str()].insert(
+                    static_cast<unsigned>(std::stoul((*it)[2].str(), nullptr, 0)));
+            for (std::sregex_iterator it(f.code.begin(), f.code.end(), array), end; it != end; ++it)
+                arrays_[(*it)[1].str()] = SplitArgs((*it)[2].str());
             // Enumerators: inside the braces of each enum.
             for (size_t p = f.code.find("enum"); p != npos; p = f.code.find("enum", p + 4)) {
                 if ((p > 0 && IsWordChar(f.code[p - 1])) || IsWordChar(f.code[p + 4]))
@@ -383,6 +402,15 @@ private:
         return -1;
     }
 
+    // Every id the expressions stand for; false when one of them cannot be worked out.
+    bool EvalAll(const std::vector<std::string>& exprs, size_t file, size_t pos, std::set<unsigned>& out,
+                 int depth) {
+        for (const std::string& e : exprs)
+            if (!Eval(e, file, pos, out, depth + 1))
+                return false;
+        return !exprs.empty();
+    }
+
     // The ids an expression at `pos` of a file stands for. Parameters of the enclosing function
     // make it a forwarder (its callers give the ids). False when the ids cannot be worked out.
     bool Eval(std::string expr, size_t file, size_t pos, std::set<unsigned>& out, int depth) {
@@ -410,6 +438,12 @@ private:
             out.insert(value);
             return true;
         }
+        // An element of an array of ids: every element.
+        static const std::regex element(R"(^(\w+)\s*\[.*\]$)");
+        if (std::regex_match(expr, m, element)) {
+            const auto a = arrays_.find(m[1].str());
+            return a != arrays_.end() && EvalAll(a->second, file, pos, out, depth);
+        }
         static const std::regex name(R"(^(?:\w+::)*(\w+)$)");
         if (!std::regex_match(expr, m, name))
             return false;
@@ -431,10 +465,45 @@ private:
                 return true;
             }
         }
-        // A loop variable: every id from the first to the last.
+        // A loop variable: the innermost loop around the use that declares it, running over an
+        // array or a braced list (every element) or from a first to a last id.
+        const std::string before = pos > from ? code.substr(from, pos - from) : std::string();
+        // Whether the use is in the loop whose header starts at `at` of before: in its braces, or
+        // in the one statement after its parentheses.
+        auto around = [&](size_t at) {
+            const size_t open = code.find('(', from + at);
+            const size_t close = open == npos ? npos : MatchingClose(code, open);
+            if (close == npos || close >= pos)
+                return false;
+            const size_t next = code.find_first_not_of(" \t\r\n", close + 1);
+            const size_t end =
+                next != npos && code[next] == '{' ? MatchingClose(code, next) : code.find(';', close);
+            return end != npos && pos < end;
+        };
+        const std::regex rangeFor("for\\s*\\(\\s*(?:[\\w:]+[\\s&*]+)*" + id + "\\s*:\\s*([^)]*)\\)");
         const std::regex loop("for\\s*\\(\\s*(?:[\\w:]+\\s+)*" + id + "\\s*=\\s*([^;]+);\\s*" + id +
                               "\\s*(<=|<)\\s*([^;]+);");
-        if (std::regex_search(body, m, loop)) {
+        auto last = [&](const std::regex& re, std::smatch& found) {
+            bool any = false;
+            for (std::sregex_iterator it(before.begin(), before.end(), re), end; it != end; ++it) {
+                if (around(static_cast<size_t>(it->position(0)))) {
+                    found = *it;
+                    any = true;
+                }
+            }
+            return any;
+        };
+        std::smatch overRange, overIds;
+        const bool ranged = last(rangeFor, overRange), counted = last(loop, overIds);
+        if (ranged && (!counted || overRange.position(0) > overIds.position(0))) {
+            const std::string range = Trim(overRange[1].str());
+            if (range.size() > 1 && range.front() == '{' && range.back() == '}')
+                return EvalAll(SplitArgs(range.substr(1, range.size() - 2)), file, pos, out, depth);
+            const auto a = arrays_.find(range);
+            return a != arrays_.end() && EvalAll(a->second, file, pos, out, depth);
+        }
+        if (counted) {
+            m = overIds;
             const std::string lo = Trim(m[1].str()), hi = Trim(m[3].str());
             const bool inclusive = m[2].str() == "<=";
             if (fn && ParamIndex(*fn, lo) >= 0 && ParamIndex(*fn, hi) >= 0 && inclusive) {
@@ -535,6 +604,7 @@ private:
     const GeneratedIds& generated_;
     std::vector<std::vector<Function>> functions_;
     std::map<std::string, std::set<unsigned>> constants_;
+    std::map<std::string, std::vector<std::string>> arrays_; // name -> the element expressions
     std::vector<std::set<int>> visible_;
     std::set<Forwarder> seen_;
     std::deque<Forwarder> work_;

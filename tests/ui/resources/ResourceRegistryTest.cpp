@@ -1,4 +1,5 @@
 // The resource text format, replacement rules and the language bundle lookup.
+#include "ui/resources/ResourceNames.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include "tests/support/ScratchFolder.h"
@@ -183,8 +184,26 @@ TEST(ResourceRegistry, StrictErrorsNameTheFileAndTheLine) {
          "missing image strip file"},
         {"missing data", "DATA 4701 \"table.bin\"\n", 1, "missing data file"},
         {"words left over", "STRING 1 \"a\" b\n", 1, "unexpected b"},
+        // Names after the ids.
+        {"name on id -1", "DIALOG 5 Box 0 0 100 50 \"x\"\n LTEXT -1 Label \"a\" 1 1 9 9\nEND\n", 2,
+         "id -1 takes no name"},
+        {"bad character", "STRINGTABLE\n870 No-Pictures \"x\"\nEND\n", 2, "bad name No-Pictures"},
+        {"non-ASCII name", "STRING 870 枚数 \"x\"\n", 1, "bad name"},
+        {"two names", "STRING 870 NoPictures Again \"x\"\n", 1, "expected quoted string"},
+        {"name after the text", "MENU 1\n POPUP \"a\"\n  ITEM 2 \"b\" SaveImage\n END\nEND\n", 3,
+         "unknown style SaveImage of ITEM"},
+        {"command without a name", "COMMAND 32701\n", 1, "expected the name of command 32701"},
+        {"command with a bad name", "COMMAND 32701 Start.Capture\n", 1, "bad name Start.Capture"},
+        {"command id zero", "COMMAND 0 Nothing\n", 1, "command id must be positive"},
+        {"words after a command", "COMMAND 32701 StartCapture now\n", 1, "unexpected now"},
+        {"command inside a dialog", "DIALOG 5 0 0 100 50 \"x\"\n COMMAND 7 Go\nEND\n", 2,
+         "unknown control kind COMMAND"},
+        {"name in an accelerator line", "ACCELERATORS 1\n \"F5\" 32800 Refresh\nEND\n", 2,
+         "unexpected Refresh"},
+        {"name of a tool bar button", "TOOLBAR 1 \"t.png\" 16 15\n BUTTON 5 Go\nEND\n", 2, "unexpected Go"},
     };
     ScratchFolder res("vt-strict");
+    res.Write("t.png", "png");
     for (const auto& c : cases) {
         const std::string path = res.Write("case.txt", c.text);
         ResourceRegistry reg;
@@ -194,6 +213,12 @@ TEST(ResourceRegistry, StrictErrorsNameTheFileAndTheLine) {
         EXPECT_EQ(error.rfind(where, 0), 0u) << c.kind << ": " << error;
         EXPECT_NE(error.find(c.reason), std::string::npos) << c.kind << ": " << error;
         EXPECT_EQ(reg.StringCount() + reg.DialogCount(), 0u) << c.kind;
+        // The reader of the names for the id headers refuses the file alike.
+        std::vector<ResourceName> names;
+        std::string namesError;
+        EXPECT_FALSE(ReadResourceNames(path, names, &namesError)) << c.kind;
+        EXPECT_EQ(namesError, error) << c.kind;
+        EXPECT_TRUE(names.empty()) << c.kind;
         // The same file in a folder makes the folder fail, naming the file.
         std::string folderError;
         EXPECT_FALSE(reg.LoadFolder(res.Path(), &folderError)) << c.kind;
