@@ -21,6 +21,7 @@
 #include "shell/core/CapturePositions.h"
 #include "shell/core/ZPositionRule.h"
 #include "ui/DataExchange.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
@@ -33,15 +34,21 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace ids = vtid::AutoPanel;
+
 namespace {
 constexpr double kLimit = kCaptureCoordinateLimit;
 
 // Controls that follow the panel's idle or running state (EnableControls).
-constexpr int kStateControls[] = {1066, 916, 917, 919, 918, 909, 911, 912, 913, 1075, 1077, 1179, 1187, 1124};
+constexpr int kStateControls[] = {
+    ids::ZeroZ,    ids::JogUp,      ids::JogDown,          ids::StepDown,     ids::StepUp,
+    ids::EditList, ids::SaveList,   ids::LoadList,         ids::StartCapture, ids::SetStart,
+    ids::SetEnd,   ids::SelectPath, ids::UseEqualInterval, ids::AutoCompose};
 // The range controls that only the equal-interval mode uses.
-constexpr int kRangeControls[] = {1075, 1183, 1077, 1184, 1185, 1186};
+constexpr int kRangeControls[] = {ids::SetStart,    ids::StartPosition, ids::SetEnd,
+                                  ids::EndPosition, ids::Interval,      ids::PictureCount};
 
-// A folder as statics 1177 shows it: whole when shorter than 20 characters, else its first three
+// A folder as the folder text shows it: whole when shorter than 20 characters, else its first three
 // characters, "..", and the tail from its second-last '/'.
 std::string ShortenFolder(const std::string& folder) {
     if (folder.size() < 20)
@@ -59,46 +66,47 @@ std::string ShortenFolder(const std::string& folder) {
 }
 } // namespace
 
-CAutoDialog::CAutoDialog(CMainFrame* frame) : ui::TemplatePanel(908), m_pFrame(frame) {
-    ReplaceControl(910, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
-        m_pDiagram = new CTakePicStatic(parent, c.id, r.GetPosition(), r.GetSize());
-        return static_cast<wxWindow*>(m_pDiagram);
-    });
-    for (int id : {916, 917})
+CAutoDialog::CAutoDialog(CMainFrame* frame) : ui::TemplatePanel(vtid::dlg::AutoPanel), m_pFrame(frame) {
+    ReplaceControl(ids::TravelDiagram,
+                   [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+                       m_pDiagram = new CTakePicStatic(parent, c.id, r.GetPosition(), r.GetSize());
+                       return static_cast<wxWindow*>(m_pDiagram);
+                   });
+    for (int id : {ids::JogUp, ids::JogDown})
         ReplaceControl(id, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
             auto* b = new CButtonOn(parent, c.id, wxString::FromUTF8(c.text), r.GetPosition(), r.GetSize());
-            (c.id == 916 ? m_pJogUp : m_pJogDown) = b;
+            (c.id == ids::JogUp ? m_pJogUp : m_pJogDown) = b;
             return static_cast<wxWindow*>(b);
         });
-    ReplaceControl(920, [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+    ReplaceControl(ids::JogStep, [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
         // The template's height includes the drop-down list.
         return static_cast<wxWindow*>(new CStageComboBox(parent, c.id, r.GetPosition(), wxSize(r.width, -1)));
     });
-    for (int id : {1183, 1184, 1185})
+    for (int id : {ids::StartPosition, ids::EndPosition, ids::Interval})
         ReplaceControl(id, [](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
             auto* edit = new CStageEdit(parent, c.id, r.GetPosition(), r.GetSize());
             edit->SetWindowStyleFlag(edit->GetWindowStyleFlag() | wxTE_RIGHT);
             return static_cast<wxWindow*>(edit);
         });
 
-    OnCommand(918, [this] { OnJogStep(true); });
-    OnCommand(919, [this] { OnJogStep(false); });
-    OnCommand(1066, [this] { OnZero(); });
-    OnCommand(1075, [this] { OnSetStartOrEnd(true); });
-    OnCommand(1077, [this] { OnSetStartOrEnd(false); });
-    for (int id : {1183, 1184, 1185})
+    OnCommand(ids::StepUp, [this] { OnJogStep(true); });
+    OnCommand(ids::StepDown, [this] { OnJogStep(false); });
+    OnCommand(ids::ZeroZ, [this] { OnZero(); });
+    OnCommand(ids::SetStart, [this] { OnSetStartOrEnd(true); });
+    OnCommand(ids::SetEnd, [this] { OnSetStartOrEnd(false); });
+    for (int id : {ids::StartPosition, ids::EndPosition, ids::Interval})
         OnControl(ui::EN_CHANGE, id, [this] { OnRangeEdit(); });
-    OnCommand(1372, [this] {
-        if (auto* edit = Item<wxTextCtrl>(1185))
-            edit->SetEditable(!GetCheckState(1372));
+    OnCommand(ids::AutoInterval, [this] {
+        if (auto* edit = Item<wxTextCtrl>(ids::Interval))
+            edit->SetEditable(!GetCheckState(ids::AutoInterval));
     });
-    OnCommand(1187, [this] { OnEqualInterval(); });
-    OnCommand(909, [this] { OnEditor(); });
-    OnCommand(911, [this] { OnSaveList(); });
-    OnCommand(912, [this] { OnLoadList(); });
-    OnCommand(1179, [this] { OnSelectPath(); });
-    OnCommand(913, [this] { OnStart(); });
-    OnCommand(914, [this] { OnStop(); });
+    OnCommand(ids::UseEqualInterval, [this] { OnEqualInterval(); });
+    OnCommand(ids::EditList, [this] { OnEditor(); });
+    OnCommand(ids::SaveList, [this] { OnSaveList(); });
+    OnCommand(ids::LoadList, [this] { OnLoadList(); });
+    OnCommand(ids::SelectPath, [this] { OnSelectPath(); });
+    OnCommand(ids::StartCapture, [this] { OnStart(); });
+    OnCommand(ids::StopCapture, [this] { OnStop(); });
     OnMessage(WM_WORK_CANCEL, &CAutoDialog::OnWorkCancel);
     Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& ev) {
         ev.Skip();
@@ -161,13 +169,21 @@ bool CAutoDialog::OnInitDialog() {
         if (slash != std::string::npos)
             app->m_strImagePath = m_strPath.substr(0, slash);
     }
-    const std::pair<int, UINT> icons[] = {{916, 196}, {917, 195},  {909, 200},  {913, 198},
-                                          {914, 197}, {1179, 242}, {1066, 247}, {918, 250},
-                                          {919, 251}, {911, 256},  {912, 257}};
+    const std::pair<int, UINT> icons[] = {{ids::JogUp, vtid::icon::JogUpIcon},
+                                          {ids::JogDown, vtid::icon::JogDownIcon},
+                                          {ids::EditList, vtid::icon::EditListIcon},
+                                          {ids::StartCapture, vtid::icon::StartSeriesIcon},
+                                          {ids::StopCapture, vtid::icon::StopSeriesIcon},
+                                          {ids::SelectPath, vtid::icon::SelectFolderIcon},
+                                          {ids::ZeroZ, vtid::icon::ZeroZIcon},
+                                          {ids::StepUp, vtid::icon::StepUpIcon},
+                                          {ids::StepDown, vtid::icon::StepDownIcon},
+                                          {ids::SaveList, vtid::icon::SaveListIcon},
+                                          {ids::LoadList, vtid::icon::LoadListIcon}};
     for (const auto& [id, icon] : icons)
         if (wxWindow* b = GetDlgItem(id))
             SetButtonIcon(ui::WindowHandle(b), icon);
-    if (wxWindow* z = GetDlgItem(915)) {
+    if (wxWindow* z = GetDlgItem(ids::ZPosition)) {
         wxFont font = z->GetFont();
         font.SetPixelSize(wxSize(0, 20));
         z->SetFont(font);
@@ -177,7 +193,7 @@ bool CAutoDialog::OnInitDialog() {
     }
     UpdatePathDisplay();
     m_dJogStep = ReadIniDouble("AUTOFOCUS", "UPDOWN", 1.0);
-    if (auto* combo = Item<wxComboBox>(920)) {
+    if (auto* combo = Item<wxComboBox>(ids::JogStep)) {
         for (const char* step : {"0.1", "0.5", "1", "5", "10", "50", "100"})
             combo->Append(step);
         combo->SetValue(wxString::FromUTF8(FormatDoubleText(m_dJogStep)));
@@ -232,8 +248,8 @@ bool CAutoDialog::OnInitDialog() {
     if (m_pDiagram)
         m_pDiagram->SetPanel(this);
     if (ControllerType() == CTRL_STM6) {
-        ShowItem(916, false);
-        ShowItem(917, false);
+        ShowItem(ids::JogUp, false);
+        ShowItem(ids::JogDown, false);
     } else {
         for (CButtonOn* b : {m_pJogUp, m_pJogDown})
             if (b) {
@@ -249,13 +265,13 @@ bool CAutoDialog::OnInitDialog() {
 }
 
 void CAutoDialog::DoDataExchange(ui::DataExchange& dx) {
-    dx.Text(1183, m_dStart);
-    dx.MinMax(1183, m_dStart, -kLimit, kLimit);
-    dx.Text(1184, m_dEnd);
-    dx.MinMax(1184, m_dEnd, -kLimit, kLimit);
-    dx.Text(1185, m_dInterval);
-    dx.MinMax(1185, m_dInterval, -kLimit, kLimit);
-    dx.Check(1124, m_bAutoComp);
+    dx.Text(ids::StartPosition, m_dStart);
+    dx.MinMax(ids::StartPosition, m_dStart, -kLimit, kLimit);
+    dx.Text(ids::EndPosition, m_dEnd);
+    dx.MinMax(ids::EndPosition, m_dEnd, -kLimit, kLimit);
+    dx.Text(ids::Interval, m_dInterval);
+    dx.MinMax(ids::Interval, m_dInterval, -kLimit, kLimit);
+    dx.Check(ids::AutoCompose, m_bAutoComp);
 }
 
 // ---- the focus drive ----------------------------------------------------------------------
@@ -263,11 +279,11 @@ void CAutoDialog::DoDataExchange(ui::DataExchange& dx) {
 void CAutoDialog::ShowCalibration(const char* unit) {
     char text[64];
     std::snprintf(text, sizeof text, "%.4f%s", UmPerPulse(), unit);
-    SetDlgItemText(921, wxString::FromUTF8(text));
+    SetDlgItemText(ids::PulseSize, wxString::FromUTF8(text));
 }
 
 void CAutoDialog::ShowPulseValue(double umPerPulse) {
-    SetDlgItemText(921, wxString::FromUTF8(FormatPulseLabel(umPerPulse)));
+    SetDlgItemText(ids::PulseSize, wxString::FromUTF8(FormatPulseLabel(umPerPulse)));
 }
 
 void CAutoDialog::RefreshCalibration() {
@@ -290,8 +306,8 @@ double CAutoDialog::ReadZPosition() {
         m_dCurrentZ = DisplayedZ(p2, Origin(), UmPerPulse(), Sign());
         char text[64];
         std::snprintf(text, sizeof text, "%.3f", m_dCurrentZ);
-        SetDlgItemText(915, text);
-        if (wxWindow* z = GetDlgItem(915))
+        SetDlgItemText(ids::ZPosition, text);
+        if (wxWindow* z = GetDlgItem(ids::ZPosition))
             z->Refresh();
         InvalidateDiagram();
     }
@@ -340,9 +356,9 @@ void CAutoDialog::OnJogStep(bool up) {
     const double u = UmPerPulse();
     if (!(u > 0))
         return;
-    m_dJogStep = std::atof(GetDlgItemText(920).ToUTF8().data());
+    m_dJogStep = std::atof(GetDlgItemText(ids::JogStep).ToUTF8().data());
     if (m_dJogStep < -9999 || m_dJogStep > 9999) {
-        ShowMessage(IDS_MOVE_TOO_FAR, MB_OK);
+        ShowMessage(vtid::str::MoveTooFar, MB_OK);
         return;
     }
     const int pulses = static_cast<int>(m_dJogStep / u);
@@ -379,7 +395,7 @@ void CAutoDialog::ComputeRange() {
     EqualIntervalRange range = ComputeEqualIntervalRange(m_dStart, m_dEnd, m_dInterval);
     m_nCount = range.count;
     m_positions = std::move(range.positions);
-    SetDlgItemText(1186, RangeCountText(m_nCount));
+    SetDlgItemText(ids::PictureCount, RangeCountText(m_nCount));
 }
 
 void CAutoDialog::SetPositions(std::vector<double> positions) {
@@ -392,9 +408,9 @@ void CAutoDialog::OnRangeEdit() {
     if (!m_bInitialised || m_nListMode != 1)
         return;
     auto value = [this](int id) { return std::atof(GetDlgItemText(id).ToUTF8().data()); };
-    m_dStart = value(1183);
-    m_dEnd = value(1184);
-    m_dInterval = value(1185);
+    m_dStart = value(ids::StartPosition);
+    m_dEnd = value(ids::EndPosition);
+    m_dInterval = value(ids::Interval);
     ComputeRange();
     InvalidateDiagram();
 }
@@ -412,7 +428,7 @@ void CAutoDialog::OnSetStartOrEnd(bool start) {
 }
 
 void CAutoDialog::ShowRangeControls(bool equalInterval) {
-    for (int id : {911, 1189, 1187})
+    for (int id : {ids::SaveList, ids::EditedNotice, ids::UseEqualInterval})
         ShowItem(id, !equalInterval);
     for (int id : kRangeControls)
         EnableItem(id, equalInterval);
@@ -420,9 +436,9 @@ void CAutoDialog::ShowRangeControls(bool equalInterval) {
 
 void CAutoDialog::OnEqualInterval() {
     auto value = [this](int id) { return std::atof(GetDlgItemText(id).ToUTF8().data()); };
-    m_dStart = value(1183);
-    m_dEnd = value(1184);
-    m_dInterval = value(1185);
+    m_dStart = value(ids::StartPosition);
+    m_dEnd = value(ids::EndPosition);
+    m_dInterval = value(ids::Interval);
     ComputeRange();
     ShowRangeControls(true);
     InvalidateDiagram();
@@ -430,11 +446,11 @@ void CAutoDialog::OnEqualInterval() {
 }
 
 void CAutoDialog::ApplyLensInterval(double interval, bool compare) {
-    auto* edit = Item<wxTextCtrl>(1185);
+    auto* edit = Item<wxTextCtrl>(ids::Interval);
     if (!edit)
         return;
     edit->SetEditable(true);
-    if (!GetCheckState(1372))
+    if (!GetCheckState(ids::AutoInterval))
         return;
     if (interval != 0.0) {
         edit->SetEditable(false);
@@ -448,7 +464,7 @@ void CAutoDialog::ApplyLensInterval(double interval, bool compare) {
         // fields back into the edits.
         m_dInterval = std::atof(text);
     } else {
-        if (auto* t = Item<wxToggleButton>(1372))
+        if (auto* t = Item<wxToggleButton>(ids::AutoInterval))
             t->SetValue(false);
         edit->SetValue("0");
         m_dInterval = 0.0;
@@ -474,29 +490,32 @@ void CAutoDialog::EnableControls(bool enable) {
     }
     for (int id : kStateControls)
         EnableItem(id, enable);
-    EnableItem(914, !enable);
+    EnableItem(ids::StopCapture, !enable);
     // An edited or loaded list stays: the range buttons would replace it by the range.
     if (enable && m_nListMode == 0)
         ShowRangeControls(false);
     if (!m_pFrame)
         return;
     if (CTopMenuDialog* top = m_pFrame->TopMenu())
-        for (int id : {804, 829})
+        for (int id : {vtid::TopMenuBar::MultiView, vtid::TopMenuBar::Thumbnails})
             top->EnableItem(id, enable);
     if (CCompositionBar* bar = m_pFrame->CompositionBar())
-        for (int id : {950, 818, 819, 820, 823})
+        for (int id : {vtid::CompositionBar::InitialMenu, vtid::CompositionBar::HeightSettings,
+                       vtid::CompositionBar::StartComposition, vtid::CompositionBar::CompositionSettings,
+                       vtid::CompositionBar::Speed})
             bar->EnableItem(id, enable);
 }
 
 void CAutoDialog::EnableListControls(bool enable) {
-    for (int id : {909, 911, 912, 1075, 1077, 1179, 1187})
+    for (int id : {ids::EditList, ids::SaveList, ids::LoadList, ids::SetStart, ids::SetEnd, ids::SelectPath,
+                   ids::UseEqualInterval})
         EnableItem(id, enable);
     if (m_pFrame)
         if (CTopMenuDialog* top = m_pFrame->TopMenu())
-            for (int id : {804, 829})
+            for (int id : {vtid::TopMenuBar::MultiView, vtid::TopMenuBar::Thumbnails})
                 top->EnableItem(id, enable);
-    EnableItem(913, !m_pFrame || !m_pFrame->m_pStageBusyOwner);
-    EnableItem(914, false);
+    EnableItem(ids::StartCapture, !m_pFrame || !m_pFrame->m_pStageBusyOwner);
+    EnableItem(ids::StopCapture, false);
 }
 
 void CAutoDialog::OnEditorAccepted(const std::vector<double>& positions) {
@@ -510,7 +529,7 @@ void CAutoDialog::OnEditorClosed() {
     EnableListControls(true);
     if (CMultiView* view = View())
         view->EndStageOperation();
-    EnableItem(913, true);
+    EnableItem(ids::StartCapture, true);
     if (m_nListMode == 0)
         ShowRangeControls(false);
 }
@@ -527,10 +546,10 @@ void CAutoDialog::UpdatePathDisplay() {
         m_strFolderDisplay = ShortenFolder(folder);
         m_strNameDisplay = GetFileNamePart(app->m_strAutoPath);
     }
-    SetDlgItemText(1177, blanks);
-    SetDlgItemText(1177, wxString::FromUTF8(m_strFolderDisplay));
-    SetDlgItemText(1178, blanks);
-    SetDlgItemText(1178, wxString::FromUTF8(m_strNameDisplay));
+    SetDlgItemText(ids::FolderText, blanks);
+    SetDlgItemText(ids::FolderText, wxString::FromUTF8(m_strFolderDisplay));
+    SetDlgItemText(ids::FileText, blanks);
+    SetDlgItemText(ids::FileText, wxString::FromUTF8(m_strNameDisplay));
 }
 
 // ---- close ------------------------------------------------------------------------------------
@@ -554,9 +573,9 @@ void CAutoDialog::OnDestroyPanel() {
     }
     FreeComposer();
     if (m_bInitialised) {
-        const std::string step = GetDlgItemText(920).ToUTF8().data();
+        const std::string step = GetDlgItemText(ids::JogStep).ToUTF8().data();
         WriteIniDouble("AUTOFOCUS", "UPDOWN", std::atof(step.substr(0, 80).c_str()));
-        WriteIniInt("AUTOFOCUS", "AUTOCOMP", GetCheckState(1124) ? 1 : 0);
+        WriteIniInt("AUTOFOCUS", "AUTOCOMP", GetCheckState(ids::AutoCompose) ? 1 : 0);
     }
     m_bInitialised = false;
 }

@@ -12,18 +12,11 @@
 #include "shell/OrsandelApp.h"
 #include "ui/Services.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/VantorelIds.h"
 
 #include <cstdio>
 
 namespace {
-constexpr UINT kMsgNothingToSave = 891;
-constexpr UINT kMsgPathMissing = 872;
-constexpr UINT kMsgCannotCreateFile = 61696;
-constexpr UINT kMsgCannotSaveFile = 61698;
-constexpr UINT kIdsPathTitle = 838;
-constexpr UINT kIdsListFilter = 500;
-constexpr UINT kIdsListExtension = 517;
-
 std::string StringOf(UINT id) {
     return ui::Resources().LoadString(id);
 }
@@ -66,18 +59,18 @@ void CAutoDialog::OnSaveList() {
     if (!m_pFrame || m_pFrame->m_pStageBusyOwner || m_bCapturing)
         return;
     if (m_positions.empty()) {
-        ShowMessage(kMsgNothingToSave, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::NothingToSave, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     ui::FileDialogRequest request;
     request.open = false;
     request.folder = ReadIniString("InitialSettings", "TAKEPATH", "");
-    request.filter = StringOf(kIdsListFilter);
+    request.filter = StringOf(vtid::str::PositionFileFilter);
     request.confirmOverwrite = true; // an existing file is replaced only after the user's yes
     const ui::FileDialogResult result = ui::RunFileDialog(this, request);
     if (result.paths.empty())
         return;
-    const std::string path = WithExtension(result.paths.front(), StringOf(kIdsListExtension));
+    const std::string path = WithExtension(result.paths.front(), StringOf(vtid::str::PositionFileExtension));
     WriteIniString("InitialSettings", "TAKEPATH", FolderOf(path).c_str());
     CapturePositionFile data;
     data.start = m_dStart;
@@ -90,9 +83,9 @@ void CAutoDialog::OnSaveList() {
     CFileException error;
     if (!data.Save(path, &error)) {
         const FileFailure cause = FileFailureOf(error);
-        ShowMessage(cause == FileFailure::AccessDenied ? kMsgCannotCreateFile
-                    : cause == FileFailure::DiskFull   ? kMsgCannotSaveFile
-                                                       : kMsgPathMissing,
+        ShowMessage(cause == FileFailure::AccessDenied ? vtid::str::CannotCreateFile
+                    : cause == FileFailure::DiskFull   ? vtid::str::CannotSaveFile
+                                                       : vtid::str::PathMissing,
                     MB_OK);
     }
 }
@@ -103,7 +96,7 @@ void CAutoDialog::OnLoadList() {
     ui::FileDialogRequest request;
     request.open = true;
     request.folder = ReadIniString("InitialSettings", "TAKEPATH", "");
-    request.filter = StringOf(kIdsListFilter);
+    request.filter = StringOf(vtid::str::PositionFileFilter);
     const ui::FileDialogResult result = ui::RunFileDialog(this, request);
     if (result.paths.empty())
         return;
@@ -111,7 +104,7 @@ void CAutoDialog::OnLoadList() {
     WriteIniString("InitialSettings", "TAKEPATH", FolderOf(path).c_str());
     CapturePositionFile data;
     if (!data.Load(path)) {
-        ShowMessage(IDS_POSITION_FILE_UNREADABLE, MB_OK); // nothing changes
+        ShowMessage(vtid::str::CannotReadData, MB_OK); // nothing changes
         return;
     }
     m_dStart = data.start;
@@ -126,7 +119,7 @@ void CAutoDialog::OnLoadList() {
     m_bInitialised = false;
     UpdateData(false);
     m_bInitialised = true;
-    SetDlgItemText(1186, RangeCountText(m_nCount));
+    SetDlgItemText(vtid::AutoPanel::PictureCount, RangeCountText(m_nCount));
     InvalidateDiagram();
     ShowRangeControls(false);
 }
@@ -140,12 +133,15 @@ void CAutoDialog::OnSelectPath() {
     // overwrite question is the series' own (asked once per run of existing names).
     request.open = false;
     request.confirmOverwrite = false;
-    request.title = StringOf(kIdsPathTitle);
+    request.title = StringOf(vtid::str::SavePathTitle);
     request.folder = app->m_strAutoDir;
     request.fileName = GetFileNamePart(app->m_strAutoPath);
-    request.filter = StringOf(501) + "|" + StringOf(510) + "|" + StringOf(503) + "|" + StringOf(512) + "|" +
-                     StringOf(504) + "|" + StringOf(513) + "|" + StringOf(505) + "|" + StringOf(514) + "|" +
-                     StringOf(506) + "|" + StringOf(515) + "|" + StringOf(61442) + "|*.*";
+    request.filter = StringOf(vtid::str::ImageFilesFilter) + "|" + StringOf(vtid::str::ImagePatterns) + "|" +
+                     StringOf(vtid::str::BmpFilesFilter) + "|" + StringOf(vtid::str::BmpPattern) + "|" +
+                     StringOf(vtid::str::DibFilesFilter) + "|" + StringOf(vtid::str::DibPattern) + "|" +
+                     StringOf(vtid::str::TiffFilesFilter) + "|" + StringOf(vtid::str::TifPattern) + "|" +
+                     StringOf(vtid::str::JpegFilesFilter) + "|" + StringOf(vtid::str::JpgPattern) + "|" +
+                     StringOf(vtid::str::AllFilesFilter) + "|*.*";
     const ui::FileDialogResult result = ui::RunFileDialog(this, request);
     if (result.paths.empty())
         return;

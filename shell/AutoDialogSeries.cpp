@@ -21,16 +21,9 @@
 #include "shell/SelectedBox.h"
 #include "shell/core/CapturePathCheck.h"
 #include "shell/core/CapturePositions.h"
+#include "ids/VantorelIds.h"
 
 #include <cstdio>
-
-namespace {
-constexpr UINT kMsgNoPath = 1036;
-constexpr UINT kMsgPathMissing = 872;
-constexpr UINT kMsgCaptureFailed = 873;
-constexpr UINT kMsgStopped = 874;
-constexpr UINT kMsgPastLastNumber = 895;
-} // namespace
 
 void CAutoDialog::OnStart() {
     // One series at a time: a start reached from inside the running loop does nothing.
@@ -43,21 +36,21 @@ void CAutoDialog::OnStart() {
         return;
     COrsandelApp* app = COrsandelApp::GetApp();
     if (!app || app->m_strAutoPath.empty() || app->m_strAutoDir.empty()) {
-        ShowMessage(kMsgNoPath, MB_OK);
+        ShowMessage(vtid::str::NoSavePath, MB_OK);
         return;
     }
     m_strPath = app->m_strAutoPath;
     switch (CheckSeriesStart(m_nListMode == 0, m_nCount, m_positions.size())) {
     case 0:
         break;
-    case IDS_NO_PICTURES:
-        ShowMessage(IDS_NO_PICTURES, MB_OK);
+    case vtid::str::NoPictures:
+        ShowMessage(vtid::str::NoPictures, MB_OK);
         return;
-    case IDS_TOO_MANY_PICTURES:
-        ShowMessage(IDS_TOO_MANY_PICTURES, MB_OK);
+    case vtid::str::TooManyPictures:
+        ShowMessage(vtid::str::TooManyPictures, MB_OK);
         return;
     default:
-        ShowMessage(IDS_RANGE_COUNT_NOT_SET, MB_OK);
+        ShowMessage(vtid::str::RangeCountNotSet, MB_OK);
         return;
     }
     EnableControls(false);
@@ -75,8 +68,8 @@ void CAutoDialog::OnStart() {
         return;
     }
     // Only a series that took every picture goes on to the composition.
-    if (m_lastEnd == SeriesEnd::Completed && GetCheckState(1124))
-        m_pFrame->RouteCommandId(819);
+    if (m_lastEnd == SeriesEnd::Completed && GetCheckState(vtid::AutoPanel::AutoCompose))
+        m_pFrame->RouteCommandId(vtid::cmd::StartComposition);
 }
 
 CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
@@ -113,7 +106,7 @@ CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
         const double z = m_pFrame->ReadStageZ();
         // The folder must take the file; the test leaves no file behind and truncates none.
         if (!CanWriteCapturePath(name)) {
-            ShowMessage(kMsgPathMissing, MB_OK);
+            ShowMessage(vtid::str::PathMissing, MB_OK);
             m_bStopRequest = 1;
             if (COrsandelApp* app = COrsandelApp::GetApp()) {
                 app->m_strAutoDir.clear();
@@ -132,7 +125,7 @@ CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
         // A failed capture leaves the folder as it was (the picture is saved beside the target
         // and renamed over it only when complete) and never counts as a picture.
         if (!view->CaptureAndSave(name)) {
-            ShowMessage(kMsgCaptureFailed, MB_OK);
+            ShowMessage(vtid::str::CaptureFailed, MB_OK);
             end = SeriesEnd::Failed;
             break;
         }
@@ -164,7 +157,7 @@ CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
         }
         AddToComposer(name);
         if (MakeNumberedFileName(name, name, 1) == 0 && i + 1 < positions.size()) {
-            ShowMessage(kMsgPastLastNumber, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(vtid::str::CaptureLimitReached, MB_OK | MB_ICONEXCLAMATION);
             end = SeriesEnd::Stopped;
             break;
         }
@@ -175,7 +168,7 @@ CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
     Sleep(10);
     FreeComposer();
     if (m_bStopRequest) {
-        ShowMessage(kMsgStopped, MB_OK);
+        ShowMessage(vtid::str::CaptureStopped, MB_OK);
         if (end == SeriesEnd::Completed)
             end = SeriesEnd::Stopped;
     }

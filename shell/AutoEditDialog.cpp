@@ -5,25 +5,29 @@
 #include "shell/EDListCtrl.h"
 #include "shell/core/CapturePositions.h"
 #include "shell/core/PositionListEdit.h"
+#include "ids/VantorelIds.h"
 
 #include <algorithm>
 
+namespace ids = vtid::PositionListEditor;
+
 CAutoEditDialog::CAutoEditDialog(wxWindow* parent, AutoEditOwner* owner)
-    : ui::TemplateDialog(parent, kTemplateId), m_owner(owner) {
-    ReplaceControl(kList, [this](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) -> wxWindow* {
-        m_list = new CEDListCtrl(p, c.id, r.GetPosition(), r.GetSize());
-        return m_list;
-    });
-    OnCommand(kAdd, &CAutoEditDialog::OnAdd);
-    OnCommand(kDelete, &CAutoEditDialog::OnDelete);
-    OnCommand(kMove, &CAutoEditDialog::OnMove);
+    : ui::TemplateDialog(parent, vtid::dlg::PositionListEditor), m_owner(owner) {
+    ReplaceControl(ids::PositionList,
+                   [this](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) -> wxWindow* {
+                       m_list = new CEDListCtrl(p, c.id, r.GetPosition(), r.GetSize());
+                       return m_list;
+                   });
+    OnCommand(ids::Add, &CAutoEditDialog::OnAdd);
+    OnCommand(ids::Delete, &CAutoEditDialog::OnDelete);
+    OnCommand(ids::Move, &CAutoEditDialog::OnMove);
 }
 
 bool CAutoEditDialog::OnInitDialog() {
     ui::TemplateDialog::OnInitDialog();
     m_list->SetPlainFirstColumn(false);
-    m_list->InsertColumn(0, ui::LoadResString(831), CEDListCtrl::LVCFMT_RIGHT, 40);
-    m_list->InsertColumn(1, ui::LoadResString(832), CEDListCtrl::LVCFMT_RIGHT, 40);
+    m_list->InsertColumn(0, ui::LoadResString(vtid::str::NumberColumn), CEDListCtrl::LVCFMT_RIGHT, 40);
+    m_list->InsertColumn(1, ui::LoadResString(vtid::str::PositionColumn), CEDListCtrl::LVCFMT_RIGHT, 40);
     m_list->AutoSizeColumn(1);
     LoadPositions({});
     return true;
@@ -88,7 +92,7 @@ void CAutoEditDialog::OnMove() {
         return;
     const auto target = MoveTargetFromCell(ui::ToUtf8(m_list->GetItemText(row, 1)));
     if (!target) {
-        ShowMessage(IDS_MOVE_TOO_FAR, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::MoveTooFar, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     m_owner->MoveToZ(*target);
@@ -98,7 +102,7 @@ void CAutoEditDialog::OnOK() {
     m_list->EndEdit();
     const auto positions = PositionsFromCells(CellTexts());
     if (!positions) {
-        ShowMessage(IDS_LIST_VALUE_RANGE, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::ListValueOutOfRange, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     m_owner->OnEditorAccepted(*positions);

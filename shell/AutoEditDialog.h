@@ -27,12 +27,6 @@ public:
 
 class CAutoEditDialog : public ui::TemplateDialog {
 public:
-    static constexpr int kTemplateId = 189;
-    static constexpr int kList = 1129;
-    static constexpr int kAdd = 1130;
-    static constexpr int kDelete = 1131;
-    static constexpr int kMove = 1132;
-
     CAutoEditDialog(wxWindow* parent, AutoEditOwner* owner);
 
     bool OnInitDialog() override;

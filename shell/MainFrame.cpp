@@ -26,6 +26,7 @@
 #include "shell/core/ModeTable.h"
 #include "shell/core/ViewGeometry.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/accel.h>
 #include <wx/combobox.h>
@@ -38,7 +39,13 @@
 #include <algorithm>
 
 namespace {
-constexpr int kIdsCacheFolder = 139;
+// The command bar's buttons in the order of their layout.
+constexpr int kFocusBoxButtons[9] = {
+    vtid::FocusBoxCommandBar::Add,           vtid::FocusBoxCommandBar::AddAll,
+    vtid::FocusBoxCommandBar::Remove,        vtid::FocusBoxCommandBar::RemoveAll,
+    vtid::FocusBoxCommandBar::MoveUp,        vtid::FocusBoxCommandBar::MoveDown,
+    vtid::FocusBoxCommandBar::SortByHeight,  vtid::FocusBoxCommandBar::SortAscending,
+    vtid::FocusBoxCommandBar::SortDescending};
 
 wxRect InitialPlacement() {
     const wxRect fallback(60, 40, 1200, 860);
@@ -56,7 +63,7 @@ wxRect InitialPlacement() {
 }
 } // namespace
 
-CCompositionBar::CCompositionBar() : ui::TemplatePanel(141) {
+CCompositionBar::CCompositionBar() : ui::TemplatePanel(vtid::dlg::CompositionBar) {
     Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
         ev.Skip();
         OnSizeBar();
@@ -74,13 +81,15 @@ bool CCompositionBar::OnInitDialog() {
 }
 
 wxComboBox* CCompositionBar::SpeedCombo() const {
-    return Item<wxComboBox>(823);
+    return Item<wxComboBox>(vtid::CompositionBar::Speed);
 }
 
 void CCompositionBar::ShowCompositionItems(bool show) {
-    for (int id : {819, 820, 823, 824})
+    for (int id : {vtid::CompositionBar::StartComposition, vtid::CompositionBar::CompositionSettings,
+                   vtid::CompositionBar::Speed, vtid::CompositionBar::SpeedLabel})
         ShowItem(id, show);
-    ShowItem(818, show && ReadIniInt("InitialSettings", "HeightButton", 1) != 0);
+    ShowItem(vtid::CompositionBar::HeightSettings,
+             show && ReadIniInt("InitialSettings", "HeightButton", 1) != 0);
 }
 
 void CCompositionBar::OnSizeBar() {
@@ -91,51 +100,42 @@ void CCompositionBar::OnSizeBar() {
     };
     CompositionBarInput in;
     in.client = RECT{0, 0, s.x, s.y};
-    in.settings = size(820);
-    in.start = size(819);
-    in.height = size(818);
-    in.combo = size(823);
-    in.label = size(824);
-    in.initialMenu = size(950);
+    in.settings = size(vtid::CompositionBar::CompositionSettings);
+    in.start = size(vtid::CompositionBar::StartComposition);
+    in.height = size(vtid::CompositionBar::HeightSettings);
+    in.combo = size(vtid::CompositionBar::Speed);
+    in.label = size(vtid::CompositionBar::SpeedLabel);
+    in.initialMenu = size(vtid::CompositionBar::InitialMenu);
     const CompositionBarLayout out = LayoutCompositionBar(in);
     auto place = [this](int id, const RECT& r) {
         if (wxWindow* w = GetDlgItem(id))
             w->SetSize(r.left, r.top, RectWidth(r), RectHeight(r));
     };
-    place(820, out.settings);
-    place(819, out.start);
-    place(818, out.height);
-    place(823, out.combo);
-    place(824, out.label);
-    place(950, out.initialMenu);
+    place(vtid::CompositionBar::CompositionSettings, out.settings);
+    place(vtid::CompositionBar::StartComposition, out.start);
+    place(vtid::CompositionBar::HeightSettings, out.height);
+    place(vtid::CompositionBar::Speed, out.combo);
+    place(vtid::CompositionBar::SpeedLabel, out.label);
+    place(vtid::CompositionBar::InitialMenu, out.initialMenu);
 }
 
-CFocusBoxCmdBar::CFocusBoxCmdBar() : ui::TemplatePanel(22) {
+CFocusBoxCmdBar::CFocusBoxCmdBar() : ui::TemplatePanel(vtid::dlg::FocusBoxCommandBar) {
     Bind(wxEVT_SIZE, [this](wxSizeEvent& ev) {
         ev.Skip();
         LayoutButtons();
     });
 }
 
-bool CFocusBoxCmdBar::OnInitDialog() {
-    ui::TemplatePanel::OnInitDialog();
-    const UINT icons[4] = {218, 219, 220, 221};
-    for (int i = 0; i < 4; ++i)
-        if (wxWindow* b = GetDlgItem(23 + i))
-            SetButtonIcon(ui::WindowHandle(b), icons[i]);
-    return true;
-}
-
 int CFocusBoxCmdBar::LayoutButtons() {
     const wxSize s = GetClientSize();
     SIZE sizes[9];
     for (int i = 0; i < 9; ++i) {
-        wxWindow* b = GetDlgItem(23 + i);
+        wxWindow* b = GetDlgItem(kFocusBoxButtons[i]);
         sizes[i] = b ? SIZE{b->GetSize().x, b->GetSize().y} : SIZE{0, 0};
     }
     const FocusBoxButtonsLayout out = LayoutFocusBoxButtons(RECT{0, 0, s.x, s.y}, 0, sizes);
     for (int i = 0; i < 9; ++i)
-        if (wxWindow* b = GetDlgItem(23 + i))
+        if (wxWindow* b = GetDlgItem(kFocusBoxButtons[i]))
             b->SetSize(out.button[i].left, out.button[i].top, RectWidth(out.button[i]),
                        RectHeight(out.button[i]));
     return out.minimumHeight;
@@ -143,22 +143,22 @@ int CFocusBoxCmdBar::LayoutButtons() {
 
 CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefaultSize) {
     m_camDll.SetNotices(&m_notices);
-    OnCommand(950, [this] { OnInitialMenu(); });
-    OnUpdateUI(950, [this](ui::CmdUI& c) {
+    OnCommand(vtid::cmd::InitialMenu, [this] { OnInitialMenu(); });
+    OnUpdateUI(vtid::cmd::InitialMenu, [this](ui::CmdUI& c) {
         // Not inside a manual capture run, whether or not its capture button is on at the moment:
         // leaving the mode there would keep the run (and what it disables) in force.
         c.Enable(!IsComposing() && !m_pStageBusyOwner && !IsManualCaptureRunning());
     });
-    OnCommand(819, [this] { OnStartComposition(); });
-    OnUpdateUI(819, [this](ui::CmdUI& c) {
+    OnCommand(vtid::cmd::StartComposition, [this] { OnStartComposition(); });
+    OnUpdateUI(vtid::cmd::StartComposition, [this](ui::CmdUI& c) {
         const bool on = !IsComposing() && !CaptureSeriesRunning() && FocusBoxList() &&
                         FocusBoxList()->GetItemCount() > 2 && !IsManualCaptureButtonOn();
         c.Enable(on);
         if (m_pCompBar)
-            m_pCompBar->EnableItem(823, on);
+            m_pCompBar->EnableItem(vtid::CompositionBar::Speed, on);
     });
-    OnCommand(32804, [this] { OnSelectInputDevice(); });
-    OnCommand(32812, [this] { OnInputMode(); });
+    OnCommand(vtid::cmd::SelectInputDevice, [this] { OnSelectInputDevice(); });
+    OnCommand(vtid::cmd::InputMode, [this] { OnInputMode(); });
     OnMessage(WM_WORK_DONE, &CMainFrame::OnWorkDone);
     OnMessage(WM_WORK_ABORTED, &CMainFrame::OnWorkAborted);
     OnMessage(WM_WORK_PROGRESS, &CMainFrame::OnWorkProgress);
@@ -241,8 +241,8 @@ bool CMainFrame::CreateFrame(std::unique_ptr<COrsandelDoc> document) {
     SetDocument(std::move(document));
     SetSize(InitialPlacement());
     COrsandelApp* app = COrsandelApp::GetApp();
-    std::string folder =
-        (app ? app->m_strCurrentDir : std::string(".")) + "/" + ui::Resources().LoadString(kIdsCacheFolder);
+    std::string folder = (app ? app->m_strCurrentDir : std::string(".")) + "/" +
+                         ui::Resources().LoadString(vtid::str::CacheFolder);
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0)
         ::mkdir(folder.c_str(), 0755);
@@ -255,7 +255,7 @@ bool CMainFrame::CreateFrame(std::unique_ptr<COrsandelDoc> document) {
         m_pMultiView = dynamic_cast<CMultiView*>(t->m_pView);
     CreateBars();
     JoinBrowser();
-    LoadAccelerators(105);
+    LoadAccelerators(vtid::accel::MainKeys);
     if (const wxAcceleratorTable* table = GetAcceleratorTable())
         m_accelerators = *table;
     if (app)
@@ -336,9 +336,10 @@ void CMainFrame::EnterMode(int mode) {
         if (m_bars->HasBar(bar))
             m_bars->ShowBar(bar, std::string(bar) == entry->barName);
     if (m_pTopMenu) {
-        m_pTopMenu->SetPressed(entry->thumbnailDown ? 829 : 804, true);
-        m_pTopMenu->ShowItem(804, false);
-        m_pTopMenu->ShowItem(829, false);
+        m_pTopMenu->SetPressed(
+            entry->thumbnailDown ? vtid::TopMenuBar::Thumbnails : vtid::TopMenuBar::MultiView, true);
+        m_pTopMenu->ShowItem(vtid::TopMenuBar::MultiView, false);
+        m_pTopMenu->ShowItem(vtid::TopMenuBar::Thumbnails, false);
         m_pTopMenu->ShowLensControls(entry->lensControls);
     }
     ShowCompositionBar(entry->compositionBar);
@@ -412,7 +413,7 @@ void CMainFrame::RestoreCaptureLayout() {
     if (mode == kModeManual) {
         if (m_bars->HasBar("ManiualZDlg"))
             m_bars->ShowBar("ManiualZDlg", true);
-        LoadMenu(186);
+        LoadMenu(vtid::menu::ManualMenu);
     } else if (mode == kModeAutomatic && m_bars->HasBar("AutoZDlg")) {
         m_bars->ShowBar("AutoZDlg", true);
     }
@@ -474,9 +475,9 @@ void CMainFrame::OnDisplayChange() {
 void CMainFrame::UpdateMinimumSize() {
     const int width = m_pTopMenu && m_pTopMenu->MinimumWidth() > 0 ? m_pTopMenu->MinimumWidth() : -1;
     int height = -1;
-    const bool thumbnailLayout = m_pTopMenu && m_pTopMenu->IsPressed(829);
+    const bool thumbnailLayout = m_pTopMenu && m_pTopMenu->IsPressed(vtid::TopMenuBar::Thumbnails);
     if (thumbnailLayout && m_pFocusCmdBar) {
-        if (wxWindow* last = m_pFocusCmdBar->GetDlgItem(31))
+        if (wxWindow* last = m_pFocusCmdBar->GetDlgItem(vtid::FocusBoxCommandBar::SortDescending))
             height = 16 * last->GetSize().y;
     } else if (const ModeEntry* entry = FindModeEntry(StartMode()); entry && entry->lastButton) {
         // The mode panel's last button stays in sight: its bottom in the client area plus a margin.

@@ -53,7 +53,6 @@ private:
 class CFocusBoxCmdBar : public ui::TemplatePanel {
 public:
     CFocusBoxCmdBar();
-    bool OnInitDialog() override;
     // Centres the buttons: 31, 30, 29, 28, 27 from the bottom, 23 and 24 from the top, 25 and 26
     // between; returns the height the bar needs.
     int LayoutButtons();

@@ -16,16 +16,18 @@
 #include "ui/StageControlBar.h"
 #include "shell/TopMenuDialog.h"
 #include "ui/Timers.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/settings.h>
 
 #include <algorithm>
 
 namespace {
-constexpr int kSortCommands[] = {32787, 32801, 32791, 32789, 32790};
-constexpr int kSizeCommands[][2] = {{32799, 192}, {32800, 128}, {32794, 64}};
-constexpr UINT kMsgMixedImages = 889;
-constexpr UINT kMsgUnsupportedType = 899;
+constexpr int kSortCommands[] = {vtid::cmd::SortByName, vtid::cmd::SortByType, vtid::cmd::SortBySize,
+                                 vtid::cmd::SortByCreated, vtid::cmd::SortByModified};
+// Each thumbnail size command and its size in pixels.
+constexpr int kSizeCommands[][2] = {
+    {vtid::cmd::LargeThumbnails, 192}, {vtid::cmd::MediumThumbnails, 128}, {vtid::cmd::SmallThumbnails, 64}};
 
 // What the adding compares, read under the image data lock.
 struct ImageKind {
@@ -74,25 +76,29 @@ void CMainFrame::RegisterBrowserCommands() {
         CSelListCtrl* box = FocusBoxList();
         c.Enable(box && box->GetItemCount() > 1);
     };
-    OnCommand(23, [this] { OnAddToFocusBox(false); });
-    OnCommand(24, [this] { OnAddToFocusBox(true); });
-    OnUpdateUI(24, [this](ui::CmdUI& c) {
+    OnCommand(vtid::cmd::AddToFocusBox, [this] { OnAddToFocusBox(false); });
+    OnCommand(vtid::cmd::AddAllToFocusBox, [this] { OnAddToFocusBox(true); });
+    OnUpdateUI(vtid::cmd::AddAllToFocusBox, [this](ui::CmdUI& c) {
         CThumbnailListCtrl* list = ThumbnailList();
         c.Enable(!list || !list->IsBusy());
     });
-    OnCommand(25, [this] {
+    OnCommand(vtid::cmd::RemoveFromFocusBox, [this] {
         ui::WaitCursor wait;
         RemoveFromFocusBox(false);
     });
-    OnCommand(26, [this] {
+    OnCommand(vtid::cmd::RemoveAllFromFocusBox, [this] {
         ui::WaitCursor wait;
         RemoveFromFocusBox(true);
     });
-    OnCommand(27, [this] { OnMoveInFocusBox(-1); });
-    OnCommand(28, [this] { OnMoveInFocusBox(1); });
-    for (int id = 25; id <= 31; ++id)
+    OnCommand(vtid::cmd::MoveUpInFocusBox, [this] { OnMoveInFocusBox(-1); });
+    OnCommand(vtid::cmd::MoveDownInFocusBox, [this] { OnMoveInFocusBox(1); });
+    for (int id :
+         {vtid::cmd::RemoveFromFocusBox, vtid::cmd::RemoveAllFromFocusBox, vtid::cmd::MoveUpInFocusBox,
+          vtid::cmd::MoveDownInFocusBox, vtid::cmd::SortFocusBoxByHeight, vtid::cmd::SortFocusBoxAscending,
+          vtid::cmd::SortFocusBoxDescending})
         OnUpdateUI(id, boxHasImages);
-    for (int id : {29, 30, 31})
+    for (int id : {vtid::cmd::SortFocusBoxByHeight, vtid::cmd::SortFocusBoxAscending,
+                   vtid::cmd::SortFocusBoxDescending})
         OnCommand(id, [this, id] { OnFocusBoxOrder(id); });
     for (int id : kSortCommands) {
         OnCommand(id, [this, id] { OnSortThumbnails(id); });
@@ -108,19 +114,19 @@ void CMainFrame::RegisterBrowserCommands() {
             CSelListCtrl* box = FocusBoxList();
             if (box && m_pFocusedList == box)
                 c.SetRadio(ctx.selThumbSize == size);
-            else if (m_pTopMenu && m_pTopMenu->IsPressed(829))
+            else if (m_pTopMenu && m_pTopMenu->IsPressed(vtid::TopMenuBar::Thumbnails))
                 c.SetRadio(ctx.thumbSize == size);
         });
     }
-    OnCommand(32785, [this] { OnSelectAll(); });
-    OnCommand(32786, [this] { OnSelectNone(); });
-    OnCommand(32796, [this] { OnImageInfo(); });
-    OnUpdateUI(32796, [this](ui::CmdUI& c) {
+    OnCommand(vtid::cmd::SelectAll, [this] { OnSelectAll(); });
+    OnCommand(vtid::cmd::SelectNone, [this] { OnSelectNone(); });
+    OnCommand(vtid::cmd::ImageInfo, [this] { OnImageInfo(); });
+    OnUpdateUI(vtid::cmd::ImageInfo, [this](ui::CmdUI& c) {
         auto* list = dynamic_cast<CSListCtrl*>(m_pFocusedList);
         c.Enable(list && list->GetItemCount() > 0);
     });
-    OnCommand(32783, [this] { OnRefresh(); });
-    OnUpdateUI(32783, [this](ui::CmdUI& c) { c.Enable(!IsComposing()); });
+    OnCommand(vtid::cmd::Refresh, [this] { OnRefresh(); });
+    OnUpdateUI(vtid::cmd::Refresh, [this](ui::CmdUI& c) { c.Enable(!IsComposing()); });
 }
 
 void CMainFrame::JoinBrowser() {
@@ -138,9 +144,9 @@ void CMainFrame::JoinBrowser() {
         tree->topMenuEdges = [this](int& right825, int& right829, int& left954) {
             if (!m_pTopMenu)
                 return false;
-            wxWindow* a = m_pTopMenu->GetDlgItem(825);
-            wxWindow* b = m_pTopMenu->GetDlgItem(829);
-            wxWindow* c = m_pTopMenu->GetDlgItem(954);
+            wxWindow* a = m_pTopMenu->GetDlgItem(vtid::TopMenuBar::FolderPaneBand);
+            wxWindow* b = m_pTopMenu->GetDlgItem(vtid::TopMenuBar::Thumbnails);
+            wxWindow* c = m_pTopMenu->GetDlgItem(vtid::TopMenuBar::Picture);
             if (!a || !b || !c)
                 return false;
             right825 = a->GetRect().GetRight() + 1;
@@ -171,7 +177,7 @@ void CMainFrame::OnAddToFocusBox(bool all) {
         return;
     ui::WaitCursor wait;
     if (all && m_pFocusCmdBar)
-        m_pFocusCmdBar->EnableItem(24, false);
+        m_pFocusCmdBar->EnableItem(vtid::FocusBoxCommandBar::AddAll, false);
     box->m_captureBusy = 0;
     // A copy of the entry list: adding redraws the thumbnail list.
     std::vector<CFileInfoStruc*> items;
@@ -209,13 +215,13 @@ void CMainFrame::OnAddToFocusBox(bool all) {
         const ImageKind kind = KindOf(item->m_record);
         if (box->GetItemCount() >= 2 && referenceRecord && !kind.Same(reference)) {
             if (!warned)
-                ShowMessage(kMsgMixedImages, MB_OK | MB_ICONEXCLAMATION);
+                ShowMessage(vtid::str::MixedImages, MB_OK | MB_ICONEXCLAMATION);
             warned = true;
             continue;
         }
         if (kind.type != 0 && kind.type != 3) {
             if (!warned)
-                ShowMessage(kMsgUnsupportedType, MB_OK | MB_ICONEXCLAMATION);
+                ShowMessage(vtid::str::GreyOrColourOnly, MB_OK | MB_ICONEXCLAMATION);
             warned = true;
             continue;
         }
@@ -248,7 +254,7 @@ void CMainFrame::OnAddToFocusBox(bool all) {
     if (added > 0)
         box->FillFromFolder(nullptr, false);
     if (all && m_pFocusCmdBar)
-        m_pFocusCmdBar->EnableItem(24, true);
+        m_pFocusCmdBar->EnableItem(vtid::FocusBoxCommandBar::AddAll, true);
 }
 
 void CMainFrame::RemoveFromFocusBox(bool all) {
@@ -352,7 +358,7 @@ void CMainFrame::OnImageInfo() {
 }
 
 void CMainFrame::OnRefresh() {
-    if (!m_pTopMenu || !m_pTopMenu->IsPressed(829))
+    if (!m_pTopMenu || !m_pTopMenu->IsPressed(vtid::TopMenuBar::Thumbnails))
         return;
     if (CDirTreeView* tree = FolderTree())
         tree->Refresh32783();

@@ -16,20 +16,9 @@
 #include "shell/core/CaptureSettings.h"
 #include "shell/core/StartMode.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/combobox.h>
-
-namespace {
-constexpr UINT kIdsComposing = 835;
-constexpr UINT kMsgNoCamera = 9224;
-constexpr UINT kMsgSelectDevice = 1035;
-constexpr UINT kMsgVossaRefused = 1045;
-constexpr UINT kMsgGreyOnly = 900;
-constexpr UINT kMsgCancelled = 875;
-constexpr UINT kMsgNoMemory = 876;
-constexpr UINT kMsgCannotRead = 9201;
-constexpr UINT kMsgColourOnly = 901;
-} // namespace
 
 void CMainFrame::OnStartComposition() {
     if (!m_pDoc || !m_pBox)
@@ -55,7 +44,7 @@ void CMainFrame::OnStartComposition() {
         m_pProgress = new CFocusProgDialog(this);
         m_pProgress->Create(false);
     }
-    m_pProgress->SetTitle(wxString::FromUTF8(ui::Resources().LoadString(kIdsComposing)));
+    m_pProgress->SetTitle(wxString::FromUTF8(ui::Resources().LoadString(vtid::str::ComposingTitle)));
     m_pProgress->SetMessage("");
     m_pProgress->SetRange(0x7FFFFFFF);
     m_pProgress->SetCancelable(TRUE);
@@ -83,13 +72,13 @@ LRESULT CMainFrame::OnWorkAborted(WPARAM reason, LPARAM) {
         m_pProgress->Hide();
     switch (why) {
     case CompositionRunner::Abort::Cancelled:
-        ShowMessage(kMsgCancelled, MB_OK);
+        ShowMessage(vtid::str::Cancelled, MB_OK);
         break;
     case CompositionRunner::Abort::NoMemory:
-        ShowMessage(kMsgNoMemory, MB_OK);
+        ShowMessage(vtid::str::NoMemory, MB_OK);
         break;
     case CompositionRunner::Abort::Unreadable:
-        ShowMessage(kMsgCannotRead, MB_OK);
+        ShowMessage(vtid::str::CannotReadData, MB_OK);
         break;
     case CompositionRunner::Abort::Reported:
         break;
@@ -111,7 +100,7 @@ LRESULT CMainFrame::OnWorkCancel(WPARAM, LPARAM) {
 
 LRESULT CMainFrame::OnWorkReadFailed(WPARAM, LPARAM) {
     m_runner.OnReadFailed();
-    ShowMessage(kMsgCannotRead, MB_OK);
+    ShowMessage(vtid::str::CannotReadData, MB_OK);
     return 0;
 }
 
@@ -178,7 +167,7 @@ LRESULT CMainFrame::OnCameraAlloc(WPARAM, LPARAM) {
         m_camDll.UpdateCaptureInfo(m_record.get());
         m_pDoc->m_hFrame = m_camDll.CreateFrameDib(m_camDll.GetWidth(), m_camDll.GetHeight(), &m_nFrameType);
     } else {
-        ShowMessage(kMsgNoCamera, MB_OK);
+        ShowMessage(vtid::str::ImageInputFailed, MB_OK);
     }
     return 0;
 }
@@ -234,7 +223,7 @@ void CMainFrame::OnSelectInputDevice() {
     if (dlg.DoModal() == IDOK) {
         const std::string name = dlg.m_deviceName;
         if (StartMode() == kModeVossa && IsVossaRefusedDevice(name)) {
-            ShowMessage(kMsgVossaRefused, MB_OK);
+            ShowMessage(vtid::str::VossaNotWithDevice, MB_OK);
             refused = true;
         } else {
             CDeviceWaitDialog wait(this);
@@ -260,13 +249,13 @@ void CMainFrame::OnSelectInputDevice() {
     if (!m_bCameraFailed && m_record)
         m_camDll.StartConnect(m_record.get());
     if (!refused)
-        RouteCommandId(32812);
+        RouteCommandId(vtid::cmd::InputMode);
 }
 
 void CMainFrame::OnInputMode() {
     m_bCameraFailed = 1;
     if (m_strModuleName.empty() || !m_record) {
-        ShowMessage(kMsgSelectDevice, MB_OK);
+        ShowMessage(vtid::str::SelectInputDevice, MB_OK);
         return;
     }
     if (m_camDll.IsBound())
@@ -274,7 +263,8 @@ void CMainFrame::OnInputMode() {
     if (m_record->Bpp() != 8) {
         m_record->SetBpp(8);
         m_record->SetRangeHi(255);
-        ShowMessage(m_record->ColorMode() == 0 ? kMsgGreyOnly : kMsgColourOnly, MB_OK);
+        ShowMessage(m_record->ColorMode() == 0 ? vtid::str::GreyReadAs8Bit : vtid::str::ColourReadAs24Bit,
+                    MB_OK);
     }
     m_bCameraFailed = 0;
     m_bLayoutRefresh = 1;

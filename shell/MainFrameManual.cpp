@@ -8,6 +8,7 @@
 #include "ui/StageControlBar.h"
 #include "shell/VossaDialog.h"
 #include "shell/core/StartMode.h"
+#include "ids/VantorelIds.h"
 
 void CMainFrame::MakeManualBar() {
     if (m_pManual || !m_bars)
@@ -23,7 +24,7 @@ bool CMainFrame::IsManualCaptureRunning() const {
 bool CMainFrame::IsManualCaptureButtonOn() const {
     if (StartMode() != kModeManual || !m_pManual)
         return false;
-    wxWindow* button = m_pManual->GetDlgItem(608);
+    wxWindow* button = m_pManual->GetDlgItem(vtid::ManualPanel::TakePicture);
     return button && button->IsEnabled();
 }
 
@@ -34,7 +35,7 @@ bool CMainFrame::WaitManualPanelIdle() {
 void CMainFrame::RegisterManualCommands() {
     // The camera module is not changed while the Z calibration dialog holds the stage, a manual
     // capture run takes pictures or the continuous composition takes frames.
-    for (int id : {32804, 32812})
+    for (int id : {vtid::cmd::SelectInputDevice, vtid::cmd::InputMode})
         OnUpdateUI(id, [this](ui::CmdUI& c) { c.Enable(!CameraInUse()); });
 }
 

@@ -1,5 +1,5 @@
-// CMainFrame: the settings commands of the main window: the microscope (32815), the heights of
-// the series (818) and the composition settings (820).
+// CMainFrame: the settings commands of the main window: the microscope, the heights of the series
+// and the composition settings.
 #include "shell/MainFrame.h"
 
 #include "browser/SelListCtrl.h"
@@ -7,18 +7,20 @@
 #include "shell/SetDepth.h"
 #include "shell/SetFocusType.h"
 #include "shell/SetScopeDlg.h"
+#include "ids/VantorelIds.h"
 
 void CMainFrame::RegisterSettingsCommands() {
-    OnCommand(32815, [this] { OnScopeSettings(); });
-    OnUpdateUI(32815, [](ui::CmdUI&) {}); // the item stays enabled
-    OnCommand(818, [this] { OnHeightSettings(); });
-    OnCommand(820, [this] { OnCompositionSettings(); });
+    OnCommand(vtid::cmd::ScopeSettings, [this] { OnScopeSettings(); });
+    OnUpdateUI(vtid::cmd::ScopeSettings, [](ui::CmdUI&) {}); // the item stays enabled
+    OnCommand(vtid::cmd::HeightSettings, [this] { OnHeightSettings(); });
+    OnCommand(vtid::cmd::CompositionSettings, [this] { OnCompositionSettings(); });
     auto settingsAllowed = [this](ui::CmdUI& c) {
-        wxWindow* start = m_pCompBar ? m_pCompBar->GetDlgItem(819) : nullptr;
+        wxWindow* start =
+            m_pCompBar ? m_pCompBar->GetDlgItem(vtid::CompositionBar::StartComposition) : nullptr;
         c.Enable(!IsComposing() && start && start->IsEnabled());
     };
-    OnUpdateUI(818, settingsAllowed);
-    OnUpdateUI(820, settingsAllowed);
+    OnUpdateUI(vtid::cmd::HeightSettings, settingsAllowed);
+    OnUpdateUI(vtid::cmd::CompositionSettings, settingsAllowed);
 }
 
 void CMainFrame::OnScopeSettings() {

@@ -18,25 +18,16 @@
 #include "shell/StageFileDialog.h"
 #include "shell/core/CapturePathCheck.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/checkbox.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+namespace ids = vtid::ManualPanel;
+
 namespace {
-constexpr int kFolderText = 601, kFileText = 602, kFolderButton = 603, kStartButton = 604;
-constexpr int kHeightCheck = 605, kFileName = 606, kHeightEdit = 607, kCaptureButton = 608;
-constexpr int kEndButton = 609, kStartLabel = 616, kFileLabel = 617, kHeightLabel = 618;
-constexpr int kCaptureLabel = 619, kEndLabel = 620, kUnitLabel = 621;
-
-constexpr UINT kMsgNoDevice = 1035;
-constexpr UINT kMsgNoSavePath = 1036;
-constexpr UINT kMsgPathMissing = 872;
-constexpr UINT kMsgCaptureFailed = 873;
-constexpr UINT kMsgNumberingExhausted = 895;
-constexpr UINT kIdsSaveTitle = 838;
-
 constexpr double kHeightLimit = 999999.0;
 
 std::string FolderOf(const std::string& path) {
@@ -63,18 +54,18 @@ std::string ShortenFolderText(const std::string& folder) {
     return folder.substr(0, 3) + ".." + tail;
 }
 
-CManualDialog::CManualDialog(CMainFrame* frame) : ui::TemplatePanel(600), m_frame(frame) {
-    ReplaceControl(kFileName, StringStaticFactory());
-    ReplaceControl(kHeightEdit, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+CManualDialog::CManualDialog(CMainFrame* frame) : ui::TemplatePanel(vtid::dlg::ManualPanel), m_frame(frame) {
+    ReplaceControl(ids::FileName, StringStaticFactory());
+    ReplaceControl(ids::Height, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
         m_pHeight = new CStageEdit(parent, c.id, r.GetPosition(), r.GetSize());
         m_pHeight->SetWindowStyleFlag(m_pHeight->GetWindowStyleFlag() | wxTE_RIGHT);
         return static_cast<wxWindow*>(m_pHeight);
     });
-    OnCommand(kFolderButton, [this] { OnSelectFolder(); });
-    OnCommand(kStartButton, [this] { OnStartCapture(); });
-    OnCommand(kCaptureButton, [this] { OnCapture(); });
-    OnCommand(kEndButton, [this] { OnEndCapture(); });
-    OnControl(ui::EN_CHANGE, kHeightEdit, [this] { OnHeightChange(); });
+    OnCommand(ids::SelectFolder, [this] { OnSelectFolder(); });
+    OnCommand(ids::StartCapture, [this] { OnStartCapture(); });
+    OnCommand(ids::TakePicture, [this] { OnCapture(); });
+    OnCommand(ids::EndCapture, [this] { OnEndCapture(); });
+    OnControl(ui::EN_CHANGE, ids::Height, [this] { OnHeightChange(); });
     // Enter and Esc close nothing: the panel is no dialog and has no OK or Cancel.
 }
 
@@ -86,8 +77,10 @@ bool CManualDialog::OnInitDialog() {
     ui::TemplatePanel::OnInitDialog();
     COrsandelApp* app = COrsandelApp::GetApp();
     m_strSavePath = app ? app->m_strAutoPath : std::string();
-    const std::pair<int, UINT> icons[4] = {
-        {kFolderButton, 242}, {kStartButton, 201}, {kCaptureButton, 202}, {kEndButton, 203}};
+    const std::pair<int, UINT> icons[4] = {{ids::SelectFolder, vtid::icon::SelectFolderIcon},
+                                           {ids::StartCapture, vtid::icon::StartCaptureIcon},
+                                           {ids::TakePicture, vtid::icon::TakePictureIcon},
+                                           {ids::EndCapture, vtid::icon::EndCaptureIcon}};
     for (const auto& [id, icon] : icons)
         if (wxWindow* b = GetDlgItem(id))
             SetButtonIcon(ui::WindowHandle(b), icon);
@@ -97,9 +90,9 @@ bool CManualDialog::OnInitDialog() {
         if (!folder.empty())
             app->m_strImagePath = folder;
     }
-    SetDlgItemText(kFileName, wxString());
+    SetDlgItemText(ids::FileName, wxString());
     ShowRunControls(false);
-    EnableItem(kCaptureButton, false);
+    EnableItem(ids::TakePicture, false);
     if (CMultiView* view = m_frame ? m_frame->m_pMultiView : nullptr) {
         view->InitStageController();
         if (view->m_comm.controller != 0)
@@ -118,11 +111,11 @@ void CManualDialog::UpdatePathDisplay() {
         m_strFolderText = ShortenFolderText(folder);
         m_strFileText = GetFileNamePart(app->m_strAutoPath);
     }
-    SetDlgItemText(kFolderText, wxString::FromUTF8(m_strFolderText));
-    SetDlgItemText(kFileText, wxString::FromUTF8(m_strFileText));
+    SetDlgItemText(ids::FolderText, wxString::FromUTF8(m_strFolderText));
+    SetDlgItemText(ids::FileText, wxString::FromUTF8(m_strFileText));
     // A text too long for its place is cut at the panel's edge: the whole path is in the tip.
     const wxString whole = wxString::FromUTF8(app ? app->m_strAutoPath : std::string());
-    for (int id : {kFolderText, kFileText})
+    for (int id : {ids::FolderText, ids::FileText})
         if (wxWindow* w = GetDlgItem(id))
             w->SetToolTip(whole);
 }
@@ -133,12 +126,15 @@ void CManualDialog::OnSelectFolder() {
         return;
     // Pairs of text and pattern: all images, BMP, DIB, TIFF, JPEG, and the framework's all files.
     const ui::ResourceRegistry& r = ui::Resources();
-    const std::string filter = r.LoadString(501) + "|" + r.LoadString(510) + "|" + r.LoadString(503) + "|" +
-                               r.LoadString(512) + "|" + r.LoadString(504) + "|" + r.LoadString(513) + "|" +
-                               r.LoadString(505) + "|" + r.LoadString(514) + "|" + r.LoadString(506) + "|" +
-                               r.LoadString(515) + "|" + r.LoadString(61442) + "|" + r.LoadString(519) + "||";
+    const std::string filter =
+        r.LoadString(vtid::str::ImageFilesFilter) + "|" + r.LoadString(vtid::str::ImagePatterns) + "|" +
+        r.LoadString(vtid::str::BmpFilesFilter) + "|" + r.LoadString(vtid::str::BmpPattern) + "|" +
+        r.LoadString(vtid::str::DibFilesFilter) + "|" + r.LoadString(vtid::str::DibPattern) + "|" +
+        r.LoadString(vtid::str::TiffFilesFilter) + "|" + r.LoadString(vtid::str::TifPattern) + "|" +
+        r.LoadString(vtid::str::JpegFilesFilter) + "|" + r.LoadString(vtid::str::JpgPattern) + "|" +
+        r.LoadString(vtid::str::AllFilesFilter) + "|" + r.LoadString(vtid::str::AnyFilePattern) + "||";
     CStageFileDialog dlg(true, "bmp", app->m_strAutoPath, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, filter, this);
-    dlg.m_title = r.LoadString(kIdsSaveTitle);
+    dlg.m_title = r.LoadString(vtid::str::SavePathTitle);
     dlg.m_initialDir = app->m_strAutoDir;
     if (dlg.DoModal() != IDOK)
         return;
@@ -150,12 +146,12 @@ void CManualDialog::OnSelectFolder() {
 }
 
 bool CManualDialog::HeightInputOn() const {
-    const auto* check = Item<wxCheckBox>(kHeightCheck);
+    const auto* check = Item<wxCheckBox>(ids::HeightInput);
     return check && check->GetValue();
 }
 
 bool CManualDialog::HeightTextValid() const {
-    const std::string text = GetDlgItemText(kHeightEdit).ToStdString();
+    const std::string text = GetDlgItemText(ids::Height).ToStdString();
     const double value = std::atof(text.c_str());
     if (value < -kHeightLimit || value > kHeightLimit)
         return false;
@@ -163,47 +159,48 @@ bool CManualDialog::HeightTextValid() const {
 }
 
 void CManualDialog::ShowRunControls(bool run) {
-    for (int id : {kStartButton, kHeightCheck, kFolderButton, kStartLabel})
+    for (int id : {ids::StartCapture, ids::HeightInput, ids::SelectFolder, ids::StartLabel})
         ShowItem(id, !run);
-    for (int id : {kCaptureButton, kEndButton, kFileLabel, kFileName, kCaptureLabel, kEndLabel})
+    for (int id : {ids::TakePicture, ids::EndCapture, ids::FileNameLabel, ids::FileName,
+                   ids::TakePictureLabel, ids::EndLabel})
         ShowItem(id, run);
     if (!run)
-        for (int id : {kHeightEdit, kHeightLabel, kUnitLabel})
+        for (int id : {ids::Height, ids::HeightLabel, ids::HeightUnit})
             ShowItem(id, false);
 }
 
 void CManualDialog::ShowFileName() {
-    SetDlgItemText(kFileName, wxString::FromUTF8(GetFileNamePart(m_strCurrentName)));
+    SetDlgItemText(ids::FileName, wxString::FromUTF8(GetFileNamePart(m_strCurrentName)));
     Refresh();
 }
 
 void CManualDialog::OnStartCapture() {
     COrsandelApp* app = COrsandelApp::GetApp();
     if (!m_frame || m_frame->m_strDevice.empty()) {
-        ShowMessage(kMsgNoDevice, MB_OK);
+        ShowMessage(vtid::str::SelectInputDevice, MB_OK);
         return;
     }
     if (!app || app->m_strAutoPath.empty() || app->m_strAutoDir.empty()) {
-        ShowMessage(kMsgNoSavePath, MB_OK);
+        ShowMessage(vtid::str::NoSavePath, MB_OK);
         return;
     }
     ShowRunControls(true);
     CMultiView* view = m_frame->m_pMultiView;
     const bool stage = view && view->m_comm.controller != 0;
     if (HeightInputOn()) {
-        for (int id : {kHeightEdit, kHeightLabel, kUnitLabel})
+        for (int id : {ids::Height, ids::HeightLabel, ids::HeightUnit})
             ShowItem(id, true);
         if (stage) {
-            EnableItem(kHeightEdit, false); // the height comes from the stage
-            EnableItem(kCaptureButton, true);
+            EnableItem(ids::Height, false); // the height comes from the stage
+            EnableItem(ids::TakePicture, true);
         } else {
-            EnableItem(kHeightEdit, true);
-            EnableItem(kCaptureButton, HeightTextValid());
+            EnableItem(ids::Height, true);
+            EnableItem(ids::TakePicture, HeightTextValid());
         }
     } else {
-        for (int id : {kHeightEdit, kHeightLabel, kUnitLabel})
+        for (int id : {ids::Height, ids::HeightLabel, ids::HeightUnit})
             ShowItem(id, false);
-        SetDlgItemText(kHeightEdit, "0");
+        SetDlgItemText(ids::Height, "0");
         OnHeightChange();
     }
     m_frame->RemoveFromFocusBox(true);
@@ -221,10 +218,10 @@ void CManualDialog::OnStartCapture() {
 
 void CManualDialog::OnCapture() {
     if (m_bLimitReached) {
-        ShowMessage(kMsgNumberingExhausted, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::CaptureLimitReached, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    EnableItem(kCaptureButton, false);
+    EnableItem(ids::TakePicture, false);
     std::string name;
     MakeNumberedFileName(m_strCurrentName, name, 0);
     if (CheckNumberedFileName(name.c_str(), &name) != -1) {
@@ -246,7 +243,7 @@ void CManualDialog::OnCapture() {
             m_pHeight->SetFocus();
     }
     if (m_bInRun)
-        EnableItem(kCaptureButton, true);
+        EnableItem(ids::TakePicture, true);
 }
 
 void CManualDialog::ReadStageHeight() {
@@ -264,7 +261,7 @@ void CManualDialog::ReadStageHeight() {
         height = -height + 0.0; // the zero shows as "0.000", not "-0.000"
     char text[64];
     std::snprintf(text, sizeof text, "%.3f", height);
-    SetDlgItemText(kHeightEdit, text);
+    SetDlgItemText(ids::Height, text);
 }
 
 void CManualDialog::FeedPreview(const std::string& path) {
@@ -305,7 +302,7 @@ CManualDialog::Shot CManualDialog::CaptureOne() {
     CSelListCtrl* list = m_frame ? m_frame->FocusBoxList() : nullptr;
     CSelectedBox* box = m_frame ? m_frame->SelectedBox() : nullptr;
     CMultiView* view = m_frame ? m_frame->m_pMultiView : nullptr;
-    EnableItem(kEndButton, false);
+    EnableItem(ids::EndCapture, false);
     if (!list || list->GetItemCount() < 2)
         m_pPreview.reset(); // a new run starts a new preview
     if (list) {
@@ -315,13 +312,13 @@ CManualDialog::Shot CManualDialog::CaptureOne() {
     m_bBusy = 1;
     Shot shot = Shot::Failed;
     if (!CanWriteCapturePath(m_strCurrentName)) {
-        ShowMessage(kMsgPathMissing, MB_OK);
+        ShowMessage(vtid::str::PathMissing, MB_OK);
     } else {
         ReadStageHeight();
         if (!view || !view->CaptureAndSave(m_strCurrentName)) {
-            ShowMessage(kMsgCaptureFailed, MB_OK);
+            ShowMessage(vtid::str::CaptureFailed, MB_OK);
         } else {
-            const double z = std::atof(GetDlgItemText(kHeightEdit).ToStdString().c_str());
+            const double z = std::atof(GetDlgItemText(ids::Height).ToStdString().c_str());
             // A full box refuses the entry (the list says so): the saved file stays, and the
             // refused entry is not used.
             if (box && box->AddFile(m_strCurrentName, z)) {
@@ -333,7 +330,7 @@ CManualDialog::Shot CManualDialog::CaptureOne() {
             }
         }
     }
-    EnableItem(kEndButton, true);
+    EnableItem(ids::EndCapture, true);
     if (list)
         list->m_captureBusy = 1;
     m_bBusy = 0;
@@ -347,15 +344,16 @@ CManualDialog::Shot CManualDialog::CaptureOne() {
 void CManualDialog::OnEndCapture() {
     m_bLimitReached = 0;
     ShowRunControls(false);
-    EnableItem(kCaptureButton, false);
+    EnableItem(ids::TakePicture, false);
     m_bInRun = 0;
 }
 
 void CManualDialog::OnHeightChange() {
-    // While a picture is taken 608 stays off (the stage height written into 607 changes it).
-    if (m_bBusy || !GetDlgItem(kCaptureButton))
+    // While a picture is taken the picture button stays off (the stage height written into the height
+    // edit changes it).
+    if (m_bBusy || !GetDlgItem(ids::TakePicture))
         return;
-    EnableItem(kCaptureButton, HeightTextValid());
+    EnableItem(ids::TakePicture, HeightTextValid());
 }
 
 bool CManualDialog::WaitIdle() {

@@ -17,49 +17,51 @@
 #include "shell/core/CaptureFile.h"
 #include "shell/core/StartMode.h"
 #include "shell/core/ViewGeometry.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/dc.h>
 
 namespace {
-constexpr UINT kMsgCannotSave = 896;
-constexpr UINT kMsgPortFailed = 877;
-constexpr UINT kMsgWrongController = 878;
 constexpr int kRefGrabKind = 7; // REFPARAM entry 7: 1 live, 0 still, -1 first grab
 } // namespace
 
-CMultiView::CMultiView() : ui::FormView(166), m_timers(this) {
+CMultiView::CMultiView() : ui::FormView(vtid::dlg::CaptureView), m_timers(this) {
     m_bTwoPoint = ReadIniInt("ZCALIBRATION", "MODE", 0) == 1 ? 1 : 0;
     m_dMovement = ReadIniDouble("ZCALIBRATION", "MOVEMENT", 1.0);
     m_d1Pulse = ReadIniDouble("ZCALIBRATION", "1PULSE", 1.0);
     m_nPoint1 = ReadIniInt("ZCALIBRATION", "POINT1", 0);
     m_nPoint2 = ReadIniInt("ZCALIBRATION", "POINT2", 1);
-    ReplaceControl(1160, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
-        m_pLive = new CSampleStatic(parent, c.id, r, "ライブ画像");
-        m_pLive->SetEmptyText("LIVE");
-        return static_cast<wxWindow*>(m_pLive);
-    });
-    ReplaceControl(1161, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
-        m_pPreview = new CSampleStatic(parent, c.id, r, "フォーカス合成");
-        m_pPreview->SetEmptyText("FOCUSING PREVIEW");
-        return static_cast<wxWindow*>(m_pPreview);
-    });
-    ReplaceControl(1120, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect&) {
-        m_pScale = new CScaleStatic(parent, c.id);
-        return static_cast<wxWindow*>(m_pScale);
-    });
-    OnCommand(32806, [this] { OnStageControllerSettings(); });
-    OnCommand(32807, [this] { OnSpeedSettings(); });
-    OnCommand(32805, [this] { OnZCalibration(); });
+    ReplaceControl(vtid::CaptureView::LivePicture,
+                   [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+                       m_pLive = new CSampleStatic(parent, c.id, r, "ライブ画像");
+                       m_pLive->SetEmptyText("LIVE");
+                       return static_cast<wxWindow*>(m_pLive);
+                   });
+    ReplaceControl(vtid::CaptureView::Preview,
+                   [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+                       m_pPreview = new CSampleStatic(parent, c.id, r, "フォーカス合成");
+                       m_pPreview->SetEmptyText("FOCUSING PREVIEW");
+                       return static_cast<wxWindow*>(m_pPreview);
+                   });
+    ReplaceControl(vtid::CaptureView::ScaleOverlay,
+                   [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect&) {
+                       m_pScale = new CScaleStatic(parent, c.id);
+                       return static_cast<wxWindow*>(m_pScale);
+                   });
+    OnCommand(vtid::cmd::StageControllerSettings, [this] { OnStageControllerSettings(); });
+    OnCommand(vtid::cmd::SpeedSettings, [this] { OnSpeedSettings(); });
+    OnCommand(vtid::cmd::ZCalibrationSettings, [this] { OnZCalibration(); });
     RegisterLiveScaleCommands(*this, {[this] { return GetDocument(); }, [this] { return Frame(); },
                                       [this] { return static_cast<wxWindow*>(m_pLive); }});
     // The stage settings wait while a manual capture run is under way.
     auto running = [this] { return Frame() && Frame()->IsManualCaptureRunning(); };
-    OnUpdateUI(32806, [this, running](ui::CmdUI& c) { c.Enable(!StageBusy() && !running()); });
-    OnUpdateUI(32805, [this, running](ui::CmdUI& c) {
+    OnUpdateUI(vtid::cmd::StageControllerSettings,
+               [this, running](ui::CmdUI& c) { c.Enable(!StageBusy() && !running()); });
+    OnUpdateUI(vtid::cmd::ZCalibrationSettings, [this, running](ui::CmdUI& c) {
         c.Enable(!StageBusy() && !running() && m_comm.controller != CTRL_MFS &&
                  m_comm.controller != CTRL_STM6);
     });
-    OnUpdateUI(32807, [this, running](ui::CmdUI& c) {
+    OnUpdateUI(vtid::cmd::SpeedSettings, [this, running](ui::CmdUI& c) {
         c.Enable(!StageBusy() && !running() && m_comm.controller != CTRL_MFS);
     });
     OnMessage(WM_TIMER, [this](WPARAM id, LPARAM) {
@@ -132,8 +134,8 @@ void CMultiView::OnInitialUpdate() {
     doc->LoadLensSlots(*app);
     if (CMainFrame* f = Frame()) {
         if (CTopMenuDialog* bar = f->TopMenu()) {
-            bar->SetPressed(1389, doc->m_scale1 != 0);
-            bar->SetPressed(1390, doc->m_scale2 != 0);
+            bar->SetPressed(vtid::TopMenuBar::ShowScale1, doc->m_scale1 != 0);
+            bar->SetPressed(vtid::TopMenuBar::ShowScale2, doc->m_scale2 != 0);
             bar->SetLensName(wxString::FromUTF8(doc->m_currentLens.GetRegName()));
         }
     }
@@ -317,7 +319,7 @@ int CMultiView::CaptureAndSave(const std::string& path) {
     const bool saved = SaveCapturedPicture(picture, type, path);
     GlobalFree(picture);
     if (!saved) {
-        ShowMessage(kMsgCannotSave, MB_OK);
+        ShowMessage(vtid::str::CannotSaveImage, MB_OK);
         return 0;
     }
     return 1;
@@ -405,10 +407,10 @@ void CMultiView::OnStageControllerSettings() {
         m_xy, m_comm, presets, [&] { notice = std::make_unique<CStageSerchDialog>(this); },
         [&] { notice.reset(); });
     if (check == ControllerCheck::PortFailed) {
-        ShowMessage(kMsgPortFailed, MB_OK);
+        ShowMessage(vtid::str::CannotOpenPort, MB_OK);
         m_comm.controller = CTRL_NONE;
     } else if (check == ControllerCheck::WrongController) {
-        ShowMessage(kMsgWrongController, MB_OK);
+        ShowMessage(vtid::str::WrongController, MB_OK);
         m_comm.controller = CTRL_NONE;
     }
     PresetsForChosenController(m_comm.controller, m_speed);

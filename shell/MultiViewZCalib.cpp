@@ -6,6 +6,7 @@
 #include "platform/Settings.h"
 #include "shell/AutoPanelLink.h"
 #include "shell/MainFrame.h"
+#include "ids/VantorelIds.h"
 
 namespace {
 CAutoPanelLink* AutoPanel(CMainFrame* frame) {
@@ -40,9 +41,10 @@ void CMultiView::OnZCalibration() {
     if (opening) {
         if (f)
             f->m_pStageBusyOwner = m_pZCalibDlg;
-        m_pZCalibDlg->SetDlgItemText(1078, wxString::Format("%d", m_nPoint1));
-        m_pZCalibDlg->SetDlgItemText(1076, wxString::Format("%d", m_nPoint2));
-        m_pZCalibDlg->SetDlgItemText(1071, wxString::FromUTF8(FormatDoubleText(m_dMovement)));
+        m_pZCalibDlg->SetDlgItemText(vtid::ZCalibrationDialog::Point1, wxString::Format("%d", m_nPoint1));
+        m_pZCalibDlg->SetDlgItemText(vtid::ZCalibrationDialog::Point2, wxString::Format("%d", m_nPoint2));
+        m_pZCalibDlg->SetDlgItemText(vtid::ZCalibrationDialog::Distance,
+                                     wxString::FromUTF8(FormatDoubleText(m_dMovement)));
         m_pZCalibDlg->SetCalibMode(m_bTwoPoint);
     }
     EnableAutoPanel(false);

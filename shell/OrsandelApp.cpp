@@ -15,6 +15,7 @@
 #include "shell/core/StartMode.h"
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/VantorelIds.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
 
@@ -33,8 +34,8 @@ COrsandelApp::COrsandelApp() : ui::MessageTarget(nullptr), m_ticker([this] { OnI
         s_theApp = this;
     OnMessage(WM_MAINFRAME_ACTIVE, &COrsandelApp::OnMainFrameActive);
     OnMessage(WM_VIEWER_ACTIVE, &COrsandelApp::OnViewerActive);
-    OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
-    OnCommand(ID_APP_EXIT, [this] {
+    OnCommand(vtid::cmd::AboutProgram, [this] { OnAppAbout(); });
+    OnCommand(vtid::cmd::ExitProgram, [this] {
         if (m_pMainFrame)
             m_pMainFrame->Close();
     });
@@ -63,9 +64,10 @@ void COrsandelApp::RegisterTemplates() {
     // which OpenImageDocument makes as a frame of its own: in the main frame the template keeps
     // only an empty pane, so that every template has its view.
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        105, [](wxWindow* p) { return static_cast<wxWindow*>(new CLeftView(p)); }, -1, 0, 0));
+        vtid::menu::MainMenu, [](wxWindow* p) { return static_cast<wxWindow*>(new CLeftView(p)); }, -1, 0,
+        0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        103,
+        vtid::menu::ThumbnailsMenu,
         [](wxWindow* p) {
             auto* view = new CThumbnailView();
             view->Create(p);
@@ -75,7 +77,7 @@ void COrsandelApp::RegisterTemplates() {
     // The folder tree starts in the image folder of the settings when the program starts in
     // the thumbnail mode.
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        103,
+        vtid::menu::ThumbnailsMenu,
         [this](wxWindow* p) {
             auto* tree = new CDirTreeView(p);
             tree->SetStartFolder(m_nStartMode, AbsoluteFolder(m_strImagePath, m_strCurrentDir));
@@ -83,7 +85,7 @@ void COrsandelApp::RegisterTemplates() {
         },
         0, 0, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        184,
+        vtid::menu::AutomaticMenu,
         [](wxWindow* p) {
             auto* view = new CMultiView();
             view->Create(p);
@@ -91,7 +93,7 @@ void COrsandelApp::RegisterTemplates() {
         },
         -1, 0, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        188,
+        vtid::menu::VossaMenu,
         [](wxWindow* p) {
             auto* view = new CVossaImageView();
             view->Create(p);
@@ -99,7 +101,7 @@ void COrsandelApp::RegisterTemplates() {
         },
         1, 1, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        188,
+        vtid::menu::VossaMenu,
         [](wxWindow* p) {
             auto* view = new CVossaLiveView();
             view->Create(p);
@@ -107,7 +109,8 @@ void COrsandelApp::RegisterTemplates() {
         },
         1, 0, 0));
     AddDocTemplate(std::make_unique<CSDIDocTemplate>(
-        148, [](wxWindow* p) { return static_cast<wxWindow*>(new CResultPane(p)); }, -1, 0, 0));
+        vtid::menu::ResultMenu, [](wxWindow* p) { return static_cast<wxWindow*>(new CResultPane(p)); }, -1, 0,
+        0));
 }
 
 bool COrsandelApp::InitInstance() {
@@ -269,7 +272,7 @@ void COrsandelApp::DestroyImageFrame() {
 }
 
 void COrsandelApp::OnAppAbout() {
-    ui::TemplateDialog about(m_pMainFrame, 10);
+    ui::TemplateDialog about(m_pMainFrame, vtid::dlg::AboutDialog);
     about.DoModal();
 }
 

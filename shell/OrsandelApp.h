@@ -23,8 +23,6 @@ class COrsandelDoc;
 class CImageDoc;
 
 constexpr UINT WM_MAINFRAME_ACTIVE = WM_USER + 0x107; // 0x507
-constexpr int ID_APP_ABOUT = 57664;
-constexpr int ID_APP_EXIT = 57665;
 
 class COrsandelApp : public CSDIWinApp,
                      public ui::CommandTarget,

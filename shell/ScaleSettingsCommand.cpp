@@ -8,6 +8,7 @@
 #include "shell/TopMenuDialog.h"
 #include "shell/core/ScaleSettingsWrite.h"
 #include "viewer/SetScaleDlg.h"
+#include "ids/VantorelIds.h"
 
 int RunScaleSettings(wxWindow* owner, COrsandelDoc* doc) {
     COrsandelApp* app = COrsandelApp::GetApp();
@@ -46,8 +47,6 @@ int RunScaleSettings(wxWindow* owner, COrsandelDoc* doc) {
 
 namespace {
 
-constexpr UINT kMsgNoScale = 1042;
-
 // Shows or hides scale bar 1 or 2 of the document's current lens.
 void ToggleScaleBar(const LiveScaleCommands& c, int which) {
     COrsandelDoc* doc = c.document();
@@ -59,12 +58,13 @@ void ToggleScaleBar(const LiveScaleCommands& c, int which) {
     if (set) {
         on = on ? 0 : 1;
     } else {
-        ShowMessage(kMsgNoScale, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::NoScaleSettings, MB_OK | MB_ICONEXCLAMATION);
         on = 0;
     }
     if (CMainFrame* f = c.frame())
         if (CTopMenuDialog* bar = f->TopMenu())
-            bar->SetPressed(which == 1 ? 1389 : 1390, on != 0);
+            bar->SetPressed(which == 1 ? vtid::TopMenuBar::ShowScale1 : vtid::TopMenuBar::ShowScale2,
+                            on != 0);
     WriteIniInt("CALIBRATION", which == 1 ? "SCALEONOFF1" : "SCALEDOTONOFF", on);
     if (wxWindow* live = c.livePane())
         live->Refresh(false);
@@ -75,7 +75,7 @@ void ToggleScaleBar(const LiveScaleCommands& c, int which) {
 void RegisterLiveScaleCommands(ui::WindowBase& view, LiveScaleCommands commands) {
     wxWindow* self = view.Self();
     for (int which : {1, 2}) {
-        const int id = which == 1 ? 1389 : 1390;
+        const int id = which == 1 ? vtid::cmd::ShowScale1 : vtid::cmd::ShowScale2;
         view.OnCommand(id, [commands, which, self] {
             ToggleScaleBar(commands, which);
             self->SetFocus();
@@ -88,5 +88,6 @@ void RegisterLiveScaleCommands(ui::WindowBase& view, LiveScaleCommands commands)
             c.SetCheck(shown ? 1 : 0);
         });
     }
-    view.OnCommand(1391, [commands, self] { RunScaleSettings(self, commands.document()); });
+    view.OnCommand(vtid::cmd::ScaleSettings,
+                   [commands, self] { RunScaleSettings(self, commands.document()); });
 }

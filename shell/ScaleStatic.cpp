@@ -5,10 +5,14 @@
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "shell/OrsandelApp.h"
 #include "shell/OrsandelDoc.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/dcbuffer.h>
 #include <wx/display.h>
 #include <wx/settings.h>
+
+static_assert(vtid::CaptureView::LivePicture == vtid::VossaLive::LivePicture,
+              "the scale overlay finds the live picture of either view by one id");
 
 CSampleStatic::CSampleStatic(wxWindow* parent, int id, const wxRect& rect, const wxString& caption)
     : wxWindow(parent, id, rect.GetPosition(), rect.GetSize(), wxFULL_REPAINT_ON_RESIZE) {
@@ -106,7 +110,8 @@ ScaleBarInput CScaleStatic::Input() const {
 void CScaleStatic::Redraw(double factor) {
     m_dFactor = factor;
     if (m_dDisplayScale != 0.0 && GetParent())
-        if (wxWindow* live = GetParent()->FindWindow(1160))
+        // The live picture of the capture view or of the continuous composition's live view.
+        if (wxWindow* live = GetParent()->FindWindow(vtid::CaptureView::LivePicture))
             live->Refresh(false);
 }
 

@@ -6,15 +6,15 @@
 #include "platform/WindowMessages.h"
 #include "shell/core/ViewGeometry.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/stattext.h>
 
-namespace {
-constexpr int kList = 1022;
-} // namespace
+namespace ids = vtid::FocusImageBox;
 
-CSelectedBox::CSelectedBox(BrowserContext* context) : ui::TemplatePanel(151), m_context(context) {
-    ReplaceControl(kList,
+CSelectedBox::CSelectedBox(BrowserContext* context)
+    : ui::TemplatePanel(vtid::dlg::FocusImageBox), m_context(context) {
+    ReplaceControl(ids::List,
                    [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) -> wxWindow* {
                        m_list = new CSelListCtrl(parent, c.id, r.GetPosition(), r.GetSize());
                        return m_list;
@@ -28,19 +28,20 @@ CSelectedBox::CSelectedBox(BrowserContext* context) : ui::TemplatePanel(151), m_
 bool CSelectedBox::OnInitDialog() {
     ui::TemplatePanel::OnInitDialog();
     const wxFont font(wxFontInfo(wxSize(0, 12)));
-    for (int id : {1010, 1103, 1104, 1105, 1106})
+    for (int id : {ids::TitleBand, ids::Title, ids::TotalLabel, ids::UnitLabel, ids::Count})
         if (wxWindow* w = GetDlgItem(id))
             w->SetFont(font);
-    SetDlgItemText(1103, wxString::FromUTF8(ui::Resources().LoadString(10008)));
-    SetDlgItemText(1104, wxString::FromUTF8(ui::Resources().LoadString(10009)));
-    SetDlgItemText(1105, wxString::FromUTF8(ui::Resources().LoadString(10010)));
+    SetDlgItemText(ids::Title, wxString::FromUTF8(ui::Resources().LoadString(vtid::str::FocusImageBoxTitle)));
+    SetDlgItemText(ids::TotalLabel, wxString::FromUTF8(ui::Resources().LoadString(vtid::str::TotalLabel)));
+    SetDlgItemText(ids::UnitLabel, wxString::FromUTF8(ui::Resources().LoadString(vtid::str::PicturesUnit)));
     if (m_list) {
         m_list->SetBackgroundColour(*wxBLACK);
         if (m_context) {
             m_list->SetContext(m_context);
             m_context->focusBox = m_list;
         }
-        ::SendMessage(m_list->GetSafeHwnd(), WM_LIST_SET_LINK, WPARAM(ui::WindowHandle(GetDlgItem(1106))), 0);
+        ::SendMessage(m_list->GetSafeHwnd(), WM_LIST_SET_LINK,
+                      WPARAM(ui::WindowHandle(GetDlgItem(ids::Count))), 0);
         m_list->InitList();
     }
     UpdateCountText();
@@ -50,12 +51,12 @@ bool CSelectedBox::OnInitDialog() {
 
 int CSelectedBox::MinimumWidth() const {
     // The title must not run into "合計" at 89 pixels from the right.
-    wxWindow* title = GetDlgItem(1103);
+    wxWindow* title = GetDlgItem(ids::Title);
     return title ? title->GetBestSize().x + 2 + 89 : 0;
 }
 
 wxStaticText* CSelectedBox::GetCountStatic() const {
-    return Item<wxStaticText>(1106);
+    return Item<wxStaticText>(ids::Count);
 }
 
 std::vector<SeriesEntry> CSelectedBox::Entries() const {
@@ -109,9 +110,9 @@ void CSelectedBox::UpdateCountText() {
     if (m_list) {
         m_list->UpdateCountText();
     } else {
-        SetDlgItemText(1106, "  0");
+        SetDlgItemText(ids::Count, "  0");
     }
-    if (wxWindow* count = GetDlgItem(1106))
+    if (wxWindow* count = GetDlgItem(ids::Count))
         count->SetSize(count->GetBestSize());
 }
 
@@ -123,7 +124,7 @@ void CSelectedBox::OnSize() {
     if (client.right == m_lastClient.right && client.bottom == m_lastClient.bottom)
         return;
     m_lastClient = client;
-    wxWindow* title = GetDlgItem(1010);
+    wxWindow* title = GetDlgItem(ids::TitleBand);
     if (!title)
         return;
     const wxRect t = title->GetRect();
@@ -135,10 +136,10 @@ void CSelectedBox::OnSize() {
         if (wxWindow* w = GetDlgItem(id))
             w->Move(left, w->GetPosition().y);
     };
-    moveLeft(1106, out.countLeft);
-    moveLeft(1104, out.totalLeft);
-    moveLeft(1105, out.unitLeft);
-    if (wxWindow* list = GetDlgItem(kList))
+    moveLeft(ids::Count, out.countLeft);
+    moveLeft(ids::TotalLabel, out.totalLeft);
+    moveLeft(ids::UnitLabel, out.unitLeft);
+    if (wxWindow* list = GetDlgItem(ids::List))
         list->SetSize(out.list.left, out.list.top, std::max(0L, long(RectWidth(out.list))),
                       std::max(0L, long(RectHeight(out.list))));
 }

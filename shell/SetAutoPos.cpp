@@ -2,16 +2,15 @@
 
 #include "ui/DataExchange.h"
 #include "ui/ResourceWidgets.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/combobox.h>
 #include <wx/dcbuffer.h>
 
-namespace {
-constexpr int kDragCursor = 104;
-} // namespace
+namespace ids = vtid::AlignmentSettingsDialog;
 
-CSetAutoPos::CSetAutoPos(wxWindow* parent) : TemplateDialog(parent, 315) {
-    ReplaceControl(1321, [this](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
+CSetAutoPos::CSetAutoPos(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::AlignmentSettingsDialog) {
+    ReplaceControl(ids::AreaFrame, [this](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
         m_frameWindow = new wxWindow(p, c.id, r.GetPosition(), r.GetSize(), wxBORDER_NONE);
         m_frameWindow->SetBackgroundStyle(wxBG_STYLE_PAINT);
         m_frameWindow->Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
@@ -26,19 +25,19 @@ CSetAutoPos::CSetAutoPos(wxWindow* parent) : TemplateDialog(parent, 315) {
         m_frameWindow->Bind(wxEVT_LEFT_UP, [this](wxMouseEvent&) { MouseUp(); });
         return m_frameWindow;
     });
-    OnControl(ui::CBN_SELCHANGE, 1322, &CSetAutoPos::OnDefaultPositions);
-    OnCommand(1323, &CSetAutoPos::OnDefaultPositions);
+    OnControl(ui::CBN_SELCHANGE, ids::AreaCount, &CSetAutoPos::OnDefaultPositions);
+    OnCommand(ids::DefaultPositions, &CSetAutoPos::OnDefaultPositions);
     Bind(wxEVT_MOTION, [this](wxMouseEvent& ev) { MouseMove(ev.GetPosition()); });
     Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& ev) { MouseDown(ev.GetPosition()); });
     Bind(wxEVT_LEFT_UP, [this](wxMouseEvent&) { MouseUp(); });
 }
 
 void CSetAutoPos::DoDataExchange(ui::DataExchange& dx) {
-    dx.ComboIndex(1322, m_countIndex);
+    dx.ComboIndex(ids::AreaCount, m_countIndex);
 }
 
 bool CSetAutoPos::OnInitDialog() {
-    if (auto* combo = Item<wxComboBox>(1322)) {
+    if (auto* combo = Item<wxComboBox>(ids::AreaCount)) {
         combo->Clear();
         for (const char* text : {"2箇所", "3個所", "4箇所"})
             combo->Append(wxString::FromUTF8(text));
@@ -46,7 +45,7 @@ bool CSetAutoPos::OnInitDialog() {
     TemplateDialog::OnInitDialog();
     m_frame = wxRect(m_frameWindow->GetPosition(), m_frameWindow->GetSize());
     m_dragging = false;
-    m_dragCursor = ui::LoadCursorResource(kDragCursor);
+    m_dragCursor = ui::LoadCursorResource(vtid::cursor::MoveAreaCursor);
     return true;
 }
 

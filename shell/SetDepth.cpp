@@ -8,9 +8,12 @@
 #include "shell/StageEdit.h"
 #include "shell/core/SettingsDialogRules.h"
 #include "ui/ResourceWidgets.h"
+#include "ids/VantorelIds.h"
 
 #include <algorithm>
 #include <vector>
+
+namespace ids = vtid::HeightSettingsDialog;
 
 namespace {
 constexpr int kNameWidth = 90;
@@ -22,16 +25,16 @@ std::string FileNameOf(const std::string& path) {
 } // namespace
 
 CSetDepth::CSetDepth(wxWindow* parent, COrsandelDoc* doc, CSelListCtrl* box)
-    : TemplateDialog(parent, 40), m_doc(doc), m_box(box) {
-    for (int id : {42, 43})
+    : TemplateDialog(parent, vtid::dlg::HeightSettingsDialog), m_doc(doc), m_box(box) {
+    for (int id : {ids::Start, ids::Interval})
         ReplaceControl(id, [](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
             return static_cast<wxWindow*>(new CStageEdit(p, c.id, r.GetPosition(), r.GetSize()));
         });
-    ReplaceControl(45, [this](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
+    ReplaceControl(ids::HeightList, [this](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
         m_list = new CEDListCtrl(p, c.id, r.GetPosition(), r.GetSize(), true);
         return static_cast<wxWindow*>(m_list);
     });
-    OnCommand(44, &CSetDepth::OnCoordinates);
+    OnCommand(ids::EnterCoordinates, &CSetDepth::OnCoordinates);
 }
 
 int CSetDepth::RowCount() const {
@@ -53,8 +56,8 @@ bool CSetDepth::OnInitDialog() {
     list->InsertColumn(0, wxString::FromUTF8("ﾌｧｲﾙ名"), CEDListCtrl::LVCFMT_LEFT, kNameWidth);
     list->InsertColumn(1, wxString::FromUTF8("高さ"), CEDListCtrl::LVCFMT_LEFT, 0);
     if (m_doc) {
-        SetDlgItemText(42, wxString::FromUTF8(FormatDoubleText(m_doc->m_depthStart)));
-        SetDlgItemText(43, wxString::FromUTF8(FormatDoubleText(m_doc->m_depthInterval)));
+        SetDlgItemText(ids::Start, wxString::FromUTF8(FormatDoubleText(m_doc->m_depthStart)));
+        SetDlgItemText(ids::Interval, wxString::FromUTF8(FormatDoubleText(m_doc->m_depthInterval)));
     }
     if (m_box) {
         int row = 0;
@@ -79,11 +82,11 @@ bool CSetDepth::OnInitDialog() {
 void CSetDepth::OnCoordinates() {
     if (m_list)
         m_list->EndEdit();
-    const double start = ParseDepthText(ui::ToUtf8(GetDlgItemText(42)));
-    const double interval = ParseDepthText(ui::ToUtf8(GetDlgItemText(43)));
+    const double start = ParseDepthText(ui::ToUtf8(GetDlgItemText(ids::Start)));
+    const double interval = ParseDepthText(ui::ToUtf8(GetDlgItemText(ids::Interval)));
     const auto heights = DepthSequence(start, interval, static_cast<size_t>(RowCount()));
     if (!heights) {
-        ShowMessage(kMsgStartIntervalRange, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::StartIntervalOutOfRange, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     for (int row = 0; row < RowCount(); ++row)
@@ -98,14 +101,14 @@ void CSetDepth::OnOK() {
         heights.push_back(ParseDepthText(CellText(row, 1)));
     // A refused height keeps the dialog open before anything is stored or written.
     if (FirstDepthOutOfRange(heights) >= 0) {
-        ShowMessage(kMsgHeightRange, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(vtid::str::HeightOutOfRange, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     if (m_doc) {
         m_doc->m_tan = 0;
         m_doc->SaveCompositionSettings();
-        m_doc->m_depthStart = ParseDepthText(ui::ToUtf8(GetDlgItemText(42)));
-        m_doc->m_depthInterval = ParseDepthText(ui::ToUtf8(GetDlgItemText(43)));
+        m_doc->m_depthStart = ParseDepthText(ui::ToUtf8(GetDlgItemText(ids::Start)));
+        m_doc->m_depthInterval = ParseDepthText(ui::ToUtf8(GetDlgItemText(ids::Interval)));
     }
     if (m_box) {
         size_t row = 0;

@@ -3,18 +3,22 @@
 #include "shell/SetAutoPos.h"
 #include "shell/SetManual.h"
 #include "ui/DataExchange.h"
+#include "ids/VantorelIds.h"
 
-CSetFocusType::CSetFocusType(wxWindow* parent) : TemplateDialog(parent, 314) {
+namespace ids = vtid::CompositionSettingsDialog;
+
+CSetFocusType::CSetFocusType(wxWindow* parent)
+    : TemplateDialog(parent, vtid::dlg::CompositionSettingsDialog) {
     for (int type = 0; type < 4; ++type)
-        OnCommand(1301 + type, [this, type] { OnType(type); });
-    OnCommand(1310, &CSetFocusType::OnAutoPosChanged);
-    OnCommand(1306, &CSetFocusType::OnManualSettings);
-    OnCommand(1311, &CSetFocusType::OnAutoPosSettings);
+        OnCommand(ids::Fine + type, [this, type] { OnType(type); });
+    OnCommand(ids::AutoAlign, &CSetFocusType::OnAutoPosChanged);
+    OnCommand(ids::ManualSettings, &CSetFocusType::OnManualSettings);
+    OnCommand(ids::AlignSettings, &CSetFocusType::OnAutoPosSettings);
 }
 
 void CSetFocusType::DoDataExchange(ui::DataExchange& dx) {
-    dx.Radio(1301, m_type);
-    dx.Check(1310, m_autoPos);
+    dx.Radio(ids::Fine, m_type);
+    dx.Check(ids::AutoAlign, m_autoPos);
 }
 
 bool CSetFocusType::OnInitDialog() {
@@ -25,9 +29,9 @@ bool CSetFocusType::OnInitDialog() {
 
 void CSetFocusType::UpdateEnabling() {
     const FocusTypeEnabling e = FocusTypeEnablingFor(m_type, m_autoPos, m_scopeType);
-    EnableItem(1306, e.manualSettings);
-    EnableItem(1310, e.autoPosCheck);
-    EnableItem(1311, e.autoPosSettings);
+    EnableItem(ids::ManualSettings, e.manualSettings);
+    EnableItem(ids::AutoAlign, e.autoPosCheck);
+    EnableItem(ids::AlignSettings, e.autoPosSettings);
 }
 
 void CSetFocusType::OnType(int type) {

@@ -3,10 +3,13 @@
 #include "shell/SliderEdit.h"
 #include "shell/core/SettingsDialogRules.h"
 #include "ui/DataExchange.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/combobox.h>
 
-CSetManual::CSetManual(wxWindow* parent) : TemplateDialog(parent, 47) {
+namespace ids = vtid::ManualSettingsDialog;
+
+CSetManual::CSetManual(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ManualSettingsDialog) {
     auto slider = [](CLinkSlider*& out) {
         return [&out](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
             long style = wxSL_HORIZONTAL | wxSL_AUTOTICKS;
@@ -20,30 +23,30 @@ CSetManual::CSetManual(wxWindow* parent) : TemplateDialog(parent, 47) {
             return static_cast<wxWindow*>(out);
         };
     };
-    ReplaceControl(1295, slider(m_sizeSlider));
-    ReplaceControl(1296, edit(m_sizeEdit));
-    ReplaceControl(1297, slider(m_smoothingSlider));
-    ReplaceControl(1298, edit(m_smoothingEdit));
-    OnControl(ui::EN_CHANGE, 1296, [this] { m_size = m_sizeSlider->GetValue(); });
-    OnControl(ui::EN_CHANGE, 1298, [this] { m_smoothing = m_smoothingSlider->GetValue(); });
-    OnControl(ui::CBN_SELCHANGE, 1362, &CSetManual::OnPreset);
+    ReplaceControl(ids::SizeSlider, slider(m_sizeSlider));
+    ReplaceControl(ids::SizeValue, edit(m_sizeEdit));
+    ReplaceControl(ids::SmoothingSlider, slider(m_smoothingSlider));
+    ReplaceControl(ids::SmoothingValue, edit(m_smoothingEdit));
+    OnControl(ui::EN_CHANGE, ids::SizeValue, [this] { m_size = m_sizeSlider->GetValue(); });
+    OnControl(ui::EN_CHANGE, ids::SmoothingValue, [this] { m_smoothing = m_smoothingSlider->GetValue(); });
+    OnControl(ui::CBN_SELCHANGE, ids::Preset, &CSetManual::OnPreset);
 }
 
 void CSetManual::DoDataExchange(ui::DataExchange& dx) {
-    dx.ComboIndex(1362, m_preset);
+    dx.ComboIndex(ids::Preset, m_preset);
 }
 
 bool CSetManual::OnInitDialog() {
-    if (auto* combo = Item<wxComboBox>(1362)) {
+    if (auto* combo = Item<wxComboBox>(ids::Preset)) {
         combo->Clear();
         for (const char* text : {"細かい", "通常", "滑らか"})
             combo->Append(wxString::FromUTF8(text));
     }
     TemplateDialog::OnInitDialog();
-    m_sizeEdit->BindSlider(this, 1295);
+    m_sizeEdit->BindSlider(this, ids::SizeSlider);
     m_sizeEdit->SetRange(0, 20, 5);
     m_sizeEdit->SetStep(1);
-    m_smoothingEdit->BindSlider(this, 1297);
+    m_smoothingEdit->BindSlider(this, ids::SmoothingSlider);
     m_smoothingEdit->SetRange(0, 10, 10);
     m_smoothingEdit->SetStep(1);
     // The values shown move the sliders; a value outside its range is not shown and stays as it

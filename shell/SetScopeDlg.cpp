@@ -2,30 +2,33 @@
 
 #include "shell/SetSubsDlg.h"
 #include "ui/DataExchange.h"
+#include "ids/VantorelIds.h"
+
+namespace ids = vtid::ScopeSettingsDialog;
 
 namespace {
 constexpr int kStereo = 1;
 } // namespace
 
-CSetScopeDlg::CSetScopeDlg(wxWindow* parent) : TemplateDialog(parent, 263) {
+CSetScopeDlg::CSetScopeDlg(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ScopeSettingsDialog) {
     for (int type = 0; type < 3; ++type)
-        OnCommand(1228 + type, [this, type] { OnType(type); });
-    OnCommand(1231, &CSetScopeDlg::OnDetails);
+        OnCommand(ids::Normal + type, [this, type] { OnType(type); });
+    OnCommand(ids::Details, &CSetScopeDlg::OnDetails);
 }
 
 void CSetScopeDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.Radio(1228, m_type);
+    dx.Radio(ids::Normal, m_type);
 }
 
 bool CSetScopeDlg::OnInitDialog() {
     TemplateDialog::OnInitDialog();
-    EnableItem(1231, m_type == kStereo);
+    EnableItem(ids::Details, m_type == kStereo);
     return true;
 }
 
 void CSetScopeDlg::OnType(int type) {
     m_type = type;
-    EnableItem(1231, m_type == kStereo);
+    EnableItem(ids::Details, m_type == kStereo);
 }
 
 void CSetScopeDlg::OnDetails() {

@@ -3,6 +3,7 @@
 #include "platform/MessageSink.h"
 #include "ui/Services.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/filedlg.h>
 
@@ -10,15 +11,13 @@
 #include <sys/stat.h>
 
 namespace {
-constexpr UINT kIdsAccept = 841; // "設定(&S)"
-
-// The file chooser itself, its accepting button labelled with string 841.
+// The file chooser itself, its accepting button labelled "設定(&S)".
 ui::FileDialogResult RunChooser(wxWindow* parent, const ui::FileDialogRequest& r) {
     const long style = r.open ? wxFD_OPEN | wxFD_FILE_MUST_EXIST : wxFD_SAVE;
     wxFileDialog dlg(parent, wxString::FromUTF8(r.title), wxString::FromUTF8(r.folder),
                      wxString::FromUTF8(r.fileName), wxString::FromUTF8(r.filter), style);
     dlg.SetFilterIndex(r.filterIndex);
-    std::string label = ui::Resources().LoadString(kIdsAccept);
+    std::string label = ui::Resources().LoadString(vtid::str::SetButton);
     for (char& c : label)
         if (c == '&')
             c = '_';

@@ -5,38 +5,34 @@
 #include "shell/core/CaptureSettings.h"
 #include "shell/core/StartMode.h"
 #include "shell/StringStatic.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/checkbox.h>
 
-namespace {
-constexpr int kNoStartDisplay = 1017;
-constexpr UINT kMsgVossaRefused = 1045;
-} // namespace
-
-CStartDialog::CStartDialog(wxWindow* parent) : ui::TemplateDialog(parent, 146) {
-    ReplaceControl(1006, SysColStaticFactory());
+CStartDialog::CStartDialog(wxWindow* parent) : ui::TemplateDialog(parent, vtid::dlg::StartDialog) {
+    ReplaceControl(vtid::StartDialog::Picture, SysColStaticFactory());
     for (int mode : {kModeThumbnails, kModeManual, kModeAutomatic})
         OnCommand(mode, [this, mode] { EndDialog(mode); });
     OnCommand(kModeVossa, [this] { OnVossa(); });
-    OnCommand(kNoStartDisplay, [this] { OnNoStartDisplay(); });
+    OnCommand(vtid::StartDialog::HideNextTime, [this] { OnNoStartDisplay(); });
 }
 
 bool CStartDialog::OnInitDialog() {
     ui::TemplateDialog::OnInitDialog();
-    if (auto* box = Item<wxCheckBox>(kNoStartDisplay))
+    if (auto* box = Item<wxCheckBox>(vtid::StartDialog::HideNextTime))
         box->SetValue(ReadIniInt("InitialSettings", "NOSTARTDISP", 0) != 0);
     return true;
 }
 
 void CStartDialog::OnVossa() {
     if (IsVossaRefusedDevice(ReadInputDevice())) {
-        ShowMessage(kMsgVossaRefused, MB_OK);
+        ShowMessage(vtid::str::VossaNotWithDevice, MB_OK);
         return;
     }
     EndDialog(kModeVossa);
 }
 
 void CStartDialog::OnNoStartDisplay() {
-    if (auto* box = Item<wxCheckBox>(kNoStartDisplay))
+    if (auto* box = Item<wxCheckBox>(vtid::StartDialog::HideNextTime))
         WriteIniInt("InitialSettings", "NOSTARTDISP", box->GetValue() ? 1 : 0);
 }

@@ -7,16 +7,24 @@
 #include "shell/MainFrame.h"
 #include "shell/core/StartMode.h"
 #include "shell/core/ViewGeometry.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/stattext.h>
 #include <wx/tglbtn.h>
 
 #include <utility>
 
+namespace ids = vtid::TopMenuBar;
+
 namespace {
-const int kLensControls[6] = {1393, 1392, 1388, 1391, 1390, 1389};
-const std::pair<int, UINT> kButtonIcons[] = {{800, 230},  {829, 309},  {804, 310}, {1389, 284},
-                                             {1390, 313}, {1391, 312}, {1393, 261}};
+// The lens controls in the order the layout places them.
+const int kLensControls[6] = {ids::SelectLens,    ids::LensName,   ids::LensLabel,
+                              ids::ScaleSettings, ids::ShowScale2, ids::ShowScale1};
+const std::pair<int, UINT> kButtonIcons[] = {
+    {ids::FolderUp, vtid::icon::FolderUpIcon},    {ids::Thumbnails, vtid::icon::ThumbnailsIcon},
+    {ids::MultiView, vtid::icon::MultiViewIcon},  {ids::ShowScale1, vtid::icon::Scale1Icon},
+    {ids::ShowScale2, vtid::icon::Scale2Icon},    {ids::ScaleSettings, vtid::icon::ScaleSettingsIcon},
+    {ids::SelectLens, vtid::icon::SelectLensIcon}};
 
 SIZE SizeOf(wxWindow* w) {
     if (!w)
@@ -26,23 +34,23 @@ SIZE SizeOf(wxWindow* w) {
 }
 } // namespace
 
-CTopMenuDialog::CTopMenuDialog(CMainFrame* frame) : ui::TemplatePanel(154), m_frame(frame) {
-    ReplaceControl(954, SysColStaticFactory());
-    OnCommand(800, [this] { m_frame->FolderUp(); });
-    OnCommand(804, [this] {
-        SetPressed(804, true);
+CTopMenuDialog::CTopMenuDialog(CMainFrame* frame) : ui::TemplatePanel(vtid::dlg::TopMenuBar), m_frame(frame) {
+    ReplaceControl(ids::Picture, SysColStaticFactory());
+    OnCommand(ids::FolderUp, [this] { m_frame->FolderUp(); });
+    OnCommand(ids::MultiView, [this] {
+        SetPressed(ids::MultiView, true);
         m_frame->RestoreCaptureLayout();
         RecalcLayout();
     });
-    OnCommand(829, [this] {
-        SetPressed(829, true);
+    OnCommand(ids::Thumbnails, [this] {
+        SetPressed(ids::Thumbnails, true);
         m_frame->ShowCaptureFolder();
         RecalcLayout();
         m_frame->SetFocus();
     });
-    for (int id : {1389, 1390, 1391})
+    for (int id : {ids::ShowScale1, ids::ShowScale2, ids::ScaleSettings})
         OnCommand(id, [this, id] { m_frame->RouteCommandId(id); });
-    OnCommand(1393, [this] { m_frame->RouteCommandId(32813); });
+    OnCommand(ids::SelectLens, [this] { m_frame->RouteCommandId(vtid::cmd::SelectLens); });
     OnMessage(WM_TOPMENU_RECALC, [this](WPARAM, LPARAM) {
         RecalcLayout();
         return LRESULT(0);
@@ -56,10 +64,10 @@ CTopMenuDialog::CTopMenuDialog(CMainFrame* frame) : ui::TemplatePanel(154), m_fr
 bool CTopMenuDialog::OnInitDialog() {
     ui::TemplatePanel::OnInitDialog();
     if (m_frame->StartMode() == kModeThumbnails) {
-        SetPressed(829, true);
-        EnableItem(804, false);
+        SetPressed(ids::Thumbnails, true);
+        EnableItem(ids::MultiView, false);
     } else {
-        SetPressed(804, true);
+        SetPressed(ids::MultiView, true);
     }
     m_initialising = false;
     for (const auto& [id, icon] : kButtonIcons)
@@ -76,36 +84,37 @@ bool CTopMenuDialog::IsPressed(int id) const {
 void CTopMenuDialog::SetPressed(int id, bool pressed) {
     if (auto* b = Item<wxToggleButton>(id))
         b->SetValue(pressed);
-    // 804 and 829 are a pair: one of them is down.
-    if (pressed && (id == 804 || id == 829))
-        if (auto* other = Item<wxToggleButton>(id == 804 ? 829 : 804))
+    // The multi view and thumbnail buttons are a pair: one of them is down.
+    if (pressed && (id == ids::MultiView || id == ids::Thumbnails))
+        if (auto* other = Item<wxToggleButton>(id == ids::MultiView ? ids::Thumbnails : ids::MultiView))
             other->SetValue(false);
 }
 
 void CTopMenuDialog::ShowLensControls(bool show) {
-    for (int id : {1389, 1390, 1391, 1388, 1392, 1393})
+    for (int id : {ids::ShowScale1, ids::ShowScale2, ids::ScaleSettings, ids::LensLabel, ids::LensName,
+                   ids::SelectLens})
         ShowItem(id, show);
 }
 
 void CTopMenuDialog::SetLensName(const wxString& name) {
-    SetDlgItemText(1392, name);
+    SetDlgItemText(ids::LensName, name);
 }
 
 int CTopMenuDialog::RecalcLayout() {
     const wxSize client = GetClientSize();
     if (m_initialising || !m_frame || client.x <= 0 || client.y <= 0)
         return -1;
-    const std::optional<int> paneWidth = m_frame->ReferencePaneWidth(IsPressed(829));
+    const std::optional<int> paneWidth = m_frame->ReferencePaneWidth(IsPressed(ids::Thumbnails));
     if (!paneWidth)
         return -1;
-    EnableItem(804, m_frame->StartMode() != kModeThumbnails);
+    EnableItem(ids::MultiView, m_frame->StartMode() != kModeThumbnails);
     TopMenuInput in;
     in.client = RECT{0, 0, client.x, client.y};
     in.paneWidth = *paneWidth;
-    in.thumbnailDown = IsPressed(829);
-    in.up = SizeOf(GetDlgItem(800));
-    in.multi = SizeOf(GetDlgItem(804));
-    in.pictureWidth = SizeOf(GetDlgItem(954)).cx;
+    in.thumbnailDown = IsPressed(ids::Thumbnails);
+    in.up = SizeOf(GetDlgItem(ids::FolderUp));
+    in.multi = SizeOf(GetDlgItem(ids::MultiView));
+    in.pictureWidth = SizeOf(GetDlgItem(ids::Picture)).cx;
     for (int i = 0; i < 6; ++i)
         in.lens[i] = SizeOf(GetDlgItem(kLensControls[i]));
     const TopMenuLayout out = LayoutTopMenu(in);
@@ -113,13 +122,13 @@ int CTopMenuDialog::RecalcLayout() {
         if (wxWindow* w = GetDlgItem(id))
             w->SetSize(r.left, r.top, r.right - r.left, r.bottom - r.top);
     };
-    place(825, out.band);
-    ShowItem(800, out.upShown);
+    place(ids::FolderPaneBand, out.band);
+    ShowItem(ids::FolderUp, out.upShown);
     if (out.upShown)
-        place(800, out.up);
-    place(804, out.multi);
-    place(829, out.thumb);
-    place(954, out.picture);
+        place(ids::FolderUp, out.up);
+    place(ids::MultiView, out.multi);
+    place(ids::Thumbnails, out.thumb);
+    place(ids::Picture, out.picture);
     for (int i = 0; i < 6; ++i)
         place(kLensControls[i], out.lens[i]);
     m_minimumWidth = out.minimumWidth;

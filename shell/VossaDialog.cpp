@@ -6,34 +6,32 @@
 #include "shell/OrsandelApp.h"
 #include "shell/VossaImageView.h"
 #include "shell/VossaLiveView.h"
+#include "ids/VantorelIds.h"
+
+namespace ids = vtid::VossaPanel;
 
 namespace {
-constexpr int kStart = 1211;
-constexpr int kEnd = 1213;
-constexpr int kSave = 1221;
-constexpr int kTransfer = 1226;
-constexpr int kViewer = 1227;
-constexpr UINT kMsgSelectDevice = 1035;
 // Show commands of the result window and the commands sent to it.
 constexpr int kSwHide = 0;
 constexpr int kSwShow = 5;
-constexpr WPARAM kCmdTransferAnalysis = 32771;
-constexpr WPARAM kCmdFileSave = 57603;
 } // namespace
 
-CVossaDialog::CVossaDialog(CMainFrame* frame) : ui::TemplatePanel(266), m_pFrame(frame) {
-    OnCommand(kStart, [this] { OnStart(); });
-    OnCommand(kEnd, [this] { OnEnd(); });
-    OnCommand(kSave, [this] { OnSave(); });
-    OnCommand(kTransfer, [this] { OnTransfer(); });
-    OnCommand(kViewer, [this] { OnViewer(); });
+CVossaDialog::CVossaDialog(CMainFrame* frame) : ui::TemplatePanel(vtid::dlg::VossaPanel), m_pFrame(frame) {
+    OnCommand(ids::Start, [this] { OnStart(); });
+    OnCommand(ids::End, [this] { OnEnd(); });
+    OnCommand(ids::Save, [this] { OnSave(); });
+    OnCommand(ids::Transfer, [this] { OnTransfer(); });
+    OnCommand(ids::Viewer, [this] { OnViewer(); });
     OnMessage(WM_VOSSA_DONE, &CVossaDialog::OnVossaDone);
 }
 
 bool CVossaDialog::OnInitDialog() {
     ui::TemplatePanel::OnInitDialog();
-    const std::pair<int, UINT> icons[] = {
-        {kStart, 269}, {kEnd, 270}, {kTransfer, 271}, {kViewer, 272}, {kSave, 273}};
+    const std::pair<int, UINT> icons[] = {{ids::Start, vtid::icon::VossaStartIcon},
+                                          {ids::End, vtid::icon::VossaEndIcon},
+                                          {ids::Transfer, vtid::icon::VossaTransferIcon},
+                                          {ids::Viewer, vtid::icon::VossaViewerIcon},
+                                          {ids::Save, vtid::icon::VossaSaveIcon}};
     for (const auto& [id, icon] : icons)
         if (wxWindow* b = GetDlgItem(id))
             SetButtonIcon(ui::WindowHandle(b), icon);
@@ -41,7 +39,7 @@ bool CVossaDialog::OnInitDialog() {
 }
 
 bool CVossaDialog::IsEndEnabled() const {
-    wxWindow* end = GetDlgItem(kEnd);
+    wxWindow* end = GetDlgItem(ids::End);
     return end && end->IsEnabled();
 }
 
@@ -50,12 +48,12 @@ void CVossaDialog::OnStart() {
     if (!f)
         return;
     if (f->m_strDevice.empty()) {
-        ShowMessage(kMsgSelectDevice, MB_OK);
+        ShowMessage(vtid::str::SelectInputDevice, MB_OK);
         return;
     }
-    for (int id : {kStart, kViewer, kTransfer, kSave})
+    for (int id : {ids::Start, ids::Viewer, ids::Transfer, ids::Save})
         EnableItem(id, false);
-    EnableItem(kEnd, true);
+    EnableItem(ids::End, true);
     if (f->m_pVossaImageView)
         f->m_pVossaImageView->StartComposition(); // the picture pane goes out of sight
     if (f->m_pVossaLiveView)
@@ -69,7 +67,7 @@ void CVossaDialog::OnEnd() {
     CVossaImageView* image = f ? f->m_pVossaImageView : nullptr;
     if (live)
         live->SetComposing(0);
-    EnableItem(kEnd, false);
+    EnableItem(ids::End, false);
     m_bRunning = 0;
     if (image && image->FramesComposed() > 0) {
         image->Compose(); // the buttons come back with the end message of the next frame step
@@ -85,7 +83,7 @@ void CVossaDialog::OnEnd() {
 
 void CVossaDialog::Reset() {
     m_bRunning = 0;
-    EnableItem(kEnd, false);
+    EnableItem(ids::End, false);
     EnableAfterComposition();
 }
 
@@ -97,8 +95,8 @@ LRESULT CVossaDialog::OnVossaDone(WPARAM, LPARAM) {
 void CVossaDialog::EnableAfterComposition() {
     CMainFrame* f = Frame();
     const bool composite = f && f->m_pVossaImageView && f->m_pVossaImageView->HasComposite();
-    EnableItem(kStart, true);
-    for (int id : {kViewer, kTransfer, kSave})
+    EnableItem(ids::Start, true);
+    for (int id : {ids::Viewer, ids::Transfer, ids::Save})
         EnableItem(id, composite);
 }
 
@@ -123,7 +121,7 @@ void CVossaDialog::OnTransfer() {
     if (!OpenComposite(kSwHide))
         return;
     app->m_bImageOnly = 1;
-    ui::SendMessageTo(app->m_pResultFrame->GetSafeHwnd(), WM_COMMAND, kCmdTransferAnalysis, 0);
+    ui::SendMessageTo(app->m_pResultFrame->GetSafeHwnd(), WM_COMMAND, vtid::cmd::TransferToAnalysis, 0);
     app->m_bImageOnly = 0;
 }
 
@@ -131,5 +129,5 @@ void CVossaDialog::OnSave() {
     COrsandelApp* app = COrsandelApp::GetApp();
     if (!OpenComposite(kSwHide))
         return;
-    ui::SendMessageTo(app->m_pResultFrame->GetSafeHwnd(), WM_COMMAND, kCmdFileSave, 0);
+    ui::SendMessageTo(app->m_pResultFrame->GetSafeHwnd(), WM_COMMAND, vtid::cmd::SaveImage, 0);
 }

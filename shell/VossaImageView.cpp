@@ -8,6 +8,7 @@
 #include "shell/ScaleStatic.h"
 #include "shell/core/ViewGeometry.h"
 #include "shell/core/VossaGeometry.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/dc.h>
 
@@ -24,11 +25,12 @@ void PaintVossaCaption(wxDC& dc, const wxSize& client, const wxString& caption) 
     dc.DrawText(caption, (client.x - t.x) / 2, (client.y - t.y) / 2);
 }
 
-CVossaImageView::CVossaImageView() : ui::FormView(267) {
-    ReplaceControl(1161, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
-        m_pPicture = new CSampleStatic(parent, c.id, r, wxString::FromUTF8("フォーカス合成"));
-        return static_cast<wxWindow*>(m_pPicture);
-    });
+CVossaImageView::CVossaImageView() : ui::FormView(vtid::dlg::VossaPreview) {
+    ReplaceControl(vtid::VossaPreview::Preview,
+                   [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+                       m_pPicture = new CSampleStatic(parent, c.id, r, wxString::FromUTF8("フォーカス合成"));
+                       return static_cast<wxWindow*>(m_pPicture);
+                   });
 }
 
 CVossaImageView::~CVossaImageView() {

@@ -16,13 +16,13 @@
 #include "shell/VossaImageView.h"
 #include "shell/core/ViewGeometry.h"
 #include "shell/core/VossaGeometry.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/dc.h>
 
 #include <chrono>
 
 namespace {
-constexpr UINT kMsgNoCamera = 9224;
 
 using Clock = std::chrono::steady_clock;
 double MsSince(Clock::time_point t0) {
@@ -35,23 +35,25 @@ bool IsStillGrabModule(const std::string& name, const CamParamRecord& r) {
 }
 } // namespace
 
-CVossaLiveView::CVossaLiveView() : ui::FormView(268), m_timers(this) {
-    ReplaceControl(1160, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
-        m_pLive = new CSampleStatic(parent, c.id, r, wxString::FromUTF8("ライブ画像"));
-        return static_cast<wxWindow*>(m_pLive);
-    });
-    ReplaceControl(1120, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect&) {
-        m_pScale = new CScaleStatic(parent, c.id);
-        return static_cast<wxWindow*>(m_pScale);
-    });
-    OnUpdateUI(950, [this](ui::CmdUI& c) {
+CVossaLiveView::CVossaLiveView() : ui::FormView(vtid::dlg::VossaLive), m_timers(this) {
+    ReplaceControl(vtid::VossaLive::LivePicture,
+                   [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
+                       m_pLive = new CSampleStatic(parent, c.id, r, wxString::FromUTF8("ライブ画像"));
+                       return static_cast<wxWindow*>(m_pLive);
+                   });
+    ReplaceControl(vtid::VossaLive::ScaleOverlay,
+                   [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect&) {
+                       m_pScale = new CScaleStatic(parent, c.id);
+                       return static_cast<wxWindow*>(m_pScale);
+                   });
+    OnUpdateUI(vtid::cmd::InitialMenu, [this](ui::CmdUI& c) {
         CMainFrame* f = Frame();
         const bool composing = f && f->m_pVossaDlg && f->m_pVossaDlg->IsEndEnabled();
         c.Enable(!composing && !(f && f->m_pStageBusyOwner));
     });
     RegisterLiveScaleCommands(*this, {[this] { return GetDocument(); }, [this] { return Frame(); },
                                       [this] { return static_cast<wxWindow*>(m_pLive); }});
-    OnUpdateUI(32824, [](ui::CmdUI& c) { c.Enable(true); });
+    OnUpdateUI(vtid::cmd::ResultScaleSettings, [](ui::CmdUI& c) { c.Enable(true); });
     OnMessage(WM_TIMER, [this](WPARAM id, LPARAM) {
         if (id == kVossaLensTimer)
             OnLensTimer();
@@ -202,7 +204,7 @@ void CVossaLiveView::GrabAndCompose() {
         // ticker would keep the user from the input device command.
         if (!m_bNoCameraShown) {
             m_bNoCameraShown = true;
-            ShowMessage(kMsgNoCamera, MB_OK);
+            ShowMessage(vtid::str::ImageInputFailed, MB_OK);
         }
         return;
     }

@@ -3,6 +3,7 @@
 #include "browser/core/ThumbCacheNames.h"
 #include "imaging/ImageFile.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/VantorelIds.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -20,11 +21,10 @@ int CaptureFormatIndex(const std::string& path) {
         return -1;
     const std::string pattern = "*" + path.substr(dot);
     static const char* const kDefaults[4] = {"*.bmp", "*.dib", "*.tif", "*.jpg"};
-    constexpr UINT kIdsFirstPattern = 512; // "*.bmp", "*.dib", "*.tif", "*.jpg"
-    constexpr UINT kIdsLastPattern = 515;
-    for (UINT id = kIdsFirstPattern; id <= kIdsLastPattern; ++id) {
+    // The patterns' strings follow one another, in the order of kDefaults.
+    for (UINT id = vtid::str::BmpPattern; id <= vtid::str::JpgPattern; ++id) {
         std::string entry = ui::Resources().LoadString(id);
-        const int index = static_cast<int>(id - kIdsFirstPattern);
+        const int index = static_cast<int>(id - vtid::str::BmpPattern);
         if (entry.empty())
             entry = kDefaults[index];
         if (strcasecmp(entry.c_str(), pattern.c_str()) == 0)

@@ -1,6 +1,7 @@
 #include "shell/core/CapturePositions.h"
 
 #include "platform/Settings.h"
+#include "ids/VantorelIds.h"
 
 #include <charconv>
 #include <cmath>
@@ -65,11 +66,11 @@ std::string RangeCountText(int count) {
 
 UINT CheckSeriesStart(bool listMode, int count, size_t listedPositions) {
     if (!listMode)
-        return count <= 0 || count > kMaxSeriesPictures ? IDS_RANGE_COUNT_NOT_SET : 0;
+        return count <= 0 || count > kMaxSeriesPictures ? vtid::str::RangeCountNotSet : 0;
     if (listedPositions == 0)
-        return IDS_NO_PICTURES;
+        return vtid::str::NoPictures;
     if (listedPositions > static_cast<size_t>(kMaxSeriesPictures))
-        return IDS_TOO_MANY_PICTURES;
+        return vtid::str::TooManyPictures;
     return 0;
 }
 

@@ -16,14 +16,6 @@ constexpr int kMaxSeriesPictures = 256;
 // series refuses it anyway); the arithmetic never allocates for a runaway interval.
 constexpr int kMaxRangePositions = 10000;
 
-// Messages of the capture positions.
-constexpr UINT IDS_MOVE_TOO_FAR = 902;         // a move target outside ±999999
-constexpr UINT IDS_LIST_VALUE_RANGE = 903;     // the edited list holds a value outside ±999999
-constexpr UINT IDS_NO_PICTURES = 870;          // list mode with no positions
-constexpr UINT IDS_TOO_MANY_PICTURES = 871;    // list mode with more than 256 positions
-constexpr UINT IDS_RANGE_COUNT_NOT_SET = 1037; // equal-interval count not usable
-constexpr UINT IDS_POSITION_FILE_UNREADABLE = 9201;
-
 bool IsCaptureCoordinate(double value);
 
 struct EqualIntervalRange {
@@ -44,8 +36,8 @@ EqualIntervalRange ComputeEqualIntervalRange(double start, double end, double in
 std::string RangeCountText(int count);
 
 // The message that refuses a series start, 0 when it may start.
-//   equal-interval mode: count ≤ 0 or above 256 → 1037;
-//   list mode: no positions → 870, above 256 → 871.
+//   equal-interval mode: count ≤ 0 or above 256 → vtid::str::RangeCountNotSet;
+//   list mode: no positions → NoPictures, above 256 → TooManyPictures.
 UINT CheckSeriesStart(bool listMode, int count, size_t listedPositions);
 
 // The number at the start of a cell text as the list reads it: leading blanks, an optional sign

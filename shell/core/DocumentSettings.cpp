@@ -2,6 +2,7 @@
 
 #include "platform/Settings.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/VantorelIds.h"
 
 #include <cmath>
 #include <cstdio>
@@ -10,8 +11,6 @@
 namespace {
 const char* const kCompPosKeys[8] = {"INICOMPOS1X", "INICOMPOS1Y", "INICOMPOS2X", "INICOMPOS2Y",
                                      "INICOMPOS3X", "INICOMPOS3Y", "INICOMPOS4X", "INICOMPOS4Y"};
-constexpr UINT kIdsFirstSlotName = 842; // "レンズ1" .. "レンズ5"
-constexpr UINT kIdsLastSlotName = 846;
 
 std::string SlotKey(const char* key, int slot) {
     return key + std::to_string(slot);
@@ -26,7 +25,7 @@ int DocumentSettings::NormaliseThumbSize(int size) {
 
 void DocumentSettings::ReadSettings() {
     m_sort = ReadIniInt("InitialSettings", "SORT", kSortByName);
-    m_sortParam = 29;
+    m_sortParam = vtid::cmd::SortFocusBoxByHeight;
     m_thumbSize = NormaliseThumbSize(ReadIniInt("InitialSettings", "THUMBSIZE", 0));
     m_selThumbSize = NormaliseThumbSize(ReadIniInt("InitialSettings", "SELTHUMBSIZE", 0));
     m_focusType = ReadIniInt("PARAMETER", "COMTYPE", 1);
@@ -70,7 +69,7 @@ void DocumentSettings::LoadLensSlots(LensLibrary& library) {
     library.LoadLensFile(false);
 
     std::vector<std::string> slotNames;
-    for (UINT id = kIdsFirstSlotName; id <= kIdsLastSlotName; ++id)
+    for (UINT id = vtid::str::Lens1Name; id <= vtid::str::Lens5Name; ++id)
         slotNames.push_back(ui::Resources().LoadString(id));
     m_slots.clear();
     for (int n = 1; n <= kSlotCount; ++n) {

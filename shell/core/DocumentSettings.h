@@ -5,6 +5,7 @@
 #pragma once
 
 #include "shell/core/LensLibrary.h"
+#include "ids/VantorelIds.h"
 
 #include <array>
 #include <string>
@@ -12,7 +13,7 @@
 class DocumentSettings {
 public:
     static constexpr int kSlotCount = 5;
-    static constexpr int kSortByName = 32787;
+    static constexpr int kSortByName = vtid::cmd::SortByName;
 
     DocumentSettings();
     virtual ~DocumentSettings() = default;
@@ -67,5 +68,5 @@ public:
     int m_thumbSize = 128;
     int m_selThumbSize = 128;
     int m_sort = kSortByName;
-    int m_sortParam = 29;
+    int m_sortParam = vtid::cmd::SortFocusBoxByHeight; // the focus box's order command
 };

@@ -1,19 +1,16 @@
 #include "shell/core/FocusBoxRules.h"
 
-namespace {
-constexpr UINT kMsgMixed = 889;
-constexpr UINT kMsgBadType = 899;
-} // namespace
+#include "ids/VantorelIds.h"
 
 FocusBoxAdmission::Verdict FocusBoxAdmission::Judge(const ImageShape& image, bool alreadyInBox) {
     if (m_reference && !(image == *m_reference)) {
         if (!m_message)
-            m_message = kMsgMixed;
+            m_message = vtid::str::MixedImages;
         return Verdict::Mismatch;
     }
     if (image.type != 0 && image.type != 3) {
         if (!m_message)
-            m_message = kMsgBadType;
+            m_message = vtid::str::GreyOrColourOnly;
         return Verdict::BadType;
     }
     if (alreadyInBox)

@@ -1,12 +1,17 @@
 #include "shell/core/ModeTable.h"
 
+#include "ids/VantorelIds.h"
+
 namespace {
 const ModeEntry kModes[] = {
-    {kModeThumbnails, "FocusBoxCmdDlg", 22, false, true, false, true, true, ModeView::FolderTree, 103, false},
-    {kModeManual, "ManiualZDlg", 600, true, false, true, true, true, ModeView::Capture, 186, true, 609, 100},
-    {kModeAutomatic, "AutoZDlg", 908, false, false, true, true, true, ModeView::Capture, 184, true, 913, 110},
-    {kModeVossa, "VossaZDlg", 266, true, false, true, false, false, ModeView::VossaLive, 188, true, 1221,
-     110},
+    {kModeThumbnails, "FocusBoxCmdDlg", vtid::dlg::FocusBoxCommandBar, false, true, false, true, true,
+     ModeView::FolderTree, vtid::menu::ThumbnailsMenu, false},
+    {kModeManual, "ManiualZDlg", vtid::dlg::ManualPanel, true, false, true, true, true, ModeView::Capture,
+     vtid::menu::ManualMenu, true, vtid::ManualPanel::EndCapture, 100},
+    {kModeAutomatic, "AutoZDlg", vtid::dlg::AutoPanel, false, false, true, true, true, ModeView::Capture,
+     vtid::menu::AutomaticMenu, true, vtid::AutoPanel::StartCapture, 110},
+    {kModeVossa, "VossaZDlg", vtid::dlg::VossaPanel, true, false, true, false, false, ModeView::VossaLive,
+     vtid::menu::VossaMenu, true, vtid::VossaPanel::Save, 110},
 };
 } // namespace
 

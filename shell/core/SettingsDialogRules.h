@@ -72,8 +72,6 @@ bool PointerInMatchFrame(int pointerX, int pointerY, int frameLeft, int frameTop
 // ---- heights of a series ----
 
 constexpr double kDepthLimit = 999999.0;
-constexpr unsigned kMsgHeightRange = 1046;        // a height outside -999999..999999
-constexpr unsigned kMsgStartIntervalRange = 1047; // start or interval outside that range
 
 bool DepthInRange(double value);
 // The number a height text stands for (atof: text that does not parse counts as 0).

@@ -1,14 +1,16 @@
 // The four start modes of the main program and the input devices that cannot feed the
-// continuous composition mode.
+// continuous composition mode. Each mode is the id of its button in the start dialog.
 #pragma once
+
+#include "ids/VantorelIds.h"
 
 #include <string>
 
 enum StartMode : int {
-    kModeThumbnails = 1007, // select image files by thumbnail
-    kModeManual = 1009,     // manual capture
-    kModeAutomatic = 1012,  // automatic capture with a Z stage
-    kModeVossa = 1014,      // continuous composition from the live picture
+    kModeThumbnails = vtid::StartDialog::SelectByThumbnail, // select image files by thumbnail
+    kModeManual = vtid::StartDialog::ManualCapture,         // manual capture
+    kModeAutomatic = vtid::StartDialog::AutoCapture,        // automatic capture with a Z stage
+    kModeVossa = vtid::StartDialog::VossaComposition,       // continuous composition from the live picture
 };
 
 inline bool IsStartMode(int value) {
