@@ -150,6 +150,7 @@ BOOL CFocusComp::AllocMaps() {
     m_pWeight = AllocRows<double>(m_nMapHeight, m_nMapWidth);
     m_nMaxRows = m_nMapHeight;
     m_nMaxCols = m_nMapWidth;
+    m_weightMap = WeightMap::Stored;
     if (!m_pMax || !m_pIndex || !m_pWeight) {
         FreeRowsOf(m_pMax, m_nMaxRows);
         FreeRowsOf(m_pIndex, m_nMapHeight);
@@ -168,7 +169,16 @@ void CFocusComp::ClearIndexMap() {
     FillRows(m_pIndex, m_nMapHeight, m_nMapWidth, 0);
 }
 void CFocusComp::ClearWeightMap() {
-    FillRows(m_pWeight, m_nMapHeight, m_nMapWidth, 0.0);
+    // Filled when asked for: the chain never reads the map, so its pages are touched only if
+    // someone looks at it.
+    if (m_pWeight)
+        m_weightMap = WeightMap::Zero;
+}
+
+double** CFocusComp::GetWeightRows() const {
+    if (m_pWeight && m_weightMap != WeightMap::Stored)
+        MakeWeightRows();
+    return m_pWeight;
 }
 
 bool CFocusComp::AllocWorkBuffers(int bitCount) {
@@ -187,8 +197,13 @@ bool CFocusComp::AllocWorkBuffers(int bitCount) {
         return false;
     try {
         m_light.assign(static_cast<size_t>(full), 0);
-        m_smooth.assign(static_cast<size_t>(smooth / 2), 0);
-        m_wins.assign(static_cast<size_t>(map), 0);
+        if (smooth != 0) {
+            const size_t bytes = (static_cast<size_t>(smooth) + 63) / 64 * 64;
+            m_smooth.reset(static_cast<uint16_t*>(std::aligned_alloc(64, bytes)));
+            if (!m_smooth)
+                throw std::bad_alloc();
+        }
+        m_wins.reset(new uint8_t[static_cast<size_t>(std::max<uint64_t>(map, 1))]);
         if (m_nHalfPeriod != 0) {
             const double lambda = planes::BandSmoother::LambdaForPeriod(2 * m_nHalfPeriod);
             m_rowSmoother.Build(m_nMapWidth, lambda);
@@ -239,8 +254,11 @@ bool CFocusComp::AllocWorkBuffers(int bitCount) {
 
 void CFocusComp::FreeWorkBuffers() {
     std::vector<uint16_t>().swap(m_light);
-    std::vector<uint16_t>().swap(m_smooth);
-    std::vector<uint8_t>().swap(m_wins);
+    // The weights of the newest image are made from its wins while there are wins.
+    if (m_pWeight && m_weightMap == WeightMap::FromWins)
+        MakeWeightRows();
+    m_smooth.reset();
+    m_wins.reset();
     for (auto& p : m_profile)
         std::vector<int>().swap(p);
     std::vector<double>().swap(m_scores);
@@ -272,6 +290,16 @@ int CFocusComp::AddImage(HDIB image) {
         (m_nImagesAdded > 0 && bc != m_nBits)) {
         SetLastError(FocusCompError::BadImage);
         return 0;
+    }
+    if (!m_pWeight && m_pHeight && m_nImagesAdded > 0 && !m_bComposed) {
+        // The heights took the weight rows; the next image's weights need rows again.
+        const uint64_t cells = static_cast<uint64_t>(m_nMapWidth) * m_nMapHeight;
+        if (!MayAllocate(FocusCompStore::Maps, cells * sizeof(double)) ||
+            !(m_pWeight = AllocRows<double>(m_nMapHeight, m_nMapWidth))) {
+            SetLastError(FocusCompError::NoMemory);
+            return 0;
+        }
+        m_weightMap = WeightMap::Stored;
     }
     if (!m_pMax || !m_pIndex || !m_pWeight || m_bComposed) {
         SetLastError(FocusCompError::NotReady);
@@ -380,16 +408,27 @@ BOOL CFocusComp::BuildHeightMap() {
         SetLastError(FocusCompError::NoZValues);
         return FALSE;
     }
-    // The per-image buffers are done with; a later image allocates them again.
-    FreeWorkBuffers();
-    FreeRowsOf(m_pHeight, m_nHeightRows);
     const int W = m_nWidth, H = m_nHeight;
     const uint64_t cells = static_cast<uint64_t>(W) * H;
-    if (!MayAllocate(FocusCompStore::HeightRows, cells * (sizeof(double) + (m_bCoarse ? sizeof(int) : 0)))) {
+    // At full resolution the weight rows have the size of the height rows: the heights take
+    // their memory instead of a fresh map.
+    const bool reuse = !m_bCoarse && m_pWeight;
+    if (!MayAllocate(FocusCompStore::HeightRows,
+                     reuse ? 0 : cells * (sizeof(double) + (m_bCoarse ? sizeof(int) : 0)))) {
         SetLastError(FocusCompError::NoMemory);
         return FALSE;
     }
-    double** height = AllocRows<double>(H, W);
+    double** height = nullptr;
+    if (reuse) {
+        height = m_pWeight;
+        m_pWeight = nullptr;
+        m_weightMap = WeightMap::Stored;
+    }
+    // The per-image buffers are done with; a later image allocates them again.
+    FreeWorkBuffers();
+    FreeRowsOf(m_pHeight, m_nHeightRows);
+    if (!height)
+        height = AllocRows<double>(H, W);
     if (!height) {
         SetLastError(FocusCompError::NoMemory);
         return FALSE;
