@@ -63,6 +63,7 @@ void CFocusComp::SelectCells(int y, int xa, int xb, const uint16_t* m, bool firs
             for (int ia = 0; ia < n; ia += kRun) {
                 const int ie = std::min(n, ia + kRun);
                 uint8_t any = 0;
+#pragma omp simd reduction(| : any)
                 for (int i = ia; i < ie; ++i) {
                     const uint8_t t = static_cast<int>(mv[i]) > bv[i];
                     wv[i] = t;
@@ -70,6 +71,7 @@ void CFocusComp::SelectCells(int y, int xa, int xb, const uint16_t* m, bool firs
                 }
                 if (!any)
                     continue;
+#pragma omp simd
                 for (int i = ia; i < ie; ++i) {
                     const int v = mv[i], b = bv[i];
                     bv[i] = v > b ? v : b;
