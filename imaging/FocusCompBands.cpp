@@ -128,7 +128,12 @@ bool CFocusComp::AllocBandBuffers() {
     const bool ownFull = m_bCoarse && m_nScopeType != FOCUS_SCOPE_STEREO;
     try {
         m_bandBufs.resize(threads);
-        for (FocusBandBuffers& b : m_bandBufs) {
+    } catch (const std::bad_alloc&) {
+        m_bandBufs.clear();
+        return false;
+    }
+    auto allocate = [&](FocusBandBuffers& b) {
+        try {
             b.full.resize(ownFull ? static_cast<size_t>(full) * m_nWidth : 0);
             b.light.resize(static_cast<size_t>(light) * mw);
             b.edge.resize(static_cast<size_t>(edge) * mw);
@@ -138,8 +143,24 @@ bool CFocusComp::AllocBandBuffers() {
             b.solve.resize(static_cast<size_t>(std::max(kRowBlock * mw, kColumnBlock * mh)));
             b.counts.resize(static_cast<size_t>(mw));
             b.weight.resize(static_cast<size_t>(mw));
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
         }
-    } catch (const std::bad_alloc&) {
+    };
+    // Each thread allocates (and so first touches) its own buffers; any that a smaller team
+    // left out are allocated here.
+    std::atomic<bool> failed{false};
+#pragma omp parallel
+    {
+        const size_t t = ThreadIndex();
+        if (t < threads && !allocate(m_bandBufs[t]))
+            failed = true;
+    }
+    for (FocusBandBuffers& b : m_bandBufs)
+        if (!failed && b.weight.empty() && !allocate(b))
+            failed = true;
+    if (failed) {
         m_bandBufs.clear();
         return false;
     }
