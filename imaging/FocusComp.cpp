@@ -5,37 +5,41 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include <sys/mman.h>
 
 namespace {
 
 std::atomic<unsigned> g_failingStores{0};
 
+// A map is one block: the pointer array has one slot more in front, which holds the block.
 template <typename T> T** AllocRows(int rows, int cols) {
     if (rows < 1 || cols < 1)
         return nullptr;
-    T** p = new (std::nothrow) T*[rows]();
-    if (!p)
+    const size_t stride = (sizeof(T) * static_cast<size_t>(cols) + 63) / 64 * 64;
+    T* block = static_cast<T*>(CFocusComp::AllocLarge(stride * static_cast<size_t>(rows)));
+    if (!block)
         return nullptr;
-    for (int y = 0; y < rows; ++y) {
-        p[y] = new (std::nothrow) T[cols];
-        if (!p[y]) {
-            for (int k = 0; k < y; ++k)
-                delete[] p[k];
-            delete[] p;
-            return nullptr;
-        }
+    T** p = new (std::nothrow) T*[static_cast<size_t>(rows) + 1];
+    if (!p) {
+        std::free(block);
+        return nullptr;
     }
-    return p;
+    p[0] = block;
+    for (int y = 0; y < rows; ++y)
+        p[y + 1] = reinterpret_cast<T*>(reinterpret_cast<char*>(block) + stride * static_cast<size_t>(y));
+    return p + 1;
 }
 
-template <typename T> void FreeRowsOf(T**& rows, int count) {
+template <typename T> void FreeRowsOf(T**& rows, int /*count*/) {
     if (!rows)
         return;
-    for (int y = 0; y < count; ++y)
-        delete[] rows[y];
-    delete[] rows;
+    T** base = rows - 1;
+    std::free(base[0]);
+    delete[] base;
     rows = nullptr;
 }
 
@@ -75,6 +79,21 @@ template <typename T> void FillRows(T** rows, int count, int cols, T value) {
 }
 
 } // namespace
+
+void* CFocusComp::AllocLarge(size_t bytes) {
+    constexpr size_t kLargePage = size_t(2) << 20;
+    if (bytes < kLargePage)
+        return std::aligned_alloc(64, (std::max<size_t>(bytes, 1) + 63) / 64 * 64);
+    // Large pages where the system gives them on request: one fault maps 2 MB instead of 4 kB,
+    // and the threads that first touch a map do not queue for the kernel's page lists.
+    const size_t size = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+    void* p = std::aligned_alloc(kLargePage, size);
+#ifdef MADV_HUGEPAGE
+    if (p)
+        (void)::madvise(p, size, MADV_HUGEPAGE);
+#endif
+    return p;
+}
 
 bool CFocusComp::MayAllocate(FocusCompStore store, uint64_t bytes) {
     if (g_failingStores.load() & static_cast<unsigned>(store))
@@ -225,12 +244,13 @@ bool CFocusComp::AllocWorkBuffers(int bitCount) {
     try {
         m_light.assign(static_cast<size_t>(full), 0);
         if (smooth != 0) {
-            const size_t bytes = (static_cast<size_t>(smooth) + 63) / 64 * 64;
-            m_smooth.reset(static_cast<uint16_t*>(std::aligned_alloc(64, bytes)));
+            m_smooth.reset(static_cast<uint16_t*>(AllocLarge(static_cast<size_t>(smooth))));
             if (!m_smooth)
                 throw std::bad_alloc();
         }
-        m_wins.reset(new uint8_t[static_cast<size_t>(std::max<uint64_t>(map, 1))]);
+        m_wins.reset(static_cast<uint8_t*>(AllocLarge(static_cast<size_t>(map))));
+        if (!m_wins)
+            throw std::bad_alloc();
         if (m_nHalfPeriod != 0) {
             const double lambda = planes::BandSmoother::LambdaForPeriod(2 * m_nHalfPeriod);
             m_rowSmoother.Build(m_nMapWidth, lambda);
@@ -534,15 +554,10 @@ bool CFocusComp::CropComposite(const RECT& rc) {
 }
 
 // Cuts full-size rows to the rectangle in place: the rows inside it move to the front of the
-// pointer array and their samples to the front of each row; the other rows are freed. No
-// second full-size map is needed, and the blocks stay what new[] gave (FreeRows frees them).
+// pointer array and their samples to the front of each row. No second full-size map is
+// needed, and the map stays one block (FreeRows frees it).
 template <typename T> static void CropRowsTo(T** rows, int& rowCount, int& colCount, const RECT& rc) {
     const int ow = rc.right - rc.left, oh = rc.bottom - rc.top;
-    for (int y = 0; y < rowCount; ++y)
-        if (y < rc.top || y >= rc.top + oh) {
-            delete[] rows[y];
-            rows[y] = nullptr;
-        }
     for (int y = 0; y < oh; ++y) {
         T* r = rows[rc.top + y];
         if (rc.left > 0)

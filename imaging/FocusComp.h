@@ -7,8 +7,9 @@
 // per image -> optionally SetZValues and BuildHeightMap -> Compose -> take the results ->
 // FreeAll -> FreeWorkMaps -> destroy. The composite may be read after any AddImage.
 //
-// Per-pixel maps are arrays of row pointers, top row first, each row its own block allocated
-// with new[]; rows handed to a caller (TakeHeightRows, TakeMaxRows) are freed with FreeRows.
+// Per-pixel maps are arrays of row pointers, top row first, into one block per map (rows
+// 64-byte aligned, large maps on large pages where the system gives them); rows handed to a
+// caller (TakeHeightRows, TakeMaxRows) are freed with FreeRows.
 // Working buffers are allocated once, with the first image, and reused for every later one;
 // the per-image chain runs over bands of rows in parallel and gives the same result for any
 // number of threads and any band height. The engine never reads the calling thread's selected plane while it
@@ -157,6 +158,9 @@ public:
     // Whether the engine may allocate `bytes` for a store now: FALSE when the platform reports
     // less memory available or a test made the store fail.
     static bool MayAllocate(FocusCompStore store, uint64_t bytes);
+    // `bytes` aligned to 64 bytes, on large pages from 2 MB on where the system gives them;
+    // freed with std::free. Null when memory is short.
+    static void* AllocLarge(size_t bytes);
     // Test hook, process-wide: every later allocation of the stores in the mask (FocusCompStore
     // values or-ed together) fails as if memory were short; 0 ends that.
     static void FailAllocationsForTesting(unsigned storeMask);
@@ -293,12 +297,13 @@ private:
     std::vector<uint16_t> m_light; // focus plane, full resolution (stereo drift)
     // Written whole by every image before they are read, so left uninitialised: their pages are
     // first touched by the parallel steps, not by one thread clearing them.
-    // The measure is 64-byte aligned, so that a strip's part of a row is whole cache lines.
+    // From AllocLarge: the measure's rows are 64-byte aligned, so that a strip's part of a row
+    // is whole cache lines.
     struct FreeAligned {
         void operator()(void* p) const { std::free(p); }
     };
     std::unique_ptr<uint16_t[], FreeAligned> m_smooth; // row-smoothed measure (focus-map size)
-    std::unique_ptr<uint8_t[]> m_wins;                 // 1 where the newest image won
+    std::unique_ptr<uint8_t[], FreeAligned> m_wins;    // 1 where the newest image won
     std::vector<int> m_profile[kBandCount];
     std::vector<double> m_scores;
     HDIB m_hWork = nullptr; // working copy (stereo and alignment)
