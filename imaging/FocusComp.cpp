@@ -43,33 +43,6 @@ template <typename T> void FreeRowsOf(T**& rows, int /*count*/) {
     rows = nullptr;
 }
 
-// A copy of the bitmap block, as DibCopyInto makes it, copied by all threads: its pages are
-// first touched in parallel rather than by one thread.
-HDIB CopyBlockInParallel(HDIB source) {
-    GlobalLockGuard src(source);
-    const SIZE_T size = GlobalSize(source);
-    if (!src || size == 0)
-        return nullptr;
-    HDIB target = GlobalAlloc(GMEM_FIXED, size);
-    if (!target)
-        return nullptr;
-    GlobalLockGuard dst(target);
-    if (!dst) {
-        GlobalFree(target);
-        return nullptr;
-    }
-    const BYTE* from = reinterpret_cast<const BYTE*>(src.get());
-    BYTE* to = reinterpret_cast<BYTE*>(dst.get());
-    constexpr SIZE_T kPiece = SIZE_T(256) << 10;
-    const int64_t pieces = static_cast<int64_t>((size + kPiece - 1) / kPiece);
-#pragma omp parallel for schedule(dynamic, 1)
-    for (int64_t k = 0; k < pieces; ++k) {
-        const SIZE_T at = static_cast<SIZE_T>(k) * kPiece;
-        std::memcpy(to + at, from + at, std::min(kPiece, size - at));
-    }
-    return target;
-}
-
 template <typename T> void FillRows(T** rows, int count, int cols, T value) {
     if (!rows)
         return;
@@ -365,7 +338,8 @@ int CFocusComp::AddImage(HDIB image) {
 
     if (m_nImagesAdded == 0) {
         const uint64_t bytes = DibStride(w, bc) * static_cast<uint64_t>(h);
-        HDIB composite = MayAllocate(FocusCompStore::Composite, bytes) ? CopyBlockInParallel(image) : nullptr;
+        HDIB composite =
+            MayAllocate(FocusCompStore::Composite, bytes) ? DibCopyInto(image, nullptr) : nullptr;
         if (!composite) {
             SetLastError(FocusCompError::NoMemory);
             return 0;
