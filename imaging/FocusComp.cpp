@@ -5,37 +5,41 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include <sys/mman.h>
 
 namespace {
 
 std::atomic<unsigned> g_failingStores{0};
 
+// A map is one block: the pointer array has one slot more in front, which holds the block.
 template <typename T> T** AllocRows(int rows, int cols) {
     if (rows < 1 || cols < 1)
         return nullptr;
-    T** p = new (std::nothrow) T*[rows]();
-    if (!p)
+    const size_t stride = (sizeof(T) * static_cast<size_t>(cols) + 63) / 64 * 64;
+    T* block = static_cast<T*>(CFocusComp::AllocLarge(stride * static_cast<size_t>(rows)));
+    if (!block)
         return nullptr;
-    for (int y = 0; y < rows; ++y) {
-        p[y] = new (std::nothrow) T[cols];
-        if (!p[y]) {
-            for (int k = 0; k < y; ++k)
-                delete[] p[k];
-            delete[] p;
-            return nullptr;
-        }
+    T** p = new (std::nothrow) T*[static_cast<size_t>(rows) + 1];
+    if (!p) {
+        std::free(block);
+        return nullptr;
     }
-    return p;
+    p[0] = block;
+    for (int y = 0; y < rows; ++y)
+        p[y + 1] = reinterpret_cast<T*>(reinterpret_cast<char*>(block) + stride * static_cast<size_t>(y));
+    return p + 1;
 }
 
-template <typename T> void FreeRowsOf(T**& rows, int count) {
+template <typename T> void FreeRowsOf(T**& rows, int /*count*/) {
     if (!rows)
         return;
-    for (int y = 0; y < count; ++y)
-        delete[] rows[y];
-    delete[] rows;
+    T** base = rows - 1;
+    std::free(base[0]);
+    delete[] base;
     rows = nullptr;
 }
 
@@ -48,6 +52,21 @@ template <typename T> void FillRows(T** rows, int count, int cols, T value) {
 }
 
 } // namespace
+
+void* CFocusComp::AllocLarge(size_t bytes) {
+    constexpr size_t kLargePage = size_t(2) << 20;
+    if (bytes < kLargePage)
+        return std::aligned_alloc(64, (std::max<size_t>(bytes, 1) + 63) / 64 * 64);
+    // Large pages where the system gives them on request: one fault maps 2 MB instead of 4 kB,
+    // and the threads that first touch a map do not queue for the kernel's page lists.
+    const size_t size = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+    void* p = std::aligned_alloc(kLargePage, size);
+#ifdef MADV_HUGEPAGE
+    if (p)
+        (void)::madvise(p, size, MADV_HUGEPAGE);
+#endif
+    return p;
+}
 
 bool CFocusComp::MayAllocate(FocusCompStore store, uint64_t bytes) {
     if (g_failingStores.load() & static_cast<unsigned>(store))
@@ -150,6 +169,7 @@ BOOL CFocusComp::AllocMaps() {
     m_pWeight = AllocRows<double>(m_nMapHeight, m_nMapWidth);
     m_nMaxRows = m_nMapHeight;
     m_nMaxCols = m_nMapWidth;
+    m_weightMap = WeightMap::Stored;
     if (!m_pMax || !m_pIndex || !m_pWeight) {
         FreeRowsOf(m_pMax, m_nMaxRows);
         FreeRowsOf(m_pIndex, m_nMapHeight);
@@ -168,7 +188,16 @@ void CFocusComp::ClearIndexMap() {
     FillRows(m_pIndex, m_nMapHeight, m_nMapWidth, 0);
 }
 void CFocusComp::ClearWeightMap() {
-    FillRows(m_pWeight, m_nMapHeight, m_nMapWidth, 0.0);
+    // Filled when asked for: the chain never reads the map, so its pages are touched only if
+    // someone looks at it.
+    if (m_pWeight)
+        m_weightMap = WeightMap::Zero;
+}
+
+double** CFocusComp::GetWeightRows() const {
+    if (m_pWeight && m_weightMap != WeightMap::Stored)
+        MakeWeightRows();
+    return m_pWeight;
 }
 
 bool CFocusComp::AllocWorkBuffers(int bitCount) {
@@ -187,8 +216,14 @@ bool CFocusComp::AllocWorkBuffers(int bitCount) {
         return false;
     try {
         m_light.assign(static_cast<size_t>(full), 0);
-        m_smooth.assign(static_cast<size_t>(smooth / 2), 0);
-        m_wins.assign(static_cast<size_t>(map), 0);
+        if (smooth != 0) {
+            m_smooth.reset(static_cast<uint16_t*>(AllocLarge(static_cast<size_t>(smooth))));
+            if (!m_smooth)
+                throw std::bad_alloc();
+        }
+        m_wins.reset(static_cast<uint8_t*>(AllocLarge(static_cast<size_t>(map))));
+        if (!m_wins)
+            throw std::bad_alloc();
         if (m_nHalfPeriod != 0) {
             const double lambda = planes::BandSmoother::LambdaForPeriod(2 * m_nHalfPeriod);
             m_rowSmoother.Build(m_nMapWidth, lambda);
@@ -239,8 +274,11 @@ bool CFocusComp::AllocWorkBuffers(int bitCount) {
 
 void CFocusComp::FreeWorkBuffers() {
     std::vector<uint16_t>().swap(m_light);
-    std::vector<uint16_t>().swap(m_smooth);
-    std::vector<uint8_t>().swap(m_wins);
+    // The weights of the newest image are made from its wins while there are wins.
+    if (m_pWeight && m_weightMap == WeightMap::FromWins)
+        MakeWeightRows();
+    m_smooth.reset();
+    m_wins.reset();
     for (auto& p : m_profile)
         std::vector<int>().swap(p);
     std::vector<double>().swap(m_scores);
@@ -272,6 +310,16 @@ int CFocusComp::AddImage(HDIB image) {
         (m_nImagesAdded > 0 && bc != m_nBits)) {
         SetLastError(FocusCompError::BadImage);
         return 0;
+    }
+    if (!m_pWeight && m_pHeight && m_nImagesAdded > 0 && !m_bComposed) {
+        // The heights took the weight rows; the next image's weights need rows again.
+        const uint64_t cells = static_cast<uint64_t>(m_nMapWidth) * m_nMapHeight;
+        if (!MayAllocate(FocusCompStore::Maps, cells * sizeof(double)) ||
+            !(m_pWeight = AllocRows<double>(m_nMapHeight, m_nMapWidth))) {
+            SetLastError(FocusCompError::NoMemory);
+            return 0;
+        }
+        m_weightMap = WeightMap::Stored;
     }
     if (!m_pMax || !m_pIndex || !m_pWeight || m_bComposed) {
         SetLastError(FocusCompError::NotReady);
@@ -380,16 +428,27 @@ BOOL CFocusComp::BuildHeightMap() {
         SetLastError(FocusCompError::NoZValues);
         return FALSE;
     }
-    // The per-image buffers are done with; a later image allocates them again.
-    FreeWorkBuffers();
-    FreeRowsOf(m_pHeight, m_nHeightRows);
     const int W = m_nWidth, H = m_nHeight;
     const uint64_t cells = static_cast<uint64_t>(W) * H;
-    if (!MayAllocate(FocusCompStore::HeightRows, cells * (sizeof(double) + (m_bCoarse ? sizeof(int) : 0)))) {
+    // At full resolution the weight rows have the size of the height rows: the heights take
+    // their memory instead of a fresh map.
+    const bool reuse = !m_bCoarse && m_pWeight;
+    if (!MayAllocate(FocusCompStore::HeightRows,
+                     reuse ? 0 : cells * (sizeof(double) + (m_bCoarse ? sizeof(int) : 0)))) {
         SetLastError(FocusCompError::NoMemory);
         return FALSE;
     }
-    double** height = AllocRows<double>(H, W);
+    double** height = nullptr;
+    if (reuse) {
+        height = m_pWeight;
+        m_pWeight = nullptr;
+        m_weightMap = WeightMap::Stored;
+    }
+    // The per-image buffers are done with; a later image allocates them again.
+    FreeWorkBuffers();
+    FreeRowsOf(m_pHeight, m_nHeightRows);
+    if (!height)
+        height = AllocRows<double>(H, W);
     if (!height) {
         SetLastError(FocusCompError::NoMemory);
         return FALSE;
@@ -469,15 +528,10 @@ bool CFocusComp::CropComposite(const RECT& rc) {
 }
 
 // Cuts full-size rows to the rectangle in place: the rows inside it move to the front of the
-// pointer array and their samples to the front of each row; the other rows are freed. No
-// second full-size map is needed, and the blocks stay what new[] gave (FreeRows frees them).
+// pointer array and their samples to the front of each row. No second full-size map is
+// needed, and the map stays one block (FreeRows frees it).
 template <typename T> static void CropRowsTo(T** rows, int& rowCount, int& colCount, const RECT& rc) {
     const int ow = rc.right - rc.left, oh = rc.bottom - rc.top;
-    for (int y = 0; y < rowCount; ++y)
-        if (y < rc.top || y >= rc.top + oh) {
-            delete[] rows[y];
-            rows[y] = nullptr;
-        }
     for (int y = 0; y < oh; ++y) {
         T* r = rows[rc.top + y];
         if (rc.left > 0)

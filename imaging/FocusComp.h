@@ -7,12 +7,13 @@
 // per image -> optionally SetZValues and BuildHeightMap -> Compose -> take the results ->
 // FreeAll -> FreeWorkMaps -> destroy. The composite may be read after any AddImage.
 //
-// Per-pixel maps are arrays of row pointers, top row first, each row its own block allocated
-// with new[]; rows handed to a caller (TakeHeightRows, TakeMaxRows) are freed with FreeRows.
+// Per-pixel maps are arrays of row pointers, top row first, into one block per map (rows
+// 64-byte aligned, large maps on large pages where the system gives them); rows handed to a
+// caller (TakeHeightRows, TakeMaxRows) are freed with FreeRows.
 // Working buffers are allocated once, with the first image, and reused for every later one;
 // the per-image chain runs over bands of rows in parallel and gives the same result for any
-// number of threads and any band height. The engine never reads the calling thread's selected plane while it works and
-// leaves plane 0 selected.
+// number of threads and any band height. The engine never reads the calling thread's selected plane while it
+// works and leaves plane 0 selected.
 #pragma once
 
 #include "imaging/Dib.h"
@@ -22,6 +23,8 @@
 #include "platform/WinTypes.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -117,7 +120,10 @@ public:
     double** GetHeightRows() const { return m_pHeight; }
     int** GetMaxRows() const { return m_pMax; }
     int** GetIndexRows() const { return m_pIndex; }
-    double** GetWeightRows() const { return m_pWeight; }
+    // The weights of the newest image (0 before the second), made from its wins when first
+    // asked for after an image; null from BuildHeightMap at full resolution, which uses their
+    // memory for the heights, to the next image.
+    double** GetWeightRows() const;
     // Height and best-focus rows handed to the caller (OutputHeight() rows of OutputWidth()).
     double** TakeHeightRows();
     int** TakeMaxRows();
@@ -152,6 +158,9 @@ public:
     // Whether the engine may allocate `bytes` for a store now: FALSE when the platform reports
     // less memory available or a test made the store fail.
     static bool MayAllocate(FocusCompStore store, uint64_t bytes);
+    // `bytes` aligned to 64 bytes, on large pages from 2 MB on where the system gives them;
+    // freed with std::free. Null when memory is short.
+    static void* AllocLarge(size_t bytes);
     // Test hook, process-wide: every later allocation of the stores in the mask (FocusCompStore
     // values or-ed together) fails as if memory were short; 0 ends that.
     static void FailAllocationsForTesting(unsigned storeMask);
@@ -193,15 +202,18 @@ private:
     // false when memory for more threads' buffers is short.
     bool RunChainOn(HDIB working, bool first);
     template <typename T> void RunChain(HDIB working, bool first);
-    template <typename T>
-    void MeasureBand(void* image, int y0, int y1, FocusBandBuffers& buf, bool first);
+    template <typename T> void MeasureBand(void* image, int y0, int y1, FocusBandBuffers& buf, bool first);
 
     // Steps of the chain on rows of the maps (FocusCompMeasure.cpp).
     void MakeFocusPlane(HDIB image); // lightness or red plane into m_light (stereo drift)
-    // Cells [xa, xb) of map row y from the measure m (m[x] is cell x).
+    // Cells [xa, xb) of map row y from the measure m (m[i] is cell xa + i).
     void SelectCells(int y, int xa, int xb, const uint16_t* m, bool first);
-    void SmoothWeightRows(int ya, int yb, int* col);
-    template <typename T> void BlendRows(const BYTE* sb, BYTE* db, int ya, int yb);
+    // Weight row y of the newest image into `weight`; col keeps the column counts of the box
+    // from row to row of a run (primed once they hold a row's).
+    void WeightRow(int y, int* col, bool& primed, double* weight) const;
+    void MakeWeightRows() const; // the weight map as GetWeightRows shows it
+    // Image rows [ya, yb) (of one map row, whose weights are `weight`) into the composite.
+    template <typename T> void BlendRows(const BYTE* sb, BYTE* db, int ya, int yb, const double* weight);
 
     // Stereo drift (FocusCompDrift.cpp).
     void InitDrift();
@@ -272,24 +284,36 @@ private:
     int m_nMaxRows = 0, m_nMaxCols = 0;
     int** m_pIndex = nullptr;
     double** m_pWeight = nullptr;
+    // What the weight map holds: its rows as stored, all zeros, or the weights of the newest
+    // image's wins (the chain blends from a row of weights of its own and leaves the map to
+    // be made when it is asked for).
+    enum class WeightMap { Stored, Zero, FromWins };
+    mutable WeightMap m_weightMap = WeightMap::Stored;
     int m_nImagesAdded = 0;
     int m_nBits = 0;          // depth of the series, from the first image
     bool m_bComposed = false; // Compose has cut the results
 
     // Working buffers, allocated with the first image.
-    std::vector<uint16_t> m_light;  // focus plane, full resolution (stereo drift)
-    std::vector<uint16_t> m_smooth; // row-smoothed measure, then the measure (focus-map size)
-    std::vector<uint8_t> m_wins;    // 1 where the newest image won
+    std::vector<uint16_t> m_light; // focus plane, full resolution (stereo drift)
+    // Written whole by every image before they are read, so left uninitialised: their pages are
+    // first touched by the parallel steps, not by one thread clearing them.
+    // From AllocLarge: the measure's rows are 64-byte aligned, so that a strip's part of a row
+    // is whole cache lines.
+    struct FreeAligned {
+        void operator()(void* p) const { std::free(p); }
+    };
+    std::unique_ptr<uint16_t[], FreeAligned> m_smooth; // row-smoothed measure (focus-map size)
+    std::unique_ptr<uint8_t[], FreeAligned> m_wins;    // 1 where the newest image won
     std::vector<int> m_profile[kBandCount];
     std::vector<double> m_scores;
     HDIB m_hWork = nullptr; // working copy (stereo and alignment)
     planes::BandSmoother m_rowSmoother, m_colSmoother;
-    planes::ShrinkGrid m_grid;                 // coarse grid cells
-    std::vector<int> m_cellX;                  // map column of each image column
-    std::vector<double> m_boxMean;             // mean of each box sum of wins
-    std::vector<int> m_firstImageRow;          // first image row of each map row, and the height
-    std::vector<FocusBandBuffers> m_bandBufs;  // one per thread
-    int m_nBandRows = 16;                      // map rows per band
+    planes::ShrinkGrid m_grid;                // coarse grid cells
+    std::vector<int> m_cellX;                 // map column of each image column
+    std::vector<double> m_boxMean;            // mean of each box sum of wins
+    std::vector<int> m_firstImageRow;         // first image row of each map row, and the height
+    std::vector<FocusBandBuffers> m_bandBufs; // one per thread
+    int m_nBandRows = 16;                     // map rows per band
     int m_nHalfPeriod = 0;
     bool m_bWorkReady = false;
 

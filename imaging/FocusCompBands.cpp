@@ -7,8 +7,9 @@
 //  2. strips of columns: the column smoothing, a solve along whole columns that no band of
 //     rows can hold;
 //  3. bands of map rows: the selection of the sharpest image, in memory order;
-//  4. bands of map rows: the weights of the band (whose box reads the wins of its neighbours,
-//     hence the step of its own) and the blend of its image rows while the weights are at hand.
+//  4. bands of map rows: each weight row of the band (whose box reads the wins of its
+//     neighbours, hence the step of its own) into the thread's buffer and at once the blend of
+//     its image rows. The weight map itself is made only when it is asked for.
 // Without smoothing the selection joins step 1. The first image only starts the best-focus map.
 // Every sample goes through the same operations as in a whole-plane pass, so the results are
 // the same for any number of threads and any band height.
@@ -114,7 +115,7 @@ uint64_t CFocusComp::BandBufferBytes(size_t threads) const {
     const uint64_t samples = (ownFull ? static_cast<uint64_t>(full) * m_nWidth : 0) +
                              static_cast<uint64_t>(light + edge + m_nBandRows + 2) * mw;
     const uint64_t solve = static_cast<uint64_t>(std::max(kRowBlock * mw, kColumnBlock * mh));
-    return threads * (samples * sizeof(uint16_t) + solve * sizeof(double) + mw * sizeof(int));
+    return threads * (samples * sizeof(uint16_t) + (solve + mw) * sizeof(double) + mw * sizeof(int));
 }
 
 bool CFocusComp::AllocBandBuffers() {
@@ -127,7 +128,12 @@ bool CFocusComp::AllocBandBuffers() {
     const bool ownFull = m_bCoarse && m_nScopeType != FOCUS_SCOPE_STEREO;
     try {
         m_bandBufs.resize(threads);
-        for (FocusBandBuffers& b : m_bandBufs) {
+    } catch (const std::bad_alloc&) {
+        m_bandBufs.clear();
+        return false;
+    }
+    auto allocate = [&](FocusBandBuffers& b) {
+        try {
             b.full.resize(ownFull ? static_cast<size_t>(full) * m_nWidth : 0);
             b.light.resize(static_cast<size_t>(light) * mw);
             b.edge.resize(static_cast<size_t>(edge) * mw);
@@ -136,8 +142,25 @@ bool CFocusComp::AllocBandBuffers() {
             b.rowMax.resize(static_cast<size_t>(mw));
             b.solve.resize(static_cast<size_t>(std::max(kRowBlock * mw, kColumnBlock * mh)));
             b.counts.resize(static_cast<size_t>(mw));
+            b.weight.resize(static_cast<size_t>(mw));
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
         }
-    } catch (const std::bad_alloc&) {
+    };
+    // Each thread allocates (and so first touches) its own buffers; any that a smaller team
+    // left out are allocated here.
+    std::atomic<bool> failed{false};
+#pragma omp parallel
+    {
+        const size_t t = ThreadIndex();
+        if (t < threads && !allocate(m_bandBufs[t]))
+            failed = true;
+    }
+    for (FocusBandBuffers& b : m_bandBufs)
+        if (!failed && b.weight.empty() && !allocate(b))
+            failed = true;
+    if (failed) {
         m_bandBufs.clear();
         return false;
     }
@@ -160,8 +183,8 @@ void CFocusComp::MeasureBand(void* image, int y0, int y1, FocusBandBuffers& buf,
     const bool lightness = planes::SamplesPerPixel(m_nBits) == 3 && m_nScopeType != FOCUS_SCOPE_CONFOCAL;
     auto focusRow = [&](int y, uint16_t* d) {
         if (lightness) {
-            planes::LightnessRow(p0, planes::MakeDibPlane<T>(image, 1), planes::MakeDibPlane<T>(image, 2), y, d, W,
-                                 1, wide);
+            planes::LightnessRow(p0, planes::MakeDibPlane<T>(image, 1), planes::MakeDibPlane<T>(image, 2), y,
+                                 d, W, 1, wide);
         } else {
             const T* s = p0.row(y);
             for (int x = 0; x < W; ++x)
@@ -177,8 +200,8 @@ void CFocusComp::MeasureBand(void* image, int y0, int y1, FocusBandBuffers& buf,
             fullRows = BufferRows{buf.full.data(), r.full.lo, W};
         }
         for (int i = r.light.lo; i < r.light.hi; ++i)
-            m_grid.Row<uint16_t>(fullRows, 1, i, buf.light.data() + static_cast<size_t>(i - r.light.lo) * mw, 1,
-                                 maxValue);
+            m_grid.Row<uint16_t>(fullRows, 1, i, buf.light.data() + static_cast<size_t>(i - r.light.lo) * mw,
+                                 1, maxValue);
         lightRows = BufferRows{buf.light.data(), r.light.lo, mw};
     } else if (!stereo) {
         for (int y = r.light.lo; y < r.light.hi; ++y)
@@ -213,7 +236,7 @@ void CFocusComp::MeasureBand(void* image, int y0, int y1, FocusBandBuffers& buf,
     }
     const int rows = y1 - y0;
     const PlaneRef<uint16_t> src = BufferPlane(buf.peak.data(), mw, rows);
-    const PlaneRef<uint16_t> dst = BufferPlane(m_smooth.data() + static_cast<size_t>(y0) * mw, mw, rows);
+    const PlaneRef<uint16_t> dst = BufferPlane(m_smooth.get() + static_cast<size_t>(y0) * mw, mw, rows);
     for (int b = 0; b < rows; b += kRowBlock)
         planes::SmoothRowBlockOf(src, dst, m_rowSmoother, 1.0, maxValue, b, std::min(kRowBlock, rows - b),
                                  buf.solve.data(), wide);
@@ -238,28 +261,34 @@ template <typename T> void CFocusComp::RunChain(HDIB working, bool first) {
         for (int b = 0; b < bands; ++b)
             MeasureBand<T>(image, b * band, std::min(mh, (b + 1) * band), buf, first);
         if (smooth) {
-            const PlaneRef<uint16_t> plane = BufferPlane(m_smooth.data(), mw, mh);
+            const PlaneRef<uint16_t> plane = BufferPlane(m_smooth.get(), mw, mh);
 #pragma omp for schedule(dynamic, 1)
             for (int s = 0; s < strips; ++s) {
                 const int x0 = s * kColumnBlock, cnt = std::min(kColumnBlock, mw - x0);
-                planes::SmoothColumnBlockOf(plane, plane, m_colSmoother, 1.0, maxValue, x0, cnt, buf.solve.data(),
-                                            wide);
+                planes::SmoothColumnBlockOf(plane, plane, m_colSmoother, 1.0, maxValue, x0, cnt,
+                                            buf.solve.data(), wide);
             }
-            // The selection walks the maps row by row, in memory order.
+            // The selection walks the maps row by row, in memory order: down a strip of columns
+            // each row's cells would be a fresh miss in three maps.
 #pragma omp for schedule(dynamic, 1)
             for (int b = 0; b < bands; ++b)
                 for (int y = b * band, ye = std::min(mh, y + band); y < ye; ++y)
-                    SelectCells(y, 0, mw, m_smooth.data() + static_cast<size_t>(y) * mw, first);
+                    SelectCells(y, 0, mw, m_smooth.get() + static_cast<size_t>(y) * mw, first);
         }
         if (!first) {
+            double* weight = buf.weight.data();
 #pragma omp for schedule(dynamic, 1)
             for (int b = 0; b < bands; ++b) {
-                const int ya = b * band, yb = std::min(mh, ya + band);
-                SmoothWeightRows(ya, yb, buf.counts.data());
-                BlendRows<T>(sb, db, m_firstImageRow[ya], m_firstImageRow[yb]);
+                bool primed = false;
+                for (int y = b * band, ye = std::min(mh, y + band); y < ye; ++y) {
+                    WeightRow(y, buf.counts.data(), primed, weight);
+                    BlendRows<T>(sb, db, m_firstImageRow[y], m_firstImageRow[y + 1], weight);
+                }
             }
         }
     }
+    if (!first)
+        m_weightMap = WeightMap::FromWins;
 }
 
 bool CFocusComp::RunChainOn(HDIB working, bool first) {

@@ -32,6 +32,7 @@ struct FocusBandBuffers {
     std::vector<uint16_t> peak;   // moving-maximum rows of the band
     std::vector<uint16_t> colMax; // scratch of the moving maximum
     std::vector<uint16_t> rowMax;
-    std::vector<double> solve;    // smoother runs, interleaved
-    std::vector<int> counts;      // column counts of the weight box
+    std::vector<double> solve;  // smoother runs, interleaved
+    std::vector<int> counts;    // column counts of the weight box
+    std::vector<double> weight; // weights of one map row
 };

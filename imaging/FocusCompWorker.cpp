@@ -14,7 +14,6 @@ bool cancelled(CEvent* cancel) {
 }
 
 void report(HWND notify, UINT position) {
-    PumpOneMessage(nullptr); // a no-op on this thread; kept for the UI-thread callers' sake
     PostMessage(notify, WM_WORK_PROGRESS, position, 0);
 }
 

@@ -23,6 +23,10 @@
 #include <omp.h>
 #endif
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 namespace planes {
 
 // Threads of the parallel kernels started from the calling thread; 0 for one per processor.
@@ -102,9 +106,9 @@ template <typename Tin, typename Tout> void CopyPlane(const PlaneRef<Tin>& src, 
 
 // (max + min) >> 1 of one row of three planes, w samples with the given sample steps.
 template <ptrdiff_t PS, ptrdiff_t DS, typename Tin, typename Tout>
-__attribute__((always_inline)) inline void LightnessRowSteps(const Tin* pr, const Tin* pg, const Tin* pb, Tout* d,
-                                                             int w, ptrdiff_t rs, ptrdiff_t gs, ptrdiff_t bs,
-                                                             ptrdiff_t ds) {
+__attribute__((always_inline)) inline void LightnessRowSteps(const Tin* pr, const Tin* pg, const Tin* pb,
+                                                             Tout* d, int w, ptrdiff_t rs, ptrdiff_t gs,
+                                                             ptrdiff_t bs, ptrdiff_t ds) {
     rs = PS ? PS : rs;
     gs = PS ? PS : gs;
     bs = PS ? PS : bs;
@@ -122,15 +126,16 @@ __attribute__((always_inline)) inline void LightnessRowSteps(const Tin* pr, cons
 // Lightness of row y of three planes into d (w = dst width, sample step ds). Integer
 // arithmetic: the same values whatever the vector width.
 template <typename Tin, typename Tout>
-inline void LightnessRow(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b, int y, Tout* d,
-                         int w, ptrdiff_t ds, bool wide) {
+inline void LightnessRow(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneRef<Tin>& b, int y,
+                         Tout* d, int w, ptrdiff_t ds, bool wide) {
     const Tin* pr = r.row(y);
     const Tin* pg = g.row(y);
     const Tin* pb = b.row(y);
     if (r.pixStep == 3 && g.pixStep == 3 && b.pixStep == 3 && ds == 1)
-        RunVectorised(wide, [&]() __attribute__((always_inline)) {
-            LightnessRowSteps<3, 1>(pr, pg, pb, d, w, 3, 3, 3, 1);
-        });
+        RunVectorised(
+            wide, [&]() __attribute__((always_inline)) {
+                LightnessRowSteps<3, 1>(pr, pg, pb, d, w, 3, 3, 3, 1);
+            });
     else
         LightnessRowSteps<0, 0>(pr, pg, pb, d, w, r.pixStep, g.pixStep, b.pixStep, ds);
 }
@@ -157,7 +162,8 @@ inline void EdgeRow(const Tin* a, const Tin* c, const Tin* b, Tout* d, int w, pt
             wide, [&]() __attribute__((always_inline)) {
 #pragma omp simd
                 for (int j = 1; j < w - 1; ++j) {
-                    const int gx = (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
+                    const int gx =
+                        (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
                     const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
                     const int v = std::abs(gx) + std::abs(gy);
                     d[j] = static_cast<Tout>(v < maxValue ? v : maxValue - 1);
@@ -206,7 +212,14 @@ void EdgePlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, int maxValue
 // Accumulator of the moving maximum: 8- and 16-bit samples are kept in the sample type (a
 // maximum never leaves the range of its operands, and narrow lanes put twice or four times as
 // many in a vector).
-template <typename Tin> using MaxAcc = std::conditional_t<std::is_unsigned_v<Tin> && sizeof(Tin) <= 2, Tin, int>;
+template <typename Tin>
+using MaxAcc = std::conditional_t<std::is_unsigned_v<Tin> && sizeof(Tin) <= 2, Tin, int>;
+
+// The larger of two values, by value (std::max returns a reference, which keeps loops from
+// vectorising).
+template <typename T> __attribute__((always_inline)) inline T MaxOf(T a, T b) {
+    return a < b ? b : a;
+}
 
 // Row y of the moving maximum over winW x winH samples of a plane of w x h samples, whose rows
 // srcRow(r) gives (sample step SS, or sps when SS is 0); cmx and acc hold w values each. Rows
@@ -231,23 +244,43 @@ __attribute__((always_inline)) inline void MaxRowSteps(const RowOf& srcRow, int 
     }
     RunVectorised(
         wide, [&]() __attribute__((always_inline)) {
-            {
-                const Tin* first = srcRow(y - up);
-                for (int x = 0; x < w; ++x)
-                    cmx[x] = static_cast<Acc>(first[x * ss]);
-            }
-            for (int r = y - up + 1; r <= y + down; ++r) {
-                const Tin* rr = srcRow(r);
+            // Column maxima of the window's rows; the common 5 x 5 window in one pass each way.
+            if (winH == 5) {
+                const Tin *r0 = srcRow(y - 2), *r1 = srcRow(y - 1), *r2 = srcRow(y), *r3 = srcRow(y + 1),
+                          *r4 = srcRow(y + 2);
 #pragma omp simd
                 for (int x = 0; x < w; ++x) {
-                    const Acc v = static_cast<Acc>(rr[x * ss]);
-                    cmx[x] = cmx[x] < v ? v : cmx[x];
+                    const Acc a = MaxOf<Acc>(r0[x * ss], r1[x * ss]), b = MaxOf<Acc>(r2[x * ss], r3[x * ss]);
+                    cmx[x] = MaxOf<Acc>(MaxOf<Acc>(a, b), r4[x * ss]);
+                }
+            } else {
+                const Tin* first = srcRow(y - up);
+#pragma omp simd
+                for (int x = 0; x < w; ++x)
+                    cmx[x] = static_cast<Acc>(first[x * ss]);
+                for (int r = y - up + 1; r <= y + down; ++r) {
+                    const Tin* rr = srcRow(r);
+#pragma omp simd
+                    for (int x = 0; x < w; ++x) {
+                        const Acc v = static_cast<Acc>(rr[x * ss]);
+                        cmx[x] = cmx[x] < v ? v : cmx[x];
+                    }
                 }
             }
             for (int x = 0; x < x0; ++x)
                 d[x * ds] = static_cast<Tout>(s[x * ss]);
-            // Maximum over the window of column maxima, one window offset at a time.
+            // Maximum over the window of column maxima.
             const int inner = x1 - x0;
+            Tout* dd = d + x0 * ds;
+            if (winW == 5) {
+#pragma omp simd
+                for (int i = 0; i < inner; ++i) {
+                    const Acc a = MaxOf<Acc>(cmx[i], cmx[i + 1]), b = MaxOf<Acc>(cmx[i + 2], cmx[i + 3]);
+                    dd[i * ds] = static_cast<Tout>(MaxOf<Acc>(MaxOf<Acc>(a, b), cmx[i + 4]));
+                }
+                return;
+            }
+#pragma omp simd
             for (int i = 0; i < inner; ++i)
                 acc[i] = cmx[i];
             for (int c = 1; c < winW; ++c) {
@@ -256,7 +289,6 @@ __attribute__((always_inline)) inline void MaxRowSteps(const RowOf& srcRow, int 
                 for (int i = 0; i < inner; ++i)
                     acc[i] = acc[i] < cm[i] ? cm[i] : acc[i];
             }
-            Tout* dd = d + x0 * ds;
 #pragma omp simd
             for (int i = 0; i < inner; ++i)
                 dd[i * ds] = static_cast<Tout>(acc[i]);
@@ -571,8 +603,68 @@ __attribute__((always_inline)) inline void SmoothOutputRun(const double* z, Tout
     }
 }
 
-// One block of `cnt` rows from y0 through the row smoother, b the interleaved buffer.
-template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
+#if VT_HAS_WIDE_COPY
+// 4 x 4 transpose of doubles: a, b, c, d become the columns of the rows they were.
+__attribute__((target("avx2"), always_inline)) inline void Transpose4(__m256d& a, __m256d& b, __m256d& c,
+                                                                      __m256d& d) {
+    const __m256d t0 = _mm256_unpacklo_pd(a, b), t1 = _mm256_unpackhi_pd(a, b);
+    const __m256d t2 = _mm256_unpacklo_pd(c, d), t3 = _mm256_unpackhi_pd(c, d);
+    a = _mm256_permute2f128_pd(t0, t2, 0x20);
+    b = _mm256_permute2f128_pd(t1, t3, 0x20);
+    c = _mm256_permute2f128_pd(t0, t2, 0x31);
+    d = _mm256_permute2f128_pd(t1, t3, 0x31);
+}
+
+// b[x * cnt + r] = scale * srow[r][x] for x < w, r < cnt: the row smoother's interleaving of
+// 16-bit rows, four rows by four samples at a time (each value is converted and multiplied
+// exactly as one at a time; the transpose only moves values).
+template <typename Tin>
+VT_WIDE_VECTORS void InterleaveRowsWide(const Tin* const* srow, int cnt, int w, double scale, double* b) {
+    static_assert(std::is_same_v<Tin, uint16_t>);
+    const __m256d s = _mm256_set1_pd(scale);
+    const int w4 = w & ~3, c4 = cnt & ~3;
+    for (int r0 = 0; r0 < c4; r0 += 4) {
+        for (int x = 0; x < w4; x += 4) {
+            __m256d v[4];
+            for (int i = 0; i < 4; ++i) {
+                const __m128i u = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(srow[r0 + i] + x));
+                v[i] = _mm256_mul_pd(s, _mm256_cvtepi32_pd(_mm_cvtepu16_epi32(u)));
+            }
+            Transpose4(v[0], v[1], v[2], v[3]);
+            for (int j = 0; j < 4; ++j)
+                _mm256_storeu_pd(b + static_cast<size_t>(x + j) * cnt + r0, v[j]);
+        }
+    }
+    for (int x = 0; x < w; ++x) {
+        double* bx = b + static_cast<size_t>(x) * cnt;
+        for (int r = x < w4 ? c4 : 0; r < cnt; ++r)
+            bx[r] = scale * srow[r][x];
+    }
+}
+
+// out[r * tile + i] = b[i * cnt + r] for i < nx, r < cnt, four by four where it can.
+template <typename T = double>
+VT_WIDE_VECTORS void DeinterleaveTileWide(const T* b, int cnt, int nx, T* out, int tile) {
+    const int n4 = nx & ~3, c4 = cnt & ~3;
+    for (int r0 = 0; r0 < c4; r0 += 4) {
+        for (int i = 0; i < n4; i += 4) {
+            __m256d v[4];
+            for (int j = 0; j < 4; ++j)
+                v[j] = _mm256_loadu_pd(b + static_cast<size_t>(i + j) * cnt + r0);
+            Transpose4(v[0], v[1], v[2], v[3]);
+            for (int k = 0; k < 4; ++k)
+                _mm256_storeu_pd(out + (r0 + k) * tile + i, v[k]);
+        }
+    }
+    for (int i = 0; i < nx; ++i)
+        for (int r = i < n4 ? c4 : 0; r < cnt; ++r)
+            out[r * tile + i] = b[static_cast<size_t>(i) * cnt + r];
+}
+#endif
+
+// One block of `cnt` rows from y0 through the row smoother, b the interleaved buffer. Wide is
+// set in the copy compiled for 256-bit vectors.
+template <ptrdiff_t SS, ptrdiff_t DS, bool Wide = false, typename Tin, typename Tout>
 __attribute__((always_inline)) inline void SmoothRowBlock(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
                                                           const BandSmoother& sm, double scale, int maxValue,
                                                           int y0, int cnt, double* b) {
@@ -587,10 +679,19 @@ __attribute__((always_inline)) inline void SmoothRowBlock(const PlaneRef<Tin>& s
         srow[r] = src.row(y0 + r);
         drow[r] = dst.row(y0 + r);
     }
-    for (int x = 0; x < w; ++x) {
-        double* bx = b + static_cast<size_t>(x) * cnt;
-        for (int r = 0; r < cnt; ++r)
-            bx[r] = scale * srow[r][x * sps];
+#if VT_HAS_WIDE_COPY
+    constexpr bool wideRows = Wide && SS == 1 && std::is_same_v<Tin, uint16_t>;
+    if constexpr (wideRows)
+        InterleaveRowsWide(srow, cnt, w, scale, b);
+#else
+    constexpr bool wideRows = false;
+#endif
+    if constexpr (!wideRows) {
+        for (int x = 0; x < w; ++x) {
+            double* bx = b + static_cast<size_t>(x) * cnt;
+            for (int r = 0; r < cnt; ++r)
+                bx[r] = scale * srow[r][x * sps];
+        }
     }
     sm.SolveMany(b, cnt);
     constexpr int kTile = 64;
@@ -598,10 +699,16 @@ __attribute__((always_inline)) inline void SmoothRowBlock(const PlaneRef<Tin>& s
     for (int xa = 0; xa < w; xa += kTile) {
         const int nx = std::min(kTile, w - xa);
         // Transpose a tile back to rows, then convert each row's run in one loop.
-        for (int i = 0; i < nx; ++i) {
-            const double* bx = b + static_cast<size_t>(xa + i) * cnt;
-            for (int r = 0; r < cnt; ++r)
-                out[r * kTile + i] = bx[r];
+#if VT_HAS_WIDE_COPY
+        if constexpr (Wide)
+            DeinterleaveTileWide(b + static_cast<size_t>(xa) * cnt, cnt, nx, out, kTile);
+#endif
+        if constexpr (!Wide || !VT_HAS_WIDE_COPY) {
+            for (int i = 0; i < nx; ++i) {
+                const double* bx = b + static_cast<size_t>(xa + i) * cnt;
+                for (int r = 0; r < cnt; ++r)
+                    out[r * kTile + i] = bx[r];
+            }
         }
         for (int r = 0; r < cnt; ++r)
             SmoothOutputRun<DS>(out + r * kTile, drow[r] + xa * dps, dps, nx, scale, maxValue);
@@ -612,7 +719,7 @@ template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
 VT_WIDE_VECTORS void SmoothRowBlockWide(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
                                         const BandSmoother& sm, double scale, int maxValue, int y0, int cnt,
                                         double* b) {
-    SmoothRowBlock<SS, DS>(src, dst, sm, scale, maxValue, y0, cnt, b);
+    SmoothRowBlock<SS, DS, true>(src, dst, sm, scale, maxValue, y0, cnt, b);
 }
 
 // Calls f.template operator()<S, Wide>() with S = 1 for unit sample steps (else 0) and Wide
@@ -628,8 +735,8 @@ template <typename F> inline void DispatchBlock(bool unitSteps, bool wide, const
 // Rows y0 .. y0 + cnt - 1 (at most 16) of src through the row smoother into the same rows of
 // dst; b holds 16 x width values.
 template <typename Tin, typename Tout>
-void SmoothRowBlockOf(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
-                      int maxValue, int y0, int cnt, double* b, bool wide) {
+void SmoothRowBlockOf(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                      double scale, int maxValue, int y0, int cnt, double* b, bool wide) {
     DispatchBlock(src.pixStep == 1 && dst.pixStep == 1, wide, [&]<ptrdiff_t S, bool W>() {
         if constexpr (W)
             SmoothRowBlockWide<S, S>(src, dst, sm, scale, maxValue, y0, cnt, b);
@@ -672,15 +779,23 @@ void SmoothRowsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const 
         SmoothRowsPlaneSteps<0, 0>(src, dst, sm, scale, maxValue);
 }
 
-// One block of `cnt` columns from x0 through the column smoother, b the interleaved buffer.
-template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
-__attribute__((always_inline)) inline void
-SmoothColumnBlock(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm, double scale,
-                  int maxValue, int x0, int cnt, double* b) {
-    const ptrdiff_t sps = SS ? SS : src.pixStep, dps = DS ? DS : dst.pixStep;
+constexpr int kColumnPrefetchRows = 16;
+
+// One block of `cnt` columns from x0 through the column smoother, b the interleaved buffer;
+// out(y, z) takes the cnt solved values z of row y, left to right.
+template <ptrdiff_t SS, typename Tin, typename Out>
+__attribute__((always_inline)) inline void SmoothColumnBlock(const PlaneRef<Tin>& src, const BandSmoother& sm,
+                                                             double scale, int x0, int cnt, double* b,
+                                                             const Out& out) {
+    const ptrdiff_t sps = SS ? SS : src.pixStep;
     const int h = src.height;
+    // A block's samples of one row are a row apart from those of the next, a new page each
+    // time, where the processor's own prefetch stops: the rows some way ahead are asked for.
+    constexpr int kAhead = kColumnPrefetchRows;
     for (int y = 0; y < h; ++y) {
         const Tin* s = src.row(y) + x0 * sps;
+        if (y + kAhead < h)
+            __builtin_prefetch(src.row(y + kAhead) + x0 * sps);
         double* by = b + static_cast<size_t>(y) * cnt;
 #pragma omp simd
         for (int c = 0; c < cnt; ++c)
@@ -688,15 +803,27 @@ SmoothColumnBlock(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const Ban
     }
     sm.SolveMany(b, cnt);
     for (int y = 0; y < h; ++y)
-        SmoothOutputRun<DS>(b + static_cast<size_t>(y) * cnt, dst.row(y) + x0 * dps, dps, cnt, scale,
-                            maxValue);
+        out(y, static_cast<const double*>(b + static_cast<size_t>(y) * cnt));
 }
 
-template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
-VT_WIDE_VECTORS void SmoothColumnBlockWide(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst,
-                                           const BandSmoother& sm, double scale, int maxValue, int x0,
-                                           int cnt, double* b) {
-    SmoothColumnBlock<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b);
+template <ptrdiff_t SS, typename Tin, typename Out>
+VT_WIDE_VECTORS void SmoothColumnBlockWide(const PlaneRef<Tin>& src, const BandSmoother& sm, double scale,
+                                           int x0, int cnt, double* b, const Out& out) {
+    SmoothColumnBlock<SS>(src, sm, scale, x0, cnt, b, out);
+}
+
+// Columns x0 .. x0 + cnt - 1 of src through the column smoother, b holding cnt x height
+// values; out(y, z) takes the solved values of row y. An out marked always_inline runs in
+// the copy compiled for 256-bit vectors too.
+template <typename Tin, typename Out>
+void SmoothColumnBlockTo(const PlaneRef<Tin>& src, const BandSmoother& sm, double scale, int x0, int cnt,
+                         double* b, bool wide, const Out& out) {
+    DispatchBlock(src.pixStep == 1, wide, [&]<ptrdiff_t S, bool W>() {
+        if constexpr (W)
+            SmoothColumnBlockWide<S>(src, sm, scale, x0, cnt, b, out);
+        else
+            SmoothColumnBlock<S>(src, sm, scale, x0, cnt, b, out);
+    });
 }
 
 // Columns x0 .. x0 + cnt - 1 of src through the column smoother into the same columns of dst;
@@ -704,45 +831,42 @@ VT_WIDE_VECTORS void SmoothColumnBlockWide(const PlaneRef<Tin>& src, const Plane
 template <typename Tin, typename Tout>
 void SmoothColumnBlockOf(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
                          double scale, int maxValue, int x0, int cnt, double* b, bool wide) {
-    DispatchBlock(src.pixStep == 1 && dst.pixStep == 1, wide, [&]<ptrdiff_t S, bool W>() {
-        if constexpr (W)
-            SmoothColumnBlockWide<S, S>(src, dst, sm, scale, maxValue, x0, cnt, b);
-        else
-            SmoothColumnBlock<S, S>(src, dst, sm, scale, maxValue, x0, cnt, b);
-    });
+    const ptrdiff_t dps = dst.pixStep;
+    const int ahead = dst.height - kColumnPrefetchRows;
+    if (dps == 1)
+        SmoothColumnBlockTo(
+            src, sm, scale, x0, cnt, b, wide, [&](int y, const double* z) __attribute__((always_inline)) {
+                if (y < ahead)
+                    __builtin_prefetch(dst.row(y + kColumnPrefetchRows) + x0, 1);
+                SmoothOutputRun<1>(z, dst.row(y) + x0, 1, cnt, scale, maxValue);
+            });
+    else
+        SmoothColumnBlockTo(
+            src, sm, scale, x0, cnt, b, wide, [&](int y, const double* z) __attribute__((always_inline)) {
+                if (y < ahead)
+                    __builtin_prefetch(dst.row(y + kColumnPrefetchRows) + x0 * dps, 1);
+                SmoothOutputRun<0>(z, dst.row(y) + x0 * dps, dps, cnt, scale, maxValue);
+            });
 }
 
 // Smooths every column of src into dst (they may be the same plane), a block of neighbouring
 // columns at a time so that rows are read in memory order.
-template <ptrdiff_t SS, ptrdiff_t DS, typename Tin, typename Tout>
-void SmoothColumnsPlaneSteps(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
-                             double scale, int maxValue) {
+template <typename Tin, typename Tout>
+void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
+                        double scale, int maxValue) {
     const int w = src.width, h = src.height;
     constexpr int kBlock = 32;
     const int blocks = (w + kBlock - 1) / kBlock;
-    const bool wide = VT_HAS_WIDE_COPY && HasWideVectors();
+    const bool wide = HasWideVectors();
 #pragma omp parallel
     {
         std::vector<double> b(static_cast<size_t>(std::max(h, 1)) * kBlock);
 #pragma omp for schedule(dynamic, 1)
         for (int bi = 0; bi < blocks; ++bi) {
             const int x0 = bi * kBlock;
-            const int cnt = std::min(kBlock, w - x0);
-            if (wide)
-                SmoothColumnBlockWide<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b.data());
-            else
-                SmoothColumnBlock<SS, DS>(src, dst, sm, scale, maxValue, x0, cnt, b.data());
+            SmoothColumnBlockOf(src, dst, sm, scale, maxValue, x0, std::min(kBlock, w - x0), b.data(), wide);
         }
     }
-}
-
-template <typename Tin, typename Tout>
-void SmoothColumnsPlane(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
-                        double scale, int maxValue) {
-    if (src.pixStep == 1 && dst.pixStep == 1)
-        SmoothColumnsPlaneSteps<1, 1>(src, dst, sm, scale, maxValue);
-    else
-        SmoothColumnsPlaneSteps<0, 0>(src, dst, sm, scale, maxValue);
 }
 
 #undef VT_WIDE_VECTORS

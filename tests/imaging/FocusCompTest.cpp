@@ -409,3 +409,36 @@ TEST(FocusComp, ResultsDoNotDependOnTheNumberOfThreads) {
         EXPECT_EQ(heights[0], heights[1]);
     }
 }
+
+TEST(FocusComp, AnImageAfterTheHeightMapIsComposedAsIfNoneHadBeenBuilt) {
+    const int W = 60, H = 40;
+    std::vector<Dib> imgs;
+    for (int k = 0; k < 3; ++k)
+        imgs.push_back(Make(
+            W, H, 24, [&](int x, int y, int c) { return (x / 20 == k) ? Noise(x, y, c + k) : 100 + k; }));
+    const Options o{10};
+    auto a = Compose({imgs[0].get(), imgs[1].get()}, o);
+    const double z[3] = {0.0, 1.0, 2.0};
+    a->SetZValues(z, 3);
+    ASSERT_TRUE(a->BuildHeightMap());
+    // The heights took the weight rows' memory; the next image has weight rows again.
+    EXPECT_EQ(a->GetWeightRows(), nullptr);
+    ASSERT_EQ(a->AddImage(imgs[2].get()), 1);
+    auto b = Compose(Raw(imgs), o);
+    ASSERT_NE(a->GetWeightRows(), nullptr);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            ASSERT_EQ(a->GetWeightRows()[y][x], b->GetWeightRows()[y][x]) << x << "," << y;
+    ASSERT_TRUE(a->BuildHeightMap());
+    b->SetZValues(z, 3);
+    ASSERT_TRUE(b->BuildHeightMap());
+    EXPECT_EQ(Rows(a->GetComposite()), Rows(b->GetComposite()));
+    int taken = 0;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            ASSERT_EQ(a->GetHeightRows()[y][x], b->GetHeightRows()[y][x]) << x << "," << y;
+            ASSERT_EQ(a->GetMaxRows()[y][x], b->GetMaxRows()[y][x]) << x << "," << y;
+            taken += a->GetHeightRows()[y][x] == 2.0;
+        }
+    EXPECT_GT(taken, 0); // the third image took cells
+}
