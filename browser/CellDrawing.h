@@ -1,7 +1,7 @@
 // Drawing of the lists' cells: the 3D frames, the fitted thumbnail and the captions.
 #pragma once
 
-#include "imaging/MyImageData.h"
+#include "imaging/bitmaps/MyImageData.h"
 
 #include <wx/bitmap.h>
 #include <wx/dc.h>

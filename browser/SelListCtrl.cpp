@@ -3,7 +3,7 @@
 #include "browser/CellDrawing.h"
 #include "browser/ThumbnailListCtrl.h"
 #include "ids/VantorelIds.h"
-#include "imaging/ImageFile.h"
+#include "imaging/files/ImageFile.h"
 #include "platform/MessageSink.h"
 #include "platform/ProgramHelpers.h"
 #include "platform/Settings.h"

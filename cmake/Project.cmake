@@ -21,11 +21,25 @@ function(vt_add_dir dir)
   endif()
 endfunction()
 
-# vt_library(name [DEPS public deps...] [PRIVATE_DEPS private deps...])
-# Builds every .cpp of the current folder (not its subfolders) into a static library.
+# The .cpp (and .c) files of the current folder and of the listed subfolders, into `out`.
+function(vt_sources out exts)
+  set(globs "")
+  foreach(dir IN ITEMS "." ${ARGN})
+    foreach(ext IN LISTS exts)
+      list(APPEND globs ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.${ext})
+    endforeach()
+  endforeach()
+  file(GLOB found CONFIGURE_DEPENDS ${globs})
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# vt_library(name [SUBDIRS subfolders...] [DEPS public deps...] [PRIVATE_DEPS private deps...])
+# Builds every .cpp of the current folder and of the listed subfolders (a folder split by concern
+# stays one library; a subfolder with a CMakeLists.txt of its own is a library of its own) into a
+# static library.
 function(vt_library name)
-  cmake_parse_arguments(A "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  cmake_parse_arguments(A "" "" "SUBDIRS;DEPS;PRIVATE_DEPS" ${ARGN})
+  vt_sources(srcs "cpp;c" ${A_SUBDIRS})
   if(srcs)
     add_library(${name} STATIC ${srcs})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
@@ -38,8 +52,8 @@ function(vt_library name)
   endif()
 endfunction()
 
-# vt_tests(prefix [DEPS ...] [GUI_DEPS ...] [GUI_MAIN target])
-# Groups the .cpp files of the current test folder by name:
+# vt_tests(prefix [SUBDIRS subfolders...] [DEPS ...] [GUI_DEPS ...] [GUI_MAIN target])
+# Groups the .cpp files of the current test folder and of the listed subfolders by name:
 #   *PointerGuiTest.cpp -> <prefix>_pointer_tests (label gui-pointer, which -L gui selects too):
 #                  window tests of the real pointer; each runs on an X server of its own, one at a
 #                  time (RESOURCE_LOCK x-pointer), so that no other test moves, grabs or covers
@@ -50,8 +64,8 @@ endfunction()
 #   any other .cpp is a helper compiled into every group.
 # Unit groups link GTest's main; GUI and e2e groups link GUI_MAIN when given (the wx test harness).
 function(vt_tests prefix)
-  cmake_parse_arguments(A "" "GUI_MAIN" "DEPS;GUI_DEPS" ${ARGN})
-  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(A "" "GUI_MAIN" "SUBDIRS;DEPS;GUI_DEPS" ${ARGN})
+  vt_sources(all "cpp" ${A_SUBDIRS})
   set(unit "")
   set(gui "")
   set(pointer "")

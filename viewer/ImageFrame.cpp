@@ -6,7 +6,7 @@
 #include "devices/camera/LensTable.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "ids/VantorelIds.h"
-#include "imaging/WorkerMessages.h"
+#include "imaging/compose/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/File.h"
 #include "platform/MessageSink.h"

@@ -1,6 +1,6 @@
 #include "viewer/ImagePrintout.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageView.h"

@@ -1,6 +1,6 @@
 #include "viewer/ImageView.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"

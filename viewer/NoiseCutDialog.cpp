@@ -1,7 +1,7 @@
 #include "viewer/NoiseCutDialog.h"
 
 #include "ids/VantorelIds.h"
-#include "imaging/WorkerMessages.h"
+#include "imaging/compose/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "ui/DataExchange.h"
 #include "ui/PrivateMessages.h"

@@ -1,8 +1,8 @@
 #include "viewer/PicInfoDialog.h"
 
 #include "ids/VantorelIds.h"
-#include "imaging/Dib.h"
-#include "imaging/ImageFile.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/files/ImageFile.h"
 #include "platform/MessageSink.h"
 #include "platform/ShellInfo.h"
 #include "ui/ResourceWidgets.h"

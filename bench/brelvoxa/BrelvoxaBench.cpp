@@ -6,7 +6,7 @@
 #include "SampleWriter.h"
 
 #include "platform/File.h"
-#include "viewer3d/core/View3dData.h"
+#include "viewer3d/core/data/View3dData.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

@@ -1,7 +1,7 @@
 #include "SampleWriter.h"
 
 #include "platform/WinTypes.h"
-#include "viewer3d/core/View3dData.h"
+#include "viewer3d/core/data/View3dData.h"
 
 #include <cmath>
 #include <cstdio>

@@ -16,10 +16,10 @@
 // ...); --out DIR writes DIR/composite.bmp (DIR/composite.tif for a 16- or 48-bit series) and
 // DIR/height.f64 (little-endian doubles, row-major, top row first) and prints the output size.
 #include "../common/BenchFigures.h"
-#include "imaging/FocusComp.h"
-#include "imaging/FocusCompSeriesReader.h"
-#include "imaging/ImageFile.h"
-#include "imaging/PlaneKernels.h"
+#include "imaging/compose/FocusComp.h"
+#include "imaging/compose/FocusCompSeriesReader.h"
+#include "imaging/files/ImageFile.h"
+#include "imaging/bitmaps/PlaneKernels.h"
 #include "platform/Process.h"
 
 #include <algorithm>

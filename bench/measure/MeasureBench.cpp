@@ -5,7 +5,7 @@
 // (random levels) map (median of 3 runs each). Prints the load average of the machine.
 //   measure_bench
 #include "ui/resources/ResourceRegistry.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/measure/DocImaging.h"
 #include "viewer3d/measure/ProfileRoughness.h"
 

@@ -5,8 +5,8 @@
 //   xvfb-run -a -s "-screen 0 1600x1200x24" render3d_bench [--shots FOLDER]
 // With --shots it only writes pictures of the scene (PPM): each display mode with the grid,
 // the surface turned, and returns.
-#include "viewer3d/core/Dib.h"
-#include "viewer3d/core/View3dData.h"
+#include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/data/View3dData.h"
 #include "viewer3d/render/gl/DocumentScene.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 

@@ -4,7 +4,7 @@
 // peak memory of a noise cut. Prints the median of five runs of each. Run under xvfb-run.
 //   result_bench [path of findwin-peer]
 #include "bench/common/WxBench.h"
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "platform/FindableWindow.h"
 #include "platform/Process.h"
 #include "platform/ScriptedMessageSink.h"

@@ -4,8 +4,8 @@
 //   viewer3d_bench [scratch folder]
 #include "platform/File.h"
 #include "platform/GlobalMemory.h"
-#include "viewer3d/core/Dib.h"
-#include "viewer3d/core/ImageReaders.h"
+#include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/files/ImageReaders.h"
 
 #include <tiffio.h>
 

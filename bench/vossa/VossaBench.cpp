@@ -10,12 +10,12 @@
 #include "imaging/gui/GuiHooks.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Settings.h"
-#include "shell/MainFrame.h"
-#include "shell/OrsandelApp.h"
-#include "shell/ScaleStatic.h"
-#include "shell/VossaDialog.h"
-#include "shell/VossaImageView.h"
-#include "shell/VossaLiveView.h"
+#include "shell/frame/MainFrame.h"
+#include "shell/app/OrsandelApp.h"
+#include "shell/controls/ScaleStatic.h"
+#include "shell/vossa/VossaDialog.h"
+#include "shell/vossa/VossaImageView.h"
+#include "shell/vossa/VossaLiveView.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -3,10 +3,10 @@
 #include "browser/core/ThumbnailJpeg.h"
 
 #include "browser/core/ThumbCacheNames.h"
-#include "imaging/Dib.h"
-#include "imaging/DibConvert.h"
-#include "imaging/ImageFile.h"
-#include "imaging/SECDib.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/bitmaps/DibConvert.h"
+#include "imaging/files/ImageFile.h"
+#include "imaging/files/SECDib.h"
 #include "platform/File.h"
 
 #include <algorithm>

@@ -16,7 +16,7 @@
 // Nothing is written when the cache folder is missing or the name does not fit the file system.
 #pragma once
 
-#include "imaging/MyImageData.h"
+#include "imaging/bitmaps/MyImageData.h"
 #include "platform/WinTypes.h"
 
 #include <memory>

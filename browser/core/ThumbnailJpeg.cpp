@@ -1,6 +1,6 @@
 #include "browser/core/ThumbnailJpeg.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "platform/File.h"
 
 #include <csetjmp>

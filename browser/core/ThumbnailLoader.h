@@ -17,7 +17,7 @@
 #pragma once
 
 #include "browser/core/BrowserMessages.h"
-#include "imaging/MyImageData.h"
+#include "imaging/bitmaps/MyImageData.h"
 #include "platform/Sync.h"
 #include "platform/Thread.h"
 

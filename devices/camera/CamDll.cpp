@@ -3,7 +3,7 @@
 
 #include "devices/camera/CamDllDetail.h"
 #include "ids/VantorelIds.h"
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "platform/Module.h"
 #include "platform/Time.h"
 

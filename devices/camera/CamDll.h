@@ -6,7 +6,7 @@
 
 #include "devices/camera/CameraModuleApi.h"
 #include "devices/camera/ProcParameter.h"
-#include "imaging/ImageTypes.h"
+#include "imaging/bitmaps/ImageTypes.h"
 #include "platform/GlobalMemory.h"
 #include "platform/WinTypes.h"
 

@@ -1,6 +1,6 @@
 #include "imaging/gui/GuiHooks.h"
 
-#include "imaging/SECImage.h"
+#include "imaging/files/SECImage.h"
 #include "platform/ProgramHelpers.h"
 #include "ui/ProgramHooks.h"
 

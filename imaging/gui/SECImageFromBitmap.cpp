@@ -1,7 +1,7 @@
 // Window-layer bitmaps into image-file objects.
 #include "imaging/gui/SECImageFromBitmap.h"
 
-#include "imaging/SECImage.h"
+#include "imaging/files/SECImage.h"
 
 #include <wx/bitmap.h>
 #include <wx/image.h>

@@ -1,6 +1,6 @@
 #include "imaging/gui/WxDibDrawTarget.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 
 #include <wx/bitmap.h>
 #include <wx/dc.h>

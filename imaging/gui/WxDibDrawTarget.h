@@ -3,7 +3,7 @@
 // modes draw with nearest-neighbour sampling (the colour-on-colour mode).
 #pragma once
 
-#include "imaging/DibDraw.h"
+#include "imaging/bitmaps/DibDraw.h"
 
 class wxDC;
 class wxImage;

@@ -2,7 +2,7 @@
 // application object starts.
 #include "platform/Process.h"
 #include "programs/common/ProgramServices.h"
-#include "shell/OrsandelApp.h"
+#include "shell/app/OrsandelApp.h"
 
 #include <wx/app.h>
 

@@ -5,7 +5,7 @@
 #include "tests/browser/core/BrowserTestImages.h"
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailListCtrl.h"
-#include "imaging/ImageFile.h"
+#include "imaging/files/ImageFile.h"
 #include "platform/ProgramHelpers.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/WindowMessages.h"

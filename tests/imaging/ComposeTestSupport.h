@@ -2,7 +2,7 @@
 // composition tests.
 #pragma once
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 
 #include <gtest/gtest.h>
 

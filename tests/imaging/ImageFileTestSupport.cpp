@@ -2,8 +2,8 @@
 
 #include "ImageFileTestSupport.h"
 
-#include "imaging/Dib.h"
-#include "imaging/ImageFileMemory.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/files/ImageFileMemory.h"
 
 #include <jpeglib.h>
 

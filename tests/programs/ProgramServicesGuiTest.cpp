@@ -4,7 +4,7 @@
 
 #include "devices/camera/CamDllHost.h"
 #include "devices/serial/AbortKeys.h"
-#include "imaging/SECImage.h"
+#include "imaging/files/SECImage.h"
 #include "platform/ProgramHelpers.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/MessageBoxes.h"

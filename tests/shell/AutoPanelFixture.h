@@ -5,8 +5,8 @@
 #include "ShellGuiFixture.h"
 
 #include "imaging/gui/GuiHooks.h"
-#include "shell/AutoDialog.h"
-#include "shell/MultiView.h"
+#include "shell/capture/AutoDialog.h"
+#include "shell/capture/MultiView.h"
 #include "tools/emulators/Emulators.h"
 #include "ui/Services.h"
 #include "ui/testing/GuiTest.h"

@@ -7,7 +7,7 @@
 #include "browser/DirTreeView.h"
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailListCtrl.h"
-#include "shell/SelectedBox.h"
+#include "shell/capture/SelectedBox.h"
 
 #include <wx/stattext.h>
 

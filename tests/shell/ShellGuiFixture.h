@@ -6,8 +6,8 @@
 #include "platform/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "platform/ScriptedMessageSink.h"
-#include "shell/MainFrame.h"
-#include "shell/OrsandelApp.h"
+#include "shell/frame/MainFrame.h"
+#include "shell/app/OrsandelApp.h"
 #include "ui/testing/GuiTest.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "viewer/ImageFrame.h"
 #include "viewer/core/HandOver.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "platform/FindableWindow.h"
 #include "platform/Process.h"
 #include "platform/Sync.h"

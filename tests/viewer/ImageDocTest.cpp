@@ -3,8 +3,8 @@
 #include "viewer/ImageDoc.h"
 
 #include "ListLensTable.h"
-#include "imaging/Dib.h"
-#include "imaging/ImageFile.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/files/ImageFile.h"
 #include "platform/Process.h"
 #include "platform/ScriptedMessageSink.h"
 #include "viewer/core/HeightPicture.h"

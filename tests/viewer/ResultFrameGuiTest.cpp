@@ -7,8 +7,8 @@
 #include "viewer/ImageView.h"
 #include "viewer/ViewerMenuDialog.h"
 
-#include "imaging/Dib.h"
-#include "imaging/ImageFile.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/files/ImageFile.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/DockingBars.h"
 #include "ui/Services.h"

@@ -6,7 +6,7 @@
 #include "devices/camera/gui/LensCalibTxtDlg.h"
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Settings.h"
 #include "tests/support/ScratchSettingsFile.h"

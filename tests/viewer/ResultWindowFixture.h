@@ -14,8 +14,8 @@
 
 #include "devices/camera/LensTable.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
-#include "imaging/Dib.h"
-#include "imaging/ImageFile.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/files/ImageFile.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/WindowMessages.h"

@@ -1,8 +1,8 @@
 // BMP readers: the bitmap reader in every mode, the raw loader and the image class.
 #include "FuzzSupport.h"
 
-#include "imaging/ImageFile.h"
-#include "imaging/SECDib.h"
+#include "imaging/files/ImageFile.h"
+#include "imaging/files/SECDib.h"
 #include "platform/File.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -1,7 +1,7 @@
 // JPEG reader: the image class decoding from an open file.
 #include "FuzzSupport.h"
 
-#include "imaging/SECJpeg.h"
+#include "imaging/files/SECJpeg.h"
 #include "platform/File.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -1,7 +1,7 @@
 // Image records loaded from an archive: the thumbnail's BMP layout and the two strings.
 #include "FuzzSupport.h"
 
-#include "imaging/MyImageData.h"
+#include "imaging/bitmaps/MyImageData.h"
 #include "platform/Archive.h"
 #include "platform/File.h"
 

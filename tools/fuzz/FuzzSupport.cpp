@@ -1,6 +1,6 @@
 #include "FuzzSupport.h"
 
-#include "imaging/SECImage.h"
+#include "imaging/files/SECImage.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // TIFF reader: the high-bit-depth class and the image class behind DibReadTiffFile.
 #include "FuzzSupport.h"
 
-#include "imaging/ImageFile.h"
+#include "imaging/files/ImageFile.h"
 #include "platform/File.h"
 
 #include <unistd.h>

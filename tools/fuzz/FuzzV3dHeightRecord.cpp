@@ -1,7 +1,7 @@
 // The hand-over record as the 3D viewer takes it: checked against its length first.
 #include "FuzzSupport.h"
 
-#include "viewer3d/core/Vv3Data.h"
+#include "viewer3d/core/files/Vv3Data.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FuzzLimitImages();

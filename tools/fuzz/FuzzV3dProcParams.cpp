@@ -1,7 +1,7 @@
 // The processing parameter file: any 114 bytes read and held to their ranges stay there.
 #include "FuzzSupport.h"
 
-#include "viewer3d/core/ProcParams.h"
+#include "viewer3d/core/data/ProcParams.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 #include "FuzzSupport.h"
 
 #include "platform/File.h"
-#include "viewer3d/core/TdvFile.h"
+#include "viewer3d/core/files/TdvFile.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FuzzLimitImages();

@@ -2,7 +2,7 @@
 #include "FuzzSupport.h"
 
 #include "platform/File.h"
-#include "viewer3d/core/ImageReaders.h"
+#include "viewer3d/core/files/ImageReaders.h"
 
 #include <unistd.h>
 

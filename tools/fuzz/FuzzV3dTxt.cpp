@@ -2,7 +2,7 @@
 #include "FuzzSupport.h"
 
 #include "platform/File.h"
-#include "viewer3d/core/ImageReaders.h"
+#include "viewer3d/core/files/ImageReaders.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FuzzLimitImages();

@@ -2,8 +2,8 @@
 #include "FuzzSupport.h"
 
 #include "platform/File.h"
-#include "viewer3d/core/ImageReaders.h"
-#include "viewer3d/core/TxtFormatCheck.h"
+#include "viewer3d/core/files/ImageReaders.h"
+#include "viewer3d/core/files/TxtFormatCheck.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FuzzLimitImages();

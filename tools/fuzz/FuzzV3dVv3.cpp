@@ -3,7 +3,7 @@
 #include "FuzzSupport.h"
 
 #include "platform/File.h"
-#include "viewer3d/core/Vv3Data.h"
+#include "viewer3d/core/files/Vv3Data.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FuzzLimitImages();

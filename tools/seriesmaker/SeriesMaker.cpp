@@ -1,7 +1,7 @@
 // Synthetic focus series: texture, surface, blur levels and the rendering of frames.
 #include "tools/seriesmaker/SeriesMaker.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 // 16 and 48 bits are written as TIFF only. DIR receives frame_000.<ext> .. (one per focus step), z.txt (the Z
 // value of each frame, one per line), truth.bmp or truth.tif (the all-in-focus texture) and truth_height.f64
 // (the surface height in frame steps: little-endian doubles, row-major, top row first).
-#include "imaging/ImageFile.h"
+#include "imaging/files/ImageFile.h"
 #include "platform/WinTypes.h"
 #include "tools/seriesmaker/SeriesMaker.h"
 

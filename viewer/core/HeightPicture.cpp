@@ -1,7 +1,7 @@
 #include "viewer/core/HeightPicture.h"
 
-#include "imaging/Dib.h"
-#include "imaging/DibConvert.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/bitmaps/DibConvert.h"
 
 #include <cmath>
 #include <vector>

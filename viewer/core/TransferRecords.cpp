@@ -1,6 +1,6 @@
 #include "viewer/core/TransferRecords.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "platform/File.h"
 
 #include <cstring>

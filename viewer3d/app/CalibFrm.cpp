@@ -11,9 +11,9 @@
 #include "viewer3d/render/image/ImageGeometry.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/CalibMeasure.h"
-#include "viewer3d/core/Dib.h"
-#include "viewer3d/core/PlaneImages.h"
+#include "viewer3d/core/measure/CalibMeasure.h"
+#include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/data/PlaneImages.h"
 
 #include <wx/bmpbuttn.h>
 #include <wx/checkbox.h>

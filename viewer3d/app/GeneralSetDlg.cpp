@@ -96,7 +96,7 @@ bool CAboutDlg::OnInitDialog() {
 } // namespace brx
 
 #include "viewer3d/app/View3dDoc.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 
 #include <wx/spinbutt.h>
 #include <wx/textctrl.h>

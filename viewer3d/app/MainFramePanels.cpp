@@ -9,7 +9,7 @@
 #include "viewer3d/app/MeasurePanes.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/MeasuredText.h"
+#include "viewer3d/core/measure/MeasuredText.h"
 
 #include <wx/checkbox.h>
 #include <wx/choice.h>

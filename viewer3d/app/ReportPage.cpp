@@ -9,8 +9,8 @@
 #include "viewer3d/app/MeasurePanes.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/Dib.h"
-#include "viewer3d/core/MeasuredText.h"
+#include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/measure/MeasuredText.h"
 #include "viewer3d/render/View3dView.h"
 
 #include <wx/dc.h>

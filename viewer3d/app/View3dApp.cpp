@@ -12,7 +12,7 @@
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/ProcParams.h"
+#include "viewer3d/core/data/ProcParams.h"
 #include "viewer3d/render/BaseImgView.h"
 
 #include <wx/app.h>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ui/Document.h"
-#include "viewer3d/core/View3dData.h"
+#include "viewer3d/core/data/View3dData.h"
 #include "viewer3d/measure/DocImaging.h"
 #include "viewer3d/measure/ProfileRoughness.h"
 #include "viewer3d/render/View3dView.h"

@@ -2,7 +2,7 @@
 // profiles from the measure view's height display and the roughness of the current profile.
 #include "viewer3d/app/View3dDoc.h"
 
-#include "viewer3d/core/ProcParams.h"
+#include "viewer3d/core/data/ProcParams.h"
 
 namespace brx {
 

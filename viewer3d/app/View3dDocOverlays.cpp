@@ -1,7 +1,7 @@
 // The window document's part of the contour and slice pictures: the pane they are fitted to and
 // the resampling of their height image.
 #include "viewer3d/app/View3dDoc.h"
-#include "viewer3d/core/PlaneImages.h"
+#include "viewer3d/core/data/PlaneImages.h"
 #include "viewer3d/render/BaseImgView.h"
 
 namespace brx {

@@ -19,7 +19,7 @@
 #include "viewer3d/app/ReportPage.h"
 #include "viewer3d/app/View3dApp.h"
 #include "viewer3d/app/View3dDoc.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/measure/gui/ScreenBitmapFile.h"
 #include "viewer3d/render/View3dView.h"
 

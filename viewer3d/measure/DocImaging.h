@@ -16,8 +16,8 @@
 
 #include "platform/GlobalMemory.h"
 #include "platform/WinTypes.h"
-#include "viewer3d/core/AreaData.h"
-#include "viewer3d/core/SlotImageType.h"
+#include "viewer3d/core/data/AreaData.h"
+#include "viewer3d/core/data/SlotImageType.h"
 #include "viewer3d/measure/OutlineTables.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 // Rectangles, binarisation, level tables, boundaries and masks of the document's image toolkit.
 #include "viewer3d/measure/DocImaging.h"
 
-#include "viewer3d/core/SlotImageType.h"
+#include "viewer3d/core/data/SlotImageType.h"
 
 #include <algorithm>
 #include <cmath>

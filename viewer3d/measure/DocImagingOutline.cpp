@@ -2,7 +2,7 @@
 // height histogram of the document's image toolkit.
 #include "viewer3d/measure/DocImaging.h"
 
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,7 @@
 // Line profiles of the document's image toolkit: Bresenham sampling and band averaging.
 #include "viewer3d/measure/DocImaging.h"
 
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 
 #include <algorithm>
 #include <climits>

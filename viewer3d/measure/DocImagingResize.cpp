@@ -1,8 +1,8 @@
 // Bicubic resampling of a slot into the next slot.
 #include "viewer3d/measure/DocImaging.h"
 
-#include "viewer3d/core/Dib.h"
-#include "viewer3d/core/SlotImageType.h"
+#include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/data/SlotImageType.h"
 
 #include <algorithm>
 #include <cmath>

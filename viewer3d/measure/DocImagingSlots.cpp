@@ -1,8 +1,8 @@
 // The slots of the document's image toolkit and their sample access.
 #include "viewer3d/measure/DocImaging.h"
 
-#include "viewer3d/core/Dib.h"
-#include "viewer3d/core/SlotImageType.h"
+#include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/data/SlotImageType.h"
 
 #include <algorithm>
 #include <cstdlib>

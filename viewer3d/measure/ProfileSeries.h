@@ -2,7 +2,7 @@
 // index range) and profile series (one curve with its pitch and two small named lists).
 #pragma once
 
-#include "viewer3d/core/KeyValueLists.h"
+#include "viewer3d/core/data/KeyValueLists.h"
 
 #include <vector>
 

@@ -8,7 +8,7 @@
 #include "ui/ResourceWidgets.h"
 #include "ui/ViewFrame.h"
 #include "ui/resources/ResourceRegistry.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/render/View3dView.h"
 #include "viewer3d/render/image/ImageGeometry.h"
 #include "viewer3d/render/image/PrintTiles.h"

@@ -11,7 +11,7 @@
 
 #include "platform/WinTypes.h"
 #include "ui/CanvasView.h"
-#include "viewer3d/core/View3dData.h"
+#include "viewer3d/core/data/View3dData.h"
 #include "viewer3d/render/image/ImageGeometry.h"
 
 #include <wx/brush.h>

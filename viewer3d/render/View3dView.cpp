@@ -2,7 +2,7 @@
 
 #include "ui/Clipboard.h"
 #include "ui/Document.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/render/PixelFormat.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 

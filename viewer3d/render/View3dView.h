@@ -9,7 +9,7 @@
 
 #include "ui/Timers.h"
 #include "ui/View.h"
-#include "viewer3d/core/View3dData.h"
+#include "viewer3d/core/data/View3dData.h"
 #include "viewer3d/render/gl/DocumentScene.h"
 #include "viewer3d/render/gl/TurnControl.h"
 

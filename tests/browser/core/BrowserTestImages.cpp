@@ -1,8 +1,8 @@
 #include "BrowserTestImages.h"
 
 #include "browser/core/ThumbCacheNames.h"
-#include "imaging/Dib.h"
-#include "imaging/ImageFile.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/files/ImageFile.h"
 
 #include <fcntl.h>
 #include <stdexcept>

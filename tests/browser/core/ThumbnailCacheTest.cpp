@@ -1,8 +1,8 @@
 #include "browser/core/ThumbCacheNames.h"
 #include "BrowserTestImages.h"
 #include "browser/core/ThumbnailCache.h"
-#include "imaging/Dib.h"
-#include "imaging/ImageFile.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/files/ImageFile.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Binding by API version and the version-guarded wrappers, against real test modules.
 #include "CamTestFolders.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Time.h"
 

@@ -1,7 +1,7 @@
 // Frame bitmaps, reduction and grabbing with its retry rules, against real test modules.
 #include "CamTestFolders.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Time.h"
 

@@ -2,7 +2,7 @@
 // focus-drive emulator, so a grab at the specimen's height is sharp and one away from it is blurred.
 #include "CamTestFolders.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Time.h"
 

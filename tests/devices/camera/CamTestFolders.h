@@ -3,7 +3,7 @@
 #pragma once
 
 #include "devices/camera/CamDll.h"
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "CamTestFolders.h"
 
 #include "devices/serial/XyTblCtrl.h"
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "platform/ScriptedMessageSink.h"
 #include "tools/emulators/Emulators.h"
 

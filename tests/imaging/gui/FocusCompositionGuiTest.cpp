@@ -1,10 +1,10 @@
 // A composition of a small series in the worker, driven like the main frame drives it: the
 // progress dialog follows the posted progress, Cancel stops the worker, and the frame's handlers
 // run on the UI thread.
-#include "imaging/Dib.h"
-#include "imaging/FocusComp.h"
-#include "imaging/FocusCompWorker.h"
-#include "imaging/ImageFile.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/compose/FocusComp.h"
+#include "imaging/compose/FocusCompWorker.h"
+#include "imaging/files/ImageFile.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "imaging/gui/GuiHooks.h"
 #include "platform/ProgramHelpers.h"

@@ -1,5 +1,5 @@
 // The progress dialog: built from template 35, its bar and the cancel message to the parent.
-#include "imaging/WorkerMessages.h"
+#include "imaging/compose/WorkerMessages.h"
 #include "imaging/gui/FocusProgDialog.h"
 #include "imaging/gui/GuiHooks.h"
 #include "ui/RoutedFrame.h"

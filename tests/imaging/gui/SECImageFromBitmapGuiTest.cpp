@@ -4,7 +4,7 @@
 
 #include "ImageFileTestSupport.h"
 
-#include "imaging/SECDib.h"
+#include "imaging/files/SECDib.h"
 #include "imaging/gui/SECImageFromBitmap.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 // Bitmaps drawn through DibDraw onto a wx memory device context, read back pixel by pixel.
-#include "imaging/Dib.h"
-#include "imaging/DibDraw.h"
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/bitmaps/DibDraw.h"
 #include "imaging/gui/WxDibDrawTarget.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The height picture: indexes, the reserved black entry, equal heights.
 #include "viewer/core/HeightPicture.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The .vv3 file and the two hand-over records, byte for byte.
 #include "viewer/core/TransferRecords.h"
 
-#include "imaging/Dib.h"
+#include "imaging/bitmaps/Dib.h"
 #include "viewer/core/HeightPicture.h"
 #include "tests/support/ScratchFolder.h"
 

@@ -75,7 +75,7 @@ TEST_F(BrelvoxaResources, FilterSettingsShowEightyForZeroAndRefuseZero) {
 }
 
 #include "viewer3d/app/View3dDoc.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 
 TEST_F(BrelvoxaResources, PseudoColourRangesAndCancelPutsTheStartBack) {
     CScriptedMessageSink sink(IDOK);

@@ -11,7 +11,7 @@
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/ProcParams.h"
+#include "viewer3d/core/data/ProcParams.h"
 
 #include <gtest/gtest.h>
 

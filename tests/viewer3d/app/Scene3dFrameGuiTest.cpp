@@ -8,7 +8,7 @@
 #include "ui/testing/GuiTest.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/render/View3dView.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 #include "viewer3d/render/gl/SceneRender.h"

@@ -8,11 +8,11 @@
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/MeasuredText.h"
+#include "viewer3d/core/measure/MeasuredText.h"
 
 #include "ui/resources/ResourceRegistry.h"
-#include "viewer3d/core/Dib.h"
-#include "viewer3d/core/ProcParams.h"
+#include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/data/ProcParams.h"
 
 #include <gtest/gtest.h>
 

@@ -16,8 +16,8 @@
 #include "viewer3d/render/BaseImgView.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/Dib.h"
-#include "viewer3d/core/ProcParams.h"
+#include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/data/ProcParams.h"
 #include "tests/support/ScratchFifo.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "ReaderTestSupport.h"
 
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -4,7 +4,7 @@
 
 #include "tests/support/ScratchFolder.h"
 #include "ui/resources/ResourceRegistry.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "viewer3d/measure/DocImaging.h"
 
 #include "tests/support/ScratchFolder.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "ui/Document.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "ui/testing/GuiTest.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/render/BaseImgView.h"
 #include "viewer3d/render/View3dView.h"
 #include "viewer3d/render/image/PrintTiles.h"

@@ -5,7 +5,7 @@
 #include "ui/Document.h"
 #include "ui/testing/GuiTest.h"
 #include "tests/viewer3d/render/gl/RampDocument.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/render/View3dView.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 

@@ -1,6 +1,6 @@
 #include "viewer3d/render/gl/DocumentScene.h"
 
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // of their own document's scene.
 #pragma once
 
-#include "viewer3d/core/View3dData.h"
+#include "viewer3d/core/data/View3dData.h"
 #include "viewer3d/render/gl/SceneRender.h"
 
 namespace v3d::scene {

@@ -1,6 +1,6 @@
 #include "viewer3d/render/gl/SceneGeometry.h"
 
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 
 #include <GL/gl.h>
 

@@ -8,7 +8,7 @@
 // timer tick.
 #pragma once
 
-#include "viewer3d/core/View3dData.h"
+#include "viewer3d/core/data/View3dData.h"
 
 namespace v3d::scene {
 

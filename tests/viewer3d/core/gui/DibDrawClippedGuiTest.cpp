@@ -3,9 +3,9 @@
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "ui/testing/GuiTest.h"
-#include "viewer3d/core/Dib.h"
-#include "viewer3d/core/PaletteTable.h"
-#include "viewer3d/core/SlotImageType.h"
+#include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/bitmaps/PaletteTable.h"
+#include "viewer3d/core/data/SlotImageType.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/GlobalMemory.h"
-#include "viewer3d/core/Dib.h"
-#include "viewer3d/core/View3dData.h"
+#include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/data/View3dData.h"
 
 #include <vector>
 

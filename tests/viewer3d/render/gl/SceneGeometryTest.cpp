@@ -2,7 +2,7 @@
 // label positions, palettes and the accumulated turn.
 #include "viewer3d/render/gl/SceneGeometry.h"
 
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/viewer3d/render/gl/RampDocument.h"
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/render/gl/DocumentScene.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 #include "viewer3d/render/gl/SceneRender.h"

@@ -3,7 +3,7 @@
 // its place before or after the strips.
 #include "viewer3d/render/gl/SurfaceArrays.h"
 
-#include "viewer3d/core/Dib.h"
+#include "viewer3d/core/bitmaps/Dib.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

@@ -1,0 +1,220 @@
+// Steps of the focus composer's per-image chain that work on rows of the maps: the whole focus
+// plane of the stereo type, the selection of the sharpest image, the weights and the blend
+// into the composite. The chain (FocusCompBands.cpp) calls them on its bands and strips; each
+// output value is computed by the same operations whatever the split.
+#include "imaging/compose/FocusComp.h"
+
+#include "imaging/bitmaps/DibPlanes.h"
+
+#include <algorithm>
+
+using planes::BufferPlane;
+using planes::PlaneRef;
+
+// Lightness ((max + min) / 2, grey images as they are) at full resolution into m_light: the
+// stereo type measures its drift on it and shifts it with the image.
+void CFocusComp::MakeFocusPlane(HDIB image) {
+    GlobalLockGuard g(image);
+    const int bc = DibGetBitCount(g.get());
+    const PlaneRef<uint16_t> dst = BufferPlane(m_light.data(), m_nWidth, m_nHeight);
+    auto run = [&](auto tag) {
+        using T = decltype(tag);
+        if (planes::SamplesPerPixel(bc) == 1) {
+            planes::CopyPlane(planes::MakeDibPlane<T>(g.get(), 0), dst);
+        } else if (m_nScopeType == FOCUS_SCOPE_CONFOCAL) {
+            planes::CopyPlane(planes::MakeDibPlane<T>(g.get(), 0), dst);
+        } else {
+            planes::LightnessPlane(planes::MakeDibPlane<T>(g.get(), 0), planes::MakeDibPlane<T>(g.get(), 1),
+                                   planes::MakeDibPlane<T>(g.get(), 2), dst);
+        }
+    };
+    if (planes::IsWideDepth(bc))
+        run(uint16_t{});
+    else
+        run(uint8_t{});
+}
+
+// A cell takes the newest image when its measure is strictly greater than the best so far (a
+// tie keeps the earlier image); the newest image's wins are its weights before smoothing. The
+// first image starts the best-focus map.
+void CFocusComp::SelectCells(int y, int xa, int xb, const uint16_t* m, bool first) {
+    int* best = m_pMax[y] + xa;
+    const int n = xb - xa;
+    if (first) {
+        for (int i = 0; i < n; ++i)
+            best[i] = m[i];
+        return;
+    }
+    const int number = m_nImagesAdded;
+    int* index = m_pIndex[y] + xa;
+    uint8_t* win = m_wins.get() + static_cast<size_t>(y) * m_nMapWidth + xa;
+    // Runs of cells of which none takes the image leave the best-focus and index maps as they
+    // are (their memory is only read, not written back); in the others each cell takes the
+    // image where it won, through selects that vectorise.
+    constexpr int kRun = 64;
+    planes::RunVectorised(
+        planes::HasWideVectors(), [&]() __attribute__((always_inline)) {
+            // Local unaliased pointers: the byte stores of the wins would otherwise make the
+            // compiler reload every pointer after each store.
+            const uint16_t* __restrict mv = m;
+            int* __restrict bv = best;
+            int* __restrict iv = index;
+            uint8_t* __restrict wv = win;
+            for (int ia = 0; ia < n; ia += kRun) {
+                const int ie = std::min(n, ia + kRun);
+                uint8_t any = 0;
+#pragma omp simd reduction(| : any)
+                for (int i = ia; i < ie; ++i) {
+                    const uint8_t t = static_cast<int>(mv[i]) > bv[i];
+                    wv[i] = t;
+                    any |= t;
+                }
+                if (!any)
+                    continue;
+#pragma omp simd
+                for (int i = ia; i < ie; ++i) {
+                    const int v = mv[i], b = bv[i];
+                    bv[i] = v > b ? v : b;
+                    iv[i] = v > b ? number : iv[i];
+                }
+            }
+        });
+}
+
+// Weight row y: the mean of the n x n box of wins centred on each cell, for rows n/2 ..
+// height - n/2 - 2 and columns n/2 .. width - n/2 - 2; every other weight is 0 (with n = 1 the
+// wins themselves). The rows of a run keep one count per column (col, width values) and slide
+// it down, so the work per row does not grow with n. The counts are exact integers, hence the
+// same for every split.
+void CFocusComp::WeightRow(int y, int* col, bool& primed, double* weight) const {
+    const int n = m_nWeightWindow;
+    const int mw = m_nMapWidth, mh = m_nMapHeight, h = n / 2;
+    const uint8_t* wins = m_wins.get();
+    if (n == 1) {
+        const uint8_t* wr = wins + static_cast<size_t>(y) * mw;
+        for (int x = 0; x < mw; ++x)
+            weight[x] = wr[x] ? 1.0 : 0.0;
+        return;
+    }
+    const int r0 = h, r1 = mh - h - 2; // inclusive
+    const int c0 = h, c1 = mw - h - 2;
+    if (y < r0 || y > r1 || c0 > c1) {
+        std::fill(weight, weight + mw, 0.0);
+        return;
+    }
+    if (!primed) {
+        std::fill(col, col + mw, 0);
+        for (int r = y - h; r <= y + h; ++r) {
+            const uint8_t* wr = wins + static_cast<size_t>(r) * mw;
+#pragma omp simd
+            for (int x = 0; x < mw; ++x)
+                col[x] += wr[x];
+        }
+        primed = true;
+    } else {
+        const uint8_t* add = wins + static_cast<size_t>(y + h) * mw;
+        const uint8_t* sub = wins + static_cast<size_t>(y - h - 1) * mw;
+#pragma omp simd
+        for (int x = 0; x < mw; ++x)
+            col[x] += add[x] - sub[x];
+    }
+    const double* meanOf = m_boxMean.data();
+    std::fill(weight, weight + c0, 0.0);
+    int sum = 0;
+    for (int x = c0 - h; x <= c0 + h; ++x)
+        sum += col[x];
+    weight[c0] = meanOf[sum];
+    for (int x = c0 + 1; x <= c1; ++x) {
+        sum += col[x + h] - col[x - h - 1];
+        weight[x] = meanOf[sum];
+    }
+    std::fill(weight + c1 + 1, weight + mw, 0.0);
+}
+
+void CFocusComp::MakeWeightRows() const {
+    const int mw = m_nMapWidth, mh = m_nMapHeight;
+    const bool zero = m_weightMap == WeightMap::Zero || !m_wins;
+    constexpr int kRows = 16;
+#pragma omp parallel
+    {
+        std::vector<int> col(zero ? 0 : static_cast<size_t>(std::max(mw, 1)));
+#pragma omp for schedule(dynamic, 1)
+        for (int ya = 0; ya < mh; ya += kRows) {
+            bool primed = false;
+            for (int y = ya, ye = std::min(mh, ya + kRows); y < ye; ++y) {
+                if (zero)
+                    std::fill(m_pWeight[y], m_pWeight[y] + mw, 0.0);
+                else
+                    WeightRow(y, col.data(), primed, m_pWeight[y]);
+            }
+        }
+    }
+    m_weightMap = WeightMap::Stored;
+}
+
+// Image rows [ya, yb) (from the top, all of one map row) of the composite: trunc(old (1 - w) +
+// new w) per sample, w the weight of the pixel's cell in `weight`; sb and db are the bits of
+// the working image and of the composite. For the stereo type the columns outside the common range are
+// cleared after each row.
+template <typename T>
+void CFocusComp::BlendRows(const BYTE* sb, BYTE* db, int ya, int yb, const double* weight) {
+    const int W = m_nWidth, H = m_nHeight, bc = m_nBits;
+    const int spp = planes::SamplesPerPixel(bc);
+    const size_t stride = DibStride(W, bc);
+    const bool stereo = m_nScopeType == FOCUS_SCOPE_STEREO;
+    const int clearLeft = stereo ? std::clamp(m_nMaxShift, 0, W) : 0;
+    const int clearRight = stereo ? std::clamp(-m_nMinShift, 0, W) : 0;
+    const int* cellX = m_cellX.data();
+    for (int y = ya; y < yb; ++y) {
+        const size_t mem = static_cast<size_t>(H - 1 - y);
+        const T* s = reinterpret_cast<const T*>(sb + mem * stride);
+        T* d = reinterpret_cast<T*>(db + mem * stride);
+        if (!m_bCoarse && spp == 3) {
+            // A weight of 0 gives old * 1 + new * 0, the old sample exactly, and a weight of
+            // 1 gives old * 0 + new * 1, the new sample exactly: runs of those are skipped or
+            // copied, the pixels in between take the arithmetic in a vector loop.
+            int x = 0;
+            while (x < W) {
+                const double w0 = weight[x];
+                int e = x + 1;
+                if (w0 == 0.0) {
+                    while (e < W && weight[e] == 0.0)
+                        ++e;
+                } else if (w0 == 1.0) {
+                    while (e < W && weight[e] == 1.0)
+                        ++e;
+                    std::copy(s + 3 * static_cast<size_t>(x), s + 3 * static_cast<size_t>(e),
+                              d + 3 * static_cast<size_t>(x));
+                } else {
+                    while (e < W && weight[e] != 0.0 && weight[e] != 1.0)
+                        ++e;
+#pragma omp simd
+                    for (int i = x; i < e; ++i) {
+                        const double w = weight[i], v = 1.0 - w;
+                        d[3 * i] = static_cast<T>(static_cast<int>(d[3 * i] * v + s[3 * i] * w));
+                        d[3 * i + 1] = static_cast<T>(static_cast<int>(d[3 * i + 1] * v + s[3 * i + 1] * w));
+                        d[3 * i + 2] = static_cast<T>(static_cast<int>(d[3 * i + 2] * v + s[3 * i + 2] * w));
+                    }
+                }
+                x = e;
+            }
+        } else {
+            for (int x = 0; x < W; ++x) {
+                const double w = weight[cellX[x]];
+                if (w == 0.0)
+                    continue;
+                for (int p = 0; p < spp; ++p) {
+                    const int k = x * spp + p;
+                    d[k] = static_cast<T>(static_cast<int>(d[k] * (1.0 - w) + s[k] * w));
+                }
+            }
+        }
+        if (clearLeft > 0)
+            std::fill(d, d + static_cast<size_t>(clearLeft) * spp, T(0));
+        if (clearRight > 0)
+            std::fill(d + static_cast<size_t>(W - clearRight) * spp, d + static_cast<size_t>(W) * spp, T(0));
+    }
+}
+
+template void CFocusComp::BlendRows<uint8_t>(const BYTE*, BYTE*, int, int, const double*);
+template void CFocusComp::BlendRows<uint16_t>(const BYTE*, BYTE*, int, int, const double*);

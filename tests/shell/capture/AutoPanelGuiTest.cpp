@@ -1,0 +1,214 @@
+// The automatic panel on its real template with an emulated focus drive: hold-to-jog and what
+// ends a jog, and which controls each panel state enables.
+#include "AutoPanelFixture.h"
+
+#include "shell/capture/EDListCtrl.h"
+#include "shell/frame/TopMenuDialog.h"
+
+#include "platform/Settings.h"
+
+#include <wx/combobox.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+namespace {
+
+TEST_F(AutoPanel, ControlsFollowThePanelState) {
+    ASSERT_TRUE(Start("mmc2", 1));
+    CMainFrame* f = Frame();
+    const int stateIds[] = {1066, 916, 917, 919, 918, 909, 912, 913, 1075, 1077, 1179, 1124};
+    // Idle, equal-interval mode.
+    for (int id : stateIds)
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_FALSE(Enabled(914));
+    for (int id : {911, 1189, 1187})
+        EXPECT_FALSE(Shown(id)) << id;
+    for (int id : {1075, 1183, 1077, 1184, 1185, 1186})
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+
+    // Running: the panel holds the stage, only stop is on, the frame's windows are off.
+    panel->EnableControls(false);
+    EXPECT_EQ(f->m_pStageBusyOwner, panel);
+    for (int id : stateIds)
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_TRUE(Enabled(914));
+    for (int id : {804, 829})
+        EXPECT_FALSE(f->TopMenu()->GetDlgItem(id)->IsEnabled()) << id;
+    for (int id : {950, 818, 819, 820, 823})
+        EXPECT_FALSE(f->CompositionBar()->GetDlgItem(id)->IsEnabled()) << id;
+    panel->EnableControls(true);
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    for (int id : stateIds)
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_FALSE(Enabled(914));
+    EXPECT_TRUE(f->TopMenu()->GetDlgItem(804)->IsEnabled());
+
+    // The editor open: it holds the stage; list buttons and start are off until it closes.
+    Click(909);
+    CAutoEditDialog* editor = panel->Editor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->IsShown());
+    EXPECT_EQ(f->m_pStageBusyOwner, editor);
+    for (int id : {909, 911, 912, 1075, 1077, 1179, 1187, 913, 914})
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : {804, 829})
+        EXPECT_FALSE(f->TopMenu()->GetDlgItem(id)->IsEnabled()) << id;
+    editor->OnCancel();
+    EXPECT_FALSE(editor->IsShown());
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    for (int id : {909, 912, 1075, 1077, 1179, 913})
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_EQ(panel->ListMode(), 1);
+    // Accepting an added position: list mode with that position, the range edits off.
+    Click(909);
+    EXPECT_EQ(panel->Editor(), editor); // made once, reused
+    editor->OnAdd();
+    editor->OnOK();
+    EXPECT_EQ(panel->ListMode(), 0);
+    EXPECT_EQ(panel->Positions(), std::vector<double>{panel->CurrentZ()});
+    for (int id : {911, 1189, 1187})
+        EXPECT_TRUE(Shown(id)) << id;
+    for (int id : {1075, 1183, 1077, 1184, 1185, 1186})
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_TRUE(Enabled(913));
+    Click(1187);
+    EXPECT_EQ(panel->ListMode(), 1);
+
+    // Typing the range recomputes the count; interval 0 shows "-".
+    ui::testing::Type(Item(1183), "0");
+    ui::testing::Type(Item(1184), "10");
+    ui::testing::Type(Item(1185), "3");
+    EXPECT_EQ(panel->GetDlgItemText(1186), "5");
+    EXPECT_EQ(panel->Positions(), (std::vector<double>{0, 3, 6, 9, 10}));
+    ui::testing::Type(Item(1185), "0");
+    EXPECT_EQ(panel->GetDlgItemText(1186), "-");
+    EXPECT_TRUE(panel->Positions().empty());
+    // AUTO makes the interval read-only.
+    Click(1372);
+    EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+    Click(1372);
+    EXPECT_TRUE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+    // With AUTO ticked a lens state brings the lens's capture interval (ML90-2.5: 1 um).
+    ui::testing::Type(Item(1184), "3");
+    Click(1372);
+    ui::SendMessageTo(f->GetSafeHwnd(), WM_LENS_STATE, 90, 25);
+    EXPECT_EQ(panel->GetDlgItemText(1185).ToStdString(), "1"); // "1.00", then the refresh from the fields
+    EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+    EXPECT_EQ(panel->Positions(), (std::vector<double>{0, 1, 2, 3}));
+}
+
+// The zero, the step jog's limit, no move without a calibration, and the refusals of an empty
+// edited list.
+TEST_F(AutoPanel, ZeroStepLimitNoCalibrationAndAnEmptyList) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
+    CMultiView* view = Frame()->m_pMultiView;
+    CScriptedMessageSink sink(IDOK);
+    auto* step = dynamic_cast<wxComboBox*>(Item(920));
+    ASSERT_NE(step, nullptr);
+    step->SetValue("5");
+    Click(918);
+    EXPECT_EQ(emulator->ProgramPosition(), 50);
+    Click(1066);
+    EXPECT_EQ(view->m_nZOrigin, 50);
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), 0.0);
+    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "0.000");
+
+    step->SetValue("10000");
+    emulator->ClearLog();
+    Click(918);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{902});
+    EXPECT_EQ(emulator->ProgramPosition(), 50);
+
+    // Without a calibration nothing moves (a division by it sent an arbitrary target).
+    view->m_d1Pulse = 0.0;
+    step->SetValue("5");
+    Click(918);
+    panel->MoveToZ(10.0);
+    for (const std::string& c : emulator->Commands())
+        EXPECT_TRUE(c.rfind("A:", 0) != 0 && c.rfind("M:", 0) != 0) << c;
+    EXPECT_EQ(emulator->ProgramPosition(), 50);
+    view->m_d1Pulse = 0.5;
+
+    // An edited list accepted empty: nothing to save (891), nothing to take (870).
+    sink.ClearShown();
+    Click(909);
+    ASSERT_NE(panel->Editor(), nullptr);
+    panel->Editor()->LoadPositions({});
+    panel->Editor()->OnOK();
+    EXPECT_EQ(panel->ListMode(), 0);
+    EXPECT_TRUE(panel->Positions().empty());
+    panel->OnSaveList();
+    EXPECT_TRUE(requests.empty()); // no dialog
+    app->m_strAutoDir = folder;
+    app->m_strAutoPath = folder + "/img.bmp";
+    Click(913);
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{891, 870}));
+    EXPECT_FALSE(panel->IsCapturing());
+}
+
+// The editor's Add records the Z that 915 shows, and its Move goes back to the same count of
+// the drive, whichever way SIDE turns the displayed Z.
+class AutoPanelSide : public AutoPanel {
+protected:
+    void AddThenMoveBack(long expectedCount);
+};
+
+void AutoPanelSide::AddThenMoveBack(long expectedCount) {
+    ControllerEmulator& drive = *emulator;
+    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "0.000"); // never "-0.000" at the zero
+    panel->MoveToZ(12.5);
+    panel->ReadZPosition();
+    const long there = drive.ProgramPosition();
+    EXPECT_EQ(there, expectedCount);
+    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "12.500");
+    Click(909);
+    CAutoEditDialog* editor = panel->Editor();
+    ASSERT_NE(editor, nullptr);
+    editor->OnAdd();
+    EXPECT_EQ(editor->CellTexts(), std::vector<std::string>{"12.5"});
+    panel->MoveToZ(-30);
+    EXPECT_NE(drive.ProgramPosition(), there);
+    editor->GetList()->SetCurrentRow(0);
+    editor->OnMove();
+    EXPECT_EQ(drive.ProgramPosition(), there);
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), 12.5);
+    editor->OnOK();
+    EXPECT_EQ(panel->Positions(), std::vector<double>{12.5});
+}
+
+TEST_F(AutoPanelSide, AnAddedPositionIsReachedAgainWithSidePlus) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40, 0));
+    AddThenMoveBack(40 + 25);
+}
+
+TEST_F(AutoPanelSide, AnAddedPositionIsReachedAgainWithSideMinus) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40, 1));
+    AddThenMoveBack(40 - 25);
+}
+
+} // namespace
+
+namespace {
+
+// STM6: no jog buttons; each read takes the drive's step as the calibration, shown in 921 and
+// kept as 1PULSE cut to four decimals.
+TEST_F(AutoPanel, Stm6TakesItsStepAsTheCalibration) {
+    ASSERT_TRUE(Start("stm6", 5, 0.0));
+    EXPECT_FALSE(Shown(916));
+    EXPECT_FALSE(Shown(917));
+    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0500 um/pulse"); // one blank at the start
+    EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.05);
+    dynamic_cast<Stm6Emulator*>(emulator.get())->SetStatusBits(0x20); // 0.025 um steps
+    panel->ReadZPosition();
+    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0250  um/pulse");
+    EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.025);
+    // Displayed Z is negated for this drive (reversed Z): 10 um is 400 steps down the count.
+    panel->MoveToZ(10.0);
+    EXPECT_EQ(emulator->ProgramPosition(), -400);
+    EXPECT_DOUBLE_EQ(panel->ReadZPosition(), 10.0);
+}
+
+} // namespace

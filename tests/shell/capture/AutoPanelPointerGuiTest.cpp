@@ -1,0 +1,153 @@
+// The hold-to-jog buttons of the automatic panel under the real pointer: a held button moves the
+// axis until it is let go, and whatever ends the hold (the release, another window taking the
+// pointer, the focus leaving, the button going) stops the axis and leaves the pointer free.
+#include "AutoPanelFixture.h"
+
+#include "shell/controls/ButtonOn.h"
+#include "ui/testing/Pointer.h"
+
+#include <wx/frame.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using ui::testing::PointerPress;
+using ui::testing::PointerRelease;
+using ui::testing::PointerTo;
+using ui::testing::PumpUntil;
+
+// How soon after the button comes up the axis stands still.
+constexpr long kStopWithinMs = 200;
+
+class AutoPanelPointer : public AutoPanel {
+protected:
+    CButtonOn* Jog(int id) { return dynamic_cast<CButtonOn*>(Item(id)); }
+    // The left button held on the button's middle until the axis has run `pulses` away.
+    ::testing::AssertionResult HoldUntilMoved(wxWindow* button, long pulses) {
+        const long from = emulator->ProgramPosition();
+        if (auto r = PointerTo(button, wxPoint(button->GetClientSize().x / 2, button->GetClientSize().y / 2));
+            !r)
+            return r;
+        if (auto r = PointerPress(); !r)
+            return r;
+        if (!PumpUntil([&] { return std::abs(emulator->ProgramPosition() - from) > pulses; }))
+            return ::testing::AssertionFailure() << "the held button did not move the axis";
+        return ::testing::AssertionSuccess();
+    }
+    // The axis stands still and stays where it stopped.
+    ::testing::AssertionResult StaysStopped() {
+        if (!PumpUntil([&] { return !emulator->AxisMoving(); }, 2000))
+            return ::testing::AssertionFailure()
+                   << "the axis is still moving at " << emulator->ProgramPosition();
+        const long at = emulator->ProgramPosition();
+        PumpUntil([] { return false; }, 300);
+        if (emulator->ProgramPosition() != at)
+            return ::testing::AssertionFailure()
+                   << "the axis moved on from " << at << " to " << emulator->ProgramPosition();
+        return ::testing::AssertionSuccess();
+    }
+};
+
+TEST_F(AutoPanelPointer, EachReleaseStopsTheJogAndFreesThePointer) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
+    // The stop is timed from the release reaching the program (the X server's delivery on a
+    // loaded machine is not the program's part).
+    Clock::time_point released;
+    for (int id : {916, 917})
+        Jog(id)->Bind(wxEVT_LEFT_UP, [&](wxMouseEvent& ev) {
+            ev.Skip();
+            released = Clock::now();
+        });
+    // One button, then the other (the second hold is the one that never stopped).
+    for (int id : {916, 917, 916}) {
+        CButtonOn* button = Jog(id);
+        ASSERT_NE(button, nullptr);
+        ASSERT_TRUE(HoldUntilMoved(button, 60)) << id;
+        EXPECT_TRUE(button->IsJogging());
+        const auto letGo = released = Clock::now();
+        ASSERT_TRUE(PointerRelease());
+        ASSERT_TRUE(PumpUntil([&] { return !emulator->AxisMoving(); }, 2000)) << id;
+        const auto msSince = [](Clock::time_point t) {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
+        };
+        EXPECT_LE(msSince(released), kStopWithinMs) << id;
+        EXPECT_LE(msSince(letGo), 5 * kStopWithinMs) << id; // with the X server's part
+        EXPECT_TRUE(StaysStopped()) << id;
+        EXPECT_FALSE(button->IsJogging());
+        // The panel shows where it stopped.
+        const long stopped = emulator->ProgramPosition();
+        EXPECT_DOUBLE_EQ(panel->CurrentZ(), (stopped - 40) * 0.5);
+        EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(),
+                  wxString::Format("%.3f", (stopped - 40) * 0.5).ToStdString());
+        EXPECT_TRUE(ui::testing::ClickElsewhereIsReceived(panel)) << id;
+    }
+    EXPECT_EQ(wxWindow::GetCapture(), nullptr);
+}
+
+TEST_F(AutoPanelPointer, ALostGrabALostFocusOrAClosedButtonStopsTheJog) {
+    ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
+    CButtonOn* up = Jog(916);
+    CButtonOn* down = Jog(917);
+    ASSERT_NE(up, nullptr);
+    ASSERT_NE(down, nullptr);
+
+    // Another window takes the pointer while the button is held.
+    auto* other = new wxFrame(nullptr, wxID_ANY, "other", wxPoint(1300, 900), wxSize(80, 60));
+    other->Show();
+    ASSERT_TRUE(ui::testing::WaitForPaint(other));
+    ASSERT_TRUE(HoldUntilMoved(down, 60));
+    other->CaptureMouse();
+    // The grab moves to the other window with the next event of the pointer.
+    ASSERT_TRUE(PointerTo(down, wxPoint(2, 2)));
+    EXPECT_TRUE(PumpUntil([&] { return !down->IsJogging(); }, 2000));
+    EXPECT_TRUE(StaysStopped());
+    other->ReleaseMouse();
+    ASSERT_TRUE(PointerRelease());
+    ui::testing::DestroyAndWait(other);
+    EXPECT_TRUE(ui::testing::ClickElsewhereIsReceived(panel));
+
+    // The focus goes to another control while held.
+    ASSERT_TRUE(HoldUntilMoved(up, 60));
+    panel->GetDlgItem(915)->SetFocus();
+    EXPECT_TRUE(PumpUntil([&] { return !up->IsJogging(); }, 2000));
+    EXPECT_TRUE(StaysStopped());
+    ASSERT_TRUE(PointerRelease());
+    EXPECT_TRUE(ui::testing::ClickElsewhereIsReceived(panel));
+
+    // The button goes while held.
+    auto* extra = new CButtonOn(panel, wxID_ANY, "+", wxPoint(0, 0), wxSize(40, 30));
+    extra->SetController(&Frame()->m_pMultiView->Stage(), 1);
+    ASSERT_TRUE(HoldUntilMoved(extra, 60));
+    extra->Destroy();
+    EXPECT_FALSE(emulator->AxisMoving());
+    EXPECT_TRUE(StaysStopped());
+    ASSERT_TRUE(PointerRelease());
+    EXPECT_TRUE(ui::testing::ClickElsewhereIsReceived(panel));
+}
+
+// The MII controller is opened for a jog and closed after it (remote mode on and off).
+TEST_F(AutoPanelPointer, MIIJogOpensAndClosesTheController) {
+    ASSERT_TRUE(Start("mii", 9));
+    CButtonOn* up = Jog(916);
+    ASSERT_NE(up, nullptr);
+    EXPECT_TRUE(Shown(916));
+    const auto& commands = emulator->Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "H:A\r\n"), commands.end()); // home at start
+    emulator->ClearLog();
+    const long before = emulator->ProgramPosition();
+    ASSERT_TRUE(HoldUntilMoved(up, 50));
+    EXPECT_TRUE(dynamic_cast<AbEmulator*>(emulator.get())->Remote());
+    ASSERT_TRUE(PointerRelease());
+    EXPECT_TRUE(StaysStopped());
+    EXPECT_FALSE(dynamic_cast<AbEmulator*>(emulator.get())->Remote());
+    const std::vector<std::string> seen = emulator->Commands();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), "RMT:ON\r\n");
+    EXPECT_EQ(seen.back(), "RMT:OFF\r\n");
+    EXPECT_DOUBLE_EQ(panel->CurrentZ(), static_cast<double>(emulator->ProgramPosition() - before));
+}
+
+} // namespace

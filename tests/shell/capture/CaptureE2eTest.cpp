@@ -1,0 +1,181 @@
+// The program with the rendering test camera: live frames, still captures into files, the lens
+// timer on a pseudo terminal, and a second start.
+#include "ShellGuiFixture.h"
+
+#include "imaging/bitmaps/Dib.h"
+#include "imaging/files/ImageFile.h"
+#include "shell/capture/MultiView.h"
+#include "shell/app/OrsandelDoc.h"
+#include "shell/controls/ScaleStatic.h"
+#include "shell/frame/TopMenuDialog.h"
+#include "tools/emulators/Emulators.h"
+#include "devices/camera/gui/InpImgDlg.h"
+
+#include <wx/combobox.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+using Capture = ShellWindows;
+
+TEST_F(Capture, LiveFramesAndStillPicturesPerExtension) {
+    Settings(1009);
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    CMultiView* view = f->m_pMultiView;
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(f->m_bCameraFailed, 0);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->LivePane()->HasImage(); }, 20000));
+    EXPECT_EQ(view->FrameWidth(), 640);
+    EXPECT_EQ(view->FrameHeight(), 480);
+    // The pane keeps the frame's ratio.
+    const wxSize pane = view->LivePane()->GetSize();
+    EXPECT_NEAR(pane.x * 480.0 / 640.0, pane.y, 1.5);
+
+    CScriptedMessageSink sink(IDOK);
+    for (const char* name : {"a.bmp", "b.dib", "c.tif", "d.JPG"}) {
+        const std::string path = folder + "/" + name;
+        ASSERT_EQ(view->CaptureAndSave(path), 1) << name;
+        int type = -1;
+        HDIB back = ReadImageFile(path, &type);
+        ASSERT_NE(back, nullptr) << name;
+        GlobalLockGuard lock(back);
+        EXPECT_EQ(DibGetWidth(lock.get()), 640) << name;
+        EXPECT_EQ(DibGetHeight(lock.get()), 480) << name;
+        GlobalFree(back);
+    }
+    EXPECT_TRUE(sink.ShownIds().empty());
+    EXPECT_EQ(view->CaptureAndSave(folder + "/e.png"), 0);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{896});
+    EXPECT_FALSE(std::filesystem::exists(folder + "/e.png"));
+}
+
+TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    ::setenv("VANTOREL_COM2", ::ptsname(master), 1);
+    // The manual panel connects the controller when it opens; the lens timer runs only for a
+    // controller of type 9 that answered.
+    AbEmulator controller(AbEmulator::Kind::MII);
+    ASSERT_TRUE(controller.Start());
+    ::setenv("VANTOREL_COM1", controller.SlavePath().c_str(), 1);
+    Settings(1009, "[COMM]\nCONTROLLER=9\nPORT=0\nLENSPORT=1\n");
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
+    COrsandelDoc* doc = app->m_pDocument;
+    EXPECT_EQ(doc->m_lensNumber, -1);
+    // Nothing waiting on the port: polls bring no lens state.
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->m_pMultiView->LensPolls() >= 2; }));
+    EXPECT_EQ(doc->m_lensNumber, -1);
+    const unsigned char state = 0x1D; // lens 90, zoom 2.5
+    ASSERT_EQ(::write(master, &state, 1), 1);
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->m_lensNumber == 90; }, 10000));
+    EXPECT_DOUBLE_EQ(doc->m_zoom, 2.5); // lParam 25
+    EXPECT_EQ(doc->m_currentLens.GetName(), "ML90-2.5");
+    EXPECT_EQ(f->TopMenu()->GetDlgItemText(1392), "Ninety");
+    CloseProgram();
+    ::unsetenv("VANTOREL_COM1");
+    ::unsetenv("VANTOREL_COM2");
+    ::close(master);
+}
+
+TEST_F(Capture, SecondStartEndsAtOnce) {
+    Settings(1009);
+    ASSERT_TRUE(StartProgram());
+    const std::string program = std::string(VT_BINARY_DIR) + "/programs/vantorel/vantorel";
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    pid_t done = 0;
+    // The live ticker keeps events coming, so the condition is looked at often.
+    ui::testing::PumpUntil([&] { return (done = ::waitpid(pid, &status, WNOHANG)) != 0; }, 30000);
+    if (done == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
+    EXPECT_EQ(done, pid) << "the second program did not end";
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 127);
+}
+
+TEST_F(Capture, InputDeviceChoiceLeadsToTheInputModeAndItsBitDepthRule) {
+    Settings(1009, "[CAMPARAM]\nCOLORMODE=0\nBPP=12\nRANGEHI=4095\n");
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    ASSERT_EQ(f->m_bCameraFailed, 0);
+    CScriptedMessageSink sink(IDOK);
+    // The device dialog offers the module found; OK keeps it and the input mode follows, which
+    // brings a 12-bit grey setting down to 8 bits with message 900.
+    std::string offered;
+    ui::testing::WhenModal([&](wxDialog* d) {
+        auto* combo = ui::testing::FindById<wxComboBox>(d, CInpImgDlg::kDeviceCombo);
+        ASSERT_NE(combo, nullptr);
+        offered = std::string(combo->GetValue().ToUTF8());
+        ui::testing::Click(ui::testing::FindById(d, IDOK));
+        // The input mode runs the camera's own dialog, which keeps its settings.
+        ui::testing::WhenModal(
+            [](wxDialog* camera) { ui::testing::Click(ui::testing::FindById(camera, wxID_OK)); });
+    });
+    f->RouteCommandId(32804);
+    EXPECT_EQ(offered, "Vantorel Test Camera");
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return !sink.ShownIds().empty(); }));
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{900});
+    EXPECT_EQ(f->m_record->Bpp(), 8);
+    EXPECT_EQ(f->m_record->RangeHi(), 255);
+    EXPECT_EQ(f->m_bCameraFailed, 0);
+    EXPECT_EQ(f->m_strModuleName, "Vantorel Test Camera");
+
+    // Without a module the input mode asks for a device first (1035) and the camera stays off.
+    f->m_strModuleName.clear();
+    f->RouteCommandId(32812);
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{900, 1035}));
+    EXPECT_EQ(f->m_bCameraFailed, 1);
+}
+
+// Live frame cost at the test camera's largest size: grab (module), conversion, drawing.
+TEST_F(Capture, LiveFrameCost) {
+    Settings(1009, "[CAMPARAM]\nIMAGESIZESEL=3\n"); // 1280 x 1024
+    ASSERT_TRUE(StartProgram());
+    CMainFrame* f = Frame();
+    CMultiView* view = f->m_pMultiView;
+    app->Ticker().StopTicking();
+    ASSERT_TRUE(ui::testing::PumpUntil(
+        [&] {
+            view->GrabLiveFrame();
+            return view->LivePane()->HasImage();
+        },
+        20000));
+    std::vector<double> ms;
+    for (int i = 0; i < 25; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        view->GrabLiveFrame();
+        view->LivePane()->Update(); // the paint: stretch and overlay
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    double load[1] = {0};
+    getloadavg(load, 1);
+    std::printf("live frame %dx%d: median %.1f ms (min %.1f, max %.1f), load %.2f; start-up %ld ms\n",
+                view->FrameWidth(), view->FrameHeight(), ms[ms.size() / 2], ms.front(), ms.back(), load[0],
+                app->m_startupMs);
+    EXPECT_EQ(view->FrameWidth(), 1280);
+    EXPECT_EQ(view->FrameHeight(), 1024);
+}
+
+} // namespace
