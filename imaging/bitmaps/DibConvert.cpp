@@ -30,7 +30,9 @@ int DisplayTargetKind(int bitCount, int screenBits) {
 }
 
 // Entries of the mapping table the sample type asks for; samples above them map to 255.
-int TypeTableSize(int type) { return ImageTypeLevels(type); }
+int TypeTableSize(int type) {
+    return ImageTypeLevels(type);
+}
 
 // One byte per possible 16-bit sample. Entries beyond the type's own range (which an ill-typed
 // sample could reach) map to 255 like everything at or above `high`.
@@ -76,7 +78,9 @@ int GreyModeByte(int mode, int r, int g, int b) {
 }
 
 // Bits per pixel of the screen the conversion is for (the one screen query of the imaging core).
-int DibScreenBitsPerPixel() { return GetScreenCaps().bitsPixel; }
+int DibScreenBitsPerPixel() {
+    return GetScreenCaps().bitsPixel;
+}
 
 } // namespace
 
@@ -276,60 +280,48 @@ HDIB DibCopyRect(HDIB source, HDIB destination, const RECT& rect) {
 }
 
 namespace {
-// Shared start of the conversions of a colour bitmap into one plane: a grey bitmap becomes a copy
-// of itself and other depths are refused (the result is then final and `out` stays null); a colour
-// bitmap gets a new bitmap `out` of kind24 or kind48 to fill.
-HDIB BeginPlaneConversion(HDIB bitmap, const void* block, int kind24, int kind48, HDIB& out) {
-    out = nullptr;
-    const int bc = DibGetBitCount(block);
+// The conversions of a colour bitmap into one plane: a grey bitmap becomes a copy of itself and
+// other depths are refused; a colour bitmap gets a new bitmap of kind24 or kind48 that `fill`
+// fills from the locked source and destination blocks.
+template <class Fill> HDIB ConvertColourToPlane(HDIB bitmap, int kind24, int kind48, Fill fill) {
+    if (!bitmap)
+        return nullptr;
+    GlobalLockGuard s(bitmap);
+    if (!s)
+        return nullptr;
+    const int bc = DibGetBitCount(s.get());
     if (bc == 8 || bc == 16)
         return DibCopyInto(bitmap, nullptr);
     if (bc != 24 && bc != 48)
         return nullptr;
-    out = DibCreateOfKind(DibGetWidth(block), DibGetHeight(block), bc == 24 ? kind24 : kind48);
+    HDIB out = DibCreateOfKind(DibGetWidth(s.get()), DibGetHeight(s.get()), bc == 24 ? kind24 : kind48);
+    if (!out)
+        return nullptr;
+    GlobalLockGuard d(out);
+    fill(s.get(), d.get(), bc);
     return out;
 }
 } // namespace
 
 HDIB DibToLightness(HDIB bitmap) {
-    if (!bitmap)
-        return nullptr;
-    GlobalLockGuard s(bitmap);
-    if (!s)
-        return nullptr;
-    HDIB out = nullptr;
-    HDIB result = BeginPlaneConversion(bitmap, s.get(), DIB_KIND_GREY8, DIB_KIND_GREY16, out);
-    if (!out)
-        return result;
-    GlobalLockGuard d(out);
-    if (DibGetBitCount(s.get()) == 24) {
-        planes::LightnessPlane(
-            planes::MakeDibPlane<uint8_t>(s.get(), 0), planes::MakeDibPlane<uint8_t>(s.get(), 1),
-            planes::MakeDibPlane<uint8_t>(s.get(), 2), planes::MakeDibPlane<uint8_t>(d.get(), 0));
-    } else {
-        planes::LightnessPlane(
-            planes::MakeDibPlane<uint16_t>(s.get(), 0), planes::MakeDibPlane<uint16_t>(s.get(), 1),
-            planes::MakeDibPlane<uint16_t>(s.get(), 2), planes::MakeDibPlane<uint16_t>(d.get(), 0));
-    }
-    return out;
+    return ConvertColourToPlane(bitmap, DIB_KIND_GREY8, DIB_KIND_GREY16, [](void* s, void* d, int bc) {
+        if (bc == 24) {
+            planes::LightnessPlane(planes::MakeDibPlane<uint8_t>(s, 0), planes::MakeDibPlane<uint8_t>(s, 1),
+                                   planes::MakeDibPlane<uint8_t>(s, 2), planes::MakeDibPlane<uint8_t>(d, 0));
+        } else {
+            planes::LightnessPlane(planes::MakeDibPlane<uint16_t>(s, 0), planes::MakeDibPlane<uint16_t>(s, 1),
+                                   planes::MakeDibPlane<uint16_t>(s, 2),
+                                   planes::MakeDibPlane<uint16_t>(d, 0));
+        }
+    });
 }
 
 HDIB DibKeepRedPlane(HDIB bitmap) {
-    if (!bitmap)
-        return nullptr;
-    GlobalLockGuard s(bitmap);
-    if (!s)
-        return nullptr;
-    HDIB out = nullptr;
-    HDIB result = BeginPlaneConversion(bitmap, s.get(), DIB_KIND_RGB24, DIB_KIND_RGB48, out);
-    if (!out)
-        return result;
-    GlobalLockGuard d(out);
-    planes::WithDibPlane(s.get(), 0, [&](auto sp) {
-        planes::WithDibPlane(d.get(), 0, [&](auto dp) { planes::CopyPlane(sp, dp); });
+    return ConvertColourToPlane(bitmap, DIB_KIND_RGB24, DIB_KIND_RGB48, [](void* s, void* d, int) {
+        planes::WithDibPlane(
+            s, 0, [&](auto sp) { planes::WithDibPlane(d, 0, [&](auto dp) { planes::CopyPlane(sp, dp); }); });
+        DibSelectPlane(0);
     });
-    DibSelectPlane(0);
-    return out;
 }
 
 HDIB DibShrink(HDIB bitmap, int width, int height) {
