@@ -170,6 +170,7 @@ BOOL CFocusComp::AllocMaps() {
     m_nMaxRows = m_nMapHeight;
     m_nMaxCols = m_nMapWidth;
     m_weightMap = WeightMap::Stored;
+    m_maxZero = m_indexZero = false;
     if (!m_pMax || !m_pIndex || !m_pWeight) {
         FreeRowsOf(m_pMax, m_nMaxRows);
         FreeRowsOf(m_pIndex, m_nMapHeight);
@@ -182,10 +183,33 @@ BOOL CFocusComp::AllocMaps() {
 }
 
 void CFocusComp::ClearMaxMap() {
-    FillRows(m_pMax, m_nMaxRows, m_nMaxCols, 0);
+    if (m_nImagesAdded == 0 && m_pMax)
+        m_maxZero = true;
+    else
+        FillRows(m_pMax, m_nMaxRows, m_nMaxCols, 0);
 }
 void CFocusComp::ClearIndexMap() {
-    FillRows(m_pIndex, m_nMapHeight, m_nMapWidth, 0);
+    if (m_nImagesAdded == 0 && m_pIndex)
+        m_indexZero = true;
+    else
+        FillRows(m_pIndex, m_nMapHeight, m_nMapWidth, 0);
+}
+
+void CFocusComp::FillPendingZeros() const {
+    if (m_maxZero)
+        FillRows(m_pMax, m_nMaxRows, m_nMaxCols, 0);
+    if (m_indexZero)
+        FillRows(m_pIndex, m_nMapHeight, m_nMapWidth, 0);
+    m_maxZero = m_indexZero = false;
+}
+
+int** CFocusComp::GetMaxRows() const {
+    FillPendingZeros();
+    return m_pMax;
+}
+int** CFocusComp::GetIndexRows() const {
+    FillPendingZeros();
+    return m_pIndex;
 }
 void CFocusComp::ClearWeightMap() {
     // Filled when asked for: the chain never reads the map, so its pages are touched only if
@@ -361,6 +385,7 @@ int CFocusComp::AddImage(HDIB image) {
             SetLastError(FocusCompError::NoMemory);
             return 0;
         }
+        m_maxZero = m_indexZero = false; // the chain wrote every cell of both maps
         m_nImagesAdded = 1;
         DibSelectPlane(0);
         return 1;
@@ -407,6 +432,7 @@ double** CFocusComp::TakeHeightRows() {
 }
 
 int** CFocusComp::TakeMaxRows() {
+    FillPendingZeros();
     int** p = m_pMax;
     m_pMax = nullptr;
     m_nMaxRows = 0;

@@ -118,8 +118,8 @@ public:
     // Drops the composite pointer without freeing it (the worker does this before a run).
     void ResetComposite() { m_hComposite = nullptr; }
     double** GetHeightRows() const { return m_pHeight; }
-    int** GetMaxRows() const { return m_pMax; }
-    int** GetIndexRows() const { return m_pIndex; }
+    int** GetMaxRows() const;
+    int** GetIndexRows() const;
     // The weights of the newest image (0 before the second), made from its wins when first
     // asked for after an image; null from BuildHeightMap at full resolution, which uses their
     // memory for the heights, to the next image.
@@ -289,6 +289,11 @@ private:
     // be made when it is asked for).
     enum class WeightMap { Stored, Zero, FromWins };
     mutable WeightMap m_weightMap = WeightMap::Stored;
+    // Best-focus and index maps cleared before the first image are filled when asked for: the
+    // first image writes every cell of both, so their pages are first touched by its parallel
+    // selection instead of by a clearing pass.
+    mutable bool m_maxZero = false, m_indexZero = false;
+    void FillPendingZeros() const;
     int m_nImagesAdded = 0;
     int m_nBits = 0;          // depth of the series, from the first image
     bool m_bComposed = false; // Compose has cut the results

@@ -39,14 +39,17 @@ void CFocusComp::MakeFocusPlane(HDIB image) {
 // first image starts the best-focus map.
 void CFocusComp::SelectCells(int y, int xa, int xb, const uint16_t* m, bool first) {
     int* best = m_pMax[y] + xa;
+    int* index = m_pIndex[y] + xa;
     const int n = xb - xa;
     if (first) {
-        for (int i = 0; i < n; ++i)
+        // The first image is image 0 of every cell.
+        for (int i = 0; i < n; ++i) {
             best[i] = m[i];
+            index[i] = 0;
+        }
         return;
     }
     const int number = m_nImagesAdded;
-    int* index = m_pIndex[y] + xa;
     uint8_t* win = m_wins.get() + static_cast<size_t>(y) * m_nMapWidth + xa;
     // Runs of cells of which none takes the image leave the best-focus and index maps as they
     // are (their memory is only read, not written back); in the others each cell takes the

@@ -136,6 +136,41 @@ TEST(FocusComp, MeasureIsTheChainOfPublicFiltersForEveryDepth) {
     }
 }
 
+// The maps are cleared when they are read before the first image, and the first image sets
+// every cell of both, whatever the memory of the maps held (here an earlier series' wins).
+TEST(FocusComp, ClearedMapsReadZeroAndTheFirstImageSetsEveryCell) {
+    Dib dark = Make(30, 20, 24, [](int x, int y, int p) { return Noise(x, y, p) / 8; });
+    Dib bright = Make(30, 20, 24, [](int x, int y, int p) { return Noise(x, y, p); });
+    CFocusComp fc;
+    for (int series = 0; series < 3; ++series) {
+        SCOPED_TRACE(series);
+        fc.Setup(3, 0, 0, 0, 0, 30, 20, 0, 0, nullptr, 0, 0);
+        ASSERT_TRUE(fc.AllocMaps());
+        fc.ClearMaxMap();
+        fc.ClearIndexMap();
+        fc.ClearWeightMap();
+        if (series == 0) {
+            for (int y = 0; y < 20; ++y)
+                for (int x = 0; x < 30; ++x)
+                    ASSERT_TRUE(fc.GetMaxRows()[y][x] == 0 && fc.GetIndexRows()[y][x] == 0) << x << "," << y;
+        }
+        ASSERT_EQ(fc.AddImage(dark.get()), 1);
+        int** index = fc.GetIndexRows();
+        int nonzero = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 30; ++x)
+                nonzero += index[y][x] != 0;
+        EXPECT_EQ(nonzero, 0);
+        ASSERT_EQ(fc.AddImage(bright.get()), 1);
+        ASSERT_EQ(fc.AddImage(bright.get()), 1);
+        if (series == 2) {
+            // Cleared after images: at once.
+            fc.ClearIndexMap();
+            EXPECT_EQ(fc.GetIndexRows()[10][10], 0);
+        }
+    }
+}
+
 TEST(FocusComp, TiesKeepTheEarlierImageAndTheBorderBandShowsTheFirst) {
     const int W = 40, H = 30;
     Dib flat = Make(W, H, 24, [](int, int, int) { return 100; });
