@@ -8,6 +8,13 @@
 
 #include <algorithm>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define FOCUS_WIDE_BOX_SUMS 1
+#else
+#define FOCUS_WIDE_BOX_SUMS 0
+#endif
+
 using planes::BufferPlane;
 using planes::PlaneRef;
 
@@ -84,6 +91,40 @@ void CFocusComp::SelectCells(int y, int xa, int xb, const uint16_t* m, bool firs
         });
 }
 
+#if FOCUS_WIDE_BOX_SUMS
+namespace {
+
+// Weights x .. last of a row, eight at a time, from the box sum before x; returns the first
+// not done (a few may be left) with `sum` at the box sum before it. The steps col[x + h] -
+// col[x - h - 1] are summed along the eight lanes in whole numbers, so the sums are exactly
+// those of the plain running sum; each mean is the sum divided by the box area, the same
+// correctly rounded quotient as the table's.
+__attribute__((target("avx2"))) int BoxMeansSteps(const int* col, int h, int x, int last, int& sum,
+                                                  double* weight) {
+    __m256i carry = _mm256_set1_epi32(sum);
+    const double n = 2 * h + 1;
+    const __m256d area = _mm256_set1_pd(n * n);
+    for (; x + 7 <= last; x += 8) {
+        __m256i d = _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(col + x + h)),
+                                     _mm256_loadu_si256(reinterpret_cast<const __m256i*>(col + x - h - 1)));
+        // Running sums within each half, then the lower half's total into the upper half.
+        d = _mm256_add_epi32(d, _mm256_slli_si256(d, 4));
+        d = _mm256_add_epi32(d, _mm256_slli_si256(d, 8));
+        const __m256i low = _mm256_permute2x128_si256(d, d, 0x08);
+        d = _mm256_add_epi32(d, _mm256_shuffle_epi32(low, 0xFF));
+        const __m256i sums = _mm256_add_epi32(d, carry);
+        carry = _mm256_permutevar8x32_epi32(sums, _mm256_set1_epi32(7));
+        _mm256_storeu_pd(weight + x, _mm256_div_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(sums)), area));
+        _mm256_storeu_pd(weight + x + 4,
+                         _mm256_div_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(sums, 1)), area));
+    }
+    sum = _mm256_cvtsi256_si32(carry);
+    return x;
+}
+
+} // namespace
+#endif
+
 // Weight row y: the mean of the n x n box of wins centred on each cell, for rows n/2 ..
 // height - n/2 - 2 and columns n/2 .. width - n/2 - 2; every other weight is 0 (with n = 1 the
 // wins themselves). The rows of a run keep one count per column (col, width values) and slide
@@ -127,7 +168,12 @@ void CFocusComp::WeightRow(int y, int* col, bool& primed, double* weight) const 
     for (int x = c0 - h; x <= c0 + h; ++x)
         sum += col[x];
     weight[c0] = meanOf[sum];
-    for (int x = c0 + 1; x <= c1; ++x) {
+    int x = c0 + 1;
+#if FOCUS_WIDE_BOX_SUMS
+    if (planes::HasWideVectors())
+        x = BoxMeansSteps(col, h, x, c1, sum, weight);
+#endif
+    for (; x <= c1; ++x) {
         sum += col[x + h] - col[x - h - 1];
         weight[x] = meanOf[sum];
     }
