@@ -24,6 +24,7 @@ namespace {
 constexpr uint32_t kMagic = 0x474C4D42; // "GLMB"
 constexpr uint32_t kDead = 0xDEADB10C;
 constexpr size_t kPrefix = 16;
+static_assert(kPrefix >= sizeof(GlobalBlock*) + sizeof(size_t), "the prefix holds the owner and a length");
 
 bool valid(HGLOBAL h) { return h && h->magic == kMagic; }
 
@@ -45,40 +46,53 @@ void registerPayload(const void* payload, GlobalBlock* b) {
         registry().erase(payload);
 }
 
-// Bitmaps of whole images are touched page after page right after they are made: large pages
-// where the system gives them on request (one fault per 2 MB instead of per 4 kB). Only the
-// 2 MB ranges that lie wholly inside the block are marked.
-void adviseLargePages(void* raw, size_t total) {
+// Blocks of whole images have pages of their own, mapped from the system and given back to it
+// when freed: they are touched page after page right after they are made, so they go on large
+// pages where the system gives them on request (one fault per 2 MB instead of per 4 kB), and a
+// freed image never stays in the heap behind smaller blocks. The prefix holds the owner and,
+// for such a block, the length of its mapping (0 for a heap block).
+constexpr size_t kLargePage = size_t(2) << 20;
+constexpr size_t kOwnPagesFrom = 2 * kLargePage;
+
+void* mapPages(size_t total) {
+    void* raw = ::mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
 #ifdef MADV_HUGEPAGE
-    constexpr uintptr_t kLargePage = uintptr_t(2) << 20;
-    if (total < 2 * kLargePage)
-        return;
+    // Only the 2 MB ranges wholly inside the block are marked.
     const uintptr_t lo = (reinterpret_cast<uintptr_t>(raw) + kLargePage - 1) & ~(kLargePage - 1);
     const uintptr_t hi = (reinterpret_cast<uintptr_t>(raw) + total) & ~(kLargePage - 1);
     if (hi > lo)
         (void)::madvise(reinterpret_cast<void*>(lo), hi - lo, MADV_HUGEPAGE);
-#else
-    (void)raw;
-    (void)total;
 #endif
+    return raw;
 }
 
 BYTE* allocPayload(GlobalBlock* owner, SIZE_T bytes, bool zero) {
     if (bytes > kGlobalMaxBlock)
         return nullptr;
-    size_t total = kPrefix + (bytes ? bytes : 1);
-    void* raw = zero ? std::calloc(1, total) : std::malloc(total);
+    const size_t total = kPrefix + (bytes ? bytes : 1);
+    // Fresh mapped pages read as zeros.
+    const size_t mapped = total >= kOwnPagesFrom ? total : 0;
+    void* raw = mapped ? mapPages(total) : zero ? std::calloc(1, total) : std::malloc(total);
     if (!raw)
         return nullptr;
-    adviseLargePages(raw, total);
     auto* base = static_cast<BYTE*>(raw);
     std::memcpy(base, &owner, sizeof owner);
+    std::memcpy(base + sizeof owner, &mapped, sizeof mapped);
     return base + kPrefix;
 }
 
 void freePayload(BYTE* payload) {
-    if (payload)
-        std::free(payload - kPrefix);
+    if (!payload)
+        return;
+    BYTE* base = payload - kPrefix;
+    size_t mapped = 0;
+    std::memcpy(&mapped, base + sizeof(GlobalBlock*), sizeof mapped);
+    if (mapped)
+        ::munmap(base, mapped);
+    else
+        std::free(base);
 }
 } // namespace
 

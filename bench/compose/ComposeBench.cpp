@@ -10,11 +10,16 @@
 // when it is needed) and the others compose. One line per run: the whole job (decoding
 // included) in milliseconds and megapixels per second, the composition alone, the peak
 // resident memory of the job, then the time to only decode the same files through the same
-// reader: with the job's D decoders, and with all N threads decoding. The load average of the
-// machine ends the line. --job-only leaves out the decode-only runs, so that the process does
-// nothing but the job (to time it as a whole against another program). --z names a text file with one Z value per line (default 0, 1, 2,
-// ...); --out DIR writes DIR/composite.bmp (DIR/composite.tif for a 16- or 48-bit series) and
-// DIR/height.f64 (little-endian doubles, row-major, top row first) and prints the output size.
+// reader, with the job's D decoders and with all N threads, and the whole job over each. The
+// load average of the machine and the share of its processors' time that a hypervisor gave to
+// other machines during the job end the line. The size of the series is read off the first
+// file before the job, as the worker's starter knows it; the maps and the reader are made as
+// the worker makes them, and the engine readies its buffers while the first file is decoded.
+// --job-only leaves out the decode-only runs, so that the process does nothing but the job
+// (to time it as a whole against another program). --z names a text file with one Z value per
+// line (default 0, 1, 2, ...); --out DIR writes DIR/composite.bmp (DIR/composite.tif for a 16-
+// or 48-bit series) and DIR/height.f64 (little-endian doubles, row-major, top row first) and
+// prints the output size.
 #include "../common/BenchFigures.h"
 #include "imaging/compose/FocusComp.h"
 #include "imaging/compose/FocusCompSeriesReader.h"
@@ -158,11 +163,41 @@ int main(int argc, char** argv) {
     const int composeThreads = std::max(available - decoders, 1);
     planes::SetThreadCount(composeThreads);
 
-    const auto start = Clock::now();
-    Clock::duration composing{};
-    CFocusCompSeriesReader reader(files, decoders);
-    CFocusComp fc;
+    // The size of the series, as the worker's starter knows it from the capture settings: read
+    // off the first file before the job.
     int width = 0, height = 0;
+    {
+        HDIB first = nullptr;
+        const ImageFileRead read = ReadImageFileInto(files[0], &first, nullptr);
+        if (read == ImageFileRead::Read) {
+            GlobalLockGuard g(first);
+            width = DibGetWidth(g.get());
+            height = DibGetHeight(g.get());
+        }
+        GlobalFree(first);
+        if (read != ImageFileRead::Read) {
+            std::fprintf(stderr, "compose: cannot read %s\n", files[0].c_str());
+            return 1;
+        }
+    }
+
+    // As the worker: the maps, the reader, the buffers readied while the first file is decoded,
+    // then the images in turn.
+    const ProcessorTimes cpuAtStart = ReadProcessorTimes();
+    const auto start = Clock::now();
+    CFocusComp fc;
+    static const POINT points[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
+    fc.Setup(3, sizeParam, type, 0, 0, width, height, align, 2, points, coarse > 0, coarse);
+    if (!fc.AllocMaps()) {
+        std::fprintf(stderr, "compose: not enough memory for the maps\n");
+        return 1;
+    }
+    fc.ClearMaxMap();
+    fc.ClearIndexMap();
+    fc.ClearWeightMap();
+    CFocusCompSeriesReader reader(files, decoders);
+    fc.PrepareImages();
+    Clock::duration composing = Clock::now() - start;
     for (size_t k = 0; k < files.size(); ++k) {
         const CFocusCompSeriesReader::Frame f = reader.Next();
         if (f.read != ImageFileRead::Read) {
@@ -170,22 +205,6 @@ int main(int argc, char** argv) {
             return 1;
         }
         const auto t0 = Clock::now();
-        if (k == 0) {
-            {
-                GlobalLockGuard g(f.image);
-                width = DibGetWidth(g.get());
-                height = DibGetHeight(g.get());
-            }
-            static const POINT points[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
-            fc.Setup(3, sizeParam, type, 0, 0, width, height, align, 2, points, coarse > 0, coarse);
-            if (!fc.AllocMaps()) {
-                std::fprintf(stderr, "compose: not enough memory for the maps\n");
-                return 1;
-            }
-            fc.ClearMaxMap();
-            fc.ClearIndexMap();
-            fc.ClearWeightMap();
-        }
         const int added = fc.AddImage(f.image);
         composing += Clock::now() - t0;
         reader.Release(f.image);
@@ -204,6 +223,7 @@ int main(int argc, char** argv) {
     }
     composing += Clock::now() - t0;
     const double whole = Seconds(Clock::now() - start);
+    const double stolen = StolenPercent(cpuAtStart, ReadProcessorTimes());
     const double peak = PeakResidentMB();
     const double mp = static_cast<double>(width) * height * files.size() / 1e6;
     std::printf("frames %zu  %dx%d  threads %d (%d decoding, %d composing)  whole %.0f ms %.1f MP/s  "
@@ -214,10 +234,11 @@ int main(int argc, char** argv) {
         // Only decoding, after the job (so that the job's peak memory is its own).
         const double decodeSame = DecodeOnly(files, decoders);
         const double decodeAll = available > 1 ? DecodeOnly(files, available) : decodeSame;
-        std::printf("  decode-only %.0f ms (%d decoders) %.0f ms (%d)  whole/decode %.2f", decodeSame * 1e3,
-                    std::max(decoders, 1), decodeAll * 1e3, available > 1 ? available : 1, whole / decodeSame);
+        std::printf("  decode-only %.0f ms (%d decoders) %.0f ms (%d)  whole/decode %.2f (%d) %.2f (%d)",
+                    decodeSame * 1e3, std::max(decoders, 1), decodeAll * 1e3, available > 1 ? available : 1,
+                    whole / decodeSame, std::max(decoders, 1), whole / decodeAll, available > 1 ? available : 1);
     }
-    std::printf("  load %s\n", LoadAverage().c_str());
+    std::printf("  load %s  stolen %.0f%%\n", LoadAverage().c_str(), stolen);
 
     if (!outDir.empty()) {
         HDIB comp = fc.GetComposite();

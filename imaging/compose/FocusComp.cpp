@@ -51,6 +51,17 @@ template <typename T> void FillRows(T** rows, int count, int cols, T value) {
         std::fill(rows[y], rows[y] + cols, value);
 }
 
+// Writes zeros over a buffer whose content does not matter yet, in parallel pieces, so that
+// its pages are mapped before the work that needs them.
+void TouchPages(void* p, size_t bytes) {
+    constexpr size_t kPiece = size_t(1) << 20;
+    const long pieces = static_cast<long>((bytes + kPiece - 1) / kPiece);
+    auto* b = static_cast<char*>(p);
+#pragma omp parallel for schedule(dynamic, 1)
+    for (long i = 0; i < pieces; ++i)
+        std::memset(b + i * kPiece, 0, std::min(kPiece, bytes - i * kPiece));
+}
+
 } // namespace
 
 void* CFocusComp::AllocLarge(size_t bytes) {
@@ -227,6 +238,25 @@ double** CFocusComp::GetWeightRows() const {
 bool CFocusComp::AllocWorkBuffers(int bitCount) {
     if (m_bWorkReady)
         return true;
+    if (!AllocChainBuffers())
+        return false;
+    if (m_nScopeType == FOCUS_SCOPE_STEREO || m_bAlign) {
+        const uint64_t work = DibStride(m_nWidth, bitCount) * m_nHeight;
+        m_hWork = MayAllocate(FocusCompStore::WorkBuffers, work)
+                      ? DibCreateOfKind(m_nWidth, m_nHeight, planes::KindOfDepth(bitCount))
+                      : nullptr;
+        if (!m_hWork) {
+            FreeWorkBuffers();
+            return false;
+        }
+    }
+    m_bWorkReady = true;
+    return true;
+}
+
+bool CFocusComp::AllocChainBuffers() {
+    if (m_bChainReady)
+        return true;
     const bool stereo = m_nScopeType == FOCUS_SCOPE_STEREO;
     m_nHalfPeriod = static_cast<int>(static_cast<int64_t>(m_nSizeParam) * m_nMapWidth / 200);
     m_nBandRows = BandRowsSetting();
@@ -234,9 +264,8 @@ bool CFocusComp::AllocWorkBuffers(int bitCount) {
         m_grid.Build(m_nWidth, m_nHeight, m_nMapWidth, m_nMapHeight);
     const uint64_t full = stereo ? static_cast<uint64_t>(m_nWidth) * m_nHeight : 0;
     const uint64_t map = static_cast<uint64_t>(m_nMapWidth) * m_nMapHeight;
-    const uint64_t work = (stereo || m_bAlign) ? DibStride(m_nWidth, bitCount) * m_nHeight : 0;
     const uint64_t smooth = m_nHalfPeriod != 0 ? map * 2 : 0;
-    if (!MayAllocate(FocusCompStore::WorkBuffers, full * 2 + map + smooth + work + BandBufferBytes(1)))
+    if (!MayAllocate(FocusCompStore::WorkBuffers, full * 2 + map + smooth + BandBufferBytes(1)))
         return false;
     try {
         m_light.assign(static_cast<size_t>(full), 0);
@@ -285,15 +314,30 @@ bool CFocusComp::AllocWorkBuffers(int bitCount) {
         FreeWorkBuffers();
         return false;
     }
-    if (stereo || m_bAlign) {
-        m_hWork = DibCreateOfKind(m_nWidth, m_nHeight, planes::KindOfDepth(bitCount));
-        if (!m_hWork) {
-            FreeWorkBuffers();
-            return false;
-        }
-    }
-    m_bWorkReady = true;
+    m_bChainReady = true;
     return true;
+}
+
+BOOL CFocusComp::PrepareImages() {
+    SetLastError(FocusCompError::None);
+    if (m_nImagesAdded > 0)
+        return TRUE;
+    if (!m_pMax || !m_pIndex || m_bComposed) {
+        SetLastError(FocusCompError::NotReady);
+        return FALSE;
+    }
+    if (!AllocChainBuffers()) {
+        SetLastError(FocusCompError::NoMemory);
+        return FALSE;
+    }
+    // The maps get their zeros now, and the buffers the first image writes are touched, each
+    // part by the thread that takes it.
+    FillPendingZeros();
+    const size_t map = static_cast<size_t>(m_nMapWidth) * m_nMapHeight;
+    TouchPages(m_wins.get(), map);
+    if (m_smooth)
+        TouchPages(m_smooth.get(), map * sizeof(uint16_t));
+    return TRUE;
 }
 
 void CFocusComp::FreeWorkBuffers() {
@@ -311,6 +355,7 @@ void CFocusComp::FreeWorkBuffers() {
         GlobalFree(m_hWork);
     m_hWork = nullptr;
     m_bWorkReady = false;
+    m_bChainReady = false;
 }
 
 int CFocusComp::AddImage(HDIB image) {

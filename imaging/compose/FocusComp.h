@@ -3,9 +3,9 @@
 // map. It is fed one bitmap at a time, in capture order, and keeps running maps of which image
 // was sharpest at every pixel.
 //
-// Calling order: Setup -> AllocMaps -> ClearMaxMap, ClearIndexMap, ClearWeightMap -> AddImage
-// per image -> optionally SetZValues and BuildHeightMap -> Compose -> take the results ->
-// FreeAll -> FreeWorkMaps -> destroy. The composite may be read after any AddImage.
+// Calling order: Setup -> AllocMaps -> ClearMaxMap, ClearIndexMap, ClearWeightMap ->
+// optionally PrepareImages -> AddImage per image -> optionally SetZValues and BuildHeightMap -> Compose ->
+// take the results -> FreeAll -> FreeWorkMaps -> destroy. The composite may be read after any AddImage.
 //
 // Per-pixel maps are arrays of row pointers, top row first, into one block per map (rows
 // 64-byte aligned, large maps on large pages where the system gives them); rows handed to a
@@ -81,6 +81,13 @@ public:
     void ClearMaxMap();
     void ClearIndexMap();
     void ClearWeightMap();
+
+    // Optional, after AllocMaps and before the first image: allocates the working buffers of
+    // the per-image chain and maps the pages of the maps and buffers on every thread, so that
+    // the first image finds them ready (a caller runs it while the first file is decoded).
+    // FALSE when memory is short (the first image then tries again) or before AllocMaps;
+    // TRUE and nothing done once an image was added.
+    BOOL PrepareImages();
 
     // Adds the next image of the series (the caller keeps it). Returns 0 and adds nothing for a
     // null image, a depth other than 8, 16, 24 or 48 bits, an image of another size than the
@@ -187,7 +194,8 @@ public:
     HDIB AlignImage(HDIB image);
 
 private:
-    bool AllocWorkBuffers(int bitCount);
+    bool AllocWorkBuffers(int bitCount); // the chain's buffers and the working copy
+    bool AllocChainBuffers();            // the buffers of any depth
     void FreeWorkBuffers();
     void SetLastError(FocusCompError e) { m_LastError = e; }
 
@@ -321,6 +329,7 @@ private:
     int m_nBandRows = 16;                     // map rows per band
     int m_nHalfPeriod = 0;
     bool m_bWorkReady = false;
+    bool m_bChainReady = false;
 
     FocusCompError m_LastError = FocusCompError::None;
 };

@@ -84,6 +84,9 @@ UINT FocusCompThreadProc(LPVOID param) {
         // the order of the files, and the worker thread alone posts them.
         CFocusCompSeriesReader reader(
             comp->m_FileList, CFocusCompSeriesReader::DecodersFor(std::thread::hardware_concurrency()));
+        // While the first file is decoded, the engine readies its buffers (should memory be
+        // short, the first image meets it again and the run ends there).
+        comp->PrepareImages();
         for (size_t i = 0; i < count; ++i) {
             const CFocusCompSeriesReader::Frame cur = reader.Next();
             bool noMemory = cur.read == ImageFileRead::NoMemory;

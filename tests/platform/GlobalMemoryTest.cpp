@@ -33,6 +33,33 @@ TEST(GlobalMemory, ReAllocKeepsContentsAndHandleAndZeroesTheGrowth) {
     GlobalFree(h);
 }
 
+// Blocks of image size come from pages of their own: zeroed, found from their payload, grown
+// and shrunk across that size with their contents, and freed like any other.
+TEST(GlobalMemory, ImageSizedBlocksKeepTheRulesOfSmallOnes) {
+    const SIZE_T big = SIZE_T(9) << 20;
+    HGLOBAL h = GlobalAlloc(GPTR, big);
+    ASSERT_NE(h, nullptr);
+    auto* p = static_cast<BYTE*>(GlobalLock(h));
+    EXPECT_TRUE(p[0] == 0 && p[big / 2] == 0 && p[big - 1] == 0);
+    EXPECT_EQ(GlobalHandle(p), h);
+    p[0] = 7, p[big - 1] = 9;
+    GlobalUnlock(h);
+    ASSERT_EQ(GlobalReAlloc(h, 2 * big, GMEM_ZEROINIT), h);
+    p = static_cast<BYTE*>(GlobalLock(h));
+    EXPECT_TRUE(p[0] == 7 && p[big - 1] == 9 && p[2 * big - 1] == 0);
+    GlobalUnlock(h);
+    ASSERT_EQ(GlobalReAlloc(h, 16, 0), h); // back to a heap block
+    p = static_cast<BYTE*>(GlobalLock(h));
+    EXPECT_EQ(p[0], 7);
+    EXPECT_EQ(GlobalHandle(p), h);
+    GlobalUnlock(h);
+    ASSERT_EQ(GlobalReAlloc(h, big, GMEM_ZEROINIT), h);
+    p = static_cast<BYTE*>(GlobalLock(h));
+    EXPECT_TRUE(p[0] == 7 && p[16] == 0 && p[big - 1] == 0);
+    GlobalUnlock(h);
+    EXPECT_EQ(GlobalFree(h), nullptr);
+}
+
 TEST(GlobalMemory, AbsurdSizesFailInsteadOfWrapping) {
     EXPECT_EQ(GlobalAlloc(GPTR, SIZE_T(-1)), nullptr);
     EXPECT_EQ(GlobalAlloc(GPTR, kGlobalMaxBlock + 1), nullptr);

@@ -15,6 +15,7 @@ namespace {
 
 struct Options {
     int p = 0, type = 0, bandChoice = 0, bandPos = 0, align = 0, match = 0, coarse = 0, coarseWidth = 0;
+    bool prepare = false; // the buffers readied before the first image
 };
 
 // An engine set up and fed the images; ASSERTs that every image is taken.
@@ -27,6 +28,9 @@ std::unique_ptr<CFocusComp> Compose(const std::vector<HDIB>& images, const Optio
     fc->ClearMaxMap();
     fc->ClearIndexMap();
     fc->ClearWeightMap();
+    if (o.prepare) {
+        EXPECT_TRUE(fc->PrepareImages());
+    }
     for (HDIB im : images)
         EXPECT_EQ(fc->AddImage(im), 1);
     return fc;
@@ -104,14 +108,24 @@ TEST(FocusComp, ImagesOfAnotherSizeOrDepthOrNoImageAreRefused) {
     fc.Setup(3, 0, 0, 0, 0, 30, 20, 0, 0, nullptr, 0, 0);
     EXPECT_EQ(fc.AddImage(first.get()), 0); // before the maps exist
     EXPECT_EQ(fc.LastError(), FocusCompError::NotReady);
+    EXPECT_FALSE(fc.PrepareImages());
+    EXPECT_EQ(fc.LastError(), FocusCompError::NotReady);
     ASSERT_TRUE(fc.AllocMaps());
     fc.ClearMaxMap();
     fc.ClearIndexMap();
     fc.ClearWeightMap();
+    // Without memory for the buffers the first image meets the shortage again.
+    CFocusComp::FailAllocationsForTesting(static_cast<unsigned>(FocusCompStore::WorkBuffers));
+    EXPECT_FALSE(fc.PrepareImages());
+    EXPECT_EQ(fc.LastError(), FocusCompError::NoMemory);
+    EXPECT_EQ(fc.AddImage(first.get()), 0);
+    EXPECT_EQ(fc.LastError(), FocusCompError::NoMemory);
+    CFocusComp::FailAllocationsForTesting(0);
     EXPECT_EQ(fc.AddImage(nullptr), 0);
     EXPECT_EQ(fc.AddImage(wide.get()), 0);
     EXPECT_EQ(fc.ImagesAdded(), 0);
     EXPECT_EQ(fc.AddImage(first.get()), 1);
+    EXPECT_TRUE(fc.PrepareImages()); // nothing left to ready
     EXPECT_EQ(fc.AddImage(grey.get()), 0);
     EXPECT_EQ(fc.LastError(), FocusCompError::BadImage);
     EXPECT_EQ(fc.AddImage(wide.get()), 0);
@@ -425,8 +439,10 @@ TEST(FocusComp, ResultsDoNotDependOnTheNumberOfThreads) {
         }
         std::vector<std::vector<BYTE>> comp;
         std::vector<std::vector<double>> heights;
-        for (int threads : {1, 8}) {
-            planes::SetThreadCount(threads);
+        // One thread, eight, and eight with the buffers readied before the first image.
+        for (int run = 0; run < 3; ++run) {
+            planes::SetThreadCount(run == 0 ? 1 : 8);
+            o.prepare = run == 2;
             auto fc = Compose(Raw(imgs), o);
             const double z[4] = {0, 1.5, 3, 4.5};
             fc->SetZValues(z, 4);
@@ -442,6 +458,8 @@ TEST(FocusComp, ResultsDoNotDependOnTheNumberOfThreads) {
         planes::SetThreadCount(0);
         EXPECT_EQ(comp[0], comp[1]);
         EXPECT_EQ(heights[0], heights[1]);
+        EXPECT_EQ(comp[0], comp[2]);
+        EXPECT_EQ(heights[0], heights[2]);
     }
 }
 
