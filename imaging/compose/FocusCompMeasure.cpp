@@ -97,13 +97,12 @@ namespace {
 // Weights x .. last of a row, eight at a time, from the box sum before x; returns the first
 // not done (a few may be left) with `sum` at the box sum before it. The steps col[x + h] -
 // col[x - h - 1] are summed along the eight lanes in whole numbers, so the sums are exactly
-// those of the plain running sum; each mean is the sum divided by the box area, the same
-// correctly rounded quotient as the table's.
+// those of the plain running sum; each mean is the sum divided by the box area (n * n, as the
+// table was made), the same correctly rounded quotient as the table's.
 __attribute__((target("avx2"))) int BoxMeansSteps(const int* col, int h, int x, int last, int& sum,
-                                                  double* weight) {
+                                                  double boxArea, double* weight) {
     __m256i carry = _mm256_set1_epi32(sum);
-    const double n = 2 * h + 1;
-    const __m256d area = _mm256_set1_pd(n * n);
+    const __m256d area = _mm256_set1_pd(boxArea);
     for (; x + 7 <= last; x += 8) {
         __m256i d = _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(col + x + h)),
                                      _mm256_loadu_si256(reinterpret_cast<const __m256i*>(col + x - h - 1)));
@@ -171,7 +170,7 @@ void CFocusComp::WeightRow(int y, int* col, bool& primed, double* weight) const 
     int x = c0 + 1;
 #if FOCUS_WIDE_BOX_SUMS
     if (planes::HasWideVectors())
-        x = BoxMeansSteps(col, h, x, c1, sum, weight);
+        x = BoxMeansSteps(col, h, x, c1, sum, static_cast<double>(n) * n, weight);
 #endif
     for (; x <= c1; ++x) {
         sum += col[x + h] - col[x - h - 1];
