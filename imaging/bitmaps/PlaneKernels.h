@@ -469,6 +469,13 @@ public:
 
     int size() const { return n_; }
 
+    // The factors of the elimination, for kernels that carry out Solve's operations in an
+    // order of their own (each value still sees exactly Solve's operations).
+    struct Factors {
+        const double *m1, *m2, *diag, *up1, *up2;
+    };
+    Factors factors() const { return {m1_.data(), m2_.data(), diag_.data(), up1_.data(), up2_.data()}; }
+
     // Solves in place for one run of n values (the right-hand side on entry).
     void Solve(double* b) const {
         const int n = n_;
@@ -660,6 +667,165 @@ VT_WIDE_VECTORS void DeinterleaveTileWide(const T* b, int cnt, int nx, T* out, i
         for (int r = i < n4 ? c4 : 0; r < cnt; ++r)
             out[r * tile + i] = b[static_cast<size_t>(i) * cnt + r];
 }
+
+// Columns x0 .. x0 + 3 of the four rows r, each a vector of the four rows' samples times s
+// (each rounded as one at a time).
+__attribute__((target("avx2"), always_inline)) inline void RowGroupColumns(const uint16_t* const* r, int x0,
+                                                                           const __m256d& s, __m256d* c) {
+    for (int i = 0; i < 4; ++i) {
+        const __m128i u = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(r[i] + x0));
+        c[i] = _mm256_mul_pd(s, _mm256_cvtepi32_pd(_mm_cvtepu16_epi32(u)));
+    }
+    Transpose4(c[0], c[1], c[2], c[3]);
+}
+
+// Column x of the four rows r times s.
+__attribute__((target("avx2"), always_inline)) inline __m256d RowGroupColumn(const uint16_t* const* r, int x,
+                                                                             const __m256d& s) {
+    return _mm256_mul_pd(s, _mm256_set_pd(r[3][x], r[2][x], r[1][x], r[0][x]));
+}
+
+// Step k of the forward elimination of BandSmoother::Solve on four runs at once: p0 holds
+// b[k], p1 b[k + 1] and x b[k + 2] as they stand; b[k] is final and goes to `out`, and p0, p1
+// move on to b[k + 1], b[k + 2].
+__attribute__((target("avx2"), always_inline)) inline void ForwardStep(const BandSmoother::Factors& f, int k,
+                                                                       const __m256d& x, __m256d& p0, __m256d& p1,
+                                                                       double* out) {
+    const __m256d next = _mm256_sub_pd(p1, _mm256_mul_pd(_mm256_set1_pd(f.m1[k]), p0));
+    const __m256d later = _mm256_sub_pd(x, _mm256_mul_pd(_mm256_set1_pd(f.m2[k]), p0));
+    _mm256_storeu_pd(out, p0);
+    p0 = next;
+    p1 = later;
+}
+
+// Step k of the back substitution below the last two values: z[k] from the eliminated v and
+// q1 = z[k + 1], q2 = z[k + 2], which then move on to z[k], z[k + 1].
+__attribute__((target("avx2"), always_inline)) inline __m256d BackStep(const BandSmoother::Factors& f, int k,
+                                                                       const __m256d& v, __m256d& q1,
+                                                                       __m256d& q2) {
+    const __m256d t = _mm256_sub_pd(v, _mm256_mul_pd(_mm256_set1_pd(f.up1[k]), q1));
+    const __m256d z = _mm256_div_pd(_mm256_sub_pd(t, _mm256_mul_pd(_mm256_set1_pd(f.up2[k]), q2)),
+                                    _mm256_set1_pd(f.diag[k]));
+    q2 = q1;
+    q1 = z;
+    return z;
+}
+
+// SmoothOutputOf of four solved values, before the truncation: (add + z) / scale (add + z at
+// scale 1), then the clamps as selects.
+struct SmoothOutputConstants {
+    __m256d add, scale, top, top1, low;
+    bool unit;
+};
+__attribute__((target("avx2"), always_inline)) inline __m256d SmoothOutputValues(const SmoothOutputConstants& o,
+                                                                                 __m256d z) {
+    __m256d v = _mm256_add_pd(o.add, z);
+    if (!o.unit)
+        v = _mm256_div_pd(v, o.scale);
+    const __m256d lo = _mm256_and_pd(_mm256_cmp_pd(v, o.low, _CMP_GT_OQ), v);
+    return _mm256_blendv_pd(o.top1, lo, _mm256_cmp_pd(lo, o.top, _CMP_LT_OQ));
+}
+
+// Sixteen rows of 16-bit samples (srow[0 .. 15] into drow[0 .. 15]) through the row smoother,
+// four groups of four rows, each group's rows side by side in the lanes of a vector. The
+// forward elimination takes each column of a group as it is converted from the source, with
+// the two values it still changes held in registers; the back substitution hands each four
+// solved columns to the output conversion. The four groups go step by step together, so that
+// each step has four independent chains. b keeps the eliminated values between the two passes
+// (16 per column). Each value goes through exactly the operations of BandSmoother::Solve and
+// SmoothOutput, so the results are those of SolveMany to the bit, without its passes of
+// interleaving and deinterleaving over the whole block. Runs of at least 8 samples.
+VT_WIDE_VECTORS inline void SmoothSixteenRowsWide(const uint16_t* const* srow, uint16_t* const* drow,
+                                                  const BandSmoother& sm, double scale, int maxValue,
+                                                  double* b) {
+    constexpr int G = 4;
+    const BandSmoother::Factors f = sm.factors();
+    const int n = sm.size();
+    const __m256d s = _mm256_set1_pd(scale);
+    auto at = [b](int k, int g) { return b + (static_cast<size_t>(k) * G + g) * 4; };
+
+    // Forward: the first four columns start p0 and p1 and take two steps.
+    __m256d p0[G], p1[G];
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        __m256d c[4];
+        RowGroupColumns(srow + 4 * g, 0, s, c);
+        p0[g] = c[0];
+        p1[g] = c[1];
+        ForwardStep(f, 0, c[2], p0[g], p1[g], at(0, g));
+        ForwardStep(f, 1, c[3], p0[g], p1[g], at(1, g));
+    }
+    int x0 = 4;
+    for (; x0 + 4 <= n; x0 += 4) {
+        __m256d c[G][4];
+#pragma GCC unroll 4
+        for (int g = 0; g < G; ++g)
+            RowGroupColumns(srow + 4 * g, x0, s, c[g]);
+#pragma GCC unroll 4
+        for (int j = 0; j < 4; ++j)
+#pragma GCC unroll 4
+            for (int g = 0; g < G; ++g)
+                ForwardStep(f, x0 + j - 2, c[g][j], p0[g], p1[g], at(x0 + j - 2, g));
+    }
+    for (int x = x0; x < n; ++x)
+#pragma GCC unroll 4
+        for (int g = 0; g < G; ++g)
+            ForwardStep(f, x - 2, RowGroupColumn(srow + 4 * g, x, s), p0[g], p1[g], at(x - 2, g));
+    {
+        const __m256d m1 = _mm256_set1_pd(f.m1[n - 2]);
+#pragma GCC unroll 4
+        for (int g = 0; g < G; ++g) {
+            _mm256_storeu_pd(at(n - 2, g), p0[g]);
+            _mm256_storeu_pd(at(n - 1, g), _mm256_sub_pd(p1[g], _mm256_mul_pd(m1, p0[g])));
+        }
+    }
+
+    // Back substitution. The columns from t0 on (two to five, the last two among them) one at a
+    // time, each sample of them converted on its own; below them four columns at a time.
+    const SmoothOutputConstants o{_mm256_set1_pd(scale == 1.0 ? 0.01 : scale / 100.0), s,
+                                  _mm256_set1_pd(maxValue), _mm256_set1_pd(maxValue - 1.0), _mm256_set1_pd(-1.0),
+                                  scale == 1.0};
+    const int t0 = (n - 2) & ~3;
+    auto out = [&](int x, int g, const __m256d& z) __attribute__((target("avx2"), always_inline)) {
+        alignas(32) double lanes[4];
+        _mm256_store_pd(lanes, SmoothOutputValues(o, z));
+        for (int i = 0; i < 4; ++i)
+            drow[4 * g + i][x] = static_cast<uint16_t>(static_cast<int>(lanes[i]));
+    };
+    __m256d q1[G], q2[G];
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        q2[g] = _mm256_div_pd(_mm256_loadu_pd(at(n - 1, g)), _mm256_set1_pd(f.diag[n - 1]));
+        const __m256d v = _mm256_loadu_pd(at(n - 2, g));
+        q1[g] = _mm256_div_pd(_mm256_sub_pd(v, _mm256_mul_pd(_mm256_set1_pd(f.up1[n - 2]), q2[g])),
+                              _mm256_set1_pd(f.diag[n - 2]));
+        out(n - 1, g, q2[g]);
+        out(n - 2, g, q1[g]);
+    }
+    for (int x = n - 3; x >= t0; --x)
+#pragma GCC unroll 4
+        for (int g = 0; g < G; ++g)
+            out(x, g, BackStep(f, x, _mm256_loadu_pd(at(x, g)), q1[g], q2[g]));
+    for (x0 = t0 - 4; x0 >= 0; x0 -= 4) {
+        __m256d z[G][4];
+#pragma GCC unroll 4
+        for (int j = 3; j >= 0; --j)
+#pragma GCC unroll 4
+            for (int g = 0; g < G; ++g)
+                z[g][j] = BackStep(f, x0 + j, _mm256_loadu_pd(at(x0 + j, g)), q1[g], q2[g]);
+#pragma GCC unroll 4
+        for (int g = 0; g < G; ++g) {
+            __m256d* zg = z[g];
+            for (int j = 0; j < 4; ++j)
+                zg[j] = SmoothOutputValues(o, zg[j]);
+            Transpose4(zg[0], zg[1], zg[2], zg[3]);
+            for (int i = 0; i < 4; ++i) {
+                const __m128i t = _mm256_cvttpd_epi32(zg[i]);
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(drow[4 * g + i] + x0), _mm_packus_epi32(t, t));
+            }
+        }
+    }
+}
 #endif
 
 // One block of `cnt` rows from y0 through the row smoother, b the interleaved buffer. Wide is
@@ -680,6 +846,13 @@ __attribute__((always_inline)) inline void SmoothRowBlock(const PlaneRef<Tin>& s
         drow[r] = dst.row(y0 + r);
     }
 #if VT_HAS_WIDE_COPY
+    if constexpr (Wide && SS == 1 && DS == 1 && std::is_same_v<Tin, uint16_t> && std::is_same_v<Tout, uint16_t>) {
+        // Whole blocks of 16-bit rows without the interleaved passes.
+        if (cnt == kBlock && w >= 8) {
+            SmoothSixteenRowsWide(srow, drow, sm, scale, maxValue, b);
+            return;
+        }
+    }
     constexpr bool wideRows = Wide && SS == 1 && std::is_same_v<Tin, uint16_t>;
     if constexpr (wideRows)
         InterleaveRowsWide(srow, cnt, w, scale, b);

@@ -126,6 +126,40 @@ TEST(BandSmoother, InterleavedRunsGiveExactlyTheSingleRunResult) {
         EXPECT_EQ(one[k], many[k * 3]);
 }
 
+// Rows of 16-bit samples through the row smoother, in blocks of every height from 1 to 16 and
+// runs whose length leaves every remainder by four, at scale 1 and another: each sample as
+// Solve and SmoothOutput give it one row at a time, extremes and clamps included.
+TEST(BandSmoother, RowBlocksGiveExactlyTheOneRowResult) {
+    for (int w : {3, 4, 5, 6, 7, 13, 66}) {
+        const planes::BandSmoother sm(w, planes::BandSmoother::LambdaForPeriod(6));
+        for (double scale : {1.0, 3.0}) {
+            SCOPED_TRACE(testing::Message() << "width " << w << " scale " << scale);
+            constexpr int kRows = 16, kMax = 65535;
+            std::vector<uint16_t> src(static_cast<size_t>(w) * kRows), dst(src.size());
+            for (int y = 0; y < kRows; ++y)
+                for (int x = 0; x < w; ++x)
+                    src[y * w + x] = y % 5 == 0 ? ((x + y) % 2 ? kMax : 0)
+                                                : static_cast<uint16_t>(Noise(x, y, 7) * 257);
+            std::vector<double> b(static_cast<size_t>(w) * kRows);
+            const auto plane = [&](std::vector<uint16_t>& v) { return planes::BufferPlane(v.data(), w, kRows); };
+            for (int cnt = 1; cnt <= kRows; ++cnt) {
+                std::fill(dst.begin(), dst.end(), 1);
+                planes::SmoothRowBlockOf(plane(src), plane(dst), sm, scale, kMax, 0, cnt, b.data(),
+                                         planes::HasWideVectors());
+                for (int y = 0; y < cnt; ++y) {
+                    std::vector<double> z(w);
+                    for (int x = 0; x < w; ++x)
+                        z[x] = scale * src[y * w + x];
+                    sm.Solve(z.data());
+                    for (int x = 0; x < w; ++x)
+                        ASSERT_EQ(dst[y * w + x], planes::SmoothOutput(z[x], scale, kMax))
+                            << "rows " << cnt << " row " << y << " column " << x;
+                }
+            }
+        }
+    }
+}
+
 TEST(DibSmooth, HalfGainAtThePeriodAndLinesPassUnchanged) {
     // A sinusoid of period 2 * px along the rows keeps half its amplitude away from the ends.
     const int px = 10, w = 200;
