@@ -999,12 +999,105 @@ void SmoothColumnBlockTo(const PlaneRef<Tin>& src, const BandSmoother& sm, doubl
     });
 }
 
+#if VT_HAS_WIDE_COPY
+// Sixteen neighbouring 16-bit samples from p, four vectors of four, each times s.
+__attribute__((target("avx2"), always_inline)) inline void SixteenSamples(const uint16_t* p, const __m256d& s,
+                                                                          __m256d* c) {
+    const __m256i u = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m128i lo = _mm256_castsi256_si128(u), hi = _mm256_extracti128_si256(u, 1);
+    c[0] = _mm256_mul_pd(s, _mm256_cvtepi32_pd(_mm_cvtepu16_epi32(lo)));
+    c[1] = _mm256_mul_pd(s, _mm256_cvtepi32_pd(_mm_cvtepu16_epi32(_mm_srli_si128(lo, 8))));
+    c[2] = _mm256_mul_pd(s, _mm256_cvtepi32_pd(_mm_cvtepu16_epi32(hi)));
+    c[3] = _mm256_mul_pd(s, _mm256_cvtepi32_pd(_mm_cvtepu16_epi32(_mm_srli_si128(hi, 8))));
+}
+
+// Columns x0 .. x0 + 15 of a 16-bit plane through the column smoother into the same columns of
+// dst (which may be src): four vectors of four columns go down the rows together, each row's
+// samples converted as the forward elimination takes them, the two values each step still
+// changes held in registers, and each row's solved values converted and stored as the back
+// substitution gives them. b keeps the eliminated values between the passes (16 per row).
+// The same operations as SolveMany and SmoothOutputRun, to the bit. Runs of at least 3 rows.
+VT_WIDE_VECTORS inline void SmoothSixteenColumnsWide(const PlaneRef<uint16_t>& src, const PlaneRef<uint16_t>& dst,
+                                                     const BandSmoother& sm, double scale, int maxValue, int x0,
+                                                     double* b) {
+    constexpr int V = 4;
+    constexpr int kAhead = kColumnPrefetchRows;
+    const BandSmoother::Factors f = sm.factors();
+    const int n = sm.size();
+    const __m256d s = _mm256_set1_pd(scale);
+    auto at = [b](int k, int v) { return b + (static_cast<size_t>(k) * V + v) * 4; };
+
+    __m256d p0[V], p1[V], c[V];
+    SixteenSamples(src.row(0) + x0, s, p0);
+    SixteenSamples(src.row(1) + x0, s, p1);
+    for (int k = 0; k + 2 < n; ++k) {
+        // The strip's samples of one row are a row apart from those of the next, a new page
+        // each time, where the processor's own prefetch stops.
+        if (k + 2 + kAhead < n)
+            __builtin_prefetch(src.row(k + 2 + kAhead) + x0);
+        SixteenSamples(src.row(k + 2) + x0, s, c);
+#pragma GCC unroll 4
+        for (int v = 0; v < V; ++v)
+            ForwardStep(f, k, c[v], p0[v], p1[v], at(k, v));
+    }
+    {
+        const __m256d m1 = _mm256_set1_pd(f.m1[n - 2]);
+#pragma GCC unroll 4
+        for (int v = 0; v < V; ++v) {
+            _mm256_storeu_pd(at(n - 2, v), p0[v]);
+            _mm256_storeu_pd(at(n - 1, v), _mm256_sub_pd(p1[v], _mm256_mul_pd(m1, p0[v])));
+        }
+    }
+
+    const SmoothOutputConstants o{_mm256_set1_pd(scale == 1.0 ? 0.01 : scale / 100.0), s,
+                                  _mm256_set1_pd(maxValue), _mm256_set1_pd(maxValue - 1.0), _mm256_set1_pd(-1.0),
+                                  scale == 1.0};
+    auto out = [&](int y, const __m256d* z) __attribute__((target("avx2"), always_inline)) {
+        if (y >= kAhead)
+            __builtin_prefetch(dst.row(y - kAhead) + x0, 1);
+        __m128i t[V];
+        for (int v = 0; v < V; ++v)
+            t[v] = _mm256_cvttpd_epi32(SmoothOutputValues(o, z[v]));
+        uint16_t* d = dst.row(y) + x0;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi32(t[0], t[1]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_packus_epi32(t[2], t[3]));
+    };
+    __m256d q1[V], q2[V];
+#pragma GCC unroll 4
+    for (int v = 0; v < V; ++v) {
+        q2[v] = _mm256_div_pd(_mm256_loadu_pd(at(n - 1, v)), _mm256_set1_pd(f.diag[n - 1]));
+        const __m256d e = _mm256_loadu_pd(at(n - 2, v));
+        q1[v] = _mm256_div_pd(_mm256_sub_pd(e, _mm256_mul_pd(_mm256_set1_pd(f.up1[n - 2]), q2[v])),
+                              _mm256_set1_pd(f.diag[n - 2]));
+    }
+    out(n - 1, q2);
+    out(n - 2, q1);
+    for (int k = n - 3; k >= 0; --k) {
+        __m256d z[V];
+#pragma GCC unroll 4
+        for (int v = 0; v < V; ++v)
+            z[v] = BackStep(f, k, _mm256_loadu_pd(at(k, v)), q1[v], q2[v]);
+        out(k, z);
+    }
+}
+#endif
+
 // Columns x0 .. x0 + cnt - 1 of src through the column smoother into the same columns of dst;
 // b holds cnt x height values.
 template <typename Tin, typename Tout>
 void SmoothColumnBlockOf(const PlaneRef<Tin>& src, const PlaneRef<Tout>& dst, const BandSmoother& sm,
                          double scale, int maxValue, int x0, int cnt, double* b, bool wide) {
     const ptrdiff_t dps = dst.pixStep;
+#if VT_HAS_WIDE_COPY
+    if constexpr (std::is_same_v<Tin, uint16_t> && std::is_same_v<Tout, uint16_t>) {
+        // Strips of whole sixteens of 16-bit columns without the interleaved passes.
+        if (wide && src.pixStep == 1 && dps == 1 && cnt % 16 == 0 && sm.size() >= 3) {
+            for (int h = 0; h < cnt; h += 16)
+                SmoothSixteenColumnsWide(src, dst, sm, scale, maxValue, x0 + h, b);
+            return;
+        }
+    }
+#endif
     const int ahead = dst.height - kColumnPrefetchRows;
     if (dps == 1)
         SmoothColumnBlockTo(

@@ -160,6 +160,38 @@ TEST(BandSmoother, RowBlocksGiveExactlyTheOneRowResult) {
     }
 }
 
+// The same for strips of 11, 16 and 32 columns smoothed in place, as the focus composer does.
+TEST(BandSmoother, ColumnStripsGiveExactlyTheOneColumnResult) {
+    constexpr int kCols = 32, kMax = 65535;
+    for (int h : {3, 4, 13, 66}) {
+        const planes::BandSmoother sm(h, planes::BandSmoother::LambdaForPeriod(6));
+        for (double scale : {1.0, 3.0}) {
+            std::vector<uint16_t> src(static_cast<size_t>(kCols) * h);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < kCols; ++x)
+                    src[y * kCols + x] = x % 5 == 0 ? ((x + y) % 2 ? kMax : 0)
+                                                    : static_cast<uint16_t>(Noise(x, y, 9) * 257);
+            std::vector<double> b(static_cast<size_t>(kCols) * h);
+            for (int cnt : {11, 16, 32}) {
+                SCOPED_TRACE(testing::Message() << "height " << h << " scale " << scale << " columns " << cnt);
+                std::vector<uint16_t> plane = src;
+                const auto p = planes::BufferPlane(plane.data(), kCols, h);
+                planes::SmoothColumnBlockOf(p, p, sm, scale, kMax, 0, cnt, b.data(), planes::HasWideVectors());
+                for (int x = 0; x < kCols; ++x) {
+                    std::vector<double> z(h);
+                    for (int y = 0; y < h; ++y)
+                        z[y] = scale * src[y * kCols + x];
+                    sm.Solve(z.data());
+                    for (int y = 0; y < h; ++y)
+                        ASSERT_EQ(plane[y * kCols + x],
+                                  x < cnt ? planes::SmoothOutput(z[y], scale, kMax) : src[y * kCols + x])
+                            << "column " << x << " row " << y;
+                }
+            }
+        }
+    }
+}
+
 TEST(DibSmooth, HalfGainAtThePeriodAndLinesPassUnchanged) {
     // A sinusoid of period 2 * px along the rows keeps half its amplitude away from the ends.
     const int px = 10, w = 200;
