@@ -726,6 +726,21 @@ __attribute__((target("avx2"), always_inline)) inline __m256d SmoothOutputValues
     return _mm256_blendv_pd(o.top1, lo, _mm256_cmp_pd(lo, o.top, _CMP_LT_OQ));
 }
 
+// The last step of the forward elimination on G vectors of runs (p0 holds b[n - 2], p1 b[n - 1])
+// and at once the back substitution's first two values: z[n - 1] into q2, z[n - 2] into q1.
+template <int G>
+__attribute__((target("avx2"), always_inline)) inline void TurnAround(const BandSmoother::Factors& f, int n,
+                                                                      const __m256d* p0, const __m256d* p1,
+                                                                      __m256d* q1, __m256d* q2) {
+    const __m256d m1 = _mm256_set1_pd(f.m1[n - 2]);
+    for (int g = 0; g < G; ++g) {
+        const __m256d last = _mm256_sub_pd(p1[g], _mm256_mul_pd(m1, p0[g]));
+        q2[g] = _mm256_div_pd(last, _mm256_set1_pd(f.diag[n - 1]));
+        q1[g] = _mm256_div_pd(_mm256_sub_pd(p0[g], _mm256_mul_pd(_mm256_set1_pd(f.up1[n - 2]), q2[g])),
+                              _mm256_set1_pd(f.diag[n - 2]));
+    }
+}
+
 // Sixteen rows of 16-bit samples (srow[0 .. 15] into drow[0 .. 15]) through the row smoother,
 // four groups of four rows, each group's rows side by side in the lanes of a vector. The
 // forward elimination takes each column of a group as it is converted from the source, with
@@ -771,14 +786,8 @@ VT_WIDE_VECTORS inline void SmoothSixteenRowsWide(const uint16_t* const* srow, u
 #pragma GCC unroll 4
         for (int g = 0; g < G; ++g)
             ForwardStep(f, x - 2, RowGroupColumn(srow + 4 * g, x, s), p0[g], p1[g], at(x - 2, g));
-    {
-        const __m256d m1 = _mm256_set1_pd(f.m1[n - 2]);
-#pragma GCC unroll 4
-        for (int g = 0; g < G; ++g) {
-            _mm256_storeu_pd(at(n - 2, g), p0[g]);
-            _mm256_storeu_pd(at(n - 1, g), _mm256_sub_pd(p1[g], _mm256_mul_pd(m1, p0[g])));
-        }
-    }
+    __m256d q1[G], q2[G];
+    TurnAround<G>(f, n, p0, p1, q1, q2);
 
     // Back substitution. The columns from t0 on (two to five, the last two among them) one at a
     // time, each sample of them converted on its own; below them four columns at a time.
@@ -792,13 +801,8 @@ VT_WIDE_VECTORS inline void SmoothSixteenRowsWide(const uint16_t* const* srow, u
         for (int i = 0; i < 4; ++i)
             drow[4 * g + i][x] = static_cast<uint16_t>(static_cast<int>(lanes[i]));
     };
-    __m256d q1[G], q2[G];
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
-        q2[g] = _mm256_div_pd(_mm256_loadu_pd(at(n - 1, g)), _mm256_set1_pd(f.diag[n - 1]));
-        const __m256d v = _mm256_loadu_pd(at(n - 2, g));
-        q1[g] = _mm256_div_pd(_mm256_sub_pd(v, _mm256_mul_pd(_mm256_set1_pd(f.up1[n - 2]), q2[g])),
-                              _mm256_set1_pd(f.diag[n - 2]));
         out(n - 1, g, q2[g]);
         out(n - 2, g, q1[g]);
     }
@@ -1040,14 +1044,8 @@ VT_WIDE_VECTORS inline void SmoothSixteenColumnsWide(const PlaneRef<uint16_t>& s
         for (int v = 0; v < V; ++v)
             ForwardStep(f, k, c[v], p0[v], p1[v], at(k, v));
     }
-    {
-        const __m256d m1 = _mm256_set1_pd(f.m1[n - 2]);
-#pragma GCC unroll 4
-        for (int v = 0; v < V; ++v) {
-            _mm256_storeu_pd(at(n - 2, v), p0[v]);
-            _mm256_storeu_pd(at(n - 1, v), _mm256_sub_pd(p1[v], _mm256_mul_pd(m1, p0[v])));
-        }
-    }
+    __m256d q1[V], q2[V];
+    TurnAround<V>(f, n, p0, p1, q1, q2);
 
     const SmoothOutputConstants o{_mm256_set1_pd(scale == 1.0 ? 0.01 : scale / 100.0), s,
                                   _mm256_set1_pd(maxValue), _mm256_set1_pd(maxValue - 1.0), _mm256_set1_pd(-1.0),
@@ -1062,14 +1060,6 @@ VT_WIDE_VECTORS inline void SmoothSixteenColumnsWide(const PlaneRef<uint16_t>& s
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi32(t[0], t[1]));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_packus_epi32(t[2], t[3]));
     };
-    __m256d q1[V], q2[V];
-#pragma GCC unroll 4
-    for (int v = 0; v < V; ++v) {
-        q2[v] = _mm256_div_pd(_mm256_loadu_pd(at(n - 1, v)), _mm256_set1_pd(f.diag[n - 1]));
-        const __m256d e = _mm256_loadu_pd(at(n - 2, v));
-        q1[v] = _mm256_div_pd(_mm256_sub_pd(e, _mm256_mul_pd(_mm256_set1_pd(f.up1[n - 2]), q2[v])),
-                              _mm256_set1_pd(f.diag[n - 2]));
-    }
     out(n - 1, q2);
     out(n - 2, q1);
     for (int k = n - 3; k >= 0; --k) {
