@@ -1,7 +1,9 @@
-// Image filters on bitmaps, one plane at a time through the kernels of PlaneKernels.h.
+// Image filters on bitmaps, one plane at a time through the kernels of PlaneKernels.h and
+// PlaneSmoothing.h.
 #include "imaging/bitmaps/DibFilter.h"
 
 #include "imaging/bitmaps/DibPlanes.h"
+#include "imaging/bitmaps/PlaneSmoothing.h"
 
 #include <algorithm>
 #include <cstdlib>

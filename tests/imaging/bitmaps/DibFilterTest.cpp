@@ -1,6 +1,6 @@
 #include "imaging/bitmaps/DibFilter.h"
 
-#include "imaging/bitmaps/PlaneKernels.h"
+#include "imaging/bitmaps/PlaneSmoothing.h"
 
 #include "ComposeTestSupport.h"
 
