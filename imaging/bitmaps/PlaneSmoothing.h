@@ -298,9 +298,8 @@ __attribute__((target("avx2"), always_inline)) inline __m256d RowGroupColumn(con
 // Step k of the forward elimination of BandSmoother::Solve on four runs at once: p0 holds
 // b[k], p1 b[k + 1] and x b[k + 2] as they stand; b[k] is final and goes to `out`, and p0, p1
 // move on to b[k + 1], b[k + 2].
-__attribute__((target("avx2"), always_inline)) inline void ForwardStep(const BandSmoother::Factors& f, int k,
-                                                                       const __m256d& x, __m256d& p0, __m256d& p1,
-                                                                       double* out) {
+__attribute__((target("avx2"), always_inline)) inline void
+ForwardStep(const BandSmoother::Factors& f, int k, const __m256d& x, __m256d& p0, __m256d& p1, double* out) {
     const __m256d next = _mm256_sub_pd(p1, _mm256_mul_pd(_mm256_set1_pd(f.m1[k]), p0));
     const __m256d later = _mm256_sub_pd(x, _mm256_mul_pd(_mm256_set1_pd(f.m2[k]), p0));
     _mm256_storeu_pd(out, p0);
@@ -310,9 +309,8 @@ __attribute__((target("avx2"), always_inline)) inline void ForwardStep(const Ban
 
 // Step k of the back substitution below the last two values: z[k] from the eliminated v and
 // q1 = z[k + 1], q2 = z[k + 2], which then move on to z[k], z[k + 1].
-__attribute__((target("avx2"), always_inline)) inline __m256d BackStep(const BandSmoother::Factors& f, int k,
-                                                                       const __m256d& v, __m256d& q1,
-                                                                       __m256d& q2) {
+__attribute__((target("avx2"), always_inline)) inline __m256d
+BackStep(const BandSmoother::Factors& f, int k, const __m256d& v, __m256d& q1, __m256d& q2) {
     const __m256d t = _mm256_sub_pd(v, _mm256_mul_pd(_mm256_set1_pd(f.up1[k]), q1));
     const __m256d z = _mm256_div_pd(_mm256_sub_pd(t, _mm256_mul_pd(_mm256_set1_pd(f.up2[k]), q2)),
                                     _mm256_set1_pd(f.diag[k]));
@@ -327,13 +325,17 @@ struct SmoothOutputConstants {
     __m256d add, scale, top, top1, low;
     bool unit;
 };
-__attribute__((target("avx2"), always_inline)) inline SmoothOutputConstants SmoothOutputConstantsOf(double scale,
-                                                                                               int maxValue) {
-    return {_mm256_set1_pd(scale == 1.0 ? 0.01 : scale / 100.0), _mm256_set1_pd(scale), _mm256_set1_pd(maxValue),
-            _mm256_set1_pd(maxValue - 1.0), _mm256_set1_pd(-1.0), scale == 1.0};
+__attribute__((target("avx2"), always_inline)) inline SmoothOutputConstants
+SmoothOutputConstantsOf(double scale, int maxValue) {
+    return {_mm256_set1_pd(scale == 1.0 ? 0.01 : scale / 100.0),
+            _mm256_set1_pd(scale),
+            _mm256_set1_pd(maxValue),
+            _mm256_set1_pd(maxValue - 1.0),
+            _mm256_set1_pd(-1.0),
+            scale == 1.0};
 }
-__attribute__((target("avx2"), always_inline)) inline __m256d SmoothOutputValues(const SmoothOutputConstants& o,
-                                                                                 __m256d z) {
+__attribute__((target("avx2"), always_inline)) inline __m256d
+SmoothOutputValues(const SmoothOutputConstants& o, __m256d z) {
     __m256d v = _mm256_add_pd(o.add, z);
     if (!o.unit)
         v = _mm256_div_pd(v, o.scale);
@@ -463,7 +465,8 @@ __attribute__((always_inline)) inline void SmoothRowBlock(const PlaneRef<Tin>& s
         drow[r] = dst.row(y0 + r);
     }
 #if VT_HAS_WIDE_COPY
-    if constexpr (Wide && SS == 1 && DS == 1 && std::is_same_v<Tin, uint16_t> && std::is_same_v<Tout, uint16_t>) {
+    if constexpr (Wide && SS == 1 && DS == 1 && std::is_same_v<Tin, uint16_t> &&
+                  std::is_same_v<Tout, uint16_t>) {
         // Whole blocks of 16-bit rows without the interleaved passes.
         if (cnt == kBlock && w >= 8) {
             SmoothSixteenRowsWide(srow, drow, sm, scale, maxValue, b);
@@ -634,9 +637,9 @@ __attribute__((target("avx2"), always_inline)) inline void SixteenSamples(const 
 // changes held in registers, and each row's solved values converted and stored as the back
 // substitution gives them. b keeps the eliminated values between the passes (16 per row).
 // The same operations as SolveMany and SmoothOutputRun, to the bit. Runs of at least 3 rows.
-VT_WIDE_VECTORS inline void SmoothSixteenColumnsWide(const PlaneRef<uint16_t>& src, const PlaneRef<uint16_t>& dst,
-                                                     const BandSmoother& sm, double scale, int maxValue, int x0,
-                                                     double* b) {
+VT_WIDE_VECTORS inline void SmoothSixteenColumnsWide(const PlaneRef<uint16_t>& src,
+                                                     const PlaneRef<uint16_t>& dst, const BandSmoother& sm,
+                                                     double scale, int maxValue, int x0, double* b) {
     constexpr int V = 4;
     constexpr int kAhead = kColumnPrefetchRows;
     const BandSmoother::Factors f = sm.factors();

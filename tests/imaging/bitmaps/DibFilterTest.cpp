@@ -138,10 +138,12 @@ TEST(BandSmoother, RowBlocksGiveExactlyTheOneRowResult) {
             std::vector<uint16_t> src(static_cast<size_t>(w) * kRows), dst(src.size());
             for (int y = 0; y < kRows; ++y)
                 for (int x = 0; x < w; ++x)
-                    src[y * w + x] = y % 5 == 0 ? ((x + y) % 2 ? kMax : 0)
-                                                : static_cast<uint16_t>(Noise(x, y, 7) * 257);
+                    src[y * w + x] =
+                        y % 5 == 0 ? ((x + y) % 2 ? kMax : 0) : static_cast<uint16_t>(Noise(x, y, 7) * 257);
             std::vector<double> b(static_cast<size_t>(w) * kRows);
-            const auto plane = [&](std::vector<uint16_t>& v) { return planes::BufferPlane(v.data(), w, kRows); };
+            const auto plane = [&](std::vector<uint16_t>& v) {
+                return planes::BufferPlane(v.data(), w, kRows);
+            };
             for (int cnt = 1; cnt <= kRows; ++cnt) {
                 std::fill(dst.begin(), dst.end(), 1);
                 planes::SmoothRowBlockOf(plane(src), plane(dst), sm, scale, kMax, 0, cnt, b.data(),
@@ -169,14 +171,16 @@ TEST(BandSmoother, ColumnStripsGiveExactlyTheOneColumnResult) {
             std::vector<uint16_t> src(static_cast<size_t>(kCols) * h);
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < kCols; ++x)
-                    src[y * kCols + x] = x % 5 == 0 ? ((x + y) % 2 ? kMax : 0)
-                                                    : static_cast<uint16_t>(Noise(x, y, 9) * 257);
+                    src[y * kCols + x] =
+                        x % 5 == 0 ? ((x + y) % 2 ? kMax : 0) : static_cast<uint16_t>(Noise(x, y, 9) * 257);
             std::vector<double> b(static_cast<size_t>(kCols) * h);
             for (int cnt : {11, 16, 32}) {
-                SCOPED_TRACE(testing::Message() << "height " << h << " scale " << scale << " columns " << cnt);
+                SCOPED_TRACE(testing::Message()
+                             << "height " << h << " scale " << scale << " columns " << cnt);
                 std::vector<uint16_t> plane = src;
                 const auto p = planes::BufferPlane(plane.data(), kCols, h);
-                planes::SmoothColumnBlockOf(p, p, sm, scale, kMax, 0, cnt, b.data(), planes::HasWideVectors());
+                planes::SmoothColumnBlockOf(p, p, sm, scale, kMax, 0, cnt, b.data(),
+                                            planes::HasWideVectors());
                 for (int x = 0; x < kCols; ++x) {
                     std::vector<double> z(h);
                     for (int y = 0; y < h; ++y)
