@@ -29,8 +29,9 @@ int ReapDetachedProcesses();
 // The composer's parallel passes wait for each other: threads that spin while they wait hold up
 // every pass on a machine that is busy with other work. The OpenMP runtime reads its wait policy
 // when it is loaded, so a program that is started without one starts itself once more with
-// OMP_WAIT_POLICY=PASSIVE (call it first thing in main). A policy the user set is kept; if the
-// new start fails the program goes on as it is.
+// OMP_WAIT_POLICY=PASSIVE and a short spin before a thread sleeps, GOMP_SPINCOUNT=1000 (call it
+// first thing in main). A policy the user set is kept; if the new start fails the program goes
+// on as it is.
 void RestartWithPassiveThreadWaits(char** argv);
 
 // The per-user folder for lock files and sockets: $XDG_RUNTIME_DIR/vantorel, or

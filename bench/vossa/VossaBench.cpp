@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
         std::printf("median step %.1f ms (grab %.1f, compose %.1f, display %.1f): %.1f composed frames/s\n",
                     median, Median(grab), Median(compose), Median(display),
                     median > 0 ? 1000.0 / median : 0.0);
-        std::printf("OpenMP wait policy %s\n", std::getenv("OMP_WAIT_POLICY"));
+        const char* spin = std::getenv("GOMP_SPINCOUNT");
+        std::printf("OpenMP wait policy %s, spin count %s\n", std::getenv("OMP_WAIT_POLICY"), spin ? spin : "-");
         std::printf("load average %.2f %.2f %.2f\n", load[0], load[1], load[2]);
         if (image->FramesComposed() != steps)
             rc = 1;
