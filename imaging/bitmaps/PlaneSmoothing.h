@@ -362,49 +362,55 @@ __attribute__((target("avx2"), always_inline)) inline void TurnAround(const Band
 // four groups of four rows, each group's rows side by side in the lanes of a vector. The
 // forward elimination takes each column of a group as it is converted from the source, with
 // the two values it still changes held in registers; the back substitution hands each four
-// solved columns to the output conversion. The four groups go step by step together, so that
-// each step has four independent chains. b keeps the eliminated values between the two passes
-// (16 per column). Each value goes through exactly the operations of BandSmoother::Solve and
+// solved columns to the output conversion. The back substitution takes the four groups step
+// by step together, so that each step has four independent chains; the forward elimination,
+// whose steps wait less, two groups at a time. b keeps the eliminated values between the two
+// passes (16 per column). Each value goes through exactly the operations of BandSmoother::Solve and
 // SmoothOutput, so the results are those of SolveMany to the bit, without its passes of
 // interleaving and deinterleaving over the whole block. Runs of at least 8 samples.
 VT_WIDE_VECTORS inline void SmoothSixteenRowsWide(const uint16_t* const* srow, uint16_t* const* drow,
                                                   const BandSmoother& sm, double scale, int maxValue,
                                                   double* b) {
-    constexpr int G = 4;
+    // Four groups at once would hold more values in the forward elimination than there are
+    // vector registers; the back substitution's chain of divisions needs all four to keep busy.
+    constexpr int G = 4, GF = 2;
     const BandSmoother::Factors f = sm.factors();
     const int n = sm.size();
     const __m256d s = _mm256_set1_pd(scale);
     auto at = [b](int k, int g) { return b + (static_cast<size_t>(k) * G + g) * 4; };
-
-    // Forward: the first four columns start p0 and p1 and take two steps.
-    __m256d p0[G], p1[G];
-#pragma GCC unroll 4
-    for (int g = 0; g < G; ++g) {
-        __m256d c[4];
-        RowGroupColumns(srow + 4 * g, 0, s, c);
-        p0[g] = c[0];
-        p1[g] = c[1];
-        ForwardStep(f, 0, c[2], p0[g], p1[g], at(0, g));
-        ForwardStep(f, 1, c[3], p0[g], p1[g], at(1, g));
-    }
-    int x0 = 4;
-    for (; x0 + 4 <= n; x0 += 4) {
-        __m256d c[G][4];
-#pragma GCC unroll 4
-        for (int g = 0; g < G; ++g)
-            RowGroupColumns(srow + 4 * g, x0, s, c[g]);
-#pragma GCC unroll 4
-        for (int j = 0; j < 4; ++j)
-#pragma GCC unroll 4
-            for (int g = 0; g < G; ++g)
-                ForwardStep(f, x0 + j - 2, c[g][j], p0[g], p1[g], at(x0 + j - 2, g));
-    }
-    for (int x = x0; x < n; ++x)
-#pragma GCC unroll 4
-        for (int g = 0; g < G; ++g)
-            ForwardStep(f, x - 2, RowGroupColumn(srow + 4 * g, x, s), p0[g], p1[g], at(x - 2, g));
     __m256d q1[G], q2[G];
-    TurnAround<G>(f, n, p0, p1, q1, q2);
+
+    for (int ga = 0; ga < G; ga += GF) {
+        // Forward: the first four columns start p0 and p1 and take two steps.
+        const uint16_t* const* sr = srow + 4 * ga;
+        __m256d p0[GF], p1[GF];
+#pragma GCC unroll 4
+        for (int g = 0; g < GF; ++g) {
+            __m256d c[4];
+            RowGroupColumns(sr + 4 * g, 0, s, c);
+            p0[g] = c[0];
+            p1[g] = c[1];
+            ForwardStep(f, 0, c[2], p0[g], p1[g], at(0, ga + g));
+            ForwardStep(f, 1, c[3], p0[g], p1[g], at(1, ga + g));
+        }
+        int x0 = 4;
+        for (; x0 + 4 <= n; x0 += 4) {
+            __m256d c[GF][4];
+#pragma GCC unroll 4
+            for (int g = 0; g < GF; ++g)
+                RowGroupColumns(sr + 4 * g, x0, s, c[g]);
+#pragma GCC unroll 4
+            for (int j = 0; j < 4; ++j)
+#pragma GCC unroll 4
+                for (int g = 0; g < GF; ++g)
+                    ForwardStep(f, x0 + j - 2, c[g][j], p0[g], p1[g], at(x0 + j - 2, ga + g));
+        }
+        for (int x = x0; x < n; ++x)
+#pragma GCC unroll 4
+            for (int g = 0; g < GF; ++g)
+                ForwardStep(f, x - 2, RowGroupColumn(sr + 4 * g, x, s), p0[g], p1[g], at(x - 2, ga + g));
+        TurnAround<GF>(f, n, p0, p1, q1 + ga, q2 + ga);
+    }
 
     // Back substitution. The columns from t0 on (two to five, the last two among them) one at a
     // time, each sample of them converted on its own; below them four columns at a time.
@@ -425,7 +431,7 @@ VT_WIDE_VECTORS inline void SmoothSixteenRowsWide(const uint16_t* const* srow, u
 #pragma GCC unroll 4
         for (int g = 0; g < G; ++g)
             out(x, g, BackStep(f, x, _mm256_loadu_pd(at(x, g)), q1[g], q2[g]));
-    for (x0 = t0 - 4; x0 >= 0; x0 -= 4) {
+    for (int x0 = t0 - 4; x0 >= 0; x0 -= 4) {
         __m256d z[G][4];
 #pragma GCC unroll 4
         for (int j = 3; j >= 0; --j)
