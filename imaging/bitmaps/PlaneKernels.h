@@ -122,6 +122,53 @@ __attribute__((always_inline)) inline void LightnessRowSteps(const Tin* pr, cons
     }
 }
 
+#if VT_HAS_WIDE_COPY
+// Lightness of the first w pixels of 8-bit samples in threes (p[3x], p[3x + 1], p[3x + 2]; the
+// order of the three does not change the maximum and the minimum), sixteen pixels at a time:
+// the three samples of each pixel are gathered into three vectors by byte shuffles. Returns the
+// first pixel not done (fewer than sixteen are left).
+// Shuffle v of sample s: for each of 16 pixels, the byte of its sample s in the v-th 16 bytes
+// of their 48, or -1 (zero) where another 16 hold it.
+struct TriplePicks {
+    alignas(16) int8_t at[3][3][16];
+};
+constexpr TriplePicks MakeTriplePicks() {
+    TriplePicks t{};
+    for (int s = 0; s < 3; ++s)
+        for (int v = 0; v < 3; ++v)
+            for (int i = 0; i < 16; ++i) {
+                const int at = 3 * i + s - 16 * v;
+                t.at[s][v][i] = static_cast<int8_t>(at >= 0 && at < 16 ? at : -1);
+            }
+    return t;
+}
+inline constexpr TriplePicks kTriplePicks = MakeTriplePicks();
+
+VT_WIDE_VECTORS inline int LightnessOfTriples(const uint8_t* p, uint16_t* d, int w) {
+    __m128i shuffle[3][3];
+    for (int s = 0; s < 3; ++s)
+        for (int v = 0; v < 3; ++v)
+            shuffle[s][v] = _mm_load_si128(reinterpret_cast<const __m128i*>(kTriplePicks.at[s][v]));
+    int x = 0;
+    for (; x + 16 <= w; x += 16) {
+        const uint8_t* q = p + 3 * static_cast<ptrdiff_t>(x);
+        const __m128i third[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(q)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 32))};
+        __m128i c[3];
+        for (int s = 0; s < 3; ++s)
+            c[s] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(third[0], shuffle[s][0]),
+                                             _mm_shuffle_epi8(third[1], shuffle[s][1])),
+                                _mm_shuffle_epi8(third[2], shuffle[s][2]));
+        const __m128i mx = _mm_max_epu8(c[0], _mm_max_epu8(c[1], c[2]));
+        const __m128i mn = _mm_min_epu8(c[0], _mm_min_epu8(c[1], c[2]));
+        const __m256i sum = _mm256_add_epi16(_mm256_cvtepu8_epi16(mx), _mm256_cvtepu8_epi16(mn));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_srli_epi16(sum, 1));
+    }
+    return x;
+}
+#endif
+
 // Lightness of row y of three planes into d (w = dst width, sample step ds). Integer
 // arithmetic: the same values whatever the vector width.
 template <typename Tin, typename Tout>
@@ -130,6 +177,19 @@ inline void LightnessRow(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const P
     const Tin* pr = r.row(y);
     const Tin* pg = g.row(y);
     const Tin* pb = b.row(y);
+#if VT_HAS_WIDE_COPY
+    if constexpr (std::is_same_v<Tin, uint8_t> && std::is_same_v<Tout, uint16_t>) {
+        // The three planes of one 24-bit bitmap: samples side by side in threes.
+        const Tin* first = std::min({pr, pg, pb});
+        if (wide && r.pixStep == 3 && g.pixStep == 3 && b.pixStep == 3 && ds == 1 &&
+            std::max({pr, pg, pb}) == first + 2 && (pr - first) + (pg - first) + (pb - first) == 3) {
+            const int done = LightnessOfTriples(first, d, w);
+            LightnessRowSteps<3, 1>(pr + 3 * done, pg + 3 * done, pb + 3 * done, d + done, w - done, 3, 3, 3,
+                                    1);
+            return;
+        }
+    }
+#endif
     if (r.pixStep == 3 && g.pixStep == 3 && b.pixStep == 3 && ds == 1)
         RunVectorised(
             wide, [&]() __attribute__((always_inline)) {
@@ -150,17 +210,58 @@ void LightnessPlane(const PlaneRef<Tin>& r, const PlaneRef<Tin>& g, const PlaneR
         LightnessRow(r, g, b, y, dst.row(y), w, dst.pixStep, wide);
 }
 
-// One output row of the 3 x 3 edge measure from the rows above (a), at (c) and below (b):
-// columns 1 .. w-3 computed, column 0 takes column 1, columns w-2 and w-1 take column w-3.
+// The edge measure keeps to 16-bit lanes for samples up to this: a + 2c + b stays below
+// 16384 and |Gx| + |Gy| below 32768, so every sum is that of the int arithmetic.
+constexpr int kNarrowEdgeMax = 4095;
+
+#if VT_HAS_WIDE_COPY
+__attribute__((target("avx2"), always_inline)) inline __m256i SixteenAt(const uint16_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// l + 2 m + r of three samples in a line, sixteen lines at once.
+__attribute__((target("avx2"), always_inline)) inline __m256i EdgeTaps(__m256i l, __m256i m, __m256i r) {
+    return _mm256_add_epi16(_mm256_add_epi16(l, _mm256_add_epi16(m, m)), r);
+}
+
+// Columns j0 .. of the edge row of 16-bit samples up to kNarrowEdgeMax (and maxValue not above
+// it), sixteen at a time in 16-bit lanes; returns the first column not done (before w - 1).
+VT_WIDE_VECTORS inline int EdgeRowNarrow(const uint16_t* a, const uint16_t* c, const uint16_t* b, uint16_t* d,
+                                         int j0, int w, int maxValue) {
+    const __m256i cap = _mm256_set1_epi16(static_cast<int16_t>(maxValue - 1));
+    int j = j0;
+    for (; j + 16 <= w - 1; j += 16) {
+        const __m256i al = SixteenAt(a + j - 1), ac = SixteenAt(a + j), ar = SixteenAt(a + j + 1);
+        const __m256i bl = SixteenAt(b + j - 1), bc = SixteenAt(b + j), br = SixteenAt(b + j + 1);
+        const __m256i gx =
+            _mm256_sub_epi16(EdgeTaps(ar, SixteenAt(c + j + 1), br), EdgeTaps(al, SixteenAt(c + j - 1), bl));
+        const __m256i gy = _mm256_sub_epi16(EdgeTaps(bl, bc, br), EdgeTaps(al, ac, ar));
+        const __m256i v = _mm256_add_epi16(_mm256_abs_epi16(gx), _mm256_abs_epi16(gy));
+        // v < maxValue ? v : maxValue - 1 is the smaller of v and maxValue - 1.
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + j), _mm256_min_epi16(v, cap));
+    }
+    return j;
+}
+#endif
+
+// One output row of the 3 x 3 edge measure from the rows above (a), at (c) and below (b) (no
+// sample above maxValue): columns 1 .. w-3 computed, column 0 takes column 1, columns w-2 and
+// w-1 take column w-3.
 template <typename Tin, typename Tout>
 inline void EdgeRow(const Tin* a, const Tin* c, const Tin* b, Tout* d, int w, ptrdiff_t ps, ptrdiff_t pd,
                     int maxValue, bool wide) {
     if (ps == 1 && pd == 1) {
+        int j0 = 1;
+#if VT_HAS_WIDE_COPY
+        if constexpr (std::is_same_v<Tin, uint16_t> && std::is_same_v<Tout, uint16_t>)
+            if (wide && maxValue <= kNarrowEdgeMax)
+                j0 = EdgeRowNarrow(a, c, b, d, j0, w, maxValue);
+#endif
         // Plain buffers: the same arithmetic in a loop the compiler can vectorise.
         RunVectorised(
             wide, [&]() __attribute__((always_inline)) {
 #pragma omp simd
-                for (int j = 1; j < w - 1; ++j) {
+                for (int j = j0; j < w - 1; ++j) {
                     const int gx =
                         (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
                     const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);

@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <random>
+#include <vector>
 
 using namespace composetest;
 
@@ -269,4 +272,48 @@ TEST(DibDarkenHighlights, EightBitSamplesAboveFiftyOnly) {
     Dib deep = Make(2, 1, 16, [](int, int, int) { return 1000; });
     EXPECT_EQ(DibDarkenHighlights(deep.get(), nullptr), 0);
     EXPECT_EQ(At(deep.get(), 1, 0), 1000);
+}
+
+// The fast rows of the focus measure (16-bit lanes for samples up to 4095, byte shuffles for
+// 24-bit pixels) against the plain formulas, for every width up to past four vectors, both
+// sides of the lane limit, and rows that reach 0 and the maximum.
+TEST(PlaneRows, EdgeAndLightnessRowsMatchThePlainFormulas) {
+    std::mt19937 rng(5);
+    for (int maxValue : {255, 4095, 4096, 65535}) {
+        for (int w = 3; w <= 70; ++w) {
+            SCOPED_TRACE(testing::Message() << "maximum " << maxValue << " width " << w);
+            std::vector<uint16_t> rows(3 * static_cast<size_t>(w)), d(w, 1);
+            for (size_t i = 0; i < rows.size(); ++i)
+                rows[i] = i % 7 == 0 ? (i % 2 ? maxValue : 0) : static_cast<uint16_t>(rng() % (maxValue + 1));
+            const uint16_t *a = rows.data(), *c = a + w, *b = c + w;
+            planes::EdgeRow(a, c, b, d.data(), w, 1, 1, maxValue, planes::HasWideVectors());
+            auto expected = [&](int j) {
+                j = std::clamp(j, 1, w - 3);
+                const int gx = (a[j + 1] + 2 * c[j + 1] + b[j + 1]) - (a[j - 1] + 2 * c[j - 1] + b[j - 1]);
+                const int gy = (b[j - 1] + 2 * b[j] + b[j + 1]) - (a[j - 1] + 2 * a[j] + a[j + 1]);
+                return std::min(std::abs(gx) + std::abs(gy), maxValue - 1);
+            };
+            for (int j = 0; j < w; ++j)
+                ASSERT_EQ(d[j], expected(j)) << "column " << j;
+        }
+    }
+    for (int w = 1; w <= 70; ++w) {
+        std::vector<uint8_t> pixels(3 * static_cast<size_t>(w));
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = i % 5 == 0 ? (i % 2 ? 255 : 0) : static_cast<uint8_t>(rng());
+        // Every order of the three planes over the same samples.
+        int order[3] = {0, 1, 2};
+        do {
+            auto plane = [&](int k) {
+                return planes::PlaneRef<uint8_t>{pixels.data() + order[k], 3 * w, 3, w, 1};
+            };
+            std::vector<uint16_t> d(w, 1);
+            planes::LightnessRow(plane(0), plane(1), plane(2), 0, d.data(), w, 1, planes::HasWideVectors());
+            for (int x = 0; x < w; ++x) {
+                const uint8_t* p = &pixels[3 * x];
+                const int mx = std::max({p[0], p[1], p[2]}), mn = std::min({p[0], p[1], p[2]});
+                ASSERT_EQ(d[x], (mx + mn) >> 1) << "width " << w << " pixel " << x;
+            }
+        } while (std::next_permutation(order, order + 3));
+    }
 }
