@@ -7,6 +7,8 @@
 #include "imaging/bitmaps/DibPlanes.h"
 
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -121,6 +123,54 @@ __attribute__((target("avx2"))) int BoxMeansSteps(const int* col, int h, int x, 
     return x;
 }
 
+// Four bytes from p, as four doubles.
+__attribute__((target("avx2"), always_inline)) inline __m256d FourSamples(const uint8_t* p) {
+    int32_t t;
+    std::memcpy(&t, p, sizeof t);
+    return _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(t)));
+}
+
+// The pixels of a 24-bit row of the composite d blended with the working image s, four pixels
+// (twelve samples) at a time: each sample trunc(old (1 - w) + new w) with the weight of its
+// pixel, the same operations in the same order as one sample at a time. Four weights of 0 leave
+// their pixels as they are and four of 1 copy the new ones, the values the arithmetic gives
+// (old * 1 + new * 0 is the old sample exactly, old * 0 + new * 1 the new one). Returns the
+// first pixel not done (fewer than four are left).
+__attribute__((target("avx2"))) int BlendTriplesSteps(const uint8_t* s, uint8_t* d, const double* weight,
+                                                      int w) {
+    const __m256d one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+    int x = 0;
+    for (; x + 4 <= w; x += 4) {
+        const __m256d wt = _mm256_loadu_pd(weight + x);
+        if (_mm256_movemask_pd(_mm256_cmp_pd(wt, zero, _CMP_EQ_OQ)) == 0xF)
+            continue;
+        const uint8_t* sp = s + 3 * static_cast<ptrdiff_t>(x);
+        uint8_t* dp = d + 3 * static_cast<ptrdiff_t>(x);
+        if (_mm256_movemask_pd(_mm256_cmp_pd(wt, one, _CMP_EQ_OQ)) == 0xF) {
+            std::memcpy(dp, sp, 12);
+            continue;
+        }
+        const __m256d v = _mm256_sub_pd(one, wt);
+        // The weights of the twelve samples: w0 w0 w0 w1 | w1 w1 w2 w2 | w2 w3 w3 w3.
+        const __m256d w0 = _mm256_permute4x64_pd(wt, 0x40), w1 = _mm256_permute4x64_pd(wt, 0xA5),
+                      w2 = _mm256_permute4x64_pd(wt, 0xFE);
+        const __m256d v0 = _mm256_permute4x64_pd(v, 0x40), v1 = _mm256_permute4x64_pd(v, 0xA5),
+                      v2 = _mm256_permute4x64_pd(v, 0xFE);
+        auto mix = [&](int k, __m256d vk, __m256d wk) __attribute__((target("avx2"), always_inline)) {
+            return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(FourSamples(dp + k), vk),
+                                                     _mm256_mul_pd(FourSamples(sp + k), wk)));
+        };
+        const __m128i a = mix(0, v0, w0), b = mix(4, v1, w1), c = mix(8, v2, w2);
+        // The truncated values are 0 .. 255: the saturating packs keep them.
+        const __m128i bytes = _mm_packus_epi16(_mm_packus_epi32(a, b), _mm_packus_epi32(c, c));
+        const int64_t first8 = _mm_cvtsi128_si64(bytes);
+        const int32_t last4 = _mm_extract_epi32(bytes, 2);
+        std::memcpy(dp, &first8, sizeof first8);
+        std::memcpy(dp + 8, &last4, sizeof last4);
+    }
+    return x;
+}
+
 } // namespace
 #endif
 
@@ -213,15 +263,24 @@ void CFocusComp::BlendRows(const BYTE* sb, BYTE* db, int ya, int yb, const doubl
     const int clearLeft = stereo ? std::clamp(m_nMaxShift, 0, W) : 0;
     const int clearRight = stereo ? std::clamp(-m_nMinShift, 0, W) : 0;
     const int* cellX = m_cellX.data();
+#if FOCUS_WIDE_BOX_SUMS
+    const bool wide = planes::HasWideVectors();
+#endif
     for (int y = ya; y < yb; ++y) {
         const size_t mem = static_cast<size_t>(H - 1 - y);
         const T* s = reinterpret_cast<const T*>(sb + mem * stride);
         T* d = reinterpret_cast<T*>(db + mem * stride);
+        int x0 = 0;
+#if FOCUS_WIDE_BOX_SUMS
+        if constexpr (std::is_same_v<T, uint8_t>)
+            if (wide && !m_bCoarse && spp == 3)
+                x0 = BlendTriplesSteps(s, d, weight, W);
+#endif
         if (!m_bCoarse && spp == 3) {
             // A weight of 0 gives old * 1 + new * 0, the old sample exactly, and a weight of
             // 1 gives old * 0 + new * 1, the new sample exactly: runs of those are skipped or
             // copied, the pixels in between take the arithmetic in a vector loop.
-            int x = 0;
+            int x = x0;
             while (x < W) {
                 const double w0 = weight[x];
                 int e = x + 1;
