@@ -495,3 +495,66 @@ TEST(FocusComp, AnImageAfterTheHeightMapIsComposedAsIfNoneHadBeenBuilt) {
         }
     EXPECT_GT(taken, 0); // the third image took cells
 }
+
+// Every cell of a series wider than one run of the selection and not a whole number of its
+// vector steps: the best-focus and index maps follow "strictly greater takes the image" on the
+// measures of the public filters, the newest image's weights are the box means of its wins, and
+// every sample of the composite is trunc(old (1 - w) + new w) with them, whether the weight is
+// 0, 1 or in between.
+TEST(FocusComp, SelectionAndBlendOfEveryCellFollowThePlainRules) {
+    const int W = 75, H = 30, p = 10;
+    std::vector<Dib> imgs;
+    for (int k = 0; k < 3; ++k)
+        imgs.push_back(Make(W, H, 24, [&](int x, int y, int c) {
+            return ((x + y) / 25 % 3 == k) ? Noise(x + k, y, c) : 90 + Noise(x, y + k, c) / 32;
+        }));
+    auto two = Compose({imgs[0].get(), imgs[1].get()}, Options{p});
+    auto three = Compose(Raw(imgs), Options{p});
+    std::vector<Dib> measures;
+    for (const Dib& im : imgs) {
+        Dib light(DibToLightness(im.get()));
+        Dib edge(DibEdgeFilter(light.get()));
+        Dib mx(DibMaxFilter(edge.get(), 5, 5));
+        measures.emplace_back(DibSmooth(mx.get(), p * W / 200, p * W / 200, 1.0));
+    }
+    // The last image's wins, and the weights as the mean of the wins in the n x n box about
+    // each cell (0 in the border band).
+    std::vector<int> wins(W * H);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            wins[y * W + x] = At(measures[2].get(), x, y) >
+                              std::max(At(measures[0].get(), x, y), At(measures[1].get(), x, y));
+    const int n = three->WeightWindow(), h = n / 2;
+    auto weight = [&](int x, int y) {
+        if (y < h || x < h || y > H - h - 2 || x > W - h - 2)
+            return 0.0;
+        int sum = 0;
+        for (int v = y - h; v <= y + h; ++v)
+            for (int u = x - h; u <= x + h; ++u)
+                sum += wins[v * W + u];
+        return sum / static_cast<double>(n * n);
+    };
+    int zeros = 0, ones = 0, mixed = 0;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            int best = At(measures[0].get(), x, y), index = 0;
+            for (int k = 1; k < 3; ++k)
+                if (At(measures[k].get(), x, y) > best) {
+                    best = At(measures[k].get(), x, y);
+                    index = k;
+                }
+            ASSERT_EQ(three->GetMaxRows()[y][x], best) << x << "," << y;
+            ASSERT_EQ(three->GetIndexRows()[y][x], index) << x << "," << y;
+            const double w = three->GetWeightRows()[y][x];
+            ASSERT_EQ(w, weight(x, y)) << x << "," << y;
+            (w == 0.0 ? zeros : w == 1.0 ? ones : mixed)++;
+            for (int c = 0; c < 3; ++c) {
+                const int old = At(two->GetComposite(), x, y, c), fresh = At(imgs[2].get(), x, y, c);
+                ASSERT_EQ(At(three->GetComposite(), x, y, c), static_cast<int>(old * (1.0 - w) + fresh * w))
+                    << x << "," << y << " plane " << c;
+            }
+        }
+    EXPECT_GT(zeros, 0);
+    EXPECT_GT(ones, 0);
+    EXPECT_GT(mixed, 0);
+}
