@@ -13,9 +13,9 @@
 // reader, with the job's D decoders and with all N threads, and the whole job over each. The
 // load average of the machine and the share of its processors' time that a hypervisor gave to
 // other machines during the job end the line. The size of the series is read off the first
-// file before the job, as the worker's starter knows it; the maps and the reader are made as
-// the worker makes them, and the engine readies its buffers while the first file is decoded.
-// --job-only leaves out the decode-only runs, so that the process does nothing but the job
+// file before the job (off its header where it is a JPEG file), as the worker's starter knows
+// it; the maps and the reader are made as the worker makes them, and the engine readies its
+// buffers while the first file is decoded. --job-only leaves out the decode-only runs, so that the process does nothing but the job
 // (to time it as a whole against another program). --z names a text file with one Z value per
 // line (default 0, 1, 2, ...); --out DIR writes DIR/composite.bmp (DIR/composite.tif for a 16-
 // or 48-bit series) and DIR/height.f64 (little-endian doubles, row-major, top row first) and
@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +39,7 @@
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
+#include <jpeglib.h>
 #include <vector>
 
 namespace {
@@ -74,6 +76,37 @@ double DecodeOnly(const std::vector<std::string>& files, int decoders) {
     for (size_t k = 0; k < files.size(); ++k)
         reader.Release(reader.Next().image);
     return Seconds(Clock::now() - t0);
+}
+
+// The size a JPEG file's header gives, without decoding the image; false for a file that is
+// not one or whose header is cut (libjpeg's errors end the read instead of the process).
+bool JpegSize(const std::string& path, int& width, int& height) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    struct Failure {
+        jpeg_error_mgr mgr;
+        jmp_buf jump;
+    } failure;
+    jpeg_decompress_struct cinfo;
+    cinfo.err = jpeg_std_error(&failure.mgr);
+    failure.mgr.error_exit = [](j_common_ptr c) {
+        std::longjmp(reinterpret_cast<Failure*>(c->err)->jump, 1);
+    };
+    failure.mgr.output_message = [](j_common_ptr) {}; // the full read after a failure reports it
+    bool ok = false;
+    if (setjmp(failure.jump) == 0) {
+        jpeg_create_decompress(&cinfo);
+        jpeg_stdio_src(&cinfo, f);
+        if (jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK) {
+            width = static_cast<int>(cinfo.image_width);
+            height = static_cast<int>(cinfo.image_height);
+            ok = width > 0 && height > 0;
+        }
+    }
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(f);
+    return ok;
 }
 
 bool WriteHeights(const std::string& path, double** rows, int w, int h) {
@@ -164,9 +197,10 @@ int main(int argc, char** argv) {
     planes::SetThreadCount(composeThreads);
 
     // The size of the series, as the worker's starter knows it from the capture settings: read
-    // off the first file before the job.
+    // off the first file before the job, from its header where it is a JPEG file (decoding the
+    // whole image would add its time to the process's).
     int width = 0, height = 0;
-    {
+    if (!JpegSize(files[0], width, height)) {
         HDIB first = nullptr;
         const ImageFileRead read = ReadImageFileInto(files[0], &first, nullptr);
         if (read == ImageFileRead::Read) {
@@ -236,7 +270,8 @@ int main(int argc, char** argv) {
         const double decodeAll = available > 1 ? DecodeOnly(files, available) : decodeSame;
         std::printf("  decode-only %.0f ms (%d decoders) %.0f ms (%d)  whole/decode %.2f (%d) %.2f (%d)",
                     decodeSame * 1e3, std::max(decoders, 1), decodeAll * 1e3, available > 1 ? available : 1,
-                    whole / decodeSame, std::max(decoders, 1), whole / decodeAll, available > 1 ? available : 1);
+                    whole / decodeSame, std::max(decoders, 1), whole / decodeAll,
+                    available > 1 ? available : 1);
     }
     std::printf("  load %s  stolen %.0f%%\n", LoadAverage().c_str(), stolen);
 
