@@ -334,13 +334,19 @@ SmoothOutputConstantsOf(double scale, int maxValue) {
             _mm256_set1_pd(-1.0),
             scale == 1.0};
 }
+// Unit says at compile time what o.unit says, for loops that are compiled for each.
+template <bool Unit>
 __attribute__((target("avx2"), always_inline)) inline __m256d
-SmoothOutputValues(const SmoothOutputConstants& o, __m256d z) {
+SmoothOutputValuesAt(const SmoothOutputConstants& o, __m256d z) {
     __m256d v = _mm256_add_pd(o.add, z);
-    if (!o.unit)
+    if constexpr (!Unit)
         v = _mm256_div_pd(v, o.scale);
     const __m256d lo = _mm256_and_pd(_mm256_cmp_pd(v, o.low, _CMP_GT_OQ), v);
     return _mm256_blendv_pd(o.top1, lo, _mm256_cmp_pd(lo, o.top, _CMP_LT_OQ));
+}
+__attribute__((target("avx2"), always_inline)) inline __m256d
+SmoothOutputValues(const SmoothOutputConstants& o, __m256d z) {
+    return o.unit ? SmoothOutputValuesAt<true>(o, z) : SmoothOutputValuesAt<false>(o, z);
 }
 
 // The last step of the forward elimination on G vectors of runs (p0 holds b[n - 2], p1 b[n - 1])
@@ -431,25 +437,35 @@ VT_WIDE_VECTORS inline void SmoothSixteenRowsWide(const uint16_t* const* srow, u
 #pragma GCC unroll 4
         for (int g = 0; g < G; ++g)
             out(x, g, BackStep(f, x, _mm256_loadu_pd(at(x, g)), q1[g], q2[g]));
-    for (int x0 = t0 - 4; x0 >= 0; x0 -= 4) {
-        __m256d z[G][4];
+    // The columns below, four at a time, compiled apart for the unit scale and the others.
+    auto fours = [&]<bool Unit>() __attribute__((target("avx2"), always_inline)) {
+        for (int x0 = t0 - 4; x0 >= 0; x0 -= 4) {
+            __m256d z[G][4];
 #pragma GCC unroll 4
-        for (int j = 3; j >= 0; --j)
+            for (int j = 3; j >= 0; --j)
 #pragma GCC unroll 4
-            for (int g = 0; g < G; ++g)
-                z[g][j] = BackStep(f, x0 + j, _mm256_loadu_pd(at(x0 + j, g)), q1[g], q2[g]);
+                for (int g = 0; g < G; ++g)
+                    z[g][j] = BackStep(f, x0 + j, _mm256_loadu_pd(at(x0 + j, g)), q1[g], q2[g]);
 #pragma GCC unroll 4
-        for (int g = 0; g < G; ++g) {
-            __m256d* zg = z[g];
-            for (int j = 0; j < 4; ++j)
-                zg[j] = SmoothOutputValues(o, zg[j]);
-            Transpose4(zg[0], zg[1], zg[2], zg[3]);
-            for (int i = 0; i < 4; ++i) {
-                const __m128i t = _mm256_cvttpd_epi32(zg[i]);
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(drow[4 * g + i] + x0), _mm_packus_epi32(t, t));
+            for (int g = 0; g < G; ++g) {
+                __m256d* zg = z[g];
+#pragma GCC unroll 4
+                for (int j = 0; j < 4; ++j)
+                    zg[j] = SmoothOutputValuesAt<Unit>(o, zg[j]);
+                Transpose4(zg[0], zg[1], zg[2], zg[3]);
+#pragma GCC unroll 4
+                for (int i = 0; i < 4; ++i) {
+                    const __m128i t = _mm256_cvttpd_epi32(zg[i]);
+                    _mm_storel_epi64(reinterpret_cast<__m128i*>(drow[4 * g + i] + x0),
+                                     _mm_packus_epi32(t, t));
+                }
             }
         }
-    }
+    };
+    if (o.unit)
+        fours.template operator()<true>();
+    else
+        fours.template operator()<false>();
 }
 #endif
 
