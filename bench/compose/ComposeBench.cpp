@@ -15,22 +15,23 @@
 // other machines during the job end the line. The size of the series is read off the first
 // file before the job (off its header where it is a JPEG file), as the worker's starter knows
 // it; the maps and the reader are made as the worker makes them, and the engine readies its
-// buffers while the first file is decoded. --job-only leaves out the decode-only runs, so that the process does nothing but the job
-// (to time it as a whole against another program). --z names a text file with one Z value per
-// line (default 0, 1, 2, ...); --out DIR writes DIR/composite.bmp (DIR/composite.tif for a 16-
-// or 48-bit series) and DIR/height.f64 (little-endian doubles, row-major, top row first) and
-// prints the output size.
+// buffers while the first file is decoded. --job-only leaves out the decode-only runs, so that
+// the process does nothing but the job (to time it as a whole against another program). --z names a text file
+// with one Z value per line (default 0, 1, 2, ...); --out DIR writes DIR/composite.bmp (DIR/composite.tif for
+// a 16- or 48-bit series) and DIR/height.f64 (little-endian doubles, row-major, top row first) and prints the
+// output size.
 #include "../common/BenchFigures.h"
 #include "imaging/compose/FocusComp.h"
 #include "imaging/compose/FocusCompSeriesReader.h"
 #include "imaging/files/ImageFile.h"
+#include "imaging/files/SECJpeg.h"
+#include "imaging/files/SECJpegCodec.h"
 #include "imaging/bitmaps/PlaneKernels.h"
 #include "platform/Process.h"
 
 #include <algorithm>
 #include <bit>
 #include <chrono>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,7 +40,6 @@
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
-#include <jpeglib.h>
 #include <vector>
 
 namespace {
@@ -79,23 +79,16 @@ double DecodeOnly(const std::vector<std::string>& files, int decoders) {
 }
 
 // The size a JPEG file's header gives, without decoding the image; false for a file that is
-// not one or whose header is cut (libjpeg's errors end the read instead of the process).
+// not one or whose header is cut (the codec's error record ends the read, nothing is shown).
 bool JpegSize(const std::string& path, int& width, int& height) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return false;
-    struct Failure {
-        jpeg_error_mgr mgr;
-        jmp_buf jump;
-    } failure;
     jpeg_decompress_struct cinfo;
-    cinfo.err = jpeg_std_error(&failure.mgr);
-    failure.mgr.error_exit = [](j_common_ptr c) {
-        std::longjmp(reinterpret_cast<Failure*>(c->err)->jump, 1);
-    };
-    failure.mgr.output_message = [](j_common_ptr) {}; // the full read after a failure reports it
+    SECJpegError err;
+    cinfo.err = SECJpeg::InitErrorManager(&err.pub);
     bool ok = false;
-    if (setjmp(failure.jump) == 0) {
+    if (setjmp(err.jump) == 0) {
         jpeg_create_decompress(&cinfo);
         jpeg_stdio_src(&cinfo, f);
         if (jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK) {

@@ -123,10 +123,6 @@ __attribute__((always_inline)) inline void LightnessRowSteps(const Tin* pr, cons
 }
 
 #if VT_HAS_WIDE_COPY
-// Lightness of the first w pixels of 8-bit samples in threes (p[3x], p[3x + 1], p[3x + 2]; the
-// order of the three does not change the maximum and the minimum), sixteen pixels at a time:
-// the three samples of each pixel are gathered into three vectors by byte shuffles. Returns the
-// first pixel not done (fewer than sixteen are left).
 // Shuffle v of sample s: for each of 16 pixels, the byte of its sample s in the v-th 16 bytes
 // of their 48, or -1 (zero) where another 16 hold it.
 struct TriplePicks {
@@ -144,6 +140,10 @@ constexpr TriplePicks MakeTriplePicks() {
 }
 inline constexpr TriplePicks kTriplePicks = MakeTriplePicks();
 
+// Lightness of the first w pixels of 8-bit samples in threes (p[3x], p[3x + 1], p[3x + 2]; the
+// order of the three does not change the maximum and the minimum), sixteen pixels at a time:
+// the three samples of each pixel are gathered into three vectors by byte shuffles. Returns the
+// first pixel not done (fewer than sixteen are left).
 VT_WIDE_VECTORS inline int LightnessOfTriples(const uint8_t* p, uint16_t* d, int w) {
     __m128i shuffle[3][3];
     for (int s = 0; s < 3; ++s)

@@ -67,11 +67,10 @@ __attribute__((target("avx2"), always_inline)) inline __m128i SixteenWins(const 
 // The same choice per cell as one at a time.
 __attribute__((target("avx2"))) void SelectRunsWide(const uint16_t* m, int* best, int* index, uint8_t* win,
                                                     int n, int number) {
-    constexpr int kRun = kSelectRun;
     const __m128i one = _mm_set1_epi8(1);
     const __m256i image = _mm256_set1_epi32(number);
-    for (int ia = 0; ia < n; ia += kRun) {
-        const int ie = std::min(n, ia + kRun);
+    for (int ia = 0; ia < n; ia += kSelectRun) {
+        const int ie = std::min(n, ia + kSelectRun);
         __m128i any = _mm_setzero_si128();
         int i = ia;
         for (; i + 16 <= ie; i += 16) {
@@ -126,7 +125,6 @@ void CFocusComp::SelectCells(int y, int xa, int xb, const uint16_t* m, bool firs
     // Runs of cells of which none takes the image leave the best-focus and index maps as they
     // are (their memory is only read, not written back); in the others each cell takes the
     // image where it won, through selects that vectorise.
-    constexpr int kRun = kSelectRun;
 #if FOCUS_WIDE_STEPS
     if (planes::HasWideVectors()) {
         SelectRunsWide(m, best, index, win, n, number);
@@ -139,8 +137,8 @@ void CFocusComp::SelectCells(int y, int xa, int xb, const uint16_t* m, bool firs
     int* __restrict bv = best;
     int* __restrict iv = index;
     uint8_t* __restrict wv = win;
-    for (int ia = 0; ia < n; ia += kRun) {
-        const int ie = std::min(n, ia + kRun);
+    for (int ia = 0; ia < n; ia += kSelectRun) {
+        const int ie = std::min(n, ia + kSelectRun);
         uint8_t any = 0;
 #pragma omp simd reduction(| : any)
         for (int i = ia; i < ie; ++i) {
@@ -336,17 +334,17 @@ void CFocusComp::BlendRows(const BYTE* sb, BYTE* db, int ya, int yb, const doubl
         const size_t mem = static_cast<size_t>(H - 1 - y);
         const T* s = reinterpret_cast<const T*>(sb + mem * stride);
         T* d = reinterpret_cast<T*>(db + mem * stride);
-        int x0 = 0;
-#if FOCUS_WIDE_STEPS
-        if constexpr (std::is_same_v<T, uint8_t>)
-            if (wide && !m_bCoarse && spp == 3)
-                x0 = BlendTriplesSteps(s, d, weight, W);
-#endif
         if (!m_bCoarse && spp == 3) {
             // A weight of 0 gives old * 1 + new * 0, the old sample exactly, and a weight of
             // 1 gives old * 0 + new * 1, the new sample exactly: runs of those are skipped or
-            // copied, the pixels in between take the arithmetic in a vector loop.
-            int x = x0;
+            // copied, the pixels in between take the arithmetic in a vector loop. With 256-bit
+            // vectors, 8-bit rows go four pixels at a time and only the last few come here.
+            int x = 0;
+#if FOCUS_WIDE_STEPS
+            if constexpr (std::is_same_v<T, uint8_t>)
+                if (wide)
+                    x = BlendTriplesSteps(s, d, weight, W);
+#endif
             while (x < W) {
                 const double w0 = weight[x];
                 int e = x + 1;
