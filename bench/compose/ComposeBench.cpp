@@ -5,9 +5,10 @@
 //   compose [--size P] [--type 0|1|2] [--align 0|1] [--coarse W] [--z FILE] [--threads N]
 //           [--decoders D] [--out DIR] [--job-only] FILE...
 //
-// N threads in all (default: every core): D of them decode the next files (default two from
-// six threads on, one from two threads on, none with one thread: then each file is decoded
-// when it is needed) and the others compose. One line per run: the whole job (decoding
+// N threads in all (default: every core): D of them decode the next files (default as the
+// worker chooses for N cores: two fifths of them for JPEG files, else two from six threads on
+// and one from two threads on; none with one thread: then each file is decoded when it is
+// needed) and the others compose; the height map is built on all N. One line per run: the whole job (decoding
 // included) in milliseconds and megapixels per second, the composition alone, the peak
 // resident memory of the job, then the time to only decode the same files through the same
 // reader, with the job's D decoders and with all N threads, and the whole job over each. The
@@ -184,9 +185,11 @@ int main(int argc, char** argv) {
     // the others.
     const int available = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
     if (decoders < 0)
-        decoders = available >= 2 ? CFocusCompSeriesReader::DecodersFor(static_cast<unsigned>(available)) : 0;
+        decoders =
+            available >= 2 ? CFocusCompSeriesReader::DecodersFor(static_cast<unsigned>(available), files) : 0;
     decoders = std::clamp(decoders, 0, std::max(available - 1, 0));
-    const int composeThreads = std::max(available - decoders, 1);
+    const int composeThreads =
+        CFocusCompSeriesReader::ComposersFor(static_cast<unsigned>(available), decoders);
     planes::SetThreadCount(composeThreads);
 
     // The size of the series, as the worker's starter knows it from the capture settings: read
@@ -241,7 +244,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    reader.Close(); // as the worker does: the frames go before the height map
+    reader.Close(); // as the worker does: the frames go before the height map, which is built
+    planes::SetThreadCount(available); // on every thread
     const auto t0 = Clock::now();
     fc.SetZValues(z.data(), static_cast<int>(z.size()));
     if (!fc.BuildHeightMap() || !fc.Compose()) {

@@ -36,6 +36,27 @@ inline void SetThreadCount(int threads) {
 #endif
 }
 
+// Threads the parallel kernels started from the calling thread use now.
+inline int ThreadCountNow() {
+#ifdef _OPENMP
+    return omp_get_max_threads();
+#else
+    return 1;
+#endif
+}
+
+// Sets the calling thread's kernel threads for its lifetime and gives back the count it found.
+class ScopedThreadCount {
+public:
+    explicit ScopedThreadCount(int threads) : before_(ThreadCountNow()) { SetThreadCount(threads); }
+    ~ScopedThreadCount() { SetThreadCount(before_); }
+    ScopedThreadCount(const ScopedThreadCount&) = delete;
+    ScopedThreadCount& operator=(const ScopedThreadCount&) = delete;
+
+private:
+    int before_;
+};
+
 template <typename T> struct PlaneRef {
     using value_type = T;
     T* top = nullptr;      // sample (0, 0), the top-left one

@@ -1,5 +1,7 @@
 #include "imaging/compose/FocusCompSeriesReader.h"
 
+#include "imaging/files/ImageFile.h"
+
 #include <algorithm>
 #include <system_error>
 
@@ -21,8 +23,16 @@ CFocusCompSeriesReader::~CFocusCompSeriesReader() {
     Close();
 }
 
-int CFocusCompSeriesReader::DecodersFor(unsigned cores) {
-    return cores >= 6 ? 2 : 1;
+int CFocusCompSeriesReader::DecodersFor(unsigned cores, const std::vector<std::string>& files) {
+    constexpr int kJpegFormat = 3;
+    const int n = static_cast<int>(std::min(cores, 64u));
+    if (!files.empty() && ImageFileFormatIndex(files.front()) == kJpegFormat)
+        return std::max(1, (2 * n + 2) / 5);
+    return n >= 6 ? 2 : 1;
+}
+
+int CFocusCompSeriesReader::ComposersFor(unsigned cores, int decoders) {
+    return std::max(static_cast<int>(std::min(cores, 64u)) - std::max(decoders, 0), 1);
 }
 
 void CFocusCompSeriesReader::Close() {

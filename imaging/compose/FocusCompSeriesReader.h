@@ -43,8 +43,13 @@ public:
     // caller took and did not give back stays the caller's.
     void Close();
 
-    // Decoder threads for a machine of `cores` cores: two from six cores on, else one.
-    static int DecodersFor(unsigned cores);
+    // Decoder threads for a series of `files` on a machine of `cores` cores. Decoding a JPEG
+    // file costs about half as much as composing its image, so a JPEG series (by the first
+    // file's name) gets two fifths of the cores; the other formats are little more than read,
+    // and get two from six cores on. Always at least one.
+    static int DecodersFor(unsigned cores, const std::vector<std::string>& files);
+    // The threads left to compose beside those decoders: at least one.
+    static int ComposersFor(unsigned cores, int decoders);
 
 private:
     void DecodeLoop();

@@ -2,6 +2,7 @@
 
 #include "imaging/compose/FocusComp.h"
 #include "imaging/compose/FocusCompSeriesReader.h"
+#include "imaging/bitmaps/PlaneKernels.h"
 #include "platform/ProgramHelpers.h"
 
 #include <thread>
@@ -81,9 +82,12 @@ UINT FocusCompThreadProc(LPVOID param) {
     UINT p = 0;
     {
         // The next files are decoded while the current image is composed; the messages keep
-        // the order of the files, and the worker thread alone posts them.
-        CFocusCompSeriesReader reader(
-            comp->m_FileList, CFocusCompSeriesReader::DecodersFor(std::thread::hardware_concurrency()));
+        // the order of the files, and the worker thread alone posts them. The images are
+        // composed on the cores the decoders leave: more threads would only take turns with them.
+        const unsigned cores = std::thread::hardware_concurrency();
+        const int decoders = CFocusCompSeriesReader::DecodersFor(cores, comp->m_FileList);
+        const planes::ScopedThreadCount composers(CFocusCompSeriesReader::ComposersFor(cores, decoders));
+        CFocusCompSeriesReader reader(comp->m_FileList, decoders);
         // While the first file is decoded, the engine readies its buffers (should memory be
         // short, the first image meets it again and the run ends there).
         comp->PrepareImages();
@@ -110,7 +114,8 @@ UINT FocusCompThreadProc(LPVOID param) {
             if (cancelled(cancel))
                 return aborted(comp, notify, 0);
         }
-    } // the frames are freed before the height map needs its memory
+    } // the frames are freed before the height map needs its memory, and the heights are
+      // built on every core
     // Without a single image there is nothing to hand over.
     if (z.empty())
         return aborted(comp, notify, 0);

@@ -148,3 +148,24 @@ TEST(CFocusCompSeriesReader, DeliversEveryFileInOrderFromAFixedSetOfBitmaps) {
     EXPECT_EQ(first.read, ImageFileRead::Read);
     early.Release(first.image);
 }
+
+// JPEG files take more decoders than files that are only read, the split never leaves the
+// composition without a thread, and every core count has at least one decoder.
+TEST(CFocusCompSeriesReader, SplitsTheCoresBetweenDecodingAndComposingByTheFormat) {
+    const std::vector<std::string> jpeg{"/s/a.JPG", "/s/b.jpg"}, bmp{"/s/a.bmp"}, tiff{"/s/a.tif"}, none;
+    const struct {
+        unsigned cores;
+        int jpeg, other;
+    } expected[] = {{1, 1, 1}, {2, 1, 1}, {4, 2, 1}, {6, 2, 2}, {8, 3, 2}, {16, 6, 2}};
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.cores);
+        EXPECT_EQ(CFocusCompSeriesReader::DecodersFor(e.cores, jpeg), e.jpeg);
+        EXPECT_EQ(CFocusCompSeriesReader::DecodersFor(e.cores, bmp), e.other);
+        EXPECT_EQ(CFocusCompSeriesReader::DecodersFor(e.cores, tiff), e.other);
+        EXPECT_EQ(CFocusCompSeriesReader::DecodersFor(e.cores, none), e.other);
+        const int d = CFocusCompSeriesReader::DecodersFor(e.cores, jpeg);
+        EXPECT_EQ(CFocusCompSeriesReader::ComposersFor(e.cores, d),
+                  std::max(static_cast<int>(e.cores) - d, 1));
+    }
+    EXPECT_EQ(CFocusCompSeriesReader::ComposersFor(0, 1), 1);
+}
