@@ -244,8 +244,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    reader.Close(); // as the worker does: the frames go before the height map, which is built
-    planes::SetThreadCount(available); // on every thread
+    // As the worker does: the frames go before the height map, which is built on every thread.
+    reader.Close();
+    planes::SetThreadCount(available);
     const auto t0 = Clock::now();
     fc.SetZValues(z.data(), static_cast<int>(z.size()));
     if (!fc.BuildHeightMap() || !fc.Compose()) {

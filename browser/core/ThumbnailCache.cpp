@@ -370,7 +370,7 @@ std::unique_ptr<CMyThumbnl> LoadThumbnail(const std::string& imagePath, int maxS
     int readerType = -1;
     HdibHolder decoded;
     int w = 0, h = 0;
-    if (extension == 3)
+    if (extension == kJpegFormatIndex)
         decoded.h = ReadJpegForThumbnail(imagePath, maxSide, w, h);
     if (!decoded.h) {
         if (extension >= 0) {

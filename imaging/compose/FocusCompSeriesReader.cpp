@@ -24,9 +24,8 @@ CFocusCompSeriesReader::~CFocusCompSeriesReader() {
 }
 
 int CFocusCompSeriesReader::DecodersFor(unsigned cores, const std::vector<std::string>& files) {
-    constexpr int kJpegFormat = 3;
     const int n = static_cast<int>(std::min(cores, 64u));
-    if (!files.empty() && ImageFileFormatIndex(files.front()) == kJpegFormat)
+    if (!files.empty() && ImageFileFormatIndex(files.front()) == kJpegFormatIndex)
         return std::max(1, (2 * n + 2) / 5);
     return n >= 6 ? 2 : 1;
 }

@@ -114,8 +114,7 @@ UINT FocusCompThreadProc(LPVOID param) {
             if (cancelled(cancel))
                 return aborted(comp, notify, 0);
         }
-    } // the frames are freed before the height map needs its memory, and the heights are
-      // built on every core
+    } // the frames are freed before the height map needs its memory; the heights take every core
     // Without a single image there is nothing to hand over.
     if (z.empty())
         return aborted(comp, notify, 0);

@@ -15,6 +15,8 @@ constexpr UINT kMsgCannotReadData = 9201;
 // Format index of a file name: 0 "*.bmp", 1 "*.dib", 2 "*.tif", 3 "*.jpg", compared with the
 // part from the last '.' ignoring case; -1 for any other name (.tiff, .jpeg, none).
 int ImageFileFormatIndex(const std::string& name);
+// The format index of JPEG files.
+constexpr int kJpegFormatIndex = 3;
 
 // ---- readers: a new bitmap owned by the caller, or null; nothing is shown ----
 // BMP/DIB. Mode 0 (every caller) and 1 accept 8- and 24-bit files, mode 2 every
