@@ -402,6 +402,39 @@ TEST_F(ResultWindowGui, PrintedPageFitsThePictureWithItsBars) {
     img.SaveFile(wxString(OutputFolder() + "/print-page.png"), wxBITMAP_TYPE_PNG);
 }
 
+TEST_F(ResultWindowGui, PrintedPictureKeepsToThePrintableArea) {
+    // A page of 200 x 250 mm at 4 pixels a millimetre. Where the paper reaches beyond the page,
+    // the page is the printable area; where the page is the whole paper, a quarter inch stays
+    // free on each side, at the scale of a preview's smaller DC too.
+    const PrintPage inPaper{{800, 1000}, {200, 250}, wxRect(-20, -30, 840, 1060)};
+    const PrintPage wholePaper{{800, 1000}, {200, 250}, wxRect(0, 0, 800, 1000)};
+    EXPECT_EQ(PrintableArea({800, 1000}, inPaper), wxRect(0, 0, 800, 1000));
+    EXPECT_EQ(PrintableArea({800, 1000}, wholePaper), wxRect(25, 25, 750, 950));
+    EXPECT_EQ(PrintableArea({400, 500}, wholePaper), wxRect(12, 12, 376, 476));
+
+    Composed c(400, 100);
+    Show(c, 0);
+    wxBitmap page(800, 1000, 24);
+    wxMemoryDC dc(page);
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    CImagePrintout printout(doc);
+    printout.SetDC(&dc);
+    printout.SetPageSizePixels(800, 1000);
+    printout.SetPageSizeMM(200, 250);
+    printout.SetPaperRectPixels(wxRect(0, 0, 800, 1000));
+    ASSERT_TRUE(printout.OnPrintPage(1));
+    // 750 wide in the printable area, centred in it.
+    EXPECT_EQ(printout.FittedRect(), wxRect(25, 406, 750, 187));
+    dc.SelectObject(wxNullBitmap);
+    const wxImage img = page.ConvertToImage();
+    for (const wxPoint at : {wxPoint(10, 500), wxPoint(789, 500)})
+        EXPECT_EQ(img.GetRed(at.x, at.y) + img.GetGreen(at.x, at.y) + img.GetBlue(at.x, at.y), 3 * 255)
+            << "the margin at " << at.x << " stays white";
+    EXPECT_EQ(img.GetBlue(30, 500), 128) << "the picture starts inside the margin";
+    EXPECT_EQ(img.GetBlue(770, 500), 128);
+}
+
 TEST_F(ResultWindowGui, ScaleSettingsWriteTheirKeysAndApplyToEveryLens) {
     Composed c(200, 100);
     Show(c, 0);
