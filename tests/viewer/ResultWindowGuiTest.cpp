@@ -373,24 +373,35 @@ TEST_F(ResultWindowGui, AViewOnAnotherDocumentUpdatesAndPaintsNothing) {
     hidden->Destroy();
 }
 
+// A white page of 800 x 1000 printer pixels in memory, with the printout drawing on it.
+struct PrintedPage {
+    wxBitmap bitmap{800, 1000, 24};
+    wxMemoryDC dc{bitmap};
+    CImagePrintout printout;
+    explicit PrintedPage(const CImageDoc* doc) : printout(doc) {
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        printout.SetDC(&dc);
+        printout.SetPageSizePixels(800, 1000);
+    }
+    wxImage Image() {
+        dc.SelectObject(wxNullBitmap);
+        return bitmap.ConvertToImage();
+    }
+};
+
 TEST_F(ResultWindowGui, PrintedPageFitsThePictureWithItsBars) {
     Composed c(400, 100);
     Show(c, 0);
     doc->m_scaleOn = 1;
     EXPECT_EQ(FitOnPage(400, 100, 800, 1000), wxRect(0, 400, 800, 200));
     EXPECT_EQ(FitOnPage(100, 400, 800, 1000), wxRect(275, 0, 250, 1000));
-    wxBitmap page(800, 1000, 24);
-    wxMemoryDC dc(page);
-    dc.SetBackground(*wxWHITE_BRUSH);
-    dc.Clear();
-    CImagePrintout printout(doc);
-    printout.SetDC(&dc);
-    printout.SetPageSizePixels(800, 1000);
+    PrintedPage page(doc);
+    CImagePrintout& printout = page.printout;
     ASSERT_TRUE(printout.OnPrintPage(1));
     EXPECT_FALSE(printout.OnPrintPage(2));
     EXPECT_EQ(printout.FittedRect(), wxRect(0, 400, 800, 200));
-    dc.SelectObject(wxNullBitmap);
-    const wxImage img = page.ConvertToImage();
+    const wxImage img = page.Image();
     EXPECT_EQ(img.GetRed(400, 100), 255) << "above the picture the page stays white";
     EXPECT_EQ(img.GetBlue(790, 590), 128) << "the picture's blue plane";
     // The scale bar's colour (0x800080) is on the page, within the picture.
@@ -414,20 +425,14 @@ TEST_F(ResultWindowGui, PrintedPictureKeepsToThePrintableArea) {
 
     Composed c(400, 100);
     Show(c, 0);
-    wxBitmap page(800, 1000, 24);
-    wxMemoryDC dc(page);
-    dc.SetBackground(*wxWHITE_BRUSH);
-    dc.Clear();
-    CImagePrintout printout(doc);
-    printout.SetDC(&dc);
-    printout.SetPageSizePixels(800, 1000);
+    PrintedPage page(doc);
+    CImagePrintout& printout = page.printout;
     printout.SetPageSizeMM(200, 250);
     printout.SetPaperRectPixels(wxRect(0, 0, 800, 1000));
     ASSERT_TRUE(printout.OnPrintPage(1));
     // 750 wide in the printable area, centred in it.
     EXPECT_EQ(printout.FittedRect(), wxRect(25, 406, 750, 187));
-    dc.SelectObject(wxNullBitmap);
-    const wxImage img = page.ConvertToImage();
+    const wxImage img = page.Image();
     for (const wxPoint at : {wxPoint(10, 500), wxPoint(789, 500)})
         EXPECT_EQ(img.GetRed(at.x, at.y) + img.GetGreen(at.x, at.y) + img.GetBlue(at.x, at.y), 3 * 255)
             << "the margin at " << at.x << " stays white";
