@@ -76,7 +76,9 @@ void CImageFrame::OnLensSelect() {
     const std::string lensName = dlg.SelectedLensName();
     WriteIniString("CALIBRATION", "LENSNAME", lensName.c_str());
     WriteSlots(*m_doc);
-    // The lens the user picked counts, also when a slot was in use before.
+    // The dialog's answer decides, as in the main window's lens selection: slot -1 is the lens
+    // picked on the lens-file page, also when a slot was in use before the dialog (slot mode),
+    // else the slot, and the first slot when neither was picked.
     const CMLens* tableLens =
         m_doc->m_slot == -1 && dlg.TablePage() ? dlg.TablePage()->GetSelLens() : nullptr;
     if (tableLens) {

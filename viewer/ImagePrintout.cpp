@@ -7,6 +7,8 @@
 
 #include <wx/dc.h>
 
+#include <algorithm>
+
 wxRect FitOnPage(int width, int height, int pageW, int pageH) {
     if (width <= 0 || height <= 0 || pageW <= 0 || pageH <= 0)
         return wxRect();
@@ -19,6 +21,20 @@ wxRect FitOnPage(int width, int height, int pageW, int pageH) {
         w = int(double(pageH) * width / height);
     }
     return wxRect((pageW - w) / 2, (pageH - h) / 2, w, h);
+}
+
+wxRect PrintableArea(wxSize dcSize, const PrintPage& page) {
+    const wxRect whole(wxPoint(0, 0), dcSize);
+    if (page.pagePixels.x <= 0 || page.pagePixels.y <= 0)
+        return whole;
+    const wxRect pageRect(wxPoint(0, 0), page.pagePixels);
+    const bool paperBeyond = page.paperPixels.Contains(pageRect) && page.paperPixels != pageRect;
+    if (paperBeyond || page.pageMM.x <= 0 || page.pageMM.y <= 0)
+        return whole;
+    // The margin in the DC's pixels: millimetres to printer pixels to the DC's scale.
+    const int mx = int(kPrintMarginMM * dcSize.x / page.pageMM.x);
+    const int my = int(kPrintMarginMM * dcSize.y / page.pageMM.y);
+    return wxRect(mx, my, std::max(dcSize.x - 2 * mx, 0), std::max(dcSize.y - 2 * my, 0));
 }
 
 CImagePrintout::CImagePrintout(const CImageDoc* doc) : wxPrintout("Vantorel"), m_doc(doc) {}
@@ -42,11 +58,15 @@ bool CImagePrintout::OnPrintPage(int page) {
     GlobalUnlock(pic);
     if (!ok)
         return false;
-    int pw = 0, ph = 0;
-    dc->GetSize(&pw, &ph);
-    m_fitted = FitOnPage(w, h, pw, ph);
+    PrintPage sheet;
+    GetPageSizePixels(&sheet.pagePixels.x, &sheet.pagePixels.y);
+    GetPageSizeMM(&sheet.pageMM.x, &sheet.pageMM.y);
+    sheet.paperPixels = GetPaperRectPixels();
+    const wxRect area = PrintableArea(dc->GetSize(), sheet);
+    m_fitted = FitOnPage(w, h, area.width, area.height);
     if (m_fitted.IsEmpty())
         return false;
+    m_fitted.Offset(area.GetPosition());
     image.Rescale(m_fitted.width, m_fitted.height, wxIMAGE_QUALITY_NORMAL);
     dc->DrawBitmap(wxBitmap(image), m_fitted.x, m_fitted.y);
     const RECT r{m_fitted.x, m_fitted.y, m_fitted.GetRight() + 1, m_fitted.GetBottom() + 1};

@@ -24,7 +24,11 @@ bool CViewerMenuDialog::OnInitDialog() {
     TemplatePanel::OnInitDialog();
     auto* slider = Item<wxSlider>(ids::ZoomSlider);
     slider->SetRange(10, 400);
-    slider->SetTickFreq(19);
+    // Tick marks show only on a slider with the auto-ticks style, which the template's zoom
+    // slider does not have: its 19 tick intervals stay unseen. (GTK's marks would also hold the
+    // thumb within a dozen pixels of each one, so that it no longer follows the pointer.)
+    if (slider->HasFlag(wxSL_AUTOTICKS))
+        slider->SetTickFreq((400 - 10) / 19);
     slider->SetPageSize(10);
     m_updating = true;
     slider->SetValue(m_zoom);
@@ -36,16 +40,18 @@ bool CViewerMenuDialog::OnInitDialog() {
 bool CViewerMenuDialog::SetZoomValue(int percent) {
     if (percent < 10 || percent > 400)
         return false;
-    Apply(percent, false);
+    Apply(percent, ApplyTo::FieldAndSlider);
     return true;
 }
 
-void CViewerMenuDialog::Apply(int percent, bool fromEdit) {
+void CViewerMenuDialog::Apply(int percent, ApplyTo to) {
     m_zoom = percent;
     m_updating = true;
-    if (!fromEdit)
+    if (to != ApplyTo::Slider)
         Item<wxTextCtrl>(ids::ZoomPercent)->ChangeValue(std::to_string(percent));
-    Item<wxSlider>(ids::ZoomSlider)->SetValue(percent);
+    // While the thumb is dragged it stays under the pointer.
+    if (to != ApplyTo::Field && !m_dragging)
+        Item<wxSlider>(ids::ZoomSlider)->SetValue(percent);
     m_updating = false;
     if (onZoom)
         onZoom((percent - 100) / 10);
@@ -57,13 +63,28 @@ void CViewerMenuDialog::OnZoomEdit() {
     const std::string text = Item<wxTextCtrl>(ids::ZoomPercent)->GetValue().ToStdString();
     const int v = std::atoi(text.c_str());
     if (v >= 10 && v <= 400)
-        Apply(v, true);
+        Apply(v, ApplyTo::Slider);
 }
 
-LRESULT CViewerMenuDialog::OnHScroll(WPARAM, LPARAM) {
+LRESULT CViewerMenuDialog::OnHScroll(WPARAM wParam, LPARAM) {
     if (m_updating)
         return 0;
-    Apply(SnapZoomSlider(Item<wxSlider>(ids::ZoomSlider)->GetValue(), m_zoom), false);
+    auto* slider = Item<wxSlider>(ids::ZoomSlider);
+    const int code = LOWORD(wParam);
+    if (code == ui::SB_THUMBTRACK) {
+        // The thumb stays where the pointer drags it: a value written into the slider now would
+        // move the thumb away from the pointer, and the next position would be measured from
+        // there. The field takes the snapped value; the thumb gets it when the drag ends.
+        m_dragging = true;
+        Apply(SnapZoomSlider(static_cast<int>(HIWORD(wParam)), m_zoom), ApplyTo::Field);
+    } else if (code == ui::SB_THUMBPOSITION || code == ui::SB_ENDSCROLL) {
+        m_dragging = false;
+        m_updating = true;
+        slider->SetValue(m_zoom);
+        m_updating = false;
+    } else {
+        Apply(SnapZoomSlider(slider->GetValue(), m_zoom), ApplyTo::FieldAndSlider);
+    }
     return 0;
 }
 

@@ -25,10 +25,14 @@ public:
     std::function<void(int step)> onZoom;
 
 private:
+    // Where a new zoom value is shown besides being kept: a value typed into the field moves the
+    // slider, a dragged thumb's value goes into the field.
+    enum class ApplyTo { Slider, Field, FieldAndSlider };
     LRESULT OnHScroll(WPARAM, LPARAM);
     void OnZoomEdit();
-    void Apply(int percent, bool fromEdit);
+    void Apply(int percent, ApplyTo to);
 
     int m_zoom = 100;
     bool m_updating = false;
+    bool m_dragging = false; // the slider's thumb is held
 };

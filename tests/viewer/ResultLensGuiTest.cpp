@@ -140,4 +140,43 @@ TEST_F(ResultLensGui, LineOnTheResultCalibratesASlotAndATableLensIsChosen) {
     EXPECT_TRUE(sink.ShownIds().empty());
 }
 
+TEST_F(ResultLensGui, ASlotPickedOverATableLensAndNoPickFallBackToSlots) {
+    // A lens of the table in use; slot 4 picked on the slot page wins over the lens page.
+    doc->m_slot = -1;
+    doc->m_lens = ResultLens::FromTable(*table.At(1));
+    frame->m_nLensTab = CXYCalibDialog::kTabSlots;
+    WhenModal([&](wxDialog* d) {
+        auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
+        ASSERT_NE(dlg, nullptr);
+        Click(dlg->TablePage()->GetDlgItem(1192));
+        Click(dlg->SlotPage()->GetDlgItem(CLensCalibRegDlg::kRadio[3]));
+        Click(d->FindWindow(IDOK));
+    });
+    frame->RouteCommandId(ID_LENS_SELECT);
+    EXPECT_EQ(doc->m_slot, 3);
+    EXPECT_EQ(doc->m_lens.index, -1);
+    EXPECT_EQ(doc->m_lens.name, "");
+    EXPECT_EQ(doc->m_lens.registeredName, doc->m_slots[3].name);
+    EXPECT_DOUBLE_EQ(doc->m_lens.umPerPixel, doc->m_slots[3].calib);
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "CALIBNO", -5), 3);
+
+    // Neither a lens of the table nor a slot picked: the first slot is in use.
+    doc->m_slot = -1;
+    doc->m_lens = ResultLens{};
+    doc->m_slots[0].calib = 0.25;
+    frame->m_nLensTab = CXYCalibDialog::kTabTable;
+    WhenModal([&](wxDialog* d) {
+        auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(dlg->TablePage()->GetSelLens(), nullptr);
+        Click(d->FindWindow(IDOK));
+    });
+    frame->RouteCommandId(ID_LENS_SELECT);
+    EXPECT_EQ(doc->m_slot, 0);
+    EXPECT_EQ(doc->m_lens.registeredName, doc->m_slots[0].name);
+    EXPECT_DOUBLE_EQ(doc->m_lens.umPerPixel, 0.25);
+    EXPECT_EQ(ReadIniInt("CALIBRATION", "CALIBNO", -5), 0);
+    EXPECT_EQ(ReadIniString("CALIBRATION", "LENSNAME", "x"), "");
+}
+
 } // namespace

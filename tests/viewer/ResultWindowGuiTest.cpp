@@ -373,24 +373,35 @@ TEST_F(ResultWindowGui, AViewOnAnotherDocumentUpdatesAndPaintsNothing) {
     hidden->Destroy();
 }
 
+// A white page of 800 x 1000 printer pixels in memory, with the printout drawing on it.
+struct PrintedPage {
+    wxBitmap bitmap{800, 1000, 24};
+    wxMemoryDC dc{bitmap};
+    CImagePrintout printout;
+    explicit PrintedPage(const CImageDoc* doc) : printout(doc) {
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        printout.SetDC(&dc);
+        printout.SetPageSizePixels(800, 1000);
+    }
+    wxImage Image() {
+        dc.SelectObject(wxNullBitmap);
+        return bitmap.ConvertToImage();
+    }
+};
+
 TEST_F(ResultWindowGui, PrintedPageFitsThePictureWithItsBars) {
     Composed c(400, 100);
     Show(c, 0);
     doc->m_scaleOn = 1;
     EXPECT_EQ(FitOnPage(400, 100, 800, 1000), wxRect(0, 400, 800, 200));
     EXPECT_EQ(FitOnPage(100, 400, 800, 1000), wxRect(275, 0, 250, 1000));
-    wxBitmap page(800, 1000, 24);
-    wxMemoryDC dc(page);
-    dc.SetBackground(*wxWHITE_BRUSH);
-    dc.Clear();
-    CImagePrintout printout(doc);
-    printout.SetDC(&dc);
-    printout.SetPageSizePixels(800, 1000);
+    PrintedPage page(doc);
+    CImagePrintout& printout = page.printout;
     ASSERT_TRUE(printout.OnPrintPage(1));
     EXPECT_FALSE(printout.OnPrintPage(2));
     EXPECT_EQ(printout.FittedRect(), wxRect(0, 400, 800, 200));
-    dc.SelectObject(wxNullBitmap);
-    const wxImage img = page.ConvertToImage();
+    const wxImage img = page.Image();
     EXPECT_EQ(img.GetRed(400, 100), 255) << "above the picture the page stays white";
     EXPECT_EQ(img.GetBlue(790, 590), 128) << "the picture's blue plane";
     // The scale bar's colour (0x800080) is on the page, within the picture.
@@ -400,6 +411,33 @@ TEST_F(ResultWindowGui, PrintedPageFitsThePictureWithItsBars) {
             barPixels += img.GetRed(x, y) == 128 && img.GetGreen(x, y) == 0 && img.GetBlue(x, y) == 128;
     EXPECT_GT(barPixels, 50);
     img.SaveFile(wxString(OutputFolder() + "/print-page.png"), wxBITMAP_TYPE_PNG);
+}
+
+TEST_F(ResultWindowGui, PrintedPictureKeepsToThePrintableArea) {
+    // A page of 200 x 250 mm at 4 pixels a millimetre. Where the paper reaches beyond the page,
+    // the page is the printable area; where the page is the whole paper, a quarter inch stays
+    // free on each side, at the scale of a preview's smaller DC too.
+    const PrintPage inPaper{{800, 1000}, {200, 250}, wxRect(-20, -30, 840, 1060)};
+    const PrintPage wholePaper{{800, 1000}, {200, 250}, wxRect(0, 0, 800, 1000)};
+    EXPECT_EQ(PrintableArea({800, 1000}, inPaper), wxRect(0, 0, 800, 1000));
+    EXPECT_EQ(PrintableArea({800, 1000}, wholePaper), wxRect(25, 25, 750, 950));
+    EXPECT_EQ(PrintableArea({400, 500}, wholePaper), wxRect(12, 12, 376, 476));
+
+    Composed c(400, 100);
+    Show(c, 0);
+    PrintedPage page(doc);
+    CImagePrintout& printout = page.printout;
+    printout.SetPageSizeMM(200, 250);
+    printout.SetPaperRectPixels(wxRect(0, 0, 800, 1000));
+    ASSERT_TRUE(printout.OnPrintPage(1));
+    // 750 wide in the printable area, centred in it.
+    EXPECT_EQ(printout.FittedRect(), wxRect(25, 406, 750, 187));
+    const wxImage img = page.Image();
+    for (const wxPoint at : {wxPoint(10, 500), wxPoint(789, 500)})
+        EXPECT_EQ(img.GetRed(at.x, at.y) + img.GetGreen(at.x, at.y) + img.GetBlue(at.x, at.y), 3 * 255)
+            << "the margin at " << at.x << " stays white";
+    EXPECT_EQ(img.GetBlue(30, 500), 128) << "the picture starts inside the margin";
+    EXPECT_EQ(img.GetBlue(770, 500), 128);
 }
 
 TEST_F(ResultWindowGui, ScaleSettingsWriteTheirKeysAndApplyToEveryLens) {

@@ -316,7 +316,7 @@ void CAnalysisVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
             dragState_ = held;
         const int half = d->GetLineCount() / 2;
         const int alongImage = kind == 0 ? p.x : p.y, acrossImage = kind == 0 ? p.y : p.x;
-        const int last = (kind == 0 ? imageWidth : imageHeight) - 1;
+        const int end = kind == 0 ? imageWidth : imageHeight;
         if (held & kDragLine) {
             int& position = kind == 0 ? row_ : column_;
             position = ClampLinePosition(acrossImage, half, kind == 0 ? imageHeight : imageWidth);
@@ -324,7 +324,7 @@ void CAnalysisVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
         if (held & kDragA)
             cursorA_[kind] = ClampCursorA(alongImage, cursorB_[kind]);
         if (held & kDragB)
-            cursorB_[kind] = ClampCursorB(alongImage, cursorA_[kind], last);
+            cursorB_[kind] = ClampCursorB(alongImage, cursorA_[kind], end);
         lastX_ = x;
         lastY_ = y;
         haveLast_ = true;

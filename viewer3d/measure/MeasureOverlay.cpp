@@ -61,7 +61,7 @@ bool PicksUp(int pointer, int line, int last, bool haveLast) {
 }
 
 int ClampLinePosition(int position, int half, int extent) {
-    const int low = half, high = extent - 1 - half;
+    const int low = half, high = extent - half;
     if (high < low)
         return extent / 2;
     return std::clamp(position, low, high);
@@ -71,8 +71,8 @@ int ClampCursorA(int value, int b) {
     return std::clamp(value, 0, std::max(b, 0));
 }
 
-int ClampCursorB(int value, int a, int last) {
-    return std::clamp(value, std::min(a, last), last);
+int ClampCursorB(int value, int a, int end) {
+    return std::clamp(value, std::min(a, end), end);
 }
 
 bool FreeLineAlongX(const RECT& line) {

@@ -30,12 +30,15 @@ std::vector<PointF> CrossLineRegion(POINT a, POINT b);
 // pixel of it, or crossed since the last position (when there is one).
 bool PicksUp(int pointer, int line, int last, bool haveLast);
 
-// The row (column) of a band of lines position - half .. position + half kept inside an image
-// extent: half .. extent - 1 - half (the middle when the band is wider than the image).
+// The row (column) of a band of lines position - half .. position + half kept to half ..
+// extent - half of an image extent (the middle when the band is wider than the image). At the far
+// bound the band's last line lies on the row past the image, which the profile reads as the last
+// row.
 int ClampLinePosition(int position, int half, int extent);
-// Cursor A within 0 .. B, cursor B within A .. last (the last sample of the line).
+// Cursor A within 0 .. B, cursor B within A .. end: the extent of the line along its axis (the
+// image width or height, the free line's length on its dominant axis).
 int ClampCursorA(int value, int b);
-int ClampCursorB(int value, int a, int last);
+int ClampCursorB(int value, int a, int end);
 
 // The dominant axis of a free line: true for x (|x2 - x1| > |y2 - y1|).
 bool FreeLineAlongX(const RECT& line);

@@ -245,12 +245,15 @@ TEST(MeasureOverlay, SweepsRangesAndFreeLineCursors) {
     EXPECT_TRUE(overlay::PicksUp(30, 20, 10, true)); // crossed since the last position
     EXPECT_TRUE(overlay::PicksUp(10, 20, 30, true));
     EXPECT_FALSE(overlay::PicksUp(30, 20, 25, true));
-    // A band of 5 lines (half 2) in 48 rows: rows 2..45, so that every line is a row of the image.
+    // A band of 5 lines (half 2) in 48 rows: rows 2..46; a single line (half 0) reaches row 48.
     EXPECT_EQ(overlay::ClampLinePosition(0, 2, 48), 2);
-    EXPECT_EQ(overlay::ClampLinePosition(47, 2, 48), 45);
+    EXPECT_EQ(overlay::ClampLinePosition(47, 2, 48), 46);
+    EXPECT_EQ(overlay::ClampLinePosition(46, 2, 48), 46);
+    EXPECT_EQ(overlay::ClampLinePosition(60, 0, 48), 48);
     EXPECT_EQ(overlay::ClampLinePosition(9, 4, 5), 2);
-    // Cursor B stops at the last sample, not one past it.
-    EXPECT_EQ(overlay::ClampCursorB(48, 10, 47), 47);
+    EXPECT_EQ(overlay::ClampLinePosition(9, 4, 9), 5);
+    // Cursor B stops at the end it is given: the line's extent.
+    EXPECT_EQ(overlay::ClampCursorB(49, 10, 48), 48);
     EXPECT_EQ(overlay::ClampCursorB(3, 10, 47), 10);
     EXPECT_EQ(overlay::ClampCursorA(30, 20), 20);
     EXPECT_EQ(overlay::ClampCursorA(-4, 20), 0);
