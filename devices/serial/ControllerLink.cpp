@@ -46,6 +46,42 @@ BOOL ControllerLink::SendF(const char* format, ...) {
     return Send(buffer);
 }
 
+void ControllerLink::ClearForQuery() {
+    if (replyOwed) {
+        // The controller may still send the missing reply for one reply time: read it away in
+        // reads that sleep until bytes come, each no longer than what is left of that time.
+        const int saved = port.GetReadTimeout();
+        char sink[64];
+        while (!port.IsTimeOver(owedSince, kReplyTimeoutMs)) {
+            DWORD left = kReplyTimeoutMs - TicksSince(owedSince) + 1;
+            port.SetReadTimeout(static_cast<int>(left < static_cast<DWORD>(saved) ? left : saved));
+            if (port.Read(sink, sizeof sink) < 0)
+                break; // the line is gone: the query will fail on its own
+        }
+        port.SetReadTimeout(saved);
+        replyOwed = false;
+    }
+    port.PurgeRx();
+}
+
+bool ControllerLink::NoteReply(bool got) {
+    if (!got) {
+        replyOwed = true;
+        owedSince = GetTickCount();
+    }
+    return got;
+}
+
+bool ControllerLink::Query(const char* command, std::string& line) {
+    line.clear();
+    ClearForQuery();
+    return Send(command) && NoteReply(ReadReplyLine(port, line));
+}
+
+bool ControllerLink::ReadPrefixed(const std::string& prefix, std::string& rest) {
+    return NoteReply(ReadPrefixedLine(port, prefix, rest));
+}
+
 namespace {
 // One character of a reply begun at `start`: 1 with `c` set, 0 when none came yet, -1 when the
 // reply time is over or the read failed.

@@ -41,7 +41,8 @@ void COlympusSTMCtrl::Disconnect() {
 }
 
 BOOL COlympusSTMCtrl::Command(const char* command, const char* prefix, std::string& rest) {
-    return m_Link.Send(command) && ReadPrefixedLine(m_Link.port, prefix, rest) && !rest.empty();
+    m_Link.ClearForQuery();
+    return m_Link.Send(command) && m_Link.ReadPrefixed(prefix, rest) && !rest.empty();
 }
 
 BOOL COlympusSTMCtrl::Acknowledged(const char* command, const char* prefix) {
@@ -71,7 +72,7 @@ BOOL COlympusSTMCtrl::SetRemote(BOOL on) {
     std::string rest;
     if (!Acknowledged(on ? "1 REMOTE= 4\r\n" : "1 REMOTE= 0\r\n", "0 REMOTE"))
         return FALSE;
-    if (!ReadPrefixedLine(m_Link.port, "0 REMOTE=", rest) || rest.empty())
+    if (!m_Link.ReadPrefixed("0 REMOTE=", rest) || rest.empty())
         return FALSE;
     return m_Link.Send("1 REMOTE+\r\n");
 }

@@ -33,8 +33,8 @@ private:
     void Disconnect();
     BOOL SetRemote(BOOL on);
     BOOL EnsureRemote();
-    // Sends `command` and reads the line that begins with `prefix`; `rest` is the text after it
-    // and must not be empty.
+    // Sends `command` on a line cleared for it (ControllerLink::ClearForQuery) and reads the line
+    // that begins with `prefix`; `rest` is the text after it and must not be empty.
     BOOL Command(const char* command, const char* prefix, std::string& rest);
     BOOL Acknowledged(const char* command, const char* prefix);
     BOOL QueryNumber(const char* command, const char* prefix, int* value);
