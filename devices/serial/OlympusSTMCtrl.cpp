@@ -12,6 +12,11 @@ constexpr DWORD kPollPauseMs = 30;
 constexpr int kMovingBit = 0x20;
 constexpr int kInchBit = 0x01;
 constexpr int kFineStepBit = 0x20;
+// A reading on the pulse grid can come out a hair short of its whole number of pulses: the
+// decimal reading and the division are not exact (0.00015 mm / 0.05 um is 2.9999999999999996).
+// Up to a thousandth of a pulse short still counts as that pulse; the reading of an inch drive
+// given to nine decimals is within about half of that.
+constexpr double kPulseTolerance = 0.001;
 
 bool ParseDouble(const std::string& text, size_t& at, double* value) {
     const char* begin = text.c_str() + at;
@@ -99,7 +104,8 @@ BOOL COlympusSTMCtrl::Close(int autoConnect) {
 int COlympusSTMCtrl::PulsesOfReading(double z, int status) {
     double factor = (status & kInchBit) ? 25400.0 : 1000.0;
     double step = (status & kFineStepBit) ? 0.025 : 0.05;
-    double pulses = std::round(z * factor / step);
+    double exact = z * factor / step;
+    double pulses = std::trunc(exact + (exact < 0 ? -kPulseTolerance : kPulseTolerance));
     if (!(pulses <= 2147483647.0 && pulses >= -2147483647.0))
         return 0;
     return static_cast<int>(pulses);

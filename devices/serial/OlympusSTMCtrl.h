@@ -22,7 +22,8 @@ public:
     bool IsRemote() const { return m_bRemote != 0; }
 
     // Pulses of a Z reading: inches when bit 0x01 of the status is set, millimetres otherwise;
-    // 0.025 um per pulse when bit 0x20 is set, 0.05 otherwise; rounded to the nearest pulse.
+    // 0.025 um per pulse when bit 0x20 is set, 0.05 otherwise; truncated toward zero, a reading
+    // a thousandth of a pulse or less short of a whole pulse counting as that pulse.
     static int PulsesOfReading(double z, int status);
     // The Z value of a READ reply (the text after "0 READ:"): the third of three values in
     // output mode 0, the only value in the other modes.
