@@ -50,16 +50,18 @@ void ControllerLink::ClearForQuery() {
     if (replyOwed) {
         // The controller may still send the missing reply for one reply time: read it away in
         // reads that sleep until bytes come, each no longer than what is left of that time.
+        // A port that cannot be read (closed, or the line gone) leaves the reply owed: the query
+        // fails on its own, and the next one on an open port waits out what is left.
         const int saved = port.GetReadTimeout();
         char sink[64];
-        while (!port.IsTimeOver(owedSince, kReplyTimeoutMs)) {
+        bool readable = true;
+        while (readable && !port.IsTimeOver(owedSince, kReplyTimeoutMs)) {
             DWORD left = kReplyTimeoutMs - TicksSince(owedSince) + 1;
             port.SetReadTimeout(static_cast<int>(left < static_cast<DWORD>(saved) ? left : saved));
-            if (port.Read(sink, sizeof sink) < 0)
-                break; // the line is gone: the query will fail on its own
+            readable = port.Read(sink, sizeof sink) >= 0;
         }
         port.SetReadTimeout(saved);
-        replyOwed = false;
+        replyOwed = !readable;
     }
     port.PurgeRx();
 }

@@ -1,8 +1,11 @@
 // Every driver against a controller that answers later than the reply time: once one query has
 // gone unanswered, its late answer is never taken for the answer to a later query. A wait for
-// the end of a move fails or ends at the target, never earlier; a position read fails.
+// the end of a move fails or ends at the target, never earlier; a position read fails. Nor is a
+// reply that was waiting on a held connection before a query taken for its answer.
 #include "EmulatorHarness.h"
 
+#include "devices/serial/HiroxCT7Ctrl.h"
+#include "devices/serial/MIICtrl.h"
 #include "devices/serial/Pat001.h"
 #include "devices/serial/XyTblCtrl.h"
 
@@ -97,6 +100,45 @@ TEST_P(LateReply, IsNeverTakenForTheAnswerToALaterQuery) {
     pos = 77;
     EXPECT_FALSE(drive.position(&pos)) << "read " << pos << " with the drive at " << emu->ProgramPosition();
     EXPECT_EQ(pos, 0);
+}
+
+// Sends `query` on the held connection of `port` and waits until its reply of `length` bytes has
+// come, without reading it.
+void LeaveReplyPending(CSerialPort& port, const char* query, DWORD length) {
+    ASSERT_GT(port.Write(query), 0);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    COMSTAT status;
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        port.ClearError(&status);
+    } while (status.cbInQue < length && std::chrono::steady_clock::now() < limit);
+    ASSERT_GE(status.cbInQue, length);
+}
+
+TEST(PendingReply, IsNotTakenForTheAnswerToTheNextQuery) {
+    TestClock clock;
+    {
+        auto emu = StartOnCom1(std::make_unique<Ct7Emulator>(FastOptions()));
+        CHiroxCT7Ctrl ctrl;
+        ASSERT_TRUE(ctrl.Open(0, 6, 1, 0, 0, 0)); // the connection is held
+        LeaveReplyPending(ctrl.Port(), "@POS 1 ?\r\n", 15);
+        emu->SetControllerPosition(-500);
+        int pos = 0;
+        ASSERT_TRUE(ctrl.GetPosition(&pos));
+        EXPECT_EQ(pos, 500);
+        ctrl.Close(1);
+    }
+    {
+        auto emu = StartOnCom1(std::make_unique<AbEmulator>(AbEmulator::Kind::MII, FastOptions()));
+        CMIICtrl ctrl;
+        ASSERT_TRUE(ctrl.Open(0, 6, 1, 0, 0, 0));
+        LeaveReplyPending(ctrl.Port(), "Q:A0\r\n", 12);
+        emu->SetAxisPosition(0, 321);
+        int pos = 0, unused = 0;
+        ASSERT_TRUE(ctrl.GetPosition(&pos, &unused));
+        EXPECT_EQ(pos, 321);
+        ctrl.Close(1);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllDrivers, LateReply, ::testing::Range(1, 11),
