@@ -18,8 +18,7 @@ int ColonStateOfLetter(char c) {
 int ClampInt(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
 bool ColonQuery(ControllerLink& link, const char* query, std::string& line) {
-    line.clear();
-    link.answered = link.Send(query) && ReadReplyLine(link.port, line);
+    link.answered = link.Query(query, line);
     return link.answered;
 }
 

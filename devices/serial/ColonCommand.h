@@ -22,8 +22,10 @@ int ColonStateOfLetter(char c);
 
 int ClampInt(int value, int low, int high);
 
-// Writes a status query and reads its line. False when the query could not be written or no
-// complete line came within the reply time; `link.answered` tells whether a line came.
+// Writes a status query and reads its line (ControllerLink::Query: nothing that came before the
+// query, nor a late reply to an earlier one, is taken for its line). False when the query could
+// not be written or no complete line came within the reply time; `link.answered` tells whether a
+// line came.
 bool ColonQuery(ControllerLink& link, const char* query, std::string& line);
 
 // The wait for the end of a motion by status polling, on one connection: samples the abort

@@ -46,6 +46,44 @@ BOOL ControllerLink::SendF(const char* format, ...) {
     return Send(buffer);
 }
 
+void ControllerLink::ClearForQuery() {
+    if (replyOwed) {
+        // The controller may still send the missing reply for one reply time: read it away in
+        // reads that sleep until bytes come, each no longer than what is left of that time.
+        // A port that cannot be read (closed, or the line gone) leaves the reply owed: the query
+        // fails on its own, and the next one on an open port waits out what is left.
+        const int saved = port.GetReadTimeout();
+        char sink[64];
+        bool readable = true;
+        while (readable && !port.IsTimeOver(owedSince, kReplyTimeoutMs)) {
+            DWORD left = kReplyTimeoutMs - TicksSince(owedSince) + 1;
+            port.SetReadTimeout(static_cast<int>(left < static_cast<DWORD>(saved) ? left : saved));
+            readable = port.Read(sink, sizeof sink) >= 0;
+        }
+        port.SetReadTimeout(saved);
+        replyOwed = !readable;
+    }
+    port.PurgeRx();
+}
+
+bool ControllerLink::NoteReply(bool got) {
+    if (!got) {
+        replyOwed = true;
+        owedSince = GetTickCount();
+    }
+    return got;
+}
+
+bool ControllerLink::Query(const char* command, std::string& line) {
+    line.clear();
+    ClearForQuery();
+    return Send(command) && NoteReply(ReadReplyLine(port, line));
+}
+
+bool ControllerLink::ReadPrefixed(const std::string& prefix, std::string& rest) {
+    return NoteReply(ReadPrefixedLine(port, prefix, rest));
+}
+
 namespace {
 // One character of a reply begun at `start`: 1 with `c` set, 0 when none came yet, -1 when the
 // reply time is over or the read failed.

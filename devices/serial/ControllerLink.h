@@ -24,6 +24,11 @@ struct ControllerLink {
     int nFlow = 0;
     // Whether the last status query (ColonQuery) brought a complete line, usable or not.
     bool answered = false;
+    // A reply that did not come complete within the reply time may still come later, and would
+    // then be read as the answer to the next query. `replyOwed` is set when a reply read failed,
+    // `owedSince` is the tick of that failure; both outlast the port's close and open.
+    bool replyOwed = false;
+    DWORD owedSince = 0;
 
     void Store(int portIndex, int baud, int data, int parity, int stop, int flow);
     // The open and close of the drivers whose connection lasts one command: stores the
@@ -38,6 +43,20 @@ struct ControllerLink {
     BOOL Send(const char* text);
     BOOL SendF(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool AutoConnect() { return port.GetAutoConnect() == 1; }
+
+    // Readies the open port for a query: when a reply is owed, waits until one reply time has
+    // passed since it was found missing, discarding whatever arrives meanwhile; then discards
+    // what is pending. Nothing that came before the query is then read as its answer.
+    void ClearForQuery();
+    // Sends a query and reads its reply line (ReadReplyLine), after ClearForQuery.
+    bool Query(const char* command, std::string& line);
+    // ReadPrefixedLine on the port; a failure leaves a reply owed. The query before it is sent
+    // after ClearForQuery.
+    bool ReadPrefixed(const std::string& prefix, std::string& rest);
+
+private:
+    // Notes the outcome of a reply read and returns it: a failed read leaves a reply owed.
+    bool NoteReply(bool got);
 };
 
 // Reads characters until a line feed has been appended; the line keeps its CR LF. Fails when

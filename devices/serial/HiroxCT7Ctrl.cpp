@@ -32,7 +32,7 @@ void CHiroxCT7Ctrl::ClosePort() {
 BOOL CHiroxCT7Ctrl::ChangeRemoteMode(BOOL on) { return m_Link.Send(on ? "@MOD 1\r\n" : "@MOD 0\r\n"); }
 
 BOOL CHiroxCT7Ctrl::ReceiveStatus(std::string& out, const char* prefix) {
-    return ReadPrefixedLine(m_Link.port, prefix, out) && !out.empty();
+    return m_Link.ReadPrefixed(prefix, out) && !out.empty();
 }
 
 BOOL CHiroxCT7Ctrl::EnsureRemote() {
@@ -85,6 +85,7 @@ BOOL CHiroxCT7Ctrl::SetLatch() {
 
 BOOL CHiroxCT7Ctrl::QueryPosition(int* controllerPos) {
     std::string rest;
+    m_Link.ClearForQuery();
     if (!m_Link.Send("@POS 1 ?\r\n") || !ReceiveStatus(rest, "@POS  1 ABS="))
         return FALSE;
     return FindFirstInt(rest, 0, controllerPos) ? TRUE : FALSE;
@@ -92,6 +93,7 @@ BOOL CHiroxCT7Ctrl::QueryPosition(int* controllerPos) {
 
 BOOL CHiroxCT7Ctrl::ReadParameter(const char* number, int* value) {
     std::string rest;
+    m_Link.ClearForQuery();
     if (!m_Link.SendF("@SYS 1 %s ?\r\n", number) || !ReceiveStatus(rest, "SYS  1 "))
         return FALSE;
     return FindFirstInt(rest, 0, value) ? TRUE : FALSE;

@@ -41,7 +41,8 @@ private:
     void OpenPort();
     void ClosePort();
     BOOL ChangeRemoteMode(BOOL on);
-    // Reads the line that begins with `prefix`; the text after it.
+    // Reads the line that begins with `prefix`; the text after it. The query before it is sent
+    // on a line cleared by ControllerLink::ClearForQuery.
     BOOL ReceiveStatus(std::string& out, const char* prefix);
     BOOL EnsureRemote();
     BOOL SetAbsolute(int n);

@@ -21,10 +21,10 @@ bool CLeicaMFSCtrl::ParsePosition(const std::string& line, int* controllerPos) {
 BOOL CLeicaMFSCtrl::GetPosition(int* pos) {
     *pos = 0;
     BOOL ok = FALSE;
-    if (m_Link.OpenPort() && m_Link.Send("70032\r\n")) {
+    if (m_Link.OpenPort()) {
         std::string line;
         int controller = 0;
-        if (ReadReplyLine(m_Link.port, line) && ParsePosition(line, &controller)) {
+        if (m_Link.Query("70032\r\n", line) && ParsePosition(line, &controller)) {
             *pos = -controller;
             ok = TRUE;
         }

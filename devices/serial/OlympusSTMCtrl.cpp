@@ -12,6 +12,11 @@ constexpr DWORD kPollPauseMs = 30;
 constexpr int kMovingBit = 0x20;
 constexpr int kInchBit = 0x01;
 constexpr int kFineStepBit = 0x20;
+// A reading on the pulse grid can come out a hair short of its whole number of pulses: the
+// decimal reading and the division are not exact (0.00015 mm / 0.05 um is 2.9999999999999996).
+// Up to a thousandth of a pulse short still counts as that pulse; the reading of an inch drive
+// given to nine decimals is within about half of that.
+constexpr double kPulseTolerance = 0.001;
 
 bool ParseDouble(const std::string& text, size_t& at, double* value) {
     const char* begin = text.c_str() + at;
@@ -41,7 +46,8 @@ void COlympusSTMCtrl::Disconnect() {
 }
 
 BOOL COlympusSTMCtrl::Command(const char* command, const char* prefix, std::string& rest) {
-    return m_Link.Send(command) && ReadPrefixedLine(m_Link.port, prefix, rest) && !rest.empty();
+    m_Link.ClearForQuery();
+    return m_Link.Send(command) && m_Link.ReadPrefixed(prefix, rest) && !rest.empty();
 }
 
 BOOL COlympusSTMCtrl::Acknowledged(const char* command, const char* prefix) {
@@ -71,7 +77,7 @@ BOOL COlympusSTMCtrl::SetRemote(BOOL on) {
     std::string rest;
     if (!Acknowledged(on ? "1 REMOTE= 4\r\n" : "1 REMOTE= 0\r\n", "0 REMOTE"))
         return FALSE;
-    if (!ReadPrefixedLine(m_Link.port, "0 REMOTE=", rest) || rest.empty())
+    if (!m_Link.ReadPrefixed("0 REMOTE=", rest) || rest.empty())
         return FALSE;
     return m_Link.Send("1 REMOTE+\r\n");
 }
@@ -98,7 +104,8 @@ BOOL COlympusSTMCtrl::Close(int autoConnect) {
 int COlympusSTMCtrl::PulsesOfReading(double z, int status) {
     double factor = (status & kInchBit) ? 25400.0 : 1000.0;
     double step = (status & kFineStepBit) ? 0.025 : 0.05;
-    double pulses = std::round(z * factor / step);
+    double exact = z * factor / step;
+    double pulses = std::trunc(exact + (exact < 0 ? -kPulseTolerance : kPulseTolerance));
     if (!(pulses <= 2147483647.0 && pulses >= -2147483647.0))
         return 0;
     return static_cast<int>(pulses);

@@ -22,7 +22,8 @@ public:
     bool IsRemote() const { return m_bRemote != 0; }
 
     // Pulses of a Z reading: inches when bit 0x01 of the status is set, millimetres otherwise;
-    // 0.025 um per pulse when bit 0x20 is set, 0.05 otherwise; rounded to the nearest pulse.
+    // 0.025 um per pulse when bit 0x20 is set, 0.05 otherwise; truncated toward zero, a reading
+    // a thousandth of a pulse or less short of a whole pulse counting as that pulse.
     static int PulsesOfReading(double z, int status);
     // The Z value of a READ reply (the text after "0 READ:"): the third of three values in
     // output mode 0, the only value in the other modes.
@@ -33,8 +34,8 @@ private:
     void Disconnect();
     BOOL SetRemote(BOOL on);
     BOOL EnsureRemote();
-    // Sends `command` and reads the line that begins with `prefix`; `rest` is the text after it
-    // and must not be empty.
+    // Sends `command` on a line cleared for it (ControllerLink::ClearForQuery) and reads the line
+    // that begins with `prefix`; `rest` is the text after it and must not be empty.
     BOOL Command(const char* command, const char* prefix, std::string& rest);
     BOOL Acknowledged(const char* command, const char* prefix);
     BOOL QueryNumber(const char* command, const char* prefix, int* value);

@@ -13,7 +13,7 @@ BOOL COlympusSZXMSCtrl::Receive(const char* prefix, std::string& rest) {
     if (size_t blank = head.find(' '); blank != std::string::npos)
         head.resize(blank);
     std::string after;
-    if (!ReadPrefixedLine(m_Link.port, head, after))
+    if (!m_Link.ReadPrefixed(head, after))
         return FALSE;
     std::string line = head + after;
     size_t blank = line.find(' ');
@@ -25,6 +25,7 @@ BOOL COlympusSZXMSCtrl::Receive(const char* prefix, std::string& rest) {
 
 BOOL COlympusSZXMSCtrl::Acknowledged(const char* command, const char* prefix) {
     std::string rest;
+    m_Link.ClearForQuery();
     return m_Link.Send(command) && Receive(prefix, rest) && !rest.empty() && rest[0] == '+';
 }
 
@@ -65,6 +66,7 @@ BOOL COlympusSZXMSCtrl::SetHighSpeed(BOOL high) {
 BOOL COlympusSZXMSCtrl::ReadPosition(int* pos) {
     *pos = 0;
     std::string rest;
+    m_Link.ClearForQuery();
     if (!m_Link.Send("1FCPOS?\r\n") || !Receive("1FCPOS", rest))
         return FALSE;
     return ParseIntField(rest, 0, rest.size(), pos) ? TRUE : FALSE;

@@ -22,7 +22,8 @@ private:
     void Connect();
     void Disconnect();
     // Reads the line that begins with the part of `prefix` before its first blank; `rest` is the
-    // text after the first blank of that line (the read fails when the line has none).
+    // text after the first blank of that line (the read fails when the line has none). Every
+    // query before it is sent on a line cleared for it (ControllerLink::ClearForQuery).
     BOOL Receive(const char* prefix, std::string& rest);
     BOOL Acknowledged(const char* command, const char* prefix);
     BOOL ReadPosition(int* pos);

@@ -120,6 +120,11 @@ void ControllerEmulator::SetFailureMode(FailureMode mode) {
         axis->SetNeverStop(mode == FailureMode::NeverStop);
 }
 
+void ControllerEmulator::SetReplyDelay(unsigned ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    options_.replyDelayMs = ms;
+}
+
 void ControllerEmulator::QueueReply(std::string raw) {
     std::lock_guard<std::mutex> lock(mutex_);
     queued_.push_back(std::move(raw));

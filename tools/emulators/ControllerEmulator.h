@@ -72,6 +72,8 @@ public:
     bool WaitForCommands(size_t count, int ms) const;
 
     void SetFailureMode(FailureMode mode);
+    // Replies to the commands that come from now on go out `ms` after their command (0: at once).
+    void SetReplyDelay(unsigned ms);
     // The next reply is replaced by these bytes (one queued text per reply).
     void QueueReply(std::string raw);
     // Gives every axis the travel limits low..high (in the controller's counts).

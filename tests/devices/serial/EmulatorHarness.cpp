@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <chrono>
 
-TestClock::TestClock() {
-    ClockHooks real = RealClock();
+TestClock::TestClock() : real_(RealClock()) {
+    ClockHooks real = real_;
     ClockHooks hooks;
-    hooks.tick = [this, real] { return real.tick() + offset_.load(); };
+    hooks.tick = [this, real] {
+        DWORD since = scaledSince_.load();
+        return since + (real.tick() - since) * scale_.load() + offset_.load();
+    };
     hooks.sleep = [this, real](DWORD ms) {
-        if (ms >= 100) {
+        if (unsigned scale = scale_.load(); scale > 1) {
+            real.sleep(ms / scale);
+        } else if (ms >= 100) {
             offset_ += ms;
             real.sleep(1);
         } else {
@@ -35,6 +40,11 @@ void TestClock::RunFast(bool on) {
             }
         });
     }
+}
+
+void TestClock::RunScaled(unsigned factor) {
+    scaledSince_ = real_.tick();
+    scale_ = factor;
 }
 
 void TestClock::JumpAfter(int realMs, DWORD ms) {

@@ -28,8 +28,15 @@ public:
     // While on, the clock runs a hundred times faster than real time: every reply limit passes
     // within tens of milliseconds, while a reply that comes at once still comes in time.
     void RunFast(bool on);
+    // From now on the clock runs `factor` times faster than real time, and every pause lasts a
+    // `factor`th of its time: the program's limits shrink in proportion to the real time of the
+    // emulators, whatever the load on the machine. Call it once, before the rest of the test.
+    void RunScaled(unsigned factor);
 
 private:
+    ClockHooks real_;
+    std::atomic<unsigned> scale_{1};
+    std::atomic<DWORD> scaledSince_{0};
     std::atomic<DWORD> offset_{0};
     std::atomic<bool> fast_{false};
     std::atomic<bool> alive_{true};

@@ -6,6 +6,9 @@
 #include "devices/serial/OlympusSTMCtrl.h"
 #include "devices/serial/OlympusSZXMSCtrl.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 class Ct7Test : public ::testing::Test {
@@ -275,12 +278,12 @@ TEST_F(Stm6Test, PositionFromTheZReading) {
     EXPECT_EQ(Wire(*emu, 1), "1 DOUT?\r\n");
 }
 
-TEST(Stm6Reading, PulsesAreRoundedAndRepliesChecked) {
+TEST(Stm6Reading, PulsesAreTruncatedAndRepliesChecked) {
     EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(0.1, 0), 2000);
-    EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(0.00015, 0), 3); // truncation would give 2
+    EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(0.00015, 0), 3); // plain truncation would give 2
     EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(-0.00015, 0), -3);
     EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(0.1, 0x20), 4000);
-    EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(0.0001, 0x01), 51);
+    EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(0.0001, 0x01), 50); // 50.8 pulses
     double z = 0;
     EXPECT_TRUE(COlympusSTMCtrl::ParseReading("1.5,2.5,0.25", 0, &z));
     EXPECT_DOUBLE_EQ(z, 0.25);
@@ -288,6 +291,24 @@ TEST(Stm6Reading, PulsesAreRoundedAndRepliesChecked) {
     EXPECT_DOUBLE_EQ(z, 0.125);
     EXPECT_FALSE(COlympusSTMCtrl::ParseReading("1.5,2.5", 0, &z));
     EXPECT_FALSE(COlympusSTMCtrl::ParseReading("abc", 2, &z));
+}
+
+TEST(Stm6Reading, ReadingsBetweenPulsesAreCutAndReadingsOnThemKept) {
+    EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(0.0001499, 0), 2); // 2.998 pulses
+    EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(-0.0001499, 0), -2);
+    EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(0.00007, 0x20), 2); // 2.8 pulses of 0.025 um
+    EXPECT_EQ(COlympusSTMCtrl::PulsesOfReading(-0.0001, 0x01), -50);
+    // Every count as the drive gives it, in millimetres and in inches to nine decimals.
+    for (int status : {0x00, 0x01, 0x20, 0x21}) {
+        double factor = (status & 0x01) ? 25400.0 : 1000.0;
+        double step = (status & 0x20) ? 0.025 : 0.05;
+        for (int count = -4000; count <= 4000; count += 3) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.9f", count * step / factor);
+            ASSERT_EQ(COlympusSTMCtrl::PulsesOfReading(std::strtod(text, nullptr), status), count)
+                << text << " with status " << status;
+        }
+    }
 }
 
 TEST_F(Stm6Test, AbsoluteMoveGoesAsARelativeOneAndNeedsAPosition) {
