@@ -1,5 +1,5 @@
 // The heights of a series taken from the browser, given in the height settings dialog with the
-// real pointer and keys: the focus image box shows them, the composition takes them, and its
+// real pointer and keys: the focus image box keeps them, the composition takes them, and its
 // result window has live heights that its .vv3 file holds.
 #include "BrowserJoinFixture.h"
 #include "XServerInput.h"
@@ -85,15 +85,25 @@ TEST_F(HeightSettingsPointer, HeightsGivenThereReachTheCompositionAndItsVv3File)
         ASSERT_TRUE(TypeInto(ui::testing::FindById<wxTextCtrl>(d, 42), "2"));
         ASSERT_TRUE(TypeInto(ui::testing::FindById<wxTextCtrl>(d, 43), "5"));
         ASSERT_TRUE(ClickIn(ui::testing::FindById(d, 44), [&] { return depth->CellText(4, 1) == "22"; }));
-        // The last height typed into its cell, and "設定" pressed while the cell is still open.
+        // A height typed into its cell and Enter: the cell takes it and the next row's opens.
         CEDListCtrl* list = depth->List();
-        const wxRect row = list->GetItemRect(4);
+        const wxRect row = list->GetItemRect(3);
         const wxPoint cell(list->GetColumnWidth(0) + 10, row.y + row.height / 2);
         ASSERT_TRUE(ClickIn(
             list, [&] { return list->GetEdit() != nullptr; }, cell));
-        CEDEdit* edit = list->GetEdit();
-        ASSERT_TRUE(PumpUntil([&] { return ui::testing::FocusWithin(d) == edit; }));
+        ASSERT_TRUE(PumpUntil([&] { return ui::testing::FocusWithin(d) == list->GetEdit(); }));
         wxUIActionSimulator sim;
+        sim.Char('a', wxMOD_CONTROL);
+        sim.Text("17.5");
+        sim.Char(WXK_RETURN);
+        ASSERT_TRUE(PumpUntil([&] {
+            CEDEdit* next = list->GetEdit();
+            return depth->CellText(3, 1) == "17.5" && next && next->Row() == 4 &&
+                   ui::testing::FocusWithin(d) == next;
+        }));
+        EXPECT_TRUE(d->IsShown());
+        // The last one typed, and "設定" pressed while its cell is still open.
+        CEDEdit* edit = list->GetEdit();
         sim.Char('a', wxMOD_CONTROL);
         sim.Text("30");
         ASSERT_TRUE(PumpUntil([&] { return edit->GetValue() == "30"; }));
@@ -108,7 +118,7 @@ TEST_F(HeightSettingsPointer, HeightsGivenThereReachTheCompositionAndItsVv3File)
                 return false;
         return true;
     }));
-    EXPECT_EQ(BoxHeights(box), (std::vector<double>{2, 7, 12, 17, 30}));
+    EXPECT_EQ(BoxHeights(box), (std::vector<double>{2, 7, 12, 17.5, 30}));
     EXPECT_TRUE(sink.ShownIds().empty());
 
     // The composition takes them: the result's heights are the series' heights.
@@ -124,7 +134,7 @@ TEST_F(HeightSettingsPointer, HeightsGivenThereReachTheCompositionAndItsVv3File)
     std::set<double> seen(doc->m_heights.Data(), doc->m_heights.Data() + doc->m_heights.Count());
     EXPECT_GT(seen.size(), 1u);
     for (double z : seen)
-        EXPECT_TRUE(z == 2 || z == 7 || z == 12 || z == 17 || z == 30) << z;
+        EXPECT_TRUE(z == 2 || z == 7 || z == 12 || z == 17.5 || z == 30) << z;
     // "高さ" is live in the result window.
     ui::CmdUI state(vtid::cmd::ShowHeight);
     ui::RouteUpdate(viewer->CommandChain(), state);
