@@ -58,10 +58,33 @@ CDirTreeView::CDirTreeView(wxWindow* parent, wxWindowID id)
     Bind(wxEVT_TREE_ITEM_EXPANDED, &CDirTreeView::onCollapsedOrExpanded, this);
     Bind(wxEVT_TREE_ITEM_COLLAPSED, &CDirTreeView::onCollapsedOrExpanded, this);
     Bind(wxEVT_SIZE, &CDirTreeView::onSize, this);
+    // Once the user moves the tree, the folder is no longer held at the top.
+    auto letGo = [this](wxEvent& ev) {
+        m_topItem.Unset();
+        ev.Skip();
+    };
+    for (const auto type : {wxEVT_LEFT_DOWN, wxEVT_RIGHT_DOWN, wxEVT_MIDDLE_DOWN, wxEVT_MOUSEWHEEL})
+        Bind(type, letGo);
+    Bind(wxEVT_KEY_DOWN, letGo);
+    for (const auto type : {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP,
+                            wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN,
+                            wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE})
+        Bind(type, letGo);
 }
 
 void CDirTreeView::onSize(wxSizeEvent& ev) {
     ev.Skip();
+    // The window's layout goes on after the folder was shown (the frame is laid out, maximised,
+    // its panes arranged): each new size may move the rows, so the folder goes to the top again
+    // once the tree has taken the size.
+    if (m_topItem.IsOk() && !m_topQueued) {
+        m_topQueued = true;
+        CallAfter([this] {
+            m_topQueued = false;
+            if (m_topItem.IsOk())
+                scrollToTop(m_topItem);
+        });
+    }
     int r825 = 0, r829 = 0, l954 = 0;
     if (!topMenuEdges || !topMenuEdges(r825, r829, l954))
         return;
@@ -93,6 +116,7 @@ void CDirTreeView::Refresh32783() {
     if (auto* doc = dynamic_cast<BrowserDocument*>(GetDocument()))
         doc->Browser().thumbnailRefreshFlag = true;
     Freeze();
+    m_topItem.Unset();
     m_destroying = true;
     DeleteAllItems();
     m_destroying = false;
@@ -133,6 +157,7 @@ wxTreeItemId CDirTreeView::ShowFolderAtTop(const std::string& path) {
     const wxTreeItemId item = SelectPath(path, false);
     if (item.IsOk())
         scrollToTop(item);
+    m_topItem = item;
     return item;
 }
 
@@ -207,6 +232,7 @@ std::string CDirTreeView::GetItemPath(const wxTreeItemId& item) const {
 }
 
 wxTreeItemId CDirTreeView::SelectPath(const std::string& pathArg, bool expand) {
+    m_topItem.Unset();
     std::string path = pathArg;
     if (path.size() > 1 && path.back() == '/')
         path.pop_back();
@@ -272,6 +298,7 @@ bool CDirTreeView::SelectParentFolder() {
     const wxTreeItemId parent = GetItemParent(item);
     if (!parent.IsOk())
         return false;
+    m_topItem.Unset();
     SelectItem(parent);
     return true;
 }

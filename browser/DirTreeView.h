@@ -48,7 +48,9 @@ public:
     // is not found.
     wxTreeItemId SelectPath(const std::string& path, bool expand);
     // Selects the folder of a path (SelectPath without expanding it) and scrolls the tree so that
-    // the folder is the first item in sight; a null item when it is not found.
+    // the folder is the first item in sight, and keeps it there through the sizes the window
+    // takes until the user clicks, scrolls or types in the tree or another folder is selected; a
+    // null item when it is not found.
     wxTreeItemId ShowFolderAtTop(const std::string& path);
     bool SelectParentFolder();
     std::string GetItemPath(const wxTreeItemId& item) const;
@@ -86,6 +88,8 @@ private:
     std::string m_desktopPath, m_documentsPath;
     bool m_destroying = false;
     wxTreeItemId m_desktop, m_documents, m_computer, m_network;
+    wxTreeItemId m_topItem; // the folder held at the top (ShowFolderAtTop)
+    bool m_topQueued = false;
     wxImageList m_images{16, 16, true, ICON_COUNT};
     int m_startMode = 0;
     std::string m_imagePath;

@@ -1,5 +1,6 @@
 #include "browser/SListCtrl.h"
 
+#include "browser/ScreenWindows.h"
 #include "ids/VantorelIds.h"
 #include "platform/MessageSink.h"
 #include "platform/WindowMessages.h"
@@ -18,6 +19,14 @@ CSListCtrl* g_dragSource = nullptr;
 void Put32(std::string& s, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         s.push_back(char((v >> (8 * i)) & 0xFF));
+}
+// The list that the screen shows at the point: a window of the program that lies behind another
+// one there, or is minimised, is no target.
+CSListCtrl* ListShownAt(const wxPoint& screen) {
+    CSListCtrl* list = nullptr;
+    for (wxWindow* w = WindowShownAt(screen); w && !list && !w->IsTopLevel(); w = w->GetParent())
+        list = dynamic_cast<CSListCtrl*>(w);
+    return list;
 }
 uint32_t Get32(const std::string& s, size_t at) {
     uint32_t v = 0;
@@ -492,11 +501,7 @@ void CSListCtrl::finishDragAt(const wxPoint& screen) {
     const std::string payload = m_dragPayload;
     m_dragPayload.clear();
     int effect = DROPEFFECT_NONE;
-    wxWindow* w = wxFindWindowAtPoint(screen);
-    CSListCtrl* target = nullptr;
-    for (; w && !target; w = w->GetParent())
-        target = dynamic_cast<CSListCtrl*>(w);
-    if (target) {
+    if (CSListCtrl* target = ListShownAt(screen)) {
         const wxPoint p = target->ScreenToClient(screen);
         const bool ctrl = wxGetKeyState(WXK_CONTROL);
         effect = target->OnDragEnter(&payload, p.x, p.y, ctrl);
@@ -525,9 +530,7 @@ void CSListCtrl::onMotion(wxMouseEvent& ev) {
     }
     if (m_dragging) {
         const wxPoint screen = ClientToScreen(ev.GetPosition());
-        wxWindow* w = wxFindWindowAtPoint(screen);
-        auto* target = dynamic_cast<CSListCtrl*>(w);
-        if (target) {
+        if (CSListCtrl* target = ListShownAt(screen)) {
             const wxPoint p = target->ScreenToClient(screen);
             const int effect = target->OnDragOver(&m_dragPayload, p.x, p.y, ev.ControlDown());
             SetCursor(effect == DROPEFFECT_NONE ? wxCursor(wxCURSOR_NO_ENTRY) : wxNullCursor);

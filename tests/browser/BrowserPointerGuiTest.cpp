@@ -1,10 +1,12 @@
 // The thumbnail list and the focus image box under the real pointer: thumbnails dragged into the
-// box are added, a marquee selects, and after each the pointer is free for the next click.
+// box are added, also where another window of the program lies behind the box or minimised; a
+// marquee selects, and after each the pointer is free for the next click.
 #include "BrowserListsFixture.h"
 
 #include "ui/testing/Pointer.h"
 
 using ui::testing::DragThenClickElsewhere;
+using ui::testing::PointerTo;
 
 namespace {
 
@@ -52,6 +54,40 @@ TEST_F(BrowserPointer, ThumbnailsDraggedToTheBoxAreAddedAndTheBoxDragsThemOut) {
     const wxRect last = box->GetCellRect(box->GetItemCount() - 1);
     EXPECT_TRUE(DragThenClickElsewhere(box, wxPoint(last.x + 5, last.GetBottom() + 20),
                                        wxPoint(last.x + 15, last.y + 15)));
+}
+
+TEST_F(BrowserPointer, DropsReachTheBoxOverAWindowBehindItOrMinimised) {
+    std::filesystem::create_directories(dir / "img");
+    for (int i = 1; i <= 3; ++i)
+        WriteFlatImage(dir / ("img/s" + std::to_string(i) + ".bmp"), 64, 48, 30 * i, 100, 100);
+    Fill(dir / "img");
+    // Another window of the program (as the result window) where the lower part of the box is.
+    const wxRect boxArea = box->GetScreenRect();
+    auto* other =
+        new wxFrame(nullptr, wxID_ANY, "other", wxPoint(boxArea.x - 40, boxArea.y + boxArea.height / 2),
+                    wxSize(boxArea.width + 80, boxArea.height / 2 + 40));
+    other->Show();
+    ASSERT_TRUE(ui::testing::WaitForPaint(other));
+    const wxPoint low(boxArea.width / 2, boxArea.height * 3 / 4);
+    ASSERT_TRUE(PumpUntil([&] { return other->GetScreenRect().Contains(box->ClientToScreen(low)); }));
+    auto dropLow = [&](int cell, int count) {
+        // The pointer over the box's lower part: the frame is raised until it shows the box there.
+        ASSERT_TRUE(PointerTo(box, low));
+        ASSERT_TRUE(DragThenClickElsewhere(thumbs, Cell(thumbs, cell), In(thumbs, box, low)));
+        ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
+        EXPECT_EQ(box->GetItemCount(), count + 1);
+        EXPECT_EQ(GetFileNamePart(box->GetItemPath(count - 1)), "s" + std::to_string(cell + 1) + ".bmp");
+    };
+    // Behind the frame.
+    dropLow(0, 1);
+    ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/browser-drop-over-window-behind.png");
+    // Minimised (a window manager unmaps it; without one it stays behind the frame).
+    other->Iconize(true);
+    ui::testing::ProcessPending();
+    dropLow(2, 2);
+    EXPECT_EQ(CountText(), "  2");
+    EXPECT_TRUE(sink.ShownIds().empty());
+    EXPECT_TRUE(ui::testing::DestroyAndWait(other));
 }
 
 } // namespace

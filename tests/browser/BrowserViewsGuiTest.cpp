@@ -192,6 +192,35 @@ TEST_F(BrowserViews, TreePaneStaysClearOfTheTopMenu) {
     EXPECT_EQ(split->GetSashPosition(), 300);
 }
 
+TEST_F(BrowserViews, TheStartFolderStaysTheTopRowWhileTheWindowIsLaidOut) {
+    for (int i = 0; i < 40; ++i)
+        std::filesystem::create_directories(dir / ("Desk/photos/f" + std::to_string(100 + i)));
+    // The first update of a frame that is then laid out: first tall enough for every row, then
+    // as small as the program's first layout makes it.
+    frame->SetSize(1100, 700);
+    ASSERT_TRUE(PumpUntil([&] { return frame->GetSize().y == 700; }));
+    tree->Refresh32783();
+    const wxTreeItemId item = tree->ShowFolderAtTop(dir / "Desk/photos/f120");
+    ASSERT_TRUE(item.IsOk());
+    EXPECT_EQ(tree->GetSelection(), item);
+    auto atTop = [&] {
+        wxRect row;
+        return tree->GetBoundingRect(item, row) && row.y >= 0 && row.y < row.height;
+    };
+    frame->SetSize(1100, 2000);
+    ASSERT_TRUE(PumpUntil([&] { return tree->GetClientSize().y > 1500; }));
+    frame->SetSize(1100, 300);
+    EXPECT_TRUE(PumpUntil([&] { return tree->GetClientSize().y < 300 && atTop(); }));
+    ui::testing::Screenshot(frame, ui::testing::OutputFolder() + "/browser-tree-start-folder.png");
+    // Scrolled by the user, the tree stays where the user put it.
+    wxScrollWinEvent scroll(wxEVT_SCROLLWIN_TOP, 0, wxVERTICAL);
+    tree->ProcessWindowEvent(scroll);
+    tree->Scroll(-1, 0);
+    frame->SetSize(1100, 400);
+    ASSERT_TRUE(PumpUntil([&] { return tree->GetClientSize().y > 300; }));
+    EXPECT_FALSE(PumpUntil(atTop, 500));
+}
+
 TEST_F(BrowserViews, UnreadableFolderSays10006) {
     // A folder that cannot be read when its branch opens (here: gone since it was listed).
     std::filesystem::create_directories(dir / "Desk/gone/inner");

@@ -252,3 +252,22 @@ TEST(ItemSort, FiveListOrdersAndThreeBoxOrdersWithTiesAndPlaceholderLast) {
     EXPECT_EQ(p->m_selected, 1);
     EXPECT_EQ(p->m_path, "Last Position");
 }
+
+TEST(ItemSort, NameOrderIsTheNumberBeforeTheExtensionThenThePath) {
+    // A name whose digits do not stand right before the extension has the number 0 and goes
+    // with the other 0s, ordered among them by the whole path.
+    ScratchFolder dir("item-sort");
+    FileInfoList items;
+    for (const char* name : {"frame_002.bmp", "frame_003x.tif", "frame_001.bmp", "frame_001h.bmp",
+                             "frame_000.bmp", "frame_010.jpg"}) {
+        dir.Write(name, "x");
+        items.push_back(CFileInfoStruc::FromFile(dir / name, int(items.size())));
+        ASSERT_TRUE(items.back());
+    }
+    ASSERT_TRUE(SortThumbnailItems(items, ID_SORT_NAME));
+    std::vector<std::string> names;
+    for (const auto& f : items)
+        names.push_back(GetFileNamePart(f->m_path) + ":" + std::to_string(f->m_number));
+    EXPECT_EQ(names, (std::vector<std::string>{"frame_000.bmp:0", "frame_001h.bmp:0", "frame_003x.tif:0",
+                                               "frame_001.bmp:1", "frame_002.bmp:2", "frame_010.jpg:10"}));
+}
