@@ -43,7 +43,7 @@ constexpr size_t kMaxConnections = 16;
 // Class names and titles longer than this are refused at registration; an info file longer than
 // the two together (plus its few header lines) is not read.
 constexpr size_t kMaxNameBytes = 4096;
-constexpr size_t kMaxInfoBytes = 2 * kMaxNameBytes + 256;
+constexpr size_t kMaxInfoBytes = 3 * kMaxNameBytes + 256;
 
 const char kPrefix[] = "win-";
 const char kInfoSuffix[] = ".info";
@@ -144,10 +144,13 @@ Liveness probe(const std::string& path) {
 
 // ---- info files ------------------------------------------------------------------------------
 
+const char kInfoMagic[] = "findable-window 2\n";
+
 std::string infoText(const TopWindowInfo& w) {
-    std::string s = "findable-window 1\n";
+    std::string s = kInfoMagic;
     s += "pid " + std::to_string(w.processId) + "\n";
     s += "activation " + std::to_string(w.activation) + "\n";
+    s += "display " + std::to_string(w.display.size()) + "\n" + w.display + "\n";
     s += "class " + std::to_string(w.className.size()) + "\n" + w.className + "\n";
     s += "title " + std::to_string(w.title.size()) + "\n" + w.title + "\n";
     return s;
@@ -185,12 +188,14 @@ bool parseTextField(const std::string& s, size_t& pos, const char* key, std::str
 }
 
 bool parseInfo(const std::string& s, TopWindowInfo& w) {
-    const std::string magic = "findable-window 1\n";
-    if (s.compare(0, magic.size(), magic) != 0)
+    const size_t magic = std::strlen(kInfoMagic);
+    if (s.compare(0, magic, kInfoMagic) != 0)
         return false;
-    size_t pos = magic.size();
+    size_t pos = magic;
     unsigned long long pid = 0;
     if (!parseNumberLine(s, pos, "pid", pid) || !parseNumberLine(s, pos, "activation", w.activation))
+        return false;
+    if (!parseTextField(s, pos, "display", w.display))
         return false;
     if (!parseTextField(s, pos, "class", w.className) || !parseTextField(s, pos, "title", w.title))
         return false;
@@ -426,6 +431,9 @@ bool FindableWindow::Register(const std::string& className, const std::string& t
         return fail("no private runtime folder");
     s->base = s->folder + "/" + kPrefix + std::to_string(::getpid()) + "-" + processNonce() + "-" +
               std::to_string(nextSerial++);
+    s->info.display = CurrentDisplayName();
+    if (s->info.display.size() > kMaxNameBytes)
+        return fail("display name too long");
     s->info.className = className;
     s->info.title = title;
     s->info.processId = ::getpid();
@@ -537,6 +545,7 @@ std::vector<TopWindowInfo> EnumTopWindows() {
     ::closedir(dir);
     std::sort(infos.begin(), infos.end());
 
+    const std::string display = CurrentDisplayName();
     for (const std::string& name : infos) {
         std::string base = folder + "/" + name;
         TopWindowInfo w;
@@ -547,7 +556,9 @@ std::vector<TopWindowInfo> EnumTopWindows() {
         Liveness live = probe(w.socketPath);
         if (live == Liveness::Gone)
             removeLeftover(base); // its owner ended without cleaning up
-        if (live == Liveness::Alive)
+        // A window on another display is left to that display's lookups, but a dead one is
+        // cleared whatever its display.
+        if (live == Liveness::Alive && w.display == display)
             out.push_back(std::move(w));
     }
     // A socket without an info file whose owner is gone is a leftover of a crash during start.

@@ -4,6 +4,7 @@
 
 #include "platform/Process.h"
 #include "platform/Sync.h"
+#include "tests/platform/ScopedEnv.h"
 #include "tests/support/ScopedRuntimeFolder.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +123,7 @@ protected:
 
     ScopedRuntimeFolder runtime_;
     const ScratchFolder& dir_ = runtime_.Folder();
+    ScopedEnv display_{"DISPLAY", ":42"};
 };
 
 // Writes bytes to the socket as a sender would, with endSending closes its sending side, and
@@ -368,4 +370,39 @@ TEST_F(FindableWindowTest, ASilentPeerDelaysNoOtherSender) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     for (int fd : silent)
         ::close(fd);
+}
+
+// Two sessions of the user on two displays share the runtime folder: each finds only the windows
+// on its own display, however its display name is written, and a dead window is cleared from
+// either.
+TEST_F(FindableWindowTest, LookupsSeeTheWindowsOfTheirOwnDisplayAlone) {
+    Peer onFirst({"--class", "BrelvoxaMainFrame", "--title", "Brelvoxa"});
+    ASSERT_TRUE(onFirst.WaitReady());
+    display_.Set(":52.0");
+    Peer onSecond({"--class", "BrelvoxaMainFrame", "--title", "Brelvoxa - a.vv3"});
+    ASSERT_TRUE(onSecond.WaitReady());
+    FindableWindow own;
+    ASSERT_TRUE(own.Register("Frame", "Brelvoxa", nullptr));
+
+    TopWindowInfo w;
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Brelvoxa", "Brelvoxa - a.vv3"}));
+    ASSERT_TRUE(FindTopWindow("BrelvoxaMainFrame", nullptr, &w));
+    EXPECT_EQ(w.processId, onSecond.Pid());
+    EXPECT_EQ(w.display, ":52");
+    ASSERT_TRUE(FindTopWindow(nullptr, "Brelvoxa", &w));
+    EXPECT_EQ(w.socketPath, own.SocketPath());
+
+    display_.Set("unix:42.0");
+    EXPECT_EQ(Titles(), std::vector<std::string>{"Brelvoxa"});
+    ASSERT_TRUE(FindTopWindow(nullptr, "Brelvoxa", &w));
+    EXPECT_EQ(w.processId, onFirst.Pid());
+    EXPECT_FALSE(FindTopWindow("Frame", nullptr, &w));
+    EXPECT_FALSE(FindTopWindow(nullptr, "Brelvoxa - a.vv3", &w));
+
+    // The other display's window died: this display's lookup clears its files.
+    const std::string stale = onSecond.SocketPath();
+    onSecond.End(SIGKILL);
+    ASSERT_TRUE(std::filesystem::exists(stale));
+    EXPECT_EQ(Titles(), std::vector<std::string>{"Brelvoxa"});
+    EXPECT_FALSE(std::filesystem::exists(stale));
 }
