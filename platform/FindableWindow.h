@@ -12,7 +12,10 @@
 // The wire of one send, all numbers little-endian: the sender writes the 4-byte tag (dwData), the
 // 4-byte length (cbData) and the record bytes unchanged; the receiver hands the record to its
 // delivery function and writes back the function's 8-byte result. A receiver that refuses the
-// record (too large, cut short) closes the connection without a result.
+// record (too large, cut short, a header not complete within a second) closes the connection
+// without a result. A receiver serves a bounded number of connections; when all are taken, a new
+// sender gets in in place of the connection that has sent nothing for longest, so that idle peers
+// keep no sender out.
 #pragma once
 
 #include "platform/WinTypes.h"

@@ -406,3 +406,60 @@ TEST_F(FindableWindowTest, LookupsSeeTheWindowsOfTheirOwnDisplayAlone) {
     EXPECT_EQ(Titles(), std::vector<std::string>{"Brelvoxa"});
     EXPECT_FALSE(std::filesystem::exists(stale));
 }
+
+// Sixteen peers that connect and send nothing and sixteen that drip a header byte every four
+// seconds, each connecting again as soon as it is dropped, keep no sender out: every record is
+// received within two seconds.
+TEST_F(FindableWindowTest, SilentAndDrippingPeersKeepNoSenderOut) {
+    std::atomic<int> delivered{0};
+    FindableWindow w;
+    ASSERT_TRUE(w.Register("Frame", "S", [&](const COPYDATASTRUCT&) -> LRESULT { return ++delivered; }));
+    const std::string path = w.SocketPath();
+    std::atomic<bool> stop{false};
+    std::atomic<int> connects{0};
+    auto peer = [&](bool drip) {
+        const std::string head = header(tagOf("VV3D"), 3);
+        const auto end = Clock::now() + std::chrono::seconds(30); // bounded, whatever happens
+        while (!stop && Clock::now() < end) {
+            int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_un addr{};
+            addr.sun_family = AF_UNIX;
+            std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+            if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+                ++connects;
+                // Holds the connection until the receiver drops it, dripping every four seconds.
+                for (size_t sent = 0; !stop;) {
+                    if (drip && sent < head.size() && ::send(fd, &head[sent], 1, MSG_NOSIGNAL) == 1)
+                        ++sent;
+                    pollfd p{fd, POLLIN, 0};
+                    if (::poll(&p, 1, 4000) > 0)
+                        break; // dropped (or refused): connect again
+                }
+            }
+            ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    };
+    std::vector<std::thread> peers;
+    for (int i = 0; i < 32; ++i)
+        peers.emplace_back(peer, i >= 16);
+    ASSERT_TRUE(waitFor([&] { return connects >= 32; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the peers hold every slot
+
+    TopWindowInfo target;
+    ASSERT_TRUE(FindTopWindow("Frame", "S", &target));
+    for (int i = 1; i <= 5; ++i) {
+        SCOPED_TRACE(i);
+        LRESULT result = 0;
+        const auto start = Clock::now();
+        EXPECT_TRUE(SendCopyData(target, {tagOf("VV3D"), 3, "abc"}, 2000, &result))
+            << GetFindableWindowError();
+        EXPECT_LT(msSince(start), 2000);
+        EXPECT_EQ(result, i);
+        // Now and again longer than the header may take.
+        std::this_thread::sleep_for(std::chrono::milliseconds(250 * i));
+    }
+    stop = true;
+    for (auto& t : peers)
+        t.join();
+}
