@@ -5,6 +5,7 @@
 #include "ui/UiLayer.h"
 
 #include <clocale>
+#include <csignal>
 
 namespace {
 
@@ -16,7 +17,15 @@ void adoptUserLocale() {
     std::setlocale(LC_NUMERIC, "C");
 }
 
+// A write past the file-size limit (ulimit -f) raises SIGXFSZ, which ends the process with every
+// open document: ignored, the write fails with EFBIG instead, and the save reports the file system
+// full and leaves the old file as it was.
+void survivePastTheFileSizeLimit() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 bool installCommon(const char* program, bool wxMessageBoxes, std::string* error) {
+    survivePastTheFileSizeLimit();
     adoptUserLocale();
     ui::ProgramServices services;
     services.program = program;

@@ -1,5 +1,7 @@
 // One call per program fills every seam that the libraries below leave to the program, on the UI
 // thread after wx is initialised and before the first window:
+//  - SIGXFSZ ignored, so that a save past the file-size limit fails with a message instead of
+//    ending the program;
 //  - the user's locale from the environment (the toolkit's own labels follow it), numbers in the
 //    C notation;
 //  - the window layer's part (ui::InstallProgramServices): window messages and the handle tokens
