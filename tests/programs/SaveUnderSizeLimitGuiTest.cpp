@@ -16,6 +16,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <sys/resource.h>
 
 namespace {
@@ -25,22 +26,21 @@ bool fileSizeSignalIgnored() {
     return ::sigaction(SIGXFSZ, nullptr, &now) == 0 && now.sa_handler == SIG_IGN;
 }
 
-// Lowers the soft file-size limit of the process while the object lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit lower = old_;
-        lower.rlim_cur = bytes;
-        ok_ = ::setrlimit(RLIMIT_FSIZE, &lower) == 0;
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
-    bool Ok() const { return ok_; }
-
-private:
-    rlimit old_{};
-    bool ok_ = false;
-};
+// Runs the save with the soft file-size limit of the process lowered to 64 KiB, and checks that
+// it failed with the one message, left the old contents of the target and nothing beside it.
+void expectRefusedUnderTheLimit(const std::function<bool()>& save, const CScriptedMessageSink& sink,
+                                UINT message, const std::string& target, const std::string& old) {
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit lower = saved;
+    lower.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lower), 0);
+    const bool ok = save();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{message});
+    EXPECT_EQ(ScratchFolder::ReadAll(target), old);
+}
 
 std::vector<std::string> names(const ScratchFolder& dir) {
     std::vector<std::string> out;
@@ -65,15 +65,8 @@ TEST(SaveUnderSizeLimit, VantorelsResultImageSaveReportsAndKeepsTheOldFile) {
     HDIB image = DibCreate(400, 300, 1); // 360 000 bytes of pixels
     ASSERT_TRUE(doc.SetResultImage(image));
     GlobalFree(image);
-    bool saved = true;
-    {
-        FileSizeLimit limit(64 * 1024);
-        ASSERT_TRUE(limit.Ok());
-        saved = doc.SaveImage(target);
-    }
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{UINT(vtid::str::CannotWriteData)});
-    EXPECT_EQ(ScratchFolder::ReadAll(target), "the old picture");
+    expectRefusedUnderTheLimit([&] { return doc.SaveImage(target); }, sink, vtid::str::CannotWriteData,
+                               target, "the old picture");
     EXPECT_EQ(names(dir), std::vector<std::string>{"result.bmp"});
     // Without the limit the same save goes through.
     EXPECT_TRUE(doc.SaveImage(target));
@@ -93,15 +86,8 @@ TEST(SaveUnderSizeLimit, BrelvoxasDocumentSaveReportsAndKeepsTheOldFile) {
     ASSERT_TRUE(doc.OnOpenDocument(source));
     const std::string target = dir / "heights.tdv";
     ScratchFolder::WriteAll(target, "the old document");
-    bool saved = true;
-    {
-        FileSizeLimit limit(64 * 1024);
-        ASSERT_TRUE(limit.Ok());
-        saved = doc.OnSaveDocument(target);
-    }
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{UINT(bxid::str::CannotSaveDocument)});
-    EXPECT_EQ(ScratchFolder::ReadAll(target), "the old document");
+    expectRefusedUnderTheLimit([&] { return doc.OnSaveDocument(target); }, sink,
+                               bxid::str::CannotSaveDocument, target, "the old document");
     EXPECT_EQ(names(dir), (std::vector<std::string>{"heights.tdv", "heights.vv3"}));
     EXPECT_TRUE(doc.OnSaveDocument(target));
     EXPECT_GT(std::filesystem::file_size(target), 64u * 1024);
