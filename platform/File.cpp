@@ -488,8 +488,9 @@ int CreateTempBeside(const std::string& target, int mode, std::string& temp) {
             return -1;
         }
         // The lock tells a cleaner that cannot see this process that the file is being written.
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-            (mode >= 0 && ::fchmod(fd, static_cast<mode_t>(mode)) != 0)) {
+        // A file system without locks still takes the save: its cleaners then remove nothing.
+        (void)::flock(fd, LOCK_EX | LOCK_NB);
+        if (mode >= 0 && ::fchmod(fd, static_cast<mode_t>(mode)) != 0) {
             const int err = errno;
             ::close(fd);
             ::unlink(candidate.c_str());

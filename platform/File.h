@@ -172,8 +172,9 @@ private:
 
 // The temporary file of a save beside its target, which the save renames over the target:
 // ".<name>.<pid>.<n>.tmp" in the target's folder, created exclusively with the permission bits
-// mode (a negative mode: those of a new file, 0666 less the umask) and locked (flock) for as long
-// as the returned descriptor stays open. -1 with errno on failure.
+// mode (a negative mode: those of a new file, 0666 less the umask) and locked (flock, where the
+// file system has locks) for as long as the returned descriptor stays open. -1 with errno on
+// failure.
 int CreateTempBeside(const std::string& target, int mode, std::string& temp);
 // Removes the temporary files of that naming beside the target that a save killed mid-write
 // (SIGKILL, power loss) left behind: those of a process that no longer runs and that nobody holds
