@@ -5,10 +5,15 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 // ---- CFileException --------------------------------------------------------------------------
 
@@ -439,6 +444,88 @@ std::string resolveTarget(const std::string& target) {
 }
 } // namespace
 
+namespace {
+// The folder part of a path (with its '/') and the name after it.
+std::pair<std::string, std::string> splitPath(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {std::string(), path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+bool allDigits(const std::string& s) {
+    return !s.empty() && s.size() <= 10 && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The process id in the name of a temporary file of the target's name, or 0 for another name.
+pid_t tempFileOwner(const std::string& entry, const std::string& name) {
+    const std::string head = "." + name + ".";
+    const std::string tail = ".tmp";
+    if (entry.size() <= head.size() + tail.size() || entry.compare(0, head.size(), head) != 0 ||
+        entry.compare(entry.size() - tail.size(), tail.size(), tail) != 0)
+        return 0;
+    const std::string middle = entry.substr(head.size(), entry.size() - head.size() - tail.size());
+    const auto dot = middle.find('.');
+    if (dot == std::string::npos || !allDigits(middle.substr(0, dot)) || !allDigits(middle.substr(dot + 1)))
+        return 0;
+    const long long pid = std::atoll(middle.substr(0, dot).c_str());
+    return pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
+}
+} // namespace
+
+int CreateTempBeside(const std::string& target, int mode, std::string& temp) {
+    const auto [dir, name] = splitPath(target);
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[64];
+        std::snprintf(suffix, sizeof suffix, ".%d.%u.tmp", static_cast<int>(::getpid()),
+                      counter.fetch_add(1));
+        const std::string candidate = dir + "." + name + suffix;
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return -1;
+        }
+        // The lock tells a cleaner that cannot see this process that the file is being written.
+        // A file system without locks still takes the save: its cleaners then remove nothing.
+        (void)::flock(fd, LOCK_EX | LOCK_NB);
+        if (mode >= 0 && ::fchmod(fd, static_cast<mode_t>(mode)) != 0) {
+            const int err = errno;
+            ::close(fd);
+            ::unlink(candidate.c_str());
+            errno = err;
+            return -1;
+        }
+        temp = candidate;
+        return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+void RemoveStaleTempsBeside(const std::string& target) {
+    const auto [dir, name] = splitPath(target);
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d)
+        return;
+    const int dirFd = ::dirfd(d);
+    while (const dirent* e = ::readdir(d)) {
+        const pid_t owner = tempFileOwner(e->d_name, name);
+        // A process that runs (or that this one may not signal) may still be writing its file.
+        if (owner == 0 || owner == ::getpid() || ::kill(owner, 0) == 0 || errno != ESRCH)
+            continue;
+        const int fd = ::openat(dirFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirFd, e->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(d);
+}
+
 AtomicFileWriter::AtomicFileWriter(std::string target) : target_(std::move(target)) {}
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -449,38 +536,19 @@ BOOL AtomicFileWriter::Open(CFileException* error) {
     Abort();
     committed_ = false;
     std::string real = resolveTarget(target_);
-    auto slash = real.rfind('/');
-    std::string dir = slash == std::string::npos ? std::string() : real.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? real : real.substr(slash + 1);
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".%d.%u.tmp", static_cast<int>(::getpid()),
-                      counter.fetch_add(1));
-        std::string candidate = dir + "." + name + suffix;
-        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            if (error)
-                error->Set(errno, target_);
-            return FALSE;
-        }
-        struct stat st;
-        if (::stat(real.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            (void)::fchmod(fd, st.st_mode & 07777);
-        ::close(fd);
-        temp_ = candidate;
-        if (!file_.Open(temp_, CFile::modeWrite, error)) {
-            ::unlink(temp_.c_str());
-            temp_.clear();
-            return FALSE;
-        }
-        return TRUE;
+    struct stat st;
+    const bool existing = ::stat(real.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    lockFd_ = CreateTempBeside(real, existing ? static_cast<int>(st.st_mode & 07777) : -1, temp_);
+    if (lockFd_ < 0) {
+        if (error)
+            error->Set(errno, target_);
+        return FALSE;
     }
-    if (error)
-        error->Set(EEXIST, target_);
-    return FALSE;
+    if (!file_.Open(temp_, CFile::modeWrite, error)) {
+        dropTemp();
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL AtomicFileWriter::Commit(CFileException* error) {
@@ -517,7 +585,10 @@ BOOL AtomicFileWriter::Commit(CFileException* error) {
         return FALSE;
     }
     temp_.clear();
+    ::close(lockFd_);
+    lockFd_ = -1;
     committed_ = true;
+    RemoveStaleTempsBeside(real);
     // Make the new directory entry durable too; a failure here does not undo the write.
     auto slash = real.rfind('/');
     std::string dir = slash == std::string::npos ? std::string(".") : real.substr(0, slash == 0 ? 1 : slash);
@@ -531,8 +602,16 @@ BOOL AtomicFileWriter::Commit(CFileException* error) {
 
 void AtomicFileWriter::Abort() {
     file_.Abort();
+    dropTemp();
+}
+
+void AtomicFileWriter::dropTemp() {
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
         temp_.clear();
+    }
+    if (lockFd_ >= 0) {
+        ::close(lockFd_);
+        lockFd_ = -1;
     }
 }

@@ -170,10 +170,24 @@ private:
     uint64_t pos_ = 0;
 };
 
+// The temporary file of a save beside its target, which the save renames over the target:
+// ".<name>.<pid>.<n>.tmp" in the target's folder, created exclusively with the permission bits
+// mode (a negative mode: those of a new file, 0666 less the umask) and locked (flock, where the
+// file system has locks) for as long as the returned descriptor stays open. -1 with errno on
+// failure.
+int CreateTempBeside(const std::string& target, int mode, std::string& temp);
+// Removes the temporary files of that naming beside the target that a save killed mid-write
+// (SIGKILL, power loss) left behind: those of a process that no longer runs and that nobody holds
+// locked. A file of this process, of a live process, or locked by a writer this process cannot
+// see (another pid namespace, another host on a network folder) stays.
+void RemoveStaleTempsBeside(const std::string& target);
+
 // Writes a file so that the target is either replaced whole or left as it was: the data goes to
-// a temporary file beside the target, which Commit flushes to disk and renames over the target.
-// Without a Commit the temporary file is removed. An existing target keeps its permission bits;
-// a target that is a symbolic link stays a link and its destination is replaced.
+// a temporary file beside the target (CreateTempBeside), which Commit flushes to disk and renames
+// over the target; a Commit also removes the temporary files that killed saves of the same target
+// left (RemoveStaleTempsBeside). Without a Commit the temporary file is removed. An existing
+// target keeps its permission bits; a target that is a symbolic link stays a link and its
+// destination is replaced.
 //
 // Writers that use a library with its own file access write to TempPath() by name and call
 // Commit when the library has closed the file.
@@ -196,8 +210,11 @@ public:
     bool IsCommitted() const { return committed_; }
 
 private:
+    void dropTemp();
+
     std::string target_;
     std::string temp_;
+    int lockFd_ = -1; // holds the temporary file's lock while it is written
     CFile file_;
     bool committed_ = false;
 };

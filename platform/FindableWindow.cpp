@@ -38,12 +38,18 @@ bool fail(const std::string& why) {
 // A receiver drops a sender that sends nothing for this long in the middle of a record, so that
 // one stalled sender cannot keep the window from others for good.
 constexpr int kReceiveIdleMs = 10000;
-// Connections served at once; one more is refused (closed) until one of them has ended.
+// The whole 8-byte header must arrive within this time of the connection being taken: a sender
+// writes it at once, so a peer that connects and sends nothing, or drips it byte by byte, holds its
+// connection no longer than this.
+constexpr int kHeaderMs = 1000;
+// Connections served at once. When all are taken, a new sender gets in in place of the connection
+// that has received nothing for longest (a record being delivered is never dropped); only when
+// every connection is in delivery is the new one refused (closed).
 constexpr size_t kMaxConnections = 16;
 // Class names and titles longer than this are refused at registration; an info file longer than
 // the two together (plus its few header lines) is not read.
 constexpr size_t kMaxNameBytes = 4096;
-constexpr size_t kMaxInfoBytes = 2 * kMaxNameBytes + 256;
+constexpr size_t kMaxInfoBytes = 3 * kMaxNameBytes + 256;
 
 const char kPrefix[] = "win-";
 const char kInfoSuffix[] = ".info";
@@ -75,17 +81,24 @@ int remainingMs(Clock::time_point deadline) {
 
 enum class IoEnd { Complete, Closed, TimedOut, Woken, Failed };
 
+long long nowTicks() {
+    return Clock::now().time_since_epoch().count();
+}
+
 // Moves n bytes through the non-blocking socket fd. With idleMs > 0 the deadline moves on after
 // every bit of progress (a limit on silence, not on the whole transfer). A readable wakeFd ends the
-// transfer at once. done receives the number of bytes moved.
+// transfer at once. done receives the number of bytes moved; activity, when given, the time of the
+// last progress.
 IoEnd transfer(int fd, bool writing, BYTE* buf, size_t n, int wakeFd, Clock::time_point deadline, int idleMs,
-               size_t& done) {
+               size_t& done, std::atomic<long long>* activity = nullptr) {
     done = 0;
     while (done < n) {
         ssize_t r = writing ? ::send(fd, buf + done, std::min<size_t>(n - done, 1 << 20), MSG_NOSIGNAL)
                             : ::recv(fd, buf + done, std::min<size_t>(n - done, 1 << 20), 0);
         if (r > 0) {
             done += static_cast<size_t>(r);
+            if (activity)
+                *activity = nowTicks();
             if (idleMs > 0)
                 deadline = Clock::now() + std::chrono::milliseconds(idleMs);
             continue;
@@ -144,10 +157,13 @@ Liveness probe(const std::string& path) {
 
 // ---- info files ------------------------------------------------------------------------------
 
+const char kInfoMagic[] = "findable-window 2\n";
+
 std::string infoText(const TopWindowInfo& w) {
-    std::string s = "findable-window 1\n";
+    std::string s = kInfoMagic;
     s += "pid " + std::to_string(w.processId) + "\n";
     s += "activation " + std::to_string(w.activation) + "\n";
+    s += "display " + std::to_string(w.display.size()) + "\n" + w.display + "\n";
     s += "class " + std::to_string(w.className.size()) + "\n" + w.className + "\n";
     s += "title " + std::to_string(w.title.size()) + "\n" + w.title + "\n";
     return s;
@@ -185,12 +201,14 @@ bool parseTextField(const std::string& s, size_t& pos, const char* key, std::str
 }
 
 bool parseInfo(const std::string& s, TopWindowInfo& w) {
-    const std::string magic = "findable-window 1\n";
-    if (s.compare(0, magic.size(), magic) != 0)
+    const size_t magic = std::strlen(kInfoMagic);
+    if (s.compare(0, magic, kInfoMagic) != 0)
         return false;
-    size_t pos = magic.size();
+    size_t pos = magic;
     unsigned long long pid = 0;
     if (!parseNumberLine(s, pos, "pid", pid) || !parseNumberLine(s, pos, "activation", w.activation))
+        return false;
+    if (!parseTextField(s, pos, "display", w.display))
         return false;
     if (!parseTextField(s, pos, "class", w.className) || !parseTextField(s, pos, "title", w.title))
         return false;
@@ -299,10 +317,17 @@ struct FindableWindow::State {
     int wakeFd = -1;
     std::thread listener;
     // Each connection is served on a thread of its own, so that a peer that connects and then
-    // sends nothing (or sends slowly) delays no other; deliveries still come one at a time.
+    // sends nothing (or sends slowly) delays no other; deliveries still come one at a time. The
+    // listener closes the descriptor when it collects the ended thread, so that it can drop a
+    // connection (shutdown) without ever touching a descriptor reused meanwhile.
     struct Connection {
+        int fd = -1;
         std::thread thread;
         std::atomic<bool> done{false};
+        std::atomic<long long> lastActivity{0}; // when the last byte came, or the connection was taken
+        std::mutex mutex;                       // guards receiving and dropped
+        bool receiving = true;                  // false once the whole record is in
+        bool dropped = false;                   // made way for a new sender
     };
     std::list<Connection> connections; // the listener's alone
     std::mutex deliveryMutex;
@@ -317,7 +342,8 @@ struct FindableWindow::State {
     }
     void listen();
     void accept();
-    void serve(int fd);
+    bool dropIdlest();
+    void serve(Connection& c);
     bool closing() const {
         pollfd w = {wakeFd, POLLIN, 0};
         return ::poll(&w, 1, 0) > 0;
@@ -335,9 +361,32 @@ void FindableWindow::State::listen() {
         accept();
     }
     // The wake descriptor stays readable: every connection still served ends at once.
-    for (Connection& c : connections)
+    for (Connection& c : connections) {
         c.thread.join();
+        ::close(c.fd);
+    }
     connections.clear();
+}
+
+// Drops the receiving connection that has been idle longest; false when every connection is in
+// delivery (or on its way out already).
+bool FindableWindow::State::dropIdlest() {
+    for (;;) {
+        Connection* idlest = nullptr;
+        for (Connection& c : connections) {
+            std::lock_guard<std::mutex> lock(c.mutex);
+            if (c.receiving && !c.dropped && (!idlest || c.lastActivity < idlest->lastActivity))
+                idlest = &c;
+        }
+        if (!idlest)
+            return false;
+        std::lock_guard<std::mutex> lock(idlest->mutex);
+        if (!idlest->receiving || idlest->dropped)
+            continue; // its record came in meanwhile: look again
+        idlest->dropped = true;
+        ::shutdown(idlest->fd, SHUT_RDWR); // its thread sees the end at once
+        return true;
+    }
 }
 
 void FindableWindow::State::accept() {
@@ -345,6 +394,7 @@ void FindableWindow::State::accept() {
         if (!c.done)
             return false;
         c.thread.join();
+        ::close(c.fd);
         return true;
     });
     int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
@@ -356,15 +406,22 @@ void FindableWindow::State::accept() {
         }
         return;
     }
-    if (connections.size() >= kMaxConnections) {
+    size_t served = 0;
+    for (Connection& c : connections) {
+        std::lock_guard<std::mutex> lock(c.mutex);
+        served += c.dropped ? 0 : 1;
+    }
+    if (served >= kMaxConnections && !dropIdlest()) {
         ::close(fd); // the sender sees the record refused
         return;
     }
     Connection& c = connections.emplace_back();
+    c.fd = fd;
+    c.lastActivity = nowTicks();
     try {
-        c.thread = std::thread([this, fd, &c] {
-            serve(fd);
-            ::close(fd);
+        c.thread = std::thread([this, &c] {
+            serve(c);
+            ::shutdown(c.fd, SHUT_RDWR); // the sender sees the end now, not when the fd is collected
             c.done = true;
         });
     } catch (const std::system_error&) {
@@ -373,12 +430,15 @@ void FindableWindow::State::accept() {
     }
 }
 
-void FindableWindow::State::serve(int fd) {
+void FindableWindow::State::serve(Connection& c) {
+    const int fd = c.fd;
     BYTE header[8];
     size_t got = 0;
     auto idle = [] { return Clock::now() + std::chrono::milliseconds(kReceiveIdleMs); };
-    if (transfer(fd, false, header, sizeof header, wakeFd, idle(), kReceiveIdleMs, got) != IoEnd::Complete)
-        return; // a liveness probe (nothing sent), a cut header or the window going away
+    const auto headerDeadline = Clock::now() + std::chrono::milliseconds(kHeaderMs);
+    if (transfer(fd, false, header, sizeof header, wakeFd, headerDeadline, 0, got, &c.lastActivity) !=
+        IoEnd::Complete)
+        return; // a liveness probe (nothing sent), a header too slow or cut, or the window going away
     COPYDATASTRUCT record;
     record.dwData = static_cast<DWORD>(getLe(header, 4));
     record.cbData = static_cast<DWORD>(getLe(header + 4, 4));
@@ -390,8 +450,15 @@ void FindableWindow::State::serve(int fd) {
     } catch (const std::bad_alloc&) {
         return;
     }
-    if (transfer(fd, false, data.data(), data.size(), wakeFd, idle(), kReceiveIdleMs, got) != IoEnd::Complete)
-        return; // cut short: a partial record is never delivered
+    if (transfer(fd, false, data.data(), data.size(), wakeFd, idle(), kReceiveIdleMs, got, &c.lastActivity) !=
+        IoEnd::Complete)
+        return; // cut short or dropped: a partial record is never delivered
+    {
+        std::lock_guard<std::mutex> lock(c.mutex);
+        if (c.dropped)
+            return;
+        c.receiving = false; // from here on the connection is not dropped for a newcomer
+    }
     record.lpData = data.empty() ? nullptr : data.data();
     LRESULT result = 0;
     {
@@ -426,6 +493,9 @@ bool FindableWindow::Register(const std::string& className, const std::string& t
         return fail("no private runtime folder");
     s->base = s->folder + "/" + kPrefix + std::to_string(::getpid()) + "-" + processNonce() + "-" +
               std::to_string(nextSerial++);
+    s->info.display = CurrentDisplayName();
+    if (s->info.display.size() > kMaxNameBytes)
+        return fail("display name too long");
     s->info.className = className;
     s->info.title = title;
     s->info.processId = ::getpid();
@@ -537,6 +607,7 @@ std::vector<TopWindowInfo> EnumTopWindows() {
     ::closedir(dir);
     std::sort(infos.begin(), infos.end());
 
+    const std::string display = CurrentDisplayName();
     for (const std::string& name : infos) {
         std::string base = folder + "/" + name;
         TopWindowInfo w;
@@ -547,7 +618,9 @@ std::vector<TopWindowInfo> EnumTopWindows() {
         Liveness live = probe(w.socketPath);
         if (live == Liveness::Gone)
             removeLeftover(base); // its owner ended without cleaning up
-        if (live == Liveness::Alive)
+        // A window on another display is left to that display's lookups, but a dead one is
+        // cleared whatever its display.
+        if (live == Liveness::Alive && w.display == display)
             out.push_back(std::move(w));
     }
     // A socket without an info file whose owner is gone is a leftover of a crash during start.

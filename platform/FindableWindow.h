@@ -3,13 +3,19 @@
 //
 // Every registered window owns a Unix-domain socket in the per-user runtime folder
 // (GetRuntimeFolder): "win-<pid>-<nonce>-<n>.sock", and beside it "win-<pid>-<nonce>-<n>.info"
-// with the window's class name, title and activation stamp. Lookups read the info files and skip
-// windows whose owner has ended (the socket refuses connections); such leftovers are removed.
+// with the window's display, class name, title and activation stamp. Lookups read the info files
+// and skip windows whose owner has ended (the socket refuses connections); such leftovers are
+// removed. A window belongs to the display its process shows windows on (CurrentDisplayName):
+// lookups list the windows of their own display alone, so that a record handed over in one
+// session of the user never lands in a window on another session's display.
 //
 // The wire of one send, all numbers little-endian: the sender writes the 4-byte tag (dwData), the
 // 4-byte length (cbData) and the record bytes unchanged; the receiver hands the record to its
 // delivery function and writes back the function's 8-byte result. A receiver that refuses the
-// record (too large, cut short) closes the connection without a result.
+// record (too large, cut short, a header not complete within a second) closes the connection
+// without a result. A receiver serves a bounded number of connections; when all are taken, a new
+// sender gets in in place of the connection that has sent nothing for longest, so that idle peers
+// keep no sender out.
 #pragma once
 
 #include "platform/WinTypes.h"
@@ -35,6 +41,7 @@ constexpr DWORD kMaxCopyDataBytes = 256u * 1024u * 1024u;
 
 // A findable window as a lookup sees it.
 struct TopWindowInfo {
+    std::string display; // CurrentDisplayName() of the owner
     std::string className;
     std::string title;
     pid_t processId = 0;
@@ -77,7 +84,8 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// The findable windows of this user in activation order, most recently activated first.
+// The findable windows of this user on this process's display, in activation order, most
+// recently activated first.
 std::vector<TopWindowInfo> EnumTopWindows();
 
 // The first window in activation order whose class name and title equal the given ones exactly;

@@ -167,6 +167,35 @@ std::string GetRuntimeFolder() {
     return privateFolder(path) ? path : std::string();
 }
 
+std::string NormalizeDisplayName(const std::string& display) {
+    // [host]:display[.screen]; a name in another form (a socket path) stays as it is.
+    const size_t colon = display.rfind(':');
+    if (colon == std::string::npos)
+        return display;
+    std::string host = display.substr(0, colon);
+    std::string number = display.substr(colon + 1);
+    const size_t dot = number.find('.');
+    if (dot != std::string::npos)
+        number.erase(dot);
+    if (host == "unix")
+        host.clear();
+    return host + ":" + number;
+}
+
+std::string CurrentDisplayName() {
+    const char* x = std::getenv("DISPLAY");
+    if (x && *x)
+        return NormalizeDisplayName(x);
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland)
+        return std::string("wayland:") + wayland;
+    return {};
+}
+
+std::string SingleInstanceGuard::LockFileName(const std::string& name, const std::string& display) {
+    return LockFileName(display.empty() ? name : name + "@" + display);
+}
+
 std::string SingleInstanceGuard::LockFileName(const std::string& name) {
     std::string out;
     for (char c : name)
@@ -181,7 +210,7 @@ SingleInstanceGuard::Result SingleInstanceGuard::Acquire(const std::string& name
     std::string folder = GetRuntimeFolder();
     if (folder.empty())
         return Failed;
-    path_ = folder + "/" + LockFileName(name);
+    path_ = folder + "/" + LockFileName(name, CurrentDisplayName());
     int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return Failed;

@@ -39,8 +39,20 @@ void RestartWithPassiveThreadWaits(char** argv);
 // cannot be made or is not a private folder of this user.
 std::string GetRuntimeFolder();
 
+// The display this process shows its windows on, as one name for every way of writing it: the
+// X display of $DISPLAY without its screen number and with "unix:N" written ":N" (":42.0" and
+// "unix:42" are ":42"; "localhost:10.0" of a forwarded session is "localhost:10"), else the
+// Wayland display $WAYLAND_DISPLAY; empty without either. Two sessions of one user (two X
+// displays, a remote desktop beside the local one, a forwarded session) share the runtime folder,
+// so findable windows and the single-instance lock carry this name and meet only their own.
+std::string CurrentDisplayName();
+// The same rule for a display name as $DISPLAY holds it.
+std::string NormalizeDisplayName(const std::string& display);
+
 // A named lock held for the life of the process, in place of a named mutex: a lock file in the
-// runtime folder, locked with flock, so that it is free again whenever its holder ends.
+// runtime folder, locked with flock, so that it is free again whenever its holder ends. The lock
+// is one per display (CurrentDisplayName): a start on another display of the same user takes a
+// lock of its own.
 class SingleInstanceGuard {
 public:
     enum Result { Acquired, AlreadyExists, Failed };
@@ -50,7 +62,7 @@ public:
     SingleInstanceGuard(const SingleInstanceGuard&) = delete;
     SingleInstanceGuard& operator=(const SingleInstanceGuard&) = delete;
 
-    // AlreadyExists when another holder (this process or another) has the name.
+    // AlreadyExists when another holder (this process or another) has the name on this display.
     Result Acquire(const std::string& name);
     void Release();
     bool IsHeld() const { return fd_ >= 0; }
@@ -58,6 +70,9 @@ public:
 
     // The lock file's name for a lock name: '/' and control characters become '_'.
     static std::string LockFileName(const std::string& name);
+    // The lock file's name for a lock name on a display: "<name>@<display>", or the name alone
+    // without a display.
+    static std::string LockFileName(const std::string& name, const std::string& display);
 
 private:
     int fd_ = -1;

@@ -190,14 +190,18 @@ bool SaveDocument(const char* file, const Document& doc) {
     if (stat(target.c_str(), &st) == 0)
         mode = st.st_mode & 07777;
 
-    std::string temp = target + ".XXXXXX";
-    int fd = mkstemp(temp.data());
+    // The temporary file carries this process's id, so that the next save of the file can tell
+    // the leftover of a killed save from a file that a running program is writing.
+    std::string temp;
+    int fd = CreateTempBeside(target, static_cast<int>(mode), temp);
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, data) && fchmod(fd, mode) == 0 && fdatasync(fd) == 0;
+    bool ok = WriteAll(fd, data) && fdatasync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok && std::rename(temp.c_str(), target.c_str()) == 0)
+    if (ok && std::rename(temp.c_str(), target.c_str()) == 0) {
+        RemoveStaleTempsBeside(target);
         return true;
+    }
     ::unlink(temp.c_str());
     return false;
 }

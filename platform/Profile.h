@@ -9,7 +9,9 @@
 // - Every call reads or writes the file itself; nothing is cached between calls.
 // - A write rewrites the whole file atomically (a temporary file in the same folder, then a
 //   rename), creating the file on the first write. New sections go to the end of the file,
-//   new keys to the end of their section, and an existing key is replaced in place.
+//   new keys to the end of their section, and an existing key is replaced in place. The
+//   temporary file is named as the file writers name theirs (CreateTempBeside), and a write
+//   removes those that killed writes of the same file left (RemoveStaleTempsBeside).
 // - CRLF and LF files are both read; a rewrite keeps the line ending style of the file (LF for
 //   a new file). Text is UTF-8 and a leading byte-order mark is kept.
 #pragma once

@@ -1,7 +1,9 @@
 // One call per program fills every seam that the libraries below leave to the program, on the UI
 // thread after wx is initialised and before the first window:
+//  - SIGXFSZ ignored, so that a save past the file-size limit fails with a message instead of
+//    ending the program;
 //  - the user's locale from the environment (the toolkit's own labels follow it), numbers in the
-//    C notation;
+//    C notation, and the toolkit's message catalogue for the user's language;
 //  - the window layer's part (ui::InstallProgramServices): window messages and the handle tokens
 //    through which workers and camera modules reach windows, the message sink, the resources;
 //  - the imaging core's one-message pump, button icons and screen depth (InstallImagingGuiServices);

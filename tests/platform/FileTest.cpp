@@ -1,6 +1,7 @@
 #include "platform/File.h"
 
 #include "platform/Profile.h"
+#include "tests/platform/TempLeftovers.h"
 #include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/ScratchFifo.h"
 #include "tests/support/ScratchFolder.h"
@@ -9,6 +10,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -249,4 +252,73 @@ TEST(AtomicFileWriter, WritesThroughALinkAndByNameOfTheTempFile) {
     EXPECT_FALSE(bad.Open(&e));
     EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
     EXPECT_FALSE(bad.Commit());
+}
+
+// A save killed mid-write leaves its temporary file beside the target; the next successful save
+// of the same target removes it, and only what no running writer may still own.
+TEST(AtomicFileWriter, TheNextSaveRemovesWhatKilledSavesOfTheTargetLeft) {
+    ScratchFolder dir;
+    const std::string target = dir / "a.bmp";
+    ScratchFolder::WriteAll(target, "old");
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        AtomicFileWriter w(target);
+        if (w.Open()) {
+            w.File().Write("half a picture", 14);
+            (void)!::write(fds[1], w.TempPath().data(), w.TempPath().size());
+        }
+        ::close(fds[1]);
+        ::raise(SIGKILL);
+    }
+    ::close(fds[1]);
+    char buf[4096];
+    const ssize_t n = ::read(fds[0], buf, sizeof buf);
+    ::close(fds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_GT(n, 0);
+    const std::string killedTemp(buf, size_t(n));
+    // Named after the target and the writer's process.
+    ASSERT_EQ(killedTemp.rfind(dir.Path() + "/.a.bmp." + std::to_string(killed) + ".", 0), 0u) << killedTemp;
+    ASSERT_EQ(ScratchFolder::ReadAll(killedTemp), "half a picture");
+
+    // What must stay: the file of a live writer, of this process, of a writer that holds it
+    // locked (one this process cannot see), of another target and of another naming.
+    leftovers::LiveProcess live;
+    const pid_t ended = leftovers::EndedProcessId();
+    const std::vector<std::string> kept = {
+        leftovers::TempName(dir.Path(), "a.bmp", live.Pid(), 0),
+        leftovers::TempName(dir.Path(), "a.bmp", ::getpid(), 999),
+        leftovers::TempName(dir.Path(), "a.bmp", ended, 1),
+        leftovers::TempName(dir.Path(), "b.bmp", ended, 0),
+        dir / ".a.bmp.x.0.tmp",
+        dir / "a.bmp.123456.tmp",
+    };
+    for (const std::string& k : kept)
+        ScratchFolder::WriteAll(k, "kept");
+    const int locker = ::open(kept[2].c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(locker, LOCK_EX), 0);
+    const std::string endedTemp = leftovers::TempName(dir.Path(), "a.bmp", ended, 7);
+    ScratchFolder::WriteAll(endedTemp, "left");
+
+    // A save that does not commit removes nothing.
+    {
+        AtomicFileWriter dropped(target);
+        ASSERT_TRUE(dropped.Open());
+    }
+    EXPECT_TRUE(std::filesystem::exists(killedTemp));
+    AtomicFileWriter w(target);
+    ASSERT_TRUE(w.Open());
+    w.File().Write("new", 3);
+    ASSERT_TRUE(w.Commit());
+    EXPECT_EQ(ScratchFolder::ReadAll(target), "new");
+    EXPECT_FALSE(std::filesystem::exists(killedTemp));
+    EXPECT_FALSE(std::filesystem::exists(endedTemp));
+    for (const std::string& k : kept)
+        EXPECT_TRUE(std::filesystem::exists(k)) << k;
+    EXPECT_EQ(dir.EntryCount(), 1u + kept.size());
+    ::close(locker);
 }

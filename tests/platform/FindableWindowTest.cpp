@@ -4,6 +4,7 @@
 
 #include "platform/Process.h"
 #include "platform/Sync.h"
+#include "tests/platform/ScopedEnv.h"
 #include "tests/support/ScopedRuntimeFolder.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +123,7 @@ protected:
 
     ScopedRuntimeFolder runtime_;
     const ScratchFolder& dir_ = runtime_.Folder();
+    ScopedEnv display_{"DISPLAY", ":42"};
 };
 
 // Writes bytes to the socket as a sender would, with endSending closes its sending side, and
@@ -368,4 +370,96 @@ TEST_F(FindableWindowTest, ASilentPeerDelaysNoOtherSender) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     for (int fd : silent)
         ::close(fd);
+}
+
+// Two sessions of the user on two displays share the runtime folder: each finds only the windows
+// on its own display, however its display name is written, and a dead window is cleared from
+// either.
+TEST_F(FindableWindowTest, LookupsSeeTheWindowsOfTheirOwnDisplayAlone) {
+    Peer onFirst({"--class", "BrelvoxaMainFrame", "--title", "Brelvoxa"});
+    ASSERT_TRUE(onFirst.WaitReady());
+    display_.Set(":52.0");
+    Peer onSecond({"--class", "BrelvoxaMainFrame", "--title", "Brelvoxa - a.vv3"});
+    ASSERT_TRUE(onSecond.WaitReady());
+    FindableWindow own;
+    ASSERT_TRUE(own.Register("Frame", "Brelvoxa", nullptr));
+
+    TopWindowInfo w;
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Brelvoxa", "Brelvoxa - a.vv3"}));
+    ASSERT_TRUE(FindTopWindow("BrelvoxaMainFrame", nullptr, &w));
+    EXPECT_EQ(w.processId, onSecond.Pid());
+    EXPECT_EQ(w.display, ":52");
+    ASSERT_TRUE(FindTopWindow(nullptr, "Brelvoxa", &w));
+    EXPECT_EQ(w.socketPath, own.SocketPath());
+
+    display_.Set("unix:42.0");
+    EXPECT_EQ(Titles(), std::vector<std::string>{"Brelvoxa"});
+    ASSERT_TRUE(FindTopWindow(nullptr, "Brelvoxa", &w));
+    EXPECT_EQ(w.processId, onFirst.Pid());
+    EXPECT_FALSE(FindTopWindow("Frame", nullptr, &w));
+    EXPECT_FALSE(FindTopWindow(nullptr, "Brelvoxa - a.vv3", &w));
+
+    // The other display's window died: this display's lookup clears its files.
+    const std::string stale = onSecond.SocketPath();
+    onSecond.End(SIGKILL);
+    ASSERT_TRUE(std::filesystem::exists(stale));
+    EXPECT_EQ(Titles(), std::vector<std::string>{"Brelvoxa"});
+    EXPECT_FALSE(std::filesystem::exists(stale));
+}
+
+// Sixteen peers that connect and send nothing and sixteen that drip a header byte every four
+// seconds, each connecting again as soon as it is dropped, keep no sender out: every record is
+// received within two seconds.
+TEST_F(FindableWindowTest, SilentAndDrippingPeersKeepNoSenderOut) {
+    std::atomic<int> delivered{0};
+    FindableWindow w;
+    ASSERT_TRUE(w.Register("Frame", "S", [&](const COPYDATASTRUCT&) -> LRESULT { return ++delivered; }));
+    const std::string path = w.SocketPath();
+    std::atomic<bool> stop{false};
+    std::atomic<int> connects{0};
+    auto peer = [&](bool drip) {
+        const std::string head = header(tagOf("VV3D"), 3);
+        const auto end = Clock::now() + std::chrono::seconds(30); // bounded, whatever happens
+        while (!stop && Clock::now() < end) {
+            int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_un addr{};
+            addr.sun_family = AF_UNIX;
+            std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+            if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+                ++connects;
+                // Holds the connection until the receiver drops it, dripping every four seconds.
+                for (size_t sent = 0; !stop;) {
+                    if (drip && sent < head.size() && ::send(fd, &head[sent], 1, MSG_NOSIGNAL) == 1)
+                        ++sent;
+                    pollfd p{fd, POLLIN, 0};
+                    if (::poll(&p, 1, 4000) > 0)
+                        break; // dropped (or refused): connect again
+                }
+            }
+            ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    };
+    std::vector<std::thread> peers;
+    for (int i = 0; i < 32; ++i)
+        peers.emplace_back(peer, i >= 16);
+    ASSERT_TRUE(waitFor([&] { return connects >= 32; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the peers hold every slot
+
+    TopWindowInfo target;
+    ASSERT_TRUE(FindTopWindow("Frame", "S", &target));
+    for (int i = 1; i <= 5; ++i) {
+        SCOPED_TRACE(i);
+        LRESULT result = 0;
+        const auto start = Clock::now();
+        EXPECT_TRUE(SendCopyData(target, {tagOf("VV3D"), 3, "abc"}, 2000, &result))
+            << GetFindableWindowError();
+        EXPECT_LT(msSince(start), 2000);
+        EXPECT_EQ(result, i);
+        // Now and again longer than the header may take.
+        std::this_thread::sleep_for(std::chrono::milliseconds(250 * i));
+    }
+    stop = true;
+    for (auto& t : peers)
+        t.join();
 }

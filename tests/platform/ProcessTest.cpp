@@ -1,6 +1,7 @@
 #include "platform/Process.h"
 
 #include "platform/Sync.h"
+#include "tests/platform/ScopedEnv.h"
 #include "tests/support/ScopedRuntimeFolder.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@ namespace {
 class RuntimeFolderTest : public ::testing::Test {
 protected:
     ScopedRuntimeFolder runtime_;
+    ScopedEnv display_{"DISPLAY", ":42.0"};
     const ScratchFolder& dir_ = runtime_.Folder();
 };
 } // namespace
@@ -129,7 +131,7 @@ TEST_F(RuntimeFolderTest, SecondHolderOfTheNameFindsItAlreadyExists) {
     SingleInstanceGuard first;
     ASSERT_EQ(first.Acquire("Vantorel Software"), SingleInstanceGuard::Acquired);
     EXPECT_TRUE(first.IsHeld());
-    EXPECT_EQ(first.LockPath(), dir_.Path() + "/vantorel/Vantorel Software.lock");
+    EXPECT_EQ(first.LockPath(), dir_.Path() + "/vantorel/Vantorel Software@:42.lock");
 
     SingleInstanceGuard second;
     EXPECT_EQ(second.Acquire("Vantorel Software"), SingleInstanceGuard::AlreadyExists);
@@ -159,4 +161,35 @@ TEST_F(RuntimeFolderTest, UnusableRuntimeFolderFailsTheGuard) {
     EXPECT_EQ(GetRuntimeFolder(), "");
     SingleInstanceGuard g;
     EXPECT_EQ(g.Acquire("Vantorel Software"), SingleInstanceGuard::Failed);
+}
+
+TEST(Process, DisplayNamesOfOneServerAreOneName) {
+    EXPECT_EQ(NormalizeDisplayName(":42"), ":42");
+    EXPECT_EQ(NormalizeDisplayName(":42.0"), ":42");
+    EXPECT_EQ(NormalizeDisplayName("unix:42.1"), ":42");
+    EXPECT_EQ(NormalizeDisplayName("localhost:10.0"), "localhost:10"); // a forwarded session
+    EXPECT_NE(NormalizeDisplayName("localhost:10"), NormalizeDisplayName(":10"));
+    ScopedEnv x("DISPLAY", nullptr);
+    ScopedEnv wayland("WAYLAND_DISPLAY", "wayland-1");
+    EXPECT_EQ(CurrentDisplayName(), "wayland:wayland-1");
+    wayland.Set(nullptr);
+    EXPECT_EQ(CurrentDisplayName(), "");
+    x.Set("unix:52.0");
+    EXPECT_EQ(CurrentDisplayName(), ":52");
+}
+
+// Two sessions of the user on two displays: each has its own instance, and a second start on
+// either display finds that display's instance running.
+TEST_F(RuntimeFolderTest, TheSingleInstanceIsOnePerDisplay) {
+    SingleInstanceGuard first;
+    ASSERT_EQ(first.Acquire("Vantorel Software"), SingleInstanceGuard::Acquired);
+    display_.Set(":52");
+    SingleInstanceGuard onOther;
+    EXPECT_EQ(onOther.Acquire("Vantorel Software"), SingleInstanceGuard::Acquired);
+    EXPECT_EQ(onOther.LockPath(), dir_.Path() + "/vantorel/Vantorel Software@:52.lock");
+    SingleInstanceGuard secondOnOther;
+    EXPECT_EQ(secondOnOther.Acquire("Vantorel Software"), SingleInstanceGuard::AlreadyExists);
+    display_.Set("unix:42.0"); // the first display, written another way
+    SingleInstanceGuard second;
+    EXPECT_EQ(second.Acquire("Vantorel Software"), SingleInstanceGuard::AlreadyExists);
 }

@@ -1,5 +1,6 @@
 #include "platform/Profile.h"
 
+#include "tests/platform/TempLeftovers.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -250,3 +251,20 @@ TEST_F(ProfileFile, IntegersParseLikeTheProfileCall) {
 }
 
 } // namespace
+
+// A settings write killed mid-write leaves a temporary file named after the settings file and its
+// process; the next write of the same file removes it, while that of a running program stays.
+TEST_F(ProfileFile, AWriteRemovesWhatKilledWritesOfTheFileLeft) {
+    Put(std::string("[A]\nk=v\n"));
+    const pid_t ended = leftovers::EndedProcessId();
+    leftovers::LiveProcess live;
+    const std::string killed = leftovers::TempName(m_dir.string(), "settings.ini", ended, 4);
+    const std::string running = leftovers::TempName(m_dir.string(), "settings.ini", live.Pid(), 0);
+    ScratchFolder::WriteAll(killed, "[A]\nk=");
+    ScratchFolder::WriteAll(running, "[A]\nk=");
+    ASSERT_TRUE(WritePrivateProfileString("A", "k", "w", m_file.c_str()));
+    EXPECT_EQ(Content(), std::string("[A]\nk=w\n"));
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_EQ(EntriesInFolder(), 2u);
+}

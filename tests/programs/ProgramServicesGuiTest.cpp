@@ -12,6 +12,7 @@
 #include "ui/Services.h"
 #include "ui/testing/GuiTest.h"
 
+#include "tests/platform/ScopedEnv.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +23,16 @@
 
 #include <wx/filedlg.h>
 #include <wx/timer.h>
+#include <wx/translation.h>
 
 #include <gtk/gtk.h>
 #include <libintl.h>
 
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -36,6 +41,56 @@ namespace {
 class Window : public wxFrame, public ui::MessageTarget {
 public:
     Window() : wxFrame(nullptr, wxID_ANY, "Vantorel"), MessageTarget(this) {}
+};
+
+// Answers the first mapped toolkit dialog that `is` accepts with Cancel, once a screenshot of the
+// screen is taken (into the test output folder, for looking), and keeps its title.
+class DialogCloser {
+public:
+    DialogCloser(std::function<bool(GtkWidget*)> is, const std::string& shot) {
+        timer_.Bind(wxEVT_TIMER, [this, is, shot](wxTimerEvent&) {
+            GList* tops = gtk_window_list_toplevels();
+            for (GList* t = tops; t && !seen_; t = t->next) {
+                GtkWidget* w = GTK_WIDGET(t->data);
+                if (!is(w) || !gtk_widget_get_mapped(w))
+                    continue;
+                seen_ = true;
+                const char* title = gtk_window_get_title(GTK_WINDOW(w));
+                title_ = title ? title : "";
+                const std::string command = "import -window root " + ui::testing::OutputFolder() + "/" + shot;
+                EXPECT_EQ(std::system(command.c_str()), 0);
+                gtk_dialog_response(GTK_DIALOG(w), GTK_RESPONSE_CANCEL);
+            }
+            g_list_free(tops);
+        });
+        timer_.Start(200);
+    }
+    ~DialogCloser() { timer_.Stop(); }
+    bool Seen() const { return seen_; }
+    const std::string& Title() const { return title_; }
+
+private:
+    wxTimer timer_;
+    bool seen_ = false;
+    std::string title_;
+};
+
+// The Japanese locale for one test, when the machine has it; the C locale of the other tests
+// comes back at the end.
+class JapaneseLocale {
+public:
+    JapaneseLocale() {
+        locale_t japanese = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", nullptr);
+        available_ = japanese != nullptr;
+        if (japanese)
+            freelocale(japanese);
+    }
+    ~JapaneseLocale() { std::setlocale(LC_ALL, "C"); }
+    bool Available() const { return available_; }
+
+private:
+    bool available_ = false;
+    ScopedEnv lcAll_{"LC_ALL", "ja_JP.UTF-8"};
 };
 
 class ProgramServicesGui : public ::testing::Test {
@@ -129,13 +184,9 @@ TEST_F(ProgramServicesGui, BrelvoxaHasItsResourcesAndNoAbortKeys) {
 // In a Japanese locale the toolkit's own labels are Japanese (the file dialogs' "キャンセル"), while
 // numbers keep the C notation of the settings and data files.
 TEST_F(ProgramServicesGui, TheUsersLocaleReachesTheToolkitsLabelsAndNumbersStayC) {
-    locale_t japanese = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", nullptr);
-    if (!japanese)
+    JapaneseLocale japanese;
+    if (!japanese.Available())
         GTEST_SKIP() << "no ja_JP.UTF-8 locale on this machine (scripts/install-deps makes one)";
-    freelocale(japanese);
-    const char* before = std::getenv("LC_ALL");
-    const std::string previous = before ? before : "";
-    ::setenv("LC_ALL", "ja_JP.UTF-8", 1);
     std::string error;
     const bool installed = InstallVantorelServices(false, &error);
     const std::string messages = std::setlocale(LC_MESSAGES, nullptr);
@@ -143,42 +194,43 @@ TEST_F(ProgramServicesGui, TheUsersLocaleReachesTheToolkitsLabelsAndNumbersStayC
     const std::string cancel = dgettext("gtk30", "_Cancel");
     char number[32];
     std::snprintf(number, sizeof number, "%.2f", 1.5);
-    // For looking: the toolkit's save dialog in that locale, closed by a timer once it is mapped.
-    wxTimer timer;
-    bool dialogSeen = false;
-    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        GList* tops = gtk_window_list_toplevels();
-        for (GList* t = tops; t && !dialogSeen; t = t->next) {
-            GtkWidget* w = GTK_WIDGET(t->data);
-            if (!GTK_IS_FILE_CHOOSER_DIALOG(w) || !gtk_widget_get_mapped(w))
-                continue;
-            dialogSeen = true;
-            const std::string shot =
-                "import -window root " + ui::testing::OutputFolder() + "/file-dialog-ja.png";
-            EXPECT_EQ(std::system(shot.c_str()), 0);
-            gtk_dialog_response(GTK_DIALOG(w), GTK_RESPONSE_CANCEL);
-        }
-        g_list_free(tops);
-    });
-    timer.Start(200);
+    // For looking: the toolkit's save dialog in that locale, closed once it is mapped.
+    DialogCloser closer([](GtkWidget* w) { return GTK_IS_FILE_CHOOSER_DIALOG(w); }, "file-dialog-ja.png");
     {
         wxFileDialog save(nullptr, wxString::FromUTF8("名前を付けて保存"), "/tmp", "frame_000.bmp", "*.bmp",
                           wxFD_SAVE);
         save.ShowModal();
     }
-    timer.Stop();
-    // Back to the C locale of the other tests.
-    if (before)
-        ::setenv("LC_ALL", previous.c_str(), 1);
-    else
-        ::unsetenv("LC_ALL");
-    std::setlocale(LC_ALL, "C");
     ASSERT_TRUE(installed) << error;
     EXPECT_EQ(messages, "ja_JP.UTF-8");
     EXPECT_EQ(numeric, "C");
     EXPECT_EQ(cancel, "キャンセル(_C)");
     EXPECT_STREQ(number, "1.50");
-    EXPECT_TRUE(dialogSeen);
+    EXPECT_TRUE(closer.Seen());
+}
+
+// The texts the toolkit draws itself (the colour chooser's title, the print preview's and page
+// set-up's labels) come from its catalogue in the user's language after the start-up call.
+TEST_F(ProgramServicesGui, TheToolkitsOwnTextsAreInTheUsersLanguage) {
+    JapaneseLocale japanese;
+    if (!japanese.Available())
+        GTEST_SKIP() << "no ja_JP.UTF-8 locale on this machine (scripts/install-deps makes one)";
+    std::string error;
+    ASSERT_TRUE(InstallBrelvoxaServices(false, &error)) << error;
+    EXPECT_EQ(wxGetTranslation("Choose colour").utf8_string(), "色を選んでください");
+    EXPECT_EQ(wxGetTranslation("Print Preview").utf8_string(), "印刷プレビュー");
+    EXPECT_EQ(wxGetTranslation("Page Setup").utf8_string(), "ページの設定");
+    EXPECT_EQ(wxGetTranslation("Close").utf8_string(), "閉じる");
+
+    // The colour chooser as the programs open it, closed once it is mapped.
+    // The toolkit's colour dialog on GTK is the colour selection dialog.
+    DialogCloser closer(
+        [](GtkWidget* w) { return std::strcmp(G_OBJECT_TYPE_NAME(w), "GtkColorSelectionDialog") == 0; },
+        "colour-chooser-ja.png");
+    EXPECT_EQ(ui::ChooseColour(nullptr, RGB(128, 0, 128)), std::nullopt);
+    EXPECT_TRUE(closer.Seen());
+    EXPECT_EQ(closer.Title(), "色を選んでください");
+    wxTranslations::Set(nullptr); // the other tests' toolkit texts stay as they were
 }
 
 } // namespace

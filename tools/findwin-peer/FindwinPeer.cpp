@@ -14,6 +14,8 @@
 // finds the window (class, exact title or both) and sends the file's bytes with TAG (up to four
 // characters, padded with zero bytes) as the record's tag; prints the receiver's result.
 // Exit codes: 0 sent, 1 send failed, 2 usage, 3 no such window.
+// Both ends keep to the display that $DISPLAY names: a window registered on one display is not
+// found from another.
 #include "platform/FindableWindow.h"
 
 #include <atomic>
