@@ -524,10 +524,9 @@ void CMainFrame::bindPanelHandlers() {
         lineCountChanged(integer(panelMeasure_->GetDlgItemText(panelMeasure::LineCount), 1), false);
     });
     if (auto* spin = panelMeasure_->Item<wxSpinButton>(panelMeasure::LineCountSpin)) {
-        // Both halves of the spin button at the size the toolkit draws them in the room the
-        // panel leaves it (wider, its hidden entry would show).
-        spin->SetSize(spin->GetBestSize());
+        // Its own position stays 0 (the edit beside it holds the count): room for that digit.
         spin->SetRange(-1000000, 1000000);
+        GiveSpinItsRoom(spin, 1);
     }
     // The spin steps the count itself: its own position stays.
     panelMeasure_->OnNotify(ui::UDN_DELTAPOS, panelMeasure::LineCountSpin, [this](ui::Notification& n) {
