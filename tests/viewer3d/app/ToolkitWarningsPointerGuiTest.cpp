@@ -1,7 +1,7 @@
 // The viewer under a window manager prints no toolkit warnings: a plain start, a start on each
-// sample file, a start that a hand-over record reaches at once, files handed to the running
-// viewer, and documents opened and closed with the close box of their tab. A widget given less
-// room than it needs makes GTK print "Gtk-WARNING" or "Gtk-CRITICAL" on the standard error.
+// sample file, a start that a hand-over record reaches as soon as the window can be found, files
+// handed to the running viewer, and documents opened and closed with the close box of their tab. A widget
+// given less room than it needs makes GTK print "Gtk-WARNING" or "Gtk-CRITICAL" on the standard error.
 #include "ViewerTestSupport.h"
 
 #include "platform/FindableWindow.h"
@@ -167,7 +167,8 @@ TEST_F(ToolkitWarnings, StartsOpeningsAndHandOversOfTheProgramPrintNone) {
     auto waitTitle = [](const std::function<bool(const std::string&)>& pred) {
         return waitFor([&] { return pred(programTitle()); }, 30);
     };
-    // The last layouts are done before a program is ended.
+    // Time for the last layouts before a program is ended (a warning they would print is only
+    // missed when this is too short, the test never fails by it).
     auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
 
     // A plain start, and a start on each sample: a program of its own each time, so that the
