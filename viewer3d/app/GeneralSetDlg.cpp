@@ -4,6 +4,7 @@
 #include "platform/MessageSink.h"
 #include "ui/DataExchange.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "viewer3d/app/MeasurePanes.h"
 
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace brx {
 
@@ -163,9 +165,9 @@ bool CPseudoColorDlg::OnInitDialog() {
     startDivisions_ = divisions;
     combo->SetSelection(paletteIndex);
     if (auto* spin = Item<wxSpinButton>(colour::MeshDivisionsSpin)) {
-        spin->SetSize(spin->GetBestSize()); // both halves, as the line-count spin of the panel
         spin->SetRange(lower, upper);
         spin->SetValue(divisions);
+        GiveSpinItsRoom(spin, int(std::to_string(upper).size())); // its position is the count
     }
     SetDlgItemText(colour::MeshDivisions, wxString::Format("%d", divisions));
     ready_ = true;

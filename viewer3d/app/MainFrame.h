@@ -76,6 +76,9 @@ private:
     void copyPane(int role);
     LRESULT onHScroll(WPARAM wParam, LPARAM lParam);
     void sliceScrolled(CView3dDoc* doc, int position);
+    // The slice's area and perimeter measured once the events waiting now are handled, at the
+    // level the slider has then: levels the knob passes meanwhile are not measured.
+    void measureSliceSoon();
     // The slice's area and perimeter, empty until the measurement has run.
     void showSliceMeasures(CView3dDoc* doc);
     void fill3d(CView3dDoc* doc);
@@ -85,6 +88,8 @@ private:
     wxRect normalRect_; // the rectangle of the window when it is neither maximised nor minimised
     int panelMode_ = -1;
     bool barsPending_ = false; // a layout of the panels waits for the next idle time
+    // A measurement of the slice waits for the latest level.
+    bool sliceMeasurePending_ = false;
     int panelsReady_ = 1;
     long caret_ = 0;
     int untitled_ = 0;

@@ -215,8 +215,24 @@ void CMainFrame::sliceScrolled(CView3dDoc* doc, int position) {
         invalidate(frame, 2, true);
     }
     panel3d_->SetDlgItemText(panel3d::SliceLevel, fmt("%.2f", doc->BaseOffset() + level));
-    doc->UpdateSliceMeasures();
-    showSliceMeasures(doc);
+    measureSliceSoon();
+}
+
+void CMainFrame::measureSliceSoon() {
+    // A level not measured before takes a perimeter measurement of the whole image; while one
+    // runs the slider's further moves wait, and each would queue one more. One measurement waits
+    // at a time, and it takes the level the slider has when it runs.
+    if (sliceMeasurePending_)
+        return;
+    sliceMeasurePending_ = true;
+    CallAfter([this] {
+        sliceMeasurePending_ = false;
+        CView3dDoc* doc = GetActive3dDoc();
+        if (!doc || doc->ScreenMode() != 0)
+            return;
+        doc->UpdateSliceMeasures();
+        showSliceMeasures(doc);
+    });
 }
 
 void CMainFrame::showSliceMeasures(CView3dDoc* doc) {
@@ -524,10 +540,9 @@ void CMainFrame::bindPanelHandlers() {
         lineCountChanged(integer(panelMeasure_->GetDlgItemText(panelMeasure::LineCount), 1), false);
     });
     if (auto* spin = panelMeasure_->Item<wxSpinButton>(panelMeasure::LineCountSpin)) {
-        // Both halves of the spin button at the size the toolkit draws them in the room the
-        // panel leaves it (wider, its hidden entry would show).
-        spin->SetSize(spin->GetBestSize());
+        // Its own position stays 0 (the edit beside it holds the count): room for that digit.
         spin->SetRange(-1000000, 1000000);
+        GiveSpinItsRoom(spin, 1);
     }
     // The spin steps the count itself: its own position stays.
     panelMeasure_->OnNotify(ui::UDN_DELTAPOS, panelMeasure::LineCountSpin, [this](ui::Notification& n) {

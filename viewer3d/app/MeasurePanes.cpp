@@ -12,7 +12,11 @@
 #include <wx/dc.h>
 #include <wx/image.h>
 #include <wx/menu.h>
+#include <wx/spinbutt.h>
 
+#include <gtk/gtk.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -103,6 +107,19 @@ bool CopyPaneToClipboard(const wxWindow* pane, int role) {
     if (!frame || !frame->RenderPaneToImage(role, &image))
         return false;
     return ui::PutBitmapOnClipboard(wxBitmap(image));
+}
+
+void GiveSpinItsRoom(wxSpinButton* spin, int characters) {
+    GtkWidget* widget = spin ? spin->GetHandle() : nullptr;
+    if (!widget || !GTK_IS_ENTRY(widget))
+        return;
+    // The entry asks for that many digits; the spin's own minimum then holds them, its halves
+    // and its padding (the best size wx reports takes the padding off again).
+    gtk_entry_set_width_chars(GTK_ENTRY(widget), std::max(characters, 1));
+    int width = 0, height = 0, natural = 0;
+    gtk_widget_get_preferred_width(widget, &width, &natural);
+    gtk_widget_get_preferred_height(widget, &height, &natural);
+    spin->SetSize(wxSize(width, std::max(height, spin->GetSize().y)));
 }
 
 void DrawPatternFrame(wxDC& dc, const RECT& r, int phase, COLORREF text, COLORREF back) {

@@ -1,6 +1,7 @@
 // What the graph, image and analysis panes share: the document frame and main window a pane
 // belongs to, the pane font, colours, the pane's context menu owned by its document frame, a
-// pane copied to the clipboard, and frames drawn with the crawling 8 x 8 patterns.
+// pane copied to the clipboard, frames drawn with the crawling 8 x 8 patterns, and the room of
+// the spin buttons of the panel and dialogs.
 #pragma once
 
 #include "platform/WinTypes.h"
@@ -11,6 +12,7 @@
 
 class wxDC;
 class wxMenu;
+class wxSpinButton;
 class wxWindow;
 
 namespace brx {
@@ -65,6 +67,11 @@ void ShowPaneMenu(wxWindow* pane, wxMenu* menu, int x, int y);
 // Puts the picture of a pane role of the pane's frame on the clipboard; false when nothing was
 // put there.
 bool CopyPaneToClipboard(const wxWindow* pane, int role);
+
+// Gives a spin button the room to show a number of that many characters whole beside both its
+// halves: GTK draws the spin's own entry before "−" and "+", and the toolkit's best size leaves
+// that entry less than one digit.
+void GiveSpinItsRoom(wxSpinButton* spin, int characters);
 
 // A rectangle's outline (right and bottom exclusive) painted with pattern phase: clear bits in
 // the text colour, set bits in the background colour, anchored to the device origin.

@@ -24,6 +24,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <gtk/gtk.h>
+
 namespace brx {
 
 namespace {
@@ -31,6 +33,27 @@ namespace {
 View3dApp*& current() {
     static View3dApp* app = nullptr;
     return app;
+}
+
+// Under a window manager the first show of a frame waits for the manager's frame extents, and
+// the toolkit realizes the window meanwhile at a stand-in allocation of 2 x 1 pixels; GTK then
+// lays the menu bar, the panels and any document frame out once in that allocation, far below
+// what they need, and warns about every one. Given the frame's own size as its allocation
+// before the first show, that layout is made at the size the window is about to get.
+void AllocateBeforeFirstShow(wxWindow* frame) {
+    GtkWidget* widget = frame->GetHandle();
+    if (!widget || gtk_widget_get_realized(widget))
+        return;
+    GtkAllocation a;
+    gtk_widget_get_allocation(widget, &a);
+    const wxSize size = frame->GetSize();
+    if (a.width > 1 || a.height > 1 || size.x < 1 || size.y < 1)
+        return;
+    a.x = 0;
+    a.y = 0;
+    a.width = size.x;
+    a.height = size.y;
+    gtk_widget_set_allocation(widget, &a);
 }
 
 // Dropped files go to the application's open.
@@ -94,6 +117,7 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
     recent_->Attach(main_, main_, [this](const std::string& path) { return OpenFile(path) != nullptr; });
     if (startShowCommand == 3)
         main_->Maximize();
+    AllocateBeforeFirstShow(main_);
     main_->Show();
 
     // Paths of a later start arrive through the open-request window.

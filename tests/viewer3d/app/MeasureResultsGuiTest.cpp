@@ -253,6 +253,7 @@ TEST_F(MeasureResultsGui, SliceAreaAndPerimeterOfAConeAndASquareStep) {
         wxScrollEvent moved(wxEVT_SCROLL_THUMBTRACK, 1103, position, wxHORIZONTAL);
         moved.SetEventObject(slider);
         slider->ProcessWindowEvent(moved);
+        wxTheApp->ProcessPendingEvents(); // the slice is measured once the waiting events are handled
     };
     auto shown = [&](int id, double value) {
         EXPECT_EQ(panel3d()->GetDlgItemText(id), wxString::Format("%.2f", value)) << id;
@@ -323,6 +324,7 @@ TEST_F(MeasureResultsGui, ArrowKeysOnTheSliceSliderStepItAndMeasureTheSlice) {
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return slider->GetValue() == position; }))
             << slider->GetValue();
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return std::fabs(v.sliceLevel - position * 0.01) < 1e-9; }));
+        wxTheApp->ProcessPendingEvents(); // the slice is measured once the waiting events are handled
         EXPECT_EQ(panel3d()->GetDlgItemText(1102),
                   wxString::Format("%.2f", doc_->BaseOffset() + position * 0.01));
     };

@@ -433,4 +433,73 @@ int LabelShiftClearOf(const LabelBox& box, const std::vector<LabelBox>& placed) 
     return b.bottom - box.bottom;
 }
 
+bool ToWindow(const ScreenView& view, const Vec3& p, double* x, double* y) {
+    const double in[4] = {p.x, p.y, p.z, 1.0};
+    double eye[4], clip[4];
+    for (int r = 0; r < 4; ++r)
+        eye[r] = view.modelview[r] * in[0] + view.modelview[4 + r] * in[1] + view.modelview[8 + r] * in[2] +
+                 view.modelview[12 + r] * in[3];
+    for (int r = 0; r < 4; ++r)
+        clip[r] = view.projection[r] * eye[0] + view.projection[4 + r] * eye[1] +
+                  view.projection[8 + r] * eye[2] + view.projection[12 + r] * eye[3];
+    if (!(clip[3] > 0.0))
+        return false;
+    *x = view.viewport[0] + (clip[0] / clip[3] + 1.0) * 0.5 * view.viewport[2];
+    *y = view.viewport[1] + (clip[1] / clip[3] + 1.0) * 0.5 * view.viewport[3];
+    return true;
+}
+
+namespace {
+
+// Keeps the corners of the polygons the frame box issues: its arrow heads.
+class ArrowHeadSink : public SceneSink {
+public:
+    std::vector<std::vector<Vec3>> heads;
+    void PolygonMode(unsigned) override {}
+    void LineWidth(float) override {}
+    void Begin(unsigned primitive) override {
+        inHead_ = primitive == GL_POLYGON;
+        if (inHead_)
+            heads.emplace_back();
+    }
+    void End() override { inHead_ = false; }
+    void TexCoord(float, float) override {}
+    void Normal(float, float, float) override {}
+    void Material(const RgbF&) override {}
+    void Vertex(float x, float y, float z) override {
+        if (inHead_)
+            heads.back().push_back({x, y, z});
+    }
+
+private:
+    bool inHead_ = false;
+};
+
+} // namespace
+
+std::vector<LabelBox> ArrowHeadBoxes(const SceneValues& v, const SceneExtents& ext, const ScreenView& view) {
+    ArrowHeadSink sink;
+    SceneExtents copy = ext; // the frame box stores its extents; the scene's stay as they are
+    DrawFrameBox(v, copy, sink);
+    std::vector<LabelBox> boxes;
+    for (const auto& head : sink.heads) {
+        double left = 0, right = 0, bottom = 0, top = 0;
+        bool any = false;
+        for (const Vec3& p : head) {
+            double x = 0, y = 0;
+            if (!ToWindow(view, p, &x, &y))
+                continue;
+            left = any ? std::min(left, x) : x;
+            right = any ? std::max(right, x) : x;
+            bottom = any ? std::min(bottom, y) : y;
+            top = any ? std::max(top, y) : y;
+            any = true;
+        }
+        if (any)
+            boxes.push_back(
+                {int(std::floor(left)), int(std::floor(bottom)), int(std::ceil(right)), int(std::ceil(top))});
+    }
+    return boxes;
+}
+
 } // namespace v3d::scene

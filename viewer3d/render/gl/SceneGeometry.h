@@ -122,4 +122,17 @@ LabelBox LabelBoxAt(int x, int y, int length, int charWidth, int ascent, int des
 // label it meets, else down.
 int LabelShiftClearOf(const LabelBox& box, const std::vector<LabelBox>& placed);
 
+// The matrices and viewport a frame is drawn with (column order, as GL reports them).
+struct ScreenView {
+    double modelview[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    double projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    int viewport[4] = {0, 0, 1, 1};
+};
+// The window point (pixels, y upwards) of a point of the scene; false when it lies at or behind
+// the eye.
+bool ToWindow(const ScreenView& view, const Vec3& p, double* x, double* y);
+// The window boxes of the three arrow heads of the frame box, which the labels keep clear of
+// (in a tilted view an axis's arrow head comes onto the labels at its end).
+std::vector<LabelBox> ArrowHeadBoxes(const SceneValues& v, const SceneExtents& ext, const ScreenView& view);
+
 } // namespace v3d::scene

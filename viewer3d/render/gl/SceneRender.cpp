@@ -161,9 +161,14 @@ void RenderScene(SceneValues& v, const SceneLists& lists, const SceneExtents& ex
     g.glCallList(static_cast<GLuint>(lists.whiteMaterial));
     g.glCallList(static_cast<GLuint>(lists.frameBox));
     // The labels are drawn over the scene, so that the surface never hides one, and each is
-    // moved down clear of the labels drawn before it.
+    // moved up or down clear of the arrow heads and of the labels drawn before it.
     g.glDisable(GL_DEPTH_TEST);
-    std::vector<LabelBox> placed;
+    ScreenView view;
+    g.glGetDoublev(GL_MODELVIEW_MATRIX, view.modelview);
+    g.glGetDoublev(GL_PROJECTION_MATRIX, view.projection);
+    g.glGetIntegerv(GL_VIEWPORT, view.viewport);
+    std::vector<LabelBox> placed =
+        lists.labelCharWidth > 0 ? ArrowHeadBoxes(v, ext, view) : std::vector<LabelBox>();
     auto label = [&](int base, int length) {
         GLint valid = 0;
         g.glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
