@@ -56,6 +56,9 @@ void CCalibDoc::SetImage(HDIB image) {
 
 CCalibVw::CCalibVw(wxWindow* parent) : ui::CanvasView(parent, wxID_ANY) {
     SetBackgroundColour(*wxBLACK);
+    // Mouse only, as the frame's panes: a focused window would be made a native X window by the
+    // XIM input method, and the line drawn on it would no longer show.
+    SetCanFocus(false);
     Bind(wxEVT_LEFT_DOWN, &CCalibVw::onMouse, this);
     Bind(wxEVT_MOTION, &CCalibVw::onMouse, this);
     Bind(wxEVT_LEFT_UP, &CCalibVw::onMouse, this);

@@ -66,11 +66,6 @@ CGraphVw::CGraphVw(wxWindow* parent, int kind) : v3d::CBaseImgView(parent), Grap
     backgroundColour = RGB(205, 205, 205);
     contentKind = 4; // the base paints the background only
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    // The pane is worked with the mouse only and never takes the keyboard focus: a focused window
-    // hands its X window to the input method, which (XIM, as Japanese locales choose) turns the
-    // pane's window into a native X child window that its paints no longer reach, leaving it
-    // blank for good after the first click or cursor drag.
-    SetCanFocus(false);
     Bind(wxEVT_LEFT_DOWN, &CGraphVw::onMouse, this);
     Bind(wxEVT_LEFT_UP, &CGraphVw::onMouse, this);
     Bind(wxEVT_MOTION, &CGraphVw::onMouse, this);
