@@ -301,6 +301,40 @@ TEST_F(ViewerDocuments, TheTitleNamesTheCalibrationDocumentWhileItIsActive) {
         << titleOf(main);
 }
 
+TEST_F(ViewerDocuments, TheMeasuredDataButtonIsOffInThe3dScreenAndAsksForAFileInTheMeasurementScreen) {
+    brx::CView3dFrm* frame = openSet(viewer, dir.Path(), "m.vv3", 40, 30);
+    ASSERT_NE(frame, nullptr);
+    int asked = 0;
+    auto previous = ui::SetFileDialogService([&](wxWindow*, const ui::FileDialogRequest& r) {
+        asked += r.open ? 0 : 1;
+        return ui::FileDialogResult{};
+    });
+    wxToolBar* bar = frame->Bar(2);
+    ASSERT_NE(bar, nullptr);
+    const wxRect tool = ui::testing::ToolScreenRect(bar, 32798);
+    ASSERT_FALSE(tool.IsEmpty());
+    // The 3D screen: the button is off, and the menu item with it.
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(32798); }));
+    main->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    if (wxMenuItem* item = menuItem(main, 32798)) {
+        EXPECT_FALSE(item->IsEnabled());
+    }
+    EXPECT_TRUE(ui::testing::ClickOnScreen(bar, tool.GetPosition() + tool.GetSize() / 2));
+    ui::testing::ProcessPending();
+    EXPECT_EQ(asked, 0);
+    // The measurement screen: on, and a click asks where to save the values.
+    frame->ShowScreenMeasure();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return bar->GetToolEnabled(32798); }));
+    EXPECT_TRUE(clickUntil(bar, ui::testing::ToolScreenRect(bar, 32798), [&] { return asked == 1; }));
+    // Back in the 3D screen it is off again.
+    frame->ShowScreen3d();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(32798); }));
+    EXPECT_TRUE(ui::testing::ClickOnScreen(bar, tool.GetPosition() + tool.GetSize() / 2));
+    ui::testing::ProcessPending();
+    EXPECT_EQ(asked, 1);
+    ui::SetFileDialogService(previous);
+}
+
 TEST_F(ViewerDocuments, ButtonsOfTheRightBarDoWhatTheirMenuItemsDoWhenClicked) {
     brx::CView3dFrm* frame = openSet(viewer, dir.Path(), "t.vv3", 40, 30);
     ASSERT_NE(frame, nullptr);
