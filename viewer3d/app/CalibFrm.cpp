@@ -56,6 +56,9 @@ void CCalibDoc::SetImage(HDIB image) {
 
 CCalibVw::CCalibVw(wxWindow* parent) : ui::CanvasView(parent, wxID_ANY) {
     SetBackgroundColour(*wxBLACK);
+    // Mouse only, as the frame's panes: a focused window would be made a native X window by the
+    // XIM input method, and the line drawn on it would no longer show.
+    SetCanFocus(false);
     Bind(wxEVT_LEFT_DOWN, &CCalibVw::onMouse, this);
     Bind(wxEVT_MOTION, &CCalibVw::onMouse, this);
     Bind(wxEVT_LEFT_UP, &CCalibVw::onMouse, this);
@@ -184,8 +187,10 @@ void CCalibVw::OnDraw(wxDC& dc) {
 }
 
 CCalibFrm::CCalibFrm(CMainFrame* main, HDIB image, double pitch, const std::string& unit, HWND target)
-    : ui::RoutedMdiChildFrame(main, wxString::FromUTF8("CalibrationSetting")), main_(main) {
+    : ui::RoutedMdiChildFrame(main, wxString()), main_(main) {
     auto doc = std::make_unique<CCalibDoc>();
+    doc->SetTitle(main->NewCalibrationTitle());
+    SetTitle(wxString::FromUTF8(doc->GetTitle()));
     doc->SetImage(image);
     doc->knownLength = pitch;
     doc->lengthPerPixel = pitch;
@@ -254,6 +259,12 @@ CCalibFrm::~CCalibFrm() {
         CMainFrame* main = main_;
         main->CallAfter([main] { main->ChildClosed(); });
     }
+}
+
+void CCalibFrm::OnMDIActivate(bool activate) {
+    ui::RoutedMdiChildFrame::OnMDIActivate(activate);
+    if (activate)
+        main_->RefreshTitle();
 }
 
 CCalibDoc* CCalibFrm::Doc() const {

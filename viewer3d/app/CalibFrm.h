@@ -74,6 +74,10 @@ public:
     void OnSet();
     bool ownerGone = false;
 
+protected:
+    // Active: the main window's title names this document.
+    void OnMDIActivate(bool activate) override;
+
 private:
     void onClose(wxCloseEvent& ev);
     CMainFrame* main_;

@@ -126,9 +126,10 @@ bool CMainFrame::IsFindable() const {
 }
 
 void CMainFrame::RefreshTitle() {
+    // The active child's document, of either kind.
     std::string title = ui::Resources().LoadString(bxid::str::AppTitle);
-    if (CView3dDoc* doc = GetActive3dDoc())
-        if (!doc->GetTitle().empty())
+    if (auto* child = dynamic_cast<ui::RoutedMdiChildFrame*>(GetActiveChild()))
+        if (const ui::Document* doc = child->GetDocument(); doc && !doc->GetTitle().empty())
             title += " - " + doc->GetTitle();
     if (link_)
         link_->SetTitle(wxString::FromUTF8(title));
@@ -214,6 +215,10 @@ CView3dFrm* CMainFrame::NewDocumentFrame(const std::string& title) {
     frame->Show();
     frame->Activate();
     return frame;
+}
+
+std::string CMainFrame::NewCalibrationTitle() {
+    return "CalibrationSetting" + std::to_string(++untitledCalibrations_);
 }
 
 LRESULT CMainFrame::OnCopyData(const COPYDATASTRUCT& record) {

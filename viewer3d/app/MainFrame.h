@@ -62,6 +62,8 @@ public:
     LRESULT OnCopyData(const COPYDATASTRUCT& record);
     // A new empty document frame; the caller fills the document.
     CView3dFrm* NewDocumentFrame(const std::string& title);
+    // The title of a new untitled calibration document: "CalibrationSetting" and its number.
+    std::string NewCalibrationTitle();
     void OnFileOpen();
 
     ui::TemplatePanel* Panel3d() const { return panel3d_; }
@@ -93,6 +95,7 @@ private:
     int panelsReady_ = 1;
     long caret_ = 0;
     int untitled_ = 0;
+    int untitledCalibrations_ = 0;
     ui::TemplatePanel* panel3d_ = nullptr;
     ui::TemplatePanel* panelMeasure_ = nullptr;
     ui::StatusBar* status_ = nullptr;

@@ -105,6 +105,11 @@ PrintPageSource* sourceAbove(const wxWindow* pane) {
 } // namespace
 
 CBaseImgView::CBaseImgView(wxWindow* parent, wxWindowID id) : ui::CanvasView(parent, id) {
+    // A pane is worked with the mouse only and never takes the keyboard focus: a focused window
+    // hands its X window to the input method, which (XIM, as Japanese locales choose) makes it a
+    // native X child window that the pane's paints no longer reach, so that it kept what a drag
+    // or a closed dialog had left on it.
+    SetCanFocus(false);
     LoadPatternBrushes();
     OnCommand(bxid::cmd::Copy, [this] { OnCopy(); });
     OnCommand(bxid::cmd::Print, [this] { OnFilePrint(false); });

@@ -10,6 +10,7 @@
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
 #include "ui/testing/Pointer.h"
+#include "viewer3d/app/CalibFrm.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
@@ -276,6 +277,62 @@ TEST_F(ViewerDocuments, BackgroundColourDialogOffersSixteenGreys) {
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(offered[i], RGB(i * 16, i * 16, i * 16)) << i;
     EXPECT_EQ(frame->Doc()->GetViewState()->backgroundColor, RGB(0x40, 0x40, 0x40));
+}
+
+TEST_F(ViewerDocuments, TheTitleNamesTheCalibrationDocumentWhileItIsActive) {
+    brx::CView3dFrm* frame = openSet(viewer, dir.Path(), "a.vv3", 40, 30);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(titleOf(main), "Brelvoxa - a.vv3");
+    // An untitled calibration document is named as the framework names untitled documents.
+    ASSERT_TRUE(frame->HandleCommand(32821));
+    ASSERT_TRUE(
+        ui::testing::PumpUntil([&] { return dynamic_cast<brx::CCalibFrm*>(main->GetActiveChild()); }));
+    auto* calib = dynamic_cast<brx::CCalibFrm*>(main->GetActiveChild());
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return titleOf(main) == "Brelvoxa - CalibrationSetting1"; }))
+        << titleOf(main);
+    EXPECT_EQ(titleOf(calib), "CalibrationSetting1");
+    // Closed: the 3D document is active and named again.
+    calib->Close();
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->GetActive3dFrame() == frame; }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return titleOf(main) == "Brelvoxa - a.vv3"; })) << titleOf(main);
+    // The next one counts on.
+    ASSERT_TRUE(frame->HandleCommand(32821));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return titleOf(main) == "Brelvoxa - CalibrationSetting2"; }))
+        << titleOf(main);
+}
+
+TEST_F(ViewerDocuments, TheMeasuredDataButtonIsOffInThe3dScreenAndAsksForAFileInTheMeasurementScreen) {
+    brx::CView3dFrm* frame = openSet(viewer, dir.Path(), "m.vv3", 40, 30);
+    ASSERT_NE(frame, nullptr);
+    int asked = 0;
+    auto previous = ui::SetFileDialogService([&](wxWindow*, const ui::FileDialogRequest& r) {
+        asked += r.open ? 0 : 1;
+        return ui::FileDialogResult{};
+    });
+    wxToolBar* bar = frame->Bar(2);
+    ASSERT_NE(bar, nullptr);
+    const wxRect tool = ui::testing::ToolScreenRect(bar, 32798);
+    ASSERT_FALSE(tool.IsEmpty());
+    // The 3D screen: the button is off, and the menu item with it.
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(32798); }));
+    main->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    if (wxMenuItem* item = menuItem(main, 32798)) {
+        EXPECT_FALSE(item->IsEnabled());
+    }
+    EXPECT_TRUE(ui::testing::ClickOnScreen(bar, tool.GetPosition() + tool.GetSize() / 2));
+    ui::testing::ProcessPending();
+    EXPECT_EQ(asked, 0);
+    // The measurement screen: on, and a click asks where to save the values.
+    frame->ShowScreenMeasure();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return bar->GetToolEnabled(32798); }));
+    EXPECT_TRUE(clickUntil(bar, ui::testing::ToolScreenRect(bar, 32798), [&] { return asked == 1; }));
+    // Back in the 3D screen it is off again.
+    frame->ShowScreen3d();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(32798); }));
+    EXPECT_TRUE(ui::testing::ClickOnScreen(bar, tool.GetPosition() + tool.GetSize() / 2));
+    ui::testing::ProcessPending();
+    EXPECT_EQ(asked, 1);
+    ui::SetFileDialogService(previous);
 }
 
 TEST_F(ViewerDocuments, ButtonsOfTheRightBarDoWhatTheirMenuItemsDoWhenClicked) {

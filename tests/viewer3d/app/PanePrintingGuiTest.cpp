@@ -9,6 +9,7 @@
 #include "ui/testing/GuiTest.h"
 #include "viewer3d/app/GraphVw.h"
 #include "viewer3d/app/MainFrame.h"
+#include "viewer3d/app/ReportPage.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/render/View3dView.h"
@@ -24,7 +25,9 @@
 #include <wx/print.h>
 #include <wx/prntbase.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 using brxtest::RunningViewer;
 
@@ -185,3 +188,77 @@ TEST_F(PanePrintingGui, ViewPreviewDropsTheScreenshotAndPrintsTheReportAndCaptur
 }
 
 } // namespace
+
+namespace {
+
+// Rows of the left half of a rectangle, from the first to the last that holds a pixel of the
+// curve colour (blue on white or grey), and those of them that hold none: a curve drawn as a
+// line leaves no row empty, a curve of sparse dots many.
+struct CurveRows {
+    int rows = 0, empty = 0;
+};
+CurveRows curveRows(const wxImage& image, const wxRect& r) {
+    auto blue = [&](int x, int y) {
+        const int red = image.GetRed(x, y), green = image.GetGreen(x, y), b = image.GetBlue(x, y);
+        return b > 120 && b > red + 60 && b > green + 60;
+    };
+    std::vector<bool> has;
+    for (int y = r.GetTop(); y <= r.GetBottom(); ++y) {
+        bool any = false;
+        for (int x = r.GetLeft(); x < r.GetLeft() + r.width / 2 && !any; ++x)
+            any = blue(x, y);
+        has.push_back(any);
+    }
+    CurveRows c;
+    const auto first = std::find(has.begin(), has.end(), true);
+    const auto last = std::find(has.rbegin(), has.rend(), true).base();
+    if (first >= last)
+        return c;
+    c.rows = static_cast<int>(last - first);
+    c.empty = static_cast<int>(std::count(first, last, false));
+    return c;
+}
+
+} // namespace
+
+TEST_F(PanePrintingGui, ThePreviewDrawsTheAreaGraphAsALineAsTheScreenDoes) {
+    auto* graph = dynamic_cast<brx::CGraphVw*>(frame_->GetPaneWindow(4));
+    ASSERT_NE(graph, nullptr);
+    ASSERT_TRUE(ui::testing::WaitForPaint(graph));
+    // The pane as the screen draws it.
+    const wxSize size = graph->GetClientSize();
+    wxBitmap screen(size.x, size.y, 24);
+    {
+        wxMemoryDC dc(screen);
+        graph->DrawTo(dc);
+    }
+    const CurveRows onScreen = curveRows(screen.ConvertToImage(), wxRect(wxPoint(0, 0), size));
+    // Only where the red slice indicator crosses the curve may a row show no blue.
+    ASSERT_GT(onScreen.rows, 50);
+    EXPECT_LE(onScreen.empty, 2);
+
+    // The page of an A4 printer at 600 dots per inch, drawn as the preview draws it: in the
+    // printer's pixels on a bitmap of the preview's size (the device context scaled down).
+    const int pw = 4960, ph = 7016, bw = 1240, bh = 1754;
+    const double scale = static_cast<double>(bw) / pw;
+    wxBitmap bitmap(bw, bh, 24);
+    brx::ReportPage page;
+    {
+        wxMemoryDC dc(bitmap);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        dc.SetUserScale(scale, scale);
+        page = brx::PrintReportPage(frame_, dc, pw, ph, 600, 600);
+    }
+    const wxImage image = bitmap.ConvertToImage();
+    image.SaveFile(wxString::FromUTF8(ui::testing::OutputFolder() + "/preview-area-graph.png"),
+                   wxBITMAP_TYPE_PNG);
+    ASSERT_TRUE(page.drawn[4]);
+    const RECT& cell = page.cells.cell[4];
+    const wxRect scaled(static_cast<int>(cell.left * scale), static_cast<int>(cell.top * scale),
+                        static_cast<int>((cell.right - cell.left) * scale),
+                        static_cast<int>((cell.bottom - cell.top) * scale));
+    const CurveRows onPaper = curveRows(image, scaled);
+    EXPECT_GT(onPaper.rows, 50);
+    EXPECT_LE(onPaper.empty, 2) << "of " << onPaper.rows << " rows";
+}
