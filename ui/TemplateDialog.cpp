@@ -1,5 +1,7 @@
 #include "ui/TemplateWindow.h"
 
+#include "ui/DialogPlacement.h"
+
 #include <wx/button.h>
 #include <wx/dcclient.h>
 #include <wx/textctrl.h>
@@ -40,6 +42,7 @@ int TemplateDialog::DoModal() {
         return -1;
     result_ = IDCANCEL;
     OnInitDialog();
+    KeepAboveOwner above(this, GetParent());
     return ShowModal();
 }
 
