@@ -147,6 +147,7 @@ static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& ar
     const wxString caption = wxTheApp ? wxTheApp->GetAppDisplayName() : wxString();
     MessageBox box(owner, caption, FromUtf8(MessageText(id, args)), type);
     box.CentreOnParent();
+    KeepInWorkArea(&box, owner);
     KeepAboveOwner above(&box, owner);
     return answerOf(box.ShowModal());
 }

@@ -34,6 +34,7 @@ bool TemplateDialog::build() {
         Move(MapDialogRect(tmpl_->rect).GetPosition());
     else
         CentreOnParent();
+    KeepInWorkArea(this, parent);
     return true;
 }
 

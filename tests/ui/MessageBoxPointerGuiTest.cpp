@@ -1,6 +1,6 @@
 // The program's message boxes on the X server: a box belongs to the window the user acted in,
-// comes up above it again when that window is raised or clicked, and leaves the program's other
-// windows where they were.
+// comes up above it again when that window is raised or clicked, leaves the program's other
+// windows where they were, and opens inside the work area of its owner's monitor.
 #include "ui/MessageBoxes.h"
 #include "ui/testing/GuiTest.h"
 #include "ui/testing/Pointer.h"
@@ -12,6 +12,7 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/display.h>
 #include <wx/frame.h>
 #include <wx/uiaction.h>
 
@@ -98,6 +99,32 @@ TEST_F(MessageBoxGui, BelongsToTheWindowActedInAndStaysAboveIt) {
     EXPECT_TRUE(aboveAtFirst);
     EXPECT_TRUE(aboveAfterRaise) << "the raised window hides the box";
     EXPECT_TRUE(upAfterClick) << "a click on the blocked window left the box hidden";
+}
+
+TEST_F(MessageBoxGui, OpensInsideTheWorkAreaOfItsOwnersMonitor) {
+    // A panel takes the bottom 120 pixels of the screen, and the window acted in sits just above
+    // it: a box centred on the window would reach into the panel.
+    const wxRect screen = wxDisplay(0u).GetGeometry();
+    stacking::AnnouncedWorkArea panel(wxRect(screen.x, screen.y, screen.width, screen.height - 120));
+    const wxRect area = panel.Area();
+    ASSERT_FALSE(area.IsEmpty()) << "the toolkit did not take the work area";
+    acted->SetSize(wxRect(200, area.GetBottom() - 60, 600, 60));
+    ask->SetSize(wxRect(0, 0, 120, 30));
+    ASSERT_TRUE(PumpUntil([&] { return stacking::FrameRect(acted).GetBottom() <= area.GetBottom(); }));
+    ASSERT_TRUE(WaitForPaint(acted));
+    wxRect shown;
+    bool inside = false;
+    WhenModal([&](wxDialog* box) {
+        inside = PumpUntil([&] {
+            shown = stacking::FrameRect(box);
+            return area.Contains(shown);
+        });
+        box->EndModal(wxID_OK);
+    });
+    ASSERT_TRUE(ClickOnScreen(ask, Middle(ask)));
+    ASSERT_TRUE(PumpUntil([&] { return answer.has_value(); }));
+    EXPECT_TRUE(inside) << "the box at " << shown.x << "," << shown.y << " " << shown.width << "x"
+                        << shown.height << " leaves the work area";
 }
 
 } // namespace
