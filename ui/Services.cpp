@@ -1,11 +1,14 @@
 #include "ui/Services.h"
 
+#include "ui/DialogPlacement.h"
 #include "ui/ResourceWidgets.h"
 
 #include <wx/colordlg.h>
 #include <wx/filedlg.h>
 #include <wx/thread.h>
 #include <wx/utils.h>
+
+#include <gtk/gtk.h>
 
 namespace ui {
 
@@ -17,11 +20,12 @@ FileDialogResult realFileDialog(wxWindow* parent, const FileDialogRequest& r) {
         style |= wxFD_MULTIPLE;
     if (!r.open && r.confirmOverwrite)
         style |= wxFD_OVERWRITE_PROMPT;
-    wxFileDialog dlg(parent, FromUtf8(r.title), FromUtf8(r.folder), FromUtf8(r.fileName), FromUtf8(r.filter),
-                     style);
+    // A caller that gives no title gets the toolkit's own.
+    const wxString title = r.title.empty() ? wxGetTranslation(wxFileSelectorPromptStr) : FromUtf8(r.title);
+    wxFileDialog dlg(parent, title, FromUtf8(r.folder), FromUtf8(r.fileName), FromUtf8(r.filter), style);
     dlg.SetFilterIndex(r.filterIndex);
     FileDialogResult result;
-    if (dlg.ShowModal() != wxID_OK)
+    if (ShowFileDialog(dlg, parent) != wxID_OK)
         return result;
     wxArrayString paths;
     if (r.open && r.multiple)
@@ -80,6 +84,12 @@ template <class F> F swapIn(F& slot, F fresh) {
 }
 
 } // namespace
+
+int ShowFileDialog(wxFileDialog& dialog, wxWindow* owner) {
+    KeepInWorkArea(&dialog, owner);
+    KeepAboveOwner above(&dialog, owner);
+    return dialog.ShowModal();
+}
 
 FileDialogService SetFileDialogService(FileDialogService s) {
     return swapIn(fileService, std::move(s));

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class wxFileDialog;
 class wxWindow;
 
 namespace ui {
@@ -46,6 +47,9 @@ CustomColourDialogService SetCustomColourDialogService(CustomColourDialogService
 KeyStateService SetKeyStateService(KeyStateService service);
 
 FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& request);
+// Runs a file dialog made by the caller as the real service runs its own: inside the work area
+// of its owner's monitor and above the owner while it is open.
+int ShowFileDialog(wxFileDialog& dialog, wxWindow* owner);
 std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial);
 // The same with custom colours offered beside the standard ones; a replaced plain colour dialog
 // (SetColourDialogService) answers it when no custom-colour service is set.

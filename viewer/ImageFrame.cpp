@@ -15,6 +15,7 @@
 #include "ui/DockingBars.h"
 #include "ui/Services.h"
 #include "ui/StageControlBar.h"
+#include "ui/resources/ResourceRegistry.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImagePrintout.h"
 #include "viewer/ImageView.h"
@@ -374,6 +375,7 @@ void CImageFrame::OnDotScale() {
 std::string CImageFrame::AskFileName(bool open, const std::string& filter, const char* defaultExt) {
     ui::FileDialogRequest req;
     req.open = open;
+    req.title = ui::Resources().LoadString(open ? vtid::str::OpenFileTitle : vtid::str::SaveAsTitle);
     req.filter = filter;
     req.folder = ReadIniString("PATH", "IMAGEPATH", "");
     const ui::FileDialogResult r = ui::RunFileDialog(this, req);
