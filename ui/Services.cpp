@@ -14,6 +14,54 @@ namespace ui {
 
 namespace {
 
+// Return in the name field of a save chooser accepts the name, as the accepting button does.
+// The chooser greys that button while it looks at a name just typed, and a Return in that
+// moment went nowhere: it now accepts as soon as the button takes it again. Another key
+// before then drops the pending Return.
+struct PendingReturn {
+    GtkWidget* accept = nullptr;
+    bool pending = false;
+};
+
+void acceptWhenSensitive(GtkWidget* button, GtkStateFlags, gpointer data) {
+    auto* state = static_cast<PendingReturn*>(data);
+    if (state->pending && gtk_widget_is_sensitive(button)) {
+        state->pending = false;
+        gtk_widget_activate(button);
+    }
+}
+
+gboolean returnInNameField(GtkWidget* dialog, GdkEventKey* key, gpointer data) {
+    auto* state = static_cast<PendingReturn*>(data);
+    state->pending = false;
+    const bool enter = key->keyval == GDK_KEY_Return || key->keyval == GDK_KEY_KP_Enter;
+    const guint modifiers = key->state & gtk_accelerator_get_default_mod_mask();
+    if (!enter || modifiers != 0 || !GTK_IS_FILE_CHOOSER(dialog) ||
+        gtk_file_chooser_get_action(GTK_FILE_CHOOSER(dialog)) != GTK_FILE_CHOOSER_ACTION_SAVE)
+        return FALSE;
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(dialog));
+    GtkWidget* accept = gtk_window_get_default_widget(GTK_WINDOW(dialog));
+    if (!focus || !GTK_IS_ENTRY(focus) || !accept || gtk_widget_is_sensitive(accept) ||
+        gtk_entry_get_text_length(GTK_ENTRY(focus)) == 0)
+        return FALSE; // the chooser's own Return
+    if (state->accept != accept) {
+        state->accept = accept;
+        g_signal_connect(accept, "state-flags-changed", G_CALLBACK(acceptWhenSensitive), state);
+    }
+    state->pending = true;
+    return TRUE;
+}
+
+void acceptOnReturn(wxWindow* dialog) {
+    GtkWidget* widget = dialog->GetHandle();
+    if (!widget || !GTK_IS_FILE_CHOOSER(widget))
+        return;
+    auto* state = new PendingReturn;
+    g_object_set_data_full(G_OBJECT(widget), "vt-pending-return", state,
+                           [](gpointer p) { delete static_cast<PendingReturn*>(p); });
+    g_signal_connect(widget, "key-press-event", G_CALLBACK(returnInNameField), state);
+}
+
 FileDialogResult realFileDialog(wxWindow* parent, const FileDialogRequest& r) {
     long style = r.open ? wxFD_OPEN | wxFD_FILE_MUST_EXIST : wxFD_SAVE;
     if (r.open && r.multiple)
@@ -86,6 +134,7 @@ template <class F> F swapIn(F& slot, F fresh) {
 } // namespace
 
 int ShowFileDialog(wxFileDialog& dialog, wxWindow* owner) {
+    acceptOnReturn(&dialog);
     KeepInWorkArea(&dialog, owner);
     KeepAboveOwner above(&dialog, owner);
     return dialog.ShowModal();

@@ -1,11 +1,12 @@
-// The toolkit's file chooser as a user meets it in window tests: the next one that opens and its
-// title.
+// The toolkit's file chooser as a user meets it in window tests: the next one that opens, its
+// title and name field, and keys typed into it through the X server.
 #pragma once
 
 #include "ui/testing/GuiTest.h"
 
 #include <wx/app.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include <gtk/gtk.h>
 
@@ -51,6 +52,41 @@ inline void WhenShown(std::function<void(GtkWidget*)> action) {
 inline std::string Title(GtkWidget* dialog) {
     const char* t = gtk_window_get_title(GTK_WINDOW(dialog));
     return t ? t : "";
+}
+
+inline std::string TypedName(GtkWidget* dialog) {
+    gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dialog));
+    std::string s = name ? name : "";
+    g_free(name);
+    return s;
+}
+
+// Types the name into the chooser's name field (which has the keys when the chooser opens)
+// through the X server, with the pointer over the chooser and the chooser given the keys, and
+// presses Return there. The field then shows `shown` (the name, when not given): the chooser
+// keeps the extension of a proposed name whose stem the typing replaces.
+inline ::testing::AssertionResult TypeNameAndReturn(GtkWidget* dialog, const std::string& name,
+                                                    std::string shown = {}) {
+    if (shown.empty())
+        shown = name;
+    GdkWindow* window = gtk_widget_get_window(dialog);
+    if (!window)
+        return ::testing::AssertionFailure() << "the chooser has no window";
+    int x = 0, y = 0;
+    gdk_window_get_origin(window, &x, &y);
+    const wxPoint over(x + gdk_window_get_width(window) / 2, y + 10);
+    wxUIActionSimulator sim;
+    sim.MouseMove(over);
+    ui::testing::PumpUntil([&] { return wxGetMouseState().GetPosition() == over; });
+    gtk_window_present(GTK_WINDOW(dialog));
+    if (!ui::testing::PumpUntil([&] { return gtk_window_has_toplevel_focus(GTK_WINDOW(dialog)); }))
+        return ::testing::AssertionFailure() << "the chooser did not get the keys";
+    sim.Text(name.c_str());
+    if (!ui::testing::PumpUntil([&] { return TypedName(dialog) == shown; }))
+        return ::testing::AssertionFailure() << "the name field shows \"" << TypedName(dialog) << "\"";
+    // Return at once, while the chooser still looks at the name (its accepting button greyed).
+    sim.Char(WXK_RETURN);
+    return ::testing::AssertionSuccess();
 }
 
 } // namespace chooser

@@ -1,5 +1,5 @@
-// The result window's file dialogs as the user meets them on the X server: their titles and
-// their place inside the work area.
+// The result window's file dialogs as the user meets them on the X server: their titles, their
+// place inside the work area and Return in the name field.
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
 
@@ -16,6 +16,7 @@
 #include <wx/display.h>
 #include <wx/uiaction.h>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -96,6 +97,16 @@ TEST_F(ResultFileDialogs, HaveTitlesAndOpenInsideTheWorkArea) {
         EXPECT_TRUE(inside) << command << ": the dialog at " << shown.x << "," << shown.y << " "
                             << shown.width << "x" << shown.height << " leaves the work area";
     }
+}
+
+TEST_F(ResultFileDialogs, ReturnInTheNameFieldSavesANewFile) {
+    bool accepted = false;
+    WithDialog(57603, [&](GtkWidget* d) {
+        ASSERT_TRUE(chooser::TypeNameAndReturn(d, "fresh.tif"));
+        accepted = PumpUntil([&] { return !chooser::Shown(); });
+    });
+    EXPECT_TRUE(accepted) << "Return left the dialog open";
+    EXPECT_TRUE(std::filesystem::exists(dir / "fresh.tif"));
 }
 
 } // namespace
