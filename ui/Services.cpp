@@ -14,6 +14,35 @@ namespace ui {
 
 namespace {
 
+constexpr const char* kDefaultExtensionKey = "vt-default-extension";
+
+// Before a save chooser with a default extension takes a name, a name typed without an
+// extension gets it, so that the chooser's own overwrite question is asked for the file that
+// will be written.
+gboolean addDefaultExtension(GSignalInvocationHint*, guint count, const GValue* values, gpointer) {
+    if (count < 2)
+        return TRUE;
+    GObject* dialog = static_cast<GObject*>(g_value_get_object(&values[0]));
+    const auto* ext =
+        static_cast<const char*>(dialog ? g_object_get_data(dialog, kDefaultExtensionKey) : nullptr);
+    if (!ext || g_value_get_int(&values[1]) != GTK_RESPONSE_ACCEPT || !GTK_IS_FILE_CHOOSER(dialog))
+        return TRUE;
+    gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dialog));
+    const std::string typed = name ? name : "";
+    g_free(name);
+    if (!typed.empty() && typed.find('.') == std::string::npos && typed.find('/') == std::string::npos)
+        gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), (typed + "." + ext).c_str());
+    return TRUE; // stays hooked
+}
+
+void hookDefaultExtension(wxFileDialog& dlg, const std::string& ext) {
+    static const gulong hook = g_signal_add_emission_hook(g_signal_lookup("response", GTK_TYPE_DIALOG), 0,
+                                                          addDefaultExtension, nullptr, nullptr);
+    (void)hook;
+    if (GtkWidget* widget = dlg.GetHandle(); widget && !ext.empty())
+        g_object_set_data_full(G_OBJECT(widget), kDefaultExtensionKey, g_strdup(ext.c_str()), g_free);
+}
+
 // Return in the name field of a save chooser accepts the name, as the accepting button does.
 // The chooser greys that button while it looks at a name just typed, and a Return in that
 // moment went nowhere: it now accepts as soon as the button takes it again. Another key
@@ -72,6 +101,8 @@ FileDialogResult realFileDialog(wxWindow* parent, const FileDialogRequest& r) {
     const wxString title = r.title.empty() ? wxGetTranslation(wxFileSelectorPromptStr) : FromUtf8(r.title);
     wxFileDialog dlg(parent, title, FromUtf8(r.folder), FromUtf8(r.fileName), FromUtf8(r.filter), style);
     dlg.SetFilterIndex(r.filterIndex);
+    if (!r.open)
+        hookDefaultExtension(dlg, r.defaultExtension);
     FileDialogResult result;
     if (ShowFileDialog(dlg, parent) != wxID_OK)
         return result;

@@ -24,6 +24,9 @@ struct FileDialogRequest {
     int filterIndex = 0;
     bool multiple = false;        // open only
     bool confirmOverwrite = true; // save only
+    // Save only: added (without the dot) to a name typed without an extension before the
+    // overwrite question is asked for it.
+    std::string defaultExtension;
 };
 
 struct FileDialogResult {

@@ -378,6 +378,9 @@ std::string CImageFrame::AskFileName(bool open, const std::string& filter, const
     req.title = ui::Resources().LoadString(open ? vtid::str::OpenFileTitle : vtid::str::SaveAsTitle);
     req.filter = filter;
     req.folder = ReadIniString("PATH", "IMAGEPATH", "");
+    // A name typed without an extension gets the kind's in the dialog, which then asks before it
+    // replaces a file of that name, as for a name typed in full.
+    req.defaultExtension = open ? std::string() : std::string(defaultExt);
     const ui::FileDialogResult r = ui::RunFileDialog(this, req);
     if (r.paths.empty())
         return {};

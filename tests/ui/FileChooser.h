@@ -1,5 +1,5 @@
 // The toolkit's file chooser as a user meets it in window tests: the next one that opens, its
-// title and name field, and keys typed into it through the X server.
+// title and name field, keys typed into it through the X server, and the question it asks.
 #pragma once
 
 #include "ui/testing/GuiTest.h"
@@ -59,6 +59,37 @@ inline std::string TypedName(GtkWidget* dialog) {
     std::string s = name ? name : "";
     g_free(name);
     return s;
+}
+
+// The question a dialog asks over the chooser, null while none.
+inline GtkWidget* Question(GtkWidget* dialog) {
+    GtkWidget* found = nullptr;
+    GList* all = gtk_window_list_toplevels();
+    for (GList* i = all; i; i = i->next) {
+        auto* w = GTK_WIDGET(i->data);
+        if (GTK_IS_MESSAGE_DIALOG(w) && gtk_widget_get_mapped(w) &&
+            gtk_window_get_transient_for(GTK_WINDOW(w)) == GTK_WINDOW(dialog))
+            found = w;
+    }
+    g_list_free(all);
+    return found;
+}
+
+// Answers the next question over the chooser with `response` once it is shown, from the
+// question's own loop (the chooser waits for the answer inside its accepting step); *asked
+// notes that it came.
+inline void AnswerQuestion(GtkWidget* dialog, int response, bool* asked) {
+    auto* timer = new wxTimer;
+    timer->Bind(wxEVT_TIMER, [timer, dialog, response, asked](wxTimerEvent&) {
+        GtkWidget* question = Question(dialog);
+        if (!question)
+            return;
+        timer->Stop();
+        *asked = true;
+        gtk_dialog_response(GTK_DIALOG(question), response);
+        wxTheApp->CallAfter([timer] { delete timer; });
+    });
+    timer->Start(20);
 }
 
 // Types the name into the chooser's name field (which has the keys when the chooser opens)

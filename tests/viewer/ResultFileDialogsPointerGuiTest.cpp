@@ -1,5 +1,5 @@
 // The result window's file dialogs as the user meets them on the X server: their titles, their
-// place inside the work area and Return in the name field.
+// place inside the work area, a name typed without an extension and Return in the name field.
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
 
@@ -17,12 +17,21 @@
 #include <wx/uiaction.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <vector>
 
 using namespace ui::testing;
 
 namespace {
+
+std::string Contents(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 class ResultFileDialogs : public ::testing::Test {
 protected:
@@ -97,6 +106,34 @@ TEST_F(ResultFileDialogs, HaveTitlesAndOpenInsideTheWorkArea) {
         EXPECT_TRUE(inside) << command << ": the dialog at " << shown.x << "," << shown.y << " "
                             << shown.width << "x" << shown.height << " leaves the work area";
     }
+}
+
+TEST_F(ResultFileDialogs, ANameWithoutExtensionIsAskedAboutBeforeItsFileIsReplaced) {
+    const std::string existing = dir / "picture.bmp";
+    { std::ofstream(existing, std::ios::binary) << "kept"; }
+    // The name gets its extension and the chooser's question comes; No keeps the chooser open
+    // and the file as it was.
+    bool asked = false, stayed = false;
+    WithDialog(57603, [&](GtkWidget* d) {
+        chooser::AnswerQuestion(d, GTK_RESPONSE_CANCEL, &asked);
+        ASSERT_TRUE(chooser::TypeNameAndReturn(d, "picture"));
+        stayed = PumpUntil([&] { return asked; }) && chooser::Shown() == d;
+    });
+    EXPECT_TRUE(asked) << "no question before picture.bmp is replaced";
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(Contents(existing), "kept");
+    // Yes replaces it with the picture.
+    bool replaced = false;
+    asked = false;
+    WithDialog(57603, [&](GtkWidget* d) {
+        chooser::AnswerQuestion(d, GTK_RESPONSE_ACCEPT, &asked);
+        ASSERT_TRUE(chooser::TypeNameAndReturn(d, "picture"));
+        replaced = PumpUntil([&] { return !chooser::Shown(); });
+    });
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(Contents(existing).substr(0, 2), "BM");
+    EXPECT_FALSE(std::filesystem::exists(dir / "picture"));
 }
 
 TEST_F(ResultFileDialogs, ReturnInTheNameFieldSavesANewFile) {
