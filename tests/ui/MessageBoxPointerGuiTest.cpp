@@ -12,7 +12,6 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
-#include <wx/display.h>
 #include <wx/frame.h>
 #include <wx/uiaction.h>
 
@@ -104,13 +103,11 @@ TEST_F(MessageBoxGui, BelongsToTheWindowActedInAndStaysAboveIt) {
 TEST_F(MessageBoxGui, OpensInsideTheWorkAreaOfItsOwnersMonitor) {
     // A panel takes the bottom 120 pixels of the screen, and the window acted in sits just above
     // it: a box centred on the window would reach into the panel.
-    const wxRect screen = wxDisplay(0u).GetGeometry();
-    stacking::AnnouncedWorkArea panel(wxRect(screen.x, screen.y, screen.width, screen.height - 120));
+    stacking::AnnouncedWorkArea panel(stacking::ScreenAbovePanel(120));
     const wxRect area = panel.Area();
     ASSERT_FALSE(area.IsEmpty()) << "the toolkit did not take the work area";
-    acted->SetSize(wxRect(200, area.GetBottom() - 60, 600, 60));
     ask->SetSize(wxRect(0, 0, 120, 30));
-    ASSERT_TRUE(PumpUntil([&] { return stacking::FrameRect(acted).GetBottom() <= area.GetBottom(); }));
+    ASSERT_TRUE(stacking::PutAtBottomOf(acted, area, 200, wxSize(600, 60)));
     ASSERT_TRUE(WaitForPaint(acted));
     wxRect shown;
     bool inside = false;

@@ -164,4 +164,17 @@ private:
     Window check_ = 0;
 };
 
+// The first monitor without a panel of `panelHeight` pixels along its bottom edge.
+inline wxRect ScreenAbovePanel(int panelHeight) {
+    const wxRect screen = wxDisplay(0u).GetGeometry();
+    return wxRect(screen.x, screen.y, screen.width, screen.height - panelHeight);
+}
+
+// Gives the top-level window `size` at x, just above the bottom of `area`; true once the server
+// shows its frame inside there.
+inline bool PutAtBottomOf(wxWindow* w, const wxRect& area, int x, const wxSize& size) {
+    w->SetSize(wxRect(wxPoint(x, area.GetBottom() - size.y), size));
+    return ui::testing::PumpUntil([&] { return FrameRect(w).GetBottom() <= area.GetBottom(); });
+}
+
 } // namespace stacking

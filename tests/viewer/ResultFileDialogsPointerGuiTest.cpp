@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <wx/display.h>
 #include <wx/uiaction.h>
 
 #include <filesystem>
@@ -82,12 +81,10 @@ protected:
 
 TEST_F(ResultFileDialogs, HaveTitlesAndOpenInsideTheWorkArea) {
     // A panel takes the bottom of the screen and the window sits just above it.
-    const wxRect screen = wxDisplay(0u).GetGeometry();
-    stacking::AnnouncedWorkArea panel(wxRect(screen.x, screen.y, screen.width, screen.height - 150));
+    stacking::AnnouncedWorkArea panel(stacking::ScreenAbovePanel(150));
     const wxRect area = panel.Area();
     ASSERT_FALSE(area.IsEmpty()) << "the toolkit did not take the work area";
-    frame->SetSize(wxRect(100, area.GetBottom() - 300, 700, 300));
-    ASSERT_TRUE(PumpUntil([&] { return stacking::FrameRect(frame).GetBottom() <= area.GetBottom(); }));
+    ASSERT_TRUE(stacking::PutAtBottomOf(frame, area, 100, wxSize(700, 300)));
     // Save image, load image, save 3D data.
     const std::pair<int, const char*> dialogs[] = {
         {57603, "名前を付けて保存"}, {32810, "ファイルを開く"}, {32808, "名前を付けて保存"}};
