@@ -40,9 +40,7 @@ protected:
         ASSERT_TRUE(WaitForPaint(other));
         acted = new wxFrame(nullptr, wxID_ANY, "acted", wxPoint(80, 80), wxSize(640, 480));
         ask = new wxButton(acted, wxID_ANY, "ask", wxPoint(20, 20), wxSize(120, 40));
-        ask->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-            answer = ui::ShowMessageById(vtid::str::NoScaleSettings, MB_OK | MB_ICONEXCLAMATION);
-        });
+        ask->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { answer = ui::ShowMessageById(message, type); });
         acted->Show();
         ASSERT_TRUE(WaitForPaint(acted));
         wxTheApp->SetTopWindow(other);
@@ -58,6 +56,9 @@ protected:
     wxFrame* other = nullptr;
     wxFrame* acted = nullptr;
     wxButton* ask = nullptr;
+    // What the button asks.
+    UINT message = vtid::str::NoScaleSettings;
+    UINT type = MB_OK | MB_ICONEXCLAMATION;
     std::optional<int> answer;
 };
 
@@ -98,6 +99,26 @@ TEST_F(MessageBoxGui, BelongsToTheWindowActedInAndStaysAboveIt) {
     EXPECT_TRUE(aboveAtFirst);
     EXPECT_TRUE(aboveAfterRaise) << "the raised window hides the box";
     EXPECT_TRUE(upAfterClick) << "a click on the blocked window left the box hidden";
+}
+
+// Esc answers a question No (its close box too), never a third answer that a caller reading
+// "not No" would take for Yes.
+TEST_F(MessageBoxGui, EscAnswersAQuestionNo) {
+    message = vtid::str::DiscardResult;
+    type = MB_YESNO | MB_ICONQUESTION;
+    bool focused = false;
+    WhenModal([&](wxDialog* box) {
+        gtk_window_present(GTK_WINDOW(box->GetHandle()));
+        focused = PumpUntil([&] { return gtk_window_has_toplevel_focus(GTK_WINDOW(box->GetHandle())); });
+        wxUIActionSimulator sim;
+        sim.Char(WXK_ESCAPE);
+        if (!PumpUntil([&] { return !box->IsModal(); }, 3000))
+            box->EndModal(wxID_YES);
+    });
+    ASSERT_TRUE(ClickOnScreen(ask, Middle(ask)));
+    ASSERT_TRUE(PumpUntil([&] { return answer.has_value(); }));
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(*answer, IDNO);
 }
 
 TEST_F(MessageBoxGui, OpensInsideTheWorkAreaOfItsOwnersMonitor) {
