@@ -149,9 +149,12 @@ GdkFilterReturn raiseOverOwner(GdkXEvent* native, GdkEvent*, gpointer data) {
         time = device->time;
     }
     if (pressed) {
-        // A click anywhere in the program but in the box brings the box up and gives it the keys.
-        GdkWindow* in = gdk_x11_window_lookup_for_display(gdk_window_get_display(dialog), pressed);
-        if (!in || gdk_window_get_toplevel(in) != dialog)
+        // A click in the window the box blocks brings the box up and gives it the keys (clicks
+        // in the box's own questions and pop-ups leave it where it is).
+        GdkDisplay* display = gdk_window_get_display(dialog);
+        GdkWindow* in = gdk_x11_window_lookup_for_display(display, pressed);
+        GdkWindow* owner = state->owner ? gdk_x11_window_lookup_for_display(display, state->owner) : nullptr;
+        if (in && owner && gdk_window_get_toplevel(in) == owner)
             gtk_window_present_with_time(GTK_WINDOW(state->dialog), static_cast<guint32>(time));
     } else if (ev->type == ConfigureNotify && ev->xconfigure.window == state->owner) {
         // The owner was raised (or moved): without a window manager nothing else keeps the box

@@ -24,8 +24,8 @@ wxWindow* ActingWindow();
 // moves it is his.
 void KeepInWorkArea(wxWindow* dialog, wxWindow* owner);
 
-// While it lives, the shown modal `dialog` comes up above `owner` when the owner is raised and
-// when any window of the program is clicked.
+// While it lives, the shown modal `dialog` comes up above `owner` when the owner is raised or
+// clicked.
 class KeepAboveOwner {
 public:
     KeepAboveOwner(wxWindow* dialog, wxWindow* owner);
