@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/testing/GuiTest.h"
+#include "tests/ui/WindowStacking.h"
 
 #include <wx/app.h>
 #include <wx/timer.h>
@@ -77,15 +78,29 @@ inline GtkWidget* Question(GtkWidget* dialog) {
 
 // Answers the next question over the chooser with `response` once it is shown, from the
 // question's own loop (the chooser waits for the answer inside its accepting step); *asked
-// notes that it came.
-inline void AnswerQuestion(GtkWidget* dialog, int response, bool* asked) {
+// notes that it came. Before, a click through the X server lands in the question's top edge,
+// and *stayedAbove notes that the question is still above the chooser after it.
+inline void AnswerQuestion(GtkWidget* dialog, int response, bool* asked, bool* stayedAbove) {
     auto* timer = new wxTimer;
-    timer->Bind(wxEVT_TIMER, [timer, dialog, response, asked](wxTimerEvent&) {
+    timer->Bind(wxEVT_TIMER, [timer, dialog, response, asked, stayedAbove](wxTimerEvent&) {
         GtkWidget* question = Question(dialog);
         if (!question)
             return;
         timer->Stop();
         *asked = true;
+        int x = 0, y = 0;
+        gdk_window_get_origin(gtk_widget_get_window(question), &x, &y);
+        const wxPoint at(x + 10, y + 5);
+        wxUIActionSimulator sim;
+        sim.MouseMove(at);
+        ui::testing::PumpUntil([&] { return wxGetMouseState().GetPosition() == at; });
+        sim.MouseClick();
+        // The click handled, and what it asked of the server done (a chooser brought up would
+        // be above the question now).
+        ui::testing::PumpUntil([] { return !wxGetMouseState().LeftIsDown(); });
+        ui::testing::ProcessPending();
+        XSync(stacking::XDisplay(), False);
+        *stayedAbove = stacking::IsAbove(stacking::XidOf(question), stacking::XidOf(dialog));
         gtk_dialog_response(GTK_DIALOG(question), response);
         wxTheApp->CallAfter([timer] { delete timer; });
     });

@@ -51,9 +51,9 @@ inline Window FrameOf(Window w) {
 }
 
 // The place of the window's frame among the root's children, -1 when it has none.
-inline int StackIndex(wxWindow* w) {
+inline int StackIndex(Window w) {
     Display* d = XDisplay();
-    const Window frame = FrameOf(XidOf(w));
+    const Window frame = FrameOf(w);
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
     if (!frame || !XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count))
@@ -67,9 +67,13 @@ inline int StackIndex(wxWindow* w) {
     return index;
 }
 
-inline bool IsAbove(wxWindow* upper, wxWindow* lower) {
+inline bool IsAbove(Window upper, Window lower) {
     const int u = StackIndex(upper), l = StackIndex(lower);
     return u >= 0 && l >= 0 && u > l;
+}
+
+inline bool IsAbove(wxWindow* upper, wxWindow* lower) {
+    return IsAbove(XidOf(upper), XidOf(lower));
 }
 
 // The window the server notes `w` as transient for, 0 for none.

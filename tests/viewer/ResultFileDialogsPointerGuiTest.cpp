@@ -110,20 +110,22 @@ TEST_F(ResultFileDialogs, ANameWithoutExtensionIsAskedAboutBeforeItsFileIsReplac
     { std::ofstream(existing, std::ios::binary) << "kept"; }
     // The name gets its extension and the chooser's question comes; No keeps the chooser open
     // and the file as it was.
-    bool asked = false, stayed = false;
+    // A click in the question leaves it above the chooser.
+    bool asked = false, stayed = false, questionAbove = false;
     WithDialog(57603, [&](GtkWidget* d) {
-        chooser::AnswerQuestion(d, GTK_RESPONSE_CANCEL, &asked);
+        chooser::AnswerQuestion(d, GTK_RESPONSE_CANCEL, &asked, &questionAbove);
         ASSERT_TRUE(chooser::TypeNameAndReturn(d, "picture"));
         stayed = PumpUntil([&] { return asked; }) && chooser::Shown() == d;
     });
     EXPECT_TRUE(asked) << "no question before picture.bmp is replaced";
+    EXPECT_TRUE(questionAbove) << "a click in the question hid it behind the chooser";
     EXPECT_TRUE(stayed);
     EXPECT_EQ(Contents(existing), "kept");
     // Yes replaces it with the picture.
     bool replaced = false;
     asked = false;
     WithDialog(57603, [&](GtkWidget* d) {
-        chooser::AnswerQuestion(d, GTK_RESPONSE_ACCEPT, &asked);
+        chooser::AnswerQuestion(d, GTK_RESPONSE_ACCEPT, &asked, &questionAbove);
         ASSERT_TRUE(chooser::TypeNameAndReturn(d, "picture"));
         replaced = PumpUntil([&] { return !chooser::Shown(); });
     });
