@@ -1,11 +1,20 @@
 #include "ui/MessageBoxes.h"
 
+#include "ui/DialogPlacement.h"
 #include "ui/ResourceWidgets.h"
 
 #include <wx/app.h>
-#include <wx/msgdlg.h>
+#include <wx/artprov.h>
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
 #include <wx/thread.h>
 
+#include <glib.h>
+
+#include <algorithm>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -38,47 +47,23 @@ int WxMessageSink::Show(UINT id, UINT type, const std::vector<std::string>& args
     return wait->answer;
 }
 
-static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& args) {
-    long style = 0;
-    switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-        style = wxOK | wxCANCEL;
-        break;
-    case MB_YESNO:
-        style = wxYES_NO;
-        break;
-    case MB_YESNOCANCEL:
-        style = wxYES_NO | wxCANCEL;
-        break;
+namespace {
+
+int wxIdOf(int answer) {
+    switch (answer) {
+    case IDYES:
+        return wxID_YES;
+    case IDNO:
+        return wxID_NO;
+    case IDCANCEL:
+        return wxID_CANCEL;
     default:
-        style = wxOK;
-        break;
+        return wxID_OK;
     }
-    switch (type & MB_ICONMASK) {
-    case MB_ICONSTOP:
-        style |= wxICON_ERROR;
-        break;
-    case MB_ICONQUESTION:
-        style |= wxICON_QUESTION;
-        break;
-    case MB_ICONEXCLAMATION:
-        style |= wxICON_WARNING;
-        break;
-    case MB_ICONINFORMATION:
-        style |= wxICON_INFORMATION;
-        break;
-    default:
-        break;
-    }
-    int def = DefaultButtonOf(type);
-    if (def == IDNO)
-        style |= wxNO_DEFAULT;
-    else if (def == IDCANCEL && (style & wxCANCEL))
-        style |= wxCANCEL_DEFAULT;
-    wxWindow* parent = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
-    wxString caption = wxTheApp ? wxTheApp->GetAppDisplayName() : wxString();
-    wxMessageDialog dlg(parent, FromUtf8(MessageText(id, args)), caption, style);
-    switch (dlg.ShowModal()) {
+}
+
+int answerOf(int wxId) {
+    switch (wxId) {
     case wxID_YES:
         return IDYES;
     case wxID_NO:
@@ -90,9 +75,87 @@ static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& ar
     }
 }
 
+// The toolkit's own label of the answer, in the user's language as its message boxes show it.
+wxString labelOf(int answer) {
+    const char* id = answer == IDYES      ? "_Yes"
+                     : answer == IDNO     ? "_No"
+                     : answer == IDCANCEL ? "_Cancel"
+                                          : "_OK";
+    wxString label = wxString::FromUTF8(g_dgettext("gtk30", id));
+    label.Replace("_", "&", false);
+    return label;
+}
+
+wxArtID iconOf(UINT type) {
+    switch (type & MB_ICONMASK) {
+    case MB_ICONSTOP:
+        return wxART_ERROR;
+    case MB_ICONQUESTION:
+        return wxART_QUESTION;
+    case MB_ICONEXCLAMATION:
+        return wxART_WARNING;
+    case MB_ICONINFORMATION:
+        return wxART_INFORMATION;
+    default:
+        return wxArtID();
+    }
+}
+
+// The box: icon and text above the buttons of the type, the default button focused. Esc and
+// the close box answer Cancel where the box has it, else No, else OK: never the first button of
+// a question.
+class MessageBox : public wxDialog {
+public:
+    MessageBox(wxWindow* owner, const wxString& caption, const wxString& text, UINT type)
+        : wxDialog(owner, wxID_ANY, caption, wxDefaultPosition, wxDefaultSize,
+                   wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+        auto* row = new wxBoxSizer(wxHORIZONTAL);
+        const wxArtID icon = iconOf(type);
+        if (!icon.empty())
+            row->Add(new wxStaticBitmap(this, wxID_ANY, wxArtProvider::GetBitmap(icon, wxART_MESSAGE_BOX)), 0,
+                     wxALL, FromDIP(12));
+        row->Add(new wxStaticText(this, wxID_ANY, text), 1, wxALL | wxALIGN_CENTER_VERTICAL, FromDIP(12));
+        const std::vector<int> answers = ButtonsOf(type);
+        auto* buttons = new wxStdDialogButtonSizer;
+        for (int answer : answers)
+            buttons->AddButton(new wxButton(this, wxIdOf(answer), labelOf(answer)));
+        buttons->Realize();
+        auto* column = new wxBoxSizer(wxVERTICAL);
+        column->Add(row, 1, wxEXPAND);
+        column->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, FromDIP(12));
+        SetSizerAndFit(column);
+        const auto has = [&](int a) { return std::find(answers.begin(), answers.end(), a) != answers.end(); };
+        SetEscapeId(has(IDCANCEL) ? wxID_CANCEL : has(IDNO) ? wxID_NO : wxID_OK);
+        const int def = wxIdOf(DefaultButtonOf(type));
+        SetAffirmativeId(def);
+        if (auto* button = dynamic_cast<wxButton*>(FindWindow(def))) {
+            button->SetDefault();
+            button->SetFocus();
+        }
+        for (int answer : answers)
+            Bind(
+                wxEVT_BUTTON, [this](wxCommandEvent& ev) { EndModal(ev.GetId()); }, wxIdOf(answer));
+    }
+};
+
+} // namespace
+
+static int showOnUiThread(UINT id, UINT type, const std::vector<std::string>& args) {
+    // The box belongs to the window the user acted in: it opens over that window, inside the
+    // work area of its monitor, and stays above it while it waits.
+    wxWindow* owner = ActingWindow();
+    const wxString caption = wxTheApp ? wxTheApp->GetAppDisplayName() : wxString();
+    MessageBox box(owner, caption, FromUtf8(MessageText(id, args)), type);
+    box.CentreOnParent();
+    KeepInWorkArea(&box, owner);
+    KeepAboveOwner above(&box, owner);
+    return answerOf(box.ShowModal());
+}
+
 void InstallWxMessageSink() {
     static WxMessageSink sink;
     SetMessageSink(&sink);
+    WatchUserInput();
 }
 
 } // namespace ui

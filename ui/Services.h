@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class wxFileDialog;
 class wxWindow;
 
 namespace ui {
@@ -23,6 +24,9 @@ struct FileDialogRequest {
     int filterIndex = 0;
     bool multiple = false;        // open only
     bool confirmOverwrite = true; // save only
+    // Save only: added (without the dot) to a name typed without an extension before the
+    // overwrite question is asked for it.
+    std::string defaultExtension;
 };
 
 struct FileDialogResult {
@@ -46,6 +50,9 @@ CustomColourDialogService SetCustomColourDialogService(CustomColourDialogService
 KeyStateService SetKeyStateService(KeyStateService service);
 
 FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& request);
+// Runs a file dialog made by the caller as the real service runs its own: inside the work area
+// of its owner's monitor and above the owner while it is open.
+int ShowFileDialog(wxFileDialog& dialog, wxWindow* owner);
 std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial);
 // The same with custom colours offered beside the standard ones; a replaced plain colour dialog
 // (SetColourDialogService) answers it when no custom-colour service is set.

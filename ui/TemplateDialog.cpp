@@ -1,5 +1,7 @@
 #include "ui/TemplateWindow.h"
 
+#include "ui/DialogPlacement.h"
+
 #include <wx/button.h>
 #include <wx/dcclient.h>
 #include <wx/textctrl.h>
@@ -32,6 +34,7 @@ bool TemplateDialog::build() {
         Move(MapDialogRect(tmpl_->rect).GetPosition());
     else
         CentreOnParent();
+    KeepInWorkArea(this, parent);
     return true;
 }
 
@@ -40,6 +43,7 @@ int TemplateDialog::DoModal() {
         return -1;
     result_ = IDCANCEL;
     OnInitDialog();
+    KeepAboveOwner above(this, GetParent());
     return ShowModal();
 }
 

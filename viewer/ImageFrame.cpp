@@ -15,6 +15,7 @@
 #include "ui/DockingBars.h"
 #include "ui/Services.h"
 #include "ui/StageControlBar.h"
+#include "ui/resources/ResourceRegistry.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImagePrintout.h"
 #include "viewer/ImageView.h"
@@ -374,8 +375,12 @@ void CImageFrame::OnDotScale() {
 std::string CImageFrame::AskFileName(bool open, const std::string& filter, const char* defaultExt) {
     ui::FileDialogRequest req;
     req.open = open;
+    req.title = ui::Resources().LoadString(open ? vtid::str::OpenFileTitle : vtid::str::SaveAsTitle);
     req.filter = filter;
     req.folder = ReadIniString("PATH", "IMAGEPATH", "");
+    // A name typed without an extension gets the kind's in the dialog, which then asks before it
+    // replaces a file of that name, as for a name typed in full.
+    req.defaultExtension = open ? std::string() : std::string(defaultExt);
     const ui::FileDialogResult r = ui::RunFileDialog(this, req);
     if (r.paths.empty())
         return {};

@@ -30,7 +30,7 @@ ui::FileDialogResult RunChooser(wxWindow* parent, const ui::FileDialogRequest& r
                 gtk_button_set_use_underline(GTK_BUTTON(accept), TRUE);
             }
     ui::FileDialogResult result;
-    if (dlg.ShowModal() != wxID_OK)
+    if (ui::ShowFileDialog(dlg, parent) != wxID_OK)
         return result;
     result.paths.push_back(dlg.GetPath().ToStdString(wxConvUTF8));
     result.filterIndex = dlg.GetFilterIndex();

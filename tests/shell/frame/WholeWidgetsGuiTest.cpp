@@ -14,6 +14,7 @@
 #include "ui/MessageBoxes.h"
 
 #include <wx/dcclient.h>
+#include <wx/dialog.h>
 #include <wx/radiobut.h>
 #include <wx/timer.h>
 
@@ -86,7 +87,7 @@ TEST_F(WholeWidgets, LensRowButtonsAndHeightFileNamesAreShownWhole) {
     EXPECT_TRUE(shown);
 }
 
-// The toolkit's message box of the program's sink: its buttons have their ordinary height and
+// The message box of the program's sink: its buttons have their ordinary height and
 // stand clear of the box's bottom and side edges.
 TEST(WholeMessageBox, ButtonsKeepClearOfTheEdges) {
     struct Seen {
@@ -119,7 +120,7 @@ TEST(WholeMessageBox, ButtonsKeepClearOfTheEdges) {
         GList* tops = gtk_window_list_toplevels();
         for (GList* t = tops; t && !answered; t = t->next) {
             GtkWidget* w = GTK_WIDGET(t->data);
-            if (!GTK_IS_MESSAGE_DIALOG(w) || !gtk_widget_get_mapped(w))
+            if (!GTK_IS_WINDOW(w) || !gtk_window_get_modal(GTK_WINDOW(w)) || !gtk_widget_get_mapped(w))
                 continue;
             GtkAllocation a;
             gtk_widget_get_allocation(w, &a);
@@ -133,7 +134,9 @@ TEST(WholeMessageBox, ButtonsKeepClearOfTheEdges) {
                 "import -window root " + ui::testing::OutputFolder() + "/message-box.png";
             EXPECT_EQ(std::system(shot.c_str()), 0);
             answered = true;
-            gtk_dialog_response(GTK_DIALOG(w), GTK_RESPONSE_YES);
+            for (wxWindow* top : wxTopLevelWindows)
+                if (auto* box = dynamic_cast<wxDialog*>(top); box && box->IsModal())
+                    box->EndModal(wxID_YES);
         }
         g_list_free(tops);
     });

@@ -1,0 +1,63 @@
+// The Z calibration's refusal of a zero distance on the X server: message 886 belongs to the
+// calibration dialog the user pressed 設定 in, and the program's other windows stay where they
+// were.
+#include "devices/serial/gui/ZCalibrationDialog.h"
+#include "ui/MessageBoxes.h"
+#include "ui/testing/GuiTest.h"
+#include "ui/testing/Pointer.h"
+
+#include "tests/support/ScratchSettingsFile.h"
+#include "tests/ui/WindowStacking.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/frame.h>
+
+using namespace ui::testing;
+
+namespace {
+
+TEST(ZCalibrationPointer, TheRefusalBelongsToTheDialog) {
+    ScratchSettingsFile settings;
+    // The result window came forward last (the application's top window); the dialog belongs
+    // to the main window.
+    auto* result = new wxFrame(nullptr, wxID_ANY, "result", wxPoint(300, 150), wxSize(700, 500));
+    result->Show();
+    ASSERT_TRUE(WaitForPaint(result));
+    auto* main = new wxFrame(nullptr, wxID_ANY, "main", wxPoint(40, 40), wxSize(400, 300));
+    main->Show();
+    ASSERT_TRUE(WaitForPaint(main));
+    wxTheApp->SetTopWindow(result);
+    auto* dlg = new CZCalibrationDialog(main, ZCalibrationOwner{});
+    ASSERT_TRUE(dlg->Create(false));
+    dlg->SetDlgItemText(1071, "0");
+    dlg->SetCalibMode(1);
+    dlg->Show();
+    ASSERT_TRUE(WaitForPaint(dlg));
+    ASSERT_TRUE(stacking::IsAbove(dlg, result));
+
+    ui::WxMessageSink boxes;
+    CMessageSinkScope scope(&boxes);
+    bool owned = false, resultStayed = false, boxAbove = false, seen = false;
+    WhenModal([&](wxDialog* box) {
+        seen = true;
+        owned = box->GetParent() == dlg;
+        resultStayed = stacking::IsAbove(dlg, result) && stacking::IsAbove(main, result);
+        boxAbove = stacking::IsAbove(box, dlg);
+        box->EndModal(wxID_OK);
+    });
+    wxWindow* confirm = FindById(dlg, 1);
+    ASSERT_TRUE(ClickOnScreen(confirm, confirm->GetScreenRect().GetPosition() + confirm->GetSize() / 2));
+    ASSERT_TRUE(PumpUntil([&] { return seen; }));
+    EXPECT_TRUE(owned) << "message 886 belongs to another window";
+    EXPECT_TRUE(resultStayed) << "the result window came forward";
+    EXPECT_TRUE(boxAbove);
+    EXPECT_TRUE(dlg->IsShown()) << "the dialog stays open after the refusal";
+    wxTheApp->SetTopWindow(nullptr);
+    EXPECT_TRUE(DestroyAndWait(dlg));
+    EXPECT_TRUE(DestroyAndWait(main));
+    EXPECT_TRUE(DestroyAndWait(result));
+}
+
+} // namespace

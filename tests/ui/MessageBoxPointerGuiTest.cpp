@@ -1,0 +1,148 @@
+// The program's message boxes on the X server: a box belongs to the window the user acted in,
+// comes up above it again when that window is raised or clicked, leaves the program's other
+// windows where they were, and opens inside the work area of its owner's monitor.
+#include "ui/MessageBoxes.h"
+#include "ui/testing/GuiTest.h"
+#include "ui/testing/Pointer.h"
+
+#include "ids/VantorelIds.h"
+#include "tests/ui/WindowStacking.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/frame.h>
+#include <wx/uiaction.h>
+
+#include <optional>
+
+using ui::testing::ClickOnScreen;
+using ui::testing::PumpUntil;
+using ui::testing::WaitForPaint;
+using ui::testing::WhenModal;
+
+namespace {
+
+wxPoint Middle(wxWindow* w) {
+    const wxRect r = w->GetScreenRect();
+    return {r.x + r.width / 2, r.y + r.height / 2};
+}
+
+// Two windows of the program: the one the user acts in, with a button that asks a question,
+// and another one that the program brought forward last (the application's top window), as the
+// result window after a composition.
+class MessageBoxGui : public ::testing::Test {
+protected:
+    void SetUp() override {
+        other = new wxFrame(nullptr, wxID_ANY, "other", wxPoint(360, 260), wxSize(520, 420));
+        other->Show();
+        ASSERT_TRUE(WaitForPaint(other));
+        acted = new wxFrame(nullptr, wxID_ANY, "acted", wxPoint(80, 80), wxSize(640, 480));
+        ask = new wxButton(acted, wxID_ANY, "ask", wxPoint(20, 20), wxSize(120, 40));
+        ask->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { answer = ui::ShowMessageById(message, type); });
+        acted->Show();
+        ASSERT_TRUE(WaitForPaint(acted));
+        wxTheApp->SetTopWindow(other);
+    }
+    void TearDown() override {
+        wxTheApp->SetTopWindow(nullptr);
+        EXPECT_TRUE(ui::testing::DestroyAndWait(acted));
+        EXPECT_TRUE(ui::testing::DestroyAndWait(other));
+    }
+
+    ui::WxMessageSink boxes;
+    CMessageSinkScope scope{&boxes};
+    wxFrame* other = nullptr;
+    wxFrame* acted = nullptr;
+    wxButton* ask = nullptr;
+    // What the button asks.
+    UINT message = vtid::str::NoScaleSettings;
+    UINT type = MB_OK | MB_ICONEXCLAMATION;
+    std::optional<int> answer;
+};
+
+TEST_F(MessageBoxGui, BelongsToTheWindowActedInAndStaysAboveIt) {
+    bool ownedByActed = false, transientForActed = false, otherLeftBelow = false, aboveAtFirst = false;
+    bool aboveAfterRaise = false, upAfterClick = false;
+    WhenModal([&](wxDialog* box) {
+        ownedByActed = box->GetParent() == acted;
+        transientForActed = stacking::TransientFor(box) == stacking::XidOf(acted);
+        otherLeftBelow = stacking::IsAbove(acted, other);
+        aboveAtFirst = stacking::IsAbove(box, acted);
+        // Another client raises the window the box blocks.
+        stacking::RaiseThroughServer(acted);
+        aboveAfterRaise = PumpUntil([&] { return stacking::IsAbove(box, acted); });
+        // The other window comes over the box (a window manager may keep the box above all the
+        // program's windows); a click on the blocked window brings the box up again.
+        stacking::RaiseThroughServer(other);
+        if (!PumpUntil([&] { return stacking::IsAbove(other, box); }, 2000)) {
+            upAfterClick = true;
+            box->EndModal(wxID_OK);
+            return;
+        }
+        const wxPoint free = acted->ClientToScreen(wxPoint(10, 440));
+        wxUIActionSimulator sim;
+        sim.MouseMove(free);
+        PumpUntil([&] { return wxGetMouseState().GetPosition() == free; });
+        sim.MouseClick();
+        upAfterClick =
+            PumpUntil([&] { return stacking::IsAbove(box, other) && stacking::IsAbove(box, acted); });
+        box->EndModal(wxID_OK);
+    });
+    ASSERT_TRUE(ClickOnScreen(ask, Middle(ask)));
+    ASSERT_TRUE(PumpUntil([&] { return answer.has_value(); }));
+    EXPECT_EQ(*answer, IDOK);
+    EXPECT_TRUE(ownedByActed);
+    EXPECT_TRUE(transientForActed);
+    EXPECT_TRUE(otherLeftBelow) << "the box brought the other window forward";
+    EXPECT_TRUE(aboveAtFirst);
+    EXPECT_TRUE(aboveAfterRaise) << "the raised window hides the box";
+    EXPECT_TRUE(upAfterClick) << "a click on the blocked window left the box hidden";
+}
+
+// Esc answers a question No (its close box too), never a third answer that a caller reading
+// "not No" would take for Yes.
+TEST_F(MessageBoxGui, EscAnswersAQuestionNo) {
+    message = vtid::str::DiscardResult;
+    type = MB_YESNO | MB_ICONQUESTION;
+    bool focused = false;
+    WhenModal([&](wxDialog* box) {
+        gtk_window_present(GTK_WINDOW(box->GetHandle()));
+        focused = PumpUntil([&] { return gtk_window_has_toplevel_focus(GTK_WINDOW(box->GetHandle())); });
+        wxUIActionSimulator sim;
+        sim.Char(WXK_ESCAPE);
+        if (!PumpUntil([&] { return !box->IsModal(); }, 3000))
+            box->EndModal(wxID_YES);
+    });
+    ASSERT_TRUE(ClickOnScreen(ask, Middle(ask)));
+    ASSERT_TRUE(PumpUntil([&] { return answer.has_value(); }));
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(*answer, IDNO);
+}
+
+TEST_F(MessageBoxGui, OpensInsideTheWorkAreaOfItsOwnersMonitor) {
+    // A panel takes the bottom 120 pixels of the screen, and the window acted in sits just above
+    // it: a box centred on the window would reach into the panel.
+    stacking::AnnouncedWorkArea panel(stacking::ScreenAbovePanel(120));
+    const wxRect area = panel.Area();
+    ASSERT_FALSE(area.IsEmpty()) << "the toolkit did not take the work area";
+    ask->SetSize(wxRect(0, 0, 120, 30));
+    ASSERT_TRUE(stacking::PutAtBottomOf(acted, area, 200, wxSize(600, 60)));
+    ASSERT_TRUE(WaitForPaint(acted));
+    wxRect shown;
+    bool inside = false;
+    WhenModal([&](wxDialog* box) {
+        inside = PumpUntil([&] {
+            shown = stacking::FrameRect(box);
+            return area.Contains(shown);
+        });
+        box->EndModal(wxID_OK);
+    });
+    ASSERT_TRUE(ClickOnScreen(ask, Middle(ask)));
+    ASSERT_TRUE(PumpUntil([&] { return answer.has_value(); }));
+    EXPECT_TRUE(inside) << "the box at " << shown.x << "," << shown.y << " " << shown.width << "x"
+                        << shown.height << " leaves the work area";
+}
+
+} // namespace
