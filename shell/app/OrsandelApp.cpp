@@ -187,7 +187,8 @@ int COrsandelApp::ChooseStartMode(bool forceDialog) {
 
 void COrsandelApp::OnIdleTick() {
     CMainFrame* frame = m_pMainFrame;
-    if (!frame)
+    // A mode's live steps begin once its camera module has been searched for and loaded.
+    if (!frame || frame->IsCameraStarting())
         return;
     if (frame->IsActiveView<CMultiView>() && frame->m_pMultiView)
         frame->m_pMultiView->GrabLiveFrame();

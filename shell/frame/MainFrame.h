@@ -124,6 +124,8 @@ public:
 
     // ---- camera ----
     void StartCamera();
+    // The camera module is being searched for, loaded or connected: the live steps wait.
+    bool IsCameraStarting() const { return m_cameraStarting; }
     void LoadCameraSettings();
     void SaveCameraSettings();
 
@@ -228,6 +230,7 @@ private:
     wxAcceleratorTable m_accelerators; // the frame's table (105), set aside for a text field's keys
     bool m_acceleratorsAside = false;
     bool m_closing = false;
+    bool m_cameraStarting = false;
     bool m_zoomRequested = false;
     bool m_seenMaximized = false;
 };
