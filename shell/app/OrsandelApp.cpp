@@ -156,9 +156,12 @@ bool COrsandelApp::InitInstance() {
         return false;
     }
     wxTheApp->SetTopWindow(frame);
-    if (ReadIniInt("WindowsSettings", "ZOOMED", 0) != 0)
+    const bool zoomed = ReadIniInt("WindowsSettings", "ZOOMED", 0) != 0;
+    if (zoomed)
         frame->Maximize(true);
     frame->Show(true);
+    if (!zoomed)
+        frame->RestorePlacement();
     frame->SetCompositionSpeed(m_pDocument->m_compSpeed);
     frame->InitialUpdateFrame();
     frame->Update();
