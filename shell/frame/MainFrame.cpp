@@ -459,6 +459,11 @@ void CMainFrame::OnInitialMenu() {
         return;
     }
     EnterMode(mode);
+    // Shown again, the window comes back where it was hidden.
+    if (m_lastOuter && !IsZoomed()) {
+        m_wantedPlacement = *m_lastOuter;
+        RestorePlacement();
+    }
 }
 
 void CMainFrame::OnDisplayChange() {
@@ -506,6 +511,10 @@ void CMainFrame::UpdateMinimumSize() {
     if (GetMinSize() == wxSize(width, height))
         return;
     SetMinSize(wxSize(width, height));
+    // While the placement is being brought back it heeds the minimum itself (the size known
+    // then may still be the toolkit's first guess).
+    if (m_placementTimer.IsRunning())
+        return;
     const wxSize now = GetSize();
     if ((width > 0 && now.x < width) || (height > 0 && now.y < height))
         SetSize(std::max(now.x, width), std::max(now.y, height));

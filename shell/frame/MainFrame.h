@@ -247,6 +247,7 @@ private:
     std::optional<wxRect> m_lastOuter; // where the window was before it was last hidden
     int m_placementTicks = 0;
     int m_placementFixes = 0;
+    int m_placementSteady = 0;
     bool m_placementSettled = false;
     bool m_zoomRequested = false;
     bool m_seenMaximized = false;

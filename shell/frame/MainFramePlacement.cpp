@@ -15,7 +15,10 @@ constexpr int kPlacementTickMs = 50;
 constexpr int kPlacementTicks = 100;
 // The ticks a window manager may take to frame the window before it is taken as unframed.
 constexpr int kFramingTicks = 20;
-constexpr int kPlacementFixes = 4;
+constexpr int kPlacementFixes = 8;
+// The ticks the placement must hold before it counts as done: the bars' first layouts may move
+// the panel's last button for a moment, and the minimum size with it.
+constexpr int kSteadyTicks = 10;
 
 GdkWindow* GdkOf(const wxWindow* w) {
     GtkWidget* widget = w ? w->GetHandle() : nullptr;
@@ -76,6 +79,7 @@ bool CMainFrame::IsFramed() const {
 void CMainFrame::RestorePlacement() {
     m_placementTicks = 0;
     m_placementFixes = 0;
+    m_placementSteady = 0;
     m_placementSettled = false;
     if (!m_placementTimer.IsRunning())
         m_placementTimer.Start(kPlacementTickMs);
@@ -99,10 +103,13 @@ void CMainFrame::OnPlacementTick() {
     wanted.width = std::max(wanted.width, GetMinSize().x);
     wanted.height = std::max(wanted.height, GetMinSize().y);
     if (*now == wanted) {
-        m_placementSettled = true;
-        m_placementTimer.Stop();
+        if (++m_placementSteady >= kSteadyTicks) {
+            m_placementSettled = true;
+            m_placementTimer.Stop();
+        }
         return;
     }
+    m_placementSteady = 0;
     if (m_placementFixes >= kPlacementFixes) {
         m_placementTimer.Stop();
         return;

@@ -145,13 +145,12 @@ protected:
             ASSERT_TRUE(StartProgram());
             CMainFrame* f = Frame();
             ASSERT_NE(f->AutoDialog(), nullptr);
+            // The minimum as the bars' layout ends with it.
+            EXPECT_TRUE(ui::testing::PumpUntil([&] { return f->IsPlacementSettled(); }));
             const int minimum = f->GetMinSize().y;
             EXPECT_GT(minimum, 300);
             const wxRect wanted(60, 40, 1100, minimum);
-            EXPECT_TRUE(ui::testing::PumpUntil([&] {
-                const std::optional<Placed> p = PlacedOnScreen(f);
-                return p && p->outer == wanted;
-            })) << Text(PlacedOnScreen(f) ? PlacedOnScreen(f)->outer : wxRect());
+            EXPECT_EQ(Text(PlacedOnScreen(f) ? PlacedOnScreen(f)->outer : wxRect()), Text(wanted));
             ui::testing::ProcessPending();
             // The panel's bar shows the start and stop buttons whole.
             wxWindow* bar = f->AutoDialog()->GetParent();
@@ -175,6 +174,17 @@ protected:
 TEST_F(Placement, UnderAWindowManagerEachStartComesBackWhereTheLastEnded) {
     ASSERT_TRUE(StartWindowManager()) << "openbox is needed (apt-get install openbox)";
     ThreeRounds("placement-third-start.png");
+    // Hidden for the initial menu and shown again in another mode, the window stays in place.
+    const wxRect wanted(100, 80, 1100, 950);
+    StartAndLook(wanted);
+    ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 1009)); });
+    Frame()->RouteCommandId(950);
+    EXPECT_TRUE(ui::testing::PumpUntil([&] {
+        const std::optional<Placed> p = PlacedOnScreen(Frame());
+        return p && p->outer == wanted;
+    })) << Text(PlacedOnScreen(Frame()) ? PlacedOnScreen(Frame())->outer : wxRect());
+    CloseProgram();
+    EXPECT_EQ(Text(Stored()), Text(wanted));
     LowHeightOpensAtTheMinimum();
 }
 
