@@ -72,7 +72,9 @@ bool LiveTicker::StartTicking(int intervalMs) {
 }
 
 void LiveTicker::Notify() {
-    if (inTick_ || wxEventLoopBase::GetActive() != home_) {
+    // Nor inside a yield of that loop (a notice drawn while a module loads): user input waits
+    // there until the yield ends, so a message box a tick showed could not be answered.
+    if (inTick_ || wxEventLoopBase::GetActive() != home_ || (home_ && home_->IsYielding())) {
         ++skipped_;
         return;
     }

@@ -38,7 +38,7 @@ private:
 };
 
 // Calls a function every interval while the event loop it was started in is the one running:
-// ticks are skipped inside nested loops (modal dialogs, message boxes), and a tick never starts
+// ticks are skipped inside nested loops (modal dialogs, message boxes) and yields, and a tick never starts
 // while the previous one still runs.
 class LiveTicker : public wxTimer {
 public:

@@ -156,9 +156,12 @@ bool COrsandelApp::InitInstance() {
         return false;
     }
     wxTheApp->SetTopWindow(frame);
-    if (ReadIniInt("WindowsSettings", "ZOOMED", 0) != 0)
+    const bool zoomed = ReadIniInt("WindowsSettings", "ZOOMED", 0) != 0;
+    if (zoomed)
         frame->Maximize(true);
     frame->Show(true);
+    if (!zoomed)
+        frame->RestorePlacement();
     frame->SetCompositionSpeed(m_pDocument->m_compSpeed);
     frame->InitialUpdateFrame();
     frame->Update();
@@ -187,7 +190,8 @@ int COrsandelApp::ChooseStartMode(bool forceDialog) {
 
 void COrsandelApp::OnIdleTick() {
     CMainFrame* frame = m_pMainFrame;
-    if (!frame)
+    // A mode's live steps begin once its camera module has been searched for and loaded.
+    if (!frame || frame->IsCameraStarting())
         return;
     if (frame->IsActiveView<CMultiView>() && frame->m_pMultiView)
         frame->m_pMultiView->GrabLiveFrame();

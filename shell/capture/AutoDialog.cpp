@@ -101,6 +101,9 @@ CAutoDialog::CAutoDialog(CMainFrame* frame) : ui::TemplatePanel(vtid::dlg::AutoP
             edit->SetEditable(!GetCheckState(ids::AutoInterval));
     });
     OnCommand(ids::UseEqualInterval, [this] { OnEqualInterval(); });
+    // The tick is the panel's own at once: a later transfer into the controls (a start or end
+    // position taken, the lens's interval) shows it as the user left it.
+    OnCommand(ids::AutoCompose, [this] { m_bAutoComp = GetCheckState(ids::AutoCompose) ? 1 : 0; });
     OnCommand(ids::EditList, [this] { OnEditor(); });
     OnCommand(ids::SaveList, [this] { OnSaveList(); });
     OnCommand(ids::LoadList, [this] { OnLoadList(); });

@@ -1,6 +1,7 @@
 // Numeric edits of the capture panels and calibration dialogs: CStageEdit takes digits, one
 // point and (when allowed) a leading minus, and completes a bare point when it loses the focus;
-// CStageComboBox gives its own edit the same filter without the minus.
+// CStageComboBox gives its own edit the same filter without the minus. A paste into either goes
+// through the filter as typed text does.
 #pragma once
 
 #include <wx/combobox.h>

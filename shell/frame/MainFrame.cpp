@@ -47,6 +47,9 @@ constexpr int kFocusBoxButtons[9] = {
     vtid::FocusBoxCommandBar::SortByHeight,  vtid::FocusBoxCommandBar::SortAscending,
     vtid::FocusBoxCommandBar::SortDescending};
 
+// The composition bar's height (as its paint keeps it).
+constexpr int kCompositionBarHeight = 127;
+
 wxRect InitialPlacement() {
     const wxRect fallback(60, 40, 1200, 860);
     RECT r{ReadIniInt("WindowsSettings", "LEFT", fallback.x),
@@ -190,6 +193,7 @@ CMainFrame::CMainFrame() : CSDIFrameWnd("Vantorel", wxDefaultPosition, wxDefault
         }
     });
     Bind(wxEVT_CHAR_HOOK, &CMainFrame::OnCharHook, this);
+    m_placementTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnPlacementTick(); });
     Bind(wxEVT_SET_FOCUS, [](wxFocusEvent& ev) {
         ev.Skip();
         ui::PostThreadMessageToApp(WM_MAINFRAME_ACTIVE, 0, 0);
@@ -239,7 +243,8 @@ int CMainFrame::StartMode() const {
 bool CMainFrame::CreateFrame(std::unique_ptr<COrsandelDoc> document) {
     m_pDoc = document.get();
     SetDocument(std::move(document));
-    SetSize(InitialPlacement());
+    m_wantedPlacement = InitialPlacement();
+    SetSize(m_wantedPlacement);
     COrsandelApp* app = COrsandelApp::GetApp();
     std::string folder = (app ? app->m_strCurrentDir : std::string(".")) + "/" +
                          ui::Resources().LoadString(vtid::str::CacheFolder);
@@ -275,7 +280,8 @@ void CMainFrame::CreateBars() {
     (new CStageControlBar)->Create(*m_bars, this, m_pTopMenu, "TopMenuDlg", ui::DockSide::Top);
     m_pCompBar = new CCompositionBar();
     (new CStageControlBar)
-        ->Create(*m_bars, this, m_pCompBar, "CompositionBar", ui::DockSide::Bottom, true, false, 127);
+        ->Create(*m_bars, this, m_pCompBar, "CompositionBar", ui::DockSide::Bottom, true, false,
+                 kCompositionBarHeight);
     m_pBox = new CSelectedBox(m_pDoc ? &m_pDoc->Browser() : nullptr);
     // The box's width follows the thumbnail size of its list (not its template) and its title.
     const int s = m_pDoc ? m_pDoc->m_selThumbSize : 128;
@@ -443,6 +449,8 @@ void CMainFrame::OnInitialMenu() {
         if (m_bars->HasBar(bar))
             m_bars->ShowBar(bar, false);
     m_bars->Update();
+    if (const std::optional<wxRect> outer = OuterRect())
+        m_lastOuter = outer;
     Hide();
     COrsandelApp* app = COrsandelApp::GetApp();
     const int mode = app ? app->ChooseStartMode(true) : -1;
@@ -451,6 +459,11 @@ void CMainFrame::OnInitialMenu() {
         return;
     }
     EnterMode(mode);
+    // Shown again, the window comes back where it was hidden.
+    if (m_lastOuter && !IsZoomed()) {
+        m_wantedPlacement = *m_lastOuter;
+        RestorePlacement();
+    }
 }
 
 void CMainFrame::OnDisplayChange() {
@@ -486,12 +499,22 @@ void CMainFrame::UpdateMinimumSize() {
                                                           : static_cast<wxWindow*>(m_pVossaDlg);
         // Hidden in some panel states, the button keeps its place.
         wxWindow* button = panel && panel->IsShown() ? panel->FindWindow(entry->lastButton) : nullptr;
-        if (button)
+        if (button) {
             height = ScreenToClient(button->GetScreenRect().GetBottomLeft()).y + 1 + entry->lastButtonMargin;
+            // The composition bar runs across the bottom, below the panel: its height comes on
+            // top, so that the button stays in sight (the height it is docked with, which a
+            // window too small for it squeezes).
+            if (m_bars && m_bars->HasBar("CompositionBar") && m_bars->State("CompositionBar").shown)
+                height += kCompositionBarHeight;
+        }
     }
     if (GetMinSize() == wxSize(width, height))
         return;
     SetMinSize(wxSize(width, height));
+    // While the placement is being brought back it heeds the minimum itself (the size known
+    // then may still be the toolkit's first guess).
+    if (m_placementTimer.IsRunning())
+        return;
     const wxSize now = GetSize();
     if ((width > 0 && now.x < width) || (height > 0 && now.y < height))
         SetSize(std::max(now.x, width), std::max(now.y, height));
@@ -512,7 +535,8 @@ void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
     m_closing = true;
     const bool zoomed = IsZoomed();
     if (!zoomed && !IsIconized()) {
-        const wxRect r = GetRect();
+        // The outer rectangle as the screen shows it, so that the next start brings it back.
+        const wxRect r = OuterRect().value_or(m_lastOuter.value_or(GetRect()));
         WriteIniInt("WindowsSettings", "LEFT", r.x);
         WriteIniInt("WindowsSettings", "TOP", r.y);
         WriteIniInt("WindowsSettings", "WIDTH", r.width);

@@ -13,6 +13,7 @@
 #include "ui/TemplateWindow.h"
 
 #include <wx/accel.h>
+#include <wx/timer.h>
 
 #include <memory>
 #include <optional>
@@ -70,6 +71,13 @@ public:
     // answered (a display without one keeps no maximised state).
     void Maximize(bool maximize = true) override;
     bool IsZoomed() const;
+    // The rectangle of the window with the window manager's frame, on the screen; nothing while
+    // the window is not on the screen.
+    std::optional<wxRect> OuterRect() const;
+    // Brings the outer rectangle to the stored placement (at least the minimum size) once the
+    // window manager has framed the window; done when IsPlacementSettled.
+    void RestorePlacement();
+    bool IsPlacementSettled() const { return m_placementSettled; }
 
     void EnterMode(int mode);
     int StartMode() const;
@@ -124,6 +132,8 @@ public:
 
     // ---- camera ----
     void StartCamera();
+    // The camera module is being searched for, loaded or connected: the live steps wait.
+    bool IsCameraStarting() const { return m_cameraStarting; }
     void LoadCameraSettings();
     void SaveCameraSettings();
 
@@ -228,6 +238,17 @@ private:
     wxAcceleratorTable m_accelerators; // the frame's table (105), set aside for a text field's keys
     bool m_acceleratorsAside = false;
     bool m_closing = false;
+    bool m_cameraStarting = false;
+    // ---- placement (MainFramePlacement.cpp) ----
+    bool IsFramed() const;
+    void OnPlacementTick();
+    wxTimer m_placementTimer;
+    wxRect m_wantedPlacement;
+    std::optional<wxRect> m_lastOuter; // where the window was before it was last hidden
+    int m_placementTicks = 0;
+    int m_placementFixes = 0;
+    int m_placementSteady = 0;
+    bool m_placementSettled = false;
     bool m_zoomRequested = false;
     bool m_seenMaximized = false;
 };

@@ -123,6 +123,13 @@ void CMainFrame::SaveCameraSettings() {
 }
 
 void CMainFrame::StartCamera() {
+    // The module search draws its notice in a yield of the event loop: a live step in there
+    // would find no module yet.
+    m_cameraStarting = true;
+    struct Started {
+        bool& flag;
+        ~Started() { flag = false; }
+    } started{m_cameraStarting};
     m_camDll.SetHostTokens(HandleToToken(GetSafeHwnd()), 1);
     bool opened = true;
     if (m_strModuleName != m_strDevice || m_strDevice.empty()) {

@@ -7,6 +7,7 @@
 
 #include "platform/Settings.h"
 
+#include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/textctrl.h>
 
@@ -209,6 +210,32 @@ TEST_F(AutoPanel, Stm6TakesItsStepAsTheCalibration) {
     panel->MoveToZ(10.0);
     EXPECT_EQ(emulator->ProgramPosition(), -400);
     EXPECT_DOUBLE_EQ(panel->ReadZPosition(), 10.0);
+}
+
+} // namespace
+
+namespace {
+
+// 自動合成 is stored as it is ticked when the program ends, whether or not a series was taken,
+// and whatever the panel wrote into its controls in between (a start or end position taken,
+// the lens's interval).
+TEST_F(AutoPanel, AutomaticCompositionIsStoredAsTickedAtExit) {
+    for (const bool tick : {true, false}) {
+        SCOPED_TRACE(tick);
+        ASSERT_TRUE(
+            Start("mmc2", 1, 1.0, 0, 0, "[AUTOFOCUS]\nAUTOCOMP=" + std::string(tick ? "0" : "1") + "\n"));
+        auto* box = dynamic_cast<wxCheckBox*>(Item(1124));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->GetValue(), !tick);
+        Click(1124);
+        ASSERT_EQ(box->GetValue(), tick);
+        Click(1075); // 開始位置設定: the position goes into the start edit
+        Click(1077);
+        EXPECT_EQ(box->GetValue(), tick);
+        CloseProgram();
+        emulator.reset();
+        EXPECT_EQ(ReadIniInt("AUTOFOCUS", "AUTOCOMP", -1), tick ? 1 : 0);
+    }
 }
 
 } // namespace

@@ -203,8 +203,10 @@ TEST_F(Modes, FrameStaysTallEnoughForTheModePanelsLastButton) {
                                            : static_cast<wxWindow*>(f->m_pVossaDlg);
         ASSERT_NE(panel, nullptr) << c.mode;
         wxWindow* button = ui::testing::FindById(panel, c.button);
+        // Below the panel the composition bar (127 high) runs across the frame: it comes on top,
+        // so that the button stays in sight.
         auto wanted = [&] {
-            return f->ScreenToClient(button->GetScreenRect().GetBottomLeft()).y + 1 + c.margin;
+            return f->ScreenToClient(button->GetScreenRect().GetBottomLeft()).y + 1 + c.margin + 127;
         };
         EXPECT_TRUE(ui::testing::PumpUntil([&] { return f->GetMinSize().y == wanted(); }))
             << c.mode << ": " << f->GetMinSize().y << " for " << wanted();

@@ -1,0 +1,167 @@
+// The continuous composition mode entered from the initial menu after a start in the thumbnail
+// mode, with the program's own message boxes on the screen: the live steps wait for the camera
+// module, and a box that shows is answered with the pointer and the keys through the X server.
+#include "ShellGuiFixture.h"
+
+#include "shell/vossa/VossaLiveView.h"
+#include "ui/MessageBoxes.h"
+
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+
+#include <gtk/gtk.h>
+
+#include <vector>
+
+namespace {
+
+// The program's message boxes, with the ids they showed.
+class ShownBoxes : public ui::WxMessageSink {
+public:
+    int Show(UINT id, UINT type, const std::vector<std::string>& args) override {
+        ids.push_back(id);
+        return ui::WxMessageSink::Show(id, type, args);
+    }
+    std::vector<UINT> ids;
+};
+
+// Answers every message box that comes on the screen as the user would: a click on its button
+// (Answer::Click), Return or Esc, through the X server. A box still there three seconds after
+// its answer is counted as stuck and closed from its title bar's ×, as the user had to.
+class BoxAnswerer {
+public:
+    enum class Answer { Click, Return, Escape };
+    explicit BoxAnswerer(Answer a) : answer(a) {
+        timer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Look(); });
+        timer.Start(50);
+    }
+    Answer answer;
+    int answered = 0;
+    int stuck = 0;
+
+private:
+    void Look() {
+        GtkWidget* box = nullptr;
+        GList* tops = gtk_window_list_toplevels();
+        for (GList* t = tops; t; t = t->next) {
+            GtkWidget* w = GTK_WIDGET(t->data);
+            GtkAllocation a;
+            gtk_widget_get_allocation(w, &a);
+            if (GTK_IS_MESSAGE_DIALOG(w) && gtk_widget_get_mapped(w) && a.height > 1)
+                box = w;
+        }
+        g_list_free(tops);
+        if (box != current) {
+            current = box;
+            pressed = false;
+            since = 0;
+        }
+        if (!box)
+            return;
+        ++since;
+        if (!pressed) {
+            Press(box);
+            pressed = true;
+            ++answered;
+        } else if (since > 60) {
+            ++stuck;
+            gtk_window_close(GTK_WINDOW(box));
+            since = -1000;
+        }
+    }
+    void Press(GtkWidget* box) {
+        GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+        GdkWindow* window = button ? gtk_widget_get_window(button) : nullptr;
+        if (!window)
+            return;
+        GtkAllocation a;
+        gtk_widget_get_allocation(button, &a);
+        int x = 0, y = 0;
+        gdk_window_get_origin(window, &x, &y);
+        wxUIActionSimulator sim;
+        // On the box's button: with no window manager the keys go where the pointer is.
+        sim.MouseMove(x + a.x + a.width / 2, y + a.y + a.height / 2);
+        switch (answer) {
+        case Answer::Click:
+            sim.MouseClick();
+            break;
+        case Answer::Return:
+            sim.Char(WXK_RETURN);
+            break;
+        case Answer::Escape:
+            sim.Char(WXK_ESCAPE);
+            break;
+        }
+    }
+    wxTimer timer;
+    GtkWidget* current = nullptr;
+    bool pressed = false;
+    int since = 0;
+};
+
+class VossaBoxes : public ShellWindows {
+protected:
+    void SetUp() override {
+        ShellWindows::SetUp();
+        previous = SetMessageSink(&boxes);
+    }
+    void TearDown() override {
+        ShellWindows::TearDown();
+        SetMessageSink(previous);
+    }
+    // Starts in the thumbnail mode with the live ticker going, then enters the continuous
+    // composition from the initial menu.
+    void StartThenEnterVossa(const std::string& device) {
+        Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1007\n[STAGEINPUT]\nINPDEVICE=" +
+                                  device + "\n");
+        ASSERT_TRUE(StartProgram());
+        ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->Ticker().IsRunning(); }));
+        ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 1014)); });
+        Frame()->RouteCommandId(950);
+        ASSERT_EQ(app->m_nStartMode, 1014);
+    }
+    CVossaLiveView* Live() const { return Frame()->m_pVossaLiveView; }
+
+    ShownBoxes boxes;
+    CMessageSink* previous = nullptr;
+};
+
+TEST_F(VossaBoxes, FromTheInitialMenuTheLiveStepsWaitForTheModule) {
+    BoxAnswerer answerer(BoxAnswerer::Answer::Click);
+    StartThenEnterVossa("Vantorel Test Camera");
+    CMainFrame* f = Frame();
+    EXPECT_TRUE(f->IsShown());
+    EXPECT_TRUE(f->m_camDll.IsLoaded());
+    const long delivered = Live()->FramesDelivered();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return Live()->FramesDelivered() >= delivered + 3; }, 20000));
+    // No box: the module was there before the first step.
+    EXPECT_TRUE(boxes.ids.empty()) << boxes.ids.front();
+    EXPECT_EQ(answerer.stuck, 0);
+}
+
+TEST_F(VossaBoxes, ABoxOfALiveStepClosesWithItsButtonReturnAndEsc) {
+    StartThenEnterVossa("Missing Camera");
+    CMainFrame* f = Frame();
+    EXPECT_TRUE(f->IsShown());
+    ASSERT_FALSE(f->m_camDll.IsLoaded());
+    for (const auto answer : {BoxAnswerer::Answer::Click, BoxAnswerer::Answer::Return, BoxAnswerer::Answer::Escape}) {
+        SCOPED_TRACE(static_cast<int>(answer));
+        BoxAnswerer answerer(answer);
+        const size_t before = boxes.ids.size();
+        // The input mode command lets the steps try the camera again: each tells 9224 once.
+        f->RouteCommandId(32812);
+        if (answer != BoxAnswerer::Answer::Click) {
+            ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 1014)); });
+            f->RouteCommandId(950); // entered again, the mode tells it once more
+            f->RouteCommandId(32812);
+        }
+        const long steps = Live()->Steps();
+        ASSERT_TRUE(ui::testing::PumpUntil(
+            [&] { return boxes.ids.size() > before && answerer.answered > 0 && Live()->Steps() >= steps + 5; },
+            20000));
+        EXPECT_EQ(boxes.ids.back(), 9224u);
+        EXPECT_EQ(answerer.stuck, 0);
+    }
+}
+
+} // namespace
