@@ -168,7 +168,11 @@ GdkFilterReturn raiseOverOwner(GdkXEvent* native, GdkEvent*, gpointer data) {
 
 KeepAboveOwner::KeepAboveOwner(wxWindow* dialog, wxWindow* owner) : state_(new State) {
     state_->dialog = dialog ? dialog->GetHandle() : nullptr;
-    GtkWidget* ownerWidget = owner ? owner->GetHandle() : nullptr;
+    // The owner's top-level window: asking a child window for its X window would give it one of
+    // its own, and a child with a window of its own is no longer painted with its frame (a closed
+    // dialog's picture would stay on it).
+    wxWindow* top = owner ? wxGetTopLevelParent(owner) : nullptr;
+    GtkWidget* ownerWidget = top ? top->GetHandle() : nullptr;
     if (ownerWidget)
         if (GdkWindow* w = gtk_widget_get_window(ownerWidget); w && GDK_IS_X11_WINDOW(w))
             state_->owner = GDK_WINDOW_XID(w);

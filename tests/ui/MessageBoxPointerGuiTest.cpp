@@ -1,6 +1,7 @@
 // The program's message boxes on the X server: a box belongs to the window the user acted in,
 // comes up above it again when that window is raised or clicked, leaves the program's other
 // windows where they were, and opens inside the work area of its owner's monitor.
+#include "ui/DialogPlacement.h"
 #include "ui/MessageBoxes.h"
 #include "ui/testing/GuiTest.h"
 #include "ui/testing/Pointer.h"
@@ -12,8 +13,11 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/dialog.h>
 #include <wx/frame.h>
 #include <wx/uiaction.h>
+
+#include <gtk/gtk.h>
 
 #include <optional>
 
@@ -143,6 +147,22 @@ TEST_F(MessageBoxGui, OpensInsideTheWorkAreaOfItsOwnersMonitor) {
     ASSERT_TRUE(PumpUntil([&] { return answer.has_value(); }));
     EXPECT_TRUE(inside) << "the box at " << shown.x << "," << shown.y << " " << shown.width << "x"
                         << shown.height << " leaves the work area";
+}
+
+TEST_F(MessageBoxGui, AChildWindowThatOwnsADialogStaysPaintedWithItsFrame) {
+    // A dialog asked for from a panel (the capture panel's file dialog): keeping it above its
+    // owner must not give the panel an X window of its own, on which the picture of the closed
+    // dialog would stay.
+    auto* panel = new wxWindow(acted, wxID_ANY, wxPoint(20, 80), wxSize(300, 300));
+    ASSERT_TRUE(WaitForPaint(panel));
+    GdkWindow* own = gtk_widget_get_window(panel->GetHandle());
+    ASSERT_NE(own, nullptr);
+    ASSERT_FALSE(gdk_window_has_native(own));
+    wxDialog dialog(panel, wxID_ANY, "dialog");
+    {
+        ui::KeepAboveOwner above(&dialog, panel);
+    }
+    EXPECT_FALSE(gdk_window_has_native(own));
 }
 
 } // namespace
