@@ -26,10 +26,16 @@ inline bool OnTopOver(wxWindow* target, const wxRect& screen) {
         return false;
     Display* display = GDK_WINDOW_XDISPLAY(gdk);
     const Window own = GDK_WINDOW_XID(gdk);
+    // The other windows of a shared display come and go while they are asked about: an error
+    // for a window that has gone must not end the test.
+    GdkDisplay* gdkDisplay = gdk_window_get_display(gdk);
+    gdk_x11_display_error_trap_push(gdkDisplay);
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
         return false;
+    }
     bool seen = false, covered = false;
     for (unsigned i = 0; i < count && !covered; ++i) { // bottom to top
         if (children[i] == own) {
@@ -43,6 +49,7 @@ inline bool OnTopOver(wxWindow* target, const wxRect& screen) {
     }
     if (children)
         XFree(children);
+    gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
     return seen && !covered;
 }
 

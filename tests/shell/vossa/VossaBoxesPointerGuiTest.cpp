@@ -6,6 +6,8 @@
 #include "shell/vossa/VossaLiveView.h"
 #include "ui/MessageBoxes.h"
 
+#include <wx/button.h>
+#include <wx/dialog.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
@@ -41,16 +43,11 @@ public:
 
 private:
     void Look() {
-        GtkWidget* box = nullptr;
-        GList* tops = gtk_window_list_toplevels();
-        for (GList* t = tops; t; t = t->next) {
-            GtkWidget* w = GTK_WIDGET(t->data);
-            GtkAllocation a;
-            gtk_widget_get_allocation(w, &a);
-            if (GTK_IS_MESSAGE_DIALOG(w) && gtk_widget_get_mapped(w) && a.height > 1)
-                box = w;
-        }
-        g_list_free(tops);
+        // The program's message box: the shown modal dialog.
+        wxDialog* box = nullptr;
+        for (wxWindow* w : wxTopLevelWindows)
+            if (auto* d = dynamic_cast<wxDialog*>(w); d && d->IsModal() && d->IsShownOnScreen())
+                box = d;
         if (box != current) {
             current = box;
             pressed = false;
@@ -60,27 +57,22 @@ private:
             return;
         ++since;
         if (!pressed) {
-            Press(box);
-            pressed = true;
-            ++answered;
+            pressed = Press(box);
+            answered += pressed;
         } else if (since > 60) {
             ++stuck;
-            gtk_window_close(GTK_WINDOW(box));
+            gtk_window_close(GTK_WINDOW(box->GetHandle()));
             since = -1000;
         }
     }
-    void Press(GtkWidget* box) {
-        GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
-        GdkWindow* window = button ? gtk_widget_get_window(button) : nullptr;
-        if (!window)
-            return;
-        GtkAllocation a;
-        gtk_widget_get_allocation(button, &a);
-        int x = 0, y = 0;
-        gdk_window_get_origin(window, &x, &y);
+    bool Press(wxDialog* box) {
+        auto* button = dynamic_cast<wxButton*>(box->FindWindow(wxID_OK));
+        if (!button || !button->IsShownOnScreen())
+            return false;
+        const wxRect r = button->GetScreenRect();
         wxUIActionSimulator sim;
         // On the box's button: with no window manager the keys go where the pointer is.
-        sim.MouseMove(x + a.x + a.width / 2, y + a.y + a.height / 2);
+        sim.MouseMove(r.x + r.width / 2, r.y + r.height / 2);
         switch (answer) {
         case Answer::Click:
             sim.MouseClick();
@@ -92,9 +84,10 @@ private:
             sim.Char(WXK_ESCAPE);
             break;
         }
+        return true;
     }
     wxTimer timer;
-    GtkWidget* current = nullptr;
+    wxDialog* current = nullptr;
     bool pressed = false;
     int since = 0;
 };
