@@ -28,6 +28,19 @@ bool put(wxDataObject* data) {
 
 } // namespace
 
+wxString ClipboardText() {
+    wxString text;
+    wxClipboardLocker lock;
+    if (!lock)
+        return text;
+    if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) || wxTheClipboard->IsSupported(wxDF_TEXT)) {
+        wxTextDataObject data;
+        if (wxTheClipboard->GetData(data))
+            text = data.GetText();
+    }
+    return text;
+}
+
 bool PutTextOnClipboard(const wxString& text) {
     lastText() = text;
     lastBitmap() = wxBitmap();

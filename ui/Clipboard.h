@@ -12,6 +12,9 @@ namespace ui {
 bool PutTextOnClipboard(const wxString& text);
 bool PutBitmapOnClipboard(const wxBitmap& bitmap);
 
+// The text on the clipboard, empty when it holds none or cannot be opened.
+wxString ClipboardText();
+
 // What this process put on the clipboard last (an empty text / a null bitmap for the other kind).
 const wxString& LastClipboardText();
 const wxBitmap& LastClipboardBitmap();

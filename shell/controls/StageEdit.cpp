@@ -1,8 +1,8 @@
 #include "shell/controls/StageEdit.h"
 
 #include "shell/core/settings/ControlFilters.h"
+#include "ui/Clipboard.h"
 
-#include <wx/clipbrd.h>
 #include <wx/utils.h>
 
 namespace {
@@ -20,20 +20,6 @@ bool IsEditingKey(const wxKeyEvent& ev) {
     // Movement, deletion and shortcut keys are no characters: the edit handles them itself.
     return code != WXK_BACK && (code < 32 || code == WXK_DELETE || code >= WXK_START || ev.HasModifiers());
 }
-// The clipboard's text, empty when it holds none.
-wxString ClipboardText() {
-    wxString text;
-    wxClipboardLocker lock;
-    if (!lock)
-        return text;
-    if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) || wxTheClipboard->IsSupported(wxDF_TEXT)) {
-        wxTextDataObject data;
-        if (wxTheClipboard->GetData(data))
-            text = data.GetText();
-    }
-    return text;
-}
-
 // A paste (Ctrl+V, Shift+Insert, the context menu) takes the clipboard's text as if it were
 // typed at the caret, character by character through the key filter: what the filter refuses
 // is left out, with the beep a refused key gives.
@@ -44,7 +30,7 @@ void PasteThroughFilter(wxTextEntry& entry, bool allowMinus) {
     int at = static_cast<int>(from), end = static_cast<int>(to);
     std::string taken;
     bool refused = false;
-    for (const wxUniChar c : ClipboardText()) {
+    for (const wxUniChar c : ui::ClipboardText()) {
         const int ch = static_cast<int>(c.GetValue());
         // Only the characters a key may add; a pasted backspace or line end is no editing key.
         if (ch < 0x20 || ch >= 0x7f || !StageEditAccepts(ch, text, at, end, allowMinus)) {
