@@ -159,9 +159,7 @@ TEST_F(MessageBoxGui, AChildWindowThatOwnsADialogStaysPaintedWithItsFrame) {
     ASSERT_NE(own, nullptr);
     ASSERT_FALSE(gdk_window_has_native(own));
     wxDialog dialog(panel, wxID_ANY, "dialog");
-    {
-        ui::KeepAboveOwner above(&dialog, panel);
-    }
+    { ui::KeepAboveOwner above(&dialog, panel); }
     EXPECT_FALSE(gdk_window_has_native(own));
 }
 

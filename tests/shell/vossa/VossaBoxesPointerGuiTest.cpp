@@ -105,8 +105,9 @@ protected:
     // Starts in the thumbnail mode with the live ticker going, then enters the continuous
     // composition from the initial menu.
     void StartThenEnterVossa(const std::string& device) {
-        Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1007\n[STAGEINPUT]\nINPDEVICE=" +
-                                  device + "\n");
+        Write("Vantorel.ini",
+              "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1007\n[STAGEINPUT]\nINPDEVICE=" + device +
+                  "\n");
         ASSERT_TRUE(StartProgram());
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->Ticker().IsRunning(); }));
         ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 1014)); });
@@ -137,7 +138,8 @@ TEST_F(VossaBoxes, ABoxOfALiveStepClosesWithItsButtonReturnAndEsc) {
     CMainFrame* f = Frame();
     EXPECT_TRUE(f->IsShown());
     ASSERT_FALSE(f->m_camDll.IsLoaded());
-    for (const auto answer : {BoxAnswerer::Answer::Click, BoxAnswerer::Answer::Return, BoxAnswerer::Answer::Escape}) {
+    for (const auto answer :
+         {BoxAnswerer::Answer::Click, BoxAnswerer::Answer::Return, BoxAnswerer::Answer::Escape}) {
         SCOPED_TRACE(static_cast<int>(answer));
         BoxAnswerer answerer(answer);
         const size_t before = boxes.ids.size();
@@ -150,7 +152,9 @@ TEST_F(VossaBoxes, ABoxOfALiveStepClosesWithItsButtonReturnAndEsc) {
         }
         const long steps = Live()->Steps();
         ASSERT_TRUE(ui::testing::PumpUntil(
-            [&] { return boxes.ids.size() > before && answerer.answered > 0 && Live()->Steps() >= steps + 5; },
+            [&] {
+                return boxes.ids.size() > before && answerer.answered > 0 && Live()->Steps() >= steps + 5;
+            },
             20000));
         EXPECT_EQ(boxes.ids.back(), 9224u);
         EXPECT_EQ(answerer.stuck, 0);
