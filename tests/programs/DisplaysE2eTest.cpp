@@ -3,6 +3,7 @@
 // sender's display, a second start of either program meets only the instance on its own display.
 #include "HeightFiles.h"
 
+#include "ids/VantorelIds.h"
 #include "platform/FindableWindow.h"
 #include "platform/Process.h"
 #include "tests/platform/ScopedEnv.h"
@@ -175,7 +176,9 @@ TEST_F(Displays, VantorelRunsOncePerDisplay) {
     auto folder = [&](const std::string& name) {
         const std::string f = dir_ / name;
         fs::create_directories(f);
-        std::ofstream(f + "/Vantorel.ini") << "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1007\n";
+        std::ofstream(f + "/Vantorel.ini")
+            << "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" << vtid::StartDialog::SelectByThumbnail
+            << "\n";
         return f;
     };
     // The instance on a display holds that display's lock, which names its process.

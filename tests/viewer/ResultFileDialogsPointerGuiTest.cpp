@@ -1,5 +1,6 @@
 // The result window's file dialogs as the user meets them on the X server: their titles, their
 // place inside the work area, a name typed without an extension and Return in the name field.
+#include "ids/VantorelIds.h"
 #include "viewer/ImageDoc.h"
 #include "viewer/ImageFrame.h"
 
@@ -86,8 +87,9 @@ TEST_F(ResultFileDialogs, HaveTitlesAndOpenInsideTheWorkArea) {
     ASSERT_FALSE(area.IsEmpty()) << "the toolkit did not take the work area";
     ASSERT_TRUE(stacking::PutAtBottomOf(frame, area, 100, wxSize(700, 300)));
     // Save image, load image, save 3D data.
-    const std::pair<int, const char*> dialogs[] = {
-        {57603, "名前を付けて保存"}, {32810, "ファイルを開く"}, {32808, "名前を付けて保存"}};
+    const std::pair<int, const char*> dialogs[] = {{vtid::cmd::SaveImage, "名前を付けて保存"},
+                                                   {vtid::cmd::LoadImage, "ファイルを開く"},
+                                                   {vtid::cmd::Save3dData, "名前を付けて保存"}};
     for (const auto& [command, title] : dialogs) {
         std::string shownTitle;
         wxRect shown;
@@ -112,7 +114,7 @@ TEST_F(ResultFileDialogs, ANameWithoutExtensionIsAskedAboutBeforeItsFileIsReplac
     // and the file as it was.
     // A click in the question leaves it above the chooser.
     bool asked = false, stayed = false, questionAbove = false;
-    WithDialog(57603, [&](GtkWidget* d) {
+    WithDialog(vtid::cmd::SaveImage, [&](GtkWidget* d) {
         chooser::AnswerQuestion(d, GTK_RESPONSE_CANCEL, &asked, &questionAbove);
         ASSERT_TRUE(chooser::TypeNameAndReturn(d, "picture"));
         stayed = PumpUntil([&] { return asked; }) && chooser::Shown() == d;
@@ -124,7 +126,7 @@ TEST_F(ResultFileDialogs, ANameWithoutExtensionIsAskedAboutBeforeItsFileIsReplac
     // Yes replaces it with the picture.
     bool replaced = false;
     asked = false;
-    WithDialog(57603, [&](GtkWidget* d) {
+    WithDialog(vtid::cmd::SaveImage, [&](GtkWidget* d) {
         chooser::AnswerQuestion(d, GTK_RESPONSE_ACCEPT, &asked, &questionAbove);
         ASSERT_TRUE(chooser::TypeNameAndReturn(d, "picture"));
         replaced = PumpUntil([&] { return !chooser::Shown(); });
@@ -137,7 +139,7 @@ TEST_F(ResultFileDialogs, ANameWithoutExtensionIsAskedAboutBeforeItsFileIsReplac
 
 TEST_F(ResultFileDialogs, ReturnInTheNameFieldSavesANewFile) {
     bool accepted = false;
-    WithDialog(57603, [&](GtkWidget* d) {
+    WithDialog(vtid::cmd::SaveImage, [&](GtkWidget* d) {
         ASSERT_TRUE(chooser::TypeNameAndReturn(d, "fresh.tif"));
         accepted = PumpUntil([&] { return !chooser::Shown(); });
     });

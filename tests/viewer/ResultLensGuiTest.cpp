@@ -6,6 +6,7 @@
 #include "devices/camera/gui/LensCalibTxtDlg.h"
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Settings.h"
@@ -148,7 +149,7 @@ TEST_F(ResultLensGui, ASlotPickedOverATableLensAndNoPickFallBackToSlots) {
     WhenModal([&](wxDialog* d) {
         auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
         ASSERT_NE(dlg, nullptr);
-        Click(dlg->TablePage()->GetDlgItem(1192));
+        Click(dlg->TablePage()->GetDlgItem(vtid::LensTablePage::Select2));
         Click(dlg->SlotPage()->GetDlgItem(CLensCalibRegDlg::kRadio[3]));
         Click(d->FindWindow(IDOK));
     });

@@ -3,6 +3,7 @@
 // free for a click elsewhere.
 #include "ResultWindowFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "viewer/ScaleButton.h"
 #include "ui/testing/Pointer.h"
 
@@ -71,7 +72,7 @@ TEST_F(ResultPointer, ZoomSliderDraggedEachWaySnapsInTheDirectionOfTheMove) {
     Composed c(200, 150);
     Show(c, 0);
     ASSERT_TRUE(bar->SetZoomValue(130));
-    auto* slider = FindById<wxSlider>(bar, 85);
+    auto* slider = FindById<wxSlider>(bar, vtid::ViewerBar::ZoomSlider);
     ASSERT_NE(slider, nullptr);
     std::vector<int> track;
     slider->Bind(wxEVT_SCROLL_THUMBTRACK, [&](wxScrollEvent& ev) {

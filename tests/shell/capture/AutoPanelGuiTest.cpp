@@ -2,6 +2,7 @@
 // ends a jog, and which controls each panel state enables.
 #include "AutoPanelFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "shell/capture/EDListCtrl.h"
 #include "shell/frame/TopMenuDialog.h"
 
@@ -224,13 +225,13 @@ TEST_F(AutoPanel, AutomaticCompositionIsStoredAsTickedAtExit) {
         SCOPED_TRACE(tick);
         ASSERT_TRUE(
             Start("mmc2", 1, 1.0, 0, 0, "[AUTOFOCUS]\nAUTOCOMP=" + std::string(tick ? "0" : "1") + "\n"));
-        auto* box = dynamic_cast<wxCheckBox*>(Item(1124));
+        auto* box = dynamic_cast<wxCheckBox*>(Item(vtid::AutoPanel::AutoCompose));
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->GetValue(), !tick);
-        Click(1124);
+        Click(vtid::AutoPanel::AutoCompose);
         ASSERT_EQ(box->GetValue(), tick);
-        Click(1075); // 開始位置設定: the position goes into the start edit
-        Click(1077);
+        Click(vtid::AutoPanel::SetStart); // 開始位置設定: the position goes into the start edit
+        Click(vtid::AutoPanel::SetEnd);
         EXPECT_EQ(box->GetValue(), tick);
         CloseProgram();
         emulator.reset();

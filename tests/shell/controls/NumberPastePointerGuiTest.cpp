@@ -3,6 +3,7 @@
 #include "ShellGuiFixture.h"
 #include "XServerInput.h"
 
+#include "ids/VantorelIds.h"
 #include "shell/capture/AutoDialog.h"
 
 #include <wx/clipbrd.h>
@@ -37,12 +38,12 @@ wxString PasteInto(wxWindow* field, wxTextEntry* entry, const wxString& clip, co
 }
 
 TEST_F(NumberPaste, CtrlVPastesWhatTypingWouldTake) {
-    Settings(1012);
+    Settings(vtid::StartDialog::AutoCapture);
     ASSERT_TRUE(StartProgram());
     CAutoDialog* panel = Frame()->AutoDialog();
     ASSERT_NE(panel, nullptr);
-    auto* start = dynamic_cast<wxTextCtrl*>(panel->GetDlgItem(1183));
-    auto* step = dynamic_cast<wxComboBox*>(panel->GetDlgItem(920));
+    auto* start = dynamic_cast<wxTextCtrl*>(panel->GetDlgItem(vtid::AutoPanel::StartPosition));
+    auto* step = dynamic_cast<wxComboBox*>(panel->GetDlgItem(vtid::AutoPanel::JogStep));
     ASSERT_NE(start, nullptr);
     ASSERT_NE(step, nullptr);
     ASSERT_TRUE(ui::testing::WaitForPaint(start));
@@ -58,13 +59,13 @@ TEST_F(NumberPaste, CtrlVPastesWhatTypingWouldTake) {
     EXPECT_EQ(PasteInto(step, step, "-2.5mm", "", 0, 0), "2.5");
     // The range follows the pasted values as it follows typing.
     PasteInto(start, start, "0", "", 0, 0);
-    auto* end = dynamic_cast<wxTextCtrl*>(panel->GetDlgItem(1184));
-    auto* interval = dynamic_cast<wxTextCtrl*>(panel->GetDlgItem(1185));
+    auto* end = dynamic_cast<wxTextCtrl*>(panel->GetDlgItem(vtid::AutoPanel::EndPosition));
+    auto* interval = dynamic_cast<wxTextCtrl*>(panel->GetDlgItem(vtid::AutoPanel::Interval));
     ASSERT_NE(end, nullptr);
     ASSERT_NE(interval, nullptr);
     EXPECT_EQ(PasteInto(end, end, "1O", "", 0, 0), "1");
     EXPECT_EQ(PasteInto(interval, interval, "0.5um", "", 0, 0), "0.5");
-    EXPECT_EQ(panel->GetDlgItemText(1186), "3");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::PictureCount), "3");
 }
 
 } // namespace

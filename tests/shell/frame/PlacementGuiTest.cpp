@@ -4,6 +4,7 @@
 // enough for the panel's last button.
 #include "ShellGuiFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "shell/capture/AutoDialog.h"
 
 #include <gdk/gdkx.h>
@@ -123,7 +124,8 @@ protected:
     // Three starts and closes: the same outer and client rectangle each time, as stored.
     void ThreeRounds(const std::string& shot) {
         const wxRect wanted(100, 80, 1100, 950);
-        Settings(1012, "[WindowsSettings]\nLEFT=100\nTOP=80\nWIDTH=1100\nHEIGHT=950\n");
+        Settings(vtid::StartDialog::AutoCapture,
+                 "[WindowsSettings]\nLEFT=100\nTOP=80\nWIDTH=1100\nHEIGHT=950\n");
         std::optional<wxRect> firstClient;
         for (int round = 1; round <= 3; ++round) {
             SCOPED_TRACE(round);
@@ -139,7 +141,8 @@ protected:
     // A stored height far below what the automatic panel needs: the frame opens at the
     // minimum height, with the capture buttons in full above the composition bar, and keeps it.
     void LowHeightOpensAtTheMinimum() {
-        Settings(1012, "[WindowsSettings]\nLEFT=60\nTOP=40\nWIDTH=1100\nHEIGHT=300\n");
+        Settings(vtid::StartDialog::AutoCapture,
+                 "[WindowsSettings]\nLEFT=60\nTOP=40\nWIDTH=1100\nHEIGHT=300\n");
         for (int round = 1; round <= 2; ++round) {
             SCOPED_TRACE(round);
             ASSERT_TRUE(StartProgram());
@@ -155,7 +158,7 @@ protected:
             // The panel's bar shows the start and stop buttons whole.
             wxWindow* bar = f->AutoDialog()->GetParent();
             const wxRect shown = bar->GetScreenRect().Intersect(f->GetScreenRect());
-            for (int id : {913, 914}) {
+            for (int id : {vtid::AutoPanel::StartCapture, vtid::AutoPanel::StopCapture}) {
                 wxWindow* button = f->AutoDialog()->GetDlgItem(id);
                 ASSERT_NE(button, nullptr);
                 EXPECT_TRUE(shown.Contains(button->GetScreenRect()))
@@ -177,8 +180,9 @@ TEST_F(Placement, UnderAWindowManagerEachStartComesBackWhereTheLastEnded) {
     // Hidden for the initial menu and shown again in another mode, the window stays in place.
     const wxRect wanted(100, 80, 1100, 950);
     StartAndLook(wanted);
-    ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 1009)); });
-    Frame()->RouteCommandId(950);
+    ui::testing::WhenModal(
+        [](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::ManualCapture)); });
+    Frame()->RouteCommandId(vtid::cmd::InitialMenu);
     EXPECT_TRUE(ui::testing::PumpUntil([&] {
         const std::optional<Placed> p = PlacedOnScreen(Frame());
         return p && p->outer == wanted;

@@ -4,6 +4,7 @@
 #include "BrowserJoinFixture.h"
 #include "XServerInput.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/files/ImageFile.h"
 #include "platform/File.h"
@@ -70,11 +71,11 @@ TEST_F(HeightSettingsPointer, HeightsGivenThereReachTheCompositionAndItsVv3File)
     StartOn("series");
     f->CompositionBar()->SpeedCombo()->SetSelection(0);
     // Every thumbnail into the box: each at height 0 as it comes from the browser.
-    ASSERT_TRUE(f->RouteCommandId(24));
+    ASSERT_TRUE(f->RouteCommandId(vtid::cmd::AddAllToFocusBox));
     ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy() && box->GetItemCount() == 6; }));
     EXPECT_EQ(BoxHeights(box), std::vector<double>(5, 0.0));
 
-    wxWindow* heightsButton = f->CompositionBar()->GetDlgItem(818);
+    wxWindow* heightsButton = f->CompositionBar()->GetDlgItem(vtid::CompositionBar::HeightSettings);
     ASSERT_TRUE(PumpUntil([&] { return heightsButton->IsEnabled(); }));
     bool closed = false;
     ui::testing::WhenModal([&](wxDialog* d) {
@@ -82,9 +83,11 @@ TEST_F(HeightSettingsPointer, HeightsGivenThereReachTheCompositionAndItsVv3File)
         ASSERT_NE(depth, nullptr);
         ASSERT_EQ(depth->RowCount(), 5);
         // Start and interval, then "座標入力".
-        ASSERT_TRUE(TypeInto(ui::testing::FindById<wxTextCtrl>(d, 42), "2"));
-        ASSERT_TRUE(TypeInto(ui::testing::FindById<wxTextCtrl>(d, 43), "5"));
-        ASSERT_TRUE(ClickIn(ui::testing::FindById(d, 44), [&] { return depth->CellText(4, 1) == "22"; }));
+        ASSERT_TRUE(TypeInto(ui::testing::FindById<wxTextCtrl>(d, vtid::HeightSettingsDialog::Start), "2"));
+        ASSERT_TRUE(
+            TypeInto(ui::testing::FindById<wxTextCtrl>(d, vtid::HeightSettingsDialog::Interval), "5"));
+        ASSERT_TRUE(ClickIn(ui::testing::FindById(d, vtid::HeightSettingsDialog::EnterCoordinates),
+                            [&] { return depth->CellText(4, 1) == "22"; }));
         // A height typed into its cell and Enter: the cell takes it and the next row's opens.
         CEDListCtrl* list = depth->List();
         const wxRect row = list->GetItemRect(3);
@@ -122,7 +125,7 @@ TEST_F(HeightSettingsPointer, HeightsGivenThereReachTheCompositionAndItsVv3File)
     EXPECT_TRUE(sink.ShownIds().empty());
 
     // The composition takes them: the result's heights are the series' heights.
-    wxWindow* startButton = f->CompositionBar()->GetDlgItem(819);
+    wxWindow* startButton = f->CompositionBar()->GetDlgItem(vtid::CompositionBar::StartComposition);
     ASSERT_TRUE(ClickIn(startButton, [&] {
         const CImageFrame* viewer = app->m_pResultFrame;
         return viewer && viewer->IsShown() && viewer->GetImageDoc()->m_image;

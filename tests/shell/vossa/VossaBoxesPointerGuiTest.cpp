@@ -3,6 +3,7 @@
 // module, and a box that shows is answered with the pointer and the keys through the X server.
 #include "ShellGuiFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "shell/vossa/VossaLiveView.h"
 #include "ui/MessageBoxes.h"
 
@@ -105,14 +106,16 @@ protected:
     // Starts in the thumbnail mode with the live ticker going, then enters the continuous
     // composition from the initial menu.
     void StartThenEnterVossa(const std::string& device) {
-        Write("Vantorel.ini",
-              "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1007\n[STAGEINPUT]\nINPDEVICE=" + device +
-                  "\n");
+        Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" +
+                                  std::to_string(vtid::StartDialog::SelectByThumbnail) +
+                                  "\n[STAGEINPUT]\nINPDEVICE=" + device + "\n");
         ASSERT_TRUE(StartProgram());
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->Ticker().IsRunning(); }));
-        ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 1014)); });
-        Frame()->RouteCommandId(950);
-        ASSERT_EQ(app->m_nStartMode, 1014);
+        ui::testing::WhenModal([](wxDialog* d) {
+            ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::VossaComposition));
+        });
+        Frame()->RouteCommandId(vtid::cmd::InitialMenu);
+        ASSERT_EQ(app->m_nStartMode, vtid::StartDialog::VossaComposition);
     }
     CVossaLiveView* Live() const { return Frame()->m_pVossaLiveView; }
 
@@ -144,11 +147,13 @@ TEST_F(VossaBoxes, ABoxOfALiveStepClosesWithItsButtonReturnAndEsc) {
         BoxAnswerer answerer(answer);
         const size_t before = boxes.ids.size();
         // The input mode command lets the steps try the camera again: each tells 9224 once.
-        f->RouteCommandId(32812);
+        f->RouteCommandId(vtid::cmd::InputMode);
         if (answer != BoxAnswerer::Answer::Click) {
-            ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 1014)); });
-            f->RouteCommandId(950); // entered again, the mode tells it once more
-            f->RouteCommandId(32812);
+            ui::testing::WhenModal([](wxDialog* d) {
+                ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::VossaComposition));
+            });
+            f->RouteCommandId(vtid::cmd::InitialMenu); // entered again, the mode tells it once more
+            f->RouteCommandId(vtid::cmd::InputMode);
         }
         const long steps = Live()->Steps();
         ASSERT_TRUE(ui::testing::PumpUntil(
@@ -156,7 +161,7 @@ TEST_F(VossaBoxes, ABoxOfALiveStepClosesWithItsButtonReturnAndEsc) {
                 return boxes.ids.size() > before && answerer.answered > 0 && Live()->Steps() >= steps + 5;
             },
             20000));
-        EXPECT_EQ(boxes.ids.back(), 9224u);
+        EXPECT_EQ(boxes.ids.back(), static_cast<unsigned>(vtid::str::ImageInputFailed));
         EXPECT_EQ(answerer.stuck, 0);
     }
 }

@@ -4,6 +4,7 @@
 // sizes across resizes, and the tool-bar buttons that follow their menu items.
 #include "ViewerTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Settings.h"
 #include "ui/Services.h"
@@ -284,7 +285,7 @@ TEST_F(ViewerDocuments, TheTitleNamesTheCalibrationDocumentWhileItIsActive) {
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(titleOf(main), "Brelvoxa - a.vv3");
     // An untitled calibration document is named as the framework names untitled documents.
-    ASSERT_TRUE(frame->HandleCommand(32821));
+    ASSERT_TRUE(frame->HandleCommand(bxid::cmd::Calibration));
     ASSERT_TRUE(
         ui::testing::PumpUntil([&] { return dynamic_cast<brx::CCalibFrm*>(main->GetActiveChild()); }));
     auto* calib = dynamic_cast<brx::CCalibFrm*>(main->GetActiveChild());
@@ -296,7 +297,7 @@ TEST_F(ViewerDocuments, TheTitleNamesTheCalibrationDocumentWhileItIsActive) {
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->GetActive3dFrame() == frame; }));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return titleOf(main) == "Brelvoxa - a.vv3"; })) << titleOf(main);
     // The next one counts on.
-    ASSERT_TRUE(frame->HandleCommand(32821));
+    ASSERT_TRUE(frame->HandleCommand(bxid::cmd::Calibration));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return titleOf(main) == "Brelvoxa - CalibrationSetting2"; }))
         << titleOf(main);
 }
@@ -311,12 +312,12 @@ TEST_F(ViewerDocuments, TheMeasuredDataButtonIsOffInThe3dScreenAndAsksForAFileIn
     });
     wxToolBar* bar = frame->Bar(2);
     ASSERT_NE(bar, nullptr);
-    const wxRect tool = ui::testing::ToolScreenRect(bar, 32798);
+    const wxRect tool = ui::testing::ToolScreenRect(bar, bxid::cmd::SaveMeasuredData);
     ASSERT_FALSE(tool.IsEmpty());
     // The 3D screen: the button is off, and the menu item with it.
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(32798); }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(bxid::cmd::SaveMeasuredData); }));
     main->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-    if (wxMenuItem* item = menuItem(main, 32798)) {
+    if (wxMenuItem* item = menuItem(main, bxid::cmd::SaveMeasuredData)) {
         EXPECT_FALSE(item->IsEnabled());
     }
     EXPECT_TRUE(ui::testing::ClickOnScreen(bar, tool.GetPosition() + tool.GetSize() / 2));
@@ -324,11 +325,12 @@ TEST_F(ViewerDocuments, TheMeasuredDataButtonIsOffInThe3dScreenAndAsksForAFileIn
     EXPECT_EQ(asked, 0);
     // The measurement screen: on, and a click asks where to save the values.
     frame->ShowScreenMeasure();
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return bar->GetToolEnabled(32798); }));
-    EXPECT_TRUE(clickUntil(bar, ui::testing::ToolScreenRect(bar, 32798), [&] { return asked == 1; }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return bar->GetToolEnabled(bxid::cmd::SaveMeasuredData); }));
+    EXPECT_TRUE(clickUntil(bar, ui::testing::ToolScreenRect(bar, bxid::cmd::SaveMeasuredData),
+                           [&] { return asked == 1; }));
     // Back in the 3D screen it is off again.
     frame->ShowScreen3d();
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(32798); }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(bxid::cmd::SaveMeasuredData); }));
     EXPECT_TRUE(ui::testing::ClickOnScreen(bar, tool.GetPosition() + tool.GetSize() / 2));
     ui::testing::ProcessPending();
     EXPECT_EQ(asked, 1);

@@ -4,6 +4,7 @@
 // dialog opened from the tool bar and closed with Esc through the X server.
 #include "ViewerTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/testing/GuiTest.h"
 #include "ui/testing/Pointer.h"
@@ -106,7 +107,7 @@ TEST(PaneRepaintPointer, PanesRepaintWhatTheClosedPrintDialogCovered) {
     timer.Start(200);
     wxToolBar* bar = frame->Bar(2);
     ASSERT_NE(bar, nullptr);
-    const wxRect tool = ui::testing::ToolScreenRect(bar, 32855);
+    const wxRect tool = ui::testing::ToolScreenRect(bar, bxid::cmd::PrintScreen);
     ASSERT_FALSE(tool.IsEmpty());
     EXPECT_TRUE(ui::testing::ClickOnScreen(bar, tool.GetPosition() + tool.GetSize() / 2));
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return !dialogRect.IsEmpty() && !shownPrintDialog(); }));

@@ -3,6 +3,7 @@
 // perimeter are those of a measurement of that level alone.
 #include "ViewerTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
 #include "viewer3d/app/MainFrame.h"
@@ -50,7 +51,7 @@ TEST(SliceBurstGui, MovesWaitingBehindAMeasurementAreNotMeasuredEachAndTheLastLe
     brx::CMainFrame* main = viewer.App().MainFrame();
     ASSERT_TRUE(ui::testing::WaitForPaint(main));
     ASSERT_EQ(doc->areaData, 1);
-    auto* slider = main->Panel3d()->Item<wxSlider>(1103);
+    auto* slider = main->Panel3d()->Item<wxSlider>(bxid::View3dPanel::SliceSlider);
     ASSERT_NE(slider, nullptr);
     const double z = doc->Calib().zScale;
     ASSERT_GT(z, 0.0);
@@ -74,7 +75,8 @@ TEST(SliceBurstGui, MovesWaitingBehindAMeasurementAreNotMeasuredEachAndTheLastLe
     for (int position : positions)
         main->CallAfter([slider, position] {
             slider->SetValue(position);
-            wxScrollEvent moved(wxEVT_SCROLL_THUMBTRACK, 1103, position, wxHORIZONTAL);
+            wxScrollEvent moved(wxEVT_SCROLL_THUMBTRACK, bxid::View3dPanel::SliceSlider, position,
+                                wxHORIZONTAL);
             moved.SetEventObject(slider);
             slider->ProcessWindowEvent(moved);
         });
@@ -95,6 +97,7 @@ TEST(SliceBurstGui, MovesWaitingBehindAMeasurementAreNotMeasuredEachAndTheLastLe
     const double area = doc->GetPitch(0) * doc->GetPitch(0) * doc->GetHistogram()[lastIndex];
     EXPECT_DOUBLE_EQ(v.slicePerimeter, perimeter);
     EXPECT_DOUBLE_EQ(v.sliceArea, area);
-    EXPECT_EQ(main->Panel3d()->GetDlgItemText(1131), wxString::Format("%.2f", area));
-    EXPECT_EQ(main->Panel3d()->GetDlgItemText(1132), wxString::Format("%.2f", perimeter));
+    EXPECT_EQ(main->Panel3d()->GetDlgItemText(bxid::View3dPanel::SliceArea), wxString::Format("%.2f", area));
+    EXPECT_EQ(main->Panel3d()->GetDlgItemText(bxid::View3dPanel::SlicePerimeter),
+              wxString::Format("%.2f", perimeter));
 }

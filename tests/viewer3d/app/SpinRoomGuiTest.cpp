@@ -3,6 +3,7 @@
 // spin narrower than that cuts the number.
 #include "ViewerTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
 #include "viewer3d/app/GeneralSetDlg.h"
@@ -51,7 +52,7 @@ TEST(SpinRoomGui, TheSpinButtonsShowTheirWholeNumber) {
     ASSERT_NE(frame, nullptr);
     frame->ShowScreenMeasure();
     brx::CMainFrame* main = viewer.App().MainFrame();
-    wxWindow* lineCount = main->PanelMeasure()->Item<wxSpinButton>(1210);
+    wxWindow* lineCount = main->PanelMeasure()->Item<wxSpinButton>(bxid::MeasurePanel::LineCountSpin);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return lineCount && lineCount->IsShownOnScreen(); }));
     ASSERT_TRUE(ui::testing::WaitForPaint(lineCount));
     EXPECT_TRUE(fitsItsText(lineCount));
@@ -59,7 +60,7 @@ TEST(SpinRoomGui, TheSpinButtonsShowTheirWholeNumber) {
     brx::CPseudoColorDlg colours(frame, frame->Doc(), {});
     bool checked = false;
     ui::testing::WhenModal([&](wxDialog* d) {
-        wxWindow* divisions = ui::testing::FindById(d, 1243);
+        wxWindow* divisions = ui::testing::FindById(d, bxid::PseudoColorDialog::MeshDivisionsSpin);
         EXPECT_TRUE(ui::testing::PumpUntil([&] { return divisions && divisions->IsShownOnScreen(); }));
         EXPECT_TRUE(ui::testing::WaitForPaint(divisions));
         EXPECT_TRUE(fitsItsText(divisions));

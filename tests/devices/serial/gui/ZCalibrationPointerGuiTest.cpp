@@ -35,7 +35,7 @@ TEST(ZCalibrationPointer, TheRefusalBelongsToTheDialog) {
     wxTheApp->SetTopWindow(result);
     auto* dlg = new CZCalibrationDialog(main, ZCalibrationOwner{});
     ASSERT_TRUE(dlg->Create(false));
-    dlg->SetDlgItemText(1071, "0");
+    dlg->SetDlgItemText(vtid::ZCalibrationDialog::Distance, "0");
     dlg->SetCalibMode(1);
     dlg->Show();
     ASSERT_TRUE(WaitForPaint(dlg));
