@@ -1,6 +1,5 @@
 #include "ui/UiLayer.h"
 
-#include "ui/DialogPlacement.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PrivateMessages.h"
 #include "ui/resources/ResourceRegistry.h"
@@ -46,7 +45,6 @@ bool InstallProgramServices(const ProgramServices& services, std::string* error)
     }
     ApplyCompactControlStyle();
     InstallWindowMessageHooks();
-    WatchUserInput();
     if (services.wxMessageBoxes)
         InstallWxMessageSink();
     return LoadProgramResources(services.program, error);
