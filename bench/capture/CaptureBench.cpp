@@ -25,8 +25,8 @@
 #include "shell/controls/ScaleStatic.h"
 #include "shell/capture/SelectedBox.h"
 #include "tools/emulators/Emulators.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
 
 #include <wx/textctrl.h>
 

@@ -9,12 +9,12 @@
 #include "platform/Process.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/UiLayer.h"
-#include "viewer/core/HandOver.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
-#include "viewer/ImageView.h"
-#include "viewer/core/TransferRecords.h"
-#include "viewer/ViewerMenuDialog.h"
+#include "result/core/HandOver.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
+#include "result/ImageView.h"
+#include "result/core/TransferRecords.h"
+#include "result/ViewerMenuDialog.h"
 
 #include <wx/app.h>
 #include <wx/dcmemory.h>

@@ -16,8 +16,8 @@
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "ids/VantorelIds.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
 
 #include <wx/app.h>
 #include <wx/evtloop.h>

@@ -12,7 +12,7 @@
 #include "ui/PrivateMessages.h"
 #include "ui/RecentFileList.h"
 #include "ui/Timers.h"
-#include "viewer/ImageFrame.h"
+#include "result/ImageFrame.h"
 
 #include <memory>
 #include <string>

@@ -9,7 +9,7 @@
 #include "platform/MessageSink.h"
 #include "shell/frame/MainFrame.h"
 
-#include "viewer/PicInfoDialog.h"
+#include "result/PicInfoDialog.h"
 #include "shell/app/OrsandelApp.h"
 #include "shell/app/OrsandelDoc.h"
 #include "shell/capture/SelectedBox.h"

@@ -7,7 +7,7 @@
 #include "shell/app/OrsandelDoc.h"
 #include "shell/frame/TopMenuDialog.h"
 #include "shell/core/lens/ScaleSettingsWrite.h"
-#include "viewer/SetScaleDlg.h"
+#include "result/SetScaleDlg.h"
 #include "ids/VantorelIds.h"
 
 int RunScaleSettings(wxWindow* owner, COrsandelDoc* doc) {

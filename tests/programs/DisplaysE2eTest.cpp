@@ -9,7 +9,7 @@
 #include "tests/platform/ScopedEnv.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/testing/PrivateXServer.h"
-#include "viewer/core/HandOver.h"
+#include "result/core/HandOver.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "platform/ScriptedMessageSink.h"
 #include "programs/common/ProgramServices.h"
 #include "tests/support/ScratchFolder.h"
-#include "viewer/ImageDoc.h"
+#include "result/ImageDoc.h"
 #include "viewer3d/app/View3dDoc.h"
 
 #include <gtest/gtest.h>

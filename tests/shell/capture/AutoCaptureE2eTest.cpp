@@ -12,8 +12,8 @@
 #include "shell/app/OrsandelDoc.h"
 #include "shell/controls/ScaleStatic.h"
 #include "shell/capture/SelectedBox.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
 #include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/ScratchFifo.h"
 

@@ -4,7 +4,7 @@
 
 #include "tests/browser/core/BrowserTestImages.h"
 #include "ui/testing/Pointer.h"
-#include "viewer/ImageFrame.h"
+#include "result/ImageFrame.h"
 
 namespace {
 

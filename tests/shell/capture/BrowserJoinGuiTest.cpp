@@ -9,7 +9,7 @@
 #include "shell/app/OrsandelDoc.h"
 #include "shell/capture/SelectedBox.h"
 #include "tests/browser/core/BrowserTestImages.h"
-#include "viewer/ImageDoc.h"
+#include "result/ImageDoc.h"
 
 #include <wx/menu.h>
 #include <wx/stattext.h>

@@ -14,8 +14,8 @@
 #include "shell/capture/SelectedBox.h"
 #include "tools/emulators/Emulators.h"
 #include "ui/CommandRouting.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -4,7 +4,7 @@
 #include "imaging/files/ImageFileMemory.h"
 #include "platform/File.h"
 #include "platform/Process.h"
-#include "viewer/core/TransferRecords.h"
+#include "result/core/TransferRecords.h"
 #include "viewer3d/core/files/Vv3Data.h"
 
 #include "imaging/bitmaps/Dib.h"
@@ -12,9 +12,9 @@
 #include "imaging/gui/FocusProgDialog.h"
 #include "shell/capture/SelectedBox.h"
 #include "tools/seriesmaker/SeriesMaker.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
-#include "viewer/ImageView.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
+#include "result/ImageView.h"
 
 #include <wx/dcmemory.h>
 #include <wx/combobox.h>

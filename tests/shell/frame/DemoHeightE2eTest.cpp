@@ -7,9 +7,9 @@
 #include "imaging/bitmaps/Dib.h"
 #include "platform/File.h"
 #include "platform/GlobalMemory.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
-#include "viewer/ImageView.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
+#include "result/ImageView.h"
 #include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/core/files/Vv3Data.h"
 

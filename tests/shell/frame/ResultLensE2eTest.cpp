@@ -7,10 +7,10 @@
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/bitmaps/Dib.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
-#include "viewer/ImageView.h"
-#include "viewer/ViewerMenuDialog.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
+#include "result/ImageView.h"
+#include "result/ViewerMenuDialog.h"
 
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>

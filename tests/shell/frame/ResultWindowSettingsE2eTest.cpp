@@ -10,10 +10,10 @@
 #include "ui/PrivateMessages.h"
 #include "ui/ResourceWidgets.h"
 #include "ui/Services.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
-#include "viewer/SetScaleDlg.h"
-#include "viewer/ViewerMenuDialog.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
+#include "result/SetScaleDlg.h"
+#include "result/ViewerMenuDialog.h"
 
 #include <wx/textctrl.h>
 

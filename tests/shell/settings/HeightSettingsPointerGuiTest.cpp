@@ -13,8 +13,8 @@
 #include "shell/settings/SetDepth.h"
 #include "tools/seriesmaker/SeriesMaker.h"
 #include "ui/CommandRouting.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
 #include "viewer3d/core/files/Vv3Data.h"
 
 #include <wx/combobox.h>

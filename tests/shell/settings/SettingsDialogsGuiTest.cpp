@@ -18,9 +18,9 @@
 #include "tests/browser/core/BrowserTestImages.h"
 #include "ui/DataExchange.h"
 #include "ui/Services.h"
-#include "viewer/ScaleButton.h"
-#include "viewer/SetOutputAppDlg.h"
-#include "viewer/SetScaleDlg.h"
+#include "result/ScaleButton.h"
+#include "result/SetOutputAppDlg.h"
+#include "result/SetScaleDlg.h"
 
 #include <wx/app.h>
 #include <wx/checkbox.h>

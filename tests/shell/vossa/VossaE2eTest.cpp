@@ -16,10 +16,10 @@
 #include "shell/vossa/VossaImageView.h"
 #include "shell/vossa/VossaLiveView.h"
 #include "ui/Services.h"
-#include "viewer/ImageDoc.h"
-#include "viewer/ImageFrame.h"
-#include "viewer/ScaleButton.h"
-#include "viewer/SetScaleDlg.h"
+#include "result/ImageDoc.h"
+#include "result/ImageFrame.h"
+#include "result/ScaleButton.h"
+#include "result/SetScaleDlg.h"
 
 #include <wx/anybutton.h>
 #include <wx/combobox.h>
