@@ -27,7 +27,7 @@
 #include "imaging/files/ImageFile.h"
 #include "imaging/files/SECJpeg.h"
 #include "imaging/files/SECJpegCodec.h"
-#include "imaging/bitmaps/PlaneKernels.h"
+#include "imaging/compose/PlaneKernels.h"
 #include "platform/Process.h"
 
 #include <algorithm>

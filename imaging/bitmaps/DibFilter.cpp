@@ -3,7 +3,7 @@
 #include "imaging/bitmaps/DibFilter.h"
 
 #include "imaging/bitmaps/DibPlanes.h"
-#include "imaging/bitmaps/PlaneSmoothing.h"
+#include "imaging/compose/PlaneSmoothing.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "imaging/bitmaps/Dib.h"
-#include "imaging/bitmaps/PlaneKernels.h"
+#include "imaging/compose/PlaneKernels.h"
 
 #include <bit>
 #include <cstdint>

@@ -19,7 +19,7 @@
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/compose/FocusCompBands.h"
 #include "imaging/compose/PatMatching.h"
-#include "imaging/bitmaps/PlaneSmoothing.h"
+#include "imaging/compose/PlaneSmoothing.h"
 #include "platform/WinTypes.h"
 
 #include <cstdint>

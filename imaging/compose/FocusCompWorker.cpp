@@ -2,7 +2,7 @@
 
 #include "imaging/compose/FocusComp.h"
 #include "imaging/compose/FocusCompSeriesReader.h"
-#include "imaging/bitmaps/PlaneKernels.h"
+#include "imaging/compose/PlaneKernels.h"
 #include "platform/ProgramHelpers.h"
 
 #include <thread>

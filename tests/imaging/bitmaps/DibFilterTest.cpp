@@ -1,6 +1,6 @@
 #include "imaging/bitmaps/DibFilter.h"
 
-#include "imaging/bitmaps/PlaneSmoothing.h"
+#include "imaging/compose/PlaneSmoothing.h"
 
 #include "ComposeTestSupport.h"
 

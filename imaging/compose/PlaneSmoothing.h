@@ -5,7 +5,7 @@
 // to the bit.
 #pragma once
 
-#include "imaging/bitmaps/PlaneKernels.h"
+#include "imaging/compose/PlaneKernels.h"
 
 #include <cmath>
 #include <numbers>
