@@ -7,7 +7,7 @@
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "ids/VantorelIds.h"
 #include "imaging/compose/WorkerMessages.h"
-#include "imaging/gui/FocusProgDialog.h"
+#include "result/FocusProgDialog.h"
 #include "platform/File.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"

@@ -2,7 +2,7 @@
 
 #include "ids/VantorelIds.h"
 #include "imaging/compose/WorkerMessages.h"
-#include "imaging/gui/FocusProgDialog.h"
+#include "result/FocusProgDialog.h"
 #include "ui/DataExchange.h"
 #include "ui/PrivateMessages.h"
 #include "result/ImageDoc.h"

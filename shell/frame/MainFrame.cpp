@@ -6,7 +6,7 @@
 #include "platform/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "imaging/compose/WorkerMessages.h"
-#include "imaging/gui/FocusProgDialog.h"
+#include "result/FocusProgDialog.h"
 #include "browser/DirTreeView.h"
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailView.h"

@@ -3,7 +3,7 @@
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/bitmaps/DibConvert.h"
 #include "imaging/compose/WorkerMessages.h"
-#include "imaging/gui/FocusProgDialog.h"
+#include "result/FocusProgDialog.h"
 #include "platform/MessageSink.h"
 #include "platform/Time.h"
 #include "shell/frame/MainFrame.h"

@@ -16,7 +16,7 @@
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/files/ImageFile.h"
-#include "imaging/gui/FocusProgDialog.h"
+#include "result/FocusProgDialog.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/WindowMessages.h"
 #include "ui/PrivateMessages.h"

@@ -14,7 +14,7 @@
 #include "devices/serial/gui/ZCalibrationDialog.h"
 #include "devices/serial/gui/ZCtrlComSetDlg.h"
 #include "devices/serial/gui/ZCtrlSetDlg.h"
-#include "imaging/gui/FocusProgDialog.h"
+#include "result/FocusProgDialog.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/DataExchange.h"
 #include "ui/RoutedFrame.h"

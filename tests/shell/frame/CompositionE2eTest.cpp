@@ -9,7 +9,7 @@
 
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/files/ImageFile.h"
-#include "imaging/gui/FocusProgDialog.h"
+#include "result/FocusProgDialog.h"
 #include "shell/capture/SelectedBox.h"
 #include "tools/seriesmaker/SeriesMaker.h"
 #include "result/ImageDoc.h"

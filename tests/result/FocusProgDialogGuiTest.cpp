@@ -1,6 +1,6 @@
 // The progress dialog: built from template 35, its bar and the cancel message to the parent.
 #include "imaging/compose/WorkerMessages.h"
-#include "imaging/gui/FocusProgDialog.h"
+#include "result/FocusProgDialog.h"
 #include "imaging/gui/GuiHooks.h"
 #include "ui/RoutedFrame.h"
 #include "ui/testing/GuiTest.h"

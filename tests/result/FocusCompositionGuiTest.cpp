@@ -5,7 +5,7 @@
 #include "imaging/compose/FocusComp.h"
 #include "imaging/compose/FocusCompWorker.h"
 #include "imaging/files/ImageFile.h"
-#include "imaging/gui/FocusProgDialog.h"
+#include "result/FocusProgDialog.h"
 #include "imaging/gui/GuiHooks.h"
 #include "platform/ProgramHelpers.h"
 #include "platform/ScriptedMessageSink.h"

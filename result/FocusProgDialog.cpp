@@ -1,4 +1,4 @@
-#include "imaging/gui/FocusProgDialog.h"
+#include "result/FocusProgDialog.h"
 
 #include "platform/ProgramHelpers.h"
 #include "ui/DataExchange.h"
