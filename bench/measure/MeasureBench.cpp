@@ -6,8 +6,8 @@
 //   measure_bench
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/core/bitmaps/Dib.h"
-#include "viewer3d/measure/DocImaging.h"
-#include "viewer3d/measure/ProfileRoughness.h"
+#include "viewer3d/measure/core/DocImaging.h"
+#include "viewer3d/measure/core/ProfileRoughness.h"
 
 #include <algorithm>
 #include <chrono>

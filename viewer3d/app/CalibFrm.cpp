@@ -8,10 +8,10 @@
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/app/MainFrame.h"
-#include "viewer3d/render/image/ImageGeometry.h"
+#include "viewer3d/measure/core/ImageGeometry.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/measure/CalibMeasure.h"
+#include "viewer3d/measure/core/CalibMeasure.h"
 #include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/core/data/PlaneImages.h"
 

@@ -4,7 +4,7 @@
 #include "platform/MessageSink.h"
 #include "ui/DataExchange.h"
 #include "ui/resources/ResourceRegistry.h"
-#include "viewer3d/app/MeasurePanes.h"
+#include "viewer3d/measure/gui/MeasurePanes.h"
 
 #include <wx/checkbox.h>
 #include <wx/combobox.h>

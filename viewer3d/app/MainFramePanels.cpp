@@ -6,10 +6,10 @@
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/app/MainFrame.h"
-#include "viewer3d/app/MeasurePanes.h"
+#include "viewer3d/measure/gui/MeasurePanes.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/measure/MeasuredText.h"
+#include "viewer3d/measure/core/MeasuredText.h"
 
 #include <wx/checkbox.h>
 #include <wx/choice.h>

@@ -3,14 +3,14 @@
 
 #include "imaging/gui/WxDibDrawTarget.h"
 #include "ui/resources/ResourceRegistry.h"
-#include "viewer3d/app/AnalysisVw.h"
-#include "viewer3d/app/GraphVw.h"
-#include "viewer3d/app/ImageVw.h"
-#include "viewer3d/app/MeasurePanes.h"
+#include "viewer3d/measure/gui/AnalysisVw.h"
+#include "viewer3d/measure/gui/GraphVw.h"
+#include "viewer3d/measure/gui/ImageVw.h"
+#include "viewer3d/measure/gui/MeasurePanes.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/bitmaps/Dib.h"
-#include "viewer3d/core/measure/MeasuredText.h"
+#include "viewer3d/measure/core/MeasuredText.h"
 #include "viewer3d/render/View3dView.h"
 
 #include <wx/dc.h>

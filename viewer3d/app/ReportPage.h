@@ -5,7 +5,7 @@
 // resolution: 9 points on paper.
 #pragma once
 
-#include "viewer3d/render/image/ImageGeometry.h"
+#include "viewer3d/measure/core/ImageGeometry.h"
 
 #include <array>
 

@@ -13,7 +13,7 @@
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/data/ProcParams.h"
-#include "viewer3d/render/BaseImgView.h"
+#include "viewer3d/measure/gui/BaseImgView.h"
 
 #include <wx/app.h>
 #include <wx/dnd.h>

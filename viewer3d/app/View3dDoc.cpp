@@ -6,7 +6,7 @@
 #include "ui/Services.h"
 #include "ui/Timers.h"
 #include "ui/resources/ResourceRegistry.h"
-#include "viewer3d/core/measure/MeasuredText.h"
+#include "viewer3d/measure/core/MeasuredText.h"
 #include "viewer3d/render/gl/GlEntryPoints.h"
 
 namespace brx {

@@ -5,8 +5,8 @@
 
 #include "ui/Document.h"
 #include "viewer3d/core/data/View3dData.h"
-#include "viewer3d/measure/DocImaging.h"
-#include "viewer3d/measure/ProfileRoughness.h"
+#include "viewer3d/measure/core/DocImaging.h"
+#include "viewer3d/measure/core/ProfileRoughness.h"
 #include "viewer3d/render/View3dView.h"
 
 #include <functional>

@@ -2,7 +2,7 @@
 // the resampling of their height image.
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/core/data/PlaneImages.h"
-#include "viewer3d/render/BaseImgView.h"
+#include "viewer3d/measure/gui/BaseImgView.h"
 
 namespace brx {
 

@@ -8,7 +8,7 @@
 #include "ids/BrelvoxaIds.h"
 #include "platform/GlobalMemory.h"
 #include "ui/RoutedFrame.h"
-#include "viewer3d/render/BaseImgView.h"
+#include "viewer3d/measure/gui/BaseImgView.h"
 
 #include <array>
 #include <memory>

@@ -6,7 +6,7 @@
 #include "viewer3d/app/ReportPage.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/render/BaseImgView.h"
+#include "viewer3d/measure/gui/BaseImgView.h"
 #include "viewer3d/render/View3dView.h"
 #include "viewer3d/measure/gui/ScreenBitmapFile.h"
 #include "ui/Services.h"

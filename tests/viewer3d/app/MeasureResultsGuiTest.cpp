@@ -8,7 +8,7 @@
 #include "platform/ScriptedMessageSink.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
-#include "viewer3d/app/GraphVw.h"
+#include "viewer3d/measure/gui/GraphVw.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"

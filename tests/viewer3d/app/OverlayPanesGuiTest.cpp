@@ -8,7 +8,7 @@
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/render/BaseImgView.h"
+#include "viewer3d/measure/gui/BaseImgView.h"
 
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>

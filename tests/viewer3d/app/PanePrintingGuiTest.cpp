@@ -7,13 +7,13 @@
 #include "ViewerTestSupport.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/testing/GuiTest.h"
-#include "viewer3d/app/GraphVw.h"
+#include "viewer3d/measure/gui/GraphVw.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/ReportPage.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/render/View3dView.h"
-#include "viewer3d/render/image/PrintTiles.h"
+#include "viewer3d/measure/core/PrintTiles.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
-#include "viewer3d/core/measure/MeasuredText.h"
+#include "viewer3d/measure/core/MeasuredText.h"
 
 #include "ui/resources/ResourceRegistry.h"
 #include "viewer3d/core/bitmaps/Dib.h"

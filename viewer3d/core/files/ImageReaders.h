@@ -7,7 +7,7 @@
 #pragma once
 
 #include "platform/GlobalMemory.h"
-#include "viewer3d/core/measure/CalibRecord.h"
+#include "viewer3d/core/data/CalibRecord.h"
 
 class CFile;
 

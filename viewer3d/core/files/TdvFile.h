@@ -11,8 +11,8 @@
 #pragma once
 
 #include "platform/GlobalMemory.h"
-#include "viewer3d/core/measure/CalibRecord.h"
-#include "viewer3d/core/measure/MeasureState.h"
+#include "viewer3d/core/data/CalibRecord.h"
+#include "viewer3d/core/data/MeasureState.h"
 #include "viewer3d/core/data/ViewState.h"
 
 #include <cstdint>

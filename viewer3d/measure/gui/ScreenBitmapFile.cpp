@@ -1,6 +1,6 @@
 #include "viewer3d/measure/gui/ScreenBitmapFile.h"
 
-#include "viewer3d/measure/BmpSave.h"
+#include "viewer3d/measure/core/BmpSave.h"
 
 #include <wx/bitmap.h>
 #include <wx/image.h>

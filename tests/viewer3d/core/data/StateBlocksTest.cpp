@@ -3,7 +3,7 @@
 #include "ReaderTestSupport.h"
 
 #include "platform/File.h"
-#include "viewer3d/core/measure/MeasureState.h"
+#include "viewer3d/core/data/MeasureState.h"
 #include "viewer3d/core/data/ProcParams.h"
 #include "viewer3d/core/data/ViewState.h"
 
