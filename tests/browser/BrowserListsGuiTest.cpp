@@ -2,6 +2,7 @@
 // 256 limit, drags into the box and back out, refusals of mixed images, self drops, and the box's
 // additions by the capture workflow.
 #include "BrowserListsFixture.h"
+#include "ids/VantorelIds.h"
 
 TEST_F(BrowserLists, FillShowsThumbnailsAndDropsUnreadableFiles) {
     std::filesystem::create_directories(dir / "img");
@@ -49,7 +50,7 @@ TEST_F(BrowserLists, MoreThan256FilesShow890AndKeepTheFirstByName) {
     ctx.thumbSize = 64;
     Fill(dir / "many");
     EXPECT_EQ(thumbs->GetItemCount(), 256);
-    EXPECT_EQ(sink.CountOf(890), 1u);
+    EXPECT_EQ(sink.CountOf(vtid::str::TooManyThumbnails), 1u);
     EXPECT_EQ(GetFileNamePart(thumbs->GetItemPath(255)), "x255.bmp");
 }
 
@@ -109,7 +110,7 @@ TEST_F(BrowserLists, MixedImagesAreRefusedOnceAndSelfDropsAreRefused) {
     DragTo(thumbs, 0, CentreOnScreen(box, 0));
     ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
     EXPECT_EQ(box->GetItemCount(), 2);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{889});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::MixedImages});
     EXPECT_EQ(thumbs->Items()[1]->m_record->m_state, 0); // refused: not marked
 
     // A 16-bit image: refused with 899 (also on a double click).
@@ -120,7 +121,7 @@ TEST_F(BrowserLists, MixedImagesAreRefusedOnceAndSelfDropsAreRefused) {
     thumbs->Items()[3]->m_selected = 1;
     DragTo(thumbs, 3, CentreOnScreen(box, 0));
     EXPECT_EQ(box->GetItemCount(), 1);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{899});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::GreyOrColourOnly});
 
     // Self drop: with the option off the list refuses its own window; with it on a drop inside
     // the dragged range is refused with 879.
@@ -135,7 +136,7 @@ TEST_F(BrowserLists, MixedImagesAreRefusedOnceAndSelfDropsAreRefused) {
     thumbs->SetOptionA(true);
     EXPECT_EQ(thumbs->OnDragEnter(&payload, r.x + 20, r.y + 20, true), DROPEFFECT_COPY);
     EXPECT_FALSE(thumbs->OnDrop(payload, r.x + 20, r.y + 20));
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{879});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CannotDrop});
     // A record that is not this drag's (bad length, other positions) is refused silently.
     EXPECT_FALSE(box->OnDrop(payload.substr(0, payload.size() - 1), 5, 5));
     EXPECT_FALSE(box->OnDrop(browser_drag::Encode(0, {0, 1, 2, 3}), 5, 5));
@@ -166,7 +167,7 @@ TEST_F(BrowserLists, ARefusedImageIsToldOnceAndTheLaterMatchingImagesGoIn) {
     DragTo(thumbs, 0, CentreOnScreen(box, 0));
     ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
     EXPECT_EQ(boxNames(), (std::vector<std::string>{"n1.bmp", "*"}));
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{899});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::GreyOrColourOnly});
 
     // Two of another size among three that match: 889 once, and the drop goes on past them.
     sink.ClearShown();
@@ -175,7 +176,7 @@ TEST_F(BrowserLists, ARefusedImageIsToldOnceAndTheLaterMatchingImagesGoIn) {
     DragTo(thumbs, 2, CentreOnScreen(box, 0));
     ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
     EXPECT_EQ(boxNames(), (std::vector<std::string>{"n1.bmp", "n3.bmp", "n5.bmp", "*"}));
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{889});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::MixedImages});
     EXPECT_EQ(CountText(), "  3");
     EXPECT_EQ(thumbs->Items()[2]->m_record->m_state, 0);
     EXPECT_EQ(thumbs->Items()[4]->m_record->m_state, 0);
@@ -299,7 +300,8 @@ TEST_F(BrowserLists, ClickShiftCtrlAndMarqueeSelectionAndDoubleClicks) {
     Mouse(thumbs, wxEVT_RIGHT_UP, at(3));
     EXPECT_EQ(Selected(thumbs), "0001000");
     EXPECT_EQ(thumbs->Anchor(), 3);
-    EXPECT_EQ(menuIds, (std::vector<int>{32796, 23, wxID_SEPARATOR, 32795}));
+    EXPECT_EQ(menuIds, (std::vector<int>{vtid::cmd::ImageInfo, vtid::cmd::AddToFocusBox, wxID_SEPARATOR,
+                                         vtid::cmd::DeleteImageFile}));
     Mouse(thumbs, wxEVT_RIGHT_UP, empty);
     EXPECT_EQ(Selected(thumbs), "0001000");
     // The menu key (a context menu without a position) shows the anchor item's menu; the
@@ -313,7 +315,7 @@ TEST_F(BrowserLists, ClickShiftCtrlAndMarqueeSelectionAndDoubleClicks) {
     key.SetEventObject(thumbs);
     thumbs->GetEventHandler()->ProcessEvent(key);
     EXPECT_EQ(Selected(thumbs), "0000010");
-    EXPECT_EQ(menuIds, std::vector<int>{32796});
+    EXPECT_EQ(menuIds, std::vector<int>{vtid::cmd::ImageInfo});
     wxContextMenuEvent button(wxEVT_CONTEXT_MENU, thumbs->GetId(), thumbs->ClientToScreen(at(2)));
     button.SetEventObject(thumbs);
     thumbs->GetEventHandler()->ProcessEvent(button);
@@ -331,7 +333,7 @@ TEST_F(BrowserLists, ClickShiftCtrlAndMarqueeSelectionAndDoubleClicks) {
     Mouse(thumbs, wxEVT_LEFT_DCLICK, empty);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], thumbs->GetItemPath(0));
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{899});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::GreyOrColourOnly});
 
     // In the box: the placeholder opens nothing; an image that gave nothing says 9201.
     sink.ClearShown();

@@ -2,6 +2,7 @@
 // prepared folder tree, a folder chosen in the tree filling the thumbnail list, and deleting an
 // image file.
 #include "browser/core/ThumbCacheNames.h"
+#include "ids/VantorelIds.h"
 #include "tests/browser/core/BrowserTestImages.h"
 #include "browser/DirTreeView.h"
 #include "browser/ThumbnailView.h"
@@ -91,7 +92,7 @@ protected:
         tree->SetDocument(doc);
         view->SetDocument(doc);
         frame->SetDocument(std::move(owned));
-        tree->SetStartFolder(1007, dir / "Desk/photos");
+        tree->SetStartFolder(vtid::StartDialog::SelectByThumbnail, dir / "Desk/photos");
         frame->Show();
         frame->InitialUpdateFrame();
         ASSERT_TRUE(ui::testing::WaitForPaint(frame));
@@ -143,11 +144,13 @@ TEST_F(BrowserViews, TreeListsFoldersLazilyAndSelectsPaths) {
     EXPECT_EQ(view->Folder(), dir / "Desk/photos/a/");
     CThumbnailListCtrl* list = view->List();
     ASSERT_TRUE(PumpUntil([&] { return !list->IsBusy() && list->GetItemCount() == 2; }));
-    EXPECT_EQ(view->GetDlgItem(816)->GetLabel().ToStdString(wxConvUTF8), dir / "Desk/photos/a");
-    EXPECT_EQ(view->GetDlgItem(815)->GetLabel(), ui::LoadResString(10007));
+    EXPECT_EQ(view->GetDlgItem(vtid::ThumbnailForm::FolderLabel)->GetLabel().ToStdString(wxConvUTF8),
+              dir / "Desk/photos/a");
+    EXPECT_EQ(view->GetDlgItem(vtid::ThumbnailForm::Guide)->GetLabel(),
+              ui::LoadResString(vtid::str::FocusBoxGuide));
     // The view linked its folder label to the list.
     EXPECT_EQ(HWND(::SendMessage(list->GetSafeHwnd(), WM_LIST_GET_LINK, 0, 0)),
-              ui::WindowHandle(view->GetDlgItem(816)));
+              ui::WindowHandle(view->GetDlgItem(vtid::ThumbnailForm::FolderLabel)));
     ASSERT_TRUE(PumpUntil(
         [&] { return list->Items()[0]->m_drawnInThumbList && list->Items()[1]->m_drawnInThumbList; }));
     ui::testing::Screenshot(frame, ui::testing::OutputFolder() + "/browser-tree.png");
@@ -229,7 +232,7 @@ TEST_F(BrowserViews, UnreadableFolderSays10006) {
     ASSERT_TRUE(gone.IsOk());
     std::filesystem::remove_all(dir / "Desk/gone");
     tree->Expand(gone);
-    EXPECT_EQ(sink.CountOf(10006), 1u);
+    EXPECT_EQ(sink.CountOf(vtid::str::DriveNotReady), 1u);
     EXPECT_FALSE(tree->IsExpanded(gone));
 }
 
@@ -244,20 +247,20 @@ TEST_F(BrowserViews, DeleteAsksAndRemovesFileThumbnailAndCache) {
     EXPECT_TRUE(sink.ShownIds().empty());
     list->Items()[0]->m_selected = 1;
     sink.Queue({IDNO});
-    view->RouteCommandId(32795);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{892});
+    view->RouteCommandId(vtid::cmd::DeleteImageFile);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::AskDeleteImageFile});
     EXPECT_TRUE(std::filesystem::exists(p1));
 
     // The file is gone already: 893, the item stays.
     std::filesystem::rename(p1, p1 + ".moved");
     sink.Queue({IDYES});
-    view->RouteCommandId(32795);
-    EXPECT_EQ(sink.CountOf(893), 1u);
+    view->RouteCommandId(vtid::cmd::DeleteImageFile);
+    EXPECT_EQ(sink.CountOf(vtid::str::CannotDelete), 1u);
     EXPECT_EQ(list->GetItemCount(), 2);
     std::filesystem::rename(p1 + ".moved", p1);
 
     sink.Queue({IDYES});
-    view->RouteCommandId(32795);
+    view->RouteCommandId(vtid::cmd::DeleteImageFile);
     EXPECT_FALSE(std::filesystem::exists(p1));
     EXPECT_FALSE(std::filesystem::exists(MakeThumbCacheName(p1)));
     EXPECT_FALSE(std::filesystem::exists(MakeThumbCacheName(p1) + ".i.tmp"));

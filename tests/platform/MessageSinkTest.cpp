@@ -1,3 +1,4 @@
+#include "ids/VantorelIds.h"
 #include "platform/MessageSink.h"
 #include "platform/ScriptedMessageSink.h"
 
@@ -5,14 +6,14 @@
 
 TEST(MessageSink, WithoutASinkTheDefaultButtonAnswers) {
     ASSERT_EQ(GetMessageSink(), nullptr);
-    EXPECT_EQ(ShowMessage(894, MB_OK | MB_ICONSTOP), IDOK);
-    EXPECT_EQ(ShowMessage(894, MB_OKCANCEL), IDOK);
-    EXPECT_EQ(ShowMessage(894, MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
-    EXPECT_EQ(ShowMessage(894, MB_YESNO | MB_ICONEXCLAMATION), IDYES);
-    EXPECT_EQ(ShowMessage(894, MB_YESNO | MB_DEFBUTTON2), IDNO);
-    EXPECT_EQ(ShowMessage(894, MB_YESNOCANCEL | MB_DEFBUTTON3), IDCANCEL);
+    EXPECT_EQ(ShowMessage(vtid::str::ConfirmOverwrite, MB_OK | MB_ICONSTOP), IDOK);
+    EXPECT_EQ(ShowMessage(vtid::str::ConfirmOverwrite, MB_OKCANCEL), IDOK);
+    EXPECT_EQ(ShowMessage(vtid::str::ConfirmOverwrite, MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
+    EXPECT_EQ(ShowMessage(vtid::str::ConfirmOverwrite, MB_YESNO | MB_ICONEXCLAMATION), IDYES);
+    EXPECT_EQ(ShowMessage(vtid::str::ConfirmOverwrite, MB_YESNO | MB_DEFBUTTON2), IDNO);
+    EXPECT_EQ(ShowMessage(vtid::str::ConfirmOverwrite, MB_YESNOCANCEL | MB_DEFBUTTON3), IDCANCEL);
     // A default button the box does not have falls back to the first one.
-    EXPECT_EQ(ShowMessage(894, MB_OK | MB_DEFBUTTON3), IDOK);
+    EXPECT_EQ(ShowMessage(vtid::str::ConfirmOverwrite, MB_OK | MB_DEFBUTTON3), IDOK);
     EXPECT_EQ(ButtonsOf(MB_YESNOCANCEL | MB_ICONQUESTION), (std::vector<int>{IDYES, IDNO, IDCANCEL}));
 }
 

@@ -1,3 +1,4 @@
+#include "ids/VantorelIds.h"
 #include "platform/ProgramHelpers.h"
 
 #include "platform/ScriptedMessageSink.h"
@@ -91,24 +92,24 @@ TEST_F(CaptureFolder, OverwriteIsAskedOnceForARunOfExistingNames) {
     EXPECT_EQ(out, Name("img000.bmp"));
     ASSERT_EQ(sink.ShownMessages().size(), 1u);
     const auto shown = sink.ShownMessages()[0];
-    EXPECT_EQ(shown.id, 894u);
+    EXPECT_EQ(shown.id, vtid::str::ConfirmOverwrite);
     EXPECT_EQ(shown.type, MB_YESNO | MB_ICONEXCLAMATION);
     EXPECT_EQ(shown.args, std::vector<std::string>{Name("img000.bmp")});
 
     // Agreed once: the next existing name is taken without a question.
     EXPECT_EQ(CheckNumberedFileName(Name("img001.bmp").c_str(), &out), 1);
-    EXPECT_EQ(sink.CountOf(894), 1u);
+    EXPECT_EQ(sink.CountOf(vtid::str::ConfirmOverwrite), 1u);
 
     // A free name ends the run ...
     EXPECT_EQ(CheckNumberedFileName(Name("img2.bmp").c_str(), &out), 2);
     EXPECT_EQ(out, Name("img002.bmp"));
-    EXPECT_EQ(sink.CountOf(894), 1u);
+    EXPECT_EQ(sink.CountOf(vtid::str::ConfirmOverwrite), 1u);
     // ... so the next existing one is asked again; No refuses it.
     EXPECT_EQ(CheckNumberedFileName(Name("img001.bmp").c_str(), &out), -1);
-    EXPECT_EQ(sink.CountOf(894), 2u);
+    EXPECT_EQ(sink.CountOf(vtid::str::ConfirmOverwrite), 2u);
     // A refusal does not count as agreement.
     EXPECT_EQ(CheckNumberedFileName(Name("img001.bmp").c_str(), &out), -1);
-    EXPECT_EQ(sink.CountOf(894), 3u);
+    EXPECT_EQ(sink.CountOf(vtid::str::ConfirmOverwrite), 3u);
 }
 
 TEST_F(CaptureFolder, ResetMakesTheNextExistingNameAskAgain) {
@@ -117,16 +118,16 @@ TEST_F(CaptureFolder, ResetMakesTheNextExistingNameAskAgain) {
     std::string out;
     EXPECT_EQ(CheckNumberedFileName(Name("a000.bmp").c_str(), &out), 0);
     EXPECT_EQ(CheckNumberedFileName(Name("a000.bmp").c_str(), &out), 0);
-    EXPECT_EQ(sink.CountOf(894), 1u);
+    EXPECT_EQ(sink.CountOf(vtid::str::ConfirmOverwrite), 1u);
     EXPECT_EQ(CheckNumberedFileName(nullptr, nullptr), 0);
     EXPECT_EQ(CheckNumberedFileName(Name("a000.bmp").c_str(), nullptr), 0);
-    EXPECT_EQ(sink.CountOf(894), 2u);
+    EXPECT_EQ(sink.CountOf(vtid::str::ConfirmOverwrite), 2u);
     // A name without extension is checked as base000.
     Touch("plain000");
     EXPECT_EQ(CheckNumberedFileName(nullptr, nullptr), 0);
     EXPECT_EQ(CheckNumberedFileName(Name("plain").c_str(), &out), 0);
     EXPECT_EQ(out, Name("plain000"));
-    EXPECT_EQ(sink.CountOf(894), 3u);
+    EXPECT_EQ(sink.CountOf(vtid::str::ConfirmOverwrite), 3u);
 }
 
 TEST(FileNames, NamePart) {

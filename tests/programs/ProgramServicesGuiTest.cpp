@@ -1,5 +1,7 @@
 // Each program's one install call fills every seam the libraries leave to it, so that the
 // drivers, the imaging helpers and camera modules reach the window layer.
+#include "ids/CommonIds.h"
+#include "ids/VantorelIds.h"
 #include "programs/common/ProgramServices.h"
 
 #include "devices/camera/CamDllHost.h"
@@ -133,9 +135,10 @@ TEST_F(ProgramServicesGui, VantorelFillsEverySeam) {
     ScratchFolder scratch("vt-services");
     wxImage img(12, 12);
     ASSERT_TRUE(img.SaveFile(scratch / "icon.png", wxBITMAP_TYPE_PNG));
+    constexpr int kIcon = 230; // the icon of the text below
     ASSERT_TRUE(ui::Resources().LoadText("ICON 230 \"icon.png\"\n", scratch.Path(), "icons"));
     auto* button = new wxButton(&win, 800, "up");
-    EXPECT_EQ(SetButtonIcon(ui::WindowHandle(button), 230), nullptr);
+    EXPECT_EQ(SetButtonIcon(ui::WindowHandle(button), kIcon), nullptr);
     ASSERT_TRUE(button->GetBitmap().IsOk());
     EXPECT_EQ(button->GetBitmap().GetWidth(), 12);
 
@@ -156,8 +159,8 @@ TEST_F(ProgramServicesGui, VantorelFillsEverySeam) {
     EXPECT_EQ(camera, (std::vector<UINT>{1, 2}));
 
     // Message boxes: the sink in place stays when asked; otherwise the wx boxes take over.
-    ShowMessage(9201, MB_OK);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    ShowMessage(vtid::str::CannotReadData, MB_OK);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CannotReadData});
     ASSERT_TRUE(InstallVantorelServices(true, &error)) << error;
     CMessageSink* installed = SetMessageSink(&sink);
     EXPECT_NE(dynamic_cast<ui::WxMessageSink*>(installed), nullptr);
@@ -167,8 +170,9 @@ TEST_F(ProgramServicesGui, VantorelFillsEverySeam) {
 TEST_F(ProgramServicesGui, BrelvoxaHasItsResourcesAndNoAbortKeys) {
     std::string error;
     ASSERT_TRUE(InstallBrelvoxaServices(false, &error)) << error;
-    EXPECT_EQ(ui::Resources().FindDialog(35), nullptr); // Vantorel's progress dialog is not Brelvoxa's
-    EXPECT_NE(ui::Resources().FindString(64003), nullptr);
+    // Vantorel's progress dialog is not Brelvoxa's
+    EXPECT_EQ(ui::Resources().FindDialog(vtid::dlg::CompositionProgress), nullptr);
+    EXPECT_NE(ui::Resources().FindString(uiid::str::IntegerRange), nullptr);
     // Brelvoxa drives no controller: the abort keys stay without a source.
     ui::SetKeyStateService([](int) -> SHORT { return SHORT(0x8000); });
     EXPECT_EQ(ReadAbortKeyState(VK_ESCAPE), 0);

@@ -1,6 +1,7 @@
 // A composition of a small series in the worker, driven like the main frame drives it: the
 // progress dialog follows the posted progress, Cancel stops the worker, and the frame's handlers
 // run on the UI thread.
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/compose/FocusComp.h"
 #include "imaging/compose/FocusCompWorker.h"
@@ -41,14 +42,15 @@ public:
         });
         OnMessage(WM_WORK_READ_FAILED, [this](WPARAM w, LPARAM) -> LRESULT {
             failed.push_back(w);
-            ShowMessage(9201, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(vtid::str::CannotReadData, MB_OK | MB_ICONEXCLAMATION);
             return 0;
         });
         OnMessage(WM_WORK_DONE, [this](WPARAM, LPARAM) -> LRESULT { return finish(WM_WORK_DONE); });
         OnMessage(WM_WORK_ABORTED, [this](WPARAM w, LPARAM) -> LRESULT {
             finish(WM_WORK_ABORTED);
             // The worker says which message ends the run: out of memory, or cancelled.
-            ShowMessage(w == kWorkAbortNoMemory ? 876 : 875, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(w == kWorkAbortNoMemory ? vtid::str::NoMemory : vtid::str::Cancelled,
+                        MB_OK | MB_ICONEXCLAMATION);
             return 0;
         });
         OnMessage(WM_USER + 77, [this](WPARAM, LPARAM) -> LRESULT { return settled = true; });
@@ -170,7 +172,7 @@ TEST_F(FocusCompositionGui, UnreadableFileIsToldOnTheUiThreadAndSkipped) {
     ASSERT_TRUE(PumpUntil([&] { return !frame->ends.empty(); }, 20000));
     EXPECT_EQ(frame->ends, std::vector<UINT>{WM_WORK_DONE});
     EXPECT_EQ(frame->failed, std::vector<WPARAM>{1});
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CannotReadData});
     EXPECT_EQ(comp->ImagesAdded(), 2);
 }
 
@@ -192,7 +194,7 @@ TEST_F(FocusCompositionGui, CancelMidSeriesEndsAbortedWithNothingKept) {
     EXPECT_EQ(comp->GetComposite(), nullptr);
     EXPECT_EQ(comp->GetHeightRows(), nullptr);
     EXPECT_EQ(comp->GetIndexRows(), nullptr);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{875});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::Cancelled});
 }
 
 TEST_F(FocusCompositionGui, LackOfMemoryIsToldWithTheMemoryMessage) {
@@ -203,7 +205,7 @@ TEST_F(FocusCompositionGui, LackOfMemoryIsToldWithTheMemoryMessage) {
     ASSERT_TRUE(PumpUntil([&] { return !frame->ends.empty(); }, 20000));
     CFocusComp::FailAllocationsForTesting(0);
     EXPECT_EQ(frame->ends, std::vector<UINT>{WM_WORK_ABORTED});
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{876});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::NoMemory});
     EXPECT_EQ(comp->GetComposite(), nullptr);
 }
 

@@ -1,6 +1,7 @@
 // The result window hands its heights to the real 3D viewer: the viewer is started from the path
 // in the settings when none runs, takes the record and opens a document for it; the next hand-over
 // finds the running viewer by its title and opens a second document there.
+#include "ids/VantorelIds.h"
 #include "result/ImageDoc.h"
 #include "result/ImageFrame.h"
 #include "result/core/HandOver.h"
@@ -116,7 +117,7 @@ TEST_F(HandOverToBrelvoxa, ViewerStartedFromTheSettingsTakesEachRecordAsADocumen
 
     // The running viewer, now titled with its document, is found by the title rule: a second
     // document opens in the same process.
-    frame->RouteCommandId(32773);
+    frame->RouteCommandId(vtid::cmd::TransferTo3d);
     EXPECT_TRUE(sink.ShownIds().empty());
     ASSERT_TRUE(PumpUntil([] { return ViewerTitled("Brelvoxa - View3D2"); }, 20000));
     EXPECT_EQ(ViewerWindows().front().processId, started.processId);
@@ -129,7 +130,7 @@ TEST_F(HandOverToBrelvoxa, ViewerStartedFromTheSettingsTakesEachRecordAsADocumen
         r.paths.push_back(vv3);
         return r;
     });
-    frame->RouteCommandId(32808);
+    frame->RouteCommandId(vtid::cmd::Save3dData);
     ui::SetFileDialogService(previous);
     ASSERT_TRUE(fs::exists(vv3));
     EXPECT_EQ(doc->m_saved, 1);

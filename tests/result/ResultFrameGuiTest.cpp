@@ -2,6 +2,7 @@
 // is replaced, the fit of a result that arrives while the window is minimised, the default
 // extensions of its file dialogs, the owner of its message boxes, its place on the screen, the
 // zoom slider moved with the pointer and the tool bar docked as the main window's bars are.
+#include "ids/VantorelIds.h"
 #include "result/ImageDoc.h"
 #include "result/ImageFrame.h"
 #include "result/ImageView.h"
@@ -120,7 +121,7 @@ TEST_F(ResultFrameGui, LoadingAnImageAsksOnceBeforeAnUnsavedResultGoes) {
     Show(r);
     Answer(dir / "p.bmp");
     CScriptedMessageSink sink(IDNO);
-    frame->RouteCommandId(32810);
+    frame->RouteCommandId(vtid::cmd::LoadImage);
     EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{kMsgDiscardResult}));
     EXPECT_EQ(doc->m_width, 120) << "No keeps the result";
     EXPECT_FALSE(frame->ShowImageFile(dir / "p.bmp")) << "nor may the program replace it";
@@ -129,7 +130,7 @@ TEST_F(ResultFrameGui, LoadingAnImageAsksOnceBeforeAnUnsavedResultGoes) {
 
     sink.ClearShown();
     sink.SetDefaultAnswer(IDYES);
-    frame->RouteCommandId(32810);
+    frame->RouteCommandId(vtid::cmd::LoadImage);
     ui::SetFileDialogService({});
     EXPECT_EQ(sink.ShownIds().size(), 1u) << "one question for one load";
     EXPECT_EQ(doc->m_width, 30);
@@ -171,9 +172,9 @@ TEST_F(ResultFrameGui, NamesTypedWithoutAnExtensionGetTheDialogsOwn) {
     Show(r);
     CScriptedMessageSink sink(IDOK);
     Answer(dir / "picture1");
-    frame->RouteCommandId(57603);
+    frame->RouteCommandId(vtid::cmd::SaveImage);
     Answer(dir / "dome1");
-    frame->RouteCommandId(32808);
+    frame->RouteCommandId(vtid::cmd::Save3dData);
     ui::SetFileDialogService({});
     EXPECT_TRUE(std::filesystem::exists(dir / "picture1.bmp"));
     EXPECT_EQ(std::filesystem::file_size(dir / "dome1.vv3"), 1440u + 12u * 60u * 40u);
@@ -195,8 +196,8 @@ TEST_F(ResultFrameGui, ItsMessagesOpenOverItWhenItIsActive) {
     OwnerSink sink;
     CMessageSinkScope scope(&sink);
     doc->m_lens.scaleLength = 0; // "スケール設定がされていません。"
-    frame->RouteCommandId(32823);
-    ASSERT_EQ(sink.ids, (std::vector<UINT>{1042u}));
+    frame->RouteCommandId(vtid::cmd::UmScale);
+    ASSERT_EQ(sink.ids, (std::vector<UINT>{vtid::str::NoScaleSettings}));
     EXPECT_EQ(sink.owners.front(), frame);
     EXPECT_TRUE(DestroyAndWait(other));
 }

@@ -56,7 +56,7 @@ protected:
         ASSERT_TRUE(frame->ShowResult(image, nullptr, nullptr, 0));
         GlobalFree(image);
         ASSERT_TRUE(PumpUntil([&] { return doc->m_busy == 0; }));
-        frame->RouteCommandId(32779); // 100 %: shown pixels are image pixels
+        frame->RouteCommandId(vtid::cmd::Zoom100); // 100 %: shown pixels are image pixels
         view->Scroll(0, 0);
         view->Refresh();
         ASSERT_TRUE(WaitForPaint(frame));
@@ -89,7 +89,7 @@ TEST_F(ResultLensGui, LineOnTheResultCalibratesASlotAndATableLensIsChosen) {
         auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
         ASSERT_NE(dlg, nullptr);
         ASSERT_NE(dlg->SlotPage(), nullptr);
-        Click(dlg->SlotPage()->GetDlgItem(1189));
+        Click(dlg->SlotPage()->GetDlgItem(vtid::LensSlotsPage::Register2));
     });
     frame->RouteCommandId(ID_LENS_SELECT);
     ASSERT_TRUE(PumpUntil([&] { return frame->IsCalibSetOpen(); }));
@@ -124,7 +124,7 @@ TEST_F(ResultLensGui, LineOnTheResultCalibratesASlotAndATableLensIsChosen) {
     // A slot was in use; the table lens picked now becomes the current one all the same.
     WhenModal([&](wxDialog* d) {
         auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
-        Click(dlg->TablePage()->GetDlgItem(1192));
+        Click(dlg->TablePage()->GetDlgItem(vtid::LensTablePage::Select2));
         Click(d->FindWindow(IDOK));
     });
     frame->RouteCommandId(ID_LENS_SELECT);

@@ -19,7 +19,7 @@ class ResultPointer : public ResultWindowGui {};
 TEST_F(ResultPointer, CalibrationLineDrawnWithThePointerEndsAndFreesIt) {
     Composed c(320, 240);
     Show(c, 0);
-    Choose(32780); // 200 %
+    Choose(vtid::cmd::Zoom200); // 200 %
     view->Scroll(0, 0);
     view->Refresh();
     ASSERT_TRUE(WaitForPaint(frame));

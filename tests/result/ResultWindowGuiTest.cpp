@@ -2,6 +2,7 @@
 // program does, the zoom commands and their checks, image and height display, the noise-cut
 // dialog, the picture information dialog, the close question and saving in every format.
 #include "ResultWindowFixture.h"
+#include "ids/VantorelIds.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include <sys/statvfs.h>
@@ -14,38 +15,38 @@ TEST_F(ResultWindowGui, ResultArrivesSmoothedTitledAndZoomCommandsFollowTheField
     EXPECT_NE(doc->m_working[10][10], c.hv[10][10]) << "the automatic smoothing committed";
     EXPECT_EQ(doc->m_minimum, ScanHeightRange(doc->m_working).min);
 
-    Choose(32780);
+    Choose(vtid::cmd::Zoom200);
     EXPECT_EQ(bar->GetZoomValue(), 200);
     EXPECT_EQ(view->ZoomStep(), 10);
-    EXPECT_TRUE(Item(32780)->IsChecked());
-    EXPECT_FALSE(Item(32779)->IsChecked());
+    EXPECT_TRUE(Item(vtid::cmd::Zoom200)->IsChecked());
+    EXPECT_FALSE(Item(vtid::cmd::Zoom100)->IsChecked());
     Choose(86);
     EXPECT_EQ(bar->GetZoomValue(), 210);
     EXPECT_EQ(view->ZoomStep(), 11);
-    EXPECT_FALSE(Item(32780)->IsChecked());
-    Choose(32781);
+    EXPECT_FALSE(Item(vtid::cmd::Zoom200)->IsChecked());
+    Choose(vtid::cmd::Zoom400);
     Choose(86); // 410 is refused
     EXPECT_EQ(bar->GetZoomValue(), 400);
     EXPECT_EQ(view->ZoomStep(), 30);
-    Choose(32777);
+    Choose(vtid::cmd::Zoom20);
     Choose(84);
     EXPECT_EQ(bar->GetZoomValue(), 10);
     EXPECT_EQ(view->ZoomStep(), -9);
     // Typing into the field zooms: 105 gives step 0.
     Type(bar->GetDlgItem(87), "105");
     EXPECT_EQ(view->ZoomStep(), 0);
-    Choose(32782);
+    Choose(vtid::cmd::FitToWindow);
     const int fit = bar->GetZoomValue();
     const wxSize cs = view->GetClientSize();
     EXPECT_EQ(fit, FitZoomPercent(cs.x, cs.y, 800, 600));
     EXPECT_EQ(fit % 10, 0);
     const int presets[] = {20, 50, 100, 200, 400};
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(Item(32777 + i)->IsChecked(), fit == presets[i]);
+        EXPECT_EQ(Item(vtid::cmd::Zoom20 + i)->IsChecked(), fit == presets[i]);
     // While busy every command is greyed.
     doc->m_busy = 1;
-    EXPECT_FALSE(Item(32779)->IsEnabled());
-    EXPECT_FALSE(Item(57603)->IsEnabled());
+    EXPECT_FALSE(Item(vtid::cmd::Zoom100)->IsEnabled());
+    EXPECT_FALSE(Item(vtid::cmd::SaveImage)->IsEnabled());
     EXPECT_FALSE(Item(94)->IsEnabled());
     doc->m_busy = 0;
     EXPECT_TRUE(Item(94)->IsEnabled());
@@ -56,7 +57,7 @@ TEST_F(ResultWindowGui, ImageAndHeightDisplayAndScreenshots) {
     Show(c);
     doc->m_scaleOn = 1;
     doc->m_dotScaleOn = 1;
-    Choose(32782);
+    Choose(vtid::cmd::FitToWindow);
     view->Refresh();
     ASSERT_TRUE(WaitForPaint(frame));
     EXPECT_EQ(doc->GetDrawImage(), doc->m_display ? doc->m_display : doc->m_image);
@@ -87,9 +88,9 @@ TEST_F(ResultWindowGui, ABarTooShortIsReportedAfterThePaintAndSwitchedOff) {
     doc->m_dotScaleOn = 1;
     view->Refresh();
     ASSERT_TRUE(PumpUntil([&] { return view->m_scaleFailures == 1; }));
-    EXPECT_EQ(sink.ShownIds().back(), 1044u);
+    EXPECT_EQ(sink.ShownIds().back(), vtid::str::ScaleTooShort);
     EXPECT_EQ(doc->m_dotScaleOn, 0);
-    EXPECT_FALSE(Item(32825)->IsChecked());
+    EXPECT_FALSE(Item(vtid::cmd::DotScale)->IsChecked());
 }
 
 TEST_F(ResultWindowGui, CloseAsksForAnUnsavedResultAndOnlyHides) {
@@ -101,7 +102,7 @@ TEST_F(ResultWindowGui, CloseAsksForAnUnsavedResultAndOnlyHides) {
     EXPECT_TRUE(frame->IsShown()) << "No keeps the frame and the result";
     EXPECT_EQ(sink.ShownIds().back(), kMsgDiscardResult);
     sink.Queue({IDYES});
-    Choose(32811);
+    Choose(vtid::cmd::CloseResult);
     EXPECT_FALSE(frame->IsShown());
     EXPECT_NE(doc->m_image, nullptr) << "hidden, not destroyed";
     EXPECT_EQ(sink.ShownIds().size(), 2u);
@@ -143,12 +144,12 @@ TEST_F(ResultWindowGui, SavesInEveryFormatWithBarsBurntIn) {
     });
     for (const char* name : {"a.bmp", "a.dib", "a.tif", "a.jpg"}) {
         next = dir / name;
-        Choose(57603);
+        Choose(vtid::cmd::SaveImage);
         EXPECT_TRUE(std::filesystem::exists(next)) << name;
     }
     EXPECT_EQ(doc->m_saved, 1);
     next = dir / "a.vv3";
-    Choose(32808);
+    Choose(vtid::cmd::Save3dData);
     EXPECT_EQ(std::filesystem::file_size(next), Vv3FileBytes(320, 240));
     doc->m_scaleOn = 1;
     doc->m_dotScaleOn = 1;
@@ -159,7 +160,7 @@ TEST_F(ResultWindowGui, SavesInEveryFormatWithBarsBurntIn) {
         GlobalUnlock(doc->m_image);
     }
     next = dir / "burnt.bmp";
-    Choose(57603);
+    Choose(vtid::cmd::SaveImage);
     HDIB plain = ReadImageFile(dir / "a.bmp", nullptr), burnt = ReadImageFile(next, nullptr);
     ASSERT_TRUE(plain && burnt);
     {
@@ -181,7 +182,7 @@ TEST_F(ResultWindowGui, SavesInEveryFormatWithBarsBurntIn) {
     // and every other pixel the colour its index stood for.
     Choose(89);
     next = dir / "burnt-height.bmp";
-    Choose(57603);
+    Choose(vtid::cmd::SaveImage);
     HDIB height = ReadImageFile(next, nullptr);
     ASSERT_NE(height, nullptr);
     {
@@ -210,13 +211,13 @@ TEST_F(ResultWindowGui, NoiseCutDialogPreviewCancelAndOk) {
         auto* dlg = dynamic_cast<CNoiseCutDialog*>(d);
         ASSERT_NE(dlg, nullptr);
         EXPECT_EQ(d->GetTitle().ToUTF8(), std::string("高さデータノイズカット"));
-        Type(FindById(d, 1240), "10");
-        Click(FindById(d, 1250)); // method 0: interpolation on the worker
+        Type(FindById(d, vtid::NoiseCutDialog::Amount), "10");
+        Click(FindById(d, vtid::NoiseCutDialog::Preview)); // method 0: interpolation on the worker
         if (dlg->IsPreviewRunning()) {
             checkedWhileRunning = true;
             EXPECT_FALSE(FindById(d, 1)->IsEnabled());
             EXPECT_FALSE(FindById(d, 2)->IsEnabled());
-            EXPECT_FALSE(FindById(d, 1250)->IsEnabled());
+            EXPECT_FALSE(FindById(d, vtid::NoiseCutDialog::Preview)->IsEnabled());
         }
         ASSERT_TRUE(PumpUntil([&] { return !dlg->IsPreviewRunning(); }));
         EXPECT_TRUE(FindById(d, 2)->IsEnabled());
@@ -230,8 +231,8 @@ TEST_F(ResultWindowGui, NoiseCutDialogPreviewCancelAndOk) {
     EXPECT_EQ(doc->m_working[0][0], before) << "cancel leaves the working rows";
 
     WhenModal([&](wxDialog* d) {
-        Type(FindById(d, 1240), "10");
-        Type(FindById(d, 1246), "5");
+        Type(FindById(d, vtid::NoiseCutDialog::Amount), "10");
+        Type(FindById(d, vtid::NoiseCutDialog::Smoothing), "5");
         Click(FindById(d, 1));
     });
     Choose(94);
@@ -247,8 +248,8 @@ TEST_F(ResultWindowGui, NoiseCutBarsStepByLineAndPageAndFollowTheirEdits) {
     Composed c(200, 150);
     Show(c, 0);
     WhenModal([&](wxDialog* d) {
-        auto* amount = FindById<wxScrollBar>(d, 1239);
-        auto* smoothing = FindById<wxScrollBar>(d, 1245);
+        auto* amount = FindById<wxScrollBar>(d, vtid::NoiseCutDialog::AmountBar);
+        auto* smoothing = FindById<wxScrollBar>(d, vtid::NoiseCutDialog::SmoothingBar);
         ASSERT_NE(amount, nullptr);
         ASSERT_NE(smoothing, nullptr);
         auto scroll = [&](wxWindow* bar, int code, int pos = 0) {
@@ -256,31 +257,32 @@ TEST_F(ResultWindowGui, NoiseCutBarsStepByLineAndPageAndFollowTheirEdits) {
                         LPARAM(ui::WindowHandle(bar)));
         };
         auto text = [&](int id) { return std::string(FindById<wxTextCtrl>(d, id)->GetValue().ToUTF8()); };
-        Type(FindById(d, 1240), "5");
+        Type(FindById(d, vtid::NoiseCutDialog::Amount), "5");
         EXPECT_EQ(amount->GetThumbPosition(), 5);
         scroll(amount, ui::SB_LINEDOWN);
-        EXPECT_EQ(text(1240), "6");
+        EXPECT_EQ(text(vtid::NoiseCutDialog::Amount), "6");
         scroll(amount, ui::SB_PAGEDOWN);
-        EXPECT_EQ(text(1240), "16");
+        EXPECT_EQ(text(vtid::NoiseCutDialog::Amount), "16");
         EXPECT_EQ(amount->GetThumbPosition(), 16);
         scroll(amount, ui::SB_PAGEUP);
         scroll(amount, ui::SB_PAGEUP);
-        EXPECT_EQ(text(1240), "0") << "clamped at the left end";
+        EXPECT_EQ(text(vtid::NoiseCutDialog::Amount), "0") << "clamped at the left end";
         scroll(amount, ui::SB_BOTTOM);
-        EXPECT_EQ(text(1240), "99");
+        EXPECT_EQ(text(vtid::NoiseCutDialog::Amount), "99");
         scroll(amount, ui::SB_THUMBTRACK, 42);
-        EXPECT_EQ(text(1240), "42");
+        EXPECT_EQ(text(vtid::NoiseCutDialog::Amount), "42");
         EXPECT_NE(doc->m_preview, nullptr) << "the preview box is on: the noise is shown";
         // The smoothing bar steps by one for lines and pages alike, up to 10.
         scroll(smoothing, ui::SB_PAGEDOWN);
         scroll(smoothing, ui::SB_LINEDOWN);
-        EXPECT_EQ(text(1246), "2");
+        EXPECT_EQ(text(vtid::NoiseCutDialog::Smoothing), "2");
         scroll(smoothing, ui::SB_BOTTOM);
         scroll(smoothing, ui::SB_LINEDOWN);
-        EXPECT_EQ(text(1246), "10");
-        Type(FindById(d, 1246), "30"); // a typed value above 10 keeps the bar at its end
+        EXPECT_EQ(text(vtid::NoiseCutDialog::Smoothing), "10");
+        // A typed value above 10 keeps the bar at its end
+        Type(FindById(d, vtid::NoiseCutDialog::Smoothing), "30");
         EXPECT_EQ(smoothing->GetThumbPosition(), 10);
-        EXPECT_EQ(text(1246), "30");
+        EXPECT_EQ(text(vtid::NoiseCutDialog::Smoothing), "30");
         Click(FindById(d, 2));
     });
     Choose(94);
@@ -296,14 +298,14 @@ TEST_F(ResultWindowGui, PictureInformationTexts) {
     WhenModal([&](wxDialog* d) {
         EXPECT_EQ(d->GetTitle().ToUTF8(), std::string("画像ｳｨﾝﾄﾞｳの情報"));
         auto text = [&](int id) { return std::string(FindById(d, id)->GetLabel().ToUTF8()); };
-        EXPECT_EQ(text(12), "g.bmp");
-        EXPECT_EQ(text(13), "33画素");
-        EXPECT_EQ(text(14), "17画素");
-        EXPECT_EQ(text(15), "8bit(ｸﾞﾚｰｽｹｰﾙ)");
-        EXPECT_EQ(text(16), "6442450944byte");
-        EXPECT_NE(text(17).find("年 "), std::string::npos);
-        EXPECT_EQ(text(18).rfind(dir.Path() + " (空き容量:", 0), 0u);
-        EXPECT_NE(text(19).find("(*.bmp)"), std::string::npos);
+        EXPECT_EQ(text(vtid::PictureInfoDialog::FileName), "g.bmp");
+        EXPECT_EQ(text(vtid::PictureInfoDialog::Width), "33画素");
+        EXPECT_EQ(text(vtid::PictureInfoDialog::Height), "17画素");
+        EXPECT_EQ(text(vtid::PictureInfoDialog::Depth), "8bit(ｸﾞﾚｰｽｹｰﾙ)");
+        EXPECT_EQ(text(vtid::PictureInfoDialog::FileSize), "6442450944byte");
+        EXPECT_NE(text(vtid::PictureInfoDialog::Created).find("年 "), std::string::npos);
+        EXPECT_EQ(text(vtid::PictureInfoDialog::Folder).rfind(dir.Path() + " (空き容量:", 0), 0u);
+        EXPECT_NE(text(vtid::PictureInfoDialog::FileType).find("(*.bmp)"), std::string::npos);
         Screenshot(d, OutputFolder() + "/picture-info.png");
         Click(FindById(d, IDOK));
     });
@@ -448,14 +450,14 @@ TEST_F(ResultWindowGui, ScaleSettingsWriteTheirKeysAndApplyToEveryLens) {
     ASSERT_EQ(doc->m_slot, 2);
     WhenModal([&](wxDialog* d) {
         EXPECT_EQ(d->GetTitle().ToUTF8(), std::string("ｽｹｰﾙの設定"));
-        Type(FindById(d, 1260), "50");
-        Type(FindById(d, 1261), "12.7");
-        Type(FindById(d, 1262), "5");
-        Click(FindById(d, 1269)); // bottom right
+        Type(FindById(d, vtid::ScaleSettingsDialog::Length), "50");
+        Type(FindById(d, vtid::ScaleSettingsDialog::Pixels), "12.7");
+        Type(FindById(d, vtid::ScaleSettingsDialog::Step), "5");
+        Click(FindById(d, vtid::ScaleSettingsDialog::BottomRight)); // bottom right
         Click(FindById(d, IDOK));
     });
     WriteIniInt("CALIBRATION", "SCALEALLCHK1", 0);
-    Choose(32824);
+    Choose(vtid::cmd::ResultScaleSettings);
     EXPECT_EQ(doc->m_lens.scaleLength, 50.0);
     EXPECT_EQ(doc->m_lens.scaleDots, 12) << "a pixel count of 12.7 is stored as 12";
     EXPECT_EQ(doc->m_lens.scalePosition, 3);
@@ -470,10 +472,10 @@ TEST_F(ResultWindowGui, ScaleSettingsWriteTheirKeysAndApplyToEveryLens) {
     WriteIniInt("CALIBRATION", "SCALEALLCHK1", 1);
     WriteIniInt("CALIBRATION", "SCALEALLCHK2", 1); // each box has its own key
     WhenModal([&](wxDialog* d) {
-        Type(FindById(d, 1260), "70");
+        Type(FindById(d, vtid::ScaleSettingsDialog::Length), "70");
         Click(FindById(d, IDOK));
     });
-    Choose(32824);
+    Choose(vtid::cmd::ResultScaleSettings);
     for (int i = 1; i <= 5; ++i) {
         EXPECT_EQ(ReadIniString("CALIBRATION", ("SCALELEN" + std::to_string(i)).c_str(), ""), "70") << i;
         EXPECT_EQ(ReadIniString("CALIBRATION", ("SCALEDOT" + std::to_string(i)).c_str(), ""), "12") << i;
@@ -482,14 +484,15 @@ TEST_F(ResultWindowGui, ScaleSettingsWriteTheirKeysAndApplyToEveryLens) {
 
     // The hand-over programs: OK takes the paths; they are written in every case.
     WhenModal([&](wxDialog* d) {
-        Type(FindById(d, 1254), "/opt/x/Brelvoxa");
-        Type(FindById(d, 1252), "/opt/analysis");
+        Type(FindById(d, vtid::TransferProgramsDialog::ThreeDProgram), "/opt/x/Brelvoxa");
+        Type(FindById(d, vtid::TransferProgramsDialog::AnalysisProgram), "/opt/analysis");
         Click(FindById(d, IDOK));
     });
-    Choose(32820);
+    Choose(vtid::cmd::TransferPrograms);
     EXPECT_EQ(ReadIniString("APPPATH", "BRXPATH", ""), "/opt/x/Brelvoxa");
     EXPECT_EQ(ReadIniString("APPPATH", "PVPPATH", ""), "/opt/analysis");
-    EXPECT_FALSE(Item(32773)->IsEnabled()) << "a path that does not open leaves the hand-over greyed";
+    EXPECT_FALSE(Item(vtid::cmd::TransferTo3d)->IsEnabled())
+        << "a path that does not open leaves the hand-over greyed";
 }
 
 TEST_F(ResultWindowGui, ScaleSettingsOfATableLensGoToItsRecordAndEveryLensTakesTheAll) {
@@ -517,11 +520,11 @@ TEST_F(ResultWindowGui, ScaleSettingsOfATableLensGoToItsRecordAndEveryLensTakesT
         WriteIniInt("CALIBRATION", "SCALEALLCHK1", all);
         WriteIniInt("CALIBRATION", "SCALEALLCHK2", all);
         WhenModal([&](wxDialog* d) {
-            Type(FindById(d, 1260), length);
-            Type(FindById(d, 1261), dots);
+            Type(FindById(d, vtid::ScaleSettingsDialog::Length), length);
+            Type(FindById(d, vtid::ScaleSettingsDialog::Pixels), dots);
             Click(FindById(d, IDOK));
         });
-        Choose(32824);
+        Choose(vtid::cmd::ResultScaleSettings);
     };
     scaleSettings(0, "30", "40");
     EXPECT_EQ(table.lenses[1].m_scaleLength, 30.0);
@@ -545,23 +548,23 @@ TEST_F(ResultWindowGui, BarScaleButtonsSwitchTheBarsAndFollowTheSwitches) {
     Composed c(640, 480);
     Show(c, 0);
     doc->m_scaleOn = 0;
-    Click(bar->GetDlgItem(32823));
+    Click(bar->GetDlgItem(vtid::ViewerBar::UmScale));
     EXPECT_EQ(doc->m_scaleOn, 1);
     EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALEONOFF1", -1), 1);
     frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-    EXPECT_TRUE(dynamic_cast<wxToggleButton*>(bar->GetDlgItem(32823))->GetValue());
+    EXPECT_TRUE(dynamic_cast<wxToggleButton*>(bar->GetDlgItem(vtid::ViewerBar::UmScale))->GetValue());
     doc->m_lens.scaleLength = 0; // no length: message 1042 and the switch off
-    Click(bar->GetDlgItem(32823));
+    Click(bar->GetDlgItem(vtid::ViewerBar::UmScale));
     EXPECT_EQ(doc->m_scaleOn, 0);
-    EXPECT_EQ(sink.ShownIds().back(), 1042u);
+    EXPECT_EQ(sink.ShownIds().back(), vtid::str::NoScaleSettings);
     frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-    EXPECT_FALSE(dynamic_cast<wxToggleButton*>(bar->GetDlgItem(32823))->GetValue());
+    EXPECT_FALSE(dynamic_cast<wxToggleButton*>(bar->GetDlgItem(vtid::ViewerBar::UmScale))->GetValue());
 }
 
 TEST_F(ResultWindowGui, CalibrationLineMeasuresImagePixelsAndSnapsWithShift) {
     Composed c(320, 240);
     Show(c, 0);
-    Choose(32780); // 200 %: the line is measured in image pixels
+    Choose(vtid::cmd::Zoom200); // 200 %: the line is measured in image pixels
     view->Scroll(0, 0);
     view->Refresh();
     ASSERT_TRUE(WaitForPaint(frame));

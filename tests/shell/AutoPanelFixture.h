@@ -4,6 +4,7 @@
 
 #include "ShellGuiFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/gui/GuiHooks.h"
 #include "shell/capture/AutoDialog.h"
 #include "shell/capture/MultiView.h"
@@ -49,9 +50,9 @@ protected:
         }
         ::setenv("VANTOREL_COM1", emulator->SlavePath().c_str(), 1);
         ::setenv("VANTOREL_STAGE_POSITION_FILE", options.positionFile.c_str(), 1);
-        Settings(1012, "[COMM]\nCONTROLLER=" + std::to_string(type) +
-                           "\nPORT=0\nSIDE=" + std::to_string(side) +
-                           "\n[ZCALIBRATION]\n1PULSE=" + std::to_string(umPerPulse) + "\n" + more);
+        Settings(vtid::StartDialog::AutoCapture,
+                 "[COMM]\nCONTROLLER=" + std::to_string(type) + "\nPORT=0\nSIDE=" + std::to_string(side) +
+                     "\n[ZCALIBRATION]\n1PULSE=" + std::to_string(umPerPulse) + "\n" + more);
         if (!StartProgram())
             return false;
         panel = Frame() ? Frame()->AutoDialog() : nullptr;

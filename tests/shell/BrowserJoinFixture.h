@@ -7,6 +7,7 @@
 #include "browser/DirTreeView.h"
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailListCtrl.h"
+#include "ids/VantorelIds.h"
 #include "shell/capture/SelectedBox.h"
 
 #include <wx/stattext.h>
@@ -15,7 +16,8 @@ class BrowserJoin : public ShellWindows {
 protected:
     // Starts in the thumbnail mode on folder/name and waits until its thumbnails are drawn.
     void StartOn(const std::string& name, const std::string& initial = "") {
-        Settings(1007, "", "IMAGEPATH=" + folder + "/" + name + "\n" + initial);
+        Settings(vtid::StartDialog::SelectByThumbnail, "",
+                 "IMAGEPATH=" + folder + "/" + name + "\n" + initial);
         ASSERT_TRUE(StartProgram());
         f = Frame();
         ASSERT_TRUE(f);

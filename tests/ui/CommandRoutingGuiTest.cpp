@@ -32,6 +32,15 @@ DIALOG 710 0 0 120 30 "" NOCAPTION
   PUSHBUTTON 600 "無し" 98 2 20 14
 END
 )RES";
+// The ids of the menu, the bar and the commands above.
+constexpr int kMenu = 700;
+constexpr int kBar = 710;
+constexpr int kViewFirst = 100;
+constexpr int kFrameCommand = 200;
+constexpr int kAppCommand = 300;
+constexpr int kPanelCommand = 400;
+constexpr int kHeightCommand = 500;
+constexpr int kUnhandledCommand = 600;
 
 struct Recorder : CommandTarget {
     Recorder(std::vector<std::string>& log, std::string name, std::initializer_list<int> ids) {
@@ -48,17 +57,17 @@ protected:
         saved = Resources();
         Resources().MergeFrom(reg);
         frame = new RoutedFrame(nullptr, "routing", wxDefaultPosition, wxSize(600, 400));
-        ASSERT_TRUE(frame->LoadMenuResource(700));
-        panel = new TemplatePanel(710);
-        panel->OnCommand(400, [this] { log.push_back("panel:400"); });
+        ASSERT_TRUE(frame->LoadMenuResource(kMenu));
+        panel = new TemplatePanel(kBar);
+        panel->OnCommand(kPanelCommand, [this] { log.push_back("panel:400"); });
         ASSERT_TRUE(panel->Create(frame));
         bars = std::make_unique<DockingBars>(frame);
         bars->SetCenter(new wxWindow(frame, wxID_ANY));
         ASSERT_TRUE(bars->AddBar("bar", panel, DockSide::Top));
         bars->Update();
-        frame->OnCommand(200, [this] { log.push_back("frame:200"); });
-        frame->OnCommand(100, [this] { log.push_back("frame:100"); });
-        frame->OnCommand(400, [this] { log.push_back("frame:400"); });
+        frame->OnCommand(kFrameCommand, [this] { log.push_back("frame:200"); });
+        frame->OnCommand(kViewFirst, [this] { log.push_back("frame:100"); });
+        frame->OnCommand(kPanelCommand, [this] { log.push_back("frame:400"); });
         frame->SetActiveView(&view, &doc);
         SetAppCommandTarget(&app);
         frame->Show();
@@ -79,47 +88,47 @@ protected:
 
     ResourceRegistry reg, saved;
     std::vector<std::string> log;
-    Recorder view{log, "view", {100}};
-    Recorder doc{log, "doc", {100, 200}};
-    Recorder app{log, "app", {100, 200, 300}};
+    Recorder view{log, "view", {kViewFirst}};
+    Recorder doc{log, "doc", {kViewFirst, kFrameCommand}};
+    Recorder app{log, "app", {kViewFirst, kFrameCommand, kAppCommand}};
     RoutedFrame* frame = nullptr;
     TemplatePanel* panel = nullptr;
     std::unique_ptr<DockingBars> bars;
 };
 
 TEST_F(CommandRoutingGui, MenuAndBarButtonGoViewDocumentFrameApplication) {
-    choose(100);
-    Click(panel->GetDlgItem(100));
-    choose(200);
-    choose(300);
+    choose(kViewFirst);
+    Click(panel->GetDlgItem(kViewFirst));
+    choose(kFrameCommand);
+    choose(kAppCommand);
     frame->SetActiveView(nullptr, &doc);
-    choose(100);
+    choose(kViewFirst);
     frame->SetActiveView(nullptr, nullptr);
-    choose(100);
-    choose(200);
+    choose(kViewFirst);
+    choose(kFrameCommand);
     EXPECT_EQ(log, (std::vector<std::string>{"view:100", "view:100", "doc:200", "app:300", "doc:100",
                                              "frame:100", "frame:200"}));
 }
 
 TEST_F(CommandRoutingGui, PanelHandlesItsOwnButtonsAndPassesTheRestUp) {
-    Click(panel->GetDlgItem(400));
+    Click(panel->GetDlgItem(kPanelCommand));
     EXPECT_EQ(log, (std::vector<std::string>{"panel:400"}));
     // Core code sends the command to the frame's handle as a menu item would.
-    ::SendMessage(frame->GetSafeHwnd(), WM_COMMAND, 300, 0);
+    ::SendMessage(frame->GetSafeHwnd(), WM_COMMAND, kAppCommand, 0);
     EXPECT_EQ(log.back(), "app:300");
 }
 
 TEST_F(CommandRoutingGui, OneUpdateHandlerDrivesMenuItemAndBarButtonAlike) {
     bool enabled = false;
     int checked = 1;
-    doc.OnUpdateUI(500, [&](CmdUI& ui) {
+    doc.OnUpdateUI(kHeightCommand, [&](CmdUI& ui) {
         ui.Enable(enabled);
         ui.SetCheck(checked);
         ui.SetText(checked ? wxString::FromUTF8("高さ表示中") : wxString::FromUTF8("高さ表示"));
     });
-    auto* button = dynamic_cast<wxToggleButton*>(panel->GetDlgItem(500));
+    auto* button = dynamic_cast<wxToggleButton*>(panel->GetDlgItem(kHeightCommand));
     ASSERT_NE(button, nullptr);
-    wxMenuItem* item = frame->GetMenuBar()->FindItem(500);
+    wxMenuItem* item = frame->GetMenuBar()->FindItem(kHeightCommand);
     ASSERT_NE(item, nullptr);
     auto refresh = [&] {
         frame->DoMenuUpdates();
@@ -145,11 +154,11 @@ TEST_F(CommandRoutingGui, OneUpdateHandlerDrivesMenuItemAndBarButtonAlike) {
 TEST_F(CommandRoutingGui, ItemsWithoutAnyHandlerAreDisabledInMenusOnly) {
     frame->DoMenuUpdates();
     panel->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-    EXPECT_FALSE(frame->GetMenuBar()->FindItem(600)->IsEnabled());
-    EXPECT_TRUE(panel->GetDlgItem(600)->IsEnabled());
+    EXPECT_FALSE(frame->GetMenuBar()->FindItem(kUnhandledCommand)->IsEnabled());
+    EXPECT_TRUE(panel->GetDlgItem(kUnhandledCommand)->IsEnabled());
     // A command handler without an update handler keeps its item enabled.
-    EXPECT_TRUE(frame->GetMenuBar()->FindItem(300)->IsEnabled());
-    EXPECT_TRUE(frame->GetMenuBar()->FindItem(100)->IsEnabled());
+    EXPECT_TRUE(frame->GetMenuBar()->FindItem(kAppCommand)->IsEnabled());
+    EXPECT_TRUE(frame->GetMenuBar()->FindItem(kViewFirst)->IsEnabled());
 }
 
 TEST_F(CommandRoutingGui, DockingBarKeepsSideShownFloatingAndExtent) {

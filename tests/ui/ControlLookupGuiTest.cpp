@@ -30,14 +30,20 @@ DIALOG 833 0 0 200 80 "" NOCAPTION
   EDITTEXT 1003 "" 7 7 60 13
 END
 )";
+// The ids of the templates above; the first two hold a control of one id each.
+constexpr int kInnerPanel = 830;
+constexpr int kDialog = 831;
+constexpr int kOuterPanel = 833;
+constexpr int kSharedId = 1001;
+constexpr int kOuterEdit = 1003;
 
 class OuterPanel : public TemplatePanel {
 public:
-    explicit OuterPanel(const ResourceRegistry* reg) : TemplatePanel(833, reg) {}
+    explicit OuterPanel(const ResourceRegistry* reg) : TemplatePanel(kOuterPanel, reg) {}
     void DoDataExchange(DataExchange& dx) override {
-        dx.Text(1003, value);
+        dx.Text(kOuterEdit, value);
         if (exchangeForeignId)
-            dx.Text(1001, value);
+            dx.Text(kSharedId, value);
     }
     bool exchangeForeignId = false;
     wxString value = "7";
@@ -61,22 +67,22 @@ protected:
 };
 
 TEST_F(ControlLookupGui, PanelAndDialogInOneFrameFindTheirOwnControlOfOneId) {
-    auto* panel = new TemplatePanel(830, &reg);
+    auto* panel = new TemplatePanel(kInnerPanel, &reg);
     ASSERT_TRUE(panel->Create(frame));
-    auto* dialog = new TemplateDialog(frame, 831, &reg);
+    auto* dialog = new TemplateDialog(frame, kDialog, &reg);
     int applied = 0;
-    dialog->OnCommand(1001, [&] { ++applied; });
+    dialog->OnCommand(kSharedId, [&] { ++applied; });
     ASSERT_TRUE(dialog->Create(true));
     frame->Show();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return dialog->IsShownOnScreen(); }));
 
-    auto* edit = panel->Item<wxTextCtrl>(1001);
-    auto* button = dialog->Item<wxButton>(1001);
+    auto* edit = panel->Item<wxTextCtrl>(kSharedId);
+    auto* button = dialog->Item<wxButton>(kSharedId);
     ASSERT_NE(edit, nullptr);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(edit->GetParent(), panel);
     EXPECT_EQ(button->GetParent(), dialog);
-    panel->SetDlgItemText(1001, "12");
+    panel->SetDlgItemText(kSharedId, "12");
     EXPECT_EQ(edit->GetValue(), "12");
     EXPECT_EQ(button->GetLabel(), wxString::FromUTF8("適用"));
     ui::testing::Click(button);
@@ -87,17 +93,17 @@ TEST_F(ControlLookupGui, PanelAndDialogInOneFrameFindTheirOwnControlOfOneId) {
 TEST_F(ControlLookupGui, AnIdTheTemplateLacksIsReportedNotTakenFromAWindowInside) {
     auto* outer = new OuterPanel(&reg);
     ASSERT_TRUE(outer->Create(frame));
-    auto* inner = new TemplatePanel(830, &reg);
+    auto* inner = new TemplatePanel(kInnerPanel, &reg);
     ASSERT_TRUE(inner->Create(outer, wxPoint(0, 40)));
-    ASSERT_NE(inner->GetDlgItem(1001), nullptr);
+    ASSERT_NE(inner->GetDlgItem(kSharedId), nullptr);
 
     AssertRecorder asserts;
-    EXPECT_EQ(outer->GetDlgItem(1001), nullptr);
-    outer->EnableItem(1001, false);
-    EXPECT_TRUE(inner->GetDlgItem(1001)->IsEnabled());
+    EXPECT_EQ(outer->GetDlgItem(kSharedId), nullptr);
+    outer->EnableItem(kSharedId, false);
+    EXPECT_TRUE(inner->GetDlgItem(kSharedId)->IsEnabled());
     outer->exchangeForeignId = true;
     outer->UpdateData(false);
-    EXPECT_NE(dynamic_cast<wxTextCtrl*>(inner->GetDlgItem(1001))->GetValue(), "7");
+    EXPECT_NE(dynamic_cast<wxTextCtrl*>(inner->GetDlgItem(kSharedId))->GetValue(), "7");
     ASSERT_EQ(asserts.Messages().size(), 3u);
     for (const std::string& m : asserts.Messages())
         EXPECT_NE(m.find("OuterPanel: control 1001 is not in dialog template 833"), std::string::npos) << m;

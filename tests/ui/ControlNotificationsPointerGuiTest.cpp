@@ -26,6 +26,11 @@ DIALOG 830 0 0 200 140 "操作"
   PUSHBUTTON 2 "ｷｬﾝｾﾙ" 140 120 50 14
 END
 )";
+// The ids of the dialog above and of its spin buttons, and of the notebook the test adds.
+constexpr int kDialog = 830;
+constexpr int kRefusingSpin = 701;
+constexpr int kMovingSpin = 702;
+constexpr int kNotebook = 703;
 
 class ControlsPointer : public ::testing::Test {
 protected:
@@ -47,15 +52,15 @@ wxPoint tabOf(wxNotebook* book, int page) {
 }
 
 TEST_F(ControlsPointer, SpinStepsPagesAndRightClicksReachTheMap) {
-    TemplateDialog dlg(nullptr, 830, &reg);
+    TemplateDialog dlg(nullptr, kDialog, &reg);
     // 701 keeps its position (the handler refuses every step); 702 moves.
-    dlg.OnNotify(UDN_DELTAPOS, 701, [&](Notification& n) {
+    dlg.OnNotify(UDN_DELTAPOS, kRefusingSpin, [&](Notification& n) {
         log.push_back("701 step " + std::to_string(n.delta));
         n.result = 1;
     });
-    dlg.OnNotify(UDN_DELTAPOS, 702,
+    dlg.OnNotify(UDN_DELTAPOS, kMovingSpin,
                  [&](Notification& n) { log.push_back("702 to " + std::to_string(n.position)); });
-    dlg.OnNotify(TCN_SELCHANGE, 703,
+    dlg.OnNotify(TCN_SELCHANGE, kNotebook,
                  [&](Notification& n) { log.push_back("page " + std::to_string(n.item)); });
     WPARAM menuFor = 0;
     wxPoint menuAt;
@@ -65,14 +70,14 @@ TEST_F(ControlsPointer, SpinStepsPagesAndRightClicksReachTheMap) {
         return LRESULT(0);
     });
     ASSERT_TRUE(dlg.Create(true));
-    auto* refused = dlg.Item<wxSpinButton>(701);
-    auto* moving = dlg.Item<wxSpinButton>(702);
+    auto* refused = dlg.Item<wxSpinButton>(kRefusingSpin);
+    auto* moving = dlg.Item<wxSpinButton>(kMovingSpin);
     for (wxSpinButton* spin : {refused, moving}) {
         spin->SetSize(spin->GetBestSize());
         spin->SetRange(0, 10);
         spin->SetValue(5);
     }
-    auto* book = new wxNotebook(&dlg, 703, wxPoint(5, 60), wxSize(220, 90));
+    auto* book = new wxNotebook(&dlg, kNotebook, wxPoint(5, 60), wxSize(220, 90));
     book->AddPage(new wxPanel(book), wxString::FromUTF8("一"));
     book->AddPage(new wxPanel(book), wxString::FromUTF8("二"));
     ASSERT_TRUE(ui::testing::WaitForPaint(&dlg));

@@ -126,23 +126,28 @@ TEST_F(DocumentViewGui, TwoViewsOnASplitterGetTheFirstUpdateAndEveryHint) {
 }
 
 TEST_F(DocumentViewGui, ActiveViewComesFirstThenItsDocumentThenTheFrame) {
+    // Commands of no resource that the view, the document, the frame and nobody take first.
+    constexpr int kViewCommand = 100;
+    constexpr int kDocumentCommand = 200;
+    constexpr int kFrameCommand = 300;
+    constexpr int kNoOnesCommand = 400;
     frame->InitialUpdateFrame();
-    left->OnCommand(100, [&] { log.push_back("left:100"); });
-    right->OnCommand(100, [&] { log.push_back("right:100"); });
-    doc->OnCommand(100, [&] { log.push_back("doc:100"); });
-    doc->OnCommand(200, [&] { log.push_back("doc:200"); });
-    frame->OnCommand(200, [&] { log.push_back("frame:200"); });
-    frame->OnCommand(300, [&] { log.push_back("frame:300"); });
-    doc->OnUpdateUI(200, [](CmdUI& ui) { ui.SetCheck(1); });
+    left->OnCommand(kViewCommand, [&] { log.push_back("left:100"); });
+    right->OnCommand(kViewCommand, [&] { log.push_back("right:100"); });
+    doc->OnCommand(kViewCommand, [&] { log.push_back("doc:100"); });
+    doc->OnCommand(kDocumentCommand, [&] { log.push_back("doc:200"); });
+    frame->OnCommand(kDocumentCommand, [&] { log.push_back("frame:200"); });
+    frame->OnCommand(kFrameCommand, [&] { log.push_back("frame:300"); });
+    doc->OnUpdateUI(kDocumentCommand, [](CmdUI& ui) { ui.SetCheck(1); });
     log.clear();
 
-    EXPECT_TRUE(frame->RouteCommandId(100));
+    EXPECT_TRUE(frame->RouteCommandId(kViewCommand));
     frame->SetActiveView(right);
-    EXPECT_TRUE(frame->RouteCommandId(100));
-    EXPECT_TRUE(frame->RouteCommandId(200));
-    EXPECT_TRUE(frame->RouteCommandId(300));
-    EXPECT_FALSE(frame->RouteCommandId(400));
-    CmdUI state(200);
+    EXPECT_TRUE(frame->RouteCommandId(kViewCommand));
+    EXPECT_TRUE(frame->RouteCommandId(kDocumentCommand));
+    EXPECT_TRUE(frame->RouteCommandId(kFrameCommand));
+    EXPECT_FALSE(frame->RouteCommandId(kNoOnesCommand));
+    CmdUI state(kDocumentCommand);
     EXPECT_TRUE(frame->UpdateCmdUI(state));
     EXPECT_EQ(state.checked, 1);
 
@@ -151,7 +156,7 @@ TEST_F(DocumentViewGui, ActiveViewComesFirstThenItsDocumentThenTheFrame) {
     click.SetEventObject(left);
     left->ProcessWindowEvent(click);
     EXPECT_EQ(frame->GetActiveView(), left);
-    EXPECT_TRUE(frame->RouteCommandId(100));
+    EXPECT_TRUE(frame->RouteCommandId(kViewCommand));
     EXPECT_EQ(log, (Log{"left:100", "left:deactivate", "right:activate", "right:100", "doc:200", "frame:300",
                         "right:deactivate", "left:activate", "left:100"}));
 
@@ -160,7 +165,7 @@ TEST_F(DocumentViewGui, ActiveViewComesFirstThenItsDocumentThenTheFrame) {
     left->Destroy();
     EXPECT_EQ(frame->GetActiveView(), nullptr);
     EXPECT_EQ(doc->GetViews(), (std::vector<View*>{right}));
-    EXPECT_TRUE(frame->RouteCommandId(100));
+    EXPECT_TRUE(frame->RouteCommandId(kViewCommand));
     EXPECT_EQ(log, (Log{"doc:100"}));
 }
 
@@ -215,9 +220,10 @@ TEST(DocumentGui, FileStepsOfTheBase) {
 }
 
 // A form view paints through OnDraw as a canvas does: behind its controls, on every paint.
+constexpr int kFormTemplate = 830; // the id of the template of the test below
 class DrawnForm : public FormView {
 public:
-    explicit DrawnForm(const ResourceRegistry* reg) : FormView(830, reg) {}
+    explicit DrawnForm(const ResourceRegistry* reg) : FormView(kFormTemplate, reg) {}
     void OnDraw(wxDC& dc) override {
         ++draws;
         dc.SetBrush(*wxRED_BRUSH);

@@ -67,6 +67,9 @@ TEST(LoopsGui, PumpRunsPostedMessagesOnTheUiThreadOnly) {
 }
 
 TEST(LoopsGui, ButtonIconComesFromTheResourcesAndMissingOnesLeaveTheButton) {
+    // The icons of the resource text below; the second one's file goes.
+    constexpr int kUpIcon = 230;
+    constexpr int kGoneIcon = 231;
     ScratchFolder scratch("vt-icon");
     wxImage img(16, 16);
     img.SetRGB(wxRect(0, 0, 16, 16), 200, 30, 30);
@@ -81,15 +84,15 @@ TEST(LoopsGui, ButtonIconComesFromTheResourcesAndMissingOnesLeaveTheButton) {
     Window win;
     auto* button = new wxButton(&win, 800, wxString::FromUTF8("上へ"));
     HWND h = WindowHandle(button);
-    EXPECT_EQ(SetButtonIconImpl(h, 231), nullptr);
+    EXPECT_EQ(SetButtonIconImpl(h, kGoneIcon), nullptr);
     EXPECT_FALSE(button->GetBitmap().IsOk());
-    EXPECT_EQ(SetButtonIconImpl(h, 230), nullptr); // the button had no image before
+    EXPECT_EQ(SetButtonIconImpl(h, kUpIcon), nullptr); // the button had no image before
     ASSERT_TRUE(button->GetBitmap().IsOk());
     EXPECT_EQ(button->GetBitmap().GetWidth(), 16);
-    void* previous = SetButtonIconImpl(h, 230);
+    void* previous = SetButtonIconImpl(h, kUpIcon);
     ASSERT_NE(previous, nullptr);
     EXPECT_TRUE(static_cast<wxBitmap*>(previous)->IsOk());
-    EXPECT_EQ(SetButtonIconImpl(nullptr, 230), nullptr);
+    EXPECT_EQ(SetButtonIconImpl(nullptr, kUpIcon), nullptr);
     Resources() = saved;
 }
 

@@ -35,32 +35,47 @@ DIALOG 821 0 0 120 40 "" NOCAPTION
   SLIDER 603 "" 70 7 45 12
 END
 )";
+// The ids of the templates above, and the commands of the message-map panels below.
+constexpr int kNotifyDialog = 820;
+constexpr int kCombo = 501;
+constexpr int kEdit = 502;
+constexpr int kListBox = 503;
+constexpr int kListView = 504;
+constexpr int kRun = 505;
+constexpr int kPanel = 821;
+constexpr int kPanelEdit = 601;
+constexpr int kPanelCombo = 602;
+constexpr int kPanelSlider = 603;
+constexpr int kFirstCommand = 701;
+constexpr int kSecondCommand = 702;
+constexpr int kThirdCommand = 703;
 
 class NotifyDialog : public TemplateDialog {
 public:
-    NotifyDialog(const ResourceRegistry* reg, Log& log) : TemplateDialog(nullptr, 820, reg), log_(log) {
-        OnControl(CBN_SELCHANGE, 501, &NotifyDialog::OnSelChange);
-        OnControl(EN_CHANGE, 502,
-                  [this] { log_.push_back("change " + Item<wxTextCtrl>(502)->GetValue().utf8_string()); });
-        OnControl(EN_CHANGE, 502, [this] { log_.push_back("second change entry"); }); // never reached
-        OnControl(EN_KILLFOCUS, 502, [this] { log_.push_back("edit done"); });
-        OnControl(LBN_DBLCLK, 503, [this] { log_.push_back("list box double click"); });
-        OnNotify(LVN_ITEMCHANGED, 504, [this](Notification& n) {
+    NotifyDialog(const ResourceRegistry* reg, Log& log)
+        : TemplateDialog(nullptr, kNotifyDialog, reg), log_(log) {
+        OnControl(CBN_SELCHANGE, kCombo, &NotifyDialog::OnSelChange);
+        OnControl(EN_CHANGE, kEdit,
+                  [this] { log_.push_back("change " + Item<wxTextCtrl>(kEdit)->GetValue().utf8_string()); });
+        OnControl(EN_CHANGE, kEdit, [this] { log_.push_back("second change entry"); }); // never reached
+        OnControl(EN_KILLFOCUS, kEdit, [this] { log_.push_back("edit done"); });
+        OnControl(LBN_DBLCLK, kListBox, [this] { log_.push_back("list box double click"); });
+        OnNotify(LVN_ITEMCHANGED, kListView, [this](Notification& n) {
             log_.push_back("item " + std::to_string(n.item) +
                            (n.newState & LVIS_SELECTED ? " selected" : " left"));
         });
-        OnNotify(LVN_COLUMNCLICK, 504,
+        OnNotify(LVN_COLUMNCLICK, kListView,
                  [this](Notification& n) { log_.push_back("column " + std::to_string(n.column)); });
-        OnNotify(LVN_ENDLABELEDIT, 504, [this](Notification& n) {
+        OnNotify(LVN_ENDLABELEDIT, kListView, [this](Notification& n) {
             log_.push_back("label " + n.text.utf8_string());
             n.result = n.text.empty() ? 0 : 1; // an empty label is refused
         });
-        OnCommand(505, [this] { log_.push_back("click"); });
+        OnCommand(kRun, [this] { log_.push_back("click"); });
     }
 
 private:
     void OnSelChange() {
-        log_.push_back("selection " + std::to_string(Item<wxComboBox>(501)->GetSelection()));
+        log_.push_back("selection " + std::to_string(Item<wxComboBox>(kCombo)->GetSelection()));
     }
     Log& log_;
 };
@@ -83,46 +98,46 @@ template <class Event> void Deliver(wxWindow* control, Event& ev) {
 TEST_F(NotificationGui, ComboSelectionEditChangeAndListNotificationsReachTheirEntries) {
     NotifyDialog dlg(&reg, log);
     ASSERT_TRUE(dlg.Create(false));
-    auto* combo = dlg.Item<wxComboBox>(501);
-    auto* edit = dlg.Item<wxTextCtrl>(502);
-    auto* list = dlg.Item<wxListCtrl>(504);
+    auto* combo = dlg.Item<wxComboBox>(kCombo);
+    auto* edit = dlg.Item<wxTextCtrl>(kEdit);
+    auto* list = dlg.Item<wxListCtrl>(kListView);
     ASSERT_TRUE(combo && edit && list);
     combo->Append("A");
     combo->Append("B");
 
     // The user picks the second entry: GTK reports the selection as wxEVT_COMBOBOX.
     combo->SetSelection(1);
-    wxCommandEvent picked(wxEVT_COMBOBOX, 501);
+    wxCommandEvent picked(wxEVT_COMBOBOX, kCombo);
     picked.SetInt(1);
     Deliver(combo, picked);
     ui::testing::Type(edit, "12");
-    wxFocusEvent leave(wxEVT_KILL_FOCUS, 502);
+    wxFocusEvent leave(wxEVT_KILL_FOCUS, kEdit);
     Deliver(edit, leave);
-    wxCommandEvent twice(wxEVT_LISTBOX_DCLICK, 503);
-    Deliver(dlg.GetDlgItem(503), twice);
+    wxCommandEvent twice(wxEVT_LISTBOX_DCLICK, kListBox);
+    Deliver(dlg.GetDlgItem(kListBox), twice);
 
-    wxListEvent selected(wxEVT_LIST_ITEM_SELECTED, 504);
+    wxListEvent selected(wxEVT_LIST_ITEM_SELECTED, kListView);
     selected.SetIndex(2);
     Deliver(list, selected);
-    wxListEvent deselected(wxEVT_LIST_ITEM_DESELECTED, 504);
+    wxListEvent deselected(wxEVT_LIST_ITEM_DESELECTED, kListView);
     deselected.SetIndex(2);
     Deliver(list, deselected);
-    wxListEvent column(wxEVT_LIST_COL_CLICK, 504);
+    wxListEvent column(wxEVT_LIST_COL_CLICK, kListView);
     column.SetColumn(1);
     Deliver(list, column);
     wxListItem named;
     named.SetText(wxString::FromUTF8("試料"));
-    wxListEvent renamed(wxEVT_LIST_END_LABEL_EDIT, 504);
+    wxListEvent renamed(wxEVT_LIST_END_LABEL_EDIT, kListView);
     renamed.SetItem(named);
     Deliver(list, renamed);
     EXPECT_TRUE(renamed.IsAllowed());
-    wxListEvent emptied(wxEVT_LIST_END_LABEL_EDIT, 504);
+    wxListEvent emptied(wxEVT_LIST_END_LABEL_EDIT, kListView);
     Deliver(list, emptied);
     EXPECT_FALSE(emptied.IsAllowed());
 
-    ui::testing::Click(dlg.GetDlgItem(505));
+    ui::testing::Click(dlg.GetDlgItem(kRun));
     // Core code sends the notification with the control's handle, as a control would.
-    ::SendMessage(dlg.GetSafeHwnd(), WM_COMMAND, MAKELONG(501, CBN_SELCHANGE),
+    ::SendMessage(dlg.GetSafeHwnd(), WM_COMMAND, MAKELONG(kCombo, CBN_SELCHANGE),
                   reinterpret_cast<LPARAM>(WindowHandle(combo)));
 
     EXPECT_EQ(log, (Log{"selection 1", "change 12", "edit done", "list box double click", "item 2 selected",
@@ -132,21 +147,21 @@ TEST_F(NotificationGui, ComboSelectionEditChangeAndListNotificationsReachTheirEn
 TEST_F(NotificationGui, WhatAPanelDoesNotTakeReachesTheFramesDocument) {
     auto* frame = new RoutedFrame(nullptr, "panel", wxDefaultPosition, wxSize(400, 300));
     wxWeakRef<wxFrame> weak(frame);
-    auto* panel = new TemplatePanel(821, &reg);
+    auto* panel = new TemplatePanel(kPanel, &reg);
     ASSERT_TRUE(panel->Create(frame));
     Document doc;
     frame->SetActiveView(nullptr, &doc);
-    panel->OnControl(CBN_SELCHANGE, 602, [&] { log.push_back("panel selection"); });
-    doc.OnControl(CBN_SELCHANGE, 602, [&] { log.push_back("document selection"); });
-    doc.OnControl(EN_CHANGE, 601, [&] { log.push_back("document change"); });
-    doc.OnControl(EN_KILLFOCUS, 601, [&] { log.push_back("document edit done"); });
+    panel->OnControl(CBN_SELCHANGE, kPanelCombo, [&] { log.push_back("panel selection"); });
+    doc.OnControl(CBN_SELCHANGE, kPanelCombo, [&] { log.push_back("document selection"); });
+    doc.OnControl(EN_CHANGE, kPanelEdit, [&] { log.push_back("document change"); });
+    doc.OnControl(EN_KILLFOCUS, kPanelEdit, [&] { log.push_back("document edit done"); });
 
-    auto* combo = panel->Item<wxComboBox>(602);
-    wxCommandEvent picked(wxEVT_COMBOBOX, 602);
+    auto* combo = panel->Item<wxComboBox>(kPanelCombo);
+    wxCommandEvent picked(wxEVT_COMBOBOX, kPanelCombo);
     Deliver(combo, picked);
-    ui::testing::Type(panel->GetDlgItem(601), "3");
-    wxFocusEvent leave(wxEVT_KILL_FOCUS, 601);
-    Deliver(panel->GetDlgItem(601), leave);
+    ui::testing::Type(panel->GetDlgItem(kPanelEdit), "3");
+    wxFocusEvent leave(wxEVT_KILL_FOCUS, kPanelEdit);
+    Deliver(panel->GetDlgItem(kPanelEdit), leave);
     EXPECT_EQ(log, (Log{"panel selection", "document change", "document edit done"}));
 
     // A slider scrolls as WM_HSCROLL to the frame's message table.
@@ -156,8 +171,8 @@ TEST_F(NotificationGui, WhatAPanelDoesNotTakeReachesTheFramesDocument) {
                       std::to_string(from ? from->GetId() : 0));
         return 0;
     });
-    wxScrollEvent dragged(wxEVT_SCROLL_THUMBTRACK, 603, 40, wxHORIZONTAL);
-    Deliver(panel->GetDlgItem(603), dragged);
+    wxScrollEvent dragged(wxEVT_SCROLL_THUMBTRACK, kPanelSlider, 40, wxHORIZONTAL);
+    Deliver(panel->GetDlgItem(kPanelSlider), dragged);
     EXPECT_EQ(log.back(), "scroll 5 to 40 by 603");
 
     frame->SetActiveView(nullptr, nullptr);
@@ -169,10 +184,10 @@ TEST_F(NotificationGui, WhatAPanelDoesNotTakeReachesTheFramesDocument) {
 // class's in the order they were added, for commands, update-UI and messages alike.
 class BaseMapPanel : public TemplatePanel {
 public:
-    BaseMapPanel(const ResourceRegistry* reg, Log& log) : TemplatePanel(821, reg), log_(log) {
-        OnCommand(701, [this] { log_.push_back("base 701"); });
-        OnCommand(702, [this] { log_.push_back("base 702"); });
-        OnUpdateUI(701, [](CmdUI& c) { c.SetText("base"); });
+    BaseMapPanel(const ResourceRegistry* reg, Log& log) : TemplatePanel(kPanel, reg), log_(log) {
+        OnCommand(kFirstCommand, [this] { log_.push_back("base 701"); });
+        OnCommand(kSecondCommand, [this] { log_.push_back("base 702"); });
+        OnUpdateUI(kFirstCommand, [](CmdUI& c) { c.SetText("base"); });
         OnMessage(0x8001, [this](WPARAM, LPARAM) {
             log_.push_back("base message");
             return LRESULT(1);
@@ -187,10 +202,10 @@ protected:
 class DerivedMapPanel : public BaseMapPanel {
 public:
     DerivedMapPanel(const ResourceRegistry* reg, Log& log) : BaseMapPanel(reg, log) {
-        OnCommand(701, [this] { log_.push_back("derived 701"); });
-        OnCommand(701, [this] { log_.push_back("second derived 701"); }); // never reached
-        OnCommand(703, [this] { log_.push_back("derived 703"); });
-        OnUpdateUI(701, [](CmdUI& c) { c.SetText("derived"); });
+        OnCommand(kFirstCommand, [this] { log_.push_back("derived 701"); });
+        OnCommand(kFirstCommand, [this] { log_.push_back("second derived 701"); }); // never reached
+        OnCommand(kThirdCommand, [this] { log_.push_back("derived 703"); });
+        OnUpdateUI(kFirstCommand, [](CmdUI& c) { c.SetText("derived"); });
         OnMessage(0x8001, [this](WPARAM, LPARAM) {
             log_.push_back("derived message");
             return LRESULT(2);
@@ -200,9 +215,9 @@ public:
 
 TEST_F(NotificationGui, ADerivedClassesEntriesComeBeforeThoseItsBaseEnded) {
     DerivedMapPanel panel(&reg, log);
-    for (int id : {701, 702, 703})
+    for (int id : {kFirstCommand, kSecondCommand, kThirdCommand})
         EXPECT_TRUE(panel.HandleCommand(id)) << id;
-    CmdUI update(701);
+    CmdUI update(kFirstCommand);
     EXPECT_TRUE(panel.HandleUpdate(update));
     EXPECT_EQ(update.label.value_or(""), "derived");
     LRESULT result = 0;

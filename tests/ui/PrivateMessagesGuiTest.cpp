@@ -161,13 +161,15 @@ TEST(PrivateMessagesGui, ControlsGetHandlesOnDemandAndLoseThemWithTheWindow) {
 // Core code sends WM_COMMAND to a dialog as a button would.
 TEST(PrivateMessagesGui, CommandMessageReachesTheDialogCommandTable) {
     ResourceRegistry reg;
+    constexpr int kDialog = 600; // the ids of the template below and of its button
+    constexpr int kButton = 601;
     ASSERT_TRUE(reg.LoadText("DIALOG 600 0 0 100 40 \"x\"\n PUSHBUTTON 601 \"a\" 5 5 40 14\nEND\n", "", "t"));
-    TemplateDialog dlg(nullptr, 600, &reg);
+    TemplateDialog dlg(nullptr, kDialog, &reg);
     int hits = 0;
-    dlg.OnCommand(601, [&] { ++hits; });
+    dlg.OnCommand(kButton, [&] { ++hits; });
     ASSERT_TRUE(dlg.Create(false));
-    ::SendMessage(dlg.GetSafeHwnd(), WM_COMMAND, 601, 0);
-    ::PostMessage(dlg.GetSafeHwnd(), WM_COMMAND, 601, 0);
+    ::SendMessage(dlg.GetSafeHwnd(), WM_COMMAND, kButton, 0);
+    ::PostMessage(dlg.GetSafeHwnd(), WM_COMMAND, kButton, 0);
     ASSERT_TRUE(PumpUntil([&] { return hits == 2; }));
 }
 

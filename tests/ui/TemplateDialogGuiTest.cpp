@@ -1,5 +1,6 @@
 // Template dialogs from the program's bundle and from a test registry: ids, texts, layout,
 // modal end codes, data exchange and validation.
+#include "ids/VantorelIds.h"
 #include "ui/DataExchange.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
@@ -24,16 +25,19 @@ namespace {
 
 // The start dialog as the Vantorel bundle lays it out.
 TEST(TemplateDialogGui, StartDialogFromBundleHasIdsTextsAndRoomForThem) {
-    TemplateDialog dlg(nullptr, 146);
+    TemplateDialog dlg(nullptr, vtid::dlg::StartDialog);
     ASSERT_TRUE(dlg.Create(true));
     ASSERT_TRUE(ui::testing::WaitForPaint(&dlg));
     EXPECT_EQ(dlg.GetTitle(), "Vantorel");
     struct Expect {
         int id;
         const char* text;
-    } expected[] = {{1007, "画像ファイルをサムネイルで選択"}, {1009, "手動で撮影"},
-                    {1012, "自動Zステージを用いて撮影"},      {1014, "Vossa合成"},
-                    {1017, "次回からこの画面を表示しない"},   {2, "Vantorel の終了"}};
+    } expected[] = {{vtid::StartDialog::SelectByThumbnail, "画像ファイルをサムネイルで選択"},
+                    {vtid::StartDialog::ManualCapture, "手動で撮影"},
+                    {vtid::StartDialog::AutoCapture, "自動Zステージを用いて撮影"},
+                    {vtid::StartDialog::VossaComposition, "Vossa合成"},
+                    {vtid::StartDialog::HideNextTime, "次回からこの画面を表示しない"},
+                    {2, "Vantorel の終了"}};
     const wxRect client(wxPoint(0, 0), dlg.GetClientSize());
     for (const auto& e : expected) {
         wxWindow* w = dlg.GetDlgItem(e.id);
@@ -46,13 +50,14 @@ TEST(TemplateDialogGui, StartDialogFromBundleHasIdsTextsAndRoomForThem) {
         EXPECT_LE(need.y, w->GetSize().y) << e.id;
         EXPECT_TRUE(client.Contains(w->GetRect())) << e.id;
     }
-    EXPECT_NE(dynamic_cast<wxCheckBox*>(dlg.GetDlgItem(1017)), nullptr);
+    EXPECT_NE(dynamic_cast<wxCheckBox*>(dlg.GetDlgItem(vtid::StartDialog::HideNextTime)), nullptr);
     EXPECT_TRUE(ui::testing::Screenshot(&dlg, ui::testing::OutputFolder() + "/start-dialog.png"));
     ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/start-dialog-screen.png");
 }
 
 TEST(TemplateDialogGui, MissingTemplateDoesNotOpen) {
-    TemplateDialog dlg(nullptr, 999999);
+    constexpr int kNoTemplate = 999999; // no bundle holds a dialog of this id
+    TemplateDialog dlg(nullptr, kNoTemplate);
     EXPECT_EQ(dlg.DoModal(), -1);
     EXPECT_FALSE(dlg.Create());
 }
@@ -73,18 +78,27 @@ DIALOG 500 0 0 200 120 "設定"
   PUSHBUTTON 2 "取消" 110 95 50 15
 END
 )";
+// The ids of the dialog above and of its controls.
+constexpr int kSettingsDialog = 500;
+constexpr int kCount = 501;
+constexpr int kInterval = 502;
+constexpr int kName = 503;
+constexpr int kAutoPos = 504;
+constexpr int kFine = 505;
+constexpr int kNormal = 506;
+constexpr int kSmooth = 507;
 
 class SettingsDialog : public TemplateDialog {
 public:
-    explicit SettingsDialog(const ResourceRegistry* reg) : TemplateDialog(nullptr, 500, reg) {}
+    explicit SettingsDialog(const ResourceRegistry* reg) : TemplateDialog(nullptr, kSettingsDialog, reg) {}
     void DoDataExchange(DataExchange& dx) override {
-        dx.Text(501, count);
-        dx.MinMax(501, count, 0, 20);
-        dx.Text(502, interval);
-        dx.MinMax(502, interval, -999999.0, 999999.0);
-        dx.Text(503, name);
-        dx.Check(504, autoPos);
-        dx.Radio(505, type);
+        dx.Text(kCount, count);
+        dx.MinMax(kCount, count, 0, 20);
+        dx.Text(kInterval, interval);
+        dx.MinMax(kInterval, interval, -999999.0, 999999.0);
+        dx.Text(kName, name);
+        dx.Check(kAutoPos, autoPos);
+        dx.Radio(kFine, type);
     }
     int count = 5;
     double interval = 2.5;
@@ -106,16 +120,16 @@ protected:
 TEST_F(TemplateDataGui, FieldsFillTheControlsAndOkTakesThemBack) {
     SettingsDialog dlg(&reg);
     WhenModal([&](wxDialog* d) {
-        EXPECT_EQ(FindById<wxTextCtrl>(d, 501)->GetValue(), "5");
-        EXPECT_EQ(FindById<wxTextCtrl>(d, 502)->GetValue(), "2.5");
-        EXPECT_EQ(FindById<wxTextCtrl>(d, 503)->GetValue(), wxString::FromUTF8("試料"));
-        EXPECT_TRUE(FindById<wxCheckBox>(d, 504)->GetValue());
-        EXPECT_TRUE(FindById<wxRadioButton>(d, 506)->GetValue());
-        Type(FindById(d, 501), "12");
-        Type(FindById(d, 502), " -0.25 ");
-        Type(FindById(d, 503), wxString::FromUTF8("新しい名前"));
-        Click(FindById(d, 504));
-        Click(FindById(d, 507));
+        EXPECT_EQ(FindById<wxTextCtrl>(d, kCount)->GetValue(), "5");
+        EXPECT_EQ(FindById<wxTextCtrl>(d, kInterval)->GetValue(), "2.5");
+        EXPECT_EQ(FindById<wxTextCtrl>(d, kName)->GetValue(), wxString::FromUTF8("試料"));
+        EXPECT_TRUE(FindById<wxCheckBox>(d, kAutoPos)->GetValue());
+        EXPECT_TRUE(FindById<wxRadioButton>(d, kNormal)->GetValue());
+        Type(FindById(d, kCount), "12");
+        Type(FindById(d, kInterval), " -0.25 ");
+        Type(FindById(d, kName), wxString::FromUTF8("新しい名前"));
+        Click(FindById(d, kAutoPos));
+        Click(FindById(d, kSmooth));
         Click(FindById(d, 1));
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
@@ -130,7 +144,7 @@ TEST_F(TemplateDataGui, FieldsFillTheControlsAndOkTakesThemBack) {
 TEST_F(TemplateDataGui, CancelLeavesTheFields) {
     SettingsDialog dlg(&reg);
     WhenModal([&](wxDialog* d) {
-        Type(FindById(d, 501), "7");
+        Type(FindById(d, kCount), "7");
         Click(FindById(d, 2));
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
@@ -141,22 +155,22 @@ TEST_F(TemplateDataGui, RefusedValuesKeepTheDialogOpenAndTellTheUser) {
     SettingsDialog dlg(&reg);
     std::vector<std::vector<UINT>> shownAfter;
     WhenModal([&](wxDialog* d) {
-        Type(FindById(d, 501), "21"); // above the range
+        Type(FindById(d, kCount), "21"); // above the range
         Click(FindById(d, 1));
         shownAfter.push_back(sink.ShownIds());
         EXPECT_TRUE(d->IsShown());
-        EXPECT_EQ(ui::testing::FocusWithin(d), FindById(d, 501));
-        Type(FindById(d, 501), "abc"); // not a number
+        EXPECT_EQ(ui::testing::FocusWithin(d), FindById(d, kCount));
+        Type(FindById(d, kCount), "abc"); // not a number
         Click(FindById(d, 1));
         shownAfter.push_back(sink.ShownIds());
-        Type(FindById(d, 501), "20");
-        Type(FindById(d, 502), "1e400"); // out of double's range
+        Type(FindById(d, kCount), "20");
+        Type(FindById(d, kInterval), "1e400"); // out of double's range
         Click(FindById(d, 1));
         shownAfter.push_back(sink.ShownIds());
-        Type(FindById(d, 502), "1000000");
+        Type(FindById(d, kInterval), "1000000");
         Click(FindById(d, 1));
         shownAfter.push_back(sink.ShownIds());
-        Type(FindById(d, 502), "999999");
+        Type(FindById(d, kInterval), "999999");
         Click(FindById(d, 1));
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
@@ -188,8 +202,8 @@ TEST_F(TemplateDataGui, EscapeAndCloseBoxCancelAndEnterPressesTheDefaultButton) 
     {
         SettingsDialog dlg(&reg);
         WhenModal([&](wxDialog* d) {
-            FindById(d, 501)->SetFocus();
-            Type(FindById(d, 501), "3");
+            FindById(d, kCount)->SetFocus();
+            Type(FindById(d, kCount), "3");
             wxKeyEvent key(wxEVT_CHAR_HOOK);
             key.m_keyCode = WXK_RETURN;
             d->ProcessWindowEvent(key);
@@ -202,12 +216,12 @@ TEST_F(TemplateDataGui, EscapeAndCloseBoxCancelAndEnterPressesTheDefaultButton) 
 TEST_F(TemplateDataGui, CustomControlTakesTheTemplatePlace) {
     SettingsDialog dlg(&reg);
     wxRect seen;
-    dlg.ReplaceControl(503, [&](wxWindow* parent, const ControlTemplate& c, const wxRect& r) -> wxWindow* {
+    dlg.ReplaceControl(kName, [&](wxWindow* parent, const ControlTemplate& c, const wxRect& r) -> wxWindow* {
         seen = r;
         return new wxStaticText(parent, c.id, "custom", r.GetPosition(), r.GetSize());
     });
     ASSERT_TRUE(dlg.Create(false));
-    auto* custom = dynamic_cast<wxStaticText*>(dlg.GetDlgItem(503));
+    auto* custom = dynamic_cast<wxStaticText*>(dlg.GetDlgItem(kName));
     ASSERT_NE(custom, nullptr);
     EXPECT_EQ(custom->GetRect(), seen);
     EXPECT_EQ(seen, dlg.MapDialogRect(RECT{50, 43, 110, 56}));

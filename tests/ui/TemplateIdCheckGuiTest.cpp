@@ -14,6 +14,7 @@
 #include "devices/serial/gui/ZCalibrationDialog.h"
 #include "devices/serial/gui/ZCtrlComSetDlg.h"
 #include "devices/serial/gui/ZCtrlSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "result/FocusProgDialog.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/DataExchange.h"
@@ -35,17 +36,24 @@ DIALOG 840 0 0 160 60 "検査"
   PUSHBUTTON 1 "OK" 7 40 50 14
 END
 )";
+// The ids of the template above, of its check box, of controls it lacks and of a menu command.
+constexpr int kBrokenTemplate = 840;
+constexpr int kCheckBox = 1297;
+constexpr int kForeignEdit = 1298;
+constexpr int kForeignCombo = 1299;
+constexpr int kForeignControl = 1296;
+constexpr int kMenuCommand = 32800;
 
 // Binds a combo box and exchanges an edit that its template does not have.
 class BrokenDialog : public TemplateDialog {
 public:
-    explicit BrokenDialog(const ResourceRegistry* reg) : TemplateDialog(nullptr, 840, reg) {
-        OnControl(CBN_SELCHANGE, 1299, [] {});
-        OnCommand(1297, [] {});
+    explicit BrokenDialog(const ResourceRegistry* reg) : TemplateDialog(nullptr, kBrokenTemplate, reg) {
+        OnControl(CBN_SELCHANGE, kForeignCombo, [] {});
+        OnCommand(kCheckBox, [] {});
     }
     void DoDataExchange(DataExchange& dx) override {
-        dx.Check(1297, check);
-        dx.Text(1298, count);
+        dx.Check(kCheckBox, check);
+        dx.Text(kForeignEdit, count);
     }
     int check = 0, count = 0;
 };
@@ -56,14 +64,14 @@ TEST(TemplateIdCheckGui, AnIdTheTemplateLacksFailsTheCheckNamingClassAndId) {
     ASSERT_TRUE(reg.LoadText(kBroken, "", "broken", &error)) << error;
     BrokenDialog dlg(&reg);
     AssertRecorder asserts;
-    EXPECT_EQ(dlg.CheckControlIds(), (std::vector<int>{1298, 1299}));
+    EXPECT_EQ(dlg.CheckControlIds(), (std::vector<int>{kForeignEdit, kForeignCombo}));
     ASSERT_EQ(asserts.Messages().size(), 2u);
     EXPECT_NE(asserts.Messages()[0].find("BrokenDialog binds control 1298, which dialog template 840 lacks"),
               std::string::npos)
         << asserts.Messages()[0];
     EXPECT_NE(asserts.Messages()[1].find("BrokenDialog binds control 1299"), std::string::npos);
     // The check neither builds the window nor touches the fields.
-    EXPECT_EQ(dlg.GetDlgItem(1297), nullptr);
+    EXPECT_EQ(dlg.GetDlgItem(kCheckBox), nullptr);
     EXPECT_EQ(dlg.count, 0);
 }
 
@@ -74,19 +82,19 @@ TEST(TemplateIdCheckGui, AFormViewIsCheckedForItsNotificationsNotItsMenuCommands
     ASSERT_TRUE(reg.LoadText(kBroken, "", "broken", &error)) << error;
     auto* frame = new RoutedFrame(nullptr, "form");
     wxWeakRef<wxFrame> weak(frame);
-    auto* form = new FormView(840, &reg);
+    auto* form = new FormView(kBrokenTemplate, &reg);
     int menuCommands = 0;
-    form->OnCommand(32800, [&] { ++menuCommands; }); // a menu item, no control
+    form->OnCommand(kMenuCommand, [&] { ++menuCommands; }); // a menu item, no control
     ASSERT_TRUE(form->Create(frame));
     frame->InitialUpdateFrame();
     EXPECT_EQ(frame->GetActiveView(), form);
-    EXPECT_TRUE(frame->RouteCommandId(32800));
+    EXPECT_TRUE(frame->RouteCommandId(kMenuCommand));
     EXPECT_EQ(menuCommands, 1);
     EXPECT_TRUE(form->CheckControlIds().empty());
-    form->OnControl(EN_CHANGE, 1296, [] {});
+    form->OnControl(EN_CHANGE, kForeignControl, [] {});
     {
         AssertRecorder asserts;
-        EXPECT_EQ(form->CheckControlIds(), (std::vector<int>{1296}));
+        EXPECT_EQ(form->CheckControlIds(), (std::vector<int>{kForeignControl}));
         EXPECT_EQ(asserts.Messages().size(), 1u);
     }
     frame->Destroy();
@@ -139,7 +147,7 @@ TEST(TemplateIdCheckGui, EveryTemplateClassFindsTheIdsItBindsAndExchanges) {
         CheckClass(dlg);
     }
     for (int controller = CTRL_NONE; controller <= CTRL_MII; ++controller) {
-        for (int templateId : {287, 288}) {
+        for (int templateId : {vtid::dlg::ComSettingsDialog, vtid::dlg::ComSettingsLensDialog}) {
             CZCtrlComSetDlg dlg(nullptr, templateId);
             dlg.m_nController = controller;
             CheckClass(dlg);

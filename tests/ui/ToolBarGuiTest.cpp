@@ -22,8 +22,16 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-constexpr int kShow3d = 32701, kShowMeasure = 32702, kCalibrate = 32821;
+// The ids of the bars, buttons and panes of the test's own resource text below (which lacks
+// kPaneWithoutText's string and any bar kNoBar).
+constexpr int kShow3d = 32701;
+constexpr int kShowMeasure = 32702;
+constexpr int kCalibrate = 32821;
 constexpr UINT kMeasurePane = 59000;
+constexpr UINT kPaneWithoutText = 59001;
+constexpr int kBar = 900;
+constexpr int kShortStripBar = 901; // three buttons on a strip of two images
+constexpr int kNoBar = 902;
 
 // A strip of three 16 × 15 button images beside the resource text.
 std::string WriteStrip(const std::string& folder, int buttons) {
@@ -93,7 +101,7 @@ TEST_F(ToolBarGui, ButtonsAndPanesFollowTheActiveChild) {
     Log log;
     auto* main = new RoutedMdiParentFrame("Brelvoxa", wxDefaultPosition, wxSize(800, 600));
     wxWeakRef<wxFrame> weakMain(main);
-    wxToolBar* bar = BuildToolBar(main, 900, wxTB_HORIZONTAL | wxTB_FLAT, reg);
+    wxToolBar* bar = BuildToolBar(main, kBar, wxTB_HORIZONTAL | wxTB_FLAT, reg);
     ASSERT_NE(bar, nullptr);
     main->SetToolBar(bar);
     auto* status = new StatusBar(main);
@@ -152,7 +160,7 @@ TEST_F(ToolBarGui, ButtonsAndPanesFollowTheActiveChild) {
 TEST_F(ToolBarGui, ButtonsComeFromTheStripWithTheirTipsAndBadResourcesGiveNone) {
     auto* frame = new RoutedFrame(nullptr, "bars");
     wxWeakRef<wxFrame> weak(frame);
-    wxToolBar* bar = BuildToolBar(frame, 900, wxTB_HORIZONTAL, reg);
+    wxToolBar* bar = BuildToolBar(frame, kBar, wxTB_HORIZONTAL, reg);
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar->GetToolsCount(), 4u); // three buttons and a separator
     EXPECT_EQ(bar->GetToolPos(kCalibrate), 3);
@@ -162,12 +170,12 @@ TEST_F(ToolBarGui, ButtonsComeFromTheStripWithTheirTipsAndBadResourcesGiveNone) 
     EXPECT_EQ(face.GetWidth(), 16);
     EXPECT_EQ(face.GetHeight(), 15);
     // Three buttons on a strip of two images, and an unknown id.
-    EXPECT_EQ(BuildToolBar(frame, 901, wxTB_HORIZONTAL, reg), nullptr);
-    EXPECT_EQ(BuildToolBar(frame, 902, wxTB_HORIZONTAL, reg), nullptr);
+    EXPECT_EQ(BuildToolBar(frame, kShortStripBar, wxTB_HORIZONTAL, reg), nullptr);
+    EXPECT_EQ(BuildToolBar(frame, kNoBar, wxTB_HORIZONTAL, reg), nullptr);
     // A pane whose string is missing refuses the indicators.
     auto* status = new StatusBar(frame);
-    EXPECT_FALSE(status->SetIndicators({ID_SEPARATOR, 59001}, reg));
-    EXPECT_EQ(status->CommandToIndex(59001), -1);
+    EXPECT_FALSE(status->SetIndicators({ID_SEPARATOR, kPaneWithoutText}, reg));
+    EXPECT_EQ(status->CommandToIndex(kPaneWithoutText), -1);
     // The key indicators' texts come with the common resources.
     ASSERT_TRUE(status->SetIndicators(
         {ID_SEPARATOR, ID_INDICATOR_KANA, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL}));

@@ -1,6 +1,7 @@
 // Frame bitmaps, reduction and grabbing with its retry rules, against real test modules.
 #include "CamTestFolders.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Time.h"
@@ -208,7 +209,7 @@ TEST_F(CamGrab, VersionFortyFourTakesStillsWithOneShot) {
 TEST_F(CamGrab, FailingParamSetShowsItsMessageAndGrabsNothing) {
     OpenCamera c("Fails param_set");
     EXPECT_EQ(GrabOnce(c, 0), 0);
-    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{9221});
+    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{vtid::str::BoardInitFailed});
     EXPECT_EQ(FrameTries(c.record), 0);
     EXPECT_EQ(c.record.RefParam(3), 0); // no param_clear after a failed param_set
 }

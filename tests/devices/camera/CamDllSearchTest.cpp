@@ -2,6 +2,7 @@
 // loading with initial, and the messages of each failure.
 #include "CamTestFolders.h"
 
+#include "ids/VantorelIds.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Time.h"
 
@@ -63,7 +64,8 @@ TEST_F(CamSearch, ProbeKeepsVersionFourAndAboveAndPausesPerModule) {
     EXPECT_EQ(c.Open(), 1);
     EXPECT_EQ(FileNames(*c.owner.ModuleList()),
               (std::vector<std::string>{"tc_v4.cam", "tc_v42.cam", "tc_v43.cam", "tc_v44.cam", "tc_v5.cam"}));
-    EXPECT_EQ(messages.CountOf(9311), 0u); // modules remain, so no version message
+    // Modules remain, so no version message
+    EXPECT_EQ(messages.CountOf(vtid::str::CameraVersionMismatch), 0u);
     // 100 ms after each of the five accepted modules, and after each of the four looked at until
     // "TestCam 44" was found.
     EXPECT_EQ(clock.SleptMs(), 900u);
@@ -76,7 +78,7 @@ TEST_F(CamSearch, OnlyTooOldModulesGiveTheVersionMessageOnce) {
     OpenCamera c("TestCam 3");
     EXPECT_EQ(c.Open(), 0);
     EXPECT_TRUE(c.owner.ModuleList()->empty());
-    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{9311});
+    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{vtid::str::CameraVersionMismatch});
 }
 
 TEST_F(CamSearch, AModuleWithoutVersionExportIsDroppedSilently) {
@@ -109,7 +111,7 @@ TEST_F(CamSearch, NamelessModuleIsAskedForAsUnregisteredName) {
     folders.AddCameraModule("a.cam", "tc_noname");
     OpenCamera c(kCamUnnamedText);
     EXPECT_EQ(c.Open(), 1);
-    EXPECT_EQ(messages.CountOf(9227), 1u);
+    EXPECT_EQ(messages.CountOf(vtid::str::CannotRegisterName), 1u);
     EXPECT_EQ(std::string(kCamUnnamedText), "名前未登録");
 }
 
@@ -120,14 +122,14 @@ TEST_F(CamSearch, MissingOrFailingInitialUnloadsWithItsMessage) {
         OpenCamera c("Lacks initial");
         EXPECT_EQ(c.Open(), 0);
         EXPECT_FALSE(c.cam.IsLoaded());
-        EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{9223});
+        EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{vtid::str::ReselectDevice});
     }
     messages.ClearShown();
     OpenCamera c("Fails initial");
     EXPECT_EQ(c.Open(), 0);
     EXPECT_FALSE(c.cam.IsLoaded());
     EXPECT_EQ(c.cam.BindExports(), 1); // nothing loaded: nothing to bind
-    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{9222});
+    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{vtid::str::NoBoard});
 }
 
 TEST_F(CamSearch, LoadingWritesTheHostTokensAndRestoresTheCurrentDirectory) {
@@ -213,7 +215,7 @@ TEST_F(CamSearch, DisplayNameIsCopiedBeforeTheModuleIsFreed) {
     std::string name = GetCamModuleDisplayName(path); // the module is unloaded again here
     EXPECT_EQ(name, "DP70");
     EXPECT_EQ(GetCamModuleDisplayName(nameless), "名前未登録");
-    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{9227});
+    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{vtid::str::CannotRegisterName});
     EXPECT_EQ(GetCamModuleDisplayName(folders.Camera() + "/missing.cam"), "");
 }
 
@@ -229,7 +231,7 @@ TEST_F(CamSearch, ListedModulesAreNamedInOrderAndFoundByPrefix) {
     c.Open();
     std::vector<std::string> names = CamModuleDisplayNames(*c.owner.ModuleList());
     EXPECT_EQ(names, (std::vector<std::string>{"DP70", "名前未登録", "TestCam 44"}));
-    EXPECT_EQ(messages.CountOf(9227), 2u); // once choosing, once naming
+    EXPECT_EQ(messages.CountOf(vtid::str::CannotRegisterName), 2u); // once choosing, once naming
     EXPECT_EQ(CamFindNamePrefix(names, "dp"), 0);
     EXPECT_EQ(CamFindNamePrefix(names, "testcam"), 2);
     EXPECT_EQ(CamFindNamePrefix(names, "名前"), 1);

@@ -1,5 +1,6 @@
 // The composition worker's protocol: the exact progress sequence, the end messages, the
 // refusals before start, skipped files and the cancel paths, with nothing left behind.
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/compose/FocusComp.h"
 #include "imaging/compose/FocusCompWorker.h"
@@ -322,7 +323,7 @@ TEST_F(FocusCompWorker, LoadImageFileReadsByExtensionAndTellsUnreadableOnes) {
     EXPECT_EQ(comp.LoadImageFile((dir / "none.bmp").string().c_str(), &dib, &type), 0);
     EXPECT_TRUE(sink.ShownIds().empty());
     EXPECT_EQ(comp.LoadImageFile((dir / "a.jpeg").string().c_str(), &dib, &type), 0);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CannotReadData});
     EXPECT_EQ(comp.AddImageFile(bmp.c_str()), 1);
     EXPECT_EQ(comp.ImagesAdded(), 0); // before AllocMaps the engine takes nothing; no leak
 }

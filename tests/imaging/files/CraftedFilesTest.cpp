@@ -4,6 +4,7 @@
 
 #include "ImageFileTestSupport.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/files/ImageFile.h"
 #include "imaging/files/ImageFileDecodeInto.h"
@@ -314,7 +315,7 @@ TEST(CraftedFiles, ImagesDeclaredLargerThanMemoryAreRefusedAtOnceWithoutAllocati
             if (!tiff.Open(deep.c_str(), "r"))
                 return false;
             std::unique_ptr<CMyThumbnl> t(tiff.MakeThumbnail(96));
-            return t == nullptr && sink.ShownIds() == std::vector<UINT>{876};
+            return t == nullptr && sink.ShownIds() == std::vector<UINT>{vtid::str::NoMemory};
         },
         30000);
     ASSERT_TRUE(thumb.answered);

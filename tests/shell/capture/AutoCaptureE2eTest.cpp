@@ -6,6 +6,8 @@
 
 #include "browser/SelListCtrl.h"
 #include "devices/camera/CamParamRecord.h"
+#include "ids/CommonIds.h"
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/files/ImageFile.h"
 #include "platform/Settings.h"
@@ -86,7 +88,7 @@ protected:
     void ChoosePath(const std::string& name = "img.bmp") {
         fs::create_directories(folder + "/series");
         ScriptFileDialogs({folder + "/series/" + name});
-        Click(1179);
+        Click(vtid::AutoPanel::SelectPath);
         // A chooser that takes only existing files could never name a new series.
         ASSERT_FALSE(requests.empty());
         EXPECT_FALSE(requests.back().open);
@@ -94,9 +96,9 @@ protected:
     }
     // Start, end and interval typed into 1183, 1184, 1185.
     void TypeRange(const char* start, const char* end, const char* interval) {
-        ui::testing::Type(Item(1183), start);
-        ui::testing::Type(Item(1184), end);
-        ui::testing::Type(Item(1185), interval);
+        ui::testing::Type(Item(vtid::AutoPanel::StartPosition), start);
+        ui::testing::Type(Item(vtid::AutoPanel::EndPosition), end);
+        ui::testing::Type(Item(vtid::AutoPanel::Interval), interval);
     }
     bool ResultShown() const {
         const CImageFrame* viewer = app->m_pResultFrame;
@@ -119,24 +121,24 @@ TEST_F(AutoCapture, SeriesSavesBoxesAndComposesTheSpecimensHeight) {
     CScriptedMessageSink sink(IDOK);
 
     // Step jogs: 10 um up and back.
-    dynamic_cast<wxComboBox*>(Item(920))->SetValue("10");
-    Click(918);
+    dynamic_cast<wxComboBox*>(Item(vtid::AutoPanel::JogStep))->SetValue("10");
+    Click(vtid::AutoPanel::StepUp);
     EXPECT_EQ(emulator->ProgramPosition(), 60);
     EXPECT_DOUBLE_EQ(panel->CurrentZ(), 10.0);
-    Click(919);
+    Click(vtid::AutoPanel::StepDown);
     EXPECT_EQ(emulator->ProgramPosition(), 40);
 
     // The range from the drive: start at Z -20 (focus 0 um), end at Z 80 (focus 100 um).
     panel->MoveToZ(-20);
     EXPECT_EQ(emulator->ProgramPosition(), 0);
-    Click(1075);
+    Click(vtid::AutoPanel::SetStart);
     panel->MoveToZ(80);
-    Click(1077);
-    EXPECT_EQ(panel->GetDlgItemText(1183), "-20");
-    EXPECT_EQ(panel->GetDlgItemText(1184), "80");
-    ui::testing::Type(Item(1185), "12.3");
+    Click(vtid::AutoPanel::SetEnd);
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::StartPosition), "-20");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::EndPosition), "80");
+    ui::testing::Type(Item(vtid::AutoPanel::Interval), "12.3");
     // -20, -7.7, 4.6, ... 78.4, 80: the last step is shortened.
-    ASSERT_EQ(panel->GetDlgItemText(1186), "10");
+    ASSERT_EQ(panel->GetDlgItemText(vtid::AutoPanel::PictureCount), "10");
     const std::vector<double> positions = panel->Positions();
     ASSERT_EQ(positions.size(), 10u);
     EXPECT_DOUBLE_EQ(positions[1], -7.7);
@@ -144,16 +146,16 @@ TEST_F(AutoCapture, SeriesSavesBoxesAndComposesTheSpecimensHeight) {
 
     ChoosePath();
     EXPECT_EQ(app->m_strAutoDir, folder + "/series");
-    EXPECT_FALSE(panel->GetDlgItemText(1178).empty());
-    ui::testing::Click(Item(1124));
+    EXPECT_FALSE(panel->GetDlgItemText(vtid::AutoPanel::FileText).empty());
+    ui::testing::Click(Item(vtid::AutoPanel::AutoCompose));
     emulator->ClearLog();
-    Click(913);
+    Click(vtid::AutoPanel::StartCapture);
 
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
     EXPECT_FALSE(panel->IsCapturing());
     EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
-    EXPECT_TRUE(Enabled(913));
-    EXPECT_FALSE(Enabled(914));
+    EXPECT_TRUE(Enabled(vtid::AutoPanel::StartCapture));
+    EXPECT_FALSE(Enabled(vtid::AutoPanel::StopCapture));
     // One absolute move per position to trunc(s z / u + o).
     std::vector<std::string> expected;
     for (double z : positions)
@@ -283,24 +285,24 @@ TEST_F(AutoCapture, StopEndsTheSeriesWithoutComposition) {
     // and then stops the series.
     std::ofstream(folder + "/series/img003.bmp") << "kept";
     int startsInside = 0;
-    ActingSink sink(894, [&] {
+    ActingSink sink(vtid::str::ConfirmOverwrite, [&] {
         // For looking: the panel mid-series with the running preview (never compared).
         ui::testing::ScreenshotRoot(Shot("auto-mid-series.png"));
-        Click(913); // a second start inside the running one
+        Click(vtid::AutoPanel::StartCapture); // a second start inside the running one
         ++startsInside;
-        Click(914);
+        Click(vtid::AutoPanel::StopCapture);
     });
     TypeRange("0", "50", "10");
-    ui::testing::Click(Item(1124));
-    Click(913);
+    ui::testing::Click(Item(vtid::AutoPanel::AutoCompose));
+    Click(vtid::AutoPanel::StartCapture);
     EXPECT_EQ(startsInside, 1);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Stopped);
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{894, 874}));
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::ConfirmOverwrite, vtid::str::CaptureStopped}));
     EXPECT_EQ(Pictures(), (std::vector<std::string>{"img000.bmp", "img001.bmp", "img002.bmp", "img003.bmp"}));
     EXPECT_TRUE(Read("series/img003.bmp") == "kept");
     EXPECT_EQ(Frame()->SelectedBox()->Entries().size(), 4u);
-    EXPECT_TRUE(Enabled(913));
-    EXPECT_FALSE(Enabled(914));
+    EXPECT_TRUE(Enabled(vtid::AutoPanel::StartCapture));
+    EXPECT_FALSE(Enabled(vtid::AutoPanel::StopCapture));
     ui::testing::ProcessPending();
     EXPECT_FALSE(Frame()->IsComposing());
     EXPECT_EQ(app->m_pResultFrame, nullptr);
@@ -313,17 +315,17 @@ TEST_F(AutoCapture, CloseDuringASeriesWaitsForTheLoop) {
     ChoosePath();
     std::ofstream(folder + "/series/img001.bmp") << "old";
     bool closedInside = true;
-    ActingSink sink(894, [&] {
+    ActingSink sink(vtid::str::ConfirmOverwrite, [&] {
         Frame()->Close();
         closedInside = Frame() == nullptr;
     });
     TypeRange("0", "40", "10");
-    Click(913);
+    Click(vtid::AutoPanel::StartCapture);
     EXPECT_FALSE(closedInside);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Stopped);
     EXPECT_EQ(Pictures(), (std::vector<std::string>{"img000.bmp", "img001.bmp"}));
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_pMainFrame == nullptr; }));
-    EXPECT_EQ(sink.CountOf(874), 1u);
+    EXPECT_EQ(sink.CountOf(vtid::str::CaptureStopped), 1u);
 }
 
 // The camera module fails at the first picture: 873, the old file at that name is untouched, no
@@ -333,12 +335,12 @@ TEST_F(AutoCapture, FailingModuleLeavesTheFolderAsItWas) {
     ChoosePath();
     std::ofstream(folder + "/series/img000.bmp") << "old picture";
     TypeRange("0", "20", "10");
-    ui::testing::Click(Item(1124));
+    ui::testing::Click(Item(vtid::AutoPanel::AutoCompose));
     Frame()->m_params.m_pRecord->SetColorMode(7); // the module refuses its parameters
     CScriptedMessageSink sink(IDYES);
-    Click(913);
+    Click(vtid::AutoPanel::StartCapture);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Failed);
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{894, 873}));
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::ConfirmOverwrite, vtid::str::CaptureFailed}));
     EXPECT_EQ(Pictures(), std::vector<std::string>{"img000.bmp"});
     EXPECT_TRUE(Read("series/img000.bmp") == "old picture");
     EXPECT_EQ(Frame()->SelectedBox()->Entries().size(), 1u); // the placeholder
@@ -353,20 +355,20 @@ TEST_F(AutoCapture, PastTheLastNumberOrADeclinedOverwriteEndsTheSeries) {
     ASSERT_TRUE(Start("mmc2", 1));
     ChoosePath("img998.bmp");
     TypeRange("0", "20", "10");
-    ui::testing::Click(Item(1124));
+    ui::testing::Click(Item(vtid::AutoPanel::AutoCompose));
     CScriptedMessageSink sink(IDOK);
-    Click(913);
+    Click(vtid::AutoPanel::StartCapture);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Stopped);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{895});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CaptureLimitReached});
     EXPECT_EQ(Pictures(), (std::vector<std::string>{"img998.bmp", "img999.bmp"}));
     EXPECT_EQ(Frame()->SelectedBox()->Entries().size(), 3u);
 
     const std::string before = Read("series/img998.bmp");
     sink.ClearShown();
     sink.Queue({IDNO});
-    Click(913);
+    Click(vtid::AutoPanel::StartCapture);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Declined);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{894});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::ConfirmOverwrite});
     EXPECT_TRUE(Read("series/img998.bmp") == before);
     EXPECT_EQ(Frame()->SelectedBox()->Entries().size(), 1u);
     ui::testing::ProcessPending();
@@ -383,14 +385,14 @@ TEST_F(AutoCapture, OverwriteIsAskedOncePerRunOfExistingNames) {
         std::ofstream(folder + "/series/" + old) << "old";
     TypeRange("0", "40", "10");
     CScriptedMessageSink sink(IDYES);
-    Click(913);
+    Click(vtid::AutoPanel::StartCapture);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
     const std::vector<CScriptedMessageSink::Shown> shown = sink.ShownMessages();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].id, 894u);
+    EXPECT_EQ(shown[0].id, vtid::str::ConfirmOverwrite);
     ASSERT_FALSE(shown[0].args.empty());
     EXPECT_NE(shown[0].args[0].find("img001.bmp"), std::string::npos);
-    EXPECT_EQ(shown[1].id, 894u);
+    EXPECT_EQ(shown[1].id, vtid::str::ConfirmOverwrite);
     ASSERT_FALSE(shown[1].args.empty());
     EXPECT_NE(shown[1].args[0].find("img004.bmp"), std::string::npos);
     for (const std::string& name : Pictures()) {
@@ -411,7 +413,7 @@ TEST_F(AutoCapture, Stm6Series) {
     ChoosePath();
     TypeRange("0", "-10", "5");
     CScriptedMessageSink sink(IDOK);
-    Click(913);
+    Click(vtid::AutoPanel::StartCapture);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
     EXPECT_TRUE(sink.ShownIds().empty());
     EXPECT_EQ(Pictures(), (std::vector<std::string>{"img000.bmp", "img001.bmp", "img002.bmp"}));
@@ -422,7 +424,7 @@ TEST_F(AutoCapture, Stm6Series) {
     EXPECT_DOUBLE_EQ(entries[2].z, -10.0);
     EXPECT_EQ(emulator->ProgramPosition(), 200); // -10 um at 0.05 um per step, negated
     // Every read of the series took the drive's step as the calibration.
-    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0500  um/pulse");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::PulseSize).ToStdString(), "0.0500  um/pulse");
     EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.05);
 }
 
@@ -437,7 +439,7 @@ TEST_F(AutoCapture, MiiSeriesHoldsTheControllerOpenForItsLength) {
     TypeRange("0", "20", "10");
     emulator->ClearLog();
     CScriptedMessageSink sink(IDOK);
-    Click(913);
+    Click(vtid::AutoPanel::StartCapture);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
     EXPECT_TRUE(sink.ShownIds().empty());
     EXPECT_FALSE(mii->Remote());
@@ -462,23 +464,23 @@ TEST_F(AutoCapture, StartChecksRangeCountAndPath) {
     ASSERT_TRUE(Start("mmc2", 1));
     CScriptedMessageSink sink(IDOK);
     TypeRange("0", "1000000", "10");
-    Click(913);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{64004});
+    Click(vtid::AutoPanel::StartCapture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{uiid::str::NumberRange});
     EXPECT_FALSE(panel->IsCapturing());
     sink.ClearShown();
-    ui::testing::Type(Item(1184), "20");
-    Click(913);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1036}); // no folder chosen yet
+    ui::testing::Type(Item(vtid::AutoPanel::EndPosition), "20");
+    Click(vtid::AutoPanel::StartCapture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::NoSavePath}); // no folder chosen yet
     sink.ClearShown();
     ChoosePath();
-    ui::testing::Type(Item(1185), "0");
-    Click(913);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1037});
+    ui::testing::Type(Item(vtid::AutoPanel::Interval), "0");
+    Click(vtid::AutoPanel::StartCapture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::RangeCountNotSet});
     sink.ClearShown();
-    ui::testing::Type(Item(1184), "2570");
-    ui::testing::Type(Item(1185), "10"); // 258 pictures
-    Click(913);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1037});
+    ui::testing::Type(Item(vtid::AutoPanel::EndPosition), "2570");
+    ui::testing::Type(Item(vtid::AutoPanel::Interval), "10"); // 258 pictures
+    Click(vtid::AutoPanel::StartCapture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::RangeCountNotSet});
     EXPECT_TRUE(Pictures().empty());
 }
 
@@ -506,13 +508,14 @@ TEST_F(AutoCapture, PositionFilesSaveAndLoadByFullPath) {
     EXPECT_EQ(requests.back().folder, elsewhere);
     EXPECT_EQ(panel->ListMode(), 0);
     EXPECT_EQ(panel->Positions(), (std::vector<double>{10, 7, 4, 1, 0}));
-    EXPECT_EQ(panel->GetDlgItemText(1183), "10");
-    EXPECT_EQ(panel->GetDlgItemText(1184), "0");
-    EXPECT_EQ(panel->GetDlgItemText(1185), "3");
-    EXPECT_EQ(panel->GetDlgItemText(1186), "5");
-    for (int id : {911, 1189, 1187})
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::StartPosition), "10");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::EndPosition), "0");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::Interval), "3");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::PictureCount), "5");
+    for (int id :
+         {vtid::AutoPanel::SaveList, vtid::AutoPanel::EditedNotice, vtid::AutoPanel::UseEqualInterval})
         EXPECT_TRUE(Shown(id)) << id;
-    EXPECT_FALSE(Enabled(1183));
+    EXPECT_FALSE(Enabled(vtid::AutoPanel::StartPosition));
     EXPECT_EQ(ReadIniString("AUTOFOCUS", "LIST", ""), "10|7|4|1|0|~");
     EXPECT_TRUE(sink.ShownIds().empty());
 
@@ -520,14 +523,14 @@ TEST_F(AutoCapture, PositionFilesSaveAndLoadByFullPath) {
     std::ofstream(elsewhere + "/short.dat") << "0123456789";
     ScriptFileDialogs({elsewhere + "/short.dat"});
     panel->OnLoadList();
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CannotReadData});
     EXPECT_EQ(panel->Positions(), (std::vector<double>{10, 7, 4, 1, 0}));
 
     // Back to equal intervals from the edits.
-    Click(1187);
+    Click(vtid::AutoPanel::UseEqualInterval);
     EXPECT_EQ(panel->ListMode(), 1);
-    EXPECT_FALSE(Shown(911));
-    EXPECT_TRUE(Enabled(1183));
+    EXPECT_FALSE(Shown(vtid::AutoPanel::SaveList));
+    EXPECT_TRUE(Enabled(vtid::AutoPanel::StartPosition));
 }
 
 // A failed save names its cause: a folder that does not exist, one the system refuses (sysfs
@@ -545,7 +548,8 @@ TEST_F(AutoCapture, PositionFileFailuresNameTheirCause) {
         ASSERT_TRUE(limit.Active());
         panel->OnSaveList();
     }
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{872, 61696, 61698}));
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::PathMissing, vtid::str::CannotCreateFile,
+                                                  vtid::str::CannotSaveFile}));
     EXPECT_FALSE(fs::exists(folder + "/big.dat"));
 
     sink.ClearShown();
@@ -555,7 +559,7 @@ TEST_F(AutoCapture, PositionFileFailuresNameTheirCause) {
     FifoWatch watch(fifo.Path(), 3000);
     panel->OnLoadList();
     EXPECT_LT(watch.ElapsedMs(), 1000);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CannotReadData});
     EXPECT_EQ(panel->Positions(), (std::vector<double>{10, 7, 4, 1, 0}));
 }
 

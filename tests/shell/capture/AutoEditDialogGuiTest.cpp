@@ -1,3 +1,4 @@
+#include "ids/VantorelIds.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Settings.h"
 #include "shell/capture/AutoEditDialog.h"
@@ -71,9 +72,12 @@ protected:
 TEST_F(AutoEditGui, TheTemplateWithItsListAndTheTrailingRow) {
     EXPECT_EQ(dlg->GetTitle(), wxString::FromUTF8("編集"));
     EXPECT_TRUE(dlg->CheckControlIds().empty());
-    EXPECT_EQ(dlg->GetDlgItem(1129), list);
-    const std::vector<std::pair<int, const char*>> buttons = {
-        {1130, "追加"}, {1131, "削除"}, {1132, "移動"}, {1, "設定"}, {2, "ｷｬﾝｾﾙ"}};
+    EXPECT_EQ(dlg->GetDlgItem(vtid::PositionListEditor::PositionList), list);
+    const std::vector<std::pair<int, const char*>> buttons = {{vtid::PositionListEditor::Add, "追加"},
+                                                              {vtid::PositionListEditor::Delete, "削除"},
+                                                              {vtid::PositionListEditor::Move, "移動"},
+                                                              {1, "設定"},
+                                                              {2, "ｷｬﾝｾﾙ"}};
     for (const auto& [id, label] : buttons) {
         auto* b = dynamic_cast<wxButton*>(dlg->GetDlgItem(id));
         ASSERT_NE(b, nullptr) << id;
@@ -143,7 +147,7 @@ TEST_F(AutoEditGui, ClicksOpenAnEditOnValueCellsOnly) {
     list->ClickAt(Cell(1, 1), false, false);
     CEDEdit* edit = list->GetEdit();
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(edit->GetId(), 1001);
+    EXPECT_EQ(edit->GetId(), CEDEdit::kControlId);
     EXPECT_EQ(edit->GetValue(), "3.5");
     EXPECT_EQ(edit->Row(), 1);
     // The edit lies over the value cell of its row.
@@ -271,13 +275,13 @@ TEST_F(AutoEditGui, MoveGoesToTheRowsValueButNotFromTheTrailingRow) {
     list->SetItemText(2, 1, "1000000");
     dlg->OnMove();
     EXPECT_EQ(owner.moves.size(), 1u);
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{902}));
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::MoveTooFar}));
 }
 
 TEST_F(AutoEditGui, AcceptRefusesAValueOutOfRangeAndCancelKeepsThePanelsList) {
     list->SetItemText(1, 1, "1000000");
     dlg->OnOK();
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{903}));
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::ListValueOutOfRange}));
     EXPECT_EQ(owner.accepted, 0);
     EXPECT_EQ(owner.closed, 0);
     EXPECT_TRUE(dlg->IsShown());

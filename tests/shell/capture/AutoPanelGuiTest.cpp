@@ -19,14 +19,20 @@ namespace {
 TEST_F(AutoPanel, ControlsFollowThePanelState) {
     ASSERT_TRUE(Start("mmc2", 1));
     CMainFrame* f = Frame();
-    const int stateIds[] = {1066, 916, 917, 919, 918, 909, 912, 913, 1075, 1077, 1179, 1124};
+    const int stateIds[] = {
+        vtid::AutoPanel::ZeroZ,    vtid::AutoPanel::JogUp,        vtid::AutoPanel::JogDown,
+        vtid::AutoPanel::StepDown, vtid::AutoPanel::StepUp,       vtid::AutoPanel::EditList,
+        vtid::AutoPanel::LoadList, vtid::AutoPanel::StartCapture, vtid::AutoPanel::SetStart,
+        vtid::AutoPanel::SetEnd,   vtid::AutoPanel::SelectPath,   vtid::AutoPanel::AutoCompose};
     // Idle, equal-interval mode.
     for (int id : stateIds)
         EXPECT_TRUE(Enabled(id)) << id;
-    EXPECT_FALSE(Enabled(914));
-    for (int id : {911, 1189, 1187})
+    EXPECT_FALSE(Enabled(vtid::AutoPanel::StopCapture));
+    for (int id :
+         {vtid::AutoPanel::SaveList, vtid::AutoPanel::EditedNotice, vtid::AutoPanel::UseEqualInterval})
         EXPECT_FALSE(Shown(id)) << id;
-    for (int id : {1075, 1183, 1077, 1184, 1185, 1186})
+    for (int id : {vtid::AutoPanel::SetStart, vtid::AutoPanel::StartPosition, vtid::AutoPanel::SetEnd,
+                   vtid::AutoPanel::EndPosition, vtid::AutoPanel::Interval, vtid::AutoPanel::PictureCount})
         EXPECT_TRUE(Enabled(id)) << id;
     EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
 
@@ -35,70 +41,79 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     EXPECT_EQ(f->m_pStageBusyOwner, panel);
     for (int id : stateIds)
         EXPECT_FALSE(Enabled(id)) << id;
-    EXPECT_TRUE(Enabled(914));
-    for (int id : {804, 829})
+    EXPECT_TRUE(Enabled(vtid::AutoPanel::StopCapture));
+    for (int id : {vtid::TopMenuBar::MultiView, vtid::TopMenuBar::Thumbnails})
         EXPECT_FALSE(f->TopMenu()->GetDlgItem(id)->IsEnabled()) << id;
-    for (int id : {950, 818, 819, 820, 823})
+    for (int id : {vtid::CompositionBar::InitialMenu, vtid::CompositionBar::HeightSettings,
+                   vtid::CompositionBar::StartComposition, vtid::CompositionBar::CompositionSettings,
+                   vtid::CompositionBar::Speed})
         EXPECT_FALSE(f->CompositionBar()->GetDlgItem(id)->IsEnabled()) << id;
     panel->EnableControls(true);
     EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
     for (int id : stateIds)
         EXPECT_TRUE(Enabled(id)) << id;
-    EXPECT_FALSE(Enabled(914));
-    EXPECT_TRUE(f->TopMenu()->GetDlgItem(804)->IsEnabled());
+    EXPECT_FALSE(Enabled(vtid::AutoPanel::StopCapture));
+    EXPECT_TRUE(f->TopMenu()->GetDlgItem(vtid::TopMenuBar::MultiView)->IsEnabled());
 
     // The editor open: it holds the stage; list buttons and start are off until it closes.
-    Click(909);
+    Click(vtid::AutoPanel::EditList);
     CAutoEditDialog* editor = panel->Editor();
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->IsShown());
     EXPECT_EQ(f->m_pStageBusyOwner, editor);
-    for (int id : {909, 911, 912, 1075, 1077, 1179, 1187, 913, 914})
+    for (int id :
+         {vtid::AutoPanel::EditList, vtid::AutoPanel::SaveList, vtid::AutoPanel::LoadList,
+          vtid::AutoPanel::SetStart, vtid::AutoPanel::SetEnd, vtid::AutoPanel::SelectPath,
+          vtid::AutoPanel::UseEqualInterval, vtid::AutoPanel::StartCapture, vtid::AutoPanel::StopCapture})
         EXPECT_FALSE(Enabled(id)) << id;
-    for (int id : {804, 829})
+    for (int id : {vtid::TopMenuBar::MultiView, vtid::TopMenuBar::Thumbnails})
         EXPECT_FALSE(f->TopMenu()->GetDlgItem(id)->IsEnabled()) << id;
     editor->OnCancel();
     EXPECT_FALSE(editor->IsShown());
     EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
-    for (int id : {909, 912, 1075, 1077, 1179, 913})
+    for (int id : {vtid::AutoPanel::EditList, vtid::AutoPanel::LoadList, vtid::AutoPanel::SetStart,
+                   vtid::AutoPanel::SetEnd, vtid::AutoPanel::SelectPath, vtid::AutoPanel::StartCapture})
         EXPECT_TRUE(Enabled(id)) << id;
     EXPECT_EQ(panel->ListMode(), 1);
     // Accepting an added position: list mode with that position, the range edits off.
-    Click(909);
+    Click(vtid::AutoPanel::EditList);
     EXPECT_EQ(panel->Editor(), editor); // made once, reused
     editor->OnAdd();
     editor->OnOK();
     EXPECT_EQ(panel->ListMode(), 0);
     EXPECT_EQ(panel->Positions(), std::vector<double>{panel->CurrentZ()});
-    for (int id : {911, 1189, 1187})
+    for (int id :
+         {vtid::AutoPanel::SaveList, vtid::AutoPanel::EditedNotice, vtid::AutoPanel::UseEqualInterval})
         EXPECT_TRUE(Shown(id)) << id;
-    for (int id : {1075, 1183, 1077, 1184, 1185, 1186})
+    for (int id : {vtid::AutoPanel::SetStart, vtid::AutoPanel::StartPosition, vtid::AutoPanel::SetEnd,
+                   vtid::AutoPanel::EndPosition, vtid::AutoPanel::Interval, vtid::AutoPanel::PictureCount})
         EXPECT_FALSE(Enabled(id)) << id;
     EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
-    EXPECT_TRUE(Enabled(913));
-    Click(1187);
+    EXPECT_TRUE(Enabled(vtid::AutoPanel::StartCapture));
+    Click(vtid::AutoPanel::UseEqualInterval);
     EXPECT_EQ(panel->ListMode(), 1);
 
     // Typing the range recomputes the count; interval 0 shows "-".
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "10");
-    ui::testing::Type(Item(1185), "3");
-    EXPECT_EQ(panel->GetDlgItemText(1186), "5");
+    ui::testing::Type(Item(vtid::AutoPanel::StartPosition), "0");
+    ui::testing::Type(Item(vtid::AutoPanel::EndPosition), "10");
+    ui::testing::Type(Item(vtid::AutoPanel::Interval), "3");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::PictureCount), "5");
     EXPECT_EQ(panel->Positions(), (std::vector<double>{0, 3, 6, 9, 10}));
-    ui::testing::Type(Item(1185), "0");
-    EXPECT_EQ(panel->GetDlgItemText(1186), "-");
+    ui::testing::Type(Item(vtid::AutoPanel::Interval), "0");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::PictureCount), "-");
     EXPECT_TRUE(panel->Positions().empty());
     // AUTO makes the interval read-only.
-    Click(1372);
-    EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
-    Click(1372);
-    EXPECT_TRUE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+    Click(vtid::AutoPanel::AutoInterval);
+    EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(vtid::AutoPanel::Interval))->IsEditable());
+    Click(vtid::AutoPanel::AutoInterval);
+    EXPECT_TRUE(dynamic_cast<wxTextCtrl*>(Item(vtid::AutoPanel::Interval))->IsEditable());
     // With AUTO ticked a lens state brings the lens's capture interval (ML90-2.5: 1 um).
-    ui::testing::Type(Item(1184), "3");
-    Click(1372);
+    ui::testing::Type(Item(vtid::AutoPanel::EndPosition), "3");
+    Click(vtid::AutoPanel::AutoInterval);
     ui::SendMessageTo(f->GetSafeHwnd(), WM_LENS_STATE, 90, 25);
-    EXPECT_EQ(panel->GetDlgItemText(1185).ToStdString(), "1"); // "1.00", then the refresh from the fields
-    EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(1185))->IsEditable());
+    // "1.00", then the refresh from the fields
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::Interval).ToStdString(), "1");
+    EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(Item(vtid::AutoPanel::Interval))->IsEditable());
     EXPECT_EQ(panel->Positions(), (std::vector<double>{0, 1, 2, 3}));
 }
 
@@ -108,26 +123,26 @@ TEST_F(AutoPanel, ZeroStepLimitNoCalibrationAndAnEmptyList) {
     ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
     CMultiView* view = Frame()->m_pMultiView;
     CScriptedMessageSink sink(IDOK);
-    auto* step = dynamic_cast<wxComboBox*>(Item(920));
+    auto* step = dynamic_cast<wxComboBox*>(Item(vtid::AutoPanel::JogStep));
     ASSERT_NE(step, nullptr);
     step->SetValue("5");
-    Click(918);
+    Click(vtid::AutoPanel::StepUp);
     EXPECT_EQ(emulator->ProgramPosition(), 50);
-    Click(1066);
+    Click(vtid::AutoPanel::ZeroZ);
     EXPECT_EQ(view->m_nZOrigin, 50);
     EXPECT_DOUBLE_EQ(panel->CurrentZ(), 0.0);
-    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "0.000");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::ZPosition).ToStdString(), "0.000");
 
     step->SetValue("10000");
     emulator->ClearLog();
-    Click(918);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{902});
+    Click(vtid::AutoPanel::StepUp);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::MoveTooFar});
     EXPECT_EQ(emulator->ProgramPosition(), 50);
 
     // Without a calibration nothing moves (a division by it sent an arbitrary target).
     view->m_d1Pulse = 0.0;
     step->SetValue("5");
-    Click(918);
+    Click(vtid::AutoPanel::StepUp);
     panel->MoveToZ(10.0);
     for (const std::string& c : emulator->Commands())
         EXPECT_TRUE(c.rfind("A:", 0) != 0 && c.rfind("M:", 0) != 0) << c;
@@ -136,7 +151,7 @@ TEST_F(AutoPanel, ZeroStepLimitNoCalibrationAndAnEmptyList) {
 
     // An edited list accepted empty: nothing to save (891), nothing to take (870).
     sink.ClearShown();
-    Click(909);
+    Click(vtid::AutoPanel::EditList);
     ASSERT_NE(panel->Editor(), nullptr);
     panel->Editor()->LoadPositions({});
     panel->Editor()->OnOK();
@@ -146,8 +161,8 @@ TEST_F(AutoPanel, ZeroStepLimitNoCalibrationAndAnEmptyList) {
     EXPECT_TRUE(requests.empty()); // no dialog
     app->m_strAutoDir = folder;
     app->m_strAutoPath = folder + "/img.bmp";
-    Click(913);
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{891, 870}));
+    Click(vtid::AutoPanel::StartCapture);
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::NothingToSave, vtid::str::NoPictures}));
     EXPECT_FALSE(panel->IsCapturing());
 }
 
@@ -160,13 +175,14 @@ protected:
 
 void AutoPanelSide::AddThenMoveBack(long expectedCount) {
     ControllerEmulator& drive = *emulator;
-    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "0.000"); // never "-0.000" at the zero
+    // Never "-0.000" at the zero
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::ZPosition).ToStdString(), "0.000");
     panel->MoveToZ(12.5);
     panel->ReadZPosition();
     const long there = drive.ProgramPosition();
     EXPECT_EQ(there, expectedCount);
-    EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(), "12.500");
-    Click(909);
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::ZPosition).ToStdString(), "12.500");
+    Click(vtid::AutoPanel::EditList);
     CAutoEditDialog* editor = panel->Editor();
     ASSERT_NE(editor, nullptr);
     editor->OnAdd();
@@ -199,13 +215,14 @@ namespace {
 // kept as 1PULSE cut to four decimals.
 TEST_F(AutoPanel, Stm6TakesItsStepAsTheCalibration) {
     ASSERT_TRUE(Start("stm6", 5, 0.0));
-    EXPECT_FALSE(Shown(916));
-    EXPECT_FALSE(Shown(917));
-    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0500 um/pulse"); // one blank at the start
+    EXPECT_FALSE(Shown(vtid::AutoPanel::JogUp));
+    EXPECT_FALSE(Shown(vtid::AutoPanel::JogDown));
+    // One blank at the start
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::PulseSize).ToStdString(), "0.0500 um/pulse");
     EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.05);
     dynamic_cast<Stm6Emulator*>(emulator.get())->SetStatusBits(0x20); // 0.025 um steps
     panel->ReadZPosition();
-    EXPECT_EQ(panel->GetDlgItemText(921).ToStdString(), "0.0250  um/pulse");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::PulseSize).ToStdString(), "0.0250  um/pulse");
     EXPECT_DOUBLE_EQ(ReadIniDouble("ZCALIBRATION", "1PULSE", 0.0), 0.025);
     // Displayed Z is negated for this drive (reversed Z): 10 um is 400 steps down the count.
     panel->MoveToZ(10.0);

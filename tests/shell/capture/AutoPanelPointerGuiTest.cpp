@@ -3,6 +3,7 @@
 // pointer, the focus leaving, the button going) stops the axis and leaves the pointer free.
 #include "AutoPanelFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "shell/controls/ButtonOn.h"
 #include "ui/testing/Pointer.h"
 
@@ -56,13 +57,13 @@ TEST_F(AutoPanelPointer, EachReleaseStopsTheJogAndFreesThePointer) {
     // The stop is timed from the release reaching the program (the X server's delivery on a
     // loaded machine is not the program's part).
     Clock::time_point released;
-    for (int id : {916, 917})
+    for (int id : {vtid::AutoPanel::JogUp, vtid::AutoPanel::JogDown})
         Jog(id)->Bind(wxEVT_LEFT_UP, [&](wxMouseEvent& ev) {
             ev.Skip();
             released = Clock::now();
         });
     // One button, then the other (the second hold is the one that never stopped).
-    for (int id : {916, 917, 916}) {
+    for (int id : {vtid::AutoPanel::JogUp, vtid::AutoPanel::JogDown, vtid::AutoPanel::JogUp}) {
         CButtonOn* button = Jog(id);
         ASSERT_NE(button, nullptr);
         ASSERT_TRUE(HoldUntilMoved(button, 60)) << id;
@@ -80,7 +81,7 @@ TEST_F(AutoPanelPointer, EachReleaseStopsTheJogAndFreesThePointer) {
         // The panel shows where it stopped.
         const long stopped = emulator->ProgramPosition();
         EXPECT_DOUBLE_EQ(panel->CurrentZ(), (stopped - 40) * 0.5);
-        EXPECT_EQ(panel->GetDlgItemText(915).ToStdString(),
+        EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::ZPosition).ToStdString(),
                   wxString::Format("%.3f", (stopped - 40) * 0.5).ToStdString());
         EXPECT_TRUE(ui::testing::ClickElsewhereIsReceived(panel)) << id;
     }
@@ -89,8 +90,8 @@ TEST_F(AutoPanelPointer, EachReleaseStopsTheJogAndFreesThePointer) {
 
 TEST_F(AutoPanelPointer, ALostGrabALostFocusOrAClosedButtonStopsTheJog) {
     ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
-    CButtonOn* up = Jog(916);
-    CButtonOn* down = Jog(917);
+    CButtonOn* up = Jog(vtid::AutoPanel::JogUp);
+    CButtonOn* down = Jog(vtid::AutoPanel::JogDown);
     ASSERT_NE(up, nullptr);
     ASSERT_NE(down, nullptr);
 
@@ -111,7 +112,7 @@ TEST_F(AutoPanelPointer, ALostGrabALostFocusOrAClosedButtonStopsTheJog) {
 
     // The focus goes to another control while held.
     ASSERT_TRUE(HoldUntilMoved(up, 60));
-    panel->GetDlgItem(915)->SetFocus();
+    panel->GetDlgItem(vtid::AutoPanel::ZPosition)->SetFocus();
     EXPECT_TRUE(PumpUntil([&] { return !up->IsJogging(); }, 2000));
     EXPECT_TRUE(StaysStopped());
     ASSERT_TRUE(PointerRelease());
@@ -131,9 +132,9 @@ TEST_F(AutoPanelPointer, ALostGrabALostFocusOrAClosedButtonStopsTheJog) {
 // The MII controller is opened for a jog and closed after it (remote mode on and off).
 TEST_F(AutoPanelPointer, MIIJogOpensAndClosesTheController) {
     ASSERT_TRUE(Start("mii", 9));
-    CButtonOn* up = Jog(916);
+    CButtonOn* up = Jog(vtid::AutoPanel::JogUp);
     ASSERT_NE(up, nullptr);
-    EXPECT_TRUE(Shown(916));
+    EXPECT_TRUE(Shown(vtid::AutoPanel::JogUp));
     const auto& commands = emulator->Commands();
     EXPECT_NE(std::find(commands.begin(), commands.end(), "H:A\r\n"), commands.end()); // home at start
     emulator->ClearLog();

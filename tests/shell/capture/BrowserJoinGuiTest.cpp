@@ -6,6 +6,7 @@
 #include "browser/DirTreeView.h"
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailView.h"
+#include "ids/VantorelIds.h"
 #include "shell/app/OrsandelDoc.h"
 #include "shell/capture/SelectedBox.h"
 #include "tests/browser/core/BrowserTestImages.h"
@@ -40,51 +41,51 @@ TEST_F(BrowserJoin, ThumbnailModeShowsTheImageFolderSortsAndSizes) {
     ui::testing::Screenshot(f, Shot("vantorel-browser.png"));
 
     // By size, then by name again; the order is the document's and is stored on close.
-    EXPECT_EQ(State(32787).checked, std::optional<int>(1));
-    f->RouteCommandId(32791);
+    EXPECT_EQ(State(vtid::cmd::SortByName).checked, std::optional<int>(1));
+    f->RouteCommandId(vtid::cmd::SortBySize);
     EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"b.bmp", "c.bmp", "a.bmp"}));
-    EXPECT_EQ(State(32787).checked, std::optional<int>(0));
-    EXPECT_EQ(State(32791).checked, std::optional<int>(1));
-    f->RouteCommandId(32787);
+    EXPECT_EQ(State(vtid::cmd::SortByName).checked, std::optional<int>(0));
+    EXPECT_EQ(State(vtid::cmd::SortBySize).checked, std::optional<int>(1));
+    f->RouteCommandId(vtid::cmd::SortByName);
     EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
-    f->RouteCommandId(32791);
+    f->RouteCommandId(vtid::cmd::SortBySize);
 
     // Selecting all and none.
-    f->RouteCommandId(32785);
+    f->RouteCommandId(vtid::cmd::SelectAll);
     EXPECT_EQ(thumbs->CountSelected(), 3);
-    f->RouteCommandId(32786);
+    f->RouteCommandId(vtid::cmd::SelectNone);
     EXPECT_EQ(thumbs->CountSelected(), 0);
 
     // The picture information of the focused list: the last entry while none is selected.
     f->SetFocusedList(thumbs);
-    EXPECT_TRUE(State(32796).enabled);
+    EXPECT_TRUE(State(vtid::cmd::ImageInfo).enabled);
     std::string shown;
     ui::testing::WhenModal([&](wxDialog* d) {
         shown = std::string(ui::testing::FindById(d, 12)->GetLabel().ToUTF8());
         d->EndModal(IDOK);
     });
-    f->RouteCommandId(32796);
+    f->RouteCommandId(vtid::cmd::ImageInfo);
     EXPECT_EQ(shown, Names(thumbs).back());
 
     // A refresh reads the folder again and shows an image written meanwhile.
     WriteFlatImage(folder + "/img/d.bmp", 8, 8, 1, 1, 1);
-    f->RouteCommandId(32783);
+    f->RouteCommandId(vtid::cmd::Refresh);
     ASSERT_TRUE(PumpUntil([&] { return thumbs->GetItemCount() == 4 && !thumbs->IsBusy(); }));
     EXPECT_EQ(tree->GetItemPath(tree->GetSelection()), folder + "/img");
     std::filesystem::remove(folder + "/img/d.bmp");
-    f->RouteCommandId(32783);
+    f->RouteCommandId(vtid::cmd::Refresh);
     ASSERT_TRUE(PumpUntil([&] { return thumbs->GetItemCount() == 3 && !thumbs->IsBusy(); }));
 
     // The size checks follow the list that had the focus last.
-    EXPECT_EQ(State(32799).checked, std::optional<int>(1));
+    EXPECT_EQ(State(vtid::cmd::LargeThumbnails).checked, std::optional<int>(1));
     box->SetFocus();
     ASSERT_TRUE(PumpUntil([&] { return f->m_pFocusedList == box; }));
-    EXPECT_EQ(State(32800).checked, std::optional<int>(1));
-    EXPECT_EQ(State(32799).checked, std::optional<int>(0));
+    EXPECT_EQ(State(vtid::cmd::MediumThumbnails).checked, std::optional<int>(1));
+    EXPECT_EQ(State(vtid::cmd::LargeThumbnails).checked, std::optional<int>(0));
 
     // Small thumbnails: both lists take the size, the list is made again at it.
     const int before = thumbs->GetCellRect(0).width;
-    f->RouteCommandId(32794);
+    f->RouteCommandId(vtid::cmd::SmallThumbnails);
     ASSERT_TRUE(PumpUntil([&] { return !thumbs->IsBusy() && !box->IsBusy(); }));
     EXPECT_LT(thumbs->GetCellRect(0).width, before);
     EXPECT_EQ(f->Document()->Browser().selThumbSize, 64);
@@ -109,7 +110,7 @@ TEST_F(BrowserJoin, TreeOpensOnARelativeImageFolderAtTheTopAndCloseKeepsTheShown
     std::filesystem::create_directories(folder + "/run/d130/series");
     WriteFlatImage(folder + "/run/d130/series/img000.bmp", 40, 30, 200, 90, 90);
     WriteFlatImage(folder + "/run/d130/series/img001.bmp", 40, 30, 90, 200, 90);
-    Settings(1007, "", "IMAGEPATH=run/d130/series\n");
+    Settings(vtid::StartDialog::SelectByThumbnail, "", "IMAGEPATH=run/d130/series\n");
     ASSERT_TRUE(StartProgram());
     f = Frame();
     tree = f->FolderTree();
@@ -133,7 +134,7 @@ TEST_F(BrowserJoin, TreeOpensOnARelativeImageFolderAtTheTopAndCloseKeepsTheShown
     // Entering the mode again goes back to the image folder, at the top again.
     tree->SelectItem(tree->DesktopItem());
     tree->ScrollTo(tree->DesktopItem());
-    f->EnterMode(1007);
+    f->EnterMode(vtid::StartDialog::SelectByThumbnail);
     EXPECT_EQ(tree->GetItemPath(tree->GetSelection()), series);
     EXPECT_TRUE(PumpUntil(atTop));
 
@@ -159,14 +160,14 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
     // The 16-bit image alone into the empty box: refused.
     thumbs->Items()[0]->m_selected = 1;
     f->RouteCommandId(23);
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{899}));
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::GreyOrColourOnly}));
     EXPECT_EQ(Count(), "  0");
 
     // All of them: one message for the command; the three images of one kind and size go in,
     // even though the first thumbnail is the 16-bit one.
     f->RouteCommandId(24);
     ASSERT_TRUE(PumpUntil([&] { return !box->IsBusy(); }));
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{899, 899}));
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::GreyOrColourOnly, vtid::str::GreyOrColourOnly}));
     EXPECT_EQ(Names(box), (std::vector<std::string>{"p1.bmp", "p2.bmp", "p3.bmp", "*"}));
     EXPECT_EQ(Count(), "  3");
     for (int i = 1; i <= 3; ++i)
@@ -268,7 +269,7 @@ TEST_F(BrowserJoin, CommandsDragAndCaptureFillTheBoxAndItsCount) {
 namespace {
 
 TEST_F(BrowserJoin, ClosingTrimsTheThumbnailCacheOldestAccessFirst) {
-    Settings(1007);
+    Settings(vtid::StartDialog::SelectByThumbnail);
     ASSERT_TRUE(StartProgram());
     const std::string cache = GetThumbCacheFolder();
     ASSERT_FALSE(cache.empty());

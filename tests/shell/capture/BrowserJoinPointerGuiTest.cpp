@@ -6,6 +6,7 @@
 
 #include "browser/SelListCtrl.h"
 #include "browser/ThumbnailListCtrl.h"
+#include "ids/VantorelIds.h"
 #include "shell/capture/SelectedBox.h"
 #include "tests/browser/core/BrowserTestImages.h"
 #include "ui/testing/Pointer.h"
@@ -25,7 +26,7 @@ TEST_F(BrowserJoinPointer, ThumbnailsDraggedOntoTheFocusBoxAreAdded) {
     std::filesystem::create_directories(folder + "/img");
     for (int i = 1; i <= 3; ++i)
         WriteFlatImage(folder + "/img/s" + std::to_string(i) + ".bmp", 64, 48, 60 * i, 100, 100);
-    Settings(1007, "", "IMAGEPATH=" + folder + "/img\n");
+    Settings(vtid::StartDialog::SelectByThumbnail, "", "IMAGEPATH=" + folder + "/img\n");
     CScriptedMessageSink sink(IDOK);
     ASSERT_TRUE(StartProgram());
     CThumbnailListCtrl* thumbs = Frame()->ThumbnailList();
@@ -75,21 +76,22 @@ TEST_F(BrowserJoin, RightClickMenuIsLiveAtOnceAndDeleteWorksFromItAndFromTheKey)
     ASSERT_TRUE(xinput::PressUntil(
         thumbs, cellCentre(1), [](wxUIActionSimulator& sim) { sim.MouseClick(wxMOUSE_BTN_RIGHT); },
         [&] { return !enabled.empty(); }));
-    EXPECT_TRUE(enabled[32796]);
-    EXPECT_TRUE(enabled[32795]);
+    EXPECT_TRUE(enabled[vtid::cmd::ImageInfo]);
+    EXPECT_TRUE(enabled[vtid::cmd::DeleteImageFile]);
     EXPECT_EQ(f->m_pFocusedList, thumbs);
     EXPECT_TRUE(thumbs->GetItem(1)->m_selected);
 
     // Its delete item asks 892; No keeps the file, Yes deletes it.
     sink.Queue({IDNO, IDYES});
-    wxCommandEvent choose(wxEVT_MENU, 32795);
+    wxCommandEvent choose(wxEVT_MENU, vtid::cmd::DeleteImageFile);
     choose.SetEventObject(thumbs);
     thumbs->ProcessWindowEvent(choose);
     EXPECT_TRUE(std::filesystem::exists(folder + "/del/d1.bmp"));
     thumbs->ProcessWindowEvent(choose);
     EXPECT_FALSE(std::filesystem::exists(folder + "/del/d1.bmp"));
     EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"d0.bmp", "d2.bmp"}));
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{892, 892}));
+    EXPECT_EQ(sink.ShownIds(),
+              (std::vector<UINT>{vtid::str::AskDeleteImageFile, vtid::str::AskDeleteImageFile}));
 
     // The Delete key on the list does the same for the selected image.
     sink.ClearShown();
@@ -101,7 +103,7 @@ TEST_F(BrowserJoin, RightClickMenuIsLiveAtOnceAndDeleteWorksFromItAndFromTheKey)
         thumbs, cellCentre(0), [](wxUIActionSimulator& sim) { sim.Char(WXK_DELETE); },
         [&] { return !std::filesystem::exists(folder + "/del/d2.bmp"); }));
     EXPECT_EQ(Names(thumbs), (std::vector<std::string>{"d0.bmp"}));
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{892});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::AskDeleteImageFile});
 }
 
 } // namespace

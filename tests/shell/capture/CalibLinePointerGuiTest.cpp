@@ -5,6 +5,7 @@
 #include "devices/camera/gui/LensCalibRegDlg.h"
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "shell/capture/MultiView.h"
 #include "shell/app/OrsandelDoc.h"
 #include "shell/controls/ScaleStatic.h"
@@ -19,7 +20,7 @@ namespace {
 using CalibLinePointer = ShellWindows;
 
 TEST_F(CalibLinePointer, ALineDrawnOnTheLivePictureIsMeasuredAtTheRelease) {
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     CSampleStatic* pane = f->m_pMultiView->LivePane();
@@ -28,9 +29,9 @@ TEST_F(CalibLinePointer, ALineDrawnOnTheLivePictureIsMeasuredAtTheRelease) {
     ui::testing::WhenModal([&](wxDialog* d) {
         auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
         ASSERT_TRUE(dlg && dlg->SlotPage());
-        ui::testing::Click(dlg->SlotPage()->GetDlgItem(1189));
+        ui::testing::Click(dlg->SlotPage()->GetDlgItem(vtid::LensSlotsPage::Register2));
     });
-    f->TopMenu()->RouteCommandId(1393);
+    f->TopMenu()->RouteCommandId(vtid::TopMenuBar::SelectLens);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->IsCalibSetOpen(); }));
     const CCalibLine& drawn = f->m_pMultiView->CalibLine();
     const int right = std::min(219, pane->GetClientSize().x - 1);

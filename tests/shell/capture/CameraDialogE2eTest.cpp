@@ -3,6 +3,7 @@
 // nothing.
 #include "ShellGuiFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "platform/GlobalMemory.h"
 #include "shell/capture/MultiView.h"
@@ -26,7 +27,7 @@ std::pair<int, int> FrameBitmap(const COrsandelDoc* doc) {
 }
 
 TEST_F(CameraDialog, InputModeRunsTheCamerasDialogAndItsFrameSizeReachesTheLivePicture) {
-    Settings(1009, "[CAMPARAM]\nIMAGESIZESEL=0\nCOLORMODE=0\n");
+    Settings(vtid::StartDialog::ManualCapture, "[CAMPARAM]\nIMAGESIZESEL=0\nCOLORMODE=0\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     CMultiView* view = f->m_pMultiView;
@@ -44,7 +45,7 @@ TEST_F(CameraDialog, InputModeRunsTheCamerasDialogAndItsFrameSizeReachesTheLiveP
         size->SetSelection(2);
         ui::testing::Click(ui::testing::FindById(d, wxID_CANCEL));
     });
-    f->RouteCommandId(32812);
+    f->RouteCommandId(vtid::cmd::InputMode);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(f->m_record->GetInt(VT_CAMPARAM_IMAGESIZESEL), 0);
     EXPECT_EQ(FrameBitmap(app->m_pDocument), (std::pair<int, int>{640, 8}));
@@ -62,7 +63,7 @@ TEST_F(CameraDialog, InputModeRunsTheCamerasDialogAndItsFrameSizeReachesTheLiveP
         ui::testing::Screenshot(d, Shot("testcam-input-mode.png"));
         ui::testing::Click(ui::testing::FindById(d, wxID_OK));
     });
-    f->RouteCommandId(32812);
+    f->RouteCommandId(vtid::cmd::InputMode);
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(f->m_record->GetInt(VT_CAMPARAM_IMAGESIZESEL), 1);
     EXPECT_EQ(f->m_record->ColorMode(), 1);

@@ -2,6 +2,7 @@
 // timer on a pseudo terminal, and a second start.
 #include "ShellGuiFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/files/ImageFile.h"
 #include "shell/capture/MultiView.h"
@@ -27,7 +28,7 @@ namespace {
 using Capture = ShellWindows;
 
 TEST_F(Capture, LiveFramesAndStillPicturesPerExtension) {
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     CMultiView* view = f->m_pMultiView;
@@ -54,7 +55,7 @@ TEST_F(Capture, LiveFramesAndStillPicturesPerExtension) {
     }
     EXPECT_TRUE(sink.ShownIds().empty());
     EXPECT_EQ(view->CaptureAndSave(folder + "/e.png"), 0);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{896});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CannotSaveImage});
     EXPECT_FALSE(std::filesystem::exists(folder + "/e.png"));
 }
 
@@ -69,7 +70,7 @@ TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
     AbEmulator controller(AbEmulator::Kind::MII);
     ASSERT_TRUE(controller.Start());
     ::setenv("VANTOREL_COM1", controller.SlavePath().c_str(), 1);
-    Settings(1009, "[COMM]\nCONTROLLER=9\nPORT=0\nLENSPORT=1\n");
+    Settings(vtid::StartDialog::ManualCapture, "[COMM]\nCONTROLLER=9\nPORT=0\nLENSPORT=1\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
@@ -83,7 +84,7 @@ TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->m_lensNumber == 90; }, 10000));
     EXPECT_DOUBLE_EQ(doc->m_zoom, 2.5); // lParam 25
     EXPECT_EQ(doc->m_currentLens.GetName(), "ML90-2.5");
-    EXPECT_EQ(f->TopMenu()->GetDlgItemText(1392), "Ninety");
+    EXPECT_EQ(f->TopMenu()->GetDlgItemText(vtid::TopMenuBar::LensName), "Ninety");
     CloseProgram();
     ::unsetenv("VANTOREL_COM1");
     ::unsetenv("VANTOREL_COM2");
@@ -91,7 +92,7 @@ TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
 }
 
 TEST_F(Capture, SecondStartEndsAtOnce) {
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
     const std::string program = std::string(VT_BINARY_DIR) + "/programs/vantorel/vantorel";
     const pid_t pid = ::fork();
@@ -114,7 +115,7 @@ TEST_F(Capture, SecondStartEndsAtOnce) {
 }
 
 TEST_F(Capture, InputDeviceChoiceLeadsToTheInputModeAndItsBitDepthRule) {
-    Settings(1009, "[CAMPARAM]\nCOLORMODE=0\nBPP=12\nRANGEHI=4095\n");
+    Settings(vtid::StartDialog::ManualCapture, "[CAMPARAM]\nCOLORMODE=0\nBPP=12\nRANGEHI=4095\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_EQ(f->m_bCameraFailed, 0);
@@ -131,10 +132,10 @@ TEST_F(Capture, InputDeviceChoiceLeadsToTheInputModeAndItsBitDepthRule) {
         ui::testing::WhenModal(
             [](wxDialog* camera) { ui::testing::Click(ui::testing::FindById(camera, wxID_OK)); });
     });
-    f->RouteCommandId(32804);
+    f->RouteCommandId(vtid::cmd::SelectInputDevice);
     EXPECT_EQ(offered, "Vantorel Test Camera");
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return !sink.ShownIds().empty(); }));
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{900});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::GreyReadAs8Bit});
     EXPECT_EQ(f->m_record->Bpp(), 8);
     EXPECT_EQ(f->m_record->RangeHi(), 255);
     EXPECT_EQ(f->m_bCameraFailed, 0);
@@ -142,8 +143,8 @@ TEST_F(Capture, InputDeviceChoiceLeadsToTheInputModeAndItsBitDepthRule) {
 
     // Without a module the input mode asks for a device first (1035) and the camera stays off.
     f->m_strModuleName.clear();
-    f->RouteCommandId(32812);
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{900, 1035}));
+    f->RouteCommandId(vtid::cmd::InputMode);
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::GreyReadAs8Bit, vtid::str::SelectInputDevice}));
     EXPECT_EQ(f->m_bCameraFailed, 1);
 }
 

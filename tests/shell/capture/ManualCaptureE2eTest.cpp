@@ -3,6 +3,7 @@
 // failing camera module, a path that cannot be written and a full focus image box.
 #include "ShellGuiFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/gui/GuiHooks.h"
 #include "browser/SelListCtrl.h"
 #include "imaging/bitmaps/Dib.h"
@@ -34,7 +35,8 @@ protected:
     void StartManual(const std::string& firstPicture, const std::string& more = "") {
         series = folder + "/series";
         std::filesystem::create_directories(series);
-        Settings(1009, more, "AUTOPATH=" + series + "/" + firstPicture + "\nAUTODIR=" + series + "\n");
+        Settings(vtid::StartDialog::ManualCapture, more,
+                 "AUTOPATH=" + series + "/" + firstPicture + "\nAUTODIR=" + series + "\n");
         ASSERT_TRUE(StartProgram());
         panel = Frame()->ManualPanel();
         ASSERT_NE(panel, nullptr);
@@ -48,11 +50,13 @@ protected:
         if (HasFatalFailure())
             return;
         ASSERT_EQ(Frame()->m_pMultiView->m_comm.controller, type) << "the controller did not answer";
-        Click(605);
-        Click(604);
+        Click(vtid::ManualPanel::HeightInput);
+        Click(vtid::ManualPanel::StartCapture);
     }
     void Click(int id) { ui::testing::Click(panel->GetDlgItem(id)); }
-    void TypeHeight(const char* text) { ui::testing::Type(panel->GetDlgItem(607), wxString::FromUTF8(text)); }
+    void TypeHeight(const char* text) {
+        ui::testing::Type(panel->GetDlgItem(vtid::ManualPanel::Height), wxString::FromUTF8(text));
+    }
     bool On(int id) const { return panel->GetDlgItem(id)->IsShown() && panel->GetDlgItem(id)->IsEnabled(); }
     std::optional<bool> Enabled(int command) {
         ui::CmdUI state(command);
@@ -93,23 +97,24 @@ TEST_F(ManualCapture, TypedHeightsSeriesIsComposedIntoTheResult) {
     CMainFrame* f = Frame();
     CMultiView* view = f->m_pMultiView;
     CScriptedMessageSink sink(IDOK);
-    Click(605); // height input on
-    Click(604);
+    Click(vtid::ManualPanel::HeightInput); // height input on
+    Click(vtid::ManualPanel::StartCapture);
     ASSERT_EQ(panel->m_bInRun, 1);
     TypeHeight("-");
-    EXPECT_FALSE(On(608));
+    EXPECT_FALSE(On(vtid::ManualPanel::TakePicture));
     // Still in the run: the initial menu waits for its end, even with 608 off.
-    EXPECT_EQ(Enabled(950), std::optional<bool>(false));
+    EXPECT_EQ(Enabled(vtid::cmd::InitialMenu), std::optional<bool>(false));
     const char* heights[] = {"-12.5", "0", "12.5"};
     for (int k = 0; k < 3; ++k) {
         TypeHeight(heights[k]);
-        ASSERT_TRUE(On(608)) << heights[k];
-        Click(608);
+        ASSERT_TRUE(On(vtid::ManualPanel::TakePicture)) << heights[k];
+        Click(vtid::ManualPanel::TakePicture);
         const std::string saved = series + "/img00" + std::to_string(5 + k) + ".bmp";
         EXPECT_TRUE(IsPicture(saved)) << saved;
-        EXPECT_EQ(panel->GetDlgItemText(606).ToStdString(), "img00" + std::to_string(6 + k) + ".bmp");
-        EXPECT_TRUE(On(608));
-        EXPECT_TRUE(On(609));
+        EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::FileName).ToStdString(),
+                  "img00" + std::to_string(6 + k) + ".bmp");
+        EXPECT_TRUE(On(vtid::ManualPanel::TakePicture));
+        EXPECT_TRUE(On(vtid::ManualPanel::EndCapture));
     }
     const std::vector<SeriesEntry> images = Images();
     ASSERT_EQ(images.size(), 3u);
@@ -123,17 +128,17 @@ TEST_F(ManualCapture, TypedHeightsSeriesIsComposedIntoTheResult) {
     EXPECT_TRUE(view->PreviewPane()->HasImage());
     EXPECT_EQ(view->PreviewPane()->PictureWidth(), 640);
     // While 608 is on, neither the initial menu nor the composition can start.
-    EXPECT_EQ(Enabled(950), std::optional<bool>(false));
-    EXPECT_EQ(Enabled(819), std::optional<bool>(false));
+    EXPECT_EQ(Enabled(vtid::cmd::InitialMenu), std::optional<bool>(false));
+    EXPECT_EQ(Enabled(vtid::cmd::StartComposition), std::optional<bool>(false));
     // The picture for looking at: the frame in front, as the user works in it.
     f->Raise();
     ui::testing::PumpUntil([&] { return f->IsActive(); }, 2000);
     ui::testing::ScreenshotRoot(Shot("manual-panel-run.png"));
 
-    Click(609);
+    Click(vtid::ManualPanel::EndCapture);
     EXPECT_EQ(panel->m_bInRun, 0);
-    ASSERT_EQ(Enabled(819), std::optional<bool>(true));
-    f->RouteCommandId(819);
+    ASSERT_EQ(Enabled(vtid::cmd::StartComposition), std::optional<bool>(true));
+    f->RouteCommandId(vtid::cmd::StartComposition);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return ResultShown(); }, 60000));
     CImageDoc* doc = app->m_pResultFrame->GetImageDoc();
     ASSERT_NE(doc->m_image, nullptr);
@@ -147,34 +152,34 @@ TEST_F(ManualCapture, TypedHeightsSeriesIsComposedIntoTheResult) {
     EXPECT_TRUE(sink.ShownIds().empty());
 
     // A new run empties the box; its first name exists, and a declined overwrite takes nothing.
-    Click(604);
+    Click(vtid::ManualPanel::StartCapture);
     EXPECT_TRUE(Images().empty());
     const auto before = std::filesystem::last_write_time(series + "/img005.bmp");
-    Click(608);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{894});
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::ConfirmOverwrite});
     EXPECT_EQ(std::filesystem::last_write_time(series + "/img005.bmp"), before);
     EXPECT_TRUE(Images().empty());
-    EXPECT_EQ(panel->GetDlgItemText(606).ToStdString(), "img005.bmp");
-    EXPECT_TRUE(On(608));
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::FileName).ToStdString(), "img005.bmp");
+    EXPECT_TRUE(On(vtid::ManualPanel::TakePicture));
 }
 
 TEST_F(ManualCapture, NumberingEndsAfter999) {
     StartManual("img998.bmp");
     CScriptedMessageSink sink(IDOK);
-    Click(604);
-    Click(608);
-    Click(608);
+    Click(vtid::ManualPanel::StartCapture);
+    Click(vtid::ManualPanel::TakePicture);
+    Click(vtid::ManualPanel::TakePicture);
     EXPECT_TRUE(IsPicture(series + "/img998.bmp"));
     EXPECT_TRUE(IsPicture(series + "/img999.bmp"));
     const std::vector<SeriesEntry> images = Images();
     ASSERT_EQ(images.size(), 2u);
     EXPECT_EQ(images[1].z, 0.0); // height input off
     EXPECT_EQ(panel->m_bLimitReached, 1);
-    Click(608);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{895});
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CaptureLimitReached});
     EXPECT_EQ(Files(series), (std::set<std::string>{"img998.bmp", "img999.bmp"}));
     // The end clears the limit.
-    Click(609);
+    Click(vtid::ManualPanel::EndCapture);
     EXPECT_EQ(panel->m_bLimitReached, 0);
 }
 
@@ -187,14 +192,14 @@ TEST_F(ManualCapture, StageGivesTheHeight) {
     ASSERT_FALSE(HasFatalFailure());
     CMultiView* view = Frame()->m_pMultiView;
     // The height edit is shown but not typed into; 608 is on at once.
-    EXPECT_TRUE(panel->GetDlgItem(607)->IsShown());
-    EXPECT_FALSE(panel->GetDlgItem(607)->IsEnabled());
-    EXPECT_TRUE(On(608));
-    Click(608);
-    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "617.000");
+    EXPECT_TRUE(panel->GetDlgItem(vtid::ManualPanel::Height)->IsShown());
+    EXPECT_FALSE(panel->GetDlgItem(vtid::ManualPanel::Height)->IsEnabled());
+    EXPECT_TRUE(On(vtid::ManualPanel::TakePicture));
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::Height).ToStdString(), "617.000");
     stage.SetAxisPosition(1, -200);
-    Click(608);
-    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-100.000");
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::Height).ToStdString(), "-100.000");
     const std::vector<SeriesEntry> images = Images();
     ASSERT_EQ(images.size(), 2u);
     EXPECT_DOUBLE_EQ(images[0].z, 617.0);
@@ -202,13 +207,13 @@ TEST_F(ManualCapture, StageGivesTheHeight) {
     // SIDE turns the height; at the zero it is 0, never "-0.000".
     view->m_comm.side = 1;
     stage.SetAxisPosition(1, 0);
-    Click(608);
-    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "0.000");
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::Height).ToStdString(), "0.000");
     stage.SetAxisPosition(1, 10);
-    Click(608);
-    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-5.000");
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::Height).ToStdString(), "-5.000");
     EXPECT_TRUE(sink.ShownIds().empty());
-    Click(609);
+    Click(vtid::ManualPanel::EndCapture);
     CloseProgram();
     ::unsetenv("VANTOREL_COM1");
 }
@@ -223,18 +228,18 @@ TEST_F(ManualCapture, Stm6StageGivesTheHeightByItsOwnStep) {
     ASSERT_FALSE(HasFatalFailure());
     CMultiView* view = Frame()->m_pMultiView;
     stage.SetControllerCount(-200);
-    Click(608);
-    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-10.000"); // 0.05 um steps
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::Height).ToStdString(), "-10.000"); // 0.05 um steps
     stage.SetStatusBits(0x20);                                      // 0.025 um steps
-    Click(608);
-    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-5.000");
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::Height).ToStdString(), "-5.000");
     EXPECT_DOUBLE_EQ(view->m_d1Pulse, 1.0);
     const std::vector<SeriesEntry> images = Images();
     ASSERT_EQ(images.size(), 2u);
     EXPECT_DOUBLE_EQ(images[0].z, -10.0);
     EXPECT_DOUBLE_EQ(images[1].z, -5.0);
     EXPECT_TRUE(sink.ShownIds().empty());
-    Click(609);
+    Click(vtid::ManualPanel::EndCapture);
     CloseProgram();
     ::unsetenv("VANTOREL_COM1");
 }
@@ -246,7 +251,8 @@ TEST_F(ManualCapture, FailedCaptureKeepsTheFolderAsItWas) {
     std::filesystem::create_directories(series);
     Write("series/img000.bmp", "an earlier picture");
     Write("series/notes.txt", "kept");
-    Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1009\nAUTOPATH=" + series +
+    Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" +
+                              std::to_string(vtid::StartDialog::ManualCapture) + "\nAUTOPATH=" + series +
                               "/img000.bmp\nAUTODIR=" + series +
                               "\n[STAGEINPUT]\nINPDEVICE=Fails param_set\n");
     CScriptedMessageSink sink(IDOK);
@@ -254,34 +260,34 @@ TEST_F(ManualCapture, FailedCaptureKeepsTheFolderAsItWas) {
     panel = Frame()->ManualPanel();
     ASSERT_NE(panel, nullptr);
     app->Ticker().StopTicking();
-    Click(604);
+    Click(vtid::ManualPanel::StartCapture);
     sink.ClearShown();
     sink.Queue({IDYES}); // overwrite img000.bmp
-    Click(608);
+    Click(vtid::ManualPanel::TakePicture);
     const std::vector<UINT> shown = sink.ShownIds();
     ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown.front(), 894u);
-    EXPECT_EQ(shown.back(), 873u);
+    EXPECT_EQ(shown.front(), vtid::str::ConfirmOverwrite);
+    EXPECT_EQ(shown.back(), vtid::str::CaptureFailed);
     // Nothing was written, truncated or left behind, and the picture does not count.
     EXPECT_EQ(Read("series/img000.bmp"), "an earlier picture");
     EXPECT_EQ(Files(series), (std::set<std::string>{"img000.bmp", "notes.txt"}));
     EXPECT_TRUE(Images().empty());
-    EXPECT_EQ(panel->GetDlgItemText(606).ToStdString(), "img000.bmp");
-    EXPECT_TRUE(On(608));
-    EXPECT_TRUE(On(609));
-    Click(609);
-    EXPECT_EQ(Enabled(819), std::optional<bool>(false));
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::FileName).ToStdString(), "img000.bmp");
+    EXPECT_TRUE(On(vtid::ManualPanel::TakePicture));
+    EXPECT_TRUE(On(vtid::ManualPanel::EndCapture));
+    Click(vtid::ManualPanel::EndCapture);
+    EXPECT_EQ(Enabled(vtid::cmd::StartComposition), std::optional<bool>(false));
 
     // A save path whose folder is gone: 872, and no file or folder appears.
     panel->m_strSavePath = folder + "/gone/img000.bmp";
-    Click(604);
+    Click(vtid::ManualPanel::StartCapture);
     sink.ClearShown();
-    Click(608);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{872});
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::PathMissing});
     EXPECT_FALSE(std::filesystem::exists(folder + "/gone"));
-    EXPECT_TRUE(On(609));
+    EXPECT_TRUE(On(vtid::ManualPanel::EndCapture));
     EXPECT_EQ(panel->m_bBusy, 0);
-    Click(609);
+    Click(vtid::ManualPanel::EndCapture);
 }
 
 TEST_F(ManualCapture, FullBoxRefusesThePictureAndEndsTheRun) {
@@ -296,39 +302,39 @@ TEST_F(ManualCapture, FullBoxRefusesThePictureAndEndsTheRun) {
     GlobalFree(tiny);
     StartManual("img000.bmp");
     CScriptedMessageSink sink(IDOK);
-    Click(604);
+    Click(vtid::ManualPanel::StartCapture);
     CSelListCtrl* list = Frame()->FocusBoxList();
     list->AddFileItem(boxDir + "/*.bmp");
     list->WaitForLoader();
     ASSERT_EQ(list->GetItemCount(), 257);
-    Click(608);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{890});
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::TooManyThumbnails});
     // The saved picture stays; the box is as it was; the run can be ended.
     EXPECT_TRUE(IsPicture(series + "/img000.bmp"));
     EXPECT_EQ(list->GetItemCount(), 257);
     for (const SeriesEntry& e : Images())
         EXPECT_NE(e.path, series + "/img000.bmp");
-    EXPECT_TRUE(On(609));
+    EXPECT_TRUE(On(vtid::ManualPanel::EndCapture));
     EXPECT_EQ(panel->m_bLimitReached, 1);
     EXPECT_EQ(panel->PreviewComposer(), nullptr);
     // No more pictures are taken in this run.
     sink.ClearShown();
-    Click(608);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{895});
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CaptureLimitReached});
     EXPECT_EQ(Files(series), std::set<std::string>{"img000.bmp"});
-    Click(609);
+    Click(vtid::ManualPanel::EndCapture);
     EXPECT_EQ(panel->m_bInRun, 0);
 }
 
 TEST_F(ManualCapture, CloseDuringAPictureWaitsForIt) {
     StartManual("img000.bmp");
     CScriptedMessageSink sink(IDOK);
-    Click(604);
+    Click(vtid::ManualPanel::StartCapture);
     // The close arrives while the picture is being taken (the capture pumps messages): the frame
     // stays until the picture is in the box, then closes.
     CMainFrame* f = Frame();
     wxQueueEvent(f, new wxCloseEvent(wxEVT_CLOSE_WINDOW, f->GetId()));
-    Click(608);
+    Click(vtid::ManualPanel::TakePicture);
     EXPECT_TRUE(IsPicture(series + "/img000.bmp"));
     ASSERT_EQ(app->m_pMainFrame, f);
     EXPECT_TRUE(f->IsShown()); // the close has not begun under the capture

@@ -3,6 +3,7 @@
 // folder choice and the path display.
 #include "ShellGuiFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/gui/GuiHooks.h"
 #include "browser/SelListCtrl.h"
 #include "shell/capture/ManualDialog.h"
@@ -25,7 +26,7 @@ protected:
         InstallImagingGuiServices();
     }
     void StartManual(const std::string& initial = "") {
-        Settings(1009, "", initial);
+        Settings(vtid::StartDialog::ManualCapture, "", initial);
         ASSERT_TRUE(StartProgram());
         panel = Frame()->ManualPanel();
         ASSERT_NE(panel, nullptr);
@@ -33,9 +34,9 @@ protected:
     // Shown (1) or hidden (0) and enabled (1) or disabled (0) of each control, as "sE" pairs.
     std::map<int, std::string> States() const {
         std::map<int, std::string> out;
-        for (int id = 601; id <= 609; ++id)
+        for (int id = vtid::ManualPanel::FolderText; id <= vtid::ManualPanel::EndCapture; ++id)
             out[id] = State(id);
-        for (int id = 616; id <= 621; ++id)
+        for (int id = vtid::ManualPanel::StartLabel; id <= vtid::ManualPanel::HeightUnit; ++id)
             out[id] = State(id);
         return out;
     }
@@ -51,7 +52,9 @@ protected:
         return state.enabled;
     }
     void Click(int id) { ui::testing::Click(panel->GetDlgItem(id)); }
-    void TypeHeight(const char* text) { ui::testing::Type(panel->GetDlgItem(607), wxString::FromUTF8(text)); }
+    void TypeHeight(const char* text) {
+        ui::testing::Type(panel->GetDlgItem(vtid::ManualPanel::Height), wxString::FromUTF8(text));
+    }
 
     CManualDialog* panel = nullptr;
 };
@@ -63,82 +66,93 @@ TEST_F(ManualPanel, IdleAndRunStatesShowTheirControls) {
     EXPECT_TRUE(panel->CheckControlIds().empty()); // every id the panel binds is in template 600
     // Idle: folder, height check and start; the run's controls hidden, 608 off.
     const std::map<int, std::string> idle = States();
-    for (int id : {601, 602, 603, 604, 605, 616})
+    for (int id :
+         {vtid::ManualPanel::FolderText, vtid::ManualPanel::FileText, vtid::ManualPanel::SelectFolder,
+          vtid::ManualPanel::StartCapture, vtid::ManualPanel::HeightInput, vtid::ManualPanel::StartLabel})
         EXPECT_EQ(idle.at(id), "11") << id;
-    for (int id : {606, 607, 609, 617, 618, 619, 620, 621})
+    for (int id :
+         {vtid::ManualPanel::FileName, vtid::ManualPanel::Height, vtid::ManualPanel::EndCapture,
+          vtid::ManualPanel::FileNameLabel, vtid::ManualPanel::HeightLabel,
+          vtid::ManualPanel::TakePictureLabel, vtid::ManualPanel::EndLabel, vtid::ManualPanel::HeightUnit})
         EXPECT_EQ(idle.at(id)[0], '0') << id;
-    EXPECT_EQ(idle.at(608), "00");
-    for (int id : {603, 604, 608, 609})
+    EXPECT_EQ(idle.at(vtid::ManualPanel::TakePicture), "00");
+    for (int id : {vtid::ManualPanel::SelectFolder, vtid::ManualPanel::StartCapture,
+                   vtid::ManualPanel::TakePicture, vtid::ManualPanel::EndCapture})
         EXPECT_TRUE(panel->Item<wxAnyButton>(id)->GetBitmap().IsOk()) << "icon on " << id;
-    EXPECT_EQ(panel->GetDlgItemText(601).ToStdString(), "/tmp/vt-none");
-    EXPECT_EQ(panel->GetDlgItemText(602).ToStdString(), "img000.bmp");
-    EXPECT_EQ(Enabled(950), std::optional<bool>(true));
-    EXPECT_EQ(Enabled(32804), std::optional<bool>(true));
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::FolderText).ToStdString(), "/tmp/vt-none");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::FileText).ToStdString(), "img000.bmp");
+    EXPECT_EQ(Enabled(vtid::cmd::InitialMenu), std::optional<bool>(true));
+    EXPECT_EQ(Enabled(vtid::cmd::SelectInputDevice), std::optional<bool>(true));
 
     // A run without height input: the height is 0 and 608 is on at once.
-    Click(604);
+    Click(vtid::ManualPanel::StartCapture);
     EXPECT_EQ(panel->m_bInRun, 1);
     std::map<int, std::string> run = States();
-    for (int id : {603, 604, 605, 616, 607, 618, 621})
+    for (int id : {vtid::ManualPanel::SelectFolder, vtid::ManualPanel::StartCapture,
+                   vtid::ManualPanel::HeightInput, vtid::ManualPanel::StartLabel, vtid::ManualPanel::Height,
+                   vtid::ManualPanel::HeightLabel, vtid::ManualPanel::HeightUnit})
         EXPECT_EQ(run.at(id)[0], '0') << id;
-    for (int id : {606, 608, 609, 617, 619, 620})
+    for (int id :
+         {vtid::ManualPanel::FileName, vtid::ManualPanel::TakePicture, vtid::ManualPanel::EndCapture,
+          vtid::ManualPanel::FileNameLabel, vtid::ManualPanel::TakePictureLabel, vtid::ManualPanel::EndLabel})
         EXPECT_EQ(run.at(id), "11") << id;
-    EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "0");
-    EXPECT_EQ(panel->GetDlgItemText(606).ToStdString(), "img000.bmp");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::Height).ToStdString(), "0");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::FileName).ToStdString(), "img000.bmp");
     // The frame: no initial menu, no composition and no other camera module during the run.
-    EXPECT_EQ(Enabled(950), std::optional<bool>(false));
-    EXPECT_EQ(Enabled(819), std::optional<bool>(false));
-    EXPECT_EQ(Enabled(32804), std::optional<bool>(false));
-    EXPECT_EQ(Enabled(32812), std::optional<bool>(false));
-    EXPECT_EQ(Enabled(32806), std::optional<bool>(false)); // nor other stage settings
-    EXPECT_EQ(Enabled(32807), std::optional<bool>(false));
+    EXPECT_EQ(Enabled(vtid::cmd::InitialMenu), std::optional<bool>(false));
+    EXPECT_EQ(Enabled(vtid::cmd::StartComposition), std::optional<bool>(false));
+    EXPECT_EQ(Enabled(vtid::cmd::SelectInputDevice), std::optional<bool>(false));
+    EXPECT_EQ(Enabled(vtid::cmd::InputMode), std::optional<bool>(false));
+    // Nor other stage settings
+    EXPECT_EQ(Enabled(vtid::cmd::StageControllerSettings), std::optional<bool>(false));
+    EXPECT_EQ(Enabled(vtid::cmd::SpeedSettings), std::optional<bool>(false));
 
-    Click(609);
+    Click(vtid::ManualPanel::EndCapture);
     EXPECT_EQ(panel->m_bInRun, 0);
     EXPECT_EQ(States(), idle);
-    EXPECT_EQ(Enabled(950), std::optional<bool>(true));
-    EXPECT_EQ(Enabled(32804), std::optional<bool>(true));
-    EXPECT_EQ(Enabled(32806), std::optional<bool>(true));
+    EXPECT_EQ(Enabled(vtid::cmd::InitialMenu), std::optional<bool>(true));
+    EXPECT_EQ(Enabled(vtid::cmd::SelectInputDevice), std::optional<bool>(true));
+    EXPECT_EQ(Enabled(vtid::cmd::StageControllerSettings), std::optional<bool>(true));
 
     // With height input and no stage the typed height decides 608.
-    ui::testing::Click(panel->GetDlgItem(605));
-    ASSERT_TRUE(panel->Item<wxCheckBox>(605)->GetValue());
+    ui::testing::Click(panel->GetDlgItem(vtid::ManualPanel::HeightInput));
+    ASSERT_TRUE(panel->Item<wxCheckBox>(vtid::ManualPanel::HeightInput)->GetValue());
     TypeHeight("");
-    Click(604);
+    Click(vtid::ManualPanel::StartCapture);
     run = States();
-    for (int id : {607, 618, 621})
+    for (int id : {vtid::ManualPanel::Height, vtid::ManualPanel::HeightLabel, vtid::ManualPanel::HeightUnit})
         EXPECT_EQ(run.at(id), "11") << id;
-    EXPECT_EQ(State(608), "10");
+    EXPECT_EQ(State(vtid::ManualPanel::TakePicture), "10");
     const std::pair<const char*, bool> heights[] = {{"-", false},       {"-12.5", true},     {"999999", true},
                                                     {"1000000", false}, {"-1000000", false}, {"0", true}};
     for (const auto& [text, on] : heights) {
         TypeHeight(text);
-        EXPECT_EQ(panel->GetDlgItem(608)->IsEnabled(), on) << text;
+        EXPECT_EQ(panel->GetDlgItem(vtid::ManualPanel::TakePicture)->IsEnabled(), on) << text;
     }
-    Click(609);
+    Click(vtid::ManualPanel::EndCapture);
 }
 
 TEST_F(ManualPanel, StartNeedsADeviceAndASavePath) {
     StartManual();
     CScriptedMessageSink sink(IDOK);
-    Click(604); // no AUTOPATH
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1036});
+    Click(vtid::ManualPanel::StartCapture); // no AUTOPATH
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::NoSavePath});
     EXPECT_EQ(panel->m_bInRun, 0);
-    EXPECT_EQ(State(604), "11");
+    EXPECT_EQ(State(vtid::ManualPanel::StartCapture), "11");
     app->m_strAutoPath = folder + "/a.bmp";
     app->m_strAutoDir = folder;
     Frame()->m_strDevice.clear();
     sink.ClearShown();
-    Click(604);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1035});
+    Click(vtid::ManualPanel::StartCapture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::SelectInputDevice});
     EXPECT_EQ(panel->m_bInRun, 0);
 }
 
 TEST_F(ManualPanel, FolderChoiceSetsThePathsAndTheDisplay) {
     StartManual();
     // No folder yet: both texts are blank.
-    EXPECT_TRUE(panel->GetDlgItemText(601).Trim().IsEmpty());
-    EXPECT_TRUE(panel->GetDlgItemText(602).Trim().IsEmpty());
+    EXPECT_TRUE(panel->GetDlgItemText(vtid::ManualPanel::FolderText).Trim().IsEmpty());
+    EXPECT_TRUE(panel->GetDlgItemText(vtid::ManualPanel::FileText).Trim().IsEmpty());
     const std::string deep = folder + "/pictures/2005/May";
     std::filesystem::create_directories(deep);
     ui::FileDialogRequest seen;
@@ -150,7 +164,7 @@ TEST_F(ManualPanel, FolderChoiceSetsThePathsAndTheDisplay) {
         out.paths.push_back(calls == 1 ? deep + "/sample010" : folder + "/missing/x.bmp");
         return out;
     });
-    Click(603);
+    Click(vtid::ManualPanel::SelectFolder);
     EXPECT_EQ(seen.title, "保存ファイル設定");
     EXPECT_FALSE(seen.confirmOverwrite);
     EXPECT_EQ(seen.filter.rfind(
@@ -164,11 +178,12 @@ TEST_F(ManualPanel, FolderChoiceSetsThePathsAndTheDisplay) {
     EXPECT_EQ(app->m_strAutoDir, deep);
     EXPECT_EQ(app->m_strImagePath, deep);
     EXPECT_EQ(panel->m_strSavePath, deep + "/sample010.bmp");
-    EXPECT_EQ(panel->GetDlgItemText(601).ToStdString(), ShortenFolderText(deep));
-    EXPECT_EQ(panel->GetDlgItemText(601).ToStdString().substr(0, 5), deep.substr(0, 3) + "..");
-    EXPECT_EQ(panel->GetDlgItemText(602).ToStdString(), "sample010.bmp");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::FolderText).ToStdString(), ShortenFolderText(deep));
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::FolderText).ToStdString().substr(0, 5),
+              deep.substr(0, 3) + "..");
+    EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::FileText).ToStdString(), "sample010.bmp");
     // A name in a folder that does not exist changes nothing.
-    Click(603);
+    Click(vtid::ManualPanel::SelectFolder);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(app->m_strAutoPath, deep + "/sample010.bmp");
     ui::SetFileDialogService(previous);

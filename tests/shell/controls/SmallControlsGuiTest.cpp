@@ -1,3 +1,4 @@
+#include "ids/VantorelIds.h"
 #include "shell/controls/SliderEdit.h"
 #include "shell/controls/StageEdit.h"
 #include "ui/testing/GuiTest.h"
@@ -35,7 +36,7 @@ TEST_F(SmallControls, StageEditFiltersAtTheCaretAndCompletesThePoint) {
     edit->ProcessWindowEvent(leave);
     EXPECT_EQ(edit->GetValue(), "0.5");
 
-    auto* combo = new CStageComboBox(frame, 920);
+    auto* combo = new CStageComboBox(frame, vtid::AutoPanel::JogStep);
     combo->SetValue("3");
     combo->SetInsertionPoint(0);
     EXPECT_FALSE(combo->FilterChar('-')); // the combo's edit takes no minus

@@ -1,3 +1,4 @@
+#include "ids/VantorelIds.h"
 #include "shell/controls/StringStatic.h"
 #include "ui/resources/ResourceRegistry.h"
 
@@ -40,13 +41,14 @@ protected:
 };
 
 TEST_F(PaintedStatics, StringStaticSizesToItsTextAndFramedEmptyDrawsOnlyTheBox) {
-    auto* s = new CStringStatic(frame, 915, wxPoint(20, 10));
+    auto* s = new CStringStatic(frame, vtid::AutoPanel::ZPosition, wxPoint(20, 10));
     s->SetText(wxString::FromUTF8("現在位置 12.500"));
     EXPECT_EQ(s->GetSize().x, frame->GetClientSize().x - 10);
     EXPECT_EQ(s->GetSize().y, s->TextSize().y);
     EXPECT_GT(s->TextSize().x, 0);
-    s->LoadText(10008); // spans from its left edge to the parent's right edge
-    EXPECT_EQ(s->GetText().ToStdString(wxConvUTF8), ui::Resources().LoadString(10008));
+    s->LoadText(vtid::str::FocusImageBoxTitle); // spans from its left edge to the parent's right edge
+    EXPECT_EQ(s->GetText().ToStdString(wxConvUTF8),
+              ui::Resources().LoadString(vtid::str::FocusImageBoxTitle));
     EXPECT_EQ(s->GetSize().x, frame->GetClientSize().x - 20);
     s->SetText(wxString::FromUTF8("現在位置 12.500"));
     s->SetTextOnly("other");
@@ -79,14 +81,14 @@ TEST_F(PaintedStatics, SysColStaticMapsGreysToTheSystemColours) {
     EXPECT_EQ(out.GetGreen(2, 0), 5);
     EXPECT_EQ(out.GetRed(3, 0), 7);
 
-    auto* picture = new CSysColStatic(frame, 954, wxPoint(0, 0), wxSize(80, 20));
+    auto* picture = new CSysColStatic(frame, vtid::TopMenuBar::Picture, wxPoint(0, 0), wxSize(80, 20));
     picture->LoadSysColorBitmap(-1); // no id yet: nothing
     EXPECT_FALSE(picture->Bitmap().IsOk());
-    picture->LoadSysColorBitmap(209);
+    picture->LoadSysColorBitmap(vtid::img::TopMenuPicture);
     ASSERT_TRUE(picture->Bitmap().IsOk());
-    EXPECT_EQ(picture->BitmapId(), 209);
+    EXPECT_EQ(picture->BitmapId(), vtid::img::TopMenuPicture);
     picture->LoadSysColorBitmap(-1); // reload keeps the id
-    EXPECT_EQ(picture->BitmapId(), 209);
+    EXPECT_EQ(picture->BitmapId(), vtid::img::TopMenuPicture);
     EXPECT_TRUE(picture->Bitmap().IsOk());
 }
 

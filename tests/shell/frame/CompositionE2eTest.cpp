@@ -1,6 +1,7 @@
 // A composition of the focus image box from the frame's command 819 to the result hand-over.
 #include "ShellGuiFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/files/ImageFileMemory.h"
 #include "platform/File.h"
 #include "platform/Process.h"
@@ -71,14 +72,14 @@ protected:
 };
 
 TEST_F(Composition, BoxSeriesReachesTheResultWithHeights) {
-    Settings(1009, "", "");
+    Settings(vtid::StartDialog::ManualCapture, "", "");
     MakeSeries(5, 200, 150);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     CScriptedMessageSink sink(IDOK);
     f->CompositionBar()->SpeedCombo()->SetSelection(0);
     FillBox();
-    f->RouteCommandId(819);
+    f->RouteCommandId(vtid::cmd::StartComposition);
     EXPECT_TRUE(f->IsComposing());
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return ResultShown(); }, 60000));
     EXPECT_FALSE(f->IsComposing());
@@ -177,7 +178,7 @@ TEST_F(Composition, BoxSeriesReachesTheResultWithHeights) {
     EXPECT_TRUE(sink.ShownIds().empty());
     doc->m_saved = 0;
     sink.Queue({IDNO});
-    f->RouteCommandId(819);
+    f->RouteCommandId(vtid::cmd::StartComposition);
     EXPECT_FALSE(f->IsComposing());
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{kMsgDiscardResult});
     EXPECT_TRUE(ResultShown());
@@ -186,7 +187,7 @@ TEST_F(Composition, BoxSeriesReachesTheResultWithHeights) {
     // A second composition reuses the one window; leaving it hides it without a question once
     // the result is saved.
     doc->m_saved = 1;
-    f->RouteCommandId(819);
+    f->RouteCommandId(vtid::cmd::StartComposition);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return !f->IsComposing(); }, 60000));
     EXPECT_EQ(app->m_pResultFrame, viewer);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }, 60000));
@@ -200,7 +201,7 @@ TEST_F(Composition, BoxSeriesReachesTheResultWithHeights) {
 }
 
 TEST_F(Composition, CancelShows875AndAnUnreadableFile9201) {
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     // A series long enough that the cancel, clicked as soon as the run starts, comes before its
     // end however fast the worker is.
     MakeSeries(200, 400, 300);
@@ -209,25 +210,25 @@ TEST_F(Composition, CancelShows875AndAnUnreadableFile9201) {
     CScriptedMessageSink sink(IDOK);
     f->CompositionBar()->SpeedCombo()->SetSelection(0);
     FillBox();
-    f->RouteCommandId(819);
+    f->RouteCommandId(vtid::cmd::StartComposition);
     ASSERT_TRUE(f->IsComposing());
     ASSERT_NE(f->ProgressDialog(), nullptr);
     ui::testing::Click(ui::testing::FindById(f->ProgressDialog(), 2));
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return !f->IsComposing(); }, 30000));
     const std::vector<UINT> shown = sink.ShownIds();
-    EXPECT_EQ(shown, std::vector<UINT>{875});
+    EXPECT_EQ(shown, std::vector<UINT>{vtid::str::Cancelled});
     EXPECT_EQ(app->m_pResultFrame, nullptr);
 
     sink.ClearShown();
     Write("s2.bmp", "this is no picture");
-    f->RouteCommandId(819);
+    f->RouteCommandId(vtid::cmd::StartComposition);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return ResultShown(); }, 60000));
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{9201});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::CannotReadData});
     Settle();
 }
 
 TEST_F(Composition, LackOfMemoryShows876AndLeavesNothingBusy) {
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     MakeSeries(4, 160, 120);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
@@ -235,32 +236,32 @@ TEST_F(Composition, LackOfMemoryShows876AndLeavesNothingBusy) {
     FillBox();
     // The machine reports almost no memory: the images of the run cannot be had.
     const AvailableMemoryFunction before = SetAvailableMemoryFunction([]() -> uint64_t { return 4096; });
-    f->RouteCommandId(819);
+    f->RouteCommandId(vtid::cmd::StartComposition);
     const bool ended = ui::testing::PumpUntil([&] { return !f->IsComposing(); }, 60000);
     SetAvailableMemoryFunction(before);
     ASSERT_TRUE(ended);
-    EXPECT_EQ(sink.CountOf(876), 1u) << ::testing::PrintToString(sink.ShownIds());
-    EXPECT_EQ(sink.CountOf(875), 0u);
+    EXPECT_EQ(sink.CountOf(vtid::str::NoMemory), 1u) << ::testing::PrintToString(sink.ShownIds());
+    EXPECT_EQ(sink.CountOf(vtid::str::Cancelled), 0u);
     EXPECT_EQ(app->m_pResultFrame, nullptr);
     // Memory back: the same box composes.
     sink.ClearShown();
-    f->RouteCommandId(819);
+    f->RouteCommandId(vtid::cmd::StartComposition);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return ResultShown(); }, 60000));
     EXPECT_TRUE(sink.ShownIds().empty());
     Settle();
 }
 
 TEST_F(Composition, TwoEntriesAreNotEnough) {
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     MakeSeries(1, 64, 48);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     FillBox(); // one image and the placeholder
-    ui::CmdUI state(819);
+    ui::CmdUI state(vtid::cmd::StartComposition);
     ASSERT_TRUE(ui::RouteUpdate(f->CommandChain(), state));
     EXPECT_EQ(state.enabled, std::optional<bool>(false));
     f->SelectedBox()->AddFile(files[0], 1.0);
-    ui::CmdUI again(819);
+    ui::CmdUI again(vtid::cmd::StartComposition);
     ui::RouteUpdate(f->CommandChain(), again);
     EXPECT_EQ(again.enabled, std::optional<bool>(true));
 }

@@ -4,6 +4,7 @@
 // above the corners), never a bowl.
 #include "AutoPanelFixture.h"
 
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "platform/File.h"
 #include "platform/GlobalMemory.h"
@@ -54,12 +55,12 @@ TEST_P(DemoHeight, SeriesOverTheDemoRangeComposesADome) {
     CScriptedMessageSink sink(IDOK);
     fs::create_directories(folder + "/series");
     ScriptFileDialogs({folder + "/series/dome.bmp"});
-    Click(1179);
-    ui::testing::Type(Item(1183), "0");
-    ui::testing::Type(Item(1184), "100");
-    ui::testing::Type(Item(1185), "10");
-    ui::testing::Click(Item(1124)); // compose when the series ends
-    Click(913);
+    Click(vtid::AutoPanel::SelectPath);
+    ui::testing::Type(Item(vtid::AutoPanel::StartPosition), "0");
+    ui::testing::Type(Item(vtid::AutoPanel::EndPosition), "100");
+    ui::testing::Type(Item(vtid::AutoPanel::Interval), "10");
+    ui::testing::Click(Item(vtid::AutoPanel::AutoCompose)); // compose when the series ends
+    Click(vtid::AutoPanel::StartCapture);
     ASSERT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
     // The program's Z and the drive's own count: equal at the lens side, opposite at the stage side.
     EXPECT_DOUBLE_EQ(panel->CurrentZ(), 100.0);

@@ -2,6 +2,7 @@
 // the field keeps its editing keys from the frame's accelerators.
 #include "AutoPanelFixture.h"
 #include "XServerInput.h"
+#include "ids/VantorelIds.h"
 
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
@@ -13,7 +14,7 @@ using FrameKeys = AutoPanel;
 TEST_F(FrameKeys, CtrlASelectsTheTextOfTheFocusedNumberField) {
     ASSERT_TRUE(Start("mmc2", 1));
     CMainFrame* f = Frame();
-    auto* field = dynamic_cast<wxTextCtrl*>(Item(1183));
+    auto* field = dynamic_cast<wxTextCtrl*>(Item(vtid::AutoPanel::StartPosition));
     ASSERT_NE(field, nullptr);
     field->ChangeValue("12.5");
     ASSERT_TRUE(ui::testing::WaitForPaint(field));

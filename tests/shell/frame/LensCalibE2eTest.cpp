@@ -7,6 +7,7 @@
 #include "devices/camera/gui/LensCalibTxtDlg.h"
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "shell/capture/AutoDialog.h"
 #include "shell/capture/MultiView.h"
 #include "shell/app/OrsandelDoc.h"
@@ -47,9 +48,9 @@ void CalibrateSlotTwoWithALine(CMainFrame* f, CSampleStatic* pane, const CCalibL
         auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
         ASSERT_NE(dlg, nullptr);
         ASSERT_NE(dlg->SlotPage(), nullptr); // the fixture's lens file exists
-        ui::testing::Click(dlg->SlotPage()->GetDlgItem(1189));
+        ui::testing::Click(dlg->SlotPage()->GetDlgItem(vtid::LensSlotsPage::Register2));
     });
-    f->TopMenu()->RouteCommandId(1393);
+    f->TopMenu()->RouteCommandId(vtid::TopMenuBar::SelectLens);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->IsCalibSetOpen(); }));
     CXYCalibSetDlg* calib = f->CalibSetDialog();
     ASSERT_TRUE(ui::testing::WaitForPaint(calib));
@@ -92,7 +93,7 @@ void CalibrateSlotTwoWithALine(CMainFrame* f, CSampleStatic* pane, const CCalibL
     EXPECT_EQ(ReadIniString("CALIBRATION", "GAP2", ""), "2.5");
     EXPECT_EQ(ReadIniString("CALIBRATION", "CLBNAME2", ""), "対物10倍");
     EXPECT_EQ(ReadIniInt("CALIBRATION", "CALIBNO", -5), 1);
-    EXPECT_EQ(f->TopMenu()->GetDlgItemText(1392).utf8_string(), "対物10倍");
+    EXPECT_EQ(f->TopMenu()->GetDlgItemText(vtid::TopMenuBar::LensName).utf8_string(), "対物10倍");
     EXPECT_EQ(f->Document()->m_currentLens.GetRegName(), "対物10倍");
     EXPECT_DOUBLE_EQ(f->Document()->m_currentLens.m_calib, 100.0 / pixels);
     // The result forgets the line on the live view.
@@ -102,7 +103,7 @@ void CalibrateSlotTwoWithALine(CMainFrame* f, CSampleStatic* pane, const CCalibL
 }
 
 TEST_F(LensCalib, ShiftHeldLineOnTheLivePictureCalibratesASlot) {
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
     CMultiView* view = Frame()->m_pMultiView;
     ASSERT_NE(view, nullptr);
@@ -110,7 +111,7 @@ TEST_F(LensCalib, ShiftHeldLineOnTheLivePictureCalibratesASlot) {
 }
 
 TEST_F(LensCalib, ShiftHeldLineOnTheVossaLivePictureCalibratesASlot) {
-    Settings(1014);
+    Settings(vtid::StartDialog::VossaComposition);
     ASSERT_TRUE(StartProgram());
     CVossaLiveView* view = Frame()->m_pVossaLiveView;
     ASSERT_NE(view, nullptr);
@@ -119,7 +120,7 @@ TEST_F(LensCalib, ShiftHeldLineOnTheVossaLivePictureCalibratesASlot) {
 }
 
 TEST_F(LensCalib, LensOfTheLensFileIsChosenAndCalibratedInItsOwnSection) {
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     CScriptedMessageSink sink(IDOK);
@@ -127,14 +128,14 @@ TEST_F(LensCalib, LensOfTheLensFileIsChosenAndCalibratedInItsOwnSection) {
     ui::testing::WhenModal([&](wxDialog* d) {
         auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
         ASSERT_NE(dlg->TablePage(), nullptr);
-        ui::testing::Click(dlg->TablePage()->GetDlgItem(1192));
+        ui::testing::Click(dlg->TablePage()->GetDlgItem(vtid::LensTablePage::Select2));
         ui::testing::Click(dlg->GetDlgItem(IDOK));
     });
     f->RouteCommandId(ID_LENS_SELECT);
     EXPECT_EQ(f->Document()->m_slotIndex, -1);
     EXPECT_EQ(ReadIniString("CALIBRATION", "LENSNAME", ""), "ML90-2.5");
     EXPECT_EQ(ReadIniInt("CALIBRATION", "CALIBNO", 0), -1);
-    EXPECT_EQ(f->TopMenu()->GetDlgItemText(1392).utf8_string(), "Ninety");
+    EXPECT_EQ(f->TopMenu()->GetDlgItemText(vtid::TopMenuBar::LensName).utf8_string(), "Ninety");
 
     // A lens index beyond the table changes nothing.
     SendMessage(f->GetSafeHwnd(), WM_XYCALIB_EDIT, 1, 7);
@@ -176,13 +177,13 @@ namespace {
 // In the automatic mode the chosen lens's capture interval becomes the series interval while AUTO
 // (1372) is ticked.
 TEST_F(LensCalib, ChosenLensGivesTheAutomaticPanelItsInterval) {
-    Settings(1012);
+    Settings(vtid::StartDialog::AutoCapture);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     CScriptedMessageSink sink(IDOK);
     CAutoDialog* panel = f->AutoDialog();
     ASSERT_NE(panel, nullptr);
-    auto* autoInterval = panel->Item<wxToggleButton>(1372); // a push-like check box
+    auto* autoInterval = panel->Item<wxToggleButton>(vtid::AutoPanel::AutoInterval); // a push-like check box
     ASSERT_NE(autoInterval, nullptr);
     if (!autoInterval->GetValue())
         ui::testing::Click(autoInterval);
@@ -196,11 +197,11 @@ TEST_F(LensCalib, ChosenLensGivesTheAutomaticPanelItsInterval) {
         });
         f->RouteCommandId(ID_LENS_SELECT);
     };
-    choose(1191); // ML30-1: 3 um
-    EXPECT_EQ(panel->GetDlgItemText(1185).utf8_string(), "3");
-    EXPECT_FALSE(panel->Item<wxTextCtrl>(1185)->IsEditable());
-    choose(1192); // ML90-2.5: 1 um
-    EXPECT_EQ(panel->GetDlgItemText(1185).utf8_string(), "1");
+    choose(vtid::LensTablePage::Select1); // ML30-1: 3 um
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::Interval).utf8_string(), "3");
+    EXPECT_FALSE(panel->Item<wxTextCtrl>(vtid::AutoPanel::Interval)->IsEditable());
+    choose(vtid::LensTablePage::Select2); // ML90-2.5: 1 um
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::Interval).utf8_string(), "1");
 }
 
 } // namespace
@@ -220,7 +221,7 @@ std::string SectionText(const std::string& ini, const std::string& name) {
 // a name with ']' in a section the settings file can hold; both read back at the next start.
 TEST_F(LensCalib, RegisteredLensSectionsAreWrittenByteForByteAndReadAtTheNextStart) {
     Write("LENS.TXT", "20X,Obj20,0.35,5\nx]10,Bracket,0.2,1\n");
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     CScriptedMessageSink sink(IDOK);

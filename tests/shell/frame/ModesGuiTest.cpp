@@ -1,6 +1,7 @@
 #include "ShellGuiFixture.h"
 
 #include "browser/DirTreeView.h"
+#include "ids/VantorelIds.h"
 #include "shell/capture/AutoDialog.h"
 #include "shell/frame/LeftView.h"
 #include "shell/capture/ManualDialog.h"
@@ -65,12 +66,13 @@ TEST_F(StartUp, StartDialogRefusesVossaForSomeDevicesAndStoresTheCheckAtOnce) {
     Write("Vantorel.ini", "[STAGEINPUT]\nINPDEVICE=vport\n");
     CScriptedMessageSink sink(IDOK);
     ui::testing::WhenModal([](wxDialog* d) {
-        ui::testing::Click(ui::testing::FindById(d, 1014)); // refused: the dialog stays
-        ui::testing::Click(ui::testing::FindById(d, 1017));
+        // Refused: the dialog stays
+        ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::VossaComposition));
+        ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::HideNextTime));
         ui::testing::Click(ui::testing::FindById(d, 2)); // exit
     });
     EXPECT_FALSE(StartProgram());
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1045});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::VossaNotWithDevice});
     EXPECT_EQ(Frame(), nullptr);
     EXPECT_NE(Read("Vantorel.ini").find("NOSTARTDISP=1"), std::string::npos);
     EXPECT_NE(Read("Vantorel.ini").find("Resource=QV_l_jpn.dll"), std::string::npos);
@@ -81,16 +83,17 @@ TEST_F(StartUp, StartDialogRefusesVossaForSomeDevicesAndStoresTheCheckAtOnce) {
     COrsandelApp chooser;
     const std::string shot = Shot("start-dialog.png");
     ui::testing::WhenModal([shot](wxDialog* d) {
-        EXPECT_FALSE(ui::testing::FindById<wxCheckBox>(d, 1017)->GetValue());
+        EXPECT_FALSE(ui::testing::FindById<wxCheckBox>(d, vtid::StartDialog::HideNextTime)->GetValue());
         ui::testing::ScreenshotRoot(shot);
-        ui::testing::Click(ui::testing::FindById(d, 1014));
+        ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::VossaComposition));
     });
     SetSettingsFilePath(folder + "/Vantorel.ini");
-    EXPECT_EQ(chooser.ChooseStartMode(false), 1014);
+    EXPECT_EQ(chooser.ChooseStartMode(false), vtid::StartDialog::VossaComposition);
 }
 
 TEST_F(StartUp, SecondInstanceEndsAtOnceAndAnUnknownModeEntersNone) {
-    Settings(1008);
+    constexpr int kNoMode = 1008; // no button of the start dialog has this id
+    Settings(kNoMode);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_NE(f, nullptr);
@@ -102,7 +105,7 @@ TEST_F(StartUp, SecondInstanceEndsAtOnceAndAnUnknownModeEntersNone) {
 }
 
 TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
-    Settings(1007, "", "HeightButton=0\n");
+    Settings(vtid::StartDialog::SelectByThumbnail, "", "HeightButton=0\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_NE(f, nullptr);
@@ -112,47 +115,54 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
         bool focusBox, compositionItems, lens, thumbDown;
         int menuItem, notInMenu;
     } cases[] = {
-        {1007, true, true, false, true, 32787, 32804},
-        {1009, true, true, true, false, 32806, 32787},
-        {1012, true, true, true, false, 32805, 32787},
-        {1014, false, false, true, false, 32804, 32806},
+        {vtid::StartDialog::SelectByThumbnail, true, true, false, true, vtid::cmd::SortByName,
+         vtid::cmd::SelectInputDevice},
+        {vtid::StartDialog::ManualCapture, true, true, true, false, vtid::cmd::StageControllerSettings,
+         vtid::cmd::SortByName},
+        {vtid::StartDialog::AutoCapture, true, true, true, false, vtid::cmd::ZCalibrationSettings,
+         vtid::cmd::SortByName},
+        {vtid::StartDialog::VossaComposition, false, false, true, false, vtid::cmd::SelectInputDevice,
+         vtid::cmd::StageControllerSettings},
     };
     for (const Expect& e : cases) {
         SCOPED_TRACE(e.mode);
-        if (e.mode != 1007) {
+        if (e.mode != vtid::StartDialog::SelectByThumbnail) {
             ui::testing::WhenModal(
                 [&e](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, e.mode)); });
-            f->RouteCommandId(950);
+            f->RouteCommandId(vtid::cmd::InitialMenu);
         }
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->IsShown(); }));
         EXPECT_EQ(ReadIniInt("InitialSettings", "STARTINGMODE", 0), e.mode);
         EXPECT_EQ(Shown(f, "CusControlBar"), e.focusBox);
-        EXPECT_EQ(Shown(f, "FocusBoxCmdDlg"), e.mode == 1007);
+        EXPECT_EQ(Shown(f, "FocusBoxCmdDlg"), e.mode == vtid::StartDialog::SelectByThumbnail);
         EXPECT_TRUE(Shown(f, "TopMenuDlg"));
-        EXPECT_EQ(f->CompositionBar()->GetDlgItem(819)->IsShown(), e.compositionItems);
-        EXPECT_FALSE(f->CompositionBar()->GetDlgItem(818)->IsShown()); // HeightButton 0
-        EXPECT_EQ(top->GetDlgItem(1392)->IsShown(), e.lens);
-        EXPECT_EQ(top->GetDlgItem(1389)->IsShown(), e.lens);
-        EXPECT_EQ(top->IsPressed(829), e.thumbDown);
-        EXPECT_EQ(top->IsPressed(804), !e.thumbDown);
+        EXPECT_EQ(f->CompositionBar()->GetDlgItem(vtid::CompositionBar::StartComposition)->IsShown(),
+                  e.compositionItems);
+        // HeightButton 0
+        EXPECT_FALSE(f->CompositionBar()->GetDlgItem(vtid::CompositionBar::HeightSettings)->IsShown());
+        EXPECT_EQ(top->GetDlgItem(vtid::TopMenuBar::LensName)->IsShown(), e.lens);
+        EXPECT_EQ(top->GetDlgItem(vtid::TopMenuBar::ShowScale1)->IsShown(), e.lens);
+        EXPECT_EQ(top->IsPressed(vtid::TopMenuBar::Thumbnails), e.thumbDown);
+        EXPECT_EQ(top->IsPressed(vtid::TopMenuBar::MultiView), !e.thumbDown);
         EXPECT_TRUE(MenuHas(f, e.menuItem));
         EXPECT_FALSE(MenuHas(f, e.notInMenu));
         switch (e.mode) {
-        case 1007: {
+        case vtid::StartDialog::SelectByThumbnail: {
             // The command bar stacks 29, 30, 31 from its bottom and 23, 24 from its top.
             wxWindow* bar = f->Bars().Manager().GetPane("FocusBoxCmdDlg").window;
             ASSERT_NE(bar, nullptr);
             const int bottom = bar->GetClientSize().y;
-            EXPECT_EQ(ui::testing::FindById(bar, 31)->GetRect().GetBottom() + 1, bottom - 20);
-            EXPECT_LT(ui::testing::FindById(bar, 24)->GetRect().GetBottom(),
-                      ui::testing::FindById(bar, 25)->GetRect().GetTop());
-            EXPECT_LT(ui::testing::FindById(bar, 26)->GetRect().GetBottom(),
-                      ui::testing::FindById(bar, 27)->GetRect().GetTop());
+            wxWindow* last = ui::testing::FindById(bar, vtid::FocusBoxCommandBar::SortDescending);
+            EXPECT_EQ(last->GetRect().GetBottom() + 1, bottom - 20);
+            EXPECT_LT(ui::testing::FindById(bar, vtid::FocusBoxCommandBar::AddAll)->GetRect().GetBottom(),
+                      ui::testing::FindById(bar, vtid::FocusBoxCommandBar::Remove)->GetRect().GetTop());
+            EXPECT_LT(ui::testing::FindById(bar, vtid::FocusBoxCommandBar::RemoveAll)->GetRect().GetBottom(),
+                      ui::testing::FindById(bar, vtid::FocusBoxCommandBar::MoveUp)->GetRect().GetTop());
         }
             EXPECT_TRUE(f->IsActiveView<CDirTreeView>());
             EXPECT_TRUE(f->Layout().IsSplitterVisible(0));
             break;
-        case 1014:
+        case vtid::StartDialog::VossaComposition:
             EXPECT_TRUE(f->IsActiveView<CVossaLiveView>());
             EXPECT_FALSE(f->Layout().IsSplitterVisible(0));
             EXPECT_TRUE(DrawsCaptionOnBlack(f->m_pVossaLiveView));
@@ -172,35 +182,39 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
 }
 
 TEST_F(Modes, ReenteredModeReusesItsPanelAndExitFromTheInitialMenuCloses) {
-    Settings(1007);
+    Settings(vtid::StartDialog::SelectByThumbnail);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     wxWindow* panel = f->Bars().Manager().GetPane("FocusBoxCmdDlg").window;
     ASSERT_NE(panel, nullptr);
-    for (int mode : {1009, 1007}) {
+    for (int mode : {vtid::StartDialog::ManualCapture, vtid::StartDialog::SelectByThumbnail}) {
         ui::testing::WhenModal([mode](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, mode)); });
-        f->RouteCommandId(950);
+        f->RouteCommandId(vtid::cmd::InitialMenu);
     }
     EXPECT_EQ(f->Bars().Manager().GetPane("FocusBoxCmdDlg").window, panel);
     EXPECT_TRUE(Shown(f, "FocusBoxCmdDlg"));
     ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 2)); });
-    f->RouteCommandId(950);
+    f->RouteCommandId(vtid::cmd::InitialMenu);
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return app->m_pMainFrame == nullptr; }));
 }
 
 TEST_F(Modes, FrameStaysTallEnoughForTheModePanelsLastButton) {
-    Settings(1009, "[WindowsSettings]\nLEFT=20\nTOP=20\nWIDTH=1100\nHEIGHT=300\n");
+    Settings(vtid::StartDialog::ManualCapture,
+             "[WindowsSettings]\nLEFT=20\nTOP=20\nWIDTH=1100\nHEIGHT=300\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     struct Case {
         int mode, button, margin;
     };
-    for (const Case c : {Case{1009, 609, 100}, Case{1012, 913, 110}, Case{1014, 1221, 110}}) {
+    for (const Case c : {Case{vtid::StartDialog::ManualCapture, vtid::ManualPanel::EndCapture, 100},
+                         Case{vtid::StartDialog::AutoCapture, vtid::AutoPanel::StartCapture, 110},
+                         Case{vtid::StartDialog::VossaComposition, vtid::VossaPanel::Save, 110}}) {
         app->m_nStartMode = c.mode; // as the initial menu enters a mode
         f->EnterMode(c.mode);
-        wxWindow* panel = c.mode == 1009   ? static_cast<wxWindow*>(f->ManualPanel())
-                          : c.mode == 1012 ? static_cast<wxWindow*>(f->AutoDialog())
-                                           : static_cast<wxWindow*>(f->m_pVossaDlg);
+        wxWindow* panel = c.mode == vtid::StartDialog::ManualCapture
+                              ? static_cast<wxWindow*>(f->ManualPanel())
+                          : c.mode == vtid::StartDialog::AutoCapture ? static_cast<wxWindow*>(f->AutoDialog())
+                                                                     : static_cast<wxWindow*>(f->m_pVossaDlg);
         ASSERT_NE(panel, nullptr) << c.mode;
         wxWindow* button = ui::testing::FindById(panel, c.button);
         // Below the panel the composition bar (127 high) runs across the frame: it comes on top,
@@ -219,10 +233,12 @@ TEST_F(Modes, FrameStaysTallEnoughForTheModePanelsLastButton) {
 
 TEST_F(Modes, TopMenuButtonsShowTheirIconsBesideTheirWholeLabels) {
     InstallImagingGuiServices(); // the program's icon service, as its start installs it
-    Settings(1012);
+    Settings(vtid::StartDialog::AutoCapture);
     ASSERT_TRUE(StartProgram());
     CTopMenuDialog* top = Frame()->TopMenu();
-    for (int id : {800, 804, 829, 1389, 1390, 1391, 1393}) {
+    for (int id : {vtid::TopMenuBar::FolderUp, vtid::TopMenuBar::MultiView, vtid::TopMenuBar::Thumbnails,
+                   vtid::TopMenuBar::ShowScale1, vtid::TopMenuBar::ShowScale2,
+                   vtid::TopMenuBar::ScaleSettings, vtid::TopMenuBar::SelectLens}) {
         auto* button = dynamic_cast<wxAnyButton*>(top->GetDlgItem(id));
         ASSERT_NE(button, nullptr) << id;
         EXPECT_TRUE(button->GetBitmap().IsOk()) << id;
@@ -237,7 +253,8 @@ TEST_F(Modes, TopMenuButtonsShowTheirIconsBesideTheirWholeLabels) {
 }
 
 TEST_F(Modes, MaximisedCloseWritesZoomedAndKeepsThePlacement) {
-    Settings(1009, "[WindowsSettings]\nLEFT=40\nTOP=30\nWIDTH=1100\nHEIGHT=800\n");
+    Settings(vtid::StartDialog::ManualCapture,
+             "[WindowsSettings]\nLEFT=40\nTOP=30\nWIDTH=1100\nHEIGHT=800\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     f->Maximize(true);
@@ -252,7 +269,8 @@ TEST_F(Modes, MaximisedCloseWritesZoomedAndKeepsThePlacement) {
 }
 
 TEST_F(Modes, PlacementOffEveryDisplayComesBack) {
-    Settings(1009, "[WindowsSettings]\nLEFT=9000\nTOP=9000\nWIDTH=900\nHEIGHT=700\n");
+    Settings(vtid::StartDialog::ManualCapture,
+             "[WindowsSettings]\nLEFT=9000\nTOP=9000\nWIDTH=900\nHEIGHT=700\n");
     ASSERT_TRUE(StartProgram());
     const wxRect r = Frame()->GetRect();
     const wxRect screen = wxDisplay(0u).GetClientArea();

@@ -6,6 +6,7 @@
 #include "devices/camera/gui/LensCalibTxtDlg.h"
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "result/ImageDoc.h"
 #include "result/ImageFrame.h"
@@ -40,14 +41,14 @@ protected:
 // The result window that the program opens: its own lens selection and tab, a slot calibrated
 // from a Shift-held line on the result picture, and a lens of the program's lens file chosen.
 TEST_F(ResultLens, LineOnAResultPictureOfTheProgramCalibratesASlot) {
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
     CScriptedMessageSink sink(IDOK);
     CImageDoc* doc = ShowResult();
     ASSERT_NE(doc, nullptr);
     CImageFrame* result = app->m_pResultFrame;
     CImageView* view = result->GetImageView();
-    result->RouteCommandId(32779); // 100 %: shown pixels are image pixels
+    result->RouteCommandId(vtid::cmd::Zoom100); // 100 %: shown pixels are image pixels
     view->Scroll(0, 0);
     view->Refresh();
     ASSERT_TRUE(ui::testing::WaitForPaint(result));
@@ -58,7 +59,7 @@ TEST_F(ResultLens, LineOnAResultPictureOfTheProgramCalibratesASlot) {
         ASSERT_TRUE(dlg && dlg->SlotPage() && dlg->Notebook());
         dlg->Notebook()->SetSelection(1);
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return dlg->SlotPage()->IsShown(); }));
-        ui::testing::Click(dlg->SlotPage()->GetDlgItem(1189));
+        ui::testing::Click(dlg->SlotPage()->GetDlgItem(vtid::LensSlotsPage::Register2));
     });
     result->RouteCommandId(ID_LENS_SELECT);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return result->IsCalibSetOpen(); }));
@@ -107,7 +108,7 @@ TEST_F(ResultLens, LineOnAResultPictureOfTheProgramCalibratesASlot) {
         auto* dlg = dynamic_cast<CXYCalibDialog*>(d);
         dlg->Notebook()->SetSelection(0);
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return dlg->TablePage()->IsShown(); }));
-        ui::testing::Click(dlg->TablePage()->GetDlgItem(1192));
+        ui::testing::Click(dlg->TablePage()->GetDlgItem(vtid::LensTablePage::Select2));
         ui::testing::Click(d->FindWindow(IDOK));
     });
     result->RouteCommandId(ID_LENS_SELECT);
@@ -123,8 +124,9 @@ TEST_F(ResultLens, LineOnAResultPictureOfTheProgramCalibratesASlot) {
 // the same names: each must keep its own code. A result with both bars on is laid out and drawn
 // while the live picture with its bars runs beside it.
 TEST_F(ResultLens, BothScaleBarsOfAResultBesideTheLiveOverlay) {
-    Settings(1009, "[CALIBRATION]\nCALIBNO=0\nCALIB1=0.5\nSCALELEN1=50\nSCALEDOT1=40\nSCALECEIL1=1\n"
-                   "SCALEONOFF1=1\nSCALEDOTONOFF=1\n");
+    Settings(vtid::StartDialog::ManualCapture,
+             "[CALIBRATION]\nCALIBNO=0\nCALIB1=0.5\nSCALELEN1=50\nSCALEDOT1=40\nSCALECEIL1=1\n"
+             "SCALEONOFF1=1\nSCALEDOTONOFF=1\n");
     ASSERT_TRUE(StartProgram());
     CScriptedMessageSink sink(IDOK);
     CImageDoc* doc = ShowResult();

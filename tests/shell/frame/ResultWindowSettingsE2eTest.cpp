@@ -4,6 +4,7 @@
 #include "ShellGuiFixture.h"
 
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/files/ImageFile.h"
 #include "shell/frame/TopMenuDialog.h"
@@ -62,8 +63,9 @@ protected:
 };
 
 TEST_F(ResultSettings, EachResultTakesTheLensOfTheLensFileAndANewCalibration) {
-    Settings(1009, "[CALIBRATION]\nCALIBNO=-1\nLENSNAME=ML90-2.5\nCALIB1=1.25\nCLBNAME1=Slot1\n"
-                   "SCALEONOFF1=1\nSCALEDOTONOFF=1\n[CALIBRATION_ML90-2.5]\nSCALELEN1=2\nSCALEDOT1=100\n");
+    Settings(vtid::StartDialog::ManualCapture,
+             "[CALIBRATION]\nCALIBNO=-1\nLENSNAME=ML90-2.5\nCALIB1=1.25\nCLBNAME1=Slot1\n"
+             "SCALEONOFF1=1\nSCALEDOTONOFF=1\n[CALIBRATION_ML90-2.5]\nSCALELEN1=2\nSCALEDOT1=100\n");
     ASSERT_TRUE(StartProgram());
     CScriptedMessageSink sink(IDYES);
     CImageDoc* doc = ShowComposition();
@@ -72,7 +74,7 @@ TEST_F(ResultSettings, EachResultTakesTheLensOfTheLensFileAndANewCalibration) {
     EXPECT_DOUBLE_EQ(doc->m_lens.umPerPixel, 0.09);
     EXPECT_EQ(LensLabel(), "Ninety");
     EXPECT_EQ(doc->m_lens.scaleDots, 100) << "the lens's own scale settings come with it";
-    app->m_pResultFrame->RouteCommandId(32779);
+    app->m_pResultFrame->RouteCommandId(vtid::cmd::Zoom100);
     ui::testing::Screenshot(app->m_pResultFrame, Shot("result-lens-file-bars.png"));
 
     // The main window calibrates the lens of the lens file: 0.4058 um/pixel.
@@ -93,7 +95,7 @@ TEST_F(ResultSettings, EachResultTakesTheLensOfTheLensFileAndANewCalibration) {
         r.paths.push_back(folder + "/dome1");
         return r;
     });
-    app->m_pResultFrame->RouteCommandId(32808);
+    app->m_pResultFrame->RouteCommandId(vtid::cmd::Save3dData);
     ui::SetFileDialogService(previous);
     EXPECT_FALSE(std::filesystem::exists(folder + "/dome1"));
     EXPECT_EQ(FilePitch(folder + "/dome1.vv3"), 0.4058);
@@ -107,27 +109,29 @@ TEST_F(ResultSettings, EachResultTakesTheLensOfTheLensFileAndANewCalibration) {
 }
 
 TEST_F(ResultSettings, MainScaleDialogOpensOnWhatTheResultWindowWrote) {
-    Settings(1009, "[CALIBRATION]\nCALIBNO=0\n");
+    Settings(vtid::StartDialog::ManualCapture, "[CALIBRATION]\nCALIBNO=0\n");
     ASSERT_TRUE(StartProgram());
     CScriptedMessageSink sink(IDOK);
     CImageDoc* doc = ShowComposition();
     ASSERT_NE(doc, nullptr);
     doc->m_saved = 1;
     ui::testing::WhenModal([](wxDialog* d) {
-        ui::testing::Type(ui::testing::FindById(d, 1260), "100");
-        ui::testing::Type(ui::testing::FindById(d, 1261), "150");
+        ui::testing::Type(ui::testing::FindById(d, vtid::ScaleSettingsDialog::Length), "100");
+        ui::testing::Type(ui::testing::FindById(d, vtid::ScaleSettingsDialog::Pixels), "150");
         ui::testing::Click(ui::testing::FindById(d, IDOK));
     });
-    app->m_pResultFrame->RouteCommandId(32824);
+    app->m_pResultFrame->RouteCommandId(vtid::cmd::ResultScaleSettings);
     ASSERT_EQ(ReadIniInt("CALIBRATION", "SCALEDOT1", 0), 150);
 
     std::string length, dots;
     ui::testing::WhenModal([&](wxDialog* d) {
-        length = ui::ToUtf8(ui::testing::FindById<wxTextCtrl>(d, 1260)->GetValue());
-        dots = ui::ToUtf8(ui::testing::FindById<wxTextCtrl>(d, 1261)->GetValue());
+        length =
+            ui::ToUtf8(ui::testing::FindById<wxTextCtrl>(d, vtid::ScaleSettingsDialog::Length)->GetValue());
+        dots =
+            ui::ToUtf8(ui::testing::FindById<wxTextCtrl>(d, vtid::ScaleSettingsDialog::Pixels)->GetValue());
         ui::testing::Click(ui::testing::FindById(d, IDOK));
     });
-    ui::testing::Click(ui::testing::FindById(Frame()->TopMenu(), 1391));
+    ui::testing::Click(ui::testing::FindById(Frame()->TopMenu(), vtid::TopMenuBar::ScaleSettings));
     EXPECT_EQ(length, "100");
     EXPECT_EQ(dots, "150");
     // Its OK wrote back what it showed, not the values of the program's start.
@@ -136,7 +140,7 @@ TEST_F(ResultSettings, MainScaleDialogOpensOnWhatTheResultWindowWrote) {
 }
 
 TEST_F(ResultSettings, AnImageFromTheBrowserAsksBeforeAnUnsavedResultGoes) {
-    Settings(1009);
+    Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
     HDIB picture = DibCreate(20, 10, 1);
     ASSERT_TRUE(SaveImageFile(picture, folder + "/other.bmp", 3, 75));

@@ -3,6 +3,7 @@
 #include "ShellGuiFixture.h"
 
 #include "browser/SelListCtrl.h"
+#include "ids/VantorelIds.h"
 #include "tests/browser/core/BrowserTestImages.h"
 #include "devices/camera/gui/LensCalibRegDlg.h"
 #include "devices/camera/gui/LensCalibTxtDlg.h"
@@ -45,23 +46,29 @@ void ExpectWhole(wxWindow* w, const std::string& what) {
 }
 
 TEST_F(WholeWidgets, LensRowButtonsAndHeightFileNamesAreShownWhole) {
-    Settings(1007);
+    Settings(vtid::StartDialog::SelectByThumbnail);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
 
     // The lens selection with the lens file: both pages' five row buttons.
     WhenModalOf<CXYCalibDialog>([this](CXYCalibDialog* d) {
-        for (wxWindow* page :
-             {static_cast<wxWindow*>(d->TablePage()), static_cast<wxWindow*>(d->SlotPage())}) {
+        const std::pair<wxWindow*, std::vector<int>> pages[] = {
+            {d->TablePage(),
+             {vtid::LensTablePage::Select1, vtid::LensTablePage::Select2, vtid::LensTablePage::Select3,
+              vtid::LensTablePage::Select4, vtid::LensTablePage::Select5}},
+            {d->SlotPage(),
+             {vtid::LensSlotsPage::Select1, vtid::LensSlotsPage::Select2, vtid::LensSlotsPage::Select3,
+              vtid::LensSlotsPage::Select4, vtid::LensSlotsPage::Select5}}};
+        for (const auto& [page, ids] : pages) {
             ASSERT_NE(page, nullptr);
-            for (int id : {1191, 1192, 1193, 1194, 1387})
+            for (int id : ids)
                 ExpectWhole(ui::testing::FindById<wxRadioButton>(page, id),
                             "row button " + std::to_string(id));
         }
         ui::testing::Screenshot(d, Shot("lens-selection.png"));
         ui::testing::Click(ui::testing::FindById(d, IDCANCEL));
     });
-    f->RouteCommandId(32813);
+    f->RouteCommandId(vtid::cmd::SelectLens);
 
     // The height settings of a series named frame_000.bmp ...: every name fits its column.
     for (const char* name : {"frame_000.bmp", "frame_001.bmp", "frame_002.bmp"})
@@ -83,7 +90,7 @@ TEST_F(WholeWidgets, LensRowButtonsAndHeightFileNamesAreShownWhole) {
         ui::testing::Screenshot(d, Shot("height-settings-names.png"));
         ui::testing::Click(ui::testing::FindById(d, IDCANCEL));
     });
-    f->RouteCommandId(818);
+    f->RouteCommandId(vtid::cmd::HeightSettings);
     EXPECT_TRUE(shown);
 }
 
@@ -142,7 +149,7 @@ TEST(WholeMessageBox, ButtonsKeepClearOfTheEdges) {
     });
     timer.Start(50);
     ui::WxMessageSink sink;
-    sink.Show(894, MB_YESNO | MB_ICONQUESTION, {"/tmp/frame_000.bmp"});
+    sink.Show(vtid::str::ConfirmOverwrite, MB_YESNO | MB_ICONQUESTION, {"/tmp/frame_000.bmp"});
     timer.Stop();
     ASSERT_TRUE(answered);
     ASSERT_EQ(seen.buttons, 2);

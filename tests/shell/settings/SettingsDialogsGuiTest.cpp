@@ -3,6 +3,7 @@
 #include "ShellGuiFixture.h"
 
 #include "browser/SelListCtrl.h"
+#include "ids/VantorelIds.h"
 #include "shell/capture/EDEdit.h"
 #include "shell/capture/EDListCtrl.h"
 #include "shell/app/OrsandelDoc.h"
@@ -144,31 +145,31 @@ TEST_F(SettingsDialogs, CompositionTypeEnablingAndSmoothPresetHandedBack) {
     const std::string dir = shots;
     WhenModalOf<CSetFocusType>([dir](CSetFocusType* d) {
         EXPECT_EQ(ui::ToUtf8(d->GetTitle()), "合成設定");
-        EXPECT_EQ(ui::ToUtf8(FindById(d, 1303)->GetLabel()), "滑らか");
-        EXPECT_FALSE(FindById(d, 1306)->IsEnabled());
-        EXPECT_TRUE(FindById(d, 1310)->IsEnabled());
-        EXPECT_FALSE(FindById(d, 1311)->IsEnabled());
-        Click(FindById(d, 1304));
-        EXPECT_TRUE(FindById(d, 1306)->IsEnabled());
-        Click(FindById(d, 1310));
-        EXPECT_TRUE(FindById(d, 1311)->IsEnabled());
+        EXPECT_EQ(ui::ToUtf8(FindById(d, vtid::CompositionSettingsDialog::Smooth)->GetLabel()), "滑らか");
+        EXPECT_FALSE(FindById(d, vtid::CompositionSettingsDialog::ManualSettings)->IsEnabled());
+        EXPECT_TRUE(FindById(d, vtid::CompositionSettingsDialog::AutoAlign)->IsEnabled());
+        EXPECT_FALSE(FindById(d, vtid::CompositionSettingsDialog::AlignSettings)->IsEnabled());
+        Click(FindById(d, vtid::CompositionSettingsDialog::Manual));
+        EXPECT_TRUE(FindById(d, vtid::CompositionSettingsDialog::ManualSettings)->IsEnabled());
+        Click(FindById(d, vtid::CompositionSettingsDialog::AutoAlign));
+        EXPECT_TRUE(FindById(d, vtid::CompositionSettingsDialog::AlignSettings)->IsEnabled());
         ui::testing::ScreenshotRoot(dir + "/composition-settings.png");
         WhenModalOf<CSetManual>([dir](CSetManual* m) {
-            EXPECT_EQ(Text(m, 1296), "8");
-            EXPECT_EQ(Text(m, 1298), "6");
-            Pick(m, 1362, 2); // 滑らか
-            EXPECT_EQ(Text(m, 1296), "15");
-            EXPECT_EQ(Text(m, 1298), "6");
-            EXPECT_EQ(FindById<wxSlider>(m, 1295)->GetValue(), 15);
+            EXPECT_EQ(Text(m, vtid::ManualSettingsDialog::SizeValue), "8");
+            EXPECT_EQ(Text(m, vtid::ManualSettingsDialog::SmoothingValue), "6");
+            Pick(m, vtid::ManualSettingsDialog::Preset, 2); // 滑らか
+            EXPECT_EQ(Text(m, vtid::ManualSettingsDialog::SizeValue), "15");
+            EXPECT_EQ(Text(m, vtid::ManualSettingsDialog::SmoothingValue), "6");
+            EXPECT_EQ(FindById<wxSlider>(m, vtid::ManualSettingsDialog::SizeSlider)->GetValue(), 15);
             ui::testing::ScreenshotRoot(dir + "/manual-settings.png");
             Click(FindById(m, IDOK));
         });
-        Click(FindById(d, 1306));
+        Click(FindById(d, vtid::CompositionSettingsDialog::ManualSettings));
         EXPECT_EQ(d->m_size, 15);
         EXPECT_EQ(d->m_smoothing, 6);
-        Click(FindById(d, 1302));
-        EXPECT_FALSE(FindById(d, 1306)->IsEnabled());
-        Click(FindById(d, 1304));
+        Click(FindById(d, vtid::CompositionSettingsDialog::Normal));
+        EXPECT_FALSE(FindById(d, vtid::CompositionSettingsDialog::ManualSettings)->IsEnabled());
+        Click(FindById(d, vtid::CompositionSettingsDialog::Manual));
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -183,12 +184,12 @@ TEST_F(SettingsDialogs, CompositionTypeEnablingAndSmoothPresetHandedBack) {
     stereo.m_autoPos = 1;
     stereo.m_scopeType = 1;
     WhenModalOf<CSetFocusType>([](CSetFocusType* d) {
-        EXPECT_TRUE(FindById<wxCheckBox>(d, 1310)->GetValue());
-        EXPECT_FALSE(FindById(d, 1310)->IsEnabled());
-        EXPECT_FALSE(FindById(d, 1311)->IsEnabled());
-        Click(FindById(d, 1304));
-        EXPECT_TRUE(FindById(d, 1306)->IsEnabled());
-        EXPECT_FALSE(FindById(d, 1311)->IsEnabled());
+        EXPECT_TRUE(FindById<wxCheckBox>(d, vtid::CompositionSettingsDialog::AutoAlign)->GetValue());
+        EXPECT_FALSE(FindById(d, vtid::CompositionSettingsDialog::AutoAlign)->IsEnabled());
+        EXPECT_FALSE(FindById(d, vtid::CompositionSettingsDialog::AlignSettings)->IsEnabled());
+        Click(FindById(d, vtid::CompositionSettingsDialog::Manual));
+        EXPECT_TRUE(FindById(d, vtid::CompositionSettingsDialog::ManualSettings)->IsEnabled());
+        EXPECT_FALSE(FindById(d, vtid::CompositionSettingsDialog::AlignSettings)->IsEnabled());
         Click(FindById(d, IDCANCEL));
     });
     EXPECT_EQ(stereo.DoModal(), IDCANCEL);
@@ -199,8 +200,8 @@ TEST_F(SettingsDialogs, ManualSlidersRangesTypedValuesAndCancel) {
     dlg.m_size = 3;
     dlg.m_smoothing = 9;
     WhenModalOf<CSetManual>([](CSetManual* d) {
-        auto* size = FindById<wxSlider>(d, 1295);
-        auto* smoothing = FindById<wxSlider>(d, 1297);
+        auto* size = FindById<wxSlider>(d, vtid::ManualSettingsDialog::SizeSlider);
+        auto* smoothing = FindById<wxSlider>(d, vtid::ManualSettingsDialog::SmoothingSlider);
         EXPECT_EQ(size->GetMin(), 0);
         EXPECT_EQ(size->GetMax(), 20);
         EXPECT_EQ(smoothing->GetMax(), 10);
@@ -208,15 +209,15 @@ TEST_F(SettingsDialogs, ManualSlidersRangesTypedValuesAndCancel) {
         EXPECT_EQ(smoothing->GetValue(), 9);
         EXPECT_EQ(ui::ToUtf8(d->GetTitle()), "マニュアル設定");
         EXPECT_EQ(ui::ToUtf8(FindById(d, IDOK)->GetLabel()), "設定");
-        Type(FindById(d, 1296), "12");
+        Type(FindById(d, vtid::ManualSettingsDialog::SizeValue), "12");
         EXPECT_EQ(size->GetValue(), 12);
         EXPECT_EQ(d->m_size, 12);
-        Type(FindById(d, 1298), "25"); // clamped to the range
+        Type(FindById(d, vtid::ManualSettingsDialog::SmoothingValue), "25"); // clamped to the range
         EXPECT_EQ(smoothing->GetValue(), 10);
         EXPECT_EQ(d->m_smoothing, 10);
-        Pick(d, 1362, 0); // 細かい
-        EXPECT_EQ(Text(d, 1296), "1");
-        EXPECT_EQ(Text(d, 1298), "8");
+        Pick(d, vtid::ManualSettingsDialog::Preset, 0); // 細かい
+        EXPECT_EQ(Text(d, vtid::ManualSettingsDialog::SizeValue), "1");
+        EXPECT_EQ(Text(d, vtid::ManualSettingsDialog::SmoothingValue), "8");
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -257,7 +258,7 @@ TEST_F(SettingsDialogs, AlignmentDefaultsDrawingAndDrag) {
         EXPECT_GT(RedAround(drawn(), fourth), 20);
 
         // Three areas: the table's places, the fourth neither drawn nor found.
-        Pick(d, 1322, 1);
+        Pick(d, vtid::AlignmentSettingsDialog::AreaCount, 1);
         EXPECT_EQ(d->m_points, DefaultMatchPoints(1));
         wxImage img = drawn();
         EXPECT_EQ(RedAround(img, fourth), 0);
@@ -268,7 +269,7 @@ TEST_F(SettingsDialogs, AlignmentDefaultsDrawingAndDrag) {
         ui::testing::ScreenshotRoot(dir + "/alignment-settings.png");
 
         // A drag on the frame window: the pointer stands 5 pixels up and left of the place.
-        wxWindow* w = FindById(d, 1321);
+        wxWindow* w = FindById(d, vtid::AlignmentSettingsDialog::AreaFrame);
         const PixelPoint first = MatchPointPixels(d->m_points[0], frame.width, frame.height);
         const wxPoint grab(first.x - 5, first.y - 5);
         Mouse(w, wxEVT_LEFT_DOWN, grab, true);
@@ -294,8 +295,8 @@ TEST_F(SettingsDialogs, AlignmentDefaultsDrawingAndDrag) {
         EXPECT_FALSE(d->m_points[3].InUse());
 
         // Two areas by the button.
-        Pick(d, 1322, 0);
-        Click(FindById(d, 1323));
+        Pick(d, vtid::AlignmentSettingsDialog::AreaCount, 0);
+        Click(FindById(d, vtid::AlignmentSettingsDialog::DefaultPositions));
         EXPECT_EQ(d->m_points, DefaultMatchPoints(0));
         Click(FindById(d, IDOK));
     });
@@ -305,37 +306,39 @@ TEST_F(SettingsDialogs, AlignmentDefaultsDrawingAndDrag) {
 }
 
 TEST_F(SettingsDialogs, ScopeAndStereoDetailsWrittenAsScopeWhenTheProgramEnds) {
-    Settings(1007, "[SCOPE]\nSCOPETYPE=0\nSUBSTYPE=0\nSUBSPOS=2\n");
+    Settings(vtid::StartDialog::SelectByThumbnail, "[SCOPE]\nSCOPETYPE=0\nSUBSTYPE=0\nSUBSPOS=2\n");
     ASSERT_TRUE(StartProgram());
     const std::string dir = shots;
     WhenModalOf<CSetScopeDlg>([dir](CSetScopeDlg* d) {
         EXPECT_EQ(ui::ToUtf8(d->GetTitle()), "顕微鏡設定");
-        EXPECT_FALSE(FindById(d, 1231)->IsEnabled());
-        Click(FindById(d, 1229));
-        EXPECT_TRUE(FindById(d, 1231)->IsEnabled());
-        Click(FindById(d, 1230));
-        EXPECT_FALSE(FindById(d, 1231)->IsEnabled());
-        Click(FindById(d, 1229));
+        EXPECT_FALSE(FindById(d, vtid::ScopeSettingsDialog::Details)->IsEnabled());
+        Click(FindById(d, vtid::ScopeSettingsDialog::Stereo));
+        EXPECT_TRUE(FindById(d, vtid::ScopeSettingsDialog::Details)->IsEnabled());
+        Click(FindById(d, vtid::ScopeSettingsDialog::Confocal));
+        EXPECT_FALSE(FindById(d, vtid::ScopeSettingsDialog::Details)->IsEnabled());
+        Click(FindById(d, vtid::ScopeSettingsDialog::Stereo));
         ui::testing::ScreenshotRoot(dir + "/microscope-settings.png");
         WhenModalOf<CSetSubsDlg>([dir](CSetSubsDlg* s) {
             EXPECT_EQ(s->m_method, 0);
-            for (int id : {1234, 1235, 1236, 1237})
+            for (int id : {vtid::StereoDetailsDialog::Area1, vtid::StereoDetailsDialog::Area2,
+                           vtid::StereoDetailsDialog::Area3, vtid::StereoDetailsDialog::AreaPrompt})
                 EXPECT_FALSE(FindById(s, id)->IsEnabled()) << id;
-            Click(FindById(s, 1233));
-            for (int id : {1234, 1235, 1236, 1237})
+            Click(FindById(s, vtid::StereoDetailsDialog::ManualMatch));
+            for (int id : {vtid::StereoDetailsDialog::Area1, vtid::StereoDetailsDialog::Area2,
+                           vtid::StereoDetailsDialog::Area3, vtid::StereoDetailsDialog::AreaPrompt})
                 EXPECT_TRUE(FindById(s, id)->IsEnabled()) << id;
-            EXPECT_EQ(FindById(s, 1238)->GetSize(), wxSize(141, 114));
-            Click(FindById(s, 1236));
+            EXPECT_EQ(FindById(s, vtid::StereoDetailsDialog::AreaPicture)->GetSize(), wxSize(141, 114));
+            Click(FindById(s, vtid::StereoDetailsDialog::Area3));
             ui::testing::ScreenshotRoot(dir + "/stereo-details.png");
-            Click(FindById(s, 1232));
-            EXPECT_FALSE(FindById(s, 1237)->IsEnabled());
-            Click(FindById(s, 1233));
+            Click(FindById(s, vtid::StereoDetailsDialog::AutoMatch));
+            EXPECT_FALSE(FindById(s, vtid::StereoDetailsDialog::AreaPrompt)->IsEnabled());
+            Click(FindById(s, vtid::StereoDetailsDialog::ManualMatch));
             Click(FindById(s, IDOK));
         });
-        Click(FindById(d, 1231));
+        Click(FindById(d, vtid::ScopeSettingsDialog::Details));
         Click(FindById(d, IDOK));
     });
-    EXPECT_TRUE(Frame()->RouteCommandId(32815));
+    EXPECT_TRUE(Frame()->RouteCommandId(vtid::cmd::ScopeSettings));
     COrsandelDoc* doc = Frame()->Document();
     EXPECT_EQ(doc->m_scopeType, 1);
     EXPECT_EQ(doc->m_subsType, 1);
@@ -346,21 +349,21 @@ TEST_F(SettingsDialogs, ScopeAndStereoDetailsWrittenAsScopeWhenTheProgramEnds) {
 }
 
 TEST_F(SettingsDialogs, CompositionSettingsCommandWritesParameters) {
-    Settings(1007);
+    Settings(vtid::StartDialog::SelectByThumbnail);
     ASSERT_TRUE(StartProgram());
     WhenModalOf<CSetFocusType>([](CSetFocusType* d) {
         EXPECT_EQ(d->m_type, 1);
         EXPECT_EQ(d->m_countIndex, 2);
-        Click(FindById(d, 1300 + 3)); // 滑らか
-        Click(FindById(d, 1310));
+        Click(FindById(d, vtid::CompositionSettingsDialog::Smooth)); // 滑らか
+        Click(FindById(d, vtid::CompositionSettingsDialog::AutoAlign));
         WhenModalOf<CSetAutoPos>([](CSetAutoPos* a) {
-            Pick(a, 1322, 1);
+            Pick(a, vtid::AlignmentSettingsDialog::AreaCount, 1);
             Click(FindById(a, IDOK));
         });
-        Click(FindById(d, 1311));
+        Click(FindById(d, vtid::CompositionSettingsDialog::AlignSettings));
         Click(FindById(d, IDOK));
     });
-    EXPECT_TRUE(Frame()->RouteCommandId(820));
+    EXPECT_TRUE(Frame()->RouteCommandId(vtid::cmd::CompositionSettings));
     EXPECT_EQ(SettingsSection("PARAMETER"),
               "[PARAMETER]\nCOMTYPE=2\nCOMPSIZE=8\nCOMSMOOTHING=6\nCOMAUTOPOS=1\nCOMPSPEED=1\nAREANO=1\n"
               "INICOMPOS1X=50\nINICOMPOS1Y=25\nINICOMPOS2X=75\nINICOMPOS2Y=75\n"
@@ -368,26 +371,26 @@ TEST_F(SettingsDialogs, CompositionSettingsCommandWritesParameters) {
 }
 
 TEST_F(SettingsDialogs, HeightsFromStartAndIntervalAndRefusedValues) {
-    Settings(1007, "[PARAMETER]\nTAN=5\n");
+    Settings(vtid::StartDialog::SelectByThumbnail, "[PARAMETER]\nTAN=5\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     // 818 and 820 follow the start button 819, which wants more than two entries in the box.
-    wxWindow* start = f->CompositionBar()->GetDlgItem(819);
+    wxWindow* start = f->CompositionBar()->GetDlgItem(vtid::CompositionBar::StartComposition);
     auto enabled = [f](int id) {
         ui::CmdUI state(id);
         f->UpdateCmdUI(state);
         return state.enabled.value_or(false);
     };
     ASSERT_TRUE(PumpUntil([&] { return !start->IsEnabled(); }));
-    EXPECT_FALSE(enabled(818));
-    EXPECT_FALSE(enabled(820));
+    EXPECT_FALSE(enabled(vtid::cmd::HeightSettings));
+    EXPECT_FALSE(enabled(vtid::cmd::CompositionSettings));
     for (const char* name : {"a001.bmp", "a002.bmp", "a003.bmp"})
         ASSERT_TRUE(f->SelectedBox()->AddFile(WriteFlatImage(folder + "/" + name, 16, 12, 9, 9, 9), 7.0));
     CSelListCtrl* box = f->FocusBoxList();
     ASSERT_EQ(box->GetItemCount(), 4);
     ASSERT_TRUE(PumpUntil([&] { return start->IsEnabled(); }));
-    EXPECT_TRUE(enabled(818));
-    EXPECT_TRUE(enabled(820));
+    EXPECT_TRUE(enabled(vtid::cmd::HeightSettings));
+    EXPECT_TRUE(enabled(vtid::cmd::CompositionSettings));
     CScriptedMessageSink sink(IDOK);
     const std::string before = Read("Vantorel.ini");
     const std::string dir = shots;
@@ -413,7 +416,7 @@ TEST_F(SettingsDialogs, HeightsFromStartAndIntervalAndRefusedValues) {
         // A start beyond the range is refused and the rows stay.
         Type(FindById(d, 42), "1000000");
         Click(FindById(d, 44));
-        EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1047});
+        EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::StartIntervalOutOfRange});
         EXPECT_EQ(d->CellText(0, 1), "100");
         // A height beyond the range keeps the dialog open and nothing is written.
         Type(FindById(d, 42), "100");
@@ -424,14 +427,15 @@ TEST_F(SettingsDialogs, HeightsFromStartAndIntervalAndRefusedValues) {
         EXPECT_EQ(list->GetEdit()->GetValue(), "95");
         list->GetEdit()->SetValue("-1000000");
         Click(FindById(d, IDOK)); // the open edit's text counts
-        EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{1047, 1046}));
+        EXPECT_EQ(sink.ShownIds(),
+                  (std::vector<UINT>{vtid::str::StartIntervalOutOfRange, vtid::str::HeightOutOfRange}));
         EXPECT_TRUE(d->IsModal());
         EXPECT_EQ(Read("Vantorel.ini"), before);
         EXPECT_EQ(d->CellText(2, 1), "-1000000");
         d->SetCellText(2, 1, "95");
         Click(FindById(d, IDOK));
     });
-    EXPECT_TRUE(f->RouteCommandId(818));
+    EXPECT_TRUE(f->RouteCommandId(vtid::cmd::HeightSettings));
     std::vector<double> heights;
     for (const auto& e : box->Items())
         if (!e->IsPlaceholder()) {
@@ -453,7 +457,7 @@ TEST_F(SettingsDialogs, HeightsFromStartAndIntervalAndRefusedValues) {
         EXPECT_EQ(Text(d, 43), "-2.5");
         Click(FindById(d, IDCANCEL));
     });
-    EXPECT_TRUE(f->RouteCommandId(818));
+    EXPECT_TRUE(f->RouteCommandId(vtid::cmd::HeightSettings));
 }
 
 TEST_F(SettingsDialogs, ScaleLabelsWholePixelsRangeAndAllLensesKeys) {
@@ -473,40 +477,40 @@ TEST_F(SettingsDialogs, ScaleLabelsWholePixelsRangeAndAllLensesKeys) {
     std::string beforeOk;
     WhenModalOf<CSetScaleDlg>([&, dir](CSetScaleDlg* d) {
         // Both boxes from SCALEALLCHK1 when SCALEALLCHK2 is not there.
-        EXPECT_FALSE(FindById<wxCheckBox>(d, 1394)->GetValue());
-        EXPECT_FALSE(FindById<wxCheckBox>(d, 1395)->GetValue());
-        EXPECT_EQ(ui::ToUtf8(FindById(d, 1258)->GetLabel()), "Thirty");
+        EXPECT_FALSE(FindById<wxCheckBox>(d, vtid::ScaleSettingsDialog::LengthForAllLenses)->GetValue());
+        EXPECT_FALSE(FindById<wxCheckBox>(d, vtid::ScaleSettingsDialog::PixelsForAllLenses)->GetValue());
+        EXPECT_EQ(ui::ToUtf8(FindById(d, vtid::ScaleSettingsDialog::LensName)->GetLabel()), "Thirty");
         EXPECT_EQ(d->PositionButton(2)->IsPushed(), 1);
         EXPECT_EQ(ui::ToUtf8(d->PositionButton(0)->GetLabel()), "10um");
-        Type(FindById(d, 1260), "50");
-        LeaveEdit(d, 1260);
+        Type(FindById(d, vtid::ScaleSettingsDialog::Length), "50");
+        LeaveEdit(d, vtid::ScaleSettingsDialog::Length);
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(ui::ToUtf8(d->PositionButton(i)->GetLabel()), "50um") << i;
-        Type(FindById(d, 1260), "60");
-        LeaveEdit(d, 1261); // leaving the pixels also labels them by the length
+        Type(FindById(d, vtid::ScaleSettingsDialog::Length), "60");
+        LeaveEdit(d, vtid::ScaleSettingsDialog::Pixels); // leaving the pixels also labels them by the length
         EXPECT_EQ(ui::ToUtf8(d->PositionButton(3)->GetLabel()), "60um");
-        Type(FindById(d, 1260), "50");
-        LeaveEdit(d, 1260);
+        Type(FindById(d, vtid::ScaleSettingsDialog::Length), "50");
+        LeaveEdit(d, vtid::ScaleSettingsDialog::Length);
         Click(d->PositionButton(1));
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(d->PositionButton(i)->IsPushed(), i == 1 ? 1 : 0) << i;
-        Click(FindById(d, 1255));
-        Type(FindById(d, 1261), "12.7");
-        Click(FindById(d, 1394));
+        Click(FindById(d, vtid::ScaleSettingsDialog::Colour));
+        Type(FindById(d, vtid::ScaleSettingsDialog::Pixels), "12.7");
+        Click(FindById(d, vtid::ScaleSettingsDialog::LengthForAllLenses));
         ui::testing::ScreenshotRoot(dir + "/scale-settings.png");
         // Beyond the range: the framework's message, the dialog stays, no key written.
         beforeOk = Read("Vantorel.ini");
-        Type(FindById(d, 1262), "100000000");
+        Type(FindById(d, vtid::ScaleSettingsDialog::Step), "100000000");
         Click(FindById(d, IDOK));
         ASSERT_EQ(sink.ShownIds().size(), 1u);
         EXPECT_EQ(sink.ShownMessages()[0].id, ui::IDS_DX_NUMBER_RANGE);
         EXPECT_EQ(sink.ShownMessages()[0].args, (std::vector<std::string>{"0", "99999999"}));
         EXPECT_TRUE(d->IsModal());
         EXPECT_EQ(Read("Vantorel.ini"), beforeOk);
-        Type(FindById(d, 1262), "-1");
+        Type(FindById(d, vtid::ScaleSettingsDialog::Step), "-1");
         Click(FindById(d, IDOK));
         EXPECT_EQ(sink.ShownIds().size(), 2u);
-        Type(FindById(d, 1262), "5");
+        Type(FindById(d, vtid::ScaleSettingsDialog::Step), "5");
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -521,8 +525,8 @@ TEST_F(SettingsDialogs, ScaleLabelsWholePixelsRangeAndAllLensesKeys) {
     // Each box opens with its own key now.
     CSetScaleDlg again(Parent());
     WhenModalOf<CSetScaleDlg>([](CSetScaleDlg* d) {
-        EXPECT_TRUE(FindById<wxCheckBox>(d, 1394)->GetValue());
-        EXPECT_FALSE(FindById<wxCheckBox>(d, 1395)->GetValue());
+        EXPECT_TRUE(FindById<wxCheckBox>(d, vtid::ScaleSettingsDialog::LengthForAllLenses)->GetValue());
+        EXPECT_FALSE(FindById<wxCheckBox>(d, vtid::ScaleSettingsDialog::PixelsForAllLenses)->GetValue());
         Click(FindById(d, IDCANCEL));
     });
     EXPECT_EQ(again.DoModal(), IDCANCEL);
@@ -543,19 +547,20 @@ TEST_F(SettingsDialogs, TypedProgramPathsAreTestedAndBrowseShowsEveryFile) {
     dlg.m_analysisPath = "";
     const std::string dir = shots;
     WhenModalOf<CSetOutputAppDlg>([&, dir](CSetOutputAppDlg* d) {
-        EXPECT_EQ(Text(d, 1254), viewer);
-        Click(FindById(d, 1251));
+        EXPECT_EQ(Text(d, vtid::TransferProgramsDialog::ThreeDProgram), viewer);
+        Click(FindById(d, vtid::TransferProgramsDialog::BrowseAnalysis));
         EXPECT_EQ(asked.title, "Palvint指定");
         EXPECT_NE(asked.filter.find("ｱﾌﾟﾘｹｰｼｮﾝﾌｧｲﾙ(*.exe)|*|"), std::string::npos);
-        EXPECT_EQ(Text(d, 1252), analysis);
-        Click(FindById(d, 1253));
+        EXPECT_EQ(Text(d, vtid::TransferProgramsDialog::AnalysisProgram), analysis);
+        Click(FindById(d, vtid::TransferProgramsDialog::BrowseThreeD));
         EXPECT_EQ(asked.title, "Brelvoxa指定");
         EXPECT_EQ(asked.folder, folder);
         EXPECT_EQ(asked.fileName, "viewer-program");
-        Type(FindById(d, 1254), viewer); // the browse's answer typed back
+        // The browse's answer typed back
+        Type(FindById(d, vtid::TransferProgramsDialog::ThreeDProgram), viewer);
         ui::testing::ScreenshotRoot(dir + "/program-paths.png");
         // The typed path decides, not the one the dialog opened with.
-        Type(FindById(d, 1254), folder + "/missing-program");
+        Type(FindById(d, vtid::TransferProgramsDialog::ThreeDProgram), folder + "/missing-program");
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -568,19 +573,19 @@ TEST_F(SettingsDialogs, TypedProgramPathsAreTestedAndBrowseShowsEveryFile) {
 }
 
 TEST_F(SettingsDialogs, CaptureViewScaleSettingsWriteTheSlotAndEveryLens) {
-    Settings(1009, "[CALIBRATION]\nCALIBNO=1\nSCALEALLCHK1=1\nSCALEALLCHK2=0\n");
+    Settings(vtid::StartDialog::ManualCapture, "[CALIBRATION]\nCALIBNO=1\nSCALEALLCHK1=1\nSCALEALLCHK2=0\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_TRUE(f->m_pMultiView);
     WhenModalOf<CSetScaleDlg>([](CSetScaleDlg* d) {
-        EXPECT_EQ(ui::ToUtf8(FindById(d, 1258)->GetLabel()), "レンズ2");
-        Type(FindById(d, 1260), "50");
-        Type(FindById(d, 1261), "12.7");
-        Type(FindById(d, 1262), "10");
+        EXPECT_EQ(ui::ToUtf8(FindById(d, vtid::ScaleSettingsDialog::LensName)->GetLabel()), "レンズ2");
+        Type(FindById(d, vtid::ScaleSettingsDialog::Length), "50");
+        Type(FindById(d, vtid::ScaleSettingsDialog::Pixels), "12.7");
+        Type(FindById(d, vtid::ScaleSettingsDialog::Step), "10");
         Click(d->PositionButton(3));
         Click(FindById(d, IDOK));
     });
-    Click(FindById(f->TopMenu(), 1391));
+    Click(FindById(f->TopMenu(), vtid::TopMenuBar::ScaleSettings));
     EXPECT_FALSE(wxTopLevelWindows.empty());
     COrsandelDoc* doc = f->Document();
     EXPECT_DOUBLE_EQ(doc->m_currentLens.m_scaleLength, 50);

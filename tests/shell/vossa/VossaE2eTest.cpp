@@ -5,6 +5,7 @@
 
 #include "devices/camera/gui/InpImgDlg.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/compose/FocusComp.h"
 #include "imaging/files/ImageFile.h"
@@ -114,7 +115,8 @@ protected:
     // 1211 Start, 1213 End, 1221 Save, 1226 Transfer, 1227 Viewer.
     std::string Buttons() const {
         std::string s;
-        for (int id : {1211, 1213, 1221, 1226, 1227})
+        for (int id : {vtid::VossaPanel::Start, vtid::VossaPanel::End, vtid::VossaPanel::Save,
+                       vtid::VossaPanel::Transfer, vtid::VossaPanel::Viewer})
             s += Enabled(id) ? '1' : '0';
         return s;
     }
@@ -126,23 +128,25 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     FlagNotingSink sink(nullptr);
     const std::string ini = folder + "/Vantorel.ini";
     ui::testing::WhenModal([ini](wxDialog* d) {
-        ui::testing::Click(ui::testing::FindById(d, 1014));
+        ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::VossaComposition));
         std::FILE* f = std::fopen(ini.c_str(), "w");
         std::fputs("[STAGEINPUT]\nINPDEVICE=Vantorel Test Camera\n", f);
         std::fclose(f);
-        ui::testing::Click(ui::testing::FindById(d, 1014));
+        ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::VossaComposition));
     });
     ASSERT_TRUE(StartProgram());
     sink.app = app.get();
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1045});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::VossaNotWithDevice});
     sink.ClearShown();
     CMainFrame* f = Frame();
-    EXPECT_EQ(app->m_nStartMode, 1014);
+    EXPECT_EQ(app->m_nStartMode, vtid::StartDialog::VossaComposition);
     EXPECT_TRUE(f->IsActiveView<CVossaLiveView>());
     ASSERT_NE(Panel(), nullptr);
     EXPECT_TRUE(f->Bars().State("VossaZDlg").shown);
-    EXPECT_EQ(Panel()->GetDlgItemText(1211), wxString::FromUTF8("▲"));
-    for (int id : {1211, 1213, 1221, 1226, 1227}) // icons 269 .. 273
+    EXPECT_EQ(Panel()->GetDlgItemText(vtid::VossaPanel::Start), wxString::FromUTF8("▲"));
+    // Icons 269 .. 273
+    for (int id : {vtid::VossaPanel::Start, vtid::VossaPanel::End, vtid::VossaPanel::Save,
+                   vtid::VossaPanel::Transfer, vtid::VossaPanel::Viewer})
         EXPECT_TRUE(dynamic_cast<wxAnyButton*>(Panel()->GetDlgItem(id))->GetBitmap().IsOk()) << id;
     EXPECT_EQ(Buttons(), "10000");
 
@@ -153,17 +157,17 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     app->Ticker().StopTicking();
 
     // End before any frame: nothing to compose, the buttons are back at once.
-    Press(1211);
+    Press(vtid::VossaPanel::Start);
     EXPECT_EQ(Buttons(), "01000");
     // Neither the initial menu nor the input device and its mode while composing.
-    for (int id : {950, 32804, 32812}) {
+    for (int id : {vtid::cmd::InitialMenu, vtid::cmd::SelectInputDevice, vtid::cmd::InputMode}) {
         ui::CmdUI state(id);
         f->UpdateCmdUI(state);
         EXPECT_FALSE(state.enabled.value_or(true)) << id;
     }
-    Press(1213);
+    Press(vtid::VossaPanel::End);
     EXPECT_EQ(Buttons(), "10000");
-    for (int id : {32804, 32812}) {
+    for (int id : {vtid::cmd::SelectInputDevice, vtid::cmd::InputMode}) {
         ui::CmdUI state(id);
         f->UpdateCmdUI(state);
         EXPECT_TRUE(state.enabled.value_or(false)) << id;
@@ -175,7 +179,7 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
 
     // A sweep of eleven focus positions over the dome: every delivered frame is composed and the
     // preview changes with each.
-    Press(1211);
+    Press(vtid::VossaPanel::Start);
     const long delivered = Live()->FramesDelivered();
     double sharpestFrame = 0;
     uint64_t previous = 0;
@@ -192,7 +196,7 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
         EXPECT_TRUE(Image()->PicturePane()->IsShown());
         if (step == 5) {
             // The bars' commands follow the composition (no initial menu while it runs).
-            wxWindow* initial = f->CompositionBar()->GetDlgItem(950);
+            wxWindow* initial = f->CompositionBar()->GetDlgItem(vtid::CompositionBar::InitialMenu);
             EXPECT_TRUE(ui::testing::PumpUntil([&] { return !initial->IsEnabled(); }));
             // The picture for looking at: the frame in front, as the user works in it.
             f->Raise();
@@ -204,14 +208,14 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     EXPECT_EQ(Image()->FramesComposed(), 11);
 
     // End: the composite is cut; the buttons come back with the end message of the next step.
-    Press(1213);
+    Press(vtid::VossaPanel::End);
     ui::testing::ProcessPending();
     EXPECT_EQ(Buttons(), "00000");
     Live()->GrabAndCompose();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Enabled(1211); }));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Enabled(vtid::VossaPanel::Start); }));
     EXPECT_EQ(Buttons(), "10111");
     EXPECT_EQ(Image()->FramesComposed(), 11); // nothing added after the end
-    ui::CmdUI initialMenu(950);
+    ui::CmdUI initialMenu(vtid::cmd::InitialMenu);
     f->UpdateCmdUI(initialMenu);
     EXPECT_TRUE(initialMenu.enabled.value_or(false));
     const double composite = FocusMeasure(Image()->Composite());
@@ -226,7 +230,7 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
         r.paths.push_back(saved);
         return r;
     });
-    Press(1221);
+    Press(vtid::VossaPanel::Save);
     ui::SetFileDialogService(previousDialog);
     ASSERT_NE(app->m_pResultFrame, nullptr);
     EXPECT_FALSE(app->m_pResultFrame->IsShown());
@@ -241,9 +245,9 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     // manual clock lets the look-ups for its window pass at once.
     {
         ScopedManualClock clock;
-        Press(1226);
+        Press(vtid::VossaPanel::Transfer);
     }
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1033});
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::AnalysisTransferFailed});
     EXPECT_EQ(sink.flags, std::vector<int>{1}); // set while the hand-over ran
     EXPECT_EQ(app->m_bImageOnly, 0);
     EXPECT_FALSE(app->m_pResultFrame->IsShown());
@@ -253,39 +257,41 @@ TEST_F(Vossa, SweepComposesSharperThanEveryFrameAndHandsTheCompositeOver) {
     // the result window as it is. Then the composite shown in the result window.
     sink.ClearShown();
     sink.Queue({IDNO});
-    Press(1227);
+    Press(vtid::VossaPanel::Viewer);
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{kMsgDiscardResult});
     EXPECT_FALSE(app->m_pResultFrame->IsShown());
     sink.Queue({IDYES});
-    Press(1227);
+    Press(vtid::VossaPanel::Viewer);
     EXPECT_EQ(sink.ShownIds().size(), 2u);
     EXPECT_TRUE(app->m_pResultFrame->IsShown());
     EXPECT_EQ(DibSize(app->m_pResultFrame->GetImageDoc()->m_image), size);
     EXPECT_EQ(Checksum(app->m_pResultFrame->GetImageDoc()->m_image), composed);
 
     // A new start frees the last composite: ended at once, the three stay disabled.
-    Press(1211);
+    Press(vtid::VossaPanel::Start);
     EXPECT_FALSE(Image()->HasComposite());
-    Press(1213);
+    Press(vtid::VossaPanel::End);
     EXPECT_EQ(Buttons(), "10000");
 
     // Leaving the mode frees the composer.
-    Press(1211);
+    Press(vtid::VossaPanel::Start);
     Live()->GrabAndCompose();
     ASSERT_EQ(Image()->FramesComposed(), 1);
-    Press(1213);
+    Press(vtid::VossaPanel::End);
     Live()->GrabAndCompose();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Enabled(1227); }));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Enabled(vtid::VossaPanel::Viewer); }));
     app->CloseImageFrame(false);
-    ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 1009)); });
-    f->RouteCommandId(950);
+    ui::testing::WhenModal(
+        [](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::ManualCapture)); });
+    f->RouteCommandId(vtid::cmd::InitialMenu);
     EXPECT_EQ(Image()->Composer(), nullptr);
     EXPECT_EQ(Buttons(), "10000");
 }
 
 TEST_F(Vossa, MissingModuleIsToldOnceUntilAModuleLoadsOrTheModeIsEnteredAgain) {
-    Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1014\n"
-                          "[STAGEINPUT]\nINPDEVICE=Missing Camera\n");
+    Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" +
+                              std::to_string(vtid::StartDialog::VossaComposition) +
+                              "\n[STAGEINPUT]\nINPDEVICE=Missing Camera\n");
     CScriptedMessageSink sink(IDOK);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
@@ -293,26 +299,28 @@ TEST_F(Vossa, MissingModuleIsToldOnceUntilAModuleLoadsOrTheModeIsEnteredAgain) {
     for (int entry = 0; entry < 2; ++entry) {
         SCOPED_TRACE(entry);
         if (entry == 1) {
-            ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, 1014)); });
-            f->RouteCommandId(950);
+            ui::testing::WhenModal([](wxDialog* d) {
+                ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::VossaComposition));
+            });
+            f->RouteCommandId(vtid::cmd::InitialMenu);
             EXPECT_EQ(f->m_bCameraFailed, 1);
         }
         // The input mode command clears the failure although no module is loaded.
-        f->RouteCommandId(32812);
+        f->RouteCommandId(vtid::cmd::InputMode);
         ASSERT_EQ(f->m_bCameraFailed, 0);
         ASSERT_FALSE(f->m_camDll.IsLoaded());
         const long steps = Live()->Steps();
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->Steps() >= steps + 10; }, 20000));
-        EXPECT_EQ(sink.CountOf(9224), static_cast<size_t>(entry + 1));
+        EXPECT_EQ(sink.CountOf(vtid::str::ImageInputFailed), static_cast<size_t>(entry + 1));
     }
     // A start without frames ends at once with only Start enabled.
-    Press(1211);
+    Press(vtid::VossaPanel::Start);
     EXPECT_EQ(Buttons(), "01000");
     const long steps = Live()->Steps();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->Steps() >= steps + 2; }));
-    Press(1213);
+    Press(vtid::VossaPanel::End);
     EXPECT_EQ(Buttons(), "10000");
-    EXPECT_EQ(sink.CountOf(9224), 2u);
+    EXPECT_EQ(sink.CountOf(vtid::str::ImageInputFailed), 2u);
 
     // The test camera chosen with the input device command: frames come, no message.
     ui::testing::WhenModal([](wxDialog* d) {
@@ -324,24 +332,25 @@ TEST_F(Vossa, MissingModuleIsToldOnceUntilAModuleLoadsOrTheModeIsEnteredAgain) {
         ui::testing::WhenModal(
             [](wxDialog* camera) { ui::testing::Click(ui::testing::FindById(camera, wxID_OK)); });
     });
-    f->RouteCommandId(32804);
+    f->RouteCommandId(vtid::cmd::SelectInputDevice);
     ASSERT_TRUE(f->m_camDll.IsLoaded());
     const long delivered = Live()->FramesDelivered();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->FramesDelivered() >= delivered + 3; }, 20000));
-    EXPECT_EQ(sink.CountOf(9224), 2u);
+    EXPECT_EQ(sink.CountOf(vtid::str::ImageInputFailed), 2u);
     // A module that has gone since is told once more, once.
     f->m_camDll.ResetBinding();
     f->m_camDll.Close();
     const long later = Live()->Steps();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->Steps() >= later + 10; }, 20000));
-    EXPECT_EQ(sink.CountOf(9224), 3u);
+    EXPECT_EQ(sink.CountOf(vtid::str::ImageInputFailed), 3u);
 }
 
 TEST_F(Vossa, GrabKindsAndTheLastGoodFrameWhenTheCameraStopsDelivering) {
     // A counting module named "DP70": REFPARAM 0 counts its frame grabs; SAMPLE -1 fails them.
     ::setenv("VANTOREL_CAMERA_DIR", (std::string(VT_BINARY_DIR) + "/tools/testcam/config").c_str(), 1);
-    Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1014\n"
-                          "[STAGEINPUT]\nINPDEVICE=DP70\n[CAMPARAM]\nEXT2=0\n");
+    Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" +
+                              std::to_string(vtid::StartDialog::VossaComposition) +
+                              "\n[STAGEINPUT]\nINPDEVICE=DP70\n[CAMPARAM]\nEXT2=0\n");
     CScriptedMessageSink sink(IDOK);
     ASSERT_TRUE(StartProgram());
     app->Ticker().StopTicking();
@@ -368,7 +377,7 @@ TEST_F(Vossa, GrabKindsAndTheLastGoodFrameWhenTheCameraStopsDelivering) {
     EXPECT_EQ(f->m_bLayoutRefresh, 1);
 
     // Composing while the camera stops delivering: nothing is added, the last good frame stays.
-    Press(1211);
+    Press(vtid::VossaPanel::Start);
     Live()->GrabAndCompose();
     ASSERT_EQ(Image()->FramesComposed(), 1);
     ASSERT_NE(app->m_pDocument->m_hFrame, nullptr);
@@ -386,15 +395,16 @@ TEST_F(Vossa, GrabKindsAndTheLastGoodFrameWhenTheCameraStopsDelivering) {
 }
 
 TEST_F(Vossa, StartWithoutInputDeviceAsksForOneAndTheScalesNeedTheirLengths) {
-    Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=1014\n");
+    Write("Vantorel.ini", "[InitialSettings]\nNOSTARTDISP=1\nSTARTINGMODE=" +
+                              std::to_string(vtid::StartDialog::VossaComposition) + "\n");
     CScriptedMessageSink sink(IDOK);
     ASSERT_TRUE(StartProgram());
     // The panel floated in a window of its own still drives the main frame.
     Frame()->Bars().FloatBar("VossaZDlg", true);
     Frame()->Bars().Update();
     ASSERT_TRUE(Frame()->Bars().State("VossaZDlg").floating);
-    Press(1211);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1035});
+    Press(vtid::VossaPanel::Start);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::SelectInputDevice});
     EXPECT_EQ(Buttons(), "10000");
 
     // The scale commands of the live view: without a length the bar cannot be shown (1042).
@@ -404,15 +414,15 @@ TEST_F(Vossa, StartWithoutInputDeviceAsksForOneAndTheScalesNeedTheirLengths) {
     doc->m_currentLens.m_scaleLength = 0.0;
     doc->m_scale1 = 1;
     sink.ClearShown();
-    f->RouteCommandId(1389);
-    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1042});
+    f->RouteCommandId(vtid::cmd::ShowScale1);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::NoScaleSettings});
     EXPECT_EQ(doc->m_scale1, 0);
     EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALEONOFF1", -1), 0);
     doc->m_currentLens.m_scaleDots = 50;
-    f->RouteCommandId(1390);
+    f->RouteCommandId(vtid::cmd::ShowScale2);
     EXPECT_EQ(doc->m_scale2, 1);
     EXPECT_EQ(ReadIniInt("CALIBRATION", "SCALEDOTONOFF", -1), 1);
-    ui::CmdUI dots(1390);
+    ui::CmdUI dots(vtid::cmd::ShowScale2);
     f->UpdateCmdUI(dots);
     EXPECT_EQ(dots.checked.value_or(0), 1);
     EXPECT_TRUE(dots.enabled.value_or(false));
@@ -424,12 +434,12 @@ TEST_F(Vossa, StartWithoutInputDeviceAsksForOneAndTheScalesNeedTheirLengths) {
             shownTemplate = dlg->TemplateId();
         d->EndModal(IDCANCEL);
     });
-    f->RouteCommandId(1391);
-    EXPECT_EQ(shownTemplate, 285);
+    f->RouteCommandId(vtid::cmd::ScaleSettings);
+    EXPECT_EQ(shownTemplate, vtid::dlg::ScaleSettingsDialog);
 }
 
 TEST_F(Vossa, FrameSizeChangeLaysOutBothViewsAndAnotherSizeIsNotComposed) {
-    Settings(1014, "[CAMPARAM]\nIMAGESIZESEL=0\n");
+    Settings(vtid::StartDialog::VossaComposition, "[CAMPARAM]\nIMAGESIZESEL=0\n");
     ASSERT_TRUE(StartProgram());
     app->Ticker().StopTicking();
     CamParamRecord& r = *Frame()->m_params.m_pRecord;
@@ -455,7 +465,7 @@ TEST_F(Vossa, FrameSizeChangeLaysOutBothViewsAndAnotherSizeIsNotComposed) {
     // Composing at 320 x 240; a frame of another size between steps is shown, not composed.
     r.SetInt(VT_CAMPARAM_IMAGESIZESEL, 1);
     Live()->GrabAndCompose();
-    Press(1211);
+    Press(vtid::VossaPanel::Start);
     Live()->GrabAndCompose();
     ASSERT_EQ(Image()->FramesComposed(), 1);
     EXPECT_EQ(DibSize(Image()->Composite()), wxSize(320, 240));
@@ -466,16 +476,17 @@ TEST_F(Vossa, FrameSizeChangeLaysOutBothViewsAndAnotherSizeIsNotComposed) {
     EXPECT_EQ(DibSize(Image()->Composite()), wxSize(320, 240));
     EXPECT_EQ(Live()->FrameWidth(), 1280);
     EXPECT_TRUE(shapeKept(Live()->LivePane(), 1280, 1024));
-    Press(1213);
+    Press(vtid::VossaPanel::End);
     Live()->GrabAndCompose();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Enabled(1227); }));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return Enabled(vtid::VossaPanel::Viewer); }));
     EXPECT_EQ(DibSize(Image()->Composite()), wxSize(320, 240));
 }
 
 TEST_F(Vossa, ScaleSettingsOfTheLiveViewWriteTheLensSectionAndEveryLensDots) {
     // The current lens comes from the lens table (no slot); the dot count goes to every lens.
-    Settings(1014, "[CALIBRATION]\nCALIBNO=-1\nLENSNAME=ML90-2.5\nSCALECOLOR1=255\nSCALEPOS1=2\n"
-                   "SCALEALLCHK1=0\nSCALEALLCHK2=1\n");
+    Settings(vtid::StartDialog::VossaComposition,
+             "[CALIBRATION]\nCALIBNO=-1\nLENSNAME=ML90-2.5\nSCALECOLOR1=255\nSCALEPOS1=2\n"
+             "SCALEALLCHK1=0\nSCALEALLCHK2=1\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_TRUE(f->IsActiveView<CVossaLiveView>());
@@ -483,15 +494,15 @@ TEST_F(Vossa, ScaleSettingsOfTheLiveViewWriteTheLensSectionAndEveryLensDots) {
     ui::testing::WhenModal([](wxDialog* d) {
         auto* dlg = dynamic_cast<CSetScaleDlg*>(d);
         ASSERT_NE(dlg, nullptr);
-        EXPECT_EQ(ui::ToUtf8(d->FindWindow(1258)->GetLabel()), "Ninety");
+        EXPECT_EQ(ui::ToUtf8(d->FindWindow(vtid::ScaleSettingsDialog::LensName)->GetLabel()), "Ninety");
         EXPECT_EQ(dlg->PositionButton(2)->IsPushed(), 1); // the program's corner
-        ui::testing::Type(d->FindWindow(1260), "25");
-        ui::testing::Type(d->FindWindow(1261), "40");
-        ui::testing::Type(d->FindWindow(1262), "5");
+        ui::testing::Type(d->FindWindow(vtid::ScaleSettingsDialog::Length), "25");
+        ui::testing::Type(d->FindWindow(vtid::ScaleSettingsDialog::Pixels), "40");
+        ui::testing::Type(d->FindWindow(vtid::ScaleSettingsDialog::Step), "5");
         ui::testing::Click(dlg->PositionButton(0));
         ui::testing::Click(d->FindWindow(IDOK));
     });
-    f->RouteCommandId(1391);
+    f->RouteCommandId(vtid::cmd::ScaleSettings);
     EXPECT_TRUE(sink.ShownIds().empty());
     COrsandelDoc* doc = app->m_pDocument;
     EXPECT_DOUBLE_EQ(doc->m_currentLens.m_scaleLength, 25);
@@ -515,7 +526,7 @@ void Mouse(wxWindow* pane, wxEventType type, int x, int y, bool shift) {
 }
 
 TEST_F(Vossa, MeasuringLineOnTheLivePictureWhileCalibrating) {
-    Settings(1014);
+    Settings(vtid::StartDialog::VossaComposition);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->LivePane()->HasImage(); }, 20000));
@@ -558,7 +569,7 @@ TEST_F(Vossa, LensTimerReadsTheControllerAtEveryActivation) {
     ASSERT_EQ(::grantpt(master), 0);
     ASSERT_EQ(::unlockpt(master), 0);
     ::setenv("VANTOREL_COM3", ::ptsname(master), 1);
-    Settings(1014);
+    Settings(vtid::StartDialog::VossaComposition);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     EXPECT_FALSE(Live()->LensTimerRunning());

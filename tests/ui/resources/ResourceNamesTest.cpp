@@ -72,6 +72,19 @@ CURSOR 198 "bar.png"
 DATA 4701 "bar.png"
 )RES";
 
+// Ids of the entries above, as the registry is asked for them.
+constexpr UINT kNamedString = 9201;
+constexpr UINT kNamedTableString = 870;
+constexpr UINT kUnnamedTableString = 871;
+constexpr int kParsedDialog = 908;
+constexpr int kParsedMenu = 128;
+constexpr int kParsedKeys = 129;
+constexpr int kParsedBar = 300;
+constexpr int kParsedImage = 195;
+constexpr int kParsedIcon = 196;
+constexpr int kParsedCursor = 197;
+constexpr int kParsedData = 4701;
+
 std::string describe(const ResourceName& n) {
     std::string s = n.kind + " " + n.name + "=" + std::to_string(n.id) + " @" + std::to_string(n.line);
     if (n.kind == "control")
@@ -101,14 +114,14 @@ TEST(ResourceNames, EveryEntryKindTakesANameThatTheRegistryIgnores) {
     ResourceRegistry named, plain;
     ASSERT_TRUE(named.LoadText(kNamed, res.Path(), "named", &error)) << error;
     ASSERT_TRUE(plain.LoadText(kUnnamed, res.Path(), "plain", &error)) << error;
-    for (UINT id : {9201u, 870u, 871u})
+    for (UINT id : {kNamedString, kNamedTableString, kUnnamedTableString})
         EXPECT_EQ(named.LoadString(id), plain.LoadString(id)) << id;
-    const DialogTemplate* d = named.FindDialog(908);
+    const DialogTemplate* d = named.FindDialog(kParsedDialog);
     ASSERT_NE(d, nullptr);
     ASSERT_EQ(d->controls.size(), 4u);
     for (size_t i = 0; i < d->controls.size(); ++i) {
         const ControlTemplate& a = d->controls[i];
-        const ControlTemplate& b = plain.FindDialog(908)->controls[i];
+        const ControlTemplate& b = plain.FindDialog(kParsedDialog)->controls[i];
         EXPECT_EQ(a.id, b.id);
         EXPECT_EQ(a.kind, b.kind);
         EXPECT_EQ(a.text, b.text);
@@ -118,16 +131,16 @@ TEST(ResourceNames, EveryEntryKindTakesANameThatTheRegistryIgnores) {
     }
     EXPECT_EQ(d->styles, std::vector<std::string>{"NOCAPTION"});
     EXPECT_EQ(d->rect.bottom, 272);
-    const MenuItemTemplate& save = named.FindMenu(128)->items[0].children[0];
+    const MenuItemTemplate& save = named.FindMenu(kParsedMenu)->items[0].children[0];
     EXPECT_EQ(save.text, "画像保存(&S)\tCtrl+S");
     EXPECT_EQ(save.styles, std::vector<std::string>{"GRAYED"});
-    EXPECT_EQ((*named.FindAccelerators(129))[0].command, 57603);
-    EXPECT_EQ(named.FindToolbar(300)->buttonHeight, 15);
-    EXPECT_EQ(named.FindToolbar(300)->commands, std::vector<int>{57603});
-    EXPECT_EQ(named.FindCursor(197)->hotY, 4);
-    EXPECT_NE(named.FindImage(195), nullptr);
-    EXPECT_NE(named.FindIcon(196), nullptr);
-    EXPECT_NE(named.FindData(4701), nullptr);
+    EXPECT_EQ((*named.FindAccelerators(kParsedKeys))[0].command, 57603);
+    EXPECT_EQ(named.FindToolbar(kParsedBar)->buttonHeight, 15);
+    EXPECT_EQ(named.FindToolbar(kParsedBar)->commands, std::vector<int>{57603});
+    EXPECT_EQ(named.FindCursor(kParsedCursor)->hotY, 4);
+    EXPECT_NE(named.FindImage(kParsedImage), nullptr);
+    EXPECT_NE(named.FindIcon(kParsedIcon), nullptr);
+    EXPECT_NE(named.FindData(kParsedData), nullptr);
     EXPECT_EQ(named.FirstIdAlsoIn(plain), "string 870"); // the same ids, kind by kind
     EXPECT_EQ(named.StringCount(), plain.StringCount());
 }

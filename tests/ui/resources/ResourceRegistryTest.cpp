@@ -1,4 +1,6 @@
 // The resource text format, replacement rules and the language bundle lookup.
+#include "ids/CommonIds.h"
+#include "ids/VantorelIds.h"
 #include "ui/resources/ResourceNames.h"
 #include "ui/resources/ResourceRegistry.h"
 
@@ -48,6 +50,17 @@ ICON 230 "@ABS@"
 CURSOR 104 "drag.png" 8 9
 )RES";
 
+// Ids of the entries above, as the registry is asked for them (0x200 is read as 512).
+constexpr UINT kParsedString = 9201;
+constexpr UINT kParsedTableString = 894;
+constexpr UINT kHexString = 512;
+constexpr int kParsedMenu = 186;
+constexpr int kParsedCommand = 57603;
+constexpr int kParsedKeys = 105;
+constexpr int kParsedImage = 107;
+constexpr int kParsedIcon = 230;
+constexpr int kParsedCursor = 104;
+
 TEST(ResourceRegistry, ReadsEveryKindOfEntry) {
     ScratchFolder res("vt-res"), other("vt-res-abs");
     res.Write("images/start.png", "png");
@@ -58,9 +71,9 @@ TEST(ResourceRegistry, ReadsEveryKindOfEntry) {
     ResourceRegistry reg;
     std::string error;
     ASSERT_TRUE(reg.LoadText(text, res.Path(), "full", &error)) << error;
-    EXPECT_EQ(reg.LoadString(9201), "データを読み込めません。");
-    EXPECT_EQ(reg.LoadString(894), "%1\n\nファイルが既に存在します。　上書きしますか？");
-    EXPECT_EQ(reg.LoadString(512), "*.bmp");
+    EXPECT_EQ(reg.LoadString(kParsedString), "データを読み込めません。");
+    EXPECT_EQ(reg.LoadString(kParsedTableString), "%1\n\nファイルが既に存在します。　上書きしますか？");
+    EXPECT_EQ(reg.LoadString(kHexString), "*.bmp");
     EXPECT_EQ(reg.LoadString(77), "quote \" backslash \\ tab\t#not a comment");
     EXPECT_EQ(reg.FindString(1), nullptr);
 
@@ -84,31 +97,31 @@ TEST(ResourceRegistry, ReadsEveryKindOfEntry) {
     EXPECT_TRUE(cancel->HasStyle("HIDDEN"));
     EXPECT_EQ(d->controls[2].id, -1);
 
-    const MenuTemplate* m = reg.FindMenu(186);
+    const MenuTemplate* m = reg.FindMenu(kParsedMenu);
     ASSERT_NE(m, nullptr);
     ASSERT_EQ(m->items.size(), 2u);
     const auto& file = m->items[0];
     EXPECT_EQ(file.kind, MenuItemTemplate::Popup);
     ASSERT_EQ(file.children.size(), 3u);
-    EXPECT_EQ(file.children[0].id, 57603);
+    EXPECT_EQ(file.children[0].id, kParsedCommand);
     EXPECT_EQ(file.children[0].text, "画像保存(&S)\tCtrl+S");
     EXPECT_EQ(file.children[1].kind, MenuItemTemplate::Separator);
     ASSERT_EQ(file.children[2].children.size(), 1u);
     EXPECT_EQ(file.children[2].children[0].id, 29);
     EXPECT_TRUE(m->items[1].children.empty());
 
-    const auto* acc = reg.FindAccelerators(105);
+    const auto* acc = reg.FindAccelerators(kParsedKeys);
     ASSERT_NE(acc, nullptr);
     ASSERT_EQ(acc->size(), 2u);
     EXPECT_EQ((*acc)[1].key, "F5");
     EXPECT_EQ((*acc)[1].command, 32800);
 
-    ASSERT_NE(reg.FindImage(107), nullptr);
-    EXPECT_EQ(reg.FindImage(107)->path, res / "images/start.png");
-    EXPECT_EQ(reg.FindIcon(230)->path, up);
-    EXPECT_EQ(reg.FindIcon(107), nullptr); // icons and bitmaps are separate tables
-    EXPECT_EQ(reg.FindCursor(104)->hotX, 8);
-    EXPECT_EQ(reg.FindCursor(104)->hotY, 9);
+    ASSERT_NE(reg.FindImage(kParsedImage), nullptr);
+    EXPECT_EQ(reg.FindImage(kParsedImage)->path, res / "images/start.png");
+    EXPECT_EQ(reg.FindIcon(kParsedIcon)->path, up);
+    EXPECT_EQ(reg.FindIcon(kParsedImage), nullptr); // icons and bitmaps are separate tables
+    EXPECT_EQ(reg.FindCursor(kParsedCursor)->hotX, 8);
+    EXPECT_EQ(reg.FindCursor(kParsedCursor)->hotY, 9);
 }
 
 TEST(ResourceRegistry, ErrorsNameTheLineAndLeaveNothingHalfRead) {
@@ -299,6 +312,8 @@ TEST(ResourceRegistry, ReadmeTableOfKindsAndStylesIsTheReadersTable) {
 }
 
 TEST(ResourceRegistry, ToolbarsAndDataBlocksAreReadAndMerged) {
+    constexpr int kParsedBar = 141; // the ids of the entries of the texts below
+    constexpr int kParsedData = 4701;
     ScratchFolder scratch("vt-data");
     const std::filesystem::path dir = scratch.Path();
     std::string bytes("\x00\x01\xff\x80\x00", 5);
@@ -311,21 +326,21 @@ TEST(ResourceRegistry, ToolbarsAndDataBlocksAreReadAndMerged) {
                              "DATA 4701 \"table.bin\"\n",
                              dir.string(), "t", &error))
         << error;
-    const ToolbarTemplate* bar = reg.FindToolbar(141);
+    const ToolbarTemplate* bar = reg.FindToolbar(kParsedBar);
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar->bitmapPath, (dir / "bar.png").string());
     EXPECT_EQ(bar->buttonWidth, 16);
     EXPECT_EQ(bar->commands, (std::vector<int>{32811, 0, 0x8044}));
     EXPECT_EQ(bar->ButtonCount(), 2u);
-    const std::vector<BYTE>* data = reg.FindData(4701);
+    const std::vector<BYTE>* data = reg.FindData(kParsedData);
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(std::string(data->begin(), data->end()), bytes);
 
     ResourceRegistry bundle;
     ASSERT_TRUE(bundle.LoadText("TOOLBAR 141 \"other.png\" 20 20\n BUTTON 5\nEND\n", dir.string(), "b"));
     reg.MergeFrom(bundle);
-    EXPECT_EQ(reg.FindToolbar(141)->commands, std::vector<int>{5});
-    EXPECT_NE(reg.FindData(4701), nullptr);
+    EXPECT_EQ(reg.FindToolbar(kParsedBar)->commands, std::vector<int>{5});
+    EXPECT_NE(reg.FindData(kParsedData), nullptr);
 }
 
 TEST(ResourceRegistry, LaterEntriesReplaceAndMergeKeepsTheRest) {
@@ -390,11 +405,11 @@ TEST(ResourceRegistry, ProgramResourcesOfBothProgramsLoad) {
     ResourceRegistry saved = Resources();
     std::string error;
     ASSERT_TRUE(LoadProgramResources("vantorel", &error)) << error;
-    EXPECT_EQ(Resources().FindDialog(35)->caption, "フォーカス合成中");
-    EXPECT_EQ(Resources().LoadString(9201), "データを読み込めません。");
-    EXPECT_NE(Resources().FindString(64003), nullptr); // common strings too
+    EXPECT_EQ(Resources().FindDialog(vtid::dlg::CompositionProgress)->caption, "フォーカス合成中");
+    EXPECT_EQ(Resources().LoadString(vtid::str::CannotReadData), "データを読み込めません。");
+    EXPECT_NE(Resources().FindString(uiid::str::IntegerRange), nullptr); // common strings too
     ASSERT_TRUE(LoadProgramResources("brelvoxa", &error)) << error;
-    EXPECT_EQ(Resources().FindDialog(35), nullptr);
+    EXPECT_EQ(Resources().FindDialog(vtid::dlg::CompositionProgress), nullptr);
     EXPECT_FALSE(LoadProgramResources("nosuchprogram", &error));
     Resources() = saved;
 }
@@ -404,12 +419,15 @@ TEST(ResourceRegistry, ProgramResourcesOfBothProgramsLoad) {
 namespace {
 
 TEST(MessageText, FillsArgumentsFromTheStringTable) {
+    constexpr UINT kQuestion = 894; // the strings of the text below, and one it lacks
+    constexpr UINT kRange = 64003;
+    constexpr UINT kMissing = 12345;
     ResourceRegistry saved = Resources();
     ASSERT_TRUE(Resources().LoadText(
         "STRING 894 \"%1\\n\\nファイルが既に存在します。\"\nSTRING 64003 \"%1 から %2\"\n", "", "m"));
-    EXPECT_EQ(ui::MessageText(894, {"a.bmp"}), "a.bmp\n\nファイルが既に存在します。");
-    EXPECT_EQ(ui::MessageText(64003, {"0", "20"}), "0 から 20");
-    EXPECT_EQ(ui::MessageText(12345, {}), "(12345)"); // a missing entry still shows its id
+    EXPECT_EQ(ui::MessageText(kQuestion, {"a.bmp"}), "a.bmp\n\nファイルが既に存在します。");
+    EXPECT_EQ(ui::MessageText(kRange, {"0", "20"}), "0 から 20");
+    EXPECT_EQ(ui::MessageText(kMissing, {}), "(12345)"); // a missing entry still shows its id
     Resources() = saved;
 }
 

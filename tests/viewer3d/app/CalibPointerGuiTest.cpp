@@ -3,6 +3,7 @@
 // pointer is free for a click elsewhere.
 #include "ViewerTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
@@ -27,10 +28,11 @@ TEST(CalibPointer, ALineDrawnWithThePointerMeasuresAndALostGrabEndsIt) {
     brxtest::WriteFile(dir.Path() + "/c.vv3", brxtest::HeightSet(40, 30, 1.0, true));
     ASSERT_NE(viewer.App().OpenDocumentFile(dir.Path() + "/c.vv3"), nullptr);
     brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
-    ASSERT_TRUE(frame->HandleCommand(32821));
+    ASSERT_TRUE(frame->HandleCommand(bxid::cmd::Calibration));
     brx::CCalibFrm* calib = frame->CalibWindow();
     ASSERT_NE(calib, nullptr);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return calib->Bar()->GetDlgItemText(1176) == "100%"; }));
+    ASSERT_TRUE(ui::testing::PumpUntil(
+        [&] { return calib->Bar()->GetDlgItemText(bxid::CalibrationBar::ZoomPercent) == "100%"; }));
     brx::CCalibVw* view = calib->View();
     const wxPoint mid(view->GetClientSize().x / 2, view->GetClientSize().y / 2);
     // Ten pixels across at 100 %, the end pixel counted.

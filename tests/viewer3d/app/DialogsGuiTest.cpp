@@ -1,5 +1,6 @@
 // The viewer's dialogs from their templates: every id their code names exists, the general
 // settings keep the threshold in range, and the filter settings refuse a cut-off of 0 (9271).
+#include "ids/BrelvoxaIds.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "ui/testing/GuiTest.h"
@@ -38,13 +39,15 @@ TEST_F(BrelvoxaResources, GeneralSettingsThresholdAndOption) {
     dlg.threshold = 1000.0f;
     dlg.option = 0;
     ui::testing::WhenModal([](wxDialog* d) {
-        EXPECT_FALSE(ui::testing::FindById(d, 1201)->IsEnabled()); // off: the threshold is greyed
-        ui::testing::Click(ui::testing::FindById(d, 1202));
-        EXPECT_TRUE(ui::testing::FindById(d, 1201)->IsEnabled());
-        ui::testing::Type(ui::testing::FindById(d, 1201), "200000"); // above 100000: refused
+        // Off: the threshold is greyed
+        EXPECT_FALSE(ui::testing::FindById(d, bxid::GeneralSettingsDialog::RemoveAbove)->IsEnabled());
+        ui::testing::Click(ui::testing::FindById(d, bxid::GeneralSettingsDialog::RemoveOnRead));
+        EXPECT_TRUE(ui::testing::FindById(d, bxid::GeneralSettingsDialog::RemoveAbove)->IsEnabled());
+        // Above 100000: refused
+        ui::testing::Type(ui::testing::FindById(d, bxid::GeneralSettingsDialog::RemoveAbove), "200000");
         ui::testing::Click(ui::testing::FindById(d, 1));
         EXPECT_TRUE(d->IsModal());
-        ui::testing::Type(ui::testing::FindById(d, 1201), "2500");
+        ui::testing::Type(ui::testing::FindById(d, bxid::GeneralSettingsDialog::RemoveAbove), "2500");
         ui::testing::Click(ui::testing::FindById(d, 1));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -59,14 +62,17 @@ TEST_F(BrelvoxaResources, FilterSettingsShowEightyForZeroAndRefuseZero) {
     dlg.endEffect = 1;
     dlg.cutoff = 0.0;
     ui::testing::WhenModal([&](wxDialog* d) {
-        EXPECT_EQ(ui::testing::FindById<wxComboBox>(d, 1233)->GetValue(), "80.000");
-        EXPECT_TRUE(ui::testing::FindById<wxRadioButton>(d, 1232)->GetValue());
-        ui::testing::Type(ui::testing::FindById(d, 1233), "0");
+        EXPECT_EQ(ui::testing::FindById<wxComboBox>(d, bxid::FilterSettingsDialog::Cutoff)->GetValue(),
+                  "80.000");
+        EXPECT_TRUE(
+            ui::testing::FindById<wxRadioButton>(d, bxid::FilterSettingsDialog::EndEffectOff)->GetValue());
+        ui::testing::Type(ui::testing::FindById(d, bxid::FilterSettingsDialog::Cutoff), "0");
         ui::testing::Click(ui::testing::FindById(d, 1));
-        EXPECT_EQ(sink.CountOf(9271), 1u);
+        EXPECT_EQ(sink.CountOf(bxid::str::CutoffNotPositive), 1u);
         EXPECT_TRUE(d->IsModal());
-        ui::testing::Type(ui::testing::FindById(d, 1233), "2500.0000000"); // read from 9 characters
-        ui::testing::Click(ui::testing::FindById(d, 1231));
+        // Read from 9 characters
+        ui::testing::Type(ui::testing::FindById(d, bxid::FilterSettingsDialog::Cutoff), "2500.0000000");
+        ui::testing::Click(ui::testing::FindById(d, bxid::FilterSettingsDialog::EndEffectOn));
         ui::testing::Click(ui::testing::FindById(d, 1));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -86,14 +92,14 @@ TEST_F(BrelvoxaResources, PseudoColourRangesAndCancelPutsTheStartBack) {
         int redraws = 0;
         brx::CPseudoColorDlg dlg(nullptr, &doc, [&] { ++redraws; });
         ui::testing::WhenModal([&](wxDialog* d) {
-            auto* combo = ui::testing::FindById<wxComboBox>(d, 1241);
+            auto* combo = ui::testing::FindById<wxComboBox>(d, bxid::PseudoColorDialog::Palette);
             EXPECT_EQ(combo->GetSelection(), 3);
             combo->SetSelection(6);
-            wxCommandEvent pick(wxEVT_COMBOBOX, 1241);
+            wxCommandEvent pick(wxEVT_COMBOBOX, bxid::PseudoColorDialog::Palette);
             pick.SetEventObject(combo);
             combo->GetEventHandler()->ProcessEvent(pick);
             EXPECT_EQ(doc.GetViewState()->paletteIndex, 6); // tried out at once
-            ui::testing::Type(ui::testing::FindById(d, 1242), "100000");
+            ui::testing::Type(ui::testing::FindById(d, bxid::PseudoColorDialog::MeshDivisions), "100000");
             EXPECT_EQ(doc.GetViewState()->wireframeDivisions, upper); // held to the image's size
             ui::testing::Click(ui::testing::FindById(d, 2));
         });

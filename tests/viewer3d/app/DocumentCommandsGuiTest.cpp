@@ -102,14 +102,14 @@ TEST_F(ViewerDocuments, DocumentsCloseFromTheMenuAndTheirTabAndTheTitleNamesTheA
     EXPECT_EQ(titleOf(main), "Brelvoxa - b.vv3");
 
     // The File menu closes the active document (Ctrl+F4 is its accelerator).
-    wxMenuItem* close = menuItem(main, 57602);
+    wxMenuItem* close = menuItem(main, bxid::cmd::CloseFile);
     ASSERT_NE(close, nullptr);
     ASSERT_NE(close->GetAccel(), nullptr);
     EXPECT_EQ(close->GetAccel()->GetKeyCode(), WXK_F4);
     EXPECT_EQ(close->GetAccel()->GetFlags(), wxACCEL_CTRL);
     main->UpdateWindowUI(wxUPDATE_UI_RECURSE);
     EXPECT_TRUE(close->IsEnabled());
-    choose(main, 57602);
+    choose(main, bxid::cmd::CloseFile);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == 2; }));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return main->GetActive3dFrame() != nullptr; }));
     const std::string next = "Brelvoxa - " + main->GetActive3dDoc()->GetTitle();
@@ -123,12 +123,12 @@ TEST_F(ViewerDocuments, DocumentsCloseFromTheMenuAndTheirTabAndTheTitleNamesTheA
     EXPECT_NE(viewer.Frames().front(), target);
 
     // The last document closed: the main window's own title, menu 122 and nothing to close.
-    choose(main, 57602);
+    choose(main, bxid::cmd::CloseFile);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().empty(); }));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return titleOf(main) == "Brelvoxa"; })) << titleOf(main);
     main->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-    ASSERT_NE(menuItem(main, 57602), nullptr);
-    EXPECT_FALSE(menuItem(main, 57602)->IsEnabled());
+    ASSERT_NE(menuItem(main, bxid::cmd::CloseFile), nullptr);
+    EXPECT_FALSE(menuItem(main, bxid::cmd::CloseFile)->IsEnabled());
 }
 
 TEST_F(ViewerDocuments, EveryPrintItemOfTheFileMenuReachesItsRunAndAFailedPrintIsTold) {
@@ -149,9 +149,13 @@ TEST_F(ViewerDocuments, EveryPrintItemOfTheFileMenuReachesItsRunAndAFailedPrintI
         int id;
         R request;
         bool screenshot;
-    } items[] = {{32853, R::Print, true},  {57607, R::Print, true},    {32854, R::Preview, true},
-                 {32855, R::Print, false}, {32856, R::Preview, false}, {57609, R::Preview, false},
-                 {57606, R::Setup, false}};
+    } items[] = {{bxid::cmd::PrintScreenshot, R::Print, true},
+                 {bxid::cmd::Print, R::Print, true},
+                 {bxid::cmd::PrintScreenshotPreview, R::Preview, true},
+                 {bxid::cmd::PrintScreen, R::Print, false},
+                 {bxid::cmd::PrintScreenPreview, R::Preview, false},
+                 {bxid::cmd::PrintPreview, R::Preview, false},
+                 {bxid::cmd::PrintSetup, R::Setup, false}};
     for (int screen = 0; screen < 2; ++screen) {
         if (screen == 1)
             frame->ShowScreenMeasure();
@@ -169,9 +173,9 @@ TEST_F(ViewerDocuments, EveryPrintItemOfTheFileMenuReachesItsRunAndAFailedPrintI
     wxToolBar* bar = frame->Bar(2);
     ASSERT_NE(bar, nullptr);
     frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-    EXPECT_TRUE(bar->GetToolEnabled(32855));
+    EXPECT_TRUE(bar->GetToolEnabled(bxid::cmd::PrintScreen));
     runs.clear();
-    wxCommandEvent click(wxEVT_TOOL, 32855);
+    wxCommandEvent click(wxEVT_TOOL, bxid::cmd::PrintScreen);
     click.SetEventObject(bar);
     bar->ProcessWindowEvent(click);
     ASSERT_EQ(runs.size(), 1u);
@@ -181,12 +185,12 @@ TEST_F(ViewerDocuments, EveryPrintItemOfTheFileMenuReachesItsRunAndAFailedPrintI
     // A print that fails is told; one the user cancels is not.
     sink.ClearShown();
     answer = v3d::PrintResult::Cancelled;
-    choose(main, 57607);
+    choose(main, bxid::cmd::Print);
     EXPECT_TRUE(sink.ShownIds().empty());
     answer = v3d::PrintResult::Failed;
-    choose(main, 57607);
+    choose(main, bxid::cmd::Print);
     ASSERT_EQ(sink.ShownIds().size(), 1u);
-    EXPECT_EQ(sink.ShownIds()[0], 0xF106u);
+    EXPECT_EQ(sink.ShownIds()[0], bxid::str::CannotStartPrinting);
     v3d::SetPrintService(previous);
 }
 
@@ -212,7 +216,7 @@ TEST_F(ViewerDocuments, SplitSaveWritesTheFormatEachNameAsksFor) {
         fs::remove_all(dir.Path() + "/out");
         fs::create_directory(dir.Path() + "/out");
         answer = dir.Path() + "/out/" + c.name;
-        EXPECT_TRUE(frame->HandleCommand(32814));
+        EXPECT_TRUE(frame->HandleCommand(bxid::cmd::SplitSave));
         EXPECT_EQ(head(dir.Path() + "/out/" + c.written, c.magic.size()), c.magic);
         // The five panes of the 3D screen, no temporary file left.
         size_t files = 0;
@@ -250,14 +254,17 @@ TEST_F(ViewerDocuments, MeasurementPanesComeBackAfterATinyThenHugeWindowAndTheBa
     // The measurement-data save of the tool bar is enabled where its menu item is.
     wxToolBar* bar = frame->Bar(2);
     ASSERT_NE(bar, nullptr);
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return bar->IsThisEnabled() && bar->GetToolEnabled(32798); }));
+    EXPECT_TRUE(ui::testing::PumpUntil(
+        [&] { return bar->IsThisEnabled() && bar->GetToolEnabled(bxid::cmd::SaveMeasuredData); }));
     main->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-    EXPECT_TRUE(menuItem(main, 32798) && menuItem(main, 32798)->IsEnabled());
+    EXPECT_TRUE(menuItem(main, bxid::cmd::SaveMeasuredData) &&
+                menuItem(main, bxid::cmd::SaveMeasuredData)->IsEnabled());
     frame->ShowScreen3d();
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(32798); }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(bxid::cmd::SaveMeasuredData); }));
     // The spin button of the line count shows both of its halves.
     frame->ShowScreenMeasure();
-    auto* spin = dynamic_cast<wxSpinButton*>(main->PanelMeasure()->GetDlgItem(1210));
+    auto* spin =
+        dynamic_cast<wxSpinButton*>(main->PanelMeasure()->GetDlgItem(bxid::MeasurePanel::LineCountSpin));
     ASSERT_NE(spin, nullptr);
     EXPECT_GE(spin->GetSize().x, spin->GetBestSize().x);
     EXPECT_GE(spin->GetSize().y, spin->GetBestSize().y);
@@ -272,7 +279,7 @@ TEST_F(ViewerDocuments, BackgroundColourDialogOffersSixteenGreys) {
             offered = custom;
             return RGB(0x40, 0x40, 0x40);
         });
-    EXPECT_TRUE(frame->HandleCommand(32715));
+    EXPECT_TRUE(frame->HandleCommand(bxid::cmd::BackgroundColor));
     ui::SetCustomColourDialogService(previous);
     ASSERT_EQ(offered.size(), 16u);
     for (int i = 0; i < 16; ++i)
@@ -354,12 +361,12 @@ TEST_F(ViewerDocuments, ButtonsOfTheRightBarDoWhatTheirMenuItemsDoWhenClicked) {
     const v3d::ViewState* view = frame->Doc()->GetViewState();
     ASSERT_EQ(view->displayMode, 0);
     // The pseudo-colour button waits for a mode it can colour.
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(32714); }));
-    EXPECT_TRUE(click(32712, [&] { return view->displayMode == 1; }));
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return bar->GetToolEnabled(32714); }));
-    EXPECT_TRUE(click(32713, [&] { return view->displayMode == 2; }));
-    EXPECT_TRUE(click(32711, [&] { return view->displayMode == 0; }));
-    EXPECT_TRUE(click(32855, [&] { return prints >= 1; }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !bar->GetToolEnabled(bxid::cmd::PseudoColor); }));
+    EXPECT_TRUE(click(bxid::cmd::SurfaceDisplay, [&] { return view->displayMode == 1; }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return bar->GetToolEnabled(bxid::cmd::PseudoColor); }));
+    EXPECT_TRUE(click(bxid::cmd::WireframeDisplay, [&] { return view->displayMode == 2; }));
+    EXPECT_TRUE(click(bxid::cmd::TextureDisplay, [&] { return view->displayMode == 0; }));
+    EXPECT_TRUE(click(bxid::cmd::PrintScreen, [&] { return prints >= 1; }));
     v3d::SetPrintService(previous);
 }
 

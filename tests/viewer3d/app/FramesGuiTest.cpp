@@ -2,6 +2,7 @@
 // of the active screen, the panel checks that depend on the pictures, and saving as .tdv.
 #include "ViewerTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Settings.h"
 #include "ui/Services.h"
@@ -82,7 +83,7 @@ TEST(ViewerFrames, CalibrationFileOpensItsOwnWindowOnce) {
     // A file that is not there: the failed-to-open prompt and no window.
     EXPECT_EQ(app.OpenFile(dir.Path() + "/gone.cbs"), nullptr);
     ASSERT_FALSE(sink.ShownIds().empty());
-    EXPECT_EQ(sink.ShownIds().back(), 0xF101u);
+    EXPECT_EQ(sink.ShownIds().back(), bxid::str::CannotOpenDocument);
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return app.MainFrame()->ChildFrames().size() == 1; }));
     // Dropped again: the window is the same one.
     EXPECT_EQ(app.OpenFile(path), doc);
@@ -137,7 +138,7 @@ TEST(ViewerFrames, ScreensSwapMenusAndPanelsAndThePanelChecksFollowThePictures) 
     WriteIniString("Settings", "Measure", "0");
     RunningViewer viewer(dir.Path());
     brx::CMainFrame* main = viewer.App().MainFrame();
-    EXPECT_FALSE(main->Panel3d()->Item<wxCheckBox>(1252)->GetValue());
+    EXPECT_FALSE(main->Panel3d()->Item<wxCheckBox>(bxid::View3dPanel::MeasureOnOpen)->GetValue());
     brx::CView3dFrm* wide = openSet(viewer, dir.Path(), "wide.vv3", 24, 3);
     ASSERT_NE(wide, nullptr);
     brx::CView3dDoc* doc = wide->Doc();
@@ -147,24 +148,25 @@ TEST(ViewerFrames, ScreensSwapMenusAndPanelsAndThePanelChecksFollowThePictures) 
     doc->GetViewState()->sliceLevel = top + 5.0;
     main->UpdatePanelsFromDoc(doc);
     EXPECT_DOUBLE_EQ(doc->GetViewState()->sliceLevel, top);
-    EXPECT_EQ(main->Panel3d()->Item<wxSlider>(1103)->GetMax(), int(top * 100));
+    EXPECT_EQ(main->Panel3d()->Item<wxSlider>(bxid::View3dPanel::SliceSlider)->GetMax(), int(top * 100));
 
     // Fixed Z scale disables the slider and the free factor; off again, the free flag decides.
     auto enabled = [&](int id) { return ui::testing::FindById(main->Panel3d(), id)->IsEnabled(); };
-    ui::testing::Click(ui::testing::FindById(main->Panel3d(), 1112));
-    EXPECT_FALSE(enabled(1111) || enabled(1113) || enabled(1114));
-    ui::testing::Click(ui::testing::FindById(main->Panel3d(), 1113));
-    ui::testing::Click(ui::testing::FindById(main->Panel3d(), 1112));
-    EXPECT_TRUE(enabled(1113) && enabled(1114));
-    EXPECT_FALSE(enabled(1111));
+    ui::testing::Click(ui::testing::FindById(main->Panel3d(), bxid::View3dPanel::ZScaleFixed));
+    EXPECT_FALSE(enabled(bxid::View3dPanel::ZScaleSlider) || enabled(bxid::View3dPanel::ZScaleFreeOn) ||
+                 enabled(bxid::View3dPanel::ZScaleFree));
+    ui::testing::Click(ui::testing::FindById(main->Panel3d(), bxid::View3dPanel::ZScaleFreeOn));
+    ui::testing::Click(ui::testing::FindById(main->Panel3d(), bxid::View3dPanel::ZScaleFixed));
+    EXPECT_TRUE(enabled(bxid::View3dPanel::ZScaleFreeOn) && enabled(bxid::View3dPanel::ZScaleFree));
+    EXPECT_FALSE(enabled(bxid::View3dPanel::ZScaleSlider));
     EXPECT_EQ(doc->GetViewState()->zScaleFreeOn, 1);
 
     // Five vertical lines on a picture 3 rows high: the horizontal kind takes the count to 1.
     wide->ShowScreenMeasure();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMeasure()->IsShown(); }));
-    EXPECT_TRUE(hasItem(main, 32751));
+    EXPECT_TRUE(hasItem(main, bxid::cmd::HorizontalLine));
     wide->SetLineKind(1);
-    auto* count = ui::testing::FindById<wxTextCtrl>(main->PanelMeasure(), 1209);
+    auto* count = ui::testing::FindById<wxTextCtrl>(main->PanelMeasure(), bxid::MeasurePanel::LineCount);
     ui::testing::Type(count, "5");
     ASSERT_EQ(doc->GetLineCount(), 5);
     wide->SetLineKind(0);
@@ -175,7 +177,7 @@ TEST(ViewerFrames, ScreensSwapMenusAndPanelsAndThePanelChecksFollowThePictures) 
     brx::CView3dFrm* tall = openSet(viewer, dir.Path(), "tall.vv3", 40, 30);
     ASSERT_NE(tall, nullptr);
     EXPECT_EQ(main->PanelMode(), 0); // a new document shows the 3D screen
-    EXPECT_FALSE(hasItem(main, 32751));
+    EXPECT_FALSE(hasItem(main, bxid::cmd::HorizontalLine));
     tall->ShowScreenMeasure();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMode() == 1; }));
     std::vector<int> counts;
@@ -192,7 +194,7 @@ TEST(ViewerFrames, ScreensSwapMenusAndPanelsAndThePanelChecksFollowThePictures) 
     // Back to the 3D screen of this document: menu 122 and the 3D panel.
     tall->ShowScreen3d();
     EXPECT_EQ(main->PanelMode(), 0);
-    EXPECT_FALSE(hasItem(main, 32751));
+    EXPECT_FALSE(hasItem(main, bxid::cmd::HorizontalLine));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return main->Panel3d()->IsShown(); }));
 }
 
@@ -212,7 +214,7 @@ TEST(ViewerFrames, SavingAVv3DocumentAsksForATdvNameOfTheSameStem) {
         r.paths = {answer};
         return r;
     });
-    EXPECT_TRUE(frame->HandleCommand(32812));
+    EXPECT_TRUE(frame->HandleCommand(bxid::cmd::Save));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_FALSE(asked[0].open);
     EXPECT_EQ(asked[0].fileName, "data.tdv");
@@ -224,7 +226,7 @@ TEST(ViewerFrames, SavingAVv3DocumentAsksForATdvNameOfTheSameStem) {
     EXPECT_EQ(viewer.App().RecentFiles()->Files().front(), dir.Path() + "/a.b/saved.tdv");
     // Saved again: the .tdv path is written without asking.
     fs::remove(dir.Path() + "/a.b/saved.tdv");
-    EXPECT_TRUE(frame->HandleCommand(32812));
+    EXPECT_TRUE(frame->HandleCommand(bxid::cmd::Save));
     EXPECT_EQ(asked.size(), 1u);
     EXPECT_TRUE(fs::exists(dir.Path() + "/a.b/saved.tdv"));
     ui::SetFileDialogService(nullptr);
@@ -244,9 +246,15 @@ TEST(ViewerFrames, ToolBarsStartLargeAndToggleSizeAndFlatStyle) {
                 ids.push_back(t->GetId());
         return ids;
     };
-    EXPECT_EQ(tools(0), (std::vector<int>{32701, 32702, 32821}));
-    EXPECT_EQ(tools(1), (std::vector<int>{32751, 32752, 32753}));
-    EXPECT_EQ(tools(2), (std::vector<int>{32798, 32813, 32855, 32814, 32711, 32712, 32713, 32714, 32715}));
+    EXPECT_EQ(tools(0), (std::vector<int>{bxid::cmd::Show3dScreen, bxid::cmd::ShowMeasureScreen,
+                                          bxid::cmd::Calibration}));
+    EXPECT_EQ(tools(1),
+              (std::vector<int>{bxid::cmd::HorizontalLine, bxid::cmd::VerticalLine, bxid::cmd::FreeLine}));
+    EXPECT_EQ(
+        tools(2),
+        (std::vector<int>{bxid::cmd::SaveMeasuredData, bxid::cmd::SaveAs, bxid::cmd::PrintScreen,
+                          bxid::cmd::SplitSave, bxid::cmd::TextureDisplay, bxid::cmd::SurfaceDisplay,
+                          bxid::cmd::WireframeDisplay, bxid::cmd::PseudoColor, bxid::cmd::BackgroundColor}));
     for (int i = 0; i < 3; ++i) {
         ASSERT_NE(frame->Bar(i), nullptr) << i;
         EXPECT_EQ(frame->Bar(i)->GetToolBitmapSize(), wxSize(32, 30)) << i;
@@ -255,25 +263,27 @@ TEST(ViewerFrames, ToolBarsStartLargeAndToggleSizeAndFlatStyle) {
     EXPECT_TRUE(frame->Bar(2)->HasFlag(wxTB_VERTICAL)); // docked on the right
     // The measuring-line kinds work in the measurement screen only; the kind is ticked.
     wxToolBar* lines = frame->Bar(1);
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !lines->GetToolEnabled(32751); }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !lines->GetToolEnabled(bxid::cmd::HorizontalLine); }));
     // The screen chosen from the menu, as the user does.
-    wxCommandEvent chosen(wxEVT_MENU, 32702);
+    wxCommandEvent chosen(wxEVT_MENU, bxid::cmd::ShowMeasureScreen);
     chosen.SetEventObject(viewer.App().MainFrame()->GetMenuBar());
     viewer.App().MainFrame()->ProcessWindowEvent(chosen);
     ASSERT_EQ(frame->Doc()->ScreenMode(), 1);
-    EXPECT_TRUE(
-        ui::testing::PumpUntil([&] { return lines->GetToolEnabled(32751) && lines->GetToolState(32751); }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] {
+        return lines->GetToolEnabled(bxid::cmd::HorizontalLine) &&
+               lines->GetToolState(bxid::cmd::HorizontalLine);
+    }));
     frame->ShowScreen3d();
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !lines->GetToolEnabled(32752); }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !lines->GetToolEnabled(bxid::cmd::VerticalLine); }));
     // So also after a calibration window locked the frame and let it go.
-    ASSERT_TRUE(frame->HandleCommand(32821));
+    ASSERT_TRUE(frame->HandleCommand(bxid::cmd::Calibration));
     ASSERT_NE(frame->CalibWindow(), nullptr);
     frame->CalibWindow()->Close();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return frame->IsEnabled() && !frame->CalibWindow(); }));
     ui::testing::ProcessPending();
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !lines->GetToolEnabled(32752); }));
-    ASSERT_TRUE(frame->HandleCommand(32011));
-    ASSERT_TRUE(frame->HandleCommand(32012));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return !lines->GetToolEnabled(bxid::cmd::VerticalLine); }));
+    ASSERT_TRUE(frame->HandleCommand(bxid::cmd::LargeButtons));
+    ASSERT_TRUE(frame->HandleCommand(bxid::cmd::FlatButtons));
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(frame->Bar(i)->GetToolBitmapSize(), wxSize(16, 15)) << i;
         EXPECT_TRUE(frame->Bar(i)->HasFlag(wxTB_FLAT)) << i;
@@ -288,12 +298,14 @@ TEST(ViewerFrames, CalibrationWindowOutlivesItsOwnerWithItsOwnImageAndFreesTheOt
     brx::CView3dFrm* kept = openSet(viewer, dir.Path(), "a.vv3", 20, 10);
     brx::CView3dFrm* owner = openSet(viewer, dir.Path(), "b.vv3", 20, 10);
     ASSERT_TRUE(kept && owner);
-    ASSERT_TRUE(owner->HandleCommand(32821));
+    ASSERT_TRUE(owner->HandleCommand(bxid::cmd::Calibration));
     brx::CCalibFrm* calib = owner->CalibWindow();
     ASSERT_NE(calib, nullptr);
     EXPECT_FALSE(kept->IsEnabled());
     // The picture buttons of the bar tell their texts as tool tips.
-    for (auto [id, text] : {std::pair{32831, "設定"}, {57602, "閉じる"}, {32834, "ｳｲﾝﾄﾞｳに合わせる"}})
+    for (auto [id, text] : {std::pair{bxid::CalibrationBar::Set, "設定"},
+                            {bxid::CalibrationBar::Close, "閉じる"},
+                            {bxid::CalibrationBar::FitToWindow, "ｳｲﾝﾄﾞｳに合わせる"}})
         EXPECT_EQ(calib->Bar()->GetDlgItem(id)->GetToolTipText(), wxString::FromUTF8(text)) << id;
     ASSERT_NE(calib->Doc()->Image(), nullptr);
     EXPECT_NE(calib->Doc()->Image(), owner->Doc()->TexturePlane()); // a copy of its own
@@ -302,7 +314,7 @@ TEST(ViewerFrames, CalibrationWindowOutlivesItsOwnerWithItsOwnImageAndFreesTheOt
     calib->Refresh();
     ASSERT_TRUE(ui::testing::WaitForPaint(calib)); // draws its copy; the owner's image is gone
     // Set: nothing is posted to the frame that is gone, and the kept frame works again.
-    ui::testing::Type(ui::testing::FindById(calib->Bar(), 1172), "2");
+    ui::testing::Type(ui::testing::FindById(calib->Bar(), bxid::CalibrationBar::KnownLength), "2");
     calib->OnSet();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return viewer.App().MainFrame()->ChildFrames().size() == 1; }));
     EXPECT_TRUE(kept->IsEnabled());
@@ -330,49 +342,50 @@ TEST(ViewerFrames, PanelValuesReachTheDocumentTheParametersAndTheFixedView) {
         slider->ProcessWindowEvent(moved);
     };
 
-    scroll(panel, 1111, 7);
+    scroll(panel, bxid::View3dPanel::ZScaleSlider, 7);
     EXPECT_EQ(v.zScalePreset, 2.0);
-    scroll(panel, 1103, 50);
+    scroll(panel, bxid::View3dPanel::SliceSlider, 50);
     EXPECT_DOUBLE_EQ(v.sliceLevel, 0.5);
-    EXPECT_EQ(panel->GetDlgItemText(1102), wxString::Format("%.2f", doc->BaseOffset() + 0.5));
-    ui::testing::Type(ui::testing::FindById(panel, 1106), "2.5");
+    EXPECT_EQ(panel->GetDlgItemText(bxid::View3dPanel::SliceLevel),
+              wxString::Format("%.2f", doc->BaseOffset() + 0.5));
+    ui::testing::Type(ui::testing::FindById(panel, bxid::View3dPanel::ZAxisLength), "2.5");
     EXPECT_EQ(v.zAxisLength, 2.5);
     EXPECT_EQ(params.zAxisLength, 2.5);
 
     // Fixed rotation: the angles and the zoom go to the scene, a zoom below 1 as -1 / zoom.
-    ui::testing::Type(ui::testing::FindById(panel, 1122), "30");
-    ui::testing::Type(ui::testing::FindById(panel, 1125), "0.5");
+    ui::testing::Type(ui::testing::FindById(panel, bxid::View3dPanel::RotationX), "30");
+    ui::testing::Type(ui::testing::FindById(panel, bxid::View3dPanel::Zoom), "0.5");
     EXPECT_EQ(doc->zoomFactor, 1.0f); // not fixed yet
-    ui::testing::Click(ui::testing::FindById(panel, 1121));
+    ui::testing::Click(ui::testing::FindById(panel, bxid::View3dPanel::RotationFixed));
     EXPECT_EQ(doc->fixedRotation[0], 30.0f);
     EXPECT_EQ(doc->zoomFactor, -2.0f);
     EXPECT_EQ(params.rotationFixed, 1);
     EXPECT_EQ(params.zoom, 0.5);
-    ui::testing::Type(ui::testing::FindById(panel, 1125), "-1"); // refused
+    ui::testing::Type(ui::testing::FindById(panel, bxid::View3dPanel::Zoom), "-1"); // refused
     EXPECT_EQ(v.zoom, 0.5);
-    ui::testing::Type(ui::testing::FindById(panel, 1125), "3");
+    ui::testing::Type(ui::testing::FindById(panel, bxid::View3dPanel::Zoom), "3");
     EXPECT_EQ(doc->zoomFactor, 3.0f);
 
     // Smoothing goes to the document and the parameters; the panel is filled again.
-    ui::testing::Click(ui::testing::FindById(panel, 1141));
+    ui::testing::Click(ui::testing::FindById(panel, bxid::View3dPanel::Smoothing));
     EXPECT_EQ(v.smoothingOn, 1);
     EXPECT_EQ(params.smoothingOn, 1);
-    EXPECT_TRUE(panel->Item<wxCheckBox>(1141)->GetValue());
+    EXPECT_TRUE(panel->Item<wxCheckBox>(bxid::View3dPanel::Smoothing)->GetValue());
 
     // Measurement panel: a line position past the picture is written back as the stored one;
     // the free graph scale disables its slider.
     frame->ShowScreenMeasure();
     ui::TemplatePanel* measure = main->PanelMeasure();
-    auto* position = ui::testing::FindById<wxTextCtrl>(measure, 1163);
+    auto* position = ui::testing::FindById<wxTextCtrl>(measure, bxid::MeasurePanel::LinePosition);
     ui::testing::Type(position, "12");
     EXPECT_EQ(doc->GetMeasureState()->linePosition[0], 12);
     ui::testing::Type(position, "31"); // 30 rows
     EXPECT_EQ(position->GetValue(), "12");
     EXPECT_EQ(doc->GetMeasureState()->linePosition[0], 12);
-    ui::testing::Click(ui::testing::FindById(measure, 1156));
-    EXPECT_FALSE(ui::testing::FindById(measure, 1155)->IsEnabled());
+    ui::testing::Click(ui::testing::FindById(measure, bxid::MeasurePanel::GraphScaleFreeOn));
+    EXPECT_FALSE(ui::testing::FindById(measure, bxid::MeasurePanel::GraphScaleSlider)->IsEnabled());
     EXPECT_EQ(doc->GetMeasureState()->graphScaleFreeOn, 1);
-    scroll(measure, 1155, 2);
+    scroll(measure, bxid::MeasurePanel::GraphScaleSlider, 2);
     EXPECT_EQ(doc->GetMeasureState()->graphScalePreset, 0.2);
     v3d::GlobalProcParams() = v3d::ProcParams();
 }

@@ -4,6 +4,7 @@
 // panel's line count and of the pseudo-colour dialog's divisions clicked.
 #include "MeasureViewsFixture.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "ui/testing/Pointer.h"
 #include "viewer3d/app/GeneralSetDlg.h"
 
@@ -50,14 +51,14 @@ TEST_F(MeasurePointer, RegionBandSweptOnTheImagePane) {
 TEST_F(MeasurePointer, LineCountSpinStepsTheCountByTwoAndKeepsItsOwnPosition) {
     ui::TemplatePanel* panel = viewer_->App().MainFrame()->PanelMeasure();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return panel->IsShownOnScreen(); }));
-    auto* spin = panel->Item<wxSpinButton>(1210);
+    auto* spin = panel->Item<wxSpinButton>(bxid::MeasurePanel::LineCountSpin);
     ASSERT_TRUE(ui::testing::WaitForPaint(spin));
     const int start = doc_->GetLineCount();
     const int position = spin->GetValue();
     EXPECT_TRUE(ui::testing::ClickSpinButton(spin, +1));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return doc_->GetLineCount() == start + 2; }))
         << doc_->GetLineCount();
-    EXPECT_EQ(panel->GetDlgItemText(1209), std::to_string(start + 2));
+    EXPECT_EQ(panel->GetDlgItemText(bxid::MeasurePanel::LineCount), std::to_string(start + 2));
     EXPECT_TRUE(ui::testing::ClickSpinButton(spin, -1));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return doc_->GetLineCount() == start; }))
         << doc_->GetLineCount();
@@ -69,13 +70,13 @@ TEST_F(MeasurePointer, PseudoColourSpinShowsItsPositionInTheDivisionsField) {
     wxString shown;
     int divisions = 0;
     ui::testing::WhenModal([&](wxDialog* d) {
-        auto* spin = ui::testing::FindById<wxSpinButton>(d, 1243);
+        auto* spin = ui::testing::FindById<wxSpinButton>(d, bxid::PseudoColorDialog::MeshDivisionsSpin);
         ASSERT_NE(spin, nullptr);
         ASSERT_TRUE(ui::testing::WaitForPaint(spin));
         divisions = spin->GetValue();
         EXPECT_TRUE(ui::testing::ClickSpinButton(spin, -1));
         EXPECT_TRUE(ui::testing::PumpUntil([&] { return spin->GetValue() == divisions - 1; }));
-        shown = ui::testing::FindById<wxTextCtrl>(d, 1242)->GetValue();
+        shown = ui::testing::FindById<wxTextCtrl>(d, bxid::PseudoColorDialog::MeshDivisions)->GetValue();
         ui::testing::Click(ui::testing::FindById(d, IDCANCEL));
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);

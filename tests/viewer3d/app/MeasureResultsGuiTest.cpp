@@ -4,6 +4,7 @@
 // line, and the slice's area and perimeter on the 3D panel after opening and after the slider.
 #include "ViewerTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/Encoding.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/TemplateWindow.h"
@@ -204,7 +205,7 @@ TEST_F(MeasureResultsGui, SmoothingTakesTheProfileItsRoughnessAndItsAreaAgain) {
     const double ra = doc_->Roughness(1), area = measured(2);
     ASSERT_GT(ra, 0.0);
     frame_->ShowScreen3d();
-    auto* smoothing = panel3d()->Item<wxCheckBox>(1141);
+    auto* smoothing = panel3d()->Item<wxCheckBox>(bxid::View3dPanel::Smoothing);
     ui::testing::Click(smoothing);
     ASSERT_EQ(doc_->GetViewState()->smoothingOn, 1);
     const std::vector<int> smoothed = profile();
@@ -233,7 +234,7 @@ TEST_F(MeasureResultsGui, SmoothingTakesTheProfileItsRoughnessAndItsAreaAgain) {
 TEST_F(MeasureResultsGui, TheFreeLineTakesItsOwnProfile) {
     open("slope", kW, kH, [](int x, int y) { return static_cast<float>(x + 3 * y); });
     const std::vector<int> row = profile();
-    wxCommandEvent choose(wxEVT_MENU, 32753);
+    wxCommandEvent choose(wxEVT_MENU, bxid::cmd::FreeLine);
     choose.SetEventObject(frame_);
     frame_->GetEventHandler()->ProcessEvent(choose);
     ASSERT_EQ(doc_->LineKind(), 2);
@@ -248,9 +249,9 @@ TEST_F(MeasureResultsGui, TheFreeLineTakesItsOwnProfile) {
 
 TEST_F(MeasureResultsGui, SliceAreaAndPerimeterOfAConeAndASquareStep) {
     auto scroll = [&](int position) {
-        auto* slider = panel3d()->Item<wxSlider>(1103);
+        auto* slider = panel3d()->Item<wxSlider>(bxid::View3dPanel::SliceSlider);
         slider->SetValue(position);
-        wxScrollEvent moved(wxEVT_SCROLL_THUMBTRACK, 1103, position, wxHORIZONTAL);
+        wxScrollEvent moved(wxEVT_SCROLL_THUMBTRACK, bxid::View3dPanel::SliceSlider, position, wxHORIZONTAL);
         moved.SetEventObject(slider);
         slider->ProcessWindowEvent(moved);
         wxTheApp->ProcessPendingEvents(); // the slice is measured once the waiting events are handled
@@ -268,14 +269,14 @@ TEST_F(MeasureResultsGui, SliceAreaAndPerimeterOfAConeAndASquareStep) {
     EXPECT_NEAR(v.sliceLevel, 10.0, 1e-9);
     EXPECT_NEAR(v.sliceArea, 1600 * kPitch * kPitch, 1e-9);
     EXPECT_NEAR(v.slicePerimeter, (4 * 38 + 2 * std::numbers::sqrt2) * kPitch, 1e-9);
-    shown(1131, v.sliceArea);
-    shown(1132, v.slicePerimeter);
+    shown(bxid::View3dPanel::SliceArea, v.sliceArea);
+    shown(bxid::View3dPanel::SlicePerimeter, v.slicePerimeter);
     // At the bottom the slice takes the whole picture (its outline inside the border pixels).
     scroll(0);
     EXPECT_NEAR(v.sliceArea, 100 * 100 * kPitch * kPitch, 1e-9);
     EXPECT_NEAR(v.slicePerimeter, (4 * 96 + 2 * std::numbers::sqrt2) * kPitch, 1e-9);
-    shown(1131, v.sliceArea);
-    shown(1132, v.slicePerimeter);
+    shown(bxid::View3dPanel::SliceArea, v.sliceArea);
+    shown(bxid::View3dPanel::SlicePerimeter, v.slicePerimeter);
 
     // A cone 40 pixels in radius and 20 µm high: the slice at level L is a disc of radius
     // 40 (1 - L / 20) pixels.
@@ -289,8 +290,8 @@ TEST_F(MeasureResultsGui, SliceAreaAndPerimeterOfAConeAndASquareStep) {
         const double r = radius * kPitch;
         EXPECT_NEAR(c.sliceArea, std::numbers::pi * r * r, 0.03 * std::numbers::pi * r * r);
         EXPECT_NEAR(c.slicePerimeter, 2 * std::numbers::pi * r, 0.06 * 2 * std::numbers::pi * r);
-        shown(1131, c.sliceArea);
-        shown(1132, c.slicePerimeter);
+        shown(bxid::View3dPanel::SliceArea, c.sliceArea);
+        shown(bxid::View3dPanel::SlicePerimeter, c.slicePerimeter);
     };
     EXPECT_NEAR(c.sliceLevel, 10.0, 1e-9);
     disc(20);
@@ -304,7 +305,7 @@ TEST_F(MeasureResultsGui, ArrowKeysOnTheSliceSliderStepItAndMeasureTheSlice) {
     open(
         "square", 100, 100,
         [](int x, int y) { return x >= 30 && x < 70 && y >= 30 && y < 70 ? 20.0f : 0.0f; }, false);
-    auto* slider = panel3d()->Item<wxSlider>(1103);
+    auto* slider = panel3d()->Item<wxSlider>(bxid::View3dPanel::SliceSlider);
     ASSERT_EQ(slider->GetMax(), 2000); // 20 µm in steps of 0.01
     wxFrame* main = viewer_->App().MainFrame();
     ASSERT_TRUE(ui::testing::WaitForPaint(main));
@@ -325,7 +326,7 @@ TEST_F(MeasureResultsGui, ArrowKeysOnTheSliceSliderStepItAndMeasureTheSlice) {
             << slider->GetValue();
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return std::fabs(v.sliceLevel - position * 0.01) < 1e-9; }));
         wxTheApp->ProcessPendingEvents(); // the slice is measured once the waiting events are handled
-        EXPECT_EQ(panel3d()->GetDlgItemText(1102),
+        EXPECT_EQ(panel3d()->GetDlgItemText(bxid::View3dPanel::SliceLevel),
                   wxString::Format("%.2f", doc_->BaseOffset() + position * 0.01));
     };
     // One slider step a key, as the slider's own scrolling: the level, its text and the slice
@@ -334,10 +335,11 @@ TEST_F(MeasureResultsGui, ArrowKeysOnTheSliceSliderStepItAndMeasureTheSlice) {
     press(WXK_LEFT, 1000);
     press(WXK_HOME, 0); // the bottom: the slice takes the whole picture
     EXPECT_NEAR(v.sliceArea, 100 * 100 * kPitch * kPitch, 1e-9);
-    EXPECT_EQ(panel3d()->GetDlgItemText(1131), wxString::Format("%.2f", v.sliceArea));
+    EXPECT_EQ(panel3d()->GetDlgItemText(bxid::View3dPanel::SliceArea), wxString::Format("%.2f", v.sliceArea));
     press(WXK_RIGHT, 1); // one step up: the square alone
     EXPECT_NEAR(v.sliceArea, 1600 * kPitch * kPitch, 1e-9);
     EXPECT_NEAR(v.slicePerimeter, (4 * 38 + 2 * std::numbers::sqrt2) * kPitch, 1e-9);
-    EXPECT_EQ(panel3d()->GetDlgItemText(1131), wxString::Format("%.2f", v.sliceArea));
-    EXPECT_EQ(panel3d()->GetDlgItemText(1132), wxString::Format("%.2f", v.slicePerimeter));
+    EXPECT_EQ(panel3d()->GetDlgItemText(bxid::View3dPanel::SliceArea), wxString::Format("%.2f", v.sliceArea));
+    EXPECT_EQ(panel3d()->GetDlgItemText(bxid::View3dPanel::SlicePerimeter),
+              wxString::Format("%.2f", v.slicePerimeter));
 }

@@ -2,6 +2,7 @@
 // and analysis panes, drawn for the document's state.
 #pragma once
 
+#include "ids/BrelvoxaIds.h"
 #include "ui/Clipboard.h"
 #include "ViewerTestSupport.h"
 
@@ -79,7 +80,11 @@ protected:
         return wxPoint(p.x, p.y);
     }
     wxString listLine(int index) {
-        return viewer_->App().MainFrame()->PanelMeasure()->Item<wxListBox>(1164)->GetString(index);
+        return viewer_->App()
+            .MainFrame()
+            ->PanelMeasure()
+            ->Item<wxListBox>(bxid::MeasurePanel::MeasuredData)
+            ->GetString(index);
     }
 
     ScratchFolder dir_{"brx-measureviews"};

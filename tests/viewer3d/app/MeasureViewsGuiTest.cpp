@@ -4,6 +4,7 @@
 // frame, and the report page of both screens. Mouse events go through the panes' handlers;
 // pictures are drawn into memory bitmaps.
 #include "MeasureViewsFixture.h"
+#include "ids/BrelvoxaIds.h"
 
 #include <wx/dcmemory.h>
 #include <wx/image.h>
@@ -113,8 +114,8 @@ TEST_F(MeasureViewsGui, GraphCursorsDragWithinOnePixelStopAtEachOtherAndMeasure)
 TEST_F(MeasureViewsGui, GraphScaleZeroFlattensCurvesAndMenu156ShowsAndHidesThem) {
     std::unique_ptr<wxMenu> menu(graph_->BuildContextMenu());
     ASSERT_TRUE(menu);
-    ASSERT_NE(menu->FindItem(32703), nullptr);
-    ASSERT_NE(menu->FindItem(32704), nullptr);
+    ASSERT_NE(menu->FindItem(bxid::cmd::RoughnessCurve), nullptr);
+    ASSERT_NE(menu->FindItem(bxid::cmd::WavinessCurve), nullptr);
     auto choose = [&](int id) {
         wxCommandEvent ev(wxEVT_MENU, id);
         ev.SetEventObject(frame_);
@@ -124,8 +125,8 @@ TEST_F(MeasureViewsGui, GraphScaleZeroFlattensCurvesAndMenu156ShowsAndHidesThem)
     doc_->SetLineMode(1);
     doc_->SetLineCoord(2, 0, 0.9 * graph_->Layout().verticalRange);
     doc_->SetLineCoord(3, 0, 0.6 * graph_->Layout().verticalRange);
-    choose(32703);
-    choose(32704);
+    choose(bxid::cmd::RoughnessCurve);
+    choose(bxid::cmd::WavinessCurve);
     ASSERT_TRUE(doc_->showRoughness && doc_->showWaviness);
     settle();
     wxImage shown = drawn(graph_);
@@ -147,8 +148,8 @@ TEST_F(MeasureViewsGui, GraphScaleZeroFlattensCurvesAndMenu156ShowsAndHidesThem)
     }
     EXPECT_GT(onBottom, 9 * l.stepX - 2); // the whole bottom edge
     doc_->SetGraphScalePreset(1.0);
-    choose(32703);
-    choose(32704);
+    choose(bxid::cmd::RoughnessCurve);
+    choose(bxid::cmd::WavinessCurve);
     EXPECT_FALSE(doc_->showRoughness || doc_->showWaviness);
     settle();
     wxImage hidden = drawn(graph_);
@@ -294,7 +295,7 @@ TEST_F(MeasureViewsGui, RegionBandAppliesRestoresAndResetsTheLineCount) {
     release(image_, d.x, d.y);
     EXPECT_EQ(image_->roiRect.bottom - image_->roiRect.top, 4);
     EXPECT_EQ(doc_->GetLineCount(), 1);
-    EXPECT_EQ(viewer_->App().MainFrame()->PanelMeasure()->GetDlgItemText(1209), "1");
+    EXPECT_EQ(viewer_->App().MainFrame()->PanelMeasure()->GetDlgItemText(bxid::MeasurePanel::LineCount), "1");
     EXPECT_EQ(doc_->GetLineCoord(2, 0), -1.0);
 }
 
@@ -376,7 +377,7 @@ TEST_F(MeasureViewsGui, ReportPagesOfBothScreensDrawEveryCell) {
 TEST_F(MeasureViewsGui, CopyPutsEachPanesPictureOnTheClipboard) {
     auto copied = [](ui::View* view) {
         ui::ForgetLastClipboard();
-        EXPECT_TRUE(view->HandleCommand(57634));
+        EXPECT_TRUE(view->HandleCommand(bxid::cmd::Copy));
         const wxBitmap& copy = ui::LastClipboardBitmap();
         return copy.IsOk() ? copy.GetSize() : wxSize(0, 0);
     };
@@ -393,12 +394,12 @@ TEST_F(MeasureViewsGui, Menu155ChecksTheLineKindAndTheGraphKeepsItsPlotInSamples
         frame_->SetLineKind(kind);
         std::unique_ptr<wxMenu> menu(analysis_->BuildContextMenu());
         ASSERT_TRUE(menu);
-        for (int id : {32751, 32752, 32753}) {
+        for (int id : {bxid::cmd::HorizontalLine, bxid::cmd::VerticalLine, bxid::cmd::FreeLine}) {
             wxMenuItem* item = menu->FindItem(id);
             ASSERT_NE(item, nullptr) << id;
-            EXPECT_EQ(item->IsChecked(), id == 32751 + kind) << kind << " " << id;
+            EXPECT_EQ(item->IsChecked(), id == bxid::cmd::HorizontalLine + kind) << kind << " " << id;
         }
-        ASSERT_NE(menu->FindItem(57634), nullptr);
+        ASSERT_NE(menu->FindItem(bxid::cmd::Copy), nullptr);
     }
     // The graph keeps the samples across its plot (the larger image side) and the plot height in
     // the same units, for the page that fits it.

@@ -2,6 +2,7 @@
 // printing pane, whose preview window carries its preview flag; the page shows the frame's
 // screenshot while one waits, else the report; the view commands drop a waiting screenshot and
 // the screenshot commands capture the main window. Pages are drawn into memory bitmaps.
+#include "ids/BrelvoxaIds.h"
 #include "ui/Clipboard.h"
 #include "ui/Services.h"
 #include "ViewerTestSupport.h"
@@ -110,7 +111,7 @@ TEST_F(PanePrintingGui, PreviewOfTheMeasurementScreenShowsTheWaitingScreenshotAn
             shot.SetRGB(x, y, 0, x < 320 ? 200 : 0, x < 320 ? 0 : 200);
     frame_->SetScreenshot(wxBitmap(shot));
 
-    EXPECT_TRUE(frame_->HandleCommand(57609));
+    EXPECT_TRUE(frame_->HandleCommand(bxid::cmd::PrintPreview));
     wxPreviewFrame* preview = openPreview();
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(graph->previewFlag, 1);
@@ -149,7 +150,7 @@ TEST_F(PanePrintingGui, ViewPreviewDropsTheScreenshotAndPrintsTheReportAndCaptur
         r.paths.push_back(shotPath + "-saved");
         return r;
     });
-    EXPECT_TRUE(frame_->HandleCommand(32841));
+    EXPECT_TRUE(frame_->HandleCommand(bxid::cmd::ScreenshotToFile));
     ui::SetFileDialogService(previous);
     wxImage saved;
     ASSERT_TRUE(saved.LoadFile(shotPath + "-saved.bmp", wxBITMAP_TYPE_BMP));
@@ -157,12 +158,12 @@ TEST_F(PanePrintingGui, ViewPreviewDropsTheScreenshotAndPrintsTheReportAndCaptur
     wxRemoveFile(shotPath + "-saved.bmp");
     wxRemoveFile(shotPath);
     ui::ForgetLastClipboard();
-    EXPECT_TRUE(frame_->HandleCommand(32842));
+    EXPECT_TRUE(frame_->HandleCommand(bxid::cmd::ScreenshotToClipboard));
     ASSERT_TRUE(ui::LastClipboardBitmap().IsOk());
     EXPECT_EQ(ui::LastClipboardBitmap().GetSize(), expected.GetSize());
 
     // Print preview of the screenshot: captured again, shown in a preview window.
-    EXPECT_TRUE(frame_->HandleCommand(32854));
+    EXPECT_TRUE(frame_->HandleCommand(bxid::cmd::PrintScreenshotPreview));
     ASSERT_NE(frame_->PrintScreenshot(), nullptr);
     wxPreviewFrame* shotPreview = openPreview();
     ASSERT_NE(shotPreview, nullptr);
@@ -171,7 +172,7 @@ TEST_F(PanePrintingGui, ViewPreviewDropsTheScreenshotAndPrintsTheReportAndCaptur
     EXPECT_TRUE(ui::testing::DestroyAndWait(shotPreview));
 
     // Print preview of the view: no screenshot left, the report (header and 3D screen cells).
-    EXPECT_TRUE(frame_->HandleCommand(32856));
+    EXPECT_TRUE(frame_->HandleCommand(bxid::cmd::PrintScreenPreview));
     EXPECT_EQ(frame_->PrintScreenshot(), nullptr);
     wxPreviewFrame* preview = openPreview();
     ASSERT_NE(preview, nullptr);

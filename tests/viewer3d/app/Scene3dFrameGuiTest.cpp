@@ -3,6 +3,7 @@
 // window, the off-screen picture against the window, and the perspective of a pane of no height.
 #include "ViewerTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/Clipboard.h"
 #include "ui/testing/GuiTest.h"
@@ -90,7 +91,8 @@ protected:
     // Switches the display mode as the menu does and waits for the frame drawn in it.
     bool showMode(int mode) {
         const int before = view->PaintCount();
-        if (!frame->HandleCommand(32711 + mode) || frame->Doc()->GetViewState()->displayMode != mode)
+        if (!frame->HandleCommand(bxid::cmd::TextureDisplay + mode) ||
+            frame->Doc()->GetViewState()->displayMode != mode)
             return false;
         return ui::testing::PumpUntil([&] { return view->PaintCount() > before; });
     }

@@ -2,6 +2,7 @@
 // results of the height display image, profiles along the measuring lines and their roughness.
 #include "ViewerTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
@@ -210,7 +211,7 @@ TEST(View3dDocMeasureGui, OpenedDocumentIsMeasuredAndTheFilterCommandFillsTheRou
     EXPECT_EQ(doc->GetHistogramSum(), 1200.0);
     EXPECT_EQ(doc->GetAreaData().perimeter.size(), size_t(doc->maxLevel) + 1);
     EXPECT_GT(doc->GetPerimeterMax(), 0.0);
-    EXPECT_FALSE(ui::testing::FindById(main->Panel3d(), 1253)->IsEnabled());
+    EXPECT_FALSE(ui::testing::FindById(main->Panel3d(), bxid::View3dPanel::Measure)->IsEnabled());
     // Opening takes the profile of the current line, the horizontal one through the middle: one
     // sample a column.
     EXPECT_EQ(doc->LineKind(), 0);
@@ -238,21 +239,24 @@ TEST(View3dDocMeasureGui, OpenedDocumentIsMeasuredAndTheFilterCommandFillsTheRou
 
     v3d::GlobalProcParams().cutoff = 2.5;
     ui::testing::WhenModal([](wxDialog* d) { ui::testing::Click(ui::testing::FindById(d, IDOK)); });
-    frame->HandleCommand(32754);
+    frame->HandleCommand(bxid::cmd::FilterSettings);
     v3d::ProfileRoughness direct;
     std::vector<int> samples(doc->GetProfileSamples(), doc->GetProfileSamples() + 301);
     ASSERT_EQ(direct.ComputeRoughness(samples.data(), 301, doc->Calib().zScale, doc->GetPitch(0), 2.5, 1), 1);
     EXPECT_EQ(doc->Roughness(1), direct.GetSectionResults()->ra);
     EXPECT_LT(doc->Roughness(1), 0.9 * raAt80);
-    auto* list = ui::testing::FindById<wxListBox>(main->PanelMeasure(), 1164);
+    auto* list = ui::testing::FindById<wxListBox>(main->PanelMeasure(), bxid::MeasurePanel::MeasuredData);
     ASSERT_EQ(list->GetCount(), 7u);
     std::string z;
     doc->GetUnitText(2, &z);
     const auto& r = ui::Resources();
-    EXPECT_EQ(list->GetString(4).ToStdString(wxConvUTF8),
-              v3d::FillMeasuredFormat(r.LoadString(2035), direct.GetSectionResults()->ra, z));
-    EXPECT_EQ(list->GetString(5).ToStdString(wxConvUTF8),
-              v3d::FillMeasuredFormat(r.LoadString(2036), direct.GetSectionResults()->rz, z));
+    EXPECT_EQ(
+        list->GetString(4).ToStdString(wxConvUTF8),
+        v3d::FillMeasuredFormat(r.LoadString(bxid::str::MeasuredRa), direct.GetSectionResults()->ra, z));
+    EXPECT_EQ(
+        list->GetString(5).ToStdString(wxConvUTF8),
+        v3d::FillMeasuredFormat(r.LoadString(bxid::str::MeasuredRz), direct.GetSectionResults()->rz, z));
     EXPECT_EQ(list->GetString(6).ToStdString(wxConvUTF8),
-              v3d::FillMeasuredFormat(r.LoadString(2037), direct.GetSectionResults()->rzjis, z));
+              v3d::FillMeasuredFormat(r.LoadString(bxid::str::MeasuredRzjis),
+                                      direct.GetSectionResults()->rzjis, z));
 }

@@ -3,6 +3,7 @@
 // without the GL libraries the viewer reports 9252 and its 2D panes still draw.
 #include "ViewerTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/ScriptedMessageSink.h"
 #include "ui/testing/GuiTest.h"
 #include "viewer3d/app/MainFrame.h"
@@ -23,8 +24,6 @@
 using brxtest::RunningViewer;
 
 namespace {
-
-constexpr UINT kMsgOpenGlMissing = 9252;
 
 // The window's pixels as blue, green, red bytes (rows padded to four bytes).
 std::vector<BYTE> windowPixels(v3d::CView3dView* view) {
@@ -90,7 +89,7 @@ TEST_F(View3dPaneGui, OpenedHeightFileDrawsInThe3dPaneAndFollowsTheDisplayMode) 
     // differs from the first.
     const int painted = view->PaintCount();
     const int mode = frame->Doc()->GetViewState()->displayMode == 2 ? 0 : 2;
-    ASSERT_TRUE(frame->HandleCommand(32711 + mode));
+    ASSERT_TRUE(frame->HandleCommand(bxid::cmd::TextureDisplay + mode));
     EXPECT_EQ(frame->Doc()->GetViewState()->displayMode, mode);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->PaintCount() > painted; }));
     const std::vector<BYTE> second = windowPixels(view);
@@ -125,7 +124,7 @@ TEST_F(View3dPaneGui, OpenedHeightFileDrawsInThe3dPaneAndFollowsTheDisplayMode) 
     EXPECT_GT(drawn, size_t(image.GetWidth() * image.GetHeight() / 20));
 
     const std::vector<UINT> ids = sink.ShownIds();
-    EXPECT_EQ(std::count(ids.begin(), ids.end(), kMsgOpenGlMissing), 0);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), bxid::str::OpenGlMissing), 0);
     viewer.Stop(); // the binding is freed before the frames go: closing them draws nothing
 }
 
@@ -135,7 +134,7 @@ TEST_F(View3dPaneGui, MissingGluLibraryShows9252AndThe2dPanesStillDraw) {
     CScriptedMessageSink sink(IDOK);
     RunningViewer viewer(dir.Path());
     std::vector<UINT> ids = sink.ShownIds();
-    EXPECT_EQ(std::count(ids.begin(), ids.end(), kMsgOpenGlMissing), 1);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), bxid::str::OpenGlMissing), 1);
     EXPECT_FALSE(v3d::gl::IsOpenGlBound());
 
     brx::CView3dFrm* frame = openHeightFile(viewer, dir.Path());
@@ -154,8 +153,8 @@ TEST_F(View3dPaneGui, MissingGluLibraryShows9252AndThe2dPanesStillDraw) {
     wxImage none;
     EXPECT_FALSE(frame->RenderPaneToImage(3, &none));
     // A display-mode command without a scene changes the document and nothing breaks.
-    ASSERT_TRUE(frame->HandleCommand(32713));
+    ASSERT_TRUE(frame->HandleCommand(bxid::cmd::WireframeDisplay));
     EXPECT_EQ(frame->Doc()->GetViewState()->displayMode, 2);
     ids = sink.ShownIds();
-    EXPECT_EQ(std::count(ids.begin(), ids.end(), kMsgOpenGlMissing), 1);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), bxid::str::OpenGlMissing), 1);
 }

@@ -1,6 +1,7 @@
 // The 3D viewer's windows built from its templates: start and restart with the settings and
 // parameter files, records from another process, opening every format, the panels' checks,
 // split save and the calibration result.
+#include "ids/BrelvoxaIds.h"
 #include "ui/Clipboard.h"
 #include "ViewerTestSupport.h"
 
@@ -104,8 +105,8 @@ TEST(ViewerGui, RecordsFromAnotherProcessOpenFramesAndAForgedOneShows9202) {
     EXPECT_DOUBLE_EQ(doc->GetPitch(2), (39.0 + 2 * 29) / 65535);
     waitDrawn(first);
     brx::CMainFrame* main = viewer.App().MainFrame();
-    EXPECT_EQ(main->Panel3d()->GetDlgItemText(1101), "8");
-    EXPECT_EQ(main->Panel3d()->GetDlgItemText(1125), "1.0");
+    EXPECT_EQ(main->Panel3d()->GetDlgItemText(bxid::View3dPanel::ContourCount), "8");
+    EXPECT_EQ(main->Panel3d()->GetDlgItemText(bxid::View3dPanel::Zoom), "1.0");
     EXPECT_TRUE(main->GetTitle().StartsWith("Brelvoxa - "));
 
     brxtest::SendRecordFromPeer(rec, "VV3D", &status);
@@ -119,7 +120,7 @@ TEST(ViewerGui, RecordsFromAnotherProcessOpenFramesAndAForgedOneShows9202) {
     brxtest::SendRecordFromPeer(rec, "VV3D", &status);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == 3 && status >= 0; }, 30000));
     ASSERT_FALSE(sink.ShownMessages().empty());
-    EXPECT_EQ(sink.ShownMessages().back().id, 9202u);
+    EXPECT_EQ(sink.ShownMessages().back().id, bxid::str::CannotReadData);
     int empty = 0;
     for (auto* f : viewer.Frames())
         empty += f->Doc()->TexturePlane() == nullptr;
@@ -156,8 +157,8 @@ TEST(ViewerGui, EveryFormatOpensAndUnknownOnesShow9202) {
     ASSERT_TRUE(vv3->OnSaveDocument(dir.Path() + "/saved.TDV"));
     EXPECT_FALSE(vv3->OnSaveDocument(dir.Path() + "/x.bmp"));
     ASSERT_GE(sink.ShownMessages().size(), 2u);
-    EXPECT_EQ(sink.ShownMessages()[sink.ShownMessages().size() - 2].id, 9206u);
-    EXPECT_EQ(sink.ShownMessages().back().id, 9203u);
+    EXPECT_EQ(sink.ShownMessages()[sink.ShownMessages().size() - 2].id, bxid::str::UnsupportedExtension);
+    EXPECT_EQ(sink.ShownMessages().back().id, bxid::str::CannotSaveImage);
     EXPECT_FALSE(fs::exists(dir.Path() + "/x.bmp"));
     brx::CView3dDoc* tdv = app.OpenDocumentFile(dir.Path() + "/saved.TDV");
     ASSERT_NE(tdv, nullptr);
@@ -170,7 +171,7 @@ TEST(ViewerGui, EveryFormatOpensAndUnknownOnesShow9202) {
     EXPECT_EQ(linked->GetPathName(), dir.Path() + "/a.txt");
     const size_t frames = viewer.Frames().size();
     EXPECT_EQ(app.OpenDocumentFile(dir.Path() + "/bad.raw"), nullptr);
-    EXPECT_EQ(sink.ShownMessages().back().id, 9202u);
+    EXPECT_EQ(sink.ShownMessages().back().id, bxid::str::CannotReadData);
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == frames; }));
     // A height file whose type names samples no bitmap holds (two-byte colour pixels) as well.
     std::vector<unsigned char> frn(512, 0);
@@ -180,7 +181,7 @@ TEST(ViewerGui, EveryFormatOpensAndUnknownOnesShow9202) {
     frn.insert(frn.end(), {7, 8});
     brxtest::WriteFile(dir.Path() + "/colour.frn", frn);
     EXPECT_EQ(app.OpenDocumentFile(dir.Path() + "/colour.frn"), nullptr);
-    EXPECT_EQ(sink.ShownMessages().back().id, 9202u);
+    EXPECT_EQ(sink.ShownMessages().back().id, bxid::str::CannotReadData);
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == frames; }));
 
     // The files opened are the recent files of the File menu, the last first, kept in
@@ -215,7 +216,7 @@ TEST(ViewerGui, AFifoNamedAsADocumentOrAPictureIsRefusedAtOnce) {
         EXPECT_EQ(viewer.App().OpenDocumentFile(fifo.Path()), nullptr);
         EXPECT_LT(watch.ElapsedMs(), 1000);
         ASSERT_EQ(sink.ShownIds().size(), 1u);
-        EXPECT_EQ(sink.ShownIds().back(), 61697u);
+        EXPECT_EQ(sink.ShownIds().back(), bxid::str::CannotOpenDocument);
     }
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().empty(); }));
 }
@@ -231,7 +232,8 @@ TEST(ViewerGui, ASaveThatFailsNamesItsCause) {
     ASSERT_NE(doc, nullptr);
     EXPECT_FALSE(doc->OnSaveDocument(dir.Path() + "/missing/x.tdv"));
     EXPECT_FALSE(doc->OnSaveDocument("/sys/x.tdv"));
-    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{61696, 61698}));
+    EXPECT_EQ(sink.ShownIds(),
+              (std::vector<UINT>{bxid::str::InvalidFileName, bxid::str::CannotSaveDocument}));
     ASSERT_EQ(sink.ShownMessages().back().args.size(), 1u);
     EXPECT_EQ(sink.ShownMessages().back().args[0], "/sys/x.tdv");
 }
@@ -243,7 +245,7 @@ TEST(ViewerGui, MeasuredListMenuCopiesTheMeasuredText) {
     brxtest::WriteFile(dir.Path() + "/m.vv3", brxtest::HeightSet(24, 9, 1.0, true));
     brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(dir.Path() + "/m.vv3");
     ASSERT_NE(doc, nullptr);
-    auto* list = viewer.App().MainFrame()->PanelMeasure()->Item<wxListBox>(1164);
+    auto* list = viewer.App().MainFrame()->PanelMeasure()->Item<wxListBox>(bxid::MeasurePanel::MeasuredData);
     ASSERT_NE(list, nullptr);
     std::vector<int> ids;
     ui::testing::WhenPopupMenu(list, [&](wxMenu* menu) {
@@ -253,9 +255,9 @@ TEST(ViewerGui, MeasuredListMenuCopiesTheMeasuredText) {
     wxContextMenuEvent context(wxEVT_CONTEXT_MENU, list->GetId(), list->ClientToScreen(wxPoint(5, 5)));
     context.SetEventObject(list);
     list->ProcessWindowEvent(context);
-    EXPECT_EQ(ids, std::vector<int>{57634});
+    EXPECT_EQ(ids, std::vector<int>{bxid::cmd::Copy});
     // Its Copy: the measured text on the clipboard.
-    wxCommandEvent copy(wxEVT_MENU, 57634);
+    wxCommandEvent copy(wxEVT_MENU, bxid::cmd::Copy);
     copy.SetEventObject(list);
     ui::ForgetLastClipboard();
     list->ProcessWindowEvent(copy);
@@ -275,7 +277,7 @@ TEST(ViewerGui, PanelChecksLineCountsAndSplitSave) {
     ASSERT_NE(frame, nullptr);
     waitDrawn(frame);
     // Contour count: 0 and 300 are refused, 256 taken.
-    auto* contour = ui::testing::FindById<wxTextCtrl>(main->Panel3d(), 1101);
+    auto* contour = ui::testing::FindById<wxTextCtrl>(main->Panel3d(), bxid::View3dPanel::ContourCount);
     ui::testing::Type(contour, "0");
     ui::testing::Type(contour, "300");
     EXPECT_EQ(doc->GetViewState()->contourCount, 8);
@@ -283,7 +285,7 @@ TEST(ViewerGui, PanelChecksLineCountsAndSplitSave) {
     EXPECT_EQ(doc->GetViewState()->contourCount, 256);
     EXPECT_EQ(v3d::GlobalProcParams().contourCount, 256);
     // A comment of 300 characters keeps 256.
-    ui::testing::Type(ui::testing::FindById(main->Panel3d(), 1144), wxString('c', 300));
+    ui::testing::Type(ui::testing::FindById(main->Panel3d(), bxid::View3dPanel::Comment), wxString('c', 300));
     EXPECT_EQ(doc->GetViewState()->CommentUtf8().size(), 256u);
 
     // Split save in the 3D screen: a0..a4.
@@ -302,25 +304,25 @@ TEST(ViewerGui, PanelChecksLineCountsAndSplitSave) {
     EXPECT_EQ(main->PanelMode(), 1);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMeasure()->IsShown(); }));
     waitDrawn(frame);
-    auto* count = ui::testing::FindById<wxTextCtrl>(main->PanelMeasure(), 1209);
+    auto* count = ui::testing::FindById<wxTextCtrl>(main->PanelMeasure(), bxid::MeasurePanel::LineCount);
     ui::testing::Type(count, "4"); // even: nothing
     EXPECT_EQ(doc->GetLineCount(), 1);
     ui::testing::Type(count, "5");
     EXPECT_EQ(doc->GetLineCount(), 5);
     ui::testing::Type(count, "11"); // the picture is 9 rows high
     ASSERT_FALSE(sink.ShownMessages().empty());
-    EXPECT_EQ(sink.ShownMessages().back().id, 9253u);
+    EXPECT_EQ(sink.ShownMessages().back().id, bxid::str::TooManyLines);
     ASSERT_EQ(sink.ShownMessages().back().args.size(), 1u);
     EXPECT_EQ(sink.ShownMessages().back().args[0], "9");
     EXPECT_EQ(doc->GetLineCount(), 5);
     EXPECT_EQ(count->GetValue(), "5");
     ui::testing::Type(count, "-1");
-    EXPECT_EQ(sink.ShownMessages().back().id, 9254u);
+    EXPECT_EQ(sink.ShownMessages().back().id, bxid::str::TooFewLines);
     EXPECT_EQ(doc->GetLineCount(), 5);
     // Free line: the position is hidden.
     frame->SetLineKind(2);
-    EXPECT_FALSE(ui::testing::FindById(main->PanelMeasure(), 1163)->IsEnabled());
-    EXPECT_EQ(main->PanelMeasure()->GetDlgItemText(1162), "");
+    EXPECT_FALSE(ui::testing::FindById(main->PanelMeasure(), bxid::MeasurePanel::LinePosition)->IsEnabled());
+    EXPECT_EQ(main->PanelMeasure()->GetDlgItemText(bxid::MeasurePanel::LinePositionLabel), "");
     frame->OnSplitSave();
     for (int role : {5, 6, 7})
         EXPECT_TRUE(fs::exists(dir.Path() + "/a" + std::to_string(role) + ".bmp")) << role;
@@ -374,26 +376,28 @@ TEST(ViewerGui, ScreensAndDialogsForLooking) {
     frame->ShowScreenMeasure();
     waitDrawn(frame);
     EXPECT_TRUE(ui::testing::ScreenshotRoot(out + "/brelvoxa-measure-screen.png"));
-    for (int id : {104, 106, 107, 100}) {
+    for (int id : {bxid::dlg::GeneralSettingsDialog, bxid::dlg::FilterSettingsDialog,
+                   bxid::dlg::PseudoColorDialog, bxid::dlg::AboutDialog}) {
         ui::testing::WhenModal([&](wxDialog* d) {
             EXPECT_TRUE(ui::testing::Screenshot(d, out + "/brelvoxa-dialog-" + std::to_string(id) + ".png"));
-            if (id == 100) { // the About box: name, version and the application's picture
-                EXPECT_EQ(ui::testing::FindById(d, 1221)->GetLabel(), "Brelvoxa Ver 1.2.0");
+            if (id == bxid::dlg::AboutDialog) { // the About box: name, version and the application's picture
+                EXPECT_EQ(ui::testing::FindById(d, bxid::AboutDialog::ProductText)->GetLabel(),
+                          "Brelvoxa Ver 1.2.0");
                 bool picture = false;
                 for (wxWindow* child : d->GetChildren())
                     picture |= dynamic_cast<wxStaticBitmap*>(child) != nullptr;
                 EXPECT_TRUE(picture);
             }
-            ui::testing::Click(ui::testing::FindById(d, id == 100 ? 1 : 2));
+            ui::testing::Click(ui::testing::FindById(d, id == bxid::dlg::AboutDialog ? 1 : 2));
         });
-        if (id == 104)
+        if (id == bxid::dlg::GeneralSettingsDialog)
             viewer.App().OnGeneralSettings();
-        else if (id == 100)
+        else if (id == bxid::dlg::AboutDialog)
             viewer.App().OnAppAbout();
-        else if (id == 107)
-            frame->HandleCommand(32714);
+        else if (id == bxid::dlg::PseudoColorDialog)
+            frame->HandleCommand(bxid::cmd::PseudoColor);
         else
-            frame->HandleCommand(32754);
+            frame->HandleCommand(bxid::cmd::FilterSettings);
     }
 }
 
@@ -438,23 +442,24 @@ TEST(ViewerGui, CalibrationLineOfTenPixelsSetsThePitchThroughTheOwner) {
     brx::CView3dDoc* doc = viewer.App().OpenDocumentFile(dir.Path() + "/c.vv3");
     ASSERT_NE(doc, nullptr);
     brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
-    ASSERT_TRUE(frame->HandleCommand(32821));
+    ASSERT_TRUE(frame->HandleCommand(bxid::cmd::Calibration));
     brx::CCalibFrm* calib = frame->CalibWindow();
     ASSERT_NE(calib, nullptr);
     EXPECT_EQ(viewer.App().MainFrame()->PanelMode(), -1);
     EXPECT_FALSE(frame->IsEnabled());
     ASSERT_TRUE(ui::testing::WaitForPaint(calib));
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return calib->Bar()->GetDlgItemText(1176) == "100%"; }));
+    ASSERT_TRUE(ui::testing::PumpUntil(
+        [&] { return calib->Bar()->GetDlgItemText(bxid::CalibrationBar::ZoomPercent) == "100%"; }));
     // Zero known length: 9251, the window stays.
-    ui::testing::Type(ui::testing::FindById(calib->Bar(), 1172), "0");
+    ui::testing::Type(ui::testing::FindById(calib->Bar(), bxid::CalibrationBar::KnownLength), "0");
     calib->OnSet();
-    EXPECT_EQ(sink.ShownIds().back(), 9251u);
+    EXPECT_EQ(sink.ShownIds().back(), bxid::str::CalibValueOutOfRange);
     // A line from x = 10 to 19 at 100 % is 10 pixels: 5 units make 0.5 a pixel.
     calib->View()->FinishLine(wxPoint(10, 5), wxPoint(19, 5));
     EXPECT_DOUBLE_EQ(calib->Doc()->measuredPixels, 10.0);
-    ui::testing::Type(ui::testing::FindById(calib->Bar(), 1172), "5");
+    ui::testing::Type(ui::testing::FindById(calib->Bar(), bxid::CalibrationBar::KnownLength), "5");
     EXPECT_DOUBLE_EQ(calib->Doc()->lengthPerPixel, 0.5);
-    EXPECT_TRUE(calib->Bar()->GetDlgItemText(1174).StartsWith("0.500000"));
+    EXPECT_TRUE(calib->Bar()->GetDlgItemText(bxid::CalibrationBar::LengthPerPixel).StartsWith("0.500000"));
     calib->View()->ZoomIn();
     EXPECT_EQ(calib->View()->Zoom(), 110);
     EXPECT_TRUE(ui::testing::Screenshot(calib, ui::testing::OutputFolder() + "/brelvoxa-calibration.png"));

@@ -1,4 +1,5 @@
 // The input-device dialog and the loader's two notices under Xvfb, with real test modules.
+#include "ids/VantorelIds.h"
 #include "tests/devices/camera/CamTestFolders.h"
 
 #include "devices/camera/gui/CamNotices.h"
@@ -115,7 +116,7 @@ TEST_F(CamDlgGui, ANamelessModuleAppearsAsUnregisteredAfterItsMessage) {
     Seen seen = Run(dlg, 1, &result);
     EXPECT_EQ(seen.entries, std::vector<std::string>{"名前未登録"});
     EXPECT_EQ(seen.selection, -1); // "x" begins no entry
-    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{9227});
+    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{vtid::str::CannotRegisterName});
     EXPECT_EQ(dlg.m_deviceName, "");
 }
 

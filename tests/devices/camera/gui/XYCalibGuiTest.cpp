@@ -5,6 +5,7 @@
 #include "devices/camera/gui/LensCalibTxtDlg.h"
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "ids/VantorelIds.h"
 #include "platform/ScriptedMessageSink.h"
 #include "platform/Settings.h"
 #include "tests/support/ScratchSettingsFile.h"
@@ -143,17 +144,18 @@ TEST_F(XYCalibGui, WithoutLensFileTheOwnRowsServeAndOkReturnsTheRadiosSlot) {
     WhenModal([&](wxDialog* d) {
         EXPECT_EQ(Utf8(d->GetTitle()), "レンズ選択");
         EXPECT_FALSE(FindById(d, CXYCalibDialog::kTabControl)->IsShown());
-        EXPECT_EQ(Text(d, 1196), "レンズ1");
-        EXPECT_EQ(Text(d, 1202), "0.500000");
-        EXPECT_EQ(Text(d, 1343), "2.250000");
-        EXPECT_EQ(Text(d, 1201), "1.000000");
-        EXPECT_TRUE(FindById(d, 1188)->IsShown());
-        EXPECT_EQ(Text(d, 1210), "登録");
+        EXPECT_EQ(Text(d, vtid::LensSelectDialog::Name1), "レンズ1");
+        EXPECT_EQ(Text(d, vtid::LensSelectDialog::Calib3), "0.500000");
+        EXPECT_EQ(Text(d, vtid::LensSelectDialog::Gap3), "2.250000");
+        EXPECT_EQ(Text(d, vtid::LensSelectDialog::Calib2), "1.000000");
+        EXPECT_TRUE(FindById(d, vtid::LensSelectDialog::Register1)->IsShown());
+        EXPECT_EQ(Text(d, vtid::LensSelectDialog::Register5), "登録");
         EXPECT_TRUE(FindById(d, IDCANCEL)->IsShown());
-        EXPECT_TRUE(FindById<wxRadioButton>(d, 1192)->GetValue());
-        EXPECT_FALSE(FindById(d, 1206)->IsShown()); // the three spare rows stay hidden
+        EXPECT_TRUE(FindById<wxRadioButton>(d, vtid::LensSelectDialog::Select2)->GetValue());
+        // The three spare rows stay hidden
+        EXPECT_FALSE(FindById(d, vtid::LensSelectDialog::SpareRadio1)->IsShown());
         Shot(d, "259-slots.png");
-        Click(FindById(d, 1194));
+        Click(FindById(d, vtid::LensSelectDialog::Select4));
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -179,12 +181,13 @@ TEST_F(XYCalibGui, WithLensFileTabsShowTheTableAndAnEmptySelectionFallsBackToThe
             EXPECT_EQ(Utf8(book->GetPageText(0)), "標準");
             EXPECT_EQ(Utf8(book->GetPageText(1)), "任意");
             EXPECT_EQ(book->GetSelection(), 0);
-            EXPECT_FALSE(dlg.GetDlgItem(1188)->IsShown()); // the dialog's own rows are hidden
-            EXPECT_FALSE(dlg.GetDlgItem(1279)->IsShown());
+            // The dialog's own rows are hidden
+            EXPECT_FALSE(dlg.GetDlgItem(vtid::LensSelectDialog::Register1)->IsShown());
+            EXPECT_FALSE(dlg.GetDlgItem(vtid::LensSelectDialog::NameHeading)->IsShown());
             CLensCalibTxtDlg* page = dlg.TablePage();
-            EXPECT_EQ(Text(page, 1331), "20X");
-            EXPECT_EQ(Text(page, 1335), "L5");
-            EXPECT_EQ(Text(page, 1200), "0.250000");
+            EXPECT_EQ(Text(page, vtid::LensTablePage::LensName1), "20X");
+            EXPECT_EQ(Text(page, vtid::LensTablePage::LensName5), "L5");
+            EXPECT_EQ(Text(page, vtid::LensTablePage::Calib1), "0.250000");
             EXPECT_EQ(page->Pager().SelectedLens(), -1); // unknown current lens: first lens on top
             for (int id : CLensCalibTxtDlg::kRadio)
                 EXPECT_FALSE(FindById<wxRadioButton>(page, id)->GetValue()) << id; // none shown checked
@@ -201,11 +204,12 @@ TEST_F(XYCalibGui, WithLensFileTabsShowTheTableAndAnEmptySelectionFallsBackToThe
         WhenModal([&](wxDialog* d) {
             CLensCalibTxtDlg* page = dlg.TablePage();
             EXPECT_EQ(page->Pager().Top(), 4);
-            EXPECT_EQ(Text(page, 1331), "L4");
-            EXPECT_FALSE(page->GetDlgItem(1386)->IsShown()); // lenses 4..7: row 5 is empty
-            EXPECT_TRUE(page->GetDlgItem(1385)->IsShown());
-            EXPECT_FALSE(page->GetDlgItem(1387)->IsShown());
-            Click(page->GetDlgItem(1192)); // row 2: lens L5
+            EXPECT_EQ(Text(page, vtid::LensTablePage::LensName1), "L4");
+            // Lenses 4..7: row 5 is empty
+            EXPECT_FALSE(page->GetDlgItem(vtid::LensTablePage::GapUnit5)->IsShown());
+            EXPECT_TRUE(page->GetDlgItem(vtid::LensTablePage::GapUnit4)->IsShown());
+            EXPECT_FALSE(page->GetDlgItem(vtid::LensTablePage::Select5)->IsShown());
+            Click(page->GetDlgItem(vtid::LensTablePage::Select2)); // row 2: lens L5
             Click(FindById(d, IDOK));
         });
         ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -224,7 +228,7 @@ TEST_F(XYCalibGui, WithLensFileTabsShowTheTableAndAnEmptySelectionFallsBackToThe
             book->SetSelection(1);
             EXPECT_TRUE(PumpUntil([&] { return tab == 1; }));
             Shot(d, "259-289-slots-tab.png");
-            Click(dlg.SlotPage()->GetDlgItem(1193));
+            Click(dlg.SlotPage()->GetDlgItem(vtid::LensSlotsPage::Select3));
             Click(FindById(d, IDOK));
         });
         ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -245,14 +249,14 @@ TEST_F(XYCalibGui, RegistrationRequestsEndTheSelectionAndReachTheOwner) {
         CXYCalibDialog dlg(owner, &table, &tab);
         WhenModal([&](wxDialog*) {
             Click(dlg.TablePage()->GetDlgItem(CLensCalibTxtDlg::kRegister)); // nothing selected: no request
-            Click(dlg.TablePage()->GetDlgItem(1193));
+            Click(dlg.TablePage()->GetDlgItem(vtid::LensTablePage::Select3));
             Click(dlg.TablePage()->GetDlgItem(CLensCalibTxtDlg::kRegister));
         });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     }
     {
         CXYCalibDialog dlg(owner, &table, &tab);
-        WhenModal([&](wxDialog*) { Click(dlg.SlotPage()->GetDlgItem(1195)); });
+        WhenModal([&](wxDialog*) { Click(dlg.SlotPage()->GetDlgItem(vtid::LensSlotsPage::Register4)); });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     }
     ASSERT_TRUE(PumpUntil([&] { return owner->edits.size() == 2; }));
@@ -288,7 +292,7 @@ TEST_F(XYCalibGui, TablePageScrollsHidesEmptyRowsAndResetsToTheFileValues) {
                       CLensCalibTxtDlg::kCalib, CLensCalibTxtDlg::kCalibUnit, CLensCalibTxtDlg::kGap,
                       CLensCalibTxtDlg::kGapUnit})
                     EXPECT_FALSE(page->GetDlgItem(ids[row])->IsShown()) << ids[row];
-            EXPECT_TRUE(page->GetDlgItem(1384)->IsShown());
+            EXPECT_TRUE(page->GetDlgItem(vtid::LensTablePage::GapUnit3)->IsShown());
             Click(FindById(d, IDCANCEL));
         });
         dlg.DoModal();
@@ -301,8 +305,9 @@ TEST_F(XYCalibGui, TablePageScrollsHidesEmptyRowsAndResetsToTheFileValues) {
     WhenModal([&](wxDialog* d) {
         CLensCalibTxtDlg* page = dlg.TablePage();
         auto scroll = [&](int code) {
-            SendMessage(page->GetSafeHwnd(), ui::WM_VSCROLL, MAKELONG(code, 0),
-                        reinterpret_cast<LPARAM>(ui::WindowHandle(page->GetDlgItem(1378))));
+            SendMessage(
+                page->GetSafeHwnd(), ui::WM_VSCROLL, MAKELONG(code, 0),
+                reinterpret_cast<LPARAM>(ui::WindowHandle(page->GetDlgItem(vtid::LensTablePage::ScrollBar))));
         };
         scroll(ui::SB_LINEDOWN);
         // The bar's own notification takes the same way.
@@ -312,13 +317,13 @@ TEST_F(XYCalibGui, TablePageScrollsHidesEmptyRowsAndResetsToTheFileValues) {
         down.SetEventObject(bar);
         bar->GetEventHandler()->ProcessEvent(down);
         EXPECT_EQ(bar->GetThumbPosition(), 2);
-        EXPECT_EQ(Text(page, 1331), "L3");
-        EXPECT_EQ(Text(page, 1335), "L7");
+        EXPECT_EQ(Text(page, vtid::LensTablePage::LensName1), "L3");
+        EXPECT_EQ(Text(page, vtid::LensTablePage::LensName5), "L7");
         scroll(ui::SB_TOP);
         scroll(ui::SB_PAGEDOWN);
         EXPECT_EQ(page->Pager().Top(), 3);
         scroll(ui::SB_TOP);
-        EXPECT_EQ(Text(page, 1200), "9.500000");
+        EXPECT_EQ(Text(page, vtid::LensTablePage::Calib1), "9.500000");
 
         messages.Queue({IDNO});
         Click(page->GetDlgItem(CLensCalibTxtDlg::kDefault));
@@ -329,7 +334,7 @@ TEST_F(XYCalibGui, TablePageScrollsHidesEmptyRowsAndResetsToTheFileValues) {
         messages.Queue({IDYES});
         Click(page->GetDlgItem(CLensCalibTxtDlg::kDefault));
         EXPECT_EQ(table.reloads, 1);
-        EXPECT_EQ(Text(page, 1200), "0.250000");
+        EXPECT_EQ(Text(page, vtid::LensTablePage::Calib1), "0.250000");
         Click(FindById(d, IDCANCEL));
     });
     dlg.DoModal();

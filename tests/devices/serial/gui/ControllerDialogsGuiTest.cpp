@@ -1,5 +1,6 @@
 // The controller dialogs: choose a controller, set its port and speeds, and check the result
 // against an emulated controller through the real serial layer.
+#include "ids/VantorelIds.h"
 #include "tests/support/ScratchSettingsFile.h"
 #include "devices/serial/ControllerSettings.h"
 #include "devices/serial/gui/StageSerchDialog.h"
@@ -88,10 +89,10 @@ TEST_F(ControllerDialogs, ChooseCt7SetPortAndSpeedsThenDriveTheEmulator) {
     int baudEntries = 0, baudShown = -1, stopShown = -1;
     WhenModal([&](wxDialog* d) {
         EXPECT_TRUE(ui::testing::Screenshot(d, ui::testing::OutputFolder() + "/controller-dialog.png"));
-        comButtonOffForNone = !FindById(d, 1257)->IsEnabled();
-        Choose(d, 1256, 8);
-        comButtonOnForCt7 = FindById(d, 1257)->IsEnabled();
-        couplerOff = !FindById(d, 1276)->IsEnabled();
+        comButtonOffForNone = !FindById(d, vtid::ZControllerDialog::ComSettings)->IsEnabled();
+        Choose(d, vtid::ZControllerDialog::Controller, 8);
+        comButtonOnForCt7 = FindById(d, vtid::ZControllerDialog::ComSettings)->IsEnabled();
+        couplerOff = !FindById(d, vtid::ZControllerDialog::StageSide)->IsEnabled();
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -107,16 +108,16 @@ TEST_F(ControllerDialogs, ChooseCt7SetPortAndSpeedsThenDriveTheEmulator) {
     EXPECT_EQ(dlg.m_nZOnly, 1);
 
     // Its communication dialog (what button 1257 opens for this controller): COM3.
-    CZCtrlComSetDlg com(nullptr, 287);
+    CZCtrlComSetDlg com(nullptr, vtid::dlg::ComSettingsDialog);
     com.m_nBaud = dlg.m_nBaud, com.m_nData = dlg.m_nData, com.m_nParity = dlg.m_nParity;
     com.m_nPort = dlg.m_nPort, com.m_nStop = dlg.m_nStop, com.m_nFlow = dlg.m_nFlow;
     com.m_nController = dlg.m_nController;
     WhenModal([&](wxDialog* d) {
-        auto* baud = FindById<wxComboBox>(d, 1263);
+        auto* baud = FindById<wxComboBox>(d, vtid::ComSettingsDialog::BaudRate);
         baudEntries = static_cast<int>(baud->GetCount());
         baudShown = baud->GetSelection();
-        stopShown = FindById<wxComboBox>(d, 1267)->GetSelection();
-        Choose(d, 1259, 2);
+        stopShown = FindById<wxComboBox>(d, vtid::ComSettingsDialog::StopBits)->GetSelection();
+        Choose(d, vtid::ComSettingsDialog::Port, 2);
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(com.DoModal(), IDOK);
@@ -147,10 +148,10 @@ TEST_F(ControllerDialogs, ChooseCt7SetPortAndSpeedsThenDriveTheEmulator) {
     speed.m_nLLow = presets.low[2], speed.m_nLHigh = presets.high[2], speed.m_nLRate = presets.rate[2];
     bool stayedOpen = false;
     WhenModal([&](wxDialog* d) {
-        Type(FindById(d, 30446), "6000000");
+        Type(FindById(d, vtid::MoveSpeedDialog::FastHigh), "6000000");
         Click(FindById(d, IDOK));
-        stayedOpen = d->IsShown() && messages.CountOf(898) == 1;
-        Type(FindById(d, 30446), "150000");
+        stayedOpen = d->IsShown() && messages.CountOf(vtid::str::HighSpeedMax) == 1;
+        Type(FindById(d, vtid::MoveSpeedDialog::FastHigh), "150000");
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(speed.DoModal(), IDOK);
@@ -213,7 +214,7 @@ TEST_F(ControllerDialogs, SearchNoticeClosesAsEveryDialogAndEndsItsWaitWhenDestr
 }
 
 TEST_F(ControllerDialogs, CommunicationDialogKeepsEveryBaudCodeAndTheDefaults) {
-    CZCtrlComSetDlg dlg(nullptr, 288);
+    CZCtrlComSetDlg dlg(nullptr, vtid::dlg::ComSettingsLensDialog);
     dlg.m_nBaud = 12; // 115200: beyond the first ten rates
     dlg.m_nData = 0;
     dlg.m_nParity = 3; // mark parity: no entry of its own
@@ -230,7 +231,7 @@ TEST_F(ControllerDialogs, CommunicationDialogKeepsEveryBaudCodeAndTheDefaults) {
     EXPECT_EQ(dlg.m_nPort, 4);
 
     WhenModal([](wxDialog* d) {
-        Click(FindById(d, 1271));
+        Click(FindById(d, vtid::ComSettingsLensDialog::Default));
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
@@ -255,7 +256,7 @@ TEST_F(ControllerDialogs, SpeedLimitsOfMsc2AndSzx) {
         Click(FindById(d, IDCANCEL));
     });
     EXPECT_EQ(msc2.DoModal(), IDCANCEL);
-    ASSERT_EQ(messages.CountOf(881), 1u);
+    ASSERT_EQ(messages.CountOf(vtid::str::LowSpeedRange), 1u);
     EXPECT_EQ(messages.ShownMessages()[0].args, std::vector<std::string>({"10", "50000"}));
     messages.ClearShown();
 
@@ -269,8 +270,9 @@ TEST_F(ControllerDialogs, SpeedLimitsOfMsc2AndSzx) {
     szx.m_nMode = 1;
     bool mediumOff = false, editsOff = false;
     WhenModal([&](wxDialog* d) {
-        mediumOff = !FindById(d, 30442)->IsEnabled();
-        editsOff = !FindById(d, 30445)->IsEnabled() && !FindById(d, 30453)->IsEnabled();
+        mediumOff = !FindById(d, vtid::MoveSpeedDialog::Medium)->IsEnabled();
+        editsOff = !FindById(d, vtid::MoveSpeedDialog::FastLow)->IsEnabled() &&
+                   !FindById(d, vtid::MoveSpeedDialog::SlowRate)->IsEnabled();
         Click(FindById(d, IDOK));
     });
     EXPECT_EQ(szx.DoModal(), IDOK);
@@ -285,7 +287,7 @@ TEST_F(ControllerDialogs, CommunicationButtonOpensTheLensPortTemplateForTheMIICo
         int controller;
         int expectedTemplate;
     };
-    for (Case c : {Case{9, 288}, Case{8, 287}}) {
+    for (Case c : {Case{9, vtid::dlg::ComSettingsLensDialog}, Case{8, vtid::dlg::ComSettingsDialog}}) {
         CZCtrlSetDlg dlg(nullptr);
         dlg.m_nController = c.controller;
         dlg.m_nSide = 1;
@@ -297,22 +299,26 @@ TEST_F(ControllerDialogs, CommunicationButtonOpensTheLensPortTemplateForTheMIICo
             new InnerModalWatcher(outer, [&](wxDialog* inner) {
                 if (auto* t = dynamic_cast<ui::TemplateDialog*>(inner))
                     shownTemplate = t->TemplateId();
-                lensPortCombo = FindById<wxComboBox>(inner, 1277) != nullptr;
-                Choose(inner, 1259, 4);
+                lensPortCombo = FindById<wxComboBox>(inner, vtid::ComSettingsLensDialog::LensPort) != nullptr;
+                Choose(inner, vtid::ComSettingsDialog::Port, 4);
                 if (lensPortCombo) {
-                    EXPECT_EQ(FindById<wxComboBox>(inner, 1277)->GetSelection(), 1); // the current lens port
-                    Choose(inner, 1277, 6);
+                    // The current lens port
+                    EXPECT_EQ(
+                        FindById<wxComboBox>(inner, vtid::ComSettingsLensDialog::LensPort)->GetSelection(),
+                        1);
+                    Choose(inner, vtid::ComSettingsLensDialog::LensPort, 6);
                 }
                 Click(FindById(inner, IDOK));
             });
-            Click(FindById(outer, 1257));
+            Click(FindById(outer, vtid::ZControllerDialog::ComSettings));
             Click(FindById(outer, IDOK));
         });
         ASSERT_EQ(dlg.DoModal(), IDOK) << c.controller;
         EXPECT_EQ(shownTemplate, c.expectedTemplate) << c.controller;
-        EXPECT_EQ(lensPortCombo, c.expectedTemplate == 288) << c.controller;
+        EXPECT_EQ(lensPortCombo, c.expectedTemplate == vtid::dlg::ComSettingsLensDialog) << c.controller;
         EXPECT_EQ(dlg.m_nPort, 4) << c.controller;
-        EXPECT_EQ(dlg.m_nLensPort, c.expectedTemplate == 288 ? 6 : 1) << c.controller;
+        EXPECT_EQ(dlg.m_nLensPort, c.expectedTemplate == vtid::dlg::ComSettingsLensDialog ? 6 : 1)
+            << c.controller;
     }
 }
 
@@ -327,30 +333,38 @@ TEST_F(ControllerDialogs, Stm6SpeedDialogTakesNoLowSpeedsAndChecksItsOwnRanges) 
     wxString rateLabel;
     std::vector<CScriptedMessageSink::Shown> refusals;
     WhenModal([&](wxDialog* d) {
-        lowEditsOff = !FindById(d, 30445)->IsEnabled() && !FindById(d, 30448)->IsEnabled() &&
-                      !FindById(d, 30451)->IsEnabled() && !FindById(d, 30454)->IsEnabled();
-        valueEditsOn = FindById(d, 30446)->IsEnabled() && FindById(d, 30447)->IsEnabled() &&
-                       FindById(d, 30452)->IsEnabled() && FindById(d, 30453)->IsEnabled();
-        rateLabel = FindById<wxStaticText>(d, 30456)->GetLabel();
-        Type(FindById(d, 30449), "101");
+        lowEditsOff = !FindById(d, vtid::MoveSpeedDialog::FastLow)->IsEnabled() &&
+                      !FindById(d, vtid::MoveSpeedDialog::MediumLow)->IsEnabled() &&
+                      !FindById(d, vtid::MoveSpeedDialog::SlowLow)->IsEnabled() &&
+                      !FindById(d, vtid::MoveSpeedDialog::LowHeading)->IsEnabled();
+        valueEditsOn = FindById(d, vtid::MoveSpeedDialog::FastHigh)->IsEnabled() &&
+                       FindById(d, vtid::MoveSpeedDialog::FastRate)->IsEnabled() &&
+                       FindById(d, vtid::MoveSpeedDialog::SlowHigh)->IsEnabled() &&
+                       FindById(d, vtid::MoveSpeedDialog::SlowRate)->IsEnabled();
+        rateLabel = FindById<wxStaticText>(d, vtid::MoveSpeedDialog::RateHeading)->GetLabel();
+        Type(FindById(d, vtid::MoveSpeedDialog::MediumHigh), "101");
         Click(FindById(d, IDOK));
-        EXPECT_TRUE(PumpUntil([&] { return ui::testing::FocusWithin(d) == FindById(d, 30449); }, 2000));
-        Type(FindById(d, 30449), "100");
-        Type(FindById(d, 30453), "1001");
+        EXPECT_TRUE(PumpUntil(
+            [&] { return ui::testing::FocusWithin(d) == FindById(d, vtid::MoveSpeedDialog::MediumHigh); },
+            2000));
+        Type(FindById(d, vtid::MoveSpeedDialog::MediumHigh), "100");
+        Type(FindById(d, vtid::MoveSpeedDialog::SlowRate), "1001");
         Click(FindById(d, IDOK));
-        EXPECT_TRUE(PumpUntil([&] { return ui::testing::FocusWithin(d) == FindById(d, 30453); }, 2000));
+        EXPECT_TRUE(PumpUntil(
+            [&] { return ui::testing::FocusWithin(d) == FindById(d, vtid::MoveSpeedDialog::SlowRate); },
+            2000));
         refusals = messages.ShownMessages();
-        Type(FindById(d, 30453), "0");
+        Type(FindById(d, vtid::MoveSpeedDialog::SlowRate), "0");
         Click(FindById(d, IDOK));
     });
     ASSERT_EQ(dlg.DoModal(), IDOK);
     EXPECT_TRUE(lowEditsOff);
     EXPECT_TRUE(valueEditsOn);
-    EXPECT_EQ(rateLabel, ui::LoadResString(523));
+    EXPECT_EQ(rateLabel, ui::LoadResString(vtid::str::RateHeading));
     ASSERT_EQ(refusals.size(), 2u);
-    EXPECT_EQ(refusals[0].id, 882u);
+    EXPECT_EQ(refusals[0].id, vtid::str::HighSpeedRange);
     EXPECT_EQ(refusals[0].args, std::vector<std::string>({"0", "100"}));
-    EXPECT_EQ(refusals[1].id, 884u);
+    EXPECT_EQ(refusals[1].id, vtid::str::RateRange);
     EXPECT_EQ(refusals[1].args, std::vector<std::string>({"0", "1000"}));
     EXPECT_EQ(messages.ShownMessages().size(), 2u);
     EXPECT_EQ(dlg.m_nMHigh, 100);
@@ -371,12 +385,28 @@ TEST_F(ControllerDialogs, EverySpeedRefusalNamesItsLimitsAndFocusesItsEdit) {
     };
     const Row mmc{1000, 5000, 100}, ct7{20000, 120000, 200};
     const Case cases[] = {
-        {1, {{1, 70000, 100}, mmc, mmc}, 882, {"1", "65000"}, 30446},
-        {1, {mmc, {1000, 5000, 9000}, mmc}, 883, {"1", "8000"}, 30450},
-        {2, {{100, 5000, 100}, {100, 5000, 100}, {200, 100, 10}}, 885, {}, 0},
-        {8, {ct7, {30000, 20000, 200}, ct7}, 885, {}, 30448},
-        {8, {ct7, ct7, {0, 120000, 200}}, 897, {"1"}, 30451},
-        {8, {ct7, ct7, {20000, 120000, 70000}}, 883, {"1", "65535"}, 30453},
+        {1,
+         {{1, 70000, 100}, mmc, mmc},
+         vtid::str::HighSpeedRange,
+         {"1", "65000"},
+         vtid::MoveSpeedDialog::FastHigh},
+        {1,
+         {mmc, {1000, 5000, 9000}, mmc},
+         vtid::str::RateTimeRange,
+         {"1", "8000"},
+         vtid::MoveSpeedDialog::MediumRate},
+        {2, {{100, 5000, 100}, {100, 5000, 100}, {200, 100, 10}}, vtid::str::HighNotAboveLow, {}, 0},
+        {8,
+         {ct7, {30000, 20000, 200}, ct7},
+         vtid::str::HighNotAboveLow,
+         {},
+         vtid::MoveSpeedDialog::MediumLow},
+        {8, {ct7, ct7, {0, 120000, 200}}, vtid::str::LowSpeedMin, {"1"}, vtid::MoveSpeedDialog::SlowLow},
+        {8,
+         {ct7, ct7, {20000, 120000, 70000}},
+         vtid::str::RateTimeRange,
+         {"1", "65535"},
+         vtid::MoveSpeedDialog::SlowRate},
     };
     for (const Case& c : cases) {
         messages.ClearShown();

@@ -1,6 +1,7 @@
 // The Z calibration dialog from the resource bundle: its two modes, the refusal of a zero
 // result, the settings a confirmation writes, and the position buttons against an emulated focus
 // drive through the real serial layer.
+#include "ids/VantorelIds.h"
 #include "tests/support/ScratchSettingsFile.h"
 #include "devices/serial/XyTblCtrl.h"
 #include "devices/serial/gui/ZCalibrationDialog.h"
@@ -49,7 +50,9 @@ protected:
         return FindById(dlg, id)->GetLabel().utf8_string();
     }
     bool PointRowsShown(bool shown) const {
-        for (int id : {1146, 1078, 1026, 1145, 1076, 1029})
+        for (int id : {vtid::ZCalibrationDialog::Point1Label, vtid::ZCalibrationDialog::Point1,
+                       vtid::ZCalibrationDialog::TakePoint1, vtid::ZCalibrationDialog::Point2Label,
+                       vtid::ZCalibrationDialog::Point2, vtid::ZCalibrationDialog::TakePoint2})
             if (FindById(dlg, id)->IsShown() != shown)
                 return false;
         return true;
@@ -78,72 +81,74 @@ protected:
 TEST_F(ZCalibrationDialog, BothModesFromTheBundle) {
     // Opened in one-pulse mode: the point rows hidden, the distance itself is the result.
     Make(nullptr, [this] {
-        dlg->SetDlgItemText(1071, "0.12346");
+        dlg->SetDlgItemText(vtid::ZCalibrationDialog::Distance, "0.12346");
         dlg->SetCalibMode(1);
     });
     EXPECT_EQ(dlg->GetTitle().utf8_string(), "Zキャリブレーション設定");
-    const std::pair<int, const char*> texts[] = {{1067, "2ポイントの間隔で指定"},
-                                                 {1069, "1パルス分の距離で指定"},
-                                                 {1144, "距離："},
-                                                 {1180, "um"},
-                                                 {1146, "ポイント１："},
-                                                 {1145, "ポイント２："},
-                                                 {1026, "現在位置取得"},
-                                                 {1029, "現在位置取得"},
-                                                 {1, "設定"},
-                                                 {2, "ｷｬﾝｾﾙ"}};
+    const std::pair<int, const char*> texts[] = {
+        {vtid::ZCalibrationDialog::ByTwoPoints, "2ポイントの間隔で指定"},
+        {vtid::ZCalibrationDialog::ByOnePulse, "1パルス分の距離で指定"},
+        {vtid::ZCalibrationDialog::DistanceLabel, "距離："},
+        {vtid::ZCalibrationDialog::DistanceUnit, "um"},
+        {vtid::ZCalibrationDialog::Point1Label, "ポイント１："},
+        {vtid::ZCalibrationDialog::Point2Label, "ポイント２："},
+        {vtid::ZCalibrationDialog::TakePoint1, "現在位置取得"},
+        {vtid::ZCalibrationDialog::TakePoint2, "現在位置取得"},
+        {1, "設定"},
+        {2, "ｷｬﾝｾﾙ"}};
     for (auto [id, text] : texts)
         EXPECT_EQ(Text(id), text) << id;
-    EXPECT_TRUE(FindById<wxRadioButton>(dlg, 1069)->GetValue());
+    EXPECT_TRUE(FindById<wxRadioButton>(dlg, vtid::ZCalibrationDialog::ByOnePulse)->GetValue());
     EXPECT_TRUE(PointRowsShown(false));
-    EXPECT_EQ(Text(921), "0.1235  um/pulse"); // rounded in the display
+    EXPECT_EQ(Text(vtid::ZCalibrationDialog::Result), "0.1235  um/pulse"); // rounded in the display
     EXPECT_TRUE(ui::testing::Screenshot(dlg, ui::testing::OutputFolder() + "/zcalib-one-pulse.png"));
-    EXPECT_FALSE(TakesChar(1071, '-')); // no minus in the distance; the points take one
-    EXPECT_TRUE(TakesChar(1071, '5'));
-    EXPECT_TRUE(TakesChar(1078, '-'));
+    // No minus in the distance; the points take one
+    EXPECT_FALSE(TakesChar(vtid::ZCalibrationDialog::Distance, '-'));
+    EXPECT_TRUE(TakesChar(vtid::ZCalibrationDialog::Distance, '5'));
+    EXPECT_TRUE(TakesChar(vtid::ZCalibrationDialog::Point1, '-'));
 
     // The radios switch the mode and every edit change recomputes.
-    Click(FindById(dlg, 1067));
+    Click(FindById(dlg, vtid::ZCalibrationDialog::ByTwoPoints));
     EXPECT_TRUE(PointRowsShown(true));
-    Type(FindById(dlg, 1071), "100");
-    Type(FindById(dlg, 1078), "3000");
-    Type(FindById(dlg, 1076), "1000");
-    EXPECT_EQ(Text(921), "0.0500  um/pulse");
-    Click(FindById(dlg, 1069));
+    Type(FindById(dlg, vtid::ZCalibrationDialog::Distance), "100");
+    Type(FindById(dlg, vtid::ZCalibrationDialog::Point1), "3000");
+    Type(FindById(dlg, vtid::ZCalibrationDialog::Point2), "1000");
+    EXPECT_EQ(Text(vtid::ZCalibrationDialog::Result), "0.0500  um/pulse");
+    Click(FindById(dlg, vtid::ZCalibrationDialog::ByOnePulse));
     EXPECT_TRUE(PointRowsShown(false));
-    EXPECT_EQ(Text(921), "100.0000  um/pulse");
+    EXPECT_EQ(Text(vtid::ZCalibrationDialog::Result), "100.0000  um/pulse");
     EXPECT_TRUE(ui::testing::DestroyAndWait(dlg));
 
     // Opened in two-point mode, as the capture view fills it.
     Make(nullptr, [this] {
-        dlg->SetDlgItemText(1078, "1000");
-        dlg->SetDlgItemText(1076, "3000");
-        dlg->SetDlgItemText(1071, "100");
+        dlg->SetDlgItemText(vtid::ZCalibrationDialog::Point1, "1000");
+        dlg->SetDlgItemText(vtid::ZCalibrationDialog::Point2, "3000");
+        dlg->SetDlgItemText(vtid::ZCalibrationDialog::Distance, "100");
         dlg->SetCalibMode(0);
     });
-    EXPECT_TRUE(FindById<wxRadioButton>(dlg, 1067)->GetValue());
+    EXPECT_TRUE(FindById<wxRadioButton>(dlg, vtid::ZCalibrationDialog::ByTwoPoints)->GetValue());
     EXPECT_TRUE(PointRowsShown(true));
-    EXPECT_EQ(Text(921), "0.0500  um/pulse");
+    EXPECT_EQ(Text(vtid::ZCalibrationDialog::Result), "0.0500  um/pulse");
     EXPECT_TRUE(ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/zcalib-two-point-root.png"));
 }
 
 TEST_F(ZCalibrationDialog, ZeroIsRefusedAndAConfirmationWritesTheSettings) {
     Make(nullptr, [this] {
-        dlg->SetDlgItemText(1071, "100");
-        dlg->SetDlgItemText(1078, "1000");
-        dlg->SetDlgItemText(1076, "1000");
+        dlg->SetDlgItemText(vtid::ZCalibrationDialog::Distance, "100");
+        dlg->SetDlgItemText(vtid::ZCalibrationDialog::Point1, "1000");
+        dlg->SetDlgItemText(vtid::ZCalibrationDialog::Point2, "1000");
         dlg->SetCalibMode(0);
     });
     Click(FindById(dlg, IDOK));
     // A result that four stored decimals would make 0 is refused as well.
-    Type(FindById(dlg, 1076), "1000000001");
+    Type(FindById(dlg, vtid::ZCalibrationDialog::Point2), "1000000001");
     Click(FindById(dlg, IDOK));
-    EXPECT_EQ(messages.ShownIds(), (std::vector<UINT>{886, 886}));
+    EXPECT_EQ(messages.ShownIds(), (std::vector<UINT>{vtid::str::NoDistance, vtid::str::NoDistance}));
     EXPECT_TRUE(dlg->IsShown());
     EXPECT_TRUE(accepted.empty() && ended.empty());
     EXPECT_EQ(SettingsText(), "");
 
-    Type(FindById(dlg, 1076), "3000");
+    Type(FindById(dlg, vtid::ZCalibrationDialog::Point2), "3000");
     Click(FindById(dlg, IDOK));
     EXPECT_FALSE(dlg->IsShown());
     ASSERT_EQ(accepted.size(), 1u);
@@ -155,8 +160,8 @@ TEST_F(ZCalibrationDialog, ZeroIsRefusedAndAConfirmationWritesTheSettings) {
 
     // One pulse of 0.12346 is stored cut, not rounded; the keys keep their places.
     dlg->Show();
-    Click(FindById(dlg, 1069));
-    Type(FindById(dlg, 1071), "0.12346");
+    Click(FindById(dlg, vtid::ZCalibrationDialog::ByOnePulse));
+    Type(FindById(dlg, vtid::ZCalibrationDialog::Distance), "0.12346");
     Click(FindById(dlg, IDOK));
     const std::string onePulse =
         "[ZCALIBRATION]\nMODE=1\nMOVEMENT=0.12346\nPOINT1=1000\nPOINT2=3000\n1PULSE=0.1234\n";
@@ -164,7 +169,7 @@ TEST_F(ZCalibrationDialog, ZeroIsRefusedAndAConfirmationWritesTheSettings) {
 
     // Cancel ends the operation and stores nothing.
     dlg->Show();
-    Type(FindById(dlg, 1071), "7");
+    Type(FindById(dlg, vtid::ZCalibrationDialog::Distance), "7");
     Click(FindById(dlg, IDCANCEL));
     EXPECT_FALSE(dlg->IsShown());
     EXPECT_EQ(ended, (std::vector<bool>{true, true, false}));
@@ -185,21 +190,21 @@ TEST_F(ZCalibrationDialog, PositionButtonsReadTheEmulatedFocusDrive) {
 
     ASSERT_TRUE(xy.MoveAbs(2, 0, 1000));
     ASSERT_TRUE(xy.WaitStop());
-    Click(FindById(dlg, 1026));
-    EXPECT_EQ(Text(1078), "1000");
+    Click(FindById(dlg, vtid::ZCalibrationDialog::TakePoint1));
+    EXPECT_EQ(Text(vtid::ZCalibrationDialog::Point1), "1000");
     ASSERT_TRUE(xy.MoveAbs(2, 0, 3000));
     ASSERT_TRUE(xy.WaitStop());
-    Click(FindById(dlg, 1029));
-    EXPECT_EQ(Text(1076), "3000");
-    Type(FindById(dlg, 1071), "100");
-    EXPECT_EQ(Text(921), "0.0500  um/pulse");
+    Click(FindById(dlg, vtid::ZCalibrationDialog::TakePoint2));
+    EXPECT_EQ(Text(vtid::ZCalibrationDialog::Point2), "3000");
+    Type(FindById(dlg, vtid::ZCalibrationDialog::Distance), "100");
+    EXPECT_EQ(Text(vtid::ZCalibrationDialog::Result), "0.0500  um/pulse");
 
     // The drive gone: the read writes 0 and nothing else changes.
     emu.Shutdown();
-    Click(FindById(dlg, 1026));
-    EXPECT_EQ(Text(1078), "0");
-    EXPECT_EQ(Text(1076), "3000");
-    EXPECT_EQ(Text(1071), "100");
+    Click(FindById(dlg, vtid::ZCalibrationDialog::TakePoint1));
+    EXPECT_EQ(Text(vtid::ZCalibrationDialog::Point1), "0");
+    EXPECT_EQ(Text(vtid::ZCalibrationDialog::Point2), "3000");
+    EXPECT_EQ(Text(vtid::ZCalibrationDialog::Distance), "100");
     EXPECT_TRUE(messages.ShownIds().empty() && accepted.empty() && dlg->IsShown());
 }
 

@@ -1,3 +1,4 @@
+#include "ids/VantorelIds.h"
 #include "shell/core/capture/CapturePositions.h"
 #include "ShellCoreTestSupport.h"
 
@@ -69,12 +70,14 @@ TEST(EqualIntervalRange, IntervalZeroAndValuesOutOfRange) {
 TEST(SeriesStart, LimitsOfTheRangeAndTheList) {
     EXPECT_EQ(ComputeEqualIntervalRange(0, 255, 1).count, 256);
     EXPECT_EQ(CheckSeriesStart(false, ComputeEqualIntervalRange(0, 255, 1).count, 0), 0u);
-    EXPECT_EQ(CheckSeriesStart(false, ComputeEqualIntervalRange(0, 256, 1).count, 0), 1037u);
-    EXPECT_EQ(CheckSeriesStart(false, ComputeEqualIntervalRange(0, 10, 0).count, 0), 1037u);
-    EXPECT_EQ(CheckSeriesStart(false, 0, 0), 1037u);
+    EXPECT_EQ(CheckSeriesStart(false, ComputeEqualIntervalRange(0, 256, 1).count, 0),
+              vtid::str::RangeCountNotSet);
+    EXPECT_EQ(CheckSeriesStart(false, ComputeEqualIntervalRange(0, 10, 0).count, 0),
+              vtid::str::RangeCountNotSet);
+    EXPECT_EQ(CheckSeriesStart(false, 0, 0), vtid::str::RangeCountNotSet);
     EXPECT_EQ(CheckSeriesStart(true, -1, 256), 0u);
-    EXPECT_EQ(CheckSeriesStart(true, 5, 257), 871u);
-    EXPECT_EQ(CheckSeriesStart(true, 5, 0), 870u);
+    EXPECT_EQ(CheckSeriesStart(true, 5, 257), vtid::str::TooManyPictures);
+    EXPECT_EQ(CheckSeriesStart(true, 5, 0), vtid::str::NoPictures);
 }
 
 TEST(CellNumbers, LeadingNumberOrZero) {

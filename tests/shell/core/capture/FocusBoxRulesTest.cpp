@@ -1,3 +1,4 @@
+#include "ids/VantorelIds.h"
 #include "shell/core/capture/FocusBoxRules.h"
 #include "shell/core/settings/ModeTable.h"
 #include "shell/core/settings/StartMode.h"
@@ -21,7 +22,7 @@ TEST(FocusBoxAdmission, FirstAcceptedImageIsTheReferenceOfAnEmptyBox) {
     EXPECT_EQ(add.Judge(ImageShape{3, 320, 240}, false), V::Mismatch);
     EXPECT_EQ(add.Judge(kColour, true), V::AlreadyInBox);
     EXPECT_EQ(add.Added(), 2);
-    EXPECT_EQ(add.Message(), 899u); // one message per command: the first one
+    EXPECT_EQ(add.Message(), vtid::str::GreyOrColourOnly); // one message per command: the first one
 }
 
 TEST(FocusBoxAdmission, BoxReferenceRefusesOtherShapes) {
@@ -29,7 +30,7 @@ TEST(FocusBoxAdmission, BoxReferenceRefusesOtherShapes) {
     EXPECT_EQ(add.Judge(kColour, false), V::Mismatch);
     EXPECT_EQ(add.Judge(kDeep, false), V::Mismatch);
     EXPECT_EQ(add.Judge(kGrey, false), V::Add);
-    EXPECT_EQ(add.Message(), 889u);
+    EXPECT_EQ(add.Message(), vtid::str::MixedImages);
 }
 
 TEST(FocusBoxMoves, EndsStayAndThePlaceholderNeverMoves) {
@@ -61,16 +62,17 @@ TEST(ModeTable, FourModesAndNothingElse) {
     ASSERT_NE(vossa, nullptr);
     EXPECT_FALSE(vossa->compositionBar);
     EXPECT_FALSE(vossa->focusBox);
-    EXPECT_EQ(vossa->menu, 188);
-    EXPECT_EQ(FindModeEntry(kModeManual)->menu, 186);
+    EXPECT_EQ(vossa->menu, vtid::menu::VossaMenu);
+    EXPECT_EQ(FindModeEntry(kModeManual)->menu, vtid::menu::ManualMenu);
     EXPECT_TRUE(FindModeEntry(kModeThumbnails)->thumbnailDown);
     EXPECT_FALSE(FindModeEntry(kModeThumbnails)->camera);
-    EXPECT_EQ(FindModeEntry(1008), nullptr);
+    constexpr int kNoMode = 1008; // no button of the start dialog has this id
+    EXPECT_EQ(FindModeEntry(kNoMode), nullptr);
     EXPECT_TRUE(IsVossaRefusedDevice("vport"));
     EXPECT_TRUE(IsVossaRefusedDevice("vh-8000"));
     EXPECT_FALSE(IsVossaRefusedDevice("DP70"));
     EXPECT_EQ(StartModeFromAnswer(2), -1);
-    EXPECT_EQ(StartModeFromAnswer(1012), 1012);
+    EXPECT_EQ(StartModeFromAnswer(vtid::StartDialog::AutoCapture), vtid::StartDialog::AutoCapture);
 }
 
 } // namespace

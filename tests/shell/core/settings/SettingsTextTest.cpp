@@ -1,5 +1,6 @@
 // The settings the shell writes, as text, in their key orders.
 #include "devices/serial/ControllerSettings.h"
+#include "ids/VantorelIds.h"
 #include "shell/core/capture/CaptureSettings.h"
 #include "shell/core/compose/CompositionRun.h"
 #include "shell/core/settings/DocumentSettings.h"
@@ -39,8 +40,8 @@ TEST_F(SettingsText, DocumentDefaultsAndThumbnailSizes) {
     doc.ReadSettings();
     EXPECT_EQ(doc.m_thumbSize, 128);
     EXPECT_EQ(doc.m_selThumbSize, 192);
-    EXPECT_EQ(doc.m_sort, 32787);
-    EXPECT_EQ(doc.m_sortParam, 29);
+    EXPECT_EQ(doc.m_sort, vtid::cmd::SortByName);
+    EXPECT_EQ(doc.m_sortParam, vtid::cmd::SortFocusBoxByHeight);
     EXPECT_EQ(doc.m_focusType, 1);
     EXPECT_EQ(doc.m_subsPos, 1);
     EXPECT_EQ(doc.m_iniCompPos[7], 50);

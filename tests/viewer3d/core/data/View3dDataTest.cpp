@@ -2,6 +2,7 @@
 // units, display-list deletion, and loading every format by its extension.
 #include "ReaderTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/File.h"
 #include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/core/data/View3dData.h"
@@ -30,8 +31,9 @@ struct Recorder : View3dData {
 
 void installUnitStrings() {
     static const std::map<unsigned, std::string> strings = {
-        {15000, "pixel"}, {15001, "ｎｍ"}, {15002, "μｍ"}, {15003, "ｍｍ"},
-        {15100, "pixel"}, {15101, "ｎ㎡"}, {15102, "μ㎡"}, {15103, "ｍ㎡"},
+        {bxid::str::UnitPixel, "pixel"}, {bxid::str::UnitNm, "ｎｍ"},         {bxid::str::UnitUm, "μｍ"},
+        {bxid::str::UnitMm, "ｍｍ"},     {bxid::str::AreaUnitPixel, "pixel"}, {bxid::str::AreaUnitNm, "ｎ㎡"},
+        {bxid::str::AreaUnitUm, "μ㎡"},  {bxid::str::AreaUnitMm, "ｍ㎡"},
     };
     View3dData::SetStringLoader([](unsigned id) {
         auto it = strings.find(id);

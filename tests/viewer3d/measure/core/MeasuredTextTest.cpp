@@ -1,6 +1,7 @@
 // Measured values as CSV (CP932, CR LF) and as clipboard text (UTF-8, tabs).
 #include "ReaderTestSupport.h"
 
+#include "ids/BrelvoxaIds.h"
 #include "platform/File.h"
 #include "viewer3d/measure/core/MeasuredText.h"
 
@@ -13,11 +14,13 @@ using namespace v3d;
 namespace {
 std::string strings(unsigned id) {
     static const std::map<unsigned, std::string> s = {
-        {2100, "高さ,%.02f,%s\n"},      {2101, "幅,%.02f,%s\r\n"},     {2102, "面積,%.02f,%s\r\n"},
-        {2103, "角度,%.02f,°\r\n"},       {2104, "粗さRa,%.02f,%s\r\n"}, {2106, "粗さRz,%.02f,%s\r\n"},
-        {2150, "高さ\t%.02f\t%s\n"},      {2151, "幅\t%.02f\t%s\n"},     {2152, "面積\t%.02f\t%s\n"},
-        {2153, "角度\t%.02f\t°\n"},       {2154, "粗さRa\t%.02f\t%s\n"}, {2155, "粗さRz\t%.02f\t%s\n"},
-        {2156, "粗さRzjis\t%.02f\t%s\n"},
+        {bxid::str::CsvHeight, "高さ,%.02f,%s\n"},       {bxid::str::CsvWidth, "幅,%.02f,%s\r\n"},
+        {bxid::str::CsvArea, "面積,%.02f,%s\r\n"},       {bxid::str::CsvAngle, "角度,%.02f,°\r\n"},
+        {bxid::str::CsvRa, "粗さRa,%.02f,%s\r\n"},       {bxid::str::CsvRz, "粗さRz,%.02f,%s\r\n"},
+        {bxid::str::TabHeight, "高さ\t%.02f\t%s\n"},     {bxid::str::TabWidth, "幅\t%.02f\t%s\n"},
+        {bxid::str::TabArea, "面積\t%.02f\t%s\n"},       {bxid::str::TabAngle, "角度\t%.02f\t°\n"},
+        {bxid::str::TabRa, "粗さRa\t%.02f\t%s\n"},       {bxid::str::TabRz, "粗さRz\t%.02f\t%s\n"},
+        {bxid::str::TabRzjis, "粗さRzjis\t%.02f\t%s\n"},
     };
     auto it = s.find(id);
     return it == s.end() ? std::string() : it->second;

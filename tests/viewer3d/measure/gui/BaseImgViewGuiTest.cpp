@@ -3,6 +3,7 @@
 // missing images, and the overlay kept or made again as the pane is resized. The pane's own
 // pieces: the crawling patterns from the bundle, its edit menu, its copy, and a printed page
 // carrying the screenshot of the frame that holds it.
+#include "ids/BrelvoxaIds.h"
 #include "ui/Clipboard.h"
 #include "ui/Document.h"
 #include "ui/resources/ResourceRegistry.h"
@@ -196,19 +197,19 @@ TEST_F(BasePane, Menu154ShowsOnThePaneAndCopyPutsThePicturesSizeOnTheClipboard) 
     ev.SetEventObject(view);
     view->GetEventHandler()->ProcessEvent(ev);
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].first, 57634);
+    EXPECT_EQ(items[0].first, bxid::cmd::Copy);
     EXPECT_EQ(items[0].second, wxString::FromUTF8("ｺﾋﾟｰ"));
 
     // The pane knows its copy and print commands: their menu items are enabled while it is the
     // active view.
-    for (int id : {57634, 57607, 57609}) {
+    for (int id : {bxid::cmd::Copy, bxid::cmd::Print, bxid::cmd::PrintPreview}) {
         ui::CmdUI state(id);
         EXPECT_TRUE(view->UpdateCmdUI(state)) << id;
         EXPECT_TRUE(state.enabled.value_or(false)) << id;
     }
     // The menu's item reaches the pane's copy: the part of the pane the image was fitted into.
     ui::ForgetLastClipboard();
-    EXPECT_TRUE(view->HandleCommand(57634));
+    EXPECT_TRUE(view->HandleCommand(bxid::cmd::Copy));
     const wxBitmap& got = ui::LastClipboardBitmap();
     ASSERT_TRUE(got.IsOk());
     EXPECT_EQ(got.GetSize(), wxSize(300, 150));
