@@ -234,6 +234,25 @@ TEST_F(ProfileFile, WritesThatCannotSucceedReportFailure) {
     EXPECT_FALSE(WritePrivateProfileString("A", "k", "v", nullptr));
 }
 
+// A settings file that is there but cannot be read (here one too large to be a settings file) is
+// never replaced by a fresh file holding only the written key: the user's settings would be lost.
+TEST_F(ProfileFile, PresentButUnreadableFileIsNotReplaced) {
+    Put(std::string("[A]\nk=old\n"));
+    const uintmax_t size = 64 * 1024 * 1024 + 1;
+    fs::resize_file(m_file, size); // sparse: nothing is stored for the tail
+    char buffer[16];
+    GetPrivateProfileString("A", "k", "none", buffer, sizeof buffer, m_file.c_str());
+    ASSERT_STREQ(buffer, "none") << "the file must be one that is not read";
+    EXPECT_FALSE(WritePrivateProfileString("A", "k", "new", m_file.c_str()));
+    EXPECT_FALSE(WritePrivateProfileString("A", "k", nullptr, m_file.c_str()));
+    EXPECT_FALSE(WritePrivateProfileString("A", nullptr, nullptr, m_file.c_str()));
+    EXPECT_EQ(fs::file_size(m_file), size);
+    std::string head(10, '\0');
+    std::ifstream(m_file, std::ios::binary).read(head.data(), 10);
+    EXPECT_EQ(head, "[A]\nk=old\n");
+    EXPECT_EQ(EntriesInFolder(), 1u);
+}
+
 TEST_F(ProfileFile, IntegersParseLikeTheProfileCall) {
     Put(std::string("[N]\na=42\nb=-7\nc= 12abc\nd=abc\ne=\nf=99999999999\ng=-99999999999\nh=+5\n"));
     const char* f = m_file.c_str();

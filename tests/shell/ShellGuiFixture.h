@@ -8,6 +8,8 @@
 #include "platform/ScriptedMessageSink.h"
 #include "shell/frame/MainFrame.h"
 #include "shell/app/OrsandelApp.h"
+#include "tests/platform/ScopedEnv.h"
+#include "tests/support/ScratchTerminal.h"
 #include "ui/testing/GuiTest.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +22,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 class ShellWindows : public ::testing::Test {
 protected:
@@ -43,6 +46,9 @@ protected:
     }
     void TearDown() override {
         CloseProgram();
+        // The program has let go of its ports: their names and terminals go.
+        portNames.clear();
+        terminals.clear();
         ::chdir(previousDir.c_str());
         if (previousRuntime.empty())
             ::unsetenv("XDG_RUNTIME_DIR");
@@ -94,9 +100,23 @@ protected:
         ui::testing::ProcessPending();
     }
 
+    // A pseudo terminal that the program finds as COM<com> until the test ends, in every path
+    // out of it; null when none could be had.
+    const ScratchTerminal* TerminalOnCom(int com) {
+        auto terminal = std::make_unique<ScratchTerminal>();
+        if (!terminal->Made())
+            return nullptr;
+        const std::string name = "VANTOREL_COM" + std::to_string(com);
+        portNames.push_back(std::make_unique<ScopedEnv>(name.c_str(), terminal->SlavePath().c_str()));
+        terminals.push_back(std::move(terminal));
+        return terminals.back().get();
+    }
+
     // Where screenshots go (the gui-output folder of the test's own working folder).
     std::string Shot(const std::string& name) const { return outputDir + "/" + name; }
 
     std::string folder, previousDir, previousRuntime, cameraDir, outputDir;
     std::unique_ptr<COrsandelApp> app;
+    std::vector<std::unique_ptr<ScratchTerminal>> terminals;
+    std::vector<std::unique_ptr<ScopedEnv>> portNames;
 };

@@ -3,6 +3,7 @@
 // again. OnTopOver tells whether another window covers a part of the screen.
 #pragma once
 
+#include "tests/ui/WindowStacking.h"
 #include "ui/testing/GuiTest.h"
 #include "ui/testing/Pointer.h"
 
@@ -18,14 +19,16 @@
 
 namespace xinput {
 
-// No mapped top-level window of the display above the target's meets the screen rectangle.
+// No mapped top-level window of the display above the target's meets the screen rectangle. The
+// target's place among the root's children is that of its frame: under a window manager the
+// window is a child of the frame the manager put around it.
 inline bool OnTopOver(wxWindow* target, const wxRect& screen) {
     wxWindow* top = wxGetTopLevelParent(target);
     GdkWindow* gdk = top && top->GetHandle() ? gtk_widget_get_window(top->GetHandle()) : nullptr;
     if (!gdk)
         return false;
     Display* display = GDK_WINDOW_XDISPLAY(gdk);
-    const Window own = GDK_WINDOW_XID(gdk);
+    const Window own = stacking::FrameOf(GDK_WINDOW_XID(gdk));
     // The other windows of a shared display come and go while they are asked about: an error
     // for a window that has gone must not end the test.
     GdkDisplay* gdkDisplay = gdk_window_get_display(gdk);
@@ -56,7 +59,8 @@ inline bool OnTopOver(wxWindow* target, const wxRect& screen) {
 // Moves the pointer to the screen point over the target (raised when covered), runs the
 // presses and waits for their effect; up to five attempts.
 inline bool PressUntil(wxWindow* target, const wxPoint& screen,
-                       const std::function<void(wxUIActionSimulator&)>& presses, const std::function<bool()>& done) {
+                       const std::function<void(wxUIActionSimulator&)>& presses,
+                       const std::function<bool()>& done) {
     wxUIActionSimulator sim;
     for (int attempt = 0; attempt < 5; ++attempt) {
         if (!ui::testing::PointerTo(target, target->ScreenToClient(screen)))

@@ -166,6 +166,38 @@ TEST(ThumbnailCache, LoadWritesCacheAndReusesIt) {
     EXPECT_EQ(g->m_bits[0], 77);
 }
 
+// A cache whose last-write time is not the image's shows an older (or other) picture: it is not
+// used, whether the image is newer, older or differs by part of a second; the thumbnail is made
+// from the image and the cache takes the image's time.
+TEST(ThumbnailCache, CacheOfAnotherTimeIsNotUsed) {
+    ScratchFolder dir("browser-cache");
+    std::filesystem::create_directories(dir / "Cache");
+    CacheFolderScope scope(dir / "Cache");
+    const std::string image = dir / "t.bmp";
+    const std::string cache = MakeThumbCacheName(image);
+    auto writeImage = [&](int red, const struct timespec& stamp) {
+        WriteFlatImage(image, 40, 20, red, 10, 200);
+        const struct timespec times[2] = {stamp, stamp};
+        return ::utimensat(AT_FDCWD, image.c_str(), times, 0) == 0;
+    };
+    const struct timespec cached = {1700000000, 0};
+    for (const struct timespec& stamp :
+         {timespec{1700000100, 0}, timespec{1699999900, 0}, timespec{1700000000, 500000000}}) {
+        SCOPED_TRACE(std::to_string(stamp.tv_sec) + "." + std::to_string(stamp.tv_nsec));
+        ASSERT_TRUE(writeImage(10, cached));
+        ASSERT_TRUE(LoadThumbnail(image, 192, false));
+        // Another picture of the same size in the image's place: only its time tells.
+        ASSERT_TRUE(writeImage(220, stamp));
+        bool fromCache = true;
+        auto thumb = LoadThumbnail(image, 192, false, &fromCache);
+        ASSERT_TRUE(thumb);
+        EXPECT_FALSE(fromCache);
+        EXPECT_EQ(thumb->m_bits[2], 220);
+        EXPECT_EQ(StatOf(cache).st_mtim.tv_sec, stamp.tv_sec);
+        EXPECT_EQ(StatOf(cache).st_mtim.tv_nsec, stamp.tv_nsec);
+    }
+}
+
 TEST(ThumbnailCache, BadCacheFilesAndSideCars) {
     ScratchFolder dir("browser-cache");
     std::filesystem::create_directories(dir / "Cache");

@@ -42,6 +42,23 @@ TEST(ScaleBarLayoutTest, MagnificationAndDotLength) {
     EXPECT_EQ(DotBarLengthUm(10, 0.5, 0.0), 5.0);   // no unit: no division by zero
 }
 
+// The dot bar's length is cut down to a whole multiple of the ceiling unit, never rounded to the
+// nearer one: 37 um in units of 10 is 30 um, and the bar is drawn 30 um long.
+TEST(ScaleBarLayoutTest, DotBarLengthIsCutDownToTheCeilingUnit) {
+    EXPECT_EQ(DotBarLengthUm(100, 0.37, 10.0), 30.0);
+    EXPECT_EQ(DotBarLengthUm(199, 0.5, 10.0), 90.0); // 99.5 um
+    EXPECT_EQ(DotBarLengthUm(200, 0.5, 10.0), 100.0);
+    ScaleBarInput in = BurnIn(1);
+    in.umBarOn = false;
+    in.umPerPixel = 0.37;
+    in.scaleDots = 100;
+    in.ceilingUnit = 10.0;
+    const ScaleBarLayout l = LayoutScaleBars(in, Extent);
+    ASSERT_EQ(l.bars.size(), 1u);
+    EXPECT_EQ(l.bars[0].label, "30um");
+    EXPECT_EQ(l.bars[0].x1 - l.bars[0].x0, 81); // 30 / 0.37 = 81.08 pixels
+}
+
 TEST(ScaleBarLayoutTest, FourCornersExactRectangles) {
     struct Want {
         int pos;

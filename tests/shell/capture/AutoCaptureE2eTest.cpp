@@ -26,9 +26,6 @@
 
 #include <fstream>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -246,7 +243,7 @@ TEST_F(AutoCapture, SeriesShowsItsProgressOnTheScreenAsItGoes) {
     timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         // Other tests' windows may come over this one on a shared display: then it is raised
         // again, and that moment is left out.
-        if (!xinput::OnTopOver(f, Item(915)->GetScreenRect()) ||
+        if (!xinput::OnTopOver(f, Item(vtid::AutoPanel::ZPosition)->GetScreenRect()) ||
             !xinput::OnTopOver(f, box->GetParent()->GetScreenRect())) {
             f->Raise();
             return;
@@ -255,13 +252,13 @@ TEST_F(AutoCapture, SeriesShowsItsProgressOnTheScreenAsItGoes) {
         if (!panel->IsCapturing() || (!seen.empty() && seen.back().pictures == pictures))
             return;
         const bool shoot = pictures == 3;
-        seen.push_back({pictures, ScreenPixels(Item(915)),
+        seen.push_back({pictures, ScreenPixels(Item(vtid::AutoPanel::ZPosition)),
                         ScreenPixels(box->GetParent(), shoot ? Shot("auto-series-mid-run-box.png") : "")});
         if (shoot)
             ScreenPixels(f, Shot("auto-series-mid-run.png"));
     });
     timer.Start(15);
-    Click(913);
+    Click(vtid::AutoPanel::StartCapture);
     timer.Stop();
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
     auto distinct = [&](auto field) {
@@ -566,33 +563,29 @@ TEST_F(AutoCapture, PositionFileFailuresNameTheirCause) {
 // MII with a lens known from the lens port: entering the automatic mode drives to that lens's
 // origin offset (ORIGINOFFSET_ML<n>).
 TEST_F(AutoCapture, MiiGoesToTheLensOriginOffsetWhenThePanelOpens) {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    ::setenv("VANTOREL_COM2", ::ptsname(master), 1);
+    // The lens port and the emulator are the fixture's: they go, with their names, after the
+    // program has closed, also when a check below ends the test early.
+    const ScratchTerminal* lensPort = TerminalOnCom(2);
+    ASSERT_NE(lensPort, nullptr);
     EmulatorOptions options;
     options.speedScale = 8.0;
     emulator = MakeEmulator("mii", options);
     ASSERT_TRUE(emulator && emulator->Start());
     ::setenv("VANTOREL_COM1", emulator->SlavePath().c_str(), 1);
     // The manual mode first: its capture view polls the lens port.
-    Settings(1009, "[COMM]\nCONTROLLER=9\nPORT=0\nLENSPORT=1\nSIDE=0\n[ZCALIBRATION]\n1PULSE=0.5\n",
+    Settings(vtid::StartDialog::ManualCapture,
+             "[COMM]\nCONTROLLER=9\nPORT=0\nLENSPORT=1\nSIDE=0\n[ZCALIBRATION]\n1PULSE=0.5\n",
              "ORIGINOFFSET_ML90=5\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
-    const unsigned char state = 0x1D; // lens 90, zoom 2.5
-    ASSERT_EQ(::write(master, &state, 1), 1);
+    ASSERT_TRUE(lensPort->Send(0x1D)); // lens 90, zoom 2.5
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_pDocument->m_lensNumber == 90; }, 10000));
-    f->EnterMode(1012);
+    f->EnterMode(vtid::StartDialog::AutoCapture);
     panel = f->AutoDialog();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(emulator->ProgramPosition(), -10); // -5 um at 0.5 um per pulse from the zero at 0
     EXPECT_DOUBLE_EQ(panel->ReadZPosition(), -5.0);
-    CloseProgram();
-    ::unsetenv("VANTOREL_COM2");
-    ::close(master);
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -148,12 +149,18 @@ TEST_F(Capture, InputDeviceChoiceLeadsToTheInputModeAndItsBitDepthRule) {
     EXPECT_EQ(f->m_bCameraFailed, 1);
 }
 
-// Live frame cost at the test camera's largest size: grab (module), conversion, drawing.
-TEST_F(Capture, LiveFrameCost) {
-    Settings(1009, "[CAMPARAM]\nIMAGESIZESEL=3\n"); // 1280 x 1024
+// A live frame at the test camera's largest size (grab through the module, conversion, drawing)
+// costs the program less processor time than one tick of the live picture, so that the picture
+// keeps its pace. Processor time, not the time on the clock: on a loaded machine, and with other
+// programs drawing on the same X server, the clock time of a frame grows many times over while
+// what the frame costs the program stays.
+TEST_F(Capture, LiveFrameAtTheLargestSizeCostsLessThanATick) {
+    Settings(vtid::StartDialog::ManualCapture, "[CAMPARAM]\nIMAGESIZESEL=3\n"); // 1280 x 1024
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
     CMultiView* view = f->m_pMultiView;
+    const int tickMs = app->Ticker().GetInterval();
+    ASSERT_GT(tickMs, 0);
     app->Ticker().StopTicking();
     ASSERT_TRUE(ui::testing::PumpUntil(
         [&] {
@@ -161,22 +168,32 @@ TEST_F(Capture, LiveFrameCost) {
             return view->LivePane()->HasImage();
         },
         20000));
-    std::vector<double> ms;
-    for (int i = 0; i < 25; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        view->GrabLiveFrame();
-        view->LivePane()->Update(); // the paint: stretch and overlay
-        ms.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    double load[1] = {0};
-    getloadavg(load, 1);
-    std::printf("live frame %dx%d: median %.1f ms (min %.1f, max %.1f), load %.2f; start-up %ld ms\n",
-                view->FrameWidth(), view->FrameHeight(), ms[ms.size() / 2], ms.front(), ms.back(), load[0],
-                app->m_startupMs);
     EXPECT_EQ(view->FrameWidth(), 1280);
     EXPECT_EQ(view->FrameHeight(), 1024);
+    auto processorMs = [] {
+        timespec t{};
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+    };
+    std::vector<double> cpu, clock;
+    for (int i = 0; i < 25; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        const double c0 = processorMs();
+        view->GrabLiveFrame();
+        view->LivePane()->Update(); // the paint: stretch and overlay
+        cpu.push_back(processorMs() - c0);
+        clock.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    std::sort(cpu.begin(), cpu.end());
+    std::sort(clock.begin(), clock.end());
+    double load[1] = {0};
+    getloadavg(load, 1);
+    std::printf("live frame %dx%d: processor median %.1f ms (max %.1f), clock median %.1f ms, "
+                "load %.2f; start-up %ld ms\n",
+                view->FrameWidth(), view->FrameHeight(), cpu[cpu.size() / 2], cpu.back(),
+                clock[clock.size() / 2], load[0], app->m_startupMs);
+    EXPECT_LT(cpu[cpu.size() / 2], tickMs);
 }
 
 } // namespace

@@ -36,6 +36,20 @@ TEST(TxtFormatCheckTest, ValuesRowsTypesAndSeparators) {
     EXPECT_FALSE(CheckTxtFormat("\n\n", false, &f));
 }
 
+// Each sample type holds values below its limit: the limit itself needs the next type.
+TEST(TxtFormatCheckTest, LargestValueAtEachLimitTakesTheNextType) {
+    const struct {
+        const char* text;
+        int valueType;
+    } cases[] = {{"0,255\n", 0},  {"0,256\n", 1}, {"1023,1\n", 1},
+                 {"1024,1\n", 2}, {"4095\n", 2},  {"4096\n", 3}};
+    for (const auto& c : cases) {
+        TxtFormat f;
+        ASSERT_TRUE(CheckTxtFormat(c.text, false, &f)) << c.text;
+        EXPECT_EQ(f.valueType, c.valueType) << c.text;
+    }
+}
+
 TEST(TxtFormatCheckTest, AwkWrittenFilesWithLfAndCrLfGiveTheSamePixels) {
     if (v3dtest::FindTool({"/usr/bin/awk", "/bin/awk"}).empty())
         GTEST_SKIP() << "awk is not installed";

@@ -135,6 +135,18 @@ TEST(Vv3DataTest, InvalidHeightsTakeTheirNeighboursLevels) {
     EXPECT_EQ(levels[1], 65535);
 }
 
+// The threshold itself is already invalid; a height just below it counts for the range.
+TEST(Vv3DataTest, HeightAtTheThresholdIsInvalid) {
+    const float below = std::nextafter(1000.0f, 0.0f);
+    const std::vector<float> h = {0, 1000.0f, 100, below};
+    std::vector<uint16_t> levels(h.size());
+    const double scale =
+        HeightsToLevels(h.data(), h.size(), 4, InvalidHeightRule{true, 1000.0f}, levels.data());
+    EXPECT_DOUBLE_EQ(scale, double(below) / 65535);
+    EXPECT_EQ(levels[3], 65535);
+    EXPECT_EQ(levels[1], (levels[0] + levels[2]) / 2); // filled from its neighbours
+}
+
 TEST(Vv3DataTest, FileReadsAndShortFilesFail) {
     DataSet d{3, 2, 1.25, {}, {}};
     for (int i = 0; i < 6; ++i) {
