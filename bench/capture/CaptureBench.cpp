@@ -24,6 +24,7 @@
 #include "shell/app/OrsandelApp.h"
 #include "shell/controls/ScaleStatic.h"
 #include "shell/capture/SelectedBox.h"
+#include "shell/core/compose/CompositionRun.h"
 #include "tools/emulators/Emulators.h"
 #include "result/ImageDoc.h"
 #include "result/ImageFrame.h"
@@ -181,11 +182,8 @@ int main(int argc, char** argv) {
             int type = -1;
             HDIB picture = ReadImageFile(path, &type);
             if (picture && !set) {
-                composer.Setup(3, 3, 0, 0, 1, width, height, 0, 0, nullptr, 0, 0);
-                composer.AllocMaps();
-                composer.ClearMaxMap();
-                composer.ClearIndexMap();
-                composer.ClearWeightMap();
+                // As the panel's preview of a document with the default microscope settings.
+                composer.StartSeries(CompositionSettings(nullptr, width, height, 3));
                 set = true;
             }
             if (picture && composer.AddImage(picture) && composer.GetComposite())

@@ -216,15 +216,14 @@ int main(int argc, char** argv) {
     const ProcessorTimes cpuAtStart = ReadProcessorTimes();
     const auto start = Clock::now();
     CFocusComp fc;
-    static const POINT points[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
-    fc.Setup(3, sizeParam, type, 0, 0, width, height, align, 2, points, coarse > 0, coarse);
-    if (!fc.AllocMaps()) {
+    FocusCompSettings settings{.width = width, .height = height, .sizeParam = sizeParam};
+    settings.scope = static_cast<FocusScope>(type);
+    settings.alignment = {align != 0, 2, {{{50, 25}, {75, 50}, {50, 75}, {25, 50}}}};
+    settings.coarse = {coarse > 0, coarse};
+    if (!fc.StartSeries(settings)) {
         std::fprintf(stderr, "compose: not enough memory for the maps\n");
         return 1;
     }
-    fc.ClearMaxMap();
-    fc.ClearIndexMap();
-    fc.ClearWeightMap();
     CFocusCompSeriesReader reader(files, decoders);
     fc.PrepareImages();
     Clock::duration composing = Clock::now() - start;

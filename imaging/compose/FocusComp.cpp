@@ -109,6 +109,20 @@ void CFocusComp::FreeRows(int** rows, int count) {
     FreeRowsOf(rows, count);
 }
 
+bool CFocusComp::StartSeries(const FocusCompSettings& s) {
+    SetLastError(FocusCompError::None);
+    // The points are always given: alignment that is off keeps the engine's points as they are.
+    Setup(3, s.sizeParam, static_cast<int>(s.scope), s.band.manual ? 1 : 0, s.band.position, s.width,
+          s.height, s.alignment.on ? 1 : 0, s.alignment.matchCount, s.alignment.points.data(),
+          s.coarse.on ? 1 : 0, s.coarse.width);
+    if (!AllocMaps())
+        return false;
+    ClearMaxMap();
+    ClearIndexMap();
+    ClearWeightMap();
+    return true;
+}
+
 BOOL CFocusComp::Setup(int /*ignored*/, int sizeParam, int scopeType, int bandChoice, int bandPosition,
                        int width, int height, int alignOn, int matchCount, const POINT* points,
                        int coarseMode, int coarseWidth) {

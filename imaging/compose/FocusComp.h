@@ -3,9 +3,10 @@
 // map. It is fed one bitmap at a time, in capture order, and keeps running maps of which image
 // was sharpest at every pixel.
 //
-// Calling order: Setup -> AllocMaps -> ClearMaxMap, ClearIndexMap, ClearWeightMap ->
-// optionally PrepareImages -> AddImage per image -> optionally SetZValues and BuildHeightMap -> Compose ->
-// take the results -> FreeAll -> FreeWorkMaps -> destroy. The composite may be read after any AddImage.
+// Calling order: StartSeries (with the series' FocusCompSettings) -> optionally PrepareImages ->
+// AddImage per image -> optionally SetZValues and BuildHeightMap -> Compose -> take the results ->
+// FreeAll -> FreeWorkMaps -> destroy. The composite may be read after any AddImage. A later
+// StartSeries starts another series on the same engine.
 //
 // Per-pixel maps are arrays of row pointers, top row first, into one block per map (rows
 // 64-byte aligned, large maps on large pages where the system gives them); rows handed to a
@@ -18,6 +19,7 @@
 
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/compose/FocusCompBands.h"
+#include "imaging/compose/FocusCompSettings.h"
 #include "imaging/compose/PatMatching.h"
 #include "imaging/compose/PlaneSmoothing.h"
 #include "platform/WinTypes.h"
@@ -28,17 +30,12 @@
 #include <string>
 #include <vector>
 
-// Microscope types.
-constexpr int FOCUS_SCOPE_ORDINARY = 0; // optional alignment
-constexpr int FOCUS_SCOPE_STEREO = 1;   // horizontal drift correction, output cut to common columns
-constexpr int FOCUS_SCOPE_CONFOCAL = 2; // focus measure from the brightness of the red plane
-
 // Why the last operation failed.
 enum class FocusCompError {
     None,
     NoMemory,  // a map, a working buffer or a bitmap could not be allocated
     BadImage,  // null image, unsupported depth, or another size or depth than the series
-    NotReady,  // AddImage before AllocMaps, BuildHeightMap before any image
+    NotReady,  // AddImage before the series' maps exist, BuildHeightMap before any image
     NoZValues, // BuildHeightMap without Z values or with fewer than the images added
 };
 
@@ -65,33 +62,22 @@ public:
     std::vector<double> m_ZList;         // focus position of each file, same order
     int m_nImageCount = 0;               // number of files, set by the worker
 
-    // `ignored` has no effect. sizeParam p scales the focus-measure smoothing; scopeType is a
-    // FOCUS_SCOPE_ value; bandChoice 0 automatic / 1 manual with bandPosition 0, 1, 2 (stereo);
-    // alignOn with matchCount 0..2 (2 to 4 patterns) and four points in percent of the inner
-    // 80 % of the image (ordinary microscope only); coarseMode with coarseWidth below width puts
-    // the focus maps on a coarse grid. Starts a new series: what an earlier series left in the
-    // engine's work maps is freed (a composite or result rows not taken stay until the next
-    // image or the destructor). Always 1.
-    BOOL Setup(int ignored, int sizeParam, int scopeType, int bandChoice, int bandPosition, int width,
-               int height, int alignOn, int matchCount, const POINT* points, int coarseMode, int coarseWidth);
+    // Starts a new series with the settings: what an earlier series left in the engine's work
+    // maps is freed (a composite or result rows not taken stay until the next image or the
+    // destructor), and the best-focus, index and weight maps are made for the series, cleared.
+    // False when memory for the maps is short: LastError() is NoMemory and no map is kept.
+    bool StartSeries(const FocusCompSettings& settings);
 
-    // Best-focus, index and weight maps at focus-map resolution. FALSE when memory is short
-    // (nothing is kept then).
-    BOOL AllocMaps();
-    void ClearMaxMap();
-    void ClearIndexMap();
-    void ClearWeightMap();
-
-    // Optional, after AllocMaps and before the first image: allocates the working buffers of
+    // Optional, after StartSeries and before the first image: allocates the working buffers of
     // the per-image chain and maps the pages of the maps and buffers on every thread, so that
     // the first image finds them ready (a caller runs it while the first file is decoded).
-    // FALSE when memory is short (the first image then tries again) or before AllocMaps;
+    // FALSE when memory is short (the first image then tries again) or before the maps exist;
     // TRUE and nothing done once an image was added.
     BOOL PrepareImages();
 
     // Adds the next image of the series (the caller keeps it). Returns 0 and adds nothing for a
     // null image, a depth other than 8, 16, 24 or 48 bits, an image of another size than the
-    // series or another depth than the first image, before AllocMaps, after Compose, or when
+    // series or another depth than the first image, before the maps exist, after Compose, or when
     // memory is short.
     int AddImage(HDIB image);
 
@@ -192,6 +178,23 @@ public:
     // at whole pixels, and the fraction of a pixel its rounded shift leaves out is carried to
     // the next image.
     HDIB AlignImage(HDIB image);
+
+protected:
+    // The steps of StartSeries, in its order; tests reach each one on its own.
+    // `ignored` has no effect. sizeParam p scales the focus-measure smoothing; scopeType is a
+    // FOCUS_SCOPE_ value; bandChoice 0 automatic / 1 manual with bandPosition 0, 1, 2 (stereo);
+    // alignOn with points (else alignment stays off), matchCount 0..2 (2 to 4 patterns) and four
+    // points in percent of the inner 80 % of the image (ordinary microscope only); coarseMode
+    // with coarseWidth below width puts the focus maps on a coarse grid. Frees what an earlier
+    // series left in the work maps. Always 1.
+    BOOL Setup(int ignored, int sizeParam, int scopeType, int bandChoice, int bandPosition, int width,
+               int height, int alignOn, int matchCount, const POINT* points, int coarseMode, int coarseWidth);
+    // Best-focus, index and weight maps at focus-map resolution. FALSE when memory is short
+    // (nothing is kept then).
+    BOOL AllocMaps();
+    void ClearMaxMap();
+    void ClearIndexMap();
+    void ClearWeightMap();
 
 private:
     bool AllocWorkBuffers(int bitCount); // the chain's buffers and the working copy

@@ -47,6 +47,7 @@ UINT FocusCompThreadProc(LPVOID param) {
     CFocusComp* comp = block->composer;
     HWND notify = block->notifyWindow;
     CEvent* cancel = block->cancelEvent;
+    const FocusCompSettings settings = block->settings;
     delete block;
     if (!comp)
         return aborted(nullptr, notify, 0);
@@ -60,17 +61,8 @@ UINT FocusCompThreadProc(LPVOID param) {
         return aborted(comp, notify, 0);
     comp->m_nImageCount = static_cast<int>(count);
 
-    if (!comp->AllocMaps())
+    if (!comp->StartSeries(settings))
         return aborted(comp, notify, 0, failure(comp));
-    if (cancelled(cancel))
-        return aborted(comp, notify, 0);
-    comp->ClearMaxMap();
-    if (cancelled(cancel))
-        return aborted(comp, notify, 0);
-    comp->ClearIndexMap();
-    if (cancelled(cancel))
-        return aborted(comp, notify, 0);
-    comp->ClearWeightMap();
     if (cancelled(cancel))
         return aborted(comp, notify, 0);
 
@@ -145,8 +137,8 @@ UINT FocusCompThreadProc(LPVOID param) {
     return 1;
 }
 
-FocusCompStart StartFocusCompWorker(CFocusComp* composer, HWND notify, CEvent* cancel,
-                                    std::unique_ptr<CWorkerThread>& thread) {
+FocusCompStart StartFocusCompWorker(CFocusComp* composer, const FocusCompSettings& settings, HWND notify,
+                                    CEvent* cancel, std::unique_ptr<CWorkerThread>& thread) {
     thread.reset();
     FocusCompStart why = FocusCompStart::Started;
     if (!composer || composer->m_FileList.empty())
@@ -154,7 +146,7 @@ FocusCompStart StartFocusCompWorker(CFocusComp* composer, HWND notify, CEvent* c
     else if (composer->m_ZList.size() < composer->m_FileList.size())
         why = FocusCompStart::ShortZList;
     if (why == FocusCompStart::Started) {
-        auto* block = new FocusCompThreadBlock{composer, notify, cancel};
+        auto* block = new FocusCompThreadBlock{composer, notify, cancel, settings};
         auto worker = std::make_unique<CWorkerThread>(&FocusCompThreadProc, block);
         if (worker->Resume()) {
             thread = std::move(worker);

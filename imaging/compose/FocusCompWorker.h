@@ -1,7 +1,9 @@
 // The composition of a series of image files on a worker thread. The starter fills a
-// CFocusComp (Setup, file list, Z list), starts the worker with StartFocusCompWorker and keeps
-// the thread; the worker reports to the notify window by posted messages only
-// (imaging/compose/WorkerMessages.h) and stops when the cancel event is set.
+// CFocusComp's file list and Z list, starts the worker with StartFocusCompWorker and the
+// series' settings, and keeps the thread; the worker starts the engine's series itself (so
+// that memory short for the maps ends the run like any other lack of memory), reports to the
+// notify window by posted messages only (imaging/compose/WorkerMessages.h) and stops when the
+// cancel event is set.
 //
 // Progress: each file of the list adds 1932735276 / n, the Z hand-over and the height map
 // 107374182 each, and the last report is exactly 0x7FFFFFFF, always before WM_WORK_DONE.
@@ -22,8 +24,9 @@
 // touches the composer (the worker posts its end message as its last act, so the join is short).
 #pragma once
 
-#include "imaging/files/ImageFileDecodeInto.h"
+#include "imaging/compose/FocusCompSettings.h"
 #include "imaging/compose/WorkerMessages.h"
+#include "imaging/files/ImageFileDecodeInto.h"
 #include "platform/GlobalMemory.h"
 #include "platform/Sync.h"
 #include "platform/Thread.h"
@@ -41,9 +44,10 @@ constexpr UINT kFocusCompEnd = 0x7FFFFFFFu;
 // Argument block of FocusCompThreadProc, allocated with new by the starter and deleted by the
 // worker as its first action.
 struct FocusCompThreadBlock {
-    CFocusComp* composer = nullptr; // set up and holding the file list and the Z list
+    CFocusComp* composer = nullptr; // holding the file list and the Z list
     HWND notifyWindow = nullptr;    // receives the worker messages
     CEvent* cancelEvent = nullptr;  // signalled means cancel
+    FocusCompSettings settings{};   // the series the worker starts the composer with
 };
 
 // The worker: 1 after WM_WORK_DONE, (UINT)-1 after WM_WORK_ABORTED.
@@ -59,7 +63,8 @@ enum class FocusCompStart {
 // Checks the series, then creates the worker suspended and resumes it. When it does not start,
 // WM_WORK_ABORTED(1, 0) is posted to the notify window (so the starter's usual end handling
 // runs) and thread stays empty.
-FocusCompStart StartFocusCompWorker(CFocusComp* composer, HWND notifyWindow, CEvent* cancelEvent,
+FocusCompStart StartFocusCompWorker(CFocusComp* composer, const FocusCompSettings& settings,
+                                    HWND notifyWindow, CEvent* cancelEvent,
                                     std::unique_ptr<CWorkerThread>& thread);
 
 // Reads one file of a series by the format of its name (string-table entries 512-515); shows

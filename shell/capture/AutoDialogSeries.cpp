@@ -21,6 +21,7 @@
 #include "shell/capture/SelectedBox.h"
 #include "shell/core/capture/CapturePathCheck.h"
 #include "shell/core/capture/CapturePositions.h"
+#include "shell/core/compose/CompositionRun.h"
 #include "ids/VantorelIds.h"
 
 #include <cstdio>
@@ -194,16 +195,11 @@ bool CAutoDialog::AddToComposer(const std::string& path) {
     }
     if (!m_pComposer) {
         m_pComposer = std::make_unique<CFocusComp>();
-        m_pComposer->Setup(3, 3, doc->m_scopeType, doc->m_subsType, doc->m_subsPos, width, height, 0, 0,
-                           nullptr, 0, 0);
-        if (!m_pComposer->AllocMaps()) {
+        if (!m_pComposer->StartSeries(CompositionSettings(doc, width, height, 3))) {
             m_pComposer.reset();
             GlobalFree(picture);
             return false;
         }
-        m_pComposer->ClearMaxMap();
-        m_pComposer->ClearIndexMap();
-        m_pComposer->ClearWeightMap();
     }
     const int added = m_pComposer->AddImage(picture);
     GlobalFree(picture);

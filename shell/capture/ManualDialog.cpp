@@ -17,6 +17,7 @@
 #include "shell/controls/StageEdit.h"
 #include "shell/capture/StageFileDialog.h"
 #include "shell/core/capture/CapturePathCheck.h"
+#include "shell/core/compose/CompositionRun.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "ids/VantorelIds.h"
 
@@ -279,14 +280,8 @@ void CManualDialog::FeedPreview(const std::string& path) {
     if (!m_pPreview) {
         COrsandelDoc* doc = m_frame->Document();
         auto comp = std::make_unique<CFocusComp>();
-        comp->Setup(3, 3, doc ? doc->m_scopeType : 0, doc ? doc->m_subsType : 0, doc ? doc->m_subsPos : 1,
-                    width, height, 0, 0, nullptr, 0, 0);
-        if (comp->AllocMaps()) {
-            comp->ClearMaxMap();
-            comp->ClearIndexMap();
-            comp->ClearWeightMap();
+        if (comp->StartSeries(CompositionSettings(doc, width, height, 3)))
             m_pPreview = std::move(comp);
-        }
     }
     if (m_pPreview && m_pPreview->AddImage(picture)) {
         CMultiView* view = m_frame->m_pMultiView;

@@ -6,6 +6,7 @@
 #include "shell/frame/MainFrame.h"
 #include "shell/app/OrsandelDoc.h"
 #include "shell/controls/ScaleStatic.h"
+#include "shell/core/compose/CompositionRun.h"
 #include "shell/core/layout/ViewGeometry.h"
 #include "shell/core/layout/VossaGeometry.h"
 #include "ids/VantorelIds.h"
@@ -70,20 +71,11 @@ void CVossaImageView::OnDraw(wxDC& dc) {
 void CVossaImageView::StartComposition() {
     FreeComposition();
     COrsandelDoc* doc = m_pDoc ? m_pDoc : GetVossaDocument();
-    const int scope = doc ? doc->m_scopeType : 0;
-    const int band = doc ? doc->m_subsType : 0;
-    const int position = doc ? doc->m_subsPos : 1;
     m_pComposer = std::make_unique<CFocusComp>();
-    // No pattern points: alignment stays off; no coarse grid; size parameter 8.
-    m_pComposer->Setup(5, 8, scope, band, position, m_nImageWidth, m_nImageHeight, 1, m_nImageWidth / 4,
-                       nullptr, 0, 0);
-    if (!m_pComposer->AllocMaps()) {
+    // Size parameter 8; the frames are not aligned (there are no pattern points) and the maps
+    // have one cell per pixel.
+    if (!m_pComposer->StartSeries(CompositionSettings(doc, m_nImageWidth, m_nImageHeight, 8)))
         m_pComposer.reset(); // short of memory: frames are not composed
-    } else {
-        m_pComposer->ClearMaxMap();
-        m_pComposer->ClearIndexMap();
-        m_pComposer->ClearWeightMap();
-    }
     m_nFramesComposed = 0;
     HidePicture();
 }

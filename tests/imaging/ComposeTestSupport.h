@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -20,6 +21,10 @@ struct DibFree {
     }
 };
 using Dib = std::unique_ptr<GlobalBlock, DibFree>;
+
+// The points around which an aligned composition looks for its patterns (in percent of the
+// inner 80 % of the image): the program's default ones.
+constexpr std::array<POINT, 4> kPatternPoints{{{50, 25}, {75, 50}, {50, 75}, {25, 50}}};
 
 inline int KindOf(int bits) {
     return bits == 8 ? 0 : bits == 16 ? 3 : bits == 24 ? 1 : 4;

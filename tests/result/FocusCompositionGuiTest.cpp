@@ -63,7 +63,7 @@ public:
         return Post(WM_USER + 77) && PumpUntil([this] { return settled; });
     }
 
-    bool Start(CFocusComp* comp) {
+    bool Start(CFocusComp* comp, const FocusCompSettings& settings) {
         composer = comp;
         if (!progress) {
             progress = new CFocusProgDialog(this);
@@ -76,7 +76,8 @@ public:
         progress->SetCancelMessage(WM_WORK_CANCEL);
         progress->Show();
         cancel.ResetEvent();
-        return StartFocusCompWorker(comp, GetSafeHwnd(), &cancel, worker) == FocusCompStart::Started;
+        return StartFocusCompWorker(comp, settings, GetSafeHwnd(), &cancel, worker) ==
+               FocusCompStart::Started;
     }
 
     LRESULT finish(UINT how) {
@@ -113,11 +114,10 @@ protected:
         CFocusComp::FailAllocationsForTesting(0);
         EXPECT_TRUE(ui::testing::DestroyAndWait(frame));
     }
-    // n images; image i is sharp in band i of the picture.
+    // n images; image i is sharp in band i of the picture. `settings` are the series' then.
     std::unique_ptr<CFocusComp> series(int n, int w, int h) {
         auto comp = std::make_unique<CFocusComp>();
-        POINT pts[4] = {};
-        comp->Setup(3, 8, FOCUS_SCOPE_ORDINARY, 0, 0, w, h, 0, 0, pts, 0, 0);
+        settings = {.width = w, .height = h, .sizeParam = 8};
         for (int i = 0; i < n; ++i) {
             HDIB dib = DibCreateOfKind(w, h, 1);
             {
@@ -140,13 +140,14 @@ protected:
         }
         return comp;
     }
+    FocusCompSettings settings;
     ScratchFolder dir{"vt-compose-gui"};
     RunFrame* frame = nullptr;
 };
 
 TEST_F(FocusCompositionGui, SeriesReachesDoneWithTheExactProgressSequence) {
     auto comp = series(4, 64, 48);
-    ASSERT_TRUE(frame->Start(comp.get()));
+    ASSERT_TRUE(frame->Start(comp.get(), settings));
     ASSERT_TRUE(PumpUntil([&] { return !frame->ends.empty(); }, 20000));
     ASSERT_TRUE(frame->Settle());
     EXPECT_EQ(frame->ends, std::vector<UINT>{WM_WORK_DONE});
@@ -168,7 +169,7 @@ TEST_F(FocusCompositionGui, UnreadableFileIsToldOnTheUiThreadAndSkipped) {
     CScriptedMessageSink sink(IDOK);
     auto comp = series(3, 32, 24);
     std::ofstream(comp->m_FileList[1]) << "BM broken";
-    ASSERT_TRUE(frame->Start(comp.get()));
+    ASSERT_TRUE(frame->Start(comp.get(), settings));
     ASSERT_TRUE(PumpUntil([&] { return !frame->ends.empty(); }, 20000));
     EXPECT_EQ(frame->ends, std::vector<UINT>{WM_WORK_DONE});
     EXPECT_EQ(frame->failed, std::vector<WPARAM>{1});
@@ -181,7 +182,7 @@ TEST_F(FocusCompositionGui, CancelMidSeriesEndsAbortedWithNothingKept) {
     // Enough images that the click lands while the worker is still adding them, however fast
     // the composer is.
     auto comp = series(160, 320, 240);
-    ASSERT_TRUE(frame->Start(comp.get()));
+    ASSERT_TRUE(frame->Start(comp.get(), settings));
     // Cancel as soon as the first image is reported.
     ASSERT_TRUE(PumpUntil([&] { return !frame->shown.empty(); }, 20000));
     ui::testing::Click(frame->progress->GetDlgItem(IDCANCEL));
@@ -201,7 +202,7 @@ TEST_F(FocusCompositionGui, LackOfMemoryIsToldWithTheMemoryMessage) {
     CScriptedMessageSink sink(IDOK);
     auto comp = series(3, 32, 24);
     CFocusComp::FailAllocationsForTesting(static_cast<unsigned>(FocusCompStore::HeightRows));
-    ASSERT_TRUE(frame->Start(comp.get()));
+    ASSERT_TRUE(frame->Start(comp.get(), settings));
     ASSERT_TRUE(PumpUntil([&] { return !frame->ends.empty(); }, 20000));
     CFocusComp::FailAllocationsForTesting(0);
     EXPECT_EQ(frame->ends, std::vector<UINT>{WM_WORK_ABORTED});
@@ -213,7 +214,7 @@ TEST_F(FocusCompositionGui, RefusedSeriesStillEndsThroughTheAbortHandler) {
     CScriptedMessageSink sink(IDOK);
     auto comp = series(2, 16, 16);
     comp->m_ZList.pop_back();
-    EXPECT_FALSE(frame->Start(comp.get()));
+    EXPECT_FALSE(frame->Start(comp.get(), settings));
     ASSERT_TRUE(PumpUntil([&] { return !frame->ends.empty(); }));
     EXPECT_EQ(frame->ends, std::vector<UINT>{WM_WORK_ABORTED});
     EXPECT_TRUE(frame->shown.empty());

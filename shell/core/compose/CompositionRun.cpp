@@ -44,6 +44,18 @@ void ApplyCompositionSpeed(CompositionParameters& p, int speedSelection, int fir
     }
 }
 
+FocusCompSettings CompositionSettings(const DocumentSettings* doc, int width, int height, int sizeParam) {
+    FocusCompSettings s;
+    s.width = width;
+    s.height = height;
+    s.sizeParam = sizeParam;
+    if (doc) {
+        s.scope = static_cast<FocusScope>(doc->m_scopeType);
+        s.band = {doc->m_subsType == 1, doc->m_subsPos};
+    }
+    return s;
+}
+
 CompositionParameters PrepareComposition(DocumentSettings& doc, int speedSelection) {
     if (speedSelection >= 0 && speedSelection <= 2)
         doc.m_compSpeed = speedSelection;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "browser/core/FileInfoStruc.h" // kPlaceholderNumber of the box's last entry
+#include "imaging/compose/FocusCompSettings.h"
 
 #include <string>
 #include <vector>
@@ -22,6 +23,12 @@ CompositionParameters ParametersForFocusType(int focusType, int compSize, int co
 // Speed 0: no coarse grid; 1: half the first image's width; 2: a quarter (integer division).
 // Another selection is taken as 0.
 void ApplyCompositionSpeed(CompositionParameters& p, int speedSelection, int firstWidth);
+
+// The composer's settings for a series of width x height images: the focus-measure size
+// parameter and the document's microscope type and stereo band (without a document the
+// ordinary microscope and the automatic band); no alignment and no coarse grid. A microscope
+// type the engine does not know is passed on as it is.
+FocusCompSettings CompositionSettings(const DocumentSettings* doc, int width, int height, int sizeParam);
 
 // Stores the combo's speed selection in the document as COMPSPEED, writes the composition
 // settings, and returns the parameters of the document's focus type.

@@ -23,19 +23,19 @@ CompositionRunner::Start CompositionRunner::StartRun(const CompositionSeries& se
     auto composer = std::make_unique<CFocusComp>();
     composer->m_FileList = series.files;
     composer->m_ZList = series.z;
-    POINT points[4];
-    for (int i = 0; i < 4; ++i)
-        points[i] = POINT{doc.m_iniCompPos[static_cast<size_t>(2 * i)],
-                          doc.m_iniCompPos[static_cast<size_t>(2 * i + 1)]};
-    composer->Setup(3, p.sizeParameter, doc.m_scopeType, doc.m_subsType, doc.m_subsPos, series.width,
-                    series.height, doc.m_autoPos, doc.m_areaNo, points, p.coarseGrid, p.reducedWidth);
+    FocusCompSettings settings = CompositionSettings(&doc, series.width, series.height, p.sizeParameter);
+    settings.alignment.on = doc.m_autoPos != 0;
+    settings.alignment.matchCount = doc.m_areaNo;
+    for (size_t i = 0; i < settings.alignment.points.size(); ++i)
+        settings.alignment.points[i] = POINT{doc.m_iniCompPos[2 * i], doc.m_iniCompPos[2 * i + 1]};
+    settings.coarse = {p.coarseGrid != 0, p.reducedWidth};
     m_cancel.ResetEvent();
     m_cancelRequested = false;
     m_readFailureShown = false;
     m_busy = true;
     m_composer = std::move(composer);
     // A worker that does not start posts WM_WORK_ABORTED itself, so the usual end runs.
-    StartFocusCompWorker(m_composer.get(), notify, &m_cancel, m_worker);
+    StartFocusCompWorker(m_composer.get(), settings, notify, &m_cancel, m_worker);
     return Start::Started;
 }
 

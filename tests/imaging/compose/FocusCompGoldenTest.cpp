@@ -53,7 +53,6 @@ struct Case {
 // row, the heights and the best-focus values of the output.
 Hashes ComposeAndHash(int frames, const std::function<Dib(int)>& frame, const Case& c) {
     CFocusComp fc;
-    static const POINT pts[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
     std::vector<double> z;
     for (int k = 0; k < frames; ++k) {
         Dib d = frame(k);
@@ -61,12 +60,11 @@ Hashes ComposeAndHash(int frames, const std::function<Dib(int)>& frame, const Ca
         if (!d)
             return {};
         if (k == 0) {
-            fc.Setup(3, c.p, c.type, 0, 0, Width(d.get()), Height(d.get()), c.align, 2, pts, c.coarseWidth > 0,
-                     c.coarseWidth);
-            EXPECT_TRUE(fc.AllocMaps());
-            fc.ClearMaxMap();
-            fc.ClearIndexMap();
-            fc.ClearWeightMap();
+            FocusCompSettings s{.width = Width(d.get()), .height = Height(d.get()), .sizeParam = c.p};
+            s.scope = static_cast<FocusScope>(c.type);
+            s.alignment = {c.align != 0, 2, kPatternPoints};
+            s.coarse = {c.coarseWidth > 0, c.coarseWidth};
+            EXPECT_TRUE(fc.StartSeries(s));
         }
         EXPECT_EQ(fc.AddImage(d.get()), 1) << "frame " << k;
         z.push_back(1.5 * k);

@@ -24,12 +24,11 @@ Composed ComposeSeries(const SeriesMaker& maker, int p, int type, int align, int
     const SeriesParams& s = maker.Params();
     Composed r;
     r.fc = std::make_unique<CFocusComp>();
-    static const POINT pts[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
-    r.fc->Setup(3, p, type, 0, 0, s.width, s.height, align, 2, pts, coarseWidth > 0, coarseWidth);
-    EXPECT_TRUE(r.fc->AllocMaps());
-    r.fc->ClearMaxMap();
-    r.fc->ClearIndexMap();
-    r.fc->ClearWeightMap();
+    FocusCompSettings settings{.width = s.width, .height = s.height, .sizeParam = p};
+    settings.scope = static_cast<FocusScope>(type);
+    settings.alignment = {align != 0, 2, kPatternPoints};
+    settings.coarse = {coarseWidth > 0, coarseWidth};
+    EXPECT_TRUE(r.fc->StartSeries(settings));
     for (int k = 0; k < s.frames; ++k) {
         Dib frame(maker.Frame(k));
         EXPECT_EQ(r.fc->AddImage(frame.get()), 1);
@@ -143,12 +142,9 @@ TEST(FocusCompSeries, ShiftedAndScaledSeriesIsRegisteredToWithinOnePixel) {
 std::vector<double> AlignmentErrors(const SeriesMaker& maker, std::vector<AlignTransform>* maps) {
     const SeriesParams& s = maker.Params();
     CFocusComp fc;
-    static const POINT pts[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
-    fc.Setup(3, 3, FOCUS_SCOPE_ORDINARY, 0, 0, s.width, s.height, 1, 2, pts, 0, 0);
-    EXPECT_TRUE(fc.AllocMaps());
-    fc.ClearMaxMap();
-    fc.ClearIndexMap();
-    fc.ClearWeightMap();
+    FocusCompSettings settings{.width = s.width, .height = s.height, .sizeParam = 3};
+    settings.alignment = {true, 2, kPatternPoints};
+    EXPECT_TRUE(fc.StartSeries(settings));
     std::vector<double> errors;
     const double cx = s.width / 2, cy = s.height / 2;
     for (int k = 0; k < s.frames; ++k) {

@@ -18,16 +18,25 @@ struct Options {
     bool prepare = false; // the buffers readied before the first image
 };
 
-// An engine set up and fed the images; ASSERTs that every image is taken.
+// The engine with the steps of its start reachable one by one.
+class SteppedFocusComp : public CFocusComp {
+public:
+    using CFocusComp::AllocMaps;
+    using CFocusComp::ClearIndexMap;
+    using CFocusComp::ClearMaxMap;
+    using CFocusComp::ClearWeightMap;
+    using CFocusComp::Setup;
+};
+
+// An engine started and fed the images; ASSERTs that every image is taken.
 std::unique_ptr<CFocusComp> Compose(const std::vector<HDIB>& images, const Options& o) {
     auto fc = std::make_unique<CFocusComp>();
-    static const POINT pts[4] = {{50, 25}, {75, 50}, {50, 75}, {25, 50}};
-    fc->Setup(3, o.p, o.type, o.bandChoice, o.bandPos, Width(images[0]), Height(images[0]), o.align, o.match,
-              pts, o.coarse, o.coarseWidth);
-    EXPECT_TRUE(fc->AllocMaps());
-    fc->ClearMaxMap();
-    fc->ClearIndexMap();
-    fc->ClearWeightMap();
+    FocusCompSettings s{.width = Width(images[0]), .height = Height(images[0]), .sizeParam = o.p};
+    s.scope = static_cast<FocusScope>(o.type);
+    s.band = {o.bandChoice == 1, o.bandPos};
+    s.alignment = {o.align != 0, o.match, kPatternPoints};
+    s.coarse = {o.coarse != 0, o.coarseWidth};
+    EXPECT_TRUE(fc->StartSeries(s));
     if (o.prepare) {
         EXPECT_TRUE(fc->PrepareImages());
     }
@@ -47,35 +56,98 @@ std::vector<HDIB> Raw(const std::vector<Dib>& v) {
 
 TEST(FocusCompSetup, WindowsGridsBandsAndAlignmentFollowTheArguments) {
     const POINT pts[4] = {};
-    CFocusComp a;
+    SteppedFocusComp a;
     a.Setup(3, 8, 0, 0, 0, 2048, 1536, 1, 1, pts, 0, 0);
     EXPECT_EQ(a.WeightWindow(), 21);
     EXPECT_EQ(a.AlignOn(), 1);
     EXPECT_EQ(a.PatternCount(), 3);
-    CFocusComp b;
+    SteppedFocusComp b;
     b.Setup(3, 8, 0, 0, 0, 640, 480, 1, 0, nullptr, 1, 160); // no points: alignment stays off
     EXPECT_EQ(b.AlignOn(), 0);
     EXPECT_EQ(b.CoarseMode(), 1);
     EXPECT_EQ(b.MapWidth(), 160);
     EXPECT_EQ(b.MapHeight(), 120);
     EXPECT_EQ(b.WeightWindow(), 3);
-    CFocusComp c;
+    SteppedFocusComp c;
     c.Setup(3, 8, 0, 0, 0, 100, 3, 0, 0, nullptr, 1, 20); // coarse height rounds to 0
     EXPECT_EQ(c.CoarseMode(), 0);
     EXPECT_EQ(c.MapHeight(), 3);
     EXPECT_EQ(c.WeightWindow(), 9);
-    CFocusComp s;
+    SteppedFocusComp s;
     s.Setup(3, 8, 1, 1, 2, 400, 300, 1, 2, pts, 0, 0);
     EXPECT_EQ(s.AlignOn(), 0);
     EXPECT_EQ(s.BandMode(), 2);
     EXPECT_DOUBLE_EQ(s.BandFraction(), 0.75);
-    CFocusComp t;
+    SteppedFocusComp t;
     t.Setup(3, 8, 1, 0, 1, 400, 300, 0, 0, nullptr, 0, 0);
     EXPECT_EQ(t.BandMode(), 3);
     EXPECT_DOUBLE_EQ(t.BandFraction(), 0.0);
-    CFocusComp k;
+    SteppedFocusComp k;
     k.Setup(3, 8, 2, 0, 0, 400, 300, 1, 0, pts, 0, 0);
     EXPECT_EQ(k.AlignOn(), 0);
+}
+
+// Each field of the settings reaches the engine as the steps' arguments did: the microscope
+// type as it is (also one the engine does not know, which aligns as the ordinary microscope
+// does), the band and the alignment only where they apply, the grid only when it is on.
+TEST(FocusCompStartSeries, EachFieldOfTheSettingsReachesTheEngine) {
+    CFocusComp fc;
+    FocusCompSettings s{.width = 400, .height = 300, .sizeParam = 5, .scope = FocusScope::Stereo};
+    s.band = {true, 2};
+    s.alignment = {true, 1, {}};
+    s.coarse = {false, 100};
+    ASSERT_TRUE(fc.StartSeries(s));
+    EXPECT_EQ(fc.ScopeType(), FOCUS_SCOPE_STEREO);
+    EXPECT_EQ(fc.SizeParam(), 5);
+    EXPECT_EQ(fc.BandMode(), 2);
+    EXPECT_EQ(fc.AlignOn(), 0);
+    EXPECT_EQ(fc.CoarseMode(), 0);
+    EXPECT_EQ(fc.MapWidth(), 400);
+    s.band.manual = false;
+    ASSERT_TRUE(fc.StartSeries(s));
+    EXPECT_EQ(fc.BandMode(), 3);
+    s.scope = static_cast<FocusScope>(7);
+    s.coarse.on = true;
+    ASSERT_TRUE(fc.StartSeries(s));
+    EXPECT_EQ(fc.ScopeType(), 7);
+    EXPECT_EQ(fc.AlignOn(), 1);
+    EXPECT_EQ(fc.PatternCount(), 3);
+    EXPECT_EQ(fc.CoarseMode(), 1);
+    EXPECT_EQ(fc.MapWidth(), 100);
+    EXPECT_EQ(fc.MapHeight(), 75);
+    EXPECT_EQ(fc.Width(), 400);
+    EXPECT_EQ(fc.Height(), 300);
+}
+
+// A start frees what the earlier series left in the maps. One that finds memory short for
+// its maps says so and keeps none, so that no image is taken; the next start works again.
+TEST(FocusCompStartSeries, AStartShortOfMemoryKeepsNoMapAndTheNextOneWorks) {
+    Dib small = Make(30, 20, 24, [](int x, int y, int p) { return Noise(x, y, p); });
+    Dib large = Make(40, 30, 24, [](int x, int y, int p) { return Noise(x, y, p, 3); });
+    CFocusComp fc;
+    ASSERT_TRUE(fc.StartSeries({.width = 30, .height = 20, .sizeParam = 0}));
+    ASSERT_EQ(fc.AddImage(small.get()), 1);
+    ASSERT_EQ(fc.AddImage(small.get()), 1);
+    const FocusCompSettings next{.width = 40, .height = 30, .sizeParam = 0};
+    CFocusComp::FailAllocationsForTesting(static_cast<unsigned>(FocusCompStore::Maps));
+    const bool started = fc.StartSeries(next);
+    CFocusComp::FailAllocationsForTesting(0);
+    EXPECT_FALSE(started);
+    EXPECT_EQ(fc.LastError(), FocusCompError::NoMemory);
+    EXPECT_EQ(fc.GetMaxRows(), nullptr);
+    EXPECT_EQ(fc.GetIndexRows(), nullptr);
+    EXPECT_EQ(fc.GetWeightRows(), nullptr);
+    EXPECT_EQ(fc.ImagesAdded(), 0);
+    EXPECT_EQ(fc.AddImage(large.get()), 0);
+    EXPECT_EQ(fc.LastError(), FocusCompError::NotReady);
+
+    ASSERT_TRUE(fc.StartSeries(next));
+    EXPECT_EQ(fc.LastError(), FocusCompError::None);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_TRUE(fc.GetMaxRows()[y][x] == 0 && fc.GetIndexRows()[y][x] == 0) << x << "," << y;
+    ASSERT_EQ(fc.AddImage(large.get()), 1);
+    EXPECT_EQ(Rows(fc.GetComposite()), Rows(large.get())); // the first series' composite is gone
 }
 
 TEST(FocusComp, OneImageSeriesAndTheHeightMapRefusals) {
@@ -104,7 +176,7 @@ TEST(FocusComp, ImagesOfAnotherSizeOrDepthOrNoImageAreRefused) {
     Dib first = Make(30, 20, 24, [](int x, int y, int p) { return Noise(x, y, p); });
     Dib wide = Make(31, 20, 24, [](int, int, int) { return 1; });
     Dib grey = Make(30, 20, 8, [](int, int, int) { return 1; });
-    CFocusComp fc;
+    SteppedFocusComp fc;
     fc.Setup(3, 0, 0, 0, 0, 30, 20, 0, 0, nullptr, 0, 0);
     EXPECT_EQ(fc.AddImage(first.get()), 0); // before the maps exist
     EXPECT_EQ(fc.LastError(), FocusCompError::NotReady);
@@ -155,14 +227,10 @@ TEST(FocusComp, MeasureIsTheChainOfPublicFiltersForEveryDepth) {
 TEST(FocusComp, ClearedMapsReadZeroAndTheFirstImageSetsEveryCell) {
     Dib dark = Make(30, 20, 24, [](int x, int y, int p) { return Noise(x, y, p) / 8; });
     Dib bright = Make(30, 20, 24, [](int x, int y, int p) { return Noise(x, y, p); });
-    CFocusComp fc;
+    SteppedFocusComp fc;
     for (int series = 0; series < 3; ++series) {
         SCOPED_TRACE(series);
-        fc.Setup(3, 0, 0, 0, 0, 30, 20, 0, 0, nullptr, 0, 0);
-        ASSERT_TRUE(fc.AllocMaps());
-        fc.ClearMaxMap();
-        fc.ClearIndexMap();
-        fc.ClearWeightMap();
+        ASSERT_TRUE(fc.StartSeries({.width = 30, .height = 20, .sizeParam = 0}));
         if (series == 0) {
             for (int y = 0; y < 20; ++y)
                 for (int x = 0; x < 30; ++x)
@@ -312,15 +380,10 @@ TEST(FocusComp, ResultsAreCutOnceAndTheSeriesEndsThere) {
     EXPECT_EQ(fc->GetHeightRows(), heights);
     EXPECT_EQ(fc->OutputWidth(), W - 12);
     EXPECT_EQ(fc->ImagesAdded(), 3);
-    // Setup starts a new series on the same engine.
+    // StartSeries starts a new series on the same engine.
     GlobalFree(fc->TakeComposite());
     fc->FreeWorkMaps(1);
-    static const POINT pts[4] = {};
-    fc->Setup(3, 0, 0, 0, 0, 30, 20, 0, 0, pts, 0, 0);
-    ASSERT_TRUE(fc->AllocMaps());
-    fc->ClearMaxMap();
-    fc->ClearIndexMap();
-    fc->ClearWeightMap();
+    ASSERT_TRUE(fc->StartSeries({.width = 30, .height = 20, .sizeParam = 0}));
     Dib small = Make(30, 20, 8, [](int x, int y, int) { return Noise(x, y, 0); });
     EXPECT_EQ(fc->AddImage(small.get()), 1);
     EXPECT_EQ(fc->ImagesAdded(), 1);
@@ -400,12 +463,9 @@ TEST(FocusCompAlign, IdenticalImagesMapWithIdentityAndAFortyEightBitCompositeIsC
 TEST(FocusCompAlign, FlatImagesAndPointsAtTheBorderFallBackToIdentity) {
     Dib flat = Make(60, 40, 24, [](int, int, int) { return 80; });
     auto fc = std::make_unique<CFocusComp>();
-    const POINT edge[4] = {{-1, -1}, {-1, -1}, {100, 100}, {0, 0}};
-    fc->Setup(3, 0, 0, 0, 0, 60, 40, 1, 2, edge, 0, 0);
-    ASSERT_TRUE(fc->AllocMaps());
-    fc->ClearMaxMap();
-    fc->ClearIndexMap();
-    fc->ClearWeightMap();
+    FocusCompSettings s{.width = 60, .height = 40, .sizeParam = 0};
+    s.alignment = {true, 2, {{{-1, -1}, {-1, -1}, {100, 100}, {0, 0}}}}; // at the border
+    ASSERT_TRUE(fc->StartSeries(s));
     EXPECT_EQ(fc->AddImage(flat.get()), 1);
     EXPECT_EQ(fc->AddImage(flat.get()), 1);
     EXPECT_DOUBLE_EQ(fc->LastTransform().xScale, 1.0);

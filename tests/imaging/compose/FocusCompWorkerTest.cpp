@@ -108,8 +108,6 @@ protected:
     }
     std::unique_ptr<CFocusComp> composer(const std::vector<std::string>& files, std::vector<double> z) {
         auto comp = std::make_unique<CFocusComp>();
-        POINT pts[4] = {};
-        comp->Setup(3, 8, FOCUS_SCOPE_ORDINARY, 0, 0, kW, kH, 0, 0, pts, 0, 0);
         comp->m_FileList = files;
         comp->m_ZList = std::move(z);
         return comp;
@@ -117,7 +115,7 @@ protected:
     // Starts, waits for the thread and checks the common rules of every run.
     DWORD run(CFocusComp* comp) {
         std::unique_ptr<CWorkerThread> thread;
-        EXPECT_EQ(StartFocusCompWorker(comp, kNotify, &cancel, thread), FocusCompStart::Started);
+        EXPECT_EQ(StartFocusCompWorker(comp, settings, kNotify, &cancel, thread), FocusCompStart::Started);
         EXPECT_NE(thread, nullptr);
         thread->Join();
         auto posts = rec.Posts();
@@ -140,6 +138,7 @@ protected:
         EXPECT_EQ(comp.GetWeightRows(), nullptr);
     }
 
+    const FocusCompSettings settings{.width = kW, .height = kH, .sizeParam = 8};
     ScratchFolder scratch{"vt-worker"};
     fs::path dir{scratch.Path()};
     Recorder rec;
@@ -175,16 +174,18 @@ TEST_F(FocusCompWorker, SeriesEndsWithExactProgressThenDone) {
 TEST_F(FocusCompWorker, EmptyListOrShortZListIsRefusedBeforeStart) {
     std::unique_ptr<CWorkerThread> thread;
     auto empty = composer({}, {});
-    EXPECT_EQ(StartFocusCompWorker(empty.get(), kNotify, &cancel, thread), FocusCompStart::EmptyFileList);
+    EXPECT_EQ(StartFocusCompWorker(empty.get(), settings, kNotify, &cancel, thread),
+              FocusCompStart::EmptyFileList);
     EXPECT_EQ(thread, nullptr);
     auto file = writeSeriesFile(0, 1, "a.bmp");
     auto shortZ = composer({file, file}, {1.0});
-    EXPECT_EQ(StartFocusCompWorker(shortZ.get(), kNotify, &cancel, thread), FocusCompStart::ShortZList);
+    EXPECT_EQ(StartFocusCompWorker(shortZ.get(), settings, kNotify, &cancel, thread),
+              FocusCompStart::ShortZList);
     EXPECT_EQ(thread, nullptr);
     EXPECT_EQ(rec.Messages(true), (std::vector<UINT>{WM_WORK_ABORTED, WM_WORK_ABORTED}));
     EXPECT_EQ(rec.Posts()[0].wParam, 1u);
     // The worker itself refuses an empty list too instead of dividing by zero.
-    EXPECT_EQ(FocusCompThreadProc(new FocusCompThreadBlock{empty.get(), kNotify, &cancel}),
+    EXPECT_EQ(FocusCompThreadProc(new FocusCompThreadBlock{empty.get(), kNotify, &cancel, settings}),
               static_cast<UINT>(-1));
     EXPECT_EQ(rec.Messages(true).size(), 3u);
     expectEmpty(*empty);
@@ -233,7 +234,7 @@ TEST_F(FocusCompWorker, CancelAtEveryStageEndsAbortedWithNothingLeft) {
         local.CancelAtProgress(at, &ev);
         auto comp = composer(files, {1.0, 2.0, 3.0});
         std::unique_ptr<CWorkerThread> thread;
-        ASSERT_EQ(StartFocusCompWorker(comp.get(), kNotify, &ev, thread), FocusCompStart::Started);
+        ASSERT_EQ(StartFocusCompWorker(comp.get(), settings, kNotify, &ev, thread), FocusCompStart::Started);
         thread->Join();
         EXPECT_EQ(thread->GetExitCode(), static_cast<DWORD>(-1)) << at;
         auto msgs = local.Messages(true);
@@ -270,7 +271,8 @@ TEST_F(FocusCompWorker, LackOfMemoryEndsTheRunWithTheMemoryMessage) {
         auto comp = composer(files, {1.0, 2.0, 3.0});
         CFocusComp::FailAllocationsForTesting(static_cast<unsigned>(store));
         std::unique_ptr<CWorkerThread> thread;
-        ASSERT_EQ(StartFocusCompWorker(comp.get(), kNotify, &cancel, thread), FocusCompStart::Started);
+        ASSERT_EQ(StartFocusCompWorker(comp.get(), settings, kNotify, &cancel, thread),
+                  FocusCompStart::Started);
         thread->Join();
         CFocusComp::FailAllocationsForTesting(0);
         EXPECT_EQ(thread->GetExitCode(), static_cast<DWORD>(-1));

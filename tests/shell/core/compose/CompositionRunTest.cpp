@@ -1,4 +1,5 @@
 #include "shell/core/compose/CompositionRun.h"
+#include "shell/core/settings/DocumentSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,35 @@ TEST(CompositionRun, FocusTypesAndSpeeds) {
     EXPECT_EQ(p.reducedWidth, 0);
     ApplyCompositionSpeed(p, -1, 1001);
     EXPECT_EQ(p.coarseGrid, 0);
+}
+
+// The composer takes the document's microscope type as the settings file gave it, and the
+// band chosen by hand only for band type 1; without a document the ordinary microscope and
+// the automatic band. Neither alignment nor the coarse grid is asked for.
+TEST(CompositionRun, ComposerSettingsTakeTheDocumentsMicroscope) {
+    DocumentSettings doc;
+    doc.m_scopeType = 1;
+    doc.m_subsType = 1;
+    doc.m_subsPos = 2;
+    FocusCompSettings s = CompositionSettings(&doc, 640, 480, 3);
+    EXPECT_EQ(s.scope, FocusScope::Stereo);
+    EXPECT_TRUE(s.band.manual);
+    EXPECT_EQ(s.band.position, 2);
+    EXPECT_EQ(s.width, 640);
+    EXPECT_EQ(s.height, 480);
+    EXPECT_EQ(s.sizeParam, 3);
+    EXPECT_FALSE(s.alignment.on);
+    EXPECT_FALSE(s.coarse.on);
+    doc.m_scopeType = 9;
+    doc.m_subsType = 2;
+    s = CompositionSettings(&doc, 640, 480, 3);
+    EXPECT_EQ(static_cast<int>(s.scope), 9);
+    EXPECT_FALSE(s.band.manual);
+    s = CompositionSettings(nullptr, 64, 48, 8);
+    EXPECT_EQ(s.scope, FocusScope::Ordinary);
+    EXPECT_FALSE(s.band.manual);
+    EXPECT_EQ(s.band.position, 1);
+    EXPECT_EQ(s.sizeParam, 8);
 }
 
 TEST(CompositionRun, PlaceholderIsLeftOutButTheFirstEntryGivesTheSize) {
