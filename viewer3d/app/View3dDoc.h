@@ -69,10 +69,10 @@ public:
     double MeasurePerimeter(HDIB image, int level);
     int BuildHeightHistogram(HDIB image);
     int BuildPerimeterCurve(HDIB image);
-    // The profile along line kind mode (0 row, 1 column, 2 free line) over lineCount parallel
-    // lines; replaces the document's samples and their largest and smallest value.
-    void ExtractProfile(int mode, int lineCount, HDIB image);
-    void ExtractProfile(int kind) override;
+    // The profile along the measuring line of a kind over lineCount parallel lines; replaces the
+    // document's samples and their largest and smallest value.
+    void ExtractProfile(v3d::LineKind kind, int lineCount, HDIB image);
+    void ExtractProfile(v3d::LineKind kind) override;
     // Roughness of the current profile with the processing parameters' cut-off and end effect.
     void ComputeRoughness() override;
     // 1 when the last ComputeRoughness computed, 0 when there was no profile to compute on.

@@ -184,7 +184,8 @@ std::string CBaseImgView::PrintHeader() const {
     if (!doc)
         return std::string();
     const std::string name = doc->GetPathName().empty() ? doc->GetTitle() : doc->GetPathName();
-    const std::string extra = d && d->ScreenMode() == 0 ? d->GetViewState()->CommentUtf8() : std::string();
+    const std::string extra =
+        d && d->ScreenMode() == kScreen3d ? d->GetViewState()->CommentUtf8() : std::string();
     const std::string format = ui::Resources().LoadString(bxid::str::DataNameCaption);
     std::string out(format.size() + name.size() + extra.size() + 16, '\0');
     const int n = std::snprintf(out.data(), out.size(), format.c_str(), name.c_str(), extra.c_str());

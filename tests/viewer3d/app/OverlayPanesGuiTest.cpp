@@ -51,8 +51,8 @@ TEST(OverlayPanesGui, OpenedHeightFileShowsContoursAndTheRedSliceInTheirPanes) {
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(ui::testing::WaitForPaint(frame));
 
-    auto* contour = dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(1));
-    auto* slice = dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(2));
+    auto* contour = dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(brx::kPaneContour));
+    auto* slice = dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(brx::kPaneSlice));
     ASSERT_NE(contour, nullptr);
     ASSERT_NE(slice, nullptr);
     EXPECT_EQ(contour->contentKind, 1);

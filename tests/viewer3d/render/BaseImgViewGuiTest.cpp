@@ -319,7 +319,7 @@ TEST_F(BasePane, PrintPageFontIsNinePointsOnPaperAndTheHeaderNamesTheDocument) {
     // The name text follows on the 3D screen only.
     doc.GetViewState()->SetCommentUtf8(" top");
     EXPECT_EQ(view->PrintHeader(), "DATA NAME:[/data/a.vv3 top]");
-    doc.SetScreenMode(1);
+    doc.SetScreenMode(v3d::kScreenMeasure);
     EXPECT_EQ(view->PrintHeader(), "DATA NAME:[/data/a.vv3]");
 }
 
