@@ -40,12 +40,12 @@ wxPoint wx(POINT p) {
 } // namespace
 
 CAnalysisVw::CAnalysisVw(wxWindow* parent) : v3d::CBaseImgView(parent) {
-    contentKind = 3;
+    contentKind = v3d::kContentMeasureImage;
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     BindPaneMouse(this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { dragState_ = 0; });
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& ev) {
-        if (contentKind != 3)
+        if (contentKind != v3d::kContentMeasureImage)
             return;
         const wxPoint p =
             ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
@@ -146,7 +146,7 @@ void CAnalysisVw::OnDraw(wxDC& dc) {
 void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int height, bool paper) {
     CView3dDoc* d = doc();
     const v3d::image::ImageMapping map = v3d::image::SetImageMapping(image, width, height);
-    if (!d || !map.Valid() || contentKind != 3)
+    if (!d || !map.Valid() || contentKind != v3d::kContentMeasureImage)
         return;
     const bool dragging = dragState_ != 0 && dragState_ != kPressedNoHit;
     if (!dragging || paper)
@@ -214,7 +214,7 @@ void CAnalysisVw::redraw() {
 void CAnalysisVw::OnLButtonDown(int x, int y) {
     CView3dDoc* d = doc();
     const v3d::image::ImageMapping map = mapping();
-    if (contentKind != 3 || !d || !map.Valid())
+    if (contentKind != v3d::kContentMeasureImage || !d || !map.Valid())
         return;
     if (!HasCapture())
         CaptureMouse();
@@ -280,7 +280,7 @@ bool CAnalysisVw::newFreeLine(int x, int y, bool shift, RECT* line) const {
 void CAnalysisVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
     CView3dDoc* d = doc();
     const v3d::image::ImageMapping map = mapping();
-    if (contentKind != 3 || !d || !map.Valid())
+    if (contentKind != v3d::kContentMeasureImage || !d || !map.Valid())
         return;
     const v3d::LineKind kind = d->LineKind();
     const POINT p = map.ToImage(x, y);

@@ -71,7 +71,7 @@ void polyline(wxDC& dc, const std::vector<POINT>& points) {
 
 CGraphVw::CGraphVw(wxWindow* parent, int kind) : v3d::CBaseImgView(parent), GraphKind(kind) {
     backgroundColour = RGB(205, 205, 205);
-    contentKind = 4; // the base paints the background only
+    contentKind = v3d::kContentBackground; // the base paints the background only
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_LEFT_DOWN, &CGraphVw::onMouse, this);
     Bind(wxEVT_LEFT_UP, &CGraphVw::onMouse, this);

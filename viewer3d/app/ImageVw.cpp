@@ -43,7 +43,7 @@ void xorBand(wxBitmap& picture, const RECT& band) {
 } // namespace
 
 CImageVw::CImageVw(wxWindow* parent, PaneRole role) : v3d::CBaseImgView(parent), role_(role) {
-    contentKind = 0;
+    contentKind = v3d::kContentImage;
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     BindPaneMouse(this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) {
@@ -85,7 +85,7 @@ void CImageVw::OnDraw(wxDC& dc) {
         xorBand(picture, RECT{a.x, a.y, b.x, b.y});
     }
     dc.DrawBitmap(picture, 0, 0);
-    if (contentKind == 0 && map.Valid() && !isEmpty(roiRect)) {
+    if (contentKind == v3d::kContentImage && map.Valid() && !isEmpty(roiRect)) {
         const POINT a = map.ToClient(roiRect.left, roiRect.top);
         const POINT b = map.ToClient(roiRect.right, roiRect.bottom);
         DrawRoiShape(dc, RECT{a.x, a.y, b.x, b.y}, true, roiPending != 0);
@@ -143,7 +143,7 @@ int CImageVw::DrawRoiBand(bool fromCurrent, UINT message) {
 }
 
 void CImageVw::OnLButtonDown(int x, int y) {
-    if (contentKind != 0 || isEmpty(imageRect) || !doc())
+    if (contentKind != v3d::kContentImage || isEmpty(imageRect) || !doc())
         return;
     if (!HasCapture())
         CaptureMouse();
@@ -159,7 +159,7 @@ void CImageVw::OnLButtonDown(int x, int y) {
 }
 
 void CImageVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
-    if (contentKind != 0 || !leftDown || !HasCapture() || isEmpty(imageRect))
+    if (contentKind != v3d::kContentImage || !leftDown || !HasCapture() || isEmpty(imageRect))
         return;
     POINT p = toImage(x, y);
     const bool inside = p.x >= 0 && p.x < imageWidth && p.y >= 0 && p.y < imageHeight;
@@ -180,7 +180,7 @@ void CImageVw::OnLButtonUp(int x, int y, bool shift) {
         return;
     ReleaseMouse();
     CView3dDoc* d = doc();
-    if (contentKind != 0 || !d || isEmpty(imageRect)) {
+    if (contentKind != v3d::kContentImage || !d || isEmpty(imageRect)) {
         band_ = false;
         return;
     }

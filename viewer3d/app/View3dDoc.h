@@ -93,7 +93,7 @@ protected:
     void BuildPerimeterCurve() override;
     double MeasureSlicePerimeter(int level) override { return MeasurePerimeter(nullptr, level); }
     // The client area of the document's base image pane of that content kind.
-    bool OverlayTargetArea(int kind, RECT* area) const override;
+    bool OverlayTargetArea(v3d::PaneContent kind, RECT* area) const override;
     // Bicubic resampling through the image toolkit's work slot; nearest sample where it refuses
     // the type.
     HDIB ResampleImage(HDIB source, int type, int width, int height) override;

@@ -377,7 +377,7 @@ void CView3dFrm::buildPanes() {
         case kPaneSlice: {
             // The contour picture on black, the slice picture in red.
             auto* pane = new v3d::CBaseImgView(parent);
-            pane->contentKind = static_cast<int16_t>(role);
+            pane->contentKind = role == kPaneContour ? v3d::kContentContour : v3d::kContentSlice;
             if (role == kPaneContour)
                 pane->backgroundColour = RGB(0, 0, 0);
             v = pane;

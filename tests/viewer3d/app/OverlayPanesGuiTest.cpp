@@ -55,8 +55,8 @@ TEST(OverlayPanesGui, OpenedHeightFileShowsContoursAndTheRedSliceInTheirPanes) {
     auto* slice = dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(brx::kPaneSlice));
     ASSERT_NE(contour, nullptr);
     ASSERT_NE(slice, nullptr);
-    EXPECT_EQ(contour->contentKind, 1);
-    EXPECT_EQ(slice->contentKind, 2);
+    EXPECT_EQ(contour->contentKind, v3d::kContentContour);
+    EXPECT_EQ(slice->contentKind, v3d::kContentSlice);
     ASSERT_TRUE(ui::testing::PumpUntil([&] {
         return contour->GetClientSize().x > 20 && contour->GetClientSize().y > 20 &&
                slice->GetClientSize().x > 20 && slice->GetClientSize().y > 20;

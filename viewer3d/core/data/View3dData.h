@@ -15,6 +15,7 @@
 #include "platform/WinTypes.h"
 #include "viewer3d/core/data/AreaData.h"
 #include "viewer3d/core/data/LineKind.h"
+#include "viewer3d/core/data/PaneContent.h"
 #include "viewer3d/core/data/ScreenMode.h"
 #include "viewer3d/core/measure/CalibRecord.h"
 #include "viewer3d/core/bitmaps/Dib.h"
@@ -312,9 +313,9 @@ protected:
     virtual double MeasureSlicePerimeter(int /*level*/) { return 0.0; }
     // The scene is ready: the window document redraws its views.
     virtual void OnScenePrepared() {}
-    // The client area of the pane showing the contour (kind 1) or slice (kind 2) picture; false
-    // when there is none (the data without windows has none).
-    virtual bool OverlayTargetArea(int /*kind*/, RECT* /*area*/) const { return false; }
+    // The client area of the pane showing the contour or slice picture; false when there is
+    // none (the data without windows has none).
+    virtual bool OverlayTargetArea(PaneContent /*kind*/, RECT* /*area*/) const { return false; }
     // The image resampled to width x height (slot image type given); the base samples the
     // nearest pixel, the window document resamples through its image toolkit.
     virtual HDIB ResampleImage(HDIB source, int type, int width, int height);
