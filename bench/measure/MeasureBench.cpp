@@ -83,7 +83,7 @@ int main() {
         v3d::ProfileRoughness roughness;
         v3d::LineProfile profile;
         const double ms = medianMs(101, [&] {
-            doc.ExtractProfile(0, 15, smooth, 0, lines, &profile);
+            doc.ExtractProfile(v3d::kLineHorizontal, 15, smooth, 0, lines, &profile);
             roughness.ComputeRoughness(profile.samples.data(), int(profile.samples.size()), 0.1, 1.0, cutoff,
                                        1);
         });

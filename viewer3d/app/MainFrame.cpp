@@ -82,7 +82,7 @@ CMainFrame::CMainFrame()
     panelMeasure_->Item<wxSlider>(panelMeasure::GraphScaleSlider)->SetRange(0, 10);
     panel3d_->Item<wxCheckBox>(panel3d::MeasureOnOpen)->SetValue(measureFlag != 0);
     bindPanelHandlers();
-    SwitchModeMenu(0, 1);
+    SwitchModeMenu(v3d::kScreen3d, 1);
 
     OnCommand(bxid::cmd::OpenFile, &CMainFrame::OnFileOpen);
     OnCommand(bxid::cmd::CopyMeasuredData, [this] {
@@ -91,14 +91,20 @@ CMainFrame::CMainFrame()
     });
     OnCommand(bxid::cmd::CopyImage, [this] {
         CView3dDoc* doc = GetActive3dDoc();
-        copyPane(doc && doc->ScreenMode() == 1 ? 5 : 0);
+        copyPane(ImagePaneOf(doc ? doc->ScreenMode() : v3d::kScreen3d));
     });
-    static const int kCopy[][2] = {{bxid::cmd::CopyContourImage, 1}, {bxid::cmd::CopySliceImage, 2},
-                                   {bxid::cmd::Copy3dImage, 3},      {bxid::cmd::CopyAreaGraph, 4},
-                                   {bxid::cmd::CopyMeasureImage, 6}, {bxid::cmd::CopyMeasureGraph, 7}};
+    static const struct {
+        int command;
+        PaneRole role;
+    } kCopy[] = {{bxid::cmd::CopyContourImage, kPaneContour},
+                 {bxid::cmd::CopySliceImage, kPaneSlice},
+                 {bxid::cmd::Copy3dImage, kPane3d},
+                 {bxid::cmd::CopyAreaGraph, kPaneAreaGraph},
+                 {bxid::cmd::CopyMeasureImage, kPaneAnalysis},
+                 {bxid::cmd::CopyMeasureGraph, kPaneProfileGraph}};
     for (const auto& c : kCopy) {
-        const int role = c[1];
-        OnCommand(c[0], [this, role] { copyPane(role); });
+        const PaneRole role = c.role;
+        OnCommand(c.command, [this, role] { copyPane(role); });
     }
     OnCommand(bxid::cmd::Exit, [this] { Close(); });
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::onClose, this);
@@ -141,7 +147,7 @@ void CMainFrame::ChildClosed() {
     if (IsBeingDeleted())
         return;
     if (!GetActiveChild())
-        SwitchModeMenu(0, 0);
+        SwitchModeMenu(v3d::kScreen3d, 0);
     RefreshTitle();
 }
 
@@ -157,13 +163,14 @@ CView3dDoc* CMainFrame::GetActive3dDoc() const {
 void CMainFrame::SwitchModeMenu(int mode, int onlyIfChanged) {
     if (CView3dDoc* doc = GetActive3dDoc())
         UpdatePanelsFromDoc(doc);
-    if (mode == 0 || mode == 1)
-        LoadMenuResource(mode == 0 ? bxid::menu::MainMenu : bxid::menu::MeasureMenu);
-    if ((mode == 0 || mode == 1) && onlyIfChanged && panelMode_ == mode)
+    const bool screen = mode == v3d::kScreen3d || mode == v3d::kScreenMeasure;
+    if (screen)
+        LoadMenuResource(mode == v3d::kScreen3d ? bxid::menu::MainMenu : bxid::menu::MeasureMenu);
+    if (screen && onlyIfChanged && panelMode_ == mode)
         return;
-    bars_->ShowBar("Panel3d", mode == 0);
-    bars_->ShowBar("PanelMeasure", mode == 1);
-    panelMode_ = mode == 0 || mode == 1 ? mode : -1;
+    bars_->ShowBar("Panel3d", mode == v3d::kScreen3d);
+    bars_->ShowBar("PanelMeasure", mode == v3d::kScreenMeasure);
+    panelMode_ = screen ? mode : kNoPanel;
     // A shown window lays the panels out once the toolkit has sized what changed with them (a
     // child frame just added, a page just switched): the layout repaints at once, and a repaint
     // before that sizing draws windows that have no size yet.
@@ -249,7 +256,7 @@ void CMainFrame::OnFileOpen() {
         View3dApp::Get().OpenDocumentFile(chosen.paths.front());
 }
 
-void CMainFrame::copyPane(int role) {
+void CMainFrame::copyPane(PaneRole role) {
     CView3dFrm* frame = GetActive3dFrame();
     if (!frame || !frame->Doc())
         return;

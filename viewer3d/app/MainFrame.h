@@ -7,6 +7,7 @@
 
 #include "platform/FindableWindow.h"
 #include "ui/RoutedFrame.h"
+#include "viewer3d/app/PaneRole.h"
 
 #include <memory>
 #include <string>
@@ -24,6 +25,9 @@ namespace brx {
 class CView3dDoc;
 class CView3dFrm;
 
+// The panel mode while neither screen's panel shows (a calibration window is open).
+inline constexpr int kNoPanel = -1;
+
 class CMainFrame : public ui::RoutedMdiParentFrame {
 public:
     CMainFrame();
@@ -32,7 +36,7 @@ public:
     // The active child frame when it is a document frame.
     CView3dFrm* GetActive3dFrame() const;
     CView3dDoc* GetActive3dDoc() const;
-    // Menu and panel of a screen mode (0 3D, 1 measurement, other: no panel).
+    // Menu and panel of a screen mode (v3d::ScreenMode; any other number: no panel, kNoPanel).
     void SwitchModeMenu(int mode, int onlyIfChanged);
     int PanelMode() const { return panelMode_; }
     // The child frames (document and calibration frames), in creation order.
@@ -75,7 +79,7 @@ private:
     void onClose(class wxCloseEvent& ev);
     void noteNormalRect();
     void bindPanelHandlers();
-    void copyPane(int role);
+    void copyPane(PaneRole role);
     LRESULT onHScroll(WPARAM wParam, LPARAM lParam);
     void sliceScrolled(CView3dDoc* doc, int position);
     // The slice's area and perimeter measured once the events waiting now are handled, at the
@@ -88,7 +92,7 @@ private:
     void lineCountChanged(int n, bool fromSpin);
 
     wxRect normalRect_; // the rectangle of the window when it is neither maximised nor minimised
-    int panelMode_ = -1;
+    int panelMode_ = kNoPanel;
     bool barsPending_ = false; // a layout of the panels waits for the next idle time
     // A measurement of the slice waits for the latest level.
     bool sliceMeasurePending_ = false;

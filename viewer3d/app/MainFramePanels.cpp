@@ -54,12 +54,27 @@ int integer(const wxString& text, int empty) {
     return text.empty() ? empty : int(std::strtol(text.utf8_string().c_str(), nullptr, 10));
 }
 
-// The size of the analysis pane's picture (role 6); 0 x 0 without one.
+// The size of the analysis pane's picture; 0 x 0 without one.
 wxSize analysisExtent(CView3dFrm* frame) {
     int w = 0, h = 0;
-    if (!frame || !frame->GetPaneWindow(6) || !frame->Doc() || !MeasureImageSize(*frame->Doc(), &w, &h))
+    if (!frame || !frame->GetPaneWindow(kPaneAnalysis) || !frame->Doc() ||
+        !MeasureImageSize(*frame->Doc(), &w, &h))
         return wxSize(0, 0);
     return wxSize(w, h);
+}
+
+// The room the analysis picture gives the lines of a kind: its height for horizontal lines, its
+// width for vertical ones and the larger of both for the free line; 0 without a picture.
+int lineRoom(CView3dFrm* frame, v3d::LineKind kind) {
+    const wxSize extent = analysisExtent(frame);
+    return kind == v3d::kLineHorizontal ? extent.y
+           : kind == v3d::kLineVertical ? extent.x
+                                        : std::max(extent.x, extent.y);
+}
+
+// The largest odd line count the room allows (1 without a picture).
+int allowedLineCount(int room) {
+    return room > 0 ? (room % 2 ? room : room - 1) : 1;
 }
 
 // A change of the scene's display values first ends a running spin of the 3D view.
@@ -68,7 +83,7 @@ void stopSpin(CView3dFrm* frame) {
         frame->StopSpin();
 }
 
-void invalidate(CView3dFrm* frame, int role, bool erase) {
+void invalidate(CView3dFrm* frame, PaneRole role, bool erase) {
     if (frame)
         if (wxWindow* w = frame->GetPaneWindow(role))
             w->Refresh(erase);
@@ -117,7 +132,7 @@ void CMainFrame::UpdatePanelsFromDoc(CView3dDoc* doc) {
     if (!doc)
         return;
     panelsReady_ = 0;
-    if (doc->ScreenMode() != 0)
+    if (doc->ScreenMode() != v3d::kScreen3d)
         fillMeasure(doc);
     else
         fill3d(doc);
@@ -167,15 +182,16 @@ void CMainFrame::fillMeasure(CView3dDoc* doc) {
         panelMeasure_->SetDlgItemText(panelMeasure::GraphScaleFree, fmt("%.1f", m.graphScaleFree));
     panelMeasure_->Item<wxCheckBox>(panelMeasure::GraphScaleFreeOn)->SetValue(m.graphScaleFreeOn != 0);
     UpdateGraphScaleEnables(doc);
-    const int kind = doc->LineKind();
-    const bool free = kind == 2;
+    const v3d::LineKind kind = doc->LineKind();
+    const bool free = kind == v3d::kLineFree;
     panelMeasure_->EnableItem(panelMeasure::LinePositionFixed, !free);
     panelMeasure_->Item<wxCheckBox>(panelMeasure::LinePositionFixed)
         ->SetValue(!free && m.linePositionFixed[kind] != 0);
-    panelMeasure_->SetDlgItemText(panelMeasure::LinePositionLabel,
-                                  free ? wxString()
-                                       : wxString::FromUTF8(ui::Resources().LoadString(
-                                             kind == 0 ? bxid::str::YPosition : bxid::str::XPosition)));
+    panelMeasure_->SetDlgItemText(
+        panelMeasure::LinePositionLabel,
+        free ? wxString()
+             : wxString::FromUTF8(ui::Resources().LoadString(
+                   kind == v3d::kLineHorizontal ? bxid::str::YPosition : bxid::str::XPosition)));
     panelMeasure_->EnableItem(panelMeasure::LinePosition, !free);
     panelMeasure_->SetDlgItemText(panelMeasure::LinePosition,
                                   free ? wxString() : wxString::Format("%d", m.linePosition[kind]));
@@ -211,8 +227,8 @@ void CMainFrame::sliceScrolled(CView3dDoc* doc, int position) {
     if (level != doc->GetViewState()->sliceLevel) {
         doc->SetSliceLevel(level);
         if (doc->areaData)
-            invalidate(frame, 4, true);
-        invalidate(frame, 2, true);
+            invalidate(frame, kPaneAreaGraph, true);
+        invalidate(frame, kPaneSlice, true);
     }
     panel3d_->SetDlgItemText(panel3d::SliceLevel, fmt("%.2f", doc->BaseOffset() + level));
     measureSliceSoon();
@@ -228,7 +244,7 @@ void CMainFrame::measureSliceSoon() {
     CallAfter([this] {
         sliceMeasurePending_ = false;
         CView3dDoc* doc = GetActive3dDoc();
-        if (!doc || doc->ScreenMode() != 0)
+        if (!doc || doc->ScreenMode() != v3d::kScreen3d)
             return;
         doc->UpdateSliceMeasures();
         showSliceMeasures(doc);
@@ -253,17 +269,17 @@ LRESULT CMainFrame::onHScroll(WPARAM wParam, LPARAM) {
         sliceScrolled(doc, slice);
     const double preset =
         kScale[std::clamp(panel3d_->Item<wxSlider>(panel3d::ZScaleSlider)->GetValue(), 0, 10)];
-    if (doc->ScreenMode() == 0 && preset != doc->GetViewState()->zScalePreset) {
+    if (doc->ScreenMode() == v3d::kScreen3d && preset != doc->GetViewState()->zScalePreset) {
         stopSpin(frame);
         doc->SetZScalePreset(preset);
         doc->RebuildExtentLists();
-        invalidate(frame, 3, true);
+        invalidate(frame, kPane3d, true);
     }
     const double graph =
         kScale[std::clamp(panelMeasure_->Item<wxSlider>(panelMeasure::GraphScaleSlider)->GetValue(), 0, 10)];
-    if (doc->ScreenMode() == 1 && graph != doc->GetMeasureState()->graphScalePreset) {
+    if (doc->ScreenMode() == v3d::kScreenMeasure && graph != doc->GetMeasureState()->graphScalePreset) {
         doc->SetGraphScalePreset(graph);
-        invalidate(frame, 7, true);
+        invalidate(frame, kPaneProfileGraph, true);
     }
     (void)wParam;
     return 0;
@@ -274,10 +290,9 @@ void CMainFrame::lineCountChanged(int n, bool fromSpin) {
     CView3dFrm* frame = GetActive3dFrame();
     if (!doc || (!fromSpin && (n % 2 == 0 || !panelsReady_)))
         return;
-    const int kind = doc->LineKind();
-    const wxSize extent = analysisExtent(frame);
-    int c = kind == 0 ? extent.y : kind == 1 ? extent.x : std::max(extent.x, extent.y);
-    const int allowed = c > 0 ? (c % 2 ? c : c - 1) : 1;
+    const v3d::LineKind kind = doc->LineKind();
+    const int c = lineRoom(frame, kind);
+    const int allowed = allowedLineCount(c);
     v3d::MeasureState& m = *doc->GetMeasureState();
     if (n < 0) {
         ShowMessage(bxid::str::TooFewLines, MB_OK | MB_ICONSTOP);
@@ -289,22 +304,22 @@ void CMainFrame::lineCountChanged(int n, bool fromSpin) {
         SetLineCountText(std::to_string(m.lineCount));
         return;
     }
-    if (c > 0 && kind <= 1) {
+    if (c > 0 && kind != v3d::kLineFree) {
         const int half = n / 2;
         int& position = m.linePosition[kind];
         if (c < position + half + 1) {
             position = c / 2;
-            invalidate(frame, 6, false);
+            invalidate(frame, kPaneAnalysis, false);
         }
         if (position <= half) {
             position = half;
-            invalidate(frame, 6, false);
+            invalidate(frame, kPaneAnalysis, false);
         }
     }
     doc->SetLineCount(n);
-    doc->SetLinePosition(kind, m.linePosition[std::min(kind, 2)]);
-    invalidate(frame, 7, true);
-    invalidate(frame, 6, false);
+    doc->SetLinePosition(kind, m.linePosition[kind]);
+    invalidate(frame, kPaneProfileGraph, true);
+    invalidate(frame, kPaneAnalysis, false);
 }
 
 void CMainFrame::bindPanelHandlers() {
@@ -343,11 +358,11 @@ void CMainFrame::bindPanelHandlers() {
                             if (doc->SetContourCount(count))
                                 params.contourCount = int16_t(count);
                             if (panelsReady_)
-                                invalidate(frame, 1, false);
+                                invalidate(frame, kPaneContour, false);
                         }));
     auto sceneRefresh = [](CView3dDoc* doc, CView3dFrm* frame) {
         if (doc->RebuildExtentLists())
-            invalidate(frame, 3, true);
+            invalidate(frame, kPane3d, true);
     };
     panel3d_->OnCommand(panel3d::ZAxisFixed, withDoc([=, this, &params](CView3dDoc* doc, CView3dFrm* frame) {
                             stopSpin(frame);
@@ -373,7 +388,7 @@ void CMainFrame::bindPanelHandlers() {
                             stopSpin(frame);
                             doc->SetZScaleFixed(checked(panel3d_, panel3d::ZScaleFixed));
                             params.zScaleFixed = doc->GetViewState()->zScaleFixed;
-                            invalidate(frame, 3, true);
+                            invalidate(frame, kPane3d, true);
                             UpdateScaleEnables(doc);
                         }));
     panel3d_->OnCommand(panel3d::ZScaleFreeOn,
@@ -397,7 +412,7 @@ void CMainFrame::bindPanelHandlers() {
     auto fixedView = [](CView3dDoc* doc, CView3dFrm* frame) {
         if (doc->GetViewState()->rotationFixed && doc->RebuildScene()) {
             doc->ApplyFixedView();
-            invalidate(frame, 3, true);
+            invalidate(frame, kPane3d, true);
         }
     };
     panel3d_->OnCommand(panel3d::RotationFixed,
@@ -427,13 +442,13 @@ void CMainFrame::bindPanelHandlers() {
                             }));
     auto smoothingChain = [this](CView3dDoc* doc, CView3dFrm* frame) {
         if (doc->ReprocessHeight()) {
-            invalidate(frame, 3, true);
+            invalidate(frame, kPane3d, true);
             doc->contourStale = 1;
-            invalidate(frame, 1, true);
+            invalidate(frame, kPaneContour, true);
             UpdateSliceSlider(doc);
             doc->binaryStale = 1;
-            invalidate(frame, 2, true);
-            invalidate(frame, 4, true);
+            invalidate(frame, kPaneSlice, true);
+            invalidate(frame, kPaneAreaGraph, true);
             UpdatePanelsFromDoc(doc);
         }
     };
@@ -467,8 +482,8 @@ void CMainFrame::bindPanelHandlers() {
                             const int flag = measureFlag;
                             measureFlag = 1;
                             if (doc->EnsureHistogram()) {
-                                invalidate(frame, 4, true);
-                                invalidate(frame, 2, true);
+                                invalidate(frame, kPaneAreaGraph, true);
+                                invalidate(frame, kPaneSlice, true);
                             }
                             measureFlag = flag;
                             UpdatePanelsFromDoc(doc);
@@ -478,14 +493,14 @@ void CMainFrame::bindPanelHandlers() {
     panelMeasure_->OnCommand(
         panelMeasure::GraphScaleFreeOn, withDoc([=, this](CView3dDoc* doc, CView3dFrm* frame) {
             doc->SetGraphScaleFreeOn(checked(panelMeasure_, panelMeasure::GraphScaleFreeOn));
-            invalidate(frame, 7, true);
+            invalidate(frame, kPaneProfileGraph, true);
             UpdateGraphScaleEnables(doc);
         }));
     panelMeasure_->OnControl(
         ui::EN_CHANGE, panelMeasure::GraphScaleFree, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
             doc->SetGraphScaleFree(number(panelMeasure_->GetDlgItemText(panelMeasure::GraphScaleFree)));
             if (panelsReady_ && doc->GetMeasureState()->graphScaleFreeOn)
-                invalidate(frame, 7, true);
+                invalidate(frame, kPaneProfileGraph, true);
         }));
     panelMeasure_->OnCommand(
         panelMeasure::LinePositionFixed, withDoc([=, this](CView3dDoc* doc, CView3dFrm*) {
@@ -494,8 +509,8 @@ void CMainFrame::bindPanelHandlers() {
         }));
     panelMeasure_->OnControl(
         ui::EN_CHANGE, panelMeasure::LinePosition, withDoc([this](CView3dDoc* doc, CView3dFrm* frame) {
-            const int kind = doc->LineKind();
-            if (kind == 2)
+            const v3d::LineKind kind = doc->LineKind();
+            if (kind == v3d::kLineFree)
                 return;
             auto* edit = panelMeasure_->Item<wxTextCtrl>(panelMeasure::LinePosition);
             if (panelsReady_ && edit)
@@ -503,7 +518,7 @@ void CMainFrame::bindPanelHandlers() {
             const int value = integer(panelMeasure_->GetDlgItemText(panelMeasure::LinePosition), 0);
             if (panelsReady_) {
                 const wxSize extent = analysisExtent(frame);
-                const int limit = kind == 0 ? extent.y : extent.x;
+                const int limit = kind == v3d::kLineHorizontal ? extent.y : extent.x;
                 if (limit < value) {
                     panelsReady_ = 0;
                     panelMeasure_->SetDlgItemText(
@@ -517,8 +532,8 @@ void CMainFrame::bindPanelHandlers() {
             }
             doc->SetLinePosition(kind, value);
             if (panelsReady_) {
-                invalidate(frame, 6, false);
-                invalidate(frame, 7, false);
+                invalidate(frame, kPaneAnalysis, false);
+                invalidate(frame, kPaneProfileGraph, false);
             }
         }));
     auto lineMode = [this](CView3dDoc* doc, CView3dFrm* frame) {
@@ -526,15 +541,15 @@ void CMainFrame::bindPanelHandlers() {
         doc->SetLineMode(automatic ? 0 : 1);
         panelMeasure_->EnableItem(panelMeasure::MaxMinLevels, !automatic);
         if (automatic)
-            invalidate(frame, 7, true);
+            invalidate(frame, kPaneProfileGraph, true);
     };
     panelMeasure_->OnCommand(panelMeasure::AutomaticLevels, withDoc(lineMode));
     panelMeasure_->OnCommand(panelMeasure::ManualLevels, withDoc(lineMode));
     panelMeasure_->OnCommand(panelMeasure::MaxMinLevels, withDoc([](CView3dDoc* doc, CView3dFrm* frame) {
                                  for (int cursor : {2, 3})
-                                     for (int kind = 0; kind < 3; ++kind)
+                                     for (int kind = 0; kind < v3d::kLineKindCount; ++kind)
                                          doc->SetLineCoord(cursor, kind, -1.0);
-                                 invalidate(frame, 7, true);
+                                 invalidate(frame, kPaneProfileGraph, true);
                              }));
     panelMeasure_->OnControl(ui::EN_CHANGE, panelMeasure::LineCount, [this] {
         lineCountChanged(integer(panelMeasure_->GetDlgItemText(panelMeasure::LineCount), 1), false);
@@ -556,10 +571,7 @@ void CMainFrame::SpinLineCount(int direction, bool control) {
     if (!doc)
         return;
     const int by = control ? 10 : 2;
-    const wxSize extent = analysisExtent(GetActive3dFrame());
-    const int kind = doc->LineKind();
-    const int c = kind == 0 ? extent.y : kind == 1 ? extent.x : std::max(extent.x, extent.y);
-    const int allowed = c > 0 ? (c % 2 ? c : c - 1) : 1;
+    const int allowed = allowedLineCount(lineRoom(GetActive3dFrame(), doc->LineKind()));
     const int n = std::clamp(doc->GetLineCount() + direction * by, 1, std::max(allowed, 1));
     SetLineCountText(std::to_string(n));
     lineCountChanged(n, true);

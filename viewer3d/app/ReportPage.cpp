@@ -116,12 +116,12 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
     const auto& m = page.metrics;
     if (!doc)
         return page;
-    const int mode = doc->ScreenMode();
+    const v3d::ScreenMode mode = doc->ScreenMode();
     page.cells = v3d::image::ReportLayout(m, mode);
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     dc.SetTextForeground(*wxBLACK);
     const std::string name = doc->GetPathName().empty() ? doc->GetTitle() : doc->GetPathName();
-    const std::string extra = mode == 0 ? doc->GetViewState()->CommentUtf8() : std::string();
+    const std::string extra = mode == v3d::kScreen3d ? doc->GetViewState()->CommentUtf8() : std::string();
     dc.DrawText(format(bxid::str::DataNameCaption, name.c_str(), extra.c_str()), m.textLeft, m.topMargin);
     auto caption = [&](const wxString& t, const RECT& cell) {
         dc.SetFont(PaneFont(fontPixels));
@@ -130,11 +130,11 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
     };
     HDIB colour = doc->textureDisplay ? doc->textureDisplay : doc->TexturePlane();
 
-    if (mode == 0) {
+    if (mode == v3d::kScreen3d) {
         int w = 0, h = 0;
         RECT fit = drawFitted(dc, colour, page.cells.cell[0], &w, &h);
         page.drawn[0] = !isEmpty(fit);
-        drawRegion(dc, dynamic_cast<CImageVw*>(frame->GetPaneWindow(0)), fit, w, h);
+        drawRegion(dc, dynamic_cast<CImageVw*>(frame->GetPaneWindow(kPaneImage)), fit, w, h);
 
         // The contour and slice pictures are made for their cells; the panes are flagged to make
         // theirs again at their next paint.
@@ -163,7 +163,7 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
         if (ownScene)
             GlobalFree(scene);
 
-        if (auto* graph = dynamic_cast<CGraphVw*>(frame->GetPaneWindow(4))) {
+        if (auto* graph = dynamic_cast<CGraphVw*>(frame->GetPaneWindow(kPaneAreaGraph))) {
             const RECT fitted = fitPane(graph, page.cells.cell[4]);
             if (!isEmpty(fitted)) {
                 page.drawn[4] = graph->DrawAreaPerimeterGraph(dc, fitted, fontPixels);
@@ -191,23 +191,24 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
     int w = 0, h = 0;
     RECT fit = drawFitted(dc, colour, page.cells.cell[0], &w, &h);
     page.drawn[0] = !isEmpty(fit);
-    drawRegion(dc, dynamic_cast<CImageVw*>(frame->GetPaneWindow(5)), fit, w, h);
+    drawRegion(dc, dynamic_cast<CImageVw*>(frame->GetPaneWindow(kPaneMeasureImage)), fit, w, h);
 
     HDIB measure = doc->regionCut[1]
                        ? (doc->regionCutDisplay[1] ? doc->regionCutDisplay[1] : doc->regionCut[1])
                        : colour;
     fit = drawFitted(dc, measure, page.cells.cell[1], &w, &h);
-    if (auto* analysis = dynamic_cast<CAnalysisVw*>(frame->GetPaneWindow(6)); analysis && !isEmpty(fit)) {
+    if (auto* analysis = dynamic_cast<CAnalysisVw*>(frame->GetPaneWindow(kPaneAnalysis));
+        analysis && !isEmpty(fit)) {
         analysis->DrawMeasureOverlay(dc, fit, w, h, true);
         page.drawn[1] = true;
     }
-    const int kind = doc->LineKind();
-    if (kind == 0 || kind == 1)
-        caption(format(kind == 0 ? bxid::str::YLineCaption : bxid::str::XLineCaption,
+    const v3d::LineKind kind = doc->LineKind();
+    if (kind == v3d::kLineHorizontal || kind == v3d::kLineVertical)
+        caption(format(kind == v3d::kLineHorizontal ? bxid::str::YLineCaption : bxid::str::XLineCaption,
                        doc->GetMeasureState()->linePosition[kind]),
                 page.cells.cell[1]);
 
-    if (auto* graph = dynamic_cast<CGraphVw*>(frame->GetPaneWindow(7))) {
+    if (auto* graph = dynamic_cast<CGraphVw*>(frame->GetPaneWindow(kPaneProfileGraph))) {
         const RECT fitted = fitPane(graph, page.cells.cell[2]);
         if (!isEmpty(fitted)) {
             page.drawn[2] = graph->DrawProfileGraph(dc, fitted, fontPixels);

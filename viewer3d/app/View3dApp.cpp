@@ -228,8 +228,7 @@ void View3dApp::IdleTick() {
     CView3dFrm* frame = main_->GetActive3dFrame();
     if (!frame || !frame->Doc())
         return;
-    const int role = frame->Doc()->ScreenMode() != 0 ? 5 : 0;
-    ui::View* view = frame->GetPaneView(role);
+    ui::View* view = frame->GetPaneView(ImagePaneOf(frame->Doc()->ScreenMode()));
     if (!view)
         view = frame->GetActiveView();
     if (view)

@@ -63,7 +63,7 @@ public:
     int startShowCommand = 1;
 
     // Idle tick: posts WM_IDLE_TICK with the idle count to the image view of the active
-    // document frame (role 5 in the measurement screen, else 0); input restarts the count.
+    // document frame (ImagePaneOf the document's screen); input restarts the count.
     void IdleTick();
     void InputSeen() { idleCount_ = 0; }
     long IdleCount() const { return idleCount_; }

@@ -69,10 +69,10 @@ public:
     double MeasurePerimeter(HDIB image, int level);
     int BuildHeightHistogram(HDIB image);
     int BuildPerimeterCurve(HDIB image);
-    // The profile along line kind mode (0 row, 1 column, 2 free line) over lineCount parallel
-    // lines; replaces the document's samples and their largest and smallest value.
-    void ExtractProfile(int mode, int lineCount, HDIB image);
-    void ExtractProfile(int kind) override;
+    // The profile along the measuring line of a kind over lineCount parallel lines; replaces the
+    // document's samples and their largest and smallest value.
+    void ExtractProfile(v3d::LineKind kind, int lineCount, HDIB image);
+    void ExtractProfile(v3d::LineKind kind) override;
     // Roughness of the current profile with the processing parameters' cut-off and end effect.
     void ComputeRoughness() override;
     // 1 when the last ComputeRoughness computed, 0 when there was no profile to compute on.
@@ -93,7 +93,7 @@ protected:
     void BuildPerimeterCurve() override;
     double MeasureSlicePerimeter(int level) override { return MeasurePerimeter(nullptr, level); }
     // The client area of the document's base image pane of that content kind.
-    bool OverlayTargetArea(int kind, RECT* area) const override;
+    bool OverlayTargetArea(v3d::PaneContent kind, RECT* area) const override;
     // Bicubic resampling through the image toolkit's work slot; nearest sample where it refuses
     // the type.
     HDIB ResampleImage(HDIB source, int type, int width, int height) override;

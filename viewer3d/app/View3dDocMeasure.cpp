@@ -53,19 +53,19 @@ void CView3dDoc::BuildPerimeterCurve() {
     BuildPerimeterCurve(nullptr);
 }
 
-void CView3dDoc::ExtractProfile(int mode, int lineCount, HDIB image) {
+void CView3dDoc::ExtractProfile(v3d::LineKind kind, int lineCount, HDIB image) {
     const v3d::MeasureState& m = *GetMeasureState();
     RECT roi{};
     GetRoiRect(&roi);
     v3d::MeasuringLines lines;
-    lines.row = m.linePosition[0];
-    lines.column = m.linePosition[1];
+    lines.row = m.linePosition[v3d::kLineHorizontal];
+    lines.column = m.linePosition[v3d::kLineVertical];
     lines.freeX1 = roi.left;
     lines.freeY1 = roi.top;
     lines.freeX2 = roi.right;
     lines.freeY2 = roi.bottom;
     v3d::LineProfile p;
-    imaging_.ExtractProfile(mode, lineCount, image ? image : profileDisplay, HeightType(), lines, &p);
+    imaging_.ExtractProfile(kind, lineCount, image ? image : profileDisplay, HeightType(), lines, &p);
     profile_.assign(p.samples.begin(), p.samples.end());
     profileMax_ = p.largest;
     profileMin_ = p.smallest;
@@ -73,7 +73,7 @@ void CView3dDoc::ExtractProfile(int mode, int lineCount, HDIB image) {
     profileLine_ = std::move(p);
 }
 
-void CView3dDoc::ExtractProfile(int kind) {
+void CView3dDoc::ExtractProfile(v3d::LineKind kind) {
     ExtractProfile(kind, GetLineCount(), nullptr);
 }
 

@@ -6,7 +6,7 @@
 
 namespace brx {
 
-bool CView3dDoc::OverlayTargetArea(int kind, RECT* area) const {
+bool CView3dDoc::OverlayTargetArea(v3d::PaneContent kind, RECT* area) const {
     for (ui::View* v : GetViews()) {
         auto* pane = dynamic_cast<v3d::CBaseImgView*>(v);
         if (!pane || pane->contentKind != kind)

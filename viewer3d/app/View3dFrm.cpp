@@ -134,7 +134,7 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
     // Pane sizes: from the active document frame, else the settings; -1 means the default.
     CView3dFrm* active = main->GetActive3dFrame();
     if (active && active != this) {
-        active->SavePaneSizes(-1);
+        active->SavePaneSizes(kBothScreens);
         widths_ = active->widths_;
         heights_ = active->heights_;
         if (!active->IsMaximized())
@@ -165,13 +165,13 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
     OnCommand(bxid::cmd::Show3dScreen, &CView3dFrm::ShowScreen3d);
     OnCommand(bxid::cmd::ShowMeasureScreen, &CView3dFrm::ShowScreenMeasure);
     OnUpdateUI(bxid::cmd::Show3dScreen,
-               [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->ScreenMode() == 0); });
+               [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->ScreenMode() == v3d::kScreen3d); });
     OnUpdateUI(bxid::cmd::ShowMeasureScreen,
-               [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->ScreenMode() == 1); });
-    for (int kind = 0; kind < 3; ++kind) {
+               [this](ui::CmdUI& c) { c.SetCheck(Doc() && Doc()->ScreenMode() == v3d::kScreenMeasure); });
+    for (v3d::LineKind kind : {v3d::kLineHorizontal, v3d::kLineVertical, v3d::kLineFree}) {
         OnCommand(kLineKindCommands[kind], [this, kind] { SetLineKind(kind); });
         OnUpdateUI(kLineKindCommands[kind], [this, kind](ui::CmdUI& c) {
-            c.Enable(Doc() && Doc()->ScreenMode() == 1);
+            c.Enable(Doc() && Doc()->ScreenMode() == v3d::kScreenMeasure);
             c.SetCheck(Doc() && Doc()->LineKind() == kind);
         });
     }
@@ -208,7 +208,7 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
             Doc()->SaveMeasuredData(this);
     });
     OnUpdateUI(bxid::cmd::SaveMeasuredData,
-               [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->ScreenMode() == 1); });
+               [this](ui::CmdUI& c) { c.Enable(Doc() && Doc()->ScreenMode() == v3d::kScreenMeasure); });
     // Print and Print Preview go to the printing pane; the screenshot commands capture the main
     // window first, the view commands drop a waiting screenshot so the report is printed.
     OnCommand(bxid::cmd::Print, [this] { OnFilePrint(false); });
@@ -238,7 +238,7 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
     OnCommand(bxid::cmd::RoughnessCurve, [this] {
         if (Doc()) {
             Doc()->showRoughness = !Doc()->showRoughness;
-            if (wxWindow* w = GetPaneWindow(7))
+            if (wxWindow* w = GetPaneWindow(kPaneProfileGraph))
                 w->Refresh(true);
         }
     });
@@ -247,7 +247,7 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
     OnCommand(bxid::cmd::WavinessCurve, [this] {
         if (Doc()) {
             Doc()->showWaviness = !Doc()->showWaviness;
-            if (wxWindow* w = GetPaneWindow(7))
+            if (wxWindow* w = GetPaneWindow(kPaneProfileGraph))
                 w->Refresh(true);
         }
     });
@@ -289,7 +289,7 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
                 calib_ = nullptr;
             ev.Skip();
         });
-        main_->SwitchModeMenu(-1, 1);
+        main_->SwitchModeMenu(kNoPanel, 1);
         main_->EnableDocFrames(false);
     });
 
@@ -311,13 +311,13 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
         if (!sashDragged_)
             return;
         sashDragged_ = false;
-        CallAfter([this] { SavePaneSizes(Doc() ? Doc()->ScreenMode() : 0); });
+        CallAfter([this] { SavePaneSizes(Doc() ? Doc()->ScreenMode() : v3d::kScreen3d); });
     });
 
     SetClientSize(800 + 4, 640 + 4);
     InitialUpdateFrame();
     if (Doc())
-        Doc()->SetScreenMode(1); // so that the switch below lays the 3D screen out
+        Doc()->SetScreenMode(v3d::kScreenMeasure); // so that the switch below lays the 3D screen out
     ShowScreen3d();
 }
 
@@ -359,26 +359,26 @@ void CView3dFrm::buildBars() {
 }
 
 void CView3dFrm::buildPanes() {
-    auto view = [this](wxWindow* parent, int role) {
+    auto view = [this](wxWindow* parent, PaneRole role) {
         ui::CanvasView* v = nullptr;
         switch (role) {
-        case 0:
-        case 5:
+        case kPaneImage:
+        case kPaneMeasureImage:
             v = new CImageVw(parent, role);
             break;
-        case 4:
-        case 7:
-            v = new CGraphVw(parent, role == 4 ? 0 : 1);
+        case kPaneAreaGraph:
+        case kPaneProfileGraph:
+            v = new CGraphVw(parent, role == kPaneAreaGraph ? 0 : 1);
             break;
-        case 6:
+        case kPaneAnalysis:
             v = new CAnalysisVw(parent);
             break;
-        case 1:
-        case 2: {
+        case kPaneContour:
+        case kPaneSlice: {
             // The contour picture on black, the slice picture in red.
             auto* pane = new v3d::CBaseImgView(parent);
-            pane->contentKind = static_cast<int16_t>(role);
-            if (role == 1)
+            pane->contentKind = role == kPaneContour ? v3d::kContentContour : v3d::kContentSlice;
+            if (role == kPaneContour)
                 pane->backgroundColour = RGB(0, 0, 0);
             v = pane;
             break;
@@ -392,22 +392,22 @@ void CView3dFrm::buildPanes() {
     };
     outer3d_ = std::make_unique<ui::SplitterGrid>(this, 2, 2);
     left3d_ = std::make_unique<ui::SplitterGrid>(outer3d_->PaneParent(0, 0), 2, 1);
-    left3d_->SetPane(0, 0, view(left3d_->PaneParent(0, 0), 0));
-    left3d_->SetPane(1, 0, view(left3d_->PaneParent(1, 0), 1));
+    left3d_->SetPane(0, 0, view(left3d_->PaneParent(0, 0), kPaneImage));
+    left3d_->SetPane(1, 0, view(left3d_->PaneParent(1, 0), kPaneContour));
     left3d_->Finish(wxSize(266, 213));
     outer3d_->SetPane(0, 0, left3d_->Window());
     view3d_ = new v3d::CView3dView(outer3d_->PaneParent(0, 1));
     view3d_->SetDocument(GetDocument());
     outer3d_->SetPane(0, 1, view3d_);
-    outer3d_->SetPane(1, 0, view(outer3d_->PaneParent(1, 0), 2));
-    outer3d_->SetPane(1, 1, view(outer3d_->PaneParent(1, 1), 4));
+    outer3d_->SetPane(1, 0, view(outer3d_->PaneParent(1, 0), kPaneSlice));
+    outer3d_->SetPane(1, 1, view(outer3d_->PaneParent(1, 1), kPaneAreaGraph));
     outer3d_->Finish(wxSize(266, 213));
 
     measure_ = std::make_unique<ui::SplitterGrid>(this, 1, 2);
-    measure_->SetPane(0, 0, view(measure_->PaneParent(0, 0), 5));
+    measure_->SetPane(0, 0, view(measure_->PaneParent(0, 0), kPaneMeasureImage));
     right_ = std::make_unique<ui::SplitterGrid>(measure_->PaneParent(0, 1), 2, 1);
-    right_->SetPane(0, 0, view(right_->PaneParent(0, 0), 6));
-    right_->SetPane(1, 0, view(right_->PaneParent(1, 0), 7));
+    right_->SetPane(0, 0, view(right_->PaneParent(0, 0), kPaneAnalysis));
+    right_->SetPane(1, 0, view(right_->PaneParent(1, 0), kPaneProfileGraph));
     right_->Finish(wxSize(400, 320));
     measure_->SetPane(0, 1, right_->Window());
     measure_->Finish(wxSize(266, 213));
@@ -418,15 +418,15 @@ void CView3dFrm::buildPanes() {
 }
 
 ui::View* CView3dFrm::GetPaneView(int role) const {
-    if (role == 3)
+    if (role == kPane3d)
         return view3d_;
-    return role >= 0 && role <= 7 ? views_[role] : nullptr;
+    return role >= 0 && role < kPaneRoleCount ? views_[role] : nullptr;
 }
 
 wxWindow* CView3dFrm::GetPaneWindow(int role) const {
-    if (role == 3)
+    if (role == kPane3d)
         return view3d_;
-    return role >= 0 && role <= 7 ? views_[role] : nullptr;
+    return role >= 0 && role < kPaneRoleCount ? views_[role] : nullptr;
 }
 
 void CView3dFrm::StopSpin() {
@@ -435,36 +435,38 @@ void CView3dFrm::StopSpin() {
 }
 
 void CView3dFrm::SavePaneSizes(int which) {
-    const int mode = Doc() ? Doc()->ScreenMode() : 0;
+    const v3d::ScreenMode mode = Doc() ? Doc()->ScreenMode() : v3d::kScreen3d;
     // A splitter squeezed by a small window keeps the sizes the user gave its panes.
     auto keep = [](int& slot, int value, int fallback, bool squeezedNow) {
         if (!squeezedNow)
             slot = value < 0 ? fallback : value;
     };
-    if ((which == 0 || which == -1) && mode == 0 && outer3d_->Window()->IsShown()) {
+    if ((which == v3d::kScreen3d || which == kBothScreens) && mode == v3d::kScreen3d &&
+        outer3d_->Window()->IsShown()) {
         const bool columns = squeezed(left3d_->Window(), widths_[0]);
         const bool rows = squeezed(splitterOf(left3d_->Window()), heights_[0]);
-        const bool left = squeezed(views_[0], heights_[3]);
+        const bool left = squeezed(views_[kPaneImage], heights_[3]);
         keep(widths_[0], left3d_->Window()->GetSize().x, kDefaultWidths[0], columns);
         keep(widths_[1], view3d_->GetSize().x, kDefaultWidths[1], columns);
         keep(heights_[0], left3d_->Window()->GetSize().y, kDefaultHeights[0], rows);
-        keep(heights_[1], views_[2]->GetSize().y, kDefaultHeights[1], rows);
-        keep(heights_[3], views_[0]->GetSize().y, kDefaultHeights[3], left);
-        keep(heights_[4], views_[1]->GetSize().y, kDefaultHeights[4], left);
+        keep(heights_[1], views_[kPaneSlice]->GetSize().y, kDefaultHeights[1], rows);
+        keep(heights_[3], views_[kPaneImage]->GetSize().y, kDefaultHeights[3], left);
+        keep(heights_[4], views_[kPaneContour]->GetSize().y, kDefaultHeights[4], left);
     }
-    if ((which == 1 || which == -1) && mode == 1 && measure_->Window()->IsShown()) {
-        const bool columns = squeezed(views_[5], widths_[2]);
-        const bool right = squeezed(views_[6], heights_[5]);
-        keep(widths_[2], views_[5]->GetSize().x, kDefaultWidths[2], columns);
+    if ((which == v3d::kScreenMeasure || which == kBothScreens) && mode == v3d::kScreenMeasure &&
+        measure_->Window()->IsShown()) {
+        const bool columns = squeezed(views_[kPaneMeasureImage], widths_[2]);
+        const bool right = squeezed(views_[kPaneAnalysis], heights_[5]);
+        keep(widths_[2], views_[kPaneMeasureImage]->GetSize().x, kDefaultWidths[2], columns);
         keep(widths_[3], right_->Window()->GetSize().x, kDefaultWidths[3], columns);
-        keep(heights_[2], views_[5]->GetSize().y, kDefaultHeights[2], false);
-        keep(heights_[5], views_[6]->GetSize().y, kDefaultHeights[5], right);
-        keep(heights_[6], views_[7]->GetSize().y, kDefaultHeights[6], right);
+        keep(heights_[2], views_[kPaneMeasureImage]->GetSize().y, kDefaultHeights[2], false);
+        keep(heights_[5], views_[kPaneAnalysis]->GetSize().y, kDefaultHeights[5], right);
+        keep(heights_[6], views_[kPaneProfileGraph]->GetSize().y, kDefaultHeights[6], right);
     }
 }
 
 void CView3dFrm::WritePaneSizes() {
-    SavePaneSizes(-1);
+    SavePaneSizes(kBothScreens);
     for (int i = 0; i < 4; ++i)
         WriteIniInt("Settings", ("PainWidth" + std::to_string(i + 1)).c_str(), widths_[i]);
     for (int i = 0; i < 7; ++i)
@@ -474,52 +476,52 @@ void CView3dFrm::WritePaneSizes() {
 void CView3dFrm::ApplyPaneSizes() {
     if (outer3d_->Window()->IsShown()) {
         setSash(left3d_->Window(), widths_[0]);              // column 0 of the 3D screen, row 0
-        setSash(views_[2], widths_[0]);                      // and row 1
+        setSash(views_[kPaneSlice], widths_[0]);             // and row 1
         setSash(splitterOf(left3d_->Window()), heights_[0]); // row 0 of the 3D screen
-        setSash(views_[0], heights_[3]);                     // rows of the left stack
+        setSash(views_[kPaneImage], heights_[3]);            // rows of the left stack
     } else {
-        setSash(views_[5], widths_[2]);
-        setSash(views_[6], heights_[5]);
+        setSash(views_[kPaneMeasureImage], widths_[2]);
+        setSash(views_[kPaneAnalysis], heights_[5]);
     }
 }
 
 void CView3dFrm::ShowScreen3d() {
     CView3dDoc* doc = Doc();
-    if (doc && doc->ScreenMode() == 0)
+    if (doc && doc->ScreenMode() == v3d::kScreen3d)
         return;
-    SavePaneSizes(1);
+    SavePaneSizes(v3d::kScreenMeasure);
     if (doc)
-        doc->SetScreenMode(0);
+        doc->SetScreenMode(v3d::kScreen3d);
     measure_->Show(false);
     outer3d_->Show(true);
     Layout();
     ApplyPaneSizes();
-    main_->SwitchModeMenu(0, 1);
+    main_->SwitchModeMenu(v3d::kScreen3d, 1);
 }
 
 void CView3dFrm::ShowScreenMeasure() {
     CView3dDoc* doc = Doc();
-    if (doc && doc->ScreenMode() == 1)
+    if (doc && doc->ScreenMode() == v3d::kScreenMeasure)
         return;
-    SavePaneSizes(0);
+    SavePaneSizes(v3d::kScreen3d);
     if (doc)
-        doc->SetScreenMode(1);
+        doc->SetScreenMode(v3d::kScreenMeasure);
     outer3d_->Show(false);
     measure_->Show(true);
     Layout();
     ApplyPaneSizes();
-    main_->SwitchModeMenu(1, 1);
+    main_->SwitchModeMenu(v3d::kScreenMeasure, 1);
 }
 
-void CView3dFrm::SetLineKind(int kind) {
+void CView3dFrm::SetLineKind(v3d::LineKind kind) {
     CView3dDoc* doc = Doc();
     if (!doc || doc->LineKind() == kind)
         return;
     doc->SetLineKind(kind);
-    if (kind == 0 || kind == 1) {
+    if (kind == v3d::kLineHorizontal || kind == v3d::kLineVertical) {
         int extent = 0, w = 0, h = 0;
-        if (views_[6] && MeasureImageSize(*doc, &w, &h))
-            extent = kind == 0 ? h : w;
+        if (views_[kPaneAnalysis] && MeasureImageSize(*doc, &w, &h))
+            extent = kind == v3d::kLineHorizontal ? h : w;
         v3d::MeasureState* m = doc->GetMeasureState();
         if (extent > 0) {
             if (extent < m->lineCount) {
@@ -538,10 +540,10 @@ void CView3dFrm::SetLineKind(int kind) {
         doc->ExtractProfile(kind);
         doc->ComputeRoughness();
     }
-    if (views_[6])
-        views_[6]->Refresh(false);
-    if (views_[7])
-        views_[7]->Refresh(true);
+    if (views_[kPaneAnalysis])
+        views_[kPaneAnalysis]->Refresh(false);
+    if (views_[kPaneProfileGraph])
+        views_[kPaneProfileGraph]->Refresh(true);
     main_->UpdatePanelsFromDoc(doc);
 }
 
@@ -619,7 +621,7 @@ void CView3dFrm::OnSaveAs() {
 }
 
 bool CView3dFrm::RenderPaneToImage(int role, wxImage* image) const {
-    if (role == 3) {
+    if (role == kPane3d) {
         // The 3D scene rendered off screen at the view's size (bottom-up 24-bit rows).
         HDIB dib = view3d_ ? view3d_->RenderToDib() : nullptr;
         if (!dib)
@@ -641,7 +643,7 @@ bool CView3dFrm::RenderPaneToImage(int role, wxImage* image) const {
         GlobalFree(dib);
         return image->IsOk();
     }
-    ui::CanvasView* view = role >= 0 && role <= 7 ? views_[role] : nullptr;
+    ui::CanvasView* view = role >= 0 && role < kPaneRoleCount ? views_[role] : nullptr;
     if (!view)
         return false;
     const wxSize size = view->GetClientSize();
@@ -657,7 +659,7 @@ bool CView3dFrm::RenderPaneToImage(int role, wxImage* image) const {
     RECT r{};
     if (auto* pane = dynamic_cast<v3d::CBaseImgView*>(view))
         r = pane->imageRect;
-    if (role == 3 || role == 4 || role == 7)
+    if (role == kPane3d || role == kPaneAreaGraph || role == kPaneProfileGraph)
         r = RECT{0, 0, size.x, size.y};
     if (r.right <= r.left || r.bottom <= r.top)
         return false;
@@ -667,10 +669,12 @@ bool CView3dFrm::RenderPaneToImage(int role, wxImage* image) const {
 
 void CView3dFrm::OnSplitSave() {
     CView3dDoc* doc = Doc();
-    const bool measure = doc && doc->ScreenMode() == 1;
-    const int first = measure ? 5 : 0, last = measure ? 7 : 4;
-    std::array<wxImage, 8> images;
-    std::array<bool, 8> have{};
+    const bool measure = doc && doc->ScreenMode() == v3d::kScreenMeasure;
+    // The panes of the screen shown, whose roles follow each other.
+    const int first = measure ? kPaneMeasureImage : kPaneImage;
+    const int last = measure ? kPaneProfileGraph : kPaneAreaGraph;
+    std::array<wxImage, kPaneRoleCount> images;
+    std::array<bool, kPaneRoleCount> have{};
     for (int role = first; role <= last; ++role)
         have[role] = RenderPaneToImage(role, &images[role]);
     const auto& r = ui::Resources();
@@ -734,7 +738,7 @@ LRESULT CView3dFrm::OnCalibResult(WPARAM block, LPARAM) {
         GlobalFree(handle);
     }
     main_->EnableDocFrames(true);
-    main_->SwitchModeMenu(Doc() ? Doc()->ScreenMode() : 0, 1);
+    main_->SwitchModeMenu(Doc() ? Doc()->ScreenMode() : v3d::kScreen3d, 1);
     Activate();
     Show();
     return 0;

@@ -1,13 +1,15 @@
-// The frame of one 3D document: eight panes by role on two screens, the 3D screen (roles 0 and
-// 1 stacked on the left, 3 the 3D view, 2 the slice image, 4 the area graph) and the
-// measurement screen (5 the image, 6 over 7 the analysis image and the profile graph on the
-// right), three tool bars, the pane sizes of both screens kept in the settings, and the
-// document commands.
+// The frame of one 3D document: eight panes by role (PaneRole.h) on two screens, the 3D screen
+// (the image over the contour image on the left, the 3D view beside them, the slice image and
+// the area graph below) and the measurement screen (its image, beside the analysis image over
+// the profile graph), three tool bars, the pane sizes of both screens kept in the settings, and
+// the document commands.
 #pragma once
 
 #include "ids/BrelvoxaIds.h"
 #include "platform/GlobalMemory.h"
 #include "ui/RoutedFrame.h"
+#include "viewer3d/app/PaneRole.h"
+#include "viewer3d/core/data/LineKind.h"
 #include "viewer3d/measure/gui/BaseImgView.h"
 
 #include <array>
@@ -31,9 +33,11 @@ class CView3dView;
 
 namespace brx {
 
-// The command that picks each measuring line kind: 0 horizontal, 1 vertical, 2 free.
-inline constexpr int kLineKindCommands[3] = {bxid::cmd::HorizontalLine, bxid::cmd::VerticalLine,
-                                             bxid::cmd::FreeLine};
+// The command that picks each measuring line kind, in kind order.
+inline constexpr int kLineKindCommands[v3d::kLineKindCount] = {bxid::cmd::HorizontalLine,
+                                                               bxid::cmd::VerticalLine, bxid::cmd::FreeLine};
+// SavePaneSizes of both screens.
+inline constexpr int kBothScreens = -1;
 
 class CCalibFrm;
 class CMainFrame;
@@ -54,18 +58,19 @@ public:
     ~CView3dFrm() override;
 
     CView3dDoc* Doc() const;
-    // The 3D view (role 3).
+    // The 3D view (kPane3d).
     v3d::CView3dView* View3d() const { return view3d_; }
     // Ends a running spin of the 3D view before a change of the scene.
     void StopSpin();
-    // The view of a role 0..7; null for others.
+    // The view of a role (PaneRole); null for any other number.
     ui::View* GetPaneView(int role) const;
     wxWindow* GetPaneWindow(int role) const;
 
     void ShowScreen3d();
     void ShowScreenMeasure();
-    void SetLineKind(int kind);
-    // Pane sizes: widths 1..4, heights 1..7 (3D rows, measurement row, left rows, right rows).
+    void SetLineKind(v3d::LineKind kind);
+    // Pane sizes: widths 1..4, heights 1..7 (3D rows, measurement row, left rows, right rows),
+    // read back from the splitters of a screen (v3d::ScreenMode) or kBothScreens while it shows.
     void SavePaneSizes(int which);
     void WritePaneSizes();
     void ApplyPaneSizes();
@@ -76,12 +81,13 @@ public:
     void OnSave();
     void OnSaveAs();
     void OnSplitSave();
-    // A pane's picture as a bitmap of the part where the view drew it (role 3, 4, 7: the whole
-    // client area); false when the view is missing or drew nothing.
+    // A pane's picture as a bitmap of the part where the view drew it (the 3D view and the graphs:
+    // the whole client area); false when the view is missing or drew nothing.
     bool RenderPaneToImage(int role, class wxImage* image) const;
 
-    // Printing (View3dFrmPrint.cpp): Print and Print Preview go to the pane of role 7 on the
-    // measurement screen, else role 2, which prints the screenshot waiting here or the report.
+    // Printing (View3dFrmPrint.cpp): Print and Print Preview go to the profile graph on the
+    // measurement screen, else the slice pane, which prints the screenshot waiting here or the
+    // report.
     void OnFilePrint(bool preview);
     // Captures the main window as the screenshot to print (false: none could be taken).
     bool CaptureScreenshot();
@@ -117,7 +123,7 @@ private:
     CMainFrame* main_;
     CCalibFrm* calib_ = nullptr; // the calibration window this frame opened, while it is open
     std::unique_ptr<ui::SplitterGrid> outer3d_, left3d_, measure_, right_;
-    std::array<ui::CanvasView*, 8> views_{}; // the 2D panes (role 3 is the 3D view)
+    std::array<ui::CanvasView*, kPaneRoleCount> views_{}; // the 2D panes (kPane3d is the 3D view)
     v3d::CView3dView* view3d_ = nullptr;
     std::array<wxToolBar*, 3> bars_{};
     wxBoxSizer* barSizer_ = nullptr;  // the bars on top

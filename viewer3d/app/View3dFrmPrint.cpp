@@ -23,7 +23,7 @@ void CView3dFrm::OnFilePrint(bool preview) {
     CView3dDoc* d = Doc();
     if (!d)
         return;
-    const int role = d->ScreenMode() == 1 ? 7 : 2;
+    const PaneRole role = d->ScreenMode() == v3d::kScreenMeasure ? kPaneProfileGraph : kPaneSlice;
     auto* pane = dynamic_cast<v3d::CBaseImgView*>(GetPaneWindow(role));
     if (pane)
         pane->OnFilePrint(preview);

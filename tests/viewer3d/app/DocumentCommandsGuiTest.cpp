@@ -233,19 +233,23 @@ TEST_F(ViewerDocuments, MeasurementPanesComeBackAfterATinyThenHugeWindowAndTheBa
     brx::CView3dFrm* frame = openSet(viewer, dir.Path(), "r.vv3", 40, 30);
     ASSERT_NE(frame, nullptr);
     frame->ShowScreenMeasure();
-    auto size = [&](int role) { return frame->GetPaneWindow(role)->GetSize(); };
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return size(5).x == 266 && size(6).y == 320; }));
+    auto size = [&](brx::PaneRole role) { return frame->GetPaneWindow(role)->GetSize(); };
+    ASSERT_TRUE(ui::testing::PumpUntil(
+        [&] { return size(brx::kPaneMeasureImage).x == 266 && size(brx::kPaneAnalysis).y == 320; }));
 
     // Tiny (as far as the toolkit lets the window shrink), then huge.
     main->SetSize(wxRect(0, 0, 260, 200));
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return size(5).x < 200 && size(7).y < 100; }));
+    ASSERT_TRUE(ui::testing::PumpUntil(
+        [&] { return size(brx::kPaneMeasureImage).x < 200 && size(brx::kPaneProfileGraph).y < 100; }));
     ui::testing::WaitForPaint(main);
     main->SetSize(wxRect(0, 0, 1500, 1150));
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->GetSize() == wxSize(1500, 1150); }));
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return size(5).x == 266 && size(6).y == 320; }))
-        << size(5).x << " " << size(6).y;
-    EXPECT_GE(size(7).y, 60);
-    EXPECT_GE(size(6).x, 60);
+    EXPECT_TRUE(ui::testing::PumpUntil([&] {
+        return size(brx::kPaneMeasureImage).x == 266 && size(brx::kPaneAnalysis).y == 320;
+    })) << size(brx::kPaneMeasureImage).x
+        << " " << size(brx::kPaneAnalysis).y;
+    EXPECT_GE(size(brx::kPaneProfileGraph).y, 60);
+    EXPECT_GE(size(brx::kPaneAnalysis).x, 60);
     // The sizes the user gave are the ones kept.
     frame->SavePaneSizes(1);
     EXPECT_EQ(frame->PaneWidths()[2], 266);

@@ -42,10 +42,10 @@ brx::CView3dFrm* openSet(RunningViewer& viewer, const std::string& dir, const st
     return openShown(viewer, dir + "/" + name);
 }
 
-int width(brx::CView3dFrm* frame, int role) {
+int width(brx::CView3dFrm* frame, brx::PaneRole role) {
     return frame->GetPaneWindow(role)->GetSize().x;
 }
-int height(brx::CView3dFrm* frame, int role) {
+int height(brx::CView3dFrm* frame, brx::PaneRole role) {
     return frame->GetPaneWindow(role)->GetSize().y;
 }
 
@@ -99,21 +99,26 @@ TEST(ViewerFrames, PaneSizesStartAtTheDefaultsFollowTheScreensAndPassToTheNextFr
     EXPECT_EQ(first->PaneWidths(), (std::array<int, 4>{266, 533, 266, 533}));
     EXPECT_EQ(first->PaneHeights(), (std::array<int, 7>{426, 213, 213, 213, 213, 320, 320}));
     // The 3D screen: column 0 is 266 wide in both rows, row 0 426 high, the left stack's top 213.
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return width(first, 0) == 266 && width(first, 2) == 266; }));
-    EXPECT_EQ(height(first, 0), 213);
-    EXPECT_EQ(first->GetPaneWindow(0)->GetParent()->GetSize().y, 426);
+    ASSERT_TRUE(ui::testing::PumpUntil(
+        [&] { return width(first, brx::kPaneImage) == 266 && width(first, brx::kPaneSlice) == 266; }));
+    EXPECT_EQ(height(first, brx::kPaneImage), 213);
+    EXPECT_EQ(first->GetPaneWindow(brx::kPaneImage)->GetParent()->GetSize().y, 426);
     first->ShowScreenMeasure();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return width(first, 5) == 266 && height(first, 6) == 320; }));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] {
+        return width(first, brx::kPaneMeasureImage) == 266 && height(first, brx::kPaneAnalysis) == 320;
+    }));
 
     // The user widens column 0 of the 3D screen: the width comes back after the other screen.
     first->ShowScreen3d();
-    auto* columns = dynamic_cast<wxSplitterWindow*>(first->GetPaneWindow(0)->GetParent()->GetParent());
+    auto* columns =
+        dynamic_cast<wxSplitterWindow*>(first->GetPaneWindow(brx::kPaneImage)->GetParent()->GetParent());
     ASSERT_NE(columns, nullptr);
     columns->SetSashPosition(300);
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return width(first, 0) == 300; }));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return width(first, brx::kPaneImage) == 300; }));
     first->ShowScreenMeasure();
     first->ShowScreen3d();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return width(first, 0) == 300 && width(first, 2) == 300; }));
+    ASSERT_TRUE(ui::testing::PumpUntil(
+        [&] { return width(first, brx::kPaneImage) == 300 && width(first, brx::kPaneSlice) == 300; }));
     EXPECT_EQ(first->PaneWidths()[0], 300);
 
     // The next document frame takes the active frame's sizes; the settings get all eleven.
@@ -122,7 +127,7 @@ TEST(ViewerFrames, PaneSizesStartAtTheDefaultsFollowTheScreensAndPassToTheNextFr
     ASSERT_NE(second, first);
     EXPECT_EQ(second->PaneWidths(), first->PaneWidths());
     EXPECT_EQ(second->PaneHeights(), first->PaneHeights());
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return width(second, 0) == 300; }));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return width(second, brx::kPaneImage) == 300; }));
     second->WritePaneSizes();
     EXPECT_EQ(ReadIniInt("Settings", "PainWidth1", -1), 300);
     for (int i = 1; i <= 7; ++i)
@@ -165,21 +170,21 @@ TEST(ViewerFrames, ScreensSwapMenusAndPanelsAndThePanelChecksFollowThePictures) 
     wide->ShowScreenMeasure();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMeasure()->IsShown(); }));
     EXPECT_TRUE(hasItem(main, bxid::cmd::HorizontalLine));
-    wide->SetLineKind(1);
+    wide->SetLineKind(v3d::kLineVertical);
     auto* count = ui::testing::FindById<wxTextCtrl>(main->PanelMeasure(), bxid::MeasurePanel::LineCount);
     ui::testing::Type(count, "5");
     ASSERT_EQ(doc->GetLineCount(), 5);
-    wide->SetLineKind(0);
+    wide->SetLineKind(v3d::kLineHorizontal);
     EXPECT_EQ(doc->GetLineCount(), 1);
     EXPECT_EQ(count->GetValue(), "1");
 
     // The spin: 2 a step, 10 with Ctrl, never below 1 nor above the largest odd count (29 rows).
     brx::CView3dFrm* tall = openSet(viewer, dir.Path(), "tall.vv3", 40, 30);
     ASSERT_NE(tall, nullptr);
-    EXPECT_EQ(main->PanelMode(), 0); // a new document shows the 3D screen
+    EXPECT_EQ(main->PanelMode(), v3d::kScreen3d); // a new document shows the 3D screen
     EXPECT_FALSE(hasItem(main, bxid::cmd::HorizontalLine));
     tall->ShowScreenMeasure();
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMode() == 1; }));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMode() == v3d::kScreenMeasure; }));
     std::vector<int> counts;
     for (auto [direction, control] :
          {std::pair{1, true}, {1, true}, {1, true}, {1, false}, {-1, true}, {-1, false}, {-1, true}}) {
@@ -193,7 +198,7 @@ TEST(ViewerFrames, ScreensSwapMenusAndPanelsAndThePanelChecksFollowThePictures) 
 
     // Back to the 3D screen of this document: menu 122 and the 3D panel.
     tall->ShowScreen3d();
-    EXPECT_EQ(main->PanelMode(), 0);
+    EXPECT_EQ(main->PanelMode(), v3d::kScreen3d);
     EXPECT_FALSE(hasItem(main, bxid::cmd::HorizontalLine));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return main->Panel3d()->IsShown(); }));
 }
@@ -268,7 +273,7 @@ TEST(ViewerFrames, ToolBarsStartLargeAndToggleSizeAndFlatStyle) {
     wxCommandEvent chosen(wxEVT_MENU, bxid::cmd::ShowMeasureScreen);
     chosen.SetEventObject(viewer.App().MainFrame()->GetMenuBar());
     viewer.App().MainFrame()->ProcessWindowEvent(chosen);
-    ASSERT_EQ(frame->Doc()->ScreenMode(), 1);
+    ASSERT_EQ(frame->Doc()->ScreenMode(), v3d::kScreenMeasure);
     EXPECT_TRUE(ui::testing::PumpUntil([&] {
         return lines->GetToolEnabled(bxid::cmd::HorizontalLine) &&
                lines->GetToolState(bxid::cmd::HorizontalLine);
@@ -318,7 +323,8 @@ TEST(ViewerFrames, CalibrationWindowOutlivesItsOwnerWithItsOwnImageAndFreesTheOt
     calib->OnSet();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return viewer.App().MainFrame()->ChildFrames().size() == 1; }));
     EXPECT_TRUE(kept->IsEnabled());
-    EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.App().MainFrame()->PanelMode() == 0; }));
+    EXPECT_TRUE(
+        ui::testing::PumpUntil([&] { return viewer.App().MainFrame()->PanelMode() == v3d::kScreen3d; }));
     EXPECT_EQ(kept->Doc()->GetPitch(0), 1.0);
 }
 

@@ -65,7 +65,7 @@ protected:
         if (!measureScreen)
             return;
         frame_->ShowScreenMeasure();
-        graph_ = dynamic_cast<brx::CGraphVw*>(frame_->GetPaneWindow(7));
+        graph_ = dynamic_cast<brx::CGraphVw*>(frame_->GetPaneWindow(brx::kPaneProfileGraph));
         ASSERT_NE(graph_, nullptr);
         settle();
     }
@@ -237,11 +237,11 @@ TEST_F(MeasureResultsGui, TheFreeLineTakesItsOwnProfile) {
     wxCommandEvent choose(wxEVT_MENU, bxid::cmd::FreeLine);
     choose.SetEventObject(frame_);
     frame_->GetEventHandler()->ProcessEvent(choose);
-    ASSERT_EQ(doc_->LineKind(), 2);
+    ASSERT_EQ(doc_->LineKind(), v3d::kLineFree);
     const std::vector<int> free = profile();
     EXPECT_NE(free, row);
     const double ra = doc_->Roughness(1);
-    doc_->ExtractProfile(2);
+    doc_->ExtractProfile(v3d::kLineFree);
     EXPECT_EQ(profile(), free);
     doc_->ComputeRoughness();
     EXPECT_DOUBLE_EQ(doc_->Roughness(1), ra);

@@ -51,9 +51,9 @@ protected:
         ASSERT_NE(frame_, nullptr);
         doc_ = frame_->Doc();
         frame_->ShowScreenMeasure();
-        graph_ = dynamic_cast<brx::CGraphVw*>(frame_->GetPaneWindow(7));
-        analysis_ = dynamic_cast<brx::CAnalysisVw*>(frame_->GetPaneWindow(6));
-        image_ = dynamic_cast<brx::CImageVw*>(frame_->GetPaneWindow(5));
+        graph_ = dynamic_cast<brx::CGraphVw*>(frame_->GetPaneWindow(brx::kPaneProfileGraph));
+        analysis_ = dynamic_cast<brx::CAnalysisVw*>(frame_->GetPaneWindow(brx::kPaneAnalysis));
+        image_ = dynamic_cast<brx::CImageVw*>(frame_->GetPaneWindow(brx::kPaneMeasureImage));
         ASSERT_TRUE(graph_ && analysis_ && image_);
         settle();
     }

@@ -159,7 +159,7 @@ TEST_F(MeasureViewsGui, GraphScaleZeroFlattensCurvesAndMenu156ShowsAndHidesThem)
 }
 
 TEST_F(MeasureViewsGui, DraggingTheLineChangesRaAndFixedLinesKeepTheirCursors) {
-    ASSERT_EQ(doc_->LineKind(), 0);
+    ASSERT_EQ(doc_->LineKind(), v3d::kLineHorizontal);
     const wxString before = listLine(4);
     const int row = doc_->GetMeasureState()->linePosition[0];
     ASSERT_GE(row, kH / 2); // the rough half
@@ -204,7 +204,7 @@ TEST_F(MeasureViewsGui, DraggingTheLineChangesRaAndFixedLinesKeepTheirCursors) {
 }
 
 TEST_F(MeasureViewsGui, FreeLinesSnapWithShiftClearWithEqualEndsAndCursorsHitTheirRegions) {
-    frame_->SetLineKind(2);
+    frame_->SetLineKind(v3d::kLineFree);
     settle();
     const wxPoint from = at(analysis_, 5, 30), to = at(analysis_, 50, 33);
     press(analysis_, from.x, from.y);
@@ -390,7 +390,7 @@ TEST_F(MeasureViewsGui, CopyPutsEachPanesPictureOnTheClipboard) {
 }
 
 TEST_F(MeasureViewsGui, Menu155ChecksTheLineKindAndTheGraphKeepsItsPlotInSamples) {
-    for (int kind : {0, 1, 2}) {
+    for (v3d::LineKind kind : {v3d::kLineHorizontal, v3d::kLineVertical, v3d::kLineFree}) {
         frame_->SetLineKind(kind);
         std::unique_ptr<wxMenu> menu(analysis_->BuildContextMenu());
         ASSERT_TRUE(menu);
@@ -403,7 +403,7 @@ TEST_F(MeasureViewsGui, Menu155ChecksTheLineKindAndTheGraphKeepsItsPlotInSamples
     }
     // The graph keeps the samples across its plot (the larger image side) and the plot height in
     // the same units, for the page that fits it.
-    frame_->SetLineKind(1);
+    frame_->SetLineKind(v3d::kLineVertical);
     settle();
     const graph::ProfileLayout& l = graph_->Layout();
     EXPECT_EQ(graph_->imageWidth, std::max(kW, kH));
@@ -438,7 +438,7 @@ TEST_F(MeasureViewsGui, TinyPanesDrawTheBackgroundAndKeepTheResults) {
 
 TEST_F(MeasureViewsGui, RegionOnThe3dScreenCutsTheScene) {
     frame_->ShowScreen3d();
-    auto* image = dynamic_cast<brx::CImageVw*>(frame_->GetPaneWindow(0));
+    auto* image = dynamic_cast<brx::CImageVw*>(frame_->GetPaneWindow(brx::kPaneImage));
     ASSERT_NE(image, nullptr);
     ASSERT_TRUE(ui::testing::WaitForPaint(image));
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return image->imageRect.right > image->imageRect.left; }));

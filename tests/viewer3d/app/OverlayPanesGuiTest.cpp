@@ -51,12 +51,12 @@ TEST(OverlayPanesGui, OpenedHeightFileShowsContoursAndTheRedSliceInTheirPanes) {
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(ui::testing::WaitForPaint(frame));
 
-    auto* contour = dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(1));
-    auto* slice = dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(2));
+    auto* contour = dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(brx::kPaneContour));
+    auto* slice = dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(brx::kPaneSlice));
     ASSERT_NE(contour, nullptr);
     ASSERT_NE(slice, nullptr);
-    EXPECT_EQ(contour->contentKind, 1);
-    EXPECT_EQ(slice->contentKind, 2);
+    EXPECT_EQ(contour->contentKind, v3d::kContentContour);
+    EXPECT_EQ(slice->contentKind, v3d::kContentSlice);
     ASSERT_TRUE(ui::testing::PumpUntil([&] {
         return contour->GetClientSize().x > 20 && contour->GetClientSize().y > 20 &&
                slice->GetClientSize().x > 20 && slice->GetClientSize().y > 20;

@@ -102,7 +102,7 @@ protected:
 
 TEST_F(PanePrintingGui, PreviewOfTheMeasurementScreenShowsTheWaitingScreenshotAndFlagsThePane) {
     frame_->ShowScreenMeasure();
-    auto* graph = dynamic_cast<brx::CGraphVw*>(frame_->GetPaneWindow(7));
+    auto* graph = dynamic_cast<brx::CGraphVw*>(frame_->GetPaneWindow(brx::kPaneProfileGraph));
     ASSERT_NE(graph, nullptr);
     // A screenshot in two colours, left green and right blue.
     wxImage shot(640, 480);
@@ -181,7 +181,7 @@ TEST_F(PanePrintingGui, ViewPreviewDropsTheScreenshotAndPrintsTheReportAndCaptur
     const wxImage page = printedPage();
     const v3d::image::PrintPageMetrics m = v3d::image::MakePageMetrics(827, 1169, 100, 100, 1, 1);
     EXPECT_GT(inked(page, RECT{m.textLeft, m.topMargin, 827 / 2, m.topMargin + 12}), 20); // header
-    const auto cells = v3d::image::ReportLayout(m, 0);
+    const auto cells = v3d::image::ReportLayout(m, v3d::kScreen3d);
     EXPECT_GT(inked(page, cells.cell[0]), 500);     // the image
     EXPECT_GT(inked(page, cells.cell[3]), 500);     // the 3D picture taken for the page
     EXPECT_EQ(frame_->Doc()->renderCache, nullptr); // freed after the page
@@ -223,7 +223,7 @@ CurveRows curveRows(const wxImage& image, const wxRect& r) {
 } // namespace
 
 TEST_F(PanePrintingGui, ThePreviewDrawsTheAreaGraphAsALineAsTheScreenDoes) {
-    auto* graph = dynamic_cast<brx::CGraphVw*>(frame_->GetPaneWindow(4));
+    auto* graph = dynamic_cast<brx::CGraphVw*>(frame_->GetPaneWindow(brx::kPaneAreaGraph));
     ASSERT_NE(graph, nullptr);
     ASSERT_TRUE(ui::testing::WaitForPaint(graph));
     // The pane as the screen draws it.

@@ -64,7 +64,7 @@ TEST(PaneRepaintPointer, PanesRepaintWhatTheClosedPrintDialogCovered) {
     brx::CView3dFrm* frame = brxtest::OpenShown(viewer, path);
     ASSERT_NE(frame, nullptr);
     std::vector<wxWindow*> panes;
-    for (int role : {0, 1, 2, 4})
+    for (brx::PaneRole role : {brx::kPaneImage, brx::kPaneContour, brx::kPaneSlice, brx::kPaneAreaGraph})
         if (wxWindow* pane = frame->GetPaneWindow(role); pane && pane->IsShownOnScreen())
             panes.push_back(pane);
     ASSERT_EQ(panes.size(), 4u);

@@ -73,7 +73,7 @@ protected:
         frame = frames[0];
         view = frame->View3d();
         ASSERT_NE(view, nullptr);
-        ASSERT_EQ(frame->GetPaneWindow(3), view);
+        ASSERT_EQ(frame->GetPaneWindow(brx::kPane3d), view);
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->PaintCount() > 0; }));
         ASSERT_TRUE(view->HasScene()) << v3d::gl::MissingOpenGlNames();
         background = rgbOf(frame->Doc()->GetViewState()->backgroundColor);

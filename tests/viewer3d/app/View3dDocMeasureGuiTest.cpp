@@ -214,7 +214,7 @@ TEST(View3dDocMeasureGui, OpenedDocumentIsMeasuredAndTheFilterCommandFillsTheRou
     EXPECT_FALSE(ui::testing::FindById(main->Panel3d(), bxid::View3dPanel::Measure)->IsEnabled());
     // Opening takes the profile of the current line, the horizontal one through the middle: one
     // sample a column.
-    EXPECT_EQ(doc->LineKind(), 0);
+    EXPECT_EQ(doc->LineKind(), v3d::kLineHorizontal);
     EXPECT_EQ(doc->GetProfileCount(), 40);
     EXPECT_EQ(doc->ProfileLine().orientation, 'i');
 

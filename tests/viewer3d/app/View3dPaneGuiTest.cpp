@@ -75,7 +75,7 @@ TEST_F(View3dPaneGui, OpenedHeightFileDrawsInThe3dPaneAndFollowsTheDisplayMode) 
     ASSERT_NE(frame, nullptr);
     auto* view = frame->View3d();
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(frame->GetPaneWindow(3), view);
+    EXPECT_EQ(frame->GetPaneWindow(brx::kPane3d), view);
 
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->PaintCount() > 0; }));
     ASSERT_TRUE(view->HasScene()) << v3d::gl::MissingOpenGlNames();
@@ -113,7 +113,7 @@ TEST_F(View3dPaneGui, OpenedHeightFileDrawsInThe3dPaneAndFollowsTheDisplayMode) 
     // The pane's picture for copying and split save is the scene rendered off screen at the
     // pane's size.
     wxImage image;
-    ASSERT_TRUE(frame->RenderPaneToImage(3, &image));
+    ASSERT_TRUE(frame->RenderPaneToImage(brx::kPane3d, &image));
     EXPECT_EQ(image.GetWidth(), view->GetClientSize().x);
     EXPECT_EQ(image.GetHeight(), view->GetClientSize().y);
     size_t drawn = 0;
@@ -140,7 +140,7 @@ TEST_F(View3dPaneGui, MissingGluLibraryShows9252AndThe2dPanesStillDraw) {
     brx::CView3dFrm* frame = openHeightFile(viewer, dir.Path());
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(ui::testing::WaitForPaint(frame));
-    for (int role : {0, 1}) {
+    for (brx::PaneRole role : {brx::kPaneImage, brx::kPaneContour}) {
         ASSERT_NE(frame->GetPaneWindow(role), nullptr);
         wxImage image;
         EXPECT_TRUE(ui::testing::PumpUntil([&] { return frame->RenderPaneToImage(role, &image); })) << role;
@@ -151,7 +151,7 @@ TEST_F(View3dPaneGui, MissingGluLibraryShows9252AndThe2dPanesStillDraw) {
     EXPECT_FALSE(view->HasScene());
     EXPECT_EQ(view->PaintCount(), 0);
     wxImage none;
-    EXPECT_FALSE(frame->RenderPaneToImage(3, &none));
+    EXPECT_FALSE(frame->RenderPaneToImage(brx::kPane3d, &none));
     // A display-mode command without a scene changes the document and nothing breaks.
     ASSERT_TRUE(frame->HandleCommand(bxid::cmd::WireframeDisplay));
     EXPECT_EQ(frame->Doc()->GetViewState()->displayMode, 2);

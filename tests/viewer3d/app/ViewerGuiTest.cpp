@@ -47,7 +47,7 @@ std::string readFile(const std::string& path) {
 void waitDrawn(brx::CView3dFrm* frame) {
     ASSERT_TRUE(ui::testing::WaitForPaint(frame));
     auto* view =
-        dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(frame->Doc()->ScreenMode() == 1 ? 5 : 0));
+        dynamic_cast<v3d::CBaseImgView*>(frame->GetPaneWindow(brx::ImagePaneOf(frame->Doc()->ScreenMode())));
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->imageRect.right > 0; }));
 }
@@ -62,7 +62,7 @@ TEST(ViewerGui, FirstStartAndRestartKeepSettingsParametersAndPlacement) {
         brx::CMainFrame* main = viewer.App().MainFrame();
         EXPECT_EQ(main->GetTitle(), "Brelvoxa");
         EXPECT_TRUE(main->IsFindable());
-        EXPECT_EQ(main->PanelMode(), 0);
+        EXPECT_EQ(main->PanelMode(), v3d::kScreen3d);
         EXPECT_TRUE(main->Panel3d()->IsShown());
         EXPECT_FALSE(main->PanelMeasure()->IsShown());
         v3d::GlobalProcParams().zoom = 2.5;
@@ -95,9 +95,9 @@ TEST(ViewerGui, RecordsFromAnotherProcessOpenFramesAndAForgedOneShows9202) {
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == 1 && status >= 0; }, 30000));
     EXPECT_EQ(status, 0);
     brx::CView3dFrm* first = viewer.Frames()[0];
-    for (int role = 0; role < 8; ++role)
+    for (int role = 0; role < brx::kPaneRoleCount; ++role)
         EXPECT_NE(first->GetPaneView(role), nullptr) << role;
-    EXPECT_EQ(first->GetPaneView(8), nullptr);
+    EXPECT_EQ(first->GetPaneView(brx::kPaneRoleCount), nullptr);
     brx::CView3dDoc* doc = first->Doc();
     ASSERT_NE(doc->TexturePlane(), nullptr);
     EXPECT_EQ(doc->GetPitch(0), 0.5);
@@ -301,7 +301,7 @@ TEST(ViewerGui, PanelChecksLineCountsAndSplitSave) {
 
     // The measurement screen: panel 102, menu 124; line counts checked against the picture.
     frame->ShowScreenMeasure();
-    EXPECT_EQ(main->PanelMode(), 1);
+    EXPECT_EQ(main->PanelMode(), v3d::kScreenMeasure);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return main->PanelMeasure()->IsShown(); }));
     waitDrawn(frame);
     auto* count = ui::testing::FindById<wxTextCtrl>(main->PanelMeasure(), bxid::MeasurePanel::LineCount);
@@ -320,7 +320,7 @@ TEST(ViewerGui, PanelChecksLineCountsAndSplitSave) {
     EXPECT_EQ(sink.ShownMessages().back().id, bxid::str::TooFewLines);
     EXPECT_EQ(doc->GetLineCount(), 5);
     // Free line: the position is hidden.
-    frame->SetLineKind(2);
+    frame->SetLineKind(v3d::kLineFree);
     EXPECT_FALSE(ui::testing::FindById(main->PanelMeasure(), bxid::MeasurePanel::LinePosition)->IsEnabled());
     EXPECT_EQ(main->PanelMeasure()->GetDlgItemText(bxid::MeasurePanel::LinePositionLabel), "");
     frame->OnSplitSave();
@@ -419,7 +419,7 @@ TEST(ViewerGui, DroppedFilesOpenAndTheIdleTickReachesTheImagePane) {
     // starts the count again.
     brx::CView3dFrm* frame = viewer.App().MainFrame()->GetActive3dFrame();
     ASSERT_NE(frame, nullptr);
-    auto* pane = dynamic_cast<brx::CImageVw*>(frame->GetPaneWindow(0));
+    auto* pane = dynamic_cast<brx::CImageVw*>(frame->GetPaneWindow(brx::kPaneImage));
     ASSERT_NE(pane, nullptr);
     const int first = pane->IdleTicks();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return pane->IdleTicks() >= first + 1; }));
@@ -445,7 +445,7 @@ TEST(ViewerGui, CalibrationLineOfTenPixelsSetsThePitchThroughTheOwner) {
     ASSERT_TRUE(frame->HandleCommand(bxid::cmd::Calibration));
     brx::CCalibFrm* calib = frame->CalibWindow();
     ASSERT_NE(calib, nullptr);
-    EXPECT_EQ(viewer.App().MainFrame()->PanelMode(), -1);
+    EXPECT_EQ(viewer.App().MainFrame()->PanelMode(), brx::kNoPanel);
     EXPECT_FALSE(frame->IsEnabled());
     ASSERT_TRUE(ui::testing::WaitForPaint(calib));
     ASSERT_TRUE(ui::testing::PumpUntil(

@@ -27,8 +27,13 @@ void freeDib(HDIB& h) {
     h = nullptr;
 }
 
-bool validKind(int kind) {
-    return static_cast<int16_t>(kind) >= 0 && static_cast<int16_t>(kind) <= 2;
+// The line kind a number names, taken as a 16-bit value; false when it names none.
+bool lineKindOf(int value, LineKind* kind) {
+    const int16_t k = static_cast<int16_t>(value);
+    if (k < kLineHorizontal || k > kLineFree)
+        return false;
+    *kind = static_cast<LineKind>(k);
+    return true;
 }
 bool nonNegative(double v) {
     return std::isfinite(v) && v >= 0.0;
@@ -181,16 +186,17 @@ int View3dData::SetGraphScaleFree(double v) {
 }
 
 int View3dData::SetLinePositionFixed(int kind, int fixed) {
-    if (!validKind(kind))
+    v3d::LineKind k{};
+    if (!lineKindOf(kind, &k))
         return 0;
-    measure_.linePositionFixed[static_cast<int16_t>(kind)] = fixed;
+    measure_.linePositionFixed[k] = fixed;
     return 1;
 }
 
 int View3dData::SetLinePosition(int kind, int position) {
-    if (!validKind(kind))
+    v3d::LineKind k{};
+    if (!lineKindOf(kind, &k))
         return 0;
-    const int k = static_cast<int16_t>(kind);
     measure_.linePosition[k] = position;
     ExtractProfile(k);
     ComputeRoughness();
@@ -213,20 +219,22 @@ int View3dData::SetLineCount(int count) {
 }
 
 double View3dData::GetLineCoord(int cursor, int kind) const {
-    if (!validKind(kind))
+    v3d::LineKind k{};
+    if (!lineKindOf(kind, &k))
         return -1.0;
     const int16_t c = static_cast<int16_t>(cursor);
     if (c < 0 || c > 3)
         return 0.0;
-    return lineCoord_[c][static_cast<int16_t>(kind)];
+    return lineCoord_[c][k];
 }
 
 int View3dData::SetLineCoord(int cursor, int kind, double value) {
-    if (!validKind(kind))
+    v3d::LineKind k{};
+    if (!lineKindOf(kind, &k))
         return 0;
     const int16_t c = static_cast<int16_t>(cursor);
     if (c >= 0 && c <= 3)
-        lineCoord_[c][static_cast<int16_t>(kind)] = value;
+        lineCoord_[c][k] = value;
     return 1;
 }
 
@@ -278,7 +286,7 @@ void View3dData::ProjectOnLine(const RECT& line, int a, int b, POINT* point) {
 
 int View3dData::ResetLinePositions(int kind) {
     HDIB reference = regionCut[1] ? regionCut[1] : texture_;
-    if (!reference || kind < -1 || kind > 2)
+    if (!reference || kind < kAllLineKinds || kind > kLineFree)
         return 0;
     int w = 0, h = 0;
     {
@@ -288,16 +296,16 @@ int View3dData::ResetLinePositions(int kind) {
         w = DibGetWidth(lock.get());
         h = DibGetHeight(lock.get());
     }
-    const bool all = kind == -1;
-    if (all || kind == 0) {
-        lineCoord_[0][0] = w / 4;
-        lineCoord_[1][0] = 3 * w / 4;
+    const bool all = kind == kAllLineKinds;
+    if (all || kind == kLineHorizontal) {
+        lineCoord_[0][kLineHorizontal] = w / 4;
+        lineCoord_[1][kLineHorizontal] = 3 * w / 4;
     }
-    if (all || kind == 1) {
-        lineCoord_[0][1] = h / 4;
-        lineCoord_[1][1] = 3 * h / 4;
+    if (all || kind == kLineVertical) {
+        lineCoord_[0][kLineVertical] = h / 4;
+        lineCoord_[1][kLineVertical] = 3 * h / 4;
     }
-    if (all || kind == 2) {
+    if (all || kind == kLineFree) {
         // Only a line without length is no free line: a horizontal or vertical free line (one
         // side of the rectangle 0) stays as the user drew it.
         if (roi_.right == roi_.left && roi_.bottom == roi_.top)
@@ -307,19 +315,19 @@ int View3dData::ResetLinePositions(int kind) {
         const bool wide = rw > rh;
         if (all) {
             const LONG span = wide ? rw : rh;
-            lineCoord_[0][2] = span / 4;
-            lineCoord_[1][2] = 3 * span / 4;
+            lineCoord_[0][kLineFree] = span / 4;
+            lineCoord_[1][kLineFree] = 3 * span / 4;
         }
         for (int c = 0; c < 2; ++c) {
             RECT r{};
             if (wide) {
-                const int x = static_cast<int>(std::min(roi_.left, roi_.right) + lineCoord_[c][2]);
+                const int x = static_cast<int>(std::min(roi_.left, roi_.right) + lineCoord_[c][kLineFree]);
                 POINT top{-1, 0}, bottom{-1, h};
                 ProjectOnLine(diagonal, x, -1, &top);
                 ProjectOnLine(diagonal, x, -1, &bottom);
                 r = RECT{top.x, 0, bottom.x, h};
             } else {
-                const int y = static_cast<int>(std::min(roi_.top, roi_.bottom) + lineCoord_[c][2]);
+                const int y = static_cast<int>(std::min(roi_.top, roi_.bottom) + lineCoord_[c][kLineFree]);
                 POINT left{0, -1}, right{w, -1};
                 ProjectOnLine(diagonal, -1, y, &left);
                 ProjectOnLine(diagonal, -1, y, &right);

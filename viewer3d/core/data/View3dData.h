@@ -14,6 +14,9 @@
 #include "platform/Palette.h"
 #include "platform/WinTypes.h"
 #include "viewer3d/core/data/AreaData.h"
+#include "viewer3d/core/data/LineKind.h"
+#include "viewer3d/core/data/PaneContent.h"
+#include "viewer3d/core/data/ScreenMode.h"
 #include "viewer3d/core/data/CalibRecord.h"
 #include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/core/data/MeasureState.h"
@@ -98,6 +101,7 @@ public:
     int SetGraphScalePreset(double factor);
     int SetGraphScaleFreeOn(int on);
     int SetGraphScaleFree(double factor);
+    // Line kinds (LineKind) are taken as 16-bit values here and by the line coordinates.
     int SetLinePositionFixed(int kind, int fixed);
     int SetLinePosition(int kind, int position);
     int SetMeasuredValue(int index, double value);
@@ -112,6 +116,9 @@ public:
     void SetLineRect(int which, const RECT& rect);
     void GetRoiRect(RECT* rect) const { *rect = roi_; }
     void SetRoiRect(const RECT& rect) { roi_ = rect; }
+    // Cursors A and B of a line kind or of every kind (kAllLineKinds) set again over the
+    // measurement picture, with the cross lines of the free line's cursors (the free line's
+    // cursors themselves only for every kind); 0 without a picture or for another number.
     int ResetLinePositions(int kind);
     // The point on the line (x1, y1, x2, y2) for a (x) and b (y), either of them -1; see the
     // source for the three cases. Results are truncated to integers.
@@ -228,10 +235,10 @@ public:
     double BaseOffset() const { return baseOffset_; }
     int ParamSource() const { return paramSource_; }
     void SetParamSource(int state) { paramSource_ = state; }
-    int ScreenMode() const { return screenMode_; }
-    void SetScreenMode(int mode) { screenMode_ = mode; }
-    int LineKind() const { return lineKind_; }
-    void SetLineKind(int kind) { lineKind_ = kind; }
+    v3d::ScreenMode ScreenMode() const { return screenMode_; }
+    void SetScreenMode(v3d::ScreenMode mode) { screenMode_ = mode; }
+    v3d::LineKind LineKind() const { return lineKind_; }
+    void SetLineKind(v3d::LineKind kind) { lineKind_ = kind; }
     const CalibRecord& Calib() const { return calib_; }
     // Rz (0), Ra (1), Rzjis (2) of the current profile; the measurement holds them.
     virtual double Roughness(int /*which*/) const { return 0.0; }
@@ -290,7 +297,7 @@ public:
     // the resampled one. Null for a null or empty rectangle or without a texture.
     HDIB CreateRoiImages(const RECT* rect);
     // Profile and roughness: the accessors start them; the measurement fills them in.
-    virtual void ExtractProfile(int /*kind*/) {}
+    virtual void ExtractProfile(v3d::LineKind /*kind*/) {}
     virtual void ComputeRoughness() {}
 
 protected:
@@ -306,9 +313,9 @@ protected:
     virtual double MeasureSlicePerimeter(int /*level*/) { return 0.0; }
     // The scene is ready: the window document redraws its views.
     virtual void OnScenePrepared() {}
-    // The client area of the pane showing the contour (kind 1) or slice (kind 2) picture; false
-    // when there is none (the data without windows has none).
-    virtual bool OverlayTargetArea(int /*kind*/, RECT* /*area*/) const { return false; }
+    // The client area of the pane showing the contour or slice picture; false when there is
+    // none (the data without windows has none).
+    virtual bool OverlayTargetArea(PaneContent /*kind*/, RECT* /*area*/) const { return false; }
     // The image resampled to width x height (slot image type given); the base samples the
     // nearest pixel, the window document resamples through its image toolkit.
     virtual HDIB ResampleImage(HDIB source, int type, int width, int height);
@@ -324,7 +331,8 @@ private:
     GlListBlock glLists_;
     ViewState view_;
     MeasureState measure_;
-    int screenMode_ = 0, lineKind_ = 0;
+    v3d::ScreenMode screenMode_ = kScreen3d;
+    v3d::LineKind lineKind_ = kLineHorizontal;
     std::array<std::array<double, 3>, 4> lineCoord_{};
     std::array<RECT, 2> lineRects_{};
     RECT roi_{};

@@ -67,7 +67,8 @@ HDIB View3dData::ResampleImage(HDIB source, int /*type*/, int width, int height)
 int View3dData::BuildContourImage(const RECT* target) {
     bool noMemory = false;
     HDIB cache = overlayCache(
-        *this, target, contourCache, contourStale, [this](RECT* a) { return OverlayTargetArea(1, a); },
+        *this, target, contourCache, contourStale,
+        [this](RECT* a) { return OverlayTargetArea(kContentContour, a); },
         [this](HDIB s, int w, int h) { return ResampleImage(s, heightDisplayType, w, h); }, &noMemory);
     HDIB picture = cache ? MakeContourPicture(cache, view_.contourCount, minLevel, maxLevel) : nullptr;
     if (!picture) {
@@ -82,7 +83,8 @@ int View3dData::BuildContourImage(const RECT* target) {
 int View3dData::BuildBinaryImage(const RECT* target) {
     bool noMemory = false;
     HDIB cache = overlayCache(
-        *this, target, binaryCache, binaryStale, [this](RECT* a) { return OverlayTargetArea(2, a); },
+        *this, target, binaryCache, binaryStale,
+        [this](RECT* a) { return OverlayTargetArea(kContentSlice, a); },
         [this](HDIB s, int w, int h) { return ResampleImage(s, heightDisplayType, w, h); }, &noMemory);
     // The slice level is kept in calibrated units above the lowest level.
     const double zScale = calib_.zScale > 0.0 ? calib_.zScale : 1.0;

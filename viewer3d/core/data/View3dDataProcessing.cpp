@@ -189,11 +189,11 @@ int View3dData::ProcessPlanes(int format, int slotType) {
     profileDisplay = BuildHeightDisplay(GetHeightSource(1));
     // 6. Lines through the middle, except for document files whose stored positions stand.
     if (format != 6) {
-        SetLinePosition(0, h / 2);
-        SetLinePosition(1, w / 2);
+        SetLinePosition(kLineHorizontal, h / 2);
+        SetLinePosition(kLineVertical, w / 2);
     }
     // 7.
-    ResetLinePositions(-1);
+    ResetLinePositions(kAllLineKinds);
     // The profile and roughness are those of the current measuring line (setting both lines
     // above leaves the last one's, and a document file sets none).
     ExtractProfile(lineKind_);
@@ -320,7 +320,7 @@ int View3dData::RebuildGlLists() {
 int View3dData::ApplyRoi(int flag, const RECT& rect) {
     if (flag != 0)
         return 1;
-    const int pair = screenMode_ == 1 ? 1 : 0;
+    const int pair = screenMode_ == kScreenMeasure ? 1 : 0; // the region pair of the screen
     freeDib(regionCut[pair]);
     freeDib(regionCutDisplay[pair]);
     const bool cut = rect.right - rect.left >= 1 && rect.bottom - rect.top >= 1;
@@ -334,15 +334,15 @@ int View3dData::ApplyRoi(int flag, const RECT& rect) {
     if (!sizeOf(regionCut[pair] ? regionCut[pair] : texture_, &cw, &ch))
         return 1;
     if (pair == 1) {
-        SetLinePosition(0, ch / 2);
-        SetLinePosition(1, cw / 2);
+        SetLinePosition(kLineHorizontal, ch / 2);
+        SetLinePosition(kLineVertical, cw / 2);
         freeDib(heightCutMeasure);
         if (cut)
             heightCutMeasure = CutDib(height_, rect);
         freeDib(profileDisplay);
         profileDisplay = BuildHeightDisplay(GetHeightSource(1));
         roi_ = RECT{};
-        ResetLinePositions(-1);
+        ResetLinePositions(kAllLineKinds);
         ExtractProfile(lineKind_);
         ComputeRoughness();
     } else {

@@ -17,6 +17,7 @@
 #include "platform/GlobalMemory.h"
 #include "platform/WinTypes.h"
 #include "viewer3d/core/data/AreaData.h"
+#include "viewer3d/core/data/LineKind.h"
 #include "viewer3d/core/data/SlotImageType.h"
 #include "viewer3d/measure/core/OutlineTables.h"
 
@@ -172,10 +173,10 @@ public:
     // their entry unchanged. Returns 1 (0 for a null image or array).
     int SampleLine(HDIB image, int heightType, int x0, int y0, int x1, int y1, int* array, int length,
                    int* first, int* last, char* orientation, int* largest, int* smallest);
-    // The profile along the horizontal (mode 0), vertical (1) or free (2) line, averaged over
-    // lineCount parallel lines at offsets k - lineCount / 2 (a count below 1 counts as 1). A
-    // null image gives an empty profile.
-    void ExtractProfile(int mode, int lineCount, HDIB image, int heightType, const MeasuringLines& lines,
+    // The profile along the measuring line of a kind, averaged over lineCount parallel lines at
+    // offsets k - lineCount / 2 (a count below 1 counts as 1). A null image gives an empty
+    // profile.
+    void ExtractProfile(LineKind kind, int lineCount, HDIB image, int heightType, const MeasuringLines& lines,
                         LineProfile* profile);
 
 private:

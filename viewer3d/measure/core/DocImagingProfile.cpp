@@ -59,7 +59,7 @@ int DocImaging::SampleLine(HDIB image, int heightType, int x0, int y0, int x1, i
     return 1;
 }
 
-void DocImaging::ExtractProfile(int mode, int lineCount, HDIB image, int heightType,
+void DocImaging::ExtractProfile(LineKind kind, int lineCount, HDIB image, int heightType,
                                 const MeasuringLines& lines, LineProfile* profile) {
     if (!profile)
         return;
@@ -90,12 +90,12 @@ void DocImaging::ExtractProfile(int mode, int lineCount, HDIB image, int heightT
     };
     auto lineAt = [&](int d) {
         Line l{};
-        if (mode == 0) {
+        if (kind == kLineHorizontal) {
             int y = lines.row + d;
             if (y >= height)
                 --y;
             l = Line{0, y, width - 1, y};
-        } else if (mode == 1) {
+        } else if (kind == kLineVertical) {
             int x = lines.column + d;
             if (x >= width)
                 --x;
@@ -129,7 +129,8 @@ void DocImaging::ExtractProfile(int mode, int lineCount, HDIB image, int heightT
     // takes its length and orientation.
     const Line centre = lineAt(0);
     const bool acrossY =
-        mode == 0 || (mode == 2 && std::abs(centre.y1 - centre.y0) < std::abs(centre.x1 - centre.x0));
+        kind == kLineHorizontal ||
+        (kind == kLineFree && std::abs(centre.y1 - centre.y0) < std::abs(centre.x1 - centre.x0));
     const int64_t maxAcross = acrossY ? std::max(centre.y0, centre.y1) : std::max(centre.x0, centre.x1);
     const int64_t minAcross = acrossY ? std::min(centre.y0, centre.y1) : std::min(centre.x0, centre.x1);
     const int64_t size = acrossY ? height : width;

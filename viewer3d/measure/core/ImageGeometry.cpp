@@ -201,11 +201,11 @@ PrintPageMetrics MakePageMetrics(int pageWidth, int pageHeight, int dpiX, int dp
     return m;
 }
 
-ReportCells ReportLayout(const PrintPageMetrics& m, int screenMode) {
+ReportCells ReportLayout(const PrintPageMetrics& m, ScreenMode screenMode) {
     ReportCells cells;
     const int L = m.textLeft, T = m.textTop, mx = m.sideMargin, my = m.topMargin;
     const int U = m.pageHeight - 2 * T;
-    if (screenMode == 0) {
+    if (screenMode == kScreen3d) {
         const int C = (m.pageWidth - 2 * L) / 2 - mx;
         for (int k = 0; k < 3; ++k)
             cells.cell[k] = RECT{L, T + k * (U / 3), L + C, T + k * (U / 3) + U / 3 - my};

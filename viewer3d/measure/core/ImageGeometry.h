@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/WinTypes.h"
+#include "viewer3d/core/data/ScreenMode.h"
 
 namespace v3d::image {
 
@@ -69,6 +70,6 @@ struct ReportCells {
     int count = 0;
     RECT cell[5]{};
 };
-ReportCells ReportLayout(const PrintPageMetrics& m, int screenMode);
+ReportCells ReportLayout(const PrintPageMetrics& m, ScreenMode screenMode);
 
 } // namespace v3d::image

@@ -71,11 +71,11 @@ PlotMapping ProfileLayout::Mapping() const {
     return SetPlotMapping(grid, total - 1, verticalRange);
 }
 
-int LineSampleCount(int lineKind, int imageWidth, int imageHeight, const RECT& freeLine) {
+int LineSampleCount(LineKind lineKind, int imageWidth, int imageHeight, const RECT& freeLine) {
     switch (lineKind) {
-    case 0:
+    case kLineHorizontal:
         return imageWidth;
-    case 1:
+    case kLineVertical:
         return imageHeight;
     default:
         return std::max(std::abs(freeLine.right - freeLine.left), std::abs(freeLine.bottom - freeLine.top)) +

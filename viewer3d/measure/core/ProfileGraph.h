@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/WinTypes.h"
+#include "viewer3d/core/data/LineKind.h"
 
 #include <functional>
 #include <vector>
@@ -56,9 +57,9 @@ struct ProfileLayout {
 // line has count samples; N is the larger of the image's sides.
 ProfileLayout LayoutProfileGraph(const RECT& area, double insetX, double insetY, int imageWidth,
                                  int imageHeight, int count, double graphScale);
-// Samples of the current line: the image width (kind 0), height (kind 1) or the longer side of
-// the free line's end points plus 1 (kind 2).
-int LineSampleCount(int lineKind, int imageWidth, int imageHeight, const RECT& freeLine);
+// Samples of the current line: the image width (horizontal line), height (vertical line) or the
+// longer side of the free line's end points plus 1.
+int LineSampleCount(LineKind lineKind, int imageWidth, int imageHeight, const RECT& freeLine);
 
 // The four cursors: A and B in samples from the first visible sample, C and D as levels in
 // height units above the profile's minimum. The levels are kept in height units, not as parts

@@ -40,12 +40,12 @@ wxPoint wx(POINT p) {
 } // namespace
 
 CAnalysisVw::CAnalysisVw(wxWindow* parent) : v3d::CBaseImgView(parent) {
-    contentKind = 3;
+    contentKind = v3d::kContentMeasureImage;
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     BindPaneMouse(this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { dragState_ = 0; });
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& ev) {
-        if (contentKind != 3)
+        if (contentKind != v3d::kContentMeasureImage)
             return;
         const wxPoint p =
             ev.GetPosition() == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(ev.GetPosition());
@@ -72,7 +72,7 @@ wxMenu* CAnalysisVw::BuildContextMenu() const {
 }
 
 void CAnalysisVw::OnEditCopy() {
-    CopyPaneToClipboard(this, 6);
+    CopyPaneToClipboard(this, kPaneAnalysis);
 }
 
 void CAnalysisVw::readPositions() {
@@ -80,10 +80,10 @@ void CAnalysisVw::readPositions() {
     if (!d)
         return;
     const v3d::MeasureState& m = *d->GetMeasureState();
-    row_ = m.linePosition[0];
-    column_ = m.linePosition[1];
+    row_ = m.linePosition[v3d::kLineHorizontal];
+    column_ = m.linePosition[v3d::kLineVertical];
     d->GetRoiRect(&free_);
-    for (int k = 0; k < 2; ++k) {
+    for (v3d::LineKind k : {v3d::kLineHorizontal, v3d::kLineVertical}) {
         cursorA_[k] = static_cast<int>(d->GetLineCoord(0, k));
         cursorB_[k] = static_cast<int>(d->GetLineCoord(1, k));
     }
@@ -94,17 +94,17 @@ int CAnalysisVw::LinePixel() const {
     CView3dDoc* d = doc();
     if (!map.Valid() || !d)
         return -1;
-    return d->LineKind() == 0 ? centre(map, 0, row_).y : centre(map, column_, 0).x;
+    return d->LineKind() == v3d::kLineHorizontal ? centre(map, 0, row_).y : centre(map, column_, 0).x;
 }
 
 int CAnalysisVw::CursorPixel(int which) const {
     const v3d::image::ImageMapping map = mapping();
     CView3dDoc* d = doc();
-    if (!map.Valid() || !d || d->LineKind() > 1)
+    if (!map.Valid() || !d || d->LineKind() == v3d::kLineFree)
         return -1;
-    const int kind = d->LineKind();
+    const v3d::LineKind kind = d->LineKind();
     const int along = which == 0 ? cursorA_[kind] : cursorB_[kind];
-    return kind == 0 ? centre(map, along, 0).x : centre(map, 0, along).y;
+    return kind == v3d::kLineHorizontal ? centre(map, along, 0).x : centre(map, 0, along).y;
 }
 
 void CAnalysisVw::updateRegions(const v3d::image::ImageMapping& map) {
@@ -146,12 +146,12 @@ void CAnalysisVw::OnDraw(wxDC& dc) {
 void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int height, bool paper) {
     CView3dDoc* d = doc();
     const v3d::image::ImageMapping map = v3d::image::SetImageMapping(image, width, height);
-    if (!d || !map.Valid() || contentKind != 3)
+    if (!d || !map.Valid() || contentKind != v3d::kContentMeasureImage)
         return;
     const bool dragging = dragState_ != 0 && dragState_ != kPressedNoHit;
     if (!dragging || paper)
         readPositions();
-    const int kind = d->LineKind();
+    const v3d::LineKind kind = d->LineKind();
     const int half = d->GetLineCount() / 2;
     CrispLines(dc);
     dc.SetClippingRegion(image.left, image.top, image.right - image.left, image.bottom - image.top);
@@ -164,10 +164,10 @@ void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int
             p[i] = wx(centre(map, corners[i].x, corners[i].y));
         dc.DrawPolygon(4, p);
     };
-    if (kind == 0) {
+    if (kind == v3d::kLineHorizontal) {
         outline({PointF{-0.5, row_ - half + 0.0}, PointF{width - 0.5, row_ - half + 0.0},
                  PointF{width - 0.5, row_ + half + 0.0}, PointF{-0.5, row_ + half + 0.0}});
-    } else if (kind == 1) {
+    } else if (kind == v3d::kLineVertical) {
         outline({PointF{column_ - half + 0.0, -0.5}, PointF{column_ + half + 0.0, -0.5},
                  PointF{column_ + half + 0.0, height - 0.5}, PointF{column_ - half + 0.0, height - 0.5}});
     } else if (free_.left || free_.top || free_.right || free_.bottom) {
@@ -178,7 +178,7 @@ void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int
         const bool held = !paper && dragging && dragState_ != kDragNewFree && (dragState_ & bit);
         dc.SetPen(wxPen(ToColour(held ? kCursorHeld : kCursorColour), paper ? 4 : 2));
     };
-    if (kind == 2) {
+    if (kind == v3d::kLineFree) {
         if (!(dragging && (dragState_ & (kDragA | kDragB)) && dragState_ != kDragNewFree))
             d->GetLineRects(&lineRects_[0], &lineRects_[1]);
         if (!paper)
@@ -192,7 +192,7 @@ void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int
         for (int i = 0; i < 2; ++i) {
             cursorPen(i == 0 ? kDragA : kDragB);
             const int along = i == 0 ? cursorA_[kind] : cursorB_[kind];
-            if (kind == 0) {
+            if (kind == v3d::kLineHorizontal) {
                 const int x = centre(map, along, 0).x;
                 dc.DrawLine(x, image.top, x, image.bottom);
             } else {
@@ -214,16 +214,17 @@ void CAnalysisVw::redraw() {
 void CAnalysisVw::OnLButtonDown(int x, int y) {
     CView3dDoc* d = doc();
     const v3d::image::ImageMapping map = mapping();
-    if (contentKind != 3 || !d || !map.Valid())
+    if (contentKind != v3d::kContentMeasureImage || !d || !map.Valid())
         return;
     if (!HasCapture())
         CaptureMouse();
     readPositions();
     moveCounter_ = 0;
-    const int kind = d->LineKind();
+    const v3d::LineKind kind = d->LineKind();
     unsigned hit = 0;
-    if (kind == 0 || kind == 1) {
-        const int across = kind == 0 ? y : x, along = kind == 0 ? x : y;
+    if (kind == v3d::kLineHorizontal || kind == v3d::kLineVertical) {
+        const bool horizontal = kind == v3d::kLineHorizontal;
+        const int across = horizontal ? y : x, along = horizontal ? x : y;
         if (!d->GetMeasureState()->linePositionFixed[kind] && std::abs(across - LinePixel()) <= 1)
             hit |= kDragLine;
         if (std::abs(along - CursorPixel(0)) <= 1)
@@ -279,15 +280,16 @@ bool CAnalysisVw::newFreeLine(int x, int y, bool shift, RECT* line) const {
 void CAnalysisVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
     CView3dDoc* d = doc();
     const v3d::image::ImageMapping map = mapping();
-    if (contentKind != 3 || !d || !map.Valid())
+    if (contentKind != v3d::kContentMeasureImage || !d || !map.Valid())
         return;
-    const int kind = d->LineKind();
+    const v3d::LineKind kind = d->LineKind();
     const POINT p = map.ToImage(x, y);
     const bool inside = p.x >= 0 && p.x < imageWidth && p.y >= 0 && p.y < imageHeight;
     if (!leftDown || !HasCapture() || dragState_ == 0) {
         bool over = false;
-        if (inside && (kind == 0 || kind == 1)) {
-            const int across = kind == 0 ? y : x, along = kind == 0 ? x : y;
+        if (inside && (kind == v3d::kLineHorizontal || kind == v3d::kLineVertical)) {
+            const bool horizontal = kind == v3d::kLineHorizontal;
+            const int across = horizontal ? y : x, along = horizontal ? x : y;
             over = (!d->GetMeasureState()->linePositionFixed[kind] && std::abs(across - LinePixel()) <= 1) ||
                    std::abs(along - CursorPixel(0)) <= 1 || std::abs(along - CursorPixel(1)) <= 1;
         } else if (inside) {
@@ -296,12 +298,13 @@ void CAnalysisVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
         SetCursor(over ? ui::LoadCursorResource(bxid::cursor::DragCursor) : wxCursor(wxCURSOR_ARROW));
         return;
     }
-    if (kind == 0 || kind == 1) {
+    if (kind == v3d::kLineHorizontal || kind == v3d::kLineVertical) {
         if (!inside)
             return;
-        const int across = kind == 0 ? y : x, along = kind == 0 ? x : y;
-        const int lastAcross = static_cast<int>(kind == 0 ? lastY_ : lastX_);
-        const int lastAlong = static_cast<int>(kind == 0 ? lastX_ : lastY_);
+        const bool horizontal = kind == v3d::kLineHorizontal;
+        const int across = horizontal ? y : x, along = horizontal ? x : y;
+        const int lastAcross = static_cast<int>(horizontal ? lastY_ : lastX_);
+        const int lastAlong = static_cast<int>(horizontal ? lastX_ : lastY_);
         unsigned held = dragState_ == kPressedNoHit ? 0 : dragState_;
         // An item not yet held is picked up when the pointer reaches or crosses it: the line
         // first, then A, else B.
@@ -315,11 +318,11 @@ void CAnalysisVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
         if (held)
             dragState_ = held;
         const int half = d->GetLineCount() / 2;
-        const int alongImage = kind == 0 ? p.x : p.y, acrossImage = kind == 0 ? p.y : p.x;
-        const int end = kind == 0 ? imageWidth : imageHeight;
+        const int alongImage = horizontal ? p.x : p.y, acrossImage = horizontal ? p.y : p.x;
+        const int end = horizontal ? imageWidth : imageHeight;
         if (held & kDragLine) {
-            int& position = kind == 0 ? row_ : column_;
-            position = ClampLinePosition(acrossImage, half, kind == 0 ? imageHeight : imageWidth);
+            int& position = horizontal ? row_ : column_;
+            position = ClampLinePosition(acrossImage, half, horizontal ? imageHeight : imageWidth);
         }
         if (held & kDragA)
             cursorA_[kind] = ClampCursorA(alongImage, cursorB_[kind]);
@@ -337,7 +340,7 @@ void CAnalysisVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
         if (newFreeLine(x, y, shift, &line) && !sameRect(line, free_)) {
             free_ = line;
             d->SetRoiRect(free_);
-            d->ResetLinePositions(-1);
+            d->ResetLinePositions(v3d::kAllLineKinds);
             d->GetRoiRect(&free_);
             redraw();
         }
@@ -347,12 +350,13 @@ void CAnalysisVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
         POINT projected{};
         v3d::View3dData::ProjectOnLine(free_, p.x, p.y, &projected);
         const int position = FreeCursorPosition(free_, projected);
-        const int a = static_cast<int>(d->GetLineCoord(0, 2)), b = static_cast<int>(d->GetLineCoord(1, 2));
+        const int a = static_cast<int>(d->GetLineCoord(0, v3d::kLineFree));
+        const int b = static_cast<int>(d->GetLineCoord(1, v3d::kLineFree));
         if (dragState_ & kDragA)
-            d->SetLineCoord(0, 2, ClampCursorA(position, b));
+            d->SetLineCoord(0, v3d::kLineFree, ClampCursorA(position, b));
         else
-            d->SetLineCoord(1, 2, ClampCursorB(position, a, FreeLineLast(free_)));
-        d->ResetLinePositions(2);
+            d->SetLineCoord(1, v3d::kLineFree, ClampCursorB(position, a, FreeLineLast(free_)));
+        d->ResetLinePositions(v3d::kLineFree);
         d->GetLineRects(&lineRects_[0], &lineRects_[1]);
         redraw();
     }
@@ -369,8 +373,8 @@ void CAnalysisVw::OnLButtonUp(int x, int y, bool shift) {
     haveLast_ = false;
     if (!d || state == 0 || state == kPressedNoHit || !mapping().Valid())
         return;
-    const int kind = d->LineKind();
-    if (kind == 2) {
+    const v3d::LineKind kind = d->LineKind();
+    if (kind == v3d::kLineFree) {
         if (state == kDragNewFree) {
             RECT line{};
             if (!newFreeLine(x, y, shift, &line))
@@ -378,22 +382,22 @@ void CAnalysisVw::OnLButtonUp(int x, int y, bool shift) {
             if (line.left == line.right && line.top == line.bottom)
                 line = RECT{}; // equal ends: no free line
             d->SetRoiRect(line);
-            d->ResetLinePositions(-1);
-            d->SetLinePosition(2, 0);
+            d->ResetLinePositions(v3d::kAllLineKinds);
+            d->SetLinePosition(v3d::kLineFree, 0);
         } else {
             d->SetLineRect(0, lineRects_[0]);
             d->SetLineRect(1, lineRects_[1]);
         }
     } else {
-        d->SetLinePosition(kind, kind == 0 ? row_ : column_);
-        for (int k = 0; k < 2; ++k) {
+        d->SetLinePosition(kind, kind == v3d::kLineHorizontal ? row_ : column_);
+        for (v3d::LineKind k : {v3d::kLineHorizontal, v3d::kLineVertical}) {
             d->SetLineCoord(0, k, cursorA_[k]);
             d->SetLineCoord(1, k, cursorB_[k]);
         }
     }
     Refresh(false);
     if (CView3dFrm* frame = FrameOfPane(this))
-        if (wxWindow* graph = frame->GetPaneWindow(7))
+        if (wxWindow* graph = frame->GetPaneWindow(kPaneProfileGraph))
             graph->Refresh(true);
     if (CMainFrame* main = MainOfPane(this))
         main->UpdatePanelsFromDoc(d);

@@ -1,4 +1,4 @@
-// The measurement image with its measuring line (pane role 6): a horizontal, vertical or free
+// The measurement image with its measuring line (kPaneAnalysis): a horizontal, vertical or free
 // line with the band of parallel lines around it and the cross lines of the profile cursors A
 // and B. The user drags the line and the cursors or draws a new free line; on release the
 // document takes the profile again and the profile graph is redrawn.
@@ -63,7 +63,7 @@ private:
     int row_ = 0, column_ = 0;
     RECT free_{};
     POINT pressImage_{};
-    std::array<int, 2> cursorA_{}, cursorB_{}; // per line kind 0 and 1
+    std::array<int, 2> cursorA_{}, cursorB_{}; // per straight line kind (horizontal, vertical)
     unsigned dragState_ = 0;
     double lastX_ = 0.0, lastY_ = 0.0;
     bool haveLast_ = false;

@@ -184,7 +184,8 @@ std::string CBaseImgView::PrintHeader() const {
     if (!doc)
         return std::string();
     const std::string name = doc->GetPathName().empty() ? doc->GetTitle() : doc->GetPathName();
-    const std::string extra = d && d->ScreenMode() == 0 ? d->GetViewState()->CommentUtf8() : std::string();
+    const std::string extra =
+        d && d->ScreenMode() == kScreen3d ? d->GetViewState()->CommentUtf8() : std::string();
     const std::string format = ui::Resources().LoadString(bxid::str::DataNameCaption);
     std::string out(format.size() + name.size() + extra.size() + 16, '\0');
     const int n = std::snprintf(out.data(), out.size(), format.c_str(), name.c_str(), extra.c_str());
@@ -319,14 +320,14 @@ View3dData* CBaseImgView::data() const {
 
 HDIB CBaseImgView::pictureOf(View3dData& d, int kind) const {
     switch (kind) {
-    case 0:
+    case kContentImage:
         return d.textureDisplay ? d.textureDisplay : d.TexturePlane();
-    case 3:
+    case kContentMeasureImage:
         if (d.regionCut[1])
             return d.regionCutDisplay[1] ? d.regionCutDisplay[1] : d.regionCut[1];
-        return pictureOf(d, 0);
-    case 1:
-    case 2:
+        return pictureOf(d, kContentImage);
+    case kContentContour:
+    case kContentSlice:
         return d.heightDisplay;
     default:
         return nullptr;
@@ -340,7 +341,7 @@ void CBaseImgView::OnDraw(wxDC& dc) {
         wxColour(GetRValue(backgroundColour), GetGValue(backgroundColour), GetBValue(backgroundColour))));
     dc.Clear();
     View3dData* d = data();
-    if (!d || contentKind < 0 || contentKind > 3)
+    if (!d || contentKind < kContentImage || contentKind > kContentMeasureImage)
         return;
     HDIB picture = pictureOf(*d, contentKind);
     int w = 0, h = 0;
@@ -354,27 +355,28 @@ void CBaseImgView::OnDraw(wxDC& dc) {
     RECT fit;
     if (!image::CalcFitRect(w, h, size.x, size.y, &fit))
         return; // an image of no size: background only
-    if (contentKind == 0 || contentKind == 3) {
+    if (contentKind == kContentImage || contentKind == kContentMeasureImage) {
         CWxDibDrawTarget target(dc);
         RECT src{0, 0, w, h};
         v3d::DibDraw(&target, &fit, picture, &src, nullptr);
     } else {
         // The document builds the overlay pictures for the fitted rectangle; a pane shows the
         // one it holds, rebuilt when flagged or when the pane changed size by more than a tenth.
-        HDIB overlay = contentKind == 1 ? d->contourOverlay : d->binaryOverlay;
-        int& stale = contentKind == 1 ? d->contourStale : d->binaryStale;
+        const bool contour = contentKind == kContentContour;
+        HDIB overlay = contour ? d->contourOverlay : d->binaryOverlay;
+        int& stale = contour ? d->contourStale : d->binaryStale;
         if (image::OverlayNeedsRebuild(overlay != nullptr, stale != 0, imageRect, fit))
             stale = 1;
         if (stale || !overlay) {
-            if (contentKind == 1)
+            if (contour)
                 d->BuildContourImage(&fit);
             else
                 d->BuildBinaryImage(&fit);
-            overlay = contentKind == 1 ? d->contourOverlay : d->binaryOverlay;
+            overlay = contour ? d->contourOverlay : d->binaryOverlay;
         }
         if (overlay) {
             const int fw = fit.right - fit.left, fh = fit.bottom - fit.top;
-            if (contentKind == 2) {
+            if (contentKind == kContentSlice) {
                 wxBitmap red = redSlice(overlay, fw, fh);
                 if (red.IsOk())
                     dc.DrawBitmap(red, fit.left, fit.top);

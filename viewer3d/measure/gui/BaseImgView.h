@@ -1,7 +1,7 @@
 // The base of the 2D panes of a 3D document frame: one of the document's pictures fitted into
 // the client area with its aspect kept, the contour or slice overlay of the height map, and the
-// fitted rectangle the derived panes draw their overlays in. Kinds: 0 colour image, 1 contour
-// picture, 2 slice picture (red), 3 measurement image; above 3 the background only.
+// fitted rectangle the derived panes draw their overlays in, by the content kind (PaneContent;
+// any other kind: the background only).
 //
 // A pane also owns the eight crawling frame patterns (bitmaps 6011..6018), shows the edit menu
 // 154 on a right click, copies its picture to the clipboard and prints (or previews) a page:
@@ -67,7 +67,7 @@ public:
     // Paints the pane into another device context (a bitmap) as on the screen.
     void DrawTo(wxDC& dc) { OnDraw(dc); }
 
-    int16_t contentKind = 0;
+    int16_t contentKind = kContentImage; // PaneContent
     COLORREF frameColour = RGB(255, 255, 0);
     COLORREF backgroundColour = RGB(255, 255, 255);
     RECT imageRect{};  // where the image was fitted at the last paint
@@ -116,8 +116,8 @@ protected:
     static bool openPreview(wxWindow* parent, PrintPageSource* source, CBaseImgView* pane);
 
     View3dData* data() const;
-    // The picture a kind shows (null: none); kinds 1 and 2 give the height display image, whose
-    // size the overlay is fitted by.
+    // The picture a kind shows (null: none); the contour and slice kinds give the height display
+    // image, whose size the overlay is fitted by.
     HDIB pictureOf(View3dData& d, int kind) const;
 
 private:

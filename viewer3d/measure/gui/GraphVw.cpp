@@ -71,7 +71,7 @@ void polyline(wxDC& dc, const std::vector<POINT>& points) {
 
 CGraphVw::CGraphVw(wxWindow* parent, int kind) : v3d::CBaseImgView(parent), GraphKind(kind) {
     backgroundColour = RGB(205, 205, 205);
-    contentKind = 4; // the base paints the background only
+    contentKind = v3d::kContentBackground; // the base paints the background only
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_LEFT_DOWN, &CGraphVw::onMouse, this);
     Bind(wxEVT_LEFT_UP, &CGraphVw::onMouse, this);
@@ -91,12 +91,13 @@ CView3dDoc* CGraphVw::doc() const {
 
 wxMenu* CGraphVw::BuildContextMenu() const {
     CView3dDoc* d = doc();
-    const int menu = d && d->ScreenMode() == 1 ? bxid::menu::GraphPaneMenu : bxid::menu::CopyMenu;
+    const int menu =
+        d && d->ScreenMode() == v3d::kScreenMeasure ? bxid::menu::GraphPaneMenu : bxid::menu::CopyMenu;
     return ui::BuildPopupMenu(menu, 0);
 }
 
 void CGraphVw::OnEditCopy() {
-    CopyPaneToClipboard(this, GraphKind == 1 ? 7 : 4);
+    CopyPaneToClipboard(this, GraphKind == 1 ? kPaneProfileGraph : kPaneAreaGraph);
 }
 
 void CGraphVw::OnDraw(wxDC& dc) {
@@ -155,7 +156,7 @@ bool CGraphVw::DrawProfileGraph(wxDC& dc, const RECT& area, int fontPixels) {
         printInsetX = areaW > 0 ? 2.0 * ch.x / areaW : 0.0;
         printInsetY = areaH > 0 ? 2.0 * ch.y / areaH : 0.0;
     }
-    const int kind = d->LineKind();
+    const v3d::LineKind kind = d->LineKind();
     RECT line{};
     d->GetRoiRect(&line);
     const int n = LineSampleCount(kind, w, h, line);
@@ -252,7 +253,7 @@ void CGraphVw::drawCursors(wxDC& dc, int fontPixels, const ProfileLayout& l, Cur
     if (!d || !m.Valid())
         return;
     const bool paper = fontPixels > 0;
-    const int kind = d->LineKind();
+    const v3d::LineKind kind = d->LineKind();
     CrispLines(dc);
     dc.SetFont(PaneFont(fontPixels));
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
@@ -449,15 +450,15 @@ void CGraphVw::OnLButtonUp(int, int) {
     moveCounter_ = 0;
     if (!d || state == 0 || state == kPressedNoHit)
         return;
-    const int kind = d->LineKind();
+    const v3d::LineKind kind = d->LineKind();
     d->SetLineCoord(0, kind, cursors_.a);
     d->SetLineCoord(1, kind, cursors_.b);
     d->SetLineCoord(2, kind, cursors_.c);
     d->SetLineCoord(3, kind, cursors_.d);
-    if (kind == 2)
-        d->ResetLinePositions(2);
+    if (kind == v3d::kLineFree)
+        d->ResetLinePositions(v3d::kLineFree);
     if (CView3dFrm* frame = FrameOfPane(this))
-        if (wxWindow* analysis = frame->GetPaneWindow(6))
+        if (wxWindow* analysis = frame->GetPaneWindow(kPaneAnalysis))
             analysis->Refresh(false);
     Refresh(true);
 }

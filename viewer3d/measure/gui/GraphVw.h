@@ -1,7 +1,7 @@
 // The graph pane of a 3D document frame. Kind 0 draws the area and perimeter graphs of the
-// height image (pane role 4); kind 1 the profile of the measuring line with its roughness and
-// waviness curves and the four cursors A-D the user drags (pane role 7), from which the pane
-// measures height, width, area and angle into the document.
+// height image (kPaneAreaGraph); kind 1 the profile of the measuring line with its roughness
+// and waviness curves and the four cursors A-D the user drags (kPaneProfileGraph), from which
+// the pane measures height, width, area and angle into the document.
 //
 // The graph picture is kept in a bitmap; a cursor drag redraws only the cursor layer over it.
 #pragma once

@@ -42,8 +42,8 @@ void xorBand(wxBitmap& picture, const RECT& band) {
 
 } // namespace
 
-CImageVw::CImageVw(wxWindow* parent, int role) : v3d::CBaseImgView(parent), role_(role) {
-    contentKind = 0;
+CImageVw::CImageVw(wxWindow* parent, PaneRole role) : v3d::CBaseImgView(parent), role_(role) {
+    contentKind = v3d::kContentImage;
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     BindPaneMouse(this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) {
@@ -85,7 +85,7 @@ void CImageVw::OnDraw(wxDC& dc) {
         xorBand(picture, RECT{a.x, a.y, b.x, b.y});
     }
     dc.DrawBitmap(picture, 0, 0);
-    if (contentKind == 0 && map.Valid() && !isEmpty(roiRect)) {
+    if (contentKind == v3d::kContentImage && map.Valid() && !isEmpty(roiRect)) {
         const POINT a = map.ToClient(roiRect.left, roiRect.top);
         const POINT b = map.ToClient(roiRect.right, roiRect.bottom);
         DrawRoiShape(dc, RECT{a.x, a.y, b.x, b.y}, true, roiPending != 0);
@@ -143,7 +143,7 @@ int CImageVw::DrawRoiBand(bool fromCurrent, UINT message) {
 }
 
 void CImageVw::OnLButtonDown(int x, int y) {
-    if (contentKind != 0 || isEmpty(imageRect) || !doc())
+    if (contentKind != v3d::kContentImage || isEmpty(imageRect) || !doc())
         return;
     if (!HasCapture())
         CaptureMouse();
@@ -159,7 +159,7 @@ void CImageVw::OnLButtonDown(int x, int y) {
 }
 
 void CImageVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
-    if (contentKind != 0 || !leftDown || !HasCapture() || isEmpty(imageRect))
+    if (contentKind != v3d::kContentImage || !leftDown || !HasCapture() || isEmpty(imageRect))
         return;
     POINT p = toImage(x, y);
     const bool inside = p.x >= 0 && p.x < imageWidth && p.y >= 0 && p.y < imageHeight;
@@ -180,7 +180,7 @@ void CImageVw::OnLButtonUp(int x, int y, bool shift) {
         return;
     ReleaseMouse();
     CView3dDoc* d = doc();
-    if (contentKind != 0 || !d || isEmpty(imageRect)) {
+    if (contentKind != v3d::kContentImage || !d || isEmpty(imageRect)) {
         band_ = false;
         return;
     }
@@ -213,37 +213,38 @@ void CImageVw::afterRegion(bool changed) {
     CMainFrame* main = MainOfPane(this);
     if (!frame || !d || !main)
         return;
-    auto invalidate = [frame](int role, bool erase) {
+    auto invalidate = [frame](PaneRole role, bool erase) {
         if (wxWindow* w = frame->GetPaneWindow(role))
             w->Refresh(erase);
     };
-    if (d->ScreenMode() == 0) {
-        for (int role : {1, 2, 4})
+    if (d->ScreenMode() == v3d::kScreen3d) {
+        for (PaneRole role : {kPaneContour, kPaneSlice, kPaneAreaGraph})
             invalidate(role, true);
-        if (wxWindow* w = frame->GetPaneWindow(3))
+        if (wxWindow* w = frame->GetPaneWindow(kPane3d))
             w->Refresh(false);
     } else if (changed) {
-        const int kind = d->LineKind();
-        if (kind == 0 || kind == 1) {
+        const v3d::LineKind kind = d->LineKind();
+        if (kind == v3d::kLineHorizontal || kind == v3d::kLineVertical) {
             int extent = 0;
-            if (frame->GetPaneWindow(6)) {
+            if (frame->GetPaneWindow(kPaneAnalysis)) {
                 const bool whole = roiRect.right == roiRect.left && roiRect.bottom == roiRect.top;
+                const bool horizontal = kind == v3d::kLineHorizontal;
                 if (whole)
-                    extent = kind == 0 ? imageHeight : imageWidth;
+                    extent = horizontal ? imageHeight : imageWidth;
                 else
-                    extent = kind == 0 ? roiRect.bottom - roiRect.top : roiRect.right - roiRect.left;
+                    extent = horizontal ? roiRect.bottom - roiRect.top : roiRect.right - roiRect.left;
             }
             if (extent < d->GetLineCount()) {
                 d->SetLineCount(1);
                 main->SetLineCountText("1");
             }
         }
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < v3d::kLineKindCount; ++k) {
             d->SetLineCoord(2, k, -1.0);
             d->SetLineCoord(3, k, -1.0);
         }
-        invalidate(6, false);
-        invalidate(7, true);
+        invalidate(kPaneAnalysis, false);
+        invalidate(kPaneProfileGraph, true);
     }
     main->UpdatePanelsFromDoc(d);
 }
@@ -268,7 +269,7 @@ LRESULT CImageVw::OnIdleTick(WPARAM, LPARAM idleCount) {
 
 void CImageVw::OnEditCopy() {
     CView3dDoc* d = doc();
-    CopyPaneToClipboard(this, d && d->ScreenMode() == 1 ? 5 : 0);
+    CopyPaneToClipboard(this, ImagePaneOf(d ? d->ScreenMode() : v3d::kScreen3d));
 }
 
 } // namespace brx

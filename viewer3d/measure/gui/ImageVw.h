@@ -1,12 +1,13 @@
-// The image pane with a selectable region (pane roles 0 and 5): on a pane of image kind 0 the
-// user drags a band; on release it becomes the document's region and the document cuts its
-// processed images to it. While the application is idle the region's frame crawls.
+// The image pane with a selectable region (the image pane of either screen): on a pane of image
+// kind 0 the user drags a band; on release it becomes the document's region and the document
+// cuts its processed images to it. While the application is idle the region's frame crawls.
 //
 // The band is XORed onto a copy of the painted picture and the frame is painted with the
 // crawling patterns: both are composed in software, as the screen layer has no raster
 // operations.
 #pragma once
 
+#include "viewer3d/app/PaneRole.h"
 #include "viewer3d/measure/gui/BaseImgView.h"
 
 #include <wx/bitmap.h>
@@ -17,7 +18,7 @@ class CView3dDoc;
 
 class CImageVw : public v3d::CBaseImgView {
 public:
-    CImageVw(wxWindow* parent, int role);
+    CImageVw(wxWindow* parent, PaneRole role);
 
     void OnDraw(wxDC& dc) override;
     // The region (client or device rectangle) as an arc over it (ellipse flag), a frame in
@@ -35,7 +36,7 @@ public:
     LRESULT OnIdleTick(WPARAM, LPARAM idleCount);
     void OnEditCopy();
 
-    int Role() const { return role_; }
+    PaneRole Role() const { return role_; }
     // Idle ticks taken so far and the idle count of the last one.
     int IdleTicks() const { return idleTicks_; }
     LPARAM LastIdleCount() const { return lastIdleCount_; }
@@ -48,7 +49,7 @@ private:
     POINT toImage(int x, int y) const;
     void afterRegion(bool changed);
 
-    int role_;
+    PaneRole role_;
     DWORD lastTick_ = 0;
     int idleTicks_ = 0;
     LPARAM lastIdleCount_ = 0;

@@ -101,7 +101,7 @@ void ShowPaneMenu(wxWindow* pane, wxMenu* built, int x, int y) {
     frame->PopupMenu(menu.get(), frame->ScreenToClient(pane->ClientToScreen(wxPoint(x, y))));
 }
 
-bool CopyPaneToClipboard(const wxWindow* pane, int role) {
+bool CopyPaneToClipboard(const wxWindow* pane, PaneRole role) {
     CView3dFrm* frame = FrameOfPane(pane);
     wxImage image;
     if (!frame || !frame->RenderPaneToImage(role, &image))

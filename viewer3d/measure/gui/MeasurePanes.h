@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/WinTypes.h"
+#include "viewer3d/app/PaneRole.h"
 
 #include <wx/colour.h>
 #include <wx/event.h>
@@ -66,7 +67,7 @@ void ShowPaneMenu(wxWindow* pane, wxMenu* menu, int x, int y);
 
 // Puts the picture of a pane role of the pane's frame on the clipboard; false when nothing was
 // put there.
-bool CopyPaneToClipboard(const wxWindow* pane, int role);
+bool CopyPaneToClipboard(const wxWindow* pane, PaneRole role);
 
 // Gives a spin button the room to show a number of that many characters whole beside both its
 // halves: GTK draws the spin's own entry before "−" and "+", and the toolkit's best size leaves

@@ -26,7 +26,7 @@ struct Quiet : View3dData {
     std::vector<unsigned> messages;
     std::vector<int> profiles; // the line kinds profiles were taken along, in order
     int prepared = 0;
-    void ExtractProfile(int kind) override { profiles.push_back(kind); }
+    void ExtractProfile(v3d::LineKind kind) override { profiles.push_back(kind); }
     void ShowProcessingMessage(unsigned id) override { messages.push_back(id); }
     void OnScenePrepared() override { ++prepared; }
 };
@@ -147,12 +147,12 @@ TEST(PlaneProcessingTest, LoadCentresLinesRepairsStateAndTakesParameters) {
     EXPECT_EQ(d.profiles.back(), 0);
     EXPECT_EQ(f.profiles, std::vector<int>{0});
     Quiet g;
-    g.SetLineKind(1);
+    g.SetLineKind(kLineVertical);
     g.SetPlanes(filled(40, 20, kKindGrey8, 5), nullptr);
     ASSERT_EQ(g.ProcessPlanes(3, -1), 1);
     EXPECT_EQ(g.profiles.back(), 1);
-    g.SetScreenMode(1);
-    g.SetLineKind(0);
+    g.SetScreenMode(kScreenMeasure);
+    g.SetLineKind(kLineHorizontal);
     g.profiles.clear();
     ASSERT_EQ(g.ApplyRoi(0, RECT{2, 2, 30, 12}), 1);
     EXPECT_EQ(g.profiles.back(), 0);

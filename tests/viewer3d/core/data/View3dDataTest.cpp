@@ -21,7 +21,7 @@ struct Recorder : View3dData {
     std::vector<int> released;
     int BuildContourImage(const RECT*) override { return ++contours, 1; }
     int BuildBinaryImage(const RECT*) override { return ++binaries, 1; }
-    void ExtractProfile(int) override { ++profiles; }
+    void ExtractProfile(v3d::LineKind) override { ++profiles; }
     void ComputeRoughness() override { ++roughness; }
     void ReleaseGlLists(int32_t first, int32_t count) override {
         for (int i = 0; i < count; ++i)

@@ -142,9 +142,9 @@ TEST(ImagePrint, A4At300DpiSizesTheFontOnceAndLaysOutBothReports) {
     EXPECT_EQ(m.sideMargin, 59);
     EXPECT_EQ(m.textLeft, 212);
     EXPECT_EQ(m.textTop, 59 + 38);
-    for (int mode : {0, 1}) {
+    for (v3d::ScreenMode mode : {v3d::kScreen3d, v3d::kScreenMeasure}) {
         const im::ReportCells cells = im::ReportLayout(m, mode);
-        ASSERT_EQ(cells.count, mode == 0 ? 5 : 4);
+        ASSERT_EQ(cells.count, mode == v3d::kScreen3d ? 5 : 4);
         for (int i = 0; i < cells.count; ++i) {
             const RECT& c = cells.cell[i];
             EXPECT_GT(c.right, c.left);
@@ -161,11 +161,12 @@ TEST(ImagePrint, A4At300DpiSizesTheFontOnceAndLaysOutBothReports) {
         }
     }
     // 3D screen: the left column's three cells stack with one top margin between them.
-    const im::ReportCells cells = im::ReportLayout(m, 0);
+    const im::ReportCells cells = im::ReportLayout(m, v3d::kScreen3d);
     EXPECT_EQ(cells.cell[1].top - cells.cell[0].bottom, m.topMargin);
     EXPECT_EQ(cells.cell[3].left - cells.cell[0].right, m.sideMargin);
     // Measurement screen: the results column is 15 characters wide.
-    EXPECT_EQ(im::ReportLayout(m, 1).cell[3].right - im::ReportLayout(m, 1).cell[3].left, 15 * 21);
+    const RECT results = im::ReportLayout(m, v3d::kScreenMeasure).cell[3];
+    EXPECT_EQ(results.right - results.left, 15 * 21);
 }
 
 } // namespace

@@ -95,7 +95,7 @@ TEST(LineProfile, OffsetsFoldingAndMissingSamples) {
         int mean;
     } bands[] = {{1, 10}, {2, 9}, {3, 10}, {4, 9}, {0, 10}, {-3, 10}};
     for (const auto& b : bands) {
-        d.ExtractProfile(0, b.count, rows.h, 0, lines, &p);
+        d.ExtractProfile(kLineHorizontal, b.count, rows.h, 0, lines, &p);
         ASSERT_EQ(p.samples.size(), static_cast<size_t>(w)) << b.count;
         EXPECT_EQ(p.samples[0], b.mean) << b.count;
         EXPECT_EQ(p.samples[w - 1], b.mean) << b.count;
@@ -105,27 +105,27 @@ TEST(LineProfile, OffsetsFoldingAndMissingSamples) {
     EXPECT_EQ(p.last, w - 1);
     // The last row with three lines: rows 18 and 19 and a row 20 folded onto 19.
     lines.row = h - 1;
-    d.ExtractProfile(0, 3, rows.h, 0, lines, &p);
+    d.ExtractProfile(kLineHorizontal, 3, rows.h, 0, lines, &p);
     EXPECT_EQ(p.samples[5], (18 + 19 + 19) / 3);
     EXPECT_EQ(p.largest, 18);
     EXPECT_EQ(p.smallest, 18);
 
     // A band far wider than the image: every row once, the folded row h once more.
     lines.row = 10;
-    d.ExtractProfile(0, 1000001, rows.h, 0, lines, &p);
+    d.ExtractProfile(kLineHorizontal, 1000001, rows.h, 0, lines, &p);
     EXPECT_EQ(p.samples[3], (h * (h - 1) / 2 + (h - 1)) / (h + 1));
 
     // A vertical line at column 0 with three lines: column -1 gives no samples.
     OwnedDib cols(w, h, kKindGrey8);
     fill(d, cols.h, w, h, [](int x, int) { return x + 5; });
     lines.column = 0;
-    d.ExtractProfile(1, 3, cols.h, 0, lines, &p);
+    d.ExtractProfile(kLineVertical, 3, cols.h, 0, lines, &p);
     ASSERT_EQ(p.samples.size(), static_cast<size_t>(h));
     EXPECT_EQ(p.samples[7], (5 + 6) / 2);
     EXPECT_EQ(p.orientation, 'j');
     // The last column folds like the last row.
     lines.column = w;
-    d.ExtractProfile(1, 1, cols.h, 0, lines, &p);
+    d.ExtractProfile(kLineVertical, 1, cols.h, 0, lines, &p);
     EXPECT_EQ(p.samples[0], w - 1 + 5);
 
     // A free line that starts outside the image samples the part inside; points outside count
@@ -134,7 +134,7 @@ TEST(LineProfile, OffsetsFoldingAndMissingSamples) {
     lines.freeY1 = 3;
     lines.freeX2 = -5;
     lines.freeY2 = 3;
-    d.ExtractProfile(2, 1, cols.h, 0, lines, &p);
+    d.ExtractProfile(kLineFree, 1, cols.h, 0, lines, &p);
     ASSERT_EQ(p.samples.size(), 18u);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(p.samples[i], 0) << i;
@@ -143,22 +143,22 @@ TEST(LineProfile, OffsetsFoldingAndMissingSamples) {
     EXPECT_EQ(p.smallest, 0);
     EXPECT_EQ(p.largest, 17);
     // Mostly horizontal, so the band moves the line in y; in a column image nothing changes.
-    d.ExtractProfile(2, 3, cols.h, 0, lines, &p);
+    d.ExtractProfile(kLineFree, 3, cols.h, 0, lines, &p);
     EXPECT_EQ(p.samples[6], 6);
     // Mostly vertical, the band moves the line in x: offsets -1 and 0 of column 4.
     lines.freeX1 = lines.freeX2 = 4;
     lines.freeY1 = 0;
     lines.freeY2 = 10;
-    d.ExtractProfile(2, 2, cols.h, 0, lines, &p);
+    d.ExtractProfile(kLineFree, 2, cols.h, 0, lines, &p);
     ASSERT_EQ(p.samples.size(), 11u);
     EXPECT_EQ(p.samples[3], (8 + 9) / 2);
     // A band far wider than the image: every column once, the folded column w once more.
-    d.ExtractProfile(2, 1000001, cols.h, 0, lines, &p);
+    d.ExtractProfile(kLineFree, 1000001, cols.h, 0, lines, &p);
     EXPECT_EQ(p.samples[3], (w * (w - 1) / 2 + 5 * w + (w - 1 + 5)) / (w + 1));
     // Equal end points: one sample.
     lines.freeX1 = lines.freeX2 = 4;
     lines.freeY1 = lines.freeY2 = 4;
-    d.ExtractProfile(2, 1, cols.h, 0, lines, &p);
+    d.ExtractProfile(kLineFree, 1, cols.h, 0, lines, &p);
     ASSERT_EQ(p.samples.size(), 1u);
     EXPECT_EQ(p.samples[0], 9);
     // A start at or beyond the width moves both ends one pixel in.
@@ -166,12 +166,12 @@ TEST(LineProfile, OffsetsFoldingAndMissingSamples) {
     lines.freeY1 = 0;
     lines.freeX2 = w;
     lines.freeY2 = 2;
-    d.ExtractProfile(2, 1, cols.h, 0, lines, &p);
+    d.ExtractProfile(kLineFree, 1, cols.h, 0, lines, &p);
     ASSERT_EQ(p.samples.size(), 3u);
     EXPECT_EQ(p.samples[2], w - 1 + 5);
 
     // No image: an empty profile.
-    d.ExtractProfile(0, 3, nullptr, 0, lines, &p);
+    d.ExtractProfile(kLineHorizontal, 3, nullptr, 0, lines, &p);
     EXPECT_TRUE(p.samples.empty());
     EXPECT_EQ(p.largest, 0);
     EXPECT_EQ(p.smallest, 0);

@@ -84,7 +84,7 @@ TEST(ProfileGraphLayout, RangesScalesAndTheDivisionsByZeroItMends) {
     EXPECT_EQ(l.first, 25);
     EXPECT_EQ(l.last, 75);
     EXPECT_GT(l.plot.left, l.frame.left);
-    EXPECT_EQ(graph::LineSampleCount(2, 0, 0, RECT{10, 40, 3, 20}), 21);
+    EXPECT_EQ(graph::LineSampleCount(v3d::kLineFree, 0, 0, RECT{10, 40, 3, 20}), 21);
 
     // A plot of no width (a tiny pane) has no scale: nothing but the background is drawn.
     l = graph::LayoutProfileGraph(RECT{0, 0, 8, 8}, 0.25, 0.25, 101, 10, 101, 1.0);

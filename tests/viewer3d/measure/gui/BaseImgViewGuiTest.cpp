@@ -121,13 +121,13 @@ TEST_F(BasePane, ColourImageIsFittedInPlaceOnTheBackground) {
     EXPECT_EQ(at(i, 75, 150), wxColour(255, 0, 0));
     EXPECT_EQ(at(i, 225, 150), wxColour(0, 0, 255));
 
-    // Above kind 3: the background only.
+    // A kind above the measurement image: the background only.
     view->contentKind = 5;
     EXPECT_EQ(at(paint(300, 300), 75, 150), *wxWHITE);
 }
 
 TEST_F(BasePane, SlicePictureShowsRedAndAMissingPictureLeavesTheBackground) {
-    view->contentKind = 2;
+    view->contentKind = v3d::kContentSlice;
     // Heights 255 in the left half, 0 in the right; the slice at 128 takes the left half.
     doc.heightDisplay = halves8(100, 100);
     doc.GetViewState()->sliceLevel = 128.0;
@@ -144,7 +144,7 @@ TEST_F(BasePane, SlicePictureShowsRedAndAMissingPictureLeavesTheBackground) {
 }
 
 TEST_F(BasePane, ContourPictureIsKeptForSmallResizesAndMadeAgainForLargeOnes) {
-    view->contentKind = 1;
+    view->contentKind = v3d::kContentContour;
     doc.heightDisplay = halves8(100, 100);
     auto cacheWidth = [&] {
         GlobalLockGuard lock(doc.contourCache);
@@ -320,7 +320,7 @@ TEST_F(BasePane, PrintPageFontIsNinePointsOnPaperAndTheHeaderNamesTheDocument) {
     // The name text follows on the 3D screen only.
     doc.GetViewState()->SetCommentUtf8(" top");
     EXPECT_EQ(view->PrintHeader(), "DATA NAME:[/data/a.vv3 top]");
-    doc.SetScreenMode(1);
+    doc.SetScreenMode(v3d::kScreenMeasure);
     EXPECT_EQ(view->PrintHeader(), "DATA NAME:[/data/a.vv3]");
 }
 
