@@ -115,7 +115,7 @@ protected:
 TEST_F(AutoCapture, SeriesSavesBoxesAndComposesTheSpecimensHeight) {
     ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
     CMainFrame* f = Frame();
-    CMultiView* view = f->m_pMultiView;
+    CMultiView* view = f->CaptureView();
     CScriptedMessageSink sink(IDOK);
 
     // Step jogs: 10 um up and back.
@@ -151,7 +151,7 @@ TEST_F(AutoCapture, SeriesSavesBoxesAndComposesTheSpecimensHeight) {
 
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
     EXPECT_FALSE(panel->IsCapturing());
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
     EXPECT_TRUE(Enabled(913));
     EXPECT_FALSE(Enabled(914));
     // One absolute move per position to trunc(s z / u + o).
@@ -334,7 +334,7 @@ TEST_F(AutoCapture, FailingModuleLeavesTheFolderAsItWas) {
     std::ofstream(folder + "/series/img000.bmp") << "old picture";
     TypeRange("0", "20", "10");
     ui::testing::Click(Item(1124));
-    Frame()->m_params.m_pRecord->SetColorMode(7); // the module refuses its parameters
+    Frame()->CameraParameters().m_pRecord->SetColorMode(7); // the module refuses its parameters
     CScriptedMessageSink sink(IDYES);
     Click(913);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Failed);
@@ -577,7 +577,7 @@ TEST_F(AutoCapture, MiiGoesToTheLensOriginOffsetWhenThePanelOpens) {
              "ORIGINOFFSET_ML90=5\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
+    ASSERT_TRUE(f->CaptureView()->LensTimerRunning());
     const unsigned char state = 0x1D; // lens 90, zoom 2.5
     ASSERT_EQ(::write(master, &state, 1), 1);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_pDocument->m_lensNumber == 90; }, 10000));

@@ -28,11 +28,11 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
         EXPECT_FALSE(Shown(id)) << id;
     for (int id : {1075, 1183, 1077, 1184, 1185, 1186})
         EXPECT_TRUE(Enabled(id)) << id;
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
 
     // Running: the panel holds the stage, only stop is on, the frame's windows are off.
     panel->EnableControls(false);
-    EXPECT_EQ(f->m_pStageBusyOwner, panel);
+    EXPECT_EQ(f->StageBusyOwner(), panel);
     for (int id : stateIds)
         EXPECT_FALSE(Enabled(id)) << id;
     EXPECT_TRUE(Enabled(914));
@@ -41,7 +41,7 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     for (int id : {950, 818, 819, 820, 823})
         EXPECT_FALSE(f->CompositionBar()->GetDlgItem(id)->IsEnabled()) << id;
     panel->EnableControls(true);
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
     for (int id : stateIds)
         EXPECT_TRUE(Enabled(id)) << id;
     EXPECT_FALSE(Enabled(914));
@@ -52,14 +52,14 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     CAutoEditDialog* editor = panel->Editor();
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->IsShown());
-    EXPECT_EQ(f->m_pStageBusyOwner, editor);
+    EXPECT_EQ(f->StageBusyOwner(), editor);
     for (int id : {909, 911, 912, 1075, 1077, 1179, 1187, 913, 914})
         EXPECT_FALSE(Enabled(id)) << id;
     for (int id : {804, 829})
         EXPECT_FALSE(f->TopMenu()->GetDlgItem(id)->IsEnabled()) << id;
     editor->OnCancel();
     EXPECT_FALSE(editor->IsShown());
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
     for (int id : {909, 912, 1075, 1077, 1179, 913})
         EXPECT_TRUE(Enabled(id)) << id;
     EXPECT_EQ(panel->ListMode(), 1);
@@ -74,7 +74,7 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
         EXPECT_TRUE(Shown(id)) << id;
     for (int id : {1075, 1183, 1077, 1184, 1185, 1186})
         EXPECT_FALSE(Enabled(id)) << id;
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
     EXPECT_TRUE(Enabled(913));
     Click(1187);
     EXPECT_EQ(panel->ListMode(), 1);
@@ -106,7 +106,7 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
 // edited list.
 TEST_F(AutoPanel, ZeroStepLimitNoCalibrationAndAnEmptyList) {
     ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
-    CMultiView* view = Frame()->m_pMultiView;
+    CMultiView* view = Frame()->CaptureView();
     CScriptedMessageSink sink(IDOK);
     auto* step = dynamic_cast<wxComboBox*>(Item(920));
     ASSERT_NE(step, nullptr);

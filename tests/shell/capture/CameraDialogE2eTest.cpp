@@ -29,7 +29,7 @@ TEST_F(CameraDialog, InputModeRunsTheCamerasDialogAndItsFrameSizeReachesTheLiveP
     Settings(1009, "[CAMPARAM]\nIMAGESIZESEL=0\nCOLORMODE=0\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    CMultiView* view = f->m_pMultiView;
+    CMultiView* view = f->CaptureView();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->LivePane()->HasImage(); }, 20000));
     ASSERT_EQ(view->FrameWidth(), 640);
     CScriptedMessageSink sink(IDOK);
@@ -46,7 +46,7 @@ TEST_F(CameraDialog, InputModeRunsTheCamerasDialogAndItsFrameSizeReachesTheLiveP
     });
     f->RouteCommandId(32812);
     EXPECT_EQ(shown, 1);
-    EXPECT_EQ(f->m_record->GetInt(VT_CAMPARAM_IMAGESIZESEL), 0);
+    EXPECT_EQ(f->CameraParameters().m_pRecord->GetInt(VT_CAMPARAM_IMAGESIZESEL), 0);
     EXPECT_EQ(FrameBitmap(app->m_pDocument), (std::pair<int, int>{640, 8}));
 
     // OK with 320 x 240 in colour: the program makes its frame bitmap anew and the live frames
@@ -64,9 +64,9 @@ TEST_F(CameraDialog, InputModeRunsTheCamerasDialogAndItsFrameSizeReachesTheLiveP
     });
     f->RouteCommandId(32812);
     EXPECT_EQ(shown, 2);
-    EXPECT_EQ(f->m_record->GetInt(VT_CAMPARAM_IMAGESIZESEL), 1);
-    EXPECT_EQ(f->m_record->ColorMode(), 1);
-    EXPECT_EQ(f->m_bCameraFailed, 0);
+    EXPECT_EQ(f->CameraParameters().m_pRecord->GetInt(VT_CAMPARAM_IMAGESIZESEL), 1);
+    EXPECT_EQ(f->CameraParameters().m_pRecord->ColorMode(), 1);
+    EXPECT_FALSE(f->CameraFailed());
     EXPECT_EQ(FrameBitmap(app->m_pDocument), (std::pair<int, int>{320, 24}));
     ASSERT_TRUE(ui::testing::PumpUntil(
         [&] { return view->FrameWidth() == 320 && view->FrameHeight() == 240; }, 20000));

@@ -47,7 +47,7 @@ protected:
                                     "\nPORT=0\nSIDE=0\n[ZCALIBRATION]\n1PULSE=" + onePulse + "\n");
         if (HasFatalFailure())
             return;
-        ASSERT_EQ(Frame()->m_pMultiView->m_comm.controller, type) << "the controller did not answer";
+        ASSERT_EQ(Frame()->CaptureView()->m_comm.controller, type) << "the controller did not answer";
         Click(605);
         Click(604);
     }
@@ -91,7 +91,7 @@ protected:
 TEST_F(ManualCapture, TypedHeightsSeriesIsComposedIntoTheResult) {
     StartManual("img005.bmp");
     CMainFrame* f = Frame();
-    CMultiView* view = f->m_pMultiView;
+    CMultiView* view = f->CaptureView();
     CScriptedMessageSink sink(IDOK);
     Click(605); // height input on
     Click(604);
@@ -185,7 +185,7 @@ TEST_F(ManualCapture, StageGivesTheHeight) {
     CScriptedMessageSink sink(IDOK);
     StartRunWithStage(stage, 1, "0.5");
     ASSERT_FALSE(HasFatalFailure());
-    CMultiView* view = Frame()->m_pMultiView;
+    CMultiView* view = Frame()->CaptureView();
     // The height edit is shown but not typed into; 608 is on at once.
     EXPECT_TRUE(panel->GetDlgItem(607)->IsShown());
     EXPECT_FALSE(panel->GetDlgItem(607)->IsEnabled());
@@ -221,7 +221,7 @@ TEST_F(ManualCapture, Stm6StageGivesTheHeightByItsOwnStep) {
     CScriptedMessageSink sink(IDOK);
     StartRunWithStage(stage, 5, "1");
     ASSERT_FALSE(HasFatalFailure());
-    CMultiView* view = Frame()->m_pMultiView;
+    CMultiView* view = Frame()->CaptureView();
     stage.SetControllerCount(-200);
     Click(608);
     EXPECT_EQ(panel->GetDlgItemText(607).ToStdString(), "-10.000"); // 0.05 um steps

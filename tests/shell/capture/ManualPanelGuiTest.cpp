@@ -127,7 +127,7 @@ TEST_F(ManualPanel, StartNeedsADeviceAndASavePath) {
     EXPECT_EQ(State(604), "11");
     app->m_strAutoPath = folder + "/a.bmp";
     app->m_strAutoDir = folder;
-    Frame()->m_strDevice.clear();
+    Frame()->ForgetInputDevice();
     sink.ClearShown();
     Click(604);
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{1035});

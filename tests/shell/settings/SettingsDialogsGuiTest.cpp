@@ -571,7 +571,7 @@ TEST_F(SettingsDialogs, CaptureViewScaleSettingsWriteTheSlotAndEveryLens) {
     Settings(1009, "[CALIBRATION]\nCALIBNO=1\nSCALEALLCHK1=1\nSCALEALLCHK2=0\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    ASSERT_TRUE(f->m_pMultiView);
+    ASSERT_TRUE(f->CaptureView());
     WhenModalOf<CSetScaleDlg>([](CSetScaleDlg* d) {
         EXPECT_EQ(ui::ToUtf8(FindById(d, 1258)->GetLabel()), "レンズ2");
         Type(FindById(d, 1260), "50");
