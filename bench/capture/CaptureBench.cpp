@@ -156,14 +156,14 @@ int main(int argc, char** argv) {
         series.push_back(Ms(t1, t2));
         perPosition.push_back((Ms(t1, t2) - Ms(t0, t1)) / positions);
     }
-    const int width = frame->m_pMultiView->FrameWidth(), height = frame->m_pMultiView->FrameHeight();
+    const int width = frame->CaptureView()->FrameWidth(), height = frame->CaptureView()->FrameHeight();
     std::printf("capture %dx%d, %d positions, %d runs: series median %.0f ms, motion alone %.0f ms, "
                 "beyond the motion %.1f ms per position (median; the module's 300 ms settle included)\n",
                 width, height, positions, runs, Median(series), Median(motion), Median(perPosition));
 
     // The same steps one by one (the panel's order), for where the time goes.
     {
-        CMultiView* view = frame->m_pMultiView;
+        CMultiView* view = frame->CaptureView();
         frame->RemoveFromFocusBox(true);
         std::vector<double> grabSave, box, preview;
         CFocusComp composer;

@@ -78,12 +78,12 @@ int main(int argc, char** argv) {
         }
         CMainFrame* frame = app->m_pMainFrame;
         app->Ticker().StopTicking(); // the steps are timed one by one below
-        CVossaLiveView* live = frame->m_pVossaLiveView;
-        CVossaImageView* image = frame->m_pVossaImageView;
+        CVossaLiveView* live = frame->VossaLiveView();
+        CVossaImageView* image = frame->VossaImageView();
         // The first grab renders the specimen's texture tables: not timed.
         live->GrabAndCompose();
         live->GrabAndCompose();
-        frame->m_pVossaDlg->OnStart();
+        frame->VossaPanel()->OnStart();
         std::vector<double> total, grab, compose, display;
         for (int i = 0; i < steps; ++i) {
             const int phase = i % 40;
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
             compose.push_back(t.compose);
             display.push_back(t.display + paint);
         }
-        frame->m_pVossaDlg->OnEnd();
+        frame->VossaPanel()->OnEnd();
         double load[3] = {0, 0, 0};
         getloadavg(load, 3);
         const double median = Median(total);

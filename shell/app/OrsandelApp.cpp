@@ -193,11 +193,11 @@ void COrsandelApp::OnIdleTick() {
     // A mode's live steps begin once its camera module has been searched for and loaded.
     if (!frame || frame->IsCameraStarting())
         return;
-    if (frame->IsActiveView<CMultiView>() && frame->m_pMultiView)
-        frame->m_pMultiView->GrabLiveFrame();
+    if (frame->IsActiveView<CMultiView>() && frame->CaptureView())
+        frame->CaptureView()->GrabLiveFrame();
     else if ((frame->IsActiveView<CVossaLiveView>() || frame->IsActiveView<CVossaImageView>()) &&
-             frame->m_pVossaLiveView)
-        frame->m_pVossaLiveView->GrabAndCompose();
+             frame->VossaLiveView())
+        frame->VossaLiveView()->GrabAndCompose();
 }
 
 CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double** heights, int** focusIndex,

@@ -11,7 +11,7 @@
 #include "platform/ProgramHelpers.h"
 #include "platform/Settings.h"
 #include "shell/controls/ButtonOn.h"
-#include "shell/frame/MainFrame.h"
+#include "shell/capture/CaptureHost.h"
 #include "shell/capture/MultiView.h"
 #include "shell/app/OrsandelApp.h"
 #include "shell/app/OrsandelDoc.h"
@@ -66,7 +66,7 @@ std::string ShortenFolder(const std::string& folder) {
 }
 } // namespace
 
-CAutoDialog::CAutoDialog(CMainFrame* frame) : ui::TemplatePanel(vtid::dlg::AutoPanel), m_pFrame(frame) {
+CAutoDialog::CAutoDialog(CaptureHost* host) : ui::TemplatePanel(vtid::dlg::AutoPanel), m_pHost(host) {
     ReplaceControl(ids::TravelDiagram,
                    [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
                        m_pDiagram = new CTakePicStatic(parent, c.id, r.GetPosition(), r.GetSize());
@@ -125,7 +125,7 @@ CAutoDialog::~CAutoDialog() {
 // ---- access -------------------------------------------------------------------------------
 
 CMultiView* CAutoDialog::View() const {
-    return m_pFrame ? m_pFrame->m_pMultiView : nullptr;
+    return m_pHost ? m_pHost->CaptureView() : nullptr;
 }
 
 CXyTblCtrl* CAutoDialog::Stage() const {
@@ -483,12 +483,12 @@ void CAutoDialog::ApplyLensInterval(double interval, bool compare) {
 // ---- states -----------------------------------------------------------------------------------
 
 void CAutoDialog::EnableControls(bool enable) {
-    if (m_pFrame) {
+    if (m_pHost) {
         if (!enable) {
-            if (!m_pFrame->m_pStageBusyOwner)
-                m_pFrame->m_pStageBusyOwner = this;
-        } else if (m_pFrame->m_pStageBusyOwner == this) {
-            m_pFrame->m_pStageBusyOwner = nullptr;
+            if (!m_pHost->StageBusyOwner())
+                m_pHost->SetStageBusyOwner(this);
+        } else if (m_pHost->StageBusyOwner() == this) {
+            m_pHost->SetStageBusyOwner(nullptr);
         }
     }
     for (int id : kStateControls)
@@ -497,27 +497,23 @@ void CAutoDialog::EnableControls(bool enable) {
     // An edited or loaded list stays: the range buttons would replace it by the range.
     if (enable && m_nListMode == 0)
         ShowRangeControls(false);
-    if (!m_pFrame)
+    if (!m_pHost)
         return;
-    if (CTopMenuDialog* top = m_pFrame->TopMenu())
+    if (CTopMenuDialog* top = m_pHost->TopMenu())
         for (int id : {vtid::TopMenuBar::MultiView, vtid::TopMenuBar::Thumbnails})
             top->EnableItem(id, enable);
-    if (CCompositionBar* bar = m_pFrame->CompositionBar())
-        for (int id : {vtid::CompositionBar::InitialMenu, vtid::CompositionBar::HeightSettings,
-                       vtid::CompositionBar::StartComposition, vtid::CompositionBar::CompositionSettings,
-                       vtid::CompositionBar::Speed})
-            bar->EnableItem(id, enable);
+    m_pHost->EnableCompositionBar(enable);
 }
 
 void CAutoDialog::EnableListControls(bool enable) {
     for (int id : {ids::EditList, ids::SaveList, ids::LoadList, ids::SetStart, ids::SetEnd, ids::SelectPath,
                    ids::UseEqualInterval})
         EnableItem(id, enable);
-    if (m_pFrame)
-        if (CTopMenuDialog* top = m_pFrame->TopMenu())
+    if (m_pHost)
+        if (CTopMenuDialog* top = m_pHost->TopMenu())
             for (int id : {vtid::TopMenuBar::MultiView, vtid::TopMenuBar::Thumbnails})
                 top->EnableItem(id, enable);
-    EnableItem(ids::StartCapture, !m_pFrame || !m_pFrame->m_pStageBusyOwner);
+    EnableItem(ids::StartCapture, !m_pHost || !m_pHost->StageBusyOwner());
     EnableItem(ids::StopCapture, false);
 }
 
@@ -567,8 +563,6 @@ bool CAutoDialog::RequestClose() {
 
 void CAutoDialog::OnDestroyPanel() {
     m_bStopRequest = 1;
-    if (m_pFrame && m_pFrame->m_pAutoPanelLink == this)
-        m_pFrame->m_pAutoPanelLink = nullptr;
     if (m_pEditor) {
         // A child of the panel: it goes with the panel's children.
         m_pEditor->Hide();

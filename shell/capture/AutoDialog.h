@@ -16,8 +16,8 @@
 #include <vector>
 
 class CButtonOn;
+class CaptureHost;
 class CFocusComp;
-class CMainFrame;
 class CMultiView;
 class CTakePicStatic;
 class CXyTblCtrl;
@@ -27,7 +27,7 @@ public:
     // How a series ended.
     enum class SeriesEnd { Completed, Stopped, Failed, Declined };
 
-    explicit CAutoDialog(CMainFrame* frame);
+    explicit CAutoDialog(CaptureHost* host);
     ~CAutoDialog() override;
 
     bool OnInitDialog() override;
@@ -93,7 +93,6 @@ public:
     void ApplyLensInterval(double interval, bool compare);
 
 private:
-    CMainFrame* Frame() const { return m_pFrame; }
     CMultiView* View() const;
     CXyTblCtrl* Stage() const;
     int ControllerType() const;
@@ -124,7 +123,7 @@ private:
     bool AddToComposer(const std::string& path);
     void FreeComposer();
 
-    CMainFrame* m_pFrame;
+    CaptureHost* m_pHost;
     CTakePicStatic* m_pDiagram = nullptr;
     CButtonOn* m_pJogUp = nullptr;
     CButtonOn* m_pJogDown = nullptr;

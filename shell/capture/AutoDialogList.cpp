@@ -8,7 +8,7 @@
 #include "platform/Settings.h"
 #include "shell/core/capture/CapturePositionFile.h"
 #include "shell/core/capture/CapturePositions.h"
-#include "shell/frame/MainFrame.h"
+#include "shell/capture/CaptureHost.h"
 #include "shell/app/OrsandelApp.h"
 #include "ui/Services.h"
 #include "ui/resources/ResourceRegistry.h"
@@ -38,7 +38,7 @@ std::string WithExtension(const std::string& path, const std::string& pattern) {
 
 void CAutoDialog::OnEditor() {
     WriteRangeSettings(m_dStart, m_dEnd, m_dInterval, m_nCount);
-    if (!m_pFrame || m_pFrame->m_pStageBusyOwner || m_bCapturing)
+    if (!m_pHost || m_pHost->StageBusyOwner() || m_bCapturing)
         return;
     if (!m_pEditor) {
         m_pEditor = new CAutoEditDialog(this, this);
@@ -48,7 +48,7 @@ void CAutoDialog::OnEditor() {
             return;
         }
     }
-    m_pFrame->m_pStageBusyOwner = m_pEditor;
+    m_pHost->SetStageBusyOwner(m_pEditor);
     m_pEditor->LoadPositions(m_positions);
     EnableListControls(false);
     m_pEditor->Show();
@@ -56,7 +56,7 @@ void CAutoDialog::OnEditor() {
 }
 
 void CAutoDialog::OnSaveList() {
-    if (!m_pFrame || m_pFrame->m_pStageBusyOwner || m_bCapturing)
+    if (!m_pHost || m_pHost->StageBusyOwner() || m_bCapturing)
         return;
     if (m_positions.empty()) {
         ShowMessage(vtid::str::NothingToSave, MB_OK | MB_ICONEXCLAMATION);
@@ -91,7 +91,7 @@ void CAutoDialog::OnSaveList() {
 }
 
 void CAutoDialog::OnLoadList() {
-    if (!m_pFrame || m_pFrame->m_pStageBusyOwner || m_bCapturing)
+    if (!m_pHost || m_pHost->StageBusyOwner() || m_bCapturing)
         return;
     ui::FileDialogRequest request;
     request.open = true;

@@ -12,7 +12,7 @@
 #include "platform/ProgramHelpers.h"
 #include "platform/Sync.h"
 #include "platform/Time.h"
-#include "shell/frame/MainFrame.h"
+#include "shell/capture/CaptureHost.h"
 #include "shell/capture/MultiView.h"
 #include "shell/app/OrsandelApp.h"
 #include "shell/app/OrsandelDoc.h"
@@ -28,7 +28,7 @@
 
 void CAutoDialog::OnStart() {
     // One series at a time: a start reached from inside the running loop does nothing.
-    if (m_bCapturing || !m_pFrame)
+    if (m_bCapturing || !m_pHost)
         return;
     // A value outside the edits' range stops here, at the range message.
     if (!UpdateData(true))
@@ -60,22 +60,21 @@ void CAutoDialog::OnStart() {
             preview->SetSize(0, 0, 0, 0);
             preview->Refresh();
         }
-    m_pFrame->RemoveFromFocusBox(true);
+    m_pHost->RemoveFromFocusBox(true);
     m_lastEnd = RunSeries();
     EnableControls(true);
     if (m_bCloseAfterSeries) {
-        CMainFrame* frame = m_pFrame;
-        frame->CallAfter([frame] { frame->Close(); });
+        m_pHost->RetryClose();
         return;
     }
     // Only a series that took every picture goes on to the composition.
     if (m_lastEnd == SeriesEnd::Completed && GetCheckState(vtid::AutoPanel::AutoCompose))
-        m_pFrame->RouteCommandId(vtid::cmd::StartComposition);
+        m_pHost->StartComposition();
 }
 
 CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
-    CSelListCtrl* list = m_pFrame->FocusBoxList();
-    CSelectedBox* box = m_pFrame->SelectedBox();
+    CSelListCtrl* list = m_pHost->FocusBoxList();
+    CSelectedBox* box = m_pHost->SelectedBox();
     CMultiView* view = View();
     CXyTblCtrl* xy = Stage();
     if (!list || !box || !view || !xy)
@@ -104,7 +103,8 @@ CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
         }
         name = checked;
         MoveToZ(positions[i]);
-        const double z = m_pFrame->ReadStageZ();
+        m_pHost->RedrawNow();
+        const double z = ReadZPosition();
         // The folder must take the file; the test leaves no file behind and truncates none.
         if (!CanWriteCapturePath(name)) {
             ShowMessage(vtid::str::PathMissing, MB_OK);

@@ -1,5 +1,5 @@
 // CAutoPanelLink: what the capture view asks of the automatic capture panel. The panel answers
-// it and the main frame keeps the panel's link (CMainFrame::m_pAutoPanelLink) from the panel's
+// it and the view's host hands out the panel's link (CaptureHost::AutoPanelLink) from the panel's
 // creation on; while it is null there is no panel and the view asks nothing.
 #pragma once
 

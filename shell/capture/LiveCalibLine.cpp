@@ -2,7 +2,7 @@
 
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "shell/capture/CalibLine.h"
-#include "shell/frame/MainFrame.h"
+#include "shell/capture/CaptureHost.h"
 #include "shell/app/OrsandelDoc.h"
 #include "shell/controls/ScaleStatic.h"
 
@@ -16,18 +16,19 @@ void AttachLiveCalibLine(CCalibLine& line, CSampleStatic* live, CScaleStatic* sc
         line.Draw(dc);
     });
     CCalibLine::Hooks hooks;
-    hooks.isActive = [frame = owner.frame] {
-        CMainFrame* f = frame();
-        return f && f->IsCalibSetOpen();
+    hooks.isActive = [host = owner.host] {
+        CaptureHost* h = host();
+        CXYCalibSetDlg* dlg = h ? h->CalibSetDialog() : nullptr;
+        return dlg && dlg->IsShown();
     };
     hooks.pictureWidth = owner.pictureWidth;
     hooks.lengthChanged = [document = owner.document](double pixels) {
         if (COrsandelDoc* doc = document())
             doc->m_dCalibLineLength = pixels;
     };
-    hooks.finished = [frame = owner.frame, scale](const CalibLineGeometry& drawn) {
-        if (CMainFrame* f = frame())
-            if (CXYCalibSetDlg* dlg = f->CalibSetDialog())
+    hooks.finished = [host = owner.host, scale](const CalibLineGeometry& drawn) {
+        if (CaptureHost* h = host())
+            if (CXYCalibSetDlg* dlg = h->CalibSetDialog())
                 dlg->FocusLineLength();
         if (scale)
             scale->SetLine(drawn.EndPoint(), drawn.Start(), true, drawn.Scale());

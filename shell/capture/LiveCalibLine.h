@@ -5,14 +5,14 @@
 
 #include <functional>
 
+class CaptureHost;
 class CCalibLine;
-class CMainFrame;
 class COrsandelDoc;
 class CSampleStatic;
 class CScaleStatic;
 
 struct LiveCalibLineOwner {
-    std::function<CMainFrame*()> frame;
+    std::function<CaptureHost*()> host; // whose calibration settings dialog the line serves
     std::function<COrsandelDoc*()> document;
     std::function<int()> pictureWidth; // the live picture's width in frame pixels
 };

@@ -8,7 +8,8 @@
 #include "imaging/files/ImageFile.h"
 #include "platform/MessageSink.h"
 #include "platform/ProgramHelpers.h"
-#include "shell/frame/MainFrame.h"
+#include "shell/capture/CameraSource.h"
+#include "shell/capture/CaptureHost.h"
 #include "shell/capture/MultiView.h"
 #include "shell/app/OrsandelApp.h"
 #include "shell/app/OrsandelDoc.h"
@@ -55,7 +56,7 @@ std::string ShortenFolderText(const std::string& folder) {
     return folder.substr(0, 3) + ".." + tail;
 }
 
-CManualDialog::CManualDialog(CMainFrame* frame) : ui::TemplatePanel(vtid::dlg::ManualPanel), m_frame(frame) {
+CManualDialog::CManualDialog(CaptureHost* host) : ui::TemplatePanel(vtid::dlg::ManualPanel), m_pHost(host) {
     ReplaceControl(ids::FileName, StringStaticFactory());
     ReplaceControl(ids::Height, [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
         m_pHeight = new CStageEdit(parent, c.id, r.GetPosition(), r.GetSize());
@@ -94,7 +95,7 @@ bool CManualDialog::OnInitDialog() {
     SetDlgItemText(ids::FileName, wxString());
     ShowRunControls(false);
     EnableItem(ids::TakePicture, false);
-    if (CMultiView* view = m_frame ? m_frame->m_pMultiView : nullptr) {
+    if (CMultiView* view = m_pHost ? m_pHost->CaptureView() : nullptr) {
         view->InitStageController();
         if (view->m_comm.controller != 0)
             view->ApplySpeed();
@@ -177,7 +178,7 @@ void CManualDialog::ShowFileName() {
 
 void CManualDialog::OnStartCapture() {
     COrsandelApp* app = COrsandelApp::GetApp();
-    if (!m_frame || m_frame->m_strDevice.empty()) {
+    if (!m_pHost || m_pHost->Camera().InputDevice().empty()) {
         ShowMessage(vtid::str::SelectInputDevice, MB_OK);
         return;
     }
@@ -186,7 +187,7 @@ void CManualDialog::OnStartCapture() {
         return;
     }
     ShowRunControls(true);
-    CMultiView* view = m_frame->m_pMultiView;
+    CMultiView* view = m_pHost->CaptureView();
     const bool stage = view && view->m_comm.controller != 0;
     if (HeightInputOn()) {
         for (int id : {ids::Height, ids::HeightLabel, ids::HeightUnit})
@@ -204,7 +205,7 @@ void CManualDialog::OnStartCapture() {
         SetDlgItemText(ids::Height, "0");
         OnHeightChange();
     }
-    m_frame->RemoveFromFocusBox(true);
+    m_pHost->RemoveFromFocusBox(true);
     if (view && view->PreviewPane()) {
         view->PreviewPane()->SetImage(nullptr, -1, 0, 0, 0);
         view->PreviewPane()->SetSize(0, 0, 0, 0);
@@ -248,7 +249,7 @@ void CManualDialog::OnCapture() {
 }
 
 void CManualDialog::ReadStageHeight() {
-    CMultiView* view = m_frame ? m_frame->m_pMultiView : nullptr;
+    CMultiView* view = m_pHost ? m_pHost->CaptureView() : nullptr;
     if (!view || view->m_comm.controller == 0 || !HeightInputOn())
         return;
     CXyTblCtrl& stage = view->Stage();
@@ -278,13 +279,13 @@ void CManualDialog::FeedPreview(const std::string& path) {
         height = DibGetHeight(lock.get());
     }
     if (!m_pPreview) {
-        COrsandelDoc* doc = m_frame->Document();
+        COrsandelDoc* doc = m_pHost->Document();
         auto comp = std::make_unique<CFocusComp>();
         if (comp->StartSeries(CompositionSettings(doc, width, height, 3)))
             m_pPreview = std::move(comp);
     }
     if (m_pPreview && m_pPreview->AddImage(picture)) {
-        CMultiView* view = m_frame->m_pMultiView;
+        CMultiView* view = m_pHost->CaptureView();
         if (view && view->PreviewPane() && m_pPreview->GetComposite()) {
             view->PlaceFocusPreview();
             view->PreviewPane()->SetImage(m_pPreview->GetComposite(), -1, 0, 0, 0);
@@ -294,9 +295,9 @@ void CManualDialog::FeedPreview(const std::string& path) {
 }
 
 CManualDialog::Shot CManualDialog::CaptureOne() {
-    CSelListCtrl* list = m_frame ? m_frame->FocusBoxList() : nullptr;
-    CSelectedBox* box = m_frame ? m_frame->SelectedBox() : nullptr;
-    CMultiView* view = m_frame ? m_frame->m_pMultiView : nullptr;
+    CSelListCtrl* list = m_pHost ? m_pHost->FocusBoxList() : nullptr;
+    CSelectedBox* box = m_pHost ? m_pHost->SelectedBox() : nullptr;
+    CMultiView* view = m_pHost ? m_pHost->CaptureView() : nullptr;
     EnableItem(ids::EndCapture, false);
     if (!list || list->GetItemCount() < 2)
         m_pPreview.reset(); // a new run starts a new preview
@@ -331,7 +332,7 @@ CManualDialog::Shot CManualDialog::CaptureOne() {
     m_bBusy = 0;
     if (m_closeRequested) {
         m_closeRequested = false;
-        m_frame->CallAfter([frame = m_frame] { frame->Close(); });
+        m_pHost->RetryClose();
     }
     return shot;
 }

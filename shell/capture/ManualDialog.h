@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
+class CaptureHost;
 class CFocusComp;
-class CMainFrame;
 class CStageEdit;
 
 // The folder as the panel shows it: itself below 20 characters; else the first three
@@ -30,7 +30,7 @@ public:
         Refused, // saved, but the focus image box is full
     };
 
-    explicit CManualDialog(CMainFrame* frame);
+    explicit CManualDialog(CaptureHost* host);
     ~CManualDialog() override;
 
     bool OnInitDialog() override;
@@ -72,7 +72,7 @@ private:
     // Feeds the saved picture to the preview and shows the preview's result.
     void FeedPreview(const std::string& path);
 
-    CMainFrame* m_frame;
+    CaptureHost* m_pHost;
     CStageEdit* m_pHeight = nullptr;
     std::unique_ptr<CFocusComp> m_pPreview;
     bool m_closeRequested = false;

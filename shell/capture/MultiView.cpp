@@ -8,7 +8,8 @@
 #include "platform/Settings.h"
 #include "platform/MessageSink.h"
 #include "platform/Time.h"
-#include "shell/frame/MainFrame.h"
+#include "shell/capture/CameraSource.h"
+#include "shell/capture/CaptureHost.h"
 #include "shell/app/OrsandelApp.h"
 #include "shell/app/OrsandelDoc.h"
 #include "shell/settings/ScaleSettingsCommand.h"
@@ -51,10 +52,10 @@ CMultiView::CMultiView() : ui::FormView(vtid::dlg::CaptureView), m_timers(this) 
     OnCommand(vtid::cmd::StageControllerSettings, [this] { OnStageControllerSettings(); });
     OnCommand(vtid::cmd::SpeedSettings, [this] { OnSpeedSettings(); });
     OnCommand(vtid::cmd::ZCalibrationSettings, [this] { OnZCalibration(); });
-    RegisterLiveScaleCommands(*this, {[this] { return GetDocument(); }, [this] { return Frame(); },
+    RegisterLiveScaleCommands(*this, {[this] { return GetDocument(); }, [this] { return Host(); },
                                       [this] { return static_cast<wxWindow*>(m_pLive); }});
     // The stage settings wait while a manual capture run is under way.
-    auto running = [this] { return Frame() && Frame()->IsManualCaptureRunning(); };
+    auto running = [this] { return Host() && Host()->IsManualCaptureRunning(); };
     OnUpdateUI(vtid::cmd::StageControllerSettings,
                [this, running](ui::CmdUI& c) { c.Enable(!StageBusy() && !running()); });
     OnUpdateUI(vtid::cmd::ZCalibrationSettings, [this, running](ui::CmdUI& c) {
@@ -112,9 +113,13 @@ void CMultiView::OnDraw(wxDC& dc) {
     centred("FOCUSING PREVIEW", client.left - 1, split, client.right - 5, client.bottom + 2);
 }
 
-CMainFrame* CMultiView::Frame() const {
-    COrsandelApp* app = COrsandelApp::GetApp();
-    return app ? app->m_pMainFrame : nullptr;
+CaptureHost* CMultiView::Host() const {
+    return dynamic_cast<CaptureHost*>(wxGetTopLevelParent(const_cast<CMultiView*>(this)));
+}
+
+CameraSource* CMultiView::Camera() const {
+    CaptureHost* host = Host();
+    return host ? &host->Camera() : nullptr;
 }
 
 COrsandelDoc* CMultiView::GetDocument() const {
@@ -122,8 +127,8 @@ COrsandelDoc* CMultiView::GetDocument() const {
 }
 
 bool CMultiView::StageBusy() const {
-    CMainFrame* f = Frame();
-    return f && f->m_pStageBusyOwner != nullptr;
+    CaptureHost* host = Host();
+    return host && host->StageBusyOwner() != nullptr;
 }
 
 void CMultiView::OnInitialUpdate() {
@@ -132,8 +137,8 @@ void CMultiView::OnInitialUpdate() {
     if (!doc || !app)
         return;
     doc->LoadLensSlots(*app);
-    if (CMainFrame* f = Frame()) {
-        if (CTopMenuDialog* bar = f->TopMenu()) {
+    if (CaptureHost* host = Host()) {
+        if (CTopMenuDialog* bar = host->TopMenu()) {
             bar->SetPressed(vtid::TopMenuBar::ShowScale1, doc->m_scale1 != 0);
             bar->SetPressed(vtid::TopMenuBar::ShowScale2, doc->m_scale2 != 0);
             bar->SetLensName(wxString::FromUTF8(doc->m_currentLens.GetRegName()));
@@ -182,17 +187,17 @@ void CMultiView::PlaceFocusPreview() {
 }
 
 void CMultiView::GrabLiveFrame() {
-    CMainFrame* f = Frame();
+    CameraSource* source = Camera();
     COrsandelDoc* doc = GetDocument();
-    if (!f || !doc || f->m_bCameraFailed || HasNoLiveGrab(f->m_strModuleName))
+    if (!source || !doc || source->CameraFailed() || HasNoLiveGrab(source->CameraModuleName()))
         return;
-    CCamDll& cam = f->m_camDll;
-    CamParamRecord* record = f->m_params.m_pRecord;
+    CCamDll& cam = source->CameraModule();
+    CamParamRecord* record = source->CameraParameters().m_pRecord;
     if (!record)
         return;
-    if (f->m_bLayoutRefresh && cam.IsLoaded() && cam.IsBound() && cam.IsHaveLiveMode()) {
+    if (source->LayoutRefreshPending() && cam.IsLoaded() && cam.IsBound() && cam.IsHaveLiveMode()) {
         SetupDxmMarker();
-        f->m_bLayoutRefresh = 0;
+        source->SetLayoutRefresh(false);
     }
     m_nFrameType = -1;
     record->SetFrameWindow(HandleToToken(GetSafeHwnd()));
@@ -245,13 +250,13 @@ void CMultiView::GrabLiveFrame() {
 }
 
 void CMultiView::SetupDxmMarker() {
-    CMainFrame* f = Frame();
-    if (!f || f->m_bCameraFailed || !f->m_params.m_pRecord)
+    CameraSource* source = Camera();
+    if (!source || source->CameraFailed() || !source->CameraParameters().m_pRecord)
         return;
-    CamParamRecord& r = *f->m_params.m_pRecord;
+    CamParamRecord& r = *source->CameraParameters().m_pRecord;
     r.SetRefParam(kRefGrabKind, -1);
     m_marker = RECT{-1, -1, -1, -1};
-    const std::string& name = f->m_strModuleName;
+    const std::string& name = source->CameraModuleName();
     if (name != "DXM1200" && name != "DXM1200F")
         return;
     static const int kLarge[10][2] = {{3840, 3072}, {3600, 2880}, {3200, 2560}, {2560, 2048}, {2250, 1800},
@@ -279,11 +284,11 @@ void CMultiView::SetupDxmMarker() {
 }
 
 HDIB CMultiView::GrabStill(int* type, int* width, int* height) {
-    CMainFrame* f = Frame();
-    if (!f || !f->m_params.m_pRecord || !f->m_camDll.IsLoaded() || !f->m_camDll.IsBound())
+    CameraSource* source = Camera();
+    CamParamRecord* record = source ? source->CameraParameters().m_pRecord : nullptr;
+    if (!record || !source->CameraModule().IsLoaded() || !source->CameraModule().IsBound())
         return nullptr;
-    CCamDll& cam = f->m_camDll;
-    CamParamRecord* record = f->m_params.m_pRecord;
+    CCamDll& cam = source->CameraModule();
     const int updated = cam.UpdateCaptureInfo(record);
     Sleep(300);
     if (!updated || cam.ParamSet(record) != VT_CAM_OK)
@@ -303,12 +308,14 @@ HDIB CMultiView::GrabStill(int* type, int* width, int* height) {
 int CMultiView::CaptureAndSave(const std::string& path) {
     ui::WaitCursor wait;
     GrabLiveFrame();
-    CMainFrame* f = Frame();
-    if (!f || !f->m_params.m_pRecord)
+    CameraSource* source = Camera();
+    CamParamRecord* record = source ? source->CameraParameters().m_pRecord : nullptr;
+    if (!record)
         return 0;
-    f->m_params.m_pRecord->SetFrameWindow(HandleToToken(GetSafeHwnd()));
-    if (f->m_camDll.IsLoaded() && f->m_camDll.IsBound() && f->m_camDll.IsHaveLiveMode())
-        f->m_params.m_pRecord->SetRefParam(kRefGrabKind, 0);
+    record->SetFrameWindow(HandleToToken(GetSafeHwnd()));
+    CCamDll& cam = source->CameraModule();
+    if (cam.IsLoaded() && cam.IsBound() && cam.IsHaveLiveMode())
+        record->SetRefParam(kRefGrabKind, 0);
     int type = -1, width = 0, height = 0;
     HDIB picture = GrabStill(&type, &width, &height);
     if (!picture)
@@ -370,8 +377,8 @@ void CMultiView::ApplySpeed() {
 }
 
 void CMultiView::EndStageOperation() {
-    if (CMainFrame* f = Frame())
-        f->m_pStageBusyOwner = nullptr;
+    if (CaptureHost* host = Host())
+        host->SetStageBusyOwner(nullptr);
     EnableAutoPanel(true);
 }
 

@@ -15,7 +15,8 @@
 
 #include <optional>
 
-class CMainFrame;
+class CameraSource;
+class CaptureHost;
 class COrsandelDoc;
 class CSampleStatic;
 class CScaleStatic;
@@ -84,7 +85,9 @@ public:
     RECT m_marker{-1, -1, -1, -1}; // left, top, width, height in frame pixels
 
 private:
-    CMainFrame* Frame() const;
+    // The main frame that shows the view, and its camera; null while it has none.
+    CaptureHost* Host() const;
+    CameraSource* Camera() const;
     void OnSizeView();
     void OnLensTimer();
     void OnStageControllerSettings();

@@ -2,7 +2,6 @@
 // main frame's calibration settings dialog is open, its length kept in the document.
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "shell/capture/LiveCalibLine.h"
-#include "shell/frame/MainFrame.h"
 #include "shell/capture/MultiView.h"
 #include "shell/app/OrsandelDoc.h"
 #include "shell/controls/ScaleStatic.h"
@@ -10,7 +9,7 @@
 void CMultiView::AttachCalibLine() {
     AttachLiveCalibLine(
         m_calibLine, m_pLive, m_pScale,
-        {[this] { return Frame(); }, [this] { return GetDocument(); }, [this] { return m_nFrameWidth; }});
+        {[this] { return Host(); }, [this] { return GetDocument(); }, [this] { return m_nFrameWidth; }});
 }
 
 void CMultiView::ResetCalibLine() {

@@ -5,18 +5,18 @@
 #include "devices/serial/gui/ZCalibrationDialog.h"
 #include "platform/Settings.h"
 #include "shell/capture/AutoPanelLink.h"
-#include "shell/frame/MainFrame.h"
+#include "shell/capture/CaptureHost.h"
 #include "ids/VantorelIds.h"
 
 namespace {
-CAutoPanelLink* AutoPanel(CMainFrame* frame) {
-    return frame ? frame->m_pAutoPanelLink : nullptr;
+CAutoPanelLink* AutoPanel(const CaptureHost* host) {
+    return host ? host->AutoPanelLink() : nullptr;
 }
 } // namespace
 
 void CMultiView::OnZCalibration() {
-    CMainFrame* f = Frame();
-    if (f && f->m_pStageBusyOwner && f->m_pStageBusyOwner != m_pZCalibDlg)
+    CaptureHost* host = Host();
+    if (host && host->StageBusyOwner() && host->StageBusyOwner() != m_pZCalibDlg)
         return; // another stage operation runs
     if (!m_pZCalibDlg) {
         ZCalibrationOwner owner;
@@ -25,7 +25,7 @@ void CMultiView::OnZCalibration() {
         owner.ended = [this](bool confirmed) {
             EndStageOperation();
             if (confirmed)
-                if (CAutoPanelLink* panel = AutoPanel(Frame()))
+                if (CAutoPanelLink* panel = AutoPanel(Host()))
                     panel->OnZCalibrationApplied();
         };
         auto* dlg = new CZCalibrationDialog(this, std::move(owner));
@@ -37,10 +37,10 @@ void CMultiView::OnZCalibration() {
     }
     // Filled from the stored calibration when it opens, not when it is asked for again while
     // it is open.
-    const bool opening = f ? f->m_pStageBusyOwner != m_pZCalibDlg : !m_pZCalibDlg->IsShown();
+    const bool opening = host ? host->StageBusyOwner() != m_pZCalibDlg : !m_pZCalibDlg->IsShown();
     if (opening) {
-        if (f)
-            f->m_pStageBusyOwner = m_pZCalibDlg;
+        if (host)
+            host->SetStageBusyOwner(m_pZCalibDlg);
         m_pZCalibDlg->SetDlgItemText(vtid::ZCalibrationDialog::Point1, wxString::Format("%d", m_nPoint1));
         m_pZCalibDlg->SetDlgItemText(vtid::ZCalibrationDialog::Point2, wxString::Format("%d", m_nPoint2));
         m_pZCalibDlg->SetDlgItemText(vtid::ZCalibrationDialog::Distance,
@@ -58,12 +58,12 @@ void CMultiView::ApplyZCalibration(const ZCalibrationValues& v) {
     m_nPoint1 = v.point1;
     m_nPoint2 = v.point2;
     m_d1Pulse = v.umPerPulse;
-    if (CAutoPanelLink* panel = AutoPanel(Frame()))
+    if (CAutoPanelLink* panel = AutoPanel(Host()))
         panel->ShowPulseValue(m_d1Pulse);
 }
 
 void CMultiView::EnableAutoPanel(bool enable) {
-    if (CAutoPanelLink* panel = AutoPanel(Frame()))
+    if (CAutoPanelLink* panel = AutoPanel(Host()))
         panel->EnablePanel(enable);
 }
 

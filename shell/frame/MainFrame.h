@@ -8,7 +8,9 @@
 #include "devices/camera/ProcParameter.h"
 #include "devices/camera/gui/CamNotices.h"
 #include "shell/app/SDIWinApp.h"
+#include "shell/capture/CameraSource.h"
 #include "shell/core/compose/CompositionRunner.h"
+#include "shell/vossa/VossaHost.h"
 #include "ui/DockingBars.h"
 #include "ui/TemplateWindow.h"
 
@@ -59,7 +61,9 @@ public:
     int LayoutButtons();
 };
 
-class CMainFrame : public CSDIFrameWnd {
+// The hub of the program's windows: the capture panels and the live views reach it through
+// VossaHost (with CaptureHost) and CameraSource only.
+class CMainFrame : public CSDIFrameWnd, public VossaHost, public CameraSource {
 public:
     CMainFrame();
     ~CMainFrame() override;
@@ -100,12 +104,12 @@ public:
     CDirTreeView* FolderTree() const;
     CThumbnailView* ThumbnailView() const;
     CThumbnailListCtrl* ThumbnailList() const;
-    CSelListCtrl* FocusBoxList() const;
+    CSelListCtrl* FocusBoxList() const override;
     // Adds the selected (23) or all (24) thumbnails to the focus image box: 8-bit grey or 24-bit
     // colour images of the type and size of the box's images.
     void OnAddToFocusBox(bool all);
     // Removes the selected box entries (or all of them); the placeholder stays.
-    void RemoveFromFocusBox(bool all);
+    void RemoveFromFocusBox(bool all) override;
     void OnMoveInFocusBox(int direction);
     void OnFocusBoxOrder(int command);
     void OnSortThumbnails(int command);
@@ -116,15 +120,25 @@ public:
     void OnImageInfo();
     void OnRefresh();
     void SetFocusedList(wxWindow* list);
+    // The list the browser's commands work on (the last one that had the focus).
+    wxWindow* FocusedList() const { return m_pFocusedList; }
 
     // ---- composition (819) ----
     bool IsComposing() const { return m_runner.IsBusy(); }
     void OnStartComposition();
     CompositionRunner& Runner() { return m_runner; }
+    // Routes 819 as the composition bar's button does.
+    void StartComposition() override;
+    void EnableCompositionBar(bool enable) override;
 
     // ---- continuous composition mode (MainFrameVossa.cpp) ----
     void EnterVossaMode();
     void LeaveVossaMode();
+    CProcParameter* JoinVossaView(CVossaLiveView* view) override;
+    CProcParameter* JoinVossaView(CVossaImageView* view) override;
+    CVossaDialog* VossaPanel() const override { return m_pVossaDlg; }
+    CVossaLiveView* VossaLiveView() const override { return m_pVossaLiveView; }
+    CVossaImageView* VossaImageView() const override { return m_pVossaImageView; }
     // ---- settings dialogs (32815 microscope, 818 heights, 820 composition) ----
     void OnScopeSettings();
     void OnHeightSettings();
@@ -136,11 +150,22 @@ public:
     bool IsCameraStarting() const { return m_cameraStarting; }
     void LoadCameraSettings();
     void SaveCameraSettings();
+    CameraSource& Camera() override { return *this; }
+    CCamDll& CameraModule() override { return m_camDll; }
+    CProcParameter& CameraParameters() override { return m_params; }
+    const std::string& InputDevice() const override { return m_strDevice; }
+    const std::string& CameraModuleName() const override { return m_strModuleName; }
+    bool CameraFailed() const override { return m_bCameraFailed != 0; }
+    bool LayoutRefreshPending() const override { return m_bLayoutRefresh != 0; }
+    void SetLayoutRefresh(bool pending) override { m_bLayoutRefresh = pending ? 1 : 0; }
+    // For the window tests: as if no input device had been chosen, or no module loaded by name.
+    void ForgetInputDevice() { m_strDevice.clear(); }
+    void ForgetCameraModuleName() { m_strModuleName.clear(); }
 
     // ---- manual capture (MainFrameManual.cpp) ----
     CManualDialog* ManualPanel() const { return m_pManual; }
     // The panel is in a capture run; its capture button 608 is enabled (manual mode only).
-    bool IsManualCaptureRunning() const;
+    bool IsManualCaptureRunning() const override;
     bool IsManualCaptureButtonOn() const;
     // The Z calibration dialog is shown, a manual capture run or a continuous composition is
     // under way: the input device and its mode are not changed then (32804, 32812).
@@ -151,28 +176,33 @@ public:
     void OnLensSelect();
     // The calibration settings dialog is open (the measuring line may be drawn).
     bool IsCalibSetOpen() const;
-    CXYCalibSetDlg* CalibSetDialog() const { return m_pCalibSetDlg; }
-    CXYCalibDialog* m_pLensDlg = nullptr;      // while the lens selection runs
-    CXYCalibSetDlg* m_pCalibSetDlg = nullptr;  // made on first use, kept (hidden when closed)
-    int m_bLensSlotValid = 0;
-    int m_nLensTab = 0; // the tab of the lens selection this frame shows first
+    CXYCalibSetDlg* CalibSetDialog() const override { return m_pCalibSetDlg; }
     // ---- the automatic capture panel (MainFrameCapture.cpp) ----
     CAutoDialog* AutoDialog() const { return m_pAutoDlg; }
     // The Z the automatic panel shows, read after the frame has been drawn.
     double ReadStageZ();
+    void RedrawNow() override { Update(); }
     // False while a capture series runs (it is asked to stop; the frame closes when it has).
     bool CanCloseCapture();
     bool CaptureSeriesRunning() const;
     // In the automatic mode the current lens's capture interval goes to the panel's interval.
     void ApplyLensIntervalToAutoPanel(bool compare);
 
-    CTopMenuDialog* TopMenu() const { return m_pTopMenu; }
+    CTopMenuDialog* TopMenu() const override { return m_pTopMenu; }
     CCompositionBar* CompositionBar() const { return m_pCompBar; }
-    CSelectedBox* SelectedBox() const { return m_pBox; }
+    CSelectedBox* SelectedBox() const override { return m_pBox; }
     ui::DockingBars& Bars() { return *m_bars; }
-    COrsandelDoc* Document() const { return m_pDoc; }
+    COrsandelDoc* Document() const override { return m_pDoc; }
     CFocusProgDialog* ProgressDialog() const { return m_pProgress; }
+    CMultiView* CaptureView() const override { return m_pMultiView; }
+    void RetryClose() override;
 
+    // ---- the stage ----
+    wxWindow* StageBusyOwner() const override { return m_pStageBusyOwner; }
+    void SetStageBusyOwner(wxWindow* owner) override { m_pStageBusyOwner = owner; }
+    CAutoPanelLink* AutoPanelLink() const override { return m_pAutoPanelLink; }
+
+private:
     CCamDll m_camDll;
     CProcParameter m_params;
     std::unique_ptr<CamParamRecord> m_record;
@@ -186,16 +216,19 @@ public:
     CVossaLiveView* m_pVossaLiveView = nullptr;
     CVossaImageView* m_pVossaImageView = nullptr;
     CVossaDialog* m_pVossaDlg = nullptr;
-    // A Vossa view being made: the camera may be tried again and no stage operation holds the
-    // frame. Returns the camera parameters the view reads.
-    CProcParameter* JoinVossaView();
+    // A Vossa view joins (JoinVossaView): the camera may be tried again and no stage operation
+    // holds the frame. Returns the camera parameters the view reads.
+    CProcParameter* VossaViewJoined();
     wxWindow* m_pStageBusyOwner = nullptr;
     // The automatic panel's answers to the capture view (shell/capture/AutoPanelLink.h); null while
     // there is no panel.
     CAutoPanelLink* m_pAutoPanelLink = nullptr;
     wxWindow* m_pFocusedList = nullptr;
+    CXYCalibDialog* m_pLensDlg = nullptr;     // while the lens selection runs
+    CXYCalibSetDlg* m_pCalibSetDlg = nullptr; // made on first use, kept (hidden when closed)
+    int m_bLensSlotValid = 0;
+    int m_nLensTab = 0; // the tab of the lens selection this frame shows first
 
-private:
     void CreateBars();
     void RegisterBrowserCommands();
     void RegisterSettingsCommands();

@@ -7,10 +7,20 @@
 #include "shell/vossa/VossaImageView.h"
 #include "shell/vossa/VossaLiveView.h"
 
-CProcParameter* CMainFrame::JoinVossaView() {
+CProcParameter* CMainFrame::VossaViewJoined() {
     m_bCameraFailed = 0;
     m_pStageBusyOwner = nullptr;
     return &m_params;
+}
+
+CProcParameter* CMainFrame::JoinVossaView(CVossaLiveView* view) {
+    m_pVossaLiveView = view;
+    return VossaViewJoined();
+}
+
+CProcParameter* CMainFrame::JoinVossaView(CVossaImageView* view) {
+    m_pVossaImageView = view;
+    return VossaViewJoined();
 }
 
 void CMainFrame::EnterVossaMode() {

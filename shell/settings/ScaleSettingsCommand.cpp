@@ -2,23 +2,23 @@
 
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
-#include "shell/frame/MainFrame.h"
 #include "shell/app/OrsandelApp.h"
 #include "shell/app/OrsandelDoc.h"
+#include "shell/capture/CaptureHost.h"
 #include "shell/frame/TopMenuDialog.h"
 #include "shell/core/lens/ScaleSettingsWrite.h"
 #include "result/SetScaleDlg.h"
 #include "ids/VantorelIds.h"
 
-int RunScaleSettings(wxWindow* owner, COrsandelDoc* doc) {
+int RunScaleSettings(wxWindow* owner, COrsandelDoc* doc, CTopMenuDialog* topMenu) {
     COrsandelApp* app = COrsandelApp::GetApp();
     if (!doc || !app)
         return 0;
     // The result window writes the same [CALIBRATION] keys and lens sections: the dialog opens on
     // what they hold now, so that its OK does not write back values this window read earlier.
     doc->LoadLensSlots(*app);
-    if (app->m_pMainFrame && app->m_pMainFrame->TopMenu())
-        app->m_pMainFrame->TopMenu()->SetLensName(wxString::FromUTF8(doc->m_currentLens.GetRegName()));
+    if (topMenu)
+        topMenu->SetLensName(wxString::FromUTF8(doc->m_currentLens.GetRegName()));
     const CMLens& lens = doc->m_currentLens;
     CSetScaleDlg dlg(owner);
     dlg.m_length = lens.m_scaleLength;
@@ -61,8 +61,8 @@ void ToggleScaleBar(const LiveScaleCommands& c, int which) {
         ShowMessage(vtid::str::NoScaleSettings, MB_OK | MB_ICONEXCLAMATION);
         on = 0;
     }
-    if (CMainFrame* f = c.frame())
-        if (CTopMenuDialog* bar = f->TopMenu())
+    if (CaptureHost* host = c.host())
+        if (CTopMenuDialog* bar = host->TopMenu())
             bar->SetPressed(which == 1 ? vtid::TopMenuBar::ShowScale1 : vtid::TopMenuBar::ShowScale2,
                             on != 0);
     WriteIniInt("CALIBRATION", which == 1 ? "SCALEONOFF1" : "SCALEDOTONOFF", on);
@@ -88,6 +88,8 @@ void RegisterLiveScaleCommands(ui::WindowBase& view, LiveScaleCommands commands)
             c.SetCheck(shown ? 1 : 0);
         });
     }
-    view.OnCommand(vtid::cmd::ScaleSettings,
-                   [commands, self] { RunScaleSettings(self, commands.document()); });
+    view.OnCommand(vtid::cmd::ScaleSettings, [commands, self] {
+        CaptureHost* host = commands.host();
+        RunScaleSettings(self, commands.document(), host ? host->TopMenu() : nullptr);
+    });
 }

@@ -2,8 +2,9 @@
 
 #include "platform/MessageSink.h"
 #include "platform/ProgramHelpers.h"
-#include "shell/frame/MainFrame.h"
 #include "shell/app/OrsandelApp.h"
+#include "shell/capture/CameraSource.h"
+#include "shell/vossa/VossaHost.h"
 #include "shell/vossa/VossaImageView.h"
 #include "shell/vossa/VossaLiveView.h"
 #include "ids/VantorelIds.h"
@@ -16,7 +17,7 @@ constexpr int kSwHide = 0;
 constexpr int kSwShow = 5;
 } // namespace
 
-CVossaDialog::CVossaDialog(CMainFrame* frame) : ui::TemplatePanel(vtid::dlg::VossaPanel), m_pFrame(frame) {
+CVossaDialog::CVossaDialog(VossaHost* host) : ui::TemplatePanel(vtid::dlg::VossaPanel), m_pHost(host) {
     OnCommand(ids::Start, [this] { OnStart(); });
     OnCommand(ids::End, [this] { OnEnd(); });
     OnCommand(ids::Save, [this] { OnSave(); });
@@ -44,27 +45,25 @@ bool CVossaDialog::IsEndEnabled() const {
 }
 
 void CVossaDialog::OnStart() {
-    CMainFrame* f = Frame();
-    if (!f)
+    if (!m_pHost)
         return;
-    if (f->m_strDevice.empty()) {
+    if (m_pHost->Camera().InputDevice().empty()) {
         ShowMessage(vtid::str::SelectInputDevice, MB_OK);
         return;
     }
     for (int id : {ids::Start, ids::Viewer, ids::Transfer, ids::Save})
         EnableItem(id, false);
     EnableItem(ids::End, true);
-    if (f->m_pVossaImageView)
-        f->m_pVossaImageView->StartComposition(); // the picture pane goes out of sight
-    if (f->m_pVossaLiveView)
-        f->m_pVossaLiveView->SetComposing(1);
+    if (CVossaImageView* image = m_pHost->VossaImageView())
+        image->StartComposition(); // the picture pane goes out of sight
+    if (CVossaLiveView* live = m_pHost->VossaLiveView())
+        live->SetComposing(1);
     m_bRunning = 1;
 }
 
 void CVossaDialog::OnEnd() {
-    CMainFrame* f = Frame();
-    CVossaLiveView* live = f ? f->m_pVossaLiveView : nullptr;
-    CVossaImageView* image = f ? f->m_pVossaImageView : nullptr;
+    CVossaLiveView* live = m_pHost ? m_pHost->VossaLiveView() : nullptr;
+    CVossaImageView* image = m_pHost ? m_pHost->VossaImageView() : nullptr;
     if (live)
         live->SetComposing(0);
     EnableItem(ids::End, false);
@@ -93,22 +92,22 @@ LRESULT CVossaDialog::OnVossaDone(WPARAM, LPARAM) {
 }
 
 void CVossaDialog::EnableAfterComposition() {
-    CMainFrame* f = Frame();
-    const bool composite = f && f->m_pVossaImageView && f->m_pVossaImageView->HasComposite();
+    const CVossaImageView* image = m_pHost ? m_pHost->VossaImageView() : nullptr;
+    const bool composite = image && image->HasComposite();
     EnableItem(ids::Start, true);
     for (int id : {ids::Viewer, ids::Transfer, ids::Save})
         EnableItem(id, composite);
 }
 
 bool CVossaDialog::OpenComposite(int showCommand) {
-    CMainFrame* f = Frame();
+    const CVossaImageView* image = m_pHost ? m_pHost->VossaImageView() : nullptr;
     COrsandelApp* app = COrsandelApp::GetApp();
-    if (!f || !app || !f->m_pVossaImageView || !f->m_pVossaImageView->HasComposite())
+    if (!app || !image || !image->HasComposite())
         return false;
     // Saving or handing over would otherwise work on the result the user chose to keep.
     if (app->m_pResultFrame && !app->m_pResultFrame->QueryDiscardResult())
         return false;
-    app->OpenImageDocument(nullptr, f->m_pVossaImageView->Composite(), nullptr, nullptr, showCommand);
+    app->OpenImageDocument(nullptr, image->Composite(), nullptr, nullptr, showCommand);
     return app->m_pResultFrame != nullptr;
 }
 

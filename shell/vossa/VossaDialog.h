@@ -5,13 +5,13 @@
 
 #include "ui/TemplateWindow.h"
 
-class CMainFrame;
+class VossaHost;
 
 class CVossaDialog : public ui::TemplatePanel {
 public:
-    // frame: the main frame whose views and result window the panel drives (the panel may float
-    // in a window of its own).
-    explicit CVossaDialog(CMainFrame* frame = nullptr);
+    // host: the main frame whose views the panel drives (the panel may float in a window of its
+    // own).
+    explicit CVossaDialog(VossaHost* host = nullptr);
     bool OnInitDialog() override;
 
     void OnStart();
@@ -27,13 +27,12 @@ public:
     void Reset();
 
 private:
-    CMainFrame* Frame() const { return m_pFrame; }
     LRESULT OnVossaDone(WPARAM, LPARAM);
     // Start back; Save, Transfer and Viewer only while a composite exists.
     void EnableAfterComposition();
     // The composite in the result window (hidden or shown); false when there is none.
     bool OpenComposite(int showCommand);
 
-    CMainFrame* m_pFrame = nullptr;
+    VossaHost* m_pHost = nullptr;
     int m_bRunning = 0;
 };

@@ -1,14 +1,15 @@
 #include "shell/vossa/VossaImageView.h"
 
+#include "devices/camera/ProcParameter.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/bitmaps/DibConvert.h"
 #include "imaging/compose/FocusComp.h"
-#include "shell/frame/MainFrame.h"
 #include "shell/app/OrsandelDoc.h"
 #include "shell/controls/ScaleStatic.h"
 #include "shell/core/compose/CompositionRun.h"
 #include "shell/core/layout/ViewGeometry.h"
 #include "shell/core/layout/VossaGeometry.h"
+#include "shell/vossa/VossaHost.h"
 #include "ids/VantorelIds.h"
 
 #include <wx/dc.h>
@@ -40,10 +41,8 @@ CVossaImageView::~CVossaImageView() {
 }
 
 bool CVossaImageView::Create(wxWindow* parent) {
-    if (CMainFrame* f = dynamic_cast<CMainFrame*>(wxGetTopLevelParent(parent))) {
-        f->m_pVossaImageView = this;
-        m_pParams = f->JoinVossaView();
-    }
+    if (VossaHost* host = dynamic_cast<VossaHost*>(wxGetTopLevelParent(parent)))
+        m_pParams = host->JoinVossaView(this);
     if (!ui::FormView::Create(parent))
         return false;
     SetWindowStyleFlag(GetWindowStyleFlag() & ~wxBORDER_MASK);

@@ -9,7 +9,6 @@
 #include <memory>
 
 class CFocusComp;
-class CMainFrame;
 class COrsandelDoc;
 class CProcParameter;
 class CSampleStatic;

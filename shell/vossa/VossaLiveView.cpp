@@ -5,14 +5,15 @@
 #include "imaging/bitmaps/DibConvert.h"
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
+#include "shell/capture/CameraSource.h"
 #include "shell/capture/LiveCalibLine.h"
-#include "shell/frame/MainFrame.h"
 #include "shell/capture/MultiView.h"
 #include "shell/settings/ScaleSettingsCommand.h"
 #include "shell/app/OrsandelDoc.h"
 #include "shell/controls/ScaleStatic.h"
 #include "shell/frame/TopMenuDialog.h"
 #include "shell/vossa/VossaDialog.h"
+#include "shell/vossa/VossaHost.h"
 #include "shell/vossa/VossaImageView.h"
 #include "shell/core/layout/ViewGeometry.h"
 #include "shell/core/layout/VossaGeometry.h"
@@ -47,11 +48,11 @@ CVossaLiveView::CVossaLiveView() : ui::FormView(vtid::dlg::VossaLive), m_timers(
                        return static_cast<wxWindow*>(m_pScale);
                    });
     OnUpdateUI(vtid::cmd::InitialMenu, [this](ui::CmdUI& c) {
-        CMainFrame* f = Frame();
-        const bool composing = f && f->m_pVossaDlg && f->m_pVossaDlg->IsEndEnabled();
-        c.Enable(!composing && !(f && f->m_pStageBusyOwner));
+        VossaHost* host = Host();
+        const bool composing = host && host->VossaPanel() && host->VossaPanel()->IsEndEnabled();
+        c.Enable(!composing && !(host && host->StageBusyOwner()));
     });
-    RegisterLiveScaleCommands(*this, {[this] { return GetDocument(); }, [this] { return Frame(); },
+    RegisterLiveScaleCommands(*this, {[this] { return GetDocument(); }, [this] { return Host(); },
                                       [this] { return static_cast<wxWindow*>(m_pLive); }});
     OnUpdateUI(vtid::cmd::ResultScaleSettings, [](ui::CmdUI& c) { c.Enable(true); });
     OnMessage(WM_TIMER, [this](WPARAM id, LPARAM) {
@@ -69,10 +70,8 @@ CVossaLiveView::~CVossaLiveView() {
 }
 
 bool CVossaLiveView::Create(wxWindow* parent) {
-    if (CMainFrame* f = dynamic_cast<CMainFrame*>(wxGetTopLevelParent(parent))) {
-        f->m_pVossaLiveView = this;
-        m_pParams = f->JoinVossaView();
-    }
+    if (VossaHost* host = dynamic_cast<VossaHost*>(wxGetTopLevelParent(parent)))
+        m_pParams = host->JoinVossaView(this);
     if (!ui::FormView::Create(parent))
         return false;
     SetWindowStyleFlag(GetWindowStyleFlag() & ~wxBORDER_MASK);
@@ -90,13 +89,13 @@ void CVossaLiveView::OnDraw(wxDC& dc) {
     PaintVossaCaption(dc, GetClientSize(), "LIVE");
 }
 
-CMainFrame* CVossaLiveView::Frame() const {
-    return dynamic_cast<CMainFrame*>(wxGetTopLevelParent(const_cast<CVossaLiveView*>(this)));
+VossaHost* CVossaLiveView::Host() const {
+    return dynamic_cast<VossaHost*>(wxGetTopLevelParent(const_cast<CVossaLiveView*>(this)));
 }
 
 CVossaImageView* CVossaLiveView::ImageView() const {
-    CMainFrame* f = Frame();
-    return f ? f->m_pVossaImageView : nullptr;
+    VossaHost* host = Host();
+    return host ? host->VossaImageView() : nullptr;
 }
 
 COrsandelDoc* CVossaLiveView::GetDocument() const {
@@ -141,7 +140,7 @@ void CVossaLiveView::LayoutPanes(int width, int height) {
 void CVossaLiveView::AttachCalibLine() {
     AttachLiveCalibLine(
         m_calibLine, m_pLive, m_pScale,
-        {[this] { return Frame(); }, [this] { return GetDocument(); }, [this] { return m_nLayoutWidth; }});
+        {[this] { return Host(); }, [this] { return GetDocument(); }, [this] { return m_nLayoutWidth; }});
 }
 
 void CVossaLiveView::ResetCalibLine() {
@@ -153,11 +152,11 @@ int CVossaLiveView::CalibPictureWidth() const {
 }
 
 void CVossaLiveView::DiscardOneGrab() {
-    CMainFrame* f = Frame();
+    VossaHost* host = Host();
     CamParamRecord* record = m_pParams ? m_pParams->m_pRecord : nullptr;
-    if (!f || !record)
+    if (!host || !record)
         return;
-    CCamDll& cam = f->m_camDll;
+    CCamDll& cam = host->Camera().CameraModule();
     if (!cam.UpdateCaptureInfo(record) || cam.ParamSet(record) != VT_CAM_OK)
         return;
     const int width = cam.GetWidth();
@@ -174,27 +173,28 @@ void CVossaLiveView::DiscardOneGrab() {
 }
 
 void CVossaLiveView::GrabAndCompose() {
-    CMainFrame* f = Frame();
+    VossaHost* host = Host();
     COrsandelDoc* doc = GetDocument();
     CamParamRecord* record = m_pParams ? m_pParams->m_pRecord : nullptr;
-    if (!f || !doc || !record)
+    if (!host || !doc || !record)
         return;
     ++m_nSteps;
-    if (f->m_bCameraFailed)
+    CameraSource& source = host->Camera();
+    if (source.CameraFailed())
         return;
     const auto started = Clock::now();
-    CCamDll& cam = f->m_camDll;
+    CCamDll& cam = source.CameraModule();
     const bool usable = cam.IsLoaded() && cam.IsBound();
     m_nImageType = -1;
-    if (usable && f->m_bLayoutRefresh && cam.IsHaveLiveMode()) {
-        if (IsStillGrabModule(f->m_strModuleName, *record)) {
+    if (usable && source.LayoutRefreshPending() && cam.IsHaveLiveMode()) {
+        if (IsStillGrabModule(source.CameraModuleName(), *record)) {
             record->SetGrabKind(0);
             record->SetExt1(2);
             record->SetInt(VT_CAMPARAM_EXT2, 1); // the refresh stays pending
         } else {
             record->SetGrabKind(-1);
             DiscardOneGrab();
-            f->m_bLayoutRefresh = 0;
+            source.SetLayoutRefresh(false);
         }
     }
     record->SetFrameWindow(HandleToToken(GetSafeHwnd()));
@@ -211,7 +211,8 @@ void CVossaLiveView::GrabAndCompose() {
     m_bNoCameraShown = false;
     if (!usable)
         return;
-    if (cam.IsHaveLiveMode() && record->GrabKind() == 0 && !IsStillGrabModule(f->m_strModuleName, *record))
+    if (cam.IsHaveLiveMode() && record->GrabKind() == 0 &&
+        !IsStillGrabModule(source.CameraModuleName(), *record))
         record->SetGrabKind(1);
     if (!cam.UpdateCaptureInfo(record) || cam.ParamSet(record) != VT_CAM_OK)
         return;
@@ -265,14 +266,15 @@ void CVossaLiveView::GrabAndCompose() {
         }
         if (shown)
             GlobalFree(shown);
-        const bool mii = f->m_pMultiView && f->m_pMultiView->m_comm.controller == CTRL_MII;
+        const CMultiView* capture = host->CaptureView();
+        const bool mii = capture && capture->m_comm.controller == CTRL_MII;
         if (m_pScale)
             m_pScale->Redraw(mii ? width / 1600.0 : 1.0);
     }
     m_times.display = afterCompose + MsSince(displayStart);
     if (!m_bComposing && m_bWasComposing)
-        if (f->m_pVossaDlg)
-            ui::PostMessageTo(f->m_pVossaDlg->GetSafeHwnd(), WM_VOSSA_DONE, 0, 0);
+        if (CVossaDialog* panel = host->VossaPanel())
+            ui::PostMessageTo(panel->GetSafeHwnd(), WM_VOSSA_DONE, 0, 0);
     m_bWasComposing = m_bComposing;
 }
 
@@ -288,6 +290,7 @@ void CVossaLiveView::OnActivateView(bool activate, ui::View* activated, ui::View
 
 void CVossaLiveView::OnLensTimer() {
     ++m_nLensPolls;
-    CMainFrame* f = Frame();
-    m_lensPort.PollTo(f ? f->GetSafeHwnd() : HWND{});
+    // The frame receives the lens states.
+    auto* frame = dynamic_cast<ui::MessageTarget*>(Host());
+    m_lensPort.PollTo(frame ? frame->GetSafeHwnd() : HWND{});
 }

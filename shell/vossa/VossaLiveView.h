@@ -12,12 +12,12 @@
 #include "ui/TemplateWindow.h"
 #include "ui/Timers.h"
 
-class CMainFrame;
 class COrsandelDoc;
 class CProcParameter;
 class CSampleStatic;
 class CScaleStatic;
 class CVossaImageView;
+class VossaHost;
 
 // Posted by the live view to the panel at the first step after the composition was ended.
 constexpr UINT WM_VOSSA_DONE = 0x530;
@@ -79,7 +79,8 @@ public:
     static constexpr UINT kVossaLensTimer = 1344;
 
 private:
-    CMainFrame* Frame() const;
+    // The main frame that shows the view; null while it has none.
+    VossaHost* Host() const;
     CVossaImageView* ImageView() const;
     void OnSizeView();
     void OnLensTimer();

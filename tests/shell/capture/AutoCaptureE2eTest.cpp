@@ -114,7 +114,7 @@ protected:
 TEST_F(AutoCapture, SeriesSavesBoxesAndComposesTheSpecimensHeight) {
     ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
     CMainFrame* f = Frame();
-    CMultiView* view = f->m_pMultiView;
+    CMultiView* view = f->CaptureView();
     CScriptedMessageSink sink(IDOK);
 
     // Step jogs: 10 um up and back.
@@ -150,7 +150,7 @@ TEST_F(AutoCapture, SeriesSavesBoxesAndComposesTheSpecimensHeight) {
 
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Completed);
     EXPECT_FALSE(panel->IsCapturing());
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
     EXPECT_TRUE(Enabled(vtid::AutoPanel::StartCapture));
     EXPECT_FALSE(Enabled(vtid::AutoPanel::StopCapture));
     // One absolute move per position to trunc(s z / u + o).
@@ -333,7 +333,7 @@ TEST_F(AutoCapture, FailingModuleLeavesTheFolderAsItWas) {
     std::ofstream(folder + "/series/img000.bmp") << "old picture";
     TypeRange("0", "20", "10");
     ui::testing::Click(Item(vtid::AutoPanel::AutoCompose));
-    Frame()->m_params.m_pRecord->SetColorMode(7); // the module refuses its parameters
+    Frame()->CameraParameters().m_pRecord->SetColorMode(7); // the module refuses its parameters
     CScriptedMessageSink sink(IDYES);
     Click(vtid::AutoPanel::StartCapture);
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::Failed);
@@ -578,7 +578,7 @@ TEST_F(AutoCapture, MiiGoesToTheLensOriginOffsetWhenThePanelOpens) {
              "ORIGINOFFSET_ML90=5\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
+    ASSERT_TRUE(f->CaptureView()->LensTimerRunning());
     ASSERT_TRUE(lensPort->Send(0x1D)); // lens 90, zoom 2.5
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return app->m_pDocument->m_lensNumber == 90; }, 10000));
     f->EnterMode(vtid::StartDialog::AutoCapture);

@@ -34,11 +34,11 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     for (int id : {vtid::AutoPanel::SetStart, vtid::AutoPanel::StartPosition, vtid::AutoPanel::SetEnd,
                    vtid::AutoPanel::EndPosition, vtid::AutoPanel::Interval, vtid::AutoPanel::PictureCount})
         EXPECT_TRUE(Enabled(id)) << id;
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
 
     // Running: the panel holds the stage, only stop is on, the frame's windows are off.
     panel->EnableControls(false);
-    EXPECT_EQ(f->m_pStageBusyOwner, panel);
+    EXPECT_EQ(f->StageBusyOwner(), panel);
     for (int id : stateIds)
         EXPECT_FALSE(Enabled(id)) << id;
     EXPECT_TRUE(Enabled(vtid::AutoPanel::StopCapture));
@@ -49,7 +49,7 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
                    vtid::CompositionBar::Speed})
         EXPECT_FALSE(f->CompositionBar()->GetDlgItem(id)->IsEnabled()) << id;
     panel->EnableControls(true);
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
     for (int id : stateIds)
         EXPECT_TRUE(Enabled(id)) << id;
     EXPECT_FALSE(Enabled(vtid::AutoPanel::StopCapture));
@@ -60,7 +60,7 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     CAutoEditDialog* editor = panel->Editor();
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->IsShown());
-    EXPECT_EQ(f->m_pStageBusyOwner, editor);
+    EXPECT_EQ(f->StageBusyOwner(), editor);
     for (int id :
          {vtid::AutoPanel::EditList, vtid::AutoPanel::SaveList, vtid::AutoPanel::LoadList,
           vtid::AutoPanel::SetStart, vtid::AutoPanel::SetEnd, vtid::AutoPanel::SelectPath,
@@ -70,7 +70,7 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
         EXPECT_FALSE(f->TopMenu()->GetDlgItem(id)->IsEnabled()) << id;
     editor->OnCancel();
     EXPECT_FALSE(editor->IsShown());
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
     for (int id : {vtid::AutoPanel::EditList, vtid::AutoPanel::LoadList, vtid::AutoPanel::SetStart,
                    vtid::AutoPanel::SetEnd, vtid::AutoPanel::SelectPath, vtid::AutoPanel::StartCapture})
         EXPECT_TRUE(Enabled(id)) << id;
@@ -88,7 +88,7 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     for (int id : {vtid::AutoPanel::SetStart, vtid::AutoPanel::StartPosition, vtid::AutoPanel::SetEnd,
                    vtid::AutoPanel::EndPosition, vtid::AutoPanel::Interval, vtid::AutoPanel::PictureCount})
         EXPECT_FALSE(Enabled(id)) << id;
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
     EXPECT_TRUE(Enabled(vtid::AutoPanel::StartCapture));
     Click(vtid::AutoPanel::UseEqualInterval);
     EXPECT_EQ(panel->ListMode(), 1);
@@ -121,7 +121,7 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
 // edited list.
 TEST_F(AutoPanel, ZeroStepLimitNoCalibrationAndAnEmptyList) {
     ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
-    CMultiView* view = Frame()->m_pMultiView;
+    CMultiView* view = Frame()->CaptureView();
     CScriptedMessageSink sink(IDOK);
     auto* step = dynamic_cast<wxComboBox*>(Item(vtid::AutoPanel::JogStep));
     ASSERT_NE(step, nullptr);

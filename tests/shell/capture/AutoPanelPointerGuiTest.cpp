@@ -120,7 +120,7 @@ TEST_F(AutoPanelPointer, ALostGrabALostFocusOrAClosedButtonStopsTheJog) {
 
     // The button goes while held.
     auto* extra = new CButtonOn(panel, wxID_ANY, "+", wxPoint(0, 0), wxSize(40, 30));
-    extra->SetController(&Frame()->m_pMultiView->Stage(), 1);
+    extra->SetController(&Frame()->CaptureView()->Stage(), 1);
     ASSERT_TRUE(HoldUntilMoved(extra, 60));
     extra->Destroy();
     EXPECT_FALSE(emulator->AxisMoving());

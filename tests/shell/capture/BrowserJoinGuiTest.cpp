@@ -79,7 +79,7 @@ TEST_F(BrowserJoin, ThumbnailModeShowsTheImageFolderSortsAndSizes) {
     // The size checks follow the list that had the focus last.
     EXPECT_EQ(State(vtid::cmd::LargeThumbnails).checked, std::optional<int>(1));
     box->SetFocus();
-    ASSERT_TRUE(PumpUntil([&] { return f->m_pFocusedList == box; }));
+    ASSERT_TRUE(PumpUntil([&] { return f->FocusedList() == box; }));
     EXPECT_EQ(State(vtid::cmd::MediumThumbnails).checked, std::optional<int>(1));
     EXPECT_EQ(State(vtid::cmd::LargeThumbnails).checked, std::optional<int>(0));
 

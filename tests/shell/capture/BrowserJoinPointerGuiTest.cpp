@@ -62,7 +62,7 @@ TEST_F(BrowserJoin, RightClickMenuIsLiveAtOnceAndDeleteWorksFromItAndFromTheKey)
     for (int i = 0; i < 3; ++i)
         WriteFlatImage(folder + "/del/d" + std::to_string(i) + ".bmp", 40, 30, 60 * i, 90, 90);
     StartOn("del");
-    ASSERT_NE(f->m_pFocusedList, thumbs);
+    ASSERT_NE(f->FocusedList(), thumbs);
     auto cellCentre = [&](int i) {
         const wxRect r = thumbs->GetCellRect(i);
         return thumbs->ClientToScreen(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
@@ -78,7 +78,7 @@ TEST_F(BrowserJoin, RightClickMenuIsLiveAtOnceAndDeleteWorksFromItAndFromTheKey)
         [&] { return !enabled.empty(); }));
     EXPECT_TRUE(enabled[vtid::cmd::ImageInfo]);
     EXPECT_TRUE(enabled[vtid::cmd::DeleteImageFile]);
-    EXPECT_EQ(f->m_pFocusedList, thumbs);
+    EXPECT_EQ(f->FocusedList(), thumbs);
     EXPECT_TRUE(thumbs->GetItem(1)->m_selected);
 
     // Its delete item asks 892; No keeps the file, Yes deletes it.

@@ -23,7 +23,7 @@ TEST_F(CalibLinePointer, ALineDrawnOnTheLivePictureIsMeasuredAtTheRelease) {
     Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    CSampleStatic* pane = f->m_pMultiView->LivePane();
+    CSampleStatic* pane = f->CaptureView()->LivePane();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return pane->HasImage(); }, 20000));
     CScriptedMessageSink sink(IDOK);
     ui::testing::WhenModal([&](wxDialog* d) {
@@ -33,7 +33,7 @@ TEST_F(CalibLinePointer, ALineDrawnOnTheLivePictureIsMeasuredAtTheRelease) {
     });
     f->TopMenu()->RouteCommandId(vtid::TopMenuBar::SelectLens);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->IsCalibSetOpen(); }));
-    const CCalibLine& drawn = f->m_pMultiView->CalibLine();
+    const CCalibLine& drawn = f->CaptureView()->CalibLine();
     const int right = std::min(219, pane->GetClientSize().x - 1);
     ASSERT_GT(right, 60);
     EXPECT_TRUE(ui::testing::DragThenClickElsewhere(pane, wxPoint(20, 30), wxPoint(right, 30)));

@@ -30,7 +30,7 @@ TEST_F(CameraDialog, InputModeRunsTheCamerasDialogAndItsFrameSizeReachesTheLiveP
     Settings(vtid::StartDialog::ManualCapture, "[CAMPARAM]\nIMAGESIZESEL=0\nCOLORMODE=0\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    CMultiView* view = f->m_pMultiView;
+    CMultiView* view = f->CaptureView();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->LivePane()->HasImage(); }, 20000));
     ASSERT_EQ(view->FrameWidth(), 640);
     CScriptedMessageSink sink(IDOK);
@@ -47,7 +47,7 @@ TEST_F(CameraDialog, InputModeRunsTheCamerasDialogAndItsFrameSizeReachesTheLiveP
     });
     f->RouteCommandId(vtid::cmd::InputMode);
     EXPECT_EQ(shown, 1);
-    EXPECT_EQ(f->m_record->GetInt(VT_CAMPARAM_IMAGESIZESEL), 0);
+    EXPECT_EQ(f->CameraParameters().m_pRecord->GetInt(VT_CAMPARAM_IMAGESIZESEL), 0);
     EXPECT_EQ(FrameBitmap(app->m_pDocument), (std::pair<int, int>{640, 8}));
 
     // OK with 320 x 240 in colour: the program makes its frame bitmap anew and the live frames
@@ -65,9 +65,9 @@ TEST_F(CameraDialog, InputModeRunsTheCamerasDialogAndItsFrameSizeReachesTheLiveP
     });
     f->RouteCommandId(vtid::cmd::InputMode);
     EXPECT_EQ(shown, 2);
-    EXPECT_EQ(f->m_record->GetInt(VT_CAMPARAM_IMAGESIZESEL), 1);
-    EXPECT_EQ(f->m_record->ColorMode(), 1);
-    EXPECT_EQ(f->m_bCameraFailed, 0);
+    EXPECT_EQ(f->CameraParameters().m_pRecord->GetInt(VT_CAMPARAM_IMAGESIZESEL), 1);
+    EXPECT_EQ(f->CameraParameters().m_pRecord->ColorMode(), 1);
+    EXPECT_FALSE(f->CameraFailed());
     EXPECT_EQ(FrameBitmap(app->m_pDocument), (std::pair<int, int>{320, 24}));
     ASSERT_TRUE(ui::testing::PumpUntil(
         [&] { return view->FrameWidth() == 320 && view->FrameHeight() == 240; }, 20000));

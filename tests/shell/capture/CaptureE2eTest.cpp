@@ -32,9 +32,9 @@ TEST_F(Capture, LiveFramesAndStillPicturesPerExtension) {
     Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    CMultiView* view = f->m_pMultiView;
+    CMultiView* view = f->CaptureView();
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(f->m_bCameraFailed, 0);
+    EXPECT_FALSE(f->CameraFailed());
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return view->LivePane()->HasImage(); }, 20000));
     EXPECT_EQ(view->FrameWidth(), 640);
     EXPECT_EQ(view->FrameHeight(), 480);
@@ -74,11 +74,11 @@ TEST_F(Capture, LensTimerSendsTheLensStateOfThePort) {
     Settings(vtid::StartDialog::ManualCapture, "[COMM]\nCONTROLLER=9\nPORT=0\nLENSPORT=1\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    ASSERT_TRUE(f->m_pMultiView->LensTimerRunning());
+    ASSERT_TRUE(f->CaptureView()->LensTimerRunning());
     COrsandelDoc* doc = app->m_pDocument;
     EXPECT_EQ(doc->m_lensNumber, -1);
     // Nothing waiting on the port: polls bring no lens state.
-    ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->m_pMultiView->LensPolls() >= 2; }));
+    ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->CaptureView()->LensPolls() >= 2; }));
     EXPECT_EQ(doc->m_lensNumber, -1);
     const unsigned char state = 0x1D; // lens 90, zoom 2.5
     ASSERT_EQ(::write(master, &state, 1), 1);
@@ -119,7 +119,7 @@ TEST_F(Capture, InputDeviceChoiceLeadsToTheInputModeAndItsBitDepthRule) {
     Settings(vtid::StartDialog::ManualCapture, "[CAMPARAM]\nCOLORMODE=0\nBPP=12\nRANGEHI=4095\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    ASSERT_EQ(f->m_bCameraFailed, 0);
+    ASSERT_FALSE(f->CameraFailed());
     CScriptedMessageSink sink(IDOK);
     // The device dialog offers the module found; OK keeps it and the input mode follows, which
     // brings a 12-bit grey setting down to 8 bits with message 900.
@@ -137,16 +137,16 @@ TEST_F(Capture, InputDeviceChoiceLeadsToTheInputModeAndItsBitDepthRule) {
     EXPECT_EQ(offered, "Vantorel Test Camera");
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return !sink.ShownIds().empty(); }));
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::GreyReadAs8Bit});
-    EXPECT_EQ(f->m_record->Bpp(), 8);
-    EXPECT_EQ(f->m_record->RangeHi(), 255);
-    EXPECT_EQ(f->m_bCameraFailed, 0);
-    EXPECT_EQ(f->m_strModuleName, "Vantorel Test Camera");
+    EXPECT_EQ(f->CameraParameters().m_pRecord->Bpp(), 8);
+    EXPECT_EQ(f->CameraParameters().m_pRecord->RangeHi(), 255);
+    EXPECT_FALSE(f->CameraFailed());
+    EXPECT_EQ(f->CameraModuleName(), "Vantorel Test Camera");
 
     // Without a module the input mode asks for a device first (1035) and the camera stays off.
-    f->m_strModuleName.clear();
+    f->ForgetCameraModuleName();
     f->RouteCommandId(vtid::cmd::InputMode);
     EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::GreyReadAs8Bit, vtid::str::SelectInputDevice}));
-    EXPECT_EQ(f->m_bCameraFailed, 1);
+    EXPECT_TRUE(f->CameraFailed());
 }
 
 // A live frame at the test camera's largest size (grab through the module, conversion, drawing)
@@ -158,7 +158,7 @@ TEST_F(Capture, LiveFrameAtTheLargestSizeCostsLessThanATick) {
     Settings(vtid::StartDialog::ManualCapture, "[CAMPARAM]\nIMAGESIZESEL=3\n"); // 1280 x 1024
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    CMultiView* view = f->m_pMultiView;
+    CMultiView* view = f->CaptureView();
     const int tickMs = app->Ticker().GetInterval();
     ASSERT_GT(tickMs, 0);
     app->Ticker().StopTicking();

@@ -49,7 +49,7 @@ protected:
                                     "\nPORT=0\nSIDE=0\n[ZCALIBRATION]\n1PULSE=" + onePulse + "\n");
         if (HasFatalFailure())
             return;
-        ASSERT_EQ(Frame()->m_pMultiView->m_comm.controller, type) << "the controller did not answer";
+        ASSERT_EQ(Frame()->CaptureView()->m_comm.controller, type) << "the controller did not answer";
         Click(vtid::ManualPanel::HeightInput);
         Click(vtid::ManualPanel::StartCapture);
     }
@@ -95,7 +95,7 @@ protected:
 TEST_F(ManualCapture, TypedHeightsSeriesIsComposedIntoTheResult) {
     StartManual("img005.bmp");
     CMainFrame* f = Frame();
-    CMultiView* view = f->m_pMultiView;
+    CMultiView* view = f->CaptureView();
     CScriptedMessageSink sink(IDOK);
     Click(vtid::ManualPanel::HeightInput); // height input on
     Click(vtid::ManualPanel::StartCapture);
@@ -190,7 +190,7 @@ TEST_F(ManualCapture, StageGivesTheHeight) {
     CScriptedMessageSink sink(IDOK);
     StartRunWithStage(stage, 1, "0.5");
     ASSERT_FALSE(HasFatalFailure());
-    CMultiView* view = Frame()->m_pMultiView;
+    CMultiView* view = Frame()->CaptureView();
     // The height edit is shown but not typed into; 608 is on at once.
     EXPECT_TRUE(panel->GetDlgItem(vtid::ManualPanel::Height)->IsShown());
     EXPECT_FALSE(panel->GetDlgItem(vtid::ManualPanel::Height)->IsEnabled());
@@ -226,11 +226,11 @@ TEST_F(ManualCapture, Stm6StageGivesTheHeightByItsOwnStep) {
     CScriptedMessageSink sink(IDOK);
     StartRunWithStage(stage, 5, "1");
     ASSERT_FALSE(HasFatalFailure());
-    CMultiView* view = Frame()->m_pMultiView;
+    CMultiView* view = Frame()->CaptureView();
     stage.SetControllerCount(-200);
     Click(vtid::ManualPanel::TakePicture);
     EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::Height).ToStdString(), "-10.000"); // 0.05 um steps
-    stage.SetStatusBits(0x20);                                      // 0.025 um steps
+    stage.SetStatusBits(0x20);                                                            // 0.025 um steps
     Click(vtid::ManualPanel::TakePicture);
     EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::Height).ToStdString(), "-5.000");
     EXPECT_DOUBLE_EQ(view->m_d1Pulse, 1.0);

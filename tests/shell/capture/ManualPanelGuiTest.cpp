@@ -141,7 +141,7 @@ TEST_F(ManualPanel, StartNeedsADeviceAndASavePath) {
     EXPECT_EQ(State(vtid::ManualPanel::StartCapture), "11");
     app->m_strAutoPath = folder + "/a.bmp";
     app->m_strAutoDir = folder;
-    Frame()->m_strDevice.clear();
+    Frame()->ForgetInputDevice();
     sink.ClearShown();
     Click(vtid::ManualPanel::StartCapture);
     EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::SelectInputDevice});

@@ -27,12 +27,12 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     CMainFrame* f = Frame();
     ASSERT_NE(f, nullptr);
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return f->IsShown() && f->IsActiveView<CMultiView>(); }));
-    CMultiView* view = f->m_pMultiView;
+    CMultiView* view = f->CaptureView();
     ASSERT_NE(view, nullptr);
     // The automatic panel answers the view's requests.
     CAutoDialog* panel = f->AutoDialog();
     ASSERT_NE(panel, nullptr);
-    ASSERT_EQ(f->m_pAutoPanelLink, panel);
+    ASSERT_EQ(f->AutoPanelLink(), panel);
     auto panelOn = [&] { return panel->GetDlgItem(vtid::AutoPanel::StartCapture)->IsEnabled(); };
     ASSERT_TRUE(panelOn());
     auto enabled = [&](int id = vtid::cmd::ZCalibrationSettings) {
@@ -51,7 +51,7 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     CZCalibrationDialog* dlg = view->ZCalibrationDialog();
     ASSERT_NE(dlg, nullptr);
     ASSERT_TRUE(ui::testing::WaitForPaint(dlg));
-    EXPECT_EQ(f->m_pStageBusyOwner, dlg);
+    EXPECT_EQ(f->StageBusyOwner(), dlg);
     EXPECT_FALSE(panelOn());
     EXPECT_FALSE(enabled());
     EXPECT_EQ(deviceCommands(), std::make_pair(false, false));
@@ -66,7 +66,7 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
 
     ui::testing::Click(ui::testing::FindById(dlg, IDOK));
     EXPECT_FALSE(dlg->IsShown());
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
     EXPECT_TRUE(panelOn());
     EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::PulseSize).utf8_string(), "0.0500  um/pulse");
     EXPECT_EQ(view->m_d1Pulse, 0.05);
@@ -78,13 +78,13 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
     ASSERT_TRUE(f->RouteCommandId(vtid::cmd::ZCalibrationSettings));
     EXPECT_EQ(view->ZCalibrationDialog(), dlg); // made once
     ASSERT_TRUE(ui::testing::WaitForPaint(dlg));
-    EXPECT_EQ(f->m_pStageBusyOwner, dlg);
+    EXPECT_EQ(f->StageBusyOwner(), dlg);
     EXPECT_FALSE(panelOn());
     ui::testing::Click(ui::testing::FindById(dlg, vtid::ZCalibrationDialog::ByOnePulse));
     ui::testing::Type(ui::testing::FindById(dlg, vtid::ZCalibrationDialog::Distance), "0.5");
     ui::testing::Click(ui::testing::FindById(dlg, IDCANCEL));
     EXPECT_FALSE(dlg->IsShown());
-    EXPECT_EQ(f->m_pStageBusyOwner, nullptr);
+    EXPECT_EQ(f->StageBusyOwner(), nullptr);
     EXPECT_TRUE(panelOn());
     EXPECT_EQ(view->m_d1Pulse, 0.05);
     EXPECT_EQ(view->m_bTwoPoint, 0);
@@ -93,11 +93,11 @@ TEST_F(ZCalibrationCommand, AutomaticModeHoldsTheStageWhileTheDialogIsShown) {
 
     // While another stage operation holds the stage the command does nothing.
     wxWindow other;
-    f->m_pStageBusyOwner = &other;
+    f->SetStageBusyOwner(&other);
     f->RouteCommandId(vtid::cmd::ZCalibrationSettings);
     EXPECT_FALSE(dlg->IsShown());
     EXPECT_TRUE(panelOn());
-    f->m_pStageBusyOwner = nullptr;
+    f->SetStageBusyOwner(nullptr);
 }
 
 } // namespace

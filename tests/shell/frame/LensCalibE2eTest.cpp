@@ -105,7 +105,7 @@ void CalibrateSlotTwoWithALine(CMainFrame* f, CSampleStatic* pane, const CCalibL
 TEST_F(LensCalib, ShiftHeldLineOnTheLivePictureCalibratesASlot) {
     Settings(vtid::StartDialog::ManualCapture);
     ASSERT_TRUE(StartProgram());
-    CMultiView* view = Frame()->m_pMultiView;
+    CMultiView* view = Frame()->CaptureView();
     ASSERT_NE(view, nullptr);
     CalibrateSlotTwoWithALine(Frame(), view->LivePane(), view->CalibLine(), Shot("calib-line-manual.png"));
 }
@@ -113,7 +113,7 @@ TEST_F(LensCalib, ShiftHeldLineOnTheLivePictureCalibratesASlot) {
 TEST_F(LensCalib, ShiftHeldLineOnTheVossaLivePictureCalibratesASlot) {
     Settings(vtid::StartDialog::VossaComposition);
     ASSERT_TRUE(StartProgram());
-    CVossaLiveView* view = Frame()->m_pVossaLiveView;
+    CVossaLiveView* view = Frame()->VossaLiveView();
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(Frame()->IsActiveView<CVossaLiveView>());
     CalibrateSlotTwoWithALine(Frame(), view->LivePane(), view->CalibLine(), Shot("calib-line-vossa.png"));

@@ -165,14 +165,14 @@ TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {
         case vtid::StartDialog::VossaComposition:
             EXPECT_TRUE(f->IsActiveView<CVossaLiveView>());
             EXPECT_FALSE(f->Layout().IsSplitterVisible(0));
-            EXPECT_TRUE(DrawsCaptionOnBlack(f->m_pVossaLiveView));
-            EXPECT_TRUE(DrawsCaptionOnBlack(f->m_pVossaImageView));
+            EXPECT_TRUE(DrawsCaptionOnBlack(f->VossaLiveView()));
+            EXPECT_TRUE(DrawsCaptionOnBlack(f->VossaImageView()));
             break;
         default:
             EXPECT_TRUE(f->IsActiveView<CMultiView>());
-            EXPECT_TRUE(f->m_pMultiView->IsShown());
+            EXPECT_TRUE(f->CaptureView()->IsShown());
             EXPECT_FALSE(f->Layout().IsSplitterVisible(0));
-            EXPECT_TRUE(DrawsCaptionOnBlack(f->m_pMultiView));
+            EXPECT_TRUE(DrawsCaptionOnBlack(f->CaptureView()));
             break;
         }
         EXPECT_EQ(f->SelectedBox()->GetCountStatic()->GetLabel().Trim(false), "0");
@@ -211,10 +211,10 @@ TEST_F(Modes, FrameStaysTallEnoughForTheModePanelsLastButton) {
                          Case{vtid::StartDialog::VossaComposition, vtid::VossaPanel::Save, 110}}) {
         app->m_nStartMode = c.mode; // as the initial menu enters a mode
         f->EnterMode(c.mode);
-        wxWindow* panel = c.mode == vtid::StartDialog::ManualCapture
-                              ? static_cast<wxWindow*>(f->ManualPanel())
-                          : c.mode == vtid::StartDialog::AutoCapture ? static_cast<wxWindow*>(f->AutoDialog())
-                                                                     : static_cast<wxWindow*>(f->m_pVossaDlg);
+        wxWindow* panel =
+            c.mode == vtid::StartDialog::ManualCapture ? static_cast<wxWindow*>(f->ManualPanel())
+            : c.mode == vtid::StartDialog::AutoCapture ? static_cast<wxWindow*>(f->AutoDialog())
+                                                       : static_cast<wxWindow*>(f->VossaPanel());
         ASSERT_NE(panel, nullptr) << c.mode;
         wxWindow* button = ui::testing::FindById(panel, c.button);
         // Below the panel the composition bar (127 high) runs across the frame: it comes on top,

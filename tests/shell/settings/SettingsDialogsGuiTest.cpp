@@ -576,7 +576,7 @@ TEST_F(SettingsDialogs, CaptureViewScaleSettingsWriteTheSlotAndEveryLens) {
     Settings(vtid::StartDialog::ManualCapture, "[CALIBRATION]\nCALIBNO=1\nSCALEALLCHK1=1\nSCALEALLCHK2=0\n");
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    ASSERT_TRUE(f->m_pMultiView);
+    ASSERT_TRUE(f->CaptureView());
     WhenModalOf<CSetScaleDlg>([](CSetScaleDlg* d) {
         EXPECT_EQ(ui::ToUtf8(FindById(d, vtid::ScaleSettingsDialog::LensName)->GetLabel()), "レンズ2");
         Type(FindById(d, vtid::ScaleSettingsDialog::Length), "50");

@@ -117,7 +117,7 @@ protected:
         Frame()->RouteCommandId(vtid::cmd::InitialMenu);
         ASSERT_EQ(app->m_nStartMode, vtid::StartDialog::VossaComposition);
     }
-    CVossaLiveView* Live() const { return Frame()->m_pVossaLiveView; }
+    CVossaLiveView* Live() const { return Frame()->VossaLiveView(); }
 
     ShownBoxes boxes;
     CMessageSink* previous = nullptr;
@@ -128,7 +128,7 @@ TEST_F(VossaBoxes, FromTheInitialMenuTheLiveStepsWaitForTheModule) {
     StartThenEnterVossa("Vantorel Test Camera");
     CMainFrame* f = Frame();
     EXPECT_TRUE(f->IsShown());
-    EXPECT_TRUE(f->m_camDll.IsLoaded());
+    EXPECT_TRUE(f->CameraModule().IsLoaded());
     const long delivered = Live()->FramesDelivered();
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return Live()->FramesDelivered() >= delivered + 3; }, 20000));
     // No box: the module was there before the first step.
@@ -140,7 +140,7 @@ TEST_F(VossaBoxes, ABoxOfALiveStepClosesWithItsButtonReturnAndEsc) {
     StartThenEnterVossa("Missing Camera");
     CMainFrame* f = Frame();
     EXPECT_TRUE(f->IsShown());
-    ASSERT_FALSE(f->m_camDll.IsLoaded());
+    ASSERT_FALSE(f->CameraModule().IsLoaded());
     for (const auto answer :
          {BoxAnswerer::Answer::Click, BoxAnswerer::Answer::Return, BoxAnswerer::Answer::Escape}) {
         SCOPED_TRACE(static_cast<int>(answer));

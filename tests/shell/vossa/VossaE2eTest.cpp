@@ -107,9 +107,9 @@ protected:
     // The focus drive's position as the test camera reads it.
     void FocusAt(double z) { Write("z.txt", std::to_string(z)); }
 
-    CVossaDialog* Panel() const { return Frame()->m_pVossaDlg; }
-    CVossaLiveView* Live() const { return Frame()->m_pVossaLiveView; }
-    CVossaImageView* Image() const { return Frame()->m_pVossaImageView; }
+    CVossaDialog* Panel() const { return Frame()->VossaPanel(); }
+    CVossaLiveView* Live() const { return Frame()->VossaLiveView(); }
+    CVossaImageView* Image() const { return Frame()->VossaImageView(); }
     bool Enabled(int id) const { return Panel()->GetDlgItem(id)->IsEnabled(); }
     void Press(int id) const { ui::testing::Click(Panel()->GetDlgItem(id)); }
     // 1211 Start, 1213 End, 1221 Save, 1226 Transfer, 1227 Viewer.
@@ -295,7 +295,7 @@ TEST_F(Vossa, MissingModuleIsToldOnceUntilAModuleLoadsOrTheModeIsEnteredAgain) {
     CScriptedMessageSink sink(IDOK);
     ASSERT_TRUE(StartProgram());
     CMainFrame* f = Frame();
-    EXPECT_EQ(f->m_bCameraFailed, 1);
+    EXPECT_TRUE(f->CameraFailed());
     for (int entry = 0; entry < 2; ++entry) {
         SCOPED_TRACE(entry);
         if (entry == 1) {
@@ -303,12 +303,12 @@ TEST_F(Vossa, MissingModuleIsToldOnceUntilAModuleLoadsOrTheModeIsEnteredAgain) {
                 ui::testing::Click(ui::testing::FindById(d, vtid::StartDialog::VossaComposition));
             });
             f->RouteCommandId(vtid::cmd::InitialMenu);
-            EXPECT_EQ(f->m_bCameraFailed, 1);
+            EXPECT_TRUE(f->CameraFailed());
         }
         // The input mode command clears the failure although no module is loaded.
         f->RouteCommandId(vtid::cmd::InputMode);
-        ASSERT_EQ(f->m_bCameraFailed, 0);
-        ASSERT_FALSE(f->m_camDll.IsLoaded());
+        ASSERT_FALSE(f->CameraFailed());
+        ASSERT_FALSE(f->CameraModule().IsLoaded());
         const long steps = Live()->Steps();
         ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->Steps() >= steps + 10; }, 20000));
         EXPECT_EQ(sink.CountOf(vtid::str::ImageInputFailed), static_cast<size_t>(entry + 1));
@@ -333,13 +333,13 @@ TEST_F(Vossa, MissingModuleIsToldOnceUntilAModuleLoadsOrTheModeIsEnteredAgain) {
             [](wxDialog* camera) { ui::testing::Click(ui::testing::FindById(camera, wxID_OK)); });
     });
     f->RouteCommandId(vtid::cmd::SelectInputDevice);
-    ASSERT_TRUE(f->m_camDll.IsLoaded());
+    ASSERT_TRUE(f->CameraModule().IsLoaded());
     const long delivered = Live()->FramesDelivered();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->FramesDelivered() >= delivered + 3; }, 20000));
     EXPECT_EQ(sink.CountOf(vtid::str::ImageInputFailed), 2u);
     // A module that has gone since is told once more, once.
-    f->m_camDll.ResetBinding();
-    f->m_camDll.Close();
+    f->CameraModule().ResetBinding();
+    f->CameraModule().Close();
     const long later = Live()->Steps();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return Live()->Steps() >= later + 10; }, 20000));
     EXPECT_EQ(sink.CountOf(vtid::str::ImageInputFailed), 3u);
@@ -355,26 +355,26 @@ TEST_F(Vossa, GrabKindsAndTheLastGoodFrameWhenTheCameraStopsDelivering) {
     ASSERT_TRUE(StartProgram());
     app->Ticker().StopTicking();
     CMainFrame* f = Frame();
-    ASSERT_TRUE(f->m_camDll.IsLoaded());
-    CamParamRecord& r = *f->m_params.m_pRecord;
-    ASSERT_EQ(f->m_bLayoutRefresh, 1);
+    ASSERT_TRUE(f->CameraModule().IsLoaded());
+    CamParamRecord& r = *f->CameraParameters().m_pRecord;
+    ASSERT_TRUE(f->LayoutRefreshPending());
     // A pending layout refresh: one grab thrown away before the frame, then the flag is clear.
     int grabs = r.RefParam(0);
     Live()->GrabAndCompose();
     EXPECT_EQ(r.RefParam(0) - grabs, 2);
-    EXPECT_EQ(f->m_bLayoutRefresh, 0);
+    EXPECT_FALSE(f->LayoutRefreshPending());
     grabs = r.RefParam(0);
     Live()->GrabAndCompose();
     EXPECT_EQ(r.RefParam(0) - grabs, 1);
     // This module with its second extension field 1 takes still grabs and keeps the refresh.
-    f->m_bLayoutRefresh = 1;
+    f->SetLayoutRefresh(true);
     r.SetInt(VT_CAMPARAM_EXT2, 1);
     grabs = r.RefParam(0);
     Live()->GrabAndCompose();
     EXPECT_EQ(r.RefParam(0) - grabs, 1);
     EXPECT_EQ(r.GrabKind(), 0);
     EXPECT_EQ(r.Ext1(), 2);
-    EXPECT_EQ(f->m_bLayoutRefresh, 1);
+    EXPECT_TRUE(f->LayoutRefreshPending());
 
     // Composing while the camera stops delivering: nothing is added, the last good frame stays.
     Press(vtid::VossaPanel::Start);
@@ -442,7 +442,7 @@ TEST_F(Vossa, FrameSizeChangeLaysOutBothViewsAndAnotherSizeIsNotComposed) {
     Settings(vtid::StartDialog::VossaComposition, "[CAMPARAM]\nIMAGESIZESEL=0\n");
     ASSERT_TRUE(StartProgram());
     app->Ticker().StopTicking();
-    CamParamRecord& r = *Frame()->m_params.m_pRecord;
+    CamParamRecord& r = *Frame()->CameraParameters().m_pRecord;
     // The live picture keeps the frame's shape: width to height as the frame's, within a pixel.
     auto shapeKept = [](wxWindow* pane, int w, int h) {
         const wxSize s = pane->GetSize();
