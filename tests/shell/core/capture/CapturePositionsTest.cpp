@@ -1,3 +1,4 @@
+#include "shell/core/capture/AutoFocusSettings.h"
 #include "shell/core/capture/CapturePositions.h"
 #include "ShellCoreTestSupport.h"
 

@@ -3,9 +3,10 @@
 // writer's order), between a comment and sections of others that stay as they are.
 #include "ShellCoreTestSupport.h"
 
-#include "devices/camera/XYCalibValues.h"
+#include "devices/camera/CalibrationSettings.h"
 #include "devices/serial/ControllerSettings.h"
 #include "devices/serial/ZCalibration.h"
+#include "shell/core/capture/AutoFocusSettings.h"
 #include "shell/core/capture/CapturePositions.h"
 #include "shell/core/capture/CaptureSettings.h"
 #include "shell/core/lens/ScaleSettingsWrite.h"
@@ -29,17 +30,8 @@ protected:
     void ExpectFile(const std::string& sections, const std::string& added = "") const {
         EXPECT_EQ(Settings(), kHead + sections + kTail + added);
     }
-    static ScaleDialogValues Scale(int all1, int all2) {
-        ScaleDialogValues v;
-        v.length = 50;
-        v.dots = 120;
-        v.ceiling = 2.5;
-        v.position = 3;
-        v.colour = 0x0000FF;
-        v.allLenses1 = all1;
-        v.allLenses2 = all2;
-        return v;
-    }
+    // Length 50, 120 dots, step 2.5, bottom right, red; the two apply-to-all boxes.
+    static ScaleDialogValues Scale(int all1, int all2) { return {50, 120, 2.5, 3, 0x0000FF, all1, all2}; }
 
     LensLibrary lib;
     DocumentSettings doc;
@@ -63,7 +55,7 @@ TEST_F(SettingsFileBytes, CaptureViewSpeedPresets) {
     p.low[2] = 20000;
     p.high[0] = 120000;
     p.rate[1] = 200;
-    WriteSpeedSettings(p);
+    WriteSpeedPresets(p);
     ExpectFile("[SPEED]\nLRATE=100\nMHIGH=5000\nMODE=0\nHLOW=1000\nMLOW=1000\nLLOW=20000\nHHIGH=120000\n"
                "LHIGH=3000\nHRATE=100\nMRATE=200\n");
 }
