@@ -3,13 +3,13 @@
 // the scale settings of the main window and of the result window, the start dialog, the
 // automatic panel, the Z calibration, and what the program writes when it ends.
 #include "AutoPanelFixture.h"
+#include "ShownComposition.h"
 
 #include "devices/camera/gui/LensCalibRegDlg.h"
 #include "devices/camera/gui/LensCalibTxtDlg.h"
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "devices/serial/gui/ZCalibrationDialog.h"
-#include "imaging/bitmaps/Dib.h"
 #include "shell/frame/TopMenuDialog.h"
 #include "ui/PrivateMessages.h"
 #include "viewer/ImageDoc.h"
@@ -37,25 +37,7 @@ protected:
         text = std::regex_replace(text, std::regex("\n(LEFT|TOP|WIDTH|HEIGHT)=-?[0-9]+"), "\n$1=<n>");
         return std::regex_replace(text, std::regex("REFPARAM=[^\n]*"), "REFPARAM=<grab>");
     }
-    // A 64 x 48 result with heights, shown as a composition is.
-    CImageDoc* ShowComposition() {
-        HDIB image = DibCreate(64, 48, 1);
-        std::vector<std::vector<double>> rows(48, std::vector<double>(64));
-        std::vector<std::vector<int>> focus(48, std::vector<int>(64, 200));
-        std::vector<double*> hp;
-        std::vector<int*> fp;
-        for (int y = 0; y < 48; ++y) {
-            for (int x = 0; x < 64; ++x)
-                rows[size_t(y)][size_t(x)] = x + y;
-            hp.push_back(rows[size_t(y)].data());
-            fp.push_back(focus[size_t(y)].data());
-        }
-        CImageDoc* doc = app->OpenImageDocument(nullptr, image, hp.data(), fp.data(), 1);
-        GlobalFree(image);
-        if (!doc || !ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }))
-            return nullptr;
-        return doc;
-    }
+    CImageDoc* ShowComposition() { return ::ShowComposition(*app); }
 };
 
 // The main window in manual mode: both scale switches, the scale settings with their boxes, a
