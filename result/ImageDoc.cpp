@@ -5,6 +5,7 @@
 #include "imaging/bitmaps/DibConvert.h"
 #include "imaging/files/ImageFile.h"
 #include "imaging/compose/WorkerMessages.h"
+#include "devices/camera/CalibrationSettings.h"
 #include "devices/camera/LensTable.h"
 #include "platform/File.h"
 #include "platform/MessageSink.h"
@@ -509,30 +510,37 @@ void CImageDoc::Commit(CutResult& r) {
 // ---- settings --------------------------------------------------------------------------------
 
 void CImageDoc::LoadScaleSettings() {
-    auto key = [](const char* base, int i) { return std::string(base) + std::to_string(i); };
     std::string slotNames[5];
     for (UINT id = vtid::str::Lens1Name; id <= vtid::str::Lens5Name; ++id)
         slotNames[id - vtid::str::Lens1Name] = ui::ToUtf8(ui::LoadResString(id));
-    for (int i = 1; i <= 5; ++i) {
-        CalibSlot& s = m_slots[i - 1];
-        s.calib = ReadIniDouble("CALIBRATION", key("CALIB", i).c_str(), 1.0);
-        s.gap = ReadIniDouble("CALIBRATION", key("GAP", i).c_str(), 0.0);
-        s.colour = COLORREF(int(ReadIniDouble("CALIBRATION", key("SCALECOLOR", i).c_str(), 8388736.0)));
-        s.length = ReadIniDouble("CALIBRATION", key("SCALELEN", i).c_str(), 0.0);
-        s.dots = ReadIniInt("CALIBRATION", key("SCALEDOT", i).c_str(), 200);
-        s.ceiling = ReadIniDouble("CALIBRATION", key("SCALECEIL", i).c_str(), 1.0);
-        s.position = ReadIniInt("CALIBRATION", key("SCALEPOS", i).c_str(), 0);
-        s.name = ReadIniString("CALIBRATION", key("CLBNAME", i).c_str(), slotNames[i - 1].c_str());
+    // A slot without a dot count of its own shows a bar of 200 dots here.
+    LensScale scaleDefaults;
+    scaleDefaults.dots = 200;
+    for (int i = 0; i < 5; ++i) {
+        CalibSlot& s = m_slots[i];
+        const LensKeys slot = LensKeys::Slot(i);
+        const LensCalibration calibration =
+            ReadLensCalibration(slot, LensCalibration{slotNames[i], 1.0, 0.0}, kWholeNameBuffer);
+        s.calib = calibration.umPerPixel;
+        s.gap = calibration.interval;
+        s.name = calibration.registeredName;
+        const LensScale scale = ReadLensScale(slot, scaleDefaults);
+        s.colour = COLORREF(int(scale.colour));
+        s.length = scale.length;
+        s.dots = scale.dots;
+        s.ceiling = scale.ceiling;
+        s.position = scale.position;
     }
-    m_scaleOn = ReadIniInt("CALIBRATION", "SCALEONOFF1", 0);
-    m_dotScaleOn = ReadIniInt("CALIBRATION", "SCALEDOTONOFF", 0);
-    m_slot = ReadIniInt("CALIBRATION", "CALIBNO", 0);
+    const ScaleSwitches switches = ReadScaleSwitches();
+    m_scaleOn = switches.um;
+    m_dotScaleOn = switches.dots;
+    m_slot = ReadCurrentSlot();
     // A lens of the lens table: the table is read again (with each lens's own calibration
     // section), so that a calibration made in either window since counts.
     const CMLens* tableLens = nullptr;
     if ((m_slot < 0 || m_slot > 4) && m_lensTable) {
         m_lensTable->Reload();
-        tableLens = m_lensTable->At(m_lensTable->IndexOf(ReadIniString("CALIBRATION", "LENSNAME", "")));
+        tableLens = m_lensTable->At(m_lensTable->IndexOf(ReadCurrentLensName(kWholeNameBuffer)));
     }
     if (tableLens) {
         m_slot = -1;

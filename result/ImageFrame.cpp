@@ -2,7 +2,7 @@
 
 #include "ui/RecentFileList.h"
 
-#include "devices/camera/LensSection.h"
+#include "devices/camera/CalibrationSettings.h"
 #include "devices/camera/LensTable.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "ids/VantorelIds.h"
@@ -360,7 +360,7 @@ void CImageFrame::OnUmScale() {
     } else {
         m_doc->m_scaleOn = !m_doc->m_scaleOn;
     }
-    WriteIniInt("CALIBRATION", "SCALEONOFF1", m_doc->m_scaleOn);
+    WriteUmScaleSwitch(m_doc->m_scaleOn);
     m_view->Refresh(false);
 }
 
@@ -368,7 +368,7 @@ void CImageFrame::OnDotScale() {
     if (!NotBusy())
         return;
     m_doc->m_dotScaleOn = m_doc->m_dotScaleOn == 0 && m_doc->m_lens.scaleDots != 0 ? 1 : 0;
-    WriteIniInt("CALIBRATION", "SCALEDOTONOFF", m_doc->m_dotScaleOn);
+    WriteDotScaleSwitch(m_doc->m_dotScaleOn);
     m_view->Refresh(false);
 }
 
@@ -519,8 +519,10 @@ void CImageFrame::OnScaleSettings() {
     dlg.m_length = lens.scaleLength;
     dlg.m_pixels = lens.scaleDots;
     dlg.m_step = lens.scaleCeiling;
-    dlg.m_position = ReadIniInt("CALIBRATION", "SCALEPOS1", 0);
-    dlg.m_colour = COLORREF(int(ReadIniDouble("CALIBRATION", "SCALECOLOR1", 8388736.0)));
+    // The colour and corner are the program's: slot 1's, the colour read as a real.
+    const LensScale programScale = ReadLensScale(LensKeys::Slot(0));
+    dlg.m_position = programScale.position;
+    dlg.m_colour = COLORREF(int(programScale.colour));
     if (dlg.DoModal() == IDOK) {
         lens.scaleLength = dlg.m_length;
         lens.scaleDots = dlg.m_pixels;
@@ -547,38 +549,31 @@ void CImageFrame::OnScaleSettings() {
             s.position = dlg.m_position;
             s.colour = dlg.m_colour;
         }
-        WriteIniDouble("CALIBRATION", "SCALECOLOR1", double(dlg.m_colour));
-        WriteIniInt("CALIBRATION", "SCALEPOS1", dlg.m_position);
-        const std::string section =
-            slot >= 0 && slot <= 4 ? "CALIBRATION" : CalibrationSectionName(lens.name);
-        const std::string n = std::to_string(slot >= 0 && slot <= 4 ? slot + 1 : 1);
-        WriteIniDouble(section.c_str(), ("SCALELEN" + n).c_str(), dlg.m_length);
-        WriteIniInt(section.c_str(), ("SCALEDOT" + n).c_str(), dlg.m_pixels);
-        WriteIniDouble(section.c_str(), ("SCALECEIL" + n).c_str(), dlg.m_step);
-        WriteIniInt(section.c_str(), ("SCALEPOS" + n).c_str(), dlg.m_position);
-        WriteIniDouble(section.c_str(), ("SCALECOLOR" + n).c_str(), double(dlg.m_colour));
+        WriteProgramScale(dlg.m_colour, dlg.m_position);
+        WriteLensScale(
+            slot >= 0 && slot <= 4 ? LensKeys::Slot(slot) : LensKeys::Own(lens.name),
+            LensScale{dlg.m_length, dlg.m_pixels, dlg.m_step, dlg.m_position, double(dlg.m_colour)});
         for (int i = 0; i < 5; ++i) {
-            const std::string k = std::to_string(i + 1);
             if (dlg.m_allLenses1) {
                 m_doc->m_slots[i].length = dlg.m_length;
-                WriteIniDouble("CALIBRATION", ("SCALELEN" + k).c_str(), dlg.m_length);
+                WriteScaleLength(LensKeys::Slot(i), dlg.m_length);
             }
             if (dlg.m_allLenses2) {
                 m_doc->m_slots[i].dots = dlg.m_pixels;
-                WriteIniInt("CALIBRATION", ("SCALEDOT" + k).c_str(), dlg.m_pixels);
+                WriteScaleDots(LensKeys::Slot(i), dlg.m_pixels);
             }
         }
         // Every lens of the lens file takes the values applied to all, in its own section.
         for (int i = 0; m_pLensTable && i < m_pLensTable->Count(); ++i) {
             CMLens* l = m_pLensTable->At(i);
-            const std::string own = CalibrationSectionName(l->GetName());
+            const LensKeys own = LensKeys::Own(l->GetName());
             if (dlg.m_allLenses1) {
                 l->m_scaleLength = dlg.m_length;
-                WriteIniDouble(own.c_str(), "SCALELEN1", dlg.m_length);
+                WriteScaleLength(own, dlg.m_length);
             }
             if (dlg.m_allLenses2) {
                 l->m_scaleDots = dlg.m_pixels;
-                WriteIniInt(own.c_str(), "SCALEDOT1", dlg.m_pixels);
+                WriteScaleDots(own, dlg.m_pixels);
             }
         }
     }

@@ -1,13 +1,12 @@
 // The result window's lens selection (32813) and its side of the XY calibration: the calibration
 // settings dialog opened for one lens (WM_XYCALIB_EDIT), its result stored (WM_XYCALIB_APPLY), and
 // the result view's measuring line while that dialog is open.
-#include "devices/camera/LensSection.h"
+#include "devices/camera/CalibrationSettings.h"
 #include "devices/camera/LensTable.h"
 #include "devices/camera/XYCalibValues.h"
 #include "devices/camera/gui/LensCalibTxtDlg.h"
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
-#include "platform/Settings.h"
 #include "result/ImageDoc.h"
 #include "result/ImageFrame.h"
 #include "result/ImageView.h"
@@ -17,16 +16,10 @@
 
 namespace {
 
-std::string SlotKey(const char* key, int slot) {
-    return key + std::to_string(slot + 1);
-}
-
 void WriteSlots(const CImageDoc& doc) {
     for (int i = 0; i < 5; ++i) {
         const CalibSlot& s = doc.m_slots[i];
-        WriteIniDouble("CALIBRATION", SlotKey("CALIB", i).c_str(), s.calib);
-        WriteIniDouble("CALIBRATION", SlotKey("GAP", i).c_str(), s.gap);
-        WriteIniString("CALIBRATION", SlotKey("CLBNAME", i).c_str(), s.name.c_str());
+        WriteSlotCalibration(i, LensCalibration{s.name, s.calib, s.gap});
     }
 }
 
@@ -74,7 +67,7 @@ void CImageFrame::OnLensSelect() {
     }
     m_doc->m_slot = dlg.m_nSelSlot;
     const std::string lensName = dlg.SelectedLensName();
-    WriteIniString("CALIBRATION", "LENSNAME", lensName.c_str());
+    WriteCurrentLensName(lensName);
     WriteSlots(*m_doc);
     // The dialog's answer decides, as in the main window's lens selection: slot -1 is the lens
     // picked on the lens-file page, also when a slot was in use before the dialog (slot mode),
@@ -88,7 +81,7 @@ void CImageFrame::OnLensSelect() {
             m_doc->m_slot = 0;
         m_doc->m_lens = ResultLens::FromSlot(m_doc->m_slots[m_doc->m_slot]);
     }
-    WriteIniInt("CALIBRATION", "CALIBNO", m_doc->m_slot);
+    WriteCurrentSlot(m_doc->m_slot);
     m_toolBar->SetLensName(m_doc->m_lens.registeredName);
     m_view->Refresh(false);
 }
@@ -154,7 +147,7 @@ LRESULT CImageFrame::OnXYCalibApply(WPARAM dialog, LPARAM) {
         m_doc->m_slot = -1;
         WriteLensCalibrationSection(*entry);
         // The table lens is the current one from now on, also for the next start.
-        WriteIniString("CALIBRATION", "LENSNAME", entry->GetName().c_str());
+        WriteCurrentLensName(entry->GetName());
     } else {
         if (dlg.m_nLensIndex < 0 || dlg.m_nLensIndex > 4)
             return 0;
@@ -170,7 +163,7 @@ LRESULT CImageFrame::OnXYCalibApply(WPARAM dialog, LPARAM) {
     lens.registeredName = dlg.m_strRegName;
     lens.umPerPixel = dlg.m_dCalib;
     lens.interval = dlg.m_dGap;
-    WriteIniInt("CALIBRATION", "CALIBNO", m_doc->m_slot);
+    WriteCurrentSlot(m_doc->m_slot);
     m_toolBar->SetLensName(lens.registeredName);
     dlg.Hide();
     m_view->SetCalibrationActive(false);

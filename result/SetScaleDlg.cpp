@@ -1,5 +1,6 @@
 #include "result/SetScaleDlg.h"
 
+#include "devices/camera/CalibrationSettings.h"
 #include "platform/Settings.h"
 #include "ui/DataExchange.h"
 #include "result/ScaleButton.h"
@@ -48,8 +49,9 @@ void CSetScaleDlg::DoDataExchange(ui::DataExchange& dx) {
 }
 
 bool CSetScaleDlg::OnInitDialog() {
-    m_allLenses1 = ReadIniInt("CALIBRATION", "SCALEALLCHK1", 1);
-    m_allLenses2 = ReadIniInt("CALIBRATION", "SCALEALLCHK2", m_allLenses1);
+    const ScaleApplyToAll boxes = ReadScaleApplyToAll();
+    m_allLenses1 = boxes.length;
+    m_allLenses2 = boxes.dots;
     TemplateDialog::OnInitDialog();
     SetDlgItemText(ids::Length, wxString::FromUTF8(FormatDoubleText(m_length)));
     SetDlgItemText(ids::Pixels, wxString::Format("%d", m_pixels));
@@ -91,7 +93,6 @@ void CSetScaleDlg::OnOK() {
     for (int i = 0; i < 4; ++i)
         if (CScaleButton* b = PositionButton(i); b && b->IsPushed())
             m_position = i;
-    WriteIniInt("CALIBRATION", "SCALEALLCHK1", m_allLenses1);
-    WriteIniInt("CALIBRATION", "SCALEALLCHK2", m_allLenses2);
+    WriteScaleApplyToAll(ScaleApplyToAll{m_allLenses1, m_allLenses2});
     EndDialog(IDOK);
 }

@@ -1,8 +1,5 @@
 #include "devices/camera/XYCalibValues.h"
 
-#include "devices/camera/LensSection.h"
-#include "platform/Settings.h"
-
 double CalibrationFromLine(double lengthUm, double pixels) {
     return pixels != 0.0 ? lengthUm / pixels : 0.0;
 }
@@ -34,12 +31,4 @@ std::string CutToChars(const std::string& utf8, size_t chars) {
     for (size_t n = 0; n < chars && i < utf8.size(); ++n)
         i += CharBytes(utf8, i);
     return utf8.substr(0, i);
-}
-
-bool WriteLensCalibrationSection(const CMLens& lens) {
-    const std::string section = CalibrationSectionName(lens.GetName());
-    bool ok = WriteIniString(section.c_str(), "CLBNAME1", lens.GetRegName().c_str()) != 0;
-    ok = WriteIniDouble(section.c_str(), "CALIB1", lens.m_calib) != 0 && ok;
-    ok = WriteIniDouble(section.c_str(), "GAP1", lens.m_gap) != 0 && ok;
-    return ok;
 }

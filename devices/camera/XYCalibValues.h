@@ -1,6 +1,5 @@
-// The arithmetic and the settings of the XY calibration without a window: micrometres per pixel
-// from a measuring line, the accepted range of the values, names limited by characters, and a
-// lens's own calibration section.
+// The arithmetic of the XY calibration without a window: micrometres per pixel from a measuring
+// line, the accepted range of the values and names limited by characters.
 #pragma once
 
 #include "devices/camera/MLens.h"
@@ -21,6 +20,3 @@ bool CalibValueInRange(double value);
 // The first `chars` characters of a UTF-8 text (a character is never cut; bytes that are not
 // UTF-8 count one each).
 std::string CutToChars(const std::string& utf8, size_t chars);
-// Writes the lens's own section ("CALIBRATION_<name>"): CLBNAME1 = registered name, CALIB1 =
-// micrometres per pixel, GAP1 = interval. False when the settings file could not be written.
-bool WriteLensCalibrationSection(const CMLens& lens);

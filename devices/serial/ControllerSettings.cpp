@@ -49,11 +49,12 @@ SpeedPresets ReadSpeedPresets() {
 
 void WriteSpeedPresets(const SpeedPresets& p) {
     WriteIniInt("SPEED", "MODE", p.mode);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
         WriteIniInt("SPEED", kLowKeys[i], p.low[i]);
+    for (int i = 0; i < 3; ++i)
         WriteIniInt("SPEED", kHighKeys[i], p.high[i]);
+    for (int i = 0; i < 3; ++i)
         WriteIniInt("SPEED", kRateKeys[i], p.rate[i]);
-    }
 }
 
 void CommDefaultsForType(int type, int* baud, int* data, int* parity, int* stop, int* flow) {

@@ -1,6 +1,6 @@
-// The controller's settings in the settings file (sections COMM and SPEED), the communication
-// defaults of each controller type, the speed presets, and the sequence that opens and checks
-// the chosen controller with them.
+// The controller's settings in the settings file (sections COMM and SPEED, read and written
+// here for every window), the communication defaults of each controller type, the speed presets,
+// and the sequence that opens and checks the chosen controller with them.
 #pragma once
 
 #include "devices/serial/XyTblCtrl.h"
@@ -31,6 +31,7 @@ ControllerCommSettings ReadControllerSettings();
 // SIDE is written as 0 for the MⅡ controller, whose coupler sits on the lens side.
 void WriteControllerSettings(const ControllerCommSettings& s);
 SpeedPresets ReadSpeedPresets();
+// MODE, HLOW, MLOW, LLOW, HHIGH, MHIGH, LHIGH, HRATE, MRATE, LRATE, in that order.
 void WriteSpeedPresets(const SpeedPresets& p);
 
 // Baud, data, parity, stop and flow codes that a controller type expects.

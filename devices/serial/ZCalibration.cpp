@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 namespace {
+constexpr const char* kSection = "ZCALIBRATION";
 constexpr size_t kDistanceChars = 50;
 constexpr size_t kPointChars = 20;
 } // namespace
@@ -56,10 +57,28 @@ std::string FormatPulseLabel(double umPerPulse) {
 }
 
 bool WriteZCalibrationSettings(const ZCalibrationValues& v) {
-    bool ok = WriteIniInt("ZCALIBRATION", "MODE", v.mode) != 0;
-    ok = WriteIniDouble("ZCALIBRATION", "MOVEMENT", v.distance) != 0 && ok;
-    ok = WriteIniInt("ZCALIBRATION", "POINT1", v.point1) != 0 && ok;
-    ok = WriteIniInt("ZCALIBRATION", "POINT2", v.point2) != 0 && ok;
-    ok = WriteIniDouble("ZCALIBRATION", "1PULSE", v.umPerPulse) != 0 && ok;
+    bool ok = WriteIniInt(kSection, "MODE", v.mode) != 0;
+    ok = WriteIniDouble(kSection, "MOVEMENT", v.distance) != 0 && ok;
+    ok = WriteIniInt(kSection, "POINT1", v.point1) != 0 && ok;
+    ok = WriteIniInt(kSection, "POINT2", v.point2) != 0 && ok;
+    ok = WriteIniDouble(kSection, "1PULSE", v.umPerPulse) != 0 && ok;
     return ok;
+}
+
+ZCalibrationValues ReadZCalibrationSettings() {
+    ZCalibrationValues v;
+    v.mode = ReadIniInt(kSection, "MODE", 0);
+    v.distance = ReadIniDouble(kSection, "MOVEMENT", 1.0);
+    v.umPerPulse = ReadIniDouble(kSection, "1PULSE", 1.0);
+    v.point1 = ReadIniInt(kSection, "POINT1", 0);
+    v.point2 = ReadIniInt(kSection, "POINT2", 1);
+    return v;
+}
+
+void WriteZPulseSetting(double umPerPulse) {
+    WriteIniDouble(kSection, "1PULSE", umPerPulse);
+}
+
+void WriteZOriginSetting(int origin) {
+    WriteIniInt(kSection, "ORIGIN", origin);
 }

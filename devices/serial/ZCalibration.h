@@ -1,6 +1,6 @@
 // The Z calibration: how many micrometres of focus travel one controller pulse is, measured
-// between two positions read from the controller or typed for one pulse, and the settings
-// ([ZCALIBRATION]) a confirmed calibration writes.
+// between two positions read from the controller or typed for one pulse, and its settings
+// ([ZCALIBRATION], read and written here for every window).
 #pragma once
 
 #include <string>
@@ -39,3 +39,10 @@ std::string FormatPulseLabel(double umPerPulse);
 // Writes MODE, MOVEMENT, POINT1, POINT2 and 1PULSE of [ZCALIBRATION] in that order (1PULSE as
 // given: the caller has cut it). False when a write failed.
 bool WriteZCalibrationSettings(const ZCalibrationValues& values);
+// The stored calibration as the capture view takes it: MODE (int, 0), MOVEMENT (real, 1.0),
+// POINT1 (int, 0), POINT2 (int, 1) and 1PULSE (real, 1.0).
+ZCalibrationValues ReadZCalibrationSettings();
+// 1PULSE alone, as given (the automatic panel's refresh of a drive that reports its step).
+void WriteZPulseSetting(double umPerPulse);
+// ORIGIN (int): the capture view's Z origin, written when the view goes.
+void WriteZOriginSetting(int origin);

@@ -12,7 +12,9 @@
 #include "shell/app/StartDialog.h"
 #include "shell/vossa/VossaImageView.h"
 #include "shell/vossa/VossaLiveView.h"
+#include "shell/core/settings/InitialSettings.h"
 #include "shell/core/settings/StartMode.h"
+#include "shell/core/settings/WindowSettings.h"
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "ids/VantorelIds.h"
@@ -123,12 +125,11 @@ bool COrsandelApp::InitInstance() {
     m_recent = std::make_unique<ui::RecentFileList>(m_strSettingsPath);
     m_recent->Load();
 
-    char bundle[256];
-    ReadIniString("InitialSettings", "Resource", "", bundle, sizeof bundle);
-    if (bundle[0])
+    const std::string bundle = ReadLanguageLibrary();
+    if (!bundle.empty())
         ui::LoadLanguageBundle(bundle);
     else
-        WriteIniString("InitialSettings", "Resource", "QV_l_jpn.dll");
+        WriteLanguageLibrary("QV_l_jpn.dll");
 
     if (m_guard.Acquire("Vantorel Software") != SingleInstanceGuard::Acquired)
         return false;
@@ -138,9 +139,10 @@ bool COrsandelApp::InitInstance() {
     if (Templates().empty())
         RegisterTemplates();
 
-    m_strImagePath = ReadIniString("InitialSettings", "IMAGEPATH", "");
-    m_strAutoPath = ReadIniString("InitialSettings", "AUTOPATH", "");
-    m_strAutoDir = ReadIniString("InitialSettings", "AUTODIR", "");
+    const ProgramFolders folders = ReadProgramFolders();
+    m_strImagePath = folders.imagePath;
+    m_strAutoPath = folders.autoPath;
+    m_strAutoDir = folders.autoDir;
 
     if (ChooseStartMode(false) == -1)
         return false;
@@ -156,7 +158,7 @@ bool COrsandelApp::InitInstance() {
         return false;
     }
     wxTheApp->SetTopWindow(frame);
-    const bool zoomed = ReadIniInt("WindowsSettings", "ZOOMED", 0) != 0;
+    const bool zoomed = ReadZoomed() != 0;
     if (zoomed)
         frame->Maximize(true);
     frame->Show(true);

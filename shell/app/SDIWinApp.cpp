@@ -1,6 +1,6 @@
 #include "shell/app/SDIWinApp.h"
 
-#include "platform/Settings.h"
+#include "shell/core/settings/WindowSettings.h"
 #include "ui/resources/ResourceRegistry.h"
 
 #include <wx/panel.h>
@@ -28,7 +28,7 @@ CSDIFrameWnd::~CSDIFrameWnd() = default;
 
 bool CSDIFrameWnd::OnCreateClient(ui::Document* document) {
     CSDIWinApp* app = CSDIWinApp::Get();
-    const auto pane = SdiLayout::InitialPaneSize(ReadIniString("WindowsSettings", "SPLITTER", ""));
+    const auto pane = SdiLayout::InitialPaneSize(ReadSplitterText());
     for (const auto& t : app->Templates())
         m_layout.Add({t->m_nGroup, t->m_nRow, t->m_nColumn});
     for (const auto& [group, shape] : m_layout.SplitterShapes()) {

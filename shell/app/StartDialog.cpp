@@ -1,8 +1,8 @@
 #include "shell/app/StartDialog.h"
 
-#include "platform/Settings.h"
 #include "platform/MessageSink.h"
 #include "shell/core/capture/CaptureSettings.h"
+#include "shell/core/settings/InitialSettings.h"
 #include "shell/core/settings/StartMode.h"
 #include "shell/controls/StringStatic.h"
 #include "ids/VantorelIds.h"
@@ -20,7 +20,7 @@ CStartDialog::CStartDialog(wxWindow* parent) : ui::TemplateDialog(parent, vtid::
 bool CStartDialog::OnInitDialog() {
     ui::TemplateDialog::OnInitDialog();
     if (auto* box = Item<wxCheckBox>(vtid::StartDialog::HideNextTime))
-        box->SetValue(ReadIniInt("InitialSettings", "NOSTARTDISP", 0) != 0);
+        box->SetValue(ReadNoStartDialog() != 0);
     return true;
 }
 
@@ -34,5 +34,5 @@ void CStartDialog::OnVossa() {
 
 void CStartDialog::OnNoStartDisplay() {
     if (auto* box = Item<wxCheckBox>(vtid::StartDialog::HideNextTime))
-        WriteIniInt("InitialSettings", "NOSTARTDISP", box->GetValue() ? 1 : 0);
+        WriteNoStartDialog(box->GetValue() ? 1 : 0);
 }

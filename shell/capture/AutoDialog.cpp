@@ -18,8 +18,10 @@
 #include "shell/controls/StageEdit.h"
 #include "shell/capture/TakePicStatic.h"
 #include "shell/frame/TopMenuDialog.h"
+#include "shell/core/capture/AutoFocusSettings.h"
 #include "shell/core/capture/CapturePositions.h"
 #include "shell/core/capture/ZPositionRule.h"
+#include "shell/core/settings/InitialSettings.h"
 #include "ui/DataExchange.h"
 #include "ids/VantorelIds.h"
 
@@ -195,7 +197,8 @@ bool CAutoDialog::OnInitDialog() {
         z->SetForegroundColour(*wxBLACK);
     }
     UpdatePathDisplay();
-    m_dJogStep = ReadIniDouble("AUTOFOCUS", "UPDOWN", 1.0);
+    const AutoPanelSettings stored = ReadAutoPanelSettings();
+    m_dJogStep = stored.jogStep;
     if (auto* combo = Item<wxComboBox>(ids::JogStep)) {
         for (const char* step : {"0.1", "0.5", "1", "5", "10", "50", "100"})
             combo->Append(step);
@@ -203,7 +206,7 @@ bool CAutoDialog::OnInitDialog() {
     }
     m_dStart = m_dEnd = m_dInterval = 0.0;
     m_nCount = 0;
-    m_bAutoComp = ReadIniInt("AUTOFOCUS", "AUTOCOMP", 0);
+    m_bAutoComp = stored.autoCompose;
     ComputeRange();
     ShowRangeControls(true);
 
@@ -234,12 +237,9 @@ bool CAutoDialog::OnInitDialog() {
                 doc->m_zoom = zoom;
             }
             if (doc && doc->m_lensNumber != -1) {
-                char key[40];
-                std::snprintf(key, sizeof key, "ORIGINOFFSET_ML%d", doc->m_lensNumber);
-                constexpr double kNoOffset = 9999999.9;
-                double offset = ReadIniDouble("InitialSettings", key, kNoOffset);
-                if (offset == kNoOffset) {
-                    WriteIniDouble("InitialSettings", key, 0.0);
+                double offset = ReadOriginOffset(doc->m_lensNumber);
+                if (offset == kNoOriginOffset) {
+                    WriteOriginOffset(doc->m_lensNumber, 0.0);
                     offset = 0.0;
                 }
                 if (offset != 0.0)
@@ -297,7 +297,7 @@ void CAutoDialog::RefreshCalibration() {
     const double u = xy->GetUmPerPulse();
     view->m_d1Pulse = u;
     ShowCalibration("  um/pulse");
-    WriteIniDouble("ZCALIBRATION", "1PULSE", TruncatePulseValue(u));
+    WriteZPulseSetting(TruncatePulseValue(u));
 }
 
 double CAutoDialog::ReadZPosition() {
@@ -571,8 +571,8 @@ void CAutoDialog::OnDestroyPanel() {
     FreeComposer();
     if (m_bInitialised) {
         const std::string step = GetDlgItemText(ids::JogStep).ToUTF8().data();
-        WriteIniDouble("AUTOFOCUS", "UPDOWN", std::atof(step.substr(0, 80).c_str()));
-        WriteIniInt("AUTOFOCUS", "AUTOCOMP", GetCheckState(ids::AutoCompose) ? 1 : 0);
+        WriteAutoPanelSettings(
+            {std::atof(step.substr(0, 80).c_str()), GetCheckState(ids::AutoCompose) ? 1 : 0});
     }
     m_bInitialised = false;
 }

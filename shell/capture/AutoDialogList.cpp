@@ -5,10 +5,11 @@
 #include "platform/File.h"
 #include "platform/MessageSink.h"
 #include "platform/ProgramHelpers.h"
-#include "platform/Settings.h"
+#include "shell/core/capture/AutoFocusSettings.h"
 #include "shell/core/capture/CapturePositionFile.h"
 #include "shell/core/capture/CapturePositions.h"
 #include "shell/capture/CaptureHost.h"
+#include "shell/core/settings/InitialSettings.h"
 #include "shell/app/OrsandelApp.h"
 #include "ui/Services.h"
 #include "ui/resources/ResourceRegistry.h"
@@ -64,14 +65,14 @@ void CAutoDialog::OnSaveList() {
     }
     ui::FileDialogRequest request;
     request.open = false;
-    request.folder = ReadIniString("InitialSettings", "TAKEPATH", "");
+    request.folder = ReadPositionFileFolder();
     request.filter = StringOf(vtid::str::PositionFileFilter);
     request.confirmOverwrite = true; // an existing file is replaced only after the user's yes
     const ui::FileDialogResult result = ui::RunFileDialog(this, request);
     if (result.paths.empty())
         return;
     const std::string path = WithExtension(result.paths.front(), StringOf(vtid::str::PositionFileExtension));
-    WriteIniString("InitialSettings", "TAKEPATH", FolderOf(path).c_str());
+    WritePositionFileFolder(FolderOf(path));
     CapturePositionFile data;
     data.start = m_dStart;
     data.end = m_dEnd;
@@ -95,13 +96,13 @@ void CAutoDialog::OnLoadList() {
         return;
     ui::FileDialogRequest request;
     request.open = true;
-    request.folder = ReadIniString("InitialSettings", "TAKEPATH", "");
+    request.folder = ReadPositionFileFolder();
     request.filter = StringOf(vtid::str::PositionFileFilter);
     const ui::FileDialogResult result = ui::RunFileDialog(this, request);
     if (result.paths.empty())
         return;
     const std::string& path = result.paths.front();
-    WriteIniString("InitialSettings", "TAKEPATH", FolderOf(path).c_str());
+    WritePositionFileFolder(FolderOf(path));
     CapturePositionFile data;
     if (!data.Load(path)) {
         ShowMessage(vtid::str::CannotReadData, MB_OK); // nothing changes

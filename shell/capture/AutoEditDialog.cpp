@@ -3,6 +3,7 @@
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
 #include "shell/capture/EDListCtrl.h"
+#include "shell/core/capture/AutoFocusSettings.h"
 #include "shell/core/capture/CapturePositions.h"
 #include "shell/core/capture/PositionListEdit.h"
 #include "ids/VantorelIds.h"

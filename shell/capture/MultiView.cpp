@@ -3,9 +3,9 @@
 #include "devices/serial/gui/StageSerchDialog.h"
 #include "devices/serial/gui/XyTblSpeedDlg.h"
 #include "devices/serial/gui/ZCtrlSetDlg.h"
+#include "devices/serial/ZCalibration.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/bitmaps/DibConvert.h"
-#include "platform/Settings.h"
 #include "platform/MessageSink.h"
 #include "platform/Time.h"
 #include "shell/capture/CameraSource.h"
@@ -27,11 +27,12 @@ constexpr int kRefGrabKind = 7; // REFPARAM entry 7: 1 live, 0 still, -1 first g
 } // namespace
 
 CMultiView::CMultiView() : ui::FormView(vtid::dlg::CaptureView), m_timers(this) {
-    m_bTwoPoint = ReadIniInt("ZCALIBRATION", "MODE", 0) == 1 ? 1 : 0;
-    m_dMovement = ReadIniDouble("ZCALIBRATION", "MOVEMENT", 1.0);
-    m_d1Pulse = ReadIniDouble("ZCALIBRATION", "1PULSE", 1.0);
-    m_nPoint1 = ReadIniInt("ZCALIBRATION", "POINT1", 0);
-    m_nPoint2 = ReadIniInt("ZCALIBRATION", "POINT2", 1);
+    const ZCalibrationValues z = ReadZCalibrationSettings();
+    m_bTwoPoint = z.mode == 1 ? 1 : 0;
+    m_dMovement = z.distance;
+    m_d1Pulse = z.umPerPulse;
+    m_nPoint1 = z.point1;
+    m_nPoint2 = z.point2;
     ReplaceControl(vtid::CaptureView::LivePicture,
                    [this](wxWindow* parent, const ui::ControlTemplate& c, const wxRect& r) {
                        m_pLive = new CSampleStatic(parent, c.id, r, "ライブ画像");
@@ -77,7 +78,7 @@ CMultiView::CMultiView() : ui::FormView(vtid::dlg::CaptureView), m_timers(this) 
 CMultiView::~CMultiView() {
     m_timers.KillTimer(kLensTimer);
     DeleteZCalibration();
-    WriteIniInt("ZCALIBRATION", "ORIGIN", m_nZOrigin);
+    WriteZOriginSetting(m_nZOrigin);
     if (m_hLastGood)
         GlobalFree(m_hLastGood);
 }
@@ -373,7 +374,7 @@ int CMultiView::InitStageController() {
 
 void CMultiView::ApplySpeed() {
     ApplySpeedPreset(m_xy, m_speed);
-    WriteSpeedSettings(m_speed);
+    WriteSpeedPresets(m_speed);
 }
 
 void CMultiView::EndStageOperation() {

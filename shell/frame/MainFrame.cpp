@@ -4,7 +4,6 @@
 
 #include "browser/core/ThumbCacheNames.h"
 #include "platform/ProgramHelpers.h"
-#include "platform/Settings.h"
 #include "imaging/compose/WorkerMessages.h"
 #include "result/FocusProgDialog.h"
 #include "browser/DirTreeView.h"
@@ -23,7 +22,9 @@
 #include "shell/vossa/VossaLiveView.h"
 #include "shell/core/capture/CaptureFile.h"
 #include "shell/core/capture/CaptureSettings.h"
+#include "shell/core/settings/InitialSettings.h"
 #include "shell/core/settings/ModeTable.h"
+#include "shell/core/settings/WindowSettings.h"
 #include "shell/core/layout/ViewGeometry.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "ids/VantorelIds.h"
@@ -52,10 +53,8 @@ constexpr int kCompositionBarHeight = 127;
 
 wxRect InitialPlacement() {
     const wxRect fallback(60, 40, 1200, 860);
-    RECT r{ReadIniInt("WindowsSettings", "LEFT", fallback.x),
-           ReadIniInt("WindowsSettings", "TOP", fallback.y), 0, 0};
-    r.right = r.left + ReadIniInt("WindowsSettings", "WIDTH", fallback.width);
-    r.bottom = r.top + ReadIniInt("WindowsSettings", "HEIGHT", fallback.height);
+    const WindowRect stored = ReadWindowRect({fallback.x, fallback.y, fallback.width, fallback.height});
+    const RECT r{stored.left, stored.top, stored.left + stored.width, stored.top + stored.height};
     std::vector<RECT> displays;
     for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
         const wxRect d = wxDisplay(i).GetClientArea();
@@ -91,8 +90,7 @@ void CCompositionBar::ShowCompositionItems(bool show) {
     for (int id : {vtid::CompositionBar::StartComposition, vtid::CompositionBar::CompositionSettings,
                    vtid::CompositionBar::Speed, vtid::CompositionBar::SpeedLabel})
         ShowItem(id, show);
-    ShowItem(vtid::CompositionBar::HeightSettings,
-             show && ReadIniInt("InitialSettings", "HeightButton", 1) != 0);
+    ShowItem(vtid::CompositionBar::HeightSettings, show && ReadHeightButton() != 0);
 }
 
 void CCompositionBar::OnSizeBar() {
@@ -323,7 +321,7 @@ void CMainFrame::ShowCompositionBar(bool show) {
 }
 
 void CMainFrame::EnterMode(int mode) {
-    WriteIniInt("InitialSettings", "STARTINGMODE", mode);
+    WriteStartingMode(mode);
     const ModeEntry* entry = FindModeEntry(mode);
     if (!entry || !m_bars)
         return; // a stored value outside the four modes enters no mode
@@ -537,24 +535,21 @@ void CMainFrame::OnCloseFrame(wxCloseEvent& ev) {
     if (!zoomed && !IsIconized()) {
         // The outer rectangle as the screen shows it, so that the next start brings it back.
         const wxRect r = OuterRect().value_or(m_lastOuter.value_or(GetRect()));
-        WriteIniInt("WindowsSettings", "LEFT", r.x);
-        WriteIniInt("WindowsSettings", "TOP", r.y);
-        WriteIniInt("WindowsSettings", "WIDTH", r.width);
-        WriteIniInt("WindowsSettings", "HEIGHT", r.height);
+        WriteWindowRect({r.x, r.y, r.width, r.height});
     }
-    WriteIniInt("WindowsSettings", "ZOOMED", zoomed ? 1 : 0);
+    WriteZoomed(zoomed ? 1 : 0);
     if (app) {
         if (m_pDoc)
-            WriteIniInt("InitialSettings", "SORT", m_pDoc->m_sort);
+            WriteThumbnailSort(m_pDoc->m_sort);
         // The folder the thumbnails show, else the folder the capture panels chose.
         const std::string shown = ThumbnailFolder();
         const std::string& imagePath = shown.empty() ? app->m_strImagePath : shown;
         if (!imagePath.empty())
-            WriteIniString("InitialSettings", "IMAGEPATH", imagePath.c_str());
+            WriteImagePath(imagePath);
         if (!app->m_strAutoPath.empty())
-            WriteIniString("InitialSettings", "AUTOPATH", app->m_strAutoPath.c_str());
+            WriteAutoPath(app->m_strAutoPath);
         if (!app->m_strAutoDir.empty())
-            WriteIniString("InitialSettings", "AUTODIR", app->m_strAutoDir.c_str());
+            WriteAutoDir(app->m_strAutoDir);
         app->Ticker().StopTicking();
     }
     if (IsComposing()) {

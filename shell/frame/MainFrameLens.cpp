@@ -1,10 +1,10 @@
 // The main frame's lens selection (32813) and its side of the XY calibration: the calibration
 // settings dialog opened for one lens (WM_XYCALIB_EDIT) and its result stored (WM_XYCALIB_APPLY).
+#include "devices/camera/CalibrationSettings.h"
 #include "devices/camera/XYCalibValues.h"
 #include "devices/camera/gui/LensCalibTxtDlg.h"
 #include "devices/camera/gui/XYCalibDialog.h"
 #include "devices/camera/gui/XYCalibSetDlg.h"
-#include "platform/Settings.h"
 #include "shell/capture/CalibLine.h"
 #include "shell/frame/MainFrame.h"
 #include "shell/app/OrsandelApp.h"
@@ -16,14 +16,8 @@
 
 namespace {
 
-std::string SlotKey(const char* key, int slot) {
-    return key + std::to_string(slot + 1);
-}
-
 void WriteSlot(const CMLens& lens, int slot) {
-    WriteIniDouble("CALIBRATION", SlotKey("CALIB", slot).c_str(), lens.m_calib);
-    WriteIniDouble("CALIBRATION", SlotKey("GAP", slot).c_str(), lens.m_gap);
-    WriteIniString("CALIBRATION", SlotKey("CLBNAME", slot).c_str(), lens.GetRegName().c_str());
+    WriteSlotCalibration(slot, LensCalibration{lens.GetRegName(), lens.m_calib, lens.m_gap});
 }
 
 } // namespace
@@ -85,8 +79,8 @@ void CMainFrame::OnLensSelect() {
         return; // no such lens: nothing changes
     m_pDoc->m_slotIndex = dlg.m_nSelSlot;
     m_pDoc->m_lensName = dlg.SelectedLensName();
-    WriteIniInt("CALIBRATION", "CALIBNO", m_pDoc->m_slotIndex);
-    WriteIniString("CALIBRATION", "LENSNAME", m_pDoc->m_lensName.c_str());
+    WriteCurrentSlot(m_pDoc->m_slotIndex);
+    WriteCurrentLensName(m_pDoc->m_lensName);
     m_pDoc->m_currentLens.Copy(*chosen);
     m_pDoc->m_lensNumber = -1;
     m_pDoc->m_zoom = -1.0;
@@ -157,19 +151,19 @@ LRESULT CMainFrame::OnXYCalibApply(WPARAM dialog, LPARAM) {
         WriteLensCalibrationSection(*lens);
         // The table lens is the current one from now on, also for the next start.
         m_pDoc->m_lensName = lens->GetName();
-        WriteIniString("CALIBRATION", "LENSNAME", m_pDoc->m_lensName.c_str());
+        WriteCurrentLensName(m_pDoc->m_lensName);
     } else {
         m_pDoc->m_slotIndex = dlg.m_nLensIndex;
         for (int i = 0; i < CXYCalibDialog::kSlots; ++i)
             if (const CMLens* slot = GetLensAt(m_pDoc->m_slots, i))
                 WriteSlot(*slot, i);
     }
-    WriteIniInt("CALIBRATION", "CALIBNO", m_pDoc->m_slotIndex);
+    WriteCurrentSlot(m_pDoc->m_slotIndex);
     if (m_pTopMenu)
         m_pTopMenu->SetLensName(wxString::FromUTF8(current.GetRegName()));
     ApplyLensIntervalToAutoPanel(false);
     dlg.Hide();
-    if (ReadIniInt("CALIBRATION", "SCALEONOFF1", 0) != 0)
+    if (ReadScaleSwitches().um != 0)
         Refresh(false);
     if (CalibLineView* view = ActiveCalibView(this))
         view->ResetCalibLine();

@@ -1,7 +1,7 @@
 #include "shell/settings/ScaleSettingsCommand.h"
 
+#include "devices/camera/CalibrationSettings.h"
 #include "platform/MessageSink.h"
-#include "platform/Settings.h"
 #include "shell/app/OrsandelApp.h"
 #include "shell/app/OrsandelDoc.h"
 #include "shell/capture/CaptureHost.h"
@@ -65,7 +65,10 @@ void ToggleScaleBar(const LiveScaleCommands& c, int which) {
         if (CTopMenuDialog* bar = host->TopMenu())
             bar->SetPressed(which == 1 ? vtid::TopMenuBar::ShowScale1 : vtid::TopMenuBar::ShowScale2,
                             on != 0);
-    WriteIniInt("CALIBRATION", which == 1 ? "SCALEONOFF1" : "SCALEDOTONOFF", on);
+    if (which == 1)
+        WriteUmScaleSwitch(on);
+    else
+        WriteDotScaleSwitch(on);
     if (wxWindow* live = c.livePane())
         live->Refresh(false);
 }

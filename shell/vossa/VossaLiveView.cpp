@@ -1,10 +1,10 @@
 #include "shell/vossa/VossaLiveView.h"
 
 #include "devices/camera/gui/XYCalibSetDlg.h"
+#include "devices/serial/ControllerSettings.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/bitmaps/DibConvert.h"
 #include "platform/MessageSink.h"
-#include "platform/Settings.h"
 #include "shell/capture/CameraSource.h"
 #include "shell/capture/LiveCalibLine.h"
 #include "shell/capture/MultiView.h"
@@ -282,9 +282,9 @@ void CVossaLiveView::GrabAndCompose() {
 
 void CVossaLiveView::OnActivateView(bool activate, ui::View* activated, ui::View*) {
     m_timers.KillTimer(kVossaLensTimer);
-    const int controller = ReadIniInt("COMM", "CONTROLLER", 0);
-    m_nLensPort = ReadIniInt("COMM", "LENSPORT", 1);
-    if (m_lensPort.FollowView(controller, m_nLensPort, activate && activated == this))
+    const ControllerCommSettings comm = ReadControllerSettings();
+    m_nLensPort = comm.lensPort;
+    if (m_lensPort.FollowView(comm.controller, m_nLensPort, activate && activated == this))
         m_timers.SetTimer(kVossaLensTimer, 1000);
 }
 

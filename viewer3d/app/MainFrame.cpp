@@ -3,7 +3,6 @@
 #include "ids/BrelvoxaIds.h"
 #include "ui/Clipboard.h"
 #include "platform/MessageSink.h"
-#include "platform/Settings.h"
 #include "ui/DockingBars.h"
 #include "ui/FindableWindowLink.h"
 #include "ui/ResourceWidgets.h"
@@ -14,6 +13,7 @@
 #include "viewer3d/app/View3dApp.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
+#include "viewer3d/core/data/ViewerSettings.h"
 
 #include <wx/checkbox.h>
 #include <wx/slider.h>
@@ -49,7 +49,7 @@ CMainFrame::CMainFrame()
     : ui::RoutedMdiParentFrame(wxString::FromUTF8(ui::Resources().LoadString(bxid::str::AppTitle))) {
     // Placement: stored, else the whole screen in normal state; applied hidden.
     int p[10] = {};
-    const bool stored = parsePlacement(ReadIniString("Settings", "WindowPos", ""), p);
+    const bool stored = parsePlacement(v3d::ReadWindowPlacement(), p);
     if (stored) {
         SetSize(wxRect(p[6], p[7], p[8] - p[6], p[9] - p[7]));
         if (p[1] == 3)
@@ -59,7 +59,7 @@ CMainFrame::CMainFrame()
         SetSize(wxRect(0, 0, screen.width, screen.height));
     }
     normalRect_ = GetRect();
-    measureFlag = ReadIniInt("Settings", "Measure", 1) != 0 ? 1 : 0;
+    measureFlag = v3d::ReadMeasureSwitch() != 0 ? 1 : 0;
 
     status_ = new ui::StatusBar(this);
     status_->SetId(kStatusBarId); // above wx's range for creation ids
@@ -279,10 +279,10 @@ void CMainFrame::onClose(wxCloseEvent& ev) {
     std::snprintf(text, sizeof text, "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", maximised ? 2u : 0u,
                   maximised ? 3u : 1u, -1, -1, -1, -1, rect.x, rect.y, rect.x + rect.width,
                   rect.y + rect.height);
-    WriteIniString("Settings", "WindowPos", text);
+    v3d::WriteWindowPlacement(text);
     if (CView3dFrm* frame = GetActive3dFrame())
         frame->WritePaneSizes();
-    WriteIniInt("Settings", "Measure", measureFlag);
+    v3d::WriteMeasureSwitch(measureFlag);
     ev.Skip();
 }
 

@@ -14,6 +14,7 @@
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/data/ProcParams.h"
 #include "viewer3d/measure/gui/BaseImgView.h"
+#include "viewer3d/core/data/ViewerSettings.h"
 
 #include <wx/app.h>
 #include <wx/dnd.h>
@@ -89,9 +90,9 @@ View3dApp& View3dApp::Get() {
 bool View3dApp::InitInstance(const std::string& programFolder, const std::vector<std::string>& paths) {
     folder_ = programFolder;
     SetSettingsFilePath(folder_ + "/Brelvoxa.ini");
-    const std::string resource = ReadIniString("Settings", "Resource", "");
+    const std::string resource = v3d::ReadViewerLanguageLibrary();
     if (resource.empty())
-        WriteIniString("Settings", "Resource", "BRX_l_jpn.dll");
+        v3d::WriteViewerLanguageLibrary("BRX_l_jpn.dll");
     else
         ui::LoadLanguageBundle(resource); // a missing bundle leaves the program's own texts
     recent_ = std::make_unique<ui::RecentFileList>(GetSettingsFilePath());

@@ -3,7 +3,6 @@
 #include "ids/BrelvoxaIds.h"
 #include "platform/Encoding.h"
 #include "platform/MessageSink.h"
-#include "platform/Settings.h"
 #include "ui/ResourceWidgets.h"
 #include "ui/Services.h"
 #include "ui/SplitterGrid.h"
@@ -20,6 +19,7 @@
 #include "viewer3d/app/View3dApp.h"
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/core/bitmaps/Dib.h"
+#include "viewer3d/core/data/ViewerSettings.h"
 #include "viewer3d/measure/gui/ScreenBitmapFile.h"
 #include "viewer3d/render/View3dView.h"
 
@@ -140,10 +140,9 @@ CView3dFrm::CView3dFrm(CMainFrame* main, std::unique_ptr<CView3dDoc> doc, const 
         if (!active->IsMaximized())
             SetSize(active->GetSize());
     } else {
-        for (int i = 0; i < 4; ++i)
-            widths_[i] = ReadIniInt("Settings", ("PainWidth" + std::to_string(i + 1)).c_str(), -1);
-        for (int i = 0; i < 7; ++i)
-            heights_[i] = ReadIniInt("Settings", ("PainHeight" + std::to_string(i + 1)).c_str(), -1);
+        const v3d::PaneSizes stored = v3d::ReadPaneSizes();
+        widths_ = stored.widths;
+        heights_ = stored.heights;
     }
     for (int i = 0; i < 4; ++i)
         if (widths_[i] < 0)
@@ -467,10 +466,7 @@ void CView3dFrm::SavePaneSizes(int which) {
 
 void CView3dFrm::WritePaneSizes() {
     SavePaneSizes(kBothScreens);
-    for (int i = 0; i < 4; ++i)
-        WriteIniInt("Settings", ("PainWidth" + std::to_string(i + 1)).c_str(), widths_[i]);
-    for (int i = 0; i < 7; ++i)
-        WriteIniInt("Settings", ("PainHeight" + std::to_string(i + 1)).c_str(), heights_[i]);
+    v3d::WritePaneSizes(v3d::PaneSizes{widths_, heights_});
 }
 
 void CView3dFrm::ApplyPaneSizes() {

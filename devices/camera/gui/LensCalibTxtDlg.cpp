@@ -1,5 +1,6 @@
 #include "devices/camera/gui/LensCalibTxtDlg.h"
 
+#include "devices/camera/CalibrationSettings.h"
 #include "devices/camera/XYCalibValues.h"
 #include "platform/MessageSink.h"
 #include "ui/DataExchange.h"

@@ -3,8 +3,8 @@
 #include "devices/camera/XYCalibValues.h"
 #include "devices/camera/gui/LensCalibRegDlg.h"
 #include "devices/camera/gui/LensCalibTxtDlg.h"
+#include "devices/serial/ControllerSettings.h"
 #include "ids/VantorelIds.h"
-#include "platform/Settings.h"
 #include "platform/WindowMessages.h"
 #include "ui/DataExchange.h"
 #include "ui/ResourceWidgets.h"
@@ -97,7 +97,7 @@ bool CXYCalibDialog::OnInitDialog() {
     m_radios.Attach(this, kOwnRadio);
     ui::TemplateDialog::OnInitDialog();
     ShowValues();
-    if (ReadIniInt("COMM", "CONTROLLER", 0) == kControllerNoCancel) {
+    if (ReadControllerSettings().controller == kControllerNoCancel) {
         // With the lens reported by the lens port the selection cannot be left without a choice.
         ShowItem(IDCANCEL, false);
         if (wxWindow* ok = GetDlgItem(IDOK))

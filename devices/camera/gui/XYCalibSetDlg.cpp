@@ -1,7 +1,7 @@
 #include "devices/camera/gui/XYCalibSetDlg.h"
 
+#include "devices/camera/CalibrationSettings.h"
 #include "devices/camera/XYCalibValues.h"
-#include "platform/Settings.h"
 #include "platform/WindowMessages.h"
 #include "ui/DataExchange.h"
 
@@ -21,7 +21,8 @@ CXYCalibSetDlg::CXYCalibSetDlg(wxWindow* owner, int mode)
 bool CXYCalibSetDlg::OnInitDialog() {
     if (auto* name = Item<wxTextCtrl>(kNameEdit))
         name->SetMaxLength(kRegNameChars);
-    Move(ReadIniInt("CALIBRATION", "SCALELENPOSX", 0), ReadIniInt("CALIBRATION", "SCALELENPOSY", 0));
+    const DialogPlace place = ReadCalibrationDialogPlace();
+    Move(place.x, place.y);
     m_dLineLength = m_nViewWidth * m_dCalib;
     return ui::TemplateDialog::OnInitDialog();
 }
@@ -70,8 +71,7 @@ void CXYCalibSetDlg::FocusLineLength() {
 
 void CXYCalibSetDlg::SavePosition() {
     const wxPoint p = GetPosition();
-    WriteIniInt("CALIBRATION", "SCALELENPOSX", std::abs(p.x));
-    WriteIniInt("CALIBRATION", "SCALELENPOSY", std::abs(p.y));
+    WriteCalibrationDialogPlace(DialogPlace{std::abs(p.x), std::abs(p.y)});
 }
 
 void CXYCalibSetDlg::OnOK() {

@@ -111,14 +111,3 @@ std::string FormatPositionList(const std::vector<double>& positions) {
         s += FormatDoubleText(v) + "|";
     return s + "~";
 }
-
-void WriteRangeSettings(double start, double end, double interval, int count) {
-    WriteIniDouble("AUTOFOCUS", "START", start);
-    WriteIniDouble("AUTOFOCUS", "END", end);
-    WriteIniDouble("AUTOFOCUS", "GAP", interval);
-    WriteIniInt("AUTOFOCUS", "SHEET", count);
-}
-
-void WritePositionListSetting(const std::vector<double>& positions) {
-    WriteIniString("AUTOFOCUS", "LIST", FormatPositionList(positions).c_str());
-}

@@ -47,8 +47,3 @@ double ParseCellNumber(const std::string& text);
 
 // The text of the LIST key: each position by FormatDoubleText followed by "|", then "~".
 std::string FormatPositionList(const std::vector<double>& positions);
-
-// [AUTOFOCUS] START, END, GAP and SHEET (the range as the editor opens or a file is loaded).
-void WriteRangeSettings(double start, double end, double interval, int count);
-// [AUTOFOCUS] LIST.
-void WritePositionListSetting(const std::vector<double>& positions);

@@ -8,9 +8,6 @@
 
 namespace {
 constexpr const char* kSection = "CAMPARAM";
-const char* const kLowKeys[3] = {"HLOW", "MLOW", "LLOW"};
-const char* const kHighKeys[3] = {"HHIGH", "MHIGH", "LHIGH"};
-const char* const kRateKeys[3] = {"HRATE", "MRATE", "LRATE"};
 } // namespace
 
 std::string FormatRefParam(const CamParamRecord& record) {
@@ -94,14 +91,4 @@ std::string ReadInputDevice() {
 
 void WriteInputDevice(const std::string& device) {
     WriteIniString("STAGEINPUT", "INPDEVICE", device.c_str());
-}
-
-void WriteSpeedSettings(const SpeedPresets& s) {
-    WriteIniInt("SPEED", "MODE", s.mode);
-    for (int i = 0; i < 3; ++i)
-        WriteIniInt("SPEED", kLowKeys[i], s.low[i]);
-    for (int i = 0; i < 3; ++i)
-        WriteIniInt("SPEED", kHighKeys[i], s.high[i]);
-    for (int i = 0; i < 3; ++i)
-        WriteIniInt("SPEED", kRateKeys[i], s.rate[i]);
 }

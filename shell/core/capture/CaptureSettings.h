@@ -1,10 +1,8 @@
-// The camera and stage settings the capture side keeps in the settings file: [CAMPARAM] into
-// and out of the camera parameter record, [STAGEINPUT] INPDEVICE, and the [SPEED] presets in
-// the order the capture view writes them.
+// The camera settings the capture side keeps in the settings file: [CAMPARAM] into and out of
+// the camera parameter record, and [STAGEINPUT] INPDEVICE.
 #pragma once
 
 #include "devices/camera/CamParamRecord.h"
-#include "devices/serial/ControllerSettings.h"
 
 #include <string>
 
@@ -21,7 +19,3 @@ void ParseRefParam(const std::string& text, CamParamRecord& record);
 
 std::string ReadInputDevice();
 void WriteInputDevice(const std::string& device);
-
-// The capture view's speed presets (read with ReadSpeedPresets) into [SPEED]: MODE, HLOW, MLOW,
-// LLOW, HHIGH, MHIGH, LHIGH, HRATE, MRATE, LRATE in that order.
-void WriteSpeedSettings(const SpeedPresets& s);

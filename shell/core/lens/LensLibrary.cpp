@@ -1,7 +1,7 @@
 #include "shell/core/lens/LensLibrary.h"
 
+#include "devices/camera/CalibrationSettings.h"
 #include "platform/File.h"
-#include "platform/Settings.h"
 
 #include <sys/stat.h>
 
@@ -24,21 +24,18 @@ bool LensLibrary::LensFileExists() const {
 std::unique_ptr<CMLens> LensLibrary::FinishRecord(std::unique_ptr<CMLens> lens,
                                                   const std::string& intervalText, bool fileValuesOnly,
                                                   int index) const {
-    const std::string section = CalibrationSectionName(lens->GetName());
-    const char* sec = section.c_str();
+    const LensKeys own = LensKeys::Own(lens->GetName());
     double gap = std::strtod(intervalText.c_str(), nullptr);
     if (!fileValuesOnly)
-        gap = ReadIniDouble(sec, "GAP1", gap);
+        gap = ReadInterval(own, gap);
     lens->SetGap(gap);
     lens->m_index = index;
-    lens->m_scaleLength = ReadIniDouble(sec, "SCALELEN1", 0.0);
-    lens->m_scaleDots = ReadIniInt(sec, "SCALEDOT1", 0);
-    lens->m_scaleCeiling = ReadIniDouble(sec, "SCALECEIL1", 1.0);
-    lens->m_scalePos = ReadIniInt(sec, "SCALEPOS1", 0);
-    const double color = ReadIniDouble(sec, "SCALECOLOR1", kDefaultScaleColor);
-    // A colour is a COLORREF held as a real; out-of-range texts must not overflow the cast.
-    lens->m_scaleColor =
-        (color >= 0.0 && color <= 4294967295.0) ? static_cast<COLORREF>(static_cast<int64_t>(color)) : 0;
+    const LensScale scale = ReadLensScale(own);
+    lens->m_scaleLength = scale.length;
+    lens->m_scaleDots = scale.dots;
+    lens->m_scaleCeiling = scale.ceiling;
+    lens->m_scalePos = scale.position;
+    lens->m_scaleColor = ScaleColourOf(scale.colour);
     return lens;
 }
 
@@ -71,18 +68,13 @@ int LensLibrary::LoadLensFile(bool fileValuesOnly) {
                 record = std::make_unique<CMLens>();
                 record->SetName(buffer);
             } else if (field == 1 && record) {
-                if (fileValuesOnly) {
-                    record->SetRegName(buffer);
-                } else {
-                    char name[kMaxField + 1];
-                    ReadIniString(CalibrationSectionName(record->GetName()).c_str(), "CLBNAME1", buffer.c_str(),
-                                  name, sizeof name);
-                    record->SetRegName(name);
-                }
+                record->SetRegName(fileValuesOnly ? buffer
+                                                  : ReadRegisteredName(LensKeys::Own(record->GetName()),
+                                                                       buffer, kMaxField + 1));
             } else if (field == 2 && record) {
                 double calib = std::strtod(buffer.c_str(), nullptr);
                 if (!fileValuesOnly)
-                    calib = ReadIniDouble(CalibrationSectionName(record->GetName()).c_str(), "CALIB1", calib);
+                    calib = ReadUmPerPixel(LensKeys::Own(record->GetName()), calib);
                 record->SetCalib(calib);
             }
             ++field;
@@ -116,12 +108,11 @@ CMLens* LensLibrary::FindLens(const char* name) const {
 
 std::string LensLibrary::GetCurrentLensName(int& slot, std::string& nameOut,
                                             const std::string& fallback) const {
-    char name[80];
-    ReadIniString("CALIBRATION", "LENSNAME", "", name, sizeof name);
+    const std::string name = ReadCurrentLensName();
     nameOut.clear();
     if (slot >= 0 && slot <= 4)
         return fallback;
-    if (const CMLens* lens = FindLens(name)) {
+    if (const CMLens* lens = FindLensByName(name)) {
         nameOut = lens->GetName();
         return nameOut;
     }

@@ -2,7 +2,6 @@
 // own section, and the program-wide scale colour and corner of the scale bars.
 #pragma once
 
-#include "devices/camera/LensSection.h"
 #include "devices/camera/MLens.h"
 
 #include <memory>
@@ -12,7 +11,6 @@
 // An owning array of lens records, in file order (the record's index is its position).
 using CMLensArray = std::vector<std::unique_ptr<CMLens>>;
 
-
 // The element of a lens array, null when the index is negative or not below its size.
 CMLens* GetLensAt(const CMLensArray& array, int index);
 
@@ -20,8 +18,6 @@ class LensLibrary {
 public:
     // Longest field of the lens file, in bytes; longer fields are cut.
     static constexpr size_t kMaxField = 255;
-    // Default colour of a scale bar (COLORREF 0x800080).
-    static constexpr double kDefaultScaleColor = 8388736.0;
 
     void SetLensFilePath(const std::string& path) { m_lensFilePath = path; }
     const std::string& LensFilePath() const { return m_lensFilePath; }

@@ -1,8 +1,6 @@
 #include "shell/core/lens/ScaleSettingsWrite.h"
 
-#include "platform/Settings.h"
-
-#include <string>
+#include "devices/camera/CalibrationSettings.h"
 
 namespace {
 void SetScale(CMLens& lens, const ScaleDialogValues& v) {
@@ -11,15 +9,6 @@ void SetScale(CMLens& lens, const ScaleDialogValues& v) {
     lens.m_scaleCeiling = v.ceiling;
     lens.m_scalePos = v.position;
     lens.m_scaleColor = v.colour;
-}
-
-void WriteLensKeys(const std::string& section, int number, const ScaleDialogValues& v) {
-    const std::string n = std::to_string(number);
-    WriteIniDouble(section.c_str(), ("SCALELEN" + n).c_str(), v.length);
-    WriteIniInt(section.c_str(), ("SCALEDOT" + n).c_str(), v.dots);
-    WriteIniDouble(section.c_str(), ("SCALECEIL" + n).c_str(), v.ceiling);
-    WriteIniInt(section.c_str(), ("SCALEPOS" + n).c_str(), v.position);
-    WriteIniDouble(section.c_str(), ("SCALECOLOR" + n).c_str(), static_cast<double>(v.colour));
 }
 } // namespace
 
@@ -35,34 +24,34 @@ void ApplyScaleSettings(DocumentSettings& doc, LensLibrary& lenses, const ScaleD
     if (record)
         SetScale(*record, v);
 
-    WriteIniDouble("CALIBRATION", "SCALECOLOR1", static_cast<double>(v.colour));
-    WriteIniInt("CALIBRATION", "SCALEPOS1", v.position);
+    WriteProgramScale(v.colour, v.position);
     lenses.m_scaleColor = static_cast<int>(v.colour);
     lenses.m_scalePos = v.position;
 
+    const LensScale scale{v.length, v.dots, v.ceiling, v.position, static_cast<double>(v.colour)};
     if (IsCalibrationSlot(doc.m_slotIndex))
-        WriteLensKeys("CALIBRATION", doc.m_slotIndex + 1, v);
+        WriteLensScale(LensKeys::Slot(doc.m_slotIndex), scale);
     else if (record)
-        WriteLensKeys(CalibrationSectionName(record->GetName()), 1, v);
+        WriteLensScale(LensKeys::Own(record->GetName()), scale);
 
     if (v.allLenses1) {
-        for (int n = 1; n <= DocumentSettings::kSlotCount; ++n)
-            WriteIniDouble("CALIBRATION", ("SCALELEN" + std::to_string(n)).c_str(), v.length);
+        for (int slot = 0; slot < DocumentSettings::kSlotCount; ++slot)
+            WriteScaleLength(LensKeys::Slot(slot), v.length);
         for (auto& slot : doc.m_slots)
             slot->m_scaleLength = v.length;
         for (auto& lens : lenses.Lenses()) {
             lens->m_scaleLength = v.length;
-            WriteIniDouble(CalibrationSectionName(lens->GetName()).c_str(), "SCALELEN1", v.length);
+            WriteScaleLength(LensKeys::Own(lens->GetName()), v.length);
         }
     }
     if (v.allLenses2) {
-        for (int n = 1; n <= DocumentSettings::kSlotCount; ++n)
-            WriteIniInt("CALIBRATION", ("SCALEDOT" + std::to_string(n)).c_str(), v.dots);
+        for (int slot = 0; slot < DocumentSettings::kSlotCount; ++slot)
+            WriteScaleDots(LensKeys::Slot(slot), v.dots);
         for (auto& slot : doc.m_slots)
             slot->m_scaleDots = v.dots;
         for (auto& lens : lenses.Lenses()) {
             lens->m_scaleDots = v.dots;
-            WriteIniInt(CalibrationSectionName(lens->GetName()).c_str(), "SCALEDOT1", v.dots);
+            WriteScaleDots(LensKeys::Own(lens->GetName()), v.dots);
         }
     }
 }

@@ -1,6 +1,8 @@
 #include "shell/core/settings/DocumentSettings.h"
 
+#include "devices/camera/CalibrationSettings.h"
 #include "platform/Settings.h"
+#include "shell/core/settings/InitialSettings.h"
 #include "ui/resources/ResourceRegistry.h"
 #include "ids/VantorelIds.h"
 
@@ -11,10 +13,6 @@
 namespace {
 const char* const kCompPosKeys[8] = {"INICOMPOS1X", "INICOMPOS1Y", "INICOMPOS2X", "INICOMPOS2Y",
                                      "INICOMPOS3X", "INICOMPOS3Y", "INICOMPOS4X", "INICOMPOS4Y"};
-
-std::string SlotKey(const char* key, int slot) {
-    return key + std::to_string(slot);
-}
 } // namespace
 
 DocumentSettings::DocumentSettings() = default;
@@ -24,10 +22,11 @@ int DocumentSettings::NormaliseThumbSize(int size) {
 }
 
 void DocumentSettings::ReadSettings() {
-    m_sort = ReadIniInt("InitialSettings", "SORT", kSortByName);
+    const ThumbnailSettings thumbnails = ReadThumbnailSettings();
+    m_sort = thumbnails.sort;
     m_sortParam = vtid::cmd::SortFocusBoxByHeight;
-    m_thumbSize = NormaliseThumbSize(ReadIniInt("InitialSettings", "THUMBSIZE", 0));
-    m_selThumbSize = NormaliseThumbSize(ReadIniInt("InitialSettings", "SELTHUMBSIZE", 0));
+    m_thumbSize = NormaliseThumbSize(thumbnails.thumbSize);
+    m_selThumbSize = NormaliseThumbSize(thumbnails.selThumbSize);
     m_focusType = ReadIniInt("PARAMETER", "COMTYPE", 1);
     m_compSize = ReadIniInt("PARAMETER", "COMPSIZE", 8);
     m_compSmoothing = ReadIniInt("PARAMETER", "COMSMOOTHING", 6);
@@ -58,8 +57,7 @@ void DocumentSettings::SaveCompositionSettings() const {
 }
 
 void DocumentSettings::WriteExitSettings() const {
-    WriteIniInt("InitialSettings", "THUMBSIZE", m_thumbSize);
-    WriteIniInt("InitialSettings", "SELTHUMBSIZE", m_selThumbSize);
+    WriteThumbnailSizes(m_thumbSize, m_selThumbSize);
     WriteIniInt("SCOPE", "SCOPETYPE", m_scopeType);
     WriteIniInt("SCOPE", "SUBSTYPE", m_subsType);
     WriteIniInt("SCOPE", "SUBSPOS", m_subsPos);
@@ -75,28 +73,28 @@ void DocumentSettings::LoadLensSlots(LensLibrary& library) {
     for (int n = 1; n <= kSlotCount; ++n) {
         auto lens = std::make_unique<CMLens>();
         lens->m_index = n;
-        lens->SetCalib(ReadIniDouble("CALIBRATION", SlotKey("CALIB", n).c_str(), 1.0));
-        lens->SetGap(ReadIniDouble("CALIBRATION", SlotKey("GAP", n).c_str(), 0.0));
-        const double color =
-            ReadIniDouble("CALIBRATION", SlotKey("SCALECOLOR", n).c_str(), LensLibrary::kDefaultScaleColor);
-        lens->m_scaleColor =
-            (color >= 0.0 && color <= 4294967295.0) ? static_cast<COLORREF>(static_cast<int64_t>(color)) : 0;
-        lens->m_scaleLength = ReadIniDouble("CALIBRATION", SlotKey("SCALELEN", n).c_str(), 0.0);
-        lens->m_scaleDots = ReadIniInt("CALIBRATION", SlotKey("SCALEDOT", n).c_str(), 0);
-        lens->m_scaleCeiling = ReadIniDouble("CALIBRATION", SlotKey("SCALECEIL", n).c_str(), 1.0);
-        lens->m_scalePos = ReadIniInt("CALIBRATION", SlotKey("SCALEPOS", n).c_str(), 0);
-        const std::string& fallback = slotNames[static_cast<size_t>(n - 1)];
-        char name[80];
-        ReadIniString("CALIBRATION", SlotKey("CLBNAME", n).c_str(), fallback.c_str(), name, sizeof name);
-        lens->SetRegName(name);
+        const LensKeys slot = LensKeys::Slot(n - 1);
+        const LensCalibration calibration =
+            ReadLensCalibration(slot, LensCalibration{slotNames[static_cast<size_t>(n - 1)], 1.0, 0.0});
+        lens->SetCalib(calibration.umPerPixel);
+        lens->SetGap(calibration.interval);
+        lens->SetRegName(calibration.registeredName);
+        const LensScale scale = ReadLensScale(slot);
+        lens->m_scaleColor = ScaleColourOf(scale.colour);
+        lens->m_scaleLength = scale.length;
+        lens->m_scaleDots = scale.dots;
+        lens->m_scaleCeiling = scale.ceiling;
+        lens->m_scalePos = scale.position;
         m_slots.push_back(std::move(lens));
     }
 
-    m_scale1 = ReadIniInt("CALIBRATION", "SCALEONOFF1", 0);
-    m_scale2 = ReadIniInt("CALIBRATION", "SCALEDOTONOFF", 0);
-    m_slotIndex = ReadIniInt("CALIBRATION", "CALIBNO", 0);
-    library.m_scaleColor = ReadIniInt("CALIBRATION", "SCALECOLOR1", 0);
-    library.m_scalePos = ReadIniInt("CALIBRATION", "SCALEPOS1", 0);
+    const ScaleSwitches switches = ReadScaleSwitches();
+    m_scale1 = switches.um;
+    m_scale2 = switches.dots;
+    m_slotIndex = ReadCurrentSlot();
+    const ProgramScale programScale = ReadProgramScale();
+    library.m_scaleColor = programScale.colour;
+    library.m_scalePos = programScale.position;
 
     const CMLens* chosen = nullptr;
     if (m_slotIndex >= 0 && m_slotIndex <= 4) {
@@ -128,8 +126,8 @@ bool DocumentSettings::SelectLensByNumber(int lensNumber, double zoom, LensLibra
     if (!lens)
         return false;
     if (lens->GetName() != m_currentLens.GetName()) {
-        WriteIniString("CALIBRATION", "LENSNAME", lens->GetName().c_str());
-        WriteIniInt("CALIBRATION", "CALIBNO", -1);
+        WriteCurrentLensName(lens->GetName());
+        WriteCurrentSlot(-1);
     }
     m_currentLens.Copy(*lens);
     m_slotIndex = -1;

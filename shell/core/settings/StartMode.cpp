@@ -1,6 +1,6 @@
 #include "shell/core/settings/StartMode.h"
 
-#include "platform/Settings.h"
+#include "shell/core/settings/InitialSettings.h"
 
 #include <strings.h>
 
@@ -12,8 +12,8 @@ bool IsVossaRefusedDevice(const std::string& name) {
 }
 
 bool StoredStartMode(bool forceDialog, int* mode) {
-    if (forceDialog || ReadIniInt("InitialSettings", "NOSTARTDISP", 0) != 1)
+    if (forceDialog || ReadNoStartDialog() != 1)
         return false;
-    *mode = ReadIniInt("InitialSettings", "STARTINGMODE", kModeThumbnails);
+    *mode = ReadStartingMode();
     return true;
 }

@@ -1,3 +1,4 @@
+#include "devices/camera/CalibrationSettings.h"
 #include "devices/camera/LensListPager.h"
 #include "devices/camera/XYCalibValues.h"
 #include "tests/support/ScratchSettingsFile.h"

@@ -1,5 +1,7 @@
 #include "devices/serial/PulseValue.h"
 #include "devices/serial/ZCalibration.h"
+#include "platform/Settings.h"
+#include "tests/support/ScratchSettingsFile.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +42,28 @@ TEST(ZCalibration, DistanceReadsLikeAtofWithinFiftyCharacters) {
     EXPECT_EQ(ParseZDistance("--5"), 0.0);
     EXPECT_EQ(ParseZDistance("1e999"), 0.0);                     // not finite
     EXPECT_EQ(ParseZDistance(std::string(49, '0') + "12"), 1.0); // the 51st character is not read
+}
+
+// The capture view's defaults for a file without the section; each write lands where the read
+// looks, 1PULSE and ORIGIN on their own.
+TEST(ZCalibration, SettingsReadBackWhatWasWritten) {
+    ScratchSettingsFile settings;
+    ZCalibrationValues v = ReadZCalibrationSettings();
+    EXPECT_EQ(v.mode, 0);
+    EXPECT_EQ(v.distance, 1.0);
+    EXPECT_EQ(v.point1, 0);
+    EXPECT_EQ(v.point2, 1);
+    EXPECT_EQ(v.umPerPulse, 1.0);
+    ASSERT_TRUE(WriteZCalibrationSettings(ZCalibrationValues{kZCalibOnePulse, 12.5, 3, -40, 0.2906}));
+    WriteZPulseSetting(0.025);
+    WriteZOriginSetting(-7);
+    v = ReadZCalibrationSettings();
+    EXPECT_EQ(v.mode, kZCalibOnePulse);
+    EXPECT_EQ(v.distance, 12.5);
+    EXPECT_EQ(v.point1, 3);
+    EXPECT_EQ(v.point2, -40);
+    EXPECT_EQ(v.umPerPulse, 0.025);
+    EXPECT_EQ(ReadIniInt("ZCALIBRATION", "ORIGIN", 0), -7);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // result takes the lens and calibration as they stand, the main window's scale dialog opens on
 // what the result window wrote, and an unsaved result is not replaced without the question.
 #include "ShellGuiFixture.h"
+#include "ShownComposition.h"
 
 #include "devices/camera/gui/XYCalibSetDlg.h"
 #include "ids/VantorelIds.h"
@@ -24,25 +25,7 @@ namespace {
 
 class ResultSettings : public ShellWindows {
 protected:
-    // A 64 x 48 result with heights, shown as a composition is, its smoothing done.
-    CImageDoc* ShowComposition() {
-        HDIB image = DibCreate(64, 48, 1);
-        std::vector<std::vector<double>> rows(48, std::vector<double>(64));
-        std::vector<std::vector<int>> focus(48, std::vector<int>(64, 200));
-        std::vector<double*> hp;
-        std::vector<int*> fp;
-        for (int y = 0; y < 48; ++y) {
-            for (int x = 0; x < 64; ++x)
-                rows[size_t(y)][size_t(x)] = x + y;
-            hp.push_back(rows[size_t(y)].data());
-            fp.push_back(focus[size_t(y)].data());
-        }
-        CImageDoc* doc = app->OpenImageDocument(nullptr, image, hp.data(), fp.data(), 1);
-        GlobalFree(image);
-        if (!doc || !ui::testing::PumpUntil([&] { return doc->m_busy == 0 && !doc->IsWorkerRunning(); }))
-            return nullptr;
-        return doc;
-    }
+    CImageDoc* ShowComposition() { return ::ShowComposition(*app); }
     std::string LensLabel() const {
         return app->m_pResultFrame->GetViewerBar()->GetDlgItemText(93).utf8_string();
     }

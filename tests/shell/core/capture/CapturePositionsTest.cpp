@@ -1,4 +1,5 @@
 #include "ids/VantorelIds.h"
+#include "shell/core/capture/AutoFocusSettings.h"
 #include "shell/core/capture/CapturePositions.h"
 #include "ShellCoreTestSupport.h"
 

@@ -84,7 +84,7 @@ TEST_F(SettingsText, SpeedAndCommunicationKeysInTheirOrders) {
     SpeedPresets speed;
     speed.mode = 2;
     speed.low[1] = 20;
-    WriteSpeedSettings(speed);
+    WriteSpeedPresets(speed);
     ControllerCommSettings comm;
     comm.controller = 9;
     comm.baud = 8;
