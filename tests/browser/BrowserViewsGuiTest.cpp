@@ -210,10 +210,14 @@ TEST_F(BrowserViews, TheStartFolderStaysTheTopRowWhileTheWindowIsLaidOut) {
         wxRect row;
         return tree->GetBoundingRect(item, row) && row.y >= 0 && row.y < row.height;
     };
+    // Each size is waited for until the frame has been painted at it, which is after its layout.
+    // The tree's own size is what is waited for: with overlay scroll bars its client area may
+    // keep the whole height.
     frame->SetSize(1100, 2000);
-    ASSERT_TRUE(PumpUntil([&] { return tree->GetClientSize().y > 1500; }));
+    ASSERT_TRUE(PumpUntil([&] { return tree->GetSize().y > 1500; }) && ui::testing::WaitForPaint(frame));
     frame->SetSize(1100, 300);
-    EXPECT_TRUE(PumpUntil([&] { return tree->GetClientSize().y < 300 && atTop(); }));
+    ASSERT_TRUE(PumpUntil([&] { return tree->GetSize().y <= 300; }) && ui::testing::WaitForPaint(frame));
+    EXPECT_TRUE(PumpUntil(atTop));
     ui::testing::Screenshot(frame, ui::testing::OutputFolder() + "/browser-tree-start-folder.png");
     // Scrolled by the user, the tree stays where the user put it.
     wxScrollWinEvent scroll(wxEVT_SCROLLWIN_TOP, 0, wxVERTICAL);

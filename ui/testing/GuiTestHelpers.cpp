@@ -291,15 +291,18 @@ wxRect ToolScreenRect(wxToolBar* bar, int id) {
     return wxRect(x + a.x, y + a.y, a.width, a.height);
 }
 
-bool Screenshot(wxWindow* window, const std::string& path) {
-    if (!window || !WaitForPaint(window))
-        return false;
-    // The window drawn by the toolkit into a picture of its own, whatever covers it on the
-    // screen (other tests' windows on a shared display); an OpenGL canvas inside stays empty.
+namespace {
+
+// The window as the toolkit draws it now, laid out first; an empty picture when nothing was drawn.
+wxImage drawWindow(wxWindow* window) {
     GtkWidget* widget = widgetOf(window);
+    // A control that changed its scroll range while it was painted has asked for a new layout;
+    // it is done here, as the next frame would do it, since the toolkit draws nothing before.
+    if (GtkWidget* top = gtk_widget_get_toplevel(widget); GTK_IS_CONTAINER(top))
+        gtk_container_check_resize(GTK_CONTAINER(top));
     const int w = gtk_widget_get_allocated_width(widget), h = gtk_widget_get_allocated_height(widget);
     if (w <= 0 || h <= 0)
-        return false;
+        return wxImage();
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     cairo_t* cr = cairo_create(surface);
     // Under what the window leaves undrawn, its background as the screen shows it.
@@ -321,6 +324,24 @@ bool Screenshot(wxWindow* window, const std::string& path) {
             rgb[2] = px & 0xff;
         }
     cairo_surface_destroy(surface);
+    return image;
+}
+
+} // namespace
+
+bool Screenshot(wxWindow* window, const std::string& path) {
+    // The window drawn by the toolkit into a picture of its own, whatever covers it on the
+    // screen (other tests' windows on a shared display); an OpenGL canvas inside stays empty.
+    // A layout still on its way (a resize the display has not answered yet) leaves the picture
+    // blank: the next paint is waited for then, a few times.
+    wxImage image;
+    for (int attempt = 0; attempt < 3 && (!image.IsOk() || blank(image)); ++attempt) {
+        if (!window || !WaitForPaint(window))
+            return false;
+        image = drawWindow(window);
+    }
+    if (!image.IsOk())
+        return false;
     if (blank(image)) {
         ADD_FAILURE() << "the screenshot " << path << " is blank: nothing of the window was drawn";
         return false;
