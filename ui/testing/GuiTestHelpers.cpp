@@ -70,13 +70,20 @@ void countPaint(GdkFrameClock*, gpointer counter) {
 } // namespace
 
 void ProcessPending() {
-    // Native events that are ready now; non-blocking, and bounded in case a source stays ready.
-    for (int budget = 200; budget > 0 && g_main_context_iteration(nullptr, FALSE); --budget) {
+    // Native events that are ready now, each followed by the posted events and messages;
+    // non-blocking, and bounded in case a source stays ready. A source that stays ready (a live
+    // picture repainted at every tick on a loaded machine) thus never holds back a message
+    // posted before it, such as a cancel clicked while a worker runs.
+    for (int budget = 200; budget > 0; --budget) {
+        const bool dispatched = g_main_context_iteration(nullptr, FALSE);
+        if (wxTheApp)
+            wxTheApp->ProcessPendingEvents();
+        DeliverQueuedMessages();
+        if (!dispatched)
+            break;
     }
-    if (wxTheApp) {
-        wxTheApp->ProcessPendingEvents();
+    if (wxTheApp)
         wxTheApp->ProcessIdle();
-    }
     DeliverQueuedMessages();
 }
 

@@ -167,6 +167,8 @@ TEST_F(ToolkitWarnings, StartsOpeningsAndHandOversOfTheProgramPrintNone) {
     auto waitTitle = [](const std::function<bool(const std::string&)>& pred) {
         return waitFor([&] { return pred(programTitle()); }, 30);
     };
+    // What a failed wait reports: the title found and what the programs printed so far.
+    auto seen = [&] { return "title \"" + programTitle() + "\", standard error:\n" + readAll(err); };
     // Time for the last layouts before a program is ended (a warning they would print is only
     // missed when this is too short, the test never fails by it).
     auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
@@ -180,7 +182,7 @@ TEST_F(ToolkitWarnings, StartsOpeningsAndHandOversOfTheProgramPrintNone) {
             spawn(plain ? std::vector<std::string>{exe} : std::vector<std::string>{exe, samples[i]},
                   dir.Path(), err);
         const std::string wanted = plain ? "Brelvoxa" : titled(samples[i]);
-        EXPECT_TRUE(waitTitle([&](const std::string& t) { return t == wanted; })) << programTitle();
+        EXPECT_TRUE(waitTitle([&](const std::string& t) { return t == wanted; })) << seen();
         settle();
         endProcess(viewer);
     }
@@ -189,18 +191,18 @@ TEST_F(ToolkitWarnings, StartsOpeningsAndHandOversOfTheProgramPrintNone) {
     // viewer's window can be found; then each sample is handed to the running viewer by another
     // start.
     const pid_t viewer = spawn({exe}, dir.Path(), err);
-    EXPECT_TRUE(waitTitle([](const std::string& t) { return t == "Brelvoxa"; })) << programTitle();
+    EXPECT_TRUE(waitTitle([](const std::string& t) { return t == "Brelvoxa"; })) << seen();
     const std::string send = std::string(VT_BINARY_DIR) + "/tools/findwin-peer/findwin-peer --send --class " +
                              brx::kMainWindowClass + " --tag VV3D --data " + dir.Path() +
                              "/samples/sample.rec --timeout 20000";
     EXPECT_TRUE(runQuietly(send));
     EXPECT_TRUE(waitTitle([](const std::string& t) { return t.rfind("Brelvoxa - View3D", 0) == 0; }))
-        << programTitle();
+        << seen();
     for (const auto& s : samples) {
         const pid_t second = spawn({exe, s}, dir.Path(), err);
         int status = 0;
         waitpid(second, &status, 0);
-        EXPECT_TRUE(waitTitle([&](const std::string& t) { return t == titled(s); })) << programTitle();
+        EXPECT_TRUE(waitTitle([&](const std::string& t) { return t == titled(s); })) << seen();
     }
     settle();
     endProcess(viewer);
