@@ -357,16 +357,23 @@ bool Screenshot(wxWindow* window, const std::string& path) {
 }
 
 bool ScreenshotRoot(const std::string& path) {
-    for (wxWindow* w : wxTopLevelWindows)
-        if (w->IsShown() && !WaitForPaint(w))
-            return false;
-    wxArrayString out, err;
-    long rc = wxExecute(wxString::Format("import -window root %s", wxString::FromUTF8(path.c_str())), out,
-                        err, wxEXEC_SYNC);
-    if (rc != 0)
-        return false;
+    // The display has done what the paints asked of it before import, another client, reads
+    // the screen (XSync); a window manager that maps a window late on a loaded machine may still
+    // leave the screen empty, and the windows' next paint is waited for then, a few times.
     wxImage image;
-    if (!image.LoadFile(wxString::FromUTF8(path.c_str()), wxBITMAP_TYPE_PNG) || blank(image)) {
+    for (int attempt = 0; attempt < 3 && (!image.IsOk() || blank(image)); ++attempt) {
+        for (wxWindow* w : wxTopLevelWindows)
+            if (w->IsShown() && !WaitForPaint(w))
+                return false;
+        gdk_display_sync(gdk_display_get_default());
+        wxArrayString out, err;
+        const long rc =
+            wxExecute(wxString::Format("import -window root %s", wxString::FromUTF8(path.c_str())), out, err,
+                      wxEXEC_SYNC);
+        if (rc != 0 || !image.LoadFile(wxString::FromUTF8(path.c_str()), wxBITMAP_TYPE_PNG))
+            return false;
+    }
+    if (blank(image)) {
         ADD_FAILURE() << "the screenshot " << path << " is blank: no window was on the screen";
         return false;
     }
