@@ -334,20 +334,27 @@ wxImage drawWindow(wxWindow* window) {
     return image;
 }
 
+// Takes the picture again while it comes out blank, three times at most: a layout or a window
+// manager's mapping may still be on its way. False when a take failed or gave no picture.
+bool takeWhileBlank(wxImage& image, const std::function<bool(wxImage&)>& take) {
+    for (int attempt = 0; attempt < 3 && (!image.IsOk() || blank(image)); ++attempt)
+        if (!take(image))
+            return false;
+    return image.IsOk();
+}
+
 } // namespace
 
 bool Screenshot(wxWindow* window, const std::string& path) {
     // The window drawn by the toolkit into a picture of its own, whatever covers it on the
     // screen (other tests' windows on a shared display); an OpenGL canvas inside stays empty.
-    // A layout still on its way (a resize the display has not answered yet) leaves the picture
-    // blank: the next paint is waited for then, a few times.
     wxImage image;
-    for (int attempt = 0; attempt < 3 && (!image.IsOk() || blank(image)); ++attempt) {
-        if (!window || !WaitForPaint(window))
-            return false;
-        image = drawWindow(window);
-    }
-    if (!image.IsOk())
+    if (!window || !takeWhileBlank(image, [&](wxImage& taken) {
+            if (!WaitForPaint(window))
+                return false;
+            taken = drawWindow(window);
+            return true;
+        }))
         return false;
     if (blank(image)) {
         ADD_FAILURE() << "the screenshot " << path << " is blank: nothing of the window was drawn";
@@ -357,22 +364,20 @@ bool Screenshot(wxWindow* window, const std::string& path) {
 }
 
 bool ScreenshotRoot(const std::string& path) {
-    // The display has done what the paints asked of it before import, another client, reads
-    // the screen (XSync); a window manager that maps a window late on a loaded machine may still
-    // leave the screen empty, and the windows' next paint is waited for then, a few times.
+    // The display has done what the paints asked of it (XSync) before import, another client,
+    // reads the screen.
     wxImage image;
-    for (int attempt = 0; attempt < 3 && (!image.IsOk() || blank(image)); ++attempt) {
-        for (wxWindow* w : wxTopLevelWindows)
-            if (w->IsShown() && !WaitForPaint(w))
-                return false;
-        gdk_display_sync(gdk_display_get_default());
-        wxArrayString out, err;
-        const long rc =
-            wxExecute(wxString::Format("import -window root %s", wxString::FromUTF8(path.c_str())), out, err,
-                      wxEXEC_SYNC);
-        if (rc != 0 || !image.LoadFile(wxString::FromUTF8(path.c_str()), wxBITMAP_TYPE_PNG))
-            return false;
-    }
+    if (!takeWhileBlank(image, [&](wxImage& taken) {
+            for (wxWindow* w : wxTopLevelWindows)
+                if (w->IsShown() && !WaitForPaint(w))
+                    return false;
+            gdk_display_sync(gdk_display_get_default());
+            wxArrayString out, err;
+            return wxExecute(wxString::Format("import -window root %s", wxString::FromUTF8(path.c_str())),
+                             out, err, wxEXEC_SYNC) == 0 &&
+                   taken.LoadFile(wxString::FromUTF8(path.c_str()), wxBITMAP_TYPE_PNG);
+        }))
+        return false;
     if (blank(image)) {
         ADD_FAILURE() << "the screenshot " << path << " is blank: no window was on the screen";
         return false;
