@@ -1,7 +1,6 @@
 #include "browser/core/ItemSort.h"
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <strings.h>
 
@@ -17,8 +16,12 @@ std::string Extension(const std::string& path) {
     return path.substr(dot);
 }
 
+unsigned char FoldCase(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
 bool PathLess(const CFileInfoStruc& a, const CFileInfoStruc& b) {
-    return std::strcmp(a.m_path.c_str(), b.m_path.c_str()) < 0;
+    return ComparePathNames(a.m_path, b.m_path) < 0;
 }
 
 // Sorts with the placeholder after everything else.
@@ -40,6 +43,22 @@ template <class Key> Less ThenNumber(Key key) {
 }
 
 } // namespace
+
+int ComparePathNames(const std::string& a, const std::string& b) {
+    int byCase = 0; // the first difference in case alone
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char ca = a[i], cb = b[i];
+        const unsigned char fa = FoldCase(ca), fb = FoldCase(cb);
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+        if (ca != cb && byCase == 0)
+            byCase = ca > cb ? -1 : 1; // the small letter has the larger code
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return byCase;
+}
 
 bool SortThumbnailItems(FileInfoList& items, int command) {
     switch (command) {

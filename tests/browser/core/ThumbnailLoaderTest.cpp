@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -270,4 +271,26 @@ TEST(ItemSort, NameOrderIsTheNumberBeforeTheExtensionThenThePath) {
         names.push_back(GetFileNamePart(f->m_path) + ":" + std::to_string(f->m_number));
     EXPECT_EQ(names, (std::vector<std::string>{"frame_000.bmp:0", "frame_001h.bmp:0", "frame_003x.tif:0",
                                                "frame_001.bmp:1", "frame_002.bmp:2", "frame_010.jpg:10"}));
+}
+
+TEST(ItemSort, EqualNumbersGoByThePathWithoutCaseThenSmallLettersFirst) {
+    FileInfoList items;
+    for (const char* name : {"/d/B1.bmp", "/d/a1.bmp", "/d/A1.bmp", "/d/b1.bmp", "/d/a1.BMP"}) {
+        items.push_back(std::make_unique<CFileInfoStruc>());
+        items.back()->m_path = name;
+        items.back()->m_number = 1;
+    }
+    auto names = [&] {
+        std::string s;
+        for (const auto& f : items)
+            s += (s.empty() ? "" : " ") + GetFileNamePart(f->m_path);
+        return s;
+    };
+    const std::string expected = "a1.bmp a1.BMP A1.bmp b1.bmp B1.bmp";
+    ASSERT_TRUE(SortThumbnailItems(items, ID_SORT_NAME));
+    EXPECT_EQ(names(), expected);
+    // The focus image box breaks its ties by the same order.
+    std::reverse(items.begin(), items.end());
+    ASSERT_TRUE(SortBoxItems(items, BOX_SORT_NUMBER_DOWN));
+    EXPECT_EQ(names(), expected);
 }
