@@ -16,12 +16,12 @@
 
 namespace {
 
-// The path an item keeps; folders, drives and the fixed items alike.
+// The path an item keeps; folders, drives and the fixed items alike. The computer and the
+// network keep none: their items are made with the tree.
 class PathData : public wxTreeItemData {
 public:
-    PathData(std::string path, bool listed) : path(std::move(path)), listed(listed) {}
+    explicit PathData(std::string path) : path(std::move(path)) {}
     std::string path;
-    bool listed; // its sub-folders are in the tree
 };
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -102,7 +102,7 @@ CDirTreeView::~CDirTreeView() {
 
 wxTreeItemId CDirTreeView::addFolder(const wxTreeItemId& parent, const std::string& label,
                                      const std::string& path, int icon) {
-    wxTreeItemId item = AppendItem(parent, wxString::FromUTF8(label), icon, icon, new PathData(path, false));
+    wxTreeItemId item = AppendItem(parent, wxString::FromUTF8(label), icon, icon, new PathData(path));
     // An expand button only when there is a sub-folder.
     std::vector<std::string> first;
     if (ListSubFolders(path, first, true) && !first.empty())
@@ -113,6 +113,7 @@ wxTreeItemId CDirTreeView::addFolder(const wxTreeItemId& parent, const std::stri
 void CDirTreeView::Refresh32783() {
     const wxTreeItemId old = GetSelection();
     const std::string remembered = old.IsOk() ? GetItemPath(old) : std::string();
+    const bool hadChildren = old.IsOk() && ItemHasChildren(old);
     if (auto* doc = dynamic_cast<BrowserDocument*>(GetDocument()))
         doc->Browser().thumbnailRefreshFlag = true;
     Freeze();
@@ -123,14 +124,14 @@ void CDirTreeView::Refresh32783() {
     m_desktopPath = DesktopFolder();
     m_documentsPath = DocumentsFolder();
     m_desktop = AddRoot(wxString::FromUTF8(m_desktopPath.substr(m_desktopPath.rfind('/') + 1)), ICON_DESKTOP,
-                        ICON_DESKTOP, new PathData(m_desktopPath, false));
+                        ICON_DESKTOP, new PathData(m_desktopPath));
     m_documents = AppendItem(m_desktop, ui::LoadResString(vtid::str::MyDocuments), ICON_DOCUMENTS,
-                             ICON_DOCUMENTS, new PathData(m_documentsPath, false));
+                             ICON_DOCUMENTS, new PathData(m_documentsPath));
     SetItemHasChildren(m_documents, true);
     m_computer = AppendItem(m_desktop, ui::LoadResString(vtid::str::MyComputer), ICON_COMPUTER, ICON_COMPUTER,
-                            new PathData("", true));
+                            new PathData(""));
     m_network = AppendItem(m_desktop, ui::LoadResString(vtid::str::MyNetwork), ICON_NETWORK, ICON_NETWORK,
-                           new PathData("", true));
+                           new PathData(""));
     for (const MountedVolume& v : MountedVolumes()) {
         const wxTreeItemId parent = v.network ? m_network : m_computer;
         addFolder(parent, v.label, v.mountPoint,
@@ -139,11 +140,11 @@ void CDirTreeView::Refresh32783() {
                                 : ICON_FIXED);
     }
     SetItemHasChildren(m_desktop, true);
-    expandItem(m_desktop);
-    Expand(m_desktop);
+    openItem(m_desktop);
     Thaw();
+    // The folder that was selected is opened again when it had sub-folders, read anew.
     if (!remembered.empty())
-        ShowFolderAtTop(remembered);
+        ShowFolderAtTop(remembered, hadChildren);
 }
 
 void CDirTreeView::OnInitialUpdate() {
@@ -153,8 +154,8 @@ void CDirTreeView::OnInitialUpdate() {
     m_currentFolder.clear();
 }
 
-wxTreeItemId CDirTreeView::ShowFolderAtTop(const std::string& path) {
-    const wxTreeItemId item = SelectPath(path, false);
+wxTreeItemId CDirTreeView::ShowFolderAtTop(const std::string& path, bool expand) {
+    const wxTreeItemId item = SelectPath(path, expand);
     if (item.IsOk())
         scrollToTop(item);
     m_topItem = item;
@@ -175,7 +176,7 @@ void CDirTreeView::scrollToTop(const wxTreeItemId& item) {
 
 bool CDirTreeView::expandItem(const wxTreeItemId& item) {
     auto* data = static_cast<PathData*>(GetItemData(item));
-    if (!data || data->listed)
+    if (!data || data->path.empty())
         return true;
     std::vector<std::string> names;
     if (!ListSubFolders(data->path, names)) {
@@ -184,16 +185,48 @@ bool CDirTreeView::expandItem(const wxTreeItemId& item) {
         return false;
     }
     wxBusyCursor wait;
+    // What was listed before goes (the desktop keeps its fixed items): the folders are as the
+    // disk has them now, each branch below closed.
+    std::vector<wxTreeItemId> old;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = GetFirstChild(item, cookie); c.IsOk(); c = GetNextChild(item, cookie))
+        if (c != m_documents && c != m_computer && c != m_network)
+            old.push_back(c);
+    for (const wxTreeItemId& c : old) {
+        if (m_topItem.IsOk() && (m_topItem == c || IsDescendant(m_topItem, c)))
+            m_topItem.Unset();
+        Delete(c);
+    }
     for (const std::string& name : names)
         addFolder(item, name, Join(data->path, name), ICON_FOLDER_CLOSED);
-    data->listed = true;
-    if (!HasChildren(item) || GetChildrenCount(item, false) == 0)
-        SetItemHasChildren(item, GetChildrenCount(item, false) > 0);
+    SetItemHasChildren(item, GetChildrenCount(item, false) > 0);
     return true;
 }
 
+bool CDirTreeView::openItem(const wxTreeItemId& item) {
+    if (IsExpanded(item))
+        return true;
+    if (!expandItem(item))
+        return false;
+    // Read just now: the expansion that follows does not read it again.
+    m_readForExpand = item;
+    Expand(item);
+    m_readForExpand.Unset();
+    return true;
+}
+
+bool CDirTreeView::IsDescendant(wxTreeItemId item, const wxTreeItemId& ancestor) const {
+    while (item.IsOk() && item != ancestor)
+        item = GetItemParent(item);
+    return item.IsOk();
+}
+
 void CDirTreeView::onExpanding(ui::Notification& n) {
+    // A folder is read each time its branch is opened, so that folders made or removed since
+    // show as they are.
     const wxTreeItemId item(n.treeItem);
+    if (item == m_readForExpand)
+        return;
     if (!expandItem(item))
         n.result = 1;
 }
@@ -267,9 +300,8 @@ wxTreeItemId CDirTreeView::SelectPath(const std::string& pathArg, bool expand) {
         const auto slash = rest.find('/');
         const std::string part = rest.substr(0, slash);
         rest = slash == std::string::npos ? std::string() : rest.substr(slash);
-        if (!expandItem(at))
+        if (!openItem(at))
             return wxTreeItemId();
-        Expand(at);
         wxTreeItemId found;
         wxTreeItemIdValue cookie;
         for (wxTreeItemId c = GetFirstChild(at, cookie); c.IsOk(); c = GetNextChild(at, cookie))
@@ -284,10 +316,8 @@ wxTreeItemId CDirTreeView::SelectPath(const std::string& pathArg, bool expand) {
         at = found;
     }
     SelectItem(at);
-    if (expand) {
-        expandItem(at);
-        Expand(at);
-    }
+    if (expand)
+        openItem(at);
     return at;
 }
 

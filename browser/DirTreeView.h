@@ -1,7 +1,8 @@
 // The left pane of the thumbnail mode: the folder tree. At the top the desktop with the
 // documents folder (847), the computer (848: the root and the mounted disks) and the network
-// (849: mounted network file systems); folders are listed when their branch is first expanded,
-// each with an expand button only when it has a sub-folder. Every item keeps its own path.
+// (849: mounted network file systems); a folder's sub-folders are read each time its branch is
+// expanded, each with an expand button only when it has a sub-folder; a refresh (32783) builds
+// the tree anew. Every item keeps its own path.
 // Choosing a folder tells the document's other views (hint 0x509 with the folder).
 #pragma once
 
@@ -47,11 +48,11 @@ public:
     // Selects the folder of a path, expanding every level on the way; null item when a level
     // is not found.
     wxTreeItemId SelectPath(const std::string& path, bool expand);
-    // Selects the folder of a path (SelectPath without expanding it) and scrolls the tree so that
-    // the folder is the first item in sight, and keeps it there through the sizes the window
+    // Selects the folder of a path (SelectPath, expanding it when asked) and scrolls the tree so
+    // that the folder is the first item in sight, and keeps it there through the sizes the window
     // takes until the user clicks, scrolls or types in the tree or another folder is selected; a
     // null item when it is not found.
-    wxTreeItemId ShowFolderAtTop(const std::string& path);
+    wxTreeItemId ShowFolderAtTop(const std::string& path, bool expand = false);
     bool SelectParentFolder();
     std::string GetItemPath(const wxTreeItemId& item) const;
     const std::string& CurrentFolder() const { return m_currentFolder; }
@@ -77,7 +78,12 @@ public:
 private:
     wxTreeItemId addFolder(const wxTreeItemId& parent, const std::string& label, const std::string& path,
                            int icon);
+    // Reads the item's folder and lists its sub-folders anew; false (after the message) when it
+    // cannot be read.
     bool expandItem(const wxTreeItemId& item);
+    // Expands a closed item with its folder read once; false when it cannot be read.
+    bool openItem(const wxTreeItemId& item);
+    bool IsDescendant(wxTreeItemId item, const wxTreeItemId& ancestor) const;
     void scrollToTop(const wxTreeItemId& item);
     void onExpanding(ui::Notification& n);
     void onSelChanged(ui::Notification& n);
@@ -90,6 +96,7 @@ private:
     wxTreeItemId m_desktop, m_documents, m_computer, m_network;
     wxTreeItemId m_topItem; // the folder held at the top (ShowFolderAtTop)
     bool m_topQueued = false;
+    wxTreeItemId m_readForExpand; // read by openItem, whose Expand is under way
     wxImageList m_images{16, 16, true, ICON_COUNT};
     int m_startMode = 0;
     std::string m_imagePath;

@@ -2,8 +2,11 @@
 // box are added, also where another window of the program lies behind the box or minimised; a
 // marquee selects, and after each the pointer is free for the next click.
 #include "BrowserListsFixture.h"
+#include "BrowserViewsFixture.h"
 
 #include "ui/testing/Pointer.h"
+
+#include <wx/uiaction.h>
 
 using ui::testing::DragThenClickElsewhere;
 using ui::testing::PointerTo;
@@ -88,6 +91,30 @@ TEST_F(BrowserPointer, DropsReachTheBoxOverAWindowBehindItOrMinimised) {
     EXPECT_EQ(CountText(), "  2");
     EXPECT_TRUE(sink.ShownIds().empty());
     EXPECT_TRUE(ui::testing::DestroyAndWait(other));
+}
+
+using TreeKeys = BrowserViews;
+
+TEST_F(TreeKeys, ClosingAndOpeningAFolderWithTheKeysShowsTheFoldersMadeMeanwhile) {
+    const wxTreeItemId photos = tree->SelectPath(dir / "Desk/photos", true);
+    ASSERT_TRUE(photos.IsOk());
+    ASSERT_EQ(Children(tree, photos), (std::vector<std::string>{"a", "b"}));
+    std::filesystem::create_directories(dir / "Desk/photos/aa");
+    std::filesystem::remove_all(dir / "Desk/photos/b");
+    // A click on the folder's row gives the tree the keys; Left closes the branch, Right opens it.
+    wxRect row;
+    ASSERT_TRUE(tree->GetBoundingRect(photos, row, true));
+    ASSERT_TRUE(ui::testing::PointerTo(tree, wxPoint(row.x + row.width / 2, row.y + row.height / 2)));
+    ASSERT_TRUE(ui::testing::PointerPress());
+    ASSERT_TRUE(ui::testing::PointerRelease());
+    ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == tree; }));
+    wxUIActionSimulator keys;
+    keys.Char(WXK_LEFT);
+    ASSERT_TRUE(PumpUntil([&] { return !tree->IsExpanded(photos); }));
+    keys.Char(WXK_RIGHT);
+    ASSERT_TRUE(PumpUntil([&] { return tree->IsExpanded(photos); }));
+    EXPECT_EQ(Children(tree, photos), (std::vector<std::string>{"a", "aa"}));
+    EXPECT_EQ(tree->GetSelection(), photos);
 }
 
 } // namespace
