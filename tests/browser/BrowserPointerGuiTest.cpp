@@ -93,11 +93,8 @@ TEST_F(BrowserPointer, DropsReachTheBoxOverAWindowBehindItOrMinimised) {
     EXPECT_TRUE(ui::testing::DestroyAndWait(other));
 }
 
-using TreeKeys = BrowserViews;
-
-TEST_F(TreeKeys, ClosingAndOpeningAFolderWithTheKeysShowsTheFoldersMadeMeanwhile) {
+TEST_F(BrowserViews, ClosingAndOpeningAFolderWithTheKeysShowsTheFoldersMadeMeanwhile) {
     const wxTreeItemId photos = tree->SelectPath(dir / "Desk/photos", true);
-    ASSERT_TRUE(photos.IsOk());
     ASSERT_EQ(Children(tree, photos), (std::vector<std::string>{"a", "b"}));
     std::filesystem::create_directories(dir / "Desk/photos/aa");
     std::filesystem::remove_all(dir / "Desk/photos/b");
@@ -105,8 +102,7 @@ TEST_F(TreeKeys, ClosingAndOpeningAFolderWithTheKeysShowsTheFoldersMadeMeanwhile
     wxRect row;
     ASSERT_TRUE(tree->GetBoundingRect(photos, row, true));
     ASSERT_TRUE(ui::testing::PointerTo(tree, wxPoint(row.x + row.width / 2, row.y + row.height / 2)));
-    ASSERT_TRUE(ui::testing::PointerPress());
-    ASSERT_TRUE(ui::testing::PointerRelease());
+    ASSERT_TRUE(ui::testing::PointerPress() && ui::testing::PointerRelease());
     ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == tree; }));
     wxUIActionSimulator keys;
     keys.Char(WXK_LEFT);
@@ -114,7 +110,6 @@ TEST_F(TreeKeys, ClosingAndOpeningAFolderWithTheKeysShowsTheFoldersMadeMeanwhile
     keys.Char(WXK_RIGHT);
     ASSERT_TRUE(PumpUntil([&] { return tree->IsExpanded(photos); }));
     EXPECT_EQ(Children(tree, photos), (std::vector<std::string>{"a", "aa"}));
-    EXPECT_EQ(tree->GetSelection(), photos);
 }
 
 } // namespace

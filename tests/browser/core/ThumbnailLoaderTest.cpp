@@ -62,6 +62,14 @@ protected:
     CacheFolderScope cache_;
 };
 
+// The file names of a list in their order.
+std::string Order(const FileInfoList& items) {
+    std::string s;
+    for (const auto& f : items)
+        s += (s.empty() ? "" : " ") + GetFileNamePart(f->m_path);
+    return s;
+}
+
 } // namespace
 
 TEST_F(LoaderTest, PassPostsReadyInOrderThenDoneAndSkipsBrokenFiles) {
@@ -215,12 +223,6 @@ TEST(ItemSort, FiveListOrdersAndThreeBoxOrdersWithTiesAndPlaceholderLast) {
         f->m_position = z;
         return f;
     };
-    auto order = [](const FileInfoList& items) {
-        std::string s;
-        for (const auto& f : items)
-            s += (s.empty() ? "" : " ") + GetFileNamePart(f->m_path);
-        return s;
-    };
     FileInfoList items;
     items.push_back(make("/d/a10.bmp", 5, 3, 9, 2.0));
     items.push_back(CFileInfoStruc::MakePlaceholder());
@@ -229,24 +231,24 @@ TEST(ItemSort, FiveListOrdersAndThreeBoxOrdersWithTiesAndPlaceholderLast) {
     items.push_back(make("/d/x1.bmp", 1, 2, 8, 0.5));
 
     ASSERT_TRUE(SortThumbnailItems(items, ID_SORT_NAME));
-    EXPECT_EQ(order(items), "x1.bmp y1.JPG a9.bmp a10.bmp Last Position");
+    EXPECT_EQ(Order(items), "x1.bmp y1.JPG a9.bmp a10.bmp Last Position");
     ASSERT_TRUE(SortThumbnailItems(items, ID_SORT_KIND));
-    EXPECT_EQ(order(items), "x1.bmp a9.bmp a10.bmp y1.JPG Last Position");
+    EXPECT_EQ(Order(items), "x1.bmp a9.bmp a10.bmp y1.JPG Last Position");
     ASSERT_TRUE(SortThumbnailItems(items, ID_SORT_SIZE));
-    EXPECT_EQ(order(items), "x1.bmp y1.JPG a10.bmp a9.bmp Last Position");
+    EXPECT_EQ(Order(items), "x1.bmp y1.JPG a10.bmp a9.bmp Last Position");
     ASSERT_TRUE(SortThumbnailItems(items, ID_SORT_CREATED));
-    EXPECT_EQ(order(items), "y1.JPG x1.bmp a9.bmp a10.bmp Last Position");
+    EXPECT_EQ(Order(items), "y1.JPG x1.bmp a9.bmp a10.bmp Last Position");
     ASSERT_TRUE(SortThumbnailItems(items, ID_SORT_MODIFIED));
-    EXPECT_EQ(order(items), "y1.JPG a9.bmp x1.bmp a10.bmp Last Position");
+    EXPECT_EQ(Order(items), "y1.JPG a9.bmp x1.bmp a10.bmp Last Position");
     EXPECT_FALSE(SortThumbnailItems(items, 12345));
-    EXPECT_EQ(order(items), "y1.JPG a9.bmp x1.bmp a10.bmp Last Position");
+    EXPECT_EQ(Order(items), "y1.JPG a9.bmp x1.bmp a10.bmp Last Position");
 
     ASSERT_TRUE(SortBoxItems(items, BOX_SORT_POSITION));
-    EXPECT_EQ(order(items), "x1.bmp y1.JPG a10.bmp a9.bmp Last Position");
+    EXPECT_EQ(Order(items), "x1.bmp y1.JPG a10.bmp a9.bmp Last Position");
     ASSERT_TRUE(SortBoxItems(items, BOX_SORT_NUMBER_UP));
-    EXPECT_EQ(order(items), "x1.bmp y1.JPG a9.bmp a10.bmp Last Position");
+    EXPECT_EQ(Order(items), "x1.bmp y1.JPG a9.bmp a10.bmp Last Position");
     ASSERT_TRUE(SortBoxItems(items, BOX_SORT_NUMBER_DOWN));
-    EXPECT_EQ(order(items), "a10.bmp a9.bmp x1.bmp y1.JPG Last Position");
+    EXPECT_EQ(Order(items), "a10.bmp a9.bmp x1.bmp y1.JPG Last Position");
 
     auto p = CFileInfoStruc::MakePlaceholder();
     EXPECT_EQ(p->m_number, 2147483647);
@@ -280,17 +282,10 @@ TEST(ItemSort, EqualNumbersGoByThePathWithoutCaseThenSmallLettersFirst) {
         items.back()->m_path = name;
         items.back()->m_number = 1;
     }
-    auto names = [&] {
-        std::string s;
-        for (const auto& f : items)
-            s += (s.empty() ? "" : " ") + GetFileNamePart(f->m_path);
-        return s;
-    };
     const std::string expected = "a1.bmp a1.BMP A1.bmp b1.bmp B1.bmp";
     ASSERT_TRUE(SortThumbnailItems(items, ID_SORT_NAME));
-    EXPECT_EQ(names(), expected);
-    // The focus image box breaks its ties by the same order.
+    EXPECT_EQ(Order(items), expected);
     std::reverse(items.begin(), items.end());
-    ASSERT_TRUE(SortBoxItems(items, BOX_SORT_NUMBER_DOWN));
-    EXPECT_EQ(names(), expected);
+    ASSERT_TRUE(SortBoxItems(items, BOX_SORT_NUMBER_DOWN)); // the box breaks its ties alike
+    EXPECT_EQ(Order(items), expected);
 }
