@@ -8,7 +8,6 @@
 
 #include <gtk/gtk.h>
 
-#include <algorithm>
 #include <utility>
 
 namespace ui {
@@ -36,38 +35,23 @@ GtkEntry* EntryOf(wxWindow* field) {
     return widget && GTK_IS_ENTRY(widget) ? GTK_ENTRY(widget) : nullptr;
 }
 
-// The text position under a client point of the field, else its caret.
-long PositionAt(wxWindow* field, wxTextEntry* entry, wxPoint at) {
-    long pos = entry->GetInsertionPoint();
-    if (auto* text = dynamic_cast<wxTextCtrl*>(field)) {
-        long hit = 0;
-        if (text->HitTest(at, &hit) != wxTE_HT_UNKNOWN)
-            pos = std::clamp(hit, 0L, text->GetLastPosition());
-    }
-    return pos;
-}
-
-void PastePrimary(wxWindow* field, wxTextEntry* entry, wxPoint at, const CharFilter& accepts) {
-    // Read first: the field may own the primary selection, which it gives up when its own
-    // selection is cleared below.
+// The paste of a middle-button press: the primary selection goes in at the field's caret,
+// replacing its selection, as a Ctrl+V would. False when the field does not take it.
+bool PastePrimaryOnPress(wxWindow* field, wxTextEntry* entry) {
+    auto* known = dynamic_cast<PasteFilter*>(field->GetClientObject());
+    if (!known || !field->IsEnabled() || !entry->IsEditable() || !MiddleButtonPastes())
+        return false;
     const wxString text = PrimarySelectionText();
-    const long pos = PositionAt(field, entry, at);
-    long from = 0, to = 0;
-    entry->GetSelection(&from, &to);
-    const bool focused = wxWindow::FindFocus() == field;
     // Focused as the toolkit's press does: without selecting the whole text, which would take
     // the primary selection from its owner.
-    if (!focused) {
+    if (wxWindow::FindFocus() != field) {
         if (GtkEntry* gtkEntry = EntryOf(field))
             gtk_entry_grab_focus_without_selecting(gtkEntry);
         else
             field->SetFocus();
     }
-    // Pressed on the selection of the focused field, the text replaces it; elsewhere it goes in
-    // at the press.
-    if (!(focused && from < to && from <= pos && pos <= to))
-        entry->SetSelection(pos, pos);
-    TypeThroughFilter(*entry, text, accepts);
+    TypeThroughFilter(*entry, text, known->accepts);
+    return true;
 }
 
 } // namespace
@@ -92,25 +76,17 @@ void FilterPastes(wxWindow* field, wxTextEntry* entry, CharFilter accepts) {
         return;
     }
     field->SetClientObject(new PasteFilter(std::move(accepts)));
-    auto filterOf = [field]() -> const CharFilter* {
-        auto* known = dynamic_cast<PasteFilter*>(field->GetClientObject());
-        return known ? &known->accepts : nullptr;
-    };
-    field->Bind(wxEVT_TEXT_PASTE, [entry, filterOf](wxClipboardTextEvent& ev) {
-        if (const CharFilter* accepts = filterOf())
-            TypeThroughFilter(*entry, ClipboardText(), *accepts);
+    field->Bind(wxEVT_TEXT_PASTE, [field, entry](wxClipboardTextEvent& ev) {
+        if (auto* known = dynamic_cast<PasteFilter*>(field->GetClientObject()))
+            TypeThroughFilter(*entry, ClipboardText(), known->accepts);
         else
             ev.Skip();
     });
     // GTK pastes the primary selection on the middle button's press without a paste event:
     // the press is taken here instead.
-    field->Bind(wxEVT_MIDDLE_DOWN, [field, entry, filterOf](wxMouseEvent& ev) {
-        const CharFilter* accepts = filterOf();
-        if (!accepts || !field->IsEnabled() || !entry->IsEditable() || !MiddleButtonPastes()) {
+    field->Bind(wxEVT_MIDDLE_DOWN, [field, entry](wxMouseEvent& ev) {
+        if (!PastePrimaryOnPress(field, entry))
             ev.Skip();
-            return;
-        }
-        PastePrimary(field, entry, ev.GetPosition(), *accepts);
     });
 }
 

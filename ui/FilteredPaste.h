@@ -21,8 +21,8 @@ using CharFilter = std::function<bool(int ch)>;
 void TypeThroughFilter(wxTextEntry& entry, const wxString& text, const CharFilter& accepts);
 
 // Makes every paste into the field go through TypeThroughFilter: the clipboard's paste and the
-// middle button's paste of the primary selection, which goes in where the button was pressed
-// (into the selection when pressed on it), as the toolkit's own would. The filter is kept as the
+// middle button's paste of the primary selection, which goes in at the caret, replacing the
+// selection, as the clipboard's does. The filter is kept as the
 // field's client object; calling this again for the field replaces it.
 void FilterPastes(wxWindow* field, wxTextEntry* entry, CharFilter accepts);
 

@@ -233,7 +233,7 @@ TEST_F(AutoPanel, Stm6TakesItsStepAsTheCalibration) {
 // The capture view's speed command for the STM6: the dialog gets no low speeds, so highs of at
 // most 100 are taken; the stored lows stay as they are.
 TEST_F(AutoPanel, Stm6SpeedsAreSetThroughTheCaptureView) {
-    ASSERT_TRUE(Start("stm6", 5, 0.0, 0, 0, "[SPEED]\nMODE=0\nHLOW=1000\nHHIGH=100\nHRATE=100\n"));
+    ASSERT_TRUE(Start("stm6", 5, 0.0, 0, 0, "[SPEED]\nMODE=0\nHLOW=1000\nHHIGH=100\nMHIGH=50\nLHIGH=10\n"));
     CScriptedMessageSink sink(IDOK);
     bool closed = false;
     wxString shownLow;
@@ -247,7 +247,7 @@ TEST_F(AutoPanel, Stm6SpeedsAreSetThroughTheCaptureView) {
     });
     ASSERT_TRUE(Frame()->RouteCommandId(vtid::cmd::SpeedSettings));
     EXPECT_TRUE(closed);
-    EXPECT_TRUE(sink.ShownIds().empty());
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{});
     EXPECT_EQ(shownLow, "0");
     EXPECT_EQ(ReadIniInt("SPEED", "HHIGH", -1), 90);
     EXPECT_EQ(ReadIniInt("SPEED", "HLOW", -1), 1000);
