@@ -74,29 +74,39 @@ LRESULT CViewerMenuDialog::OnHScroll(WPARAM wParam, LPARAM) {
     if (code == ui::SB_THUMBTRACK) {
         // The thumb stays where the pointer drags it: a value written into the slider now would
         // move the thumb away from the pointer, and the next position would be measured from
-        // there. The field takes the snapped value; the thumb gets it when the drag ends.
+        // there. The field takes the snapped value; the thumb gets it when the drag ends. The
+        // direction of the move is judged from the thumb's last position, not from the snapped
+        // value, which lies ahead of it: a slow drag would turn back at every notification.
+        const int position = static_cast<int>(HIWORD(wParam));
+        if (!m_dragging)
+            m_lastPosition = m_zoom; // the thumb was laid out at the value when the drag began
         m_dragging = true;
-        Apply(SnapZoomSlider(static_cast<int>(HIWORD(wParam)), m_zoom), ApplyTo::Field);
+        const int snapped = SnapZoomSlider(position, m_lastPosition, m_zoom);
+        m_lastPosition = position;
+        if (snapped != m_zoom)
+            Apply(snapped, ApplyTo::Field);
     } else if (code == ui::SB_THUMBPOSITION || code == ui::SB_ENDSCROLL) {
         m_dragging = false;
         m_updating = true;
         slider->SetValue(m_zoom);
         m_updating = false;
     } else {
-        Apply(SnapZoomSlider(slider->GetValue(), m_zoom), ApplyTo::FieldAndSlider);
+        Apply(SnapZoomSlider(slider->GetValue(), m_zoom, m_zoom), ApplyTo::FieldAndSlider);
     }
     return 0;
 }
 
-int SnapZoomSlider(int position, int previous) {
+int SnapZoomSlider(int position, int lastPosition, int current) {
     constexpr int kStep = 10, kMin = 10, kMax = 400;
     int v = position;
     // Off the step the value goes on to the next step in the direction of the move.
     if ((position + kMin) % kStep != 0) {
-        if (position > previous)
+        if (position > lastPosition)
             v = position / kStep * kStep + kStep;
-        else if (position < previous)
+        else if (position < lastPosition)
             v = position / kStep * kStep;
+        else
+            v = current;
     }
     return std::clamp(v, kMin, kMax);
 }

@@ -8,9 +8,10 @@
 
 #include <functional>
 
-// The zoom slider's value for a position it was moved to from the previous value: a position
-// between two steps of 10 goes on to the step in the direction of the move.
-int SnapZoomSlider(int position, int previous);
+// The zoom slider's value for a position its thumb was moved to from its last position, with
+// `current` the value so far: a position between two steps of 10 goes on to the step in the
+// direction of the move; a thumb that did not move keeps the value.
+int SnapZoomSlider(int position, int lastPosition, int current);
 
 class CViewerMenuDialog : public ui::TemplatePanel {
 public:
@@ -35,4 +36,5 @@ private:
     int m_zoom = 100;
     bool m_updating = false;
     bool m_dragging = false; // the slider's thumb is held
+    int m_lastPosition = 100; // where the held thumb was at the last notification
 };

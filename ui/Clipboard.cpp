@@ -41,6 +41,13 @@ wxString ClipboardText() {
     return text;
 }
 
+wxString PrimarySelectionText() {
+    wxTheClipboard->UsePrimarySelection(true);
+    const wxString text = ClipboardText();
+    wxTheClipboard->UsePrimarySelection(false);
+    return text;
+}
+
 bool PutTextOnClipboard(const wxString& text) {
     lastText() = text;
     lastBitmap() = wxBitmap();

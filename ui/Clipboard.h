@@ -14,6 +14,8 @@ bool PutBitmapOnClipboard(const wxBitmap& bitmap);
 
 // The text on the clipboard, empty when it holds none or cannot be opened.
 wxString ClipboardText();
+// The same of the X primary selection (the text last selected on the display).
+wxString PrimarySelectionText();
 
 // What this process put on the clipboard last (an empty text / a null bitmap for the other kind).
 const wxString& LastClipboardText();

@@ -3,6 +3,7 @@
 #include "shell/capture/EDListCtrl.h"
 #include "shell/core/settings/ControlFilters.h"
 #include "shell/core/capture/PositionListEdit.h"
+#include "ui/FilteredPaste.h"
 
 #include <wx/dcclient.h>
 #include <wx/utils.h>
@@ -33,6 +34,7 @@ CEDEdit::CEDEdit(CEDListCtrl* list, int row, int column, const wxString& text, c
     Bind(wxEVT_KEY_UP, &CEDEdit::OnKeyUp, this);
     Bind(wxEVT_KILL_FOCUS, &CEDEdit::OnKillFocus, this);
     Bind(wxEVT_TEXT, [this](wxCommandEvent&) { FitToText(); });
+    ui::FilterPastes(this, this, [this](int ch) { return FilterChar(ch); });
     SetFocus();
     SelectAll();
 }

@@ -436,15 +436,21 @@ void CMultiView::OnSpeedSettings() {
     CXyTblSpeedDlg dlg(this);
     dlg.m_nController = m_comm.controller;
     dlg.m_nMode = m_speed.mode;
-    dlg.m_nHLow = m_speed.low[0];
-    dlg.m_nMLow = m_speed.low[1];
-    dlg.m_nLLow = m_speed.low[2];
-    dlg.m_nHHigh = m_speed.high[0];
-    dlg.m_nMHigh = m_speed.high[1];
-    dlg.m_nLHigh = m_speed.high[2];
-    dlg.m_nHRate = m_speed.rate[0];
-    dlg.m_nMRate = m_speed.rate[1];
-    dlg.m_nLRate = m_speed.rate[2];
+    // The SZX takes only the preset; the STM6 has no low speeds, so its dialog keeps them at 0
+    // (stored lows above its highs of at most 100 would refuse every setting).
+    if (m_comm.controller != CTRL_SZX) {
+        dlg.m_nHHigh = m_speed.high[0];
+        dlg.m_nMHigh = m_speed.high[1];
+        dlg.m_nLHigh = m_speed.high[2];
+        dlg.m_nHRate = m_speed.rate[0];
+        dlg.m_nMRate = m_speed.rate[1];
+        dlg.m_nLRate = m_speed.rate[2];
+        if (m_comm.controller != CTRL_STM6) {
+            dlg.m_nHLow = m_speed.low[0];
+            dlg.m_nMLow = m_speed.low[1];
+            dlg.m_nLLow = m_speed.low[2];
+        }
+    }
     if (dlg.DoModal() == IDOK) {
         m_speed.mode = dlg.m_nMode;
         if (m_comm.controller != CTRL_SZX) {

@@ -1,5 +1,7 @@
 #include "shell/controls/SliderEdit.h"
 
+#include "ui/FilteredPaste.h"
+
 #include <wx/utils.h>
 
 #include <cstdint>
@@ -17,7 +19,21 @@ CLinkSlider::CLinkSlider(wxWindow* parent, int id, const wxPoint& pos, const wxS
     on(wxEVT_SCROLL_LINEDOWN, SliderCode::LineDown);
     on(wxEVT_SCROLL_PAGEUP, SliderCode::PageUp);
     on(wxEVT_SCROLL_PAGEDOWN, SliderCode::PageDown);
-    on(wxEVT_SCROLL_THUMBTRACK, SliderCode::ThumbTrack);
+    // While the thumb is held it stays under the pointer: a value written into the slider then
+    // would move the thumb away from the pointer, and the next position would be measured from
+    // there. The edit shows the snapped value; the thumb gets it when the drag ends.
+    Bind(wxEVT_SCROLL_THUMBTRACK, [this](wxScrollEvent& ev) {
+        ev.Skip();
+        m_dragging = true;
+        OnScrollCode(SliderCode::ThumbTrack, ev.GetPosition());
+    });
+    Bind(wxEVT_SCROLL_THUMBRELEASE, [this](wxScrollEvent& ev) {
+        ev.Skip();
+        m_dragging = false;
+        if (m_linked && !m_inverted && m_state.minimum <= m_state.value && m_state.value <= m_state.maximum &&
+            m_state.value != wxSlider::GetValue())
+            wxSlider::SetValue(m_state.value);
+    });
     on(wxEVT_SCROLL_CHANGED, SliderCode::ThumbTrack);
 }
 
@@ -44,7 +60,7 @@ void CLinkSlider::OnScrollCode(SliderCode code, int notified) {
                                      : LinkSliderHorizontal(m_state, code, pos, notified);
     if (!handOver)
         return;
-    if (!m_inverted && m_state.value != pos)
+    if (!m_inverted && !m_dragging && m_state.value != pos)
         wxSlider::SetValue(m_state.value);
     m_linked->SetPosition(m_state.value);
 }
@@ -64,6 +80,7 @@ CSliderEdit::CSliderEdit(wxWindow* parent, int id, const wxPoint& pos, const wxS
         ev.Skip();
         OnTextUpdate();
     });
+    ui::FilterPastes(this, this, [this](int ch) { return FilterChar(ch); });
 }
 
 void CSliderEdit::OnRefusedChar() {
@@ -81,7 +98,9 @@ int CSliderEdit::SetRange(int minimum, int maximum, int tickIntervals) {
     m_max = maximum;
     if (m_slider) {
         m_slider->SetRange(minimum, maximum);
-        if (tickIntervals > 0)
+        // Marks show only on a slider with the auto-ticks style: GTK's marks hold the thumb
+        // within a dozen pixels of each one, so that it no longer follows the pointer.
+        if (tickIntervals > 0 && m_slider->HasFlag(wxSL_AUTOTICKS))
             m_slider->SetTickFreq((maximum - minimum) / tickIntervals);
     }
     m_classes = SliderEditClassesForRange(minimum);

@@ -26,6 +26,7 @@ public:
 private:
     CSliderEdit* m_linked = nullptr;
     bool m_inverted = false;
+    bool m_dragging = false; // the thumb is held
     LinkSliderState m_state;
 };
 

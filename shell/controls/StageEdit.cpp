@@ -1,7 +1,7 @@
 #include "shell/controls/StageEdit.h"
 
 #include "shell/core/settings/ControlFilters.h"
-#include "ui/Clipboard.h"
+#include "ui/FilteredPaste.h"
 
 #include <wx/utils.h>
 
@@ -20,32 +20,6 @@ bool IsEditingKey(const wxKeyEvent& ev) {
     // Movement, deletion and shortcut keys are no characters: the edit handles them itself.
     return code != WXK_BACK && (code < 32 || code == WXK_DELETE || code >= WXK_START || ev.HasModifiers());
 }
-// A paste (Ctrl+V, Shift+Insert, the context menu) takes the clipboard's text as if it were
-// typed at the caret, character by character through the key filter: what the filter refuses
-// is left out, with the beep a refused key gives.
-void PasteThroughFilter(wxTextEntry& entry, bool allowMinus) {
-    long from = 0, to = 0;
-    entry.GetSelection(&from, &to);
-    std::string text = entry.GetValue().ToStdString();
-    int at = static_cast<int>(from), end = static_cast<int>(to);
-    std::string taken;
-    bool refused = false;
-    for (const wxUniChar c : ui::ClipboardText()) {
-        const int ch = static_cast<int>(c.GetValue());
-        // Only the characters a key may add; a pasted backspace or line end is no editing key.
-        if (ch < 0x20 || ch >= 0x7f || !StageEditAccepts(ch, text, at, end, allowMinus)) {
-            refused = true;
-            continue;
-        }
-        text.replace(static_cast<size_t>(at), static_cast<size_t>(end - at), 1, static_cast<char>(ch));
-        end = ++at;
-        taken += static_cast<char>(ch);
-    }
-    if (!taken.empty())
-        entry.Replace(from, to, taken);
-    if (refused)
-        wxBell();
-}
 } // namespace
 
 CStageEdit::CStageEdit(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size)
@@ -56,7 +30,7 @@ CStageEdit::CStageEdit(wxWindow* parent, int id, const wxPoint& pos, const wxSiz
         else
             wxBell();
     });
-    Bind(wxEVT_TEXT_PASTE, [this](wxClipboardTextEvent&) { PasteThroughFilter(*this, m_bAllowMinus); });
+    ui::FilterPastes(this, this, [this](int ch) { return FilterChar(ch); });
     Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& ev) {
         ev.Skip();
         const std::string text = GetValue().ToStdString();
@@ -81,7 +55,7 @@ CStageComboBox::CStageComboBox(wxWindow* parent, int id, const wxPoint& pos, con
         else
             wxBell();
     });
-    Bind(wxEVT_TEXT_PASTE, [this](wxClipboardTextEvent&) { PasteThroughFilter(*this, false); });
+    ui::FilterPastes(this, this, [this](int ch) { return FilterChar(ch); });
 }
 
 bool CStageComboBox::FilterChar(int ch) const {

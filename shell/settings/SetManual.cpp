@@ -12,8 +12,8 @@ namespace ids = vtid::ManualSettingsDialog;
 CSetManual::CSetManual(wxWindow* parent) : TemplateDialog(parent, vtid::dlg::ManualSettingsDialog) {
     auto slider = [](CLinkSlider*& out) {
         return [&out](wxWindow* p, const ui::ControlTemplate& c, const wxRect& r) {
-            long style = wxSL_HORIZONTAL | wxSL_AUTOTICKS;
-            out = new CLinkSlider(p, c.id, r.GetPosition(), r.GetSize(), style);
+            // No tick marks: GTK's marks would hold the thumb on each one during a drag.
+            out = new CLinkSlider(p, c.id, r.GetPosition(), r.GetSize(), wxSL_HORIZONTAL);
             return static_cast<wxWindow*>(out);
         };
     };

@@ -218,10 +218,11 @@ TEST_F(ResultFrameGui, TheWindowLiesInsideTheWorkArea) {
 }
 
 TEST_F(ResultFrameGui, TheZoomSliderSnapsInTheDirectionOfTheMove) {
-    EXPECT_EQ(SnapZoomSlider(143, 100), 150);
-    EXPECT_EQ(SnapZoomSlider(187, 200), 180);
-    EXPECT_EQ(SnapZoomSlider(120, 100), 120);
-    EXPECT_EQ(SnapZoomSlider(401, 400), 400);
+    EXPECT_EQ(SnapZoomSlider(143, 100, 100), 150);
+    EXPECT_EQ(SnapZoomSlider(187, 200, 200), 180);
+    EXPECT_EQ(SnapZoomSlider(120, 100, 100), 120);
+    EXPECT_EQ(SnapZoomSlider(401, 400, 400), 400);
+    EXPECT_EQ(SnapZoomSlider(262, 265, 260), 260); // moving left, whatever the value
     Heights r(200, 150);
     Show(r);
     CViewerMenuDialog* bar = frame->GetViewerBar();

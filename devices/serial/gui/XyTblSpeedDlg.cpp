@@ -75,6 +75,10 @@ void CXyTblSpeedDlg::DoDataExchange(ui::DataExchange& dx) {
     for (int i = 0; i < 9; ++i) {
         if (m_nController == CTRL_SZX)
             break; // no values for that controller
+        // The STM6 has no low speeds: its disabled low edits show what was passed in and are
+        // not read back.
+        if (m_nController == CTRL_STM6 && i % 3 == 0 && dx.m_bSaveAndValidate)
+            continue;
         dx.Text(kEdits[i / 3][i % 3], *values[i]);
     }
 }

@@ -4,7 +4,7 @@
 #include "devices/serial/XyTblCtrl.h"
 #include "ids/VantorelIds.h"
 #include "platform/MessageSink.h"
-#include "ui/Clipboard.h"
+#include "ui/FilteredPaste.h"
 #include "ui/Timers.h"
 
 #include <wx/dcclient.h>
@@ -59,8 +59,9 @@ bool CZCalibrationDialog::OnInitDialog() {
         if (auto* edit = Item<wxTextCtrl>(id)) {
             edit->Unbind(wxEVT_CHAR, &CZCalibrationDialog::OnCharInEdit, this);
             edit->Bind(wxEVT_CHAR, &CZCalibrationDialog::OnCharInEdit, this);
-            edit->Unbind(wxEVT_TEXT_PASTE, &CZCalibrationDialog::OnPasteInEdit, this);
-            edit->Bind(wxEVT_TEXT_PASTE, &CZCalibrationDialog::OnPasteInEdit, this);
+            ui::FilterPastes(edit, edit, [edit, distance = id == ids::Distance](int ch) {
+                return AcceptsChar(edit, static_cast<wxChar>(ch), distance);
+            });
         }
     Recompute();
     return true;
@@ -77,24 +78,6 @@ void CZCalibrationDialog::OnCharInEdit(wxKeyEvent& ev) {
     if (AcceptsChar(edit, ch, edit->GetId() == ids::Distance))
         ev.Skip();
     else
-        wxBell();
-}
-
-void CZCalibrationDialog::OnPasteInEdit(wxClipboardTextEvent& ev) {
-    auto* edit = dynamic_cast<wxTextCtrl*>(ev.GetEventObject());
-    if (!edit)
-        return;
-    // The pasted text goes in as if it were typed at the caret: what a key could not add is
-    // left out, with the beep a refused key gives.
-    bool refused = false;
-    for (const wxUniChar c : ui::ClipboardText()) {
-        const wxChar ch = static_cast<wxChar>(c.GetValue());
-        if (ch >= 0x20 && ch != 0x7f && AcceptsChar(edit, ch, edit->GetId() == ids::Distance))
-            edit->WriteText(wxString(ch));
-        else
-            refused = true;
-    }
-    if (refused)
         wxBell();
 }
 

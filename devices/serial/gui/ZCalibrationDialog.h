@@ -50,7 +50,6 @@ private:
     // Reads the controller's focus position into a point edit ("%d"); 0 when the read fails.
     void ReadPosition(int editId);
     void OnCharInEdit(wxKeyEvent& ev);
-    void OnPasteInEdit(wxClipboardTextEvent& ev);
     void OnPaint(wxPaintEvent& ev);
 
     ZCalibrationOwner m_owner;

@@ -230,6 +230,29 @@ TEST_F(AutoPanel, Stm6TakesItsStepAsTheCalibration) {
     EXPECT_DOUBLE_EQ(panel->ReadZPosition(), 10.0);
 }
 
+// The capture view's speed command for the STM6: the dialog gets no low speeds, so highs of at
+// most 100 are taken; the stored lows stay as they are.
+TEST_F(AutoPanel, Stm6SpeedsAreSetThroughTheCaptureView) {
+    ASSERT_TRUE(Start("stm6", 5, 0.0, 0, 0, "[SPEED]\nMODE=0\nHLOW=1000\nHHIGH=100\nMHIGH=50\nLHIGH=10\n"));
+    CScriptedMessageSink sink(IDOK);
+    bool closed = false;
+    wxString shownLow;
+    ui::testing::WhenModal([&](wxDialog* d) {
+        shownLow = ui::testing::FindById<wxTextCtrl>(d, vtid::MoveSpeedDialog::FastLow)->GetValue();
+        ui::testing::Type(ui::testing::FindById(d, vtid::MoveSpeedDialog::FastHigh), "90");
+        ui::testing::Click(ui::testing::FindById(d, IDOK));
+        closed = !d->IsShown();
+        if (!closed)
+            ui::testing::Click(ui::testing::FindById(d, IDCANCEL));
+    });
+    ASSERT_TRUE(Frame()->RouteCommandId(vtid::cmd::SpeedSettings));
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{});
+    EXPECT_EQ(shownLow, "0");
+    EXPECT_EQ(ReadIniInt("SPEED", "HHIGH", -1), 90);
+    EXPECT_EQ(ReadIniInt("SPEED", "HLOW", -1), 1000);
+}
+
 } // namespace
 
 namespace {

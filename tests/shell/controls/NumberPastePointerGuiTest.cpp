@@ -1,10 +1,13 @@
-// Ctrl+V pressed through the X server in the number fields of the automatic panel: the pasted
-// text goes through the fields' key filter as if it were typed.
+// Pastes through the X server into the number fields of the automatic panel and the manual
+// settings: Ctrl+V and the middle button's paste of the primary selection; the pasted text goes
+// through the fields' key filter as if it were typed.
 #include "ShellGuiFixture.h"
 #include "XServerInput.h"
 
 #include "ids/VantorelIds.h"
 #include "shell/capture/AutoDialog.h"
+#include "shell/controls/SliderEdit.h"
+#include "shell/settings/SetManual.h"
 
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>
@@ -37,6 +40,27 @@ wxString PasteInto(wxWindow* field, wxTextEntry* entry, const wxString& clip, co
     return entry->GetValue();
 }
 
+// Makes `primary` the X primary selection, sets the field's text with the caret at its end and
+// pastes with the middle button in the field; returns the text the field then holds.
+wxString MiddleClickInto(wxWindow* field, wxTextEntry* entry, const wxString& primary,
+                         const wxString& before) {
+    wxTheClipboard->UsePrimarySelection(true);
+    {
+        wxClipboardLocker lock;
+        EXPECT_FALSE(!lock);
+        wxTheClipboard->SetData(new wxTextDataObject(primary));
+    }
+    wxTheClipboard->UsePrimarySelection(false);
+    entry->ChangeValue(before);
+    entry->SetInsertionPointEnd();
+    const wxRect r = field->GetScreenRect();
+    EXPECT_TRUE(xinput::PressUntil(
+        field, wxPoint(r.GetRight() - 6, r.y + r.height / 2),
+        [](wxUIActionSimulator& sim) { sim.MouseClick(wxMOUSE_BTN_MIDDLE); },
+        [&] { return entry->GetValue() != before; }));
+    return entry->GetValue();
+}
+
 TEST_F(NumberPaste, CtrlVPastesWhatTypingWouldTake) {
     Settings(vtid::StartDialog::AutoCapture);
     ASSERT_TRUE(StartProgram());
@@ -66,6 +90,27 @@ TEST_F(NumberPaste, CtrlVPastesWhatTypingWouldTake) {
     EXPECT_EQ(PasteInto(end, end, "1O", "", 0, 0), "1");
     EXPECT_EQ(PasteInto(interval, interval, "0.5um", "", 0, 0), "0.5");
     EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::PictureCount), "3");
+}
+
+TEST_F(NumberPaste, MiddleButtonPastesWhatTypingWouldTake) {
+    Settings(vtid::StartDialog::AutoCapture);
+    ASSERT_TRUE(StartProgram());
+    CAutoDialog* panel = Frame()->AutoDialog();
+    ASSERT_NE(panel, nullptr);
+    auto* start = dynamic_cast<wxTextCtrl*>(panel->GetDlgItem(vtid::AutoPanel::StartPosition));
+    ASSERT_NE(start, nullptr);
+    // At the caret, the letters left out.
+    EXPECT_EQ(MiddleClickInto(start, start, "45xyz6", "100"), "100456");
+
+    // The manual settings' fields take their digits alone, by either paste, and move their sliders.
+    CSetManual manual(Frame());
+    ASSERT_TRUE(manual.Create(true));
+    CSliderEdit* size = manual.SizeEdit();
+    ASSERT_TRUE(ui::testing::WaitForPaint(size));
+    EXPECT_EQ(PasteInto(size, size, "1x2", "", 0, 0), "12");
+    EXPECT_EQ(MiddleClickInto(manual.SmoothingEdit(), manual.SmoothingEdit(), "7b", ""), "7");
+    EXPECT_EQ(std::make_pair(manual.m_size, manual.m_smoothing), std::make_pair(12, 7));
+    manual.Hide();
 }
 
 } // namespace
