@@ -6,11 +6,16 @@
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace brxtest {
 
@@ -95,6 +100,29 @@ brx::CView3dFrm* OpenShown(RunningViewer& viewer, const std::string& path) {
 
 std::vector<brx::CView3dFrm*> RunningViewer::Frames() const {
     return app_->MainFrame()->DocFrames();
+}
+
+StderrToFile::StderrToFile(const std::string& path) {
+    std::fflush(stderr);
+    saved_ = dup(2);
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fd, 2);
+    close(fd);
+}
+
+StderrToFile::~StderrToFile() {
+    std::fflush(stderr);
+    dup2(saved_, 2);
+    close(saved_);
+}
+
+std::string ToolkitComplaints(const std::string& text) {
+    std::string found;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (line.find("Gtk-WARNING") != std::string::npos || line.find("Gtk-CRITICAL") != std::string::npos)
+            found += line + "\n";
+    return found;
 }
 
 void SendRecordFromPeer(const std::string& recordFile, const std::string& tag, std::atomic<int>* status) {

@@ -52,6 +52,21 @@ private:
 // document did not open or its frame did not show.
 brx::CView3dFrm* OpenShown(RunningViewer& viewer, const std::string& path);
 
+// The standard error of this process goes to a file while the object lives (the toolkit writes
+// its warnings there, some of them past any log handler).
+class StderrToFile {
+public:
+    explicit StderrToFile(const std::string& path);
+    ~StderrToFile();
+    StderrToFile(const StderrToFile&) = delete;
+    StderrToFile& operator=(const StderrToFile&) = delete;
+
+private:
+    int saved_ = -1;
+};
+// The toolkit's warnings and criticals among the lines of a standard error.
+std::string ToolkitComplaints(const std::string& text);
+
 // Sends a record file to the viewer's main window from a separate process (findwin-peer);
 // returns at once, the exit status comes through *status when the sender ends (-1 before).
 void SendRecordFromPeer(const std::string& recordFile, const std::string& tag, std::atomic<int>* status);
