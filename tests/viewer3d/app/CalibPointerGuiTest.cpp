@@ -68,22 +68,6 @@ TEST(CalibPointer, ALineDrawnWithThePointerMeasuresAndALostGrabEndsIt) {
 
 namespace {
 
-// A rectangle of the screen as the X server shows it, one 0xRRGGBB value a pixel.
-std::vector<unsigned long> screenPixels(const wxRect& r) {
-    Display* display = gdk_x11_get_default_xdisplay();
-    XSync(display, False);
-    std::vector<unsigned long> pixels;
-    XImage* image =
-        XGetImage(display, DefaultRootWindow(display), r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
-    if (!image)
-        return pixels;
-    for (int y = 0; y < r.height; ++y)
-        for (int x = 0; x < r.width; ++x)
-            pixels.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
-    XDestroyImage(image);
-    return pixels;
-}
-
 std::string readAll(const std::string& path) {
     std::ifstream in(path);
     std::stringstream s;
@@ -110,7 +94,7 @@ TEST(CalibPointer, TheCalibrationWindowOpenedFromTheMeasurementScreenLeavesTheTo
         ASSERT_TRUE(ui::testing::WaitForPaint(frame));
         wxToolBar* bar = frame->Bar(0);
         ASSERT_NE(bar, nullptr);
-        const std::vector<unsigned long> before = screenPixels(bar->GetScreenRect());
+        const std::vector<unsigned long> before = brxtest::ScreenPixels(bar->GetScreenRect());
         for (int round = 0; round < 3; ++round) {
             SCOPED_TRACE(round);
             ASSERT_TRUE(frame->HandleCommand(bxid::cmd::Calibration));
@@ -122,7 +106,8 @@ TEST(CalibPointer, TheCalibrationWindowOpenedFromTheMeasurementScreenLeavesTheTo
             calib->Close();
             ASSERT_TRUE(ui::testing::PumpUntil([&] { return frame->IsEnabled() && !frame->CalibWindow(); }));
             ASSERT_TRUE(ui::testing::WaitForPaint(frame));
-            EXPECT_TRUE(ui::testing::PumpUntil([&] { return screenPixels(bar->GetScreenRect()) == before; }));
+            EXPECT_TRUE(ui::testing::PumpUntil(
+                [&] { return brxtest::ScreenPixels(bar->GetScreenRect()) == before; }));
         }
         EXPECT_TRUE(ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/calibration-closed.png"));
         viewer.Stop();

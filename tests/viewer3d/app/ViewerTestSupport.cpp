@@ -14,7 +14,10 @@
 #include <sstream>
 #include <thread>
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fcntl.h>
+#include <gdk/gdkx.h>
 #include <unistd.h>
 
 namespace brxtest {
@@ -114,6 +117,22 @@ StderrToFile::~StderrToFile() {
     std::fflush(stderr);
     dup2(saved_, 2);
     close(saved_);
+}
+
+std::vector<unsigned long> ScreenPixels(const wxRect& r) {
+    Display* display = gdk_x11_get_default_xdisplay();
+    XSync(display, False);
+    std::vector<unsigned long> pixels;
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
+    if (!image)
+        return pixels;
+    pixels.reserve(static_cast<size_t>(r.width) * r.height);
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x)
+            pixels.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
+    XDestroyImage(image);
+    return pixels;
 }
 
 std::string ToolkitComplaints(const std::string& text) {

@@ -6,6 +6,8 @@
 #include "tests/support/ScratchFolder.h"
 #include "viewer3d/app/View3dApp.h"
 
+#include <wx/gdicmn.h>
+
 #include <array>
 #include <atomic>
 #include <functional>
@@ -64,6 +66,8 @@ public:
 private:
     int saved_ = -1;
 };
+// A rectangle of the screen as the X server shows it, one 0xRRGGBB value a pixel.
+std::vector<unsigned long> ScreenPixels(const wxRect& r);
 // The toolkit's warnings and criticals among the lines of a standard error.
 std::string ToolkitComplaints(const std::string& text);
 
