@@ -2,6 +2,8 @@
 
 #include "ui/ResourceWidgets.h"
 
+#include <gtk/gtk.h>
+
 namespace ui {
 
 DockingBars::DockingBars(wxWindow* frame) {
@@ -117,6 +119,13 @@ DockState DockingBars::State(const std::string& name) const {
 }
 
 void DockingBars::Update() {
+    manager_.Update();
+}
+
+void DockingBars::UpdateSized() {
+    if (wxWindow* frame = manager_.GetManagedWindow())
+        if (GtkWidget* top = frame->GetHandle(); top && GTK_IS_CONTAINER(top))
+            gtk_container_check_resize(GTK_CONTAINER(top));
     manager_.Update();
 }
 

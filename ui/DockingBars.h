@@ -35,6 +35,10 @@ public:
     DockState State(const std::string& name) const;
     // Applies the changes made since the last call.
     void Update();
+    // The same once the toolkit has given the frame's windows the sizes they wait for (a child
+    // frame or a page just added, a page just switched): the layout repaints the frame at once,
+    // and a repaint before that sizing draws windows at places and sizes they no longer have.
+    void UpdateSized();
     wxAuiManager& Manager() { return manager_; }
 
 private:

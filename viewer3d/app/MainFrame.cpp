@@ -183,7 +183,7 @@ void CMainFrame::SwitchModeMenu(int mode, int onlyIfChanged) {
     barsPending_ = true;
     CallAfter([this] {
         barsPending_ = false;
-        bars_->Update();
+        bars_->UpdateSized();
     });
 }
 

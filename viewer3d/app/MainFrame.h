@@ -90,6 +90,8 @@ private:
     void fill3d(CView3dDoc* doc);
     void fillMeasure(CView3dDoc* doc);
     void lineCountChanged(int n, bool fromSpin);
+    // The line-count spin shows the count of the edit beside it.
+    void showLineCountOnSpin();
 
     wxRect normalRect_; // the rectangle of the window when it is neither maximised nor minimised
     int panelMode_ = kNoPanel;

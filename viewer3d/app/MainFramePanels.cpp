@@ -96,6 +96,7 @@ void CMainFrame::SetLineCountText(const std::string& text) {
     panelsReady_ = 0;
     panelMeasure_->SetDlgItemText(panelMeasure::LineCount, wxString::FromUTF8(text));
     panelsReady_ = ready;
+    showLineCountOnSpin();
 }
 
 void CMainFrame::UpdateScaleEnables(CView3dDoc* doc) {
@@ -219,6 +220,7 @@ void CMainFrame::fillMeasure(CView3dDoc* doc) {
     panelMeasure_->EnableItem(panelMeasure::MaxMinLevels, m.lineMode == 1);
     if (integer(panelMeasure_->GetDlgItemText(panelMeasure::LineCount), -9999) != m.lineCount)
         panelMeasure_->SetDlgItemText(panelMeasure::LineCount, wxString::Format("%d", m.lineCount));
+    showLineCountOnSpin();
 }
 
 void CMainFrame::sliceScrolled(CView3dDoc* doc, int position) {
@@ -552,17 +554,32 @@ void CMainFrame::bindPanelHandlers() {
                                  invalidate(frame, kPaneProfileGraph, true);
                              }));
     panelMeasure_->OnControl(ui::EN_CHANGE, panelMeasure::LineCount, [this] {
+        showLineCountOnSpin();
         lineCountChanged(integer(panelMeasure_->GetDlgItemText(panelMeasure::LineCount), 1), false);
     });
     if (auto* spin = panelMeasure_->Item<wxSpinButton>(panelMeasure::LineCountSpin)) {
-        // Its own position stays 0 (the edit beside it holds the count): room for that digit.
+        // The spin shows the count of the edit beside it: room for three digits. Its range goes
+        // far past any count, so that both halves always step.
         spin->SetRange(-1000000, 1000000);
-        GiveSpinItsRoom(spin, 1);
+        GiveSpinItsRoom(spin, 3);
+        showLineCountOnSpin();
     }
-    // The spin steps the count itself: its own position stays.
+    // The spin steps the count itself (by 2, or 10): the toolkit's step of 1 is refused.
     panelMeasure_->OnNotify(ui::UDN_DELTAPOS, panelMeasure::LineCountSpin, [this](ui::Notification& n) {
         SpinLineCount(n.delta, wxGetKeyState(WXK_CONTROL));
         n.result = 1;
+    });
+}
+
+void CMainFrame::showLineCountOnSpin() {
+    // Once the event that changed the edit is handled: a spin refusing its own step puts its old
+    // position back as that step ends.
+    CallAfter([this] {
+        auto* spin = panelMeasure_->Item<wxSpinButton>(panelMeasure::LineCountSpin);
+        const wxString text = panelMeasure_->GetDlgItemText(panelMeasure::LineCount);
+        long count = 0;
+        if (spin && text.ToLong(&count) && count != spin->GetValue())
+            spin->SetValue(static_cast<int>(std::clamp(count, -1000000L, 1000000L)));
     });
 }
 

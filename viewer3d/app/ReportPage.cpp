@@ -199,7 +199,7 @@ ReportPage PrintReportPage(CView3dFrm* frame, wxDC& dc, int pageWidth, int pageH
     fit = drawFitted(dc, measure, page.cells.cell[1], &w, &h);
     if (auto* analysis = dynamic_cast<CAnalysisVw*>(frame->GetPaneWindow(kPaneAnalysis));
         analysis && !isEmpty(fit)) {
-        analysis->DrawMeasureOverlay(dc, fit, w, h, true);
+        analysis->DrawMeasureOverlay(dc, fit, w, h, fontPixels);
         page.drawn[1] = true;
     }
     const v3d::LineKind kind = doc->LineKind();

@@ -8,6 +8,7 @@
 #include "ui/testing/Pointer.h"
 #include "viewer3d/app/GeneralSetDlg.h"
 
+#include <gtk/gtk.h>
 #include <wx/spinbutt.h>
 #include <wx/textctrl.h>
 
@@ -38,6 +39,16 @@ TEST_F(MeasurePointer, MeasuringLineDraggedUpOnTheAnalysisPane) {
     EXPECT_FALSE(analysis_->HasCapture());
 }
 
+TEST_F(MeasurePointer, CursorBDraggedPastTheRightEdgeOfTheAnalysisPaneStopsAtTheImageWidth) {
+    const int row = doc_->GetMeasureState()->linePosition[0];
+    const int b = static_cast<int>(doc_->GetLineCoord(1, 0));
+    const wxPoint from(analysis_->CursorPixel(1), at(analysis_, b, row + 3).y);
+    const wxPoint past(analysis_->imageRect.right + 20, from.y);
+    EXPECT_TRUE(DragThenClickElsewhere(analysis_, from, past));
+    EXPECT_EQ(doc_->GetLineCoord(1, 0), kW);
+    EXPECT_FALSE(analysis_->HasCapture());
+}
+
 TEST_F(MeasurePointer, RegionBandSweptOnTheImagePane) {
     EXPECT_TRUE(DragThenClickElsewhere(image_, at(image_, 8, 6), at(image_, 40, 30)));
     EXPECT_FALSE(image_->BandShown());
@@ -48,21 +59,27 @@ TEST_F(MeasurePointer, RegionBandSweptOnTheImagePane) {
     EXPECT_FALSE(image_->HasCapture());
 }
 
-TEST_F(MeasurePointer, LineCountSpinStepsTheCountByTwoAndKeepsItsOwnPosition) {
+TEST_F(MeasurePointer, LineCountSpinStepsTheCountByTwoAndShowsTheCount) {
     ui::TemplatePanel* panel = viewer_->App().MainFrame()->PanelMeasure();
     ASSERT_TRUE(ui::testing::PumpUntil([&] { return panel->IsShownOnScreen(); }));
     auto* spin = panel->Item<wxSpinButton>(bxid::MeasurePanel::LineCountSpin);
     ASSERT_TRUE(ui::testing::WaitForPaint(spin));
+    // The number the spin's own entry shows.
+    auto shown = [&] { return std::string(gtk_entry_get_text(GTK_ENTRY(spin->GetHandle()))); };
     const int start = doc_->GetLineCount();
-    const int position = spin->GetValue();
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return shown() == std::to_string(start); })) << shown();
     EXPECT_TRUE(ui::testing::ClickSpinButton(spin, +1));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return doc_->GetLineCount() == start + 2; }))
         << doc_->GetLineCount();
     EXPECT_EQ(panel->GetDlgItemText(bxid::MeasurePanel::LineCount), std::to_string(start + 2));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return shown() == std::to_string(start + 2); })) << shown();
     EXPECT_TRUE(ui::testing::ClickSpinButton(spin, -1));
     EXPECT_TRUE(ui::testing::PumpUntil([&] { return doc_->GetLineCount() == start; }))
         << doc_->GetLineCount();
-    EXPECT_EQ(spin->GetValue(), position);
+    // The count of a document the panel is filled from shows on the spin too.
+    doc_->SetLineCount(5);
+    viewer_->App().MainFrame()->UpdatePanelsFromDoc(doc_);
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return shown() == "5" && spin->GetValue() == 5; })) << shown();
 }
 
 TEST_F(MeasurePointer, PseudoColourSpinShowsItsPositionInTheDivisionsField) {

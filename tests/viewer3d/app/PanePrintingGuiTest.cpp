@@ -93,6 +93,26 @@ protected:
         }
         return page.ConvertToImage();
     }
+    // The report page of an A4 printer at 600 dots per inch drawn as the preview draws it: in the
+    // printer's pixels on a bitmap of the preview's size (the device context scaled down).
+    static constexpr int kPageW = 4960, kPageH = 7016;
+    wxImage previewedPage(double scale, brx::ReportPage* page) {
+        wxBitmap bitmap(static_cast<int>(kPageW * scale), static_cast<int>(kPageH * scale), 24);
+        {
+            wxMemoryDC dc(bitmap);
+            dc.SetBackground(*wxWHITE_BRUSH);
+            dc.Clear();
+            dc.SetUserScale(scale, scale);
+            *page = brx::PrintReportPage(frame_, dc, kPageW, kPageH, 600, 600);
+        }
+        return bitmap.ConvertToImage();
+    }
+    // A cell of the page in the preview's pixels.
+    static wxRect scaledCell(const RECT& cell, double scale) {
+        return wxRect(static_cast<int>(cell.left * scale), static_cast<int>(cell.top * scale),
+                      static_cast<int>((cell.right - cell.left) * scale),
+                      static_cast<int>((cell.bottom - cell.top) * scale));
+    }
 
     ScratchFolder dir_{"brx-paneprint"};
     CScriptedMessageSink sink_{IDOK};
@@ -238,28 +258,51 @@ TEST_F(PanePrintingGui, ThePreviewDrawsTheAreaGraphAsALineAsTheScreenDoes) {
     ASSERT_GT(onScreen.rows, 50);
     EXPECT_LE(onScreen.empty, 2);
 
-    // The page of an A4 printer at 600 dots per inch, drawn as the preview draws it: in the
-    // printer's pixels on a bitmap of the preview's size (the device context scaled down).
-    const int pw = 4960, ph = 7016, bw = 1240, bh = 1754;
-    const double scale = static_cast<double>(bw) / pw;
-    wxBitmap bitmap(bw, bh, 24);
+    const double scale = 0.25;
     brx::ReportPage page;
-    {
-        wxMemoryDC dc(bitmap);
-        dc.SetBackground(*wxWHITE_BRUSH);
-        dc.Clear();
-        dc.SetUserScale(scale, scale);
-        page = brx::PrintReportPage(frame_, dc, pw, ph, 600, 600);
-    }
-    const wxImage image = bitmap.ConvertToImage();
+    const wxImage image = previewedPage(scale, &page);
     image.SaveFile(wxString::FromUTF8(ui::testing::OutputFolder() + "/preview-area-graph.png"),
                    wxBITMAP_TYPE_PNG);
     ASSERT_TRUE(page.drawn[4]);
-    const RECT& cell = page.cells.cell[4];
-    const wxRect scaled(static_cast<int>(cell.left * scale), static_cast<int>(cell.top * scale),
-                        static_cast<int>((cell.right - cell.left) * scale),
-                        static_cast<int>((cell.bottom - cell.top) * scale));
-    const CurveRows onPaper = curveRows(image, scaled);
+    const CurveRows onPaper = curveRows(image, scaledCell(page.cells.cell[4], scale));
     EXPECT_GT(onPaper.rows, 50);
     EXPECT_LE(onPaper.empty, 2) << "of " << onPaper.rows << " rows";
+}
+
+namespace {
+
+// The runs of neighbouring columns (or rows) of a rectangle that hold a pixel of a colour.
+int runsOf(const wxImage& image, const wxRect& r, const wxColour& colour, bool columns) {
+    int runs = 0;
+    bool inRun = false;
+    const int outer = columns ? r.width : r.height, inner = columns ? r.height : r.width;
+    for (int i = 0; i < outer; ++i) {
+        bool any = false;
+        for (int j = 0; j < inner && !any; ++j) {
+            const int x = r.x + (columns ? i : j), y = r.y + (columns ? j : i);
+            any = x >= 0 && y >= 0 && x < image.GetWidth() && y < image.GetHeight() &&
+                  at(image, x, y) == colour;
+        }
+        runs += any && !inRun;
+        inRun = any;
+    }
+    return runs;
+}
+
+} // namespace
+
+TEST_F(PanePrintingGui, ThePreviewKeepsEveryLineOfTheMeasuringOverlayAtEachZoom) {
+    frame_->ShowScreenMeasure();
+    ASSERT_TRUE(ui::testing::WaitForPaint(frame_->GetPaneWindow(brx::kPaneAnalysis)));
+    // The horizontal measuring line (red) and the cross lines of cursors A and B (green).
+    for (int zoom : {70, 85, 100, 150}) {
+        SCOPED_TRACE(zoom);
+        const double scale = zoom / 100.0 * 96.0 / 600.0; // a screen of 96 dots per inch
+        brx::ReportPage page;
+        const wxImage image = previewedPage(scale, &page);
+        ASSERT_TRUE(page.drawn[1]);
+        const wxRect cell = scaledCell(page.cells.cell[1], scale);
+        EXPECT_EQ(runsOf(image, cell, wxColour(255, 0, 0), false), 1);
+        EXPECT_EQ(runsOf(image, cell, wxColour(0, 255, 0), true), 2);
+    }
 }

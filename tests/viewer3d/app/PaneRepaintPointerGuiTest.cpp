@@ -25,23 +25,6 @@
 
 namespace {
 
-// A rectangle of the screen as the X server shows it, one 0xRRGGBB value a pixel.
-std::vector<unsigned long> screenPixels(const wxRect& r) {
-    Display* display = gdk_x11_get_default_xdisplay();
-    XSync(display, False);
-    std::vector<unsigned long> pixels;
-    XImage* image =
-        XGetImage(display, DefaultRootWindow(display), r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
-    if (!image)
-        return pixels;
-    pixels.reserve(static_cast<size_t>(r.width) * r.height);
-    for (int y = 0; y < r.height; ++y)
-        for (int x = 0; x < r.width; ++x)
-            pixels.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
-    XDestroyImage(image);
-    return pixels;
-}
-
 // The toolkit's print dialog while it is on the screen (null when none is).
 GtkWidget* shownPrintDialog() {
     GtkWidget* found = nullptr;
@@ -77,7 +60,7 @@ TEST(PaneRepaintPointer, PanesRepaintWhatTheClosedPrintDialogCovered) {
     ui::testing::ProcessPending();
     std::vector<std::vector<unsigned long>> before;
     for (wxWindow* pane : panes)
-        before.push_back(screenPixels(pane->GetScreenRect()));
+        before.push_back(brxtest::ScreenPixels(pane->GetScreenRect()));
 
     // The print dialog of the tool bar's print button, moved over the panes below the tool bar
     // and closed with Esc through the X server once it has been drawn there.
@@ -119,7 +102,7 @@ TEST(PaneRepaintPointer, PanesRepaintWhatTheClosedPrintDialogCovered) {
         if (!r.Intersects(dialogRect))
             continue;
         ++covered;
-        EXPECT_TRUE(ui::testing::PumpUntil([&] { return screenPixels(r) == before[i]; }))
+        EXPECT_TRUE(ui::testing::PumpUntil([&] { return brxtest::ScreenPixels(r) == before[i]; }))
             << "pane " << i << " still shows what the dialog covered";
     }
     EXPECT_GT(covered, 0) << "the dialog covered no pane";

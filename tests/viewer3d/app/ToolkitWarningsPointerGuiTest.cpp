@@ -104,16 +104,6 @@ std::string readAll(const std::string& path) {
     return s.str();
 }
 
-// The toolkit's warnings and criticals among the lines of a standard error.
-std::string toolkitComplaints(const std::string& text) {
-    std::string found;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (line.find("Gtk-WARNING") != std::string::npos || line.find("Gtk-CRITICAL") != std::string::npos)
-            found += line + "\n";
-    return found;
-}
-
 // The sample files of the viewer's demonstration, as scripts/run brelvoxa writes them, with a
 // JPEG and a TIFF picture of the bitmap sample.
 std::vector<std::string> writeSamples(const std::string& dir) {
@@ -208,38 +198,13 @@ TEST_F(ToolkitWarnings, StartsOpeningsAndHandOversOfTheProgramPrintNone) {
     endProcess(viewer);
 
     const std::string text = readAll(err);
-    EXPECT_EQ(toolkitComplaints(text), "") << text;
+    EXPECT_EQ(brxtest::ToolkitComplaints(text), "") << text;
 }
-
-namespace {
-
-// The standard error of this process goes to a file while the object lives (the toolkit writes
-// its warnings there, some of them past any log handler).
-class StderrToFile {
-public:
-    explicit StderrToFile(const std::string& path) {
-        std::fflush(stderr);
-        saved_ = dup(2);
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(fd, 2);
-        close(fd);
-    }
-    ~StderrToFile() {
-        std::fflush(stderr);
-        dup2(saved_, 2);
-        close(saved_);
-    }
-
-private:
-    int saved_ = -1;
-};
-
-} // namespace
 
 TEST_F(ToolkitWarnings, DocumentsOpenedAndClosedWithTheirTabPrintNone) {
     const std::string err = dir.Path() + "/stderr.txt";
     {
-        StderrToFile capture(err);
+        brxtest::StderrToFile capture(err);
         brxtest::RunningViewer viewer(dir.Path());
         brx::CMainFrame* main = viewer.App().MainFrame();
         // A close box that comes up 1 time in 8 with a negative size shows within these rounds.
@@ -262,5 +227,5 @@ TEST_F(ToolkitWarnings, DocumentsOpenedAndClosedWithTheirTabPrintNone) {
     }
     const std::string text = readAll(err);
     std::fputs(text.c_str(), stderr);
-    EXPECT_EQ(toolkitComplaints(text), "");
+    EXPECT_EQ(brxtest::ToolkitComplaints(text), "");
 }

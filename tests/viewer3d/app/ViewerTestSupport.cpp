@@ -6,11 +6,19 @@
 #include "viewer3d/app/View3dDoc.h"
 #include "viewer3d/app/View3dFrm.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <gdk/gdkx.h>
+#include <unistd.h>
 
 namespace brxtest {
 
@@ -95,6 +103,45 @@ brx::CView3dFrm* OpenShown(RunningViewer& viewer, const std::string& path) {
 
 std::vector<brx::CView3dFrm*> RunningViewer::Frames() const {
     return app_->MainFrame()->DocFrames();
+}
+
+StderrToFile::StderrToFile(const std::string& path) {
+    std::fflush(stderr);
+    saved_ = dup(2);
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fd, 2);
+    close(fd);
+}
+
+StderrToFile::~StderrToFile() {
+    std::fflush(stderr);
+    dup2(saved_, 2);
+    close(saved_);
+}
+
+std::vector<unsigned long> ScreenPixels(const wxRect& r) {
+    Display* display = gdk_x11_get_default_xdisplay();
+    XSync(display, False);
+    std::vector<unsigned long> pixels;
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
+    if (!image)
+        return pixels;
+    pixels.reserve(static_cast<size_t>(r.width) * r.height);
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x)
+            pixels.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
+    XDestroyImage(image);
+    return pixels;
+}
+
+std::string ToolkitComplaints(const std::string& text) {
+    std::string found;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (line.find("Gtk-WARNING") != std::string::npos || line.find("Gtk-CRITICAL") != std::string::npos)
+            found += line + "\n";
+    return found;
 }
 
 void SendRecordFromPeer(const std::string& recordFile, const std::string& tag, std::atomic<int>* status) {

@@ -6,6 +6,8 @@
 #include "tests/support/ScratchFolder.h"
 #include "viewer3d/app/View3dApp.h"
 
+#include <wx/gdicmn.h>
+
 #include <array>
 #include <atomic>
 #include <functional>
@@ -51,6 +53,23 @@ private:
 // Opens a path in the viewer and waits for its frame to be active and painted; null when the
 // document did not open or its frame did not show.
 brx::CView3dFrm* OpenShown(RunningViewer& viewer, const std::string& path);
+
+// The standard error of this process goes to a file while the object lives (the toolkit writes
+// its warnings there, some of them past any log handler).
+class StderrToFile {
+public:
+    explicit StderrToFile(const std::string& path);
+    ~StderrToFile();
+    StderrToFile(const StderrToFile&) = delete;
+    StderrToFile& operator=(const StderrToFile&) = delete;
+
+private:
+    int saved_ = -1;
+};
+// A rectangle of the screen as the X server shows it, one 0xRRGGBB value a pixel.
+std::vector<unsigned long> ScreenPixels(const wxRect& r);
+// The toolkit's warnings and criticals among the lines of a standard error.
+std::string ToolkitComplaints(const std::string& text);
 
 // Sends a record file to the viewer's main window from a separate process (findwin-peer);
 // returns at once, the exit status comes through *status when the sender ends (-1 before).

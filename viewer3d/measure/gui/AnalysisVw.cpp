@@ -37,6 +37,18 @@ wxPoint wx(POINT p) {
     return wxPoint(p.x, p.y);
 }
 
+// The pens of the overlay on paper, in printer pixels: 4, and at least as wide as the graphs'
+// lines (a screen pixel) and as one pixel of the device the page is drawn on, so that a preview
+// that shows the page scaled down drops none of the lines.
+int paperPenWidth(const wxDC& dc, int fontPixels) {
+    double userX = 1.0, userY = 1.0, logicalX = 1.0, logicalY = 1.0;
+    dc.GetUserScale(&userX, &userY);
+    dc.GetLogicalScale(&logicalX, &logicalY);
+    const double scale = std::min(std::abs(userX * logicalX), std::abs(userY * logicalY));
+    const int devicePixel = scale > 0.0 && scale < 1.0 ? static_cast<int>(std::ceil(1.0 / scale)) : 1;
+    return std::max({4, PaperLinePixels(fontPixels), devicePixel});
+}
+
 } // namespace
 
 CAnalysisVw::CAnalysisVw(wxWindow* parent) : v3d::CBaseImgView(parent) {
@@ -138,12 +150,13 @@ void CAnalysisVw::OnDraw(wxDC& dc) {
     {
         wxMemoryDC m(overlay_);
         m.DrawBitmap(background_, 0, 0);
-        DrawMeasureOverlay(m, imageRect, imageWidth, imageHeight, false);
+        DrawMeasureOverlay(m, imageRect, imageWidth, imageHeight, 0);
     }
     dc.DrawBitmap(overlay_, 0, 0);
 }
 
-void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int height, bool paper) {
+void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int height, int fontPixels) {
+    const bool paper = fontPixels > 0;
     CView3dDoc* d = doc();
     const v3d::image::ImageMapping map = v3d::image::SetImageMapping(image, width, height);
     if (!d || !map.Valid() || contentKind != v3d::kContentMeasureImage)
@@ -157,7 +170,8 @@ void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int
     dc.SetClippingRegion(image.left, image.top, image.right - image.left, image.bottom - image.top);
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
     const bool lineHeld = !paper && dragging && (dragState_ & kDragLine);
-    dc.SetPen(wxPen(ToColour(lineHeld ? kBandHeld : kBandColour), paper ? 4 : 2));
+    const int penWidth = paper ? paperPenWidth(dc, fontPixels) : 2;
+    dc.SetPen(wxPen(ToColour(lineHeld ? kBandHeld : kBandColour), penWidth));
     auto outline = [&](const std::array<PointF, 4>& corners) {
         wxPoint p[4];
         for (int i = 0; i < 4; ++i)
@@ -176,7 +190,7 @@ void CAnalysisVw::DrawMeasureOverlay(wxDC& dc, const RECT& image, int width, int
 
     auto cursorPen = [&](unsigned bit) {
         const bool held = !paper && dragging && dragState_ != kDragNewFree && (dragState_ & bit);
-        dc.SetPen(wxPen(ToColour(held ? kCursorHeld : kCursorColour), paper ? 4 : 2));
+        dc.SetPen(wxPen(ToColour(held ? kCursorHeld : kCursorColour), penWidth));
     };
     if (kind == v3d::kLineFree) {
         if (!(dragging && (dragState_ & (kDragA | kDragB)) && dragState_ != kDragNewFree))
@@ -299,22 +313,26 @@ void CAnalysisVw::OnMouseMove(int x, int y, bool leftDown, bool shift) {
         return;
     }
     if (kind == v3d::kLineHorizontal || kind == v3d::kLineVertical) {
-        if (!inside)
+        unsigned held = dragState_ == kPressedNoHit ? 0 : dragState_;
+        // Items are picked up inside the image; those held follow the pointer past its edges
+        // too, up to their ends.
+        if (!inside && !held)
             return;
         const bool horizontal = kind == v3d::kLineHorizontal;
         const int across = horizontal ? y : x, along = horizontal ? x : y;
         const int lastAcross = static_cast<int>(horizontal ? lastY_ : lastX_);
         const int lastAlong = static_cast<int>(horizontal ? lastX_ : lastY_);
-        unsigned held = dragState_ == kPressedNoHit ? 0 : dragState_;
         // An item not yet held is picked up when the pointer reaches or crosses it: the line
         // first, then A, else B.
-        if (!(held & kDragLine) && !d->GetMeasureState()->linePositionFixed[kind] &&
-            PicksUp(across, LinePixel(), lastAcross, haveLast_))
-            held |= kDragLine;
-        else if (!(held & kDragA) && PicksUp(along, CursorPixel(0), lastAlong, haveLast_))
-            held |= kDragA;
-        else if (!(held & kDragB) && PicksUp(along, CursorPixel(1), lastAlong, haveLast_))
-            held |= kDragB;
+        if (inside) {
+            if (!(held & kDragLine) && !d->GetMeasureState()->linePositionFixed[kind] &&
+                PicksUp(across, LinePixel(), lastAcross, haveLast_))
+                held |= kDragLine;
+            else if (!(held & kDragA) && PicksUp(along, CursorPixel(0), lastAlong, haveLast_))
+                held |= kDragA;
+            else if (!(held & kDragB) && PicksUp(along, CursorPixel(1), lastAlong, haveLast_))
+                held |= kDragB;
+        }
         if (held)
             dragState_ = held;
         const int half = d->GetLineCount() / 2;

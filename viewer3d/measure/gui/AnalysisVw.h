@@ -28,8 +28,9 @@ public:
 
     void OnDraw(wxDC& dc) override;
     // The overlay over an image drawn into the rectangle `image` of any device context (on paper
-    // with fontPixels > 0: pens twice as wide, cursors always green).
-    void DrawMeasureOverlay(wxDC& dc, const RECT& image, int imageWidth, int imageHeight, bool paper);
+    // with fontPixels > 0, the pane font's height there: pens of at least 4 printer pixels and a
+    // screen pixel, cursors always green).
+    void DrawMeasureOverlay(wxDC& dc, const RECT& image, int imageWidth, int imageHeight, int fontPixels);
 
     // Mouse handling (client pixels).
     void OnLButtonDown(int x, int y);

@@ -46,13 +46,6 @@ wxString firstCharacter(UINT id) {
     return s.empty() ? s : s.Left(1);
 }
 
-// The width of the graph's lines: one pixel on the screen; on paper as many printer pixels as a
-// screen pixel covers (the text is 9 points either way, 12 pixels on a screen of 96 dots per
-// inch), so that the lines stay whole lines also where a preview shows the page scaled down.
-int linePixels(int fontPixels) {
-    return fontPixels > 0 ? std::max(1, static_cast<int>(std::lround(fontPixels / 12.0))) : 1;
-}
-
 double pitchOr1(double p) {
     return p == -1.0 ? 1.0 : p;
 }
@@ -170,7 +163,7 @@ bool CGraphVw::DrawProfileGraph(wxDC& dc, const RECT& area, int fontPixels) {
     if (!l.drawable)
         return false;
     const RECT& f = l.frame;
-    dc.SetPen(wxPen(ToColour(kGridColour), linePixels(fontPixels)));
+    dc.SetPen(wxPen(ToColour(kGridColour), PaperLinePixels(fontPixels)));
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
     dc.DrawRectangle(f.left, f.top, f.right - f.left, f.bottom - f.top);
     for (int i = 0; i < 9; ++i)
@@ -218,7 +211,7 @@ bool CGraphVw::DrawProfileGraph(wxDC& dc, const RECT& area, int fontPixels) {
     const int minimum = d->GetProfileMin();
     double sum = 0.0;
     if (profileCurveFactor != 0.0 && samples && profileCount > 0) {
-        dc.SetPen(wxPen(ToColour(kProfileColour), linePixels(fontPixels)));
+        dc.SetPen(wxPen(ToColour(kProfileColour), PaperLinePixels(fontPixels)));
         polyline(dc, CurvePoints(
                          l, profileCount, [&](int j) { return (samples[j] - minimum) * zScale; }, flat));
         sum = SumHeights(samples, profileCount, minimum, zScale, c.a, c.b);
@@ -228,7 +221,7 @@ bool CGraphVw::DrawProfileGraph(wxDC& dc, const RECT& area, int fontPixels) {
         const int count = WalkCount(l.count, s.count);
         if (!shown || count <= 0 || !s.samples.allocated)
             return;
-        dc.SetPen(wxPen(ToColour(colour), linePixels(fontPixels)));
+        dc.SetPen(wxPen(ToColour(colour), PaperLinePixels(fontPixels)));
         polyline(dc, CurvePoints(
                          l, count, [&](int j) { return v3d::GetVectorValue(&s.samples, j) - low; }, flat));
     };
@@ -258,7 +251,7 @@ void CGraphVw::drawCursors(wxDC& dc, int fontPixels, const ProfileLayout& l, Cur
     dc.SetFont(PaneFont(fontPixels));
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     const wxSize ch = dc.GetTextExtent("0");
-    const int width = paper ? std::max(3, linePixels(fontPixels)) : 1;
+    const int width = paper ? std::max(3, PaperLinePixels(fontPixels)) : 1;
     auto pen = [&](unsigned which, COLORREF normal) {
         const bool held = !paper && dragState_ != kPressedNoHit && (dragState_ & which);
         const COLORREF colour = held ? kCursorHeld : normal;
@@ -333,7 +326,7 @@ bool CGraphVw::DrawAreaPerimeterGraph(wxDC& dc, const RECT& area, int fontPixels
         areaLayout_ = l;
     if (!l.drawable)
         return false;
-    dc.SetPen(wxPen(ToColour(kGridColour), linePixels(fontPixels)));
+    dc.SetPen(wxPen(ToColour(kGridColour), PaperLinePixels(fontPixels)));
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
     for (const RECT& s : {l.left, l.right})
         dc.DrawRectangle(s.left, s.top, s.right - s.left + 1, s.bottom - s.top + 1);
@@ -377,16 +370,16 @@ bool CGraphVw::DrawAreaPerimeterGraph(wxDC& dc, const RECT& area, int fontPixels
     };
     if (d->areaData) {
         const auto curve = AreaCurvePoints(l.left, a.histogram, a.histogramSum, d->minLevel, d->maxLevel);
-        dc.SetPen(wxPen(ToColour(kProfileColour), linePixels(fontPixels)));
+        dc.SetPen(wxPen(ToColour(kProfileColour), PaperLinePixels(fontPixels)));
         polyline(dc, curve);
-        dc.SetPen(wxPen(ToColour(kCursorCD), linePixels(fontPixels)));
+        dc.SetPen(wxPen(ToColour(kCursorCD), PaperLinePixels(fontPixels)));
         polyline(dc, SliceIndicator(l.left, slice, perRow, curveXAt(curve, l.left)));
     }
     if (a.curveMax > 0.0) {
         const auto curve = PerimeterCurvePoints(l.right, a.curve, v3d::kCurvePoints, a.curveMax);
-        dc.SetPen(wxPen(ToColour(kCursorAB), linePixels(fontPixels)));
+        dc.SetPen(wxPen(ToColour(kCursorAB), PaperLinePixels(fontPixels)));
         polyline(dc, curve);
-        dc.SetPen(wxPen(ToColour(kCursorCD), linePixels(fontPixels)));
+        dc.SetPen(wxPen(ToColour(kCursorCD), PaperLinePixels(fontPixels)));
         polyline(dc, SliceIndicator(l.right, slice, perRow, curveXAt(curve, l.right)));
     }
     return true;

@@ -17,6 +17,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -80,6 +81,10 @@ wxFont PaneFont(int pixelHeight, bool bold) {
     if (pixelHeight > 0)
         font.SetPixelSize(wxSize(0, bold ? pixelHeight * 10 / 9 : pixelHeight));
     return font;
+}
+
+int PaperLinePixels(int fontPixels) {
+    return fontPixels > 0 ? std::max(1, static_cast<int>(std::lround(fontPixels / 12.0))) : 1;
 }
 
 void CrispLines(wxDC& dc) {

@@ -38,6 +38,12 @@ bool MeasureImageSize(const CView3dDoc& doc, int* width, int* height);
 // for the printer's resolution); bold at 10 points for titles.
 wxFont PaneFont(int pixelHeight = 0, bool bold = false);
 
+// The width of a graph's lines on paper (fontPixels > 0, the pane font's height there): as many
+// printer pixels as a screen pixel covers (the text is 9 points either way, 12 pixels on a screen
+// of 96 dots per inch), so that the lines stay whole lines also where a preview shows the page
+// scaled down; one pixel on the screen (fontPixels 0).
+int PaperLinePixels(int fontPixels);
+
 // Lines and shapes drawn without antialiasing, pixel for pixel in their colours, as graphs and
 // measuring lines must be.
 void CrispLines(wxDC& dc);

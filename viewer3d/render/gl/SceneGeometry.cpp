@@ -502,4 +502,20 @@ std::vector<LabelBox> ArrowHeadBoxes(const SceneValues& v, const SceneExtents& e
     return boxes;
 }
 
+LabelPlacer::LabelPlacer(const SceneValues& v, const SceneExtents& ext, const ScreenView& view, int charWidth,
+                         int ascent, int descent)
+    : charWidth_(charWidth), ascent_(ascent), descent_(descent) {
+    if (charWidth > 0) // without a cell nothing is placed
+        placed_ = ArrowHeadBoxes(v, ext, view);
+}
+
+int LabelPlacer::Place(int x, int y, int length) {
+    LabelBox box = LabelBoxAt(x, y, length, charWidth_, ascent_, descent_);
+    const int shift = LabelShiftClearOf(box, placed_);
+    box.bottom += shift;
+    box.top += shift;
+    placed_.push_back(box);
+    return shift;
+}
+
 } // namespace v3d::scene

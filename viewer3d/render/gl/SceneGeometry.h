@@ -135,4 +135,20 @@ bool ToWindow(const ScreenView& view, const Vec3& p, double* x, double* y);
 // (in a tilted view an axis's arrow head comes onto the labels at its end).
 std::vector<LabelBox> ArrowHeadBoxes(const SceneValues& v, const SceneExtents& ext, const ScreenView& view);
 
+// The places of one frame's labels, in the order the scene draws them: each label moves up or
+// down clear of the arrow heads of the frame box and of the labels placed before it.
+class LabelPlacer {
+public:
+    // A character cell of charWidth x (ascent + descent) pixels.
+    LabelPlacer(const SceneValues& v, const SceneExtents& ext, const ScreenView& view, int charWidth,
+                int ascent, int descent);
+    // The label of length characters at the raster position (x, y): how far it moves up
+    // (positive) or down; it is then kept among the placed ones.
+    int Place(int x, int y, int length);
+
+private:
+    std::vector<LabelBox> placed_;
+    int charWidth_, ascent_, descent_;
+};
+
 } // namespace v3d::scene

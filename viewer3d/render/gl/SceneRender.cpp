@@ -167,22 +167,15 @@ void RenderScene(SceneValues& v, const SceneLists& lists, const SceneExtents& ex
     g.glGetDoublev(GL_MODELVIEW_MATRIX, view.modelview);
     g.glGetDoublev(GL_PROJECTION_MATRIX, view.projection);
     g.glGetIntegerv(GL_VIEWPORT, view.viewport);
-    std::vector<LabelBox> placed =
-        lists.labelCharWidth > 0 ? ArrowHeadBoxes(v, ext, view) : std::vector<LabelBox>();
+    LabelPlacer placer(v, ext, view, lists.labelCharWidth, lists.labelAscent, lists.labelDescent);
     auto label = [&](int base, int length) {
         GLint valid = 0;
         g.glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
         if (valid && base != 0 && length > 0 && lists.labelCharWidth > 0) {
             GLint at[4] = {0, 0, 0, 0};
             g.glGetIntegerv(GL_CURRENT_RASTER_POSITION, at);
-            LabelBox box =
-                LabelBoxAt(at[0], at[1], length, lists.labelCharWidth, lists.labelAscent, lists.labelDescent);
-            const int shift = LabelShiftClearOf(box, placed);
-            if (shift != 0)
+            if (const int shift = placer.Place(at[0], at[1], length); shift != 0)
                 g.glBitmap(0, 0, 0, 0, 0, static_cast<GLfloat>(shift), nullptr);
-            box.bottom += shift;
-            box.top += shift;
-            placed.push_back(box);
         }
         callLists(base, length);
     };

@@ -119,16 +119,15 @@ TEST(LabelPlacement, AtEveryTurnOfTheRotationFieldsTheLabelsCoverNeitherEachOthe
                         labels.push_back({s::AxisValuePos(v, ext, axis), lengths[axis]});
                     const std::vector<s::LabelBox> heads = s::ArrowHeadBoxes(v, ext, view);
                     ASSERT_EQ(heads.size(), 3u);
-                    std::vector<s::LabelBox> placed = heads, apart;
-                    std::vector<s::LabelBox> drawn;
+                    // The places the renderer gives the labels.
+                    s::LabelPlacer placer(v, ext, view, kCell, kAscent, kDescent);
+                    std::vector<s::LabelBox> apart, drawn;
                     for (const Label& l : labels) {
                         double x = 0, y = 0;
                         ASSERT_TRUE(s::ToWindow(view, l.at, &x, &y));
-                        const s::LabelBox at = s::LabelBoxAt(int(std::lround(x)), int(std::lround(y)),
-                                                             l.length, kCell, kAscent, kDescent);
-                        const s::LabelBox box = moved(at, s::LabelShiftClearOf(at, placed));
-                        placed.push_back(box);
-                        drawn.push_back(box);
+                        const int rx = int(std::lround(x)), ry = int(std::lround(y));
+                        const s::LabelBox at = s::LabelBoxAt(rx, ry, l.length, kCell, kAscent, kDescent);
+                        drawn.push_back(moved(at, placer.Place(rx, ry, l.length)));
                         // Kept apart from the other labels alone, as they were.
                         const s::LabelBox alone = moved(at, s::LabelShiftClearOf(at, apart));
                         apart.push_back(alone);
@@ -152,4 +151,25 @@ TEST(LabelPlacement, AtEveryTurnOfTheRotationFieldsTheLabelsCoverNeitherEachOthe
     EXPECT_GT(headCovered, checked / 20);
     std::printf("%d views, %d labels an arrow head covered when only the labels were kept apart\n", checked,
                 headCovered);
+}
+
+TEST(LabelPlacement, TheWindowPointOfAScenePointTakesEachAxisFromItsOwnSideOfTheViewport) {
+    // A viewport four times as wide as high, away from the window's corner; a projection whose w
+    // is 2 halves every point.
+    s::ScreenView view;
+    view.projection[15] = 2.0;
+    view.viewport[0] = 10;
+    view.viewport[1] = 20;
+    view.viewport[2] = 400;
+    view.viewport[3] = 100;
+    double x = 0, y = 0;
+    ASSERT_TRUE(s::ToWindow(view, {2.0, 2.0, 0.0}, &x, &y));
+    EXPECT_DOUBLE_EQ(x, 410.0);
+    EXPECT_DOUBLE_EQ(y, 120.0);
+    ASSERT_TRUE(s::ToWindow(view, {-1.0, 1.0, 0.0}, &x, &y));
+    EXPECT_DOUBLE_EQ(x, 110.0);
+    EXPECT_DOUBLE_EQ(y, 95.0);
+    // A point at the eye has no window point.
+    view.projection[15] = 0.0;
+    EXPECT_FALSE(s::ToWindow(view, {0.0, 0.0, 0.0}, &x, &y));
 }
