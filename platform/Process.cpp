@@ -158,7 +158,8 @@ RuntimeFolderState PrepareRuntimeFolder(const std::string& path, uid_t uid) {
     // the look and the change of mode is not followed.
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return errno == ENOTDIR || errno == ELOOP ? RuntimeFolderState::NotAFolder : RuntimeFolderState::CannotMake;
+        return errno == ENOTDIR || errno == ELOOP ? RuntimeFolderState::NotAFolder
+                                                  : RuntimeFolderState::CannotMake;
     struct stat st;
     RuntimeFolderState state = RuntimeFolderState::Usable;
     if (::fstat(fd, &st) != 0)

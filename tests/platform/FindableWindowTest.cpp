@@ -128,16 +128,25 @@ protected:
     ScopedEnv display_{"DISPLAY", ":42"};
 };
 
+// A blocking connection to the socket, as a peer makes it; -1 when refused.
+int connectTo(const std::string& socketPath) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
 // Writes bytes to the socket as a sender would, with endSending closes its sending side, and
 // returns what the receiver wrote back before closing (empty when it refused). closedInTime tells
 // whether the receiver closed within five seconds.
 std::string rawExchange(const std::string& socketPath, const std::string& bytes, bool endSending,
                         bool& closedInTime) {
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
-    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const int fd = connectTo(socketPath);
+    EXPECT_GE(fd, 0);
     EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
     if (endSending)
         ::shutdown(fd, SHUT_WR);
@@ -164,18 +173,6 @@ std::string header(DWORD tag, DWORD length) {
         h[4 + i] = static_cast<char>(length >> (8 * i));
     }
     return h;
-}
-
-// A blocking connection to the socket, as a peer makes it; -1 when refused.
-int connectTo(const std::string& socketPath) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
-        return fd;
-    ::close(fd);
-    return -1;
 }
 
 // Whether the receiver closed the connection (or wrote to it) within ms milliseconds.
@@ -376,11 +373,8 @@ TEST_F(FindableWindowTest, ASilentPeerDelaysNoOtherSender) {
     // Two peers connect; one sends nothing at all, the other half a header.
     std::vector<int> silent;
     for (const std::string& bytes : {std::string(), header(tagOf("VV3D"), 3).substr(0, 4)}) {
-        int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", w.SocketPath().c_str());
-        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        const int fd = connectTo(w.SocketPath());
+        ASSERT_GE(fd, 0);
         ASSERT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
         silent.push_back(fd);
     }
@@ -451,11 +445,8 @@ TEST_F(FindableWindowTest, SilentAndDrippingPeersKeepNoSenderOut) {
         const std::string head = header(tagOf("VV3D"), 3);
         const auto end = Clock::now() + std::chrono::seconds(30); // bounded, whatever happens
         while (!stop && Clock::now() < end) {
-            int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_un addr{};
-            addr.sun_family = AF_UNIX;
-            std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
-            if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+            const int fd = connectTo(path);
+            if (fd >= 0) {
                 ++connects;
                 // Holds the connection until the receiver drops it, dripping every four seconds.
                 for (size_t sent = 0; !stop;) {
@@ -465,8 +456,8 @@ TEST_F(FindableWindowTest, SilentAndDrippingPeersKeepNoSenderOut) {
                     if (::poll(&p, 1, 4000) > 0)
                         break; // dropped (or refused): connect again
                 }
+                ::close(fd);
             }
-            ::close(fd);
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     };
@@ -581,7 +572,8 @@ TEST_F(FindableWindowTest, ARecordSentInChunksArrivesWhileSilentPeersKeepReconne
     ASSERT_GE(fd, 0);
     size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t r = ::send(fd, bytes.data() + sent, std::min<size_t>(16384, bytes.size() - sent), MSG_NOSIGNAL);
+        const ssize_t r =
+            ::send(fd, bytes.data() + sent, std::min<size_t>(16384, bytes.size() - sent), MSG_NOSIGNAL);
         if (r <= 0)
             break;
         sent += size_t(r);
