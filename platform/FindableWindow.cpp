@@ -18,6 +18,7 @@
 #include <random>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -377,6 +378,11 @@ bool FindableWindow::State::dropIdlest() {
         Connection* idlest = nullptr;
         for (Connection& c : connections) {
             std::lock_guard<std::mutex> lock(c.mutex);
+            // Bytes that wait unread are the peer's activity too: on a busy machine a sender's
+            // record may sit in the socket before its thread first runs.
+            int waiting = 0;
+            if (c.receiving && !c.dropped && ::ioctl(c.fd, FIONREAD, &waiting) == 0 && waiting > 0)
+                continue;
             if (c.receiving && !c.dropped && (!idlest || c.lastActivity < idlest->lastActivity))
                 idlest = &c;
         }
