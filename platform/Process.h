@@ -46,7 +46,7 @@ std::string GetRuntimeFolder(std::vector<std::string>* tried = nullptr);
 enum class RuntimeFolderState { Usable, CannotMake, NotAFolder, OtherOwner, OpenToOthers };
 
 // Makes path (mode 0700) when missing and judges it for the user uid: usable when it is a folder
-// (not a link) that uid owns; one of uid that others may read or enter is closed to them (0700)
+// (not a link) that uid owns; one of uid that others may read or write is closed to them (0700)
 // first. A folder of another user is never changed. A folder that group or others may write and
 // that cannot be closed counts as open to others.
 RuntimeFolderState PrepareRuntimeFolder(const std::string& path, uid_t uid);
