@@ -18,6 +18,7 @@
 #include <random>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -42,6 +43,8 @@ constexpr int kReceiveIdleMs = 10000;
 // writes it at once, so a peer that connects and sends nothing, or drips it byte by byte, holds its
 // connection no longer than this.
 constexpr int kHeaderMs = 1000;
+// The first part of a record's buffer; it doubles as the bytes fill it.
+constexpr size_t kFirstChunkBytes = 64 * 1024;
 // Connections served at once. When all are taken, a new sender gets in in place of the connection
 // that has received nothing for longest (a record being delivered is never dropped); only when
 // every connection is in delivery is the new one refused (closed).
@@ -375,6 +378,11 @@ bool FindableWindow::State::dropIdlest() {
         Connection* idlest = nullptr;
         for (Connection& c : connections) {
             std::lock_guard<std::mutex> lock(c.mutex);
+            // Bytes that wait unread are the peer's activity too: on a busy machine a sender's
+            // record may sit in the socket before its thread first runs.
+            int waiting = 0;
+            if (c.receiving && !c.dropped && ::ioctl(c.fd, FIONREAD, &waiting) == 0 && waiting > 0)
+                continue;
             if (c.receiving && !c.dropped && (!idlest || c.lastActivity < idlest->lastActivity))
                 idlest = &c;
         }
@@ -444,15 +452,21 @@ void FindableWindow::State::serve(Connection& c) {
     record.cbData = static_cast<DWORD>(getLe(header + 4, 4));
     if (record.cbData > kMaxCopyDataBytes)
         return; // refused before anything is allocated: the sender sees no result
+    // The buffer grows with what has arrived (doubling from 64 KiB), so that a peer claiming a
+    // large record and sending little holds little memory.
     std::vector<BYTE> data;
-    try {
-        data.resize(record.cbData);
-    } catch (const std::bad_alloc&) {
-        return;
+    size_t have = 0;
+    while (have < record.cbData) {
+        try {
+            data.resize(std::min<size_t>(record.cbData, std::max<size_t>(kFirstChunkBytes, 2 * have)));
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        if (transfer(fd, false, data.data() + have, data.size() - have, wakeFd, idle(), kReceiveIdleMs, got,
+                     &c.lastActivity) != IoEnd::Complete)
+            return; // cut short or dropped: a partial record is never delivered
+        have = data.size();
     }
-    if (transfer(fd, false, data.data(), data.size(), wakeFd, idle(), kReceiveIdleMs, got, &c.lastActivity) !=
-        IoEnd::Complete)
-        return; // cut short or dropped: a partial record is never delivered
     {
         std::lock_guard<std::mutex> lock(c.mutex);
         if (c.dropped)

@@ -36,8 +36,14 @@ struct COPYDATASTRUCT {
     const void* lpData = nullptr;
 };
 
-// The largest record a receiver takes; larger ones are refused before anything is allocated.
-constexpr DWORD kMaxCopyDataBytes = 256u * 1024u * 1024u;
+// The largest record a receiver takes: the largest the programs exchange, the "VV3D" height
+// hand-over (16 + 8 W H bytes) of the largest picture they handle, the camera's 3840 x 3072
+// frame: 94,371,856 bytes (90 MiB). A claim beyond it is refused as soon as the header is in,
+// before anything is allocated; below it the receiver's memory grows with the bytes that have
+// arrived, not with the claim, so that peers that claim much and send little cost little.
+constexpr DWORD kLargestPictureWidth = 3840;
+constexpr DWORD kLargestPictureHeight = 3072;
+constexpr DWORD kMaxCopyDataBytes = 16u + 8u * kLargestPictureWidth * kLargestPictureHeight;
 
 // A findable window as a lookup sees it.
 struct TopWindowInfo {

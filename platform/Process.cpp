@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 
+#include "platform/MessageSink.h"
 #include "platform/Sync.h"
 
 #include <chrono>
@@ -143,28 +144,76 @@ DWORD WaitForProcess(pid_t pid, DWORD ms, DWORD* exitCode) {
 // ---- runtime folder and the single-instance lock ---------------------------------------------
 
 namespace {
-// True when path is a folder of this user that nobody else may enter; tightens its mode when
-// it is ours but open to others.
-bool privateFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return false;
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
-        return false;
-    if ((st.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0)
-        return false;
-    return true;
+std::string& fallbackRoot() {
+    static std::string root = "/tmp";
+    return root;
 }
+
 } // namespace
 
-std::string GetRuntimeFolder() {
-    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-    std::string path;
+RuntimeFolderState PrepareRuntimeFolder(const std::string& path, uid_t uid) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return RuntimeFolderState::CannotMake;
+    // Judged through a descriptor of the folder itself, so that a link put in its place between
+    // the look and the change of mode is not followed.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOTDIR || errno == ELOOP ? RuntimeFolderState::NotAFolder
+                                                  : RuntimeFolderState::CannotMake;
+    struct stat st;
+    RuntimeFolderState state = RuntimeFolderState::Usable;
+    if (::fstat(fd, &st) != 0)
+        state = RuntimeFolderState::CannotMake;
+    else if (!S_ISDIR(st.st_mode))
+        state = RuntimeFolderState::NotAFolder;
+    else if (st.st_uid != uid)
+        state = RuntimeFolderState::OtherOwner;
+    else if ((st.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0)
+        state = (st.st_mode & 022) != 0 ? RuntimeFolderState::OpenToOthers : RuntimeFolderState::CannotMake;
+    ::close(fd);
+    return state;
+}
+
+std::string FindRuntimeFolder(const char* xdg, const std::string& tmpRoot, uid_t uid,
+                              std::vector<std::string>* tried) {
+    std::vector<std::string> candidates;
     if (xdg && xdg[0] == '/')
-        path = std::string(xdg) + "/vantorel";
-    else
-        path = "/tmp/vantorel-" + std::to_string(::getuid());
-    return privateFolder(path) ? path : std::string();
+        candidates.push_back(std::string(xdg) + "/vantorel");
+    // A fixed sequence, not a random name: every process of the user walks it in the same order
+    // and stops at the same folder, since a folder found usable stays so (only its owner could
+    // open it to others again, and nobody but root can take it over). A name that another user
+    // made first is passed over, never changed.
+    const std::string usual = tmpRoot + "/vantorel-" + std::to_string(uid);
+    candidates.push_back(usual);
+    for (int n = 1; n <= kRuntimeFallbacks; ++n)
+        candidates.push_back(usual + "-" + std::to_string(n));
+    for (const std::string& path : candidates) {
+        const RuntimeFolderState state = PrepareRuntimeFolder(path, uid);
+        if (state == RuntimeFolderState::Usable)
+            return path;
+        if (tried)
+            tried->push_back(path);
+    }
+    return {};
+}
+
+void SetRuntimeFallbackRoot(const std::string& root) {
+    fallbackRoot() = root.empty() ? std::string("/tmp") : root;
+}
+
+std::string GetRuntimeFolder(std::vector<std::string>* tried) {
+    return FindRuntimeFolder(std::getenv("XDG_RUNTIME_DIR"), fallbackRoot(), ::getuid(), tried);
+}
+
+bool RuntimeFolderReadyAtStart(UINT messageId) {
+    std::vector<std::string> tried;
+    if (!GetRuntimeFolder(&tried).empty())
+        return true;
+    std::string list;
+    for (const std::string& path : tried)
+        list += (list.empty() ? "" : "\n") + path;
+    ShowMessage(messageId, MB_OK | MB_ICONSTOP, {list});
+    return false;
 }
 
 std::string NormalizeDisplayName(const std::string& display) {

@@ -34,10 +34,37 @@ int ReapDetachedProcesses();
 // on as it is.
 void RestartWithPassiveThreadWaits(char** argv);
 
-// The per-user folder for lock files and sockets: $XDG_RUNTIME_DIR/vantorel, or
-// /tmp/vantorel-<uid> without that variable. Created with mode 0700 when missing; empty when it
-// cannot be made or is not a private folder of this user.
-std::string GetRuntimeFolder();
+// The per-user folder for lock files and sockets. Every process of the user finds the same one,
+// so that the programs meet each other and a second start: $XDG_RUNTIME_DIR/vantorel when that
+// variable names a folder and the subfolder is usable, else the first usable of
+// /tmp/vantorel-<uid>, /tmp/vantorel-<uid>-1, ... /tmp/vantorel-<uid>-<kRuntimeFallbacks>, in
+// that order. Empty when none is usable; tried (when given) then lists the folders passed over,
+// which the programs' start-up shows before it ends.
+std::string GetRuntimeFolder(std::vector<std::string>* tried = nullptr);
+
+// Why a folder cannot serve as the runtime folder.
+enum class RuntimeFolderState { Usable, CannotMake, NotAFolder, OtherOwner, OpenToOthers };
+
+// Makes path (mode 0700) when missing and judges it for the user uid: usable when it is a folder
+// (not a link) that uid owns; one of uid that others may read or write is closed to them (0700)
+// first. A folder of another user is never changed. A folder that group or others may write and
+// that cannot be closed counts as open to others.
+RuntimeFolderState PrepareRuntimeFolder(const std::string& path, uid_t uid);
+
+constexpr int kRuntimeFallbacks = 9;
+
+// The search of GetRuntimeFolder with its inputs given: xdg as $XDG_RUNTIME_DIR holds it (null,
+// empty or relative counts as unset), tmpRoot in place of /tmp and the user's id.
+std::string FindRuntimeFolder(const char* xdg, const std::string& tmpRoot, uid_t uid,
+                              std::vector<std::string>* tried = nullptr);
+
+// The programs' start-up check: true when the runtime folder is there; otherwise shows message
+// messageId (MB_OK, stop icon) with the folders tried, one a line, as its %1, and false: the program
+// ends then, since neither its single-instance lock nor its findable windows could work.
+bool RuntimeFolderReadyAtStart(UINT messageId);
+
+// Where GetRuntimeFolder looks for its fallbacks, /tmp unless a test put its scratch folder there.
+void SetRuntimeFallbackRoot(const std::string& root);
 
 // The display this process shows its windows on, as one name for every way of writing it: the
 // X display of $DISPLAY without its screen number and with "unix:N" written ":N" (":42.0" and

@@ -17,6 +17,7 @@
 #include "shell/core/settings/WindowSettings.h"
 #include "ui/TemplateWindow.h"
 #include "ui/resources/ResourceRegistry.h"
+#include "ids/CommonIds.h"
 #include "ids/VantorelIds.h"
 #include "result/ImageDoc.h"
 #include "result/ImageFrame.h"
@@ -131,6 +132,9 @@ bool COrsandelApp::InitInstance() {
     else
         WriteLanguageLibrary("QV_l_jpn.dll");
 
+    // Without a private runtime folder the guard cannot work: the user is told why, then it ends.
+    if (!RuntimeFolderReadyAtStart(uiid::str::NoRuntimeFolder))
+        return false;
     if (m_guard.Acquire("Vantorel Software") != SingleInstanceGuard::Acquired)
         return false;
 

@@ -212,6 +212,11 @@ TEST(AtomicFileWriter, ReplacesWholeOnCommitAndLeavesTheTargetOtherwise) {
         w.File().Write("partial", 7);
         EXPECT_EQ(ScratchFolder::ReadAll(target), "old contents");
         EXPECT_EQ(dir.EntryCount(), 2u);
+        // The writer holds its temporary file locked, so that no cleaner takes it meanwhile.
+        const int other = ::open(w.TempPath().c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(other, 0);
+        EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0) << "the temporary file of an open writer is not locked";
+        ::close(other);
     } // no Commit: dropped
     EXPECT_EQ(ScratchFolder::ReadAll(target), "old contents");
     EXPECT_EQ(dir.EntryCount(), 1u);

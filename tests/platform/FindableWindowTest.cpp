@@ -9,11 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <poll.h>
@@ -126,16 +128,25 @@ protected:
     ScopedEnv display_{"DISPLAY", ":42"};
 };
 
+// A blocking connection to the socket, as a peer makes it; -1 when refused.
+int connectTo(const std::string& socketPath) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
 // Writes bytes to the socket as a sender would, with endSending closes its sending side, and
 // returns what the receiver wrote back before closing (empty when it refused). closedInTime tells
 // whether the receiver closed within five seconds.
 std::string rawExchange(const std::string& socketPath, const std::string& bytes, bool endSending,
                         bool& closedInTime) {
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
-    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const int fd = connectTo(socketPath);
+    EXPECT_GE(fd, 0);
     EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
     if (endSending)
         ::shutdown(fd, SHUT_WR);
@@ -162,6 +173,21 @@ std::string header(DWORD tag, DWORD length) {
         h[4 + i] = static_cast<char>(length >> (8 * i));
     }
     return h;
+}
+
+// Whether the receiver closed the connection (or wrote to it) within ms milliseconds.
+bool answeredWithin(int fd, int ms) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, ms) > 0;
+}
+
+// The resident memory of this process in KiB.
+long residentKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return -1;
 }
 
 } // namespace
@@ -309,6 +335,7 @@ TEST_F(FindableWindowTest, ReceiverRefusesOversizedAndCutRecordsBeforeDelivering
     } refused[] = {
         {"length over the limit", header(tag, kMaxCopyDataBytes + 1) + "abc", false},
         {"length of 4 GiB - 1", header(tag, 0xFFFFFFFFu), false},
+        {"length of 256 MiB, beyond the largest record", header(tag, 256u << 20), false},
         {"fewer bytes than the length says", header(tag, 100) + std::string(10, 'z'), true},
         {"header cut short", header(tag, 3).substr(0, 5), true},
     };
@@ -346,11 +373,8 @@ TEST_F(FindableWindowTest, ASilentPeerDelaysNoOtherSender) {
     // Two peers connect; one sends nothing at all, the other half a header.
     std::vector<int> silent;
     for (const std::string& bytes : {std::string(), header(tagOf("VV3D"), 3).substr(0, 4)}) {
-        int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", w.SocketPath().c_str());
-        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        const int fd = connectTo(w.SocketPath());
+        ASSERT_GE(fd, 0);
         ASSERT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
         silent.push_back(fd);
     }
@@ -421,11 +445,8 @@ TEST_F(FindableWindowTest, SilentAndDrippingPeersKeepNoSenderOut) {
         const std::string head = header(tagOf("VV3D"), 3);
         const auto end = Clock::now() + std::chrono::seconds(30); // bounded, whatever happens
         while (!stop && Clock::now() < end) {
-            int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_un addr{};
-            addr.sun_family = AF_UNIX;
-            std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
-            if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+            const int fd = connectTo(path);
+            if (fd >= 0) {
                 ++connects;
                 // Holds the connection until the receiver drops it, dripping every four seconds.
                 for (size_t sent = 0; !stop;) {
@@ -435,8 +456,8 @@ TEST_F(FindableWindowTest, SilentAndDrippingPeersKeepNoSenderOut) {
                     if (::poll(&p, 1, 4000) > 0)
                         break; // dropped (or refused): connect again
                 }
+                ::close(fd);
             }
-            ::close(fd);
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     };
@@ -462,4 +483,116 @@ TEST_F(FindableWindowTest, SilentAndDrippingPeersKeepNoSenderOut) {
     stop = true;
     for (auto& t : peers)
         t.join();
+}
+
+// A peer that drips its header a byte every 300 ms, each byte well within a second of the last, is
+// dropped once the header's second is up rather than kept for as long as it drips.
+TEST_F(FindableWindowTest, APeerDrippingItsHeaderIsDroppedAtTheHeaderDeadline) {
+    FindableWindow w;
+    ASSERT_TRUE(w.Register("Frame", "D", nullptr));
+    const int fd = connectTo(w.SocketPath());
+    ASSERT_GE(fd, 0);
+    const std::string bytes = header(tagOf("VV3D"), 1000) + std::string(20, 'x');
+    const auto start = Clock::now();
+    bool dropped = false;
+    for (size_t i = 0; i < bytes.size() && !dropped; ++i)
+        dropped = ::send(fd, &bytes[i], 1, MSG_NOSIGNAL) != 1 || answeredWithin(fd, 300);
+    const long long took = msSince(start);
+    ::close(fd);
+    EXPECT_TRUE(dropped) << "a dripping peer kept its connection for " << took << " ms";
+    EXPECT_GE(took, 900);
+    EXPECT_LT(took, 3000);
+}
+
+// Four peers that claim the largest record and send a kilobyte each cost the receiver about what
+// they sent, not what they claimed.
+TEST_F(FindableWindowTest, PeersThatClaimTheLargestRecordAndSendLittleHoldLittleMemory) {
+    FindableWindow w;
+    ASSERT_TRUE(w.Register("Frame", "M", nullptr));
+    const long before = residentKiB();
+    ASSERT_GT(before, 0);
+    std::vector<int> peers;
+    const std::string bytes = header(tagOf("VV3D"), kMaxCopyDataBytes) + std::string(1024, 'x');
+    for (int i = 0; i < 4; ++i) {
+        peers.push_back(connectTo(w.SocketPath()));
+        ASSERT_GE(peers.back(), 0);
+        ASSERT_EQ(::send(peers.back(), bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
+    }
+    // The claims together are 360 MiB; a receiver that allocated them would pass 128 MiB soon.
+    long grown = 0;
+    EXPECT_FALSE(waitFor(
+        [&] {
+            grown = std::max(grown, residentKiB() - before);
+            return grown > 128 * 1024;
+        },
+        2000))
+        << "the receiver grew by " << grown / 1024 << " MiB";
+    for (int fd : peers) {
+        EXPECT_FALSE(answeredWithin(fd, 0)) << "a claim within the limit was refused";
+        ::close(fd);
+    }
+}
+
+// While sixteen silent peers keep taking every free connection again, a record that comes in
+// chunks keeps its connection: a newcomer takes the place of the connection that has been idle
+// longest, never of the one that is receiving.
+TEST_F(FindableWindowTest, ARecordSentInChunksArrivesWhileSilentPeersKeepReconnecting) {
+    std::mutex m;
+    std::string delivered;
+    FindableWindow w;
+    ASSERT_TRUE(w.Register("Frame", "C", [&](const COPYDATASTRUCT& r) -> LRESULT {
+        std::lock_guard<std::mutex> lock(m);
+        delivered.assign(static_cast<const char*>(r.lpData), r.cbData);
+        return 5;
+    }));
+    const std::string path = w.SocketPath();
+    std::atomic<bool> stop{false};
+    std::atomic<int> connects{0};
+    std::vector<std::thread> peers;
+    for (int i = 0; i < 16; ++i)
+        peers.emplace_back([&] {
+            const auto end = Clock::now() + std::chrono::seconds(60); // bounded, whatever happens
+            while (!stop && Clock::now() < end) {
+                const int fd = connectTo(path);
+                if (fd >= 0) {
+                    ++connects;
+                    while (!stop && !answeredWithin(fd, 20)) {
+                    } // until dropped
+                    ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
+    ASSERT_TRUE(waitFor([&] { return connects >= 16; }));
+
+    // 2 MiB in chunks of 16 KiB, 5 ms apart: about a second of evictions around it.
+    const std::string data = pattern(2u << 20, 11);
+    const std::string bytes = header(tagOf("VV3D"), DWORD(data.size())) + data;
+    const int fd = connectTo(path);
+    ASSERT_GE(fd, 0);
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t r =
+            ::send(fd, bytes.data() + sent, std::min<size_t>(16384, bytes.size() - sent), MSG_NOSIGNAL);
+        if (r <= 0)
+            break;
+        sent += size_t(r);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::string reply;
+    char buf[16];
+    while (sent == bytes.size() && reply.size() < 8 && answeredWithin(fd, 10000)) {
+        const ssize_t r = ::recv(fd, buf, sizeof buf, 0);
+        if (r <= 0)
+            break;
+        reply.append(buf, size_t(r));
+    }
+    ::close(fd);
+    stop = true;
+    for (auto& t : peers)
+        t.join();
+    EXPECT_EQ(sent, bytes.size()) << "the receiving connection was dropped";
+    EXPECT_EQ(reply, std::string("\x05\0\0\0\0\0\0\0", 8));
+    std::lock_guard<std::mutex> lock(m);
+    EXPECT_TRUE(delivered == data) << "the record did not arrive whole";
 }

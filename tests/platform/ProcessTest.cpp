@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 
+#include "platform/ScriptedMessageSink.h"
 #include "platform/Sync.h"
 #include "tests/platform/ScopedEnv.h"
 #include "tests/support/ScopedRuntimeFolder.h"
@@ -15,6 +16,20 @@
 #include <unistd.h>
 
 namespace {
+// A user id that no test process runs as (the tests run as root, which may hand folders to it).
+constexpr uid_t kOtherUser = 54321;
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0xFFFFu;
+}
+
+// Puts the runtime folder's fallbacks into a scratch folder while it lives.
+struct FallbackRoot {
+    explicit FallbackRoot(const std::string& root) { SetRuntimeFallbackRoot(root); }
+    ~FallbackRoot() { SetRuntimeFallbackRoot({}); }
+};
+
 // Points the runtime folder at a scratch folder for one test.
 class RuntimeFolderTest : public ::testing::Test {
 protected:
@@ -155,12 +170,56 @@ TEST_F(RuntimeFolderTest, SecondHolderOfTheNameFindsItAlreadyExists) {
     EXPECT_EQ(second.Acquire("Vantorel Software"), SingleInstanceGuard::Acquired);
 }
 
-TEST_F(RuntimeFolderTest, UnusableRuntimeFolderFailsTheGuard) {
-    // The place of the folder is taken by a file.
+// The usual folder taken (a file in its place, another user's folder, a link): every process
+// of the user finds the same fallback; only when every name is taken does the guard fail.
+TEST_F(RuntimeFolderTest, AnUnusableRuntimeFolderGivesWayToTheSameFallbackForEveryProcess) {
+    const ScratchFolder tmp;
+    const FallbackRoot root(tmp.Path());
+    const uid_t uid = ::getuid();
+    const std::string usual = tmp / ("vantorel-" + std::to_string(uid));
     ScratchFolder::WriteAll(dir_ / "vantorel", "not a folder");
-    EXPECT_EQ(GetRuntimeFolder(), "");
+    ASSERT_EQ(::mkdir(usual.c_str(), 0700), 0);
+    ASSERT_EQ(::chown(usual.c_str(), kOtherUser, kOtherUser), 0); // made first by another user
+    ASSERT_EQ(::symlink(dir_.Path().c_str(), (usual + "-1").c_str()), 0);
+    ASSERT_EQ(::mkdir((usual + "-2").c_str(), 0755), 0); // ours, readable by others: closed
+    std::vector<std::string> tried;
+    EXPECT_EQ(GetRuntimeFolder(&tried), usual + "-2");
+    EXPECT_EQ(tried, (std::vector<std::string>{dir_ / "vantorel", usual, usual + "-1"}));
+    EXPECT_EQ(ModeOf(usual + "-2"), 0700u);
+    EXPECT_EQ(ModeOf(usual), 0700u); // another user's folder is left as it is
+    struct stat st;
+    ASSERT_EQ(::stat(usual.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kOtherUser);
+
+    SingleInstanceGuard first;
+    ASSERT_EQ(first.Acquire("Vantorel Software"), SingleInstanceGuard::Acquired);
+    EXPECT_EQ(first.LockPath(), usual + "-2/Vantorel Software@:42.lock");
+    first.Release();
+
+    // Without XDG_RUNTIME_DIR, or with one that names no folder, the search starts at the usual
+    // name.
+    ScopedEnv xdg("XDG_RUNTIME_DIR", nullptr);
+    EXPECT_EQ(GetRuntimeFolder(), usual + "-2");
+    xdg.Set((dir_ / "missing").c_str());
+    EXPECT_EQ(GetRuntimeFolder(), usual + "-2");
+
+    // Every name taken by another user: no folder, the guard fails, and the user learns which
+    // folders were tried.
+    for (int n = 1; n <= kRuntimeFallbacks; ++n) {
+        const std::string name = usual + "-" + std::to_string(n);
+        ::unlink(name.c_str());
+        ::mkdir(name.c_str(), 0700);
+        ASSERT_EQ(::chown(name.c_str(), kOtherUser, kOtherUser), 0);
+    }
+    tried.clear();
+    EXPECT_EQ(FindRuntimeFolder(nullptr, tmp.Path(), uid, &tried), "");
+    EXPECT_EQ(tried.size(), 1u + kRuntimeFallbacks);
     SingleInstanceGuard g;
     EXPECT_EQ(g.Acquire("Vantorel Software"), SingleInstanceGuard::Failed);
+    CScriptedMessageSink sink(IDOK);
+    EXPECT_FALSE(RuntimeFolderReadyAtStart(4711));
+    ASSERT_EQ(sink.ShownIds(), std::vector<UINT>{4711});
+    EXPECT_NE(sink.ShownMessages()[0].args.at(0).find(usual + "-9"), std::string::npos);
 }
 
 TEST(Process, DisplayNamesOfOneServerAreOneName) {

@@ -4,9 +4,11 @@
 #pragma once
 
 #include "ScratchFolder.h"
+#include "platform/Process.h"
 
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 
 class ScopedRuntimeFolder {
 public:
@@ -32,4 +34,25 @@ private:
     ScratchFolder folder_;
     bool hadOld_ = false;
     std::string old_;
+};
+
+// Leaves no usable runtime folder while the object lives: $XDG_RUNTIME_DIR/vantorel and every
+// fallback name (in a scratch folder standing for /tmp) are files.
+class ScopedNoRuntimeFolder {
+public:
+    ScopedNoRuntimeFolder() : runtime_("vt-no-runtime") {
+        ScratchFolder::WriteAll(runtime_.Folder() / "vantorel", "");
+        const std::string usual = tmp_ / ("vantorel-" + std::to_string(::getuid()));
+        ScratchFolder::WriteAll(usual, "");
+        for (int n = 1; n <= kRuntimeFallbacks; ++n)
+            ScratchFolder::WriteAll(usual + "-" + std::to_string(n), "");
+        SetRuntimeFallbackRoot(tmp_.Path());
+    }
+    ~ScopedNoRuntimeFolder() { SetRuntimeFallbackRoot({}); }
+    ScopedNoRuntimeFolder(const ScopedNoRuntimeFolder&) = delete;
+    ScopedNoRuntimeFolder& operator=(const ScopedNoRuntimeFolder&) = delete;
+
+private:
+    ScopedRuntimeFolder runtime_;
+    ScratchFolder tmp_{"vt-no-runtime-tmp"};
 };

@@ -1,7 +1,9 @@
 #include "viewer3d/app/View3dApp.h"
 
+#include "ids/CommonIds.h"
 #include "platform/FindableWindow.h"
 #include "platform/MessageSink.h"
+#include "platform/Process.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
 #include "ui/ProgramHooks.h"
@@ -95,6 +97,10 @@ bool View3dApp::InitInstance(const std::string& programFolder, const std::vector
         v3d::WriteViewerLanguageLibrary("BRX_l_jpn.dll");
     else
         ui::LoadLanguageBundle(resource); // a missing bundle leaves the program's own texts
+    // The viewer is found by Vantorel and by a later start through its runtime folder: without
+    // one the user is told why, and the start ends.
+    if (!RuntimeFolderReadyAtStart(uiid::str::NoRuntimeFolder))
+        return false;
     recent_ = std::make_unique<ui::RecentFileList>(GetSettingsFilePath());
     recent_->Load();
     ui::SetAppCommandTarget(this);

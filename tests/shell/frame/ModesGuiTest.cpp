@@ -1,6 +1,7 @@
 #include "ShellGuiFixture.h"
 
 #include "browser/DirTreeView.h"
+#include "ids/CommonIds.h"
 #include "ids/VantorelIds.h"
 #include "shell/capture/AutoDialog.h"
 #include "shell/frame/LeftView.h"
@@ -14,6 +15,7 @@
 #include "shell/vossa/VossaImageView.h"
 #include "shell/vossa/VossaLiveView.h"
 #include "imaging/gui/GuiHooks.h"
+#include "tests/support/ScopedRuntimeFolder.h"
 
 #include <wx/anybutton.h>
 #include <wx/button.h>
@@ -102,6 +104,15 @@ TEST_F(StartUp, SecondInstanceEndsAtOnceAndAnUnknownModeEntersNone) {
     COrsandelApp second;
     EXPECT_FALSE(second.InitInstance());
     EXPECT_EQ(second.m_pMainFrame, nullptr);
+}
+
+TEST_F(StartUp, WithoutARuntimeFolderTheStartSaysWhyAndEnds) {
+    Settings(vtid::StartDialog::ManualCapture);
+    const ScopedNoRuntimeFolder none;
+    CScriptedMessageSink sink(IDOK);
+    EXPECT_FALSE(StartProgram());
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{uiid::str::NoRuntimeFolder});
+    EXPECT_EQ(Frame(), nullptr);
 }
 
 TEST_F(Modes, EachModeShowsItsBarsMenuAndView) {

@@ -2,6 +2,7 @@
 // parameter files, records from another process, opening every format, the panels' checks,
 // split save and the calibration result.
 #include "ids/BrelvoxaIds.h"
+#include "ids/CommonIds.h"
 #include "ui/Clipboard.h"
 #include "ViewerTestSupport.h"
 
@@ -10,6 +11,7 @@
 #include "platform/WindowMessages.h"
 #include "ui/Services.h"
 #include "ui/TemplateWindow.h"
+#include "ui/resources/ResourceRegistry.h"
 #include "ui/testing/GuiTest.h"
 #include "viewer3d/app/CalibFrm.h"
 #include "viewer3d/app/MainFrame.h"
@@ -19,6 +21,7 @@
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/core/data/ProcParams.h"
+#include "tests/support/ScopedRuntimeFolder.h"
 #include "tests/support/ScratchFifo.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +85,20 @@ TEST(ViewerGui, FirstStartAndRestartKeepSettingsParametersAndPlacement) {
         viewer.Stop();
     }
     v3d::GlobalProcParams() = v3d::ProcParams();
+}
+
+TEST(ViewerGui, WithoutARuntimeFolderTheStartSaysWhyAndEnds) {
+    ScratchFolder dir("brx-no-runtime");
+    const ScopedNoRuntimeFolder none;
+    CScriptedMessageSink sink(IDOK);
+    ui::LoadProgramResources("brelvoxa");
+    {
+        brx::View3dApp app;
+        EXPECT_FALSE(app.InitInstance(dir.Path(), {}));
+        EXPECT_EQ(app.MainFrame(), nullptr);
+    }
+    ui::LoadProgramResources("vantorel");
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{uiid::str::NoRuntimeFolder});
 }
 
 TEST(ViewerGui, RecordsFromAnotherProcessOpenFramesAndAForgedOneShows9202) {
