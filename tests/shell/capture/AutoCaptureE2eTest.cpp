@@ -305,6 +305,40 @@ TEST_F(AutoCapture, StopEndsTheSeriesWithoutComposition) {
     EXPECT_EQ(app->m_pResultFrame, nullptr);
 }
 
+// Replies that come late but within their time keep the series going; a controller that stops
+// answering mid-series ends it at once with 878: the pictures taken stay with the Z the drive
+// reported for each, none is saved where the drive was not known to be, nothing composes.
+TEST_F(AutoCapture, ControllerThatStopsAnsweringEndsTheSeriesWithItsPicturesAtTheirZ) {
+    ASSERT_TRUE(Start("mmc2", 1, 1.0, 0));
+    ChoosePath();
+    // The question for the old file at the fifth name comes before the drive is sent there.
+    std::ofstream(folder + "/series/img004.bmp") << "old";
+    ActingSink sink(vtid::str::ConfirmOverwrite, [&] { emulator->SetFailureMode(FailureMode::Silent); });
+    TypeRange("0", "100", "10");
+    ui::testing::Click(Item(vtid::AutoPanel::AutoCompose));
+    emulator->SetReplyDelay(100);
+    Click(vtid::AutoPanel::StartCapture);
+    emulator->SetFailureMode(FailureMode{}); // answering again (None: X11 takes the name here)
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::ControllerFailed);
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::ConfirmOverwrite, vtid::str::WrongController}));
+    EXPECT_EQ(Pictures(), (std::vector<std::string>{"img000.bmp", "img001.bmp", "img002.bmp", "img003.bmp",
+                                                    "img004.bmp"}));
+    EXPECT_TRUE(Read("series/img004.bmp") == "old");
+    const std::vector<SeriesEntry> entries = Frame()->SelectedBox()->Entries();
+    ASSERT_EQ(entries.size(), 5u); // four pictures and the placeholder
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(entries[i].path, folder + "/series/" + Pictures()[i]);
+        EXPECT_DOUBLE_EQ(entries[i].z, 10.0 * i) << i;
+    }
+    EXPECT_FALSE(panel->IsCapturing());
+    EXPECT_EQ(Frame()->StageBusyOwner(), nullptr);
+    EXPECT_TRUE(Enabled(vtid::AutoPanel::StartCapture));
+    EXPECT_FALSE(Enabled(vtid::AutoPanel::StopCapture));
+    ui::testing::ProcessPending();
+    EXPECT_FALSE(Frame()->IsComposing());
+    EXPECT_EQ(app->m_pResultFrame, nullptr);
+}
+
 // Closing the program during a series: the close waits for the loop, which stops at its next
 // look; then the program closes.
 TEST_F(AutoCapture, CloseDuringASeriesWaitsForTheLoop) {
