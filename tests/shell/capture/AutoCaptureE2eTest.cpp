@@ -311,8 +311,8 @@ TEST_F(AutoCapture, StopEndsTheSeriesWithoutComposition) {
 TEST_F(AutoCapture, ControllerThatStopsAnsweringEndsTheSeriesWithItsPicturesAtTheirZ) {
     ASSERT_TRUE(Start("mmc2", 1, 1.0, 0));
     ChoosePath();
-    // The question for the old file at the fifth name comes before the drive is sent there.
-    std::ofstream(folder + "/series/img004.bmp") << "old";
+    // The question for the old file at the ninth name comes before the drive is sent there.
+    std::ofstream(folder + "/series/img008.bmp") << "old";
     ActingSink sink(vtid::str::ConfirmOverwrite, [&] { emulator->SetFailureMode(FailureMode::Silent); });
     TypeRange("0", "100", "10");
     ui::testing::Click(Item(vtid::AutoPanel::AutoCompose));
@@ -321,12 +321,14 @@ TEST_F(AutoCapture, ControllerThatStopsAnsweringEndsTheSeriesWithItsPicturesAtTh
     emulator->SetFailureMode(FailureMode{}); // answering again (None: X11 takes the name here)
     EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::ControllerFailed);
     EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::ConfirmOverwrite, vtid::str::WrongController}));
-    EXPECT_EQ(Pictures(), (std::vector<std::string>{"img000.bmp", "img001.bmp", "img002.bmp", "img003.bmp",
-                                                    "img004.bmp"}));
-    EXPECT_TRUE(Read("series/img004.bmp") == "old");
+    std::vector<std::string> names;
+    for (int i = 0; i <= 8; ++i)
+        names.push_back("img00" + std::to_string(i) + ".bmp");
+    EXPECT_EQ(Pictures(), names);
+    EXPECT_TRUE(Read("series/img008.bmp") == "old");
     const std::vector<SeriesEntry> entries = Frame()->SelectedBox()->Entries();
-    ASSERT_EQ(entries.size(), 5u); // four pictures and the placeholder
-    for (size_t i = 0; i < 4; ++i) {
+    ASSERT_EQ(entries.size(), 9u); // eight pictures and the placeholder
+    for (size_t i = 0; i < 8; ++i) {
         EXPECT_EQ(entries[i].path, folder + "/series/" + Pictures()[i]);
         EXPECT_DOUBLE_EQ(entries[i].z, 10.0 * i) << i;
     }
