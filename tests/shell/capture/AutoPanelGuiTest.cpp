@@ -117,8 +117,8 @@ TEST_F(AutoPanel, ControlsFollowThePanelState) {
     EXPECT_EQ(panel->Positions(), (std::vector<double>{0, 1, 2, 3}));
 }
 
-// The zero, the step jog's limit, no move without a calibration, a controller that does not
-// answer, and the refusals of an empty edited list.
+// The zero, the step jog's limit, no move without a calibration, and the refusals of an empty
+// edited list.
 TEST_F(AutoPanel, ZeroStepLimitNoCalibrationAndAnEmptyList) {
     ASSERT_TRUE(Start("mmc2", 1, 0.5, 40));
     CMultiView* view = Frame()->CaptureView();
@@ -149,8 +149,7 @@ TEST_F(AutoPanel, ZeroStepLimitNoCalibrationAndAnEmptyList) {
     EXPECT_EQ(emulator->ProgramPosition(), 50);
     view->m_d1Pulse = 0.5;
 
-    // The controller does not answer: a step and a start position taken say so, and the start
-    // keeps its value instead of the last Z read.
+    // The controller does not answer: the start keeps its value, not the last Z read.
     ui::testing::Type(Item(vtid::AutoPanel::StartPosition), "7");
     emulator->SetFailureMode(FailureMode::Silent);
     sink.ClearShown();

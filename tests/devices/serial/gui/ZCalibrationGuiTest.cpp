@@ -199,9 +199,7 @@ TEST_F(ZCalibrationDialog, PositionButtonsReadTheEmulatedFocusDrive) {
     Type(FindById(dlg, vtid::ZCalibrationDialog::Distance), "100");
     EXPECT_EQ(Text(vtid::ZCalibrationDialog::Result), "0.0500  um/pulse");
 
-    // The drive gone: the read writes 0, says that the controller did not answer, and nothing
-    // else changes.
-    EXPECT_TRUE(messages.ShownIds().empty());
+    // The drive gone: the read writes 0, says so, and nothing else changes.
     emu.Shutdown();
     Click(FindById(dlg, vtid::ZCalibrationDialog::TakePoint1));
     EXPECT_EQ(Text(vtid::ZCalibrationDialog::Point1), "0");
