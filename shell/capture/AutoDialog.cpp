@@ -215,10 +215,11 @@ bool CAutoDialog::OnInitDialog() {
     if (view && xy) {
         view->InitStageController();
         const int type = xy->GetType();
-        if (type == CTRL_MII) {
-            xy->GoHome();
-            xy->WaitStop();
-        }
+        // A drive that could not be sent home, or to the lens's origin offset below, is said
+        // so: the zero taken then is not the one the user expects.
+        bool driven = true;
+        if (type == CTRL_MII)
+            driven = xy->GoHome() && xy->WaitStop();
         if (type != CTRL_NONE)
             view->ApplySpeed();
         int p1 = 0, p2 = 0;
@@ -242,10 +243,12 @@ bool CAutoDialog::OnInitDialog() {
                     WriteOriginOffset(doc->m_lensNumber, 0.0);
                     offset = 0.0;
                 }
-                if (offset != 0.0)
-                    MoveToZ(-offset);
+                if (offset != 0.0 && driven)
+                    driven = MoveToZ(-offset);
             }
         }
+        if (!driven)
+            ShowMessage(vtid::str::WrongController, MB_OK);
     }
     ShowCalibration(" um/pulse");
     if (m_pDiagram)
@@ -258,6 +261,7 @@ bool CAutoDialog::OnInitDialog() {
             if (b) {
                 b->SetController(Stage(), b == m_pJogUp ? 1 : 0);
                 b->SetAfterStop([this] { ReadZPosition(); });
+                b->SetOnFailure([] { ShowMessage(vtid::str::WrongController, MB_OK); });
             }
     }
     EnableControls(true);
@@ -301,9 +305,14 @@ void CAutoDialog::RefreshCalibration() {
 }
 
 double CAutoDialog::ReadZPosition() {
+    return ReadZ().value_or(m_dCurrentZ);
+}
+
+std::optional<double> CAutoDialog::ReadZ() {
     CXyTblCtrl* xy = Stage();
     int p1 = 0, p2 = 0;
-    if (xy && xy->GetType() != CTRL_NONE && xy->GetPosition(&p1, &p2)) {
+    const bool read = xy && xy->GetType() != CTRL_NONE && xy->GetPosition(&p1, &p2);
+    if (read) {
         RefreshCalibration();
         m_dRawZ = RawZ(p2, Origin(), UmPerPulse());
         m_dCurrentZ = DisplayedZ(p2, Origin(), UmPerPulse(), Sign());
@@ -315,40 +324,45 @@ double CAutoDialog::ReadZPosition() {
         InvalidateDiagram();
     }
     Update();
+    if (!read)
+        return std::nullopt;
     return m_dCurrentZ;
 }
 
-void CAutoDialog::MoveToZ(double z) {
+bool CAutoDialog::MoveToZ(double z) {
     CXyTblCtrl* xy = Stage();
     if (!xy || xy->GetType() == CTRL_NONE)
-        return;
+        return true;
     RefreshCalibration();
     const std::optional<int> target = ZMoveTarget(z, UmPerPulse(), Origin(), Sign());
     if (!target)
-        return; // no calibration: a division by it would send an arbitrary target
-    xy->MoveAbs(2, 0, *target);
-    xy->WaitStop();
+        return true; // no calibration: a division by it would send an arbitrary target
+    // The wait is asked only of a move that went out; a wait that fails has stopped the drive.
+    return xy->MoveAbs(2, 0, *target) && xy->WaitStop();
 }
 
-void CAutoDialog::SetZOrigin() {
+bool CAutoDialog::SetZOrigin() {
     CXyTblCtrl* xy = Stage();
     CMultiView* view = View();
     if (!xy || !view || xy->GetType() == CTRL_NONE)
-        return;
+        return true;
+    bool answered = true;
     if (xy->GetType() == CTRL_STM6) {
-        xy->ResetController();
+        answered = xy->ResetController();
     } else {
         int p1 = 0, p2 = 0;
-        if (xy->GetPosition(&p1, &p2)) {
+        answered = xy->GetPosition(&p1, &p2);
+        if (answered) {
             view->m_nZOrigin = p2;
             m_nOrigin = p2;
         }
     }
-    ReadZPosition();
+    return ReadZ().has_value() && answered;
 }
 
 void CAutoDialog::OnZero() {
-    SetZOrigin();
+    if (!SetZOrigin())
+        ShowMessage(vtid::str::WrongController, MB_OK);
 }
 
 void CAutoDialog::OnJogStep(bool up) {
@@ -365,9 +379,11 @@ void CAutoDialog::OnJogStep(bool up) {
         return;
     }
     const int pulses = static_cast<int>(m_dJogStep / u);
-    xy->MoveRel(2, 0, up ? pulses : -pulses);
-    xy->WaitStop();
-    ReadZPosition();
+    const bool moved = xy->MoveRel(2, 0, up ? pulses : -pulses) && xy->WaitStop();
+    // The Z shown is where the drive reports itself, also after a move that failed.
+    const bool read = ReadZ().has_value();
+    if (!moved || !read)
+        ShowMessage(vtid::str::WrongController, MB_OK);
 }
 
 // ---- diagram ----------------------------------------------------------------------------------
@@ -421,8 +437,13 @@ void CAutoDialog::OnRangeEdit() {
 void CAutoDialog::OnSetStartOrEnd(bool start) {
     if (ControllerType() == CTRL_NONE)
         return;
-    ReadZPosition();
-    (start ? m_dStart : m_dEnd) = m_dCurrentZ;
+    // Only a Z the drive reports now becomes the start or the end.
+    const std::optional<double> z = ReadZ();
+    if (!z) {
+        ShowMessage(vtid::str::WrongController, MB_OK);
+        return;
+    }
+    (start ? m_dStart : m_dEnd) = *z;
     m_bInitialised = false;
     UpdateData(false);
     m_bInitialised = true;

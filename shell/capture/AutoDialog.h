@@ -12,6 +12,7 @@
 #include "ui/TemplateWindow.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,8 @@ class CXyTblCtrl;
 
 class CAutoDialog : public ui::TemplatePanel, public AutoEditOwner, public CAutoPanelLink {
 public:
-    // How a series ended.
-    enum class SeriesEnd { Completed, Stopped, Failed, Declined };
+    // How a series ended. ControllerFailed: a move, its wait or the read of the Z reached failed.
+    enum class SeriesEnd { Completed, Stopped, Failed, Declined, ControllerFailed };
 
     explicit CAutoDialog(CaptureHost* host);
     ~CAutoDialog() override;
@@ -37,11 +38,16 @@ public:
     // Reads the position; on success shows the displayed Z in 915 and redraws the diagram.
     // Returns the current Z (the last one when the read failed).
     double ReadZPosition();
+    // The same read: the displayed Z the drive reports now, or nothing when it did not answer
+    // (the panel then still shows the last Z read).
+    std::optional<double> ReadZ();
     // Moves to a displayed Z and waits for the stop; nothing when the micrometres per pulse are
-    // not positive.
-    void MoveToZ(double z) override;
-    // The current position becomes the origin (type 5: the controller is reset).
-    void SetZOrigin();
+    // not positive. False when the controller refused the move or did not report its end: the
+    // drive is then not known to be at z.
+    bool MoveToZ(double z) override;
+    // The current position becomes the origin (type 5: the controller is reset); false when the
+    // controller did not answer (the origin stays as it was).
+    bool SetZOrigin();
 
     // ---- states ----
     // FALSE: the panel takes the stage (when it is free) and everything but stop goes off; TRUE:
@@ -52,7 +58,7 @@ public:
     void OnEditorClosed() override;
     // The editor's list accepted: list mode with these positions.
     void OnEditorAccepted(const std::vector<double>& positions) override;
-    double GetDisplayedZ() override { return ReadZPosition(); }
+    std::optional<double> GetDisplayedZ() override { return ReadZ(); }
 
     // ---- what the capture view's Z calibration asks of the panel ----
     void EnablePanel(bool enable) override { EnableControls(enable); }

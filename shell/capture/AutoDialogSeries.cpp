@@ -25,6 +25,7 @@
 #include "ids/VantorelIds.h"
 
 #include <cstdio>
+#include <optional>
 
 void CAutoDialog::OnStart() {
     // One series at a time: a start reached from inside the running loop does nothing.
@@ -102,9 +103,17 @@ CAutoDialog::SeriesEnd CAutoDialog::RunSeries() {
             break;
         }
         name = checked;
-        MoveToZ(positions[i]);
+        // A picture is taken only where the drive has reported its arrival and its Z: a move,
+        // a wait or a read that failed ends the series with the pictures taken so far.
+        const bool moved = MoveToZ(positions[i]);
         m_pHost->RedrawNow();
-        const double z = ReadZPosition();
+        const std::optional<double> reached = moved ? ReadZ() : std::nullopt;
+        if (!reached) {
+            ShowMessage(vtid::str::WrongController, MB_OK);
+            end = SeriesEnd::ControllerFailed;
+            break;
+        }
+        const double z = *reached;
         // The folder must take the file; the test leaves no file behind and truncates none.
         if (!CanWriteCapturePath(name)) {
             ShowMessage(vtid::str::PathMissing, MB_OK);

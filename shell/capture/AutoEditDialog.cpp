@@ -57,8 +57,14 @@ void CAutoEditDialog::OnAdd() {
     m_list->EndEdit();
     const AddRowPlan plan = PlanAddRow(m_list->GetCurrentRow(), m_list->GetItemCount());
     // The displayed Z: the value the panel shows and moves to, so a row added and moved to later
-    // lands where the drive was, whatever the sign of the axis.
-    const double z = m_owner->GetDisplayedZ();
+    // lands where the drive was, whatever the sign of the axis. A drive that did not answer
+    // gives no row: the last Z shown is not where the drive is known to be.
+    const std::optional<double> read = m_owner->GetDisplayedZ();
+    if (!read) {
+        ShowMessage(vtid::str::WrongController, MB_OK);
+        return;
+    }
+    const double z = *read;
     const int row = m_list->InsertItem(plan.insertAt, wxString());
     m_list->SetItemText(row, 1, wxString::FromUTF8(FormatDoubleText(z)));
     for (int r : {plan.insertAt, plan.insertAt + 1})
@@ -96,7 +102,8 @@ void CAutoEditDialog::OnMove() {
         ShowMessage(vtid::str::MoveTooFar, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    m_owner->MoveToZ(*target);
+    if (!m_owner->MoveToZ(*target))
+        ShowMessage(vtid::str::WrongController, MB_OK);
 }
 
 void CAutoEditDialog::OnOK() {

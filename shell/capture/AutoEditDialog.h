@@ -6,6 +6,7 @@
 
 #include "ui/TemplateWindow.h"
 
+#include <optional>
 #include <vector>
 
 class CEDListCtrl;
@@ -14,10 +15,12 @@ class CEDListCtrl;
 class AutoEditOwner {
 public:
     virtual ~AutoEditOwner() = default;
-    // The current Z as the panel shows it (read from the drive; the value MoveToZ takes).
-    virtual double GetDisplayedZ() = 0;
-    // Moves the focus drive to a displayed Z and waits until it stops.
-    virtual void MoveToZ(double z) = 0;
+    // The current Z as the panel shows it (read from the drive; the value MoveToZ takes);
+    // nothing when the drive did not answer.
+    virtual std::optional<double> GetDisplayedZ() = 0;
+    // Moves the focus drive to a displayed Z and waits until it stops; false when the controller
+    // failed to move or to report the end of the move.
+    virtual bool MoveToZ(double z) = 0;
     // The accepted list: the panel takes these positions and changes to list mode.
     virtual void OnEditorAccepted(const std::vector<double>& positions) = 0;
     // The editor closes (after OnEditorAccepted on OK; alone on Cancel): the panel gives the stage

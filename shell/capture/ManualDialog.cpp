@@ -248,14 +248,14 @@ void CManualDialog::OnCapture() {
         EnableItem(ids::TakePicture, true);
 }
 
-void CManualDialog::ReadStageHeight() {
+bool CManualDialog::ReadStageHeight() {
     CMultiView* view = m_pHost ? m_pHost->CaptureView() : nullptr;
     if (!view || view->m_comm.controller == 0 || !HeightInputOn())
-        return;
+        return true;
     CXyTblCtrl& stage = view->Stage();
     int p1 = 0, p2 = 0;
     if (!stage.GetPosition(&p1, &p2))
-        return;
+        return false;
     // The STM6 reports its own step; the others use the Z calibration's micrometres per pulse.
     const double umPerPulse = view->m_comm.controller == CTRL_STM6 ? stage.GetUmPerPulse() : view->m_d1Pulse;
     double height = umPerPulse * p2;
@@ -264,6 +264,7 @@ void CManualDialog::ReadStageHeight() {
     char text[64];
     std::snprintf(text, sizeof text, "%.3f", height);
     SetDlgItemText(ids::Height, text);
+    return true;
 }
 
 void CManualDialog::FeedPreview(const std::string& path) {
@@ -309,8 +310,10 @@ CManualDialog::Shot CManualDialog::CaptureOne() {
     Shot shot = Shot::Failed;
     if (!CanWriteCapturePath(m_strCurrentName)) {
         ShowMessage(vtid::str::PathMissing, MB_OK);
+    } else if (!ReadStageHeight()) {
+        // No picture under a height the stage did not give: the user may press again.
+        ShowMessage(vtid::str::WrongController, MB_OK);
     } else {
-        ReadStageHeight();
         if (!view || !view->CaptureAndSave(m_strCurrentName)) {
             ShowMessage(vtid::str::CaptureFailed, MB_OK);
         } else {

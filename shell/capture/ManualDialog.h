@@ -25,7 +25,8 @@ class CManualDialog : public ui::TemplatePanel {
 public:
     // What became of one picture.
     enum class Shot {
-        Failed,  // nothing saved (the path is not writable, or the camera gave no picture)
+        Failed,  // nothing saved (the path is not writable, the stage gave no height, or the
+                 // camera gave no picture)
         Taken,   // saved and in the focus image box
         Refused, // saved, but the focus image box is full
     };
@@ -67,8 +68,9 @@ private:
     bool HeightTextValid() const;
     void ShowRunControls(bool run);
     void ShowFileName();
-    // Reads the stage position into 607 as the height of the picture.
-    void ReadStageHeight();
+    // Reads the stage position into 607 as the height of the picture; false when the stage was
+    // to give the height and did not answer (607 keeps the last height, which is not this one).
+    bool ReadStageHeight();
     // Feeds the saved picture to the preview and shows the preview's result.
     void FeedPreview(const std::string& path);
 

@@ -47,6 +47,7 @@ CButtonOn::~CButtonOn() {
     g_signal_handlers_disconnect_by_data(GetHandle(), this);
     // The destroy path: the axis must not go on moving with no button left to stop it.
     m_afterStop = nullptr;
+    m_onFailure = nullptr;
     StopJog();
 }
 
@@ -78,11 +79,16 @@ void CButtonOn::StartJog() {
         const CommArgs c = m_pXy->GetCommArgs();
         m_pXy->Open(c.port, c.baud, c.data, c.parity, c.stop, c.flow);
     }
+    const BOOL started = m_nDirection == 0 ? m_pXy->JogReverse() : m_pXy->JogForward();
+    if (!started) {
+        // Whatever of the jog reached the controller is stopped at once; there is no jog to hold.
+        m_pXy->Stop();
+        if (m_pXy->GetType() == CTRL_MII)
+            m_pXy->Close();
+        ReportFailure();
+        return;
+    }
     m_bJogging = true;
-    if (m_nDirection == 0)
-        m_pXy->JogReverse();
-    else
-        m_pXy->JogForward();
     m_heldCheck.Start(kHeldCheckMs);
 }
 
@@ -93,10 +99,22 @@ void CButtonOn::StopJog() {
     m_heldCheck.Stop();
     if (!m_pXy)
         return;
-    m_pXy->Stop();
-    m_pXy->WaitStop();
+    // The wait is asked also when the stop command failed: it stops the drive once more on its
+    // own failure.
+    const bool stopSent = m_pXy->Stop();
+    const bool stopped = m_pXy->WaitStop() && stopSent;
+    if (!stopped)
+        ReportFailure();
     if (m_afterStop)
         m_afterStop();
     if (m_pXy->GetType() == CTRL_MII)
         m_pXy->Close();
+}
+
+void CButtonOn::ReportFailure() {
+    if (m_onFailure)
+        CallAfter([this] {
+            if (m_onFailure)
+                m_onFailure();
+        });
 }

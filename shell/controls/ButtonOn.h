@@ -21,6 +21,9 @@ public:
     void SetController(CXyTblCtrl* xy, int direction);
     // Called after each jog has stopped (the panel reads the position).
     void SetAfterStop(std::function<void()> afterStop) { m_afterStop = std::move(afterStop); }
+    // Called, from the event loop after the press or release has been handled, when the
+    // controller refused the jog or did not report its stop (the drive may still move).
+    void SetOnFailure(std::function<void()> onFailure) { m_onFailure = std::move(onFailure); }
     bool IsJogging() const { return m_bJogging; }
 
 private:
@@ -29,11 +32,13 @@ private:
     void StartJog();
     // Stops a running jog once, whatever ended it.
     void StopJog();
+    void ReportFailure();
 
     CXyTblCtrl* m_pXy = nullptr;
     int m_nDirection = 1;
     bool m_bJogging = false;
     std::function<void()> m_afterStop;
+    std::function<void()> m_onFailure;
     // While a jog runs: looks whether the left button is still down and the focus here.
     wxTimer m_heldCheck;
 };

@@ -107,14 +107,20 @@ void CZCalibrationDialog::Recompute() {
 
 void CZCalibrationDialog::ReadPosition(int editId) {
     int value = 0;
+    bool read = false;
     {
         ui::WaitCursor wait;
         int first = 0, second = 0;
-        if (m_owner.stage && m_owner.stage->GetPosition(&first, &second))
+        read = m_owner.stage && m_owner.stage->GetPosition(&first, &second);
+        if (read)
             value = second;
     }
     SetDlgItemText(editId, wxString::Format("%d", value));
     Recompute();
+    // The 0 written is no position of the drive: the user is told, so that no calibration is
+    // confirmed with it unnoticed.
+    if (!read)
+        ShowMessage(vtid::str::WrongController, MB_OK);
 }
 
 void CZCalibrationDialog::OnOK() {

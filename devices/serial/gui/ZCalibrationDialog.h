@@ -47,7 +47,8 @@ public:
 
 private:
     void Recompute();
-    // Reads the controller's focus position into a point edit ("%d"); 0 when the read fails.
+    // Reads the controller's focus position into a point edit ("%d"); 0 and message 878 when the
+    // read fails.
     void ReadPosition(int editId);
     void OnCharInEdit(wxKeyEvent& ev);
     void OnPaint(wxPaintEvent& ev);

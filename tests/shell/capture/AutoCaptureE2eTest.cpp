@@ -305,6 +305,31 @@ TEST_F(AutoCapture, StopEndsTheSeriesWithoutComposition) {
     EXPECT_EQ(app->m_pResultFrame, nullptr);
 }
 
+// Late replies within their time keep the series going; a controller that stops answering ends it
+// with 878: the pictures taken keep the Z the drive reported, none is saved past it, none composes.
+TEST_F(AutoCapture, ControllerThatStopsAnsweringEndsTheSeriesWithItsPicturesAtTheirZ) {
+    ASSERT_TRUE(Start("mmc2", 1, 1.0, 0));
+    ChoosePath();
+    // The question for the old file at the ninth name comes before the drive is sent there.
+    std::ofstream(folder + "/series/img008.bmp") << "old";
+    ActingSink sink(vtid::str::ConfirmOverwrite, [&] { emulator->SetFailureMode(FailureMode::Silent); });
+    TypeRange("0", "100", "10");
+    ui::testing::Click(Item(vtid::AutoPanel::AutoCompose));
+    emulator->SetReplyDelay(100);
+    Click(vtid::AutoPanel::StartCapture);
+    emulator->SetFailureMode(FailureMode{}); // answering again (None: X11 takes the name here)
+    EXPECT_EQ(panel->LastSeriesEnd(), CAutoDialog::SeriesEnd::ControllerFailed);
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::ConfirmOverwrite, vtid::str::WrongController}));
+    EXPECT_EQ(Pictures().size(), 9u);
+    EXPECT_TRUE(Read("series/img008.bmp") == "old");
+    const std::vector<SeriesEntry> entries = Frame()->SelectedBox()->Entries();
+    ASSERT_EQ(entries.size(), 9u); // eight pictures and the placeholder
+    for (size_t i = 0; i < 8; ++i)
+        EXPECT_DOUBLE_EQ(entries[i].z, 10.0 * i) << entries[i].path;
+    ui::testing::ProcessPending();
+    EXPECT_FALSE(Frame()->IsComposing());
+}
+
 // Closing the program during a series: the close waits for the loop, which stops at its next
 // look; then the program closes.
 TEST_F(AutoCapture, CloseDuringASeriesWaitsForTheLoop) {

@@ -17,18 +17,21 @@
 
 namespace {
 
-// The panel's side of the editor: a drive that reports a Z and records moves.
+// The panel's side of the editor: a drive that reports a Z (none: no answer) and records moves.
 class TestOwner : public AutoEditOwner {
 public:
-    double GetDisplayedZ() override { return z; }
-    void MoveToZ(double target) override { moves.push_back(target); }
+    std::optional<double> GetDisplayedZ() override { return z; }
+    bool MoveToZ(double target) override {
+        moves.push_back(target);
+        return z.has_value();
+    }
     void OnEditorAccepted(const std::vector<double>& list) override {
         positions = list;
         ++accepted;
     }
     void OnEditorClosed() override { ++closed; }
 
-    double z = 0.0;
+    std::optional<double> z = 0.0;
     std::vector<double> moves;
     std::vector<double> positions{1.0, 2.0};
     int accepted = 0;
@@ -262,6 +265,10 @@ TEST_F(AutoEditGui, AddRecordsTheDisplayedZAndDeleteKeepsTheTrailingRow) {
     EXPECT_EQ(list->GetItemCount(), 4);
     EXPECT_TRUE(list->IsTrailingRow(3));
     EXPECT_TRUE(list->IsSelected(2)); // the row that followed the last one removed
+    owner.z.reset();                  // adds no row with the last Z it gave
+    dlg->OnAdd();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"0.3", "3.5", "-12.25"}));
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::WrongController}));
 }
 
 TEST_F(AutoEditGui, MoveGoesToTheRowsValueButNotFromTheTrailingRow) {
@@ -276,6 +283,10 @@ TEST_F(AutoEditGui, MoveGoesToTheRowsValueButNotFromTheTrailingRow) {
     dlg->OnMove();
     EXPECT_EQ(owner.moves.size(), 1u);
     EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::MoveTooFar}));
+    owner.z.reset();
+    list->SetItemText(2, 1, "-6");
+    dlg->OnMove();
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::MoveTooFar, vtid::str::WrongController}));
 }
 
 TEST_F(AutoEditGui, AcceptRefusesAValueOutOfRangeAndCancelKeepsThePanelsList) {

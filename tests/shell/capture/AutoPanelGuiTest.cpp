@@ -149,6 +149,16 @@ TEST_F(AutoPanel, ZeroStepLimitNoCalibrationAndAnEmptyList) {
     EXPECT_EQ(emulator->ProgramPosition(), 50);
     view->m_d1Pulse = 0.5;
 
+    // The controller does not answer: the start keeps its value, not the last Z read.
+    ui::testing::Type(Item(vtid::AutoPanel::StartPosition), "7");
+    emulator->SetFailureMode(FailureMode::Silent);
+    sink.ClearShown();
+    Click(vtid::AutoPanel::StepUp);
+    Click(vtid::AutoPanel::SetStart);
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::WrongController, vtid::str::WrongController}));
+    EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::StartPosition), "7");
+    emulator->SetFailureMode(FailureMode::None);
+
     // An edited list accepted empty: nothing to save (891), nothing to take (870).
     sink.ClearShown();
     Click(vtid::AutoPanel::EditList);

@@ -85,6 +85,15 @@ TEST_F(AutoPanelPointer, EachReleaseStopsTheJogAndFreesThePointer) {
         EXPECT_TRUE(ui::testing::ClickElsewhereIsReceived(panel)) << id;
     }
     EXPECT_EQ(wxWindow::GetCapture(), nullptr);
+    // A controller that does not report the stop: the user is told once the release is handled.
+    CScriptedMessageSink sink(IDOK);
+    CButtonOn* up = Jog(vtid::AutoPanel::JogUp);
+    ASSERT_TRUE(HoldUntilMoved(up, 60));
+    emulator->SetFailureMode(FailureMode::Silent);
+    ASSERT_TRUE(PointerRelease());
+    EXPECT_TRUE(PumpUntil([&] { return !sink.ShownIds().empty(); }, 15000));
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::WrongController});
+    emulator->SetFailureMode(FailureMode::None);
 }
 
 TEST_F(AutoPanelPointer, ALostGrabALostFocusOrAClosedButtonStopsTheJog) {

@@ -213,6 +213,13 @@ TEST_F(ManualCapture, StageGivesTheHeight) {
     Click(vtid::ManualPanel::TakePicture);
     EXPECT_EQ(panel->GetDlgItemText(vtid::ManualPanel::Height).ToStdString(), "-5.000");
     EXPECT_TRUE(sink.ShownIds().empty());
+    // The stage stops answering: no picture under the last height.
+    const std::set<std::string> before = Files(series);
+    stage.SetFailureMode(FailureMode::Silent);
+    Click(vtid::ManualPanel::TakePicture);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::WrongController});
+    EXPECT_EQ(Files(series), before);
+    stage.SetFailureMode(FailureMode::None);
     Click(vtid::ManualPanel::EndCapture);
     CloseProgram();
     ::unsetenv("VANTOREL_COM1");

@@ -199,13 +199,14 @@ TEST_F(ZCalibrationDialog, PositionButtonsReadTheEmulatedFocusDrive) {
     Type(FindById(dlg, vtid::ZCalibrationDialog::Distance), "100");
     EXPECT_EQ(Text(vtid::ZCalibrationDialog::Result), "0.0500  um/pulse");
 
-    // The drive gone: the read writes 0 and nothing else changes.
+    // The drive gone: the read writes 0, says so, and nothing else changes.
     emu.Shutdown();
     Click(FindById(dlg, vtid::ZCalibrationDialog::TakePoint1));
     EXPECT_EQ(Text(vtid::ZCalibrationDialog::Point1), "0");
     EXPECT_EQ(Text(vtid::ZCalibrationDialog::Point2), "3000");
     EXPECT_EQ(Text(vtid::ZCalibrationDialog::Distance), "100");
-    EXPECT_TRUE(messages.ShownIds().empty() && accepted.empty() && dlg->IsShown());
+    EXPECT_EQ(messages.ShownIds(), std::vector<UINT>{vtid::str::WrongController});
+    EXPECT_TRUE(accepted.empty() && dlg->IsShown());
 }
 
 } // namespace
