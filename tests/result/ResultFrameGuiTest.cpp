@@ -17,6 +17,7 @@
 #include "ui/testing/GuiTest.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchSettingsFile.h"
+#include "ui/testing/WindowManager.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,9 @@
 
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
+
+// After the wx headers: Xlib's macros must not reach them.
+#include "tests/ui/WindowStacking.h"
 
 #include <filesystem>
 #include <vector>
@@ -183,6 +187,54 @@ TEST_F(ResultFrameGui, NamesTypedWithoutAnExtensionGetTheDialogsOwn) {
     EXPECT_TRUE(sink.ShownIds().empty());
 }
 
+// The three file dialogs start in the program's image folder and leave the folder of each
+// confirmed choice there for the next one; the open dialog offers each kind of image and keeps
+// the filter last chosen in it.
+TEST_F(ResultFrameGui, TheFileDialogsStartInTheImageFolderAndFollowEachChoice) {
+    std::string imageFolder = dir / "series";
+    frame->m_pImagePath = &imageFolder;
+    HDIB picture = DibCreate(30, 20, 1);
+    ASSERT_TRUE(SaveImageFile(picture, dir.Write("loaded/p.tif", ""), 3, 75));
+    GlobalFree(picture);
+    std::filesystem::create_directories(dir / "saved");
+    std::vector<ui::FileDialogRequest> asked;
+    std::vector<ui::FileDialogResult> answers(5);
+    answers[0] = {{dir / "loaded/p.tif"}, 3};
+    answers[2] = {{dir / "saved/d.vv3"}, 0};
+    answers[4] = {{dir / "loaded/p.tif"}, 1};
+    ui::SetFileDialogService([&](wxWindow*, const ui::FileDialogRequest& r) {
+        asked.push_back(r);
+        return answers[asked.size() - 1];
+    });
+    CScriptedMessageSink sink(IDYES);
+    frame->RouteCommandId(vtid::cmd::LoadImage);
+    frame->RouteCommandId(vtid::cmd::SaveImage); // cancelled: the folder stays
+    Heights r(20, 10);
+    Show(r);
+    frame->RouteCommandId(vtid::cmd::Save3dData);
+    frame->RouteCommandId(vtid::cmd::LoadImage); // cancelled: the filter stays too
+    frame->RouteCommandId(vtid::cmd::LoadImage);
+    ui::SetFileDialogService({});
+    ASSERT_EQ(asked.size(), 5u);
+    const std::vector<std::string> folders = {dir / "series", dir / "loaded", dir / "loaded", dir / "saved",
+                                              dir / "saved"};
+    for (size_t i = 0; i < asked.size(); ++i)
+        EXPECT_EQ(asked[i].folder, folders[i]) << i;
+    EXPECT_EQ(imageFolder, dir / "loaded");
+    EXPECT_EQ((std::vector<int>{asked[0].filterIndex, asked[3].filterIndex, asked[4].filterIndex}),
+              (std::vector<int>{0, 3, 3}));
+    EXPECT_EQ(asked[0].title, "ファイルを開く");
+    EXPECT_EQ(asked[1].title, "名前を付けて保存");
+    EXPECT_EQ(asked[0].filter,
+              "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|BMPﾌｧｲﾙ (*.bmp)|*.bmp|"
+              "DIBﾌｧｲﾙ (*.dib)|*.dib|TIFFﾌｧｲﾙ (*.tif)|*.tif|JPEGﾌｧｲﾙ (*.jpg)|*.jpg|"
+              "すべてのファイル (*.*)|*.*");
+    EXPECT_EQ(asked[1].filter, asked[0].filter);
+    EXPECT_EQ(asked[2].filter, "VV3ﾌｫｰﾏｯﾄﾌｧｲﾙ（*.vv3）|*.vv3|すべてのファイル (*.*)|*");
+    EXPECT_TRUE(std::filesystem::exists(dir / "saved/d.vv3"));
+    frame->m_pImagePath = nullptr;
+}
+
 TEST_F(ResultFrameGui, ItsMessagesOpenOverItWhenItIsActive) {
     auto* other = new wxFrame(nullptr, wxID_ANY, "main");
     other->Show();
@@ -214,6 +266,27 @@ TEST_F(ResultFrameGui, TheWindowLiesInsideTheWorkArea) {
     const wxRect work = wxDisplay(d == wxNOT_FOUND ? 0u : unsigned(d)).GetClientArea();
     EXPECT_TRUE(work.Contains(fresh->GetRect())) << fresh->GetRect().y << "+" << fresh->GetRect().height;
     fresh->m_closingApp = true;
+    EXPECT_TRUE(DestroyAndWait(fresh));
+}
+
+// Under a window manager the frame it puts around the window counts too: a window whose client
+// area the toolkit's first guess puts just above the bottom of the work area comes up with its
+// frame inside.
+TEST_F(ResultFrameGui, UnderAWindowManagerTheWindowAndItsFrameLieInsideTheWorkArea) {
+    ui::testing::WindowManager wm;
+    ASSERT_TRUE(wm.Started()) << "openbox is needed (apt-get install openbox)";
+    const wxRect work = wxDisplay(0u).GetClientArea();
+    auto* fresh = new CImageFrame(nullptr);
+    fresh->SetSize(wxRect(200, work.GetBottom() + 1 - 747, 1022, 747));
+    fresh->Show();
+    wxRect outer;
+    EXPECT_TRUE(PumpUntil([&] {
+        const Window xid = stacking::XidOf(fresh);
+        outer = stacking::FrameRect(fresh);
+        return stacking::FrameOf(xid) != xid && work.Contains(outer);
+    })) << "the frame at "
+        << outer.x << "," << outer.y << " " << outer.width << "x" << outer.height;
+    ScreenshotRoot(OutputFolder() + "/result-window-placed.png");
     EXPECT_TRUE(DestroyAndWait(fresh));
 }
 
