@@ -15,6 +15,7 @@
 #include <wx/thread.h>
 
 #include <glib.h>
+#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -142,6 +143,12 @@ public:
         const wxSize size(std::max(GetSize().x, TitleBarWidth(caption)), GetSize().y);
         SetSize(size);
         SetSizeHints(size, size);
+        // The window manager is told so as well: moving and closing are all the box offers.
+        if (GtkWidget* widget = GetHandle()) {
+            gtk_widget_realize(widget);
+            if (GdkWindow* window = gtk_widget_get_window(widget))
+                gdk_window_set_functions(window, GdkWMFunction(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
+        }
         const auto has = [&](int a) { return std::find(answers.begin(), answers.end(), a) != answers.end(); };
         SetEscapeId(has(IDCANCEL) ? wxID_CANCEL : has(IDNO) ? wxID_NO : wxID_OK);
         const int def = wxIdOf(DefaultButtonOf(type));

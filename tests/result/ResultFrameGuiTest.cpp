@@ -17,7 +17,6 @@
 #include "ui/testing/GuiTest.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchSettingsFile.h"
-#include "ui/testing/WindowManager.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +27,6 @@
 
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
-
-// After the wx headers: Xlib's macros must not reach them.
-#include "tests/ui/WindowStacking.h"
 
 #include <filesystem>
 #include <vector>
@@ -266,27 +262,6 @@ TEST_F(ResultFrameGui, TheWindowLiesInsideTheWorkArea) {
     const wxRect work = wxDisplay(d == wxNOT_FOUND ? 0u : unsigned(d)).GetClientArea();
     EXPECT_TRUE(work.Contains(fresh->GetRect())) << fresh->GetRect().y << "+" << fresh->GetRect().height;
     fresh->m_closingApp = true;
-    EXPECT_TRUE(DestroyAndWait(fresh));
-}
-
-// Under a window manager the frame it puts around the window counts too: a window whose client
-// area the toolkit's first guess puts just above the bottom of the work area comes up with its
-// frame inside.
-TEST_F(ResultFrameGui, UnderAWindowManagerTheWindowAndItsFrameLieInsideTheWorkArea) {
-    ui::testing::WindowManager wm;
-    ASSERT_TRUE(wm.Started()) << "openbox is needed (apt-get install openbox)";
-    const wxRect work = wxDisplay(0u).GetClientArea();
-    auto* fresh = new CImageFrame(nullptr);
-    fresh->SetSize(wxRect(200, work.GetBottom() + 1 - 747, 1022, 747));
-    fresh->Show();
-    wxRect outer;
-    EXPECT_TRUE(PumpUntil([&] {
-        const Window xid = stacking::XidOf(fresh);
-        outer = stacking::FrameRect(fresh);
-        return stacking::FrameOf(xid) != xid && work.Contains(outer);
-    })) << "the frame at "
-        << outer.x << "," << outer.y << " " << outer.width << "x" << outer.height;
-    ScreenshotRoot(OutputFolder() + "/result-window-placed.png");
     EXPECT_TRUE(DestroyAndWait(fresh));
 }
 

@@ -11,7 +11,6 @@
 #include "ui/Services.h"
 #include "ui/TemplateWindow.h"
 #include "ui/testing/GuiTest.h"
-#include "ui/testing/WindowManager.h"
 #include "viewer3d/app/CalibFrm.h"
 #include "viewer3d/app/MainFrame.h"
 #include "viewer3d/measure/gui/ImageVw.h"
@@ -29,11 +28,7 @@
 #include <wx/image.h>
 #include <wx/listbox.h>
 #include <wx/statbmp.h>
-#include <wx/display.h>
 #include <wx/textctrl.h>
-
-// After the wx headers: Xlib's macros must not reach them.
-#include "tests/ui/WindowStacking.h"
 
 #include <filesystem>
 #include <fstream>
@@ -87,26 +82,6 @@ TEST(ViewerGui, FirstStartAndRestartKeepSettingsParametersAndPlacement) {
         viewer.Stop();
     }
     v3d::GlobalProcParams() = v3d::ProcParams();
-}
-
-// The first start under a window manager: the whole work area, with the frame the window
-// manager puts around the window inside it too.
-TEST(ViewerGui, UnderAWindowManagerTheFirstWindowLiesInsideTheWorkAreaFrameIncluded) {
-    ui::testing::WindowManager wm;
-    ASSERT_TRUE(wm.Started()) << "openbox is needed (apt-get install openbox)";
-    ScratchFolder dir("brx-placed");
-    RunningViewer viewer(dir.Path());
-    brx::CMainFrame* main = viewer.App().MainFrame();
-    const wxRect work = wxDisplay(0u).GetClientArea();
-    wxRect outer;
-    EXPECT_TRUE(ui::testing::PumpUntil([&] {
-        const Window xid = stacking::XidOf(main);
-        outer = stacking::FrameRect(main);
-        return stacking::FrameOf(xid) != xid && work.Contains(outer);
-    })) << "the frame at "
-        << outer.x << "," << outer.y << " " << outer.width << "x" << outer.height;
-    ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/viewer-first-start.png");
-    viewer.Stop();
 }
 
 TEST(ViewerGui, RecordsFromAnotherProcessOpenFramesAndAForgedOneShows9202) {
