@@ -1,8 +1,7 @@
 // The viewer under a window manager prints no toolkit warnings: a plain start, a start on each
 // sample file, a start that a hand-over record reaches as soon as the window can be found, files
 // handed to the running viewer, and documents opened and closed with the close box of their tab. A widget
-// given less room than it needs makes GTK print "Gtk-WARNING" or "Gtk-CRITICAL" on the standard error;
-// a window asked for what it cannot tell yet makes wx print a "Debug: " line.
+// given less room than it needs makes GTK print "Gtk-WARNING" or "Gtk-CRITICAL" on the standard error.
 #include "ViewerTestSupport.h"
 
 #include "platform/FindableWindow.h"
@@ -105,14 +104,12 @@ std::string readAll(const std::string& path) {
     return s.str();
 }
 
-// The toolkit's warnings and criticals among the lines of a standard error, and the window
-// toolkit's debug lines (a window asked for its place on the screen before it is shown).
+// The toolkit's warnings and criticals among the lines of a standard error.
 std::string toolkitComplaints(const std::string& text) {
     std::string found;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);)
-        if (line.find("Gtk-WARNING") != std::string::npos || line.find("Gtk-CRITICAL") != std::string::npos ||
-            line.rfind("Debug: ", 0) == 0)
+        if (line.find("Gtk-WARNING") != std::string::npos || line.find("Gtk-CRITICAL") != std::string::npos)
             found += line + "\n";
     return found;
 }
