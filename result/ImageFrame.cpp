@@ -12,6 +12,7 @@
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
+#include "ui/DialogPlacement.h"
 #include "ui/DockingBars.h"
 #include "ui/Services.h"
 #include "ui/StageControlBar.h"
@@ -29,6 +30,8 @@
 #include <wx/dialog.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <initializer_list>
 #include <utility>
 
 namespace {
@@ -43,6 +46,30 @@ bool FileReadable(const std::string& path) {
 
 constexpr const char* kImageExtension = "bmp";
 constexpr const char* k3dExtension = "vv3";
+
+namespace str = vtid::str;
+
+// A file dialog's filter from pairs of string ids (name, pattern), ended by all files with the
+// pattern given.
+std::string FilterOf(std::initializer_list<std::pair<UINT, UINT>> pairs, const char* allFiles) {
+    const auto& r = ui::Resources();
+    std::string filter;
+    for (const auto& [name, pattern] : pairs)
+        filter += r.LoadString(name) + "|" + r.LoadString(pattern) + "|";
+    return filter + r.LoadString(str::AllFilesFilter) + "|" + allFiles;
+}
+
+// The image files first (the open dialog's own entry or the save dialog's), then each kind, then
+// all files.
+std::string ImageFilter(bool open) {
+    return FilterOf({open ? std::pair<UINT, UINT>{str::ImageFilesFilterOpen, str::ImageFilesPatternOpen}
+                          : std::pair<UINT, UINT>{str::ImageFilesFilter, str::ImagePatterns},
+                     {str::BmpFilesFilter, str::BmpPattern},
+                     {str::DibFilesFilter, str::DibPattern},
+                     {str::TiffFilesFilter, str::TifPattern},
+                     {str::JpegFilesFilter, str::JpgPattern}},
+                    "*.*");
+}
 
 } // namespace
 
@@ -162,6 +189,9 @@ CImageFrame::CImageFrame(wxWindow* parent)
     const int display = wxDisplay::GetFromWindow(this);
     SetSize(PlaceInWorkArea(GetRect(),
                             wxDisplay(display == wxNOT_FOUND ? 0u : unsigned(display)).GetClientArea()));
+    // The guess above knows nothing of the window manager's frame: once the window is framed on
+    // the screen it is placed again, frame included.
+    ui::KeepInWorkArea(this, this);
 }
 
 wxRect PlaceInWorkArea(wxRect window, const wxRect& area) {
@@ -375,15 +405,23 @@ void CImageFrame::OnDotScale() {
 std::string CImageFrame::AskFileName(bool open, const std::string& filter, const char* defaultExt) {
     ui::FileDialogRequest req;
     req.open = open;
-    req.title = ui::Resources().LoadString(open ? vtid::str::OpenFileTitle : vtid::str::SaveAsTitle);
     req.filter = filter;
-    req.folder = ReadIniString("PATH", "IMAGEPATH", "");
+    // The program's image folder; one kept relative to the working folder is taken from there.
+    if (m_pImagePath && !m_pImagePath->empty())
+        req.folder = std::filesystem::absolute(*m_pImagePath).lexically_normal().string();
+    if (open)
+        req.filterIndex = m_openFilterIndex;
     // A name typed without an extension gets the kind's in the dialog, which then asks before it
     // replaces a file of that name, as for a name typed in full.
     req.defaultExtension = open ? std::string() : std::string(defaultExt);
     const ui::FileDialogResult r = ui::RunFileDialog(this, req);
     if (r.paths.empty())
         return {};
+    if (open)
+        m_openFilterIndex = r.filterIndex;
+    // The next dialog starts where this one ended.
+    if (m_pImagePath)
+        *m_pImagePath = std::filesystem::path(r.paths.front()).parent_path().string();
     // An opened file exists as it is named; a new one takes the extension of its kind.
     return open ? r.paths.front() : WithDefaultExtension(r.paths.front(), defaultExt);
 }
@@ -399,11 +437,7 @@ std::string WithDefaultExtension(const std::string& path, const std::string& ext
 void CImageFrame::OnSaveImage() {
     if (!NotBusy())
         return;
-    const std::string path = AskFileName(
-        false,
-        "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|BMPﾌｧｲﾙ (*.bmp)|*.bmp|"
-        "DIBﾌｧｲﾙ (*.dib)|*.dib|TIFFﾌｧｲﾙ (*.tif)|*.tif|JPEGﾌｧｲﾙ (*.jpg)|*.jpg|すべてのファイル (*.*)|*.*",
-        kImageExtension);
+    const std::string path = AskFileName(false, ImageFilter(false), kImageExtension);
     if (!path.empty())
         m_doc->SaveImage(path);
 }
@@ -416,7 +450,7 @@ void CImageFrame::OnSave3d() {
         return;
     }
     const std::string path =
-        AskFileName(false, "VV3ﾌｫｰﾏｯﾄﾌｧｲﾙ（*.vv3）|*.vv3|すべてのファイル (*.*)|*", k3dExtension);
+        AskFileName(false, FilterOf({{str::Vv3FilesFilter, str::Vv3FilesPattern}}, "*"), k3dExtension);
     if (!path.empty())
         m_doc->SaveVv3(path);
 }
@@ -424,9 +458,7 @@ void CImageFrame::OnSave3d() {
 void CImageFrame::OnLoadImage() {
     if (!NotBusy())
         return;
-    const std::string path = AskFileName(
-        true, "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|すべてのファイル (*.*)|*.*",
-        kImageExtension);
+    const std::string path = AskFileName(true, ImageFilter(true), kImageExtension);
     if (path.empty() || !QueryDiscardResult())
         return;
     if (ShowImageFile(path)) {

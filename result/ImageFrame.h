@@ -58,6 +58,9 @@ public:
     CFocusProgDialog* GetProgressDialog() const { return m_progress; }
 
     bool m_closingApp = false;
+    // The program's image folder ([InitialSettings] IMAGEPATH as read at start; null: none): the
+    // image and 3D data dialogs start in it, and each confirmed choice puts its folder there.
+    std::string* m_pImagePath = nullptr;
     // The program's recent-file list: files opened here join it (null: none kept).
     ui::RecentFileList* m_recentFiles = nullptr;
     bool m_newResultShown = true;
@@ -105,7 +108,8 @@ private:
     LRESULT OnWorkCancel(WPARAM, LPARAM);
     void onClose(wxCloseEvent& ev);
     void onFocus(wxFocusEvent& ev);
-    // The file dialog from IMAGEPATH; a name chosen without an extension gets defaultExt.
+    // The file dialog from the image folder, which then follows the choice; a name chosen
+    // without an extension gets defaultExt. The open dialog starts at the filter last chosen in it.
     std::string AskFileName(bool open, const std::string& filter, const char* defaultExt);
 
     CImageDoc* m_doc = nullptr;
@@ -114,5 +118,6 @@ private:
     CViewerMenuDialog* m_toolBar = nullptr;
     CFocusProgDialog* m_progress = nullptr;
     bool m_discardAgreed = false;
+    int m_openFilterIndex = 0;
     bool m_fitPending = false; // a new picture waits for the view's shown size to be fitted
 };

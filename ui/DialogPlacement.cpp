@@ -12,6 +12,8 @@
 #include <gdk/gdkx.h>
 #include <X11/extensions/XInput2.h>
 
+#include <algorithm>
+
 namespace ui {
 
 namespace {
@@ -64,6 +66,7 @@ constexpr gint64 kPlacingUs = 2 * G_USEC_PER_SEC;
 
 struct WorkAreaKeeper {
     wxWeakRef<wxWindow> owner;
+    bool shrink = false; // a resizable window larger than the area is made smaller
     gint64 shownAt = 0;
     int moves = 0; // since the window was last shown: a window manager that puts it back ends it
 };
@@ -80,8 +83,19 @@ gboolean fitIntoWorkArea(GtkWidget* widget, GdkEvent* event, gpointer data) {
         return FALSE;
     GdkRectangle frame{};
     gdk_window_get_frame_extents(window, &frame);
-    const wxRect outer(frame.x, frame.y, frame.width, frame.height);
-    const wxPoint at = fittedOrigin(outer, workAreaFor(keeper->owner.get()));
+    wxRect outer(frame.x, frame.y, frame.width, frame.height);
+    const wxRect area = workAreaFor(keeper->owner.get());
+    const int wider = std::max(0, outer.width - area.width), taller = std::max(0, outer.height - area.height);
+    if (keeper->shrink && (wider > 0 || taller > 0)) {
+        ++keeper->moves;
+        // The client area gives up what the frame takes beyond the area.
+        int w = 0, h = 0;
+        gtk_window_get_size(GTK_WINDOW(widget), &w, &h);
+        gtk_window_resize(GTK_WINDOW(widget), std::max(1, w - wider), std::max(1, h - taller));
+        outer.width -= wider;
+        outer.height -= taller;
+    }
+    const wxPoint at = fittedOrigin(outer, area);
     if (at != outer.GetPosition()) {
         ++keeper->moves;
         // The position of a window with north-west gravity is that of its frame.
@@ -116,6 +130,7 @@ void KeepInWorkArea(wxWindow* dialog, wxWindow* owner) {
         return;
     auto* keeper = new WorkAreaKeeper;
     keeper->owner = owner;
+    keeper->shrink = dialog->HasFlag(wxRESIZE_BORDER);
     g_object_set_data_full(G_OBJECT(widget), "vt-work-area", keeper,
                            [](gpointer p) { delete static_cast<WorkAreaKeeper*>(p); });
     gtk_widget_add_events(widget, GDK_STRUCTURE_MASK);

@@ -20,8 +20,9 @@ wxWindow* ActingWindow();
 
 // Places the top-level window `dialog` inside the work area of the monitor `owner` is on (the
 // monitor under the pointer when owner is null or on none) each time the toolkit shows it, with
-// the frame the window manager puts around it, moved as little as can be; where the user then
-// moves it is his.
+// the frame the window manager puts around it, moved as little as can be; a resizable window
+// (wxRESIZE_BORDER) that is larger than the area with its frame is made as much smaller. Where
+// the user then moves it is his. A frame passes itself as the owner: the monitor it is on.
 void KeepInWorkArea(wxWindow* dialog, wxWindow* owner);
 
 // While it lives, the shown modal `dialog` comes up above `owner` when the owner is raised or

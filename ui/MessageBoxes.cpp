@@ -6,13 +6,16 @@
 #include <wx/app.h>
 #include <wx/artprov.h>
 #include <wx/button.h>
+#include <wx/dcscreen.h>
 #include <wx/dialog.h>
+#include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/thread.h>
 
 #include <glib.h>
+#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -101,6 +104,17 @@ wxArtID iconOf(UINT type) {
     }
 }
 
+// The width a title bar needs for `caption` in the title's bold face, with room on each side for
+// the window manager's window icon and buttons (about three times the bar's height).
+int TitleBarWidth(const wxString& caption) {
+    wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).Bold();
+    wxScreenDC dc;
+    dc.SetFont(font);
+    const wxSize text = dc.GetTextExtent(caption);
+    const int bar = text.y + 8;
+    return text.x + 6 * bar;
+}
+
 // The box: icon and text above the buttons of the type, the default button focused. Esc and
 // the close box answer Cancel where the box has it, else No, else OK: never the first button of
 // a question.
@@ -124,6 +138,17 @@ public:
         column->Add(row, 1, wxEXPAND);
         column->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, FromDIP(12));
         SetSizerAndFit(column);
+        // Wide enough for the title as well, beside the window manager's buttons on the title
+        // bar; and of one size, which leaves the window manager nothing to maximise.
+        const wxSize size(std::max(GetSize().x, TitleBarWidth(caption)), GetSize().y);
+        SetSize(size);
+        SetSizeHints(size, size);
+        // The window manager is told so as well: moving and closing are all the box offers.
+        if (GtkWidget* widget = GetHandle()) {
+            gtk_widget_realize(widget);
+            if (GdkWindow* window = gtk_widget_get_window(widget))
+                gdk_window_set_functions(window, GdkWMFunction(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
+        }
         const auto has = [&](int a) { return std::find(answers.begin(), answers.end(), a) != answers.end(); };
         SetEscapeId(has(IDCANCEL) ? wxID_CANCEL : has(IDNO) ? wxID_NO : wxID_OK);
         const int def = wxIdOf(DefaultButtonOf(type));

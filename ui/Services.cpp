@@ -2,6 +2,9 @@
 
 #include "ui/DialogPlacement.h"
 #include "ui/ResourceWidgets.h"
+#include "ui/resources/ResourceRegistry.h"
+
+#include "ids/CommonIds.h"
 
 #include <wx/colordlg.h>
 #include <wx/filedlg.h>
@@ -185,7 +188,12 @@ KeyStateService SetKeyStateService(KeyStateService s) {
 }
 
 FileDialogResult RunFileDialog(wxWindow* parent, const FileDialogRequest& r) {
-    return fileService ? fileService(parent, r) : realFileDialog(parent, r);
+    // A dialog without a title of its own is titled as the program's open and save dialogs are,
+    // in the program's language (the toolkit's default stays where the bundle has none).
+    FileDialogRequest titled = r;
+    if (titled.title.empty())
+        titled.title = Resources().LoadString(r.open ? uiid::str::OpenFileTitle : uiid::str::SaveAsTitle);
+    return fileService ? fileService(parent, titled) : realFileDialog(parent, titled);
 }
 std::optional<COLORREF> ChooseColour(wxWindow* parent, COLORREF initial) {
     return colourService ? colourService(parent, initial) : realColourDialog(parent, initial);

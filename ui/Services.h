@@ -16,8 +16,8 @@ class wxWindow;
 namespace ui {
 
 struct FileDialogRequest {
-    bool open = true; // false: save
-    std::string title;
+    bool open = true;     // false: save
+    std::string title;    // empty: the program's open or save title (uiid::str::OpenFileTitle, SaveAsTitle)
     std::string folder;   // start folder
     std::string fileName; // proposed name
     std::string filter;   // "BMP (*.bmp)|*.bmp|TIFF (*.tif)|*.tif"

@@ -219,6 +219,7 @@ CImageDoc* COrsandelApp::OpenImageDocument(const char* path, HDIB bitmap, double
             m_recent->Attach(m_pResultFrame, m_pResultFrame,
                              [this](const std::string& file) { return OpenDocumentFile(file) != nullptr; });
         m_pResultFrame->m_pLensTable = &m_lensTable;
+        m_pResultFrame->m_pImagePath = &m_strImagePath;
         if (m_pMainFrame)
             wxTheApp->SetTopWindow(m_pMainFrame);
     }

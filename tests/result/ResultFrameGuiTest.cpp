@@ -183,6 +183,54 @@ TEST_F(ResultFrameGui, NamesTypedWithoutAnExtensionGetTheDialogsOwn) {
     EXPECT_TRUE(sink.ShownIds().empty());
 }
 
+// The three file dialogs start in the program's image folder and leave the folder of each
+// confirmed choice there for the next one; the open dialog offers each kind of image and keeps
+// the filter last chosen in it.
+TEST_F(ResultFrameGui, TheFileDialogsStartInTheImageFolderAndFollowEachChoice) {
+    std::string imageFolder = dir / "series";
+    frame->m_pImagePath = &imageFolder;
+    HDIB picture = DibCreate(30, 20, 1);
+    ASSERT_TRUE(SaveImageFile(picture, dir.Write("loaded/p.tif", ""), 3, 75));
+    GlobalFree(picture);
+    std::filesystem::create_directories(dir / "saved");
+    std::vector<ui::FileDialogRequest> asked;
+    std::vector<ui::FileDialogResult> answers(5);
+    answers[0] = {{dir / "loaded/p.tif"}, 3};
+    answers[2] = {{dir / "saved/d.vv3"}, 0};
+    answers[4] = {{dir / "loaded/p.tif"}, 1};
+    ui::SetFileDialogService([&](wxWindow*, const ui::FileDialogRequest& r) {
+        asked.push_back(r);
+        return answers[asked.size() - 1];
+    });
+    CScriptedMessageSink sink(IDYES);
+    frame->RouteCommandId(vtid::cmd::LoadImage);
+    frame->RouteCommandId(vtid::cmd::SaveImage); // cancelled: the folder stays
+    Heights r(20, 10);
+    Show(r);
+    frame->RouteCommandId(vtid::cmd::Save3dData);
+    frame->RouteCommandId(vtid::cmd::LoadImage); // cancelled: the filter stays too
+    frame->RouteCommandId(vtid::cmd::LoadImage);
+    ui::SetFileDialogService({});
+    ASSERT_EQ(asked.size(), 5u);
+    const std::vector<std::string> folders = {dir / "series", dir / "loaded", dir / "loaded", dir / "saved",
+                                              dir / "saved"};
+    for (size_t i = 0; i < asked.size(); ++i)
+        EXPECT_EQ(asked[i].folder, folders[i]) << i;
+    EXPECT_EQ(imageFolder, dir / "loaded");
+    EXPECT_EQ((std::vector<int>{asked[0].filterIndex, asked[3].filterIndex, asked[4].filterIndex}),
+              (std::vector<int>{0, 3, 3}));
+    EXPECT_EQ(asked[0].title, "ファイルを開く");
+    EXPECT_EQ(asked[1].title, "名前を付けて保存");
+    EXPECT_EQ(asked[0].filter,
+              "画像ﾌｧｲﾙ (*.bmp;*.dib;*.tif;*.jpg;)|*.bmp;*.dib;*.tif;*.jpg|BMPﾌｧｲﾙ (*.bmp)|*.bmp|"
+              "DIBﾌｧｲﾙ (*.dib)|*.dib|TIFFﾌｧｲﾙ (*.tif)|*.tif|JPEGﾌｧｲﾙ (*.jpg)|*.jpg|"
+              "すべてのファイル (*.*)|*.*");
+    EXPECT_EQ(asked[1].filter, asked[0].filter);
+    EXPECT_EQ(asked[2].filter, "VV3ﾌｫｰﾏｯﾄﾌｧｲﾙ（*.vv3）|*.vv3|すべてのファイル (*.*)|*");
+    EXPECT_TRUE(std::filesystem::exists(dir / "saved/d.vv3"));
+    frame->m_pImagePath = nullptr;
+}
+
 TEST_F(ResultFrameGui, ItsMessagesOpenOverItWhenItIsActive) {
     auto* other = new wxFrame(nullptr, wxID_ANY, "main");
     other->Show();

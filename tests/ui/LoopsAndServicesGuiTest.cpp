@@ -173,7 +173,9 @@ TEST(LoopsGui, SplitterGridPlacesPanesAtTheirCells) {
 }
 
 TEST(LoopsGui, ServicesAreReplacedAndRestored) {
-    auto oldFile = SetFileDialogService([](wxWindow*, const FileDialogRequest& r) {
+    std::vector<std::string> titles;
+    auto oldFile = SetFileDialogService([&](wxWindow*, const FileDialogRequest& r) {
+        titles.push_back(r.title);
         FileDialogResult res;
         res.paths = {r.folder + "/" + r.fileName};
         res.filterIndex = 2;
@@ -185,6 +187,13 @@ TEST(LoopsGui, ServicesAreReplacedAndRestored) {
     FileDialogResult got = RunFileDialog(nullptr, req);
     EXPECT_EQ(got.paths, std::vector<std::string>{"/data/result.tif"});
     EXPECT_EQ(got.filterIndex, 2);
+    // A dialog without a title of its own gets the program's open or save title, never the
+    // toolkit's English one; a title given stays.
+    req.open = false;
+    RunFileDialog(nullptr, req);
+    req.title = "保存ファイル設定";
+    RunFileDialog(nullptr, req);
+    EXPECT_EQ(titles, (std::vector<std::string>{"ファイルを開く", "名前を付けて保存", "保存ファイル設定"}));
     SetFileDialogService(oldFile);
 
     auto oldColour =

@@ -8,18 +8,23 @@
 
 #include "ids/VantorelIds.h"
 #include "tests/ui/WindowStacking.h"
+#include "ui/testing/WindowManager.h"
 
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/dcscreen.h>
 #include <wx/dialog.h>
 #include <wx/frame.h>
 #include <wx/uiaction.h>
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <optional>
+#include <string>
+#include <vector>
 
 using ui::testing::ClickOnScreen;
 using ui::testing::PumpUntil;
@@ -147,6 +152,80 @@ TEST_F(MessageBoxGui, OpensInsideTheWorkAreaOfItsOwnersMonitor) {
     ASSERT_TRUE(PumpUntil([&] { return answer.has_value(); }));
     EXPECT_TRUE(inside) << "the box at " << shown.x << "," << shown.y << " " << shown.width << "x"
                         << shown.height << " leaves the work area";
+}
+
+// The actions the window manager allows on the window (_NET_WM_ALLOWED_ACTIONS).
+std::vector<std::string> AllowedActions(wxWindow* w) {
+    Display* d = stacking::XDisplay();
+    std::vector<std::string> names;
+    Atom type = 0;
+    int format = 0;
+    unsigned long n = 0, left = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, stacking::XidOf(w), XInternAtom(d, "_NET_WM_ALLOWED_ACTIONS", False), 0, 64,
+                           False, XA_ATOM, &type, &format, &n, &left, &data) == Success &&
+        data)
+        for (unsigned long i = 0; i < n; ++i)
+            if (char* name = XGetAtomName(d, reinterpret_cast<Atom*>(data)[i])) {
+                names.push_back(name);
+                XFree(name);
+            }
+    if (data)
+        XFree(data);
+    return names;
+}
+
+// The width the window manager's title bar gives the title: the widest window on the bar (the
+// bar is the frame's child above the client, the title's own window the widest one on it).
+int TitleLabelWidth(wxWindow* w) {
+    Display* d = stacking::XDisplay();
+    const Window frame = stacking::FrameOf(stacking::XidOf(w));
+    auto children = [d](Window parent) {
+        Window root = 0, up = 0, *list = nullptr;
+        unsigned count = 0;
+        std::vector<Window> found;
+        if (XQueryTree(d, parent, &root, &up, &list, &count) && list) {
+            found.assign(list, list + count);
+            XFree(list);
+        }
+        return found;
+    };
+    int widest = 0;
+    for (Window bar : children(frame)) {
+        XWindowAttributes a{};
+        if (!XGetWindowAttributes(d, bar, &a) || a.map_state != IsViewable || a.height > 40)
+            continue;
+        for (Window on : children(bar))
+            if (XWindowAttributes b{}; XGetWindowAttributes(d, on, &b) && b.map_state == IsViewable)
+                widest = std::max(widest, b.width);
+    }
+    return widest;
+}
+
+// Under a window manager a short message's box is still wide enough for its whole title beside
+// the title bar's buttons (in the manager's default title face, sans bold 8 points), and, being
+// of one size, offers nothing to maximise.
+TEST_F(MessageBoxGui, UnderAWindowManagerTheTitleShowsWholeAndNothingMaximises) {
+    ui::testing::WindowManager wm;
+    ASSERT_TRUE(wm.Started()) << "openbox is needed (apt-get install openbox)";
+    message = vtid::str::Cancelled;
+    type = MB_OK;
+    std::vector<std::string> actions;
+    int label = 0;
+    WhenModal([&](wxDialog* box) {
+        PumpUntil(
+            [&] { return !(actions = AllowedActions(box)).empty() && (label = TitleLabelWidth(box)) > 0; });
+        ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/message-box-framed.png");
+        actions = AllowedActions(box); // as the screenshot shows the box
+        box->EndModal(wxID_OK);
+    });
+    ASSERT_TRUE(ClickOnScreen(ask, Middle(ask)));
+    ASSERT_TRUE(PumpUntil([&] { return answer.has_value(); }));
+    EXPECT_NE(std::find(actions.begin(), actions.end(), "_NET_WM_ACTION_CLOSE"), actions.end());
+    EXPECT_EQ(std::find(actions.begin(), actions.end(), "_NET_WM_ACTION_MAXIMIZE_HORZ"), actions.end());
+    wxScreenDC dc;
+    dc.SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS).Bold());
+    EXPECT_GE(label, dc.GetTextExtent(wxTheApp->GetAppDisplayName()).x);
 }
 
 TEST_F(MessageBoxGui, AChildWindowThatOwnsADialogStaysPaintedWithItsFrame) {

@@ -520,6 +520,7 @@ TEST_F(AutoCapture, PositionFilesSaveAndLoadByFullPath) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_FALSE(requests[0].open);
     EXPECT_TRUE(requests[0].confirmOverwrite);
+    EXPECT_EQ(requests[0].title, "名前を付けて保存");
     ASSERT_TRUE(fs::exists(elsewhere + "/range.dat"));
     EXPECT_EQ(fs::file_size(elsewhere + "/range.dat"), 32u + 5 * 8);
     EXPECT_EQ(ReadIniString("InitialSettings", "TAKEPATH", ""), elsewhere);
@@ -528,6 +529,7 @@ TEST_F(AutoCapture, PositionFilesSaveAndLoadByFullPath) {
     ScriptFileDialogs({elsewhere + "/range.dat"});
     panel->OnLoadList();
     EXPECT_EQ(requests.back().folder, elsewhere);
+    EXPECT_EQ(requests.back().title, "ファイルを開く");
     EXPECT_EQ(panel->ListMode(), 0);
     EXPECT_EQ(panel->Positions(), (std::vector<double>{10, 7, 4, 1, 0}));
     EXPECT_EQ(panel->GetDlgItemText(vtid::AutoPanel::StartPosition), "10");

@@ -6,6 +6,7 @@
 
 #include "ids/VantorelIds.h"
 #include "shell/capture/AutoDialog.h"
+#include "ui/testing/WindowManager.h"
 
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
@@ -13,9 +14,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-
+#include <memory>
 #include <optional>
 
 namespace {
@@ -65,39 +64,12 @@ class Placement : public ShellWindows {
 protected:
     void TearDown() override {
         ShellWindows::TearDown();
-        if (wm > 0) {
-            ::kill(wm, SIGTERM);
-            ::waitpid(wm, nullptr, 0);
-        }
+        wm.reset();
     }
     // Starts openbox on the test's display and waits until it manages windows.
     bool StartWindowManager() {
-        wm = ::fork();
-        if (wm == 0) {
-            ::execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        Display* d = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
-        const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
-        return ui::testing::PumpUntil([&] {
-                   int status = 0;
-                   if (::waitpid(wm, &status, WNOHANG) == wm) {
-                       wm = -1;
-                       return true; // gone: the wait below reports it
-                   }
-                   Atom type = 0;
-                   int format = 0;
-                   unsigned long n = 0, left = 0;
-                   unsigned char* data = nullptr;
-                   const bool found =
-                       XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW, &type,
-                                          &format, &n, &left, &data) == Success &&
-                       n == 1;
-                   if (data)
-                       XFree(data);
-                   return found;
-               }) &&
-               wm > 0;
+        wm = std::make_unique<ui::testing::WindowManager>();
+        return wm->Started();
     }
     // One start: waits until the frame's outer rectangle is the one wanted (or the wait ends),
     // and returns where the frame is.
@@ -171,7 +143,7 @@ protected:
         }
     }
 
-    pid_t wm = -1;
+    std::unique_ptr<ui::testing::WindowManager> wm;
 };
 
 TEST_F(Placement, UnderAWindowManagerEachStartComesBackWhereTheLastEnded) {

@@ -222,6 +222,7 @@ TEST(ViewerFrames, SavingAVv3DocumentAsksForATdvNameOfTheSameStem) {
     EXPECT_TRUE(frame->HandleCommand(bxid::cmd::Save));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_FALSE(asked[0].open);
+    EXPECT_EQ(asked[0].title, "名前を付けて保存");
     EXPECT_EQ(asked[0].fileName, "data.tdv");
     EXPECT_EQ(asked[0].folder, dir.Path() + "/a.b");
     EXPECT_NE(asked[0].filter.find("*.tdv"), std::string::npos);
