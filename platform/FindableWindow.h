@@ -36,14 +36,13 @@ struct COPYDATASTRUCT {
     const void* lpData = nullptr;
 };
 
-// The largest record a receiver takes: the largest the programs exchange, the "VV3D" height
-// hand-over (16 + 8 W H bytes) of the largest picture they handle, the camera's 3840 x 3072
-// frame: 94,371,856 bytes (90 MiB). A claim beyond it is refused as soon as the header is in,
-// before anything is allocated; below it the receiver's memory grows with the bytes that have
-// arrived, not with the claim, so that peers that claim much and send little cost little.
-constexpr DWORD kLargestPictureWidth = 3840;
-constexpr DWORD kLargestPictureHeight = 3072;
-constexpr DWORD kMaxCopyDataBytes = 16u + 8u * kLargestPictureWidth * kLargestPictureHeight;
+// The largest record a receiver takes: 256 MiB, the "VV3D" height hand-over (16 + 8 W H bytes)
+// of a picture of up to about 33 million pixels (5792 x 5792), well above the camera's largest
+// frame (3840 x 3072, 90 MiB), so that results composed from large image files on disk still go
+// over. A claim beyond it is refused as soon as the header is in, before anything is allocated;
+// below it the receiver's memory grows with the bytes that have arrived, not with the claim, so
+// that peers that claim much and send little cost little.
+constexpr DWORD kMaxCopyDataBytes = 256u << 20;
 
 // A findable window as a lookup sees it.
 struct TopWindowInfo {

@@ -335,7 +335,7 @@ TEST_F(FindableWindowTest, ReceiverRefusesOversizedAndCutRecordsBeforeDelivering
     } refused[] = {
         {"length over the limit", header(tag, kMaxCopyDataBytes + 1) + "abc", false},
         {"length of 4 GiB - 1", header(tag, 0xFFFFFFFFu), false},
-        {"length of 256 MiB, beyond the largest record", header(tag, 256u << 20), false},
+        {"length of 1 GiB, beyond the largest record", header(tag, 1024u << 20), false},
         {"fewer bytes than the length says", header(tag, 100) + std::string(10, 'z'), true},
         {"header cut short", header(tag, 3).substr(0, 5), true},
     };
