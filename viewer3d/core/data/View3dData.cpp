@@ -1,5 +1,6 @@
 #include "viewer3d/core/data/View3dData.h"
 
+#include "imaging/bitmaps/MemoryRoom.h"
 #include "platform/Encoding.h"
 #include "platform/File.h"
 #include "viewer3d/core/files/ImageReaders.h"
@@ -648,6 +649,30 @@ bool View3dData::LoadVv3dRecord(const void* data, uint64_t length) {
     calib_.zScale = info.zScale;
     heightMax_ = info.maxValue;
     return true;
+}
+
+namespace {
+
+// What a document takes for each pixel at the most: the planes (texture 3, heights 2), the
+// images derived from them (display, height display, levelled, OpenGL texture, profile,
+// overlays and the work slots: about 17), the 3D scene's copy of its texture in the graphics
+// library (about 6), and the larger of the reading's work buffers (10) and a view's picture
+// and bitmap (7).
+constexpr uint64_t kDocumentBytesPerPixel = 40;
+
+} // namespace
+
+bool View3dData::RoomForDocument(int w, int h) {
+    if (w <= 0 || h <= 0)
+        return true; // nothing to allocate: the readers refuse such a size themselves
+    return HasRoomFor(uint64_t(w) * uint64_t(h) * kDocumentBytesPerPixel);
+}
+
+bool View3dData::RoomForPlanes() const {
+    if (!texture_)
+        return true;
+    GlobalLockGuard lock(texture_);
+    return !lock || RoomForDocument(DibGetWidth(lock.get()), std::abs(DibGetHeight(lock.get())));
 }
 
 TdvFields View3dData::CurrentTdvFields() const {
