@@ -15,16 +15,14 @@ public:
         for (std::string word; kb == 0 && status >> word;)
             if (word == "VmSize:")
                 status >> kb;
-        ok_ = kb > 0 && ::getrlimit(RLIMIT_AS, &saved_) == 0;
+        ok_ = kb > 0 && ::getrlimit(RLIMIT_AS, &saved_) == 0 && kb * 1024 + room < saved_.rlim_cur;
         const rlimit small{kb * 1024 + room, saved_.rlim_max};
-        ok_ = ok_ && small.rlim_cur < saved_.rlim_cur && ::setrlimit(RLIMIT_AS, &small) == 0;
+        ok_ = ok_ && ::setrlimit(RLIMIT_AS, &small) == 0;
     }
     ~ScopedAddressSpaceLimit() {
         if (ok_)
             ::setrlimit(RLIMIT_AS, &saved_);
     }
-    ScopedAddressSpaceLimit(const ScopedAddressSpaceLimit&) = delete;
-    ScopedAddressSpaceLimit& operator=(const ScopedAddressSpaceLimit&) = delete;
     bool Active() const { return ok_; }
 
 private:
