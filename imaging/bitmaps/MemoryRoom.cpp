@@ -4,12 +4,12 @@
 
 #include <sys/mman.h>
 
-bool HasRoomFor(uint64_t bytes) {
-    if (bytes > kGlobalMaxBlock)
+bool HasRoomFor(uint64_t bytes, uint64_t addressOnly) {
+    if (bytes > kGlobalMaxBlock || addressOnly > kGlobalMaxBlock)
         return false;
-    const uint64_t total = bytes + kMemoryHeadroom;
-    if (total >= GlobalAvailableBytes())
+    if (bytes + kMemoryHeadroom >= GlobalAvailableBytes())
         return false;
+    const uint64_t total = bytes + kMemoryHeadroom + addressOnly;
     void* probe = ::mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (probe == MAP_FAILED)
         return false;

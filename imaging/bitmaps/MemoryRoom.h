@@ -10,6 +10,7 @@
 constexpr uint64_t kMemoryHeadroom = uint64_t(32) << 20;
 
 // True when `bytes` (plus the headroom) lie below the memory the machine has free and the
-// process can map that much address space now (a limit set with ulimit -v counts). The test
-// mapping is released at once and its pages are never touched.
-bool HasRoomFor(uint64_t bytes);
+// process can map that much address space now, and `addressOnly` bytes beyond (address space
+// that is reserved but little used, such as the stacks and heaps of threads still to start); a
+// limit set with ulimit -v counts. The test mapping is released at once, its pages untouched.
+bool HasRoomFor(uint64_t bytes, uint64_t addressOnly = 0);

@@ -114,6 +114,7 @@ bool CView3dDoc::OnOpenDocument(const std::string& path) {
         return false;
     }
     ProcessPlanes(format, slotType);
+    NoteWorkersStarted();
     SetModifiedFlag(false);
     if (panelRefill())
         panelRefill()(this);
@@ -172,6 +173,7 @@ int CView3dDoc::LoadVv3dRecord(const void* data, uint64_t length) {
         return 0;
     }
     ProcessPlanes(-1, -1);
+    NoteWorkersStarted();
     return 1;
 }
 

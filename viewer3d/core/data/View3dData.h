@@ -176,6 +176,9 @@ public:
     // or received and again once its planes are there, so that one that does not fit is
     // refused before the window toolkit or the graphics library is asked for its pictures.
     static bool RoomForDocument(int w, int h);
+    // Told once a document has been prepared and shown: the threads that every document uses
+    // have started, and their room is no longer asked for.
+    static void NoteWorkersStarted();
     // RoomForDocument for the size of the texture plane read (true without one).
     bool RoomForPlanes() const;
     // The header fields of a document file from the document, and the file written.
