@@ -3,6 +3,7 @@
 #include "ids/VantorelIds.h"
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/bitmaps/DibConvert.h"
+#include "imaging/bitmaps/MemoryRoom.h"
 #include "imaging/files/ImageFile.h"
 #include "imaging/compose/WorkerMessages.h"
 #include "devices/camera/CalibrationSettings.h"
@@ -17,6 +18,7 @@
 #include "result/ImageView.h"
 #include "result/core/NoiseCut.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -56,11 +58,43 @@ void CImageDoc::FreeData() {
     m_minimum = m_step = 0.0;
 }
 
+namespace {
+
+// What the window takes for each pixel of its image: the image (up to 6 bytes), its screen
+// conversion (3), the view's picture (3) and the bitmap it is drawn through (4).
+constexpr uint64_t kImageBytesPerPixel = 16;
+// And for each pixel of its heights: the height, working and noise-cut rows (8 each), the
+// focus values and the noise mask (4 each), the height and preview pictures (1 each).
+constexpr uint64_t kHeightBytesPerPixel = 34;
+
+// Whether a w x h picture with that much per pixel fits in the memory free now; when it does
+// not, the memory message is shown.
+bool RoomOrReport(int64_t w, int64_t h, uint64_t perPixel) {
+    if (w <= 0 || h <= 0 || HasRoomFor(uint64_t(w) * uint64_t(h) * perPixel))
+        return true;
+    ShowMessage(vtid::str::NoMemory, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+int64_t DibPixels(HDIB dib, int64_t* w) {
+    GlobalLockGuard lock(dib);
+    if (!lock)
+        return 0;
+    *w = DibGetWidth(lock.get());
+    return std::abs(int64_t(DibGetHeight(lock.get())));
+}
+
+} // namespace
+
 bool CImageDoc::SetResultImage(HDIB image) {
     if (!image)
         return false;
     FreeData();
     m_title = ui::ToUtf8(ui::LoadResString(vtid::str::CompositionResultTitle));
+    int64_t w = 0;
+    const int64_t h = DibPixels(image, &w);
+    if (!RoomOrReport(w, h, kImageBytesPerPixel))
+        return false;
     HDIB copy = DibDuplicate(image);
     if (!copy) {
         ShowMessage(kMsgImageTooLarge, MB_OK | MB_ICONEXCLAMATION);
@@ -79,6 +113,10 @@ bool CImageDoc::SetHeightData(const double* const* heights, const int* const* fo
     m_working.Free();
     if (heights && !m_image)
         return false; // no image to carry the heights: refused
+    if (heights && !RoomOrReport(m_width, m_height, kHeightBytesPerPixel)) {
+        BuildHeightDisplay();
+        return false;
+    }
     if (heights) {
         if (!m_heights.CopyFrom(heights, m_width, m_height) || !m_focus.CopyFrom(focus, m_width, m_height) ||
             !m_working.CopyFrom(m_heights)) {
@@ -202,6 +240,12 @@ bool CImageDoc::OnOpenDocument(const std::string& path) {
     }
     if (!dib) {
         ShowMessage(vtid::str::CannotReadData, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    int64_t w = 0;
+    const int64_t h = DibPixels(dib, &w);
+    if (!RoomOrReport(w, h, kImageBytesPerPixel)) {
+        GlobalFree(dib);
         return false;
     }
     m_title = path;

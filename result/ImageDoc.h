@@ -64,11 +64,12 @@ public:
     ~CImageDoc() override;
 
     // ---- taking a result ----
-    // Copies a composed 8- or 24-bit image; false (nothing kept) when it cannot be copied, which
-    // is reported with 9204.
+    // Copies a composed 8- or 24-bit image; false (nothing kept) when the window with it does
+    // not fit in the memory free (reported with NoMemory) or it cannot be copied (9204).
     bool SetResultImage(HDIB image);
     // Copies the composer's rows (image height rows of image width values). Refused without an
-    // image; a copy that cannot be made is reported with 9204 and leaves no height data.
+    // image; rows that do not fit in the memory free (NoMemory) or a copy that cannot be made
+    // (9204) leave no height data.
     bool SetHeightData(const double* const* heights, const int* const* focus);
     void PrepareImage(int typeCode);
     void BuildHeightDisplay();

@@ -3,6 +3,7 @@
 #include <wx/app.h>
 
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 
 namespace ui {
@@ -25,8 +26,16 @@ struct FindableWindowLink::Shared {
         LRESULT result = 0;
     };
 
-    // Listener thread.
+    // Listener thread. Queueing the call for the UI thread allocates inside the toolkit while
+    // it holds the lock of its event queue, and a failed allocation there leaves that lock held:
+    // the UI thread then waits on it for good. So a record is refused, as when the window is
+    // gone, while memory is too short to be sure the queueing can allocate.
     static LRESULT deliver(const std::shared_ptr<Shared>& self, const COPYDATASTRUCT& record) {
+        constexpr size_t kQueueingRoom = size_t(4) << 20;
+        void* room = std::malloc(kQueueingRoom);
+        if (!room)
+            return 0;
+        std::free(room);
         auto job = std::make_shared<Job>();
         {
             std::lock_guard<std::mutex> lock(self->mutex);

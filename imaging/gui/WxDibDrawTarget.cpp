@@ -1,6 +1,7 @@
 #include "imaging/gui/WxDibDrawTarget.h"
 
 #include "imaging/bitmaps/Dib.h"
+#include "imaging/bitmaps/MemoryRoom.h"
 
 #include <wx/bitmap.h>
 #include <wx/dc.h>
@@ -27,6 +28,13 @@ int CWxDibDrawTarget::SetStretchBltMode(int mode) {
     return old;
 }
 
+bool CWxDibDrawTarget::RoomForPicture(int64_t width, int64_t height) {
+    constexpr int64_t kCheckedFrom = int64_t(1) << 18; // smaller pictures are not looked at
+    if (width <= 0 || height <= 0)
+        return true;
+    return width * height < kCheckedFrom || HasRoomFor(uint64_t(width) * uint64_t(height) * 7);
+}
+
 BOOL CWxDibDrawTarget::SetClipRect(const RECT* rect) {
     m_dc.DestroyClippingRegion();
     if (rect)
@@ -47,12 +55,13 @@ bool CWxDibDrawTarget::ExtractRect(const BYTE* info, const void* bits, int xSrc,
     const int64_t W = h.biWidth, H = h.biHeight;
     if (xSrc < 0 || ySrc < 0 || int64_t(xSrc) + width > W || int64_t(ySrc) + height > H)
         return false;
-    if (int64_t(width) * height > kMaxPixels)
+    if (int64_t(width) * height > kMaxPixels || !RoomForPicture(width, height))
         return false;
     const int64_t stride = ((W * bpp + 31) / 32) * 4;
     const BYTE* table = info + h.biSize;
     const WORD colours = bpp == 8 ? DibColorCount(info) : 0;
-    out.Create(width, height, false);
+    if (!out.Create(width, height, false) || !out.GetData())
+        return false;
     unsigned char* dst = out.GetData();
     const auto* base = static_cast<const BYTE*>(bits);
     for (int r = 0; r < height; ++r) {
@@ -107,7 +116,8 @@ int CWxDibDrawTarget::SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD
 int CWxDibDrawTarget::StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                                     int srcWidth, int srcHeight, const void* bits, const BYTE* info, UINT,
                                     DWORD) {
-    if (destWidth <= 0 || destHeight <= 0 || int64_t(destWidth) * destHeight > kMaxPixels)
+    if (destWidth <= 0 || destHeight <= 0 || int64_t(destWidth) * destHeight > kMaxPixels ||
+        !RoomForPicture(destWidth, destHeight))
         return 0;
     wxImage img;
     if (!ExtractRect(info, bits, xSrc, ySrc, srcWidth, srcHeight, img))

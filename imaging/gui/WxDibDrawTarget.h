@@ -5,6 +5,8 @@
 
 #include "imaging/bitmaps/DibDraw.h"
 
+#include <cstdint>
+
 class wxDC;
 class wxImage;
 
@@ -20,8 +22,13 @@ public:
     int StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
                       int srcHeight, const void* bits, const BYTE* info, UINT colorUse, DWORD rop) override;
 
+    // Whether a picture of width x height pixels fits in the memory free now as an RGB image
+    // (3 bytes a pixel) and as the bitmap it is drawn through (4). Checked before the toolkit
+    // is asked for either: the toolkit ends the process when it cannot allocate a bitmap.
+    static bool RoomForPicture(int64_t width, int64_t height);
     // The source rectangle (bottom-up y as in the calls) as an RGB image; false when the
-    // bitmap's format is not drawable or the rectangle leaves the bitmap.
+    // bitmap's format is not drawable, the rectangle leaves the bitmap or the picture does not
+    // fit in memory (RoomForPicture).
     static bool ExtractRect(const BYTE* info, const void* bits, int xSrc, int ySrc, int width, int height,
                             wxImage& out);
 

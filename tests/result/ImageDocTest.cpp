@@ -8,6 +8,7 @@
 #include "platform/Process.h"
 #include "platform/ScriptedMessageSink.h"
 #include "result/core/HeightPicture.h"
+#include "tests/support/ScopedAddressSpaceLimit.h"
 #include "tests/support/ScratchFifo.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchSettingsFile.h"
@@ -80,6 +81,32 @@ TEST(ImageDocTest, TakesCopiesAndRefusesHeightsWithoutAnImage) {
     EXPECT_EQ(doc.m_heightPicture, nullptr);
     EXPECT_EQ(doc.GetDrawImage(), doc.m_image);
     EXPECT_TRUE(sink.ShownIds().empty());
+}
+
+// A result the window cannot hold in the memory left is refused with the memory message before
+// anything of it is copied; heights that do not fit leave the image without them.
+TEST(ImageDocTest, AResultThatDoesNotFitInMemoryIsRefusedWithTheMemoryMessage) {
+    ASSERT_TRUE(ui::LoadProgramResources("vantorel"));
+    CScriptedMessageSink sink(IDOK);
+    CImageDoc doc;
+    Result large(2000, 1500, 0.0), medium(1000, 1000, 0.0);
+    {
+        ScopedAddressSpaceLimit limit(16u << 20);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_FALSE(doc.SetResultImage(large.image));
+    }
+    EXPECT_EQ(doc.m_image, nullptr);
+    EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{vtid::str::NoMemory});
+    {
+        ScopedAddressSpaceLimit limit(56u << 20);
+        ASSERT_TRUE(limit.Active());
+        ASSERT_TRUE(doc.SetResultImage(medium.image));
+        EXPECT_FALSE(doc.SetHeightData(medium.hp.data(), medium.fp.data()));
+    }
+    EXPECT_NE(doc.m_image, nullptr);
+    EXPECT_TRUE(doc.m_working.Empty());
+    EXPECT_EQ(sink.ShownIds(), (std::vector<UINT>{vtid::str::NoMemory, vtid::str::NoMemory}));
+    EXPECT_TRUE(doc.SetHeightData(medium.hp.data(), medium.fp.data())); // with the memory back
 }
 
 TEST(ImageDocTest, SavesAndLoadsAndReportsFailures) {

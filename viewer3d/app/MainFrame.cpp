@@ -233,7 +233,14 @@ std::string CMainFrame::NewCalibrationTitle() {
 }
 
 LRESULT CMainFrame::OnCopyData(const COPYDATASTRUCT& record) {
-    // The record's tag is not looked at: its size and contents decide.
+    // The record's tag is not looked at: its size and contents decide. A data set that does not
+    // fit in memory gets no window: its views would take memory before it is refused.
+    int w = 0, h = 0;
+    if (v3d::CheckHeightRecord(record.lpData, record.cbData, &w, &h) &&
+        !v3d::View3dData::RoomForDocument(w, h)) {
+        ShowMessage(bxid::str::NotEnoughMemory, MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
     CView3dFrm* frame = NewDocumentFrame("View3D" + std::to_string(++untitled_));
     CView3dDoc* doc = frame ? frame->Doc() : nullptr;
     if (!doc)

@@ -88,7 +88,9 @@ void drawRegion(wxDC& dc, CImageVw* pane, const RECT& fit, int width, int height
 void drawRed(wxDC& dc, HDIB slice, const RECT& cell) {
     int w = 0, h = 0;
     RECT fit{};
-    if (!sizeOf(slice, &w, &h) || !CalcFitRect(w, h, cell.right - cell.left, cell.bottom - cell.top, &fit))
+    if (!sizeOf(slice, &w, &h) || !CalcFitRect(w, h, cell.right - cell.left, cell.bottom - cell.top, &fit) ||
+        !CWxDibDrawTarget::RoomForPicture(w, h) ||
+        !CWxDibDrawTarget::RoomForPicture(fit.right - fit.left, fit.bottom - fit.top))
         return;
     wxImage image(w, h);
     {

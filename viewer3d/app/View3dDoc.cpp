@@ -82,11 +82,16 @@ bool CView3dDoc::OnOpenDocument(const std::string& path) {
     DeleteContents();
     const int format = FormatIndexOfPath(path);
     int slotType = -1;
-    bool read = false;
+    bool read = false, room = true;
     {
         ui::WaitCursor wait;
         try {
-            read = ReadFileOfFormat(&file, format, &slotType);
+            // A data set's size is in its header: one that cannot fit is not read at all.
+            int w = 0, h = 0;
+            if (format == 1 && v3d::ReadVv3Size(&file, &w, &h))
+                room = RoomForDocument(w, h);
+            read = room && ReadFileOfFormat(&file, format, &slotType);
+            room = room && (!read || RoomForPlanes());
             file.Close();
         } catch (const CFileException&) {
             file.Abort();
@@ -98,12 +103,18 @@ bool CView3dDoc::OnOpenDocument(const std::string& path) {
             read = false;
         }
     }
+    if (!room) {
+        DeleteContents();
+        ShowMessage(bxid::str::NotEnoughMemory, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     if (!read) {
         DeleteContents();
         ShowMessage(bxid::str::CannotReadData, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     ProcessPlanes(format, slotType);
+    NoteWorkersStarted();
     SetModifiedFlag(false);
     if (panelRefill())
         panelRefill()(this);
@@ -146,6 +157,12 @@ bool CView3dDoc::OnSaveDocument(const std::string& path) {
 }
 
 int CView3dDoc::LoadVv3dRecord(const void* data, uint64_t length) {
+    int w = 0, h = 0;
+    if (v3d::CheckHeightRecord(data, length, &w, &h) && !RoomForDocument(w, h)) {
+        DeleteContents();
+        ShowMessage(bxid::str::NotEnoughMemory, MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
     bool loaded = false;
     {
         ui::WaitCursor wait;
@@ -156,6 +173,7 @@ int CView3dDoc::LoadVv3dRecord(const void* data, uint64_t length) {
         return 0;
     }
     ProcessPlanes(-1, -1);
+    NoteWorkersStarted();
     return 1;
 }
 

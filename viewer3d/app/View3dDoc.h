@@ -26,12 +26,13 @@ public:
     ~CView3dDoc() override;
 
     void DeleteContents() override;
-    // Opens by extension; CannotOpenDocument when the file cannot be read, CannotReadData when
-    // nothing usable came.
+    // Opens by extension; CannotOpenDocument when the file cannot be read, NotEnoughMemory when
+    // the document does not fit in memory, CannotReadData when nothing usable came.
     bool OnOpenDocument(const std::string& path) override;
     // Writes a .tdv; any other extension: UnsupportedExtension then CannotSaveImage.
     bool OnSaveDocument(const std::string& path) override;
-    // Takes a received record: 1 loaded, 0 refused (CannotReadData shown; the document stays empty).
+    // Takes a received record: 1 loaded, 0 refused (NotEnoughMemory shown for one that does not
+    // fit in memory, else CannotReadData; the document stays empty).
     int LoadVv3dRecord(const void* data, uint64_t length);
 
     // The measured values to a CSV file chosen in a save dialog: 1 written or cancelled, 0 when

@@ -629,7 +629,7 @@ bool CView3dFrm::RenderPaneToImage(int role, wxImage* image) const {
             const uint64_t stride = v3d::DibStride(w, 24);
             *image = wxImage(w, h);
             unsigned char* out = image->GetData();
-            for (int y = 0; y < h; ++y) {
+            for (int y = 0; out && y < h; ++y) {
                 const BYTE* row = bits + uint64_t(h - 1 - y) * stride;
                 for (int x = 0; x < w; ++x)
                     for (int c = 0; c < 3; ++c)

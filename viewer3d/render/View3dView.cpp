@@ -255,7 +255,7 @@ bool CView3dView::OnCopy() {
         const uint64_t stride = DibStride(w, 24);
         wxImage image(w, h);
         unsigned char* out = image.GetData();
-        for (int y = 0; y < h; ++y) {
+        for (int y = 0; out && y < h; ++y) {
             const BYTE* row = bits + (h - 1 - y) * stride;
             for (int x = 0; x < w; ++x) {
                 out[(y * w + x) * 3 + 0] = row[x * 3 + 2];
@@ -263,7 +263,7 @@ bool CView3dView::OnCopy() {
                 out[(y * w + x) * 3 + 2] = row[x * 3 + 0];
             }
         }
-        done = ui::PutBitmapOnClipboard(wxBitmap(image));
+        done = out && ui::PutBitmapOnClipboard(wxBitmap(image));
     }
     GlobalFree(dib);
     return done;

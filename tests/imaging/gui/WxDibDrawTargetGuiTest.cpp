@@ -2,6 +2,7 @@
 #include "imaging/bitmaps/Dib.h"
 #include "imaging/bitmaps/DibDraw.h"
 #include "imaging/gui/WxDibDrawTarget.h"
+#include "tests/support/ScopedAddressSpaceLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,25 @@ TEST(WxDibDrawTargetGui, RectanglesOutsideTheBitmapOrOddFormatsDrawNothing) {
         EXPECT_EQ(target.SetDIBitsToDevice(0, 0, 3, 2, 0, 0, 0, 2, bits, info, 0), 0);
         EXPECT_EQ(target.SetStretchBltMode(4), COLORONCOLOR);
         EXPECT_EQ(target.SetStretchBltMode(COLORONCOLOR), 4);
+    }
+    GlobalFree(dib);
+}
+
+// A bitmap whose picture does not fit in the memory left is refused before the image or the
+// toolkit's bitmap is asked for; once memory is there again the same picture is made.
+TEST(WxDibDrawTargetGui, APictureThatDoesNotFitInMemoryIsRefused) {
+    HDIB dib = DibCreateOfKind(3000, 2000, 1); // 18 MB of pixels, 42 MB as image and bitmap
+    {
+        GlobalLockGuard lock(dib);
+        ASSERT_TRUE(lock);
+        const BYTE* bits = DibGetBits(lock.get());
+        wxImage img;
+        {
+            ScopedAddressSpaceLimit limit(8u << 20);
+            ASSERT_TRUE(limit.Active());
+            EXPECT_FALSE(CWxDibDrawTarget::ExtractRect(lock.get(), bits, 0, 0, 3000, 2000, img));
+        }
+        EXPECT_TRUE(CWxDibDrawTarget::ExtractRect(lock.get(), bits, 0, 0, 3000, 2000, img));
     }
     GlobalFree(dib);
 }

@@ -21,6 +21,7 @@
 #include "viewer3d/app/View3dFrm.h"
 #include "viewer3d/core/bitmaps/Dib.h"
 #include "viewer3d/core/data/ProcParams.h"
+#include "tests/support/ScopedAddressSpaceLimit.h"
 #include "tests/support/ScopedRuntimeFolder.h"
 #include "tests/support/ScratchFifo.h"
 
@@ -215,6 +216,45 @@ TEST(ViewerGui, EveryFormatOpensAndUnknownOnesShow9202) {
     EXPECT_TRUE(app.MainFrame()->RouteCommandId(ui::RecentFileList::kFirstCommand));
     EXPECT_EQ(recent->Files(), (std::vector<std::string>{dir.Path() + "/saved.TDV", dir.Path() + "/a.tif",
                                                          dir.Path() + "/a.jpg"}));
+}
+
+// A data set that does not fit in the memory left, opened or received, is refused with the
+// memory message before anything of it is built; the program goes on with the document it has,
+// and a file cut short inside its heights is refused with the can't-read message.
+TEST(ViewerGui, ADataSetThatDoesNotFitInMemoryIsRefusedAndTheOpenDocumentStays) {
+    ScratchFolder dir("brx-memory");
+    CScriptedMessageSink sink(IDOK);
+    RunningViewer viewer(dir.Path());
+    brxtest::WriteFile(dir.Path() + "/small.vv3", brxtest::HeightSet(40, 30, 0.5, true));
+    brx::CView3dFrm* small = brxtest::OpenShown(viewer, dir.Path() + "/small.vv3");
+    ASSERT_NE(small, nullptr);
+    waitDrawn(small);
+    const int levels = small->Doc()->maxLevel - small->Doc()->minLevel;
+    const int w = 3000, h = 2000; // 6 million pixels: far more than the 64 MB left below
+    brxtest::WriteFile(dir.Path() + "/large.vv3", brxtest::HeightSet(w, h, 1.0, true));
+    const auto record = brxtest::HeightSet(w, h, 1.0, false);
+    brx::View3dApp& app = viewer.App();
+    {
+        ScopedAddressSpaceLimit limit(64u << 20);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_EQ(app.OpenDocumentFile(dir.Path() + "/large.vv3"), nullptr);
+        EXPECT_EQ(sink.ShownIds(), std::vector<UINT>{bxid::str::NotEnoughMemory});
+        COPYDATASTRUCT received{0x44335656u, DWORD(record.size()), record.data()};
+        app.MainFrame()->OnCopyData(received);
+        EXPECT_EQ(sink.ShownIds(),
+                  (std::vector<UINT>{bxid::str::NotEnoughMemory, bxid::str::NotEnoughMemory}));
+    }
+    // Cut inside its heights, a file's pixel records would pass for a texture without heights.
+    auto cut = brxtest::HeightSet(40, 30, 0.5, true);
+    cut.resize(1440 + 4 * 40 * 30 + 100);
+    brxtest::WriteFile(dir.Path() + "/cut.vv3", cut);
+    EXPECT_EQ(app.OpenDocumentFile(dir.Path() + "/cut.vv3"), nullptr);
+    EXPECT_EQ(sink.ShownIds().back(), UINT(bxid::str::CannotReadData));
+    EXPECT_TRUE(ui::testing::PumpUntil([&] { return viewer.Frames().size() == 1; }));
+    ASSERT_EQ(viewer.Frames().front(), small);
+    EXPECT_EQ(small->Doc()->maxLevel - small->Doc()->minLevel, levels);
+    small->Refresh();
+    waitDrawn(small);
 }
 
 // The measured-data list's context menu copies the measured data as text.

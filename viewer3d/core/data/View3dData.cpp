@@ -1,16 +1,20 @@
 #include "viewer3d/core/data/View3dData.h"
 
+#include "imaging/bitmaps/MemoryRoom.h"
 #include "platform/Encoding.h"
 #include "platform/File.h"
 #include "viewer3d/core/files/ImageReaders.h"
 #include "viewer3d/core/files/TxtFormatCheck.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/resource.h>
+#include <thread>
 
 namespace v3d {
 
@@ -648,6 +652,50 @@ bool View3dData::LoadVv3dRecord(const void* data, uint64_t length) {
     calib_.zScale = info.zScale;
     heightMax_ = info.maxValue;
     return true;
+}
+
+namespace {
+
+// What a document takes for each pixel at the most: the planes (texture 3, heights 2), the
+// images derived from them (display, height display, levelled, OpenGL texture, profile,
+// overlays and the work slots: about 17), the 3D scene's copy of its texture in the graphics
+// library (about 6), and the larger of the reading's work buffers (10) and a view's picture
+// and bitmap (7).
+constexpr uint64_t kDocumentBytesPerPixel = 40;
+
+std::atomic<bool> g_workersStarted{false};
+
+// The first document starts the threads that process and draw every document: one a core for
+// the processing, one a core in the graphics library for the 3D drawing and a few of the
+// toolkit's. Each takes its stack and the range its own heap reserves (64 MB); the toolkit ends
+// the process when it cannot start a thread, so their room is there before the first document.
+uint64_t workersStillToStart() {
+    if (g_workersStarted)
+        return 0;
+    rlimit stack{};
+    const uint64_t stackBytes =
+        ::getrlimit(RLIMIT_STACK, &stack) == 0 && stack.rlim_cur != RLIM_INFINITY ? stack.rlim_cur : 8u << 20;
+    const uint64_t threads = 2 * uint64_t(std::max(1u, std::thread::hardware_concurrency())) + 4;
+    return threads * (stackBytes + (uint64_t(64) << 20));
+}
+
+} // namespace
+
+bool View3dData::RoomForDocument(int w, int h) {
+    if (w <= 0 || h <= 0)
+        return true; // nothing to allocate: the readers refuse such a size themselves
+    return HasRoomFor(uint64_t(w) * uint64_t(h) * kDocumentBytesPerPixel, workersStillToStart());
+}
+
+void View3dData::NoteWorkersStarted() {
+    g_workersStarted = true;
+}
+
+bool View3dData::RoomForPlanes() const {
+    if (!texture_)
+        return true;
+    GlobalLockGuard lock(texture_);
+    return !lock || RoomForDocument(DibGetWidth(lock.get()), std::abs(DibGetHeight(lock.get())));
 }
 
 TdvFields View3dData::CurrentTdvFields() const {

@@ -171,6 +171,16 @@ public:
     // Takes a received height record; false when it is refused (nothing changed then but the
     // planes being freed).
     bool LoadVv3dRecord(const void* data, uint64_t length);
+    // Whether a document of w x h pixels fits in the memory free now, with all that is derived
+    // from its planes and what its views and 3D scene take; checked before a document is read
+    // or received and again once its planes are there, so that one that does not fit is
+    // refused before the window toolkit or the graphics library is asked for its pictures.
+    static bool RoomForDocument(int w, int h);
+    // Told once a document has been prepared and shown: the threads that every document uses
+    // have started, and their room is no longer asked for.
+    static void NoteWorkersStarted();
+    // RoomForDocument for the size of the texture plane read (true without one).
+    bool RoomForPlanes() const;
     // The header fields of a document file from the document, and the file written.
     TdvFields CurrentTdvFields() const;
     int SaveTdv(const std::string& path, CFileException* error = nullptr) const;

@@ -169,17 +169,39 @@ HDIB ReadVv3File(CFile* file, const InvalidHeightRule& rule, HDIB* height, Heigh
     HDIB texture = DibCreate(w, h, kKindRgb24);
     if (!texture)
         return nullptr;
+    const uint64_t rest = length - file->GetPosition();
+    if (rest > 0 && rest < block) {
+        // The file ends inside its heights: cut short, not a texture without heights.
+        GlobalFree(texture);
+        return nullptr;
+    }
     fillTexture(texture, raw.data(), w, h);
-    if (length - file->GetPosition() < block)
-        return texture; // heights missing: the texture alone
-    if (!readAll(file, raw.data(), block))
-        return texture;
+    if (rest == 0)
+        return texture; // no heights: the texture alone
+    if (!readAll(file, raw.data(), block)) {
+        GlobalFree(texture);
+        return nullptr;
+    }
     HDIB heights = heightPlane(raw.data(), w, h, rule, info);
     if (height)
         *height = heights;
     else if (heights)
         GlobalFree(heights);
     return texture;
+}
+
+bool ReadVv3Size(CFile* file, int* width, int* height) {
+    if (!file)
+        return false;
+    const uint64_t start = file->GetPosition();
+    uint8_t header[8];
+    const bool read = file->Read(header, sizeof header) == sizeof header;
+    file->Seek(int64_t(start), CFile::begin);
+    if (!read || le::getS32(header) <= 0 || le::getS32(header + 4) <= 0)
+        return false;
+    *width = le::getS32(header);
+    *height = le::getS32(header + 4);
+    return true;
 }
 
 bool CheckHeightRecord(const void* data, uint64_t length, int* width, int* height) {

@@ -43,10 +43,14 @@ double HeightsToLevels(const float* heights, uint64_t count, int width, const In
                        uint16_t* levels);
 
 // Reads an open .vv3 file. Width and height must be above 0 and the pixel records must be in
-// the file before the texture is allocated; the heights must be there before the height plane
-// is (else the texture comes alone). Returns the 24-bit texture (null on failure) and the
-// 16-bit height plane in *height; both owned by the caller.
+// the file before the texture is allocated. A file that ends right after its pixel records
+// gives the texture alone; one that ends inside its heights was cut short and fails. Returns
+// the 24-bit texture (null on failure) and the 16-bit height plane in *height; both owned by
+// the caller.
 HDIB ReadVv3File(CFile* file, const InvalidHeightRule& rule, HDIB* height, HeightSetInfo* info);
+// Width and height from the header of an open .vv3 file (both above 0), the file's position
+// left where it was; false when the header is short or a size is not above 0.
+bool ReadVv3Size(CFile* file, int* width, int* height);
 
 // Checks a received record before anything is read from it: width and height (i32) above 0
 // and 16 + 8 x W x H equal to its length in 64 bits.

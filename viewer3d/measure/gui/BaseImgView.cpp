@@ -36,11 +36,15 @@ int heightOf(const void* block) {
 
 // An 8-bit overlay picture (white where set) as an RGB buffer, red where set.
 wxBitmap redSlice(HDIB picture, int width, int height) {
+    if (!CWxDibDrawTarget::RoomForPicture(width, height))
+        return {};
     GlobalLockGuard lock(picture);
     image::RgbBuffer out(width, height, 0);
     if (!lock || width <= 0 || height <= 0)
         return {};
     const int w = DibGetWidth(lock.get()), h = heightOf(lock.get());
+    if (!CWxDibDrawTarget::RoomForPicture(w, h))
+        return {};
     image::RgbBuffer source(w, h, 0);
     std::vector<int> row(w);
     for (int y = 0; y < h; ++y) {
@@ -50,6 +54,8 @@ wxBitmap redSlice(HDIB picture, int width, int height) {
     }
     image::MergeCopyRed(out, RECT{0, 0, width, height}, source);
     wxImage img(width, height);
+    if (!img.IsOk())
+        return {};
     std::copy(out.rgb.begin(), out.rgb.end(), img.GetData());
     return wxBitmap(img);
 }

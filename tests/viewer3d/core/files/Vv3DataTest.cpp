@@ -171,11 +171,17 @@ TEST(Vv3DataTest, FileReadsAndShortFilesFail) {
     }
     {
         // Heights missing: the texture alone.
-        CMemFile mem(std::vector<BYTE>(file.begin(), file.begin() + 1440 + 24 + 4));
+        CMemFile mem(std::vector<BYTE>(file.begin(), file.begin() + 1440 + 24));
         Planes p;
         p.tex = ReadVv3File(&mem, InvalidHeightRule{}, &p.height, &p.info);
         EXPECT_NE(p.tex, nullptr);
         EXPECT_EQ(p.height, nullptr);
+    }
+    {
+        // Cut inside the heights: refused, not taken for a texture without heights.
+        CMemFile mem(std::vector<BYTE>(file.begin(), file.begin() + 1440 + 24 + 4));
+        Planes p;
+        EXPECT_EQ(ReadVv3File(&mem, InvalidHeightRule{}, &p.height, &p.info), nullptr);
     }
     {
         CMemFile mem(std::vector<BYTE>(file.begin(), file.begin() + 1439));
