@@ -146,8 +146,12 @@ public:
         // The window manager is told so as well: moving and closing are all the box offers.
         if (GtkWidget* widget = GetHandle()) {
             gtk_widget_realize(widget);
-            if (GdkWindow* window = gtk_widget_get_window(widget))
+            if (GdkWindow* window = gtk_widget_get_window(widget)) {
                 gdk_window_set_functions(window, GdkWMFunction(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
+                // A title bar with the window menu and no minimise or maximise buttons.
+                gdk_window_set_decorations(window,
+                                           GdkWMDecoration(GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU));
+            }
         }
         const auto has = [&](int a) { return std::find(answers.begin(), answers.end(), a) != answers.end(); };
         SetEscapeId(has(IDCANCEL) ? wxID_CANCEL : has(IDNO) ? wxID_NO : wxID_OK);
