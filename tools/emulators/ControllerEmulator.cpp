@@ -120,9 +120,10 @@ void ControllerEmulator::SetFailureMode(FailureMode mode) {
         axis->SetNeverStop(mode == FailureMode::NeverStop);
 }
 
-void ControllerEmulator::SetReplyDelay(unsigned ms) {
+void ControllerEmulator::SetReplyDelay(unsigned ms, std::string onlyPrefix) {
     std::lock_guard<std::mutex> lock(mutex_);
     options_.replyDelayMs = ms;
+    delayedPrefix_ = std::move(onlyPrefix);
 }
 
 void ControllerEmulator::SetLateReplies(double share, unsigned minMs, unsigned maxMs, unsigned seed) {
@@ -222,7 +223,7 @@ void ControllerEmulator::Reply(const std::string& text) {
 void ControllerEmulator::Reject(const std::string& line) { rejected_.push_back(line); }
 
 void ControllerEmulator::Emit(const std::string& bytes) {
-    unsigned ms = options_.replyDelayMs;
+    unsigned ms = bytes.compare(0, delayedPrefix_.size(), delayedPrefix_) == 0 ? options_.replyDelayMs : 0;
     if (options_.lateShare > 0) {
         std::uniform_real_distribution<double> share(0.0, 1.0);
         if (share(random_) < options_.lateShare) {

@@ -80,8 +80,9 @@ public:
     bool WaitForCommands(size_t count, int ms) const;
 
     void SetFailureMode(FailureMode mode);
-    // Replies to the commands that come from now on go out `ms` after their command (0: at once).
-    void SetReplyDelay(unsigned ms);
+    // Replies to the commands that come from now on go out `ms` after their command (0: at once);
+    // with `onlyPrefix`, only the replies that begin with it.
+    void SetReplyDelay(unsigned ms, std::string onlyPrefix = std::string());
     // From now on `share` of the replies go out late by minMs..maxMs, in order (see
     // EmulatorOptions); a share of 0 ends it.
     void SetLateReplies(double share, unsigned minMs, unsigned maxMs, unsigned seed);
@@ -145,6 +146,7 @@ private:
     std::vector<std::string> rejected_;
     std::deque<std::string> queued_;
     std::deque<std::pair<std::chrono::steady_clock::time_point, std::string>> delayed_;
+    std::string delayedPrefix_;
     std::mt19937 random_;
     unsigned lateCount_ = 0;
     FailureMode mode_ = FailureMode::None;
