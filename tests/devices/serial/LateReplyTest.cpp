@@ -165,6 +165,32 @@ TEST_P(LateReply, AShareOfLateRepliesBringsNoFalseSuccess) {
     }
 }
 
+// The status-polling waits: one status that comes past the reply time does not end the wait;
+// the next query waits for it, the wait goes on and ends at the target.
+class LateStatus : public ::testing::TestWithParam<int> {};
+
+TEST_P(LateStatus, DoesNotEndTheWaitThatThenEndsAtTheTarget) {
+    TestClock clock;
+    auto emu = StartOnCom1(MakeEmulator(ProtocolOf(GetParam()), FastOptions(kSpeedScale * 4)));
+    Drive drive = Prepare(GetParam());
+    clock.RunScaled(kClockFactor);
+    ASSERT_TRUE(drive.move(kTarget));
+    emu->SetReplyDelay(kLateMs); // the wait's first status, 4 s on the program's clock
+    std::thread inTime([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        emu->SetReplyDelay(0);
+    });
+    const BOOL ended = drive.wait();
+    inTime.join();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(emu->ProgramPosition(), kTarget);
+}
+
+INSTANTIATE_TEST_SUITE_P(StatusPolling, LateStatus, ::testing::Values(1, 2, 6, 7, 10),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return "Type" + std::to_string(info.param) + "_" + ProtocolOf(info.param);
+                         });
+
 // Sends `query` on the held connection of `port` and waits until its reply of `length` bytes has
 // come, without reading it.
 void LeaveReplyPending(CSerialPort& port, const char* query, DWORD length) {
