@@ -3,6 +3,12 @@
 #include "devices/serial/AbortKeys.h"
 #include "platform/Time.h"
 
+namespace {
+// What a wait lends an out-of-step link at most: a reply up to three reply times late is waited
+// for, a controller that stopped answering still ends the wait within a few reply times.
+constexpr DWORD kLentMs = 2 * kReplyTimeoutMs;
+} // namespace
+
 int ColonStateOfLetter(char c) {
     switch (c) {
     case 'D': return 0;
@@ -24,34 +30,47 @@ bool ColonQuery(ControllerLink& link, const char* query, std::string& line) {
 
 BOOL ColonWaitStop(ControllerLink& link, const std::function<bool(ColonStatus&)>& query,
                    const std::function<bool(const ColonStatus&)>& busy,
-                   const std::function<bool(const ColonStatus&)>& stoppedShort, const std::function<BOOL()>& stop) {
+                   const std::function<bool(const ColonStatus&)>& stoppedShort,
+                   const std::function<BOOL()>& stop, ColonStatus* last) {
     DWORD start = GetTickCount();
     ReadAbortKeyState(VK_ESCAPE);
     ReadAbortKeyState(VK_RBUTTON);
     bool ok = true;
     bool atRestShort = false;
+    ColonStatus status;
     if (!link.OpenPort()) {
         ok = false;
     } else {
         // A line that came but was unusable tells nothing: the axis counts as still moving and
-        // is asked again. A query that brought no line at all ends the wait: either the line is
-        // gone (every later query would fail at once, in a loop that spins), or the controller
-        // did not answer within the reply time, and then a line read later may be the late
-        // answer to this query, taken for the answer to the next one.
-        ColonStatus status;
-        bool got = query(status);
+        // is asked again. A query that brought no line leaves its reply owed, and the next one
+        // first gets the link back in step, within two reply times more. A second
+        // query in a row without a line ends the wait: the line is gone (every later query
+        // would fail at once), or the controller answers later than the reply time.
+        int unanswered = 0;
+        auto ask = [&] {
+            status = ColonStatus{};
+            DWORD spent = TicksSince(start);
+            DWORD left = spent < kWaitStopTimeoutMs ? kWaitStopTimeoutMs - spent : 0;
+            link.lentMs = left < kLentMs ? left : kLentMs;
+            bool got = query(status);
+            link.lentMs = 0;
+            unanswered = (got || link.answered) ? 0 : unanswered + 1;
+            return got;
+        };
+        bool got = ask();
         while (!got || busy(status)) {
-            if ((!got && !link.answered) || ReadAbortKeyState(VK_ESCAPE) != 0 ||
-                ReadAbortKeyState(VK_RBUTTON) != 0 || link.port.IsTimeOver(start, kWaitStopTimeoutMs)) {
+            if (unanswered >= 2 || ReadAbortKeyState(VK_ESCAPE) != 0 || ReadAbortKeyState(VK_RBUTTON) != 0 ||
+                link.port.IsTimeOver(start, kWaitStopTimeoutMs)) {
                 ok = false;
                 break;
             }
-            status = ColonStatus{};
-            got = query(status);
+            got = ask();
         }
         atRestShort = ok && stoppedShort(status);
     }
     link.ClosePort();
+    if (last)
+        *last = status;
     if (atRestShort)
         return FALSE;
     if (!ok) {
@@ -118,9 +137,18 @@ BOOL CColonCtrl::Stop() {
 }
 
 BOOL CColonCtrl::WaitStop() {
-    return ColonWaitStop(
-        m_Link, [this](ColonStatus& s) { return QueryStatus(s); }, [this](const ColonStatus& s) { return Busy(s); },
-        [this](const ColonStatus& s) { return StoppedShort(s); }, [this] { return Stop(); });
+    ColonStatus last;
+    // At rest short of the target: at a limit, on an error, or, after the link was out of step,
+    // anywhere else than where the motion was sent.
+    auto shortOfTarget = [this](const ColonStatus& s) {
+        return StoppedShort(s) || !m_Link.EndAgrees(0, s.pos1) || !m_Link.EndAgrees(1, s.pos2);
+    };
+    BOOL ok = ColonWaitStop(
+        m_Link, [this](ColonStatus& s) { return QueryStatus(s); },
+        [this](const ColonStatus& s) { return Busy(s); }, shortOfTarget, [this] { return Stop(); }, &last);
+    m_Link.WaitEnded(0, ok, last.pos1);
+    m_Link.WaitEnded(1, ok, last.pos2);
+    return ok;
 }
 
 namespace {
@@ -139,18 +167,35 @@ BOOL CColonTwoAxisCtrl::GetPosition(int* p1, int* p2) {
     return TRUE;
 }
 
+void CColonTwoAxisCtrl::NoteMotion(int axes, const std::function<void(int axis)>& note) {
+    m_Link.BeginMotion();
+    if (axes == 0 || axes == 1)
+        note(0);
+    if (axes == 0 || axes == 2)
+        note(1);
+}
+
 BOOL CColonTwoAxisCtrl::MoveAbs(int axes, int val1, int val2) {
-    return ValidAxes(axes) && OnPort([&] { return SendMoveAbs(axes, val1, val2); });
+    if (!ValidAxes(axes))
+        return FALSE;
+    NoteMotion(axes, [&](int axis) { m_Link.MoveSentAbs(axis, axis == 0 ? val1 : val2); });
+    return OnPort([&] { return SendMoveAbs(axes, val1, val2); });
 }
 
 BOOL CColonTwoAxisCtrl::MoveRel(int axes, int d1, int d2) {
-    return ValidAxes(axes) && OnPort([&] { return SendMoveRel(axes, d1, d2); });
+    if (!ValidAxes(axes))
+        return FALSE;
+    NoteMotion(axes, [&](int axis) { m_Link.MoveSentRel(axis, axis == 0 ? d1 : d2); });
+    return OnPort([&] { return SendMoveRel(axes, d1, d2); });
 }
 
 BOOL CColonTwoAxisCtrl::Jog(int axes, int dir1, int dir2) {
     bool valid = (axes == 0 && ValidDir(dir1) && ValidDir(dir2)) || (axes == 1 && ValidDir(dir1)) ||
                  (axes == 2 && ValidDir(dir2));
-    return valid && OnPort([&] { return SendJog(axes, dir1, dir2); });
+    if (!valid)
+        return FALSE;
+    NoteMotion(axes, [&](int axis) { m_Link.MoveSentJog(axis); });
+    return OnPort([&] { return SendJog(axes, dir1, dir2); });
 }
 
 BOOL CColonTwoAxisCtrl::SetSpeed(int axes, int low, int high, int rate) {

@@ -31,14 +31,17 @@ bool ColonQuery(ControllerLink& link, const char* query, std::string& line);
 // The wait for the end of a motion by status polling, on one connection: samples the abort
 // keys once to discard earlier presses, opens the port (a port that cannot be opened fails at
 // once), queries while a reply line is unusable or `busy` says the axis moves, and fails on an
-// abort key, after 30000 ms, or as soon as a query brings no line at all (the line is gone, or
-// no answer came within the reply time); then `stop` is called after the port was closed. A motion that came
-// to rest with `stoppedShort` true (a limit or an error) fails too, at once and without `stop`: the axes are
-// already at rest, but not where they were sent. `query` fills the status and returns whether the line was
-// usable.
+// abort key, after 30000 ms, or when two queries in a row bring no line at all (the line is gone,
+// or the controller answers later than the reply time); then `stop` is called after the port was
+// closed. A query after one without a line first waits for the owed reply (ControllerLink::
+// lentMs), within two reply times and what is left of the 30000 ms. A motion that came to rest with
+// `stoppedShort` true (a limit, an error, or not at its target after the link was out of step) fails too, at
+// once and without `stop`: the axes are already at rest, but not where they were sent. `query`
+// fills the status and returns whether the line was usable. `last` gets the last status.
 BOOL ColonWaitStop(ControllerLink& link, const std::function<bool(ColonStatus&)>& query,
                    const std::function<bool(const ColonStatus&)>& busy,
-                   const std::function<bool(const ColonStatus&)>& stoppedShort, const std::function<BOOL()>& stop);
+                   const std::function<bool(const ColonStatus&)>& stoppedShort,
+                   const std::function<BOOL()>& stop, ColonStatus* last = nullptr);
 
 // Commands of the controllers with axes A and B (MS-C2, QT, MⅡ), on an open connection.
 // `head` is "AGO:" or "MGO:"; axes 0 both, 1 A, 2 B; any other axes code sends nothing.
@@ -61,9 +64,12 @@ public:
     BOOL Open(int port, int baud, int data, int parity, int stop, int flow);
     BOOL Close();
     BOOL Stop();
+    // ColonWaitStop with the driver's status; after the link was out of step since the motion
+    // was sent, the axes must also have come to rest at their targets.
     BOOL WaitStop();
 
     CSerialPort& Port() { return m_Link.port; }
+    const ControllerLink& Link() const { return m_Link; }
 
 protected:
     // Begins a command round, runs `body` when the connection is there and ends the round; TRUE
@@ -105,6 +111,8 @@ public:
     BOOL SetSpeed(int axes, int low, int high, int rate);
 
 protected:
+    // Notes a motion of the axes code `axes` for the wait: `note` for each axis it moves.
+    void NoteMotion(int axes, const std::function<void(int axis)>& note);
     // The commands on an open connection, with axes and directions already checked.
     virtual BOOL SendMoveAbs(int axes, int val1, int val2) = 0;
     virtual BOOL SendMoveRel(int axes, int d1, int d2) = 0;

@@ -6,7 +6,60 @@
 #include <cstdio>
 #include <vector>
 
+namespace {
+bool BeginsWith(const std::string& line, const std::string& prefix) {
+    return line.size() >= prefix.size() && line.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The line without its CR and LF characters.
+std::string Stripped(const std::string& raw) {
+    std::string line;
+    for (char c : raw)
+        if (c != '\r' && c != '\n')
+            line.push_back(c);
+    return line;
+}
+} // namespace
+
+int ReplyAssembler::Next(CSerialPort& port, DWORD start, DWORD limitMs, std::string& line, size_t stopPast) {
+    // Each read sleeps until a byte comes or the time is up, never longer than what is left.
+    const int saved = port.GetReadTimeout();
+    int result = 0;
+    while (!port.IsTimeOver(start, limitMs)) {
+        DWORD left = limitMs - TicksSince(start) + 1;
+        port.SetReadTimeout(static_cast<int>(left < static_cast<DWORD>(saved) ? left : saved));
+        char c = 0;
+        int n = port.Read(&c, 1);
+        if (n < 0) {
+            result = -1;
+            break;
+        }
+        if (n == 0)
+            continue;
+        if (stopPast > 0 && length + crlf >= stopPast) {
+            result = -2;
+            break;
+        }
+        if (text.size() < 2 * kReplyLineMax)
+            text.push_back(c);
+        (c == '\r' || c == '\n' ? crlf : length) += 1;
+        if (c == '\n') {
+            line = text;
+            Clear();
+            result = 1;
+            break;
+        }
+    }
+    port.SetReadTimeout(saved);
+    return result;
+}
+
 void ControllerLink::Store(int portIndex, int baud, int data, int parity, int stop, int flow) {
+    if (held_) {
+        held_ = false;
+        port.Close();
+    }
+    ForgetOwed();
     nPort = portIndex;
     nBaud = baud;
     nData = data;
@@ -26,11 +79,19 @@ void ControllerLink::CloseIfConnected() {
         ClosePort();
 }
 
-BOOL ControllerLink::OpenPort() { return port.Open(nPort, nBaud, nStop, nParity, nData, nFlow); }
+BOOL ControllerLink::OpenPort() {
+    if (held_ && port.HasHandle())
+        return TRUE;
+    held_ = false;
+    lines_.Clear();
+    return port.Open(nPort, nBaud, nStop, nParity, nData, nFlow);
+}
 
 void ControllerLink::ClosePort() {
-    port.Close();
     connected = FALSE;
+    held_ = !owed_.empty() && port.HasHandle();
+    if (!held_)
+        port.Close();
 }
 
 BOOL ControllerLink::Send(const char* text) { return port.Write(text) > 0 ? TRUE : FALSE; }
@@ -46,96 +107,199 @@ BOOL ControllerLink::SendF(const char* format, ...) {
     return Send(buffer);
 }
 
-void ControllerLink::ClearForQuery() {
-    if (replyOwed) {
-        // The controller may still send the missing reply for one reply time: read it away in
-        // reads that sleep until bytes come, each no longer than what is left of that time.
-        // A port that cannot be read (closed, or the line gone) leaves the reply owed: the query
-        // fails on its own, and the next one on an open port waits out what is left.
-        const int saved = port.GetReadTimeout();
-        char sink[64];
-        bool readable = true;
-        while (readable && !port.IsTimeOver(owedSince, kReplyTimeoutMs)) {
-            DWORD left = kReplyTimeoutMs - TicksSince(owedSince) + 1;
-            port.SetReadTimeout(static_cast<int>(left < static_cast<DWORD>(saved) ? left : saved));
-            readable = port.Read(sink, sizeof sink) >= 0;
-        }
-        port.SetReadTimeout(saved);
-        replyOwed = !readable;
-    }
-    port.PurgeRx();
+void ControllerLink::ForgetOwed() {
+    owed_.clear();
+    lines_.Clear();
 }
 
-bool ControllerLink::NoteReply(bool got) {
-    if (!got) {
-        replyOwed = true;
-        owedSince = GetTickCount();
+void ControllerLink::Owe(const std::string& prefix, int count) {
+    for (int i = 0; i < count; ++i)
+        owed_.push_back(prefix);
+    if (count > 0)
+        outSinceMove_ = true;
+}
+
+bool ControllerLink::Owes(const std::string& prefix) const {
+    for (const auto& p : owed_)
+        if (p.empty() || prefix.empty() || BeginsWith(p, prefix) || BeginsWith(prefix, p))
+            return true;
+    return false;
+}
+
+int ControllerLink::NextLine(DWORD start, DWORD limitMs, std::string& line) {
+    int n = lines_.Next(port, start, limitMs, line);
+    if (n == 1) {
+        // The first owed reply this line can be is no longer owed; a line no owed reply begins
+        // with (noise) changes nothing.
+        const std::string text = Stripped(line);
+        for (auto it = owed_.begin(); it != owed_.end(); ++it) {
+            if (BeginsWith(text, *it)) {
+                owed_.erase(it);
+                break;
+            }
+        }
     }
-    return got;
+    return n;
+}
+
+int ControllerLink::NextPrefixed(DWORD start, DWORD limitMs, const std::string& prefix, std::string& rest) {
+    for (;;) {
+        std::string raw;
+        int n = NextLine(start, limitMs, raw);
+        if (n != 1)
+            return n;
+        std::string line = Stripped(raw);
+        if (!BeginsWith(line, prefix))
+            continue;
+        if (line.size() > kReplyLineMax)
+            return -1;
+        // Replies come in the order of their queries: what was owed came before this one.
+        ForgetOwed();
+        rest = line.substr(prefix.size());
+        return 1;
+    }
+}
+
+bool ControllerLink::GetInStep(const std::string& prefix) {
+    if (!Owes(prefix))
+        return true;
+    const DWORD limit = lentMs > kReplyTimeoutMs ? lentMs : kReplyTimeoutMs;
+    const DWORD start = GetTickCount();
+    for (const auto& [command, word] : tellingQueries) {
+        if (Owes(word))
+            continue;
+        port.PurgeRx();
+        lines_.Clear();
+        std::string rest;
+        if (Send(command.c_str()) && NextPrefixed(start, limit, word, rest) == 1)
+            return true;
+        Owe(word, 1);
+        return false;
+    }
+    while (!owed_.empty()) {
+        std::string line;
+        if (NextLine(start, limit, line) != 1)
+            return false;
+    }
+    return true;
+}
+
+void ControllerLink::PurgeIfInStep() {
+    if (owed_.empty()) {
+        port.PurgeRx();
+        lines_.Clear();
+    }
 }
 
 bool ControllerLink::Query(const char* command, std::string& line) {
     line.clear();
-    ClearForQuery();
-    return Send(command) && NoteReply(ReadReplyLine(port, line));
+    // With time lent by a wait, the owed lines may come before the query goes out; else they
+    // must come, in order, before its answer within its reply time.
+    if (lentMs > 0)
+        GetInStep("");
+    PurgeIfInStep();
+    if (!Send(command))
+        return false;
+    const DWORD start = GetTickCount();
+    int n = 1;
+    while (n == 1 && !owed_.empty()) {
+        std::string skipped;
+        n = NextLine(start, kReplyTimeoutMs, skipped);
+    }
+    if (n == 1)
+        n = lines_.Next(port, start, kReplyTimeoutMs, line, kReplyLineMax);
+    if (n == 1)
+        return true;
+    line.clear();
+    // A line cut off at its limit still ends with its own line feed: that one is owed too.
+    Owe("", 1);
+    return false;
+}
+
+bool ControllerLink::QueryPrefixed(const char* command, const std::string& prefix, std::string& rest,
+                                   int lines) {
+    rest.clear();
+    if (!GetInStep(prefix))
+        return false;
+    PurgeIfInStep();
+    if (!Send(command))
+        return false;
+    if (NextPrefixed(GetTickCount(), kReplyTimeoutMs, prefix, rest) == 1)
+        return true;
+    Owe(prefix, lines);
+    return false;
 }
 
 bool ControllerLink::ReadPrefixed(const std::string& prefix, std::string& rest) {
-    return NoteReply(ReadPrefixedLine(port, prefix, rest));
+    rest.clear();
+    if (NextPrefixed(GetTickCount(), kReplyTimeoutMs, prefix, rest) == 1)
+        return true;
+    Owe(prefix, 1);
+    return false;
 }
 
-namespace {
-// One character of a reply begun at `start`: 1 with `c` set, 0 when none came yet, -1 when the
-// reply time is over or the read failed.
-int ReadReplyChar(CSerialPort& port, DWORD start, char& c) {
-    if (port.IsTimeOver(start, kReplyTimeoutMs))
-        return -1;
-    c = 0;
-    int n = port.Read(&c, 1);
-    return n < 0 ? -1 : (n == 0 ? 0 : 1);
+void ControllerLink::BeginMotion() {
+    outSinceMove_ = !owed_.empty();
+    axes_[0].moved = axes_[1].moved = false;
 }
-} // namespace
+
+void ControllerLink::MoveSentAbs(int axis, int target) {
+    AxisMotion& a = axes_[axis & 1];
+    a.moved = a.known = true;
+    a.target = target;
+    a.atKnown = false;
+}
+
+void ControllerLink::MoveSentRel(int axis, int delta) {
+    AxisMotion& a = axes_[axis & 1];
+    const bool known = a.atKnown;
+    MoveSentAbs(axis, a.at + delta);
+    a.known = known;
+}
+
+void ControllerLink::MoveSentJog(int axis) {
+    MoveSentAbs(axis, 0);
+    axes_[axis & 1].known = false;
+}
+
+bool ControllerLink::EndAgrees(int axis, int pos) const {
+    const AxisMotion& a = axes_[axis & 1];
+    if (!a.moved || !outSinceMove_)
+        return true;
+    long long diff = static_cast<long long>(pos) - a.target;
+    return a.known && diff <= resolution && -diff <= resolution;
+}
+
+void ControllerLink::WaitEnded(int axis, bool ok, int pos) {
+    AxisMotion& a = axes_[axis & 1];
+    a.atKnown = ok;
+    a.at = pos;
+}
 
 bool ReadReplyLine(CSerialPort& port, std::string& line) {
     line.clear();
-    DWORD start = GetTickCount();
-    for (;;) {
-        char c = 0;
-        int n = ReadReplyChar(port, start, c);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            continue;
-        if (line.size() >= kReplyLineMax)
-            return false;
-        line.push_back(c);
-        if (c == '\n')
-            return true;
-    }
+    ReplyAssembler lines;
+    int n = lines.Next(port, GetTickCount(), kReplyTimeoutMs, line, kReplyLineMax);
+    if (n == -2)
+        line = lines.text;
+    return n == 1;
 }
 
 bool ReadPrefixedLine(CSerialPort& port, const std::string& prefix, std::string& rest) {
     rest.clear();
-    std::string line;
-    DWORD start = GetTickCount();
+    ReplyAssembler lines;
+    const DWORD start = GetTickCount();
     for (;;) {
-        char c = 0;
-        int n = ReadReplyChar(port, start, c);
-        if (n < 0)
+        std::string raw;
+        if (lines.Next(port, start, kReplyTimeoutMs, raw) != 1)
             return false;
-        if (n == 0 || c == '\r')
-            continue;
-        if (c != '\n') {
-            if (line.size() >= kReplyLineMax)
-                return false;
-            line.push_back(c);
-            continue;
-        }
-        if (line.compare(0, prefix.size(), prefix) == 0 && line.size() >= prefix.size()) {
+        std::string line = Stripped(raw);
+        if (line.size() > kReplyLineMax)
+            return false;
+        if (BeginsWith(line, prefix)) {
             rest = line.substr(prefix.size());
             return true;
         }
-        line.clear();
     }
 }
 
@@ -180,7 +344,8 @@ bool FindFirstInt(const std::string& text, size_t from, int* value) {
     return false;
 }
 
-bool WaitPositionSettled(CSerialPort& port, DWORD pauseMs, const std::function<BOOL(int*)>& read) {
+bool WaitPositionSettled(CSerialPort& port, DWORD pauseMs, const std::function<BOOL(int*)>& read,
+                         int* settled) {
     DWORD start = GetTickCount();
     int last = 0;
     if (!read(&last))
@@ -191,8 +356,11 @@ bool WaitPositionSettled(CSerialPort& port, DWORD pauseMs, const std::function<B
         int now = 0;
         if (!read(&now))
             return false;
-        if (now == last)
+        if (now == last) {
+            if (settled)
+                *settled = now;
             return true;
+        }
         last = now;
         if (port.IsTimeOver(start, kWaitStopTimeoutMs))
             return false;

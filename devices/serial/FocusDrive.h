@@ -29,11 +29,17 @@ public:
     virtual BOOL WaitStop() = 0;
 
     CSerialPort& Port() { return m_Link.port; }
+    const ControllerLink& Link() const { return m_Link; }
 
 protected:
     // Polls the position (each read on its own connection) until two readings in a row agree,
-    // pausing `pauseMs` between reads: false on a failed read or after 30000 ms.
+    // pausing `pauseMs` between reads: false on a failed read or after 30000 ms, and, when the
+    // link was out of step since the motion was sent, when the reading is not at its target.
     bool PositionSettles(DWORD pauseMs);
+    // A motion is about to be sent: to `target`, by `delta` in the program's positions, a jog.
+    void NoteMove(int target);
+    void NoteShift(int delta);
+    void NoteJog();
     // The wait of the drives that stop by their stop command: PositionSettles, and Stop when it fails.
     BOOL WaitSettledOrStop(DWORD pauseMs);
 

@@ -6,6 +6,13 @@
 
 namespace {
 constexpr DWORD kPollPauseMs = 30;
+const char kPositionReply[] = "@POS  1 ABS=";
+const char kParameterReply[] = "SYS  1 ";
+} // namespace
+
+CHiroxCT7Ctrl::CHiroxCT7Ctrl() {
+    // Either reply word tells its answer from a late reply of the other query.
+    m_Link.tellingQueries = {{"@SYS 1 05 ?\r\n", kParameterReply}, {"@POS 1 ?\r\n", kPositionReply}};
 }
 
 void CHiroxCT7Ctrl::OpenPort() {
@@ -24,15 +31,15 @@ void CHiroxCT7Ctrl::ClosePort() {
             ChangeRemoteMode(FALSE);
             m_bRemote = FALSE;
         }
-        m_Link.port.Close();
+        m_Link.ClosePort();
     }
     m_Link.connected = FALSE;
 }
 
 BOOL CHiroxCT7Ctrl::ChangeRemoteMode(BOOL on) { return m_Link.Send(on ? "@MOD 1\r\n" : "@MOD 0\r\n"); }
 
-BOOL CHiroxCT7Ctrl::ReceiveStatus(std::string& out, const char* prefix) {
-    return m_Link.ReadPrefixed(prefix, out) && !out.empty();
+BOOL CHiroxCT7Ctrl::QueryStatus(const char* command, const char* prefix, std::string& out) {
+    return m_Link.QueryPrefixed(command, prefix, out) && !out.empty();
 }
 
 BOOL CHiroxCT7Ctrl::EnsureRemote() {
@@ -85,16 +92,15 @@ BOOL CHiroxCT7Ctrl::SetLatch() {
 
 BOOL CHiroxCT7Ctrl::QueryPosition(int* controllerPos) {
     std::string rest;
-    m_Link.ClearForQuery();
-    if (!m_Link.Send("@POS 1 ?\r\n") || !ReceiveStatus(rest, "@POS  1 ABS="))
+    if (!QueryStatus("@POS 1 ?\r\n", kPositionReply, rest))
         return FALSE;
     return FindFirstInt(rest, 0, controllerPos) ? TRUE : FALSE;
 }
 
 BOOL CHiroxCT7Ctrl::ReadParameter(const char* number, int* value) {
     std::string rest;
-    m_Link.ClearForQuery();
-    if (!m_Link.SendF("@SYS 1 %s ?\r\n", number) || !ReceiveStatus(rest, "SYS  1 "))
+    const std::string command = std::string("@SYS 1 ") + number + " ?\r\n";
+    if (!QueryStatus(command.c_str(), kParameterReply, rest))
         return FALSE;
     return FindFirstInt(rest, 0, value) ? TRUE : FALSE;
 }
@@ -153,6 +159,7 @@ BOOL CHiroxCT7Ctrl::MoveAbs(int pos) {
     OpenPort();
     BOOL ok = FALSE;
     if (m_Link.connected) {
+        NoteMove(pos);
         BOOL speed = SwapInMoveSet();
         BOOL move = SetAbsolute(-pos);
         ok = speed && move;
@@ -165,6 +172,7 @@ BOOL CHiroxCT7Ctrl::MoveRel(int dist) {
     OpenPort();
     BOOL ok = FALSE;
     if (m_Link.connected) {
+        NoteShift(-dist); // the controller counts the other way
         BOOL speed = SwapInMoveSet();
         BOOL move = SetMove(dist);
         ok = speed && move;
@@ -178,6 +186,7 @@ BOOL CHiroxCT7Ctrl::MoveJog(int dir) {
         return FALSE;
     OpenPort();
     if (m_Link.connected) {
+        NoteJog();
         BOOL speed = SwapInMoveSet();
         if (SetJog(dir) && speed) {
             m_bJog = TRUE;

@@ -17,6 +17,7 @@ struct Ct7SpeedSet {
 
 class CHiroxCT7Ctrl : public CFocusDrive {
 public:
+    CHiroxCT7Ctrl();
     BOOL Open(int port, int baud, int data, int parity, int stop, int flow) override;
     BOOL Close(int autoConnect) override;
     BOOL GetPosition(int* pos) override;
@@ -41,9 +42,9 @@ private:
     void OpenPort();
     void ClosePort();
     BOOL ChangeRemoteMode(BOOL on);
-    // Reads the line that begins with `prefix`; the text after it. The query before it is sent
-    // on a line cleared by ControllerLink::ClearForQuery.
-    BOOL ReceiveStatus(std::string& out, const char* prefix);
+    // Sends `command` and reads the line that begins with `prefix` (ControllerLink::
+    // QueryPrefixed); the text after it, which must not be empty.
+    BOOL QueryStatus(const char* command, const char* prefix, std::string& out);
     BOOL EnsureRemote();
     BOOL SetAbsolute(int n);
     BOOL SetMove(int n);

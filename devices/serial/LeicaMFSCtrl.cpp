@@ -34,12 +34,14 @@ BOOL CLeicaMFSCtrl::GetPosition(int* pos) {
 }
 
 BOOL CLeicaMFSCtrl::MoveAbs(int pos) {
+    NoteMove(pos);
     BOOL ok = m_Link.OpenPort() && m_Link.SendF("70030 %ld\r\n", -static_cast<long>(pos));
     m_Link.ClosePort();
     return ok;
 }
 
 BOOL CLeicaMFSCtrl::MoveRel(int dist) {
+    NoteShift(-dist); // the controller counts the other way
     BOOL ok = m_Link.OpenPort() && m_Link.SendF("70031 %ld\r\n", static_cast<long>(dist));
     m_Link.ClosePort();
     return ok;
@@ -48,6 +50,7 @@ BOOL CLeicaMFSCtrl::MoveRel(int dist) {
 BOOL CLeicaMFSCtrl::Jog(int dir) {
     if (dir != 0 && dir != 1)
         return FALSE;
+    NoteJog();
     BOOL ok = m_Link.OpenPort() && m_Link.Send(dir == 0 ? "70010\r\n" : "70011\r\n");
     m_Link.ClosePort();
     return ok;

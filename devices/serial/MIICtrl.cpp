@@ -69,6 +69,8 @@ BOOL CMIICtrl::SetSpeed(int axes, int low, int high, int rate) {
 }
 
 BOOL CMIICtrl::GoHome() {
+    m_Link.BeginMotion();
+    m_Link.MoveSentAbs(0, 0);
     Connect();
     BOOL ok = m_Link.connected && m_Link.Send("H:A\r\n");
     Sleep(kHomePauseMs);
@@ -77,10 +79,16 @@ BOOL CMIICtrl::GoHome() {
 }
 
 BOOL CMIICtrl::WaitStop() {
-    bool settled = WaitPositionSettled(m_Link.port, kSettlePauseMs, [this](int* pos) {
-        int unused = 0;
-        return GetPosition(pos, &unused);
-    });
+    int at = 0;
+    bool settled = WaitPositionSettled(
+                       m_Link.port, kSettlePauseMs,
+                       [this](int* pos) {
+                           int unused = 0;
+                           return GetPosition(pos, &unused);
+                       },
+                       &at) &&
+                   m_Link.EndAgrees(0, at);
+    m_Link.WaitEnded(0, settled, at);
     if (settled)
         return TRUE;
     Stop();

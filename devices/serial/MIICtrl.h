@@ -18,7 +18,8 @@ public:
     BOOL SetSpeed(int axes, int low, int high, int rate);
     // Only stores the set; it is sent at the next entry into remote mode.
     BOOL StoreSpeed(int axes, int low, int high, int rate);
-    // Polls the position until two readings agree.
+    // Polls the position until two readings agree (and, when the link was out of step since the
+    // motion was sent, agree with its target).
     BOOL WaitStop();
     BOOL GoHome();
     BOOL SetRemote(BOOL on);

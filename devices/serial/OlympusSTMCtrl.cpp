@@ -45,14 +45,21 @@ void COlympusSTMCtrl::Disconnect() {
     m_Link.ClosePort();
 }
 
-BOOL COlympusSTMCtrl::Command(const char* command, const char* prefix, std::string& rest) {
-    m_Link.ClearForQuery();
-    return m_Link.Send(command) && m_Link.ReadPrefixed(prefix, rest) && !rest.empty();
+COlympusSTMCtrl::COlympusSTMCtrl() {
+    // Status queries that change nothing; each reply carries its own word.
+    m_Link.tellingQueries = {
+        {"1 ZSTS?\r\n", "0 ZSTS:"}, {"1 GETSTS?\r\n", "0 GETSTS:"}, {"1 DOUT?\r\n", "0 DOUT:"}};
+    // A reading converted to pulses is truncated: it may come out one pulse short.
+    m_Link.resolution = 1;
 }
 
-BOOL COlympusSTMCtrl::Acknowledged(const char* command, const char* prefix) {
+BOOL COlympusSTMCtrl::Command(const char* command, const char* prefix, std::string& rest, int lines) {
+    return m_Link.QueryPrefixed(command, prefix, rest, lines) && !rest.empty();
+}
+
+BOOL COlympusSTMCtrl::Acknowledged(const char* command, const char* prefix, int lines) {
     std::string rest;
-    return Command(command, prefix, rest) && rest[0] == '+';
+    return Command(command, prefix, rest, lines) && rest[0] == '+';
 }
 
 BOOL COlympusSTMCtrl::QueryNumber(const char* command, const char* prefix, int* value) {
@@ -75,7 +82,8 @@ BOOL COlympusSTMCtrl::SetRemote(BOOL on) {
         }
     }
     std::string rest;
-    if (!Acknowledged(on ? "1 REMOTE= 4\r\n" : "1 REMOTE= 0\r\n", "0 REMOTE"))
+    // Two lines answer the mode change: the acknowledgement and the new mode.
+    if (!Acknowledged(on ? "1 REMOTE= 4\r\n" : "1 REMOTE= 0\r\n", "0 REMOTE", 2))
         return FALSE;
     if (!m_Link.ReadPrefixed("0 REMOTE=", rest) || rest.empty())
         return FALSE;
@@ -174,6 +182,7 @@ BOOL COlympusSTMCtrl::SendRelative(int dist) {
 }
 
 BOOL COlympusSTMCtrl::MoveRel(int dist) {
+    NoteShift(-dist); // the drive counts the other way
     Connect();
     BOOL ok = m_Link.connected && SendRelative(dist);
     Disconnect();
@@ -181,6 +190,8 @@ BOOL COlympusSTMCtrl::MoveRel(int dist) {
 }
 
 BOOL COlympusSTMCtrl::MoveAbs(int target) {
+    // Noted first: should the position read before it go unanswered, the wait asks for the target.
+    NoteMove(target);
     Connect();
     BOOL ok = FALSE;
     int pos = 0;
@@ -197,6 +208,7 @@ BOOL COlympusSTMCtrl::Jog(int dir) {
     Connect();
     BOOL ok = FALSE;
     if (m_Link.connected) {
+        NoteJog();
         EnsureRemote();
         ok = Acknowledged(dir == 0 ? "1 ZMOVF= 1,0\r\n" : "1 ZMOVF= 0,0\r\n", "0 ZMOVF");
         if (ok)

@@ -7,6 +7,7 @@
 
 class COlympusSTMCtrl : public CFocusDrive {
 public:
+    COlympusSTMCtrl();
     BOOL Open(int port, int baud, int data, int parity, int stop, int flow) override;
     BOOL Close(int autoConnect) override;
     BOOL GetPosition(int* pos) override;
@@ -34,10 +35,11 @@ private:
     void Disconnect();
     BOOL SetRemote(BOOL on);
     BOOL EnsureRemote();
-    // Sends `command` on a line cleared for it (ControllerLink::ClearForQuery) and reads the line
-    // that begins with `prefix`; `rest` is the text after it and must not be empty.
-    BOOL Command(const char* command, const char* prefix, std::string& rest);
-    BOOL Acknowledged(const char* command, const char* prefix);
+    // Sends `command` and reads the line that begins with `prefix` (ControllerLink::
+    // QueryPrefixed; `lines` replies are owed when it does not come); `rest` is the text after it
+    // and must not be empty.
+    BOOL Command(const char* command, const char* prefix, std::string& rest, int lines = 1);
+    BOOL Acknowledged(const char* command, const char* prefix, int lines = 1);
     BOOL QueryNumber(const char* command, const char* prefix, int* value);
     BOOL ReadPosition(int* pos);
     BOOL SendRelative(int dist);

@@ -8,12 +8,18 @@ constexpr long kJogDistance = 1500000;
 constexpr DWORD kPollPauseMs = 30;
 } // namespace
 
-BOOL COlympusSZXMSCtrl::Receive(const char* prefix, std::string& rest) {
+BOOL COlympusSZXMSCtrl::Exchange(const char* command, const char* prefix, std::string& rest) {
+    // Logged in, the position query and the login change nothing, and each reply carries its own
+    // word; logged out the drive refuses the position query, and the login would change it.
+    if (m_Link.connected)
+        m_Link.tellingQueries = {{"1FCPOS?\r\n", "1FCPOS"}, {"1LOG IN\r\n", "1LOG"}};
+    else
+        m_Link.tellingQueries.clear();
     std::string head(prefix);
     if (size_t blank = head.find(' '); blank != std::string::npos)
         head.resize(blank);
     std::string after;
-    if (!m_Link.ReadPrefixed(head, after))
+    if (!m_Link.QueryPrefixed(command, head, after))
         return FALSE;
     std::string line = head + after;
     size_t blank = line.find(' ');
@@ -25,8 +31,7 @@ BOOL COlympusSZXMSCtrl::Receive(const char* prefix, std::string& rest) {
 
 BOOL COlympusSZXMSCtrl::Acknowledged(const char* command, const char* prefix) {
     std::string rest;
-    m_Link.ClearForQuery();
-    return m_Link.Send(command) && Receive(prefix, rest) && !rest.empty() && rest[0] == '+';
+    return Exchange(command, prefix, rest) && !rest.empty() && rest[0] == '+';
 }
 
 void COlympusSZXMSCtrl::Connect() {
@@ -66,8 +71,7 @@ BOOL COlympusSZXMSCtrl::SetHighSpeed(BOOL high) {
 BOOL COlympusSZXMSCtrl::ReadPosition(int* pos) {
     *pos = 0;
     std::string rest;
-    m_Link.ClearForQuery();
-    if (!m_Link.Send("1FCPOS?\r\n") || !Receive("1FCPOS", rest))
+    if (!Exchange("1FCPOS?\r\n", "1FCPOS", rest))
         return FALSE;
     return ParseIntField(rest, 0, rest.size(), pos) ? TRUE : FALSE;
 }
@@ -85,6 +89,7 @@ BOOL COlympusSZXMSCtrl::GetPosition(int* pos) {
 }
 
 BOOL COlympusSZXMSCtrl::MoveRel(int dist) {
+    NoteShift(-dist); // 'F' lowers the reading
     Connect();
     BOOL ok = m_Link.connected && SendMove(dist);
     Disconnect();
@@ -92,6 +97,8 @@ BOOL COlympusSZXMSCtrl::MoveRel(int dist) {
 }
 
 BOOL COlympusSZXMSCtrl::MoveAbs(int target) {
+    // Noted first: should the position read before it go unanswered, the wait asks for the target.
+    NoteMove(target);
     Connect();
     BOOL ok = FALSE;
     int pos = 0;
@@ -105,6 +112,7 @@ BOOL COlympusSZXMSCtrl::MoveAbs(int target) {
 BOOL COlympusSZXMSCtrl::Jog(int dir) {
     if (dir != 0 && dir != 1)
         return FALSE;
+    NoteJog();
     Connect();
     BOOL ok = m_Link.connected && m_Link.SendF("%s %c,%ld\r\n", Head(), dir == 0 ? 'F' : 'N', kJogDistance);
     Disconnect();

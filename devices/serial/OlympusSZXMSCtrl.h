@@ -21,10 +21,10 @@ public:
 private:
     void Connect();
     void Disconnect();
-    // Reads the line that begins with the part of `prefix` before its first blank; `rest` is the
-    // text after the first blank of that line (the read fails when the line has none). Every
-    // query before it is sent on a line cleared for it (ControllerLink::ClearForQuery).
-    BOOL Receive(const char* prefix, std::string& rest);
+    // Sends `command` and reads the line that begins with the part of `prefix` before its first
+    // blank (ControllerLink::QueryPrefixed); `rest` is the text after the first blank of that
+    // line (the read fails when the line has none).
+    BOOL Exchange(const char* command, const char* prefix, std::string& rest);
     BOOL Acknowledged(const char* command, const char* prefix);
     BOOL ReadPosition(int* pos);
     BOOL SendMove(int dist);

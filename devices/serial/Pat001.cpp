@@ -53,17 +53,25 @@ std::string SignedMove(const char* head, bool plus, int value) {
 }
 } // namespace
 
-BOOL CPAT_001::MoveAbs(int pos) { return SendMotion(SignedMove("A:1", pos >= 0, pos).c_str()); }
+BOOL CPAT_001::MoveAbs(int pos) {
+    m_Link.BeginMotion();
+    m_Link.MoveSentAbs(0, pos);
+    return SendMotion(SignedMove("A:1", pos >= 0, pos).c_str());
+}
 
 BOOL CPAT_001::MoveRel(int dist) {
     if (dist == 0)
         return TRUE; // nothing to move
+    m_Link.BeginMotion();
+    m_Link.MoveSentRel(0, dist);
     return SendMotion(SignedMove("M:1", dist > 0, dist).c_str());
 }
 
 BOOL CPAT_001::Jog(int dir) {
     if (dir != 0 && dir != 1)
         return FALSE;
+    m_Link.BeginMotion();
+    m_Link.MoveSentJog(0);
     return SendMotion(dir == 0 ? "J:1+\r\n" : "J:1-\r\n");
 }
 
@@ -81,5 +89,7 @@ BOOL CPAT_001::SetSpeed(int start, int travel, int rate) {
 }
 
 BOOL CPAT_001::Origin() {
+    m_Link.BeginMotion();
+    m_Link.MoveSentAbs(0, 0);
     return OnPort([this] { return m_Link.Send("R:1\r\n"); });
 }

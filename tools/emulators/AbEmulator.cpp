@@ -20,9 +20,9 @@ bool AbEmulator::Remote() const {
 
 // The focus axis: B on the two-axis controllers; a one-axis QT or MⅡ has only A. A QT emulator
 // serves both the one-axis and the two-axis use, so it follows B once it heard of axis B.
-long AbEmulator::ProgramPositionLocked() const {
+SimAxis& AbEmulator::FocusAxis() const {
     bool focusOnB = kind_ == Kind::Msc2 || (kind_ == Kind::Qt && twoAxisSeen_);
-    return focusOnB ? axes_[1].Position() : axes_[0].Position();
+    return focusOnB ? axes_[1] : axes_[0];
 }
 
 bool AbEmulator::Motion(const std::string& line) {

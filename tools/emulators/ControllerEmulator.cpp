@@ -20,7 +20,7 @@ const char kGarbage[] = "#?~*%!\r\n";
 } // namespace
 
 ControllerEmulator::ControllerEmulator(std::string protocol, EmulatorOptions options)
-    : protocol_(std::move(protocol)), options_(std::move(options)) {
+    : protocol_(std::move(protocol)), options_(std::move(options)), random_(options_.seed) {
     positionFile_ = options_.positionFile;
     if (positionFile_.empty()) {
         if (const char* env = std::getenv("VANTOREL_STAGE_POSITION_FILE"); env && *env)
@@ -120,9 +120,23 @@ void ControllerEmulator::SetFailureMode(FailureMode mode) {
         axis->SetNeverStop(mode == FailureMode::NeverStop);
 }
 
-void ControllerEmulator::SetReplyDelay(unsigned ms) {
+void ControllerEmulator::SetReplyDelay(unsigned ms, std::string onlyPrefix) {
     std::lock_guard<std::mutex> lock(mutex_);
     options_.replyDelayMs = ms;
+    delayedPrefix_ = std::move(onlyPrefix);
+}
+
+void ControllerEmulator::SetLateReplies(double share, unsigned minMs, unsigned maxMs, unsigned seed) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    options_.lateShare = share;
+    options_.lateMinMs = minMs;
+    options_.lateMaxMs = maxMs < minMs ? minMs : maxMs;
+    random_.seed(seed);
+}
+
+unsigned ControllerEmulator::LateReplies() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lateCount_;
 }
 
 void ControllerEmulator::QueueReply(std::string raw) {
@@ -162,6 +176,11 @@ bool ControllerEmulator::GetLineSettings(LineSettings& s) const {
 long ControllerEmulator::ProgramPosition() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return ProgramPositionLocked();
+}
+
+void ControllerEmulator::SetProgramPosition(long position) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    SetProgramPositionLocked(position);
 }
 
 bool ControllerEmulator::AxisMoving() const {
@@ -204,12 +223,24 @@ void ControllerEmulator::Reply(const std::string& text) {
 void ControllerEmulator::Reject(const std::string& line) { rejected_.push_back(line); }
 
 void ControllerEmulator::Emit(const std::string& bytes) {
-    if (options_.replyDelayMs == 0) {
+    unsigned ms = bytes.compare(0, delayedPrefix_.size(), delayedPrefix_) == 0 ? options_.replyDelayMs : 0;
+    if (options_.lateShare > 0) {
+        std::uniform_real_distribution<double> share(0.0, 1.0);
+        if (share(random_) < options_.lateShare) {
+            std::uniform_int_distribution<unsigned> late(options_.lateMinMs, options_.lateMaxMs);
+            ms += late(random_);
+            ++lateCount_;
+        }
+    }
+    if (ms == 0 && delayed_.empty()) {
         Transmit(bytes);
         return;
     }
-    delayed_.emplace_back(std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.replyDelayMs),
-                          bytes);
+    // In order: a reply never overtakes one sent before it.
+    auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    if (!delayed_.empty() && due < delayed_.back().first)
+        due = delayed_.back().first;
+    delayed_.emplace_back(due, bytes);
 }
 
 void ControllerEmulator::TransmitDue() {

@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +33,13 @@ struct EmulatorOptions {
     std::string positionFile;   // empty: $VANTOREL_STAGE_POSITION_FILE (none when unset)
     unsigned requiredBaud = 0;  // nonzero: a line set to another rate hears garbage
     unsigned replyDelayMs = 0; // every reply goes out this long after its command came in
+    // A share (0..1) of the replies goes out late, each by a time drawn from lateMinMs..lateMaxMs
+    // with the seed's random sequence; the replies keep their order (one behind a late one waits
+    // for it).
+    double lateShare = 0.0;
+    unsigned lateMinMs = 0;
+    unsigned lateMaxMs = 0;
+    unsigned seed = 1;
 };
 
 // Line settings as the program configured the terminal.
@@ -72,8 +80,14 @@ public:
     bool WaitForCommands(size_t count, int ms) const;
 
     void SetFailureMode(FailureMode mode);
-    // Replies to the commands that come from now on go out `ms` after their command (0: at once).
-    void SetReplyDelay(unsigned ms);
+    // Replies to the commands that come from now on go out `ms` after their command (0: at once);
+    // with `onlyPrefix`, only the replies that begin with it.
+    void SetReplyDelay(unsigned ms, std::string onlyPrefix = std::string());
+    // From now on `share` of the replies go out late by minMs..maxMs, in order (see
+    // EmulatorOptions); a share of 0 ends it.
+    void SetLateReplies(double share, unsigned minMs, unsigned maxMs, unsigned seed);
+    // Replies sent late so far by the late share.
+    unsigned LateReplies() const;
     // The next reply is replaced by these bytes (one queued text per reply).
     void QueueReply(std::string raw);
     // Gives every axis the travel limits low..high (in the controller's counts).
@@ -82,6 +96,8 @@ public:
 
     // The focus axis position as the program reads it, in pulses.
     long ProgramPosition() const;
+    // Puts the focus axis at `position` as the program reads it.
+    void SetProgramPosition(long position);
     bool AxisMoving() const;
 
 protected:
@@ -89,6 +105,7 @@ protected:
     virtual void HandleCommand(const std::string& line) = 0;
     // The focus position as the program sees it (lock held).
     virtual long ProgramPositionLocked() const = 0;
+    virtual void SetProgramPositionLocked(long position) = 0;
     virtual bool MovingLocked() const = 0;
     // Every axis of the emulator (for the never-stop mode).
     virtual std::vector<SimAxis*> Axes() = 0;
@@ -129,6 +146,9 @@ private:
     std::vector<std::string> rejected_;
     std::deque<std::string> queued_;
     std::deque<std::pair<std::chrono::steady_clock::time_point, std::string>> delayed_;
+    std::string delayedPrefix_;
+    std::mt19937 random_;
+    unsigned lateCount_ = 0;
     FailureMode mode_ = FailureMode::None;
     mutable std::condition_variable commandSeen_;
     bool havePositionWritten_ = false;

@@ -1,6 +1,7 @@
 // A controller emulator on a pseudo terminal, for trying the program without the hardware:
 //   vt-emu-<protocol> [--link PATH] [--speed-scale X] [--um-per-pulse X] [--position-file PATH]
 //                     [--mode silent|garbage|toolong|neverstop] [--reply-delay-ms N]
+//                     [--late-share X --late-ms MIN-MAX [--seed N]]
 // Prints the terminal's path (and makes PATH a symbolic link to it), then serves until SIGINT or
 // SIGTERM, which always end it (within three seconds whatever the client does). Point the
 // program's port at it with VANTOREL_COM<n>=<path>.
@@ -47,6 +48,18 @@ int main(int argc, char** argv) {
             options.positionFile = value();
         } else if (a == "--reply-delay-ms") {
             options.replyDelayMs = static_cast<unsigned>(std::strtoul(value().c_str(), nullptr, 10));
+        } else if (a == "--late-share") {
+            options.lateShare = std::atof(value().c_str());
+        } else if (a == "--late-ms") {
+            std::string range = value();
+            char* end = nullptr;
+            options.lateMinMs = static_cast<unsigned>(std::strtoul(range.c_str(), &end, 10));
+            options.lateMaxMs =
+                *end == '-' ? static_cast<unsigned>(std::strtoul(end + 1, nullptr, 10)) : options.lateMinMs;
+            if (options.lateMaxMs < options.lateMinMs)
+                options.lateMaxMs = options.lateMinMs;
+        } else if (a == "--seed") {
+            options.seed = static_cast<unsigned>(std::strtoul(value().c_str(), nullptr, 10));
         } else if (a == "--mode") {
             std::string m = value();
             if (m == "silent")
@@ -62,9 +75,10 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else {
-            std::fprintf(stderr, "usage: %s [--link PATH] [--speed-scale X] [--um-per-pulse X] "
-                                 "[--position-file PATH] [--mode silent|garbage|toolong|neverstop] "
-                                 "[--reply-delay-ms N]\n",
+            std::fprintf(stderr,
+                         "usage: %s [--link PATH] [--speed-scale X] [--um-per-pulse X] "
+                         "[--position-file PATH] [--mode silent|garbage|toolong|neverstop] "
+                         "[--reply-delay-ms N] [--late-share X --late-ms MIN-MAX [--seed N]]\n",
                          argv[0]);
             return 2;
         }

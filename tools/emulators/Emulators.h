@@ -36,7 +36,8 @@ public:
 
 protected:
     void HandleCommand(const std::string& line) override;
-    long ProgramPositionLocked() const override;
+    long ProgramPositionLocked() const override { return axes_[1].Position(); }
+    void SetProgramPositionLocked(long position) override { axes_[1].SetPosition(position); }
 
 private:
     void Status();
@@ -58,10 +59,12 @@ public:
 
 protected:
     void HandleCommand(const std::string& line) override;
-    long ProgramPositionLocked() const override;
+    long ProgramPositionLocked() const override { return FocusAxis().Position(); }
+    void SetProgramPositionLocked(long position) override { FocusAxis().SetPosition(position); }
 
 private:
     bool Motion(const std::string& line);
+    SimAxis& FocusAxis() const;
 
     Kind kind_;
     bool remote_ = false;
@@ -78,6 +81,9 @@ protected:
     long Count() const;
     void SetCount(long count);
     long ProgramPositionLocked() const override { return negated_ ? -axis_.Position() : axis_.Position(); }
+    void SetProgramPositionLocked(long position) override {
+        axis_.SetPosition(negated_ ? -position : position);
+    }
     bool MovingLocked() const override { return axis_.Moving(); }
     std::vector<SimAxis*> Axes() override { return {&axis_}; }
 

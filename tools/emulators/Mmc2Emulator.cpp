@@ -3,8 +3,6 @@
 
 Mmc2Emulator::Mmc2Emulator(EmulatorOptions options) : TwoAxisEmulator("mmc2", std::move(options)) {}
 
-long Mmc2Emulator::ProgramPositionLocked() const { return axes_[1].Position(); }
-
 void Mmc2Emulator::Status() {
     char b[64];
     bool busy = axes_[0].Moving() || axes_[1].Moving();

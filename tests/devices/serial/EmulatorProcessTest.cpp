@@ -66,6 +66,16 @@ std::string ReadLine(int fd, int ms) {
     return line;
 }
 
+// The emulator's terminal opened by a client in raw mode; -1 when it cannot be.
+int OpenRaw(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    termios t{};
+    if (fd < 0 || tcgetattr(fd, &t) != 0)
+        return -1;
+    cfmakeraw(&t);
+    return tcsetattr(fd, TCSANOW, &t) == 0 ? fd : -1;
+}
+
 TEST(EmulatorProcess, AClientThatStopsReadingNeverStallsItAndSigtermEndsIt) {
     ScratchFolder folder("vt-emu");
     std::string link = folder / "focus-drive";
@@ -75,12 +85,8 @@ TEST(EmulatorProcess, AClientThatStopsReadingNeverStallsItAndSigtermEndsIt) {
     ASSERT_FALSE(path.empty());
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), path);
 
-    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int fd = OpenRaw(path);
     ASSERT_GE(fd, 0);
-    termios t{};
-    ASSERT_EQ(tcgetattr(fd, &t), 0);
-    cfmakeraw(&t);
-    ASSERT_EQ(tcsetattr(fd, TCSANOW, &t), 0);
 
     // Far more reply bytes than the terminal holds (each over 300 characters), none read.
     EXPECT_EQ(Flood(fd, 3000), 3000);
@@ -95,6 +101,23 @@ TEST(EmulatorProcess, AClientThatStopsReadingNeverStallsItAndSigtermEndsIt) {
     ASSERT_EQ(::kill(emu.Pid(), SIGTERM), 0);
     EXPECT_EQ(emu.WaitExit(5000), 0);
     EXPECT_FALSE(std::filesystem::is_symlink(link));
+    ::close(fd);
+}
+
+TEST(EmulatorProcess, TheLateShareOptionsMakeRepliesLate) {
+    ScratchFolder folder("vt-emu");
+    EmulatorProcess emu("mmc2", folder / "stage",
+                        {"--late-share", "1", "--late-ms", "400-400", "--seed", "3"});
+    int fd = OpenRaw(emu.FirstLine(5000));
+    ASSERT_GE(fd, 0);
+    const auto start = Clock::now();
+    ASSERT_EQ(::write(fd, "Q:\r\nQ:\r\n", 8), 8);
+    const std::string first = ReadLine(fd, 5000);
+    const double firstAfter = std::chrono::duration<double>(Clock::now() - start).count();
+    const std::string second = ReadLine(fd, 5000);
+    EXPECT_GE(firstAfter, 0.39);
+    EXPECT_EQ(first.size(), 27u);
+    EXPECT_EQ(second.size(), 27u);
     ::close(fd);
 }
 

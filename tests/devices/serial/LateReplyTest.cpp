@@ -102,6 +102,95 @@ TEST_P(LateReply, IsNeverTakenForTheAnswerToALaterQuery) {
     EXPECT_EQ(pos, 0);
 }
 
+// A reply 4.8 s after its query (on the program's clock), past the reply time of its own read,
+// comes while the next read gets the link back in step: it is discarded there, and that read
+// takes the count the controller has now. One 7.6 s late comes after that: the next read fails
+// or takes the count of now, never the one of then. The STM6 and SZX drivers read the position in
+// a sequence of queries: there the reply with the count is the late one.
+TEST_P(LateReply, TheReadAfterATimedOutOneNeverTakesItsAnswer) {
+    TestClock clock;
+    auto emu = StartOnCom1(MakeEmulator(ProtocolOf(GetParam()), FastOptions(kSpeedScale)));
+    Drive drive = Prepare(GetParam());
+    clock.RunScaled(kClockFactor);
+    long count = 300;
+    const char* counted = GetParam() == 5 ? "0 READ:" : (GetParam() == 4 ? "1FCPOS" : "");
+    for (unsigned lateMs : {4800u, 7600u}) {
+        emu->SetProgramPosition(count);
+        emu->SetReplyDelay(lateMs / kClockFactor, counted);
+        int pos = 77;
+        EXPECT_FALSE(drive.position(&pos));
+        emu->SetReplyDelay(0);
+        emu->SetProgramPosition(count + 100);
+        pos = 77;
+        const BOOL ok = drive.position(&pos);
+        EXPECT_FALSE(ok && pos == count) << "the late answer was taken, " << lateMs << " ms";
+        if (lateMs < 2 * kReplyTimeoutMs) {
+            EXPECT_TRUE(ok) << "not back in step after a reply " << lateMs << " ms late";
+            EXPECT_EQ(pos, count + 100);
+        }
+        count += 1000;
+    }
+}
+
+// A third of the replies late by 3.5 to 9 s, in order: eight moves with their waits and reads,
+// and none reports a success that the emulator contradicts. Without late replies all succeed.
+TEST_P(LateReply, AShareOfLateRepliesBringsNoFalseSuccess) {
+    TestClock clock;
+    auto emu = StartOnCom1(MakeEmulator(ProtocolOf(GetParam()), FastOptions(kSpeedScale * 4)));
+    Drive drive = Prepare(GetParam());
+    clock.RunScaled(kClockFactor);
+    for (bool late : {false, true}) {
+        if (late)
+            emu->SetLateReplies(0.35, 3500 / kClockFactor, 9000 / kClockFactor, 7);
+        for (int i = 0; i < 8; ++i) {
+            const int target = (i % 2 ? -1 : 1) * (200 + 150 * i);
+            const BOOL moved = drive.move(target);
+            const BOOL ended = drive.wait();
+            const long atEnd = emu->ProgramPosition();
+            if (ended) {
+                EXPECT_NEAR(atEnd, target, GetParam() == 5 ? 1 : 0) << "move " << i << ": a false end";
+            }
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+            while (emu->AxisMoving() && std::chrono::steady_clock::now() < limit)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            int pos = 0;
+            const BOOL read = drive.position(&pos);
+            if (read) {
+                EXPECT_EQ(pos, emu->ProgramPosition()) << "move " << i << ": a stale read";
+            }
+            if (!late) {
+                EXPECT_TRUE(moved && ended && read) << "move " << i << " without late replies";
+            }
+        }
+    }
+}
+
+// The status-polling waits: one status that comes past the reply time does not end the wait;
+// the next query waits for it, the wait goes on and ends at the target.
+class LateStatus : public ::testing::TestWithParam<int> {};
+
+TEST_P(LateStatus, DoesNotEndTheWaitThatThenEndsAtTheTarget) {
+    TestClock clock;
+    auto emu = StartOnCom1(MakeEmulator(ProtocolOf(GetParam()), FastOptions(kSpeedScale * 4)));
+    Drive drive = Prepare(GetParam());
+    clock.RunScaled(kClockFactor);
+    ASSERT_TRUE(drive.move(kTarget));
+    emu->SetReplyDelay(kLateMs); // the wait's first status, 4 s on the program's clock
+    std::thread inTime([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        emu->SetReplyDelay(0);
+    });
+    const BOOL ended = drive.wait();
+    inTime.join();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(emu->ProgramPosition(), kTarget);
+}
+
+INSTANTIATE_TEST_SUITE_P(StatusPolling, LateStatus, ::testing::Values(1, 2, 6, 7, 10),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return "Type" + std::to_string(info.param) + "_" + ProtocolOf(info.param);
+                         });
+
 // Sends `query` on the held connection of `port` and waits until its reply of `length` bytes has
 // come, without reading it.
 void LeaveReplyPending(CSerialPort& port, const char* query, DWORD length) {
