@@ -36,8 +36,9 @@ std::string Contents(const std::filesystem::path& p) {
 class ResultFileDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteIniString("PATH", "IMAGEPATH", dir.Path().c_str());
+        imagePath = dir.Path();
         frame = new CImageFrame(nullptr);
+        frame->m_pImagePath = &imagePath; // the program's image folder, as the application hands it
         frame->SetClientSize(700, 500);
         frame->Show();
         ASSERT_TRUE(WaitForPaint(frame));
@@ -52,6 +53,7 @@ protected:
         ASSERT_TRUE(frame->ShowResult(image, heightRows.data(), focusRows.data(), 0));
         ASSERT_TRUE(PumpUntil([&] { return doc->m_busy == 0; }));
     }
+    std::string imagePath;
     void TearDown() override {
         frame->m_closingApp = true;
         doc->m_saved = 1;
