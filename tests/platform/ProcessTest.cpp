@@ -217,8 +217,9 @@ TEST_F(RuntimeFolderTest, AnUnusableRuntimeFolderGivesWayToTheSameFallbackForEve
     SingleInstanceGuard g;
     EXPECT_EQ(g.Acquire("Vantorel Software"), SingleInstanceGuard::Failed);
     CScriptedMessageSink sink(IDOK);
-    EXPECT_FALSE(RuntimeFolderReadyAtStart(4711));
-    ASSERT_EQ(sink.ShownIds(), std::vector<UINT>{4711});
+    constexpr UINT kCallersMessage = 4711; // the program passes its own message; any id will do here
+    EXPECT_FALSE(RuntimeFolderReadyAtStart(kCallersMessage));
+    ASSERT_EQ(sink.ShownIds(), std::vector<UINT>{kCallersMessage});
     EXPECT_NE(sink.ShownMessages()[0].args.at(0).find(usual + "-9"), std::string::npos);
 }
 
