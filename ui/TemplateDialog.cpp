@@ -32,6 +32,9 @@ bool TemplateDialog::build() {
     BuildFromTemplate();
     if (tmpl_->HasStyle("ABSOLUTE"))
         Move(MapDialogRect(tmpl_->rect).GetPosition());
+    else if (wxWindow* top = parent ? wxGetTopLevelParent(parent) : nullptr; top && !top->IsShown())
+        CentreOnScreen(); // a window not on the screen yet (the main window while it is made) has no place to
+                          // centre on
     else
         CentreOnParent();
     KeepInWorkArea(this, parent);

@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <wx/button.h>
+#include <wx/frame.h>
+#include <wx/log.h>
+#include <wx/panel.h>
 #include <wx/checkbox.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
@@ -53,6 +56,32 @@ TEST(TemplateDialogGui, StartDialogFromBundleHasIdsTextsAndRoomForThem) {
     EXPECT_NE(dynamic_cast<wxCheckBox*>(dlg.GetDlgItem(vtid::StartDialog::HideNextTime)), nullptr);
     EXPECT_TRUE(ui::testing::Screenshot(&dlg, ui::testing::OutputFolder() + "/start-dialog.png"));
     ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/start-dialog-screen.png");
+}
+
+// A dialog opened over a window whose frame is not shown yet (the stage check while the main
+// window is made) is placed without asking the toolkit for screen positions it cannot know, which
+// it complains of.
+TEST(TemplateDialogGui, ADialogOverAFrameNotYetShownIsPlacedWithoutAComplaint) {
+    struct Recorder : wxLog {
+        std::vector<wxString> texts;
+        void DoLogTextAtLevel(wxLogLevel, const wxString& text) override { texts.push_back(text); }
+    };
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "hidden");
+    auto* panel = new wxPanel(frame);
+    auto* recorder = new Recorder;
+    wxLog* old = wxLog::SetActiveTarget(recorder);
+    const wxLogLevel level = wxLog::GetLogLevel();
+    wxLog::SetLogLevel(wxLOG_Max);
+    {
+        TemplateDialog dlg(panel, vtid::dlg::StartDialog);
+        EXPECT_TRUE(dlg.Create(false));
+    }
+    wxLog::SetLogLevel(level);
+    wxLog::SetActiveTarget(old);
+    for (const wxString& text : recorder->texts)
+        EXPECT_FALSE(text.Contains("ClientToScreen")) << text;
+    delete recorder;
+    frame->Destroy();
 }
 
 TEST(TemplateDialogGui, MissingTemplateDoesNotOpen) {
