@@ -12,6 +12,7 @@
 #include "platform/MessageSink.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
+#include "ui/DialogPlacement.h"
 #include "ui/DockingBars.h"
 #include "ui/Services.h"
 #include "ui/StageControlBar.h"
@@ -188,6 +189,9 @@ CImageFrame::CImageFrame(wxWindow* parent)
     const int display = wxDisplay::GetFromWindow(this);
     SetSize(PlaceInWorkArea(GetRect(),
                             wxDisplay(display == wxNOT_FOUND ? 0u : unsigned(display)).GetClientArea()));
+    // The guess above knows nothing of the window manager's frame: once the window is framed on
+    // the screen it is placed again, frame included.
+    ui::KeepInWorkArea(this, this);
 }
 
 wxRect PlaceInWorkArea(wxRect window, const wxRect& area) {

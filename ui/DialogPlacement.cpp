@@ -63,24 +63,37 @@ wxPoint fittedOrigin(const wxRect& frame, const wxRect& area) {
 // How long after it is shown a window is still being placed (the window manager puts its frame
 // around it in that time); afterwards the user moves it where he likes.
 constexpr gint64 kPlacingUs = 2 * G_USEC_PER_SEC;
+// How long the window's geometry must stay still before it is judged. A window being shown goes
+// through several configurations (the program's own move and size land one after the other:
+// the new position with the old size first); only the one it comes to rest in is fitted, so
+// that a size the program sets just after showing the window is taken as it is meant.
+constexpr guint kSettleMs = 120;
 
 struct WorkAreaKeeper {
+    GtkWidget* widget = nullptr;
     wxWeakRef<wxWindow> owner;
     bool shrink = false; // a resizable window larger than the area is made smaller
     gint64 shownAt = 0;
     int moves = 0; // since the window was last shown: a window manager that puts it back ends it
+    bool placing = false; // the window is being shown, or a correction of ours is on its way
+    guint settle = 0;     // the timer that judges the window once it keeps still
+
+    ~WorkAreaKeeper() {
+        if (settle)
+            g_source_remove(settle);
+    }
 };
 
-gboolean fitIntoWorkArea(GtkWidget* widget, GdkEvent* event, gpointer data) {
+// Fits the window at rest into the work area, frame included; the window manager's answer to
+// a correction is judged in turn.
+gboolean fitAtRest(gpointer data) {
     auto* keeper = static_cast<WorkAreaKeeper*>(data);
-    if (event && event->type == GDK_MAP) {
-        keeper->moves = 0;
-        keeper->shownAt = g_get_monotonic_time();
-    }
+    keeper->settle = 0;
+    keeper->placing = false;
+    GtkWidget* widget = keeper->widget;
     GdkWindow* window = gtk_widget_get_window(widget);
-    if (!window || !gdk_window_is_visible(window) || keeper->moves >= 4 ||
-        g_get_monotonic_time() - keeper->shownAt > kPlacingUs)
-        return FALSE;
+    if (!window || !gdk_window_is_visible(window))
+        return G_SOURCE_REMOVE;
     GdkRectangle frame{};
     gdk_window_get_frame_extents(window, &frame);
     wxRect outer(frame.x, frame.y, frame.width, frame.height);
@@ -88,6 +101,7 @@ gboolean fitIntoWorkArea(GtkWidget* widget, GdkEvent* event, gpointer data) {
     const int wider = std::max(0, outer.width - area.width), taller = std::max(0, outer.height - area.height);
     if (keeper->shrink && (wider > 0 || taller > 0)) {
         ++keeper->moves;
+        keeper->placing = true;
         // The client area gives up what the frame takes beyond the area.
         int w = 0, h = 0;
         gtk_window_get_size(GTK_WINDOW(widget), &w, &h);
@@ -98,9 +112,26 @@ gboolean fitIntoWorkArea(GtkWidget* widget, GdkEvent* event, gpointer data) {
     const wxPoint at = fittedOrigin(outer, area);
     if (at != outer.GetPosition()) {
         ++keeper->moves;
+        keeper->placing = true;
         // The position of a window with north-west gravity is that of its frame.
         gtk_window_move(GTK_WINDOW(widget), at.x, at.y);
     }
+    return G_SOURCE_REMOVE;
+}
+
+// Each map and configuration of a window being placed restarts the wait for it to keep still.
+gboolean fitIntoWorkArea(GtkWidget*, GdkEvent* event, gpointer data) {
+    auto* keeper = static_cast<WorkAreaKeeper*>(data);
+    if (event && event->type == GDK_MAP) {
+        keeper->moves = 0;
+        keeper->shownAt = g_get_monotonic_time();
+        keeper->placing = true;
+    }
+    if (!keeper->placing || keeper->moves >= 4 || g_get_monotonic_time() - keeper->shownAt > kPlacingUs)
+        return FALSE;
+    if (keeper->settle)
+        g_source_remove(keeper->settle);
+    keeper->settle = g_timeout_add(kSettleMs, fitAtRest, keeper);
     return FALSE;
 }
 
@@ -129,6 +160,7 @@ void KeepInWorkArea(wxWindow* dialog, wxWindow* owner) {
     if (!widget || !GTK_IS_WINDOW(widget))
         return;
     auto* keeper = new WorkAreaKeeper;
+    keeper->widget = widget;
     keeper->owner = owner;
     keeper->shrink = dialog->HasFlag(wxRESIZE_BORDER);
     g_object_set_data_full(G_OBJECT(widget), "vt-work-area", keeper,

@@ -2,6 +2,7 @@
 
 #include "ids/BrelvoxaIds.h"
 #include "ui/Clipboard.h"
+#include "ui/DialogPlacement.h"
 #include "platform/MessageSink.h"
 #include "ui/DockingBars.h"
 #include "ui/FindableWindowLink.h"
@@ -59,6 +60,9 @@ CMainFrame::CMainFrame()
         SetSize(wxRect(0, 0, screen.width, screen.height));
     }
     normalRect_ = GetRect();
+    // Inside the work area of its monitor once the window manager has put its frame around it
+    // (the whole screen of a first start would reach past the screen's edges by the frame).
+    ui::KeepInWorkArea(this, this);
     measureFlag = v3d::ReadMeasureSwitch() != 0 ? 1 : 0;
 
     status_ = new ui::StatusBar(this);
