@@ -175,9 +175,9 @@ std::vector<std::string> AllowedActions(wxWindow* w) {
     return names;
 }
 
-// The width the window manager's title bar gives the title: the widest window on the bar (the
-// bar is the frame's child above the client, the title's own window the widest one on it).
-int TitleLabelWidth(wxWindow* w) {
+// The windows on the window manager's title bar (the bar is the frame's child above the client),
+// in screen coordinates from left to right: the window menu, the title, then the buttons.
+std::vector<wxRect> TitleBarWindows(wxWindow* w) {
     Display* d = stacking::XDisplay();
     const Window frame = stacking::FrameOf(stacking::XidOf(w));
     auto children = [d](Window parent) {
@@ -190,15 +190,28 @@ int TitleLabelWidth(wxWindow* w) {
         }
         return found;
     };
-    int widest = 0;
+    std::vector<wxRect> windows;
     for (Window bar : children(frame)) {
         XWindowAttributes a{};
         if (!XGetWindowAttributes(d, bar, &a) || a.map_state != IsViewable || a.height > 40)
             continue;
         for (Window on : children(bar))
-            if (XWindowAttributes b{}; XGetWindowAttributes(d, on, &b) && b.map_state == IsViewable)
-                widest = std::max(widest, b.width);
+            if (XWindowAttributes b{}; XGetWindowAttributes(d, on, &b) && b.map_state == IsViewable) {
+                int x = 0, y = 0;
+                Window child = 0;
+                XTranslateCoordinates(d, on, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+                windows.emplace_back(x, y, b.width, b.height);
+            }
     }
+    std::sort(windows.begin(), windows.end(), [](const wxRect& l, const wxRect& r) { return l.x < r.x; });
+    return windows;
+}
+
+// The width the title bar gives the title: the widest window on it.
+int TitleLabelWidth(wxWindow* w) {
+    int widest = 0;
+    for (const wxRect& r : TitleBarWindows(w))
+        widest = std::max(widest, r.width);
     return widest;
 }
 
@@ -212,17 +225,33 @@ TEST_F(MessageBoxGui, UnderAWindowManagerTheTitleShowsWholeAndNothingMaximises) 
     type = MB_OK;
     std::vector<std::string> actions;
     int label = 0;
+    wxRect before, after, maximise;
     WhenModal([&](wxDialog* box) {
         PumpUntil(
             [&] { return !(actions = AllowedActions(box)).empty() && (label = TitleLabelWidth(box)) > 0; });
         ui::testing::ScreenshotRoot(ui::testing::OutputFolder() + "/message-box-framed.png");
         actions = AllowedActions(box); // as the screenshot shows the box
+        // The button before the close button is the manager's maximise button, which it draws
+        // on every window (it does not take it away for the hints the box gives): a click on it
+        // leaves the box as it was.
+        const std::vector<wxRect> bar = TitleBarWindows(box);
+        before = stacking::FrameRect(box);
+        if (bar.size() >= 3) {
+            wxUIActionSimulator hand;
+            maximise = bar[bar.size() - 2];
+            hand.MouseMove(maximise.x + maximise.width / 2, maximise.y + maximise.height / 2);
+            hand.MouseClick();
+            PumpUntil([&] { return stacking::FrameRect(box) != before; }, 1000);
+            after = stacking::FrameRect(box);
+        }
         box->EndModal(wxID_OK);
     });
     ASSERT_TRUE(ClickOnScreen(ask, Middle(ask)));
     ASSERT_TRUE(PumpUntil([&] { return answer.has_value(); }));
     EXPECT_NE(std::find(actions.begin(), actions.end(), "_NET_WM_ACTION_CLOSE"), actions.end());
     EXPECT_EQ(std::find(actions.begin(), actions.end(), "_NET_WM_ACTION_MAXIMIZE_HORZ"), actions.end());
+    EXPECT_TRUE(!maximise.IsEmpty() && maximise.width < 2 * maximise.height) << "no button left of close";
+    EXPECT_EQ(after, before);
     wxScreenDC dc;
     dc.SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS).Bold());
     EXPECT_GE(label, dc.GetTextExtent(wxTheApp->GetAppDisplayName()).x);
