@@ -180,7 +180,6 @@ bool CDirTreeView::expandItem(const wxTreeItemId& item) {
         return true;
     std::vector<std::string> names;
     if (!ListSubFolders(data->path, names)) {
-        wxEndBusyCursor();
         ShowMessage(vtid::str::DriveNotReady, MB_OK | MB_ICONSTOP);
         return false;
     }

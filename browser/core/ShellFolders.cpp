@@ -1,5 +1,7 @@
 #include "browser/core/ShellFolders.h"
 
+#include "browser/core/ItemSort.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -151,7 +153,9 @@ bool ListSubFolders(const std::string& folder, std::vector<std::string>& names, 
         all.push_back(name);
     }
     ::closedir(d);
-    std::sort(all.begin(), all.end());
+    // In the order of the thumbnail list's names: letters compared without case first.
+    std::sort(all.begin(), all.end(),
+              [](const std::string& a, const std::string& b) { return ComparePathNames(a, b) < 0; });
     if (firstOnly && all.size() > 1)
         all.resize(1);
     names = std::move(all);

@@ -21,7 +21,8 @@ std::vector<MountedVolume> ParseMounts(const std::string& table);
 std::vector<MountedVolume> MountedVolumes();
 // "\040" and the other octal escapes of the mounts table.
 std::string UnescapeMountField(const std::string& field);
-// Sub-folders of a folder in name order (hidden ones and "RECYCLER" left out); false when the
+// Sub-folders of a folder in the thumbnail list's name order (ComparePathNames: letters without
+// case first; hidden ones and "RECYCLER" left out); false when the
 // folder cannot be read. With firstOnly the search stops at the first one.
 bool ListSubFolders(const std::string& folder, std::vector<std::string>& names, bool firstOnly = false);
 

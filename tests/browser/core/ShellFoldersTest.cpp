@@ -27,14 +27,15 @@ TEST(ShellFolders, MountsGiveDisksAndNetworkFoldersWithoutPseudoFileSystems) {
     EXPECT_TRUE(v[3].network);
 }
 
-TEST(ShellFolders, SubFoldersLeaveOutHiddenAndRecycler) {
+// Sub-folders come in the name order of the thumbnail list: letters compared without case first.
+TEST(ShellFolders, SubFoldersLeaveOutHiddenAndRecyclerInNameOrder) {
     ScratchFolder dir("browser-shell");
-    for (const char* d : {"b", "a", ".hidden", "RECYCLER"})
+    for (const char* d : {"b", "a", "B1", ".hidden", "RECYCLER"})
         std::filesystem::create_directories(dir / d);
     dir.Write("file.bmp", "x");
     std::vector<std::string> names;
     ASSERT_TRUE(ListSubFolders(dir.Path(), names));
-    EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "B1"}));
     ASSERT_TRUE(ListSubFolders(dir.Path(), names, true));
     EXPECT_EQ(names, std::vector<std::string>{"a"});
     EXPECT_FALSE(ListSubFolders(dir / "none", names));

@@ -41,9 +41,10 @@ wxString PasteInto(wxWindow* field, wxTextEntry* entry, const wxString& clip, co
 }
 
 // Makes `primary` the X primary selection, sets the field's text with the caret at its end and
-// pastes with the middle button in the field; returns the text the field then holds.
+// pastes with the middle button in the field (at the right end of its text, or a quarter in
+// where its right end is a combo box's button); returns the text the field then holds.
 wxString MiddleClickInto(wxWindow* field, wxTextEntry* entry, const wxString& primary,
-                         const wxString& before) {
+                         const wxString& before, bool quarterIn = false) {
     wxTheClipboard->UsePrimarySelection(true);
     {
         wxClipboardLocker lock;
@@ -55,7 +56,7 @@ wxString MiddleClickInto(wxWindow* field, wxTextEntry* entry, const wxString& pr
     entry->SetInsertionPointEnd();
     const wxRect r = field->GetScreenRect();
     EXPECT_TRUE(xinput::PressUntil(
-        field, wxPoint(r.GetRight() - 6, r.y + r.height / 2),
+        field, wxPoint(quarterIn ? r.x + r.width / 4 : r.GetRight() - 6, r.y + r.height / 2),
         [](wxUIActionSimulator& sim) { sim.MouseClick(wxMOUSE_BTN_MIDDLE); },
         [&] { return entry->GetValue() != before; }));
     return entry->GetValue();
@@ -101,6 +102,10 @@ TEST_F(NumberPaste, MiddleButtonPastesWhatTypingWouldTake) {
     ASSERT_NE(start, nullptr);
     // At the caret, the letters left out.
     EXPECT_EQ(MiddleClickInto(start, start, "45xyz6", "100"), "100456");
+    // The jog step's combo box: no minus either.
+    auto* step = dynamic_cast<wxComboBox*>(panel->GetDlgItem(vtid::AutoPanel::JogStep));
+    ASSERT_NE(step, nullptr);
+    EXPECT_EQ(MiddleClickInto(step, step, "-2x5", "", true), "25");
 
     // The manual settings' fields take their digits alone, by either paste, and move their sliders.
     CSetManual manual(Frame());
